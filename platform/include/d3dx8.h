@@ -1,0 +1,3 @@
+// Stand-in declarations (d3dx8).
+#pragma once
+#include "d3d8types.h"

@@ -1,0 +1,3 @@
+// Stand-in declarations (d3dx8math).
+#pragma once
+#include "d3d8types.h"

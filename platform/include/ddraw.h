@@ -1,0 +1,3 @@
+// Stand-in declarations (ddraw).
+#pragma once
+#include "windows.h"

@@ -1,0 +1,3 @@
+// Stand-in declarations (ijl).
+#pragma once
+#include "windows.h"

@@ -1,0 +1,4 @@
+// Windows stand-in declarations (mmsystem).
+#pragma once
+#include "windef.h"
+#include "winerror.h"

@@ -1,0 +1,3 @@
+// COM start-up and object creation (ole32 stand-in declarations).
+#pragma once
+#include "unknwn.h"

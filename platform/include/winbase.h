@@ -1,0 +1,4 @@
+// Windows stand-in declarations (winbase).
+#pragma once
+#include "windef.h"
+#include "winerror.h"

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the engine with AddressSanitizer and UndefinedBehaviorSanitizer and
+# runs every test through CTest. Installs what is missing first.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$root/scripts/packages.sh"
+bash "$root/scripts/deps.sh" "${KESTU_PACKAGES[@]}"
+
+build="${KESTU_BUILD_DIR:-$root/build/asan}"
+jobs="${KESTU_JOBS:-$(nproc)}"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DKESTU_SANITIZE=ON -DKESTU_TESTS=ON -DKESTU_SAMPLES=ON
+cmake --build "$build" -j "$jobs"
+cd "$build"
+ctest --output-on-failure -j "$jobs" --timeout 1500
