@@ -11,6 +11,11 @@ void ResetWin32()
     ResetUser();
     ResetDialogs();
     ResetDebugOutput();
+    ResetRegistry();
+    ResetModules();
+    ResetVersion();
+    ResetCom();
+    ResetClock();
 }
 
 std::vector<HWND> ListWindows()
