@@ -8,3 +8,9 @@
 
 #include "kestu_log.h"
 #include "kestu_pixelformat.h"
+#include "kestu_painttypes.h"
+#include "kestu_xbm.h"
+#include "kestu_pixelshade.h"
+#include "kestu_paper.h"
+#include "kestu_ablight.h"
+#include "kestu_blt8.h"
