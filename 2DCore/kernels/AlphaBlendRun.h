@@ -110,6 +110,8 @@ inline void AlphaPlane16(void* dst, const void* runBase, const uint32_t* rowOffs
 class AlphaSpanReader {
 public:
     AlphaSpanReader(const uint8_t* row, int imageWidth) : next_(row), imageWidth_(imageWidth) { Advance(0); }
+    // A reader with no spans.
+    AlphaSpanReader() : next_(nullptr), imageWidth_(0), spanStart_(kNone), spanEnd_(kNone), done_(true) {}
 
     // Calls op(firstColumn, bytes, count) for the parts of columns
     // [begin, end) covered by spans; columns must be asked in increasing order.
@@ -133,13 +135,15 @@ public:
     }
 
 private:
+    static constexpr int kNone = 0x7FFFFFFF;
+
     void Advance(int column)
     {
         const int start = column + Load16(next_);
         next_ += 2;
         if (start >= imageWidth_) {
             done_ = true;
-            spanStart_ = spanEnd_ = 0x7FFFFFFF;
+            spanStart_ = spanEnd_ = kNone;
             return;
         }
         const int count = Load16(next_);
