@@ -52,15 +52,21 @@ void BltColorKey16(void* dst, const void* src, int width, int rows, int dstPitch
     const __m128i vkey = Splat16(k);
     ForEachRawRow(dst, src, rows, dstPitch, srcPitch, [width, k, vkey](uint8_t* d, const uint8_t* s) {
         int x = 0;
+        // Sixteen pixels at a time: blocks without key pixels are stored whole.
+        for (; x + 16 <= width; x += 16) {
+            const __m128i a = LoadPixels8(s + 2 * x), b = LoadPixels8(s + 2 * x + 16);
+            const __m128i ka = _mm_cmpeq_epi16(a, vkey), kb = _mm_cmpeq_epi16(b, vkey);
+            if (_mm_movemask_epi8(_mm_or_si128(ka, kb)) == 0) {
+                StorePixels8(d + 2 * x, a);
+                StorePixels8(d + 2 * x + 16, b);
+                continue;
+            }
+            StorePixels8(d + 2 * x, Select(ka, LoadPixels8(d + 2 * x), a));
+            StorePixels8(d + 2 * x + 16, Select(kb, LoadPixels8(d + 2 * x + 16), b));
+        }
         for (; x + 8 <= width; x += 8) {
             const __m128i sp = LoadPixels8(s + 2 * x);
             const __m128i skip = _mm_cmpeq_epi16(sp, vkey);
-            const int bits = _mm_movemask_epi8(skip);
-            if (bits == 0xFFFF) continue;
-            if (bits == 0) {
-                StorePixels8(d + 2 * x, sp);
-                continue;
-            }
             StorePixels8(d + 2 * x, Select(skip, LoadPixels8(d + 2 * x), sp));
         }
         for (; x < width; ++x) {
