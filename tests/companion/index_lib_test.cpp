@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -147,6 +148,13 @@ TEST_F(IndexLibTest, DeferredTableIsBuiltByReload)
     EXPECT_EQ(lib.m_ppItems, nullptr);
     ASSERT_EQ(lib.Reload(1), S_OK); // the path survives CleanUp
     EXPECT_EQ(lib.m_dwNumItems, 3u);
+
+    // A path written with backslashes opens the same file.
+    std::string windowsPath = std::filesystem::relative(path, std::filesystem::current_path()).string();
+    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+    CIndexLib other;
+    ASSERT_EQ(other.Load(windowsPath.c_str(), 0, 1, 0, 1), S_OK);
+    EXPECT_NE(other.QueryItemDataToShareBuffer(other.GetIndexFormID(7)), nullptr);
 }
 
 TEST_F(IndexLibTest, LoadAllDataServesItemsWithoutTheFile)
