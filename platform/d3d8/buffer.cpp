@@ -18,7 +18,10 @@ Buffer<I>::Buffer(Device* device, UINT length, DWORD usage, D3DPOOL pool) : Reso
 template <class I>
 Buffer<I>::~Buffer()
 {
-    if (this->device_ && buffer_ && GlMakeCurrent()) glDeleteBuffers(1, &buffer_);
+    if (this->device_ && buffer_ && GlMakeCurrent()) {
+        this->device_->ForgetBuffer(buffer_);
+        glDeleteBuffers(1, &buffer_);
+    }
 }
 
 template <class I>

@@ -179,6 +179,9 @@ public:
     // The framebuffer object for reading a surface with glReadPixels.
     GLuint ReadFramebuffer(Surface* s);
     bool software() const { return type_ == D3DDEVTYPE_REF; }
+    // A GL object of a resource is being deleted.
+    void ForgetTexture(GLuint tex);
+    void ForgetBuffer(GLuint buffer);
 
 private:
     enum class Coop { Ok, Lost, NotReset };

@@ -306,6 +306,17 @@ void Device::BindFramebuffer()
     }
 }
 
+void Device::ForgetTexture(GLuint tex)
+{
+    // GL reuses names: a new object under a cached name is not attached.
+    if (tex == boundColor_ || tex == boundDepth_) boundColor_ = boundDepth_ = ~0u;
+}
+
+void Device::ForgetBuffer(GLuint buffer)
+{
+    if (buffer == attribBuffer_) attribFvf_ = ~0u;
+}
+
 HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil)
 {
     if (count && !rects) return D3DERR_INVALIDCALL;

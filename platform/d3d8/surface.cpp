@@ -99,7 +99,10 @@ Surface::~Surface()
     if (!owner_) {
         if (device_) {
             device_->Untrack(this);
-            if (tex_ && GlMakeCurrent()) glDeleteTextures(1, &tex_);
+            if (tex_ && GlMakeCurrent()) {
+                device_->ForgetTexture(tex_);
+                glDeleteTextures(1, &tex_);
+            }
         }
     }
 }

@@ -24,7 +24,10 @@ TextureStorage::TextureStorage(Device* device, IUnknown* container, bool cube, U
 
 TextureStorage::~TextureStorage()
 {
-    if (device_ && tex_ && GlMakeCurrent()) glDeleteTextures(1, &tex_);
+    if (device_ && tex_ && GlMakeCurrent()) {
+        device_->ForgetTexture(tex_);
+        glDeleteTextures(1, &tex_);
+    }
 }
 
 void TextureStorage::ReleaseGl()
