@@ -34,7 +34,7 @@ constexpr ErrorText kErrorTexts[] = {
     {KESTUERR_MEDIANOTFOUND, true, "Could not load required media."},
     {KESTUERR_RESETFAILED, true, "Could not reset the Direct3D device."},
     {E_OUTOFMEMORY, true, "Not enough storage is available to process this command."},
-    {static_cast<HRESULT>(0x8876017C), false, "Not enough video memory."},
+    {D3DERR_OUTOFVIDEOMEMORY, false, "Not enough video memory."},
     {KESTUERR_NOTBUILT, false, "Not build kestu before use it."},
     {KESTUERR_NOTSUPPORTEDINMODE, false, "No support functions in current mode."},
     {KESTUERR_NOTSUPPORTEDINVERSION, false, "No support functions in this version."},

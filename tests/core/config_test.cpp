@@ -4,8 +4,7 @@
 #include <new>
 
 #include "core/GfxGlobals.h"
-#include "kestu_config.h"
-#include "kestu_pixelformat.h"
+#include "kestu.h"
 
 namespace {
 
