@@ -52,7 +52,24 @@ void BltColorKey16(void* dst, const void* src, int width, int rows, int dstPitch
     const __m128i vkey = Splat16(k);
     ForEachRawRow(dst, src, rows, dstPitch, srcPitch, [width, k, vkey](uint8_t* d, const uint8_t* s) {
         int x = 0;
-        // Sixteen pixels at a time: blocks without key pixels are stored whole.
+        // Blocks without key pixels are stored whole.
+        for (; x + 32 <= width; x += 32) {
+            const __m128i a = LoadPixels8(s + 2 * x), b = LoadPixels8(s + 2 * x + 16);
+            const __m128i c = LoadPixels8(s + 2 * x + 32), e = LoadPixels8(s + 2 * x + 48);
+            const __m128i ka = _mm_cmpeq_epi16(a, vkey), kb = _mm_cmpeq_epi16(b, vkey);
+            const __m128i kc = _mm_cmpeq_epi16(c, vkey), ke = _mm_cmpeq_epi16(e, vkey);
+            if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(ka, kb), _mm_or_si128(kc, ke))) == 0) {
+                StorePixels8(d + 2 * x, a);
+                StorePixels8(d + 2 * x + 16, b);
+                StorePixels8(d + 2 * x + 32, c);
+                StorePixels8(d + 2 * x + 48, e);
+                continue;
+            }
+            StorePixels8(d + 2 * x, Select(ka, LoadPixels8(d + 2 * x), a));
+            StorePixels8(d + 2 * x + 16, Select(kb, LoadPixels8(d + 2 * x + 16), b));
+            StorePixels8(d + 2 * x + 32, Select(kc, LoadPixels8(d + 2 * x + 32), c));
+            StorePixels8(d + 2 * x + 48, Select(ke, LoadPixels8(d + 2 * x + 48), e));
+        }
         for (; x + 16 <= width; x += 16) {
             const __m128i a = LoadPixels8(s + 2 * x), b = LoadPixels8(s + 2 * x + 16);
             const __m128i ka = _mm_cmpeq_epi16(a, vkey), kb = _mm_cmpeq_epi16(b, vkey);
