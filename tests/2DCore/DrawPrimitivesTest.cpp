@@ -373,3 +373,21 @@ TEST_F(XbmSave, WritesHeaderAndRowsTopFirst)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DrawPrimitives, ThirtyTwoBitPixelsThroughA565Shade)
+{
+    CPixelShade shade;
+    ASSERT_EQ(shade.Build(static_cast<PIXELFORMAT>(16), 32, 16, nullptr, 1, KESTU_PIXELSHADE_FORMULA_LINEAR), 0);
+    MemBuf b(2, 1, 32);
+    b.FillAll(0x80FFFFFF);
+    b.SetPixelShade(&shade);
+    b.SetEnhanceGrade(8);
+    b.DeclineByPixelShade(0, 0, 1, 1);
+    // 0xFFFF at level 8 is 0x7BEF: red 15, green 31, blue 15, widened back.
+    EXPECT_EQ(b.Get(0, 0), 0x80787C78u);
+    EXPECT_EQ(b.Get(1, 0), 0x80FFFFFFu);
+}
+
+}  // namespace
