@@ -7,6 +7,7 @@
 #include <string>
 
 #include "2DCore/DrawPixels.h"
+#include "2DCore/kernels/Kernels.h"
 #include "kestu_log.h"
 #include "kestu_paper.h"
 #include "kestu_pixelshade.h"
@@ -47,7 +48,7 @@ int DBUF::GetPixel(int x, int y)
 {
     Prepared prep(*this);
     if (prep.base() == nullptr) return 0;
-    return ReadPixel(PixelAddress(prep.base(), x, y), m_pixelFormat);
+    return GetPixelByDepth(PixelAddress(prep.base(), x, y), m_pixelFormat);
 }
 
 void DBUF::Clear(int colour, int x, int y, int w, int h, GRECT* clip)
@@ -254,8 +255,12 @@ void DBUF::Flat3232(int x, int y, void* levels)
     if (x < 0 || y < 0 || x > m_rect.width - 32 || y > m_rect.height - 32) return;
     Prepared prep(*this);
     if (prep.base() == nullptr) return;
-    FlatBlock(PixelAddress(prep.base(), x, y), static_cast<const uint8_t*>(levels), RowStep(), 32, 32, 32,
-              m_pixelFormat);
+    uint8_t* d = PixelAddress(prep.base(), x, y);
+    const int step = static_cast<int>(RowStep());
+    if (m_pixelFormat == 16)
+        BltFlat3232_565(d, static_cast<const uint8_t*>(levels), step);
+    else
+        BltFlat3232_555(d, static_cast<const uint8_t*>(levels), step);
 }
 
 void DBUF::Flat(int x, int y, int mapX, int mapY, int w, int h, void* levels, const GRECT* clip)
@@ -274,7 +279,12 @@ void DBUF::Flat(int x, int y, int mapX, int mapY, int w, int h, void* levels, co
     Prepared prep(*this);
     if (prep.base() == nullptr) return;
     const uint8_t* start = map + intptr_t(r.y - y + mapY) * w + (r.x - x) + mapX;
-    FlatBlock(PixelAddress(prep.base(), r.x, r.y), start, RowStep(), r.width, r.height, w, m_pixelFormat);
+    uint8_t* d = PixelAddress(prep.base(), r.x, r.y);
+    const int step = static_cast<int>(RowStep());
+    if (m_pixelFormat == 16)
+        BltFlat565(d, start, step, r.width, r.height, w);
+    else
+        BltFlat555(d, start, step, r.width, r.height, w);
 }
 
 void DBUF::Convet565To555()

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "2DCore/RawPaint16.h"
 #include "2DCore/kernels/Kernels.h"
 #include "kestu_ablight.h"
 #include "kestu_blt8.h"
@@ -103,13 +102,24 @@ int DBUF::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD pa
         switch (paintType) {
         case PT_KEY: keyed(); break;
         case PT_SILHOUETTE:
-            if (d16) kestu2d::Silhouette16(d, src, tw, th, dStep, sStep, key, fore);
+            if (d16)
+                BltSilhouette16(d, src, tw, th, dStep, sStep, 16, key, fore);
+            else
+                BltSilhouette32Nop(d, src, tw, th, dStep, sStep, 16, key, fore);
             break;
         case PT_TWOCOLOR:
-            if (d16) kestu2d::TwoColor16(d, src, tw, th, dStep, sStep, key, fore, back);
+            if (d16)
+                BltTwoColor16(d, src, tw, th, dStep, sStep, 16, key, fore, back);
+            else
+                BltTwoColor32Nop(d, src, tw, th, dStep, sStep, 16, key, fore, back);
             break;
         case PT_SOFTSILHOUETTE:
-            if (d16) kestu2d::SoftSilhouette16(d, src, tw, th, dStep, sStep, key, fore, is565);
+            if (!d16)
+                BltSoftSilhouette32Nop(d, src, tw, th, dStep, sStep, 16, key, fore);
+            else if (is565)
+                BltSoftSilhouette565(d, src, tw, th, dStep, sStep, 16, key, fore);
+            else
+                BltSoftSilhouette555(d, src, tw, th, dStep, sStep, 16, key, fore);
             break;
         case PT_HALF:
             if (!d16)
@@ -213,9 +223,13 @@ int DBUF::StretchPaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, D
     if (m_pixelWidth == 16 && dest->m_pixelWidth == 16 && (paintType == PT_KEY || paintType == PT_COPY)) {
         uint8_t* d = dest->PixelAddress(prep.destBase(), t.x, t.y);
         const uint8_t* src = PixelAddress(prep.srcBase(), s.x, s.y);
-        const bool keyed = paintType == PT_KEY && GetTransColor() != -1;
-        kestu2d::Stretch16(d, src, t.width, t.height, s.width, s.height, static_cast<int>(dest->RowStep()),
-                           static_cast<int>(RowStep()), keyed, static_cast<uint32_t>(GetTransColor()));
+        const int dStep = static_cast<int>(dest->RowStep()), sStep = static_cast<int>(RowStep());
+        // -1 keys nothing: that keyed stretch is a plain one.
+        if (paintType == PT_KEY && GetTransColor() != -1)
+            BltStretchColorKey16(d, src, t.width, t.height, s.width, s.height, dStep, sStep,
+                                 static_cast<uint32_t>(GetTransColor()));
+        else
+            BltStretch16(d, src, t.width, t.height, s.width, s.height, dStep, sStep);
     }
     return 1;
 }

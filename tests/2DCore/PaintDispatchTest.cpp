@@ -131,7 +131,7 @@ TEST(PaintDispatch, SilhouettesAndTwoColour)
 
     MemBuf ring(5, 5, 16), soft(5, 5, 16);
     ring.FillAll(0x1F);
-    ring.Put(2, 2, 0);
+    ring.Put(2, 2, 0xF800);
     ring.SetTrans(0x1F);
     ring.SetForeGroundColor(0xF800);
     ring.Paint(&soft, 0, 0, 5, 5, 0, 0, PT_SOFTSILHOUETTE, nullptr);
