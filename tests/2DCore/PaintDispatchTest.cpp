@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
+#include <utility>
 
 #include "MemBuf.h"
 #include "kestu_ablight.h"
@@ -224,6 +226,34 @@ TEST(PaintDispatch, Stretch)
     EXPECT_EQ(src.StretchPaint(&keyed, 0, 0, 4, 4, 0, 0, PT_KEY, 2, 2, nullptr), 1);
     EXPECT_EQ(keyed.Get(0, 0), 0u);
     EXPECT_EQ(keyed.Get(3, 0), src.Get(1, 0));
+}
+
+}  // namespace
+
+namespace {
+
+// Paints from random places, sizes and source offsets anywhere in the int
+// range never reach outside either buffer.
+TEST(PaintDispatch, FarOffRectanglesStayInside)
+{
+    std::mt19937 rng(5);
+    const int edges[] = {INT32_MIN, -70000, -9, -1, 0, 1, 7, 12, 70000, INT32_MAX};
+    auto any = [&]() -> int { return rng() % 3 == 0 ? edges[rng() % 10] : int(rng() % 40) - 10; };
+    const uint32_t types[] = {PT_KEY, PT_COPY, PT_SILHOUETTE, PT_HALF, PT_TRANSGRADE, 4};
+    for (auto [sf, df] : {std::pair{16, 16}, std::pair{16, 32}, std::pair{8, 8}, std::pair{32, 16}, std::pair{24, 32}}) {
+        MemBuf src(13, 9, sf), dst(11, 7, df, -1);
+        src.SetTrans(1);
+        for (int i = 0; i < 2000; ++i) {
+            GRECT clip(any(), any(), any(), any());
+            const uint32_t type = types[rng() % 6];
+            if (rng() % 2)
+                src.Paint(&dst, any(), any(), any(), any(), any(), any(), type, rng() % 2 ? &clip : nullptr);
+            else
+                src.StretchPaint(&dst, any(), any(), any(), any(), any(), any(), type % 2, any(), any(), nullptr);
+        }
+        EXPECT_EQ(dst.prepares, dst.unprepares);
+        EXPECT_EQ(src.prepares, src.unprepares);
+    }
 }
 
 }  // namespace
