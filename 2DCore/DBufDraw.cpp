@@ -15,7 +15,6 @@
 
 using namespace kestu2d;
 
-
 namespace {
 
 // Keeps one Prepare/Unprepare pair around a block of pixel work.
@@ -173,7 +172,6 @@ void DBUF::Rectangle(int colour, int x, int y, int w, int h, int filled, const G
     };
     if (clip != nullptr && !cut(clip->x, clip->y, int64_t(clip->x) + clip->width, int64_t(clip->y) + clip->height))
         return;
-    const bool whole = left && top && right && bottom;
     // Edges more than a pixel outside the buffer cannot show: dropping them
     // keeps every coordinate small.
     if (!cut(-1, -1, int64_t(m_rect.width) + 1, int64_t(m_rect.height) + 1)) return;
@@ -182,7 +180,7 @@ void DBUF::Rectangle(int colour, int x, int y, int w, int h, int filled, const G
         Clear(colour, rx, ry, rw, rh);
         return;
     }
-    if (whole && left && top && right && bottom) {
+    if (left && top && right && bottom) {
         // Four strips that meet without overlapping.
         if (rw - 1 > 0) {
             Clear(colour, rx + 1, ry, rw - 1, 1);
@@ -194,7 +192,7 @@ void DBUF::Rectangle(int colour, int x, int y, int w, int h, int filled, const G
         }
         return;
     }
-    // A clip cut some edges: the remaining ones are drawn whole, so no
+    // Some edges were cut away: the remaining ones are drawn whole, so no
     // corner pixel goes missing where a neighbouring edge was cut away.
     if (top) Clear(colour, rx, ry, rw, 1);
     if (bottom) Clear(colour, rx, ry + rh - 1, rw, 1);
