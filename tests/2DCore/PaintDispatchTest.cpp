@@ -70,8 +70,8 @@ TEST(PaintDispatch, CopyKindsFromSixteenBits)
     MemBuf src = Source16(3, 2), to32(3, 2, 32);
     src.Put(0, 0, 0xFFFF);
     EXPECT_EQ(src.Paint(&to32, 0, 0, 3, 2, 0, 0, PT_COPY, nullptr), 1);
-    EXPECT_EQ(to32.Get(0, 0) & 0xFFFFFF, 0xFFFFFFu & to32.Get(0, 0));
-    EXPECT_EQ(to32.Get(0, 0) & 0xF8FCF8, 0xF8FCF8u);
+    EXPECT_EQ(to32.Get(0, 0), 0xFFF8FCF8u);  // channels shifted up by 3, 2 and 3
+    EXPECT_EQ(to32.Get(1, 0), 0xFF000010u);
 }
 
 TEST(PaintDispatch, KeyedPaints)
