@@ -40,7 +40,6 @@ struct Window {
     RECT rect{};          // window rectangle, screen coordinates
     RECT normalRect{};    // rectangle to restore after minimise or maximise
     bool hasMenu = false;
-    bool enabled = true;
     bool destroying = false;
     HWND parent = nullptr;
     HMENU menu = nullptr;

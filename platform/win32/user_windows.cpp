@@ -172,6 +172,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     w->handle = hwnd;
     w->cls = cls;
     w->title = windowName ? windowName : "";
+    // Top-level overlapped windows always have a caption.
+    if (!(style & (WS_POPUP | WS_CHILD))) style |= WS_CAPTION | WS_CLIPSIBLINGS;
     w->style = style & ~static_cast<DWORD>(WS_VISIBLE);
     w->exStyle = exStyle;
     w->parent = parent;
@@ -668,9 +670,8 @@ BOOL EnableWindow(HWND hwnd, BOOL enable)
 {
     Window* w = FindWindowRecord(hwnd);
     if (w == nullptr) return FALSE;
-    BOOL wasDisabled = w->enabled ? FALSE : TRUE;
-    w->enabled = enable != FALSE;
-    if (w->enabled)
+    BOOL wasDisabled = (w->style & WS_DISABLED) ? TRUE : FALSE;
+    if (enable)
         w->style &= ~static_cast<DWORD>(WS_DISABLED);
     else
         w->style |= WS_DISABLED;
@@ -680,7 +681,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable)
 BOOL IsWindowEnabled(HWND hwnd)
 {
     Window* w = FindWindowRecord(hwnd);
-    return w != nullptr && w->enabled;
+    return w != nullptr && !(w->style & WS_DISABLED);
 }
 
 } // extern "C"
