@@ -151,6 +151,7 @@ TEST(D3DXAssembler, ErrorsNameTheLine)
 
     const Case cases[] = {
         {"", "(1): error: the shader is empty"},
+        {"vs.1.1\nmov oPos, v0 /* left\nopen\n", "(2): error: the comment opened here is not closed"},
         {"mov r0, v0\n", "(1): error: expected a version"},
         {"vs.2.0\nmov oPos, v0\n", "(1): error: expected a version"},
         {"vs.1.1\nfoo r0, v0\n", "(2): error: unknown instruction 'foo'"},
