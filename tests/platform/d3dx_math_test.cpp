@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <type_traits>
 
 #include "d3dx8.h"
 
@@ -36,6 +37,11 @@ TEST(D3DXMath, TypesKeepTheirStoredSizes)
     EXPECT_EQ(sizeof(D3DXQUATERNION), 16u);
     EXPECT_EQ(sizeof(D3DXPLANE), 16u);
     EXPECT_EQ(sizeof(D3DXCOLOR), 16u);
+    // Records holding these are copied and stored byte for byte.
+    static_assert(std::is_trivially_copyable_v<D3DXMATRIX> && std::is_trivially_copyable_v<D3DXVECTOR3> &&
+                  std::is_trivially_copyable_v<D3DXQUATERNION> && std::is_trivially_copyable_v<D3DXCOLOR> &&
+                  std::is_trivially_copyable_v<D3DXVECTOR4> && std::is_trivially_copyable_v<D3DXPLANE>);
+    static_assert(std::is_standard_layout_v<D3DXMATRIX> && std::is_standard_layout_v<D3DXVECTOR3>);
 }
 
 TEST(D3DXMath, MultiplyAppliesTheLeftMatrixFirst)
