@@ -5,8 +5,10 @@
 #include "unknwn.h"
 #include "winerror.h"
 
+#ifndef MAKE_DDHRESULT
 #define _FACDD 0x876
 #define MAKE_DDHRESULT(code) MAKE_HRESULT(1, _FACDD, code)
+#endif
 
 #define D3DXERR_CANNOTMODIFYINDEXBUFFER MAKE_DDHRESULT(2900)
 #define D3DXERR_INVALIDMESH MAKE_DDHRESULT(2901)
