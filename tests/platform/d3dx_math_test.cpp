@@ -410,3 +410,55 @@ TEST(D3DXMath, ColourConversionsAndLerp)
     const D3DCOLORVALUE& asValue = b;
     EXPECT_FLOAT_EQ(asValue.g, 0.5f);
 }
+
+TEST(D3DXMath, CurvesPassThroughTheirControlPoints)
+{
+    const D3DXVECTOR3 p0(0, 0, 0), p1(1, 2, 0), p2(3, 2, 1), p3(4, 0, 1), t1(1, 0, 0), t2(0, 1, 0);
+    D3DXVECTOR3 r;
+    D3DXVec3Hermite(&r, &p1, &t1, &p2, &t2, 0.0f);
+    ExpectVec(r, 1, 2, 0);
+    D3DXVec3Hermite(&r, &p1, &t1, &p2, &t2, 1.0f);
+    ExpectVec(r, 3, 2, 1);
+    // Halfway: (v1 + v2) / 2 + (t1 - t2) / 8.
+    D3DXVec3Hermite(&r, &p1, &t1, &p2, &t2, 0.5f);
+    ExpectVec(r, 2.125f, 1.875f, 0.5f);
+    D3DXVec3CatmullRom(&r, &p0, &p1, &p2, &p3, 0.0f);
+    ExpectVec(r, 1, 2, 0);
+    D3DXVec3CatmullRom(&r, &p0, &p1, &p2, &p3, 1.0f);
+    ExpectVec(r, 3, 2, 1);
+    // Halfway: (-v0 + 9 v1 + 9 v2 - v3) / 16.
+    D3DXVec3CatmullRom(&r, &p0, &p1, &p2, &p3, 0.5f);
+    ExpectVec(r, 2.0f, 2.25f, 0.5f);
+    D3DXVec3BaryCentric(&r, &p0, &p1, &p2, 0.5f, 0.25f);
+    ExpectVec(r, 1.25f, 1.5f, 0.25f);
+}
+
+TEST(D3DXMath, RightHandedAndOffCentreProjections)
+{
+    D3DXMATRIX p;
+    D3DXMatrixPerspectiveRH(&p, 2, 2, 1, 11);
+    ExpectVec(Apply(p, D3DXVECTOR3(1, 1, -1)), 1, 1, 0);
+    ExpectVec(Apply(p, D3DXVECTOR3(0, 0, -11)), 0, 0, 1);
+    D3DXMatrixPerspectiveOffCenterRH(&p, 0, 2, 0, 2, 1, 11);
+    ExpectVec(Apply(p, D3DXVECTOR3(0, 0, -1)), -1, -1, 0);
+    ExpectVec(Apply(p, D3DXVECTOR3(2, 2, -1)), 1, 1, 0);
+    D3DXMatrixPerspectiveOffCenterLH(&p, 0, 2, 0, 2, 1, 11);
+    ExpectVec(Apply(p, D3DXVECTOR3(2, 0, 1)), 1, -1, 0);
+    D3DXMatrixOrthoOffCenterRH(&p, 0, 8, 0, 4, 1, 3);
+    ExpectVec(Apply(p, D3DXVECTOR3(8, 0, -3)), 1, -1, 1);
+    D3DXMatrixOrthoRH(&p, 8, 4, 1, 3);
+    ExpectVec(Apply(p, D3DXVECTOR3(4, 2, -1)), 1, 1, 0);
+}
+
+TEST(D3DXMath, AffineTransformationScalesRotatesAboutACentreAndMoves)
+{
+    const D3DXVECTOR3 centre(1, 0, 0), move(0, 0, 5), axisY(0, 1, 0);
+    D3DXQUATERNION q;
+    D3DXQuaternionRotationAxis(&q, &axisY, kHalfPi);
+    D3DXMATRIX m;
+    D3DXMatrixAffineTransformation(&m, 2.0f, &centre, &q, &move);
+    // (1,0,0) scales to (2,0,0), turns about (1,0,0) to (1,0,-1), moves to (1,0,4).
+    ExpectVec(Apply(m, D3DXVECTOR3(1, 0, 0)), 1, 0, 4);
+    D3DXMatrixAffineTransformation(&m, 3.0f, nullptr, nullptr, nullptr);
+    ExpectVec(Apply(m, D3DXVECTOR3(1, 2, 3)), 3, 6, 9);
+}
