@@ -69,11 +69,16 @@ D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, FLOAT* determinant, const D3DXMAT
     double cof[4][4];
     const double det = Determinant4(*m, cof);
     if (determinant) *determinant = (FLOAT)det;
-    if (det == 0.0 || !std::isfinite(det)) return nullptr;
+    // A determinant too small for a float is as singular as zero: its inverse
+    // would not fit in floats either.
+    if ((FLOAT)det == 0.0f || !std::isfinite((FLOAT)det)) return nullptr;
     const double inv = 1.0 / det;
     D3DXMATRIX r;
     for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) r.m[i][j] = (FLOAT)(cof[j][i] * inv);
+        for (int j = 0; j < 4; ++j) {
+            r.m[i][j] = (FLOAT)(cof[j][i] * inv);
+            if (!std::isfinite(r.m[i][j])) return nullptr;
+        }
     *out = r;
     return out;
 }

@@ -182,6 +182,15 @@ TEST(D3DXMath, InverseReturnsNullForASingularMatrix)
     EXPECT_EQ(out, untouched);
     EXPECT_EQ(D3DXMatrixInverse(&out, nullptr, &s), nullptr);
 
+    // Nearly singular beyond float range counts as singular.
+    D3DXMATRIX tiny;
+    D3DXMatrixScaling(&tiny, 1e-20f, 1e-20f, 1e-20f);
+    EXPECT_EQ(D3DXMatrixInverse(&out, nullptr, &tiny), nullptr);
+    D3DXMATRIX huge;
+    D3DXMatrixScaling(&huge, 1e-39f, 1.0f, 1.0f);  // the determinant fits, the inverse does not
+    EXPECT_EQ(D3DXMatrixInverse(&out, nullptr, &huge), nullptr);
+    EXPECT_EQ(out, untouched);
+
     D3DXMATRIX sc;
     D3DXMatrixScaling(&sc, 2, 4, 8);
     EXPECT_FLOAT_EQ(D3DXMatrixfDeterminant(&sc), 64.0f);
