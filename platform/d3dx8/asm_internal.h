@@ -47,6 +47,10 @@ struct Statement {
     std::vector<std::string> operands;
 };
 
+// Applies "#define NAME text" and "#undef NAME" lines (object-like macros),
+// leaving blank lines in their place; other directives are errors.
+std::string Preprocess(std::string_view text, Diagnostics& diag);
+
 // Splits the text into statements with comments (";", "//", "/* */") removed;
 // the first statement is the version ("vs.1.1"). *openComment receives the
 // line of a block comment left open at the end, or 0.

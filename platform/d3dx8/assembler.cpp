@@ -42,8 +42,9 @@ HRESULT Assemble(std::string_view text, const std::string& prefix, DWORD flags, 
         // The text ends at its first zero byte, if any.
         const size_t zero = text.find('\0');
         if (zero != std::string_view::npos) text = text.substr(0, zero);
+        const std::string expanded = Preprocess(text, diag);
         int openComment = 0;
-        const std::vector<Statement> statements = SplitStatements(text, &openComment);
+        const std::vector<Statement> statements = SplitStatements(expanded, &openComment);
         Version version;
         if (openComment) diag.Error(openComment, "the comment opened here is not closed");
         if (statements.empty()) {
