@@ -35,7 +35,8 @@ HRESULT D3DXCreateBuffer(DWORD numBytes, LPD3DXBUFFER* buffer);
 #define D3DXASM_SKIPVALIDATION 2
 
 // Assembles vs.1.0/vs.1.1 or ps.1.0-ps.1.4 source text into a token stream
-// (ending with the end token) in *compiledShader. A vertex shader's "def"
+// (ending with the end token) in *compiledShader. Comments are ";", "//" and
+// "/* */"; "#define NAME text" and "#undef NAME" give object-like macros. A vertex shader's "def"
 // lines do not enter the code: they come back in *constants as
 // D3DVSD_CONST(register, 1) tokens, each followed by four floats, to be
 // appended to the vertex declaration. On failure the result is
