@@ -192,6 +192,10 @@ private:
     void ResetState();
     void SetDefaultRenderStates();
     void BindFramebuffer();
+    // Devices share the GL context: the one drawing re-binds its objects and
+    // forgets GL state another device may have changed.
+    void Activate();
+    void Deactivate();
     void ApplyRasterState();
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, const uint8_t* upVertices,
                  UINT upStride, UINT upVertexCount, const void* upIndices, D3DFORMAT upIndexFormat,

@@ -28,6 +28,7 @@ Device::Device(Direct3D* d3d, UINT adapter, D3DDEVTYPE type, HWND focus, DWORD b
 Device::~Device()
 {
     Host().devices.erase(this);
+    Deactivate();
     if (GlMakeCurrent()) {
         for (auto& t : stateBlocks_) t.second.reset();
         for (auto& p : programs_)
@@ -132,8 +133,6 @@ HRESULT Device::Create(D3DPRESENT_PARAMETERS* pp)
     glBufferData(GL_UNIFORM_BUFFER, sizeof(FfpUniforms), nullptr, GL_DYNAMIC_DRAW);
     glBindBuffer(GL_UNIFORM_BUFFER, worldUbo_);
     glBufferData(GL_UNIFORM_BUFFER, 256 * 64, nullptr, GL_DYNAMIC_DRAW);
-    glBindBufferBase(GL_UNIFORM_BUFFER, 0, ffpUbo_);
-    glBindBufferBase(GL_UNIFORM_BUFFER, 1, worldUbo_);
     for (int i = 0; i < 256; ++i)
         for (int c = 0; c < 3; ++c) gamma_.red[i] = gamma_.green[i] = gamma_.blue[i] = static_cast<WORD>(i * 257);
     hr = CreateImplicitSurfaces();

@@ -154,7 +154,25 @@ GLuint Compile(GLenum type, const std::string& src)
     return s;
 }
 
+Device* g_activeDevice = nullptr;
+
 } // namespace
+
+void Device::Activate()
+{
+    if (g_activeDevice == this) return;
+    g_activeDevice = this;
+    rasterDirty_ = programDirty_ = uniformsDirty_ = samplersDirty_ = worldDirty_ = true;
+    worldDirtyMax_ = 255;
+    program_ = nullptr;
+    glBindBufferBase(GL_UNIFORM_BUFFER, 0, ffpUbo_);
+    glBindBufferBase(GL_UNIFORM_BUFFER, 1, worldUbo_);
+}
+
+void Device::Deactivate()
+{
+    if (g_activeDevice == this) g_activeDevice = nullptr;
+}
 
 void Device::ApplyRasterState()
 {
@@ -634,6 +652,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
     if (coop_ != Coop::Ok) return D3D_OK;
     if (!GlMakeCurrent()) return D3DERR_DRIVERINTERNALERROR;
 
+    Activate();
     ++Host().counters.drawCalls;
     Host().counters.primitives += primCount;
     glBindVertexArray(vao_);

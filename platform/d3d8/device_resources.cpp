@@ -328,6 +328,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     if ((flags & D3DCLEAR_ZBUFFER) && !(z >= 0.f && z <= 1.f)) return D3DERR_INVALIDCALL;
     if (coop_ != Coop::Ok || !flags) return D3D_OK;
     if (!GlMakeCurrent() || !renderTarget_) return D3DERR_DRIVERINTERNALERROR;
+    Activate();
     BindFramebuffer();
     GLbitfield bits = 0;
     if (flags & D3DCLEAR_TARGET) {

@@ -164,7 +164,7 @@ void Device::ResetState()
     SetIndices(nullptr, 0);
     vertexShader_ = 0;
     pixelShader_ = 0;
-    programDirty_ = uniformsDirty_ = samplersDirty_ = worldDirty_ = true;
+    programDirty_ = uniformsDirty_ = samplersDirty_ = worldDirty_ = rasterDirty_ = true;
     worldDirtyMax_ = 255;
     boundColor_ = boundDepth_ = ~0u;
     attribFvf_ = ~0u;
