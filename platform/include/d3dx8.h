@@ -1,3 +1,6 @@
-// Stand-in declarations (d3dx8).
+// D3DX 8: the umbrella header of the utility library.
 #pragma once
-#include "d3d8types.h"
+#include "d3d8.h"
+#include "d3dx8math.h"
+#include "d3dx8fvf.h"
+#include "d3dx8core.h"

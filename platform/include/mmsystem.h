@@ -1,4 +1,18 @@
-// Windows stand-in declarations (mmsystem).
+// Windows stand-in declarations (winmm): the millisecond timer.
 #pragma once
 #include "windef.h"
 #include "winerror.h"
+
+typedef UINT MMRESULT;
+#define TIMERR_NOERROR 0
+#define TIMERR_NOCANDO 97
+
+KESTU_WINAPI_BEGIN
+
+// Milliseconds since an arbitrary start, monotonic (wrapping at 2^32); the
+// host can drive it.
+DWORD timeGetTime();
+MMRESULT timeBeginPeriod(UINT period);
+MMRESULT timeEndPeriod(UINT period);
+
+KESTU_WINAPI_END

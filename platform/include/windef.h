@@ -112,7 +112,9 @@ typedef HKEY* PHKEY;
 typedef HANDLE* LPHANDLE;
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
 
-typedef intptr_t (*FARPROC)();
+// Callers cast procedure addresses to their real types; void (*)() converts
+// to any function pointer type without a cast-function-type warning.
+typedef void (*FARPROC)();
 typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 
 typedef struct tagRECT { LONG left; LONG top; LONG right; LONG bottom; } RECT, *PRECT, *LPRECT;
@@ -163,3 +165,28 @@ inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
     ((DWORD)(BYTE)(c0) | ((DWORD)(BYTE)(c1) << 8) | ((DWORD)(BYTE)(c2) << 16) | ((DWORD)(BYTE)(c3) << 24))
 
 #define MAX_PATH 260
+
+// Windows API functions have C linkage so that modules registered with the
+// host can hand them out by name.
+#define KESTU_WINAPI_BEGIN extern "C" {
+#define KESTU_WINAPI_END }
+
+DECLARE_KESTU_HANDLE(HACCEL);
+DECLARE_KESTU_HANDLE(HHOOK);
+DECLARE_KESTU_HANDLE(HKL);
+typedef WORD LANGID;
+typedef DWORD LCID;
+typedef LONG LSTATUS;
+typedef DWORD ACCESS_MASK;
+typedef ACCESS_MASK REGSAM;
+
+#define MAKEINTRESOURCEA(i) (reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
+#define MAKEINTRESOURCE MAKEINTRESOURCEA
+#define IS_INTRESOURCE(r) ((reinterpret_cast<ULONG_PTR>(r) >> 16) == 0)
+#define MAKEINTATOM(i) MAKEINTRESOURCEA(i)
+
+#define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
+#define MAKELRESULT(l, h) ((LRESULT)(DWORD)MAKELONG(l, h))
+#define GET_X_LPARAM(lp) ((int)(short)LOWORD(lp))
+#define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))

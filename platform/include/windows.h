@@ -9,4 +9,5 @@
 #include "winreg.h"
 #include "unknwn.h"
 #include "objbase.h"
+#include "mmsystem.h"
 #include "kestu_crt.h"

@@ -1,0 +1,337 @@
+// Drawing operations of DBUF on its own pixels.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "2DCore/DrawPixels.h"
+#include "kestu_log.h"
+#include "kestu_paper.h"
+#include "kestu_pixelshade.h"
+#include "kestu_xbm.h"
+
+using namespace kestu2d;
+
+
+namespace {
+
+// Keeps one Prepare/Unprepare pair around a block of pixel work.
+class Prepared {
+public:
+    explicit Prepared(DBUF& buf) : m_buf(buf), m_base(buf.Prepare(nullptr)) {}
+    ~Prepared() { m_buf.Unprepare(); }
+    Prepared(const Prepared&) = delete;
+    Prepared& operator=(const Prepared&) = delete;
+    void* base() const { return m_base; }
+
+private:
+    DBUF& m_buf;
+    void* m_base;
+};
+
+}  // namespace
+
+void DBUF::SetPixel(int colour, const GPOINT& p) { SetPixel(colour, p.x, p.y); }
+
+void DBUF::SetPixel(int colour, int x, int y)
+{
+    if (x < 0 || y < 0 || x >= m_rect.width || y >= m_rect.height) return;
+    Prepared prep(*this);
+    if (prep.base() == nullptr) return;
+    WritePixel(PixelAddress(prep.base(), x, y), m_pixelFormat, colour);
+}
+
+int DBUF::GetPixel(int x, int y)
+{
+    Prepared prep(*this);
+    if (prep.base() == nullptr) return 0;
+    return ReadPixel(PixelAddress(prep.base(), x, y), m_pixelFormat);
+}
+
+void DBUF::Clear(int colour, int x, int y, int w, int h, GRECT* clip)
+{
+    GRECT r(x, y, w, h);
+    if (clip != nullptr && !r.Intersect(*clip)) return;
+    Clear(colour, r.x, r.y, r.width, r.height);
+}
+
+void DBUF::Clear(int colour, int x, int y, int w, int h)
+{
+    GRECT r;
+    if (!r.Intersect(GRECT(x, y, w, h), GRECT(0, 0, m_rect.width, m_rect.height))) return;
+    Prepared prep(*this);
+    if (prep.base() == nullptr) return;
+    uint8_t* row = PixelAddress(prep.base(), r.x, r.y);
+    for (int j = 0; j < r.height; ++j, row += RowStep()) FillPixels(row, m_pixelFormat, colour, r.width);
+}
+
+void DBUF::Clear(int colour) { Clear(colour, 0, 0, m_rect.width, m_rect.height); }
+
+void DBUF::FastClear16(int value, int x, int y, int w, int h, GRECT* clip)
+{
+    GRECT r(x, y, w, h);
+    if (clip != nullptr && !r.Intersect(*clip)) return;
+    FastClear16(value, r.x, r.y, r.width, r.height);
+}
+
+void DBUF::FastClear16(int value, int x, int y, int w, int h)
+{
+    // Only a 16-bit buffer can take 16-bit words; rows follow the buffer's
+    // own direction so a bottom-up buffer is never walked past its memory.
+    if (m_pixelWidth != 16) return;
+    GRECT r;
+    if (!r.Intersect(GRECT(x, y, w, h), GRECT(0, 0, m_rect.width, m_rect.height))) return;
+    Prepared prep(*this);
+    if (prep.base() == nullptr) return;
+    const uint32_t word = static_cast<uint32_t>(value);
+    const uint16_t low = static_cast<uint16_t>(word);
+    uint8_t* row = PixelAddress(prep.base(), r.x, r.y);
+    const int words = r.width / 2;
+    for (int j = 0; j < r.height; ++j, row += RowStep()) {
+        for (int i = 0; i < words; ++i) std::memcpy(row + 4 * i, &word, 4);
+        if (r.width & 1) std::memcpy(row + 4 * words, &low, 2);
+    }
+}
+
+void DBUF::FastClear16(int value) { FastClear16(value, 0, 0, m_rect.width, m_rect.height); }
+
+void DBUF::Decline(int x, int y, int w, int h, int level)
+{
+    if (level == 0) return;
+    if (level == 5) {
+        Clear(0, x, y, w, h);
+        return;
+    }
+    if (level < 1 || level > 4) return;
+    GRECT r;
+    if (!r.Intersect(GRECT(x, y, w, h), GRECT(0, 0, m_rect.width, m_rect.height))) return;
+    Prepared prep(*this);
+    if (prep.base() == nullptr) return;
+    uint8_t* row = PixelAddress(prep.base(), r.x, r.y);
+    for (int j = 0; j < r.height; ++j, row += RowStep()) DeclinePixels(row, m_pixelFormat, level, r.width);
+}
+
+void DBUF::DeclineFast(int x, int y, int h, int level)
+{
+    if (level == 0) return;
+    if (level == 5) {
+        Clear(0, x, y, 1024, h);
+        return;
+    }
+    if (level < 1 || level > 4) return;
+    GRECT r;
+    if (!r.Intersect(GRECT(x, y, 1024, h), GRECT(0, 0, m_rect.width, m_rect.height))) return;
+    Prepared prep(*this);
+    if (prep.base() == nullptr) return;
+    // A strip of 32 pixels, cut where the buffer ends.
+    const int n = std::min(32, r.width);
+    uint8_t* row = PixelAddress(prep.base(), r.x, r.y);
+    if (n == 32) {
+        for (int j = 0; j < r.height; ++j, row += RowStep()) DeclinePixels32Wide(row, m_pixelFormat, level);
+    } else {
+        for (int j = 0; j < r.height; ++j, row += RowStep()) DeclinePixels(row, m_pixelFormat, level, n);
+    }
+}
+
+void DBUF::DeclineByPixelShade(int x, int y, int w, int h)
+{
+    if (m_enhanceGrade == -3) return;
+    if (m_pixelShade == nullptr) return;
+    if (m_enhanceGrade == -2) {
+        Clear(0, x, y, w, h);
+        return;
+    }
+    CPixelShade* shade = m_pixelShade;
+    if (!shade->IsBuilt() || m_enhanceGrade < 0 || m_enhanceGrade > static_cast<int>(shade->GetTotalLevel())) return;
+    const void* table = shade->GetTable(m_enhanceGrade);
+    if (table == nullptr) return;
+    GRECT r;
+    if (!r.Intersect(GRECT(x, y, w, h), GRECT(0, 0, m_rect.width, m_rect.height))) return;
+    Prepared prep(*this);
+    if (prep.base() == nullptr) return;
+    uint8_t* row = PixelAddress(prep.base(), r.x, r.y);
+    const int shadeFormat = static_cast<int>(shade->GetPixelFormat());
+    for (int j = 0; j < r.height; ++j, row += RowStep())
+        ShadePixels(row, m_pixelFormat, table, shadeFormat, r.width);
+}
+
+void DBUF::Rectangle(int colour, int x, int y, int w, int h, int filled, const GRECT* clip)
+{
+    if (w <= 0 || h <= 0) return;  // an empty rectangle has no edges to draw
+    GRECT r(x, y, w, h);
+    bool left = true, top = true, right = true, bottom = true;
+    if (clip != nullptr) {
+        if (!r.Intersect(*clip)) return;
+        left = r.x == x;
+        top = r.y == y;
+        right = r.x + r.width == x + w;
+        bottom = r.y + r.height == y + h;
+    }
+    if (filled) {
+        Clear(colour, r.x, r.y, r.width, r.height);
+        return;
+    }
+    if (left && top && right && bottom) {
+        // Four strips that meet without overlapping.
+        if (r.width - 1 > 0) {
+            Clear(colour, r.x + 1, r.y, r.width - 1, 1);
+            Clear(colour, r.x, r.y + r.height - 1, r.width - 1, 1);
+        }
+        if (r.height - 1 >= 1) {
+            Clear(colour, r.x + r.width - 1, r.y + 1, 1, r.height - 1);
+            Clear(colour, r.x, r.y, 1, r.height - 1);
+        }
+        return;
+    }
+    // A clip cut some edges: the remaining ones are drawn whole, so no
+    // corner pixel goes missing where a neighbouring edge was cut away.
+    if (top) Clear(colour, r.x, r.y, r.width, 1);
+    if (bottom) Clear(colour, r.x, r.y + r.height - 1, r.width, 1);
+    if (left) Clear(colour, r.x, r.y, 1, r.height);
+    if (right) Clear(colour, r.x + r.width - 1, r.y, 1, r.height);
+}
+
+void DBUF::Line(int colour, int x1, int y1, int x2, int y2, const GRECT* clip)
+{
+    GRECT r(std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) + 1, std::abs(y2 - y1) + 1);
+    if (!r.Intersect(GRECT(0, 0, m_rect.width, m_rect.height))) return;
+    if (clip != nullptr && !r.Intersect(*clip)) return;
+
+    const int64_t dx = int64_t(x2) - x1, dy = int64_t(y2) - y1;
+    const int64_t left = r.x, top = r.y, right = int64_t(r.x) + r.width - 1, bottom = int64_t(r.y) + r.height - 1;
+    struct Pt {
+        int64_t x, y;
+    };
+    const Pt cand[4] = {
+        dx == 0 ? Pt{left, top} : Pt{left, (left - x1) * dy / dx + y1},
+        dy == 0 ? Pt{left, top} : Pt{(top - y1) * dx / dy + x1, top},
+        dx == 0 ? Pt{right, bottom} : Pt{right, (right - x1) * dy / dx + y1},
+        dy == 0 ? Pt{right, bottom} : Pt{(bottom - y1) * dx / dy + x1, bottom},
+    };
+    auto inside = [&](const Pt& p) { return p.x >= left && p.x <= right && p.y >= top && p.y <= bottom; };
+    int s = 0;
+    while (s < 3 && !inside(cand[s])) ++s;
+    if (s == 3) return;
+    const Pt start = cand[s];
+    Pt end = cand[3];
+    for (int e = s + 1; e < 4; ++e) {
+        if (inside(cand[e]) && (cand[e].x != start.x || cand[e].y != start.y)) {
+            end = cand[e];
+            break;
+        }
+    }
+
+    const int64_t adx = std::llabs(end.x - start.x), ady = std::llabs(end.y - start.y);
+    const int64_t n = std::max(adx, ady);
+    if (n == 0) return;
+    const int64_t sx = end.x > start.x ? 1 : (end.x < start.x ? -1 : 0);
+    const int64_t sy = end.y > start.y ? 1 : (end.y < start.y ? -1 : 0);
+    Prepared prep(*this);
+    if (prep.base() == nullptr) return;
+    int64_t ex = 0, ey = 0, px = start.x, py = start.y;
+    for (int64_t i = 0; i < n; ++i) {
+        ex += adx;
+        if (px >= left && px <= right && py >= top && py <= bottom)
+            WritePixel(PixelAddress(prep.base(), int(px), int(py)), m_pixelFormat, colour);
+        ey += ady;
+        if (ex >= n / 2) {
+            ex -= n;
+            px += sx;
+        }
+        if (ey >= n / 2) {
+            ey -= n;
+            py += sy;
+        }
+    }
+}
+
+void DBUF::Flat3232(int x, int y, void* levels)
+{
+    if (m_pixelFormat != 15 && m_pixelFormat != 16) return;
+    // The block must lie wholly inside the buffer.
+    if (x < 0 || y < 0 || x > m_rect.width - 32 || y > m_rect.height - 32) return;
+    Prepared prep(*this);
+    if (prep.base() == nullptr) return;
+    FlatBlock(PixelAddress(prep.base(), x, y), static_cast<const uint8_t*>(levels), RowStep(), 32, 32, 32,
+              m_pixelFormat);
+}
+
+void DBUF::Flat(int x, int y, int mapX, int mapY, int w, int h, void* levels, const GRECT* clip)
+{
+    GRECT r(x, y, w, h);
+    if (clip != nullptr && !r.Intersect(*clip)) return;
+    const uint8_t* map = static_cast<const uint8_t*>(levels);
+    if (w == 32 && h == 32 && r.width == 32 && r.height == 32) {
+        Flat3232(x, y, const_cast<uint8_t*>(map + mapY * 32 + mapX));
+        return;
+    }
+    // Kept inside the buffer as well, so a rectangle past its edge cannot
+    // reach memory beyond it.
+    if (!r.Intersect(GRECT(0, 0, m_rect.width, m_rect.height))) return;
+    if (m_pixelFormat != 15 && m_pixelFormat != 16) return;
+    Prepared prep(*this);
+    if (prep.base() == nullptr) return;
+    const uint8_t* start = map + intptr_t(r.y - y + mapY) * w + (r.x - x) + mapX;
+    FlatBlock(PixelAddress(prep.base(), r.x, r.y), start, RowStep(), r.width, r.height, w, m_pixelFormat);
+}
+
+void DBUF::Convet565To555()
+{
+    if (m_pixelFormat != 16) return;
+    {
+        Prepared prep(*this);
+        if (prep.base() == nullptr) return;
+        uint8_t* row = PixelAddress(prep.base(), 0, 0);
+        for (int j = 0; j < m_rect.height; ++j, row += RowStep()) ConvertPixels565To555(row, m_rect.width);
+    }
+    m_pixelFormat = 15;
+    if (m_transColor != -1) m_transColor = Convert565To555(static_cast<uint16_t>(m_transColor));
+}
+
+void DBUF::Convet555To565()
+{
+    if (m_pixelFormat != 15) return;
+    {
+        Prepared prep(*this);
+        if (prep.base() == nullptr) return;
+        uint8_t* row = PixelAddress(prep.base(), 0, 0);
+        for (int j = 0; j < m_rect.height; ++j, row += RowStep()) ConvertPixels555To565(row, m_rect.width);
+    }
+    m_pixelFormat = 16;
+    if (m_transColor != -1) m_transColor = Convert555To565(static_cast<uint16_t>(m_transColor));
+}
+
+HRESULT DBUF::SaveToXBmpFile(const char* path)
+{
+    if (m_pixelFormat == 8 || path == nullptr) return E_FAIL;
+    XBMFILEHEADER header;
+    header.width = static_cast<uint32_t>(m_rect.width);
+    header.height = static_cast<uint32_t>(m_rect.height);
+    header.bitsPerPixel = m_pixelWidth;
+    header.pixelFormat = m_pixelFormat;
+    header.transColor = m_transColor;
+    uint8_t bytes[XBM_HEADER_SIZE];
+    header.Write(bytes);
+
+    Prepared prep(*this);
+    if (prep.base() == nullptr) return E_FAIL;
+    std::string target(path);
+    std::replace(target.begin(), target.end(), '\\', '/');
+    // Written beside the target and renamed over it only when complete.
+    const std::string temp = target + ".tmp";
+    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    if (f == nullptr) return E_FAIL;
+    bool ok = std::fwrite(bytes, 1, sizeof bytes, f) == sizeof bytes;
+    const size_t rowBytes = (size_t(m_pixelWidth) * size_t(m_rect.width)) / 8;
+    const uint8_t* row = PixelAddress(prep.base(), 0, 0);
+    for (int j = 0; ok && j < m_rect.height; ++j, row += RowStep())
+        ok = std::fwrite(row, 1, rowBytes, f) == rowBytes;
+    ok = (std::fclose(f) == 0) && ok;
+    if (!ok || std::rename(temp.c_str(), target.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return E_FAIL;
+    }
+    return S_OK;
+}

@@ -1,0 +1,192 @@
+// Per-pixel helpers of the DBUF drawing operations. Pixels are reached with
+// memcpy: a subclass's memory carries no alignment promise.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+namespace kestu2d {
+
+inline uint16_t Load16(const uint8_t* p)
+{
+    uint16_t v;
+    std::memcpy(&v, p, 2);
+    return v;
+}
+inline void Store16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
+inline uint32_t Load32(const uint8_t* p)
+{
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+inline void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+
+inline void WritePixel(uint8_t* p, int format, int colour)
+{
+    const uint32_t c = static_cast<uint32_t>(colour);
+    switch (format) {
+    case 8: p[0] = static_cast<uint8_t>(c); break;
+    case 15:
+    case 16: Store16(p, static_cast<uint16_t>(c)); break;
+    case 24:
+        p[0] = static_cast<uint8_t>(c);
+        p[1] = static_cast<uint8_t>(c >> 8);
+        p[2] = static_cast<uint8_t>(c >> 16);
+        break;
+    case 32: Store32(p, c); break;
+    default: break;
+    }
+}
+
+inline int ReadPixel(const uint8_t* p, int format)
+{
+    switch (format) {
+    case 8: return p[0];
+    case 15:
+    case 16: return Load16(p);
+    case 24: return p[0] | (p[1] << 8) | (p[2] << 16);
+    case 32: return static_cast<int>(Load32(p));
+    default: return 0;
+    }
+}
+
+inline void FillPixels(uint8_t* row, int format, int colour, int n)
+{
+    switch (format) {
+    case 8: std::memset(row, colour & 0xFF, size_t(n)); break;
+    case 15:
+    case 16: {
+        const uint16_t v = static_cast<uint16_t>(colour);
+        for (int i = 0; i < n; ++i) Store16(row + 2 * i, v);
+        break;
+    }
+    case 24:
+        for (int i = 0; i < n; ++i) WritePixel(row + 3 * i, 24, colour);
+        break;
+    case 32: {
+        const uint32_t v = static_cast<uint32_t>(colour);
+        for (int i = 0; i < n; ++i) Store32(row + 4 * i, v);
+        break;
+    }
+    default: break;
+    }
+}
+
+inline uint16_t Decline565(uint16_t p, int level)
+{
+    return static_cast<uint16_t>((((p & 0xF800) >> level) & 0xF800) | (((p & 0x07E0) >> level) & 0x07E0) |
+                                 ((p & 0x001F) >> level));
+}
+inline uint16_t Decline555(uint16_t p, int level)
+{
+    return static_cast<uint16_t>((((p & 0x7C00) >> level) & 0x7C00) | (((p & 0x03E0) >> level) & 0x03E0) |
+                                 ((p & 0x001F) >> level));
+}
+// Each colour byte shifted on its own; the top byte is kept.
+inline uint32_t Decline32(uint32_t p, int level)
+{
+    const uint32_t b = (p & 0xFF) >> level, g = ((p >> 8) & 0xFF) >> level, r = ((p >> 16) & 0xFF) >> level;
+    return (p & 0xFF000000u) | (r << 16) | (g << 8) | b;
+}
+
+inline void DeclinePixels(uint8_t* row, int format, int level, int n)
+{
+    switch (format) {
+    case 16:
+        for (int i = 0; i < n; ++i) Store16(row + 2 * i, Decline565(Load16(row + 2 * i), level));
+        break;
+    case 15:
+        for (int i = 0; i < n; ++i) Store16(row + 2 * i, Decline555(Load16(row + 2 * i), level));
+        break;
+    case 32:
+        for (int i = 0; i < n; ++i) Store32(row + 4 * i, Decline32(Load32(row + 4 * i), level));
+        break;
+    default: break;
+    }
+}
+
+// The fixed 32-pixel strip: a constant trip count the compiler unrolls.
+inline void DeclinePixels32Wide(uint8_t* row, int format, int level) { DeclinePixels(row, format, level, 32); }
+
+inline void ShadePixels(uint8_t* row, int format, const void* table, int shadeFormat, int n)
+{
+    if (format == 15 || format == 16) {
+        if (shadeFormat == 32) return;  // a 24-bit-indexed table has no 16-bit entries
+        const uint16_t* t = static_cast<const uint16_t*>(table);
+        for (int i = 0; i < n; ++i) Store16(row + 2 * i, t[Load16(row + 2 * i)]);
+    } else if (format == 32) {
+        for (int i = 0; i < n; ++i) {
+            const uint32_t p = Load32(row + 4 * i);
+            uint32_t rgb;
+            if (shadeFormat == 32) {
+                rgb = static_cast<const uint32_t*>(table)[p & 0xFFFFFF];
+            } else {
+                // Looked up at the table's 16-bit precision and widened back.
+                const uint32_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+                const uint16_t* t = static_cast<const uint16_t*>(table);
+                if (shadeFormat == 15) {
+                    const uint16_t s = t[((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3)];
+                    rgb = (((s >> 10) & 31u) << 19) | (((s >> 5) & 31u) << 11) | ((s & 31u) << 3);
+                } else {
+                    const uint16_t s = t[((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)];
+                    rgb = (((s >> 11) & 31u) << 19) | (((s >> 5) & 63u) << 10) | ((s & 31u) << 3);
+                }
+            }
+            Store32(row + 4 * i, (p & 0xFF000000u) | (rgb & 0xFFFFFF));
+        }
+    }
+}
+
+inline uint16_t Convert565To555(uint16_t p) { return static_cast<uint16_t>(((p >> 1) & 0x7FE0) | (p & 0x1F)); }
+inline uint16_t Convert555To565(uint16_t p)
+{
+    return static_cast<uint16_t>((((p & 0xFFE0) << 1) | (p & 0x1F)) & 0xFFFF);
+}
+inline void ConvertPixels565To555(uint8_t* row, int n)
+{
+    for (int i = 0; i < n; ++i) Store16(row + 2 * i, Convert565To555(Load16(row + 2 * i)));
+}
+inline void ConvertPixels555To565(uint8_t* row, int n)
+{
+    for (int i = 0; i < n; ++i) Store16(row + 2 * i, Convert555To565(Load16(row + 2 * i)));
+}
+
+// Level-map shading: 0 black, 8 unchanged, 1..7 eighths as sums of shifts,
+// anything above 8 as 7.
+inline uint32_t FlatChannel(uint32_t c, int level)
+{
+    switch (level) {
+    case 1: return c >> 3;
+    case 2: return c >> 2;
+    case 3: return (c >> 3) + (c >> 2);
+    case 4: return c >> 1;
+    case 5: return (c >> 3) + (c >> 1);
+    case 6: return (c >> 2) + (c >> 1);
+    default: return (c >> 3) + (c >> 2) + (c >> 1);
+    }
+}
+
+inline void FlatBlock(uint8_t* dst, const uint8_t* levels, intptr_t dstStep, int w, int h, int mapStride, int format)
+{
+    const bool is565 = format == 16;
+    for (int j = 0; j < h; ++j, dst += dstStep, levels += mapStride) {
+        for (int i = 0; i < w; ++i) {
+            const int level = levels[i];
+            if (level == 8) continue;
+            uint16_t p = 0;
+            if (level != 0) {
+                const uint16_t v = Load16(dst + 2 * i);
+                if (is565)
+                    p = static_cast<uint16_t>((FlatChannel(v >> 11, level) << 11) |
+                                              (FlatChannel((v >> 5) & 63, level) << 5) | FlatChannel(v & 31, level));
+                else
+                    p = static_cast<uint16_t>((FlatChannel((v >> 10) & 31, level) << 10) |
+                                              (FlatChannel((v >> 5) & 31, level) << 5) | FlatChannel(v & 31, level));
+            }
+            Store16(dst + 2 * i, p);
+        }
+    }
+}
+
+}  // namespace kestu2d

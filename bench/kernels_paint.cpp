@@ -1,0 +1,254 @@
+// Paint kernels: a 256 x 256 sprite painted again and again over an 800 x 600
+// buffer, in pixels per second of sprite area. References measured in the
+// same run: memcpy of the same rows (the limit) and pixman's closest
+// operations (SRC r5g6b5 for copies, OVER a8r8g8b8 onto r5g6b5 for the
+// per-pixel alpha blends, OVER r5g6b5 with a solid mask for uniform blends).
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "2DCore/kernels/Kernels.h"
+
+#ifdef KESTU_HAVE_PIXMAN
+#include <pixman.h>
+#endif
+
+namespace {
+
+constexpr int kW = 800, kH = 600, kS = 256;
+constexpr int kPitch16 = kW * 2;
+
+// A rounded-corner sprite: every row is a transparent run at each end and one
+// opaque run between; random pixels and alpha.
+struct BenchSprite {
+    std::vector<uint16_t> pixels;  // kS * kS, raw source with the key outside the shape
+    std::vector<uint8_t> alpha;
+    std::vector<uint8_t> runs;
+    uint16_t key = 0xF81F;
+
+    BenchSprite()
+    {
+        std::mt19937 rng(1);
+        pixels.resize(kS * kS);
+        alpha.resize(kS * kS);
+        runs.resize(4 * kS);
+        for (int y = 0; y < kS; ++y) {
+            const int r = 32;
+            int inset = 0;
+            const int dy = y < r ? r - y : (y >= kS - r ? y - (kS - r - 1) : 0);
+            while (inset < r && (r - inset) * (r - inset) + dy * dy > r * r) ++inset;
+            if (dy == 0) inset = 0;
+            const uint32_t offset = static_cast<uint32_t>(runs.size());
+            std::memcpy(&runs[4 * y], &offset, 4);
+            auto put16 = [&](int v) {
+                runs.push_back(static_cast<uint8_t>(v));
+                runs.push_back(static_cast<uint8_t>(v >> 8));
+            };
+            const int copy = kS - 2 * inset;
+            put16(2 * inset);
+            put16(2 * copy);
+            for (int x = 0; x < kS; ++x) {
+                uint16_t p = static_cast<uint16_t>(rng());
+                if (p == key) p ^= 1;
+                const bool inside = x >= inset && x < inset + copy;
+                pixels[y * kS + x] = inside ? p : key;
+                alpha[y * kS + x] = static_cast<uint8_t>(rng());
+                if (inside) put16(p);
+            }
+            if (inset > 0) put16(2 * inset);
+        }
+    }
+    const uint32_t* Rows() const { return reinterpret_cast<const uint32_t*>(runs.data()); }
+};
+
+const BenchSprite& Sprite()
+{
+    static const BenchSprite sprite;
+    return sprite;
+}
+
+struct Target {
+    std::vector<uint16_t> buffer = std::vector<uint16_t>(kW * kH, 0x4208);
+    int step = 0;
+    // Walks the sprite position over the whole buffer.
+    uint8_t* Next()
+    {
+        step = (step + 1) % 64;
+        const int x = (step % 8) * ((kW - kS) / 7), y = (step / 8) * ((kH - kS) / 7);
+        return reinterpret_cast<uint8_t*>(buffer.data() + y * kW + x);
+    }
+};
+
+void Finish(benchmark::State& state)
+{
+    // items_per_second is pixels of sprite area per second.
+    state.SetItemsProcessed(state.iterations() * kS * kS);
+}
+
+template <class Paint>
+void RunPaint(benchmark::State& state, Paint paint)
+{
+    Target t;
+    for (auto _ : state) {
+        paint(t.Next());
+        benchmark::ClobberMemory();
+    }
+    Finish(state);
+}
+
+void BM_Memcpy(benchmark::State& state)
+{
+    const BenchSprite& s = Sprite();
+    RunPaint(state, [&](uint8_t* d) {
+        for (int y = 0; y < kS; ++y) std::memcpy(d + y * kPitch16, s.pixels.data() + y * kS, kS * 2);
+    });
+}
+BENCHMARK(BM_Memcpy);
+
+void BM_RleCopy565(benchmark::State& state)
+{
+    const BenchSprite& s = Sprite();
+    RunPaint(state, [&](uint8_t* d) { BltRleCopy16(d, s.runs.data(), s.Rows(), kS * 2, kS, kPitch16, 0); });
+}
+BENCHMARK(BM_RleCopy565);
+
+void BM_ColorKey565(benchmark::State& state)
+{
+    const BenchSprite& s = Sprite();
+    RunPaint(state, [&](uint8_t* d) { BltColorKey16(d, s.pixels.data(), kS, kS, kPitch16, kS * 2, 16, s.key); });
+}
+BENCHMARK(BM_ColorKey565);
+
+void BM_RleAlpha565(benchmark::State& state)
+{
+    const BenchSprite& s = Sprite();
+    RunPaint(state, [&](uint8_t* d) {
+        BltRleAlpha565(d, s.runs.data(), s.Rows(), s.alpha.data(), kS * 2, kS, kPitch16, kS, 0);
+    });
+}
+BENCHMARK(BM_RleAlpha565);
+
+void BM_RleAlpha555(benchmark::State& state)
+{
+    const BenchSprite& s = Sprite();
+    RunPaint(state, [&](uint8_t* d) {
+        BltRleAlpha555(d, s.runs.data(), s.Rows(), s.alpha.data(), kS * 2, kS, kPitch16, kS, 0);
+    });
+}
+BENCHMARK(BM_RleAlpha555);
+
+void BM_RleTransGrade565_k8(benchmark::State& state)
+{
+    const BenchSprite& s = Sprite();
+    RunPaint(state, [&](uint8_t* d) { BltRleTransGrade565(d, s.runs.data(), s.Rows(), kS * 2, kS, kPitch16, 0, 8); });
+}
+BENCHMARK(BM_RleTransGrade565_k8);
+
+void BM_RleEnhance565(benchmark::State& state)
+{
+    const BenchSprite& s = Sprite();
+    const int level = static_cast<int>(state.range(0));
+    RunPaint(state,
+             [&](uint8_t* d) { BltRleEnhance565(d, s.runs.data(), s.Rows(), kS * 2, kS, kPitch16, 0, level); });
+}
+BENCHMARK(BM_RleEnhance565)->Arg(11)->Arg(21);
+
+void BM_RleHalf565(benchmark::State& state)
+{
+    const BenchSprite& s = Sprite();
+    RunPaint(state, [&](uint8_t* d) { BltRleHalf565(d, s.runs.data(), s.Rows(), kS * 2, kS, kPitch16, 0); });
+}
+BENCHMARK(BM_RleHalf565);
+
+void BM_RlePixelShade16(benchmark::State& state)
+{
+    const BenchSprite& s = Sprite();
+    std::vector<uint16_t> table(65536);
+    for (int i = 0; i < 65536; ++i) table[i] = static_cast<uint16_t>((i >> 1) & 0x7BEF);
+    RunPaint(state,
+             [&](uint8_t* d) { BltRlePixelShade16(d, s.runs.data(), s.Rows(), kS * 2, kS, kPitch16, 0, table.data()); });
+}
+BENCHMARK(BM_RlePixelShade16);
+
+#ifdef KESTU_HAVE_PIXMAN
+
+struct PixmanScene {
+    std::vector<uint32_t> argb = std::vector<uint32_t>(kS * kS);
+    pixman_image_t* src565 = nullptr;
+    pixman_image_t* srcArgb = nullptr;
+    pixman_image_t* halfMask = nullptr;
+
+    PixmanScene()
+    {
+        const BenchSprite& s = Sprite();
+        for (int i = 0; i < kS * kS; ++i) {
+            const uint16_t p = s.pixels[i];
+            argb[i] = (uint32_t(s.alpha[i]) << 24) | ((p & 0xF800u) << 8) | ((p & 0x07E0u) << 5) | ((p & 0x1Fu) << 3);
+        }
+        src565 = pixman_image_create_bits(PIXMAN_r5g6b5, kS, kS, reinterpret_cast<uint32_t*>(
+                                                                     const_cast<uint16_t*>(s.pixels.data())), kS * 2);
+        // Premultiplied as pixman expects.
+        for (auto& v : argb) {
+            const uint32_t a = v >> 24;
+            auto mul = [a](uint32_t c) { return (c * a + 127) / 255; };
+            v = (a << 24) | (mul((v >> 16) & 0xFF) << 16) | (mul((v >> 8) & 0xFF) << 8) | mul(v & 0xFF);
+        }
+        srcArgb = pixman_image_create_bits(PIXMAN_a8r8g8b8, kS, kS, argb.data(), kS * 4);
+        pixman_color_t half = {0x8000, 0x8000, 0x8000, 0x8000};
+        halfMask = pixman_image_create_solid_fill(&half);
+    }
+    ~PixmanScene()
+    {
+        pixman_image_unref(src565);
+        pixman_image_unref(srcArgb);
+        pixman_image_unref(halfMask);
+    }
+};
+
+template <class Composite>
+void RunPixman(benchmark::State& state, Composite composite)
+{
+    static PixmanScene scene;
+    Target t;
+    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_r5g6b5, kW, kH, reinterpret_cast<uint32_t*>(t.buffer.data()),
+                                                   kPitch16);
+    for (auto _ : state) {
+        t.step = (t.step + 1) % 64;
+        const int x = (t.step % 8) * ((kW - kS) / 7), y = (t.step / 8) * ((kH - kS) / 7);
+        composite(scene, dst, x, y);
+        benchmark::ClobberMemory();
+    }
+    pixman_image_unref(dst);
+    Finish(state);
+}
+
+void BM_Pixman_Src565(benchmark::State& state)
+{
+    RunPixman(state, [](PixmanScene& s, pixman_image_t* dst, int x, int y) {
+        pixman_image_composite32(PIXMAN_OP_SRC, s.src565, nullptr, dst, 0, 0, 0, 0, x, y, kS, kS);
+    });
+}
+BENCHMARK(BM_Pixman_Src565);
+
+void BM_Pixman_OverArgbOnto565(benchmark::State& state)
+{
+    RunPixman(state, [](PixmanScene& s, pixman_image_t* dst, int x, int y) {
+        pixman_image_composite32(PIXMAN_OP_OVER, s.srcArgb, nullptr, dst, 0, 0, 0, 0, x, y, kS, kS);
+    });
+}
+BENCHMARK(BM_Pixman_OverArgbOnto565);
+
+void BM_Pixman_Over565HalfMask(benchmark::State& state)
+{
+    RunPixman(state, [](PixmanScene& s, pixman_image_t* dst, int x, int y) {
+        pixman_image_composite32(PIXMAN_OP_OVER, s.src565, s.halfMask, dst, 0, 0, 0, 0, x, y, kS, kS);
+    });
+}
+BENCHMARK(BM_Pixman_Over565HalfMask);
+
+#endif
+
+}  // namespace

@@ -1,0 +1,17 @@
+// The engine's umbrella header: every exported engine header and the platform
+// headers they need.
+#pragma once
+#include <windows.h>
+#include <d3d8.h>
+#include <d3dx8.h>
+#include <ddraw.h>
+
+#include "kestu_log.h"
+#include "kestu_pixelformat.h"
+#include "kestu_painttypes.h"
+#include "kestu_xbm.h"
+#include "kestu_pixelshade.h"
+#include "kestu_paper.h"
+#include "kestu_ablight.h"
+#include "kestu_blt8.h"
+#include "kestu_colortable.h"

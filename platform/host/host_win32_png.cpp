@@ -1,0 +1,71 @@
+// Window pixels saved as PNG through libpng.
+#include <png.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "host/host_win32.h"
+#include "win32/win32_common.h"
+
+namespace {
+
+// No object with a destructor may live here: libpng reports errors by longjmp.
+void WriteRows(png_structp png, png_infop info, const host::WindowPixels& p, FILE* f, png_byte* row)
+{
+    png_init_io(png, f);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(p.width), static_cast<png_uint_32>(p.height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int32_t y = 0; y < p.height; ++y) {
+        const uint32_t* src = p.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(p.width);
+        for (int32_t x = 0; x < p.width; ++x) {
+            row[static_cast<size_t>(x) * 3 + 0] = static_cast<png_byte>(src[x] >> 16);
+            row[static_cast<size_t>(x) * 3 + 1] = static_cast<png_byte>(src[x] >> 8);
+            row[static_cast<size_t>(x) * 3 + 2] = static_cast<png_byte>(src[x]);
+        }
+        png_write_row(png, row);
+    }
+    png_write_end(png, nullptr);
+}
+
+bool Encode(png_structp png, png_infop info, const host::WindowPixels& p, FILE* f, png_byte* row)
+{
+    if (setjmp(png_jmpbuf(png)) != 0) return false;
+    WriteRows(png, info, p, f, row);
+    return true;
+}
+
+} // namespace
+
+namespace host {
+
+bool SavePixelsPng(const WindowPixels& p, const std::string& path)
+{
+    if (p.width <= 0 || p.height <= 0 ||
+        p.pixels.size() < static_cast<size_t>(p.width) * static_cast<size_t>(p.height))
+        return false;
+    // Written beside the target and renamed, so a failure never leaves half a file.
+    std::string target = kestu::platform::win32::HostPath(path.c_str());
+    std::string temp = target + ".tmp";
+    std::vector<png_byte> row(static_cast<size_t>(p.width) * 3);
+    FILE* f = ::kestu_fopen(temp.c_str(), "wb");
+    if (f == nullptr) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    bool ok = png != nullptr && info != nullptr && Encode(png, info, p, f, row.data());
+    png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
+    ok = (std::fclose(f) == 0) && ok;
+    std::error_code ec;
+    if (ok) std::filesystem::rename(temp, target, ec);
+    if (!ok || ec) std::filesystem::remove(temp, ec);
+    return ok && !ec;
+}
+
+bool SaveWindowPng(HWND hwnd, const std::string& path)
+{
+    WindowPixels p;
+    return ReadWindowPixels(hwnd, &p) && SavePixelsPng(p, path);
+}
+
+} // namespace host

@@ -1,0 +1,414 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "index_lib.h"
+#include "pack_bytes.h"
+#include "temp_dir.h"
+
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string& s)
+{
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
+
+// An item type of a derived library, with a record of its own in the extra section.
+struct CountedItem : SIdxLibItem {
+    static int live;
+    DWORD extra = 0;
+    std::vector<uint8_t> seen; // bytes handed to OnInitFromFileInMemory
+    CountedItem() { ++live; }
+    ~CountedItem() override { --live; }
+    HRESULT OnInitFromFileInMemory(const void* data, DWORD size) override
+    {
+        const uint8_t* p = static_cast<const uint8_t*>(data);
+        seen.assign(p, p + size);
+        return S_OK;
+    }
+    HRESULT SerializeTo(COUArchive& ar) override
+    {
+        ar << static_cast<unsigned long>(extra);
+        return S_OK;
+    }
+    HRESULT UnserializeFrom(COUArchive& ar) override
+    {
+        unsigned long v = 0;
+        ar >> v;
+        extra = static_cast<DWORD>(v);
+        return S_OK;
+    }
+};
+int CountedItem::live = 0;
+
+class CountingLib : public CIndexLib {
+public:
+    ~CountingLib() override { CleanUp(); }
+    int created = 0;
+    int deleted = 0;
+    int failAfter = -1; // OnNewItem fails once this many items were made
+
+protected:
+    HRESULT OnNewItem(SIdxLibItem*& item) override
+    {
+        if (failAfter >= 0 && created >= failAfter)
+            return E_OUTOFMEMORY;
+        item = new CountedItem;
+        ++created;
+        return S_OK;
+    }
+    HRESULT OnDeleteItem(SIdxLibItem*& item) override
+    {
+        delete static_cast<CountedItem*>(item);
+        item = nullptr;
+        ++deleted;
+        return S_OK;
+    }
+};
+
+class IndexLibTest : public TempDirTest {
+protected:
+    // Builds a library of three items with the library's own writer.
+    std::string MakeLibrary(const std::string& name = "lib.kidx")
+    {
+        WriteText("red.bmp", "RED-PIXELS");
+        WriteText("mesh.gma", std::string(3000, 'm'));
+        WriteText("empty.tga", "");
+        CIndexLib lib;
+        EXPECT_EQ(lib.Load(Path(name).c_str(), 0, 1, 1, 1), S_OK);
+        EXPECT_EQ(lib.Import(Path("red.bmp").c_str(), 100, "tex\\Red.bmp"), S_OK);
+        EXPECT_EQ(lib.Import(Path("mesh.gma").c_str(), 7, nullptr), S_OK);
+        EXPECT_EQ(lib.Import(Path("empty.tga").c_str()), S_OK);
+        EXPECT_EQ(lib.Save(), S_OK);
+        return Path(name);
+    }
+};
+
+TEST_F(IndexLibTest, RoundTripFindsItemsByIdAndNameAndReadsTheirBytes)
+{
+    const std::string path = MakeLibrary();
+    CIndexLib lib;
+    ASSERT_EQ(lib.Load(path.c_str(), 0, 1, 0, 1), S_OK);
+    ASSERT_TRUE(lib.m_bItemTableLoaded);
+    ASSERT_EQ(lib.m_dwNumItems, 3u);
+    EXPECT_STREQ(lib.m_szLibPathname, path.c_str());
+
+    const DWORD red = lib.GetIndexFormID(100);
+    const DWORD mesh = lib.GetIndexFormID(7);
+    const DWORD empty = lib.GetIndexFormID(101); // next free id after 100
+    ASSERT_LT(red, 3u);
+    ASSERT_LT(mesh, 3u);
+    ASSERT_LT(empty, 3u);
+    EXPECT_GE(lib.GetIndexFormID(8), lib.m_dwNumItems);
+    EXPECT_STREQ(lib.m_ppItems[mesh]->szName, "mesh.gma");
+    EXPECT_EQ(lib.m_ppItems[red]->dwDataSize, 10u);
+
+    EXPECT_EQ(lib.FindIndexByItemName("TEX/red.BMP"), red); // case and separator do not matter
+    EXPECT_EQ(lib.FindIndexByItemName("red.bmp"), 0xFFFFFFFFu);
+    EXPECT_EQ(lib.FindIndexByItemName(nullptr), 0xFFFFFFFFu);
+
+    EXPECT_LT(lib.QueryShareBuffer(0xFFFFFFFF, 2), 0);
+    ASSERT_EQ(lib.QueryShareBuffer(0x80000, 2), S_OK);
+    EXPECT_GE(lib.GetShareBufferSize(), 0x80000u);
+    const void* data = lib.QueryItemDataToShareBufferByItem(lib.m_ppItems[red]);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(std::memcmp(data, "RED-PIXELS", 10), 0);
+    data = lib.QueryItemDataToShareBufferByItem(lib.m_ppItems[mesh]);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(std::string(static_cast<const char*>(data), 3000), std::string(3000, 'm'));
+    EXPECT_NE(lib.QueryItemDataToShareBufferByItem(lib.m_ppItems[empty]), nullptr);
+    SIdxLibItem stranger;
+    EXPECT_EQ(lib.QueryItemDataToShareBufferByItem(&stranger), nullptr);
+    EXPECT_EQ(lib.QueryItemDataToShareBufferByItem(nullptr), nullptr);
+    lib.ReleaseItemDataShareBuffer();
+    EXPECT_EQ(lib.GetShareBufferSize(), 0u);
+
+    // Without a reservation the library grows the buffer for the one item.
+    data = lib.QueryItemDataToShareBufferByItem(lib.m_ppItems[mesh]);
+    ASSERT_NE(data, nullptr);
+    EXPECT_GE(lib.GetShareBufferSize(), 3000u);
+}
+
+TEST_F(IndexLibTest, DeferredTableIsBuiltByReload)
+{
+    const std::string path = MakeLibrary();
+    CIndexLib lib;
+    ASSERT_EQ(lib.Load(path.c_str(), 0, 0, 0, 1), S_OK);
+    EXPECT_FALSE(lib.m_bItemTableLoaded);
+    EXPECT_EQ(lib.m_dwNumItems, 0u);
+    EXPECT_GE(lib.GetIndexFormID(100), lib.m_dwNumItems);
+    ASSERT_EQ(lib.Reload(1), S_OK);
+    EXPECT_TRUE(lib.m_bItemTableLoaded);
+    EXPECT_LT(lib.GetIndexFormID(100), 3u);
+    lib.CleanUp();
+    EXPECT_FALSE(lib.m_bItemTableLoaded);
+    EXPECT_EQ(lib.m_ppItems, nullptr);
+    ASSERT_EQ(lib.Reload(1), S_OK); // the path survives CleanUp
+    EXPECT_EQ(lib.m_dwNumItems, 3u);
+
+    // A path written with backslashes opens the same file.
+    std::string windowsPath = std::filesystem::relative(path, std::filesystem::current_path()).string();
+    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+    CIndexLib other;
+    ASSERT_EQ(other.Load(windowsPath.c_str(), 0, 1, 0, 1), S_OK);
+    EXPECT_NE(other.QueryItemDataToShareBuffer(other.GetIndexFormID(7)), nullptr);
+}
+
+TEST_F(IndexLibTest, LoadAllDataServesItemsWithoutTheFile)
+{
+    const std::string path = MakeLibrary();
+    CIndexLib lib;
+    ASSERT_EQ(lib.Load(path.c_str(), 1, 1, 0, 1), S_OK);
+    std::filesystem::remove(path);
+    const void* data = lib.QueryItemDataToShareBuffer(lib.GetIndexFormID(100));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(std::memcmp(data, "RED-PIXELS", 10), 0);
+
+    CIndexLib lazy;
+    ASSERT_EQ(lazy.Load(MakeLibrary("lazy.kidx").c_str(), 0, 1, 0, 1), S_OK);
+    std::filesystem::resize_file(Path("lazy.kidx"), 40); // the file shrinks under the library
+    EXPECT_EQ(lazy.QueryItemDataToShareBuffer(lazy.GetIndexFormID(7)), nullptr);
+}
+
+TEST_F(IndexLibTest, HooksMakeAndDropEveryItem)
+{
+    const std::string path = MakeLibrary();
+    {
+        CountingLib lib;
+        ASSERT_EQ(lib.Load(path.c_str(), 0, 1, 0, 1), S_OK);
+        EXPECT_EQ(lib.created, 3);
+        EXPECT_EQ(CountedItem::live, 3);
+        EXPECT_NE(dynamic_cast<CountedItem*>(lib.m_ppItems[0]), nullptr);
+        lib.CleanUp();
+        EXPECT_EQ(lib.deleted, 3);
+        EXPECT_EQ(CountedItem::live, 0);
+        ASSERT_EQ(lib.Reload(1), S_OK);
+        EXPECT_EQ(CountedItem::live, 3);
+    }
+    EXPECT_EQ(CountedItem::live, 0);
+
+    CountingLib failing;
+    failing.failAfter = 1;
+    EXPECT_EQ(failing.Load(path.c_str(), 0, 1, 0, 1), E_OUTOFMEMORY);
+    EXPECT_FALSE(failing.m_bItemTableLoaded);
+    EXPECT_EQ(failing.m_dwNumItems, 0u);
+    EXPECT_EQ(CountedItem::live, 0);
+
+    CountingLib plain; // bUseItemHook 0: base items, no hook calls
+    ASSERT_EQ(plain.Load(path.c_str(), 0, 1, 0, 0), S_OK);
+    EXPECT_EQ(plain.created, 0);
+    EXPECT_EQ(dynamic_cast<CountedItem*>(plain.m_ppItems[0]), nullptr);
+}
+
+TEST_F(IndexLibTest, EditingSavingAndExporting)
+{
+    const std::string path = MakeLibrary();
+    CountingLib lib;
+    ASSERT_EQ(lib.Load(path.c_str(), 0, 1, 0, 1), S_OK);
+    ASSERT_EQ(lib.ImportFromMemory("NEW", 3, 100, "tex\\Red.bmp"), S_OK); // replaces id 100
+    EXPECT_EQ(static_cast<CountedItem*>(lib.GetItemByID(100))->seen, Bytes("NEW"));
+    ASSERT_EQ(lib.ChangeItemName(7, "meshes/renamed.gma"), S_OK);
+    ASSERT_EQ(lib.Remove(101), S_OK);
+    EXPECT_EQ(lib.Remove(101), E_INVALIDARG);
+    EXPECT_EQ(lib.ChangeItemName(7, std::string(300, 'x').c_str()), E_INVALIDARG);
+    ASSERT_EQ(lib.ImportFromMemory("../../escape", 12, 50, "..\\..\\evil.txt"), S_OK);
+    ASSERT_EQ(lib.Save(), S_OK);
+
+    CIndexLib back;
+    ASSERT_EQ(back.Load(path.c_str(), 0, 1, 0, 1), S_OK);
+    ASSERT_EQ(back.m_dwNumItems, 3u);
+    std::vector<BYTE> bytes;
+    ASSERT_EQ(back.ReadItemData(back.GetIndexFormID(100), bytes), S_OK);
+    EXPECT_EQ(bytes, Bytes("NEW"));
+    EXPECT_EQ(back.FindIndexByItemName("meshes\\renamed.gma"), back.GetIndexFormID(7));
+
+    ASSERT_EQ(back.Export(7, Path("out.gma").c_str()), S_OK);
+    EXPECT_EQ(ReadBytes("out.gma"), Bytes(std::string(3000, 'm')));
+    EXPECT_LT(back.Export(12345, Path("none").c_str()), 0);
+    std::filesystem::create_directories(dir_ / "all" / "deep");
+    ASSERT_EQ(back.ExportAll(Path("all/deep").c_str()), S_OK);
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "all" / "deep" / "evil.txt")); // kept inside the folder
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "evil.txt"));
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "all" / "deep" / "renamed.gma"));
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "all" / "deep" / "Red.bmp"));
+}
+
+TEST_F(IndexLibTest, WildcardSearchWalksEveryMatch)
+{
+    const std::string path = MakeLibrary();
+    CIndexLib lib;
+    ASSERT_EQ(lib.Load(path.c_str(), 0, 1, 0, 1), S_OK);
+    std::vector<std::string> found;
+    for (DWORD i = lib.FindFistIndexByItemNameEx("*.??a"); i != 0xFFFFFFFFu; i = lib.FindNextIndexByItemNameEx())
+        found.push_back(lib.m_ppItems[i]->szName);
+    EXPECT_EQ(found, (std::vector<std::string>{"mesh.gma", "empty.tga"}));
+    EXPECT_EQ(lib.FindFistIndexByItemNameEx("TEX/*"), lib.GetIndexFormID(100));
+    EXPECT_EQ(lib.FindNextIndexByItemNameEx(), 0xFFFFFFFFu);
+    EXPECT_EQ(lib.FindFistIndexByItemNameEx("*.png"), 0xFFFFFFFFu);
+}
+
+TEST_F(IndexLibTest, StreamLibraryCarriesItemRecords)
+{
+    const std::string path = MakeLibrary();
+    {
+        CountingLib lib;
+        ASSERT_EQ(lib.Load(path.c_str(), 0, 1, 0, 1), S_OK);
+        for (DWORD i = 0; i < lib.m_dwNumItems; ++i)
+            static_cast<CountedItem*>(lib.m_ppItems[i])->extra = 1000 + lib.m_ppItems[i]->dwID;
+        ASSERT_EQ(lib.SaveAsStreamLib(Path("stream.kidx").c_str()), S_OK);
+        EXPECT_STREQ(lib.m_szLibPathname, Path("stream.kidx").c_str());
+    }
+    CountingLib back;
+    ASSERT_EQ(back.Load(Path("stream.kidx").c_str(), 0, 1, 0, 1), S_OK);
+    for (DWORD i = 0; i < back.m_dwNumItems; ++i)
+        EXPECT_EQ(static_cast<CountedItem*>(back.m_ppItems[i])->extra, 1000 + back.m_ppItems[i]->dwID);
+
+    // A section too short for the records fails the load instead of inventing values.
+    auto bytes = ReadBytes("stream.kidx");
+    const uint32_t extraSize = bytes[24] | (bytes[25] << 8);
+    bytes[24] = uint8_t(extraSize - 1);
+    WriteBytes("short.kidx", bytes);
+    CountingLib damaged;
+    EXPECT_EQ(damaged.Load(Path("short.kidx").c_str(), 0, 1, 0, 1), IDXLIB_E_CORRUPT);
+    EXPECT_EQ(damaged.m_dwNumItems, 0u);
+    EXPECT_EQ(CountedItem::live, 3); // only the items of back are alive
+}
+
+TEST_F(IndexLibTest, CopyTakesThePathButNotTheItems)
+{
+    const std::string path = MakeLibrary();
+    CIndexLib lib;
+    ASSERT_EQ(lib.Load(path.c_str(), 0, 1, 0, 1), S_OK);
+    CIndexLib copy(lib);
+    EXPECT_FALSE(copy.m_bItemTableLoaded);
+    EXPECT_STREQ(copy.m_szLibPathname, path.c_str());
+    ASSERT_EQ(copy.Reload(1), S_OK);
+    EXPECT_NE(copy.m_ppItems[0], lib.m_ppItems[0]);
+    CIndexLib assigned;
+    assigned = copy;
+    EXPECT_EQ(assigned.Reload(1), S_OK);
+    EXPECT_EQ(assigned.m_dwNumItems, 3u);
+}
+
+struct CorruptCase {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    HRESULT expected;
+};
+
+std::vector<CorruptCase> CorruptCases()
+{
+    std::vector<CorruptCase> cases;
+    const std::vector<uint8_t> good = GoodPack().Bytes();
+    cases.push_back({"empty file", {}, IDXLIB_E_TRUNCATED});
+    cases.push_back({"truncated header", std::vector<uint8_t>(good.begin(), good.begin() + 20), IDXLIB_E_TRUNCATED});
+    RawPack p = GoodPack();
+    p.magic[0] = 'X';
+    cases.push_back({"bad magic", p.Bytes(), IDXLIB_E_BAD_MAGIC});
+    p = GoodPack();
+    p.version = 2;
+    cases.push_back({"bad version", p.Bytes(), IDXLIB_E_BAD_VERSION});
+    p = GoodPack();
+    p.tableOffset = 0xFFFFFFF0;
+    cases.push_back({"table beyond the file", p.Bytes(), IDXLIB_E_TRUNCATED});
+    p = GoodPack();
+    p.tableOffset = 8;
+    cases.push_back({"table inside the header", p.Bytes(), IDXLIB_E_CORRUPT});
+    p = GoodPack();
+    p.count = 0xFFFFFFFF;
+    cases.push_back({"huge count", p.Bytes(), IDXLIB_E_CORRUPT});
+    p = GoodPack();
+    p.count = 3;
+    cases.push_back({"count larger than the table", p.Bytes(), IDXLIB_E_CORRUPT});
+    p = GoodPack();
+    p.count = 1;
+    cases.push_back({"table longer than its entries", p.Bytes(), IDXLIB_E_CORRUPT});
+    p = GoodPack();
+    p.entries[1].size = 600;
+    cases.push_back({"size past the end", p.Fix().Bytes(), IDXLIB_E_CORRUPT});
+    p = GoodPack();
+    p.entries[0].offset = 0xFFFFFFF0;
+    p.entries[0].size = 0x20;
+    cases.push_back({"offset plus size wraps", p.Fix().Bytes(), IDXLIB_E_CORRUPT});
+    p = GoodPack();
+    p.entries[0].offset = 4;
+    cases.push_back({"offset inside the header", p.Fix().Bytes(), IDXLIB_E_CORRUPT});
+    p = GoodPack();
+    p.entries[0].raw = true;
+    cases.push_back({"name without terminator", p.Fix().Bytes(), IDXLIB_E_CORRUPT});
+    p = GoodPack();
+    p.entries[0].name = std::string("a\0b", 3);
+    cases.push_back({"name with an inner zero", p.Fix().Bytes(), IDXLIB_E_CORRUPT});
+    p = GoodPack();
+    p.entries[0].name = "";
+    p.entries[0].raw = true;
+    cases.push_back({"empty name field", p.Fix().Bytes(), IDXLIB_E_CORRUPT});
+    p = GoodPack();
+    p.entries[0].name = std::string(300, 'n');
+    cases.push_back({"name too long", p.Fix().Bytes(), IDXLIB_E_CORRUPT});
+    p = GoodPack();
+    p.entries[1].id = 5;
+    cases.push_back({"duplicate id", p.Fix().Bytes(), IDXLIB_E_DUPLICATE_ID});
+    p = GoodPack();
+    p.entries[1].id = 0xFFFFFFFF;
+    cases.push_back({"reserved id", p.Fix().Bytes(), IDXLIB_E_CORRUPT});
+    p = GoodPack();
+    p.extraOffset = 40;
+    p.extraSize = 0x7FFFFFFF;
+    cases.push_back({"extra section past the end", p.Bytes(), IDXLIB_E_TRUNCATED});
+    p = GoodPack();
+    p.extraSize = 4;
+    cases.push_back({"extra size without a section", p.Bytes(), IDXLIB_E_CORRUPT});
+    return cases;
+}
+
+TEST_F(IndexLibTest, DamagedFilesFailWithACodeAndLeaveTheLibraryReusable)
+{
+    WriteBytes("good.kidx", GoodPack().Bytes());
+    CIndexLib check;
+    ASSERT_EQ(check.Load(Path("good.kidx").c_str(), 0, 1, 0, 1), S_OK);
+    ASSERT_EQ(check.m_dwNumItems, 2u);
+    EXPECT_EQ(check.FindIndexByItemName("dir/b.gma"), check.GetIndexFormID(9));
+
+    for (const CorruptCase& c : CorruptCases()) {
+        WriteBytes("bad.kidx", c.bytes);
+        CountingLib lib;
+        EXPECT_EQ(lib.Load(Path("bad.kidx").c_str(), 0, 1, 0, 1), c.expected) << c.what;
+        EXPECT_FALSE(lib.m_bItemTableLoaded) << c.what;
+        EXPECT_EQ(lib.m_dwNumItems, 0u) << c.what;
+        EXPECT_EQ(lib.m_ppItems, nullptr) << c.what;
+        EXPECT_EQ(CountedItem::live, 0) << c.what;
+        EXPECT_EQ(lib.created, lib.deleted) << c.what;
+        ASSERT_EQ(lib.Load(Path("good.kidx").c_str(), 0, 1, 0, 1), S_OK) << c.what;
+        EXPECT_EQ(lib.m_dwNumItems, 2u);
+    }
+    CIndexLib lib;
+    EXPECT_EQ(lib.Load(Path("missing.kidx").c_str(), 0, 1, 0, 1), IDXLIB_E_CANNOT_OPEN);
+    EXPECT_EQ(lib.Load(nullptr, 0, 1, 0, 1), E_INVALIDARG);
+    EXPECT_EQ(lib.Load(dir_.string().c_str(), 0, 1, 0, 1), IDXLIB_E_CANNOT_OPEN);
+}
+
+TEST_F(IndexLibTest, EveryTruncationOfAGoodFileFails)
+{
+    {
+        CountingLib lib;
+        ASSERT_EQ(lib.Load(Path("small.kidx").c_str(), 0, 1, 1, 1), S_OK);
+        ASSERT_EQ(lib.ImportFromMemory("ab", 2, 1, "x.bmp"), S_OK);
+        ASSERT_EQ(lib.ImportFromMemory("cde", 3, 2, "y\\z.gma"), S_OK);
+        ASSERT_EQ(lib.SaveAsStreamLib(Path("small.kidx").c_str()), S_OK);
+    }
+    const auto bytes = ReadBytes("small.kidx");
+    for (size_t n = 0; n < bytes.size(); ++n) {
+        WriteBytes("cut.kidx", std::vector<uint8_t>(bytes.begin(), bytes.begin() + n));
+        CountingLib lib;
+        EXPECT_LT(lib.Load(Path("cut.kidx").c_str(), 0, 1, 0, 1), 0) << n;
+        EXPECT_EQ(lib.m_dwNumItems, 0u);
+    }
+    CountingLib whole;
+    EXPECT_EQ(whole.Load(Path("small.kidx").c_str(), 0, 1, 0, 1), S_OK);
+}
+
+} // namespace

@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+
+#include "gdi_test_util.h"
+
+using gdi_test::DibDC;
+using gdi_test::Info;
+using gdi_test::MakeInfo;
+using gdi_test::Top32;
+
+namespace {
+
+struct FormatCase {
+    const char* name;
+    int bits;
+    DWORD compression;
+    DWORD masks[3];
+    uint32_t pixel;     // raw value written at (3, 1)
+    uint32_t expected;  // 0x00RRGGBB seen after the blit
+};
+
+void PutRaw(uint8_t* row, int x, int bits, uint32_t v)
+{
+    std::memcpy(row + x * (bits / 8), &v, static_cast<size_t>(bits / 8));
+}
+
+} // namespace
+
+TEST(GdiDib, FormatsAndRowOrdersReachA32BitTarget)
+{
+    const FormatCase cases[] = {
+        {"8-bit indexed", 8, BI_RGB, {}, 7, 0x102030},
+        {"16-bit plain is 555", 16, BI_RGB, {}, 0x7C00, 0xFF0000},
+        {"16-bit 565 fields", 16, BI_BITFIELDS, {0xF800, 0x07E0, 0x001F}, 0x07E0, 0x00FF00},
+        {"16-bit 555 fields", 16, BI_BITFIELDS, {0x7C00, 0x03E0, 0x001F}, 0x0010, 0x000084},
+        {"24-bit", 24, BI_RGB, {}, 0x123456, 0x123456},
+        {"32-bit", 32, BI_RGB, {}, 0x00ABCDEF, 0xABCDEF},
+        {"32-bit fields", 32, BI_BITFIELDS, {0x000000FF, 0x0000FF00, 0x00FF0000}, 0x00112233, 0x332211},
+    };
+    for (const FormatCase& c : cases) {
+        for (bool topDown : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (topDown ? " top-down" : " bottom-up"));
+            Info info = MakeInfo(8, topDown ? -4 : 4, c.bits, c.compression);
+            if (c.compression == BI_BITFIELDS) std::memcpy(info.extra, c.masks, sizeof(c.masks));
+            if (c.bits == 8) info.colors()[7] = RGBQUAD{0x30, 0x20, 0x10, 0};
+            DibDC src(info);
+            ASSERT_NE(src.bitmap, nullptr);
+            // Picture row 1 is stored second from the top or second from the bottom.
+            const int stored = topDown ? 1 : src.height - 1 - 1;
+            PutRaw(src.bits + static_cast<size_t>(stored) * src.stride, 3, c.bits, c.pixel);
+
+            DibDC dst(Top32(8, 4));
+            ASSERT_TRUE(BitBlt(dst.dc, 0, 0, 8, 4, src.dc, 0, 0, SRCCOPY));
+            EXPECT_EQ(dst.Pixel32(3, 1), c.expected);
+            EXPECT_EQ(dst.Pixel32(3, 2), 0u);
+            EXPECT_EQ(GetPixel(src.dc, 3, 1), RGB(c.expected >> 16, (c.expected >> 8) & 0xFF, c.expected & 0xFF));
+        }
+    }
+}
+
+TEST(GdiDib, GetObjectReportsSizePitchAndBits)
+{
+    struct Case {
+        int bits;
+        int width;
+        LONG pitch;
+    };
+    for (const Case& c : {Case{16, 101, 204}, Case{8, 101, 104}, Case{24, 3, 12}, Case{32, 5, 20}}) {
+        Info info = MakeInfo(c.width, -10, c.bits);
+        void* bits = nullptr;
+        HBITMAP bm = CreateDIBSection(nullptr, info.get(), DIB_RGB_COLORS, &bits, nullptr, 0);
+        ASSERT_NE(bm, nullptr);
+        BITMAP out{};
+        EXPECT_EQ(GetObjectA(bm, sizeof(out), &out), static_cast<int>(sizeof(BITMAP)));
+        EXPECT_EQ(out.bmWidth, c.width);
+        EXPECT_EQ(out.bmHeight, 10);
+        EXPECT_EQ(out.bmWidthBytes, c.pitch) << c.bits;
+        EXPECT_EQ(out.bmBitsPixel, c.bits);
+        EXPECT_EQ(out.bmBits, bits);
+        EXPECT_EQ(GetObjectA(bm, sizeof(out) - 1, &out), 0);
+        EXPECT_TRUE(DeleteObject(bm));
+    }
+}
+
+TEST(GdiDib, BadHeadersAreRefused)
+{
+    struct Case {
+        const char* what;
+        Info info;
+    };
+    Info badSize = MakeInfo(4, 4, 32);
+    badSize.header.biSize = 12;
+    Info fields24 = MakeInfo(4, 4, 24, BI_BITFIELDS);
+    fields24.extra[0] = fields24.extra[1] = fields24.extra[2] = 0xFF;
+    Info zeroMask = MakeInfo(4, 4, 16, BI_BITFIELDS);
+    Info planes = MakeInfo(4, 4, 32);
+    planes.header.biPlanes = 2;
+    const Case cases[] = {
+        {"header size", badSize},      {"zero width", MakeInfo(0, 4, 32)},  {"zero height", MakeInfo(4, 0, 32)},
+        {"bit count", MakeInfo(4, 4, 12)}, {"fields on 24 bits", fields24}, {"zero mask", zeroMask},
+        {"planes", planes},            {"compressed", MakeInfo(4, 4, 8, BI_RLE8)},
+        {"huge", MakeInfo(1 << 20, 1 << 20, 32)},
+    };
+    for (Case c : cases) {
+        void* bits = reinterpret_cast<void*>(1);
+        EXPECT_EQ(CreateDIBSection(nullptr, c.info.get(), DIB_RGB_COLORS, &bits, nullptr, 0), nullptr) << c.what;
+        EXPECT_EQ(bits, nullptr) << c.what;
+    }
+}
+
+TEST(GdiDib, ColorTableChangesTheShownColours)
+{
+    Info info = MakeInfo(4, -1, 8);
+    info.colors()[1] = RGBQUAD{0, 0, 255, 0};
+    DibDC src(info);
+    src.bits[2] = 1;
+    DibDC dst(Top32(4, 1));
+    ASSERT_TRUE(BitBlt(dst.dc, 0, 0, 4, 1, src.dc, 0, 0, SRCCOPY));
+    EXPECT_EQ(dst.Pixel32(2, 0), 0xFF0000u);
+
+    const RGBQUAD green[2] = {{0, 0, 0, 0}, {0, 255, 0, 0}};
+    EXPECT_EQ(SetDIBColorTable(src.dc, 0, 2, green), 2u);
+    EXPECT_EQ(SetDIBColorTable(src.dc, 255, 4, green), 1u);
+    EXPECT_EQ(SetDIBColorTable(src.dc, 256, 1, green), 0u);
+    ASSERT_TRUE(BitBlt(dst.dc, 0, 0, 4, 1, src.dc, 0, 0, SRCCOPY));
+    EXPECT_EQ(dst.Pixel32(2, 0), 0x00FF00u);
+    RGBQUAD back[2]{};
+    EXPECT_EQ(GetDIBColorTable(src.dc, 0, 2, back), 2u);
+    EXPECT_EQ(back[1].rgbGreen, 255);
+
+    // A context holding a true-colour bitmap has no colour table.
+    EXPECT_EQ(SetDIBColorTable(dst.dc, 0, 2, green), 0u);
+}
+
+TEST(GdiDib, BitBltClipsAgainstBothBitmaps)
+{
+    DibDC src(Top32(4, 4));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            const uint32_t v = static_cast<uint32_t>(0x10 * (y + 1) + x);
+            std::memcpy(src.bits + y * src.stride + x * 4, &v, 4);
+        }
+    DibDC dst(Top32(6, 6));
+    // Destination starts off the left/top edge; the source runs off its bottom/right.
+    ASSERT_TRUE(BitBlt(dst.dc, -1, -1, 8, 8, src.dc, 0, 0, SRCCOPY));
+    EXPECT_EQ(dst.Pixel32(0, 0), 0x21u);  // source (1, 1)
+    EXPECT_EQ(dst.Pixel32(2, 2), 0x43u);  // source (3, 3)
+    EXPECT_EQ(dst.Pixel32(3, 3), 0u);     // beyond the source: untouched
+    // Source rectangle partly before the source: destination shifts with it.
+    DibDC dst2(Top32(6, 6));
+    ASSERT_TRUE(BitBlt(dst2.dc, 2, 2, 3, 3, src.dc, -1, -1, SRCCOPY));
+    EXPECT_EQ(dst2.Pixel32(2, 2), 0u);
+    EXPECT_EQ(dst2.Pixel32(3, 3), 0x10u);
+    EXPECT_EQ(dst2.Pixel32(4, 4), 0x21u);
+}
+
+TEST(GdiDib, BitBltWithinOneBitmapOverlaps)
+{
+    DibDC dib(Top32(8, 1));
+    for (int x = 0; x < 8; ++x) {
+        const uint32_t v = static_cast<uint32_t>(x + 1);
+        std::memcpy(dib.bits + x * 4, &v, 4);
+    }
+    ASSERT_TRUE(BitBlt(dib.dc, 2, 0, 6, 1, dib.dc, 0, 0, SRCCOPY));
+    const uint32_t expected[8] = {1, 2, 1, 2, 3, 4, 5, 6};
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(dib.Pixel32(x, 0), expected[x]) << x;
+}
+
+TEST(GdiDib, StretchBltScalesByNearestPixel)
+{
+    Info info = MakeInfo(2, -2, 32);
+    DibDC src(info);
+    const uint32_t px[4] = {0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF};
+    std::memcpy(src.bits, px, 8);
+    std::memcpy(src.bits + src.stride, px + 2, 8);
+    DibDC dst(Top32(4, 4));
+    ASSERT_TRUE(StretchBlt(dst.dc, 0, 0, 4, 4, src.dc, 0, 0, 2, 2, SRCCOPY));
+    EXPECT_EQ(dst.Pixel32(0, 0), 0x0000FFu);
+    EXPECT_EQ(dst.Pixel32(1, 1), 0x0000FFu);
+    EXPECT_EQ(dst.Pixel32(2, 1), 0x00FF00u);
+    EXPECT_EQ(dst.Pixel32(1, 2), 0xFF0000u);
+    EXPECT_EQ(dst.Pixel32(3, 3), 0xFFFFFFu);
+    EXPECT_FALSE(StretchBlt(dst.dc, 0, 0, 4, 4, src.dc, 1, 1, 2, 2, SRCCOPY));
+}
+
+TEST(GdiDib, GetDIBitsExpandsAMonochromeMask)
+{
+    // 16 x 2, top row: left half set; bottom row: right half set.
+    const BYTE rows[4] = {0xFF, 0x00, 0x00, 0xFF};
+    HBITMAP mask = CreateBitmap(16, 2, 1, 1, rows);
+    ASSERT_NE(mask, nullptr);
+    HDC screen = GetDC(nullptr);
+    ASSERT_NE(screen, nullptr);
+
+    Info info = MakeInfo(16, 2, 32);  // bottom-up
+    std::vector<uint32_t> out(32, 0xDEADBEEF);
+    EXPECT_EQ(GetDIBits(screen, mask, 0, 2, out.data(), info.get(), DIB_RGB_COLORS), 2);
+    // Bottom-up: the first row out is the bottom row of the picture.
+    EXPECT_EQ(out[0] & 0xFFFFFF, 0u);
+    EXPECT_EQ(out[15] & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(out[16] & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(out[31] & 0xFFFFFF, 0u);
+
+    Info describe = MakeInfo(0, 0, 0);
+    EXPECT_NE(GetDIBits(screen, mask, 0, 2, nullptr, describe.get(), DIB_RGB_COLORS), 0);
+    EXPECT_EQ(describe.header.biWidth, 16);
+    EXPECT_EQ(describe.header.biHeight, 2);
+    EXPECT_EQ(describe.header.biBitCount, 1);
+
+    EXPECT_EQ(GetDIBits(screen, nullptr, 0, 2, out.data(), info.get(), DIB_RGB_COLORS), 0);
+    EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
+    EXPECT_TRUE(DeleteObject(mask));
+}
+
+TEST(GdiDib, ObjectsHeldByAContextOutliveDeleteObject)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    Info info = Top32(2, 2);
+    HBITMAP bm = CreateDIBSection(dc, info.get(), DIB_RGB_COLORS, nullptr, nullptr, 0);
+    ASSERT_NE(bm, nullptr);
+    HGDIOBJ old = SelectObject(dc, bm);
+    ASSERT_NE(old, nullptr);
+    EXPECT_EQ(GetObjectType(old), static_cast<DWORD>(OBJ_BITMAP));
+    // Selected into one context, it cannot go into another or be deleted.
+    HDC other = CreateCompatibleDC(nullptr);
+    EXPECT_EQ(SelectObject(other, bm), nullptr);
+    EXPECT_FALSE(DeleteObject(bm));
+    EXPECT_EQ(SelectObject(dc, old), bm);
+    EXPECT_TRUE(DeleteObject(bm));
+    // The handle is gone now.
+    EXPECT_FALSE(DeleteObject(bm));
+    EXPECT_EQ(SelectObject(dc, bm), nullptr);
+    EXPECT_EQ(GetObjectA(bm, sizeof(BITMAP), nullptr), 0);
+    EXPECT_TRUE(DeleteDC(other));
+    EXPECT_TRUE(DeleteDC(dc));
+    EXPECT_FALSE(DeleteDC(dc));
+}
+
+TEST(GdiDib, FillRectResolvesPaletteIndexes)
+{
+    LOGPALETTE* lp = static_cast<LOGPALETTE*>(std::calloc(1, sizeof(LOGPALETTE) + 15 * sizeof(PALETTEENTRY)));
+    lp->palVersion = 0x300;
+    lp->palNumEntries = 16;
+    lp->palPalEntry[0] = PALETTEENTRY{0, 0, 0, 0};
+    reinterpret_cast<PALETTEENTRY*>(lp->palPalEntry)[5] = PALETTEENTRY{10, 20, 30, 0};
+    HPALETTE pal = CreatePalette(lp);
+    std::free(lp);
+    ASSERT_NE(pal, nullptr);
+
+    DibDC rgb(Top32(4, 4));
+    DibDC idx(MakeInfo(4, -4, 8));
+    HBRUSH brush = CreateSolidBrush(PALETTEINDEX(5));
+    const RECT r{1, 1, 3, 3};
+    for (DibDC* d : {&rgb, &idx}) {
+        HPALETTE oldPal = SelectPalette(d->dc, pal, FALSE);
+        EXPECT_NE(oldPal, nullptr);
+        EXPECT_EQ(FillRect(d->dc, &r, brush), 1);
+        SelectPalette(d->dc, oldPal, FALSE);
+    }
+    EXPECT_EQ(rgb.Pixel32(1, 1), 0x0A141Eu);
+    EXPECT_EQ(rgb.Pixel32(3, 3), 0u);
+    EXPECT_EQ(idx.bits[1 * idx.stride + 2], 5);  // the index itself in an 8-bit bitmap
+    EXPECT_EQ(idx.bits[0], 0);
+
+    // Solid colours on an indexed bitmap take the nearest table entry.
+    Info info = MakeInfo(2, -1, 8);
+    info.colors()[9] = RGBQUAD{0, 0, 250, 0};
+    DibDC near(info);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    const RECT all{0, 0, 2, 1};
+    EXPECT_EQ(FillRect(near.dc, &all, red), 1);
+    EXPECT_EQ(near.bits[0], 9);
+    EXPECT_TRUE(DeleteObject(red));
+    EXPECT_TRUE(DeleteObject(brush));
+    EXPECT_TRUE(DeleteObject(pal));
+}
+
+TEST(GdiDib, DeviceCapsFollowTheDisplay)
+{
+    HDC dc = GetDC(nullptr);
+    ASSERT_NE(dc, nullptr);
+    EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSY), 96);
+    EXPECT_GT(GetDeviceCaps(dc, HORZRES), 0);
+    const int bits = GetDeviceCaps(dc, BITSPIXEL);
+    EXPECT_EQ((GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) != 0, bits == 8);
+    EXPECT_EQ(GetDeviceCaps(dc, NUMCOLORS), bits == 8 ? 20 : -1);
+    EXPECT_EQ(SetMapMode(dc, MM_TEXT), MM_TEXT);
+    EXPECT_EQ(SetMapMode(dc, MM_TWIPS), 0);
+    EXPECT_TRUE(GdiFlush());
+    EXPECT_EQ(GetDeviceCaps(nullptr, LOGPIXELSY), 0);
+    EXPECT_EQ(ReleaseDC(nullptr, dc), 1);
+    EXPECT_EQ(ReleaseDC(nullptr, dc), 0);
+}
