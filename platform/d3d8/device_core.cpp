@@ -8,12 +8,6 @@
 #include "d3d8/gl_context.h"
 #include "win32/window_store.h"
 
-// The window store comes from the Windows stand-in; weak so the device still
-// links and presents nowhere when it is absent.
-namespace kestu::platform {
-WindowStore* GetWindowStore(HWND hwnd) __attribute__((weak));
-}
-
 namespace kestu::d3d8 {
 
 Device::Device(Direct3D* d3d, UINT adapter, D3DDEVTYPE type, HWND focus, DWORD behavior)
@@ -147,8 +141,7 @@ HRESULT Device::CreateImplicitSurfaces()
     HWND window = pp_.hDeviceWindow ? pp_.hDeviceWindow : focus_;
     if (pp_.Windowed) {
         if (pp_.BackBufferWidth == 0 || pp_.BackBufferHeight == 0) {
-            platform::WindowStore* store =
-                platform::GetWindowStore ? platform::GetWindowStore(window) : nullptr;
+            platform::WindowStore* store = platform::GetWindowStore(window);
             UINT w = store && store->width > 0 ? static_cast<UINT>(store->width) : 640;
             UINT h = store && store->height > 0 ? static_cast<UINT>(store->height) : 480;
             if (pp_.BackBufferWidth == 0) pp_.BackBufferWidth = w;
@@ -254,7 +247,7 @@ HRESULT Device::Present(const RECT* src, const RECT* dst, HWND override, const R
     if (FAILED(injected)) return injected;
     ++Host().counters.presents;
     HWND window = override ? override : (pp_.hDeviceWindow ? pp_.hDeviceWindow : focus_);
-    platform::WindowStore* store = platform::GetWindowStore ? platform::GetWindowStore(window) : nullptr;
+    platform::WindowStore* store = platform::GetWindowStore(window);
     if (!store || store->width <= 0 || store->height <= 0 || !GlMakeCurrent()) return D3D_OK;
     std::vector<uint32_t> pixels;
     if (!backBuffer_->ReadArgb(pixels)) return D3D_OK;
