@@ -27,8 +27,8 @@ Device::~Device()
         for (auto& t : stateBlocks_) t.second.reset();
         for (auto& p : programs_)
             if (p.second.program) glDeleteProgram(p.second.program);
-        GLuint buffers[] = {ffpUbo_, worldUbo_, upVbo_, upIbo_};
-        glDeleteBuffers(4, buffers);
+        GLuint buffers[] = {worldUbo_, upVbo_, upIbo_};
+        glDeleteBuffers(3, buffers);
         glDeleteFramebuffers(1, &fbo_);
         glDeleteFramebuffers(1, &readFbo_);
         glDeleteVertexArrays(1, &vao_);
@@ -118,13 +118,10 @@ HRESULT Device::Create(D3DPRESENT_PARAMETERS* pp)
     glGenFramebuffers(1, &fbo_);
     glGenFramebuffers(1, &readFbo_);
     glGenVertexArrays(1, &vao_);
-    glGenBuffers(1, &ffpUbo_);
     glGenBuffers(1, &worldUbo_);
     glGenBuffers(1, &upVbo_);
     glGenBuffers(1, &upIbo_);
     glGenSamplers(8, samplers_);
-    glBindBuffer(GL_UNIFORM_BUFFER, ffpUbo_);
-    glBufferData(GL_UNIFORM_BUFFER, sizeof(FfpUniforms), nullptr, GL_DYNAMIC_DRAW);
     glBindBuffer(GL_UNIFORM_BUFFER, worldUbo_);
     glBufferData(GL_UNIFORM_BUFFER, 256 * 64, nullptr, GL_DYNAMIC_DRAW);
     for (int i = 0; i < 256; ++i)
