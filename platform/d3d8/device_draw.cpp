@@ -156,6 +156,9 @@ GLuint Compile(GLenum type, const std::string& src)
 
 Device* g_activeDevice = nullptr;
 
+// What the caps report as MaxPrimitiveCount; larger counts would overflow.
+constexpr UINT kMaxPrimitives = 0xFFFFF;
+
 } // namespace
 
 void Device::Activate()
@@ -602,7 +605,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
                      UINT upStride, UINT upVertexCount, const void* upIndices, D3DFORMAT upIndexFormat, bool indexed,
                      UINT startIndex, UINT minIndex, UINT numVertices)
 {
-    if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN || primCount == 0) return D3DERR_INVALIDCALL;
+    if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN || primCount == 0 || primCount > kMaxPrimitives)
+        return D3DERR_INVALIDCALL;
     if (!inScene_) return D3DERR_INVALIDCALL;
     DWORD fvf = vertexShader_;
     if ((fvf & D3DFVF_POSITION_MASK) == 0) return D3DERR_INVALIDCALL;
