@@ -255,6 +255,8 @@ private:
     // GL.
     GLuint fbo_ = 0, readFbo_ = 0, vao_ = 0, worldUbo_ = 0, upVbo_ = 0, upIbo_ = 0;
     GLuint samplers_[8] = {};
+    // Fixed-function programs by state key; programs translated from shader
+    // tokens get their own map keyed by the shader handles.
     std::unordered_map<FfpKey, Program, FfpKeyHash> programs_;
     Program* program_ = nullptr;
     uint64_t uniformGeneration_ = 1;
