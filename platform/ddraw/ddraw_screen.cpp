@@ -4,6 +4,7 @@
 
 #include "ddraw/ddraw_window.h"
 #include "win32/gdi_display.h"
+#include "winuser.h"
 
 namespace kestu::platform::ddraw {
 
@@ -118,10 +119,15 @@ void Screen::Present(const RECT* dirty)
     HWND window = shown_->clipper() != nullptr && shown_->clipper()->window() != nullptr
                       ? shown_->clipper()->window()
                       : (shown_->owner() != nullptr ? shown_->owner()->window() : nullptr);
+    // The desktop shows the whole screen; the window the part under its client area.
+    HWND desktop = GetDesktopWindow();
     WindowTarget target;
-    if (window == nullptr || !FindWindowTarget(window, &target)) return;
+    if (FindWindowTarget(desktop, &target)) PresentTo(target, dirty);
+    if (window != nullptr && window != desktop && FindWindowTarget(window, &target)) PresentTo(target, dirty);
+}
 
-    // The part of the screen the window's client area covers.
+void Screen::PresentTo(const WindowTarget& target, const RECT* dirty)
+{
     RECT area{target.originX, target.originY, target.originX + target.width, target.originY + target.height};
     area.left = std::max<LONG>(area.left, 0);
     area.top = std::max<LONG>(area.top, 0);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ddraw/ddraw_objects.h"
+#include "ddraw/ddraw_window.h"
 #include "host/host_ddraw.h"
 
 namespace kestu::platform::ddraw {
@@ -56,6 +57,7 @@ private:
     // 0x00RRGGBB of each raw value of an 8-bit primary, gamma applied.
     std::array<uint32_t, 256> PaletteLut(const SurfaceImpl& primary) const;
     uint32_t Gamma(uint32_t rgb) const;
+    void PresentTo(const WindowTarget& target, const RECT* dirty);
 
     std::set<SurfaceImpl*> surfaces_;
     SurfaceImpl* shown_ = nullptr;

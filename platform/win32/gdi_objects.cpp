@@ -4,11 +4,7 @@
 
 #include "win32/gdi_display.h"
 #include "win32/window_store.h"
-
-// Until the window code is linked in, window contexts draw nowhere.
-namespace kestu::platform {
-WindowStore* GetWindowStore(HWND hwnd) __attribute__((weak));
-}
+#include "winuser.h"
 
 namespace kestu::platform::gdi {
 namespace {
@@ -198,9 +194,10 @@ PixelView TargetView(const DeviceContext& dc)
 {
     switch (dc.type) {
     case DeviceContext::Type::Memory: return dc.bitmap != nullptr ? dc.bitmap->View() : PixelView{};
-    case DeviceContext::Type::Window: {
-        if (&GetWindowStore == nullptr) return PixelView{};
-        WindowStore* store = GetWindowStore(dc.window);
+    case DeviceContext::Type::Window:
+    case DeviceContext::Type::Screen: {
+        // The screen's pixels are the desktop window's.
+        WindowStore* store = GetWindowStore(dc.type == DeviceContext::Type::Screen ? GetDesktopWindow() : dc.window);
         if (store == nullptr || store->width <= 0 || store->height <= 0 ||
             store->pixels.size() < static_cast<size_t>(store->width) * store->height)
             return PixelView{};
@@ -212,8 +209,8 @@ PixelView TargetView(const DeviceContext& dc)
         v.layout = PixelLayout::Xrgb32();
         return v;
     }
-    default: return PixelView{};
     }
+    return PixelView{};
 }
 
 const Palette& SelectedPalette(const DeviceContext& dc)

@@ -1,17 +1,30 @@
 #include "ddraw_test_util.h"
 
+#include <memory>
+
 using namespace ddraw_test;
 
 namespace {
 
 class DDrawPrimary : public DDrawTest {
 protected:
+    void SetUp() override
+    {
+        DDrawTest::SetUp();
+        window = std::make_unique<TestWindow>(0, 0, 640, 480);
+        ASSERT_NE(window->hwnd, nullptr);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        DDrawTest::TearDown();
+    }
     void Exclusive(int w, int h, int bits)
     {
-        ASSERT_EQ(dd->SetCooperativeLevel(window.hwnd, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+        ASSERT_EQ(dd->SetCooperativeLevel(window->hwnd, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
         ASSERT_EQ(dd->SetDisplayMode(w, h, bits, 0, 0), DD_OK);
     }
-    TestWindow window;
+    std::unique_ptr<TestWindow> window;
 };
 
 DDGAMMARAMP Ramp(double scale)
@@ -168,10 +181,10 @@ TEST_F(DDrawPrimary, ClipperLimitsBltToItsWindow)
     IDirectDrawSurface4* primary = Primary();
     IDirectDrawClipper* clipper = nullptr;
     ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), DD_OK);
-    ASSERT_EQ(clipper->SetHWnd(0, window.hwnd), DD_OK);
+    ASSERT_EQ(clipper->SetHWnd(0, window->hwnd), DD_OK);
     HWND got = nullptr;
     ASSERT_EQ(clipper->GetHWnd(&got), DD_OK);
-    EXPECT_EQ(got, window.hwnd);
+    EXPECT_EQ(got, window->hwnd);
     ASSERT_EQ(primary->SetClipper(clipper), DD_OK);
     IDirectDrawSurface4* src = Offscreen(4, 4);
     EXPECT_EQ(primary->BltFast(0, 0, src, nullptr, DDBLTFAST_WAIT), DDERR_BLTFASTCANTCLIP);
