@@ -197,3 +197,56 @@ TEST_F(DDrawPrimary, ClipperLimitsBltToItsWindow)
     clipper->Release();
     primary->Release();
 }
+
+TEST_F(DDrawPrimary, WindowedPrimaryLandsInTheWindowUnderItsClientArea)
+{
+    TestWindow placed(100, 50, 64, 32);
+    ASSERT_EQ(dd->SetCooperativeLevel(placed.hwnd, DDSCL_NORMAL), DD_OK);
+    IDirectDrawSurface4* primary = Primary();
+    IDirectDrawClipper* clipper = nullptr;
+    ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), DD_OK);
+    ASSERT_EQ(clipper->SetHWnd(0, placed.hwnd), DD_OK);
+    ASSERT_EQ(primary->SetClipper(clipper), DD_OK);
+
+    // Blt onto the whole screen: only the window's client area takes it.
+    DDBLTFX fx{};
+    fx.dwSize = sizeof(fx);
+    fx.dwFillColor = 0x00336699;
+    ASSERT_EQ(primary->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
+    EXPECT_EQ(GetRaw(primary, 100, 50), 0x336699u);
+    EXPECT_EQ(GetRaw(primary, 99, 50), 0u);
+    EXPECT_EQ(GetRaw(primary, 163, 81), 0x336699u);
+    EXPECT_EQ(GetRaw(primary, 164, 81), 0u);
+    EXPECT_EQ(placed.Pixel(0, 0), 0x336699u);
+    EXPECT_EQ(placed.Pixel(63, 31), 0x336699u);
+
+    // A pixel written through a lock shows at its place relative to the window.
+    ASSERT_EQ(PutPixel(primary, 110, 60, 0x00FF0000), DD_OK);
+    EXPECT_EQ(placed.Pixel(10, 10), 0xFF0000u);
+    EXPECT_EQ(ShownPixel(110, 60), 0xFF0000u);
+    clipper->Release();
+    primary->Release();
+}
+
+TEST_F(DDrawPrimary, ExclusiveFlipsReachTheWindow)
+{
+    Exclusive(640, 480, 32);
+    IDirectDrawSurface4* primary = Primary(2);
+    DDSCAPS2 caps{};
+    caps.dwCaps = DDSCAPS_BACKBUFFER;
+    IDirectDrawSurface4* back = nullptr;
+    ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
+    for (uint32_t colour : {0x0000FFu, 0x00FF00u, 0xFF0000u}) {
+        DDBLTFX fx{};
+        fx.dwSize = sizeof(fx);
+        fx.dwFillColor = colour;
+        ASSERT_EQ(back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
+        ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+        EXPECT_EQ(window->Pixel(320, 240), colour);
+    }
+    // Three buffers: the first colour comes round again after a flip.
+    ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_EQ(window->Pixel(0, 0), 0x0000FFu);
+    back->Release();
+    primary->Release();
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "gdi_test_util.h"
+#include "host/host_win32.h"
 
 using gdi_test::DibDC;
 using gdi_test::Info;
@@ -289,4 +290,50 @@ TEST(GdiDib, DeviceCapsFollowTheDisplay)
     EXPECT_EQ(GetDeviceCaps(nullptr, LOGPIXELSY), 0);
     EXPECT_EQ(ReleaseDC(nullptr, dc), 1);
     EXPECT_EQ(ReleaseDC(nullptr, dc), 0);
+}
+
+TEST(GdiWindow, DibSectionsAreShownInTheWindow)
+{
+    host::ResetWin32();
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "GDI Test Window";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    HWND hwnd = CreateWindowExA(0, "GDI Test Window", "t", WS_POPUP | WS_VISIBLE, 0, 0, 40, 30, nullptr, nullptr,
+                                nullptr, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+
+    // An 8-bit bottom-up section with two colours, shown at (5, 5).
+    Info info = MakeInfo(8, 4, 8);
+    info.colors()[1] = RGBQUAD{0xFF, 0, 0, 0};
+    info.colors()[2] = RGBQUAD{0, 0xFF, 0, 0};
+    DibDC dib(info);
+    std::memset(dib.bits, 1, static_cast<size_t>(dib.stride) * 4);
+    dib.bits[0] = 2;  // bottom-left pixel of the picture
+    HDC wdc = GetDC(hwnd);
+    ASSERT_NE(wdc, nullptr);
+    ASSERT_TRUE(BitBlt(wdc, 5, 5, 8, 4, dib.dc, 0, 0, SRCCOPY));
+    EXPECT_TRUE(GdiFlush());
+    EXPECT_EQ(ReleaseDC(hwnd, wdc), 1);
+
+    host::WindowPixels px;
+    ASSERT_TRUE(host::ReadWindowPixels(hwnd, &px));
+    auto at = [&](int x, int y) { return px.pixels[static_cast<size_t>(y) * px.width + x] & 0xFFFFFF; };
+    EXPECT_EQ(at(5, 5), 0x0000FFu);
+    EXPECT_EQ(at(5, 8), 0x00FF00u);
+    EXPECT_EQ(at(12, 8), 0x0000FFu);
+    EXPECT_EQ(at(4, 5), 0u);
+    EXPECT_EQ(at(13, 5), 0u);
+
+    // And back out again: the window's pixels blit into a memory bitmap.
+    DibDC copy(Top32(2, 1));
+    wdc = GetDC(hwnd);
+    ASSERT_TRUE(BitBlt(copy.dc, 0, 0, 2, 1, wdc, 4, 5, SRCCOPY));
+    ReleaseDC(hwnd, wdc);
+    EXPECT_EQ(copy.Pixel32(0, 0), 0u);
+    EXPECT_EQ(copy.Pixel32(1, 0), 0x0000FFu);
+
+    DestroyWindow(hwnd);
+    EXPECT_EQ(GetDC(hwnd), nullptr);
+    host::ResetWin32();
 }
