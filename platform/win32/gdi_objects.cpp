@@ -1,5 +1,6 @@
 #include "win32/gdi_objects.h"
 
+#include <cstring>
 #include <unordered_map>
 
 #include "win32/gdi_display.h"
@@ -253,6 +254,15 @@ std::unique_ptr<Bitmap> MakeBitmap(int width, int height, const PixelLayout& lay
     bm->bits.reset(new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]());
     if (!bm->bits) return nullptr;
     return bm;
+}
+
+HBITMAP CopyBitmap(const Bitmap& source)
+{
+    auto copy = MakeBitmap(source.width, source.height, source.layout, source.bottomUp);
+    if (!copy) return nullptr;
+    std::memcpy(copy->bits.get(), source.bits.get(), static_cast<size_t>(source.stride) * source.height);
+    copy->colors = source.colors;
+    return static_cast<HBITMAP>(Register(std::move(copy)));
 }
 
 } // namespace kestu::platform::gdi
