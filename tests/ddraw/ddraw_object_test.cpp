@@ -236,3 +236,44 @@ TEST_F(DDrawTest, CooperativeLevelFlagsAreChecked)
     EXPECT_EQ(dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DDERR_HWNDSUBCLASSED);
     EXPECT_EQ(dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
 }
+
+TEST_F(DDrawTest, TheFirstInterfacesReachTheLaterOnes)
+{
+    // What a version probe does: the entry point by name, a version-1 primary,
+    // then the later surface interfaces.
+    HMODULE module = LoadLibraryA("DDRAW.DLL");
+    ASSERT_NE(module, nullptr);
+    using Create = HRESULT (*)(GUID*, LPDIRECTDRAW*, IUnknown*);
+    auto create = reinterpret_cast<Create>(GetProcAddress(module, "DirectDrawCreate"));
+    ASSERT_NE(create, nullptr);
+    EXPECT_NE(GetProcAddress(module, "DirectDrawCreateEx"), nullptr);
+    LPDIRECTDRAW dd1 = nullptr;
+    ASSERT_EQ(create(nullptr, &dd1, nullptr), DD_OK);
+    IDirectDraw2* dd2 = nullptr;
+    ASSERT_EQ(dd1->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(&dd2)), DD_OK);
+    ASSERT_EQ(dd1->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
+
+    DDSURFACEDESC d;
+    std::memset(&d, 0, sizeof(d));
+    d.dwSize = sizeof(d);
+    d.dwFlags = DDSD_CAPS;
+    d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    LPDIRECTDRAWSURFACE s1 = nullptr;
+    ASSERT_EQ(dd1->CreateSurface(&d, &s1, nullptr), DD_OK);
+    IDirectDrawSurface3* s3 = nullptr;
+    IDirectDrawSurface4* s4 = nullptr;
+    ASSERT_EQ(s1->QueryInterface(IID_IDirectDrawSurface3, reinterpret_cast<void**>(&s3)), DD_OK);
+    ASSERT_EQ(s1->QueryInterface(IID_IDirectDrawSurface4, reinterpret_cast<void**>(&s4)), DD_OK);
+    DDSURFACEDESC got;
+    std::memset(&got, 0, sizeof(got));
+    got.dwSize = sizeof(got);
+    ASSERT_EQ(s3->GetSurfaceDesc(&got), DD_OK);
+    EXPECT_EQ(got.dwWidth, static_cast<DWORD>(GetSystemMetrics(SM_CXSCREEN)));
+    EXPECT_NE(got.ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE, 0u);
+    s4->Release();
+    s3->Release();
+    EXPECT_EQ(s1->Release(), 0u);
+    dd2->Release();
+    EXPECT_EQ(dd1->Release(), 0u);
+    FreeLibrary(module);
+}

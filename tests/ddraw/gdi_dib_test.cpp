@@ -337,3 +337,21 @@ TEST(GdiWindow, DibSectionsAreShownInTheWindow)
     EXPECT_EQ(GetDC(hwnd), nullptr);
     host::ResetWin32();
 }
+
+TEST(GdiWindow, TheScreenContextDrawsOnTheDesktop)
+{
+    host::ResetWin32();
+    HDC screen = GetDC(nullptr);
+    ASSERT_NE(screen, nullptr);
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+    const RECT r{10, 10, 20, 20};
+    EXPECT_EQ(FillRect(screen, &r, green), 1);
+    EXPECT_EQ(GetPixel(screen, 15, 15), RGB(0, 255, 0));
+    host::WindowPixels px;
+    ASSERT_TRUE(host::ReadWindowPixels(GetDesktopWindow(), &px));
+    EXPECT_EQ(px.pixels[static_cast<size_t>(15) * px.width + 15] & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(px.width, GetDeviceCaps(screen, HORZRES));
+    DeleteObject(green);
+    ReleaseDC(nullptr, screen);
+    host::ResetWin32();
+}
