@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
+
 #include "gdi_test_util.h"
 #include "host/host_win32.h"
 
@@ -354,4 +356,38 @@ TEST(GdiWindow, TheScreenContextDrawsOnTheDesktop)
     DeleteObject(green);
     ReleaseDC(nullptr, screen);
     host::ResetWin32();
+}
+
+TEST(GdiStructures, FieldWidthsFollowTheFileFormats)
+{
+    EXPECT_EQ(sizeof(RGBQUAD), 4u);
+    EXPECT_EQ(sizeof(PALETTEENTRY), 4u);
+    EXPECT_EQ(sizeof(BITMAPINFOHEADER), 40u);
+    EXPECT_EQ(sizeof(BITMAPFILEHEADER), 14u);
+    EXPECT_EQ(offsetof(BITMAPFILEHEADER, bfOffBits), 10u);
+    EXPECT_EQ(sizeof(LOGFONTA), 60u);
+    EXPECT_EQ(sizeof(TEXTMETRICA), 56u);
+    EXPECT_EQ(offsetof(LOGPALETTE, palPalEntry), 4u);
+    EXPECT_EQ(PALETTEINDEX(7), 0x01000007u);
+}
+
+TEST(GdiStock, StockObjectsDrawAndSurviveDeletion)
+{
+    DibDC dib(Top32(4, 1));
+    const RECT r{0, 0, 2, 1};
+    HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    ASSERT_NE(white, nullptr);
+    EXPECT_EQ(GetObjectType(white), static_cast<DWORD>(OBJ_BRUSH));
+    EXPECT_TRUE(DeleteObject(white));
+    EXPECT_EQ(FillRect(dib.dc, &r, white), 1);
+    EXPECT_EQ(dib.Pixel32(1, 0), 0xFFFFFFu);
+    EXPECT_EQ(dib.Pixel32(2, 0), 0u);
+    const RECT all{0, 0, 4, 1};
+    EXPECT_EQ(FillRect(dib.dc, &all, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))), 1);
+    EXPECT_EQ(dib.Pixel32(1, 0), 0xFFFFFFu);
+    EXPECT_NE(GetStockObject(DEFAULT_PALETTE), nullptr);
+    EXPECT_EQ(GetObjectType(GetStockObject(SYSTEM_FONT)), static_cast<DWORD>(OBJ_FONT));
+    EXPECT_EQ(GetStockObject(9), nullptr);
+    EXPECT_EQ(GetStockObject(-1), nullptr);
+    EXPECT_EQ(GetObjectType(dib.dc), static_cast<DWORD>(OBJ_MEMDC));
 }
