@@ -1,6 +1,7 @@
 #include "ddraw/ddraw_screen.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "ddraw/ddraw_window.h"
 #include "win32/gdi_display.h"
@@ -27,8 +28,17 @@ void Screen::LoseAll()
     for (SurfaceImpl* s : surfaces_) s->SetLost();
 }
 
+void Screen::SetGamma(const DDGAMMARAMP& ramp)
+{
+    gamma_ = ramp;
+    gammaIdentity_ = true;
+    for (int i = 0; i < 256 && gammaIdentity_; ++i)
+        gammaIdentity_ = (gamma_.red[i] >> 8) == i && (gamma_.green[i] >> 8) == i && (gamma_.blue[i] >> 8) == i;
+}
+
 void Screen::ResetGamma()
 {
+    gammaIdentity_ = true;
     for (int i = 0; i < 256; ++i) {
         const WORD v = static_cast<WORD>(i * 257);
         gamma_.red[i] = gamma_.green[i] = gamma_.blue[i] = v;
@@ -141,9 +151,18 @@ void Screen::PresentTo(const WindowTarget& target, const RECT* dirty)
     }
     if (area.right <= area.left || area.bottom <= area.top) return;
 
+    const uint8_t* base = shown_->memory();
+    if (gammaIdentity_ && shown_->format().layout == PixelLayout::Xrgb32()) {
+        for (LONG y = area.top; y < area.bottom; ++y) {
+            const uint8_t* row = base + static_cast<size_t>(y) * shown_->pitch() + static_cast<size_t>(area.left) * 4;
+            uint32_t* out = target.pixels + static_cast<size_t>(y - target.originY) * target.width +
+                            (area.left - target.originX);
+            std::memcpy(out, row, static_cast<size_t>(area.right - area.left) * 4);
+        }
+        return;
+    }
     const auto lut = PaletteLut(*shown_);
     const RowShower shower(*shown_, lut, [](const Screen& s, uint32_t rgb) { return s.Gamma(rgb); }, *this);
-    const uint8_t* base = shown_->memory();
     for (LONG y = area.top; y < area.bottom; ++y) {
         const uint8_t* row = base + static_cast<size_t>(y) * shown_->pitch();
         uint32_t* out = target.pixels + static_cast<size_t>(y - target.originY) * target.width;

@@ -33,7 +33,7 @@ public:
     std::vector<uint32_t> Shown(int* width, int* height);
 
     const DDGAMMARAMP& gamma() const { return gamma_; }
-    void SetGamma(const DDGAMMARAMP& ramp) { gamma_ = ramp; }
+    void SetGamma(const DDGAMMARAMP& ramp);
     void ResetGamma();
     bool gammaCap() const { return gammaCap_; }
     void SetGammaCap(bool on) { gammaCap_ = on; }
@@ -62,6 +62,7 @@ private:
     std::set<SurfaceImpl*> surfaces_;
     SurfaceImpl* shown_ = nullptr;
     DDGAMMARAMP gamma_{};
+    bool gammaIdentity_ = true;  // lets 32-bit screens be copied row by row
     bool gammaCap_ = true;
     uint64_t videoTotal_ = 64u << 20;
     uint64_t videoUsed_ = 0;
