@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdlib>
 
 #include "gdi_test_util.h"
 #include "host/host_win32.h"
@@ -390,4 +391,48 @@ TEST(GdiStock, StockObjectsDrawAndSurviveDeletion)
     EXPECT_EQ(GetStockObject(9), nullptr);
     EXPECT_EQ(GetStockObject(-1), nullptr);
     EXPECT_EQ(GetObjectType(dib.dc), static_cast<DWORD>(OBJ_MEMDC));
+}
+
+TEST(GdiDib, PaletteIndexColourTablesAndCompatibleBitmaps)
+{
+    // DIB_PAL_COLORS: the table holds indexes into the context's palette.
+    auto* lp = static_cast<LOGPALETTE*>(std::calloc(1, sizeof(LOGPALETTE) + 3 * sizeof(PALETTEENTRY)));
+    lp->palVersion = 0x300;
+    lp->palNumEntries = 4;
+    reinterpret_cast<PALETTEENTRY*>(lp->palPalEntry)[3] = PALETTEENTRY{0x11, 0x22, 0x33, 0};
+    HPALETTE pal = CreatePalette(lp);
+    std::free(lp);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HPALETTE oldPal = SelectPalette(dc, pal, FALSE);
+    Info info = MakeInfo(2, -1, 8);
+    info.header.biClrUsed = 2;
+    const WORD indexes[2] = {0, 3};
+    std::memcpy(info.extra, indexes, sizeof(indexes));
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(dc, info.get(), DIB_PAL_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(dib, nullptr);
+    static_cast<BYTE*>(bits)[1] = 1;
+    HGDIOBJ old = SelectObject(dc, dib);
+    EXPECT_EQ(GetPixel(dc, 1, 0), RGB(0x11, 0x22, 0x33));
+
+    // A bitmap compatible with a memory context takes the selected bitmap's layout.
+    HBITMAP compatible = CreateCompatibleBitmap(dc, 3, 3);
+    BITMAP bm{};
+    ASSERT_EQ(GetObjectA(compatible, sizeof(bm), &bm), static_cast<int>(sizeof(bm)));
+    EXPECT_EQ(bm.bmBitsPixel, 8);
+    EXPECT_EQ(bm.bmBits, nullptr);
+    SelectObject(dc, old);
+    SelectPalette(dc, oldPal, FALSE);
+    HBITMAP mono = CreateCompatibleBitmap(dc, 3, 3);  // the default bitmap is monochrome
+    ASSERT_EQ(GetObjectA(mono, sizeof(bm), &bm), static_cast<int>(sizeof(bm)));
+    EXPECT_EQ(bm.bmBitsPixel, 1);
+    HDC screen = GetDC(nullptr);
+    HBITMAP display = CreateCompatibleBitmap(screen, 3, 3);
+    ASSERT_EQ(GetObjectA(display, sizeof(bm), &bm), static_cast<int>(sizeof(bm)));
+    EXPECT_EQ(bm.bmBitsPixel, GetDeviceCaps(screen, BITSPIXEL));
+    ReleaseDC(nullptr, screen);
+    for (HGDIOBJ o : {static_cast<HGDIOBJ>(display), static_cast<HGDIOBJ>(mono), static_cast<HGDIOBJ>(compatible),
+                      static_cast<HGDIOBJ>(dib), static_cast<HGDIOBJ>(pal)})
+        EXPECT_TRUE(DeleteObject(o));
+    DeleteDC(dc);
 }
