@@ -160,6 +160,13 @@ HRESULT SurfaceImpl::BltImpl(LPRECT dstRect, SurfaceImpl* src, LPRECT srcRect, D
     HRESULT injected;
     if (Screen::Get().Injected(host::DDrawCall::Blt, &injected)) return injected;
     if (fx != nullptr && fx->dwSize != sizeof(DDBLTFX)) return DDERR_INVALIDPARAMS;
+    // Raster operations other than a copy, mirroring and alpha are not offered in the caps.
+    if ((flags & DDBLT_ROP) && (fx == nullptr || fx->dwROP != SRCCOPY)) return DDERR_NORASTEROPHW;
+    if (flags & (DDBLT_DDFX | DDBLT_DDROPS | DDBLT_ROTATIONANGLE)) return DDERR_NODDROPSHW;
+    if (flags & (DDBLT_ALPHADEST | DDBLT_ALPHASRC | DDBLT_ALPHAEDGEBLEND | DDBLT_ALPHASRCCONSTOVERRIDE |
+                 DDBLT_ALPHADESTCONSTOVERRIDE | DDBLT_ALPHASRCSURFACEOVERRIDE | DDBLT_ALPHADESTSURFACEOVERRIDE))
+        return DDERR_NOALPHAHW;
+    if (flags & (DDBLT_ZBUFFER | DDBLT_DEPTHFILL)) return DDERR_NOZBUFFERHW;
     if (lost_ || (src != nullptr && src->lost_)) return DDERR_SURFACELOST;
     if (locked_ || (src != nullptr && src->locked_)) return DDERR_SURFACEBUSY;
 

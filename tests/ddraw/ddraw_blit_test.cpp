@@ -91,6 +91,13 @@ TEST_F(DDrawBlit, RectanglesOutsideTheSurfacesAreRefused)
     EXPECT_EQ(dst->BltFast(5, 5, src, nullptr, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
     EXPECT_EQ(dst->BltFast(0xFFFFFFFF, 0, src, nullptr, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
     EXPECT_EQ(dst->Blt(nullptr, nullptr, nullptr, DDBLT_WAIT, nullptr), DDERR_INVALIDPARAMS);
+    DDBLTFX fx{};
+    fx.dwSize = sizeof(fx);
+    fx.dwROP = SRCAND;
+    EXPECT_EQ(dst->Blt(nullptr, src, nullptr, DDBLT_ROP, &fx), DDERR_NORASTEROPHW);
+    EXPECT_EQ(dst->Blt(nullptr, src, nullptr, DDBLT_ALPHASRC, &fx), DDERR_NOALPHAHW);
+    fx.dwROP = SRCCOPY;
+    EXPECT_EQ(dst->Blt(nullptr, src, nullptr, DDBLT_ROP, &fx), DD_OK);
     DDBLTFX small{};
     small.dwSize = 64;
     EXPECT_EQ(dst->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &small), DDERR_INVALIDPARAMS);
