@@ -436,3 +436,40 @@ TEST(GdiDib, PaletteIndexColourTablesAndCompatibleBitmaps)
         EXPECT_TRUE(DeleteObject(o));
     DeleteDC(dc);
 }
+
+TEST(GdiHandles, ForeignAndStaleHandlesAreRefused)
+{
+    int junk[16] = {};
+    HDC dc = reinterpret_cast<HDC>(junk);
+    HGDIOBJ obj = junk;
+    HPALETTE pal = reinterpret_cast<HPALETTE>(junk);
+    RECT r{0, 0, 1, 1};
+    SIZE s{};
+    PALETTEENTRY e{};
+    BITMAP bm{};
+    EXPECT_EQ(SelectObject(dc, GetStockObject(WHITE_BRUSH)), nullptr);
+    EXPECT_FALSE(DeleteObject(obj));
+    EXPECT_FALSE(DeleteDC(dc));
+    EXPECT_EQ(GetObjectA(obj, sizeof(bm), &bm), 0);
+    EXPECT_EQ(GetObjectType(obj), 0u);
+    EXPECT_EQ(FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))), 0);
+    EXPECT_FALSE(BitBlt(dc, 0, 0, 1, 1, dc, 0, 0, SRCCOPY));
+    EXPECT_FALSE(GetTextExtentPoint32A(dc, "a", 1, &s));
+    EXPECT_FALSE(TextOutA(dc, 0, 0, "a", 1));
+    EXPECT_EQ(GetPaletteEntries(pal, 0, 1, &e), 0u);
+    EXPECT_FALSE(AnimatePalette(pal, 0, 1, &e));
+    EXPECT_EQ(RealizePalette(dc), static_cast<UINT>(GDI_ERROR));
+    EXPECT_EQ(SetTextColor(dc, 0), CLR_INVALID);
+    EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 0);
+    EXPECT_EQ(CreateCompatibleDC(dc), nullptr);
+    EXPECT_EQ(GetDC(reinterpret_cast<HWND>(junk)), nullptr);
+    ICONINFO ii{};
+    EXPECT_FALSE(GetIconInfo(reinterpret_cast<HICON>(junk), &ii));
+    EXPECT_FALSE(DestroyIcon(reinterpret_cast<HICON>(junk)));
+    // A DC from a real memory context rejects objects of the wrong kind.
+    HDC mem = CreateCompatibleDC(nullptr);
+    HPALETTE realPal = static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+    EXPECT_EQ(SelectObject(mem, realPal), nullptr);
+    EXPECT_EQ(FillRect(mem, &r, reinterpret_cast<HBRUSH>(realPal)), 0);
+    DeleteDC(mem);
+}
