@@ -170,6 +170,17 @@ void Screen::PresentTo(const WindowTarget& target, const RECT* dirty)
     }
 }
 
+void Screen::PaletteChanged()
+{
+    if (shown_ == nullptr || shown_->palette() == nullptr || !shown_->format().palettised()) return;
+    const bool exclusive = shown_->owner() != nullptr && shown_->owner()->exclusive();
+    const auto& entries = shown_->palette()->entries();
+    for (size_t i = 0; i < entries.size() && i < 256; ++i)
+        if (exclusive || display::SystemEntryFree(static_cast<int>(i)))
+            display::SetSystemEntry(static_cast<int>(i), entries[i]);
+    Present(nullptr);
+}
+
 std::vector<uint32_t> Screen::Shown(int* width, int* height)
 {
     std::vector<uint32_t> out;

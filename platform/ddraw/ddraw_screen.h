@@ -29,6 +29,9 @@ public:
     // Copies the shown primary (within `dirty` in screen coordinates, or all
     // of it) to its window's pixel store.
     void Present(const RECT* dirty);
+    // An 8-bit screen's palette is the system palette: the shown primary's
+    // DirectDraw palette is copied into it (all entries in exclusive mode).
+    void PaletteChanged();
     // The shown picture, X8R8G8B8 top-down.
     std::vector<uint32_t> Shown(int* width, int* height);
 

@@ -81,6 +81,33 @@ TEST_F(DDrawPrimary, PaletteAndGammaReachTheShownPixels)
     primary->Release();
 }
 
+TEST_F(DDrawPrimary, ThePrimaryPaletteBecomesTheSystemPalette)
+{
+    Exclusive(640, 480, 8);
+    IDirectDrawSurface4* primary = Primary();
+    PALETTEENTRY entries[256];
+    for (int i = 0; i < 256; ++i)
+        entries[i] = PALETTEENTRY{static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(255 - i), 0};
+    IDirectDrawPalette* pal = nullptr;
+    ASSERT_EQ(dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &pal, nullptr), DD_OK);
+    ASSERT_EQ(primary->SetPalette(pal), DD_OK);
+    HDC screen = GetDC(nullptr);
+    PALETTEENTRY sys[256];
+    ASSERT_EQ(GetSystemPaletteEntries(screen, 0, 256, sys), 256u);
+    // Exclusive mode owns every entry, the static ones included.
+    EXPECT_EQ(sys[0].peBlue, 255);
+    EXPECT_EQ(sys[128].peRed, 128);
+    EXPECT_EQ(sys[255].peRed, 255);
+    EXPECT_EQ(sys[255].peBlue, 0);
+    PALETTEENTRY grey{77, 77, 77, 0};
+    ASSERT_EQ(pal->SetEntries(0, 40, 1, &grey), DD_OK);
+    ASSERT_EQ(GetSystemPaletteEntries(screen, 40, 1, sys), 1u);
+    EXPECT_EQ(sys[0].peGreen, 77);
+    ReleaseDC(nullptr, screen);
+    pal->Release();
+    primary->Release();
+}
+
 TEST_F(DDrawPrimary, WithoutPaletteThe8BitScreenUsesTheSystemColours)
 {
     Exclusive(640, 480, 8);
