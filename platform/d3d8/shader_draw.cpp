@@ -175,6 +175,12 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
             s.coordGen = keep.coordGen;
             s.transformCount = keep.transformCount;
             s.projected = keep.projected;
+            // Pixel shaders read all four components (texm3x3vspec's eye vector
+            // is in w): four-component coordinates pass through undivided.
+            const unsigned sets = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
+            if (!programmableVertex && !s.coordGen && !s.transformCount && s.coordIndex < sets &&
+                FvfTexCoordSize(fvf, s.coordIndex) == 4)
+                s.projected = 1;
         }
         k.specularEnable = 0;
     }
