@@ -83,7 +83,8 @@ GLuint Buffer<I>::Prepare(GLenum target)
                          (this->usage_ & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
         else
             glBufferSubData(target, dirtyBegin_, dirtyEnd_ - dirtyBegin_, bits_.data() + dirtyBegin_);
-        dirtyBegin_ = dirtyEnd_ = 0;
+        // Writes may continue under a lock still held.
+        if (locks_ == 0) dirtyBegin_ = dirtyEnd_ = 0;
     }
     return buffer_;
 }
