@@ -162,7 +162,6 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
             if (used & (1u << i)) last = i;
         for (int i = 0; i < 8; ++i) {
             FfpStageKey& s = k.stages[i];
-            const FfpStageKey keep = s;
             s = FfpStageKey{};
             if (i > last) {
                 s.colorOp = D3DTOP_DISABLE;
@@ -171,10 +170,12 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
             s.colorOp = s.alphaOp = D3DTOP_SELECTARG1;
             s.colorArg1 = s.alphaArg1 = D3DTA_TEXTURE;
             s.texType = o.cube[i] ? 2 : 1;
-            s.coordIndex = keep.coordIndex;
-            s.coordGen = keep.coordGen;
-            s.transformCount = keep.transformCount;
-            s.projected = keep.projected;
+            // Stage operations do not matter here; coordinates still follow the stage states.
+            const DWORD* t = tss_[i];
+            s.coordIndex = static_cast<uint8_t>(std::min<DWORD>(t[D3DTSS_TEXCOORDINDEX] & 0xffff, 7));
+            s.coordGen = static_cast<uint8_t>((t[D3DTSS_TEXCOORDINDEX] >> 16) & 0xf);
+            s.transformCount = static_cast<uint8_t>(std::min<DWORD>(t[D3DTSS_TEXTURETRANSFORMFLAGS] & 0xff, 4));
+            s.projected = (t[D3DTSS_TEXTURETRANSFORMFLAGS] & D3DTTFF_PROJECTED) ? 1 : 0;
             // Pixel shaders read all four components (texm3x3vspec's eye vector
             // is in w): four-component coordinates pass through undivided.
             const unsigned sets = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
