@@ -7,6 +7,8 @@
 #include <ddraw.h>
 
 #include "kestu_log.h"
+#include "kestu_config.h"
+#include "kestu_devobjmng.h"
 #include "kestu_pixelformat.h"
 #include "kestu_painttypes.h"
 #include "kestu_xbm.h"
@@ -14,3 +16,4 @@
 #include "kestu_paper.h"
 #include "kestu_ablight.h"
 #include "kestu_blt8.h"
+#include "kestu_colortable.h"

@@ -16,6 +16,7 @@ void ResetWin32()
     ResetVersion();
     ResetCom();
     ResetClock();
+    srand(1);
 }
 
 std::vector<HWND> ListWindows()

@@ -8,6 +8,7 @@
 // in DWORDs in bits 16-30 and that many DWORDs of payload follow. Every
 // parameter token has bit 31 set.
 #pragma once
+#include "d3d8caps.h"  // the version macros live there when the device headers define them
 #include "windef.h"
 
 typedef enum _D3DSHADER_INSTRUCTION_OPCODE_TYPE {

@@ -1,8 +1,6 @@
 // Modules and raw-data resources over what the host registers. Built-in
 // modules (the system libraries the engine names) resolve procedure names
-// among the process's own C-linkage functions.
-#include <dlfcn.h>
-
+// among the platform's own functions.
 #include <map>
 #include <memory>
 #include <mutex>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "host/host_win32.h"
+#include "win32/kernel_exports.h"
 #include "win32/win32_common.h"
 
 using namespace kestu::platform::win32;
@@ -254,9 +253,8 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR procName)
     }
     auto it = m->procs.find(procName);
     if (it != m->procs.end()) return it->second;
-    if (m->builtin) {
-        if (void* sym = ::dlsym(RTLD_DEFAULT, procName)) return reinterpret_cast<FARPROC>(sym);
-    }
+    if (m->builtin)
+        if (FARPROC f = FindBuiltinExport(procName)) return f;
     SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;
 }

@@ -169,14 +169,14 @@ BOOL IsBadWritePtr(LPVOID p, UINT_PTR size)
 
 namespace host {
 
-void SetVersion(const OSVERSIONINFOEXA& version)
+void SetVersionRecord(const OSVERSIONINFOEXA& version)
 {
     std::lock_guard<std::mutex> lock(Version().mutex);
     Version().version = version;
     Version().version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXA);
 }
 
-OSVERSIONINFOEXA GetVersion()
+OSVERSIONINFOEXA GetVersionRecord()
 {
     std::lock_guard<std::mutex> lock(Version().mutex);
     return Version().version;
@@ -185,5 +185,5 @@ OSVERSIONINFOEXA GetVersion()
 } // namespace host
 
 namespace kestu::platform::win32 {
-void ResetVersion() { host::SetVersion(DefaultVersion()); }
+void ResetVersion() { host::SetVersionRecord(DefaultVersion()); }
 } // namespace kestu::platform::win32

@@ -43,6 +43,16 @@ TEST(GRectTest, IntersectClipsAndReportsEmpty)
     }
 }
 
+TEST(GRectTest, ConstructionFillsTheArea)
+{
+    const GRECT r(2, 3, 4, 5);
+    EXPECT_EQ(r.area, 20);
+    const GRECT given{2, 3, 4, 5, 7}; // five fields are taken as they are
+    EXPECT_EQ(given.area, 7);
+    const GRECT zero{};
+    EXPECT_EQ(zero.x | zero.y | zero.width | zero.height | zero.area, 0);
+}
+
 TEST(GRectTest, IsContainNeedsTheWholeRectangle)
 {
     const GRECT outer{10, 10, 20, 20};

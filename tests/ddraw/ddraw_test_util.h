@@ -112,3 +112,13 @@ inline uint32_t ShownPixel(int x, int y)
 }
 
 } // namespace ddraw_test
+
+namespace ddraw_test {
+
+// A window for exclusive mode and for the pixels a primary shows.
+struct TestWindow {
+    HWND hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1000));
+    explicit TestWindow(int width = 640, int height = 480) {}
+};
+
+} // namespace ddraw_test

@@ -7,6 +7,7 @@
 
 #include "d3d8shadertokens.h"
 #include "d3dx8.h"
+#include "d3dx8/shader_tokens.h"
 #include "d3dx_assemble.h"
 
 namespace {
@@ -328,4 +329,55 @@ TEST(D3DXBuffer, CountsReferencesAndStartsZeroed)
     EXPECT_EQ(b->Release(), 1u);
     EXPECT_EQ(b->Release(), 0u);
     EXPECT_EQ(D3DXCreateBuffer(4, nullptr), E_INVALIDARG);
+}
+
+TEST(D3DXAssembler, EveryInstructionAssemblesToItsOpcode)
+{
+    struct Case {
+        const char* text;
+        std::vector<DWORD> opcodes;
+    } cases[] = {
+        {"vs.1.0\nmov r0, v0\nadd r1, r0, c0\nsub r1, r1, c1\nmad r1, r1, c2, r0\nmul r2, r1, v1\n"
+         "rcp r3.x, r2.w\nrsq r3.y, r2.w\ndp3 r4.x, r1, r2\ndp4 r4.y, r1, r2\nmin r5, r1, r2\nmax r5, r5, c3\n"
+         "slt r6, r1, r2\nsge r6, r1, r2\nmov oPos, r6\n",
+         {D3DSIO_MOV, D3DSIO_ADD, D3DSIO_SUB, D3DSIO_MAD, D3DSIO_MUL, D3DSIO_RCP, D3DSIO_RSQ, D3DSIO_DP3,
+          D3DSIO_DP4, D3DSIO_MIN, D3DSIO_MAX, D3DSIO_SLT, D3DSIO_SGE, D3DSIO_MOV}},
+        {"vs.1.1\nexp r0, v0.x\nexpp r1, v0.y\nlog r2, v0.z\nlogp r3, v0.w\nlit r4, v1\ndst r5, r0, r1\n"
+         "frc r6.xy, v2\nnop\nm3x2 r7.xy, v3, c0\nm3x3 r7.xyz, v3, c0\nm3x4 r8, v3, c0\nm4x3 r9.xyz, v0, c4\n"
+         "m4x4 oPos, v0, c8\nmov oPts, v4.x\nmov oD1, r8\nmov oT7, r9\n",
+         {D3DSIO_EXP, D3DSIO_EXPP, D3DSIO_LOG, D3DSIO_LOGP, D3DSIO_LIT, D3DSIO_DST, D3DSIO_FRC, D3DSIO_NOP,
+          D3DSIO_M3x2, D3DSIO_M3x3, D3DSIO_M3x4, D3DSIO_M4x3, D3DSIO_M4x4, D3DSIO_MOV, D3DSIO_MOV, D3DSIO_MOV}},
+        {"ps.1.1\ntex t0\ntexbem t1, t0\ntexbeml t2, t1\ntexreg2ar t3, t2\nmov r0, t3\n",
+         {D3DSIO_TEX, D3DSIO_TEXBEM, D3DSIO_TEXBEML, D3DSIO_TEXREG2AR, D3DSIO_MOV}},
+        {"ps.1.1\ntexcoord t0\ntexreg2gb t1, t0\ntexkill t2\nlrp r0, v0, t0, t1\nnop\n",
+         {D3DSIO_TEXCOORD, D3DSIO_TEXREG2GB, D3DSIO_TEXKILL, D3DSIO_LRP, D3DSIO_NOP}},
+        {"ps.1.1\ntex t0\ntexm3x3pad t1, t0\ntexm3x3pad t2, t0\ntexm3x3spec t3, t0, c0\nmov r0, t3\n",
+         {D3DSIO_TEX, D3DSIO_TEXM3x3PAD, D3DSIO_TEXM3x3PAD, D3DSIO_TEXM3x3SPEC, D3DSIO_MOV}},
+        {"ps.1.1\ntex t0\ntexm3x3pad t1, t0\ntexm3x3pad t2, t0\ntexm3x3tex t3, t0\nsub r0, t3, c0\n",
+         {D3DSIO_TEX, D3DSIO_TEXM3x3PAD, D3DSIO_TEXM3x3PAD, D3DSIO_TEXM3x3TEX, D3DSIO_SUB}},
+        {"ps.1.2\ntex t0\ntexreg2rgb t1, t0\ntexdp3tex t2, t0\ntexdp3 t3, t0\ncmp r0, t1, t2, t3\ndp4 r0, r0, c0\n",
+         {D3DSIO_TEX, D3DSIO_TEXREG2RGB, D3DSIO_TEXDP3TEX, D3DSIO_TEXDP3, D3DSIO_CMP, D3DSIO_DP4}},
+        {"ps.1.3\ntex t0\ntexm3x2pad t1, t0\ntexm3x2depth t2, t0\ntexm3x3pad t1, t0\n"
+         "mov r0, t0\n",
+         {}},  // a pad may not follow a finished 3x2 on an already written register
+        {"ps.1.3\ntex t0\ntexm3x2pad t1, t0\ntexm3x2depth t2, t0\nadd r0, t0, t2\n",
+         {D3DSIO_TEX, D3DSIO_TEXM3x2PAD, D3DSIO_TEXM3x2DEPTH, D3DSIO_ADD}},
+        {"ps.1.4\ntexkill t0\ntexdepth r5\nphase\ntexld r1, r5\ncnd r0, r1, v0, v1\ncmp r0, r0, c0, r1\n",
+         {D3DSIO_TEXKILL, D3DSIO_TEXDEPTH, D3DSIO_PHASE, D3DSIO_TEX, D3DSIO_CND, D3DSIO_CMP}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const AssembleResult r = AssembleText(c.text);
+        if (c.opcodes.empty()) {
+            EXPECT_EQ(r.hr, D3DXERR_INVALIDDATA);
+            continue;
+        }
+        ASSERT_EQ(r.hr, S_OK) << r.errors;
+        std::vector<DWORD> opcodes;
+        kestu::d3dx::ShaderTokenReader reader(r.code.data(), r.code.size());
+        kestu::d3dx::ShaderInstruction ins;
+        while (reader.Next(ins)) opcodes.push_back(ins.opcode);
+        EXPECT_TRUE(reader.AtEnd());
+        EXPECT_EQ(opcodes, c.opcodes);
+    }
 }

@@ -166,7 +166,7 @@ TEST(Win32Kernel, VersionRecordAndSystemInfo)
     w98.dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
     std::strcpy(w98.szCSDVersion, "A ");
     w98.wServicePackMajor = 0x7777;
-    host::SetVersion(w98);
+    host::SetVersionRecord(w98);
     OSVERSIONINFOA plain{};
     plain.dwOSVersionInfoSize = sizeof(plain);
     ASSERT_TRUE(GetVersionExA(&plain));

@@ -75,6 +75,11 @@ TEST_F(Win32Module, UnknownModulesFailAndSystemModulesResolveOwnFunctions)
     host::SetClock(777);
     EXPECT_EQ(tick(), 777u);
 
+    // C++ functions of the platform are found by their plain names too.
+    HMODULE gdi = GetModuleHandleA("gdi32.dll");
+    ASSERT_NE(gdi, nullptr);
+    EXPECT_EQ(GetProcAddress(gdi, "GetBkColor"), reinterpret_cast<FARPROC>(&GetBkColor));
+    EXPECT_EQ(GetProcAddress(gdi, "GetBkColo"), nullptr);
     HMODULE ddraw = LoadLibraryA("DDRAW.DLL");
     EXPECT_NE(ddraw, nullptr);
     EXPECT_TRUE(FreeLibrary(ddraw));
