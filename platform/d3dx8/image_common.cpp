@@ -93,9 +93,3 @@ HRESULT DecodeImageFile(const uint8_t* data, size_t size, bool infoOnly, ImageFi
 }
 
 } // namespace kestu::d3dx
-
-#if !__has_include("d3d8/format.h")
-namespace kestu::d3dx {
-HRESULT DecodeDds(const uint8_t*, size_t, bool, ImageFile&) { return D3DXERR_INVALIDDATA; }
-}
-#endif

@@ -1,5 +1,4 @@
 // DDS files: uncompressed and DXT surfaces, mip chains and cube maps.
-#if __has_include("d3d8/format.h")
 #include <algorithm>
 
 #include "d3d8/format.h"
@@ -194,4 +193,3 @@ HRESULT EncodeDds(D3DFORMAT format, uint32_t width, uint32_t height, uint32_t le
 }
 
 } // namespace kestu::d3dx
-#endif

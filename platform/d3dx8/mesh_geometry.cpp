@@ -132,18 +132,19 @@ std::vector<uint32_t> PointReps(const MeshData& mesh, float epsilon)
 
 } // namespace
 
-std::vector<DWORD> ComputeAdjacency(const MeshData& mesh, float epsilon)
+std::vector<DWORD> AdjacencyFromReps(const MeshData& mesh, const std::vector<uint32_t>& rep)
 {
     const uint32_t faces = mesh.FaceCount();
     std::vector<DWORD> adj((size_t)faces * 3, 0xFFFFFFFFu);
-    const std::vector<uint32_t> rep = PointReps(mesh, epsilon);
     std::map<std::pair<uint32_t, uint32_t>, uint32_t> open; // directed edge -> face*3+edge
     for (uint32_t f = 0; f < faces; ++f) {
         for (uint32_t e = 0; e < 3; ++e) {
-            const uint32_t a = rep[mesh.indices[f * 3 + e]], b = rep[mesh.indices[f * 3 + (e + 1) % 3]];
+            const uint32_t ia = mesh.indices[f * 3 + e], ib = mesh.indices[f * 3 + (e + 1) % 3];
+            if (ia >= rep.size() || ib >= rep.size()) continue;
+            const uint32_t a = rep[ia], b = rep[ib];
             if (a == b) continue;
             auto it = open.find({b, a});
-            if (it != open.end() && adj[it->second] == 0xFFFFFFFFu) {
+            if (it != open.end()) {
                 adj[it->second] = f;
                 adj[f * 3 + e] = it->second / 3;
                 open.erase(it);
@@ -155,12 +156,47 @@ std::vector<DWORD> ComputeAdjacency(const MeshData& mesh, float epsilon)
     return adj;
 }
 
+std::vector<DWORD> ComputeAdjacency(const MeshData& mesh, float epsilon)
+{
+    return AdjacencyFromReps(mesh, PointReps(mesh, epsilon));
+}
+
+std::vector<uint32_t> PointRepsFromAdjacency(const MeshData& mesh, const DWORD* adjacency)
+{
+    if (!adjacency) return PointReps(mesh, 0.0f);
+    std::vector<uint32_t> parent(mesh.vertexCount);
+    std::iota(parent.begin(), parent.end(), 0u);
+    auto find = [&](uint32_t v) {
+        while (parent[v] != v) v = parent[v] = parent[parent[v]];
+        return v;
+    };
+    const uint32_t faces = mesh.FaceCount();
+    for (uint32_t f = 0; f < faces; ++f)
+        for (int e = 0; e < 3; ++e) {
+            const DWORD g = adjacency[f * 3 + e];
+            if (g >= faces) continue;
+            for (int i = 0; i < 3; ++i)
+                for (int j = 0; j < 3; ++j) {
+                    const uint32_t a = mesh.indices[f * 3 + i], b = mesh.indices[g * 3 + j];
+                    if (a >= mesh.vertexCount || b >= mesh.vertexCount) continue;
+                    const D3DXVECTOR3 pa = mesh.Position(a), pb = mesh.Position(b);
+                    if (pa.x == pb.x && pa.y == pb.y && pa.z == pb.z) {
+                        const uint32_t ra = find(a), rb = find(b);
+                        if (ra != rb) parent[std::max(ra, rb)] = std::min(ra, rb);
+                    }
+                }
+        }
+    std::vector<uint32_t> reps(mesh.vertexCount);
+    for (uint32_t v = 0; v < mesh.vertexCount; ++v) reps[v] = find(v);
+    return reps;
+}
+
 void ComputeVertexNormals(MeshData& mesh, const DWORD* adjacency)
 {
     if (mesh.layout.normal < 0) return;
     std::vector<uint32_t> rep(mesh.vertexCount);
     std::iota(rep.begin(), rep.end(), 0u);
-    if (adjacency) rep = PointReps(mesh, 0.0f);
+    if (adjacency) rep = PointRepsFromAdjacency(mesh, adjacency);
     std::vector<D3DXVECTOR3> sum(mesh.vertexCount, D3DXVECTOR3(0, 0, 0));
     for (uint32_t f = 0; f < mesh.FaceCount(); ++f) {
         const uint32_t i0 = mesh.indices[f * 3], i1 = mesh.indices[f * 3 + 1], i2 = mesh.indices[f * 3 + 2];

@@ -55,6 +55,11 @@ bool ConvertFvf(const MeshData& in, DWORD fvf, MeshData& out);
 // Three neighbour faces per face (0xFFFFFFFF for none): faces that share an
 // edge, by vertices whose positions lie within epsilon.
 std::vector<DWORD> ComputeAdjacency(const MeshData& mesh, float epsilon);
+// The same with the vertex each vertex stands for given.
+std::vector<DWORD> AdjacencyFromReps(const MeshData& mesh, const std::vector<uint32_t>& reps);
+// Each vertex's lowest-index twin at the same position among faces joined by
+// `adjacency` (all faces when null).
+std::vector<uint32_t> PointRepsFromAdjacency(const MeshData& mesh, const DWORD* adjacency);
 
 // Area-weighted vertex normals; vertices with equal positions are welded
 // through `adjacency` when given (else only identical indices share).
