@@ -255,6 +255,8 @@ HRESULT D3DXFilterTexture(LPDIRECT3DBASETEXTURE8 baseTexture, const PALETTEENTRY
     if (srcLevel == D3DX_DEFAULT) srcLevel = 0;
     const UINT levels = baseTexture->GetLevelCount();
     if (srcLevel >= levels) return D3DERR_INVALIDCALL;
+    // No filter: nothing to rebuild (a crop of the level above is no mip level).
+    if ((f & 0xFFFF) == kFilterNone) return S_OK;
     try {
         for (UINT face = 0; face < (type == D3DRTYPE_CUBETEXTURE ? 6u : 1u); ++face) {
             IDirect3DSurface8* s = nullptr;

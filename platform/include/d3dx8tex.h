@@ -121,7 +121,7 @@ HRESULT D3DXSaveTextureToFileA(LPCSTR destFile, D3DXIMAGE_FILEFORMAT destFormat,
 #define D3DXSaveTextureToFile D3DXSaveTextureToFileA
 
 // Rebuilds the levels below srcLevel (D3DX_DEFAULT: 0) from the level above
-// each, with the filter (D3DX_DEFAULT: box).
+// each, with the filter (D3DX_DEFAULT: box); D3DX_FILTER_NONE leaves them.
 HRESULT D3DXFilterTexture(LPDIRECT3DBASETEXTURE8 baseTexture, const PALETTEENTRY* palette, UINT srcLevel,
                           DWORD filter);
 #define D3DXFilterCubeTexture D3DXFilterTexture

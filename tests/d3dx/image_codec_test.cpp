@@ -1,12 +1,14 @@
 // The image readers and writers on crafted files and round trips.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "d3dx8/image_codec.h"
+#include "d3dx8/image_dxt.h"
 
 using namespace kestu::d3dx;
 
@@ -316,4 +318,164 @@ TEST(ImageCodecs, InfoOnlyReadsHeadersWithoutPixels)
     EXPECT_EQ(info.height, 4u);
     EXPECT_EQ(info.format, D3DFMT_R8G8B8);
     EXPECT_TRUE(info.images.empty());
+}
+
+namespace {
+
+// A DDS header (no file data) for one surface of the given pixel format.
+Bytes DdsHeader(uint32_t w, uint32_t h, uint32_t pfFlags, uint32_t fourCC, uint32_t bits,
+                std::array<uint32_t, 4> masks, uint32_t levels = 1, uint32_t caps2 = 0)
+{
+    Bytes b = {'D', 'D', 'S', ' '};
+    Put32(b, 124);
+    Put32(b, 0x1007 | 0x1000 | (levels > 1 ? 0x20000 : 0));
+    Put32(b, h);
+    Put32(b, w);
+    Put32(b, 0);
+    Put32(b, 0);
+    Put32(b, levels);
+    for (int i = 0; i < 11; ++i) Put32(b, 0);
+    Put32(b, 32);
+    Put32(b, pfFlags);
+    Put32(b, fourCC);
+    Put32(b, bits);
+    for (uint32_t m : masks) Put32(b, m);
+    Put32(b, 0x1000);
+    Put32(b, caps2);
+    Put32(b, 0);
+    Put32(b, 0);
+    Put32(b, 0);
+    return b;
+}
+
+Bytes Cat(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+constexpr uint32_t FourCC(char a, char b, char c, char d)
+{
+    return (uint32_t)a | (uint32_t)b << 8 | (uint32_t)c << 16 | (uint32_t)d << 24;
+}
+
+} // namespace
+
+TEST(ImageDds, UncompressedAndBlockFormatsDecode)
+{
+    // DXT1 block: red and blue endpoints, texel indices 0, 1, 2, 3 in the first row.
+    const Bytes dxt1 = {0x00, 0xF8, 0x1F, 0x00, 0xE4, 0, 0, 0};
+    // DXT3: explicit alpha F, 8, 0, F in the first row; colour all red.
+    const Bytes dxt3 = Cat({0x8F, 0xF0, 0, 0, 0, 0, 0, 0}, {0x00, 0xF8, 0x00, 0xF8, 0, 0, 0, 0});
+    // DXT5: alpha 255 and 0, first-row indices 0, 1, 2, 7.
+    const Bytes dxt5 = Cat({255, 0, 0x88, 0x0E, 0, 0, 0, 0}, {0x00, 0xF8, 0x00, 0xF8, 0, 0, 0, 0});
+    struct Case {
+        const char* name;
+        Bytes file;
+        D3DFORMAT format;
+        std::vector<uint32_t> firstRow;
+    };
+    const std::vector<Case> cases = {
+        {"A8R8G8B8", Cat(DdsHeader(2, 1, 0x41, 0, 32, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}), {1, 2, 3, 4, 5, 6, 7, 8}),
+         D3DFMT_A8R8G8B8, {0x04030201, 0x08070605}},
+        {"X1R5G5B5", Cat(DdsHeader(2, 1, 0x40, 0, 16, {0x7C00, 0x3E0, 0x1F, 0}), {0x00, 0x7C, 0x1F, 0x00}),
+         D3DFMT_X1R5G5B5, {0xFFFF0000, 0xFF0000FF}},
+        {"A4R4G4B4", Cat(DdsHeader(1, 1, 0x41, 0, 16, {0xF00, 0xF0, 0xF, 0xF000}), {0x0F, 0x80}), D3DFMT_A4R4G4B4,
+         {0x880000FF}},
+        {"R8G8B8", Cat(DdsHeader(1, 1, 0x40, 0, 24, {0xFF0000, 0xFF00, 0xFF, 0}), {1, 2, 3}), D3DFMT_R8G8B8,
+         {0xFF030201}},
+        {"L8", Cat(DdsHeader(2, 1, 0x20000, 0, 8, {0xFF, 0, 0, 0}), {0x10, 0xF0}), D3DFMT_L8,
+         {0xFF101010, 0xFFF0F0F0}},
+        {"DXT1", Cat(DdsHeader(4, 4, 0x4, FourCC('D', 'X', 'T', '1'), 0, {0, 0, 0, 0}), dxt1), D3DFMT_DXT1,
+         {0xFFFF0000, 0xFF0000FF, 0xFFAA0055, 0xFF5500AA}},
+        {"DXT3", Cat(DdsHeader(4, 4, 0x4, FourCC('D', 'X', 'T', '3'), 0, {0, 0, 0, 0}), dxt3), D3DFMT_DXT3,
+         {0xFFFF0000, 0x88FF0000, 0x00FF0000, 0xFFFF0000}},
+        {"DXT5", Cat(DdsHeader(4, 4, 0x4, FourCC('D', 'X', 'T', '5'), 0, {0, 0, 0, 0}), dxt5), D3DFMT_DXT5,
+         {0xFFFF0000, 0x00FF0000, 0xDAFF0000, 0x24FF0000}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ImageFile info;
+        const auto px = Decode(c.file, &info);
+        EXPECT_EQ(info.fileFormat, kFileDds);
+        EXPECT_EQ(info.format, c.format);
+        ASSERT_GE(px.size(), c.firstRow.size());
+        for (size_t i = 0; i < c.firstRow.size(); ++i)
+            EXPECT_TRUE(std::abs((int)(px[i] >> 16 & 255) - (int)(c.firstRow[i] >> 16 & 255)) <= 2 &&
+                        std::abs((int)(px[i] & 255) - (int)(c.firstRow[i] & 255)) <= 2 &&
+                        std::abs((int)(px[i] >> 24) - (int)(c.firstRow[i] >> 24)) <= 2)
+                << i << ": " << std::hex << px[i];
+    }
+}
+
+TEST(ImageDds, LevelsCubesAndBrokenHeaders)
+{
+    // Three levels of a 4x2 L8 picture: 8 + 2 + 1 bytes.
+    Bytes levels = Cat(DdsHeader(4, 2, 0x20000, 0, 8, {0xFF, 0, 0, 0}, 3), Bytes(11, 0x40));
+    ImageFile info;
+    ASSERT_EQ(DecodeImageFile(levels.data(), levels.size(), false, info), S_OK);
+    EXPECT_EQ(info.mipLevels, 3u);
+    ASSERT_EQ(info.images.size(), 3u);
+    EXPECT_EQ(info.images[2].width, 1u);
+    const Bytes cube = Cat(DdsHeader(1, 1, 0x20000, 0, 8, {0xFF, 0, 0, 0}, 1, 0xFE00), {1, 2, 3, 4, 5, 6});
+    ASSERT_EQ(DecodeImageFile(cube.data(), cube.size(), false, info), S_OK);
+    EXPECT_TRUE(info.cube);
+    ASSERT_EQ(info.images.size(), 6u);
+    EXPECT_EQ(info.images[5].argb[0], 0xFF060606u);
+
+    Bytes badPf = DdsHeader(1, 1, 0x40, 0, 32, {0xFF0000, 0xFF00, 0xFF, 0});
+    badPf[76] = 31; // pixel-format size
+    const std::vector<std::pair<const char*, Bytes>> cases = {
+        {"levels short", Cat(DdsHeader(4, 2, 0x20000, 0, 8, {0xFF, 0, 0, 0}, 3), Bytes(10, 0x40))},
+        {"cube with five faces", Cat(DdsHeader(1, 1, 0x20000, 0, 8, {0xFF, 0, 0, 0}, 1, 0x7E00), Bytes(6, 1))},
+        {"cube short", Cat(DdsHeader(1, 1, 0x20000, 0, 8, {0xFF, 0, 0, 0}, 1, 0xFE00), Bytes(5, 1))},
+        {"unknown four-cc", Cat(DdsHeader(4, 4, 0x4, FourCC('A', 'B', 'C', 'D'), 0, {0, 0, 0, 0}), Bytes(16, 0))},
+        {"unknown masks", Cat(DdsHeader(1, 1, 0x40, 0, 32, {0xF, 0xF0, 0xF00, 0}), Bytes(4, 0))},
+        {"huge", DdsHeader(1u << 20, 1u << 20, 0x40, 0, 32, {0xFF0000, 0xFF00, 0xFF, 0})},
+        {"dxt short", Cat(DdsHeader(8, 8, 0x4, FourCC('D', 'X', 'T', '1'), 0, {0, 0, 0, 0}), Bytes(24, 0))},
+        {"bad pixel-format size", Cat(badPf, Bytes(4, 0))},
+        {"header only", Bytes(levels.begin(), levels.begin() + 60)},
+    };
+    for (const auto& [name, file] : cases) {
+        SCOPED_TRACE(name);
+        ImageFile out;
+        EXPECT_EQ(DecodeImageFile(file.data(), file.size(), false, out), D3DXERR_INVALIDDATA);
+        EXPECT_EQ(DecodeImageFile(file.data(), file.size(), true, out), D3DXERR_INVALIDDATA);
+    }
+}
+
+TEST(ImageDxt, EncodedBlocksDecodeCloseToTheSource)
+{
+    // A colour ramp along x with an alpha ramp and, for DXT1, one transparent texel.
+    Image img;
+    img.Allocate(8, 4);
+    for (uint32_t y = 0; y < 4; ++y)
+        for (uint32_t x = 0; x < 8; ++x) img.Row(y)[x] = (x * 32 + 16) << 24 | (x * 30) << 16 | 0x8040 | (y & 1);
+    for (D3DFORMAT f : {D3DFMT_DXT1, D3DFMT_DXT3, D3DFMT_DXT5}) {
+        SCOPED_TRACE((int)f);
+        Image src = img;
+        if (f == D3DFMT_DXT1)
+            for (uint32_t& p : src.argb) p |= 0xFF000000u;
+        if (f == D3DFMT_DXT1) src.Row(1)[1] = 0;
+        const uint32_t blockBytes = f == D3DFMT_DXT1 ? 8 : 16;
+        std::vector<RawSurface> raw(1);
+        raw[0] = {8, 4, Bytes(2 * blockBytes)};
+        kestu::d3dx::EncodeDxt(f, src.argb.data(), 8, 4, raw[0].bytes.data(), 2 * blockBytes);
+        Bytes dds;
+        ASSERT_EQ(EncodeDds(f, 8, 4, 1, false, raw, dds), S_OK);
+        ImageFile back;
+        ASSERT_EQ(DecodeImageFile(dds.data(), dds.size(), false, back), S_OK);
+        const auto& px = back.images[0].argb;
+        for (size_t i = 0; i < px.size(); ++i) {
+            if (f == D3DFMT_DXT1 && i == 9) {
+                EXPECT_EQ(px[i] >> 24, 0u) << "transparent texel";
+                continue;
+            }
+            for (int s = 0; s < 32; s += 8) {
+                const int tolerance = s == 24 ? (f == D3DFMT_DXT3 ? 9 : 20) : 24;
+                EXPECT_LE(std::abs((int)(px[i] >> s & 255) - (int)(src.argb[i] >> s & 255)), tolerance)
+                    << i << " channel " << s << " " << std::hex << px[i] << " " << src.argb[i];
+            }
+        }
+    }
 }
