@@ -15,16 +15,55 @@ bool IsDxt(D3DFORMAT f)
     return f == D3DFMT_DXT1 || f == D3DFMT_DXT2 || f == D3DFMT_DXT3 || f == D3DFMT_DXT4 || f == D3DFMT_DXT5;
 }
 
-// Locks the whole surface; the guard unlocks.
+// Locks the whole surface; the guard unlocks. A surface that refuses locks
+// (a render target) is reached through a lockable image surface of the same
+// size and format, filled with CopyRects and, after writing, copied back.
 struct Locked {
     IDirect3DSurface8* surface = nullptr;
+    IDirect3DSurface8* staging = nullptr;
+    bool write = false;
     D3DLOCKED_RECT rect{};
     HRESULT hr = E_FAIL;
-    Locked(IDirect3DSurface8* s, DWORD flags) : surface(s) { hr = s->LockRect(&rect, nullptr, flags); }
-    ~Locked()
+
+    Locked(IDirect3DSurface8* s, DWORD flags) : surface(s), write(!(flags & D3DLOCK_READONLY))
     {
-        if (SUCCEEDED(hr)) surface->UnlockRect();
+        hr = s->LockRect(&rect, nullptr, flags);
+        if (SUCCEEDED(hr)) return;
+        D3DSURFACE_DESC desc;
+        IDirect3DDevice8* device = nullptr;
+        if (FAILED(s->GetDesc(&desc)) || FAILED(s->GetDevice(&device)) || !device) return;
+        HRESULT made = device->CreateImageSurface(desc.Width, desc.Height, desc.Format, &staging);
+        if (SUCCEEDED(made)) made = device->CopyRects(s, nullptr, 0, staging, nullptr);
+        if (SUCCEEDED(made)) made = staging->LockRect(&rect, nullptr, flags);
+        device->Release();
+        if (FAILED(made)) {
+            if (staging) staging->Release();
+            staging = nullptr;
+            return;
+        }
+        hr = made;
     }
+    // Unlocks, copying a staged write back; the result of that copy.
+    HRESULT Close()
+    {
+        if (FAILED(hr)) return hr;
+        hr = E_FAIL;
+        if (!staging) return surface->UnlockRect();
+        staging->UnlockRect();
+        HRESULT back = S_OK;
+        if (write) {
+            IDirect3DDevice8* device = nullptr;
+            back = surface->GetDevice(&device);
+            if (SUCCEEDED(back)) {
+                back = device->CopyRects(staging, nullptr, 0, surface, nullptr);
+                device->Release();
+            }
+        }
+        staging->Release();
+        staging = nullptr;
+        return back;
+    }
+    ~Locked() { Close(); }
 };
 
 void PaletteWords(const PALETTEENTRY* palette, uint32_t out[256])
@@ -119,7 +158,7 @@ HRESULT WriteSurfaceRaw(IDirect3DSurface8* surface, const RawSurface& raw)
     for (UINT y = 0; y < rows; ++y)
         std::memcpy(static_cast<uint8_t*>(lock.rect.pBits) + (size_t)y * lock.rect.Pitch,
                     raw.bytes.data() + (size_t)y * rowBytes, rowBytes);
-    return S_OK;
+    return lock.Close();
 }
 
 HRESULT WriteSurface(IDirect3DSurface8* surface, const RECT* rect, const Image& src, DWORD filter, D3DCOLOR colorKey)
@@ -150,13 +189,13 @@ HRESULT WriteSurface(IDirect3DSurface8* surface, const RECT* rect, const Image& 
                                    whole.argb.data(), nullptr);
         for (uint32_t y = 0; y < h; ++y) std::copy_n(scaled.Row(y), w, whole.Row((uint32_t)r.top + y) + r.left);
         EncodeDxt(desc.Format, whole.argb.data(), desc.Width, desc.Height, bits, (uint32_t)lock.rect.Pitch);
-        return S_OK;
+        return lock.Close();
     }
     const uint32_t bytesPerPixel = info.bitsPerPixel / 8;
     for (uint32_t y = 0; y < h; ++y)
         kestu::d3d8::EncodeRow(desc.Format, scaled.Row(y),
                                bits + (size_t)(r.top + (LONG)y) * lock.rect.Pitch + (size_t)r.left * bytesPerPixel, w);
-    return S_OK;
+    return lock.Close();
 }
 
 } // namespace kestu::d3dx

@@ -356,3 +356,28 @@ TEST_F(TexTest, CubeTexturesFromDdsAndPlainImages)
     ASSERT_EQ(plain->GetCubeMapSurface(D3DCUBEMAP_FACE_NEGATIVE_Z, 0, &s5), D3D_OK);
     EXPECT_EQ(Pixels(s5.get()), Gradient(4, 4).argb);
 }
+
+TEST_F(TexTest, RenderTargetsAreReadAndWrittenThroughACopy)
+{
+    Released<IDirect3DTexture8> target;
+    ASSERT_EQ(D3DXCreateTexture(dev, 4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target),
+              D3D_OK);
+    Released<IDirect3DSurface8> rt;
+    ASSERT_EQ(target->GetSurfaceLevel(0, &rt), D3D_OK);
+    D3DLOCKED_RECT lr;
+    ASSERT_NE(rt->LockRect(&lr, nullptr, 0), D3D_OK) << "the device refuses locks on render targets";
+
+    const Image src = Gradient(4, 4);
+    const auto bmp = Bmp(src);
+    ASSERT_EQ(D3DXLoadSurfaceFromFileInMemory(rt.get(), nullptr, nullptr, bmp.data(), (UINT)bmp.size(), nullptr,
+                                              D3DX_FILTER_NONE, 0, nullptr),
+              D3D_OK);
+    const std::string path = TempPath("rt.png");
+    ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_PNG, rt.get(), nullptr, nullptr), D3D_OK);
+    Released<IDirect3DTexture8> back;
+    ASSERT_EQ(D3DXCreateTextureFromFileExA(dev, path.c_str(), 0, 0, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                           D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr, nullptr, &back),
+              D3D_OK);
+    EXPECT_EQ(Pixels(back.get()), src.argb);
+    std::remove(path.c_str());
+}
