@@ -42,15 +42,17 @@ const DdsFormat kFormats[] = {
     {D3DFMT_V8U8, kBump, 16, 0xFF, 0xFF00, 0, 0},
 };
 
-bool IsDxt(D3DFORMAT f)
+// Takes the raw word: a four-character code need not be a known format.
+bool IsDxt(uint32_t f)
 {
-    return f == D3DFMT_DXT1 || f == D3DFMT_DXT2 || f == D3DFMT_DXT3 || f == D3DFMT_DXT4 || f == D3DFMT_DXT5;
+    return f == (uint32_t)D3DFMT_DXT1 || f == (uint32_t)D3DFMT_DXT2 || f == (uint32_t)D3DFMT_DXT3 ||
+           f == (uint32_t)D3DFMT_DXT4 || f == (uint32_t)D3DFMT_DXT5;
 }
 
 D3DFORMAT FormatFromPixelFormat(uint32_t flags, uint32_t fourCC, uint32_t bits, const uint32_t m[4])
 {
     if (flags & kFourCC) {
-        if (IsDxt((D3DFORMAT)fourCC)) return (D3DFORMAT)fourCC;
+        if (IsDxt(fourCC)) return (D3DFORMAT)fourCC;
         // Some writers put a numeric format in the four-character code.
         for (const DdsFormat& f : kFormats)
             if ((uint32_t)f.format == fourCC) return f.format;
