@@ -1,9 +1,9 @@
 // Symbolic names of DirectX result codes, for log lines.
 #pragma once
 #include "windef.h"
-#include "winerror.h"
 
-// The code's name ("D3DERR_DEVICELOST", "E_OUTOFMEMORY", ...), or "Unknown".
-// The text is static and never freed.
+// "D3DERR_DEVICELOST", "E_OUTOFMEMORY", "D3DXERR_INVALIDDATA", "DDERR_SURFACELOST" ...;
+// "Unknown" for a code without a name. Where Direct3D and DirectDraw share a
+// value the Direct3D name is given.
 const char* DXGetErrorString8A(HRESULT hr);
 #define DXGetErrorString8 DXGetErrorString8A
