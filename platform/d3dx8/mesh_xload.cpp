@@ -43,7 +43,7 @@ bool ReadVectors(const std::vector<uint8_t>& data, size_t& at, std::vector<D3DXV
     at += 4;
     if (count > (data.size() - at) / 12) return false;
     out.resize(count);
-    std::memcpy(out.data(), data.data() + at, (size_t)count * 12);
+    if (count) std::memcpy(out.data(), data.data() + at, (size_t)count * 12);
     at += (size_t)count * 12;
     return true;
 }
@@ -107,7 +107,7 @@ HRESULT ExtractXMesh(const xfile::Document& doc, const Node& node, LoadedMesh& o
             uint32_t count = 0;
             if (!ReadAt(k.data, 0, count) || count > (k.data.size() - 4) / 8) return D3DXERR_INVALIDDATA;
             uvs.resize((size_t)count * 2);
-            std::memcpy(uvs.data(), k.data.data() + 4, (size_t)count * 8);
+            if (count) std::memcpy(uvs.data(), k.data.data() + 4, (size_t)count * 8);
             haveUvs = count >= positions.size();
         } else if (IsType(k, TID_D3DRMMeshVertexColors)) {
             uint32_t count = 0;
@@ -129,7 +129,7 @@ HRESULT ExtractXMesh(const xfile::Document& doc, const Node& node, LoadedMesh& o
             if (!ReadAt(k.data, 0, nMaterials) || !ReadAt(k.data, 4, nIndexes) || nIndexes > (k.data.size() - 8) / 4)
                 return D3DXERR_INVALIDDATA;
             faceMaterials.resize(nIndexes);
-            std::memcpy(faceMaterials.data(), k.data.data() + 8, (size_t)nIndexes * 4);
+            if (nIndexes) std::memcpy(faceMaterials.data(), k.data.data() + 8, (size_t)nIndexes * 4);
             for (const xfile::Child& mc : k.children) {
                 auto m = doc.Resolve(mc);
                 if (!m || !IsType(*m, TID_D3DRMMaterial)) continue;
