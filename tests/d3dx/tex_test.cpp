@@ -381,3 +381,59 @@ TEST_F(TexTest, RenderTargetsAreReadAndWrittenThroughACopy)
     EXPECT_EQ(Pixels(back.get()), src.argb);
     std::remove(path.c_str());
 }
+
+TEST_F(TexTest, LoadsIntoEveryColourFormat)
+{
+    // Saturated colours and two alpha values survive every format exactly
+    // (alpha only where the format has it).
+    Image src;
+    src.Allocate(4, 2);
+    src.argb = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF, 0x00FFFFFF, 0xFF000000, 0x00FF00FF, 0xFFFFFF00};
+    const auto bmp = Bmp(src, true);
+    const struct {
+        D3DFORMAT format;
+        bool alpha;
+    } cases[] = {
+        {D3DFMT_A8R8G8B8, true},  {D3DFMT_X8R8G8B8, false}, {D3DFMT_R8G8B8, false},   {D3DFMT_R5G6B5, false},
+        {D3DFMT_X1R5G5B5, false}, {D3DFMT_A1R5G5B5, true},  {D3DFMT_A4R4G4B4, true},  {D3DFMT_X4R4G4B4, false},
+        {D3DFMT_R3G3B2, false},   {D3DFMT_A8R3G3B2, true},  {D3DFMT_A2B10G10R10, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE((int)c.format);
+        Released<IDirect3DTexture8> tex;
+        ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(dev, bmp.data(), (UINT)bmp.size(), 0, 0, 1, 0, c.format,
+                                                      D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0,
+                                                      nullptr, nullptr, &tex),
+                  D3D_OK);
+        D3DSURFACE_DESC desc;
+        tex->GetLevelDesc(0, &desc);
+        ASSERT_EQ(desc.Format, c.format);
+        const auto px = Pixels(tex.get());
+        ASSERT_EQ(px.size(), src.argb.size());
+        for (size_t i = 0; i < px.size(); ++i)
+            EXPECT_EQ(px[i], c.alpha ? src.argb[i] : src.argb[i] | 0xFF000000u) << i << " " << std::hex << px[i];
+    }
+
+    // Block formats from a picture: close to the source after encoding.
+    Image ramp;
+    ramp.Allocate(6, 6);
+    for (uint32_t y = 0; y < 6; ++y)
+        for (uint32_t x = 0; x < 6; ++x) ramp.Row(y)[x] = 0xFF000080u | (x * 40) << 16;
+    const auto rampBmp = Bmp(ramp);
+    for (D3DFORMAT f : {D3DFMT_DXT1, D3DFMT_DXT3, D3DFMT_DXT5}) {
+        SCOPED_TRACE((int)f);
+        Released<IDirect3DTexture8> tex;
+        // 6x6 rounds up to whole blocks; the point filter stretches the picture over them.
+        ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(dev, rampBmp.data(), (UINT)rampBmp.size(), 0, 0, 1, 0, f,
+                                                      D3DPOOL_MANAGED, D3DX_FILTER_POINT, D3DX_FILTER_NONE, 0,
+                                                      nullptr, nullptr, &tex),
+                  D3D_OK);
+        const auto px = Pixels(tex.get());
+        ASSERT_EQ(px.size(), 64u);
+        for (uint32_t y = 0; y < 8; ++y)
+            for (uint32_t x = 0; x < 8; ++x) {
+                const uint32_t expect = ramp.Row((2 * y + 1) * 6 / 16)[(2 * x + 1) * 6 / 16];
+                EXPECT_TRUE(Near(px[y * 8 + x], expect, 16)) << x << "," << y << " " << std::hex << px[y * 8 + x];
+            }
+    }
+}
