@@ -241,3 +241,34 @@ TEST_F(MeshTest, LoadMeshFromXofTakesOneMeshUntransformed)
     Released<ID3DXMesh> notMesh;
     EXPECT_EQ(D3DXLoadMeshFromXof(frame.get(), 0, dev, nullptr, nullptr, nullptr, &notMesh), D3DERR_INVALIDCALL);
 }
+
+TEST_F(MeshTest, PointRepsAndAdjacencyConvertBothWays)
+{
+    // Two triangles over one edge, each with its own three vertices.
+    Released<ID3DXMesh> mesh;
+    ASSERT_EQ(D3DXCreateMeshFVF(2, 6, D3DXMESH_MANAGED, D3DFVF_XYZ, dev, &mesh), D3D_OK);
+    D3DXVECTOR3* p = nullptr;
+    ASSERT_EQ(mesh->LockVertexBuffer(0, (BYTE**)&p), D3D_OK);
+    const D3DXVECTOR3 pts[6] = {{0, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 1, 0}, {1, 0, 0}, {0, 0, 0}};
+    std::memcpy(p, pts, sizeof pts);
+    mesh->UnlockVertexBuffer();
+    WORD* idx = nullptr;
+    ASSERT_EQ(mesh->LockIndexBuffer(0, (BYTE**)&idx), D3D_OK);
+    for (WORD i = 0; i < 6; ++i) idx[i] = i;
+    mesh->UnlockIndexBuffer();
+
+    DWORD adjacency[6], reps[6], fromReps[6];
+    ASSERT_EQ(mesh->GenerateAdjacency(0.0f, adjacency), D3D_OK);
+    EXPECT_EQ(adjacency[2], 1u) << "edge 2-0 of face 0 meets face 1";
+    EXPECT_EQ(adjacency[5], 0u);
+    EXPECT_EQ(adjacency[0], 0xFFFFFFFFu);
+    ASSERT_EQ(mesh->ConvertAdjacencyToPointReps(adjacency, reps), D3D_OK);
+    EXPECT_EQ(reps[3], 2u);
+    EXPECT_EQ(reps[5], 0u);
+    EXPECT_EQ(reps[4], 4u);
+    ASSERT_EQ(mesh->ConvertPointRepsToAdjacency(reps, fromReps), D3D_OK);
+    EXPECT_TRUE(std::equal(adjacency, adjacency + 6, fromReps));
+    // Without point reps every vertex stands for itself: no shared edge.
+    ASSERT_EQ(mesh->ConvertPointRepsToAdjacency(nullptr, fromReps), D3D_OK);
+    for (DWORD a : fromReps) EXPECT_EQ(a, 0xFFFFFFFFu);
+}
