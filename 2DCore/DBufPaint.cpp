@@ -1,7 +1,10 @@
 // DBUF::Paint and DBUF::StretchPaint: clipping, addresses and the choice of
 // inner loop for a raw source.
 #include <cmath>
+#include <cstdint>
 
+#include "2DCore/RawPaint16.h"
+#include "2DCore/kernels/Kernels.h"
 #include "kestu_ablight.h"
 #include "kestu_blt8.h"
 #include "kestu_paper.h"
@@ -34,6 +37,14 @@ private:
     void* m_srcBase = nullptr;
 };
 
+// The 65536-entry 16-bit table of a level, or null when the shade cannot give one.
+const uint16_t* Table16(const CPixelShade& shade, int level)
+{
+    if (!shade.IsBuilt() || static_cast<int>(shade.GetPixelFormat()) == 32) return nullptr;
+    if (level < 0 || level > static_cast<int>(shade.GetTotalLevel())) return nullptr;
+    return static_cast<const uint16_t*>(shade.GetTable(level));
+}
+
 }  // namespace
 
 int DBUF::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType, const GRECT* clip)
@@ -43,23 +54,132 @@ int DBUF::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD pa
     if (clip != nullptr && !bounds.Intersect(*clip)) return 0;
     GRECT t;
     if (!t.Intersect(GRECT(x, y, w, h), bounds)) return 0;
+    // The source side is kept inside the source image as well, so a caller's
+    // slip cannot make the kernels read outside it.
+    GRECT s;
+    if (!s.Intersect(GRECT(LONG(int64_t(sx) + t.x - x), LONG(int64_t(sy) + t.y - y), t.width, t.height),
+                     GRECT(0, 0, m_rect.width, m_rect.height)))
+        return 0;
+    t = GRECT(LONG(t.x + (int64_t(s.x) - (int64_t(sx) + t.x - x))), LONG(t.y + (int64_t(s.y) - (int64_t(sy) + t.y - y))),
+              s.width, s.height);
 
     PreparedPair prep(*dest, *this);
     if (!prep.ok()) return 0;
     uint8_t* d = dest->PixelAddress(prep.destBase(), t.x, t.y);
-    const uint8_t* s = PixelAddress(prep.srcBase(), sx + t.x - x, sy + t.y - y);
+    const uint8_t* src = PixelAddress(prep.srcBase(), s.x, s.y);
+    const int tw = t.width, th = t.height;
     const int dStep = static_cast<int>(dest->RowStep());
     const int sStep = static_cast<int>(RowStep());
+    const int destBits = dest->m_pixelWidth;
+    const bool is565 = m_pixelFormat == 16;
+    const uint32_t key = static_cast<uint32_t>(GetTransColor());
 
-    switch (m_pixelWidth) {
-    case 8:
-        // Rows of the source are a pitch apart, padded or not.
+    if (m_pixelWidth == 8) {
+        // Rows of an 8-bit source are a pitch apart, padded or not.
         if (paintType == PT_KEY)
-            BltColorKey8(d, s, t.width, t.height, dStep, sStep, static_cast<uint8_t>(GetTransColor()));
+            BltColorKey8(d, src, tw, th, dStep, sStep, static_cast<uint8_t>(key));
         else
-            BltCopy8(d, s, t.width, t.height, dStep, sStep);
-        break;
-    default: break;
+            BltCopy8(d, src, tw, th, dStep, sStep);
+        return 1;
+    }
+
+    if (m_pixelWidth == 16) {
+        if (destBits != 16 && destBits != 32) return 1;
+        const bool d16 = destBits == 16;
+        const uint32_t fore = static_cast<uint32_t>(m_foreColor), back = static_cast<uint32_t>(m_backColor);
+        auto keyed = [&] {
+            // -1 matches no 16-bit pixel: such a keyed paint is a copy.
+            if (GetTransColor() == -1) {
+                if (d16)
+                    BltCopyAnyDepth(d, src, tw, th, dStep, sStep, 16);
+                else
+                    BltCopy565To32(d, src, tw, th, dStep, sStep, 16);
+            } else if (d16) {
+                BltColorKey16(d, src, tw, th, dStep, sStep, 16, key);
+            } else {
+                BltColorKey565To32(d, src, tw, th, dStep, sStep, 16, key);
+            }
+        };
+        switch (paintType) {
+        case PT_KEY: keyed(); break;
+        case PT_SILHOUETTE:
+            if (d16) kestu2d::Silhouette16(d, src, tw, th, dStep, sStep, key, fore);
+            break;
+        case PT_TWOCOLOR:
+            if (d16) kestu2d::TwoColor16(d, src, tw, th, dStep, sStep, key, fore, back);
+            break;
+        case PT_SOFTSILHOUETTE:
+            if (d16) kestu2d::SoftSilhouette16(d, src, tw, th, dStep, sStep, key, fore, is565);
+            break;
+        case PT_HALF:
+            if (!d16)
+                BltHalfKey32Nop(d, src, tw, th, dStep, sStep, key);
+            else if (is565)
+                BltHalfKey565(d, src, tw, th, dStep, sStep, key);
+            else
+                BltHalfKey555(d, src, tw, th, dStep, sStep, key);
+            break;
+        case PT_TRANSGRADE:
+            if (!d16)
+                BltTransGradeKey32Nop(d, src, tw, th, dStep, sStep, m_transGrade, key);
+            else if (is565)
+                BltTransGradeKey565(d, src, tw, th, dStep, sStep, m_transGrade, key);
+            else
+                BltTransGradeKey555(d, src, tw, th, dStep, sStep, m_transGrade, key);
+            break;
+        case PT_SHADEBLEND: {
+            if (m_pixelShade == nullptr) break;
+            if (m_alphaIndex == -3) {
+                keyed();
+                break;
+            }
+            if (m_alphaIndex < 0) break;
+            const int total = static_cast<int>(m_pixelShade->GetTotalLevel());
+            const uint16_t* a = Table16(*m_pixelShade, total - m_alphaIndex);
+            const uint16_t* b = Table16(*m_pixelShade, m_alphaIndex);
+            if (a == nullptr || b == nullptr) break;
+            if (d16)
+                BltShadeBlendKey16(d, src, tw, th, dStep, sStep, a, b, key);
+            else
+                BltShadeBlendKey565To32(d, src, tw, th, dStep, sStep, a, b, key);
+            break;
+        }
+        case PT_ABLIGHT: {
+            if (!d16 || m_pixelShade == nullptr || dest->m_alphaBuffer == nullptr) break;
+            const CPixelShade& shade = *m_pixelShade;
+            if (Table16(shade, 0) == nullptr) break;
+            SABRectData view;
+            dest->m_alphaBuffer->GetRectData(view, &t);
+            if (view.firstCell == nullptr || view.cellWidth <= 0 || view.cellHeight <= 0) break;
+            // A cell may hold any byte: levels above the shade's top level
+            // take the top level's table rather than a missing one.
+            const uint16_t* tables[256];
+            const int top = static_cast<int>(shade.GetTotalLevel());
+            for (int i = 0; i < 256; ++i) tables[i] = Table16(shade, i <= top ? i : top);
+            BltABLightKey16(d, src, tw, th, dStep, sStep, m_pitch, view.firstCell, view.columns, view.cellWidth,
+                            view.cellHeight, tables, key);
+            break;
+        }
+        default:
+            if (d16)
+                BltCopyAnyDepth(d, src, tw, th, dStep, sStep, 16);
+            else
+                BltCopy565To32(d, src, tw, th, dStep, sStep, 16);
+            break;
+        }
+        return 1;
+    }
+
+    if (m_pixelWidth == 24 || m_pixelWidth == 32) {
+        // The 32-bit loops read four bytes a pixel; a 24-bit source only
+        // takes the byte copy.
+        const bool s32 = m_pixelWidth == 32;
+        if (paintType == PT_KEY && destBits == 32 && s32)
+            BltColorKey32(d, src, tw, th, dStep, sStep, m_pixelWidth, key);
+        else if (paintType == PT_COPY && destBits == 16 && s32)
+            BltCopy32To565(d, src, tw, th, dStep, sStep, m_pixelWidth);
+        else if (paintType == PT_COPY && destBits == 32)
+            BltCopyAnyDepth(d, src, tw, th, dStep, sStep, m_pixelWidth);
     }
     return 1;
 }
@@ -78,19 +198,24 @@ int DBUF::StretchPaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, D
 
     const double xr = double(sw) / w;
     const float yr = float(sh) / float(h);
-    const int64_t nsx = sx + std::llround((int64_t(t.x) - x) * xr);
-    const int64_t nsw = sw - std::llround((int64_t(w) - t.width) * xr);
+    const int64_t nsx = sx + std::llround(double(int64_t(t.x) - x) * xr);
+    const int64_t nsw = sw - std::llround(double(int64_t(w) - t.width) * xr);
     const int64_t nsy = sy + std::llround(float(int64_t(t.y) - y) * yr);
     const int64_t nsh = sh - std::llround(float(int64_t(h) - t.height) * yr);
-    GRECT s;
     if (nsw <= 0 || nsh <= 0) return 0;
-    if (!s.Intersect(GRECT(static_cast<LONG>(nsx), static_cast<LONG>(nsy), static_cast<LONG>(nsw),
-                           static_cast<LONG>(nsh)),
-                     GRECT(0, 0, m_rect.width, m_rect.height)))
+    GRECT s;
+    if (!s.Intersect(GRECT(LONG(nsx), LONG(nsy), LONG(nsw), LONG(nsh)), GRECT(0, 0, m_rect.width, m_rect.height)))
         return 0;
 
     PreparedPair prep(*dest, *this);
     if (!prep.ok()) return 0;
-    (void)paintType;
+    // Only a 16-bit source is stretched, into a 16-bit destination.
+    if (m_pixelWidth == 16 && dest->m_pixelWidth == 16 && (paintType == PT_KEY || paintType == PT_COPY)) {
+        uint8_t* d = dest->PixelAddress(prep.destBase(), t.x, t.y);
+        const uint8_t* src = PixelAddress(prep.srcBase(), s.x, s.y);
+        const bool keyed = paintType == PT_KEY && GetTransColor() != -1;
+        kestu2d::Stretch16(d, src, t.width, t.height, s.width, s.height, static_cast<int>(dest->RowStep()),
+                           static_cast<int>(RowStep()), keyed, static_cast<uint32_t>(GetTransColor()));
+    }
     return 1;
 }

@@ -14,3 +14,4 @@
 #include "kestu_paper.h"
 #include "kestu_ablight.h"
 #include "kestu_blt8.h"
+#include "kestu_colortable.h"

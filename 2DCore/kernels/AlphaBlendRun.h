@@ -79,10 +79,37 @@ inline void AlphaRun16(uint8_t* out, const uint8_t* src, const uint8_t* alpha, i
     }
 }
 
+// Per channel d + floor((s - d) * a / 256) on 16-bit lanes: (s - d) << 7 and
+// a << 1 both fit a signed lane and their high product is exactly that floor.
+inline __m128i Blend256(__m128i s, __m128i d, __m128i a2)
+{
+    return _mm_add_epi16(d, _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(s, d), 7), a2));
+}
+
 // 256-level blend of 565 pixels into 32-bit pixels; every pixel is rewritten.
 inline void AlphaRun32(uint8_t* out, const uint8_t* src, const uint8_t* alpha, int pixels)
 {
-    for (int i = 0; i < pixels; ++i)
+    const __m128i byte = _mm_set1_epi32(0xFF);
+    int i = 0;
+    for (; i + 8 <= pixels; i += 8) {
+        const __m128i s = LoadPixels8(src + 2 * i);
+        const __m128i sr = _mm_and_si128(_mm_srli_epi16(s, 8), Splat16(0xF8));
+        const __m128i sg = _mm_and_si128(_mm_srli_epi16(s, 3), Splat16(0xFC));
+        const __m128i sb = _mm_and_si128(_mm_slli_epi16(s, 3), Splat16(0xF8));
+        const __m128i d0 = LoadPixels8(out + 4 * i), d1 = LoadPixels8(out + 4 * i + 16);
+        auto channel = [&](int shift) {
+            return _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(d0, shift), byte),
+                                   _mm_and_si128(_mm_srli_epi32(d1, shift), byte));
+        };
+        const __m128i a2 = _mm_slli_epi16(LoadAlpha8(alpha + i), 1);
+        const __m128i r = Blend256(sr, channel(16), a2);
+        const __m128i g = Blend256(sg, channel(8), a2);
+        const __m128i b = Blend256(sb, channel(0), a2);
+        const __m128i gb = _mm_or_si128(b, _mm_slli_epi16(g, 8));
+        StorePixels8(out + 4 * i, _mm_unpacklo_epi16(gb, r));
+        StorePixels8(out + 4 * i + 16, _mm_unpackhi_epi16(gb, r));
+    }
+    for (; i < pixels; ++i)
         Store32(out + 4 * i, Blend565Over32(Load16(src + 2 * i), Load32(out + 4 * i), alpha[i]));
 }
 
@@ -110,6 +137,8 @@ inline void AlphaPlane16(void* dst, const void* runBase, const uint32_t* rowOffs
 class AlphaSpanReader {
 public:
     AlphaSpanReader(const uint8_t* row, int imageWidth) : next_(row), imageWidth_(imageWidth) { Advance(0); }
+    // A reader with no spans.
+    AlphaSpanReader() : next_(nullptr), imageWidth_(0), spanStart_(kNone), spanEnd_(kNone), done_(true) {}
 
     // Calls op(firstColumn, bytes, count) for the parts of columns
     // [begin, end) covered by spans; columns must be asked in increasing order.
@@ -133,13 +162,15 @@ public:
     }
 
 private:
+    static constexpr int kNone = 0x7FFFFFFF;
+
     void Advance(int column)
     {
         const int start = column + Load16(next_);
         next_ += 2;
         if (start >= imageWidth_) {
             done_ = true;
-            spanStart_ = spanEnd_ = 0x7FFFFFFF;
+            spanStart_ = spanEnd_ = kNone;
             return;
         }
         const int count = Load16(next_);

@@ -27,7 +27,7 @@ inline void Store32(void* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
 // Walks one run-length row, honouring the left skip and the visible width
 // (both in source bytes). For every visible piece of a copy run it calls
-// op(data, pos, n): data points at the first visible byte of the piece, pos is
+// op(data, pos, n) (n may be 0 for an empty copy run): data points at the first visible byte of the piece, pos is
 // its offset in source bytes from the visible left edge and n its length.
 // Nothing beyond the visible width is read.
 template <class Op>
@@ -67,7 +67,7 @@ inline void WalkRleRow(const uint8_t* run, int width, int leftSkip, Op&& op)
     }
     for (;;) {
         if (count > remaining) count = remaining;
-        if (count > 0) op(data, pos, count);
+        op(data, pos, count);
         pos += count;
         remaining -= count;
         if (remaining <= 0) return;

@@ -176,3 +176,162 @@ void BltRleSourceFilterHalf16(void* dst, const void* runBase, const uint32_t* ro
 void BltHalfKey32Nop(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, uint32_t key);
 void BltHalfKey565(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, uint32_t key);
 void BltHalfKey555(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, uint32_t key);
+
+// ---- Mirrored (left to right) and upside-down members ------------------------
+// Arguments of the plain member. MirrorH writes visible pixel k of a row at
+// column (visible pixels - 1 - k); FlipV writes the first row at the bottom.
+
+void BltRleCopyMirrorH16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                         int dstPitch, int leftSkip);
+void BltRleCopyFlipV16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                       int leftSkip);
+void BltRleSourceFilterMirrorH16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                                 int dstPitch, int leftSkip, uint16_t mask);
+void BltRleSourceFilterFlipV16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                               int dstPitch, int leftSkip, uint16_t mask);
+void BltRleGrayMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                          int dstPitch, int leftSkip);
+void BltRleGrayMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                          int dstPitch, int leftSkip);
+void BltRleGrayFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                        int dstPitch, int leftSkip);
+void BltRleGrayFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                        int dstPitch, int leftSkip);
+void BltRleAlphaMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha,
+                           int width, int rows, int dstPitch, int alphaPitch, int leftSkip);
+void BltRleAlphaMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha,
+                           int width, int rows, int dstPitch, int alphaPitch, int leftSkip);
+void BltRleAlphaFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha, int width,
+                         int rows, int dstPitch, int alphaPitch, int leftSkip);
+void BltRleAlphaFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha, int width,
+                         int rows, int dstPitch, int alphaPitch, int leftSkip);
+void BltRleAlphaCompressedMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets,
+                                     const void* alphaBase, const uint32_t* alphaRowOffsets, int width, int rows,
+                                     int dstPitch, int imageWidth, int leftSkip);
+void BltRleAlphaCompressedMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets,
+                                     const void* alphaBase, const uint32_t* alphaRowOffsets, int width, int rows,
+                                     int dstPitch, int imageWidth, int leftSkip);
+void BltRleAlphaCompressedFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
+                                   const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch,
+                                   int imageWidth, int leftSkip);
+void BltRleAlphaCompressedFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
+                                   const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch,
+                                   int imageWidth, int leftSkip);
+
+// ---- Grey-half and the turned half, grade and masked-half blends -------------
+// Pixels in pairs from the first painted pixel of each run; a pair equal to
+// the destination under it is left alone.
+
+void BltRleGrayHalf32Nop(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                         int dstPitch, int leftSkip);
+void BltRleGrayHalf565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                       int leftSkip);
+void BltRleGrayHalf555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                       int leftSkip);
+void BltRleGrayHalfMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                              int dstPitch, int leftSkip);
+void BltRleGrayHalfMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                              int dstPitch, int leftSkip);
+void BltRleGrayHalfFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                            int dstPitch, int leftSkip);
+void BltRleGrayHalfFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                            int dstPitch, int leftSkip);
+void BltRleHalfMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                          int dstPitch, int leftSkip);
+void BltRleHalfMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                          int dstPitch, int leftSkip);
+void BltRleHalfFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                        int dstPitch, int leftSkip);
+void BltRleHalfFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                        int dstPitch, int leftSkip);
+void BltRleTransGradeMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                                int dstPitch, int leftSkip, int grade);
+void BltRleTransGradeMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                                int dstPitch, int leftSkip, int grade);
+void BltRleTransGradeFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                              int dstPitch, int leftSkip, int grade);
+void BltRleTransGradeFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                              int dstPitch, int leftSkip, int grade);
+void BltRleSourceFilterHalfMirrorH16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                                     int dstPitch, int leftSkip, uint16_t mask);
+void BltRleSourceFilterHalfFlipV16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
+                                   int dstPitch, int leftSkip, uint16_t mask);
+
+// ---- Mixed alpha ---------------------------------------------------------------
+// plane: the compressed byte plane (its row-offset table at its start);
+// firstRow: the plane row of the first visible row.
+
+// 1 and the byte in *out when (column, row) lies in a span of the plane, else 0.
+int RleByteAt(int column, int row, const void* plane, int imageWidth, uint8_t* out);
+void BltRleMixAlpha32Nop(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* plane, int firstRow,
+                         int width, int rows, int dstPitch, int imageWidth, int leftSkip, const uint16_t* colorTable);
+void BltRleMixAlpha565(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* plane, int firstRow,
+                       int width, int rows, int dstPitch, int imageWidth, int leftSkip, const uint16_t* colorTable);
+void BltRleMixAlpha555(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* plane, int firstRow,
+                       int width, int rows, int dstPitch, int imageWidth, int leftSkip, const uint16_t* colorTable);
+
+// ---- Rotated paint ---------------------------------------------------------------
+// dst is the destination point under the sprite centre; the clip rectangle is
+// relative to it, half-open. Width and height are the sprite's, in pixels.
+
+void BltRleRotate16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int height, int dstPitch,
+                    int left, int right, int top, int bottom, float angle, float spread);
+
+// ---- Silhouettes (raw 16-bit sources; colours written unconverted) -------------
+
+void BltSilhouette32Nop(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch,
+                        int bitsPerPixel, uint32_t key, uint32_t foreground);
+void BltSilhouette16(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int bitsPerPixel,
+                     uint32_t key, uint32_t foreground);
+void BltTwoColor32Nop(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int bitsPerPixel,
+                      uint32_t key, uint32_t foreground, uint32_t background);
+void BltTwoColor16(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int bitsPerPixel,
+                   uint32_t key, uint32_t foreground, uint32_t background);
+void BltSoftSilhouette32Nop(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch,
+                            int bitsPerPixel, uint32_t key, uint32_t foreground);
+void BltSoftSilhouette565(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch,
+                          int bitsPerPixel, uint32_t key, uint32_t foreground);
+void BltSoftSilhouette555(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch,
+                          int bitsPerPixel, uint32_t key, uint32_t foreground);
+
+// ---- Level-map shading in place (0 black, 8 unchanged, 1..7 eighths, 9+ as 7) ---
+
+void BltFlat555(void* dst, const uint8_t* levels, int dstPitch, int width, int rows, int mapPitch);
+void BltFlat565(void* dst, const uint8_t* levels, int dstPitch, int width, int rows, int mapPitch);
+void BltFlat3232_555(void* dst, const uint8_t* levels, int dstPitch);
+void BltFlat3232_565(void* dst, const uint8_t* levels, int dstPitch);
+
+// ---- Stretch paints ----------------------------------------------------------------
+// Run-length members take widths in bytes of 16-bit data (also for the 32-bit
+// destination); dstWidth/dstHeight describe the destination rectangle.
+
+void BltStretchColorKey16(void* dst, const void* src, int dstWidth, int dstHeight, int srcWidth, int srcHeight,
+                          int dstPitch, int srcPitch, uint32_t key);
+void BltStretch16(void* dst, const void* src, int dstWidth, int dstHeight, int srcWidth, int srcHeight, int dstPitch,
+                  int srcPitch);
+void BltRleStretch16(void* dst, const void* runBase, const uint32_t* rowOffsets, int dstWidth, int dstHeight,
+                     int srcWidth, int srcHeight, int dstPitch, int leftSkip);
+void BltRleStretch565To32(void* dst, const void* runBase, const uint32_t* rowOffsets, int dstWidth, int dstHeight,
+                          int srcWidth, int srcHeight, int dstPitch, int leftSkip);
+void BltRleStretchAlpha565(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha,
+                           int dstWidth, int dstHeight, int srcWidth, int srcHeight, int alphaPitch, int dstPitch,
+                           int leftSkip);
+void BltRleStretchAlpha555(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha,
+                           int dstWidth, int dstHeight, int srcWidth, int srcHeight, int alphaPitch, int dstPitch,
+                           int leftSkip);
+void BltRleStretchAlphaCompressed565(void* dst, const void* runBase, const uint32_t* rowOffsets,
+                                     const void* alphaBase, const uint32_t* alphaRowOffsets, int dstWidth,
+                                     int dstHeight, int srcWidth, int srcHeight, int imageWidth, int dstPitch,
+                                     int leftSkip);
+void BltRleStretchAlphaCompressed555(void* dst, const void* runBase, const uint32_t* rowOffsets,
+                                     const void* alphaBase, const uint32_t* alphaRowOffsets, int dstWidth,
+                                     int dstHeight, int srcWidth, int srcHeight, int imageWidth, int dstPitch,
+                                     int leftSkip);
+
+// ---- Run-data conversion and pixel read ----------------------------------------
+
+// Every opaque pixel of the run block rewritten in place.
+void RleConvert565To555(void* runBase, const uint32_t* rowOffsets, int width, int rows, int leftSkip);
+void RleConvert555To565(void* runBase, const uint32_t* rowOffsets, int width, int rows, int leftSkip);
+// The pixel at the address for 8, 15, 16, 24 or 32 bits per pixel; 0 for any other depth.
+int GetPixelByDepth(const void* pixel, int bitsPerPixel);

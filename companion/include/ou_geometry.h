@@ -1,19 +1,24 @@
 // Small value types of the companion library: integer and float rectangles,
-// points, sizes and the 2D line used by ground-plane selection.
+// points, sizes and the 2D line used by ground-plane selection. Each takes
+// its fields in order, in parentheses or braces; points and lines start
+// unset, rectangles and sizes with the values given below. All are trivially
+// copyable.
 #pragma once
 #include "windef.h"
 
 // Integer rectangle; area is kept equal to width * height by the operations
 // below (callers that fill the fields by hand keep it themselves).
 struct GRECT {
-    LONG x;
-    LONG y;
-    LONG width;
-    LONG height;
-    LONG area;
+    LONG x = 0;
+    LONG y = 0;
+    LONG width = 0;
+    LONG height = 0;
+    LONG area = 0;
 
-    GRECT() : x(0), y(0), width(0), height(0), area(0) {}
+    GRECT() = default;
+    // area becomes w * h.
     GRECT(LONG x_, LONG y_, LONG w, LONG h) { Set(x_, y_, w, h); }
+    GRECT(LONG x_, LONG y_, LONG w, LONG h, LONG a) : x(x_), y(y_), width(w), height(h), area(a) {}
 
     void Set(LONG x_, LONG y_, LONG w, LONG h);
     // This becomes a ∩ b; returns 0 (and an empty rectangle) when they do not overlap.
@@ -26,21 +31,23 @@ struct GRECT {
 };
 
 struct GPOINT {
-    LONG x;
-    LONG y;
+    LONG x = 0;
+    LONG y = 0;
+    GPOINT() = default;
+    GPOINT(LONG x_, LONG y_) : x(x_), y(y_) {}
 };
 
 struct FPOINT {
     float x;
     float y;
-    FPOINT() {}
+    FPOINT() = default;
     FPOINT(float x_, float y_) : x(x_), y(y_) {}
 };
 
 struct FSIZE {
-    float cx;
-    float cy;
-    FSIZE() {}
+    float cx = 0.0f;
+    float cy = 0.0f;
+    FSIZE() = default;
     FSIZE(float w, float h) : cx(w), cy(h) {}
     // Both extents strictly positive (and not NaN).
     int IsValid() const { return cx > 0.0f && cy > 0.0f; }
@@ -48,11 +55,11 @@ struct FSIZE {
 
 // Screen-style float rectangle.
 struct FRECT {
-    float left;
-    float top;
-    float right;
-    float bottom;
-    FRECT() {}
+    float left = 0.0f;
+    float top = 0.0f;
+    float right = 0.0f;
+    float bottom = 0.0f;
+    FRECT() = default;
     FRECT(float l, float t, float r, float b) : left(l), top(t), right(r), bottom(b) {}
     // Non-zero when the two rectangles share an area of positive size; edges
     // may be given in either order.
@@ -67,7 +74,7 @@ struct KESTUPOINT2 {
         float y;
         float z;
     };
-    KESTUPOINT2() {}
+    KESTUPOINT2() = default;
     KESTUPOINT2(float x_, float y_) : x(x_), y(y_) {}
     float GetDist(const KESTUPOINT2& p) const;
 };
@@ -80,8 +87,8 @@ struct KESTULINE2 {
     float a;
     float b;
     float c;
-    KESTULINE2() {}
-    KESTULINE2(float x0, float y0, float x1, float y1) { Build(x0, y0, x1, y1); }
+    KESTULINE2() = default;
+    KESTULINE2(float a_, float b_, float c_) : a(a_), b(b_), c(c_) {}
     // Two equal points give the zero line (0, 0, 0).
     void Build(float x0, float y0, float x1, float y1);
     void Build(const KESTUPOINT2& p0, const KESTUPOINT2& p1) { Build(p0.x, p0.y, p1.x, p1.y); }
@@ -91,11 +98,11 @@ struct KESTULINE2 {
 
 // Float rectangle with the second axis growing upwards: top >= bottom.
 struct KESTURECT2 {
-    float left;
-    float top;
-    float right;
-    float bottom;
-    KESTURECT2() : left(0.0f), top(1.0f), right(1.0f), bottom(0.0f) {}
+    float left = 0.0f;
+    float top = 1.0f;
+    float right = 1.0f;
+    float bottom = 0.0f;
+    KESTURECT2() = default;
     KESTURECT2(float l, float t, float r, float b) : left(l), top(t), right(r), bottom(b) {}
     // Non-zero when the rectangles overlap; touching edges count as overlap,
     // so that culling keeps what lies on a shared border.

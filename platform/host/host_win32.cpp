@@ -11,6 +11,12 @@ void ResetWin32()
     ResetUser();
     ResetDialogs();
     ResetDebugOutput();
+    ResetRegistry();
+    ResetModules();
+    ResetVersion();
+    ResetCom();
+    ResetClock();
+    srand(1);
 }
 
 std::vector<HWND> ListWindows()

@@ -112,7 +112,9 @@ typedef HKEY* PHKEY;
 typedef HANDLE* LPHANDLE;
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
 
-typedef intptr_t (*FARPROC)();
+// Callers cast procedure addresses to their real types; void (*)() converts
+// to any function pointer type without a cast-function-type warning.
+typedef void (*FARPROC)();
 typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 
 typedef struct tagRECT { LONG left; LONG top; LONG right; LONG bottom; } RECT, *PRECT, *LPRECT;

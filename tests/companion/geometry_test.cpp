@@ -43,14 +43,24 @@ TEST(GRectTest, IntersectClipsAndReportsEmpty)
     }
 }
 
+TEST(GRectTest, ConstructionFillsTheArea)
+{
+    const GRECT r(2, 3, 4, 5);
+    EXPECT_EQ(r.area, 20);
+    const GRECT given{2, 3, 4, 5, 7}; // five fields are taken as they are
+    EXPECT_EQ(given.area, 7);
+    const GRECT zero{};
+    EXPECT_EQ(zero.x | zero.y | zero.width | zero.height | zero.area, 0);
+}
+
 TEST(GRectTest, IsContainNeedsTheWholeRectangle)
 {
-    const GRECT outer(10, 10, 20, 20);
-    EXPECT_TRUE(outer.IsContain(GRECT(10, 10, 20, 20)));
-    EXPECT_TRUE(outer.IsContain(GRECT(15, 12, 5, 5)));
-    EXPECT_FALSE(outer.IsContain(GRECT(9, 10, 5, 5)));
-    EXPECT_FALSE(outer.IsContain(GRECT(25, 25, 6, 5)));
-    EXPECT_FALSE(outer.IsContain(GRECT(0, 0, 100, 100)));
+    const GRECT outer{10, 10, 20, 20};
+    EXPECT_TRUE(outer.IsContain(GRECT{10, 10, 20, 20}));
+    EXPECT_TRUE(outer.IsContain(GRECT{15, 12, 5, 5}));
+    EXPECT_FALSE(outer.IsContain(GRECT{9, 10, 5, 5}));
+    EXPECT_FALSE(outer.IsContain(GRECT{25, 25, 6, 5}));
+    EXPECT_FALSE(outer.IsContain(GRECT{0, 0, 100, 100}));
 }
 
 TEST(KestuLine2Test, BuildGivesUnitNormalAndSignedDistance)
@@ -81,7 +91,7 @@ TEST(KestuLine2Test, PolygonInsideLiesOnTheNegativeSideOfItsEdges)
     // Walked clockwise (x right, second axis up) the inside is negative for every edge;
     // walked the other way every edge flips.
     const KESTUPOINT2 clockwise[4] = {{0, 0}, {0, 4}, {4, 4}, {4, 0}};
-    const KESTUPOINT2 inside(1.0f, 3.0f), outside(5.0f, 1.0f);
+    const KESTUPOINT2 inside{1.0f, 3.0f}, outside{5.0f, 1.0f};
     int outsideNegative = 0;
     for (int i = 0; i < 4; ++i) {
         KESTULINE2 edge;
@@ -97,8 +107,8 @@ TEST(KestuLine2Test, PolygonInsideLiesOnTheNegativeSideOfItsEdges)
 
 TEST(KestuPoint2Test, DistanceAndAliasedSecondCoordinate)
 {
-    KESTUPOINT2 p(1.0f, 2.0f);
-    EXPECT_FLOAT_EQ(p.GetDist(KESTUPOINT2(4.0f, 6.0f)), 5.0f);
+    KESTUPOINT2 p{1.0f, 2.0f};
+    EXPECT_FLOAT_EQ(p.GetDist(KESTUPOINT2{4.0f, 6.0f}), 5.0f);
     p.z = 7.0f;
     EXPECT_EQ(p.y, 7.0f);
     static_assert(sizeof(KESTUPOINT2) == 8);
@@ -115,7 +125,7 @@ TEST(KestuRect2Test, DefaultIntersectAndUnion)
     EXPECT_EQ(def.right, 1.0f);
     EXPECT_EQ(def.bottom, 0.0f);
 
-    const KESTURECT2 base(0, 10, 10, 0);
+    const KESTURECT2 base{0, 10, 10, 0};
     struct {
         KESTURECT2 r;
         int hit;
@@ -129,14 +139,14 @@ TEST(KestuRect2Test, DefaultIntersectAndUnion)
         EXPECT_EQ(c.r.IsIntersect(base) != 0, c.hit != 0);
     }
 
-    KESTURECT2 u(0, 1, 1, 0);
-    u.UnionRect(u, KESTURECT2(-2, 5, 0.5f, 0.5f));
+    KESTURECT2 u{0, 1, 1, 0};
+    u.UnionRect(u, KESTURECT2{-2, 5, 0.5f, 0.5f});
     EXPECT_EQ(u.left, -2.0f);
     EXPECT_EQ(u.top, 5.0f);
     EXPECT_EQ(u.right, 1.0f);
     EXPECT_EQ(u.bottom, 0.0f);
 
-    KESTURECT2 bound(FLT_MAX, -FLT_MAX, -FLT_MAX, FLT_MAX);
+    KESTURECT2 bound{FLT_MAX, -FLT_MAX, -FLT_MAX, FLT_MAX};
     const KESTUPOINT2 pts[] = {{3, -1}, {-2, 4}, {1, 1}};
     for (const auto& p : pts)
         bound.UpdateBoundRect(&p);
@@ -148,19 +158,19 @@ TEST(KestuRect2Test, DefaultIntersectAndUnion)
 
 TEST(FRectTest, IntersectNeedsSharedArea)
 {
-    const FRECT screen(0, 0, 640, 480);
-    EXPECT_TRUE(screen.IsIntersect(FRECT(600, 400, 700, 500)));
-    EXPECT_TRUE(screen.IsIntersect(FRECT(700, 500, 600, 400))); // edges given reversed
-    EXPECT_FALSE(screen.IsIntersect(FRECT(640, 0, 700, 480)));  // touches the right edge only
-    EXPECT_FALSE(screen.IsIntersect(FRECT(-50, -50, -1, -1)));
+    const FRECT screen{0, 0, 640, 480};
+    EXPECT_TRUE(screen.IsIntersect(FRECT{600, 400, 700, 500}));
+    EXPECT_TRUE(screen.IsIntersect(FRECT{700, 500, 600, 400})); // edges given reversed
+    EXPECT_FALSE(screen.IsIntersect(FRECT{640, 0, 700, 480}));  // touches the right edge only
+    EXPECT_FALSE(screen.IsIntersect(FRECT{-50, -50, -1, -1}));
 }
 
 TEST(FSizeTest, ValidNeedsBothExtentsPositive)
 {
-    EXPECT_TRUE(FSIZE(1.0f, 0.5f).IsValid());
-    EXPECT_FALSE(FSIZE(0.0f, 1.0f).IsValid());
-    EXPECT_FALSE(FSIZE(1.0f, -1.0f).IsValid());
-    EXPECT_FALSE(FSIZE(NAN, 1.0f).IsValid());
+    EXPECT_TRUE((FSIZE{1.0f, 0.5f}.IsValid()));
+    EXPECT_FALSE((FSIZE{0.0f, 1.0f}.IsValid()));
+    EXPECT_FALSE((FSIZE{1.0f, -1.0f}.IsValid()));
+    EXPECT_FALSE((FSIZE{NAN, 1.0f}.IsValid()));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -109,6 +110,7 @@ TEST_F(IndexLibTest, RoundTripFindsItemsByIdAndNameAndReadsTheirBytes)
     EXPECT_EQ(lib.FindIndexByItemName("red.bmp"), 0xFFFFFFFFu);
     EXPECT_EQ(lib.FindIndexByItemName(nullptr), 0xFFFFFFFFu);
 
+    EXPECT_LT(lib.QueryShareBuffer(0xFFFFFFFF, 2), 0);
     ASSERT_EQ(lib.QueryShareBuffer(0x80000, 2), S_OK);
     EXPECT_GE(lib.GetShareBufferSize(), 0x80000u);
     const void* data = lib.QueryItemDataToShareBufferByItem(lib.m_ppItems[red]);
@@ -146,6 +148,13 @@ TEST_F(IndexLibTest, DeferredTableIsBuiltByReload)
     EXPECT_EQ(lib.m_ppItems, nullptr);
     ASSERT_EQ(lib.Reload(1), S_OK); // the path survives CleanUp
     EXPECT_EQ(lib.m_dwNumItems, 3u);
+
+    // A path written with backslashes opens the same file.
+    std::string windowsPath = std::filesystem::relative(path, std::filesystem::current_path()).string();
+    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+    CIndexLib other;
+    ASSERT_EQ(other.Load(windowsPath.c_str(), 0, 1, 0, 1), S_OK);
+    EXPECT_NE(other.QueryItemDataToShareBuffer(other.GetIndexFormID(7)), nullptr);
 }
 
 TEST_F(IndexLibTest, LoadAllDataServesItemsWithoutTheFile)
@@ -384,14 +393,22 @@ TEST_F(IndexLibTest, DamagedFilesFailWithACodeAndLeaveTheLibraryReusable)
 
 TEST_F(IndexLibTest, EveryTruncationOfAGoodFileFails)
 {
-    const std::string path = MakeLibrary();
-    const auto bytes = ReadBytes("lib.kidx");
+    {
+        CountingLib lib;
+        ASSERT_EQ(lib.Load(Path("small.kidx").c_str(), 0, 1, 1, 1), S_OK);
+        ASSERT_EQ(lib.ImportFromMemory("ab", 2, 1, "x.bmp"), S_OK);
+        ASSERT_EQ(lib.ImportFromMemory("cde", 3, 2, "y\\z.gma"), S_OK);
+        ASSERT_EQ(lib.SaveAsStreamLib(Path("small.kidx").c_str()), S_OK);
+    }
+    const auto bytes = ReadBytes("small.kidx");
     for (size_t n = 0; n < bytes.size(); ++n) {
         WriteBytes("cut.kidx", std::vector<uint8_t>(bytes.begin(), bytes.begin() + n));
-        CIndexLib lib;
+        CountingLib lib;
         EXPECT_LT(lib.Load(Path("cut.kidx").c_str(), 0, 1, 0, 1), 0) << n;
         EXPECT_EQ(lib.m_dwNumItems, 0u);
     }
+    CountingLib whole;
+    EXPECT_EQ(whole.Load(Path("small.kidx").c_str(), 0, 1, 0, 1), S_OK);
 }
 
 } // namespace

@@ -101,7 +101,39 @@ struct RleCase {
     int srcBytes;
     std::function<void(const Sprite&, const ref::View&, Canvas&, const Effect&)> kernel;
     std::function<void(const Sprite&, const ref::View&, Canvas&, const Effect&)> reference;
+    int turn = 0;  // 1 mirrored left to right, 2 upside down
 };
+
+// The rectangle's pixels mirrored (turn 1) or flipped (turn 2); its own inverse.
+Canvas Turned(const Canvas& c, int turn)
+{
+    Canvas out = c;
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const int tx = turn == 1 ? c.width - 1 - x : x, ty = turn == 2 ? c.height - 1 - y : y;
+            out.Set(tx, ty, c.Get(x, y));
+        }
+    return out;
+}
+
+// Pairs from the first painted pixel of each run: a pair (or lone last pixel)
+// equal to its destination stays, otherwise each pixel gets effect(s, d).
+template <class EffectFn>
+std::function<void(const Sprite&, const ref::View&, Canvas&, const Effect&)> PairRule(EffectFn fn)
+{
+    return [fn](const Sprite& s, const ref::View& v, Canvas& c, const Effect& e) {
+        ref::ForEachPiece(s, v, [&](int dy, int sy, int dx, int sx, int n) {
+            for (int i = 0; i < n; i += 2) {
+                const int count = i + 1 < n ? 2 : 1;
+                bool equal = true;
+                for (int j = 0; j < count; ++j) equal = equal && s.Pixel(sx + i + j, sy) == c.Get(dx + i + j, dy);
+                if (equal) continue;
+                for (int j = 0; j < count; ++j)
+                    c.Set(dx + i + j, dy, fn(s.Pixel(sx + i + j, sy), static_cast<uint16_t>(c.Get(dx + i + j, dy)), e));
+            }
+        });
+    };
+}
 
 using ref::ForEachOpaque;
 
@@ -239,21 +271,72 @@ std::vector<RleCase> RleCases()
     cases.push_back({"RleColorTable16", 2, 1, RLE_PLAIN(BltRleColorTable16, , e.colorTable),
                      PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect& e) -> uint32_t { return e.colorTable[s.Pixel(x, y)]; })});
     cases.push_back({"RleColorTable32Nop", 4, 1, RLE_PLAIN(BltRleColorTable32Nop, , e.colorTable), PerPixel(Unchanged)});
-    cases.push_back({"RleSourceFilterHalf16", 2, 2, RLE_PLAIN(BltRleSourceFilterHalf16, , e.mask),
-                     [](const Sprite& s, const ref::View& v, Canvas& c, const Effect& e) {
-                         ref::ForEachPiece(s, v, [&](int dy, int sy, int dx, int sx, int n) {
-                             for (int i = 0; i < n; i += 2) {
-                                 const int count = i + 1 < n ? 2 : 1;
-                                 bool equal = true;
-                                 for (int j = 0; j < count; ++j) equal = equal && s.Pixel(sx + i + j, sy) == c.Get(dx + i + j, dy);
-                                 if (equal) continue;
-                                 for (int j = 0; j < count; ++j)
-                                     c.Set(dx + i + j, dy,
-                                           ref::MaskedHalf(s.Pixel(sx + i + j, sy), static_cast<uint16_t>(c.Get(dx + i + j, dy)), e.mask));
-                             }
-                         });
-                     }});
+    auto maskedHalf = [](uint16_t a, uint16_t b, const Effect& e) -> uint16_t { return ref::MaskedHalf(a, b, e.mask); };
+    cases.push_back({"RleSourceFilterHalf16", 2, 2, RLE_PLAIN(BltRleSourceFilterHalf16, , e.mask), PairRule(maskedHalf)});
     cases.push_back({"RleSourceFilterHalf32Nop", 4, 2, RLE_PLAIN(BltRleSourceFilterHalf32Nop, , e.mask), PerPixel(Unchanged)});
+
+    // Mirrored and upside-down members: the plain reference on the turned rectangle.
+    auto copy = PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect&) -> uint32_t { return s.Pixel(x, y); });
+    auto filter = PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect& e) -> uint32_t { return s.Pixel(x, y) & e.mask; });
+    auto grey = [](bool is565) {
+        return PerPixel([is565](const Sprite& s, int x, int y, uint32_t, const Effect&) -> uint32_t { return ref::Grey(s.Pixel(x, y), is565); });
+    };
+    auto greyHalf = [](bool is565) {
+        return [is565](uint16_t a, uint16_t b, const Effect&) -> uint16_t {
+            const int v = ((a & 0x1F) + (b & 0x1F)) >> 1;
+            return static_cast<uint16_t>(is565 ? v | (v << 6) | (v << 11) : v | (v << 5) | (v << 10));
+        };
+    };
+    auto halfPair = [](bool is565) { return [is565](uint16_t a, uint16_t b, const Effect&) { return ref::Half(a, b, is565); }; };
+    auto gradePair = [](bool is565) {
+        return [is565](uint16_t a, uint16_t b, const Effect& e) { return ref::Grade(a, b, e.grade, is565); };
+    };
+    cases.push_back({"RleCopyMirrorH16", 2, 2, RLE_PLAIN(BltRleCopyMirrorH16), copy, 1});
+    cases.push_back({"RleCopyFlipV16", 2, 2, RLE_PLAIN(BltRleCopyFlipV16), copy, 2});
+    cases.push_back({"RleSourceFilterMirrorH16", 2, 2, RLE_PLAIN(BltRleSourceFilterMirrorH16, , e.mask), filter, 1});
+    cases.push_back({"RleSourceFilterFlipV16", 2, 2, RLE_PLAIN(BltRleSourceFilterFlipV16, , e.mask), filter, 2});
+    cases.push_back({"RleGrayMirrorH565", 2, 2, RLE_PLAIN(BltRleGrayMirrorH565), grey(true), 1});
+    cases.push_back({"RleGrayMirrorH555", 2, 2, RLE_PLAIN(BltRleGrayMirrorH555), grey(false), 1});
+    cases.push_back({"RleGrayFlipV565", 2, 2, RLE_PLAIN(BltRleGrayFlipV565), grey(true), 2});
+    cases.push_back({"RleGrayFlipV555", 2, 2, RLE_PLAIN(BltRleGrayFlipV555), grey(false), 2});
+    cases.push_back({"RleAlphaMirrorH565", 2, 2, RLE_ALPHA(BltRleAlphaMirrorH565), alpha16(true, false, false), 1});
+    cases.push_back({"RleAlphaMirrorH555", 2, 2, RLE_ALPHA(BltRleAlphaMirrorH555), alpha16(false, false, false), 1});
+    cases.push_back({"RleAlphaFlipV565", 2, 2, RLE_ALPHA(BltRleAlphaFlipV565), alpha16(true, false, false), 2});
+    cases.push_back({"RleAlphaFlipV555", 2, 2, RLE_ALPHA(BltRleAlphaFlipV555), alpha16(false, false, false), 2});
+    cases.push_back({"RleAlphaCompressedMirrorH565", 2, 2, RLE_COMPRESSED(BltRleAlphaCompressedMirrorH565), compressed16(true), 1});
+    cases.push_back({"RleAlphaCompressedMirrorH555", 2, 2, RLE_COMPRESSED(BltRleAlphaCompressedMirrorH555), compressed16(false), 1});
+    cases.push_back({"RleAlphaCompressedFlipV565", 2, 2, RLE_COMPRESSED(BltRleAlphaCompressedFlipV565), compressed16(true), 2});
+    cases.push_back({"RleAlphaCompressedFlipV555", 2, 2, RLE_COMPRESSED(BltRleAlphaCompressedFlipV555), compressed16(false), 2});
+    cases.push_back({"RleGrayHalf565", 2, 2, RLE_PLAIN(BltRleGrayHalf565), PairRule(greyHalf(true))});
+    cases.push_back({"RleGrayHalf555", 2, 2, RLE_PLAIN(BltRleGrayHalf555), PairRule(greyHalf(false))});
+    cases.push_back({"RleGrayHalf32Nop", 4, 2, RLE_PLAIN(BltRleGrayHalf32Nop), PerPixel(Unchanged)});
+    cases.push_back({"RleGrayHalfMirrorH565", 2, 2, RLE_PLAIN(BltRleGrayHalfMirrorH565), PairRule(greyHalf(true)), 1});
+    cases.push_back({"RleGrayHalfMirrorH555", 2, 2, RLE_PLAIN(BltRleGrayHalfMirrorH555), PairRule(greyHalf(false)), 1});
+    cases.push_back({"RleGrayHalfFlipV565", 2, 2, RLE_PLAIN(BltRleGrayHalfFlipV565), PairRule(greyHalf(true)), 2});
+    cases.push_back({"RleGrayHalfFlipV555", 2, 2, RLE_PLAIN(BltRleGrayHalfFlipV555), PairRule(greyHalf(false)), 2});
+    cases.push_back({"RleHalfMirrorH565", 2, 2, RLE_PLAIN(BltRleHalfMirrorH565), PairRule(halfPair(true)), 1});
+    cases.push_back({"RleHalfMirrorH555", 2, 2, RLE_PLAIN(BltRleHalfMirrorH555), PairRule(halfPair(false)), 1});
+    cases.push_back({"RleHalfFlipV565", 2, 2, RLE_PLAIN(BltRleHalfFlipV565), PairRule(halfPair(true)), 2});
+    cases.push_back({"RleHalfFlipV555", 2, 2, RLE_PLAIN(BltRleHalfFlipV555), PairRule(halfPair(false)), 2});
+    cases.push_back({"RleTransGradeMirrorH565", 2, 2, RLE_PLAIN(BltRleTransGradeMirrorH565, , e.grade), PairRule(gradePair(true)), 1});
+    cases.push_back({"RleTransGradeMirrorH555", 2, 2, RLE_PLAIN(BltRleTransGradeMirrorH555, , e.grade), PairRule(gradePair(false)), 1});
+    cases.push_back({"RleTransGradeFlipV565", 2, 2, RLE_PLAIN(BltRleTransGradeFlipV565, , e.grade), PairRule(gradePair(true)), 2});
+    cases.push_back({"RleTransGradeFlipV555", 2, 2, RLE_PLAIN(BltRleTransGradeFlipV555, , e.grade), PairRule(gradePair(false)), 2});
+    cases.push_back({"RleSourceFilterHalfMirrorH16", 2, 2, RLE_PLAIN(BltRleSourceFilterHalfMirrorH16, , e.mask), PairRule(maskedHalf), 1});
+    cases.push_back({"RleSourceFilterHalfFlipV16", 2, 2, RLE_PLAIN(BltRleSourceFilterHalfFlipV16, , e.mask), PairRule(maskedHalf), 2});
+
+    // Mixed alpha: the plane's byte picks a table colour, then half over the destination unless equal.
+    auto mix = [](bool is565) {
+        return PerPixel([is565](const Sprite& s, int x, int y, uint32_t d, const Effect& e) -> uint32_t {
+            const uint16_t c = s.Covered(x, y) ? e.colorTable[s.Alpha(x, y)] : s.Pixel(x, y);
+            return c == d ? d : ref::Half(c, static_cast<uint16_t>(d), is565);
+        });
+    };
+#define RLE_MIX(fn) \
+    RLE_KERNEL(fn(a.dst, a.base, a.rows, s.alphaRuns.data(), v.top, a.width, a.count, a.pitch, s.width, a.skip, e.colorTable))
+    cases.push_back({"RleMixAlpha565", 2, 2, RLE_MIX(BltRleMixAlpha565), mix(true)});
+    cases.push_back({"RleMixAlpha555", 2, 2, RLE_MIX(BltRleMixAlpha555), mix(false)});
+    cases.push_back({"RleMixAlpha32Nop", 4, 2, RLE_MIX(BltRleMixAlpha32Nop), PerPixel(Unchanged)});
     return cases;
 }
 
@@ -282,7 +365,13 @@ TEST_P(RleRandom, MatchesReference)
         Canvas actual = expected;
         const Canvas before = expected;
         kc.kernel(s, v, actual, e);
-        kc.reference(s, v, expected, e);
+        if (kc.turn != 0) {
+            Canvas turned = Turned(expected, kc.turn);
+            kc.reference(s, v, turned, e);
+            expected = Turned(turned, kc.turn);
+        } else {
+            kc.reference(s, v, expected, e);
+        }
         ASSERT_TRUE(expected.GuardsEqual(before));
         ASSERT_TRUE(actual.GuardsEqual(before)) << kc.name << " wrote outside its rectangle, iteration " << iteration;
         ASSERT_EQ(actual.bytes, expected.bytes)

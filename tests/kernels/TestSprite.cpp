@@ -39,6 +39,8 @@ Sprite MakeSprite(int width, const std::vector<RowRuns>& rows, const std::vector
     s.runStart.assign(s.pixels.size(), 0);
     s.alpha.assign(s.pixels.size(), 0);
     s.covered.assign(s.pixels.size(), 0);
+    s.skipStart.assign(s.pixels.size(), 0);
+    s.spanStart.assign(s.pixels.size(), 0);
     std::vector<uint8_t> out(4 * size_t(s.height));
     for (int y = 0; y < s.height; ++y) {
         Put32At(out, 4 * size_t(y), static_cast<uint32_t>(out.size()));
@@ -47,6 +49,7 @@ Sprite MakeSprite(int width, const std::vector<RowRuns>& rows, const std::vector
         for (size_t i = 0; i < r.size(); ++i) {
             const int n = r[i];
             Put16(out, n * bpp);
+            if (i % 2 == 0 && n > 0) s.skipStart[size_t(y) * width + x] = 1;
             if (i % 2 == 1) {
                 for (int k = 0; k < n; ++k) {
                     const uint16_t p = s.pixels[size_t(y) * width + x + k];
@@ -100,6 +103,7 @@ Sprite RandomSprite(std::mt19937& rng, int width, int height, int bpp)
 void SetCompressedAlpha(Sprite& s, const std::vector<RowRuns>& spans)
 {
     std::fill(s.covered.begin(), s.covered.end(), 0);
+    std::fill(s.spanStart.begin(), s.spanStart.end(), 0);
     std::vector<uint8_t> out(4 * size_t(s.height));
     for (int y = 0; y < s.height; ++y) {
         Put32At(out, 4 * size_t(y), static_cast<uint32_t>(out.size()));
@@ -109,6 +113,7 @@ void SetCompressedAlpha(Sprite& s, const std::vector<RowRuns>& spans)
             const int n = r[i];
             Put16(out, n);
             if (i % 2 == 1) {
+                if (n > 0) s.spanStart[size_t(y) * s.width + x] = 1;
                 for (int k = 0; k < n; ++k) {
                     out.push_back(s.alpha[size_t(y) * s.width + x + k]);
                     s.covered[size_t(y) * s.width + x + k] = 1;

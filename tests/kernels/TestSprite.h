@@ -19,6 +19,8 @@ struct Sprite {
     std::vector<uint8_t> runStart;   // first pixel of a copy run
     std::vector<uint8_t> alpha;      // uncompressed plane, width * height
     std::vector<uint8_t> covered;    // compressed plane: inside an alpha span
+    std::vector<uint8_t> skipStart;  // first pixel of a skip run
+    std::vector<uint8_t> spanStart;  // compressed plane: first pixel of a span
     std::vector<uint8_t> runs;       // row-offset table, then the rows
     std::vector<uint8_t> alphaRuns;  // compressed plane: its table, then the rows
 
@@ -27,6 +29,8 @@ struct Sprite {
     bool RunStart(int x, int y) const { return runStart[y * width + x] != 0; }
     uint8_t Alpha(int x, int y) const { return alpha[y * width + x]; }
     bool Covered(int x, int y) const { return covered[y * width + x] != 0; }
+    bool SkipStart(int x, int y) const { return skipStart[y * width + x] != 0; }
+    bool SpanStart(int x, int y) const { return spanStart[y * width + x] != 0; }
     const uint32_t* RowEntry(int row) const { return reinterpret_cast<const uint32_t*>(runs.data()) + row; }
     const uint32_t* AlphaRowEntry(int row) const
     {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "host/host_win32.h"
 #include "windows.h"
 
 TEST(CrtRand, ClassicSequenceFromDefaultAndExplicitSeed)
@@ -13,6 +14,9 @@ TEST(CrtRand, ClassicSequenceFromDefaultAndExplicitSeed)
     // std::rand is the same generator.
     srand(1);
     for (int v : expected) EXPECT_EQ(std::rand(), v);
+    // The host reset starts the sequence again.
+    host::ResetWin32();
+    EXPECT_EQ(rand(), 41);
 }
 
 TEST(CrtRand, SeedsRestartTheSequenceAndStayInRange)

@@ -94,10 +94,10 @@ bool ParseEntrySpec(const std::string& text, EntrySpec& out)
 
 int Create(const std::string& lib, const std::vector<EntrySpec>& entries, bool stream)
 {
+    // A library that was never loaded starts empty; an old file at the path
+    // is replaced only once the new one is complete.
     CIndexLib library;
-    std::error_code ec;
-    std::filesystem::remove(lib, ec); // a new library starts empty
-    if (Open(library, lib, true) || AddEntries(library, entries))
+    if (AddEntries(library, entries))
         return 1;
     return SaveLib(library, lib, stream ? 1 : 0);
 }

@@ -13,7 +13,8 @@ namespace host {
 
 // Restores every default of the stand-in: destroys all windows and classes,
 // empties the message queue, the captures, the registry, the modules and
-// COM classes the host added, and the overrides below.
+// COM classes the host added, and the overrides below; the calling thread's
+// rand() starts again from seed 1.
 void ResetWin32();
 
 // ---- Window pixels ----
@@ -75,8 +76,8 @@ void UnregisterModule(const std::string& name);
 
 // ---- Version ----
 // The record GetVersionExA reports (the size field is ignored).
-void SetVersion(const OSVERSIONINFOEXA& version);
-OSVERSIONINFOEXA GetVersion();
+void SetVersionRecord(const OSVERSIONINFOEXA& version);
+OSVERSIONINFOEXA GetVersionRecord();
 
 // ---- COM classes ----
 using ComFactory = std::function<HRESULT(LPUNKNOWN outer, REFIID iid, void** object)>;

@@ -1,0 +1,93 @@
+// The process's EGL context.
+#include "d3d8/gl_context.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+
+#include <cstring>
+
+#include "d3d8/gl.h"
+
+namespace kestu::d3d8 {
+namespace {
+
+struct Context {
+    bool tried = false;
+    bool ok = false;
+    EGLDisplay display = EGL_NO_DISPLAY;
+    EGLContext context = EGL_NO_CONTEXT;
+    GlInfo info;
+    std::vector<std::string> devices;
+};
+
+Context& Ctx()
+{
+    static Context c;
+    return c;
+}
+
+void Create(Context& c)
+{
+    auto getPlatformDisplay =
+        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (getPlatformDisplay) c.display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    if (c.display == EGL_NO_DISPLAY) c.display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
+    if (c.display == EGL_NO_DISPLAY) return;
+    EGLint major = 0, minor = 0;
+    if (!eglInitialize(c.display, &major, &minor)) return;
+    if (!eglBindAPI(EGL_OPENGL_API)) return;
+    const EGLint attribs[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
+                              EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+    c.context = eglCreateContext(c.display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attribs);
+    if (c.context == EGL_NO_CONTEXT) return;
+    if (!eglMakeCurrent(c.display, EGL_NO_SURFACE, EGL_NO_SURFACE, c.context)) return;
+    auto str = [](GLenum e) {
+        const GLubyte* s = glGetString(e);
+        return s ? std::string(reinterpret_cast<const char*>(s)) : std::string();
+    };
+    c.info.renderer = str(GL_RENDERER);
+    c.info.vendor = str(GL_VENDOR);
+    c.info.version = str(GL_VERSION);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &c.info.maxTextureSize);
+    glGetIntegerv(GL_MAX_UNIFORM_BLOCK_SIZE, &c.info.maxUniformBlockSize);
+    GLint n = 0;
+    glGetIntegerv(GL_NUM_EXTENSIONS, &n);
+    for (GLint i = 0; i < n; ++i) {
+        const char* e = reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, i));
+        if (e && (!std::strcmp(e, "GL_ARB_texture_mirror_clamp_to_edge") ||
+                  !std::strcmp(e, "GL_EXT_texture_mirror_clamp")))
+            c.info.mirrorClampToEdge = true;
+    }
+    c.devices.push_back(c.info.renderer.empty() ? std::string("EGL device") : c.info.renderer);
+    c.ok = true;
+}
+
+} // namespace
+
+bool GlMakeCurrent()
+{
+    Context& c = Ctx();
+    if (!c.tried) {
+        c.tried = true;
+        Create(c);
+        return c.ok;
+    }
+    if (!c.ok) return false;
+    if (eglGetCurrentContext() != c.context)
+        return eglMakeCurrent(c.display, EGL_NO_SURFACE, EGL_NO_SURFACE, c.context) == EGL_TRUE;
+    return true;
+}
+
+const GlInfo& GlInformation()
+{
+    GlMakeCurrent();
+    return Ctx().info;
+}
+
+std::vector<std::string> GlDeviceNames()
+{
+    GlMakeCurrent();
+    return Ctx().devices;
+}
+
+} // namespace kestu::d3d8

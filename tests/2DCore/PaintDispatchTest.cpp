@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "MemBuf.h"
+#include "kestu_ablight.h"
+#include "kestu_pixelshade.h"
+
+namespace {
+
+// A 16-bit source whose pixel (x, y) is 0x100 * y + x + 1, with one key pixel.
+MemBuf Source16(int w, int h, int format = 16)
+{
+    MemBuf s(w, h, format);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) s.Put(x, y, uint32_t(0x100 * y + x + 1));
+    return s;
+}
+
+int CountChanged(MemBuf& b, uint32_t background)
+{
+    int n = 0;
+    for (int y = 0; y < b.GetHeight(); ++y)
+        for (int x = 0; x < b.GetWidth(); ++x) n += b.Get(x, y) != background;
+    return n;
+}
+
+TEST(PaintDispatch, ClippingResults)
+{
+    MemBuf src = Source16(40, 4), dst(30, 4, 16);
+    EXPECT_EQ(src.Paint(&dst, 40, 0, 5, 5, 0, 0, PT_COPY, nullptr), 0);
+    EXPECT_EQ(dst.prepares, 0);
+    GRECT away(100, 100, 5, 5);
+    EXPECT_EQ(src.Paint(&dst, 0, 0, 5, 4, 0, 0, PT_COPY, &away), 0);
+    EXPECT_EQ(dst.prepares, 0);
+
+    EXPECT_EQ(src.Paint(&dst, -10, 0, 30, 4, 5, 0, PT_COPY, nullptr), 1);
+    EXPECT_EQ(dst.Get(0, 0), src.Get(15, 0));   // column sx + 10
+    EXPECT_EQ(dst.Get(19, 3), src.Get(34, 3));
+    EXPECT_EQ(dst.Get(20, 0), 0u);
+    EXPECT_EQ(dst.prepares, 1);
+    EXPECT_EQ(src.prepares, 1);
+    EXPECT_EQ(src.unprepares, 1);
+
+    src.failPrepare = true;
+    EXPECT_EQ(src.Paint(&dst, 0, 0, 4, 4, 0, 0, PT_COPY, nullptr), 0);
+    EXPECT_EQ(dst.unprepares, dst.prepares);
+    EXPECT_EQ(src.unprepares, src.prepares);
+}
+
+TEST(PaintDispatch, SourceRectangleIsKeptInsideTheSource)
+{
+    MemBuf src = Source16(4, 4), dst(10, 10, 16);
+    EXPECT_EQ(src.Paint(&dst, 0, 0, 10, 10, 2, 2, PT_COPY, nullptr), 1);
+    EXPECT_EQ(dst.Get(0, 0), src.Get(2, 2));
+    EXPECT_EQ(dst.Get(1, 1), src.Get(3, 3));
+    EXPECT_EQ(CountChanged(dst, 0), 4);
+}
+
+TEST(PaintDispatch, CopyKindsFromSixteenBits)
+{
+    for (uint32_t type : {uint32_t(PT_COPY), 4u, 8u, 0x12345u}) {
+        MemBuf src = Source16(3, 2), dst(3, 2, 16);
+        src.SetTrans(0x0102);
+        EXPECT_EQ(src.Paint(&dst, 0, 0, 3, 2, 0, 0, type, nullptr), 1);
+        EXPECT_EQ(dst.mem, src.mem) << type;
+    }
+    MemBuf src = Source16(3, 2), to32(3, 2, 32);
+    src.Put(0, 0, 0xFFFF);
+    EXPECT_EQ(src.Paint(&to32, 0, 0, 3, 2, 0, 0, PT_COPY, nullptr), 1);
+    EXPECT_EQ(to32.Get(0, 0) & 0xFFFFFF, 0xFFFFFFu & to32.Get(0, 0));
+    EXPECT_EQ(to32.Get(0, 0) & 0xF8FCF8, 0xF8FCF8u);
+}
+
+TEST(PaintDispatch, KeyedPaints)
+{
+    MemBuf src = Source16(3, 1), dst(3, 1, 16);
+    dst.FillAll(0x7777);
+    src.SetTrans(0x0002);
+    src.Paint(&dst, 0, 0, 3, 1, 0, 0, PT_KEY, nullptr);
+    EXPECT_EQ(dst.Get(0, 0), 1u);
+    EXPECT_EQ(dst.Get(1, 0), 0x7777u);
+    EXPECT_EQ(dst.Get(2, 0), 3u);
+
+    // -1 keys nothing, so white is painted too.
+    MemBuf white(2, 1, 16), under(2, 1, 16);
+    white.FillAll(0xFFFF);
+    white.Paint(&under, 0, 0, 2, 1, 0, 0, PT_KEY, nullptr);
+    EXPECT_EQ(under.Get(1, 0), 0xFFFFu);
+
+    MemBuf s32(2, 1, 32), d16(2, 1, 16);
+    s32.FillAll(0x00FFFFFF);
+    EXPECT_EQ(s32.Paint(&d16, 0, 0, 2, 1, 0, 0, PT_KEY, nullptr), 1);
+    EXPECT_EQ(CountChanged(d16, 0), 0);
+    EXPECT_EQ(s32.Paint(&d16, 0, 0, 2, 1, 0, 0, PT_COPY, nullptr), 1);
+    EXPECT_EQ(d16.Get(1, 0), 0xFFFFu);
+}
+
+TEST(PaintDispatch, EightBitSourcesUseTheByteBlitters)
+{
+    MemBuf src(5, 2, 8, 1, 3), dst(5, 2, 8);  // padded source rows
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 5; ++x) src.Put(x, y, uint32_t(10 * y + x));
+    src.SetTrans(11);
+    dst.FillAll(0xEE);
+    EXPECT_EQ(src.Paint(&dst, 0, 0, 5, 2, 0, 0, PT_KEY, nullptr), 1);
+    EXPECT_EQ(dst.Get(4, 0), 4u);
+    EXPECT_EQ(dst.Get(0, 1), 10u);
+    EXPECT_EQ(dst.Get(1, 1), 0xEEu);
+    EXPECT_EQ(src.Paint(&dst, 0, 0, 5, 2, 0, 0, PT_HALF, nullptr), 1);
+    EXPECT_EQ(dst.Get(1, 1), 11u);
+}
+
+TEST(PaintDispatch, SilhouettesAndTwoColour)
+{
+    // Key pixel in the middle of a 3 x 3 block, and a key ring around a 5 x 5.
+    MemBuf src(3, 1, 16), dst(3, 1, 16);
+    src.Put(0, 0, 5);
+    src.Put(1, 0, 0x1F);
+    src.Put(2, 0, 6);
+    src.SetTrans(0x1F);
+    src.SetForeGroundColor(0xF800);
+    src.SetBackGroundColor(0x07E0);
+    dst.FillAll(0x0001);
+    src.Paint(&dst, 0, 0, 3, 1, 0, 0, PT_SILHOUETTE, nullptr);
+    EXPECT_EQ(dst.Get(0, 0), 0xF800u);
+    EXPECT_EQ(dst.Get(1, 0), 0x0001u);
+    src.Paint(&dst, 0, 0, 3, 1, 0, 0, PT_TWOCOLOR, nullptr);
+    EXPECT_EQ(dst.Get(1, 0), 0x07E0u);
+    EXPECT_EQ(dst.Get(2, 0), 0xF800u);
+
+    MemBuf ring(5, 5, 16), soft(5, 5, 16);
+    ring.FillAll(0x1F);
+    ring.Put(2, 2, 0);
+    ring.SetTrans(0x1F);
+    ring.SetForeGroundColor(0xF800);
+    ring.Paint(&soft, 0, 0, 5, 5, 0, 0, PT_SOFTSILHOUETTE, nullptr);
+    EXPECT_EQ(soft.Get(2, 2), 0xF800u);
+    EXPECT_EQ(soft.Get(1, 2), 0x7800u);  // half of the foreground over black
+    EXPECT_EQ(soft.Get(2, 3), 0x7800u);
+    EXPECT_EQ(soft.Get(1, 1), 0u);
+}
+
+TEST(PaintDispatch, ShadeBlend)
+{
+    CPixelShade shade;
+    ASSERT_EQ(shade.Build(static_cast<PIXELFORMAT>(16), 32, 16, nullptr, 1, KESTU_PIXELSHADE_FORMULA_LINEAR), 0);
+    MemBuf src(2, 1, 16), dst(2, 1, 16);
+    src.FillAll(0xFFFF);
+    src.Put(1, 0, 0x1234);
+    src.SetTrans(0x1234);
+    dst.FillAll(0xFFFF);
+
+    src.SetAlphaIndex(-3);  // without a shade: nothing
+    src.Paint(&dst, 0, 0, 2, 1, 0, 0, PT_SHADEBLEND, nullptr);
+    EXPECT_EQ(dst.Get(0, 0), 0xFFFFu);
+    dst.FillAll(0);
+    src.SetPixelShade(&shade);
+    src.Paint(&dst, 0, 0, 2, 1, 0, 0, PT_SHADEBLEND, nullptr);  // with one: a keyed copy
+    EXPECT_EQ(dst.Get(0, 0), 0xFFFFu);
+    EXPECT_EQ(dst.Get(1, 0), 0u);
+
+    src.SetAlphaIndex(24);  // destination at level 8, source at level 24
+    dst.FillAll(0xFFFF);
+    src.Paint(&dst, 0, 0, 2, 1, 0, 0, PT_SHADEBLEND, nullptr);
+    const uint16_t* a = static_cast<const uint16_t*>(shade.GetTable(8));
+    const uint16_t* b = static_cast<const uint16_t*>(shade.GetTable(24));
+    EXPECT_EQ(dst.Get(0, 0), uint16_t(a[0xFFFF] + b[0xFFFF]));
+    EXPECT_EQ(dst.Get(1, 0), 0xFFFFu);
+
+    src.SetAlphaIndex(-1);
+    dst.FillAll(0x0101);
+    src.Paint(&dst, 0, 0, 2, 1, 0, 0, PT_SHADEBLEND, nullptr);
+    EXPECT_EQ(dst.Get(0, 0), 0x0101u);
+}
+
+TEST(PaintDispatch, LightGrid)
+{
+    CPixelShade shade;
+    ASSERT_EQ(shade.Build(static_cast<PIXELFORMAT>(16), 32, 16, nullptr, 1, KESTU_PIXELSHADE_FORMULA_LINEAR), 0);
+    CABLightModeManger models;
+    ASSERT_EQ(models.Build(1), 0);
+    SAlphaBufferInit2D init;
+    init.area = GRECT(0, 0, 16, 8);
+    init.modelManager = &models;
+    init.fillLevel = 8;
+    CAlphaBuffer2D grid;
+    ASSERT_EQ(grid.Build(&init), 0);
+    grid.GetGrid()[1] = 255;  // beyond the shade's levels: takes its top level
+
+    MemBuf src(16, 8, 16), dst(16, 8, 16), dst32(16, 8, 32);
+    src.FillAll(0xFFFF);
+    src.SetTrans(0x0001);
+    src.SetPixelShade(&shade);
+    EXPECT_EQ(src.Paint(&dst, 0, 0, 16, 8, 0, 0, PT_ABLIGHT, nullptr), 1);
+    EXPECT_EQ(CountChanged(dst, 0), 0);  // no grid on the destination
+    dst.SetAlphaBuffer(&grid);
+    dst32.SetAlphaBuffer(&grid);
+    EXPECT_EQ(src.Paint(&dst, 0, 0, 16, 8, 0, 0, PT_ABLIGHT, nullptr), 1);
+    EXPECT_EQ(dst.Get(0, 0), 0x7BEFu);
+    EXPECT_EQ(dst.Get(7, 7), 0x7BEFu);
+    EXPECT_EQ(dst.Get(8, 0), 0xFFFFu);
+    EXPECT_EQ(src.Paint(&dst32, 0, 0, 16, 8, 0, 0, PT_ABLIGHT, nullptr), 1);
+    EXPECT_EQ(CountChanged(dst32, 0), 0);
+}
+
+TEST(PaintDispatch, Stretch)
+{
+    MemBuf src = Source16(2, 2), dst(4, 4, 16);
+    EXPECT_EQ(src.StretchPaint(&dst, 0, 0, 4, 4, 2, 0, PT_COPY, 2, 2, nullptr), 0);
+    EXPECT_EQ(src.StretchPaint(&dst, 0, 0, 4, 4, 0, 0, PT_COPY, 2, 2, nullptr), 1);
+    EXPECT_EQ(dst.Get(1, 1), src.Get(0, 0));
+    EXPECT_EQ(dst.Get(2, 1), src.Get(1, 0));
+    EXPECT_EQ(dst.Get(3, 3), src.Get(1, 1));
+
+    MemBuf clipped(4, 4, 16);
+    EXPECT_EQ(src.StretchPaint(&clipped, -2, 0, 4, 4, 0, 0, PT_COPY, 2, 2, nullptr), 1);
+    EXPECT_EQ(clipped.Get(0, 0), src.Get(1, 0));
+    EXPECT_EQ(clipped.Get(1, 3), src.Get(1, 1));
+    EXPECT_EQ(clipped.Get(2, 0), 0u);
+
+    MemBuf keyed(4, 4, 16);
+    src.SetTrans(int(src.Get(0, 0)));
+    EXPECT_EQ(src.StretchPaint(&keyed, 0, 0, 4, 4, 0, 0, PT_KEY, 2, 2, nullptr), 1);
+    EXPECT_EQ(keyed.Get(0, 0), 0u);
+    EXPECT_EQ(keyed.Get(3, 0), src.Get(1, 0));
+}
+
+}  // namespace
