@@ -110,7 +110,9 @@ void CABLightModel::CopyData(SABRectData& view, GPOINT& centre, ENUM_ABLM_COPY_F
     const int cx = centre.x / view.cellWidth;
     const int cy = centre.y / view.cellHeight;
     const int h = static_cast<int>(int64_t(m_size) * 8 / m_aspect);
-    const int px = cx - m_size / 2, py = cy - h / 2;
+    const int64_t px64 = int64_t(cx) - m_size / 2, py64 = int64_t(cy) - h / 2;
+    if (px64 < INT32_MIN || py64 < INT32_MIN || px64 + m_size > INT32_MAX || py64 + h > INT32_MAX) return;
+    const int px = static_cast<int>(px64), py = static_cast<int>(py64);
     GRECT p(px, py, m_size, h);
     const GRECT v(view.rect.x / view.cellWidth, view.rect.y / view.cellHeight, view.rect.width / view.cellWidth,
                   view.rect.height / view.cellHeight);

@@ -7,13 +7,13 @@
 #include <string>
 
 #include "2DCore/DrawPixels.h"
+#include "2DCore/kernels/Kernels.h"
 #include "kestu_log.h"
 #include "kestu_paper.h"
 #include "kestu_pixelshade.h"
 #include "kestu_xbm.h"
 
 using namespace kestu2d;
-
 
 namespace {
 
@@ -47,7 +47,7 @@ int DBUF::GetPixel(int x, int y)
 {
     Prepared prep(*this);
     if (prep.base() == nullptr) return 0;
-    return ReadPixel(PixelAddress(prep.base(), x, y), m_pixelFormat);
+    return GetPixelByDepth(PixelAddress(prep.base(), x, y), m_pixelFormat);
 }
 
 void DBUF::Clear(int colour, int x, int y, int w, int h, GRECT* clip)
@@ -160,55 +160,78 @@ void DBUF::DeclineByPixelShade(int x, int y, int w, int h)
 void DBUF::Rectangle(int colour, int x, int y, int w, int h, int filled, const GRECT* clip)
 {
     if (w <= 0 || h <= 0) return;  // an empty rectangle has no edges to draw
-    GRECT r(x, y, w, h);
+    // Edges as half-open bounds in 64 bits, so far-off rectangles cannot overflow.
+    int64_t l = x, t = y, r = int64_t(x) + w, b = int64_t(y) + h;
     bool left = true, top = true, right = true, bottom = true;
-    if (clip != nullptr) {
-        if (!r.Intersect(*clip)) return;
-        left = r.x == x;
-        top = r.y == y;
-        right = r.x + r.width == x + w;
-        bottom = r.y + r.height == y + h;
-    }
+    auto cut = [&](int64_t cl, int64_t ct, int64_t cr, int64_t cb) {
+        if (l < cl) l = cl, left = false;
+        if (t < ct) t = ct, top = false;
+        if (r > cr) r = cr, right = false;
+        if (b > cb) b = cb, bottom = false;
+        return l < r && t < b;
+    };
+    if (clip != nullptr && !cut(clip->x, clip->y, int64_t(clip->x) + clip->width, int64_t(clip->y) + clip->height))
+        return;
+    // Edges more than a pixel outside the buffer cannot show: dropping them
+    // keeps every coordinate small.
+    if (!cut(-1, -1, int64_t(m_rect.width) + 1, int64_t(m_rect.height) + 1)) return;
+    const int rx = int(l), ry = int(t), rw = int(r - l), rh = int(b - t);
     if (filled) {
-        Clear(colour, r.x, r.y, r.width, r.height);
+        Clear(colour, rx, ry, rw, rh);
         return;
     }
     if (left && top && right && bottom) {
         // Four strips that meet without overlapping.
-        if (r.width - 1 > 0) {
-            Clear(colour, r.x + 1, r.y, r.width - 1, 1);
-            Clear(colour, r.x, r.y + r.height - 1, r.width - 1, 1);
+        if (rw - 1 > 0) {
+            Clear(colour, rx + 1, ry, rw - 1, 1);
+            Clear(colour, rx, ry + rh - 1, rw - 1, 1);
         }
-        if (r.height - 1 >= 1) {
-            Clear(colour, r.x + r.width - 1, r.y + 1, 1, r.height - 1);
-            Clear(colour, r.x, r.y, 1, r.height - 1);
+        if (rh - 1 >= 1) {
+            Clear(colour, rx + rw - 1, ry + 1, 1, rh - 1);
+            Clear(colour, rx, ry, 1, rh - 1);
         }
         return;
     }
-    // A clip cut some edges: the remaining ones are drawn whole, so no
+    // Some edges were cut away: the remaining ones are drawn whole, so no
     // corner pixel goes missing where a neighbouring edge was cut away.
-    if (top) Clear(colour, r.x, r.y, r.width, 1);
-    if (bottom) Clear(colour, r.x, r.y + r.height - 1, r.width, 1);
-    if (left) Clear(colour, r.x, r.y, 1, r.height);
-    if (right) Clear(colour, r.x + r.width - 1, r.y, 1, r.height);
+    if (top) Clear(colour, rx, ry, rw, 1);
+    if (bottom) Clear(colour, rx, ry + rh - 1, rw, 1);
+    if (left) Clear(colour, rx, ry, 1, rh);
+    if (right) Clear(colour, rx + rw - 1, ry, 1, rh);
 }
 
 void DBUF::Line(int colour, int x1, int y1, int x2, int y2, const GRECT* clip)
 {
-    GRECT r(std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) + 1, std::abs(y2 - y1) + 1);
-    if (!r.Intersect(GRECT(0, 0, m_rect.width, m_rect.height))) return;
-    if (clip != nullptr && !r.Intersect(*clip)) return;
+    // The bounding box of the two points, clipped, in 64 bits.
+    int64_t left = std::min(x1, x2), top = std::min(y1, y2);
+    int64_t right = std::max(x1, x2), bottom = std::max(y1, y2);
+    auto cut = [&](int64_t cl, int64_t ct, int64_t cr, int64_t cb) {
+        left = std::max(left, cl);
+        top = std::max(top, ct);
+        right = std::min(right, cr);
+        bottom = std::min(bottom, cb);
+        return left <= right && top <= bottom;
+    };
+    if (!cut(0, 0, int64_t(m_rect.width) - 1, int64_t(m_rect.height) - 1)) return;
+    if (clip != nullptr &&
+        !cut(clip->x, clip->y, int64_t(clip->x) + clip->width - 1, int64_t(clip->y) + clip->height - 1))
+        return;
 
     const int64_t dx = int64_t(x2) - x1, dy = int64_t(y2) - y1;
-    const int64_t left = r.x, top = r.y, right = int64_t(r.x) + r.width - 1, bottom = int64_t(r.y) + r.height - 1;
     struct Pt {
         int64_t x, y;
     };
+    // Where the line crosses an edge; the product can pass 64 bits for
+    // points far outside the buffer.
+    auto along = [](int64_t offset, int64_t num, int64_t den, int64_t base) {
+        const __int128 v = static_cast<__int128>(offset) * num / den + base;
+        return static_cast<int64_t>(v > INT64_MAX ? INT64_MAX : (v < INT64_MIN ? INT64_MIN : v));
+    };
     const Pt cand[4] = {
-        dx == 0 ? Pt{left, top} : Pt{left, (left - x1) * dy / dx + y1},
-        dy == 0 ? Pt{left, top} : Pt{(top - y1) * dx / dy + x1, top},
-        dx == 0 ? Pt{right, bottom} : Pt{right, (right - x1) * dy / dx + y1},
-        dy == 0 ? Pt{right, bottom} : Pt{(bottom - y1) * dx / dy + x1, bottom},
+        dx == 0 ? Pt{left, top} : Pt{left, along(left - x1, dy, dx, y1)},
+        dy == 0 ? Pt{left, top} : Pt{along(top - y1, dx, dy, x1), top},
+        dx == 0 ? Pt{right, bottom} : Pt{right, along(right - x1, dy, dx, y1)},
+        dy == 0 ? Pt{right, bottom} : Pt{along(bottom - y1, dx, dy, x1), bottom},
     };
     auto inside = [&](const Pt& p) { return p.x >= left && p.x <= right && p.y >= top && p.y <= bottom; };
     int s = 0;
@@ -254,8 +277,12 @@ void DBUF::Flat3232(int x, int y, void* levels)
     if (x < 0 || y < 0 || x > m_rect.width - 32 || y > m_rect.height - 32) return;
     Prepared prep(*this);
     if (prep.base() == nullptr) return;
-    FlatBlock(PixelAddress(prep.base(), x, y), static_cast<const uint8_t*>(levels), RowStep(), 32, 32, 32,
-              m_pixelFormat);
+    uint8_t* d = PixelAddress(prep.base(), x, y);
+    const int step = static_cast<int>(RowStep());
+    if (m_pixelFormat == 16)
+        BltFlat3232_565(d, static_cast<const uint8_t*>(levels), step);
+    else
+        BltFlat3232_555(d, static_cast<const uint8_t*>(levels), step);
 }
 
 void DBUF::Flat(int x, int y, int mapX, int mapY, int w, int h, void* levels, const GRECT* clip)
@@ -274,7 +301,12 @@ void DBUF::Flat(int x, int y, int mapX, int mapY, int w, int h, void* levels, co
     Prepared prep(*this);
     if (prep.base() == nullptr) return;
     const uint8_t* start = map + intptr_t(r.y - y + mapY) * w + (r.x - x) + mapX;
-    FlatBlock(PixelAddress(prep.base(), r.x, r.y), start, RowStep(), r.width, r.height, w, m_pixelFormat);
+    uint8_t* d = PixelAddress(prep.base(), r.x, r.y);
+    const int step = static_cast<int>(RowStep());
+    if (m_pixelFormat == 16)
+        BltFlat565(d, start, step, r.width, r.height, w);
+    else
+        BltFlat555(d, start, step, r.width, r.height, w);
 }
 
 void DBUF::Convet565To555()

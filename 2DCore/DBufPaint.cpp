@@ -1,9 +1,9 @@
 // DBUF::Paint and DBUF::StretchPaint: clipping, addresses and the choice of
 // inner loop for a raw source.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
-#include "2DCore/RawPaint16.h"
 #include "2DCore/kernels/Kernels.h"
 #include "kestu_ablight.h"
 #include "kestu_blt8.h"
@@ -56,12 +56,12 @@ int DBUF::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD pa
     if (!t.Intersect(GRECT(x, y, w, h), bounds)) return 0;
     // The source side is kept inside the source image as well, so a caller's
     // slip cannot make the kernels read outside it.
-    GRECT s;
-    if (!s.Intersect(GRECT(LONG(int64_t(sx) + t.x - x), LONG(int64_t(sy) + t.y - y), t.width, t.height),
-                     GRECT(0, 0, m_rect.width, m_rect.height)))
-        return 0;
-    t = GRECT(LONG(t.x + (int64_t(s.x) - (int64_t(sx) + t.x - x))), LONG(t.y + (int64_t(s.y) - (int64_t(sy) + t.y - y))),
-              s.width, s.height);
+    const int64_t sx0 = int64_t(sx) + t.x - x, sy0 = int64_t(sy) + t.y - y;
+    const int64_t l = std::max<int64_t>(sx0, 0), top = std::max<int64_t>(sy0, 0);
+    const int64_t r = std::min<int64_t>(sx0 + t.width, m_rect.width), b = std::min<int64_t>(sy0 + t.height, m_rect.height);
+    if (r <= l || b <= top) return 0;
+    const GRECT s(LONG(l), LONG(top), LONG(r - l), LONG(b - top));
+    t = GRECT(LONG(t.x + (l - sx0)), LONG(t.y + (top - sy0)), s.width, s.height);
 
     PreparedPair prep(*dest, *this);
     if (!prep.ok()) return 0;
@@ -103,13 +103,24 @@ int DBUF::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD pa
         switch (paintType) {
         case PT_KEY: keyed(); break;
         case PT_SILHOUETTE:
-            if (d16) kestu2d::Silhouette16(d, src, tw, th, dStep, sStep, key, fore);
+            if (d16)
+                BltSilhouette16(d, src, tw, th, dStep, sStep, 16, key, fore);
+            else
+                BltSilhouette32Nop(d, src, tw, th, dStep, sStep, 16, key, fore);
             break;
         case PT_TWOCOLOR:
-            if (d16) kestu2d::TwoColor16(d, src, tw, th, dStep, sStep, key, fore, back);
+            if (d16)
+                BltTwoColor16(d, src, tw, th, dStep, sStep, 16, key, fore, back);
+            else
+                BltTwoColor32Nop(d, src, tw, th, dStep, sStep, 16, key, fore, back);
             break;
         case PT_SOFTSILHOUETTE:
-            if (d16) kestu2d::SoftSilhouette16(d, src, tw, th, dStep, sStep, key, fore, is565);
+            if (!d16)
+                BltSoftSilhouette32Nop(d, src, tw, th, dStep, sStep, 16, key, fore);
+            else if (is565)
+                BltSoftSilhouette565(d, src, tw, th, dStep, sStep, 16, key, fore);
+            else
+                BltSoftSilhouette555(d, src, tw, th, dStep, sStep, 16, key, fore);
             break;
         case PT_HALF:
             if (!d16)
@@ -203,9 +214,10 @@ int DBUF::StretchPaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, D
     const int64_t nsy = sy + std::llround(float(int64_t(t.y) - y) * yr);
     const int64_t nsh = sh - std::llround(float(int64_t(h) - t.height) * yr);
     if (nsw <= 0 || nsh <= 0) return 0;
-    GRECT s;
-    if (!s.Intersect(GRECT(LONG(nsx), LONG(nsy), LONG(nsw), LONG(nsh)), GRECT(0, 0, m_rect.width, m_rect.height)))
-        return 0;
+    const int64_t l = std::max<int64_t>(nsx, 0), top = std::max<int64_t>(nsy, 0);
+    const int64_t r = std::min<int64_t>(nsx + nsw, m_rect.width), b = std::min<int64_t>(nsy + nsh, m_rect.height);
+    if (r <= l || b <= top) return 0;
+    const GRECT s(LONG(l), LONG(top), LONG(r - l), LONG(b - top));
 
     PreparedPair prep(*dest, *this);
     if (!prep.ok()) return 0;
@@ -213,9 +225,13 @@ int DBUF::StretchPaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, D
     if (m_pixelWidth == 16 && dest->m_pixelWidth == 16 && (paintType == PT_KEY || paintType == PT_COPY)) {
         uint8_t* d = dest->PixelAddress(prep.destBase(), t.x, t.y);
         const uint8_t* src = PixelAddress(prep.srcBase(), s.x, s.y);
-        const bool keyed = paintType == PT_KEY && GetTransColor() != -1;
-        kestu2d::Stretch16(d, src, t.width, t.height, s.width, s.height, static_cast<int>(dest->RowStep()),
-                           static_cast<int>(RowStep()), keyed, static_cast<uint32_t>(GetTransColor()));
+        const int dStep = static_cast<int>(dest->RowStep()), sStep = static_cast<int>(RowStep());
+        // -1 keys nothing: that keyed stretch is a plain one.
+        if (paintType == PT_KEY && GetTransColor() != -1)
+            BltStretchColorKey16(d, src, t.width, t.height, s.width, s.height, dStep, sStep,
+                                 static_cast<uint32_t>(GetTransColor()));
+        else
+            BltStretch16(d, src, t.width, t.height, s.width, s.height, dStep, sStep);
     }
     return 1;
 }

@@ -39,18 +39,6 @@ inline void WritePixel(uint8_t* p, int format, int colour)
     }
 }
 
-inline int ReadPixel(const uint8_t* p, int format)
-{
-    switch (format) {
-    case 8: return p[0];
-    case 15:
-    case 16: return Load16(p);
-    case 24: return p[0] | (p[1] << 8) | (p[2] << 16);
-    case 32: return static_cast<int>(Load32(p));
-    default: return 0;
-    }
-}
-
 inline void FillPixels(uint8_t* row, int format, int colour, int n)
 {
     switch (format) {
@@ -150,43 +138,6 @@ inline void ConvertPixels565To555(uint8_t* row, int n)
 inline void ConvertPixels555To565(uint8_t* row, int n)
 {
     for (int i = 0; i < n; ++i) Store16(row + 2 * i, Convert555To565(Load16(row + 2 * i)));
-}
-
-// Level-map shading: 0 black, 8 unchanged, 1..7 eighths as sums of shifts,
-// anything above 8 as 7.
-inline uint32_t FlatChannel(uint32_t c, int level)
-{
-    switch (level) {
-    case 1: return c >> 3;
-    case 2: return c >> 2;
-    case 3: return (c >> 3) + (c >> 2);
-    case 4: return c >> 1;
-    case 5: return (c >> 3) + (c >> 1);
-    case 6: return (c >> 2) + (c >> 1);
-    default: return (c >> 3) + (c >> 2) + (c >> 1);
-    }
-}
-
-inline void FlatBlock(uint8_t* dst, const uint8_t* levels, intptr_t dstStep, int w, int h, int mapStride, int format)
-{
-    const bool is565 = format == 16;
-    for (int j = 0; j < h; ++j, dst += dstStep, levels += mapStride) {
-        for (int i = 0; i < w; ++i) {
-            const int level = levels[i];
-            if (level == 8) continue;
-            uint16_t p = 0;
-            if (level != 0) {
-                const uint16_t v = Load16(dst + 2 * i);
-                if (is565)
-                    p = static_cast<uint16_t>((FlatChannel(v >> 11, level) << 11) |
-                                              (FlatChannel((v >> 5) & 63, level) << 5) | FlatChannel(v & 31, level));
-                else
-                    p = static_cast<uint16_t>((FlatChannel((v >> 10) & 31, level) << 10) |
-                                              (FlatChannel((v >> 5) & 31, level) << 5) | FlatChannel(v & 31, level));
-            }
-            Store16(dst + 2 * i, p);
-        }
-    }
 }
 
 }  // namespace kestu2d

@@ -140,6 +140,21 @@ void BM_RleAlpha555(benchmark::State& state)
 }
 BENCHMARK(BM_RleAlpha555);
 
+void BM_RleAlpha32(benchmark::State& state)
+{
+    const BenchSprite& s = Sprite();
+    std::vector<uint32_t> buffer(kW * kH, 0xFF204060u);
+    int step = 0;
+    for (auto _ : state) {
+        step = (step + 1) % 64;
+        uint32_t* d = buffer.data() + (step / 8) * ((kH - kS) / 7) * kW + (step % 8) * ((kW - kS) / 7);
+        BltRleAlpha32(d, s.runs.data(), s.Rows(), s.alpha.data(), kS * 2, kS, kW * 4, kS, 0);
+        benchmark::ClobberMemory();
+    }
+    Finish(state);
+}
+BENCHMARK(BM_RleAlpha32);
+
 void BM_RleTransGrade565_k8(benchmark::State& state)
 {
     const BenchSprite& s = Sprite();
@@ -240,6 +255,23 @@ void BM_Pixman_OverArgbOnto565(benchmark::State& state)
     });
 }
 BENCHMARK(BM_Pixman_OverArgbOnto565);
+
+void BM_Pixman_OverArgbOnto8888(benchmark::State& state)
+{
+    static PixmanScene scene;
+    std::vector<uint32_t> buffer(kW * kH, 0xFF204060u);
+    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_a8r8g8b8, kW, kH, buffer.data(), kW * 4);
+    int step = 0;
+    for (auto _ : state) {
+        step = (step + 1) % 64;
+        const int x = (step % 8) * ((kW - kS) / 7), y = (step / 8) * ((kH - kS) / 7);
+        pixman_image_composite32(PIXMAN_OP_OVER, scene.srcArgb, nullptr, dst, 0, 0, 0, 0, x, y, kS, kS);
+        benchmark::ClobberMemory();
+    }
+    pixman_image_unref(dst);
+    Finish(state);
+}
+BENCHMARK(BM_Pixman_OverArgbOnto8888);
 
 void BM_Pixman_Over565HalfMask(benchmark::State& state)
 {

@@ -7,6 +7,8 @@
 #include <ddraw.h>
 
 #include "kestu_log.h"
+#include "kestu_config.h"
+#include "kestu_devobjmng.h"
 #include "kestu_pixelformat.h"
 #include "kestu_painttypes.h"
 #include "kestu_xbm.h"

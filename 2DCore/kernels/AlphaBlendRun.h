@@ -89,7 +89,6 @@ inline __m128i Blend256(__m128i s, __m128i d, __m128i a2)
 // 256-level blend of 565 pixels into 32-bit pixels; every pixel is rewritten.
 inline void AlphaRun32(uint8_t* out, const uint8_t* src, const uint8_t* alpha, int pixels)
 {
-    const __m128i byte = _mm_set1_epi32(0xFF);
     int i = 0;
     for (; i + 8 <= pixels; i += 8) {
         const __m128i s = LoadPixels8(src + 2 * i);
@@ -97,14 +96,16 @@ inline void AlphaRun32(uint8_t* out, const uint8_t* src, const uint8_t* alpha, i
         const __m128i sg = _mm_and_si128(_mm_srli_epi16(s, 3), Splat16(0xFC));
         const __m128i sb = _mm_and_si128(_mm_slli_epi16(s, 3), Splat16(0xF8));
         const __m128i d0 = LoadPixels8(out + 4 * i), d1 = LoadPixels8(out + 4 * i + 16);
-        auto channel = [&](int shift) {
-            return _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(d0, shift), byte),
-                                   _mm_and_si128(_mm_srli_epi32(d1, shift), byte));
-        };
+        // Sign-extending shifts keep the packs from saturating: the lanes are
+        // green-blue and alpha-red halves of the pixels, bit for bit.
+        const __m128i gb0 = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(d0, 16), 16),
+                                            _mm_srai_epi32(_mm_slli_epi32(d1, 16), 16));
+        const __m128i ar0 = _mm_packs_epi32(_mm_srai_epi32(d0, 16), _mm_srai_epi32(d1, 16));
+        const __m128i low = Splat16(0xFF);
         const __m128i a2 = _mm_slli_epi16(LoadAlpha8(alpha + i), 1);
-        const __m128i r = Blend256(sr, channel(16), a2);
-        const __m128i g = Blend256(sg, channel(8), a2);
-        const __m128i b = Blend256(sb, channel(0), a2);
+        const __m128i r = Blend256(sr, _mm_and_si128(ar0, low), a2);
+        const __m128i g = Blend256(sg, _mm_srli_epi16(gb0, 8), a2);
+        const __m128i b = Blend256(sb, _mm_and_si128(gb0, low), a2);
         const __m128i gb = _mm_or_si128(b, _mm_slli_epi16(g, 8));
         StorePixels8(out + 4 * i, _mm_unpacklo_epi16(gb, r));
         StorePixels8(out + 4 * i + 16, _mm_unpackhi_epi16(gb, r));

@@ -65,8 +65,10 @@ void BltRleGray565To32(void* dst, const void* runBase, const uint32_t* rowOffset
     ForEachRleRow(runBase, rowOffsets, rows, [&](const uint8_t* run, int) {
         WalkRleRow(run, width, leftSkip, [row](const uint8_t* src, int pos, int n) {
             uint8_t* out = row + 2 * pos;
-            for (int i = 0; i < n / 2; ++i)
-                Store32(out + 4 * i, Expand565To32(GreyPixel<Format565>(Load16(src + 2 * i))));
+            const int pixels = n / 2;
+            int i = 0;
+            for (; i + 8 <= pixels; i += 8) StoreExpanded8(out + 4 * i, Grey8<Format565>(LoadPixels8(src + 2 * i)));
+            for (; i < pixels; ++i) Store32(out + 4 * i, Expand565To32(GreyPixel<Format565>(Load16(src + 2 * i))));
         });
         row += dstPitch;
     });

@@ -64,6 +64,23 @@ inline __m128i HalfBlend8(__m128i s, __m128i d)
     return _mm_add_epi16(both, diff);
 }
 
+// Four 565 pixels (the low or high half of s, widened to 32-bit lanes) as 0xFFRRGGBB.
+inline __m128i Expand565To32x4(__m128i wide)
+{
+    const __m128i r = _mm_slli_epi32(_mm_and_si128(wide, _mm_set1_epi32(0xF800)), 8);
+    const __m128i g = _mm_slli_epi32(_mm_and_si128(wide, _mm_set1_epi32(0x07E0)), 5);
+    const __m128i b = _mm_slli_epi32(_mm_and_si128(wide, _mm_set1_epi32(0x001F)), 3);
+    return _mm_or_si128(_mm_or_si128(r, g), _mm_or_si128(b, _mm_set1_epi32(static_cast<int>(0xFF000000u))));
+}
+
+// Eight 565 pixels expanded to 32 bits and stored at out.
+inline void StoreExpanded8(uint8_t* out, __m128i s)
+{
+    const __m128i zero = _mm_setzero_si128();
+    StorePixels8(out, Expand565To32x4(_mm_unpacklo_epi16(s, zero)));
+    StorePixels8(out + 16, Expand565To32x4(_mm_unpackhi_epi16(s, zero)));
+}
+
 // mask ? a : b
 inline __m128i Select(__m128i mask, __m128i a, __m128i b)
 {

@@ -114,6 +114,8 @@ void BltRleEnhance555(void* dst, const void* runBase, const uint32_t* rowOffsets
 // A level table has 65536 entries indexed by the source pixel. The light grid
 // is one level byte per cell; firstCell is the cell under the rectangle's
 // top-left pixel and cellsPerRow the byte distance between grid rows.
+// BltABLightKey16 advances the source by srcPitch; srcRowPitch (the pitch
+// without orientation) is accepted for the caller's argument order only.
 
 void BltRlePixelShade32Nop(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
                            int dstPitch, int leftSkip, const uint16_t* table);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "host/host_ddraw.h"
@@ -161,6 +162,23 @@ TEST(PalIndexMetrix, TablesAndCopies)
     EXPECT_EQ(copy.GetTable(1)[255], 2);
     PALINDEXMETRIX again(copy);
     EXPECT_EQ(again.GetCount(), 3);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ColorTable, RecordSizes)
+{
+    static_assert(sizeof(CCOL) == 4);
+    static_assert(sizeof(BITMAPHEADER) == 40 + 1024);
+    static_assert(sizeof(LPALETTE) == 1028);
+    static_assert(sizeof(PALINDEXTABLE) == 256);
+    const CCOL c{1, 2, 3, 4};
+    RGBQUAD q;
+    std::memcpy(&q, &c, 4);
+    EXPECT_EQ(q.rgbBlue, 1);
+    EXPECT_EQ(q.rgbRed, 3);
 }
 
 }  // namespace

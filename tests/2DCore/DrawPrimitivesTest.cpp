@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <set>
 #include <utility>
 #include <vector>
@@ -370,6 +371,59 @@ TEST_F(XbmSave, WritesHeaderAndRowsTopFirst)
 
     const auto bad = dir / "missing" / "x.xbm";
     EXPECT_EQ(uint32_t(b.SaveToXBmpFile(bad.string().c_str())), 0x80004005u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DrawPrimitives, ThirtyTwoBitPixelsThroughA565Shade)
+{
+    CPixelShade shade;
+    ASSERT_EQ(shade.Build(static_cast<PIXELFORMAT>(16), 32, 16, nullptr, 1, KESTU_PIXELSHADE_FORMULA_LINEAR), 0);
+    MemBuf b(2, 1, 32);
+    b.FillAll(0x80FFFFFF);
+    b.SetPixelShade(&shade);
+    b.SetEnhanceGrade(8);
+    b.DeclineByPixelShade(0, 0, 1, 1);
+    // 0xFFFF at level 8 is 0x7BEF: red 15, green 31, blue 15, widened back.
+    EXPECT_EQ(b.Get(0, 0), 0x80787C78u);
+    EXPECT_EQ(b.Get(1, 0), 0x80FFFFFFu);
+}
+
+}  // namespace
+
+namespace {
+
+// Random calls with coordinates anywhere in the int range never write
+// outside the buffer (ASan watches the exactly sized memory), and every
+// Prepare is matched by an Unprepare.
+TEST(DrawPrimitives, FarOffCoordinatesStayInside)
+{
+    std::mt19937 rng(11);
+    const int edges[] = {INT32_MIN, INT32_MIN + 1, -70000, -33, -1, 0, 1, 5, 17, 31, 33, 70000, INT32_MAX - 1,
+                         INT32_MAX};
+    auto any = [&]() -> int {
+        return rng() % 3 == 0 ? edges[rng() % (sizeof edges / sizeof edges[0])] : int(rng() % 60) - 15;
+    };
+    std::vector<uint8_t> levels(64 * 64, 3);
+    for (int format : {8, 15, 16, 24, 32}) {
+        MemBuf b(33, 17, format, format == 16 ? -1 : 1);
+        for (int i = 0; i < 3000; ++i) {
+            GRECT clip(any(), any(), any(), any());
+            const GRECT* c = rng() % 2 ? &clip : nullptr;
+            switch (rng() % 7) {
+            case 0: b.Line(-1, any(), any(), any(), any(), c); break;
+            case 1: b.Rectangle(-1, any(), any(), any(), any(), int(rng() % 2), c); break;
+            case 2: b.Clear(-1, any(), any(), any(), any(), &clip); break;
+            case 3: b.Decline(any(), any(), any(), any(), int(rng() % 6)); break;
+            case 4: b.DeclineFast(any(), any(), any(), int(rng() % 6)); break;
+            case 5: b.FastClear16(-1, any(), any(), any(), any()); break;
+            default: b.Flat(int(rng() % 40) - 4, int(rng() % 24) - 4, 0, 0, 32, 32, levels.data(), c); break;
+            }
+        }
+        EXPECT_EQ(b.prepares, b.unprepares);
+    }
 }
 
 }  // namespace

@@ -233,3 +233,32 @@ TEST_F(Grid, ReleaseResets)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LightModel, CopyDataPlainAndMax)
+{
+    CABLightModel m;
+    ASSERT_EQ(m.Build(KESTU_ABLIGHT_2DPOINT, 3, 8, 10, 90), 0);
+    std::vector<uint8_t> cells(6 * 4, 70);
+    SABRectData view;
+    view.rect = GRECT(0, 0, 48, 32);
+    view.columns = 6;
+    view.rows = 4;
+    view.firstCell = cells.data();
+    GPOINT centre{2 * 8 + 3, 1 * 8};
+    m.CopyData(view, centre, ABLM_COPY_MAX);
+    EXPECT_EQ(cells[1 * 6 + 2], 90);
+    EXPECT_EQ(cells[0 * 6 + 1], 70);  // the pattern's rim (10) loses to 70
+    m.CopyData(view, centre, ABLM_COPY_PLAIN);
+    EXPECT_EQ(cells[0 * 6 + 1], 10);
+    EXPECT_EQ(cells[0 * 6 + 0], 70);
+    EXPECT_EQ(centre.x, 2 * 8 + 3);
+
+    for (GPOINT far : {GPOINT{INT32_MAX, INT32_MAX}, GPOINT{INT32_MIN, INT32_MIN}, GPOINT{-100, 5}}) {
+        m.CopyData(view, far, ABLM_COPY_PLAIN);
+        EXPECT_EQ(cells[3 * 6 + 5], 70);
+    }
+}
+
+}  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
+#include <utility>
 
 #include "MemBuf.h"
 #include "kestu_ablight.h"
@@ -68,8 +70,8 @@ TEST(PaintDispatch, CopyKindsFromSixteenBits)
     MemBuf src = Source16(3, 2), to32(3, 2, 32);
     src.Put(0, 0, 0xFFFF);
     EXPECT_EQ(src.Paint(&to32, 0, 0, 3, 2, 0, 0, PT_COPY, nullptr), 1);
-    EXPECT_EQ(to32.Get(0, 0) & 0xFFFFFF, 0xFFFFFFu & to32.Get(0, 0));
-    EXPECT_EQ(to32.Get(0, 0) & 0xF8FCF8, 0xF8FCF8u);
+    EXPECT_EQ(to32.Get(0, 0), 0xFFF8FCF8u);  // channels shifted up by 3, 2 and 3
+    EXPECT_EQ(to32.Get(1, 0), 0xFF000010u);
 }
 
 TEST(PaintDispatch, KeyedPaints)
@@ -131,7 +133,7 @@ TEST(PaintDispatch, SilhouettesAndTwoColour)
 
     MemBuf ring(5, 5, 16), soft(5, 5, 16);
     ring.FillAll(0x1F);
-    ring.Put(2, 2, 0);
+    ring.Put(2, 2, 0xF800);
     ring.SetTrans(0x1F);
     ring.SetForeGroundColor(0xF800);
     ring.Paint(&soft, 0, 0, 5, 5, 0, 0, PT_SOFTSILHOUETTE, nullptr);
@@ -224,6 +226,34 @@ TEST(PaintDispatch, Stretch)
     EXPECT_EQ(src.StretchPaint(&keyed, 0, 0, 4, 4, 0, 0, PT_KEY, 2, 2, nullptr), 1);
     EXPECT_EQ(keyed.Get(0, 0), 0u);
     EXPECT_EQ(keyed.Get(3, 0), src.Get(1, 0));
+}
+
+}  // namespace
+
+namespace {
+
+// Paints from random places, sizes and source offsets anywhere in the int
+// range never reach outside either buffer.
+TEST(PaintDispatch, FarOffRectanglesStayInside)
+{
+    std::mt19937 rng(5);
+    const int edges[] = {INT32_MIN, -70000, -9, -1, 0, 1, 7, 12, 70000, INT32_MAX};
+    auto any = [&]() -> int { return rng() % 3 == 0 ? edges[rng() % 10] : int(rng() % 40) - 10; };
+    const uint32_t types[] = {PT_KEY, PT_COPY, PT_SILHOUETTE, PT_HALF, PT_TRANSGRADE, 4};
+    for (auto [sf, df] : {std::pair{16, 16}, std::pair{16, 32}, std::pair{8, 8}, std::pair{32, 16}, std::pair{24, 32}}) {
+        MemBuf src(13, 9, sf), dst(11, 7, df, -1);
+        src.SetTrans(1);
+        for (int i = 0; i < 2000; ++i) {
+            GRECT clip(any(), any(), any(), any());
+            const uint32_t type = types[rng() % 6];
+            if (rng() % 2)
+                src.Paint(&dst, any(), any(), any(), any(), any(), any(), type, rng() % 2 ? &clip : nullptr);
+            else
+                src.StretchPaint(&dst, any(), any(), any(), any(), any(), any(), type % 2, any(), any(), nullptr);
+        }
+        EXPECT_EQ(dst.prepares, dst.unprepares);
+        EXPECT_EQ(src.prepares, src.unprepares);
+    }
 }
 
 }  // namespace

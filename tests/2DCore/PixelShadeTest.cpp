@@ -157,3 +157,22 @@ TEST(PixelShade, BlackPartialColourIsNeutral)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PixelShade, ThirtyTwoBitTables)
+{
+    CPixelShade s;
+    ASSERT_EQ(s.Build(static_cast<PIXELFORMAT>(32), 1, 1, nullptr, 1, KESTU_PIXELSHADE_FORMULA_LINEAR), 0);
+    const uint32_t* black = static_cast<const uint32_t*>(s.GetTable(0));
+    const uint32_t* normal = static_cast<const uint32_t*>(s.GetTable(1));
+    EXPECT_EQ(black[0xFFFFFF], 0u);
+    // White at the normal level keeps (or loses at most one of) each channel.
+    EXPECT_GE(normal[0xFFFFFF] & 0xFF, 0xFEu);
+    EXPECT_GE((normal[0xFFFFFF] >> 16) & 0xFF, 0xFEu);
+    EXPECT_EQ(normal[0xFFFFFF] >> 24, 0u);
+    CPixelShade copy(s);
+    EXPECT_EQ(static_cast<const uint32_t*>(copy.GetTable(1))[0x808080], normal[0x808080]);
+}
+
+}  // namespace
