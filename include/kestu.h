@@ -17,3 +17,5 @@
 #include "kestu_ablight.h"
 #include "kestu_blt8.h"
 #include "kestu_colortable.h"
+#include "kestu_api.h"
+#include "kestu_cursor.h"
