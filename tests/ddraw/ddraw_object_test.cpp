@@ -204,6 +204,10 @@ TEST_F(DDrawTest, DisplayModesAreOfferedByTheHost)
     EXPECT_EQ(mode.ddpfPixelFormat.dwRGBBitCount, 8u);
     EXPECT_NE(mode.ddpfPixelFormat.dwFlags & DDPF_PALETTEINDEXED8, 0u);
     EXPECT_EQ(dd->SetDisplayMode(641, 480, 16, 0, 0), DDERR_INVALIDMODE);
+    host::SetAvailableModes({{640, 480, 24}, {800, 600, 16}, {1024, 768, 16}});
+    EXPECT_EQ(dd->SetDisplayMode(640, 480, 24, 0, 0), DDERR_UNSUPPORTEDMODE);
+    EXPECT_EQ(dd->SetDisplayMode(640, 480, 8, 0, 0), DD_OK);  // already in that mode
+    EXPECT_EQ(dd->SetDisplayMode(800, 600, 32, 0, 0), DDERR_INVALIDMODE);
 
     host::SetDisplay16Bit555(true);
     EXPECT_EQ(dd->SetDisplayMode(800, 600, 16, 0, 0), DD_OK);

@@ -128,6 +128,7 @@ TEST_F(GdiText, GlyphsAreRenderedInsideTheirCell)
         EXPECT_LE(c.bounds.right, 4 + ext.cx);
         EXPECT_GE(c.bounds.top, 2);
         EXPECT_LE(c.bounds.bottom, 2 + ext.cy);
+        gdi_test::SaveIfFailed(dib, quality == ANTIALIASED_QUALITY ? "gdi_text_antialiased" : "gdi_text_mono");
         SelectObject(dib.dc, old);
         DeleteObject(font);
     }
@@ -177,6 +178,7 @@ TEST_F(GdiText, BackgroundModesAndAlignment)
     EXPECT_EQ(dib.Pixel32(50, 20), 0x0000FFu);
     EXPECT_EQ(dib.Pixel32(59, 24), 0x0000FFu);
     EXPECT_EQ(dib.Pixel32(60, 24), 0x404040u);
+    gdi_test::SaveIfFailed(dib, "gdi_text_background");
     SelectObject(dib.dc, old);
     DeleteObject(grey);
     DeleteObject(font);
@@ -228,6 +230,7 @@ TEST_F(GdiText, UnderlineAndStrikeOutSpanTheText)
             EXPECT_LT(cov.bounds.bottom, 25);
             EXPECT_GT(cov.bounds.top, 25 - tm.tmAscent);
         }
+        gdi_test::SaveIfFailed(dib, c.underline ? "gdi_text_underline" : "gdi_text_strikeout");
         SelectObject(dib.dc, old);
         DeleteObject(font);
     }
