@@ -272,3 +272,30 @@ TEST_F(EngineTest, BuildLogsTheSelection)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EngineTest, HardwareWithoutTheModeLeadsToTheReferenceDevice)
+{
+    // The hardware keeps only 32-bit modes; a 16-bit display wants a 16-bit one.
+    mng.confirm = [](const D3DCAPS8& caps, DWORD, D3DFORMAT format) -> HRESULT {
+        return caps.DeviceType == D3DDEVTYPE_HAL && format != D3DFMT_X8R8G8B8 ? E_FAIL : 0;
+    };
+    ASSERT_EQ(Build(FALSE), 0);
+    EXPECT_EQ(Kestu_GetCurrDeviceType(), D3DDEVTYPE_REF);
+    EXPECT_EQ(Kestu_GetCurrD3dFormat(), D3DFMT_R5G6B5);
+}
+
+TEST_F(EngineTest, ClosedWindowIsReplacedByTheNextBuild)
+{
+    ASSERT_EQ(Build(TRUE), 0);
+    HWND first = RenderWnd();
+    SendMessageA(first, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(first));
+    ASSERT_EQ(Build(TRUE), 0);
+    EXPECT_TRUE(IsWindow(RenderWnd()));
+    EXPECT_EQ(Kestu_PrepareForRender(), 0);
+    EXPECT_EQ(Kestu_Present(), 0);
+}
+
+} // namespace

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <cstring>
 
 #include "core2_fixture.h"
@@ -249,6 +250,35 @@ TEST_F(EngineTest, FullScreenShowsTheClassCursorOnTheDevice)
     ASSERT_TRUE(host::D3D8GetCursorState(Kestu_GetDevice(), state));
     EXPECT_TRUE(state.visible);
     EXPECT_TRUE(state.hasImage);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EngineTest, FramesArePresentedIntoTheRenderWindow)
+{
+    ASSERT_EQ(Build(TRUE), 0);
+    IDirect3DDevice8* device = Kestu_GetDevice();
+    for (D3DCOLOR colour : {0xFF2040C0u, 0xFFC04020u}) {
+        ASSERT_EQ(Kestu_PrepareForRender(), 0);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, colour, 1.0f, 0);
+        ASSERT_EQ(Kestu_Present(), 0);
+        host::WindowPixels pixels;
+        ASSERT_TRUE(host::ReadWindowPixels(RenderWnd(), &pixels));
+        ASSERT_EQ(pixels.width, 800);
+        ASSERT_EQ(pixels.height, 600);
+        const uint32_t centre = pixels.pixels[300 * 800 + 400] & 0xFFFFFFu;
+        for (int shift : {0, 8, 16}) {
+            const int got = static_cast<int>((centre >> shift) & 0xFF), want = static_cast<int>((colour >> shift) & 0xFF);
+            EXPECT_NEAR(got, want, 2) << std::hex << colour << " channel " << shift;
+        }
+        if (HasFailure()) {
+            const char* dir = std::getenv("KESTU_TEST_OUTPUT");
+            host::SavePixelsPng(pixels, std::string(dir ? dir : ".") + "/core2_present.png");
+            break;
+        }
+    }
 }
 
 } // namespace
