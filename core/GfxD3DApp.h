@@ -118,3 +118,9 @@ extern RECT g_rcWindow;
 // The allowed display formats for a display depth: 15 and 16 use the 16-bit
 // table, 32 the 32-bit one; other depths have none. Returns the count.
 int GfxAllowedFormatsForDepth(const KESTU_CONFIG& cfg, DWORD depth, D3DFORMAT out[8]);
+
+// The first depth-stencil format the adapter takes with the format, trying
+// candidates by the minimum depth and stencil bits, which are lowered in place
+// as candidates fail. FALSE when none passes.
+BOOL GfxFindDepthStencilFormat(IDirect3D8* d3d, UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
+                               DWORD& minDepth, DWORD& minStencil, D3DFORMAT* depthStencil);

@@ -49,16 +49,14 @@ int CGfxD3DApp::CompareDisplayModes(const void* a, const void* b)
     return 0;
 }
 
-BOOL CGfxD3DApp::FindDeviceFormats(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, D3DFORMAT* depthStencil)
+BOOL GfxFindDepthStencilFormat(IDirect3D8* d3d, UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
+                               DWORD& minDepth, DWORD& minStencil, D3DFORMAT* depthStencil)
 {
-    KESTU_CONFIG* cfg = g_GfxConfig.GetCfg();
-    DWORD& minDepth = cfg->dwMinDepthBits;
-    DWORD& minStencil = cfg->dwMinStencilBits;
     auto passes = [&](D3DFORMAT f) {
-        if (!m_pD3D) return false;
-        if (FAILED(m_pD3D->CheckDeviceFormat(adapter, type, adapterFormat, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, f)))
+        if (!d3d) return false;
+        if (FAILED(d3d->CheckDeviceFormat(adapter, type, adapterFormat, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, f)))
             return false;
-        if (FAILED(m_pD3D->CheckDepthStencilMatch(adapter, type, adapterFormat, adapterFormat, f))) return false;
+        if (FAILED(d3d->CheckDepthStencilMatch(adapter, type, adapterFormat, adapterFormat, f))) return false;
         if (depthStencil) *depthStencil = f;
         return true;
     };
@@ -87,6 +85,13 @@ BOOL CGfxD3DApp::FindDeviceFormats(UINT adapter, D3DDEVTYPE type, D3DFORMAT adap
     }
     if (minDepth <= 15 && minStencil <= 1 && passes(D3DFMT_D15S1)) return TRUE;
     return FALSE;
+}
+
+BOOL CGfxD3DApp::FindDeviceFormats(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, D3DFORMAT* depthStencil)
+{
+    KESTU_CONFIG* cfg = g_GfxConfig.GetCfg();
+    return GfxFindDepthStencilFormat(m_pD3D, adapter, type, adapterFormat, cfg->dwMinDepthBits, cfg->dwMinStencilBits,
+                                     depthStencil);
 }
 
 HRESULT CGfxD3DApp::BuildDeviceList()
