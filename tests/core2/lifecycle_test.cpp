@@ -282,3 +282,66 @@ TEST_F(EngineTest, FramesArePresentedIntoTheRenderWindow)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EngineTest, PaintPresentsOnlyWhileNotReady)
+{
+    ASSERT_EQ(Build(TRUE), 0);
+    LRESULT result = 0;
+    host::D3D8ResetCounters();
+    EXPECT_EQ(Kestu_MsgProc(RenderWnd(), WM_PAINT, 0, 0, result), 1);
+    EXPECT_EQ(host::D3D8GetCounters().presents, 0u);
+    g_pGfxD3DApp->SetReady(FALSE);
+    EXPECT_EQ(Kestu_MsgProc(RenderWnd(), WM_PAINT, 0, 0, result), 1);
+    EXPECT_EQ(host::D3D8GetCounters().presents, 1u);
+}
+
+TEST_F(EngineTest, FailedResizeReportsAndClosesTheWindow)
+{
+    cfg.bKeepWindowSize = TRUE;
+    ASSERT_EQ(Build(TRUE), 0);
+    HWND wnd = RenderWnd();
+    SetWindowPos(wnd, nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
+    host::D3D8InjectFailure(host::D3D8Failure::Reset, D3DERR_DRIVERINTERNALERROR, 1);
+    LRESULT result = 5;
+    EXPECT_EQ(Kestu_MsgProc(wnd, WM_EXITSIZEMOVE, 0, 0, result), 0);
+    EXPECT_EQ(result, 0);
+    // "Could not reset the Direct3D device." closes the render window, which releases the device.
+    EXPECT_EQ(Kestu_GetDevice(), nullptr);
+    EXPECT_FALSE(IsWindow(wnd));
+    EXPECT_EQ(Kestu_PrepareForRender(), KESTUERR_NOTBUILT);
+}
+
+TEST_F(EngineTest, FullScreenDeviceThatCannotWindowIsReplaced)
+{
+    // The hardware refuses the desktop format, the reference device takes everything.
+    mng.confirm = [](const D3DCAPS8& caps, DWORD, D3DFORMAT format) -> HRESULT {
+        return caps.DeviceType == D3DDEVTYPE_HAL && format == D3DFMT_X8R8G8B8 ? E_FAIL : 0;
+    };
+    ASSERT_EQ(Build(FALSE), 0);
+    EXPECT_EQ(Kestu_GetCurrDeviceType(), D3DDEVTYPE_HAL);
+    mng.events.clear();
+    EXPECT_EQ(Kestu_SetWindowed(TRUE), 0);
+    EXPECT_EQ(mng.events, (Events{"Invalidate", "Init", "Activate"}));
+    EXPECT_EQ(Kestu_GetCurrDeviceType(), D3DDEVTYPE_REF);
+    EXPECT_TRUE(Kestu_GetCfg()->GetCfg()->bWindowed);
+    EXPECT_TRUE(Kestu_GetPresentPara()->Windowed);
+    EXPECT_EQ(Kestu_PrepareForRender(), 0);
+    EXPECT_EQ(Kestu_Present(), 0);
+}
+
+TEST_F(EngineTest, NoDeviceThatCanWindowKeepsFullScreen)
+{
+    mng.confirm = [](const D3DCAPS8&, DWORD, D3DFORMAT format) -> HRESULT {
+        return format == D3DFMT_X8R8G8B8 ? E_FAIL : 0;
+    };
+    ASSERT_EQ(Build(FALSE), 0);
+    mng.events.clear();
+    EXPECT_EQ(Kestu_SetWindowed(TRUE), E_FAIL);
+    EXPECT_TRUE(mng.events.empty());
+    EXPECT_FALSE(Kestu_GetCfg()->GetCfg()->bWindowed);
+    EXPECT_EQ(Kestu_PrepareForRender(), 0);
+}
+
+} // namespace
