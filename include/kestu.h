@@ -30,3 +30,5 @@
 #include "kestu_datachunk.h"
 #include "kestu_reslib.h"
 #include "kestu_sysversion.h"
+#include "kestu_api.h"
+#include "kestu_cursor.h"
