@@ -17,3 +17,6 @@
 #include "kestu_ablight.h"
 #include "kestu_blt8.h"
 #include "kestu_colortable.h"
+#include "kestu_sbmp.h"
+#include "kestu_rtbmp.h"
+#include "kestu_xbmfile.h"
