@@ -20,3 +20,4 @@
 #include "kestu_sbmp.h"
 #include "kestu_rtbmp.h"
 #include "kestu_xbmfile.h"
+#include "kestu_imageconvert.h"
