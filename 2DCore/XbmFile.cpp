@@ -6,7 +6,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <cstring>
 #include <new>
+#include <vector>
 
 #include "2DCore/XbmIo.h"
 #include "kestu_log.h"
@@ -82,26 +84,27 @@ HRESULT KestuXLoadXBmpFromFile(const char* path, VPaper*& sprite)
     if (path == nullptr) return KESTUERR_FILEOPEN;
     FILE* f = std::fopen(path, "rb");
     if (f == nullptr) return KESTUERR_FILEOPEN;
-    long length = -1;
-    if (std::fseek(f, 0, SEEK_END) == 0) length = std::ftell(f);
-    if (length < 0 || std::fseek(f, 0, SEEK_SET) != 0) {
+    // Read in pieces: the length a seek reports is not trusted (a directory opens too).
+    std::vector<uint8_t> bytes;
+    try {
+        uint8_t chunk[65536];
+        size_t n;
+        while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    } catch (const std::bad_alloc&) {
         std::fclose(f);
-        return KESTUERR_FILEREAD;
+        return E_OUTOFMEMORY;
     }
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) return KESTUERR_FILEREAD;
+    const size_t length = bytes.size();
     std::shared_ptr<uint8_t[]> image;
     if (length > 0) {
-        image.reset(new (std::nothrow) uint8_t[size_t(length)]);
-        if (!image) {
-            std::fclose(f);
-            return E_OUTOFMEMORY;
-        }
-        if (std::fread(image.get(), 1, size_t(length), f) != size_t(length)) {
-            std::fclose(f);
-            return KESTUERR_FILEREAD;
-        }
+        image.reset(new (std::nothrow) uint8_t[length]);
+        if (!image) return E_OUTOFMEMORY;
+        std::memcpy(image.get(), bytes.data(), length);
     }
-    std::fclose(f);
-    if (!image || !XbmCheckImage(image.get(), size_t(length))) return KESTUERR_GENERIC;
+    if (!image || !XbmCheckImage(image.get(), length)) return KESTUERR_GENERIC;
     if (!CreateXBmp(image.get(), sprite)) {
         delete sprite;
         sprite = nullptr;
