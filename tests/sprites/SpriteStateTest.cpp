@@ -119,7 +119,7 @@ TEST(SbmpState, BuildInPlaceOrIntoItsOwnBuffer)
 
 TEST(SbmpState, EightBitKeyAndCopy)
 {
-    std::vector<uint8_t> px = {5, 9, 5, 7};
+    std::vector<uint8_t> px = {5, 0xFF, 5, 7};
     XBMFILEHEADER h = Header(2, 2, 8, 8, false, 5);
     SBMP s(&h, px.data(), -1);
     struct Case {
@@ -127,8 +127,9 @@ TEST(SbmpState, EightBitKeyAndCopy)
         DWORD flags;
         std::vector<uint8_t> want;
     };
-    for (const Case& c : {Case{5, PT_KEY, {0xEE, 9, 0xEE, 7}}, Case{5, PT_COPY, {5, 9, 5, 7}},
-                          Case{-1, PT_KEY, {5, 9, 5, 7}}}) {
+    // -1 keys nothing, not index 255.
+    for (const Case& c : {Case{5, PT_KEY, {0xEE, 0xFF, 0xEE, 7}}, Case{5, PT_COPY, {5, 0xFF, 5, 7}},
+                          Case{-1, PT_KEY, {5, 0xFF, 5, 7}}}) {
         s.SetTransColor(c.trans);
         Canvas d(2, 2, 8);
         std::fill(d.mem.begin(), d.mem.end(), 0xEE);
