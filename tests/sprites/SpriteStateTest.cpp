@@ -161,6 +161,27 @@ TEST(SbmpState, SixteenBitPaintsClipAndKey)
     EXPECT_EQ(w.Get(0, 0), 0xFFFFu);
 }
 
+TEST(SbmpState, KeyedModesWithMinusOneKeyNothing)
+{
+    // White is 0xFFFF, the low half of -1: it must still be painted.
+    std::vector<uint16_t> px = {0xFFFF, 0x1234, 0x0841, 0xFFFF};
+    for (DWORD mode : {PT_SILHOUETTE, PT_TWOCOLOR, PT_SOFTSILHOUETTE, PT_HALF, PT_TRANSGRADE}) {
+        Canvas none(4, 3, 16), absent(4, 3, 16);
+        none.Fill(0x4208);
+        absent.Fill(0x4208);
+        for (int trans : {-1, 0x0002}) {
+            XBMFILEHEADER h = Header(2, 2, 16, 16, false, trans);
+            SBMP s(&h, reinterpret_cast<unsigned char*>(px.data()), -1);
+            s.SetForeGroundColor(0x00FF);
+            s.SetBackGroundColor(0x7000);
+            s.SetTransGrade(6);
+            EXPECT_EQ(s.Paint(trans == -1 ? &none : &absent, 1, 1, mode, nullptr), 1);
+        }
+        EXPECT_EQ(none.mem, absent.mem) << mode;
+        EXPECT_EQ(px[0], 0xFFFF);
+    }
+}
+
 TEST(SbmpState, PaintNoClipOnlyThroughTheSprite)
 {
     std::vector<uint16_t> px = {0x1111, 0x2222};
