@@ -109,8 +109,9 @@ HRESULT SBMP::SaveToXBmpFile(const char* path)
     const int rows = std::min<int64_t>(m_rect.height, m_header.height);
     const size_t rowBytes = size_t(std::min<int64_t>(m_rect.width, m_header.width)) * m_pixelWidth / 8;
     std::vector<uint8_t> pixels(size_t(rows > 0 ? rows : 0) * rowBytes);
-    for (int r = 0; r < rows; ++r)
-        std::memcpy(pixels.data() + size_t(r) * rowBytes, m_buffer + size_t(r) * size_t(m_pitch), rowBytes);
+    if (rowBytes > 0)
+        for (int r = 0; r < rows; ++r)
+            std::memcpy(pixels.data() + size_t(r) * rowBytes, m_buffer + size_t(r) * size_t(m_pitch), rowBytes);
     if (!kestu::xbm::SaveParts(path, {{head, sizeof head},
                                        {m_colorTable, paletteBytes},
                                        {m_alphaData, alphaBytes},

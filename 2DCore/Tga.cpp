@@ -103,6 +103,11 @@ int TgaFile::Read(char* path)
     // The stored bytes bound the picture: raw data is all there, and a run
     // pair of two bytes gives at most 63.
     const bool type2 = m_header.imageType == 2, type10 = m_header.imageType == 10;
+    if (!type2 && !type10) {
+        std::fclose(f);
+        MessageBoxA(nullptr, "No format be surpported", "", MB_OK);
+        return 0;
+    }
     if ((type2 && bytesNeeded > present) || (type10 && bytesNeeded > present / 2 * 63 + present % 2)) {
         std::fclose(f);
         return 0;
@@ -127,7 +132,7 @@ int TgaFile::Read(char* path)
                 records[y * w + x] = _WORD24{Pack(p[2], p[1], p[0]), p[3]};
             }
         }
-    } else if (type10) {
+    } else {
         const bool ok = DecodePcxRuns(f, raw.get(), bytesNeeded);
         std::fclose(f);
         if (!ok) return 0;
@@ -137,10 +142,6 @@ int TgaFile::Read(char* path)
             for (size_t x = 0; x < w; ++x)
                 records[y * w + x] = _WORD24{Pack(row[2 * w + x], row[w + x], row[x]), row[3 * w + x]};
         }
-    } else {
-        std::fclose(f);
-        MessageBoxA(nullptr, "No format be surpported", "", MB_OK);
-        return 0;
     }
     m_data = records.release();
     m_width = m_header.width;
