@@ -76,7 +76,7 @@ const Mode kModes[] = {
     {PT_SOURCEFILTERHALF, Alpha::None}, {PT_ALPHA, Alpha::Raw},       {PT_ALPHA, Alpha::Packed},
     {PT_ALPHACOLORTABLE, Alpha::Raw}, {PT_ALPHASOURCEFILTER, Alpha::Raw}, {PT_TRANSGRADE, Alpha::None},
     {PT_ALPHATRANSGRADE, Alpha::Raw}, {PT_PIXELSHADE, Alpha::None},   {PT_PIXELSHADEHALF, Alpha::None},
-    {PT_MIXALPHA, Alpha::Packed},
+    {PT_MIXALPHA, Alpha::Packed},     {PT_ALPHACOLORTABLE, Alpha::Packed},
 };
 
 // Paints at (x, y) into a canvas of the given size; the sprite's effect
@@ -316,6 +316,27 @@ TEST(RtBmpPaint, EightBitSpritesPaintThroughTheColourTable)
     Canvas d(4, 3, 16);
     s.Paint(&d, 0, 0, PT_COPY, nullptr);
     EXPECT_EQ(d.mem, std::vector<uint8_t>(d.mem.size(), 0));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RtBmpPaint, PackedAlphaThroughTheColourTableUsesTheLevelsAsIndexes)
+{
+    Built b;
+    Make(b, Alpha::Packed);
+    std::vector<uint16_t> table(256);
+    for (size_t i = 0; i < table.size(); ++i) table[i] = uint16_t(0x8000 | i);
+    b.sprite.SetColorTable(table.data());
+    Canvas c(12, 10, 16);
+    ASSERT_EQ(b.sprite.Paint(&c, 2, 3, PT_ALPHACOLORTABLE, nullptr), 1);
+    for (int v = 0; v < H; ++v)
+        for (int u = 0; u < W; ++u) {
+            const size_t i = size_t(v) * W + u;
+            const uint32_t want = b.px[i] == K ? 0u : uint32_t(table[uint8_t(40 + 11 * i)]);
+            ASSERT_EQ(c.Get(2 + u, 3 + v), want) << u << "," << v;
+        }
 }
 
 }  // namespace
