@@ -32,3 +32,7 @@
 #include "kestu_sysversion.h"
 #include "kestu_api.h"
 #include "kestu_cursor.h"
+#include "kestu_sbmp.h"
+#include "kestu_rtbmp.h"
+#include "kestu_xbmfile.h"
+#include "kestu_imageconvert.h"
