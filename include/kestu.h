@@ -17,3 +17,6 @@
 #include "kestu_ablight.h"
 #include "kestu_blt8.h"
 #include "kestu_colortable.h"
+#include "kestu_palette.h"
+#include "kestu_winbuf.h"
+#include "kestu_ddscreen.h"
