@@ -1,4 +1,5 @@
 // CDIB: a window buffer over a GDI DIB section.
+#include <climits>
 #include <cstring>
 
 #include "2DCore/DrawPixels.h"
@@ -70,7 +71,8 @@ int CDIB::Build(int bits, int w, int h, HWND window)
     m_bitmap = bitmap;
     m_bits = pixels;
     m_header = info.header;
-    m_paletteStamp = -1;
+    // Differs from every counter value, so the first Prepare fills the colour table.
+    m_paletteStamp = INT_MIN;
     m_pitch = ((dibBits * w + 31) / 32) * 4;
     m_rows = h;
     m_orientation = 1;
