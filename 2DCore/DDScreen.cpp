@@ -187,6 +187,14 @@ int CDD::CreateFlipSurface()
         m_offScreen = nullptr;
         return 0;
     }
+    // The screen metrics may still describe the desktop; the image must not
+    // be larger than the back buffer it draws into.
+    DDSURFACEDESC2 actual = EmptyDesc();
+    if (SUCCEEDED(m_offScreen->GetSurfaceDesc(&actual))) {
+        m_desc.dwWidth = actual.dwWidth;
+        m_desc.dwHeight = actual.dwHeight;
+        m_rect = GRECT(0, 0, LONG(actual.dwWidth), LONG(actual.dwHeight));
+    }
     ++m_iCntr;
     DDSCAPS2 primaryCaps{};
     if (SUCCEEDED(m_lpDDSPrimary->GetCaps(&primaryCaps)))
