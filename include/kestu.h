@@ -20,3 +20,4 @@
 #include "kestu_palette.h"
 #include "kestu_winbuf.h"
 #include "kestu_ddscreen.h"
+#include "kestu_imagesurface.h"
