@@ -43,6 +43,8 @@ struct StateBlock {
 // A linked GL program with its uniform block bindings.
 struct Program {
     GLuint program = 0;
+    GLint constants = -1;        // location of the constant array
+    uint64_t generation = 0;     // constants last loaded into this program
 };
 
 class Device final : public IDirect3DDevice8 {
@@ -192,6 +194,10 @@ private:
     void ResetState();
     void SetDefaultRenderStates();
     void BindFramebuffer();
+    // Devices share the GL context: the one drawing re-binds its objects and
+    // forgets GL state another device may have changed.
+    void Activate();
+    void Deactivate();
     void ApplyRasterState();
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, const uint8_t* upVertices,
                  UINT upStride, UINT upVertexCount, const void* upIndices, D3DFORMAT upIndexFormat,
@@ -247,16 +253,22 @@ private:
     DWORD nextStateBlock_ = 1;
 
     // GL.
-    GLuint fbo_ = 0, readFbo_ = 0, vao_ = 0, ffpUbo_ = 0, worldUbo_ = 0, upVbo_ = 0, upIbo_ = 0;
+    GLuint fbo_ = 0, readFbo_ = 0, vao_ = 0, worldUbo_ = 0, upVbo_ = 0, upIbo_ = 0;
     GLuint samplers_[8] = {};
+    // Fixed-function programs by state key; programs translated from shader
+    // tokens get their own map keyed by the shader handles.
     std::unordered_map<FfpKey, Program, FfpKeyHash> programs_;
-    const Program* program_ = nullptr;
+    Program* program_ = nullptr;
+    uint64_t uniformGeneration_ = 1;
     FfpKey key_;
     FfpUniforms uniforms_{};
     bool uniformsRhw_ = false;
     std::vector<DWORD> activeLights_;
     bool programDirty_ = true;
-    bool uniformsDirty_ = true;
+    bool uniformsDirty_ = true;        // everything derived from transforms, lights, material
+    bool worldViewDirty_ = true;       // world 0 only
+    bool renderUniformsDirty_ = true;  // fields taken from render states
+    GLuint boundTextures_[8] = {};
     bool worldDirty_ = true;
     UINT worldDirtyMax_ = 0;
     bool samplersDirty_ = true;

@@ -8,12 +8,6 @@
 #include "d3d8/gl_context.h"
 #include "win32/window_store.h"
 
-// The window store comes from the Windows stand-in; weak so the device still
-// links and presents nowhere when it is absent.
-namespace kestu::platform {
-WindowStore* GetWindowStore(HWND hwnd) __attribute__((weak));
-}
-
 namespace kestu::d3d8 {
 
 Device::Device(Direct3D* d3d, UINT adapter, D3DDEVTYPE type, HWND focus, DWORD behavior)
@@ -28,12 +22,13 @@ Device::Device(Direct3D* d3d, UINT adapter, D3DDEVTYPE type, HWND focus, DWORD b
 Device::~Device()
 {
     Host().devices.erase(this);
+    Deactivate();
     if (GlMakeCurrent()) {
         for (auto& t : stateBlocks_) t.second.reset();
         for (auto& p : programs_)
             if (p.second.program) glDeleteProgram(p.second.program);
-        GLuint buffers[] = {ffpUbo_, worldUbo_, upVbo_, upIbo_};
-        glDeleteBuffers(4, buffers);
+        GLuint buffers[] = {worldUbo_, upVbo_, upIbo_};
+        glDeleteBuffers(3, buffers);
         glDeleteFramebuffers(1, &fbo_);
         glDeleteFramebuffers(1, &readFbo_);
         glDeleteVertexArrays(1, &vao_);
@@ -123,17 +118,12 @@ HRESULT Device::Create(D3DPRESENT_PARAMETERS* pp)
     glGenFramebuffers(1, &fbo_);
     glGenFramebuffers(1, &readFbo_);
     glGenVertexArrays(1, &vao_);
-    glGenBuffers(1, &ffpUbo_);
     glGenBuffers(1, &worldUbo_);
     glGenBuffers(1, &upVbo_);
     glGenBuffers(1, &upIbo_);
     glGenSamplers(8, samplers_);
-    glBindBuffer(GL_UNIFORM_BUFFER, ffpUbo_);
-    glBufferData(GL_UNIFORM_BUFFER, sizeof(FfpUniforms), nullptr, GL_DYNAMIC_DRAW);
     glBindBuffer(GL_UNIFORM_BUFFER, worldUbo_);
     glBufferData(GL_UNIFORM_BUFFER, 256 * 64, nullptr, GL_DYNAMIC_DRAW);
-    glBindBufferBase(GL_UNIFORM_BUFFER, 0, ffpUbo_);
-    glBindBufferBase(GL_UNIFORM_BUFFER, 1, worldUbo_);
     for (int i = 0; i < 256; ++i)
         for (int c = 0; c < 3; ++c) gamma_.red[i] = gamma_.green[i] = gamma_.blue[i] = static_cast<WORD>(i * 257);
     hr = CreateImplicitSurfaces();
@@ -148,8 +138,7 @@ HRESULT Device::CreateImplicitSurfaces()
     HWND window = pp_.hDeviceWindow ? pp_.hDeviceWindow : focus_;
     if (pp_.Windowed) {
         if (pp_.BackBufferWidth == 0 || pp_.BackBufferHeight == 0) {
-            platform::WindowStore* store =
-                platform::GetWindowStore ? platform::GetWindowStore(window) : nullptr;
+            platform::WindowStore* store = platform::GetWindowStore(window);
             UINT w = store && store->width > 0 ? static_cast<UINT>(store->width) : 640;
             UINT h = store && store->height > 0 ? static_cast<UINT>(store->height) : 480;
             if (pp_.BackBufferWidth == 0) pp_.BackBufferWidth = w;
@@ -255,7 +244,7 @@ HRESULT Device::Present(const RECT* src, const RECT* dst, HWND override, const R
     if (FAILED(injected)) return injected;
     ++Host().counters.presents;
     HWND window = override ? override : (pp_.hDeviceWindow ? pp_.hDeviceWindow : focus_);
-    platform::WindowStore* store = platform::GetWindowStore ? platform::GetWindowStore(window) : nullptr;
+    platform::WindowStore* store = platform::GetWindowStore(window);
     if (!store || store->width <= 0 || store->height <= 0 || !GlMakeCurrent()) return D3D_OK;
     std::vector<uint32_t> pixels;
     if (!backBuffer_->ReadArgb(pixels)) return D3D_OK;

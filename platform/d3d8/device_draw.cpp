@@ -154,7 +154,29 @@ GLuint Compile(GLenum type, const std::string& src)
     return s;
 }
 
+Device* g_activeDevice = nullptr;
+
+// What the caps report as MaxPrimitiveCount; larger counts would overflow.
+constexpr UINT kMaxPrimitives = 0xFFFFF;
+
 } // namespace
+
+void Device::Activate()
+{
+    if (g_activeDevice == this) return;
+    g_activeDevice = this;
+    rasterDirty_ = programDirty_ = uniformsDirty_ = samplersDirty_ = worldDirty_ = true;
+    worldViewDirty_ = renderUniformsDirty_ = true;
+    worldDirtyMax_ = 255;
+    program_ = nullptr;
+    for (auto& t : boundTextures_) t = 0;
+    glBindBufferBase(GL_UNIFORM_BUFFER, 1, worldUbo_);
+}
+
+void Device::Deactivate()
+{
+    if (g_activeDevice == this) g_activeDevice = nullptr;
+}
 
 void Device::ApplyRasterState()
 {
@@ -297,14 +319,18 @@ bool Device::PrepareProgram(D3DPRIMITIVETYPE type)
     }
     k.flatShade = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT ? 1 : 0;
     k.alphaFunc = rs[D3DRS_ALPHATESTENABLE] ? static_cast<uint8_t>(rs[D3DRS_ALPHAFUNC] & 0xf) : 0;
-    activeLights_.clear();
+    std::vector<DWORD> active;
     if (k.lighting) {
         for (auto& l : lights_) {
             if (!l.second.enabled) continue;
-            k.lightTypes[activeLights_.size()] = static_cast<uint8_t>(l.second.light.Type);
-            activeLights_.push_back(l.first);
-            if (activeLights_.size() == 8) break;
+            k.lightTypes[active.size()] = static_cast<uint8_t>(l.second.light.Type);
+            active.push_back(l.first);
+            if (active.size() == 8) break;
         }
+    }
+    if (active != activeLights_) {
+        activeLights_ = std::move(active);
+        uniformsDirty_ = true;
     }
     for (int i = 0; i < 8; ++i) {
         const DWORD* t = tss_[i];
@@ -354,9 +380,8 @@ bool Device::PrepareProgram(D3DPRIMITIVETYPE type)
         if (vs) glDeleteShader(vs);
         if (fs) glDeleteShader(fs);
         if (p.program) {
-            GLuint block = glGetUniformBlockIndex(p.program, "Ffp");
-            if (block != GL_INVALID_INDEX) glUniformBlockBinding(p.program, block, 0);
-            block = glGetUniformBlockIndex(p.program, "World");
+            p.constants = glGetUniformLocation(p.program, "ffp");
+            GLuint block = glGetUniformBlockIndex(p.program, "World");
             if (block != GL_INVALID_INDEX) glUniformBlockBinding(p.program, block, 1);
             glUseProgram(p.program);
             for (int i = 0; i < 8; ++i) {
@@ -369,25 +394,22 @@ bool Device::PrepareProgram(D3DPRIMITIVETYPE type)
         ++Host().counters.programsBuilt;
         it = programs_.emplace(k, p).first;
     }
+    Program* previous = program_;
     program_ = &it->second;
     if (!program_->program) return false;
-    glUseProgram(program_->program);
-    uniformsDirty_ = true;   // the active light list may have changed
+    if (program_ != previous) glUseProgram(program_->program);
     return true;
 }
 
 void Device::UploadUniforms(bool rhw)
 {
+    FfpUniforms& u = uniforms_;
+    bool upload = false;
     if (uniformsDirty_ || rhw != uniformsRhw_) {
         uniformsDirty_ = false;
         uniformsRhw_ = rhw;
-        FfpUniforms& u = uniforms_;
-        D3DMATRIX wv = Multiply(world_[0], view_);
-        D3DMATRIX inv;
-        Invert(wv, inv);
-        D3DMATRIX normal = Transpose(inv);
-        std::memcpy(u.worldView, &wv, 64);
-        std::memcpy(u.normalMatrix, &normal, 64);
+        worldViewDirty_ = renderUniformsDirty_ = true;
+        upload = true;
         std::memcpy(u.view, &view_, 64);
         std::memcpy(u.proj, &proj_, 64);
         for (int i = 0; i < 8; ++i) std::memcpy(u.texMatrix[i], &texMatrix_[i], 64);
@@ -395,25 +417,10 @@ void Device::UploadUniforms(bool rhw)
         CopyColour(material_.Ambient, u.matAmbient);
         CopyColour(material_.Specular, u.matSpecular);
         CopyColour(material_.Emissive, u.matEmissive);
-        ColourToFloat(rs_[D3DRS_AMBIENT], u.globalAmbient);
-        u.fog[0] = D2F(rs_[D3DRS_FOGSTART]);
-        u.fog[1] = D2F(rs_[D3DRS_FOGEND]);
-        u.fog[2] = D2F(rs_[D3DRS_FOGDENSITY]);
-        if (u.fog[1] == u.fog[0]) u.fog[1] = u.fog[0] + 1e-6f;
-        ColourToFloat(rs_[D3DRS_FOGCOLOR], u.fogColor);
-        ColourToFloat(rs_[D3DRS_TEXTUREFACTOR], u.tfactor);
-        u.point[0] = D2F(rs_[D3DRS_POINTSIZE]);
-        u.point[1] = D2F(rs_[D3DRS_POINTSIZE_MIN]);
-        u.point[2] = std::min(D2F(rs_[D3DRS_POINTSIZE_MAX]), 256.f);
-        u.point[3] = static_cast<float>(viewport_.Height);
-        u.pointScale[0] = D2F(rs_[D3DRS_POINTSCALE_A]);
-        u.pointScale[1] = D2F(rs_[D3DRS_POINTSCALE_B]);
-        u.pointScale[2] = D2F(rs_[D3DRS_POINTSCALE_C]);
         u.screen[0] = 1.f / static_cast<float>(std::max<DWORD>(viewport_.Width, 1));
         u.screen[1] = 1.f / static_cast<float>(std::max<DWORD>(viewport_.Height, 1));
         u.screen[2] = static_cast<float>(renderTarget_->width());
         u.screen[3] = static_cast<float>(renderTarget_->height());
-        u.misc[0] = static_cast<float>(rs_[D3DRS_ALPHAREF] & 0xff);
         u.misc[1] = material_.Power;
         D3DMATRIX viewInv;
         Invert(view_, viewInv);
@@ -446,8 +453,41 @@ void Device::UploadUniforms(bool rhw)
             g.spot[2] = l.Falloff;
             g.spot[3] = 0.f;
         }
-        glBindBuffer(GL_UNIFORM_BUFFER, ffpUbo_);
-        glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof(FfpUniforms), &u);
+    }
+    if (worldViewDirty_) {
+        worldViewDirty_ = false;
+        upload = true;
+        D3DMATRIX wv = Multiply(world_[0], view_);
+        D3DMATRIX inv;
+        Invert(wv, inv);
+        D3DMATRIX normal = Transpose(inv);
+        std::memcpy(u.worldView, &wv, 64);
+        std::memcpy(u.normalMatrix, &normal, 64);
+    }
+    if (renderUniformsDirty_) {
+        renderUniformsDirty_ = false;
+        upload = true;
+        ColourToFloat(rs_[D3DRS_AMBIENT], u.globalAmbient);
+        u.fog[0] = D2F(rs_[D3DRS_FOGSTART]);
+        u.fog[1] = D2F(rs_[D3DRS_FOGEND]);
+        u.fog[2] = D2F(rs_[D3DRS_FOGDENSITY]);
+        if (u.fog[1] == u.fog[0]) u.fog[1] = u.fog[0] + 1e-6f;
+        ColourToFloat(rs_[D3DRS_FOGCOLOR], u.fogColor);
+        ColourToFloat(rs_[D3DRS_TEXTUREFACTOR], u.tfactor);
+        u.point[0] = D2F(rs_[D3DRS_POINTSIZE]);
+        u.point[1] = D2F(rs_[D3DRS_POINTSIZE_MIN]);
+        u.point[2] = std::min(D2F(rs_[D3DRS_POINTSIZE_MAX]), 256.f);
+        u.point[3] = static_cast<float>(viewport_.Height);
+        u.pointScale[0] = D2F(rs_[D3DRS_POINTSCALE_A]);
+        u.pointScale[1] = D2F(rs_[D3DRS_POINTSCALE_B]);
+        u.pointScale[2] = D2F(rs_[D3DRS_POINTSCALE_C]);
+        u.misc[0] = static_cast<float>(rs_[D3DRS_ALPHAREF] & 0xff);
+    }
+    if (upload) ++uniformGeneration_;
+    if (program_->generation != uniformGeneration_ && program_->constants >= 0) {
+        glUniform4fv(program_->constants, static_cast<GLsizei>(sizeof(FfpUniforms) / 16),
+                     reinterpret_cast<const GLfloat*>(&u));
+        program_->generation = uniformGeneration_;
     }
     if (worldDirty_ && (key_.blendMatrices || key_.indexedBlend)) {
         worldDirty_ = false;
@@ -466,9 +506,12 @@ void Device::BindTextures()
         const FfpStageKey& s = key_.stages[i];
         if (!s.texType || !textures_[i]) continue;
         TextureStorage* t = dynamic_cast<TextureHolder*>(textures_[i])->storage();
-        glActiveTexture(GL_TEXTURE0 + i);
         GLuint tex = t->Prepare(version);
-        glBindTexture(t->glBinding(), tex);
+        glActiveTexture(GL_TEXTURE0 + i);
+        if (boundTextures_[i] != tex) {
+            glBindTexture(t->glBinding(), tex);
+            boundTextures_[i] = tex;
+        }
         const DWORD* st = tss_[i];
         GLint base = static_cast<GLint>(std::min<DWORD>(std::max<DWORD>(t->lod, st[D3DTSS_MAXMIPLEVEL]), t->levels() - 1));
         if (base != t->appliedBase) {
@@ -562,7 +605,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
                      UINT upStride, UINT upVertexCount, const void* upIndices, D3DFORMAT upIndexFormat, bool indexed,
                      UINT startIndex, UINT minIndex, UINT numVertices)
 {
-    if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN || primCount == 0) return D3DERR_INVALIDCALL;
+    if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN || primCount == 0 || primCount > kMaxPrimitives)
+        return D3DERR_INVALIDCALL;
     if (!inScene_) return D3DERR_INVALIDCALL;
     DWORD fvf = vertexShader_;
     if ((fvf & D3DFVF_POSITION_MASK) == 0) return D3DERR_INVALIDCALL;
@@ -634,6 +678,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
     if (coop_ != Coop::Ok) return D3D_OK;
     if (!GlMakeCurrent()) return D3DERR_DRIVERINTERNALERROR;
 
+    Activate();
     ++Host().counters.drawCalls;
     Host().counters.primitives += primCount;
     glBindVertexArray(vao_);

@@ -260,7 +260,7 @@ HRESULT Device::SetRenderTarget(IDirect3DSurface8* rtI, IDirect3DSurface8* dsI)
     renderTarget_ = rt;
     depthStencil_ = ds;
     viewport_ = {0, 0, rt->width(), rt->height(), 0.f, 1.f};
-    uniformsDirty_ = rasterDirty_ = true;
+    uniformsDirty_ = rasterDirty_ = renderUniformsDirty_ = true;
     return D3D_OK;
 }
 
@@ -310,6 +310,8 @@ void Device::ForgetTexture(GLuint tex)
 {
     // GL reuses names: a new object under a cached name is not attached.
     if (tex == boundColor_ || tex == boundDepth_) boundColor_ = boundDepth_ = ~0u;
+    for (auto& t : boundTextures_)
+        if (t == tex) t = 0;
 }
 
 void Device::ForgetBuffer(GLuint buffer)
@@ -328,6 +330,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     if ((flags & D3DCLEAR_ZBUFFER) && !(z >= 0.f && z <= 1.f)) return D3DERR_INVALIDCALL;
     if (coop_ != Coop::Ok || !flags) return D3D_OK;
     if (!GlMakeCurrent() || !renderTarget_) return D3DERR_DRIVERINTERNALERROR;
+    Activate();
     BindFramebuffer();
     GLbitfield bits = 0;
     if (flags & D3DCLEAR_TARGET) {

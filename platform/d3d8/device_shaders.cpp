@@ -32,16 +32,19 @@ HRESULT Device::GetVertexShader(DWORD* handle)
 
 HRESULT Device::DeleteVertexShader(DWORD) { return D3DERR_INVALIDCALL; }
 
+// Registers the caps report (MaxVertexShaderConst).
+constexpr DWORD kVertexConstants = 96;
+
 HRESULT Device::SetVertexShaderConstant(DWORD reg, const void* data, DWORD count)
 {
-    if (!data || reg >= vsConstants_.size() || count > vsConstants_.size() - reg) return D3DERR_INVALIDCALL;
+    if (!data || reg >= kVertexConstants || count > kVertexConstants - reg) return D3DERR_INVALIDCALL;
     std::memcpy(vsConstants_[reg].data(), data, static_cast<size_t>(count) * 16);
     return D3D_OK;
 }
 
 HRESULT Device::GetVertexShaderConstant(DWORD reg, void* data, DWORD count)
 {
-    if (!data || reg >= vsConstants_.size() || count > vsConstants_.size() - reg) return D3DERR_INVALIDCALL;
+    if (!data || reg >= kVertexConstants || count > kVertexConstants - reg) return D3DERR_INVALIDCALL;
     std::memcpy(data, vsConstants_[reg].data(), static_cast<size_t>(count) * 16);
     return D3D_OK;
 }

@@ -62,6 +62,22 @@ bool RenderStateIsUniform(DWORD s)
     }
 }
 
+// Render states that change the generated code.
+bool RenderStateShapesProgram(DWORD s)
+{
+    switch (s) {
+    case D3DRS_LIGHTING: case D3DRS_SPECULARENABLE: case D3DRS_LOCALVIEWER: case D3DRS_NORMALIZENORMALS:
+    case D3DRS_COLORVERTEX: case D3DRS_DIFFUSEMATERIALSOURCE: case D3DRS_SPECULARMATERIALSOURCE:
+    case D3DRS_AMBIENTMATERIALSOURCE: case D3DRS_EMISSIVEMATERIALSOURCE: case D3DRS_VERTEXBLEND:
+    case D3DRS_INDEXEDVERTEXBLENDENABLE: case D3DRS_FOGENABLE: case D3DRS_FOGVERTEXMODE: case D3DRS_FOGTABLEMODE:
+    case D3DRS_RANGEFOGENABLE: case D3DRS_CLIPPLANEENABLE: case D3DRS_POINTSPRITEENABLE:
+    case D3DRS_POINTSCALEENABLE: case D3DRS_SHADEMODE: case D3DRS_ALPHATESTENABLE: case D3DRS_ALPHAFUNC:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool TransformIndex(D3DTRANSFORMSTATETYPE t, int& kind, UINT& index)
 {
     UINT v = static_cast<UINT>(t);
@@ -164,7 +180,8 @@ void Device::ResetState()
     SetIndices(nullptr, 0);
     vertexShader_ = 0;
     pixelShader_ = 0;
-    programDirty_ = uniformsDirty_ = samplersDirty_ = worldDirty_ = true;
+    programDirty_ = uniformsDirty_ = samplersDirty_ = worldDirty_ = rasterDirty_ = true;
+    worldViewDirty_ = renderUniformsDirty_ = true;
     worldDirtyMax_ = 255;
     boundColor_ = boundDepth_ = ~0u;
     attribFvf_ = ~0u;
@@ -197,10 +214,10 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
     if (rs_[s] == value) return D3D_OK;
     rs_[s] = value;
     if (RenderStateIsUniform(s))
-        uniformsDirty_ = true;
-    else
+        renderUniformsDirty_ = true;
+    else if (RenderStateShapesProgram(s))
         programDirty_ = true;
-    rasterDirty_ = true;
+    if (s == D3DRS_CLIPPLANEENABLE || !RenderStateIsUniform(s)) rasterDirty_ = true;
     return D3D_OK;
 }
 
@@ -264,7 +281,8 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* m)
         world_[index] = *m;
         worldDirty_ = true;
         worldDirtyMax_ = std::max(worldDirtyMax_, index);
-        break;
+        if (index == 0) worldViewDirty_ = true;
+        return D3D_OK;
     }
     uniformsDirty_ = true;
     return D3D_OK;
@@ -312,7 +330,7 @@ HRESULT Device::SetViewport(const D3DVIEWPORT8* vp)
         return D3DERR_INVALIDCALL;
     NoteStateChange();
     viewport_ = *vp;
-    uniformsDirty_ = rasterDirty_ = true;
+    uniformsDirty_ = rasterDirty_ = renderUniformsDirty_ = true;
     return D3D_OK;
 }
 

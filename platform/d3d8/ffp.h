@@ -59,7 +59,7 @@ enum FfpAttribute : unsigned {
     kAttrTexCoord0 = 7,
 };
 
-// Layout of the uniform block "Ffp" (std140, all vec4/mat4).
+// Layout of the uniform array "ffp" (vec4 each; matrices as four vec4).
 struct FfpLight {
     float diffuse[4], specular[4], ambient[4], position[4], direction[4];
     float atten[4];   // range, a0, a1, a2
@@ -83,7 +83,7 @@ struct FfpUniforms {
     float clipPlanes[6][4];
     FfpLight lights[8];
 };
-static_assert(sizeof(FfpUniforms) % 16 == 0, "std140 block");
+static_assert(sizeof(FfpUniforms) == 122 * 16, "the generated code indexes this layout");
 
 // Texture coordinate components the FVF gives set `i` (1..4).
 unsigned FvfTexCoordSize(uint32_t fvf, unsigned i);

@@ -6,16 +6,31 @@
 namespace kestu::d3d8 {
 namespace {
 
+// The constants live in one plain uniform array (laid out as FfpUniforms):
+// per-draw updates then cost a copy, never a buffer reallocation.
 const char* kUniformBlock = R"(
+uniform vec4 ffp[122];
 struct Light { vec4 diffuse; vec4 specular; vec4 ambient; vec4 position; vec4 direction; vec4 atten; vec4 spot; };
-layout(std140) uniform Ffp {
-    mat4 worldView; mat4 normalMatrix; mat4 view; mat4 proj; mat4 texMatrix[8];
-    vec4 matDiffuse; vec4 matAmbient; vec4 matSpecular; vec4 matEmissive;
-    vec4 globalAmbient; vec4 fogParams; vec4 fogColor; vec4 tfactor;
-    vec4 pointParams; vec4 pointScale; vec4 screen; vec4 misc;
-    vec4 clipPlanes[6];
-    Light lights[8];
-};
+#define M4(b) mat4(ffp[b], ffp[(b) + 1], ffp[(b) + 2], ffp[(b) + 3])
+#define worldView M4(0)
+#define normalMatrix M4(4)
+#define view M4(8)
+#define proj M4(12)
+#define TEXMATRIX(i) M4(16 + 4 * (i))
+#define matDiffuse ffp[48]
+#define matAmbient ffp[49]
+#define matSpecular ffp[50]
+#define matEmissive ffp[51]
+#define globalAmbient ffp[52]
+#define fogParams ffp[53]
+#define fogColor ffp[54]
+#define tfactor ffp[55]
+#define pointParams ffp[56]
+#define pointScale ffp[57]
+#define screen ffp[58]
+#define misc ffp[59]
+#define CLIPPLANE(i) ffp[60 + (i)]
+#define LIGHT(i) Light(ffp[66 + 7 * (i)], ffp[67 + 7 * (i)], ffp[68 + 7 * (i)], ffp[69 + 7 * (i)], ffp[70 + 7 * (i)], ffp[71 + 7 * (i)], ffp[72 + 7 * (i)])
 )";
 
 bool StageActive(const FfpKey& k, int i)
@@ -197,7 +212,7 @@ FfpSource GenerateFfp(const FfpKey& k)
               "clip.w);\n";
         for (int i = 0; i < 6; ++i)
             if (k.clipMask & (1 << i))
-                vs << "    gl_ClipDistance[" << i << "] = dot(vec4(eyePos, 1.0), clipPlanes[" << i << "]);\n";
+                vs << "    gl_ClipDistance[" << i << "] = dot(vec4(eyePos, 1.0), CLIPPLANE(" << i << "));\n";
             else if (k.clipMask)
                 vs << "    gl_ClipDistance[" << i << "] = 1.0;\n";
     }
@@ -220,7 +235,7 @@ FfpSource GenerateFfp(const FfpKey& k)
         for (int i = 0; i < 8; ++i) {
             uint8_t type = k.lightTypes[i];
             if (!type) continue;
-            vs << "    {\n        Light l = lights[" << i << "];\n";
+            vs << "    {\n        Light l = LIGHT(" << i << ");\n";
             if (type == D3DLIGHT_DIRECTIONAL) {
                 vs << "        vec3 L = -l.direction.xyz;\n        float att = 1.0;\n";
             } else {
@@ -301,7 +316,7 @@ FfpSource GenerateFfp(const FfpKey& k)
             vs << "        tc = vec4(0.0, 0.0, 0.0, 1.0);\n";
         }
         if (s.transformCount && !(k.pointSprite && k.points)) {
-            vs << "        tc = texMatrix[" << i << "] * tc;\n";
+            vs << "        tc = TEXMATRIX(" << i << ") * tc;\n";
             dims = s.transformCount;
         }
         if (s.projected && dims >= 2) {

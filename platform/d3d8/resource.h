@@ -297,7 +297,10 @@ private:
     D3DFORMAT format_;
 };
 
-// GL internal format, and whether the format is drawable as a colour target.
+// GL internal format of a Direct3D format.
 GLenum GlInternalFormat(D3DFORMAT format);
+// Binds a texture for upload on a unit no stage samples from, so the
+// device's record of the stage bindings stays true.
+void BindForUpload(GLenum target, GLuint tex);
 
 } // namespace kestu::d3d8

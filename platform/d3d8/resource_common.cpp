@@ -90,6 +90,12 @@ template class ResourceBase<IDirect3DCubeTexture8>;
 template class ResourceBase<IDirect3DVertexBuffer8>;
 template class ResourceBase<IDirect3DIndexBuffer8>;
 
+void BindForUpload(GLenum target, GLuint tex)
+{
+    glActiveTexture(GL_TEXTURE15);
+    glBindTexture(target, tex);
+}
+
 GLenum GlInternalFormat(D3DFORMAT f)
 {
     switch (f) {

@@ -276,7 +276,7 @@ GLuint Surface::GlTexture()
     }
     if (!tex_) {
         glGenTextures(1, &tex_);
-        glBindTexture(GL_TEXTURE_2D, tex_);
+        BindForUpload(GL_TEXTURE_2D, tex_);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -294,7 +294,7 @@ void Surface::UploadOwn()
     if (info.depth && format_ != D3DFMT_D16_LOCKABLE) return;
     UINT version = 0;
     const uint32_t* palette = device()->Palette(version);
-    glBindTexture(GL_TEXTURE_2D, tex_);
+    BindForUpload(GL_TEXTURE_2D, tex_);
     UploadImage(GL_TEXTURE_2D, 0, format_, width_, height_, bits_.data(), pitch_, palette);
 }
 

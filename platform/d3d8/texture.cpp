@@ -43,7 +43,7 @@ void TextureStorage::EnsureGl()
     if (tex_) return;
     glGenTextures(1, &tex_);
     GLenum binding = glBinding();
-    glBindTexture(binding, tex_);
+    BindForUpload(binding, tex_);
     glTexParameteri(binding, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(binding, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels_ - 1));
     for (auto& s : surfaces_) {
@@ -68,7 +68,7 @@ GLuint TextureStorage::Prepare(UINT paletteVersion)
     dirty_ = false;
     UINT version = 0;
     const uint32_t* palette = device_->Palette(version);
-    glBindTexture(glBinding(), tex_);
+    BindForUpload(glBinding(), tex_);
     for (auto& s : surfaces_) {
         if (!s->dirty_) continue;
         s->dirty_ = false;

@@ -47,9 +47,14 @@ struct Statement {
     std::vector<std::string> operands;
 };
 
+// Applies "#define NAME text" and "#undef NAME" lines (object-like macros),
+// leaving blank lines in their place; other directives are errors.
+std::string Preprocess(std::string_view text, Diagnostics& diag);
+
 // Splits the text into statements with comments (";", "//", "/* */") removed;
-// the first statement is the version ("vs.1.1").
-std::vector<Statement> SplitStatements(std::string_view text);
+// the first statement is the version ("vs.1.1"). *openComment receives the
+// line of a block comment left open at the end, or 0.
+std::vector<Statement> SplitStatements(std::string_view text, int* openComment);
 // "vs.1.1", "vs_1_1", "ps.1.4" ...; false for anything else.
 bool ParseVersion(const Statement& s, Version& version);
 // A float literal with an optional sign and "f" suffix.

@@ -44,10 +44,12 @@ std::string Diagnostics::Text() const
     return out;
 }
 
-std::vector<Statement> SplitStatements(std::string_view text)
+std::vector<Statement> SplitStatements(std::string_view text, int* openComment)
 {
     std::vector<Statement> out;
     bool inBlock = false;
+    int blockLine = 0;
+    *openComment = 0;
     int lineNo = 0;
     size_t pos = 0;
     while (pos <= text.size()) {
@@ -73,6 +75,7 @@ std::vector<Statement> SplitStatements(std::string_view text)
             if (c == '/' && i + 1 < raw.size() && raw[i + 1] == '/') break;
             if (c == '/' && i + 1 < raw.size() && raw[i + 1] == '*') {
                 inBlock = true;
+                blockLine = lineNo;
                 i += 2;
                 continue;
             }
@@ -123,6 +126,7 @@ std::vector<Statement> SplitStatements(std::string_view text)
         out.push_back(std::move(s));
         if (end == text.size()) break;
     }
+    if (inBlock) *openComment = blockLine;
     return out;
 }
 

@@ -42,8 +42,11 @@ HRESULT Assemble(std::string_view text, const std::string& prefix, DWORD flags, 
         // The text ends at its first zero byte, if any.
         const size_t zero = text.find('\0');
         if (zero != std::string_view::npos) text = text.substr(0, zero);
-        const std::vector<Statement> statements = SplitStatements(text);
+        const std::string expanded = Preprocess(text, diag);
+        int openComment = 0;
+        const std::vector<Statement> statements = SplitStatements(expanded, &openComment);
         Version version;
+        if (openComment) diag.Error(openComment, "the comment opened here is not closed");
         if (statements.empty()) {
             diag.Error(1, "the shader is empty: expected a version (vs.1.1, ps.1.1, ...)");
         } else if (!ParseVersion(statements[0], version)) {

@@ -69,11 +69,16 @@ D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, FLOAT* determinant, const D3DXMAT
     double cof[4][4];
     const double det = Determinant4(*m, cof);
     if (determinant) *determinant = (FLOAT)det;
-    if (det == 0.0 || !std::isfinite(det)) return nullptr;
+    // A determinant too small for a float is as singular as zero: its inverse
+    // would not fit in floats either.
+    if ((FLOAT)det == 0.0f || !std::isfinite((FLOAT)det)) return nullptr;
     const double inv = 1.0 / det;
     D3DXMATRIX r;
     for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) r.m[i][j] = (FLOAT)(cof[j][i] * inv);
+        for (int j = 0; j < 4; ++j) {
+            r.m[i][j] = (FLOAT)(cof[j][i] * inv);
+            if (!std::isfinite(r.m[i][j])) return nullptr;
+        }
     *out = r;
     return out;
 }
@@ -177,6 +182,13 @@ D3DXMATRIX* D3DXMatrixPerspectiveLH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn,
     return out;
 }
 
+D3DXMATRIX* D3DXMatrixPerspectiveRH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf)
+{
+    const FLOAT q = zf / (zn - zf);
+    *out = D3DXMATRIX(2.0f * zn / w, 0, 0, 0, 0, 2.0f * zn / h, 0, 0, 0, 0, q, -1, 0, 0, zn * q, 0);
+    return out;
+}
+
 D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, FLOAT fovy, FLOAT aspect, FLOAT zn, FLOAT zf)
 {
     const FLOAT ys = 1.0f / std::tan(fovy * 0.5f);
@@ -203,6 +215,14 @@ D3DXMATRIX* D3DXMatrixPerspectiveOffCenterLH(D3DXMATRIX* out, FLOAT l, FLOAT r, 
     return out;
 }
 
+D3DXMATRIX* D3DXMatrixPerspectiveOffCenterRH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn, FLOAT zf)
+{
+    const FLOAT q = zf / (zn - zf);
+    *out = D3DXMATRIX(2.0f * zn / (r - l), 0, 0, 0, 0, 2.0f * zn / (t - b), 0, 0, (l + r) / (r - l), (t + b) / (t - b),
+                      q, -1, 0, 0, zn * q, 0);
+    return out;
+}
+
 D3DXMATRIX* D3DXMatrixOrthoLH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf)
 {
     *out = D3DXMATRIX(2.0f / w, 0, 0, 0, 0, 2.0f / h, 0, 0, 0, 0, 1.0f / (zf - zn), 0, 0, 0, zn / (zn - zf), 1);
@@ -219,6 +239,35 @@ D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT 
 {
     *out = D3DXMATRIX(2.0f / (r - l), 0, 0, 0, 0, 2.0f / (t - b), 0, 0, 0, 0, 1.0f / (zf - zn), 0, (l + r) / (l - r),
                       (t + b) / (b - t), zn / (zn - zf), 1);
+    return out;
+}
+
+D3DXMATRIX* D3DXMatrixOrthoOffCenterRH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn, FLOAT zf)
+{
+    *out = D3DXMATRIX(2.0f / (r - l), 0, 0, 0, 0, 2.0f / (t - b), 0, 0, 0, 0, 1.0f / (zn - zf), 0, (l + r) / (l - r),
+                      (t + b) / (b - t), zn / (zn - zf), 1);
+    return out;
+}
+
+D3DXMATRIX* D3DXMatrixAffineTransformation(D3DXMATRIX* out, FLOAT scaling, const D3DXVECTOR3* rotationCenter,
+                                           const D3DXQUATERNION* rotation, const D3DXVECTOR3* translation)
+{
+    D3DXMATRIX m, step;
+    D3DXMatrixScaling(&m, scaling, scaling, scaling);
+    if (rotation) {
+        if (rotationCenter) D3DXMatrixMultiply(&m, &m, D3DXMatrixTranslation(&step, -rotationCenter->x,
+                                                                            -rotationCenter->y, -rotationCenter->z));
+        D3DXMatrixMultiply(&m, &m, D3DXMatrixRotationQuaternion(&step, rotation));
+        if (rotationCenter)
+            D3DXMatrixMultiply(&m, &m, D3DXMatrixTranslation(&step, rotationCenter->x, rotationCenter->y,
+                                                              rotationCenter->z));
+    }
+    if (translation) {
+        m._41 += translation->x;
+        m._42 += translation->y;
+        m._43 += translation->z;
+    }
+    *out = m;
     return out;
 }
 

@@ -48,8 +48,8 @@ void KeyedRow(uint8_t* d, const uint8_t* s, int count, const KeyRange& src, cons
 void Transfer(const PixelView& dst, const RECT& to, const RECT& clip, const PixelView& src, const RECT& from,
               const KeyRange& srcKey, const KeyRange& dstKey)
 {
-    const int toW = to.right - to.left, toH = to.bottom - to.top;
-    const int fromW = from.right - from.left, fromH = from.bottom - from.top;
+    const int64_t toW = int64_t{to.right} - to.left, toH = int64_t{to.bottom} - to.top;
+    const int64_t fromW = int64_t{from.right} - from.left, fromH = int64_t{from.bottom} - from.top;
     const bool stretch = toW != fromW || toH != fromH;
     const bool same = dst.layout == src.layout;
     const int bpp = dst.layout.bits / 8;
@@ -57,7 +57,8 @@ void Transfer(const PixelView& dst, const RECT& to, const RECT& clip, const Pixe
         const int count = clip.right - clip.left;
         for (int y = clip.top; y < clip.bottom; ++y) {
             uint8_t* d = dst.Row(y) + static_cast<size_t>(clip.left) * bpp;
-            const uint8_t* s = src.Row(from.top + (y - to.top)) + static_cast<size_t>(from.left + clip.left - to.left) * bpp;
+            const uint8_t* s = src.Row(static_cast<int>(from.top + (int64_t{y} - to.top))) +
+                               static_cast<size_t>(from.left + (int64_t{clip.left} - to.left)) * bpp;
             if (!srcKey.on && !dstKey.on) {
                 std::memmove(d, s, static_cast<size_t>(count) * bpp);
             } else if (bpp == 1) {
@@ -73,11 +74,11 @@ void Transfer(const PixelView& dst, const RECT& to, const RECT& clip, const Pixe
     const PixelCodec dc(dst.layout, dst.palette, dst.paletteSize);
     const PixelCodec sc(src.layout, src.palette, src.paletteSize);
     for (int y = clip.top; y < clip.bottom; ++y) {
-        const int sy = from.top + static_cast<int>((int64_t{y - to.top} * fromH) / toH);
+        const int sy = from.top + static_cast<int>(((int64_t{y} - to.top) * fromH) / toH);
         const uint8_t* srow = src.Row(sy);
         uint8_t* drow = dst.Row(y);
         for (int x = clip.left; x < clip.right; ++x) {
-            const int sx = from.left + static_cast<int>((int64_t{x - to.left} * fromW) / toW);
+            const int sx = from.left + static_cast<int>(((int64_t{x} - to.left) * fromW) / toW);
             const uint32_t sv = sc.Raw(srow, sx);
             if (srcKey.on && srcKey.Matches(sv)) continue;
             if (dstKey.on && !dstKey.Matches(dc.Raw(drow, x))) continue;
@@ -159,6 +160,13 @@ HRESULT SurfaceImpl::BltImpl(LPRECT dstRect, SurfaceImpl* src, LPRECT srcRect, D
     HRESULT injected;
     if (Screen::Get().Injected(host::DDrawCall::Blt, &injected)) return injected;
     if (fx != nullptr && fx->dwSize != sizeof(DDBLTFX)) return DDERR_INVALIDPARAMS;
+    // Raster operations other than a copy, mirroring and alpha are not offered in the caps.
+    if ((flags & DDBLT_ROP) && (fx == nullptr || fx->dwROP != SRCCOPY)) return DDERR_NORASTEROPHW;
+    if (flags & (DDBLT_DDFX | DDBLT_DDROPS | DDBLT_ROTATIONANGLE)) return DDERR_NODDROPSHW;
+    if (flags & (DDBLT_ALPHADEST | DDBLT_ALPHASRC | DDBLT_ALPHAEDGEBLEND | DDBLT_ALPHASRCCONSTOVERRIDE |
+                 DDBLT_ALPHADESTCONSTOVERRIDE | DDBLT_ALPHASRCSURFACEOVERRIDE | DDBLT_ALPHADESTSURFACEOVERRIDE))
+        return DDERR_NOALPHAHW;
+    if (flags & (DDBLT_ZBUFFER | DDBLT_DEPTHFILL)) return DDERR_NOZBUFFERHW;
     if (lost_ || (src != nullptr && src->lost_)) return DDERR_SURFACELOST;
     if (locked_ || (src != nullptr && src->locked_)) return DDERR_SURFACEBUSY;
 

@@ -369,13 +369,16 @@ HRESULT DirectDrawImpl::SetDisplayMode(DWORD width, DWORD height, DWORD bpp, DWO
     if (level_ == 0) return DDERR_NOCOOPERATIVELEVELSET;
     if (s.exclusiveOwner() != nullptr && s.exclusiveOwner() != this) return DDERR_NOEXCLUSIVEMODE;
     if (width == 0 || height == 0 || width > 65535 || height > 65535) return DDERR_INVALIDPARAMS;
-    if (!display::ModeOffered(static_cast<int>(width), static_cast<int>(height), static_cast<int>(bpp)))
-        return DDERR_INVALIDMODE;
+    // The virtual screen keeps 8-, 16- and 32-bit pixels only.
+    if (bpp != 8 && bpp != 16 && bpp != 32) return DDERR_UNSUPPORTEDMODE;
     if (refresh != 0 && refresh != 60) return DDERR_UNSUPPORTEDMODE;
+    // The mode in force needs no change, offered or not.
     const display::Mode& cur = display::Current();
     if (cur.width == static_cast<int>(width) && cur.height == static_cast<int>(height) &&
         cur.bits == static_cast<int>(bpp))
         return DD_OK;
+    if (!display::ModeOffered(static_cast<int>(width), static_cast<int>(height), static_cast<int>(bpp)))
+        return DDERR_INVALIDMODE;
     display::SetMode(static_cast<int>(width), static_cast<int>(height), static_cast<int>(bpp));
     s.LoseAll();
     changedMode_ = true;

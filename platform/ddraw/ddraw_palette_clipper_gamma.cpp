@@ -42,7 +42,7 @@ HRESULT PaletteImpl::SetEntries(DWORD flags, DWORD start, DWORD count, LPPALETTE
         return DDERR_INVALIDPARAMS;
     std::memcpy(&entries_[start], entries, count * sizeof(PALETTEENTRY));
     Screen& screen = Screen::Get();
-    if (screen.shown() != nullptr && screen.shown()->palette() == this) screen.Present(nullptr);
+    if (screen.shown() != nullptr && screen.shown()->palette() == this) screen.PaletteChanged();
     return DD_OK;
 }
 

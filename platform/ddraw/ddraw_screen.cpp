@@ -1,9 +1,11 @@
 #include "ddraw/ddraw_screen.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "ddraw/ddraw_window.h"
 #include "win32/gdi_display.h"
+#include "winuser.h"
 
 namespace kestu::platform::ddraw {
 
@@ -26,8 +28,17 @@ void Screen::LoseAll()
     for (SurfaceImpl* s : surfaces_) s->SetLost();
 }
 
+void Screen::SetGamma(const DDGAMMARAMP& ramp)
+{
+    gamma_ = ramp;
+    gammaIdentity_ = true;
+    for (int i = 0; i < 256 && gammaIdentity_; ++i)
+        gammaIdentity_ = (gamma_.red[i] >> 8) == i && (gamma_.green[i] >> 8) == i && (gamma_.blue[i] >> 8) == i;
+}
+
 void Screen::ResetGamma()
 {
+    gammaIdentity_ = true;
     for (int i = 0; i < 256; ++i) {
         const WORD v = static_cast<WORD>(i * 257);
         gamma_.red[i] = gamma_.green[i] = gamma_.blue[i] = v;
@@ -118,10 +129,15 @@ void Screen::Present(const RECT* dirty)
     HWND window = shown_->clipper() != nullptr && shown_->clipper()->window() != nullptr
                       ? shown_->clipper()->window()
                       : (shown_->owner() != nullptr ? shown_->owner()->window() : nullptr);
+    // The desktop shows the whole screen; the window the part under its client area.
+    HWND desktop = GetDesktopWindow();
     WindowTarget target;
-    if (window == nullptr || !FindWindowTarget(window, &target)) return;
+    if (FindWindowTarget(desktop, &target)) PresentTo(target, dirty);
+    if (window != nullptr && window != desktop && FindWindowTarget(window, &target)) PresentTo(target, dirty);
+}
 
-    // The part of the screen the window's client area covers.
+void Screen::PresentTo(const WindowTarget& target, const RECT* dirty)
+{
     RECT area{target.originX, target.originY, target.originX + target.width, target.originY + target.height};
     area.left = std::max<LONG>(area.left, 0);
     area.top = std::max<LONG>(area.top, 0);
@@ -135,14 +151,34 @@ void Screen::Present(const RECT* dirty)
     }
     if (area.right <= area.left || area.bottom <= area.top) return;
 
+    const uint8_t* base = shown_->memory();
+    if (gammaIdentity_ && shown_->format().layout == PixelLayout::Xrgb32()) {
+        for (LONG y = area.top; y < area.bottom; ++y) {
+            const uint8_t* row = base + static_cast<size_t>(y) * shown_->pitch() + static_cast<size_t>(area.left) * 4;
+            uint32_t* out = target.pixels + static_cast<size_t>(y - target.originY) * target.width +
+                            (area.left - target.originX);
+            std::memcpy(out, row, static_cast<size_t>(area.right - area.left) * 4);
+        }
+        return;
+    }
     const auto lut = PaletteLut(*shown_);
     const RowShower shower(*shown_, lut, [](const Screen& s, uint32_t rgb) { return s.Gamma(rgb); }, *this);
-    const uint8_t* base = shown_->memory();
     for (LONG y = area.top; y < area.bottom; ++y) {
         const uint8_t* row = base + static_cast<size_t>(y) * shown_->pitch();
         uint32_t* out = target.pixels + static_cast<size_t>(y - target.originY) * target.width;
         for (LONG x = area.left; x < area.right; ++x) out[x - target.originX] = shower.Pixel(row, x);
     }
+}
+
+void Screen::PaletteChanged()
+{
+    if (shown_ == nullptr || shown_->palette() == nullptr || !shown_->format().palettised()) return;
+    const bool exclusive = shown_->owner() != nullptr && shown_->owner()->exclusive();
+    const auto& entries = shown_->palette()->entries();
+    for (size_t i = 0; i < entries.size() && i < 256; ++i)
+        if (exclusive || display::SystemEntryFree(static_cast<int>(i)))
+            display::SetSystemEntry(static_cast<int>(i), entries[i]);
+    Present(nullptr);
 }
 
 std::vector<uint32_t> Screen::Shown(int* width, int* height)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ddraw/ddraw_objects.h"
+#include "ddraw/ddraw_window.h"
 #include "host/host_ddraw.h"
 
 namespace kestu::platform::ddraw {
@@ -28,11 +29,14 @@ public:
     // Copies the shown primary (within `dirty` in screen coordinates, or all
     // of it) to its window's pixel store.
     void Present(const RECT* dirty);
+    // An 8-bit screen's palette is the system palette: the shown primary's
+    // DirectDraw palette is copied into it (all entries in exclusive mode).
+    void PaletteChanged();
     // The shown picture, X8R8G8B8 top-down.
     std::vector<uint32_t> Shown(int* width, int* height);
 
     const DDGAMMARAMP& gamma() const { return gamma_; }
-    void SetGamma(const DDGAMMARAMP& ramp) { gamma_ = ramp; }
+    void SetGamma(const DDGAMMARAMP& ramp);
     void ResetGamma();
     bool gammaCap() const { return gammaCap_; }
     void SetGammaCap(bool on) { gammaCap_ = on; }
@@ -56,10 +60,12 @@ private:
     // 0x00RRGGBB of each raw value of an 8-bit primary, gamma applied.
     std::array<uint32_t, 256> PaletteLut(const SurfaceImpl& primary) const;
     uint32_t Gamma(uint32_t rgb) const;
+    void PresentTo(const WindowTarget& target, const RECT* dirty);
 
     std::set<SurfaceImpl*> surfaces_;
     SurfaceImpl* shown_ = nullptr;
     DDGAMMARAMP gamma_{};
+    bool gammaIdentity_ = true;  // lets 32-bit screens be copied row by row
     bool gammaCap_ = true;
     uint64_t videoTotal_ = 64u << 20;
     uint64_t videoUsed_ = 0;

@@ -293,7 +293,7 @@ HRESULT SurfaceImpl::SetPalette(LPDIRECTDRAWPALETTE palette)
     if (next != nullptr) next->AddRef();
     if (palette_ != nullptr) palette_->Release();
     palette_ = next;
-    ShowIfVisible(nullptr);
+    if (primary_ && Screen::Get().shown() == this) Screen::Get().PaletteChanged();
     return DD_OK;
 }
 

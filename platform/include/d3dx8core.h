@@ -5,8 +5,10 @@
 #include "unknwn.h"
 #include "winerror.h"
 
+#ifndef MAKE_DDHRESULT
 #define _FACDD 0x876
 #define MAKE_DDHRESULT(code) MAKE_HRESULT(1, _FACDD, code)
+#endif
 
 #define D3DXERR_CANNOTMODIFYINDEXBUFFER MAKE_DDHRESULT(2900)
 #define D3DXERR_INVALIDMESH MAKE_DDHRESULT(2901)
@@ -33,7 +35,8 @@ HRESULT D3DXCreateBuffer(DWORD numBytes, LPD3DXBUFFER* buffer);
 #define D3DXASM_SKIPVALIDATION 2
 
 // Assembles vs.1.0/vs.1.1 or ps.1.0-ps.1.4 source text into a token stream
-// (ending with the end token) in *compiledShader. A vertex shader's "def"
+// (ending with the end token) in *compiledShader. Comments are ";", "//" and
+// "/* */"; "#define NAME text" and "#undef NAME" give object-like macros. A vertex shader's "def"
 // lines do not enter the code: they come back in *constants as
 // D3DVSD_CONST(register, 1) tokens, each followed by four floats, to be
 // appended to the vertex declaration. On failure the result is

@@ -4,7 +4,7 @@
 #include "d3d8types.h"
 #include "winerror.h"
 
-// Declared by the device headers too; identical text keeps both definitions valid.
+// The device headers declare it too; this one stands in only when they do not.
 #ifndef D3DERR_INVALIDCALL
 #define D3DERR_INVALIDCALL ((HRESULT)0x8876086C)
 #endif

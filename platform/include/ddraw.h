@@ -769,6 +769,8 @@ struct IDirectDraw7 : public IUnknown {
 };
 
 // ---------------------------------------------------------------- entry points
+KESTU_WINAPI_BEGIN
 HRESULT DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pUnkOuter);
 HRESULT DirectDrawCreateEx(GUID* lpGuid, LPVOID* lplpDD, REFIID iid, IUnknown* pUnkOuter);
 HRESULT DirectDrawCreateClipper(DWORD dwFlags, LPDIRECTDRAWCLIPPER* lplpDDClipper, IUnknown* pUnkOuter);
+KESTU_WINAPI_END

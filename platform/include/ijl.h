@@ -110,7 +110,9 @@ typedef struct _JPEG_CORE_PROPERTIES {
     DWORD initialized;  // set by ijlInit, cleared by ijlFree
 } JPEG_CORE_PROPERTIES;
 
+KESTU_WINAPI_BEGIN
 IJLERR ijlInit(JPEG_CORE_PROPERTIES* jcprops);
 IJLERR ijlFree(JPEG_CORE_PROPERTIES* jcprops);
 IJLERR ijlWrite(JPEG_CORE_PROPERTIES* jcprops, IJLIOTYPE iotype);
 const char* ijlErrorStr(IJLERR code);
+KESTU_WINAPI_END

@@ -353,6 +353,7 @@ typedef struct tagLOGBRUSH {
 #endif
 
 // ---------------------------------------------------------------- functions
+KESTU_WINAPI_BEGIN
 // Device contexts.
 HDC GetDC(HWND hWnd);
 int ReleaseDC(HWND hWnd, HDC hDC);
@@ -433,3 +434,4 @@ BOOL GetIconInfo(HICON hIcon, PICONINFO piconinfo);
 HICON CreateIconIndirect(PICONINFO piconinfo);
 BOOL DestroyIcon(HICON hIcon);
 BOOL DestroyCursor(HCURSOR hCursor);
+KESTU_WINAPI_END

@@ -4,17 +4,14 @@
 #include "win32/gdi_display.h"
 #include "win32/gdi_objects.h"
 #include "win32/window_store.h"
-
-namespace kestu::platform {
-WindowStore* GetWindowStore(HWND hwnd) __attribute__((weak));
-}
+#include "winuser.h"
 
 using namespace kestu::platform;
 using namespace kestu::platform::gdi;
 
 namespace {
 
-bool IsLiveWindow(HWND hwnd) { return &GetWindowStore != nullptr && GetWindowStore(hwnd) != nullptr; }
+bool IsLiveWindow(HWND hwnd) { return IsWindow(hwnd) != FALSE && GetWindowStore(hwnd) != nullptr; }
 
 template <class T> T* Swap(T*& slot, T* next)
 {

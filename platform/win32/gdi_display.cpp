@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "host/host_win32.h"
+#include "winuser.h"
+
 namespace kestu::platform::display {
 namespace {
 
@@ -25,9 +28,12 @@ std::vector<host::DisplayModeDesc> DefaultModes()
     return modes;
 }
 
+// The screen size lives with the window code (GetSystemMetrics); this keeps
+// the colour depth and the desktop size to return to after a mode change.
 struct State {
     Mode desktop;
     Mode current;
+    bool modeActive = false;
     bool use555 = false;
     unsigned serial = 0;
     std::vector<host::DisplayModeDesc> modes = DefaultModes();
@@ -59,8 +65,26 @@ State& S()
 
 } // namespace
 
-const Mode& Current() { return S().current; }
-const Mode& Desktop() { return S().desktop; }
+const Mode& Current()
+{
+    State& s = S();
+    s.current.width = GetSystemMetrics(SM_CXSCREEN);
+    s.current.height = GetSystemMetrics(SM_CYSCREEN);
+    if (!s.modeActive) s.current.bits = s.desktop.bits;
+    s.current.is555 = s.current.bits == 16 && s.use555;
+    return s.current;
+}
+
+const Mode& Desktop()
+{
+    State& s = S();
+    if (!s.modeActive) {
+        s.desktop.width = GetSystemMetrics(SM_CXSCREEN);
+        s.desktop.height = GetSystemMetrics(SM_CYSCREEN);
+    }
+    s.desktop.is555 = s.desktop.bits == 16 && s.use555;
+    return s.desktop;
+}
 unsigned ModeSerial() { return S().serial; }
 
 bool ModeOffered(int width, int height, int bits)
@@ -75,10 +99,12 @@ bool SetMode(int width, int height, int bits)
 {
     if (!ModeOffered(width, height, bits)) return false;
     State& s = S();
-    s.current.width = width;
-    s.current.height = height;
+    if (!s.modeActive) {
+        Desktop();
+        s.modeActive = true;
+    }
     s.current.bits = bits;
-    s.current.is555 = bits == 16 && s.use555;
+    host::SetScreenSize(width, height);
     ++s.serial;
     return true;
 }
@@ -86,18 +112,21 @@ bool SetMode(int width, int height, int bits)
 void RestoreDesktop()
 {
     State& s = S();
-    s.current = s.desktop;
+    if (s.modeActive) {
+        s.modeActive = false;
+        host::SetScreenSize(s.desktop.width, s.desktop.height);
+    }
     ++s.serial;
 }
 
 void SetDesktopMode(const host::DisplayModeDesc& mode)
 {
     State& s = S();
+    s.modeActive = false;
     s.desktop.width = mode.width;
     s.desktop.height = mode.height;
     s.desktop.bits = mode.bits;
-    s.desktop.is555 = mode.bits == 16 && s.use555;
-    s.current = s.desktop;
+    host::SetScreenSize(mode.width, mode.height);
     ++s.serial;
 }
 
@@ -117,7 +146,9 @@ void ResetDisplay()
     s.desktop = Mode{};
     s.current = Mode{};
     s.use555 = false;
+    s.modeActive = false;
     s.modes = DefaultModes();
+    host::SetScreenSize(s.desktop.width, s.desktop.height);
     ++s.serial;
 }
 

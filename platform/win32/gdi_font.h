@@ -29,6 +29,11 @@ struct FontFace {
     bool fixedPitch = false;
     LONG weight = FW_NORMAL;
     bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    int underlineOffset = 1;   // rows below the baseline
+    int strikeOutOffset = 4;   // rows above the baseline
+    int lineThickness = 1;
 
     int height() const { return ascent + descent; }
     const Glyph& GlyphFor(unsigned char c);

@@ -105,11 +105,13 @@ std::shared_ptr<FontFace> OpenFace(const LOGFONTA& lf)
 
     // The cell spans the font's Windows ascent and descent when it has them.
     double unitsUp = face->ascender, unitsDown = -static_cast<double>(face->descender);
-    if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-        os2 != nullptr && os2->usWinAscent + os2->usWinDescent > 0) {
+    double strikeUnits = face->ascender / 3.0;
+    auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    if (os2 != nullptr && os2->usWinAscent + os2->usWinDescent > 0) {
         unitsUp = os2->usWinAscent;
         unitsDown = os2->usWinDescent;
     }
+    if (os2 != nullptr && os2->yStrikeoutPosition > 0) strikeUnits = os2->yStrikeoutPosition;
     const double upem = face->units_per_EM;
     double em;
     if (lf.lfHeight < 0)
@@ -129,6 +131,12 @@ std::shared_ptr<FontFace> OpenFace(const LOGFONTA& lf)
     out->fixedPitch = FT_IS_FIXED_WIDTH(face) != 0;
     out->weight = lf.lfWeight == 0 ? FW_NORMAL : lf.lfWeight;
     out->italic = lf.lfItalic != 0;
+    out->underline = lf.lfUnderline != 0;
+    out->strikeOut = lf.lfStrikeOut != 0;
+    const double scale = pixels / upem;
+    out->lineThickness = std::max(1, static_cast<int>(std::lround(face->underline_thickness * scale)));
+    out->underlineOffset = std::max(1, static_cast<int>(std::lround(-face->underline_position * scale)));
+    out->strikeOutOffset = std::max(1, static_cast<int>(std::lround(strikeUnits * scale)));
     out->maxCharWidth = static_cast<int>((face->size->metrics.max_advance + 63) >> 6);
     out->aveCharWidth = out->GlyphFor('x').advance;
     return out;

@@ -1,14 +1,11 @@
 #include "win32/gdi_objects.h"
 
+#include <cstring>
 #include <unordered_map>
 
 #include "win32/gdi_display.h"
 #include "win32/window_store.h"
-
-// Until the window code is linked in, window contexts draw nowhere.
-namespace kestu::platform {
-WindowStore* GetWindowStore(HWND hwnd) __attribute__((weak));
-}
+#include "winuser.h"
 
 namespace kestu::platform::gdi {
 namespace {
@@ -198,9 +195,10 @@ PixelView TargetView(const DeviceContext& dc)
 {
     switch (dc.type) {
     case DeviceContext::Type::Memory: return dc.bitmap != nullptr ? dc.bitmap->View() : PixelView{};
-    case DeviceContext::Type::Window: {
-        if (&GetWindowStore == nullptr) return PixelView{};
-        WindowStore* store = GetWindowStore(dc.window);
+    case DeviceContext::Type::Window:
+    case DeviceContext::Type::Screen: {
+        // The screen's pixels are the desktop window's.
+        WindowStore* store = GetWindowStore(dc.type == DeviceContext::Type::Screen ? GetDesktopWindow() : dc.window);
         if (store == nullptr || store->width <= 0 || store->height <= 0 ||
             store->pixels.size() < static_cast<size_t>(store->width) * store->height)
             return PixelView{};
@@ -212,8 +210,8 @@ PixelView TargetView(const DeviceContext& dc)
         v.layout = PixelLayout::Xrgb32();
         return v;
     }
-    default: return PixelView{};
     }
+    return PixelView{};
 }
 
 const Palette& SelectedPalette(const DeviceContext& dc)
@@ -256,6 +254,15 @@ std::unique_ptr<Bitmap> MakeBitmap(int width, int height, const PixelLayout& lay
     bm->bits.reset(new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]());
     if (!bm->bits) return nullptr;
     return bm;
+}
+
+HBITMAP CopyBitmap(const Bitmap& source)
+{
+    auto copy = MakeBitmap(source.width, source.height, source.layout, source.bottomUp);
+    if (!copy) return nullptr;
+    std::memcpy(copy->bits.get(), source.bits.get(), static_cast<size_t>(source.stride) * source.height);
+    copy->colors = source.colors;
+    return static_cast<HBITMAP>(Register(std::move(copy)));
 }
 
 } // namespace kestu::platform::gdi

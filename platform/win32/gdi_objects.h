@@ -111,5 +111,7 @@ uint32_t ColorToRaw(const DeviceContext& dc, const PixelView& view, COLORREF col
 
 // A new bitmap with zeroed bits; null when the size is refused.
 std::unique_ptr<Bitmap> MakeBitmap(int width, int height, const PixelLayout& layout, bool bottomUp);
+// A registered copy of a bitmap (pixels and colour table), not a DIB section.
+HBITMAP CopyBitmap(const Bitmap& source);
 
 } // namespace kestu::platform::gdi

@@ -121,6 +121,8 @@ BOOL GetTextMetricsA(HDC hdc, LPTEXTMETRICA lptm)
     lptm->tmDefaultChar = 0x1F;
     lptm->tmBreakChar = 0x20;
     lptm->tmItalic = static_cast<BYTE>(face->italic);
+    lptm->tmUnderlined = static_cast<BYTE>(face->underline);
+    lptm->tmStruckOut = static_cast<BYTE>(face->strikeOut);
     // The low bit is set for variable pitch.
     lptm->tmPitchAndFamily = static_cast<BYTE>((face->fixedPitch ? 0 : TMPF_FIXED_PITCH) | TMPF_VECTOR | TMPF_TRUETYPE);
     lptm->tmCharSet = dc->font != nullptr ? dc->font->logFont.lfCharSet : ANSI_CHARSET;
@@ -181,6 +183,15 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCSTR
         DrawGlyph(view, codec, g, pen, baseline, color, colorRaw, clip);
         pen += lpDx != nullptr ? lpDx[i] : g.advance;
     }
+    // Underline and strike-out run under the whole text.
+    auto line = [&](int y) {
+        RECT r{std::max<LONG>(left, clip.left), std::max<LONG>(y, clip.top),
+               std::min<LONG>(static_cast<LONG>(std::min<int64_t>(int64_t{left} + width, INT32_MAX)), clip.right),
+               std::min<LONG>(y + face->lineThickness, clip.bottom)};
+        if (r.right > r.left && r.bottom > r.top) FillRaw(view, r.left, r.top, r.right - r.left, r.bottom - r.top, colorRaw);
+    };
+    if (face->underline) line(baseline + face->underlineOffset);
+    if (face->strikeOut) line(baseline - face->strikeOutOffset);
     return TRUE;
 }
 

@@ -64,8 +64,11 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 BOOL MessageBeep(UINT type)
 {
     DialogState& d = Dialogs();
-    std::lock_guard<std::mutex> lock(d.mutex);
-    d.beeps.push_back(type);
+    {
+        std::lock_guard<std::mutex> lock(d.mutex);
+        d.beeps.push_back(type);
+    }
+    std::fprintf(stderr, "[MessageBeep] 0x%X\n", type);
     return TRUE;
 }
 

@@ -10,11 +10,23 @@ using namespace kestu::platform::win32;
 
 namespace {
 
+// The window itself or one of its children, grandchildren...
+bool IsWindowOrDescendant(HWND candidate, HWND ancestor)
+{
+    for (int depth = 0; candidate != nullptr && depth < 64; ++depth) {
+        if (candidate == ancestor) return true;
+        const Window* w = FindWindowRecord(candidate);
+        if (w == nullptr || !(w->style & WS_CHILD)) return false;
+        candidate = w->parent;
+    }
+    return false;
+}
+
 bool Matches(const MSG& m, HWND hwnd, UINT filterMin, UINT filterMax)
 {
     if (hwnd == reinterpret_cast<HWND>(static_cast<intptr_t>(-1))) {
         if (m.hwnd != nullptr) return false;
-    } else if (hwnd != nullptr && m.hwnd != hwnd) {
+    } else if (hwnd != nullptr && !IsWindowOrDescendant(m.hwnd, hwnd)) {
         return false;
     }
     if (filterMin == 0 && filterMax == 0) return true;

@@ -40,7 +40,6 @@ struct Window {
     RECT rect{};          // window rectangle, screen coordinates
     RECT normalRect{};    // rectangle to restore after minimise or maximise
     bool hasMenu = false;
-    bool enabled = true;
     bool destroying = false;
     HWND parent = nullptr;
     HMENU menu = nullptr;
@@ -89,5 +88,11 @@ POINT ClientOrigin(const Window& w);
 // Resizes the pixel store to the client size (content kept where it overlaps).
 void SyncStore(Window& w);
 void ApplyScreenSize();
+// The parent's client origin for child windows, (0, 0) otherwise.
+POINT ParentOrigin(const Window& w);
+// Sends WM_SIZE and/or WM_MOVE with the window's current client area.
+void SendSizeAndMove(HWND hwnd, bool sized, bool moved);
+// Sets or clears WS_VISIBLE, sending WM_SHOWWINDOW when it changes.
+void SetVisible(HWND hwnd, bool visible);
 
 } // namespace kestu::platform::win32

@@ -385,3 +385,70 @@ TEST_F(Resources, PrimitiveTypesAndUserPointerIndices)
 
 } // namespace
 } // namespace d3d8test
+
+namespace d3d8test {
+namespace {
+
+TEST_F(Resources, LockableDepthReadsTheClearedDepth)
+{
+    IDirect3DSurface8* ds = nullptr;
+    ASSERT_EQ(dev->CreateDepthStencilSurface(kWidth, kHeight, D3DFMT_D16_LOCKABLE, D3DMULTISAMPLE_NONE, &ds), D3D_OK);
+    IDirect3DSurface8* bb = nullptr;
+    dev->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &bb);
+    ASSERT_EQ(dev->SetRenderTarget(bb, ds), D3D_OK);
+    ASSERT_EQ(dev->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.5f, 0), D3D_OK);
+    DrawQuad(0, 0, 8, 8, 0xFFFFFFFF, 0.25f);
+    D3DLOCKED_RECT r;
+    ASSERT_EQ(ds->LockRect(&r, nullptr, D3DLOCK_READONLY), D3D_OK);
+    const auto* row = static_cast<const uint16_t*>(r.pBits);
+    EXPECT_NEAR(row[20], 0x8000, 2);
+    EXPECT_NEAR(row[2], 0x4000, 2);
+    ds->UnlockRect();
+    IDirect3DSurface8* plain = nullptr;
+    ASSERT_EQ(dev->CreateDepthStencilSurface(8, 8, D3DFMT_D24S8, D3DMULTISAMPLE_NONE, &plain), D3D_OK);
+    EXPECT_EQ(plain->LockRect(&r, nullptr, 0), D3DERR_INVALIDCALL);
+    // A depth buffer smaller than the target is refused.
+    EXPECT_EQ(dev->SetRenderTarget(bb, plain), D3DERR_INVALIDCALL);
+    plain->Release();
+    IDirect3DSurface8* autoDepth = nullptr;
+    dev->GetDepthStencilSurface(&autoDepth);
+    EXPECT_EQ(autoDepth, ds);
+    autoDepth->Release();
+    dev->SetRenderTarget(bb, nullptr);
+    bb->Release();
+    ds->Release();
+}
+
+TEST_F(Resources, ResourcesOutliveTheirDevice)
+{
+    IDirect3DDevice8* second = nullptr;
+    D3DPRESENT_PARAMETERS pp = DefaultParameters();
+    ASSERT_EQ(D3D()->CreateDevice(0, D3DDEVTYPE_REF, FakeWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &second),
+              D3D_OK);
+    IDirect3DTexture8* t = nullptr;
+    ASSERT_EQ(second->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t), D3D_OK);
+    IDirect3DVertexBuffer8* vb = nullptr;
+    ASSERT_EQ(second->CreateVertexBuffer(64, 0, 0, D3DPOOL_DEFAULT, &vb), D3D_OK);
+    second->SetTexture(0, t);
+    second->SetStreamSource(0, vb, 16);
+    EXPECT_EQ(second->Release(), 0u);
+    // The memory copies stay usable; the device is gone.
+    D3DLOCKED_RECT r;
+    ASSERT_EQ(t->LockRect(0, &r, nullptr, 0), D3D_OK);
+    static_cast<uint32_t*>(r.pBits)[0] = 1;
+    EXPECT_EQ(t->UnlockRect(0), D3D_OK);
+    IDirect3DDevice8* owner = nullptr;
+    EXPECT_EQ(t->GetDevice(&owner), D3DERR_INVALIDCALL);
+    EXPECT_EQ(dev->SetTexture(0, t), D3DERR_INVALIDCALL);   // another device's texture
+    BYTE* p = nullptr;
+    EXPECT_EQ(vb->Lock(0, 0, &p, 0), D3D_OK);
+    vb->Unlock();
+    EXPECT_EQ(t->Release(), 0u);
+    EXPECT_EQ(vb->Release(), 0u);
+    // The shared device still draws.
+    DrawQuad(0, 0, 8, 8, 0xFF00FF00);
+    EXPECT_TRUE(PixelNear(2, 2, 0x00FF00, 0));
+}
+
+} // namespace
+} // namespace d3d8test

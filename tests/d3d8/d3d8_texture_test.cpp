@@ -388,3 +388,78 @@ TEST_F(Textures, RenderToTextureAndCubeFaces)
 
 } // namespace
 } // namespace d3d8test
+
+namespace d3d8test {
+namespace {
+
+TEST_F(Textures, GeneratedCoordinatesFromCameraSpace)
+{
+    IDirect3DTexture8* t = MakeTexture(4, 4, D3DFMT_A8R8G8B8, Quadrants);
+    ASSERT_NE(t, nullptr);
+    dev->SetTexture(0, t);
+    dev->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    dev->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
+    dev->SetTextureStageState(0, D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP);
+    dev->SetRenderState(D3DRS_LIGHTING, FALSE);
+    dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    D3DMATRIX proj = Perspective(3.14159265f / 2, 1.f, 1.f, 100.f);
+    dev->SetTransform(D3DTS_PROJECTION, &proj);
+    // Camera-space position (x, y in [-4, 4] at z = 4) mapped to u = x/8 + 0.5, v = -y/8 + 0.5.
+    dev->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEPOSITION);
+    dev->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+    D3DMATRIX m{};
+    m._11 = 0.125f;
+    m._22 = -0.125f;
+    m._41 = 0.5f;
+    m._42 = 0.5f;
+    m._44 = 1.f;
+    dev->SetTransform(D3DTS_TEXTURE0, &m);
+    struct V {
+        float x, y, z;
+    } v[4] = {{-4, 4, 4}, {4, 4, 4}, {-4, -4, 4}, {4, -4, 4}};
+    dev->SetVertexShader(D3DFVF_XYZ);
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(V)), D3D_OK);
+    EXPECT_TRUE(PixelNear(8, 8, 0xFF0000, 0));
+    EXPECT_TRUE(PixelNear(56, 8, 0x00FF00, 0));
+    EXPECT_TRUE(PixelNear(8, 56, 0x0000FF, 0));
+    EXPECT_TRUE(PixelNear(56, 56, 0xFFFFFF, 0));
+    // Camera-space normals: (0, 0, -1) becomes u = 0.5 - 0.5 z ... here all texels of one quadrant.
+    struct N {
+        float x, y, z, nx, ny, nz;
+    } n[4] = {{-4, 4, 4, 1, 1, 0}, {4, 4, 4, 1, 1, 0}, {-4, -4, 4, 1, 1, 0}, {4, -4, 4, 1, 1, 0}};
+    dev->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACENORMAL);
+    D3DMATRIX id = Identity();
+    dev->SetTransform(D3DTS_TEXTURE0, &id);
+    dev->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL);
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, n, sizeof(N)), D3D_OK);
+    EXPECT_TRUE(PixelNear(8, 8, 0xFFFFFF, 0));   // (1, 1) clamps to the bottom-right texel
+    dev->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+    dev->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+    dev->SetTexture(0, nullptr);
+    t->Release();
+}
+
+TEST_F(Textures, SpecularAddsAfterTheStages)
+{
+    dev->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    dev->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    struct TL {
+        float x, y, z, rhw;
+        D3DCOLOR c, s;
+    } t[4] = {{0, 0, 0.5f, 1, 0xFF400000, 0xFF004020}, {64, 0, 0.5f, 1, 0xFF400000, 0xFF004020},
+              {0, 64, 0.5f, 1, 0xFF400000, 0xFF004020}, {64, 64, 0.5f, 1, 0xFF400000, 0xFF004020}};
+    dev->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR);
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, t, sizeof(TL)), D3D_OK);
+    EXPECT_TRUE(PixelNear(10, 10, 0x400000, 0));
+    dev->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, t, sizeof(TL)), D3D_OK);
+    EXPECT_TRUE(PixelNear(10, 10, 0x404020, 0));
+    // The specular colour is also a stage argument.
+    dev->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+    dev->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_SPECULAR);
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, t, sizeof(TL)), D3D_OK);
+    EXPECT_TRUE(PixelNear(10, 10, 0x004020, 0));
+}
+
+} // namespace
+} // namespace d3d8test

@@ -91,6 +91,13 @@ TEST_F(DDrawBlit, RectanglesOutsideTheSurfacesAreRefused)
     EXPECT_EQ(dst->BltFast(5, 5, src, nullptr, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
     EXPECT_EQ(dst->BltFast(0xFFFFFFFF, 0, src, nullptr, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
     EXPECT_EQ(dst->Blt(nullptr, nullptr, nullptr, DDBLT_WAIT, nullptr), DDERR_INVALIDPARAMS);
+    DDBLTFX fx{};
+    fx.dwSize = sizeof(fx);
+    fx.dwROP = SRCAND;
+    EXPECT_EQ(dst->Blt(nullptr, src, nullptr, DDBLT_ROP, &fx), DDERR_NORASTEROPHW);
+    EXPECT_EQ(dst->Blt(nullptr, src, nullptr, DDBLT_ALPHASRC, &fx), DDERR_NOALPHAHW);
+    fx.dwROP = SRCCOPY;
+    EXPECT_EQ(dst->Blt(nullptr, src, nullptr, DDBLT_ROP, &fx), DD_OK);
     DDBLTFX small{};
     small.dwSize = 64;
     EXPECT_EQ(dst->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &small), DDERR_INVALIDPARAMS);
@@ -196,6 +203,30 @@ TEST_F(DDrawBlit, EightBitSourcesConvertThroughTheirPalette)
     ASSERT_EQ(dst->Blt(nullptr, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);
     EXPECT_EQ(GetRaw(dst, 1, 0), 0x123456u);
     pal->Release();
+    src->Release();
+    dst->Release();
+}
+
+TEST_F(DDrawBlit, ExtremeRectanglesThroughAClipperAreClippedSafely)
+{
+    IDirectDrawSurface4* src = Source(k32, 0);
+    IDirectDrawSurface4* dst = Offscreen(8, 8, DDSCAPS_SYSTEMMEMORY, &k32);
+    IDirectDrawClipper* clipper = nullptr;
+    ASSERT_EQ(DirectDrawCreateClipper(0, &clipper, nullptr), DD_OK);
+    ASSERT_EQ(dst->SetClipper(clipper), DD_OK);
+    RECT huge{INT32_MIN + 1, INT32_MIN + 1, INT32_MAX, INT32_MAX};
+    // Without a window the clipper clips nothing: the rectangle must fit.
+    EXPECT_EQ(dst->Blt(&huge, src, nullptr, DDBLT_WAIT, nullptr), DDERR_INVALIDRECT);
+    // With one, the rectangle is cut to the window and the surface; the
+    // source is scaled over the whole huge rectangle, so one pixel lands.
+    TestWindow window(0, 0, 4, 4);
+    ASSERT_EQ(clipper->SetHWnd(0, window.hwnd), DD_OK);
+    EXPECT_EQ(dst->Blt(&huge, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(GetRaw(dst, 0, 0), 0x203u);
+    EXPECT_EQ(GetRaw(dst, 4, 4), 0u);
+    RECT inverted{5, 5, 2, 2};
+    EXPECT_EQ(dst->Blt(&inverted, src, nullptr, DDBLT_WAIT, nullptr), DDERR_INVALIDRECT);
+    clipper->Release();
     src->Release();
     dst->Release();
 }

@@ -204,6 +204,10 @@ TEST_F(DDrawTest, DisplayModesAreOfferedByTheHost)
     EXPECT_EQ(mode.ddpfPixelFormat.dwRGBBitCount, 8u);
     EXPECT_NE(mode.ddpfPixelFormat.dwFlags & DDPF_PALETTEINDEXED8, 0u);
     EXPECT_EQ(dd->SetDisplayMode(641, 480, 16, 0, 0), DDERR_INVALIDMODE);
+    host::SetAvailableModes({{640, 480, 24}, {800, 600, 16}, {1024, 768, 16}});
+    EXPECT_EQ(dd->SetDisplayMode(640, 480, 24, 0, 0), DDERR_UNSUPPORTEDMODE);
+    EXPECT_EQ(dd->SetDisplayMode(640, 480, 8, 0, 0), DD_OK);  // already in that mode
+    EXPECT_EQ(dd->SetDisplayMode(800, 600, 32, 0, 0), DDERR_INVALIDMODE);
 
     host::SetDisplay16Bit555(true);
     EXPECT_EQ(dd->SetDisplayMode(800, 600, 16, 0, 0), DD_OK);
@@ -235,4 +239,45 @@ TEST_F(DDrawTest, CooperativeLevelFlagsAreChecked)
     host::InjectResult(host::DDrawCall::SetCooperativeLevel, DDERR_HWNDSUBCLASSED, 1);
     EXPECT_EQ(dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DDERR_HWNDSUBCLASSED);
     EXPECT_EQ(dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
+}
+
+TEST_F(DDrawTest, TheFirstInterfacesReachTheLaterOnes)
+{
+    // What a version probe does: the entry point by name, a version-1 primary,
+    // then the later surface interfaces.
+    HMODULE module = LoadLibraryA("DDRAW.DLL");
+    ASSERT_NE(module, nullptr);
+    using Create = HRESULT (*)(GUID*, LPDIRECTDRAW*, IUnknown*);
+    auto create = reinterpret_cast<Create>(GetProcAddress(module, "DirectDrawCreate"));
+    ASSERT_NE(create, nullptr);
+    EXPECT_NE(GetProcAddress(module, "DirectDrawCreateEx"), nullptr);
+    LPDIRECTDRAW dd1 = nullptr;
+    ASSERT_EQ(create(nullptr, &dd1, nullptr), DD_OK);
+    IDirectDraw2* dd2 = nullptr;
+    ASSERT_EQ(dd1->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(&dd2)), DD_OK);
+    ASSERT_EQ(dd1->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
+
+    DDSURFACEDESC d;
+    std::memset(&d, 0, sizeof(d));
+    d.dwSize = sizeof(d);
+    d.dwFlags = DDSD_CAPS;
+    d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    LPDIRECTDRAWSURFACE s1 = nullptr;
+    ASSERT_EQ(dd1->CreateSurface(&d, &s1, nullptr), DD_OK);
+    IDirectDrawSurface3* s3 = nullptr;
+    IDirectDrawSurface4* s4 = nullptr;
+    ASSERT_EQ(s1->QueryInterface(IID_IDirectDrawSurface3, reinterpret_cast<void**>(&s3)), DD_OK);
+    ASSERT_EQ(s1->QueryInterface(IID_IDirectDrawSurface4, reinterpret_cast<void**>(&s4)), DD_OK);
+    DDSURFACEDESC got;
+    std::memset(&got, 0, sizeof(got));
+    got.dwSize = sizeof(got);
+    ASSERT_EQ(s3->GetSurfaceDesc(&got), DD_OK);
+    EXPECT_EQ(got.dwWidth, static_cast<DWORD>(GetSystemMetrics(SM_CXSCREEN)));
+    EXPECT_NE(got.ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE, 0u);
+    s4->Release();
+    s3->Release();
+    EXPECT_EQ(s1->Release(), 0u);
+    dd2->Release();
+    EXPECT_EQ(dd1->Release(), 0u);
+    FreeLibrary(module);
 }

@@ -1,17 +1,30 @@
 #include "ddraw_test_util.h"
 
+#include <memory>
+
 using namespace ddraw_test;
 
 namespace {
 
 class DDrawPrimary : public DDrawTest {
 protected:
+    void SetUp() override
+    {
+        DDrawTest::SetUp();
+        window = std::make_unique<TestWindow>(0, 0, 640, 480);
+        ASSERT_NE(window->hwnd, nullptr);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        DDrawTest::TearDown();
+    }
     void Exclusive(int w, int h, int bits)
     {
-        ASSERT_EQ(dd->SetCooperativeLevel(window.hwnd, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+        ASSERT_EQ(dd->SetCooperativeLevel(window->hwnd, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
         ASSERT_EQ(dd->SetDisplayMode(w, h, bits, 0, 0), DD_OK);
     }
-    TestWindow window;
+    std::unique_ptr<TestWindow> window;
 };
 
 DDGAMMARAMP Ramp(double scale)
@@ -64,6 +77,33 @@ TEST_F(DDrawPrimary, PaletteAndGammaReachTheShownPixels)
     ASSERT_EQ(gamma->SetGammaRamp(0, &original), DD_OK);
     EXPECT_EQ(ShownPixel(10, 20), 0x0000FFu);
     gamma->Release();
+    pal->Release();
+    primary->Release();
+}
+
+TEST_F(DDrawPrimary, ThePrimaryPaletteBecomesTheSystemPalette)
+{
+    Exclusive(640, 480, 8);
+    IDirectDrawSurface4* primary = Primary();
+    PALETTEENTRY entries[256];
+    for (int i = 0; i < 256; ++i)
+        entries[i] = PALETTEENTRY{static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(255 - i), 0};
+    IDirectDrawPalette* pal = nullptr;
+    ASSERT_EQ(dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &pal, nullptr), DD_OK);
+    ASSERT_EQ(primary->SetPalette(pal), DD_OK);
+    HDC screen = GetDC(nullptr);
+    PALETTEENTRY sys[256];
+    ASSERT_EQ(GetSystemPaletteEntries(screen, 0, 256, sys), 256u);
+    // Exclusive mode owns every entry, the static ones included.
+    EXPECT_EQ(sys[0].peBlue, 255);
+    EXPECT_EQ(sys[128].peRed, 128);
+    EXPECT_EQ(sys[255].peRed, 255);
+    EXPECT_EQ(sys[255].peBlue, 0);
+    PALETTEENTRY grey{77, 77, 77, 0};
+    ASSERT_EQ(pal->SetEntries(0, 40, 1, &grey), DD_OK);
+    ASSERT_EQ(GetSystemPaletteEntries(screen, 40, 1, sys), 1u);
+    EXPECT_EQ(sys[0].peGreen, 77);
+    ReleaseDC(nullptr, screen);
     pal->Release();
     primary->Release();
 }
@@ -168,10 +208,10 @@ TEST_F(DDrawPrimary, ClipperLimitsBltToItsWindow)
     IDirectDrawSurface4* primary = Primary();
     IDirectDrawClipper* clipper = nullptr;
     ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), DD_OK);
-    ASSERT_EQ(clipper->SetHWnd(0, window.hwnd), DD_OK);
+    ASSERT_EQ(clipper->SetHWnd(0, window->hwnd), DD_OK);
     HWND got = nullptr;
     ASSERT_EQ(clipper->GetHWnd(&got), DD_OK);
-    EXPECT_EQ(got, window.hwnd);
+    EXPECT_EQ(got, window->hwnd);
     ASSERT_EQ(primary->SetClipper(clipper), DD_OK);
     IDirectDrawSurface4* src = Offscreen(4, 4);
     EXPECT_EQ(primary->BltFast(0, 0, src, nullptr, DDBLTFAST_WAIT), DDERR_BLTFASTCANTCLIP);
@@ -182,5 +222,58 @@ TEST_F(DDrawPrimary, ClipperLimitsBltToItsWindow)
     EXPECT_EQ(primary->Blt(&off, src, nullptr, DDBLT_WAIT, nullptr), DDERR_INVALIDRECT);
     src->Release();
     clipper->Release();
+    primary->Release();
+}
+
+TEST_F(DDrawPrimary, WindowedPrimaryLandsInTheWindowUnderItsClientArea)
+{
+    TestWindow placed(100, 50, 64, 32);
+    ASSERT_EQ(dd->SetCooperativeLevel(placed.hwnd, DDSCL_NORMAL), DD_OK);
+    IDirectDrawSurface4* primary = Primary();
+    IDirectDrawClipper* clipper = nullptr;
+    ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), DD_OK);
+    ASSERT_EQ(clipper->SetHWnd(0, placed.hwnd), DD_OK);
+    ASSERT_EQ(primary->SetClipper(clipper), DD_OK);
+
+    // Blt onto the whole screen: only the window's client area takes it.
+    DDBLTFX fx{};
+    fx.dwSize = sizeof(fx);
+    fx.dwFillColor = 0x00336699;
+    ASSERT_EQ(primary->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
+    EXPECT_EQ(GetRaw(primary, 100, 50), 0x336699u);
+    EXPECT_EQ(GetRaw(primary, 99, 50), 0u);
+    EXPECT_EQ(GetRaw(primary, 163, 81), 0x336699u);
+    EXPECT_EQ(GetRaw(primary, 164, 81), 0u);
+    EXPECT_EQ(placed.Pixel(0, 0), 0x336699u);
+    EXPECT_EQ(placed.Pixel(63, 31), 0x336699u);
+
+    // A pixel written through a lock shows at its place relative to the window.
+    ASSERT_EQ(PutPixel(primary, 110, 60, 0x00FF0000), DD_OK);
+    EXPECT_EQ(placed.Pixel(10, 10), 0xFF0000u);
+    EXPECT_EQ(ShownPixel(110, 60), 0xFF0000u);
+    clipper->Release();
+    primary->Release();
+}
+
+TEST_F(DDrawPrimary, ExclusiveFlipsReachTheWindow)
+{
+    Exclusive(640, 480, 32);
+    IDirectDrawSurface4* primary = Primary(2);
+    DDSCAPS2 caps{};
+    caps.dwCaps = DDSCAPS_BACKBUFFER;
+    IDirectDrawSurface4* back = nullptr;
+    ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
+    for (uint32_t colour : {0x0000FFu, 0x00FF00u, 0xFF0000u}) {
+        DDBLTFX fx{};
+        fx.dwSize = sizeof(fx);
+        fx.dwFillColor = colour;
+        ASSERT_EQ(back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
+        ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+        EXPECT_EQ(window->Pixel(320, 240), colour);
+    }
+    // Three buffers: the first colour comes round again after a flip.
+    ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_EQ(window->Pixel(0, 0), 0x0000FFu);
+    back->Release();
     primary->Release();
 }

@@ -7,6 +7,7 @@
 
 #include "ddraw.h"
 #include "host/host_ddraw.h"
+#include "host/host_win32.h"
 
 namespace ddraw_test {
 
@@ -42,6 +43,7 @@ class DDrawTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        host::ResetWin32();
         host::ResetDDraw();
         LPDIRECTDRAW dd1 = nullptr;
         ASSERT_EQ(DirectDrawCreate(nullptr, &dd1, nullptr), DD_OK);
@@ -52,6 +54,7 @@ protected:
     {
         SafeRelease(dd);
         host::ResetDDraw();
+        host::ResetWin32();
     }
 
     IDirectDrawSurface4* Offscreen(int w, int h, DWORD memory = DDSCAPS_SYSTEMMEMORY, const DDPIXELFORMAT* pf = nullptr)
@@ -115,10 +118,31 @@ inline uint32_t ShownPixel(int x, int y)
 
 namespace ddraw_test {
 
-// A window for exclusive mode and for the pixels a primary shows.
+// A borderless window for exclusive mode and for the pixels a primary shows.
 struct TestWindow {
-    HWND hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1000));
-    explicit TestWindow(int width = 640, int height = 480) {}
+    HWND hwnd = nullptr;
+    TestWindow(int x, int y, int width, int height)
+    {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.lpszClassName = "DDraw Test Window";
+        RegisterClassA(&wc);
+        hwnd = CreateWindowExA(0, "DDraw Test Window", "test", WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr,
+                               nullptr, nullptr, nullptr);
+    }
+    ~TestWindow()
+    {
+        if (IsWindow(hwnd)) DestroyWindow(hwnd);
+    }
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+
+    uint32_t Pixel(int x, int y) const
+    {
+        host::WindowPixels px;
+        if (!host::ReadWindowPixels(hwnd, &px) || x >= px.width || y >= px.height) return 0xDEADBEEF;
+        return px.pixels[static_cast<size_t>(y) * px.width + x] & 0xFFFFFF;
+    }
 };
 
 } // namespace ddraw_test

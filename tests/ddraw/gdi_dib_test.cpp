@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdlib>
+
 #include "gdi_test_util.h"
+#include "host/host_win32.h"
 
 using gdi_test::DibDC;
 using gdi_test::Info;
@@ -289,4 +293,183 @@ TEST(GdiDib, DeviceCapsFollowTheDisplay)
     EXPECT_EQ(GetDeviceCaps(nullptr, LOGPIXELSY), 0);
     EXPECT_EQ(ReleaseDC(nullptr, dc), 1);
     EXPECT_EQ(ReleaseDC(nullptr, dc), 0);
+}
+
+TEST(GdiWindow, DibSectionsAreShownInTheWindow)
+{
+    host::ResetWin32();
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "GDI Test Window";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    HWND hwnd = CreateWindowExA(0, "GDI Test Window", "t", WS_POPUP | WS_VISIBLE, 0, 0, 40, 30, nullptr, nullptr,
+                                nullptr, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+
+    // An 8-bit bottom-up section with two colours, shown at (5, 5).
+    Info info = MakeInfo(8, 4, 8);
+    info.colors()[1] = RGBQUAD{0xFF, 0, 0, 0};
+    info.colors()[2] = RGBQUAD{0, 0xFF, 0, 0};
+    DibDC dib(info);
+    std::memset(dib.bits, 1, static_cast<size_t>(dib.stride) * 4);
+    dib.bits[0] = 2;  // bottom-left pixel of the picture
+    HDC wdc = GetDC(hwnd);
+    ASSERT_NE(wdc, nullptr);
+    ASSERT_TRUE(BitBlt(wdc, 5, 5, 8, 4, dib.dc, 0, 0, SRCCOPY));
+    EXPECT_TRUE(GdiFlush());
+    EXPECT_EQ(ReleaseDC(hwnd, wdc), 1);
+
+    host::WindowPixels px;
+    ASSERT_TRUE(host::ReadWindowPixels(hwnd, &px));
+    auto at = [&](int x, int y) { return px.pixels[static_cast<size_t>(y) * px.width + x] & 0xFFFFFF; };
+    EXPECT_EQ(at(5, 5), 0x0000FFu);
+    EXPECT_EQ(at(5, 8), 0x00FF00u);
+    EXPECT_EQ(at(12, 8), 0x0000FFu);
+    EXPECT_EQ(at(4, 5), 0u);
+    EXPECT_EQ(at(13, 5), 0u);
+
+    // And back out again: the window's pixels blit into a memory bitmap.
+    DibDC copy(Top32(2, 1));
+    wdc = GetDC(hwnd);
+    ASSERT_TRUE(BitBlt(copy.dc, 0, 0, 2, 1, wdc, 4, 5, SRCCOPY));
+    ReleaseDC(hwnd, wdc);
+    EXPECT_EQ(copy.Pixel32(0, 0), 0u);
+    EXPECT_EQ(copy.Pixel32(1, 0), 0x0000FFu);
+
+    DestroyWindow(hwnd);
+    EXPECT_EQ(GetDC(hwnd), nullptr);
+    host::ResetWin32();
+}
+
+TEST(GdiWindow, TheScreenContextDrawsOnTheDesktop)
+{
+    host::ResetWin32();
+    HDC screen = GetDC(nullptr);
+    ASSERT_NE(screen, nullptr);
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+    const RECT r{10, 10, 20, 20};
+    EXPECT_EQ(FillRect(screen, &r, green), 1);
+    EXPECT_EQ(GetPixel(screen, 15, 15), RGB(0, 255, 0));
+    host::WindowPixels px;
+    ASSERT_TRUE(host::ReadWindowPixels(GetDesktopWindow(), &px));
+    EXPECT_EQ(px.pixels[static_cast<size_t>(15) * px.width + 15] & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(px.width, GetDeviceCaps(screen, HORZRES));
+    DeleteObject(green);
+    ReleaseDC(nullptr, screen);
+    host::ResetWin32();
+}
+
+TEST(GdiStructures, FieldWidthsFollowTheFileFormats)
+{
+    EXPECT_EQ(sizeof(RGBQUAD), 4u);
+    EXPECT_EQ(sizeof(PALETTEENTRY), 4u);
+    EXPECT_EQ(sizeof(BITMAPINFOHEADER), 40u);
+    EXPECT_EQ(sizeof(BITMAPFILEHEADER), 14u);
+    EXPECT_EQ(offsetof(BITMAPFILEHEADER, bfOffBits), 10u);
+    EXPECT_EQ(sizeof(LOGFONTA), 60u);
+    EXPECT_EQ(sizeof(TEXTMETRICA), 56u);
+    EXPECT_EQ(offsetof(LOGPALETTE, palPalEntry), 4u);
+    EXPECT_EQ(PALETTEINDEX(7), 0x01000007u);
+}
+
+TEST(GdiStock, StockObjectsDrawAndSurviveDeletion)
+{
+    DibDC dib(Top32(4, 1));
+    const RECT r{0, 0, 2, 1};
+    HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    ASSERT_NE(white, nullptr);
+    EXPECT_EQ(GetObjectType(white), static_cast<DWORD>(OBJ_BRUSH));
+    EXPECT_TRUE(DeleteObject(white));
+    EXPECT_EQ(FillRect(dib.dc, &r, white), 1);
+    EXPECT_EQ(dib.Pixel32(1, 0), 0xFFFFFFu);
+    EXPECT_EQ(dib.Pixel32(2, 0), 0u);
+    const RECT all{0, 0, 4, 1};
+    EXPECT_EQ(FillRect(dib.dc, &all, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))), 1);
+    EXPECT_EQ(dib.Pixel32(1, 0), 0xFFFFFFu);
+    EXPECT_NE(GetStockObject(DEFAULT_PALETTE), nullptr);
+    EXPECT_EQ(GetObjectType(GetStockObject(SYSTEM_FONT)), static_cast<DWORD>(OBJ_FONT));
+    EXPECT_EQ(GetStockObject(9), nullptr);
+    EXPECT_EQ(GetStockObject(-1), nullptr);
+    EXPECT_EQ(GetObjectType(dib.dc), static_cast<DWORD>(OBJ_MEMDC));
+}
+
+TEST(GdiDib, PaletteIndexColourTablesAndCompatibleBitmaps)
+{
+    // DIB_PAL_COLORS: the table holds indexes into the context's palette.
+    auto* lp = static_cast<LOGPALETTE*>(std::calloc(1, sizeof(LOGPALETTE) + 3 * sizeof(PALETTEENTRY)));
+    lp->palVersion = 0x300;
+    lp->palNumEntries = 4;
+    reinterpret_cast<PALETTEENTRY*>(lp->palPalEntry)[3] = PALETTEENTRY{0x11, 0x22, 0x33, 0};
+    HPALETTE pal = CreatePalette(lp);
+    std::free(lp);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HPALETTE oldPal = SelectPalette(dc, pal, FALSE);
+    Info info = MakeInfo(2, -1, 8);
+    info.header.biClrUsed = 2;
+    const WORD indexes[2] = {0, 3};
+    std::memcpy(info.extra, indexes, sizeof(indexes));
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(dc, info.get(), DIB_PAL_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(dib, nullptr);
+    static_cast<BYTE*>(bits)[1] = 1;
+    HGDIOBJ old = SelectObject(dc, dib);
+    EXPECT_EQ(GetPixel(dc, 1, 0), RGB(0x11, 0x22, 0x33));
+
+    // A bitmap compatible with a memory context takes the selected bitmap's layout.
+    HBITMAP compatible = CreateCompatibleBitmap(dc, 3, 3);
+    BITMAP bm{};
+    ASSERT_EQ(GetObjectA(compatible, sizeof(bm), &bm), static_cast<int>(sizeof(bm)));
+    EXPECT_EQ(bm.bmBitsPixel, 8);
+    EXPECT_EQ(bm.bmBits, nullptr);
+    SelectObject(dc, old);
+    SelectPalette(dc, oldPal, FALSE);
+    HBITMAP mono = CreateCompatibleBitmap(dc, 3, 3);  // the default bitmap is monochrome
+    ASSERT_EQ(GetObjectA(mono, sizeof(bm), &bm), static_cast<int>(sizeof(bm)));
+    EXPECT_EQ(bm.bmBitsPixel, 1);
+    HDC screen = GetDC(nullptr);
+    HBITMAP display = CreateCompatibleBitmap(screen, 3, 3);
+    ASSERT_EQ(GetObjectA(display, sizeof(bm), &bm), static_cast<int>(sizeof(bm)));
+    EXPECT_EQ(bm.bmBitsPixel, GetDeviceCaps(screen, BITSPIXEL));
+    ReleaseDC(nullptr, screen);
+    for (HGDIOBJ o : {static_cast<HGDIOBJ>(display), static_cast<HGDIOBJ>(mono), static_cast<HGDIOBJ>(compatible),
+                      static_cast<HGDIOBJ>(dib), static_cast<HGDIOBJ>(pal)})
+        EXPECT_TRUE(DeleteObject(o));
+    DeleteDC(dc);
+}
+
+TEST(GdiHandles, ForeignAndStaleHandlesAreRefused)
+{
+    int junk[16] = {};
+    HDC dc = reinterpret_cast<HDC>(junk);
+    HGDIOBJ obj = junk;
+    HPALETTE pal = reinterpret_cast<HPALETTE>(junk);
+    RECT r{0, 0, 1, 1};
+    SIZE s{};
+    PALETTEENTRY e{};
+    BITMAP bm{};
+    EXPECT_EQ(SelectObject(dc, GetStockObject(WHITE_BRUSH)), nullptr);
+    EXPECT_FALSE(DeleteObject(obj));
+    EXPECT_FALSE(DeleteDC(dc));
+    EXPECT_EQ(GetObjectA(obj, sizeof(bm), &bm), 0);
+    EXPECT_EQ(GetObjectType(obj), 0u);
+    EXPECT_EQ(FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))), 0);
+    EXPECT_FALSE(BitBlt(dc, 0, 0, 1, 1, dc, 0, 0, SRCCOPY));
+    EXPECT_FALSE(GetTextExtentPoint32A(dc, "a", 1, &s));
+    EXPECT_FALSE(TextOutA(dc, 0, 0, "a", 1));
+    EXPECT_EQ(GetPaletteEntries(pal, 0, 1, &e), 0u);
+    EXPECT_FALSE(AnimatePalette(pal, 0, 1, &e));
+    EXPECT_EQ(RealizePalette(dc), static_cast<UINT>(GDI_ERROR));
+    EXPECT_EQ(SetTextColor(dc, 0), CLR_INVALID);
+    EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 0);
+    EXPECT_EQ(CreateCompatibleDC(dc), nullptr);
+    EXPECT_EQ(GetDC(reinterpret_cast<HWND>(junk)), nullptr);
+    ICONINFO ii{};
+    EXPECT_FALSE(GetIconInfo(reinterpret_cast<HICON>(junk), &ii));
+    EXPECT_FALSE(DestroyIcon(reinterpret_cast<HICON>(junk)));
+    // A DC from a real memory context rejects objects of the wrong kind.
+    HDC mem = CreateCompatibleDC(nullptr);
+    HPALETTE realPal = static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+    EXPECT_EQ(SelectObject(mem, realPal), nullptr);
+    EXPECT_EQ(FillRect(mem, &r, reinterpret_cast<HBRUSH>(realPal)), 0);
+    DeleteDC(mem);
 }

@@ -4,6 +4,12 @@
 #include <cstring>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "host/host_win32.h"
 #include "windows.h"
 
 namespace gdi_test {
@@ -63,6 +69,20 @@ struct DibDC {
         return v & 0xFFFFFF;
     }
 };
+
+// Writes a 32-bit top-down section as PNG under $KESTU_TEST_OUTPUT when the
+// running test has failed, so the picture can be looked at.
+inline void SaveIfFailed(const DibDC& dib, const std::string& name)
+{
+    const char* dir = std::getenv("KESTU_TEST_OUTPUT");
+    if (!::testing::Test::HasFailure() || dir == nullptr || dib.bits == nullptr) return;
+    host::WindowPixels px;
+    px.width = dib.width;
+    px.height = dib.height;
+    for (int y = 0; y < dib.height; ++y)
+        for (int x = 0; x < dib.width; ++x) px.pixels.push_back(dib.Pixel32(x, y));
+    host::SavePixelsPng(px, std::string(dir) + "/" + name + ".png");
+}
 
 // A 32-bit top-down DIB to read pixels from.
 inline Info Top32(int w, int h) { return MakeInfo(w, -h, 32); }

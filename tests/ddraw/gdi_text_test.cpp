@@ -128,6 +128,7 @@ TEST_F(GdiText, GlyphsAreRenderedInsideTheirCell)
         EXPECT_LE(c.bounds.right, 4 + ext.cx);
         EXPECT_GE(c.bounds.top, 2);
         EXPECT_LE(c.bounds.bottom, 2 + ext.cy);
+        gdi_test::SaveIfFailed(dib, quality == ANTIALIASED_QUALITY ? "gdi_text_antialiased" : "gdi_text_mono");
         SelectObject(dib.dc, old);
         DeleteObject(font);
     }
@@ -177,6 +178,7 @@ TEST_F(GdiText, BackgroundModesAndAlignment)
     EXPECT_EQ(dib.Pixel32(50, 20), 0x0000FFu);
     EXPECT_EQ(dib.Pixel32(59, 24), 0x0000FFu);
     EXPECT_EQ(dib.Pixel32(60, 24), 0x404040u);
+    gdi_test::SaveIfFailed(dib, "gdi_text_background");
     SelectObject(dib.dc, old);
     DeleteObject(grey);
     DeleteObject(font);
@@ -196,4 +198,40 @@ TEST_F(GdiText, UnknownFaceNamesFallBackToAnInstalledFont)
     EXPECT_GT(Extent(dc, "abc").cx, 0);
     SelectObject(dc, old);
     EXPECT_TRUE(DeleteObject(font));
+}
+
+TEST_F(GdiText, UnderlineAndStrikeOutSpanTheText)
+{
+    struct Case {
+        bool underline;
+        bool strike;
+    };
+    for (const Case c : {Case{true, false}, Case{false, true}}) {
+        SCOPED_TRACE(c.underline ? "underline" : "strike-out");
+        HFONT font = CreateFontA(-20, 0, 0, 0, FW_NORMAL, FALSE, c.underline, c.strike, DEFAULT_CHARSET, 0, 0,
+                                 NONANTIALIASED_QUALITY, VARIABLE_PITCH, "DejaVu Sans");
+        DibDC dib(Top32(80, 40));
+        HGDIOBJ old = SelectObject(dib.dc, font);
+        TEXTMETRICA tm{};
+        ASSERT_TRUE(GetTextMetricsA(dib.dc, &tm));
+        EXPECT_EQ(tm.tmUnderlined != 0, c.underline);
+        EXPECT_EQ(tm.tmStruckOut != 0, c.strike);
+        SetTextColor(dib.dc, RGB(255, 255, 255));
+        SetBkMode(dib.dc, TRANSPARENT);
+        SetTextAlign(dib.dc, TA_BASELINE);
+        // Spaces draw no glyph pixels: every lit pixel belongs to the line.
+        ASSERT_TRUE(TextOutA(dib.dc, 5, 25, "    ", 4));
+        const Coverage cov = Measure(dib, 0);
+        EXPECT_EQ(cov.bounds.left, 5);
+        EXPECT_EQ(cov.bounds.right, 5 + Extent(dib.dc, "    ").cx);
+        if (c.underline) {
+            EXPECT_GT(cov.bounds.top, 25);
+        } else {
+            EXPECT_LT(cov.bounds.bottom, 25);
+            EXPECT_GT(cov.bounds.top, 25 - tm.tmAscent);
+        }
+        gdi_test::SaveIfFailed(dib, c.underline ? "gdi_text_underline" : "gdi_text_strikeout");
+        SelectObject(dib.dc, old);
+        DeleteObject(font);
+    }
 }

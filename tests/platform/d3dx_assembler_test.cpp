@@ -151,6 +151,7 @@ TEST(D3DXAssembler, ErrorsNameTheLine)
 
     const Case cases[] = {
         {"", "(1): error: the shader is empty"},
+        {"vs.1.1\nmov oPos, v0 /* left\nopen\n", "(2): error: the comment opened here is not closed"},
         {"mov r0, v0\n", "(1): error: expected a version"},
         {"vs.2.0\nmov oPos, v0\n", "(1): error: expected a version"},
         {"vs.1.1\nfoo r0, v0\n", "(2): error: unknown instruction 'foo'"},
@@ -380,4 +381,58 @@ TEST(D3DXAssembler, EveryInstructionAssemblesToItsOpcode)
         EXPECT_TRUE(reader.AtEnd());
         EXPECT_EQ(opcodes, c.opcodes);
     }
+}
+
+TEST(D3DXAssembler, ObjectLikeMacros)
+{
+    const AssembleResult plain = AssembleText("vs.1.1\nm4x4 oPos, v0, c0\ndef c9, 100, 0.5, 0, 1\nmov oD0, c4\n");
+    ASSERT_EQ(plain.hr, S_OK) << plain.errors;
+    const AssembleResult macro = AssembleText(
+        "#define POSITION v0\n"
+        "  # define WVP c0   ; the combined matrix\n"
+        "#define COLOUR TINT\n"
+        "#define TINT c4\n"
+        "#define e 7\n"
+        "vs.1.1\n"
+        "m4x4 oPos, POSITION, WVP\n"
+        "def c9, 1e2, .5, 0, 1\n"
+        "mov oD0, COLOUR\n"
+        "#undef TINT\n");
+    ASSERT_EQ(macro.hr, S_OK) << macro.errors;
+    EXPECT_EQ(macro.code, plain.code);
+    EXPECT_EQ(macro.constants, plain.constants);
+
+    struct Case {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"#define X r9\nvs.1.1\nmov oPos, X\n", "(3): error: r9 is read before it is written"},
+        {"#define QQ QQ\nvs.1.1\nmov oPos, QQ\n", "(3): error: invalid register 'QQ'"},
+        {"#define QQ ZZ\n#define ZZ QQ\nvs.1.1\nmov oPos, QQ\n", "(4): error: invalid register 'QQ'"},
+        {"#define ZZ c0\n#undef ZZ\nvs.1.1\nmov oPos, ZZ\n", "(4): error: invalid register 'ZZ'"},
+        {"vs.1.1\n#include \"other.vsh\"\nmov oPos, v0\n", "(2): error: unsupported directive '#include'"},
+        {"#define F(x) x\nvs.1.1\nmov oPos, F(v0)\n", "(1): error: macros with arguments are not supported"},
+        {"#define\nvs.1.1\nmov oPos, v0\n", "(1): error: #define needs a name"},
+    };
+    for (const Case& c : cases) {
+        const AssembleResult r = AssembleText(c.text);
+        EXPECT_EQ(r.hr, D3DXERR_INVALIDDATA) << c.text;
+        EXPECT_NE(r.errors.find(c.message), std::string::npos) << c.text << "\n---\n" << r.errors;
+    }
+
+    // Doubling macros stop at a limit instead of growing without bound.
+    std::string bomb;
+    for (int i = 0; i < 40; ++i)
+        bomb += "#define M" + std::to_string(i + 1) + " M" + std::to_string(i) + " M" + std::to_string(i) + "\n";
+    bomb += "vs.1.1\nmov oPos, M40\n";
+    const AssembleResult r = AssembleText(bomb);
+    EXPECT_EQ(r.hr, D3DXERR_INVALIDDATA);
+    EXPECT_NE(r.errors.find("macro expansion too"), std::string::npos) << r.errors;
+    std::string wide;
+    for (int i = 0; i < 30; ++i)
+        wide += "#define W" + std::to_string(i + 1) + " W" + std::to_string(i) + " W" + std::to_string(i) + "\n";
+    wide += "vs.1.1\nmov oPos, W30\n";  // 2^30 names: past the output limit long before the depth limit
+    const AssembleResult w = AssembleText(wide);
+    EXPECT_EQ(w.hr, D3DXERR_INVALIDDATA);
+    EXPECT_NE(w.errors.find("macro expansion too"), std::string::npos) << w.errors;
 }

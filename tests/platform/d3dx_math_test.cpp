@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <type_traits>
 
 #include "d3dx8.h"
 
@@ -36,6 +37,11 @@ TEST(D3DXMath, TypesKeepTheirStoredSizes)
     EXPECT_EQ(sizeof(D3DXQUATERNION), 16u);
     EXPECT_EQ(sizeof(D3DXPLANE), 16u);
     EXPECT_EQ(sizeof(D3DXCOLOR), 16u);
+    // Records holding these are copied and stored byte for byte.
+    static_assert(std::is_trivially_copyable_v<D3DXMATRIX> && std::is_trivially_copyable_v<D3DXVECTOR3> &&
+                  std::is_trivially_copyable_v<D3DXQUATERNION> && std::is_trivially_copyable_v<D3DXCOLOR> &&
+                  std::is_trivially_copyable_v<D3DXVECTOR4> && std::is_trivially_copyable_v<D3DXPLANE>);
+    static_assert(std::is_standard_layout_v<D3DXMATRIX> && std::is_standard_layout_v<D3DXVECTOR3>);
 }
 
 TEST(D3DXMath, MultiplyAppliesTheLeftMatrixFirst)
@@ -175,6 +181,15 @@ TEST(D3DXMath, InverseReturnsNullForASingularMatrix)
     EXPECT_EQ(det, 0.0f);
     EXPECT_EQ(out, untouched);
     EXPECT_EQ(D3DXMatrixInverse(&out, nullptr, &s), nullptr);
+
+    // Nearly singular beyond float range counts as singular.
+    D3DXMATRIX tiny;
+    D3DXMatrixScaling(&tiny, 1e-20f, 1e-20f, 1e-20f);
+    EXPECT_EQ(D3DXMatrixInverse(&out, nullptr, &tiny), nullptr);
+    D3DXMATRIX huge;
+    D3DXMatrixScaling(&huge, 1e-39f, 1.0f, 1.0f);  // the determinant fits, the inverse does not
+    EXPECT_EQ(D3DXMatrixInverse(&out, nullptr, &huge), nullptr);
+    EXPECT_EQ(out, untouched);
 
     D3DXMATRIX sc;
     D3DXMatrixScaling(&sc, 2, 4, 8);
@@ -403,4 +418,56 @@ TEST(D3DXMath, ColourConversionsAndLerp)
     EXPECT_FLOAT_EQ(r.g, 0.25f);
     const D3DCOLORVALUE& asValue = b;
     EXPECT_FLOAT_EQ(asValue.g, 0.5f);
+}
+
+TEST(D3DXMath, CurvesPassThroughTheirControlPoints)
+{
+    const D3DXVECTOR3 p0(0, 0, 0), p1(1, 2, 0), p2(3, 2, 1), p3(4, 0, 1), t1(1, 0, 0), t2(0, 1, 0);
+    D3DXVECTOR3 r;
+    D3DXVec3Hermite(&r, &p1, &t1, &p2, &t2, 0.0f);
+    ExpectVec(r, 1, 2, 0);
+    D3DXVec3Hermite(&r, &p1, &t1, &p2, &t2, 1.0f);
+    ExpectVec(r, 3, 2, 1);
+    // Halfway: (v1 + v2) / 2 + (t1 - t2) / 8.
+    D3DXVec3Hermite(&r, &p1, &t1, &p2, &t2, 0.5f);
+    ExpectVec(r, 2.125f, 1.875f, 0.5f);
+    D3DXVec3CatmullRom(&r, &p0, &p1, &p2, &p3, 0.0f);
+    ExpectVec(r, 1, 2, 0);
+    D3DXVec3CatmullRom(&r, &p0, &p1, &p2, &p3, 1.0f);
+    ExpectVec(r, 3, 2, 1);
+    // Halfway: (-v0 + 9 v1 + 9 v2 - v3) / 16.
+    D3DXVec3CatmullRom(&r, &p0, &p1, &p2, &p3, 0.5f);
+    ExpectVec(r, 2.0f, 2.25f, 0.5f);
+    D3DXVec3BaryCentric(&r, &p0, &p1, &p2, 0.5f, 0.25f);
+    ExpectVec(r, 1.25f, 1.5f, 0.25f);
+}
+
+TEST(D3DXMath, RightHandedAndOffCentreProjections)
+{
+    D3DXMATRIX p;
+    D3DXMatrixPerspectiveRH(&p, 2, 2, 1, 11);
+    ExpectVec(Apply(p, D3DXVECTOR3(1, 1, -1)), 1, 1, 0);
+    ExpectVec(Apply(p, D3DXVECTOR3(0, 0, -11)), 0, 0, 1);
+    D3DXMatrixPerspectiveOffCenterRH(&p, 0, 2, 0, 2, 1, 11);
+    ExpectVec(Apply(p, D3DXVECTOR3(0, 0, -1)), -1, -1, 0);
+    ExpectVec(Apply(p, D3DXVECTOR3(2, 2, -1)), 1, 1, 0);
+    D3DXMatrixPerspectiveOffCenterLH(&p, 0, 2, 0, 2, 1, 11);
+    ExpectVec(Apply(p, D3DXVECTOR3(2, 0, 1)), 1, -1, 0);
+    D3DXMatrixOrthoOffCenterRH(&p, 0, 8, 0, 4, 1, 3);
+    ExpectVec(Apply(p, D3DXVECTOR3(8, 0, -3)), 1, -1, 1);
+    D3DXMatrixOrthoRH(&p, 8, 4, 1, 3);
+    ExpectVec(Apply(p, D3DXVECTOR3(4, 2, -1)), 1, 1, 0);
+}
+
+TEST(D3DXMath, AffineTransformationScalesRotatesAboutACentreAndMoves)
+{
+    const D3DXVECTOR3 centre(1, 0, 0), move(0, 0, 5), axisY(0, 1, 0);
+    D3DXQUATERNION q;
+    D3DXQuaternionRotationAxis(&q, &axisY, kHalfPi);
+    D3DXMATRIX m;
+    D3DXMatrixAffineTransformation(&m, 2.0f, &centre, &q, &move);
+    // (1,0,0) scales to (2,0,0), turns about (1,0,0) to (1,0,-1), moves to (1,0,4).
+    ExpectVec(Apply(m, D3DXVECTOR3(1, 0, 0)), 1, 0, 4);
+    D3DXMatrixAffineTransformation(&m, 3.0f, nullptr, nullptr, nullptr);
+    ExpectVec(Apply(m, D3DXVECTOR3(1, 2, 3)), 3, 6, 9);
 }

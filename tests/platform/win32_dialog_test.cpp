@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "host/host_win32.h"
 #include "windows.h"
 
@@ -57,6 +59,27 @@ TEST_F(Win32Dialog, DebugOutputIsCaptured)
     EXPECT_EQ(host::GetDebugOutputText(), "Build FAILED\nAdd vertex:3\n\r");
     host::ClearDebugOutput();
     EXPECT_TRUE(host::GetDebugOutput().empty());
+
+    // Echoed to stderr only on request.
+    unsetenv("KESTU_DEBUG_OUTPUT");
+    ::testing::internal::CaptureStderr();
+    OutputDebugStringA("quiet\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    setenv("KESTU_DEBUG_OUTPUT", "1", 1);
+    ::testing::internal::CaptureStderr();
+    OutputDebugStringA("loud\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "loud\n");
+    unsetenv("KESTU_DEBUG_OUTPUT");
+    EXPECT_EQ(host::GetDebugOutput(), (std::vector<std::string>{"quiet\n", "loud\n"}));
+}
+
+TEST_F(Win32Dialog, MessageBoxIsLoggedOnStderr)
+{
+    ::testing::internal::CaptureStderr();
+    MessageBoxA(nullptr, "Not enough video memory.", "Error", MB_ICONERROR);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Error"), std::string::npos);
+    EXPECT_NE(err.find("Not enough video memory."), std::string::npos);
 }
 
 } // namespace

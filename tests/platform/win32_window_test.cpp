@@ -223,6 +223,11 @@ TEST_F(Win32Window, ChildWindowsDieWithTheirParent)
     HWND parent = Make(WS_POPUP, 100, 100);
     HWND child = CreateWindowExA(0, "Test Window", "", WS_CHILD, 5, 6, 20, 20, parent, nullptr, nullptr, nullptr);
     ASSERT_NE(child, nullptr);
+    // A parent filter also takes its children's messages.
+    PostMessageA(child, WM_USER, 0, 0);
+    MSG m;
+    ASSERT_TRUE(PeekMessageA(&m, parent, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.hwnd, child);
     RECT r;
     GetWindowRect(child, &r);
     EXPECT_EQ(r.left, 15);   // placed in the parent's client area
@@ -316,6 +321,10 @@ TEST_F(Win32Window, ShowWindowMinimiseMaximiseRestore)
 
 TEST_F(Win32Window, CursorMetricsAndColours)
 {
+    // A top-level window of style 0 gets a caption.
+    HWND plain = Make(WS_OVERLAPPED, 100, 100);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(plain, GWL_STYLE)) & WS_CAPTION, static_cast<DWORD>(WS_CAPTION));
+
     host::SetScreenSize(640, 480);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 640);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 480);

@@ -1,0 +1,25 @@
+// Operating-system and DirectX version descriptions for start-up reports.
+#pragma once
+#include <windows.h>
+
+// The version Windows reports (emulated) and the one underneath it.
+struct _OS_VERSION_INFO {
+    OSVERSIONINFOA osvi;
+    DWORD dwUnderlyingMajorVersion;
+    DWORD dwUnderlyingMinorVersion;
+};
+
+BOOL IsEmulatedWindows95(const _OS_VERSION_INFO* info);
+BOOL IsEmulatedWindows98(const _OS_VERSION_INFO* info);
+BOOL IsEmulatedWindowsME(const _OS_VERSION_INFO* info);
+BOOL IsEmulatedWindows2000(const _OS_VERSION_INFO* info);
+BOOL IsEmulatedWindowsWhistler(const _OS_VERSION_INFO* info);
+BOOL IsUnderlyingWindows95(const _OS_VERSION_INFO* info);
+BOOL IsUnderlyingWindows98(const _OS_VERSION_INFO* info);
+
+// Writes a one-line description of the system into text (at most size bytes,
+// always terminated); 0 when the version cannot be read.
+BOOL DisplaySystemVersion(char* text, DWORD size = 256);
+
+// 0 (not usable), 0x100, 0x200, 0x300, 0x500, 0x600, 0x601, 0x700, 0x800 or 0x801.
+DWORD GetDXVersion();

@@ -1,0 +1,62 @@
+// Present into a window's pixels.
+#include "d3d8_fixture.h"
+#include "host/host_win32.h"
+#include "windows.h"
+
+namespace d3d8test {
+namespace {
+
+class Present : public DeviceTest {
+protected:
+    void SetUp() override
+    {
+        DeviceTest::SetUp();
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.lpszClassName = "d3d8 present";
+        RegisterClassA(&wc);
+        window = CreateWindowExA(0, "d3d8 present", "", WS_POPUP, 0, 0, 32, 32, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(window, nullptr);
+    }
+    void TearDown() override
+    {
+        DestroyWindow(window);
+        UnregisterClassA("d3d8 present", nullptr);
+        DeviceTest::TearDown();
+    }
+    uint32_t WindowPixel(int x, int y)
+    {
+        host::WindowPixels px;
+        if (!host::ReadWindowPixels(window, &px) || x >= px.width || y >= px.height) return 0xDEADBEEF;
+        return px.pixels[static_cast<size_t>(y) * px.width + x] & 0xFFFFFF;
+    }
+    HWND window = nullptr;
+};
+
+TEST_F(Present, CopiesTheBackBufferIntoTheWindow)
+{
+    dev->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    dev->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    dev->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(0, 0, 255), 1.f, 0);
+    DrawQuad(0, 0, 32, 32, D3DCOLOR_XRGB(255, 0, 0));
+    dev->EndScene();
+    // The 64x64 back buffer is stretched into the 32x32 client area.
+    ASSERT_EQ(dev->Present(nullptr, nullptr, window, nullptr), D3D_OK);
+    EXPECT_EQ(WindowPixel(2, 2), 0xFF0000u);
+    EXPECT_EQ(WindowPixel(15, 15), 0xFF0000u);
+    EXPECT_EQ(WindowPixel(16, 16), 0x0000FFu);
+    EXPECT_EQ(WindowPixel(31, 2), 0x0000FFu);
+    // A source rectangle into a destination rectangle, one to one.
+    RECT src{24, 24, 40, 40};
+    RECT dst{0, 0, 16, 16};
+    ASSERT_EQ(dev->Present(&src, &dst, window, nullptr), D3D_OK);
+    EXPECT_EQ(WindowPixel(0, 0), 0xFF0000u);
+    EXPECT_EQ(WindowPixel(7, 7), 0xFF0000u);
+    EXPECT_EQ(WindowPixel(8, 8), 0x0000FFu);
+    EXPECT_EQ(WindowPixel(16, 16), 0x0000FFu);   // outside the destination: the earlier frame
+    EXPECT_EQ(WindowPixel(15, 15), 0x0000FFu);
+    dev->BeginScene();
+}
+
+} // namespace
+} // namespace d3d8test
