@@ -34,3 +34,6 @@
 #include "kestu_datachunk.h"
 #include "kestu_reslib.h"
 #include "kestu_sysversion.h"
+#include "kestu_screenshot.h"
+#include "kestu_imageprobe.h"
+#include "kestu_mmx.h"
