@@ -362,6 +362,17 @@ TEST_F(DDScreenTest, EightBitPaletteReachesTheScreen)
     EXPECT_EQ(pal->GetFlag(), flag + 1);
     EXPECT_EQ(ScreenPixel(12, 22), 0x010203u);
 
+    // Realizing copies the table's usable range into the DirectDraw palette.
+    const PALETTEENTRY grey{9, 9, 9, 0};
+    SetPaletteEntries(table.GetHpal(), 40, 1, &grey);
+    EXPECT_EQ(ScreenPixel(12, 22), 0x010203u);
+    ASSERT_EQ(pal->RealizeFromColorTable(window), 1);
+    EXPECT_EQ(pal->GetFlag(), flag + 2);
+    EXPECT_EQ(ScreenPixel(12, 22), 0x090909u);
+    PALETTEENTRY dd[256] = {};
+    ASSERT_EQ(CDD::GetDDPalette()->GetEntries(0, 0, 256, dd), DD_OK);
+    EXPECT_EQ(Rgb(dd[245]), Rgb(PaletteEntry(table.GetHpal(), 245)));
+
     ANIINFO info;
     info.type = ANI_FADETO;
     info.colour = PALETTEENTRY{255, 255, 255, 0};
