@@ -189,6 +189,18 @@ TEST_F(DDScreenTest, ShowCopiesThroughTheWindowPosition)
     EXPECT_EQ(ScreenPixel(18, 29), 0x0000FFu);
     // Wholly outside the window: nothing to show.
     EXPECT_EQ(screen.Paint(window, 300, 0, 10, 10, 0, 0), 0);
+
+    // A lost primary is restored and the copy repeated.
+    host::LoseSurface(CDD::GetPrimarySurface());
+    screen.SetPixel(0x00FF00, 5, 5);
+    EXPECT_EQ(screen.Show(), 1);
+    EXPECT_EQ(ScreenPixel(18, 29), 0x00FF00u);
+
+    // With a clipper the copy goes through Blt.
+    ASSERT_EQ(screen.AddToClipList(window), 1);
+    screen.SetPixel(0xFFFFFF, 5, 5);
+    EXPECT_EQ(screen.Show(), 1);
+    EXPECT_EQ(ScreenPixel(18, 29), 0xFFFFFFu);
 }
 
 TEST_F(DDScreenTest, FlipShowsTheBackBuffer)
