@@ -8,6 +8,11 @@
 
 #include "kestu_winbuf.h"
 
+#if __has_include(<d3dx8tex.h>)
+#include <d3dx8tex.h>
+#define KESTU_HAS_D3DX_SURFACES 1
+#endif
+
 class CImageSurface : public WINDBUF {
 public:
     CImageSurface();
@@ -30,6 +35,12 @@ public:
     virtual HRESULT Release();
     virtual HRESULT CloneSysMemImage();
     virtual HRESULT ColorFill(unsigned long colour, const RECT* rect);
+#ifdef KESTU_HAS_D3DX_SURFACES
+    virtual HRESULT SaveToDiskFile(const char* path, D3DXIMAGE_FILEFORMAT format, const RECT* rect);
+    // Loads a picture file over the whole surface (the clone of a default-pool
+    // surface, which then goes to the surface).
+    virtual HRESULT Load(const char* path);
+#endif
     virtual HRESULT Load(VPaper* src, PAINT_TYPE type, int x, int y, int w, int h, int sx, int sy, const GRECT* clip);
 
     using WINDBUF::Paint;
@@ -49,7 +60,9 @@ public:
     HRESULT PaintFast(IDirect3DSurface8* target);
     // Copies (sx, sy, sw, sh) of this surface to (dx, dy, dw, dh) of target
     // (null: the render target). Filter 1 copies unscaled: mode 1 through
-    // CopyRects (falling back to a locked copy), mode 0 by locked copy.
+    // CopyRects (falling back to a locked copy), mode 0 by locked copy. Other
+    // filters scale through D3DX, magenta keyed (E_NOTIMPL in builds without
+    // the D3DX surface functions).
     HRESULT Paint(int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, unsigned long filter,
                   unsigned long mode, IDirect3DSurface8* target, const GRECT* clip);
     HRESULT Paint(unsigned long filter, PAINT_TYPE mode, IDirect3DSurface8* target, const GRECT* clip);

@@ -32,3 +32,10 @@ DWORD Kestu_GetSaveBMPNeedBufferSize(DWORD width, DWORD height, DWORD pitch, D3D
 // 16-, 24- or 32-bit pixels as a top-down BMP; 0 or E_FAIL.
 HRESULT Kestu_SaveBMP(const char* path, DWORD width, DWORD height, void* pixels, DWORD pitch, D3DFORMAT format,
                       unsigned char* scratch);
+
+#if __has_include(<d3dx8tex.h>) && __has_include("kestu_api.h")
+#include <d3dx8tex.h>
+#define KESTU_HAS_BACKBUFFER_SAVE 1
+// Saves (a part of) the engine device's back buffer: E_FAIL without device or path.
+HRESULT GfxUtil_SaveBackBufferToFile(const char* path, D3DXIMAGE_FILEFORMAT format, const RECT* rect);
+#endif

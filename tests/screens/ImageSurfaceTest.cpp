@@ -9,6 +9,7 @@
 #include "host/host_d3d8.h"
 #include "kestu_imagesurface.h"
 #include "kestu_log.h"
+#include "kestu_screenshot.h"
 
 using namespace screens_test;
 
@@ -345,3 +346,62 @@ TEST_F(ImageSurfaceTest, LineLocksItsBoxOrUsesTheHeldLock)
 }
 
 }  // namespace
+
+#ifdef KESTU_HAS_D3DX_SURFACES
+namespace {
+
+TEST_F(ImageSurfaceTest, SavedFileLoadsBackIntoASurface)
+{
+    CImageSurface src, dst, video;
+    ASSERT_EQ(src.Build(dev, 4, 3, 0, D3DPOOL_SYSTEMMEM), 0);
+    src.ColorFill(0xFF0000FF, nullptr);
+    const RECT dot{2, 1, 3, 2};
+    src.ColorFill(0xFFFF0000, &dot);
+    const std::string path = "screens_surface.bmp";
+    ASSERT_EQ(src.SaveToDiskFile(path.c_str(), D3DXIFF_BMP, nullptr), 0);
+    ASSERT_NE(src.Prepare(nullptr), nullptr);
+    EXPECT_EQ(src.SaveToDiskFile(path.c_str(), D3DXIFF_BMP, nullptr), KESTUERR_GENERIC);
+    src.Unprepare();
+
+    ASSERT_EQ(dst.Build(dev, 4, 3, 0, D3DPOOL_SYSTEMMEM), 0);
+    ASSERT_EQ(dst.Load(path.c_str()), 0);
+    EXPECT_EQ(Pixel(dst, 2, 1), 0xF800u);
+    EXPECT_EQ(Pixel(dst, 0, 0), 0x001Fu);
+    // A default-pool surface loads through its clone.
+    ASSERT_EQ(video.Build(dev, 4, 3, 0, D3DPOOL_DEFAULT), 0);
+    ASSERT_EQ(video.Load(path.c_str()), 0);
+    EXPECT_EQ(Pixel(video, 2, 1), 0xF800u);
+    EXPECT_NE(video.GetClone(), nullptr);
+    std::remove(path.c_str());
+    CImageSurface empty;
+    EXPECT_EQ(empty.Load(path.c_str()), KESTUERR_SURFACENOTBUILT);
+}
+
+TEST_F(ImageSurfaceTest, ScaledPaintStretchesAndKeysMagenta)
+{
+    CImageSurface src, dst;
+    ASSERT_EQ(src.Build(dev, 2, 2, 0, D3DPOOL_SYSTEMMEM), 0);
+    ASSERT_EQ(dst.Build(dev, 8, 8, 0, D3DPOOL_SYSTEMMEM), 0);
+    src.ColorFill(0xFF00FF00, nullptr);
+    const RECT key{1, 1, 2, 2};
+    src.ColorFill(0xFFFF00FF, &key);
+    dst.ColorFill(0xFFFFFFFF, nullptr);
+    const GRECT clip(0, 0, 8, 8);
+    ASSERT_EQ(src.Paint(2, 2, 4, 4, 0, 0, 2, 2, D3DX_FILTER_POINT, 0, dst.GetSurface(), &clip), 0);
+    EXPECT_EQ(Pixel(dst, 2, 2), 0x07E0u);
+    EXPECT_EQ(Pixel(dst, 3, 3), 0x07E0u);
+    EXPECT_EQ(Pixel(dst, 5, 5), 0x0000u);  // magenta turns transparent black
+    EXPECT_EQ(Pixel(dst, 1, 1), 0xFFFFu);
+    EXPECT_EQ(Pixel(dst, 6, 6), 0xFFFFu);
+}
+
+}  // namespace
+#endif
+
+#ifdef KESTU_HAS_BACKBUFFER_SAVE
+TEST(BackBufferSave, NeedsTheEngineDeviceAndAPath)
+{
+    EXPECT_EQ(GfxUtil_SaveBackBufferToFile(nullptr, D3DXIFF_BMP, nullptr), E_FAIL);
+    EXPECT_EQ(GfxUtil_SaveBackBufferToFile("x.bmp", D3DXIFF_BMP, nullptr), E_FAIL);  // no engine built
+}
+#endif
