@@ -30,3 +30,7 @@
 #include "kestu_datachunk.h"
 #include "kestu_reslib.h"
 #include "kestu_sysversion.h"
+#include "kestu_shader.h"
+#include "kestu_shadercontexts.h"
+#include "kestu_shaderlight.h"
+#include "kestu_vertexlight.h"
