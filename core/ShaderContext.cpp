@@ -27,6 +27,12 @@ IShaderContext::IShaderContext()
     D3DXMatrixIdentity(&m_matTexture);
 }
 
+// Subclasses may call the base: it uploads nothing.
+long IShaderContext::UpdateConstant(IDirect3DDevice8*)
+{
+    return 0;
+}
+
 void IShaderContext::SetTransform(DWORD state, const D3DXMATRIX* m)
 {
     if (!m)
