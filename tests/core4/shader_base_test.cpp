@@ -73,6 +73,10 @@ TEST(ShaderPairBasics, NewPairHoldsTheDefaultFormatAndItsDeclaration)
     // A declaration maps back to its FVF code, which then drives the fixed pipeline.
     EXPECT_EQ(pair.SetVertexElement(expected), 0);
     EXPECT_EQ(pair.GetVertexShader(), 0x112u);
+    // Without an FVF equivalent (position in register 5) the handle stays.
+    const DWORD odd[] = {D3DVSD_STREAM(0), D3DVSD_REG(5, D3DVSDT_FLOAT3), D3DVSD_END()};
+    EXPECT_NE(pair.SetVertexElement(const_cast<DWORD*>(odd)), 0);
+    EXPECT_EQ(pair.GetVertexShader(), 0x112u);
 }
 
 TEST(ShaderPairBasics, AssemblyKeepsTokensByTypeAndReportsErrors)

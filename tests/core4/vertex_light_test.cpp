@@ -315,6 +315,26 @@ TEST(GfxVertexLight, SpotWithThetaEqualToPhiLightsTheWholeCone)
     EXPECT_NE(a.colours[0], 0u);
 }
 
+TEST(GfxVertexLight, LightStraightAboveAnOccluderShadowsFully)
+{
+    // No horizontal direction to lift along: the blocked vertex stays in full shadow.
+    const D3DXVECTOR3 pos[4] = {{0, 0, 0}, {-2, 5, -2}, {0, 5, 3}, {2, 5, -2}};
+    const D3DXVECTOR3 normals[4] = {{0, 1, 0}, {0, 1, 0}, {0, 1, 0}, {0, 1, 0}};
+    const WORD indices[3] = {1, 2, 3};
+    const SFacesList faces{indices, D3DFMT_INDEX16, 1};
+    const D3DMATERIAL8 m = WhiteMaterial();
+    const DWORD steps = 3;
+    const float scale = 1.0f;
+    for (D3DLIGHTTYPE type : {D3DLIGHT_POINT, D3DLIGHT_DIRECTIONAL}) {
+        D3DLIGHT8 light = MakeLight(type, {0, 10, 0}, {0, -1, 0}, 0.5f, 0.25f);
+        light.Range = 100.0f;
+        DWORD colours[4] = {0x11111111, 0, 0, 0};
+        GfxCalcVertexLight(colours, 4, pos, sizeof(D3DXVECTOR3), normals, sizeof(D3DXVECTOR3), 4, &light, 1, &m, 0,
+                           &steps, &scale, &faces);
+        EXPECT_EQ(colours[0] & 0xFFFFFF, 0u) << type;
+    }
+}
+
 TEST(GfxVertexLight, FullShadowInModulateMode)
 {
     const DWORD steps = 1;
