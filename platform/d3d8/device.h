@@ -190,6 +190,7 @@ private:
 
     HRESULT ValidatePresent(const D3DPRESENT_PARAMETERS* pp) const;
     HRESULT CreateImplicitSurfaces();
+    void ApplyGamma(std::vector<uint32_t>& pixels) const;
     void ReleaseImplicitSurfaces();
     void ResetState();
     void SetDefaultRenderStates();

@@ -612,14 +612,11 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
     if ((fvf & D3DFVF_POSITION_MASK) == 0) return D3DERR_INVALIDCALL;
     const UINT count = VertexCount(type, primCount);
     const UINT vsize = FvfSize(fvf);
-    // Every drawn stage texture must be usable.
+    // A texture cannot be sampled while it is the render target.
     for (int i = 0; i < 8; ++i) {
         if (tss_[i][D3DTSS_COLOROP] == D3DTOP_DISABLE) break;
         if (!textures_[i]) continue;
         TextureStorage* t = dynamic_cast<TextureHolder*>(textures_[i])->storage();
-        for (UINT f = 0; f < t->faces(); ++f)
-            for (UINT l = 0; l < t->levels(); ++l)
-                if (t->surface(f, l)->locked()) return D3DERR_INVALIDCALL;
         if (t->usage() & D3DUSAGE_RENDERTARGET) {
             for (UINT f = 0; f < t->faces(); ++f)
                 for (UINT l = 0; l < t->levels(); ++l)
@@ -644,11 +641,12 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
         }
     } else {
         StreamSlot& s = streams_[0];
-        if (!s.buffer || s.stride == 0 || s.stride < vsize || s.buffer->locked()) return D3DERR_INVALIDCALL;
+        // A locked buffer still draws, from the bytes it holds now.
+        if (!s.buffer || s.stride == 0 || s.stride < vsize) return D3DERR_INVALIDCALL;
         stride = s.stride;
         vertexLimit = s.buffer->length() / stride;
         if (indexed) {
-            if (!indices_ || indices_->locked()) return D3DERR_INVALIDCALL;
+            if (!indices_) return D3DERR_INVALIDCALL;
             indexType = indices_->format() == D3DFMT_INDEX32 ? GLenum(GL_UNSIGNED_INT) : GLenum(GL_UNSIGNED_SHORT);
             indexSize = indices_->format() == D3DFMT_INDEX32 ? 4 : 2;
             if (static_cast<uint64_t>(startIndex) + count > indices_->length() / indexSize) return D3DERR_INVALIDCALL;
