@@ -43,3 +43,7 @@
 #include "kestu_screenshot.h"
 #include "kestu_imageprobe.h"
 #include "kestu_mmx.h"
+#include "kestu_shader.h"
+#include "kestu_shadercontexts.h"
+#include "kestu_shaderlight.h"
+#include "kestu_vertexlight.h"
