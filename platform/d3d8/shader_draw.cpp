@@ -275,7 +275,15 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
     if (!GlMakeCurrent()) return D3DERR_DRIVERINTERNALERROR;
 
     Activate();
+    // Sampler settings stay valid while only this path draws the same stages;
+    // a fixed-function draw in between may have set up fewer.
+    uint32_t stageMask = 0;
+    for (int i = 0; i < 8; ++i)
+        if (k.stages[i].texType) stageMask |= 1u << i;
+    if (Host().counters.drawCalls != st.samplerDraw || stageMask != st.samplerStages) samplersDirty_ = true;
     ++Host().counters.drawCalls;
+    st.samplerDraw = Host().counters.drawCalls;
+    st.samplerStages = stageMask;
     Host().counters.primitives += primCount;
     glBindVertexArray(vao_);
     BindFramebuffer();
@@ -364,7 +372,6 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
         if (prog.bumpMatrix >= 0) glUniform4fv(prog.bumpMatrix, 8, m[0]);
         if (prog.bumpLuminance >= 0) glUniform4fv(prog.bumpLuminance, 8, l[0]);
     }
-    samplersDirty_ = true;
     BindTextures();
 
     // Attributes, stream by stream.

@@ -55,6 +55,9 @@ struct ShaderState {
     DWORD nextVertexHandle = 0x10001;  // odd: never an FVF code
     DWORD nextPixelHandle = 1;
     std::unordered_map<ShaderProgramKey, ShaderProgram, ShaderProgramKeyHash> programs;
+    // The draw count after this path's last draw and the stages it sampled.
+    uint64_t samplerDraw = ~uint64_t(0);
+    uint32_t samplerStages = 0;
 
     // Drops the programs linked with a deleted shader.
     void Forget(bool vertex, DWORD handle);

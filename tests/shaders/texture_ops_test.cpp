@@ -59,6 +59,19 @@ TEST_F(TextureOps, TexSamplesItsStage)
     EXPECT_TRUE(PixelNear(16, 48, 0x0000FF));
 }
 
+TEST_F(TextureOps, SamplerStatesFollowChangesBetweenShaderDraws)
+{
+    Bind(0, Quadrants, 2);
+    DWORD ps = CreatePs("ps.1.1\ntex t0\nmov r0, t0");
+    ASSERT_EQ(dev->SetPixelShader(ps), D3D_OK);
+    // u = 1.27 at the probe: wrapped it is the left column, clamped the right one.
+    DrawTexturedQuad(0, 0, 64, 64, 0xFFFFFFFF, 0, 0, 2, 1);
+    EXPECT_TRUE(PixelNear(40, 16, 0xFF0000));
+    dev->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
+    DrawTexturedQuad(0, 0, 64, 64, 0xFFFFFFFF, 0, 0, 2, 1);
+    EXPECT_TRUE(PixelNear(40, 16, 0x00FF00));
+}
+
 TEST_F(TextureOps, TexkillDiscardsNegativeCoordinates)
 {
     DWORD ps = CreatePs("ps.1.1\ntexkill t0\nmov r0, c0");
