@@ -14,15 +14,6 @@ namespace {
 using d3dx::ShaderInstruction;
 using d3dx::ShaderParameter;
 
-std::string FloatText(float f)
-{
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    char buf[40];
-    std::snprintf(buf, sizeof(buf), "uintBitsToFloat(0x%08Xu)", static_cast<unsigned>(u));
-    return buf;
-}
-
 class PixelTranslator {
 public:
     explicit PixelTranslator(TranslatedShader& out) : out_(out) {}

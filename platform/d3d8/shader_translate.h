@@ -76,8 +76,9 @@ std::string VertexShaderSource(const TranslatedShader& vs, const VertexDeclarati
 // A complete fragment shader reading those varyings.
 std::string PixelShaderSource(const TranslatedShader& ps, const LinkOptions& o);
 
-// Shared by both translators: a source operand's swizzle and modifier
+// Shared by both translators: a float as exact GLSL text; a source operand's swizzle and modifier
 // applied to an expression of type vec4.
+std::string FloatText(float f);
 std::string SwizzleText(DWORD swizzle);
 std::string ApplySourceModifier(const std::string& value, DWORD modifier);
 // Statements writing `value` to `reg` through a write mask (bit 0 = x).

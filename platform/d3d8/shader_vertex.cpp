@@ -16,17 +16,6 @@ using d3dx::ShaderParameter;
 constexpr DWORD kTemps = 12;
 constexpr DWORD kInputs = 16;
 
-std::string FloatText(float f)
-{
-    char buf[40];
-    std::snprintf(buf, sizeof(buf), "uintBitsToFloat(0x%08Xu)", [&] {
-        uint32_t u;
-        std::memcpy(&u, &f, 4);
-        return u;
-    }());
-    return buf;
-}
-
 // Results whose special cases Direct3D defines: rcp/rsq of 1 are exactly 1,
 // of 0 the largest float; log of 0 the most negative one.
 const char* kHelpers = R"(
