@@ -200,6 +200,8 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
         k.alphaFunc = f.alphaFunc;
         std::memcpy(k.stages, f.stages, sizeof(k.stages));
     }
+    if (pso)
+        for (int i = 0; i < 8; ++i) o.projected[i] = (tss_[i][D3DTSS_TEXTURETRANSFORMFLAGS] & D3DTTFF_PROJECTED) ? 1 : 0;
     o.flatShade = k.flatShade;
     o.points = points;
     o.fogEnable = k.fogEnable;
@@ -294,6 +296,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
     key.vertexShader = vertexShader_;
     key.pixelShader = pixelShader_;
     key.ffp = k;
+    for (int i = 0; i < 8; ++i) key.projected |= static_cast<uint32_t>(o.projected[i]) << i;
     auto found = st.programs.find(key);
     if (found == st.programs.end()) {
         std::string vertex, fragment;

@@ -24,10 +24,12 @@ struct ShaderProgramKey {
     DWORD vertexShader = 0;  // handle, or the FVF when processing is fixed-function
     DWORD pixelShader = 0;
     FfpKey ffp;              // the fixed-function half's state
+    uint32_t projected = 0;  // stages whose pixel shader texture reads divide by w
 
     bool operator==(const ShaderProgramKey& o) const
     {
-        return vertexShader == o.vertexShader && pixelShader == o.pixelShader && ffp == o.ffp;
+        return vertexShader == o.vertexShader && pixelShader == o.pixelShader && projected == o.projected &&
+               ffp == o.ffp;
     }
 };
 
@@ -35,7 +37,7 @@ struct ShaderProgramKeyHash {
     size_t operator()(const ShaderProgramKey& k) const
     {
         return FfpKeyHash()(k.ffp) ^ (static_cast<size_t>(k.vertexShader) * 0x9E3779B97F4A7C15ull) ^
-               (static_cast<size_t>(k.pixelShader) << 1);
+               (static_cast<size_t>(k.pixelShader) << 1) ^ (static_cast<size_t>(k.projected) << 40);
     }
 };
 

@@ -68,6 +68,7 @@ struct LinkOptions {
     bool fogUsesW = false;
     uint8_t alphaFunc = 0;    // D3DCMP_*, 0 = no test
     uint8_t cube[8] = {};     // stage has a cube texture
+    uint8_t projected[8] = {};  // stage's coordinates are projected (D3DTTFF_PROJECTED)
 };
 
 // A complete vertex shader writing the varyings the fixed-function fragment

@@ -72,6 +72,27 @@ TEST_F(TextureOps, SamplerStatesFollowChangesBetweenShaderDraws)
     EXPECT_TRUE(PixelNear(40, 16, 0x00FF00));
 }
 
+TEST_F(TextureOps, TexDividesProjectedCoordinates)
+{
+    Bind(0, Quadrants, 2);
+    DWORD ps = CreatePs("ps.1.1\ntex t0\nmov r0, t0");
+    ASSERT_EQ(dev->SetPixelShader(ps), D3D_OK);
+    struct V {
+        float x, y, z, rhw, t[4];
+    };
+    const V q[4] = {{0, 0, 0.5f, 1, {1.4f, 1.4f, 0, 2}},
+                    {64, 0, 0.5f, 1, {1.4f, 1.4f, 0, 2}},
+                    {0, 64, 0.5f, 1, {1.4f, 1.4f, 0, 2}},
+                    {64, 64, 0.5f, 1, {1.4f, 1.4f, 0, 2}}};
+    ASSERT_EQ(dev->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE4(0)), D3D_OK);
+    // (1.4, 1.4) wraps to the top left texel; divided by w = 2 it is the bottom right one.
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, q, sizeof(V)), D3D_OK);
+    EXPECT_TRUE(PixelNear(32, 32, 0xFF0000));
+    dev->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT4 | D3DTTFF_PROJECTED);
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, q, sizeof(V)), D3D_OK);
+    EXPECT_TRUE(PixelNear(32, 32, 0xFFFFFF));
+}
+
 TEST_F(TextureOps, TexkillDiscardsNegativeCoordinates)
 {
     DWORD ps = CreatePs("ps.1.1\ntexkill t0\nmov r0, c0");
