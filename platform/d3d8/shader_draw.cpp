@@ -183,7 +183,6 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
                 FvfTexCoordSize(fvf, s.coordIndex) == 4)
                 s.projected = 1;
         }
-        k.specularEnable = 0;
     }
     if (programmableVertex) {
         // Vertex processing is the shader's: keep only what the fragment half reads.
@@ -199,10 +198,13 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
         k.flatShade = f.flatShade;
         k.alphaFunc = f.alphaFunc;
         std::memcpy(k.stages, f.stages, sizeof(k.stages));
+        // User clip planes are in clip space for vertex shaders.
+        k.clipMask = static_cast<uint8_t>(rs_[D3DRS_CLIPPLANEENABLE] & 0x3f);
     }
     if (pso)
         for (int i = 0; i < 8; ++i) o.projected[i] = (tss_[i][D3DTSS_TEXTURETRANSFORMFLAGS] & D3DTTFF_PROJECTED) ? 1 : 0;
     o.flatShade = k.flatShade;
+    o.clipMask = programmableVertex ? k.clipMask : 0;
     o.points = points;
     o.fogEnable = k.fogEnable;
     o.tableFog = k.fogEnable ? k.tableFog : 0;
@@ -315,6 +317,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
             p.psConstants = glGetUniformLocation(prog, "psc");
             p.bumpMatrix = glGetUniformLocation(prog, "bem");
             p.bumpLuminance = glGetUniformLocation(prog, "beml");
+            p.clipPlanes = glGetUniformLocation(prog, "clipPlanes");
             GLuint block = glGetUniformBlockIndex(prog, "World");
             if (block != GL_INVALID_INDEX) glUniformBlockBinding(prog, block, 1);
             glUseProgram(prog);
@@ -360,6 +363,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
         prog.psValid = true;
         glUniform4fv(prog.psConstants, kPixelShaderConstants, prog.psLoaded[0].data());
     }
+    if (prog.clipPlanes >= 0) glUniform4fv(prog.clipPlanes, 6, clipPlanes_[0]);
     if (prog.bumpMatrix >= 0 || prog.bumpLuminance >= 0) {
         float m[8][4], l[8][4];
         for (int i = 0; i < 8; ++i) {

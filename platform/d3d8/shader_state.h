@@ -43,7 +43,7 @@ struct ShaderProgramKeyHash {
 
 struct ShaderProgram {
     Program base;
-    GLint vsConstants = -1, psConstants = -1, bumpMatrix = -1, bumpLuminance = -1;
+    GLint vsConstants = -1, psConstants = -1, bumpMatrix = -1, bumpLuminance = -1, clipPlanes = -1;
     // What the program's constant arrays hold, to skip unchanged uploads.
     std::vector<std::array<float, 4>> vsLoaded;
     std::array<std::array<float, 4>, kPixelShaderConstants> psLoaded{};

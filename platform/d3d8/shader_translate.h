@@ -67,6 +67,7 @@ struct LinkOptions {
     uint8_t tableFog = 0;     // D3DFOG_* of the table (pixel) fog
     bool fogUsesW = false;
     uint8_t alphaFunc = 0;    // D3DCMP_*, 0 = no test
+    uint8_t clipMask = 0;     // user clip planes enabled (vertex shaders: clip space)
     uint8_t cube[8] = {};     // stage has a cube texture
     uint8_t projected[8] = {};  // stage's coordinates are projected (D3DTTFF_PROJECTED)
 };
