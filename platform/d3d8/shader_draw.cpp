@@ -201,8 +201,8 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
         // User clip planes are in clip space for vertex shaders.
         k.clipMask = static_cast<uint8_t>(rs_[D3DRS_CLIPPLANEENABLE] & 0x3f);
     }
-    if (pso)
-        for (int i = 0; i < 8; ++i) o.projected[i] = (tss_[i][D3DTSS_TEXTURETRANSFORMFLAGS] & D3DTTFF_PROJECTED) ? 1 : 0;
+    for (int i = 0; i < 8; ++i) o.projected[i] = (tss_[i][D3DTSS_TEXTURETRANSFORMFLAGS] & D3DTTFF_PROJECTED) ? 1 : 0;
+    o.fixedFragment = !pso;
     o.flatShade = k.flatShade;
     o.clipMask = programmableVertex ? k.clipMask : 0;
     o.points = points;

@@ -70,6 +70,7 @@ struct LinkOptions {
     uint8_t clipMask = 0;     // user clip planes enabled (vertex shaders: clip space)
     uint8_t cube[8] = {};     // stage has a cube texture
     uint8_t projected[8] = {};  // stage's coordinates are projected (D3DTTFF_PROJECTED)
+    bool fixedFragment = false;  // the texture stages, not a pixel shader, read the varyings
 };
 
 // A complete vertex shader writing the varyings the fixed-function fragment

@@ -270,7 +270,11 @@ std::string VertexShaderSource(const TranslatedShader& vs, const VertexDeclarati
     } else {
         s << "    vFog = clamp(oFog.x, 0.0, 1.0);\n";
     }
-    for (int i = 0; i < 8; ++i) s << "    vTex" << i << " = oT" << i << ";\n";
+    // The texture stages divide by w; only projected stages may see one other than 1.
+    for (int i = 0; i < 8; ++i) {
+        if (o.fixedFragment && !o.projected[i]) s << "    vTex" << i << " = vec4(oT" << i << ".xyz, 1.0);\n";
+        else s << "    vTex" << i << " = oT" << i << ";\n";
+    }
     if (o.points) s << "    gl_PointSize = clamp(oPts.x, max(ffp[56].y, 1.0), max(ffp[56].z, 1.0));\n";
     s << "}\n";
     return s.str();

@@ -244,6 +244,15 @@ TEST_F(TextureOps, VertexShaderFeedsFixedFunctionStages)
     DrawClipQuad();
     EXPECT_TRUE(PixelNear(16, 16, 0x800000));
     EXPECT_TRUE(PixelNear(48, 48, 0x808080));
+    // A w of 2 in oT0 divides nothing unless the stage projects.
+    DWORD vsw = CreateVs(QuadDeclaration(), "vs.1.1\nmov oPos, v0\nmul oT0, v7, c1\nmov oD0, c0\n");
+    SetConstant(1, 1, 1, 1, 2);
+    ASSERT_EQ(dev->SetVertexShader(vsw), D3D_OK);
+    DrawClipQuad();
+    EXPECT_TRUE(PixelNear(48, 48, 0x808080));
+    dev->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT4 | D3DTTFF_PROJECTED);
+    DrawClipQuad();
+    EXPECT_TRUE(PixelNear(48, 48, 0x800000));
 }
 
 TEST_F(TextureOps, DeclarationFeedsFixedFunctionVertexProcessing)
