@@ -223,6 +223,25 @@ TEST_F(TextureOps, Texm3x3SpecReflectsConstantEyeIntoCube)
     cube->Release();
 }
 
+TEST_F(TextureOps, Ps12TexReg2RgbTexDp3AndTexm3x3)
+{
+    Bind(0, Solid, 1);
+    Bind(1, Quadrants, 2);
+    // (r, g) = (0.25, 0.63): bottom left.
+    Run("ps.1.2\ntex t0\ntexreg2rgb t1, t0\nmov r0, t1");
+    EXPECT_TRUE(PixelNear(32, 32, 0x0000FF));
+    for (DWORD s = 1; s < 4; ++s) dev->SetTextureStageState(s, D3DTSS_TEXCOORDINDEX, s);
+    const float x[3] = {1, 0, 0}, y[3] = {0, 1, 0}, z[3] = {0, 0, 1};
+    DWORD dp3 = CreatePs("ps.1.2\ntex t0\ntexdp3 t1, t0\nmov r0, t1");
+    ASSERT_EQ(dev->SetPixelShader(dp3), D3D_OK);
+    DrawMatrixQuad(dev, x, y, z);  // r of t0
+    EXPECT_TRUE(PixelNear(32, 32, 0x404040));
+    DWORD m3x3 = CreatePs("ps.1.2\ntex t0\ntexm3x3pad t1, t0\ntexm3x3pad t2, t0\ntexm3x3 t3, t0\nmov r0, t3");
+    ASSERT_EQ(dev->SetPixelShader(m3x3), D3D_OK);
+    DrawMatrixQuad(dev, z, x, y);  // (b, r, g)
+    EXPECT_TRUE(PixelNear(32, 32, 0xE040A0));
+}
+
 TEST_F(TextureOps, Ps14DependentReadInSecondPhase)
 {
     uint32_t (*coords)(UINT, UINT) = [](UINT, UINT) -> uint32_t { return 0xFFC04000; };  // (0.75, 0.25)
