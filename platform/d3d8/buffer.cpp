@@ -73,7 +73,7 @@ GLuint Buffer<I>::Prepare(GLenum target)
         glBindBuffer(target, buffer_);
         glBufferData(target, static_cast<GLsizeiptr>(bits_.size()), bits_.data(),
                      (this->usage_ & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
-        dirtyBegin_ = dirtyEnd_ = 0;
+        if (locks_ == 0) dirtyBegin_ = dirtyEnd_ = 0;
         return buffer_;
     }
     glBindBuffer(target, buffer_);
@@ -83,7 +83,8 @@ GLuint Buffer<I>::Prepare(GLenum target)
                          (this->usage_ & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
         else
             glBufferSubData(target, dirtyBegin_, dirtyEnd_ - dirtyBegin_, bits_.data() + dirtyBegin_);
-        dirtyBegin_ = dirtyEnd_ = 0;
+        // Writes may continue under a lock still held.
+        if (locks_ == 0) dirtyBegin_ = dirtyEnd_ = 0;
     }
     return buffer_;
 }

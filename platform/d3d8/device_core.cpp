@@ -248,6 +248,7 @@ HRESULT Device::Present(const RECT* src, const RECT* dst, HWND override, const R
     if (!store || store->width <= 0 || store->height <= 0 || !GlMakeCurrent()) return D3D_OK;
     std::vector<uint32_t> pixels;
     if (!backBuffer_->ReadArgb(pixels)) return D3D_OK;
+    if (!pp_.Windowed) ApplyGamma(pixels);
     const LONG bw = static_cast<LONG>(backBuffer_->width()), bh = static_cast<LONG>(backBuffer_->height());
     RECT s = src ? *src : RECT{0, 0, bw, bh};
     RECT d = dst ? *dst : RECT{0, 0, store->width, store->height};
@@ -272,6 +273,20 @@ HRESULT Device::Present(const RECT* src, const RECT* dst, HWND override, const R
             dstRow[x] = srcRow[s.left + static_cast<LONG>(((x - d.left) * sw) / dw)] | 0xff000000u;
     }
     return D3D_OK;
+}
+
+// The ramp drives the display in full-screen mode only, as on the real hardware.
+void Device::ApplyGamma(std::vector<uint32_t>& pixels) const
+{
+    bool identity = true;
+    for (int i = 0; i < 256 && identity; ++i)
+        identity = (gamma_.red[i] >> 8) == i && (gamma_.green[i] >> 8) == i && (gamma_.blue[i] >> 8) == i;
+    if (identity) return;
+    for (auto& p : pixels) {
+        uint32_t r = gamma_.red[(p >> 16) & 0xff] >> 8, g = gamma_.green[(p >> 8) & 0xff] >> 8,
+                 b = gamma_.blue[p & 0xff] >> 8;
+        p = (p & 0xff000000u) | (r << 16) | (g << 8) | b;
+    }
 }
 
 HRESULT Device::GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** pp)

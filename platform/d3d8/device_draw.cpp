@@ -273,16 +273,10 @@ void Device::ApplyRasterState()
     }
 }
 
-bool Device::PrepareProgram(D3DPRIMITIVETYPE type)
+FfpKey Device::MakeFfpKey(DWORD fvf, bool points)
 {
-    const bool points = type == D3DPT_POINTLIST;
-    if (!programDirty_ && program_ && (key_.points != 0) == points) {
-        return true;
-    }
-    programDirty_ = false;
     FfpKey k;
     const DWORD* rs = rs_;
-    DWORD fvf = vertexShader_;
     k.fvf = fvf;
     k.rhw = (fvf & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW;
     k.lighting = rs[D3DRS_LIGHTING] && !k.rhw;
@@ -355,6 +349,17 @@ bool Device::PrepareProgram(D3DPRIMITIVETYPE type)
         s.transformCount = static_cast<uint8_t>(std::min<DWORD>(ttff & 0xff, 4));
         s.projected = (ttff & D3DTTFF_PROJECTED) ? 1 : 0;
     }
+    return k;
+}
+
+bool Device::PrepareProgram(D3DPRIMITIVETYPE type)
+{
+    const bool points = type == D3DPT_POINTLIST;
+    if (!programDirty_ && program_ && (key_.points != 0) == points) {
+        return true;
+    }
+    programDirty_ = false;
+    FfpKey k = MakeFfpKey(vertexShader_, points);
     key_ = k;
     auto it = programs_.find(k);
     if (it == programs_.end()) {
@@ -608,18 +613,18 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
     if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN || primCount == 0 || primCount > kMaxPrimitives)
         return D3DERR_INVALIDCALL;
     if (!inScene_) return D3DERR_INVALIDCALL;
+    if ((vertexShader_ & 1) || pixelShader_)
+        return DrawProgrammable(type, primCount, startVertex, upVertices, upStride, upVertexCount, upIndices,
+                                upIndexFormat, indexed, startIndex);
     DWORD fvf = vertexShader_;
     if ((fvf & D3DFVF_POSITION_MASK) == 0) return D3DERR_INVALIDCALL;
     const UINT count = VertexCount(type, primCount);
     const UINT vsize = FvfSize(fvf);
-    // Every drawn stage texture must be usable.
+    // A texture cannot be sampled while it is the render target.
     for (int i = 0; i < 8; ++i) {
         if (tss_[i][D3DTSS_COLOROP] == D3DTOP_DISABLE) break;
         if (!textures_[i]) continue;
         TextureStorage* t = dynamic_cast<TextureHolder*>(textures_[i])->storage();
-        for (UINT f = 0; f < t->faces(); ++f)
-            for (UINT l = 0; l < t->levels(); ++l)
-                if (t->surface(f, l)->locked()) return D3DERR_INVALIDCALL;
         if (t->usage() & D3DUSAGE_RENDERTARGET) {
             for (UINT f = 0; f < t->faces(); ++f)
                 for (UINT l = 0; l < t->levels(); ++l)
@@ -644,11 +649,12 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
         }
     } else {
         StreamSlot& s = streams_[0];
-        if (!s.buffer || s.stride == 0 || s.stride < vsize || s.buffer->locked()) return D3DERR_INVALIDCALL;
+        // A locked buffer still draws, from the bytes it holds now.
+        if (!s.buffer || s.stride == 0 || s.stride < vsize) return D3DERR_INVALIDCALL;
         stride = s.stride;
         vertexLimit = s.buffer->length() / stride;
         if (indexed) {
-            if (!indices_ || indices_->locked()) return D3DERR_INVALIDCALL;
+            if (!indices_) return D3DERR_INVALIDCALL;
             indexType = indices_->format() == D3DFMT_INDEX32 ? GLenum(GL_UNSIGNED_INT) : GLenum(GL_UNSIGNED_SHORT);
             indexSize = indices_->format() == D3DFMT_INDEX32 ? 4 : 2;
             if (static_cast<uint64_t>(startIndex) + count > indices_->length() / indexSize) return D3DERR_INVALIDCALL;

@@ -60,3 +60,38 @@ TEST_F(Present, CopiesTheBackBufferIntoTheWindow)
 
 } // namespace
 } // namespace d3d8test
+
+namespace d3d8test {
+namespace {
+
+TEST_F(Present, FullScreenPresentAppliesTheGammaRamp)
+{
+    D3DPRESENT_PARAMETERS pp = DefaultParameters();
+    pp.Windowed = FALSE;
+    pp.BackBufferWidth = 640;
+    pp.BackBufferHeight = 480;
+    pp.BackBufferFormat = D3DFMT_R5G6B5;
+    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.hDeviceWindow = window;
+    pp.AutoDepthStencilFormat = D3DFMT_D16;
+    IDirect3DDevice8* full = nullptr;
+    ASSERT_EQ(D3D()->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &full), D3D_OK);
+    D3DDISPLAYMODE mode;
+    ASSERT_EQ(full->GetDisplayMode(&mode), D3D_OK);
+    EXPECT_EQ(mode.Width, 640u);
+    EXPECT_EQ(mode.Format, D3DFMT_R5G6B5);
+    D3DGAMMARAMP ramp;
+    full->GetGammaRamp(&ramp);
+    for (int i = 0; i < 256; ++i) ramp.red[i] = static_cast<WORD>((255 - i) * 257);
+    full->SetGammaRamp(D3DSGR_NO_CALIBRATION, &ramp);
+    ASSERT_EQ(full->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 0, 255), 1.f, 0), D3D_OK);
+    ASSERT_EQ(full->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    EXPECT_EQ(WindowPixel(5, 5), 0x0000FFu);
+    // Source rectangles need the copy swap effect.
+    RECT src{0, 0, 8, 8};
+    EXPECT_EQ(full->Present(&src, nullptr, nullptr, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(full->Release(), 0u);
+}
+
+} // namespace
+} // namespace d3d8test

@@ -328,10 +328,12 @@ TEST_F(Resources, IndexedDrawingWithBaseVertex)
     EXPECT_EQ(dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3DERR_INVALIDCALL);
     EXPECT_EQ(dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 6, 2), D3DERR_INVALIDCALL);
     ASSERT_EQ(dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 4, 2), D3D_OK);
-    // Locked buffers cannot be drawn.
-    BYTE* p = nullptr;
-    vb->Lock(0, 0, &p, 0);
-    EXPECT_EQ(dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 4, 2), D3DERR_INVALIDCALL);
+    // A buffer still locked draws from what it holds (dynamic buffers are drawn between locks).
+    TLVertex* p = nullptr;
+    ASSERT_EQ(vb->Lock(0, 0, reinterpret_cast<BYTE**>(&p), D3DLOCK_NOOVERWRITE), D3D_OK);
+    for (int i = 4; i < 8; ++i) p[i].diffuse = 0xFF0000FF;
+    EXPECT_EQ(dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 4, 2), D3D_OK);
+    EXPECT_TRUE(PixelNear(50, 10, 0x0000FF, 0));
     vb->Unlock();
     IDirect3DVertexBuffer8* got = nullptr;
     UINT stride = 0;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "host/host_win32.h"
+#include "ddraw.h"
 #include "windows.h"
 
 namespace {
@@ -80,8 +81,10 @@ TEST_F(Win32Module, UnknownModulesFailAndSystemModulesResolveOwnFunctions)
     ASSERT_NE(gdi, nullptr);
     EXPECT_EQ(GetProcAddress(gdi, "GetBkColor"), reinterpret_cast<FARPROC>(&GetBkColor));
     EXPECT_EQ(GetProcAddress(gdi, "GetBkColo"), nullptr);
+    // The version probe's first steps.
     HMODULE ddraw = LoadLibraryA("DDRAW.DLL");
-    EXPECT_NE(ddraw, nullptr);
+    ASSERT_NE(ddraw, nullptr);
+    EXPECT_EQ(GetProcAddress(ddraw, "DirectDrawCreate"), reinterpret_cast<FARPROC>(&DirectDrawCreate));
     EXPECT_TRUE(FreeLibrary(ddraw));
 
     host::RegisterModule("d3d9.DLL");
