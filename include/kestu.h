@@ -30,3 +30,5 @@
 #include "kestu_datachunk.h"
 #include "kestu_reslib.h"
 #include "kestu_sysversion.h"
+#include "kestu_d3dfont.h"
+#include "kestu_d3dutil.h"
