@@ -5,6 +5,7 @@
 // per-pixel alpha blends, OVER r5g6b5 with a solid mask for uniform blends).
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -188,6 +189,52 @@ void BM_RlePixelShade16(benchmark::State& state)
 }
 BENCHMARK(BM_RlePixelShade16);
 
+
+// ---- Turned paints: mirror, stretch (256 -> 320 x 192) and rotation ----------
+
+constexpr int kStretchW = 320, kStretchH = 192;
+
+void BM_RleCopyMirror565(benchmark::State& state)
+{
+    const BenchSprite& s = Sprite();
+    RunPaint(state, [&](uint8_t* d) { BltRleCopyMirrorH16(d, s.runs.data(), s.Rows(), kS * 2, kS, kPitch16, 0); });
+}
+BENCHMARK(BM_RleCopyMirror565);
+
+void BM_RleStretch565(benchmark::State& state)
+{
+    const BenchSprite& s = Sprite();
+    RunPaint(state, [&](uint8_t* d) {
+        BltRleStretch16(d, s.runs.data(), s.Rows(), kStretchW * 2, kStretchH, kS * 2, kS, kPitch16, 0);
+    });
+}
+BENCHMARK(BM_RleStretch565);
+
+void BM_RawStretch565(benchmark::State& state)
+{
+    const BenchSprite& s = Sprite();
+    RunPaint(state, [&](uint8_t* d) {
+        BltStretch16(d, s.pixels.data(), kStretchW, kStretchH, kS, kS, kPitch16, kS * 2);
+    });
+}
+BENCHMARK(BM_RawStretch565);
+
+void BM_RleRotate565(benchmark::State& state)
+{
+    const BenchSprite& s = Sprite();
+    std::vector<uint16_t> buffer(kW * kH, 0x4208);
+    uint8_t* centre = reinterpret_cast<uint8_t*>(buffer.data() + (kH / 2) * kW + kW / 2);
+    float angle = 0.0f;
+    for (auto _ : state) {
+        angle += 0.1f;
+        BltRleRotate16(centre, s.runs.data(), s.Rows(), kS, kS, kPitch16, -kW / 2, kW / 2, -kH / 2, kH / 2, angle,
+                       0.0f);
+        benchmark::ClobberMemory();
+    }
+    Finish(state);
+}
+BENCHMARK(BM_RleRotate565);
+
 #ifdef KESTU_HAVE_PIXMAN
 
 struct PixmanScene {
@@ -280,6 +327,61 @@ void BM_Pixman_Over565HalfMask(benchmark::State& state)
     });
 }
 BENCHMARK(BM_Pixman_Over565HalfMask);
+
+// pixman's transformed SRC with nearest filtering: the reference for the
+// mirrored, stretched and rotated paints.
+template <class Transform>
+void RunPixmanTransformed(benchmark::State& state, int w, int h, Transform transform)
+{
+    static PixmanScene scene;
+    Target t;
+    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_r5g6b5, kW, kH, reinterpret_cast<uint32_t*>(t.buffer.data()),
+                                                   kPitch16);
+    pixman_image_set_filter(scene.src565, PIXMAN_FILTER_NEAREST, nullptr, 0);
+    float angle = 0.0f;
+    for (auto _ : state) {
+        angle += 0.1f;
+        pixman_transform_t m;
+        transform(m, angle);
+        pixman_image_set_transform(scene.src565, &m);
+        t.step = (t.step + 1) % 64;
+        const int x = (t.step % 8) * ((kW - w) / 7), y = (t.step / 8) * ((kH - h) / 7);
+        pixman_image_composite32(PIXMAN_OP_SRC, scene.src565, nullptr, dst, 0, 0, 0, 0, x, y, w, h);
+        benchmark::ClobberMemory();
+    }
+    pixman_image_set_transform(scene.src565, nullptr);
+    pixman_image_unref(dst);
+    Finish(state);
+}
+
+void BM_Pixman_SrcMirror565(benchmark::State& state)
+{
+    RunPixmanTransformed(state, kS, kS, [](pixman_transform_t& m, float) {
+        pixman_transform_init_scale(&m, pixman_int_to_fixed(-1), pixman_int_to_fixed(1));
+        pixman_transform_translate(&m, nullptr, pixman_int_to_fixed(kS), 0);
+    });
+}
+BENCHMARK(BM_Pixman_SrcMirror565);
+
+void BM_Pixman_SrcStretch565(benchmark::State& state)
+{
+    RunPixmanTransformed(state, kStretchW, kStretchH, [](pixman_transform_t& m, float) {
+        pixman_transform_init_scale(&m, pixman_double_to_fixed(double(kS) / kStretchW),
+                                    pixman_double_to_fixed(double(kS) / kStretchH));
+    });
+}
+BENCHMARK(BM_Pixman_SrcStretch565);
+
+void BM_Pixman_SrcRotate565(benchmark::State& state)
+{
+    RunPixmanTransformed(state, kS, kS, [](pixman_transform_t& m, float angle) {
+        pixman_transform_init_translate(&m, pixman_int_to_fixed(-kS / 2), pixman_int_to_fixed(-kS / 2));
+        pixman_transform_rotate(&m, nullptr, pixman_double_to_fixed(std::cos(angle)),
+                                pixman_double_to_fixed(std::sin(angle)));
+        pixman_transform_translate(&m, nullptr, pixman_int_to_fixed(kS / 2), pixman_int_to_fixed(kS / 2));
+    });
+}
+BENCHMARK(BM_Pixman_SrcRotate565);
 
 #endif
 

@@ -5,9 +5,6 @@
 #include "2DCore/kernels/Kernels.h"
 #include "kestu_log.h"
 
-// The engine log may be absent from a build of the kernels alone.
-void KestuSaveLog(int kind, const char* format, ...) __attribute__((weak));
-
 using namespace kestu::kernels;
 
 int RleByteAt(int column, int row, const void* plane, int imageWidth, uint8_t* out)
@@ -78,7 +75,7 @@ void BltRleMixAlpha32Nop(void*, const void*, const uint32_t*, const void*, int, 
 void BltRleMixAlpha565(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* plane, int firstRow,
                        int width, int rows, int dstPitch, int imageWidth, int leftSkip, const uint16_t* colorTable)
 {
-    if (KestuSaveLog) KestuSaveLog(0, "code pass %s, %i\n", ".\\2DCore\\c_bltfunc_mixalpha.cpp", 89);
+    KestuSaveLog(KESTU_LOG_ERROR, "code pass %s, %i\n", ".\\2DCore\\c_bltfunc_mixalpha.cpp", 89);
     MixAlpha<Format565>(dst, runBase, rowOffsets, plane, firstRow, width, rows, dstPitch, imageWidth, leftSkip,
                         colorTable);
 }

@@ -17,6 +17,10 @@ inline int RoundAway(long double v, long double offset)
 
 }  // namespace
 
+// With SSE3 the extended-precision truncations use fisttp instead of
+// switching the x87 rounding mode around every conversion; the results are
+// the same, several times faster.
+__attribute__((target_clones("sse3", "default")))
 void BltRleRotate16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int height, int dstPitch,
                     int left, int right, int top, int bottom, float angle, float spread)
 {

@@ -17,6 +17,7 @@
 namespace kestu::d3d8 {
 
 class Direct3D;
+struct ShaderState;
 
 struct LightSlot {
     D3DLIGHT8 light{};
@@ -204,6 +205,12 @@ private:
                  UINT upStride, UINT upVertexCount, const void* upIndices, D3DFORMAT upIndexFormat,
                  bool indexed, UINT startIndex, UINT minIndex, UINT numVertices);
     bool PrepareProgram(D3DPRIMITIVETYPE type);
+    FfpKey MakeFfpKey(DWORD fvf, bool points);
+    // Draws with a vertex shader handle or a pixel shader set (shader_draw.cpp).
+    HRESULT DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, const uint8_t* upVertices,
+                             UINT upStride, UINT upVertexCount, const void* upIndices, D3DFORMAT upIndexFormat,
+                             bool indexed, UINT startIndex);
+    ShaderState& Shaders();
     void UploadUniforms(bool rhw);
     void BindTextures();
     void SetupVertexAttributes(GLuint buffer, size_t offset, UINT stride);
@@ -257,7 +264,8 @@ private:
     GLuint fbo_ = 0, readFbo_ = 0, vao_ = 0, worldUbo_ = 0, upVbo_ = 0, upIbo_ = 0;
     GLuint samplers_[8] = {};
     // Fixed-function programs by state key; programs translated from shader
-    // tokens get their own map keyed by the shader handles.
+    // tokens live in shaders_, keyed by the shader handles.
+    std::shared_ptr<ShaderState> shaders_;
     std::unordered_map<FfpKey, Program, FfpKeyHash> programs_;
     Program* program_ = nullptr;
     uint64_t uniformGeneration_ = 1;

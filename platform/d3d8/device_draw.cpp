@@ -273,16 +273,10 @@ void Device::ApplyRasterState()
     }
 }
 
-bool Device::PrepareProgram(D3DPRIMITIVETYPE type)
+FfpKey Device::MakeFfpKey(DWORD fvf, bool points)
 {
-    const bool points = type == D3DPT_POINTLIST;
-    if (!programDirty_ && program_ && (key_.points != 0) == points) {
-        return true;
-    }
-    programDirty_ = false;
     FfpKey k;
     const DWORD* rs = rs_;
-    DWORD fvf = vertexShader_;
     k.fvf = fvf;
     k.rhw = (fvf & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW;
     k.lighting = rs[D3DRS_LIGHTING] && !k.rhw;
@@ -355,6 +349,17 @@ bool Device::PrepareProgram(D3DPRIMITIVETYPE type)
         s.transformCount = static_cast<uint8_t>(std::min<DWORD>(ttff & 0xff, 4));
         s.projected = (ttff & D3DTTFF_PROJECTED) ? 1 : 0;
     }
+    return k;
+}
+
+bool Device::PrepareProgram(D3DPRIMITIVETYPE type)
+{
+    const bool points = type == D3DPT_POINTLIST;
+    if (!programDirty_ && program_ && (key_.points != 0) == points) {
+        return true;
+    }
+    programDirty_ = false;
+    FfpKey k = MakeFfpKey(vertexShader_, points);
     key_ = k;
     auto it = programs_.find(k);
     if (it == programs_.end()) {
@@ -608,6 +613,9 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
     if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN || primCount == 0 || primCount > kMaxPrimitives)
         return D3DERR_INVALIDCALL;
     if (!inScene_) return D3DERR_INVALIDCALL;
+    if ((vertexShader_ & 1) || pixelShader_)
+        return DrawProgrammable(type, primCount, startVertex, upVertices, upStride, upVertexCount, upIndices,
+                                upIndexFormat, indexed, startIndex);
     DWORD fvf = vertexShader_;
     if ((fvf & D3DFVF_POSITION_MASK) == 0) return D3DERR_INVALIDCALL;
     const UINT count = VertexCount(type, primCount);

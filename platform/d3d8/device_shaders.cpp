@@ -1,21 +1,66 @@
-// Programmable shader entry points. Vertex shaders set by FVF code work; the
-// translation of shader tokens plugs in here (handles have bit 0 set, which
-// no FVF code has). Constants are stored.
+// Shader objects: creation (translated once, here), binding, deletion,
+// constants and the stored declarations and functions. Vertex shader handles
+// are odd, which no FVF code is.
 #include <cstring>
 
 #include "d3d8/device.h"
+#include "d3d8/shader_state.h"
 
 namespace kestu::d3d8 {
+namespace {
 
-HRESULT Device::CreateVertexShader(const DWORD* decl, const DWORD*, DWORD* handle, DWORD)
+HRESULT CopyOut(const std::vector<DWORD>& tokens, void* data, DWORD* size)
 {
-    if (handle) *handle = 0;
-    return D3DERR_INVALIDCALL;
+    if (!size) return D3DERR_INVALIDCALL;
+    const DWORD bytes = static_cast<DWORD>(tokens.size() * sizeof(DWORD));
+    if (!data) {
+        *size = bytes;
+        return D3D_OK;
+    }
+    if (*size < bytes) {
+        *size = bytes;
+        return D3DERR_MOREDATA;
+    }
+    if (bytes) std::memcpy(data, tokens.data(), bytes);
+    *size = bytes;
+    return D3D_OK;
+}
+
+} // namespace
+
+HRESULT Device::CreateVertexShader(const DWORD* decl, const DWORD* function, DWORD* handle, DWORD usage)
+{
+    if (!handle) return D3DERR_INVALIDCALL;
+    *handle = 0;
+    if (!decl || (usage & ~DWORD(D3DUSAGE_SOFTWAREPROCESSING))) return D3DERR_INVALIDCALL;
+    VertexShaderObject shader;
+    if (!ParseDeclaration(decl, shader.declaration)) return D3DERR_INVALIDCALL;
+    if (function) {
+        if (!TranslateVertexShader(function, shader.code)) return D3DERR_INVALIDCALL;
+        shader.hasFunction = true;
+    }
+    ShaderState& st = Shaders();
+    const DWORD h = st.nextVertexHandle;
+    st.nextVertexHandle += 2;
+    st.vertexShaders.emplace(h, std::move(shader));
+    *handle = h;
+    return D3D_OK;
 }
 
 HRESULT Device::SetVertexShader(DWORD handle)
 {
-    if (handle & 1) return D3DERR_INVALIDCALL;   // no translated shader exists yet
+    if (handle & 1) {
+        ShaderState& st = Shaders();
+        auto it = st.vertexShaders.find(handle);
+        if (it == st.vertexShaders.end()) return D3DERR_INVALIDCALL;
+        // Constants given in the declaration load when the shader is set.
+        for (const auto& load : it->second.declaration.constants)
+            for (size_t i = 0; i < load.values.size(); ++i) vsConstants_[load.reg + i] = load.values[i];
+        NoteStateChange();
+        if (vertexShader_ != handle) programDirty_ = true;
+        vertexShader_ = handle;
+        return D3D_OK;
+    }
     if ((handle & 0xE000u) || ((handle & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT) > 8) return D3DERR_INVALIDCALL;
     NoteStateChange();
     if (vertexShader_ != handle) programDirty_ = true;
@@ -30,7 +75,13 @@ HRESULT Device::GetVertexShader(DWORD* handle)
     return D3D_OK;
 }
 
-HRESULT Device::DeleteVertexShader(DWORD) { return D3DERR_INVALIDCALL; }
+HRESULT Device::DeleteVertexShader(DWORD handle)
+{
+    ShaderState& st = Shaders();
+    if (!(handle & 1) || !st.vertexShaders.erase(handle)) return D3DERR_INVALIDCALL;
+    st.Forget(true, handle);
+    return D3D_OK;
+}
 
 // Registers the caps report (MaxVertexShaderConst).
 constexpr DWORD kVertexConstants = 96;
@@ -49,19 +100,41 @@ HRESULT Device::GetVertexShaderConstant(DWORD reg, void* data, DWORD count)
     return D3D_OK;
 }
 
-HRESULT Device::GetVertexShaderDeclaration(DWORD, void*, DWORD*) { return D3DERR_INVALIDCALL; }
-HRESULT Device::GetVertexShaderFunction(DWORD, void*, DWORD*) { return D3DERR_INVALIDCALL; }
-
-HRESULT Device::CreatePixelShader(const DWORD*, DWORD* handle)
+HRESULT Device::GetVertexShaderDeclaration(DWORD handle, void* data, DWORD* size)
 {
-    if (handle) *handle = 0;
-    return D3DERR_INVALIDCALL;
+    ShaderState& st = Shaders();
+    auto it = st.vertexShaders.find(handle);
+    if (it == st.vertexShaders.end()) return D3DERR_INVALIDCALL;
+    return CopyOut(it->second.declaration.tokens, data, size);
+}
+
+HRESULT Device::GetVertexShaderFunction(DWORD handle, void* data, DWORD* size)
+{
+    ShaderState& st = Shaders();
+    auto it = st.vertexShaders.find(handle);
+    if (it == st.vertexShaders.end()) return D3DERR_INVALIDCALL;
+    return CopyOut(it->second.code.tokens, data, size);
+}
+
+HRESULT Device::CreatePixelShader(const DWORD* function, DWORD* handle)
+{
+    if (!handle) return D3DERR_INVALIDCALL;
+    *handle = 0;
+    PixelShaderObject shader;
+    if (!function || !TranslatePixelShader(function, shader.code)) return D3DERR_INVALIDCALL;
+    ShaderState& st = Shaders();
+    const DWORD h = st.nextPixelHandle++;
+    st.pixelShaders.emplace(h, std::move(shader));
+    *handle = h;
+    return D3D_OK;
 }
 
 HRESULT Device::SetPixelShader(DWORD handle)
 {
-    if (handle != 0) return D3DERR_INVALIDCALL;
-    pixelShader_ = 0;
+    if (handle != 0 && !Shaders().pixelShaders.count(handle)) return D3DERR_INVALIDCALL;
+    NoteStateChange();
+    if (pixelShader_ != handle) programDirty_ = true;
+    pixelShader_ = handle;
     return D3D_OK;
 }
 
@@ -72,7 +145,13 @@ HRESULT Device::GetPixelShader(DWORD* handle)
     return D3D_OK;
 }
 
-HRESULT Device::DeletePixelShader(DWORD) { return D3DERR_INVALIDCALL; }
+HRESULT Device::DeletePixelShader(DWORD handle)
+{
+    ShaderState& st = Shaders();
+    if (handle == 0 || !st.pixelShaders.erase(handle)) return D3DERR_INVALIDCALL;
+    st.Forget(false, handle);
+    return D3D_OK;
+}
 
 HRESULT Device::SetPixelShaderConstant(DWORD reg, const void* data, DWORD count)
 {
@@ -88,7 +167,13 @@ HRESULT Device::GetPixelShaderConstant(DWORD reg, void* data, DWORD count)
     return D3D_OK;
 }
 
-HRESULT Device::GetPixelShaderFunction(DWORD, void*, DWORD*) { return D3DERR_INVALIDCALL; }
+HRESULT Device::GetPixelShaderFunction(DWORD handle, void* data, DWORD* size)
+{
+    ShaderState& st = Shaders();
+    auto it = st.pixelShaders.find(handle);
+    if (it == st.pixelShaders.end()) return D3DERR_INVALIDCALL;
+    return CopyOut(it->second.code.tokens, data, size);
+}
 
 HRESULT Device::DrawRectPatch(UINT, const float*, const D3DRECTPATCH_INFO*) { return D3DERR_INVALIDCALL; }
 HRESULT Device::DrawTriPatch(UINT, const float*, const D3DTRIPATCH_INFO*) { return D3DERR_INVALIDCALL; }

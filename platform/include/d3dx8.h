@@ -4,3 +4,5 @@
 #include "d3dx8math.h"
 #include "d3dx8fvf.h"
 #include "d3dx8core.h"
+#include "d3dx8tex.h"
+#include "d3dx8mesh.h"

@@ -1,4 +1,5 @@
 // Version and system information, pointer probes.
+#include <atomic>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -134,6 +135,15 @@ DWORD GetVersion()
     return (v.dwMajorVersion & 0xFF) | ((v.dwMinorVersion & 0xFF) << 8) | (build << 16);
 }
 
+} // extern "C"
+
+namespace {
+// The processor type GetSystemInfo reports; 0: the default.
+std::atomic<DWORD> g_processorType{0};
+} // namespace
+
+extern "C" {
+
 void GetSystemInfo(LPSYSTEM_INFO info)
 {
     if (info == nullptr) return;
@@ -146,7 +156,8 @@ void GetSystemInfo(LPSYSTEM_INFO info)
     info->dwNumberOfProcessors = n ? n : 1;
     info->dwActiveProcessorMask =
         info->dwNumberOfProcessors >= 64 ? ~DWORD_PTR{0} : ((DWORD_PTR{1} << info->dwNumberOfProcessors) - 1);
-    info->dwProcessorType = PROCESSOR_AMD_X8664;
+    const DWORD type = g_processorType.load();
+    info->dwProcessorType = type != 0 ? type : PROCESSOR_AMD_X8664;
     info->dwAllocationGranularity = 65536;
     info->wProcessorLevel = 6;
 }
@@ -176,6 +187,8 @@ void SetVersionRecord(const OSVERSIONINFOEXA& version)
     Version().version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXA);
 }
 
+void SetProcessorType(DWORD type) { g_processorType.store(type); }
+
 OSVERSIONINFOEXA GetVersionRecord()
 {
     std::lock_guard<std::mutex> lock(Version().mutex);
@@ -185,5 +198,9 @@ OSVERSIONINFOEXA GetVersionRecord()
 } // namespace host
 
 namespace kestu::platform::win32 {
-void ResetVersion() { host::SetVersionRecord(DefaultVersion()); }
+void ResetVersion()
+{
+    host::SetVersionRecord(DefaultVersion());
+    host::SetProcessorType(0);
+}
 } // namespace kestu::platform::win32

@@ -229,16 +229,16 @@ TEST_F(State, PresentRulesGammaAndCursor)
 namespace d3d8test {
 namespace {
 
-TEST_F(State, ShaderEntryPointsWithoutTranslation)
+TEST_F(State, ShaderEntryPoints)
 {
-    // FVF codes select the fixed-function pipeline; shader handles (bit 0) do not exist yet.
+    // FVF codes select the fixed-function pipeline; handles (bit 0) must have been created.
     EXPECT_EQ(dev->SetVertexShader(D3DFVF_XYZ | D3DFVF_TEX2), D3D_OK);
     DWORD h = 0;
     ASSERT_EQ(dev->GetVertexShader(&h), D3D_OK);
     EXPECT_EQ(h, static_cast<DWORD>(D3DFVF_XYZ | D3DFVF_TEX2));
     EXPECT_EQ(dev->SetVertexShader(3), D3DERR_INVALIDCALL);
     EXPECT_EQ(dev->SetVertexShader(D3DFVF_XYZ | 0x900), D3DERR_INVALIDCALL);   // nine coordinate sets
-    const DWORD decl[] = {D3DVSD_STREAM(0), D3DVSD_REG(0, D3DVSDT_FLOAT3), D3DVSD_END()};
+    const DWORD decl[] = {D3DVSD_REG(0, D3DVSDT_FLOAT3), D3DVSD_END()};   // no stream
     EXPECT_EQ(dev->CreateVertexShader(decl, nullptr, &h, 0), D3DERR_INVALIDCALL);
     EXPECT_EQ(h, 0u);
     float c[8] = {1, 2, 3, 4, 5, 6, 7, 8}, back[8] = {};

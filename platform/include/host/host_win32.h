@@ -78,6 +78,9 @@ void UnregisterModule(const std::string& name);
 // The record GetVersionExA reports (the size field is ignored).
 void SetVersionRecord(const OSVERSIONINFOEXA& version);
 OSVERSIONINFOEXA GetVersionRecord();
+// The processor type GetSystemInfo reports (PROCESSOR_INTEL_486 ...); 0
+// restores the default.
+void SetProcessorType(DWORD type);
 
 // ---- COM classes ----
 using ComFactory = std::function<HRESULT(LPUNKNOWN outer, REFIID iid, void** object)>;

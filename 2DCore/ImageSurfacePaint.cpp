@@ -1,0 +1,295 @@
+// CImageSurface: copies through Direct3D, locked copies, loading from 2D
+// buffers and line drawing under a partial lock.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "2DCore/DrawPixels.h"
+#include "2DCore/WinBufClip.h"
+#include "2DCore/kernels/Kernels.h"
+#include "core/GfxGlobals.h"
+#include "kestu_imagesurface.h"
+#include "kestu_log.h"
+#include "kestu_pixelformat.h"
+
+namespace {
+
+// The device's render target when target is null; released with the object.
+class TargetRef {
+public:
+    TargetRef(IDirect3DDevice8* device, IDirect3DSurface8* target) : m_target(target)
+    {
+        if (m_target == nullptr && device != nullptr && SUCCEEDED(device->GetRenderTarget(&m_fetched)))
+            m_target = m_fetched;
+    }
+    ~TargetRef()
+    {
+        if (m_fetched != nullptr) m_fetched->Release();
+    }
+    TargetRef(const TargetRef&) = delete;
+    TargetRef& operator=(const TargetRef&) = delete;
+    IDirect3DSurface8* get() const { return m_target; }
+
+private:
+    IDirect3DSurface8* m_target = nullptr;
+    IDirect3DSurface8* m_fetched = nullptr;
+};
+
+}  // namespace
+
+int CImageSurface::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType, const GRECT* clip)
+{
+    if (dest != nullptr && dest->WhoAmI() == 7 && paintType == PT_COPY) {
+        auto* target = static_cast<CImageSurface*>(dest);
+        if (target->m_desc.Format == m_desc.Format && m_surface != nullptr && target->m_surface != nullptr) {
+            if (w < 0 || h < 0) return 0;
+            GRECT s, t;
+            if (!kestu2d::ClipPaint(m_rect, dest->GetRect(), x, y, w, h, sx, sy, clip, &s, &t)) return 0;
+            const RECT rect{s.x, s.y, s.x + s.width, s.y + s.height};
+            const POINT point{t.x, t.y};
+            if (FAILED(PaintFast(&rect, 1, &point, target->m_surface)))
+                DBUF::Paint(dest, x, y, w, h, sx, sy, PT_COPY, clip);
+            return 1;
+        }
+    }
+    return DBUF::Paint(dest, x, y, w, h, sx, sy, paintType, clip);
+}
+
+int CImageSurface::Paint(DBUF* dest, int x, int y, DWORD paintType, const GRECT* clip)
+{
+    return Paint(dest, x, y, m_rect.width, m_rect.height, 0, 0, paintType, clip);
+}
+
+int CImageSurface::Paint(HWND, int, int, int, int, int, int) { return 1; }
+
+HRESULT CImageSurface::PaintFast(const RECT* rects, unsigned count, const POINT* points, IDirect3DSurface8* target)
+{
+    if (m_device == nullptr || m_surface == nullptr) return KESTUERR_SURFACENOTBUILT;
+    if (m_desc.MultiSampleType != D3DMULTISAMPLE_NONE) return KESTUERR_INVALIDPARAM;
+    TargetRef to(m_device, target);
+    if (to.get() == nullptr) return KESTUERR_SURFACENOTBUILT;
+    return m_device->CopyRects(m_surface, rects, count, to.get(), points);
+}
+
+HRESULT CImageSurface::PaintFast(IDirect3DSurface8* target)
+{
+    if (m_device == nullptr || m_surface == nullptr) return KESTUERR_SURFACENOTBUILT;
+    if (target == nullptr) return KESTUERR_INVALIDPARAM;
+    D3DSURFACE_DESC td;
+    if (FAILED(target->GetDesc(&td))) return KESTUERR_INVALIDPARAM;
+    if (m_desc.MultiSampleType != D3DMULTISAMPLE_NONE || td.MultiSampleType != D3DMULTISAMPLE_NONE ||
+        td.Width != m_desc.Width || td.Height != m_desc.Height || td.Pool != D3DPOOL_SYSTEMMEM ||
+        m_desc.Pool != D3DPOOL_DEFAULT)
+        return KESTUERR_INVALIDPARAM;
+    return m_device->CopyRects(m_surface, nullptr, 0, target, nullptr);
+}
+
+HRESULT CImageSurface::LockedCopy(const RECT& src, IDirect3DSurface8* target, const POINT& to)
+{
+    D3DSURFACE_DESC td;
+    if (FAILED(target->GetDesc(&td))) return KESTUERR_INVALIDPARAM;
+    const int bytes = static_cast<int>(GetBitCountByD3DFormat(m_desc.Format)) / 8;
+    if (bytes != 2 && bytes != 4) return KESTUERR_GENERIC;
+    // Copying by this surface's pixel size is only sound into the same size.
+    if (static_cast<int>(GetBitCountByD3DFormat(td.Format)) / 8 != bytes) return KESTUERR_FORMATMISMATCH;
+    const LONG w = src.right - src.left, h = src.bottom - src.top;
+    const RECT dst{to.x, to.y, to.x + w, to.y + h};
+    if (dst.left < 0 || dst.top < 0 || dst.right > LONG(td.Width) || dst.bottom > LONG(td.Height)) return KESTUERR_INVALIDPARAM;
+    if (target == m_surface) return KESTUERR_INVALIDPARAM;
+    D3DLOCKED_RECT from{0, nullptr}, into{0, nullptr};
+    HRESULT hr = m_surface->LockRect(&from, &src, D3DLOCK_READONLY);
+    if (FAILED(hr)) return hr;
+    hr = target->LockRect(&into, &dst, 0);
+    if (FAILED(hr)) {
+        m_surface->UnlockRect();
+        return hr;
+    }
+    for (LONG y = 0; y < h; ++y)
+        std::memcpy(static_cast<uint8_t*>(into.pBits) + static_cast<intptr_t>(y) * into.Pitch,
+                    static_cast<const uint8_t*>(from.pBits) + static_cast<intptr_t>(y) * from.Pitch,
+                    static_cast<size_t>(w) * bytes);
+    target->UnlockRect();
+    m_surface->UnlockRect();
+    return 0;
+}
+
+HRESULT CImageSurface::Paint(int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, unsigned long filter,
+                             unsigned long mode, IDirect3DSurface8* target, const GRECT* clip)
+{
+    if (m_device == nullptr || m_surface == nullptr) return KESTUERR_SURFACENOTBUILT;
+    TargetRef to(m_device, target);
+    if (to.get() == nullptr) return KESTUERR_SURFACENOTBUILT;
+    GRECT c = clip != nullptr ? *clip : GRECT(0, 0, g_GfxConfig.GetRenderRect()->width, g_GfxConfig.GetRenderRect()->height);
+    RECT s;
+    s.left = std::max(sx, 0);
+    s.top = std::max(sy, 0);
+    s.right = std::min<LONG>(s.left + sw, LONG(m_desc.Width));
+    s.bottom = std::min<LONG>(s.top + sh, LONG(m_desc.Height));
+    RECT t;
+    t.left = std::max<LONG>(dx, c.x);
+    t.top = std::max<LONG>(dy, c.y);
+    t.right = std::min<LONG>(dx + dw, c.x + c.width);
+    t.bottom = std::min<LONG>(dy + dh, c.y + c.height);
+    if (s.right <= s.left || s.bottom <= s.top || t.right <= t.left || t.bottom <= t.top) return 0;
+    if (filter != 1) return ScaledPaint(t, s, filter, to.get());
+
+    // Unscaled: the source follows the target's cut, so nothing lands outside the clip.
+    s.left += t.left - dx;
+    s.top += t.top - dy;
+    s.right = std::min(s.right, s.left + (t.right - t.left));
+    s.bottom = std::min(s.bottom, s.top + (t.bottom - t.top));
+    if (s.right <= s.left || s.bottom <= s.top) return 0;
+    const POINT point{t.left, t.top};
+    if (mode == 1) {
+        const HRESULT hr = m_device->CopyRects(m_surface, &s, 1, to.get(), &point);
+        if (SUCCEEDED(hr)) return hr;
+        return LockedCopy(s, to.get(), point);
+    }
+    if (mode == 0) return LockedCopy(s, to.get(), point);
+    return 0;
+}
+
+HRESULT CImageSurface::Paint(unsigned long filter, PAINT_TYPE mode, IDirect3DSurface8* target, const GRECT* clip)
+{
+    return Paint(0, 0, int(m_desc.Width), int(m_desc.Height), 0, 0, int(m_desc.Width), int(m_desc.Height), filter,
+                 static_cast<unsigned long>(mode), target, clip);
+}
+
+HRESULT CImageSurface::Load(VPaper* src, PAINT_TYPE type, int x, int y, int w, int h, int sx, int sy, const GRECT* clip)
+{
+    if (m_surface == nullptr) return KESTUERR_SURFACENOTBUILT;
+    if (src == nullptr) return KESTUERR_INVALIDPARAM;
+    if (src->WhoAmI() == 7) return static_cast<CImageSurface*>(src)->Paint(this, x, y, w, h, sx, sy, type, clip);
+    const int format = src->GetPixelFormat();
+    if (format == 15 || format == 32) return KESTUERR_FORMATMISMATCH;
+    if (format != 16) return KESTUERR_FORMATNOTSUPPORTED;
+    if (m_desc.Format != D3DFMT_R5G6B5) return KESTUERR_FORMATMISMATCH;
+    if (sx < 0 || sy < 0) return KESTUERR_INVALIDPARAM;
+
+    const GRECT c = clip != nullptr ? *clip : src->GetRect();
+    w = std::min(w, src->GetWidth() - sx);
+    h = std::min(h, src->GetHeight() - sy);
+    const int left = std::max<int>(c.x, x), top = std::max<int>(c.y, y);
+    const int right = std::min<int>(c.x + c.width, x + w), bottom = std::min<int>(c.y + c.height, y + h);
+    w = std::min(w, right - left);
+    h = std::min(h, bottom - top);
+    w = std::min(w, int(m_desc.Width));
+    h = std::min(h, int(m_desc.Height));
+    if (w == 0 || h == 0) return 0;
+    if (w < 0 || h < 0) return KESTUERR_INVALIDPARAM;
+    if (src->WhoAmI() != 4) return 0;
+    if (left < 0 || top < 0 || left + w > int(m_desc.Width) || top + h > int(m_desc.Height)) return KESTUERR_INVALIDPARAM;
+    if (type != PT_KEY && type != PT_COPY) return 0;
+
+    // A cut at the target's left or top moves the source by as much.
+    const int srcX = sx + (left - x), srcY = sy + (top - y);
+    DBUF* from = static_cast<DBUF*>(src);
+    const RECT part{left, top, left + w, top + h};
+    uint8_t* dst = nullptr;
+    const bool lockHere = m_locked.pBits == nullptr;
+    if (lockHere) {
+        const HRESULT hr = LockSurface(&part, 0);
+        if (FAILED(hr)) return hr;
+        dst = static_cast<uint8_t*>(m_locked.pBits);
+    } else {
+        const RECT& l = m_lockedRect;
+        const bool whole = l.left == 0 && l.top == 0 && l.right == 0 && l.bottom == 0;
+        if (!whole && (part.left < l.left || part.top < l.top || part.right > l.right || part.bottom > l.bottom))
+            return KESTUERR_GENERIC;
+        const LONG ox = whole ? part.left : part.left - l.left, oy = whole ? part.top : part.top - l.top;
+        dst = static_cast<uint8_t*>(m_locked.pBits) + static_cast<intptr_t>(oy) * m_locked.Pitch + ox * 2;
+    }
+    void* base = from->Prepare(nullptr);
+    if (base != nullptr) {
+        const intptr_t step = static_cast<intptr_t>(from->GetOrientation()) * from->PitchCx();
+        const uint8_t* s = static_cast<uint8_t*>(base) + step * srcY + srcX * 2;
+        if (type == PT_KEY)
+            BltColorKey16(dst, s, w, h, m_locked.Pitch, static_cast<int>(step), 16,
+                          static_cast<uint32_t>(src->GetTransColor()));
+        else
+            BltCopyAnyDepth(dst, s, w, h, m_locked.Pitch, static_cast<int>(step), 16);
+    }
+    from->Unprepare();
+    if (lockHere) UnlockSurface();
+    return 0;
+}
+
+void CImageSurface::Line(int colour, int x1, int y1, int x2, int y2, const GRECT* clip)
+{
+    if (m_surface == nullptr || (m_pixelWidth != 16 && m_pixelWidth != 32)) return;
+    int64_t left = std::min(x1, x2), top = std::min(y1, y2);
+    int64_t right = std::max(x1, x2), bottom = std::max(y1, y2);
+    auto cut = [&](int64_t cl, int64_t ct, int64_t cr, int64_t cb) {
+        left = std::max(left, cl);
+        top = std::max(top, ct);
+        right = std::min(right, cr);
+        bottom = std::min(bottom, cb);
+        return left <= right && top <= bottom;
+    };
+    if (!cut(0, 0, int64_t(m_rect.width) - 1, int64_t(m_rect.height) - 1)) return;
+    if (clip != nullptr &&
+        !cut(clip->x, clip->y, int64_t(clip->x) + clip->width - 1, int64_t(clip->y) + clip->height - 1))
+        return;
+
+    const int64_t dx = int64_t(x2) - x1, dy = int64_t(y2) - y1;
+    struct Pt {
+        int64_t x, y;
+    };
+    auto along = [](int64_t offset, int64_t num, int64_t den, int64_t base) {
+        const __int128 v = static_cast<__int128>(offset) * num / den + base;
+        return static_cast<int64_t>(v > INT64_MAX ? INT64_MAX : (v < INT64_MIN ? INT64_MIN : v));
+    };
+    const Pt cand[4] = {
+        dx == 0 ? Pt{left, top} : Pt{left, along(left - x1, dy, dx, y1)},
+        dy == 0 ? Pt{left, top} : Pt{along(top - y1, dx, dy, x1), top},
+        dx == 0 ? Pt{right, bottom} : Pt{right, along(right - x1, dy, dx, y1)},
+        dy == 0 ? Pt{right, bottom} : Pt{along(bottom - y1, dx, dy, x1), bottom},
+    };
+    auto inside = [&](const Pt& p) { return p.x >= left && p.x <= right && p.y >= top && p.y <= bottom; };
+    int s = 0;
+    while (s < 3 && !inside(cand[s])) ++s;
+    if (s == 3) return;
+    const Pt start = cand[s];
+    Pt end = cand[3];
+    for (int e = s + 1; e < 4; ++e) {
+        if (inside(cand[e]) && (cand[e].x != start.x || cand[e].y != start.y)) {
+            end = cand[e];
+            break;
+        }
+    }
+    const int64_t adx = std::llabs(end.x - start.x), ady = std::llabs(end.y - start.y);
+    const int64_t n = std::max(adx, ady);
+    if (n == 0) return;
+
+    // Only the line's box is locked, unless a lock is already held.
+    const bool lockHere = m_locked.pBits == nullptr;
+    RECT area{LONG(left), LONG(top), LONG(right + 1), LONG(bottom + 1)};
+    if (lockHere && FAILED(LockSurface(&area, 0))) return;
+    const RECT& l = m_lockedRect;
+    const bool whole = l.left == 0 && l.top == 0 && l.right == 0 && l.bottom == 0;
+    const RECT held = whole ? RECT{0, 0, LONG(m_desc.Width), LONG(m_desc.Height)} : l;
+    const int bytes = m_pixelWidth / 8;
+    const int64_t sx = end.x > start.x ? 1 : (end.x < start.x ? -1 : 0);
+    const int64_t sy = end.y > start.y ? 1 : (end.y < start.y ? -1 : 0);
+    int64_t ex = 0, ey = 0, px = start.x, py = start.y;
+    for (int64_t i = 0; i < n; ++i) {
+        ex += adx;
+        if (px >= left && px <= right && py >= top && py <= bottom && px >= held.left && px < held.right &&
+            py >= held.top && py < held.bottom) {
+            uint8_t* p = static_cast<uint8_t*>(m_locked.pBits) + static_cast<intptr_t>(py - held.top) * m_locked.Pitch +
+                         (px - held.left) * bytes;
+            kestu2d::WritePixel(p, m_pixelFormat == 15 ? 15 : (bytes == 2 ? 16 : 32), colour);
+        }
+        ey += ady;
+        if (ex >= n / 2) {
+            ex -= n;
+            px += sx;
+        }
+        if (ey >= n / 2) {
+            ey -= n;
+            py += sy;
+        }
+    }
+    if (lockHere) UnlockSurface();
+}

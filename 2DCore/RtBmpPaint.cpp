@@ -1,0 +1,342 @@
+// RTBMP paints at full size and of a sub-rectangle: clipping, the kernel
+// arguments and the choice of run-length kernel.
+#include <algorithm>
+#include <cstdint>
+
+#include "2DCore/RtBmpPaint.h"
+#include "2DCore/kernels/Kernels.h"
+#include "kestu_ablight.h"
+#include "kestu_pixelshade.h"
+#include "kestu_rtbmp.h"
+
+namespace kestu::rtbmp {
+
+const uint16_t* Table16(const CPixelShade* shade, int level)
+{
+    if (shade == nullptr || !shade->IsBuilt() || static_cast<int>(shade->GetPixelFormat()) == 32) return nullptr;
+    if (level < 0 || level > static_cast<int>(shade->GetTotalLevel())) return nullptr;
+    return static_cast<const uint16_t*>(shade->GetTable(level));
+}
+
+bool ClampSource(int64_t& x, int64_t& y, int64_t& w, int64_t& h, int64_t& sx, int64_t& sy, int spriteW,
+                 int spriteH, bool mirror, bool flip)
+{
+    if (sx < 0) {
+        if (!mirror) x -= sx;
+        w += sx;
+        sx = 0;
+    }
+    if (sx + w > spriteW) {
+        const int64_t cut = sx + w - spriteW;
+        if (mirror) x += cut;
+        w -= cut;
+    }
+    if (sy < 0) {
+        if (!flip) y -= sy;
+        h += sy;
+        sy = 0;
+    }
+    if (sy + h > spriteH) {
+        const int64_t cut = sy + h - spriteH;
+        if (flip) y += cut;
+        h -= cut;
+    }
+    return w > 0 && h > 0;
+}
+
+bool Bounds(DBUF* dest, const GRECT* clip, GRECT& bounds)
+{
+    bounds = GRECT(0, 0, dest->GetWidth(), dest->GetHeight());
+    return clip == nullptr || bounds.Intersect(*clip);
+}
+
+}  // namespace kestu::rtbmp
+
+using namespace kestu::rtbmp;
+
+bool RTBMP::ClipSub(DBUF* dest, int x, int y, int w, int h, int sx, int sy, const GRECT* clip, Visible& v) const
+{
+    if (dest == nullptr || m_rowOffsets == nullptr) return false;
+    int64_t X = x, Y = y, W = w, H = h, SX = sx, SY = sy;
+    if (!ClampSource(X, Y, W, H, SX, SY, m_rect.width, m_rect.height, false, false)) return false;
+    if (X < INT32_MIN || X > INT32_MAX || Y < INT32_MIN || Y > INT32_MAX) return false;
+    GRECT bounds;
+    if (!Bounds(dest, clip, bounds)) return false;
+    if (!v.dst.Intersect(GRECT(LONG(X), LONG(Y), LONG(W), LONG(H)), bounds)) return false;
+    v.firstRow = int(v.dst.y - Y + SY);
+    v.leftSkip = int((v.dst.x - X + SX) * m_pixelWidth / 8);
+    return true;
+}
+
+int RTBMP::Paint(DBUF* dest, int x, int y, DWORD paintType, const GRECT* clip)
+{
+    Visible v;
+    if (!ClipSub(dest, x, y, m_rect.width, m_rect.height, 0, 0, clip, v)) return 0;
+    void* base = dest->Prepare(nullptr);
+    if (base != nullptr) Dispatch(dest, base, v, paintType, false);
+    dest->Unprepare();
+    return 1;
+}
+
+int RTBMP::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType, const GRECT* clip)
+{
+    Visible v;
+    if (!ClipSub(dest, x, y, w, h, sx, sy, clip, v)) return 0;
+    void* base = dest->Prepare(nullptr);
+    if (base != nullptr) Dispatch(dest, base, v, paintType, true);
+    dest->Unprepare();
+    return 1;
+}
+
+int RTBMP::PaintNoClip(DBUF* dest, int x, int y, PAINT_TYPE paintType)
+{
+    // The destination bounds are kept all the same: a sprite placed partly
+    // outside must not write past the buffer.
+    Paint(dest, x, y, paintType, nullptr);
+    return 1;
+}
+
+int RTBMP::Dispatch(DBUF* dest, void* destBase, const Visible& v, DWORD paintType, bool subRect)
+{
+    const int destBits = dest->GetPixelWidth();
+    if (destBits != 16 && destBits != 32) return 0;
+    const bool d16 = destBits == 16;
+    const bool is565 = dest->GetPixelFormat() == 16;
+    const int step = dest->GetOrientation() * dest->PitchCx();
+    void* d = static_cast<uint8_t*>(destBase) + intptr_t(step) * v.dst.y + intptr_t(v.dst.x) * destBits / 8;
+    const void* base = m_rowOffsets;
+    const uint32_t* rows = m_rowOffsets + v.firstRow;
+    const int width = v.dst.width * m_pixelWidth / 8;
+    const int n = v.dst.height;
+    const int skip = v.leftSkip;
+    const int sw = m_rect.width;
+
+    const auto* alphaRaw = static_cast<const uint8_t*>(m_alphaData);
+    const bool rawAlpha = alphaRaw != nullptr && !m_alphaCompressed;
+    const bool packedAlpha = alphaRaw != nullptr && m_alphaCompressed;
+    const uint8_t* alpha = rawAlpha ? alphaRaw + size_t(v.firstRow) * size_t(sw) : nullptr;
+    const uint32_t* alphaRows = packedAlpha ? reinterpret_cast<const uint32_t*>(alphaRaw) + v.firstRow : nullptr;
+    const auto* table = static_cast<const uint16_t*>(m_colorTable);
+    const uint16_t mask = uint16_t(m_sourceFilterMask);
+
+    // 8-bit runs hold palette indexes: only the colour-table paint reads them.
+    if (m_pixelWidth == 8) {
+        if (paintType == PT_COLORTABLE && table != nullptr && (!subRect || d16)) {
+            if (d16)
+                BltRleColorTable16(d, base, rows, width, n, step, skip, table);
+            else
+                BltRleColorTable32Nop(d, base, rows, width, n, step, skip, table);
+        }
+        return 1;
+    }
+    if (m_pixelWidth != 16) return 1;
+
+    if (!d16 && subRect) {
+        // Into 32 bits the sub-rectangle paint has only its 32-bit members.
+        if (paintType == PT_KEY || paintType == PT_COPY)
+            BltRleCopy565To32(d, base, rows, width, n, step, skip);
+        else if (paintType == PT_GRAY)
+            BltRleGray565To32(d, base, rows, width, n, step, skip);
+        else if (paintType == PT_ALPHA && rawAlpha)
+            BltRleAlpha32(d, base, rows, alpha, width, n, step, sw, skip);
+        else if (paintType == PT_ALPHA && packedAlpha)
+            BltRleAlphaCompressed32(d, base, rows, alphaRaw, alphaRows, width, n, step, sw, skip);
+        return 1;
+    }
+
+    const CPixelShade* shade = m_pixelShade;
+    switch (paintType) {
+    case PT_KEY:
+    case PT_COPY:
+        if (!d16)
+            BltRleCopy565To32(d, base, rows, width, n, step, skip);
+        else if (subRect && dest->WhoAmI() == KESTU_WHOAMI_TEXTURE)
+            BltRleCopy565To4444(d, base, rows, width, n, step, skip);
+        else
+            BltRleCopy16(d, base, rows, width, n, step, skip);
+        break;
+    case PT_ENHANCE:
+        if (!d16)
+            BltRleEnhance32Nop(d, base, rows, width, n, step, skip, m_enhanceGrade);
+        else if (is565)
+            BltRleEnhance565(d, base, rows, width, n, step, skip, m_enhanceGrade);
+        else
+            BltRleEnhance555(d, base, rows, width, n, step, skip, m_enhanceGrade);
+        break;
+    case PT_GRAY:
+        if (!d16)
+            BltRleGray565To32(d, base, rows, width, n, step, skip);
+        else if (is565)
+            BltRleGray565(d, base, rows, width, n, step, skip);
+        else
+            BltRleGray555(d, base, rows, width, n, step, skip);
+        break;
+    case PT_SOURCEFILTER:
+        if (d16)
+            BltRleSourceFilter16(d, base, rows, width, n, step, skip, mask);
+        else
+            BltRleSourceFilter32Nop(d, base, rows, width, n, step, skip, mask);
+        break;
+    case PT_HALF:
+        if (!d16)
+            BltRleHalf32Nop(d, base, rows, width, n, step, skip);
+        else if (is565)
+            BltRleHalf565(d, base, rows, width, n, step, skip);
+        else
+            BltRleHalf555(d, base, rows, width, n, step, skip);
+        break;
+    case PT_GRAYHALF:
+        if (!d16)
+            BltRleGrayHalf32Nop(d, base, rows, width, n, step, skip);
+        else if (is565)
+            BltRleGrayHalf565(d, base, rows, width, n, step, skip);
+        else
+            BltRleGrayHalf555(d, base, rows, width, n, step, skip);
+        break;
+    case PT_SOURCEFILTERHALF:
+        if (d16)
+            BltRleSourceFilterHalf16(d, base, rows, width, n, step, skip, mask);
+        else
+            BltRleSourceFilterHalf32Nop(d, base, rows, width, n, step, skip, mask);
+        break;
+    case PT_ALPHA:
+        if (rawAlpha) {
+            if (!d16)
+                BltRleAlpha32(d, base, rows, alpha, width, n, step, sw, skip);
+            else if (is565)
+                BltRleAlpha565(d, base, rows, alpha, width, n, step, sw, skip);
+            else
+                BltRleAlpha555(d, base, rows, alpha, width, n, step, sw, skip);
+        } else if (packedAlpha) {
+            if (!d16)
+                BltRleAlphaCompressed32(d, base, rows, alphaRaw, alphaRows, width, n, step, sw, skip);
+            else if (is565)
+                BltRleAlphaCompressed565(d, base, rows, alphaRaw, alphaRows, width, n, step, sw, skip);
+            else
+                BltRleAlphaCompressed555(d, base, rows, alphaRaw, alphaRows, width, n, step, sw, skip);
+        }
+        break;
+    case PT_ALPHACOLORTABLE:
+        if (table == nullptr) break;
+        if (rawAlpha) {
+            if (d16)
+                BltRleAlphaColorTable16(d, base, rows, alpha, width, n, step, sw, skip, table);
+            else
+                BltRleAlphaColorTable32Nop(d, base, rows, alpha, width, n, step, sw, skip, table);
+        } else if (packedAlpha && d16) {
+            // The alpha bytes themselves are the indexes, one byte a pixel.
+            BltRleColorTable16(d, alphaRaw, alphaRows, v.dst.width, n, step, skip / 2, table);
+        }
+        break;
+    case PT_ALPHASOURCEFILTER:
+        if (!rawAlpha) break;
+        if (!d16)
+            BltRleAlphaSourceFilter32Nop(d, base, rows, alpha, width, n, step, sw, skip, mask);
+        else if (is565)
+            BltRleAlphaSourceFilter565(d, base, rows, alpha, width, n, step, sw, skip, mask);
+        else
+            BltRleAlphaSourceFilter555(d, base, rows, alpha, width, n, step, sw, skip, mask);
+        break;
+    case PT_MIXALPHA:
+        if (!packedAlpha || table == nullptr) break;
+        if (!d16)
+            BltRleMixAlpha32Nop(d, base, rows, alphaRaw, v.firstRow, width, n, step, sw, skip, table);
+        else if (is565)
+            BltRleMixAlpha565(d, base, rows, alphaRaw, v.firstRow, width, n, step, sw, skip, table);
+        else
+            BltRleMixAlpha555(d, base, rows, alphaRaw, v.firstRow, width, n, step, sw, skip, table);
+        break;
+    case PT_TRANSGRADE:
+        if (!d16)
+            BltRleTransGrade32Nop(d, base, rows, width, n, step, skip, m_transGrade);
+        else if (is565)
+            BltRleTransGrade565(d, base, rows, width, n, step, skip, m_transGrade);
+        else
+            BltRleTransGrade555(d, base, rows, width, n, step, skip, m_transGrade);
+        break;
+    case PT_ALPHATRANSGRADE:
+        if (!rawAlpha) break;
+        if (!d16)
+            BltRleAlphaTransGrade32Nop(d, base, rows, alpha, width, n, step, sw, skip, m_transGrade);
+        else if (is565)
+            BltRleAlphaTransGrade565(d, base, rows, alpha, width, n, step, sw, skip, m_transGrade);
+        else
+            BltRleAlphaTransGrade555(d, base, rows, alpha, width, n, step, sw, skip, m_transGrade);
+        break;
+    case PT_PIXELSHADE: {
+        if (shade == nullptr) break;
+        if (m_enhanceGrade == -3) {
+            if (d16)
+                BltRleCopy16(d, base, rows, width, n, step, skip);
+            else
+                BltRleCopy565To32(d, base, rows, width, n, step, skip);
+        } else if (m_enhanceGrade == -2) {
+            if (!d16)
+                BltRleEnhance32Nop(d, base, rows, width, n, step, skip, 32);
+            else if (is565)
+                BltRleEnhance565(d, base, rows, width, n, step, skip, 32);
+            else
+                BltRleEnhance555(d, base, rows, width, n, step, skip, 32);
+        } else if (m_enhanceGrade >= 0) {
+            const uint16_t* level = Table16(shade, m_enhanceGrade);
+            if (level == nullptr) break;
+            if (d16)
+                BltRlePixelShade16(d, base, rows, width, n, step, skip, level);
+            else
+                BltRlePixelShade32Nop(d, base, rows, width, n, step, skip, level);
+        }
+        break;
+    }
+    case PT_PIXELSHADEHALF: {
+        if (shade == nullptr) break;
+        if (m_enhanceGrade == -3) {
+            if (!d16)
+                BltRleHalf32Nop(d, base, rows, width, n, step, skip);
+            else if (is565)
+                BltRleHalf565(d, base, rows, width, n, step, skip);
+            else
+                BltRleHalf555(d, base, rows, width, n, step, skip);
+        } else if (m_enhanceGrade >= 0) {
+            const uint16_t* level = Table16(shade, m_enhanceGrade);
+            if (level == nullptr) break;
+            if (!d16)
+                BltRlePixelShadeHalf32Nop(d, base, rows, width, n, step, skip, level);
+            else if (is565)
+                BltRlePixelShadeHalf565(d, base, rows, width, n, step, skip, level);
+            else
+                BltRlePixelShadeHalf555(d, base, rows, width, n, step, skip, level);
+        }
+        break;
+    }
+    case PT_ABLIGHT: {
+        CAlphaBuffer* grid = dest->GetAlphaBuffer();
+        if (shade == nullptr || grid == nullptr || Table16(shade, 0) == nullptr) break;
+        SABRectData view;
+        GRECT r = v.dst;
+        grid->GetRectData(view, &r);
+        if (view.firstCell == nullptr || view.cellWidth <= 0 || view.cellHeight <= 0) break;
+        // A cell may hold any byte: levels above the top take the top table.
+        const uint16_t* tables[256];
+        const int top = static_cast<int>(shade->GetTotalLevel());
+        for (int i = 0; i < 256; ++i) tables[i] = Table16(shade, i <= top ? i : top);
+        if (d16)
+            BltRleABLight16(d, base, rows, width, n, step, skip, view.firstCell, view.columns, view.cellWidth,
+                            view.cellHeight, tables);
+        else
+            BltRleABLight32Nop(d, base, rows, width, n, step, skip, view.firstCell, view.columns, view.cellWidth,
+                               view.cellHeight, tables);
+        break;
+    }
+    case PT_ALPHARESERVED:
+        if (shade == nullptr || !rawAlpha) break;
+        if (!d16)
+            BltRleAlphaReserved32Nop(d, base, rows, alpha, width, n, step, sw, skip);
+        else if (is565)
+            BltRleAlphaReserved565Nop(d, base, rows, alpha, width, n, step, sw, skip);
+        else
+            BltRleAlphaReserved555Nop(d, base, rows, alpha, width, n, step, sw, skip);
+        break;
+    default: break;
+    }
+    return 1;
+}

@@ -1,0 +1,36 @@
+// Helpers shared by the XBM sprite classes, the loader and the encoder:
+// run-block checks and walks, and file writes that replace a file whole.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+
+namespace kestu::xbm {
+
+inline uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint32_t Get32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+
+// Byte length of one row's runs (skip and count words and data) whose skips
+// and counts add up to rowBytes. The row is trusted.
+size_t RunRowLength(const uint8_t* row, uint32_t rowBytes);
+
+// Checks a run block (row-offset table followed by runs) of `rows` rows of
+// `rowBytes` bytes against the `size` bytes present: every offset lies in the
+// block, every row's runs end exactly at rowBytes inside it, and skips and
+// counts are multiples of `unit`. On success *extent is the byte length of
+// the block up to the end of its furthest row. The last row must not start
+// before the first.
+bool CheckRunBlock(const uint8_t* block, size_t size, uint32_t rows, uint32_t rowBytes, uint32_t unit,
+                   size_t* extent);
+
+struct Part {
+    const void* data;
+    size_t size;
+};
+// Writes the parts to a temporary file beside `path` and renames it over
+// `path`, so a failed write never leaves a partial file. False on failure.
+bool SaveParts(const char* path, std::initializer_list<Part> parts);
+
+}  // namespace kestu::xbm

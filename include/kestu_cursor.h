@@ -1,0 +1,7 @@
+// Copies a Windows cursor into a Direct3D device's cursor image.
+#pragma once
+#include <windows.h>
+#include <d3d8.h>
+
+// addMark ORs a small grey mark into the top-left corner of the image.
+HRESULT D3DUtil_SetDeviceCursor(IDirect3DDevice8* device, HCURSOR cursor, BOOL addMark);

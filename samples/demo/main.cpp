@@ -1,0 +1,196 @@
+// The first sample client: writes a default INI section, builds the engine
+// from it in a window of the engine's own, draws a lit, textured, coloured
+// quad for a few frames and saves the last presented frame as out/demo.png.
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <kestu.h>
+#include <host/host.h>
+
+namespace {
+
+const char kIniPath[] = "out/demo.ini";
+const char kSection[] = "Kestu";
+const char kPngPath[] = "out/demo.png";
+const int kFrames = 4;
+
+struct QuadVertex {
+    float x, y, z;
+    float nx, ny, nz;
+    D3DCOLOR diffuse;
+    float u, v;
+};
+const DWORD kQuadFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+
+// Writes the whole section to a temporary file, then puts it in place.
+bool WriteDefaultIni(const char* path)
+{
+    const std::string tmp = std::string(path) + ".tmp";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        out << "[" << kSection << "]\r\n"
+            << "eResolution=0\r\n"
+            << "eLogLevel=4\r\n"
+            << "bWindowed=1\r\n"
+            << "bUseDepthBuffer=1\r\n"
+            << "dwMinDepthBits=16\r\n"
+            << "dwMinStencilBits=0\r\n"
+            << "SwapEffect=1\r\n"
+            << "PresentationInterval=0\r\n"
+            << "eHowToCreateDevice=0\r\n"
+            << "bErrMsgBoxEnabled=0\r\n"
+            << "szWindowTitle=Kestu Demo\r\n";
+        if (!out) return false;
+    }
+    std::error_code ec;
+    std::filesystem::rename(tmp, path, ec);
+    return !ec;
+}
+
+// The quad's device objects; managed resources survive resets, so only
+// creation and release matter here.
+class CDemoObjects : public CKestuDevObjMng {
+public:
+    HRESULT InitDeviceObjects(IDirect3DDevice8* device) override
+    {
+        m_pDevice = device;
+        HRESULT hr = device->CreateTexture(64, 64, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &m_pTexture);
+        if (FAILED(hr)) return hr;
+        D3DLOCKED_RECT lr{};
+        hr = m_pTexture->LockRect(0, &lr, nullptr, 0);
+        if (FAILED(hr)) return hr;
+        for (int y = 0; y < 64; ++y) {
+            auto* row = reinterpret_cast<DWORD*>(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch);
+            for (int x = 0; x < 64; ++x) row[x] = ((x / 16 + y / 16) & 1) ? 0xFFFFFFFFu : 0xFF606060u;
+        }
+        m_pTexture->UnlockRect(0);
+
+        hr = device->CreateVertexBuffer(4 * sizeof(QuadVertex), D3DUSAGE_WRITEONLY, kQuadFvf, D3DPOOL_MANAGED, &m_pQuad);
+        if (FAILED(hr)) return hr;
+        BYTE* data = nullptr;
+        hr = m_pQuad->Lock(0, 0, &data, 0);
+        if (FAILED(hr)) return hr;
+        const QuadVertex quad[4] = {
+            {-1.f, -1.f, 0.f, 0.f, 0.f, -1.f, 0xFFFF4040u, 0.f, 1.f},
+            {-1.f, 1.f, 0.f, 0.f, 0.f, -1.f, 0xFF40FF40u, 0.f, 0.f},
+            {1.f, -1.f, 0.f, 0.f, 0.f, -1.f, 0xFF4040FFu, 1.f, 1.f},
+            {1.f, 1.f, 0.f, 0.f, 0.f, -1.f, 0xFFFFFF40u, 1.f, 0.f},
+        };
+        std::memcpy(data, quad, sizeof quad);
+        m_pQuad->Unlock();
+        return 0;
+    }
+    HRESULT ActivateDeviceObjects() override { return 0; }
+    HRESULT InvalidateDeviceObjects() override { return 0; }
+
+    void Release()
+    {
+        if (m_pQuad) m_pQuad->Release();
+        if (m_pTexture) m_pTexture->Release();
+        m_pQuad = nullptr;
+        m_pTexture = nullptr;
+    }
+
+    void Render(float angle)
+    {
+        IDirect3DDevice8* d = m_pDevice;
+        const D3DSURFACE_DESC* back = Kestu_GetCfg()->GetSDBackBuff();
+        D3DXMATRIX world, view, proj;
+        D3DXMatrixRotationY(&world, angle);
+        const D3DXVECTOR3 eye(0.f, 0.f, -3.2f), at(0.f, 0.f, 0.f), up(0.f, 1.f, 0.f);
+        D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+        D3DXMatrixPerspectiveFovLH(&proj, D3DX_PI / 4, float(back->Width) / float(back->Height), 0.1f, 100.f);
+        d->SetTransform(D3DTS_WORLD, &world);
+        d->SetTransform(D3DTS_VIEW, &view);
+        d->SetTransform(D3DTS_PROJECTION, &proj);
+
+        D3DMATERIAL8 mtrl{};
+        mtrl.Diffuse = {1.f, 1.f, 1.f, 1.f};
+        mtrl.Ambient = {0.3f, 0.3f, 0.3f, 1.f};
+        d->SetMaterial(&mtrl);
+        D3DLIGHT8 light{};
+        light.Type = D3DLIGHT_DIRECTIONAL;
+        light.Diffuse = {1.f, 1.f, 1.f, 1.f};
+        light.Direction = {0.3f, -0.3f, 1.f};
+        d->SetLight(0, &light);
+        d->LightEnable(0, TRUE);
+        d->SetRenderState(D3DRS_LIGHTING, TRUE);
+        d->SetRenderState(D3DRS_AMBIENT, 0xFF404040u);
+        d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        d->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR1);
+        d->SetRenderState(D3DRS_COLORVERTEX, TRUE);
+        d->SetTexture(0, m_pTexture);
+        d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+        d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        d->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+        d->SetVertexShader(kQuadFvf);
+        d->SetStreamSource(0, m_pQuad, sizeof(QuadVertex));
+        d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+        d->SetTexture(0, nullptr);
+        d->SetStreamSource(0, nullptr, 0);
+    }
+
+private:
+    IDirect3DDevice8* m_pDevice = nullptr;
+    IDirect3DTexture8* m_pTexture = nullptr;
+    IDirect3DVertexBuffer8* m_pQuad = nullptr;
+};
+
+} // namespace
+
+int main()
+{
+    std::error_code ec;
+    std::filesystem::create_directories("out", ec);
+    if (!WriteDefaultIni(kIniPath)) {
+        std::fprintf(stderr, "demo: cannot write %s\n", kIniPath);
+        return 1;
+    }
+
+    KESTU_CONFIG cfg;
+    if (!cfg.LoadFromIni(kIniPath, kSection)) {
+        std::fprintf(stderr, "demo: cannot read %s\n", kIniPath);
+        return 1;
+    }
+    CDemoObjects objects;
+    cfg.hInstance = GetModuleHandleA(nullptr);
+    cfg.pDevObjMng = &objects;
+    std::snprintf(cfg.szLogFile, sizeof cfg.szLogFile, "out/demo.log");
+
+    HRESULT hr = Kestu_Build(&cfg, nullptr);
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "demo: Kestu_Build failed: 0x%08X\n", static_cast<unsigned>(hr));
+        return 1;
+    }
+    IDirect3DDevice8* device = Kestu_GetDevice();
+    HWND wnd = Kestu_GetCfg()->GetRenderWnd();
+    int status = 0;
+    for (int frame = 0; frame < kFrames && status == 0; ++frame) {
+        hr = Kestu_PrepareForRender();
+        if (FAILED(hr)) {
+            std::fprintf(stderr, "demo: frame %d not prepared: 0x%08X\n", frame, static_cast<unsigned>(hr));
+            status = 1;
+            break;
+        }
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF203050u, 1.0f, 0);
+        device->BeginScene();
+        objects.Render(0.25f * static_cast<float>(frame) / kFrames);
+        device->EndScene();
+        hr = Kestu_Present();
+        if (FAILED(hr)) {
+            std::fprintf(stderr, "demo: present failed: 0x%08X\n", static_cast<unsigned>(hr));
+            status = 1;
+        }
+    }
+    if (status == 0 && !host::SaveWindowPng(wnd, kPngPath)) {
+        std::fprintf(stderr, "demo: cannot save %s\n", kPngPath);
+        status = 1;
+    }
+    objects.Release();
+    Kestu_Release();
+    if (status == 0) std::printf("demo: wrote %s\n", kPngPath);
+    return status;
+}

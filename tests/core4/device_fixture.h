@@ -1,0 +1,82 @@
+// A small headless device shared by the shader tests of this folder.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "d3d8.h"
+#include "host/host.h"
+
+class ShaderDevice : public ::testing::Test {
+protected:
+    static constexpr UINT kSize = 32;
+
+    static void SetUpTestSuite()
+    {
+        d3d = Direct3DCreate8(D3D_SDK_VERSION);
+        ASSERT_NE(d3d, nullptr);
+        D3DPRESENT_PARAMETERS pp{};
+        pp.BackBufferWidth = kSize;
+        pp.BackBufferHeight = kSize;
+        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+        pp.BackBufferCount = 1;
+        pp.SwapEffect = D3DSWAPEFFECT_COPY;
+        pp.hDeviceWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x5150));
+        pp.Windowed = TRUE;
+        pp.EnableAutoDepthStencil = TRUE;
+        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
+        ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, pp.hDeviceWindow,
+                                    D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
+                  D3D_OK);
+    }
+    static void TearDownTestSuite()
+    {
+        if (device) device->Release();
+        if (d3d) d3d->Release();
+        device = nullptr;
+        d3d = nullptr;
+    }
+    void SetUp() override { ASSERT_NE(device, nullptr); }
+
+    static std::array<float, 4> VS(DWORD reg)
+    {
+        std::array<float, 4> v{};
+        EXPECT_EQ(device->GetVertexShaderConstant(reg, v.data(), 1), D3D_OK) << reg;
+        return v;
+    }
+    static std::array<float, 4> PS(DWORD reg)
+    {
+        std::array<float, 4> v{};
+        EXPECT_EQ(device->GetPixelShaderConstant(reg, v.data(), 1), D3D_OK) << reg;
+        return v;
+    }
+    static void Poison()
+    {
+        std::vector<float> junk(96 * 4, -77.0f);
+        device->SetVertexShaderConstant(0, junk.data(), 96);
+    }
+    static DWORD Stage(DWORD stage, D3DTEXTURESTAGESTATETYPE type)
+    {
+        DWORD v = 0;
+        device->GetTextureStageState(stage, type, &v);
+        return v;
+    }
+
+    static inline IDirect3D8* d3d = nullptr;
+    static inline IDirect3DDevice8* device = nullptr;
+};
+
+using Vec4 = std::array<float, 4>;
+
+inline Vec4 V4(float x, float y, float z, float w) { return {x, y, z, w}; }
+
+// Four registers read back as the matrix they hold, row by row.
+inline void ExpectRegistersEqual(IDirect3DDevice8* device, DWORD reg, const float* expected, DWORD count,
+                                 float tolerance = 1e-5f)
+{
+    std::vector<float> got(count * 4);
+    ASSERT_EQ(device->GetVertexShaderConstant(reg, got.data(), count), D3D_OK);
+    for (DWORD i = 0; i < count * 4; ++i)
+        EXPECT_NEAR(got[i], expected[i], tolerance) << "c" << reg + i / 4 << "[" << i % 4 << "]";
+}

@@ -1,0 +1,65 @@
+// Vertex shader outputs beyond position and colour: fog and point size, and
+// fixed-function vertices with four-component coordinates feeding a pixel shader.
+#include <cmath>
+
+#include "shader_fixture.h"
+
+namespace shadertest {
+namespace {
+
+using Outputs = ShaderTest;
+
+TEST_F(Outputs, FogOutputBlendsTowardsFogColour)
+{
+    DWORD vs = CreateVs(QuadDeclaration(), "vs.1.1\nmov oPos, v0\nmov oD0, c0\nmov oFog.x, c1.x\n");
+    SetConstant(0, 0, 0, 1, 1);
+    SetConstant(1, 0.25f, 0, 0, 0);
+    dev->SetRenderState(D3DRS_FOGENABLE, TRUE);
+    dev->SetRenderState(D3DRS_FOGCOLOR, 0xFFFF0000);
+    ASSERT_EQ(dev->SetVertexShader(vs), D3D_OK);
+    DrawClipQuad();
+    EXPECT_TRUE(PixelNear(32, 32, Rgba(0.75f, 0, 0.25f, 1)));
+    // The same fog after a pixel shader.
+    DWORD ps = CreatePs("ps.1.1\nmov r0, v0\n");
+    ASSERT_EQ(dev->SetPixelShader(ps), D3D_OK);
+    SetConstant(1, 0.5f, 0, 0, 0);
+    DrawClipQuad();
+    EXPECT_TRUE(PixelNear(32, 32, Rgba(0.5f, 0, 0.5f, 1)));
+}
+
+TEST_F(Outputs, PointSizeOutputSizesPoints)
+{
+    DWORD vs = CreateVs(QuadDeclaration(), "vs.1.1\nmov oPos, v0\nmov oD0, c0\nmov oPts.x, c1.x\n");
+    SetConstant(0, 1, 1, 1, 1);
+    SetConstant(1, 9, 0, 0, 0);
+    ASSERT_EQ(dev->SetVertexShader(vs), D3D_OK);
+    struct V {
+        float x, y, z, u, v;
+    } p = {0, 0, 0.5f, 0, 0};
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_POINTLIST, 1, &p, sizeof(V)), D3D_OK);
+    EXPECT_TRUE(PixelNear(32 + 3, 32 - 3, 0xFFFFFF));
+    EXPECT_TRUE(PixelNear(32 + 8, 32, 0x000000));
+}
+
+TEST_F(Outputs, FourComponentCoordinatesReachPixelShaderWhole)
+{
+    // A four-component set keeps its w (texm3x3vspec reads the eye vector
+    // there); texcrd with _dw divides by it.
+    struct V {
+        float x, y, z, rhw;
+        float t[4];
+    };
+    const float w = 2.f;
+    const V q[4] = {{0, 0, 0.5f, 1, {0.5f, 0.25f, 0, w}},
+                    {64, 0, 0.5f, 1, {0.5f, 0.25f, 0, w}},
+                    {0, 64, 0.5f, 1, {0.5f, 0.25f, 0, w}},
+                    {64, 64, 0.5f, 1, {0.5f, 0.25f, 0, w}}};
+    DWORD ps = CreatePs("ps.1.4\ntexcrd r0.rgb, t0_dw.xyw\n");
+    ASSERT_EQ(dev->SetPixelShader(ps), D3D_OK);
+    ASSERT_EQ(dev->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE4(0)), D3D_OK);
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, q, sizeof(V)), D3D_OK);
+    EXPECT_TRUE(PixelNear(32, 32, Rgba(0.25f, 0.125f, 1.f, 1)));
+}
+
+} // namespace
+} // namespace shadertest
