@@ -49,3 +49,4 @@
 #include "kestu_vertexlight.h"
 #include "kestu_d3dfont.h"
 #include "kestu_d3dutil.h"
+#include "kestu_d3dmesh.h"
