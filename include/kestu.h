@@ -47,3 +47,6 @@
 #include "kestu_shadercontexts.h"
 #include "kestu_shaderlight.h"
 #include "kestu_vertexlight.h"
+#include "kestu_d3dfont.h"
+#include "kestu_d3dutil.h"
+#include "kestu_d3dmesh.h"

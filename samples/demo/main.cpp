@@ -1,10 +1,12 @@
 // The first sample client: writes a default INI section, builds the engine
 // from it in a window of the engine's own, draws a lit, textured, coloured
-// quad for a few frames and saves the last presented frame as out/demo.png.
+// quad for a few frames, with a .x mesh under a look-at camera and a line of
+// glyph-atlas text in front, and saves the last presented frame as out/demo.png.
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include <kestu.h>
@@ -15,6 +17,7 @@ namespace {
 const char kIniPath[] = "out/demo.ini";
 const char kSection[] = "Kestu";
 const char kPngPath[] = "out/demo.png";
+const char kMeshPath[] = "out/demo_cube.x";
 const int kFrames = 4;
 
 struct QuadVertex {
@@ -43,6 +46,49 @@ bool WriteDefaultIni(const char* path)
             << "eHowToCreateDevice=0\r\n"
             << "bErrMsgBoxEnabled=0\r\n"
             << "szWindowTitle=Kestu Demo\r\n";
+        if (!out) return false;
+    }
+    std::error_code ec;
+    std::filesystem::rename(tmp, path, ec);
+    return !ec;
+}
+
+// A cube as a text .x file: four opaque orange sides, a translucent cyan top
+// and bottom, flat normals.
+bool WriteCubeX(const char* path)
+{
+    const float faces[6][9] = {
+        // normal, u axis, v axis
+        {0, 0, -1, 1, 0, 0, 0, 1, 0}, {0, 0, 1, -1, 0, 0, 0, 1, 0}, {-1, 0, 0, 0, 0, -1, 0, 1, 0},
+        {1, 0, 0, 0, 0, 1, 0, 1, 0},  {0, 1, 0, 1, 0, 0, 0, 0, 1},  {0, -1, 0, 1, 0, 0, 0, 0, -1},
+    };
+    const float corners[4][2] = {{-1, -1}, {-1, 1}, {1, 1}, {1, -1}};
+    std::ostringstream x;
+    x << "xof 0303txt 0032\nMesh Cube {\n24;\n";
+    for (int f = 0; f < 6; ++f)
+        for (int c = 0; c < 4; ++c) {
+            const float* a = faces[f];
+            for (int k = 0; k < 3; ++k)
+                x << 0.5f * (a[k] + corners[c][0] * a[3 + k] + corners[c][1] * a[6 + k]) << ";";
+            x << (f == 5 && c == 3 ? ";\n" : ",\n");
+        }
+    x << "12;\n";
+    for (int f = 0; f < 6; ++f)
+        x << "3;" << 4 * f << "," << 4 * f + 1 << "," << 4 * f + 2 << ";,3;" << 4 * f << "," << 4 * f + 2 << ","
+          << 4 * f + 3 << (f == 5 ? ";;\n" : ";,\n");
+    x << "MeshNormals {\n6;\n";
+    for (int f = 0; f < 6; ++f)
+        x << faces[f][0] << ";" << faces[f][1] << ";" << faces[f][2] << (f == 5 ? ";;\n" : ";,\n");
+    x << "12;\n";
+    for (int f = 0; f < 6; ++f)
+        x << "3;" << f << "," << f << "," << f << ";,3;" << f << "," << f << "," << f << (f == 5 ? ";;\n" : ";,\n");
+    x << "}\nMeshMaterialList {\n2;12;\n0,0,0,0,0,0,0,0,1,1,1,1;;\n"
+      << "Material { 1.0;0.55;0.1;1.0;; 10.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }\n"
+      << "Material { 0.2;0.9;1.0;0.6;; 10.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }\n}\n}\n";
+    const std::string tmp = std::string(path) + ".tmp";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        out << x.str();
         if (!out) return false;
     }
     std::error_code ec;
@@ -81,10 +127,25 @@ public:
         };
         std::memcpy(data, quad, sizeof quad);
         m_pQuad->Unlock();
-        return 0;
+
+        if (!WriteCubeX(kMeshPath)) return E_FAIL;
+        hr = m_mesh.Create(device, kMeshPath);
+        if (FAILED(hr)) return hr;
+        hr = m_font.InitDeviceObjects(device);
+        if (FAILED(hr)) return hr;
+        return ActivateDeviceObjects();
     }
-    HRESULT ActivateDeviceObjects() override { return 0; }
-    HRESULT InvalidateDeviceObjects() override { return 0; }
+    HRESULT ActivateDeviceObjects() override
+    {
+        HRESULT hr = m_mesh.RestoreDeviceObjects(m_pDevice);
+        if (FAILED(hr)) return hr;
+        return m_font.RestoreDeviceObjects();
+    }
+    HRESULT InvalidateDeviceObjects() override
+    {
+        m_mesh.InvalidateDeviceObjects();
+        return m_font.InvalidateDeviceObjects();
+    }
 
     void Release()
     {
@@ -92,6 +153,9 @@ public:
         if (m_pTexture) m_pTexture->Release();
         m_pQuad = nullptr;
         m_pTexture = nullptr;
+        m_mesh.Destroy();
+        m_font.InvalidateDeviceObjects();
+        m_font.DeleteDeviceObjects();
     }
 
     void Render(float angle)
@@ -131,12 +195,45 @@ public:
         d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
         d->SetTexture(0, nullptr);
         d->SetStreamSource(0, nullptr, 0);
+
+        // The cube in front of the quad, seen by the look-at camera from above.
+        D3DXVECTOR3 camEye(1.2f, 1.4f, -3.0f), camAt(0.f, 0.f, 0.f), camUp(0.f, 1.f, 0.f);
+        m_camera.SetViewParams(camEye, camAt, camUp);
+        m_camera.SetProjParams(D3DX_PI / 4, float(back->Width) / float(back->Height), 0.1f, 100.f);
+        const D3DXMATRIX camView = m_camera.GetViewMatrix(), camProj = m_camera.GetProjMatrix();
+        D3DXMATRIX spin, lift;
+        D3DXMatrixRotationY(&spin, 0.6f + angle);
+        D3DXMatrixTranslation(&lift, 0.f, 0.f, -0.9f);
+        D3DXMatrixMultiply(&world, &spin, &lift);
+        d->SetTransform(D3DTS_WORLD, &world);
+        d->SetTransform(D3DTS_VIEW, &camView);
+        d->SetTransform(D3DTS_PROJECTION, &camProj);
+        d->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL);
+        d->SetRenderState(D3DRS_COLORVERTEX, FALSE);
+        d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+        d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+        d->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+        d->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+        m_mesh.Render(d, true, false);
+        d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        m_mesh.Render(d, false, true);
+        d->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+        d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+        d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+
+        m_font.DrawTextA(12.f, 10.f, 0xFFFFFF80u, "Kestu: a .x cube and glyph-atlas text");
+        d->SetTexture(0, nullptr);
     }
 
 private:
     IDirect3DDevice8* m_pDevice = nullptr;
     IDirect3DTexture8* m_pTexture = nullptr;
     IDirect3DVertexBuffer8* m_pQuad = nullptr;
+    CD3DMesh m_mesh{"Cube"};
+    CD3DFont m_font{"Arial", 16, D3DFONT_BOLD};
+    CD3DCamera m_camera;
 };
 
 } // namespace
