@@ -390,7 +390,7 @@ bool Device::PrepareProgram(D3DPRIMITIVETYPE type)
             if (block != GL_INVALID_INDEX) glUniformBlockBinding(p.program, block, 1);
             glUseProgram(p.program);
             for (int i = 0; i < 8; ++i) {
-                char name[8];
+                char name[16];
                 std::snprintf(name, sizeof(name), "s%d", i);
                 GLint loc = glGetUniformLocation(p.program, name);
                 if (loc >= 0) glUniform1i(loc, i);

@@ -322,7 +322,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
             if (block != GL_INVALID_INDEX) glUniformBlockBinding(prog, block, 1);
             glUseProgram(prog);
             for (int i = 0; i < 8; ++i) {
-                char name[8];
+                char name[16];
                 std::snprintf(name, sizeof(name), "s%d", i);
                 GLint loc = glGetUniformLocation(prog, name);
                 if (loc >= 0) glUniform1i(loc, i);
