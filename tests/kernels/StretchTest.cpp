@@ -197,4 +197,23 @@ TEST(RleStretchCases, MagnifiedAlphaRepeatsTheFirstRowBlend)
     EXPECT_EQ(d[1], 0x7BEF);
 }
 
+TEST(RleStretchCases, TransparentAlphaPixelLeavesEveryRowAlone)
+{
+    // One source row over three destination rows, each with its own
+    // background: the middle pixel has alpha 0 and must not be copied down.
+    Sprite s = MakeSprite(3, {{0, 3}}, {0xF800, 0x07E0, 0x001F});
+    s.alpha = {0xF0, 0x00, 0xF0};
+    uint16_t d[9] = {0x1111, 0x2222, 0x3333, 0x4444, 0x5555, 0x6666, 0x7777, 0x0101, 0x0202};
+    BltRleStretchAlpha565(d, s.runs.data(), s.RowEntry(0), s.alpha.data(), 6, 3, 6, 1, 3, 6, 0);
+    EXPECT_NE(d[0], 0x1111);
+    EXPECT_NE(d[2], 0x3333);
+    for (int y = 1; y < 3; ++y) {
+        EXPECT_EQ(d[3 * y], d[0]) << y;
+        EXPECT_EQ(d[3 * y + 2], d[2]) << y;
+    }
+    EXPECT_EQ(d[1], 0x2222);
+    EXPECT_EQ(d[4], 0x5555);
+    EXPECT_EQ(d[7], 0x0101);
+}
+
 }  // namespace
