@@ -90,6 +90,7 @@ inline void SpreadColumns(int n, int m, int j0, int j1, Op&& op)
 {
     if (j0 >= j1) return;
     auto walk = [&](auto from) {
+#pragma GCC unroll 4
         for (int j = j0; j < j1; ++j, from.Next()) op(j, from.index());
     };
     if (m < 65536)
