@@ -46,6 +46,28 @@ TEST(StretchRaw, RandomMatchesBlocks)
     }
 }
 
+TEST(StretchRaw, VeryWideRowsStepExactly)
+{
+    // Widths on both sides of the change of column stepping at 65536.
+    for (const int sw : {7, 65521}) {
+        std::vector<uint16_t> src(sw);
+        for (int i = 0; i < sw; ++i) src[i] = static_cast<uint16_t>(i * 40503u);
+        for (const int dw : {65535, 65536, 70001}) {
+            std::vector<uint16_t> out(2 * size_t(dw), 0), keyedOut(2 * size_t(dw), 0x5A5A);
+            BltStretch16(out.data(), src.data(), dw, 2, sw, 1, 2 * dw, 2 * sw);
+            BltStretchColorKey16(keyedOut.data(), src.data(), dw, 2, sw, 1, 2 * dw, 2 * sw, src[sw / 2]);
+            for (int x = 0; x < dw; ++x) {
+                const uint16_t p = src[static_cast<size_t>((static_cast<long long>(x) * sw + sw - 1) / dw)];
+                const uint16_t k = p == src[sw / 2] ? 0x5A5A : p;
+                ASSERT_EQ(out[x], p) << sw << " -> " << dw << " at " << x;
+                ASSERT_EQ(out[dw + x], p) << sw << " -> " << dw << " at " << x;
+                ASSERT_EQ(keyedOut[x], k) << sw << " -> " << dw << " at " << x;
+                ASSERT_EQ(keyedOut[dw + x], k) << sw << " -> " << dw << " at " << x;
+            }
+        }
+    }
+}
+
 TEST(StretchRaw, WorkedSizes)
 {
     const uint16_t two[4] = {1, 2, 3, 4};
