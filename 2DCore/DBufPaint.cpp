@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 
 #include "2DCore/kernels/Kernels.h"
 #include "kestu_ablight.h"
@@ -45,6 +46,37 @@ const uint16_t* Table16(const CPixelShade& shade, int level)
     return static_cast<const uint16_t*>(shade.GetTable(level));
 }
 
+// Modes that skip the trans colour through a 16-bit comparison in their kernels.
+bool KeyedMode(DWORD paintType)
+{
+    switch (paintType) {
+    case PT_SILHOUETTE:
+    case PT_TWOCOLOR:
+    case PT_SOFTSILHOUETTE:
+    case PT_HALF:
+    case PT_TRANSGRADE:
+    case PT_SHADEBLEND:
+    case PT_ABLIGHT: return true;
+    default: return false;
+    }
+}
+
+// A 16-bit value that no pixel of the rows holds, or -1 when every value occurs.
+int UnusedValue16(const uint8_t* rows, int width, int height, int rowStep)
+{
+    uint64_t seen[65536 / 64] = {};
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* p = rows + intptr_t(y) * rowStep;
+        for (int x = 0; x < width; ++x, p += 2) {
+            const unsigned v = unsigned(p[0] | p[1] << 8);
+            seen[v / 64] |= uint64_t(1) << (v % 64);
+        }
+    }
+    for (size_t i = 0; i < std::size(seen); ++i)
+        if (~seen[i] != 0) return int(i * 64 + size_t(__builtin_ctzll(~seen[i])));
+    return -1;
+}
+
 }  // namespace
 
 int DBUF::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType, const GRECT* clip)
@@ -72,7 +104,7 @@ int DBUF::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD pa
     const int sStep = static_cast<int>(RowStep());
     const int destBits = dest->m_pixelWidth;
     const bool is565 = m_pixelFormat == 16;
-    const uint32_t key = static_cast<uint32_t>(GetTransColor());
+    uint32_t key = static_cast<uint32_t>(GetTransColor());
 
     if (m_pixelWidth == 8) {
         // Index bytes mean nothing in a 16- or 32-bit buffer: they are not copied there.
@@ -89,6 +121,13 @@ int DBUF::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD pa
         if (destBits != 16 && destBits != 32) return 1;
         const bool d16 = destBits == 16;
         const uint32_t fore = static_cast<uint32_t>(m_foreColor), back = static_cast<uint32_t>(m_backColor);
+        if (GetTransColor() == -1 && KeyedMode(paintType)) {
+            // -1 matches no pixel, but the kernels compare 16 bits: a key that
+            // no painted pixel holds keys nothing. Only a rectangle holding all
+            // 65536 values has none; it keeps the low bits of -1.
+            const int unused = UnusedValue16(src, tw, th, sStep);
+            if (unused >= 0) key = static_cast<uint32_t>(unused);
+        }
         auto keyed = [&] {
             // -1 matches no 16-bit pixel: such a keyed paint is a copy.
             if (GetTransColor() == -1) {

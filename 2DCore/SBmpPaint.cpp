@@ -1,8 +1,5 @@
 // SBMP paints: into image buffers through the raw dispatch, into textures
 // with a colour key, and without clipping.
-#include <algorithm>
-#include <vector>
-
 #include "2DCore/kernels/KernelCommon.h"
 #include "2DCore/kernels/Kernels.h"
 #include "kestu_sbmp.h"
@@ -16,50 +13,12 @@ DWORD Unkeyed(DWORD paintType, int bits, int trans)
     return paintType == PT_KEY && bits == 8 && trans == -1 ? DWORD(PT_COPY) : paintType;
 }
 
-bool KeyedMode(DWORD paintType)
-{
-    switch (paintType) {
-    case PT_SILHOUETTE:
-    case PT_TWOCOLOR:
-    case PT_SOFTSILHOUETTE:
-    case PT_HALF:
-    case PT_TRANSGRADE:
-    case PT_SHADEBLEND:
-    case PT_ABLIGHT: return true;
-    default: return false;
-    }
-}
-
-// A 16-bit value that no pixel of the rows holds, or -1 when every value occurs.
-int UnusedValue(const uint8_t* rows, int width, int height, int pitch)
-{
-    std::vector<uint64_t> seen(65536 / 64, 0);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const uint8_t* p = rows + intptr_t(y) * pitch + 2 * x;
-            const unsigned v = unsigned(p[0] | p[1] << 8);
-            seen[v / 64] |= uint64_t(1) << (v % 64);
-        }
-    for (size_t i = 0; i < seen.size(); ++i)
-        if (~seen[i] != 0) return int(i * 64 + size_t(__builtin_ctzll(~seen[i])));
-    return -1;
-}
-
 }  // namespace
 
 int SBMP::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType, const GRECT* clip)
 {
+    // Keyed 16-bit modes with -1 are mended by DBUF::Paint itself.
     const int trans = GetTransColor();
-    if (trans == -1 && m_pixelWidth == 16 && KeyedMode(paintType) && m_buffer != nullptr) {
-        // The keyed kernels compare 16 bits; a key that no pixel holds keys nothing.
-        const int unused = UnusedValue(m_buffer, m_rect.width, m_rect.height, m_pitch * m_orientation);
-        if (unused >= 0) {
-            m_transColor = unused;
-            const int painted = DBUF::Paint(dest, x, y, w, h, sx, sy, paintType, clip);
-            m_transColor = trans;
-            return painted;
-        }
-    }
     return DBUF::Paint(dest, x, y, w, h, sx, sy, Unkeyed(paintType, m_pixelWidth, trans), clip);
 }
 

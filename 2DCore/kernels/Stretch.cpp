@@ -1,6 +1,9 @@
 // Stretched paints by nearest-lower integer stepping. Raw rectangles step
 // rows and columns with integer accumulators; run-length rows step rows the
 // same way and scale each run and each gap of a row on its own.
+#include <algorithm>
+#include <cstring>
+
 #include "2DCore/kernels/AlphaBlendRun.h"
 #include "2DCore/kernels/Kernels.h"
 
@@ -27,6 +30,77 @@ void StepRows(void* dst, int dstHeight, int srcHeight, int dstPitch, RowFn&& row
     }
 }
 
+// Copies bytes [offset, offset + bytes) of the first destination row of a
+// group to its other k - 1 rows.
+inline void Replicate(uint8_t* out, int dstPitch, int k, intptr_t offset, size_t bytes)
+{
+    for (int j = 1; j < k; ++j) std::memcpy(out + static_cast<intptr_t>(j) * dstPitch + offset, out + offset, bytes);
+}
+
+// n source pixels spread over m > 0 columns, pixel i covering columns
+// [floor(i * m / n), floor((i + 1) * m / n)): column j takes source pixel
+// floor((n * j + n - 1) / m). The sources below walk j upwards from j0.
+
+// Exact stepping by remainder, for any width.
+class RemainderSource {
+public:
+    RemainderSource(int n, int m, int j0) : q_(n / m), r_(n % m), m_(m)
+    {
+        const long long a = static_cast<long long>(n) * j0 + n - 1;
+        i_ = static_cast<int>(a / m);
+        e_ = static_cast<int>(a % m);
+    }
+    int index() const { return static_cast<int>(i_); }
+    void Next()
+    {
+        e_ += r_;
+        if (e_ >= m_) {
+            e_ -= m_;
+            ++i_;
+        }
+        i_ += q_;
+    }
+
+private:
+    int q_, r_, m_, i_, e_;
+};
+
+// 32.32 fixed point rounded up: one add a column. After t steps the value
+// lies less than (t + 1) / 2^32 above the exact quotient, whose fraction is
+// at most (m - 1) / m, so the floor stays exact while (t + 1) * m < 2^32,
+// which m < 65536 ensures.
+class FixedSource {
+public:
+    FixedSource(int n, int m, int j0)
+    {
+        const uint64_t a = uint64_t(n) * uint64_t(j0) + uint64_t(n) - 1;
+        x_ = ((a / uint64_t(m)) << 32) + (((a % uint64_t(m)) << 32) + uint64_t(m) - 1) / uint64_t(m);
+        step_ = ((uint64_t(n) / uint64_t(m)) << 32) + (((uint64_t(n) % uint64_t(m)) << 32) + uint64_t(m) - 1) / uint64_t(m);
+    }
+    int index() const { return static_cast<int>(x_ >> 32); }
+    void Next() { x_ += step_; }
+
+private:
+    uint64_t x_, step_;
+};
+
+// op(destinationColumn, sourceIndex) for columns [j0, j1) of n pixels spread over m.
+template <class Op>
+inline void SpreadColumns(int n, int m, int j0, int j1, Op&& op)
+{
+    if (j0 >= j1) return;
+    auto walk = [&](auto from) {
+#pragma GCC unroll 4
+        for (int j = j0; j < j1; ++j, from.Next()) op(j, from.index());
+    };
+    if (m < 65536)
+        walk(FixedSource(n, m, j0));
+    else
+        walk(RemainderSource(n, m, j0));
+}
+
+// Each source row is stepped once into the first destination row of its
+// group; the written spans are then copied row-wise to the rest.
 template <bool Keyed>
 void StretchRaw(void* dst, const void* src, int dstWidth, int dstHeight, int srcWidth, int srcHeight, int dstPitch,
                 int srcPitch, uint32_t key)
@@ -37,17 +111,23 @@ void StretchRaw(void* dst, const void* src, int dstWidth, int dstHeight, int src
     StepRows(dst, dstHeight, srcHeight, dstPitch, [&](int sy, uint8_t* out, int k) {
         if (k == 0) return;
         const uint8_t* s = source + static_cast<intptr_t>(sy) * srcPitch;
-        int acc = 0, column = 0;
-        for (int i = 0; i < srcWidth && column < dstWidth; ++i) {
-            const uint16_t p = Load16(s + 2 * i);
-            acc += dstWidth;
-            while (acc >= srcWidth && column < dstWidth) {
-                acc -= srcWidth;
-                if (!Keyed || p != k16)
-                    for (int j = 0; j < k; ++j) Store16(out + static_cast<intptr_t>(j) * dstPitch + 2 * column, p);
-                ++column;
-            }
+        if (!Keyed) {
+            SpreadColumns(srcWidth, dstWidth, 0, dstWidth, [&](int c, int i) { Store16(out + 2 * c, Load16(s + 2 * i)); });
+            Replicate(out, dstPitch, k, 0, 2 * size_t(dstWidth));
+            return;
         }
+        int spanStart = 0;  // first column of the open span of written pixels
+        SpreadColumns(srcWidth, dstWidth, 0, dstWidth, [&](int c, int i) {
+            const uint16_t p = Load16(s + 2 * i);
+            if (p != k16) {
+                Store16(out + 2 * c, p);
+                return;
+            }
+            if (k > 1 && c > spanStart) Replicate(out, dstPitch, k, 2 * spanStart, 2 * size_t(c - spanStart));
+            spanStart = c + 1;
+        });
+        if (k > 1 && dstWidth > spanStart)
+            Replicate(out, dstPitch, k, 2 * spanStart, 2 * size_t(dstWidth - spanStart));
     });
 }
 
@@ -61,20 +141,17 @@ struct ColumnScaler {
 
     void Gap(int pixels) { column += static_cast<int>(pixels * ratio); }
 
-    // write(sourceIndex, destinationColumn)
+    // write(sourceIndex, destinationColumn) for every covered column inside
+    // the rectangle; those columns are consecutive, [*first, *end).
     template <class Write>
-    void Run(int n, Write&& write)
+    void Run(int n, Write&& write, int* first = nullptr, int* end = nullptr)
     {
         const int m = static_cast<int>(n * ratio);
-        int b = 0;
-        for (int i = 0; i < n; ++i) {
-            b += m;
-            while (b >= n) {
-                b -= n;
-                if (column >= 0 && column < limit) write(i, column);
-                ++column;
-            }
-        }
+        const int j0 = std::max(0, -column), j1 = std::min(m, limit - column);
+        SpreadColumns(n, m, j0, j1, [&](int j, int i) { write(i, column + j); });
+        if (first) *first = column + j0;
+        if (end) *end = column + std::max(j0, j1);
+        column += m;
     }
 };
 
@@ -99,17 +176,33 @@ void StretchRle(void* dst, const void* runBase, const uint32_t* rowOffsets, int 
     });
 }
 
+// Blends into the first row of a group; consecutive blended columns form a
+// span that is copied to the other rows, columns left alone are never copied.
 template <class F>
 struct AlphaWriter {
     int dstPitch;
     int k;
     uint8_t* out;
-    void operator()(uint16_t s, int level, int column) const
+    int spanStart = 0, spanEnd = 0;
+
+    void operator()(uint16_t s, int level, int column)
     {
-        if (level == 0) return;
+        if (level == 0) {
+            Flush();
+            return;
+        }
+        if (column != spanEnd) {
+            Flush();
+            spanStart = column;
+        }
+        spanEnd = column + 1;
         uint8_t* p = out + 2 * column;
-        const uint16_t v = BlendLevel<F>(s, Load16(p), level);
-        for (int j = 0; j < k; ++j) Store16(p + static_cast<intptr_t>(j) * dstPitch, v);
+        Store16(p, BlendLevel<F>(s, Load16(p), level));
+    }
+    void Flush()
+    {
+        if (k > 1 && spanEnd > spanStart) Replicate(out, dstPitch, k, 2 * spanStart, 2 * size_t(spanEnd - spanStart));
+        spanStart = spanEnd;
     }
 };
 
@@ -120,8 +213,9 @@ void StretchAlpha(void* dst, const void* runBase, const uint32_t* rowOffsets, co
     StretchRle<float>(dst, runBase, rowOffsets, dstWidth, dstHeight, srcWidth, srcHeight, dstPitch, leftSkip,
                       [&](ColumnScaler<float>& scaler, const uint8_t* src, int column, int n, int sy, uint8_t* out, int k) {
                           const uint8_t* a = alpha + static_cast<intptr_t>(sy) * alphaPitch + column;
-                          const AlphaWriter<F> write{dstPitch, k, out};
+                          AlphaWriter<F> write{dstPitch, k, out};
                           scaler.Run(n, [&](int i, int c) { write(Load16(src + 2 * i), a[i] >> 4, c); });
+                          write.Flush();
                       });
 }
 
@@ -140,7 +234,7 @@ void StretchAlphaCompressed(void* dst, const void* runBase, const uint32_t* rowO
                               readerRow = sy;
                               spans = AlphaSpanReader(planeBase + Load32(planeEntry + 4 * sy), imageWidth);
                           }
-                          const AlphaWriter<F> write{dstPitch, k, out};
+                          AlphaWriter<F> write{dstPitch, k, out};
                           int next = column;
                           spans.Cover(column, column + n, [&](int x, const uint8_t* a, int count) {
                               scaler.Gap(x - next);
@@ -149,6 +243,7 @@ void StretchAlphaCompressed(void* dst, const void* runBase, const uint32_t* rowO
                               next = x + count;
                           });
                           scaler.Gap(column + n - next);
+                          write.Flush();
                       });
 }
 
@@ -171,10 +266,9 @@ void BltRleStretch16(void* dst, const void* runBase, const uint32_t* rowOffsets,
 {
     StretchRle<long double>(dst, runBase, rowOffsets, dstWidth, dstHeight, srcWidth, srcHeight, dstPitch, leftSkip,
                             [&](ColumnScaler<long double>& scaler, const uint8_t* src, int, int n, int, uint8_t* out, int k) {
-                                scaler.Run(n, [&](int i, int c) {
-                                    const uint16_t p = Load16(src + 2 * i);
-                                    for (int j = 0; j < k; ++j) Store16(out + static_cast<intptr_t>(j) * dstPitch + 2 * c, p);
-                                });
+                                int first = 0, end = 0;
+                                scaler.Run(n, [&](int i, int c) { Store16(out + 2 * c, Load16(src + 2 * i)); }, &first, &end);
+                                if (k > 1 && end > first) Replicate(out, dstPitch, k, 2 * first, 2 * size_t(end - first));
                             });
 }
 
@@ -183,10 +277,10 @@ void BltRleStretch565To32(void* dst, const void* runBase, const uint32_t* rowOff
 {
     StretchRle<long double>(dst, runBase, rowOffsets, dstWidth, dstHeight, srcWidth, srcHeight, dstPitch, leftSkip,
                             [&](ColumnScaler<long double>& scaler, const uint8_t* src, int, int n, int, uint8_t* out, int k) {
-                                scaler.Run(n, [&](int i, int c) {
-                                    const uint32_t p = Expand565To32(Load16(src + 2 * i));
-                                    for (int j = 0; j < k; ++j) Store32(out + static_cast<intptr_t>(j) * dstPitch + 4 * c, p);
-                                });
+                                int first = 0, end = 0;
+                                scaler.Run(n, [&](int i, int c) { Store32(out + 4 * c, Expand565To32(Load16(src + 2 * i))); },
+                                           &first, &end);
+                                if (k > 1 && end > first) Replicate(out, dstPitch, k, 4 * first, 4 * size_t(end - first));
                             });
 }
 

@@ -214,6 +214,52 @@ TEST(PaintDispatch, LightGrid)
     EXPECT_EQ(CountChanged(dst32, 0), 0);
 }
 
+TEST(PaintDispatch, TransColourMinusOnePaintsWhiteInEveryKeyedMode)
+{
+    // With -1 every pixel is painted: the result must equal a paint keyed on
+    // a colour the source does not hold, and white must not be left out.
+    CPixelShade shade;
+    ASSERT_EQ(shade.Build(static_cast<PIXELFORMAT>(16), 32, 16, nullptr, 1, KESTU_PIXELSHADE_FORMULA_LINEAR), 0);
+    CABLightModeManger models;
+    ASSERT_EQ(models.Build(1), 0);
+    SAlphaBufferInit2D init;
+    init.area = GRECT(0, 0, 16, 8);
+    init.modelManager = &models;
+    init.fillLevel = 8;
+    CAlphaBuffer2D grid;
+    ASSERT_EQ(grid.Build(&init), 0);
+
+    // White, the low bits of -1, next to other colours; 0x1234 occurs nowhere.
+    MemBuf src(16, 8, 16);
+    src.FillAll(0xFFFF);
+    src.Put(3, 2, 0x0000);
+    src.Put(4, 2, 0x07E0);
+    src.Put(9, 5, 0xF81F);
+    src.SetForeGroundColor(0xF800);
+    src.SetBackGroundColor(0x001F);
+    src.SetTransGrade(6);
+    src.SetPixelShade(&shade);
+    src.SetAlphaIndex(24);
+    constexpr uint32_t kBackground = 0x0841;
+    for (DWORD mode : {PT_SILHOUETTE, PT_TWOCOLOR, PT_SOFTSILHOUETTE, PT_HALF, PT_TRANSGRADE, PT_SHADEBLEND,
+                       PT_ABLIGHT}) {
+        MemBuf expected(16, 8, 16), actual(16, 8, 16);
+        expected.FillAll(kBackground);
+        actual.FillAll(kBackground);
+        expected.SetAlphaBuffer(&grid);
+        actual.SetAlphaBuffer(&grid);
+        src.SetTrans(0x1234);
+        ASSERT_EQ(src.Paint(&expected, 0, 0, 16, 8, 0, 0, mode, nullptr), 1);
+        src.SetTrans(-1);
+        ASSERT_EQ(src.Paint(&actual, 0, 0, 16, 8, 0, 0, mode, nullptr), 1);
+        EXPECT_NE(actual.Get(0, 0), kBackground) << "mode " << mode;
+        EXPECT_NE(actual.Get(15, 7), kBackground) << "mode " << mode;
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 16; ++x)
+                ASSERT_EQ(actual.Get(x, y), expected.Get(x, y)) << "mode " << mode << " at " << x << "," << y;
+    }
+}
+
 TEST(PaintDispatch, Stretch)
 {
     MemBuf src = Source16(2, 2), dst(4, 4, 16);

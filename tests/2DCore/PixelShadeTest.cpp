@@ -40,6 +40,11 @@ TEST_F(LinearShade565, LevelsAndSymmetry)
     // whose green share lies just below white's loses green altogether.
     EXPECT_EQ(Entry(shade, 32, 0xFFFF), 0xFFFF);
     EXPECT_EQ(Entry(shade, 32, 0x0841), 0xF81F);
+    // Mid grey 0x7BEF (15, 31, 15) holds a green share of 31/61, just above
+    // white's 63/125: green saturates, red and blue fall below zero and stay
+    // 0 rather than wrapping into the neighbouring channel.
+    EXPECT_EQ(Entry(shade, 32, 0x7BEF), 0x07E0);
+    EXPECT_EQ(Entry(shade, 32, 0x8410), 0xF81F);
     EXPECT_EQ(shade.GetPartialColor(5), 0x00FFFFFFu);
 }
 

@@ -46,6 +46,28 @@ TEST(StretchRaw, RandomMatchesBlocks)
     }
 }
 
+TEST(StretchRaw, VeryWideRowsStepExactly)
+{
+    // Widths on both sides of the change of column stepping at 65536.
+    for (const int sw : {7, 65521}) {
+        std::vector<uint16_t> src(sw);
+        for (int i = 0; i < sw; ++i) src[i] = static_cast<uint16_t>(i * 40503u);
+        for (const int dw : {65535, 65536, 70001}) {
+            std::vector<uint16_t> out(2 * size_t(dw), 0), keyedOut(2 * size_t(dw), 0x5A5A);
+            BltStretch16(out.data(), src.data(), dw, 2, sw, 1, 2 * dw, 2 * sw);
+            BltStretchColorKey16(keyedOut.data(), src.data(), dw, 2, sw, 1, 2 * dw, 2 * sw, src[sw / 2]);
+            for (int x = 0; x < dw; ++x) {
+                const uint16_t p = src[static_cast<size_t>((static_cast<long long>(x) * sw + sw - 1) / dw)];
+                const uint16_t k = p == src[sw / 2] ? 0x5A5A : p;
+                ASSERT_EQ(out[x], p) << sw << " -> " << dw << " at " << x;
+                ASSERT_EQ(out[dw + x], p) << sw << " -> " << dw << " at " << x;
+                ASSERT_EQ(keyedOut[x], k) << sw << " -> " << dw << " at " << x;
+                ASSERT_EQ(keyedOut[dw + x], k) << sw << " -> " << dw << " at " << x;
+            }
+        }
+    }
+}
+
 TEST(StretchRaw, WorkedSizes)
 {
     const uint16_t two[4] = {1, 2, 3, 4};
@@ -195,6 +217,25 @@ TEST(RleStretchCases, MagnifiedAlphaRepeatsTheFirstRowBlend)
     BltRleStretchAlpha565(d, s.runs.data(), s.RowEntry(0), s.alpha.data(), 2, 2, 2, 1, 1, 2, 0);
     EXPECT_EQ(d[0], 0x7BEF);
     EXPECT_EQ(d[1], 0x7BEF);
+}
+
+TEST(RleStretchCases, TransparentAlphaPixelLeavesEveryRowAlone)
+{
+    // One source row over three destination rows, each with its own
+    // background: the middle pixel has alpha 0 and must not be copied down.
+    Sprite s = MakeSprite(3, {{0, 3}}, {0xF800, 0x07E0, 0x001F});
+    s.alpha = {0xF0, 0x00, 0xF0};
+    uint16_t d[9] = {0x1111, 0x2222, 0x3333, 0x4444, 0x5555, 0x6666, 0x7777, 0x0101, 0x0202};
+    BltRleStretchAlpha565(d, s.runs.data(), s.RowEntry(0), s.alpha.data(), 6, 3, 6, 1, 3, 6, 0);
+    EXPECT_NE(d[0], 0x1111);
+    EXPECT_NE(d[2], 0x3333);
+    for (int y = 1; y < 3; ++y) {
+        EXPECT_EQ(d[3 * y], d[0]) << y;
+        EXPECT_EQ(d[3 * y + 2], d[2]) << y;
+    }
+    EXPECT_EQ(d[1], 0x2222);
+    EXPECT_EQ(d[4], 0x5555);
+    EXPECT_EQ(d[7], 0x0101);
 }
 
 }  // namespace
