@@ -248,6 +248,31 @@ TEST_F(MeshTest, FileLoadFailures)
     EXPECT_NE(file.FindMeshByName("A"), nullptr);
     EXPECT_EQ(file.FindMeshByName("B"), nullptr);
     EXPECT_EQ(file.FindFrameByName("Late"), nullptr);
+
+    // Damaged files fail cleanly and leave the tree usable.
+    const std::string damaged[] = {
+        "xof 0303txt 0032\nFrame A { Frame B { Mesh M { 3; 0;0;0;, 1;0;0;",
+        std::string("xof 0303bin 0032\x01\x00\xff\xff\xff\x7f", 22),
+        "not an x file at all",
+    };
+    for (const std::string& bytes : damaged) {
+        WriteFile("core5_damaged.x", bytes);
+        CD3DMeshFile broken;
+        EXPECT_TRUE(FAILED(broken.LoadFromFile(device, "core5_damaged.x"))) << bytes;
+        broken.RestoreDeviceObjects(device);
+        std::vector<std::string> names;
+        broken.ForEachMesh(CollectName, &names);
+        EXPECT_EQ(broken.Destroy(), S_OK);
+        EXPECT_EQ(broken.m_pChild, nullptr);
+    }
+    // A short transform matrix is not copied past its end.
+    WriteFile("core5_short.x", "xof 0303txt 0032\nFrame A { FrameTransformMatrix { 1,2,3;; } }\n");
+    CD3DMeshFile shortMatrix;
+    if (SUCCEEDED(shortMatrix.LoadFromFile(device, "core5_short.x"))) {
+        ASSERT_NE(shortMatrix.m_pChild, nullptr);
+        EXPECT_FLOAT_EQ(shortMatrix.m_pChild->m_mat._11, 1.0f);
+        EXPECT_FLOAT_EQ(shortMatrix.m_pChild->m_mat._12, 0.0f);
+    }
 }
 
 }  // namespace
