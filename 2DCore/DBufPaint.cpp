@@ -75,6 +75,8 @@ int DBUF::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD pa
     const uint32_t key = static_cast<uint32_t>(GetTransColor());
 
     if (m_pixelWidth == 8) {
+        // Index bytes mean nothing in a 16- or 32-bit buffer: they are not copied there.
+        if (destBits != 8) return 1;
         // Rows of an 8-bit source are a pitch apart, padded or not.
         if (paintType == PT_KEY)
             BltColorKey8(d, src, tw, th, dStep, sStep, static_cast<uint8_t>(key));

@@ -35,7 +35,6 @@ int OnExitSizeMove(CGfxD3DApp& app, HWND hwnd, LRESULT& result)
 
 int Kestu_MsgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    (void)lParam;
     CGfxD3DApp* app = g_pGfxD3DApp;
     if (!app) return 1;
     const KESTU_CONFIG* cfg = g_GfxConfig.GetCfg();

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 struct IShaderBase::CreatedShader {
     CreatedShader(IDirect3DDevice8* d, DWORD h, bool p) : device(d), handle(h), pixel(p) { device->AddRef(); }
@@ -164,8 +165,12 @@ long IShaderBase::BuildFromFile(IDirect3DDevice8* device, const char* path, ENUM
     if (std::fseek(file, 0, SEEK_END) == 0)
         length = std::ftell(file);
     if (length > 0 && std::fseek(file, 0, SEEK_SET) == 0) {
-        buffer.resize(static_cast<size_t>(length));
-        size_t got = std::fread(buffer.data(), 1, buffer.size(), file);
+        try {
+            buffer.resize(static_cast<size_t>(length));
+        } catch (const std::bad_alloc&) {
+            buffer.clear();
+        }
+        size_t got = buffer.empty() ? 0 : std::fread(buffer.data(), 1, buffer.size(), file);
         buffer.resize(got);
     }
     std::fclose(file);

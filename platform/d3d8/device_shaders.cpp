@@ -40,8 +40,9 @@ HRESULT Device::CreateVertexShader(const DWORD* decl, const DWORD* function, DWO
         shader.hasFunction = true;
     }
     ShaderState& st = Shaders();
-    const DWORD h = st.nextVertexHandle;
-    st.nextVertexHandle += 2;
+    DWORD h = st.nextVertexHandle;
+    while (st.vertexShaders.count(h)) h += 2;  // after the counter wraps
+    st.nextVertexHandle = h + 2;
     st.vertexShaders.emplace(h, std::move(shader));
     *handle = h;
     return D3D_OK;
@@ -123,7 +124,9 @@ HRESULT Device::CreatePixelShader(const DWORD* function, DWORD* handle)
     PixelShaderObject shader;
     if (!function || !TranslatePixelShader(function, shader.code)) return D3DERR_INVALIDCALL;
     ShaderState& st = Shaders();
-    const DWORD h = st.nextPixelHandle++;
+    DWORD h = st.nextPixelHandle;
+    while (h == 0 || st.pixelShaders.count(h)) ++h;
+    st.nextPixelHandle = h + 1;
     st.pixelShaders.emplace(h, std::move(shader));
     *handle = h;
     return D3D_OK;

@@ -162,7 +162,6 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
             if (used & (1u << i)) last = i;
         for (int i = 0; i < 8; ++i) {
             FfpStageKey& s = k.stages[i];
-            const FfpStageKey keep = s;
             s = FfpStageKey{};
             if (i > last) {
                 s.colorOp = D3DTOP_DISABLE;
@@ -171,10 +170,12 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
             s.colorOp = s.alphaOp = D3DTOP_SELECTARG1;
             s.colorArg1 = s.alphaArg1 = D3DTA_TEXTURE;
             s.texType = o.cube[i] ? 2 : 1;
-            s.coordIndex = keep.coordIndex;
-            s.coordGen = keep.coordGen;
-            s.transformCount = keep.transformCount;
-            s.projected = keep.projected;
+            // Stage operations do not matter here; coordinates still follow the stage states.
+            const DWORD* t = tss_[i];
+            s.coordIndex = static_cast<uint8_t>(std::min<DWORD>(t[D3DTSS_TEXCOORDINDEX] & 0xffff, 7));
+            s.coordGen = static_cast<uint8_t>((t[D3DTSS_TEXCOORDINDEX] >> 16) & 0xf);
+            s.transformCount = static_cast<uint8_t>(std::min<DWORD>(t[D3DTSS_TEXTURETRANSFORMFLAGS] & 0xff, 4));
+            s.projected = (t[D3DTSS_TEXTURETRANSFORMFLAGS] & D3DTTFF_PROJECTED) ? 1 : 0;
             // Pixel shaders read all four components (texm3x3vspec's eye vector
             // is in w): four-component coordinates pass through undivided.
             const unsigned sets = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
@@ -182,7 +183,6 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
                 FvfTexCoordSize(fvf, s.coordIndex) == 4)
                 s.projected = 1;
         }
-        k.specularEnable = 0;
     }
     if (programmableVertex) {
         // Vertex processing is the shader's: keep only what the fragment half reads.
@@ -198,8 +198,13 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
         k.flatShade = f.flatShade;
         k.alphaFunc = f.alphaFunc;
         std::memcpy(k.stages, f.stages, sizeof(k.stages));
+        // User clip planes are in clip space for vertex shaders.
+        k.clipMask = static_cast<uint8_t>(rs_[D3DRS_CLIPPLANEENABLE] & 0x3f);
     }
+    for (int i = 0; i < 8; ++i) o.projected[i] = (tss_[i][D3DTSS_TEXTURETRANSFORMFLAGS] & D3DTTFF_PROJECTED) ? 1 : 0;
+    o.fixedFragment = !pso;
     o.flatShade = k.flatShade;
+    o.clipMask = programmableVertex ? k.clipMask : 0;
     o.points = points;
     o.fogEnable = k.fogEnable;
     o.tableFog = k.fogEnable ? k.tableFog : 0;
@@ -274,7 +279,15 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
     if (!GlMakeCurrent()) return D3DERR_DRIVERINTERNALERROR;
 
     Activate();
+    // Sampler settings stay valid while only this path draws the same stages;
+    // a fixed-function draw in between may have set up fewer.
+    uint32_t stageMask = 0;
+    for (int i = 0; i < 8; ++i)
+        if (k.stages[i].texType) stageMask |= 1u << i;
+    if (Host().counters.drawCalls != st.samplerDraw || stageMask != st.samplerStages) samplersDirty_ = true;
     ++Host().counters.drawCalls;
+    st.samplerDraw = Host().counters.drawCalls;
+    st.samplerStages = stageMask;
     Host().counters.primitives += primCount;
     glBindVertexArray(vao_);
     BindFramebuffer();
@@ -285,6 +298,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
     key.vertexShader = vertexShader_;
     key.pixelShader = pixelShader_;
     key.ffp = k;
+    for (int i = 0; i < 8; ++i) key.projected |= static_cast<uint32_t>(o.projected[i]) << i;
     auto found = st.programs.find(key);
     if (found == st.programs.end()) {
         std::string vertex, fragment;
@@ -303,6 +317,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
             p.psConstants = glGetUniformLocation(prog, "psc");
             p.bumpMatrix = glGetUniformLocation(prog, "bem");
             p.bumpLuminance = glGetUniformLocation(prog, "beml");
+            p.clipPlanes = glGetUniformLocation(prog, "clipPlanes");
             GLuint block = glGetUniformBlockIndex(prog, "World");
             if (block != GL_INVALID_INDEX) glUniformBlockBinding(prog, block, 1);
             glUseProgram(prog);
@@ -348,6 +363,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
         prog.psValid = true;
         glUniform4fv(prog.psConstants, kPixelShaderConstants, prog.psLoaded[0].data());
     }
+    if (prog.clipPlanes >= 0) glUniform4fv(prog.clipPlanes, 6, clipPlanes_[0]);
     if (prog.bumpMatrix >= 0 || prog.bumpLuminance >= 0) {
         float m[8][4], l[8][4];
         for (int i = 0; i < 8; ++i) {
@@ -363,7 +379,6 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
         if (prog.bumpMatrix >= 0) glUniform4fv(prog.bumpMatrix, 8, m[0]);
         if (prog.bumpLuminance >= 0) glUniform4fv(prog.bumpLuminance, 8, l[0]);
     }
-    samplersDirty_ = true;
     BindTextures();
 
     // Attributes, stream by stream.

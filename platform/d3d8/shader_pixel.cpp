@@ -14,15 +14,6 @@ namespace {
 using d3dx::ShaderInstruction;
 using d3dx::ShaderParameter;
 
-std::string FloatText(float f)
-{
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    char buf[40];
-    std::snprintf(buf, sizeof(buf), "uintBitsToFloat(0x%08Xu)", static_cast<unsigned>(u));
-    return buf;
-}
-
 class PixelTranslator {
 public:
     explicit PixelTranslator(TranslatedShader& out) : out_(out) {}
@@ -202,7 +193,10 @@ bool PixelTranslator::TextureOp(const ShaderInstruction& ins)
     const std::string c = Coord(n);
     auto dotRow = [&](DWORD stage) { return "dot(" + Coord(stage) + ".xyz, " + s + ".xyz)"; };
     switch (op) {
-    case D3DSIO_TEX: b << "    " << t << " = " << Sample(n, c + ".xyz") << ";\n"; break;
+    case D3DSIO_TEX:
+        out_.samplers |= 1u << n;
+        b << "    " << t << " = TexP" << n << "(" << c << ");\n";
+        break;
     case D3DSIO_TEXCOORD: b << "    " << t << " = vec4(clamp(" << c << ".xyz, 0.0, 1.0), 1.0);\n"; break;
     case D3DSIO_TEXKILL: b << "    if (any(lessThan(" << c << ".xyz, vec3(0.0)))) discard;\n"; break;
     case D3DSIO_TEXBEM:
@@ -436,6 +430,9 @@ std::string PixelShaderSource(const TranslatedShader& ps, const LinkOptions& o)
             s << "uniform sampler2D s" << i << ";\nvec4 Tex" << i << "(vec3 c) { return texture(s" << i
               << ", c.xy); }\n";
         }
+        // tex of ps 1.0-1.3 divides by the last component on projected stages.
+        s << "vec4 TexP" << i << "(vec4 c) { return Tex" << i << "(c.xyz" << (o.projected[i] ? " / c.w" : "")
+          << "); }\n";
     }
     s << ps.globals << "out vec4 fragColor;\nvoid main() {\n" << ps.body;
     s << "    vec4 colour = clamp(r0, 0.0, 1.0);\n";

@@ -67,7 +67,10 @@ struct LinkOptions {
     uint8_t tableFog = 0;     // D3DFOG_* of the table (pixel) fog
     bool fogUsesW = false;
     uint8_t alphaFunc = 0;    // D3DCMP_*, 0 = no test
+    uint8_t clipMask = 0;     // user clip planes enabled (vertex shaders: clip space)
     uint8_t cube[8] = {};     // stage has a cube texture
+    uint8_t projected[8] = {};  // stage's coordinates are projected (D3DTTFF_PROJECTED)
+    bool fixedFragment = false;  // the texture stages, not a pixel shader, read the varyings
 };
 
 // A complete vertex shader writing the varyings the fixed-function fragment
@@ -76,8 +79,9 @@ std::string VertexShaderSource(const TranslatedShader& vs, const VertexDeclarati
 // A complete fragment shader reading those varyings.
 std::string PixelShaderSource(const TranslatedShader& ps, const LinkOptions& o);
 
-// Shared by both translators: a source operand's swizzle and modifier
+// Shared by both translators: a float as exact GLSL text; a source operand's swizzle and modifier
 // applied to an expression of type vec4.
+std::string FloatText(float f);
 std::string SwizzleText(DWORD swizzle);
 std::string ApplySourceModifier(const std::string& value, DWORD modifier);
 // Statements writing `value` to `reg` through a write mask (bit 0 = x).

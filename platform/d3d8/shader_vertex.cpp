@@ -16,17 +16,6 @@ using d3dx::ShaderParameter;
 constexpr DWORD kTemps = 12;
 constexpr DWORD kInputs = 16;
 
-std::string FloatText(float f)
-{
-    char buf[40];
-    std::snprintf(buf, sizeof(buf), "uintBitsToFloat(0x%08Xu)", [&] {
-        uint32_t u;
-        std::memcpy(&u, &f, 4);
-        return u;
-    }());
-    return buf;
-}
-
 // Results whose special cases Direct3D defines: rcp/rsq of 1 are exactly 1,
 // of 0 the largest float; log of 0 the most negative one.
 const char* kHelpers = R"(
@@ -258,6 +247,7 @@ std::string VertexShaderSource(const TranslatedShader& vs, const VertexDeclarati
     }
     s << flat << "out vec4 vDiffuse;\n" << flat << "out vec4 vSpecular;\nout float vFog;\n";
     for (int i = 0; i < 8; ++i) s << "out vec4 vTex" << i << ";\n";
+    if (o.clipMask) s << "uniform vec4 clipPlanes[6];\nout float gl_ClipDistance[6];\n";
     s << vs.globals;
     s << "void main() {\n    vec4 t;\n    ivec4 a0 = ivec4(0);\n";
     for (DWORD i = 0; i < kTemps; ++i) s << "    vec4 r" << i << " = vec4(0.0);\n";
@@ -269,6 +259,10 @@ std::string VertexShaderSource(const TranslatedShader& vs, const VertexDeclarati
     // at integers, rows top-down.
     s << "    gl_Position = vec4(oPos.x + oPos.w * ffp[58].x, -oPos.y + oPos.w * ffp[58].y, 2.0 * oPos.z - oPos.w, "
          "oPos.w);\n";
+    for (int i = 0; i < 6 && o.clipMask; ++i) {
+        if (o.clipMask & (1 << i)) s << "    gl_ClipDistance[" << i << "] = dot(oPos, clipPlanes[" << i << "]);\n";
+        else s << "    gl_ClipDistance[" << i << "] = 1.0;\n";
+    }
     s << "    vDiffuse = clamp(oD0, 0.0, 1.0);\n    vSpecular = clamp(oD1, 0.0, 1.0);\n";
     if (o.fogEnable && o.tableFog) {
         if (o.fogUsesW) s << "    vFog = gl_Position.w;\n";
@@ -276,7 +270,11 @@ std::string VertexShaderSource(const TranslatedShader& vs, const VertexDeclarati
     } else {
         s << "    vFog = clamp(oFog.x, 0.0, 1.0);\n";
     }
-    for (int i = 0; i < 8; ++i) s << "    vTex" << i << " = oT" << i << ";\n";
+    // The texture stages divide by w; only projected stages may see one other than 1.
+    for (int i = 0; i < 8; ++i) {
+        if (o.fixedFragment && !o.projected[i]) s << "    vTex" << i << " = vec4(oT" << i << ".xyz, 1.0);\n";
+        else s << "    vTex" << i << " = oT" << i << ";\n";
+    }
     if (o.points) s << "    gl_PointSize = clamp(oPts.x, max(ffp[56].y, 1.0), max(ffp[56].z, 1.0));\n";
     s << "}\n";
     return s.str();

@@ -111,6 +111,14 @@ TEST(PaintDispatch, EightBitSourcesUseTheByteBlitters)
     EXPECT_EQ(dst.Get(1, 1), 0xEEu);
     EXPECT_EQ(src.Paint(&dst, 0, 0, 5, 2, 0, 0, PT_HALF, nullptr), 1);
     EXPECT_EQ(dst.Get(1, 1), 11u);
+
+    // Index bytes are never copied into 16- or 32-bit pixels.
+    for (int bits : {16, 32}) {
+        MemBuf wide(5, 2, bits);
+        wide.FillAll(0x1234);
+        EXPECT_EQ(src.Paint(&wide, 0, 0, 5, 2, 0, 0, PT_COPY, nullptr), 1);
+        EXPECT_EQ(CountChanged(wide, 0x1234), 0) << bits;
+    }
 }
 
 TEST(PaintDispatch, SilhouettesAndTwoColour)

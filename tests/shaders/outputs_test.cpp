@@ -27,6 +27,20 @@ TEST_F(Outputs, FogOutputBlendsTowardsFogColour)
     EXPECT_TRUE(PixelNear(32, 32, Rgba(0.5f, 0, 0.5f, 1)));
 }
 
+TEST_F(Outputs, UserClipPlanesCutInClipSpace)
+{
+    DWORD vs = CreateVs(QuadDeclaration(), "vs.1.1\nmov oPos, v0\nmov oD0, c0\n");
+    SetConstant(0, 1, 1, 1, 1);
+    const float plane[4] = {1, 0, 0, 0};  // keeps x >= 0: the right half
+    ASSERT_EQ(dev->SetClipPlane(0, plane), D3D_OK);
+    dev->SetRenderState(D3DRS_CLIPPLANEENABLE, 1);
+    ASSERT_EQ(dev->SetVertexShader(vs), D3D_OK);
+    DrawClipQuad();
+    dev->SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
+    EXPECT_TRUE(PixelNear(48, 32, 0xFFFFFF));
+    EXPECT_TRUE(PixelNear(16, 32, 0x000000));
+}
+
 TEST_F(Outputs, PointSizeOutputSizesPoints)
 {
     DWORD vs = CreateVs(QuadDeclaration(), "vs.1.1\nmov oPos, v0\nmov oD0, c0\nmov oPts.x, c1.x\n");
