@@ -250,6 +250,21 @@ TEST_F(FontTest, DrawingNeedsDeviceBufferAndText)
     EXPECT_EQ(font.DrawTextA(0, 0, 0xFFFFFFFF, "abc"), E_FAIL);
 }
 
+TEST_F(FontTest, CreationFailuresPassTheDeviceCodeThrough)
+{
+    CD3DFont font("Arial", 10);
+    host::D3D8InjectFailure(host::D3D8Failure::CreateResource, E_OUTOFMEMORY);
+    EXPECT_EQ(font.InitDeviceObjects(device), E_OUTOFMEMORY);
+    ASSERT_EQ(font.InitDeviceObjects(device), S_OK);
+    host::D3D8InjectFailure(host::D3D8Failure::CreateResource, D3DERR_OUTOFVIDEOMEMORY);
+    EXPECT_EQ(font.RestoreDeviceObjects(), D3DERR_OUTOFVIDEOMEMORY);
+    EXPECT_EQ(font.DrawTextA(0, 0, 0xFFFFFFFF, "a"), E_FAIL);
+    ASSERT_EQ(font.RestoreDeviceObjects(), S_OK);
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    EXPECT_EQ(font.DrawTextA(0, 0, 0xFFFFFFFF, "a"), S_OK);
+    device->EndScene();
+}
+
 TEST_F(FontTest, AtlasShrinksToTheLargestTextureAndDrawsAtFullSize)
 {
     CD3DFont big("Arial", 28);
