@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 
 #include "device_fixture.h"
@@ -107,6 +108,34 @@ TEST_F(FontTest, ScaledAndWorldTextShowGlyphs)
     SaveOnFailure(px, "font_world");
     // Two-sided drawing leaves culling off: the saved value equalled the drawing value.
     EXPECT_EQ(Render(D3DRS_CULLMODE), DWORD(D3DCULL_NONE));
+}
+
+TEST_F(FontTest, CentringMeasuresTheFirstLineOnly)
+{
+    CD3DFont font("Arial", 10);
+    ASSERT_EQ(font.InitDeviceObjects(device), S_OK);
+    ASSERT_EQ(font.RestoreDeviceObjects(), S_OK);
+    SIZE one{};
+    font.GetTextExtent("I", &one);
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    // A long second line must not pull the short first line off centre.
+    EXPECT_EQ(font.DrawTextA(0, 0, 0xFFFFFFFF, "I\nWWWWWWWWWWWWWWWW", D3DFONT_CENTERED_X | D3DFONT_CENTERED_Y), S_OK);
+    device->EndScene();
+    const auto px = Pixels();
+    const UINT top = (kHeight - UINT(one.cy)) / 2;
+    UINT minX = kWidth, maxX = 0;
+    for (UINT y = top; y < top + UINT(one.cy); ++y)
+        for (UINT x = 0; x < kWidth; ++x)
+            if (px[y * kWidth + x] & 0xFFFFFF) {
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+            }
+    ASSERT_LE(minX, maxX);
+    EXPECT_NEAR((minX + maxX) / 2.0, kWidth / 2.0, 3.0);
+    // The second line starts one line height lower, back at the first line's start.
+    EXPECT_EQ(Lit(px, 0, 0, kWidth, top), 0);
+    EXPECT_GT(Lit(px, 0, top + UINT(one.cy), kWidth, kHeight), 20);
+    SaveOnFailure(px, "font_centred");
 }
 
 TEST_F(FontTest, FiftyGlyphsPerDrawCall)
@@ -219,6 +248,21 @@ TEST_F(FontTest, DrawingNeedsDeviceBufferAndText)
     font.InvalidateDeviceObjects();
     font.DeleteDeviceObjects();
     EXPECT_EQ(font.DrawTextA(0, 0, 0xFFFFFFFF, "abc"), E_FAIL);
+}
+
+TEST_F(FontTest, CreationFailuresPassTheDeviceCodeThrough)
+{
+    CD3DFont font("Arial", 10);
+    host::D3D8InjectFailure(host::D3D8Failure::CreateResource, E_OUTOFMEMORY);
+    EXPECT_EQ(font.InitDeviceObjects(device), E_OUTOFMEMORY);
+    ASSERT_EQ(font.InitDeviceObjects(device), S_OK);
+    host::D3D8InjectFailure(host::D3D8Failure::CreateResource, D3DERR_OUTOFVIDEOMEMORY);
+    EXPECT_EQ(font.RestoreDeviceObjects(), D3DERR_OUTOFVIDEOMEMORY);
+    EXPECT_EQ(font.DrawTextA(0, 0, 0xFFFFFFFF, "a"), E_FAIL);
+    ASSERT_EQ(font.RestoreDeviceObjects(), S_OK);
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    EXPECT_EQ(font.DrawTextA(0, 0, 0xFFFFFFFF, "a"), S_OK);
+    device->EndScene();
 }
 
 TEST_F(FontTest, AtlasShrinksToTheLargestTextureAndDrawsAtFullSize)

@@ -5,6 +5,7 @@
 #include "core/D3DMeshFile.h"
 #include "device_fixture.h"
 #include "kestu_d3dmesh.h"
+#include "kestu_d3dutil.h"
 #include "xfiles.h"
 
 namespace {
@@ -232,6 +233,20 @@ TEST_F(MeshTest, FileRendersThroughFrameTransformsWithBlendedSecondPass)
     EXPECT_FLOAT_EQ(world._42, 0.0f);  // put back after drawing
 }
 
+TEST_F(MeshTest, FileLoadsFromTheExecutablesResources)
+{
+    const std::string text = std::string("xof 0303txt 0032\nFrame Packed { ") + MeshText("Tri", false) + "}\n";
+    host::RegisterResource("", "XFILE", "CUBE", std::vector<uint8_t>(text.begin(), text.end()));
+    CD3DMeshFile file;
+    ASSERT_EQ(file.LoadFromResource(device, "CUBE", "XFILE"), S_OK);
+    CD3DMesh* tri = file.FindMeshByName("tri");
+    ASSERT_NE(tri, nullptr);
+    EXPECT_EQ(tri->GetSysMemMesh()->GetNumVertices(), 3u);
+    CD3DMeshFile absent;
+    EXPECT_TRUE(FAILED(absent.LoadFromResource(device, "NONE", "XFILE")));
+    EXPECT_EQ(absent.m_pChild, nullptr);
+}
+
 TEST_F(MeshTest, FileLoadFailures)
 {
     CD3DMeshFile absent;
@@ -248,6 +263,62 @@ TEST_F(MeshTest, FileLoadFailures)
     EXPECT_NE(file.FindMeshByName("A"), nullptr);
     EXPECT_EQ(file.FindMeshByName("B"), nullptr);
     EXPECT_EQ(file.FindFrameByName("Late"), nullptr);
+
+    // Damaged files fail cleanly and leave the tree usable.
+    const std::string damaged[] = {
+        "xof 0303txt 0032\nFrame A { Frame B { Mesh M { 3; 0;0;0;, 1;0;0;",
+        std::string("xof 0303bin 0032\x01\x00\xff\xff\xff\x7f", 22),
+        "not an x file at all",
+    };
+    for (const std::string& bytes : damaged) {
+        WriteFile("core5_damaged.x", bytes);
+        CD3DMeshFile broken;
+        EXPECT_TRUE(FAILED(broken.LoadFromFile(device, "core5_damaged.x"))) << bytes;
+        broken.RestoreDeviceObjects(device);
+        std::vector<std::string> names;
+        broken.ForEachMesh(CollectName, &names);
+        EXPECT_EQ(broken.Destroy(), S_OK);
+        EXPECT_EQ(broken.m_pChild, nullptr);
+    }
+    // A short transform matrix is not copied past its end.
+    WriteFile("core5_short.x", "xof 0303txt 0032\nFrame A { FrameTransformMatrix { 1,2,3;; } }\n");
+    CD3DMeshFile shortMatrix;
+    if (SUCCEEDED(shortMatrix.LoadFromFile(device, "core5_short.x"))) {
+        ASSERT_NE(shortMatrix.m_pChild, nullptr);
+        EXPECT_FLOAT_EQ(shortMatrix.m_pChild->m_mat._11, 1.0f);
+        EXPECT_FLOAT_EQ(shortMatrix.m_pChild->m_mat._12, 0.0f);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+using TextureUtil = MeshTest;
+
+TEST_F(TextureUtil, CreateTextureFindsTheFileAndKeepsTheFormat)
+{
+    IDirect3DTexture8* src = nullptr;
+    ASSERT_EQ(device->CreateTexture(16, 8, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &src), D3D_OK);
+    ASSERT_EQ(D3DXSaveTextureToFileA("core5_tex.bmp", D3DXIFF_BMP, src, nullptr), D3D_OK);
+    src->Release();
+
+    char name[] = "core5_tex.bmp";
+    IDirect3DTexture8* tex = nullptr;
+    ASSERT_EQ(D3DUtil_CreateTexture(device, name, &tex, D3DFMT_A4R4G4B4), D3D_OK);
+    ASSERT_NE(tex, nullptr);
+    D3DSURFACE_DESC desc{};
+    tex->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Format, D3DFMT_A4R4G4B4);
+    EXPECT_EQ(desc.Width, 16u);
+    EXPECT_EQ(desc.Pool, D3DPOOL_MANAGED);
+    EXPECT_GT(tex->GetLevelCount(), 1u);  // a full chain
+    tex->Release();
+
+    char missing[] = "core5_missing.bmp";
+    tex = nullptr;
+    EXPECT_TRUE(FAILED(D3DUtil_CreateTexture(device, missing, &tex)));
+    EXPECT_EQ(tex, nullptr);
 }
 
 }  // namespace
