@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/test_device.h"
 #include "d3d8/format.h"
 
 namespace d3d8test {
@@ -62,22 +63,11 @@ public:
 
 } // namespace
 
-HWND FakeWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1234)); }
+HWND FakeWindow() { return testdevice::FakeWindow(0x1234); }
 
 D3DPRESENT_PARAMETERS DefaultParameters()
 {
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = kWidth;
-    pp.BackBufferHeight = kHeight;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_COPY;
-    pp.hDeviceWindow = FakeWindow();
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-    pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
-    return pp;
+    return testdevice::DefaultParameters(kWidth, kHeight, FakeWindow(), true, true);
 }
 
 IDirect3D8* D3D()
@@ -90,8 +80,7 @@ IDirect3DDevice8* Device()
 {
     if (!g_device && D3D()) {
         D3DPRESENT_PARAMETERS pp = DefaultParameters();
-        if (FAILED(D3D()->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, FakeWindow(),
-                                       D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &g_device)))
+        if (FAILED(testdevice::CreateDevice(D3D(), pp, &g_device)))
             g_device = nullptr;
     }
     return g_device;
