@@ -28,10 +28,25 @@ inline D3DPRESENT_PARAMETERS DefaultParameters(UINT width, UINT height, HWND win
     return pp;
 }
 
-inline HRESULT CreateDevice(IDirect3D8* d3d, D3DPRESENT_PARAMETERS& pp, IDirect3DDevice8** device)
+// Makes whichever of the Direct3D object and its device is still missing;
+// the device stays null when it cannot be made.
+inline HRESULT CreateShared(D3DPRESENT_PARAMETERS pp, IDirect3D8*& d3d, IDirect3DDevice8*& device)
 {
-    return d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, pp.hDeviceWindow,
-                             D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, device);
+    if (d3d == nullptr) d3d = Direct3DCreate8(D3D_SDK_VERSION);
+    if (d3d == nullptr) return E_FAIL;
+    if (device != nullptr) return D3D_OK;
+    const HRESULT hr = d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, pp.hDeviceWindow,
+                                         D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device);
+    if (FAILED(hr)) device = nullptr;
+    return hr;
+}
+
+inline void ReleaseShared(IDirect3D8*& d3d, IDirect3DDevice8*& device)
+{
+    if (device != nullptr) device->Release();
+    if (d3d != nullptr) d3d->Release();
+    device = nullptr;
+    d3d = nullptr;
 }
 
 }  // namespace testdevice

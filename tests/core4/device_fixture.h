@@ -15,19 +15,11 @@ protected:
 
     static void SetUpTestSuite()
     {
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp =
+        const D3DPRESENT_PARAMETERS pp =
             testdevice::DefaultParameters(kSize, kSize, testdevice::FakeWindow(0x5150), true, false);
-        ASSERT_EQ(testdevice::CreateDevice(d3d, pp, &device), D3D_OK);
+        ASSERT_EQ(testdevice::CreateShared(pp, d3d, device), D3D_OK);
     }
-    static void TearDownTestSuite()
-    {
-        if (device) device->Release();
-        if (d3d) d3d->Release();
-        device = nullptr;
-        d3d = nullptr;
-    }
+    static void TearDownTestSuite() { testdevice::ReleaseShared(d3d, device); }
     void SetUp() override { ASSERT_NE(device, nullptr); }
 
     static std::array<float, 4> VS(DWORD reg)

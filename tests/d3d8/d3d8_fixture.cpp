@@ -50,13 +50,7 @@ void WritePng(const std::string& path, const std::vector<uint32_t>& px, UINT w, 
 
 class Environment : public ::testing::Environment {
 public:
-    void TearDown() override
-    {
-        if (g_device) g_device->Release();
-        if (g_d3d) g_d3d->Release();
-        g_device = nullptr;
-        g_d3d = nullptr;
-    }
+    void TearDown() override { testdevice::ReleaseShared(g_d3d, g_device); }
 };
 
 [[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new Environment);
@@ -78,11 +72,7 @@ IDirect3D8* D3D()
 
 IDirect3DDevice8* Device()
 {
-    if (!g_device && D3D()) {
-        D3DPRESENT_PARAMETERS pp = DefaultParameters();
-        if (FAILED(testdevice::CreateDevice(D3D(), pp, &g_device)))
-            g_device = nullptr;
-    }
+    testdevice::CreateShared(DefaultParameters(), g_d3d, g_device);
     return g_device;
 }
 

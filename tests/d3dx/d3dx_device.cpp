@@ -13,13 +13,7 @@ IDirect3DDevice8* g_device = nullptr;
 
 class Environment : public ::testing::Environment {
 public:
-    void TearDown() override
-    {
-        if (g_device) g_device->Release();
-        if (g_d3d) g_d3d->Release();
-        g_device = nullptr;
-        g_d3d = nullptr;
-    }
+    void TearDown() override { testdevice::ReleaseShared(g_d3d, g_device); }
 };
 [[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new Environment);
 
@@ -27,13 +21,8 @@ public:
 
 IDirect3DDevice8* Device()
 {
-    if (!g_d3d) g_d3d = Direct3DCreate8(D3D_SDK_VERSION);
-    if (!g_device && g_d3d) {
-        D3DPRESENT_PARAMETERS pp =
-            testdevice::DefaultParameters(32, 32, testdevice::FakeWindow(0x4321), true, true);
-        if (FAILED(testdevice::CreateDevice(g_d3d, pp, &g_device)))
-            g_device = nullptr;
-    }
+    testdevice::CreateShared(testdevice::DefaultParameters(32, 32, testdevice::FakeWindow(0x4321), true, true), g_d3d,
+                             g_device);
     return g_device;
 }
 
