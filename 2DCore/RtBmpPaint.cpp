@@ -18,29 +18,31 @@ const uint16_t* Table16(const CPixelShade* shade, int level)
     return static_cast<const uint16_t*>(shade->GetTable(level));
 }
 
+namespace {
+
+// Cuts one axis of the source to the sprite; a reversed axis moves the
+// destination from the other end.
+void ClampAxis(int64_t& pos, int64_t& len, int64_t& src, int size, bool reversed)
+{
+    if (src < 0) {
+        if (!reversed) pos -= src;
+        len += src;
+        src = 0;
+    }
+    if (src + len > size) {
+        const int64_t cut = src + len - size;
+        if (reversed) pos += cut;
+        len -= cut;
+    }
+}
+
+}  // namespace
+
 bool ClampSource(int64_t& x, int64_t& y, int64_t& w, int64_t& h, int64_t& sx, int64_t& sy, int spriteW,
                  int spriteH, bool mirror, bool flip)
 {
-    if (sx < 0) {
-        if (!mirror) x -= sx;
-        w += sx;
-        sx = 0;
-    }
-    if (sx + w > spriteW) {
-        const int64_t cut = sx + w - spriteW;
-        if (mirror) x += cut;
-        w -= cut;
-    }
-    if (sy < 0) {
-        if (!flip) y -= sy;
-        h += sy;
-        sy = 0;
-    }
-    if (sy + h > spriteH) {
-        const int64_t cut = sy + h - spriteH;
-        if (flip) y += cut;
-        h -= cut;
-    }
+    ClampAxis(x, w, sx, spriteW, mirror);
+    ClampAxis(y, h, sy, spriteH, flip);
     return w > 0 && h > 0;
 }
 
