@@ -112,6 +112,16 @@ void ByDepth(bool d16, bool is565, K32 k32, K565 k565, K555 k555, Args... args)
         k555(args...);
 }
 
+// Runs the 16-bit or the 32-bit kernel for the destination.
+template <class K16, class K32, class... Args>
+void By16(bool d16, K16 k16, K32 k32, Args... args)
+{
+    if (d16)
+        k16(args...);
+    else
+        k32(args...);
+}
+
 }  // namespace
 
 int RTBMP::Dispatch(DBUF* dest, void* destBase, const Visible& v, DWORD paintType, bool subRect)
@@ -140,10 +150,7 @@ int RTBMP::Dispatch(DBUF* dest, void* destBase, const Visible& v, DWORD paintTyp
     // 8-bit runs hold palette indexes: only the colour-table paint reads them.
     if (m_pixelWidth == 8) {
         if (paintType == PT_COLORTABLE && table != nullptr && (!subRect || d16)) {
-            if (d16)
-                BltRleColorTable16(d, base, rows, width, n, step, skip, table);
-            else
-                BltRleColorTable32Nop(d, base, rows, width, n, step, skip, table);
+            By16(d16, BltRleColorTable16, BltRleColorTable32Nop, d, base, rows, width, n, step, skip, table);
         }
         return 1;
     }
@@ -181,10 +188,7 @@ int RTBMP::Dispatch(DBUF* dest, void* destBase, const Visible& v, DWORD paintTyp
         ByDepth(d16, is565, BltRleGray565To32, BltRleGray565, BltRleGray555, d, base, rows, width, n, step, skip);
         break;
     case PT_SOURCEFILTER:
-        if (d16)
-            BltRleSourceFilter16(d, base, rows, width, n, step, skip, mask);
-        else
-            BltRleSourceFilter32Nop(d, base, rows, width, n, step, skip, mask);
+        By16(d16, BltRleSourceFilter16, BltRleSourceFilter32Nop, d, base, rows, width, n, step, skip, mask);
         break;
     case PT_HALF:
         ByDepth(d16, is565, BltRleHalf32Nop, BltRleHalf565, BltRleHalf555, d, base, rows, width, n, step, skip);
@@ -194,10 +198,7 @@ int RTBMP::Dispatch(DBUF* dest, void* destBase, const Visible& v, DWORD paintTyp
                 d, base, rows, width, n, step, skip);
         break;
     case PT_SOURCEFILTERHALF:
-        if (d16)
-            BltRleSourceFilterHalf16(d, base, rows, width, n, step, skip, mask);
-        else
-            BltRleSourceFilterHalf32Nop(d, base, rows, width, n, step, skip, mask);
+        By16(d16, BltRleSourceFilterHalf16, BltRleSourceFilterHalf32Nop, d, base, rows, width, n, step, skip, mask);
         break;
     case PT_ALPHA:
         if (rawAlpha) {
@@ -211,10 +212,8 @@ int RTBMP::Dispatch(DBUF* dest, void* destBase, const Visible& v, DWORD paintTyp
     case PT_ALPHACOLORTABLE:
         if (table == nullptr) break;
         if (rawAlpha) {
-            if (d16)
-                BltRleAlphaColorTable16(d, base, rows, alpha, width, n, step, sw, skip, table);
-            else
-                BltRleAlphaColorTable32Nop(d, base, rows, alpha, width, n, step, sw, skip, table);
+            By16(d16, BltRleAlphaColorTable16, BltRleAlphaColorTable32Nop,
+                 d, base, rows, alpha, width, n, step, sw, skip, table);
         } else if (packedAlpha && d16) {
             // The alpha bytes themselves are the indexes, one byte a pixel.
             BltRleColorTable16(d, alphaRaw, alphaRows, v.dst.width, n, step, skip / 2, table);
@@ -242,20 +241,14 @@ int RTBMP::Dispatch(DBUF* dest, void* destBase, const Visible& v, DWORD paintTyp
     case PT_PIXELSHADE: {
         if (shade == nullptr) break;
         if (m_enhanceGrade == -3) {
-            if (d16)
-                BltRleCopy16(d, base, rows, width, n, step, skip);
-            else
-                BltRleCopy565To32(d, base, rows, width, n, step, skip);
+            By16(d16, BltRleCopy16, BltRleCopy565To32, d, base, rows, width, n, step, skip);
         } else if (m_enhanceGrade == -2) {
             ByDepth(d16, is565, BltRleEnhance32Nop, BltRleEnhance565, BltRleEnhance555,
                     d, base, rows, width, n, step, skip, 32);
         } else if (m_enhanceGrade >= 0) {
             const uint16_t* level = Table16(shade, m_enhanceGrade);
             if (level == nullptr) break;
-            if (d16)
-                BltRlePixelShade16(d, base, rows, width, n, step, skip, level);
-            else
-                BltRlePixelShade32Nop(d, base, rows, width, n, step, skip, level);
+            By16(d16, BltRlePixelShade16, BltRlePixelShade32Nop, d, base, rows, width, n, step, skip, level);
         }
         break;
     }
