@@ -7,6 +7,7 @@
 #include <string>
 
 #include "2DCore/DrawPixels.h"
+#include "2DCore/LinePath.h"
 #include "2DCore/kernels/Kernels.h"
 #include "kestu_log.h"
 #include "kestu_paper.h"
@@ -202,72 +203,13 @@ void DBUF::Rectangle(int colour, int x, int y, int w, int h, int filled, const G
 
 void DBUF::Line(int colour, int x1, int y1, int x2, int y2, const GRECT* clip)
 {
-    // The bounding box of the two points, clipped, in 64 bits.
-    int64_t left = std::min(x1, x2), top = std::min(y1, y2);
-    int64_t right = std::max(x1, x2), bottom = std::max(y1, y2);
-    auto cut = [&](int64_t cl, int64_t ct, int64_t cr, int64_t cb) {
-        left = std::max(left, cl);
-        top = std::max(top, ct);
-        right = std::min(right, cr);
-        bottom = std::min(bottom, cb);
-        return left <= right && top <= bottom;
-    };
-    if (!cut(0, 0, int64_t(m_rect.width) - 1, int64_t(m_rect.height) - 1)) return;
-    if (clip != nullptr &&
-        !cut(clip->x, clip->y, int64_t(clip->x) + clip->width - 1, int64_t(clip->y) + clip->height - 1))
-        return;
-
-    const int64_t dx = int64_t(x2) - x1, dy = int64_t(y2) - y1;
-    struct Pt {
-        int64_t x, y;
-    };
-    // Where the line crosses an edge; the product can pass 64 bits for
-    // points far outside the buffer.
-    auto along = [](int64_t offset, int64_t num, int64_t den, int64_t base) {
-        const __int128 v = static_cast<__int128>(offset) * num / den + base;
-        return static_cast<int64_t>(v > INT64_MAX ? INT64_MAX : (v < INT64_MIN ? INT64_MIN : v));
-    };
-    const Pt cand[4] = {
-        dx == 0 ? Pt{left, top} : Pt{left, along(left - x1, dy, dx, y1)},
-        dy == 0 ? Pt{left, top} : Pt{along(top - y1, dx, dy, x1), top},
-        dx == 0 ? Pt{right, bottom} : Pt{right, along(right - x1, dy, dx, y1)},
-        dy == 0 ? Pt{right, bottom} : Pt{along(bottom - y1, dx, dy, x1), bottom},
-    };
-    auto inside = [&](const Pt& p) { return p.x >= left && p.x <= right && p.y >= top && p.y <= bottom; };
-    int s = 0;
-    while (s < 3 && !inside(cand[s])) ++s;
-    if (s == 3) return;
-    const Pt start = cand[s];
-    Pt end = cand[3];
-    for (int e = s + 1; e < 4; ++e) {
-        if (inside(cand[e]) && (cand[e].x != start.x || cand[e].y != start.y)) {
-            end = cand[e];
-            break;
-        }
-    }
-
-    const int64_t adx = std::llabs(end.x - start.x), ady = std::llabs(end.y - start.y);
-    const int64_t n = std::max(adx, ady);
-    if (n == 0) return;
-    const int64_t sx = end.x > start.x ? 1 : (end.x < start.x ? -1 : 0);
-    const int64_t sy = end.y > start.y ? 1 : (end.y < start.y ? -1 : 0);
+    LinePath path;
+    if (!ClipLine(x1, y1, x2, y2, m_rect.width, m_rect.height, clip, path)) return;
     Prepared prep(*this);
     if (prep.base() == nullptr) return;
-    int64_t ex = 0, ey = 0, px = start.x, py = start.y;
-    for (int64_t i = 0; i < n; ++i) {
-        ex += adx;
-        if (px >= left && px <= right && py >= top && py <= bottom)
-            WritePixel(PixelAddress(prep.base(), int(px), int(py)), m_pixelFormat, colour);
-        ey += ady;
-        if (ex >= n / 2) {
-            ex -= n;
-            px += sx;
-        }
-        if (ey >= n / 2) {
-            ey -= n;
-            py += sy;
-        }
-    }
+    WalkLine(path, [&](int64_t px, int64_t py) {
+        WritePixel(PixelAddress(prep.base(), int(px), int(py)), m_pixelFormat, colour);
+    });
 }
 
 void DBUF::Flat3232(int x, int y, void* levels)

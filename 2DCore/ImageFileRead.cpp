@@ -14,6 +14,31 @@ long FileSize(FILE* f)
     return size;
 }
 
+bool ReadHeaderBytes(const char* path, uint8_t* out, size_t size)
+{
+    if (path == nullptr) return false;
+    FILE* f = std::fopen(path, "rb");
+    if (f == nullptr) return false;
+    const bool ok = std::fread(out, 1, size, f) == size;
+    std::fclose(f);
+    return ok;
+}
+
+FILE* OpenWithHeader(const char* path, uint8_t* out, size_t size, long& fileSize)
+{
+    FILE* f = path != nullptr ? std::fopen(path, "rb") : nullptr;
+    if (f == nullptr) {
+        MessageBoxA(nullptr, "Not find this File!", "Error", MB_OK);
+        return nullptr;
+    }
+    fileSize = FileSize(f);
+    if (fileSize < long(size) || std::fread(out, 1, size, f) != size) {
+        std::fclose(f);
+        return nullptr;
+    }
+    return f;
+}
+
 bool DecodePcxRuns(FILE* f, uint8_t* out, size_t size)
 {
     size_t at = 0;

@@ -73,13 +73,8 @@ unsigned short PcxFile::MakePixel16BitBy24Bit(unsigned char r, unsigned char g, 
 
 size_t PcxFile::GetPicSize(char* path)
 {
-    if (path == nullptr) return 0;
-    FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) return 0;
     uint8_t bytes[kPcxHeaderSize];
-    const bool ok = std::fread(bytes, 1, sizeof bytes, f) == sizeof bytes;
-    std::fclose(f);
-    if (!ok) return 0;
+    if (!ReadHeaderBytes(path, bytes, sizeof bytes)) return 0;
     PcxHeader h;
     h.Read(bytes);
     if (h.planes * h.bitsPerPixel != 24 || h.ymax < h.ymin) return 0;
@@ -89,17 +84,10 @@ size_t PcxFile::GetPicSize(char* path)
 int PcxFile::Read(char* path)
 {
     Free();
-    FILE* f = path != nullptr ? std::fopen(path, "rb") : nullptr;
-    if (f == nullptr) {
-        MessageBoxA(nullptr, "Not find this File!", "Error", MB_OK);
-        return 0;
-    }
-    const long fileSize = FileSize(f);
     uint8_t bytes[kPcxHeaderSize];
-    if (fileSize < long(kPcxHeaderSize) || std::fread(bytes, 1, sizeof bytes, f) != sizeof bytes) {
-        std::fclose(f);
-        return 0;
-    }
+    long fileSize = 0;
+    FILE* f = OpenWithHeader(path, bytes, sizeof bytes, fileSize);
+    if (f == nullptr) return 0;
     m_header.Read(bytes);
     const int depth = m_header.planes * m_header.bitsPerPixel;
     int result = 0;
@@ -189,27 +177,16 @@ uint8_t* Indexes(const uint8_t* lines, size_t w, size_t h, size_t rowBytes)
 
 }  // namespace
 
-int PcxFile::ReadPcx8(FILE* f, long fileSize)
-{
-    uint8_t* lines = nullptr;
-    size_t size = 0;
-    if (!ReadScanLines(f, fileSize, true, lines, size)) return 0;
-    m_data = Indexes(lines, m_width, m_height, size_t(m_header.planes) * m_header.bytesPerLine);
-    delete[] lines;
-    if (m_data == nullptr) {
-        MessageBoxA(nullptr, "Not enough memory to malloc!", "Error", MB_OK);
-        m_width = m_height = 0;
-        return 0;
-    }
-    return 1;
-}
+int PcxFile::ReadPcx8(FILE* f, long fileSize) { return ReadIndexed(f, fileSize, true); }
 
 // Uncompressed scan lines keep their indexes just as the encoded ones do.
-int PcxFile::ReadPcx8_Uncompress(FILE* f, long fileSize)
+int PcxFile::ReadPcx8_Uncompress(FILE* f, long fileSize) { return ReadIndexed(f, fileSize, false); }
+
+int PcxFile::ReadIndexed(FILE* f, long fileSize, bool encoded)
 {
     uint8_t* lines = nullptr;
     size_t size = 0;
-    if (!ReadScanLines(f, fileSize, false, lines, size)) return 0;
+    if (!ReadScanLines(f, fileSize, encoded, lines, size)) return 0;
     m_data = Indexes(lines, m_width, m_height, size_t(m_header.planes) * m_header.bytesPerLine);
     delete[] lines;
     if (m_data == nullptr) {

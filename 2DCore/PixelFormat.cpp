@@ -10,44 +10,9 @@ int32_t _RGB16::pRed = 0;
 int32_t _RGB16::pGreen = 0;
 int32_t _RGB16::pBlue = 0;
 
-SHardware& SHardware::operator=(const SHardware& other)
-{
-    m_nPixelFormat = other.m_nPixelFormat;
-    m_bIsCDDevice = other.m_bIsCDDevice;
-    m_bIsSurfaceLost = other.m_bIsSurfaceLost;
-    m_bReserved1 = other.m_bReserved1;
-    m_bReserved2 = other.m_bReserved2;
-    m_bPrimaryInVideoMemory = other.m_bPrimaryInVideoMemory;
-    return *this;
-}
-
-_RGB16& _RGB16::operator=(const _RGB16& other)
-{
-    bMaxBlue = other.bMaxBlue;
-    bMaxGreen = other.bMaxGreen;
-    bMaxRed = other.bMaxRed;
-    bPad0 = other.bPad0;
-    bLossBlue = other.bLossBlue;
-    bLossGreen = other.bLossGreen;
-    bLossRed = other.bLossRed;
-    bPad1 = other.bPad1;
-    bShiftBlue = other.bShiftBlue;
-    bShiftGreen = other.bShiftGreen;
-    bShiftRed = other.bShiftRed;
-    bPad2 = other.bPad2;
-    dwMaskRed = other.dwMaskRed;
-    dwMaskGreen = other.dwMaskGreen;
-    dwMaskBlue = other.dwMaskBlue;
-    return *this;
-}
-
-_RGBMASK& _RGBMASK::operator=(const _RGBMASK& other)
-{
-    dwRed = other.dwRed;
-    dwGreen = other.dwGreen;
-    dwBlue = other.dwBlue;
-    return *this;
-}
+SHardware& SHardware::operator=(const SHardware&) = default;
+_RGB16& _RGB16::operator=(const _RGB16&) = default;
+_RGBMASK& _RGBMASK::operator=(const _RGBMASK&) = default;
 
 WORD PackRGB565(BYTE r, BYTE g, BYTE b)
 {

@@ -36,8 +36,7 @@ int RTBMP::Build(void* image)
     if (m_header.alpha) {
         m_alphaData = cursor;
         m_alphaCompressed = m_header.alphaCompressed;
-        cursor += m_header.alphaCompressed ? size_t(m_header.alphaSize)
-                                           : size_t(m_header.width) * size_t(m_header.height);
+        cursor += kestu::xbm::AlphaPlaneSize(m_header, m_header.alphaCompressed != 0);
     }
     m_rowOffsets = reinterpret_cast<uint32_t*>(cursor);
     m_runs = cursor + size_t(m_header.height) * 4;
@@ -60,9 +59,7 @@ HRESULT RTBMP::SaveToXBmpFile(const char* path)
     uint8_t head[XBM_HEADER_SIZE];
     m_header.Write(head);
     const size_t paletteBytes = m_header.palette ? XBM_PALETTE_SIZE : 0;
-    const size_t alphaBytes = m_header.alpha == 0 ? 0
-                              : m_alphaCompressed ? size_t(m_header.alphaSize)
-                                                  : size_t(m_header.width) * size_t(m_header.height);
+    const size_t alphaBytes = kestu::xbm::AlphaPlaneSize(m_header, m_alphaCompressed != 0);
     if (!kestu::xbm::SaveParts(path, {{head, sizeof head},
                                        {m_colorTable, paletteBytes},
                                        {m_alphaData, alphaBytes},

@@ -18,29 +18,31 @@ const uint16_t* Table16(const CPixelShade* shade, int level)
     return static_cast<const uint16_t*>(shade->GetTable(level));
 }
 
+namespace {
+
+// Cuts one axis of the source to the sprite; a reversed axis moves the
+// destination from the other end.
+void ClampAxis(int64_t& pos, int64_t& len, int64_t& src, int size, bool reversed)
+{
+    if (src < 0) {
+        if (!reversed) pos -= src;
+        len += src;
+        src = 0;
+    }
+    if (src + len > size) {
+        const int64_t cut = src + len - size;
+        if (reversed) pos += cut;
+        len -= cut;
+    }
+}
+
+}  // namespace
+
 bool ClampSource(int64_t& x, int64_t& y, int64_t& w, int64_t& h, int64_t& sx, int64_t& sy, int spriteW,
                  int spriteH, bool mirror, bool flip)
 {
-    if (sx < 0) {
-        if (!mirror) x -= sx;
-        w += sx;
-        sx = 0;
-    }
-    if (sx + w > spriteW) {
-        const int64_t cut = sx + w - spriteW;
-        if (mirror) x += cut;
-        w -= cut;
-    }
-    if (sy < 0) {
-        if (!flip) y -= sy;
-        h += sy;
-        sy = 0;
-    }
-    if (sy + h > spriteH) {
-        const int64_t cut = sy + h - spriteH;
-        if (flip) y += cut;
-        h -= cut;
-    }
+    ClampAxis(x, w, sx, spriteW, mirror);
+    ClampAxis(y, h, sy, spriteH, flip);
     return w > 0 && h > 0;
 }
 
@@ -96,6 +98,32 @@ int RTBMP::PaintNoClip(DBUF* dest, int x, int y, PAINT_TYPE paintType)
     return 1;
 }
 
+namespace {
+
+// Runs the kernel made for the destination: 32 bits, 5-6-5 or 5-5-5.
+template <class K32, class K565, class K555, class... Args>
+void ByDepth(bool d16, bool is565, K32 k32, K565 k565, K555 k555, Args... args)
+{
+    if (!d16)
+        k32(args...);
+    else if (is565)
+        k565(args...);
+    else
+        k555(args...);
+}
+
+// Runs the 16-bit or the 32-bit kernel for the destination.
+template <class K16, class K32, class... Args>
+void By16(bool d16, K16 k16, K32 k32, Args... args)
+{
+    if (d16)
+        k16(args...);
+    else
+        k32(args...);
+}
+
+}  // namespace
+
 int RTBMP::Dispatch(DBUF* dest, void* destBase, const Visible& v, DWORD paintType, bool subRect)
 {
     const int destBits = dest->GetPixelWidth();
@@ -122,10 +150,7 @@ int RTBMP::Dispatch(DBUF* dest, void* destBase, const Visible& v, DWORD paintTyp
     // 8-bit runs hold palette indexes: only the colour-table paint reads them.
     if (m_pixelWidth == 8) {
         if (paintType == PT_COLORTABLE && table != nullptr && (!subRect || d16)) {
-            if (d16)
-                BltRleColorTable16(d, base, rows, width, n, step, skip, table);
-            else
-                BltRleColorTable32Nop(d, base, rows, width, n, step, skip, table);
+            By16(d16, BltRleColorTable16, BltRleColorTable32Nop, d, base, rows, width, n, step, skip, table);
         }
         return 1;
     }
@@ -156,73 +181,39 @@ int RTBMP::Dispatch(DBUF* dest, void* destBase, const Visible& v, DWORD paintTyp
             BltRleCopy16(d, base, rows, width, n, step, skip);
         break;
     case PT_ENHANCE:
-        if (!d16)
-            BltRleEnhance32Nop(d, base, rows, width, n, step, skip, m_enhanceGrade);
-        else if (is565)
-            BltRleEnhance565(d, base, rows, width, n, step, skip, m_enhanceGrade);
-        else
-            BltRleEnhance555(d, base, rows, width, n, step, skip, m_enhanceGrade);
+        ByDepth(d16, is565, BltRleEnhance32Nop, BltRleEnhance565, BltRleEnhance555,
+                d, base, rows, width, n, step, skip, m_enhanceGrade);
         break;
     case PT_GRAY:
-        if (!d16)
-            BltRleGray565To32(d, base, rows, width, n, step, skip);
-        else if (is565)
-            BltRleGray565(d, base, rows, width, n, step, skip);
-        else
-            BltRleGray555(d, base, rows, width, n, step, skip);
+        ByDepth(d16, is565, BltRleGray565To32, BltRleGray565, BltRleGray555, d, base, rows, width, n, step, skip);
         break;
     case PT_SOURCEFILTER:
-        if (d16)
-            BltRleSourceFilter16(d, base, rows, width, n, step, skip, mask);
-        else
-            BltRleSourceFilter32Nop(d, base, rows, width, n, step, skip, mask);
+        By16(d16, BltRleSourceFilter16, BltRleSourceFilter32Nop, d, base, rows, width, n, step, skip, mask);
         break;
     case PT_HALF:
-        if (!d16)
-            BltRleHalf32Nop(d, base, rows, width, n, step, skip);
-        else if (is565)
-            BltRleHalf565(d, base, rows, width, n, step, skip);
-        else
-            BltRleHalf555(d, base, rows, width, n, step, skip);
+        ByDepth(d16, is565, BltRleHalf32Nop, BltRleHalf565, BltRleHalf555, d, base, rows, width, n, step, skip);
         break;
     case PT_GRAYHALF:
-        if (!d16)
-            BltRleGrayHalf32Nop(d, base, rows, width, n, step, skip);
-        else if (is565)
-            BltRleGrayHalf565(d, base, rows, width, n, step, skip);
-        else
-            BltRleGrayHalf555(d, base, rows, width, n, step, skip);
+        ByDepth(d16, is565, BltRleGrayHalf32Nop, BltRleGrayHalf565, BltRleGrayHalf555,
+                d, base, rows, width, n, step, skip);
         break;
     case PT_SOURCEFILTERHALF:
-        if (d16)
-            BltRleSourceFilterHalf16(d, base, rows, width, n, step, skip, mask);
-        else
-            BltRleSourceFilterHalf32Nop(d, base, rows, width, n, step, skip, mask);
+        By16(d16, BltRleSourceFilterHalf16, BltRleSourceFilterHalf32Nop, d, base, rows, width, n, step, skip, mask);
         break;
     case PT_ALPHA:
         if (rawAlpha) {
-            if (!d16)
-                BltRleAlpha32(d, base, rows, alpha, width, n, step, sw, skip);
-            else if (is565)
-                BltRleAlpha565(d, base, rows, alpha, width, n, step, sw, skip);
-            else
-                BltRleAlpha555(d, base, rows, alpha, width, n, step, sw, skip);
+            ByDepth(d16, is565, BltRleAlpha32, BltRleAlpha565, BltRleAlpha555,
+                    d, base, rows, alpha, width, n, step, sw, skip);
         } else if (packedAlpha) {
-            if (!d16)
-                BltRleAlphaCompressed32(d, base, rows, alphaRaw, alphaRows, width, n, step, sw, skip);
-            else if (is565)
-                BltRleAlphaCompressed565(d, base, rows, alphaRaw, alphaRows, width, n, step, sw, skip);
-            else
-                BltRleAlphaCompressed555(d, base, rows, alphaRaw, alphaRows, width, n, step, sw, skip);
+            ByDepth(d16, is565, BltRleAlphaCompressed32, BltRleAlphaCompressed565, BltRleAlphaCompressed555,
+                    d, base, rows, alphaRaw, alphaRows, width, n, step, sw, skip);
         }
         break;
     case PT_ALPHACOLORTABLE:
         if (table == nullptr) break;
         if (rawAlpha) {
-            if (d16)
-                BltRleAlphaColorTable16(d, base, rows, alpha, width, n, step, sw, skip, table);
-            else
-                BltRleAlphaColorTable32Nop(d, base, rows, alpha, width, n, step, sw, skip, table);
+            By16(d16, BltRleAlphaColorTable16, BltRleAlphaColorTable32Nop,
+                 d, base, rows, alpha, width, n, step, sw, skip, table);
         } else if (packedAlpha && d16) {
             // The alpha bytes themselves are the indexes, one byte a pixel.
             BltRleColorTable16(d, alphaRaw, alphaRows, v.dst.width, n, step, skip / 2, table);
@@ -230,81 +221,46 @@ int RTBMP::Dispatch(DBUF* dest, void* destBase, const Visible& v, DWORD paintTyp
         break;
     case PT_ALPHASOURCEFILTER:
         if (!rawAlpha) break;
-        if (!d16)
-            BltRleAlphaSourceFilter32Nop(d, base, rows, alpha, width, n, step, sw, skip, mask);
-        else if (is565)
-            BltRleAlphaSourceFilter565(d, base, rows, alpha, width, n, step, sw, skip, mask);
-        else
-            BltRleAlphaSourceFilter555(d, base, rows, alpha, width, n, step, sw, skip, mask);
+        ByDepth(d16, is565, BltRleAlphaSourceFilter32Nop, BltRleAlphaSourceFilter565, BltRleAlphaSourceFilter555,
+                d, base, rows, alpha, width, n, step, sw, skip, mask);
         break;
     case PT_MIXALPHA:
         if (!packedAlpha || table == nullptr) break;
-        if (!d16)
-            BltRleMixAlpha32Nop(d, base, rows, alphaRaw, v.firstRow, width, n, step, sw, skip, table);
-        else if (is565)
-            BltRleMixAlpha565(d, base, rows, alphaRaw, v.firstRow, width, n, step, sw, skip, table);
-        else
-            BltRleMixAlpha555(d, base, rows, alphaRaw, v.firstRow, width, n, step, sw, skip, table);
+        ByDepth(d16, is565, BltRleMixAlpha32Nop, BltRleMixAlpha565, BltRleMixAlpha555,
+                d, base, rows, alphaRaw, v.firstRow, width, n, step, sw, skip, table);
         break;
     case PT_TRANSGRADE:
-        if (!d16)
-            BltRleTransGrade32Nop(d, base, rows, width, n, step, skip, m_transGrade);
-        else if (is565)
-            BltRleTransGrade565(d, base, rows, width, n, step, skip, m_transGrade);
-        else
-            BltRleTransGrade555(d, base, rows, width, n, step, skip, m_transGrade);
+        ByDepth(d16, is565, BltRleTransGrade32Nop, BltRleTransGrade565, BltRleTransGrade555,
+                d, base, rows, width, n, step, skip, m_transGrade);
         break;
     case PT_ALPHATRANSGRADE:
         if (!rawAlpha) break;
-        if (!d16)
-            BltRleAlphaTransGrade32Nop(d, base, rows, alpha, width, n, step, sw, skip, m_transGrade);
-        else if (is565)
-            BltRleAlphaTransGrade565(d, base, rows, alpha, width, n, step, sw, skip, m_transGrade);
-        else
-            BltRleAlphaTransGrade555(d, base, rows, alpha, width, n, step, sw, skip, m_transGrade);
+        ByDepth(d16, is565, BltRleAlphaTransGrade32Nop, BltRleAlphaTransGrade565, BltRleAlphaTransGrade555,
+                d, base, rows, alpha, width, n, step, sw, skip, m_transGrade);
         break;
     case PT_PIXELSHADE: {
         if (shade == nullptr) break;
         if (m_enhanceGrade == -3) {
-            if (d16)
-                BltRleCopy16(d, base, rows, width, n, step, skip);
-            else
-                BltRleCopy565To32(d, base, rows, width, n, step, skip);
+            By16(d16, BltRleCopy16, BltRleCopy565To32, d, base, rows, width, n, step, skip);
         } else if (m_enhanceGrade == -2) {
-            if (!d16)
-                BltRleEnhance32Nop(d, base, rows, width, n, step, skip, 32);
-            else if (is565)
-                BltRleEnhance565(d, base, rows, width, n, step, skip, 32);
-            else
-                BltRleEnhance555(d, base, rows, width, n, step, skip, 32);
+            ByDepth(d16, is565, BltRleEnhance32Nop, BltRleEnhance565, BltRleEnhance555,
+                    d, base, rows, width, n, step, skip, 32);
         } else if (m_enhanceGrade >= 0) {
             const uint16_t* level = Table16(shade, m_enhanceGrade);
             if (level == nullptr) break;
-            if (d16)
-                BltRlePixelShade16(d, base, rows, width, n, step, skip, level);
-            else
-                BltRlePixelShade32Nop(d, base, rows, width, n, step, skip, level);
+            By16(d16, BltRlePixelShade16, BltRlePixelShade32Nop, d, base, rows, width, n, step, skip, level);
         }
         break;
     }
     case PT_PIXELSHADEHALF: {
         if (shade == nullptr) break;
         if (m_enhanceGrade == -3) {
-            if (!d16)
-                BltRleHalf32Nop(d, base, rows, width, n, step, skip);
-            else if (is565)
-                BltRleHalf565(d, base, rows, width, n, step, skip);
-            else
-                BltRleHalf555(d, base, rows, width, n, step, skip);
+            ByDepth(d16, is565, BltRleHalf32Nop, BltRleHalf565, BltRleHalf555, d, base, rows, width, n, step, skip);
         } else if (m_enhanceGrade >= 0) {
             const uint16_t* level = Table16(shade, m_enhanceGrade);
             if (level == nullptr) break;
-            if (!d16)
-                BltRlePixelShadeHalf32Nop(d, base, rows, width, n, step, skip, level);
-            else if (is565)
-                BltRlePixelShadeHalf565(d, base, rows, width, n, step, skip, level);
-            else
-                BltRlePixelShadeHalf555(d, base, rows, width, n, step, skip, level);
+            ByDepth(d16, is565, BltRlePixelShadeHalf32Nop, BltRlePixelShadeHalf565, BltRlePixelShadeHalf555,
+                    d, base, rows, width, n, step, skip, level);
         }
         break;
     }
@@ -329,12 +285,8 @@ int RTBMP::Dispatch(DBUF* dest, void* destBase, const Visible& v, DWORD paintTyp
     }
     case PT_ALPHARESERVED:
         if (shade == nullptr || !rawAlpha) break;
-        if (!d16)
-            BltRleAlphaReserved32Nop(d, base, rows, alpha, width, n, step, sw, skip);
-        else if (is565)
-            BltRleAlphaReserved565Nop(d, base, rows, alpha, width, n, step, sw, skip);
-        else
-            BltRleAlphaReserved555Nop(d, base, rows, alpha, width, n, step, sw, skip);
+        ByDepth(d16, is565, BltRleAlphaReserved32Nop, BltRleAlphaReserved565Nop, BltRleAlphaReserved555Nop,
+                d, base, rows, alpha, width, n, step, sw, skip);
         break;
     default: break;
     }

@@ -101,9 +101,7 @@ HRESULT SBMP::SaveToXBmpFile(const char* path)
     uint8_t head[XBM_HEADER_SIZE];
     m_header.Write(head);
 
-    const size_t alphaBytes = m_header.alpha == 0 ? 0
-                              : m_alphaCompressed ? size_t(m_header.alphaSize)
-                                                  : size_t(m_header.width) * size_t(m_header.height);
+    const size_t alphaBytes = kestu::xbm::AlphaPlaneSize(m_header, m_alphaCompressed != 0);
     const size_t paletteBytes = m_header.palette ? XBM_PALETTE_SIZE : 0;
     // Rows are gathered first: the buffer's pitch may differ from the packed rows of the file.
     const int rows = std::min<int64_t>(m_rect.height, m_header.height);

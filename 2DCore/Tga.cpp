@@ -60,13 +60,8 @@ _WORD24* TgaFile::GetTgaData(int x, int y) const
 
 size_t TgaFile::GetPicSize(char* path)
 {
-    if (path == nullptr) return 0;
-    FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) return 0;
     uint8_t bytes[kTgaHeaderSize];
-    const bool ok = std::fread(bytes, 1, sizeof bytes, f) == sizeof bytes;
-    std::fclose(f);
-    if (!ok) return 0;
+    if (!ReadHeaderBytes(path, bytes, sizeof bytes)) return 0;
     TGAFILEHEADER h;
     h.Read(bytes);
     return h.pixelDepth == 32 ? size_t(h.width) * h.height * 4 : 0;
@@ -75,17 +70,10 @@ size_t TgaFile::GetPicSize(char* path)
 int TgaFile::Read(char* path)
 {
     Free();
-    FILE* f = path != nullptr ? std::fopen(path, "rb") : nullptr;
-    if (f == nullptr) {
-        MessageBoxA(nullptr, "Not find this File!", "Error", MB_OK);
-        return 0;
-    }
-    const long fileSize = FileSize(f);
     uint8_t bytes[kTgaHeaderSize];
-    if (fileSize < long(kTgaHeaderSize) || std::fread(bytes, 1, sizeof bytes, f) != sizeof bytes) {
-        std::fclose(f);
-        return 0;
-    }
+    long fileSize = 0;
+    FILE* f = OpenWithHeader(path, bytes, sizeof bytes, fileSize);
+    if (f == nullptr) return 0;
     m_header.Read(bytes);
     if (m_header.pixelDepth != 32) {
         std::fclose(f);

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "kestu_xbm.h"
+
 namespace kestu::xbm {
 
 inline uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
@@ -24,6 +26,13 @@ size_t RunRowLength(const uint8_t* row, uint32_t rowBytes);
 // before the first.
 bool CheckRunBlock(const uint8_t* block, size_t size, uint32_t rows, uint32_t rowBytes, uint32_t unit,
                    size_t* extent);
+
+// Bytes of the alpha plane that follows the header (and palette).
+inline size_t AlphaPlaneSize(const XBMFILEHEADER& h, bool compressed)
+{
+    if (h.alpha == 0) return 0;
+    return compressed ? size_t(h.alphaSize) : size_t(h.width) * size_t(h.height);
+}
 
 struct Part {
     const void* data;

@@ -17,16 +17,7 @@ CGfxConfig::CGfxConfig(const CGfxConfig& other)
     m_rcRender.area = m_rcRender.width * m_rcRender.height;
 }
 
-CGfxConfig& CGfxConfig::operator=(const CGfxConfig& other)
-{
-    m_Cfg = other.m_Cfg;
-    m_PresentPara = other.m_PresentPara;
-    m_SDBackBuff = other.m_SDBackBuff;
-    m_rcRender = other.m_rcRender;
-    m_CurrDeviceType = other.m_CurrDeviceType;
-    m_hRenderWnd = other.m_hRenderWnd;
-    return *this;
-}
+CGfxConfig& CGfxConfig::operator=(const CGfxConfig&) = default;
 
 CGfxConfig::~CGfxConfig() = default;
 

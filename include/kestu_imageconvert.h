@@ -112,6 +112,7 @@ private:
     int ReadPcx24(FILE* f, long fileSize);
     int ReadPcx8(FILE* f, long fileSize);
     int ReadPcx8_Uncompress(FILE* f, long fileSize);
+    int ReadIndexed(FILE* f, long fileSize, bool encoded);
     bool ReadScanLines(FILE* f, long fileSize, bool encoded, uint8_t*& lines, size_t& size);
     void Free();
 

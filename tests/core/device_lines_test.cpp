@@ -4,6 +4,7 @@
 
 #include "kestu_line.h"
 #include "kestu_rsmng.h"
+#include "common/test_device.h"
 #include "host/host.h"
 
 namespace {
@@ -14,27 +15,11 @@ class DeviceFixture : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kSize;
-        pp.BackBufferHeight = kSize;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.hDeviceWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x4321));
-        pp.Windowed = TRUE;
-        ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, pp.hDeviceWindow,
-                                    D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
-                  D3D_OK);
+        const D3DPRESENT_PARAMETERS pp =
+            testdevice::DefaultParameters(kSize, kSize, testdevice::FakeWindow(0x4321), false, false);
+        ASSERT_EQ(testdevice::CreateShared(pp, d3d, device), D3D_OK);
     }
-    static void TearDownTestSuite()
-    {
-        if (device) device->Release();
-        if (d3d) d3d->Release();
-        device = nullptr;
-        d3d = nullptr;
-    }
+    static void TearDownTestSuite() { testdevice::ReleaseShared(d3d, device); }
     void SetUp() override
     {
         ASSERT_NE(device, nullptr);

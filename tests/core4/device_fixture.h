@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "common/test_device.h"
 #include "d3d8.h"
 #include "host/host.h"
 
@@ -14,29 +15,11 @@ protected:
 
     static void SetUpTestSuite()
     {
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kSize;
-        pp.BackBufferHeight = kSize;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.hDeviceWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x5150));
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, pp.hDeviceWindow,
-                                    D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
-                  D3D_OK);
+        const D3DPRESENT_PARAMETERS pp =
+            testdevice::DefaultParameters(kSize, kSize, testdevice::FakeWindow(0x5150), true, false);
+        ASSERT_EQ(testdevice::CreateShared(pp, d3d, device), D3D_OK);
     }
-    static void TearDownTestSuite()
-    {
-        if (device) device->Release();
-        if (d3d) d3d->Release();
-        device = nullptr;
-        d3d = nullptr;
-    }
+    static void TearDownTestSuite() { testdevice::ReleaseShared(d3d, device); }
     void SetUp() override { ASSERT_NE(device, nullptr); }
 
     static std::array<float, 4> VS(DWORD reg)

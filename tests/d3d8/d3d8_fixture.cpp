@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/test_device.h"
 #include "d3d8/format.h"
 
 namespace d3d8test {
@@ -49,35 +50,18 @@ void WritePng(const std::string& path, const std::vector<uint32_t>& px, UINT w, 
 
 class Environment : public ::testing::Environment {
 public:
-    void TearDown() override
-    {
-        if (g_device) g_device->Release();
-        if (g_d3d) g_d3d->Release();
-        g_device = nullptr;
-        g_d3d = nullptr;
-    }
+    void TearDown() override { testdevice::ReleaseShared(g_d3d, g_device); }
 };
 
 [[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new Environment);
 
 } // namespace
 
-HWND FakeWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1234)); }
+HWND FakeWindow() { return testdevice::FakeWindow(0x1234); }
 
 D3DPRESENT_PARAMETERS DefaultParameters()
 {
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = kWidth;
-    pp.BackBufferHeight = kHeight;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_COPY;
-    pp.hDeviceWindow = FakeWindow();
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-    pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
-    return pp;
+    return testdevice::DefaultParameters(kWidth, kHeight, FakeWindow(), true, true);
 }
 
 IDirect3D8* D3D()
@@ -88,12 +72,7 @@ IDirect3D8* D3D()
 
 IDirect3DDevice8* Device()
 {
-    if (!g_device && D3D()) {
-        D3DPRESENT_PARAMETERS pp = DefaultParameters();
-        if (FAILED(D3D()->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, FakeWindow(),
-                                       D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &g_device)))
-            g_device = nullptr;
-    }
+    testdevice::CreateShared(DefaultParameters(), g_d3d, g_device);
     return g_device;
 }
 

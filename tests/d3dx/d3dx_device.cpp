@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "common/test_device.h"
 #include "d3d8/format.h"
 
 namespace d3dxtest {
@@ -12,45 +13,16 @@ IDirect3DDevice8* g_device = nullptr;
 
 class Environment : public ::testing::Environment {
 public:
-    void TearDown() override
-    {
-        if (g_device) g_device->Release();
-        if (g_d3d) g_d3d->Release();
-        g_device = nullptr;
-        g_d3d = nullptr;
-    }
+    void TearDown() override { testdevice::ReleaseShared(g_d3d, g_device); }
 };
 [[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new Environment);
-
-HWND Window() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x4321)); }
-
-D3DPRESENT_PARAMETERS Parameters()
-{
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 32;
-    pp.BackBufferHeight = 32;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_COPY;
-    pp.hDeviceWindow = Window();
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-    pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
-    return pp;
-}
 
 } // namespace
 
 IDirect3DDevice8* Device()
 {
-    if (!g_d3d) g_d3d = Direct3DCreate8(D3D_SDK_VERSION);
-    if (!g_device && g_d3d) {
-        D3DPRESENT_PARAMETERS pp = Parameters();
-        if (FAILED(g_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, Window(),
-                                       D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &g_device)))
-            g_device = nullptr;
-    }
+    testdevice::CreateShared(testdevice::DefaultParameters(32, 32, testdevice::FakeWindow(0x4321), true, true), g_d3d,
+                             g_device);
     return g_device;
 }
 
