@@ -35,10 +35,12 @@ struct StateBlock {
     std::map<std::pair<DWORD, DWORD>, DWORD> tss;
     std::map<UINT, D3DMATRIX> transforms;
     std::map<DWORD, LightSlot> lights;
-    bool hasMaterial = false, hasViewport = false, hasShader = false;
+    bool hasMaterial = false, hasViewport = false, hasShader = false, hasPixelShader = false;
     D3DMATERIAL8 material{};
     D3DVIEWPORT8 viewport{};
     DWORD shader = 0;
+    DWORD pixelShader = 0;
+    std::map<DWORD, std::array<float, 4>> vsConstants, psConstants;
 };
 
 // A linked GL program with its uniform block bindings.
@@ -191,6 +193,8 @@ private:
 
     HRESULT ValidatePresent(const D3DPRESENT_PARAMETERS* pp) const;
     HRESULT CreateImplicitSurfaces();
+    bool RecordVertexShader(DWORD handle);
+    void DrawCursor(uint32_t* pixels, int32_t width, int32_t height) const;
     void ApplyGamma(std::vector<uint32_t>& pixels) const;
     void ReleaseImplicitSurfaces();
     void ResetState();
@@ -256,6 +260,9 @@ private:
     D3DGAMMARAMP gamma_{};
     D3DCLIPSTATUS8 clipStatus_{};
     host::D3D8CursorState cursor_;
+    // A copy of the cursor bitmap, taken when it is set.
+    std::vector<uint32_t> cursorImage_;
+    UINT cursorWidth_ = 0, cursorHeight_ = 0;
     std::map<DWORD, std::unique_ptr<StateBlock>> stateBlocks_;
     std::unique_ptr<StateBlock> recording_;
     DWORD nextStateBlock_ = 1;

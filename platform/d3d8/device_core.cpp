@@ -272,7 +272,38 @@ HRESULT Device::Present(const RECT* src, const RECT* dst, HWND override, const R
         for (LONG x = x0; x < x1; ++x)
             dstRow[x] = srcRow[s.left + static_cast<LONG>(((x - d.left) * sw) / dw)] | 0xff000000u;
     }
+    DrawCursor(store->pixels.data(), store->width, store->height);
     return D3D_OK;
+}
+
+// The cursor goes over the presented frame only, so the back buffer keeps
+// what the application drew.
+void Device::DrawCursor(uint32_t* pixels, int32_t width, int32_t height) const
+{
+    if (!cursor_.visible || !cursor_.hasImage || cursorImage_.empty()) return;
+    const int64_t left = static_cast<int64_t>(cursor_.x) - cursor_.hotX;
+    const int64_t top = static_cast<int64_t>(cursor_.y) - cursor_.hotY;
+    const int64_t y0 = std::max<int64_t>(top, 0), y1 = std::min<int64_t>(top + cursorHeight_, height);
+    const int64_t x0 = std::max<int64_t>(left, 0), x1 = std::min<int64_t>(left + cursorWidth_, width);
+    for (int64_t y = y0; y < y1; ++y) {
+        const uint32_t* src = cursorImage_.data() + static_cast<size_t>(y - top) * cursorWidth_;
+        uint32_t* dst = pixels + static_cast<size_t>(y) * static_cast<size_t>(width);
+        for (int64_t x = x0; x < x1; ++x) {
+            const uint32_t c = src[x - left], a = c >> 24;
+            if (a == 0) continue;
+            if (a == 255) {
+                dst[x] = c | 0xff000000u;
+                continue;
+            }
+            const uint32_t p = dst[x];
+            uint32_t out = 0xff000000u;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const uint32_t sc = (c >> shift) & 0xff, dc = (p >> shift) & 0xff;
+                out |= ((sc * a + dc * (255 - a) + 127) / 255) << shift;
+            }
+            dst[x] = out;
+        }
+    }
 }
 
 // The ramp drives the display in full-screen mode only, as on the real hardware.
@@ -343,6 +374,12 @@ HRESULT Device::SetCursorProperties(UINT x, UINT y, IDirect3DSurface8* bitmap)
     auto* s = dynamic_cast<Surface*>(bitmap);
     if (!s || s->format() != D3DFMT_A8R8G8B8) return D3DERR_INVALIDCALL;
     if (x >= s->width() || y >= s->height()) return D3DERR_INVALIDCALL;
+    std::vector<uint32_t> image;
+    GlMakeCurrent();
+    if (!s->ReadArgb(image)) return D3DERR_INVALIDCALL;
+    cursorImage_ = std::move(image);
+    cursorWidth_ = s->width();
+    cursorHeight_ = s->height();
     cursor_.hotX = x;
     cursor_.hotY = y;
     cursor_.hasImage = true;

@@ -48,12 +48,22 @@ HRESULT Device::CreateVertexShader(const DWORD* decl, const DWORD* function, DWO
     return D3D_OK;
 }
 
+// While a block records, the handle goes into it and the device keeps its own.
+bool Device::RecordVertexShader(DWORD handle)
+{
+    if (!recording_) return false;
+    recording_->hasShader = true;
+    recording_->shader = handle;
+    return true;
+}
+
 HRESULT Device::SetVertexShader(DWORD handle)
 {
     if (handle & 1) {
         ShaderState& st = Shaders();
         auto it = st.vertexShaders.find(handle);
         if (it == st.vertexShaders.end()) return D3DERR_INVALIDCALL;
+        if (RecordVertexShader(handle)) return D3D_OK;
         // Constants given in the declaration load when the shader is set.
         for (const auto& load : it->second.declaration.constants)
             for (size_t i = 0; i < load.values.size(); ++i) vsConstants_[load.reg + i] = load.values[i];
@@ -63,6 +73,7 @@ HRESULT Device::SetVertexShader(DWORD handle)
         return D3D_OK;
     }
     if ((handle & 0xE000u) || ((handle & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT) > 8) return D3DERR_INVALIDCALL;
+    if (RecordVertexShader(handle)) return D3D_OK;
     NoteStateChange();
     if (vertexShader_ != handle) programDirty_ = true;
     vertexShader_ = handle;
@@ -84,19 +95,21 @@ HRESULT Device::DeleteVertexShader(DWORD handle)
     return D3D_OK;
 }
 
-// Registers the caps report (MaxVertexShaderConst).
-constexpr DWORD kVertexConstants = 96;
-
 HRESULT Device::SetVertexShaderConstant(DWORD reg, const void* data, DWORD count)
 {
-    if (!data || reg >= kVertexConstants || count > kVertexConstants - reg) return D3DERR_INVALIDCALL;
+    if (!data || reg >= kVertexShaderConstants || count > kVertexShaderConstants - reg) return D3DERR_INVALIDCALL;
+    if (recording_) {
+        for (DWORD i = 0; i < count; ++i)
+            std::memcpy(recording_->vsConstants[reg + i].data(), static_cast<const uint8_t*>(data) + i * 16, 16);
+        return D3D_OK;
+    }
     std::memcpy(vsConstants_[reg].data(), data, static_cast<size_t>(count) * 16);
     return D3D_OK;
 }
 
 HRESULT Device::GetVertexShaderConstant(DWORD reg, void* data, DWORD count)
 {
-    if (!data || reg >= kVertexConstants || count > kVertexConstants - reg) return D3DERR_INVALIDCALL;
+    if (!data || reg >= kVertexShaderConstants || count > kVertexShaderConstants - reg) return D3DERR_INVALIDCALL;
     std::memcpy(data, vsConstants_[reg].data(), static_cast<size_t>(count) * 16);
     return D3D_OK;
 }
@@ -135,6 +148,11 @@ HRESULT Device::CreatePixelShader(const DWORD* function, DWORD* handle)
 HRESULT Device::SetPixelShader(DWORD handle)
 {
     if (handle != 0 && !Shaders().pixelShaders.count(handle)) return D3DERR_INVALIDCALL;
+    if (recording_) {
+        recording_->hasPixelShader = true;
+        recording_->pixelShader = handle;
+        return D3D_OK;
+    }
     NoteStateChange();
     if (pixelShader_ != handle) programDirty_ = true;
     pixelShader_ = handle;
@@ -159,6 +177,11 @@ HRESULT Device::DeletePixelShader(DWORD handle)
 HRESULT Device::SetPixelShaderConstant(DWORD reg, const void* data, DWORD count)
 {
     if (!data || reg >= psConstants_.size() || count > psConstants_.size() - reg) return D3DERR_INVALIDCALL;
+    if (recording_) {
+        for (DWORD i = 0; i < count; ++i)
+            std::memcpy(recording_->psConstants[reg + i].data(), static_cast<const uint8_t*>(data) + i * 16, 16);
+        return D3D_OK;
+    }
     std::memcpy(psConstants_[reg].data(), data, static_cast<size_t>(count) * 16);
     return D3D_OK;
 }

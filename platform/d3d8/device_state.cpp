@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "d3d8/device.h"
+#include "d3d8/shader_translate.h"
 
 namespace kestu::d3d8 {
 namespace {
@@ -610,7 +611,12 @@ HRESULT Device::ApplyStateBlock(DWORD token)
     }
     if (b.hasMaterial) SetMaterial(&b.material);
     if (b.hasViewport) SetViewport(&b.viewport);
+    // Shaders first: setting a vertex shader loads its declared constants,
+    // which the block's own constants then override.
     if (b.hasShader) SetVertexShader(b.shader);
+    if (b.hasPixelShader) SetPixelShader(b.pixelShader);
+    for (auto& c : b.vsConstants) SetVertexShaderConstant(c.first, c.second.data(), 1);
+    for (auto& c : b.psConstants) SetPixelShaderConstant(c.first, c.second.data(), 1);
     return D3D_OK;
 }
 
@@ -629,6 +635,9 @@ HRESULT Device::CaptureStateBlock(DWORD token)
     if (b.hasMaterial) b.material = material_;
     if (b.hasViewport) b.viewport = viewport_;
     if (b.hasShader) b.shader = vertexShader_;
+    if (b.hasPixelShader) b.pixelShader = pixelShader_;
+    for (auto& c : b.vsConstants) c.second = vsConstants_[c.first];
+    for (auto& c : b.psConstants) c.second = psConstants_[c.first];
     return D3D_OK;
 }
 
@@ -657,6 +666,12 @@ HRESULT Device::CreateStateBlock(D3DSTATEBLOCKTYPE type, DWORD* token)
         b->lights = lights_;
         b->hasShader = true;
         b->shader = vertexShader_;
+        for (DWORD r = 0; r < kVertexShaderConstants; ++r) b->vsConstants[r] = vsConstants_[r];
+    }
+    if (pixel) {
+        b->hasPixelShader = true;
+        b->pixelShader = pixelShader_;
+        for (DWORD r = 0; r < psConstants_.size(); ++r) b->psConstants[r] = psConstants_[r];
     }
     if (type == D3DSBT_ALL) {
         b->transforms[D3DTS_VIEW] = view_;

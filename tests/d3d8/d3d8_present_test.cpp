@@ -58,6 +58,52 @@ TEST_F(Present, CopiesTheBackBufferIntoTheWindow)
     dev->BeginScene();
 }
 
+TEST_F(Present, ShownCursorIsDrawnOverTheWindowOnly)
+{
+    dev->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(0, 0, 255), 1.f, 0);
+    dev->EndScene();
+    // A 4x4 green cursor; one texel clear, one half transparent.
+    IDirect3DSurface8* image = nullptr;
+    ASSERT_EQ(dev->CreateImageSurface(4, 4, D3DFMT_A8R8G8B8, &image), D3D_OK);
+    D3DLOCKED_RECT lr{};
+    ASSERT_EQ(image->LockRect(&lr, nullptr, 0), D3D_OK);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            uint32_t alpha = (x == 3 && y == 0) ? 0u : (x == 0 && y == 3) ? 0x80u : 0xFFu;
+            reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch)[x] = (alpha << 24) | 0x00FF00u;
+        }
+    ASSERT_EQ(image->UnlockRect(), D3D_OK);
+    ASSERT_EQ(dev->SetCursorProperties(1, 2, image), D3D_OK);
+    image->Release();   // the device keeps its own copy
+    dev->SetCursorPosition(10, 12, 0);
+    dev->ShowCursor(TRUE);
+    ASSERT_EQ(dev->Present(nullptr, nullptr, window, nullptr), D3D_OK);
+    // The image's top-left corner lands at the position minus the hot spot.
+    EXPECT_EQ(WindowPixel(9, 10), 0x00FF00u);
+    EXPECT_EQ(WindowPixel(11, 12), 0x00FF00u);
+    EXPECT_EQ(WindowPixel(12, 13), 0x00FF00u);
+    EXPECT_EQ(WindowPixel(12, 10), 0x0000FFu);   // clear texel
+    EXPECT_EQ(WindowPixel(8, 10), 0x0000FFu);
+    EXPECT_EQ(WindowPixel(9, 9), 0x0000FFu);
+    EXPECT_EQ(WindowPixel(13, 13), 0x0000FFu);
+    EXPECT_EQ(WindowPixel(9, 14), 0x0000FFu);
+    const uint32_t half = WindowPixel(9, 13);   // neither the frame nor the cursor alone
+    EXPECT_NE(half, 0x0000FFu);
+    EXPECT_NE(half, 0x00FF00u);
+    EXPECT_EQ(half >> 16, 0u);
+    // The back buffer keeps the frame as drawn.
+    UINT w = 0, h = 0;
+    std::vector<uint32_t> back = Read(&w, &h);
+    ASSERT_EQ(back.size(), static_cast<size_t>(w) * h);
+    for (uint32_t p : back) ASSERT_EQ(p & 0xFFFFFFu, 0x0000FFu);
+
+    EXPECT_EQ(dev->ShowCursor(FALSE), TRUE);
+    ASSERT_EQ(dev->Present(nullptr, nullptr, window, nullptr), D3D_OK);
+    EXPECT_EQ(WindowPixel(9, 10), 0x0000FFu);
+    EXPECT_EQ(WindowPixel(12, 13), 0x0000FFu);
+    dev->BeginScene();
+}
+
 } // namespace
 } // namespace d3d8test
 
