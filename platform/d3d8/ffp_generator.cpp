@@ -230,7 +230,7 @@ FfpSource GenerateFfp(const FfpKey& k)
         vs << "    vec4 mAmbient = " << src(k.ambientSource, "matAmbient") << ";\n";
         vs << "    vec4 mSpecular = " << src(k.specularSource, "matSpecular") << ";\n";
         vs << "    vec4 mEmissive = " << src(k.emissiveSource, "matEmissive") << ";\n";
-        vs << "    vec3 ambient = globalAmbient.rgb;\n    vec3 diff = vec3(0.0);\n    vec3 spec = vec3(0.0);\n";
+        vs << "    vec3 ambient = globalAmbient.rgb;\n    vec3 diff = vec3(0.0);\n    vec3 specSum = vec3(0.0);\n";
         vs << "    vec3 V = " << (k.localViewer ? "-normalize(eyePos)" : "vec3(0.0, 0.0, -1.0)") << ";\n";
         for (int i = 0; i < 8; ++i) {
             uint8_t type = k.lightTypes[i];
@@ -257,13 +257,13 @@ FfpSource GenerateFfp(const FfpKey& k)
             if (k.specularEnable) {
                 vs << "            vec3 H = normalize(V + L);\n";
                 vs << "            float ndh = max(dot(N, H), 0.0);\n";
-                vs << "            if (ndh > 0.0) spec += att * pow(ndh, misc.y) * l.specular.rgb;\n";
+                vs << "            if (ndh > 0.0) specSum += att * pow(ndh, misc.y) * l.specular.rgb;\n";
             }
             vs << "        }\n    }\n";
         }
         vs << "    vDiffuse = vec4(clamp(mAmbient.rgb * ambient + mDiffuse.rgb * diff + mEmissive.rgb, 0.0, 1.0), "
               "clamp(mDiffuse.a, 0.0, 1.0));\n";
-        vs << "    vSpecular = vec4(clamp(mSpecular.rgb * spec, 0.0, 1.0), inSpecular.a);\n";
+        vs << "    vSpecular = vec4(clamp(mSpecular.rgb * specSum, 0.0, 1.0), inSpecular.a);\n";
     } else {
         vs << "    vDiffuse = inDiffuse;\n    vSpecular = inSpecular;\n";
     }
