@@ -218,6 +218,11 @@ private:
     void UploadUniforms(bool rhw);
     void BindTextures();
     void SetupVertexAttributes(GLuint buffer, size_t offset, UINT stride);
+    // Steps both draw paths take once the draw is validated.
+    void ApplyViewport(bool rhw);
+    GLuint UploadUserVertices(const uint8_t* data, size_t bytes);
+    void IssueDraw(D3DPRIMITIVETYPE type, UINT count, UINT startVertex, bool indexed, bool userPointer,
+                   const uint8_t* indexData, UINT indexSize, UINT startIndex);
     HRESULT CheckResourceCreation();
     void NoteStateChange() { ++Host().counters.stateChanges; }
 

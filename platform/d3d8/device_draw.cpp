@@ -1,23 +1,16 @@
 // Drawing: state to GL, the program cache, vertex attributes and the draw calls.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 #include "d3d8/device.h"
+#include "d3d8/draw_common.h"
 #include "d3d8/format.h"
 #include "d3d8/gl_context.h"
 #include "d3d8/matrix.h"
 
 namespace kestu::d3d8 {
 namespace {
-
-float D2F(DWORD d)
-{
-    float f;
-    std::memcpy(&f, &d, 4);
-    return f;
-}
 
 void ColourToFloat(D3DCOLOR c, float out[4])
 {
@@ -92,31 +85,6 @@ GLenum GlAddress(DWORD a, bool mirrorOnce)
     }
 }
 
-UINT VertexCount(D3DPRIMITIVETYPE type, UINT prims)
-{
-    switch (type) {
-    case D3DPT_POINTLIST: return prims;
-    case D3DPT_LINELIST: return prims * 2;
-    case D3DPT_LINESTRIP: return prims + 1;
-    case D3DPT_TRIANGLELIST: return prims * 3;
-    case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return prims + 2;
-    default: return 0;
-    }
-}
-
-GLenum GlPrimitive(D3DPRIMITIVETYPE type)
-{
-    switch (type) {
-    case D3DPT_POINTLIST: return GL_POINTS;
-    case D3DPT_LINELIST: return GL_LINES;
-    case D3DPT_LINESTRIP: return GL_LINE_STRIP;
-    case D3DPT_TRIANGLELIST: return GL_TRIANGLES;
-    case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
-    default: return GL_TRIANGLE_FAN;
-    }
-}
-
 // Bytes of one vertex of the FVF.
 UINT FvfSize(DWORD fvf)
 {
@@ -134,24 +102,6 @@ UINT FvfSize(DWORD fvf)
     UINT tex = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
     for (UINT i = 0; i < tex && i < 8; ++i) size += 4 * FvfTexCoordSize(fvf, i);
     return size;
-}
-
-GLuint Compile(GLenum type, const std::string& src)
-{
-    GLuint s = glCreateShader(type);
-    const char* text = src.c_str();
-    glShaderSource(s, 1, &text, nullptr);
-    glCompileShader(s);
-    GLint ok = 0;
-    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[2048] = {};
-        glGetShaderInfoLog(s, sizeof(log) - 1, nullptr, log);
-        std::fprintf(stderr, "d3d8: shader compile failed: %s\n%s\n", log, text);
-        glDeleteShader(s);
-        return 0;
-    }
-    return s;
 }
 
 Device* g_activeDevice = nullptr;
@@ -365,36 +315,10 @@ bool Device::PrepareProgram(D3DPRIMITIVETYPE type)
     if (it == programs_.end()) {
         FfpSource src = GenerateFfp(k);
         Program p;
-        GLuint vs = Compile(GL_VERTEX_SHADER, src.vertex);
-        GLuint fs = Compile(GL_FRAGMENT_SHADER, src.fragment);
-        if (vs && fs) {
-            p.program = glCreateProgram();
-            glAttachShader(p.program, vs);
-            glAttachShader(p.program, fs);
-            glLinkProgram(p.program);
-            GLint ok = 0;
-            glGetProgramiv(p.program, GL_LINK_STATUS, &ok);
-            if (!ok) {
-                char log[2048] = {};
-                glGetProgramInfoLog(p.program, sizeof(log) - 1, nullptr, log);
-                std::fprintf(stderr, "d3d8: program link failed: %s\n", log);
-                glDeleteProgram(p.program);
-                p.program = 0;
-            }
-        }
-        if (vs) glDeleteShader(vs);
-        if (fs) glDeleteShader(fs);
+        p.program = LinkProgram(src.vertex, src.fragment);
         if (p.program) {
             p.constants = glGetUniformLocation(p.program, "ffp");
-            GLuint block = glGetUniformBlockIndex(p.program, "World");
-            if (block != GL_INVALID_INDEX) glUniformBlockBinding(p.program, block, 1);
-            glUseProgram(p.program);
-            for (int i = 0; i < 8; ++i) {
-                char name[16];
-                std::snprintf(name, sizeof(name), "s%d", i);
-                GLint loc = glGetUniformLocation(p.program, name);
-                if (loc >= 0) glUniform1i(loc, i);
-            }
+            BindProgramSlots(p.program);
         }
         ++Host().counters.programsBuilt;
         it = programs_.emplace(k, p).first;
@@ -473,19 +397,19 @@ void Device::UploadUniforms(bool rhw)
         renderUniformsDirty_ = false;
         upload = true;
         ColourToFloat(rs_[D3DRS_AMBIENT], u.globalAmbient);
-        u.fog[0] = D2F(rs_[D3DRS_FOGSTART]);
-        u.fog[1] = D2F(rs_[D3DRS_FOGEND]);
-        u.fog[2] = D2F(rs_[D3DRS_FOGDENSITY]);
+        u.fog[0] = DwordToFloat(rs_[D3DRS_FOGSTART]);
+        u.fog[1] = DwordToFloat(rs_[D3DRS_FOGEND]);
+        u.fog[2] = DwordToFloat(rs_[D3DRS_FOGDENSITY]);
         if (u.fog[1] == u.fog[0]) u.fog[1] = u.fog[0] + 1e-6f;
         ColourToFloat(rs_[D3DRS_FOGCOLOR], u.fogColor);
         ColourToFloat(rs_[D3DRS_TEXTUREFACTOR], u.tfactor);
-        u.point[0] = D2F(rs_[D3DRS_POINTSIZE]);
-        u.point[1] = D2F(rs_[D3DRS_POINTSIZE_MIN]);
-        u.point[2] = std::min(D2F(rs_[D3DRS_POINTSIZE_MAX]), 256.f);
+        u.point[0] = DwordToFloat(rs_[D3DRS_POINTSIZE]);
+        u.point[1] = DwordToFloat(rs_[D3DRS_POINTSIZE_MIN]);
+        u.point[2] = std::min(DwordToFloat(rs_[D3DRS_POINTSIZE_MAX]), 256.f);
         u.point[3] = static_cast<float>(viewport_.Height);
-        u.pointScale[0] = D2F(rs_[D3DRS_POINTSCALE_A]);
-        u.pointScale[1] = D2F(rs_[D3DRS_POINTSCALE_B]);
-        u.pointScale[2] = D2F(rs_[D3DRS_POINTSCALE_C]);
+        u.pointScale[0] = DwordToFloat(rs_[D3DRS_POINTSCALE_A]);
+        u.pointScale[1] = DwordToFloat(rs_[D3DRS_POINTSCALE_B]);
+        u.pointScale[2] = DwordToFloat(rs_[D3DRS_POINTSCALE_C]);
         u.misc[0] = static_cast<float>(rs_[D3DRS_ALPHAREF] & 0xff);
     }
     if (upload) ++uniformGeneration_;
@@ -539,7 +463,7 @@ void Device::BindTextures()
             float border[4];
             ColourToFloat(st[D3DTSS_BORDERCOLOR], border);
             glSamplerParameterfv(smp, GL_TEXTURE_BORDER_COLOR, border);
-            glSamplerParameterf(smp, GL_TEXTURE_LOD_BIAS, D2F(st[D3DTSS_MIPMAPLODBIAS]));
+            glSamplerParameterf(smp, GL_TEXTURE_LOD_BIAS, DwordToFloat(st[D3DTSS_MIPMAPLODBIAS]));
             glBindSampler(static_cast<GLuint>(i), smp);
         }
     }
@@ -618,7 +542,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
                                 upIndexFormat, indexed, startIndex);
     DWORD fvf = vertexShader_;
     if ((fvf & D3DFVF_POSITION_MASK) == 0) return D3DERR_INVALIDCALL;
-    const UINT count = VertexCount(type, primCount);
+    const UINT count = PrimitiveVertexCount(type, primCount);
     const UINT vsize = FvfSize(fvf);
     // A texture cannot be sampled while it is the render target.
     for (int i = 0; i < 8; ++i) {
@@ -634,7 +558,6 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
     GLuint vbo = 0;
     size_t vbOffset = 0;
     UINT stride = 0;
-    GLenum indexType = GL_UNSIGNED_SHORT;
     UINT indexSize = 2;
     const uint8_t* indexData = nullptr;
     UINT vertexLimit = 0;
@@ -643,7 +566,6 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
         if (stride == 0 || stride < vsize) return D3DERR_INVALIDCALL;
         vertexLimit = upVertexCount;
         if (indexed) {
-            indexType = upIndexFormat == D3DFMT_INDEX32 ? GLenum(GL_UNSIGNED_INT) : GLenum(GL_UNSIGNED_SHORT);
             indexSize = upIndexFormat == D3DFMT_INDEX32 ? 4 : 2;
             indexData = static_cast<const uint8_t*>(upIndices);
         }
@@ -655,7 +577,6 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
         vertexLimit = s.buffer->length() / stride;
         if (indexed) {
             if (!indices_) return D3DERR_INVALIDCALL;
-            indexType = indices_->format() == D3DFMT_INDEX32 ? GLenum(GL_UNSIGNED_INT) : GLenum(GL_UNSIGNED_SHORT);
             indexSize = indices_->format() == D3DFMT_INDEX32 ? 4 : 2;
             if (static_cast<uint64_t>(startIndex) + count > indices_->length() / indexSize) return D3DERR_INVALIDCALL;
             indexData = indices_->data() + static_cast<size_t>(startIndex) * indexSize;
@@ -664,17 +585,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
     // No GL read may leave the vertex data.
     uint64_t base = upVertices ? 0 : (indexed ? baseVertex_ : 0);
     if (indexed) {
-        uint32_t maxIndex = 0;
-        if (indexSize == 2) {
-            const uint8_t* p = indexData;
-            for (UINT i = 0; i < count; ++i) maxIndex = std::max<uint32_t>(maxIndex, p[i * 2] | (p[i * 2 + 1] << 8));
-        } else {
-            for (UINT i = 0; i < count; ++i) {
-                uint32_t v;
-                std::memcpy(&v, indexData + i * 4, 4);
-                maxIndex = std::max(maxIndex, v);
-            }
-        }
+        const uint32_t maxIndex = MaxIndex(indexData, count, indexSize);
         if (base + maxIndex >= vertexLimit) return D3DERR_INVALIDCALL;
         (void)minIndex;
         (void)numVertices;
@@ -692,6 +603,25 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
     ApplyRasterState();
     if (!PrepareProgram(type)) return D3DERR_INVALIDCALL;
     const bool rhw = key_.rhw != 0;
+    ApplyViewport(rhw);
+    UploadUniforms(rhw);
+    BindTextures();
+
+    if (upVertices) {
+        vbo = UploadUserVertices(upVertices, static_cast<size_t>(upVertexCount) * stride);
+        attribBuffer_ = 0;   // the stream buffer was re-specified
+    } else {
+        vbo = streams_[0].buffer->Prepare(GL_ARRAY_BUFFER);
+        vbOffset = static_cast<size_t>(base) * stride;
+    }
+    SetupVertexAttributes(vbo, vbOffset, stride);
+    IssueDraw(type, count, startVertex, indexed, upVertices != nullptr, indexData, indexSize, startIndex);
+    return D3D_OK;
+}
+
+void Device::ApplyViewport(bool rhw)
+{
+    // Pre-transformed vertices are in render-target pixels.
     if (rhw) {
         glViewport(0, 0, static_cast<GLsizei>(renderTarget_->width()), static_cast<GLsizei>(renderTarget_->height()));
         glDepthRange(0.0, 1.0);
@@ -700,25 +630,25 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
                    static_cast<GLsizei>(viewport_.Width), static_cast<GLsizei>(viewport_.Height));
         glDepthRange(viewport_.MinZ, viewport_.MaxZ);
     }
-    UploadUniforms(rhw);
-    BindTextures();
+}
 
-    if (upVertices) {
-        size_t bytes = static_cast<size_t>(upVertexCount) * stride;
-        glBindBuffer(GL_ARRAY_BUFFER, upVbo_);
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STREAM_DRAW);
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), upVertices, GL_STREAM_DRAW);
-        vbo = upVbo_;
-        attribBuffer_ = 0;   // the stream buffer was re-specified
-    } else {
-        vbo = streams_[0].buffer->Prepare(GL_ARRAY_BUFFER);
-        vbOffset = static_cast<size_t>(base) * stride;
-    }
-    SetupVertexAttributes(vbo, vbOffset, stride);
+GLuint Device::UploadUserVertices(const uint8_t* data, size_t bytes)
+{
+    glBindBuffer(GL_ARRAY_BUFFER, upVbo_);
+    // Orphan the old store first so the driver need not wait for earlier draws.
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), data, GL_STREAM_DRAW);
+    return upVbo_;
+}
+
+void Device::IssueDraw(D3DPRIMITIVETYPE type, UINT count, UINT startVertex, bool indexed, bool userPointer,
+                       const uint8_t* indexData, UINT indexSize, UINT startIndex)
+{
     const GLenum mode = GlPrimitive(type);
+    const GLenum indexType = indexSize == 4 ? GLenum(GL_UNSIGNED_INT) : GLenum(GL_UNSIGNED_SHORT);
     if (!indexed) {
         glDrawArrays(mode, static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
-    } else if (upVertices) {
+    } else if (userPointer) {
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, upIbo_);
         glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(count) * indexSize, indexData, GL_STREAM_DRAW);
         glDrawElements(mode, static_cast<GLsizei>(count), indexType, nullptr);
@@ -729,7 +659,6 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
     }
     renderTarget_->MarkGpuNewer();
     if (depthStencil_ && rs_[D3DRS_ZENABLE] != D3DZB_FALSE) depthStencil_->MarkGpuNewer();
-    return D3D_OK;
 }
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT start, UINT prims)
@@ -746,7 +675,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
 HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT prims, const void* data, UINT stride)
 {
     if (!data) return D3DERR_INVALIDCALL;
-    UINT count = VertexCount(type, prims);
+    UINT count = PrimitiveVertexCount(type, prims);
     HRESULT hr = Draw(type, prims, 0, static_cast<const uint8_t*>(data), stride, count, nullptr, D3DFMT_UNKNOWN, false,
                       0, 0, 0);
     // Direct3D leaves stream 0 and the indices unset after a user-pointer draw.

@@ -1,87 +1,14 @@
 // Drawing with shaders: program linking for the shader/fixed-function
 // combinations, declaration-driven vertex attributes and constant uploads.
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
+#include "d3d8/draw_common.h"
 #include "d3d8/gl_context.h"
 #include "d3d8/shader_state.h"
 
 namespace kestu::d3d8 {
 namespace {
-
-UINT Vertices(D3DPRIMITIVETYPE type, UINT prims)
-{
-    switch (type) {
-    case D3DPT_POINTLIST: return prims;
-    case D3DPT_LINELIST: return prims * 2;
-    case D3DPT_LINESTRIP: return prims + 1;
-    case D3DPT_TRIANGLELIST: return prims * 3;
-    default: return prims + 2;
-    }
-}
-
-GLenum Primitive(D3DPRIMITIVETYPE type)
-{
-    switch (type) {
-    case D3DPT_POINTLIST: return GL_POINTS;
-    case D3DPT_LINELIST: return GL_LINES;
-    case D3DPT_LINESTRIP: return GL_LINE_STRIP;
-    case D3DPT_TRIANGLELIST: return GL_TRIANGLES;
-    case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
-    default: return GL_TRIANGLE_FAN;
-    }
-}
-
-GLuint CompileStage(GLenum type, const std::string& src)
-{
-    GLuint s = glCreateShader(type);
-    const char* text = src.c_str();
-    glShaderSource(s, 1, &text, nullptr);
-    glCompileShader(s);
-    GLint ok = 0;
-    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[2048] = {};
-        glGetShaderInfoLog(s, sizeof(log) - 1, nullptr, log);
-        std::fprintf(stderr, "d3d8: shader compile failed: %s\n%s\n", log, text);
-        glDeleteShader(s);
-        return 0;
-    }
-    return s;
-}
-
-GLuint LinkProgram(const std::string& vertex, const std::string& fragment)
-{
-    GLuint vs = CompileStage(GL_VERTEX_SHADER, vertex);
-    GLuint fs = CompileStage(GL_FRAGMENT_SHADER, fragment);
-    GLuint program = 0;
-    if (vs && fs) {
-        program = glCreateProgram();
-        glAttachShader(program, vs);
-        glAttachShader(program, fs);
-        glLinkProgram(program);
-        GLint ok = 0;
-        glGetProgramiv(program, GL_LINK_STATUS, &ok);
-        if (!ok) {
-            char log[2048] = {};
-            glGetProgramInfoLog(program, sizeof(log) - 1, nullptr, log);
-            std::fprintf(stderr, "d3d8: program link failed: %s\n", log);
-            glDeleteProgram(program);
-            program = 0;
-        }
-    }
-    if (vs) glDeleteShader(vs);
-    if (fs) glDeleteShader(fs);
-    return program;
-}
-
-float Bits(DWORD d)
-{
-    float f;
-    std::memcpy(&f, &d, 4);
-    return f;
-}
 
 void SetAttribute(const VertexElement& e, GLsizei stride, size_t offset)
 {
@@ -220,7 +147,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
         owned = ElementsFromFvf(fvf, k.indexedBlend != 0);
         elements = &owned;
     }
-    const UINT count = Vertices(type, primCount);
+    const UINT count = PrimitiveVertexCount(type, primCount);
     const uint8_t* indexData = nullptr;
     UINT indexSize = 2;
     if (indexed) {
@@ -236,12 +163,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
     }
     uint64_t lastVertex = 0;
     if (indexed) {
-        uint32_t maxIndex = 0;
-        for (UINT i = 0; i < count; ++i) {
-            uint32_t v = 0;
-            std::memcpy(&v, indexData + static_cast<size_t>(i) * indexSize, indexSize);
-            maxIndex = std::max(maxIndex, v);
-        }
+        const uint32_t maxIndex = MaxIndex(indexData, count, indexSize);
         lastVertex = (upVertices ? 0 : baseVertex_) + static_cast<uint64_t>(maxIndex);
     } else {
         lastVertex = static_cast<uint64_t>(startVertex) + count - 1;
@@ -318,15 +240,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
             p.bumpMatrix = glGetUniformLocation(prog, "bem");
             p.bumpLuminance = glGetUniformLocation(prog, "beml");
             p.clipPlanes = glGetUniformLocation(prog, "clipPlanes");
-            GLuint block = glGetUniformBlockIndex(prog, "World");
-            if (block != GL_INVALID_INDEX) glUniformBlockBinding(prog, block, 1);
-            glUseProgram(prog);
-            for (int i = 0; i < 8; ++i) {
-                char name[16];
-                std::snprintf(name, sizeof(name), "s%d", i);
-                GLint loc = glGetUniformLocation(prog, name);
-                if (loc >= 0) glUniform1i(loc, i);
-            }
+            BindProgramSlots(prog);
             program_ = nullptr;
         }
         ++Host().counters.programsBuilt;
@@ -341,14 +255,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
     program_ = &prog.base;
 
     const bool rhw = !programmableVertex && k.rhw;
-    if (rhw) {
-        glViewport(0, 0, static_cast<GLsizei>(renderTarget_->width()), static_cast<GLsizei>(renderTarget_->height()));
-        glDepthRange(0.0, 1.0);
-    } else {
-        glViewport(static_cast<GLint>(viewport_.X), static_cast<GLint>(viewport_.Y),
-                   static_cast<GLsizei>(viewport_.Width), static_cast<GLsizei>(viewport_.Height));
-        glDepthRange(viewport_.MinZ, viewport_.MaxZ);
-    }
+    ApplyViewport(rhw);
     UploadUniforms(rhw);
     if (prog.vsConstants >= 0) {
         const size_t bytes = sizeof(float) * 4 * kVertexShaderConstants;
@@ -368,12 +275,12 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
         float m[8][4], l[8][4];
         for (int i = 0; i < 8; ++i) {
             const DWORD* t = tss_[i];
-            m[i][0] = Bits(t[D3DTSS_BUMPENVMAT00]);
-            m[i][1] = Bits(t[D3DTSS_BUMPENVMAT01]);
-            m[i][2] = Bits(t[D3DTSS_BUMPENVMAT10]);
-            m[i][3] = Bits(t[D3DTSS_BUMPENVMAT11]);
-            l[i][0] = Bits(t[D3DTSS_BUMPENVLSCALE]);
-            l[i][1] = Bits(t[D3DTSS_BUMPENVLOFFSET]);
+            m[i][0] = DwordToFloat(t[D3DTSS_BUMPENVMAT00]);
+            m[i][1] = DwordToFloat(t[D3DTSS_BUMPENVMAT01]);
+            m[i][2] = DwordToFloat(t[D3DTSS_BUMPENVMAT10]);
+            m[i][3] = DwordToFloat(t[D3DTSS_BUMPENVMAT11]);
+            l[i][0] = DwordToFloat(t[D3DTSS_BUMPENVLSCALE]);
+            l[i][1] = DwordToFloat(t[D3DTSS_BUMPENVLOFFSET]);
             l[i][2] = l[i][3] = 0.f;
         }
         if (prog.bumpMatrix >= 0) glUniform4fv(prog.bumpMatrix, 8, m[0]);
@@ -391,11 +298,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
         size_t offset = 0;
         GLsizei stride;
         if (upVertices) {
-            const size_t bytes = static_cast<size_t>(upVertexCount) * upStride;
-            glBindBuffer(GL_ARRAY_BUFFER, upVbo_);
-            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STREAM_DRAW);
-            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), upVertices, GL_STREAM_DRAW);
-            vbo = upVbo_;
+            vbo = UploadUserVertices(upVertices, static_cast<size_t>(upVertexCount) * upStride);
             stride = static_cast<GLsizei>(upStride);
         } else {
             vbo = streams_[s].buffer->Prepare(GL_ARRAY_BUFFER);
@@ -406,21 +309,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
         for (const VertexElement& e : *elements)
             if (e.stream == s) SetAttribute(e, stride, offset);
     }
-    const GLenum mode = Primitive(type);
-    const GLenum indexType = indexSize == 4 ? GLenum(GL_UNSIGNED_INT) : GLenum(GL_UNSIGNED_SHORT);
-    if (!indexed) {
-        glDrawArrays(mode, static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
-    } else if (upVertices) {
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, upIbo_);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(count) * indexSize, indexData, GL_STREAM_DRAW);
-        glDrawElements(mode, static_cast<GLsizei>(count), indexType, nullptr);
-    } else {
-        indices_->Prepare(GL_ELEMENT_ARRAY_BUFFER);
-        glDrawElements(mode, static_cast<GLsizei>(count), indexType,
-                       reinterpret_cast<const void*>(static_cast<size_t>(startIndex) * indexSize));
-    }
-    renderTarget_->MarkGpuNewer();
-    if (depthStencil_ && rs_[D3DRS_ZENABLE] != D3DZB_FALSE) depthStencil_->MarkGpuNewer();
+    IssueDraw(type, count, startVertex, indexed, upVertices != nullptr, indexData, indexSize, startIndex);
     return D3D_OK;
 }
 

@@ -25,6 +25,41 @@ HRESULT Decode(LPCVOID data, UINT size, ImageFile& file)
     return DecodeImageFile(static_cast<const uint8_t*>(data), size, false, file);
 }
 
+// Decodes the file and resolves both filters: what every texture-from-file starts with.
+HRESULT DecodeWithFilters(LPCVOID data, UINT size, DWORD filter, DWORD mipFilter, ImageFile& file, DWORD& f,
+                          DWORD& mf)
+{
+    if (!ResolveFilter(filter, kFilterTriangle | kFilterDither, f) || !ResolveFilter(mipFilter, kFilterBox, mf))
+        return D3DERR_INVALIDCALL;
+    return Decode(data, size, file);
+}
+
+// Fits size, levels and format to the device; palettes are expanded to 32 bits.
+HRESULT FitToDevice(LPDIRECT3DDEVICE8 device, D3DRESOURCETYPE type, const ImageFile& file, D3DCOLOR colorKey,
+                    DWORD usage, D3DFORMAT format, UINT& w, UINT& h, UINT& levels, D3DFORMAT& fmt)
+{
+    fmt = ChooseFormat(format, file, colorKey);
+    HRESULT hr = CheckRequirements(device, type, &w, &h, &levels, usage, &fmt);
+    if (FAILED(hr)) return hr;
+    if (fmt == D3DFMT_P8 || fmt == D3DFMT_A8P8) fmt = D3DFMT_A8R8G8B8;
+    return S_OK;
+}
+
+// Hands out a filled texture with the file's information, or releases it.
+template <class T>
+HRESULT Deliver(T* texture, HRESULT filled, const ImageFile& file, D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
+                T** out)
+{
+    if (FAILED(filled)) {
+        texture->Release();
+        return filled;
+    }
+    FillImageInfo(file, srcInfo);
+    FillPalette(file, palette);
+    *out = texture;
+    return S_OK;
+}
+
 } // namespace
 
 HRESULT D3DXGetImageInfoFromFileInMemory(LPCVOID srcData, UINT srcDataSize, D3DXIMAGE_INFO* srcInfo)
@@ -53,33 +88,23 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE8 device, LPCVOID sr
 {
     if (!device || !texture) return D3DERR_INVALIDCALL;
     *texture = nullptr;
-    DWORD f, mf;
-    if (!ResolveFilter(filter, kFilterTriangle | kFilterDither, f) || !ResolveFilter(mipFilter, kFilterBox, mf))
-        return D3DERR_INVALIDCALL;
     try {
         ImageFile file;
-        HRESULT hr = Decode(srcData, srcDataSize, file);
+        DWORD f, mf;
+        HRESULT hr = DecodeWithFilters(srcData, srcDataSize, filter, mipFilter, file, f, mf);
         if (FAILED(hr)) return hr;
         UINT w = (width == 0 || width == D3DX_DEFAULT) ? file.width : width;
         UINT h = (height == 0 || height == D3DX_DEFAULT) ? file.height : height;
         UINT levels = mipLevels;
-        D3DFORMAT fmt = ChooseFormat(format, file, colorKey);
-        hr = CheckRequirements(device, D3DRTYPE_TEXTURE, &w, &h, &levels, usage, &fmt);
+        D3DFORMAT fmt;
+        hr = FitToDevice(device, D3DRTYPE_TEXTURE, file, colorKey, usage, format, w, h, levels, fmt);
         if (FAILED(hr)) return hr;
-        if (fmt == D3DFMT_P8 || fmt == D3DFMT_A8P8) fmt = D3DFMT_A8R8G8B8;
         IDirect3DTexture8* tex = nullptr;
         hr = device->CreateTexture(w, h, levels, usage, fmt, pool, &tex);
         if (FAILED(hr)) return hr;
         hr = FillLevels([tex](UINT l, IDirect3DSurface8** s) { return tex->GetSurfaceLevel(l, s); },
                         tex->GetLevelCount(), file, 0, f, mf, colorKey);
-        if (FAILED(hr)) {
-            tex->Release();
-            return hr;
-        }
-        FillImageInfo(file, srcInfo);
-        FillPalette(file, palette);
-        *texture = tex;
-        return S_OK;
+        return Deliver(tex, hr, file, srcInfo, palette, texture);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
@@ -121,20 +146,17 @@ HRESULT D3DXCreateCubeTextureFromFileInMemoryEx(LPDIRECT3DDEVICE8 device, LPCVOI
 {
     if (!device || !cubeTexture) return D3DERR_INVALIDCALL;
     *cubeTexture = nullptr;
-    DWORD f, mf;
-    if (!ResolveFilter(filter, kFilterTriangle | kFilterDither, f) || !ResolveFilter(mipFilter, kFilterBox, mf))
-        return D3DERR_INVALIDCALL;
     try {
         ImageFile file;
-        HRESULT hr = Decode(srcData, srcDataSize, file);
+        DWORD f, mf;
+        HRESULT hr = DecodeWithFilters(srcData, srcDataSize, filter, mipFilter, file, f, mf);
         if (FAILED(hr)) return hr;
         UINT s = (size == 0 || size == D3DX_DEFAULT) ? std::max(file.width, file.height) : size;
         UINT h = s;
         UINT levels = mipLevels;
-        D3DFORMAT fmt = ChooseFormat(format, file, colorKey);
-        hr = CheckRequirements(device, D3DRTYPE_CUBETEXTURE, &s, &h, &levels, usage, &fmt);
+        D3DFORMAT fmt;
+        hr = FitToDevice(device, D3DRTYPE_CUBETEXTURE, file, colorKey, usage, format, s, h, levels, fmt);
         if (FAILED(hr)) return hr;
-        if (fmt == D3DFMT_P8 || fmt == D3DFMT_A8P8) fmt = D3DFMT_A8R8G8B8;
         IDirect3DCubeTexture8* cube = nullptr;
         hr = device->CreateCubeTexture(s, levels, usage, fmt, pool, &cube);
         if (FAILED(hr)) return hr;
@@ -144,14 +166,7 @@ HRESULT D3DXCreateCubeTextureFromFileInMemoryEx(LPDIRECT3DDEVICE8 device, LPCVOI
                     return cube->GetCubeMapSurface((D3DCUBEMAP_FACES)face, l, surf);
                 },
                 cube->GetLevelCount(), file, face, f, mf, colorKey);
-        if (FAILED(hr)) {
-            cube->Release();
-            return hr;
-        }
-        FillImageInfo(file, srcInfo);
-        FillPalette(file, palette);
-        *cubeTexture = cube;
-        return S_OK;
+        return Deliver(cube, hr, file, srcInfo, palette, cubeTexture);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
