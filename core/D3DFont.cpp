@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/StateTable.h"
 #include "ou_strings.h"
 #include "windows.h"
 
@@ -14,15 +15,9 @@ constexpr DWORD kWorldFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 constexpr UINT kScreenStride = 28;
 constexpr UINT kWorldStride = 32;
 
-struct StateEntry {
-    int stage;  // -1: render state
-    DWORD type;
-    DWORD value;
-};
-
 // Entries 0 (z enable) and 1 (blend enable) take their drawing value from
 // the font; entries 2 and 3 are used only when blending is usable.
-constexpr StateEntry kStates[CD3DFont::kStateCount] = {
+constexpr StateRow kStates[CD3DFont::kStateCount] = {
     {-1, D3DRS_ZENABLE, 0},
     {-1, D3DRS_ALPHABLENDENABLE, 0},
     {-1, D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
@@ -323,18 +318,8 @@ void CD3DFont::ApplyDrawTextStatus()
     m_pd3dDevice->SetTexture(0, m_pTexture);
     for (int i = 0; i < kStateCount; ++i) {
         if ((i == 2 || i == 3) && !m_bBlendingUsable) continue;
-        const StateEntry& e = kStates[i];
-        const DWORD want = DrawingValue(i);
-        DWORD current = 0;
-        if (e.stage < 0) {
-            m_pd3dDevice->GetRenderState(static_cast<D3DRENDERSTATETYPE>(e.type), &current);
-            if (current != want) m_pd3dDevice->SetRenderState(static_cast<D3DRENDERSTATETYPE>(e.type), want);
-        } else {
-            const auto type = static_cast<D3DTEXTURESTAGESTATETYPE>(e.type);
-            m_pd3dDevice->GetTextureStageState(static_cast<DWORD>(e.stage), type, &current);
-            if (current != want) m_pd3dDevice->SetTextureStageState(static_cast<DWORD>(e.stage), type, want);
-        }
-        m_dwSavedStates[i] = current;
+        m_dwSavedStates[i] = 0;
+        SaveAndSetState(m_pd3dDevice, kStates[i], DrawingValue(i), &m_dwSavedStates[i]);
     }
     m_bStatesSaved = TRUE;
 }
@@ -344,13 +329,7 @@ void CD3DFont::RestoreDrawTextStatus()
     if (!m_bStatesSaved) return;
     for (int i = 0; i < kStateCount; ++i) {
         if ((i == 2 || i == 3) && !m_bBlendingUsable) continue;
-        if (m_dwSavedStates[i] == DrawingValue(i)) continue;
-        const StateEntry& e = kStates[i];
-        if (e.stage < 0)
-            m_pd3dDevice->SetRenderState(static_cast<D3DRENDERSTATETYPE>(e.type), m_dwSavedStates[i]);
-        else
-            m_pd3dDevice->SetTextureStageState(static_cast<DWORD>(e.stage),
-                                               static_cast<D3DTEXTURESTAGESTATETYPE>(e.type), m_dwSavedStates[i]);
+        RestoreState(m_pd3dDevice, kStates[i], m_dwSavedStates[i], DrawingValue(i));
     }
 }
 
