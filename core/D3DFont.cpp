@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/StateTable.h"
 #include "ou_strings.h"
 #include "windows.h"
 
@@ -14,15 +15,9 @@ constexpr DWORD kWorldFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 constexpr UINT kScreenStride = 28;
 constexpr UINT kWorldStride = 32;
 
-struct StateEntry {
-    int stage;  // -1: render state
-    DWORD type;
-    DWORD value;
-};
-
 // Entries 0 (z enable) and 1 (blend enable) take their drawing value from
 // the font; entries 2 and 3 are used only when blending is usable.
-constexpr StateEntry kStates[CD3DFont::kStateCount] = {
+constexpr StateRow kStates[CD3DFont::kStateCount] = {
     {-1, D3DRS_ZENABLE, 0},
     {-1, D3DRS_ALPHABLENDENABLE, 0},
     {-1, D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
@@ -82,6 +77,32 @@ inline BYTE* PutScreenQuad(BYTE* p, float px, float py, float w, float h, float 
     p = PutScreen(p, px + w, py, z, c, r[2], r[1]);
     p = PutScreen(p, px + w, py + h, z, c, r[2], r[3]);
     return PutScreen(p, px, py, z, c, r[0], r[1]);
+}
+
+// The same glyph flat in the world, facing -z.
+inline BYTE* PutWorldQuad(BYTE* p, float x, float y, float w, float h, const float* r)
+{
+    p = PutWorld(p, x, y, r[0], r[3]);
+    p = PutWorld(p, x, y + h, r[0], r[1]);
+    p = PutWorld(p, x + w, y, r[2], r[3]);
+    p = PutWorld(p, x + w, y + h, r[2], r[1]);
+    p = PutWorld(p, x + w, y, r[2], r[3]);
+    return PutWorld(p, x, y + h, r[0], r[1]);
+}
+
+struct GlyphSize {
+    float w;
+    float h;
+};
+
+// Width of the first line of s, advancing as DrawGlyphs does.
+template <class Size>
+float FirstLineWidth(const unsigned char* s, const float (*coords)[4], float gap, Size size)
+{
+    float sum = 0.0f;
+    for (const unsigned char* p = s; *p && *p != '\n'; ++p)
+        if (Drawable(*p)) sum += size(coords[*p - 32]).w - gap;
+    return sum;
 }
 
 }  // namespace
@@ -323,18 +344,8 @@ void CD3DFont::ApplyDrawTextStatus()
     m_pd3dDevice->SetTexture(0, m_pTexture);
     for (int i = 0; i < kStateCount; ++i) {
         if ((i == 2 || i == 3) && !m_bBlendingUsable) continue;
-        const StateEntry& e = kStates[i];
-        const DWORD want = DrawingValue(i);
-        DWORD current = 0;
-        if (e.stage < 0) {
-            m_pd3dDevice->GetRenderState(static_cast<D3DRENDERSTATETYPE>(e.type), &current);
-            if (current != want) m_pd3dDevice->SetRenderState(static_cast<D3DRENDERSTATETYPE>(e.type), want);
-        } else {
-            const auto type = static_cast<D3DTEXTURESTAGESTATETYPE>(e.type);
-            m_pd3dDevice->GetTextureStageState(static_cast<DWORD>(e.stage), type, &current);
-            if (current != want) m_pd3dDevice->SetTextureStageState(static_cast<DWORD>(e.stage), type, want);
-        }
-        m_dwSavedStates[i] = current;
+        m_dwSavedStates[i] = 0;
+        SaveAndSetState(m_pd3dDevice, kStates[i], DrawingValue(i), &m_dwSavedStates[i]);
     }
     m_bStatesSaved = TRUE;
 }
@@ -344,13 +355,7 @@ void CD3DFont::RestoreDrawTextStatus()
     if (!m_bStatesSaved) return;
     for (int i = 0; i < kStateCount; ++i) {
         if ((i == 2 || i == 3) && !m_bBlendingUsable) continue;
-        if (m_dwSavedStates[i] == DrawingValue(i)) continue;
-        const StateEntry& e = kStates[i];
-        if (e.stage < 0)
-            m_pd3dDevice->SetRenderState(static_cast<D3DRENDERSTATETYPE>(e.type), m_dwSavedStates[i]);
-        else
-            m_pd3dDevice->SetTextureStageState(static_cast<DWORD>(e.stage),
-                                               static_cast<D3DTEXTURESTAGESTATETYPE>(e.type), m_dwSavedStates[i]);
+        RestoreState(m_pd3dDevice, kStates[i], m_dwSavedStates[i], DrawingValue(i));
     }
 }
 
@@ -393,44 +398,28 @@ HRESULT CD3DFont::GetTextExtent(const char* text, SIZE* extent)
     return S_OK;
 }
 
-HRESULT CD3DFont::DrawTextA(float x, float y, DWORD colour, const char* text, DWORD flags)
+bool CD3DFont::BeginDraw(const char* text, DWORD fvf, UINT stride, DWORD flags)
 {
     // Without a vertex buffer (after Invalidate) or text there is nothing to draw.
-    if (!m_pd3dDevice || !m_pVB || !text) return E_FAIL;
-
+    if (!m_pd3dDevice || !m_pVB || !text) return false;
     ApplyDrawTextStatus();
     m_pd3dDevice->SetPixelShader(0);
-    m_pd3dDevice->SetVertexShader(kScreenFvf);
-    m_pd3dDevice->SetStreamSource(0, m_pVB, kScreenStride);
+    m_pd3dDevice->SetVertexShader(fvf);
+    m_pd3dDevice->SetStreamSource(0, m_pVB, stride);
     if (flags & D3DFONT_FILTERED) {
         m_pd3dDevice->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
         m_pd3dDevice->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
     }
+    return true;
+}
 
-    const float texW = static_cast<float>(m_dwTexWidth);
-    const float texH = static_cast<float>(m_dwTexHeight);
-    const float spacing = static_cast<float>(m_dwSpacing);
-    const float lineHeight = texH * (m_fTexCoords[0][3] - m_fTexCoords[0][1]);
-    const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
-
-    if (flags & (D3DFONT_CENTERED_X | D3DFONT_CENTERED_Y)) {
-        D3DVIEWPORT8 vp{};
-        m_pd3dDevice->GetViewport(&vp);
-        if (flags & D3DFONT_CENTERED_X) {
-            float sum = 0.0f;
-            for (const unsigned char* p = s; *p && *p != '\n'; ++p) {
-                if (!Drawable(*p)) continue;
-                const float* r = m_fTexCoords[*p - 32];
-                sum += texW * (r[2] - r[0]) / m_fTextScale - 2.0f * spacing;
-            }
-            x = (static_cast<float>(vp.Width) - sum) * 0.5f;
-        }
-        if (flags & D3DFONT_CENTERED_Y) y = (static_cast<float>(vp.Height) - lineHeight) * 0.5f;
-    }
-
-    x -= spacing;
+// Lays out text from the pen (x, y): size(r) gives a glyph's width and height,
+// put writes its six vertices; the pen moves on by width - gap, and each line
+// break returns it to x and moves it by lineStep. Restores the device states.
+template <class Size, class Put>
+HRESULT CD3DFont::DrawGlyphs(const char* text, float x, float y, float lineStep, float gap, Size size, Put put)
+{
     const float startX = x;
-
     BYTE* v = nullptr;
     DWORD triangles = 0;
     if (!BeginBatch(&v)) {
@@ -438,40 +427,59 @@ HRESULT CD3DFont::DrawTextA(float x, float y, DWORD colour, const char* text, DW
         return E_FAIL;
     }
     HRESULT hr = S_OK;
-    for (const unsigned char* p = s; *p && v; ++p) {
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p && v; ++p) {
         if (*p == '\n') {
             x = startX;
-            y += lineHeight;
+            y += lineStep;
         }
         if (!Drawable(*p)) continue;
         const float* r = m_fTexCoords[*p - 32];
-        const float w = texW * (r[2] - r[0]) / m_fTextScale;
-        const float h = texH * (r[3] - r[1]) / m_fTextScale;
+        const GlyphSize g = size(r);
         if (*p != ' ') {
-            v = PutScreenQuad(v, x, y, w, h, 0.9f, colour, r);
+            v = put(v, x, y, g.w, g.h, r);
             triangles += 2;
             if (triangles * 3 > kMaxVertices - 6) hr = FlushBatch(&v, &triangles, true);
         }
-        x += w - 2.0f * spacing;
+        x += g.w - gap;
     }
     const HRESULT last = FlushBatch(&v, &triangles, false);
     RestoreDrawTextStatus();
     return FAILED(hr) ? hr : (FAILED(last) ? last : S_OK);
 }
 
+HRESULT CD3DFont::DrawTextA(float x, float y, DWORD colour, const char* text, DWORD flags)
+{
+    if (!BeginDraw(text, kScreenFvf, kScreenStride, flags)) return E_FAIL;
+
+    const float texW = static_cast<float>(m_dwTexWidth);
+    const float texH = static_cast<float>(m_dwTexHeight);
+    const float spacing = static_cast<float>(m_dwSpacing);
+    const float lineHeight = texH * (m_fTexCoords[0][3] - m_fTexCoords[0][1]);
+    const float gap = 2.0f * spacing;
+    const auto size = [&](const float* r) {
+        return GlyphSize{texW * (r[2] - r[0]) / m_fTextScale, texH * (r[3] - r[1]) / m_fTextScale};
+    };
+
+    if (flags & (D3DFONT_CENTERED_X | D3DFONT_CENTERED_Y)) {
+        D3DVIEWPORT8 vp{};
+        m_pd3dDevice->GetViewport(&vp);
+        if (flags & D3DFONT_CENTERED_X) {
+            const float width = FirstLineWidth(reinterpret_cast<const unsigned char*>(text), m_fTexCoords, gap, size);
+            x = (static_cast<float>(vp.Width) - width) * 0.5f;
+        }
+        if (flags & D3DFONT_CENTERED_Y) y = (static_cast<float>(vp.Height) - lineHeight) * 0.5f;
+    }
+
+    return DrawGlyphs(text, x - spacing, y, lineHeight, gap, size,
+                      [colour](BYTE* v, float px, float py, float w, float h, const float* r) {
+                          return PutScreenQuad(v, px, py, w, h, 0.9f, colour, r);
+                      });
+}
+
 HRESULT CD3DFont::DrawTextScaled(float x, float y, float z, float xScale, float yScale, DWORD colour,
                                  const char* text, DWORD flags)
 {
-    if (!m_pd3dDevice || !m_pVB || !text) return E_FAIL;
-
-    ApplyDrawTextStatus();
-    m_pd3dDevice->SetPixelShader(0);
-    m_pd3dDevice->SetVertexShader(kScreenFvf);
-    m_pd3dDevice->SetStreamSource(0, m_pVB, kScreenStride);
-    if (flags & D3DFONT_FILTERED) {
-        m_pd3dDevice->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-        m_pd3dDevice->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-    }
+    if (!BeginDraw(text, kScreenFvf, kScreenStride, flags)) return E_FAIL;
 
     D3DVIEWPORT8 vp{};
     m_pd3dDevice->GetViewport(&vp);
@@ -482,63 +490,26 @@ HRESULT CD3DFont::DrawTextScaled(float x, float y, float z, float xScale, float 
     const float spacing = static_cast<float>(m_dwSpacing);
     const float lineHeight = texH * (m_fTexCoords[0][3] - m_fTexCoords[0][1]);
     const float k = vpH * xScale / lineHeight;
-    const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
+    const float gap = 2.0f * spacing * k;
+    const auto size = [&](const float* r) {
+        return GlyphSize{texW * (r[2] - r[0]) * k, texH * (r[3] - r[1]) * vpH * yScale / lineHeight};
+    };
 
-    if (flags & D3DFONT_CENTERED_X) {
-        float sum = 0.0f;
-        for (const unsigned char* p = s; *p && *p != '\n'; ++p) {
-            if (!Drawable(*p)) continue;
-            const float* r = m_fTexCoords[*p - 32];
-            sum += texW * (r[2] - r[0]) * k - 2.0f * spacing * k;
-        }
-        x = -sum / vpW;
-    }
+    if (flags & D3DFONT_CENTERED_X)
+        x = -FirstLineWidth(reinterpret_cast<const unsigned char*>(text), m_fTexCoords, gap, size) / vpW;
     if (flags & D3DFONT_CENTERED_Y) y = -lineHeight / vpH;
 
-    float sx = vpW * (x + 1.0f) * 0.5f - spacing * k;
-    float sy = (y + 1.0f) * vpH * 0.5f;
-    const float startX = sx;
-
-    BYTE* v = nullptr;
-    DWORD triangles = 0;
-    if (!BeginBatch(&v)) {
-        RestoreDrawTextStatus();
-        return E_FAIL;
-    }
-    HRESULT hr = S_OK;
-    for (const unsigned char* p = s; *p && v; ++p) {
-        if (*p == '\n') {
-            sx = startX;
-            sy += vpH * yScale;
-        }
-        if (!Drawable(*p)) continue;
-        const float* r = m_fTexCoords[*p - 32];
-        const float w = texW * (r[2] - r[0]) * k;
-        const float h = texH * (r[3] - r[1]) * vpH * yScale / lineHeight;
-        if (*p != ' ') {
-            v = PutScreenQuad(v, sx, sy, w, h, z, colour, r);
-            triangles += 2;
-            if (triangles * 3 > kMaxVertices - 6) hr = FlushBatch(&v, &triangles, true);
-        }
-        sx += w - 2.0f * spacing * k;
-    }
-    const HRESULT last = FlushBatch(&v, &triangles, false);
-    RestoreDrawTextStatus();
-    return FAILED(hr) ? hr : (FAILED(last) ? last : S_OK);
+    const float sx = vpW * (x + 1.0f) * 0.5f - spacing * k;
+    const float sy = (y + 1.0f) * vpH * 0.5f;
+    return DrawGlyphs(text, sx, sy, vpH * yScale, gap, size,
+                      [colour, z](BYTE* v, float px, float py, float w, float h, const float* r) {
+                          return PutScreenQuad(v, px, py, w, h, z, colour, r);
+                      });
 }
 
 HRESULT CD3DFont::Render3DText(const char* text, DWORD flags)
 {
-    if (!m_pd3dDevice || !m_pVB || !text) return E_FAIL;
-
-    ApplyDrawTextStatus();
-    m_pd3dDevice->SetPixelShader(0);
-    m_pd3dDevice->SetVertexShader(kWorldFvf);
-    m_pd3dDevice->SetStreamSource(0, m_pVB, kWorldStride);
-    if (flags & D3DFONT_FILTERED) {
-        m_pd3dDevice->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-        m_pd3dDevice->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-    }
+    if (!BeginDraw(text, kWorldFvf, kWorldStride, flags)) return E_FAIL;
 
     float x = 0.0f;
     float y = 0.0f;
@@ -553,38 +524,13 @@ HRESULT CD3DFont::Render3DText(const char* text, DWORD flags)
     const float texW = static_cast<float>(m_dwTexWidth);
     const float texH = static_cast<float>(m_dwTexHeight);
     const float spacing = static_cast<float>(m_dwSpacing);
-    x -= spacing * 0.1f;
-    const float startX = x;
-
-    BYTE* v = nullptr;
-    DWORD triangles = 0;
-    if (!BeginBatch(&v)) {
-        RestoreDrawTextStatus();
-        return E_FAIL;
-    }
-    HRESULT hr = S_OK;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p && v; ++p) {
-        if (*p == '\n') {
-            x = startX;
-            y -= texH * (m_fTexCoords[0][3] - m_fTexCoords[0][1]) * 0.1f;
-        }
-        if (!Drawable(*p)) continue;
-        const float* r = m_fTexCoords[*p - 32];
-        const float w = texW * (r[2] - r[0]) / (10.0f * m_fTextScale);
-        const float h = texH * (r[3] - r[1]) / (10.0f * m_fTextScale);
-        if (*p != ' ') {
-            v = PutWorld(v, x, y, r[0], r[3]);
-            v = PutWorld(v, x, y + h, r[0], r[1]);
-            v = PutWorld(v, x + w, y, r[2], r[3]);
-            v = PutWorld(v, x + w, y + h, r[2], r[1]);
-            v = PutWorld(v, x + w, y, r[2], r[3]);
-            v = PutWorld(v, x, y + h, r[0], r[1]);
-            triangles += 2;
-            if (triangles * 3 > kMaxVertices - 6) hr = FlushBatch(&v, &triangles, true);
-        }
-        x += w - 2.0f * spacing * 0.1f;
-    }
-    const HRESULT last = FlushBatch(&v, &triangles, false);
-    RestoreDrawTextStatus();
-    return FAILED(hr) ? hr : (FAILED(last) ? last : S_OK);
+    // World text is a tenth of its texel size and reads downwards along -y.
+    const float lineStep = -(texH * (m_fTexCoords[0][3] - m_fTexCoords[0][1]) * 0.1f);
+    return DrawGlyphs(
+        text, x - spacing * 0.1f, y, lineStep, 2.0f * spacing * 0.1f,
+        [&](const float* r) {
+            return GlyphSize{texW * (r[2] - r[0]) / (10.0f * m_fTextScale),
+                             texH * (r[3] - r[1]) / (10.0f * m_fTextScale)};
+        },
+        PutWorldQuad);
 }

@@ -1,37 +1,28 @@
 #include "kestu_rsmng.h"
 
+#include "core/StateTable.h"
+
 namespace {
 
-struct RenderStateValue {
-    D3DRENDERSTATETYPE state;
-    DWORD value;
+constexpr StateRow kRenderStates[CGfxRSMng::kRenderStates] = {
+    {-1, D3DRS_ALPHABLENDENABLE, TRUE},
+    {-1, D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+    {-1, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+    {-1, D3DRS_ALPHATESTENABLE, TRUE},
+    {-1, D3DRS_ALPHAREF, 8},
+    {-1, D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL},
+    {-1, D3DRS_FILLMODE, D3DFILL_SOLID},
+    {-1, D3DRS_CULLMODE, D3DCULL_CCW},
+    {-1, D3DRS_STENCILENABLE, FALSE},
+    {-1, D3DRS_CLIPPING, TRUE},
+    {-1, D3DRS_CLIPPLANEENABLE, 0},
+    {-1, D3DRS_VERTEXBLEND, D3DVBF_DISABLE},
+    {-1, D3DRS_INDEXEDVERTEXBLENDENABLE, FALSE},
+    {-1, D3DRS_FOGENABLE, FALSE},
+    {-1, D3DRS_COLORWRITEENABLE, 0xF},
 };
 
-struct StageStateValue {
-    DWORD stage;
-    D3DTEXTURESTAGESTATETYPE state;
-    DWORD value;
-};
-
-constexpr RenderStateValue kRenderStates[CGfxRSMng::kRenderStates] = {
-    {D3DRS_ALPHABLENDENABLE, TRUE},
-    {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-    {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-    {D3DRS_ALPHATESTENABLE, TRUE},
-    {D3DRS_ALPHAREF, 8},
-    {D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL},
-    {D3DRS_FILLMODE, D3DFILL_SOLID},
-    {D3DRS_CULLMODE, D3DCULL_CCW},
-    {D3DRS_STENCILENABLE, FALSE},
-    {D3DRS_CLIPPING, TRUE},
-    {D3DRS_CLIPPLANEENABLE, 0},
-    {D3DRS_VERTEXBLEND, D3DVBF_DISABLE},
-    {D3DRS_INDEXEDVERTEXBLENDENABLE, FALSE},
-    {D3DRS_FOGENABLE, FALSE},
-    {D3DRS_COLORWRITEENABLE, 0xF},
-};
-
-constexpr StageStateValue kStageStates[CGfxRSMng::kStageStates] = {
+constexpr StateRow kStageStates[CGfxRSMng::kStageStates] = {
     {0, D3DTSS_COLOROP, D3DTOP_MODULATE},
     {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
     {0, D3DTSS_COLORARG2, D3DTA_DIFFUSE},
@@ -59,18 +50,10 @@ HRESULT CGfxRSMng::BeginDrawTextTo2D()
 {
     if (m_bBegun || !m_pDevice)
         return 0;
-    for (int i = 0; i < kRenderStates; ++i) {
-        const RenderStateValue& row = ::kRenderStates[i];
-        m_pDevice->GetRenderState(row.state, &m_dwSavedRS[i]);
-        if (m_dwSavedRS[i] != row.value)
-            m_pDevice->SetRenderState(row.state, row.value);
-    }
-    for (int i = 0; i < kStageStates; ++i) {
-        const StageStateValue& row = ::kStageStates[i];
-        m_pDevice->GetTextureStageState(row.stage, row.state, &m_dwSavedTSS[i]);
-        if (m_dwSavedTSS[i] != row.value)
-            m_pDevice->SetTextureStageState(row.stage, row.state, row.value);
-    }
+    for (int i = 0; i < kRenderStates; ++i)
+        SaveAndSetState(m_pDevice, ::kRenderStates[i], ::kRenderStates[i].value, &m_dwSavedRS[i]);
+    for (int i = 0; i < kStageStates; ++i)
+        SaveAndSetState(m_pDevice, ::kStageStates[i], ::kStageStates[i].value, &m_dwSavedTSS[i]);
     m_bBegun = TRUE;
     return 0;
 }
@@ -79,16 +62,10 @@ HRESULT CGfxRSMng::EndDrawTextTo2D()
 {
     if (!m_bBegun || !m_pDevice)
         return 0;
-    for (int i = 0; i < kRenderStates; ++i) {
-        const RenderStateValue& row = ::kRenderStates[i];
-        if (m_dwSavedRS[i] != row.value)
-            m_pDevice->SetRenderState(row.state, m_dwSavedRS[i]);
-    }
-    for (int i = 0; i < kStageStates; ++i) {
-        const StageStateValue& row = ::kStageStates[i];
-        if (m_dwSavedTSS[i] != row.value)
-            m_pDevice->SetTextureStageState(row.stage, row.state, m_dwSavedTSS[i]);
-    }
+    for (int i = 0; i < kRenderStates; ++i)
+        RestoreState(m_pDevice, ::kRenderStates[i], m_dwSavedRS[i], ::kRenderStates[i].value);
+    for (int i = 0; i < kStageStates; ++i)
+        RestoreState(m_pDevice, ::kStageStates[i], m_dwSavedTSS[i], ::kStageStates[i].value);
     m_bBegun = FALSE;
     return 0;
 }

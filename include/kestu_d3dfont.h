@@ -44,6 +44,9 @@ private:
     DWORD DrawingValue(int entry) const;
     bool BeginBatch(BYTE** vertices);
     HRESULT FlushBatch(BYTE** vertices, DWORD* triangles, bool relock);
+    bool BeginDraw(const char* text, DWORD fvf, UINT stride, DWORD flags);
+    template <class Size, class Put>
+    HRESULT DrawGlyphs(const char* text, float x, float y, float lineStep, float gap, Size size, Put put);
 
     char m_strFontName[80];
     DWORD m_dwFontHeight;
