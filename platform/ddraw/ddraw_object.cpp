@@ -301,14 +301,7 @@ HRESULT DirectDrawImpl::GetDisplayMode(LPDDSURFACEDESC desc)
     DDSURFACEDESC2 full{};
     full.dwSize = sizeof(full);
     FillModeDesc(full);
-    std::memset(desc, 0, sizeof(*desc));
-    desc->dwSize = sizeof(DDSURFACEDESC);
-    desc->dwFlags = full.dwFlags;
-    desc->dwWidth = full.dwWidth;
-    desc->dwHeight = full.dwHeight;
-    desc->lPitch = full.lPitch;
-    desc->dwRefreshRate = full.dwRefreshRate;
-    desc->ddpfPixelFormat = full.ddpfPixelFormat;
+    NarrowDesc(full, *desc);
     return DD_OK;
 }
 

@@ -234,4 +234,8 @@ private:
 // The pixel format of the current display mode.
 SurfaceImpl::Format DisplayFormat();
 
+// Copies a full description into the older, smaller one (what callers of the
+// first interface versions pass).
+void NarrowDesc(const DDSURFACEDESC2& full, DDSURFACEDESC& desc);
+
 } // namespace kestu::platform::ddraw

@@ -144,18 +144,24 @@ HRESULT SurfaceImpl::GetSurfaceDesc(LPDDSURFACEDESC desc)
     DDSURFACEDESC2 full{};
     full.dwSize = sizeof(full);
     FillDesc(full);
-    std::memset(desc, 0, sizeof(*desc));
-    desc->dwSize = sizeof(DDSURFACEDESC);
-    desc->dwFlags = full.dwFlags;
-    desc->dwWidth = full.dwWidth;
-    desc->dwHeight = full.dwHeight;
-    desc->lPitch = full.lPitch;
-    desc->dwBackBufferCount = full.dwBackBufferCount;
-    desc->ddckCKSrcBlt = full.ddckCKSrcBlt;
-    desc->ddckCKDestBlt = full.ddckCKDestBlt;
-    desc->ddpfPixelFormat = full.ddpfPixelFormat;
-    desc->ddsCaps.dwCaps = full.ddsCaps.dwCaps;
+    NarrowDesc(full, *desc);
     return DD_OK;
+}
+
+void NarrowDesc(const DDSURFACEDESC2& full, DDSURFACEDESC& desc)
+{
+    std::memset(&desc, 0, sizeof(desc));
+    desc.dwSize = sizeof(DDSURFACEDESC);
+    desc.dwFlags = full.dwFlags;
+    desc.dwWidth = full.dwWidth;
+    desc.dwHeight = full.dwHeight;
+    desc.lPitch = full.lPitch;
+    desc.dwBackBufferCount = full.dwBackBufferCount;
+    desc.dwRefreshRate = full.dwRefreshRate;
+    desc.ddckCKSrcBlt = full.ddckCKSrcBlt;
+    desc.ddckCKDestBlt = full.ddckCKDestBlt;
+    desc.ddpfPixelFormat = full.ddpfPixelFormat;
+    desc.ddsCaps.dwCaps = full.ddsCaps.dwCaps;
 }
 
 HRESULT SurfaceImpl::GetPixelFormat(LPDDPIXELFORMAT format)

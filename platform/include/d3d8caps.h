@@ -58,18 +58,10 @@ typedef struct _D3DCAPS8 {
     float MaxPixelShaderValue;
 } D3DCAPS8;
 
-#ifndef D3DVS_VERSION
 #define D3DVS_VERSION(major, minor) (0xFFFE0000u | ((DWORD)(major) << 8) | (DWORD)(minor))
-#endif
-#ifndef D3DPS_VERSION
 #define D3DPS_VERSION(major, minor) (0xFFFF0000u | ((DWORD)(major) << 8) | (DWORD)(minor))
-#endif
-#ifndef D3DSHADER_VERSION_MAJOR
 #define D3DSHADER_VERSION_MAJOR(version) (((version) >> 8) & 0xFF)
-#endif
-#ifndef D3DSHADER_VERSION_MINOR
 #define D3DSHADER_VERSION_MINOR(version) (((version) >> 0) & 0xFF)
-#endif
 
 #define D3DCAPS_READ_SCANLINE 0x00020000L
 

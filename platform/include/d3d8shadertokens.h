@@ -8,7 +8,7 @@
 // in DWORDs in bits 16-30 and that many DWORDs of payload follow. Every
 // parameter token has bit 31 set.
 #pragma once
-#include "d3d8caps.h"  // the version macros live there when the device headers define them
+#include "d3d8caps.h"  // the version macros
 #include "windef.h"
 
 typedef enum _D3DSHADER_INSTRUCTION_OPCODE_TYPE {
@@ -174,18 +174,6 @@ typedef enum _D3DSHADER_PARAM_SRCMOD_TYPE {
     D3DSPSM_FORCE_DWORD = 0x7fffffff
 } D3DSHADER_PARAM_SRCMOD_TYPE;
 
-// Version and end tokens. The capability words use the same encoding.
-#ifndef D3DVS_VERSION
-#define D3DVS_VERSION(major, minor) (0xFFFE0000u | ((DWORD)(major) << 8) | (DWORD)(minor))
-#endif
-#ifndef D3DPS_VERSION
-#define D3DPS_VERSION(major, minor) (0xFFFF0000u | ((DWORD)(major) << 8) | (DWORD)(minor))
-#endif
-#ifndef D3DSHADER_VERSION_MAJOR
-#define D3DSHADER_VERSION_MAJOR(version) (((version) >> 8) & 0xFF)
-#endif
-#ifndef D3DSHADER_VERSION_MINOR
-#define D3DSHADER_VERSION_MINOR(version) (((version) >> 0) & 0xFF)
-#endif
+// Version tokens (D3DVS_VERSION, D3DPS_VERSION) come with the caps in d3d8caps.h.
 #define D3DVS_END() 0x0000FFFFu
 #define D3DPS_END() 0x0000FFFFu
