@@ -22,7 +22,6 @@ public:
 
 private:
     IDirect3DDevice8* m_pDevice = nullptr;
-    DWORD m_dwUnused[2] = {0, 0};
     BOOL m_bBegun = FALSE;
     DWORD m_dwSavedRS[kRenderStates] = {};
     DWORD m_dwSavedTSS[kStageStates] = {};

@@ -17,12 +17,15 @@ inline int RoundAway(long double v, long double offset)
 
 }  // namespace
 
-// With SSE3 the extended-precision truncations use fisttp instead of
-// switching the x87 rounding mode around every conversion; the results are
-// the same, several times faster.
-__attribute__((target_clones("sse3", "default")))
-void BltRleRotate16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int height, int dstPitch,
-                    int left, int right, int top, int bottom, float angle, float spread)
+namespace {
+
+// The body is inlined twice: once as plain x86-64 and once compiled for SSE3,
+// where the extended-precision truncations use fisttp instead of switching
+// the x87 rounding mode around every conversion (same results, several times
+// faster).
+__attribute__((always_inline)) inline void RotateBody(void* dst, const void* runBase, const uint32_t* rowOffsets,
+                                                      int width, int height, int dstPitch, int left, int right,
+                                                      int top, int bottom, float angle, float spread)
 {
     if (width < 1 || height < 1 || right <= left || bottom <= top) return;
     const long double c = std::cos(static_cast<long double>(angle));
@@ -51,4 +54,27 @@ void BltRleRotate16(void* dst, const void* runBase, const uint32_t* rowOffsets, 
             }
         });
     });
+}
+
+__attribute__((target("sse3"))) void RotateSse3(void* dst, const void* runBase, const uint32_t* rowOffsets,
+                                                 int width, int height, int dstPitch, int left, int right, int top,
+                                                 int bottom, float angle, float spread)
+{
+    RotateBody(dst, runBase, rowOffsets, width, height, dstPitch, left, right, top, bottom, angle, spread);
+}
+
+void RotatePlain(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int height, int dstPitch,
+                 int left, int right, int top, int bottom, float angle, float spread)
+{
+    RotateBody(dst, runBase, rowOffsets, width, height, dstPitch, left, right, top, bottom, angle, spread);
+}
+
+}  // namespace
+
+void BltRleRotate16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int height, int dstPitch,
+                    int left, int right, int top, int bottom, float angle, float spread)
+{
+    static const bool sse3 = __builtin_cpu_supports("sse3");
+    (sse3 ? RotateSse3 : RotatePlain)(dst, runBase, rowOffsets, width, height, dstPitch, left, right, top, bottom,
+                                     angle, spread);
 }

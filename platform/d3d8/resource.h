@@ -194,7 +194,6 @@ private:
     GLuint tex_ = 0;
     bool dirty_ = true;
     UINT paletteVersion_ = ~0u;
-    bool allocated_ = false;
 };
 
 // The texture interfaces share their GL storage through this base.

@@ -214,7 +214,6 @@ private:
     DWORD level_ = 0;
     bool changedMode_ = false;
     SurfaceImpl* primary_ = nullptr;
-    int surfaces_ = 0;
 };
 
 class GammaImpl final : public IDirectDrawGammaControl, public RefCounted {

@@ -68,7 +68,8 @@ TEST(ShaderLightList, CopiesOwnTheirLights)
     CShaderLight b(a);
     CShaderLight c;
     c = a;
-    c = c;
+    CShaderLight& self = c;
+    c = self;  // assignment to itself keeps the lights
     b.GetLight(0)->Position.x = 9.0f;
     const D3DLIGHT8 more = Numbered(2);
     for (int i = 0; i < 4; ++i)
