@@ -214,35 +214,30 @@ int GetMapMode(HDC hdc)
 // Drawing is synchronous, so there is never a batch to flush.
 BOOL GdiFlush() { return TRUE; }
 
-COLORREF SetTextColor(HDC hdc, COLORREF color)
+namespace {
+
+// Replaces one colour of a device context and returns the old one.
+COLORREF ExchangeColor(HDC hdc, COLORREF DeviceContext::*field, COLORREF color)
 {
     DeviceContext* dc = LookupDC(hdc);
     if (dc == nullptr) return CLR_INVALID;
-    const COLORREF previous = dc->textColor;
-    dc->textColor = color;
+    const COLORREF previous = dc->*field;
+    dc->*field = color;
     return previous;
 }
 
-COLORREF GetTextColor(HDC hdc)
+COLORREF ReadColor(HDC hdc, COLORREF DeviceContext::*field)
 {
     DeviceContext* dc = LookupDC(hdc);
-    return dc == nullptr ? CLR_INVALID : dc->textColor;
+    return dc == nullptr ? CLR_INVALID : dc->*field;
 }
 
-COLORREF SetBkColor(HDC hdc, COLORREF color)
-{
-    DeviceContext* dc = LookupDC(hdc);
-    if (dc == nullptr) return CLR_INVALID;
-    const COLORREF previous = dc->bkColor;
-    dc->bkColor = color;
-    return previous;
-}
+} // namespace
 
-COLORREF GetBkColor(HDC hdc)
-{
-    DeviceContext* dc = LookupDC(hdc);
-    return dc == nullptr ? CLR_INVALID : dc->bkColor;
-}
+COLORREF SetTextColor(HDC hdc, COLORREF color) { return ExchangeColor(hdc, &DeviceContext::textColor, color); }
+COLORREF GetTextColor(HDC hdc) { return ReadColor(hdc, &DeviceContext::textColor); }
+COLORREF SetBkColor(HDC hdc, COLORREF color) { return ExchangeColor(hdc, &DeviceContext::bkColor, color); }
+COLORREF GetBkColor(HDC hdc) { return ReadColor(hdc, &DeviceContext::bkColor); }
 
 int SetBkMode(HDC hdc, int mode)
 {

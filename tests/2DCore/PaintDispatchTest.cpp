@@ -184,18 +184,25 @@ TEST(PaintDispatch, ShadeBlend)
     EXPECT_EQ(dst.Get(0, 0), 0x0101u);
 }
 
-TEST(PaintDispatch, LightGrid)
-{
+// A 565 shade of 32 levels and a 16 x 8 light grid filled at level 8.
+struct LitScene : ::testing::Test {
     CPixelShade shade;
-    ASSERT_EQ(shade.Build(static_cast<PIXELFORMAT>(16), 32, 16, nullptr, 1, KESTU_PIXELSHADE_FORMULA_LINEAR), 0);
     CABLightModeManger models;
-    ASSERT_EQ(models.Build(1), 0);
-    SAlphaBufferInit2D init;
-    init.area = GRECT(0, 0, 16, 8);
-    init.modelManager = &models;
-    init.fillLevel = 8;
     CAlphaBuffer2D grid;
-    ASSERT_EQ(grid.Build(&init), 0);
+    void SetUp() override
+    {
+        ASSERT_EQ(shade.Build(static_cast<PIXELFORMAT>(16), 32, 16, nullptr, 1, KESTU_PIXELSHADE_FORMULA_LINEAR), 0);
+        ASSERT_EQ(models.Build(1), 0);
+        SAlphaBufferInit2D init;
+        init.area = GRECT(0, 0, 16, 8);
+        init.modelManager = &models;
+        init.fillLevel = 8;
+        ASSERT_EQ(grid.Build(&init), 0);
+    }
+};
+
+TEST_F(LitScene, LightGrid)
+{
     grid.GetGrid()[1] = 255;  // beyond the shade's levels: takes its top level
 
     MemBuf src(16, 8, 16), dst(16, 8, 16), dst32(16, 8, 32);
@@ -214,20 +221,10 @@ TEST(PaintDispatch, LightGrid)
     EXPECT_EQ(CountChanged(dst32, 0), 0);
 }
 
-TEST(PaintDispatch, TransColourMinusOnePaintsWhiteInEveryKeyedMode)
+TEST_F(LitScene, TransColourMinusOnePaintsWhiteInEveryKeyedMode)
 {
     // With -1 every pixel is painted: the result must equal a paint keyed on
     // a colour the source does not hold, and white must not be left out.
-    CPixelShade shade;
-    ASSERT_EQ(shade.Build(static_cast<PIXELFORMAT>(16), 32, 16, nullptr, 1, KESTU_PIXELSHADE_FORMULA_LINEAR), 0);
-    CABLightModeManger models;
-    ASSERT_EQ(models.Build(1), 0);
-    SAlphaBufferInit2D init;
-    init.area = GRECT(0, 0, 16, 8);
-    init.modelManager = &models;
-    init.fillLevel = 8;
-    CAlphaBuffer2D grid;
-    ASSERT_EQ(grid.Build(&init), 0);
 
     // White, the low bits of -1, next to other colours; 0x1234 occurs nowhere.
     MemBuf src(16, 8, 16);
