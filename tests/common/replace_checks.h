@@ -68,18 +68,17 @@ public:
         for (const char* suffix : {".tmp", ".kestu-tmp", ".part~", ".XXXXXX"}) Link(target + suffix);
         Link(target + ".tmp" + std::to_string(static_cast<long>(::getpid())));
     }
-    void ExpectUntouched() const
+    // After a successful write of `targetName`: the victim and the links are
+    // as planted, the target has `mode` and no other file was left behind.
+    void ExpectReplaced(const Scratch& scratch, const std::string& targetName, mode_t mode) const
     {
         EXPECT_EQ(ReadText(victim_), "victim");
         for (const std::string& link : links_) EXPECT_TRUE(std::filesystem::is_symlink(link)) << link;
-    }
-    // The folder's entries with the links and the victim taken out.
-    std::set<std::string> Others(const Scratch& scratch) const
-    {
-        std::set<std::string> out = scratch.Entries();
-        out.erase("victim.txt");
-        for (const std::string& link : links_) out.erase(std::filesystem::path(link).filename().string());
-        return out;
+        EXPECT_EQ(Mode(scratch.Path(targetName)), mode);
+        std::set<std::string> others = scratch.Entries();
+        others.erase("victim.txt");
+        for (const std::string& link : links_) others.erase(std::filesystem::path(link).filename().string());
+        EXPECT_EQ(others, std::set<std::string>{targetName});
     }
 
 private:

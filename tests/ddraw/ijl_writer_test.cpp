@@ -9,6 +9,7 @@
 
 #include <jpeglib.h>
 
+#include "common/replace_checks.h"
 #include "ijl.h"
 
 namespace {
@@ -132,6 +133,24 @@ TEST(IjlWriter, WholeImageToFileDecodesCloseToItsSource)
     EXPECT_GT(d.rgb[(2 * w + 2) * 3 + 0], 230);
     EXPECT_LT(d.rgb[((h - 3) * w + 2) * 3 + 0], 220);
     std::remove(path.c_str());
+}
+
+TEST(IjlWriter, FileIsReplacedWithoutFollowingLinksAndKeepsItsMode)
+{
+    std::vector<BYTE> bgr = MakePicture(8, 8);
+    replacecheck::Scratch scratch("ijl_replace");
+    const std::string path = scratch.Path("shot.jpg");
+    replacecheck::WriteText(path, "old", 0600);
+    const replacecheck::PlantedLinks links(scratch, "shot.jpg");
+    JPEG_CORE_PROPERTIES p;
+    ASSERT_EQ(ijlInit(&p), IJL_OK);
+    p.DIBBytes = bgr.data();
+    p.DIBWidth = 8;
+    p.DIBHeight = 8;
+    p.JPGFile = path.c_str();
+    ASSERT_EQ(ijlWrite(&p, IJL_JFILE_WRITEWHOLEIMAGE), IJL_OK);
+    EXPECT_EQ(DecodeJpeg(ReadFile(path)).width, 8);
+    links.ExpectReplaced(scratch, "shot.jpg", 0600);
 }
 
 TEST(IjlWriter, NegativeHeightIsBottomUpAndPadBytesAreSkipped)

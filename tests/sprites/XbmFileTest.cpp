@@ -7,6 +7,7 @@
 #include "kestu_log.h"
 #include "kestu_rtbmp.h"
 #include "kestu_sbmp.h"
+#include "common/replace_checks.h"
 #include "sprites/SpriteTestUtil.h"
 
 namespace {
@@ -190,11 +191,22 @@ TEST(XbmFile, FailedSaveKeepsTheOldFile)
     sprite.Build(image.data());
     // A directory in the way: the save fails and leaves no partial file behind.
     EXPECT_EQ(sprite.SaveToXBmpFile("no_such_dir/a.xbm"), E_FAIL);
-    WriteAll("keep.xbm", {1, 2, 3});
-    ASSERT_EQ(sprite.SaveToXBmpFile("keep.xbm"), 0);
-    EXPECT_EQ(ReadAll("keep.xbm").size(), image.size());
-    EXPECT_FALSE(Exists("keep.xbm.part~"));
-    std::remove("keep.xbm");
+    EXPECT_FALSE(Exists("no_such_dir"));
+}
+
+TEST(XbmFile, SaveReplacesWithoutFollowingLinksAndKeepsTheMode)
+{
+    std::vector<uint16_t> colours;
+    auto image = MakeImage(kVariants[3], colours);
+    RTBMP sprite;
+    sprite.Build(image.data());
+    replacecheck::Scratch scratch("xbm_save");
+    const std::string path = scratch.Path("keep.xbm");
+    replacecheck::WriteText(path, "old", 0600);
+    const replacecheck::PlantedLinks links(scratch, "keep.xbm");
+    ASSERT_EQ(sprite.SaveToXBmpFile(path.c_str()), 0);
+    EXPECT_EQ(ReadAll(path).size(), image.size());
+    links.ExpectReplaced(scratch, "keep.xbm", 0600);
 }
 
 TEST(XbmFile, CreateXBmpPicksAndReusesTheClass)
