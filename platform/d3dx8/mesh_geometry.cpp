@@ -1,9 +1,9 @@
 #include "d3dx8/mesh_geometry.h"
 
 #include <algorithm>
+#include <map>
 #include <cmath>
 #include <cstring>
-#include <map>
 #include <numeric>
 
 namespace kestu::d3dx {
@@ -100,34 +100,160 @@ bool ConvertFvf(const MeshData& in, DWORD fvf, MeshData& out)
 
 namespace {
 
-// Representative vertex of each vertex: the first one at the same position
-// (within epsilon), so that split vertices still join their faces.
+// The cell of a coordinate in a grid of cells `width` wide, or the
+// coordinate itself for width 0. Kept in a double, which holds any quotient
+// of floats, so cells never wrap or clamp; -0 and +0 are one cell.
+double Cell(double v, double width)
+{
+    const double c = width == 0 ? v : std::floor(v / width);
+    return c + 0.0;
+}
+
+// The cell after `c`: far from zero, where a step of one does not move, the next double.
+double NextCell(double c) { return c + 1 > c ? c + 1 : std::nextafter(c, INFINITY); }
+
+struct CellKey {
+    double x, y, z;
+    bool operator==(const CellKey&) const = default;
+};
+
+uint64_t Mix(uint64_t v)
+{
+    v ^= v >> 33;
+    v *= 0xFF51AFD7ED558CCDull;
+    v ^= v >> 33;
+    v *= 0xC4CEB9FE1A85EC53ull;
+    return v ^ (v >> 33);
+}
+
+uint64_t Bits(double d)
+{
+    uint64_t b;
+    std::memcpy(&b, &d, 8);
+    return b;
+}
+
+// Cells numbered in the order first seen, found by an open-addressed table.
+class CellTable {
+public:
+    explicit CellTable(size_t cells)
+    {
+        size_t capacity = 16;
+        while (capacity < cells * 2) capacity *= 2;
+        keys_.resize(capacity);
+        ids_.assign(capacity, kNone);
+    }
+    // The cell's number, a new one (`next`) when it was not there.
+    uint32_t Insert(const CellKey& key, uint32_t next)
+    {
+        size_t at = Slot(key);
+        for (; ids_[at] != kNone; at = (at + 1) & (ids_.size() - 1))
+            if (keys_[at] == key) return ids_[at];
+        keys_[at] = key;
+        ids_[at] = next;
+        return next;
+    }
+    uint32_t Find(const CellKey& key) const
+    {
+        for (size_t at = Slot(key); ids_[at] != kNone; at = (at + 1) & (ids_.size() - 1))
+            if (keys_[at] == key) return ids_[at];
+        return kNone;
+    }
+    static constexpr uint32_t kNone = UINT32_MAX;
+
+private:
+    size_t Slot(const CellKey& k) const
+    {
+        return size_t(Mix(Bits(k.x) ^ Mix(Bits(k.y) ^ Mix(Bits(k.z))))) & (ids_.size() - 1);
+    }
+    std::vector<CellKey> keys_;
+    std::vector<uint32_t> ids_;
+};
+
+// Representative vertex of each vertex, so that split vertices still join
+// their faces: vertices are taken in index order, and one not yet claimed
+// claims every unclaimed vertex within epsilon of it (on each axis). Cells
+// twice epsilon wide hold the vertices, so a vertex looks only at the (at
+// most) eight cells its epsilon box touches, and a cell holds at most eight
+// vertices more than epsilon apart: the work is linear whatever the mesh's
+// orientation.
 std::vector<uint32_t> PointReps(const MeshData& mesh, float epsilon)
 {
-    std::vector<uint32_t> rep(mesh.vertexCount);
-    std::vector<uint32_t> order(mesh.vertexCount);
-    std::iota(order.begin(), order.end(), 0u);
-    std::vector<D3DXVECTOR3> pos(mesh.vertexCount);
-    for (uint32_t v = 0; v < mesh.vertexCount; ++v) pos[v] = mesh.Position(v);
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-        return pos[a].x < pos[b].x || (pos[a].x == pos[b].x && a < b);
-    });
+    const uint32_t count = mesh.vertexCount;
+    std::vector<uint32_t> rep(count);
     std::iota(rep.begin(), rep.end(), 0u);
-    for (size_t i = 0; i < order.size(); ++i) {
-        const uint32_t a = order[i];
-        if (rep[a] != a) continue;
-        for (size_t j = i + 1; j < order.size() && pos[order[j]].x - pos[a].x <= epsilon; ++j) {
-            const uint32_t b = order[j];
-            if (rep[b] != b) continue;
-            if (std::fabs(pos[a].y - pos[b].y) <= epsilon && std::fabs(pos[a].z - pos[b].z) <= epsilon)
-                rep[b] = std::min(a, rep[b]);
+    if (!(epsilon >= 0) || count == 0) return rep; // a negative or NaN epsilon joins nothing
+    const bool all = std::isinf(epsilon);            // every finite position is within it
+    std::vector<D3DXVECTOR3> pos(count);
+    for (uint32_t v = 0; v < count; ++v) pos[v] = mesh.Position(v);
+    // A position that is not finite is never within epsilon of another.
+    std::vector<bool> claimed(count, false);
+    // Vertices by cell, each cell's list in index order.
+    const double width = 2.0 * double(epsilon);
+    CellTable table(count);
+    std::vector<CellKey> keys(count);
+    std::vector<uint32_t> cellStart(size_t(count) + 2, 0), vertexCell(count, CellTable::kNone);
+    uint32_t cells = 0;
+    for (uint32_t v = 0; v < count; ++v) {
+        const D3DXVECTOR3& p = pos[v];
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+            claimed[v] = true;
+            continue;
         }
+        keys[v] = all ? CellKey{0, 0, 0} : CellKey{Cell(p.x, width), Cell(p.y, width), Cell(p.z, width)};
+        vertexCell[v] = table.Insert(keys[v], cells);
+        if (vertexCell[v] == cells) ++cells;
+        ++cellStart[vertexCell[v] + 2];
     }
-    // Make every representative the lowest index of its group.
-    std::vector<uint32_t> lowest(mesh.vertexCount, UINT32_MAX);
-    for (uint32_t v = 0; v < mesh.vertexCount; ++v) lowest[rep[v]] = std::min(lowest[rep[v]], v);
-    for (uint32_t v = 0; v < mesh.vertexCount; ++v) rep[v] = lowest[rep[v]];
+    for (uint32_t c = 0; c < cells; ++c) cellStart[c + 2] += cellStart[c + 1];
+    std::vector<uint32_t> member(count);
+    for (uint32_t v = 0; v < count; ++v)
+        if (vertexCell[v] != CellTable::kNone) member[cellStart[vertexCell[v] + 1]++] = v;
+    // cellStart[c] .. cellStart[c + 1] now holds cell c's vertices.
+
+    for (uint32_t a = 0; a < count; ++a) {
+        if (claimed[a]) continue;
+        claimed[a] = true;
+        const D3DXVECTOR3& p = pos[a];
+        // The cells from one corner of the vertex's epsilon box to the other.
+        const CellKey lo = all ? keys[a]
+                               : CellKey{Cell(double(p.x) - epsilon, width), Cell(double(p.y) - epsilon, width),
+                                         Cell(double(p.z) - epsilon, width)};
+        const CellKey hi = all ? keys[a]
+                               : CellKey{Cell(double(p.x) + epsilon, width), Cell(double(p.y) + epsilon, width),
+                                         Cell(double(p.z) + epsilon, width)};
+        for (double cx = lo.x; cx <= hi.x; cx = NextCell(cx))
+            for (double cy = lo.y; cy <= hi.y; cy = NextCell(cy))
+                for (double cz = lo.z; cz <= hi.z; cz = NextCell(cz)) {
+                    const uint32_t cell = table.Find(CellKey{cx, cy, cz});
+                    if (cell == CellTable::kNone) continue;
+                    for (uint32_t i = cellStart[cell]; i < cellStart[cell + 1]; ++i) {
+                        const uint32_t b = member[i];
+                        if (claimed[b]) continue;
+                        if (std::fabs(p.x - pos[b].x) <= epsilon && std::fabs(p.y - pos[b].y) <= epsilon &&
+                            std::fabs(p.z - pos[b].z) <= epsilon) {
+                            claimed[b] = true;
+                            rep[b] = a;
+                        }
+                    }
+                }
+    }
     return rep;
+}
+
+} // namespace
+
+namespace {
+
+// Stable counting sort of `items` by key(item) < range.
+template <class Key>
+void SortByKey(std::vector<uint32_t>& items, uint32_t range, Key key)
+{
+    std::vector<uint32_t> start(size_t(range) + 1, 0), sorted(items.size());
+    for (uint32_t i : items) ++start[key(i) + 1];
+    for (size_t k = 0; k < range; ++k) start[k + 1] += start[k];
+    for (uint32_t i : items) sorted[start[key(i)]++] = i;
+    items.swap(sorted);
 }
 
 } // namespace
@@ -136,20 +262,35 @@ std::vector<DWORD> AdjacencyFromReps(const MeshData& mesh, const std::vector<uin
 {
     const uint32_t faces = mesh.FaceCount();
     std::vector<DWORD> adj((size_t)faces * 3, 0xFFFFFFFFu);
-    std::map<std::pair<uint32_t, uint32_t>, uint32_t> open; // directed edge -> face*3+edge
-    for (uint32_t f = 0; f < faces; ++f) {
+    // Edges between two representatives, as face * 3 + edge, grouped by their
+    // two ends (counting sorts: linear), each group in face order.
+    std::vector<uint32_t> from((size_t)faces * 3), to((size_t)faces * 3), edges;
+    for (uint32_t f = 0; f < faces; ++f)
         for (uint32_t e = 0; e < 3; ++e) {
             const uint32_t ia = mesh.indices[f * 3 + e], ib = mesh.indices[f * 3 + (e + 1) % 3];
-            if (ia >= rep.size() || ib >= rep.size()) continue;
-            const uint32_t a = rep[ia], b = rep[ib];
-            if (a == b) continue;
-            auto it = open.find({b, a});
-            if (it != open.end()) {
-                adj[it->second] = f;
-                adj[f * 3 + e] = it->second / 3;
-                open.erase(it);
-            } else {
-                open.emplace(std::make_pair(a, b), f * 3 + e);
+            if (ia >= rep.size() || ib >= rep.size() || rep[ia] == rep[ib]) continue;
+            from[f * 3 + e] = rep[ia];
+            to[f * 3 + e] = rep[ib];
+            edges.push_back(f * 3 + e);
+        }
+    const uint32_t range = uint32_t(rep.size());
+    SortByKey(edges, range, [&](uint32_t id) { return std::max(from[id], to[id]); });
+    SortByKey(edges, range, [&](uint32_t id) { return std::min(from[id], to[id]); });
+    // In face order, an edge meets the first still open edge that runs the
+    // other way; one that finds none stays open unless one its way already is.
+    for (size_t i = 0; i < edges.size();) {
+        const uint32_t lo = std::min(from[edges[i]], to[edges[i]]), hi = std::max(from[edges[i]], to[edges[i]]);
+        uint32_t open[2] = {UINT32_MAX, UINT32_MAX}; // running lo to hi, hi to lo
+        for (; i < edges.size() && std::min(from[edges[i]], to[edges[i]]) == lo &&
+               std::max(from[edges[i]], to[edges[i]]) == hi;
+             ++i) {
+            const uint32_t id = edges[i], way = from[id] == lo ? 0 : 1;
+            if (open[1 - way] != UINT32_MAX) {
+                adj[open[1 - way]] = id / 3;
+                adj[id] = open[1 - way] / 3;
+                open[1 - way] = UINT32_MAX;
+            } else if (open[way] == UINT32_MAX) {
+                open[way] = id;
             }
         }
     }
