@@ -1,7 +1,7 @@
 #include "d3dx8/mesh_geometry.h"
 
 #include <algorithm>
-#include <map>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <numeric>
@@ -379,66 +379,128 @@ std::vector<AttributeRange> BuildAttributeTable(const MeshData& mesh)
 
 namespace {
 
-// Forsyth-style greedy ordering for a vertex cache of 16 entries: emit the
-// face that scores best against the cache, preferring faces touching vertices
-// with few faces left.
-std::vector<uint32_t> CacheOrder(const MeshData& mesh, const std::vector<uint32_t>& faces)
-{
-    constexpr int kCache = 16;
-    const size_t n = faces.size();
-    std::vector<uint32_t> out;
-    out.reserve(n);
-    if (n == 0) return out;
-    std::map<uint32_t, std::vector<uint32_t>> users; // vertex -> local face numbers
-    for (uint32_t i = 0; i < n; ++i)
-        for (int k = 0; k < 3; ++k) users[mesh.indices[faces[i] * 3 + k]].push_back(i);
-    std::map<uint32_t, int> remaining;
-    for (auto& [v, u] : users) remaining[v] = (int)u.size();
-    std::vector<bool> done(n, false);
-    std::vector<uint32_t> cache;
-    auto vertexScore = [&](uint32_t v) {
-        float s = 0;
-        auto it = std::find(cache.begin(), cache.end(), v);
-        if (it != cache.end()) {
-            const int pos = (int)(it - cache.begin());
-            s = pos < 3 ? 0.75f : std::pow(1.0f - (float)(pos - 3) / (kCache - 3), 1.5f);
+// Forsyth's greedy ordering for a vertex cache of 16 entries, in linear
+// time: the next face is the best scored among the live faces of the cached
+// vertices (each vertex offers at most kOffered of them, so a vertex shared
+// by thousands of faces costs no more than any other), or the next face not
+// yet emitted when the cache offers none. A face scores the sum of its
+// vertices' scores: recent use in the cache, plus a boost for vertices with
+// few faces left.
+class CacheOrderer {
+public:
+    explicit CacheOrderer(uint32_t vertexCount) : local_(vertexCount, kNone) {}
+
+    std::vector<uint32_t> Order(const MeshData& mesh, const std::vector<uint32_t>& faces)
+    {
+        const uint32_t n = uint32_t(faces.size());
+        // Vertices numbered within the group, so the work does not grow with the whole mesh.
+        std::vector<uint32_t> corner(size_t(n) * 3), globals;
+        for (uint32_t i = 0; i < n; ++i)
+            for (int k = 0; k < 3; ++k) {
+                const uint32_t v = mesh.indices[size_t(faces[i]) * 3 + k];
+                if (local_[v] == kNone) {
+                    local_[v] = uint32_t(globals.size());
+                    globals.push_back(v);
+                }
+                corner[size_t(i) * 3 + k] = local_[v];
+            }
+        for (uint32_t v : globals) local_[v] = kNone;
+        const uint32_t vertices = uint32_t(globals.size());
+
+        // Each vertex's live corners (face * 3 + corner), and where each corner sits in that list.
+        std::vector<uint32_t> start(vertices + 1, 0), live(vertices, 0), list(corner.size()), slot(corner.size());
+        for (uint32_t v : corner) ++live[v];
+        for (uint32_t v = 0; v < vertices; ++v) start[v + 1] = start[v] + live[v];
+        std::vector<uint32_t> fill(start.begin(), start.end() - 1);
+        for (uint32_t c = 0; c < corner.size(); ++c) {
+            slot[c] = fill[corner[c]]++;
+            list[slot[c]] = c;
         }
-        const int left = remaining[v];
-        if (left > 0) s += 2.0f / std::sqrt((float)left);
-        return s;
-    };
-    size_t scan = 0;
-    for (size_t emitted = 0; emitted < n; ++emitted) {
-        // Candidates: faces of cached vertices; else the next face not done.
-        int best = -1;
-        float bestScore = -1;
-        for (uint32_t v : cache)
-            for (uint32_t f : users[v]) {
-                if (done[f]) continue;
-                float s = 0;
-                for (int k = 0; k < 3; ++k) s += vertexScore(mesh.indices[faces[f] * 3 + k]);
-                if (s > bestScore || (s == bestScore && (int)f < best)) {
-                    bestScore = s;
-                    best = (int)f;
+
+        std::vector<int> cachePos(vertices, -1);
+        std::vector<uint32_t> cache, next;
+        auto vertexScore = [&](uint32_t v) {
+            if (live[v] == 0) return -1.0f;
+            const int pos = cachePos[v];
+            float score = 0;
+            if (pos >= 0) score = pos < 3 ? kLastFace : kCacheScore[pos - 3];
+            return score + (live[v] < kValenceTable ? kValenceScore[live[v]] : 2.0f / std::sqrt(float(live[v])));
+        };
+        auto faceScore = [&](uint32_t f) {
+            return vertexScore(corner[f * 3]) + vertexScore(corner[f * 3 + 1]) + vertexScore(corner[f * 3 + 2]);
+        };
+
+        std::vector<bool> done(n, false);
+        std::vector<uint32_t> out;
+        out.reserve(n);
+        uint32_t scan = 0;
+        for (uint32_t emitted = 0; emitted < n; ++emitted) {
+            uint32_t best = kNone;
+            float bestScore = -1;
+            for (uint32_t v : cache) {
+                const uint32_t offered = std::min(live[v], kOffered);
+                for (uint32_t i = 0; i < offered; ++i) {
+                    const uint32_t f = list[start[v] + i] / 3;
+                    const float score = faceScore(f);
+                    if (score > bestScore || (score == bestScore && f < best)) {
+                        bestScore = score;
+                        best = f;
+                    }
                 }
             }
-        if (best < 0) {
-            while (done[scan]) ++scan;
-            best = (int)scan;
+            if (best == kNone) {
+                while (done[scan]) ++scan;
+                best = scan;
+            }
+            done[best] = true;
+            out.push_back(faces[best]);
+            for (uint32_t k = 0; k < 3; ++k) {
+                // The corner leaves its vertex's live list; the list's last takes its place.
+                const uint32_t c = best * 3 + k, v = corner[c];
+                const uint32_t last = start[v] + --live[v];
+                list[slot[c]] = list[last];
+                slot[list[last]] = slot[c];
+            }
+            // The face's vertices go to the front of the cache; the oldest fall out.
+            next.clear();
+            for (uint32_t k = 0; k < 3; ++k) {
+                const uint32_t v = corner[best * 3 + k];
+                if (std::find(next.begin(), next.end(), v) == next.end()) next.push_back(v);
+            }
+            for (uint32_t v : cache)
+                if (next.size() < kCache && std::find(next.begin(), next.end(), v) == next.end()) next.push_back(v);
+            for (uint32_t v : cache) cachePos[v] = -1;
+            for (size_t i = 0; i < next.size(); ++i) cachePos[next[i]] = int(i);
+            cache.swap(next);
         }
-        done[best] = true;
-        out.push_back(faces[best]);
-        for (int k = 2; k >= 0; --k) {
-            const uint32_t v = mesh.indices[faces[best] * 3 + k];
-            --remaining[v];
-            auto it = std::find(cache.begin(), cache.end(), v);
-            if (it != cache.end()) cache.erase(it);
-            cache.insert(cache.begin(), v);
-        }
-        if (cache.size() > kCache) cache.resize(kCache);
+        return out;
     }
-    return out;
-}
+
+private:
+    static constexpr uint32_t kNone = UINT32_MAX;
+    static constexpr uint32_t kCache = 16;
+    static constexpr uint32_t kOffered = 8;
+    static constexpr float kLastFace = 0.75f;
+    static constexpr uint32_t kValenceTable = 32;
+    static const std::array<float, kCache - 3> kCacheScore;
+    static const std::array<float, kValenceTable> kValenceScore;
+
+    std::vector<uint32_t> local_; // kNone outside the group being ordered
+};
+
+// Positions 3 to 15 of the cache: falling off with the power 1.5.
+const std::array<float, CacheOrderer::kCache - 3> CacheOrderer::kCacheScore = [] {
+    std::array<float, kCache - 3> t{};
+    for (uint32_t i = 0; i < t.size(); ++i) t[i] = std::pow(1.0f - float(i) / float(kCache - 3), 1.5f);
+    return t;
+}();
+
+// 2 / sqrt(faces left).
+const std::array<float, CacheOrderer::kValenceTable> CacheOrderer::kValenceScore = [] {
+    std::array<float, kValenceTable> t{};
+    for (uint32_t i = 1; i < t.size(); ++i) t[i] = 2.0f / std::sqrt(float(i));
+    return t;
+}();
 
 } // namespace
 
@@ -457,12 +519,13 @@ bool OptimizeMesh(MeshData& mesh, DWORD flags, std::vector<DWORD>* adjacency, Op
                          [&](uint32_t a, uint32_t b) { return mesh.attributes[a] < mesh.attributes[b]; });
     }
     if (flags & (kVertexCache | kStripReorder)) {
+        CacheOrderer orderer(mesh.vertexCount);
         std::vector<uint32_t> reordered;
         for (size_t i = 0; i < order.size();) {
             size_t j = i;
             std::vector<uint32_t> group;
             while (j < order.size() && mesh.attributes[order[j]] == mesh.attributes[order[i]]) group.push_back(order[j++]);
-            const std::vector<uint32_t> g = CacheOrder(mesh, group);
+            const std::vector<uint32_t> g = orderer.Order(mesh, group);
             reordered.insert(reordered.end(), g.begin(), g.end());
             i = j;
         }

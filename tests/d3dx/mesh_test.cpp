@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <numeric>
+#include <random>
 
 #include "d3dx_device.h"
 #include "xfile_fixture.h"
@@ -198,6 +200,70 @@ TEST_F(MeshTest, AdjacencyWeldsSplitVerticesWhateverThePlane)
                 }
             EXPECT_EQ(open, 4 * k) << "welded, only the border stays open";
         }
+}
+
+// Vertices fetched per face through a first-in first-out cache of 16.
+double CacheMissesPerFace(const WORD* idx, DWORD faces)
+{
+    std::vector<WORD> fifo;
+    int misses = 0;
+    for (DWORD i = 0; i < faces * 3; ++i) {
+        if (std::find(fifo.begin(), fifo.end(), idx[i]) != fifo.end()) continue;
+        ++misses;
+        fifo.push_back(idx[i]);
+        if (fifo.size() > 16) fifo.erase(fifo.begin());
+    }
+    return double(misses) / faces;
+}
+
+TEST_F(MeshTest, VertexCacheOrderingKeepsFacesAndCutsCacheMisses)
+{
+    // A 40 x 40 grid with its faces shuffled, and a fan of 2000 faces.
+    constexpr int k = 40;
+    std::vector<WORD> grid;
+    for (int y = 0; y < k; ++y)
+        for (int x = 0; x < k; ++x) {
+            const WORD a = WORD(y * (k + 1) + x), b = WORD(a + 1), c = WORD(a + k + 1), d = WORD(c + 1);
+            grid.insert(grid.end(), {a, c, b, b, c, d});
+        }
+    std::vector<int> perm(grid.size() / 3);
+    std::iota(perm.begin(), perm.end(), 0);
+    std::shuffle(perm.begin(), perm.end(), std::mt19937(5));
+    std::vector<WORD> shuffled;
+    for (int f : perm) shuffled.insert(shuffled.end(), grid.begin() + f * 3, grid.begin() + f * 3 + 3);
+    std::vector<WORD> fan;
+    for (WORD i = 1; i <= 2000; ++i) fan.insert(fan.end(), {0, i, WORD(i + 1)});
+    const struct {
+        const char* name;
+        std::vector<WORD> indices;
+        DWORD vertices;
+        double before, after; // misses per face at most
+    } cases[] = {{"grid", shuffled, (k + 1) * (k + 1), 3.0, 0.8}, {"fan", fan, 2002, 1.07, 1.07}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DWORD faces = DWORD(c.indices.size() / 3);
+        EXPECT_LE(CacheMissesPerFace(c.indices.data(), faces), c.before);
+        Released<ID3DXMesh> mesh;
+        ASSERT_EQ(D3DXCreateMeshFVF(faces, c.vertices, D3DXMESH_SYSTEMMEM, D3DFVF_XYZ, dev, &mesh), D3D_OK);
+        WORD* idx = nullptr;
+        ASSERT_EQ(mesh->LockIndexBuffer(0, (BYTE**)&idx), D3D_OK);
+        std::copy(c.indices.begin(), c.indices.end(), idx);
+        mesh->UnlockIndexBuffer();
+        std::vector<DWORD> faceRemap(faces);
+        ASSERT_EQ(mesh->OptimizeInplace(D3DXMESHOPT_VERTEXCACHE | D3DXMESHOPT_IGNOREVERTS, nullptr, nullptr,
+                                        faceRemap.data(), nullptr),
+                  D3D_OK);
+        ASSERT_EQ(mesh->LockIndexBuffer(D3DLOCK_READONLY, (BYTE**)&idx), D3D_OK);
+        std::vector<bool> seen(faces, false);
+        for (DWORD f = 0; f < faces; ++f) {
+            ASSERT_LT(faceRemap[f], faces);
+            EXPECT_FALSE(seen[faceRemap[f]]);
+            seen[faceRemap[f]] = true;
+            EXPECT_TRUE(std::equal(idx + f * 3, idx + f * 3 + 3, c.indices.begin() + faceRemap[f] * 3));
+        }
+        EXPECT_LE(CacheMissesPerFace(idx, faces), c.after) << "was " << CacheMissesPerFace(c.indices.data(), faces);
+        mesh->UnlockIndexBuffer();
+    }
 }
 
 TEST_F(MeshTest, LoadMeshFromXMergesFramesAndMaterials)
