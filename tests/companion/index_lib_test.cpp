@@ -237,6 +237,19 @@ TEST_F(IndexLibTest, EditingSavingAndExporting)
     EXPECT_TRUE(std::filesystem::exists(dir_ / "all" / "deep" / "Red.bmp"));
 }
 
+TEST_F(IndexLibTest, ExportAllNeverOverwritesOneItemWithAnother)
+{
+    CIndexLib lib;
+    ASSERT_EQ(lib.Load(Path("twins.kidx").c_str(), 0, 1, 1, 1), S_OK);
+    ASSERT_EQ(lib.ImportFromMemory("FIRST", 5, 1, "a\\same.txt"), S_OK);
+    ASSERT_EQ(lib.ImportFromMemory("SECOND", 6, 2, "b/same.txt"), S_OK);
+    ASSERT_EQ(lib.ImportFromMemory("OTHER", 5, 3, "b/other.txt"), S_OK);
+    std::filesystem::create_directories(dir_ / "all");
+    EXPECT_EQ(lib.ExportAll(Path("all").c_str()), HRESULT_FROM_WIN32(ERROR_FILE_EXISTS));
+    EXPECT_EQ(ReadBytes("all/same.txt"), Bytes("FIRST"));
+    EXPECT_EQ(ReadBytes("all/other.txt"), Bytes("OTHER"));
+}
+
 TEST(IndexLibReplace, SaveReplacesWithoutFollowingLinksAndKeepsTheMode)
 {
     replacecheck::Scratch scratch("index_lib_save");
