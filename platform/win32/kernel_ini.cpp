@@ -88,7 +88,7 @@ DWORD CopyString(std::string_view s, LPSTR out, DWORD size)
 {
     if (out == nullptr || size == 0) return 0;
     size_t n = std::min<size_t>(s.size(), size - 1);
-    std::memcpy(out, s.data(), n);
+    if (n != 0) std::memcpy(out, s.data(), n);   // an empty view may have no data
     out[n] = '\0';
     return static_cast<DWORD>(n);
 }
@@ -104,7 +104,7 @@ DWORD CopyList(const std::vector<std::string_view>& names, LPSTR out, DWORD size
     if (need <= size) {
         size_t at = 0;
         for (std::string_view n : names) {
-            std::memcpy(out + at, n.data(), n.size());
+            if (!n.empty()) std::memcpy(out + at, n.data(), n.size());
             at += n.size();
             out[at++] = '\0';
         }
@@ -120,7 +120,7 @@ DWORD CopyList(const std::vector<std::string_view>& names, LPSTR out, DWORD size
     for (std::string_view n : names) {
         if (at >= limit) break;
         size_t take = std::min(n.size(), limit - at);
-        std::memcpy(out + at, n.data(), take);
+        if (take != 0) std::memcpy(out + at, n.data(), take);
         at += take;
         if (at < limit) out[at++] = '\0';
     }
