@@ -133,30 +133,32 @@ uint64_t Bits(double d)
     return b;
 }
 
-// Cells numbered in the order first seen, found by an open-addressed table.
+// Cells numbered in the order first seen, found through an open-addressed
+// table of cell numbers; `keyOf(cell)` gives a cell's key back, so the table
+// holds four bytes a slot and stays small.
 class CellTable {
 public:
     explicit CellTable(size_t cells)
     {
         size_t capacity = 16;
         while (capacity < cells * 2) capacity *= 2;
-        keys_.resize(capacity);
         ids_.assign(capacity, kNone);
     }
     // The cell's number, a new one (`next`) when it was not there.
-    uint32_t Insert(const CellKey& key, uint32_t next)
+    template <class KeyOf>
+    uint32_t Insert(const CellKey& key, uint32_t next, KeyOf keyOf)
     {
         size_t at = Slot(key);
         for (; ids_[at] != kNone; at = (at + 1) & (ids_.size() - 1))
-            if (keys_[at] == key) return ids_[at];
-        keys_[at] = key;
+            if (keyOf(ids_[at]) == key) return ids_[at];
         ids_[at] = next;
         return next;
     }
-    uint32_t Find(const CellKey& key) const
+    template <class KeyOf>
+    uint32_t Find(const CellKey& key, KeyOf keyOf) const
     {
         for (size_t at = Slot(key); ids_[at] != kNone; at = (at + 1) & (ids_.size() - 1))
-            if (keys_[at] == key) return ids_[at];
+            if (keyOf(ids_[at]) == key) return ids_[at];
         return kNone;
     }
     static constexpr uint32_t kNone = UINT32_MAX;
@@ -166,17 +168,16 @@ private:
     {
         return size_t(Mix(Bits(k.x) ^ Mix(Bits(k.y) ^ Mix(Bits(k.z))))) & (ids_.size() - 1);
     }
-    std::vector<CellKey> keys_;
     std::vector<uint32_t> ids_;
 };
 
 // Representative vertex of each vertex, so that split vertices still join
 // their faces: vertices are taken in index order, and one not yet claimed
 // claims every unclaimed vertex within epsilon of it (on each axis). Cells
-// twice epsilon wide hold the vertices, so a vertex looks only at the (at
-// most) eight cells its epsilon box touches, and a cell holds at most eight
-// vertices more than epsilon apart: the work is linear whatever the mesh's
-// orientation.
+// four epsilons wide hold the vertices, so a vertex looks only at the cells
+// its epsilon box touches (one to two a side, about three in all), and a
+// cell holds at most 64 vertices more than epsilon apart: the work is linear
+// whatever the mesh's orientation. With epsilon 0 the cells are positions.
 std::vector<uint32_t> PointReps(const MeshData& mesh, float epsilon)
 {
     const uint32_t count = mesh.vertexCount;
@@ -189,22 +190,38 @@ std::vector<uint32_t> PointReps(const MeshData& mesh, float epsilon)
     // A position that is not finite is never within epsilon of another.
     std::vector<bool> claimed(count, false);
     // Vertices by cell, each cell's list in index order.
-    const double width = 2.0 * double(epsilon);
+    const double width = 4.0 * double(epsilon);
+    auto keyOfVertex = [&](uint32_t v) {
+        const D3DXVECTOR3& p = pos[v];
+        return all ? CellKey{0, 0, 0} : CellKey{Cell(p.x, width), Cell(p.y, width), Cell(p.z, width)};
+    };
+    std::vector<uint32_t> cellStart(epsilon == 0 ? 0 : size_t(count) + 2, 0), vertexCell(count, CellTable::kNone),
+        firstOfCell;
+    std::vector<CellKey> cellKeys;
+    auto keyOfCell = [&](uint32_t cell) { return cellKeys[cell]; };
     CellTable table(count);
-    std::vector<CellKey> keys(count);
-    std::vector<uint32_t> cellStart(size_t(count) + 2, 0), vertexCell(count, CellTable::kNone);
-    uint32_t cells = 0;
     for (uint32_t v = 0; v < count; ++v) {
         const D3DXVECTOR3& p = pos[v];
         if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
             claimed[v] = true;
             continue;
         }
-        keys[v] = all ? CellKey{0, 0, 0} : CellKey{Cell(p.x, width), Cell(p.y, width), Cell(p.z, width)};
-        vertexCell[v] = table.Insert(keys[v], cells);
-        if (vertexCell[v] == cells) ++cells;
-        ++cellStart[vertexCell[v] + 2];
+        const uint32_t cells = uint32_t(firstOfCell.size());
+        const CellKey key = keyOfVertex(v);
+        vertexCell[v] = table.Insert(key, cells, keyOfCell);
+        if (vertexCell[v] == cells) {
+            firstOfCell.push_back(v);
+            cellKeys.push_back(key);
+        }
+        if (epsilon != 0) ++cellStart[vertexCell[v] + 2];
     }
+    if (epsilon == 0) {
+        // Cells are positions: each vertex stands for the first at its position.
+        for (uint32_t v = 0; v < count; ++v)
+            if (vertexCell[v] != CellTable::kNone) rep[v] = firstOfCell[vertexCell[v]];
+        return rep;
+    }
+    const uint32_t cells = uint32_t(firstOfCell.size());
     for (uint32_t c = 0; c < cells; ++c) cellStart[c + 2] += cellStart[c + 1];
     std::vector<uint32_t> member(count);
     for (uint32_t v = 0; v < count; ++v)
@@ -216,16 +233,16 @@ std::vector<uint32_t> PointReps(const MeshData& mesh, float epsilon)
         claimed[a] = true;
         const D3DXVECTOR3& p = pos[a];
         // The cells from one corner of the vertex's epsilon box to the other.
-        const CellKey lo = all ? keys[a]
+        const CellKey lo = all ? CellKey{0, 0, 0}
                                : CellKey{Cell(double(p.x) - epsilon, width), Cell(double(p.y) - epsilon, width),
                                          Cell(double(p.z) - epsilon, width)};
-        const CellKey hi = all ? keys[a]
+        const CellKey hi = all ? CellKey{0, 0, 0}
                                : CellKey{Cell(double(p.x) + epsilon, width), Cell(double(p.y) + epsilon, width),
                                          Cell(double(p.z) + epsilon, width)};
         for (double cx = lo.x; cx <= hi.x; cx = NextCell(cx))
             for (double cy = lo.y; cy <= hi.y; cy = NextCell(cy))
                 for (double cz = lo.z; cz <= hi.z; cz = NextCell(cz)) {
-                    const uint32_t cell = table.Find(CellKey{cx, cy, cz});
+                    const uint32_t cell = table.Find(CellKey{cx, cy, cz}, keyOfCell);
                     if (cell == CellTable::kNone) continue;
                     for (uint32_t i = cellStart[cell]; i < cellStart[cell + 1]; ++i) {
                         const uint32_t b = member[i];
@@ -243,55 +260,52 @@ std::vector<uint32_t> PointReps(const MeshData& mesh, float epsilon)
 
 } // namespace
 
-namespace {
-
-// Stable counting sort of `items` by key(item) < range.
-template <class Key>
-void SortByKey(std::vector<uint32_t>& items, uint32_t range, Key key)
-{
-    std::vector<uint32_t> start(size_t(range) + 1, 0), sorted(items.size());
-    for (uint32_t i : items) ++start[key(i) + 1];
-    for (size_t k = 0; k < range; ++k) start[k + 1] += start[k];
-    for (uint32_t i : items) sorted[start[key(i)]++] = i;
-    items.swap(sorted);
-}
-
-} // namespace
-
 std::vector<DWORD> AdjacencyFromReps(const MeshData& mesh, const std::vector<uint32_t>& rep)
 {
     const uint32_t faces = mesh.FaceCount();
-    std::vector<DWORD> adj((size_t)faces * 3, 0xFFFFFFFFu);
-    // Edges between two representatives, as face * 3 + edge, grouped by their
-    // two ends (counting sorts: linear), each group in face order.
-    std::vector<uint32_t> from((size_t)faces * 3), to((size_t)faces * 3), edges;
-    for (uint32_t f = 0; f < faces; ++f)
-        for (uint32_t e = 0; e < 3; ++e) {
-            const uint32_t ia = mesh.indices[f * 3 + e], ib = mesh.indices[f * 3 + (e + 1) % 3];
-            if (ia >= rep.size() || ib >= rep.size() || rep[ia] == rep[ib]) continue;
-            from[f * 3 + e] = rep[ia];
-            to[f * 3 + e] = rep[ib];
-            edges.push_back(f * 3 + e);
-        }
     const uint32_t range = uint32_t(rep.size());
-    SortByKey(edges, range, [&](uint32_t id) { return std::max(from[id], to[id]); });
-    SortByKey(edges, range, [&](uint32_t id) { return std::min(from[id], to[id]); });
-    // In face order, an edge meets the first still open edge that runs the
-    // other way; one that finds none stays open unless one its way already is.
-    for (size_t i = 0; i < edges.size();) {
-        const uint32_t lo = std::min(from[edges[i]], to[edges[i]]), hi = std::max(from[edges[i]], to[edges[i]]);
-        uint32_t open[2] = {UINT32_MAX, UINT32_MAX}; // running lo to hi, hi to lo
-        for (; i < edges.size() && std::min(from[edges[i]], to[edges[i]]) == lo &&
-               std::max(from[edges[i]], to[edges[i]]) == hi;
-             ++i) {
-            const uint32_t id = edges[i], way = from[id] == lo ? 0 : 1;
-            if (open[1 - way] != UINT32_MAX) {
-                adj[open[1 - way]] = id / 3;
-                adj[id] = open[1 - way] / 3;
-                open[1 - way] = UINT32_MAX;
-            } else if (open[way] == UINT32_MAX) {
-                open[way] = id;
+    std::vector<DWORD> adj((size_t)faces * 3, 0xFFFFFFFFu);
+    // The two representatives an edge (face * 3 + edge) runs between, or none.
+    auto ends = [&](uint32_t id, uint32_t& from, uint32_t& to) {
+        const uint32_t f = id / 3, e = id % 3;
+        const uint32_t ia = mesh.indices[f * 3 + e], ib = mesh.indices[f * 3 + (e + 1) % 3];
+        if (ia >= range || ib >= range) return false;
+        from = rep[ia];
+        to = rep[ib];
+        return from != to;
+    };
+    // Edges grouped by their lower end (a counting sort: linear), each group in face order.
+    std::vector<uint32_t> start(size_t(range) + 1, 0), edges;
+    uint32_t from = 0, to = 0;
+    for (uint32_t id = 0; id < faces * 3; ++id)
+        if (ends(id, from, to)) ++start[std::min(from, to) + 1];
+    for (uint32_t v = 0; v < range; ++v) start[v + 1] += start[v];
+    edges.resize(start[range]);
+    for (uint32_t id = 0; id < faces * 3; ++id)
+        if (ends(id, from, to)) edges[start[std::min(from, to)]++] = id;
+    // start[v] is now where group v ends. Within a group, in face order, an
+    // edge meets the first still open edge between the same two ends that runs
+    // the other way; one that finds none stays open unless one its way already
+    // is. open[hi * 2 + way] holds those edges while their group is walked.
+    std::vector<uint32_t> open(size_t(range) * 2, UINT32_MAX);
+    for (uint32_t v = 0, first = 0; v < range; first = start[v++]) {
+        for (uint32_t i = first; i < start[v]; ++i) {
+            const uint32_t id = edges[i];
+            ends(id, from, to);
+            const uint32_t hi = std::max(from, to), way = from == v ? 0 : 1;
+            uint32_t& other = open[size_t(hi) * 2 + 1 - way];
+            if (other != UINT32_MAX) {
+                adj[other] = id / 3;
+                adj[id] = other / 3;
+                other = UINT32_MAX;
+            } else if (open[size_t(hi) * 2 + way] == UINT32_MAX) {
+                open[size_t(hi) * 2 + way] = id;
             }
+        }
+        for (uint32_t i = first; i < start[v]; ++i) {
+            ends(edges[i], from, to);
+            const uint32_t hi = std::max(from, to);
+            open[size_t(hi) * 2] = open[size_t(hi) * 2 + 1] = UINT32_MAX;
         }
     }
     return adj;
