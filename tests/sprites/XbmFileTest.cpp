@@ -183,23 +183,16 @@ TEST(XbmFile, SaveRefusesNullArgumentsAndEmptySprites)
     EXPECT_FALSE(Exists("never.xbm"));
 }
 
-TEST(XbmFile, FailedSaveKeepsTheOldFile)
+TEST(XbmFile, SaveFailsWithoutAFileOrReplacesSafely)
 {
     std::vector<uint16_t> colours;
     auto image = MakeImage(kVariants[3], colours);
     RTBMP sprite;
     sprite.Build(image.data());
-    // A directory in the way: the save fails and leaves no partial file behind.
+    // A folder that is not there: the save fails and leaves nothing behind.
     EXPECT_EQ(sprite.SaveToXBmpFile("no_such_dir/a.xbm"), E_FAIL);
     EXPECT_FALSE(Exists("no_such_dir"));
-}
-
-TEST(XbmFile, SaveReplacesWithoutFollowingLinksAndKeepsTheMode)
-{
-    std::vector<uint16_t> colours;
-    auto image = MakeImage(kVariants[3], colours);
-    RTBMP sprite;
-    sprite.Build(image.data());
+    // Over an older file, beside links at the names a careless writer would use.
     replacecheck::Scratch scratch("xbm_save");
     const std::string path = scratch.Path("keep.xbm");
     replacecheck::WriteText(path, "old", 0600);
