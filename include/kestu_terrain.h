@@ -121,9 +121,9 @@ public:
 
     CTerrainBlock* GetBlock(DWORD i) const { return m_ppBlocks[i]; }
     CTerrainBlock* GetBlock(DWORD column, DWORD row) const { return m_ppBlocks[row * m_dwLength + column]; }
-    CTerrainBlock* GetBlock(float x, float z);
+    CTerrainBlock* GetBlock(float x, float z) const;
     // Surface height; 0 outside the terrain.
-    float GetAtitude(float x, float z);
+    float GetAtitude(float x, float z) const;
     HRESULT BeginModifyVB(void** data, int copy);
     HRESULT EndModifyVB(int cancel);
     void SetMaxNumVisibleBlocks(DWORD n);

@@ -430,12 +430,13 @@ void CTerrain::ReportVisibleBlock(WORD index)
     m_pVisibleFlags[index] = 1;
 }
 
-CTerrainBlock* CTerrain::GetBlock(float x, float z)
+CTerrainBlock* CTerrain::GetBlock(float x, float z) const
 {
-    return m_bBuilt ? static_cast<CTerrainBlock*>(CQTNode::GetLeaf(x, z)) : nullptr;
+    // The lookup by position only reads the tree.
+    return m_bBuilt ? static_cast<CTerrainBlock*>(const_cast<CTerrain*>(this)->CQTNode::GetLeaf(x, z)) : nullptr;
 }
 
-float CTerrain::GetAtitude(float x, float z)
+float CTerrain::GetAtitude(float x, float z) const
 {
     const CTerrainBlock* block = GetBlock(x, z);
     return block ? block->GetAtitude(x, z) : 0.0f;

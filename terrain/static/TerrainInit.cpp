@@ -112,9 +112,11 @@ int STerrainInit::IsValid() const
 
 uint64_t STerrainInit::GetDataBlockSize() const
 {
-    const uint64_t n = GetLength();
-    return kSize + uint64_t(GetVertexNumber()) * (uint64_t(GetVertexStride()) + 12) +
-           STerrainBlockInit::kSize * n * n;
+    // Past 64 bits the size saturates: no block can be that long.
+    using u128 = unsigned __int128;
+    const u128 n = GetLength();
+    const u128 size = kSize + u128(GetVertexNumber()) * (u128(GetVertexStride()) + 12) + STerrainBlockInit::kSize * n * n;
+    return size > UINT64_MAX ? UINT64_MAX : static_cast<uint64_t>(size);
 }
 
 BYTE* STerrainInit::GetNormals() { return GetVertices() + size_t(GetVertexNumber()) * GetVertexStride(); }
