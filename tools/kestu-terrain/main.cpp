@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include <kestu.h>
+#include <ou_file.h>
 
 #include "terrain_gen.h"
 
