@@ -97,6 +97,8 @@ public:
     CTerrain& operator=(const CTerrain&) = delete;
     ~CTerrain() override;
 
+    using CQTNode::Build;
+
     // Selection (against the frustum, or all blocks), levels of detail from
     // the frustum's eye when lodTest is set, and index gathering.
     virtual HRESULT UpdateVisibleState(const CFrustum* frustum, int frustumTest, int lodTest);

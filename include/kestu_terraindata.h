@@ -77,7 +77,8 @@ public:
     void SetVertexNumber(DWORD count);
     void GetMaterial(D3DMATERIAL8* material) const;
     void SetMaterial(const D3DMATERIAL8* material);
-    D3DPOOL GetPool() const;
+    // The stored value, which need not name a pool.
+    DWORD GetPool() const;
     void SetPool(D3DPOOL pool);
 
     const BYTE* GetBytes() const { return m_Bytes; }

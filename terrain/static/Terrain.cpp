@@ -185,10 +185,10 @@ HRESULT CTerrain::Build(IDirect3DDevice8* device, const unsigned char* data, uin
     }
     const uint64_t vbSize = uint64_t(head->GetVertexNumber()) * head->GetVertexStride();
     const DWORD n = head->GetLength();
-    if (head->GetDataBlockSize() > dataSize || vbSize > 0xFFFFFFFFu ||
+    if (head->GetDataBlockSize() > dataSize || vbSize > 0xFFFFFFFFu || head->GetPool() > D3DPOOL_SYSTEMMEM ||
         !RecordsFit(head->GetBlockInits(), n * n, head->GetVertexNumber())) {
-        KestuSaveLog(0, "CTerrain::Build: the data block is shorter than its head says or names missing vertices "
-                        "(0x82000109)\r\n");
+        KestuSaveLog(0, "CTerrain::Build: the data block is shorter than its head says, names missing vertices or "
+                        "no vertex-buffer pool (0x82000109)\r\n");
         return KESTUERR_INVALIDPARAM;
     }
 
@@ -205,7 +205,7 @@ HRESULT CTerrain::Build(IDirect3DDevice8* device, const unsigned char* data, uin
     m_dwVertexStride = head->GetVertexStride();
     m_dwVertexCount = head->GetVertexNumber();
     head->GetMaterial(&m_Material);
-    m_ePool = head->GetPool();
+    m_ePool = static_cast<D3DPOOL>(head->GetPool());
     head->GetBoundBox(&m_BoundBox);
     m_Rect = KESTURECT2(m_BoundBox.min.x, m_BoundBox.max.z, m_BoundBox.max.x, m_BoundBox.min.z);
     m_byMinLODLevel = head->GetMinLODLevel();

@@ -206,7 +206,7 @@ void STerrainInit::SetMaterial(const D3DMATERIAL8* m)
     PutF32(p, m->Power);
 }
 
-D3DPOOL STerrainInit::GetPool() const { return static_cast<D3DPOOL>(kestu::GetU32(m_Bytes + kPoolAt)); }
+DWORD STerrainInit::GetPool() const { return kestu::GetU32(m_Bytes + kPoolAt); }
 void STerrainInit::SetPool(D3DPOOL pool) { kestu::PutU32(m_Bytes + kPoolAt, static_cast<uint32_t>(pool)); }
 
 // ---- STerrainBlockInit ----
