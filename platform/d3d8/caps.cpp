@@ -3,6 +3,7 @@
 
 #include "d3d8/direct3d.h"
 #include "d3d8/gl_context.h"
+#include "d3d8/host_config.h"
 
 namespace kestu::d3d8 {
 
@@ -89,7 +90,7 @@ void FillCaps(D3DDEVTYPE type, UINT adapter, D3DCAPS8& c)
     c.MaxStreams = 16;
     c.MaxStreamStride = 255;
     c.VertexShaderVersion = D3DVS_VERSION(1, 1);
-    c.MaxVertexShaderConst = 96;
+    c.MaxVertexShaderConst = VertexShaderConstantCount();
     c.PixelShaderVersion = D3DPS_VERSION(1, 4);
     c.MaxPixelShaderValue = 8.f;
     if (type == D3DDEVTYPE_REF) c.DevCaps &= ~static_cast<DWORD>(D3DDEVCAPS_PUREDEVICE);

@@ -666,7 +666,8 @@ HRESULT Device::CreateStateBlock(D3DSTATEBLOCKTYPE type, DWORD* token)
         b->lights = lights_;
         b->hasShader = true;
         b->shader = vertexShader_;
-        for (DWORD r = 0; r < kVertexShaderConstants; ++r) b->vsConstants[r] = vsConstants_[r];
+        const DWORD constants = VertexShaderConstantCount();
+        for (DWORD r = 0; r < constants; ++r) b->vsConstants[r] = vsConstants_[r];
     }
     if (pixel) {
         b->hasPixelShader = true;
