@@ -22,6 +22,8 @@ constexpr size_t kMaxDeclarationTokens = 4096;
 // vec4 of vertex uniforms, GL 3.3 drivers with real hardware at least 1024).
 constexpr unsigned kVertexShaderConstants = 256;
 constexpr unsigned kPixelShaderConstants = 8;
+// Pixel-shader registers hold [-this, +this] in every version (the caps' MaxPixelShaderValue).
+constexpr float kMaxPixelShaderValue = 8.f;
 
 struct VertexElement {
     DWORD stream = 0;
