@@ -100,9 +100,8 @@ TEST_F(RelativeMatrices, EveryMacroReadsOffsetRows)
         SetConstant(1, 0.5f, 1.f, 0.75f, 1.f);
         SetConstant(2, 0.f, 0.f, 0.f, 0.f);
         std::vector<uint32_t> images[2];
-        const std::string bodies[2] = {std::string(c.macro) + " r0" + (c.rows == 4 ? "" : c.rows == 3 ? ".xyz" : ".xy") +
-                                           ", r1, c[a0.x + 19]\n",
-                                       dots};
+        const std::string mask = c.rows == 4 ? "" : c.rows == 3 ? ".xyz" : ".xy";
+        const std::string bodies[2] = {std::string(c.macro) + " r0" + mask + ", r1, c[a0.x + 19]\n", dots};
         for (int i = 0; i < 2; ++i) {
             const DWORD vs = CreateVs(QuadDeclaration(), head + bodies[i] + tail);
             ASSERT_NE(vs, 0u);
