@@ -328,9 +328,12 @@ FfpSource GenerateFfp(const FfpKey& k)
         } else if (s.coordIndex < texCount) {
             dims = FvfTexCoordSize(fvf, s.coordIndex);
             vs << "        vec4 a = aTex" << int(s.coordIndex) << ";\n";
-            // Missing components: the one after the last is 1, the rest 0.
-            if (dims == 1) vs << "        tc = vec4(a.x, 1.0, 0.0, 0.0);\n";
-            else if (dims == 2) vs << "        tc = vec4(a.xy, 1.0, 0.0);\n";
+            // Missing components: into a texture transform, the one after the
+            // last is 1 (so the matrix's translation row applies) and the rest
+            // 0; without one they are 0 and w is 1.
+            const bool into = s.transformCount != 0;
+            if (dims == 1) vs << "        tc = vec4(a.x, " << (into ? "1.0, 0.0, 0.0" : "0.0, 0.0, 1.0") << ");\n";
+            else if (dims == 2) vs << "        tc = vec4(a.xy, " << (into ? "1.0, 0.0" : "0.0, 1.0") << ");\n";
             else if (dims == 3) vs << "        tc = vec4(a.xyz, 1.0);\n";
             else vs << "        tc = a;\n";
         } else {
