@@ -143,6 +143,24 @@ TEST(ImageBmp, EveryDepthDecodesToKnownPixels)
     }
 }
 
+TEST(ImageBmp, RunLengthSkipsLeaveTransparentBlack)
+{
+    // 4x3, rows bottom-up: row 0 is a run of two then an end of line; row 1
+    // one pixel, a delta over two, one pixel, end of line; row 2 one pixel,
+    // then the end of the picture. Entry 0 is opaque red, never used.
+    const std::vector<uint32_t> pal = {0x00FF0000, 0x0000FF00, 0x000000FF, 0x00123456};
+    const Bytes rle8 = {2, 1, 0, 0, 1, 2, 0, 2, 2, 0, 1, 3, 0, 0, 1, 1, 0, 1};
+    const Bytes rle4 = {2, 0x11, 0, 0, 1, 0x20, 0, 2, 2, 0, 1, 0x30, 0, 0, 1, 0x10, 0, 1};
+    const uint32_t g = 0xFF00FF00, b = 0xFF0000FF, k = 0xFF123456, none = 0;
+    const std::vector<uint32_t> expect = {g, none, none, none, b, none, none, k, g, g, none, none};
+    EXPECT_EQ(Decode(MakeBmp(4, 3, 8, 1, pal, rle8)), expect) << "RLE8";
+    EXPECT_EQ(Decode(MakeBmp(4, 3, 4, 2, pal, rle4)), expect) << "RLE4";
+    // A delta straight over whole rows, and a stream without its end marker.
+    const Bytes overRows = {0, 2, 1, 2, 1, 3};
+    EXPECT_EQ(Decode(MakeBmp(4, 3, 8, 1, pal, overRows)),
+              (std::vector<uint32_t>{none, k, none, none, none, none, none, none, none, none, none, none}));
+}
+
 TEST(ImageBmp, DibWithoutFileHeaderAndAlphaBitfields)
 {
     Bytes dib(MakeBmp(1, 1, 32, 3, {}, {0x10, 0x20, 0x30, 0x40}, {0xFF0000, 0xFF00, 0xFF}));
