@@ -177,43 +177,8 @@ TEST(ImageBmp, DibWithoutFileHeaderAndAlphaBitfields)
 
 TEST(ImageTga, VariantsDecodeToKnownPixels)
 {
-    struct Case {
-        const char* name;
-        Bytes file;
-        D3DFORMAT format;
-        std::vector<uint32_t> expect;
-    };
-    const std::vector<Case> cases = {
-        {"24-bit bottom-up", Cat(TgaHeader(2, 0, 0, 0, 2, 2, 24, 0), {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}),
-         D3DFMT_R8G8B8, {0xFF090807, 0xFF0C0B0A, 0xFF030201, 0xFF060504}},
-        {"32-bit top-down with alpha", Cat(TgaHeader(2, 0, 0, 0, 2, 1, 32, 0x28), {1, 2, 3, 4, 5, 6, 7, 8}),
-         D3DFMT_A8R8G8B8, {0x04030201, 0x08070605}},
-        {"right-to-left", Cat(TgaHeader(2, 0, 0, 0, 2, 1, 24, 0x30), {1, 2, 3, 4, 5, 6}), D3DFMT_R8G8B8,
-         {0xFF060504, 0xFF030201}},
-        {"16-bit with alpha bit", Cat(TgaHeader(2, 0, 0, 0, 2, 1, 16, 0x21), {0x00, 0xFC, 0x1F, 0x00}),
-         D3DFMT_A1R5G5B5, {0xFFFF0000, 0x000000FF}},
-        {"grey", Cat(TgaHeader(3, 0, 0, 0, 2, 1, 8, 0x20), {0x00, 0x80}), D3DFMT_L8, {0xFF000000, 0xFF808080}},
-        {"colour-mapped", Cat(TgaHeader(1, 1, 2, 24, 3, 1, 8, 0x20), {0, 0, 255, 255, 0, 0, 1, 0, 1}), D3DFMT_P8,
-         {0xFF0000FF, 0xFFFF0000, 0xFF0000FF}},
-        // RLE: a run of 3 then one raw pixel, crossing the row boundary.
-        {"RLE true-colour", Cat(TgaHeader(10, 0, 0, 0, 2, 2, 24, 0x20), {0x82, 1, 2, 3, 0x00, 4, 5, 6}), D3DFMT_R8G8B8,
-         {0xFF030201, 0xFF030201, 0xFF030201, 0xFF060504}},
-        {"RLE grey", Cat(TgaHeader(11, 0, 0, 0, 3, 1, 8, 0x20), {0x81, 7, 0x00, 9}), D3DFMT_L8,
-         {0xFF070707, 0xFF070707, 0xFF090909}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ImageFile info;
-        EXPECT_EQ(Decode(c.file, &info), c.expect);
-        EXPECT_EQ(info.fileFormat, kFileTga);
-        EXPECT_EQ(info.format, c.format);
-    }
-}
-
-TEST(ImageTga, AttributeBitIsTheAlphaOf16BitPixels)
-{
-    // 4x4, bottom-up: bit 15 set on the odd pixels of the file (red), clear
-    // on the even ones (blue); one attribute bit declared.
+    // 16-bit, 4x4, bottom-up: bit 15 set on the odd pixels of the file
+    // (red), clear on the even ones (blue).
     Bytes raw;
     for (int i = 0; i < 16; ++i) Put16(raw, (i & 1) ? 0xFC00 : 0x001F);
     std::vector<uint32_t> mixed(16);
@@ -240,17 +205,37 @@ TEST(ImageTga, AttributeBitIsTheAlphaOf16BitPixels)
         std::vector<uint32_t> expect;
     };
     const std::vector<Case> cases = {
-        {"raw", Cat(TgaHeader(2, 0, 0, 0, 4, 4, 16, 0x01), raw), D3DFMT_A1R5G5B5, mixed},
-        {"run-length", Cat(TgaHeader(10, 0, 0, 0, 4, 4, 16, 0x01), rle), D3DFMT_A1R5G5B5, mixed},
-        {"colour-mapped", Cat(TgaHeader(1, 1, 2, 16, 4, 4, 8, 0x01), mapped), D3DFMT_P8, mappedPixels},
-        {"no attribute bits", Cat(TgaHeader(2, 0, 0, 0, 4, 4, 16, 0x00), raw), D3DFMT_X1R5G5B5, opaque},
-        {"15-bit", Cat(TgaHeader(2, 0, 0, 0, 4, 4, 15, 0x01), raw), D3DFMT_X1R5G5B5, opaque},
-        {"15-bit map", Cat(TgaHeader(1, 1, 2, 15, 4, 4, 8, 0x01), mapped), D3DFMT_P8, mappedOpaque},
+        {"24-bit bottom-up", Cat(TgaHeader(2, 0, 0, 0, 2, 2, 24, 0), {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}),
+         D3DFMT_R8G8B8, {0xFF090807, 0xFF0C0B0A, 0xFF030201, 0xFF060504}},
+        {"32-bit top-down with alpha", Cat(TgaHeader(2, 0, 0, 0, 2, 1, 32, 0x28), {1, 2, 3, 4, 5, 6, 7, 8}),
+         D3DFMT_A8R8G8B8, {0x04030201, 0x08070605}},
+        {"right-to-left", Cat(TgaHeader(2, 0, 0, 0, 2, 1, 24, 0x30), {1, 2, 3, 4, 5, 6}), D3DFMT_R8G8B8,
+         {0xFF060504, 0xFF030201}},
+        {"16-bit with alpha bit", Cat(TgaHeader(2, 0, 0, 0, 2, 1, 16, 0x21), {0x00, 0xFC, 0x1F, 0x00}),
+         D3DFMT_A1R5G5B5, {0xFFFF0000, 0x000000FF}},
+        {"grey", Cat(TgaHeader(3, 0, 0, 0, 2, 1, 8, 0x20), {0x00, 0x80}), D3DFMT_L8, {0xFF000000, 0xFF808080}},
+        {"colour-mapped", Cat(TgaHeader(1, 1, 2, 24, 3, 1, 8, 0x20), {0, 0, 255, 255, 0, 0, 1, 0, 1}), D3DFMT_P8,
+         {0xFF0000FF, 0xFFFF0000, 0xFF0000FF}},
+        // RLE: a run of 3 then one raw pixel, crossing the row boundary.
+        {"RLE true-colour", Cat(TgaHeader(10, 0, 0, 0, 2, 2, 24, 0x20), {0x82, 1, 2, 3, 0x00, 4, 5, 6}), D3DFMT_R8G8B8,
+         {0xFF030201, 0xFF030201, 0xFF030201, 0xFF060504}},
+        {"RLE grey", Cat(TgaHeader(11, 0, 0, 0, 3, 1, 8, 0x20), {0x81, 7, 0x00, 9}), D3DFMT_L8,
+         {0xFF070707, 0xFF070707, 0xFF090909}},
+        // One attribute bit declared: bit 15 is the alpha of 16-bit pixels only.
+        {"16-bit attribute alpha", Cat(TgaHeader(2, 0, 0, 0, 4, 4, 16, 0x01), raw), D3DFMT_A1R5G5B5, mixed},
+        {"16-bit attribute alpha, RLE", Cat(TgaHeader(10, 0, 0, 0, 4, 4, 16, 0x01), rle), D3DFMT_A1R5G5B5, mixed},
+        {"16-bit map entries, attribute alpha", Cat(TgaHeader(1, 1, 2, 16, 4, 4, 8, 0x01), mapped), D3DFMT_P8,
+         mappedPixels},
+        {"16-bit without attribute bits", Cat(TgaHeader(2, 0, 0, 0, 4, 4, 16, 0x00), raw), D3DFMT_X1R5G5B5, opaque},
+        {"15-bit with an attribute bit", Cat(TgaHeader(2, 0, 0, 0, 4, 4, 15, 0x01), raw), D3DFMT_X1R5G5B5, opaque},
+        {"15-bit map entries, attribute bit", Cat(TgaHeader(1, 1, 2, 15, 4, 4, 8, 0x01), mapped), D3DFMT_P8,
+         mappedOpaque},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ImageFile info;
         EXPECT_EQ(Decode(c.file, &info), c.expect);
+        EXPECT_EQ(info.fileFormat, kFileTga);
         EXPECT_EQ(info.format, c.format);
     }
 }

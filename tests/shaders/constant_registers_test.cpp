@@ -6,10 +6,19 @@
 namespace shadertest {
 namespace {
 
-using ConstantRegisters = ShaderTest;
-
 // Reads c[a0.x + 10] with a0.x taken from c0.x.
 const char* kRelativeRead = "vs.1.1\nmov oPos, v0\nmov a0.x, c0.x\nmov oD0, c[a0.x + 10]\n";
+
+class ConstantRegisters : public ShaderTest {
+protected:
+    // With kRelativeRead set: the colour drawn with a0.x = `a0`.
+    void ExpectRelativeRead(float a0, D3DCOLOR expected)
+    {
+        SetConstant(0, a0, 0.f, 0.f, 0.f);
+        DrawClipQuad();
+        EXPECT_TRUE(PixelNear(32, 32, expected, 2)) << "a0.x = " << a0;
+    }
+};
 
 TEST_F(ConstantRegisters, AllTwoHundredFiftySixAreReachable)
 {
@@ -26,12 +35,8 @@ TEST_F(ConstantRegisters, AllTwoHundredFiftySixAreReachable)
     ASSERT_EQ(dev->SetVertexShader(vs), D3D_OK);
     SetConstant(254, 0.f, 0.5f, 0.25f, 1.f);
     SetConstant(255, 1.f, 0.f, 0.5f, 1.f);
-    SetConstant(0, 245.f, 0.f, 0.f, 0.f);
-    DrawClipQuad();
-    EXPECT_TRUE(PixelNear(32, 32, Rgba(1.f, 0.f, 0.5f, 1.f), 2));
-    SetConstant(0, 244.f, 0.f, 0.f, 0.f);
-    DrawClipQuad();
-    EXPECT_TRUE(PixelNear(32, 32, Rgba(0.f, 0.5f, 0.25f, 1.f), 2));
+    ExpectRelativeRead(245.f, Rgba(1.f, 0.f, 0.5f, 1.f));
+    ExpectRelativeRead(244.f, Rgba(0.f, 0.5f, 0.25f, 1.f));
 }
 
 TEST_F(ConstantRegisters, HostLowersTheRegisterFile)
@@ -63,12 +68,8 @@ TEST_F(ConstantRegisters, HostLowersTheRegisterFile)
     ASSERT_NE(vs, 0u);
     ASSERT_EQ(dev->SetVertexShader(vs), D3D_OK);
     SetConstant(95, 0.f, 1.f, 0.f, 1.f);
-    SetConstant(0, 85.f, 0.f, 0.f, 0.f);
-    DrawClipQuad();
-    EXPECT_TRUE(PixelNear(32, 32, Rgba(0.f, 1.f, 0.f, 1.f), 2));
-    SetConstant(0, 86.f, 0.f, 0.f, 0.f);
-    DrawClipQuad();
-    EXPECT_TRUE(PixelNear(32, 32, Rgba(0.f, 0.f, 0.f, 1.f), 2));
+    ExpectRelativeRead(85.f, Rgba(0.f, 1.f, 0.f, 1.f));
+    ExpectRelativeRead(86.f, Rgba(0.f, 0.f, 0.f, 1.f));
 
     host::D3D8SetVertexShaderConstants(0);
     ASSERT_EQ(dev->GetDeviceCaps(&caps), D3D_OK);
