@@ -101,11 +101,13 @@ bool ConvertFvf(const MeshData& in, DWORD fvf, MeshData& out)
 namespace {
 
 // The cell of a coordinate in a grid of cells `width` wide, or the
-// coordinate itself for width 0. Kept in a double, which holds any quotient
-// of floats, so cells never wrap or clamp; -0 and +0 are one cell.
+// coordinate itself for width 0. Cells are centred on the multiples of their
+// width, so that round coordinates sit in the middle of one. Kept in a
+// double, which holds any quotient of floats, so cells never wrap or clamp;
+// -0 and +0 are one cell.
 double Cell(double v, double width)
 {
-    const double c = width == 0 ? v : std::floor(v / width);
+    const double c = width == 0 ? v : std::floor(v / width + 0.5);
     return c + 0.0;
 }
 
@@ -140,9 +142,11 @@ class CellTable {
 public:
     explicit CellTable(size_t cells)
     {
-        size_t capacity = 16;
-        while (capacity < cells * 2) capacity *= 2;
+        // A quarter full at most, so that a look for a missing cell mostly meets an empty slot.
+        size_t capacity = 64;
+        while (capacity < cells * 4) capacity *= 2;
         ids_.assign(capacity, kNone);
+        used_.assign(capacity / 64, 0);
     }
     // The cell's number, a new one (`next`) when it was not there.
     template <class KeyOf>
@@ -152,12 +156,16 @@ public:
         for (; ids_[at] != kNone; at = (at + 1) & (ids_.size() - 1))
             if (keyOf(ids_[at]) == key) return ids_[at];
         ids_[at] = next;
+        used_[at / 64] |= uint64_t(1) << (at % 64);
         return next;
     }
     template <class KeyOf>
     uint32_t Find(const CellKey& key, KeyOf keyOf) const
     {
-        for (size_t at = Slot(key); ids_[at] != kNone; at = (at + 1) & (ids_.size() - 1))
+        // Most cells around a vertex are empty: a bit per slot answers them from a small array.
+        const size_t first = Slot(key);
+        if (!(used_[first / 64] >> (first % 64) & 1)) return kNone;
+        for (size_t at = first; ids_[at] != kNone; at = (at + 1) & (ids_.size() - 1))
             if (keyOf(ids_[at]) == key) return ids_[at];
         return kNone;
     }
@@ -169,6 +177,7 @@ private:
         return size_t(Mix(Bits(k.x) ^ Mix(Bits(k.y) ^ Mix(Bits(k.z))))) & (ids_.size() - 1);
     }
     std::vector<uint32_t> ids_;
+    std::vector<uint64_t> used_;
 };
 
 // Representative vertex of each vertex, so that split vertices still join
@@ -200,6 +209,8 @@ std::vector<uint32_t> PointReps(const MeshData& mesh, float epsilon)
     std::vector<CellKey> cellKeys;
     auto keyOfCell = [&](uint32_t cell) { return cellKeys[cell]; };
     CellTable table(count);
+    firstOfCell.reserve(count);
+    cellKeys.reserve(count);
     for (uint32_t v = 0; v < count; ++v) {
         const D3DXVECTOR3& p = pos[v];
         if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
@@ -242,7 +253,9 @@ std::vector<uint32_t> PointReps(const MeshData& mesh, float epsilon)
         for (double cx = lo.x; cx <= hi.x; cx = NextCell(cx))
             for (double cy = lo.y; cy <= hi.y; cy = NextCell(cy))
                 for (double cz = lo.z; cz <= hi.z; cz = NextCell(cz)) {
-                    const uint32_t cell = table.Find(CellKey{cx, cy, cz}, keyOfCell);
+                    const CellKey key{cx, cy, cz};
+                    const uint32_t own = vertexCell[a];
+                    const uint32_t cell = key == cellKeys[own] ? own : table.Find(key, keyOfCell);
                     if (cell == CellTable::kNone) continue;
                     for (uint32_t i = cellStart[cell]; i < cellStart[cell + 1]; ++i) {
                         const uint32_t b = member[i];
