@@ -1,9 +1,9 @@
 // Mesh adjacency and vertex-cache ordering at n and 4n in the same run (see
 // growth.h): both must stay linear or n log n whatever the mesh's shape and
-// orientation. Adjacency: an indexed grid of 400 x 400 and 800 x 800 points in
+// orientation. Adjacency: an indexed grid of 100 x 100 and 200 x 200 points in
 // the plane x = 0, y = 0 or z = 0, with exact (0) and near (0.001) welding.
 // Vertex cache: a fan of 10,000 and 40,000 faces around one vertex, and a grid
-// of 100 x 100 and 200 x 200 quads in shuffled order.
+// of 50 x 50 and 100 x 100 quads in shuffled order.
 #include <algorithm>
 #include <cstring>
 #include <random>
@@ -78,7 +78,7 @@ void BM_GenerateAdjacency(benchmark::State& state)
     const float epsilon = state.range(1) ? 0.001f : 0.0f;
     static const char* const kPlanes[3] = {"plane x=0", "plane y=0", "plane z=0"};
     state.SetLabel(std::string(kPlanes[axis]) + (epsilon > 0 ? ", epsilon 0.001" : ", exact"));
-    const MeshData small = Grid(400, axis), large = Grid(800, axis);
+    const MeshData small = Grid(100, axis), large = Grid(200, axis);
     bench::MeasureGrowth(
         state, [&] { benchmark::DoNotOptimize(kestu::d3dx::ComputeAdjacency(small, epsilon)); },
         [&] { benchmark::DoNotOptimize(kestu::d3dx::ComputeAdjacency(large, epsilon)); });
@@ -92,8 +92,8 @@ void BM_OptimizeVertexCache(benchmark::State& state)
 {
     const bool fan = state.range(0) == 0;
     state.SetLabel(fan ? "fan" : "shuffled grid");
-    const MeshData small = fan ? Fan(10000) : ShuffledGrid(100);
-    const MeshData large = fan ? Fan(40000) : ShuffledGrid(200);
+    const MeshData small = fan ? Fan(10000) : ShuffledGrid(50);
+    const MeshData large = fan ? Fan(40000) : ShuffledGrid(100);
     auto optimise = [](const MeshData& source) {
         MeshData mesh = source;
         kestu::d3dx::OptimizeResult result;

@@ -2,7 +2,9 @@
 // input of size n and on one of size 4n, and the benchmark reports both
 // processor times and their ratio ("growth"), each the fastest of the
 // iterations, which other work on the machine disturbs least. Linear work
-// grows 4x, n log n work a little more, quadratic work 16x. Freed memory
+// grows 4x, n log n work a little more, quadratic work 16x. Inputs are kept
+// small enough to stay in the processor's caches at both sizes, so that the
+// growth measures the work rather than the memory hierarchy. Freed memory
 // stays with the allocator: otherwise
 // only the larger input's blocks go back to the system after every call and
 // are faulted in afresh (slow under virtualisation), a cost that has nothing

@@ -1,6 +1,6 @@
 // Listing the section names and the key names of INI files at n and 4n in the
-// same run (see growth.h): 40,000 and 160,000 sections, and one section of
-// 40,000 and 160,000 keys, into a 256-byte buffer as callers do. Every name
+// same run (see growth.h): 10,000 and 40,000 sections, and one section of
+// 10,000 and 40,000 keys, into a 256-byte buffer as callers do. Every name
 // appears twice in another case, so the case-blind duplicate check works.
 #include <windows.h>
 
@@ -31,8 +31,8 @@ void BM_IniNameListing(benchmark::State& state)
 {
     const bool sections = state.range(0) == 0;
     state.SetLabel(sections ? "section names" : "key names");
-    const std::string small = WriteIni(sections ? "kestu_bench_s1.ini" : "kestu_bench_k1.ini", 40000, sections);
-    const std::string large = WriteIni(sections ? "kestu_bench_s4.ini" : "kestu_bench_k4.ini", 160000, sections);
+    const std::string small = WriteIni(sections ? "kestu_bench_s1.ini" : "kestu_bench_k1.ini", 10000, sections);
+    const std::string large = WriteIni(sections ? "kestu_bench_s4.ini" : "kestu_bench_k4.ini", 40000, sections);
     char buffer[256];
     auto list = [&](const std::string& path) {
         const DWORD n = sections ? GetPrivateProfileSectionNamesA(buffer, sizeof buffer, path.c_str())
