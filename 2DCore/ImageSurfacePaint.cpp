@@ -9,7 +9,7 @@
 #include "2DCore/LinePath.h"
 #include "2DCore/WinBufClip.h"
 #include "2DCore/kernels/Kernels.h"
-#include "core/GfxGlobals.h"
+#include "kestu_api.h"
 #include "kestu_imagesurface.h"
 #include "kestu_log.h"
 #include "kestu_pixelformat.h"
@@ -121,7 +121,8 @@ HRESULT CImageSurface::Paint(int dx, int dy, int dw, int dh, int sx, int sy, int
     if (m_device == nullptr || m_surface == nullptr) return KESTUERR_SURFACENOTBUILT;
     TargetRef to(m_device, target);
     if (to.get() == nullptr) return KESTUERR_SURFACENOTBUILT;
-    GRECT c = clip != nullptr ? *clip : GRECT(0, 0, g_GfxConfig.GetRenderRect()->width, g_GfxConfig.GetRenderRect()->height);
+    const GRECT* render = Kestu_GetCfg()->GetRenderRect();
+    GRECT c = clip != nullptr ? *clip : GRECT(0, 0, render->width, render->height);
     RECT s;
     s.left = std::max(sx, 0);
     s.top = std::max(sy, 0);
