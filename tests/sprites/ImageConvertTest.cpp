@@ -28,7 +28,7 @@ std::vector<uint8_t> Tga(int w, int h, const std::vector<Rgba>& px, uint8_t type
     for (int y = h - 1; y >= 0; --y)
         for (int x = 0; x < w; ++x) {
             const Rgba& p = px[size_t(y) * w + x];
-            b.insert(b.end(), {p.b, p.g, p.r, p.a});
+            for (uint8_t c : {p.b, p.g, p.r, p.a}) b.push_back(c);
         }
     return b;
 }
