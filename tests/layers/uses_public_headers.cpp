@@ -2,7 +2,7 @@
 // the companion library's public headers, and its own folder's headers. This
 // one builds, so the failures of the others are their includes alone.
 #include "companion.h"
-#include "core/GfxGlobals.h"
+#include "core/entry/GfxGlobals.h"
 #include "d3dx8.h"
 #include "kestu.h"
 #include "windows.h"
