@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/growth.h"
+#include "growth.h"
 #include "d3dx8/mesh_geometry.h"
 #include "d3dx8mesh.h"
 

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "bench/growth.h"
+#include "growth.h"
 
 namespace {
 

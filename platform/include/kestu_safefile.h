@@ -11,9 +11,11 @@
 #include <cstdio>
 #include <string>
 
+#include "kestu_platform_api.h"
+
 namespace kestu {
 
-class SafeFile {
+class KESTU_PLATFORM_API SafeFile {
 public:
     SafeFile() = default;
     explicit SafeFile(const char* target) { Open(target); }
@@ -49,6 +51,6 @@ private:
 };
 
 // Replaces `target` with `size` bytes at `data` through a SafeFile.
-bool SafeReplaceFile(const char* target, const void* data, size_t size);
+KESTU_PLATFORM_API bool SafeReplaceFile(const char* target, const void* data, size_t size);
 
 } // namespace kestu

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "common/replace_checks.h"
+#include "support/replace_checks.h"
 #include "index_lib.h"
 #include "pack_bytes.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 
