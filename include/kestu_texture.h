@@ -135,6 +135,8 @@ private:
     HRESULT DecodeDroppingLevels(IDirect3DDevice8* device, const void* data, DWORD size, const D3DXIMAGE_INFO& info,
                                  int width, int height, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD mipFilter,
                                  DWORD colorKey, IDirect3DTexture8** out);
+    static HRESULT CloneToSystemMemory(IDirect3DDevice8* device, IDirect3DTexture8* texture,
+                                       IDirect3DTexture8** out);
     void FillBufferFields();
     void ClearLockState();
     void ApplyLOD(IDirect3DTexture8* texture) const;
