@@ -19,9 +19,9 @@ enum ENUM_TEXTURELIST_MODE : int32_t {
 struct SNamedTexture {
     SNamedTexture() : pTexture(nullptr), pszName(nullptr) {}
     SNamedTexture(CTexture* texture, const char* name);
-    // Copies share the texture and the name as they are.
-    SNamedTexture(const SNamedTexture& other) = default;
-    SNamedTexture& operator=(const SNamedTexture& other) = default;
+    // Copies share the texture and hold a name of their own.
+    SNamedTexture(const SNamedTexture& other);
+    SNamedTexture& operator=(const SNamedTexture& other);
     // Frees the name only; the list deletes the texture.
     virtual ~SNamedTexture();
 
@@ -93,6 +93,8 @@ protected:
     BOOL TryArray();
 
 private:
+    // The lock of an array-mode list built multi-threaded, else null.
+    CRITICAL_SECTION* Section() { return m_bLockCreated ? &m_Lock : nullptr; }
     HRESULT BuildCommon(ENUM_TEXTURELIST_MODE mode, int bMultiThreaded, const TEXTURE_CONFIG* cfg);
     SNamedTexture* EntryAt(DWORD index) const;
     CTexture* TextureAt(DWORD n) const;

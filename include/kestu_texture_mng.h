@@ -125,10 +125,14 @@ protected:
     BOOL TryIdxLib();
 
 private:
+    // The lock when the manager is multi-threaded, else null.
+    CRITICAL_SECTION* Section() { return m_bMultiThreaded ? &m_Lock : nullptr; }
+
     HRESULT LoadOne(CTexture* texture, IDirect3DDevice8* device, const TEXTURE_CONFIG* cfg, int width, int height,
                     DWORD usage, DWORD colorKey);
-    HRESULT BuildFromEntry(CTexture* texture, IDirect3DDevice8* device, const TEXTURE_CONFIG* cfg, int width,
-                           int height, DWORD usage, DWORD colorKey);
+    HRESULT LoadRun(IDirect3DDevice8* device, bool onlyReferenced, int width, int height, DWORD usage,
+                    DWORD colorKey);
+    void LogLoadFailure(const CTexture* texture) const;
     void UnloadBuilt(CTexture* texture);
     void CreateLock(int bMultiThreaded);
     void DeleteLock();
