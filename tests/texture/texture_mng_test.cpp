@@ -189,9 +189,10 @@ TEST_F(TextureMngTest, CacheKeepsTheNewestReleasedTextures)
     mng.CheckCache();
     EXPECT_EQ(mng.GetCacheSize(), 1u);
 
-    // A release at 0 appends again; a release that unloads now ignores the cache.
+    // A release at 0 moves the texture to the back again; a release that
+    // unloads now ignores the cache.
     EXPECT_EQ(mng.ReleaseTexture(kC), 0);
-    EXPECT_EQ(mng.GetCacheSize(), 2u);
+    EXPECT_EQ(mng.GetCacheSize(), 1u);
     EXPECT_EQ(mng.ReleaseTexture(kB, 1), 0);
     EXPECT_FALSE(Built(mng, kB));
 
@@ -204,6 +205,32 @@ TEST_F(TextureMngTest, CacheKeepsTheNewestReleasedTextures)
     EXPECT_FALSE(Built(mng, kC));
     EXPECT_EQ(mng.GetCacheSize(), 0u);
     EXPECT_EQ(mng.GetLoadedTextures(), 0u);
+}
+
+// A texture released again is the newest in the cache, and an older entry of
+// its own does not push it out.
+TEST_F(TextureMngTest, CacheEvictsTheLeastRecentlyReleased)
+{
+    CTextureMng mng;
+    ASSERT_EQ(mng.Build(dev, m_lib.c_str(), nullptr, 0, 0, 0, 1, 2), S_OK);
+    for (DWORD id : {kA, kB, kC})
+        ASSERT_NE(mng.QueryTexture(id), nullptr);
+    mng.ReleaseTexture(kA);
+    mng.ReleaseTexture(kB);
+    ASSERT_NE(mng.QueryTexture(kA), nullptr);
+    mng.ReleaseTexture(kA);
+    mng.ReleaseTexture(kC);
+    EXPECT_TRUE(Built(mng, kA));
+    EXPECT_FALSE(Built(mng, kB));
+    EXPECT_TRUE(Built(mng, kC));
+    EXPECT_EQ(mng.GetCacheSize(), 2u);
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_NE(mng.QueryTexture(kA), nullptr);
+        mng.ReleaseTexture(kA);
+    }
+    EXPECT_TRUE(Built(mng, kA));
+    EXPECT_TRUE(Built(mng, kC));
+    EXPECT_EQ(mng.GetLoadedTextures(), 2u);
 }
 
 TEST_F(TextureMngTest, LoadAllUnloadAllAndReloadTheLibrary)
