@@ -94,7 +94,8 @@ double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_cloc
     return std::chrono::duration<double>(b - a).count();
 }
 
-// D3DX alone: the same bytes, format, pool, filters and levels the manager asks for.
+// D3DX alone: the same bytes, format, pool, filters and levels the manager
+// asks for (the mip filter NONE becomes BOX: no file holds D3DX_DEFAULT levels).
 void DecodeWithD3DX(const Library& lib, const TEXTURE_CONFIG& cfg)
 {
     for (size_t i = 0; i < lib.images.size(); ++i) {
@@ -103,7 +104,7 @@ void DecodeWithD3DX(const Library& lib, const TEXTURE_CONFIG& cfg)
         IDirect3DTexture8* tex = nullptr;
         D3DXCreateTextureFromFileInMemoryEx(lib.dev, lib.images[i].data(), static_cast<UINT>(lib.images[i].size()),
                                             D3DX_DEFAULT, D3DX_DEFAULT, cfg.dwMipLevels, 0, format, cfg.Pool,
-                                            cfg.dwFilter, png ? D3DX_FILTER_BOX : cfg.dwMipFilter, 0, nullptr,
+                                            cfg.dwFilter, D3DX_FILTER_BOX, 0, nullptr,
                                             nullptr, &tex);
         if (tex)
             tex->Release();
