@@ -4,15 +4,6 @@
 #include "kestu_texture_mng.h"
 #include "texture/TextureSection.h"
 
-namespace {
-
-// The arguments of the manager's own loads.
-constexpr int kDefaultSize = -1;
-constexpr DWORD kDefaultUsage = 0;
-constexpr DWORD kDefaultColorKey = 0;
-
-} // namespace
-
 void CTextureMng::LogLoadFailure(const CTexture* texture) const
 {
     KestuSaveLog(KESTU_LOG_ERROR, "Failed to Load Texture(%s) of lib=%s\n", texture->GetName(), m_szLibPathname);
