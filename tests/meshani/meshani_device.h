@@ -1,0 +1,107 @@
+// A small windowed device shared by the device tests of this folder.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "host/host.h"
+#include "windows.h"
+#include "d3d8.h"
+#include "d3dx8.h"
+
+class MeshAniDevice : public ::testing::Test {
+protected:
+    static constexpr UINT kWidth = 96;
+    static constexpr UINT kHeight = 64;
+
+    static void SetUpTestSuite()
+    {
+        d3d = Direct3DCreate8(D3D_SDK_VERSION);
+        ASSERT_NE(d3d, nullptr);
+        D3DPRESENT_PARAMETERS pp = Parameters();
+        ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, pp.hDeviceWindow,
+                                    D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
+                  D3D_OK);
+    }
+    static void TearDownTestSuite()
+    {
+        if (device)
+            device->Release();
+        if (d3d)
+            d3d->Release();
+        device = nullptr;
+        d3d = nullptr;
+        host::D3D8ResetDefaults();
+    }
+    static D3DPRESENT_PARAMETERS Parameters()
+    {
+        D3DPRESENT_PARAMETERS pp{};
+        pp.BackBufferWidth = kWidth;
+        pp.BackBufferHeight = kHeight;
+        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+        pp.BackBufferCount = 1;
+        pp.SwapEffect = D3DSWAPEFFECT_COPY;
+        pp.EnableAutoDepthStencil = TRUE;
+        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
+        pp.hDeviceWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x6A11));
+        pp.Windowed = TRUE;
+        return pp;
+    }
+    void SetUp() override
+    {
+        ASSERT_NE(device, nullptr);
+        host::D3D8SetCapsFilter(nullptr);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    }
+    void TearDown() override { host::D3D8SetCapsFilter(nullptr); }
+
+    // A camera looking down +z at the origin from z = -3, unlit, no culling.
+    void LookAtOrigin()
+    {
+        D3DXMATRIX view, proj, world;
+        const D3DXVECTOR3 eye(0, 0, -3), at(0, 0, 0), up(0, 1, 0);
+        D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+        D3DXMatrixPerspectiveFovLH(&proj, D3DX_PI / 4, float(kWidth) / float(kHeight), 0.1f, 100.0f);
+        D3DXMatrixIdentity(&world);
+        device->SetTransform(D3DTS_VIEW, &view);
+        device->SetTransform(D3DTS_PROJECTION, &proj);
+        device->SetTransform(D3DTS_WORLD, &world);
+        device->SetRenderState(D3DRS_LIGHTING, FALSE);
+        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    }
+    std::vector<uint32_t> Pixels()
+    {
+        std::vector<uint32_t> px;
+        UINT w = 0, h = 0;
+        EXPECT_TRUE(host::D3D8ReadRenderTarget(device, px, w, h));
+        return px;
+    }
+    static int Lit(const std::vector<uint32_t>& px, UINT x0, UINT y0, UINT x1, UINT y1, uint32_t mask = 0xFFFFFF)
+    {
+        int n = 0;
+        for (UINT y = y0; y < y1 && y < kHeight; ++y)
+            for (UINT x = x0; x < x1 && x < kWidth; ++x)
+                if (px.size() == kWidth * kHeight && (px[y * kWidth + x] & mask) != 0)
+                    ++n;
+        return n;
+    }
+    void SaveOnFailure(const std::vector<uint32_t>& px, const char* name)
+    {
+        if (!::testing::Test::HasFailure())
+            return;
+        const char* dir = std::getenv("KESTU_TEST_OUTPUT");
+        if (!dir)
+            return;
+        host::WindowPixels wp;
+        wp.width = kWidth;
+        wp.height = kHeight;
+        wp.pixels = px;
+        host::SavePixelsPng(wp, std::string(dir) + "/" + name + ".png");
+    }
+
+    static IDirect3D8* d3d;
+    static IDirect3DDevice8* device;
+};
