@@ -50,3 +50,8 @@
 #include "kestu_d3dfont.h"
 #include "kestu_d3dutil.h"
 #include "kestu_d3dmesh.h"
+#include "kestu_texture_config.h"
+#include "kestu_texture.h"
+#include "kestu_texture_subtex.h"
+#include "kestu_texture_mng.h"
+#include "kestu_texture_list.h"
