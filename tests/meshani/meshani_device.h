@@ -105,3 +105,22 @@ protected:
     static IDirect3D8* d3d;
     static IDirect3DDevice8* device;
 };
+
+// A solid 8 x 8 image file of one colour, made on the device and saved by D3DX.
+inline bool WriteSolidImage(IDirect3DDevice8* device, const std::string& path, D3DCOLOR colour)
+{
+    IDirect3DTexture8* texture = nullptr;
+    if (FAILED(device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &texture)))
+        return false;
+    D3DLOCKED_RECT lr{};
+    bool ok = SUCCEEDED(texture->LockRect(0, &lr, nullptr, 0));
+    if (ok) {
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                reinterpret_cast<DWORD*>(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch)[x] = colour;
+        texture->UnlockRect(0);
+        ok = SUCCEEDED(D3DXSaveTextureToFileA(path.c_str(), D3DXIFF_BMP, texture, nullptr));
+    }
+    texture->Release();
+    return ok;
+}
