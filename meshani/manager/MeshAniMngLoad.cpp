@@ -95,8 +95,9 @@ HRESULT CMeshAniMng::LoadMeshByMeshPointer(CMeshAniData* item, const TEXTURE_CON
     hr = item->Build(file, m_pDevice, m_szTexPath, &m_TexList, container, cfg, m_MeshPool, m_fDefaultScale, FALSE,
                      m_bAutoSkipNormal, m_bNormalSkipped, m_bAutoShareCoord, m_bShareCoord, m_bLoadTextureImmediately,
                      FALSE);
-    if (FAILED(hr) || !item->IsBuilt()) {
+    if (FAILED(hr))
         KestuSaveLog(KESTU_LOG_ERROR, "Error: Failed to build MeshAniData named '%s'\n", item->GetName());
+    if (!item->IsBuilt()) {
         // The mesh gives back what it took: its textures and its place in the container.
         item->Release();
         DropContainer(container);
