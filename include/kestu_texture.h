@@ -140,7 +140,7 @@ private:
     void FillBufferFields();
     void ClearLockState();
     void ApplyLOD(IDirect3DTexture8* texture) const;
-    void TakeReferences();
+    void TakeTexture(const CTexture& other);
     void DropReferences();
     int DrawQuad(const RECT& src, const RECT& dst, float scaleX, float scaleY);
 

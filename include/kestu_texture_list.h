@@ -101,6 +101,8 @@ private:
     HRESULT ReloadEntry(DWORD index, SNamedTexture* entry, const TEXTURE_CONFIG* cfg, int width, int height,
                         DWORD usage);
     void DeleteEntry(DWORD index);
+    // Every entry's texture runs op, under the lock; the results ORed.
+    HRESULT OnEveryTexture(HRESULT (CTexture::*op)());
 
     IDirect3DDevice8* m_pDevice;
     TEXTURE_CONFIG m_CfgTexture;

@@ -134,6 +134,12 @@ private:
                     DWORD colorKey);
     void LogLoadFailure(const CTexture* texture) const;
     void UnloadBuilt(CTexture* texture);
+    // The bodies of the public operations, run with the lock held.
+    CTexture* QueryLocked(DWORD index, int bLoad, const TEXTURE_CONFIG* cfg, int width, int height, DWORD usage,
+                          DWORD colorKey);
+    HRESULT TryQueryLocked(DWORD index);
+    int ReleaseLocked(DWORD index, int bUnloadNow);
+    void CheckCacheLocked();
     void CreateLock(int bMultiThreaded);
     void DeleteLock();
     void CopySettings(const CTextureMng& other);

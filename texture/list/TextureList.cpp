@@ -130,25 +130,24 @@ HRESULT CTextureList::Invalidate()
 {
     if (m_eMode == TEXTURELIST_MODE_MNG)
         return m_pMng ? m_pMng->Invalidate() : E_FAIL;
-    TextureSection guard(Section());
-    HRESULT hr = 0;
-    const DWORD count = m_pArray ? m_pArray->GetCount() : 0;
-    for (DWORD i = 0; i < count; ++i)
-        if (CTexture* texture = TextureAt(i))
-            hr |= texture->Invalidate();
-    return hr;
+    return OnEveryTexture(&CTexture::Invalidate);
 }
 
 HRESULT CTextureList::Restore()
 {
     if (m_eMode == TEXTURELIST_MODE_MNG)
         return m_pMng ? m_pMng->Restore() : E_FAIL;
+    return OnEveryTexture(&CTexture::Restore);
+}
+
+HRESULT CTextureList::OnEveryTexture(HRESULT (CTexture::*op)())
+{
     TextureSection guard(Section());
     HRESULT hr = 0;
     const DWORD count = m_pArray ? m_pArray->GetCount() : 0;
     for (DWORD i = 0; i < count; ++i)
         if (CTexture* texture = TextureAt(i))
-            hr |= texture->Restore();
+            hr |= (texture->*op)();
     return hr;
 }
 

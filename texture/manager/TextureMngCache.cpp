@@ -7,12 +7,14 @@ void CTextureMng::PushToCache(CTexture* texture)
 {
     if (m_dwMaxCacheSize == 0 || !texture)
         return;
-    {
-        TextureSection guard(Section());
-        if (texture->IsBuilt())
-            m_Cache.push_back(texture);
-    }
-    CheckCache();
+    TextureSection guard(Section());
+    if (!texture->IsBuilt())
+        return;
+    // A texture released to 0 again moves to the back: an older entry of its
+    // own must not evict it when the list runs over.
+    std::erase(m_Cache, texture);
+    m_Cache.push_back(texture);
+    CheckCacheLocked();
 }
 
 void CTextureMng::CheckCache()
@@ -20,6 +22,13 @@ void CTextureMng::CheckCache()
     if (m_dwMaxCacheSize == 0)
         return;
     TextureSection guard(Section());
+    CheckCacheLocked();
+}
+
+void CTextureMng::CheckCacheLocked()
+{
+    if (m_dwMaxCacheSize == 0)
+        return;
     std::erase_if(m_Cache, [](const CTexture* t) { return !t->IsBuilt() || t->GetRef() > 0; });
     while (m_Cache.size() > m_dwMaxCacheSize) {
         CTexture* oldest = m_Cache.front();

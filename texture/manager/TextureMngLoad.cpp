@@ -4,15 +4,6 @@
 #include "kestu_texture_mng.h"
 #include "texture/TextureSection.h"
 
-namespace {
-
-// The arguments of the manager's own loads.
-constexpr int kDefaultSize = -1;
-constexpr DWORD kDefaultUsage = 0;
-constexpr DWORD kDefaultColorKey = 0;
-
-} // namespace
-
 void CTextureMng::LogLoadFailure(const CTexture* texture) const
 {
     KestuSaveLog(KESTU_LOG_ERROR, "Failed to Load Texture(%s) of lib=%s\n", texture->GetName(), m_szLibPathname);
@@ -151,12 +142,9 @@ HRESULT CTextureMng::UnloadAllTexture()
     return 0;
 }
 
-CTexture* CTextureMng::QueryTextureByIndex(DWORD index, int bLoad, const TEXTURE_CONFIG* cfg, D3DFORMAT, int width,
-                                           int height, DWORD usage, DWORD, DWORD, DWORD colorKey)
+CTexture* CTextureMng::QueryLocked(DWORD index, int bLoad, const TEXTURE_CONFIG* cfg, int width, int height,
+                                   DWORD usage, DWORD colorKey)
 {
-    if (!m_bBuilt)
-        return nullptr;
-    TextureSection guard(Section());
     CTexture* texture = GetTextureByIndex(index);
     if (!texture)
         return nullptr;
@@ -171,40 +159,51 @@ CTexture* CTextureMng::QueryTextureByIndex(DWORD index, int bLoad, const TEXTURE
     return texture;
 }
 
-CTexture* CTextureMng::QueryTexture(DWORD id, int bLoad, const TEXTURE_CONFIG* cfg, D3DFORMAT format, int width,
-                                    int height, DWORD usage, DWORD filter, DWORD mipFilter, DWORD colorKey)
+CTexture* CTextureMng::QueryTextureByIndex(DWORD index, int bLoad, const TEXTURE_CONFIG* cfg, D3DFORMAT, int width,
+                                           int height, DWORD usage, DWORD, DWORD, DWORD colorKey)
 {
-    TextureSection guard(Section());
-    const DWORD index = GetIndexFormID(id);
-    if (index >= m_dwNumItems)
+    if (!m_bBuilt)
         return nullptr;
-    return QueryTextureByIndex(index, bLoad, cfg, format, width, height, usage, filter, mipFilter, colorKey);
+    TextureSection guard(Section());
+    return QueryLocked(index, bLoad, cfg, width, height, usage, colorKey);
+}
+
+CTexture* CTextureMng::QueryTexture(DWORD id, int bLoad, const TEXTURE_CONFIG* cfg, D3DFORMAT, int width, int height,
+                                    DWORD usage, DWORD, DWORD, DWORD colorKey)
+{
+    if (!m_bBuilt)
+        return nullptr;
+    TextureSection guard(Section());
+    return QueryLocked(GetIndexFormID(id), bLoad, cfg, width, height, usage, colorKey);
 }
 
 // The count changes under the lock like every other count change.
-HRESULT CTextureMng::TryQueryTextureByIndex(DWORD index)
+HRESULT CTextureMng::TryQueryLocked(DWORD index)
 {
-    TextureSection guard(Section());
     CTexture* texture = GetTextureByIndex(index);
     if (!texture)
         return 1;
     if (!texture->IsBuilt())
         return E_FAIL;
     if (texture->AddRef() == 1)
-        CheckCache();
+        CheckCacheLocked();
     return 0;
+}
+
+HRESULT CTextureMng::TryQueryTextureByIndex(DWORD index)
+{
+    TextureSection guard(Section());
+    return TryQueryLocked(index);
 }
 
 HRESULT CTextureMng::TryQueryTexture(DWORD id)
 {
     TextureSection guard(Section());
-    const DWORD index = GetIndexFormID(id);
-    return index >= m_dwNumItems ? 1 : TryQueryTextureByIndex(index);
+    return TryQueryLocked(GetIndexFormID(id));
 }
 
-int CTextureMng::ReleaseTextureByIndex(DWORD index, int bUnloadNow)
+int CTextureMng::ReleaseLocked(DWORD index, int bUnloadNow)
 {
-    TextureSection guard(Section());
     CTexture* texture = GetTextureByIndex(index);
     if (!texture)
         return 0;
@@ -220,9 +219,14 @@ int CTextureMng::ReleaseTextureByIndex(DWORD index, int bUnloadNow)
     return count;
 }
 
+int CTextureMng::ReleaseTextureByIndex(DWORD index, int bUnloadNow)
+{
+    TextureSection guard(Section());
+    return ReleaseLocked(index, bUnloadNow);
+}
+
 int CTextureMng::ReleaseTexture(DWORD id, int bUnloadNow)
 {
     TextureSection guard(Section());
-    const DWORD index = GetIndexFormID(id);
-    return index >= m_dwNumItems ? 0 : ReleaseTextureByIndex(index, bUnloadNow);
+    return ReleaseLocked(GetIndexFormID(id), bUnloadNow);
 }

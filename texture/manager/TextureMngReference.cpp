@@ -4,6 +4,20 @@
 #include "kestu_texture_mng.h"
 #include "texture/TextureSection.h"
 
+namespace {
+
+// Every texture of the library runs its own Invalidate or Restore.
+HRESULT OnEveryTexture(const CTextureMng& mng, HRESULT (CTexture::*op)())
+{
+    HRESULT hr = 0;
+    for (DWORD i = 0; i < mng.GetNumItems(); ++i)
+        if (CTexture* texture = mng.GetTextureByIndex(i))
+            hr |= (texture->*op)();
+    return hr;
+}
+
+} // namespace
+
 HRESULT CTextureMng::ApplyReferenceByIndex(DWORD index, const TEXTURE_CONFIG* cfg, D3DFORMAT, int width, int height,
                                            DWORD usage, DWORD, DWORD, DWORD colorKey)
 {
@@ -131,13 +145,8 @@ HRESULT CTextureMng::Invalidate()
     if (!m_bBuilt)
         return KESTUERR_GENERIC;
     TextureSection guard(Section());
-    HRESULT hr = 0;
-    if (m_CfgTexture.Pool != D3DPOOL_DEFAULT) {
-        for (DWORD i = 0; i < m_dwNumItems; ++i)
-            if (CTexture* texture = GetTextureByIndex(i))
-                hr |= texture->Invalidate();
-        return hr;
-    }
+    if (m_CfgTexture.Pool != D3DPOOL_DEFAULT)
+        return OnEveryTexture(*this, &CTexture::Invalidate);
     m_RefCounts.assign(m_dwNumItems, 0);
     m_bHasRefCounts = 1;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
@@ -145,12 +154,9 @@ HRESULT CTextureMng::Invalidate()
         if (!texture)
             continue;
         m_RefCounts[i] = static_cast<DWORD>(texture->GetRef());
-        if (texture->IsBuilt()) {
-            hr |= texture->Invalidate();
-            UnloadBuilt(texture);
-        }
+        UnloadBuilt(texture);
     }
-    return hr;
+    return 0;
 }
 
 HRESULT CTextureMng::Restore()
@@ -158,15 +164,10 @@ HRESULT CTextureMng::Restore()
     if (!m_bBuilt)
         return E_FAIL;
     TextureSection guard(Section());
-    HRESULT hr = 0;
-    if (m_CfgTexture.Pool != D3DPOOL_DEFAULT) {
-        for (DWORD i = 0; i < m_dwNumItems; ++i)
-            if (CTexture* texture = GetTextureByIndex(i))
-                hr |= texture->Restore();
-        return hr;
-    }
+    if (m_CfgTexture.Pool != D3DPOOL_DEFAULT)
+        return OnEveryTexture(*this, &CTexture::Restore);
     if (!m_bHasRefCounts)
-        return hr;
+        return 0;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CTexture* texture = GetTextureByIndex(i);
         if (!texture)
@@ -174,7 +175,7 @@ HRESULT CTextureMng::Restore()
         UnloadBuilt(texture);
         texture->SetRef(i < m_RefCounts.size() ? static_cast<int>(m_RefCounts[i]) : 0);
     }
-    hr = LoadRun(nullptr, true, -1, -1, 0, 0);
+    const HRESULT hr = LoadRun(nullptr, true, -1, -1, 0, 0);
     m_RefCounts.clear();
     m_bHasRefCounts = 0;
     return hr;

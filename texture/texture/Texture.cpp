@@ -16,17 +16,7 @@ CTexture::CTexture()
 {
 }
 
-CTexture::CTexture(const CTexture& other)
-    : DBUF(other), SIdxLibItem(other), m_bOwnTexture(other.m_bOwnTexture), m_CfgTexture(other.m_CfgTexture),
-      m_dwWidth(other.m_dwWidth), m_dwHeight(other.m_dwHeight), m_pTexture(other.m_pTexture),
-      m_pSysMemTexture(other.m_pSysMemTexture), m_pDevice(other.m_pDevice), m_Format(other.m_Format),
-      m_dwUsage(other.m_dwUsage), m_dwVectorColor(other.m_dwVectorColor), m_bBuilt(other.m_bBuilt),
-      m_bAutoRestore(other.m_bAutoRestore), m_rcLocked(other.m_rcLocked), m_dwLockedLevel(other.m_dwLockedLevel),
-      m_LockedRect(other.m_LockedRect), m_bAbsLock(other.m_bAbsLock), m_nRef(other.m_nRef),
-      m_nUnprepareResult(other.m_nUnprepareResult)
-{
-    TakeReferences();
-}
+CTexture::CTexture(const CTexture& other) : CTexture() { *this = other; }
 
 CTexture& CTexture::operator=(const CTexture& other)
 {
@@ -38,8 +28,19 @@ CTexture& CTexture::operator=(const CTexture& other)
     if (other.m_pSysMemTexture)
         other.m_pSysMemTexture->AddRef();
     DropReferences();
-    DBUF::operator=(other);
     SIdxLibItem::operator=(other);
+    TakeTexture(other);
+    m_dwVectorColor = other.m_dwVectorColor;
+    m_bBuilt = other.m_bBuilt;
+    m_nRef = other.m_nRef;
+    m_nUnprepareResult = other.m_nUnprepareResult;
+    return *this;
+}
+
+// What a splice takes over: the textures and everything that describes them.
+void CTexture::TakeTexture(const CTexture& other)
+{
+    DBUF::operator=(other);
     m_bOwnTexture = other.m_bOwnTexture;
     m_CfgTexture = other.m_CfgTexture;
     m_dwWidth = other.m_dwWidth;
@@ -49,32 +50,19 @@ CTexture& CTexture::operator=(const CTexture& other)
     m_pDevice = other.m_pDevice;
     m_Format = other.m_Format;
     m_dwUsage = other.m_dwUsage;
-    m_dwVectorColor = other.m_dwVectorColor;
-    m_bBuilt = other.m_bBuilt;
     m_bAutoRestore = other.m_bAutoRestore;
     m_rcLocked = other.m_rcLocked;
     m_dwLockedLevel = other.m_dwLockedLevel;
     m_LockedRect = other.m_LockedRect;
     m_bAbsLock = other.m_bAbsLock;
-    m_nRef = other.m_nRef;
-    m_nUnprepareResult = other.m_nUnprepareResult;
-    return *this;
 }
 
 // Release lets go of the texture made in Restore as of any other owned one,
 // so the destructor has nothing else to release.
 CTexture::~CTexture() { Release(); }
 
-// A wrapped texture is never released by this object, so a copy only counts
-// the textures it will release.
-void CTexture::TakeReferences()
-{
-    if (m_bOwnTexture && m_pTexture)
-        m_pTexture->AddRef();
-    if (m_pSysMemTexture)
-        m_pSysMemTexture->AddRef();
-}
-
+// A wrapped texture is never released by this object, so a copy only takes
+// references on the textures it will release.
 void CTexture::DropReferences()
 {
     if (m_pTexture && m_bOwnTexture)
@@ -171,21 +159,7 @@ HRESULT CTexture::Splice(CTexture* src)
         Invalidate();
         Release();
     }
-    m_CfgTexture = src->m_CfgTexture;
-    m_dwWidth = src->m_dwWidth;
-    m_dwHeight = src->m_dwHeight;
-    m_pTexture = src->m_pTexture;
-    m_pSysMemTexture = src->m_pSysMemTexture;
-    m_pDevice = src->m_pDevice;
-    m_Format = src->m_Format;
-    m_dwUsage = src->m_dwUsage;
-    m_bAutoRestore = src->m_bAutoRestore;
-    DBUF::operator=(*src);
-    m_rcLocked = src->m_rcLocked;
-    m_dwLockedLevel = src->m_dwLockedLevel;
-    m_LockedRect = src->m_LockedRect;
-    m_bAbsLock = src->m_bAbsLock;
-    m_bOwnTexture = src->m_bOwnTexture;
+    TakeTexture(*src);
     m_bBuilt = 1;
     src->m_pTexture = nullptr;
     src->m_pSysMemTexture = nullptr;
