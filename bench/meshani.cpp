@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "kestu.h"
+#include "tests/common/test_device.h"
 
 namespace {
 
@@ -75,17 +76,9 @@ Scene* GetScene()
     if (s)
         return s->device ? s : nullptr;
     s = new Scene;
-    s->d3d = Direct3DCreate8(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 64;
-    pp.BackBufferHeight = 64;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_COPY;
-    pp.hDeviceWindow = reinterpret_cast<HWND>(uintptr_t(0xBE7C));
-    pp.Windowed = TRUE;
-    if (!s->d3d || FAILED(s->d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, pp.hDeviceWindow,
-                                               D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &s->device)))
+    const D3DPRESENT_PARAMETERS pp =
+        testdevice::DefaultParameters(64, 64, testdevice::FakeWindow(0xBE7C), false, false);
+    if (FAILED(testdevice::CreateShared(pp, s->d3d, s->device)))
         return nullptr;
     std::vector<BYTE> bytes;
     if (FAILED(Sheet(kCols, kRows, kFrames).Write(bytes)) ||

@@ -37,6 +37,21 @@ struct SGmaVerticesEntry {
     SCoords2d& TexCoord(DWORD i) const { return *reinterpret_cast<SCoords2d*>(pTexCoord + size_t(i) * dwStride); }
 };
 
+// How a container and its frames keep their vertices.
+struct SGmaVertexStore {
+    D3DPOOL pool = D3DPOOL_MANAGED;
+    float scale = 1.0f;
+    BOOL autoRestore = TRUE;
+    BOOL normalSkipped = FALSE;
+    BOOL coordSkipped = FALSE;  // the texture coordinates live in the shared buffer
+
+    // The default pool with auto restore: a system-memory copy is what changes
+    // and what the device buffer is made from again.
+    bool DefaultWithRestore() const { return pool == D3DPOOL_DEFAULT && autoRestore; }
+    DWORD GetFVF() const;
+    DWORD GetStride() const;
+};
+
 // Called on each frame's copied vertices while a container is cloned.
 typedef void (*LPGMACLONECALLBACK)(SGmaVerticesEntry* vertices, DWORD frame, void* user);
 
@@ -80,34 +95,30 @@ public:
     BYTE* GetVertices() { return m_SystemVertices.empty() ? nullptr : m_SystemVertices.data(); }
     BOOL IsSystemVerticesData() const { return !m_SystemVertices.empty(); }
     DWORD GetNumVertices() const { return m_dwNumVertices; }
-    D3DPOOL GetD3DPool() const { return m_Pool; }
-    float GetScale() const { return m_fScale; }
+    D3DPOOL GetD3DPool() const { return m_Store.pool; }
+    float GetScale() const { return m_Store.scale; }
     IDirect3DDevice8* GetDevice() const { return m_pDevice; }
     BOOL IsBuilt() const { return m_pDevice != nullptr; }
     float GetPosRef() const { return m_fPos; }
     void SetPosRef(float pos) { m_fPos = pos; }
-    BOOL IsAutoRestore() const { return m_bAutoRestore; }
-    BOOL IsNormalSkipped() const { return m_bNormalSkipped; }
-    BOOL IsTexCoordSkipped() const { return m_bCoordSkipped; }
-    DWORD GetFVF() const;
-    DWORD GetStride() const;
+    BOOL IsAutoRestore() const { return m_Store.autoRestore; }
+    BOOL IsNormalSkipped() const { return m_Store.normalSkipped; }
+    BOOL IsTexCoordSkipped() const { return m_Store.coordSkipped; }
+    DWORD GetFVF() const { return m_Store.GetFVF(); }
+    DWORD GetStride() const { return m_Store.GetStride(); }
 
 private:
-    bool DefaultWithRestore() const { return m_Pool == D3DPOOL_DEFAULT && m_bAutoRestore; }
     HRESULT CreateBuffer(D3DPOOL pool, IDirect3DVertexBuffer8** out) const;
+    IDirect3DVertexBuffer8* ChangeableVB() const { return m_Store.DefaultWithRestore() ? m_pRestoreVB : m_pVB; }
 
     SBoundBox m_BoundBox;
     IDirect3DVertexBuffer8* m_pVB;
     IDirect3DVertexBuffer8* m_pRestoreVB;
     std::vector<BYTE> m_SystemVertices;
     DWORD m_dwNumVertices;
-    D3DPOOL m_Pool;
-    float m_fScale;
+    SGmaVertexStore m_Store;
     IDirect3DDevice8* m_pDevice;
     float m_fPos;
-    BOOL m_bAutoRestore;
-    BOOL m_bNormalSkipped;
-    BOOL m_bCoordSkipped;
     BYTE* m_pLocked;  // the buffer locked by BeginAccessVertices
 };
 
@@ -146,19 +157,19 @@ public:
     int SubRef() { return --m_nRef; }
     void CleanUpRef() { m_nRef = 0; }
     DWORD GetMeshID() const { return m_dwMeshID; }
-    D3DPOOL GetPool() const { return m_Pool; }
-    float GetScale() const { return m_fScale; }
-    BOOL IsAutoRestore() const { return m_bAutoRestore; }
-    BOOL IsNormalSkipped() const { return m_bNormalSkipped; }
-    BOOL IsTexCoordSkipped() const { return m_bCoordSkipped; }
-    DWORD GetVertexFVF() const { return m_dwFVF; }
-    DWORD GetVertexStride() const { return m_dwStride; }
+    D3DPOOL GetPool() const { return m_Store.pool; }
+    float GetScale() const { return m_Store.scale; }
+    BOOL IsAutoRestore() const { return m_Store.autoRestore; }
+    BOOL IsNormalSkipped() const { return m_Store.normalSkipped; }
+    BOOL IsTexCoordSkipped() const { return m_Store.coordSkipped; }
+    DWORD GetVertexFVF() const { return m_Store.GetFVF(); }
+    DWORD GetVertexStride() const { return m_Store.GetStride(); }
     IDirect3DVertexBuffer8* GetSharedTexCoordVB() const { return m_pSharedCoordVB; }
     CMeshFrame* GetMeshFrameList() const { return m_pFrames.get(); }
     CMeshFrame* GetMeshFrame(DWORD i) const { return i < m_dwNumFrames ? &m_pFrames[i] : nullptr; }
     BOOL IsBuilt() const { return m_pFrames != nullptr; }
     DWORD GetNumFrames() const { return m_dwNumFrames; }
-    BOOL IsSystemVerticesData() const { return !m_bCoordSkipped && m_Pool == D3DPOOL_SYSTEMMEM; }
+    BOOL IsSystemVerticesData() const { return !m_Store.coordSkipped && m_Store.pool == D3DPOOL_SYSTEMMEM; }
     IDirect3DVertexBuffer8* GetVB(DWORD i) const { return i < m_dwNumFrames ? m_pFrames[i].GetVB() : nullptr; }
     BYTE* GetVertices(DWORD i) const { return i < m_dwNumFrames ? m_pFrames[i].GetVertices() : nullptr; }
 
@@ -168,19 +179,12 @@ private:
     {
         return m_pSharedCoordRestoreVB ? m_pSharedCoordRestoreVB : m_pSharedCoordVB;
     }
-    bool DefaultWithRestore() const { return m_Pool == D3DPOOL_DEFAULT && m_bAutoRestore; }
 
     BOOL m_bShareContainer;
     DWORD m_dwIndex;
     int m_nRef;
     DWORD m_dwMeshID;
-    D3DPOOL m_Pool;
-    float m_fScale;
-    BOOL m_bAutoRestore;
-    BOOL m_bNormalSkipped;
-    BOOL m_bCoordSkipped;
-    DWORD m_dwFVF;
-    DWORD m_dwStride;
+    SGmaVertexStore m_Store;
     IDirect3DVertexBuffer8* m_pSharedCoordVB;
     IDirect3DVertexBuffer8* m_pSharedCoordRestoreVB;
     DWORD m_dwNumSharedCoords;

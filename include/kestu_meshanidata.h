@@ -257,6 +257,8 @@ private:
     {
         return m_Header.IsFrameShareMaterials() ? (m_dwNumFrames ? 1 : 0) : m_dwNumFrames;
     }
+    // The frame's attributes; when there are none the caller's name goes to the log.
+    const CFrameAttribute* LoggedFrameAttribute(DWORD frame, const char* function) const;
     HRESULT BuildFrameAttributes(const CGmaFile& file, BOOL systemIndices, const char* attributePath,
                                  BOOL loadImmediately, BOOL noTextureQuery);
     HRESULT CopyLod(const CGmaFile& file);

@@ -127,8 +127,13 @@ public:
 private:
     CRITICAL_SECTION* Section() { return m_bMultiThreaded ? &m_Lock : nullptr; }
     HRESULT BuildCommon(IDirect3DDevice8* device, const char* libraryPath, const char* texturePath, float scale,
-                        D3DPOOL meshPool, BOOL autoSkipNormal, BOOL normalSkipped, BOOL autoShareCoord,
-                        BOOL shareCoord, BOOL multiThreaded, int libraryOption, DWORD maxCacheSize);
+                        const TEXTURE_CONFIG* cfg, D3DPOOL meshPool, BOOL autoSkipNormal, BOOL normalSkipped,
+                        BOOL autoShareCoord, BOOL shareCoord, BOOL multiThreaded, int libraryOption,
+                        DWORD maxCacheSize);
+    // Runs op on every item and every container of the manager, logging each failure, then texture on the set.
+    void ForEachDeviceObject(HRESULT (CMeshAniData::*item)(), HRESULT (CAniMeshContainer::*container)(),
+                             HRESULT (CTextureList::*texture)(), const char* itemMessage,
+                             const char* containerMessage, const char* textureMessage);
     HRESULT FinishBuild(BOOL loadAll);
     // Drops one reference of a container of the manager, deleting it with its last.
     void DropContainer(CAniMeshContainer* container);

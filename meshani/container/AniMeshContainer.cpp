@@ -7,9 +7,8 @@
 #include "meshani/container/VertexBuffers.h"
 
 CAniMeshContainer::CAniMeshContainer()
-    : m_bShareContainer(FALSE), m_dwIndex(0xFFFFFFFF), m_nRef(0), m_dwMeshID(0), m_Pool(D3DPOOL_MANAGED),
-      m_fScale(1.0f), m_bAutoRestore(TRUE), m_bNormalSkipped(FALSE), m_bCoordSkipped(FALSE),
-      m_dwFVF(GMA_FVF_VERTEX), m_dwStride(36), m_pSharedCoordVB(nullptr), m_pSharedCoordRestoreVB(nullptr),
+    : m_bShareContainer(FALSE), m_dwIndex(0xFFFFFFFF), m_nRef(0), m_dwMeshID(0), m_pSharedCoordVB(nullptr),
+      m_pSharedCoordRestoreVB(nullptr),
       m_dwNumSharedCoords(0), m_dwNumFrames(0), m_pDevice(nullptr)
 {
 }
@@ -26,26 +25,24 @@ HRESULT CAniMeshContainer::Build(const CGmaFile& file, IDirect3DDevice8* device,
     const SMeshAniHeader& h = file.header;
     m_bShareContainer = h.IsShareContainer();
     m_dwMeshID = h.dwMeshID;
-    m_Pool = pool;
-    m_fScale = scale;
-    m_bAutoRestore = autoRestore;
     m_pDevice = device;
-    m_bNormalSkipped = autoSkipNormal ? h.IsNormalSkipped() : normalSkipped;
+    m_Store.pool = pool;
+    m_Store.scale = scale;
+    m_Store.autoRestore = autoRestore;
+    m_Store.normalSkipped = autoSkipNormal ? h.IsNormalSkipped() : normalSkipped;
     // Coordinates leave the frames only when the file has shared ones to give
     // and the device can feed a second stream to a vertex shader.
-    m_bCoordSkipped = (autoShareCoord ? h.IsFrameShareTexCoord() : shareCoord) && h.IsFrameShareTexCoord();
+    BOOL& coords = m_Store.coordSkipped;
+    coords = (autoShareCoord ? h.IsFrameShareTexCoord() : shareCoord) && h.IsFrameShareTexCoord();
     for (const SGmaFrame& f : file.frames)
         if (f.vertices.size() > file.sharedCoords.size())
-            m_bCoordSkipped = FALSE;  // the shared stream would not reach its last vertices
-    if (m_bCoordSkipped) {
+            coords = FALSE;  // the shared stream would not reach its last vertices
+    if (coords) {
         D3DCAPS8 caps{};
         if (FAILED(device->GetDeviceCaps(&caps)) || caps.VertexShaderVersion < D3DVS_VERSION(1, 0) ||
             caps.MaxStreams < 2)
-            m_bCoordSkipped = FALSE;
+            coords = FALSE;
     }
-    m_dwFVF = m_bNormalSkipped ? (m_bCoordSkipped ? GMA_FVF_NORMAL_COORD_SKIPPED : GMA_FVF_NORMAL_SKIPPED)
-                               : (m_bCoordSkipped ? GMA_FVF_COORD_SKIPPED : GMA_FVF_VERTEX);
-    m_dwStride = SMeshAniFrame::GetVerticesSize(1, m_bNormalSkipped, m_bCoordSkipped);
 
     m_pFrames.reset(new (std::nothrow) CMeshFrame[file.frames.size() ? file.frames.size() : 1]);
     if (!m_pFrames)
@@ -57,16 +54,16 @@ HRESULT CAniMeshContainer::Build(const CGmaFile& file, IDirect3DDevice8* device,
     const BOOL takeBoxes = h.IsFrameBoundBox() && !flip && !scaled;
     for (DWORD i = 0; i < m_dwNumFrames; ++i) {
         const HRESULT hr = m_pFrames[i].Build(file.frames[i], device, h.IsNormalSkipped(), h.IsFrameShareTexCoord(),
-                                              pool, scale, autoRestore, flip, !takeBoxes, m_bNormalSkipped,
-                                              m_bCoordSkipped, &file.sharedCoords);
+                                              pool, scale, autoRestore, flip, !takeBoxes, m_Store.normalSkipped,
+                                              m_Store.coordSkipped, &file.sharedCoords);
         if (FAILED(hr))
             KestuSaveLog(KESTU_LOG_ERROR, "Failed to build mesh frame%d !\r\n", static_cast<int>(i));
         if (takeBoxes)
             m_pFrames[i].SetBoundBox(file.boundBoxes[i]);
     }
-    if (m_bCoordSkipped && !file.sharedCoords.empty()) {
+    if (m_Store.coordSkipped && !file.sharedCoords.empty()) {
         m_dwNumSharedCoords = static_cast<DWORD>(file.sharedCoords.size());
-        const bool restoreCopy = DefaultWithRestore();
+        const bool restoreCopy = m_Store.DefaultWithRestore();
         const HRESULT hr = gmavb::Create(device, m_dwNumSharedCoords * GMA_TEXCOORD_SIZE, GMA_FVF_TEXCOORD,
                                          restoreCopy ? D3DPOOL_SYSTEMMEM : pool, file.sharedCoords.data(),
                                          restoreCopy ? &m_pSharedCoordRestoreVB : &m_pSharedCoordVB);
@@ -83,25 +80,19 @@ void CAniMeshContainer::Release()
     gmavb::SafeRelease(m_pSharedCoordVB);
     gmavb::SafeRelease(m_pSharedCoordRestoreVB);
     m_dwNumSharedCoords = 0;
-    m_fScale = 1.0f;
-    m_Pool = D3DPOOL_MANAGED;
-    m_bAutoRestore = TRUE;
+    m_Store = SGmaVertexStore();
     m_bShareContainer = FALSE;
-    m_bNormalSkipped = FALSE;
-    m_bCoordSkipped = FALSE;
-    m_dwFVF = GMA_FVF_VERTEX;
-    m_dwStride = 36;
     m_dwMeshID = 0;
     m_pDevice = nullptr;
 }
 
 HRESULT CAniMeshContainer::Invalidate()
 {
-    if (m_Pool == D3DPOOL_DEFAULT && !m_bAutoRestore)
+    if (m_Store.pool == D3DPOOL_DEFAULT && !m_Store.autoRestore)
         return S_FALSE;
     for (DWORD i = 0; i < m_dwNumFrames; ++i)
         m_pFrames[i].Invalidate();
-    if (m_Pool == D3DPOOL_DEFAULT)
+    if (m_Store.pool == D3DPOOL_DEFAULT)
         gmavb::SafeRelease(m_pSharedCoordVB);
     return S_OK;
 }
@@ -111,7 +102,7 @@ HRESULT CAniMeshContainer::Restore()
     HRESULT result = S_OK;
     for (DWORD i = 0; i < m_dwNumFrames; ++i)
         m_pFrames[i].Restore();
-    if (DefaultWithRestore() && m_pSharedCoordRestoreVB && !m_pSharedCoordVB) {
+    if (m_Store.DefaultWithRestore() && m_pSharedCoordRestoreVB && !m_pSharedCoordVB) {
         const UINT bytes = m_dwNumSharedCoords * GMA_TEXCOORD_SIZE;
         result = gmavb::Create(m_pDevice, bytes, GMA_FVF_TEXCOORD, D3DPOOL_DEFAULT, nullptr, &m_pSharedCoordVB);
         if (SUCCEEDED(result))
@@ -124,7 +115,7 @@ HRESULT CAniMeshContainer::Restore()
 
 HRESULT CAniMeshContainer::ApplyShareCoordVBChange()
 {
-    if (!DefaultWithRestore() || !m_pSharedCoordRestoreVB || !m_pSharedCoordVB)
+    if (!m_Store.DefaultWithRestore() || !m_pSharedCoordRestoreVB || !m_pSharedCoordVB)
         return S_OK;
     return gmavb::Copy(m_pSharedCoordRestoreVB, m_pSharedCoordVB, m_dwNumSharedCoords * GMA_TEXCOORD_SIZE);
 }
@@ -139,7 +130,7 @@ HRESULT CAniMeshContainer::ReadSharedCoords(std::vector<SCoords2d>& out) const
 
 void CAniMeshContainer::SetScale(float scale)
 {
-    m_fScale = scale;
+    m_Store.scale = scale;
     for (DWORD i = 0; i < m_dwNumFrames; ++i)
         m_pFrames[i].SetScale(scale);
 }
@@ -164,13 +155,7 @@ HRESULT CAniMeshContainer::Clone(CAniMeshContainer* destination, LPGMACLONECALLB
         return E_FAIL;
     destination->m_bShareContainer = m_bShareContainer;
     destination->m_dwMeshID = m_dwMeshID;
-    destination->m_Pool = m_Pool;
-    destination->m_fScale = m_fScale;
-    destination->m_bAutoRestore = m_bAutoRestore;
-    destination->m_bNormalSkipped = m_bNormalSkipped;
-    destination->m_bCoordSkipped = m_bCoordSkipped;
-    destination->m_dwFVF = m_dwFVF;
-    destination->m_dwStride = m_dwStride;
+    destination->m_Store = m_Store;
     destination->m_pDevice = m_pDevice;
     destination->m_pFrames.reset(new (std::nothrow) CMeshFrame[m_dwNumFrames ? m_dwNumFrames : 1]);
     if (!destination->m_pFrames)
@@ -180,11 +165,11 @@ HRESULT CAniMeshContainer::Clone(CAniMeshContainer* destination, LPGMACLONECALLB
         if (FAILED(m_pFrames[i].Clone(&destination->m_pFrames[i], i, callback, user)))
             KestuSaveLog(KESTU_LOG_ERROR, "Failed to clone mesh frame%d !", static_cast<int>(i));
     if (m_dwNumSharedCoords) {
-        const bool restoreCopy = DefaultWithRestore();
+        const bool restoreCopy = m_Store.DefaultWithRestore();
         IDirect3DVertexBuffer8*& to =
             restoreCopy ? destination->m_pSharedCoordRestoreVB : destination->m_pSharedCoordVB;
         const UINT bytes = m_dwNumSharedCoords * GMA_TEXCOORD_SIZE;
-        HRESULT hr = gmavb::Create(m_pDevice, bytes, GMA_FVF_TEXCOORD, restoreCopy ? D3DPOOL_SYSTEMMEM : m_Pool,
+        HRESULT hr = gmavb::Create(m_pDevice, bytes, GMA_FVF_TEXCOORD, restoreCopy ? D3DPOOL_SYSTEMMEM : m_Store.pool,
                                    nullptr, &to);
         if (SUCCEEDED(hr))
             hr = gmavb::Copy(ChangeableCoordVB(), to, bytes);

@@ -19,28 +19,24 @@ const D3DXMATRIX& FlipMatrix()
     return flip;
 }
 
-DWORD FrameFormat(BOOL normalSkipped, BOOL coordSkipped)
+} // namespace
+
+DWORD SGmaVertexStore::GetFVF() const
 {
     if (normalSkipped)
         return coordSkipped ? GMA_FVF_NORMAL_COORD_SKIPPED : GMA_FVF_NORMAL_SKIPPED;
     return coordSkipped ? GMA_FVF_COORD_SKIPPED : GMA_FVF_VERTEX;
 }
 
-} // namespace
+DWORD SGmaVertexStore::GetStride() const { return SMeshAniFrame::GetVerticesSize(1, normalSkipped, coordSkipped); }
 
 CMeshFrame::CMeshFrame()
-    : m_pVB(nullptr), m_pRestoreVB(nullptr), m_dwNumVertices(0), m_Pool(D3DPOOL_MANAGED), m_fScale(1.0f),
-      m_pDevice(nullptr), m_fPos(0.0f), m_bAutoRestore(TRUE), m_bNormalSkipped(FALSE), m_bCoordSkipped(FALSE),
-      m_pLocked(nullptr)
+    : m_pVB(nullptr), m_pRestoreVB(nullptr), m_dwNumVertices(0), m_pDevice(nullptr), m_fPos(0.0f), m_pLocked(nullptr)
 {
     m_BoundBox.Reset();
 }
 
 CMeshFrame::~CMeshFrame() { Release(); }
-
-DWORD CMeshFrame::GetFVF() const { return FrameFormat(m_bNormalSkipped, m_bCoordSkipped); }
-
-DWORD CMeshFrame::GetStride() const { return Kestu_GMA_GetVertexSize(GetFVF()); }
 
 HRESULT CMeshFrame::CreateBuffer(D3DPOOL pool, IDirect3DVertexBuffer8** out) const
 {
@@ -56,11 +52,7 @@ HRESULT CMeshFrame::Build(const SGmaFrame& fileFrame, IDirect3DDevice8* device, 
     if (!device)
         return E_INVALIDARG;
     m_fPos = fileFrame.fPos;
-    m_Pool = pool;
-    m_fScale = scale;
-    m_bAutoRestore = autoRestore;
-    m_bNormalSkipped = normalSkipped;
-    m_bCoordSkipped = coordSkipped;
+    m_Store = {pool, scale, autoRestore, normalSkipped, coordSkipped};
     const DWORD count = static_cast<DWORD>(fileFrame.vertices.size());
     const bool takeShared = fileCoordShared && !coordSkipped;
     if (takeShared && (!sharedCoords || sharedCoords->size() < count))
@@ -77,7 +69,7 @@ HRESULT CMeshFrame::Build(const SGmaFrame& fileFrame, IDirect3DDevice8* device, 
         m_SystemVertices.assign(size_t(count) * GetStride(), 0);
         dst = m_SystemVertices.data();
     } else {
-        const bool restoreCopy = DefaultWithRestore();
+        const bool restoreCopy = m_Store.DefaultWithRestore();
         IDirect3DVertexBuffer8*& vb = restoreCopy ? m_pRestoreVB : m_pVB;
         HRESULT hr = CreateBuffer(restoreCopy ? D3DPOOL_SYSTEMMEM : pool, &vb);
         if (SUCCEEDED(hr))
@@ -126,7 +118,7 @@ void CMeshFrame::Release()
 
 HRESULT CMeshFrame::Restore()
 {
-    if (!DefaultWithRestore() || m_pVB || !m_pRestoreVB)
+    if (!m_Store.DefaultWithRestore() || m_pVB || !m_pRestoreVB)
         return S_OK;
     IDirect3DVertexBuffer8* vb = nullptr;
     if (FAILED(CreateBuffer(D3DPOOL_DEFAULT, &vb)))
@@ -141,7 +133,7 @@ HRESULT CMeshFrame::Restore()
 
 HRESULT CMeshFrame::Invalidate()
 {
-    if (DefaultWithRestore())
+    if (m_Store.DefaultWithRestore())
         gmavb::SafeRelease(m_pVB);
     return S_OK;
 }
@@ -154,7 +146,7 @@ HRESULT CMeshFrame::BeginAccessVertices(SGmaVerticesEntry* entry)
         entry->Init(GetFVF(), m_dwNumVertices, m_SystemVertices.data());
         return S_OK;
     }
-    IDirect3DVertexBuffer8* vb = DefaultWithRestore() ? m_pRestoreVB : m_pVB;
+    IDirect3DVertexBuffer8* vb = ChangeableVB();
     if (!vb)
         return E_FAIL;
     BYTE* data = nullptr;
@@ -170,15 +162,14 @@ HRESULT CMeshFrame::EndAccessVertices(BOOL apply)
 {
     if (!m_pLocked)
         return IsSystemVerticesData() ? S_OK : E_FAIL;
-    IDirect3DVertexBuffer8* vb = DefaultWithRestore() ? m_pRestoreVB : m_pVB;
-    vb->Unlock();
+    ChangeableVB()->Unlock();
     m_pLocked = nullptr;
     return apply ? ApplyVBChange() : S_OK;
 }
 
 HRESULT CMeshFrame::ApplyVBChange()
 {
-    if (!DefaultWithRestore() || !m_pVB || !m_pRestoreVB)
+    if (!m_Store.DefaultWithRestore() || !m_pVB || !m_pRestoreVB)
         return S_OK;
     return gmavb::Copy(m_pRestoreVB, m_pVB, m_dwNumVertices * GetStride());
 }
@@ -194,11 +185,7 @@ HRESULT CMeshFrame::Clone(CMeshFrame* destination, DWORD frameIndex, LPGMACLONEC
         return E_INVALIDARG;
     destination->Release();
     destination->m_fPos = m_fPos;
-    destination->m_Pool = m_Pool;
-    destination->m_fScale = m_fScale;
-    destination->m_bAutoRestore = m_bAutoRestore;
-    destination->m_bNormalSkipped = m_bNormalSkipped;
-    destination->m_bCoordSkipped = m_bCoordSkipped;
+    destination->m_Store = m_Store;
     if (!IsBuilt())
         return S_FALSE;
     destination->m_pDevice = m_pDevice;
@@ -207,12 +194,11 @@ HRESULT CMeshFrame::Clone(CMeshFrame* destination, DWORD frameIndex, LPGMACLONEC
     if (IsSystemVerticesData()) {
         destination->m_SystemVertices = m_SystemVertices;
     } else {
-        const bool restoreCopy = DefaultWithRestore();
-        IDirect3DVertexBuffer8* from = restoreCopy ? m_pRestoreVB : m_pVB;
+        const bool restoreCopy = m_Store.DefaultWithRestore();
         IDirect3DVertexBuffer8*& to = restoreCopy ? destination->m_pRestoreVB : destination->m_pVB;
-        HRESULT hr = destination->CreateBuffer(restoreCopy ? D3DPOOL_SYSTEMMEM : m_Pool, &to);
+        HRESULT hr = destination->CreateBuffer(restoreCopy ? D3DPOOL_SYSTEMMEM : m_Store.pool, &to);
         if (SUCCEEDED(hr))
-            hr = gmavb::Copy(from, to, m_dwNumVertices * GetStride());
+            hr = gmavb::Copy(ChangeableVB(), to, m_dwNumVertices * GetStride());
         if (FAILED(hr)) {
             destination->Release();
             return hr;
@@ -238,9 +224,9 @@ HRESULT CMeshFrame::ReadFullVertices(std::vector<SGMAVertex>& out, const std::ve
     if (FAILED(hr))
         return hr;
     for (DWORD i = 0; i < m_dwNumVertices; ++i) {
-        if (m_bNormalSkipped)
+        if (m_Store.normalSkipped)
             out[i].n = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
-        if (m_bCoordSkipped && coords && i < coords->size()) {
+        if (m_Store.coordSkipped && coords && i < coords->size()) {
             out[i].u = (*coords)[i].u;
             out[i].v = (*coords)[i].v;
         }
@@ -254,6 +240,6 @@ HRESULT CMeshFrame::SetScale(float scale)
 {
     if (IsBuilt())
         return E_FAIL;
-    m_fScale = scale;
+    m_Store.scale = scale;
     return S_OK;
 }

@@ -81,22 +81,26 @@ void SMeshAniHeader::Write(std::vector<BYTE>& out) const
     w.U16(wReserved);
 }
 
-void SMaterialInitHeader::Reset()
+namespace {
+
+// The fields both material layouts have.
+template <typename Head>
+void ResetCommon(Head& h)
 {
-    std::memset(szTexture, 0, sizeof szTexture);
-    std::memset(&Material, 0, sizeof Material);
-    dwAddressU = D3DTADDRESS_WRAP;
-    dwAddressV = D3DTADDRESS_WRAP;
-    wNumFaces = 0;
+    std::memset(h.szTexture, 0, sizeof h.szTexture);
+    std::memset(&h.Material, 0, sizeof h.Material);
+    h.dwAddressU = D3DTADDRESS_WRAP;
+    h.dwAddressV = D3DTADDRESS_WRAP;
+    h.wNumFaces = 0;
 }
+
+} // namespace
+
+void SMaterialInitHeader::Reset() { ResetCommon(*this); }
 
 void SMaterialInitHeaderEx::Reset()
 {
-    std::memset(szTexture, 0, sizeof szTexture);
-    std::memset(&Material, 0, sizeof Material);
-    dwAddressU = D3DTADDRESS_WRAP;
-    dwAddressV = D3DTADDRESS_WRAP;
-    wNumFaces = 0;
+    ResetCommon(*this);
     dwTextureID = GMA_NO_TEXTURE;
 }
 

@@ -59,9 +59,9 @@ bool CanOpen(const char* path)
 } // namespace
 
 HRESULT CMeshAniMng::BuildCommon(IDirect3DDevice8* device, const char* libraryPath, const char* texturePath,
-                                 float scale, D3DPOOL meshPool, BOOL autoSkipNormal, BOOL normalSkipped,
-                                 BOOL autoShareCoord, BOOL shareCoord, BOOL multiThreaded, int libraryOption,
-                                 DWORD maxCacheSize)
+                                 float scale, const TEXTURE_CONFIG* cfg, D3DPOOL meshPool, BOOL autoSkipNormal,
+                                 BOOL normalSkipped, BOOL autoShareCoord, BOOL shareCoord, BOOL multiThreaded,
+                                 int libraryOption, DWORD maxCacheSize)
 {
     Release();
     if (multiThreaded) {
@@ -82,6 +82,10 @@ HRESULT CMeshAniMng::BuildCommon(IDirect3DDevice8* device, const char* libraryPa
     m_dwMaxCacheSize = maxCacheSize;
     m_MeshPool = meshPool;
     m_fDefaultScale = scale;
+    if (cfg)
+        m_CfgTexture = *cfg;
+    else
+        m_CfgTexture.Reset();
     return S_OK;
 }
 
@@ -104,14 +108,10 @@ HRESULT CMeshAniMng::Build(IDirect3DDevice8* device, const char* libraryPath, co
                            BOOL normalSkipped, BOOL autoShareCoord, BOOL shareCoord, BOOL multiThreaded,
                            int libraryOption, DWORD maxCacheSize)
 {
-    HRESULT hr = BuildCommon(device, libraryPath, texturePath, scale, meshPool, autoSkipNormal, normalSkipped,
+    HRESULT hr = BuildCommon(device, libraryPath, texturePath, scale, cfg, meshPool, autoSkipNormal, normalSkipped,
                              autoShareCoord, shareCoord, multiThreaded, libraryOption, maxCacheSize);
     if (FAILED(hr))
         return hr;
-    if (cfg)
-        m_CfgTexture = *cfg;
-    else
-        m_CfgTexture.Reset();
     m_bLoadTextureImmediately = TRUE;
     hr = m_TexList.BuildArrayMode(device, &m_CfgTexture, 512, 256, multiThreaded);
     if (FAILED(hr))
@@ -128,14 +128,10 @@ HRESULT CMeshAniMng::BuildUseTextureIndexLib(IDirect3DDevice8* device, const cha
 {
     if (!CanOpen(textureLibraryPath))
         return KESTUERR_FILEOPEN;
-    HRESULT hr = BuildCommon(device, libraryPath, textureLibraryPath, scale, meshPool, autoSkipNormal, normalSkipped,
-                             autoShareCoord, shareCoord, multiThreaded, libraryOption, maxCacheSize);
+    HRESULT hr = BuildCommon(device, libraryPath, textureLibraryPath, scale, cfg, meshPool, autoSkipNormal,
+                             normalSkipped, autoShareCoord, shareCoord, multiThreaded, libraryOption, maxCacheSize);
     if (FAILED(hr))
         return hr;
-    if (cfg)
-        m_CfgTexture = *cfg;
-    else
-        m_CfgTexture.Reset();
     m_bLoadTextureImmediately = loadTextureImmediately;
     hr = m_TexList.BuildMngMode(device, &m_CfgTexture, textureLibraryPath, multiThreaded, maxCacheSize);
     if (FAILED(hr))

@@ -48,23 +48,32 @@ void CMeshAniMng::ClearCache(BOOL clearTextures)
         m_TexList.GetMng()->ClearCache();
 }
 
+void CMeshAniMng::ForEachDeviceObject(HRESULT (CMeshAniData::*item)(), HRESULT (CAniMeshContainer::*container)(),
+                                      HRESULT (CTextureList::*texture)(), const char* itemMessage,
+                                      const char* containerMessage, const char* textureMessage)
+{
+    for (DWORD i = 0; i < m_dwNumItems; ++i) {
+        CMeshAniData* data = GetMeshDataByIndex(i);
+        if (data && FAILED((data->*item)()))
+            KestuSaveLog(KESTU_LOG_ERROR, itemMessage, int(data->GetID()));
+    }
+    for (const std::vector<CAniMeshContainer*>* list : {&m_Unique, &m_Shared})
+        for (CAniMeshContainer* c : *list)
+            if (FAILED((c->*container)()))
+                KestuSaveLog(KESTU_LOG_ERROR, containerMessage, int(c->GetMeshID()));
+    const HRESULT hr = (m_TexList.*texture)();
+    if (FAILED(hr))
+        KestuSaveLog(KESTU_LOG_ERROR, textureMessage, int(hr));
+}
+
 HRESULT CMeshAniMng::Invalidate()
 {
     TextureSection lock(Section());
     if (m_MeshPool != D3DPOOL_DEFAULT) {
-        for (DWORD i = 0; i < m_dwNumItems; ++i) {
-            CMeshAniData* item = GetMeshDataByIndex(i);
-            if (item && FAILED(item->Invalidate()))
-                KestuSaveLog(KESTU_LOG_ERROR, "Error: failed to Invalidate MeshAniData (ID=%d)!\n", int(item->GetID()));
-        }
-        for (const std::vector<CAniMeshContainer*>* list : {&m_Unique, &m_Shared})
-            for (CAniMeshContainer* c : *list)
-                if (FAILED(c->Invalidate()))
-                    KestuSaveLog(KESTU_LOG_ERROR, "Error: failed to Invalidate MeshAniContainer (MeshID=%d)!\n",
-                                 int(c->GetMeshID()));
-        const HRESULT hr = m_TexList.Invalidate();
-        if (FAILED(hr))
-            KestuSaveLog(KESTU_LOG_ERROR, "Error: failed to Invalidate MeshAni texture ! Err= %d\n", int(hr));
+        ForEachDeviceObject(&CMeshAniData::Invalidate, &CAniMeshContainer::Invalidate, &CTextureList::Invalidate,
+                            "Error: failed to Invalidate MeshAniData (ID=%d)!\n",
+                            "Error: failed to Invalidate MeshAniContainer (MeshID=%d)!\n",
+                            "Error: failed to Invalidate MeshAni texture ! Err= %d\n");
         return S_OK;
     }
     // The default pool: everything goes, the counts are kept for Restore.
@@ -80,19 +89,10 @@ HRESULT CMeshAniMng::Restore()
 {
     TextureSection lock(Section());
     if (m_MeshPool != D3DPOOL_DEFAULT) {
-        for (DWORD i = 0; i < m_dwNumItems; ++i) {
-            CMeshAniData* item = GetMeshDataByIndex(i);
-            if (item && FAILED(item->Restore()))
-                KestuSaveLog(KESTU_LOG_ERROR, "Error: failed to restore MeshAniData (ID=%d)!\r\n", int(item->GetID()));
-        }
-        for (const std::vector<CAniMeshContainer*>* list : {&m_Unique, &m_Shared})
-            for (CAniMeshContainer* c : *list)
-                if (FAILED(c->Restore()))
-                    KestuSaveLog(KESTU_LOG_ERROR, "Error: failed to restore MeshAniContainer (MeshID=%d)!\n",
-                                 int(c->GetMeshID()));
-        const HRESULT hr = m_TexList.Restore();
-        if (FAILED(hr))
-            KestuSaveLog(KESTU_LOG_ERROR, "Error: failed to restore MeshAni texture ! Err= %d\n", int(hr));
+        ForEachDeviceObject(&CMeshAniData::Restore, &CAniMeshContainer::Restore, &CTextureList::Restore,
+                            "Error: failed to restore MeshAniData (ID=%d)!\r\n",
+                            "Error: failed to restore MeshAniContainer (MeshID=%d)!\n",
+                            "Error: failed to restore MeshAni texture ! Err= %d\n");
         return S_OK;
     }
     for (DWORD i = 0; i < m_SavedRefs.size() && i < m_dwNumItems; ++i) {

@@ -24,30 +24,27 @@ CTexture* CMeshAniData::GetTexture(DWORD frame, WORD attribute) const
     return id == GMA_NO_TEXTURE ? nullptr : m_pTexList->GetTexture(id);
 }
 
-CMeshAttribute* CMeshAniData::GetMeshAttribute(DWORD frame, WORD attribute) const
+const CFrameAttribute* CMeshAniData::LoggedFrameAttribute(DWORD frame, const char* function) const
 {
     const CFrameAttribute* fa = GetFrameAttribute(frame);
-    if (!fa) {
+    if (!fa)
         KestuSaveLog(KESTU_LOG_ERROR,
-                     "call CMeshAniData::GetMeshAttribute() in '%s' dwFrame(=%u) >= m_dwNumFrames(=%u) or "
-                     "m_aFrameAttribute(=%u) == NULL!!\r\n",
-                     GetName(), frame, m_dwNumFrames, m_pFrameAttributes ? 1u : 0u);
-        return nullptr;
-    }
-    return fa->GetAttribute(attribute);
+                     "call CMeshAniData::%s() in '%s' dwFrame(=%u) >= m_dwNumFrames(=%u) or m_aFrameAttribute(=%u) "
+                     "== NULL!!\r\n",
+                     function, GetName(), frame, m_dwNumFrames, m_pFrameAttributes ? 1u : 0u);
+    return fa;
+}
+
+CMeshAttribute* CMeshAniData::GetMeshAttribute(DWORD frame, WORD attribute) const
+{
+    const CFrameAttribute* fa = LoggedFrameAttribute(frame, "GetMeshAttribute");
+    return fa ? fa->GetAttribute(attribute) : nullptr;
 }
 
 WORD CMeshAniData::GetNumAttributes(DWORD frame) const
 {
-    const CFrameAttribute* fa = GetFrameAttribute(frame);
-    if (!fa) {
-        KestuSaveLog(KESTU_LOG_ERROR,
-                     "call CMeshAniData::GetNumAttributes() in '%s' dwFrame(=%u) >= m_dwNumFrames(=%u) or "
-                     "m_aFrameAttribute(=%u) == NULL!!\r\n",
-                     GetName(), frame, m_dwNumFrames, m_pFrameAttributes ? 1u : 0u);
-        return 0;
-    }
-    return fa->GetNumAttributes();
+    const CFrameAttribute* fa = LoggedFrameAttribute(frame, "GetNumAttributes");
+    return fa ? fa->GetNumAttributes() : 0;
 }
 
 DWORD CMeshAniData::GetNumFaces(DWORD frame) const

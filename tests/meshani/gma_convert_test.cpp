@@ -120,12 +120,8 @@ TEST_F(GmaConvert, LodOfAFlatSquareCollapsesNothing)
     CGmaFile f = Single({Vertex(0, 0, 0, 0, 0), Vertex(1, 0, 0, 1, 0), Vertex(0, 1, 0, 0, 1), Vertex(1, 1, 0, 1, 1)},
                         {{{0, 2, 1}}, {{1, 2, 3}}});
     const std::string src = Save("sq.gma", f), dst = Path("sq_lod.gma");
-    CGMALodConverter c;
-    ASSERT_EQ(c.Build(src.c_str(), dst.c_str()), GMALOD_OK);
-    ASSERT_EQ(c.LodConvert(), 1);
-    ASSERT_EQ(c.SaveConvertedFile(), 1);
     CGmaFile r;
-    ASSERT_EQ(r.Load(dst.c_str()), S_OK);
+    ASSERT_TRUE(ConvertLod(src, dst, r));
     ASSERT_EQ(r.lod.size(), 1u);
     EXPECT_EQ(r.lod[0].aCollapsible, std::vector<WORD>{0});
     for (DWORD i = 0; i < 4; ++i) {
@@ -145,12 +141,8 @@ TEST_F(GmaConvert, LodOfATetrahedron)
 {
     const CGmaFile f = Tetra();
     const std::string src = Save("t.gma", f), dst = Path("t_lod.gma");
-    CGMALodConverter c;
-    ASSERT_EQ(c.Build(src.c_str(), dst.c_str()), GMALOD_OK);
-    ASSERT_EQ(c.LodConvert(), 1);
-    ASSERT_EQ(c.SaveConvertedFile(), 1);
     CGmaFile r;
-    ASSERT_EQ(r.Load(dst.c_str()), S_OK);
+    ASSERT_TRUE(ConvertLod(src, dst, r));
     const SMeshFrameLodInfo& lod = r.lod[0];
     // A closed tetrahedron collapses until one vertex is left without neighbours.
     EXPECT_EQ(lod.aCollapsible, std::vector<WORD>{3});
@@ -214,12 +206,8 @@ TEST_F(GmaConvert, LodOfAnOldSharedMaterialGrid)
     g.frames = 2;
     const CGmaFile f = g.File(1, 3, GMA_FLAG_LEFT_HAND | GMA_FLAG_SHARE_MATERIALS);
     const std::string src = Save("g.gma", f), dst = Path("g_lod.gma");
-    CGMALodConverter c;
-    ASSERT_EQ(c.Build(src.c_str(), dst.c_str()), GMALOD_OK);
-    ASSERT_EQ(c.LodConvert(), 1);
-    ASSERT_EQ(c.SaveConvertedFile(), 1);
     CGmaFile r;
-    ASSERT_EQ(r.Load(dst.c_str()), S_OK);
+    ASSERT_TRUE(ConvertLod(src, dst, r));
     EXPECT_EQ(r.header.wMinorVersion, 3);
     ASSERT_EQ(r.lod.size(), 1u);
     ASSERT_EQ(r.lod[0].aCollapsible.size(), 2u);
@@ -234,10 +222,7 @@ TEST_F(GmaConvert, LodOfAnOldSharedMaterialGrid)
         EXPECT_EQ(p0.y, p1.y);
     }
     // Converting again replaces the records instead of adding more.
-    ASSERT_EQ(c.Build(dst.c_str(), dst.c_str()), GMALOD_OK);
-    ASSERT_EQ(c.LodConvert(), 1);
-    ASSERT_EQ(c.SaveConvertedFile(), 1);
-    ASSERT_EQ(r.Load(dst.c_str()), S_OK);
+    ASSERT_TRUE(ConvertLod(dst, dst, r));
     EXPECT_EQ(r.lod.size(), 1u);
     EXPECT_TRUE(r.trailing.empty());
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "kestu_gmaconvert.h"
 #include "kestu_gmafile.h"
 
 namespace gmatest {
@@ -143,6 +144,14 @@ inline DWORD U32At(const std::vector<BYTE>& b, size_t at)
     return DWORD(b[at]) | DWORD(b[at + 1]) << 8 | DWORD(b[at + 2]) << 16 | DWORD(b[at + 3]) << 24;
 }
 inline WORD U16At(const std::vector<BYTE>& b, size_t at) { return WORD(b[at] | b[at + 1] << 8); }
+
+// The LOD converter from source to destination, its result read into out.
+inline bool ConvertLod(const std::string& source, const std::string& destination, CGmaFile& out)
+{
+    CGMALodConverter c;
+    return c.Build(source.c_str(), destination.c_str()) == GMALOD_OK && c.LodConvert() == 1 &&
+           c.SaveConvertedFile() == 1 && SUCCEEDED(out.Load(destination.c_str()));
+}
 
 // A fresh folder per test under the working folder, removed afterwards.
 class TempDir : public ::testing::Test {

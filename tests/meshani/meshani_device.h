@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include <filesystem>
+
+#include "common/test_device.h"
 #include "host/host.h"
 #include "windows.h"
 #include "d3d8.h"
@@ -16,38 +19,15 @@ protected:
     static constexpr UINT kWidth = 96;
     static constexpr UINT kHeight = 64;
 
-    static void SetUpTestSuite()
-    {
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp = Parameters();
-        ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, pp.hDeviceWindow,
-                                    D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
-                  D3D_OK);
-    }
+    static void SetUpTestSuite() { ASSERT_EQ(testdevice::CreateShared(Parameters(), d3d, device), D3D_OK); }
     static void TearDownTestSuite()
     {
-        if (device)
-            device->Release();
-        if (d3d)
-            d3d->Release();
-        device = nullptr;
-        d3d = nullptr;
+        testdevice::ReleaseShared(d3d, device);
         host::D3D8ResetDefaults();
     }
     static D3DPRESENT_PARAMETERS Parameters()
     {
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kWidth;
-        pp.BackBufferHeight = kHeight;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        pp.hDeviceWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x6A11));
-        pp.Windowed = TRUE;
-        return pp;
+        return testdevice::DefaultParameters(kWidth, kHeight, testdevice::FakeWindow(0x6A11), true, false);
     }
     void SetUp() override
     {
@@ -124,3 +104,32 @@ inline bool WriteSolidImage(IDirect3DDevice8* device, const std::string& path, D
     texture->Release();
     return ok;
 }
+
+// The device with a fresh folder per test holding two solid textures,
+// tex/left.png red and tex/right.png green (the names the generated meshes use).
+class MeshAniFolderDevice : public MeshAniDevice {
+protected:
+    void SetUp() override
+    {
+        MeshAniDevice::SetUp();
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = std::filesystem::current_path() / "meshani_tmp" /
+               (std::string(info->test_suite_name()) + "." + info->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_ / "tex");
+        ASSERT_TRUE(WriteSolidImage(device, Path("tex/left.png"), 0xFFFF0000));
+        ASSERT_TRUE(WriteSolidImage(device, Path("tex/right.png"), 0xFF00FF00));
+    }
+    void TearDown() override
+    {
+        // What the device still has bound would keep default-pool buffers alive over a reset.
+        device->SetStreamSource(0, nullptr, 0);
+        device->SetIndices(nullptr, 0);
+        device->SetTexture(0, nullptr);
+        MeshAniDevice::TearDown();
+        std::filesystem::remove_all(dir_);
+    }
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+    std::filesystem::path dir_;
+};

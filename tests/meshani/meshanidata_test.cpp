@@ -16,32 +16,13 @@ using namespace gmatest;
 
 namespace {
 
-const D3DCOLOR kRed = 0xFFFF0000, kGreen = 0xFF00FF00;
-
 bool Reddish(uint32_t p) { return ((p >> 16) & 0xFF) > 0xC0 && ((p >> 8) & 0xFF) < 0x40; }
 bool Greenish(uint32_t p) { return ((p >> 8) & 0xFF) > 0x80 && ((p >> 16) & 0xFF) < 0x40; }
 
 } // namespace
 
-class MeshAniData : public MeshAniDevice {
+class MeshAniData : public MeshAniFolderDevice {
 protected:
-    void SetUp() override
-    {
-        MeshAniDevice::SetUp();
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::current_path() / "meshani_tmp" / (std::string("data.") + info->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_ / "tex");
-        ASSERT_TRUE(WriteSolidImage(device, Path("tex/left.png"), kRed));
-        ASSERT_TRUE(WriteSolidImage(device, Path("tex/right.png"), kGreen));
-    }
-    void TearDown() override
-    {
-        MeshAniDevice::TearDown();
-        std::filesystem::remove_all(dir_);
-    }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
     HRESULT BuildArrayMode(CMeshAniData& mesh, const CGmaFile& f, D3DPOOL pool = D3DPOOL_MANAGED,
                            BOOL autoRestore = FALSE)
     {
@@ -68,8 +49,6 @@ protected:
                 n += px.size() == kWidth * kHeight && pred(px[y * kWidth + x]) ? 1 : 0;
         return n;
     }
-
-    std::filesystem::path dir_;
 };
 
 // Textures by file name from the texture folder; each half of the grid in its own colour.
@@ -180,12 +159,8 @@ TEST_F(MeshAniData, LevelOfDetailFromTheConverter)
     g.amplitude = 0.3f;
     const std::string src = Path("g.gma"), dst = Path("g_lod.gma");
     ASSERT_EQ(g.File(1, 4, GMA_FLAG_LEFT_HAND | GMA_FLAG_SHARE_MATERIALS).Save(src.c_str()), S_OK);
-    CGMALodConverter c;
-    ASSERT_EQ(c.Build(src.c_str(), dst.c_str()), GMALOD_OK);
-    ASSERT_EQ(c.LodConvert(), 1);
-    ASSERT_EQ(c.SaveConvertedFile(), 1);
     CGmaFile lodFile;
-    ASSERT_EQ(lodFile.Load(dst.c_str()), S_OK);
+    ASSERT_TRUE(ConvertLod(src, dst, lodFile));
     const WORD collapsible = lodFile.lod[0].aCollapsible[0];
     ASSERT_GT(collapsible, 0);
 

@@ -10,27 +10,8 @@
 
 using namespace gmatest;
 
-class MeshAniMng : public MeshAniDevice {
+class MeshAniMng : public MeshAniFolderDevice {
 protected:
-    void SetUp() override
-    {
-        MeshAniDevice::SetUp();
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::current_path() / "meshani_tmp" / (std::string("mng.") + info->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_ / "tex");
-        ASSERT_TRUE(WriteSolidImage(device, Path("tex/left.png"), 0xFFFF0000));
-        ASSERT_TRUE(WriteSolidImage(device, Path("tex/right.png"), 0xFF00FF00));
-    }
-    void TearDown() override
-    {
-        device->SetStreamSource(0, nullptr, 0);
-        device->SetIndices(nullptr, 0);
-        MeshAniDevice::TearDown();
-        std::filesystem::remove_all(dir_);
-    }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
     // A mesh library of the given (item id, mesh id, shared container) entries.
     std::string Library(const std::vector<std::tuple<DWORD, DWORD, bool>>& entries)
     {
@@ -65,8 +46,6 @@ protected:
         }
         return ids;
     }
-
-    std::filesystem::path dir_;
 };
 
 TEST_F(MeshAniMng, MeshesOfOneMeshIdShareAContainer)
