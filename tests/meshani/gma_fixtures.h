@@ -5,11 +5,10 @@
 
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "companion/temp_dir.h"
 
 #include "kestu_gmaconvert.h"
 #include "kestu_gmafile.h"
@@ -153,37 +152,14 @@ inline bool ConvertLod(const std::string& source, const std::string& destination
            c.SaveConvertedFile() == 1 && SUCCEEDED(out.Load(destination.c_str()));
 }
 
-// A fresh folder per test under the working folder, removed afterwards.
-class TempDir : public ::testing::Test {
+// A fresh folder per test, and GMA files saved into it.
+class TempDir : public TempDirTest {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::current_path() / "meshani_tmp" /
-               (std::string(info->test_suite_name()) + "." + info->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
     std::string Save(const std::string& name, const CGmaFile& f) const
     {
         EXPECT_EQ(f.Save(Path(name).c_str()), S_OK);
         return Path(name);
     }
-    std::vector<BYTE> ReadBytes(const std::string& path) const
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::vector<BYTE>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
-    void WriteBytes(const std::string& path, const std::vector<BYTE>& b) const
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-    }
-
-    std::filesystem::path dir_;
 };
 
 } // namespace gmatest
