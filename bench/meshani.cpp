@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "kestu.h"
-#include "tests/common/test_device.h"
+#include "support/device.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/GfxGlobals.h"
+#include "core/entry/GfxGlobals.h"
 #include "d3dx8.h"
 #include "index_lib.h"
 #include "kestu_texture_mng.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "fuzz/sprites_common.h"
+#include "sprites_common.h"
 #include "kestu_gmaconvert.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

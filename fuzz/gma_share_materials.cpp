@@ -1,5 +1,5 @@
 // Any bytes through the in-memory material sharing.
-#include "fuzz/gma_common.h"
+#include "gma_common.h"
 #include "kestu_gmatools.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "fuzz/gma_common.h"
+#include "gma_common.h"
 #include "index_lib.h"
 #include "kestu_gmatools.h"
 

@@ -1,6 +1,6 @@
 // Any bytes through the in-memory return of texture coordinates to the
 // frames, with no room to grow and with some.
-#include "fuzz/gma_common.h"
+#include "gma_common.h"
 #include "kestu_gmatools.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -10,13 +10,14 @@
 #include <d3d8.h>
 #include <d3dx8.h>
 
+#include "kestu_export.h"
 #include "kestu_bound.h"
 #include "kestu_gmafile.h"
 
 // A view on vertices: format, stride, count, the base address and the
 // address of the first vertex's position, normal, diffuse colour and texture
 // coordinates (null when the format lacks them).
-struct SGmaVerticesEntry {
+struct KESTU_API SGmaVerticesEntry {
     DWORD dwFVF;
     DWORD dwStride;
     DWORD dwNumVertices;
@@ -38,7 +39,7 @@ struct SGmaVerticesEntry {
 };
 
 // How a container and its frames keep their vertices.
-struct SGmaVertexStore {
+struct KESTU_API SGmaVertexStore {
     D3DPOOL pool = D3DPOOL_MANAGED;
     float scale = 1.0f;
     BOOL autoRestore = TRUE;
@@ -55,7 +56,7 @@ struct SGmaVertexStore {
 // Called on each frame's copied vertices while a container is cloned.
 typedef void (*LPGMACLONECALLBACK)(SGmaVerticesEntry* vertices, DWORD frame, void* user);
 
-class CMeshFrame {
+class KESTU_API CMeshFrame {
 public:
     CMeshFrame();
     virtual ~CMeshFrame();
@@ -122,7 +123,7 @@ private:
     BYTE* m_pLocked;  // the buffer locked by BeginAccessVertices
 };
 
-class CAniMeshContainer {
+class KESTU_API CAniMeshContainer {
 public:
     CAniMeshContainer();
     virtual ~CAniMeshContainer();

@@ -7,12 +7,13 @@
 
 #include <windows.h>
 
+#include "kestu_export.h"
 #include "kestu_gmafile.h"
 
 #define GMA_CONVERT_PATH_SIZE 520
 
 // Use: Build(source, destination), then SaveConvertedFile().
-class CGMAAtrributeMapConverter {
+class KESTU_API CGMAAtrributeMapConverter {
 public:
     CGMAAtrributeMapConverter();
     // Copies paths and header only.
@@ -58,7 +59,7 @@ private:
 #define GMALOD_SHARED_TEXCOORD 4
 
 // Use: Build(source, destination), then LodConvert(), then SaveConvertedFile().
-class CGMALodConverter {
+class KESTU_API CGMALodConverter {
 public:
     CGMALodConverter();
     // Copies paths and header only.

@@ -11,6 +11,7 @@
 #include <d3d8.h>
 #include <d3dx8.h>
 
+#include "kestu_export.h"
 #include "kestu_bound.h"
 
 #define GMA_HEADER_SIZE 76
@@ -42,7 +43,7 @@
 #define GMA_FVF_NORMAL_COORD_SKIPPED 0x42    // position, diffuse
 #define GMA_FVF_TEXCOORD 0x100
 
-struct SMeshAniHeader {
+struct KESTU_API SMeshAniHeader {
     WORD wMajorVersion;
     WORD wMinorVersion;
     float fDuration;               // playing time of the whole animation
@@ -220,7 +221,7 @@ struct SMeshLodFaceInit {
 };
 
 // Material block, old layout (versions 1.0 to 1.3): 206 bytes, then the faces.
-struct SMaterialInitHeader {
+struct KESTU_API SMaterialInitHeader {
     char szTexture[GMA_TEXNAME_SIZE];  // the stored bytes; zero-terminated in sound files
     D3DMATERIAL8 Material;
     DWORD dwAddressU;  // D3DTEXTUREADDRESS, 1 wrap by default
@@ -234,7 +235,7 @@ struct SMaterialInitHeader {
 
 // Material block, extended layout: the old fields, then the texture id (the
 // id in the mesh library's texture set; GMA_NO_TEXTURE none): 210 bytes.
-struct SMaterialInitHeaderEx {
+struct KESTU_API SMaterialInitHeaderEx {
     char szTexture[GMA_TEXNAME_SIZE];
     D3DMATERIAL8 Material;
     DWORD dwAddressU;
@@ -305,7 +306,7 @@ struct SGmaLayout {
 // A whole GMA file. Read walks every section with the buffer's length and
 // checks each count against it; Write gives the same bytes back for anything
 // Read accepted, and for new content writes exactly what the header describes.
-class CGmaFile {
+class KESTU_API CGmaFile {
 public:
     SMeshAniHeader header;
     std::vector<SGmaFrame> frames;

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <d3dx8.h>
 
+#include "kestu_export.h"
 #include "kestu_bound.h"
 #include "kestu_gmafile.h"
 
@@ -17,20 +18,20 @@ class CIndexLib;
 
 // Same formats: one block copy. Else per vertex every component present in
 // both is copied; one only in the destination is left as it was.
-HRESULT Kestu_GMA_VertexCopy(void* dst, DWORD dstFormat, const void* src, DWORD srcFormat, DWORD count);
+KESTU_API HRESULT Kestu_GMA_VertexCopy(void* dst, DWORD dstFormat, const void* src, DWORD srcFormat, DWORD count);
 // From a format without texture set into one with: the destination's u, v
 // come from texCoords, one per vertex. E_INVALIDARG for other formats.
-HRESULT Kestu_GMA_VertexCopy_NoTexToTex(void* dst, DWORD dstFormat, const void* src, DWORD srcFormat,
+KESTU_API HRESULT Kestu_GMA_VertexCopy_NoTexToTex(void* dst, DWORD dstFormat, const void* src, DWORD srcFormat,
                                         const SCoords2d* texCoords, DWORD count);
 // As Kestu_GMA_VertexCopy with the position multiplied by scale.
-HRESULT Kestu_GMA_VertexCopyScaling(void* dst, DWORD dstFormat, const void* src, DWORD srcFormat, DWORD count,
+KESTU_API HRESULT Kestu_GMA_VertexCopyScaling(void* dst, DWORD dstFormat, const void* src, DWORD srcFormat, DWORD count,
                                     float scale);
 // Per vertex: the position scaled (when scaled), transformed by matrix (when
 // given) and added to box (when given); the normal transformed by matrix.
-HRESULT Kestu_GMA_VertexCopyEx(void* dst, DWORD dstFormat, const void* src, DWORD srcFormat, DWORD count,
+KESTU_API HRESULT Kestu_GMA_VertexCopyEx(void* dst, DWORD dstFormat, const void* src, DWORD srcFormat, DWORD count,
                                BOOL scaled, float scale, const D3DXMATRIX* matrix, SBoundBox* box);
 // Bytes of one vertex of the format (its four known components).
-DWORD Kestu_GMA_GetVertexSize(DWORD format);
+KESTU_API DWORD Kestu_GMA_GetVertexSize(DWORD format);
 
 // ---- File tools ----
 // Each works on files of the extended material layout (1.4 and major 0).
@@ -44,28 +45,28 @@ DWORD Kestu_GMA_GetVertexSize(DWORD format);
 // capacity) and give E_OUTOFMEMORY, leaving the buffer alone, when the
 // result would not fit.
 
-HRESULT GfxUtil_RemoveNormalsFormGMAFile(const char* path);
-HRESULT GfxUtil_RemoveNormalsFormGMAFileInMemory(BYTE* buffer, DWORD& size);
-HRESULT GfxUtil_TransformGMAFileToShareMaterials(const char* path);
-HRESULT GfxUtil_TransformGMAFileToShareMaterialsInMemory(BYTE* buffer, DWORD& size);
-HRESULT GfxUtil_TransformGMAFileToShareTexCoord(const char* path);
-HRESULT GfxUtil_TransformGMAFileToShareTexCoordInMemory(BYTE* buffer, DWORD& size);
-HRESULT GfxUtil_TransformGMAFileToNoShareTexCoord(const char* path);
-HRESULT GfxUtil_TransformGMAFileToNoShareTexCoordInMemory(BYTE* buffer, DWORD& size, DWORD capacity);
-HRESULT GfxUtil_TransformGMAFileToNoShareTexCoordInMemory(BYTE* buffer, DWORD& size);
+KESTU_API HRESULT GfxUtil_RemoveNormalsFormGMAFile(const char* path);
+KESTU_API HRESULT GfxUtil_RemoveNormalsFormGMAFileInMemory(BYTE* buffer, DWORD& size);
+KESTU_API HRESULT GfxUtil_TransformGMAFileToShareMaterials(const char* path);
+KESTU_API HRESULT GfxUtil_TransformGMAFileToShareMaterialsInMemory(BYTE* buffer, DWORD& size);
+KESTU_API HRESULT GfxUtil_TransformGMAFileToShareTexCoord(const char* path);
+KESTU_API HRESULT GfxUtil_TransformGMAFileToShareTexCoordInMemory(BYTE* buffer, DWORD& size);
+KESTU_API HRESULT GfxUtil_TransformGMAFileToNoShareTexCoord(const char* path);
+KESTU_API HRESULT GfxUtil_TransformGMAFileToNoShareTexCoordInMemory(BYTE* buffer, DWORD& size, DWORD capacity);
+KESTU_API HRESULT GfxUtil_TransformGMAFileToNoShareTexCoordInMemory(BYTE* buffer, DWORD& size);
 
 // Converts a right-handed file to the left-handed form and adds the frame
 // bound boxes, removing the normals first when asked.
-HRESULT GfxUtil_PreprocessGMA(const char* path, BOOL removeNormals, BOOL computeBoxes);
+KESTU_API HRESULT GfxUtil_PreprocessGMA(const char* path, BOOL removeNormals, BOOL computeBoxes);
 
 // Renumbers every material's texture id by looking its file name up in the
 // texture index library (leading backslashes skipped). Each id found is
 // appended to idList; with logPath every change and every name not found is
 // reported there. S_OK when an id changed, 1 when none did, E_FAIL when some
 // name was not found (every block is still renumbered).
-HRESULT GfxUtil_UpdateGmaTextureID(const char* gmaPath, const char* textureLibraryPath, const char* logPath,
+KESTU_API HRESULT GfxUtil_UpdateGmaTextureID(const char* gmaPath, const char* textureLibraryPath, const char* logPath,
                                    std::vector<DWORD>* idList);
 // outBuffer holds outSize bytes and receives the result (as many bytes as size).
-HRESULT GfxUtil_UpdateGmaTextureIDInMemory(BYTE* outBuffer, DWORD& outSize, const BYTE* buffer, DWORD size,
+KESTU_API HRESULT GfxUtil_UpdateGmaTextureIDInMemory(BYTE* outBuffer, DWORD& outSize, const BYTE* buffer, DWORD size,
                                            CIndexLib* textureLibrary, const char* logPath,
                                            std::vector<DWORD>* idList);

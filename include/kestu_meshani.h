@@ -6,13 +6,14 @@
 #pragma once
 #include <windows.h>
 
+#include "kestu_export.h"
 #include "kestu_aniplay.h"
 #include "kestu_gmafile.h"
 
 class CMeshAniData;
 class CMeshFrame;
 
-class CMeshAni {
+class KESTU_API CMeshAni {
 public:
     CMeshAni();
     // Copies own their arrays.

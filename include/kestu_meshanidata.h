@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <d3d8.h>
 
+#include "kestu_export.h"
 #include "index_lib.h"
 #include "kestu_gmacontainer.h"
 #include "kestu_gmafile.h"
@@ -30,7 +31,7 @@ struct SPrimitiveInfo {
     DWORD dwPrimitiveCount = 0;
 };
 
-struct SPrimitiveInfoList {
+struct KESTU_API SPrimitiveInfoList {
     std::vector<SPrimitiveInfo> aList;
     virtual ~SPrimitiveInfoList() = default;
     DWORD GetCount() const { return static_cast<DWORD>(aList.size()); }
@@ -38,7 +39,7 @@ struct SPrimitiveInfoList {
 };
 
 // One material with its faces.
-class CMeshAttribute {
+class KESTU_API CMeshAttribute {
 public:
     CMeshAttribute();
     virtual ~CMeshAttribute();
@@ -99,7 +100,7 @@ private:
 };
 
 // The materials of one frame (or of all frames when they share them).
-class CFrameAttribute {
+class KESTU_API CFrameAttribute {
 public:
     CFrameAttribute();
     virtual ~CFrameAttribute();
@@ -141,7 +142,7 @@ private:
     CMeshAttribute* m_pAttributes;
 };
 
-class CMeshAniData : public SIdxLibItem {
+class KESTU_API CMeshAniData : public SIdxLibItem {
 public:
     CMeshAniData();
     CMeshAniData(const CMeshAniData&) = delete;

@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <d3d8.h>
 
+#include "kestu_export.h"
 #include "index_lib.h"
 #include "kestu_gmacontainer.h"
 #include "kestu_meshanidata.h"
@@ -18,7 +19,7 @@
 // Bytes of the library's share buffer reserved for a run of mesh loads.
 #define KESTU_GMA_SHARE_BUFFER 0x100000
 
-class CMeshAniMng : public CIndexLib {
+class KESTU_API CMeshAniMng : public CIndexLib {
 protected:
     HRESULT OnNewItem(SIdxLibItem*& item) override;
     HRESULT OnDeleteItem(SIdxLibItem*& item) override;

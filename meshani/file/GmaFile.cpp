@@ -1,7 +1,7 @@
 // Reading and writing a whole GMA file, section by section.
 #include <cstring>
 
-#include "core/WholeFile.h"
+#include "core/resources/WholeFile.h"
 #include "kestu_bytes.h"
 #include "kestu_gmafile.h"
 

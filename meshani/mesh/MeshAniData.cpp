@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "core/GfxGlobals.h"
+#include "core/entry/GfxGlobals.h"
 #include "kestu_log.h"
 #include "kestu_meshanidata.h"
 #include "kestu_texture_list.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "core/WholeFile.h"
+#include "core/resources/WholeFile.h"
 #include "kestu_gmacontainer.h"
 #include "kestu_meshani.h"
 

@@ -2,7 +2,7 @@
 #include <cstring>
 #include <memory>
 
-#include "core/WholeFile.h"
+#include "core/resources/WholeFile.h"
 #include "index_lib.h"
 #include "kestu_gmatools.h"
 #include "ou_strings.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <memory>
 
-#include "core/WholeFile.h"
+#include "core/resources/WholeFile.h"
 
 namespace gmatool {
 

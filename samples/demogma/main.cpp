@@ -261,7 +261,6 @@ int Render(const std::string& library, const std::string& folder, const std::str
     if (banner)
         meshes.ReleaseMesh(kBannerId, TRUE);
     meshes.Release();
-    meshes.GetTextureList()->Release();
     Kestu_Release();
     return status;
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "companion/temp_dir.h"
+#include "support/temp_dir.h"
 
 #include "kestu_gmaconvert.h"
 #include "kestu_gmafile.h"

@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "common/test_device.h"
+#include "support/device.h"
 #include "host/host.h"
 #include "windows.h"
 #include "d3d8.h"
@@ -82,8 +82,8 @@ protected:
         host::SavePixelsPng(wp, std::string(dir) + "/" + name + ".png");
     }
 
-    static IDirect3D8* d3d;
-    static IDirect3DDevice8* device;
+    static inline IDirect3D8* d3d = nullptr;
+    static inline IDirect3DDevice8* device = nullptr;
 };
 
 // A solid 8 x 8 image file of one colour, made on the device and saved by D3DX.

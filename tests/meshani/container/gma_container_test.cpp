@@ -8,9 +8,6 @@
 
 using namespace gmatest;
 
-IDirect3D8* MeshAniDevice::d3d = nullptr;
-IDirect3DDevice8* MeshAniDevice::device = nullptr;
-
 namespace {
 
 std::vector<SGMAVertex> Read(CAniMeshContainer& c, DWORD frame)
