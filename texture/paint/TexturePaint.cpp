@@ -2,7 +2,7 @@
 // alpha-blended screen quad, every device state it touches put back.
 #include <iterator>
 
-#include "core/StateTable.h"
+#include "core/device/StateTable.h"
 #include "kestu_texture.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // and end every build shares.
 #include <memory>
 
-#include "core/GfxGlobals.h"
-#include "core/WholeFile.h"
+#include "core/entry/GfxGlobals.h"
+#include "core/resources/WholeFile.h"
 #include "kestu_imageprobe.h"
 #include "kestu_log.h"
 #include "kestu_pixelformat.h"
