@@ -1,0 +1,182 @@
+#include "kestu_particlegroup.h"
+
+#include "kestu_ppsdomain.h"
+#include "kestu_ppsmethod.h"
+
+CParticleGroup::CParticleGroup()
+{
+    D3DXMatrixIdentity(&m_matRoot);
+    RegisterParticleUser();
+}
+
+CParticleGroup::CParticleGroup(const CParticleGroup& other)
+{
+    RegisterParticleUser();
+    CopyFields(other);
+    CopyParticles(other);
+}
+
+CParticleGroup& CParticleGroup::operator=(const CParticleGroup& other)
+{
+    if (this == &other) return *this;
+    while (m_pHead) {
+        CParticleBase* p = m_pHead;
+        Unlink(p);
+        GiveBack(p);
+    }
+    CopyFields(other);
+    CopyParticles(other);
+    return *this;
+}
+
+CParticleGroup::~CParticleGroup()
+{
+    if (m_pHead) Release();
+    UnregisterParticleUser();
+}
+
+void CParticleGroup::CopyFields(const CParticleGroup& other)
+{
+    m_matRoot = other.m_matRoot;
+    m_dwLastCount = other.m_dwLastCount;
+    m_dwGroupID = other.m_dwGroupID;
+    m_dwMaxParticleNumber = other.m_dwMaxParticleNumber;
+    m_bSpecifiedParticles = other.m_bSpecifiedParticles;
+    m_strName = other.m_strName;
+    m_pMethod = other.m_pMethod;
+    m_bInWorldSpace = other.m_bInWorldSpace;
+}
+
+void CParticleGroup::CopyParticles(const CParticleGroup& other)
+{
+    for (CParticleBase* source : other) {
+        CParticleBase* p = AllocParticle();
+        if (!p) return;
+        auto* to = dynamic_cast<CParticle*>(p);
+        auto* from = dynamic_cast<CParticle*>(source);
+        if (to && from) {
+            *to = *from;
+        } else {
+            *p = *source;
+            p->SetColor(source->GetColor());
+        }
+        Append(p);
+    }
+}
+
+void CParticleGroup::Append(CParticleBase* p)
+{
+    p->m_pNext = nullptr;
+    p->m_pPrev = m_pTail;
+    if (m_pTail)
+        m_pTail->m_pNext = p;
+    else
+        m_pHead = p;
+    m_pTail = p;
+    ++m_dwCount;
+}
+
+void CParticleGroup::Unlink(CParticleBase* p)
+{
+    if (p->m_pPrev)
+        p->m_pPrev->m_pNext = p->m_pNext;
+    else
+        m_pHead = p->m_pNext;
+    if (p->m_pNext)
+        p->m_pNext->m_pPrev = p->m_pPrev;
+    else
+        m_pTail = p->m_pPrev;
+    p->m_pNext = p->m_pPrev = nullptr;
+    --m_dwCount;
+}
+
+void CParticleGroup::GiveBack(CParticleBase* p)
+{
+    if (m_pMethod)
+        m_pMethod->Delete(this, p);
+    else
+        FreeParticle(p);
+}
+
+void CParticleGroup::SetMethod(CPPS_METHOD_BASE* method)
+{
+    if (method) method->AddRef(this);
+    m_pMethod = method;
+}
+
+CParticleBase* CParticleGroup::New(int count) { return m_pMethod ? m_pMethod->New(this, count) : nullptr; }
+
+void CParticleGroup::Release()
+{
+    while (m_pHead) {
+        CParticleBase* p = m_pHead;
+        Unlink(p);
+        GiveBack(p);
+    }
+    if (m_pMethod) m_pMethod->Release(this);
+}
+
+HRESULT CParticleGroup::Build(IDirect3DDevice8* device)
+{
+    if (m_pMethod) m_pMethod->Build(device, this);
+    return 0;
+}
+
+HRESULT CParticleGroup::Update(float dt)
+{
+    m_dwLastCount = m_dwCount;
+    if (m_pMethod) m_pMethod->Update(this, dt);
+    return 0;
+}
+
+HRESULT CParticleGroup::Render(IDirect3DDevice8* device)
+{
+    if (!m_pHead) return 0;
+    return m_pMethod ? m_pMethod->Render(device, this) : 1;
+}
+
+void CParticleGroup::RemoveAt(iterator& it)
+{
+    CParticleBase* p = *it;
+    if (!p) return;
+    ++it;
+    Unlink(p);
+    GiveBack(p);
+}
+
+int CParticleGroup::Spawn(DWORD count)
+{
+    const SPPS_DOMAIN velocities(PPS_DOMAIN_CYLINDER, 0.0f, -0.01f, 0.35f, 0.0f, -0.01f, 0.37f, 0.021f, 0.019f, 0.0f);
+    DWORD spawned = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        CParticleBase* p = AllocParticle();
+        if (!p) break;
+        D3DXVECTOR3 v;
+        velocities.Generate(v);
+        p->SetVelocity(&v.x);
+        Append(p);
+        ++spawned;
+    }
+    m_dwLastCount += spawned;
+    return 1;
+}
+
+void CParticleGroup::Add(const float* pos, const float* posB, const float* size, const float* vel, const float* rgb,
+                         float unused, float age)
+{
+    CParticleBase* p = New(1);
+    if (!p) return;
+    p->SetVelocity(vel);
+    if (!m_bInWorldSpace) {
+        p->SetPosition(pos);
+    } else {
+        // The birth position is placed through the root matrix.
+        D3DXVECTOR4 world;
+        const D3DXVECTOR3 local(pos[0], pos[1], pos[2]);
+        D3DXVec3Transform(&world, &local, &m_matRoot);
+        const float xyz[3] = {world.x, world.y, world.z};
+        p->SetPosition(xyz);
+    }
+    p->SetColor(rgb);
+    Append(p);
+}

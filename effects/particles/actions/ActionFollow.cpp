@@ -1,0 +1,59 @@
+#include "kestu_particlegroup.h"
+#include "kestu_ppsactions.h"
+#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionMath.h"
+
+SPPS_ACTION_FOLLOW::SPPS_ACTION_FOLLOW(float magnitude, float epsilon, float maxRadius)
+    : SPPS_ACTION_BASE(PPS_ACTION_FOLLOW, 120), fMagnitude(magnitude), fEpsilon(epsilon), fMaxRadius(maxRadius)
+{
+}
+
+HRESULT SPPS_ACTION_FOLLOW::Update(CParticleGroup* group)
+{
+    const float magdt = fMagnitude * fDeltaTime;
+    const float maxSqr = fMaxRadius * fMaxRadius;
+    if (maxSqr >= 100000.0f) return 0;
+    CParticleBase* previous = group->FirstParticle();
+    if (!previous) return 0;
+    D3DXVECTOR3 previousPos = Vec(previous->GetPosition());
+    for (CParticleBase* p = previous->NextInList(); p; p = p->NextInList()) {
+        const D3DXVECTOR3 pos = Vec(p->GetPosition());
+        const D3DXVECTOR3 d = pos - previousPos;
+        const float lenSqr = Dot(d, d);
+        const float len = std::sqrt(lenSqr);
+        // Two particles at one point give no direction to follow.
+        if (len < fMaxRadius && len > 0.0f)
+            SetVelocity(previous, Vec(previous->GetVelocity()) + Scaled(d, magdt / ((lenSqr + fEpsilon) * len)));
+        previous = p;
+        previousPos = pos;
+    }
+    return 0;
+}
+
+HRESULT SPPS_ACTION_FOLLOW::Serialize(std::iostream& stream, int bWrite)
+{
+    return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) {
+        f.F32(fEpsilon);
+        f.F32(fMagnitude);
+        f.F32(fMaxRadius);
+    });
+}
+
+HRESULT SPPS_ACTION_FOLLOW::CreateFromScript(CDataChunk& chunk)
+{
+    ReadActionBlock(chunk, *this, [&](const std::string& line) {
+        ReadKeyValue(line, "fEpsilon", fEpsilon) || ReadKeyValue(line, "fMagnitude", fMagnitude) ||
+            ReadKeyValue(line, "fMaxRadius", fMaxRadius);
+    });
+    return 0;
+}
+
+HRESULT SPPS_ACTION_FOLLOW::WriteToScript(std::ostream& out)
+{
+    SPPS_ACTION_BASE::WriteToScript(out);
+    WriteValueLine(out, "\tfEpsilon\t", fEpsilon);
+    WriteValueLine(out, "\tfMagnitude\t", fMagnitude);
+    WriteValueLine(out, "\tfMaxRadius\t", fMaxRadius);
+    CloseActionBlock(out);
+    return 0;
+}
