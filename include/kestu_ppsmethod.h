@@ -149,9 +149,9 @@ public:
     void SetBillboardMng(CBillboardMng* billboardMng) { m_pBillboardMng = billboardMng; }
     CBillboardMng* GetBillboardMng() const { return m_pBillboardMng; }
 
-protected:
-    // Gives the method the next running number as its ID and name and
-    // appends it with its type; the manager owns it from then on.
+    // Gives a method the next running number as its ID and name and appends
+    // it with its type; the manager owns it from then on. NewMethod makes its
+    // methods through here.
     CPPS_METHOD_BASE* AddMethod(CPPS_METHOD_BASE* method, DWORD type);
 
 private:
