@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <new>
+#include <vector>
 
 #include <windows.h>
 #include <d3d8.h>
@@ -27,6 +29,12 @@ public:
         return *this;
     }
     virtual ~CParticleBase() {}
+
+    // Particles live in the particle heap, in address order, so that a walk
+    // of a group touches memory in sequence.
+    static void* operator new(size_t size);
+    static void* operator new(size_t size, const std::nothrow_t&) noexcept;
+    static void operator delete(void* p, size_t size) noexcept;
 
     virtual DWORD GetColor() = 0;
     virtual void SetColor(const float* rgb) = 0;
@@ -82,27 +90,17 @@ public:
     // Weight, velocity, lifetime, squared speed, direction and position become 0.
     void Clear();
 
-    // The particle after this one in the list that holds it (a group's or the
-    // free list), null at the end.
-    CParticleBase* NextInList() const { return m_pNext; }
-
 private:
-    friend class CParticleGroup;
-    friend class CParticleFreeList;
     void CopyMotion(const CParticleBase& other);
 
-    // A particle is in at most one list at a time, so the links live in it
-    // and neither list allocates.
-    CParticleBase* m_pNext = nullptr;
-    CParticleBase* m_pPrev = nullptr;
-
 protected:
-    float m_fWeight;
+    // What the action passes read and write comes first.
     float m_vVelocity[4];
+    float m_vPosition[4];
     float m_fLifeTime;
     float m_fVelLength2;
     float m_vVelNormal[4];
-    float m_vPosition[4];
+    float m_fWeight;
 };
 
 class CParticle : public CParticleBase {
@@ -153,18 +151,28 @@ public:
     ~CParticleFreeList() { DeleteAll(); }
 
     // The oldest particle given back, as it was given back; null when empty.
-    CParticleBase* Take();
-    void Give(CParticleBase* particle);
+    CParticleBase* Take()
+    {
+        if (m_nCount == 0) return nullptr;
+        CParticleBase* p = m_Ring[m_nHead];
+        m_nHead = m_nHead + 1 == m_Ring.size() ? 0 : m_nHead + 1;
+        --m_nCount;
+        return p;
+    }
+    // False when the list cannot grow.
+    bool Give(CParticleBase* particle);
     void DeleteAll();
     size_t GetCount() const { return m_nCount; }
-    CParticleBase* Front() const { return m_pHead; }
+    CParticleBase* Front() const { return m_nCount ? m_Ring[m_nHead] : nullptr; }
 
     // Number of live particle groups.
     int32_t m_nUsers = 0;
 
 private:
-    CParticleBase* m_pHead = nullptr;
-    CParticleBase* m_pTail = nullptr;
+    // A ring over a buffer that only grows, so that taking and giving back
+    // allocate nothing once the list has reached its size.
+    std::vector<CParticleBase*> m_Ring;
+    size_t m_nHead = 0;
     size_t m_nCount = 0;
 };
 

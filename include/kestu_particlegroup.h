@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <d3dx8math.h>
 
@@ -14,21 +15,28 @@ class CPPS_METHOD_BASE;
 class CParticleGroup {
 public:
     // A position in the particle list; the end position holds no particle.
+    // Positions stay valid while particles are added and removed; the
+    // group's Update closes the gaps that removals leave, which moves them.
     class iterator {
     public:
         iterator() {}
-        explicit iterator(CParticleBase* p) : m_p(p) {}
-        CParticleBase* operator*() const { return m_p; }
+        CParticleBase* operator*() const { return Index() == kEnd ? nullptr : m_pGroup->m_Slots[m_nIndex]; }
         iterator& operator++()
         {
-            m_p = m_p->NextInList();
+            if (Index() != kEnd) m_nIndex = m_pGroup->NextLive(m_nIndex + 1);
             return *this;
         }
-        bool operator==(const iterator& other) const { return m_p == other.m_p; }
-        bool operator!=(const iterator& other) const { return m_p != other.m_p; }
+        bool operator==(const iterator& other) const { return Index() == other.Index(); }
+        bool operator!=(const iterator& other) const { return Index() != other.Index(); }
 
     private:
-        CParticleBase* m_p = nullptr;
+        friend class CParticleGroup;
+        static constexpr size_t kEnd = static_cast<size_t>(-1);
+        iterator(const CParticleGroup* group, size_t index) : m_pGroup(group), m_nIndex(index) {}
+        size_t Index() const { return m_pGroup && m_nIndex < m_pGroup->m_Slots.size() ? m_nIndex : kEnd; }
+
+        const CParticleGroup* m_pGroup = nullptr;
+        size_t m_nIndex = kEnd;
     };
 
     // Registers a user of the particle free list.
@@ -68,26 +76,46 @@ public:
     void Add(const float* pos, const float* posB, const float* size, const float* vel, const float* rgb,
              float unused, float age);
 
-    CParticleBase* FirstParticle() const { return m_pHead; }
+    CParticleBase* FirstParticle() const { return *begin(); }
     CParticleBase* FirstParticle(iterator& it) const
     {
-        it = iterator(m_pHead);
-        return m_pHead;
+        it = begin();
+        return *it;
     }
     CParticleBase* LastParticle(iterator& it) const
     {
-        it = iterator();
-        return m_pTail;
+        it = end();
+        for (size_t i = m_Slots.size(); i-- > m_nFirst;)
+            if (m_Slots[i]) return m_Slots[i];
+        return nullptr;
     }
     // The particle at it (null at the end), then it moves on.
     CParticleBase* NextParticle(iterator& it) const
     {
         CParticleBase* p = *it;
-        if (p) ++it;
+        ++it;
         return p;
     }
-    iterator begin() const { return iterator(m_pHead); }
-    iterator end() const { return iterator(); }
+    iterator begin() const { return iterator(this, NextLive(m_nFirst)); }
+    iterator end() const { return iterator(this, iterator::kEnd); }
+    // Calls f(particle) for every particle in list order; f neither adds
+    // nor removes particles.
+    template <class F> void ForEachParticle(F&& f) const
+    {
+        // Particles lie wherever the free list last had them: each one is
+        // asked for a little before its turn.
+        constexpr size_t kAhead = 8;
+        CParticleBase* const* slot = m_Slots.data() + m_nFirst;
+        CParticleBase* const* last = m_Slots.data() + m_Slots.size();
+        for (; last - slot > static_cast<std::ptrdiff_t>(kAhead); ++slot) {
+            // The fields a pass reads may run into the particle's second line.
+            const char* ahead = reinterpret_cast<const char*>(slot[kAhead]);
+            __builtin_prefetch(ahead + 32);
+            if (CParticleBase* p = *slot) f(p);
+        }
+        for (; slot != last; ++slot)
+            if (CParticleBase* p = *slot) f(p);
+    }
 
     DWORD GetParticlesNumber() const { return m_dwCount; }
     DWORD GetLastCount() const { return m_dwLastCount; }
@@ -103,8 +131,14 @@ public:
     void SetMaxParticleNumber(DWORD max) { m_dwMaxParticleNumber = max; }
 
 private:
+    size_t NextLive(size_t i) const
+    {
+        while (i < m_Slots.size() && !m_Slots[i]) ++i;
+        return i;
+    }
     void Append(CParticleBase* p);
-    void Unlink(CParticleBase* p);
+    // Closes the gaps removals left, keeping the order.
+    void CloseGaps();
     // Back through the method, or to the free list when there is none.
     void GiveBack(CParticleBase* p);
     void CopyFields(const CParticleGroup& other);
@@ -114,9 +148,13 @@ private:
     DWORD m_dwLastCount = 0;
     DWORD m_dwGroupID = 0;
     DWORD m_dwMaxParticleNumber = 10000;
-    CParticleBase* m_pHead = nullptr;
-    CParticleBase* m_pTail = nullptr;
+    // The particles in birth order from m_nFirst on; a removed particle
+    // leaves a null until the gaps are closed. The oldest particles go first,
+    // so the slots before m_nFirst are dropped in bulk, not moved each time.
+    std::vector<CParticleBase*> m_Slots;
+    size_t m_nFirst = 0;
     DWORD m_dwCount = 0;
+    size_t m_nGaps = 0;
     int32_t m_bSpecifiedParticles = 0;
     std::string m_strName;
     CPPS_METHOD_BASE* m_pMethod = nullptr; // owned by the method manager

@@ -19,11 +19,12 @@ CParticleGroup::CParticleGroup(const CParticleGroup& other)
 CParticleGroup& CParticleGroup::operator=(const CParticleGroup& other)
 {
     if (this == &other) return *this;
-    while (m_pHead) {
-        CParticleBase* p = m_pHead;
-        Unlink(p);
-        GiveBack(p);
-    }
+    for (CParticleBase* p : m_Slots)
+        if (p) GiveBack(p);
+    m_Slots.clear();
+    m_nFirst = 0;
+    m_dwCount = 0;
+    m_nGaps = 0;
     CopyFields(other);
     CopyParticles(other);
     return *this;
@@ -31,7 +32,7 @@ CParticleGroup& CParticleGroup::operator=(const CParticleGroup& other)
 
 CParticleGroup::~CParticleGroup()
 {
-    if (m_pHead) Release();
+    if (m_dwCount) Release();
     UnregisterParticleUser();
 }
 
@@ -66,28 +67,27 @@ void CParticleGroup::CopyParticles(const CParticleGroup& other)
 
 void CParticleGroup::Append(CParticleBase* p)
 {
-    p->m_pNext = nullptr;
-    p->m_pPrev = m_pTail;
-    if (m_pTail)
-        m_pTail->m_pNext = p;
-    else
-        m_pHead = p;
-    m_pTail = p;
+    m_Slots.push_back(p);
     ++m_dwCount;
 }
 
-void CParticleGroup::Unlink(CParticleBase* p)
+void CParticleGroup::CloseGaps()
 {
-    if (p->m_pPrev)
-        p->m_pPrev->m_pNext = p->m_pNext;
-    else
-        m_pHead = p->m_pNext;
-    if (p->m_pNext)
-        p->m_pNext->m_pPrev = p->m_pPrev;
-    else
-        m_pTail = p->m_pPrev;
-    p->m_pNext = p->m_pPrev = nullptr;
-    --m_dwCount;
+    while (m_nGaps && !m_Slots[m_nFirst]) {
+        ++m_nFirst;
+        --m_nGaps;
+    }
+    if (m_nGaps) {
+        size_t kept = m_nFirst;
+        for (size_t i = m_nFirst; i < m_Slots.size(); ++i)
+            if (m_Slots[i]) m_Slots[kept++] = m_Slots[i];
+        m_Slots.resize(kept);
+        m_nGaps = 0;
+    }
+    if (m_nFirst * 2 >= m_Slots.size()) {
+        m_Slots.erase(m_Slots.begin(), m_Slots.begin() + static_cast<std::ptrdiff_t>(m_nFirst));
+        m_nFirst = 0;
+    }
 }
 
 void CParticleGroup::GiveBack(CParticleBase* p)
@@ -108,11 +108,16 @@ CParticleBase* CParticleGroup::New(int count) { return m_pMethod ? m_pMethod->Ne
 
 void CParticleGroup::Release()
 {
-    while (m_pHead) {
-        CParticleBase* p = m_pHead;
-        Unlink(p);
-        GiveBack(p);
-    }
+    // Emptied first, so that the method sees no particle it has taken back.
+    std::vector<CParticleBase*> held;
+    held.swap(m_Slots);
+    m_nFirst = 0;
+    m_dwCount = 0;
+    m_nGaps = 0;
+    for (CParticleBase* p : held)
+        if (p) GiveBack(p);
+    held.clear();
+    m_Slots.swap(held);
     if (m_pMethod) m_pMethod->Release(this);
 }
 
@@ -124,6 +129,7 @@ HRESULT CParticleGroup::Build(IDirect3DDevice8* device)
 
 HRESULT CParticleGroup::Update(float dt)
 {
+    CloseGaps();
     m_dwLastCount = m_dwCount;
     if (m_pMethod) m_pMethod->Update(this, dt);
     return 0;
@@ -131,7 +137,7 @@ HRESULT CParticleGroup::Update(float dt)
 
 HRESULT CParticleGroup::Render(IDirect3DDevice8* device)
 {
-    if (!m_pHead) return 0;
+    if (!m_dwCount) return 0;
     return m_pMethod ? m_pMethod->Render(device, this) : 1;
 }
 
@@ -139,8 +145,10 @@ void CParticleGroup::RemoveAt(iterator& it)
 {
     CParticleBase* p = *it;
     if (!p) return;
+    m_Slots[it.m_nIndex] = nullptr;
+    ++m_nGaps;
+    --m_dwCount;
     ++it;
-    Unlink(p);
     GiveBack(p);
 }
 

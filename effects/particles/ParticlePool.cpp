@@ -4,27 +4,27 @@
 
 CParticleFreeList* ParticleFreeList = nullptr;
 
-CParticleBase* CParticleFreeList::Take()
+bool CParticleFreeList::Give(CParticleBase* particle)
 {
-    CParticleBase* p = m_pHead;
-    if (!p) return nullptr;
-    m_pHead = p->m_pNext;
-    if (!m_pHead) m_pTail = nullptr;
-    p->m_pNext = p->m_pPrev = nullptr;
-    --m_nCount;
-    return p;
-}
-
-void CParticleFreeList::Give(CParticleBase* particle)
-{
-    particle->m_pNext = nullptr;
-    particle->m_pPrev = m_pTail;
-    if (m_pTail)
-        m_pTail->m_pNext = particle;
-    else
-        m_pHead = particle;
-    m_pTail = particle;
+    if (m_nCount == m_Ring.size()) {
+        // Full: the ring is laid out again, oldest first, in a buffer twice
+        // the size.
+        std::vector<CParticleBase*> bigger;
+        try {
+            bigger.reserve(m_Ring.empty() ? 256 : m_Ring.size() * 2);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        for (size_t i = 0; i < m_nCount; ++i) bigger.push_back(m_Ring[(m_nHead + i) % m_Ring.size()]);
+        bigger.resize(bigger.capacity());
+        m_Ring.swap(bigger);
+        m_nHead = 0;
+    }
+    size_t tail = m_nHead + m_nCount;
+    if (tail >= m_Ring.size()) tail -= m_Ring.size();
+    m_Ring[tail] = particle;
     ++m_nCount;
+    return true;
 }
 
 void CParticleFreeList::DeleteAll()
@@ -43,10 +43,7 @@ CParticleBase* AllocParticle()
 void FreeParticle(CParticleBase* particle)
 {
     if (!particle) return;
-    if (ParticleFreeList)
-        ParticleFreeList->Give(particle);
-    else
-        delete particle;
+    if (!ParticleFreeList || !ParticleFreeList->Give(particle)) delete particle;
 }
 
 void RegisterParticleUser()

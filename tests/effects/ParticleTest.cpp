@@ -92,7 +92,6 @@ TEST(Particle, CopiesCarryEveryFieldOfTheirKind)
     EXPECT_EQ(b.GetWeight(), 5.0f);
     EXPECT_EQ(b.GetColor(), 0xAABBCCDDu);
     EXPECT_EQ(b.GetMesh(), a.GetMesh());
-    EXPECT_EQ(b.NextInList(), nullptr);
 }
 
 class FreeListTest : public ::testing::Test {

@@ -88,8 +88,8 @@ inline CParticleBase* Place(CParticleGroup& group, D3DXVECTOR3 pos, D3DXVECTOR3 
 {
     const float rgb[3] = {0, 0, 0};
     group.Add(&pos.x, &pos.x, &pos.x, &vel.x, rgb, 0, 0);
-    CParticleBase* p = group.FirstParticle();
-    while (p->NextInList()) p = p->NextInList();
+    CParticleGroup::iterator it;
+    CParticleBase* p = group.LastParticle(it);
     p->SetColor(color);
     return p;
 }

@@ -48,7 +48,7 @@ HRESULT SPPS_ACTION_AVOID::Update(CParticleGroup* group)
         const D3DXVECTOR3 uh = Divided(domain.u, domain.fRadius1Sqr);
         const D3DXVECTOR3 vh = Divided(domain.v, domain.fRadius2Sqr);
         const D3DXVECTOR3 fh = Normalized(domain.v - domain.u);
-        for (CParticleBase* p = group->FirstParticle(); p; p = p->NextInList()) {
+        for (CParticleBase* p : *group) {
             const D3DXVECTOR3 pos = Vec(p->GetPosition());
             const D3DXVECTOR3 vel = Vec(p->GetVelocity());
             const float distOld = Dot(normal, pos) + term;
@@ -85,7 +85,7 @@ HRESULT SPPS_ACTION_AVOID::Update(CParticleGroup* group)
     }
     if (type != PPS_DOMAIN_SPHERE) return 0;
     const float r2 = domain.fRadius1 * domain.fRadius1;
-    for (CParticleBase* p = group->FirstParticle(); p; p = p->NextInList()) {
+    for (CParticleBase* p : *group) {
         const D3DXVECTOR3 pos = Vec(p->GetPosition());
         const D3DXVECTOR3 vel = Vec(p->GetVelocity());
         const float speed = Length(vel);

@@ -34,26 +34,30 @@ HRESULT SPPS_ACTION_BOUNCE::Update(CParticleGroup* group)
         const float term = PlaneTerm(domain);
         const bool sides = domain.DomainType == PPS_DOMAIN_TRIANGLE || domain.DomainType == PPS_DOMAIN_RECTANGLE;
         const SidePlane plane(domain);
-        for (CParticleBase* p = group->FirstParticle(); p; p = p->NextInList()) {
+        // Few particles cross in a step: the bounce itself is kept out of
+        // the loop that tests them all.
+        const auto cross = [&](CParticleBase* p, float distOld) __attribute__((noinline)) {
+            const D3DXVECTOR3 vel = Vec(p->GetVelocity());
+            if (domain.DomainType != PPS_DOMAIN_PLANE) {
+                const float t = -distOld / Dot(vel, normal);
+                const D3DXVECTOR3 offset = Vec(p->GetPosition()) + Scaled(vel, t) - domain.p1;
+                if (sides ? !plane.Holds(domain, offset) : !DiscHolds(domain, offset)) return;
+            }
+            const D3DXVECTOR3 vn = Scaled(normal, Dot(vel, normal));
+            SetVelocity(p, Bounced(*this, vn, vel - vn));
+        };
+        group->ForEachParticle([&](CParticleBase* p) {
             const float* pos = p->GetPosition();
             const float* w = p->GetVelocity();
             const float distOld = normal.x * pos[0] + normal.y * pos[1] + normal.z * pos[2] + term;
             const float distNew = normal.x * (pos[0] + w[0] * dt) + normal.y * (pos[1] + w[1] * dt) +
                                   normal.z * (pos[2] + w[2] * dt) + term;
-            if (!(distOld * distNew < 0.0f)) continue;
-            const D3DXVECTOR3 vel = Vec(w);
-            if (domain.DomainType != PPS_DOMAIN_PLANE) {
-                const float t = -distOld / Dot(vel, normal);
-                const D3DXVECTOR3 offset = Vec(pos) + Scaled(vel, t) - domain.p1;
-                if (sides ? !plane.Holds(domain, offset) : !DiscHolds(domain, offset)) continue;
-            }
-            const D3DXVECTOR3 vn = Scaled(normal, Dot(vel, normal));
-            SetVelocity(p, Bounced(*this, vn, vel - vn));
-        }
+            if (distOld * distNew < 0.0f) cross(p, distOld);
+        });
         return 0;
     }
     case PPS_DOMAIN_SPHERE:
-        for (CParticleBase* p = group->FirstParticle(); p; p = p->NextInList()) {
+        for (CParticleBase* p : *group) {
             const D3DXVECTOR3 pos = Vec(p->GetPosition());
             const D3DXVECTOR3 vel = Vec(p->GetVelocity());
             if (!domain.IsWithin(pos + Scaled(vel, dt))) continue;

@@ -45,7 +45,7 @@ HRESULT SPPS_ACTION_COLORCTRL::Update(CParticleGroup* group)
 {
     const DWORD start = dwStartColor, end = dwEndColor;
     const float cycle = fCycle;
-    for (CParticleBase* p = group->FirstParticle(); p; p = p->NextInList()) {
+    for (CParticleBase* p : *group) {
         const float age = p->GetLifeTime();
         DWORD color;
         if (!(cycle > 0.0f)) {

@@ -1,6 +1,7 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
 #include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionMath.h"
 
 SPPS_ACTION_DAMP::SPPS_ACTION_DAMP(float x, float y, float z, float vHighSqr, float vLowSqr)
     : SPPS_ACTION_BASE(PPS_ACTION_DAMP), fDamping(x, y, z), fVlowSqr(vLowSqr), fVhighSqr(vHighSqr)
@@ -16,14 +17,14 @@ HRESULT SPPS_ACTION_DAMP::Update(CParticleGroup* group)
     const float low = fVlowSqr, high = fVhighSqr;
     // The stored squared speed is the one SetVelocity last derived; the
     // in-place scaling leaves it (and the direction) as it was.
-    for (CParticleBase* p = group->FirstParticle(); p; p = p->NextInList()) {
+    group->ForEachParticle([=](CParticleBase* p) {
         const float speed2 = p->GetVelocity2();
-        if (!(low < speed2 && speed2 < high)) continue;
+        if (!(low < speed2 && speed2 < high)) return;
         float* v = p->GetVelocity();
         v[0] *= sx;
         v[1] *= sy;
         v[2] *= sz;
-    }
+    });
     return 0;
 }
 

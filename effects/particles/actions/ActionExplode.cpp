@@ -20,7 +20,7 @@ HRESULT SPPS_ACTION_EXPLODE::Update(CParticleGroup* group)
     const float s = 1.0f / fStdev;
     const float inexp = -0.5f * (s * s);
     const float norm = 0.3989423f * s;
-    for (CParticleBase* p = group->FirstParticle(); p; p = p->NextInList()) {
+    for (CParticleBase* p : *group) {
         const D3DXVECTOR3 d = Vec(p->GetPosition()) - vCenter;
         const float distSqr = Dot(d, d);
         const float dist = std::sqrt(distSqr);

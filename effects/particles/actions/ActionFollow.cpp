@@ -13,10 +13,13 @@ HRESULT SPPS_ACTION_FOLLOW::Update(CParticleGroup* group)
     const float magdt = fMagnitude * fDeltaTime;
     const float maxSqr = fMaxRadius * fMaxRadius;
     if (maxSqr >= 100000.0f) return 0;
-    CParticleBase* previous = group->FirstParticle();
-    if (!previous) return 0;
+    CParticleGroup::iterator it = group->begin();
+    const CParticleGroup::iterator end = group->end();
+    if (it == end) return 0;
+    CParticleBase* previous = *it;
     D3DXVECTOR3 previousPos = Vec(previous->GetPosition());
-    for (CParticleBase* p = previous->NextInList(); p; p = p->NextInList()) {
+    for (++it; it != end; ++it) {
+        CParticleBase* p = *it;
         const D3DXVECTOR3 pos = Vec(p->GetPosition());
         const D3DXVECTOR3 d = pos - previousPos;
         const float lenSqr = Dot(d, d);

@@ -12,9 +12,13 @@ HRESULT SPPS_ACTION_GRAVITATE::Update(CParticleGroup* group)
 {
     const float magdt = fMagnitude * fDeltaTime;
     const float maxSqr = fMaxRadius * fMaxRadius;
-    for (CParticleBase* i = group->FirstParticle(); i; i = i->NextInList()) {
+    const CParticleGroup::iterator end = group->end();
+    for (CParticleGroup::iterator a = group->begin(); a != end; ++a) {
+        CParticleBase* i = *a;
         const D3DXVECTOR3 pi = Vec(i->GetPosition());
-        for (CParticleBase* j = i->NextInList(); j; j = j->NextInList()) {
+        CParticleGroup::iterator b = a;
+        for (++b; b != end; ++b) {
+            CParticleBase* j = *b;
             const D3DXVECTOR3 d = Vec(j->GetPosition()) - pi;
             const float lenSqr = Dot(d, d);
             // Two particles at one point have no direction to attract along.

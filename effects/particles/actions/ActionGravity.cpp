@@ -1,6 +1,7 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
 #include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionMath.h"
 
 SPPS_ACTION_GRAVITY::SPPS_ACTION_GRAVITY(float x, float y, float z)
     : SPPS_ACTION_BASE(PPS_ACTION_GRAVITY, 120), vDirection(x, y, z)
@@ -12,11 +13,11 @@ HRESULT SPPS_ACTION_GRAVITY::Update(CParticleGroup* group)
     const float dx = fDeltaTime * vDirection.x;
     const float dy = fDeltaTime * vDirection.y;
     const float dz = fDeltaTime * vDirection.z;
-    for (CParticleBase* p = group->FirstParticle(); p; p = p->NextInList()) {
+    group->ForEachParticle([=](CParticleBase* p) {
         const float* v = p->GetVelocity();
         const float next[3] = {v[0] + dx, v[1] + dy, v[2] + dz};
         p->SetVelocity(next);
-    }
+    });
     return 0;
 }
 

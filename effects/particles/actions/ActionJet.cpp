@@ -12,7 +12,7 @@ SPPS_ACTION_JET::SPPS_ACTION_JET(float cx, float cy, float cz, float magnitude, 
 HRESULT SPPS_ACTION_JET::Update(CParticleGroup* group)
 {
     const float magdt = fMagnitude * fDeltaTime;
-    for (CParticleBase* p = group->FirstParticle(); p; p = p->NextInList()) {
+    for (CParticleBase* p : *group) {
         const D3DXVECTOR3 d = Vec(p->GetPosition()) - vCenter;
         const float r = std::sqrt(Dot(d, d));
         if (!(r < fMaxRadius)) continue;

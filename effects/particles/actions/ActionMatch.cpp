@@ -8,9 +8,13 @@ SPPS_ACTION_MATCH::SPPS_ACTION_MATCH() : SPPS_ACTION_BASE(PPS_ACTION_MATCH, 120)
 HRESULT SPPS_ACTION_MATCH::Update(CParticleGroup* group)
 {
     const float magdt = fMagnitude * fDeltaTime;
-    for (CParticleBase* i = group->FirstParticle(); i; i = i->NextInList()) {
+    const CParticleGroup::iterator end = group->end();
+    for (CParticleGroup::iterator a = group->begin(); a != end; ++a) {
+        CParticleBase* i = *a;
         const D3DXVECTOR3 pi = Vec(i->GetPosition());
-        for (CParticleBase* j = i->NextInList(); j; j = j->NextInList()) {
+        CParticleGroup::iterator b = a;
+        for (++b; b != end; ++b) {
+            CParticleBase* j = *b;
             const D3DXVECTOR3 d = Vec(j->GetPosition()) - pi;
             const float d2 = Dot(d, d);
             if (!(d2 < fMaxRadius)) continue;

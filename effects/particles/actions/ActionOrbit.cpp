@@ -15,7 +15,7 @@ HRESULT SPPS_ACTION_ORBIT::Update(CParticleGroup* group)
     const float maxSqr = fMaxRadius * fMaxRadius;
     // From 1e16 on every particle is in reach and no distance is tested.
     const bool everywhere = maxSqr >= 1.0e16f;
-    for (CParticleBase* p = group->FirstParticle(); p; p = p->NextInList()) {
+    for (CParticleBase* p : *group) {
         const D3DXVECTOR3 d = vCenter - Vec(p->GetPosition());
         const float r2 = Dot(d, d);
         if (!everywhere && !(r2 < maxSqr)) continue;

@@ -14,7 +14,7 @@ HRESULT SPPS_ACTION_VORTEX::Update(CParticleGroup* group)
 {
     const float magdt = fMagnitude * fDeltaTime;
     const float maxSqr = fMaxRadius * fMaxRadius;
-    for (CParticleBase* p = group->FirstParticle(); p; p = p->NextInList()) {
+    for (CParticleBase* p : *group) {
         const D3DXVECTOR3 d = Vec(p->GetPosition()) - vCenter;
         const float r2 = Dot(d, d);
         // A particle on the centre has no direction to turn; it stays.

@@ -52,12 +52,11 @@ void CPPS_METHOD_BASE::DeletePooledParticle(CParticleBase* particle) { FreeParti
 HRESULT CPPS_METHOD_BASE::Serialize(std::iostream& stream, int bWrite)
 {
     if (bWrite) {
-        std::vector<uint8_t> bytes;
-        kestu::ByteWriter w(bytes);
         const uint32_t n = static_cast<uint32_t>(std::min<size_t>(m_strName.size(), kMethodNameMax));
-        w.U32(n);
-        w.Bytes(m_strName.data(), n);
-        stream.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        uint8_t lengthBytes[4];
+        kestu::PutU32(lengthBytes, n);
+        stream.write(reinterpret_cast<const char*>(lengthBytes), 4);
+        stream.write(m_strName.data(), n);
         return stream ? 0 : E_FAIL;
     }
     uint8_t lengthBytes[4];
