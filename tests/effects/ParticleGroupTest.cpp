@@ -73,6 +73,49 @@ TEST(ParticleGroup, RemoveAtMovesToTheFollowingParticle)
     g.group.RemoveAt(it); // at the end: nothing
 }
 
+TEST(ParticleGroup, PositionsOutliveRemovalsAndAdditionsUntilTheUpdate)
+{
+    MethodGroup g;
+    std::vector<CParticleBase*> ps;
+    for (int i = 0; i < 6; ++i) ps.push_back(Place(g.group, {float(i), 0, 0}, {0, 0, 0}));
+    CParticleGroup::iterator held, it;
+    g.group.FirstParticle(held);
+    ++held;
+    ++held; // at ps[2]
+    // Remove the first, fourth and last through another walk.
+    g.group.FirstParticle(it);
+    g.group.RemoveAt(it);
+    ++it;
+    ++it;
+    g.group.RemoveAt(it);
+    ++it;
+    g.group.RemoveAt(it);
+    CParticleGroup::iterator end;
+    EXPECT_EQ(g.group.LastParticle(end), ps[4]);
+    EXPECT_TRUE(it == end);
+    CParticleBase* late = Place(g.group, {9, 0, 0}, {0, 0, 0});
+    EXPECT_EQ(*held, ps[2]);
+    EXPECT_EQ(g.group.NextParticle(held), ps[2]);
+    EXPECT_EQ(g.group.NextParticle(held), ps[4]);
+    EXPECT_EQ(g.group.NextParticle(held), late);
+    EXPECT_TRUE(held == end);
+    EXPECT_EQ(g.group.NextParticle(held), nullptr);
+    EXPECT_EQ(Particles(g.group), (std::vector<CParticleBase*>{ps[1], ps[2], ps[4], late}));
+    EXPECT_EQ(g.group.GetParticlesNumber(), 4u);
+    g.group.Update(0.1f);
+    EXPECT_EQ(Particles(g.group), (std::vector<CParticleBase*>{ps[1], ps[2], ps[4], late}));
+    EXPECT_EQ(g.group.GetLastCount(), 4u);
+    // Removing the oldest, frame after frame, keeps the order.
+    for (int frame = 0; frame < 3; ++frame) {
+        g.group.FirstParticle(it);
+        g.group.RemoveAt(it);
+        Place(g.group, {0, 0, 0}, {0, 0, 0});
+        g.group.Update(0.1f);
+        EXPECT_EQ(g.group.GetParticlesNumber(), 4u);
+    }
+    EXPECT_EQ(Particles(g.group)[0], late);
+}
+
 TEST(ParticleGroup, SpawnDrawsVelocitiesFromTheSmallCylinder)
 {
     MethodGroup g;
