@@ -58,6 +58,9 @@ struct SPPS_ACTION_DATA {
     DWORD dwFPFFlags;
 };
 
+// A new action's header is zero, so its validity mode (0) never runs it: a
+// client that builds actions itself sets validity.nValidity (2 runs it on
+// every call); the readers take the mode from the file or script.
 class SPPS_ACTION_BASE : public SPPS_ACTION_DATA {
 public:
     // An empty name; the header and the times are the deriving action's to set.
