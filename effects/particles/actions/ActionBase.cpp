@@ -177,6 +177,19 @@ bool ReadKeyFlag(const std::string& line, const char* key, int32_t& field)
     return true;
 }
 
+bool ReadForceKey(const std::string& line, float& epsilon, float& magnitude, float& maxRadius)
+{
+    return ReadKeyValue(line, "fEpsilon", epsilon) || ReadKeyValue(line, "fMagnitude", magnitude) ||
+           ReadKeyValue(line, "fMaxRadius", maxRadius);
+}
+
+void WriteForceLines(std::ostream& out, float epsilon, float magnitude, float maxRadius)
+{
+    WriteValueLine(out, "\tfEpsilon\t", epsilon);
+    WriteValueLine(out, "\tfMagnitude\t", magnitude);
+    WriteValueLine(out, "\tfMaxRadius\t", maxRadius);
+}
+
 namespace {
 // Reads a scope or validity block: the mode key, whose accepted values
 // accept() decides, and three parameters. A key line without a value ends

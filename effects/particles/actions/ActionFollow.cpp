@@ -33,30 +33,8 @@ HRESULT SPPS_ACTION_FOLLOW::Update(CParticleGroup* group)
     return 0;
 }
 
-HRESULT SPPS_ACTION_FOLLOW::Serialize(std::iostream& stream, int bWrite)
-{
-    return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) {
-        f.F32(fEpsilon);
-        f.F32(fMagnitude);
-        f.F32(fMaxRadius);
-    });
-}
+HRESULT SPPS_ACTION_FOLLOW::Serialize(std::iostream& stream, int bWrite) { return SerializeForce(*this, stream, bWrite); }
 
-HRESULT SPPS_ACTION_FOLLOW::CreateFromScript(CDataChunk& chunk)
-{
-    ReadActionBlock(chunk, *this, [&](const std::string& line) {
-        ReadKeyValue(line, "fEpsilon", fEpsilon) || ReadKeyValue(line, "fMagnitude", fMagnitude) ||
-            ReadKeyValue(line, "fMaxRadius", fMaxRadius);
-    });
-    return 0;
-}
+HRESULT SPPS_ACTION_FOLLOW::CreateFromScript(CDataChunk& chunk) { return ReadForceScript(*this, chunk); }
 
-HRESULT SPPS_ACTION_FOLLOW::WriteToScript(std::ostream& out)
-{
-    SPPS_ACTION_BASE::WriteToScript(out);
-    WriteValueLine(out, "\tfEpsilon\t", fEpsilon);
-    WriteValueLine(out, "\tfMagnitude\t", fMagnitude);
-    WriteValueLine(out, "\tfMaxRadius\t", fMaxRadius);
-    CloseActionBlock(out);
-    return 0;
-}
+HRESULT SPPS_ACTION_FOLLOW::WriteToScript(std::ostream& out) { return WriteForceScript(*this, out); }

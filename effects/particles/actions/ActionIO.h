@@ -80,3 +80,36 @@ constexpr size_t kActionNameMax = 19;
 // nothing changed) on a name longer than kActionNameMax or a record cut short.
 HRESULT SerializeAction(SPPS_ACTION_BASE& action, std::iostream& stream, int bWrite,
                         const std::function<void(ActionFields&)>& own);
+
+// The strength, softening and reach of the attracting and steering actions
+// (FOLLOW, GRAVITATE, MATCH, ORBIT, JET, VORTEX): their script lines, in the
+// order the scripts hold them, and the three fields of the records that keep
+// them in that order.
+bool ReadForceKey(const std::string& line, float& epsilon, float& magnitude, float& maxRadius);
+void WriteForceLines(std::ostream& out, float epsilon, float magnitude, float maxRadius);
+inline void ForceRecord(ActionFields& f, float& epsilon, float& magnitude, float& maxRadius)
+{
+    f.F32(epsilon);
+    f.F32(magnitude);
+    f.F32(maxRadius);
+}
+
+// An action whose own fields are those three alone.
+template <class Action> HRESULT ReadForceScript(Action& a, CDataChunk& chunk)
+{
+    ReadActionBlock(chunk, a,
+                    [&](const std::string& line) { ReadForceKey(line, a.fEpsilon, a.fMagnitude, a.fMaxRadius); });
+    return 0;
+}
+template <class Action> HRESULT WriteForceScript(Action& a, std::ostream& out)
+{
+    a.SPPS_ACTION_BASE::WriteToScript(out);
+    WriteForceLines(out, a.fEpsilon, a.fMagnitude, a.fMaxRadius);
+    CloseActionBlock(out);
+    return 0;
+}
+template <class Action> HRESULT SerializeForce(Action& a, std::iostream& stream, int bWrite)
+{
+    return SerializeAction(a, stream, bWrite,
+                           [&](ActionFields& f) { ForceRecord(f, a.fEpsilon, a.fMagnitude, a.fMaxRadius); });
+}

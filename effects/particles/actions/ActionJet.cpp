@@ -30,9 +30,7 @@ HRESULT SPPS_ACTION_JET::Serialize(std::iostream& stream, int bWrite)
 {
     return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) {
         f.Vec3(vCenter);
-        f.F32(fEpsilon);
-        f.F32(fMagnitude);
-        f.F32(fMaxRadius);
+        ForceRecord(f, fEpsilon, fMagnitude, fMaxRadius);
     });
 }
 
@@ -43,8 +41,7 @@ HRESULT SPPS_ACTION_JET::CreateFromScript(CDataChunk& chunk)
             ReadVectorBlock(chunk, vCenter);
             return;
         }
-        ReadKeyValue(line, "fEpsilon", fEpsilon) || ReadKeyValue(line, "fMagnitude", fMagnitude) ||
-            ReadKeyValue(line, "fMaxRadius", fMaxRadius);
+        ReadForceKey(line, fEpsilon, fMagnitude, fMaxRadius);
     });
     return 0;
 }
@@ -55,9 +52,7 @@ HRESULT SPPS_ACTION_JET::WriteToScript(std::ostream& out)
     out << "\tvCenter";
     WriteVectorBlock(out, vCenter);
     out << "\n";
-    WriteValueLine(out, "\tfEpsilon\t", fEpsilon);
-    WriteValueLine(out, "\tfMagnitude\t", fMagnitude);
-    WriteValueLine(out, "\tfMaxRadius\t", fMaxRadius);
+    WriteForceLines(out, fEpsilon, fMagnitude, fMaxRadius);
     CloseActionBlock(out);
     return 0;
 }

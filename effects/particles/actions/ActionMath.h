@@ -6,6 +6,7 @@
 #include <d3dx8math.h>
 
 #include "kestu_particle.h"
+#include "kestu_particlegroup.h"
 #include "kestu_ppsdomain.h"
 
 inline D3DXVECTOR3 Vec(const float* f) { return D3DXVECTOR3(f[0], f[1], f[2]); }
@@ -25,6 +26,22 @@ inline D3DXVECTOR3 Normalized(const D3DXVECTOR3& a)
     return n;
 }
 inline void SetVelocity(CParticleBase* p, const D3DXVECTOR3& v) { p->SetVelocity(&v.x); }
+
+// Calls f(i, j, d) once for every pair of particles, i before j in list
+// order, with d the offset of j from i.
+template <class F> void ForEachPair(CParticleGroup* group, F f)
+{
+    const CParticleGroup::iterator end = group->end();
+    for (CParticleGroup::iterator a = group->begin(); a != end; ++a) {
+        CParticleBase* i = *a;
+        const D3DXVECTOR3 pi = Vec(i->GetPosition());
+        CParticleGroup::iterator b = a;
+        for (++b; b != end; ++b) {
+            CParticleBase* j = *b;
+            f(i, j, Vec(j->GetPosition()) - pi);
+        }
+    }
+}
 
 // The coordinates of a point of a triangle's or rectangle's plane along its
 // two sides: upos = (x - p1) . s1, vpos = (x - p1) . s2.

@@ -35,21 +35,6 @@ HRESULT SPPS_ACTION_ORBIT::Serialize(std::iostream& stream, int bWrite)
     });
 }
 
-HRESULT SPPS_ACTION_ORBIT::CreateFromScript(CDataChunk& chunk)
-{
-    ReadActionBlock(chunk, *this, [&](const std::string& line) {
-        ReadKeyValue(line, "fEpsilon", fEpsilon) || ReadKeyValue(line, "fMagnitude", fMagnitude) ||
-            ReadKeyValue(line, "fMaxRadius", fMaxRadius);
-    });
-    return 0;
-}
+HRESULT SPPS_ACTION_ORBIT::CreateFromScript(CDataChunk& chunk) { return ReadForceScript(*this, chunk); }
 
-HRESULT SPPS_ACTION_ORBIT::WriteToScript(std::ostream& out)
-{
-    SPPS_ACTION_BASE::WriteToScript(out);
-    WriteValueLine(out, "\tfEpsilon\t", fEpsilon);
-    WriteValueLine(out, "\tfMagnitude\t", fMagnitude);
-    WriteValueLine(out, "\tfMaxRadius\t", fMaxRadius);
-    CloseActionBlock(out);
-    return 0;
-}
+HRESULT SPPS_ACTION_ORBIT::WriteToScript(std::ostream& out) { return WriteForceScript(*this, out); }

@@ -37,9 +37,7 @@ HRESULT SPPS_ACTION_VORTEX::Serialize(std::iostream& stream, int bWrite)
     return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) {
         f.Vec3(vCenter);
         f.Vec3(vAxis);
-        f.F32(fEpsilon);
-        f.F32(fMagnitude);
-        f.F32(fMaxRadius);
+        ForceRecord(f, fEpsilon, fMagnitude, fMaxRadius);
     });
 }
 
@@ -54,8 +52,7 @@ HRESULT SPPS_ACTION_VORTEX::CreateFromScript(CDataChunk& chunk)
             ReadVectorBlock(chunk, vAxis);
             return;
         }
-        ReadKeyValue(line, "fEpsilon", fEpsilon) || ReadKeyValue(line, "fMagnitude", fMagnitude) ||
-            ReadKeyValue(line, "fMaxRadius", fMaxRadius);
+        ReadForceKey(line, fEpsilon, fMagnitude, fMaxRadius);
     });
     return 0;
 }
@@ -69,9 +66,7 @@ HRESULT SPPS_ACTION_VORTEX::WriteToScript(std::ostream& out)
     out << "\tvAxis";
     WriteVectorBlock(out, vAxis);
     out << "\n";
-    WriteValueLine(out, "\tfEpsilon\t", fEpsilon);
-    WriteValueLine(out, "\tfMagnitude\t", fMagnitude);
-    WriteValueLine(out, "\tfMaxRadius\t", fMaxRadius);
+    WriteForceLines(out, fEpsilon, fMagnitude, fMaxRadius);
     CloseActionBlock(out);
     return 0;
 }
