@@ -104,7 +104,7 @@ public:
     {
         // Particles lie wherever the free list last had them: each one is
         // asked for a little before its turn.
-        constexpr size_t kAhead = 8;
+        constexpr size_t kAhead = 16;
         CParticleBase* const* slot = m_Slots.data() + m_nFirst;
         CParticleBase* const* last = m_Slots.data() + m_Slots.size();
         for (; last - slot > static_cast<std::ptrdiff_t>(kAhead); ++slot) {
