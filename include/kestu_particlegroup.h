@@ -108,7 +108,7 @@ public:
         CParticleBase* const* slot = m_Slots.data() + m_nFirst;
         CParticleBase* const* last = m_Slots.data() + m_Slots.size();
         for (; last - slot > static_cast<std::ptrdiff_t>(kAhead); ++slot) {
-            // The fields a pass reads may run into the particle's second line.
+            // The middle of the fields the passes read.
             const char* ahead = reinterpret_cast<const char*>(slot[kAhead]);
             __builtin_prefetch(ahead + 32);
             if (CParticleBase* p = *slot) f(p);
