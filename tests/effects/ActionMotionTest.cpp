@@ -180,6 +180,19 @@ TEST(Damp, ScalesInsideTheSpeedBandOnly)
     EXPECT_VEC3_EQ(Velocity(mid), 2, 2, 2);
 }
 
+TEST(Diffuse, ChangesNothing)
+{
+    MethodGroup g;
+    CParticleBase* p = Place(g.group, {1, 2, 3}, {4, 5, 6});
+    SPPS_ACTION_DIFFUSE d(2, PPS_DOMAIN_SPHERE, 0, 0, 0, 1);
+    EXPECT_EQ(d.dwSize, 180u);
+    srand(4);
+    Step(d, g.group, 1);
+    EXPECT_VEC3_EQ(Position(p), 1, 2, 3);
+    EXPECT_VEC3_EQ(Velocity(p), 4, 5, 6);
+    EXPECT_EQ(rand(), Draws(4, 1)[0]);
+}
+
 TEST(Explode, PushesByTheGaussianOfTheWave)
 {
     MethodGroup g;
