@@ -1,6 +1,7 @@
 // Particles: the motion state, the coloured particle and the mesh particle, and
 // the one process-wide free list through which ordinary particles are recycled.
 #pragma once
+#include "kestu_export.h"
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +18,7 @@ struct SPPS_SHAPE {
     DWORD dwData[8];
 };
 
-class CParticleBase {
+class KESTU_API CParticleBase {
 public:
     // Starts with weight 1 and a velocity of r / 100 on axis r % 3 for one
     // draw r = rand() % 100; the squared speed and direction stay 0.
@@ -103,7 +104,7 @@ protected:
     float m_fWeight;
 };
 
-class CParticle : public CParticleBase {
+class KESTU_API CParticle : public CParticleBase {
 public:
     CParticle() : m_dwColor(0xFFFFFFFF), m_Shape{} { m_Shape.dwData[0] = 2; }
     CParticle(const CParticle& other) = default;
@@ -126,7 +127,7 @@ protected:
 };
 
 // The particle of the mesh render method; it never enters the free list.
-class CParticleMesh : public CParticle {
+class KESTU_API CParticleMesh : public CParticle {
 public:
     CParticleMesh() : m_pMesh(nullptr) {}
     CParticleMesh(const CParticleMesh& other) = default;
@@ -143,7 +144,7 @@ protected:
 // Recycled particles, taken from the front and given back at the back. It
 // exists from the first particle group on; when the last group goes, the
 // particles it holds are deleted and the list waits, empty, for the next.
-class CParticleFreeList {
+class KESTU_API CParticleFreeList {
 public:
     CParticleFreeList() {}
     CParticleFreeList(const CParticleFreeList&) = delete;
@@ -177,14 +178,11 @@ private:
 };
 
 // Null until the first particle group is constructed.
-extern CParticleFreeList* ParticleFreeList;
+extern KESTU_API CParticleFreeList* ParticleFreeList;
 
 // The front of the free list, uncleared, or a new CParticle; null only when
 // memory runs out.
-CParticleBase* AllocParticle();
+KESTU_API CParticleBase* AllocParticle();
 // Appends a particle to the free list (deletes it when no group has made the
 // list yet).
-void FreeParticle(CParticleBase* particle);
-// Each particle group registers as a user of the free list while it lives.
-void RegisterParticleUser();
-void UnregisterParticleUser();
+KESTU_API void FreeParticle(CParticleBase* particle);

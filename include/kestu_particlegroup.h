@@ -1,6 +1,7 @@
 // A particle group: one population of particles that share a render method
 // and a root matrix. Actions move its particles; the method draws them.
 #pragma once
+#include "kestu_export.h"
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,7 +13,7 @@
 
 class CPPS_METHOD_BASE;
 
-class CParticleGroup {
+class KESTU_API CParticleGroup {
 public:
     // A position in the particle list; the end position holds no particle.
     // Positions stay valid while particles are added and removed; the

@@ -1,6 +1,7 @@
 // A particle system: one effect made of particle groups, the actions that
 // act on every group, one render method bound by name and a timing window.
 #pragma once
+#include "kestu_export.h"
 #include <cstdint>
 #include <list>
 #include <string>
@@ -14,7 +15,7 @@ class CEye;
 class CParticleMethodMng;
 class CPPS_METHOD_BASE;
 
-class CParticleSystem {
+class KESTU_API CParticleSystem {
 public:
     using GroupList = std::list<CParticleGroup*>;
     using ActionList = std::list<SPPS_ACTION_BASE*>;
@@ -156,4 +157,4 @@ private:
 };
 
 // Takes the next number of the running system counter (from 0, never reused).
-DWORD PPSTakeSystemID();
+KESTU_API DWORD PPSTakeSystemID();

@@ -2,6 +2,7 @@
 // effect set, their render-method manager, the texture manager the billboard
 // methods draw with and the path of its texture library.
 #pragma once
+#include "kestu_export.h"
 #include <cstdint>
 #include <list>
 #include <string>
@@ -13,7 +14,7 @@
 
 class CTextureMng;
 
-class CParticleSystemMng {
+class KESTU_API CParticleSystemMng {
 public:
     using SystemList = std::list<CParticleSystem*>;
     using iterator = SystemList::iterator;

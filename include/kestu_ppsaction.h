@@ -2,6 +2,7 @@
 // its stored header, the gate that decides on each call whether the action
 // runs, and the creation of an action from its id.
 #pragma once
+#include "kestu_export.h"
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -61,7 +62,7 @@ struct SPPS_ACTION_DATA {
 // A new action's header is zero, so its validity mode (0) never runs it: a
 // client that builds actions itself sets validity.nValidity (2 runs it on
 // every call); the readers take the mode from the file or script.
-class SPPS_ACTION_BASE : public SPPS_ACTION_DATA {
+class KESTU_API SPPS_ACTION_BASE : public SPPS_ACTION_DATA {
 public:
     // An empty name; the header and the times are the deriving action's to set.
     SPPS_ACTION_BASE();
@@ -113,7 +114,7 @@ protected:
 
 // A new action of the class the id names, with its script defaults (null for
 // an id outside 256 to 272).
-SPPS_ACTION_BASE* NewPPSAction(DWORD id);
+KESTU_API SPPS_ACTION_BASE* NewPPSAction(DWORD id);
 // A new action of the class the header's id names, built from the header so
 // that its Serialize can read the rest of the record (null for an unknown id).
-SPPS_ACTION_BASE* NewPPSAction(const SPPS_ACTION_DATA* data);
+KESTU_API SPPS_ACTION_BASE* NewPPSAction(const SPPS_ACTION_DATA* data);

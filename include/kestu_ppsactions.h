@@ -17,7 +17,7 @@
 
 // Steers particles that would hit the domain (triangle, rectangle, disc or
 // sphere) within the look-ahead away from it, keeping their speed.
-class SPPS_ACTION_AVOID : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_AVOID : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_AVOID() : SPPS_ACTION_AVOID(0.0f, 0.0f, 0.0f) {}
     SPPS_ACTION_AVOID(float magnitude, float lookAhead, float epsilon);
@@ -32,7 +32,7 @@ public:
 
 // Reflects the velocity of particles that cross the domain's surface
 // (triangle, rectangle, disc, sphere or plane) during the step.
-class SPPS_ACTION_BOUNCE : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_BOUNCE : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_BOUNCE() : SPPS_ACTION_BOUNCE(0.0f, 0.0f, 0.0f, PPS_DOMAIN_NONE) {}
     SPPS_ACTION_BOUNCE(float oneMinFriction, float resilience, float cutoffSqr, EPPS_DOMAIN_TYPE type,
@@ -49,7 +49,7 @@ public:
 
 // Damps the velocity, per axis, of particles whose stored squared speed lies
 // strictly inside (fVlowSqr, fVhighSqr).
-class SPPS_ACTION_DAMP : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_DAMP : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_DAMP() : SPPS_ACTION_DAMP(0.0f, 0.0f, 0.0f, 0.0f, 0.0f) {}
     SPPS_ACTION_DAMP(float x, float y, float z, float vHighSqr, float vLowSqr);
@@ -62,7 +62,7 @@ public:
 };
 
 // Carries a domain and a factor; changes nothing.
-class SPPS_ACTION_DIFFUSE : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_DIFFUSE : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_DIFFUSE() : SPPS_ACTION_DIFFUSE(0.0f, PPS_DOMAIN_NONE) {}
     SPPS_ACTION_DIFFUSE(float factor, EPPS_DOMAIN_TYPE type, float a0 = 0.0f, float a1 = 0.0f, float a2 = 0.0f,
@@ -77,7 +77,7 @@ public:
 
 // A spherical shock wave of Gaussian profile at fVelocity * fAge from the
 // centre pushes particles outward.
-class SPPS_ACTION_EXPLODE : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_EXPLODE : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_EXPLODE() : SPPS_ACTION_EXPLODE(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f) {}
     SPPS_ACTION_EXPLODE(float cx, float cy, float cz, float velocity, float magnitude, float stdev,
@@ -94,7 +94,7 @@ public:
 };
 
 // Pulls each particle towards the one after it in the group.
-class SPPS_ACTION_FOLLOW : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_FOLLOW : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_FOLLOW() : SPPS_ACTION_FOLLOW(0.0f, 0.0f, 0.0f) {}
     SPPS_ACTION_FOLLOW(float magnitude, float epsilon, float maxRadius);
@@ -107,7 +107,7 @@ public:
 };
 
 // Adds a constant acceleration.
-class SPPS_ACTION_GRAVITY : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_GRAVITY : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_GRAVITY() : SPPS_ACTION_GRAVITY(0.0f, 0.0f, 0.0f) {}
     SPPS_ACTION_GRAVITY(float x, float y, float z);
@@ -118,7 +118,7 @@ public:
 };
 
 // Every pair of particles closer than fMaxRadius attracts each other.
-class SPPS_ACTION_GRAVITATE : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_GRAVITATE : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_GRAVITATE() : SPPS_ACTION_GRAVITATE(0.0f, 0.0f, 0.0f) {}
     SPPS_ACTION_GRAVITATE(float magnitude, float epsilon, float maxRadius);
@@ -131,7 +131,7 @@ public:
 };
 
 // Accelerates particles near vCenter by vectors drawn from a domain.
-class SPPS_ACTION_JET : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_JET : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_JET() : SPPS_ACTION_JET(0.0f, 0.0f, 0.0f, 1.0f, 0.001f, 1.0e16f) {}
     SPPS_ACTION_JET(float cx, float cy, float cz, float magnitude, float epsilon, float maxRadius);
@@ -147,7 +147,7 @@ public:
 };
 
 // Removes particles older than fAgeLimit while bKillLessThan is set.
-class SPPS_ACTION_KILL : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_KILL : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_KILL() : SPPS_ACTION_KILL(60.0f, 0) {}
     SPPS_ACTION_KILL(float ageLimit, int killLessThan);
@@ -160,7 +160,7 @@ public:
 
 // Nearby particles share velocity; fMaxRadius is compared with squared
 // distances.
-class SPPS_ACTION_MATCH : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_MATCH : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_MATCH();
     explicit SPPS_ACTION_MATCH(const SPPS_ACTION_DATA* data) : SPPS_ACTION_BASE(data) {}
@@ -172,7 +172,7 @@ public:
 };
 
 // Ages particles and moves them by their velocity.
-class SPPS_ACTION_MOVE : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_MOVE : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_MOVE();
     explicit SPPS_ACTION_MOVE(const SPPS_ACTION_DATA* data) : SPPS_ACTION_BASE(data) {}
@@ -182,7 +182,7 @@ public:
 };
 
 // Pulls particles within fMaxRadius towards the centre.
-class SPPS_ACTION_ORBIT : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_ORBIT : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_ORBIT() : SPPS_ACTION_ORBIT(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f) {}
     SPPS_ACTION_ORBIT(float cx, float cy, float cz, float magnitude, float epsilon, float maxRadius);
@@ -198,7 +198,7 @@ public:
 
 // Removes particles whose position (nType 0) or velocity (nType 1) lies
 // inside (bKillInside 1) or outside (0) the domain.
-class SPPS_ACTION_SINK : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_SINK : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_SINK() : SPPS_ACTION_SINK(0, 1, PPS_DOMAIN_NONE) {}
     SPPS_ACTION_SINK(DWORD type, int killInside, EPPS_DOMAIN_TYPE domainType, float a0 = 0.0f, float a1 = 0.0f,
@@ -214,7 +214,7 @@ public:
 
 // Emits fRate particles per second, their position, velocity and colour
 // drawn from domains.
-class SPPS_ACTION_SOURCE : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_SOURCE : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_SOURCE();
     SPPS_ACTION_SOURCE(float rate, const SPPS_DOMAIN& position, const SPPS_DOMAIN& velocity,
@@ -236,7 +236,7 @@ public:
 };
 
 // Turns particles within fMaxRadius of vCenter about the axis through it.
-class SPPS_ACTION_VORTEX : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_VORTEX : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_VORTEX() : SPPS_ACTION_VORTEX(0.0f, 0.0f, 0.0f, D3DXVECTOR3(0.0f, 1.0f, 0.0f), 0.0f, 0.0f, 0.0f) {}
     SPPS_ACTION_VORTEX(float cx, float cy, float cz, const D3DXVECTOR3& axis, float magnitude, float epsilon,
@@ -253,7 +253,7 @@ public:
 
 // Drives each particle's colour from dwStartColor to dwEndColor over its age,
 // once or back and forth, channel by channel.
-class SPPS_ACTION_COLORCTRL : public SPPS_ACTION_BASE {
+class KESTU_API SPPS_ACTION_COLORCTRL : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_COLORCTRL() : SPPS_ACTION_COLORCTRL(0, 0, 0, 0, 0.0f, 0) {}
     SPPS_ACTION_COLORCTRL(int spark, int suddenChange, DWORD startColor, DWORD endColor, float cycle, int loop);

@@ -1,6 +1,7 @@
 // Particle domains: small regions that actions draw random points from and
 // test points against, and the random draws every particle action shares.
 #pragma once
+#include "kestu_export.h"
 #include <cstdint>
 
 #include <d3dx8math.h>
@@ -24,7 +25,7 @@ enum EPPS_DOMAIN_TYPE : int32_t {
 // 68 bytes: the type and sixteen floats whose meaning depends on the type
 // (the constructor derives normals, bases and squared radii from its nine
 // arguments; values read from files or scripts are kept as stored).
-struct SPPS_DOMAIN {
+struct KESTU_API SPPS_DOMAIN {
     EPPS_DOMAIN_TYPE DomainType;
     D3DXVECTOR3 p1;
     D3DXVECTOR3 p2;
@@ -55,8 +56,8 @@ struct SPPS_DOMAIN {
 };
 
 // rand() times 1/32767: in [0, 1], both ends reachable.
-float RandUniform();
+KESTU_API float RandUniform();
 // Three uniform draws, stored in z, y and x in that order.
-D3DXVECTOR3 RandUnitCube();
+KESTU_API D3DXVECTOR3 RandUnitCube();
 // A normal deviate with standard deviation sigma; 0 without a draw for sigma <= 0.
-float RandNormal(float sigma);
+KESTU_API float RandNormal(float sigma);

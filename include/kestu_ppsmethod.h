@@ -1,6 +1,7 @@
 // Render methods of the particle groups and the manager that creates, owns
 // and finds them. A method keeps one record per group it serves.
 #pragma once
+#include "kestu_export.h"
 #include <cstdint>
 #include <iosfwd>
 #include <list>
@@ -42,7 +43,7 @@ struct SPPS_METHOD_RES {
     CBBFaceMe* pBillboards = nullptr;             // billboard method: billboards (owned)
 };
 
-class CPPS_METHOD_BASE {
+class KESTU_API CPPS_METHOD_BASE {
 public:
     CPPS_METHOD_BASE() {}
     CPPS_METHOD_BASE(const CPPS_METHOD_BASE&) = delete;
@@ -108,7 +109,7 @@ enum EPPS_METHOD_TYPE : DWORD {
     PPS_METHOD_MESH = 6,
 };
 
-class CParticleMethodMng {
+class KESTU_API CParticleMethodMng {
 public:
     using iterator = std::list<_SMethodTypeUnion>::iterator;
 
@@ -166,4 +167,4 @@ private:
 
 // The decimal text of a running number: the default name of new methods,
 // groups and systems.
-std::string PPSNumberName(DWORD number);
+KESTU_API std::string PPSNumberName(DWORD number);

@@ -2,6 +2,7 @@
 
 #include "kestu_ppsdomain.h"
 #include "kestu_ppsmethod.h"
+#include "effects/particles/ParticlePool.h"
 
 CParticleGroup::CParticleGroup()
 {

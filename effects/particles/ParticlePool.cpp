@@ -1,6 +1,7 @@
 #include <new>
 
 #include "kestu_particle.h"
+#include "effects/particles/ParticlePool.h"
 
 CParticleFreeList* ParticleFreeList = nullptr;
 

@@ -3,7 +3,7 @@
 #include "kestu_particlesystem.h"
 #include "kestu_particlesystemmng.h"
 #include "kestu_ppsactions.h"
-#include "common/test_device.h"
+#include "support/device.h"
 #include "ParticleTestKit.h"
 
 using namespace ppstest;
