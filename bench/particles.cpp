@@ -35,6 +35,7 @@ const D3DXVECTOR3 kGravity(0, -9.8f, 0);
 const D3DXVECTOR3 kDamping(0.9f, 0.9f, 0.9f);
 constexpr float kVlowSqr = 0.01f, kVhighSqr = 1.0e6f;
 constexpr float kOneMinFriction = 0.9f, kResilience = 0.5f, kCutoffSqr = 0.01f;
+const D3DXVECTOR3 kPlaneNormal(0, 1, 0);
 
 // Particles from and back to the free list; draws nothing.
 class PooledMethod : public CPPS_METHOD_BASE {
@@ -65,7 +66,7 @@ struct Engine {
         system.AddAction(new SPPS_ACTION_GRAVITY(kGravity.x, kGravity.y, kGravity.z));
         system.AddAction(new SPPS_ACTION_DAMP(kDamping.x, kDamping.y, kDamping.z, kVhighSqr, kVlowSqr));
         system.AddAction(new SPPS_ACTION_BOUNCE(kOneMinFriction, kResilience, kCutoffSqr, PPS_DOMAIN_PLANE, 0, 0, 0,
-                                                0, 1, 0));
+                                                kPlaneNormal.x, kPlaneNormal.y, kPlaneNormal.z));
         system.AddAction(new SPPS_ACTION_MOVE);
         system.AddAction(new SPPS_ACTION_KILL(kAgeLimit, 1));
         CParticleSystem::action_iterator it;
@@ -167,17 +168,22 @@ struct Flat {
             p.vel[1] *= sy;
             p.vel[2] *= sz;
         }
-        // BOUNCE off the plane y = 0
+        // BOUNCE off the plane through the origin with the normal n
+        const float nx = kPlaneNormal.x, ny = kPlaneNormal.y, nz = kPlaneNormal.z, term = 0.0f;
         for (FlatParticle& p : particles) {
-            const float distOld = p.pos[1];
-            const float distNew = p.pos[1] + p.vel[1] * dt;
+            const float distOld = nx * p.pos[0] + ny * p.pos[1] + nz * p.pos[2] + term;
+            const float distNew =
+                nx * (p.pos[0] + p.vel[0] * dt) + ny * (p.pos[1] + p.vel[1] * dt) + nz * (p.pos[2] + p.vel[2] * dt) + term;
             if (!(distOld * distNew < 0.0f)) continue;
-            const float vnY = p.vel[1];
-            const float vtx = p.vel[0], vtz = p.vel[2];
-            if (vtx * vtx + vtz * vtz > kCutoffSqr)
-                FlatSetVelocity(p, vtx * kOneMinFriction, -vnY * kResilience, vtz * kOneMinFriction);
+            const float along = p.vel[0] * nx + p.vel[1] * ny + p.vel[2] * nz;
+            const float vnx = nx * along, vny = ny * along, vnz = nz * along;
+            const float vtx = p.vel[0] - vnx, vty = p.vel[1] - vny, vtz = p.vel[2] - vnz;
+            const float backx = vnx * kResilience, backy = vny * kResilience, backz = vnz * kResilience;
+            if (vtx * vtx + vty * vty + vtz * vtz > kCutoffSqr)
+                FlatSetVelocity(p, vtx * kOneMinFriction - backx, vty * kOneMinFriction - backy,
+                                vtz * kOneMinFriction - backz);
             else
-                FlatSetVelocity(p, vtx, -vnY * kResilience, vtz);
+                FlatSetVelocity(p, vtx - backx, vty - backy, vtz - backz);
         }
         // MOVE
         for (FlatParticle& p : particles) {
