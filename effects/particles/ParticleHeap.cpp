@@ -95,10 +95,12 @@ struct Heap {
     }
 };
 
+// Never destroyed: particles held by objects that outlive the heap's own
+// static lifetime (a client's global group) still have it to go back to.
 Heap& TheHeap()
 {
-    static Heap heap;
-    return heap;
+    static Heap* heap = new Heap;
+    return *heap;
 }
 
 } // namespace
