@@ -385,6 +385,22 @@ TEST(ParticleSystemMng, ReleasingTheMethodsLeavesNoSystemPointingAtThem)
     mng.Clear();
 }
 
+TEST(ParticleSystemMng, ARemovedSystemGivesBackItsParticlesAndRecords)
+{
+    TestMethod method;
+    CParticleSystemMng mng;
+    CParticleSystem* s = mng.NewSystem();
+    s->SetMethod(&method);
+    s->Build(nullptr);
+    s->AddAction(new SPPS_ACTION_MOVE);
+    CParticleSystemMng::iterator it = mng.FirstSystemPosition();
+    EXPECT_EQ(mng.RemoveSystem(it), 1);
+    EXPECT_TRUE(it == mng.EndSystemPosition());
+    EXPECT_EQ(method.deleted.size(), 3u);
+    EXPECT_EQ(method.GetResCount(), 0u);
+    EXPECT_EQ(mng.RemoveSystem(it), 0);
+}
+
 TEST(ParticleSystemMng, DestructionClearsWhatIsLeft)
 {
     TestMethod method;
