@@ -184,6 +184,10 @@ public:
         return k < m_dwBatchNum && !m_paletteIdx[k].empty() ? m_paletteIdx[k].data() : nullptr;
     }
     DWORD GetMaxBatchBones() const { return m_dwMaxBatchBones; }
+    // True when the current render path blends this mesh in the vertex
+    // shader: a shader path, shader mode on, and its palette (or largest
+    // batch) fits the path's constant registers. Otherwise it skins in software.
+    int IsShaderSkinned() const;
     // Makes the weight and palette-offset streams of the shader paths and
     // switches shader mode on; 1 on success, 0 with shader mode off.
     int BuildVsVertexBuffer(IDirect3DDevice8* device, CSkAniBone** bones, DWORD boneCount);

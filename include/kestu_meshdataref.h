@@ -32,8 +32,9 @@ public:
     void RestoreMeshContext() {}
 
 private:
-    // Stream 0 and the cached frame; false when nothing can draw.
-    bool PrepareStreams();
+    // Stream 0 (and the cached frame copied into the own buffer); false when
+    // nothing can draw.
+    bool PrepareStreams(const D3DXMATRIX* palette);
     long MakeVertexBuffer();
 
     CountedRef<CVertexBuffer> m_pVB;

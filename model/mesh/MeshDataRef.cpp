@@ -40,7 +40,7 @@ void CMeshDataRef::CheckVertexBufUsing()
     CMeshDataBase* mesh = m_pMeshData.Get();
     if (!mesh)
         return;
-    if (CMeshDataMng::GetSkeletonRenderPath() != KESTU_SKLPATH_SOFTWARE && mesh->IsBuildVSMode()) {
+    if (mesh->IsShaderSkinned()) {
         m_pVB.Reset();
         return;
     }
@@ -48,14 +48,14 @@ void CMeshDataRef::CheckVertexBufUsing()
         MakeVertexBuffer();
 }
 
-bool CMeshDataRef::PrepareStreams()
+bool CMeshDataRef::PrepareStreams(const D3DXMATRIX* palette)
 {
     CMeshDataBase* mesh = m_pMeshData.Get();
     IDirect3DDevice8* device = mesh->GetDevice();
     if (!device)
         return false;
-    const bool shaderBlends =
-        CMeshDataMng::GetSkeletonRenderPath() != KESTU_SKLPATH_SOFTWARE && mesh->IsBuildVSMode();
+    // Without a palette the vertices were skinned in software.
+    const bool shaderBlends = palette && mesh->IsShaderSkinned();
     if (!shaderBlends && CMeshDataMng::IsUsingCache() && mesh->GetMemVertexBuffer()) {
         if (!m_pVB)
             MakeVertexBuffer();
@@ -72,7 +72,7 @@ bool CMeshDataRef::PrepareStreams()
 
 long CMeshDataRef::Render(D3DXMATRIX* palette)
 {
-    if (!m_pMeshData || !PrepareStreams())
+    if (!m_pMeshData || !PrepareStreams(palette))
         return 0;
     m_pMeshData->Render(palette, 0);
     return 0;
@@ -80,7 +80,7 @@ long CMeshDataRef::Render(D3DXMATRIX* palette)
 
 long CMeshDataRef::RenderRough(D3DXMATRIX* palette, int flag)
 {
-    if (!m_pMeshData || !PrepareStreams())
+    if (!m_pMeshData || !PrepareStreams(palette))
         return 0;
     m_pMeshData->RenderRough(palette, flag, 0);
     return 0;

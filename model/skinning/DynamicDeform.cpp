@@ -57,7 +57,7 @@ long CMeshDataDynamic::Deform(CSkAniBone** bones, DWORD boneCount, const D3DXMAT
             D3DXMatrixTranspose(&palette[b], &m);
     }
 
-    if (path != KESTU_SKLPATH_SOFTWARE && m_bVSMode && palette)
+    if (IsShaderSkinned() && palette)
         return 0;
 
     const DWORD stride = dwVertexStride;

@@ -78,9 +78,9 @@ long CMeshDataDynamic::DrawSubsetFaces(D3DXMATRIX* palette, DWORD subset, DWORD 
 {
     NotifyManager(KESTU_MESHEVENT_SUBSETBEGIN);
     long result = 0;
-    if (m_dwBatchNum == 0 || !m_bVSMode) {
+    if (m_dwBatchNum == 0 || !IsShaderSkinned()) {
         result = RenderBeginPass(palette, 0, subset);
-        if (result >= 0 && faceCount != 0)
+        if (faceCount != 0)
             result = DrawRange(firstIndex, faceCount);
         RenderEndPass();
     } else {
@@ -93,7 +93,7 @@ long CMeshDataDynamic::DrawSubsetFaces(D3DXMATRIX* palette, DWORD subset, DWORD 
                 break;
             const DWORD stop = std::min(k + 1 < m_dwBatchNum ? m_dwBatchFirstFace[k + 1] : dwPrimitiveCount, end);
             result = RenderBeginPass(palette, k, subset);
-            if (result >= 0 && stop > g)
+            if (stop > g)
                 result = DrawRange(3 * g, stop - g);
             RenderEndPass();
         }

@@ -56,16 +56,24 @@ bool IsMaterialPath(int path) { return path == KESTU_SKLPATH_MATERIAL || path ==
 
 int g_nSklPaletteBaseReg = 17;
 
+int CMeshDataBase::IsShaderSkinned() const
+{
+    const int path = CMeshDataMng::GetSkeletonRenderPath();
+    const int base = PaletteBase(path);
+    if (!m_bVSMode || base < 0)
+        return 0;
+    const long bones = m_dwBatchNum > 0 ? long(m_dwMaxBatchBones) : long(m_dwShaderBonesNum);
+    return base + 4 * bones <= CMeshDataMng::GetSklAniMaxConstantRegisterCount() ? 1 : 0;
+}
+
 long CMeshDataDynamic::RenderBeginPass(D3DXMATRIX* palette, DWORD batch, DWORD subset)
 {
     const int path = CMeshDataMng::GetSkeletonRenderPath();
-    if (path == KESTU_SKLPATH_SOFTWARE || !m_bVSMode)
+    if (!IsShaderSkinned())
         return 0;
     if (!palette || !m_pDevice || !m_pMng)
         return E_FAIL;
     int base = PaletteBase(path);
-    if (base < 0)
-        return E_FAIL;
     if (IsMaterialPath(path))
         base = g_nSklPaletteBaseReg = path == KESTU_SKLPATH_MATERIAL ? 17 : 32;
 
@@ -116,7 +124,7 @@ long CMeshDataDynamic::RenderBeginPass(D3DXMATRIX* palette, DWORD batch, DWORD s
 long CMeshDataDynamic::RenderEndPass()
 {
     const int path = CMeshDataMng::GetSkeletonRenderPath();
-    if (path == KESTU_SKLPATH_SOFTWARE || !m_bVSMode || !m_pDevice)
+    if (!IsShaderSkinned() || !m_pDevice)
         return 0;
     m_pDevice->SetVertexShader(0);
     m_pDevice->SetStreamSource(1, nullptr, m_dwStrideWeight);
