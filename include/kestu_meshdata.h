@@ -117,12 +117,25 @@ public:
     void SetIndexData(const char* data, DWORD size);
     char* GetIndexData(DWORD* size = nullptr);
     // Influence and weight tables of vertex count x bones-per-vertex entries.
-    DWORD* GetVerInfluneceBuf() { return m_influences.empty() ? nullptr : m_influences.data(); }
+    // The tables may be changed through these pointers.
+    DWORD* GetVerInfluneceBuf()
+    {
+        ++m_dwInfluenceStamp;
+        return m_influences.empty() ? nullptr : m_influences.data();
+    }
     void SetVerInfluneceBuf(const DWORD* bones, DWORD count);
-    float* GetVerWeightBuf() { return m_weights.empty() ? nullptr : m_weights.data(); }
+    float* GetVerWeightBuf()
+    {
+        ++m_dwInfluenceStamp;
+        return m_weights.empty() ? nullptr : m_weights.data();
+    }
     void SetVerWeightBuf(const float* weights, DWORD count);
     DWORD GetBonesPerVertex() const { return m_dwBonesPerVertex; }
-    void SetBonesPerVertex(DWORD v) { m_dwBonesPerVertex = v; }
+    void SetBonesPerVertex(DWORD v)
+    {
+        m_dwBonesPerVertex = v;
+        ++m_dwInfluenceStamp;
+    }
     // One entry per vertex: the vertex it duplicates, or 0xFFFFFFFF.
     DWORD* GetVertexRedundantBuf() { return m_redundant.empty() ? nullptr : m_redundant.data(); }
     void SetVertexRedundantBuf(const DWORD* table, DWORD count);
@@ -268,6 +281,8 @@ protected:
     std::vector<DWORD> m_influences;
     std::vector<float> m_weights;
     DWORD m_dwBonesPerVertex = 0;
+    // Counts every change (or chance of one) to the influence tables.
+    DWORD m_dwInfluenceStamp = 0;
     DWORD m_dwRedundantNum = 0;
     std::vector<DWORD> m_redundant;
     DWORD m_dwReserved = 0;

@@ -75,6 +75,17 @@ protected:
     D3DXMATRIX m_matBones[kMaxBones];
     D3DXMATRIX m_matNormals[kMaxBones];
     float m_fNormalSign[kMaxBones];
+
+    // What software skinning keeps between frames: the matrix slots (the
+    // bones of the last call, identities past them) and the influences
+    // packed for the fast loop, with the table stamp they were packed at.
+    std::vector<D3DXMATRIX> m_skinPositions;
+    std::vector<D3DXMATRIX> m_skinNormals;
+    DWORD m_dwSkinSlotsUsed = 0;
+    std::vector<uint32_t> m_skinPacked;
+    DWORD m_dwPackedStamp = 0;
+    size_t m_packedEntries = 0;
+    bool m_bPacked = false;
 };
 
 } // namespace Kestu

@@ -10,6 +10,7 @@ namespace Kestu::record {
 namespace {
 
 constexpr DWORD kNameBuffer = 260;
+constexpr DWORD kLongestStored = 256;
 // Items read per step: the vector never grows far ahead of the data.
 constexpr size_t kStepBytes = 1 << 20;
 
@@ -100,10 +101,13 @@ std::string ReadName(COUArchive& ar, DWORD& byteCount)
 {
     DWORD length = 0;
     U32(ar, 0, length, byteCount);
-    if (length >= kNameBuffer)
+    if (length > kLongestStored)
         throw kBadRecord;
     char buffer[kNameBuffer] = {};
     Bytes(ar, 0, buffer, length, byteCount);
+    // The writer always ends a name with at least one zero byte.
+    if (length > 0 && std::memchr(buffer, 0, length) == nullptr)
+        throw kBadRecord;
     return std::string(buffer);
 }
 

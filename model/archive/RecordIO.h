@@ -58,9 +58,10 @@ void WriteArray(COUArchive& ar, const std::vector<T>& in, size_t count, DWORD& b
 // four that is greater than it.
 inline DWORD PaddedNameLength(size_t length) { return static_cast<DWORD>((length + 4) & ~size_t(3)); }
 
-// A padded name: u32 L, the characters and L - length zero bytes. Reading
-// refuses (throws kBadRecord) an L that does not fit a 260-byte buffer with
-// its terminator; the name ends at the first zero byte.
+// A padded name: u32 L, the characters and L - length zero bytes (at least
+// one). Reading refuses (throws kBadRecord) an L above 256 or L bytes without
+// a zero; the name ends at the first zero byte. Names of up to 255
+// characters are stored.
 void WriteName(COUArchive& ar, const std::string& name, DWORD& byteCount);
 std::string ReadName(COUArchive& ar, DWORD& byteCount);
 

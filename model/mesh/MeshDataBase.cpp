@@ -86,6 +86,7 @@ void CMeshDataBase::SetVerInfluneceBuf(const DWORD* bones, DWORD count)
         m_influences.assign(bones, bones + count);
     else
         m_influences.clear();
+    ++m_dwInfluenceStamp;
 }
 
 void CMeshDataBase::SetVerWeightBuf(const float* weights, DWORD count)
@@ -94,6 +95,7 @@ void CMeshDataBase::SetVerWeightBuf(const float* weights, DWORD count)
         m_weights.assign(weights, weights + count);
     else
         m_weights.clear();
+    ++m_dwInfluenceStamp;
 }
 
 void CMeshDataBase::SetVertexRedundantBuf(const DWORD* table, DWORD count)

@@ -106,6 +106,7 @@ long CMeshDataBase::Serialize(DWORD version, DWORD flags, COUArchive& ar, DWORD&
         return ar.IsFailed() ? E_FAIL : 1;
     }
 
+    ++m_dwInfluenceStamp;
     try {
         // The vertices.
         DWORD size = 0;
@@ -236,6 +237,7 @@ void CMeshDataBase::SubsetsFromFaceList()
 
 void CMeshDataBase::ClearGeometry()
 {
+    ++m_dwInfluenceStamp;
     m_vertexData.clear();
     m_workVertexData.clear();
     m_indexData.clear();

@@ -66,6 +66,7 @@ void CMeshDataBase::RecalculateInflunece(float threshold)
     const DWORD n = dwVerticesNum;
     if (b == 0 || m_influences.size() < size_t(n) * b || m_weights.size() < size_t(n) * b)
         return;
+    ++m_dwInfluenceStamp;
     const DWORD unique = n > m_dwRedundantNum ? n - m_dwRedundantNum : 0;
     DWORD kept = 0;
     for (DWORD v = 0; v < unique; ++v) {

@@ -1,6 +1,6 @@
 // Software skinning of the skinned mesh data.
+#include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "kestu_meshdata_kinds.h"
 #include "kestu_meshdatamng.h"
@@ -65,49 +65,63 @@ long CMeshDataDynamic::Deform(CSkAniBone** bones, DWORD boneCount, const D3DXMAT
     const DWORD perVertex = m_dwBonesPerVertex;
     if (held == 0 || m_influences.size() < size_t(held) * perVertex || m_weights.size() < size_t(held) * perVertex)
         return 0;
-    DWORD blended = 0;
-    while (blended < held && (blended >= m_redundant.size() || m_redundant[blended] == 0xFFFFFFFF))
-        ++blended;
+    // Blending stops at the first duplicate.
+    const size_t listed = std::min<size_t>(held, m_redundant.size());
+    const DWORD blended = static_cast<DWORD>(
+        std::find_if(m_redundant.begin(), m_redundant.begin() + listed, [](DWORD r) { return r != 0xFFFFFFFF; }) -
+        m_redundant.begin());
+    const DWORD first = blended < listed ? blended : held;
     const bool normals = m_bNormalCalc && (dwVertexFVF & D3DFVF_NORMAL) && stride >= 24;
 
     // Only this call's bones: every other slot keeps the vertex as it is.
-    std::vector<D3DXMATRIX> positions(skinning::kSlots), normalTable(normals ? skinning::kSlots : 0);
+    if (m_skinPositions.size() != skinning::kSlots) {
+        D3DXMATRIX identity;
+        D3DXMatrixIdentity(&identity);
+        m_skinPositions.assign(skinning::kSlots, identity);
+        m_skinNormals.assign(skinning::kSlots, identity);
+        m_dwSkinSlotsUsed = 0;
+    }
     bool affine = true;
-    for (DWORD s = 0; s < skinning::kSlots; ++s) {
-        if (s < used) {
-            positions[s] = m_matBones[s];
-            affine = affine && skinning::IsAffine(positions[s]);
-        } else {
-            D3DXMatrixIdentity(&positions[s]);
-        }
-        if (normals) {
-            if (s < used)
-                normalTable[s] = m_matNormals[s] * m_fNormalSign[s];
-            else
-                D3DXMatrixIdentity(&normalTable[s]);
-        }
+    for (DWORD s = 0; s < used; ++s) {
+        m_skinPositions[s] = m_matBones[s];
+        affine = affine && skinning::IsAffine(m_matBones[s]);
+        if (normals)
+            m_skinNormals[s] = m_matNormals[s] * m_fNormalSign[s];
+    }
+    for (DWORD s = used; s < m_dwSkinSlotsUsed; ++s) {
+        D3DXMatrixIdentity(&m_skinPositions[s]);
+        D3DXMatrixIdentity(&m_skinNormals[s]);
+    }
+    m_dwSkinSlotsUsed = used;
+    const size_t entries = size_t(held) * perVertex;
+    if (!m_bPacked || m_dwPackedStamp != m_dwInfluenceStamp || m_packedEntries != entries) {
+        skinning::PackInfluences(m_influences.data(), m_weights.data(), held, perVertex, m_skinPacked);
+        m_dwPackedStamp = m_dwInfluenceStamp;
+        m_packedEntries = entries;
+        m_bPacked = true;
     }
     skinning::SkinJob job;
     job.src = m_vertexData.data();
     job.dst = m_workVertexData.data();
     job.stride = stride;
-    job.count = blended;
+    job.count = first;
     job.bones = m_influences.data();
     job.weights = m_weights.data();
+    job.packed = m_skinPacked.data();
     job.perVertex = perVertex;
-    job.positions = positions.data();
-    job.normals = normals ? normalTable.data() : nullptr;
+    job.positions = m_skinPositions.data();
+    job.normals = normals ? m_skinNormals.data() : nullptr;
     job.affine = affine;
     if (perVertex == 0) {
         // No influences: every blended vertex sums nothing.
-        for (DWORD v = 0; v < blended; ++v)
+        for (DWORD v = 0; v < first; ++v)
             std::memset(m_workVertexData.data() + size_t(v) * stride, 0, normals ? 24 : 12);
     } else {
         skinning::Blend(job);
     }
 
     const size_t copied = normals ? 24 : 12;
-    for (DWORD v = blended; v < held; ++v)
+    for (DWORD v = first; v < listed; ++v)
         if (v < m_redundant.size() && m_redundant[v] < held)
             std::memmove(m_workVertexData.data() + size_t(v) * stride,
                          m_workVertexData.data() + size_t(m_redundant[v]) * stride, copied);

@@ -8,6 +8,8 @@ namespace Kestu::skinning {
 
 namespace {
 
+constexpr uint32_t kMatrixBytes = sizeof(D3DXMATRIX);
+
 inline uint32_t Slot(uint32_t bone) { return bone < kSlots ? bone : kIdentitySlot; }
 
 inline float Effective(float w) { return w > kMinWeight ? w : 0.0f; }
@@ -18,15 +20,17 @@ inline void Store3(char* p, float x, float y, float z)
     std::memcpy(p, v, 12);
 }
 
-// Sums the influencing matrices (rows 0-3, twelve meaningful floats).
-inline void SumMatrices(const D3DXMATRIX* table, const uint32_t* bones, const float* weights, uint32_t n,
+// Sums the influencing matrices (all sixteen floats).
+inline void SumMatrices(const D3DXMATRIX* table, const uint32_t* offsets, const uint32_t* weights, uint32_t n,
                         float (&sum)[16])
 {
     for (float& s : sum)
         s = 0.0f;
+    const char* base = reinterpret_cast<const char*>(table);
     for (uint32_t i = 0; i < n; ++i) {
-        const float w = Effective(weights[i]);
-        const float* m = &table[Slot(bones[i])]._11;
+        const float* m = reinterpret_cast<const float*>(base + offsets[i]);
+        float w;
+        std::memcpy(&w, weights + i, 4);
         for (int k = 0; k < 16; ++k)
             sum[k] += w * m[k];
     }
@@ -38,86 +42,112 @@ void BlendFastPlain(const SkinJob& job)
     for (size_t v = 0; v < job.count; ++v) {
         const float* p = reinterpret_cast<const float*>(job.src + v * job.stride);
         char* out = job.dst + v * job.stride;
-        float m[16];
-        SumMatrices(job.positions, job.bones + v * n, job.weights + v * n, n, m);
-        float x, y, z;
-        std::memcpy(&x, p, 4);
-        std::memcpy(&y, p + 1, 4);
-        std::memcpy(&z, p + 2, 4);
-        Store3(out, x * m[0] + y * m[4] + z * m[8] + m[12], x * m[1] + y * m[5] + z * m[9] + m[13],
-               x * m[2] + y * m[6] + z * m[10] + m[14]);
+        const uint32_t* offsets = job.packed + v * 2 * n;
+        const uint32_t* weights = offsets + n;
+        float m[16], q[6];
+        std::memcpy(q, p, job.normals ? 24 : 12);
+        SumMatrices(job.positions, offsets, weights, n, m);
+        Store3(out, q[0] * m[0] + q[1] * m[4] + q[2] * m[8] + m[12], q[0] * m[1] + q[1] * m[5] + q[2] * m[9] + m[13],
+               q[0] * m[2] + q[1] * m[6] + q[2] * m[10] + m[14]);
         if (job.normals) {
-            SumMatrices(job.normals, job.bones + v * n, job.weights + v * n, n, m);
-            std::memcpy(&x, p + 3, 4);
-            std::memcpy(&y, p + 4, 4);
-            std::memcpy(&z, p + 5, 4);
-            Store3(out + 12, x * m[0] + y * m[4] + z * m[8], x * m[1] + y * m[5] + z * m[9],
-                   x * m[2] + y * m[6] + z * m[10]);
+            SumMatrices(job.normals, offsets, weights, n, m);
+            Store3(out + 12, q[3] * m[0] + q[4] * m[4] + q[5] * m[8], q[3] * m[1] + q[4] * m[5] + q[5] * m[9],
+                   q[3] * m[2] + q[4] * m[6] + q[5] * m[10]);
         }
     }
 }
 
-// Rows 0-1 and rows 2-3 of the weighted sum of the influencing matrices.
-template <int N>
-__attribute__((target("avx2,fma"))) inline void SumAvx2(const float* table, const uint32_t* bones,
-                                                        const float* weights, uint32_t n, __m256& lo, __m256& hi)
+#define KESTU_AVX2 __attribute__((target("avx2,fma")))
+
+// Rows 0-1 (lo) and rows 2-3 (hi) of the weighted sum of four matrices.
+KESTU_AVX2 inline void Sum4(const char* table, __m128i offsets, __m256 w0, __m256 w1, __m256 w2, __m256 w3,
+                            __m256& lo, __m256& hi)
 {
-    lo = _mm256_setzero_ps();
-    hi = _mm256_setzero_ps();
-    const uint32_t count = N > 0 ? static_cast<uint32_t>(N) : n;
-    for (uint32_t i = 0; i < count; ++i) {
-        const __m256 w = _mm256_set1_ps(Effective(weights[i]));
-        const float* m = table + Slot(bones[i]) * 16;
-        lo = _mm256_fmadd_ps(w, _mm256_loadu_ps(m), lo);
-        hi = _mm256_fmadd_ps(w, _mm256_loadu_ps(m + 8), hi);
-    }
+    const float* m0 = reinterpret_cast<const float*>(table + uint32_t(_mm_cvtsi128_si32(offsets)));
+    const float* m1 = reinterpret_cast<const float*>(table + uint32_t(_mm_extract_epi32(offsets, 1)));
+    const float* m2 = reinterpret_cast<const float*>(table + uint32_t(_mm_extract_epi32(offsets, 2)));
+    const float* m3 = reinterpret_cast<const float*>(table + uint32_t(_mm_extract_epi32(offsets, 3)));
+    // Two short chains instead of one long one.
+    lo = _mm256_add_ps(_mm256_fmadd_ps(w0, _mm256_loadu_ps(m0), _mm256_mul_ps(w1, _mm256_loadu_ps(m1))),
+                       _mm256_fmadd_ps(w2, _mm256_loadu_ps(m2), _mm256_mul_ps(w3, _mm256_loadu_ps(m3))));
+    hi = _mm256_add_ps(_mm256_fmadd_ps(w0, _mm256_loadu_ps(m0 + 8), _mm256_mul_ps(w1, _mm256_loadu_ps(m1 + 8))),
+                       _mm256_fmadd_ps(w2, _mm256_loadu_ps(m2 + 8), _mm256_mul_ps(w3, _mm256_loadu_ps(m3 + 8))));
 }
 
-// x*row0 + y*row1 + z*row2 + h*row3 of the rows in lo and hi.
-__attribute__((target("avx2,fma"))) inline __m128 Apply(const float* p, float h, __m256 lo, __m256 hi)
+// x*row0 + y*row1 + z*row2 + h*row3, with (x, y, z, h) in q.
+KESTU_AVX2 inline __m128 Apply(__m128 q, __m256 lo, __m256 hi)
 {
-    const __m256 xy = _mm256_setr_m128(_mm_broadcast_ss(p), _mm_broadcast_ss(p + 1));
-    const __m256 zh = _mm256_setr_m128(_mm_broadcast_ss(p + 2), _mm_set1_ps(h));
+    const __m256 q8 = _mm256_castps128_ps256(q);
+    const __m256 xy = _mm256_permutevar8x32_ps(q8, _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1));
+    const __m256 zh = _mm256_permutevar8x32_ps(q8, _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3));
     const __m256 t = _mm256_fmadd_ps(xy, lo, _mm256_mul_ps(zh, hi));
     return _mm_add_ps(_mm256_castps256_ps128(t), _mm256_extractf128_ps(t, 1));
 }
 
-__attribute__((target("avx2,fma"))) inline void Store3(char* p, __m128 v)
+KESTU_AVX2 inline void Store3(char* p, __m128 v)
 {
     _mm_storel_pi(reinterpret_cast<__m64*>(p), v);
     _mm_store_ss(reinterpret_cast<float*>(p + 8), _mm_movehl_ps(v, v));
 }
 
-template <int N>
-__attribute__((target("avx2,fma"))) void BlendFastAvx2(const SkinJob& job)
+// Four influences a vertex: the case the engine's meshes use most.
+KESTU_AVX2 void BlendFour(const SkinJob& job)
 {
-    const uint32_t n = job.perVertex;
-    const float* positions = &job.positions[0]._11;
-    const float* normals = job.normals ? &job.normals[0]._11 : nullptr;
+    const char* positions = reinterpret_cast<const char*>(job.positions);
+    const char* normals = reinterpret_cast<const char*>(job.normals);
+    const __m128 one = _mm_set1_ps(1.0f), zero = _mm_setzero_ps();
     for (size_t v = 0; v < job.count; ++v) {
-        const float* p = reinterpret_cast<const float*>(job.src + v * job.stride);
-        char* out = job.dst + v * job.stride;
-        const uint32_t* bones = job.bones + v * n;
-        const float* weights = job.weights + v * n;
+        const char* in = job.src + v * job.stride;
+        const uint32_t* record = job.packed + 8 * v;
+        const __m128i slots = _mm_loadu_si128(reinterpret_cast<const __m128i*>(record));
+        const __m256 w = _mm256_castps128_ps256(_mm_loadu_ps(reinterpret_cast<const float*>(record + 4)));
+        const __m256 w0 = _mm256_permutevar8x32_ps(w, _mm256_set1_epi32(0));
+        const __m256 w1 = _mm256_permutevar8x32_ps(w, _mm256_set1_epi32(1));
+        const __m256 w2 = _mm256_permutevar8x32_ps(w, _mm256_set1_epi32(2));
+        const __m256 w3 = _mm256_permutevar8x32_ps(w, _mm256_set1_epi32(3));
         __m256 lo, hi;
-        SumAvx2<N>(positions, bones, weights, n, lo, hi);
-        const __m128 position = Apply(p, 1.0f, lo, hi);
+        Sum4(positions, slots, w0, w1, w2, w3, lo, hi);
+        const __m128 position = Apply(_mm_blend_ps(_mm_loadu_ps(reinterpret_cast<const float*>(in)), one, 8), lo, hi);
         if (normals) {
-            SumAvx2<N>(normals, bones, weights, n, lo, hi);
-            const __m128 normal = Apply(p + 3, 0.0f, lo, hi);
-            Store3(out + 12, normal);
+            Sum4(normals, slots, w0, w1, w2, w3, lo, hi);
+            // The normal's floats 3-5, with h = 0.
+            const __m128 n = _mm_loadu_ps(reinterpret_cast<const float*>(in + 12));
+            Store3(job.dst + v * job.stride + 12, Apply(_mm_blend_ps(n, zero, 8), lo, hi));
         }
-        Store3(out, position);
+        Store3(job.dst + v * job.stride, position);
     }
 }
 
-__attribute__((target("avx2,fma"))) void TransformOneAvx2(const char* src, char* dst, size_t stride, size_t count,
-                                                          const D3DXMATRIX& m)
+// Any number of influences.
+KESTU_AVX2 void BlendAny(const SkinJob& job)
 {
-    const __m256 lo = _mm256_loadu_ps(&m._11);
-    const __m256 hi = _mm256_loadu_ps(&m._31);
-    for (size_t v = 0; v < count; ++v)
-        Store3(dst + v * stride, Apply(reinterpret_cast<const float*>(src + v * stride), 1.0f, lo, hi));
+    const uint32_t n = job.perVertex;
+    const char* positions = reinterpret_cast<const char*>(job.positions);
+    const char* normals = reinterpret_cast<const char*>(job.normals);
+    const __m128 one = _mm_set1_ps(1.0f), zero = _mm_setzero_ps();
+    for (size_t v = 0; v < job.count; ++v) {
+        const char* in = job.src + v * job.stride;
+        const uint32_t* offsets = job.packed + v * 2 * n;
+        const float* weights = reinterpret_cast<const float*>(offsets + n);
+        __m256 lo = _mm256_setzero_ps(), hi = _mm256_setzero_ps(), nlo = lo, nhi = hi;
+        for (uint32_t i = 0; i < n; ++i) {
+            const __m256 w = _mm256_broadcast_ss(weights + i);
+            const float* m = reinterpret_cast<const float*>(positions + offsets[i]);
+            lo = _mm256_fmadd_ps(w, _mm256_loadu_ps(m), lo);
+            hi = _mm256_fmadd_ps(w, _mm256_loadu_ps(m + 8), hi);
+            if (normals) {
+                const float* t = reinterpret_cast<const float*>(normals + offsets[i]);
+                nlo = _mm256_fmadd_ps(w, _mm256_loadu_ps(t), nlo);
+                nhi = _mm256_fmadd_ps(w, _mm256_loadu_ps(t + 8), nhi);
+            }
+        }
+        const __m128 position = Apply(_mm_blend_ps(_mm_loadu_ps(reinterpret_cast<const float*>(in)), one, 8), lo, hi);
+        if (normals) {
+            const __m128 q = _mm_loadu_ps(reinterpret_cast<const float*>(in + 12));
+            Store3(job.dst + v * job.stride + 12, Apply(_mm_blend_ps(q, zero, 8), nlo, nhi));
+        }
+        Store3(job.dst + v * job.stride, position);
+    }
 }
 
 bool HasAvx2()
@@ -127,6 +157,20 @@ bool HasAvx2()
 }
 
 } // namespace
+
+void PackInfluences(const uint32_t* bones, const float* weights, size_t vertices, uint32_t perVertex,
+                    std::vector<uint32_t>& packed)
+{
+    packed.resize(vertices * perVertex * 2);
+    for (size_t v = 0; v < vertices; ++v) {
+        uint32_t* record = packed.data() + v * perVertex * 2;
+        for (uint32_t i = 0; i < perVertex; ++i) {
+            record[i] = Slot(bones[v * perVertex + i]) * kMatrixBytes;
+            const float w = Effective(weights[v * perVertex + i]);
+            std::memcpy(record + perVertex + i, &w, 4);
+        }
+    }
+}
 
 void BlendExact(const SkinJob& job)
 {
@@ -159,34 +203,21 @@ void BlendExact(const SkinJob& job)
 
 void BlendFast(const SkinJob& job)
 {
-    if (!HasAvx2())
+    // The vector loops read 16 bytes at the position (and at the normal).
+    const size_t needed = job.normals ? 28 : 16;
+    if (!HasAvx2() || job.stride < needed)
         return BlendFastPlain(job);
-    switch (job.perVertex) {
-    case 4: return BlendFastAvx2<4>(job);
-    case 2: return BlendFastAvx2<2>(job);
-    case 1: return BlendFastAvx2<1>(job);
-    default: return BlendFastAvx2<0>(job);
-    }
+    if (job.perVertex == 4)
+        return BlendFour(job);
+    return BlendAny(job);
 }
 
 void Blend(const SkinJob& job)
 {
-    if (job.affine)
+    if (job.affine && job.packed)
         BlendFast(job);
     else
         BlendExact(job);
-}
-
-void TransformOne(const char* src, char* dst, size_t stride, size_t count, const D3DXMATRIX& m)
-{
-    if (HasAvx2())
-        return TransformOneAvx2(src, dst, stride, count, m);
-    for (size_t v = 0; v < count; ++v) {
-        float p[3];
-        std::memcpy(p, src + v * stride, 12);
-        Store3(dst + v * stride, p[0] * m._11 + p[1] * m._21 + p[2] * m._31 + m._41,
-               p[0] * m._12 + p[1] * m._22 + p[2] * m._32 + m._42, p[0] * m._13 + p[1] * m._23 + p[2] * m._33 + m._43);
-    }
 }
 
 } // namespace Kestu::skinning

@@ -239,7 +239,7 @@ TEST(SkinKernel, FastAndExactAgreeOnRandomInput)
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
     const size_t count = 500, stride = 36;
-    for (uint32_t perVertex : {1u, 2u, 4u, 5u}) {
+    for (uint32_t perVertex : {1u, 2u, 4u, 5u, 8u}) {
         std::vector<char> src(count * stride), fast(count * stride), exact(count * stride);
         for (size_t i = 0; i < src.size() / 4; ++i) {
             const float f = unit(rng);
@@ -267,6 +267,9 @@ TEST(SkinKernel, FastAndExactAgreeOnRandomInput)
         job.count = count;
         job.bones = bones.data();
         job.weights = weights.data();
+        std::vector<uint32_t> packed;
+        skinning::PackInfluences(bones.data(), weights.data(), count, perVertex, packed);
+        job.packed = packed.data();
         job.perVertex = perVertex;
         job.positions = palette.data();
         job.normals = normals.data();

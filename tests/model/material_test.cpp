@@ -98,12 +98,21 @@ TEST(MaterialRecord, NamesThatDoNotFitTheRecordAreRefused)
     m.SetTextureFileName(std::string(256, 'x').c_str());
     EXPECT_TRUE(WriteRecord(m, &hr).empty());
     EXPECT_EQ(hr, E_FAIL);
+    m.SetTextureFileName("");
 
     // A stored length of 260 would leave no room for the terminator.
     std::vector<BYTE> bad = longest;
     const DWORD length = 260;
     std::memcpy(bad.data() + 88, &length, 4);
     bad.resize(92 + 260, 'y');
+    EXPECT_EQ(ReadRecord(bad, back), E_FAIL);
+    // A stored name must end with a zero byte.
+    CMaterialData four;
+    four.SetTextureFileName("abcd");
+    bad = WriteRecord(four);
+    const DWORD exact = 4;
+    std::memcpy(bad.data() + 88, &exact, 4);
+    bad.resize(92 + 4);
     EXPECT_EQ(ReadRecord(bad, back), E_FAIL);
     // A short record fails too.
     bad.assign(longest.begin(), longest.begin() + 50);

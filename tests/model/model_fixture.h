@@ -146,6 +146,51 @@ inline MeshPtr<TestMesh> MakeTube(const TubeSpec& t)
     return mesh;
 }
 
+// Four vertices, two triangles, two influences each, the last vertex a
+// duplicate of vertex 1, one material.
+inline MeshPtr<TestMesh> MiniMesh(DWORD indexFormat = D3DFMT_INDEX16)
+{
+    MeshPtr<TestMesh> mesh(new TestMesh());
+    const Vertex152 v[4] = {{0, 0, 0, 0, 0, -1, 0xFFFFFFFF, 0, 0},
+                            {1, 0, 0, 0, 0, -1, 0xFFFFFFFF, 1, 0},
+                            {0, 1, 0, 0, 0, -1, 0xFFFFFFFF, 0, 1},
+                            {1, 0, 0, 0, 0, -1, 0xFFFFFFFF, 1, 0}};
+    mesh->SetVertexStride(36);
+    mesh->SetVertexFVF(0x152);
+    mesh->SetVerticesNum(4);
+    mesh->SetIndicesNum(6);
+    mesh->SetIndexFormat(indexFormat);
+    mesh->SetPrimitiveCount(2);
+    mesh->SetVertexData(reinterpret_cast<const char*>(v), sizeof(v));
+    if (indexFormat == D3DFMT_INDEX32) {
+        const DWORD idx[6] = {0, 1, 2, 2, 3, 0};
+        mesh->SetIndexData(reinterpret_cast<const char*>(idx), sizeof(idx));
+    } else {
+        const WORD idx[6] = {0, 1, 2, 2, 3, 0};
+        mesh->SetIndexData(reinterpret_cast<const char*>(idx), sizeof(idx));
+    }
+    const DWORD bones[8] = {0, 1, 1, 0xFFFFFFFF, 2, 0, 1, 0xFFFFFFFF};
+    const float weights[8] = {0.75f, 0.25f, 1.0f, 0.0f, 0.5f, 0.5f, 1.0f, 0.0f};
+    mesh->SetBonesPerVertex(2);
+    mesh->SetVerInfluneceBuf(bones, 8);
+    mesh->SetVerWeightBuf(weights, 8);
+    const DWORD redundant[4] = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 1};
+    mesh->SetVertexRedundantBuf(redundant, 4);
+    mesh->SetVertexRedundantNum(1);
+    const DWORD faces[2] = {0, 0};
+    mesh->SetPrimitiveMaterialList(faces);
+    CMaterialData material;
+    material.dwMtlID = 7;
+    material.dwBlendMode = 2;
+    material.mtl.Diffuse = {0.5f, 0.25f, 1, 1};
+    material.mtl.Power = 8;
+    material.SetTextureID(42);
+    material.SetTextureFileName("skin.png");
+    mesh->AddMaterial(&material);
+    EXPECT_EQ(mesh->GernerateMaterialSet(), 0);
+    return mesh;
+}
+
 // Writes a chunk into memory; the bytes.
 inline std::vector<BYTE> WriteChunk(CMeshDataBase& mesh, DWORD version, DWORD flags, long* result = nullptr)
 {
