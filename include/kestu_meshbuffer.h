@@ -12,7 +12,26 @@ namespace Kestu {
 
 class CMemVertexBuffer;
 
-class CVertexBuffer {
+// The reference count of a buffer: the last Release destroys it (a buffer
+// nobody referenced is destroyed by its first Release).
+class CCountedBuffer {
+public:
+    CCountedBuffer() {}
+    CCountedBuffer(const CCountedBuffer&) = delete;
+    CCountedBuffer& operator=(const CCountedBuffer&) { return *this; } // counts are never copied
+
+    DWORD AddRef() { return ++m_dwRef; }
+    DWORD GetRef() const { return m_dwRef; }
+    DWORD Release();
+
+protected:
+    virtual ~CCountedBuffer() {}
+
+private:
+    DWORD m_dwRef = 0;
+};
+
+class CVertexBuffer : public CCountedBuffer {
 public:
     CVertexBuffer() {}
     CVertexBuffer(IDirect3DDevice8* device, DWORD length, DWORD fvf, DWORD stride, DWORD usage, D3DPOOL pool,
@@ -20,7 +39,6 @@ public:
     // Takes the description and shares the source's Direct3D buffer; the
     // reference count stays this object's.
     CVertexBuffer& operator=(const CVertexBuffer& other);
-    CVertexBuffer(const CVertexBuffer&) = delete;
 
     long Build();
     long Build(IDirect3DDevice8* device);
@@ -28,11 +46,6 @@ public:
     // or size exceeds the length.
     long Copy(const void* data, DWORD size);
     long Copy(const CMemVertexBuffer* source);
-
-    DWORD AddRef() { return ++m_dwRef; }
-    DWORD GetRef() const { return m_dwRef; }
-    // One reference less; at zero the object is destroyed.
-    DWORD Release();
 
     int IsBuilt() const { return m_bBuilt; }
     DWORD GetStamp() const { return m_dwStamp; }
@@ -44,12 +57,11 @@ public:
     operator IDirect3DVertexBuffer8*() const { return m_pVB; }
 
 protected:
-    virtual ~CVertexBuffer();
+    ~CVertexBuffer() override;
 
 private:
     IDirect3DDevice8* m_pDevice = nullptr;
     IDirect3DVertexBuffer8* m_pVB = nullptr;
-    DWORD m_dwRef = 0;
     DWORD m_dwFVF = 0x112;
     DWORD m_dwStride = 32;
     D3DPOOL m_Pool = D3DPOOL_MANAGED;
@@ -59,13 +71,12 @@ private:
     DWORD m_dwStamp = 0xFFFFFFFF;
 };
 
-class CIndexBuffer {
+class CIndexBuffer : public CCountedBuffer {
 public:
     CIndexBuffer() {}
     CIndexBuffer(IDirect3DDevice8* device, DWORD length, D3DFORMAT format, DWORD usage, D3DPOOL pool,
                  const void* data);
     CIndexBuffer& operator=(const CIndexBuffer& other);
-    CIndexBuffer(const CIndexBuffer&) = delete;
 
     long Build();
     long Build(IDirect3DDevice8* device);
@@ -74,10 +85,6 @@ public:
     // Copies this buffer's length from a source at least as long.
     long Copy(CIndexBuffer* source);
 
-    DWORD AddRef() { return ++m_dwRef; }
-    DWORD GetRef() const { return m_dwRef; }
-    DWORD Release();
-
     int IsBuilt() const { return m_bBuilt; }
     D3DFORMAT GetFormat() const { return m_Format; }
     DWORD GetLength() const { return m_dwLength; }
@@ -85,12 +92,11 @@ public:
     operator IDirect3DIndexBuffer8*() const { return m_pIB; }
 
 protected:
-    virtual ~CIndexBuffer();
+    ~CIndexBuffer() override;
 
 private:
     IDirect3DDevice8* m_pDevice = nullptr;
     IDirect3DIndexBuffer8* m_pIB = nullptr;
-    DWORD m_dwRef = 0;
     D3DFORMAT m_Format = D3DFMT_INDEX16;
     D3DPOOL m_Pool = D3DPOOL_MANAGED;
     DWORD m_dwUsage = 0;
@@ -98,24 +104,19 @@ private:
     DWORD m_bBuilt = 0;
 };
 
-class CMemVertexBuffer {
+class CMemVertexBuffer : public CCountedBuffer {
 public:
     CMemVertexBuffer() {}
     CMemVertexBuffer(DWORD length, DWORD fvf, DWORD stride, DWORD usage, D3DPOOL pool, const void* data);
     // Takes the description and a copy of the source's vertices; the
     // reference count stays this object's.
     CMemVertexBuffer& operator=(const CMemVertexBuffer& other);
-    CMemVertexBuffer(const CMemVertexBuffer&) = delete;
 
     long Build();
     // E_FAIL when size exceeds the length.
     long Copy(const void* data, DWORD size);
     BYTE* GetBuffer() { return m_data.empty() ? nullptr : m_data.data(); }
     const BYTE* GetBuffer() const { return m_data.empty() ? nullptr : m_data.data(); }
-
-    DWORD AddRef() { return ++m_dwRef; }
-    DWORD GetRef() const { return m_dwRef; }
-    DWORD Release();
 
     int IsBuilt() const { return m_bBuilt; }
     DWORD GetStamp() const { return m_dwStamp; }
@@ -125,11 +126,10 @@ public:
     DWORD GetLength() const { return m_dwLength; }
 
 protected:
-    virtual ~CMemVertexBuffer() {}
+    ~CMemVertexBuffer() override {}
 
 private:
     std::vector<BYTE> m_data;
-    DWORD m_dwRef = 0;
     DWORD m_dwFVF = 0x112;
     DWORD m_dwStride = 32;
     D3DPOOL m_Pool = D3DPOOL_MANAGED;

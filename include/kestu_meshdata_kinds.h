@@ -69,6 +69,8 @@ protected:
     ~CMeshDataDynamic() override {}
     // Identity bones and signs +1.
     void ResetTables();
+    // Streams (when asked) and vertex blending off: what both draws begin with.
+    long BeginDraw(int setStreams);
     // Draws one subset's faces, from its first index, batch by batch.
     long DrawSubsetFaces(D3DXMATRIX* palette, DWORD subset, DWORD firstIndex, DWORD faceCount);
 

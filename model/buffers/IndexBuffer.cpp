@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "kestu_meshbuffer.h"
+#include "model/buffers/ComShare.h"
 
 namespace Kestu {
 
@@ -29,11 +30,7 @@ CIndexBuffer& CIndexBuffer::operator=(const CIndexBuffer& other)
     m_dwUsage = other.m_dwUsage;
     m_dwLength = other.m_dwLength;
     m_bBuilt = other.m_bBuilt;
-    if (other.m_pIB)
-        other.m_pIB->AddRef();
-    if (m_pIB)
-        m_pIB->Release();
-    m_pIB = other.m_pIB;
+    ShareCom(m_pIB, other.m_pIB);
     return *this;
 }
 
@@ -85,16 +82,6 @@ long CIndexBuffer::Copy(CIndexBuffer* source)
     }
     source->m_pIB->Unlock();
     return hr;
-}
-
-DWORD CIndexBuffer::Release()
-{
-    if (m_dwRef > 0)
-        --m_dwRef;
-    if (m_dwRef > 0)
-        return m_dwRef;
-    delete this;
-    return 0;
 }
 
 } // namespace Kestu

@@ -47,14 +47,4 @@ long CMemVertexBuffer::Copy(const void* data, DWORD size)
     return 0;
 }
 
-DWORD CMemVertexBuffer::Release()
-{
-    if (m_dwRef > 0)
-        --m_dwRef;
-    if (m_dwRef > 0)
-        return m_dwRef;
-    delete this;
-    return 0;
-}
-
 } // namespace Kestu

@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "kestu_meshbuffer.h"
+#include "model/buffers/ComShare.h"
 
 namespace Kestu {
 
@@ -31,11 +32,7 @@ CVertexBuffer& CVertexBuffer::operator=(const CVertexBuffer& other)
     m_dwLength = other.m_dwLength;
     m_bBuilt = other.m_bBuilt;
     m_dwStamp = other.m_dwStamp;
-    if (other.m_pVB)
-        other.m_pVB->AddRef();
-    if (m_pVB)
-        m_pVB->Release();
-    m_pVB = other.m_pVB;
+    ShareCom(m_pVB, other.m_pVB);
     return *this;
 }
 
@@ -81,16 +78,6 @@ long CVertexBuffer::Copy(const CMemVertexBuffer* source)
     if (!source || source->GetLength() < m_dwLength)
         return E_FAIL;
     return Copy(source->GetBuffer(), m_dwLength);
-}
-
-DWORD CVertexBuffer::Release()
-{
-    if (m_dwRef > 0)
-        --m_dwRef;
-    if (m_dwRef > 0)
-        return m_dwRef;
-    delete this;
-    return 0;
 }
 
 } // namespace Kestu

@@ -1,4 +1,5 @@
 #include "kestu_material.h"
+#include "model/buffers/ComShare.h"
 
 #include <d3dx8.h>
 
@@ -28,12 +29,7 @@ CMaterialData& CMaterialData::operator=(const CMaterialData& other)
     mtl = other.mtl;
     m_dwTextureID = other.m_dwTextureID;
     if (m_pTexture != other.m_pTexture) {
-        // AddRef before Release: the two may be the last holders of one texture.
-        if (other.m_pTexture)
-            other.m_pTexture->AddRef();
-        if (m_pTexture)
-            m_pTexture->Release();
-        m_pTexture = other.m_pTexture;
+        ShareCom(m_pTexture, other.m_pTexture);
         m_bBuilt = 0;
     }
     m_strTextureFile = other.m_strTextureFile;
@@ -46,11 +42,7 @@ void CMaterialData::SetTexture(IDirect3DTexture8* texture)
 {
     if (texture == m_pTexture)
         return;
-    if (texture)
-        texture->AddRef();
-    if (m_pTexture)
-        m_pTexture->Release();
-    m_pTexture = texture;
+    ShareCom(m_pTexture, texture);
     m_bBuilt = 0;
 }
 

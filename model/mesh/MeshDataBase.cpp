@@ -17,6 +17,16 @@ void ResetBox(SBoundBox& box)
     box.AddPoint(&origin);
 }
 
+// The array becomes a copy of count items from data, or empty for null.
+template <class T>
+void AssignArray(std::vector<T>& array, const T* data, size_t count)
+{
+    if (data)
+        array.assign(data, data + count);
+    else
+        array.clear();
+}
+
 } // namespace
 
 CMeshDataBase::CMeshDataBase()
@@ -51,10 +61,7 @@ long CMeshDataBase::RenderEndPass() { return 0; }
 
 void CMeshDataBase::SetVertexData(const char* data, DWORD size)
 {
-    if (data)
-        m_vertexData.assign(data, data + size);
-    else
-        m_vertexData.clear();
+    AssignArray(m_vertexData, data, size);
     m_workVertexData = m_vertexData;
 }
 
@@ -67,10 +74,7 @@ char* CMeshDataBase::GetVertexData(DWORD* size)
 
 void CMeshDataBase::SetIndexData(const char* data, DWORD size)
 {
-    if (data)
-        m_indexData.assign(data, data + size);
-    else
-        m_indexData.clear();
+    AssignArray(m_indexData, data, size);
 }
 
 char* CMeshDataBase::GetIndexData(DWORD* size)
@@ -82,36 +86,24 @@ char* CMeshDataBase::GetIndexData(DWORD* size)
 
 void CMeshDataBase::SetVerInfluneceBuf(const DWORD* bones, DWORD count)
 {
-    if (bones)
-        m_influences.assign(bones, bones + count);
-    else
-        m_influences.clear();
+    AssignArray(m_influences, bones, count);
     ++m_dwInfluenceStamp;
 }
 
 void CMeshDataBase::SetVerWeightBuf(const float* weights, DWORD count)
 {
-    if (weights)
-        m_weights.assign(weights, weights + count);
-    else
-        m_weights.clear();
+    AssignArray(m_weights, weights, count);
     ++m_dwInfluenceStamp;
 }
 
 void CMeshDataBase::SetVertexRedundantBuf(const DWORD* table, DWORD count)
 {
-    if (table)
-        m_redundant.assign(table, table + count);
-    else
-        m_redundant.clear();
+    AssignArray(m_redundant, table, count);
 }
 
 void CMeshDataBase::SetPrimitiveMaterialList(const DWORD* list)
 {
-    if (list)
-        m_faceMaterials.assign(list, list + dwPrimitiveCount);
-    else
-        m_faceMaterials.clear();
+    AssignArray(m_faceMaterials, list, dwPrimitiveCount);
 }
 
 void CMeshDataBase::SetBoundBox(const SBoundBox* box)

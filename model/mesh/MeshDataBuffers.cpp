@@ -6,44 +6,45 @@
 
 namespace Kestu {
 
+namespace {
+
+// A new buffer becomes the mesh's; when the mesh has one, that object takes
+// over the new Direct3D buffer (whoever holds it sees the new one).
+template <class Buffer>
+long Install(CountedRef<Buffer>& held, Buffer* made, void** data)
+{
+    if (!made)
+        return E_OUTOFMEMORY;
+    if (held) {
+        made->AddRef();
+        *held.Get() = *made;
+        made->Release();
+    } else {
+        held.Reset(made);
+    }
+    if (data)
+        *data = nullptr;
+    return held->IsBuilt() ? 0 : E_FAIL;
+}
+
+} // namespace
+
 long CMeshDataBase::CreateVertexBuffer(DWORD usage, D3DPOOL pool, void** data)
 {
     m_dwVBUsage = usage;
     m_dwVBPool = pool;
-    CVertexBuffer* made = new (std::nothrow)
-        CVertexBuffer(m_pDevice, GetVertexBufferSize(), dwVertexFVF, dwVertexStride, usage, pool, nullptr);
-    if (!made)
-        return E_OUTOFMEMORY;
-    if (m_pVB) {
-        made->AddRef();
-        *m_pVB.Get() = *made;
-        made->Release();
-    } else {
-        m_pVB.Reset(made);
-    }
-    if (data)
-        *data = nullptr;
-    return m_pVB->IsBuilt() ? 0 : E_FAIL;
+    return Install(m_pVB, new (std::nothrow) CVertexBuffer(m_pDevice, GetVertexBufferSize(), dwVertexFVF,
+                                                          dwVertexStride, usage, pool, nullptr),
+                   data);
 }
 
 long CMeshDataBase::CreateIndexBuffer(DWORD usage, D3DPOOL pool, void** data)
 {
     m_dwIBUsage = usage;
     m_dwIBPool = pool;
-    CIndexBuffer* made = new (std::nothrow) CIndexBuffer(m_pDevice, GetIndexBufferSize(),
-                                                         static_cast<D3DFORMAT>(dwIndexFormat), usage, pool, nullptr);
-    if (!made)
-        return E_OUTOFMEMORY;
-    if (m_pIB) {
-        made->AddRef();
-        *m_pIB.Get() = *made;
-        made->Release();
-    } else {
-        m_pIB.Reset(made);
-    }
-    if (data)
-        *data = nullptr;
-    return m_pIB->IsBuilt() ? 0 : E_FAIL;
+    return Install(m_pIB, new (std::nothrow) CIndexBuffer(m_pDevice, GetIndexBufferSize(),
+                                                         static_cast<D3DFORMAT>(dwIndexFormat), usage, pool, nullptr),
+                   data);
 }
 
 long CMeshDataBase::CreateMemVertexBuffer(DWORD usage, D3DPOOL pool, void** data)

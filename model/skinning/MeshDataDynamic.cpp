@@ -26,14 +26,20 @@ long CMeshDataDynamic::Build(IDirect3DDevice8* device)
     return hr;
 }
 
-long CMeshDataDynamic::Render(D3DXMATRIX* palette, int setStreams)
+long CMeshDataDynamic::BeginDraw(int setStreams)
 {
-    if (!m_pDevice)
-        return E_FAIL;
     long result = 0;
     if (setStreams)
         result = SetStreams();
     m_pDevice->SetRenderState(D3DRS_VERTEXBLEND, D3DVBF_DISABLE);
+    return result;
+}
+
+long CMeshDataDynamic::Render(D3DXMATRIX* palette, int setStreams)
+{
+    if (!m_pDevice)
+        return E_FAIL;
+    const long result = BeginDraw(setStreams);
     for (DWORD i = 0; i < m_materials.size(); ++i)
         DrawSubset(palette, i);
     return result;
@@ -43,10 +49,7 @@ long CMeshDataDynamic::RenderRough(D3DXMATRIX* palette, int useMaterials, int se
 {
     if (!m_pDevice)
         return E_FAIL;
-    long result = 0;
-    if (setStreams)
-        result = SetStreams();
-    m_pDevice->SetRenderState(D3DRS_VERTEXBLEND, D3DVBF_DISABLE);
+    const long result = BeginDraw(setStreams);
     m_dwCurMaterial = 0xFFFFFFFF;
     for (DWORD i = 0; i < m_materials.size(); ++i) {
         if (useMaterials) {

@@ -57,13 +57,24 @@ int CMeshDataMng::SetSkeletonRenderPath(int mask)
     return path == mask ? 1 : 0;
 }
 
+namespace {
+
+// Assembles shader text (no flags, constants or error buffer).
+HRESULT Assemble(const char* text, int length, LPD3DXBUFFER* code)
+{
+    *code = nullptr;
+    return D3DXAssembleShader(text, static_cast<UINT>(length), 0, nullptr, code, nullptr);
+}
+
+} // namespace
+
 long CMeshDataMng::CreateVertexShaderByCode(const char* text, int length, DWORD* handle, const DWORD* declaration)
 {
     *handle = 0;
     if (!m_pDevice)
         return E_FAIL;
     LPD3DXBUFFER code = nullptr;
-    HRESULT hr = D3DXAssembleShader(text, static_cast<UINT>(length), 0, nullptr, &code, nullptr);
+    HRESULT hr = Assemble(text, length, &code);
     if (FAILED(hr))
         return hr;
     hr = m_pDevice->CreateVertexShader(declaration, static_cast<const DWORD*>(code->GetBufferPointer()), handle, 0);
@@ -79,7 +90,7 @@ long CMeshDataMng::CreatePixelShaderByCode(const char* text, int length, DWORD* 
     if (!m_pDevice)
         return E_FAIL;
     LPD3DXBUFFER code = nullptr;
-    HRESULT hr = D3DXAssembleShader(text, static_cast<UINT>(length), 0, nullptr, &code, nullptr);
+    HRESULT hr = Assemble(text, length, &code);
     if (FAILED(hr))
         return hr;
     hr = m_pDevice->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), handle);
