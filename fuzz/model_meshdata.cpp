@@ -11,7 +11,7 @@
 #include "kestu.h"
 #include "ou_archive.h"
 #include "ou_file.h"
-#include "tests/common/test_device.h"
+#include "support/device.h"
 
 namespace {
 

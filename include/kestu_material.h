@@ -2,6 +2,7 @@
 // loads from the mesh-data manager's texture folder, its "MTLSDATA" archive
 // record, and numbered sets of materials.
 #pragma once
+#include "kestu_export.h"
 #include <windows.h>
 #include <d3d8.h>
 
@@ -30,7 +31,7 @@ struct SMaterialData {
 };
 static_assert(sizeof(SMaterialData) == 80, "the material head is 80 bytes");
 
-class CMaterialData : public SMaterialData {
+class KESTU_API CMaterialData : public SMaterialData {
 public:
     CMaterialData();
     explicit CMaterialData(const SMaterialData& head);
@@ -69,7 +70,7 @@ private:
     DWORD m_bBuilt = 0;
 };
 
-struct SMtlSetData {
+struct KESTU_API SMtlSetData {
     DWORD dwCount = 0;
     DWORD dwSetID = 0xFFFFFFFF;
     DWORD dwWord1 = 0;
@@ -80,7 +81,7 @@ struct SMtlSetData {
 
 // A numbered set of materials an object can draw with. Copies own copies of
 // the materials and ids.
-class CMaterialSet : public SMtlSetData {
+class KESTU_API CMaterialSet : public SMtlSetData {
 public:
     CMaterialSet() {}
     CMaterialSet(const CMaterialSet& other) = default;

@@ -3,6 +3,7 @@
 // cached in). A buffer starts with count 0; its first keeper adds the first
 // reference, and the last Release destroys it. Make them with new.
 #pragma once
+#include "kestu_export.h"
 #include <windows.h>
 #include <d3d8.h>
 
@@ -14,7 +15,7 @@ class CMemVertexBuffer;
 
 // The reference count of a buffer: the last Release destroys it (a buffer
 // nobody referenced is destroyed by its first Release).
-class CCountedBuffer {
+class KESTU_API CCountedBuffer {
 public:
     CCountedBuffer() {}
     CCountedBuffer(const CCountedBuffer&) = delete;
@@ -31,7 +32,7 @@ private:
     DWORD m_dwRef = 0;
 };
 
-class CVertexBuffer : public CCountedBuffer {
+class KESTU_API CVertexBuffer : public CCountedBuffer {
 public:
     CVertexBuffer() {}
     CVertexBuffer(IDirect3DDevice8* device, DWORD length, DWORD fvf, DWORD stride, DWORD usage, D3DPOOL pool,
@@ -71,7 +72,7 @@ private:
     DWORD m_dwStamp = 0xFFFFFFFF;
 };
 
-class CIndexBuffer : public CCountedBuffer {
+class KESTU_API CIndexBuffer : public CCountedBuffer {
 public:
     CIndexBuffer() {}
     CIndexBuffer(IDirect3DDevice8* device, DWORD length, D3DFORMAT format, DWORD usage, D3DPOOL pool,
@@ -104,7 +105,7 @@ private:
     DWORD m_bBuilt = 0;
 };
 
-class CMemVertexBuffer : public CCountedBuffer {
+class KESTU_API CMemVertexBuffer : public CCountedBuffer {
 public:
     CMemVertexBuffer() {}
     CMemVertexBuffer(DWORD length, DWORD fvf, DWORD stride, DWORD usage, D3DPOOL pool, const void* data);

@@ -3,6 +3,7 @@
 // bone influences, and the bone batches of the skinning shaders — with its
 // "MESHDATA" archive chunk. Its kinds (static, null, skinned) draw and deform.
 #pragma once
+#include "kestu_export.h"
 #include <windows.h>
 #include <d3d8.h>
 #include <d3dx8.h>
@@ -58,7 +59,7 @@ struct SMeshDataBase {
     DWORD dwMeshType = KESTU_MESHTYPE_NULL;
 };
 
-class CMeshDataBase : public SMeshDataBase {
+class KESTU_API CMeshDataBase : public SMeshDataBase {
 public:
     // Defaults, with 32-bit indices.
     CMeshDataBase();
@@ -324,7 +325,7 @@ protected:
 // count goes to the debugger output) and gives the caller new index and
 // vertex arrays (char arrays allocated with new[]; free them with delete[]) with those vertices appended and the
 // faces re-pointed. 0 on success, E_INVALIDARG for bad arguments.
-long AdjustFaces(float tolerance, const char* vertices, DWORD vertexCount, DWORD stride, const void* indices,
+KESTU_API long AdjustFaces(float tolerance, const char* vertices, DWORD vertexCount, DWORD stride, const void* indices,
                  DWORD faceCount, DWORD indexSize, void** newIndices, void** newVertices, int* newVertexCount);
 
 } // namespace Kestu

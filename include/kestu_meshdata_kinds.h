@@ -2,11 +2,12 @@
 // geometry) and dynamic (skinned: deformed in software, or drawn by the
 // skinning vertex shaders in bone batches).
 #pragma once
+#include "kestu_export.h"
 #include "kestu_meshdata.h"
 
 namespace Kestu {
 
-class CMeshDataStatic : public CMeshDataBase {
+class KESTU_API CMeshDataStatic : public CMeshDataBase {
 public:
     CMeshDataStatic() { dwMeshType = KESTU_MESHTYPE_STATIC; }
     explicit CMeshDataStatic(const SMeshDataBase& head) : CMeshDataBase(head) { dwMeshType = KESTU_MESHTYPE_STATIC; }
@@ -24,7 +25,7 @@ protected:
     ~CMeshDataStatic() override {}
 };
 
-class CMeshDataNull : public CMeshDataBase {
+class KESTU_API CMeshDataNull : public CMeshDataBase {
 public:
     CMeshDataNull() { dwMeshType = KESTU_MESHTYPE_NULL; }
     explicit CMeshDataNull(const SMeshDataBase& head) : CMeshDataBase(head) { dwMeshType = KESTU_MESHTYPE_NULL; }
@@ -41,7 +42,7 @@ protected:
     ~CMeshDataNull() override {}
 };
 
-class CMeshDataDynamic : public CMeshDataBase {
+class KESTU_API CMeshDataDynamic : public CMeshDataBase {
 public:
     static constexpr DWORD kMaxBones = 256;
 
@@ -102,7 +103,7 @@ class CMeshDataMng;
 // the mesh before its body is read. Null for an unknown mesh type ("Error
 // Mesh Type!\n" goes to the debugger output) or a short or damaged chunk;
 // *result (when given) then holds E_FAIL, else 1.
-CMeshDataBase* ReadMeshDataChunk(COUArchive& ar, DWORD& byteCount, DWORD version, DWORD flags,
+KESTU_API CMeshDataBase* ReadMeshDataChunk(COUArchive& ar, DWORD& byteCount, DWORD version, DWORD flags,
                                  DWORD materialVersion, int materialFlag, CMeshDataMng* manager = nullptr,
                                  long* result = nullptr);
 

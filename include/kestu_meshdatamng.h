@@ -4,6 +4,7 @@
 // holds the texture folder, chooses the skinning render path and owns the
 // skinning shaders and their vertex-shader constant buffer.
 #pragma once
+#include "kestu_export.h"
 #include <windows.h>
 #include <d3d8.h>
 
@@ -40,7 +41,7 @@ struct SPfnRenderCallBackData {
 
 // One cached frame: the deformed vertices (the cache holds one reference)
 // and the bound box of that frame.
-struct SCacheFrame {
+struct KESTU_API SCacheFrame {
     DWORD dwWord = 0;
     CMemVertexBuffer* pVB = nullptr;
     SBoundBox box;
@@ -53,7 +54,7 @@ struct SCacheFrame {
 };
 
 // The frames of one (mesh, action), indexed by frame.
-struct SCacheChunk {
+struct KESTU_API SCacheChunk {
     std::vector<std::unique_ptr<SCacheFrame>> frames;
 
     SCacheChunk() {}
@@ -62,7 +63,7 @@ struct SCacheChunk {
 
 // One registered mesh: the mesh (not referenced), its chunks by action id
 // and the actions in the order they were first used, with use counts.
-struct SMeshDataCache {
+struct KESTU_API SMeshDataCache {
     CMeshDataBase* pMesh = nullptr;
     std::vector<std::unique_ptr<SCacheChunk>> chunks;
     std::vector<std::pair<DWORD, DWORD>> useList;
@@ -94,7 +95,7 @@ enum ESkinShader : int {
     SKIN_VERTEX_SHADER_COUNT
 };
 
-class CMeshDataMng {
+class KESTU_API CMeshDataMng {
 public:
     CMeshDataMng();
     // A copy owns copies of the cache and callback records and a constant
@@ -222,6 +223,6 @@ protected:
 };
 
 // The palette base register of paths 64 and 128.
-extern int g_nSklPaletteBaseReg;
+extern KESTU_API int g_nSklPaletteBaseReg;
 
 } // namespace Kestu

@@ -1,11 +1,12 @@
 // Kestu::CMeshDataRef: an object's handle on shared mesh data, with the
 // object's own vertex buffer that its deformed (or cached) vertices go to.
 #pragma once
+#include "kestu_export.h"
 #include "kestu_meshdata.h"
 
 namespace Kestu {
 
-class CMeshDataRef {
+class KESTU_API CMeshDataRef {
 public:
     CMeshDataRef() {}
     // Copies hold references of their own on the mesh data and the buffer.
@@ -42,12 +43,12 @@ private:
 };
 
 // Strategies of mesh kinds; they carry no behaviour.
-class IMeshStrategy {
+class KESTU_API IMeshStrategy {
 public:
     virtual ~IMeshStrategy() {}
     virtual void Deform() {}
 };
-class CMeshStrategyDynamic : public IMeshStrategy {};
-class CMeshStrategyStatic : public IMeshStrategy {};
+class KESTU_API CMeshStrategyDynamic : public IMeshStrategy {};
+class KESTU_API CMeshStrategyStatic : public IMeshStrategy {};
 
 } // namespace Kestu

@@ -4,11 +4,12 @@
 // rigid objects; a skin deforms its mesh data by its bones' offset and root
 // matrices.
 #pragma once
+#include "kestu_export.h"
 #include <d3dx8.h>
 
 namespace Kestu {
 
-class CBaseObject {
+class KESTU_API CBaseObject {
 public:
     CBaseObject();
     virtual ~CBaseObject() {}
@@ -27,7 +28,7 @@ protected:
     D3DXMATRIX m_matTransform;
 };
 
-class CRigidObject : public CBaseObject {
+class KESTU_API CRigidObject : public CBaseObject {
 public:
     // The root matrix becomes m.
     virtual long Transform(const D3DXMATRIX* m)
@@ -37,6 +38,6 @@ public:
     }
 };
 
-class CSkAniBone : public CRigidObject {};
+class KESTU_API CSkAniBone : public CRigidObject {};
 
 } // namespace Kestu

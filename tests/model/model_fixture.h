@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "common/test_device.h"
+#include "support/device.h"
 #include "host/host.h"
 #include "kestu.h"
 #include "ou_archive.h"
