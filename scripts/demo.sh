@@ -14,7 +14,7 @@ bash "$root/scripts/deps.sh" "${KESTU_PACKAGES[@]}"
 build="${KESTU_BUILD_DIR:-$root/build/release}"
 jobs="${KESTU_JOBS:-$(nproc)}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTU_TESTS=OFF -DKESTU_SAMPLES=ON
-cmake --build "$build" -j "$jobs" --target demo demo2d demotex terrain demogma particles kestu-pack kestu-gma
+cmake --build "$build" -j "$jobs" --target demo demo2d demotex terrain demogma particles skinning kestu-pack kestu-gma
 cd "$root"
 "$build/samples/demo"
 "$build/samples/demo2d"
@@ -28,3 +28,4 @@ cd "$root"
 "$build/tools/kestu-pack" create out/demogma.kidx 1:banner.gma=out/demogma/banner_lod.gma
 "$build/samples/demogma" render out/demogma.kidx out/demogma out/demogma.png
 "$build/samples/particles"
+"$build/samples/skinning"
