@@ -5,6 +5,7 @@
 // the index list that stitches it to its neighbours. Its owner creates it
 // from a pool, builds, attaches, selects and draws it.
 #pragma once
+#include "kestu_export.h"
 #include "kestu_dtquadtree.h"
 #include "kestu_dtrecords.h"
 #include "kestu_terrainlod.h"
@@ -13,7 +14,7 @@ class CDynamicTerrain;
 class CShaderLight;
 class IShaderContext;
 
-class CDynamicTerrainBlock : public CQTDynamicLeaf {
+class KESTU_API CDynamicTerrainBlock : public CQTDynamicLeaf {
 public:
     static constexpr DWORD kMaxStride = sizeof(SDTVertexEx);
 
@@ -137,5 +138,5 @@ private:
 };
 
 // The pool of blocks, and the pool of position records (made as {0, 0, -1}).
-class CDTBlockPool : public CDTObjectPool<CDynamicTerrainBlock> {};
-class CDTBlockInfoPool : public CDTObjectPool<SDTBlockInfo> {};
+class KESTU_API CDTBlockPool : public CDTObjectPool<CDynamicTerrainBlock> {};
+class KESTU_API CDTBlockInfoPool : public CDTObjectPool<SDTBlockInfo> {};

@@ -4,12 +4,13 @@
 // six indices into it; an extern block (beyond the far map) carries its own
 // four corners from the client's record.
 #pragma once
+#include "kestu_export.h"
 #include "kestu_dtquadtree.h"
 #include "kestu_dtrecords.h"
 
 class CDynamicTerrain;
 
-class CDTOutlyingBlock : public CQTDynamicLeaf {
+class KESTU_API CDTOutlyingBlock : public CQTDynamicLeaf {
 public:
     static constexpr DWORD FVF = D3DFVF_XYZ;
     static constexpr DWORD kNotListed = 0xFFFFFFFF;
@@ -61,4 +62,4 @@ private:
 };
 static_assert(sizeof(D3DXVECTOR3) * 4 == 48, "a far block's corner data is 48 bytes");
 
-class CDTOutlyingPool : public CDTObjectPool<CDTOutlyingBlock> {};
+class KESTU_API CDTOutlyingPool : public CDTObjectPool<CDTOutlyingBlock> {};

@@ -5,6 +5,7 @@
 // list is a ring over one array, so that a pool in steady use allocates
 // nothing.
 #pragma once
+#include "kestu_export.h"
 #include <algorithm>
 #include <new>
 #include <vector>
@@ -12,7 +13,7 @@
 #include "windef.h"
 
 template <class T>
-class CDTObjectPool {
+class KESTU_API CDTObjectPool {
 public:
     CDTObjectPool() = default;
     // The free objects belong to the pool: it cannot be copied.

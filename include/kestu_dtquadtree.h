@@ -8,20 +8,21 @@
 // with the caller's context, but only when it hangs directly under the node
 // the call started at; deeper in the descent the context is null.
 #pragma once
+#include "kestu_export.h"
 #include "kestu_dtpool.h"
 #include "kestu_quadtree.h"
 
 class CQTDynamicNode;
 class CQTDNodePool;
 
-class CQTDynamicLeaf : public CQTLeaf {
+class KESTU_API CQTDynamicLeaf : public CQTLeaf {
 public:
     CQTDynamicLeaf() = default;
     virtual void OnAttach(void* context) {}
     virtual void OnDetach(void* context) {}
 };
 
-class CQTDynamicNode : public CQuadtree {
+class KESTU_API CQTDynamicNode : public CQuadtree {
 public:
     CQTDynamicNode() = default;
     CQTDynamicNode(const CQTDynamicNode& other) = default;
@@ -63,4 +64,4 @@ protected:
 };
 
 // The pool of interior nodes.
-class CQTDNodePool : public CDTObjectPool<CQTDynamicNode> {};
+class KESTU_API CQTDNodePool : public CDTObjectPool<CQTDynamicNode> {};

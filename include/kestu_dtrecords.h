@@ -4,6 +4,7 @@
 // at the end to its blocks. Records without pointers keep their documented
 // byte sizes; those that carry pointers hold them pointer-sized.
 #pragma once
+#include "kestu_export.h"
 #include <vector>
 
 #include "d3d8.h"
@@ -21,30 +22,30 @@ class CDTOutlyingPool;
 
 // ---- vertices of a block, by its flags ----
 
-struct SDTVertexBase {
+struct KESTU_API SDTVertexBase {
     SDTVertexBase() {}  // the position stays unset
     D3DXVECTOR3 p;
 };
 
-struct SDTVertex : SDTVertexBase {
+struct KESTU_API SDTVertex : SDTVertexBase {
     static constexpr DWORD FVF = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
     DWORD diffuse = 0xFFFFFFFF;
     float tu = 0.0f, tv = 0.0f;
 };
 
-struct SDTVertexEx : SDTVertexBase {
+struct KESTU_API SDTVertexEx : SDTVertexBase {
     static constexpr DWORD FVF = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
     D3DXVECTOR3 n;
     DWORD diffuse = 0xFFFFFFFF;
     float tu = 0.0f, tv = 0.0f;
 };
 
-struct SDTVertexNoDiffuse : SDTVertexBase {
+struct KESTU_API SDTVertexNoDiffuse : SDTVertexBase {
     static constexpr DWORD FVF = D3DFVF_XYZ | D3DFVF_TEX1;
     float tu = 0.0f, tv = 0.0f;
 };
 
-struct SDTVertexExNoDiffuse : SDTVertexBase {
+struct KESTU_API SDTVertexExNoDiffuse : SDTVertexBase {
     static constexpr DWORD FVF = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
     D3DXVECTOR3 n;
     float tu = 0.0f, tv = 0.0f;
@@ -55,12 +56,12 @@ static_assert(sizeof(SDTVertexBase) == 12 && sizeof(SDTVertex) == 24 && sizeof(S
               "block vertices keep the device layouts");
 
 // Per-vertex input of a block record.
-struct SDTVertexInfo {
+struct KESTU_API SDTVertexInfo {
     DWORD diffuse = 0xFFFFFFFF;
     float tu = 0.0f, tv = 0.0f;
 };
 
-struct SDTVertexTexInfo {
+struct KESTU_API SDTVertexTexInfo {
     float tu = 0.0f, tv = 0.0f;
 };
 
@@ -80,7 +81,7 @@ enum : WORD {
 // The head of every block record; the body after it follows flags 0x08 and
 // 0x10. Altitudes run in vertex order: vertex v at column v % 5 along x and
 // row v / 5 along z.
-struct SDynamicTerrainBlockInitHeader {
+struct KESTU_API SDynamicTerrainBlockInitHeader {
     WORD wFlags = 0;
     WORD wTexID = 0;
     float fAltitude[25] = {};
@@ -94,7 +95,7 @@ struct SDynamicTerrainBlockInitEx;
 // Flags 0x10 and 0x08 clear: a diffuse colour and texture coordinates per
 // vertex. The extern altitude is a height the block's bounding volume must
 // reach as well (objects standing on the block).
-struct SDynamicTerrainBlockInit : SDynamicTerrainBlockInitHeader {
+struct KESTU_API SDynamicTerrainBlockInit : SDynamicTerrainBlockInitHeader {
     SDynamicTerrainBlockInit();
     // Texture id, altitudes, vertex infos and extern altitude; the flags stay.
     SDynamicTerrainBlockInit& operator=(const SDynamicTerrainBlockInitEx& other);
@@ -104,7 +105,7 @@ struct SDynamicTerrainBlockInit : SDynamicTerrainBlockInitHeader {
 };
 
 // Flag 0x08: as above, then a normal per vertex.
-struct SDynamicTerrainBlockInitEx : SDynamicTerrainBlockInit {
+struct KESTU_API SDynamicTerrainBlockInitEx : SDynamicTerrainBlockInit {
     SDynamicTerrainBlockInitEx();
     // Texture id, altitudes, vertex infos and extern altitude; the flags and
     // the normals stay.
@@ -114,7 +115,7 @@ struct SDynamicTerrainBlockInitEx : SDynamicTerrainBlockInit {
 };
 
 // Flag 0x10: texture coordinates per vertex, no colour.
-struct SDynamicTerrainBlockInit_NoDiffuse : SDynamicTerrainBlockInitHeader {
+struct KESTU_API SDynamicTerrainBlockInit_NoDiffuse : SDynamicTerrainBlockInitHeader {
     SDynamicTerrainBlockInit_NoDiffuse();
 
     SDTVertexTexInfo TexInfo[25];
@@ -122,7 +123,7 @@ struct SDynamicTerrainBlockInit_NoDiffuse : SDynamicTerrainBlockInitHeader {
 };
 
 // Flags 0x10 and 0x08.
-struct SDynamicTerrainBlockInitEx_NoDiffuse : SDynamicTerrainBlockInit_NoDiffuse {
+struct KESTU_API SDynamicTerrainBlockInitEx_NoDiffuse : SDynamicTerrainBlockInit_NoDiffuse {
     SDynamicTerrainBlockInitEx_NoDiffuse();
 
     D3DXVECTOR3 Normal[25];
@@ -134,7 +135,7 @@ static_assert(sizeof(SDynamicTerrainBlockInitHeader) == 104 && sizeof(SDynamicTe
               "block records keep their sizes: the client builds them");
 
 // The water of one block; no record means no water.
-struct SDTBWaterInit {
+struct KESTU_API SDTBWaterInit {
     float fFullDepth = 1.0f;  // water this deep or deeper is opaque
     float fAltitude = 99.0f;
     DWORD dwColor = 0xFFFFFFFF;  // its alpha is replaced by the depth alpha
@@ -146,7 +147,7 @@ struct SDTBWaterInit {
 static_assert(sizeof(SDTBWaterInit) == 24, "water records are 24 bytes");
 
 // A block's place on the map grid.
-struct SMapBlockPos {
+struct KESTU_API SMapBlockPos {
     SMapBlockPos() = default;
     SMapBlockPos(int column, int row) : x(column), y(row) {}
     // The block under a world position: floor(px / width), floor(pz / height).
@@ -158,7 +159,7 @@ struct SMapBlockPos {
 
 // A map position with a texture id: a dropped block (its texture's id) or a
 // load request (0xFFFFFFFF).
-struct SDTBlockInfo {
+struct KESTU_API SDTBlockInfo {
     SDTBlockInfo() = default;
     SDTBlockInfo(DWORD id, float px, float pz, float width, float height) : Pos(px, pz, width, height), dwTexID(id) {}
     SDTBlockInfo(DWORD id, const SMapBlockPos& pos) : Pos(pos), dwTexID(id) {}
@@ -177,14 +178,14 @@ static_assert(sizeof(SMapBlockPos) == 8 && sizeof(SDTBlockInfo) == 12, "position
 
 // The corner altitudes of a far block, in the order (x0, z0), (x0, z1),
 // (x1, z1), (x1, z0) of its rectangle.
-struct SDTOutlyingBlockInit {
+struct KESTU_API SDTOutlyingBlockInit {
     float fAltitude[4] = {0.0f, 0.0f, 0.0f, 0.0f};
 };
 static_assert(sizeof(SDTOutlyingBlockInit) == 16, "far block records are 16 bytes");
 
 // ---- terrain set-up ----
 
-struct SDynamicTerrainInit {
+struct KESTU_API SDynamicTerrainInit {
     SDynamicTerrainInit();
     // Mode below 2.
     int IsValid() const { return dwMode < 2; }
@@ -202,7 +203,7 @@ static_assert(sizeof(SDynamicTerrainInit) == 272, "the terrain set-up is 272 byt
 // to a scene; it may change both.
 using PFN_DTSCENETEST = BOOL (*)(DWORD scene, const CTexture*& lightmap, const D3DXMATRIX*& matrix);
 
-struct SDTTextureResCfg {
+struct KESTU_API SDTTextureResCfg {
     CTextureMng* pTextureMng = nullptr;  // required, and built
     DWORD bReleaseTexture = 0;           // blocks take counted textures and give them back
     DWORD dwReserved = 1;
@@ -215,7 +216,7 @@ struct SDTTextureResCfg {
 
 // Pools the client supplies and keeps. For each of the first three a null
 // pointer makes the terrain create and own one; the fourth is used when set.
-struct SDTExternPoolCfg {
+struct KESTU_API SDTExternPoolCfg {
     CDTBlockInfoPool* pInfoPool = nullptr;
     CDTBlockPool* pBlockPool = nullptr;
     CQTDNodePool* pNodePool = nullptr;
@@ -225,7 +226,7 @@ struct SDTExternPoolCfg {
 // The far ring: a height grid over the far map (16-bit words times a scale,
 // or floats) sampled at the corners of far blocks of ratio x ratio blocks.
 // Without either grid the ring lies flat at altitude 0.
-struct SDTOutlyingCfg {
+struct KESTU_API SDTOutlyingCfg {
     BOOL bEnable = 1;
     const float* pfAltitudes = nullptr;
     float fAltitudeScale = 0.005f;
@@ -235,7 +236,7 @@ struct SDTOutlyingCfg {
     DWORD dwIBLength = 8192;  // indices per index buffer
 };
 
-struct SDTLODCfg {
+struct KESTU_API SDTLODCfg {
     float fLODDist = 32.0f;  // the first of three distance rings; the others lie at 2 and 3 times it
     float fLODAlt = 1.0f;    // altitude range below which flat blocks coarsen
 };
@@ -245,16 +246,16 @@ static_assert(sizeof(SDTLODCfg) == 8, "the LOD settings are 8 bytes");
 
 enum : DWORD { DT_PASS_VISIBLE = 0, DT_PASS_SOFTLIGHT = 1 };
 
-struct SDTSelectContext {
+struct KESTU_API SDTSelectContext {
     DWORD dwPassKind = DT_PASS_VISIBLE;
 };
 
-struct SDTSoftCalcLightInfo : SDTSelectContext {
+struct KESTU_API SDTSoftCalcLightInfo : SDTSelectContext {
     SDTSoftCalcLightInfo() { dwPassKind = DT_PASS_SOFTLIGHT; }
 };
 
 // The visibility and level pass over the blocks.
-struct SDTVisibleTestInfo : SDTSelectContext {
+struct KESTU_API SDTVisibleTestInfo : SDTSelectContext {
     CPointerArray* pInside = nullptr;   // blocks on the map
     CPointerArray* pOutside = nullptr;  // blocks beyond it
     const D3DXVECTOR3* pEye = nullptr;
@@ -265,7 +266,7 @@ struct SDTVisibleTestInfo : SDTSelectContext {
     float fT1 = 0.0f, fT2 = 0.0f;              // altitude-range thresholds
 };
 
-struct SDTOutlyingVisibleTestInfo {
+struct KESTU_API SDTOutlyingVisibleTestInfo {
     CPointerArray* pLocal = nullptr;
     CPointerArray* pExtern = nullptr;
     float fEyeX = 0.0f, fEyeZ = 0.0f;
@@ -274,24 +275,24 @@ struct SDTOutlyingVisibleTestInfo {
     DWORD bDistTest = 0;
 };
 
-struct SDTBlockDetachConnect {
+struct KESTU_API SDTBlockDetachConnect {
     CDTBlockInfoPool* pPool = nullptr;
     CPointerArray* pList = nullptr;
 };
 
-struct SDTOutlyingDetachInfo {
+struct KESTU_API SDTOutlyingDetachInfo {
     CPointerArray* pLocal = nullptr;
     CPointerArray* pExtern = nullptr;
 };
 
-struct SDTBMoveConnect {
+struct KESTU_API SDTBMoveConnect {
     DWORD dwReserved = 0;
     DWORD dwStride = 0;  // map width in blocks, for the moved block's index
 };
 
 // Given to AttachBlock: a block attached during the frame that the frustum
 // holds is listed for drawing at once.
-struct STestBlockVisibleContext {
+struct KESTU_API STestBlockVisibleContext {
     const CFrustum* pFrustum = nullptr;
     BOOL bVisible = 0;  // out
 };
@@ -299,14 +300,14 @@ struct STestBlockVisibleContext {
 // ---- water waves ----
 
 #pragma pack(push, 1)
-struct SWaterWaveEntry {
+struct KESTU_API SWaterWaveEntry {
     BYTE byID = 0;
     SWaterWave Wave;
 };
 #pragma pack(pop)
 static_assert(sizeof(SWaterWaveEntry) == 25, "wave entries are byte-packed");
 
-struct SWaterWaveCfg {
+struct KESTU_API SWaterWaveCfg {
     // The largest water id listed; 0 for an empty list.
     BYTE FindMaxWaterID() const;
 
@@ -315,7 +316,7 @@ struct SWaterWaveCfg {
 };
 
 // One wave at the current time.
-struct SWaveWaterPara {
+struct KESTU_API SWaveWaterPara {
     SWaveWaterPara() = default;
     SWaveWaterPara(float time, const SWaterWave* wave) { Update(time, wave); }
     void Update(float time, const SWaterWave* wave);
@@ -327,10 +328,10 @@ struct SWaveWaterPara {
 
 // The colour with the alpha of water `depth` deep: 100 at the shore up to
 // 255 at fullDepth.
-DWORD CalcWaterVertexAlpha(DWORD colour, float depth, float fullDepth);
+KESTU_API DWORD CalcWaterVertexAlpha(DWORD colour, float depth, float fullDepth);
 
 // The 16 texture-coordinate sets that tile one water texture over 2 x 2
 // blocks in four orientations: set quadrant + 4 x orientation, 25 (u, v)
 // pairs each. Filled once when the library loads.
-void InitSubTileUVTable();
-void GetSubTileUV(float* u, float* v, int orientation, int vertex, int quadrant);
+KESTU_API void InitSubTileUVTable();
+KESTU_API void GetSubTileUV(float* u, float* v, int orientation, int vertex, int quadrant);

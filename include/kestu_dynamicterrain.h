@@ -15,6 +15,7 @@
 // reaches the device through Kestu_GetDevice: it works while the engine is
 // built.
 #pragma once
+#include "kestu_export.h"
 #include <vector>
 
 #include "kestu_bound.h"
@@ -28,7 +29,7 @@ class IShaderContext;
 
 class CQTDynamicNode;
 
-class CDynamicTerrain {
+class KESTU_API CDynamicTerrain {
 public:
     // One DrawIndexedPrimitive of the local far blocks.
     struct SOutlyingBatch {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/GfxGlobals.h"
-#include "core/KestuScratchList.h"
+#include "core/entry/GfxGlobals.h"
+#include "core/entry/KestuScratchList.h"
 #include "kestu_api.h"
 #include "terrain/dynamic/DTOwnPools.h"
 

@@ -9,7 +9,7 @@
 
 #include "kestu.h"
 #include "kestu_texture_mng.h"
-#include "tools/kestu-terrain/streamed_gen.h"
+#include "../../../tools/kestu-terrain/streamed_gen.h"
 
 class DTTerrainTest : public ::testing::Test {
 protected:
