@@ -2,6 +2,7 @@
 // the pools and the accessors.
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 #include "terrain/TerrainTextures.h"
@@ -164,11 +165,12 @@ HRESULT CDynamicTerrain::Build(const SDynamicTerrainInit* init, const SDTTexture
         }
         m_byNumWaves = BYTE(count);
         m_bShareWave = single;
+        // Entries are byte-packed: their waves are copied as bytes.
         if (single)
-            m_pWaves[0] = waves->Entries.front().Wave;
+            std::memcpy(&m_pWaves[0], &waves->Entries.front().Wave, sizeof(SWaterWave));
         else
             for (const SWaterWaveEntry& e : waves->Entries)
-                if (e.byID < count) m_pWaves[e.byID] = e.Wave;
+                if (e.byID < count) std::memcpy(&m_pWaves[e.byID], &e.Wave, sizeof(SWaterWave));
     }
 
     SetLODParaDist(lod ? lod->fLODDist : FLT_MAX);

@@ -10,6 +10,7 @@
 
 class DTDeviceEvents : public CKestuDevObjMng {
 public:
+    HRESULT InitDeviceObjects(IDirect3DDevice8*) override { return 0; }
     HRESULT InvalidateDeviceObjects() override
     {
         if (terrain && forward) terrain->Invalidate();
