@@ -10,14 +10,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include <kestu.h>
 #include <kestu_texture_mng.h>
 #include <host/host.h>
-#include <index_lib.h>
 
 #include "../../tools/kestu-terrain/streamed_gen.h"
 
@@ -36,42 +33,13 @@ streamed_gen::Map MapParams()
     m.seed = 21;
     m.stride = 256;
     m.blockSize = 8.0f;
-    m.relief = 70.0f;
-    m.base = 12.0f;
-    m.feature = 420.0f;
-    m.waterLevel = 6.0f;
-    m.sandLine = 9.0f;
-    m.rockLine = 38.0f;
+    m.relief = 150.0f;
+    m.base = 30.0f;
+    m.feature = 520.0f;
+    m.waterLevel = 22.0f;
+    m.sandLine = 26.0f;
+    m.rockLine = 58.0f;
     return m;
-}
-
-// A 64 x 64 texture: a base colour with noise, saved as a BMP file.
-std::vector<uint8_t> MakeImage(IDirect3DDevice8* device, uint32_t seed, int r, int g, int b, float grain)
-{
-    std::vector<uint8_t> bytes;
-    IDirect3DTexture8* texture = nullptr;
-    if (FAILED(device->CreateTexture(64, 64, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &texture))) return bytes;
-    D3DLOCKED_RECT lr{};
-    if (SUCCEEDED(texture->LockRect(0, &lr, nullptr, 0))) {
-        for (int y = 0; y < 64; ++y) {
-            auto* row = reinterpret_cast<DWORD*>(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch);
-            for (int x = 0; x < 64; ++x) {
-                const float n = terrain_gen::Lattice(seed, x, y) * 0.6f + terrain_gen::Lattice(seed + 1, x / 4, y / 4) * 0.4f;
-                const float k = 1.0f - grain + 2.0f * grain * n;
-                auto ch = [&](int c) { return DWORD(std::clamp(int(float(c) * k), 0, 255)); };
-                row[x] = 0xFF000000u | ch(r) << 16 | ch(g) << 8 | ch(b);
-            }
-        }
-        texture->UnlockRect(0);
-    }
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / "kestu_streamed_texture.bmp";
-    if (SUCCEEDED(D3DXSaveTextureToFileA(path.string().c_str(), D3DXIFF_BMP, texture, nullptr))) {
-        std::ifstream in(path, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    std::filesystem::remove(path);
-    texture->Release();
-    return bytes;
 }
 
 class CStreamedScene : public CKestuDevObjMng {
@@ -130,9 +98,9 @@ public:
         const float s = t / float(kFrames);
         const D3DXVECTOR3 pos(260.0f + 1300.0f * s, 0.0f, 300.0f + 900.0f * s);
         const float ground = std::max(m_Map.Height(pos.x, pos.z), m_Map.waterLevel);
-        D3DXVECTOR3 eye(pos.x, ground + 55.0f, pos.z);
+        D3DXVECTOR3 eye(pos.x, ground + 45.0f, pos.z);
         const float heading = 0.9f - 0.5f * s;
-        D3DXVECTOR3 dir(std::sin(heading), -0.32f, std::cos(heading));
+        D3DXVECTOR3 dir(std::sin(heading), -0.22f, std::cos(heading));
         D3DXVec3Normalize(&dir, &dir);
         const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
         const D3DSURFACE_DESC* back = Kestu_GetCfg()->GetSDBackBuff();
@@ -149,7 +117,7 @@ public:
         HRESULT hr = m_Terrain.Clip(&view, 16, kFarExtra, &area);
         if (FAILED(hr)) return hr;
         m_Attached += streamed_gen::Serve(m_Terrain, m_Map, 16);
-        hr = m_Terrain.UpdateVisibleState(&m_Eye, TRUE, TRUE, kViewRadius * 0.8f);
+        hr = m_Terrain.UpdateVisibleState(&m_Eye, TRUE, TRUE, kViewRadius);
         if (FAILED(hr)) return hr;
         m_Terrain.FrameMoveAllWater(t * 0.6f);
 
@@ -160,7 +128,7 @@ public:
         d->SetRenderState(D3DRS_FOGENABLE, TRUE);
         d->SetRenderState(D3DRS_FOGCOLOR, 0xFFB8CCE0u);
         d->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
-        float fogStart = 500.0f, fogEnd = 1700.0f;
+        float fogStart = 350.0f, fogEnd = 1700.0f;
         DWORD bits;
         std::memcpy(&bits, &fogStart, 4);
         d->SetRenderState(D3DRS_FOGSTART, bits);
@@ -173,7 +141,11 @@ public:
         d->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF6F8060u);
         d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
         d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
-        hr = m_Terrain.RenderOutlying(d, nullptr);
+        // A little lower than the ground it stands for, so that the streamed
+        // blocks always cover it where both reach.
+        D3DXMATRIX lowered;
+        D3DXMatrixTranslation(&lowered, 0.0f, -6.0f, 0.0f);
+        hr = m_Terrain.RenderOutlying(d, &lowered);
         if (FAILED(hr)) return hr;
 
         // The streamed blocks: textured and lit by the sun.
@@ -220,26 +192,10 @@ private:
     HRESULT MakeTextures(IDirect3DDevice8* device)
     {
         m_LibPath = (std::filesystem::temp_directory_path() / "kestu_streamed_textures.lib").string();
-        std::filesystem::remove(m_LibPath);
-        CIndexLib lib;
-        HRESULT hr = lib.Load(m_LibPath.c_str(), 0, 1, 1, 1);
-        if (FAILED(hr)) return hr;
-        const struct {
-            DWORD id;
-            const char* name;
-            int r, g, b;
-            float grain;
-        } images[] = {{m_Map.sandTexture, "sand", 196, 178, 128, 0.12f},
-                      {m_Map.grassTexture, "grass", 86, 128, 58, 0.25f},
-                      {m_Map.rockTexture, "rock", 128, 120, 112, 0.3f},
-                      {kWaterTexture, "water", 200, 220, 235, 0.15f}};
-        for (const auto& image : images) {
-            const std::vector<uint8_t> bytes = MakeImage(device, image.id * 7, image.r, image.g, image.b, image.grain);
-            if (bytes.empty()) return E_FAIL;
-            hr = lib.ImportFromMemory(bytes.data(), DWORD(bytes.size()), image.id, image.name);
-            if (FAILED(hr)) return hr;
-        }
-        hr = lib.Save();
+        const std::vector<streamed_gen::TextureSpec> images = {
+            {m_Map.sandTexture, "sand", 0xC4B280, 0.12f}, {m_Map.grassTexture, "grass", 0x56803A, 0.25f},
+            {m_Map.rockTexture, "rock", 0x807870, 0.3f}, {kWaterTexture, "water", 0xC8DCEB, 0.15f}};
+        HRESULT hr = streamed_gen::MakeTextureLibrary(device, m_LibPath, images);
         if (FAILED(hr)) return hr;
         hr = m_Textures.Build(device, m_LibPath.c_str());
         if (FAILED(hr)) return hr;

@@ -1,5 +1,7 @@
 // Drawing the streamed terrain on the device: stitched levels without
 // cracks, the vertex-shader path, and block water.
+#include <filesystem>
+
 #include "dt_device_fixture.h"
 
 namespace {
@@ -164,4 +166,68 @@ TEST_F(DTRender, BlockWaterDrawsOverItsGround)
         },
         "dt_water_other_id");
     EXPECT_EQ(Count(one, 0x0000FF), 0) << "no water of id 3";
+}
+
+TEST_F(DTRender, TexturesByBlockAndTheirReferences)
+{
+    const std::string path = (std::filesystem::temp_directory_path() / "kestu_dt_render_textures.lib").string();
+    ASSERT_EQ(streamed_gen::MakeTextureLibrary(device, path, {{1, "red", 0xFF0000, 0.0f}, {2, "blue", 0x0000FF, 0.0f}}),
+              S_OK);
+    CTextureMng library;
+    ASSERT_EQ(library.Build(device, path.c_str()), S_OK);
+    tex.pTextureMng = &library;
+    tex.bReleaseTexture = 1;
+    CDynamicTerrain t;
+    ASSERT_EQ(Build(t, 8, 4.0f), S_FALSE);
+    EXPECT_EQ(library.GetD3DTexture(1), nullptr) << "loaded on demand";
+    // Columns of red and blue blocks; every vertex maps into the texture.
+    SDynamicTerrainBlockInitEx r;
+    for (int v = 0; v < 25; ++v) r.VerInfo[v] = SDTVertexInfo{0xFFFFFFFF, float(v % 5) * 0.25f, float(v / 5) * 0.25f};
+    for (int x = 0; x < 4; ++x)
+        for (int z = 0; z < 4; ++z) {
+            r.wTexID = WORD(x % 2 ? 2 : 1);
+            ASSERT_EQ(t.AttachBlock(x, z, &r, nullptr, 8, nullptr, nullptr, 0, nullptr, nullptr, 0xFFFFFFFF), S_OK);
+        }
+    EXPECT_NE(library.GetD3DTexture(1), nullptr);
+    EXPECT_NE(library.GetD3DTexture(2), nullptr);
+
+    CEye eye;
+    Look(eye, D3DXVECTOR3(8.0f, 30.0f, 7.9f), D3DXVECTOR3(8.0f, 0.0f, 8.0f));
+    ASSERT_EQ(t.UpdateVisibleState(&eye, TRUE, FALSE, 0.0f), S_OK);
+    ASSERT_EQ(t.GetNumVisibleBlocks(), 16u);
+    FlatStates();
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    const std::vector<uint32_t> px = Frame([&] { EXPECT_EQ(t.Render(device, nullptr, nullptr), S_OK); }, "dt_textures");
+    D3DVIEWPORT8 vp{};
+    device->GetViewport(&vp);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    for (int x = 0; x < 4; ++x)
+        for (int z = 0; z < 4; ++z) {
+            const D3DXVECTOR3 centre(x * 4.0f + 2.0f, 0.0f, z * 4.0f + 2.0f);
+            D3DXVECTOR3 screen;
+            D3DXVec3Project(&screen, &centre, &vp, eye.GetProjMatrix(), eye.GetViewMatrix(), &identity);
+            const uint32_t p = px[size_t(screen.y) * width + size_t(screen.x)] & 0xFFFFFF;
+            EXPECT_EQ(p, x % 2 ? 0x0000FFu : 0xFF0000u) << x << "," << z;
+        }
+
+    // The red blocks leave: red's last reference goes, blue stays loaded.
+    for (int z = 0; z < 4; ++z) {
+        EXPECT_EQ(t.DetachBlock(0, z), S_OK);
+        EXPECT_EQ(t.DetachBlock(2, z), S_OK);
+    }
+    EXPECT_EQ(library.GetD3DTexture(1), nullptr);
+    EXPECT_NE(library.GetD3DTexture(2), nullptr);
+    // A red block attached over a blue one: the block there takes red's
+    // reference and gives blue's back.
+    r.wTexID = 1;
+    ASSERT_EQ(t.AttachBlock(1, 1, &r, nullptr, 8, nullptr, nullptr, 0, nullptr, nullptr, 0xFFFFFFFF), 1);
+    EXPECT_NE(library.GetD3DTexture(1), nullptr);
+    t.DetachAllBlock();
+    EXPECT_EQ(library.GetD3DTexture(1), nullptr);
+    EXPECT_EQ(library.GetD3DTexture(2), nullptr) << "every reference went back";
+    t.Release();
+    library.Release();
+    std::filesystem::remove(path);
 }
