@@ -62,7 +62,7 @@ public:
     void SetWaterVertexDiffuse(DWORD colour);
     // The level of the neighbour on that side, 0 without one.
     BYTE GetNeighborLODLevel(int side);
-    void UpdateMBIndex(int windowWidth) { m_nMBIndex = m_MBPos.y * windowWidth + m_MBPos.x; }
+    void UpdateMBIndex(int windowWidth);
 
     BYTE* GetVerBase(DWORD i) { return m_bHasVertices ? m_Vertices + i * m_dwStride : nullptr; }
     const BYTE* GetVerBase(DWORD i) const { return m_bHasVertices ? m_Vertices + i * m_dwStride : nullptr; }

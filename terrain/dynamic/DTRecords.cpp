@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "kestu_dtrecords.h"
+#include "terrain/dynamic/DTMapCell.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ SDynamicTerrainBlockInitEx_NoDiffuse::SDynamicTerrainBlockInitEx_NoDiffuse()
 }
 
 SMapBlockPos::SMapBlockPos(float px, float pz, float width, float height)
-    : x(static_cast<int>(std::floor(px / width))), y(static_cast<int>(std::floor(pz / height)))
+    : x(FloorToCell(px / width)), y(FloorToCell(pz / height))
 {
 }
 

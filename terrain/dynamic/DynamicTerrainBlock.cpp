@@ -6,6 +6,7 @@
 
 #include "kestu_dynamicterrain.h"
 #include "terrain/TerrainTextures.h"
+#include "terrain/dynamic/DTMapCell.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ void CDynamicTerrainBlock::Build(CDynamicTerrain* owner, int column, int row,
     m_MBPos = SMapBlockPos(column, row);
     m_wFlags = data->wFlags;
     m_pShaderLight = light;
-    m_nMBIndex = row * windowWidth + column;
+    m_nMBIndex = MapBlockIndex(column, row, windowWidth);
     m_byLOD = 0;
     m_pOwner = owner;
     InitVer();
@@ -262,6 +263,11 @@ IDirect3DBaseTexture8* CDynamicTerrainBlock::GetLightMapD3DTexture() const { ret
 
 DWORD CDynamicTerrainBlock::GetLightMapTextureID() const { return TerrainTextureID(m_pLightMap); }
 
+void CDynamicTerrainBlock::UpdateMBIndex(int windowWidth)
+{
+    m_nMBIndex = MapBlockIndex(m_MBPos.x, m_MBPos.y, windowWidth);
+}
+
 void CDynamicTerrainBlock::SetWaterVertexDiffuse(DWORD colour)
 {
     for (DWORD i = 0; i < m_dwNumWaterVer; ++i) m_WaterVer[i].diffuse = colour;
@@ -272,7 +278,7 @@ void CDynamicTerrainBlock::SetWaterVertexDiffuse(DWORD colour)
 namespace {
 
 // Whole blocks of a move: down for negative moves, to the nearest otherwise.
-int WholeBlocks(float f) { return f < 0.0f ? int(std::floor(f)) : int(std::lround(f)); }
+int WholeBlocks(float f) { return f < 0.0f ? FloorToCell(f) : FloorToCell(f + 0.5f); }
 
 }  // namespace
 
@@ -289,8 +295,8 @@ void CDynamicTerrainBlock::ShiftOwnData(float dx, float dy, float dz, const void
     for (DWORD i = 0; i < m_dwNumWaterVer; ++i) m_WaterVer[i].p += D3DXVECTOR3(dx, dy, dz);
     const auto* move = static_cast<const SDTBMoveConnect*>(connect);
     if (!move) return;
-    m_MBPos.x += WholeBlocks(dx / m_Rect.GetWidth());
-    m_MBPos.y += WholeBlocks(dz / m_Rect.GetHeight());
+    m_MBPos.x = AddCells(m_MBPos.x, WholeBlocks(dx / m_Rect.GetWidth()));
+    m_MBPos.y = AddCells(m_MBPos.y, WholeBlocks(dz / m_Rect.GetHeight()));
     UpdateMBIndex(int(move->dwStride));
 }
 

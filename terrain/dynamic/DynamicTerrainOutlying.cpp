@@ -8,6 +8,7 @@
 #include "core/entry/GfxGlobals.h"
 #include "core/entry/KestuScratchList.h"
 #include "kestu_api.h"
+#include "terrain/dynamic/DTMapCell.h"
 #include "terrain/dynamic/DTOwnPools.h"
 
 namespace {
@@ -25,7 +26,7 @@ bool InRect(const KESTURECT2& r, float x, float z) { return r.left <= x && x < r
 void AddOutlyingRequest(float x, float z)
 {
     if (!InRect(g_OutlyingArea, x, z)) return;
-    const int column = int(std::floor(x * g_fOutlyingInvWidth)), row = int(std::floor(z * g_fOutlyingInvHeight));
+    const int column = FloorToCell(x * g_fOutlyingInvWidth), row = FloorToCell(z * g_fOutlyingInvHeight);
     if (InRect(g_OutlyingMapRect, x, z))
         g_pOutlyingLocal->push_back(SKestuScratchEntry{DWORD(column), DWORD(row)});
     else
@@ -118,7 +119,7 @@ float CDynamicTerrain::GetOutlyingAltitude(int x, int z) const
 {
     const int step = GridStep();
     if (step <= 0 || x < 0 || z < 0 || x > m_nOutlyingStride || z > m_nOutlyingStride) return 0.0f;
-    const DWORD i = DWORD(z * step) * DWORD(m_nGridSide) + DWORD(x * step);
+    const size_t i = size_t(z) * size_t(step) * size_t(m_nGridSide) + size_t(x) * size_t(step);
     return m_pwAltitudes ? GetSceneAltFromWordAlt(i) : m_pfAltitudes[i];
 }
 

@@ -7,6 +7,7 @@
 
 #include "kestu_dynamicterrain.h"
 #include "terrain/TerrainTextures.h"
+#include "terrain/dynamic/DTMapCell.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ void AddLoadRequest(float x, float z)
 {
     SDTBlockInfo* info = g_pClipInfoPool->Alloc(0);
     if (!info) return;
-    info->Init(0xFFFFFFFF, int(std::floor(x * g_fClipInvWidth)), int(std::floor(z * g_fClipInvHeight)));
+    info->Init(0xFFFFFFFF, FloorToCell(x * g_fClipInvWidth), FloorToCell(z * g_fClipInvHeight));
     if (g_pClipLoadList->InsertPointerGrow(info, 0) == 0xFFFFFFFF) g_pClipInfoPool->Free(info, 0);
 }
 
