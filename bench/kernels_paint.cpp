@@ -1,9 +1,13 @@
 // Paint kernels: a 256 x 256 sprite painted again and again over an 800 x 600
 // buffer, in pixels per second of sprite area. References measured in the
-// same run: memcpy of the same rows (the limit) and pixman's closest
-// operations (SRC r5g6b5 for copies, OVER a8r8g8b8 onto r5g6b5 for the
-// per-pixel alpha blends, OVER r5g6b5 with a solid mask for uniform blends).
+// same run: the copy limit, the fastest of memcpy of the same rows, pixman's
+// SRC r5g6b5 copy of them and plain vector copy loops; and pixman's closest
+// operations (OVER a8r8g8b8 onto r5g6b5 for the per-pixel alpha blends, OVER
+// r5g6b5 with a solid mask for uniform blends, nearest-filtered transformed
+// SRC for the mirrored, stretched and rotated paints).
 #include <benchmark/benchmark.h>
+
+#include <immintrin.h>
 
 #include <cmath>
 #include <cstdint>
@@ -12,6 +16,7 @@
 #include <vector>
 
 #include "2DCore/kernels/Kernels.h"
+#include "bench/RatioReport.h"
 
 #ifdef KESTU_HAVE_PIXMAN
 #include <pixman.h>
@@ -100,14 +105,88 @@ void RunPaint(benchmark::State& state, Paint paint)
     Finish(state);
 }
 
-void BM_Memcpy(benchmark::State& state)
+// ---- The copy limit: the same rows copied by memcpy, vector loops and pixman --------
+
+void BM_Limit_Memcpy(benchmark::State& state)
 {
     const BenchSprite& s = Sprite();
     RunPaint(state, [&](uint8_t* d) {
         for (int y = 0; y < kS; ++y) std::memcpy(d + y * kPitch16, s.pixels.data() + y * kS, kS * 2);
     });
 }
-BENCHMARK(BM_Memcpy);
+BENCHMARK(BM_Limit_Memcpy);
+
+void BM_Limit_VectorCopy128(benchmark::State& state)
+{
+    const BenchSprite& s = Sprite();
+    RunPaint(state, [&](uint8_t* d) {
+        const auto* src = reinterpret_cast<const uint8_t*>(s.pixels.data());
+        for (int y = 0; y < kS; ++y, d += kPitch16, src += 2 * kS)
+            for (int x = 0; x < 2 * kS; x += 64) {
+                const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x));
+                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x + 16));
+                const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x + 32));
+                const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x + 48));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), a);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x + 16), b);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x + 32), c);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x + 48), e);
+            }
+    });
+}
+BENCHMARK(BM_Limit_VectorCopy128);
+
+__attribute__((target("avx2"))) void CopyRows256(uint8_t* d, const uint8_t* src)
+{
+    for (int y = 0; y < kS; ++y, d += kPitch16, src += 2 * kS)
+        for (int x = 0; x < 2 * kS; x += 128) {
+            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + x));
+            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + x + 32));
+            const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + x + 64));
+            const __m256i e = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + x + 96));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x), a);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x + 32), b);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x + 64), c);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x + 96), e);
+        }
+}
+
+void BM_Limit_VectorCopy256(benchmark::State& state)
+{
+    if (!__builtin_cpu_supports("avx2")) {
+        state.SkipWithError("no AVX2");
+        return;
+    }
+    const BenchSprite& s = Sprite();
+    RunPaint(state, [&](uint8_t* d) { CopyRows256(d, reinterpret_cast<const uint8_t*>(s.pixels.data())); });
+}
+BENCHMARK(BM_Limit_VectorCopy256);
+
+__attribute__((target("avx512f"))) void CopyRows512(uint8_t* d, const uint8_t* src)
+{
+    for (int y = 0; y < kS; ++y, d += kPitch16, src += 2 * kS)
+        for (int x = 0; x < 2 * kS; x += 256) {
+            const __m512i a = _mm512_loadu_si512(src + x);
+            const __m512i b = _mm512_loadu_si512(src + x + 64);
+            const __m512i c = _mm512_loadu_si512(src + x + 128);
+            const __m512i e = _mm512_loadu_si512(src + x + 192);
+            _mm512_storeu_si512(d + x, a);
+            _mm512_storeu_si512(d + x + 64, b);
+            _mm512_storeu_si512(d + x + 128, c);
+            _mm512_storeu_si512(d + x + 192, e);
+        }
+}
+
+void BM_Limit_VectorCopy512(benchmark::State& state)
+{
+    if (!__builtin_cpu_supports("avx512f")) {
+        state.SkipWithError("no AVX-512");
+        return;
+    }
+    const BenchSprite& s = Sprite();
+    RunPaint(state, [&](uint8_t* d) { CopyRows512(d, reinterpret_cast<const uint8_t*>(s.pixels.data())); });
+}
+BENCHMARK(BM_Limit_VectorCopy512);
 
 void BM_RleCopy565(benchmark::State& state)
 {
@@ -287,13 +366,13 @@ void RunPixman(benchmark::State& state, Composite composite)
     Finish(state);
 }
 
-void BM_Pixman_Src565(benchmark::State& state)
+void BM_Limit_PixmanSrc565(benchmark::State& state)
 {
     RunPixman(state, [](PixmanScene& s, pixman_image_t* dst, int x, int y) {
         pixman_image_composite32(PIXMAN_OP_SRC, s.src565, nullptr, dst, 0, 0, 0, 0, x, y, kS, kS);
     });
 }
-BENCHMARK(BM_Pixman_Src565);
+BENCHMARK(BM_Limit_PixmanSrc565);
 
 void BM_Pixman_OverArgbOnto565(benchmark::State& state)
 {
@@ -386,3 +465,30 @@ BENCHMARK(BM_Pixman_SrcRotate565);
 #endif
 
 }  // namespace
+
+int main(int argc, char** argv)
+{
+    kestu_bench::RatioTable table;
+    table.limits.push_back({"copy limit",
+                            {"BM_Limit_Memcpy", "BM_Limit_VectorCopy128", "BM_Limit_VectorCopy256",
+                             "BM_Limit_VectorCopy512", "BM_Limit_PixmanSrc565"}});
+    for (const char* copy : {"BM_RleCopy565", "BM_ColorKey565", "BM_RlePixelShade16"})
+        table.compare.push_back({copy, "copy limit"});
+#ifdef KESTU_HAVE_PIXMAN
+    for (const char* blend : {"BM_RleAlpha565", "BM_RleAlpha555"})
+        table.compare.push_back({blend, "BM_Pixman_OverArgbOnto565"});
+    table.compare.push_back({"BM_RleAlpha32", "BM_Pixman_OverArgbOnto8888"});
+    for (const char* uniform : {"BM_RleTransGrade565_k8", "BM_RleEnhance565/11", "BM_RleEnhance565/21", "BM_RleHalf565"})
+        table.compare.push_back({uniform, "BM_Pixman_Over565HalfMask"});
+    table.compare.push_back({"BM_RleCopyMirror565", "BM_Pixman_SrcMirror565"});
+    table.compare.push_back({"BM_RleStretch565", "BM_Pixman_SrcStretch565"});
+    table.compare.push_back({"BM_RawStretch565", "BM_Pixman_SrcStretch565"});
+    table.compare.push_back({"BM_RleRotate565", "BM_Pixman_SrcRotate565"});
+#else
+    for (const char* other : {"BM_RleAlpha565", "BM_RleAlpha555", "BM_RleAlpha32", "BM_RleTransGrade565_k8",
+                              "BM_RleEnhance565/11", "BM_RleEnhance565/21", "BM_RleHalf565", "BM_RleCopyMirror565",
+                              "BM_RleStretch565", "BM_RawStretch565", "BM_RleRotate565"})
+        table.compare.push_back({other, "copy limit"});
+#endif
+    return kestu_bench::RunWithRatios(argc, argv, std::move(table));
+}
