@@ -183,6 +183,8 @@ void Device::ResetState()
     pixelShader_ = 0;
     programDirty_ = uniformsDirty_ = samplersDirty_ = worldDirty_ = rasterDirty_ = true;
     worldViewDirty_ = renderUniformsDirty_ = true;
+    rasterKnown_ = 0;
+    viewportKnown_ = false;
     worldDirtyMax_ = 255;
     boundColor_ = boundDepth_ = ~0u;
     attribFvf_ = ~0u;
@@ -192,6 +194,7 @@ HRESULT Device::BeginScene()
 {
     if (inScene_) return D3DERR_INVALIDCALL;
     inScene_ = true;
+    sceneCurrent_ = false;
     return D3D_OK;
 }
 
@@ -199,6 +202,7 @@ HRESULT Device::EndScene()
 {
     if (!inScene_) return D3DERR_INVALIDCALL;
     inScene_ = false;
+    sceneCurrent_ = false;
     if (coop_ == Coop::Ok) glFlush();
     return D3D_OK;
 }

@@ -198,7 +198,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
                 if (t->surface(f, l)->locked() || t->surface(f, l) == renderTarget_) return D3DERR_INVALIDCALL;
     }
     if (coop_ != Coop::Ok) return D3D_OK;
-    if (!GlMakeCurrent()) return D3DERR_DRIVERINTERNALERROR;
+    if (!MakeCurrentForScene()) return D3DERR_DRIVERINTERNALERROR;
 
     Activate();
     // Sampler settings stay valid while only this path draws the same stages;
@@ -234,7 +234,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
         ShaderProgram p;
         p.base.program = LinkProgram(vertex, fragment);
         if (GLuint prog = p.base.program) {
-            p.base.constants = glGetUniformLocation(prog, "ffp");
+            FindFfpConstants(p.base);
             p.vsConstants = glGetUniformLocation(prog, "vsc");
             p.psConstants = glGetUniformLocation(prog, "psc");
             p.bumpMatrix = glGetUniformLocation(prog, "bem");
