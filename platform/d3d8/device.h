@@ -274,6 +274,7 @@ private:
     IndexBuffer* indices_ = nullptr;
     UINT baseVertex_ = 0;
     IDirect3DBaseTexture8* textures_[8] = {};
+    TextureStorage* textureStorage_[8] = {};  // of textures_, looked up once when set
     DWORD vertexShader_ = 0;
     DWORD pixelShader_ = 0;
     std::vector<std::array<float, 4>> vsConstants_;

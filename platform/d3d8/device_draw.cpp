@@ -353,8 +353,7 @@ FfpKey Device::MakeFfpKey(DWORD fvf, bool points)
         s.alphaArg2 = static_cast<uint8_t>(t[D3DTSS_ALPHAARG2]);
         s.resultArg = static_cast<uint8_t>(t[D3DTSS_RESULTARG]);
         if (textures_[i]) {
-            auto* holder = dynamic_cast<TextureHolder*>(textures_[i]);
-            s.texType = holder->storage()->cube() ? 2 : 1;
+            s.texType = textureStorage_[i]->cube() ? 2 : 1;
         }
         s.coordIndex = static_cast<uint8_t>(std::min<DWORD>(t[D3DTSS_TEXCOORDINDEX] & 0xffff, 7));
         s.coordGen = static_cast<uint8_t>((t[D3DTSS_TEXCOORDINDEX] >> 16) & 0xf);
@@ -507,16 +506,18 @@ void Device::BindTextures()
     for (int i = 0; i < 8; ++i) {
         const FfpStageKey& s = key_.stages[i];
         if (!s.texType || !textures_[i]) continue;
-        TextureStorage* t = dynamic_cast<TextureHolder*>(textures_[i])->storage();
+        TextureStorage* t = textureStorage_[i];
         GLuint tex = t->Prepare(version);
-        glActiveTexture(GL_TEXTURE0 + i);
+        // The unit is selected only for a bind or a parameter: nothing else here reads it.
         if (boundTextures_[i] != tex) {
+            glActiveTexture(GL_TEXTURE0 + i);
             glBindTexture(t->glBinding(), tex);
             boundTextures_[i] = tex;
         }
         const DWORD* st = tss_[i];
         GLint base = static_cast<GLint>(std::min<DWORD>(std::max<DWORD>(t->lod, st[D3DTSS_MAXMIPLEVEL]), t->levels() - 1));
         if (base != t->appliedBase) {
+            glActiveTexture(GL_TEXTURE0 + i);
             glTexParameteri(t->glBinding(), GL_TEXTURE_BASE_LEVEL, base);
             t->appliedBase = base;
         }
@@ -621,7 +622,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
     for (int i = 0; i < 8; ++i) {
         if (tss_[i][D3DTSS_COLOROP] == D3DTOP_DISABLE) break;
         if (!textures_[i]) continue;
-        TextureStorage* t = dynamic_cast<TextureHolder*>(textures_[i])->storage();
+        TextureStorage* t = textureStorage_[i];
         if (t->usage() & D3DUSAGE_RENDERTARGET) {
             for (UINT f = 0; f < t->faces(); ++f)
                 for (UINT l = 0; l < t->levels(); ++l)

@@ -454,16 +454,19 @@ HRESULT Device::GetClipStatus(D3DCLIPSTATUS8* s)
 HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture)
 {
     if (stage >= 8) return D3DERR_INVALIDCALL;
+    TextureStorage* storage = nullptr;
     if (texture) {
         auto* holder = dynamic_cast<TextureHolder*>(texture);
         if (!holder || holder->storage()->pool() == D3DPOOL_SYSTEMMEM || holder->storage()->device() != this)
             return D3DERR_INVALIDCALL;
+        storage = holder->storage();
     }
     NoteStateChange();
     if (textures_[stage] == texture) return D3D_OK;
     if (texture) texture->AddRef();
     if (textures_[stage]) textures_[stage]->Release();
     textures_[stage] = texture;
+    textureStorage_[stage] = storage;
     programDirty_ = true;
     samplersDirty_ = true;
     return D3D_OK;

@@ -79,8 +79,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
     LinkOptions o;
     for (int i = 0; i < 8; ++i) {
         if (!textures_[i]) continue;
-        auto* holder = dynamic_cast<TextureHolder*>(textures_[i]);
-        o.cube[i] = holder && holder->storage()->cube() ? 1 : 0;
+        o.cube[i] = textureStorage_[i]->cube() ? 1 : 0;
     }
     if (pso) {
         const uint32_t used = pso->code.coords | pso->code.samplers;
@@ -192,7 +191,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
     }
     for (int i = 0; i < 8; ++i) {
         if (!textures_[i] || !k.stages[i].texType) continue;
-        TextureStorage* t = dynamic_cast<TextureHolder*>(textures_[i])->storage();
+        TextureStorage* t = textureStorage_[i];
         for (UINT f = 0; f < t->faces(); ++f)
             for (UINT l = 0; l < t->levels(); ++l)
                 if (t->surface(f, l)->locked() || t->surface(f, l) == renderTarget_) return D3DERR_INVALIDCALL;
