@@ -696,7 +696,9 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
 void Device::ApplyViewport(bool rhw)
 {
     // Pre-transformed vertices are in render-target pixels.
-    const D3DVIEWPORT8 v = rhw ? D3DVIEWPORT8{0, 0, renderTarget_->width(), renderTarget_->height(), 0.f, 1.f} : viewport_;
+    // MaxZ above 1 is drawn as 1.
+    D3DVIEWPORT8 v = rhw ? D3DVIEWPORT8{0, 0, renderTarget_->width(), renderTarget_->height(), 0.f, 1.f} : viewport_;
+    v.MaxZ = std::min(v.MaxZ, 1.f);
     // Setting the same viewport again still costs the GL driver a state change.
     if (viewportKnown_ && std::memcmp(&v, &appliedViewport_, sizeof(v)) == 0) return;
     viewportKnown_ = true;
