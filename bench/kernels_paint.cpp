@@ -7,8 +7,6 @@
 // SRC for the mirrored, stretched and rotated paints).
 #include <benchmark/benchmark.h>
 
-#include <immintrin.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -116,75 +114,53 @@ void BM_Limit_Memcpy(benchmark::State& state)
 }
 BENCHMARK(BM_Limit_Memcpy);
 
-void BM_Limit_VectorCopy128(benchmark::State& state)
-{
-    const BenchSprite& s = Sprite();
-    RunPaint(state, [&](uint8_t* d) {
-        const auto* src = reinterpret_cast<const uint8_t*>(s.pixels.data());
-        for (int y = 0; y < kS; ++y, d += kPitch16, src += 2 * kS)
-            for (int x = 0; x < 2 * kS; x += 64) {
-                const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x));
-                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x + 16));
-                const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x + 32));
-                const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x + 48));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), a);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x + 16), b);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x + 32), c);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x + 48), e);
-            }
-    });
-}
-BENCHMARK(BM_Limit_VectorCopy128);
+// Plain vector copy loops: four vectors of 16, 32 or 64 bytes a step, each
+// compiled for the instructions that move one vector at once.
+using Vector16 = uint8_t __attribute__((vector_size(16), aligned(1), may_alias));
+using Vector32 = uint8_t __attribute__((vector_size(32), aligned(1), may_alias));
+using Vector64 = uint8_t __attribute__((vector_size(64), aligned(1), may_alias));
 
-__attribute__((target("avx2"))) void CopyRows256(uint8_t* d, const uint8_t* src)
+template <class V>
+__attribute__((always_inline)) inline void CopyRows(uint8_t* d, const uint8_t* src)
 {
+    constexpr int n = sizeof(V);
     for (int y = 0; y < kS; ++y, d += kPitch16, src += 2 * kS)
-        for (int x = 0; x < 2 * kS; x += 128) {
-            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + x));
-            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + x + 32));
-            const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + x + 64));
-            const __m256i e = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + x + 96));
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x), a);
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x + 32), b);
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x + 64), c);
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x + 96), e);
+        for (int x = 0; x < 2 * kS; x += 4 * n) {
+            const V a = *reinterpret_cast<const V*>(src + x), b = *reinterpret_cast<const V*>(src + x + n);
+            const V c = *reinterpret_cast<const V*>(src + x + 2 * n), e = *reinterpret_cast<const V*>(src + x + 3 * n);
+            *reinterpret_cast<V*>(d + x) = a;
+            *reinterpret_cast<V*>(d + x + n) = b;
+            *reinterpret_cast<V*>(d + x + 2 * n) = c;
+            *reinterpret_cast<V*>(d + x + 3 * n) = e;
         }
 }
+
+void CopyRows128(uint8_t* d, const uint8_t* src) { CopyRows<Vector16>(d, src); }
+__attribute__((target("avx2"))) void CopyRows256(uint8_t* d, const uint8_t* src) { CopyRows<Vector32>(d, src); }
+__attribute__((target("avx512f"))) void CopyRows512(uint8_t* d, const uint8_t* src) { CopyRows<Vector64>(d, src); }
+
+void RunVectorCopy(benchmark::State& state, bool supported, void (*copy)(uint8_t*, const uint8_t*))
+{
+    if (!supported) {
+        state.SkipWithError("not on this processor");
+        return;
+    }
+    const BenchSprite& s = Sprite();
+    RunPaint(state, [&](uint8_t* d) { copy(d, reinterpret_cast<const uint8_t*>(s.pixels.data())); });
+}
+
+void BM_Limit_VectorCopy128(benchmark::State& state) { RunVectorCopy(state, true, CopyRows128); }
+BENCHMARK(BM_Limit_VectorCopy128);
 
 void BM_Limit_VectorCopy256(benchmark::State& state)
 {
-    if (!__builtin_cpu_supports("avx2")) {
-        state.SkipWithError("no AVX2");
-        return;
-    }
-    const BenchSprite& s = Sprite();
-    RunPaint(state, [&](uint8_t* d) { CopyRows256(d, reinterpret_cast<const uint8_t*>(s.pixels.data())); });
+    RunVectorCopy(state, __builtin_cpu_supports("avx2"), CopyRows256);
 }
 BENCHMARK(BM_Limit_VectorCopy256);
 
-__attribute__((target("avx512f"))) void CopyRows512(uint8_t* d, const uint8_t* src)
-{
-    for (int y = 0; y < kS; ++y, d += kPitch16, src += 2 * kS)
-        for (int x = 0; x < 2 * kS; x += 256) {
-            const __m512i a = _mm512_loadu_si512(src + x);
-            const __m512i b = _mm512_loadu_si512(src + x + 64);
-            const __m512i c = _mm512_loadu_si512(src + x + 128);
-            const __m512i e = _mm512_loadu_si512(src + x + 192);
-            _mm512_storeu_si512(d + x, a);
-            _mm512_storeu_si512(d + x + 64, b);
-            _mm512_storeu_si512(d + x + 128, c);
-            _mm512_storeu_si512(d + x + 192, e);
-        }
-}
-
 void BM_Limit_VectorCopy512(benchmark::State& state)
 {
-    if (!__builtin_cpu_supports("avx512f")) {
-        state.SkipWithError("no AVX-512");
-        return;
-    }
-    const BenchSprite& s = Sprite();
-    RunPaint(state, [&](uint8_t* d) { CopyRows512(d, reinterpret_cast<const uint8_t*>(s.pixels.data())); });
+    RunVectorCopy(state, __builtin_cpu_supports("avx512f"), CopyRows512);
 }
 BENCHMARK(BM_Limit_VectorCopy512);
 

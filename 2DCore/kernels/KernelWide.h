@@ -12,6 +12,8 @@
 
 namespace kestu::kernels {
 
+// One specialisation per width: the vector size of a type cannot depend on
+// a template parameter.
 template <int N>
 struct Wide;
 
