@@ -322,7 +322,7 @@ private:
     uint32_t rasterKnown_ = 0;
     std::array<DWORD, 3> appliedDepth_{};
     std::array<DWORD, 1> appliedBias_{};
-    std::array<DWORD, 7> appliedStencil_{};
+    std::array<DWORD, 8> appliedStencil_{};
     std::array<DWORD, 1> appliedBlendEnable_{};
     std::array<DWORD, 3> appliedBlendFunction_{};
     std::array<DWORD, 1> appliedColorMask_{};

@@ -204,11 +204,11 @@ void Device::ApplyRasterState()
     FormatInfo info;
     if (depthStencil_) GetFormatInfo(depthStencil_->format(), info);
     const bool stencil = rs[D3DRS_STENCILENABLE] && info.stencil;
-    const std::array<DWORD, 7> stencilNow =
-        stencil ? std::array<DWORD, 7>{rs[D3DRS_STENCILFUNC], rs[D3DRS_STENCILREF] & 0xff, rs[D3DRS_STENCILMASK],
+    const std::array<DWORD, 8> stencilNow =
+        stencil ? std::array<DWORD, 8>{1, rs[D3DRS_STENCILFUNC], rs[D3DRS_STENCILREF] & 0xff, rs[D3DRS_STENCILMASK],
                                        rs[D3DRS_STENCILFAIL], rs[D3DRS_STENCILZFAIL], rs[D3DRS_STENCILPASS],
                                        rs[D3DRS_STENCILWRITEMASK]}
-                : std::array<DWORD, 7>{~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u};
+                : std::array<DWORD, 8>{};
     if (RasterGroupChanged(RasterGroup::Stencil, stencilNow, appliedStencil_)) {
         if (stencil) {
             glEnable(GL_STENCIL_TEST);
