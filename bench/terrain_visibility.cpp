@@ -11,8 +11,8 @@
 
 #include "d3d8.h"
 #include "kestu_terrain.h"
-#include "tests/common/test_device.h"
-#include "tools/kestu-terrain/terrain_gen.h"
+#include "support/device.h"
+#include "../tools/kestu-terrain/terrain_gen.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/sprites_common.h"
+#include "sprites_common.h"
 #include "kestu_imageconvert.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

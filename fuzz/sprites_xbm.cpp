@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/sprites_common.h"
+#include "sprites_common.h"
 #include "kestu_rtbmp.h"
 #include "kestu_sbmp.h"
 #include "kestu_xbmfile.h"

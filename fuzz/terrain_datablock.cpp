@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "kestu_terrain.h"
-#include "tests/common/test_device.h"
+#include "support/device.h"
 
 namespace {
 

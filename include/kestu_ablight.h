@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "kestu_export.h"
 #include "ou_geometry.h"
 #include "windef.h"
 
@@ -11,7 +12,7 @@ enum ENUM_KESTU_ABLIGHT_TYPE : int32_t { KESTU_ABLIGHT_2DPOINT = 0 };
 enum ENUM_KESTU_ABIMPEDIENT_TYPE : int32_t { KESTU_ABIMPEDIENT_2DLINE = 0 };
 enum ENUM_ABLM_COPY_FLAG : int32_t { ABLM_COPY_PLAIN = 0, ABLM_COPY_MAX = 1 };
 
-struct SABLight {
+struct KESTU_API SABLight {
     int dirty = 0;
     virtual ~SABLight() = default;
     virtual int GetType() const { return -1; }
@@ -19,14 +20,14 @@ struct SABLight {
     int IsDirty() const { return dirty; }
 };
 
-struct SABLight2DPoint : SABLight {
+struct KESTU_API SABLight2DPoint : SABLight {
     int x = 0;
     int y = 0;
     int model = 8;  // index into the model manager
     int GetType() const override { return KESTU_ABLIGHT_2DPOINT; }
 };
 
-struct SABImpedient {
+struct KESTU_API SABImpedient {
     int dirty = 0;
     virtual ~SABImpedient() = default;
     virtual int GetType() const { return -1; }
@@ -34,12 +35,12 @@ struct SABImpedient {
     int IsDirty() const { return dirty; }
 };
 
-struct SABImpedient2DLine : SABImpedient {
+struct KESTU_API SABImpedient2DLine : SABImpedient {
     int GetType() const override { return KESTU_ABIMPEDIENT_2DLINE; }
 };
 
 // A view of part of a grid, in pixels, with the cell under its top-left corner.
-struct SABRectData {
+struct KESTU_API SABRectData {
     GRECT rect;
     int columns = 0;  // cells per grid row: the byte distance between grid rows
     int rows = 0;
@@ -48,7 +49,7 @@ struct SABRectData {
     uint8_t* firstCell = nullptr;  // null: the view is not valid
 };
 
-class CABLightModel {
+class KESTU_API CABLightModel {
 public:
     CABLightModel();
     CABLightModel(const CABLightModel&) = delete;
@@ -79,7 +80,7 @@ private:
 };
 
 // (The name is spelled so.)
-class CABLightModeManger {
+class KESTU_API CABLightModeManger {
 public:
     CABLightModeManger();
     CABLightModeManger(const CABLightModeManger&) = delete;
@@ -98,21 +99,21 @@ private:
     CABLightModel* m_models;
 };
 
-struct SAlphaBufferInit {
+struct KESTU_API SAlphaBufferInit {
     GRECT area;  // pixels
     int cellWidth = 8;
     int cellHeight = 8;
     virtual ~SAlphaBufferInit() = default;
 };
 
-struct SAlphaBufferInit2D : SAlphaBufferInit {
+struct KESTU_API SAlphaBufferInit2D : SAlphaBufferInit {
     uint8_t fillLevel = 0;
     int maxLights = 0;
     int maxImpedients = 0;
     CABLightModeManger* modelManager = nullptr;
 };
 
-class CAlphaBuffer {
+class KESTU_API CAlphaBuffer {
 public:
     CAlphaBuffer();
     virtual ~CAlphaBuffer();
@@ -139,7 +140,7 @@ protected:
     int m_cellHeight;
 };
 
-class CAlphaBuffer2D : public CAlphaBuffer {
+class KESTU_API CAlphaBuffer2D : public CAlphaBuffer {
 public:
     CAlphaBuffer2D();
     CAlphaBuffer2D(const CAlphaBuffer2D&) = delete;

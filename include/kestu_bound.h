@@ -2,13 +2,14 @@
 // The four-way tests answer -1 apart, 0 intersecting, 1 this holds the other,
 // 2 the other holds this. In the 2D types a point (x, y) stands for world (x, z).
 #pragma once
+#include "kestu_export.h"
 #include "kestu_geometry.h"
 
 struct SBoundSphere;
 struct SBoundCircle;
 class CEye;
 
-struct SBoundBox {
+struct KESTU_API SBoundBox {
     D3DXVECTOR3 min;
     D3DXVECTOR3 max;
 
@@ -28,7 +29,7 @@ struct SBoundBox {
     int TestVisible(CEye* eye) const;
 };
 
-struct SBoundSphere {
+struct KESTU_API SBoundSphere {
     D3DXVECTOR3 center;
     float radius = 0.0f;
     float radiusSq = 0.0f;
@@ -50,7 +51,7 @@ struct SBoundSphere {
     int IntersectSphere(const SBoundSphere* s) const;
 };
 
-struct SBoundCircle {
+struct KESTU_API SBoundCircle {
     float x = 0.0f;
     float y = 0.0f;
     float radius = 0.0f;
@@ -76,7 +77,7 @@ struct SBoundCircle {
 // A vertical cylinder around the axis through (x, y) in world x/z, from bottom
 // to top. The constructors that end in two floats take them as the height and
 // the base, as InitHeight does.
-struct SBoundColumn {
+struct KESTU_API SBoundColumn {
     float x = 0.0f;
     float y = 0.0f;
     float radius = 0.0f;

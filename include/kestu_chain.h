@@ -3,9 +3,11 @@
 #pragma once
 #include <cstdint>
 
+#include "kestu_export.h"
+
 class CGfxChainHeader;
 
-class CGfxChainItem {
+class KESTU_API CGfxChainItem {
 public:
     CGfxChainItem() {}
     virtual ~CGfxChainItem() {}
@@ -33,7 +35,7 @@ protected:
     friend class CGfxChainHeader;
 };
 
-class CGfxChainHeader : public CGfxChainItem {
+class KESTU_API CGfxChainHeader : public CGfxChainItem {
 public:
     CGfxChainHeader() {}
     ~CGfxChainHeader() override {}
@@ -73,7 +75,7 @@ protected:
     friend class CGfxChainItem;
 };
 
-class CGfxPtrChainItem : public CGfxChainItem {
+class KESTU_API CGfxPtrChainItem : public CGfxChainItem {
 public:
     CGfxPtrChainItem() {}
     void* GetPointer() const { return m_pPointer; }
@@ -83,7 +85,7 @@ private:
     void* m_pPointer = nullptr;
 };
 
-class CGfxPtrChainHeader : public CGfxChainHeader {
+class KESTU_API CGfxPtrChainHeader : public CGfxChainHeader {
 public:
     int AddPointer(void* p, CGfxPtrChainItem** ppItem);
     int RemovePointer(void* p);

@@ -5,32 +5,34 @@
 
 #include <cstdint>
 
+#include "kestu_export.h"
+
 // One colour in RGBQUAD order.
-struct CCOL {
+struct KESTU_API CCOL {
     BYTE blue;
     BYTE green;
     BYTE red;
     BYTE reserved;
 };
 
-struct BITMAPHEADER {
+struct KESTU_API BITMAPHEADER {
     BITMAPINFOHEADER header;
     RGBQUAD colors[256];
 };
 
 // A LOGPALETTE with room for 256 entries.
-struct LPALETTE {
+struct KESTU_API LPALETTE {
     WORD version;
     WORD count;
     PALETTEENTRY entries[256];
 };
 
-struct PALINDEXTABLE {
+struct KESTU_API PALINDEXTABLE {
     BYTE index[256];
 };
 
 // count index tables of 256 bytes, one after the other.
-class PALINDEXMETRIX {
+class KESTU_API PALINDEXMETRIX {
 public:
     PALINDEXMETRIX() = default;
     PALINDEXMETRIX(const PALINDEXMETRIX& other);  // deep copy: each owns its block
@@ -53,7 +55,7 @@ enum SYSTEMPALETTETYPE : int32_t {
     SYSTEMPALETTE_STATIC = 1,
 };
 
-class COLORTABLE {
+class KESTU_API COLORTABLE {
 public:
     COLORTABLE() = default;
     COLORTABLE(const COLORTABLE& other);  // deep copy: colours and a palette of its own
@@ -77,4 +79,4 @@ private:
 
 // A logical palette of 256 entries that keeps the system's static colours
 // where the system keeps them and carries the given colours elsewhere.
-HPALETTE CaptureSystemPalette(const RGBQUAD* colours, int32_t count);
+KESTU_API HPALETTE CaptureSystemPalette(const RGBQUAD* colours, int32_t count);

@@ -5,6 +5,8 @@
 #include <d3d8.h>
 #include <ou_geometry.h>
 
+#include "kestu_export.h"
+
 class CKestuDevObjMng;
 
 // The supported screen sizes.
@@ -37,7 +39,7 @@ enum ENUM_KESTU_RESOLUTION : int32_t {
 #define KESTU_PATH_SIZE 520
 
 // The start-up configuration of an engine with a device of its own.
-struct KESTU_CONFIG {
+struct KESTU_API KESTU_CONFIG {
     ENUM_KESTU_RESOLUTION eResolution;
     int32_t eHowToCreateDevice;
     BOOL bErrMsgBoxEnabled;
@@ -86,7 +88,7 @@ struct KESTU_CONFIG {
 };
 
 // The configuration of an engine built on a device the client created.
-struct KESTU_EXTRA_CONFIG {
+struct KESTU_API KESTU_EXTRA_CONFIG {
     IDirect3DDevice8* pDevice;
     DWORD dwCreateFlags;
     D3DPRESENT_PARAMETERS* pPresentParams;  // may be null
@@ -115,7 +117,7 @@ struct KESTU_EXTRA_CONFIG {
 };
 
 // What the engine learned about the display devices. Never cleared between builds.
-struct KESTU_CAPS {
+struct KESTU_API KESTU_CAPS {
     DWORD bHalDevice;
     DWORD bHalFormat;
     DWORD dwReserved;
@@ -124,7 +126,7 @@ struct KESTU_CAPS {
 static_assert(sizeof(KESTU_CAPS) == 80, "KESTU_CAPS is shared with the client");
 
 // The configuration in use plus the device's run-time state.
-class CGfxConfig {
+class KESTU_API CGfxConfig {
 public:
     CGfxConfig();
     CGfxConfig(const CGfxConfig& other);
@@ -171,7 +173,7 @@ public:
 };
 
 // The device's capabilities as the engine learned them.
-class CGfxCaps {
+class KESTU_API CGfxCaps {
 public:
     CGfxCaps();
     virtual ~CGfxCaps();

@@ -3,5 +3,7 @@
 #include <windows.h>
 #include <d3d8.h>
 
+#include "kestu_export.h"
+
 // addMark ORs a small grey mark into the top-left corner of the image.
-HRESULT D3DUtil_SetDeviceCursor(IDirect3DDevice8* device, HCURSOR cursor, BOOL addMark);
+KESTU_API HRESULT D3DUtil_SetDeviceCursor(IDirect3DDevice8* device, HCURSOR cursor, BOOL addMark);

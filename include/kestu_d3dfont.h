@@ -4,6 +4,7 @@
 #pragma once
 #include "d3d8.h"
 #include "d3dx8.h"
+#include "kestu_export.h"
 
 // Creation flags.
 #define D3DFONT_BOLD 0x0001
@@ -16,7 +17,7 @@
 #define D3DFONT_TWOSIDED 0x0004
 #define D3DFONT_FILTERED 0x0008
 
-class CD3DFont {
+class KESTU_API CD3DFont {
 public:
     CD3DFont(const char* fontName, DWORD height, DWORD flags = 0);
     ~CD3DFont();

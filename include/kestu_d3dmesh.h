@@ -5,8 +5,9 @@
 #include "d3d8.h"
 #include "d3dx8.h"
 #include "dxfile.h"
+#include "kestu_export.h"
 
-class CD3DMesh {
+class KESTU_API CD3DMesh {
 public:
     CD3DMesh(const char* name = "CD3DFile_Mesh");
     CD3DMesh(const CD3DMesh&) = default;

@@ -3,9 +3,10 @@
 #pragma once
 #include "d3d8.h"
 #include "d3dx8.h"
+#include "kestu_export.h"
 #include "windows.h"
 
-class CD3DArcBall {
+class KESTU_API CD3DArcBall {
 public:
     CD3DArcBall() { Init(); }
 
@@ -38,7 +39,7 @@ private:
     BOOL m_bRightHanded = FALSE;
 };
 
-class CD3DCamera {
+class KESTU_API CD3DCamera {
 public:
     CD3DCamera();
 
@@ -73,10 +74,10 @@ private:
     D3DXMATRIX m_matProj;
 };
 
-void D3DUtil_InitMaterial(D3DMATERIAL8& material, float r = 0.0f, float g = 0.0f, float b = 0.0f, float a = 1.0f);
-void D3DUtil_InitLight(D3DLIGHT8& light, D3DLIGHTTYPE type, float x = 0.0f, float y = 0.0f, float z = 0.0f);
-HRESULT D3DUtil_CreateTexture(IDirect3DDevice8* device, char* fileName, IDirect3DTexture8** texture,
-                              D3DFORMAT format = D3DFMT_UNKNOWN);
-D3DXMATRIX D3DUtil_GetCubeMapViewMatrix(DWORD face);
-D3DXQUATERNION D3DUtil_GetRotationFromCursor(HWND window, float trackballRadius = 1.0f);
-const char* D3DUtil_D3DFormatToString(D3DFORMAT format, bool withPrefix = true);
+KESTU_API void D3DUtil_InitMaterial(D3DMATERIAL8& material, float r = 0.0f, float g = 0.0f, float b = 0.0f, float a = 1.0f);
+KESTU_API void D3DUtil_InitLight(D3DLIGHT8& light, D3DLIGHTTYPE type, float x = 0.0f, float y = 0.0f, float z = 0.0f);
+KESTU_API HRESULT D3DUtil_CreateTexture(IDirect3DDevice8* device, char* fileName, IDirect3DTexture8** texture,
+                                        D3DFORMAT format = D3DFMT_UNKNOWN);
+KESTU_API D3DXMATRIX D3DUtil_GetCubeMapViewMatrix(DWORD face);
+KESTU_API D3DXQUATERNION D3DUtil_GetRotationFromCursor(HWND window, float trackballRadius = 1.0f);
+KESTU_API const char* D3DUtil_D3DFormatToString(D3DFORMAT format, bool withPrefix = true);

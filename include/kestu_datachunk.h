@@ -3,10 +3,12 @@
 #pragma once
 #include <string>
 
-// Removes spaces, tabs and carriage returns from the chosen ends, in place.
-void TrimString(bool left, bool right, std::string& text);
+#include "kestu_export.h"
 
-class CDataChunk {
+// Removes spaces, tabs and carriage returns from the chosen ends, in place.
+KESTU_API void TrimString(bool left, bool right, std::string& text);
+
+class KESTU_API CDataChunk {
 public:
     CDataChunk() {}
     // Wraps the caller's bytes; the chunk never frees them.

@@ -6,9 +6,10 @@
 #include <windows.h>
 #include <ddraw.h>
 
+#include "kestu_export.h"
 #include "kestu_winbuf.h"
 
-class CDD : public WINDBUF {
+class KESTU_API CDD : public WINDBUF {
 public:
     CDD();
     CDD(int w, int h, int systemMemory);

@@ -5,7 +5,9 @@
 #include <windows.h>
 #include <d3d8.h>
 
-class CKestuDevObjMng {
+#include "kestu_export.h"
+
+class KESTU_API CKestuDevObjMng {
 public:
     CKestuDevObjMng() = default;
     CKestuDevObjMng(const CKestuDevObjMng&) {}

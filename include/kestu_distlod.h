@@ -1,10 +1,11 @@
 // SGfxDistLOD: ascending distance thresholds, held squared, that map a
 // distance from the eye to a level of detail.
 #pragma once
+#include "kestu_export.h"
 #include <cstdint>
 
 #pragma pack(push, 1)
-struct SGfxDistLOD {
+struct KESTU_API SGfxDistLOD {
     static constexpr int kMaxLevels = 16;
 
     // Entry i: the squared distance up to which level i is used.

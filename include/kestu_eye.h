@@ -1,9 +1,10 @@
 // The viewing frustum (a frustum with its projection) and the camera.
 #pragma once
+#include "kestu_export.h"
 #include "kestu_frustum.h"
 #include "ou_geometry.h"
 
-class CViewingFrustum : public CFrustum {
+class KESTU_API CViewingFrustum : public CFrustum {
 public:
     CViewingFrustum();
     CViewingFrustum(float fov, float aspect, float nearZ, float farZ, float widen, int ortho, int limited,
@@ -49,7 +50,7 @@ enum ENUM_EYECTRL_MODE : int32_t {
     EYECTRL_FREE = 1,
 };
 
-class CEye : public CViewingFrustum {
+class KESTU_API CEye : public CViewingFrustum {
 public:
     CEye();
     ~CEye() override {}

@@ -2,6 +2,7 @@
 // held as corners and as five inward-facing planes.
 #pragma once
 #include "kestu_bound.h"
+#include "kestu_export.h"
 
 // How the five widen values are read: 0 rates (half-angles and far distance
 // scaled), 1 distances (faces moved outwards).
@@ -12,7 +13,7 @@ enum ENUM_FRUSTUM_WIDEN_MODE : int32_t {
 
 // Faces 0 left, 1 right, 2 bottom, 3 top, 4 far. Corners in camera space:
 // 0 (+x,+y), 1 (-x,+y), 2 (-x,-y), 3 (+x,-y).
-class CFrustum {
+class KESTU_API CFrustum {
 public:
     CFrustum();
     virtual ~CFrustum() {}

@@ -1,10 +1,11 @@
 // Small geometry value types: planes, 3D lines and segments, 2D quadrangles.
 #pragma once
 #include "d3dx8math.h"
+#include "kestu_export.h"
 #include "ou_geometry.h"
 
 // The plane a*x + b*y + c*z + d = 0.
-struct SGPlane {
+struct KESTU_API SGPlane {
     float a, b, c, d;
 
     SGPlane() {}
@@ -13,7 +14,7 @@ struct SGPlane {
 
 // A 3D line: origin, unit direction and the direction's reciprocals (kept so
 // that points at a given coordinate need no division).
-struct KESTULINE {
+struct KESTU_API KESTULINE {
     D3DXVECTOR3 origin;
     D3DXVECTOR3 direction;
     D3DXVECTOR3 inverse;
@@ -35,7 +36,7 @@ struct KESTULINE {
 };
 
 // A 3D segment: a line plus the distance from its origin to its end.
-struct KESTUSEGMENT : KESTULINE {
+struct KESTU_API KESTUSEGMENT : KESTULINE {
     float length;
 
     KESTUSEGMENT() {}
@@ -44,7 +45,7 @@ struct KESTUSEGMENT : KESTULINE {
 };
 
 // A 2D quadrangle given by four corners; edge i runs from corner i to corner i+1.
-class KestuQuadRangle2D {
+class KESTU_API KestuQuadRangle2D {
 public:
     KestuQuadRangle2D() {}
     ~KestuQuadRangle2D() {}
@@ -66,4 +67,4 @@ private:
 };
 
 // The largest integer not greater than the value.
-int FloorToInt(float value);
+KESTU_API int FloorToInt(float value);

@@ -6,9 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "kestu_export.h"
 #include "kestu_xbmfile.h"
 
-struct SLBDATA {
+struct KESTU_API SLBDATA {
     char* outputFolder = nullptr;
     int pixelFormat = 16;   // 16 (565) or 15 (555)
     BOOL compress = 1;      // run-length pixel rows
@@ -16,7 +17,7 @@ struct SLBDATA {
     RECT crop = {0, 0, 0, 0};  // inclusive; negative entries come from the non-key bounding box
 };
 
-struct TGAFILEHEADER {
+struct KESTU_API TGAFILEHEADER {
     uint8_t idLength = 0;
     uint8_t colorMapType = 0;
     uint8_t imageType = 0;
@@ -33,7 +34,7 @@ struct TGAFILEHEADER {
     void Read(const uint8_t bytes[18]);
 };
 
-struct TGAFILEFOOTER {
+struct KESTU_API TGAFILEFOOTER {
     uint32_t extensionOffset = 0;
     uint32_t developerOffset = 0;
     char signature[16] = {'T', 'R', 'U', 'E', 'V', 'I', 'S', 'I', 'O', 'N', '-', 'T', 'A', 'R', 'G', 'A'};
@@ -42,10 +43,10 @@ struct TGAFILEFOOTER {
 
 // The 16-bit layout the TGA and PCX readers produce: 1 (the initial value)
 // for 565, 0 for 555.
-void SetConvert565(BOOL is565);
-BOOL GetConvert565();
+KESTU_API void SetConvert565(BOOL is565);
+KESTU_API BOOL GetConvert565();
 
-class TgaFile {
+class KESTU_API TgaFile {
 public:
     TgaFile() = default;
     ~TgaFile();
@@ -72,7 +73,7 @@ private:
     uint16_t m_height = 0;
 };
 
-struct PcxHeader {
+struct KESTU_API PcxHeader {
     uint8_t manufacturer = 0;
     uint8_t version = 0;
     uint8_t encoding = 0;
@@ -89,7 +90,7 @@ struct PcxHeader {
     void Read(const uint8_t bytes[128]);
 };
 
-class PcxFile {
+class KESTU_API PcxFile {
 public:
     PcxFile() = default;
     ~PcxFile();
@@ -132,13 +133,13 @@ enum : unsigned long {
 };
 
 // 1 with a new encoder in `out`, 0 when nothing was produced.
-int ConvertTgaToXbmp(XBmpBase*& out, RECT& crop, TgaFile* picture, unsigned short key, unsigned long flags);
-int ConvertPcxToXbmp(XBmpBase*& out, RECT& crop, PcxFile* picture, unsigned short key, unsigned long flags);
+KESTU_API int ConvertTgaToXbmp(XBmpBase*& out, RECT& crop, TgaFile* picture, unsigned short key, unsigned long flags);
+KESTU_API int ConvertPcxToXbmp(XBmpBase*& out, RECT& crop, PcxFile* picture, unsigned short key, unsigned long flags);
 // Whole file conversions into the parameters' output folder: 0 when the
 // picture cannot be read or the output file cannot be created, else 1.
-int TranslateOne(char* path, SLBDATA& parameters);
-int TranslateOneTGA(char* path, SLBDATA& parameters);
+KESTU_API int TranslateOne(char* path, SLBDATA& parameters);
+KESTU_API int TranslateOneTGA(char* path, SLBDATA& parameters);
 
-int ConvertPixelFormat(void* dst, int dstBits, int dstFormat, const void* src, int srcBits, int srcFormat,
-                       const RGBQUAD* palette, int width, int height);
-void BuildDeclinedTable(unsigned short* table, int levels, int format);
+KESTU_API int ConvertPixelFormat(void* dst, int dstBits, int dstFormat, const void* src, int srcBits, int srcFormat,
+                                 const RGBQUAD* palette, int width, int height);
+KESTU_API void BuildDeclinedTable(unsigned short* table, int levels, int format);

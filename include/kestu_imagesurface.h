@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <d3d8.h>
 
+#include "kestu_export.h"
 #include "kestu_winbuf.h"
 
 #if __has_include(<d3dx8tex.h>)
@@ -13,7 +14,7 @@
 #define KESTU_HAS_D3DX_SURFACES 1
 #endif
 
-class CImageSurface : public WINDBUF {
+class KESTU_API CImageSurface : public WINDBUF {
 public:
     CImageSurface();
     CImageSurface(IDirect3DDevice8* device, IDirect3DSurface8* surface);

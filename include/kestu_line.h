@@ -3,8 +3,9 @@
 #pragma once
 #include "d3d8.h"
 #include "d3dx8.h"
+#include "kestu_export.h"
 
-class CGfxLine2d {
+class KESTU_API CGfxLine2d {
 public:
     CGfxLine2d() {}
     virtual ~CGfxLine2d() {}
@@ -32,7 +33,7 @@ private:
     BOOL m_bBegun = FALSE;
 };
 
-class CGfxLine3d {
+class KESTU_API CGfxLine3d {
 public:
     CGfxLine3d() {}
 

@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include "kestu_export.h"
+
 // Kinds of log messages.
 #define KESTU_LOG_ERROR 0
 #define KESTU_LOG_INFO 1
@@ -42,9 +44,9 @@
 #define KESTUERR_NOANIMATION ((HRESULT)0x82000113)          // an animation buffer yields no animation
 
 // Appends printf-style text to the configured log file, filtered by the log level.
-void KestuSaveLog(int kind, const char* format, ...) __attribute__((format(printf, 2, 3)));
+KESTU_API void KestuSaveLog(int kind, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // Logs the code's fixed text, shows it in a message box for fatal errors when the
 // configuration enables boxes, and closes the render window for some fatal codes.
 // Returns code unchanged.
-HRESULT Kestu_DisplayErrorMsg(HRESULT code, DWORD type);
+KESTU_API HRESULT Kestu_DisplayErrorMsg(HRESULT code, DWORD type);

@@ -8,11 +8,12 @@
 #include <cstdint>
 
 #include "kestu_colortable.h"
+#include "kestu_export.h"
 
 struct IDirectDrawPalette;
 
 // A range of palette entries.
-struct ANISEG {
+struct KESTU_API ANISEG {
     int start = 0;
     int count = 256;
 };
@@ -24,7 +25,7 @@ enum ANITYPE : int {
     ANI_CYCLE = 3,
 };
 
-struct ANIINFO {
+struct KESTU_API ANIINFO {
     int framesPerStep = 0;  // calls of AniPal each step is shown for, beyond the first
     int type = -1;          // ANITYPE; any other value: no animation
     PALETTEENTRY colour{0, 0, 0, 0};
@@ -39,7 +40,7 @@ enum AD : int {
     AD_COLORTABLE = 1,  // the colour table's colours
 };
 
-class PGFX {
+class KESTU_API PGFX {
 public:
     PGFX();
     explicit PGFX(COLORTABLE* table);
@@ -103,7 +104,7 @@ protected:
 
 // The palette object of the DirectDraw screen: every change also reaches
 // the DirectDraw palette.
-class DDPGFX : public PGFX {
+class KESTU_API DDPGFX : public PGFX {
 public:
     DDPGFX() = default;
     explicit DDPGFX(COLORTABLE* table) : PGFX(table) {}

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "kestu_export.h"
 #include "kestu_painttypes.h"
 #include "ou_geometry.h"
 #include "windef.h"
@@ -12,7 +13,7 @@ class CPixelShade;
 class CAlphaBuffer;
 class DBUF;
 
-class VPaper {
+class KESTU_API VPaper {
 public:
     VPaper();
     VPaper(const VPaper& other);
@@ -89,7 +90,7 @@ protected:
     int m_alphaCompressed;
 };
 
-class DBUF : public VPaper {
+class KESTU_API DBUF : public VPaper {
 public:
     DBUF();
     DBUF(const DBUF& other) = default;

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <d3d8types.h>
 
+#include "kestu_export.h"
+
 struct IDirectDrawSurface4;
 
 // The engine's pixel-format codes.
@@ -24,7 +26,7 @@ typedef int32_t PIXELFORMAT;
 #define PIXELFORMAT_UNKNOWN 105033
 
 // The display description; one global instance, `hardware`.
-struct SHardware {
+struct KESTU_API SHardware {
     int32_t m_nPixelFormat;          // 15, 16 or 32; set by the client only
     int32_t m_bIsCDDevice;
     int32_t m_bIsSurfaceLost;        // set by the DirectDraw screen when a lock meets a lost surface
@@ -47,10 +49,10 @@ struct SHardware {
 };
 static_assert(sizeof(SHardware) == 24, "SHardware is shared with the client");
 
-extern SHardware hardware;
+extern KESTU_API SHardware hardware;
 
 // Channel layout of a 16-bit DirectDraw surface; channel bytes in the order blue, green, red.
-struct _RGB16 {
+struct KESTU_API _RGB16 {
     BYTE bMaxBlue, bMaxGreen, bMaxRed, bPad0;          // mask shifted down to bit 0
     BYTE bLossBlue, bLossGreen, bLossRed, bPad1;       // bits lost against 8 bits: 3 or 2
     BYTE bShiftBlue, bShiftGreen, bShiftRed, bPad2;    // position of the mask's lowest bit
@@ -66,31 +68,31 @@ struct _RGB16 {
 };
 static_assert(sizeof(_RGB16) == 24, "_RGB16 is shared with the client");
 
-extern _RGB16 g_PixelFormat16Info;
+extern KESTU_API _RGB16 g_PixelFormat16Info;
 
-struct _RGBMASK {
+struct KESTU_API _RGBMASK {
     DWORD dwRed, dwGreen, dwBlue;
     _RGBMASK& operator=(const _RGBMASK& other);
 };
 
 // Packing: channels are reduced by shifting, never rounded.
-WORD PackRGB565(BYTE r, BYTE g, BYTE b);
-WORD PackRGB555(BYTE r, BYTE g, BYTE b);
-WORD PackARGB1555(BYTE r, BYTE g, BYTE b, BYTE a);  // alpha bit when a > 128
-DWORD PackARGB(BYTE r, BYTE g, BYTE b, BYTE a);
-DWORD PackRGB888(BYTE r, BYTE g, BYTE b);
+KESTU_API WORD PackRGB565(BYTE r, BYTE g, BYTE b);
+KESTU_API WORD PackRGB555(BYTE r, BYTE g, BYTE b);
+KESTU_API WORD PackARGB1555(BYTE r, BYTE g, BYTE b, BYTE a);  // alpha bit when a > 128
+KESTU_API DWORD PackARGB(BYTE r, BYTE g, BYTE b, BYTE a);
+KESTU_API DWORD PackRGB888(BYTE r, BYTE g, BYTE b);
 // Converts a 24-bit colour to a 15, 16 or 32-bit pixel; anything else gives 0xFFFFFFFF.
-DWORD PackPixelByDepth(int targetDepth, int sourceDepth, BYTE r, BYTE g, BYTE b);
+KESTU_API DWORD PackPixelByDepth(int targetDepth, int sourceDepth, BYTE r, BYTE g, BYTE b);
 
 // Splitting: channels come back at their own precision (5, 6 or 8 bits).
-void SplitRGB565(const WORD* pixel, int32_t& r, int32_t& g, int32_t& b);
-void SplitRGB555(const WORD* pixel, int32_t& r, int32_t& g, int32_t& b);
-void SplitRGB888(const BYTE* pixel, int32_t& r, int32_t& g, int32_t& b);
+KESTU_API void SplitRGB565(const WORD* pixel, int32_t& r, int32_t& g, int32_t& b);
+KESTU_API void SplitRGB555(const WORD* pixel, int32_t& r, int32_t& g, int32_t& b);
+KESTU_API void SplitRGB888(const BYTE* pixel, int32_t& r, int32_t& g, int32_t& b);
 // Depth 15, 16, 24 or 32; any other depth leaves r, g and b as they were.
-void SplitPixelByDepth(const void* pixel, int depth, int32_t& r, int32_t& g, int32_t& b);
+KESTU_API void SplitPixelByDepth(const void* pixel, int depth, int32_t& r, int32_t& g, int32_t& b);
 
 // D3DFORMAT mappings.
-DWORD GetBitCountByD3DFormat(D3DFORMAT format);        // 0 for unknown formats
-PIXELFORMAT GetPixelFormatByD3DFormat(D3DFORMAT format);  // PIXELFORMAT_UNKNOWN for unknown formats
-DWORD GetColorKeyByD3DFormat(D3DFORMAT format);        // the format's magenta, or 0
-D3DFORMAT FormatFromBitDepth(PIXELFORMAT pixelFormat); // D3DFMT_UNKNOWN for unknown codes
+KESTU_API DWORD GetBitCountByD3DFormat(D3DFORMAT format);        // 0 for unknown formats
+KESTU_API PIXELFORMAT GetPixelFormatByD3DFormat(D3DFORMAT format);  // PIXELFORMAT_UNKNOWN for unknown formats
+KESTU_API DWORD GetColorKeyByD3DFormat(D3DFORMAT format);        // the format's magenta, or 0
+KESTU_API D3DFORMAT FormatFromBitDepth(PIXELFORMAT pixelFormat); // D3DFMT_UNKNOWN for unknown codes

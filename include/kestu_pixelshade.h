@@ -3,13 +3,14 @@
 
 #include <cstdint>
 
+#include "kestu_export.h"
 #include "kestu_pixelformat.h"
 
 enum ENUM_KESTU_PIXELSHADE_FORMULA : int32_t {
     KESTU_PIXELSHADE_FORMULA_LINEAR = 0,
 };
 
-class CPixelShade {
+class KESTU_API CPixelShade {
 public:
     // Levels run from 0 to the total level, and a total of 256 is allowed,
     // so the per-level arrays carry 257 slots.

@@ -9,6 +9,7 @@
 // every lookup: child index, subtree descent, leaf by position and the block
 // height lookup.
 #pragma once
+#include "kestu_export.h"
 #include "kestu_frustum.h"
 #include "kestu_geometry.h"
 
@@ -19,7 +20,7 @@ enum ENUM_QT_SELECT_RESULT : int32_t {
     QT_SELECT_INSIDE = 1,    // the whole node lies in the query shape
 };
 
-class CQuadtree {
+class KESTU_API CQuadtree {
 public:
     CQuadtree();
     CQuadtree(const CQuadtree& other) = default;
@@ -126,7 +127,7 @@ protected:
 };
 
 // A node that never has children: the base of the terrain blocks.
-class CQTLeaf : public CQuadtree {
+class KESTU_API CQTLeaf : public CQuadtree {
 public:
     CQTLeaf() = default;
     // Accepts only a null child (detaching).
@@ -137,7 +138,7 @@ public:
 // An inner node of a complete tree over a square, row-major leaf array
 // (row 0 at the smallest z) that the caller owns. Inner nodes below the root
 // are owned by their parent.
-class CQTNode : public CQuadtree {
+class KESTU_API CQTNode : public CQuadtree {
 public:
     CQTNode();
     // Inner nodes own their inner children: a copy would free them twice.
@@ -172,4 +173,4 @@ protected:
 
 // Builds a complete tree of the given depth (at least 2) over
 // 2^(depth-1) x 2^(depth-1) leaves; creates the root when *root is null.
-HRESULT KestuCreateQuadtree(DWORD depth, const KESTURECT2* rect, CQTLeaf** leaves, CQTNode** root);
+KESTU_API HRESULT KestuCreateQuadtree(DWORD depth, const KESTURECT2* rect, CQTLeaf** leaves, CQTNode** root);

@@ -3,7 +3,9 @@
 #pragma once
 #include <windows.h>
 
-class CResLib {
+#include "kestu_export.h"
+
+class KESTU_API CResLib {
 public:
     CResLib() { m_szPath[0] = '\0'; }
     virtual ~CResLib() {}
@@ -15,7 +17,7 @@ protected:
     char m_szPath[520];
 };
 
-class CWinResLib : public CResLib {
+class KESTU_API CWinResLib : public CResLib {
 public:
     CWinResLib() {}
     explicit CWinResLib(const char* path) { Reset(path); }
@@ -41,7 +43,7 @@ private:
     bool m_bOwnsModule = false;
 };
 
-class CGfxRes {
+class KESTU_API CGfxRes {
 public:
     CGfxRes() {}
     CGfxRes(const CGfxRes&) = delete;

@@ -3,8 +3,9 @@
 // when its value differs from the wanted one.
 #pragma once
 #include "d3d8.h"
+#include "kestu_export.h"
 
-class CGfxRSMng {
+class KESTU_API CGfxRSMng {
 public:
     static constexpr int kRenderStates = 15;
     static constexpr int kStageStates = 13;

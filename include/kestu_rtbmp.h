@@ -6,10 +6,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "kestu_export.h"
 #include "kestu_paper.h"
 #include "kestu_xbm.h"
 
-class RTBMP : public VPaper {
+class KESTU_API RTBMP : public VPaper {
 public:
     RTBMP();
     RTBMP(const RTBMP& other) = default;

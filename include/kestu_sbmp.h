@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "kestu_export.h"
 #include "kestu_paper.h"
 #include "kestu_xbm.h"
 
-class SBMP : public DBUF {
+class KESTU_API SBMP : public DBUF {
 public:
     SBMP();
     explicit SBMP(const XBMFILEHEADER* header);
@@ -50,4 +51,4 @@ private:
 };
 
 // A new sprite with its own 16-bit buffer in the display's pixel format.
-SBMP* CreateSbmp(int width, int height);
+KESTU_API SBMP* CreateSbmp(int width, int height);

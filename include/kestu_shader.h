@@ -7,13 +7,14 @@
 
 #include "d3d8.h"
 #include "d3dx8.h"
+#include "kestu_export.h"
 
 enum ENUM_SHADER_TYPE : uint32_t {
     SHADER_TYPE_VERTEX = 1,
     SHADER_TYPE_PIXEL = 2,
 };
 
-class IShaderContext {
+class KESTU_API IShaderContext {
 public:
     IShaderContext();
     IShaderContext(const IShaderContext&) = default;
@@ -50,7 +51,7 @@ protected:
     D3DXMATRIX m_matTexture;
 };
 
-class IShaderBase {
+class KESTU_API IShaderBase {
 public:
     IShaderBase();
     IShaderBase(const IShaderBase&) = default;
@@ -111,7 +112,7 @@ private:
     std::shared_ptr<CreatedShader> m_psCreated;
 };
 
-class CShaderManager {
+class KESTU_API CShaderManager {
 public:
     CShaderManager();
     CShaderManager(const CShaderManager& other);

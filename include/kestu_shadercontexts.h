@@ -2,13 +2,14 @@
 // animated fire of three scrolled and scaled layers. The client brings the
 // shader texts; these fix the constant registers they read.
 #pragma once
+#include "kestu_export.h"
 #include "kestu_shader.h"
 
 constexpr DWORD SHADER_CONTEXT_LIGHT = 0x1234;
 constexpr DWORD SHADER_CONTEXT_FIRE = 0x1235;
 constexpr DWORD SHADER_CONTEXT_TOON = 0x1236;
 
-class CShaderToon : public IShaderContext {
+class KESTU_API CShaderToon : public IShaderContext {
 public:
     CShaderToon() {}
     // Copies hold their own references to the ramps, so each copy's Release
@@ -42,7 +43,7 @@ protected:
     int m_bBuilt = 0;
 };
 
-class CShaderFire : public IShaderContext {
+class KESTU_API CShaderFire : public IShaderContext {
 public:
     CShaderFire() {}
     ~CShaderFire() override {}

@@ -1,8 +1,9 @@
 // The shader context that feeds a vertex shader with up to four lights.
 #pragma once
+#include "kestu_export.h"
 #include "kestu_shadercontexts.h"
 
-struct SShaderLight {
+struct KESTU_API SShaderLight {
     SShaderLight() : light{} {}
 
     int IsActive() const { return m_bActive; }
@@ -16,7 +17,7 @@ struct SShaderLight {
     DWORD m_dwSpare2[2] = {0, 0};
 };
 
-class CShaderLight : public IShaderContext {
+class KESTU_API CShaderLight : public IShaderContext {
 public:
     static constexpr DWORD kMaxActiveLights = 4;
 

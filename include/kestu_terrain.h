@@ -4,6 +4,7 @@
 // visible blocks at their level of detail. The terrain is the root of its
 // quadtree; its blocks are the leaves.
 #pragma once
+#include "kestu_export.h"
 #include "kestu_distlod.h"
 #include "kestu_quadtree.h"
 #include "kestu_terraindata.h"
@@ -15,7 +16,7 @@ class CTextureMng;
 // One block: a leaf covering 4 x 4 cells over a 5 x 5 grid of the terrain's
 // vertices. Cell (c, r) is split along its diagonal from (c, r) to
 // (c + 1, r + 1).
-class CTerrainBlock : public CQTLeaf {
+class KESTU_API CTerrainBlock : public CQTLeaf {
 public:
     CTerrainBlock();
     CTerrainBlock(const CTerrainBlock& other) = default;
@@ -73,7 +74,7 @@ enum ENUM_TERRAIN_BUILDMODE : int32_t {
 
 // One DrawIndexedPrimitive call.
 // The start index is 32-bit: a large terrain gathers more than 65535 indices.
-struct STerrainRenderInfo {
+struct KESTU_API STerrainRenderInfo {
     DWORD type = D3DPT_TRIANGLELIST;
     DWORD startIndex = 0;
     WORD minIndex = 0;
@@ -82,7 +83,7 @@ struct STerrainRenderInfo {
     WORD texId = 0;
 };
 
-class CTerrain : public CQTNode {
+class KESTU_API CTerrain : public CQTNode {
 public:
     // Side of a neighbouring terrain.
     enum { kNeighbourUp = 0, kNeighbourRight = 1, kNeighbourDown = 2, kNeighbourLeft = 3 };

@@ -12,10 +12,11 @@
 // Records run row-major, N per row, row 0 at the smallest z and column 0 at
 // the smallest x.
 #pragma once
+#include "kestu_export.h"
 #include "kestu_bound.h"
 #include "d3d8.h"
 
-class STerrainInit {
+class KESTU_API STerrainInit {
 public:
     static constexpr DWORD kSize = 921;
     static constexpr DWORD kInfoSize = 256;
@@ -89,7 +90,7 @@ private:
 static_assert(sizeof(STerrainInit) == STerrainInit::kSize && alignof(STerrainInit) == 1,
               "the head is 921 packed bytes");
 
-class STerrainBlockInit {
+class KESTU_API STerrainBlockInit {
 public:
     static constexpr DWORD kSize = 156;
 

@@ -11,9 +11,10 @@
 // levels coarser): bit i alone is 1, bits i and i + 4 are 2, bit i + 4 alone
 // is invalid.
 #pragma once
+#include "kestu_export.h"
 #include "d3d8.h"
 
-class CTerrainIndexList {
+class KESTU_API CTerrainIndexList {
 public:
     CTerrainIndexList();
     CTerrainIndexList(DWORD primitiveType, WORD indexCount, WORD primitiveCount, const WORD* indices);
@@ -52,7 +53,7 @@ private:
 // The one process-wide table of index lists, built by the first terrain that
 // takes a reference and freed when the last one gives it back. Lookups yield
 // null while the table is not built.
-class CTerrainLODIndexTable {
+class KESTU_API CTerrainLODIndexTable {
 public:
     CTerrainLODIndexTable() = delete;
 

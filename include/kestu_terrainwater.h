@@ -4,13 +4,14 @@
 // fades out through the vertex alpha, which follows the depth. Optional waves
 // lift the vertices by two travelling sine tables, one along x, one along z.
 #pragma once
+#include "kestu_export.h"
 #include "kestu_terrain.h"
 #include "trig_table.h"
 
 class CTexture;
 
 // One wave: lengths, speeds and heights along x and z.
-struct SWaterWave {
+struct KESTU_API SWaterWave {
     float fXLength = 12.0f;
     float fZLength = 13.0f;
     float fXFrequency = 1.0f;
@@ -19,13 +20,13 @@ struct SWaterWave {
     float fZAmplitude = 0.15f;
 };
 
-struct SWaterBlockInit {
+struct KESTU_API SWaterBlockInit {
     BYTE byTerrain = 0;
     WORD wBlock = 0;
     BOOL bVisible = 1;
 };
 
-struct STerrainWaterInit {
+struct KESTU_API STerrainWaterInit {
     IDirect3DDevice8* pDevice = nullptr;
     CTerrain* pTerrains = nullptr;  // the first of byTerrainCount terrains
     BYTE byTerrainCount = 0;
@@ -42,7 +43,7 @@ struct STerrainWaterInit {
     int IsValid() const { return pDevice && pTerrains && byTerrainCount > 0 && fAltitude > 0.0f; }
 };
 
-struct SWaterBlock {
+struct KESTU_API SWaterBlock {
     BYTE byTerrain = 0;
     BYTE byVisible = 1;
     WORD wBlock = 0;
@@ -54,7 +55,7 @@ struct SWaterBlock {
     WORD wZIndex = 0;
 };
 
-class CGfxTerrainWater {
+class KESTU_API CGfxTerrainWater {
 public:
     static constexpr DWORD kFVF = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
     static constexpr DWORD kVertexSize = 24;

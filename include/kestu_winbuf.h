@@ -6,10 +6,11 @@
 
 #include <memory>
 
+#include "kestu_export.h"
 #include "kestu_palette.h"
 #include "kestu_paper.h"
 
-class WINDBUF : public DBUF {
+class KESTU_API WINDBUF : public DBUF {
 public:
     WINDBUF();
     WINDBUF(const WINDBUF&) = default;
@@ -55,7 +56,7 @@ protected:
     std::shared_ptr<PGFX> m_palette;
 };
 
-class CDIB : public WINDBUF {
+class KESTU_API CDIB : public WINDBUF {
 public:
     CDIB();
     CDIB(const CDIB&) = default;

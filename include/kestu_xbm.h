@@ -4,11 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "kestu_export.h"
+
 constexpr uint32_t XBM_MAGIC = 0x006D6278;  // "xbm\0"
 constexpr size_t XBM_HEADER_SIZE = 64;
 constexpr size_t XBM_PALETTE_SIZE = 1024;
 
-struct XBMFILEHEADER {
+struct KESTU_API XBMFILEHEADER {
     uint32_t magic;
     uint8_t reserved0[12];
     uint32_t reserved1;

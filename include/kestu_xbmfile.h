@@ -7,12 +7,13 @@
 #include <cstdio>
 #include <vector>
 
+#include "kestu_export.h"
 #include "kestu_paper.h"
 #include "kestu_xbm.h"
 
 // Colour (565 or 555) and alpha of one picture pixel; alpha 0 is transparent.
 #pragma pack(push, 1)
-struct _WORD24 {
+struct KESTU_API _WORD24 {
     uint16_t color;
     uint8_t alpha;
 };
@@ -20,18 +21,18 @@ struct _WORD24 {
 static_assert(sizeof(_WORD24) == 3, "_WORD24 records are packed 3 bytes apart");
 
 // 1 when sprite->Build(image) returned a positive value; 0 for a null image.
-int CreateXBmp(void* image, VPaper*& sprite);
-int CreateXBmp_old(void* image, VPaper*& sprite);
+KESTU_API int CreateXBmp(void* image, VPaper*& sprite);
+KESTU_API int CreateXBmp_old(void* image, VPaper*& sprite);
 // 1 when `size` bytes at `image` hold an XBM image whose sections, row
 // offsets and runs all lie inside those bytes, so that it can be built and
 // painted safely; 0 otherwise.
-int XbmCheckImage(const void* image, size_t size);
+KESTU_API int XbmCheckImage(const void* image, size_t size);
 // 0, KESTUERR_FILEOPEN, KESTUERR_FILEREAD, E_OUTOFMEMORY, or KESTUERR_GENERIC
 // when the bytes are not a buildable image. The sprite keeps the file's bytes.
-HRESULT KestuXLoadXBmpFromFile(const char* path, VPaper*& sprite);
-HRESULT KestuXSaveXBmpToFile(VPaper* sprite, const char* path);
+KESTU_API HRESULT KestuXLoadXBmpFromFile(const char* path, VPaper*& sprite);
+KESTU_API HRESULT KestuXSaveXBmpToFile(VPaper* sprite, const char* path);
 
-class XBmpBase {
+class KESTU_API XBmpBase {
 public:
     XBmpBase();
     ~XBmpBase();

@@ -32,6 +32,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "companion_api.h"
 #include "ou_archive.h"
 #include "windef.h"
 #include "winerror.h"
@@ -50,7 +51,7 @@
 
 class CIndexLib;
 
-struct SIdxLibItem {
+struct KESTU_COMPANION_API SIdxLibItem {
     SIdxLibItem();
     SIdxLibItem(const SIdxLibItem& other);
     SIdxLibItem& operator=(const SIdxLibItem& other);
@@ -83,7 +84,7 @@ struct SIdxLibItem {
     DWORD dwUserData;              // free for the owner of the item
 };
 
-class CIndexLib {
+class KESTU_COMPANION_API CIndexLib {
 public:
     CIndexLib();
     // A copy takes the path and the load options, not the items: items belong

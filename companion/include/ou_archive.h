@@ -15,6 +15,7 @@
 // Writes never throw: a failed write marks the archive failed, and Close
 // returns a negative result.
 #pragma once
+#include "companion_api.h"
 #include "ou_file.h"
 #include "windef.h"
 #include "winerror.h"
@@ -26,7 +27,7 @@ enum {
     OU_ARCHIVE_LOAD = 1,
 };
 
-class COUArchive {
+class KESTU_COMPANION_API COUArchive {
 public:
     // mode OU_ARCHIVE_STORE or OU_ARCHIVE_LOAD. buffer (bufferSize bytes) is
     // used when given and stays the caller's; otherwise the archive allocates

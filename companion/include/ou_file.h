@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "companion_api.h"
 #include "windef.h"
 #include "winerror.h"
 
@@ -19,7 +20,7 @@ enum {
     OU_SEEK_END = 2,
 };
 
-class IVirtualFile {
+class KESTU_COMPANION_API IVirtualFile {
 public:
     virtual ~IVirtualFile() {}
     // mode OU_FILE_READ or OU_FILE_CREATE; negative on failure.
@@ -43,7 +44,7 @@ public:
 // file's place only when Close succeeds, so a failed or abandoned write never
 // replaces a good file. Closing (or destroying) the object commits; Abort
 // drops what was written.
-class COUFile : public IVirtualFile {
+class KESTU_COMPANION_API COUFile : public IVirtualFile {
 public:
     COUFile();
     ~COUFile() override;
@@ -74,7 +75,7 @@ private:
 
 // A file over memory: reading walks a block the caller keeps alive (or a copy
 // of it); writing collects the bytes in a buffer of its own.
-class COUMemFile : public IVirtualFile {
+class KESTU_COMPANION_API COUMemFile : public IVirtualFile {
 public:
     COUMemFile();
     // Reading over data (not copied; it must outlive the file).

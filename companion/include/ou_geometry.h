@@ -4,11 +4,12 @@
 // unset, rectangles and sizes with the values given below. All are trivially
 // copyable.
 #pragma once
+#include "companion_api.h"
 #include "windef.h"
 
 // Integer rectangle; area is kept equal to width * height by the operations
 // below (callers that fill the fields by hand keep it themselves).
-struct GRECT {
+struct KESTU_COMPANION_API GRECT {
     LONG x = 0;
     LONG y = 0;
     LONG width = 0;
@@ -30,21 +31,21 @@ struct GRECT {
     int IsEmpty() const { return width <= 0 || height <= 0; }
 };
 
-struct GPOINT {
+struct KESTU_COMPANION_API GPOINT {
     LONG x = 0;
     LONG y = 0;
     GPOINT() = default;
     GPOINT(LONG x_, LONG y_) : x(x_), y(y_) {}
 };
 
-struct FPOINT {
+struct KESTU_COMPANION_API FPOINT {
     float x;
     float y;
     FPOINT() = default;
     FPOINT(float x_, float y_) : x(x_), y(y_) {}
 };
 
-struct FSIZE {
+struct KESTU_COMPANION_API FSIZE {
     float cx = 0.0f;
     float cy = 0.0f;
     FSIZE() = default;
@@ -54,7 +55,7 @@ struct FSIZE {
 };
 
 // Screen-style float rectangle.
-struct FRECT {
+struct KESTU_COMPANION_API FRECT {
     float left = 0.0f;
     float top = 0.0f;
     float right = 0.0f;
@@ -68,7 +69,7 @@ struct FRECT {
 
 // 2D point on the ground: the second coordinate is y in 2D code and z in
 // ground-plane code; both names address the same float.
-struct KESTUPOINT2 {
+struct KESTU_COMPANION_API KESTUPOINT2 {
     float x;
     union {
         float y;
@@ -83,7 +84,7 @@ struct KESTUPOINT2 {
 // the signed distance of a point. Build makes the left of the direction of
 // travel positive (x to the right, y up): a polygon walked clockwise has its
 // inside on the negative side of every edge.
-struct KESTULINE2 {
+struct KESTU_COMPANION_API KESTULINE2 {
     float a;
     float b;
     float c;
@@ -97,7 +98,7 @@ struct KESTULINE2 {
 };
 
 // Float rectangle with the second axis growing upwards: top >= bottom.
-struct KESTURECT2 {
+struct KESTU_COMPANION_API KESTURECT2 {
     float left = 0.0f;
     float top = 1.0f;
     float right = 1.0f;

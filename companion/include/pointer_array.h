@@ -9,10 +9,11 @@
 // The fields are public because derived managers and callers walk the
 // storage directly: m_ppData[0 .. m_dwUsedSize) are the slots in use.
 #pragma once
+#include "companion_api.h"
 #include "windef.h"
 #include "winerror.h"
 
-class CPointerArray {
+class KESTU_COMPANION_API CPointerArray {
 public:
     CPointerArray();
     CPointerArray(const CPointerArray& other);

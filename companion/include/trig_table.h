@@ -2,9 +2,10 @@
 // One period is sampled at a power-of-two count and interpolated linearly;
 // the error stays below 1e-6 for any finite angle.
 #pragma once
+#include "companion_api.h"
 #include "windef.h"
 
-class CTrigonometricfunctionTable {
+class KESTU_COMPANION_API CTrigonometricfunctionTable {
 public:
     static constexpr DWORD kEntries = 4096;
 

@@ -5,7 +5,7 @@
 #include "ddraw/ddraw_objects.h"
 #include "ddraw/ddraw_screen.h"
 #include "ddraw/ddraw_window.h"
-#include "win32/gdi_display.h"
+#include "gdi/gdi_display.h"
 
 namespace kestu::platform::ddraw {
 namespace {

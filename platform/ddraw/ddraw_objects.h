@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "ddraw.h"
-#include "win32/gdi_pixels.h"
+#include "gdi/gdi_pixels.h"
 
 namespace kestu::platform::ddraw {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "ddraw/ddraw_window.h"
-#include "win32/gdi_display.h"
+#include "gdi/gdi_display.h"
 #include "winuser.h"
 
 namespace kestu::platform::ddraw {

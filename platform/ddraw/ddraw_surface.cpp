@@ -3,7 +3,7 @@
 
 #include "ddraw/ddraw_objects.h"
 #include "ddraw/ddraw_screen.h"
-#include "win32/gdi_display.h"
+#include "gdi/gdi_display.h"
 
 namespace kestu::platform::ddraw {
 namespace {

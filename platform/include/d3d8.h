@@ -2,6 +2,7 @@
 #pragma once
 #include "d3d8types.h"
 #include "d3d8caps.h"
+#include "kestu_platform_api.h"
 #include "unknwn.h"
 
 #define D3D_SDK_VERSION 220
@@ -263,4 +264,4 @@ struct IDirect3DVolume8 : public IUnknown {
 };
 typedef IDirect3DVolume8* LPDIRECT3DVOLUME8;
 
-extern "C" IDirect3D8* Direct3DCreate8(UINT SDKVersion);
+extern "C" KESTU_PLATFORM_API IDirect3D8* Direct3DCreate8(UINT SDKVersion);

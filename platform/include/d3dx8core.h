@@ -2,6 +2,7 @@
 // shader assembler.
 #pragma once
 #include "d3d8types.h"
+#include "kestu_platform_api.h"
 #include "unknwn.h"
 #include "winerror.h"
 
@@ -28,7 +29,7 @@ struct ID3DXBuffer : public IUnknown {
 typedef ID3DXBuffer* LPD3DXBUFFER;
 
 // A zero-filled buffer of numBytes bytes, reference count 1.
-HRESULT D3DXCreateBuffer(DWORD numBytes, LPD3DXBUFFER* buffer);
+KESTU_PLATFORM_API HRESULT D3DXCreateBuffer(DWORD numBytes, LPD3DXBUFFER* buffer);
 
 // Assembler flags.
 #define D3DXASM_DEBUG 1
@@ -44,9 +45,9 @@ HRESULT D3DXCreateBuffer(DWORD numBytes, LPD3DXBUFFER* buffer);
 // per line, as "(line): error: text" (prefixed with the file name when
 // assembling a file), terminated by a zero byte. Any of the three buffer
 // pointers may be null.
-HRESULT D3DXAssembleShader(LPCVOID srcData, UINT srcDataLen, DWORD flags, LPD3DXBUFFER* constants,
-                           LPD3DXBUFFER* compiledShader, LPD3DXBUFFER* errors);
+KESTU_PLATFORM_API HRESULT D3DXAssembleShader(LPCVOID srcData, UINT srcDataLen, DWORD flags, LPD3DXBUFFER* constants,
+                                              LPD3DXBUFFER* compiledShader, LPD3DXBUFFER* errors);
 // The same for a file; E_FAIL (with a message) when it cannot be read.
-HRESULT D3DXAssembleShaderFromFileA(LPCSTR srcFile, DWORD flags, LPD3DXBUFFER* constants,
-                                    LPD3DXBUFFER* compiledShader, LPD3DXBUFFER* errors);
+KESTU_PLATFORM_API HRESULT D3DXAssembleShaderFromFileA(LPCSTR srcFile, DWORD flags, LPD3DXBUFFER* constants,
+                                                       LPD3DXBUFFER* compiledShader, LPD3DXBUFFER* errors);
 #define D3DXAssembleShaderFromFile D3DXAssembleShaderFromFileA

@@ -2,6 +2,7 @@
 // FVF code and a Direct3D 8 vertex shader declaration (stream 0 only).
 #pragma once
 #include "d3d8types.h"
+#include "kestu_platform_api.h"
 #include "winerror.h"
 
 // The device headers declare it too; this one stands in only when they do not.
@@ -11,14 +12,14 @@
 
 // Bytes of one vertex of the format; 0 for a code that is not a valid FVF
 // (reserved bits, more than eight texture sets).
-UINT D3DXGetFVFVertexSize(DWORD fvf);
+KESTU_PLATFORM_API UINT D3DXGetFVFVertexSize(DWORD fvf);
 
 // Writes the declaration for the FVF, ending with D3DVSD_END(); at most
 // MAX_FVF_DECL_SIZE tokens. D3DERR_INVALIDCALL for an invalid FVF.
-HRESULT D3DXDeclaratorFromFVF(DWORD fvf, DWORD declaration[MAX_FVF_DECL_SIZE]);
+KESTU_PLATFORM_API HRESULT D3DXDeclaratorFromFVF(DWORD fvf, DWORD declaration[MAX_FVF_DECL_SIZE]);
 
 // The FVF equivalent of a declaration, read up to D3DVSD_END(). Constant
 // tokens are skipped. D3DERR_INVALIDCALL when the declaration has no FVF
 // equivalent (several streams, skips, registers out of FVF order, types that
 // an FVF cannot carry).
-HRESULT D3DXFVFFromDeclarator(const DWORD* declaration, DWORD* fvf);
+KESTU_PLATFORM_API HRESULT D3DXFVFFromDeclarator(const DWORD* declaration, DWORD* fvf);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "d3d8types.h"
+#include "kestu_platform_api.h"
 
 #define D3DX_PI ((FLOAT)3.141592654f)
 #define D3DX_1BYPI ((FLOAT)0.318309886f)
@@ -301,10 +302,10 @@ inline D3DXVECTOR2* D3DXVec2Lerp(D3DXVECTOR2* out, const D3DXVECTOR2* a, const D
     out->x = a->x + s * (b->x - a->x); out->y = a->y + s * (b->y - a->y);
     return out;
 }
-D3DXVECTOR2* D3DXVec2Normalize(D3DXVECTOR2* out, const D3DXVECTOR2* v);
-D3DXVECTOR4* D3DXVec2Transform(D3DXVECTOR4* out, const D3DXVECTOR2* v, const D3DXMATRIX* m);
-D3DXVECTOR2* D3DXVec2TransformCoord(D3DXVECTOR2* out, const D3DXVECTOR2* v, const D3DXMATRIX* m);
-D3DXVECTOR2* D3DXVec2TransformNormal(D3DXVECTOR2* out, const D3DXVECTOR2* v, const D3DXMATRIX* m);
+KESTU_PLATFORM_API D3DXVECTOR2* D3DXVec2Normalize(D3DXVECTOR2* out, const D3DXVECTOR2* v);
+KESTU_PLATFORM_API D3DXVECTOR4* D3DXVec2Transform(D3DXVECTOR4* out, const D3DXVECTOR2* v, const D3DXMATRIX* m);
+KESTU_PLATFORM_API D3DXVECTOR2* D3DXVec2TransformCoord(D3DXVECTOR2* out, const D3DXVECTOR2* v, const D3DXMATRIX* m);
+KESTU_PLATFORM_API D3DXVECTOR2* D3DXVec2TransformNormal(D3DXVECTOR2* out, const D3DXVECTOR2* v, const D3DXMATRIX* m);
 
 // ---- 3D vectors --------------------------------------------------------------
 
@@ -357,27 +358,27 @@ inline D3DXVECTOR3* D3DXVec3Lerp(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D
     return out;
 }
 // Hermite spline from v1 (tangent t1) to v2 (tangent t2) at s in [0, 1].
-D3DXVECTOR3* D3DXVec3Hermite(D3DXVECTOR3* out, const D3DXVECTOR3* v1, const D3DXVECTOR3* t1, const D3DXVECTOR3* v2,
-                             const D3DXVECTOR3* t2, FLOAT s);
+KESTU_PLATFORM_API D3DXVECTOR3* D3DXVec3Hermite(D3DXVECTOR3* out, const D3DXVECTOR3* v1, const D3DXVECTOR3* t1, const D3DXVECTOR3* v2,
+                                                const D3DXVECTOR3* t2, FLOAT s);
 // Catmull-Rom spline between v1 and v2, shaped by v0 and v3.
-D3DXVECTOR3* D3DXVec3CatmullRom(D3DXVECTOR3* out, const D3DXVECTOR3* v0, const D3DXVECTOR3* v1,
-                                const D3DXVECTOR3* v2, const D3DXVECTOR3* v3, FLOAT s);
+KESTU_PLATFORM_API D3DXVECTOR3* D3DXVec3CatmullRom(D3DXVECTOR3* out, const D3DXVECTOR3* v0, const D3DXVECTOR3* v1,
+                                                   const D3DXVECTOR3* v2, const D3DXVECTOR3* v3, FLOAT s);
 // v1 + f (v2 - v1) + g (v3 - v1).
-D3DXVECTOR3* D3DXVec3BaryCentric(D3DXVECTOR3* out, const D3DXVECTOR3* v1, const D3DXVECTOR3* v2,
-                                 const D3DXVECTOR3* v3, FLOAT f, FLOAT g);
+KESTU_PLATFORM_API D3DXVECTOR3* D3DXVec3BaryCentric(D3DXVECTOR3* out, const D3DXVECTOR3* v1, const D3DXVECTOR3* v2,
+                                                    const D3DXVECTOR3* v3, FLOAT f, FLOAT g);
 // A zero vector normalises to zero.
-D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* out, const D3DXVECTOR3* v);
+KESTU_PLATFORM_API D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* out, const D3DXVECTOR3* v);
 // (x, y, z, 1) * m, without the divide by w.
-D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);
+KESTU_PLATFORM_API D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);
 // (x, y, z, 1) * m, divided by the resulting w.
-D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);
+KESTU_PLATFORM_API D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);
 // (x, y, z, 0) * m: the rotation and scale only.
-D3DXVECTOR3* D3DXVec3TransformNormal(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);
+KESTU_PLATFORM_API D3DXVECTOR3* D3DXVec3TransformNormal(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);
 // Object space to viewport coordinates and back; any matrix may be null (identity).
-D3DXVECTOR3* D3DXVec3Project(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DVIEWPORT8* viewport,
-                             const D3DXMATRIX* projection, const D3DXMATRIX* view, const D3DXMATRIX* world);
-D3DXVECTOR3* D3DXVec3Unproject(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DVIEWPORT8* viewport,
-                               const D3DXMATRIX* projection, const D3DXMATRIX* view, const D3DXMATRIX* world);
+KESTU_PLATFORM_API D3DXVECTOR3* D3DXVec3Project(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DVIEWPORT8* viewport,
+                                                const D3DXMATRIX* projection, const D3DXMATRIX* view, const D3DXMATRIX* world);
+KESTU_PLATFORM_API D3DXVECTOR3* D3DXVec3Unproject(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DVIEWPORT8* viewport,
+                                                  const D3DXMATRIX* projection, const D3DXMATRIX* view, const D3DXMATRIX* world);
 
 // ---- 4D vectors --------------------------------------------------------------
 
@@ -410,8 +411,8 @@ inline D3DXVECTOR4* D3DXVec4Lerp(D3DXVECTOR4* out, const D3DXVECTOR4* a, const D
     *out = *a + (*b - *a) * s;
     return out;
 }
-D3DXVECTOR4* D3DXVec4Normalize(D3DXVECTOR4* out, const D3DXVECTOR4* v);
-D3DXVECTOR4* D3DXVec4Transform(D3DXVECTOR4* out, const D3DXVECTOR4* v, const D3DXMATRIX* m);
+KESTU_PLATFORM_API D3DXVECTOR4* D3DXVec4Normalize(D3DXVECTOR4* out, const D3DXVECTOR4* v);
+KESTU_PLATFORM_API D3DXVECTOR4* D3DXVec4Transform(D3DXVECTOR4* out, const D3DXVECTOR4* v, const D3DXMATRIX* m);
 
 // ---- matrices ----------------------------------------------------------------
 
@@ -427,46 +428,46 @@ inline BOOL D3DXMatrixIsIdentity(const D3DXMATRIX* m)
             if (m->m[r][c] != (r == c ? 1.0f : 0.0f)) return FALSE;
     return TRUE;
 }
-FLOAT D3DXMatrixfDeterminant(const D3DXMATRIX* m);
+KESTU_PLATFORM_API FLOAT D3DXMatrixfDeterminant(const D3DXMATRIX* m);
 // out = a * b; out may alias a or b.
-D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXMATRIX* b);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXMATRIX* b);
 // out = transpose(a * b).
-D3DXMATRIX* D3DXMatrixMultiplyTranspose(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXMATRIX* b);
-D3DXMATRIX* D3DXMatrixTranspose(D3DXMATRIX* out, const D3DXMATRIX* m);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixMultiplyTranspose(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXMATRIX* b);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixTranspose(D3DXMATRIX* out, const D3DXMATRIX* m);
 // Returns null and leaves out untouched for a singular matrix; the determinant
 // is stored when asked for, also for a singular matrix.
-D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, FLOAT* determinant, const D3DXMATRIX* m);
-D3DXMATRIX* D3DXMatrixScaling(D3DXMATRIX* out, FLOAT sx, FLOAT sy, FLOAT sz);
-D3DXMATRIX* D3DXMatrixTranslation(D3DXMATRIX* out, FLOAT x, FLOAT y, FLOAT z);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, FLOAT* determinant, const D3DXMATRIX* m);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixScaling(D3DXMATRIX* out, FLOAT sx, FLOAT sy, FLOAT sz);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixTranslation(D3DXMATRIX* out, FLOAT x, FLOAT y, FLOAT z);
 // Left-handed rotations: looking down the axis towards the origin, a positive
 // angle turns clockwise.
-D3DXMATRIX* D3DXMatrixRotationX(D3DXMATRIX* out, FLOAT angle);
-D3DXMATRIX* D3DXMatrixRotationY(D3DXMATRIX* out, FLOAT angle);
-D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* out, FLOAT angle);
-D3DXMATRIX* D3DXMatrixRotationAxis(D3DXMATRIX* out, const D3DXVECTOR3* axis, FLOAT angle);
-D3DXMATRIX* D3DXMatrixRotationQuaternion(D3DXMATRIX* out, const D3DXQUATERNION* q);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixRotationX(D3DXMATRIX* out, FLOAT angle);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixRotationY(D3DXMATRIX* out, FLOAT angle);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* out, FLOAT angle);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixRotationAxis(D3DXMATRIX* out, const D3DXVECTOR3* axis, FLOAT angle);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixRotationQuaternion(D3DXMATRIX* out, const D3DXQUATERNION* q);
 // Roll about z, then pitch about x, then yaw about y.
-D3DXMATRIX* D3DXMatrixRotationYawPitchRoll(D3DXMATRIX* out, FLOAT yaw, FLOAT pitch, FLOAT roll);
-D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at, const D3DXVECTOR3* up);
-D3DXMATRIX* D3DXMatrixLookAtRH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at, const D3DXVECTOR3* up);
-D3DXMATRIX* D3DXMatrixPerspectiveLH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf);
-D3DXMATRIX* D3DXMatrixPerspectiveRH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf);
-D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, FLOAT fovy, FLOAT aspect, FLOAT zn, FLOAT zf);
-D3DXMATRIX* D3DXMatrixPerspectiveFovRH(D3DXMATRIX* out, FLOAT fovy, FLOAT aspect, FLOAT zn, FLOAT zf);
-D3DXMATRIX* D3DXMatrixPerspectiveOffCenterLH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn,
-                                             FLOAT zf);
-D3DXMATRIX* D3DXMatrixPerspectiveOffCenterRH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn,
-                                             FLOAT zf);
-D3DXMATRIX* D3DXMatrixOrthoLH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf);
-D3DXMATRIX* D3DXMatrixOrthoRH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf);
-D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn, FLOAT zf);
-D3DXMATRIX* D3DXMatrixOrthoOffCenterRH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn, FLOAT zf);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixRotationYawPitchRoll(D3DXMATRIX* out, FLOAT yaw, FLOAT pitch, FLOAT roll);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at, const D3DXVECTOR3* up);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixLookAtRH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at, const D3DXVECTOR3* up);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixPerspectiveLH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixPerspectiveRH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, FLOAT fovy, FLOAT aspect, FLOAT zn, FLOAT zf);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixPerspectiveFovRH(D3DXMATRIX* out, FLOAT fovy, FLOAT aspect, FLOAT zn, FLOAT zf);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixPerspectiveOffCenterLH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn,
+                                                                FLOAT zf);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixPerspectiveOffCenterRH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn,
+                                                                FLOAT zf);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixOrthoLH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixOrthoRH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn, FLOAT zf);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixOrthoOffCenterRH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn, FLOAT zf);
 // Scale, then rotate about the centre, then translate; null parts are left out.
-D3DXMATRIX* D3DXMatrixAffineTransformation(D3DXMATRIX* out, FLOAT scaling, const D3DXVECTOR3* rotationCenter,
-                                           const D3DXQUATERNION* rotation, const D3DXVECTOR3* translation);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixAffineTransformation(D3DXMATRIX* out, FLOAT scaling, const D3DXVECTOR3* rotationCenter,
+                                                              const D3DXQUATERNION* rotation, const D3DXVECTOR3* translation);
 // Projects onto the plane along the light (w = 0: a direction, w = 1: a point).
-D3DXMATRIX* D3DXMatrixShadow(D3DXMATRIX* out, const D3DXVECTOR4* light, const D3DXPLANE* plane);
-D3DXMATRIX* D3DXMatrixReflect(D3DXMATRIX* out, const D3DXPLANE* plane);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixShadow(D3DXMATRIX* out, const D3DXVECTOR4* light, const D3DXPLANE* plane);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixReflect(D3DXMATRIX* out, const D3DXPLANE* plane);
 
 // ---- quaternions -------------------------------------------------------------
 
@@ -494,16 +495,16 @@ inline D3DXQUATERNION* D3DXQuaternionConjugate(D3DXQUATERNION* out, const D3DXQU
     return out;
 }
 // out = a * b: the rotation a followed by the rotation b.
-D3DXQUATERNION* D3DXQuaternionMultiply(D3DXQUATERNION* out, const D3DXQUATERNION* a, const D3DXQUATERNION* b);
-D3DXQUATERNION* D3DXQuaternionNormalize(D3DXQUATERNION* out, const D3DXQUATERNION* q);
-D3DXQUATERNION* D3DXQuaternionInverse(D3DXQUATERNION* out, const D3DXQUATERNION* q);
-D3DXQUATERNION* D3DXQuaternionRotationAxis(D3DXQUATERNION* out, const D3DXVECTOR3* axis, FLOAT angle);
-D3DXQUATERNION* D3DXQuaternionRotationMatrix(D3DXQUATERNION* out, const D3DXMATRIX* m);
-D3DXQUATERNION* D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* out, FLOAT yaw, FLOAT pitch, FLOAT roll);
-void D3DXQuaternionToAxisAngle(const D3DXQUATERNION* q, D3DXVECTOR3* axis, FLOAT* angle);
+KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionMultiply(D3DXQUATERNION* out, const D3DXQUATERNION* a, const D3DXQUATERNION* b);
+KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionNormalize(D3DXQUATERNION* out, const D3DXQUATERNION* q);
+KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionInverse(D3DXQUATERNION* out, const D3DXQUATERNION* q);
+KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionRotationAxis(D3DXQUATERNION* out, const D3DXVECTOR3* axis, FLOAT angle);
+KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionRotationMatrix(D3DXQUATERNION* out, const D3DXMATRIX* m);
+KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* out, FLOAT yaw, FLOAT pitch, FLOAT roll);
+KESTU_PLATFORM_API void D3DXQuaternionToAxisAngle(const D3DXQUATERNION* q, D3DXVECTOR3* axis, FLOAT* angle);
 // Spherical interpolation along the shorter arc: t = 0 gives a, t = 1 gives b
 // or -b, whichever lies nearer a.
-D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a, const D3DXQUATERNION* b, FLOAT t);
+KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a, const D3DXQUATERNION* b, FLOAT t);
 
 // ---- planes ------------------------------------------------------------------
 
@@ -519,15 +520,15 @@ inline FLOAT D3DXPlaneDotNormal(const D3DXPLANE* p, const D3DXVECTOR3* v)
 {
     return p->a * v->x + p->b * v->y + p->c * v->z;
 }
-D3DXPLANE* D3DXPlaneNormalize(D3DXPLANE* out, const D3DXPLANE* p);
+KESTU_PLATFORM_API D3DXPLANE* D3DXPlaneNormalize(D3DXPLANE* out, const D3DXPLANE* p);
 // The point where the line through a and b meets the plane; null when the
 // line is parallel to it.
-D3DXVECTOR3* D3DXPlaneIntersectLine(D3DXVECTOR3* out, const D3DXPLANE* p, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
-D3DXPLANE* D3DXPlaneFromPointNormal(D3DXPLANE* out, const D3DXVECTOR3* point, const D3DXVECTOR3* normal);
+KESTU_PLATFORM_API D3DXVECTOR3* D3DXPlaneIntersectLine(D3DXVECTOR3* out, const D3DXPLANE* p, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
+KESTU_PLATFORM_API D3DXPLANE* D3DXPlaneFromPointNormal(D3DXPLANE* out, const D3DXVECTOR3* point, const D3DXVECTOR3* normal);
 // Normal along normalize((b - a) x (c - a)).
-D3DXPLANE* D3DXPlaneFromPoints(D3DXPLANE* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b, const D3DXVECTOR3* c);
+KESTU_PLATFORM_API D3DXPLANE* D3DXPlaneFromPoints(D3DXPLANE* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b, const D3DXVECTOR3* c);
 // m must be the inverse transpose of the matrix that moves the points.
-D3DXPLANE* D3DXPlaneTransform(D3DXPLANE* out, const D3DXPLANE* p, const D3DXMATRIX* m);
+KESTU_PLATFORM_API D3DXPLANE* D3DXPlaneTransform(D3DXPLANE* out, const D3DXPLANE* p, const D3DXMATRIX* m);
 
 // ---- colours -----------------------------------------------------------------
 
@@ -562,26 +563,26 @@ inline D3DXCOLOR* D3DXColorLerp(D3DXCOLOR* out, const D3DXCOLOR* a, const D3DXCO
                      a->a + s * (b->a - a->a));
     return out;
 }
-D3DXCOLOR* D3DXColorAdjustSaturation(D3DXCOLOR* out, const D3DXCOLOR* c, FLOAT s);
-D3DXCOLOR* D3DXColorAdjustContrast(D3DXCOLOR* out, const D3DXCOLOR* c, FLOAT s);
+KESTU_PLATFORM_API D3DXCOLOR* D3DXColorAdjustSaturation(D3DXCOLOR* out, const D3DXCOLOR* c, FLOAT s);
+KESTU_PLATFORM_API D3DXCOLOR* D3DXColorAdjustContrast(D3DXCOLOR* out, const D3DXCOLOR* c, FLOAT s);
 
 // ---- bounds and intersection -------------------------------------------------
 
 // TRUE when the ray from origin along direction meets the box (a box behind
 // the origin is missed; an origin inside the box hits).
-BOOL D3DXBoxBoundProbe(const D3DXVECTOR3* min, const D3DXVECTOR3* max, const D3DXVECTOR3* origin,
-                       const D3DXVECTOR3* direction);
-BOOL D3DXSphereBoundProbe(const D3DXVECTOR3* centre, FLOAT radius, const D3DXVECTOR3* origin,
-                          const D3DXVECTOR3* direction);
+KESTU_PLATFORM_API BOOL D3DXBoxBoundProbe(const D3DXVECTOR3* min, const D3DXVECTOR3* max, const D3DXVECTOR3* origin,
+                                          const D3DXVECTOR3* direction);
+KESTU_PLATFORM_API BOOL D3DXSphereBoundProbe(const D3DXVECTOR3* centre, FLOAT radius, const D3DXVECTOR3* origin,
+                                             const D3DXVECTOR3* direction);
 // Bounds of count positions, each at the start of a vertex of stride bytes.
-HRESULT D3DXComputeBoundingBox(const void* firstPosition, DWORD count, DWORD stride, D3DXVECTOR3* min,
-                               D3DXVECTOR3* max);
-HRESULT D3DXComputeBoundingSphere(const void* firstPosition, DWORD count, DWORD stride, D3DXVECTOR3* centre,
-                                  FLOAT* radius);
+KESTU_PLATFORM_API HRESULT D3DXComputeBoundingBox(const void* firstPosition, DWORD count, DWORD stride, D3DXVECTOR3* min,
+                                                  D3DXVECTOR3* max);
+KESTU_PLATFORM_API HRESULT D3DXComputeBoundingSphere(const void* firstPosition, DWORD count, DWORD stride, D3DXVECTOR3* centre,
+                                                     FLOAT* radius);
 // Ray against the triangle p0 p1 p2 (both windings); u and v are the weights of
 // p1 and p2 at the hit, dist the distance along direction in its units.
-BOOL D3DXIntersectTri(const D3DXVECTOR3* p0, const D3DXVECTOR3* p1, const D3DXVECTOR3* p2, const D3DXVECTOR3* origin,
-                      const D3DXVECTOR3* direction, FLOAT* u, FLOAT* v, FLOAT* dist);
+KESTU_PLATFORM_API BOOL D3DXIntersectTri(const D3DXVECTOR3* p0, const D3DXVECTOR3* p1, const D3DXVECTOR3* p2, const D3DXVECTOR3* origin,
+                                         const D3DXVECTOR3* direction, FLOAT* u, FLOAT* v, FLOAT* dist);
 
 inline D3DXMATRIX& D3DXMATRIX::operator*=(const D3DXMATRIX& mat)
 {

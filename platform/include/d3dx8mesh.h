@@ -4,6 +4,7 @@
 #include "d3dx8core.h"
 #include "d3dx8math.h"
 #include "dxfile.h"
+#include "kestu_platform_api.h"
 
 // Mesh options.
 #define D3DXMESH_32BIT 0x001
@@ -94,24 +95,24 @@ struct ID3DXMesh : public ID3DXBaseMesh {
                                     LPD3DXBUFFER* vertexRemap) = 0;
 };
 
-HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf, LPDIRECT3DDEVICE8 device,
-                          LPD3DXMESH* mesh);
-HRESULT D3DXCreateMesh(DWORD numFaces, DWORD numVertices, DWORD options, const DWORD* declaration,
-                       LPDIRECT3DDEVICE8 device, LPD3DXMESH* mesh);
+KESTU_PLATFORM_API HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf, LPDIRECT3DDEVICE8 device,
+                                             LPD3DXMESH* mesh);
+KESTU_PLATFORM_API HRESULT D3DXCreateMesh(DWORD numFaces, DWORD numVertices, DWORD options, const DWORD* declaration,
+                                          LPDIRECT3DDEVICE8 device, LPD3DXMESH* mesh);
 
 // A sphere of position and normal vertices; adjacency (3 DWORDs per face) when asked.
-HRESULT D3DXCreateSphere(LPDIRECT3DDEVICE8 device, FLOAT radius, UINT slices, UINT stacks, LPD3DXMESH* mesh,
-                         LPD3DXBUFFER* adjacency);
+KESTU_PLATFORM_API HRESULT D3DXCreateSphere(LPDIRECT3DDEVICE8 device, FLOAT radius, UINT slices, UINT stacks, LPD3DXMESH* mesh,
+                                            LPD3DXBUFFER* adjacency);
 
 // Vertex normals from the faces (the mesh needs D3DFVF_NORMAL); with
 // adjacency, vertices at one position share their normal.
-HRESULT D3DXComputeNormals(LPD3DXBASEMESH mesh, const DWORD* adjacency);
+KESTU_PLATFORM_API HRESULT D3DXComputeNormals(LPD3DXBASEMESH mesh, const DWORD* adjacency);
 
 // Every mesh of the file, carried through its frames' matrices, in one mesh.
 // Buffers: adjacency (3 DWORDs per face) and the D3DXMATERIAL records.
-HRESULT D3DXLoadMeshFromX(LPCSTR filename, DWORD options, LPDIRECT3DDEVICE8 device, LPD3DXBUFFER* adjacency,
-                          LPD3DXBUFFER* materials, PDWORD numMaterials, LPD3DXMESH* mesh);
+KESTU_PLATFORM_API HRESULT D3DXLoadMeshFromX(LPCSTR filename, DWORD options, LPDIRECT3DDEVICE8 device, LPD3DXBUFFER* adjacency,
+                                             LPD3DXBUFFER* materials, PDWORD numMaterials, LPD3DXMESH* mesh);
 #define D3DXLoadMeshFromXA D3DXLoadMeshFromX
 // One Mesh data object of an open file.
-HRESULT D3DXLoadMeshFromXof(LPDIRECTXFILEDATA xofMesh, DWORD options, LPDIRECT3DDEVICE8 device,
-                            LPD3DXBUFFER* adjacency, LPD3DXBUFFER* materials, PDWORD numMaterials, LPD3DXMESH* mesh);
+KESTU_PLATFORM_API HRESULT D3DXLoadMeshFromXof(LPDIRECTXFILEDATA xofMesh, DWORD options, LPDIRECT3DDEVICE8 device,
+                                               LPD3DXBUFFER* adjacency, LPD3DXBUFFER* materials, PDWORD numMaterials, LPD3DXMESH* mesh);

@@ -3,6 +3,7 @@
 // The primary surface is the virtual screen; what it shows lands in the
 // pixel store of the window it belongs to.
 #pragma once
+#include "kestu_platform_api.h"
 #include "windows.h"
 
 // ---------------------------------------------------------------- GUIDs
@@ -770,7 +771,7 @@ struct IDirectDraw7 : public IUnknown {
 
 // ---------------------------------------------------------------- entry points
 KESTU_WINAPI_BEGIN
-HRESULT DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pUnkOuter);
-HRESULT DirectDrawCreateEx(GUID* lpGuid, LPVOID* lplpDD, REFIID iid, IUnknown* pUnkOuter);
-HRESULT DirectDrawCreateClipper(DWORD dwFlags, LPDIRECTDRAWCLIPPER* lplpDDClipper, IUnknown* pUnkOuter);
+KESTU_PLATFORM_API HRESULT DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pUnkOuter);
+KESTU_PLATFORM_API HRESULT DirectDrawCreateEx(GUID* lpGuid, LPVOID* lplpDD, REFIID iid, IUnknown* pUnkOuter);
+KESTU_PLATFORM_API HRESULT DirectDrawCreateClipper(DWORD dwFlags, LPDIRECTDRAWCLIPPER* lplpDDClipper, IUnknown* pUnkOuter);
 KESTU_WINAPI_END

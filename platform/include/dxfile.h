@@ -3,6 +3,7 @@
 // templates.
 #pragma once
 #include "d3d8types.h"
+#include "kestu_platform_api.h"
 #include "unknwn.h"
 #include "winerror.h"
 
@@ -94,7 +95,7 @@ DEFINE_GUID(TID_D3DRMMeshVertexColors, 0x1630b821, 0x7842, 0x11cf, 0x8f, 0x52, 0
 // The standard templates as one registrable block (our own text-format
 // declaration of them, padded to the customary size).
 #define D3DRM_XTEMPLATE_BYTES 3278
-extern const unsigned char D3DRM_XTEMPLATES[D3DRM_XTEMPLATE_BYTES];
+extern KESTU_PLATFORM_API const unsigned char D3DRM_XTEMPLATES[D3DRM_XTEMPLATE_BYTES];
 
 struct IDirectXFile;
 struct IDirectXFileEnumObject;
@@ -161,4 +162,4 @@ struct IDirectXFileBinary : public IDirectXFileObject {
     virtual HRESULT Read(LPVOID data, DWORD size, LPDWORD read) = 0;
 };
 
-HRESULT DirectXFileCreate(LPDIRECTXFILE* file);
+KESTU_PLATFORM_API HRESULT DirectXFileCreate(LPDIRECTXFILE* file);

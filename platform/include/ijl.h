@@ -1,6 +1,7 @@
 // JPEG-writer stand-in with the interface of the classic JPEG library:
 // ijlInit / ijlWrite / ijlFree over a JPEG_CORE_PROPERTIES block.
 #pragma once
+#include "kestu_platform_api.h"
 #include "windows.h"
 
 typedef enum : int {
@@ -111,8 +112,8 @@ typedef struct _JPEG_CORE_PROPERTIES {
 } JPEG_CORE_PROPERTIES;
 
 KESTU_WINAPI_BEGIN
-IJLERR ijlInit(JPEG_CORE_PROPERTIES* jcprops);
-IJLERR ijlFree(JPEG_CORE_PROPERTIES* jcprops);
-IJLERR ijlWrite(JPEG_CORE_PROPERTIES* jcprops, IJLIOTYPE iotype);
-const char* ijlErrorStr(IJLERR code);
+KESTU_PLATFORM_API IJLERR ijlInit(JPEG_CORE_PROPERTIES* jcprops);
+KESTU_PLATFORM_API IJLERR ijlFree(JPEG_CORE_PROPERTIES* jcprops);
+KESTU_PLATFORM_API IJLERR ijlWrite(JPEG_CORE_PROPERTIES* jcprops, IJLIOTYPE iotype);
+KESTU_PLATFORM_API const char* ijlErrorStr(IJLERR code);
 KESTU_WINAPI_END

@@ -3,6 +3,7 @@
 // splitting, case-insensitive comparison, number formatting, low-level file
 // I/O. File names accept '\' as well as '/' as separator.
 #pragma once
+#include "kestu_platform_api.h"
 #include "windef.h"
 
 #include <cmath>
@@ -66,41 +67,41 @@
 
 extern "C" {
 
-int _stricmp(const char* a, const char* b);
-int _strnicmp(const char* a, const char* b, size_t count);
-char* _strlwr(char* text);
-char* _strupr(char* text);
-char* _strdup(const char* text);
-char* _itoa(int value, char* buffer, int radix);
-char* _ltoa(long value, char* buffer, int radix);
-char* _ultoa(unsigned long value, char* buffer, int radix);
-char* _i64toa(long long value, char* buffer, int radix);
+KESTU_PLATFORM_API int _stricmp(const char* a, const char* b);
+KESTU_PLATFORM_API int _strnicmp(const char* a, const char* b, size_t count);
+KESTU_PLATFORM_API char* _strlwr(char* text);
+KESTU_PLATFORM_API char* _strupr(char* text);
+KESTU_PLATFORM_API char* _strdup(const char* text);
+KESTU_PLATFORM_API char* _itoa(int value, char* buffer, int radix);
+KESTU_PLATFORM_API char* _ltoa(long value, char* buffer, int radix);
+KESTU_PLATFORM_API char* _ultoa(unsigned long value, char* buffer, int radix);
+KESTU_PLATFORM_API char* _i64toa(long long value, char* buffer, int radix);
 // Windows semantics: returns -1 when the text does not fit, and writes no
 // terminating zero when the text fills the buffer exactly or is cut.
-int _snprintf(char* buffer, size_t count, const char* format, ...) __attribute__((format(printf, 3, 4)));
-int _vsnprintf(char* buffer, size_t count, const char* format, va_list args)
-    __attribute__((format(printf, 3, 0)));
+KESTU_PLATFORM_API int _snprintf(char* buffer, size_t count, const char* format, ...) __attribute__((format(printf, 3, 4)));
+KESTU_PLATFORM_API int _vsnprintf(char* buffer, size_t count, const char* format, va_list args)
+                       __attribute__((format(printf, 3, 0)));
 
-void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext);
-void _makepath(char* path, const char* drive, const char* dir, const char* fname, const char* ext);
+KESTU_PLATFORM_API void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext);
+KESTU_PLATFORM_API void _makepath(char* path, const char* drive, const char* dir, const char* fname, const char* ext);
 
-int _access(const char* path, int mode);
-int _mkdir(const char* path);
-int _rmdir(const char* path);
-int _unlink(const char* path);
-int _chdir(const char* path);
-char* _getcwd(char* buffer, int size);
-int _open(const char* path, int flags, ...);
-int _close(int fd);
-int _read(int fd, void* buffer, unsigned int count);
-int _write(int fd, const void* buffer, unsigned int count);
-long _lseek(int fd, long offset, int origin);
-long _tell(int fd);
-long _filelength(int fd);
-int _eof(int fd);
+KESTU_PLATFORM_API int _access(const char* path, int mode);
+KESTU_PLATFORM_API int _mkdir(const char* path);
+KESTU_PLATFORM_API int _rmdir(const char* path);
+KESTU_PLATFORM_API int _unlink(const char* path);
+KESTU_PLATFORM_API int _chdir(const char* path);
+KESTU_PLATFORM_API char* _getcwd(char* buffer, int size);
+KESTU_PLATFORM_API int _open(const char* path, int flags, ...);
+KESTU_PLATFORM_API int _close(int fd);
+KESTU_PLATFORM_API int _read(int fd, void* buffer, unsigned int count);
+KESTU_PLATFORM_API int _write(int fd, const void* buffer, unsigned int count);
+KESTU_PLATFORM_API long _lseek(int fd, long offset, int origin);
+KESTU_PLATFORM_API long _tell(int fd);
+KESTU_PLATFORM_API long _filelength(int fd);
+KESTU_PLATFORM_API int _eof(int fd);
 
 // fopen with '\' mapped to '/'.
-FILE* kestu_fopen(const char* path, const char* mode);
+KESTU_PLATFORM_API FILE* kestu_fopen(const char* path, const char* mode);
 
 } // extern "C"
 

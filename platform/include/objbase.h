@@ -1,6 +1,7 @@
 // COM start-up and object creation (ole32 stand-in over classes the host
 // registers).
 #pragma once
+#include "kestu_platform_api.h"
 #include "unknwn.h"
 
 #define CLSCTX_INPROC_SERVER 0x1
@@ -18,9 +19,9 @@
 
 KESTU_WINAPI_BEGIN
 
-HRESULT CoInitialize(LPVOID reserved);
-HRESULT CoInitializeEx(LPVOID reserved, DWORD coInit);
-void CoUninitialize();
-HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD clsContext, REFIID iid, LPVOID* object);
+KESTU_PLATFORM_API HRESULT CoInitialize(LPVOID reserved);
+KESTU_PLATFORM_API HRESULT CoInitializeEx(LPVOID reserved, DWORD coInit);
+KESTU_PLATFORM_API void CoUninitialize();
+KESTU_PLATFORM_API HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD clsContext, REFIID iid, LPVOID* object);
 
 KESTU_WINAPI_END

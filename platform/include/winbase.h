@@ -2,6 +2,7 @@
 // critical sections, debug output, text conversion, system and version
 // information, modules and raw-data resources, time.
 #pragma once
+#include "kestu_platform_api.h"
 #include "windef.h"
 #include "winerror.h"
 
@@ -162,92 +163,92 @@ typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
 KESTU_WINAPI_BEGIN
 
 // Errors.
-DWORD GetLastError();
-void SetLastError(DWORD error);
+KESTU_PLATFORM_API DWORD GetLastError();
+KESTU_PLATFORM_API void SetLastError(DWORD error);
 
 // INI files.
-DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR returned,
-                               DWORD size, LPCSTR fileName);
-UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName);
-DWORD GetPrivateProfileSectionNamesA(LPSTR returned, DWORD size, LPCSTR fileName);
+KESTU_PLATFORM_API DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR returned,
+                                                  DWORD size, LPCSTR fileName);
+KESTU_PLATFORM_API UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName);
+KESTU_PLATFORM_API DWORD GetPrivateProfileSectionNamesA(LPSTR returned, DWORD size, LPCSTR fileName);
 
 // Files and folders ('\' and '/' both separate path components).
-BOOL DeleteFileA(LPCSTR fileName);
-BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES attributes);
-BOOL RemoveDirectoryA(LPCSTR pathName);
-DWORD GetFileAttributesA(LPCSTR fileName);
-BOOL CopyFileA(LPCSTR existingName, LPCSTR newName, BOOL failIfExists);
-BOOL MoveFileA(LPCSTR existingName, LPCSTR newName);
-HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES attributes,
-                   DWORD creation, DWORD flags, HANDLE templateFile);
-BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
-BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped);
-DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
-DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
-BOOL SetEndOfFile(HANDLE file);
-BOOL FlushFileBuffers(HANDLE file);
-BOOL CloseHandle(HANDLE object);
-DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
-BOOL SetCurrentDirectoryA(LPCSTR pathName);
-DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+KESTU_PLATFORM_API BOOL DeleteFileA(LPCSTR fileName);
+KESTU_PLATFORM_API BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES attributes);
+KESTU_PLATFORM_API BOOL RemoveDirectoryA(LPCSTR pathName);
+KESTU_PLATFORM_API DWORD GetFileAttributesA(LPCSTR fileName);
+KESTU_PLATFORM_API BOOL CopyFileA(LPCSTR existingName, LPCSTR newName, BOOL failIfExists);
+KESTU_PLATFORM_API BOOL MoveFileA(LPCSTR existingName, LPCSTR newName);
+KESTU_PLATFORM_API HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES attributes,
+                                      DWORD creation, DWORD flags, HANDLE templateFile);
+KESTU_PLATFORM_API BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
+KESTU_PLATFORM_API BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped);
+KESTU_PLATFORM_API DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
+KESTU_PLATFORM_API DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
+KESTU_PLATFORM_API BOOL SetEndOfFile(HANDLE file);
+KESTU_PLATFORM_API BOOL FlushFileBuffers(HANDLE file);
+KESTU_PLATFORM_API BOOL CloseHandle(HANDLE object);
+KESTU_PLATFORM_API DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
+KESTU_PLATFORM_API BOOL SetCurrentDirectoryA(LPCSTR pathName);
+KESTU_PLATFORM_API DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 
 // Critical sections (recursive).
-void InitializeCriticalSection(LPCRITICAL_SECTION cs);
-BOOL InitializeCriticalSectionAndSpinCount(LPCRITICAL_SECTION cs, DWORD spinCount);
-void DeleteCriticalSection(LPCRITICAL_SECTION cs);
-void EnterCriticalSection(LPCRITICAL_SECTION cs);
-BOOL TryEnterCriticalSection(LPCRITICAL_SECTION cs);
-void LeaveCriticalSection(LPCRITICAL_SECTION cs);
-LONG InterlockedIncrement(LONG volatile* value);
-LONG InterlockedDecrement(LONG volatile* value);
-LONG InterlockedExchange(LONG volatile* target, LONG value);
-LONG InterlockedCompareExchange(LONG volatile* target, LONG exchange, LONG comparand);
-DWORD GetCurrentThreadId();
-DWORD GetCurrentProcessId();
+KESTU_PLATFORM_API void InitializeCriticalSection(LPCRITICAL_SECTION cs);
+KESTU_PLATFORM_API BOOL InitializeCriticalSectionAndSpinCount(LPCRITICAL_SECTION cs, DWORD spinCount);
+KESTU_PLATFORM_API void DeleteCriticalSection(LPCRITICAL_SECTION cs);
+KESTU_PLATFORM_API void EnterCriticalSection(LPCRITICAL_SECTION cs);
+KESTU_PLATFORM_API BOOL TryEnterCriticalSection(LPCRITICAL_SECTION cs);
+KESTU_PLATFORM_API void LeaveCriticalSection(LPCRITICAL_SECTION cs);
+KESTU_PLATFORM_API LONG InterlockedIncrement(LONG volatile* value);
+KESTU_PLATFORM_API LONG InterlockedDecrement(LONG volatile* value);
+KESTU_PLATFORM_API LONG InterlockedExchange(LONG volatile* target, LONG value);
+KESTU_PLATFORM_API LONG InterlockedCompareExchange(LONG volatile* target, LONG exchange, LONG comparand);
+KESTU_PLATFORM_API DWORD GetCurrentThreadId();
+KESTU_PLATFORM_API DWORD GetCurrentProcessId();
 
 // Debug output: captured for the host; echoed to stderr when the
 // environment variable KESTU_DEBUG_OUTPUT is set.
-void OutputDebugStringA(LPCSTR text);
+KESTU_PLATFORM_API void OutputDebugStringA(LPCSTR text);
 
 // Text conversion. Code page 0 is the engine's single-byte text: each byte is
 // one character of the same value.
-int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int srcLen, LPWSTR dst, int dstLen);
-int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcLen, LPSTR dst, int dstLen,
-                        LPCSTR defaultChar, LPBOOL usedDefaultChar);
+KESTU_PLATFORM_API int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int srcLen, LPWSTR dst, int dstLen);
+KESTU_PLATFORM_API int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcLen, LPSTR dst, int dstLen,
+                                           LPCSTR defaultChar, LPBOOL usedDefaultChar);
 
 // Strings and arithmetic.
-int lstrcmpA(LPCSTR a, LPCSTR b);
-int lstrcmpiA(LPCSTR a, LPCSTR b);
-int lstrlenA(LPCSTR text);
-LPSTR lstrcpyA(LPSTR dst, LPCSTR src);
-LPSTR lstrcpynA(LPSTR dst, LPCSTR src, int maxLength);
-LPSTR lstrcatA(LPSTR dst, LPCSTR src);
-int lstrlenW(LPCWSTR text);
-int MulDiv(int number, int numerator, int denominator);
+KESTU_PLATFORM_API int lstrcmpA(LPCSTR a, LPCSTR b);
+KESTU_PLATFORM_API int lstrcmpiA(LPCSTR a, LPCSTR b);
+KESTU_PLATFORM_API int lstrlenA(LPCSTR text);
+KESTU_PLATFORM_API LPSTR lstrcpyA(LPSTR dst, LPCSTR src);
+KESTU_PLATFORM_API LPSTR lstrcpynA(LPSTR dst, LPCSTR src, int maxLength);
+KESTU_PLATFORM_API LPSTR lstrcatA(LPSTR dst, LPCSTR src);
+KESTU_PLATFORM_API int lstrlenW(LPCWSTR text);
+KESTU_PLATFORM_API int MulDiv(int number, int numerator, int denominator);
 
 // System and version.
-BOOL GetVersionExA(LPOSVERSIONINFOA info);
-DWORD GetVersion();
-void GetSystemInfo(LPSYSTEM_INFO info);
-BOOL IsBadReadPtr(const void* p, UINT_PTR size);
-BOOL IsBadWritePtr(LPVOID p, UINT_PTR size);
+KESTU_PLATFORM_API BOOL GetVersionExA(LPOSVERSIONINFOA info);
+KESTU_PLATFORM_API DWORD GetVersion();
+KESTU_PLATFORM_API void GetSystemInfo(LPSYSTEM_INFO info);
+KESTU_PLATFORM_API BOOL IsBadReadPtr(const void* p, UINT_PTR size);
+KESTU_PLATFORM_API BOOL IsBadWritePtr(LPVOID p, UINT_PTR size);
 
 // Modules and raw-data resources (over modules the host registers).
-HMODULE LoadLibraryA(LPCSTR fileName);
-BOOL FreeLibrary(HMODULE module);
-HMODULE GetModuleHandleA(LPCSTR moduleName);
-FARPROC GetProcAddress(HMODULE module, LPCSTR procName);
-HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
-HGLOBAL LoadResource(HMODULE module, HRSRC resource);
-LPVOID LockResource(HGLOBAL resourceData);
-DWORD SizeofResource(HMODULE module, HRSRC resource);
-BOOL FreeResource(HGLOBAL resourceData);
+KESTU_PLATFORM_API HMODULE LoadLibraryA(LPCSTR fileName);
+KESTU_PLATFORM_API BOOL FreeLibrary(HMODULE module);
+KESTU_PLATFORM_API HMODULE GetModuleHandleA(LPCSTR moduleName);
+KESTU_PLATFORM_API FARPROC GetProcAddress(HMODULE module, LPCSTR procName);
+KESTU_PLATFORM_API HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
+KESTU_PLATFORM_API HGLOBAL LoadResource(HMODULE module, HRSRC resource);
+KESTU_PLATFORM_API LPVOID LockResource(HGLOBAL resourceData);
+KESTU_PLATFORM_API DWORD SizeofResource(HMODULE module, HRSRC resource);
+KESTU_PLATFORM_API BOOL FreeResource(HGLOBAL resourceData);
 
 // Time.
-void Sleep(DWORD milliseconds);
-DWORD GetTickCount();
-BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
-BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
+KESTU_PLATFORM_API void Sleep(DWORD milliseconds);
+KESTU_PLATFORM_API DWORD GetTickCount();
+KESTU_PLATFORM_API BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
+KESTU_PLATFORM_API BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
 
 KESTU_WINAPI_END
 

@@ -3,6 +3,7 @@
 // (GetDC/ReleaseDC), FillRect and the cursor/icon calls are declared here too,
 // since they are implemented with the rest of GDI.
 #pragma once
+#include "kestu_platform_api.h"
 #include "windef.h"
 #include "winerror.h"
 
@@ -355,83 +356,83 @@ typedef struct tagLOGBRUSH {
 // ---------------------------------------------------------------- functions
 KESTU_WINAPI_BEGIN
 // Device contexts.
-HDC GetDC(HWND hWnd);
-int ReleaseDC(HWND hWnd, HDC hDC);
-HDC CreateCompatibleDC(HDC hdc);
-BOOL DeleteDC(HDC hdc);
-HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h);
-BOOL DeleteObject(HGDIOBJ ho);
-HGDIOBJ GetStockObject(int i);
-HGDIOBJ GetCurrentObject(HDC hdc, UINT type);
-DWORD GetObjectType(HGDIOBJ h);
-int GetObjectA(HGDIOBJ h, int c, LPVOID pv);
+KESTU_PLATFORM_API HDC GetDC(HWND hWnd);
+KESTU_PLATFORM_API int ReleaseDC(HWND hWnd, HDC hDC);
+KESTU_PLATFORM_API HDC CreateCompatibleDC(HDC hdc);
+KESTU_PLATFORM_API BOOL DeleteDC(HDC hdc);
+KESTU_PLATFORM_API HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h);
+KESTU_PLATFORM_API BOOL DeleteObject(HGDIOBJ ho);
+KESTU_PLATFORM_API HGDIOBJ GetStockObject(int i);
+KESTU_PLATFORM_API HGDIOBJ GetCurrentObject(HDC hdc, UINT type);
+KESTU_PLATFORM_API DWORD GetObjectType(HGDIOBJ h);
+KESTU_PLATFORM_API int GetObjectA(HGDIOBJ h, int c, LPVOID pv);
 #define GetObject GetObjectA
-int GetDeviceCaps(HDC hdc, int index);
-int SetMapMode(HDC hdc, int iMode);
-int GetMapMode(HDC hdc);
-BOOL GdiFlush();
+KESTU_PLATFORM_API int GetDeviceCaps(HDC hdc, int index);
+KESTU_PLATFORM_API int SetMapMode(HDC hdc, int iMode);
+KESTU_PLATFORM_API int GetMapMode(HDC hdc);
+KESTU_PLATFORM_API BOOL GdiFlush();
 
 // Bitmaps.
-HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, VOID** ppvBits, HANDLE hSection,
-                         DWORD offset);
-HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy);
-HBITMAP CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitCount, const VOID* lpBits);
-UINT SetDIBColorTable(HDC hdc, UINT iStart, UINT cEntries, const RGBQUAD* prgbq);
-UINT GetDIBColorTable(HDC hdc, UINT iStart, UINT cEntries, RGBQUAD* prgbq);
-int GetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT cLines, LPVOID lpvBits, LPBITMAPINFO lpbmi, UINT usage);
-BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop);
-BOOL StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc, int ySrc, int wSrc,
-                int hSrc, DWORD rop);
-BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop);
-COLORREF GetPixel(HDC hdc, int x, int y);
-COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color);
+KESTU_PLATFORM_API HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, VOID** ppvBits, HANDLE hSection,
+                                            DWORD offset);
+KESTU_PLATFORM_API HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy);
+KESTU_PLATFORM_API HBITMAP CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitCount, const VOID* lpBits);
+KESTU_PLATFORM_API UINT SetDIBColorTable(HDC hdc, UINT iStart, UINT cEntries, const RGBQUAD* prgbq);
+KESTU_PLATFORM_API UINT GetDIBColorTable(HDC hdc, UINT iStart, UINT cEntries, RGBQUAD* prgbq);
+KESTU_PLATFORM_API int GetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT cLines, LPVOID lpvBits, LPBITMAPINFO lpbmi, UINT usage);
+KESTU_PLATFORM_API BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop);
+KESTU_PLATFORM_API BOOL StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc, int ySrc, int wSrc,
+                                   int hSrc, DWORD rop);
+KESTU_PLATFORM_API BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop);
+KESTU_PLATFORM_API COLORREF GetPixel(HDC hdc, int x, int y);
+KESTU_PLATFORM_API COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color);
 
 // Palettes.
-HPALETTE CreatePalette(const LOGPALETTE* plpal);
-UINT GetPaletteEntries(HPALETTE hpal, UINT iStart, UINT cEntries, LPPALETTEENTRY pPalEntries);
-UINT SetPaletteEntries(HPALETTE hpal, UINT iStart, UINT cEntries, const PALETTEENTRY* pPalEntries);
-BOOL AnimatePalette(HPALETTE hPal, UINT iStartIndex, UINT cEntries, const PALETTEENTRY* ppe);
-UINT GetNearestPaletteIndex(HPALETTE h, COLORREF color);
-HPALETTE SelectPalette(HDC hdc, HPALETTE hPal, BOOL bForceBkgd);
-UINT RealizePalette(HDC hdc);
-UINT GetSystemPaletteEntries(HDC hdc, UINT iStart, UINT cEntries, LPPALETTEENTRY pPalEntries);
-UINT GetSystemPaletteUse(HDC hdc);
-UINT SetSystemPaletteUse(HDC hdc, UINT use);
+KESTU_PLATFORM_API HPALETTE CreatePalette(const LOGPALETTE* plpal);
+KESTU_PLATFORM_API UINT GetPaletteEntries(HPALETTE hpal, UINT iStart, UINT cEntries, LPPALETTEENTRY pPalEntries);
+KESTU_PLATFORM_API UINT SetPaletteEntries(HPALETTE hpal, UINT iStart, UINT cEntries, const PALETTEENTRY* pPalEntries);
+KESTU_PLATFORM_API BOOL AnimatePalette(HPALETTE hPal, UINT iStartIndex, UINT cEntries, const PALETTEENTRY* ppe);
+KESTU_PLATFORM_API UINT GetNearestPaletteIndex(HPALETTE h, COLORREF color);
+KESTU_PLATFORM_API HPALETTE SelectPalette(HDC hdc, HPALETTE hPal, BOOL bForceBkgd);
+KESTU_PLATFORM_API UINT RealizePalette(HDC hdc);
+KESTU_PLATFORM_API UINT GetSystemPaletteEntries(HDC hdc, UINT iStart, UINT cEntries, LPPALETTEENTRY pPalEntries);
+KESTU_PLATFORM_API UINT GetSystemPaletteUse(HDC hdc);
+KESTU_PLATFORM_API UINT SetSystemPaletteUse(HDC hdc, UINT use);
 
 // Brushes and fills.
-HBRUSH CreateSolidBrush(COLORREF color);
-int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
+KESTU_PLATFORM_API HBRUSH CreateSolidBrush(COLORREF color);
+KESTU_PLATFORM_API int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
 
 // Text.
-HFONT CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight, DWORD bItalic,
-                  DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision, DWORD iClipPrecision,
-                  DWORD iQuality, DWORD iPitchAndFamily, LPCSTR pszFaceName);
-HFONT CreateFontIndirectA(const LOGFONTA* lplf);
+KESTU_PLATFORM_API HFONT CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight, DWORD bItalic,
+                                     DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision, DWORD iClipPrecision,
+                                     DWORD iQuality, DWORD iPitchAndFamily, LPCSTR pszFaceName);
+KESTU_PLATFORM_API HFONT CreateFontIndirectA(const LOGFONTA* lplf);
 #define CreateFont CreateFontA
 #define CreateFontIndirect CreateFontIndirectA
-BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl);
+KESTU_PLATFORM_API BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl);
 #define GetTextExtentPoint32 GetTextExtentPoint32A
-BOOL GetTextMetricsA(HDC hdc, LPTEXTMETRICA lptm);
+KESTU_PLATFORM_API BOOL GetTextMetricsA(HDC hdc, LPTEXTMETRICA lptm);
 #define GetTextMetrics GetTextMetricsA
-BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCSTR lpString, UINT c,
-                 const INT* lpDx);
+KESTU_PLATFORM_API BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCSTR lpString, UINT c,
+                                    const INT* lpDx);
 #define ExtTextOut ExtTextOutA
-BOOL TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c);
+KESTU_PLATFORM_API BOOL TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c);
 #define TextOut TextOutA
-COLORREF SetTextColor(HDC hdc, COLORREF color);
-COLORREF GetTextColor(HDC hdc);
-COLORREF SetBkColor(HDC hdc, COLORREF color);
-COLORREF GetBkColor(HDC hdc);
-int SetBkMode(HDC hdc, int mode);
-int GetBkMode(HDC hdc);
-UINT SetTextAlign(HDC hdc, UINT align);
-UINT GetTextAlign(HDC hdc);
+KESTU_PLATFORM_API COLORREF SetTextColor(HDC hdc, COLORREF color);
+KESTU_PLATFORM_API COLORREF GetTextColor(HDC hdc);
+KESTU_PLATFORM_API COLORREF SetBkColor(HDC hdc, COLORREF color);
+KESTU_PLATFORM_API COLORREF GetBkColor(HDC hdc);
+KESTU_PLATFORM_API int SetBkMode(HDC hdc, int mode);
+KESTU_PLATFORM_API int GetBkMode(HDC hdc);
+KESTU_PLATFORM_API UINT SetTextAlign(HDC hdc, UINT align);
+KESTU_PLATFORM_API UINT GetTextAlign(HDC hdc);
 
 // Icons and cursors.
-HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
+KESTU_PLATFORM_API HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
 #define LoadCursor LoadCursorA
-BOOL GetIconInfo(HICON hIcon, PICONINFO piconinfo);
-HICON CreateIconIndirect(PICONINFO piconinfo);
-BOOL DestroyIcon(HICON hIcon);
-BOOL DestroyCursor(HCURSOR hCursor);
+KESTU_PLATFORM_API BOOL GetIconInfo(HICON hIcon, PICONINFO piconinfo);
+KESTU_PLATFORM_API HICON CreateIconIndirect(PICONINFO piconinfo);
+KESTU_PLATFORM_API BOOL DestroyIcon(HICON hIcon);
+KESTU_PLATFORM_API BOOL DestroyCursor(HCURSOR hCursor);
 KESTU_WINAPI_END

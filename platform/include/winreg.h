@@ -1,6 +1,7 @@
 // Windows stand-in declarations (advapi32 registry reads over values the
 // host sets).
 #pragma once
+#include "kestu_platform_api.h"
 #include "windef.h"
 #include "winerror.h"
 
@@ -37,11 +38,11 @@
 
 KESTU_WINAPI_BEGIN
 
-LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result);
-LSTATUS RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result);
-LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                         LPDWORD dataSize);
-LSTATUS RegCloseKey(HKEY key);
+KESTU_PLATFORM_API LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result);
+KESTU_PLATFORM_API LSTATUS RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result);
+KESTU_PLATFORM_API LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                                            LPDWORD dataSize);
+KESTU_PLATFORM_API LSTATUS RegCloseKey(HKEY key);
 
 KESTU_WINAPI_END
 

@@ -1,6 +1,7 @@
 // Windows stand-in declarations (user32): window classes, windows, messages,
 // cursor, system metrics and colours, message boxes.
 #pragma once
+#include "kestu_platform_api.h"
 #include "windef.h"
 #include "winerror.h"
 
@@ -542,101 +543,101 @@ typedef struct tagWINDOWPOS {
 KESTU_WINAPI_BEGIN
 
 // Classes.
-ATOM RegisterClassA(const WNDCLASSA* wc);
-ATOM RegisterClassExA(const WNDCLASSEXA* wc);
-BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
-BOOL GetClassInfoA(HINSTANCE instance, LPCSTR className, LPWNDCLASSA wc);
-BOOL GetClassInfoExA(HINSTANCE instance, LPCSTR className, LPWNDCLASSEXA wc);
+KESTU_PLATFORM_API ATOM RegisterClassA(const WNDCLASSA* wc);
+KESTU_PLATFORM_API ATOM RegisterClassExA(const WNDCLASSEXA* wc);
+KESTU_PLATFORM_API BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
+KESTU_PLATFORM_API BOOL GetClassInfoA(HINSTANCE instance, LPCSTR className, LPWNDCLASSA wc);
+KESTU_PLATFORM_API BOOL GetClassInfoExA(HINSTANCE instance, LPCSTR className, LPWNDCLASSEXA wc);
 // Pointer-sized so that handles kept in the class survive on 64-bit.
-ULONG_PTR GetClassLongA(HWND hwnd, int index);
-ULONG_PTR GetClassLongPtrA(HWND hwnd, int index);
-ULONG_PTR SetClassLongPtrA(HWND hwnd, int index, LONG_PTR value);
-int GetClassNameA(HWND hwnd, LPSTR name, int maxCount);
+KESTU_PLATFORM_API ULONG_PTR GetClassLongA(HWND hwnd, int index);
+KESTU_PLATFORM_API ULONG_PTR GetClassLongPtrA(HWND hwnd, int index);
+KESTU_PLATFORM_API ULONG_PTR SetClassLongPtrA(HWND hwnd, int index, LONG_PTR value);
+KESTU_PLATFORM_API int GetClassNameA(HWND hwnd, LPSTR name, int maxCount);
 
 // Windows.
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
-BOOL DestroyWindow(HWND hwnd);
-BOOL IsWindow(HWND hwnd);
-BOOL IsWindowVisible(HWND hwnd);
-BOOL IsIconic(HWND hwnd);
-BOOL IsZoomed(HWND hwnd);
-HWND GetParent(HWND hwnd);
-HWND FindWindowA(LPCSTR className, LPCSTR windowName);
-HWND GetDesktopWindow();
-HWND GetActiveWindow();
-HWND SetActiveWindow(HWND hwnd);
-HWND GetForegroundWindow();
-BOOL SetForegroundWindow(HWND hwnd);
-HWND GetFocus();
-HWND SetFocus(HWND hwnd);
-LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LONG GetWindowLongA(HWND hwnd, int index);
-LONG SetWindowLongA(HWND hwnd, int index, LONG value);
-LONG_PTR GetWindowLongPtrA(HWND hwnd, int index);
-LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value);
-BOOL GetWindowRect(HWND hwnd, LPRECT rect);
-BOOL GetClientRect(HWND hwnd, LPRECT rect);
-BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu);
-BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
-BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
-BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
-BOOL ShowWindow(HWND hwnd, int cmdShow);
-BOOL UpdateWindow(HWND hwnd);
-BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
-BOOL ValidateRect(HWND hwnd, const RECT* rect);
-BOOL SetWindowTextA(HWND hwnd, LPCSTR text);
-int GetWindowTextA(HWND hwnd, LPSTR text, int maxCount);
-int GetWindowTextLengthA(HWND hwnd);
-BOOL ScreenToClient(HWND hwnd, LPPOINT point);
-BOOL ClientToScreen(HWND hwnd, LPPOINT point);
-BOOL EnableWindow(HWND hwnd, BOOL enable);
-BOOL IsWindowEnabled(HWND hwnd);
+KESTU_PLATFORM_API HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                                        int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+KESTU_PLATFORM_API BOOL DestroyWindow(HWND hwnd);
+KESTU_PLATFORM_API BOOL IsWindow(HWND hwnd);
+KESTU_PLATFORM_API BOOL IsWindowVisible(HWND hwnd);
+KESTU_PLATFORM_API BOOL IsIconic(HWND hwnd);
+KESTU_PLATFORM_API BOOL IsZoomed(HWND hwnd);
+KESTU_PLATFORM_API HWND GetParent(HWND hwnd);
+KESTU_PLATFORM_API HWND FindWindowA(LPCSTR className, LPCSTR windowName);
+KESTU_PLATFORM_API HWND GetDesktopWindow();
+KESTU_PLATFORM_API HWND GetActiveWindow();
+KESTU_PLATFORM_API HWND SetActiveWindow(HWND hwnd);
+KESTU_PLATFORM_API HWND GetForegroundWindow();
+KESTU_PLATFORM_API BOOL SetForegroundWindow(HWND hwnd);
+KESTU_PLATFORM_API HWND GetFocus();
+KESTU_PLATFORM_API HWND SetFocus(HWND hwnd);
+KESTU_PLATFORM_API LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+KESTU_PLATFORM_API LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+KESTU_PLATFORM_API LONG GetWindowLongA(HWND hwnd, int index);
+KESTU_PLATFORM_API LONG SetWindowLongA(HWND hwnd, int index, LONG value);
+KESTU_PLATFORM_API LONG_PTR GetWindowLongPtrA(HWND hwnd, int index);
+KESTU_PLATFORM_API LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value);
+KESTU_PLATFORM_API BOOL GetWindowRect(HWND hwnd, LPRECT rect);
+KESTU_PLATFORM_API BOOL GetClientRect(HWND hwnd, LPRECT rect);
+KESTU_PLATFORM_API BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu);
+KESTU_PLATFORM_API BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
+KESTU_PLATFORM_API BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+KESTU_PLATFORM_API BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
+KESTU_PLATFORM_API BOOL ShowWindow(HWND hwnd, int cmdShow);
+KESTU_PLATFORM_API BOOL UpdateWindow(HWND hwnd);
+KESTU_PLATFORM_API BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
+KESTU_PLATFORM_API BOOL ValidateRect(HWND hwnd, const RECT* rect);
+KESTU_PLATFORM_API BOOL SetWindowTextA(HWND hwnd, LPCSTR text);
+KESTU_PLATFORM_API int GetWindowTextA(HWND hwnd, LPSTR text, int maxCount);
+KESTU_PLATFORM_API int GetWindowTextLengthA(HWND hwnd);
+KESTU_PLATFORM_API BOOL ScreenToClient(HWND hwnd, LPPOINT point);
+KESTU_PLATFORM_API BOOL ClientToScreen(HWND hwnd, LPPOINT point);
+KESTU_PLATFORM_API BOOL EnableWindow(HWND hwnd, BOOL enable);
+KESTU_PLATFORM_API BOOL IsWindowEnabled(HWND hwnd);
 
 // Messages.
-BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg);
-BOOL TranslateMessage(const MSG* msg);
-LRESULT DispatchMessageA(const MSG* msg);
-void PostQuitMessage(int exitCode);
-DWORD GetMessageTime();
+KESTU_PLATFORM_API BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+KESTU_PLATFORM_API LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+KESTU_PLATFORM_API BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg);
+KESTU_PLATFORM_API BOOL TranslateMessage(const MSG* msg);
+KESTU_PLATFORM_API LRESULT DispatchMessageA(const MSG* msg);
+KESTU_PLATFORM_API void PostQuitMessage(int exitCode);
+KESTU_PLATFORM_API DWORD GetMessageTime();
 
 // Cursor and input.
-BOOL GetCursorPos(LPPOINT point);
-BOOL SetCursorPos(int x, int y);
-HCURSOR SetCursor(HCURSOR cursor);
-HCURSOR GetCursor();
-int ShowCursor(BOOL show);
-BOOL ClipCursor(const RECT* rect);
-HWND SetCapture(HWND hwnd);
-BOOL ReleaseCapture();
-HWND GetCapture();
-SHORT GetAsyncKeyState(int key);
-SHORT GetKeyState(int key);
+KESTU_PLATFORM_API BOOL GetCursorPos(LPPOINT point);
+KESTU_PLATFORM_API BOOL SetCursorPos(int x, int y);
+KESTU_PLATFORM_API HCURSOR SetCursor(HCURSOR cursor);
+KESTU_PLATFORM_API HCURSOR GetCursor();
+KESTU_PLATFORM_API int ShowCursor(BOOL show);
+KESTU_PLATFORM_API BOOL ClipCursor(const RECT* rect);
+KESTU_PLATFORM_API HWND SetCapture(HWND hwnd);
+KESTU_PLATFORM_API BOOL ReleaseCapture();
+KESTU_PLATFORM_API HWND GetCapture();
+KESTU_PLATFORM_API SHORT GetAsyncKeyState(int key);
+KESTU_PLATFORM_API SHORT GetKeyState(int key);
 
 // System metrics and colours.
-int GetSystemMetrics(int index);
-DWORD GetSysColor(int index);
-BOOL SetSysColors(int count, const INT* elements, const COLORREF* colors);
+KESTU_PLATFORM_API int GetSystemMetrics(int index);
+KESTU_PLATFORM_API DWORD GetSysColor(int index);
+KESTU_PLATFORM_API BOOL SetSysColors(int count, const INT* elements, const COLORREF* colors);
 
 // Message boxes and sounds: never block; recorded for the host.
-int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
-BOOL MessageBeep(UINT type);
+KESTU_PLATFORM_API int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+KESTU_PLATFORM_API BOOL MessageBeep(UINT type);
 
 // Rectangles.
-BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom);
-BOOL SetRectEmpty(LPRECT rect);
-BOOL CopyRect(LPRECT dst, const RECT* src);
-BOOL IsRectEmpty(const RECT* rect);
-BOOL EqualRect(const RECT* a, const RECT* b);
-BOOL PtInRect(const RECT* rect, POINT point);
-BOOL OffsetRect(LPRECT rect, int dx, int dy);
-BOOL InflateRect(LPRECT rect, int dx, int dy);
-BOOL IntersectRect(LPRECT dst, const RECT* a, const RECT* b);
-BOOL UnionRect(LPRECT dst, const RECT* a, const RECT* b);
-BOOL SubtractRect(LPRECT dst, const RECT* a, const RECT* b);
+KESTU_PLATFORM_API BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom);
+KESTU_PLATFORM_API BOOL SetRectEmpty(LPRECT rect);
+KESTU_PLATFORM_API BOOL CopyRect(LPRECT dst, const RECT* src);
+KESTU_PLATFORM_API BOOL IsRectEmpty(const RECT* rect);
+KESTU_PLATFORM_API BOOL EqualRect(const RECT* a, const RECT* b);
+KESTU_PLATFORM_API BOOL PtInRect(const RECT* rect, POINT point);
+KESTU_PLATFORM_API BOOL OffsetRect(LPRECT rect, int dx, int dy);
+KESTU_PLATFORM_API BOOL InflateRect(LPRECT rect, int dx, int dy);
+KESTU_PLATFORM_API BOOL IntersectRect(LPRECT dst, const RECT* a, const RECT* b);
+KESTU_PLATFORM_API BOOL UnionRect(LPRECT dst, const RECT* a, const RECT* b);
+KESTU_PLATFORM_API BOOL SubtractRect(LPRECT dst, const RECT* a, const RECT* b);
 
 KESTU_WINAPI_END
 

@@ -6,7 +6,7 @@
 
 #include "ou_archive.h"
 #include "ou_file.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "index_lib.h"
 #include "pack_bytes.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ou_strings.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "common/test_device.h"
+#include "support/device.h"
 #include "host/host.h"
 #include "kestu_terrain.h"
-#include "tools/kestu-terrain/terrain_gen.h"
+#include "../../tools/kestu-terrain/terrain_gen.h"
 
 class TerrainDevice : public ::testing::Test {
 protected:

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "kestu_platform_api.h"
 #include "windows.h"
 #include "d3d8.h"
 
@@ -13,17 +14,17 @@ namespace host {
 
 // Display modes every adapter offers; an empty list restores the built-in one
 // (16- and 32-bit, 640x480 up to 2048x1536, several refresh rates).
-void D3D8SetDisplayModes(const std::vector<D3DDISPLAYMODE>& modes);
-std::vector<D3DDISPLAYMODE> D3D8GetDisplayModes();
+KESTU_PLATFORM_API void D3D8SetDisplayModes(const std::vector<D3DDISPLAYMODE>& modes);
+KESTU_PLATFORM_API std::vector<D3DDISPLAYMODE> D3D8GetDisplayModes();
 // The mode GetAdapterDisplayMode reports (the desktop).
-void D3D8SetDesktopMode(const D3DDISPLAYMODE& mode);
+KESTU_PLATFORM_API void D3D8SetDesktopMode(const D3DDISPLAYMODE& mode);
 
 // Adapter descriptions; an empty list offers one adapter per EGL device (at least one).
-void D3D8SetAdapters(const std::vector<std::string>& descriptions);
+KESTU_PLATFORM_API void D3D8SetAdapters(const std::vector<std::string>& descriptions);
 
 // Called on the caps of every GetDeviceCaps so tests can lower them.
 using D3D8CapsFilter = std::function<void(D3DDEVTYPE type, D3DCAPS8& caps)>;
-void D3D8SetCapsFilter(D3D8CapsFilter filter);
+KESTU_PLATFORM_API void D3D8SetCapsFilter(D3D8CapsFilter filter);
 
 // Vertex-shader constant registers of every device: it is reported as
 // MaxVertexShaderConst, constants and shaders created from now on must stay
@@ -35,12 +36,12 @@ void D3D8SetVertexShaderConstants(UINT count);
 // Device loss: every live device becomes lost (TestCooperativeLevel gives
 // D3DERR_DEVICELOST); after D3D8RegainDevices it gives D3DERR_DEVICENOTRESET
 // until Reset succeeds.
-void D3D8LoseDevices();
-void D3D8RegainDevices();
+KESTU_PLATFORM_API void D3D8LoseDevices();
+KESTU_PLATFORM_API void D3D8RegainDevices();
 
 enum class D3D8Failure { CreateDevice, Reset, CreateResource, Present };
 // The next `count` calls of the given kind fail with `hr`.
-void D3D8InjectFailure(D3D8Failure what, HRESULT hr, int count = 1);
+KESTU_PLATFORM_API void D3D8InjectFailure(D3D8Failure what, HRESULT hr, int count = 1);
 
 struct D3D8Counters {
     uint64_t drawCalls = 0;
@@ -49,13 +50,13 @@ struct D3D8Counters {
     uint64_t programsBuilt = 0;    // GLSL programs generated
     uint64_t presents = 0;
 };
-D3D8Counters D3D8GetCounters();
-void D3D8ResetCounters();
+KESTU_PLATFORM_API D3D8Counters D3D8GetCounters();
+KESTU_PLATFORM_API void D3D8ResetCounters();
 
 // The current render target's pixels as A8R8G8B8, top-down, pitch = width.
-bool D3D8ReadRenderTarget(IDirect3DDevice8* device, std::vector<uint32_t>& pixels, UINT& width, UINT& height);
+KESTU_PLATFORM_API bool D3D8ReadRenderTarget(IDirect3DDevice8* device, std::vector<uint32_t>& pixels, UINT& width, UINT& height);
 // The back buffer's pixels, likewise.
-bool D3D8ReadBackBuffer(IDirect3DDevice8* device, std::vector<uint32_t>& pixels, UINT& width, UINT& height);
+KESTU_PLATFORM_API bool D3D8ReadBackBuffer(IDirect3DDevice8* device, std::vector<uint32_t>& pixels, UINT& width, UINT& height);
 
 // Cursor state the device keeps (for tests).
 struct D3D8CursorState {
@@ -63,9 +64,9 @@ struct D3D8CursorState {
     UINT x = 0, y = 0, hotX = 0, hotY = 0;
     bool hasImage = false;
 };
-bool D3D8GetCursorState(IDirect3DDevice8* device, D3D8CursorState& state);
+KESTU_PLATFORM_API bool D3D8GetCursorState(IDirect3DDevice8* device, D3D8CursorState& state);
 
 // Everything above back to its defaults.
-void D3D8ResetDefaults();
+KESTU_PLATFORM_API void D3D8ResetDefaults();
 
 } // namespace host

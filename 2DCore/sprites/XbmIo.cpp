@@ -1,0 +1,91 @@
+#include "2DCore/sprites/XbmIo.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace kestu::xbm {
+
+size_t RunRowLength(const uint8_t* row, uint32_t rowBytes)
+{
+    const uint8_t* p = row;
+    uint32_t pos = 0;
+    for (;;) {
+        pos += Get16(p);
+        p += 2;
+        if (pos >= rowBytes) break;
+        const uint32_t count = Get16(p);
+        p += 2 + count;
+        pos += count;
+        if (pos >= rowBytes) break;
+    }
+    return size_t(p - row);
+}
+
+namespace {
+
+// Length of the row at `row` (n bytes available), or 0 when it is malformed.
+size_t CheckRow(const uint8_t* row, size_t n, uint32_t rowBytes, uint32_t unit)
+{
+    size_t at = 0;
+    uint32_t pos = 0;
+    for (;;) {
+        if (n - at < 2) return 0;
+        const uint32_t skip = Get16(row + at);
+        at += 2;
+        if (skip % unit != 0) return 0;
+        pos += skip;
+        if (pos > rowBytes) return 0;
+        if (pos == rowBytes) return at;
+        if (n - at < 2) return 0;
+        const uint32_t count = Get16(row + at);
+        at += 2;
+        // A zero count would let a row spin without progress.
+        if (count == 0 || count % unit != 0) return 0;
+        pos += count;
+        if (pos > rowBytes || n - at < count) return 0;
+        at += count;
+        if (pos == rowBytes) return at;
+    }
+}
+
+}  // namespace
+
+bool CheckRunBlock(const uint8_t* block, size_t size, uint32_t rows, uint32_t rowBytes, uint32_t unit,
+                   size_t* extent)
+{
+    const uint64_t table = uint64_t(rows) * 4;
+    if (table > size) return false;
+    size_t end = size_t(table);
+    for (uint32_t r = 0; r < rows; ++r) {
+        const uint32_t offset = Get32(block + size_t(r) * 4);
+        if (offset < table || offset >= size) return false;
+        const size_t len = CheckRow(block + offset, size - offset, rowBytes, unit);
+        if (len == 0) return false;
+        if (offset + len > end) end = offset + len;
+    }
+    // The stored run size is measured from the first row to the end of the last.
+    if (rows > 0 && Get32(block + size_t(rows - 1) * 4) < Get32(block)) return false;
+    *extent = end;
+    return true;
+}
+
+bool SaveParts(const char* path, std::initializer_list<Part> parts)
+{
+    std::string target(path);
+    for (char& c : target)
+        if (c == '\\') c = '/';
+    const std::string temp = target + ".part~";
+    FILE* f = std::fopen(temp.c_str(), "wb");
+    if (f == nullptr) return false;
+    bool ok = true;
+    for (const Part& part : parts)
+        if (part.size != 0 && std::fwrite(part.data, 1, part.size, f) != part.size) ok = false;
+    if (std::fclose(f) != 0) ok = false;
+    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) ok = false;
+    if (!ok) std::remove(temp.c_str());
+    return ok;
+}
+
+}  // namespace kestu::xbm

@@ -1,0 +1,73 @@
+#include "d3dx_device.h"
+
+#include <cstdlib>
+
+#include "support/device.h"
+#include "d3d8/format.h"
+
+namespace d3dxtest {
+namespace {
+
+IDirect3D8* g_d3d = nullptr;
+IDirect3DDevice8* g_device = nullptr;
+
+class Environment : public ::testing::Environment {
+public:
+    void TearDown() override { testdevice::ReleaseShared(g_d3d, g_device); }
+};
+[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new Environment);
+
+} // namespace
+
+IDirect3DDevice8* Device()
+{
+    testdevice::CreateShared(testdevice::DefaultParameters(32, 32, testdevice::FakeWindow(0x4321), true, true), g_d3d,
+                             g_device);
+    return g_device;
+}
+
+void D3DXDeviceTest::SetUp()
+{
+    host::D3D8ResetDefaults();
+    dev = Device();
+    ASSERT_NE(dev, nullptr);
+}
+
+void D3DXDeviceTest::TearDown() { host::D3D8ResetDefaults(); }
+
+std::vector<uint32_t> D3DXDeviceTest::Pixels(IDirect3DSurface8* surface)
+{
+    D3DSURFACE_DESC desc;
+    EXPECT_EQ(surface->GetDesc(&desc), D3D_OK);
+    std::vector<uint32_t> out((size_t)desc.Width * desc.Height);
+    D3DLOCKED_RECT lr;
+    if (surface->LockRect(&lr, nullptr, D3DLOCK_READONLY) != D3D_OK) return {};
+    kestu::d3d8::DecodeSurface(desc.Format, static_cast<const uint8_t*>(lr.pBits), (UINT)lr.Pitch, desc.Width,
+                               desc.Height, out.data(), nullptr);
+    surface->UnlockRect();
+    return out;
+}
+
+std::vector<uint32_t> D3DXDeviceTest::Pixels(IDirect3DTexture8* tex, UINT level)
+{
+    IDirect3DSurface8* s = nullptr;
+    if (tex->GetSurfaceLevel(level, &s) != D3D_OK) return {};
+    auto out = Pixels(s);
+    s->Release();
+    return out;
+}
+
+std::string D3DXDeviceTest::TempPath(const std::string& name)
+{
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return std::string(info->test_suite_name()) + "_" + info->name() + "_" + name;
+}
+
+bool Near(uint32_t a, uint32_t b, int tolerance)
+{
+    for (int s = 0; s < 32; s += 8)
+        if (std::abs((int)((a >> s) & 255) - (int)((b >> s) & 255)) > tolerance) return false;
+    return true;
+}
+
+} // namespace d3dxtest
