@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "bench/RatioReport.h"
+#include "RatioReport.h"
 #include "kestu_blt8.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <vector>
 
-#include "bench/RatioReport.h"
+#include "RatioReport.h"
 #include "d3d8.h"
 
 namespace {

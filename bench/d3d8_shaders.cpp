@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/RatioReport.h"
+#include "RatioReport.h"
 #include "d3d8.h"
 #include "d3dx8core.h"
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "2DCore/kernels/Kernels.h"
-#include "bench/RatioReport.h"
+#include "RatioReport.h"
 
 #ifdef KESTU_HAVE_PIXMAN
 #include <pixman.h>
