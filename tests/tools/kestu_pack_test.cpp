@@ -31,6 +31,9 @@ struct ToolRun {
 ToolRun Pack(const fs::path& dir, std::vector<std::string> args)
 {
     const char* tools = std::getenv("KESTU_TOOLS_DIR");
+#ifdef KESTU_TOOLS_BUILD_DIR
+    if (tools == nullptr) tools = KESTU_TOOLS_BUILD_DIR;
+#endif
     ToolRun run;
     if (tools == nullptr) {
         ADD_FAILURE() << "KESTU_TOOLS_DIR is not set";
