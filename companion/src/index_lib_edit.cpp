@@ -47,6 +47,8 @@ HRESULT CIndexLib::WritePack(const char* path, bool withExtra)
 {
     if (!path || !*path || std::strlen(path) >= sizeof(m_szLibPathname))
         return E_INVALIDARG;
+    // The held pack is the old file: its offsets are not the new table's.
+    m_shareReader.reset();
     COUFile file;
     HRESULT hr = file.Open(path, OU_FILE_CREATE);
     if (FAILED(hr))

@@ -133,6 +133,28 @@ TEST_F(IndexLibTest, RoundTripFindsItemsByIdAndNameAndReadsTheirBytes)
     EXPECT_GE(lib.GetShareBufferSize(), 3000u);
 }
 
+// A run of reads keeps the pack open; a save in the middle of the run makes
+// the next read go to the new file.
+TEST_F(IndexLibTest, ShareBufferRunReadsTheFileAsSaved)
+{
+    const std::string path = MakeLibrary();
+    CIndexLib lib;
+    ASSERT_EQ(lib.Load(path.c_str(), 0, 1, 0, 1), S_OK);
+    ASSERT_EQ(lib.QueryShareBuffer(0x1000, 2), S_OK);
+    const void* data = lib.QueryItemDataToShareBuffer(lib.GetIndexFormID(100));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(std::memcmp(data, "RED-PIXELS", 10), 0);
+    ASSERT_EQ(lib.ImportFromMemory("A-MUCH-LONGER-FIRST-ITEM", 24, 1, "first.bin"), S_OK);
+    ASSERT_EQ(lib.Save(), S_OK);
+    data = lib.QueryItemDataToShareBuffer(lib.GetIndexFormID(100));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(std::memcmp(data, "RED-PIXELS", 10), 0);
+    data = lib.QueryItemDataToShareBuffer(lib.GetIndexFormID(1));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(std::memcmp(data, "A-MUCH-LONGER-FIRST-ITEM", 24), 0);
+    lib.ReleaseItemDataShareBuffer();
+}
+
 TEST_F(IndexLibTest, DeferredTableIsBuiltByReload)
 {
     const std::string path = MakeLibrary();

@@ -5,6 +5,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -29,8 +30,16 @@ struct ToolRun {
 // Runs the tool with `args` in `dir`, collecting what it writes to stderr.
 ToolRun Pack(const fs::path& dir, std::vector<std::string> args)
 {
+    const char* tools = std::getenv("KESTU_TOOLS_DIR");
+#ifdef KESTU_TOOLS_BUILD_DIR
+    if (tools == nullptr) tools = KESTU_TOOLS_BUILD_DIR;
+#endif
     ToolRun run;
-    const std::string exe = KESTU_PACK_PATH, errors = (dir / "stderr.txt").string();
+    if (tools == nullptr) {
+        ADD_FAILURE() << "KESTU_TOOLS_DIR is not set";
+        return run;
+    }
+    const std::string exe = std::string(tools) + "/kestu-pack", errors = (dir / "stderr.txt").string();
     args.insert(args.begin(), exe);
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
