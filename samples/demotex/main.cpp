@@ -10,12 +10,12 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include <host/host.h>
 #include <kestu.h>
+#include <kestu_safefile.h>
 
 namespace {
 
@@ -28,18 +28,10 @@ void Put32(std::vector<uint8_t>& out, uint32_t v)
     out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
 }
 
-// Writes the bytes to a temporary file beside path, then puts it in place.
+// Replaces the file at path with the bytes, safely.
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    const std::string tmp = path + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out) return false;
-    }
-    std::error_code ec;
-    std::filesystem::rename(tmp, path, ec);
-    return !ec;
+    return kestu::SafeReplaceFile(path.c_str(), bytes.data(), bytes.size());
 }
 
 // A 24-bit bottom-up BMP of the pixel function (0xRRGGBB).
