@@ -92,12 +92,14 @@ private:
                                          : run.run_name.function_name + "/" + run.run_name.args;
     }
 
-    // Items per second, or iterations per second of real time.
+    // Items or bytes per second, or iterations per second of the measured time.
     static double Rate(const Run& run)
     {
-        auto it = run.counters.find("items_per_second");
-        if (it != run.counters.end()) return it->second.value;
-        const double seconds = run.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(run.time_unit);
+        for (const char* counter : {"items_per_second", "bytes_per_second"}) {
+            auto it = run.counters.find(counter);
+            if (it != run.counters.end()) return it->second.value;
+        }
+        const double seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
         return seconds > 0.0 ? 1.0 / seconds : 0.0;
     }
 
