@@ -14,9 +14,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/entry/GfxGlobals.h"
 #include "d3dx8.h"
 #include "index_lib.h"
+#include "kestu_api.h"
 #include "kestu_texture_mng.h"
 
 namespace {
@@ -100,7 +100,7 @@ void DecodeWithD3DX(const Library& lib, const TEXTURE_CONFIG& cfg)
 {
     for (size_t i = 0; i < lib.images.size(); ++i) {
         const bool png = i < static_cast<size_t>(kEach);
-        const D3DFORMAT format = g_GfxConfig.m_Cfg.GetfmtTexture(png ? 1 : 0, cfg.bCompressed);
+        const D3DFORMAT format = Kestu_GetCfg()->GetCfg()->GetfmtTexture(png ? 1 : 0, cfg.bCompressed);
         IDirect3DTexture8* tex = nullptr;
         D3DXCreateTextureFromFileInMemoryEx(lib.dev, lib.images[i].data(), static_cast<UINT>(lib.images[i].size()),
                                             D3DX_DEFAULT, D3DX_DEFAULT, cfg.dwMipLevels, 0, format, cfg.Pool,

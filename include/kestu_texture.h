@@ -7,13 +7,14 @@
 #include <d3dx8tex.h>
 
 #include "index_lib.h"
+#include "kestu_export.h"
 #include "kestu_paper.h"
 #include "kestu_texture_config.h"
 
 // The quad vertex of the screen paints: XYZRHW | DIFFUSE | TEX1.
 #define KESTU_FVF_TEXTURE_QUAD 0x144
 
-class CTexture : public DBUF, public SIdxLibItem {
+class KESTU_API CTexture : public DBUF, public SIdxLibItem {
 public:
     CTexture();
     // A copy shares the Direct3D textures and holds references of its own on

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <d3d8.h>
 
+#include "kestu_export.h"
 #include "kestu_texture.h"
 #include "kestu_texture_mng.h"
 #include "pointer_array.h"
@@ -16,7 +17,7 @@ enum ENUM_TEXTURELIST_MODE : int32_t {
 };
 
 // One entry of the array mode: an owned texture under a file name.
-struct SNamedTexture {
+struct KESTU_API SNamedTexture {
     SNamedTexture() : pTexture(nullptr), pszName(nullptr) {}
     SNamedTexture(CTexture* texture, const char* name);
     // Copies share the texture and hold a name of their own.
@@ -35,7 +36,7 @@ struct SNamedTexture {
     char* pszName;
 };
 
-class CTextureList {
+class KESTU_API CTextureList {
 public:
     CTextureList();
     CTextureList(const CTextureList&) = delete;

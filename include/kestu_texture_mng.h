@@ -10,12 +10,13 @@
 #include <vector>
 
 #include "index_lib.h"
+#include "kestu_export.h"
 #include "kestu_texture.h"
 
 // Bytes of the library's share buffer reserved for a run of texture loads.
 #define KESTU_TEXTURE_SHARE_BUFFER 0x80000
 
-class CTextureMng : public CIndexLib {
+class KESTU_API CTextureMng : public CIndexLib {
 protected:
     HRESULT OnNewItem(SIdxLibItem*& item) override;
     HRESULT OnDeleteItem(SIdxLibItem*& item) override;

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include "kestu_export.h"
 #include "ou_geometry.h"
 
 // Cell sizes in texels.
@@ -14,7 +15,7 @@ enum ENUM_SUBTEXINFO_TYPE : int32_t {
     SUBTEXINFO_256 = 256
 };
 
-struct SSubTexInfo {
+struct KESTU_API SSubTexInfo {
     DWORD dwSize;    // cell size in texels, an ENUM_SUBTEXINFO_TYPE
     DWORD dwTexID;   // texture id
     DWORD dwColumn;
