@@ -4,7 +4,9 @@
 # out/demo2d.png, the texture demo out/demotex.png (from the library
 # out/demotex.kidx that kestu-pack makes of its images), the terrain sample
 # out/terrain.png, the GMA demo out/demogma.png (from the mesh library
-# out/demogma.kidx), under the repository root. Installs what is missing first.
+# out/demogma.kidx), the particle sample out/particles.png, the skinning sample
+# out/skinning.png, the streamed-terrain sample out/streamed.png, under the
+# repository root. Installs what is missing first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/packages.sh"
@@ -13,7 +15,7 @@ bash "$root/scripts/deps.sh" "${KESTU_PACKAGES[@]}"
 build="${KESTU_BUILD_DIR:-$root/build/release}"
 jobs="${KESTU_JOBS:-$(nproc)}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTU_TESTS=OFF -DKESTU_SAMPLES=ON
-cmake --build "$build" -j "$jobs" --target demo demo2d demotex terrain demogma kestu-pack kestu-gma
+cmake --build "$build" -j "$jobs" --target demo demo2d demotex terrain demogma particles skinning streamed kestu-pack kestu-gma
 cd "$root"
 "$build/samples/demo"
 "$build/samples/demo2d"
@@ -26,3 +28,6 @@ cd "$root"
 "$build/tools/kestu-gma" lod out/demogma/banner.gma out/demogma/banner_lod.gma
 "$build/tools/kestu-pack" create out/demogma.kidx 1:banner.gma=out/demogma/banner_lod.gma
 "$build/samples/demogma" render out/demogma.kidx out/demogma out/demogma.png
+"$build/samples/particles"
+"$build/samples/skinning"
+"$build/samples/streamed"
