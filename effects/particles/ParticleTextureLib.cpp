@@ -1,8 +1,0 @@
-#include "effects/particles/ParticleTextureLib.h"
-
-#include "kestu_texture_mng.h"
-
-void ReloadOpenTextureLib(CTextureMng& textureMng, const char* path)
-{
-    if (textureMng.IsItemTableLoaded()) textureMng.ReLoadLib(path);
-}
