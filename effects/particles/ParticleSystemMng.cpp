@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "effects/particles/ParticleTextureLib.h"
+#include "kestu_texture_mng.h"
 
 CParticleSystemMng::CParticleSystemMng() : m_pMethodMng(new CParticleMethodMng) { D3DXMatrixIdentity(&m_matRoot); }
 
@@ -144,7 +144,7 @@ void CParticleSystemMng::SetTextureMng(CTextureMng* textureMng)
 void CParticleSystemMng::SetTextureIDXPath(const char* path)
 {
     m_strTextureIDXPath = path ? path : "";
-    if (m_pTextureMng) ReloadOpenTextureLib(*m_pTextureMng, m_strTextureIDXPath.c_str());
+    if (m_pTextureMng && m_pTextureMng->IsItemTableLoaded()) m_pTextureMng->ReLoadLib(m_strTextureIDXPath.c_str());
 }
 
 void CParticleSystemMng::ReleaseMethod()
