@@ -72,7 +72,12 @@ struct KESTU_API SMeshDataCache {
     SMeshDataCache(const SMeshDataCache& other);
 };
 
-// The skinning shaders, in handle order.
+// The skinning shaders, in handle order. The material paths draw with the
+// Vs_2000_Material shaders (palette at c17, path 64) and Vs_2000_Material_P
+// (palette at c32, path 128): ambient c5 plus the directional light (colour
+// c15, direction towards it c16) by the material's diffuse colour c13, and a
+// specular highlight (eye position c12, material specular c14, power c13.w)
+// in the second colour.
 enum ESkinShader : int {
     SKIN_VS101 = 0,
     SKIN_VS101_8,

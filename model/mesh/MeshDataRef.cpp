@@ -56,10 +56,12 @@ bool CMeshDataRef::PrepareStreams(const D3DXMATRIX* palette)
         return false;
     // Without a palette the vertices were skinned in software.
     const bool shaderBlends = palette && mesh->IsShaderSkinned();
-    if (!shaderBlends && CMeshDataMng::IsUsingCache() && mesh->GetMemVertexBuffer()) {
+    if (!shaderBlends) {
+        // A handle whose buffer was dropped for a shader path gets it back
+        // with the mesh's latest vertices.
         if (!m_pVB)
             MakeVertexBuffer();
-        if (m_pVB)
+        if (m_pVB && CMeshDataMng::IsUsingCache() && mesh->GetMemVertexBuffer())
             m_pVB->Copy(mesh->GetMemVertexBuffer());
     }
     CIndexBuffer* ib = mesh->GetIndexBuffer();

@@ -76,6 +76,45 @@ TEST_F(Handles, HandleStartsWithTheBindPoseInBothCacheModes)
     }
 }
 
+TEST_F(Handles, TheOwnBufferGoesOnAShaderPathAndComesBackWithoutOne)
+{
+    CMeshDataMng manager;
+    manager.Build(device);
+    CMeshDataMng::EnableCache(0);
+    CMeshDataDynamic* mesh = new CMeshDataDynamic();
+    FillTube(*mesh, {4, 4, 2, 2, 1});
+    CMeshDataRef ref;
+    ASSERT_EQ(ref.Build(device, mesh), 0);
+    mesh->SetMeshDataMng(&manager);
+    ASSERT_EQ(manager.SetSkeletonRenderPath(KESTU_SKLPATH_VS_LIGHT), 1);
+    ASSERT_EQ(mesh->BuildVsVertexBuffer(device, nullptr, 2), 1);
+    ref.CheckVertexBufUsing();
+    EXPECT_EQ(ref.GetVertexBuffer(), nullptr);
+    ASSERT_EQ(manager.SetSkeletonRenderPath(KESTU_SKLPATH_SOFTWARE), 1);
+    ref.CheckVertexBufUsing();
+    ASSERT_NE(ref.GetVertexBuffer(), nullptr);
+    ref.Release();
+    // Drawing without the buffer makes it again, with the latest vertices.
+    CSkAniBone bones[2];
+    D3DXMATRIX offsets[2], move;
+    D3DXMatrixTranslation(&move, 0, 1, 0);
+    bones[1].SetRootMatrix(&move);
+    D3DXMatrixIdentity(&offsets[0]);
+    D3DXMatrixIdentity(&offsets[1]);
+    CSkAniBone* pointers[2] = {&bones[0], &bones[1]};
+    mesh->Deform(pointers, 2, offsets, nullptr, ref.GetVertexBuffer());
+    device->BeginScene();
+    ref.Render(nullptr);
+    device->EndScene();
+    ASSERT_NE(ref.GetVertexBuffer(), nullptr);
+    BYTE* bits = nullptr;
+    ASSERT_EQ(ref.GetVertexBuffer()->GetVtxBuf()->Lock(0, 0, &bits, D3DLOCK_READONLY), D3D_OK);
+    EXPECT_EQ(0, std::memcmp(bits, mesh->GetWorkVertexData(), mesh->GetVertexBufferSize()));
+    ref.GetVertexBuffer()->GetVtxBuf()->Unlock();
+    EXPECT_NE(0, std::memcmp(mesh->GetWorkVertexData(), mesh->GetVertexData(), mesh->GetVertexBufferSize()));
+    mesh->SetMeshDataMng(nullptr);
+}
+
 TEST(MeshDataBase, CopiesOwnTheirArrays)
 {
     MeshPtr<TestMesh> a = MakeTube({3, 3, 2, 2, 2});

@@ -25,6 +25,8 @@ struct Lighting {
     int points = 0;
     Light point[2] = {{{0.3f, 0.1f, 0.1f}, {1.5f, 1.0f, -2.0f}}, {{0.1f, 0.2f, 0.3f}, {-1.5f, -1.0f, -1.5f}}};
     D3DCOLORVALUE diffuse{1, 1, 1, 1};
+    D3DCOLORVALUE specular{0, 0, 0, 0};
+    float power = 0.0f;
 };
 
 struct Scene {
@@ -118,11 +120,14 @@ protected:
         }
     }
 
-    void SetMaterialDiffuse(const D3DCOLORVALUE& c)
+    void SetMaterial(const Lighting& l)
     {
         for (DWORD m = 0; m < mesh->GetMaterialNum(); ++m) {
-            mesh->GetMaterialByID(m)->mtl.Diffuse = c;
-            mesh->GetMaterialByID(m)->mtl.Ambient = {1, 1, 1, 1};
+            D3DMATERIAL8& mtl = mesh->GetMaterialByID(m)->mtl;
+            mtl.Diffuse = l.diffuse;
+            mtl.Ambient = {1, 1, 1, 1};
+            mtl.Specular = l.specular;
+            mtl.Power = l.power;
         }
     }
 
@@ -133,11 +138,13 @@ protected:
         device->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
         device->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL);
         device->SetRenderState(D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL);
-        device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+        device->SetRenderState(D3DRS_SPECULARENABLE, l.power > 0.0f);
+        device->SetRenderState(D3DRS_LOCALVIEWER, TRUE);
         device->SetRenderState(D3DRS_AMBIENT, D3DCOLOR_COLORVALUE(l.ambient.x, l.ambient.y, l.ambient.z, 1.0f));
         D3DLIGHT8 d{};
         d.Type = D3DLIGHT_DIRECTIONAL;
         d.Diffuse = {l.directional.colour.x, l.directional.colour.y, l.directional.colour.z, 1};
+        d.Specular = {1, 1, 1, 1};
         d.Direction = -Normalized(l.directional.where);
         device->SetLight(0, &d);
         device->LightEnable(0, TRUE);
@@ -297,6 +304,7 @@ TEST_F(SkinnedDraw, TheBendShows)
     MakeMesh({16, 12, 6, 4, 2}, false);
     Rig straight(6, 0.0f), bent(6, 1.2f);
     const Lighting l;
+    SetMaterial(l);
     EXPECT_GT(Differing(Draw(1, straight, l), Draw(1, bent, l), 12), int(kSize * kSize / 20));
 }
 
@@ -321,9 +329,11 @@ TEST_P(EveryPath, DrawsWhatSoftwareSkinningDraws)
         l.lit = false;
     if (c.path == 64 || c.path == 128) {
         l.diffuse = {0.9f, 0.6f, 0.8f, 1};
+        l.specular = {0.5f, 0.4f, 0.3f, 1};
+        l.power = 12.0f;
         l.ambient.w = 0.5f;
     }
-    SetMaterialDiffuse(l.diffuse);
+    SetMaterial(l);
     ExpectSamePicture(c.path, rig, l, c.name);
     // The shaders did the blending (a batched mesh is too wide for path 128's palette).
     EXPECT_EQ(mesh->IsShaderSkinned(), c.batched && c.path == 128 ? 0 : 1);
@@ -334,6 +344,7 @@ TEST_F(SkinnedDraw, ShaderPathsBlendWithThePalette)
     MakeMesh({16, 12, 8, 4, 1}, false);
     Rig rig(8, 1.2f);
     const Lighting l;
+    SetMaterial(l);
     const std::vector<uint32_t> bent = Draw(4, rig, l);
     paletteOverride = [](std::vector<D3DXMATRIX>& palette) {
         for (D3DXMATRIX& m : palette)
