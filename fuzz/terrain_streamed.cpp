@@ -2,7 +2,7 @@
 // wave entries, block records of any kind and flags, water records, and a
 // run of streaming calls between them (Clip, attaching the requested and
 // other blocks, detaching, the level pass, waves, shifts). The view circle is
-// an argument, not a record: it is held to a sane size. After every call the
+// an argument, not a record: it is held to at most 24 blocks. After every call the
 // attached count must match the tree and the visible lists name only blocks
 // in the tree.
 #include <algorithm>
@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (t.IsBuilt()) __builtin_trap();
         return 0;
     }
-    const float block = std::max(init.fBlockWidth, init.fBlockHeight);
+    const float block = std::min(init.fBlockWidth, init.fBlockHeight);
     alignas(SDynamicTerrainBlockInitEx) uint8_t record[sizeof(SDynamicTerrainBlockInitEx)] = {};
     std::vector<BYTE> switched(64 * 64);
     for (int ops = 0; in.More() && ops < 64; ++ops) {
