@@ -12,30 +12,9 @@
 
 #include "d3d8.h"
 #include "d3d8/shader_translate.h"
+#include "fuzz_device.h"
 
 namespace {
-
-IDirect3DDevice8* Device()
-{
-    static IDirect3DDevice8* device = [] {
-        IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        IDirect3DDevice8* dev = nullptr;
-        if (!d3d) return dev;
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 16;
-        pp.BackBufferHeight = 16;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.hDeviceWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1234));
-        pp.Windowed = TRUE;
-        if (FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, pp.hDeviceWindow,
-                                     D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &dev)))
-            dev = nullptr;
-        return dev;
-    }();
-    return device;
-}
 
 // The tokens, then padding that ends a walk with a failure (function) or an
 // end token (declaration) well before any reader's limit runs out.
@@ -59,7 +38,7 @@ void DrawTriangle(IDirect3DDevice8* dev)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    IDirect3DDevice8* dev = Device();
+    IDirect3DDevice8* dev = FuzzDevice();
     if (!dev || size < 1) return 0;
     const bool pixel = data[0] & 1, draw = data[0] & 2;
     ++data;

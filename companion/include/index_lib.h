@@ -28,6 +28,7 @@
 // terminated exactly at their end and ids must be unique; anything else fails
 // the load with one of the IDXLIB_E_* codes and leaves the library empty.
 #pragma once
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -50,6 +51,9 @@
 #define IDXLIB_PATH_SIZE 520
 
 class CIndexLib;
+namespace ou::pack {
+class Reader;
+}
 
 struct KESTU_COMPANION_API SIdxLibItem {
     SIdxLibItem();
@@ -140,7 +144,9 @@ public:
     virtual HRESULT Import(const char* path, DWORD id = IDXLIB_NONE, const char* name = nullptr);
     // Writes the bytes of the item with that id to the file at path.
     virtual HRESULT Export(DWORD id, const char* path);
-    // Writes every item into folder under its file name.
+    // Writes every item into folder under its file name. An item whose file
+    // name an earlier item took is not written, and the result is
+    // HRESULT_FROM_WIN32(ERROR_FILE_EXISTS).
     virtual HRESULT ExportAll(const char* folder);
     virtual HRESULT Remove(DWORD id);
     virtual HRESULT RemoveByIndex(DWORD index);
@@ -204,6 +210,7 @@ private:
     std::unordered_map<DWORD, DWORD> m_idToIndex;
     std::unordered_map<const SIdxLibItem*, DWORD> m_itemToIndex;
     std::vector<BYTE> m_shareBuffer;
+    std::shared_ptr<ou::pack::Reader> m_shareReader;  // the pack, kept open while the share buffer is held
     int m_bShareBufferHeld;
     int m_bLoadAllData;
     int m_bUseItemHook;

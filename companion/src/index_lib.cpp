@@ -367,6 +367,7 @@ HRESULT CIndexLib::QueryShareBuffer(DWORD size, int flags)
 void CIndexLib::ReleaseItemDataShareBuffer()
 {
     std::vector<BYTE>().swap(m_shareBuffer);
+    m_shareReader.reset();
     m_bShareBufferHeld = 0;
 }
 
@@ -409,8 +410,16 @@ void* CIndexLib::QueryItemDataToShareBuffer(DWORD index)
             std::memcpy(m_shareBuffer.data(), s.bytes.data(), s.size);
         return m_shareBuffer.data();
     }
-    ou::pack::Reader reader;
-    if (FAILED(reader.Open(m_szLibPathname)) || !reader.ReadAt(s.offset, m_shareBuffer.data(), s.size))
+    // A run of reads over a held share buffer opens the pack once.
+    std::shared_ptr<ou::pack::Reader> reader = m_shareReader;
+    if (!reader) {
+        reader = std::make_shared<ou::pack::Reader>();
+        if (FAILED(reader->Open(m_szLibPathname)))
+            return nullptr;
+        if (m_bShareBufferHeld)
+            m_shareReader = reader;
+    }
+    if (!reader->ReadAt(s.offset, m_shareBuffer.data(), s.size))
         return nullptr;
     return m_shareBuffer.data();
 }

@@ -1,6 +1,7 @@
 // CIndexLib: changing a library and writing it back.
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "index_lib.h"
@@ -46,6 +47,8 @@ HRESULT CIndexLib::WritePack(const char* path, bool withExtra)
 {
     if (!path || !*path || std::strlen(path) >= sizeof(m_szLibPathname))
         return E_INVALIDARG;
+    // The held pack is the old file: its offsets are not the new table's.
+    m_shareReader.reset();
     COUFile file;
     HRESULT hr = file.Open(path, OU_FILE_CREATE);
     if (FAILED(hr))
@@ -265,6 +268,7 @@ HRESULT CIndexLib::ExportAll(const char* folder)
     std::string base = ou::NativePath(folder);
     if (base.back() != '/')
         base += '/';
+    std::set<std::string> written;
     for (DWORD i = 0; i < m_items.size(); ++i) {
         if (!m_items[i])
             continue;
@@ -272,6 +276,11 @@ HRESULT CIndexLib::ExportAll(const char* folder)
         const std::string name = OU_GetNameFromPathname(m_items[i]->szName);
         if (name.empty() || name == "." || name == "..") {
             result = E_INVALIDARG;
+            continue;
+        }
+        // Items in different folders may share a file name: the first one keeps it.
+        if (!written.insert(name).second) {
+            result = HRESULT_FROM_WIN32(ERROR_FILE_EXISTS);
             continue;
         }
         const HRESULT hr = Export(m_items[i]->dwID, (base + name).c_str());

@@ -30,7 +30,13 @@ void Acquired(LPCRITICAL_SECTION cs)
 
 extern "C" {
 
-DWORD GetCurrentThreadId() { return static_cast<DWORD>(::syscall(SYS_gettid)); }
+// A thread's id never changes: asked of the kernel once per thread, since
+// every critical-section entry and exit asks for it.
+DWORD GetCurrentThreadId()
+{
+    static thread_local const DWORD id = static_cast<DWORD>(::syscall(SYS_gettid));
+    return id;
+}
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(::getpid()); }
 
 void InitializeCriticalSection(LPCRITICAL_SECTION cs)

@@ -104,7 +104,9 @@ TEST_F(DTStream, AWalkAcrossTheMapStreamsBlocksInAndOut)
         for (int bx = int(std::floor((x - radius) / map.blockSize)); bx * map.blockSize < x + radius; ++bx)
             for (int bz = int(std::floor((z - radius) / map.blockSize)); bz * map.blockSize < z + radius; ++bz) {
                 const float cx = (bx + 0.5f) * map.blockSize, cz = (bz + 0.5f) * map.blockSize;
-                if (std::hypot(cx - x, cz - z) < radius - half) EXPECT_TRUE(held.count({bx, bz})) << bx << "," << bz;
+                if (std::hypot(cx - x, cz - z) < radius - half) {
+                    EXPECT_TRUE(held.count({bx, bz})) << bx << "," << bz;
+                }
             }
         widest = std::max(widest, t.GetTreeRoot()->GetRect()->GetWidth());
         const KESTURECT2* r = t.GetTreeRoot()->GetRect();
@@ -173,8 +175,9 @@ TEST_F(DTStream, DropsDetachmentsAndTheVisibleLists)
     EXPECT_EQ(t.GetNumAttachedBlocks(), int(Blocks(t).size()));
     for (CPointerArray* list : {t.GetLocalVisibleBlocks(), t.GetExternVisibleBlocks()})
         for (DWORD i = 0; i < list->GetCount(); ++i)
-            if (auto* b = static_cast<CDynamicTerrainBlock*>(list->GetPointer(i)))
+            if (auto* b = static_cast<CDynamicTerrainBlock*>(list->GetPointer(i))) {
                 EXPECT_NE(b->GetParent(), nullptr) << "a listed block that left the tree";
+            }
 
     t.DetachAllBlock();
     EXPECT_EQ(t.GetTreeRoot(), nullptr);
