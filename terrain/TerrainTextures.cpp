@@ -1,7 +1,6 @@
 // The texture lookups of the terrains and their water.
 #include "terrain/TerrainTextures.h"
 
-#if __has_include("kestu_texture_mng.h")
 #include "kestu_texture.h"
 #include "kestu_texture_mng.h"
 
@@ -28,14 +27,6 @@ void TerrainReleaseTexture(CTextureMng* manager, DWORD id)
 {
     if (manager) manager->ReleaseTexture(id, 1);
 }
-#else
-IDirect3DBaseTexture8* TerrainTextureOf(const CTexture*) { return nullptr; }
-DWORD TerrainTextureID(const CTexture*) { return 0xFFFFFFFF; }
-CTexture* TerrainTextureItem(const CTextureMng*, DWORD) { return nullptr; }
-int TerrainTextureMngIsBuilt(const CTextureMng* manager) { return manager != nullptr; }
-CTexture* TerrainQueryTexture(CTextureMng*, DWORD) { return nullptr; }
-void TerrainReleaseTexture(CTextureMng*, DWORD) {}
-#endif
 
 IDirect3DBaseTexture8* TerrainTextureById(const CTextureMng* manager, DWORD id)
 {

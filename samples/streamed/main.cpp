@@ -17,6 +17,7 @@
 #include <host/host.h>
 
 #include "../../tools/kestu-terrain/streamed_gen.h"
+#include "../common/sample_engine.h"
 
 namespace {
 
@@ -235,39 +236,13 @@ void PasteHalf(const host::WindowPixels& frame, host::WindowPixels& strip, int q
 
 int main()
 {
-    std::error_code ec;
-    std::filesystem::create_directories("out", ec);
-    KESTU_CONFIG cfg;
     CStreamedScene scene;
-    cfg.hInstance = GetModuleHandleA(nullptr);
-    cfg.pDevObjMng = &scene;
-    cfg.bWindowed = 1;
-    cfg.bUseDepthBuffer = 1;
-    cfg.dwMinDepthBits = 16;
-    cfg.eLogLevel = 4;
-    std::snprintf(cfg.szLogFile, sizeof cfg.szLogFile, "out/streamed.log");
-    std::snprintf(cfg.szWindowTitle, sizeof cfg.szWindowTitle, "Kestu Streamed Terrain");
-
-    HRESULT hr = Kestu_Build(&cfg, nullptr);
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "streamed: Kestu_Build failed: 0x%08X\n", static_cast<unsigned>(hr));
-        return 1;
-    }
-    IDirect3DDevice8* device = Kestu_GetDevice();
+    if (FAILED(sample::BuildEngine(&scene, "streamed", "Kestu Streamed Terrain"))) return 1;
     HWND wnd = Kestu_GetCfg()->GetRenderWnd();
     host::WindowPixels strip;
     int status = 0, shot = 0;
     for (int frame = 0; frame < kFrames && status == 0; ++frame) {
-        hr = Kestu_PrepareForRender();
-        if (SUCCEEDED(hr)) {
-            device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFB8CCE0u, 1.0f, 0);
-            device->BeginScene();
-            hr = scene.Frame(float(frame));
-            device->EndScene();
-        }
-        if (SUCCEEDED(hr)) hr = Kestu_Present();
-        if (FAILED(hr)) {
-            std::fprintf(stderr, "streamed: frame %d failed: 0x%08X\n", frame, static_cast<unsigned>(hr));
+        if (FAILED(sample::Frame("streamed", frame, 0xFFB8CCE0u, [&] { return scene.Frame(float(frame)); }))) {
             status = 1;
             break;
         }

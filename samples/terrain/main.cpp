@@ -12,6 +12,7 @@
 #include <host/host.h>
 
 #include "../../tools/kestu-terrain/terrain_gen.h"
+#include "../common/sample_engine.h"
 
 namespace {
 
@@ -181,41 +182,13 @@ private:
 
 int main()
 {
-    std::error_code ec;
-    std::filesystem::create_directories("out", ec);
-    KESTU_CONFIG cfg;
     CTerrainScene scene;
-    cfg.hInstance = GetModuleHandleA(nullptr);
-    cfg.pDevObjMng = &scene;
-    cfg.bWindowed = 1;
-    cfg.bUseDepthBuffer = 1;
-    cfg.dwMinDepthBits = 16;
-    cfg.eLogLevel = 4;
-    std::snprintf(cfg.szLogFile, sizeof cfg.szLogFile, "out/terrain.log");
-    std::snprintf(cfg.szWindowTitle, sizeof cfg.szWindowTitle, "Kestu Terrain");
-
-    HRESULT hr = Kestu_Build(&cfg, nullptr);
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "terrain: Kestu_Build failed: 0x%08X\n", static_cast<unsigned>(hr));
-        return 1;
-    }
-    IDirect3DDevice8* device = Kestu_GetDevice();
+    if (FAILED(sample::BuildEngine(&scene, "terrain", "Kestu Terrain"))) return 1;
     HWND wnd = Kestu_GetCfg()->GetRenderWnd();
     int status = 0;
-    for (int frame = 0; frame < kFrames && status == 0; ++frame) {
-        hr = Kestu_PrepareForRender();
-        if (SUCCEEDED(hr)) {
-            device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF9CC4E8u, 1.0f, 0);
-            device->BeginScene();
-            hr = scene.Render(0.5f * static_cast<float>(frame));
-            device->EndScene();
-        }
-        if (SUCCEEDED(hr)) hr = Kestu_Present();
-        if (FAILED(hr)) {
-            std::fprintf(stderr, "terrain: frame %d failed: 0x%08X\n", frame, static_cast<unsigned>(hr));
+    for (int frame = 0; frame < kFrames && status == 0; ++frame)
+        if (FAILED(sample::Frame("terrain", frame, 0xFF9CC4E8u, [&] { return scene.Render(0.5f * float(frame)); })))
             status = 1;
-        }
-    }
     if (status == 0 && !host::SaveWindowPng(wnd, kPngPath)) {
         std::fprintf(stderr, "terrain: cannot save %s\n", kPngPath);
         status = 1;

@@ -12,6 +12,8 @@ namespace {
 
 // Beyond this many blocks per side the map's block count leaves 32 bits.
 constexpr DWORD kMaxStride = 32768;
+constexpr float kMinBlockSize = 1e-4f;
+constexpr float kMaxBlockSize = 1e8f;
 
 template <class Pool, class Own>
 HRESULT TakePool(Pool* given, Pool*& pool, BOOL& external, DWORD freeCount)
@@ -107,9 +109,10 @@ HRESULT CDynamicTerrain::Build(const SDynamicTerrainInit* init, const SDTTexture
                                const CTrigonometricfunctionTable* sine)
 {
     if (!init || !init->IsValid() || !tex || !TerrainTextureMngIsBuilt(tex->pTextureMng)) return E_INVALIDARG;
-    // Block sizes divide every position lookup; the block count must fit.
-    if (!(init->fBlockWidth > 0.0f && init->fBlockWidth <= FLT_MAX) ||
-        !(init->fBlockHeight > 0.0f && init->fBlockHeight <= FLT_MAX) || init->dwBlockStride > kMaxStride)
+    // Block sizes divide every position lookup and their squares must stay
+    // ordinary floats for the distance tests; the block count must fit.
+    auto sane = [](float size) { return size >= kMinBlockSize && size <= kMaxBlockSize; };
+    if (!sane(init->fBlockWidth) || !sane(init->fBlockHeight) || init->dwBlockStride > kMaxStride)
         return E_INVALIDARG;
     if (m_bBuilt) Release();
 

@@ -22,6 +22,19 @@ Format FormatOf(WORD flags)
     return normals ? Format{SDTVertexEx::FVF, 36} : Format{SDTVertex::FVF, 24};
 }
 
+// The record's per-vertex attributes into vertices of the block's format.
+template <class Vertex, class Info>
+void CopyAttributes(BYTE* vertices, const Info* infos, const D3DXVECTOR3* normals)
+{
+    for (int v = 0; v < 25; ++v) {
+        auto* out = reinterpret_cast<Vertex*>(vertices + v * sizeof(Vertex));
+        if constexpr (requires { out->n; }) out->n = normals[v];
+        if constexpr (requires { out->diffuse; }) out->diffuse = infos[v].diffuse;
+        out->tu = infos[v].tu;
+        out->tv = infos[v].tv;
+    }
+}
+
 }  // namespace
 
 CDynamicTerrainBlock::CDynamicTerrainBlock()
@@ -105,37 +118,19 @@ void CDynamicTerrainBlock::Build(CDynamicTerrain* owner, int column, int row,
     if (!data->IsHaveFlag(DTB_FLAG_NODIFFUSE)) {
         const auto* rec = static_cast<const SDynamicTerrainBlockInit*>(data);
         externAltitude = rec->fExternAltitude;
-        for (int v = 0; v < 25; ++v) {
-            BYTE* vertex = GetVerBase(v);
-            if (normals) {
-                auto* out = reinterpret_cast<SDTVertexEx*>(vertex);
-                out->n = static_cast<const SDynamicTerrainBlockInitEx*>(data)->Normal[v];
-                out->diffuse = rec->VerInfo[v].diffuse;
-                out->tu = rec->VerInfo[v].tu;
-                out->tv = rec->VerInfo[v].tv;
-            } else {
-                auto* out = reinterpret_cast<SDTVertex*>(vertex);
-                out->diffuse = rec->VerInfo[v].diffuse;
-                out->tu = rec->VerInfo[v].tu;
-                out->tv = rec->VerInfo[v].tv;
-            }
-        }
+        if (normals)
+            CopyAttributes<SDTVertexEx>(m_Vertices, rec->VerInfo,
+                                        static_cast<const SDynamicTerrainBlockInitEx*>(data)->Normal);
+        else
+            CopyAttributes<SDTVertex>(m_Vertices, rec->VerInfo, nullptr);
     } else {
         const auto* rec = static_cast<const SDynamicTerrainBlockInit_NoDiffuse*>(data);
         externAltitude = rec->fExternAltitude;
-        for (int v = 0; v < 25; ++v) {
-            BYTE* vertex = GetVerBase(v);
-            if (normals) {
-                auto* out = reinterpret_cast<SDTVertexExNoDiffuse*>(vertex);
-                out->n = static_cast<const SDynamicTerrainBlockInitEx_NoDiffuse*>(data)->Normal[v];
-                out->tu = rec->TexInfo[v].tu;
-                out->tv = rec->TexInfo[v].tv;
-            } else {
-                auto* out = reinterpret_cast<SDTVertexNoDiffuse*>(vertex);
-                out->tu = rec->TexInfo[v].tu;
-                out->tv = rec->TexInfo[v].tv;
-            }
-        }
+        if (normals)
+            CopyAttributes<SDTVertexExNoDiffuse>(m_Vertices, rec->TexInfo,
+                                                 static_cast<const SDynamicTerrainBlockInitEx_NoDiffuse*>(data)->Normal);
+        else
+            CopyAttributes<SDTVertexNoDiffuse>(m_Vertices, rec->TexInfo, nullptr);
     }
 
     m_pTexture = queryTexture ? TerrainQueryTexture(textures, data->wTexID) : TerrainTextureItem(textures, data->wTexID);

@@ -144,10 +144,10 @@ void CDynamicTerrain::ReleaseBlockToPool(CDynamicTerrainBlock* block)
 
 void CDynamicTerrain::RemoveVisible(CDynamicTerrainBlock* block)
 {
-    if (block->IsHide()) return;
-    const SMapBlockPos& pos = block->GetMBPos();
-    CPointerArray& list = OnMap(pos.x, pos.y, m_nStride) ? m_LocalVisible : m_ExternVisible;
-    if (list.GetCount()) list.RemovePointer(static_cast<void*>(block));
+    // Both lists: a shift or a new stride may have moved the block across the
+    // map's edge, and a block that took over hidden data may still be listed.
+    for (CPointerArray* list : {&m_LocalVisible, &m_ExternVisible})
+        if (list->GetCount() && list->RemovePointer(static_cast<void*>(block))) return;
 }
 
 HRESULT CDynamicTerrain::UpdateVisibleState(CFrustum* frustum, BOOL byFrustum, BOOL lodOn, float outlyingRadius)

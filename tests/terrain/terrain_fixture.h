@@ -11,6 +11,17 @@
 #include "kestu_terrain.h"
 #include "../../tools/kestu-terrain/terrain_gen.h"
 
+// A picture of a failed test, under the test output folder.
+inline void SaveTestPicture(const std::vector<uint32_t>& px, UINT w, UINT h, const std::string& name)
+{
+    const char* dir = std::getenv("KESTU_TEST_OUTPUT");
+    host::WindowPixels image;
+    image.width = int32_t(w);
+    image.height = int32_t(h);
+    image.pixels = px;
+    host::SavePixelsPng(image, std::string(dir ? dir : ".") + "/" + name + ".png");
+}
+
 class TerrainDevice : public ::testing::Test {
 protected:
     static constexpr UINT kSize = 128;
@@ -76,12 +87,7 @@ protected:
     }
     static void Save(const std::vector<uint32_t>& px, UINT w, UINT h, const std::string& name)
     {
-        const char* dir = std::getenv("KESTU_TEST_OUTPUT");
-        host::WindowPixels image;
-        image.width = int32_t(w);
-        image.height = int32_t(h);
-        image.pixels = px;
-        host::SavePixelsPng(image, std::string(dir ? dir : ".") + "/" + name + ".png");
+        SaveTestPicture(px, w, h, name);
     }
 
     static inline IDirect3D8* d3d = nullptr;

@@ -7,6 +7,7 @@
 
 #include "dt_fixture.h"
 #include "host/host.h"
+#include "terrain_fixture.h"
 
 class DTDeviceEvents : public CKestuDevObjMng {
 public:
@@ -95,15 +96,7 @@ protected:
         for (uint32_t p : px) n += (p & 0xFFFFFF) == (colour & 0xFFFFFF);
         return n;
     }
-    void Save(const std::vector<uint32_t>& px) const
-    {
-        const char* dir = std::getenv("KESTU_TEST_OUTPUT");
-        host::WindowPixels image;
-        image.width = int32_t(width);
-        image.height = int32_t(height);
-        image.pixels = px;
-        host::SavePixelsPng(image, std::string(dir ? dir : ".") + "/" + last + ".png");
-    }
+    void Save(const std::vector<uint32_t>& px) const { SaveTestPicture(px, width, height, last); }
 
     KESTU_CONFIG cfg;
     DTDeviceEvents events;

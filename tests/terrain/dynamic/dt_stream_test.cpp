@@ -317,3 +317,20 @@ TEST_F(DTStream, WaterWavesMoveWithAClock)
     t.SetAllWaterVertexDiffuse(0x80FFFFFF);
     EXPECT_EQ(w->diffuse, 0x80FFFFFFu);
 }
+
+TEST_F(DTStream, ABlockShiftedOffTheMapStillLeavesItsList)
+{
+    CDynamicTerrain t;
+    ASSERT_EQ(Build(t, 8, 4.0f), S_FALSE);
+    ASSERT_EQ(Attach(t, 0, 0), S_OK);
+    ASSERT_EQ(Attach(t, 1, 0), S_OK);
+    CFrustum all;
+    ASSERT_EQ(t.UpdateVisibleState(&all, FALSE, FALSE, 0.0f), S_OK);
+    ASSERT_EQ(t.GetLocalVisibleBlocks()->GetCount(), 2u);
+    ASSERT_EQ(t.SwitchTerrainSmoothly(-1, 0, 0, nullptr, 0.0f), S_OK);  // (0, 0) is now (-1, 0), off the map
+    EXPECT_EQ(t.DetachBlock(-1, 0), S_OK);
+    for (DWORD i = 0; i < t.GetLocalVisibleBlocks()->GetCount(); ++i) {
+        auto* b = static_cast<CDynamicTerrainBlock*>(t.GetLocalVisibleBlocks()->GetPointer(i));
+        EXPECT_TRUE(!b || b->GetParent()) << "a block that left the tree is still listed";
+    }
+}

@@ -1,0 +1,49 @@
+// What the sample clients share: the engine built in a window of its own
+// (windowed, with a depth buffer, logging to out/<name>.log) and the frame
+// cycle around a scene's draw.
+#pragma once
+#include <cstdio>
+#include <filesystem>
+
+#include <kestu.h>
+
+namespace sample {
+
+// Creates out/ and builds the engine for the scene's device events.
+inline HRESULT BuildEngine(CKestuDevObjMng* scene, const char* name, const char* title)
+{
+    std::error_code ec;
+    std::filesystem::create_directories("out", ec);
+    KESTU_CONFIG cfg;
+    cfg.hInstance = GetModuleHandleA(nullptr);
+    cfg.pDevObjMng = scene;
+    cfg.bWindowed = 1;
+    cfg.bUseDepthBuffer = 1;
+    cfg.dwMinDepthBits = 16;
+    cfg.eLogLevel = 4;
+    std::snprintf(cfg.szLogFile, sizeof cfg.szLogFile, "out/%s.log", name);
+    std::snprintf(cfg.szWindowTitle, sizeof cfg.szWindowTitle, "%s", title);
+    const HRESULT hr = Kestu_Build(&cfg, nullptr);
+    if (FAILED(hr)) std::fprintf(stderr, "%s: Kestu_Build failed: 0x%08X\n", name, static_cast<unsigned>(hr));
+    return hr;
+}
+
+// Prepares the device, clears it, runs draw() inside a scene and presents;
+// a failure is reported with the frame's number.
+template <class Draw>
+HRESULT Frame(const char* name, int frame, D3DCOLOR clear, Draw draw)
+{
+    IDirect3DDevice8* device = Kestu_GetDevice();
+    HRESULT hr = Kestu_PrepareForRender();
+    if (SUCCEEDED(hr)) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, clear, 1.0f, 0);
+        device->BeginScene();
+        hr = draw();
+        device->EndScene();
+    }
+    if (SUCCEEDED(hr)) hr = Kestu_Present();
+    if (FAILED(hr)) std::fprintf(stderr, "%s: frame %d failed: 0x%08X\n", name, frame, static_cast<unsigned>(hr));
+    return hr;
+}
+
+}  // namespace sample
