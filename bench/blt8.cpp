@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "RatioReport.h"
 #include "kestu_blt8.h"
 
 namespace {
@@ -78,3 +79,11 @@ BENCHMARK(BM_BltCopy8);
 BENCHMARK(BM_Reference_Memcpy);
 BENCHMARK(BM_BltColorKey8);
 BENCHMARK(BM_Reference_KeyedByteLoop);
+
+int main(int argc, char** argv)
+{
+    kestu_bench::RatioTable table;
+    table.compare.push_back({"BM_BltCopy8", "BM_Reference_Memcpy"});
+    table.compare.push_back({"BM_BltColorKey8", "BM_Reference_KeyedByteLoop"});
+    return kestu_bench::RunWithRatios(argc, argv, std::move(table));
+}

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "RatioReport.h"
 #include "d3d8.h"
 #include "d3dx8core.h"
 
@@ -184,3 +185,10 @@ void BM_D3D8_FixedFunctionLit(benchmark::State& state) { Run(state, false); }
 
 BENCHMARK(BM_D3D8_VertexShader30)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_D3D8_FixedFunctionLit)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv)
+{
+    kestu_bench::RatioTable table;
+    table.compare.push_back({"BM_D3D8_VertexShader30", "BM_D3D8_FixedFunctionLit"});
+    return kestu_bench::RunWithRatios(argc, argv, std::move(table));
+}

@@ -5,75 +5,14 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cmath>
-#include <memory>
-#include <vector>
 
-#include "d3d8.h"
-#include "kestu_terrain.h"
-#include "support/device.h"
-#include "../tools/kestu-terrain/terrain_gen.h"
+#include "terrain_world.h"
 
 namespace {
 
-constexpr int kTiles = 2;
-constexpr float kBlock = 16.0f;
-constexpr float kWorld = kTiles * 32 * kBlock;
-constexpr int kPath = 64;
-
-struct World {
-    IDirect3D8* d3d = nullptr;
-    IDirect3DDevice8* device = nullptr;
-    std::unique_ptr<CTerrain> terrains[kTiles * kTiles];
-    std::vector<SBoundSphere> spheres;  // every block's, contiguous: the reference's best case
-    std::vector<CFrustum> path;
-    bool ok = false;
-};
-
-World& GetWorld()
-{
-    static World w;
-    if (w.device) return w;
-    const D3DPRESENT_PARAMETERS pp = testdevice::DefaultParameters(64, 64, testdevice::FakeWindow(0xBE7C), true, false);
-    if (FAILED(testdevice::CreateShared(pp, w.d3d, w.device))) return w;
-    SGfxDistLOD lod;
-    const float d[2] = {120.0f, 260.0f};
-    lod.Set(d, 2, 0);
-    for (auto& t : w.terrains) t = std::make_unique<CTerrain>();
-    for (int tz = 0; tz < kTiles; ++tz) {
-        for (int tx = 0; tx < kTiles; ++tx) {
-            terrain_gen::Params p;
-            p.depth = 6;
-            p.blockSize = kBlock;
-            p.originX = tx * 32 * kBlock;
-            p.originZ = tz * 32 * kBlock;
-            p.worldSize = kWorld;
-            p.relief = 60.0f;
-            const std::vector<uint8_t> block = terrain_gen::MakeDataBlock(p);
-            auto at = [&](int x, int z) -> CTerrain* {
-                return x >= 0 && x < kTiles && z >= 0 && z < kTiles ? w.terrains[z * kTiles + x].get() : nullptr;
-            };
-            CTerrain* neighbours[4] = {at(tx, tz + 1), at(tx + 1, tz), at(tx, tz - 1), at(tx - 1, tz)};
-            if (FAILED(at(tx, tz)->Build(w.device, block.data(), block.size(), &lod, 0.0f, TERRAIN_BUILD_ALL,
-                                         neighbours)))
-                return w;
-        }
-    }
-    for (auto& t : w.terrains)
-        for (DWORD i = 0; i < t->GetBlockNum(); ++i) w.spheres.push_back(*t->GetBlock(i)->GetSphere());
-    // An eye circling over the ground, looking ahead and down.
-    CFrustum raw;
-    raw.InitRawFrustum(D3DX_PI / 3, 4.0f / 3.0f, 500.0f, 1.0f, 1, FRUSTUM_WIDEN_RATE);
-    for (int k = 0; k < kPath; ++k) {
-        const float a = 6.2831853f * k / kPath;
-        const D3DXVECTOR3 eye(kWorld * 0.5f + 300.0f * std::cos(a), 90.0f, kWorld * 0.5f + 300.0f * std::sin(a));
-        CFrustum f;
-        f.SetByRawFrustum(&raw, -a, 0.35f, 0.0f, &eye);
-        w.path.push_back(f);
-    }
-    w.ok = true;
-    return w;
-}
+using terrain_bench::GetWorld;
+using terrain_bench::kPath;
+using terrain_bench::World;
 
 int FrustumOnly(const World& w, const CFrustum& f)
 {

@@ -115,6 +115,12 @@ public:
 protected:
     template <class Test, class Recurse>
     DWORD SelectWith(void* context, Test&& test, Recurse&& recurse);
+    // The altitudes of an inner node taken from its subtree, never below
+    // floor: a corner from the child at that corner, the centre from the
+    // point at this node's centre, which is corner 2 of the child at corner 0.
+    // Without those children the stored value stays; both return it.
+    float FillCornerFromChild(ENUM_OU_CORNER corner, float floor);
+    float FillCenterFromChildren(float floor);
 
     KESTURECT2 m_Rect;
     CQuadtree* m_pChildren[4];

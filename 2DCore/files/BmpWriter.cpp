@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "2DCore/files/BmpWriterFile.h"
+#include "kestu_safefile.h"
 #include "kestu_paper.h"
 #include "kestu_pixelformat.h"
 #include "kestu_screenshot.h"
@@ -70,7 +71,7 @@ void SaveBMP(char* path, int width, int height, DBUF* buffer)
         MessageBeep(static_cast<UINT>(-1));
         return;
     }
-    kestu2d::AtomicFile file(path);
+    kestu::SafeFile file(path);
     if (!file.IsOpen()) return;
     const uint32_t row = Padded(uint32_t(width));
     const std::vector<uint8_t> header = kestu2d::Bmp122Header(width, -height, 8, 1024, row * uint32_t(height));
@@ -92,7 +93,7 @@ void SaveBMP24(char* path, int width, int height, DBUF* buffer, unsigned char* s
         MessageBeep(static_cast<UINT>(-1));
         return;
     }
-    kestu2d::AtomicFile file(path);
+    kestu::SafeFile file(path);
     if (!file.IsOpen()) return;
     const uint32_t row = Padded(uint32_t(width) * 3);
     const size_t total = 122 + size_t(row) * size_t(height);
@@ -137,7 +138,7 @@ HRESULT Kestu_SaveBMP(const char* path, DWORD width, DWORD height, void* pixels,
     if (pixels == nullptr || width > 0x7FFFFFFF / 4 || height > 0x7FFFFFFF) return E_FAIL;
     const uint32_t rowBytes = bits / 8 * width;
     if (height > 1 && pitch < rowBytes) return E_FAIL;
-    kestu2d::AtomicFile file(path);
+    kestu::SafeFile file(path);
     if (!file.IsOpen()) return E_FAIL;
     const uint32_t row = Padded(rowBytes);
     const std::vector<uint8_t> header =

@@ -1,11 +1,7 @@
-// Little-endian header fields and a file written beside its target and
-// renamed over it only when complete.
+// Little-endian header fields of the BMP writers.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <string>
 #include <vector>
 
 namespace kestu2d {
@@ -20,52 +16,6 @@ inline void PutU32(std::vector<uint8_t>& out, uint32_t v)
     PutU16(out, v & 0xFFFF);
     PutU16(out, v >> 16);
 }
-
-class AtomicFile {
-public:
-    explicit AtomicFile(const char* path)
-    {
-        m_target = path != nullptr ? path : "";
-        std::replace(m_target.begin(), m_target.end(), '\\', '/');
-        m_temp = m_target + ".tmp";
-        if (!m_target.empty()) m_file = std::fopen(m_temp.c_str(), "wb");
-    }
-    ~AtomicFile()
-    {
-        if (m_file != nullptr) {
-            std::fclose(m_file);
-            std::remove(m_temp.c_str());
-        }
-    }
-    AtomicFile(const AtomicFile&) = delete;
-    AtomicFile& operator=(const AtomicFile&) = delete;
-
-    bool IsOpen() const { return m_file != nullptr; }
-    bool Write(const void* data, size_t n)
-    {
-        if (m_file == nullptr || !m_ok) return false;
-        m_ok = n == 0 || std::fwrite(data, 1, n, m_file) == n;
-        return m_ok;
-    }
-    // Closes the file and puts it in place; false (and no file) on any failure.
-    bool Commit()
-    {
-        if (m_file == nullptr) return false;
-        const bool closed = std::fclose(m_file) == 0;
-        m_file = nullptr;
-        if (!closed || !m_ok || std::rename(m_temp.c_str(), m_target.c_str()) != 0) {
-            std::remove(m_temp.c_str());
-            return false;
-        }
-        return true;
-    }
-
-private:
-    std::string m_target;
-    std::string m_temp;
-    std::FILE* m_file = nullptr;
-    bool m_ok = true;
-};
 
 // The 14-byte file header and the 40-byte info header of a bottom-up
 // 24-bit picture with padded rows.

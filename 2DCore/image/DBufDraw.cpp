@@ -12,6 +12,7 @@
 #include "kestu_log.h"
 #include "kestu_paper.h"
 #include "kestu_pixelshade.h"
+#include "kestu_safefile.h"
 #include "kestu_xbm.h"
 
 using namespace kestu2d;
@@ -291,21 +292,11 @@ HRESULT DBUF::SaveToXBmpFile(const char* path)
 
     Prepared prep(*this);
     if (prep.base() == nullptr) return E_FAIL;
-    std::string target(path);
-    std::replace(target.begin(), target.end(), '\\', '/');
-    // Written beside the target and renamed over it only when complete.
-    const std::string temp = target + ".tmp";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (f == nullptr) return E_FAIL;
-    bool ok = std::fwrite(bytes, 1, sizeof bytes, f) == sizeof bytes;
+    kestu::SafeFile file(path);
+    file.Write(bytes, sizeof bytes);
     const size_t rowBytes = (size_t(m_pixelWidth) * size_t(m_rect.width)) / 8;
     const uint8_t* row = PixelAddress(prep.base(), 0, 0);
-    for (int j = 0; ok && j < m_rect.height; ++j, row += RowStep())
-        ok = std::fwrite(row, 1, rowBytes, f) == rowBytes;
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok || std::rename(temp.c_str(), target.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return E_FAIL;
-    }
+    for (int j = 0; j < m_rect.height; ++j, row += RowStep()) file.Write(row, rowBytes);
+    if (!file.Commit()) return E_FAIL;
     return S_OK;
 }

@@ -4,6 +4,7 @@
 
 #include "2DCore/kernels/KernelCommon.h"
 #include "2DCore/kernels/KernelSimd.h"
+#include "2DCore/kernels/KernelWide.h"
 #include "2DCore/kernels/Kernels.h"
 
 using namespace kestu::kernels;
@@ -47,52 +48,61 @@ void BltCopy32To565(void* dst, const void* src, int width, int rows, int dstPitc
     });
 }
 
+namespace {
+
+// Pixels equal to the key leave the destination alone. Blocks of four
+// vectors without a key pixel are stored whole; a ragged end is one more
+// vector overlapping the one before it, which writes the same pixels again.
+struct ColorKey16 {
+    template <int N>
+    __attribute__((always_inline)) static void Run(void* dst, const void* src, int width, int rows, int dstPitch,
+                                                   int srcPitch, uint16_t k)
+    {
+        using V = typename Wide<N>::Pixels;
+        using M = typename Wide<N>::Mask;
+        constexpr int kLanes = N / 2;
+        auto put = [k](uint8_t* d, const uint8_t* s) {
+            const V p = *reinterpret_cast<const V*>(s);
+            V& out = *reinterpret_cast<V*>(d);
+            out = reinterpret_cast<const M&>(p) == static_cast<int16_t>(k) ? out : p;
+        };
+        ForEachRawRow(dst, src, rows, dstPitch, srcPitch, [&](uint8_t* d, const uint8_t* s) {
+            int x = 0;
+            for (; x + 4 * kLanes <= width; x += 4 * kLanes) {
+                const V a = *reinterpret_cast<const V*>(s + 2 * x);
+                const V b = *reinterpret_cast<const V*>(s + 2 * x + N);
+                const V c = *reinterpret_cast<const V*>(s + 2 * x + 2 * N);
+                const V e = *reinterpret_cast<const V*>(s + 2 * x + 3 * N);
+                const M keyed = (a == k) | (b == k) | (c == k) | (e == k);
+                if (!AnyLane<N>(keyed)) {
+                    *reinterpret_cast<V*>(d + 2 * x) = a;
+                    *reinterpret_cast<V*>(d + 2 * x + N) = b;
+                    *reinterpret_cast<V*>(d + 2 * x + 2 * N) = c;
+                    *reinterpret_cast<V*>(d + 2 * x + 3 * N) = e;
+                    continue;
+                }
+                for (int i = 0; i < 4; ++i) put(d + 2 * x + i * N, s + 2 * x + i * N);
+            }
+            if (x == width) return;
+            if (width >= kLanes) {
+                for (; x + kLanes < width; x += kLanes) put(d + 2 * x, s + 2 * x);
+                put(d + 2 * (width - kLanes), s + 2 * (width - kLanes));
+                return;
+            }
+            for (; x < width; ++x) {
+                const uint16_t p = Load16(s + 2 * x);
+                if (p != k) Store16(d + 2 * x, p);
+            }
+        });
+    }
+};
+
+}  // namespace
+
 void BltColorKey16(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int, uint32_t key)
 {
     if (width < 1 || rows < 1) return;
-    const uint16_t k = static_cast<uint16_t>(key);
-    const __m128i vkey = Splat16(k);
-    ForEachRawRow(dst, src, rows, dstPitch, srcPitch, [width, k, vkey](uint8_t* d, const uint8_t* s) {
-        int x = 0;
-        // Blocks without key pixels are stored whole.
-        for (; x + 32 <= width; x += 32) {
-            const __m128i a = LoadPixels8(s + 2 * x), b = LoadPixels8(s + 2 * x + 16);
-            const __m128i c = LoadPixels8(s + 2 * x + 32), e = LoadPixels8(s + 2 * x + 48);
-            const __m128i ka = _mm_cmpeq_epi16(a, vkey), kb = _mm_cmpeq_epi16(b, vkey);
-            const __m128i kc = _mm_cmpeq_epi16(c, vkey), ke = _mm_cmpeq_epi16(e, vkey);
-            if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(ka, kb), _mm_or_si128(kc, ke))) == 0) {
-                StorePixels8(d + 2 * x, a);
-                StorePixels8(d + 2 * x + 16, b);
-                StorePixels8(d + 2 * x + 32, c);
-                StorePixels8(d + 2 * x + 48, e);
-                continue;
-            }
-            StorePixels8(d + 2 * x, Select(ka, LoadPixels8(d + 2 * x), a));
-            StorePixels8(d + 2 * x + 16, Select(kb, LoadPixels8(d + 2 * x + 16), b));
-            StorePixels8(d + 2 * x + 32, Select(kc, LoadPixels8(d + 2 * x + 32), c));
-            StorePixels8(d + 2 * x + 48, Select(ke, LoadPixels8(d + 2 * x + 48), e));
-        }
-        for (; x + 16 <= width; x += 16) {
-            const __m128i a = LoadPixels8(s + 2 * x), b = LoadPixels8(s + 2 * x + 16);
-            const __m128i ka = _mm_cmpeq_epi16(a, vkey), kb = _mm_cmpeq_epi16(b, vkey);
-            if (_mm_movemask_epi8(_mm_or_si128(ka, kb)) == 0) {
-                StorePixels8(d + 2 * x, a);
-                StorePixels8(d + 2 * x + 16, b);
-                continue;
-            }
-            StorePixels8(d + 2 * x, Select(ka, LoadPixels8(d + 2 * x), a));
-            StorePixels8(d + 2 * x + 16, Select(kb, LoadPixels8(d + 2 * x + 16), b));
-        }
-        for (; x + 8 <= width; x += 8) {
-            const __m128i sp = LoadPixels8(s + 2 * x);
-            const __m128i skip = _mm_cmpeq_epi16(sp, vkey);
-            StorePixels8(d + 2 * x, Select(skip, LoadPixels8(d + 2 * x), sp));
-        }
-        for (; x < width; ++x) {
-            const uint16_t p = Load16(s + 2 * x);
-            if (p != k) Store16(d + 2 * x, p);
-        }
-    });
+    RunWidest<ColorKey16>(dst, src, width, rows, dstPitch, srcPitch, static_cast<uint16_t>(key));
 }
 
 void BltColorKey32(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int, uint32_t key)

@@ -4,19 +4,34 @@
 
 #include "2DCore/kernels/KernelCommon.h"
 #include "2DCore/kernels/KernelSimd.h"
+#include "2DCore/kernels/KernelWide.h"
 #include "2DCore/kernels/Kernels.h"
 
 using namespace kestu::kernels;
+
+namespace {
+
+struct RleCopy {
+    template <int N>
+    __attribute__((always_inline)) static void Run(void* dst, const void* runBase, const uint32_t* rowOffsets,
+                                                   int width, int rows, int dstPitch, int leftSkip)
+    {
+        auto* row = static_cast<uint8_t*>(dst);
+        ForEachRleRow(runBase, rowOffsets, rows, [&](const uint8_t* run, int) {
+            WalkRleRow(run, width, leftSkip,
+                       [row](const uint8_t* src, int pos, int n) { CopyBytes<N>(row + pos, src, n); });
+            row += dstPitch;
+        });
+    }
+};
+
+}  // namespace
 
 void BltRleCopy16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
                   int leftSkip)
 {
     if (width < 1 || rows < 1) return;
-    auto* row = static_cast<uint8_t*>(dst);
-    ForEachRleRow(runBase, rowOffsets, rows, [&](const uint8_t* run, int) {
-        WalkRleRow(run, width, leftSkip, [row](const uint8_t* src, int pos, int n) { std::memcpy(row + pos, src, n); });
-        row += dstPitch;
-    });
+    RunWidest<RleCopy>(dst, runBase, rowOffsets, width, rows, dstPitch, leftSkip);
 }
 
 void BltRleCopy565To32(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,

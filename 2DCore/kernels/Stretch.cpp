@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "2DCore/kernels/AlphaBlendRun.h"
+#include "2DCore/kernels/ColumnPlan.h"
 #include "2DCore/kernels/Kernels.h"
 
 using namespace kestu::kernels;
@@ -37,73 +38,25 @@ inline void Replicate(uint8_t* out, int dstPitch, int k, intptr_t offset, size_t
     for (int j = 1; j < k; ++j) std::memcpy(out + static_cast<intptr_t>(j) * dstPitch + offset, out + offset, bytes);
 }
 
-// n source pixels spread over m > 0 columns, pixel i covering columns
-// [floor(i * m / n), floor((i + 1) * m / n)): column j takes source pixel
-// floor((n * j + n - 1) / m). The sources below walk j upwards from j0.
-
-// Exact stepping by remainder, for any width.
-class RemainderSource {
-public:
-    RemainderSource(int n, int m, int j0) : q_(n / m), r_(n % m), m_(m)
-    {
-        const long long a = static_cast<long long>(n) * j0 + n - 1;
-        i_ = static_cast<int>(a / m);
-        e_ = static_cast<int>(a % m);
-    }
-    int index() const { return static_cast<int>(i_); }
-    void Next()
-    {
-        e_ += r_;
-        if (e_ >= m_) {
-            e_ -= m_;
-            ++i_;
-        }
-        i_ += q_;
-    }
-
-private:
-    int q_, r_, m_, i_, e_;
-};
-
-// 32.32 fixed point rounded up: one add a column. After t steps the value
-// lies less than (t + 1) / 2^32 above the exact quotient, whose fraction is
-// at most (m - 1) / m, so the floor stays exact while (t + 1) * m < 2^32,
-// which m < 65536 ensures.
-class FixedSource {
-public:
-    FixedSource(int n, int m, int j0)
-    {
-        const uint64_t a = uint64_t(n) * uint64_t(j0) + uint64_t(n) - 1;
-        x_ = ((a / uint64_t(m)) << 32) + (((a % uint64_t(m)) << 32) + uint64_t(m) - 1) / uint64_t(m);
-        step_ = ((uint64_t(n) / uint64_t(m)) << 32) + (((uint64_t(n) % uint64_t(m)) << 32) + uint64_t(m) - 1) / uint64_t(m);
-    }
-    int index() const { return static_cast<int>(x_ >> 32); }
-    void Next() { x_ += step_; }
-
-private:
-    uint64_t x_, step_;
-};
-
-// op(destinationColumn, sourceIndex) for columns [j0, j1) of n pixels spread over m.
-template <class Op>
-inline void SpreadColumns(int n, int m, int j0, int j1, Op&& op)
-{
-    if (j0 >= j1) return;
-    auto walk = [&](auto from) {
-#pragma GCC unroll 4
-        for (int j = j0; j < j1; ++j, from.Next()) op(j, from.index());
-    };
-    if (m < 65536)
-        walk(FixedSource(n, m, j0));
-    else
-        walk(RemainderSource(n, m, j0));
-}
-
 // Each source row is stepped once into the first destination row of its
 // group; the written spans are then copied row-wise to the rest.
-template <bool Keyed>
 void StretchRaw(void* dst, const void* src, int dstWidth, int dstHeight, int srcWidth, int srcHeight, int dstPitch,
-                int srcPitch, uint32_t key)
+                int srcPitch)
+{
+    if (dstWidth < 1 || dstHeight < 1 || srcWidth < 1 || srcHeight < 1) return;
+    const auto* source = static_cast<const uint8_t*>(src);
+    ColumnPlan plan;
+    plan.Build(srcWidth, dstWidth, 0, dstWidth);
+    StepRows(dst, dstHeight, srcHeight, dstPitch, [&](int sy, uint8_t* out, int k) {
+        if (k == 0) return;
+        plan.Apply(out, source + static_cast<intptr_t>(sy) * srcPitch);
+        Replicate(out, dstPitch, k, 0, 2 * size_t(dstWidth));
+    });
+}
+
+// Key pixels leave the destination alone and end the span copied down.
+void StretchRawKeyed(void* dst, const void* src, int dstWidth, int dstHeight, int srcWidth, int srcHeight,
+                     int dstPitch, int srcPitch, uint32_t key)
 {
     if (dstWidth < 1 || dstHeight < 1 || srcWidth < 1 || srcHeight < 1) return;
     const uint16_t k16 = static_cast<uint16_t>(key);
@@ -111,11 +64,6 @@ void StretchRaw(void* dst, const void* src, int dstWidth, int dstHeight, int src
     StepRows(dst, dstHeight, srcHeight, dstPitch, [&](int sy, uint8_t* out, int k) {
         if (k == 0) return;
         const uint8_t* s = source + static_cast<intptr_t>(sy) * srcPitch;
-        if (!Keyed) {
-            SpreadColumns(srcWidth, dstWidth, 0, dstWidth, [&](int c, int i) { Store16(out + 2 * c, Load16(s + 2 * i)); });
-            Replicate(out, dstPitch, k, 0, 2 * size_t(dstWidth));
-            return;
-        }
         int spanStart = 0;  // first column of the open span of written pixels
         SpreadColumns(srcWidth, dstWidth, 0, dstWidth, [&](int c, int i) {
             const uint16_t p = Load16(s + 2 * i);
@@ -151,6 +99,21 @@ struct ColumnScaler {
         SpreadColumns(n, m, j0, j1, [&](int j, int i) { write(i, column + j); });
         if (first) *first = column + j0;
         if (end) *end = column + std::max(j0, j1);
+        column += m;
+    }
+
+    // Run for plain 16-bit copies, through a plan kept from run to run: the
+    // covered columns are written at out, [*first, *end) as above.
+    void Copy16(int n, ColumnPlan& plan, uint8_t* out, const uint8_t* src, int* first, int* end)
+    {
+        const int m = static_cast<int>(n * ratio);
+        const int j0 = std::max(0, -column), j1 = std::min(m, limit - column);
+        if (j0 < j1) {
+            if (!plan.Covers(n, m, j0, j1)) plan.Build(n, m, j0, j1);
+            plan.Apply(out + 2 * (column + j0), src);
+        }
+        *first = column + j0;
+        *end = column + std::max(j0, j1);
         column += m;
     }
 };
@@ -252,22 +215,23 @@ void StretchAlphaCompressed(void* dst, const void* runBase, const uint32_t* rowO
 void BltStretchColorKey16(void* dst, const void* src, int dstWidth, int dstHeight, int srcWidth, int srcHeight,
                           int dstPitch, int srcPitch, uint32_t key)
 {
-    StretchRaw<true>(dst, src, dstWidth, dstHeight, srcWidth, srcHeight, dstPitch, srcPitch, key);
+    StretchRawKeyed(dst, src, dstWidth, dstHeight, srcWidth, srcHeight, dstPitch, srcPitch, key);
 }
 
 void BltStretch16(void* dst, const void* src, int dstWidth, int dstHeight, int srcWidth, int srcHeight, int dstPitch,
                   int srcPitch)
 {
-    StretchRaw<false>(dst, src, dstWidth, dstHeight, srcWidth, srcHeight, dstPitch, srcPitch, 0);
+    StretchRaw(dst, src, dstWidth, dstHeight, srcWidth, srcHeight, dstPitch, srcPitch);
 }
 
 void BltRleStretch16(void* dst, const void* runBase, const uint32_t* rowOffsets, int dstWidth, int dstHeight,
                      int srcWidth, int srcHeight, int dstPitch, int leftSkip)
 {
+    ColumnPlan plan;
     StretchRle<long double>(dst, runBase, rowOffsets, dstWidth, dstHeight, srcWidth, srcHeight, dstPitch, leftSkip,
                             [&](ColumnScaler<long double>& scaler, const uint8_t* src, int, int n, int, uint8_t* out, int k) {
                                 int first = 0, end = 0;
-                                scaler.Run(n, [&](int i, int c) { Store16(out + 2 * c, Load16(src + 2 * i)); }, &first, &end);
+                                scaler.Copy16(n, plan, out, src, &first, &end);
                                 if (k > 1 && end > first) Replicate(out, dstPitch, k, 2 * first, 2 * size_t(end - first));
                             });
 }

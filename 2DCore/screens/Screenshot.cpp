@@ -10,6 +10,7 @@
 #include <ijl.h>
 
 #include "2DCore/files/BmpWriterFile.h"
+#include "kestu_safefile.h"
 #include "kestu_paper.h"
 #include "kestu_pixelformat.h"
 #include "kestu_screenshot.h"
@@ -87,10 +88,7 @@ void SaveScreenPixels(const char* path, const uint8_t* pixels, int bits, int wid
     if (jpeg) {
         for (int y = 0; y < height; ++y)
             ConvertRow(buffer.get() + size_t(y) * outRow, pixels + step * y, width, bits, is555);
-        std::string target(path);
-        for (char& c : target)
-            if (c == '\\') c = '/';
-        const std::string temp = target + ".tmp";
+        // The JPEG writer replaces the file safely on its own.
         JPEG_CORE_PROPERTIES jcp;
         std::memset(&jcp, 0, sizeof(jcp));
         bool ok = ijlInit(&jcp) == IJL_OK;
@@ -100,12 +98,11 @@ void SaveScreenPixels(const char* path, const uint8_t* pixels, int bits, int wid
             jcp.DIBWidth = jcp.JPGWidth = DWORD(width);
             jcp.DIBHeight = height;
             jcp.JPGHeight = DWORD(height);
-            jcp.JPGFile = temp.c_str();
+            jcp.JPGFile = path;
             ok = ijlWrite(&jcp, IJL_JFILE_WRITEWHOLEIMAGE) == IJL_OK;
             ijlFree(&jcp);
         }
-        if (!ok || std::rename(temp.c_str(), target.c_str()) != 0) {
-            std::remove(temp.c_str());
+        if (!ok) {
             std::string line = "DRAW_CopyScreen Error(6): error in writing jpeg file named: ";
             line += path;
             line += "\n";
@@ -114,7 +111,7 @@ void SaveScreenPixels(const char* path, const uint8_t* pixels, int bits, int wid
         return;
     }
 
-    kestu2d::AtomicFile file(path);
+    kestu::SafeFile file(path);
     if (!file.IsOpen()) {
         std::string line = "DRAW_CopyScreen Error(2): Cannot open file named: ";
         line += path;

@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <string>
+#include "kestu_safefile.h"
 
 namespace kestu::xbm {
 
@@ -73,19 +72,9 @@ bool CheckRunBlock(const uint8_t* block, size_t size, uint32_t rows, uint32_t ro
 
 bool SaveParts(const char* path, std::initializer_list<Part> parts)
 {
-    std::string target(path);
-    for (char& c : target)
-        if (c == '\\') c = '/';
-    const std::string temp = target + ".part~";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (f == nullptr) return false;
-    bool ok = true;
-    for (const Part& part : parts)
-        if (part.size != 0 && std::fwrite(part.data, 1, part.size, f) != part.size) ok = false;
-    if (std::fclose(f) != 0) ok = false;
-    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) ok = false;
-    if (!ok) std::remove(temp.c_str());
-    return ok;
+    SafeFile file(path);
+    for (const Part& part : parts) file.Write(part.data, part.size);
+    return file.Commit();
 }
 
 }  // namespace kestu::xbm

@@ -38,8 +38,7 @@ struct Part {
     const void* data;
     size_t size;
 };
-// Writes the parts to a temporary file beside `path` and renames it over
-// `path`, so a failed write never leaves a partial file. False on failure.
+// Replaces the file at `path` with the parts (kestu::SafeFile). False on failure.
 bool SaveParts(const char* path, std::initializer_list<Part> parts);
 
 }  // namespace kestu::xbm

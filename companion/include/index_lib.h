@@ -144,7 +144,9 @@ public:
     virtual HRESULT Import(const char* path, DWORD id = IDXLIB_NONE, const char* name = nullptr);
     // Writes the bytes of the item with that id to the file at path.
     virtual HRESULT Export(DWORD id, const char* path);
-    // Writes every item into folder under its file name.
+    // Writes every item into folder under its file name. An item whose file
+    // name an earlier item took is not written, and the result is
+    // HRESULT_FROM_WIN32(ERROR_FILE_EXISTS).
     virtual HRESULT ExportAll(const char* folder);
     virtual HRESULT Remove(DWORD id);
     virtual HRESULT RemoveByIndex(DWORD index);

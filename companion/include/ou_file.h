@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "companion_api.h"
+#include "kestu_safefile.h"
 #include "windef.h"
 #include "winerror.h"
 
@@ -40,8 +41,8 @@ public:
 };
 
 // A file on disk. Paths may use '\' or '/'. A file opened with
-// OU_FILE_CREATE is written to a temporary file beside it and takes the
-// file's place only when Close succeeds, so a failed or abandoned write never
+// OU_FILE_CREATE is written through a kestu::SafeFile and takes the file's
+// place only when Close succeeds, so a failed or abandoned write never
 // replaces a good file. Closing (or destroying) the object commits; Abort
 // drops what was written.
 class KESTU_COMPANION_API COUFile : public IVirtualFile {
@@ -70,7 +71,7 @@ private:
     int m_mode;
     int m_failed;
     std::string m_path;
-    std::string m_tempPath;
+    kestu::SafeFile m_writer;
 };
 
 // A file over memory: reading walks a block the caller keeps alive (or a copy

@@ -1,6 +1,7 @@
 // CIndexLib: changing a library and writing it back.
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "index_lib.h"
@@ -267,6 +268,7 @@ HRESULT CIndexLib::ExportAll(const char* folder)
     std::string base = ou::NativePath(folder);
     if (base.back() != '/')
         base += '/';
+    std::set<std::string> written;
     for (DWORD i = 0; i < m_items.size(); ++i) {
         if (!m_items[i])
             continue;
@@ -274,6 +276,11 @@ HRESULT CIndexLib::ExportAll(const char* folder)
         const std::string name = OU_GetNameFromPathname(m_items[i]->szName);
         if (name.empty() || name == "." || name == "..") {
             result = E_INVALIDARG;
+            continue;
+        }
+        // Items in different folders may share a file name: the first one keeps it.
+        if (!written.insert(name).second) {
+            result = HRESULT_FROM_WIN32(ERROR_FILE_EXISTS);
             continue;
         }
         const HRESULT hr = Export(m_items[i]->dwID, (base + name).c_str());

@@ -1,7 +1,6 @@
 #include "ou_file.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -56,19 +55,9 @@ HRESULT COUFile::Open(const char* path, int mode)
         }
         return S_OK;
     }
-    std::string temp = m_path + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0)
+    if (!m_writer.Open(m_path.c_str()))
         return ErrnoResult();
-    fchmod(fd, 0644);
-    m_file = fdopen(fd, "w+b");
-    if (!m_file) {
-        const HRESULT hr = ErrnoResult();
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return hr;
-    }
-    m_tempPath = temp;
+    m_file = m_writer.Stream();
     return S_OK;
 }
 
@@ -78,18 +67,11 @@ HRESULT COUFile::Close()
         return S_OK;
     HRESULT hr = S_OK;
     if (m_mode == OU_FILE_CREATE) {
-        if (std::fflush(m_file) != 0 || fsync(fileno(m_file)) != 0)
-            m_failed = 1;
-        if (std::fclose(m_file) != 0)
-            m_failed = 1;
+        if (m_failed)
+            m_writer.Fail();
         m_file = nullptr;
-        if (!m_failed && std::rename(m_tempPath.c_str(), m_path.c_str()) != 0)
-            m_failed = 1;
-        if (m_failed) {
-            ::unlink(m_tempPath.c_str());
+        if (!m_writer.Commit())
             hr = E_FAIL;
-        }
-        m_tempPath.clear();
     } else {
         std::fclose(m_file);
         m_file = nullptr;

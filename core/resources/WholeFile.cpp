@@ -1,8 +1,9 @@
 #include "core/resources/WholeFile.h"
 
-#include <cstdio>
+#include <climits>
 #include <new>
-#include <string>
+
+#include "kestu_safefile.h"
 
 namespace {
 
@@ -14,15 +15,6 @@ struct FileCloser {
             _close(fd);
     }
 };
-
-// rename() wants the host's separators.
-std::string HostPath(std::string path)
-{
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
 
 } // namespace
 
@@ -59,17 +51,7 @@ BYTE* LoadWholeFile(const char* path, DWORD* size)
 
 int SaveWholeFile(const char* path, const void* data, DWORD size)
 {
-    if (!path || !data || size == 0)
+    if (!path || !data || size == 0 || size > static_cast<DWORD>(INT_MAX))
         return -1;
-    const std::string temp = std::string(path) + ".kestu-tmp";
-    int fd = _open(temp.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
-    if (fd < 0)
-        return -1;
-    const int written = _write(fd, data, size);
-    _close(fd);
-    if (written != static_cast<int>(size) || std::rename(HostPath(temp).c_str(), HostPath(path).c_str()) != 0) {
-        _unlink(temp.c_str());
-        return -1;
-    }
-    return written;
+    return kestu::SafeReplaceFile(path, data, size) ? static_cast<int>(size) : -1;
 }

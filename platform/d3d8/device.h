@@ -1,9 +1,11 @@
 // The Direct3D 8 device over OpenGL 3.3 core.
 #pragma once
 #include <array>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <set>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -47,6 +49,7 @@ struct StateBlock {
 struct Program {
     GLuint program = 0;
     GLint constants = -1;        // location of the constant array
+    GLint renderConstants = -1;  // location of its rows taken from render states
     uint64_t generation = 0;     // constants last loaded into this program
 };
 
@@ -204,7 +207,17 @@ private:
     // forgets GL state another device may have changed.
     void Activate();
     void Deactivate();
+    // Groups of GL raster state, each set from its own render states.
+    enum class RasterGroup { Fixed, Depth, Bias, Stencil, Blend, BlendFunction, ColorMask, Cull, Fill, ClipPlanes };
+    template <size_t N>
+    bool RasterGroupChanged(RasterGroup group, const std::array<DWORD, N>& now, std::array<DWORD, N>& last);
     void ApplyRasterState();
+    // GL state of these groups was changed elsewhere: the next draw sets it again.
+    void ForgetRaster(std::initializer_list<RasterGroup> groups)
+    {
+        for (RasterGroup g : groups) rasterKnown_ &= ~(1u << static_cast<unsigned>(g));
+        rasterDirty_ = true;
+    }
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, const uint8_t* upVertices,
                  UINT upStride, UINT upVertexCount, const void* upIndices, D3DFORMAT upIndexFormat,
                  bool indexed, UINT startIndex, UINT minIndex, UINT numVertices);
@@ -225,6 +238,10 @@ private:
                    const uint8_t* indexData, UINT indexSize, UINT startIndex);
     HRESULT CheckResourceCreation();
     void NoteStateChange() { ++Host().counters.stateChanges; }
+    // GlMakeCurrent once per scene and thread: asking EGL costs a system
+    // call, and between BeginScene and EndScene nothing else of ours changes
+    // the current context.
+    bool MakeCurrentForScene();
 
     ULONG refs_ = 1;
     Direct3D* d3d_;
@@ -235,6 +252,8 @@ private:
     D3DPRESENT_PARAMETERS pp_{};
     Coop coop_ = Coop::Ok;
     bool inScene_ = false;
+    bool sceneCurrent_ = false;  // the context was made current in this scene, on sceneThread_
+    std::thread::id sceneThread_;
     std::set<Tracked*> tracked_;
 
     Surface* backBuffer_ = nullptr;     // implicit
@@ -255,6 +274,7 @@ private:
     IndexBuffer* indices_ = nullptr;
     UINT baseVertex_ = 0;
     IDirect3DBaseTexture8* textures_[8] = {};
+    TextureStorage* textureStorage_[8] = {};  // of textures_, looked up once when set
     DWORD vertexShader_ = 0;
     DWORD pixelShader_ = 0;
     std::vector<std::array<float, 4>> vsConstants_;
@@ -281,6 +301,8 @@ private:
     std::unordered_map<FfpKey, Program, FfpKeyHash> programs_;
     Program* program_ = nullptr;
     uint64_t uniformGeneration_ = 1;
+    // The parts of the constants the latest generation changed (UniformPart bits).
+    uint32_t uniformChanges_ = 0;
     FfpKey key_;
     FfpUniforms uniforms_{};
     bool uniformsRhw_ = false;
@@ -294,6 +316,21 @@ private:
     UINT worldDirtyMax_ = 0;
     bool samplersDirty_ = true;
     bool rasterDirty_ = true;
+    // The render states the GL raster groups were last set from (a group
+    // whose bit is clear in rasterKnown_ is set on the next draw), and the
+    // viewport GL has.
+    uint32_t rasterKnown_ = 0;
+    std::array<DWORD, 3> appliedDepth_{};
+    std::array<DWORD, 1> appliedBias_{};
+    std::array<DWORD, 8> appliedStencil_{};
+    std::array<DWORD, 1> appliedBlendEnable_{};
+    std::array<DWORD, 3> appliedBlendFunction_{};
+    std::array<DWORD, 1> appliedColorMask_{};
+    std::array<DWORD, 1> appliedCull_{};
+    std::array<DWORD, 1> appliedFill_{};
+    std::array<DWORD, 1> appliedClipPlanes_{};
+    bool viewportKnown_ = false;
+    D3DVIEWPORT8 appliedViewport_{};
     GLuint boundColor_ = ~0u, boundDepth_ = ~0u;
     GLint boundColorLevel_ = -1;
     GLenum boundColorTarget_ = 0;

@@ -1,5 +1,6 @@
 // Device life cycle, presentation, loss and reset.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "d3d8/device.h"
@@ -10,6 +11,18 @@
 #include "win32/window_store.h"
 
 namespace kestu::d3d8 {
+
+namespace {
+
+// A presented rectangle is scaled onto the window; sides beyond 32 bits
+// cannot be.
+bool Showable(const RECT* r)
+{
+    return r == nullptr ||
+           (int64_t(r->right) - r->left <= INT32_MAX && int64_t(r->bottom) - r->top <= INT32_MAX);
+}
+
+} // namespace
 
 Device::Device(Direct3D* d3d, UINT adapter, D3DDEVTYPE type, HWND focus, DWORD behavior)
     : d3d_(d3d), adapter_(adapter), type_(type), focus_(focus), behavior_(behavior)
@@ -241,6 +254,7 @@ HRESULT Device::Present(const RECT* src, const RECT* dst, HWND override, const R
     if (inScene_) return D3DERR_INVALIDCALL;
     bool copy = pp_.SwapEffect == D3DSWAPEFFECT_COPY || pp_.SwapEffect == D3DSWAPEFFECT_COPY_VSYNC;
     if ((src || dst) && !copy) return D3DERR_INVALIDCALL;
+    if (!Showable(src) || !Showable(dst)) return D3DERR_INVALIDCALL;
     HRESULT injected = TakeInjectedFailure(host::D3D8Failure::Present);
     if (FAILED(injected)) return injected;
     ++Host().counters.presents;
@@ -258,20 +272,22 @@ HRESULT Device::Present(const RECT* src, const RECT* dst, HWND override, const R
     s.right = std::min(s.right, bw);
     s.bottom = std::min(s.bottom, bh);
     if (s.right <= s.left || s.bottom <= s.top || d.right <= d.left || d.bottom <= d.top) return D3D_OK;
-    const int64_t sw = s.right - s.left, sh = s.bottom - s.top, dw = d.right - d.left, dh = d.bottom - d.top;
-    const LONG y0 = std::max<LONG>(d.top, 0), y1 = std::min<LONG>(d.bottom, store->height);
-    const LONG x0 = std::max<LONG>(d.left, 0), x1 = std::min<LONG>(d.right, store->width);
-    for (LONG y = y0; y < y1; ++y) {
-        LONG sy = s.top + static_cast<LONG>(((y - d.top) * sh) / dh);
+    // In 64 bits: a rectangle reaching far outside the window has sides and
+    // offsets that overflow 32.
+    const int64_t sw = int64_t(s.right) - s.left, sh = int64_t(s.bottom) - s.top;
+    const int64_t dw = int64_t(d.right) - d.left, dh = int64_t(d.bottom) - d.top;
+    const int64_t y0 = std::max<int64_t>(d.top, 0), y1 = std::min<int64_t>(d.bottom, store->height);
+    const int64_t x0 = std::max<int64_t>(d.left, 0), x1 = std::min<int64_t>(d.right, store->width);
+    for (int64_t y = y0; y < y1 && x0 < x1; ++y) {
+        const int64_t sy = s.top + ((y - d.top) * sh) / dh;
         const uint32_t* srcRow = pixels.data() + static_cast<size_t>(sy) * static_cast<size_t>(bw);
         uint32_t* dstRow = store->pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(store->width);
         if (sw == dw) {
             std::memcpy(dstRow + x0, srcRow + s.left + (x0 - d.left), static_cast<size_t>(x1 - x0) * 4);
-            for (LONG x = x0; x < x1; ++x) dstRow[x] |= 0xff000000u;
+            for (int64_t x = x0; x < x1; ++x) dstRow[x] |= 0xff000000u;
             continue;
         }
-        for (LONG x = x0; x < x1; ++x)
-            dstRow[x] = srcRow[s.left + static_cast<LONG>(((x - d.left) * sw) / dw)] | 0xff000000u;
+        for (int64_t x = x0; x < x1; ++x) dstRow[x] = srcRow[s.left + ((x - d.left) * sw) / dw] | 0xff000000u;
     }
     DrawCursor(store->pixels.data(), store->width, store->height);
     return D3D_OK;

@@ -1,5 +1,6 @@
 // Drawing: state to GL, the program cache, vertex attributes and the draw calls.
 #include <algorithm>
+#include <cstddef>
 #include <cmath>
 #include <cstring>
 
@@ -106,6 +107,13 @@ UINT FvfSize(DWORD fvf)
 
 Device* g_activeDevice = nullptr;
 
+// Parts of the fixed-function constants a generation changed: everything,
+// rows 0-7 (world-view and normal matrices), rows 52-59 (from render states).
+enum UniformPart : uint32_t { kUniformsAll = 1, kUniformsWorldView = 2, kUniformsRender = 4 };
+static_assert(offsetof(FfpUniforms, normalMatrix) == 4 * 16 && offsetof(FfpUniforms, globalAmbient) == 52 * 16 &&
+                  offsetof(FfpUniforms, clipPlanes) == 60 * 16,
+              "the partial loads follow the layout");
+
 // What the caps report as MaxPrimitiveCount; larger counts would overflow.
 constexpr UINT kMaxPrimitives = 0xFFFFF;
 
@@ -118,6 +126,8 @@ void Device::Activate()
     rasterDirty_ = programDirty_ = uniformsDirty_ = samplersDirty_ = worldDirty_ = true;
     worldViewDirty_ = renderUniformsDirty_ = true;
     worldDirtyMax_ = 255;
+    rasterKnown_ = 0;
+    viewportKnown_ = false;
     program_ = nullptr;
     for (auto& t : boundTextures_) t = 0;
     glBindBufferBase(GL_UNIFORM_BUFFER, 1, worldUbo_);
@@ -128,52 +138,101 @@ void Device::Deactivate()
     if (g_activeDevice == this) g_activeDevice = nullptr;
 }
 
+bool Device::MakeCurrentForScene()
+{
+    const std::thread::id thread = std::this_thread::get_id();
+    if (inScene_ && sceneCurrent_ && sceneThread_ == thread) return true;
+    if (!GlMakeCurrent()) return false;
+    sceneCurrent_ = inScene_;
+    sceneThread_ = thread;
+    return true;
+}
+
+// Each group of GL raster state is set again only when the render states it
+// comes from differ from the ones it was last set from.
+template <size_t N>
+bool Device::RasterGroupChanged(RasterGroup group, const std::array<DWORD, N>& now, std::array<DWORD, N>& last)
+{
+    const uint32_t bit = 1u << static_cast<unsigned>(group);
+    if ((rasterKnown_ & bit) && now == last) return false;
+    rasterKnown_ |= bit;
+    last = now;
+    return true;
+}
+
 void Device::ApplyRasterState()
 {
     if (!rasterDirty_) return;
     rasterDirty_ = false;
     const DWORD* rs = rs_;
-    glDisable(GL_DITHER);
-    glEnable(GL_PROGRAM_POINT_SIZE);
-    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
-    glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
-    // Depth.
-    bool depth = depthStencil_ && rs[D3DRS_ZENABLE] != D3DZB_FALSE;
-    if (depth) {
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GlCompare(rs[D3DRS_ZFUNC]));
-    } else {
-        glDisable(GL_DEPTH_TEST);
+    if (!(rasterKnown_ & (1u << static_cast<unsigned>(RasterGroup::Fixed)))) {
+        rasterKnown_ |= 1u << static_cast<unsigned>(RasterGroup::Fixed);
+        glDisable(GL_DITHER);
+        glEnable(GL_PROGRAM_POINT_SIZE);
+        glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+        glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
+        // Rows are stored top-down, so Direct3D's clockwise is GL's counter-clockwise.
+        glFrontFace(GL_CCW);
     }
-    glDepthMask(depth && rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
-    DWORD bias = rs[D3DRS_ZBIAS];
-    if (bias) {
-        glEnable(GL_POLYGON_OFFSET_FILL);
-        glEnable(GL_POLYGON_OFFSET_LINE);
-        glEnable(GL_POLYGON_OFFSET_POINT);
-        glPolygonOffset(0.f, -static_cast<float>(bias));
-    } else {
-        glDisable(GL_POLYGON_OFFSET_FILL);
-        glDisable(GL_POLYGON_OFFSET_LINE);
-        glDisable(GL_POLYGON_OFFSET_POINT);
+    // Depth.
+    const bool depth = depthStencil_ && rs[D3DRS_ZENABLE] != D3DZB_FALSE;
+    if (RasterGroupChanged(RasterGroup::Depth, std::array<DWORD, 3>{depth, depth ? rs[D3DRS_ZFUNC] : 0,
+                                                                     depth && rs[D3DRS_ZWRITEENABLE]},
+                           appliedDepth_)) {
+        if (depth) {
+            glEnable(GL_DEPTH_TEST);
+            glDepthFunc(GlCompare(rs[D3DRS_ZFUNC]));
+        } else {
+            glDisable(GL_DEPTH_TEST);
+        }
+        glDepthMask(depth && rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
+    }
+    const DWORD bias = rs[D3DRS_ZBIAS];
+    if (RasterGroupChanged(RasterGroup::Bias, std::array<DWORD, 1>{bias}, appliedBias_)) {
+        if (bias) {
+            glEnable(GL_POLYGON_OFFSET_FILL);
+            glEnable(GL_POLYGON_OFFSET_LINE);
+            glEnable(GL_POLYGON_OFFSET_POINT);
+            glPolygonOffset(0.f, -static_cast<float>(bias));
+        } else {
+            glDisable(GL_POLYGON_OFFSET_FILL);
+            glDisable(GL_POLYGON_OFFSET_LINE);
+            glDisable(GL_POLYGON_OFFSET_POINT);
+        }
     }
     // Stencil.
     FormatInfo info;
     if (depthStencil_) GetFormatInfo(depthStencil_->format(), info);
-    if (rs[D3DRS_STENCILENABLE] && info.stencil) {
-        glEnable(GL_STENCIL_TEST);
-        glStencilFunc(GlCompare(rs[D3DRS_STENCILFUNC]), static_cast<GLint>(rs[D3DRS_STENCILREF] & 0xff),
-                      rs[D3DRS_STENCILMASK]);
-        glStencilOp(GlStencilOp(rs[D3DRS_STENCILFAIL]), GlStencilOp(rs[D3DRS_STENCILZFAIL]),
-                    GlStencilOp(rs[D3DRS_STENCILPASS]));
-        glStencilMask(rs[D3DRS_STENCILWRITEMASK]);
-    } else {
-        glDisable(GL_STENCIL_TEST);
-        glStencilMask(0xFF);
+    const bool stencil = rs[D3DRS_STENCILENABLE] && info.stencil;
+    const std::array<DWORD, 8> stencilNow =
+        stencil ? std::array<DWORD, 8>{1, rs[D3DRS_STENCILFUNC], rs[D3DRS_STENCILREF] & 0xff, rs[D3DRS_STENCILMASK],
+                                       rs[D3DRS_STENCILFAIL], rs[D3DRS_STENCILZFAIL], rs[D3DRS_STENCILPASS],
+                                       rs[D3DRS_STENCILWRITEMASK]}
+                : std::array<DWORD, 8>{};
+    if (RasterGroupChanged(RasterGroup::Stencil, stencilNow, appliedStencil_)) {
+        if (stencil) {
+            glEnable(GL_STENCIL_TEST);
+            glStencilFunc(GlCompare(rs[D3DRS_STENCILFUNC]), static_cast<GLint>(rs[D3DRS_STENCILREF] & 0xff),
+                          rs[D3DRS_STENCILMASK]);
+            glStencilOp(GlStencilOp(rs[D3DRS_STENCILFAIL]), GlStencilOp(rs[D3DRS_STENCILZFAIL]),
+                        GlStencilOp(rs[D3DRS_STENCILPASS]));
+            glStencilMask(rs[D3DRS_STENCILWRITEMASK]);
+        } else {
+            glDisable(GL_STENCIL_TEST);
+            glStencilMask(0xFF);
+        }
     }
     // Blending.
-    if (rs[D3DRS_ALPHABLENDENABLE]) {
-        glEnable(GL_BLEND);
+    const bool blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
+    if (RasterGroupChanged(RasterGroup::Blend, std::array<DWORD, 1>{blend}, appliedBlendEnable_)) {
+        if (blend)
+            glEnable(GL_BLEND);
+        else
+            glDisable(GL_BLEND);
+    }
+    if (blend && RasterGroupChanged(RasterGroup::BlendFunction,
+                                    std::array<DWORD, 3>{rs[D3DRS_SRCBLEND], rs[D3DRS_DESTBLEND], rs[D3DRS_BLENDOP]},
+                                    appliedBlendFunction_)) {
         DWORD src = rs[D3DRS_SRCBLEND], dst = rs[D3DRS_DESTBLEND];
         GLenum s = GlBlend(src), d = GlBlend(dst);
         if (src == D3DBLEND_BOTHSRCALPHA) {
@@ -191,35 +250,39 @@ void Device::ApplyRasterState()
         case D3DBLENDOP_MAX: glBlendEquation(GL_MAX); break;
         default: glBlendEquation(GL_FUNC_ADD); break;
         }
-    } else {
-        glDisable(GL_BLEND);
     }
-    DWORD mask = rs[D3DRS_COLORWRITEENABLE];
-    glColorMask(mask & 1 ? GL_TRUE : GL_FALSE, mask & 2 ? GL_TRUE : GL_FALSE, mask & 4 ? GL_TRUE : GL_FALSE,
-                mask & 8 ? GL_TRUE : GL_FALSE);
-    // Rows are stored top-down, so Direct3D's clockwise is GL's counter-clockwise.
-    glFrontFace(GL_CCW);
-    switch (rs[D3DRS_CULLMODE]) {
-    case D3DCULL_CW:
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_FRONT);
-        break;
-    case D3DCULL_CCW:
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
-        break;
-    default: glDisable(GL_CULL_FACE); break;
+    const DWORD mask = rs[D3DRS_COLORWRITEENABLE];
+    if (RasterGroupChanged(RasterGroup::ColorMask, std::array<DWORD, 1>{mask}, appliedColorMask_))
+        glColorMask(mask & 1 ? GL_TRUE : GL_FALSE, mask & 2 ? GL_TRUE : GL_FALSE, mask & 4 ? GL_TRUE : GL_FALSE,
+                    mask & 8 ? GL_TRUE : GL_FALSE);
+    if (RasterGroupChanged(RasterGroup::Cull, std::array<DWORD, 1>{rs[D3DRS_CULLMODE]}, appliedCull_)) {
+        switch (rs[D3DRS_CULLMODE]) {
+        case D3DCULL_CW:
+            glEnable(GL_CULL_FACE);
+            glCullFace(GL_FRONT);
+            break;
+        case D3DCULL_CCW:
+            glEnable(GL_CULL_FACE);
+            glCullFace(GL_BACK);
+            break;
+        default: glDisable(GL_CULL_FACE); break;
+        }
     }
-    switch (rs[D3DRS_FILLMODE]) {
-    case D3DFILL_POINT: glPolygonMode(GL_FRONT_AND_BACK, GL_POINT); break;
-    case D3DFILL_WIREFRAME: glPolygonMode(GL_FRONT_AND_BACK, GL_LINE); break;
-    default: glPolygonMode(GL_FRONT_AND_BACK, GL_FILL); break;
+    if (RasterGroupChanged(RasterGroup::Fill, std::array<DWORD, 1>{rs[D3DRS_FILLMODE]}, appliedFill_)) {
+        switch (rs[D3DRS_FILLMODE]) {
+        case D3DFILL_POINT: glPolygonMode(GL_FRONT_AND_BACK, GL_POINT); break;
+        case D3DFILL_WIREFRAME: glPolygonMode(GL_FRONT_AND_BACK, GL_LINE); break;
+        default: glPolygonMode(GL_FRONT_AND_BACK, GL_FILL); break;
+        }
     }
-    for (int i = 0; i < 6; ++i) {
-        if (rs[D3DRS_CLIPPLANEENABLE] & (1u << i))
-            glEnable(GL_CLIP_DISTANCE0 + i);
-        else
-            glDisable(GL_CLIP_DISTANCE0 + i);
+    const DWORD planes = rs[D3DRS_CLIPPLANEENABLE] & 0x3f;
+    if (RasterGroupChanged(RasterGroup::ClipPlanes, std::array<DWORD, 1>{planes}, appliedClipPlanes_)) {
+        for (int i = 0; i < 6; ++i) {
+            if (planes & (1u << i))
+                glEnable(GL_CLIP_DISTANCE0 + i);
+            else
+                glDisable(GL_CLIP_DISTANCE0 + i);
+        }
     }
 }
 
@@ -290,8 +353,7 @@ FfpKey Device::MakeFfpKey(DWORD fvf, bool points)
         s.alphaArg2 = static_cast<uint8_t>(t[D3DTSS_ALPHAARG2]);
         s.resultArg = static_cast<uint8_t>(t[D3DTSS_RESULTARG]);
         if (textures_[i]) {
-            auto* holder = dynamic_cast<TextureHolder*>(textures_[i]);
-            s.texType = holder->storage()->cube() ? 2 : 1;
+            s.texType = textureStorage_[i]->cube() ? 2 : 1;
         }
         s.coordIndex = static_cast<uint8_t>(std::min<DWORD>(t[D3DTSS_TEXCOORDINDEX] & 0xffff, 7));
         s.coordGen = static_cast<uint8_t>((t[D3DTSS_TEXCOORDINDEX] >> 16) & 0xf);
@@ -317,7 +379,7 @@ bool Device::PrepareProgram(D3DPRIMITIVETYPE type)
         Program p;
         p.program = LinkProgram(src.vertex, src.fragment);
         if (p.program) {
-            p.constants = glGetUniformLocation(p.program, "ffp");
+            FindFfpConstants(p);
             BindProgramSlots(p.program);
         }
         ++Host().counters.programsBuilt;
@@ -333,12 +395,12 @@ bool Device::PrepareProgram(D3DPRIMITIVETYPE type)
 void Device::UploadUniforms(bool rhw)
 {
     FfpUniforms& u = uniforms_;
-    bool upload = false;
+    uint32_t changed = 0;
     if (uniformsDirty_ || rhw != uniformsRhw_) {
         uniformsDirty_ = false;
         uniformsRhw_ = rhw;
         worldViewDirty_ = renderUniformsDirty_ = true;
-        upload = true;
+        changed |= kUniformsAll;
         std::memcpy(u.view, &view_, 64);
         std::memcpy(u.proj, &proj_, 64);
         for (int i = 0; i < 8; ++i) std::memcpy(u.texMatrix[i], &texMatrix_[i], 64);
@@ -385,7 +447,7 @@ void Device::UploadUniforms(bool rhw)
     }
     if (worldViewDirty_) {
         worldViewDirty_ = false;
-        upload = true;
+        changed |= kUniformsWorldView;
         D3DMATRIX wv = Multiply(world_[0], view_);
         D3DMATRIX inv;
         Invert(wv, inv);
@@ -395,7 +457,7 @@ void Device::UploadUniforms(bool rhw)
     }
     if (renderUniformsDirty_) {
         renderUniformsDirty_ = false;
-        upload = true;
+        changed |= kUniformsRender;
         ColourToFloat(rs_[D3DRS_AMBIENT], u.globalAmbient);
         u.fog[0] = DwordToFloat(rs_[D3DRS_FOGSTART]);
         u.fog[1] = DwordToFloat(rs_[D3DRS_FOGEND]);
@@ -412,10 +474,20 @@ void Device::UploadUniforms(bool rhw)
         u.pointScale[2] = DwordToFloat(rs_[D3DRS_POINTSCALE_C]);
         u.misc[0] = static_cast<float>(rs_[D3DRS_ALPHAREF] & 0xff);
     }
-    if (upload) ++uniformGeneration_;
+    if (changed) {
+        ++uniformGeneration_;
+        uniformChanges_ = changed;
+    }
     if (program_->generation != uniformGeneration_ && program_->constants >= 0) {
-        glUniform4fv(program_->constants, static_cast<GLsizei>(sizeof(FfpUniforms) / 16),
-                     reinterpret_cast<const GLfloat*>(&u));
+        // A program that has all but the latest change loads only the rows it touched.
+        if (program_->generation + 1 == uniformGeneration_ && !(uniformChanges_ & kUniformsAll)) {
+            if (uniformChanges_ & kUniformsWorldView) glUniform4fv(program_->constants, 8, u.worldView);
+            if ((uniformChanges_ & kUniformsRender) && program_->renderConstants >= 0)
+                glUniform4fv(program_->renderConstants, 8, u.globalAmbient);
+        } else {
+            glUniform4fv(program_->constants, static_cast<GLsizei>(sizeof(FfpUniforms) / 16),
+                         reinterpret_cast<const GLfloat*>(&u));
+        }
         program_->generation = uniformGeneration_;
     }
     if (worldDirty_ && (key_.blendMatrices || key_.indexedBlend)) {
@@ -434,16 +506,18 @@ void Device::BindTextures()
     for (int i = 0; i < 8; ++i) {
         const FfpStageKey& s = key_.stages[i];
         if (!s.texType || !textures_[i]) continue;
-        TextureStorage* t = dynamic_cast<TextureHolder*>(textures_[i])->storage();
+        TextureStorage* t = textureStorage_[i];
         GLuint tex = t->Prepare(version);
-        glActiveTexture(GL_TEXTURE0 + i);
+        // The unit is selected only for a bind or a parameter: nothing else here reads it.
         if (boundTextures_[i] != tex) {
+            glActiveTexture(GL_TEXTURE0 + i);
             glBindTexture(t->glBinding(), tex);
             boundTextures_[i] = tex;
         }
         const DWORD* st = tss_[i];
         GLint base = static_cast<GLint>(std::min<DWORD>(std::max<DWORD>(t->lod, st[D3DTSS_MAXMIPLEVEL]), t->levels() - 1));
         if (base != t->appliedBase) {
+            glActiveTexture(GL_TEXTURE0 + i);
             glTexParameteri(t->glBinding(), GL_TEXTURE_BASE_LEVEL, base);
             t->appliedBase = base;
         }
@@ -548,7 +622,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
     for (int i = 0; i < 8; ++i) {
         if (tss_[i][D3DTSS_COLOROP] == D3DTOP_DISABLE) break;
         if (!textures_[i]) continue;
-        TextureStorage* t = dynamic_cast<TextureHolder*>(textures_[i])->storage();
+        TextureStorage* t = textureStorage_[i];
         if (t->usage() & D3DUSAGE_RENDERTARGET) {
             for (UINT f = 0; f < t->faces(); ++f)
                 for (UINT l = 0; l < t->levels(); ++l)
@@ -593,7 +667,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
         return D3DERR_INVALIDCALL;
     }
     if (coop_ != Coop::Ok) return D3D_OK;
-    if (!GlMakeCurrent()) return D3DERR_DRIVERINTERNALERROR;
+    if (!MakeCurrentForScene()) return D3DERR_DRIVERINTERNALERROR;
 
     Activate();
     ++Host().counters.drawCalls;
@@ -622,14 +696,16 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
 void Device::ApplyViewport(bool rhw)
 {
     // Pre-transformed vertices are in render-target pixels.
-    if (rhw) {
-        glViewport(0, 0, static_cast<GLsizei>(renderTarget_->width()), static_cast<GLsizei>(renderTarget_->height()));
-        glDepthRange(0.0, 1.0);
-    } else {
-        glViewport(static_cast<GLint>(viewport_.X), static_cast<GLint>(viewport_.Y),
-                   static_cast<GLsizei>(viewport_.Width), static_cast<GLsizei>(viewport_.Height));
-        glDepthRange(viewport_.MinZ, std::min(viewport_.MaxZ, 1.f));
-    }
+    // MaxZ above 1 is drawn as 1.
+    D3DVIEWPORT8 v = rhw ? D3DVIEWPORT8{0, 0, renderTarget_->width(), renderTarget_->height(), 0.f, 1.f} : viewport_;
+    v.MaxZ = std::min(v.MaxZ, 1.f);
+    // Setting the same viewport again still costs the GL driver a state change.
+    if (viewportKnown_ && std::memcmp(&v, &appliedViewport_, sizeof(v)) == 0) return;
+    viewportKnown_ = true;
+    appliedViewport_ = v;
+    glViewport(static_cast<GLint>(v.X), static_cast<GLint>(v.Y), static_cast<GLsizei>(v.Width),
+               static_cast<GLsizei>(v.Height));
+    glDepthRange(v.MinZ, v.MaxZ);
 }
 
 GLuint Device::UploadUserVertices(const uint8_t* data, size_t bytes)

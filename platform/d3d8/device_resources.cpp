@@ -361,7 +361,8 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
         glClear(bits);
     }
     glDisable(GL_SCISSOR_TEST);
-    rasterDirty_ = true;
+    // The masks above are the draws' too.
+    ForgetRaster({RasterGroup::Depth, RasterGroup::Stencil, RasterGroup::ColorMask});
     if (flags & D3DCLEAR_TARGET) renderTarget_->MarkGpuNewer();
     if (flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) depthStencil_->MarkGpuNewer();
     return D3D_OK;

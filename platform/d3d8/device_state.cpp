@@ -183,6 +183,8 @@ void Device::ResetState()
     pixelShader_ = 0;
     programDirty_ = uniformsDirty_ = samplersDirty_ = worldDirty_ = rasterDirty_ = true;
     worldViewDirty_ = renderUniformsDirty_ = true;
+    rasterKnown_ = 0;
+    viewportKnown_ = false;
     worldDirtyMax_ = 255;
     boundColor_ = boundDepth_ = ~0u;
     attribFvf_ = ~0u;
@@ -192,6 +194,7 @@ HRESULT Device::BeginScene()
 {
     if (inScene_) return D3DERR_INVALIDCALL;
     inScene_ = true;
+    sceneCurrent_ = false;
     return D3D_OK;
 }
 
@@ -199,6 +202,7 @@ HRESULT Device::EndScene()
 {
     if (!inScene_) return D3DERR_INVALIDCALL;
     inScene_ = false;
+    sceneCurrent_ = false;
     if (coop_ == Coop::Ok) glFlush();
     return D3D_OK;
 }
@@ -451,16 +455,19 @@ HRESULT Device::GetClipStatus(D3DCLIPSTATUS8* s)
 HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture)
 {
     if (stage >= 8) return D3DERR_INVALIDCALL;
+    TextureStorage* storage = nullptr;
     if (texture) {
         auto* holder = dynamic_cast<TextureHolder*>(texture);
         if (!holder || holder->storage()->pool() == D3DPOOL_SYSTEMMEM || holder->storage()->device() != this)
             return D3DERR_INVALIDCALL;
+        storage = holder->storage();
     }
     NoteStateChange();
     if (textures_[stage] == texture) return D3D_OK;
     if (texture) texture->AddRef();
     if (textures_[stage]) textures_[stage]->Release();
     textures_[stage] = texture;
+    textureStorage_[stage] = storage;
     programDirty_ = true;
     samplersDirty_ = true;
     return D3D_OK;

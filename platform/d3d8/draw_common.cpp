@@ -1,8 +1,12 @@
 #include "d3d8/draw_common.h"
 
+#include <cstddef>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+
+#include "d3d8/device.h"
 
 namespace kestu::d3d8 {
 namespace {
@@ -111,6 +115,14 @@ void BindProgramSlots(GLuint program)
         GLint loc = glGetUniformLocation(program, name);
         if (loc >= 0) glUniform1i(loc, i);
     }
+}
+
+void FindFfpConstants(Program& p)
+{
+    p.constants = glGetUniformLocation(p.program, "ffp");
+    // -1 when the program reads none of these rows.
+    const std::string rows = "ffp[" + std::to_string(offsetof(FfpUniforms, globalAmbient) / 16) + "]";
+    p.renderConstants = glGetUniformLocation(p.program, rows.c_str());
 }
 
 } // namespace kestu::d3d8

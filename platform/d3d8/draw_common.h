@@ -19,5 +19,8 @@ uint32_t MaxIndex(const uint8_t* indices, UINT count, UINT indexSize);
 GLuint LinkProgram(const std::string& vertex, const std::string& fragment);
 // Binds the world-matrix block and sampler sN to unit N; leaves the program in use.
 void BindProgramSlots(GLuint program);
+struct Program;
+// Finds the fixed-function constants ("ffp") of a linked program.
+void FindFfpConstants(Program& p);
 
 } // namespace kestu::d3d8

@@ -79,8 +79,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
     LinkOptions o;
     for (int i = 0; i < 8; ++i) {
         if (!textures_[i]) continue;
-        auto* holder = dynamic_cast<TextureHolder*>(textures_[i]);
-        o.cube[i] = holder && holder->storage()->cube() ? 1 : 0;
+        o.cube[i] = textureStorage_[i]->cube() ? 1 : 0;
     }
     if (pso) {
         // v1 holds the lit specular colour whatever D3DRS_SPECULARENABLE says:
@@ -195,13 +194,13 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
     }
     for (int i = 0; i < 8; ++i) {
         if (!textures_[i] || !k.stages[i].texType) continue;
-        TextureStorage* t = dynamic_cast<TextureHolder*>(textures_[i])->storage();
+        TextureStorage* t = textureStorage_[i];
         for (UINT f = 0; f < t->faces(); ++f)
             for (UINT l = 0; l < t->levels(); ++l)
                 if (t->surface(f, l)->locked() || t->surface(f, l) == renderTarget_) return D3DERR_INVALIDCALL;
     }
     if (coop_ != Coop::Ok) return D3D_OK;
-    if (!GlMakeCurrent()) return D3DERR_DRIVERINTERNALERROR;
+    if (!MakeCurrentForScene()) return D3DERR_DRIVERINTERNALERROR;
 
     Activate();
     // Sampler settings stay valid while only this path draws the same stages;
@@ -237,7 +236,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
         ShaderProgram p;
         p.base.program = LinkProgram(vertex, fragment);
         if (GLuint prog = p.base.program) {
-            p.base.constants = glGetUniformLocation(prog, "ffp");
+            FindFfpConstants(p.base);
             p.vsConstants = glGetUniformLocation(prog, "vsc");
             p.psConstants = glGetUniformLocation(prog, "psc");
             p.bumpMatrix = glGetUniformLocation(prog, "bem");

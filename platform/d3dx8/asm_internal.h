@@ -2,6 +2,7 @@
 // opcode table and the per-kind checkers.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,8 +49,9 @@ struct Statement {
 };
 
 // Applies "#define NAME text" and "#undef NAME" lines (object-like macros),
-// leaving blank lines in their place; other directives are errors.
-std::string Preprocess(std::string_view text, Diagnostics& diag);
+// leaving blank lines in their place; other directives are errors. Nothing
+// when macros expand too deep or too long (the error is in `diag`).
+std::optional<std::string> Preprocess(std::string_view text, Diagnostics& diag);
 
 // Splits the text into statements with comments (";", "//", "/* */") removed;
 // the first statement is the version ("vs.1.1"). *openComment receives the

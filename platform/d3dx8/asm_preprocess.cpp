@@ -2,6 +2,7 @@
 // Directive lines become blank lines so that messages keep their line numbers.
 #include <cctype>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "asm_internal.h"
@@ -10,15 +11,19 @@ namespace kestu::d3dx::assembler {
 
 namespace {
 constexpr int kMaxDepth = 32;
-// Far beyond any real shader text; bounds what doubling macros can cost.
-constexpr size_t kMaxOutput = 1u << 20;
+// How much macros may add to the text: far beyond any real shader, and a
+// bound on what doubling macros can cost. The text itself does not count.
+constexpr size_t kMaxGrowth = 1u << 20;
 
 bool IdentStart(char c) { return std::isalpha((unsigned char)c) || c == '_'; }
 bool IdentChar(char c) { return std::isalnum((unsigned char)c) || c == '_'; }
 
 class Expander {
 public:
-    explicit Expander(const std::map<std::string, std::string, std::less<>>& macros) : macros_(macros) {}
+    Expander(const std::map<std::string, std::string, std::less<>>& macros, size_t limit)
+        : macros_(macros), limit_(limit)
+    {
+    }
 
     // False when expansion runs too deep or too long.
     bool Expand(std::string_view text, std::string& out, std::vector<const std::string*>& active, int depth)
@@ -58,13 +63,14 @@ public:
                 out += c;
                 ++i;
             }
-            if (out.size() > kMaxOutput) return false;
+            if (out.size() > limit_) return false;
         }
         return true;
     }
 
 private:
     const std::map<std::string, std::string, std::less<>>& macros_;
+    size_t limit_;
 };
 
 std::string_view TrimLeft(std::string_view s)
@@ -74,9 +80,10 @@ std::string_view TrimLeft(std::string_view s)
 }
 } // namespace
 
-std::string Preprocess(std::string_view text, Diagnostics& diag)
+std::optional<std::string> Preprocess(std::string_view text, Diagnostics& diag)
 {
     std::map<std::string, std::string, std::less<>> macros;
+    const size_t limit = text.size() + kMaxGrowth;
     std::string out;
     int lineNo = 0;
     size_t pos = 0;
@@ -122,16 +129,16 @@ std::string Preprocess(std::string_view text, Diagnostics& diag)
             out.append(line);
         } else {
             std::vector<const std::string*> active;
-            if (!Expander(macros).Expand(line, out, active, 0)) {
+            if (!Expander(macros, limit).Expand(line, out, active, 0)) {
                 diag.Error(lineNo, "macro expansion too deep or too long");
-                return std::string();
+                return std::nullopt;
             }
         }
         if (last) break;
         out += '\n';
-        if (out.size() > kMaxOutput) {
+        if (out.size() > limit) {
             diag.Error(lineNo, "macro expansion too long");
-            return std::string();
+            return std::nullopt;
         }
     }
     return out;

@@ -42,12 +42,15 @@ HRESULT Assemble(std::string_view text, const std::string& prefix, DWORD flags, 
         // The text ends at its first zero byte, if any.
         const size_t zero = text.find('\0');
         if (zero != std::string_view::npos) text = text.substr(0, zero);
-        const std::string expanded = Preprocess(text, diag);
+        const std::optional<std::string> expanded = Preprocess(text, diag);
         int openComment = 0;
-        const std::vector<Statement> statements = SplitStatements(expanded, &openComment);
+        const std::vector<Statement> statements =
+            expanded ? SplitStatements(*expanded, &openComment) : std::vector<Statement>();
         Version version;
         if (openComment) diag.Error(openComment, "the comment opened here is not closed");
-        if (statements.empty()) {
+        if (!expanded) {
+            // Already reported; there is no text to read a shader from.
+        } else if (statements.empty()) {
             diag.Error(1, "the shader is empty: expected a version (vs.1.1, ps.1.1, ...)");
         } else if (!ParseVersion(statements[0], version)) {
             diag.Error(statements[0].line, "expected a version (vs.1.0, vs.1.1, ps.1.0 to ps.1.4), found '" +

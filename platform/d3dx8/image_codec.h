@@ -90,7 +90,7 @@ HRESULT EncodePpm(const Image& image, std::vector<uint8_t>& out);
 HRESULT EncodeDds(D3DFORMAT format, uint32_t width, uint32_t height, uint32_t levels, bool cube,
                   const std::vector<RawSurface>& surfaces, std::vector<uint8_t>& out);
 
-// Whole files: read into memory, written through a temporary file and a rename.
+// Whole files: read into memory, replaced through kestu::SafeFile.
 HRESULT ReadWholeFile(const char* path, std::vector<uint8_t>& out);
 HRESULT WriteWholeFile(const char* path, const std::vector<uint8_t>& bytes);
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <new>
 #include <string>
-#include <unistd.h>
 
 #include "d3dx8/image_codec.h"
+#include "kestu_safefile.h"
 #include "win32/win32_common.h"
 
 namespace kestu::d3dx {
@@ -46,17 +46,7 @@ HRESULT ReadWholeFile(const char* path, std::vector<uint8_t>& out)
 HRESULT WriteWholeFile(const char* path, const std::vector<uint8_t>& bytes)
 {
     if (!path || !*path) return E_INVALIDARG;
-    const std::string host = kestu::platform::win32::HostPath(path);
-    const std::string temp = host + ".tmp" + std::to_string((long)getpid());
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return E_FAIL;
-    bool good = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    good = (std::fclose(f) == 0) && good;
-    if (!good || std::rename(temp.c_str(), host.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return E_FAIL;
-    }
-    return S_OK;
+    return kestu::SafeReplaceFile(path, bytes.data(), bytes.size()) ? S_OK : E_FAIL;
 }
 
 namespace {

@@ -1,9 +1,9 @@
 #include "d3dx8/mesh_geometry.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
-#include <map>
 #include <numeric>
 
 namespace kestu::d3dx {
@@ -100,33 +100,174 @@ bool ConvertFvf(const MeshData& in, DWORD fvf, MeshData& out)
 
 namespace {
 
-// Representative vertex of each vertex: the first one at the same position
-// (within epsilon), so that split vertices still join their faces.
+// The cell of a coordinate in a grid of cells `width` wide, or the
+// coordinate itself for width 0. Cells are centred on the multiples of their
+// width, so that round coordinates sit in the middle of one. Kept in a
+// double, which holds any quotient of floats, so cells never wrap or clamp;
+// -0 and +0 are one cell.
+double Cell(double v, double width)
+{
+    const double c = width == 0 ? v : std::floor(v / width + 0.5);
+    return c + 0.0;
+}
+
+// The cell after `c`: far from zero, where a step of one does not move, the next double.
+double NextCell(double c) { return c + 1 > c ? c + 1 : std::nextafter(c, INFINITY); }
+
+struct CellKey {
+    double x, y, z;
+    bool operator==(const CellKey&) const = default;
+};
+
+uint64_t Mix(uint64_t v)
+{
+    v ^= v >> 33;
+    v *= 0xFF51AFD7ED558CCDull;
+    v ^= v >> 33;
+    v *= 0xC4CEB9FE1A85EC53ull;
+    return v ^ (v >> 33);
+}
+
+uint64_t Bits(double d)
+{
+    uint64_t b;
+    std::memcpy(&b, &d, 8);
+    return b;
+}
+
+// Cells numbered in the order first seen, found through an open-addressed
+// table of cell numbers; `keyOf(cell)` gives a cell's key back, so the table
+// holds four bytes a slot and stays small.
+class CellTable {
+public:
+    explicit CellTable(size_t cells)
+    {
+        // A quarter full at most, so that a look for a missing cell mostly meets an empty slot.
+        size_t capacity = 64;
+        while (capacity < cells * 4) capacity *= 2;
+        ids_.assign(capacity, kNone);
+        used_.assign(capacity / 64, 0);
+    }
+    // The cell's number, a new one (`next`) when it was not there.
+    template <class KeyOf>
+    uint32_t Insert(const CellKey& key, uint32_t next, KeyOf keyOf)
+    {
+        size_t at = Slot(key);
+        for (; ids_[at] != kNone; at = (at + 1) & (ids_.size() - 1))
+            if (keyOf(ids_[at]) == key) return ids_[at];
+        ids_[at] = next;
+        used_[at / 64] |= uint64_t(1) << (at % 64);
+        return next;
+    }
+    template <class KeyOf>
+    uint32_t Find(const CellKey& key, KeyOf keyOf) const
+    {
+        // Most cells around a vertex are empty: a bit per slot answers them from a small array.
+        const size_t first = Slot(key);
+        if (!(used_[first / 64] >> (first % 64) & 1)) return kNone;
+        for (size_t at = first; ids_[at] != kNone; at = (at + 1) & (ids_.size() - 1))
+            if (keyOf(ids_[at]) == key) return ids_[at];
+        return kNone;
+    }
+    static constexpr uint32_t kNone = UINT32_MAX;
+
+private:
+    size_t Slot(const CellKey& k) const
+    {
+        return size_t(Mix(Bits(k.x) ^ Mix(Bits(k.y) ^ Mix(Bits(k.z))))) & (ids_.size() - 1);
+    }
+    std::vector<uint32_t> ids_;
+    std::vector<uint64_t> used_;
+};
+
+// Representative vertex of each vertex, so that split vertices still join
+// their faces: vertices are taken in index order, and one not yet claimed
+// claims every unclaimed vertex within epsilon of it (on each axis). Cells
+// four epsilons wide hold the vertices, so a vertex looks only at the cells
+// its epsilon box touches (one to two a side, about three in all), and a
+// cell holds at most 64 vertices more than epsilon apart: the work is linear
+// whatever the mesh's orientation. With epsilon 0 the cells are positions.
 std::vector<uint32_t> PointReps(const MeshData& mesh, float epsilon)
 {
-    std::vector<uint32_t> rep(mesh.vertexCount);
-    std::vector<uint32_t> order(mesh.vertexCount);
-    std::iota(order.begin(), order.end(), 0u);
-    std::vector<D3DXVECTOR3> pos(mesh.vertexCount);
-    for (uint32_t v = 0; v < mesh.vertexCount; ++v) pos[v] = mesh.Position(v);
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-        return pos[a].x < pos[b].x || (pos[a].x == pos[b].x && a < b);
-    });
+    const uint32_t count = mesh.vertexCount;
+    std::vector<uint32_t> rep(count);
     std::iota(rep.begin(), rep.end(), 0u);
-    for (size_t i = 0; i < order.size(); ++i) {
-        const uint32_t a = order[i];
-        if (rep[a] != a) continue;
-        for (size_t j = i + 1; j < order.size() && pos[order[j]].x - pos[a].x <= epsilon; ++j) {
-            const uint32_t b = order[j];
-            if (rep[b] != b) continue;
-            if (std::fabs(pos[a].y - pos[b].y) <= epsilon && std::fabs(pos[a].z - pos[b].z) <= epsilon)
-                rep[b] = std::min(a, rep[b]);
+    if (!(epsilon >= 0) || count == 0) return rep; // a negative or NaN epsilon joins nothing
+    const bool all = std::isinf(epsilon);            // every finite position is within it
+    std::vector<D3DXVECTOR3> pos(count);
+    for (uint32_t v = 0; v < count; ++v) pos[v] = mesh.Position(v);
+    // A position that is not finite is never within epsilon of another.
+    std::vector<bool> claimed(count, false);
+    // Vertices by cell, each cell's list in index order.
+    const double width = 4.0 * double(epsilon);
+    auto keyOfVertex = [&](uint32_t v) {
+        const D3DXVECTOR3& p = pos[v];
+        return all ? CellKey{0, 0, 0} : CellKey{Cell(p.x, width), Cell(p.y, width), Cell(p.z, width)};
+    };
+    std::vector<uint32_t> cellStart(epsilon == 0 ? 0 : size_t(count) + 2, 0), vertexCell(count, CellTable::kNone),
+        firstOfCell;
+    std::vector<CellKey> cellKeys;
+    auto keyOfCell = [&](uint32_t cell) { return cellKeys[cell]; };
+    CellTable table(count);
+    firstOfCell.reserve(count);
+    cellKeys.reserve(count);
+    for (uint32_t v = 0; v < count; ++v) {
+        const D3DXVECTOR3& p = pos[v];
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+            claimed[v] = true;
+            continue;
         }
+        const uint32_t cells = uint32_t(firstOfCell.size());
+        const CellKey key = keyOfVertex(v);
+        vertexCell[v] = table.Insert(key, cells, keyOfCell);
+        if (vertexCell[v] == cells) {
+            firstOfCell.push_back(v);
+            cellKeys.push_back(key);
+        }
+        if (epsilon != 0) ++cellStart[vertexCell[v] + 2];
     }
-    // Make every representative the lowest index of its group.
-    std::vector<uint32_t> lowest(mesh.vertexCount, UINT32_MAX);
-    for (uint32_t v = 0; v < mesh.vertexCount; ++v) lowest[rep[v]] = std::min(lowest[rep[v]], v);
-    for (uint32_t v = 0; v < mesh.vertexCount; ++v) rep[v] = lowest[rep[v]];
+    if (epsilon == 0) {
+        // Cells are positions: each vertex stands for the first at its position.
+        for (uint32_t v = 0; v < count; ++v)
+            if (vertexCell[v] != CellTable::kNone) rep[v] = firstOfCell[vertexCell[v]];
+        return rep;
+    }
+    const uint32_t cells = uint32_t(firstOfCell.size());
+    for (uint32_t c = 0; c < cells; ++c) cellStart[c + 2] += cellStart[c + 1];
+    std::vector<uint32_t> member(count);
+    for (uint32_t v = 0; v < count; ++v)
+        if (vertexCell[v] != CellTable::kNone) member[cellStart[vertexCell[v] + 1]++] = v;
+    // cellStart[c] .. cellStart[c + 1] now holds cell c's vertices.
+
+    for (uint32_t a = 0; a < count; ++a) {
+        if (claimed[a]) continue;
+        claimed[a] = true;
+        const D3DXVECTOR3& p = pos[a];
+        // The cells from one corner of the vertex's epsilon box to the other.
+        const CellKey lo = all ? CellKey{0, 0, 0}
+                               : CellKey{Cell(double(p.x) - epsilon, width), Cell(double(p.y) - epsilon, width),
+                                         Cell(double(p.z) - epsilon, width)};
+        const CellKey hi = all ? CellKey{0, 0, 0}
+                               : CellKey{Cell(double(p.x) + epsilon, width), Cell(double(p.y) + epsilon, width),
+                                         Cell(double(p.z) + epsilon, width)};
+        for (double cx = lo.x; cx <= hi.x; cx = NextCell(cx))
+            for (double cy = lo.y; cy <= hi.y; cy = NextCell(cy))
+                for (double cz = lo.z; cz <= hi.z; cz = NextCell(cz)) {
+                    const CellKey key{cx, cy, cz};
+                    const uint32_t own = vertexCell[a];
+                    const uint32_t cell = key == cellKeys[own] ? own : table.Find(key, keyOfCell);
+                    if (cell == CellTable::kNone) continue;
+                    for (uint32_t i = cellStart[cell]; i < cellStart[cell + 1]; ++i) {
+                        const uint32_t b = member[i];
+                        if (claimed[b]) continue;
+                        if (std::fabs(p.x - pos[b].x) <= epsilon && std::fabs(p.y - pos[b].y) <= epsilon &&
+                            std::fabs(p.z - pos[b].z) <= epsilon) {
+                            claimed[b] = true;
+                            rep[b] = a;
+                        }
+                    }
+                }
+    }
     return rep;
 }
 
@@ -135,22 +276,49 @@ std::vector<uint32_t> PointReps(const MeshData& mesh, float epsilon)
 std::vector<DWORD> AdjacencyFromReps(const MeshData& mesh, const std::vector<uint32_t>& rep)
 {
     const uint32_t faces = mesh.FaceCount();
+    const uint32_t range = uint32_t(rep.size());
     std::vector<DWORD> adj((size_t)faces * 3, 0xFFFFFFFFu);
-    std::map<std::pair<uint32_t, uint32_t>, uint32_t> open; // directed edge -> face*3+edge
-    for (uint32_t f = 0; f < faces; ++f) {
-        for (uint32_t e = 0; e < 3; ++e) {
-            const uint32_t ia = mesh.indices[f * 3 + e], ib = mesh.indices[f * 3 + (e + 1) % 3];
-            if (ia >= rep.size() || ib >= rep.size()) continue;
-            const uint32_t a = rep[ia], b = rep[ib];
-            if (a == b) continue;
-            auto it = open.find({b, a});
-            if (it != open.end()) {
-                adj[it->second] = f;
-                adj[f * 3 + e] = it->second / 3;
-                open.erase(it);
-            } else {
-                open.emplace(std::make_pair(a, b), f * 3 + e);
+    // The two representatives an edge (face * 3 + edge) runs between, or none.
+    auto ends = [&](uint32_t id, uint32_t& from, uint32_t& to) {
+        const uint32_t f = id / 3, e = id % 3;
+        const uint32_t ia = mesh.indices[f * 3 + e], ib = mesh.indices[f * 3 + (e + 1) % 3];
+        if (ia >= range || ib >= range) return false;
+        from = rep[ia];
+        to = rep[ib];
+        return from != to;
+    };
+    // Edges grouped by their lower end (a counting sort: linear), each group in face order.
+    std::vector<uint32_t> start(size_t(range) + 1, 0), edges;
+    uint32_t from = 0, to = 0;
+    for (uint32_t id = 0; id < faces * 3; ++id)
+        if (ends(id, from, to)) ++start[std::min(from, to) + 1];
+    for (uint32_t v = 0; v < range; ++v) start[v + 1] += start[v];
+    edges.resize(start[range]);
+    for (uint32_t id = 0; id < faces * 3; ++id)
+        if (ends(id, from, to)) edges[start[std::min(from, to)]++] = id;
+    // start[v] is now where group v ends. Within a group, in face order, an
+    // edge meets the first still open edge between the same two ends that runs
+    // the other way; one that finds none stays open unless one its way already
+    // is. open[hi * 2 + way] holds those edges while their group is walked.
+    std::vector<uint32_t> open(size_t(range) * 2, UINT32_MAX);
+    for (uint32_t v = 0, first = 0; v < range; first = start[v++]) {
+        for (uint32_t i = first; i < start[v]; ++i) {
+            const uint32_t id = edges[i];
+            ends(id, from, to);
+            const uint32_t hi = std::max(from, to), way = from == v ? 0 : 1;
+            uint32_t& other = open[size_t(hi) * 2 + 1 - way];
+            if (other != UINT32_MAX) {
+                adj[other] = id / 3;
+                adj[id] = other / 3;
+                other = UINT32_MAX;
+            } else if (open[size_t(hi) * 2 + way] == UINT32_MAX) {
+                open[size_t(hi) * 2 + way] = id;
             }
+        }
+        for (uint32_t i = first; i < start[v]; ++i) {
+            ends(edges[i], from, to);
+            const uint32_t hi = std::max(from, to);
+            open[size_t(hi) * 2] = open[size_t(hi) * 2 + 1] = UINT32_MAX;
         }
     }
     return adj;
@@ -238,66 +406,128 @@ std::vector<AttributeRange> BuildAttributeTable(const MeshData& mesh)
 
 namespace {
 
-// Forsyth-style greedy ordering for a vertex cache of 16 entries: emit the
-// face that scores best against the cache, preferring faces touching vertices
-// with few faces left.
-std::vector<uint32_t> CacheOrder(const MeshData& mesh, const std::vector<uint32_t>& faces)
-{
-    constexpr int kCache = 16;
-    const size_t n = faces.size();
-    std::vector<uint32_t> out;
-    out.reserve(n);
-    if (n == 0) return out;
-    std::map<uint32_t, std::vector<uint32_t>> users; // vertex -> local face numbers
-    for (uint32_t i = 0; i < n; ++i)
-        for (int k = 0; k < 3; ++k) users[mesh.indices[faces[i] * 3 + k]].push_back(i);
-    std::map<uint32_t, int> remaining;
-    for (auto& [v, u] : users) remaining[v] = (int)u.size();
-    std::vector<bool> done(n, false);
-    std::vector<uint32_t> cache;
-    auto vertexScore = [&](uint32_t v) {
-        float s = 0;
-        auto it = std::find(cache.begin(), cache.end(), v);
-        if (it != cache.end()) {
-            const int pos = (int)(it - cache.begin());
-            s = pos < 3 ? 0.75f : std::pow(1.0f - (float)(pos - 3) / (kCache - 3), 1.5f);
+// Forsyth's greedy ordering for a vertex cache of 16 entries, in linear
+// time: the next face is the best scored among the live faces of the cached
+// vertices (each vertex offers at most kOffered of them, so a vertex shared
+// by thousands of faces costs no more than any other), or the next face not
+// yet emitted when the cache offers none. A face scores the sum of its
+// vertices' scores: recent use in the cache, plus a boost for vertices with
+// few faces left.
+class CacheOrderer {
+public:
+    explicit CacheOrderer(uint32_t vertexCount) : local_(vertexCount, kNone) {}
+
+    std::vector<uint32_t> Order(const MeshData& mesh, const std::vector<uint32_t>& faces)
+    {
+        const uint32_t n = uint32_t(faces.size());
+        // Vertices numbered within the group, so the work does not grow with the whole mesh.
+        std::vector<uint32_t> corner(size_t(n) * 3), globals;
+        for (uint32_t i = 0; i < n; ++i)
+            for (int k = 0; k < 3; ++k) {
+                const uint32_t v = mesh.indices[size_t(faces[i]) * 3 + k];
+                if (local_[v] == kNone) {
+                    local_[v] = uint32_t(globals.size());
+                    globals.push_back(v);
+                }
+                corner[size_t(i) * 3 + k] = local_[v];
+            }
+        for (uint32_t v : globals) local_[v] = kNone;
+        const uint32_t vertices = uint32_t(globals.size());
+
+        // Each vertex's live corners (face * 3 + corner), and where each corner sits in that list.
+        std::vector<uint32_t> start(vertices + 1, 0), live(vertices, 0), list(corner.size()), slot(corner.size());
+        for (uint32_t v : corner) ++live[v];
+        for (uint32_t v = 0; v < vertices; ++v) start[v + 1] = start[v] + live[v];
+        std::vector<uint32_t> fill(start.begin(), start.end() - 1);
+        for (uint32_t c = 0; c < corner.size(); ++c) {
+            slot[c] = fill[corner[c]]++;
+            list[slot[c]] = c;
         }
-        const int left = remaining[v];
-        if (left > 0) s += 2.0f / std::sqrt((float)left);
-        return s;
-    };
-    size_t scan = 0;
-    for (size_t emitted = 0; emitted < n; ++emitted) {
-        // Candidates: faces of cached vertices; else the next face not done.
-        int best = -1;
-        float bestScore = -1;
-        for (uint32_t v : cache)
-            for (uint32_t f : users[v]) {
-                if (done[f]) continue;
-                float s = 0;
-                for (int k = 0; k < 3; ++k) s += vertexScore(mesh.indices[faces[f] * 3 + k]);
-                if (s > bestScore || (s == bestScore && (int)f < best)) {
-                    bestScore = s;
-                    best = (int)f;
+
+        std::vector<int> cachePos(vertices, -1);
+        std::vector<uint32_t> cache, next;
+        auto vertexScore = [&](uint32_t v) {
+            if (live[v] == 0) return -1.0f;
+            const int pos = cachePos[v];
+            float score = 0;
+            if (pos >= 0) score = pos < 3 ? kLastFace : kCacheScore[pos - 3];
+            return score + (live[v] < kValenceTable ? kValenceScore[live[v]] : 2.0f / std::sqrt(float(live[v])));
+        };
+        auto faceScore = [&](uint32_t f) {
+            return vertexScore(corner[f * 3]) + vertexScore(corner[f * 3 + 1]) + vertexScore(corner[f * 3 + 2]);
+        };
+
+        std::vector<bool> done(n, false);
+        std::vector<uint32_t> out;
+        out.reserve(n);
+        uint32_t scan = 0;
+        for (uint32_t emitted = 0; emitted < n; ++emitted) {
+            uint32_t best = kNone;
+            float bestScore = -1;
+            for (uint32_t v : cache) {
+                const uint32_t offered = std::min(live[v], kOffered);
+                for (uint32_t i = 0; i < offered; ++i) {
+                    const uint32_t f = list[start[v] + i] / 3;
+                    const float score = faceScore(f);
+                    if (score > bestScore || (score == bestScore && f < best)) {
+                        bestScore = score;
+                        best = f;
+                    }
                 }
             }
-        if (best < 0) {
-            while (done[scan]) ++scan;
-            best = (int)scan;
+            if (best == kNone) {
+                while (done[scan]) ++scan;
+                best = scan;
+            }
+            done[best] = true;
+            out.push_back(faces[best]);
+            for (uint32_t k = 0; k < 3; ++k) {
+                // The corner leaves its vertex's live list; the list's last takes its place.
+                const uint32_t c = best * 3 + k, v = corner[c];
+                const uint32_t last = start[v] + --live[v];
+                list[slot[c]] = list[last];
+                slot[list[last]] = slot[c];
+            }
+            // The face's vertices go to the front of the cache; the oldest fall out.
+            next.clear();
+            for (uint32_t k = 0; k < 3; ++k) {
+                const uint32_t v = corner[best * 3 + k];
+                if (std::find(next.begin(), next.end(), v) == next.end()) next.push_back(v);
+            }
+            for (uint32_t v : cache)
+                if (next.size() < kCache && std::find(next.begin(), next.end(), v) == next.end()) next.push_back(v);
+            for (uint32_t v : cache) cachePos[v] = -1;
+            for (size_t i = 0; i < next.size(); ++i) cachePos[next[i]] = int(i);
+            cache.swap(next);
         }
-        done[best] = true;
-        out.push_back(faces[best]);
-        for (int k = 2; k >= 0; --k) {
-            const uint32_t v = mesh.indices[faces[best] * 3 + k];
-            --remaining[v];
-            auto it = std::find(cache.begin(), cache.end(), v);
-            if (it != cache.end()) cache.erase(it);
-            cache.insert(cache.begin(), v);
-        }
-        if (cache.size() > kCache) cache.resize(kCache);
+        return out;
     }
-    return out;
-}
+
+private:
+    static constexpr uint32_t kNone = UINT32_MAX;
+    static constexpr uint32_t kCache = 16;
+    static constexpr uint32_t kOffered = 8;
+    static constexpr float kLastFace = 0.75f;
+    static constexpr uint32_t kValenceTable = 32;
+    static const std::array<float, kCache - 3> kCacheScore;
+    static const std::array<float, kValenceTable> kValenceScore;
+
+    std::vector<uint32_t> local_; // kNone outside the group being ordered
+};
+
+// Positions 3 to 15 of the cache: falling off with the power 1.5.
+const std::array<float, CacheOrderer::kCache - 3> CacheOrderer::kCacheScore = [] {
+    std::array<float, kCache - 3> t{};
+    for (uint32_t i = 0; i < t.size(); ++i) t[i] = std::pow(1.0f - float(i) / float(kCache - 3), 1.5f);
+    return t;
+}();
+
+// 2 / sqrt(faces left).
+const std::array<float, CacheOrderer::kValenceTable> CacheOrderer::kValenceScore = [] {
+    std::array<float, kValenceTable> t{};
+    for (uint32_t i = 1; i < t.size(); ++i) t[i] = 2.0f / std::sqrt(float(i));
+    return t;
+}();
 
 } // namespace
 
@@ -316,12 +546,13 @@ bool OptimizeMesh(MeshData& mesh, DWORD flags, std::vector<DWORD>* adjacency, Op
                          [&](uint32_t a, uint32_t b) { return mesh.attributes[a] < mesh.attributes[b]; });
     }
     if (flags & (kVertexCache | kStripReorder)) {
+        CacheOrderer orderer(mesh.vertexCount);
         std::vector<uint32_t> reordered;
         for (size_t i = 0; i < order.size();) {
             size_t j = i;
             std::vector<uint32_t> group;
             while (j < order.size() && mesh.attributes[order[j]] == mesh.attributes[order[i]]) group.push_back(order[j++]);
-            const std::vector<uint32_t> g = CacheOrder(mesh, group);
+            const std::vector<uint32_t> g = orderer.Order(mesh, group);
             reordered.insert(reordered.end(), g.begin(), g.end());
             i = j;
         }

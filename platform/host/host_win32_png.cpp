@@ -2,11 +2,10 @@
 #include <png.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <vector>
 
 #include "host/host_win32.h"
-#include "win32/win32_common.h"
+#include "kestu_safefile.h"
 
 namespace {
 
@@ -45,21 +44,15 @@ bool SavePixelsPng(const WindowPixels& p, const std::string& path)
     if (p.width <= 0 || p.height <= 0 ||
         p.pixels.size() < static_cast<size_t>(p.width) * static_cast<size_t>(p.height))
         return false;
-    // Written beside the target and renamed, so a failure never leaves half a file.
-    std::string target = kestu::platform::win32::HostPath(path.c_str());
-    std::string temp = target + ".tmp";
+    kestu::SafeFile file(path.c_str());
+    if (!file.IsOpen()) return false;
     std::vector<png_byte> row(static_cast<size_t>(p.width) * 3);
-    FILE* f = ::kestu_fopen(temp.c_str(), "wb");
-    if (f == nullptr) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool ok = png != nullptr && info != nullptr && Encode(png, info, p, f, row.data());
+    const bool ok = png != nullptr && info != nullptr && Encode(png, info, p, file.Stream(), row.data());
     png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-    ok = (std::fclose(f) == 0) && ok;
-    std::error_code ec;
-    if (ok) std::filesystem::rename(temp, target, ec);
-    if (!ok || ec) std::filesystem::remove(temp, ec);
-    return ok && !ec;
+    if (!ok) file.Fail();
+    return file.Commit();
 }
 
 bool SaveWindowPng(HWND hwnd, const std::string& path)

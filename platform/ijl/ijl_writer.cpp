@@ -1,6 +1,7 @@
 // The JPEG writer interface over libjpeg: whole pictures to a file or a
-// caller's buffer. Files are written beside the target and renamed into place.
+// caller's buffer. Files are replaced through kestu::SafeFile.
 #include "ijl.h"
+#include "kestu_safefile.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -125,22 +126,12 @@ IJLERR Compress(const JPEG_CORE_PROPERTIES& p, const Layout& layout, unsigned ch
     return IJL_OK;
 }
 
-IJLERR WriteFileAtomically(const char* path, const unsigned char* data, unsigned long size)
+IJLERR WriteFileSafely(const char* path, const unsigned char* data, unsigned long size)
 {
-    const std::string temp = std::string(path) + ".kestu-tmp";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (f == nullptr) return IJL_INVALID_FILENAME;
-    const bool wrote = std::fwrite(data, 1, size, f) == size;
-    const bool closed = std::fclose(f) == 0;
-    if (!wrote || !closed) {
-        std::remove(temp.c_str());
-        return wrote ? IJL_ERR_FILECLOSE : IJL_FILE_ERROR;
-    }
-    if (std::rename(temp.c_str(), path) != 0) {
-        std::remove(temp.c_str());
-        return IJL_FILE_ERROR;
-    }
-    return IJL_OK;
+    kestu::SafeFile file;
+    if (!file.Open(path)) return IJL_INVALID_FILENAME;
+    if (!file.Write(data, size)) return IJL_FILE_ERROR;
+    return file.Commit() ? IJL_OK : IJL_FILE_ERROR;
 }
 
 } // namespace
@@ -185,7 +176,7 @@ IJLERR ijlWrite(JPEG_CORE_PROPERTIES* jcprops, IJLIOTYPE iotype)
     if (result != IJL_OK) return result;
 
     if (iotype == IJL_JFILE_WRITEWHOLEIMAGE) {
-        result = WriteFileAtomically(jcprops->JPGFile, data, size);
+        result = WriteFileSafely(jcprops->JPGFile, data, size);
     } else if (size > jcprops->JPGSizeBytes) {
         result = IJL_BUFFER_TOO_SMALL;
     } else {

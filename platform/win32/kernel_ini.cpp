@@ -2,6 +2,7 @@
 // sections and keys compare without regard to case, blanks around keys and
 // values are dropped, a value in matching quotes loses them, lines starting
 // with ';' are comments; the first of duplicate sections or keys wins.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -14,16 +15,6 @@
 using namespace kestu::platform::win32;
 
 namespace {
-
-struct IniEntry {
-    std::string key;
-    std::string value;
-};
-
-struct IniSection {
-    std::string name;
-    std::vector<IniEntry> entries;
-};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
@@ -41,19 +32,29 @@ std::optional<std::string> LoadIniBytes(LPCSTR fileName)
     FILE* f = ::kestu_fopen(path.c_str(), "rb");
     if (f == nullptr) return std::nullopt;
     std::string bytes;
-    char chunk[4096];
+    // One allocation for an ordinary file; a file that grows meanwhile still reads whole.
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+        const long length = std::ftell(f);
+        if (length > 0) bytes.reserve(static_cast<size_t>(length));
+        std::rewind(f);
+    }
+    char chunk[65536];
     size_t n;
     while ((n = std::fread(chunk, 1, sizeof(chunk), f)) > 0) bytes.append(chunk, n);
     std::fclose(f);
     return bytes;
 }
 
-std::vector<IniSection> Parse(std::string_view text)
+// Walks the file's lines: `onSection(name)` for each section header and
+// `onEntry(key, value)` for each line inside a section, all views into
+// `text`. Either returns false to stop the walk.
+template <class OnSection, class OnEntry>
+void WalkIni(std::string_view text, OnSection onSection, OnEntry onEntry)
 {
     if (text.size() >= 3 && static_cast<unsigned char>(text[0]) == 0xEF &&
         static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF)
         text.remove_prefix(3);
-    std::vector<IniSection> sections;
+    bool inSection = false;   // lines before the first section belong to none
     size_t pos = 0;
     while (pos < text.size()) {
         size_t end = text.find_first_of("\r\n", pos);
@@ -65,31 +66,21 @@ std::vector<IniSection> Parse(std::string_view text)
             line.remove_prefix(1);
             size_t close = line.find(']');
             if (close != std::string_view::npos) line = line.substr(0, close);
-            sections.push_back(IniSection{std::string(Trim(line)), {}});
+            inSection = true;
+            if (!onSection(Trim(line))) return;
             continue;
         }
-        if (sections.empty()) continue;   // lines before the first section belong to none
-        IniEntry e;
+        if (!inSection) continue;
+        std::string_view key = line, value;
         size_t eq = line.find('=');
-        if (eq == std::string_view::npos) {
-            e.key = std::string(line);
-        } else {
-            e.key = std::string(Trim(line.substr(0, eq)));
-            std::string_view v = Trim(line.substr(eq + 1));
-            if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-                v = v.substr(1, v.size() - 2);
-            e.value = std::string(v);
+        if (eq != std::string_view::npos) {
+            key = Trim(line.substr(0, eq));
+            value = Trim(line.substr(eq + 1));
+            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+                value = value.substr(1, value.size() - 2);
         }
-        sections.back().entries.push_back(std::move(e));
+        if (!onEntry(key, value)) return;
     }
-    return sections;
-}
-
-const IniSection* FindSection(const std::vector<IniSection>& sections, std::string_view name)
-{
-    for (const IniSection& s : sections)
-        if (EqualsNoCase(s.name, name)) return &s;
-    return nullptr;
 }
 
 // One string: cut to size - 1 characters; returns the characters copied.
@@ -97,7 +88,7 @@ DWORD CopyString(std::string_view s, LPSTR out, DWORD size)
 {
     if (out == nullptr || size == 0) return 0;
     size_t n = std::min<size_t>(s.size(), size - 1);
-    std::memcpy(out, s.data(), n);
+    if (n != 0) std::memcpy(out, s.data(), n);   // an empty view may have no data
     out[n] = '\0';
     return static_cast<DWORD>(n);
 }
@@ -105,15 +96,15 @@ DWORD CopyString(std::string_view s, LPSTR out, DWORD size)
 // A list of zero-terminated strings closed by a second zero. When it does not
 // fit, the last string is cut and followed by two zeros, and the result is
 // size - 2.
-DWORD CopyList(const std::vector<std::string>& names, LPSTR out, DWORD size)
+DWORD CopyList(const std::vector<std::string_view>& names, LPSTR out, DWORD size)
 {
     if (out == nullptr || size == 0) return 0;
     size_t need = 1;
-    for (const std::string& n : names) need += n.size() + 1;
+    for (std::string_view n : names) need += n.size() + 1;
     if (need <= size) {
         size_t at = 0;
-        for (const std::string& n : names) {
-            std::memcpy(out + at, n.data(), n.size());
+        for (std::string_view n : names) {
+            if (!n.empty()) std::memcpy(out + at, n.data(), n.size());
             at += n.size();
             out[at++] = '\0';
         }
@@ -126,10 +117,10 @@ DWORD CopyList(const std::vector<std::string>& names, LPSTR out, DWORD size)
         return 0;
     }
     size_t limit = size - 2, at = 0;
-    for (const std::string& n : names) {
+    for (std::string_view n : names) {
         if (at >= limit) break;
         size_t take = std::min(n.size(), limit - at);
-        std::memcpy(out + at, n.data(), take);
+        if (take != 0) std::memcpy(out + at, n.data(), take);
         at += take;
         if (at < limit) out[at++] = '\0';
     }
@@ -138,19 +129,35 @@ DWORD CopyList(const std::vector<std::string>& names, LPSTR out, DWORD size)
     return size - 2;
 }
 
-std::vector<std::string> UniqueNames(const std::vector<std::string>& all)
+uint64_t NoCaseHash(std::string_view s)
 {
-    std::vector<std::string> out;
-    for (const std::string& n : all) {
+    uint64_t h = 14695981039346656037ull;
+    for (char c : s) h = (h ^ static_cast<unsigned char>(LowerAscii(c))) * 1099511628211ull;
+    return h ^ (h >> 32);
+}
+
+// Keeps the first of names that differ only in case, in order: one
+// open-addressed table of indexes, so the work is linear in the names.
+void KeepUniqueNames(std::vector<std::string_view>& names)
+{
+    size_t capacity = 16;
+    while (capacity < names.size() * 2) capacity *= 2;
+    std::vector<uint32_t> table(capacity, UINT32_MAX);
+    size_t kept = 0;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string_view n = names[i];
+        size_t at = NoCaseHash(n) & (capacity - 1);
         bool seen = false;
-        for (const std::string& o : out)
-            if (EqualsNoCase(o, n)) {
+        for (; table[at] != UINT32_MAX; at = (at + 1) & (capacity - 1))
+            if (EqualsNoCase(names[table[at]], n)) {
                 seen = true;
                 break;
             }
-        if (!seen) out.push_back(n);
+        if (seen) continue;
+        table[at] = static_cast<uint32_t>(kept);
+        names[kept++] = n;
     }
-    return out;
+    names.resize(kept);
 }
 
 } // namespace
@@ -165,24 +172,31 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
 
     std::optional<std::string> bytes = LoadIniBytes(fileName);
     if (!bytes) SetLastError(ERROR_FILE_NOT_FOUND);
-    std::vector<IniSection> sections = bytes ? Parse(*bytes) : std::vector<IniSection>{};
+    const std::string_view text = bytes ? std::string_view(*bytes) : std::string_view();
 
-    if (section == nullptr) {
-        std::vector<std::string> names;
-        for (const IniSection& s : sections) names.push_back(s.name);
-        return CopyList(UniqueNames(names), returned, size);
+    // Names listed, or the value of the key, from the first section of that name only.
+    std::vector<std::string_view> names;
+    std::optional<std::string_view> value;
+    int state = 0;   // 0 before the section, 1 inside it, 2 past it
+    WalkIni(
+        text,
+        [&](std::string_view name) {
+            if (section == nullptr) names.push_back(name);
+            else if (state == 1) state = 2;
+            else if (state == 0 && EqualsNoCase(name, section)) state = 1;
+            return state != 2;
+        },
+        [&](std::string_view k, std::string_view v) {
+            if (state != 1) return true;
+            if (key == nullptr) names.push_back(k);
+            else if (EqualsNoCase(k, key)) value = v;
+            return !value;
+        });
+    if (section == nullptr || key == nullptr) {
+        KeepUniqueNames(names);
+        return CopyList(names, returned, size);
     }
-    const IniSection* s = FindSection(sections, section);
-    if (key == nullptr) {
-        std::vector<std::string> names;
-        if (s != nullptr)
-            for (const IniEntry& e : s->entries) names.push_back(e.key);
-        return CopyList(UniqueNames(names), returned, size);
-    }
-    if (s != nullptr)
-        for (const IniEntry& e : s->entries)
-            if (EqualsNoCase(e.key, key)) return CopyString(e.value, returned, size);
-    return CopyString(def, returned, size);
+    return CopyString(value ? *value : def, returned, size);
 }
 
 DWORD GetPrivateProfileSectionNamesA(LPSTR returned, DWORD size, LPCSTR fileName)

@@ -5,12 +5,12 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 
 #include <kestu.h>
 #include <host/host.h>
+#include <kestu_safefile.h>
 
 namespace {
 
@@ -28,29 +28,24 @@ struct QuadVertex {
 };
 const DWORD kQuadFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
-// Writes the whole section to a temporary file, then puts it in place.
+// Writes the whole section at once, replacing the file safely.
 bool WriteDefaultIni(const char* path)
 {
-    const std::string tmp = std::string(path) + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out << "[" << kSection << "]\r\n"
-            << "eResolution=0\r\n"
-            << "eLogLevel=4\r\n"
-            << "bWindowed=1\r\n"
-            << "bUseDepthBuffer=1\r\n"
-            << "dwMinDepthBits=16\r\n"
-            << "dwMinStencilBits=0\r\n"
-            << "SwapEffect=1\r\n"
-            << "PresentationInterval=0\r\n"
-            << "eHowToCreateDevice=0\r\n"
-            << "bErrMsgBoxEnabled=0\r\n"
-            << "szWindowTitle=Kestu Demo\r\n";
-        if (!out) return false;
-    }
-    std::error_code ec;
-    std::filesystem::rename(tmp, path, ec);
-    return !ec;
+    std::ostringstream out;
+    out << "[" << kSection << "]\r\n"
+        << "eResolution=0\r\n"
+        << "eLogLevel=4\r\n"
+        << "bWindowed=1\r\n"
+        << "bUseDepthBuffer=1\r\n"
+        << "dwMinDepthBits=16\r\n"
+        << "dwMinStencilBits=0\r\n"
+        << "SwapEffect=1\r\n"
+        << "PresentationInterval=0\r\n"
+        << "eHowToCreateDevice=0\r\n"
+        << "bErrMsgBoxEnabled=0\r\n"
+        << "szWindowTitle=Kestu Demo\r\n";
+    const std::string text = out.str();
+    return kestu::SafeReplaceFile(path, text.data(), text.size());
 }
 
 // A cube as a text .x file: four opaque orange sides, a translucent cyan top
@@ -85,15 +80,8 @@ bool WriteCubeX(const char* path)
     x << "}\nMeshMaterialList {\n2;12;\n0,0,0,0,0,0,0,0,1,1,1,1;;\n"
       << "Material { 1.0;0.55;0.1;1.0;; 10.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }\n"
       << "Material { 0.2;0.9;1.0;0.6;; 10.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }\n}\n}\n";
-    const std::string tmp = std::string(path) + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out << x.str();
-        if (!out) return false;
-    }
-    std::error_code ec;
-    std::filesystem::rename(tmp, path, ec);
-    return !ec;
+    const std::string text = x.str();
+    return kestu::SafeReplaceFile(path, text.data(), text.size());
 }
 
 // The quad's device objects; managed resources survive resets, so only

@@ -72,26 +72,9 @@ CQTLeaf* CQTNode::GetLeaf(DWORD index) { return m_ppLeaves[index]; }
 
 CQTLeaf* CQTNode::GetLeaf(DWORD column, DWORD row) { return m_ppLeaves[row * m_dwPitch + column]; }
 
-float CQTNode::FillCornerAltitude(ENUM_OU_CORNER corner, float floor)
-{
-    CQuadtree* child = m_pChildren[corner];
-    if (child) {
-        const float v = child->FillCornerAltitude(corner, floor);
-        m_vCorners[corner].y = v > floor ? v : floor;
-    }
-    return m_vCorners[corner].y;
-}
+float CQTNode::FillCornerAltitude(ENUM_OU_CORNER corner, float floor) { return FillCornerFromChild(corner, floor); }
 
-float CQTNode::FillCenterAltitude(float floor)
-{
-    // The point at this node's centre is corner 2 of the child at corner 0.
-    CQuadtree* low = m_pChildren[0];
-    if (m_pChildren[2] && low) {
-        const float v = low->FillCornerAltitude(OU_CORNER_RIGHTTOP, floor);
-        m_vCenter.y = v > floor ? v : floor;
-    }
-    return m_vCenter.y;
-}
+float CQTNode::FillCenterAltitude(float floor) { return FillCenterFromChildren(floor); }
 
 HRESULT KestuCreateQuadtree(DWORD depth, const KESTURECT2* rect, CQTLeaf** leaves, CQTNode** root)
 {

@@ -142,6 +142,26 @@ float CQuadtree::FillCornerAltitude(ENUM_OU_CORNER corner, float floor)
 
 float CQuadtree::FillCenterAltitude(float floor) { return std::max(m_vCenter.y, floor); }
 
+float CQuadtree::FillCornerFromChild(ENUM_OU_CORNER corner, float floor)
+{
+    CQuadtree* child = m_pChildren[corner];
+    if (child) {
+        const float v = child->FillCornerAltitude(corner, floor);
+        m_vCorners[corner].y = v > floor ? v : floor;
+    }
+    return m_vCorners[corner].y;
+}
+
+float CQuadtree::FillCenterFromChildren(float floor)
+{
+    CQuadtree* low = m_pChildren[0];
+    if (m_pChildren[2] && low) {
+        const float v = low->FillCornerAltitude(OU_CORNER_RIGHTTOP, floor);
+        m_vCenter.y = v > floor ? v : floor;
+    }
+    return m_vCenter.y;
+}
+
 void CQuadtree::FillAltitude(float floor)
 {
     m_vCenter.y = FillCenterAltitude(floor);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/replace_checks.h"
 #include "index_lib.h"
 #include "pack_bytes.h"
 #include "support/temp_dir.h"
@@ -256,6 +257,37 @@ TEST_F(IndexLibTest, EditingSavingAndExporting)
     EXPECT_FALSE(std::filesystem::exists(dir_ / "evil.txt"));
     EXPECT_TRUE(std::filesystem::exists(dir_ / "all" / "deep" / "renamed.gma"));
     EXPECT_TRUE(std::filesystem::exists(dir_ / "all" / "deep" / "Red.bmp"));
+}
+
+TEST_F(IndexLibTest, ExportAllNeverOverwritesOneItemWithAnother)
+{
+    CIndexLib lib;
+    ASSERT_EQ(lib.Load(Path("twins.kidx").c_str(), 0, 1, 1, 1), S_OK);
+    ASSERT_EQ(lib.ImportFromMemory("FIRST", 5, 1, "a\\same.txt"), S_OK);
+    ASSERT_EQ(lib.ImportFromMemory("SECOND", 6, 2, "b/same.txt"), S_OK);
+    ASSERT_EQ(lib.ImportFromMemory("OTHER", 5, 3, "b/other.txt"), S_OK);
+    std::filesystem::create_directories(dir_ / "all");
+    EXPECT_EQ(lib.ExportAll(Path("all").c_str()), HRESULT_FROM_WIN32(ERROR_FILE_EXISTS));
+    EXPECT_EQ(ReadBytes("all/same.txt"), Bytes("FIRST"));
+    EXPECT_EQ(ReadBytes("all/other.txt"), Bytes("OTHER"));
+}
+
+TEST(IndexLibReplace, SaveReplacesWithoutFollowingLinksAndKeepsTheMode)
+{
+    replacecheck::Scratch scratch("index_lib_save");
+    const std::string path = scratch.Path("items.kidx");
+    CIndexLib lib;
+    ASSERT_EQ(lib.Load(path.c_str(), 0, 1, 1, 1), S_OK);
+    ASSERT_EQ(lib.ImportFromMemory("ONE", 3, 1, "one.txt"), S_OK);
+    ASSERT_EQ(lib.Save(), S_OK);
+    ::chmod(path.c_str(), 0600);
+    const replacecheck::PlantedLinks links(scratch, "items.kidx");
+    ASSERT_EQ(lib.ImportFromMemory("TWO", 3, 2, "two.txt"), S_OK);
+    ASSERT_EQ(lib.Save(), S_OK);
+    links.ExpectReplaced(scratch, "items.kidx", 0600);
+    CIndexLib back;
+    ASSERT_EQ(back.Load(path.c_str(), 0, 1, 0, 1), S_OK);
+    EXPECT_EQ(back.GetNumItems(), 2u);
 }
 
 TEST_F(IndexLibTest, WildcardSearchWalksEveryMatch)

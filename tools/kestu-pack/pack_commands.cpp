@@ -1,10 +1,12 @@
 #include "pack_commands.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 
 #include "companion.h"
 
@@ -65,6 +67,61 @@ int Open(CIndexLib& lib, const std::string& path, bool createIfMissing)
         return 1;
     }
     return 0;
+}
+
+// The path an item extracts to, below the output folder: its name's folders
+// ('\\' or '/') kept, empty and "." parts dropped. False when a part is ".."
+// or nothing is left.
+bool ExtractPath(const char* name, std::string& out)
+{
+    out.clear();
+    std::string part;
+    const std::string text = name;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != '\\' && text[i] != '/') {
+            part += text[i];
+            continue;
+        }
+        if (part == "..")
+            return false;
+        if (!part.empty() && part != ".")
+            out += (out.empty() ? "" : "/") + part;
+        part.clear();
+    }
+    return !out.empty();
+}
+
+// Reports two items that would land on one file, or a file where another
+// item needs a folder. True when there is such a clash.
+bool ReportClash(const std::vector<const SIdxLibItem*>& items, const std::vector<std::string>& paths)
+{
+    std::map<std::string, size_t> files;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const auto [it, added] = files.emplace(paths[i], i);
+        if (!added) {
+            std::fprintf(stderr, "kestu-pack: items %" PRIu32 " and %" PRIu32 " both extract to '%s'; nothing written\n",
+                         items[it->second]->dwID, items[i]->dwID, paths[i].c_str());
+            return true;
+        }
+    }
+    for (size_t i = 0; i < paths.size(); ++i)
+        for (size_t slash = paths[i].find('/'); slash != std::string::npos; slash = paths[i].find('/', slash + 1)) {
+            const auto it = files.find(paths[i].substr(0, slash));
+            if (it != files.end()) {
+                std::fprintf(stderr,
+                             "kestu-pack: item %" PRIu32 " extracts to '%s', a folder item %" PRIu32
+                             " needs; nothing written\n",
+                             items[it->second]->dwID, it->first.c_str(), items[i]->dwID);
+                return true;
+            }
+        }
+    return false;
+}
+
+bool Inside(const std::filesystem::path& path, const std::filesystem::path& root)
+{
+    const auto mismatch = std::mismatch(root.begin(), root.end(), path.begin(), path.end());
+    return mismatch.first == root.end();
 }
 
 } // namespace
@@ -128,30 +185,52 @@ int Extract(const std::string& lib, const std::string& folder, const std::vector
     CIndexLib library;
     if (Open(library, lib, false))
         return 1;
+    // Every item's path is settled before anything is written.
+    std::vector<const SIdxLibItem*> items;
+    if (ids.empty()) {
+        for (DWORD i = 0; i < library.GetNumItems(); ++i)
+            if (library.GetItem(i))
+                items.push_back(library.GetItem(i));
+    } else {
+        for (unsigned id : ids) {
+            const SIdxLibItem* item = library.GetItemByID(id);
+            if (!item) {
+                std::fprintf(stderr, "kestu-pack: no item with id %u\n", id);
+                return 1;
+            }
+            if (std::find(items.begin(), items.end(), item) == items.end())
+                items.push_back(item);
+        }
+    }
+    std::vector<std::string> paths(items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        if (!ExtractPath(items[i]->szName, paths[i])) {
+            std::fprintf(stderr, "kestu-pack: item %" PRIu32 " ('%s') has no usable path inside the folder\n",
+                         items[i]->dwID, items[i]->szName);
+            return 1;
+        }
+    if (ReportClash(items, paths))
+        return 1;
+
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
-    if (ids.empty()) {
-        const HRESULT hr = library.ExportAll(folder.c_str());
-        if (FAILED(hr)) {
-            Report("extracting into", folder, hr);
-            return 1;
-        }
-        return 0;
+    const std::filesystem::path root = std::filesystem::canonical(folder, ec);
+    if (ec) {
+        std::fprintf(stderr, "kestu-pack: cannot use the folder '%s'\n", folder.c_str());
+        return 1;
     }
-    for (unsigned id : ids) {
-        const SIdxLibItem* item = library.GetItemByID(id);
-        if (!item) {
-            std::fprintf(stderr, "kestu-pack: no item with id %u\n", id);
+    for (size_t i = 0; i < items.size(); ++i) {
+        const std::filesystem::path target = root / paths[i];
+        std::filesystem::create_directories(target.parent_path(), ec);
+        // A link already in the folder must not carry the item outside it.
+        const std::filesystem::path parent = std::filesystem::canonical(target.parent_path(), ec);
+        if (ec || !Inside(parent, root)) {
+            std::fprintf(stderr, "kestu-pack: cannot write '%s' inside '%s'\n", paths[i].c_str(), folder.c_str());
             return 1;
         }
-        const std::string name = OU_GetNameFromPathname(item->szName);
-        if (name.empty() || name == "." || name == "..") {
-            std::fprintf(stderr, "kestu-pack: item %u has no usable file name\n", id);
-            return 1;
-        }
-        const HRESULT hr = library.Export(id, (folder + "/" + name).c_str());
+        const HRESULT hr = library.Export(items[i]->dwID, (parent / target.filename()).string().c_str());
         if (FAILED(hr)) {
-            Report("extracting", name, hr);
+            Report("extracting", paths[i], hr);
             return 1;
         }
     }

@@ -9,6 +9,7 @@
 
 #include "MemBuf.h"
 #include "screens/ScreensTestUtil.h"
+#include "support/replace_checks.h"
 #include "kestu_imageprobe.h"
 #include "kestu_screenshot.h"
 
@@ -56,6 +57,18 @@ TEST_F(BmpFiles, SaveBmpPadsTwentyFourBitRows)
     EXPECT_EQ(std::memcmp(&f[122], pixels[0], 9), 0);
     EXPECT_EQ(f[122 + 9], 0);
     EXPECT_EQ(std::memcmp(&f[134], pixels[1], 9), 0);
+}
+
+TEST(BmpReplace, SaveBmpReplacesWithoutFollowingLinksAndKeepsTheMode)
+{
+    const uint8_t pixels[3] = {1, 2, 3};
+    replacecheck::Scratch scratch("save_bmp");
+    const std::string path = scratch.Path("shot.bmp");
+    replacecheck::WriteText(path, "old", 0600);
+    const replacecheck::PlantedLinks links(scratch, "shot.bmp");
+    ASSERT_EQ(Kestu_SaveBMP(path.c_str(), 1, 1, const_cast<uint8_t*>(pixels), 3, D3DFMT_R8G8B8, nullptr), 0);
+    EXPECT_EQ(ReadAll(path).size(), 122u + 4);
+    links.ExpectReplaced(scratch, "shot.bmp", 0600);
 }
 
 TEST_F(BmpFiles, SaveBmpTurns565Into555AndWritesAlignedRowsDirectly)

@@ -7,6 +7,7 @@
 #include "kestu_log.h"
 #include "kestu_rtbmp.h"
 #include "kestu_sbmp.h"
+#include "support/replace_checks.h"
 #include "sprites/SpriteTestUtil.h"
 
 namespace {
@@ -182,19 +183,23 @@ TEST(XbmFile, SaveRefusesNullArgumentsAndEmptySprites)
     EXPECT_FALSE(Exists("never.xbm"));
 }
 
-TEST(XbmFile, FailedSaveKeepsTheOldFile)
+TEST(XbmFile, SaveFailsWithoutAFileOrReplacesSafely)
 {
     std::vector<uint16_t> colours;
     auto image = MakeImage(kVariants[3], colours);
     RTBMP sprite;
     sprite.Build(image.data());
-    // A directory in the way: the save fails and leaves no partial file behind.
+    // A folder that is not there: the save fails and leaves nothing behind.
     EXPECT_EQ(sprite.SaveToXBmpFile("no_such_dir/a.xbm"), E_FAIL);
-    WriteAll("keep.xbm", {1, 2, 3});
-    ASSERT_EQ(sprite.SaveToXBmpFile("keep.xbm"), 0);
-    EXPECT_EQ(ReadAll("keep.xbm").size(), image.size());
-    EXPECT_FALSE(Exists("keep.xbm.part~"));
-    std::remove("keep.xbm");
+    EXPECT_FALSE(Exists("no_such_dir"));
+    // Over an older file, beside links at the names a careless writer would use.
+    replacecheck::Scratch scratch("xbm_save");
+    const std::string path = scratch.Path("keep.xbm");
+    replacecheck::WriteText(path, "old", 0600);
+    const replacecheck::PlantedLinks links(scratch, "keep.xbm");
+    ASSERT_EQ(sprite.SaveToXBmpFile(path.c_str()), 0);
+    EXPECT_EQ(ReadAll(path).size(), image.size());
+    links.ExpectReplaced(scratch, "keep.xbm", 0600);
 }
 
 TEST(XbmFile, CreateXBmpPicksAndReusesTheClass)

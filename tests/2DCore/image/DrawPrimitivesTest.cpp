@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "MemBuf.h"
+#include "support/replace_checks.h"
 #include "kestu_pixelshade.h"
 #include "kestu_xbm.h"
 
@@ -371,6 +372,18 @@ TEST_F(XbmSave, WritesHeaderAndRowsTopFirst)
 
     const auto bad = dir / "missing" / "x.xbm";
     EXPECT_EQ(uint32_t(b.SaveToXBmpFile(bad.string().c_str())), 0x80004005u);
+}
+
+TEST_F(XbmSave, ReplacesWithoutFollowingLinksAndKeepsTheMode)
+{
+    MemBuf b(3, 2, 16, -1, 2);
+    replacecheck::Scratch scratch("dbuf_xbm");
+    const std::string path = scratch.Path("buffer.xbm");
+    replacecheck::WriteText(path, "old", 0640);
+    const replacecheck::PlantedLinks links(scratch, "buffer.xbm");
+    ASSERT_EQ(b.SaveToXBmpFile(path.c_str()), 0);
+    EXPECT_EQ(replacecheck::ReadText(path).size(), 64u + 2 * 6);
+    links.ExpectReplaced(scratch, "buffer.xbm", 0640);
 }
 
 }  // namespace

@@ -23,7 +23,10 @@ TEST(StretchRaw, RandomMatchesBlocks)
     std::mt19937 rng(11);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     for (int iteration = 0; iteration < 300; ++iteration) {
-        const int sw = pick(1, 12), sh = pick(1, 6), dw = pick(1, 30), dh = pick(1, 12);
+        // Some rows wide enough for eight-column blocks, magnified and reduced.
+        const bool wide = pick(0, 2) == 0;
+        const int sw = wide ? pick(8, 70) : pick(1, 12), sh = pick(1, 6);
+        const int dw = wide ? pick(1, 3 * sw) : pick(1, 30), dh = pick(1, 12);
         const bool keyed = pick(0, 1) == 1;
         RawImage img(sw, sh, 2);
         for (int y = 0; y < sh; ++y)
@@ -133,7 +136,7 @@ TEST_P(RleStretch, RandomMatchesSegments)
     std::mt19937 rng(static_cast<unsigned>(kind) + 21);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     for (int iteration = 0; iteration < 300; ++iteration) {
-        const int w = pick(1, 40), h = pick(1, 5);
+        const int w = pick(0, 2) == 0 ? pick(41, 120) : pick(1, 40), h = pick(1, 5);
         Sprite s = RandomSprite(rng, w, h);
         AddRandomAlpha(rng, s);
         const int left = pick(0, w - 1), width = pick(1, w - left), top = pick(0, h - 1), rows = pick(1, h - top);

@@ -9,6 +9,7 @@
 #include "kestu_log.h"
 #include "core/resources/WholeFile.h"
 #include "host/host.h"
+#include "support/replace_checks.h"
 
 namespace {
 
@@ -120,6 +121,17 @@ TEST(WholeFile, RoundTripAndFailures)
     EXPECT_EQ(SaveWholeFile(path.c_str(), nullptr, 4), -1);
     std::remove(path.c_str());
     std::remove(empty.c_str());
+}
+
+TEST(WholeFile, ReplacesWithoutFollowingLinksAndKeepsTheMode)
+{
+    replacecheck::Scratch scratch("whole_file");
+    const std::string path = scratch.Path("data.bin");
+    replacecheck::WriteText(path, "old", 0600);
+    const replacecheck::PlantedLinks links(scratch, "data.bin");
+    EXPECT_EQ(SaveWholeFile(path.c_str(), "fresh", 5), 5);
+    EXPECT_EQ(replacecheck::ReadText(path), "fresh");
+    links.ExpectReplaced(scratch, "data.bin", 0600);
 }
 
 } // namespace

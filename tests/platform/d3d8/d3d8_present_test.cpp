@@ -58,6 +58,30 @@ TEST_F(Present, CopiesTheBackBufferIntoTheWindow)
     dev->BeginScene();
 }
 
+TEST_F(Present, RectanglesFarOutsideTheWindowAreRefusedOrClipped)
+{
+    dev->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(0, 255, 0), 1.f, 0);
+    dev->EndScene();
+    ASSERT_EQ(dev->Present(nullptr, nullptr, window, nullptr), D3D_OK);
+    dev->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 0, 0), 1.f, 0);
+    // Sides wider or taller than 32 bits hold cannot be shown.
+    const RECT tooWide{-2000000000, 0, 2000000000, 32}, tooTall{0, INT32_MIN, 32, INT32_MAX};
+    EXPECT_EQ(dev->Present(nullptr, &tooWide, window, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(dev->Present(nullptr, &tooTall, window, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(dev->Present(&tooWide, nullptr, window, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(WindowPixel(16, 16), 0x00FF00u);
+    // Wholly left of the window, one to one: nothing to copy.
+    const RECT src{0, 0, 50, 32}, left{-100, 0, -50, 32};
+    EXPECT_EQ(dev->Present(&src, &left, window, nullptr), D3D_OK);
+    EXPECT_EQ(WindowPixel(0, 16), 0x00FF00u);
+    // Huge but within 32 bits: the window shows a sliver of the middle.
+    const RECT huge{-1000000000, -1000000000, 1000000000, 1000000000};
+    EXPECT_EQ(dev->Present(nullptr, &huge, window, nullptr), D3D_OK);
+    EXPECT_EQ(WindowPixel(0, 0), 0xFF0000u);
+    EXPECT_EQ(WindowPixel(31, 31), 0xFF0000u);
+    dev->BeginScene();
+}
+
 TEST_F(Present, ShownCursorIsDrawnOverTheWindowOnly)
 {
     dev->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(0, 0, 255), 1.f, 0);

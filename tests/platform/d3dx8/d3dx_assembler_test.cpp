@@ -462,4 +462,21 @@ TEST(D3DXAssembler, ObjectLikeMacros)
     const AssembleResult w = AssembleText(wide);
     EXPECT_EQ(w.hr, D3DXERR_INVALIDDATA);
     EXPECT_NE(w.errors.find("macro expansion too"), std::string::npos) << w.errors;
+    // The expansion failure is the one message: no empty-shader complaint follows.
+    EXPECT_EQ(w.errors.find("empty"), std::string::npos) << w.errors;
+}
+
+TEST(D3DXAssembler, LongSourcesAssembleWithOrWithoutMacros)
+{
+    // Over 1 MiB of comments around a valid shader.
+    std::string padding;
+    while (padding.size() < (3u << 19)) padding += "; a comment line that pads the source text out\n";
+    const std::string body = "vs.1.1\nmov oPos, v0\n";
+    const AssembleResult plain = AssembleText(body);
+    ASSERT_EQ(plain.hr, S_OK) << plain.errors;
+    for (const std::string& text : {padding + body + padding, "#define P v0\n" + padding + "vs.1.1\nmov oPos, P\n" + padding}) {
+        const AssembleResult r = AssembleText(text);
+        EXPECT_EQ(r.hr, S_OK) << r.errors.substr(0, 500);
+        EXPECT_EQ(r.code, plain.code);
+    }
 }

@@ -1,8 +1,11 @@
 // Meshes: the sphere, normals, cloning, the optimiser, drawing and the .x loaders.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <numeric>
+#include <random>
 
 #include "d3dx_device.h"
 #include "xfile_fixture.h"
@@ -150,6 +153,117 @@ TEST_F(MeshTest, CloneComputeNormalsAndOptimize)
     EXPECT_EQ(mesh->DrawSubset(7), D3D_OK);
     EXPECT_EQ(host::D3D8GetCounters().primitives, 2u);
     dev->EndScene();
+}
+
+TEST_F(MeshTest, AdjacencyWeldsSplitVerticesWhateverThePlane)
+{
+    // A k x k grid of quads, each with four vertices of its own, in the plane
+    // x = 0, y = 0 or z = 0; copies of a grid point lie up to 0.004 apart.
+    constexpr int k = 8;
+    for (int axis = 0; axis < 3; ++axis)
+        for (float epsilon : {0.0f, 0.01f}) {
+            SCOPED_TRACE(testing::Message() << "axis " << axis << " epsilon " << epsilon);
+            const float jitter = epsilon > 0 ? 0.004f : 0.0f;
+            Released<ID3DXMesh> mesh;
+            ASSERT_EQ(D3DXCreateMeshFVF(2 * k * k, 4 * k * k, D3DXMESH_SYSTEMMEM, D3DFVF_XYZ, dev, &mesh), D3D_OK);
+            D3DXVECTOR3* p = nullptr;
+            WORD* idx = nullptr;
+            ASSERT_EQ(mesh->LockVertexBuffer(0, (BYTE**)&p), D3D_OK);
+            ASSERT_EQ(mesh->LockIndexBuffer(0, (BYTE**)&idx), D3D_OK);
+            for (int q = 0; q < k * k; ++q) {
+                const int qx = q % k, qy = q / k;
+                const int corner[4][2] = {{qx, qy}, {qx, qy + 1}, {qx + 1, qy + 1}, {qx + 1, qy}};
+                for (int c = 0; c < 4; ++c) {
+                    const float u = float(corner[c][0]) + jitter * float((q + c) % 3 - 1);
+                    const float v = float(corner[c][1]) - jitter * float((q * 7 + c) % 3 - 1);
+                    const float xyz[3][3] = {{0, u, v}, {u, 0, v}, {u, v, 0}};
+                    p[q * 4 + c] = D3DXVECTOR3(xyz[axis][0], xyz[axis][1], xyz[axis][2]);
+                }
+                const WORD b = WORD(q * 4);
+                const WORD tri[6] = {b, WORD(b + 1), WORD(b + 2), b, WORD(b + 2), WORD(b + 3)};
+                std::memcpy(idx + q * 6, tri, sizeof tri);
+            }
+            mesh->UnlockIndexBuffer();
+            mesh->UnlockVertexBuffer();
+            std::vector<DWORD> adj(6 * k * k);
+            ASSERT_EQ(mesh->GenerateAdjacency(epsilon, adj.data()), D3D_OK);
+            int open = 0;
+            for (DWORD f = 0; f < 2 * k * k; ++f)
+                for (int e = 0; e < 3; ++e) {
+                    const DWORD g = adj[f * 3 + e];
+                    if (g == 0xFFFFFFFFu) {
+                        ++open;
+                        continue;
+                    }
+                    ASSERT_LT(g, DWORD(2 * k * k));
+                    EXPECT_NE(std::find(adj.begin() + g * 3, adj.begin() + g * 3 + 3, f), adj.begin() + g * 3 + 3);
+                }
+            EXPECT_EQ(open, 4 * k) << "welded, only the border stays open";
+        }
+}
+
+// Vertices fetched per face through a first-in first-out cache of 16.
+double CacheMissesPerFace(const WORD* idx, DWORD faces)
+{
+    std::vector<WORD> fifo;
+    int misses = 0;
+    for (DWORD i = 0; i < faces * 3; ++i) {
+        if (std::find(fifo.begin(), fifo.end(), idx[i]) != fifo.end()) continue;
+        ++misses;
+        fifo.push_back(idx[i]);
+        if (fifo.size() > 16) fifo.erase(fifo.begin());
+    }
+    return double(misses) / faces;
+}
+
+TEST_F(MeshTest, VertexCacheOrderingKeepsFacesAndCutsCacheMisses)
+{
+    // A 40 x 40 grid with its faces shuffled, and a fan of 2000 faces.
+    constexpr int k = 40;
+    std::vector<WORD> grid;
+    for (int y = 0; y < k; ++y)
+        for (int x = 0; x < k; ++x) {
+            const WORD a = WORD(y * (k + 1) + x), b = WORD(a + 1), c = WORD(a + k + 1), d = WORD(c + 1);
+            grid.insert(grid.end(), {a, c, b, b, c, d});
+        }
+    std::vector<int> perm(grid.size() / 3);
+    std::iota(perm.begin(), perm.end(), 0);
+    std::shuffle(perm.begin(), perm.end(), std::mt19937(5));
+    std::vector<WORD> shuffled;
+    for (int f : perm) shuffled.insert(shuffled.end(), grid.begin() + f * 3, grid.begin() + f * 3 + 3);
+    std::vector<WORD> fan;
+    for (WORD i = 1; i <= 2000; ++i) fan.insert(fan.end(), {0, i, WORD(i + 1)});
+    const struct {
+        const char* name;
+        std::vector<WORD> indices;
+        DWORD vertices;
+        double before, after; // misses per face at most
+    } cases[] = {{"grid", shuffled, (k + 1) * (k + 1), 3.0, 0.8}, {"fan", fan, 2002, 1.07, 1.07}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DWORD faces = DWORD(c.indices.size() / 3);
+        EXPECT_LE(CacheMissesPerFace(c.indices.data(), faces), c.before);
+        Released<ID3DXMesh> mesh;
+        ASSERT_EQ(D3DXCreateMeshFVF(faces, c.vertices, D3DXMESH_SYSTEMMEM, D3DFVF_XYZ, dev, &mesh), D3D_OK);
+        WORD* idx = nullptr;
+        ASSERT_EQ(mesh->LockIndexBuffer(0, (BYTE**)&idx), D3D_OK);
+        std::copy(c.indices.begin(), c.indices.end(), idx);
+        mesh->UnlockIndexBuffer();
+        std::vector<DWORD> faceRemap(faces);
+        ASSERT_EQ(mesh->OptimizeInplace(D3DXMESHOPT_VERTEXCACHE | D3DXMESHOPT_IGNOREVERTS, nullptr, nullptr,
+                                        faceRemap.data(), nullptr),
+                  D3D_OK);
+        ASSERT_EQ(mesh->LockIndexBuffer(D3DLOCK_READONLY, (BYTE**)&idx), D3D_OK);
+        std::vector<bool> seen(faces, false);
+        for (DWORD f = 0; f < faces; ++f) {
+            ASSERT_LT(faceRemap[f], faces);
+            EXPECT_FALSE(seen[faceRemap[f]]);
+            seen[faceRemap[f]] = true;
+            EXPECT_TRUE(std::equal(idx + f * 3, idx + f * 3 + 3, c.indices.begin() + faceRemap[f] * 3));
+        }
+        EXPECT_LE(CacheMissesPerFace(idx, faces), c.after) << "was " << CacheMissesPerFace(c.indices.data(), faces);
+        mesh->UnlockIndexBuffer();
+    }
 }
 
 TEST_F(MeshTest, LoadMeshFromXMergesFramesAndMaterials)

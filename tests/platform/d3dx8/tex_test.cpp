@@ -9,6 +9,7 @@
 #include "d3d8caps.h"
 #include "d3dx8/image_codec.h"
 #include "d3dx8/image_dxt.h"
+#include "support/replace_checks.h"
 #include "d3dx_device.h"
 
 using namespace d3dxtest;
@@ -301,6 +302,15 @@ TEST_F(TexTest, SaveAndReloadThroughEveryFileFormat)
     std::remove(dds.c_str());
     // A failed save leaves no file behind.
     EXPECT_NE(D3DXSaveSurfaceToFileA("no/such/folder/x.bmp", D3DXIFF_BMP, level0.get(), nullptr, nullptr), D3D_OK);
+
+    // Replacing a file never follows a link planted beside it and keeps its mode.
+    replacecheck::Scratch scratch("d3dx_save");
+    const std::string kept = scratch.Path("kept.png");
+    replacecheck::WriteText(kept, "old", 0600);
+    const replacecheck::PlantedLinks links(scratch, "kept.png");
+    ASSERT_EQ(D3DXSaveSurfaceToFileA(kept.c_str(), D3DXIFF_PNG, level0.get(), nullptr, nullptr), D3D_OK);
+    ASSERT_EQ(D3DXGetImageInfoFromFileA(kept.c_str(), &info), D3D_OK);
+    links.ExpectReplaced(scratch, "kept.png", 0600);
 }
 
 TEST_F(TexTest, FilterTextureRebuildsLowerLevels)

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "support/replace_checks.h"
 #include "host/host_win32.h"
 #include "win32/window_store.h"
 #include "windows.h"
@@ -31,9 +32,12 @@ TEST(HostWindowPixels, ReadAndSaveAsPng)
     EXPECT_EQ(px.pixels, store->pixels);
     EXPECT_FALSE(host::ReadWindowPixels(reinterpret_cast<HWND>(0x4), &px));
 
-    std::string path = (std::filesystem::temp_directory_path() / "kestu_host_png_test.png").string();
+    replacecheck::Scratch scratch("host_png");
+    const std::string path = scratch.Path("window.png");
+    replacecheck::WriteText(path, "old", 0600);
+    const replacecheck::PlantedLinks links(scratch, "window.png");
     ASSERT_TRUE(host::SaveWindowPng(hwnd, path));
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    links.ExpectReplaced(scratch, "window.png", 0600);
 
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
@@ -49,7 +53,6 @@ TEST(HostWindowPixels, ReadAndSaveAsPng)
         EXPECT_EQ(rgb[i * 3 + 1], (p >> 8) & 0xFF);
         EXPECT_EQ(rgb[i * 3 + 2], p & 0xFF);
     }
-    std::filesystem::remove(path);
 
     EXPECT_FALSE(host::SaveWindowPng(hwnd, "/nonexistent-dir/x.png"));
     EXPECT_FALSE(host::SaveWindowPng(nullptr, path));

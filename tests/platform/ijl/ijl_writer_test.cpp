@@ -9,6 +9,7 @@
 
 #include <jpeglib.h>
 
+#include "support/replace_checks.h"
 #include "ijl.h"
 
 namespace {
@@ -107,8 +108,11 @@ TEST(IjlWriter, WholeImageToFileDecodesCloseToItsSource)
 {
     const int w = 64, h = 48;
     std::vector<BYTE> bgr = MakePicture(w, h);
-    const std::string path = TempPath("kestu_ijl_whole.jpg");
-    std::remove(path.c_str());
+    // Over an older file, beside links at the names a careless writer would use.
+    replacecheck::Scratch scratch("ijl_whole");
+    const std::string path = scratch.Path("whole.jpg");
+    replacecheck::WriteText(path, "old", 0600);
+    const replacecheck::PlantedLinks links(scratch, "whole.jpg");
 
     // Set up the way the screenshot code does: the same buffer for both byte
     // pointers, the sizes on both sides, everything else from ijlInit.
@@ -131,7 +135,7 @@ TEST(IjlWriter, WholeImageToFileDecodesCloseToItsSource)
     // The bright block stays at the top-left: rows are written in their order.
     EXPECT_GT(d.rgb[(2 * w + 2) * 3 + 0], 230);
     EXPECT_LT(d.rgb[((h - 3) * w + 2) * 3 + 0], 220);
-    std::remove(path.c_str());
+    links.ExpectReplaced(scratch, "whole.jpg", 0600);
 }
 
 TEST(IjlWriter, NegativeHeightIsBottomUpAndPadBytesAreSkipped)

@@ -1,0 +1,33 @@
+#include "kestu_particlegroup.h"
+#include "kestu_ppsactions.h"
+#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionMath.h"
+
+SPPS_ACTION_MOVE::SPPS_ACTION_MOVE() : SPPS_ACTION_BASE(PPS_ACTION_MOVE, 108) {}
+
+HRESULT SPPS_ACTION_MOVE::Update(CParticleGroup* group)
+{
+    const float dt = fDeltaTime;
+    group->ForEachParticle([dt](CParticleBase* p) {
+        p->SetLifeTime(p->GetLifeTime() + dt);
+        float* pos = p->GetPosition();
+        const float* v = p->GetVelocity();
+        pos[0] += v[0] * dt;
+        pos[1] += v[1] * dt;
+        pos[2] += v[2] * dt;
+    });
+    return 0;
+}
+
+HRESULT SPPS_ACTION_MOVE::CreateFromScript(CDataChunk& chunk)
+{
+    ReadActionBlock(chunk, *this, [](const std::string&) {});
+    return 0;
+}
+
+HRESULT SPPS_ACTION_MOVE::WriteToScript(std::ostream& out)
+{
+    SPPS_ACTION_BASE::WriteToScript(out);
+    CloseActionBlock(out);
+    return 0;
+}

@@ -1,0 +1,18 @@
+// The vector and domain blocks that the action scripts nest, read and written.
+#pragma once
+#include <ostream>
+
+#include "kestu_datachunk.h"
+#include "kestu_ppsdomain.h"
+
+// Reads "x", "y", "z" lines from the next "{" up to the line that begins
+// with "}"; a key line without a value ends the block early.
+void ReadVectorBlock(CDataChunk& chunk, D3DXVECTOR3& v);
+// Reads a domain's stored fields from the next "{" up to its "}"; nothing is
+// derived, and a type outside 0 to 14 leaves the type as it was.
+void ReadDomainBlock(CDataChunk& chunk, SPPS_DOMAIN& d);
+
+// "\n\t\t{", the three component lines and "\n\t\t}", with no line feed after.
+void WriteVectorBlock(std::ostream& out, const D3DXVECTOR3& v);
+// The domain block, from "\n\t\t{\n" to "\n\t\t}\n", every field as it stands.
+void WriteDomainBlock(std::ostream& out, const SPPS_DOMAIN& d);

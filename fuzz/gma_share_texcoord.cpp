@@ -1,0 +1,10 @@
+// Any bytes through the in-memory texture-coordinate sharing.
+#include "gma_common.h"
+#include "kestu_gmatools.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    gma_fuzz::Check(data, size, 0,
+                    [](BYTE* b, DWORD& n, DWORD) { return GfxUtil_TransformGMAFileToShareTexCoordInMemory(b, n); });
+    return 0;
+}

@@ -1,0 +1,71 @@
+// Field-by-field reading and writing of the skeletal records through a
+// COUArchive: one call moves a field either way (store nonzero writes) and
+// advances the record's byte count. A read past the end throws the archive's
+// HRESULT; record readers catch it at their entry point.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ou_archive.h"
+
+namespace Kestu::record {
+
+// Thrown by readers for data that fails a check.
+constexpr HRESULT kBadRecord = E_FAIL;
+
+inline void Bytes(COUArchive& ar, int store, void* data, DWORD size, DWORD& count)
+{
+    if (store)
+        ar.Write(data, size);
+    else
+        ar.Read(data, size);
+    count += size;
+}
+
+inline void U32(COUArchive& ar, int store, DWORD& v, DWORD& count)
+{
+    if (store) {
+        ar << static_cast<unsigned int>(v);
+    } else {
+        unsigned int x = 0;
+        ar >> x;
+        v = x;
+    }
+    count += 4;
+}
+
+inline void F32(COUArchive& ar, int store, float& v, DWORD& count)
+{
+    if (store)
+        ar << v;
+    else
+        ar >> v;
+    count += 4;
+}
+
+// Reads count items of T (u32, f32, u16 or bytes), growing the vector as the
+// data arrive so a damaged count cannot make a huge allocation.
+template <class T>
+void ReadArray(COUArchive& ar, std::vector<T>& out, unsigned long long count, DWORD& byteCount);
+
+// Writes the items, or zeros where the vector is shorter than count.
+template <class T>
+void WriteArray(COUArchive& ar, const std::vector<T>& in, size_t count, DWORD& byteCount);
+
+// The stored length of a name: its length rounded up to the next multiple of
+// four that is greater than it.
+inline DWORD PaddedNameLength(size_t length) { return static_cast<DWORD>((length + 4) & ~size_t(3)); }
+
+// A padded name: u32 L, the characters and L - length zero bytes (at least
+// one). Reading refuses (throws kBadRecord) an L above 256 or L bytes without
+// a zero; the name ends at the first zero byte. Names of up to 255
+// characters are stored.
+void WriteName(COUArchive& ar, const std::string& name, DWORD& byteCount);
+std::string ReadName(COUArchive& ar, DWORD& byteCount);
+
+// An 8-character tag without terminator.
+void Tag(COUArchive& ar, int store, const char* tag, char (&read)[8], DWORD& byteCount);
+
+} // namespace Kestu::record

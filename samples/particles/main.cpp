@@ -1,0 +1,155 @@
+// The particle sample client: a fountain run by the engine's particle system
+// (births from a disc, gravity, damping, bounces off the ground, colours
+// over age, moves and deaths) for three seconds, each particle drawn as a
+// small coloured square by a render method of the sample's own, then the
+// last presented frame saved as out/particles.png.
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include <kestu.h>
+#include <host/host.h>
+
+namespace {
+
+const char kPngPath[] = "out/particles.png";
+const int kFrames = 90;
+const float kStep = 1.0f / 30.0f;
+
+struct Vertex {
+    float x, y, z;
+    DWORD color;
+};
+const DWORD kFVF = D3DFVF_XYZ | D3DFVF_DIFFUSE;
+
+// Particles from the engine's free list; each drawn as a square facing the
+// camera along z, filled in Update and drawn in Render.
+class CSquares : public CPPS_METHOD_BASE {
+public:
+    explicit CSquares(float size) : m_fSize(size) {}
+    LONG AddRef(CParticleGroup* group) override { return AddRes(group); }
+    HRESULT Build(IDirect3DDevice8*, CParticleGroup* group) override { return GetRes(group) ? 0 : 1; }
+    void Release(CParticleGroup* group) override { EraseRes(group); }
+    HRESULT Update(CParticleGroup* group, float) override
+    {
+        if (!GetRes(group)) return 1;
+        m_Vertices.clear();
+        const float h = m_fSize * 0.5f;
+        group->ForEachParticle([&](CParticleBase* p) {
+            const float* at = p->GetPosition();
+            const DWORD c = p->GetColor();
+            const Vertex a{at[0] - h, at[1] - h, at[2], c}, b{at[0] - h, at[1] + h, at[2], c};
+            const Vertex d{at[0] + h, at[1] + h, at[2], c}, e{at[0] + h, at[1] - h, at[2], c};
+            for (const Vertex& v : {a, b, d, a, d, e}) m_Vertices.push_back(v);
+        });
+        return 0;
+    }
+    HRESULT Render(IDirect3DDevice8* device, CParticleGroup* group) override
+    {
+        if (!GetRes(group)) return 1;
+        if (m_Vertices.empty()) return 0;
+        device->SetVertexShader(kFVF);
+        device->SetTransform(D3DTS_WORLD, group->GetRootMat());
+        return device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(m_Vertices.size() / 3),
+                                       m_Vertices.data(), sizeof(Vertex));
+    }
+    CParticleBase* New(CParticleGroup*, int) override { return NewPooledParticle(); }
+    void Delete(CParticleGroup*, CParticleBase* particle) override { DeletePooledParticle(particle); }
+
+private:
+    float m_fSize;
+    std::vector<Vertex> m_Vertices;
+};
+
+// Every action of the fountain runs on every frame.
+template <class Action> Action* Always(Action* action)
+{
+    action->validity.nValidity = 2;
+    return action;
+}
+
+void BuildFountain(CParticleSystemMng& mng)
+{
+    CPPS_METHOD_BASE* squares = mng.GetParticleMethodMng()->AddMethod(new CSquares(0.05f), PPS_METHOD_QUAD);
+    squares->SetName("squares");
+    CParticleSystem* fountain = mng.NewSystem();
+    fountain->SetName("fountain");
+    fountain->NewGroup();
+    fountain->FirstGroup()->SetMaxParticleNumber(6000);
+    fountain->SetMethodName("squares");
+    const SPPS_DOMAIN mouth(PPS_DOMAIN_DISC, 0, 0.1f, 0, 0, 1, 0, 0.05f, 0, 0);
+    const SPPS_DOMAIN spray(PPS_DOMAIN_CONE, 0, 0, 0, 0, 4.4f, 0, 1.5f, 0.2f, 0);
+    const SPPS_DOMAIN white(PPS_DOMAIN_POINT, 1, 1, 1);
+    fountain->AddAction(Always(new SPPS_ACTION_SOURCE(1500, mouth, spray, white)));
+    fountain->AddAction(Always(new SPPS_ACTION_GRAVITY(0, -3.2f, 0)));
+    fountain->AddAction(Always(new SPPS_ACTION_DAMP(0.6f, 1, 0.6f, 1.0e6f, 0)));
+    fountain->AddAction(Always(new SPPS_ACTION_BOUNCE(0.7f, 0.35f, 0.01f, PPS_DOMAIN_PLANE, 0, 0, 0, 0, 1, 0)));
+    fountain->AddAction(Always(new SPPS_ACTION_COLORCTRL(0, 0, 0xFFFFF0A0u, 0xFFC02010u, 2.5f, 0)));
+    fountain->AddAction(Always(new SPPS_ACTION_MOVE));
+    fountain->AddAction(Always(new SPPS_ACTION_KILL(3.0f, 1)));
+}
+
+void SetCamera(IDirect3DDevice8* device)
+{
+    const D3DSURFACE_DESC* back = Kestu_GetCfg()->GetSDBackBuff();
+    D3DXMATRIX view, projection;
+    const D3DXVECTOR3 eye(0, 1.4f, -4.5f), at(0, 1.1f, 0), up(0, 1, 0);
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 3.0f, float(back->Width) / float(back->Height), 0.1f, 50.0f);
+    device->SetTransform(D3DTS_VIEW, &view);
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+}
+
+} // namespace
+
+int main()
+{
+    std::error_code ec;
+    std::filesystem::create_directories("out", ec);
+    KESTU_CONFIG cfg;
+    cfg.hInstance = GetModuleHandleA(nullptr);
+    cfg.bWindowed = 1;
+    cfg.eLogLevel = 4;
+    std::snprintf(cfg.szLogFile, sizeof cfg.szLogFile, "out/particles.log");
+    std::snprintf(cfg.szWindowTitle, sizeof cfg.szWindowTitle, "Kestu Particles");
+    HRESULT hr = Kestu_Build(&cfg, nullptr);
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "particles: Kestu_Build failed: 0x%08X\n", static_cast<unsigned>(hr));
+        return 1;
+    }
+    IDirect3DDevice8* device = Kestu_GetDevice();
+    HWND wnd = Kestu_GetCfg()->GetRenderWnd();
+    srand(2);
+    CParticleSystemMng mng;
+    BuildFountain(mng);
+    mng.Build(device);
+    int status = 0;
+    for (int frame = 0; frame < kFrames && status == 0; ++frame) {
+        mng.Logic(kStep);
+        hr = Kestu_PrepareForRender();
+        if (SUCCEEDED(hr)) {
+            device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF101828u, 1.0f, 0);
+            SetCamera(device);
+            hr = mng.Render(device, 1);
+        }
+        if (SUCCEEDED(hr)) hr = Kestu_Present();
+        if (FAILED(hr)) {
+            std::fprintf(stderr, "particles: frame %d failed: 0x%08X\n", frame, static_cast<unsigned>(hr));
+            status = 1;
+        }
+    }
+    if (status == 0 && !host::SaveWindowPng(wnd, kPngPath)) {
+        std::fprintf(stderr, "particles: cannot save %s\n", kPngPath);
+        status = 1;
+    }
+    const DWORD alive = mng.GetTotalParticleNum();
+    mng.Clear();
+    Kestu_Release();
+    if (status == 0) std::printf("particles: wrote %s (%u particles)\n", kPngPath, alive);
+    return status;
+}

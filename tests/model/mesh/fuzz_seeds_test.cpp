@@ -1,0 +1,89 @@
+// The seed corpus of the "MESHDATA" fuzz target is what the engine's own
+// writer writes, in every version and flag. KESTU_WRITE_SEEDS=1 rewrites it.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "model_fixture.h"
+
+namespace {
+
+using namespace modeltest;
+
+struct Seed {
+    std::string name;
+    std::vector<BYTE> bytes;
+};
+
+// The first byte tells the fuzz target how to read: bit 0 version, bit 1
+// batches, bit 2 texture-coordinate expansion.
+Seed MakeSeed(const std::string& name, CMeshDataBase& mesh, BYTE how)
+{
+    const DWORD version = (how & 1) ? 2 : 0xFFFFFFFF;
+    const DWORD flags = (how & 2) ? 5 : 1;
+    Seed seed{name, {how}};
+    const std::vector<BYTE> chunk = WriteChunk(mesh, version, flags);
+    seed.bytes.insert(seed.bytes.end(), chunk.begin(), chunk.end());
+    return seed;
+}
+
+std::vector<Seed> Seeds()
+{
+    std::vector<Seed> seeds;
+    for (BYTE how = 0; how < 8; ++how) {
+        MeshPtr<TestMesh> mini = MiniMesh(how & 4 ? D3DFMT_INDEX32 : D3DFMT_INDEX16);
+        if (how & 2)
+            mini->SplitIdxToLimitBones(1);
+        seeds.push_back(MakeSeed("mini" + std::to_string(how), *mini, how));
+    }
+    MeshPtr<TestMesh> tube = MakeTube({5, 4, 70, 4, 2});
+    tube->SplitIdxToLimitBones(1);
+    seeds.push_back(MakeSeed("batched", *tube, 3));
+    MeshPtr<TestMesh> eight = MakeTube({3, 3, 10, 8, 1});
+    eight->SplitIdxToLimitBones(0);
+    seeds.push_back(MakeSeed("eightbones", *eight, 3));
+    MeshPtr<CMeshDataStatic> rigid(new CMeshDataStatic());
+    FillTube(*rigid, {3, 3, 1, 1, 1});
+    seeds.push_back(MakeSeed("static", *rigid, 1));
+    MeshPtr<CMeshDataNull> empty(new CMeshDataNull());
+    seeds.push_back(MakeSeed("null", *empty, 1));
+    return seeds;
+}
+
+// The corpus folder: under KESTU_SOURCE_DIR, else the nearest one above the
+// working folder (tests run inside the build tree).
+std::filesystem::path CorpusFolder()
+{
+    const std::filesystem::path below = std::filesystem::path("fuzz") / "corpus" / "model_meshdata";
+    if (const char* source = std::getenv("KESTU_SOURCE_DIR"))
+        return std::filesystem::path(source) / below;
+    for (std::filesystem::path at = std::filesystem::current_path(); !at.empty(); at = at.parent_path()) {
+        if (std::filesystem::is_directory(at / below))
+            return at / below;
+        if (at == at.parent_path())
+            break;
+    }
+    return below;
+}
+
+TEST(FuzzSeeds, AreTheWritersOwnBytes)
+{
+    const std::filesystem::path dir = CorpusFolder();
+    ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
+    const bool rewrite = std::getenv("KESTU_WRITE_SEEDS") != nullptr;
+    for (const Seed& seed : Seeds()) {
+        const std::filesystem::path path = dir / (seed.name + ".chunk");
+        if (rewrite) {
+            std::filesystem::create_directories(dir);
+            std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(seed.bytes.data()),
+                                                        std::streamsize(seed.bytes.size()));
+        }
+        std::ifstream in(path, std::ios::binary);
+        const std::vector<BYTE> stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(stored, seed.bytes) << seed.name;
+    }
+}
+
+} // namespace

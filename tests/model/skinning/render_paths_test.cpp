@@ -1,0 +1,159 @@
+// Choosing the skinning render path from the device's capabilities, and the shaders.
+#include "model_fixture.h"
+
+namespace {
+
+using namespace modeltest;
+
+struct Caps {
+    DWORD vs;
+    DWORD ps;
+    DWORD textures;
+};
+
+void Offer(const Caps& c)
+{
+    host::D3D8SetCapsFilter([c](D3DDEVTYPE, D3DCAPS8& caps) {
+        caps.VertexShaderVersion = c.vs;
+        caps.PixelShaderVersion = c.ps;
+        caps.MaxSimultaneousTextures = c.textures;
+    });
+}
+
+class RenderPaths : public ModelDevice {};
+
+TEST_F(RenderPaths, TheMaskFollowsTheShaderVersions)
+{
+    struct Case {
+        Caps caps;
+        int mask;
+    };
+    const Case cases[] = {
+        {{D3DVS_VERSION(1, 1), D3DPS_VERSION(1, 4), 8}, 0x3F}, {{D3DVS_VERSION(1, 1), 0, 8}, 0x0F},
+        {{D3DVS_VERSION(1, 0), D3DPS_VERSION(1, 1), 8}, 0x01}, {{D3DVS_VERSION(2, 0), D3DPS_VERSION(1, 1), 8}, 0xFF},
+        {{D3DVS_VERSION(2, 0), 0, 8}, 0xCF},                   {{D3DVS_VERSION(2, 0), D3DPS_VERSION(1, 1), 2}, 0x01},
+        {{D3DVS_VERSION(1, 1), D3DPS_VERSION(1, 1), 3}, 0x3F},
+    };
+    CMeshDataMng m;
+    EXPECT_EQ(m.EnumSkeletonSupportRenderPath(), 1) << "no device";
+    m.Build(device);
+    for (const Case& c : cases) {
+        Offer(c.caps);
+        EXPECT_EQ(m.EnumSkeletonSupportRenderPath(), c.mask) << std::hex << c.caps.vs << " " << c.caps.ps;
+        EXPECT_EQ(CMeshDataMng::GetSklAniMaxConstantRegisterCount(), 256);
+    }
+    Offer({D3DVS_VERSION(2, 0), D3DPS_VERSION(1, 1), 8});
+    host::D3D8SetVertexShaderConstants(255);
+    EXPECT_EQ(m.EnumSkeletonSupportRenderPath(), 1);
+    EXPECT_EQ(CMeshDataMng::GetSklAniMaxConstantRegisterCount(), 255);
+}
+
+TEST_F(RenderPaths, TheFirstAllowedPathOfTheOrderIsTaken)
+{
+    CMeshDataMng m;
+    m.Build(device);
+    EXPECT_EQ(m.SetSkeletonRenderPath(0xFF), 0);
+    EXPECT_EQ(CMeshDataMng::GetSkeletonRenderPath(), 32);
+    EXPECT_EQ(CMeshDataMng::GetSkinMaxContainBones(), 59);
+    ASSERT_NE(m.GetVsConstantBuffer(), nullptr);
+    EXPECT_EQ(m.GetVsConstantRegisters(), 256u);
+    EXPECT_EQ(m.SetSkeletonRenderPath(32), 1);
+    EXPECT_EQ(m.SetSkeletonRenderPath(2), 1);
+    EXPECT_EQ(CMeshDataMng::GetSkinMaxContainBones(), 62);
+    EXPECT_EQ(m.SetSkeletonRenderPath(64 | 8), 0);
+    EXPECT_EQ(CMeshDataMng::GetSkeletonRenderPath(), 8);
+    EXPECT_EQ(m.SetSkeletonRenderPath(64 | 1), 0);
+    EXPECT_EQ(CMeshDataMng::GetSkeletonRenderPath(), 1);
+    EXPECT_EQ(CMeshDataMng::GetSkinMaxContainBones(), 59) << "no match leaves the limit";
+
+    Offer({D3DVS_VERSION(2, 0), D3DPS_VERSION(1, 1), 8});
+    EXPECT_EQ(m.SetSkeletonRenderPath(64), 0);
+    EXPECT_EQ(CMeshDataMng::GetSkeletonRenderPath(), 1) << "64 alone changes nothing";
+    EXPECT_EQ(m.SetSkeletonRenderPath(64 | 1), 0);
+    EXPECT_EQ(CMeshDataMng::GetSkeletonRenderPath(), 64);
+    EXPECT_EQ(CMeshDataMng::GetSkinMaxContainBones(), 59);
+    EXPECT_EQ(m.SetSkeletonRenderPath(128 | 1), 0);
+    EXPECT_EQ(CMeshDataMng::GetSkeletonRenderPath(), 128);
+    EXPECT_EQ(CMeshDataMng::GetSkinMaxContainBones(), 56);
+}
+
+TEST_F(RenderPaths, EveryShaderIsMadeOnAShaderPathAndNoneOnTheSoftwarePath)
+{
+    CMeshDataMng m;
+    m.Build(device);
+    ASSERT_EQ(m.SetSkeletonRenderPath(KESTU_SKLPATH_VS_PS_POINTLIGHTS), 1);
+    const DWORD handles[] = {m.GetVs101Shader(),         m.GetVs101Shader_8(),         m.GetVs101Shader_Light(),
+                             m.GetVs101Shader_Light_8(), m.GetVs101Shader_Light_P(),   m.GetVs101Shader_Light_P_8(),
+                             m.GetVs101Shader_Light_P2(), m.GetVs101Shader_Light_P2_8(), m.GetVs_PsShader_Light(),
+                             m.GetVs_PsShader_Light_8(), m.GetVs_PsShader_Light_PS(),  m.GetVs_PsShader_Light_P(),
+                             m.GetVs_PsShader_Light_P_8(), m.GetVs_PsShader_Light_P2(), m.GetVs_PsShader_Light_P2_8(),
+                             m.GetVs_PsShader_Light_PS_P(), m.GetVs_2000_Material(),  m.GetVs_2000_Material_8(),
+                             m.GetVs_2000_Material_P(),  m.GetVs_2000_Material_P_8()};
+    for (size_t i = 0; i < std::size(handles); ++i)
+        EXPECT_NE(handles[i], 0u) << i;
+    EXPECT_EQ(m.GetVertexDeclVS0101(), 0u);
+    // Another vertex layout gets shaders of its own, made when first asked for.
+    const DWORD other = m.GetSkinVertexShader(SKIN_VS101_LIGHT, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1);
+    EXPECT_NE(other, 0u);
+    EXPECT_NE(other, m.GetVs101Shader_Light());
+    EXPECT_EQ(m.GetSkinVertexShader(SKIN_VS101_LIGHT, 0x152), m.GetVs101Shader_Light());
+
+    ASSERT_EQ(m.SetSkeletonRenderPath(KESTU_SKLPATH_SOFTWARE), 1);
+    for (DWORD h : {m.GetVs101Shader(), m.GetVs_PsShader_Light_PS(), m.GetVs_2000_Material_P_8()})
+        EXPECT_EQ(h, 0u);
+    EXPECT_EQ(m.GetSkinVertexShader(SKIN_VS101_LIGHT, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1), 0u);
+    CMeshDataMng unbuilt;
+    EXPECT_EQ(unbuilt.Restore(), E_FAIL);
+}
+
+TEST_F(RenderPaths, ACopiedManagerMakesItsOwnShaders)
+{
+    auto m = std::make_unique<CMeshDataMng>();
+    m->Build(device);
+    ASSERT_EQ(m->SetSkeletonRenderPath(KESTU_SKLPATH_VS_LIGHT), 1);
+    CMeshDataMng copy(*m);
+    EXPECT_NE(copy.GetVs101Shader_Light(), 0u);
+    EXPECT_NE(copy.GetVs101Shader_Light(), m->GetVs101Shader_Light());
+    EXPECT_NE(copy.GetVsConstantBuffer(), m->GetVsConstantBuffer());
+    m.reset();
+    EXPECT_EQ(device->SetVertexShader(copy.GetVs101Shader_Light()), D3D_OK);
+    device->SetVertexShader(D3DFVF_XYZ);
+}
+
+TEST_F(RenderPaths, PassesFailWithoutAPaletteOrRoom)
+{
+    CMeshDataMng m;
+    m.Build(device);
+    ASSERT_EQ(m.SetSkeletonRenderPath(KESTU_SKLPATH_VS_LIGHT), 1);
+    CMeshDataDynamic* mesh = new CMeshDataDynamic();
+    FillTube(*mesh, {4, 4, 6, 4, 1});
+    CMeshDataRef ref;
+    ASSERT_EQ(ref.Build(device, mesh), 0);
+    mesh->SetMeshDataMng(&m);
+    ASSERT_EQ(mesh->BuildVsVertexBuffer(device, nullptr, 6), 1);
+    std::vector<D3DXMATRIX> palette(6);
+    for (D3DXMATRIX& p : palette)
+        D3DXMatrixIdentity(&p);
+    device->SetVertexShader(D3DFVF_XYZ);
+    EXPECT_EQ(mesh->RenderBeginPass(nullptr, 0, 0), E_FAIL);
+    DWORD shader = 0;
+    device->GetVertexShader(&shader);
+    EXPECT_EQ(shader, DWORD(D3DFVF_XYZ)) << "nothing set";
+    EXPECT_EQ(mesh->RenderBeginPass(palette.data(), 0, 0), D3D_OK);
+    device->GetVertexShader(&shader);
+    EXPECT_EQ(shader, m.GetVs101Shader_Light());
+    EXPECT_EQ(mesh->RenderEndPass(), 0);
+
+    // Bones the mesh names past its palette keep it off the shader path.
+    mesh->GetVerInfluneceBuf()[0] = 9;
+    EXPECT_EQ(mesh->BuildVsVertexBuffer(device, nullptr, 6), 0);
+    EXPECT_EQ(mesh->IsBuildVSMode(), 0);
+    // More bones than one draw may use likewise.
+    mesh->GetVerInfluneceBuf()[0] = 0;
+    EXPECT_EQ(mesh->BuildVsVertexBuffer(device, nullptr, 60), 0);
+    // Nine bones a vertex too.
+    mesh->SetBonesPerVertex(9);
+    EXPECT_EQ(mesh->BuildVsVertexBuffer(device, nullptr, 6), 0);
+}
+
+} // namespace
