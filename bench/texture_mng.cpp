@@ -40,7 +40,8 @@ std::vector<uint8_t> Encode(IDirect3DDevice8* dev, D3DXIMAGE_FILEFORMAT type, D3
     std::vector<uint32_t> argb(kSide * kSide);
     for (UINT y = 0; y < kSide; ++y)
         for (UINT x = 0; x < kSide; ++x)
-            argb[y * kSide + x] = 0xFF000000u | ((x * 2 + seed) & 0xFF) << 16 | ((y * 2) & 0xFF) << 8 | ((x ^ y) & 0xFF);
+            argb[y * kSide + x] =
+                0xFF000000u | ((x * 2 + seed) & 0xFF) << 16 | ((y * 2) & 0xFF) << 8 | ((x ^ y) & 0xFF);
     IDirect3DSurface8* top = nullptr;
     tex->GetSurfaceLevel(0, &top);
     const RECT whole{0, 0, static_cast<LONG>(kSide), static_cast<LONG>(kSide)};
@@ -150,7 +151,8 @@ void BM_TextureMng_QueryRelease(benchmark::State& state)
         benchmark::DoNotOptimize(mng.QueryTexture(id));
         benchmark::DoNotOptimize(mng.ReleaseTexture(id));
     }
-    state.counters["pairs/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["pairs/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["ratio_to_goal"] = benchmark::Counter(static_cast<double>(state.iterations()) / 10e6,
                                                          benchmark::Counter::kIsRate);
 }
@@ -167,7 +169,8 @@ void BM_Reference_HashMapCount(benchmark::State& state)
         benchmark::DoNotOptimize(++counts.find(id)->second);
         benchmark::DoNotOptimize(--counts.find(id)->second);
     }
-    state.counters["pairs/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["pairs/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 } // namespace

@@ -134,6 +134,7 @@ private:
     HRESULT LoadRun(IDirect3DDevice8* device, bool onlyReferenced, int width, int height, DWORD usage,
                     DWORD colorKey);
     void LogLoadFailure(const CTexture* texture) const;
+    HRESULT ReloadTexture(CTexture* texture, int width, int height, TEXTURE_CONFIG cfg);
     void UnloadBuilt(CTexture* texture);
     // The bodies of the public operations, run with the lock held.
     CTexture* QueryLocked(DWORD index, int bLoad, const TEXTURE_CONFIG* cfg, int width, int height, DWORD usage,

@@ -99,7 +99,8 @@ uint32_t Atlas(int x, int y)
     const int col = x / 32, row = y / 32, cx = x % 32, cy = y % 32;
     if (cx < 2 || cy < 2) return 0x101010;
     const int k = row * 8 + col;
-    const uint32_t r = uint32_t(80 + (k * 37) % 176), g = uint32_t(80 + (k * 71) % 176), b = uint32_t(80 + (k * 113) % 176);
+    const uint32_t r = uint32_t(80 + (k * 37) % 176), g = uint32_t(80 + (k * 71) % 176);
+    const uint32_t b = uint32_t(80 + (k * 113) % 176);
     const bool dot = (cx - 16) * (cx - 16) + (cy - 16) * (cy - 16) < 36;
     return dot ? 0xFFFFFF : r << 16 | g << 8 | b;
 }

@@ -105,14 +105,22 @@ HRESULT CTextureMng::SetCfgTexture(const TEXTURE_CONFIG* cfg)
             *texture->GetCfgTexture() = m_CfgTexture;
             continue;
         }
-        const int count = texture->GetRef();
-        const DWORD usage = texture->GetUsage();
-        UnloadBuilt(texture);
-        hr = LoadTexture(texture->GetID(), m_pDevice, D3DFMT_UNKNOWN, -1, -1, usage, 4, 4, 0, &m_CfgTexture);
-        if (FAILED(hr))
-            LogLoadFailure(texture);
-        texture->SetRef(count);
+        hr = ReloadTexture(texture, -1, -1, m_CfgTexture);
     }
+    return hr;
+}
+
+// Unloads a built texture and loads it again by id with the manager's device,
+// its own usage and the given size and settings; its count stays.
+HRESULT CTextureMng::ReloadTexture(CTexture* texture, int width, int height, TEXTURE_CONFIG cfg)
+{
+    const int count = texture->GetRef();
+    const DWORD usage = texture->GetUsage();
+    UnloadBuilt(texture);
+    const HRESULT hr = LoadTexture(texture->GetID(), m_pDevice, D3DFMT_UNKNOWN, width, height, usage, 4, 4, 0, &cfg);
+    if (FAILED(hr))
+        LogLoadFailure(texture);
+    texture->SetRef(count);
     return hr;
 }
 
@@ -128,14 +136,7 @@ HRESULT CTextureMng::Rebuild()
             continue;
         const int width = static_cast<int>(texture->GetTexWidth());
         const int height = static_cast<int>(texture->GetTexHeight());
-        const DWORD usage = texture->GetUsage();
-        const int count = texture->GetRef();
-        const TEXTURE_CONFIG own = *texture->GetCfgTexture();
-        UnloadBuilt(texture);
-        hr = LoadTexture(texture->GetID(), m_pDevice, D3DFMT_UNKNOWN, width, height, usage, 4, 4, 0, &own);
-        if (FAILED(hr))
-            LogLoadFailure(texture);
-        texture->SetRef(count);
+        hr = ReloadTexture(texture, width, height, *texture->GetCfgTexture());
     }
     return hr;
 }

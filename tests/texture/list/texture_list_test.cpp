@@ -154,8 +154,9 @@ TEST_F(TextureListTest, ArrayModeDefaultPoolComesBackAfterAReset)
 
 TEST_F(TextureListTest, ManagerModeHandsOutLibraryIds)
 {
-    const std::string lib = MakeLibrary("meshes.kidx", {{40, "wall.bmp", ImageFile(D3DXIFF_BMP, D3DFMT_R5G6B5, 8, 8)},
-                                                        {41, "roof.tga", ImageFile(D3DXIFF_TGA, D3DFMT_X8R8G8B8, 4, 4)}});
+    const std::string lib =
+        MakeLibrary("meshes.kidx", {{40, "wall.bmp", ImageFile(D3DXIFF_BMP, D3DFMT_R5G6B5, 8, 8)},
+                                    {41, "roof.tga", ImageFile(D3DXIFF_TGA, D3DFMT_X8R8G8B8, 4, 4)}});
     CTextureList list;
     EXPECT_TRUE(FAILED(list.BuildMngMode(dev, nullptr, Path("missing.kidx").c_str())));
     EXPECT_FALSE(list.IsBuilt());

@@ -145,10 +145,11 @@ TEST_F(TextureMngTest, BadEntriesFailWithTheirLogLinesAndTheManagerGoesOn)
 {
     const std::vector<uint8_t> png = ImageFile(D3DXIFF_PNG, D3DFMT_A8R8G8B8, 16, 16);
     const std::string noImage = "these bytes are no image";
-    const std::string lib = MakeLibrary(
-        "bad.kidx", {{1, "good.png", png},
-                     {2, "words.png", std::vector<uint8_t>(noImage.begin(), noImage.end())},
-                     {3, "half.png", std::vector<uint8_t>(png.begin(), png.begin() + static_cast<long>(png.size() / 2))}});
+    const std::vector<uint8_t> half(png.begin(), png.begin() + static_cast<long>(png.size() / 2));
+    const std::string lib =
+        MakeLibrary("bad.kidx", {{1, "good.png", png},
+                                 {2, "words.png", std::vector<uint8_t>(noImage.begin(), noImage.end())},
+                                 {3, "half.png", half}});
     CTextureMng mng;
     ASSERT_EQ(mng.Build(dev, lib.c_str(), nullptr, 0, 0, 1, 1, 2), S_OK);
     EXPECT_EQ(mng.QueryTexture(2), nullptr);
