@@ -3,6 +3,7 @@
 
 #include "core/entry/KestuScratchList.h"
 #include "engine_fixture.h"
+#include "support/window.h"
 
 namespace {
 
@@ -244,11 +245,7 @@ TEST_F(EngineTest, ExtraBuildAttachesToTheClientsDevice)
 {
     IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
     ASSERT_NE(d3d, nullptr);
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "ExtraWindow";
-    RegisterClassA(&wc);
-    HWND wnd = CreateWindowExA(0, "ExtraWindow", "", WS_POPUP, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr);
+    HWND wnd = kestu_test::MakeWindow("ExtraWindow", 0, 0, 320, 240);
     D3DPRESENT_PARAMETERS pp{};
     pp.Windowed = TRUE;
     pp.SwapEffect = D3DSWAPEFFECT_DISCARD;

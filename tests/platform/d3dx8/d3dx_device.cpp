@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "support/device.h"
+#include "support/image.h"
 #include "d3d8/format.h"
 
 namespace d3dxtest {
@@ -63,11 +64,6 @@ std::string D3DXDeviceTest::TempPath(const std::string& name)
     return std::string(info->test_suite_name()) + "_" + info->name() + "_" + name;
 }
 
-bool Near(uint32_t a, uint32_t b, int tolerance)
-{
-    for (int s = 0; s < 32; s += 8)
-        if (std::abs((int)((a >> s) & 255) - (int)((b >> s) & 255)) > tolerance) return false;
-    return true;
-}
+bool Near(uint32_t a, uint32_t b, int tolerance) { return kestu_test::ChannelsNear(a, b, tolerance, 0xFFFFFFFF); }
 
 } // namespace d3dxtest
