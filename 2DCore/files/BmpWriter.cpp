@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "2DCore/files/BmpWriterFile.h"
+#include "core/entry/EntryGuard.h"
 #include "kestu_paper.h"
 #include "kestu_pixelformat.h"
 #include "kestu_screenshot.h"
@@ -129,8 +130,10 @@ DWORD Kestu_GetSaveBMPNeedBufferSize(DWORD width, DWORD height, DWORD pitch, D3D
     return 122 + Padded(rowBytes) * height;
 }
 
-HRESULT Kestu_SaveBMP(const char* path, DWORD width, DWORD height, void* pixels, DWORD pitch, D3DFORMAT format,
-                      unsigned char* scratch)
+namespace {
+
+HRESULT SaveBMP(const char* path, DWORD width, DWORD height, void* pixels, DWORD pitch, D3DFORMAT format,
+                unsigned char* scratch)
 {
     const DWORD bits = GetBitCountByD3DFormat(format);
     if (bits != 16 && bits != 24 && bits != 32) return E_FAIL;
@@ -175,4 +178,12 @@ HRESULT Kestu_SaveBMP(const char* path, DWORD width, DWORD height, void* pixels,
     }
     file.Write(out, total);
     return file.Commit() ? 0 : E_FAIL;
+}
+
+}  // namespace
+
+HRESULT Kestu_SaveBMP(const char* path, DWORD width, DWORD height, void* pixels, DWORD pitch, D3DFORMAT format,
+                      unsigned char* scratch)
+{
+    return KestuGuarded<HRESULT>(E_FAIL, [&] { return SaveBMP(path, width, height, pixels, pitch, format, scratch); });
 }

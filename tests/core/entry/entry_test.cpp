@@ -1,5 +1,6 @@
 #include <cstring>
 #include <list>
+#include <new>
 
 #include "core/entry/KestuScratchList.h"
 #include "engine_fixture.h"
@@ -94,6 +95,23 @@ TEST_F(EngineTest, BuildRejectsBadRecordsAndWindows)
     ext.hInstance = cfg.hInstance;
     EXPECT_EQ(Kestu_Extra_Build(&ext, nullptr), KESTUERR_INVALIDPARAM);
     EXPECT_TRUE(Kestu_IsBuilt()) << "a rejected record leaves the earlier build alone";
+}
+
+// An exception thrown inside an entry point (here by the client's manager)
+// comes back as its failure result, with nothing left half built.
+TEST_F(EngineTest, ExceptionsInsideBuildBecomeFailures)
+{
+    struct Throwing : CRecordingDevObjMng {
+        HRESULT InitDeviceObjects(IDirect3DDevice8*) override { throw std::bad_alloc(); }
+    } throwing;
+    cfg.pDevObjMng = &throwing;
+    EXPECT_EQ(Build(TRUE), E_OUTOFMEMORY);
+    EXPECT_FALSE(Kestu_IsBuilt());
+    EXPECT_EQ(Kestu_GetDevice(), nullptr);
+
+    cfg.pDevObjMng = &mng;
+    ASSERT_EQ(Build(TRUE), 0);
+    EXPECT_NE(Kestu_GetDevice(), nullptr);
 }
 
 TEST_F(EngineTest, OwnWindowOfTheRenderClassSizedToTheResolution)
