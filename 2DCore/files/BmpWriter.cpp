@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "2DCore/files/BmpWriterFile.h"
+#include "2DCore/kernels/Unaligned.h"
 #include "core/entry/EntryGuard.h"
 #include "kestu_paper.h"
 #include "kestu_pixelformat.h"
@@ -17,12 +18,7 @@ namespace {
 
 uint32_t Padded(uint32_t rowBytes) { return (rowBytes + 3) & ~3u; }
 
-uint16_t Load16(const uint8_t* p)
-{
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
+using kestu::kernels::Load16;
 
 // The buffer's pixels while prepared; width and height cut to the buffer.
 class PreparedBuffer {
