@@ -290,10 +290,7 @@ FfpKey Device::MakeFfpKey(DWORD fvf, bool points)
         s.alphaArg1 = static_cast<uint8_t>(t[D3DTSS_ALPHAARG1]);
         s.alphaArg2 = static_cast<uint8_t>(t[D3DTSS_ALPHAARG2]);
         s.resultArg = static_cast<uint8_t>(t[D3DTSS_RESULTARG]);
-        if (textures_[i]) {
-            auto* holder = dynamic_cast<TextureHolder*>(textures_[i]);
-            s.texType = holder->storage()->cube() ? 2 : 1;
-        }
+        if (TextureStorage* storage = StorageOf(textures_[i])) s.texType = storage->cube() ? 2 : 1;
         s.coordIndex = static_cast<uint8_t>(std::min<DWORD>(t[D3DTSS_TEXCOORDINDEX] & 0xffff, 7));
         s.coordGen = static_cast<uint8_t>((t[D3DTSS_TEXCOORDINDEX] >> 16) & 0xf);
         DWORD ttff = t[D3DTSS_TEXTURETRANSFORMFLAGS];
@@ -435,7 +432,8 @@ void Device::BindTextures()
     for (int i = 0; i < 8; ++i) {
         const FfpStageKey& s = key_.stages[i];
         if (!s.texType || !textures_[i]) continue;
-        TextureStorage* t = dynamic_cast<TextureHolder*>(textures_[i])->storage();
+        TextureStorage* t = StorageOf(textures_[i]);
+        if (t == nullptr) continue;
         GLuint tex = t->Prepare(version);
         glActiveTexture(GL_TEXTURE0 + i);
         if (boundTextures_[i] != tex) {
@@ -548,8 +546,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
     // A texture cannot be sampled while it is the render target.
     for (int i = 0; i < 8; ++i) {
         if (tss_[i][D3DTSS_COLOROP] == D3DTOP_DISABLE) break;
-        if (!textures_[i]) continue;
-        TextureStorage* t = dynamic_cast<TextureHolder*>(textures_[i])->storage();
+        TextureStorage* t = StorageOf(textures_[i]);
+        if (t == nullptr) continue;
         if (t->usage() & D3DUSAGE_RENDERTARGET) {
             for (UINT f = 0; f < t->faces(); ++f)
                 for (UINT l = 0; l < t->levels(); ++l)

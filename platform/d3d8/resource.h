@@ -203,6 +203,14 @@ public:
     virtual TextureStorage* storage() = 0;
 };
 
+// The storage behind a texture interface; null for null or for an interface
+// that is not one of this device's textures.
+inline TextureStorage* StorageOf(IDirect3DBaseTexture8* texture)
+{
+    auto* holder = dynamic_cast<TextureHolder*>(texture);
+    return holder != nullptr ? holder->storage() : nullptr;
+}
+
 class Texture final : public ResourceBase<IDirect3DTexture8>, public TextureHolder {
 public:
     Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool);

@@ -79,8 +79,8 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
     LinkOptions o;
     for (int i = 0; i < 8; ++i) {
         if (!textures_[i]) continue;
-        auto* holder = dynamic_cast<TextureHolder*>(textures_[i]);
-        o.cube[i] = holder && holder->storage()->cube() ? 1 : 0;
+        TextureStorage* t = StorageOf(textures_[i]);
+        o.cube[i] = t != nullptr && t->cube() ? 1 : 0;
     }
     if (pso) {
         const uint32_t used = pso->code.coords | pso->code.samplers;
@@ -155,7 +155,8 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
             indexSize = upIndexFormat == D3DFMT_INDEX32 ? 4 : 2;
             indexData = static_cast<const uint8_t*>(upIndices);
         } else {
-            if (!indices_ || indices_->locked()) return D3DERR_INVALIDCALL;
+            // As in the fixed-function path, locked buffers draw from the bytes they hold now.
+            if (!indices_) return D3DERR_INVALIDCALL;
             indexSize = indices_->format() == D3DFMT_INDEX32 ? 4 : 2;
             if (static_cast<uint64_t>(startIndex) + count > indices_->length() / indexSize) return D3DERR_INVALIDCALL;
             indexData = indices_->data() + static_cast<size_t>(startIndex) * indexSize;
@@ -183,7 +184,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
             stride = upStride;
             length = static_cast<uint64_t>(upVertexCount) * upStride;
         } else {
-            if (!streams_[s].buffer || streams_[s].buffer->locked()) return D3DERR_INVALIDCALL;
+            if (!streams_[s].buffer) return D3DERR_INVALIDCALL;
             stride = streams_[s].stride;
             length = streams_[s].buffer->length();
         }
@@ -192,7 +193,8 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
     }
     for (int i = 0; i < 8; ++i) {
         if (!textures_[i] || !k.stages[i].texType) continue;
-        TextureStorage* t = dynamic_cast<TextureHolder*>(textures_[i])->storage();
+        TextureStorage* t = StorageOf(textures_[i]);
+        if (t == nullptr) continue;
         for (UINT f = 0; f < t->faces(); ++f)
             for (UINT l = 0; l < t->levels(); ++l)
                 if (t->surface(f, l)->locked() || t->surface(f, l) == renderTarget_) return D3DERR_INVALIDCALL;
