@@ -115,3 +115,13 @@ struct KESTU_COMPANION_API KESTURECT2 {
     float GetWidth() const { return right - left; }
     float GetHeight() const { return top - bottom; }
 };
+
+// The corners of a rectangle, smallest coordinates first, then counter-clockwise
+// with the second axis growing upwards: (left, bottom), (right, bottom),
+// (right, top), (left, top). Quadtree children are numbered the same way.
+enum ENUM_OU_CORNER : int32_t {
+    OU_CORNER_LEFTBOTTOM = 0,
+    OU_CORNER_RIGHTBOTTOM = 1,
+    OU_CORNER_RIGHTTOP = 2,
+    OU_CORNER_LEFTTOP = 3
+};

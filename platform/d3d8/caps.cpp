@@ -3,6 +3,8 @@
 
 #include "d3d8/direct3d.h"
 #include "d3d8/gl_context.h"
+#include "d3d8/host_config.h"
+#include "d3d8/shader_translate.h"
 
 namespace kestu::d3d8 {
 
@@ -89,9 +91,9 @@ void FillCaps(D3DDEVTYPE type, UINT adapter, D3DCAPS8& c)
     c.MaxStreams = 16;
     c.MaxStreamStride = 255;
     c.VertexShaderVersion = D3DVS_VERSION(1, 1);
-    c.MaxVertexShaderConst = 96;
+    c.MaxVertexShaderConst = VertexShaderConstantCount();
     c.PixelShaderVersion = D3DPS_VERSION(1, 4);
-    c.MaxPixelShaderValue = 8.f;
+    c.MaxPixelShaderValue = kMaxPixelShaderValue;
     if (type == D3DDEVTYPE_REF) c.DevCaps &= ~static_cast<DWORD>(D3DDEVCAPS_PUREDEVICE);
 }
 

@@ -6,6 +6,7 @@
 #include "d3d8/direct3d.h"
 #include "d3d8/format.h"
 #include "d3d8/gl_context.h"
+#include "d3d8/shader_translate.h"
 #include "win32/com_result.h"
 #include "win32/window_store.h"
 
@@ -16,7 +17,7 @@ Device::Device(Direct3D* d3d, UINT adapter, D3DDEVTYPE type, HWND focus, DWORD b
 {
     d3d_->AddRef();
     world_.resize(256);
-    vsConstants_.resize(256);
+    vsConstants_.resize(kVertexShaderConstants);
     Host().devices.insert(this);
 }
 

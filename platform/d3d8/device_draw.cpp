@@ -627,7 +627,7 @@ void Device::ApplyViewport(bool rhw)
     } else {
         glViewport(static_cast<GLint>(viewport_.X), static_cast<GLint>(viewport_.Y),
                    static_cast<GLsizei>(viewport_.Width), static_cast<GLsizei>(viewport_.Height));
-        glDepthRange(viewport_.MinZ, viewport_.MaxZ);
+        glDepthRange(viewport_.MinZ, std::min(viewport_.MaxZ, 1.f));
     }
 }
 

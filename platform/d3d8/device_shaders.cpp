@@ -36,8 +36,10 @@ try {
     if (!decl || (usage & ~DWORD(D3DUSAGE_SOFTWAREPROCESSING))) return D3DERR_INVALIDCALL;
     VertexShaderObject shader;
     if (!ParseDeclaration(decl, shader.declaration)) return D3DERR_INVALIDCALL;
+    for (const auto& load : shader.declaration.constants)
+        if (load.reg + load.values.size() > VertexShaderConstantCount()) return D3DERR_INVALIDCALL;
     if (function) {
-        if (!TranslateVertexShader(function, shader.code)) return D3DERR_INVALIDCALL;
+        if (!TranslateVertexShader(function, shader.code, VertexShaderConstantCount())) return D3DERR_INVALIDCALL;
         shader.hasFunction = true;
     }
     ShaderState& st = Shaders();
@@ -100,7 +102,8 @@ HRESULT Device::DeleteVertexShader(DWORD handle)
 
 HRESULT Device::SetVertexShaderConstant(DWORD reg, const void* data, DWORD count)
 {
-    if (!data || reg >= kVertexShaderConstants || count > kVertexShaderConstants - reg) return D3DERR_INVALIDCALL;
+    const DWORD constants = VertexShaderConstantCount();
+    if (!data || reg >= constants || count > constants - reg) return D3DERR_INVALIDCALL;
     if (recording_) {
         for (DWORD i = 0; i < count; ++i)
             std::memcpy(recording_->vsConstants[reg + i].data(), static_cast<const uint8_t*>(data) + i * 16, 16);
@@ -112,7 +115,8 @@ HRESULT Device::SetVertexShaderConstant(DWORD reg, const void* data, DWORD count
 
 HRESULT Device::GetVertexShaderConstant(DWORD reg, void* data, DWORD count)
 {
-    if (!data || reg >= kVertexShaderConstants || count > kVertexShaderConstants - reg) return D3DERR_INVALIDCALL;
+    const DWORD constants = VertexShaderConstantCount();
+    if (!data || reg >= constants || count > constants - reg) return D3DERR_INVALIDCALL;
     std::memcpy(data, vsConstants_[reg].data(), static_cast<size_t>(count) * 16);
     return D3D_OK;
 }

@@ -327,8 +327,9 @@ HRESULT Device::SetViewport(const D3DVIEWPORT8* vp)
         return D3D_OK;
     }
     UINT w = renderTarget_ ? renderTarget_->width() : 0, h = renderTarget_ ? renderTarget_->height() : 0;
+    // A MaxZ above 1 is kept as given and draws as 1, as the drivers do.
     if (vp->Width == 0 || vp->Height == 0 || vp->X > w || vp->Y > h || vp->Width > w - vp->X ||
-        vp->Height > h - vp->Y || !(vp->MinZ >= 0.f && vp->MinZ <= 1.f) || !(vp->MaxZ >= 0.f && vp->MaxZ <= 1.f))
+        vp->Height > h - vp->Y || !(vp->MinZ >= 0.f && vp->MinZ <= 1.f) || !(vp->MaxZ >= 0.f))
         return D3DERR_INVALIDCALL;
     NoteStateChange();
     viewport_ = *vp;
@@ -673,7 +674,8 @@ try {
         b->lights = lights_;
         b->hasShader = true;
         b->shader = vertexShader_;
-        for (DWORD r = 0; r < kVertexShaderConstants; ++r) b->vsConstants[r] = vsConstants_[r];
+        const DWORD constants = VertexShaderConstantCount();
+        for (DWORD r = 0; r < constants; ++r) b->vsConstants[r] = vsConstants_[r];
     }
     if (pixel) {
         b->hasPixelShader = true;

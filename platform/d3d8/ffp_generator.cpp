@@ -49,6 +49,27 @@ bool UsesTexture(const FfpStageKey& s)
            is(s.alphaArg2);
 }
 
+// Whether an operation reads the stage's texture, through an argument it uses
+// or by its own definition.
+bool OpReadsTexture(uint8_t op, uint8_t a0, uint8_t a1, uint8_t a2)
+{
+    auto is = [](uint8_t a) { return (a & D3DTA_SELECTMASK) == D3DTA_TEXTURE; };
+    switch (op) {
+    case 0:
+    case D3DTOP_DISABLE:
+    case D3DTOP_BUMPENVMAP:
+    case D3DTOP_BUMPENVMAPLUMINANCE: return false;
+    case D3DTOP_SELECTARG1:
+    case D3DTOP_PREMODULATE: return is(a1);
+    case D3DTOP_SELECTARG2: return is(a2);
+    case D3DTOP_BLENDTEXTUREALPHA:
+    case D3DTOP_BLENDTEXTUREALPHAPM: return true;
+    case D3DTOP_MULTIPLYADD:
+    case D3DTOP_LERP: return is(a0) || is(a1) || is(a2);
+    default: return is(a1) || is(a2);
+    }
+}
+
 std::string Arg(uint8_t a, int stage, bool alpha)
 {
     std::string v;
@@ -294,9 +315,12 @@ FfpSource GenerateFfp(const FfpKey& k)
         } else if (s.coordIndex < texCount) {
             dims = FvfTexCoordSize(fvf, s.coordIndex);
             vs << "        vec4 a = aTex" << int(s.coordIndex) << ";\n";
-            // Missing components: the one after the last is 1, the rest 0.
-            if (dims == 1) vs << "        tc = vec4(a.x, 1.0, 0.0, 0.0);\n";
-            else if (dims == 2) vs << "        tc = vec4(a.xy, 1.0, 0.0);\n";
+            // Missing components: into a texture transform, the one after the
+            // last is 1 (so the matrix's translation row applies) and the rest
+            // 0; without one they are 0 and w is 1.
+            const bool into = s.transformCount != 0;
+            if (dims == 1) vs << "        tc = vec4(a.x, " << (into ? "1.0, 0.0, 0.0" : "0.0, 0.0, 1.0") << ");\n";
+            else if (dims == 2) vs << "        tc = vec4(a.xy, " << (into ? "1.0, 0.0" : "0.0, 1.0") << ");\n";
             else if (dims == 3) vs << "        tc = vec4(a.xyz, 1.0);\n";
             else vs << "        tc = a;\n";
         } else {
@@ -350,15 +374,18 @@ FfpSource GenerateFfp(const FfpKey& k)
                 fs << "    vec4 " << t << " = texture(s" << i << ", " << coord << ".xyz / " << coord << ".w);\n";
             else
                 fs << "    vec4 " << t << " = texture(s" << i << ", " << coord << ".xy / " << coord << ".w);\n";
-        } else {
-            // A stage without a texture reads white.
-            fs << "    vec4 " << t << " = vec4(1.0);\n";
         }
+        // With no texture bound, an operation that reads the texture passes
+        // the incoming value through, as the drivers do.
+        const bool unbound = !s.texType;
         std::string dst = s.resultArg == D3DTA_TEMP ? "temp" : "current";
-        std::string colour = Op(s.colorOp, Arg(s.colorArg0, i, false), Arg(s.colorArg1, i, false),
-                                Arg(s.colorArg2, i, false), i);
+        std::string colour = unbound && OpReadsTexture(s.colorOp, s.colorArg0, s.colorArg1, s.colorArg2)
+                                 ? std::string("current")
+                                 : Op(s.colorOp, Arg(s.colorArg0, i, false), Arg(s.colorArg1, i, false),
+                                      Arg(s.colorArg2, i, false), i);
         uint8_t aop = s.alphaOp == D3DTOP_DISABLE || s.alphaOp == 0 ? uint8_t(D3DTOP_SELECTARG1) : s.alphaOp;
-        std::string alpha = s.alphaOp == D3DTOP_DISABLE || s.alphaOp == 0
+        std::string alpha = s.alphaOp == D3DTOP_DISABLE || s.alphaOp == 0 ||
+                                    (unbound && OpReadsTexture(aop, s.alphaArg0, s.alphaArg1, s.alphaArg2))
                                 ? std::string("current")
                                 : Op(aop, Arg(s.alphaArg0, i, true), Arg(s.alphaArg1, i, true),
                                      Arg(s.alphaArg2, i, true), i);

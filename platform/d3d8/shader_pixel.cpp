@@ -152,8 +152,7 @@ bool PixelTranslator::Arithmetic(const ShaderInstruction& ins)
     else if (d.shift != 0) return false;
     if (d.resultModifier == D3DSPDM_SATURATE) v = "clamp(" + v + ", 0.0, 1.0)";
     else if (d.resultModifier != 0) return false;
-    // Registers hold [-1, 1] (ps 1.4: [-8, 8]).
-    else v = Ps14() ? "clamp(" + v + ", -8.0, 8.0)" : "clamp(" + v + ", -1.0, 1.0)";
+    else v = "clamp(" + v + ", " + FloatText(-kMaxPixelShaderValue) + ", " + FloatText(kMaxPixelShaderValue) + ")";
     const std::string tmp = "q" + std::to_string(serial_++);
     const std::string calc = "    vec4 " + tmp + " = " + v + ";\n";
     const std::string write = MaskedWrite(dest, tmp, d.writeMask & produced);

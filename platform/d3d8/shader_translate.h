@@ -17,8 +17,13 @@ namespace kestu::d3d8 {
 // Streams are read up to this many DWORDs looking for their end token.
 constexpr size_t kMaxShaderTokens = 65536;
 constexpr size_t kMaxDeclarationTokens = 4096;
-constexpr unsigned kVertexShaderConstants = 96;
+// The register file of vs 1.1 as later hardware of this interface had it; the
+// GLSL array is this size whatever a device reports (llvmpipe allows 4096
+// vec4 of vertex uniforms, GL 3.3 drivers with real hardware at least 1024).
+constexpr unsigned kVertexShaderConstants = 256;
 constexpr unsigned kPixelShaderConstants = 8;
+// Pixel-shader registers hold [-this, +this] in every version (the caps' MaxPixelShaderValue).
+constexpr float kMaxPixelShaderValue = 8.f;
 
 struct VertexElement {
     DWORD stream = 0;
@@ -56,7 +61,9 @@ struct TranslatedShader {
     bool writesDepth = false;
 };
 
-bool TranslateVertexShader(const DWORD* tokens, TranslatedShader& out);
+// `constants` registers exist (at most kVertexShaderConstants): reading one
+// beyond fails, a relative read beyond gives 0.
+bool TranslateVertexShader(const DWORD* tokens, TranslatedShader& out, unsigned constants = kVertexShaderConstants);
 bool TranslatePixelShader(const DWORD* tokens, TranslatedShader& out);
 
 // What a program's GLSL depends on beyond the shaders' own code.

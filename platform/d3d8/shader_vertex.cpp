@@ -42,7 +42,7 @@ vec4 Logp(float w) {
 
 class VertexTranslator {
 public:
-    explicit VertexTranslator(TranslatedShader& out) : out_(out) {}
+    VertexTranslator(TranslatedShader& out, unsigned constants) : out_(out), constants_(constants) {}
 
     bool Run(const DWORD* tokens);
 
@@ -52,6 +52,7 @@ private:
     bool Instruction(const ShaderInstruction& ins);
 
     TranslatedShader& out_;
+    unsigned constants_;
     std::map<DWORD, std::array<float, 4>> defs_;
     std::ostringstream body_;
 };
@@ -72,7 +73,7 @@ bool VertexTranslator::Source(const ShaderParameter& p, std::string& text, int r
         out_.inputs |= 1u << n;
         break;
     case D3DSPR_CONST:
-        if (n >= kVertexShaderConstants) return false;
+        if (n >= constants_) return false;
         if (p.relative) reg = "C(a0.x + " + std::to_string(n) + ")";
         else if (defs_.count(n)) reg = "d" + std::to_string(n);
         else reg = "vsc[" + std::to_string(n) + "]";
@@ -195,7 +196,7 @@ bool VertexTranslator::Run(const DWORD* tokens)
         ShaderInstruction ins;
         while (pass.Next(ins)) {
             if (ins.opcode != D3DSIO_DEF) continue;
-            if (ins.destination.type != D3DSPR_CONST || ins.destination.number >= kVertexShaderConstants)
+            if (ins.destination.type != D3DSPR_CONST || ins.destination.number >= constants_)
                 return false;
             std::array<float, 4> v;
             std::memcpy(v.data(), ins.constant, 16);
@@ -212,7 +213,7 @@ bool VertexTranslator::Run(const DWORD* tokens)
     for (auto& d : defs_)
         g << "const vec4 d" << d.first << " = vec4(" << FloatText(d.second[0]) << ", " << FloatText(d.second[1])
           << ", " << FloatText(d.second[2]) << ", " << FloatText(d.second[3]) << ");\n";
-    g << "vec4 C(int i) {\n    if (i < 0 || i >= " << kVertexShaderConstants << ") return vec4(0.0);\n";
+    g << "vec4 C(int i) {\n    if (i < 0 || i >= " << constants_ << ") return vec4(0.0);\n";
     for (auto& d : defs_) g << "    if (i == " << d.first << ") return d" << d.first << ";\n";
     g << "    return vsc[i];\n}\n";
     out_.globals = g.str();
@@ -223,11 +224,11 @@ bool VertexTranslator::Run(const DWORD* tokens)
 
 } // namespace
 
-bool TranslateVertexShader(const DWORD* tokens, TranslatedShader& out)
+bool TranslateVertexShader(const DWORD* tokens, TranslatedShader& out, unsigned constants)
 {
     out = TranslatedShader();
-    if (!tokens) return false;
-    VertexTranslator t(out);
+    if (!tokens || constants > kVertexShaderConstants) return false;
+    VertexTranslator t(out, constants);
     if (t.Run(tokens)) return true;
     out = TranslatedShader();
     return false;

@@ -173,7 +173,7 @@ private:
             break;
         case RegKind::Const:
             if (o.relative) {
-                if (rows != 1) return Fail("a matrix cannot be addressed relatively");
+                // Matrix macros too: row n of the expansion reads c[a0.x + offset + n].
                 if (validate_ && !addrWritten_) return Fail("a0 is read before it is written");
             } else if (validate_ && o.number + rows > kStaticConsts) {
                 return Fail("constant register c" + std::to_string(o.number + rows - 1) + " out of range (c0-c95)");

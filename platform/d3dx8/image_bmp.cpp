@@ -26,9 +26,14 @@ struct Mask {
     uint32_t Get(uint32_t v) const { return mask ? ExpandBits((v & mask) >> shift & ((1u << bits) - 1), bits) : 0; }
 };
 
-// RLE8/RLE4 into an index image (bottom-up rows as stored). False on a run
-// that leaves the picture or on data that ends early.
-bool DecodeRle(ByteReader& r, bool four, uint32_t width, uint32_t height, std::vector<uint8_t>& idx)
+// Pixels a run-length stream never writes (skipped by a delta, an end of
+// line or an early end of the picture).
+constexpr uint16_t kRleSkipped = 0x100;
+
+// RLE8/RLE4 into an index image (bottom-up rows as stored) that starts out
+// all kRleSkipped. False on a run that leaves the picture or on data that
+// ends early.
+bool DecodeRle(ByteReader& r, bool four, uint32_t width, uint32_t height, std::vector<uint16_t>& idx)
 {
     uint32_t x = 0, y = 0;
     for (;;) {
@@ -38,7 +43,7 @@ bool DecodeRle(ByteReader& r, bool four, uint32_t width, uint32_t height, std::v
         if (count > 0) {
             if (y >= height || count > width - x) return false;
             for (uint32_t i = 0; i < count; ++i)
-                idx[(size_t)y * width + x++] = four ? (uint8_t)((i & 1) ? value & 15 : value >> 4) : (uint8_t)value;
+                idx[(size_t)y * width + x++] = four ? (uint16_t)((i & 1) ? value & 15 : value >> 4) : (uint16_t)value;
             continue;
         }
         if (value == 0) { // end of line
@@ -57,7 +62,7 @@ bool DecodeRle(ByteReader& r, bool four, uint32_t width, uint32_t height, std::v
             if (r.left() < bytes) return false;
             const uint8_t* p = r.here();
             for (uint32_t i = 0; i < value; ++i)
-                idx[(size_t)y * width + x++] = four ? (uint8_t)((i & 1) ? p[i / 2] & 15 : p[i / 2] >> 4) : p[i];
+                idx[(size_t)y * width + x++] = four ? (uint16_t)((i & 1) ? p[i / 2] & 15 : p[i / 2] >> 4) : p[i];
             // Runs are padded to 16 bits; a pad missing at the very end ends the data.
             r.Skip(bytes + (bytes & 1));
         }
@@ -170,12 +175,15 @@ HRESULT DecodeBmp(const uint8_t* data, size_t size, bool infoOnly, bool withFile
     Image image;
     if (!image.Allocate(w, h)) return D3DXERR_INVALIDDATA;
     if (compression == kRle8 || compression == kRle4) {
-        std::vector<uint8_t> idx((size_t)w * h, 0);
+        // Skipped pixels carry no colour in the file: they come out
+        // transparent black, not as colour-table entry 0 (often an opaque
+        // colour), the same for RLE4 and RLE8.
+        std::vector<uint16_t> idx((size_t)w * h, kRleSkipped);
         if (!DecodeRle(r, compression == kRle4, w, h, idx)) return D3DXERR_INVALIDDATA;
         for (uint32_t y = 0; y < h; ++y) {
             uint32_t* dst = image.Row(h - 1 - y);
-            const uint8_t* src = idx.data() + (size_t)y * w;
-            for (uint32_t x = 0; x < w; ++x) dst[x] = out.palette[src[x]];
+            const uint16_t* src = idx.data() + (size_t)y * w;
+            for (uint32_t x = 0; x < w; ++x) dst[x] = src[x] == kRleSkipped ? 0u : out.palette[src[x]];
         }
     } else {
         const uint8_t* start = r.here();

@@ -11,8 +11,10 @@ uint32_t PixelFromBytes(const uint8_t* p, uint32_t bytes, uint32_t depth, bool a
     case 8: return 0xFF000000u | (p[0] * 0x010101u);
     case 15:
     case 16: {
+        // With an attribute bit declared, bit 15 of a 16-bit pixel is its
+        // alpha (A1R5G5B5); a 15-bit pixel has none and stays opaque.
         const uint32_t v = p[0] | (p[1] << 8);
-        const uint32_t a = (!alpha || (v & 0x8000)) ? 255 : 0;
+        const uint32_t a = depth == 16 && alpha && !(v & 0x8000) ? 0 : 255;
         return (a << 24) | (ExpandBits((v >> 10) & 31, 5) << 16) | (ExpandBits((v >> 5) & 31, 5) << 8) |
                ExpandBits(v & 31, 5);
     }

@@ -3,6 +3,7 @@
 
 #include "d3d8/device.h"
 #include "d3d8/host_config.h"
+#include "d3d8/shader_translate.h"
 
 namespace kestu::d3d8 {
 
@@ -26,6 +27,12 @@ std::vector<D3DDISPLAYMODE> DisplayModes()
     return modes;
 }
 
+UINT VertexShaderConstantCount()
+{
+    const UINT n = Host().vertexShaderConstants;
+    return n == 0 || n > kVertexShaderConstants ? kVertexShaderConstants : n;
+}
+
 HRESULT TakeInjectedFailure(host::D3D8Failure what)
 {
     auto& f = Host().failures[static_cast<int>(what)];
@@ -45,6 +52,7 @@ std::vector<D3DDISPLAYMODE> D3D8GetDisplayModes() { return kestu::d3d8::DisplayM
 void D3D8SetDesktopMode(const D3DDISPLAYMODE& mode) { Host().desktop = mode; }
 void D3D8SetAdapters(const std::vector<std::string>& descriptions) { Host().adapters = descriptions; }
 void D3D8SetCapsFilter(D3D8CapsFilter filter) { Host().capsFilter = std::move(filter); }
+void D3D8SetVertexShaderConstants(UINT count) { Host().vertexShaderConstants = count; }
 
 void D3D8LoseDevices()
 {
@@ -91,6 +99,7 @@ void D3D8ResetDefaults()
     h.desktop = {1024, 768, 60, D3DFMT_X8R8G8B8};
     h.adapters.clear();
     h.capsFilter = nullptr;
+    h.vertexShaderConstants = 0;
     for (auto& f : h.failures) f = {};
     h.counters = {};
 }

@@ -26,6 +26,13 @@ KESTU_PLATFORM_API void D3D8SetAdapters(const std::vector<std::string>& descript
 using D3D8CapsFilter = std::function<void(D3DDEVTYPE type, D3DCAPS8& caps)>;
 KESTU_PLATFORM_API void D3D8SetCapsFilter(D3D8CapsFilter filter);
 
+// Vertex-shader constant registers of every device: it is reported as
+// MaxVertexShaderConst, constants and shaders created from now on must stay
+// within it, and their relative reads beyond it give 0. Clients that need
+// more take their software paths. 0 (the default) gives all 256; larger
+// values give 256.
+void D3D8SetVertexShaderConstants(UINT count);
+
 // Device loss: every live device becomes lost (TestCooperativeLevel gives
 // D3DERR_DEVICELOST); after D3D8RegainDevices it gives D3DERR_DEVICENOTRESET
 // until Reset succeeds.

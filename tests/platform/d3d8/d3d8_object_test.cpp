@@ -106,7 +106,7 @@ TEST_F(Direct3DObject, CapsDescribeTheDeviceAndCanBeLowered)
     ASSERT_EQ(d3d->GetDeviceCaps(0, D3DDEVTYPE_HAL, &caps), D3D_OK);
     EXPECT_EQ(caps.DeviceType, D3DDEVTYPE_HAL);
     EXPECT_EQ(caps.VertexShaderVersion, static_cast<DWORD>(D3DVS_VERSION(1, 1)));
-    EXPECT_GE(caps.MaxVertexShaderConst, 96u);
+    EXPECT_EQ(caps.MaxVertexShaderConst, 256u);
     EXPECT_EQ(caps.PixelShaderVersion, static_cast<DWORD>(D3DPS_VERSION(1, 4)));
     EXPECT_EQ(caps.MaxTextureBlendStages, 8u);
     EXPECT_EQ(caps.MaxSimultaneousTextures, 8u);

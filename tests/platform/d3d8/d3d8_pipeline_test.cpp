@@ -342,6 +342,44 @@ TEST_F(Pipeline, DepthCompareAndWriteEnable)
     EXPECT_TRUE(PixelNear(5, 5, 0x00FF00, 0));
 }
 
+TEST_F(Pipeline, ViewportMaxZAboveOneDrawsAsOne)
+{
+    D3DVIEWPORT8 vp{0, 0, kWidth, kHeight, 0.f, 7.5f};
+    ASSERT_EQ(dev->SetViewport(&vp), D3D_OK);
+    D3DVIEWPORT8 back{};
+    ASSERT_EQ(dev->GetViewport(&back), D3D_OK);
+    EXPECT_EQ(back.MaxZ, 7.5f);
+    D3DVIEWPORT8 bad = vp;
+    bad.MaxZ = -0.5f;
+    EXPECT_EQ(dev->SetViewport(&bad), D3DERR_INVALIDCALL);
+    bad.MaxZ = std::nanf("");
+    EXPECT_EQ(dev->SetViewport(&bad), D3DERR_INVALIDCALL);
+    bad = vp;
+    bad.MinZ = 1.5f;
+    EXPECT_EQ(dev->SetViewport(&bad), D3DERR_INVALIDCALL);
+    // A transformed quad at clip depth 0.5 lands at depth 0.5, which a
+    // pre-transformed quad at 0.4 passes and one at 0.6 does not.
+    SetUpCamera();
+    D3DMATRIX id = Identity();
+    dev->SetTransform(D3DTS_PROJECTION, &id);
+    dev->SetRenderState(D3DRS_LIGHTING, FALSE);
+    dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.f, 0);
+    struct V {
+        float x, y, z;
+        D3DCOLOR c;
+    };
+    const V q[4] = {{-1, 1, 0.5f, 0xFF404040}, {1, 1, 0.5f, 0xFF404040}, {-1, -1, 0.5f, 0xFF404040},
+                    {1, -1, 0.5f, 0xFF404040}};
+    dev->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, q, sizeof(V)), D3D_OK);
+    EXPECT_TRUE(PixelNear(32, 32, 0x404040, 0));
+    dev->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+    DrawQuad(0, 0, 32, 64, 0xFFFF0000, 0.4f);
+    DrawQuad(32, 0, 64, 64, 0xFF00FF00, 0.6f);
+    EXPECT_TRUE(PixelNear(10, 32, 0xFF0000, 0));
+    EXPECT_TRUE(PixelNear(50, 32, 0x404040, 0));
+}
+
 TEST_F(Pipeline, StencilMasksASecondPass)
 {
     dev->SetRenderState(D3DRS_STENCILENABLE, TRUE);

@@ -242,10 +242,10 @@ TEST_F(State, ShaderEntryPoints)
     EXPECT_EQ(dev->CreateVertexShader(decl, nullptr, &h, 0), D3DERR_INVALIDCALL);
     EXPECT_EQ(h, 0u);
     float c[8] = {1, 2, 3, 4, 5, 6, 7, 8}, back[8] = {};
-    ASSERT_EQ(dev->SetVertexShaderConstant(94, c, 2), D3D_OK);
-    ASSERT_EQ(dev->GetVertexShaderConstant(94, back, 2), D3D_OK);
+    ASSERT_EQ(dev->SetVertexShaderConstant(254, c, 2), D3D_OK);
+    ASSERT_EQ(dev->GetVertexShaderConstant(254, back, 2), D3D_OK);
     EXPECT_EQ(back[7], 8.f);
-    EXPECT_EQ(dev->SetVertexShaderConstant(95, c, 2), D3DERR_INVALIDCALL);
+    EXPECT_EQ(dev->SetVertexShaderConstant(255, c, 2), D3DERR_INVALIDCALL);
     ASSERT_EQ(dev->SetPixelShaderConstant(7, c, 1), D3D_OK);
     EXPECT_EQ(dev->SetPixelShaderConstant(7, c, 2), D3DERR_INVALIDCALL);
     EXPECT_EQ(dev->SetPixelShader(0), D3D_OK);

@@ -98,6 +98,50 @@ TEST_F(Textures, StageOperations)
     t->Release();
 }
 
+TEST_F(Textures, StageWithoutTexturePassesTheIncomingValue)
+{
+    // Nothing bound: an operation that reads the texture hands on what comes
+    // in (the diffuse colour at stage 0); one that does not read it works as usual.
+    dev->SetRenderState(D3DRS_TEXTUREFACTOR, 0x20406080);
+    const D3DCOLOR diffuse = 0x80FF4020;
+    struct Case {
+        const char* name;
+        DWORD stage;  // the stage set up; stage 0 selects the diffuse colour when it is 1
+        DWORD colorOp, colorArg1, colorArg2, alphaOp, alphaArg1;
+        uint32_t expected;  // blended 50:50 over blue (the alpha is the diffuse one)
+    } cases[] = {
+        {"selectarg1 texture", 0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_TFACTOR, D3DTOP_SELECTARG1, D3DTA_TEXTURE,
+         0x80208F},
+        {"modulate texture by tfactor", 0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_TFACTOR, D3DTOP_MODULATE,
+         D3DTA_TEXTURE, 0x80208F},
+        {"blend by the texture's alpha", 0, D3DTOP_BLENDTEXTUREALPHA, D3DTA_TFACTOR, D3DTA_TFACTOR,
+         D3DTOP_SELECTARG1, D3DTA_TEXTURE, 0x80208F},
+        {"texture argument not used", 0, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_TFACTOR, D3DTOP_SELECTARG1,
+         D3DTA_TEXTURE, 0x2030BF},
+        {"second stage", 1, D3DTOP_ADD, D3DTA_TFACTOR, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, 0x80208F},
+    };
+    dev->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dev->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        dev->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+        dev->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+        dev->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+        dev->SetTextureStageState(c.stage, D3DTSS_COLOROP, c.colorOp);
+        dev->SetTextureStageState(c.stage, D3DTSS_COLORARG1, c.colorArg1);
+        dev->SetTextureStageState(c.stage, D3DTSS_COLORARG2, c.colorArg2);
+        dev->SetTextureStageState(c.stage, D3DTSS_ALPHAOP, c.alphaOp);
+        dev->SetTextureStageState(c.stage, D3DTSS_ALPHAARG1, c.alphaArg1);
+        dev->SetTextureStageState(c.stage, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+        dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.f, 0);
+        DrawTexturedQuad(0, 0, 64, 64, diffuse);
+        EXPECT_TRUE(PixelNear(10, 10, c.expected, 2));
+        dev->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    }
+}
+
 TEST_F(Textures, SecondStageAndTempRegister)
 {
     IDirect3DTexture8* t = MakeTexture(4, 4, D3DFMT_A8R8G8B8, Solid);

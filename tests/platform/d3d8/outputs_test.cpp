@@ -1,5 +1,6 @@
 // Vertex shader outputs beyond position and colour: fog and point size, and
-// fixed-function vertices with four-component coordinates feeding a pixel shader.
+// fixed-function vertices (four-component coordinates, lit colours) feeding a
+// pixel shader.
 #include <cmath>
 
 #include "shader_fixture.h"
@@ -73,6 +74,47 @@ TEST_F(Outputs, FourComponentCoordinatesReachPixelShaderWhole)
     ASSERT_EQ(dev->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE4(0)), D3D_OK);
     ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, q, sizeof(V)), D3D_OK);
     EXPECT_TRUE(PixelNear(32, 32, Rgba(0.25f, 0.125f, 1.f, 1)));
+}
+
+TEST_F(Outputs, PixelShaderSeesLitSpecularWhateverTheSwitch)
+{
+    // The switch only keeps the fixed-function adder from adding it.
+    D3DMATRIX id = d3d8test::Identity(), proj = d3d8test::Perspective(3.14159265f / 2, 1.f, 1.f, 100.f);
+    dev->SetTransform(D3DTS_WORLD, &id);
+    dev->SetTransform(D3DTS_VIEW, &id);
+    dev->SetTransform(D3DTS_PROJECTION, &proj);
+    D3DMATERIAL8 m{};
+    m.Diffuse = {0.25f, 0.25f, 0.25f, 1};
+    m.Specular = {0.5f, 0.75f, 1, 1};
+    m.Power = 1.f;
+    dev->SetMaterial(&m);
+    D3DLIGHT8 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Specular = {1, 1, 1, 1};
+    light.Direction = {0, 0, 1};
+    dev->SetLight(0, &light);
+    dev->LightEnable(0, TRUE);
+    dev->SetRenderState(D3DRS_LIGHTING, TRUE);
+    dev->SetRenderState(D3DRS_LOCALVIEWER, FALSE);
+    dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    struct V {
+        float x, y, z, nx, ny, nz;
+    };
+    const V q[4] = {{-4, 4, 2, 0, 0, -1}, {4, 4, 2, 0, 0, -1}, {-4, -4, 2, 0, 0, -1}, {4, -4, 2, 0, 0, -1}};
+    const DWORD ps = CreatePs("ps.1.1\nmov r0, v1\n");
+    ASSERT_NE(ps, 0u);
+    ASSERT_EQ(dev->SetPixelShader(ps), D3D_OK);
+    ASSERT_EQ(dev->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL), D3D_OK);
+    for (BOOL on : {FALSE, TRUE}) {
+        SCOPED_TRACE(on ? "specular on" : "specular off");
+        dev->SetRenderState(D3DRS_SPECULARENABLE, on);
+        ASSERT_EQ(dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000u, 1.f, 0), D3D_OK);
+        ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, q, sizeof(V)), D3D_OK);
+        EXPECT_TRUE(PixelNear(32, 32, Rgba(0.5f, 0.75f, 1.f, 1), 2));
+    }
+    dev->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+    dev->SetRenderState(D3DRS_LIGHTING, FALSE);
 }
 
 } // namespace

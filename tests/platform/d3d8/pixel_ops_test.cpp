@@ -34,11 +34,17 @@ const PsCase kPsCases[] = {
     {"complement", "ps.1.1\nmov r1, c1\nmov r0, 1-r1", 0.5f, 0.75f, 0.875f},
     {"replicate_alpha", "ps.1.1\nmov r0, c1.a", 0.75f, 0.75f, 0.75f},
     {"replicate_blue", "ps.1.1\nmov r0, c1.b", 0.125f, 0.125f, 0.125f},
-    // Registers hold [-1, 1]: 1.5 is 1 before the subtraction.
-    {"range_clamped", "ps.1.1\nadd_x2 r1, c0, c1\nsub r0, r1, c3", 0.5f, 0.5f, 0.5f},
+    // Registers hold [-8, 8] in every version: 1.5 stays 1.5 until the output.
+    {"range_8", "ps.1.1\nadd_x2 r1, c0, c1\nsub r0, r1, c3", 1.f, 1.f, 1.f},
+    {"range_clamped_at_8", "ps.1.1\nadd_x4 r1, c0, c0\nadd_x4 r1, r1, r1\nmul_d2 r0, r1, c1.b", 0.5f, 0.5f, 0.5f},
+    {"above_one_scaled_back_coissued",
+     "ps.1.3\nadd_x4 r1, c0, c0\nmov r0, c3\nmul_d2 r0.rgb, r1, c1.b\n+cnd r0.a, r0.a, c0, c1", 0.125f, 0.25f, 0.375f},
     {"coissue_reads_before_writes", "ps.1.1\nmov r1, c1\nmov r1.rgb, c0\n+add r1.a, r1.b, c3.b\nmov r0, r1.a", 0.625f,
      0.625f, 0.625f},
     {"texcoord", "ps.1.1\ntexcoord t0\nmul r0, t0, c4", 0.5f, 0.5f, 0.f},
+    // Two-component coordinates without a transform arrive with z = 0.
+    {"texcoord_missing_z", "ps.1.1\ntexcoord t0\nmov r0, t0.b", 0.f, 0.f, 0.f},
+    {"texcrd_missing_z_14", "ps.1.4\ntexcrd r1.rgb, t0\ncnd r0, r1.b, c0, c1", 0.5f, 0.25f, 0.125f},
     // ps 1.4 registers reach 8.
     {"range_14", "ps.1.4\nadd_x2 r1, c0, c1\nsub r0, r1, c3", 1.f, 1.f, 1.f},
     {"sat_14", "ps.1.4\nadd_x2_sat r1, c0, c1\nsub r0, r1, c3", 0.5f, 0.5f, 0.5f},

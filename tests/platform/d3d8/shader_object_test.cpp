@@ -88,7 +88,7 @@ TEST_F(ShaderObjects, DeclarationConstantsLoadWhenSet)
     EXPECT_EQ(std::memcmp(back, k, sizeof(k)), 0);
     D3DCAPS8 caps{};
     ASSERT_EQ(dev->GetDeviceCaps(&caps), D3D_OK);
-    EXPECT_GE(caps.MaxVertexShaderConst, 96u);
+    EXPECT_EQ(caps.MaxVertexShaderConst, 256u);
 }
 
 struct Malformed {
@@ -123,18 +123,16 @@ const Malformed kMalformed[] = {
     {"temp_out_of_range", true, kDecl, {kVs, D3DSIO_MOV, Reg(D3DSPR_TEMP, 12, D3DSP_WRITEMASK_ALL), kV0, D3DVS_END()}},
     {"input_out_of_range", true, kDecl, {kVs, D3DSIO_MOV, kOPos, Reg(D3DSPR_INPUT, 16, D3DSP_NOSWIZZLE), D3DVS_END()}},
     {"constant_out_of_range", true, kDecl,
-     {kVs, D3DSIO_MOV, kOPos, Reg(D3DSPR_CONST, 96, D3DSP_NOSWIZZLE), D3DVS_END()}},
+     {kVs, D3DSIO_MOV, kOPos, Reg(D3DSPR_CONST, 256, D3DSP_NOSWIZZLE), D3DVS_END()}},
     {"relative_temp", true, kDecl,
      {kVs, D3DSIO_MOV, kOPos, Reg(D3DSPR_TEMP, 0, D3DSP_NOSWIZZLE | D3DVS_ADDRMODE_RELATIVE), D3DVS_END()}},
     {"matrix_rows_past_the_end", true, kDecl,
-     {kVs, D3DSIO_M4x4, kOPos, kV0, Reg(D3DSPR_CONST, 94, D3DSP_NOSWIZZLE), D3DVS_END()}},
+     {kVs, D3DSIO_M4x4, kOPos, kV0, Reg(D3DSPR_CONST, 254, D3DSP_NOSWIZZLE), D3DVS_END()}},
     {"output_read", true, kDecl, {kVs, D3DSIO_MOV, kR0, Reg(D3DSPR_RASTOUT, 0, D3DSP_NOSWIZZLE), D3DVS_END()}},
     {"comment_past_end", true, kDecl, {kVs, D3DSHADER_COMMENT(100), D3DVS_END()}},
     {"declaration_without_stream", true, {kPos, D3DVSD_END()}, {}},
     {"declaration_bad_type", true, {D3DVSD_STREAM(0), D3DVSD_REG(0, 9), D3DVSD_END()}, {}},
     {"declaration_register_twice", true, {D3DVSD_STREAM(0), kPos, kPos, D3DVSD_END()}, {}},
-    {"declaration_constants_past_96", true, {D3DVSD_STREAM(0), kPos, D3DVSD_CONST(95, 2), 0, 0, 0, 0, 0, 0, 0, 0,
-                                             D3DVSD_END()}, {}},
     {"declaration_tessellator", true, {D3DVSD_STREAM(0), kPos, 0x60000000u, D3DVSD_END()}, {}},
     {"ps_texture_register_out_of_range", false, {}, {kPs, D3DSIO_TEX, Reg(D3DSPR_TEXTURE, 4, D3DSP_WRITEMASK_ALL),
                                                       D3DPS_END()}},

@@ -66,7 +66,7 @@ TEST_P(VertexOps, WritesExpectedColour)
     SetConstant(3, 0.125f, 0.25f, 0.5f, 6.f);
     SetConstant(4, 0.1f, 0.2f, 0.3f, 1.f);
     SetConstant(5, 0.6f, 0.7f, 0.8f, 1.f);
-    SetConstant(9, 2.7f, 200.f, 0.f, 0.f);
+    SetConstant(9, 2.7f, 300.f, 0.f, 0.f);
     ASSERT_EQ(dev->SetVertexShader(vs), D3D_OK);
     DrawClipQuad();
     EXPECT_TRUE(PixelNear(32, 32, Rgba(c.r, c.g, c.b, 1.f), 2));

@@ -45,6 +45,33 @@ TEST(D3DXAssembler, VertexShaderTokens)
     EXPECT_TRUE(r.constants.empty());
 }
 
+TEST(D3DXAssembler, MatrixMacrosTakeRelativeAddresses)
+{
+    // A skinning shader's palette reads: every macro keeps the relative flag
+    // and its offset; the device reads row n at c[a0.x + offset + n].
+    const AssembleResult r = AssembleText(
+        "vs.1.1\n"
+        "mov a0.x, v1.x\n"
+        "m4x3 r0.xyz, v0, c[a0.x]\n"
+        "m3x3 r3.xyz, v2, c[a0.x + 9]\n"
+        "m4x4 oPos, v0, c[a0.x + 20]\n"
+        "m3x4 r1, v2, c[7 + a0.x]\n"
+        "m3x2 r2.xy, v2, c[a0.x + 1]\n");
+    ASSERT_EQ(r.hr, S_OK) << r.errors;
+    const std::vector<DWORD> expected = {
+        0xFFFE0101,
+        D3DSIO_MOV, 0xB0010000, 0x90000001,
+        D3DSIO_M4x3, 0x80070000, 0x90E40000, 0xA0E42000,
+        D3DSIO_M3x3, 0x80070003, 0x90E40002, 0xA0E42009,
+        D3DSIO_M4x4, 0xC00F0000, 0x90E40000, 0xA0E42014,
+        D3DSIO_M3x4, 0x800F0001, 0x90E40002, 0xA0E42007,
+        D3DSIO_M3x2, 0x80030002, 0x90E40002, 0xA0E42001,
+        0x0000FFFF};
+    EXPECT_EQ(r.code, expected);
+    const AssembleResult early = AssembleText("vs.1.1\nm4x4 oPos, v0, c[a0.x + 4]\n");
+    EXPECT_NE(early.errors.find("(2): error: a0 is read before it is written"), std::string::npos) << early.errors;
+}
+
 TEST(D3DXAssembler, PixelShaderTokens)
 {
     const AssembleResult r = AssembleText(

@@ -64,6 +64,28 @@ Bytes MakeBmp(int32_t w, int32_t h, uint16_t bits, uint32_t compression, const s
     return b;
 }
 
+// A TGA header without an image ID.
+Bytes TgaHeader(uint8_t type, uint8_t mapType, uint16_t mapLen, uint8_t mapBits, uint16_t w, uint16_t h, uint8_t depth,
+                uint8_t desc)
+{
+    Bytes b = {0, mapType, type};
+    Put16(b, 0);
+    Put16(b, mapLen);
+    b.push_back(mapBits);
+    Put32(b, 0);
+    Put16(b, w);
+    Put16(b, h);
+    b.push_back(depth);
+    b.push_back(desc);
+    return b;
+}
+
+Bytes Cat(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 std::vector<uint32_t> Decode(const Bytes& file, ImageFile* info = nullptr)
 {
     ImageFile f;
@@ -121,6 +143,24 @@ TEST(ImageBmp, EveryDepthDecodesToKnownPixels)
     }
 }
 
+TEST(ImageBmp, RunLengthSkipsLeaveTransparentBlack)
+{
+    // 4x3, rows bottom-up: row 0 is a run of two then an end of line; row 1
+    // one pixel, a delta over two, one pixel, end of line; row 2 one pixel,
+    // then the end of the picture. Entry 0 is opaque red, never used.
+    const std::vector<uint32_t> pal = {0x00FF0000, 0x0000FF00, 0x000000FF, 0x00123456};
+    const Bytes rle8 = {2, 1, 0, 0, 1, 2, 0, 2, 2, 0, 1, 3, 0, 0, 1, 1, 0, 1};
+    const Bytes rle4 = {2, 0x11, 0, 0, 1, 0x20, 0, 2, 2, 0, 1, 0x30, 0, 0, 1, 0x10, 0, 1};
+    const uint32_t g = 0xFF00FF00, b = 0xFF0000FF, k = 0xFF123456, none = 0;
+    const std::vector<uint32_t> expect = {g, none, none, none, b, none, none, k, g, g, none, none};
+    EXPECT_EQ(Decode(MakeBmp(4, 3, 8, 1, pal, rle8)), expect) << "RLE8";
+    EXPECT_EQ(Decode(MakeBmp(4, 3, 4, 2, pal, rle4)), expect) << "RLE4";
+    // A delta straight over whole rows, and a stream without its end marker.
+    const Bytes overRows = {0, 2, 1, 2, 1, 3};
+    EXPECT_EQ(Decode(MakeBmp(4, 3, 8, 1, pal, overRows)),
+              (std::vector<uint32_t>{none, k, none, none, none, none, none, none, none, none, none, none}));
+}
+
 TEST(ImageBmp, DibWithoutFileHeaderAndAlphaBitfields)
 {
     Bytes dib(MakeBmp(1, 1, 32, 3, {}, {0x10, 0x20, 0x30, 0x40}, {0xFF0000, 0xFF00, 0xFF}));
@@ -137,23 +177,27 @@ TEST(ImageBmp, DibWithoutFileHeaderAndAlphaBitfields)
 
 TEST(ImageTga, VariantsDecodeToKnownPixels)
 {
-    auto header = [](uint8_t type, uint8_t mapType, uint16_t mapLen, uint8_t mapBits, uint16_t w, uint16_t h,
-                     uint8_t depth, uint8_t desc) {
-        Bytes b = {0, mapType, type};
-        Put16(b, 0);
-        Put16(b, mapLen);
-        b.push_back(mapBits);
-        Put32(b, 0);
-        Put16(b, w);
-        Put16(b, h);
-        b.push_back(depth);
-        b.push_back(desc);
-        return b;
-    };
-    auto cat = [](Bytes a, const Bytes& b) {
-        a.insert(a.end(), b.begin(), b.end());
-        return a;
-    };
+    // 16-bit, 4x4, bottom-up: bit 15 set on the odd pixels of the file
+    // (red), clear on the even ones (blue).
+    Bytes raw;
+    for (int i = 0; i < 16; ++i) Put16(raw, (i & 1) ? 0xFC00 : 0x001F);
+    std::vector<uint32_t> mixed(16);
+    for (int i = 0; i < 16; ++i) mixed[(3 - i / 4) * 4 + i % 4] = (i & 1) ? 0xFFFF0000 : 0x000000FF;
+    std::vector<uint32_t> opaque = mixed;
+    for (uint32_t& p : opaque) p |= 0xFF000000;
+    Bytes rle;
+    for (int i = 0; i < 16; i += 2) {
+        rle.push_back(0x00);  // one raw pixel, then a run of one
+        Put16(rle, 0x001F);
+        rle.push_back(0x80);
+        Put16(rle, 0xFC00);
+    }
+    Bytes mapped = {0x00, 0x7C, 0x1F, 0x80}; // entry 0 red without the bit, entry 1 blue with it
+    for (int i = 0; i < 16; ++i) mapped.push_back((i & 1) ? 1 : 0);
+    std::vector<uint32_t> mappedPixels(16);
+    for (int i = 0; i < 16; ++i) mappedPixels[(3 - i / 4) * 4 + i % 4] = (i & 1) ? 0xFF0000FF : 0x00FF0000;
+    std::vector<uint32_t> mappedOpaque = mappedPixels;
+    for (uint32_t& p : mappedOpaque) p |= 0xFF000000;
     struct Case {
         const char* name;
         Bytes file;
@@ -161,22 +205,31 @@ TEST(ImageTga, VariantsDecodeToKnownPixels)
         std::vector<uint32_t> expect;
     };
     const std::vector<Case> cases = {
-        {"24-bit bottom-up", cat(header(2, 0, 0, 0, 2, 2, 24, 0), {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}),
+        {"24-bit bottom-up", Cat(TgaHeader(2, 0, 0, 0, 2, 2, 24, 0), {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}),
          D3DFMT_R8G8B8, {0xFF090807, 0xFF0C0B0A, 0xFF030201, 0xFF060504}},
-        {"32-bit top-down with alpha", cat(header(2, 0, 0, 0, 2, 1, 32, 0x28), {1, 2, 3, 4, 5, 6, 7, 8}),
+        {"32-bit top-down with alpha", Cat(TgaHeader(2, 0, 0, 0, 2, 1, 32, 0x28), {1, 2, 3, 4, 5, 6, 7, 8}),
          D3DFMT_A8R8G8B8, {0x04030201, 0x08070605}},
-        {"right-to-left", cat(header(2, 0, 0, 0, 2, 1, 24, 0x30), {1, 2, 3, 4, 5, 6}), D3DFMT_R8G8B8,
+        {"right-to-left", Cat(TgaHeader(2, 0, 0, 0, 2, 1, 24, 0x30), {1, 2, 3, 4, 5, 6}), D3DFMT_R8G8B8,
          {0xFF060504, 0xFF030201}},
-        {"16-bit with alpha bit", cat(header(2, 0, 0, 0, 2, 1, 16, 0x21), {0x00, 0xFC, 0x1F, 0x00}),
+        {"16-bit with alpha bit", Cat(TgaHeader(2, 0, 0, 0, 2, 1, 16, 0x21), {0x00, 0xFC, 0x1F, 0x00}),
          D3DFMT_A1R5G5B5, {0xFFFF0000, 0x000000FF}},
-        {"grey", cat(header(3, 0, 0, 0, 2, 1, 8, 0x20), {0x00, 0x80}), D3DFMT_L8, {0xFF000000, 0xFF808080}},
-        {"colour-mapped", cat(header(1, 1, 2, 24, 3, 1, 8, 0x20), {0, 0, 255, 255, 0, 0, 1, 0, 1}), D3DFMT_P8,
+        {"grey", Cat(TgaHeader(3, 0, 0, 0, 2, 1, 8, 0x20), {0x00, 0x80}), D3DFMT_L8, {0xFF000000, 0xFF808080}},
+        {"colour-mapped", Cat(TgaHeader(1, 1, 2, 24, 3, 1, 8, 0x20), {0, 0, 255, 255, 0, 0, 1, 0, 1}), D3DFMT_P8,
          {0xFF0000FF, 0xFFFF0000, 0xFF0000FF}},
         // RLE: a run of 3 then one raw pixel, crossing the row boundary.
-        {"RLE true-colour", cat(header(10, 0, 0, 0, 2, 2, 24, 0x20), {0x82, 1, 2, 3, 0x00, 4, 5, 6}), D3DFMT_R8G8B8,
+        {"RLE true-colour", Cat(TgaHeader(10, 0, 0, 0, 2, 2, 24, 0x20), {0x82, 1, 2, 3, 0x00, 4, 5, 6}), D3DFMT_R8G8B8,
          {0xFF030201, 0xFF030201, 0xFF030201, 0xFF060504}},
-        {"RLE grey", cat(header(11, 0, 0, 0, 3, 1, 8, 0x20), {0x81, 7, 0x00, 9}), D3DFMT_L8,
+        {"RLE grey", Cat(TgaHeader(11, 0, 0, 0, 3, 1, 8, 0x20), {0x81, 7, 0x00, 9}), D3DFMT_L8,
          {0xFF070707, 0xFF070707, 0xFF090909}},
+        // One attribute bit declared: bit 15 is the alpha of 16-bit pixels only.
+        {"16-bit attribute alpha", Cat(TgaHeader(2, 0, 0, 0, 4, 4, 16, 0x01), raw), D3DFMT_A1R5G5B5, mixed},
+        {"16-bit attribute alpha, RLE", Cat(TgaHeader(10, 0, 0, 0, 4, 4, 16, 0x01), rle), D3DFMT_A1R5G5B5, mixed},
+        {"16-bit map entries, attribute alpha", Cat(TgaHeader(1, 1, 2, 16, 4, 4, 8, 0x01), mapped), D3DFMT_P8,
+         mappedPixels},
+        {"16-bit without attribute bits", Cat(TgaHeader(2, 0, 0, 0, 4, 4, 16, 0x00), raw), D3DFMT_X1R5G5B5, opaque},
+        {"15-bit with an attribute bit", Cat(TgaHeader(2, 0, 0, 0, 4, 4, 15, 0x01), raw), D3DFMT_X1R5G5B5, opaque},
+        {"15-bit map entries, attribute bit", Cat(TgaHeader(1, 1, 2, 15, 4, 4, 8, 0x01), mapped), D3DFMT_P8,
+         mappedOpaque},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -346,12 +399,6 @@ Bytes DdsHeader(uint32_t w, uint32_t h, uint32_t pfFlags, uint32_t fourCC, uint3
     Put32(b, 0);
     Put32(b, 0);
     return b;
-}
-
-Bytes Cat(Bytes a, const Bytes& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 constexpr uint32_t FourCC(char a, char b, char c, char d)

@@ -382,6 +382,30 @@ TEST_F(TexTest, RenderTargetsAreReadAndWrittenThroughACopy)
     std::remove(path.c_str());
 }
 
+TEST_F(TexTest, SixteenBitTgaKeepsItsAttributeAlpha)
+{
+    // 4x4, top-down, one attribute bit: clear on the even pixels (transparent).
+    std::vector<uint8_t> tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 4, 0, 16, 0x21};
+    for (int i = 0; i < 16; ++i) {
+        const uint16_t v = (i & 1) ? 0xFC00 : 0x001F;
+        tga.push_back((uint8_t)v);
+        tga.push_back((uint8_t)(v >> 8));
+    }
+    for (D3DFORMAT f : {D3DFMT_UNKNOWN, D3DFMT_A8R8G8B8}) {
+        SCOPED_TRACE((int)f);
+        Released<IDirect3DTexture8> tex;
+        D3DXIMAGE_INFO info{};
+        ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(dev, tga.data(), (UINT)tga.size(), D3DX_DEFAULT, D3DX_DEFAULT, 1,
+                                                      0, f, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, &info,
+                                                      nullptr, &tex),
+                  D3D_OK);
+        EXPECT_EQ(info.Format, D3DFMT_A1R5G5B5);
+        const auto px = Pixels(tex.get());
+        ASSERT_EQ(px.size(), 16u);
+        for (size_t i = 0; i < 16; ++i) EXPECT_EQ(px[i], (i & 1) ? 0xFFFF0000u : 0x000000FFu) << i;
+    }
+}
+
 TEST_F(TexTest, LoadsIntoEveryColourFormat)
 {
     // Saturated colours and two alpha values survive every format exactly

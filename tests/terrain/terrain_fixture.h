@@ -1,0 +1,89 @@
+// A shared headless device and generated data blocks for the terrain tests.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/device.h"
+#include "host/host.h"
+#include "kestu_terrain.h"
+#include "../../tools/kestu-terrain/terrain_gen.h"
+
+class TerrainDevice : public ::testing::Test {
+protected:
+    static constexpr UINT kSize = 128;
+
+    static void SetUpTestSuite()
+    {
+        const D3DPRESENT_PARAMETERS pp =
+            testdevice::DefaultParameters(kSize, kSize, testdevice::FakeWindow(0x7e77), true, false);
+        ASSERT_EQ(testdevice::CreateShared(pp, d3d, device), D3D_OK);
+    }
+    static void TearDownTestSuite() { testdevice::ReleaseShared(d3d, device); }
+    void SetUp() override { ASSERT_NE(device, nullptr); }
+
+    // A flat field of N x N blocks of the given size at one altitude.
+    static std::vector<uint8_t> FlatBlock(DWORD depth, float blockSize = 16.0f, float altitude = 0.0f,
+                                          float originX = 0.0f, float originZ = 0.0f)
+    {
+        terrain_gen::Params p;
+        p.depth = depth;
+        p.blockSize = blockSize;
+        p.relief = 0.0f;
+        p.base = altitude;
+        p.originX = originX;
+        p.originZ = originZ;
+        return terrain_gen::MakeDataBlock(p);
+    }
+    static STerrainInit* Head(std::vector<uint8_t>& block) { return reinterpret_cast<STerrainInit*>(block.data()); }
+    static STerrainBlockInit* Record(std::vector<uint8_t>& block, DWORD i)
+    {
+        return reinterpret_cast<STerrainBlockInit*>(Head(block)->GetBlockInits() + i * STerrainBlockInit::kSize);
+    }
+    // Gives each block its own index as texture id, to find its draw records.
+    static void TagBlocks(std::vector<uint8_t>& block)
+    {
+        const DWORD n = Head(block)->GetLength();
+        for (DWORD i = 0; i < n * n; ++i) Record(block, i)->SetTexIdx(WORD(i));
+    }
+    static HRESULT Build(CTerrain& t, std::vector<uint8_t>& block, const SGfxDistLOD* lod = nullptr,
+                         CTerrain** neighbours = nullptr)
+    {
+        return t.Build(device, block.data(), block.size(), lod, -1000.0f, TERRAIN_BUILD_ALL, neighbours);
+    }
+    // A frustum that only carries the eye of the level-of-detail decision.
+    static CFrustum EyeAt(float x, float y, float z)
+    {
+        CFrustum f;
+        const D3DXVECTOR3 p(x, y, z);
+        f.SetPos(&p);
+        return f;
+    }
+    static SGfxDistLOD Thresholds(float d0, float d1)
+    {
+        SGfxDistLOD lod;
+        const float d[2] = {d0, d1};
+        lod.Set(d, 2, 0);
+        return lod;
+    }
+    static std::vector<uint32_t> Pixels(UINT& w, UINT& h)
+    {
+        std::vector<uint32_t> px;
+        host::D3D8ReadRenderTarget(device, px, w, h);
+        return px;
+    }
+    static void Save(const std::vector<uint32_t>& px, UINT w, UINT h, const std::string& name)
+    {
+        const char* dir = std::getenv("KESTU_TEST_OUTPUT");
+        host::WindowPixels image;
+        image.width = int32_t(w);
+        image.height = int32_t(h);
+        image.pixels = px;
+        host::SavePixelsPng(image, std::string(dir ? dir : ".") + "/" + name + ".png");
+    }
+
+    static inline IDirect3D8* d3d = nullptr;
+    static inline IDirect3DDevice8* device = nullptr;
+};
