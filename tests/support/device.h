@@ -52,6 +52,13 @@ inline void ReleaseShared(IDirect3D8*& d3d, IDirect3DDevice8*& device)
     d3d = nullptr;
 }
 
+// One Direct3D object and one device for the whole test program: made on
+// first use (the device with `pp`; later calls keep the first device) and
+// released when the program's tests end. The device stays null when it
+// cannot be made.
+IDirect3D8* ProcessD3D();
+IDirect3DDevice8* ProcessDevice(const D3DPRESENT_PARAMETERS& pp);
+
 // A device of Width x Height (with a D24S8 depth buffer when Depth) made
 // before the first test of a suite and released after its last.
 template <UINT Width, UINT Height, bool Depth = true>

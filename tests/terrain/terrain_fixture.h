@@ -11,18 +11,9 @@
 #include "kestu_terrain.h"
 #include "../../tools/kestu-terrain/terrain_gen.h"
 
-class TerrainDevice : public ::testing::Test {
+class TerrainDevice : public testdevice::DeviceSuite<128, 128> {
 protected:
     static constexpr UINT kSize = 128;
-
-    static void SetUpTestSuite()
-    {
-        const D3DPRESENT_PARAMETERS pp =
-            testdevice::DefaultParameters(kSize, kSize, testdevice::FakeWindow(0x7e77), true, false);
-        ASSERT_EQ(testdevice::CreateShared(pp, d3d, device), D3D_OK);
-    }
-    static void TearDownTestSuite() { testdevice::ReleaseShared(d3d, device); }
-    void SetUp() override { ASSERT_NE(device, nullptr); }
 
     // A flat field of N x N blocks of the given size at one altitude.
     static std::vector<uint8_t> FlatBlock(DWORD depth, float blockSize = 16.0f, float altitude = 0.0f,
@@ -76,14 +67,10 @@ protected:
     }
     static void Save(const std::vector<uint32_t>& px, UINT w, UINT h, const std::string& name)
     {
-        const char* dir = std::getenv("KESTU_TEST_OUTPUT");
-        host::WindowPixels image;
+        kestu_test::Image image;
         image.width = int32_t(w);
         image.height = int32_t(h);
         image.pixels = px;
-        host::SavePixelsPng(image, std::string(dir ? dir : ".") + "/" + name + ".png");
+        host::SavePixelsPng(image, kestu_test::OutputPath(name));
     }
-
-    static inline IDirect3D8* d3d = nullptr;
-    static inline IDirect3DDevice8* device = nullptr;
 };

@@ -11,20 +11,6 @@
 #include "d3d8/format.h"
 
 namespace d3d8test {
-namespace {
-
-IDirect3D8* g_d3d = nullptr;
-IDirect3DDevice8* g_device = nullptr;
-
-class Environment : public ::testing::Environment {
-public:
-    void TearDown() override { testdevice::ReleaseShared(g_d3d, g_device); }
-};
-
-[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new Environment);
-
-} // namespace
-
 HWND FakeWindow() { return testdevice::FakeWindow(0x1234); }
 
 D3DPRESENT_PARAMETERS DefaultParameters()
@@ -32,17 +18,9 @@ D3DPRESENT_PARAMETERS DefaultParameters()
     return testdevice::DefaultParameters(kWidth, kHeight, FakeWindow(), true, true);
 }
 
-IDirect3D8* D3D()
-{
-    if (!g_d3d) g_d3d = Direct3DCreate8(D3D_SDK_VERSION);
-    return g_d3d;
-}
+IDirect3D8* D3D() { return testdevice::ProcessD3D(); }
 
-IDirect3DDevice8* Device()
-{
-    testdevice::CreateShared(DefaultParameters(), g_d3d, g_device);
-    return g_device;
-}
+IDirect3DDevice8* Device() { return testdevice::ProcessDevice(DefaultParameters()); }
 
 D3DMATRIX Identity()
 {

@@ -7,24 +7,10 @@
 #include "d3d8/format.h"
 
 namespace d3dxtest {
-namespace {
-
-IDirect3D8* g_d3d = nullptr;
-IDirect3DDevice8* g_device = nullptr;
-
-class Environment : public ::testing::Environment {
-public:
-    void TearDown() override { testdevice::ReleaseShared(g_d3d, g_device); }
-};
-[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new Environment);
-
-} // namespace
-
 IDirect3DDevice8* Device()
 {
-    testdevice::CreateShared(testdevice::DefaultParameters(32, 32, testdevice::FakeWindow(0x4321), true, true), g_d3d,
-                             g_device);
-    return g_device;
+    return testdevice::ProcessDevice(
+        testdevice::DefaultParameters(32, 32, testdevice::FakeWindow(0x4321), true, true));
 }
 
 void D3DXDeviceTest::SetUp()
