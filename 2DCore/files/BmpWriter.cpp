@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "2DCore/files/BmpWriterFile.h"
+#include "2DCore/kernels/Unaligned.h"
+#include "core/entry/EntryGuard.h"
 #include "kestu_safefile.h"
 #include "kestu_paper.h"
 #include "kestu_pixelformat.h"
@@ -17,12 +19,7 @@ namespace {
 
 uint32_t Padded(uint32_t rowBytes) { return (rowBytes + 3) & ~3u; }
 
-uint16_t Load16(const uint8_t* p)
-{
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
+using kestu::kernels::Load16;
 
 // The buffer's pixels while prepared; width and height cut to the buffer.
 class PreparedBuffer {
@@ -130,8 +127,10 @@ DWORD Kestu_GetSaveBMPNeedBufferSize(DWORD width, DWORD height, DWORD pitch, D3D
     return 122 + Padded(rowBytes) * height;
 }
 
-HRESULT Kestu_SaveBMP(const char* path, DWORD width, DWORD height, void* pixels, DWORD pitch, D3DFORMAT format,
-                      unsigned char* scratch)
+namespace {
+
+HRESULT SaveBMP(const char* path, DWORD width, DWORD height, void* pixels, DWORD pitch, D3DFORMAT format,
+                unsigned char* scratch)
 {
     const DWORD bits = GetBitCountByD3DFormat(format);
     if (bits != 16 && bits != 24 && bits != 32) return E_FAIL;
@@ -176,4 +175,12 @@ HRESULT Kestu_SaveBMP(const char* path, DWORD width, DWORD height, void* pixels,
     }
     file.Write(out, total);
     return file.Commit() ? 0 : E_FAIL;
+}
+
+}  // namespace
+
+HRESULT Kestu_SaveBMP(const char* path, DWORD width, DWORD height, void* pixels, DWORD pitch, D3DFORMAT format,
+                      unsigned char* scratch)
+{
+    return KestuGuarded<HRESULT>(E_FAIL, [&] { return SaveBMP(path, width, height, pixels, pitch, format, scratch); });
 }

@@ -4,18 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace kestu2d {
+#include "kestu_bytes.h"
 
-inline void PutU16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-inline void PutU32(std::vector<uint8_t>& out, uint32_t v)
-{
-    PutU16(out, v & 0xFFFF);
-    PutU16(out, v >> 16);
-}
+namespace kestu2d {
 
 // The 14-byte file header and the 40-byte info header of a bottom-up
 // 24-bit picture with padded rows.
@@ -24,19 +15,20 @@ inline std::vector<uint8_t> Bmp24Headers(int width, int height)
     const uint32_t row = (uint32_t(width) * 3 + 3) & ~3u;
     const uint32_t image = row * uint32_t(height);
     std::vector<uint8_t> h;
-    h.push_back('B');
-    h.push_back('M');
-    PutU32(h, 54 + image);
-    PutU32(h, 0);
-    PutU32(h, 54);
-    PutU32(h, 40);
-    PutU32(h, uint32_t(width));
-    PutU32(h, uint32_t(height));
-    PutU16(h, 1);
-    PutU16(h, 24);
-    PutU32(h, 0);
-    PutU32(h, image);
-    for (int i = 0; i < 4; ++i) PutU32(h, 0);
+    kestu::ByteWriter w(h);
+    w.U8('B');
+    w.U8('M');
+    w.U32(54 + image);
+    w.U32(0);
+    w.U32(54);
+    w.U32(40);
+    w.U32(uint32_t(width));
+    w.U32(uint32_t(height));
+    w.U16(1);
+    w.U16(24);
+    w.U32(0);
+    w.U32(image);
+    w.Zeros(16);
     return h;
 }
 
@@ -44,19 +36,20 @@ inline std::vector<uint8_t> Bmp24Headers(int width, int height)
 inline std::vector<uint8_t> Bmp122Header(int width, int rows, int bits, uint32_t paletteBytes, uint32_t image)
 {
     std::vector<uint8_t> h;
-    h.push_back('B');
-    h.push_back('M');
-    PutU32(h, 122 + paletteBytes + image);
-    PutU32(h, 0);
-    PutU32(h, 122 + paletteBytes);
-    PutU32(h, 108);
-    PutU32(h, uint32_t(width));
-    PutU32(h, uint32_t(rows));
-    PutU16(h, 1);
-    PutU16(h, uint32_t(bits));
-    PutU32(h, 0);
-    PutU32(h, image);
-    h.resize(122, 0);
+    kestu::ByteWriter w(h);
+    w.U8('B');
+    w.U8('M');
+    w.U32(122 + paletteBytes + image);
+    w.U32(0);
+    w.U32(122 + paletteBytes);
+    w.U32(108);
+    w.U32(uint32_t(width));
+    w.U32(uint32_t(rows));
+    w.U16(1);
+    w.U16(uint16_t(bits));
+    w.U32(0);
+    w.U32(image);
+    w.Zeros(122 - w.size());
     return h;
 }
 

@@ -5,29 +5,30 @@
 #include <cstring>
 #include <string>
 
+#include "kestu_bytes.h"
 #include "kestu_log.h"
 
 namespace {
 
-DWORD U32(const BYTE* p) { return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24; }
-DWORD U16(const BYTE* p) { return DWORD(p[0]) | DWORD(p[1]) << 8; }
+using kestu::GetU16;
+using kestu::GetU32;
 
 constexpr size_t kBmpHeader = 26;
 constexpr size_t kTgaHeader = 18;
 
 HRESULT BmpFrom(DWORD& w, DWORD& h, const BYTE* p)
 {
-    w = U32(p + 18);
+    w = GetU32(p + 18);
     // A top-down BMP stores its height negative.
-    const int32_t height = static_cast<int32_t>(U32(p + 22));
+    const int32_t height = static_cast<int32_t>(GetU32(p + 22));
     h = height < 0 ? DWORD(0) - DWORD(height) : DWORD(height);
     return w == 0 || h == 0 ? E_FAIL : 0;
 }
 
 HRESULT TgaFrom(DWORD& w, DWORD& h, const BYTE* p)
 {
-    w = U16(p + 12);
-    h = U16(p + 14);
+    w = GetU16(p + 12);
+    h = GetU16(p + 14);
     return w == 0 || h == 0 ? E_FAIL : 0;
 }
 

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "2DCore/files/ImageFileRead.h"
+#include "kestu_bytes.h"
 #include "kestu_imageconvert.h"
 
 using namespace kestu::imagefile;
@@ -13,30 +14,29 @@ namespace {
 
 constexpr size_t kPcxHeaderSize = 128;
 
-uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-
 }  // namespace
 
 void PcxHeader::Read(const uint8_t b[128])
 {
-    manufacturer = b[0];
-    version = b[1];
-    encoding = b[2];
-    bitsPerPixel = b[3];
-    xmin = Get16(b + 4);
-    ymin = Get16(b + 6);
-    xmax = Get16(b + 8);
-    ymax = Get16(b + 10);
-    hres = Get16(b + 12);
-    vres = Get16(b + 14);
-    for (int i = 0; i < 48; ++i) colorMap[i] = b[16 + i];
-    reserved = b[64];
-    planes = b[65];
-    bytesPerLine = Get16(b + 66);
-    paletteInfo = Get16(b + 68);
-    screenWidth = Get16(b + 70);
-    screenHeight = Get16(b + 72);
-    for (int i = 0; i < 54; ++i) filler[i] = b[74 + i];
+    kestu::ByteReader r(b, kPcxHeaderSize);
+    manufacturer = r.U8();
+    version = r.U8();
+    encoding = r.U8();
+    bitsPerPixel = r.U8();
+    xmin = r.U16();
+    ymin = r.U16();
+    xmax = r.U16();
+    ymax = r.U16();
+    hres = r.U16();
+    vres = r.U16();
+    for (auto& c : colorMap) c = r.U8();
+    reserved = r.U8();
+    planes = r.U8();
+    bytesPerLine = r.U16();
+    paletteInfo = r.U16();
+    screenWidth = r.U16();
+    screenHeight = r.U16();
+    for (auto& c : filler) c = r.U8();
 }
 
 PcxFile::~PcxFile() { Free(); }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "2DCore/files/ImageFileRead.h"
+#include "kestu_bytes.h"
 #include "kestu_imageconvert.h"
 
 using namespace kestu::imagefile;
@@ -29,18 +30,19 @@ BOOL GetConvert565() { return g_convert565; }
 
 void TGAFILEHEADER::Read(const uint8_t b[18])
 {
-    idLength = b[0];
-    colorMapType = b[1];
-    imageType = b[2];
-    colorMapFirst = uint16_t(b[3] | b[4] << 8);
-    colorMapLength = uint16_t(b[5] | b[6] << 8);
-    colorMapEntrySize = b[7];
-    xOrigin = uint16_t(b[8] | b[9] << 8);
-    yOrigin = uint16_t(b[10] | b[11] << 8);
-    width = uint16_t(b[12] | b[13] << 8);
-    height = uint16_t(b[14] | b[15] << 8);
-    pixelDepth = b[16];
-    descriptor = b[17];
+    kestu::ByteReader r(b, kTgaHeaderSize);
+    idLength = r.U8();
+    colorMapType = r.U8();
+    imageType = r.U8();
+    colorMapFirst = r.U16();
+    colorMapLength = r.U16();
+    colorMapEntrySize = r.U8();
+    xOrigin = r.U16();
+    yOrigin = r.U16();
+    width = r.U16();
+    height = r.U16();
+    pixelDepth = r.U8();
+    descriptor = r.U8();
 }
 
 TgaFile::~TgaFile() { Free(); }

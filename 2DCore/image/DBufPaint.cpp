@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <iterator>
 
+#include "2DCore/image/ShadeTables.h"
+#include "2DCore/kernels/KernelTable.h"
 #include "2DCore/kernels/Kernels.h"
 #include "kestu_ablight.h"
 #include "kestu_blt8.h"
@@ -38,13 +40,23 @@ private:
     void* m_srcBase = nullptr;
 };
 
-// The 65536-entry 16-bit table of a level, or null when the shade cannot give one.
-const uint16_t* Table16(const CPixelShade& shade, int level)
-{
-    if (!shade.IsBuilt() || static_cast<int>(shade.GetPixelFormat()) == 32) return nullptr;
-    if (level < 0 || level > static_cast<int>(shade.GetTotalLevel())) return nullptr;
-    return static_cast<const uint16_t*>(shade.GetTable(level));
-}
+using namespace kestu::kernels;
+using kestu2d::Table16;
+
+// The kernels of a 16-bit source, by destination.
+constexpr KernelRow<RawCopyFn> kCopies[] = {{PT_COPY, {BltCopy565To32, BltCopyAnyDepth, BltCopyAnyDepth}}};
+constexpr KernelRow<RawKeyFn> kKeyed[] = {{PT_KEY, {BltColorKey565To32, BltColorKey16, BltColorKey16}}};
+constexpr KernelRow<RawColourFn> kColoured[] = {
+    {PT_SILHOUETTE, {BltSilhouette32Nop, BltSilhouette16, BltSilhouette16}},
+    {PT_SOFTSILHOUETTE, {BltSoftSilhouette32Nop, BltSoftSilhouette565, BltSoftSilhouette555}},
+};
+constexpr KernelRow<RawTwoColourFn> kTwoColoured[] = {{PT_TWOCOLOR, {BltTwoColor32Nop, BltTwoColor16, BltTwoColor16}}};
+constexpr KernelRow<RawHalfFn> kHalves[] = {{PT_HALF, {BltHalfKey32Nop, BltHalfKey565, BltHalfKey555}}};
+constexpr KernelRow<RawGradeFn> kGraded[] = {
+    {PT_TRANSGRADE, {BltTransGradeKey32Nop, BltTransGradeKey565, BltTransGradeKey555}}};
+constexpr KernelRow<RawShadeBlendFn> kShadeBlends[] = {
+    {PT_SHADEBLEND, {BltShadeBlendKey565To32, BltShadeBlendKey16, BltShadeBlendKey16}}};
+constexpr KernelRow<RawGridFn> kLightGrids[] = {{PT_ABLIGHT, {nullptr, BltABLightKey16, BltABLightKey16}}};
 
 // Modes that skip the trans colour through a 16-bit comparison in their kernels.
 bool KeyedMode(DWORD paintType)
@@ -103,7 +115,6 @@ int DBUF::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD pa
     const int dStep = static_cast<int>(dest->RowStep());
     const int sStep = static_cast<int>(RowStep());
     const int destBits = dest->m_pixelWidth;
-    const bool is565 = m_pixelFormat == 16;
     uint32_t key = static_cast<uint32_t>(GetTransColor());
 
     if (m_pixelWidth == 8) {
@@ -119,7 +130,7 @@ int DBUF::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD pa
 
     if (m_pixelWidth == 16) {
         if (destBits != 16 && destBits != 32) return 1;
-        const bool d16 = destBits == 16;
+        const size_t column = DepthColumn(destBits == 16, m_pixelFormat == 16);
         const uint32_t fore = static_cast<uint32_t>(m_foreColor), back = static_cast<uint32_t>(m_backColor);
         if (GetTransColor() == -1 && KeyedMode(paintType)) {
             // -1 matches no pixel, but the kernels compare 16 bits: a key that
@@ -128,96 +139,44 @@ int DBUF::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD pa
             const int unused = UnusedValue16(src, tw, th, sStep);
             if (unused >= 0) key = static_cast<uint32_t>(unused);
         }
+        const RawCopyFn copy = PickKernel(kCopies, PT_COPY, column);
         auto keyed = [&] {
             // -1 matches no 16-bit pixel: such a keyed paint is a copy.
-            if (GetTransColor() == -1) {
-                if (d16)
-                    BltCopyAnyDepth(d, src, tw, th, dStep, sStep, 16);
-                else
-                    BltCopy565To32(d, src, tw, th, dStep, sStep, 16);
-            } else if (d16) {
-                BltColorKey16(d, src, tw, th, dStep, sStep, 16, key);
-            } else {
-                BltColorKey565To32(d, src, tw, th, dStep, sStep, 16, key);
-            }
+            if (GetTransColor() == -1)
+                copy(d, src, tw, th, dStep, sStep, 16);
+            else
+                PickKernel(kKeyed, PT_KEY, column)(d, src, tw, th, dStep, sStep, 16, key);
         };
-        switch (paintType) {
-        case PT_KEY: keyed(); break;
-        case PT_SILHOUETTE:
-            if (d16)
-                BltSilhouette16(d, src, tw, th, dStep, sStep, 16, key, fore);
-            else
-                BltSilhouette32Nop(d, src, tw, th, dStep, sStep, 16, key, fore);
-            break;
-        case PT_TWOCOLOR:
-            if (d16)
-                BltTwoColor16(d, src, tw, th, dStep, sStep, 16, key, fore, back);
-            else
-                BltTwoColor32Nop(d, src, tw, th, dStep, sStep, 16, key, fore, back);
-            break;
-        case PT_SOFTSILHOUETTE:
-            if (!d16)
-                BltSoftSilhouette32Nop(d, src, tw, th, dStep, sStep, 16, key, fore);
-            else if (is565)
-                BltSoftSilhouette565(d, src, tw, th, dStep, sStep, 16, key, fore);
-            else
-                BltSoftSilhouette555(d, src, tw, th, dStep, sStep, 16, key, fore);
-            break;
-        case PT_HALF:
-            if (!d16)
-                BltHalfKey32Nop(d, src, tw, th, dStep, sStep, key);
-            else if (is565)
-                BltHalfKey565(d, src, tw, th, dStep, sStep, key);
-            else
-                BltHalfKey555(d, src, tw, th, dStep, sStep, key);
-            break;
-        case PT_TRANSGRADE:
-            if (!d16)
-                BltTransGradeKey32Nop(d, src, tw, th, dStep, sStep, m_transGrade, key);
-            else if (is565)
-                BltTransGradeKey565(d, src, tw, th, dStep, sStep, m_transGrade, key);
-            else
-                BltTransGradeKey555(d, src, tw, th, dStep, sStep, m_transGrade, key);
-            break;
-        case PT_SHADEBLEND: {
-            if (m_pixelShade == nullptr) break;
+        if (const RawColourFn k = PickKernel(kColoured, paintType, column)) {
+            k(d, src, tw, th, dStep, sStep, 16, key, fore);
+        } else if (const RawTwoColourFn k = PickKernel(kTwoColoured, paintType, column)) {
+            k(d, src, tw, th, dStep, sStep, 16, key, fore, back);
+        } else if (const RawHalfFn k = PickKernel(kHalves, paintType, column)) {
+            k(d, src, tw, th, dStep, sStep, key);
+        } else if (const RawGradeFn k = PickKernel(kGraded, paintType, column)) {
+            k(d, src, tw, th, dStep, sStep, m_transGrade, key);
+        } else if (paintType == PT_KEY) {
+            keyed();
+        } else if (paintType == PT_SHADEBLEND) {
+            if (m_pixelShade == nullptr) return 1;
             if (m_alphaIndex == -3) {
                 keyed();
-                break;
+                return 1;
             }
-            if (m_alphaIndex < 0) break;
+            if (m_alphaIndex < 0) return 1;
             const int total = static_cast<int>(m_pixelShade->GetTotalLevel());
-            const uint16_t* a = Table16(*m_pixelShade, total - m_alphaIndex);
-            const uint16_t* b = Table16(*m_pixelShade, m_alphaIndex);
-            if (a == nullptr || b == nullptr) break;
-            if (d16)
-                BltShadeBlendKey16(d, src, tw, th, dStep, sStep, a, b, key);
-            else
-                BltShadeBlendKey565To32(d, src, tw, th, dStep, sStep, a, b, key);
-            break;
-        }
-        case PT_ABLIGHT: {
-            if (!d16 || m_pixelShade == nullptr || dest->m_alphaBuffer == nullptr) break;
-            const CPixelShade& shade = *m_pixelShade;
-            if (Table16(shade, 0) == nullptr) break;
-            SABRectData view;
-            dest->m_alphaBuffer->GetRectData(view, &t);
-            if (view.firstCell == nullptr || view.cellWidth <= 0 || view.cellHeight <= 0) break;
-            // A cell may hold any byte: levels above the shade's top level
-            // take the top level's table rather than a missing one.
-            const uint16_t* tables[256];
-            const int top = static_cast<int>(shade.GetTotalLevel());
-            for (int i = 0; i < 256; ++i) tables[i] = Table16(shade, i <= top ? i : top);
-            BltABLightKey16(d, src, tw, th, dStep, sStep, m_pitch, view.firstCell, view.columns, view.cellWidth,
-                            view.cellHeight, tables, key);
-            break;
-        }
-        default:
-            if (d16)
-                BltCopyAnyDepth(d, src, tw, th, dStep, sStep, 16);
-            else
-                BltCopy565To32(d, src, tw, th, dStep, sStep, 16);
-            break;
+            const uint16_t* a = Table16(m_pixelShade, total - m_alphaIndex);
+            const uint16_t* b = Table16(m_pixelShade, m_alphaIndex);
+            if (a == nullptr || b == nullptr) return 1;
+            PickKernel(kShadeBlends, paintType, column)(d, src, tw, th, dStep, sStep, a, b, key);
+        } else if (paintType == PT_ABLIGHT) {
+            const RawGridFn k = PickKernel(kLightGrids, paintType, column);
+            kestu2d::LightGrid grid;
+            if (k == nullptr || !kestu2d::PrepareLightGrid(dest->m_alphaBuffer, m_pixelShade, t, grid)) return 1;
+            k(d, src, tw, th, dStep, sStep, m_pitch, grid.view.firstCell, grid.view.columns, grid.view.cellWidth,
+              grid.view.cellHeight, grid.tables, key);
+        } else {
+            copy(d, src, tw, th, dStep, sStep, 16);
         }
         return 1;
     }

@@ -5,22 +5,14 @@
 #include <cstdint>
 #include <cstring>
 
+#include "2DCore/kernels/Unaligned.h"
+
 namespace kestu2d {
 
-inline uint16_t Load16(const uint8_t* p)
-{
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-inline void Store16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
-inline uint32_t Load32(const uint8_t* p)
-{
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-inline void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+using kestu::kernels::Load16;
+using kestu::kernels::Load32;
+using kestu::kernels::Store16;
+using kestu::kernels::Store32;
 
 inline void WritePixel(uint8_t* p, int format, int colour)
 {

@@ -6,17 +6,14 @@
 
 #include <cstring>
 
+#include "2DCore/kernels/KernelCommon.h"
+
 namespace {
 
-int g_mmx = 0;
+using kestu::kernels::Load16;
+using kestu::kernels::Store16;
 
-inline uint16_t Ld(const uint8_t* p)
-{
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-inline void St(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
+int g_mmx = 0;
 
 inline uint16_t AverageExact(uint16_t s, uint16_t d)
 {
@@ -92,8 +89,8 @@ private:
                 m_data = m_runs;
                 m_runs += m_copy;
             } else {
-                m_left = Ld(m_runs);
-                m_copy = Ld(m_runs + 2);
+                m_left = Load16(m_runs);
+                m_copy = Load16(m_runs + 2);
                 m_runs += 4;
                 m_inCopy = false;
                 m_pairRead = true;
@@ -110,42 +107,22 @@ private:
     bool m_pairRead = false;
 };
 
-// Walks one run-length row: the left clip is consumed, then skip runs move
-// the destination and copy runs go to draw(dest, data, bytes); the last run
-// is cut at w. skipAlpha(pixels) follows every byte count.
+// Walks one run-length row with the kernels' walker: the left clip is
+// consumed, skip runs move the destination and copy runs go to
+// draw(dest, data, bytes); the last run is cut at w. skipAlpha(pixels) keeps
+// the alpha cursor level with the clipped and skipped bytes (draw takes the
+// alpha of what it draws).
 template <class Draw, class SkipAlpha>
 void WalkRow(uint8_t* dest, const uint8_t* row, int w, int leftClip, Draw draw, SkipAlpha skipAlpha)
 {
-    int clip = leftClip > 0 ? leftClip : 0;
-    int x = 0;
-    while (x < w) {
-        int skip = Ld(row);
-        int copy = Ld(row + 2);
-        const uint8_t* data = row + 4;
-        row = data + copy;
-        if (skip == 0 && copy == 0) break;  // an empty pair cannot cover the row
-        if (clip > 0) {
-            const int s = skip < clip ? skip : clip;
-            skip -= s;
-            clip -= s;
-            skipAlpha(s / 2);
-            const int c = copy < clip ? copy : clip;
-            copy -= c;
-            clip -= c;
-            data += c;
-            skipAlpha(c / 2);
-            if (clip > 0) continue;
-        }
-        const int sn = skip < w - x ? skip : w - x;
-        dest += sn;
-        x += sn;
-        skipAlpha(sn / 2);
-        if (x >= w) break;
-        const int cn = copy < w - x ? copy : w - x;
-        draw(dest, data, cn);
-        dest += cn;
-        x += cn;
-    }
+    const int clip = leftClip > 0 ? leftClip : 0;
+    skipAlpha(clip / 2);
+    int drawn = 0;
+    kestu::kernels::WalkRleRow(row, w, clip, [&](const uint8_t* data, int pos, int n) {
+        skipAlpha((pos - drawn) / 2);
+        draw(dest + pos, data, n);
+        drawn = pos + n;
+    });
 }
 
 // Four pixels through the lane formula at once.
@@ -178,7 +155,7 @@ void BlendRun(uint8_t* d, const uint8_t* s, int bytes, AlphaCursor& alpha)
         BlendGroup(d, s, a);
     }
     const int rest = (bytes % 8) / 2;
-    for (int i = 0; i < rest; ++i, d += 2, s += 2) St(d, BlendLevel(Ld(s), Ld(d), alpha.Next()));
+    for (int i = 0; i < rest; ++i, d += 2, s += 2) Store16(d, BlendLevel(Load16(s), Load16(d), alpha.Next()));
 }
 
 void SpriteBlit(uint8_t* dest, const uint8_t* sprite, const DWORD* rowOffsets, int w, int h, int destStride,
@@ -266,8 +243,8 @@ void MmxSpriteHalf16(void* dest, const uint8_t* sprite, const DWORD* rowOffsets,
                 }
                 const int rest = (n % 8) / 2;
                 for (int i = 0; i < rest; ++i, d += 2, s += 2) {
-                    const uint16_t sp = Ld(s), dp = Ld(d);
-                    if (sp != dp) St(d, AverageExact(sp, dp));
+                    const uint16_t sp = Load16(s), dp = Load16(d);
+                    if (sp != dp) Store16(d, AverageExact(sp, dp));
                 }
             },
             [](int) {});
@@ -285,7 +262,7 @@ void MmxHalve16(void* buffer, int w, int h, int stride)
             p = _mm_and_si128(_mm_srli_epi16(p, 1), mask);
             _mm_storel_epi64(reinterpret_cast<__m128i*>(row + 2 * x), p);
         }
-        for (; x < w; ++x) St(row + 2 * x, HalfOf(Ld(row + 2 * x)));
+        for (; x < w; ++x) Store16(row + 2 * x, HalfOf(Load16(row + 2 * x)));
     }
 }
 
@@ -313,8 +290,8 @@ void MmxHalfColorKey16(void* dest, const void* src, int w, int h, int destStride
             _mm_storel_epi64(reinterpret_cast<__m128i*>(drow + 2 * x), _mm_or_si128(r, _mm_or_si128(g, b)));
         }
         for (; x < w; ++x) {
-            const uint16_t s = Ld(srow + 2 * x), d = Ld(drow + 2 * x);
-            if (s != key && s != d) St(drow + 2 * x, AverageExact(s, d));
+            const uint16_t s = Load16(srow + 2 * x), d = Load16(drow + 2 * x);
+            if (s != key && s != d) Store16(drow + 2 * x, AverageExact(s, d));
         }
     }
 }

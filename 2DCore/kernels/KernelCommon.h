@@ -6,30 +6,17 @@
 #include <cstdint>
 #include <cstring>
 
+#include "2DCore/kernels/Unaligned.h"
+
 namespace kestu::kernels {
-
-inline uint16_t Load16(const void* p)
-{
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-
-inline uint32_t Load32(const void* p)
-{
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
-inline void Store16(void* p, uint16_t v) { std::memcpy(p, &v, 2); }
-inline void Store32(void* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
 // Walks one run-length row, honouring the left skip and the visible width
 // (both in source bytes). For every visible piece of a copy run it calls
-// op(data, pos, n) (n may be 0 for an empty copy run): data points at the first visible byte of the piece, pos is
-// its offset in source bytes from the visible left edge and n its length.
-// Nothing beyond the visible width is read.
+// op(data, pos, n) (n may be 0 for a piece clipped to nothing): data points at
+// the first visible byte of the piece, pos is its offset in source bytes from
+// the visible left edge and n its length. Nothing beyond the visible width is
+// read. A pair of an empty skip and an empty copy run cannot cover the row:
+// it ends the walk, so a row that never reaches the width stops there.
 template <class Op>
 inline void WalkRleRow(const uint8_t* run, int width, int leftSkip, Op&& op)
 {
@@ -41,9 +28,10 @@ inline void WalkRleRow(const uint8_t* run, int width, int leftSkip, Op&& op)
     const uint8_t* data = nullptr;
     int count = -1;
     while (skip < clip) {
-        clip -= skip;
         const int copy = Load16(run);
         run += 2;
+        if (skip == 0 && copy == 0) return;
+        clip -= skip;
         if (copy >= clip) {
             data = run + clip;
             count = copy - clip;
@@ -62,6 +50,7 @@ inline void WalkRleRow(const uint8_t* run, int width, int leftSkip, Op&& op)
         if (remaining <= 0) return;
         count = Load16(run);
         run += 2;
+        if (skip == 0 && count == 0) return;
         data = run;
         run += count;
     }
@@ -79,6 +68,7 @@ inline void WalkRleRow(const uint8_t* run, int width, int leftSkip, Op&& op)
         if (remaining <= 0) return;
         count = Load16(run);
         run += 2;
+        if (gap == 0 && count == 0) return;
         data = run;
         run += count;
     }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "2DCore/sprites/XbmIo.h"
+#include "kestu_bytes.h"
 #include "2DCore/kernels/Kernels.h"
 
 using kestu::xbm::RunRowLength;
@@ -44,8 +45,8 @@ int RTBMP::Build(void* image)
         m_header.dataSize = 0;
         return 1;
     }
-    const uint32_t first = kestu::xbm::Get32(cursor);
-    const uint32_t last = kestu::xbm::Get32(cursor + size_t(m_header.height - 1) * 4);
+    const uint32_t first = kestu::GetU32(cursor);
+    const uint32_t last = kestu::GetU32(cursor + size_t(m_header.height - 1) * 4);
     m_header.dataSize = uint32_t(last - first + RunRowLength(cursor + last, uint32_t(RowBytes())));
     return 1;
 }

@@ -4,19 +4,14 @@
 #include <cstdint>
 
 #include "2DCore/sprites/RtBmpPaint.h"
+#include "2DCore/image/ShadeTables.h"
+#include "2DCore/kernels/KernelTable.h"
 #include "2DCore/kernels/Kernels.h"
 #include "kestu_ablight.h"
 #include "kestu_pixelshade.h"
 #include "kestu_rtbmp.h"
 
 namespace kestu::rtbmp {
-
-const uint16_t* Table16(const CPixelShade* shade, int level)
-{
-    if (shade == nullptr || !shade->IsBuilt() || static_cast<int>(shade->GetPixelFormat()) == 32) return nullptr;
-    if (level < 0 || level > static_cast<int>(shade->GetTotalLevel())) return nullptr;
-    return static_cast<const uint16_t*>(shade->GetTable(level));
-}
 
 namespace {
 
@@ -100,26 +95,54 @@ int RTBMP::PaintNoClip(DBUF* dest, int x, int y, PAINT_TYPE paintType)
 
 namespace {
 
-// Runs the kernel made for the destination: 32 bits, 5-6-5 or 5-5-5.
-template <class K32, class K565, class K555, class... Args>
-void ByDepth(bool d16, bool is565, K32 k32, K565 k565, K555 k555, Args... args)
-{
-    if (!d16)
-        k32(args...);
-    else if (is565)
-        k565(args...);
-    else
-        k555(args...);
-}
+using namespace kestu::kernels;
+using kestu2d::Table16;
 
-// Runs the 16-bit or the 32-bit kernel for the destination.
-template <class K16, class K32, class... Args>
-void By16(bool d16, K16 k16, K32 k32, Args... args)
+// The kernels of a 16-bit sprite, by destination.
+constexpr KernelRow<RleFn> kRuns[] = {
+    {PT_KEY, {BltRleCopy565To32, BltRleCopy16, BltRleCopy16}},
+    {PT_COPY, {BltRleCopy565To32, BltRleCopy16, BltRleCopy16}},
+    {PT_GRAY, {BltRleGray565To32, BltRleGray565, BltRleGray555}},
+    {PT_HALF, {BltRleHalf32Nop, BltRleHalf565, BltRleHalf555}},
+    {PT_GRAYHALF, {BltRleGrayHalf32Nop, BltRleGrayHalf565, BltRleGrayHalf555}},
+};
+constexpr KernelRow<RleMaskFn> kMasked[] = {
+    {PT_SOURCEFILTER, {BltRleSourceFilter32Nop, BltRleSourceFilter16, BltRleSourceFilter16}},
+    {PT_SOURCEFILTERHALF, {BltRleSourceFilterHalf32Nop, BltRleSourceFilterHalf16, BltRleSourceFilterHalf16}},
+};
+// Enhance takes the enhance grade, translucency the translucency grade.
+constexpr KernelRow<RleLevelFn> kLevelled[] = {
+    {PT_ENHANCE, {BltRleEnhance32Nop, BltRleEnhance565, BltRleEnhance555}},
+    {PT_TRANSGRADE, {BltRleTransGrade32Nop, BltRleTransGrade565, BltRleTransGrade555}},
+};
+// A shade level's table, or a palette for 8-bit runs.
+constexpr KernelRow<RleTableFn> kTabled[] = {
+    {PT_PIXELSHADE, {BltRlePixelShade32Nop, BltRlePixelShade16, BltRlePixelShade16}},
+    {PT_PIXELSHADEHALF, {BltRlePixelShadeHalf32Nop, BltRlePixelShadeHalf565, BltRlePixelShadeHalf555}},
+    {PT_COLORTABLE, {BltRleColorTable32Nop, BltRleColorTable16, BltRleColorTable16}},
+};
+constexpr KernelRow<RleGridFn> kLightGrids[] = {{PT_ABLIGHT, {BltRleABLight32Nop, BltRleABLight16, BltRleABLight16}}};
+// With an alpha plane stored raw.
+constexpr KernelRow<RleAlphaFn> kAlpha[] = {
+    {PT_ALPHA, {BltRleAlpha32, BltRleAlpha565, BltRleAlpha555}},
+    {PT_ALPHARESERVED, {BltRleAlphaReserved32Nop, BltRleAlphaReserved565Nop, BltRleAlphaReserved555Nop}},
+};
+constexpr KernelRow<RleAlphaMaskFn> kAlphaMasked[] = {
+    {PT_ALPHASOURCEFILTER, {BltRleAlphaSourceFilter32Nop, BltRleAlphaSourceFilter565, BltRleAlphaSourceFilter555}}};
+constexpr KernelRow<RleAlphaLevelFn> kAlphaLevelled[] = {
+    {PT_ALPHATRANSGRADE, {BltRleAlphaTransGrade32Nop, BltRleAlphaTransGrade565, BltRleAlphaTransGrade555}}};
+constexpr KernelRow<RleAlphaTableFn> kAlphaTabled[] = {
+    {PT_ALPHACOLORTABLE, {BltRleAlphaColorTable32Nop, BltRleAlphaColorTable16, BltRleAlphaColorTable16}}};
+// With an alpha plane stored as runs.
+constexpr KernelRow<RlePackedAlphaFn> kPackedAlpha[] = {
+    {PT_ALPHA, {BltRleAlphaCompressed32, BltRleAlphaCompressed565, BltRleAlphaCompressed555}}};
+constexpr KernelRow<RleMixAlphaFn> kMixAlpha[] = {
+    {PT_MIXALPHA, {BltRleMixAlpha32Nop, BltRleMixAlpha565, BltRleMixAlpha555}}};
+
+// The paints into 32 bits that the sub-rectangle paint has.
+bool SubRectTo32(DWORD paintType)
 {
-    if (d16)
-        k16(args...);
-    else
-        k32(args...);
+    return paintType == PT_KEY || paintType == PT_COPY || paintType == PT_GRAY || paintType == PT_ALPHA;
 }
 
 }  // namespace
@@ -129,7 +152,7 @@ int RTBMP::Dispatch(DBUF* dest, void* destBase, const Visible& v, DWORD paintTyp
     const int destBits = dest->GetPixelWidth();
     if (destBits != 16 && destBits != 32) return 0;
     const bool d16 = destBits == 16;
-    const bool is565 = dest->GetPixelFormat() == 16;
+    const size_t column = DepthColumn(d16, dest->GetPixelFormat() == 16);
     const int step = dest->GetOrientation() * dest->PitchCx();
     void* d = static_cast<uint8_t*>(destBase) + intptr_t(step) * v.dst.y + intptr_t(v.dst.x) * destBits / 8;
     const void* base = m_rowOffsets;
@@ -146,149 +169,67 @@ int RTBMP::Dispatch(DBUF* dest, void* destBase, const Visible& v, DWORD paintTyp
     const uint32_t* alphaRows = packedAlpha ? reinterpret_cast<const uint32_t*>(alphaRaw) + v.firstRow : nullptr;
     const auto* table = static_cast<const uint16_t*>(m_colorTable);
     const uint16_t mask = uint16_t(m_sourceFilterMask);
+    const CPixelShade* shade = m_pixelShade;
 
     // 8-bit runs hold palette indexes: only the colour-table paint reads them.
     if (m_pixelWidth == 8) {
-        if (paintType == PT_COLORTABLE && table != nullptr && (!subRect || d16)) {
-            By16(d16, BltRleColorTable16, BltRleColorTable32Nop, d, base, rows, width, n, step, skip, table);
-        }
+        if (paintType == PT_COLORTABLE && table != nullptr && (!subRect || d16))
+            PickKernel(kTabled, paintType, column)(d, base, rows, width, n, step, skip, table);
         return 1;
     }
     if (m_pixelWidth != 16) return 1;
-
-    if (!d16 && subRect) {
-        // Into 32 bits the sub-rectangle paint has only its 32-bit members.
-        if (paintType == PT_KEY || paintType == PT_COPY)
-            BltRleCopy565To32(d, base, rows, width, n, step, skip);
-        else if (paintType == PT_GRAY)
-            BltRleGray565To32(d, base, rows, width, n, step, skip);
-        else if (paintType == PT_ALPHA && rawAlpha)
-            BltRleAlpha32(d, base, rows, alpha, width, n, step, sw, skip);
-        else if (paintType == PT_ALPHA && packedAlpha)
-            BltRleAlphaCompressed32(d, base, rows, alphaRaw, alphaRows, width, n, step, sw, skip);
+    if (!d16 && subRect && !SubRectTo32(paintType)) return 1;
+    // A texture's sub-rectangle copy converts to its 4-4-4-4 pixels.
+    if (d16 && subRect && (paintType == PT_KEY || paintType == PT_COPY) && dest->WhoAmI() == KESTU_WHOAMI_TEXTURE) {
+        BltRleCopy565To4444(d, base, rows, width, n, step, skip);
         return 1;
     }
 
-    const CPixelShade* shade = m_pixelShade;
-    switch (paintType) {
-    case PT_KEY:
-    case PT_COPY:
-        if (!d16)
-            BltRleCopy565To32(d, base, rows, width, n, step, skip);
-        else if (subRect && dest->WhoAmI() == KESTU_WHOAMI_TEXTURE)
-            BltRleCopy565To4444(d, base, rows, width, n, step, skip);
-        else
-            BltRleCopy16(d, base, rows, width, n, step, skip);
-        break;
-    case PT_ENHANCE:
-        ByDepth(d16, is565, BltRleEnhance32Nop, BltRleEnhance565, BltRleEnhance555,
-                d, base, rows, width, n, step, skip, m_enhanceGrade);
-        break;
-    case PT_GRAY:
-        ByDepth(d16, is565, BltRleGray565To32, BltRleGray565, BltRleGray555, d, base, rows, width, n, step, skip);
-        break;
-    case PT_SOURCEFILTER:
-        By16(d16, BltRleSourceFilter16, BltRleSourceFilter32Nop, d, base, rows, width, n, step, skip, mask);
-        break;
-    case PT_HALF:
-        ByDepth(d16, is565, BltRleHalf32Nop, BltRleHalf565, BltRleHalf555, d, base, rows, width, n, step, skip);
-        break;
-    case PT_GRAYHALF:
-        ByDepth(d16, is565, BltRleGrayHalf32Nop, BltRleGrayHalf565, BltRleGrayHalf555,
-                d, base, rows, width, n, step, skip);
-        break;
-    case PT_SOURCEFILTERHALF:
-        By16(d16, BltRleSourceFilterHalf16, BltRleSourceFilterHalf32Nop, d, base, rows, width, n, step, skip, mask);
-        break;
-    case PT_ALPHA:
-        if (rawAlpha) {
-            ByDepth(d16, is565, BltRleAlpha32, BltRleAlpha565, BltRleAlpha555,
-                    d, base, rows, alpha, width, n, step, sw, skip);
-        } else if (packedAlpha) {
-            ByDepth(d16, is565, BltRleAlphaCompressed32, BltRleAlphaCompressed565, BltRleAlphaCompressed555,
-                    d, base, rows, alphaRaw, alphaRows, width, n, step, sw, skip);
-        }
-        break;
-    case PT_ALPHACOLORTABLE:
-        if (table == nullptr) break;
-        if (rawAlpha) {
-            By16(d16, BltRleAlphaColorTable16, BltRleAlphaColorTable32Nop,
-                 d, base, rows, alpha, width, n, step, sw, skip, table);
-        } else if (packedAlpha && d16) {
+    if (const RleFn k = PickKernel(kRuns, paintType, column)) {
+        k(d, base, rows, width, n, step, skip);
+    } else if (const RleMaskFn k = PickKernel(kMasked, paintType, column)) {
+        k(d, base, rows, width, n, step, skip, mask);
+    } else if (const RleLevelFn k = PickKernel(kLevelled, paintType, column)) {
+        k(d, base, rows, width, n, step, skip, paintType == PT_ENHANCE ? m_enhanceGrade : m_transGrade);
+    } else if (paintType == PT_ALPHA) {
+        if (rawAlpha)
+            PickKernel(kAlpha, paintType, column)(d, base, rows, alpha, width, n, step, sw, skip);
+        else if (packedAlpha)
+            PickKernel(kPackedAlpha, paintType, column)(d, base, rows, alphaRaw, alphaRows, width, n, step, sw, skip);
+    } else if (paintType == PT_ALPHACOLORTABLE) {
+        if (table == nullptr) return 1;
+        if (rawAlpha)
+            PickKernel(kAlphaTabled, paintType, column)(d, base, rows, alpha, width, n, step, sw, skip, table);
+        else if (packedAlpha && d16)
             // The alpha bytes themselves are the indexes, one byte a pixel.
-            BltRleColorTable16(d, alphaRaw, alphaRows, v.dst.width, n, step, skip / 2, table);
-        }
-        break;
-    case PT_ALPHASOURCEFILTER:
-        if (!rawAlpha) break;
-        ByDepth(d16, is565, BltRleAlphaSourceFilter32Nop, BltRleAlphaSourceFilter565, BltRleAlphaSourceFilter555,
-                d, base, rows, alpha, width, n, step, sw, skip, mask);
-        break;
-    case PT_MIXALPHA:
-        if (!packedAlpha || table == nullptr) break;
-        ByDepth(d16, is565, BltRleMixAlpha32Nop, BltRleMixAlpha565, BltRleMixAlpha555,
-                d, base, rows, alphaRaw, v.firstRow, width, n, step, sw, skip, table);
-        break;
-    case PT_TRANSGRADE:
-        ByDepth(d16, is565, BltRleTransGrade32Nop, BltRleTransGrade565, BltRleTransGrade555,
-                d, base, rows, width, n, step, skip, m_transGrade);
-        break;
-    case PT_ALPHATRANSGRADE:
-        if (!rawAlpha) break;
-        ByDepth(d16, is565, BltRleAlphaTransGrade32Nop, BltRleAlphaTransGrade565, BltRleAlphaTransGrade555,
-                d, base, rows, alpha, width, n, step, sw, skip, m_transGrade);
-        break;
-    case PT_PIXELSHADE: {
-        if (shade == nullptr) break;
+            PickKernel(kTabled, PT_COLORTABLE, column)(d, alphaRaw, alphaRows, v.dst.width, n, step, skip / 2, table);
+    } else if (const RleAlphaMaskFn k = PickKernel(kAlphaMasked, paintType, column)) {
+        if (rawAlpha) k(d, base, rows, alpha, width, n, step, sw, skip, mask);
+    } else if (const RleMixAlphaFn k = PickKernel(kMixAlpha, paintType, column)) {
+        if (packedAlpha && table != nullptr) k(d, base, rows, alphaRaw, v.firstRow, width, n, step, sw, skip, table);
+    } else if (const RleAlphaLevelFn k = PickKernel(kAlphaLevelled, paintType, column)) {
+        if (rawAlpha) k(d, base, rows, alpha, width, n, step, sw, skip, m_transGrade);
+    } else if (paintType == PT_PIXELSHADE || paintType == PT_PIXELSHADEHALF) {
+        // Grade -3 paints unshaded; -2 (not for the half paint) takes the enhance kernel at level 32.
+        const bool half = paintType == PT_PIXELSHADEHALF;
+        if (shade == nullptr) return 1;
         if (m_enhanceGrade == -3) {
-            By16(d16, BltRleCopy16, BltRleCopy565To32, d, base, rows, width, n, step, skip);
-        } else if (m_enhanceGrade == -2) {
-            ByDepth(d16, is565, BltRleEnhance32Nop, BltRleEnhance565, BltRleEnhance555,
-                    d, base, rows, width, n, step, skip, 32);
+            PickKernel(kRuns, half ? PT_HALF : PT_COPY, column)(d, base, rows, width, n, step, skip);
+        } else if (m_enhanceGrade == -2 && !half) {
+            PickKernel(kLevelled, PT_ENHANCE, column)(d, base, rows, width, n, step, skip, 32);
         } else if (m_enhanceGrade >= 0) {
             const uint16_t* level = Table16(shade, m_enhanceGrade);
-            if (level == nullptr) break;
-            By16(d16, BltRlePixelShade16, BltRlePixelShade32Nop, d, base, rows, width, n, step, skip, level);
+            if (level != nullptr) PickKernel(kTabled, paintType, column)(d, base, rows, width, n, step, skip, level);
         }
-        break;
-    }
-    case PT_PIXELSHADEHALF: {
-        if (shade == nullptr) break;
-        if (m_enhanceGrade == -3) {
-            ByDepth(d16, is565, BltRleHalf32Nop, BltRleHalf565, BltRleHalf555, d, base, rows, width, n, step, skip);
-        } else if (m_enhanceGrade >= 0) {
-            const uint16_t* level = Table16(shade, m_enhanceGrade);
-            if (level == nullptr) break;
-            ByDepth(d16, is565, BltRlePixelShadeHalf32Nop, BltRlePixelShadeHalf565, BltRlePixelShadeHalf555,
-                    d, base, rows, width, n, step, skip, level);
-        }
-        break;
-    }
-    case PT_ABLIGHT: {
-        CAlphaBuffer* grid = dest->GetAlphaBuffer();
-        if (shade == nullptr || grid == nullptr || Table16(shade, 0) == nullptr) break;
-        SABRectData view;
-        GRECT r = v.dst;
-        grid->GetRectData(view, &r);
-        if (view.firstCell == nullptr || view.cellWidth <= 0 || view.cellHeight <= 0) break;
-        // A cell may hold any byte: levels above the top take the top table.
-        const uint16_t* tables[256];
-        const int top = static_cast<int>(shade->GetTotalLevel());
-        for (int i = 0; i < 256; ++i) tables[i] = Table16(shade, i <= top ? i : top);
-        if (d16)
-            BltRleABLight16(d, base, rows, width, n, step, skip, view.firstCell, view.columns, view.cellWidth,
-                            view.cellHeight, tables);
-        else
-            BltRleABLight32Nop(d, base, rows, width, n, step, skip, view.firstCell, view.columns, view.cellWidth,
-                               view.cellHeight, tables);
-        break;
-    }
-    case PT_ALPHARESERVED:
-        if (shade == nullptr || !rawAlpha) break;
-        ByDepth(d16, is565, BltRleAlphaReserved32Nop, BltRleAlphaReserved565Nop, BltRleAlphaReserved555Nop,
-                d, base, rows, alpha, width, n, step, sw, skip);
-        break;
-    default: break;
+    } else if (paintType == PT_ABLIGHT) {
+        kestu2d::LightGrid grid;
+        if (kestu2d::PrepareLightGrid(dest->GetAlphaBuffer(), shade, v.dst, grid))
+            PickKernel(kLightGrids, paintType, column)(d, base, rows, width, n, step, skip, grid.view.firstCell,
+                                                       grid.view.columns, grid.view.cellWidth, grid.view.cellHeight,
+                                                       grid.tables);
+    } else if (paintType == PT_ALPHARESERVED) {
+        if (shade != nullptr && rawAlpha)
+            PickKernel(kAlpha, paintType, column)(d, base, rows, alpha, width, n, step, sw, skip);
     }
     return 1;
 }

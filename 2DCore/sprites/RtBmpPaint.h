@@ -5,12 +5,7 @@
 
 #include "kestu_paper.h"
 
-class CPixelShade;
-
 namespace kestu::rtbmp {
-
-// The 65536-entry table of a shade level, or null when the shade cannot give one.
-const uint16_t* Table16(const CPixelShade* shade, int level);
 
 // Cuts the source rectangle (sx, sy, w, h) to the sprite and moves the
 // destination corner (x, y) with it; mirror and flip say which destination

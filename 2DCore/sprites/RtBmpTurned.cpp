@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "2DCore/sprites/RtBmpPaint.h"
+#include "2DCore/kernels/KernelTable.h"
 #include "2DCore/kernels/Kernels.h"
 #include "kestu_rtbmp.h"
 
@@ -10,48 +11,52 @@ using namespace kestu::rtbmp;
 
 namespace {
 
-using RunFn = void (*)(void*, const void*, const uint32_t*, int, int, int, int);
-using RunMaskFn = void (*)(void*, const void*, const uint32_t*, int, int, int, int, uint16_t);
-using RunGradeFn = void (*)(void*, const void*, const uint32_t*, int, int, int, int, int);
-using AlphaFn = void (*)(void*, const void*, const uint32_t*, const uint8_t*, int, int, int, int, int);
-using PackedFn = void (*)(void*, const void*, const uint32_t*, const void*, const uint32_t*, int, int, int, int, int);
+using namespace kestu::kernels;
 
-// Members by turn: none, mirrored, flipped.
-struct Turned {
-    RunFn copy[3];
-    RunFn gray[3];
-    RunMaskFn filter[3];
-    RunFn half[3];
-    RunFn grayHalf[3];
-    RunMaskFn filterHalf[3];
-    AlphaFn alpha[3];
-    PackedFn packed[3];
-    RunGradeFn grade[3];
-};
+// The turned paints write 16-bit pixels only: a table for each of 5-6-5 and
+// 5-5-5, one column per turn.
+template <class Fn>
+using TurnRow = KernelRow<Fn, kTurnColumns>;
 
-const Turned k565 = {
-    {BltRleCopy16, BltRleCopyMirrorH16, BltRleCopyFlipV16},
-    {BltRleGray565, BltRleGrayMirrorH565, BltRleGrayFlipV565},
-    {BltRleSourceFilter16, BltRleSourceFilterMirrorH16, BltRleSourceFilterFlipV16},
-    {BltRleHalf565, BltRleHalfMirrorH565, BltRleHalfFlipV565},
-    {BltRleGrayHalf565, BltRleGrayHalfMirrorH565, BltRleGrayHalfFlipV565},
-    {BltRleSourceFilterHalf16, BltRleSourceFilterHalfMirrorH16, BltRleSourceFilterHalfFlipV16},
-    {BltRleAlpha565, BltRleAlphaMirrorH565, BltRleAlphaFlipV565},
-    {BltRleAlphaCompressed565, BltRleAlphaCompressedMirrorH565, BltRleAlphaCompressedFlipV565},
-    {BltRleTransGrade565, BltRleTransGradeMirrorH565, BltRleTransGradeFlipV565},
+constexpr TurnRow<RleFn> kRuns565[] = {
+    {PT_KEY, {BltRleCopy16, BltRleCopyMirrorH16, BltRleCopyFlipV16}},
+    {PT_COPY, {BltRleCopy16, BltRleCopyMirrorH16, BltRleCopyFlipV16}},
+    {PT_GRAY, {BltRleGray565, BltRleGrayMirrorH565, BltRleGrayFlipV565}},
+    {PT_HALF, {BltRleHalf565, BltRleHalfMirrorH565, BltRleHalfFlipV565}},
+    {PT_GRAYHALF, {BltRleGrayHalf565, BltRleGrayHalfMirrorH565, BltRleGrayHalfFlipV565}},
 };
+constexpr TurnRow<RleFn> kRuns555[] = {
+    {PT_KEY, {BltRleCopy16, BltRleCopyMirrorH16, BltRleCopyFlipV16}},
+    {PT_COPY, {BltRleCopy16, BltRleCopyMirrorH16, BltRleCopyFlipV16}},
+    {PT_GRAY, {BltRleGray555, BltRleGrayMirrorH555, BltRleGrayFlipV555}},
+    {PT_HALF, {BltRleHalf555, BltRleHalfMirrorH555, BltRleHalfFlipV555}},
+    {PT_GRAYHALF, {BltRleGrayHalf555, BltRleGrayHalfMirrorH555, BltRleGrayHalfFlipV555}},
+};
+// The source filters work on both 16-bit layouts alike.
+constexpr TurnRow<RleMaskFn> kMasked[] = {
+    {PT_SOURCEFILTER, {BltRleSourceFilter16, BltRleSourceFilterMirrorH16, BltRleSourceFilterFlipV16}},
+    {PT_SOURCEFILTERHALF, {BltRleSourceFilterHalf16, BltRleSourceFilterHalfMirrorH16, BltRleSourceFilterHalfFlipV16}},
+};
+constexpr TurnRow<RleLevelFn> kGraded565[] = {
+    {PT_TRANSGRADE, {BltRleTransGrade565, BltRleTransGradeMirrorH565, BltRleTransGradeFlipV565}}};
+constexpr TurnRow<RleLevelFn> kGraded555[] = {
+    {PT_TRANSGRADE, {BltRleTransGrade555, BltRleTransGradeMirrorH555, BltRleTransGradeFlipV555}}};
+constexpr TurnRow<RleAlphaFn> kAlpha565[] = {{PT_ALPHA, {BltRleAlpha565, BltRleAlphaMirrorH565, BltRleAlphaFlipV565}}};
+constexpr TurnRow<RleAlphaFn> kAlpha555[] = {{PT_ALPHA, {BltRleAlpha555, BltRleAlphaMirrorH555, BltRleAlphaFlipV555}}};
+constexpr TurnRow<RlePackedAlphaFn> kPacked565[] = {
+    {PT_ALPHA, {BltRleAlphaCompressed565, BltRleAlphaCompressedMirrorH565, BltRleAlphaCompressedFlipV565}}};
+constexpr TurnRow<RlePackedAlphaFn> kPacked555[] = {
+    {PT_ALPHA, {BltRleAlphaCompressed555, BltRleAlphaCompressedMirrorH555, BltRleAlphaCompressedFlipV555}}};
 
-const Turned k555 = {
-    {BltRleCopy16, BltRleCopyMirrorH16, BltRleCopyFlipV16},
-    {BltRleGray555, BltRleGrayMirrorH555, BltRleGrayFlipV555},
-    {BltRleSourceFilter16, BltRleSourceFilterMirrorH16, BltRleSourceFilterFlipV16},
-    {BltRleHalf555, BltRleHalfMirrorH555, BltRleHalfFlipV555},
-    {BltRleGrayHalf555, BltRleGrayHalfMirrorH555, BltRleGrayHalfFlipV555},
-    {BltRleSourceFilterHalf16, BltRleSourceFilterHalfMirrorH16, BltRleSourceFilterHalfFlipV16},
-    {BltRleAlpha555, BltRleAlphaMirrorH555, BltRleAlphaFlipV555},
-    {BltRleAlphaCompressed555, BltRleAlphaCompressedMirrorH555, BltRleAlphaCompressedFlipV555},
-    {BltRleTransGrade555, BltRleTransGradeMirrorH555, BltRleTransGradeFlipV555},
+// The stretched paints, by destination.
+constexpr KernelRow<RleStretchFn> kStretched[] = {
+    {PT_KEY, {BltRleStretch565To32, BltRleStretch16, BltRleStretch16}},
+    {PT_COPY, {BltRleStretch565To32, BltRleStretch16, BltRleStretch16}},
 };
+constexpr KernelRow<RleStretchAlphaFn> kStretchedAlpha[] = {
+    {PT_ALPHA, {nullptr, BltRleStretchAlpha565, BltRleStretchAlpha555}}};
+constexpr KernelRow<RleStretchPackedFn> kStretchedPacked[] = {
+    {PT_ALPHA, {nullptr, BltRleStretchAlphaCompressed565, BltRleStretchAlphaCompressed555}}};
 
 }  // namespace
 
@@ -76,32 +81,28 @@ int RTBMP::InversePaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, 
     const int destBits = dest->GetPixelWidth();
     // The turned members write 16-bit pixels only.
     if (base != nullptr && destBits == 16 && m_pixelWidth == 16) {
-        const Turned& k = dest->GetPixelFormat() == 16 ? k565 : k555;
+        const bool is565 = dest->GetPixelFormat() == 16;
+        const size_t column = size_t(turn);
         const int step = dest->GetOrientation() * dest->PitchCx();
         void* d = static_cast<uint8_t*>(base) + intptr_t(step) * t.y + intptr_t(t.x) * 2;
         const uint32_t* rows = m_rowOffsets + firstRow;
         const int width = t.width * 2, n = t.height, skip = int(firstColumn * 2), sw = m_rect.width;
         const uint16_t mask = uint16_t(m_sourceFilterMask);
         const auto* alphaRaw = static_cast<const uint8_t*>(m_alphaData);
-        switch (paintType) {
-        case PT_KEY:
-        case PT_COPY: k.copy[turn](d, m_rowOffsets, rows, width, n, step, skip); break;
-        case PT_GRAY: k.gray[turn](d, m_rowOffsets, rows, width, n, step, skip); break;
-        case PT_SOURCEFILTER: k.filter[turn](d, m_rowOffsets, rows, width, n, step, skip, mask); break;
-        case PT_HALF: k.half[turn](d, m_rowOffsets, rows, width, n, step, skip); break;
-        case PT_GRAYHALF: k.grayHalf[turn](d, m_rowOffsets, rows, width, n, step, skip); break;
-        case PT_SOURCEFILTERHALF: k.filterHalf[turn](d, m_rowOffsets, rows, width, n, step, skip, mask); break;
-        case PT_TRANSGRADE: k.grade[turn](d, m_rowOffsets, rows, width, n, step, skip, m_transGrade); break;
-        case PT_ALPHA:
-            if (alphaRaw == nullptr) break;
+        if (const RleFn k = PickKernel(is565 ? kRuns565 : kRuns555, paintType, column)) {
+            k(d, m_rowOffsets, rows, width, n, step, skip);
+        } else if (const RleMaskFn k = PickKernel(kMasked, paintType, column)) {
+            k(d, m_rowOffsets, rows, width, n, step, skip, mask);
+        } else if (const RleLevelFn k = PickKernel(is565 ? kGraded565 : kGraded555, paintType, column)) {
+            k(d, m_rowOffsets, rows, width, n, step, skip, m_transGrade);
+        } else if (paintType == PT_ALPHA && alphaRaw != nullptr) {
             if (m_alphaCompressed)
-                k.packed[turn](d, m_rowOffsets, rows, alphaRaw, reinterpret_cast<const uint32_t*>(alphaRaw) + firstRow,
-                               width, n, step, sw, skip);
+                PickKernel(is565 ? kPacked565 : kPacked555, paintType, column)(
+                    d, m_rowOffsets, rows, alphaRaw, reinterpret_cast<const uint32_t*>(alphaRaw) + firstRow, width, n,
+                    step, sw, skip);
             else
-                k.alpha[turn](d, m_rowOffsets, rows, alphaRaw + size_t(firstRow) * size_t(sw), width, n, step, sw,
-                              skip);
-            break;
-        default: break;
+                PickKernel(is565 ? kAlpha565 : kAlpha555, paintType, column)(
+                    d, m_rowOffsets, rows, alphaRaw + size_t(firstRow) * size_t(sw), width, n, step, sw, skip);
         }
     }
     dest->Unprepare();
@@ -141,20 +142,18 @@ int RTBMP::StretchPaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, 
         const int dw = t.width * 2, dh = t.height, srcw = int(r - l) * 2, srch = int(b - top), skip = int(l * 2);
         const bool is565 = dest->GetPixelFormat() == 16;
         const auto* alphaRaw = static_cast<const uint8_t*>(m_alphaData);
-        if (paintType == PT_KEY || paintType == PT_COPY) {
-            if (destBits == 16)
-                BltRleStretch16(d, m_rowOffsets, rows, dw, dh, srcw, srch, step, skip);
-            else
-                BltRleStretch565To32(d, m_rowOffsets, rows, dw, dh, srcw, srch, step, skip);
-        } else if (paintType == PT_ALPHA && destBits == 16 && alphaRaw != nullptr) {
+        const size_t column = DepthColumn(destBits == 16, is565);
+        if (const RleStretchFn k = PickKernel(kStretched, paintType, column)) {
+            k(d, m_rowOffsets, rows, dw, dh, srcw, srch, step, skip);
+        } else if (paintType == PT_ALPHA && alphaRaw != nullptr) {
             if (!m_alphaCompressed) {
                 const uint8_t* a = alphaRaw + size_t(top) * size_t(m_rect.width);
-                (is565 ? BltRleStretchAlpha565 : BltRleStretchAlpha555)(d, m_rowOffsets, rows, a, dw, dh, srcw, srch,
-                                                                        m_rect.width, step, skip);
+                if (const RleStretchAlphaFn k = PickKernel(kStretchedAlpha, paintType, column))
+                    k(d, m_rowOffsets, rows, a, dw, dh, srcw, srch, m_rect.width, step, skip);
             } else {
                 const auto* alphaRows = reinterpret_cast<const uint32_t*>(alphaRaw) + top;
-                (is565 ? BltRleStretchAlphaCompressed565 : BltRleStretchAlphaCompressed555)(
-                    d, m_rowOffsets, rows, alphaRaw, alphaRows, dw, dh, srcw, srch, m_rect.width, step, skip);
+                if (const RleStretchPackedFn k = PickKernel(kStretchedPacked, paintType, column))
+                    k(d, m_rowOffsets, rows, alphaRaw, alphaRows, dw, dh, srcw, srch, m_rect.width, step, skip);
             }
         }
     }

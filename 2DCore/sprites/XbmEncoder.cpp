@@ -4,20 +4,12 @@
 #include <cstring>
 
 #include "2DCore/sprites/XbmIo.h"
+#include "kestu_bytes.h"
 #include "kestu_xbmfile.h"
 
 namespace {
 
-void Put16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-
-void Set32(std::vector<uint8_t>& out, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) out[at + i] = uint8_t(v >> (8 * i));
-}
+void Put16(std::vector<uint8_t>& out, uint32_t v) { kestu::ByteWriter(out).U16(uint16_t(v)); }
 
 // Appends a run block: a table of `height` row offsets (counted from the
 // table's first byte), then each row's skip / count runs.
@@ -28,7 +20,7 @@ void EncodeRuns(std::vector<uint8_t>& out, int width, int height, int unit, Clea
     const size_t table = out.size();
     out.resize(table + size_t(height) * 4);
     for (int r = 0; r < height; ++r) {
-        Set32(out, table + size_t(r) * 4, uint32_t(out.size() - table));
+        kestu::PutU32(out.data() + table + size_t(r) * 4, uint32_t(out.size() - table));
         int p = 0;
         for (;;) {
             int s = p;

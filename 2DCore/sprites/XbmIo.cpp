@@ -4,6 +4,8 @@
 
 #include "kestu_safefile.h"
 
+#include "kestu_bytes.h"
+
 namespace kestu::xbm {
 
 size_t RunRowLength(const uint8_t* row, uint32_t rowBytes)
@@ -11,10 +13,10 @@ size_t RunRowLength(const uint8_t* row, uint32_t rowBytes)
     const uint8_t* p = row;
     uint32_t pos = 0;
     for (;;) {
-        pos += Get16(p);
+        pos += kestu::GetU16(p);
         p += 2;
         if (pos >= rowBytes) break;
-        const uint32_t count = Get16(p);
+        const uint32_t count = kestu::GetU16(p);
         p += 2 + count;
         pos += count;
         if (pos >= rowBytes) break;
@@ -27,25 +29,20 @@ namespace {
 // Length of the row at `row` (n bytes available), or 0 when it is malformed.
 size_t CheckRow(const uint8_t* row, size_t n, uint32_t rowBytes, uint32_t unit)
 {
-    size_t at = 0;
+    kestu::ByteReader r(row, n);
     uint32_t pos = 0;
     for (;;) {
-        if (n - at < 2) return 0;
-        const uint32_t skip = Get16(row + at);
-        at += 2;
-        if (skip % unit != 0) return 0;
+        const uint32_t skip = r.U16();
+        if (!r.ok() || skip % unit != 0) return 0;
         pos += skip;
         if (pos > rowBytes) return 0;
-        if (pos == rowBytes) return at;
-        if (n - at < 2) return 0;
-        const uint32_t count = Get16(row + at);
-        at += 2;
+        if (pos == rowBytes) return r.pos();
+        const uint32_t count = r.U16();
         // A zero count would let a row spin without progress.
-        if (count == 0 || count % unit != 0) return 0;
+        if (!r.ok() || count == 0 || count % unit != 0) return 0;
         pos += count;
-        if (pos > rowBytes || n - at < count) return 0;
-        at += count;
-        if (pos == rowBytes) return at;
+        if (pos > rowBytes || !r.Skip(count)) return 0;
+        if (pos == rowBytes) return r.pos();
     }
 }
 
@@ -58,14 +55,14 @@ bool CheckRunBlock(const uint8_t* block, size_t size, uint32_t rows, uint32_t ro
     if (table > size) return false;
     size_t end = size_t(table);
     for (uint32_t r = 0; r < rows; ++r) {
-        const uint32_t offset = Get32(block + size_t(r) * 4);
+        const uint32_t offset = kestu::GetU32(block + size_t(r) * 4);
         if (offset < table || offset >= size) return false;
         const size_t len = CheckRow(block + offset, size - offset, rowBytes, unit);
         if (len == 0) return false;
         if (offset + len > end) end = offset + len;
     }
     // The stored run size is measured from the first row to the end of the last.
-    if (rows > 0 && Get32(block + size_t(rows - 1) * 4) < Get32(block)) return false;
+    if (rows > 0 && kestu::GetU32(block + size_t(rows - 1) * 4) < kestu::GetU32(block)) return false;
     *extent = end;
     return true;
 }

@@ -11,9 +11,6 @@
 
 namespace kestu::xbm {
 
-inline uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-inline uint32_t Get32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-
 // Byte length of one row's runs (skip and count words and data) whose skips
 // and counts add up to rowBytes. The row is trusted.
 size_t RunRowLength(const uint8_t* row, uint32_t rowBytes);

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "byte_reader.h"
 #include "index_lib.h"
+#include "kestu_bytes.h"
 #include "path_util.h"
 
 namespace ou::pack {
@@ -18,15 +18,13 @@ HRESULT ParseHeader(const uint8_t* bytes, size_t size, uint64_t fileSize, Header
         return IDXLIB_E_TRUNCATED;
     if (std::memcmp(bytes, kMagic, 4) != 0)
         return IDXLIB_E_BAD_MAGIC;
-    ByteReader r(bytes + 4, kHeaderSize - 4);
-    uint32_t reserved = 0;
-    r.U32(out.version);
-    r.U32(out.count);
-    r.U32(out.tableOffset);
-    r.U32(out.tableSize);
-    r.U32(out.extraOffset);
-    r.U32(out.extraSize);
-    r.U32(reserved);
+    kestu::ByteReader r(bytes + 4, kHeaderSize - 4);
+    out.version = r.U32();
+    out.count = r.U32();
+    out.tableOffset = r.U32();
+    out.tableSize = r.U32();
+    out.extraOffset = r.U32();
+    out.extraSize = r.U32();
     if (out.version != kVersion)
         return IDXLIB_E_BAD_VERSION;
     if (uint64_t(out.tableOffset) + out.tableSize > fileSize)
@@ -51,14 +49,17 @@ HRESULT ParseTable(const uint8_t* bytes, size_t size, const Header& header, uint
     out.clear();
     out.reserve(header.count);
     std::unordered_set<uint32_t> ids;
-    ByteReader r(bytes, size);
+    kestu::ByteReader r(bytes, size);
     for (uint32_t i = 0; i < header.count; ++i) {
         Entry e;
-        uint16_t nameBytes = 0;
-        const uint8_t* name = nullptr;
-        if (!r.U32(e.id) || !r.U32(e.offset) || !r.U32(e.size) || !r.U16(nameBytes))
+        e.id = r.U32();
+        e.offset = r.U32();
+        e.size = r.U32();
+        const uint16_t nameBytes = r.U16();
+        if (!r.ok() || nameBytes < 1 || nameBytes > kMaxNameBytes)
             return IDXLIB_E_CORRUPT;
-        if (nameBytes < 1 || nameBytes > kMaxNameBytes || !r.Bytes(name, nameBytes))
+        const uint8_t* name = r.View(nameBytes);
+        if (name == nullptr)
             return IDXLIB_E_CORRUPT;
         if (name[nameBytes - 1] != 0 || std::memchr(name, 0, nameBytes - 1u) != nullptr)
             return IDXLIB_E_CORRUPT;
@@ -71,7 +72,7 @@ HRESULT ParseTable(const uint8_t* bytes, size_t size, const Header& header, uint
         e.name.assign(reinterpret_cast<const char*>(name), nameBytes - 1u);
         out.push_back(std::move(e));
     }
-    if (r.Remaining() != 0)
+    if (r.left() != 0)
         return IDXLIB_E_CORRUPT;
     return S_OK;
 }
@@ -79,26 +80,24 @@ HRESULT ParseTable(const uint8_t* bytes, size_t size, const Header& header, uint
 void WriteHeader(uint8_t* out, const Header& header)
 {
     std::memcpy(out, kMagic, 4);
-    PutU32(out + 4, header.version);
-    PutU32(out + 8, header.count);
-    PutU32(out + 12, header.tableOffset);
-    PutU32(out + 16, header.tableSize);
-    PutU32(out + 20, header.extraOffset);
-    PutU32(out + 24, header.extraSize);
-    PutU32(out + 28, 0);
+    kestu::PutU32(out + 4, header.version);
+    kestu::PutU32(out + 8, header.count);
+    kestu::PutU32(out + 12, header.tableOffset);
+    kestu::PutU32(out + 16, header.tableSize);
+    kestu::PutU32(out + 20, header.extraOffset);
+    kestu::PutU32(out + 24, header.extraSize);
+    kestu::PutU32(out + 28, 0);
 }
 
 void AppendEntry(std::vector<uint8_t>& table, const Entry& entry)
 {
-    const size_t at = table.size();
     const uint16_t nameBytes = static_cast<uint16_t>(entry.name.size() + 1);
-    table.resize(at + 14 + nameBytes);
-    uint8_t* p = table.data() + at;
-    PutU32(p, entry.id);
-    PutU32(p + 4, entry.offset);
-    PutU32(p + 8, entry.size);
-    PutU16(p + 12, nameBytes);
-    std::memcpy(p + 14, entry.name.c_str(), nameBytes);
+    kestu::ByteWriter w(table);
+    w.U32(entry.id);
+    w.U32(entry.offset);
+    w.U32(entry.size);
+    w.U16(nameBytes);
+    w.Bytes(entry.name.c_str(), nameBytes);
 }
 
 Reader::~Reader()

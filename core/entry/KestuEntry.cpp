@@ -2,6 +2,7 @@
 #include <new>
 
 #include "core/device/GfxD3DApp.h"
+#include "core/entry/EntryGuard.h"
 #include "core/entry/GfxGlobals.h"
 #include "core/entry/KestuScratchList.h"
 #include "kestu_api.h"
@@ -20,9 +21,7 @@ HRESULT CreateScratchList()
     return g_pKestuScratchList ? 0 : E_OUTOFMEMORY;
 }
 
-} // namespace
-
-HRESULT Kestu_Build(KESTU_CONFIG* cfg, HWND hwnd)
+HRESULT Build(KESTU_CONFIG* cfg, HWND hwnd)
 {
     if (!cfg || !cfg->IsValidData()) return KESTUERR_INVALIDPARAM;
     if (Kestu_IsBuilt()) Kestu_Release();
@@ -40,7 +39,7 @@ HRESULT Kestu_Build(KESTU_CONFIG* cfg, HWND hwnd)
     return CreateScratchList();
 }
 
-HRESULT Kestu_Extra_Build(KESTU_EXTRA_CONFIG* ext, HWND hwnd)
+HRESULT BuildExtra(KESTU_EXTRA_CONFIG* ext, HWND hwnd)
 {
     if (!ext || !ext->IsValidData() || !hwnd) return KESTUERR_INVALIDPARAM;
     if (Kestu_IsBuilt()) Kestu_Release();
@@ -59,36 +58,13 @@ HRESULT Kestu_Extra_Build(KESTU_EXTRA_CONFIG* ext, HWND hwnd)
     return CreateScratchList();
 }
 
-HRESULT Kestu_Release()
-{
-    if (g_pGfxD3DApp) {
-        g_pGfxD3DApp->Cleanup3DEnvironment();
-        delete g_pGfxD3DApp;
-        g_pGfxD3DApp = nullptr;
-    }
-    delete g_pKestuScratchList;
-    g_pKestuScratchList = nullptr;
-    return 0;
-}
-
-BOOL Kestu_IsBuilt() { return g_pGfxD3DApp != nullptr; }
-
-BOOL Kestu_IsExtraMode() { return g_pGfxD3DApp && g_pGfxD3DApp->IsExtraMode() && g_pGfxD3DApp->GetDevice(); }
-
-HRESULT Kestu_PrepareForRender()
+HRESULT PrepareForRender()
 {
     if (!Device()) return KESTUERR_NOTBUILT;
     return g_pGfxD3DApp->PrepareForRender();
 }
 
-HRESULT Kestu_Present()
-{
-    IDirect3DDevice8* device = Device();
-    if (!device) return KESTUERR_NOTBUILT;
-    return device->Present(nullptr, nullptr, nullptr, nullptr);
-}
-
-HRESULT Kestu_Reset(D3DPRESENT_PARAMETERS* pp)
+HRESULT Reset(D3DPRESENT_PARAMETERS* pp)
 {
     if (!Device()) return KESTUERR_NOTBUILT;
     HRESULT hr = g_GfxDevObjPair.InvalidateDeviceObjects();
@@ -100,7 +76,7 @@ HRESULT Kestu_Reset(D3DPRESENT_PARAMETERS* pp)
     return g_GfxDevObjPair.ActivateDeviceObjects();
 }
 
-HRESULT Kestu_ChangeDisplayMode(ENUM_KESTU_RESOLUTION res, BOOL windowed)
+HRESULT ChangeDisplayMode(ENUM_KESTU_RESOLUTION res, BOOL windowed)
 {
     if (!Device()) return KESTUERR_NOTBUILT;
     KESTU_CONFIG* cfg = g_GfxConfig.GetCfg();
@@ -126,15 +102,75 @@ HRESULT Kestu_ChangeDisplayMode(ENUM_KESTU_RESOLUTION res, BOOL windowed)
     return g_pGfxD3DApp->ToggleFullscreen(windowed);
 }
 
-BOOL Kestu_IsValidDisplayMode(ENUM_KESTU_RESOLUTION res)
+BOOL IsValidDisplayMode(ENUM_KESTU_RESOLUTION res)
 {
     if (!Device()) return FALSE;
     D3DPRESENT_PARAMETERS pp = *g_GfxConfig.GetPresentPara();
     return SUCCEEDED(g_pGfxD3DApp->SelectParaByResolution(&pp, res)) ? TRUE : FALSE;
 }
 
-HRESULT Kestu_SetWindowed(BOOL windowed)
+HRESULT SetWindowed(BOOL windowed)
 {
     if (!Device()) return KESTUERR_NOTBUILT;
     return g_pGfxD3DApp->ToggleFullscreen(windowed);
+}
+
+} // namespace
+
+HRESULT Kestu_Build(KESTU_CONFIG* cfg, HWND hwnd)
+{
+    return KestuGuarded<HRESULT>(E_OUTOFMEMORY, [&] { return Build(cfg, hwnd); }, [] { Kestu_Release(); });
+}
+
+HRESULT Kestu_Extra_Build(KESTU_EXTRA_CONFIG* ext, HWND hwnd)
+{
+    return KestuGuarded<HRESULT>(E_OUTOFMEMORY, [&] { return BuildExtra(ext, hwnd); }, [] { Kestu_Release(); });
+}
+
+HRESULT Kestu_Release()
+{
+    if (g_pGfxD3DApp) {
+        g_pGfxD3DApp->Cleanup3DEnvironment();
+        delete g_pGfxD3DApp;
+        g_pGfxD3DApp = nullptr;
+    }
+    delete g_pKestuScratchList;
+    g_pKestuScratchList = nullptr;
+    return 0;
+}
+
+BOOL Kestu_IsBuilt() { return g_pGfxD3DApp != nullptr; }
+
+BOOL Kestu_IsExtraMode() { return g_pGfxD3DApp && g_pGfxD3DApp->IsExtraMode() && g_pGfxD3DApp->GetDevice(); }
+
+HRESULT Kestu_PrepareForRender()
+{
+    return KestuGuarded<HRESULT>(E_OUTOFMEMORY, [&] { return PrepareForRender(); });
+}
+
+HRESULT Kestu_Present()
+{
+    IDirect3DDevice8* device = Device();
+    if (!device) return KESTUERR_NOTBUILT;
+    return device->Present(nullptr, nullptr, nullptr, nullptr);
+}
+
+HRESULT Kestu_Reset(D3DPRESENT_PARAMETERS* pp)
+{
+    return KestuGuarded<HRESULT>(E_OUTOFMEMORY, [&] { return Reset(pp); });
+}
+
+HRESULT Kestu_ChangeDisplayMode(ENUM_KESTU_RESOLUTION res, BOOL windowed)
+{
+    return KestuGuarded<HRESULT>(E_OUTOFMEMORY, [&] { return ChangeDisplayMode(res, windowed); });
+}
+
+BOOL Kestu_IsValidDisplayMode(ENUM_KESTU_RESOLUTION res)
+{
+    return KestuGuarded<BOOL>(FALSE, [&] { return IsValidDisplayMode(res); });
+}
+
+HRESULT Kestu_SetWindowed(BOOL windowed)
+{
+    return KestuGuarded<HRESULT>(E_OUTOFMEMORY, [&] { return SetWindowed(windowed); });
 }

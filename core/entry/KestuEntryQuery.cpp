@@ -5,6 +5,7 @@
 #include <ou_strings.h>
 
 #include "core/device/GfxD3DApp.h"
+#include "core/entry/EntryGuard.h"
 #include "core/entry/GfxGlobals.h"
 #include "kestu_api.h"
 #include "kestu_log.h"
@@ -111,13 +112,15 @@ void Kestu_SetLogFilePathname(const char* path)
 HRESULT Kestu_EnumResolutions(std::list<int>* list)
 {
     if (!g_pGfxD3DApp) return 1;
-    return g_pGfxD3DApp->EnumResolutions(list);
+    return KestuGuarded<HRESULT>(E_OUTOFMEMORY, [&] { return g_pGfxD3DApp->EnumResolutions(list); });
 }
 
 HRESULT Kestu_EnumSpecificallyResolutions(DWORD adapter, BOOL windowedOnly, D3DFORMAT format, std::list<int>* list)
 {
     if (!g_pGfxD3DApp || !list) return 1;
-    return g_pGfxD3DApp->EnumSpecificallyResolutions(adapter, windowedOnly, format, list);
+    return KestuGuarded<HRESULT>(E_OUTOFMEMORY, [&] {
+        return g_pGfxD3DApp->EnumSpecificallyResolutions(adapter, windowedOnly, format, list);
+    });
 }
 
 const char* Kestu_GetResolutionString(int res)

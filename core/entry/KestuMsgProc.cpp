@@ -1,5 +1,6 @@
 // The window-message hook.
 #include "core/device/GfxD3DApp.h"
+#include "core/entry/EntryGuard.h"
 #include "core/entry/GfxGlobals.h"
 #include "kestu_api.h"
 #include "kestu_log.h"
@@ -31,9 +32,7 @@ int OnExitSizeMove(CGfxD3DApp& app, HWND hwnd, LRESULT& result)
     return 1;
 }
 
-} // namespace
-
-int Kestu_MsgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+int MsgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     CGfxD3DApp* app = g_pGfxD3DApp;
     if (!app) return 1;
@@ -105,4 +104,12 @@ int Kestu_MsgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         return 1;
     default: return 1;
     }
+}
+
+} // namespace
+
+int Kestu_MsgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    // On an exception the caller handles the message itself.
+    return KestuGuarded(1, [&] { return MsgProc(hwnd, msg, wParam, lParam, result); });
 }

@@ -1,4 +1,5 @@
 #include "kestu_log.h"
+#include "core/entry/EntryGuard.h"
 #include "core/entry/GfxGlobals.h"
 
 #include <cstdio>
@@ -62,9 +63,7 @@ constexpr const char* kSwitchToRefSuffix =
     "\n\nSwitching to the reference rasterizer,\na software device that implements the entire\nDirect3D feature "
     "set, but runs very slowly.";
 
-} // namespace
-
-HRESULT Kestu_DisplayErrorMsg(HRESULT code, DWORD type)
+HRESULT DisplayErrorMsg(HRESULT code, DWORD type)
 {
     const ErrorText& entry = FindErrorText(code);
     char msg[512];
@@ -83,4 +82,11 @@ HRESULT Kestu_DisplayErrorMsg(HRESULT code, DWORD type)
         KestuSaveLog(KESTU_LOG_INFO, "%s", msg);
     }
     return code;
+}
+
+} // namespace
+
+HRESULT Kestu_DisplayErrorMsg(HRESULT code, DWORD type)
+{
+    return KestuGuarded(code, [&] { return DisplayErrorMsg(code, type); });
 }

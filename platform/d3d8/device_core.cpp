@@ -8,6 +8,7 @@
 #include "d3d8/format.h"
 #include "d3d8/gl_context.h"
 #include "d3d8/shader_translate.h"
+#include "win32/com_result.h"
 #include "win32/window_store.h"
 
 namespace kestu::d3d8 {
@@ -208,7 +209,7 @@ HRESULT Device::TestCooperativeLevel()
 }
 
 HRESULT Device::Reset(D3DPRESENT_PARAMETERS* pp)
-{
+try {
     if (!pp) return D3DERR_INVALIDCALL;
     if (coop_ == Coop::Lost) return D3DERR_DEVICELOST;
     HRESULT hr = ValidatePresent(pp);
@@ -246,10 +247,12 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* pp)
     inScene_ = false;
     coop_ = Coop::Ok;
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT Device::Present(const RECT* src, const RECT* dst, HWND override, const RGNDATA* dirty)
-{
+try {
     if (coop_ != Coop::Ok) return D3DERR_DEVICELOST;
     if (inScene_) return D3DERR_INVALIDCALL;
     bool copy = pp_.SwapEffect == D3DSWAPEFFECT_COPY || pp_.SwapEffect == D3DSWAPEFFECT_COPY_VSYNC;
@@ -291,6 +294,8 @@ HRESULT Device::Present(const RECT* src, const RECT* dst, HWND override, const R
     }
     DrawCursor(store->pixels.data(), store->width, store->height);
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 // The cursor goes over the presented frame only, so the back buffer keeps

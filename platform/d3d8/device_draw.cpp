@@ -9,6 +9,7 @@
 #include "d3d8/format.h"
 #include "d3d8/gl_context.h"
 #include "d3d8/matrix.h"
+#include "win32/com_result.h"
 
 namespace kestu::d3d8 {
 namespace {
@@ -738,18 +739,22 @@ void Device::IssueDraw(D3DPRIMITIVETYPE type, UINT count, UINT startVertex, bool
 }
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT start, UINT prims)
-{
+try {
     return Draw(type, prims, start, nullptr, 0, 0, nullptr, D3DFMT_UNKNOWN, false, 0, 0, 0);
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
                                      UINT prims)
-{
+try {
     return Draw(type, prims, 0, nullptr, 0, 0, nullptr, D3DFMT_UNKNOWN, true, startIndex, minIndex, numVertices);
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT prims, const void* data, UINT stride)
-{
+try {
     if (!data) return D3DERR_INVALIDCALL;
     UINT count = PrimitiveVertexCount(type, prims);
     HRESULT hr = Draw(type, prims, 0, static_cast<const uint8_t*>(data), stride, count, nullptr, D3DFMT_UNKNOWN, false,
@@ -757,11 +762,13 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT prims, const void* d
     // Direct3D leaves stream 0 and the indices unset after a user-pointer draw.
     if (SUCCEEDED(hr)) SetStreamSource(0, nullptr, 0);
     return hr;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT prims,
                                        const void* indices, D3DFORMAT format, const void* data, UINT stride)
-{
+try {
     if (!data || !indices || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)) return D3DERR_INVALIDCALL;
     if (numVertices == 0) return D3DERR_INVALIDCALL;
     HRESULT hr = Draw(type, prims, 0, static_cast<const uint8_t*>(data), stride, minIndex + numVertices, indices,
@@ -771,6 +778,8 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
         SetIndices(nullptr, 0);
     }
     return hr;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 } // namespace kestu::d3d8

@@ -7,6 +7,7 @@
 #include "d3d8/direct3d.h"
 #include "d3d8/format.h"
 #include "d3d8/gl_context.h"
+#include "win32/com_result.h"
 
 namespace kestu::d3d8 {
 namespace {
@@ -28,7 +29,7 @@ bool ValidPool(D3DPOOL p) { return p == D3DPOOL_DEFAULT || p == D3DPOOL_MANAGED 
 
 HRESULT Device::CreateTexture(UINT w, UINT h, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                               IDirect3DTexture8** out)
-{
+try {
     if (!out) return D3DERR_INVALIDCALL;
     *out = nullptr;
     if (w == 0 || h == 0 || w > 4096 || h > 4096 || !ValidPool(pool)) return D3DERR_INVALIDCALL;
@@ -53,6 +54,8 @@ HRESULT Device::CreateTexture(UINT w, UINT h, UINT levels, DWORD usage, D3DFORMA
     if (!t) return E_OUTOFMEMORY;
     *out = t;
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT Device::CreateVolumeTexture(UINT, UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DVolumeTexture8** out)
@@ -63,7 +66,7 @@ HRESULT Device::CreateVolumeTexture(UINT, UINT, UINT, UINT, DWORD, D3DFORMAT, D3
 
 HRESULT Device::CreateCubeTexture(UINT edge, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                   IDirect3DCubeTexture8** out)
-{
+try {
     if (!out) return D3DERR_INVALIDCALL;
     *out = nullptr;
     if (edge == 0 || edge > 4096 || !ValidPool(pool)) return D3DERR_INVALIDCALL;
@@ -82,10 +85,12 @@ HRESULT Device::CreateCubeTexture(UINT edge, UINT levels, DWORD usage, D3DFORMAT
     if (!t) return E_OUTOFMEMORY;
     *out = t;
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, IDirect3DVertexBuffer8** out)
-{
+try {
     if (!out) return D3DERR_INVALIDCALL;
     *out = nullptr;
     if (length == 0 || length > (256u << 20) || !ValidPool(pool)) return D3DERR_INVALIDCALL;
@@ -97,11 +102,13 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
     if (!b) return E_OUTOFMEMORY;
     *out = b;
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                   IDirect3DIndexBuffer8** out)
-{
+try {
     if (!out) return D3DERR_INVALIDCALL;
     *out = nullptr;
     if (length == 0 || length > (256u << 20) || !ValidPool(pool)) return D3DERR_INVALIDCALL;
@@ -114,11 +121,13 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
     if (!b) return E_OUTOFMEMORY;
     *out = b;
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT Device::CreateRenderTarget(UINT w, UINT h, D3DFORMAT format, D3DMULTISAMPLE_TYPE ms, BOOL lockable,
                                    IDirect3DSurface8** out)
-{
+try {
     if (!out) return D3DERR_INVALIDCALL;
     *out = nullptr;
     if (w == 0 || h == 0 || w > 4096 || h > 4096 || !IsRenderTargetFormat(format) || ms != D3DMULTISAMPLE_NONE)
@@ -127,11 +136,13 @@ HRESULT Device::CreateRenderTarget(UINT w, UINT h, D3DFORMAT format, D3DMULTISAM
     if (FAILED(hr)) return hr;
     *out = new Surface(this, w, h, format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, lockable != FALSE);
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT Device::CreateDepthStencilSurface(UINT w, UINT h, D3DFORMAT format, D3DMULTISAMPLE_TYPE ms,
                                           IDirect3DSurface8** out)
-{
+try {
     if (!out) return D3DERR_INVALIDCALL;
     *out = nullptr;
     if (w == 0 || h == 0 || w > 4096 || h > 4096 || !IsDepthFormat(format) || ms != D3DMULTISAMPLE_NONE)
@@ -140,10 +151,12 @@ HRESULT Device::CreateDepthStencilSurface(UINT w, UINT h, D3DFORMAT format, D3DM
     if (FAILED(hr)) return hr;
     *out = new Surface(this, w, h, format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, format == D3DFMT_D16_LOCKABLE);
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT Device::CreateImageSurface(UINT w, UINT h, D3DFORMAT format, IDirect3DSurface8** out)
-{
+try {
     if (!out) return D3DERR_INVALIDCALL;
     *out = nullptr;
     if (w == 0 || h == 0 || w > 8192 || h > 8192 || !IsTextureFormat(format)) return D3DERR_INVALIDCALL;
@@ -151,6 +164,8 @@ HRESULT Device::CreateImageSurface(UINT w, UINT h, D3DFORMAT format, IDirect3DSu
     if (FAILED(hr)) return hr;
     *out = new Surface(this, w, h, format, 0, D3DPOOL_SYSTEMMEM, true);
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT Device::CopyRects(IDirect3DSurface8* srcI, const RECT* rects, UINT count, IDirect3DSurface8* dstI,

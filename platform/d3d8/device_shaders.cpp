@@ -5,6 +5,7 @@
 
 #include "d3d8/device.h"
 #include "d3d8/shader_state.h"
+#include "win32/com_result.h"
 
 namespace kestu::d3d8 {
 namespace {
@@ -29,7 +30,7 @@ HRESULT CopyOut(const std::vector<DWORD>& tokens, void* data, DWORD* size)
 } // namespace
 
 HRESULT Device::CreateVertexShader(const DWORD* decl, const DWORD* function, DWORD* handle, DWORD usage)
-{
+try {
     if (!handle) return D3DERR_INVALIDCALL;
     *handle = 0;
     if (!decl || (usage & ~DWORD(D3DUSAGE_SOFTWAREPROCESSING))) return D3DERR_INVALIDCALL;
@@ -48,6 +49,8 @@ HRESULT Device::CreateVertexShader(const DWORD* decl, const DWORD* function, DWO
     st.vertexShaders.emplace(h, std::move(shader));
     *handle = h;
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 // While a block records, the handle goes into it and the device keeps its own.
@@ -135,7 +138,7 @@ HRESULT Device::GetVertexShaderFunction(DWORD handle, void* data, DWORD* size)
 }
 
 HRESULT Device::CreatePixelShader(const DWORD* function, DWORD* handle)
-{
+try {
     if (!handle) return D3DERR_INVALIDCALL;
     *handle = 0;
     PixelShaderObject shader;
@@ -147,6 +150,8 @@ HRESULT Device::CreatePixelShader(const DWORD* function, DWORD* handle)
     st.pixelShaders.emplace(h, std::move(shader));
     *handle = h;
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT Device::SetPixelShader(DWORD handle)

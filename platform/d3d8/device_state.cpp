@@ -5,6 +5,7 @@
 
 #include "d3d8/device.h"
 #include "d3d8/shader_translate.h"
+#include "win32/com_result.h"
 
 namespace kestu::d3d8 {
 namespace {
@@ -590,18 +591,22 @@ HRESULT Device::GetInfo(DWORD, void*, DWORD) { return S_FALSE; }
 // State blocks.
 
 HRESULT Device::BeginStateBlock()
-{
+try {
     if (recording_) return D3DERR_INVALIDCALL;
     recording_ = std::make_unique<StateBlock>();
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT Device::EndStateBlock(DWORD* token)
-{
+try {
     if (!token || !recording_) return D3DERR_INVALIDCALL;
     *token = nextStateBlock_++;
     stateBlocks_[*token] = std::move(recording_);
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT Device::ApplyStateBlock(DWORD token)
@@ -629,7 +634,7 @@ HRESULT Device::ApplyStateBlock(DWORD token)
 }
 
 HRESULT Device::CaptureStateBlock(DWORD token)
-{
+try {
     auto it = stateBlocks_.find(token);
     if (it == stateBlocks_.end() || recording_) return D3DERR_INVALIDCALL;
     StateBlock& b = *it->second;
@@ -647,6 +652,8 @@ HRESULT Device::CaptureStateBlock(DWORD token)
     for (auto& c : b.vsConstants) c.second = vsConstants_[c.first];
     for (auto& c : b.psConstants) c.second = psConstants_[c.first];
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT Device::DeleteStateBlock(DWORD token)
@@ -656,7 +663,7 @@ HRESULT Device::DeleteStateBlock(DWORD token)
 }
 
 HRESULT Device::CreateStateBlock(D3DSTATEBLOCKTYPE type, DWORD* token)
-{
+try {
     if (!token || recording_ || type < D3DSBT_ALL || type > D3DSBT_VERTEXSTATE) return D3DERR_INVALIDCALL;
     auto b = std::make_unique<StateBlock>();
     bool pixel = type == D3DSBT_ALL || type == D3DSBT_PIXELSTATE;
@@ -694,6 +701,8 @@ HRESULT Device::CreateStateBlock(D3DSTATEBLOCKTYPE type, DWORD* token)
     *token = nextStateBlock_++;
     stateBlocks_[*token] = std::move(b);
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 } // namespace kestu::d3d8

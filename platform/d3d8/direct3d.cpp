@@ -10,6 +10,7 @@
 #include "d3d8/format.h"
 #include "d3d8/gl_context.h"
 #include "d3d8/host_config.h"
+#include "win32/com_result.h"
 
 namespace kestu::d3d8 {
 namespace {
@@ -176,7 +177,7 @@ HMONITOR Direct3D::GetAdapterMonitor(UINT adapter)
 
 HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focus, DWORD behavior,
                                D3DPRESENT_PARAMETERS* pp, IDirect3DDevice8** out)
-{
+try {
     if (!out) return D3DERR_INVALIDCALL;
     *out = nullptr;
     if (!pp || adapter >= GetAdapterCount() || !ValidType(type)) return D3DERR_INVALIDCALL;
@@ -199,12 +200,16 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focus, DWORD 
     }
     *out = device;
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 } // namespace kestu::d3d8
 
 extern "C" IDirect3D8* Direct3DCreate8(UINT sdkVersion)
-{
+try {
     if (sdkVersion != D3D_SDK_VERSION) return nullptr;
     return new (std::nothrow) kestu::d3d8::Direct3D();
+} catch (...) {
+    return nullptr;
 }

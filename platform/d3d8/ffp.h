@@ -94,4 +94,8 @@ struct FfpSource {
 };
 FfpSource GenerateFfp(const FfpKey& key);
 
+// The GLSL condition "a <func> b" of a D3DCMP_ function: the alpha test of the
+// generated pipeline and of translated pixel shaders.
+std::string CompareExpr(uint8_t func, const std::string& a, const std::string& b);
+
 } // namespace kestu::d3d8

@@ -124,20 +124,6 @@ std::string Op(uint8_t op, const std::string& a0, const std::string& a1, const s
     }
 }
 
-std::string CmpExpr(uint8_t func, const std::string& a, const std::string& b)
-{
-    switch (func) {
-    case D3DCMP_NEVER: return "false";
-    case D3DCMP_LESS: return a + " < " + b;
-    case D3DCMP_EQUAL: return a + " == " + b;
-    case D3DCMP_LESSEQUAL: return a + " <= " + b;
-    case D3DCMP_GREATER: return a + " > " + b;
-    case D3DCMP_NOTEQUAL: return a + " != " + b;
-    case D3DCMP_GREATEREQUAL: return a + " >= " + b;
-    default: return "true";
-    }
-}
-
 std::string FogExpr(uint8_t mode, const std::string& d)
 {
     switch (mode) {
@@ -175,17 +161,18 @@ FfpSource GenerateFfp(const FfpKey& k)
 
     std::ostringstream vs;
     vs << "#version 330 core\n" << kUniformBlock;
-    vs << "layout(location = 0) in vec4 aPos;\n";
+    vs << "layout(location = " << kAttrPosition << ") in vec4 aPos;\n";
     if (blending) {
-        if (k.blendMatrices > 0) vs << "layout(location = 1) in vec4 aWeights;\n";
-        if (k.indexedBlend) vs << "layout(location = 2) in vec4 aIndices;\n";
+        if (k.blendMatrices > 0) vs << "layout(location = " << kAttrWeights << ") in vec4 aWeights;\n";
+        if (k.indexedBlend) vs << "layout(location = " << kAttrIndices << ") in vec4 aIndices;\n";
         vs << "layout(std140) uniform World { mat4 world[256]; };\n";
     }
-    if (hasNormal) vs << "layout(location = 3) in vec3 aNormal;\n";
-    if (hasPSize) vs << "layout(location = 4) in float aPSize;\n";
-    if (hasDiffuse) vs << "layout(location = 5) in vec4 aDiffuse;\n";
-    if (hasSpecular) vs << "layout(location = 6) in vec4 aSpecular;\n";
-    for (unsigned i = 0; i < texCount; ++i) vs << "layout(location = " << (7 + i) << ") in vec4 aTex" << i << ";\n";
+    if (hasNormal) vs << "layout(location = " << kAttrNormal << ") in vec3 aNormal;\n";
+    if (hasPSize) vs << "layout(location = " << kAttrPointSize << ") in float aPSize;\n";
+    if (hasDiffuse) vs << "layout(location = " << kAttrDiffuse << ") in vec4 aDiffuse;\n";
+    if (hasSpecular) vs << "layout(location = " << kAttrSpecular << ") in vec4 aSpecular;\n";
+    for (unsigned i = 0; i < texCount; ++i)
+        vs << "layout(location = " << (kAttrTexCoord0 + i) << ") in vec4 aTex" << i << ";\n";
     vs << flat << "out vec4 vDiffuse;\n" << flat << "out vec4 vSpecular;\nout float vFog;\n";
     if (k.clipMask) vs << "out float gl_ClipDistance[6];\n";
 
@@ -418,9 +405,23 @@ FfpSource GenerateFfp(const FfpKey& k)
         fs << "    current.rgb = mix(fogColor.rgb, current.rgb, f);\n";
     }
     if (k.alphaFunc && k.alphaFunc != D3DCMP_ALWAYS)
-        fs << "    if (!(" << CmpExpr(k.alphaFunc, "floor(current.a * 255.0 + 0.5)", "misc.x") << ")) discard;\n";
+        fs << "    if (!(" << CompareExpr(k.alphaFunc, "floor(current.a * 255.0 + 0.5)", "misc.x") << ")) discard;\n";
     fs << "    fragColor = current;\n}\n";
     return {vs.str(), fs.str()};
+}
+
+std::string CompareExpr(uint8_t func, const std::string& a, const std::string& b)
+{
+    switch (func) {
+    case D3DCMP_NEVER: return "false";
+    case D3DCMP_LESS: return a + " < " + b;
+    case D3DCMP_EQUAL: return a + " == " + b;
+    case D3DCMP_LESSEQUAL: return a + " <= " + b;
+    case D3DCMP_GREATER: return a + " > " + b;
+    case D3DCMP_NOTEQUAL: return a + " != " + b;
+    case D3DCMP_GREATEREQUAL: return a + " >= " + b;
+    default: return "true";
+    }
 }
 
 } // namespace kestu::d3d8

@@ -157,7 +157,8 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
             indexSize = upIndexFormat == D3DFMT_INDEX32 ? 4 : 2;
             indexData = static_cast<const uint8_t*>(upIndices);
         } else {
-            if (!indices_ || indices_->locked()) return D3DERR_INVALIDCALL;
+            // As in the fixed-function path, locked buffers draw from the bytes they hold now.
+            if (!indices_) return D3DERR_INVALIDCALL;
             indexSize = indices_->format() == D3DFMT_INDEX32 ? 4 : 2;
             if (static_cast<uint64_t>(startIndex) + count > indices_->length() / indexSize) return D3DERR_INVALIDCALL;
             indexData = indices_->data() + static_cast<size_t>(startIndex) * indexSize;
@@ -185,7 +186,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
             stride = upStride;
             length = static_cast<uint64_t>(upVertexCount) * upStride;
         } else {
-            if (!streams_[s].buffer || streams_[s].buffer->locked()) return D3DERR_INVALIDCALL;
+            if (!streams_[s].buffer) return D3DERR_INVALIDCALL;
             stride = streams_[s].stride;
             length = streams_[s].buffer->length();
         }

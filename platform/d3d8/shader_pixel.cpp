@@ -385,20 +385,6 @@ bool PixelTranslator::Run(const DWORD* tokens)
     return true;
 }
 
-std::string CompareText(uint8_t func, const std::string& a, const std::string& b)
-{
-    switch (func) {
-    case D3DCMP_NEVER: return "false";
-    case D3DCMP_LESS: return a + " < " + b;
-    case D3DCMP_EQUAL: return a + " == " + b;
-    case D3DCMP_LESSEQUAL: return a + " <= " + b;
-    case D3DCMP_GREATER: return a + " > " + b;
-    case D3DCMP_NOTEQUAL: return a + " != " + b;
-    case D3DCMP_GREATEREQUAL: return a + " >= " + b;
-    default: return "true";
-    }
-}
-
 } // namespace
 
 bool TranslatePixelShader(const DWORD* tokens, TranslatedShader& out)
@@ -443,7 +429,7 @@ std::string PixelShaderSource(const TranslatedShader& ps, const LinkOptions& o)
         s << "    colour.rgb = mix(ffp[54].rgb, colour.rgb, clamp(" << f << ", 0.0, 1.0));\n";
     }
     if (o.alphaFunc && o.alphaFunc != D3DCMP_ALWAYS)
-        s << "    if (!(" << CompareText(o.alphaFunc, "floor(colour.a * 255.0 + 0.5)", "ffp[59].x") << ")) discard;\n";
+        s << "    if (!(" << CompareExpr(o.alphaFunc, "floor(colour.a * 255.0 + 0.5)", "ffp[59].x") << ")) discard;\n";
     s << "    fragColor = colour;\n}\n";
     return s.str();
 }

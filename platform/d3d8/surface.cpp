@@ -7,6 +7,7 @@
 #include "d3d8/format.h"
 #include "d3d8/gl_context.h"
 #include "d3d8/resource.h"
+#include "win32/com_result.h"
 
 namespace kestu::d3d8 {
 namespace {
@@ -183,7 +184,7 @@ HRESULT Surface::GetDesc(D3DSURFACE_DESC* d)
 }
 
 HRESULT Surface::LockRect(D3DLOCKED_RECT* out, const RECT* rect, DWORD flags)
-{
+try {
     if (!out) return D3DERR_INVALIDCALL;
     if (locked_ || !lockable_) return D3DERR_INVALIDCALL;
     FormatInfo info;
@@ -205,6 +206,8 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* out, const RECT* rect, DWORD flags)
     locked_ = true;
     lockReadOnly_ = (flags & D3DLOCK_READONLY) != 0;
     return D3D_OK;
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT Surface::UnlockRect()

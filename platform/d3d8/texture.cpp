@@ -5,6 +5,7 @@
 #include "d3d8/format.h"
 #include "d3d8/gl_context.h"
 #include "d3d8/resource.h"
+#include "win32/com_result.h"
 
 namespace kestu::d3d8 {
 
@@ -79,9 +80,11 @@ GLuint TextureStorage::Prepare(UINT paletteVersion)
 }
 
 HRESULT TextureStorage::LockRect(UINT face, UINT level, D3DLOCKED_RECT* out, const RECT* rect, DWORD flags)
-{
+try {
     if (level >= levels_ || face >= faces()) return D3DERR_INVALIDCALL;
     return surface(face, level)->LockRect(out, rect, flags);
+} catch (...) {
+    return platform::ExceptionResult();
 }
 
 HRESULT TextureStorage::UnlockRect(UINT face, UINT level)

@@ -1,8 +1,8 @@
 // Windows bitmaps: BMP files and bare DIBs (header, palette, bits).
 #include <bit>
 
-#include "d3dx8/image_bytes.h"
 #include "d3dx8/image_codec.h"
+#include "kestu_bytes.h"
 
 namespace kestu::d3dx {
 namespace {
@@ -63,6 +63,7 @@ bool DecodeRle(ByteReader& r, bool four, uint32_t width, uint32_t height, std::v
             const uint8_t* p = r.here();
             for (uint32_t i = 0; i < value; ++i)
                 idx[(size_t)y * width + x++] = four ? (uint16_t)((i & 1) ? p[i / 2] & 15 : p[i / 2] >> 4) : p[i];
+            // Runs are padded to 16 bits; a pad missing at the very end ends the data.
             r.Skip(bytes + (bytes & 1));
         }
         if (y > height) return false;

@@ -94,4 +94,12 @@ HRESULT EncodeDds(D3DFORMAT format, uint32_t width, uint32_t height, uint32_t le
 HRESULT ReadWholeFile(const char* path, std::vector<uint8_t>& out);
 HRESULT WriteWholeFile(const char* path, const std::vector<uint8_t>& bytes);
 
+// Expands an n-bit channel value to 8 bits.
+inline uint32_t ExpandBits(uint32_t v, uint32_t bits)
+{
+    if (bits == 0) return 0;
+    if (bits >= 8) return v >> (bits - 8);
+    return (v * 255u + ((1u << bits) - 1) / 2) / ((1u << bits) - 1);
+}
+
 } // namespace kestu::d3dx

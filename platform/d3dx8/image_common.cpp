@@ -5,6 +5,7 @@
 #include <string>
 
 #include "d3dx8/image_codec.h"
+#include "kestu_bytes.h"
 #include "kestu_safefile.h"
 #include "win32/win32_common.h"
 
@@ -53,7 +54,7 @@ namespace {
 bool LooksLikeDib(const uint8_t* d, size_t size)
 {
     if (size < 16) return false;
-    const uint32_t header = d[0] | (d[1] << 8) | (d[2] << 16) | ((uint32_t)d[3] << 24);
+    const uint32_t header = kestu::GetU32(d);
     if (header == 12) return d[8] == 1 && d[9] == 0;
     if (header != 40 && header != 52 && header != 56 && header != 108 && header != 124) return false;
     return d[12] == 1 && d[13] == 0;

@@ -2,8 +2,8 @@
 #include <algorithm>
 
 #include "d3d8/format.h"
-#include "d3dx8/image_bytes.h"
 #include "d3dx8/image_codec.h"
+#include "kestu_bytes.h"
 
 namespace kestu::d3dx {
 namespace {

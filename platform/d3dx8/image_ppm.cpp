@@ -1,7 +1,6 @@
 // Portable pixmaps and greymaps, text (P2, P3) and binary (P5, P6).
 #include <string>
 
-#include "d3dx8/image_bytes.h"
 #include "d3dx8/image_codec.h"
 
 namespace kestu::d3dx {

@@ -1,6 +1,6 @@
 // Targa files: colour-mapped, true-colour and grey, raw or run-length coded.
-#include "d3dx8/image_bytes.h"
 #include "d3dx8/image_codec.h"
+#include "kestu_bytes.h"
 
 namespace kestu::d3dx {
 namespace {

@@ -6,6 +6,7 @@
 #include "ddraw/ddraw_screen.h"
 #include "ddraw/ddraw_window.h"
 #include "gdi/gdi_display.h"
+#include "win32/com_result.h"
 
 namespace kestu::platform::ddraw {
 namespace {
@@ -144,12 +145,14 @@ HRESULT DirectDrawImpl::QueryInterface(REFIID riid, void** out)
 }
 
 HRESULT DirectDrawImpl::CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* out, IUnknown* outer)
-{
+try {
     return DirectDrawCreateClipper(flags, out, outer);
+} catch (...) {
+    return ExceptionResult();
 }
 
 HRESULT DirectDrawImpl::CreatePalette(DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* out, IUnknown* outer)
-{
+try {
     if (out == nullptr) return DDERR_INVALIDPARAMS;
     *out = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
@@ -163,6 +166,8 @@ HRESULT DirectDrawImpl::CreatePalette(DWORD flags, LPPALETTEENTRY entries, LPDIR
     else return DDERR_INVALIDPARAMS;
     *out = new PaletteImpl(flags, entries, count);
     return DD_OK;
+} catch (...) {
+    return ExceptionResult();
 }
 
 HRESULT DirectDrawImpl::CreateSurface(LPDDSURFACEDESC desc, LPDIRECTDRAWSURFACE* out, IUnknown* outer)
@@ -202,7 +207,7 @@ HRESULT DirectDrawImpl::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE
 }
 
 HRESULT DirectDrawImpl::CreateSurfaceImpl(const DDSURFACEDESC2& desc, SurfaceImpl** out)
-{
+try {
     if (level_ == 0) return DDERR_NOCOOPERATIVELEVELSET;
     DWORD caps = (desc.dwFlags & DDSD_CAPS) ? desc.ddsCaps.dwCaps : DDSCAPS_OFFSCREENPLAIN;
     if ((caps & DDSCAPS_SYSTEMMEMORY) && (caps & DDSCAPS_VIDEOMEMORY)) return DDERR_INVALIDCAPS;
@@ -277,6 +282,8 @@ HRESULT DirectDrawImpl::CreateSurfaceImpl(const DDSURFACEDESC2& desc, SurfaceImp
     if (desc.dwFlags & DDSD_CKDESTBLT) s->SetColorKey(DDCKEY_DESTBLT, const_cast<LPDDCOLORKEY>(&desc.ddckCKDestBlt));
     *out = s;
     return DD_OK;
+} catch (...) {
+    return ExceptionResult();
 }
 
 void DirectDrawImpl::SurfaceGone(SurfaceImpl* s)
@@ -419,7 +426,7 @@ HRESULT DirectDrawImpl::TestCooperativeLevel()
 using kestu::platform::ddraw::DirectDrawImpl;
 
 HRESULT DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pUnkOuter)
-{
+try {
     if (lplpDD == nullptr) return DDERR_INVALIDPARAMS;
     *lplpDD = nullptr;
     if (pUnkOuter != nullptr) return CLASS_E_NOAGGREGATION;
@@ -428,10 +435,12 @@ HRESULT DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pUnkOuter
         return DDERR_INVALIDDIRECTDRAWGUID;
     *lplpDD = static_cast<IDirectDraw*>(new DirectDrawImpl());
     return DD_OK;
+} catch (...) {
+    return kestu::platform::ExceptionResult();
 }
 
 HRESULT DirectDrawCreateEx(GUID* lpGuid, LPVOID* lplpDD, REFIID iid, IUnknown* pUnkOuter)
-{
+try {
     if (lplpDD == nullptr) return DDERR_INVALIDPARAMS;
     *lplpDD = nullptr;
     if (iid != IID_IDirectDraw7) return DDERR_INVALIDPARAMS;
@@ -440,4 +449,6 @@ HRESULT DirectDrawCreateEx(GUID* lpGuid, LPVOID* lplpDD, REFIID iid, IUnknown* p
     if (FAILED(hr)) return hr;
     *lplpDD = static_cast<IDirectDraw7*>(static_cast<DirectDrawImpl*>(dd));
     return DD_OK;
+} catch (...) {
+    return kestu::platform::ExceptionResult();
 }

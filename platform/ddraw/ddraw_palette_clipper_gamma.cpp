@@ -3,6 +3,7 @@
 
 #include "ddraw/ddraw_objects.h"
 #include "ddraw/ddraw_screen.h"
+#include "win32/com_result.h"
 
 namespace kestu::platform::ddraw {
 
@@ -112,11 +113,13 @@ HRESULT GammaImpl::SetGammaRamp(DWORD flags, LPDDGAMMARAMP ramp)
 } // namespace kestu::platform::ddraw
 
 HRESULT DirectDrawCreateClipper(DWORD dwFlags, LPDIRECTDRAWCLIPPER* lplpDDClipper, IUnknown* pUnkOuter)
-{
+try {
     if (lplpDDClipper == nullptr) return DDERR_INVALIDPARAMS;
     *lplpDDClipper = nullptr;
     if (pUnkOuter != nullptr) return CLASS_E_NOAGGREGATION;
     if (dwFlags != 0) return DDERR_INVALIDPARAMS;
     *lplpDDClipper = new kestu::platform::ddraw::ClipperImpl();
     return DD_OK;
+} catch (...) {
+    return kestu::platform::ExceptionResult();
 }

@@ -4,6 +4,7 @@
 #include "ddraw/ddraw_objects.h"
 #include "ddraw/ddraw_screen.h"
 #include "gdi/gdi_display.h"
+#include "win32/com_result.h"
 
 namespace kestu::platform::ddraw {
 namespace {
@@ -187,7 +188,7 @@ HRESULT SurfaceImpl::GetCaps(LPDDSCAPS2 caps)
 }
 
 HRESULT SurfaceImpl::LockImpl(LPRECT rect, DWORD flags, uint8_t** bits)
-{
+try {
     HRESULT injected;
     if (Screen::Get().Injected(host::DDrawCall::Lock, &injected)) return injected;
     if (lost_) return DDERR_SURFACELOST;
@@ -200,6 +201,8 @@ HRESULT SurfaceImpl::LockImpl(LPRECT rect, DWORD flags, uint8_t** bits)
     locked_ = true;
     *bits = memory_.data() + static_cast<size_t>(r.top) * pitch_ + static_cast<size_t>(r.left) * (format_.layout.bits / 8);
     return DD_OK;
+} catch (...) {
+    return ExceptionResult();
 }
 
 HRESULT SurfaceImpl::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE event)

@@ -135,10 +135,14 @@ public:
         std::memcpy(&u, &f, 4);
         U32(u);
     }
+    // Grows and copies rather than inserting a range: GCC 12 misreads an
+    // inlined range insert as an overflow (-Wstringop-overflow).
     void Bytes(const void* p, size_t n)
     {
-        const uint8_t* b = static_cast<const uint8_t*>(p);
-        out_.insert(out_.end(), b, b + n);
+        if (n == 0) return;
+        const size_t at = out_.size();
+        out_.resize(at + n);
+        std::memcpy(out_.data() + at, p, n);
     }
     void Zeros(size_t n) { out_.insert(out_.end(), n, 0); }
     // Writes s into a fixed field of n bytes, zero-padded and cut to n - 1.

@@ -9,19 +9,8 @@
 #include "d3d8.h"
 #include "host/host.h"
 
-class ShaderDevice : public ::testing::Test {
+class ShaderDevice : public testdevice::DeviceSuite<32, 32> {
 protected:
-    static constexpr UINT kSize = 32;
-
-    static void SetUpTestSuite()
-    {
-        const D3DPRESENT_PARAMETERS pp =
-            testdevice::DefaultParameters(kSize, kSize, testdevice::FakeWindow(0x5150), true, false);
-        ASSERT_EQ(testdevice::CreateShared(pp, d3d, device), D3D_OK);
-    }
-    static void TearDownTestSuite() { testdevice::ReleaseShared(d3d, device); }
-    void SetUp() override { ASSERT_NE(device, nullptr); }
-
     static std::array<float, 4> VS(DWORD reg)
     {
         std::array<float, 4> v{};
@@ -45,9 +34,6 @@ protected:
         device->GetTextureStageState(stage, type, &v);
         return v;
     }
-
-    static inline IDirect3D8* d3d = nullptr;
-    static inline IDirect3DDevice8* device = nullptr;
 };
 
 using Vec4 = std::array<float, 4>;

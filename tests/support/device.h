@@ -1,9 +1,12 @@
-// A Direct3D 8 device on a fake window, shared by the device fixtures.
+// Headless Direct3D 8 devices on fake windows: the parameters and the
+// making and releasing of a shared device, and a fixture whose suite shares one.
 #pragma once
+#include <gtest/gtest.h>
 
 #include <cstdint>
 
 #include "d3d8.h"
+#include "support/image.h"
 
 namespace testdevice {
 
@@ -48,5 +51,40 @@ inline void ReleaseShared(IDirect3D8*& d3d, IDirect3DDevice8*& device)
     device = nullptr;
     d3d = nullptr;
 }
+
+// One Direct3D object and one device for the whole test program: made on
+// first use (the device with `pp`; later calls keep the first device) and
+// released when the program's tests end. The device stays null when it
+// cannot be made.
+IDirect3D8* ProcessD3D();
+IDirect3DDevice8* ProcessDevice(const D3DPRESENT_PARAMETERS& pp);
+
+// A device of Width x Height (with a D24S8 depth buffer when Depth) made
+// before the first test of a suite and released after its last.
+template <UINT Width, UINT Height, bool Depth = true>
+class DeviceSuite : public ::testing::Test {
+protected:
+    static constexpr UINT kWidth = Width;
+    static constexpr UINT kHeight = Height;
+
+    static void SetUpTestSuite()
+    {
+        ASSERT_EQ(CreateShared(DefaultParameters(Width, Height, FakeWindow(0x5150), Depth, false), d3d, device), D3D_OK);
+    }
+    static void TearDownTestSuite() { ReleaseShared(d3d, device); }
+    void SetUp() override { ASSERT_NE(device, nullptr); }
+
+    // The render target; a test fails when it is not Width x Height.
+    static kestu_test::Image Picture()
+    {
+        kestu_test::Image image = kestu_test::ReadRenderTarget(device);
+        EXPECT_EQ(image.width, int32_t(Width));
+        EXPECT_EQ(image.height, int32_t(Height));
+        return image;
+    }
+
+    static inline IDirect3D8* d3d = nullptr;
+    static inline IDirect3DDevice8* device = nullptr;
+};
 
 }  // namespace testdevice

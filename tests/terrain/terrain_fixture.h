@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/device.h"
+#include "support/image.h"
 #include "host/host.h"
 #include "kestu_terrain.h"
 #include "../../tools/kestu-terrain/terrain_gen.h"
@@ -14,26 +15,16 @@
 // A picture of a failed test, under the test output folder.
 inline void SaveTestPicture(const std::vector<uint32_t>& px, UINT w, UINT h, const std::string& name)
 {
-    const char* dir = std::getenv("KESTU_TEST_OUTPUT");
-    host::WindowPixels image;
+    kestu_test::Image image;
     image.width = int32_t(w);
     image.height = int32_t(h);
     image.pixels = px;
-    host::SavePixelsPng(image, std::string(dir ? dir : ".") + "/" + name + ".png");
+    host::SavePixelsPng(image, kestu_test::OutputPath(name));
 }
 
-class TerrainDevice : public ::testing::Test {
+class TerrainDevice : public testdevice::DeviceSuite<128, 128> {
 protected:
     static constexpr UINT kSize = 128;
-
-    static void SetUpTestSuite()
-    {
-        const D3DPRESENT_PARAMETERS pp =
-            testdevice::DefaultParameters(kSize, kSize, testdevice::FakeWindow(0x7e77), true, false);
-        ASSERT_EQ(testdevice::CreateShared(pp, d3d, device), D3D_OK);
-    }
-    static void TearDownTestSuite() { testdevice::ReleaseShared(d3d, device); }
-    void SetUp() override { ASSERT_NE(device, nullptr); }
 
     // A flat field of N x N blocks of the given size at one altitude.
     static std::vector<uint8_t> FlatBlock(DWORD depth, float blockSize = 16.0f, float altitude = 0.0f,
@@ -89,7 +80,4 @@ protected:
     {
         SaveTestPicture(px, w, h, name);
     }
-
-    static inline IDirect3D8* d3d = nullptr;
-    static inline IDirect3DDevice8* device = nullptr;
 };

@@ -5,15 +5,17 @@
 #include <vector>
 
 #include "kestu_blt8.h"
+#include "support/canvas.h"
 
 namespace {
 
-// Source and destination blocks with guard bytes around the painted rows.
+// A source block whose rows are `stride` bytes apart, in a small alphabet so
+// that keys are hit often.
 struct Block {
     Block(int w, int h, int stride, uint32_t seed) : stride(stride), bytes(size_t(stride) * h)
     {
         std::mt19937 rng(seed);
-        for (auto& b : bytes) b = static_cast<uint8_t>(rng() % 4);  // small alphabet: many key hits
+        for (auto& b : bytes) b = static_cast<uint8_t>(rng() % 4);
     }
     int stride;
     std::vector<uint8_t> bytes;
@@ -25,22 +27,25 @@ TEST_P(WidthsAroundBlocks, KeyedAndPlainCopiesTouchExactlyTheRectangle)
 {
     const int w = GetParam(), h = 3, stride = w + 9;
     const Block src(w, h, stride, 1u + w);
-    const Block dst0(w, h, stride, 100u + w);
+    kestu_test::Canvas dst0(w, h, 1, 5);
+    std::mt19937 rng(100u + w);
+    dst0.Randomize(rng);
     const uint8_t key = 2;
 
-    Block keyed = dst0, plain = dst0, simple = dst0;
-    BltColorKey8(keyed.bytes.data() + 1, src.bytes.data() + 2, w, h, stride, stride, key);
-    BltCopy8(plain.bytes.data() + 1, src.bytes.data() + 2, w, h, stride, stride);
-    BltColorKeySimple8(simple.bytes.data() + 1, src.bytes.data() + 2, w, h, stride, stride, key);
+    kestu_test::Canvas keyed = dst0, plain = dst0, simple = dst0;
+    BltColorKey8(keyed.At(0, 0), src.bytes.data() + 2, w, h, keyed.Pitch(), stride, key);
+    BltCopy8(plain.At(0, 0), src.bytes.data() + 2, w, h, plain.Pitch(), stride);
+    BltColorKeySimple8(simple.At(0, 0), src.bytes.data() + 2, w, h, simple.Pitch(), stride, key);
+    ASSERT_TRUE(plain.GuardsEqual(dst0)) << "w=" << w;
+    ASSERT_TRUE(keyed.GuardsEqual(dst0)) << "w=" << w;
+    ASSERT_TRUE(simple.GuardsEqual(dst0)) << "w=" << w;
     for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < stride; ++x) {
-            const size_t at = size_t(y) * stride + x;
-            const bool inside = x >= 1 && x <= w;
-            const uint8_t s = inside ? src.bytes[at + 1] : 0;
-            const uint8_t old = dst0.bytes[at];
-            ASSERT_EQ(plain.bytes[at], inside ? s : old) << "w=" << w << " x=" << x << " y=" << y;
-            ASSERT_EQ(keyed.bytes[at], inside && s != key ? s : old) << "w=" << w << " x=" << x << " y=" << y;
-            ASSERT_EQ(simple.bytes[at], keyed.bytes[at]);
+        for (int x = 0; x < w; ++x) {
+            const uint8_t s = src.bytes[size_t(y) * stride + x + 2];
+            const uint32_t old = dst0.Get(x, y);
+            ASSERT_EQ(plain.Get(x, y), s) << "w=" << w << " x=" << x << " y=" << y;
+            ASSERT_EQ(keyed.Get(x, y), s != key ? s : old) << "w=" << w << " x=" << x << " y=" << y;
+            ASSERT_EQ(simple.Get(x, y), keyed.Get(x, y));
         }
     }
 }

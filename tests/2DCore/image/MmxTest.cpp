@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "screens/ScreensTestUtil.h"
+#include "2DCore/kernels/Kernels.h"
 #include "kestu_mmx.h"
 
 using namespace screens_test;
@@ -197,6 +198,21 @@ TEST_F(MmxTest, HalfBlendGroupsAndSinglePixels)
         MmxSpriteHalf16(dest.data(), sprite.data.data(), sprite.offsets.data(), 14, 1, 14, 0);
         ASSERT_EQ(dest, want) << trial;
     }
+}
+
+// A pair of an empty skip and an empty copy run cannot cover a row: the MMX
+// loops and the paint kernels both stop there and touch nothing after it.
+TEST_F(MmxTest, AnEmptyPairEndsTheRowAsInTheKernels)
+{
+    Sprite sprite;
+    sprite.AddRow({{2, {0x1111}}, {0, {}}, {0, {0x2222, 0x3333}}});
+    const std::vector<uint16_t> blank(6, 0);
+    std::vector<uint16_t> half = blank, copied = blank;
+    MmxSpriteHalf16(half.data(), sprite.data.data(), sprite.offsets.data(), 12, 1, 12, 0);
+    const std::vector<uint32_t> offsets(sprite.offsets.begin(), sprite.offsets.end());
+    BltRleCopy16(copied.data(), sprite.data.data(), offsets.data(), 12, 1, 12, 0);
+    EXPECT_EQ(half, (std::vector<uint16_t>{0, 0, RefAverage(0x1111, 0), 0, 0, 0}));
+    EXPECT_EQ(copied, (std::vector<uint16_t>{0, 0, 0x1111, 0, 0, 0}));
 }
 
 TEST_F(MmxTest, CompressedAlphaMatchesThePlainPlane)

@@ -1,12 +1,14 @@
 // Test fixtures: run-length sprites built from a logical picture (pixels,
-// opaque mask, alpha plane), destination canvases with guard margins, and
-// raw source rectangles. Every encoded block is its own exact-size allocation
+// opaque mask, alpha plane) and raw source rectangles; destinations are the
+// guard-margin canvases of tests/support. Every encoded block is its own exact-size allocation
 // so that the sanitizer catches any read past it.
 #pragma once
 
 #include <cstdint>
 #include <random>
 #include <vector>
+
+#include "support/canvas.h"
 
 namespace kestu_test {
 
@@ -58,26 +60,6 @@ void AddRandomAlpha(std::mt19937& rng, Sprite& sprite);
 // Encodes the compressed plane from sprite.alpha and explicit spans per row
 // ({skip, count, skip, count, ...}, in pixels).
 void SetCompressedAlpha(Sprite& sprite, const std::vector<RowRuns>& spans);
-
-// A destination with `margin` guard pixels on every side, optionally stored
-// bottom-up (negative pitch).
-struct Canvas {
-    int width = 0, height = 0, bytesPerPixel = 2, margin = 0;
-    bool bottomUp = false;
-    int stride = 0;
-    std::vector<uint8_t> bytes;
-
-    Canvas(int w, int h, int bpp, int margin, bool bottomUp = false);
-    uint8_t* At(int x, int y);
-    const uint8_t* At(int x, int y) const;
-    int Pitch() const { return bottomUp ? -stride : stride; }
-    uint32_t Get(int x, int y) const;
-    void Set(int x, int y, uint32_t v);
-    void Fill(uint32_t v);
-    void Randomize(std::mt19937& rng, const std::vector<uint16_t>* palette = nullptr);
-    // True when every byte outside the w x h rectangle equals that of other.
-    bool GuardsEqual(const Canvas& other) const;
-};
 
 // A raw source rectangle, rows packed without padding.
 struct RawImage {

@@ -9,25 +9,14 @@
 #include "host/host_ddraw.h"
 #include "host/host_win32.h"
 #include "kestu_colortable.h"
+#include "support/window.h"
 #include "windows.h"
 
 namespace screens_test {
 
-inline HWND MakeWindow(int x, int y, int w, int h)
-{
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "screens";
-    RegisterClassA(&wc);  // fails harmlessly when already registered
-    return CreateWindowExA(0, "screens", "", WS_POPUP, x, y, w, h, nullptr, nullptr, nullptr, nullptr);
-}
+inline HWND MakeWindow(int x, int y, int w, int h) { return kestu_test::MakeWindow("screens", x, y, w, h); }
 
-inline uint32_t WindowPixel(HWND hwnd, int x, int y)
-{
-    host::WindowPixels px;
-    if (!host::ReadWindowPixels(hwnd, &px) || x < 0 || y < 0 || x >= px.width || y >= px.height) return 0xDEADBEEF;
-    return px.pixels[static_cast<size_t>(y) * px.width + x] & 0xFFFFFF;
-}
+using kestu_test::WindowPixel;
 
 inline uint32_t ScreenPixel(int x, int y)
 {

@@ -1,8 +1,10 @@
 #include <cstring>
 #include <list>
+#include <new>
 
 #include "core/entry/KestuScratchList.h"
 #include "engine_fixture.h"
+#include "support/window.h"
 
 namespace {
 
@@ -93,6 +95,23 @@ TEST_F(EngineTest, BuildRejectsBadRecordsAndWindows)
     ext.hInstance = cfg.hInstance;
     EXPECT_EQ(Kestu_Extra_Build(&ext, nullptr), KESTUERR_INVALIDPARAM);
     EXPECT_TRUE(Kestu_IsBuilt()) << "a rejected record leaves the earlier build alone";
+}
+
+// An exception thrown inside an entry point (here by the client's manager)
+// comes back as its failure result, with nothing left half built.
+TEST_F(EngineTest, ExceptionsInsideBuildBecomeFailures)
+{
+    struct Throwing : CRecordingDevObjMng {
+        HRESULT InitDeviceObjects(IDirect3DDevice8*) override { throw std::bad_alloc(); }
+    } throwing;
+    cfg.pDevObjMng = &throwing;
+    EXPECT_EQ(Build(TRUE), E_OUTOFMEMORY);
+    EXPECT_FALSE(Kestu_IsBuilt());
+    EXPECT_EQ(Kestu_GetDevice(), nullptr);
+
+    cfg.pDevObjMng = &mng;
+    ASSERT_EQ(Build(TRUE), 0);
+    EXPECT_NE(Kestu_GetDevice(), nullptr);
 }
 
 TEST_F(EngineTest, OwnWindowOfTheRenderClassSizedToTheResolution)
@@ -244,11 +263,7 @@ TEST_F(EngineTest, ExtraBuildAttachesToTheClientsDevice)
 {
     IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
     ASSERT_NE(d3d, nullptr);
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "ExtraWindow";
-    RegisterClassA(&wc);
-    HWND wnd = CreateWindowExA(0, "ExtraWindow", "", WS_POPUP, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr);
+    HWND wnd = kestu_test::MakeWindow("ExtraWindow", 0, 0, 320, 240);
     D3DPRESENT_PARAMETERS pp{};
     pp.Windowed = TRUE;
     pp.SwapEffect = D3DSWAPEFFECT_DISCARD;

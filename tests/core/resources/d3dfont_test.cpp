@@ -4,9 +4,6 @@
 #include "window_device.h"
 #include "kestu_d3dfont.h"
 
-IDirect3D8* Core5Device::d3d = nullptr;
-IDirect3DDevice8* Core5Device::device = nullptr;
-
 namespace {
 
 class FontTest : public Core5Device {

@@ -4,6 +4,7 @@
 #include "shader_device.h"
 #include "host/host_win32.h"
 #include "kestu_shaderlight.h"
+#include "support/image.h"
 
 namespace {
 
@@ -42,24 +43,8 @@ protected:
     }
     ::testing::AssertionResult CentreNear(uint32_t expected, int tolerance, const char* name)
     {
-        std::vector<uint32_t> px;
-        UINT w = 0, h = 0;
-        if (!host::D3D8ReadRenderTarget(device, px, w, h) || px.empty())
-            return ::testing::AssertionFailure() << "no pixels";
-        const uint32_t got = px[(h / 2) * w + w / 2];
-        for (int shift : {16, 8, 0}) {
-            const int a = int((got >> shift) & 0xFF), b = int((expected >> shift) & 0xFF);
-            if (std::abs(a - b) > tolerance) {
-                const char* dir = std::getenv("KESTU_TEST_OUTPUT");
-                host::WindowPixels image;
-                image.width = int32_t(w);
-                image.height = int32_t(h);
-                image.pixels = px;
-                host::SavePixelsPng(image, std::string(dir ? dir : ".") + "/" + name + ".png");
-                return ::testing::AssertionFailure() << std::hex << "centre 0x" << got << " expected 0x" << expected;
-            }
-        }
-        return ::testing::AssertionSuccess();
+        const kestu_test::Image image = kestu_test::ReadRenderTarget(device);
+        return kestu_test::PixelNear(image, image.width / 2, image.height / 2, expected, tolerance, name);
     }
 };
 
@@ -72,14 +57,14 @@ TEST_F(ShaderDraw, AssembledPairDrawsWithTheContextsConstants)
     CShaderToon toon;
     toon.SetColor(0.2f, 0.8f, 0.4f, 1.0f);
     DrawCover(pair, &toon);
-    EXPECT_TRUE(CentreNear(0x33CC66, 3, "core4_shader_pair_toon"));
+    EXPECT_TRUE(CentreNear(0x33CC66, 3, "shader_pair_toon"));
 
     // The world matrix reaches c0-c3: moved off screen, nothing covers the centre.
     D3DXMATRIX away;
     D3DXMatrixTranslation(&away, 10.0f, 0.0f, 0.0f);
     toon.SetTransform(D3DTS_WORLD, &away);
     DrawCover(pair, &toon);
-    EXPECT_TRUE(CentreNear(0x000000, 3, "core4_shader_pair_moved"));
+    EXPECT_TRUE(CentreNear(0x000000, 3, "shader_pair_moved"));
 
     device->SetVertexShader(D3DFVF_XYZ);
     device->SetPixelShader(0);
@@ -109,10 +94,10 @@ TEST_F(ShaderDraw, LightContextFeedsTransformAndFirstDiffuse)
     light.Diffuse = {0.6f, 0.2f, 1.0f, 1.0f};
     context.AddLight(&light);
     DrawCover(pair, &context);
-    EXPECT_TRUE(CentreNear(0x9933FF, 3, "core4_shader_light"));
+    EXPECT_TRUE(CentreNear(0x9933FF, 3, "shader_light"));
     context.DelLight(0); // an empty slot uploads black
     DrawCover(pair, &context);
-    EXPECT_TRUE(CentreNear(0x000000, 3, "core4_shader_light_empty"));
+    EXPECT_TRUE(CentreNear(0x000000, 3, "shader_light_empty"));
     device->SetVertexShader(D3DFVF_XYZ);
     device->SetPixelShader(0);
     pair.Release();
@@ -129,7 +114,7 @@ TEST_F(ShaderDraw, NonShaderModeDrawsWithTheFixedPipeline)
     IShaderContext::EnableNonShader(1);
     DrawCover(pair, nullptr);
     IShaderContext::EnableNonShader(0);
-    EXPECT_TRUE(CentreNear(0x4080C0, 3, "core4_non_shader"));
+    EXPECT_TRUE(CentreNear(0x4080C0, 3, "non_shader"));
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     pair.Release();

@@ -6,6 +6,7 @@
 
 #include "host/host.h"
 #include "kestu_d3dutil.h"
+#include "support/window.h"
 
 namespace {
 
@@ -222,11 +223,7 @@ TEST(D3DUtilTest, CubeMapFacesLookAlongTheirAxes)
 TEST(D3DUtilTest, RotationFromCursor)
 {
     host::ResetWin32();
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "core5 cursor";
-    ASSERT_NE(RegisterClassA(&wc), 0);
-    HWND hwnd = CreateWindowExA(0, "core5 cursor", "", WS_POPUP, 10, 20, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND hwnd = kestu_test::MakeWindow("cursor", 10, 20, 200, 100);
     ASSERT_NE(hwnd, nullptr);
 
     struct Case {

@@ -1,4 +1,5 @@
 #include "support/log_capture.h"
+#include "support/window.h"
 
 #include <host/host_win32.h>
 
@@ -146,12 +147,7 @@ LRESULT RecordingWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 TEST_F(ErrorMsgTest, SixFatalCodesCloseTheRenderWindow)
 {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = RecordingWndProc;
-    wc.lpszClassName = "KestuErrorMsgTestWindow";
-    ASSERT_NE(RegisterClassA(&wc), 0);
-    HWND wnd = CreateWindowExA(0, wc.lpszClassName, "test", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr,
-                               nullptr);
+    HWND wnd = kestu_test::MakeWindow("KestuErrorMsgTestWindow", 0, 0, 64, 64, WS_POPUP, RecordingWndProc);
     ASSERT_NE(wnd, nullptr);
     g_GfxConfig.SetRenderWnd(wnd);
 
@@ -175,7 +171,7 @@ TEST_F(ErrorMsgTest, SixFatalCodesCloseTheRenderWindow)
     EXPECT_EQ(Kestu_DisplayErrorMsg(KESTUERR_RESETFAILED, KESTU_MSGTYPE_FATAL), KESTUERR_RESETFAILED);
     EXPECT_TRUE(g_received.empty());
     DestroyWindow(wnd);
-    UnregisterClassA(wc.lpszClassName, nullptr);
+    UnregisterClassA("KestuErrorMsgTestWindow", nullptr);
 }
 
 } // namespace

@@ -1,62 +1,16 @@
 // Shared device for the d3d8 tests.
 #include "d3d8_fixture.h"
 
-#include <png.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "support/device.h"
+#include "support/image.h"
 #include "d3d8/format.h"
 
 namespace d3d8test {
-namespace {
-
-IDirect3D8* g_d3d = nullptr;
-IDirect3DDevice8* g_device = nullptr;
-
-void WritePng(const std::string& path, const std::vector<uint32_t>& px, UINT w, UINT h)
-{
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        return;
-    }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<uint8_t> row(static_cast<size_t>(w) * 4);
-    for (UINT y = 0; y < h; ++y) {
-        for (UINT x = 0; x < w; ++x) {
-            uint32_t c = px[static_cast<size_t>(y) * w + x];
-            row[x * 4] = static_cast<uint8_t>(c >> 16);
-            row[x * 4 + 1] = static_cast<uint8_t>(c >> 8);
-            row[x * 4 + 2] = static_cast<uint8_t>(c);
-            row[x * 4 + 3] = 255;
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-}
-
-class Environment : public ::testing::Environment {
-public:
-    void TearDown() override { testdevice::ReleaseShared(g_d3d, g_device); }
-};
-
-[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new Environment);
-
-} // namespace
-
 HWND FakeWindow() { return testdevice::FakeWindow(0x1234); }
 
 D3DPRESENT_PARAMETERS DefaultParameters()
@@ -64,17 +18,9 @@ D3DPRESENT_PARAMETERS DefaultParameters()
     return testdevice::DefaultParameters(kWidth, kHeight, FakeWindow(), true, true);
 }
 
-IDirect3D8* D3D()
-{
-    if (!g_d3d) g_d3d = Direct3DCreate8(D3D_SDK_VERSION);
-    return g_d3d;
-}
+IDirect3D8* D3D() { return testdevice::ProcessD3D(); }
 
-IDirect3DDevice8* Device()
-{
-    testdevice::CreateShared(DefaultParameters(), g_d3d, g_device);
-    return g_device;
-}
+IDirect3DDevice8* Device() { return testdevice::ProcessDevice(DefaultParameters()); }
 
 D3DMATRIX Identity()
 {
@@ -135,34 +81,12 @@ std::vector<uint32_t> DeviceTest::Read(UINT* w, UINT* h)
 
 void DeviceTest::SaveImage(const std::string& name)
 {
-    const char* dir = std::getenv("KESTU_TEST_OUTPUT");
-    UINT w = 0, h = 0;
-    auto px = Read(&w, &h);
-    if (!w || !h) return;
-    std::string path = std::string(dir ? dir : ".") + "/" + name + ".png";
-    WritePng(path, px, w, h);
+    host::SavePixelsPng(kestu_test::ReadRenderTarget(dev), kestu_test::OutputPath(name));
 }
 
 ::testing::AssertionResult DeviceTest::PixelNear(int x, int y, uint32_t expected, int tolerance)
 {
-    UINT w = 0, h = 0;
-    auto px = Read(&w, &h);
-    if (x < 0 || y < 0 || static_cast<UINT>(x) >= w || static_cast<UINT>(y) >= h)
-        return ::testing::AssertionFailure() << "pixel outside the target";
-    uint32_t got = px[static_cast<size_t>(y) * w + x];
-    for (int shift : {16, 8, 0}) {
-        if (std::abs(Channel(got, shift) - Channel(expected, shift)) > tolerance) {
-            const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-            std::string name = std::string(info->test_suite_name()) + "." + info->name();
-            for (auto& ch : name)
-                if (ch == '/') ch = '_';
-            SaveImage(name);
-            char buf[128];
-            std::snprintf(buf, sizeof(buf), "pixel (%d,%d) is %08X, expected %08X", x, y, got, expected);
-            return ::testing::AssertionFailure() << buf;
-        }
-    }
-    return ::testing::AssertionSuccess();
+    return kestu_test::PixelNear(kestu_test::ReadRenderTarget(dev), x, y, expected, tolerance);
 }
 
 void DeviceTest::DrawQuad(float x0, float y0, float x1, float y1, D3DCOLOR c, float z)

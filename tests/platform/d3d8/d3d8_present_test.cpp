@@ -1,6 +1,7 @@
 // Present into a window's pixels.
 #include "d3d8_fixture.h"
 #include "host/host_win32.h"
+#include "support/window.h"
 #include "windows.h"
 
 namespace d3d8test {
@@ -11,11 +12,7 @@ protected:
     void SetUp() override
     {
         DeviceTest::SetUp();
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "d3d8 present";
-        RegisterClassA(&wc);
-        window = CreateWindowExA(0, "d3d8 present", "", WS_POPUP, 0, 0, 32, 32, nullptr, nullptr, nullptr, nullptr);
+        window = kestu_test::MakeWindow("d3d8 present", 0, 0, 32, 32);
         ASSERT_NE(window, nullptr);
     }
     void TearDown() override
@@ -24,12 +21,7 @@ protected:
         UnregisterClassA("d3d8 present", nullptr);
         DeviceTest::TearDown();
     }
-    uint32_t WindowPixel(int x, int y)
-    {
-        host::WindowPixels px;
-        if (!host::ReadWindowPixels(window, &px) || x >= px.width || y >= px.height) return 0xDEADBEEF;
-        return px.pixels[static_cast<size_t>(y) * px.width + x] & 0xFFFFFF;
-    }
+    uint32_t WindowPixel(int x, int y) const { return kestu_test::WindowPixel(window, x, y); }
     HWND window = nullptr;
 };
 

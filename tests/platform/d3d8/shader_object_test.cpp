@@ -168,6 +168,32 @@ TEST_P(MalformedStreams, FailCreation)
 INSTANTIATE_TEST_SUITE_P(Table, MalformedStreams, ::testing::ValuesIn(kMalformed),
                          [](const ::testing::TestParamInfo<Malformed>& i) { return std::string(i.param.name); });
 
+// A shader draws a locked vertex buffer from the bytes it holds now, as the
+// fixed-function path does (dynamic buffers are drawn between locks).
+TEST_F(ShaderObjects, LockedBuffersDrawFromWhatTheyHold)
+{
+    DWORD vs = CreateVs(QuadDeclaration(), "vs.1.1\nmov oPos, v0\nmov oD0, c0\n");
+    ASSERT_NE(vs, 0u);
+    ASSERT_EQ(dev->SetVertexShader(vs), D3D_OK);
+    SetConstant(0, 0.f, 1.f, 0.f, 1.f);
+    struct V {
+        float x, y, z, u, v;
+    };
+    const V quad[4] = {{-1, 1, 0.5f, 0, 0}, {1, 1, 0.5f, 1, 0}, {-1, -1, 0.5f, 0, 1}, {1, -1, 0.5f, 1, 1}};
+    IDirect3DVertexBuffer8* vb = nullptr;
+    ASSERT_EQ(dev->CreateVertexBuffer(sizeof quad, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &vb),
+              D3D_OK);
+    BYTE* p = nullptr;
+    ASSERT_EQ(vb->Lock(0, 0, &p, 0), D3D_OK);
+    std::memcpy(p, quad, sizeof quad);
+    ASSERT_EQ(dev->SetStreamSource(0, vb, sizeof(V)), D3D_OK);
+    EXPECT_EQ(dev->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+    EXPECT_TRUE(PixelNear(32, 32, 0x00FF00, 2));
+    vb->Unlock();
+    dev->SetStreamSource(0, nullptr, 0);
+    vb->Release();
+}
+
 TEST_F(ShaderObjects, CountersCountDrawsAndPrograms)
 {
     DWORD vs = CreateVs(QuadDeclaration(), "vs.1.1\nmov oPos, v0\nmov oD0, c0\n");

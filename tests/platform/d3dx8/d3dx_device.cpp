@@ -3,27 +3,14 @@
 #include <cstdlib>
 
 #include "support/device.h"
+#include "support/image.h"
 #include "d3d8/format.h"
 
 namespace d3dxtest {
-namespace {
-
-IDirect3D8* g_d3d = nullptr;
-IDirect3DDevice8* g_device = nullptr;
-
-class Environment : public ::testing::Environment {
-public:
-    void TearDown() override { testdevice::ReleaseShared(g_d3d, g_device); }
-};
-[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new Environment);
-
-} // namespace
-
 IDirect3DDevice8* Device()
 {
-    testdevice::CreateShared(testdevice::DefaultParameters(32, 32, testdevice::FakeWindow(0x4321), true, true), g_d3d,
-                             g_device);
-    return g_device;
+    return testdevice::ProcessDevice(
+        testdevice::DefaultParameters(32, 32, testdevice::FakeWindow(0x4321), true, true));
 }
 
 void D3DXDeviceTest::SetUp()
@@ -63,11 +50,6 @@ std::string D3DXDeviceTest::TempPath(const std::string& name)
     return std::string(info->test_suite_name()) + "_" + info->name() + "_" + name;
 }
 
-bool Near(uint32_t a, uint32_t b, int tolerance)
-{
-    for (int s = 0; s < 32; s += 8)
-        if (std::abs((int)((a >> s) & 255) - (int)((b >> s) & 255)) > tolerance) return false;
-    return true;
-}
+bool Near(uint32_t a, uint32_t b, int tolerance) { return kestu_test::ChannelsNear(a, b, tolerance, 0xFFFFFFFF); }
 
 } // namespace d3dxtest

@@ -8,6 +8,7 @@
 #include "ddraw.h"
 #include "host/host_ddraw.h"
 #include "host/host_win32.h"
+#include "support/window.h"
 
 namespace ddraw_test {
 
@@ -119,29 +120,10 @@ inline uint32_t ShownPixel(int x, int y)
 namespace ddraw_test {
 
 // A borderless window for exclusive mode and for the pixels a primary shows.
-struct TestWindow {
-    HWND hwnd = nullptr;
+struct TestWindow : kestu_test::TestWindow {
     TestWindow(int x, int y, int width, int height)
+        : kestu_test::TestWindow("DDraw Test Window", x, y, width, height, WS_POPUP | WS_VISIBLE)
     {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "DDraw Test Window";
-        RegisterClassA(&wc);
-        hwnd = CreateWindowExA(0, "DDraw Test Window", "test", WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr,
-                               nullptr, nullptr, nullptr);
-    }
-    ~TestWindow()
-    {
-        if (IsWindow(hwnd)) DestroyWindow(hwnd);
-    }
-    TestWindow(const TestWindow&) = delete;
-    TestWindow& operator=(const TestWindow&) = delete;
-
-    uint32_t Pixel(int x, int y) const
-    {
-        host::WindowPixels px;
-        if (!host::ReadWindowPixels(hwnd, &px) || x >= px.width || y >= px.height) return 0xDEADBEEF;
-        return px.pixels[static_cast<size_t>(y) * px.width + x] & 0xFFFFFF;
     }
 };
 

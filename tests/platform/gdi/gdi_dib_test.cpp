@@ -5,6 +5,7 @@
 
 #include "gdi_test_util.h"
 #include "host/host_win32.h"
+#include "support/window.h"
 
 using gdi_test::DibDC;
 using gdi_test::Info;
@@ -298,12 +299,7 @@ TEST(GdiDib, DeviceCapsFollowTheDisplay)
 TEST(GdiWindow, DibSectionsAreShownInTheWindow)
 {
     host::ResetWin32();
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "GDI Test Window";
-    ASSERT_NE(RegisterClassA(&wc), 0);
-    HWND hwnd = CreateWindowExA(0, "GDI Test Window", "t", WS_POPUP | WS_VISIBLE, 0, 0, 40, 30, nullptr, nullptr,
-                                nullptr, nullptr);
+    HWND hwnd = kestu_test::MakeWindow("GDI Test Window", 0, 0, 40, 30, WS_POPUP | WS_VISIBLE);
     ASSERT_NE(hwnd, nullptr);
 
     // An 8-bit bottom-up section with two colours, shown at (5, 5).

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "host/host_win32.h"
+#include "support/image.h"
 #include "windows.h"
 
 namespace gdi_test {
@@ -70,18 +71,17 @@ struct DibDC {
     }
 };
 
-// Writes a 32-bit top-down section as PNG under $KESTU_TEST_OUTPUT when the
+// Keeps a 32-bit top-down section as PNG under build/test-output/ when the
 // running test has failed, so the picture can be looked at.
 inline void SaveIfFailed(const DibDC& dib, const std::string& name)
 {
-    const char* dir = std::getenv("KESTU_TEST_OUTPUT");
-    if (!::testing::Test::HasFailure() || dir == nullptr || dib.bits == nullptr) return;
-    host::WindowPixels px;
+    if (dib.bits == nullptr) return;
+    kestu_test::Image px;
     px.width = dib.width;
     px.height = dib.height;
     for (int y = 0; y < dib.height; ++y)
         for (int x = 0; x < dib.width; ++x) px.pixels.push_back(dib.Pixel32(x, y));
-    host::SavePixelsPng(px, std::string(dir) + "/" + name + ".png");
+    kestu_test::SaveIfFailed(px, name);
 }
 
 // A 32-bit top-down DIB to read pixels from.
