@@ -179,9 +179,12 @@ void CBBAni::WrapUp()
         return;
     }
     const float over = m_fPosition - end;
-    if (over / d > kStepWraps) m_fPosition -= std::ceil(over / d) * d;
+    if (over / d > kStepWraps) {
+        // Whole cycles at once: what stepping down by d would leave.
+        const float r = static_cast<float>(std::fmod(double(over), double(d)));
+        m_fPosition = r > 0.0f ? GetStartTime() + r : end;
+    }
     while (m_fPosition > end) m_fPosition -= d;
-    if (m_fPosition < GetStartTime()) m_fPosition = GetStartTime();
 }
 
 void CBBAni::WrapDown()
@@ -193,9 +196,11 @@ void CBBAni::WrapDown()
         return;
     }
     const float under = start - m_fPosition;
-    if (under / d > kStepWraps) m_fPosition += std::ceil(under / d) * d;
+    if (under / d > kStepWraps) {
+        const float r = static_cast<float>(std::fmod(double(under), double(d)));
+        m_fPosition = r > 0.0f ? GetEndTime() - r : start;
+    }
     while (m_fPosition < start) m_fPosition += d;
-    if (m_fPosition > GetEndTime()) m_fPosition = GetEndTime();
 }
 
 void CBBAni::FrameMove(float now)
