@@ -3,6 +3,9 @@
 // manager keeps insertion order; the priority manager keeps its entries
 // ordered by a priority byte.
 #pragma once
+#include <utility>
+#include <vector>
+
 #include "d3d8.h"
 #include "kestu_export.h"
 #include "pointer_array.h"
@@ -63,6 +66,8 @@ protected:
     int32_t m_b2d = 0;
     int32_t m_bAutoDecideVisible = 0;
     DWORD m_dwVisibleNumber = 0;
+    // Room for the depth keys of a sort, kept between frames.
+    std::vector<std::pair<float, void*>> m_SortKeys;
 };
 
 struct KESTU_API SPriPointer {

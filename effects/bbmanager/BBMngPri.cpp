@@ -110,5 +110,5 @@ int CBBMngPri::Remove(void* billboard)
 
 void CBBMngPri::SortEntries()
 {
-    kestu_bb::SortEntries(m_ppData, m_dwUsedSize, m_pfnCompare, PriEntry);
+    kestu_bb::SortEntries(m_ppData, m_dwUsedSize, m_pfnCompare, PriEntry, m_SortKeys);
 }

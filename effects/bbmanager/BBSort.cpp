@@ -19,25 +19,19 @@ int BBSort(const void* a, const void* b)
 
 namespace kestu_bb {
 
-namespace {
-struct Keyed {
-    float z;
-    void* entry;
-};
-} // namespace
-
-void SortEntries(void** entries, DWORD count, PFN_BBSORT compare, CBillboard* (*billboard)(void* entry))
+void SortEntries(void** entries, DWORD count, PFN_BBSORT compare, CBillboard* (*billboard)(void* entry),
+                 std::vector<std::pair<float, void*>>& keys)
 {
     if (count < 2 || compare == nullptr) return;
     if (compare == BBSort) {
         // The engine's own order sorts by key, without a call per comparison.
-        std::vector<Keyed> keys(count);
+        keys.resize(count);
         for (DWORD i = 0; i < count; ++i) {
             const CBillboard* bb = billboard(entries[i]);
             keys[i] = {bb != nullptr ? bb->GetPos()->z : -__builtin_inff(), entries[i]};
         }
-        std::sort(keys.begin(), keys.end(), [](const Keyed& a, const Keyed& b) { return a.z > b.z; });
-        for (DWORD i = 0; i < count; ++i) entries[i] = keys[i].entry;
+        std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (DWORD i = 0; i < count; ++i) entries[i] = keys[i].second;
         return;
     }
     // A client's comparator sees pointers to billboard pointers; qsort

@@ -5,7 +5,8 @@
 namespace kestu_bb {
 
 // Reorders `entries` so that their billboards (what `billboard` reads from
-// an entry) follow `compare`.
-void SortEntries(void** entries, DWORD count, PFN_BBSORT compare, CBillboard* (*billboard)(void* entry));
+// an entry) follow `compare`; `keys` is room for the engine's own order.
+void SortEntries(void** entries, DWORD count, PFN_BBSORT compare, CBillboard* (*billboard)(void* entry),
+                 std::vector<std::pair<float, void*>>& keys);
 
 } // namespace kestu_bb

@@ -41,7 +41,7 @@ void CBillboardMng::FrameMove(float now)
 
 void CBillboardMng::SortEntries()
 {
-    kestu_bb::SortEntries(m_ppData, m_dwUsedSize, m_pfnCompare, PlainEntry);
+    kestu_bb::SortEntries(m_ppData, m_dwUsedSize, m_pfnCompare, PlainEntry, m_SortKeys);
 }
 
 HRESULT CBillboardMng::Render(IDirect3DDevice8* device)
