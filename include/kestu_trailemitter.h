@@ -71,15 +71,10 @@ private:
 
 class KESTU_API ITrail_Emitter {
 public:
-    struct STrailListData {
-        unsigned long dwFrameCount = 0;
-        float* pFrameTimes = nullptr;
-        D3DXMATRIX* pMatrices = nullptr;
+    // A sequence: the shared data's record and two caches that Build frees.
+    struct STrailListData : ITrail_EmitterData::SRecord {
         D3DXVECTOR3* pCache0 = nullptr;
         D3DXVECTOR3* pCache1 = nullptr;
-        // Entries each list really holds.
-        unsigned long dwTimeCount = 0;
-        unsigned long dwMatrixCount = 0;
     };
 
     ITrail_Emitter();

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <new>
 
+#include "effects/billboard/BBRows.h"
 #include "kestu_billboard.h"
 
 namespace {
@@ -65,10 +66,7 @@ void CBBFan::ApplyDirection()
 {
     D3DXVECTOR3 side;
     D3DXVec3Cross(&side, &m_vUp, &m_vDirection);
-    D3DXMatrixIdentity(&m_matWorld);
-    m_matWorld._11 = side.x, m_matWorld._12 = side.y, m_matWorld._13 = side.z;
-    m_matWorld._21 = m_vUp.x, m_matWorld._22 = m_vUp.y, m_matWorld._23 = m_vUp.z;
-    m_matWorld._31 = m_vDirection.x, m_matWorld._32 = m_vDirection.y, m_matWorld._33 = m_vDirection.z;
+    kestu_bb::SetRows(m_matWorld, side, m_vUp, m_vDirection);
     DecideIsVisible();
 }
 

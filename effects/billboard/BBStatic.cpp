@@ -1,3 +1,4 @@
+#include "effects/billboard/BBRows.h"
 #include "kestu_billboard.h"
 #include "kestu_eye.h"
 
@@ -25,10 +26,7 @@ void CBBStatic::ApplyDirection()
 {
     D3DXVECTOR3 side;
     D3DXVec3Cross(&side, &m_vDirection, &m_vUp);
-    D3DXMatrixIdentity(&m_matWorld);
-    m_matWorld._11 = side.x, m_matWorld._12 = side.y, m_matWorld._13 = side.z;
-    m_matWorld._21 = m_vUp.x, m_matWorld._22 = m_vUp.y, m_matWorld._23 = m_vUp.z;
-    m_matWorld._31 = -m_vDirection.x, m_matWorld._32 = -m_vDirection.y, m_matWorld._33 = -m_vDirection.z;
+    kestu_bb::SetRows(m_matWorld, side, m_vUp, -m_vDirection);
     m_fPlaneD = D3DXVec3Dot(&m_vDirection, &m_vPos);
 }
 

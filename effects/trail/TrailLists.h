@@ -10,9 +10,9 @@ namespace Kestu::trail {
 
 // Replaces the list `field` of record `id` by a copy of n entries (its
 // entry count in `count`); the frame count becomes n. Returns the record.
-template <class Record, class T>
-Record* ReplaceList(std::map<unsigned long, Record*>& records, unsigned long id, T* Record::*field,
-                    unsigned long Record::*count, const T* src, unsigned long n)
+template <class Record, class Base, class T>
+Record* ReplaceList(std::map<unsigned long, Record*>& records, unsigned long id, T* Base::*field,
+                    unsigned long Base::*count, const T* src, unsigned long n)
 {
     auto it = records.find(id);
     Record* record = it != records.end() ? it->second : nullptr;

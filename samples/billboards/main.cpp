@@ -126,6 +126,19 @@ struct GroundVertex {
     DWORD color;
 };
 
+// Untextured, vertex colours and alpha, in world coordinates.
+void DiffuseInWorld(IDirect3DDevice8* device)
+{
+    D3DXMATRIX id;
+    D3DXMatrixIdentity(&id);
+    device->SetTransform(D3DTS_WORLD, &id);
+    device->SetTexture(0, nullptr);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+}
+
 void DrawGround(IDirect3DDevice8* device)
 {
     std::vector<GroundVertex> v;
@@ -138,14 +151,7 @@ void DrawGround(IDirect3DDevice8* device)
             const GroundVertex a{x, 0, z, c}, b{x, 0, z + step, c}, d{x + step, 0, z + step, c}, e{x + step, 0, z, c};
             for (const GroundVertex& q : {a, b, d, a, d, e}) v.push_back(q);
         }
-    D3DXMATRIX id;
-    D3DXMatrixIdentity(&id);
-    device->SetTransform(D3DTS_WORLD, &id);
-    device->SetTexture(0, nullptr);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
-    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    DiffuseInWorld(device);
     device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
     device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(v.size() / 3), v.data(), sizeof(GroundVertex));
 }
@@ -340,14 +346,7 @@ public:
 
     void Render(IDirect3DDevice8* device)
     {
-        D3DXMATRIX id;
-        D3DXMatrixIdentity(&id);
-        device->SetTransform(D3DTS_WORLD, &id);
-        device->SetTexture(0, nullptr);
-        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
-        device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
-        device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+        DiffuseInWorld(device);
         device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
         device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
         device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
