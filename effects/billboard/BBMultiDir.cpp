@@ -32,11 +32,12 @@ HRESULT CBBMultiDir::Build(const SBBInit* init)
     CAnimation** group = new (std::nothrow) CAnimation*[count]();
     if (group == nullptr) return E_OUTOFMEMORY;
     m_ppAnimations = group;
-    m_dwAniNumber = count;
     for (DWORD i = 0; i < count; ++i) {
         auto* ani = new (std::nothrow) CMultiDirBBAni;
         if (ani == nullptr) return E_OUTOFMEMORY;
         group[i] = ani;
+        // Counted as made, so every animation the billboard names exists.
+        m_dwAniNumber = i + 1;
         ani->Build(m_ppSDAnimations, directions, 0.0f, kTwoPi / static_cast<float>(directions));
     }
     return S_OK;
