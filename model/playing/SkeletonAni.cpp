@@ -164,7 +164,10 @@ long CSkeletonAni::FrameMoveE(float dt)
     IActionAdapter* adapter = m_pSkeleton ? m_pSkeleton->GetAction(m_dwCurAction) : nullptr;
     if (!adapter)
         return 0;
-    const DWORD frame = adapter->GetPositionByTime(m_fPlayTime);
+    // The lookup wraps its own copy: the play time stays inside the interval
+    // the instance plays, which may be longer than the clip.
+    float t = m_fPlayTime;
+    const DWORD frame = adapter->GetPositionByTime(t);
     if (frame == 0xFFFFFFFF || frame == m_dwCurFrame)
         return 0;
     m_pSkeleton->Transform(m_dwCurAction, frame, nullptr);

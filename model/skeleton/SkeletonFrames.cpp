@@ -14,21 +14,28 @@ bool CacheOn(const CMeshDataMng* mng) { return mng && CMeshDataMng::IsUsingCache
 void CSkeleton::DeformSkins(DWORD action, DWORD frame, bool onlyUncached, IActionAdapter* adapter)
 {
     bool moved = !onlyUncached;
+    auto moveBones = [&] {
+        // The bones are moved once, before the first skin that needs them.
+        if (!moved && (m_dwCurAction != action || m_dwCurFrame != frame))
+            adapter->TransformObject(frame, &m_matWorld);
+        moved = true;
+    };
     for (auto& [id, skin] : m_skins) {
         CMeshDataBase* mesh = skin->GetMeshData();
-        if (!CacheOn(m_pMeshMng) || !mesh) {
-            if (!onlyUncached)
+        if (!mesh)
+            continue;
+        // A mesh the vertex shader blends caches nothing: its palette is
+        // made for every frame drawn.
+        if (!CacheOn(m_pMeshMng) || mesh->IsShaderSkinned()) {
+            if (!onlyUncached || mesh->IsShaderSkinned()) {
+                moveBones();
                 skin->CalcDeform();
+            }
             continue;
         }
         if (m_pMeshMng->GetCachedData(mesh->GetMeshID(), action, frame) >= 0)
             continue;
-        if (!moved) {
-            // The bones are moved once, before the first skin that needs them.
-            if (m_dwCurAction != action || m_dwCurFrame != frame)
-                adapter->TransformObject(frame, &m_matWorld);
-            moved = true;
-        }
+        moveBones();
         skin->CalcDeform();
         if (CMemVertexBuffer* vb = mesh->GetMemVertexBuffer()) {
             vb->AddRef();

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include <kestu.h>
+#include <ou_archive.h>
+#include <ou_file.h>
 
 namespace samplechar {
 
@@ -148,9 +150,31 @@ struct Vertex {
     float u, v;
 };
 
+// A mesh as a client has it after loading: written as its "MESHDATA"
+// chunk (which turns the exporter's winding and groups the faces by
+// material) and read back.
+inline CMeshDataBase* Settle(CMeshDataBase* made)
+{
+    made->AddRef();
+    made->SetConverCoord(0);
+    COUMemFile out;
+    out.Open(nullptr, OU_FILE_CREATE);
+    DWORD count = 0;
+    {
+        COUArchive ar(&out, OU_ARCHIVE_STORE);
+        made->Serialize(2, 1, ar, count, 0, 1, 0);
+    }
+    made->Release();
+    COUMemFile in(out.GetBuffer().data(), out.GetBuffer().size());
+    in.Open(nullptr, OU_FILE_READ);
+    COUArchive ar(&in, OU_ARCHIVE_LOAD);
+    count = 0;
+    return ReadMeshDataChunk(ar, count, 2, 1, 0, 0);
+}
+
 // One skin's mesh: a tube around every bone of the skin, each vertex bound
 // to its bone and, near the joint, to the parent bone.
-inline CMeshDataDynamic* MakeSkinMesh(const Figure& f, int skin, std::vector<int>& skinBones)
+inline CMeshDataBase* MakeSkinMesh(const Figure& f, int skin, std::vector<int>& skinBones)
 {
     std::map<int, DWORD> local;
     auto slot = [&](int bone) {
@@ -234,10 +258,7 @@ inline CMeshDataDynamic* MakeSkinMesh(const Figure& f, int skin, std::vector<int
         m.dwBlendMode = 0;
         mesh->AddMaterial(&m);
     }
-    // Exported meshes carry the exporter's winding: writing turns it and
-    // groups the faces by material.
-    mesh->SetConverCoord(0);
-    return mesh;
+    return Settle(mesh);
 }
 
 // Fills an empty skeleton with the figure: bones, helpers, hierarchy, skins
@@ -294,7 +315,7 @@ inline void Build(const Figure& f, CSkeleton& s)
 
     for (int k = 0; k < int(f.skins.size()); ++k) {
         std::vector<int> skinBones;
-        CMeshDataDynamic* mesh = MakeSkinMesh(f, k, skinBones);
+        CMeshDataBase* mesh = MakeSkinMesh(f, k, skinBones);
         CSkAniSkin* skin = new CSkAniSkin();
         skin->SetName(f.skins[k].name.c_str());
         skin->SetMeshData(mesh);
