@@ -43,6 +43,7 @@ struct ClipDef {
 struct SkinDef {
     std::string name;
     std::vector<D3DCOLORVALUE> materials;
+    std::vector<std::string> textures; // file names, one per material (may be empty)
 };
 
 struct Figure {
@@ -85,8 +86,10 @@ inline Figure Character()
         {"r_thigh", 0, v(-9, 0, 95), v(-9, 0, 50), 7, 0, 1},
         {"r_shin", 10, v(-9, 0, 50), v(-9, 0, 4), 5, 0, 1},
     };
-    f.skins = {{"body", {{0.25f, 0.45f, 0.85f, 1}, {0.35f, 0.3f, 0.25f, 1}, {0.95f, 0.75f, 0.6f, 1}}},
-               {"arms", {{0.95f, 0.75f, 0.6f, 1}}}};
+    f.skins = {{"body",
+                {{0.25f, 0.45f, 0.85f, 1}, {0.35f, 0.3f, 0.25f, 1}, {0.95f, 0.75f, 0.6f, 1}},
+                {"shirt.bmp", "trousers.bmp", "skin.bmp"}},
+               {"arms", {{0.95f, 0.75f, 0.6f, 1}}, {"skin.bmp"}}};
     f.tipHelper = "r_hand_tip";
     // Arms hang down from the shoulders in both clips (a turn about y).
     auto hang = [](int bone) { return bone == 4 ? 1.3f : bone == 6 ? -1.3f : 0.0f; };
@@ -126,7 +129,7 @@ inline Figure Creature(int arms, int bonesPerArm, int rings, int segments, DWORD
     Figure f;
     f.rings = rings;
     f.segments = segments;
-    f.skins = {{"creature", {{0.6f, 0.8f, 0.5f, 1}}}};
+    f.skins = {{"creature", {{0.6f, 0.8f, 0.5f, 1}}, {}}};
     for (int a = 0; a < arms; ++a) {
         const float angle = 6.2831853f * float(a) / float(arms);
         const D3DXVECTOR3 dir(std::cos(angle), std::sin(angle), 0.3f);
@@ -251,11 +254,14 @@ inline CMeshDataBase* MakeSkinMesh(const Figure& f, int skin, std::vector<int>& 
     mesh->SetVerInfluneceBuf(influences.data(), DWORD(influences.size()));
     mesh->SetVerWeightBuf(weights.data(), DWORD(weights.size()));
     mesh->SetPrimitiveMaterialList(materials.data());
-    for (const D3DCOLORVALUE& tint : f.skins[skin].materials) {
+    const SkinDef& def = f.skins[skin];
+    for (size_t i = 0; i < def.materials.size(); ++i) {
         CMaterialData m;
-        m.mtl.Diffuse = tint;
-        m.mtl.Ambient = tint;
+        m.mtl.Diffuse = def.materials[i];
+        m.mtl.Ambient = def.materials[i];
         m.dwBlendMode = 0;
+        if (i < def.textures.size())
+            m.SetTextureFileName(def.textures[i].c_str());
         mesh->AddMaterial(&m);
     }
     return Settle(mesh);
