@@ -118,7 +118,8 @@ void WriteEntryName(COUArchive& ar, const std::string& name, DWORD& byteCount)
     DWORD length = EntryNameLength(name.size());
     U32(ar, 1, length, byteCount);
     std::vector<char> bytes(length, 0);
-    std::memcpy(bytes.data(), name.data(), name.size());
+    if (!name.empty())
+        std::memcpy(bytes.data(), name.data(), name.size());
     Bytes(ar, 1, bytes.data(), length, byteCount);
 }
 
