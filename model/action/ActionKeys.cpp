@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "kestu_action.h"
 #include "kestu_skeleton.h"
@@ -125,30 +128,56 @@ void CActionData::GenRMListSlerp(DWORD first, DWORD second, DWORD third, float t
     KeyMatrix(q, o, out);
 }
 
+// Sorted (object, clip index) pairs: the first clip index of each object.
+class CActionData::BoneIndexTable {
+public:
+    explicit BoneIndexTable(const CActionData& clip)
+    {
+        const DWORD n = static_cast<DWORD>(std::min<size_t>(clip.dwBoneNum, clip.m_boneList.size()));
+        if (!clip.m_pParent)
+            return;
+        for (DWORD i = 0; i < n; ++i)
+            if (const CBaseObject* bone = clip.m_pParent->GetBone(clip.m_boneList[i]))
+                m_pairs.emplace_back(bone, i);
+        std::stable_sort(m_pairs.begin(), m_pairs.end(),
+                         [](const auto& a, const auto& b) { return std::less<const CBaseObject*>()(a.first, b.first); });
+    }
+    DWORD Find(const CBaseObject* o) const
+    {
+        auto it = std::lower_bound(m_pairs.begin(), m_pairs.end(), o, [](const auto& p, const CBaseObject* key) {
+            return std::less<const CBaseObject*>()(p.first, key);
+        });
+        return it != m_pairs.end() && it->first == o ? it->second : 0xFFFFFFFF;
+    }
+
+private:
+    std::vector<std::pair<const CBaseObject*, DWORD>> m_pairs;
+};
+
 void CActionData::EnumSkeletonTree(const CSkeletonTreeNode* node, D3DXMATRIX* outList, const D3DXMATRIX& parent,
-                                   NodeFunction fn, const D3DXMATRIX* input) const
+                                   NodeFunction fn, const D3DXMATRIX* input, const BoneIndexTable& index) const
 {
     if (!node)
         return;
-    const DWORD i = GetBoneIndex(node->GetNodeObject());
+    const DWORD i = node->GetNodeObject() ? index.Find(node->GetNodeObject()) : 0xFFFFFFFF;
     const D3DXMATRIX* next = &parent;
     if (i == 0xFFFFFFFF) {
         if (node->GetNodeType() != KESTU_NODE_HELPER)
             return;
     } else {
         if (fn)
-            (this->*fn)(node, &outList[i], parent, input);
+            (this->*fn)(node, &outList[i], parent, input, index);
         next = &outList[i];
     }
     const D3DXMATRIX copy = *next;
     for (const CSkeletonTreeNode* child : node->GetChildNodeList())
-        EnumSkeletonTree(child, outList, copy, fn, input);
+        EnumSkeletonTree(child, outList, copy, fn, input, index);
 }
 
 long CActionData::EnumFuncRM2TM(const CSkeletonTreeNode* node, D3DXMATRIX* out, const D3DXMATRIX& parent,
-                                const D3DXMATRIX* rm) const
+                                const D3DXMATRIX* rm, const BoneIndexTable& index) const
 {
-    const DWORD i = GetBoneIndex(node->GetNodeObject());
+    const DWORD i = index.Find(node->GetNodeObject());
     if (i == 0xFFFFFFFF) {
         OutputDebugStringA("Buidl TM failed:Error bone ID");
         return E_FAIL;
@@ -158,9 +187,9 @@ long CActionData::EnumFuncRM2TM(const CSkeletonTreeNode* node, D3DXMATRIX* out, 
 }
 
 long CActionData::EnumFuncBuildRM(const CSkeletonTreeNode* node, D3DXMATRIX* out, const D3DXMATRIX&,
-                                  const D3DXMATRIX* tm) const
+                                  const D3DXMATRIX* tm, const BoneIndexTable& index) const
 {
-    const DWORD i = GetBoneIndex(node->GetNodeObject());
+    const DWORD i = index.Find(node->GetNodeObject());
     if (i == 0xFFFFFFFF)
         return E_FAIL;
     D3DXMATRIX p;
@@ -169,7 +198,7 @@ long CActionData::EnumFuncBuildRM(const CSkeletonTreeNode* node, D3DXMATRIX* out
         const CSkeletonTreeNode* up = node->GetParent();
         DWORD a = 0xFFFFFFFF;
         for (; up; up = up->GetParent())
-            if ((a = GetBoneIndex(up->GetNodeObject())) != 0xFFFFFFFF)
+            if ((a = index.Find(up->GetNodeObject())) != 0xFFFFFFFF)
                 break;
         if (!up)
             return E_FAIL;
@@ -185,7 +214,8 @@ void CActionData::RM2TMSingleFrame(const D3DXMATRIX* rm, D3DXMATRIX* out) const
         return;
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
-    EnumSkeletonTree(m_pParent->GetSkeletonTree(), out, identity, &CActionData::EnumFuncRM2TM, rm);
+    EnumSkeletonTree(m_pParent->GetSkeletonTree(), out, identity, &CActionData::EnumFuncRM2TM, rm,
+                     BoneIndexTable(*this));
 }
 
 void CActionData::GenMatListFromRMatList()
@@ -225,9 +255,10 @@ void CActionData::GenRMatListFromMatList()
     std::vector<D3DXMATRIX> fresh(m_matList.begin(), m_matList.begin() + keys);
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
+    const BoneIndexTable index(*this);
     for (size_t f = 0; f < dwFrameNum; ++f)
         EnumSkeletonTree(m_pParent->GetSkeletonTree(), &fresh[f * bones], identity, &CActionData::EnumFuncBuildRM,
-                         &m_matList[f * bones]);
+                         &m_matList[f * bones], index);
     m_rmatList = std::move(fresh);
 }
 
