@@ -9,7 +9,6 @@
 // counters x_scalar_loop and of_floor give the two ratios; each loop also
 // runs alone for its plain rate.
 #include <benchmark/benchmark.h>
-#include <immintrin.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "kestu.h"
+#include "skinning_floor.h"
 
 namespace {
 
@@ -125,34 +125,15 @@ void ScalarFormula(Rig& r)
     }
 }
 
-// (b) One matrix, SIMD: x*row0 + y*row1 + z*row2 + row3 per vertex.
-__attribute__((target("avx2,fma"))) void OneMatrixSimd(const char* src, char* dst, const D3DXMATRIX& m)
+// (b) One matrix: the floor of bench/skinning_floor.h.
+void OneMatrixSimd(const char* src, char* dst, const D3DXMATRIX& m)
 {
-    const __m256 lo = _mm256_loadu_ps(&m._11), hi = _mm256_loadu_ps(&m._31);
-    const __m128 one = _mm_set1_ps(1.0f);
-    for (DWORD v = 0; v < kVertices; ++v) {
-        const float* p = reinterpret_cast<const float*>(src + v * kStride);
-        const __m256 xy = _mm256_setr_m128(_mm_broadcast_ss(p), _mm_broadcast_ss(p + 1));
-        const __m256 zh = _mm256_setr_m128(_mm_broadcast_ss(p + 2), one);
-        const __m256 t = _mm256_fmadd_ps(xy, lo, _mm256_mul_ps(zh, hi));
-        const __m128 r = _mm_add_ps(_mm256_castps256_ps128(t), _mm256_extractf128_ps(t, 1));
-        char* out = dst + v * kStride;
-        _mm_storel_pi(reinterpret_cast<__m64*>(out), r);
-        _mm_store_ss(reinterpret_cast<float*>(out + 8), _mm_movehl_ps(r, r));
-    }
+    kestu_bench::OneMatrixSimd(src, dst, kVertices, kStride, m);
 }
 
-// (b) One matrix, plain code for the compiler.
 void OneMatrixPlain(const char* src, char* dst, const D3DXMATRIX& m)
 {
-    for (DWORD v = 0; v < kVertices; ++v) {
-        float p[3];
-        std::memcpy(p, src + v * kStride, 12);
-        const float out[3] = {p[0] * m._11 + p[1] * m._21 + p[2] * m._31 + m._41,
-                              p[0] * m._12 + p[1] * m._22 + p[2] * m._32 + m._42,
-                              p[0] * m._13 + p[1] * m._23 + p[2] * m._33 + m._43};
-        std::memcpy(dst + v * kStride, out, 12);
-    }
+    kestu_bench::OneMatrixPlain(src, dst, kVertices, kStride, m);
 }
 
 using Clock = std::chrono::steady_clock;
@@ -175,7 +156,7 @@ void Vertices(benchmark::State& state)
 void BM_SkinningDeform(benchmark::State& state)
 {
     Rig& r = GetRig();
-    const bool simd = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    const bool simd = kestu_bench::HasAvx2Fma();
     double deform = 0, scalar = 0, simdFloor = 0, plainFloor = 0;
     for (auto _ : state) {
         const double d = Seconds([&] {
@@ -230,7 +211,7 @@ BENCHMARK(BM_SkinningDeformAlone);
 void BM_SkinningFloorOneMatrix(benchmark::State& state)
 {
     Rig& r = GetRig();
-    const bool simd = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    const bool simd = kestu_bench::HasAvx2Fma();
     for (auto _ : state) {
         if (simd)
             OneMatrixSimd(r.mesh->GetVertexData(), r.scratch.data(), r.offsets[0]);

@@ -101,8 +101,9 @@ class CMeshDataMng;
 // checked), the 36-byte head and the body into a new mesh data object of
 // the stored type, which holds no reference yet. A manager given is set on
 // the mesh before its body is read. Null for an unknown mesh type ("Error
-// Mesh Type!\n" goes to the debugger output) or a short or damaged chunk;
-// *result (when given) then holds E_FAIL, else 1.
+// Mesh Type!\n" goes to the debugger output; *result holds 0, the body is
+// not read) or a short or damaged chunk (*result holds E_FAIL); *result is 1
+// when a mesh was read.
 KESTU_API CMeshDataBase* ReadMeshDataChunk(COUArchive& ar, DWORD& byteCount, DWORD version, DWORD flags,
                                  DWORD materialVersion, int materialFlag, CMeshDataMng* manager = nullptr,
                                  long* result = nullptr);

@@ -111,6 +111,42 @@ std::string ReadName(COUArchive& ar, DWORD& byteCount)
     return std::string(buffer);
 }
 
+void WriteEntryName(COUArchive& ar, const std::string& name, DWORD& byteCount)
+{
+    if (name.size() > kLongestEntryName)
+        throw kBadRecord;
+    DWORD length = EntryNameLength(name.size());
+    U32(ar, 1, length, byteCount);
+    std::vector<char> bytes(length, 0);
+    if (!name.empty())
+        std::memcpy(bytes.data(), name.data(), name.size());
+    Bytes(ar, 1, bytes.data(), length, byteCount);
+}
+
+std::string ReadEntryName(COUArchive& ar, DWORD& byteCount)
+{
+    DWORD length = 0;
+    U32(ar, 0, length, byteCount);
+    if (length >= kNameBuffer)
+        throw kBadRecord;
+    char buffer[kNameBuffer] = {};
+    Bytes(ar, 0, buffer, length, byteCount);
+    return std::string(buffer);
+}
+
+void Matrix(COUArchive& ar, int store, D3DXMATRIX& m, DWORD& count)
+{
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            F32(ar, store, m.m[r][c], count);
+}
+
+void Vector(COUArchive& ar, int store, float* v, int n, DWORD& count)
+{
+    for (int i = 0; i < n; ++i)
+        F32(ar, store, v[i], count);
+}
+
 void Tag(COUArchive& ar, int store, const char* tag, char (&read)[8], DWORD& byteCount)
 {
     if (store) {

@@ -4,6 +4,7 @@
 // HRESULT; record readers catch it at their entry point.
 #pragma once
 #include <windows.h>
+#include <d3dx8.h>
 
 #include <string>
 #include <vector>
@@ -64,6 +65,23 @@ inline DWORD PaddedNameLength(size_t length) { return static_cast<DWORD>((length
 // characters are stored.
 void WriteName(COUArchive& ar, const std::string& name, DWORD& byteCount);
 std::string ReadName(COUArchive& ar, DWORD& byteCount);
+
+// A name entry: u32 L = the length rounded up to a multiple of four, the
+// characters and L - length zero bytes (none for a length that is a multiple
+// of four). Reading refuses (throws kBadRecord) an L that leaves no room for
+// the terminator in a 260-byte buffer; names of up to 256 characters are
+// stored (longer ones refused when writing).
+constexpr size_t kLongestEntryName = 256;
+inline DWORD EntryNameLength(size_t length) { return static_cast<DWORD>((length + 3) & ~size_t(3)); }
+void WriteEntryName(COUArchive& ar, const std::string& name, DWORD& byteCount);
+std::string ReadEntryName(COUArchive& ar, DWORD& byteCount);
+
+// Longest name a padded name (WriteName) carries.
+constexpr size_t kLongestPaddedName = 255;
+
+// A matrix as 16 floats row by row; a vector as 3 or 4 floats.
+void Matrix(COUArchive& ar, int store, D3DXMATRIX& m, DWORD& count);
+void Vector(COUArchive& ar, int store, float* v, int n, DWORD& count);
 
 // An 8-character tag without terminator.
 void Tag(COUArchive& ar, int store, const char* tag, char (&read)[8], DWORD& byteCount);

@@ -25,7 +25,12 @@ CMeshDataBase* ReadMeshDataChunk(COUArchive& ar, DWORD& byteCount, DWORD version
     case KESTU_MESHTYPE_NULL: mesh = new CMeshDataNull(head); break;
     case KESTU_MESHTYPE_DYNAMIC: mesh = new CMeshDataDynamic(head); break;
     case KESTU_MESHTYPE_STATIC: mesh = new CMeshDataStatic(head); break;
-    default: OutputDebugStringA("Error Mesh Type!\n"); return nullptr;
+    default:
+        // Not a damaged chunk: the caller goes on without mesh data.
+        OutputDebugStringA("Error Mesh Type!\n");
+        if (result)
+            *result = 0;
+        return nullptr;
     }
     mesh->SetMeshDataMng(manager);
     if (mesh->Serialize(version, flags, ar, byteCount, materialVersion, 0, materialFlag) < 0) {

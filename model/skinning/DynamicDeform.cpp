@@ -4,7 +4,7 @@
 
 #include "kestu_meshdata_kinds.h"
 #include "kestu_meshdatamng.h"
-#include "kestu_object.h"
+#include "kestu_skin.h"
 #include "model/skinning/SkinKernel.h"
 
 namespace Kestu {

@@ -6,8 +6,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "support/device.h"
@@ -230,6 +233,22 @@ inline void ResetSkinningStatics()
     CMeshDataMng::m_nSkinMaxContainBones = 0;
     CMeshDataMng::EnableCache(1);
     CMeshDataMng::EnableTexCoordExpand(1);
+}
+
+// A fuzz target's seed corpus folder: under KESTU_SOURCE_DIR, else the
+// nearest one above the working folder (tests run inside the build tree).
+inline std::filesystem::path CorpusFolder(const std::string& target)
+{
+    const std::filesystem::path below = std::filesystem::path("fuzz") / "corpus" / target;
+    if (const char* source = std::getenv("KESTU_SOURCE_DIR"))
+        return std::filesystem::path(source) / below;
+    for (std::filesystem::path at = std::filesystem::current_path(); !at.empty(); at = at.parent_path()) {
+        if (std::filesystem::is_directory(at / below))
+            return at / below;
+        if (at == at.parent_path())
+            break;
+    }
+    return below;
 }
 
 // A 64x64 device with depth, shared by a suite.

@@ -52,25 +52,9 @@ std::vector<Seed> Seeds()
     return seeds;
 }
 
-// The corpus folder: under KESTU_SOURCE_DIR, else the nearest one above the
-// working folder (tests run inside the build tree).
-std::filesystem::path CorpusFolder()
-{
-    const std::filesystem::path below = std::filesystem::path("fuzz") / "corpus" / "model_meshdata";
-    if (const char* source = std::getenv("KESTU_SOURCE_DIR"))
-        return std::filesystem::path(source) / below;
-    for (std::filesystem::path at = std::filesystem::current_path(); !at.empty(); at = at.parent_path()) {
-        if (std::filesystem::is_directory(at / below))
-            return at / below;
-        if (at == at.parent_path())
-            break;
-    }
-    return below;
-}
-
 TEST(FuzzSeeds, AreTheWritersOwnBytes)
 {
-    const std::filesystem::path dir = CorpusFolder();
+    const std::filesystem::path dir = CorpusFolder("model_meshdata");
     ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
     const bool rewrite = std::getenv("KESTU_WRITE_SEEDS") != nullptr;
     for (const Seed& seed : Seeds()) {

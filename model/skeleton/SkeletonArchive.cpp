@@ -1,0 +1,316 @@
+// The skeletal archives: the skeleton, skin and clip sections, and the
+// files they are exported to and imported from.
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "kestu_meshdatamng.h"
+#include "kestu_skeleton.h"
+#include "model/archive/RecordIO.h"
+#include "ou_file.h"
+
+namespace Kestu {
+
+namespace {
+
+constexpr DWORD kNoVersion = 0xFFFFFFFF;
+constexpr DWORD kWrittenVersion = 2;
+
+bool HasFlagWord(DWORD version) { return version >= 2 && version != kNoVersion; }
+
+// A file head: "VERSION_", the version, (the flag), the section tag. Reading
+// takes a head without "VERSION_" as version 0xFFFFFFFF. The result: 0, or
+// E_FAIL when the tag is not the section's (the caller decides).
+long FileHead(COUArchive& ar, DWORD& byteCount, int store, DWORD& version, DWORD* flag, const char* tag)
+{
+    char read[8];
+    if (store) {
+        record::Tag(ar, 1, "VERSION_", read, byteCount);
+        record::U32(ar, 1, version, byteCount);
+        if (flag && HasFlagWord(version))
+            record::U32(ar, 1, *flag, byteCount);
+        record::Tag(ar, 1, tag, read, byteCount);
+        return 0;
+    }
+    record::Tag(ar, 0, nullptr, read, byteCount);
+    if (_strnicmp(read, "VERSION_", 8) == 0) {
+        record::U32(ar, 0, version, byteCount);
+        if (flag && HasFlagWord(version))
+            record::U32(ar, 0, *flag, byteCount);
+        record::Tag(ar, 0, nullptr, read, byteCount);
+    } else {
+        version = kNoVersion;
+    }
+    return _strnicmp(read, tag, 8) == 0 ? 0 : E_FAIL;
+}
+
+} // namespace
+
+long CSkeleton::Serialize(COUArchive& ar, DWORD& byteCount, DWORD version, int store, DWORD mask)
+{
+    long hr = E_FAIL;
+    if (mask & KESTU_SKL_SKELETON) {
+        hr = SerializeSkeleton(ar, byteCount, version, store);
+        if (hr < 0)
+            return hr;
+    }
+    if (mask & KESTU_SKL_SKINS) {
+        hr = SerializeSkins(ar, byteCount, version, store);
+        if (hr < 0)
+            return hr;
+    }
+    if (mask & KESTU_SKL_ACTIONS) {
+        hr = SerializeActions(ar, byteCount, version, store);
+        if (hr < 0)
+            return hr;
+    }
+    if (mask & KESTU_SKL_MATERIALS)
+        hr = 0;
+    return hr;
+}
+
+long CSkeleton::SerializeSkeleton(COUArchive& ar, DWORD& byteCount, DWORD version, int store)
+{
+    try {
+        if (store) {
+            FileHead(ar, byteCount, 1, m_dwSKLVersion, &m_dwSKLFlag, "BONEDATA");
+            DWORD count = GetBonesNumber();
+            record::U32(ar, 1, count, byteCount);
+            if (m_pBoneNames)
+                for (auto& [name, id] : *m_pBoneNames) {
+                    CSkAniBone* bone = GetBone(id);
+                    if (!bone)
+                        return E_FAIL;
+                    record::WriteEntryName(ar, name, byteCount);
+                    if (bone->Serialize(ar, byteCount, version, 1, 0) < 0)
+                        return E_FAIL;
+                }
+            if (m_dwSKLFlag & 1) {
+                char tag[8];
+                record::Tag(ar, 1, "OBJSDATA", tag, byteCount);
+                count = GetObjectsNumber();
+                record::U32(ar, 1, count, byteCount);
+                for (auto& [name, id] : m_objectNames) {
+                    record::WriteEntryName(ar, name, byteCount);
+                    if (GetObject(id)->CBaseObject::Serialize(ar, byteCount, version, 1, 0) < 0)
+                        return E_FAIL;
+                }
+            }
+            CSkeletonTreeNode empty;
+            CSkeletonTreeNode* root = m_pTree ? m_pTree : &empty;
+            if (root->Serialize(ar, byteCount, version, 1) < 0)
+                return E_FAIL;
+            return ar.IsFailed() ? E_FAIL : 0;
+        }
+
+        FileHead(ar, byteCount, 0, m_dwSKLVersion, &m_dwSKLFlag, "BONEDATA");
+        FreeBones();
+        m_pBones = new BoneMap();
+        m_pBoneNames = new NameMap();
+        m_bShareBones = 0;
+        DWORD count = 0;
+        record::U32(ar, 0, count, byteCount);
+        for (DWORD i = 0; i < count; ++i) {
+            const std::string name = record::ReadEntryName(ar, byteCount);
+            auto bone = std::make_unique<CSkAniBone>();
+            bone->SetSKLVersion(m_dwSKLVersion);
+            bone->SetSKLFlag(m_dwSKLFlag);
+            if (bone->Serialize(ar, byteCount, version, 0, 0) < 0)
+                return E_FAIL;
+            bone->SetName(name.c_str());
+            if (AddBone(name.c_str(), bone.get()) != 0xFFFFFFFF)
+                bone.release();
+        }
+        if (m_dwSKLFlag & 1) {
+            char tag[8];
+            record::Tag(ar, 0, nullptr, tag, byteCount);
+            record::U32(ar, 0, count, byteCount);
+            for (DWORD i = 0; i < count; ++i) {
+                const std::string name = record::ReadEntryName(ar, byteCount);
+                auto object = std::make_unique<CDummyObject>();
+                if (object->Serialize(ar, byteCount, version, 0, 0) < 0)
+                    return E_FAIL;
+                object->SetName(name.c_str());
+                if (AddObject(name.c_str(), object.get()) != 0xFFFFFFFF)
+                    object.release();
+            }
+        }
+        SetSkeletonTree(nullptr);
+        auto root = std::make_unique<CSkeletonTreeNode>();
+        if (root->Serialize(ar, byteCount, version, 0) < 0)
+            return E_FAIL;
+        m_pTree = root.release();
+        BuildSkeletonTree(m_pTree);
+        // Parts loaded before take the new bones.
+        for (auto& [id, skin] : m_skins)
+            skin->GenerateBoneList(this);
+        for (auto& [id, adapter] : m_actions)
+            adapter->GenerateBoneList(this);
+    } catch (HRESULT) {
+        return E_FAIL;
+    }
+    return 0;
+}
+
+long CSkeleton::SerializeSkins(COUArchive& ar, DWORD& byteCount, DWORD version, int store)
+{
+    try {
+        DWORD headVersion = kWrittenVersion;
+        if (store) {
+            // Each skin's flag word follows the head's version.
+            SetAllMSDVersion(headVersion);
+            FileHead(ar, byteCount, 1, headVersion, nullptr, "SKINDATA");
+            DWORD count = GetSkinsNumber();
+            record::U32(ar, 1, count, byteCount);
+            for (auto& [name, id] : m_skinNames) {
+                record::WriteEntryName(ar, name, byteCount);
+                if (GetSkin(id)->Serialize(ar, byteCount, version, 1, 0) < 0)
+                    return E_FAIL;
+            }
+            return ar.IsFailed() ? E_FAIL : 0;
+        }
+        FileHead(ar, byteCount, 0, headVersion, nullptr, "SKINDATA");
+        DWORD count = 0;
+        record::U32(ar, 0, count, byteCount);
+        for (DWORD i = 0; i < count; ++i) {
+            const std::string name = record::ReadEntryName(ar, byteCount);
+            auto skin = std::make_unique<CSkAniSkin>();
+            skin->SetMSDVersion(headVersion);
+            if (skin->Serialize(ar, byteCount, version, 0, 0) < 0)
+                return E_FAIL;
+            skin->SetName(name.c_str());
+            if (AddSkin(name.c_str(), skin.get()) != 0xFFFFFFFF)
+                skin.release();
+            else
+                skin->Release();
+        }
+    } catch (HRESULT) {
+        return E_FAIL;
+    }
+    return 0;
+}
+
+long CSkeleton::SerializeActions(COUArchive& ar, DWORD& byteCount, DWORD version, int store)
+{
+    try {
+        DWORD headVersion = kWrittenVersion;
+        if (store) {
+            SetAllACTVersion(headVersion);
+            FileHead(ar, byteCount, 1, headVersion, nullptr, "ACTSDATA");
+            DWORD count = GetActionsNumber();
+            record::U32(ar, 1, count, byteCount);
+            for (auto& [id, adapter] : m_actions)
+                if (adapter->Serialize(ar, byteCount, version, 1, 0) < 0)
+                    return E_FAIL;
+            return ar.IsFailed() ? E_FAIL : 0;
+        }
+        FileHead(ar, byteCount, 0, headVersion, nullptr, "ACTSDATA");
+        DWORD count = 0;
+        record::U32(ar, 0, count, byteCount);
+        for (DWORD i = 0; i < count; ++i) {
+            auto clip = std::make_unique<CActionData>();
+            auto adapter = std::make_unique<CAction>();
+            adapter->SetACTVersion(headVersion);
+            adapter->SetParent(this);
+            adapter->SetActionData(clip.get());
+            if (adapter->Serialize(ar, byteCount, version, 0, 0) < 0)
+                return E_FAIL;
+            clip->AddRef();
+            clip.release();
+            AddAction(adapter.release());
+        }
+    } catch (HRESULT) {
+        return E_FAIL;
+    }
+    return 0;
+}
+
+namespace {
+
+constexpr struct {
+    DWORD bit;
+    const char* extension;
+} kSectionFiles[] = {{KESTU_SKL_SKELETON, ".skl"}, {KESTU_SKL_SKINS, ".msd"}, {KESTU_SKL_ACTIONS, ".act"},
+                     {KESTU_SKL_MATERIALS, ".mtl"}};
+
+struct SplitPath {
+    std::string base; // drive, folder and file name
+    std::string name; // the file name alone
+};
+
+SplitPath Split(const char* path)
+{
+    char drive[_MAX_DRIVE], dir[_MAX_DIR], fname[_MAX_FNAME], ext[_MAX_EXT];
+    _splitpath(path, drive, dir, fname, ext);
+    return {std::string(drive) + dir + fname, fname};
+}
+
+} // namespace
+
+long CSkeleton::Export(const char* path, int single, DWORD mask)
+{
+    if (!path)
+        return E_INVALIDARG;
+    auto write = [this](const char* file, DWORD sections) -> long {
+        COUFile out;
+        long hr = out.Open(file, OU_FILE_CREATE);
+        if (hr < 0)
+            return hr;
+        DWORD count = 0;
+        COUArchive ar(&out, OU_ARCHIVE_STORE, 0x1000, nullptr);
+        hr = Serialize(ar, count, 0, 1, sections);
+        if (sections == KESTU_SKL_MATERIALS)
+            hr = 0;
+        const long closed = ar.Close();
+        if (hr < 0 || closed < 0) {
+            out.Abort();
+            return hr < 0 ? hr : closed;
+        }
+        return out.Close() < 0 ? E_FAIL : 0;
+    };
+    if (single)
+        return write(path, mask);
+    const SplitPath split = Split(path);
+    for (const auto& section : kSectionFiles) {
+        if (!(mask & section.bit))
+            continue;
+        const long hr = write((split.base + section.extension).c_str(), section.bit);
+        if (hr < 0)
+            return hr;
+    }
+    return 0;
+}
+
+long CSkeleton::Import(const char* path, int single, DWORD mask)
+{
+    if (!path)
+        return E_INVALIDARG;
+    auto read = [this](const char* file, DWORD sections) -> long {
+        COUFile in;
+        long hr = in.Open(file, OU_FILE_READ);
+        if (hr < 0)
+            return hr;
+        DWORD count = 0;
+        COUArchive ar(&in, OU_ARCHIVE_LOAD, 0x1000, nullptr);
+        hr = Serialize(ar, count, 0, 0, sections);
+        ar.Close();
+        in.Close();
+        return hr;
+    };
+    if (single)
+        return read(path, mask);
+    const SplitPath split = Split(path);
+    long hr = E_FAIL;
+    for (const auto& section : kSectionFiles) {
+        if (!(mask & section.bit))
+            continue;
+        if (section.bit == KESTU_SKL_SKELETON)
+            m_strFileName += split.name;
+        hr = read((split.base + section.extension).c_str(), section.bit);
+        if (hr < 0)
+            return hr;
+    }
+    return hr;
+}
+
+} // namespace Kestu
