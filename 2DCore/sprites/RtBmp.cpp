@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "2DCore/sprites/XbmIo.h"
 #include "kestu_bytes.h"
 #include "2DCore/kernels/Kernels.h"
@@ -57,15 +60,33 @@ HRESULT RTBMP::SaveToXBmpFile(const char* path)
     if ((m_header.palette && m_colorTable == nullptr) || (m_header.alpha && m_alphaData == nullptr)) return E_FAIL;
     m_header.pixelFormat = m_pixelFormat;
     m_header.transColor = m_transColor;
+
+    // An image may hold its rows in any order, with gaps or shared between
+    // rows. They are written packed in row order behind the table, so the
+    // file holds every row and loads back as the same sprite.
+    const size_t rows = size_t(m_rect.height > 0 ? m_rect.height : 0);
+    const auto* block = reinterpret_cast<const uint8_t*>(m_rowOffsets);
+    std::vector<uint8_t> table(rows * 4);
+    std::vector<uint8_t> runs;
+    for (size_t r = 0; r < rows; ++r) {
+        const uint8_t* row = block + kestu::GetU32(block + r * 4);
+        const size_t length = RunRowLength(row, uint32_t(RowBytes()));
+        if (table.size() + runs.size() > UINT32_MAX) return E_FAIL;
+        kestu::PutU32(table.data() + r * 4, uint32_t(table.size() + runs.size()));
+        runs.insert(runs.end(), row, row + length);
+    }
+    if (runs.size() > UINT32_MAX) return E_FAIL;
+    XBMFILEHEADER saved = m_header;
+    saved.dataSize = uint32_t(runs.size());
     uint8_t head[XBM_HEADER_SIZE];
-    m_header.Write(head);
+    saved.Write(head);
     const size_t paletteBytes = m_header.palette ? XBM_PALETTE_SIZE : 0;
     const size_t alphaBytes = kestu::xbm::AlphaPlaneSize(m_header, m_alphaCompressed != 0);
     if (!kestu::xbm::SaveParts(path, {{head, sizeof head},
                                        {m_colorTable, paletteBytes},
                                        {m_alphaData, alphaBytes},
-                                       {m_rowOffsets, size_t(m_header.height) * 4},
-                                       {m_runs, m_header.dataSize}}))
+                                       {table.data(), table.size()},
+                                       {runs.data(), runs.size()}}))
         return E_FAIL;
     return 0;
 }
