@@ -103,13 +103,20 @@ namespace {
 uint16_t To555(int p) { return uint16_t(((p >> 1) & 0x7FE0) | (p & 0x1F)); }
 uint16_t To565(int p) { return uint16_t(((p & 0xFFE0) << 1) | (p & 0x1F)); }
 
+std::vector<uint32_t> StoredRows(const uint32_t* table, int height)
+{
+    return kestu::xbm::DistinctRowOffsets(reinterpret_cast<const uint8_t*>(table), uint32_t(height > 0 ? height : 0));
+}
+
 }  // namespace
 
-// Only 16-bit runs hold colours; 8-bit runs hold palette indexes and are left alone.
+// Only 16-bit runs hold colours; 8-bit runs hold palette indexes and are left
+// alone. A row stored once for several rows is converted once.
 void RTBMP::Convet565To555()
 {
     if (m_pixelFormat == 15 || m_pixelWidth != 16 || m_rowOffsets == nullptr) return;
-    RleConvert565To555(m_rowOffsets, m_rowOffsets, RowBytes(), m_rect.height, 0);
+    const auto rows = StoredRows(m_rowOffsets, m_rect.height);
+    RleConvert565To555(m_rowOffsets, rows.data(), RowBytes(), int(rows.size()), 0);
     m_pixelFormat = 15;
     m_header.pixelFormat = 15;
     if (m_transColor != -1) m_transColor = To555(m_transColor);
@@ -119,7 +126,8 @@ void RTBMP::Convet565To555()
 void RTBMP::Convet555To565()
 {
     if (m_pixelFormat == 16 || m_pixelWidth != 16 || m_rowOffsets == nullptr) return;
-    RleConvert555To565(m_rowOffsets, m_rowOffsets, RowBytes(), m_rect.height, 0);
+    const auto rows = StoredRows(m_rowOffsets, m_rect.height);
+    RleConvert555To565(m_rowOffsets, rows.data(), RowBytes(), int(rows.size()), 0);
     m_pixelFormat = 16;
     m_header.pixelFormat = 16;
     if (m_transColor != -1) m_transColor = To565(m_transColor);

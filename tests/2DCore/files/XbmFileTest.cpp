@@ -246,6 +246,35 @@ TEST(XbmFile, RunRowsAnywhereInTheBlockSaveWhole)
     std::remove(path.c_str());
 }
 
+TEST(XbmFile, RowsSharedWholeConvertOnceOverlappingRowsAreRefused)
+{
+    // 2 x 3 at 16 bits; rows 0 and 2 are one stored row.
+    auto image = [](uint32_t row1, uint32_t row2) {
+        std::vector<uint8_t> bytes(64);
+        Header(2, 3, 16, 16, true, K).Write(bytes.data());
+        kestu::ByteWriter out(bytes);
+        for (uint32_t offset : {12u, row1, row2}) out.U32(offset);
+        for (uint16_t word : {0, 4, 0xFFFF, 0x07E0}) out.U16(word);  // at 12: two pixels
+        for (uint16_t word : {2, 2, 0x001F}) out.U16(word);          // at 20: key, one pixel
+        return bytes;
+    };
+    const std::string path = "shared.xbm";
+    WriteAll(path, image(20, 12));
+    VPaper* sprite = nullptr;
+    ASSERT_EQ(KestuXLoadXBmpFromFile(path.c_str(), sprite), 0);
+    sprite->Convet565To555();
+    EXPECT_EQ(Decoded(sprite, 16), (std::vector<uint16_t>{0x7FFF, 0x03E0, K, 0x001F, 0x7FFF, 0x03E0}));
+    delete sprite;
+
+    // Row 1 starting inside row 0 reads row 0's count as its skip; a
+    // conversion of row 0 would rewrite what row 1 reads.
+    WriteAll(path, image(14, 12));
+    sprite = nullptr;
+    EXPECT_EQ(KestuXLoadXBmpFromFile(path.c_str(), sprite), KESTUERR_GENERIC);
+    EXPECT_EQ(sprite, nullptr);
+    std::remove(path.c_str());
+}
+
 TEST(XbmFile, SaveRefusesNullArgumentsAndEmptySprites)
 {
     SBMP empty;
