@@ -1,5 +1,6 @@
 // Any bytes loaded as an XBM sprite file; a loaded sprite is painted in every
 // mode, clipped and turned, decoded, converted and saved.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,18 @@
 #include "kestu_rtbmp.h"
 #include "kestu_sbmp.h"
 #include "kestu_xbmfile.h"
+
+namespace {
+
+// A sprite that allocates its own buffer without copying the rows into it
+// holds undefined pixels, and so does every load of its file.
+bool UnfilledBuffer(VPaper& sprite)
+{
+    const auto* s = dynamic_cast<SBMP*>(&sprite);
+    return s != nullptr && s->GetHeader().ownBuffer != 0 && s->GetHeader().copyRows == 0;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -47,9 +60,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     sprite->Convet555To565();
     const std::string saved = path + ".out";
     if (sprite->SaveToXBmpFile(saved.c_str()) == 0) {
-        // What was saved loads again.
+        // What was saved loads again and paints as the sprite did.
         VPaper* again = nullptr;
         if (KestuXLoadXBmpFromFile(saved.c_str(), again) != 0) std::abort();
+        if (again->GetColorTable() == nullptr) again->SetColorTable(table.data());
+        if (!UnfilledBuffer(*sprite)) {
+            const int w = std::min(sprite->GetWidth(), 256), h = std::min(sprite->GetHeight(), 256);
+            for (int format : {16, 32}) {
+                Canvas before(w, h, format), after(w, h, format);
+                sprite->Paint(&before, 0, 0, PT_COPY, nullptr);
+                again->Paint(&after, 0, 0, PT_COPY, nullptr);
+                if (before.mem != after.mem) std::abort();
+            }
+        }
         delete again;
     }
     std::remove(saved.c_str());

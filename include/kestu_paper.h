@@ -26,7 +26,11 @@ public:
     virtual int Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType,
                       const GRECT* clip) = 0;
     virtual int Paint(DBUF* dest, int x, int y, DWORD paintType, const GRECT* clip) = 0;
+    // SBMP hides this slot with a paint of its own (see kestu_sbmp.h).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Woverloaded-virtual"
     virtual int PaintNoClip(DBUF* dest, int x, int y, PAINT_TYPE paintType);
+#pragma GCC diagnostic pop
     virtual int RotatePaint(DBUF* dest, int x, int y, float angle, float spread, const GRECT* clip);
     virtual int StretchPaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType, int sw,
                              int sh, const GRECT* clip);

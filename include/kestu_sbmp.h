@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 
 #include "kestu_export.h"
 #include "kestu_paper.h"
@@ -29,8 +30,19 @@ public:
     void Unprepare() override;
     virtual int Type();
     virtual int PaintToTexture(DBUF* dest, int x, int y, DWORD paintType, const GRECT* clip);
-    using VPaper::PaintNoClip;
+    // A sprite's own unclipped paint. It hides the base slot on purpose: any
+    // integer or PAINT_TYPE argument reaches it when called through an SBMP,
+    // while a call through a VPaper keeps the base's do-nothing paint.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Woverloaded-virtual"
     virtual int PaintNoClip(DBUF* dest, int x, int y, unsigned long paintType);
+    template <class T>
+        requires(std::is_integral_v<T> || std::is_enum_v<T>)
+    int PaintNoClip(DBUF* dest, int x, int y, T paintType)
+    {
+        return PaintNoClip(dest, x, y, static_cast<unsigned long>(paintType));
+    }
+#pragma GCC diagnostic pop
 
     unsigned char* GetPointer() const { return m_buffer; }
     uint32_t GetBmpBitsSize() const { return m_header.dataSize; }

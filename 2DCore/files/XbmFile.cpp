@@ -44,6 +44,22 @@ int CreateXBmp_old(void* image, VPaper*& sprite)
     return BuildInto(image, sprite);
 }
 
+namespace {
+
+// The pixel format names the layout of pixels of that many bits.
+bool FormatFitsBits(unsigned bits, unsigned format)
+{
+    switch (bits) {
+    case 8: return format == 8;
+    case 16: return format == 15 || format == 16;
+    case 24: return format == 24;
+    case 32: return format == 32;
+    default: return false;
+    }
+}
+
+}  // namespace
+
 int XbmCheckImage(const void* image, size_t size)
 {
     XBMFILEHEADER h;
@@ -51,6 +67,7 @@ int XbmCheckImage(const void* image, size_t size)
     if (h.width > kMaxSide || h.height > kMaxSide) return 0;
     const unsigned bits = h.bitsPerPixel;
     if (h.compressed ? bits != 8 && bits != 16 : bits != 8 && bits != 16 && bits != 24 && bits != 32) return 0;
+    if (!FormatFitsBits(bits, h.pixelFormat)) return 0;
     const auto* bytes = static_cast<const uint8_t*>(image);
     size_t at = XBM_HEADER_SIZE;
     if (h.palette) {

@@ -254,7 +254,9 @@ void DBUF::Flat(int x, int y, int mapX, int mapY, int w, int h, void* levels, co
 
 void DBUF::Convet565To555()
 {
-    if (m_pixelFormat != 16) return;
+    // The pixel width sizes the rows; a format byte that disagrees with it
+    // must not make 8-bit rows be rewritten two bytes a pixel.
+    if (m_pixelFormat != 16 || m_pixelWidth != 16) return;
     {
         Prepared prep(*this);
         if (prep.base() == nullptr) return;
@@ -267,7 +269,7 @@ void DBUF::Convet565To555()
 
 void DBUF::Convet555To565()
 {
-    if (m_pixelFormat != 15) return;
+    if (m_pixelFormat != 15 || m_pixelWidth != 16) return;
     {
         Prepared prep(*this);
         if (prep.base() == nullptr) return;

@@ -13,6 +13,50 @@ DWORD Unkeyed(DWORD paintType, int bits, int trans)
     return paintType == PT_KEY && bits == 8 && trans == -1 ? DWORD(PT_COPY) : paintType;
 }
 
+// Clips the whole sprite at (x, y) to the destination and the clip rectangle
+// and hands draw the corners of the visible part between Prepare and
+// Unprepare. 0 when nothing is visible, else 1.
+template <class Draw>
+int PaintClipped(SBMP& sprite, DBUF* dest, int x, int y, const GRECT* clip, Draw draw)
+{
+    if (dest == nullptr) return 0;
+    GRECT bounds(0, 0, dest->GetWidth(), dest->GetHeight());
+    if (clip != nullptr && !bounds.Intersect(*clip)) return 0;
+    GRECT t;
+    if (!t.Intersect(GRECT(x, y, sprite.GetWidth(), sprite.GetHeight()), bounds)) return 0;
+    if (sprite.GetPointer() == nullptr) return 1;
+
+    void* base = dest->Prepare(nullptr);
+    if (base != nullptr) {
+        const int destBits = dest->GetPixelWidth();
+        const int dStep = dest->GetOrientation() * dest->PitchCx();
+        const int sStep = sprite.PitchCx() * sprite.GetOrientation();
+        auto* d = static_cast<uint8_t*>(base) + intptr_t(dStep) * t.y + intptr_t(t.x) * destBits / 8;
+        const uint8_t* s =
+            sprite.GetPointer() + intptr_t(t.x - x) * sprite.GetPixelWidth() / 8 + intptr_t(t.y - y) * sStep;
+        draw(d, s, t.width, t.height, dStep, sStep, destBits);
+    }
+    dest->Unprepare();
+    return 1;
+}
+
+// 24- and 32-bit sprites are copied whatever the paint type. The byte copy
+// writes source-sized pixels, so a narrower destination would be written
+// past the visible rectangle: 32 bits reduce to 16, anything else is left.
+int PaintDeep(SBMP& sprite, DBUF* dest, int x, int y, const GRECT* clip)
+{
+    const int bits = sprite.GetPixelWidth();
+    return PaintClipped(sprite, dest, x, y, clip,
+                        [bits](uint8_t* d, const uint8_t* s, int w, int h, int dStep, int sStep, int destBits) {
+                            if (destBits >= bits)
+                                BltCopyAnyDepth(d, s, w, h, dStep, sStep, bits);
+                            else if (bits == 32 && destBits == 16)
+                                BltCopy32To565(d, s, w, h, dStep, sStep, bits);
+                        });
+}
+
+bool DeepPixels(int bits) { return bits == 24 || bits == 32; }
+
 }  // namespace
 
 int SBMP::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType, const GRECT* clip)
@@ -24,6 +68,7 @@ int SBMP::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD pa
 
 int SBMP::Paint(DBUF* dest, int x, int y, DWORD paintType, const GRECT* clip)
 {
+    if (DeepPixels(m_pixelWidth)) return PaintDeep(*this, dest, x, y, clip);
     return Paint(dest, x, y, m_rect.width, m_rect.height, 0, 0, paintType, clip);
 }
 
@@ -31,6 +76,10 @@ int SBMP::PaintNoClip(DBUF* dest, int x, int y, unsigned long paintType)
 {
     // Only the plain, key and silhouette modes keep their meaning here; every
     // other mode is a plain copy. The destination bounds still hold.
+    if (DeepPixels(m_pixelWidth)) {
+        PaintDeep(*this, dest, x, y, nullptr);
+        return 1;
+    }
     DWORD type = DWORD(paintType);
     if (type != PT_KEY && type != PT_SILHOUETTE && type != PT_TWOCOLOR && type != PT_SOFTSILHOUETTE) type = PT_COPY;
     Paint(dest, x, y, m_rect.width, m_rect.height, 0, 0, type, nullptr);
@@ -39,35 +88,25 @@ int SBMP::PaintNoClip(DBUF* dest, int x, int y, unsigned long paintType)
 
 int SBMP::PaintToTexture(DBUF* dest, int x, int y, DWORD paintType, const GRECT* clip)
 {
-    if (dest == nullptr) return 0;
-    GRECT bounds(0, 0, dest->GetWidth(), dest->GetHeight());
-    if (clip != nullptr && !bounds.Intersect(*clip)) return 0;
-    GRECT t;
-    if (!t.Intersect(GRECT(x, y, m_rect.width, m_rect.height), bounds)) return 0;
-    if (m_pixelWidth != 16 || paintType != PT_KEY || m_buffer == nullptr) return 1;
-    const int destBits = dest->GetPixelWidth();
-    if (destBits != 16 && destBits != 32) return 1;
-
-    void* base = dest->Prepare(nullptr);
-    if (base != nullptr) {
-        const int dStep = dest->GetOrientation() * dest->PitchCx();
-        auto* d = static_cast<uint8_t*>(base) + intptr_t(dStep) * t.y + intptr_t(t.x) * destBits / 8;
-        const uint8_t* s = m_buffer + size_t(t.x - x) * 2 + intptr_t(t.y - y) * m_pitch * m_orientation;
-        const int sStep = m_pitch * m_orientation;
-        const int key = GetTransColor();
-        if (destBits == 32) {
-            if (key == -1)
-                BltCopy565To32(d, s, t.width, t.height, dStep, sStep, 16);
-            else
-                BltColorKey565To32(d, s, t.width, t.height, dStep, sStep, 16, uint32_t(key));
-        } else if (key != -1) {
-            BltColorKey565To4444(d, s, t.width, t.height, dStep, sStep, 16, uint32_t(key));
-        } else {
-            using namespace kestu::kernels;
-            for (int r = 0; r < t.height; ++r, d += dStep, s += sStep)
-                for (int c = 0; c < t.width; ++c) Store16(d + 2 * c, Convert565To4444(Load16(s + 2 * c)));
-        }
-    }
-    dest->Unprepare();
-    return 1;
+    const bool draws = m_pixelWidth == 16 && paintType == PT_KEY;
+    const int key = GetTransColor();
+    return PaintClipped(*this, dest, x, y, clip,
+                        [draws, key](uint8_t* d, const uint8_t* s, int w, int h, int dStep, int sStep, int destBits) {
+                            if (!draws) return;
+                            if (destBits == 32) {
+                                if (key == -1)
+                                    BltCopy565To32(d, s, w, h, dStep, sStep, 16);
+                                else
+                                    BltColorKey565To32(d, s, w, h, dStep, sStep, 16, uint32_t(key));
+                            } else if (destBits == 16) {
+                                if (key != -1) {
+                                    BltColorKey565To4444(d, s, w, h, dStep, sStep, 16, uint32_t(key));
+                                    return;
+                                }
+                                using namespace kestu::kernels;
+                                for (int r = 0; r < h; ++r, d += dStep, s += sStep)
+                                    for (int c = 0; c < w; ++c)
+                                        Store16(d + 2 * c, Convert565To4444(Load16(s + 2 * c)));
+                            }
+                        });
 }

@@ -40,6 +40,25 @@ void EncodeRuns(std::vector<uint8_t>& out, int width, int height, int unit, Clea
 
 size_t Index(int row, int x, int pitch) { return size_t(row) * size_t(pitch) + size_t(x); }
 
+// Appends the raw pixel section: every row's pixels, packed.
+template <class Put>
+void AppendRaw(const XBMFILEHEADER& h, Put&& put)
+{
+    const int w = int(h.width), rows = int(h.height);
+    for (int r = 0; r < rows; ++r)
+        for (int x = 0; x < w; ++x) put(r, x);
+}
+
+void AppendRaw16(std::vector<uint8_t>& out, const XBMFILEHEADER& h, const unsigned short* pixels, int pitch)
+{
+    AppendRaw(h, [&](int r, int x) { Put16(out, pixels[Index(r, x, pitch)]); });
+}
+
+void AppendRaw16(std::vector<uint8_t>& out, const XBMFILEHEADER& h, const _WORD24* pixels, int pitch)
+{
+    AppendRaw(h, [&](int r, int x) { Put16(out, pixels[Index(r, x, pitch)].color); });
+}
+
 }  // namespace
 
 XBmpBase::XBmpBase() : m_length(0), m_header() {}
@@ -86,24 +105,30 @@ void XBmpBase::Finish()
     m_length = uint32_t(m_out.size());
 }
 
+// The public raw writers make a whole image: the header, then the rows.
 void XBmpBase::Write8BitNoCompressData(unsigned char* pixels, int pitch)
 {
+    if (pixels == nullptr) return;
+    m_out.resize(XBM_HEADER_SIZE);
     const int w = int(m_header.width), h = int(m_header.height);
     for (int r = 0; r < h; ++r) m_out.insert(m_out.end(), pixels + Index(r, 0, pitch), pixels + Index(r, w, pitch));
+    Finish();
 }
 
 void XBmpBase::Write16BitNoCompressData(unsigned short* pixels, int pitch)
 {
-    const int w = int(m_header.width), h = int(m_header.height);
-    for (int r = 0; r < h; ++r)
-        for (int x = 0; x < w; ++x) Put16(m_out, pixels[Index(r, x, pitch)]);
+    if (pixels == nullptr) return;
+    m_out.resize(XBM_HEADER_SIZE);
+    AppendRaw16(m_out, m_header, pixels, pitch);
+    Finish();
 }
 
 void XBmpBase::Write16BitNoCompressData(_WORD24* pixels, int pitch)
 {
-    const int w = int(m_header.width), h = int(m_header.height);
-    for (int r = 0; r < h; ++r)
-        for (int x = 0; x < w; ++x) Put16(m_out, pixels[Index(r, x, pitch)].color);
+    if (pixels == nullptr) return;
+    m_out.resize(XBM_HEADER_SIZE);
+    AppendRaw16(m_out, m_header, pixels, pitch);
+    Finish();
 }
 
 void XBmpBase::Write16BitNoCompressAlpha(const _WORD24* pixels, int pitch)
@@ -135,7 +160,7 @@ int XBmpBase::Convert16BIT(unsigned short* pixels, int pitch)
             [&](int r, int x) { return key != -1 && pixels[Index(r, x, pitch)] == uint16_t(key); },
             [&](int r, int x) { Put16(m_out, pixels[Index(r, x, pitch)]); });
     } else if (m_header.compressed == 0) {
-        Write16BitNoCompressData(pixels, pitch);
+        AppendRaw16(m_out, m_header, pixels, pitch);
     } else {
         m_length = 0;
         return 1;
@@ -165,7 +190,7 @@ int XBmpBase::Convert16BIT(_WORD24* pixels, int pitch)
             [&](int r, int x) { return key != -1 && pixels[Index(r, x, pitch)].color == uint16_t(key); },
             [&](int r, int x) { Put16(m_out, pixels[Index(r, x, pitch)].color); });
     } else {
-        Write16BitNoCompressData(pixels, pitch);
+        AppendRaw16(m_out, m_header, pixels, pitch);
     }
     Finish();
     return 1;
@@ -205,7 +230,6 @@ int XBmpBase::Write8BIT(unsigned char* pixels, char* path, int pitch)
     }
     if (m_header.compressed == 0) {
         Write8BitNoCompressData(pixels, pitch);
-        Finish();
         return WriteFile(path, "Error");
     }
     return 1;
@@ -229,12 +253,13 @@ void XBmpBase::Write8BIT_Special(unsigned char* pixels, FILE* stream, int pitch)
 {
     if (stream == nullptr || pixels == nullptr || !Encodable()) return;
     if (m_header.compressed != 0 && m_header.compressed != 1) return;
-    m_out.resize(XBM_HEADER_SIZE);
-    if (m_header.compressed == 1)
+    if (m_header.compressed == 1) {
+        m_out.resize(XBM_HEADER_SIZE);
         Encode8(m_out, m_header, pixels, pitch);
-    else
+        Finish();
+    } else {
         Write8BitNoCompressData(pixels, pitch);
-    Finish();
+    }
     std::fwrite(m_out.data(), 1, m_length, stream);
 }
 

@@ -6,6 +6,10 @@
 
 #include "kestu_bytes.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace kestu::xbm {
 
 size_t RunRowLength(const uint8_t* row, uint32_t rowBytes)
@@ -54,17 +58,35 @@ bool CheckRunBlock(const uint8_t* block, size_t size, uint32_t rows, uint32_t ro
     const uint64_t table = uint64_t(rows) * 4;
     if (table > size) return false;
     size_t end = size_t(table);
+    std::vector<std::pair<uint32_t, size_t>> spans(rows);
     for (uint32_t r = 0; r < rows; ++r) {
         const uint32_t offset = kestu::GetU32(block + size_t(r) * 4);
         if (offset < table || offset >= size) return false;
         const size_t len = CheckRow(block + offset, size - offset, rowBytes, unit);
         if (len == 0) return false;
         if (offset + len > end) end = offset + len;
+        spans[r] = {offset, len};
     }
+    // Rows may share their bytes whole, but a row that starts inside another
+    // would read that row's pixels as runs: rewriting either (a colour
+    // conversion) would break the other.
+    std::sort(spans.begin(), spans.end());
+    for (size_t i = 1; i < spans.size(); ++i)
+        if (spans[i].first != spans[i - 1].first && spans[i - 1].first + spans[i - 1].second > spans[i].first)
+            return false;
     // The stored run size is measured from the first row to the end of the last.
     if (rows > 0 && kestu::GetU32(block + size_t(rows - 1) * 4) < kestu::GetU32(block)) return false;
     *extent = end;
     return true;
+}
+
+std::vector<uint32_t> DistinctRowOffsets(const uint8_t* table, uint32_t rows)
+{
+    std::vector<uint32_t> offsets(rows);
+    for (uint32_t r = 0; r < rows; ++r) offsets[r] = kestu::GetU32(table + size_t(r) * 4);
+    std::sort(offsets.begin(), offsets.end());
+    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
+    return offsets;
 }
 
 bool SaveParts(const char* path, std::initializer_list<Part> parts)

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <vector>
 
 #include "kestu_xbm.h"
 
@@ -20,9 +21,14 @@ size_t RunRowLength(const uint8_t* row, uint32_t rowBytes);
 // block, every row's runs end exactly at rowBytes inside it, and skips and
 // counts are multiples of `unit`. On success *extent is the byte length of
 // the block up to the end of its furthest row. The last row must not start
-// before the first.
+// before the first, and rows either share their bytes whole or do not
+// overlap.
 bool CheckRunBlock(const uint8_t* block, size_t size, uint32_t rows, uint32_t rowBytes, uint32_t unit,
                    size_t* extent);
+
+// The distinct row offsets of a run block, ascending: a row stored once for
+// several rows is visited once.
+std::vector<uint32_t> DistinctRowOffsets(const uint8_t* table, uint32_t rows);
 
 // Bytes of the alpha plane that follows the header (and palette).
 inline size_t AlphaPlaneSize(const XBMFILEHEADER& h, bool compressed)

@@ -56,7 +56,8 @@ public:
     CGfxD3DApp& operator=(const CGfxD3DApp&) = delete;
 
     HRESULT BuildDeviceList();
-    HRESULT SelectParaByResolution(D3DPRESENT_PARAMETERS* pp, ENUM_KESTU_RESOLUTION res);
+    // Fills pp for res as the engine will show it: windowed or full screen.
+    HRESULT SelectParaByResolution(D3DPRESENT_PARAMETERS* pp, ENUM_KESTU_RESOLUTION res, BOOL windowed);
     HRESULT Initialize3DEnvironment();
     HRESULT SetupRenderWindow(D3DPRESENT_PARAMETERS* pp);
     HRESULT Resize3DEnvironment();

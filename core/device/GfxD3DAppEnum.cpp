@@ -309,7 +309,7 @@ BOOL CGfxD3DApp::HasAllowedMode(const SGfxDeviceInfo& dev, DWORD width, DWORD he
     return FALSE;
 }
 
-HRESULT CGfxD3DApp::SelectParaByResolution(D3DPRESENT_PARAMETERS* pp, ENUM_KESTU_RESOLUTION res)
+HRESULT CGfxD3DApp::SelectParaByResolution(D3DPRESENT_PARAMETERS* pp, ENUM_KESTU_RESOLUTION res, BOOL windowed)
 {
     if (!pp || m_dwNumAdapters == 0) return KESTUERR_NOVALIDMODE;
     const KESTU_CONFIG* cfg = g_GfxConfig.GetCfg();
@@ -370,7 +370,9 @@ HRESULT CGfxD3DApp::SelectParaByResolution(D3DPRESENT_PARAMETERS* pp, ENUM_KESTU
     const SGfxModeInfo& mi = CurrentMode();
     std::memset(pp, 0, sizeof *pp);
     pp->BackBufferCount = 1;
-    pp->Windowed = dev.bWindowed;
+    // The state the caller is heading for decides the checks, not the one in
+    // force: a window may switch to a full-screen mode the desktop lacks.
+    pp->Windowed = windowed ? TRUE : FALSE;
     pp->MultiSampleType = dev.MultiSampleType;
     pp->SwapEffect = static_cast<D3DSWAPEFFECT>(cfg->SwapEffect);
     pp->EnableAutoDepthStencil = cfg->bUseDepthBuffer;
@@ -378,7 +380,7 @@ HRESULT CGfxD3DApp::SelectParaByResolution(D3DPRESENT_PARAMETERS* pp, ENUM_KESTU
     pp->hDeviceWindow = g_GfxConfig.GetRenderWnd();
     pp->BackBufferWidth = mi.Width;
     pp->BackBufferHeight = mi.Height;
-    if (!dev.bWindowed) {
+    if (!windowed) {
         pp->BackBufferFormat = mi.Format;
         pp->FullScreen_RefreshRateInHz = mi.RefreshRate;
         pp->FullScreen_PresentationInterval = cfg->PresentationInterval;

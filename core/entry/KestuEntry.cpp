@@ -81,7 +81,7 @@ HRESULT ChangeDisplayMode(ENUM_KESTU_RESOLUTION res, BOOL windowed)
     if (!Device()) return KESTUERR_NOTBUILT;
     KESTU_CONFIG* cfg = g_GfxConfig.GetCfg();
     D3DPRESENT_PARAMETERS pp = *g_GfxConfig.GetPresentPara();
-    HRESULT hr = g_pGfxD3DApp->SelectParaByResolution(&pp, res);
+    HRESULT hr = g_pGfxD3DApp->SelectParaByResolution(&pp, res, windowed);
     if (FAILED(hr)) return hr;
     g_GfxConfig.SetPresentPara(&pp);
     cfg->eResolution = res;
@@ -106,7 +106,9 @@ BOOL IsValidDisplayMode(ENUM_KESTU_RESOLUTION res)
 {
     if (!Device()) return FALSE;
     D3DPRESENT_PARAMETERS pp = *g_GfxConfig.GetPresentPara();
-    return SUCCEEDED(g_pGfxD3DApp->SelectParaByResolution(&pp, res)) ? TRUE : FALSE;
+    // A display mode is valid when it can be shown: full screen, the state
+    // every offered mode is for (a window takes only the desktop's format).
+    return SUCCEEDED(g_pGfxD3DApp->SelectParaByResolution(&pp, res, FALSE)) ? TRUE : FALSE;
 }
 
 HRESULT SetWindowed(BOOL windowed)

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "kestu_bytes.h"
 #include "kestu_log.h"
 #include "kestu_rtbmp.h"
 #include "kestu_sbmp.h"
@@ -148,6 +149,15 @@ TEST(XbmFile, RefusedFilesGiveTheirCodes)
     auto hugeRaw = MakeImage(kVariants[2], colours);
     hugeRaw[24] = 0xFF;  // height 255 rows that are not there
     auto shortHeader = std::vector<uint8_t>(good.begin(), good.begin() + 40);
+    // Bits per pixel and pixel format must name the same pixels.
+    auto raw8As565 = MakeImage(kVariants[0], colours);
+    raw8As565[29] = 16;
+    auto raw16As8 = MakeImage(kVariants[2], colours);
+    raw16As8[29] = 8;
+    auto rle16As32 = good;
+    rle16As32[29] = 32;
+    auto rle8As555 = MakeImage(kVariants[1], colours);
+    rle8As555[29] = 15;
 
     struct Case {
         const char* name;
@@ -158,6 +168,8 @@ TEST(XbmFile, RefusedFilesGiveTheirCodes)
         {"empty", {}, KESTUERR_GENERIC},          {"short header", shortHeader, KESTUERR_GENERIC},
         {"truncated runs", truncated, KESTUERR_GENERIC}, {"offset past end", badOffset, KESTUERR_GENERIC},
         {"skip past row", badRun, KESTUERR_GENERIC},     {"raw rows missing", hugeRaw, KESTUERR_GENERIC},
+        {"8 bits as 565", raw8As565, KESTUERR_GENERIC},  {"16 bits as indexes", raw16As8, KESTUERR_GENERIC},
+        {"16 bits as 32", rle16As32, KESTUERR_GENERIC},  {"8-bit runs as 555", rle8As555, KESTUERR_GENERIC},
     };
     for (const Case& c : cases) {
         const std::string path = "refused.xbm";
@@ -170,6 +182,97 @@ TEST(XbmFile, RefusedFilesGiveTheirCodes)
     VPaper* sprite = nullptr;
     EXPECT_EQ(KestuXLoadXBmpFromFile("no_such_file.xbm", sprite), KESTUERR_FILEOPEN);
     EXPECT_EQ(KestuXLoadXBmpFromFile(".", sprite), KESTUERR_FILEREAD);
+}
+
+TEST(XbmFile, ColourConversionKeepsToTheBufferItsPixelsFill)
+{
+    // 8-bit rows, exactly sized, under a header that claims 565.
+    std::vector<uint8_t> px = {0x10, 0x20, 0x30, 0x40, 0x50, 0x60};
+    const auto before = px;
+    XBMFILEHEADER h = Header(3, 2, 8, 16, false, -1);
+    SBMP s(&h, px.data(), -1);
+    s.Convet565To555();
+    s.Convet555To565();
+    EXPECT_EQ(px, before);
+    EXPECT_EQ(s.GetPixelFormat(), 16);
+
+    // 16-bit rows convert in place.
+    std::vector<uint16_t> wide = {0xFFFF, 0x07E0};
+    XBMFILEHEADER hw = Header(2, 1, 16, 16, false, -1);
+    SBMP sw(&hw, reinterpret_cast<unsigned char*>(wide.data()), -1);
+    sw.Convet565To555();
+    EXPECT_EQ(wide, (std::vector<uint16_t>{0x7FFF, 0x03E0}));
+    EXPECT_EQ(sw.GetPixelFormat(), 15);
+}
+
+TEST(XbmFile, RunRowsAnywhereInTheBlockSaveWhole)
+{
+    // The encoder's rows, moved behind a gap and stored last row first.
+    const int w = 7, h = 5;
+    const auto colours = Pattern(w, h, K);
+    const auto packed = Encode16(colours, Header(w, h, 16, 16, true, K));
+    const size_t table = 64, runs = table + 4 * h;
+    std::vector<uint8_t> moved(packed.begin(), packed.begin() + long(runs));
+    moved.insert(moved.end(), 6, 0xEE);
+    size_t runBytes = 0;
+    for (int r = h - 1; r >= 0; --r) {
+        const uint32_t from = kestu::GetU32(packed.data() + table + 4 * r);
+        const uint32_t to = r + 1 < h ? kestu::GetU32(packed.data() + table + 4 * (r + 1)) : uint32_t(packed.size() - table);
+        kestu::PutU32(moved.data() + table + 4 * r, uint32_t(moved.size() - table));
+        moved.insert(moved.end(), packed.begin() + long(table + from), packed.begin() + long(table + to));
+        runBytes += to - from;
+    }
+    // The last row must not lie before the first: swap rows 0 and 4 back.
+    const uint32_t first = kestu::GetU32(moved.data() + table), last = kestu::GetU32(moved.data() + table + 4 * (h - 1));
+    kestu::PutU32(moved.data() + table, last);
+    kestu::PutU32(moved.data() + table + 4 * (h - 1), first);
+    auto expect = colours;
+    for (int x = 0; x < w; ++x) std::swap(expect[size_t(x)], expect[size_t((h - 1) * w + x)]);
+
+    const std::string path = "moved.xbm";
+    WriteAll(path, moved);
+    VPaper* sprite = nullptr;
+    ASSERT_EQ(KestuXLoadXBmpFromFile(path.c_str(), sprite), 0);
+    ASSERT_EQ(Decoded(sprite, 16), expect);
+    // Saved over itself, the sprite loads back whole; its rows are packed.
+    ASSERT_EQ(KestuXSaveXBmpToFile(sprite, path.c_str()), 0);
+    EXPECT_EQ(ReadAll(path).size(), runs + runBytes);
+    VPaper* again = nullptr;
+    ASSERT_EQ(KestuXLoadXBmpFromFile(path.c_str(), again), 0);
+    EXPECT_EQ(Decoded(again, 16), expect);
+    EXPECT_EQ(static_cast<RTBMP*>(again)->GetBmpBitsSize(), runBytes);
+    delete again;
+    delete sprite;
+    std::remove(path.c_str());
+}
+
+TEST(XbmFile, RowsSharedWholeConvertOnceOverlappingRowsAreRefused)
+{
+    // 2 x 3 at 16 bits; rows 0 and 2 are one stored row.
+    auto image = [](uint32_t row1, uint32_t row2) {
+        std::vector<uint8_t> bytes(64);
+        Header(2, 3, 16, 16, true, K).Write(bytes.data());
+        kestu::ByteWriter out(bytes);
+        for (uint32_t offset : {12u, row1, row2}) out.U32(offset);
+        for (uint16_t word : {0, 4, 0xFFFF, 0x07E0}) out.U16(word);  // at 12: two pixels
+        for (uint16_t word : {2, 2, 0x001F}) out.U16(word);          // at 20: key, one pixel
+        return bytes;
+    };
+    const std::string path = "shared.xbm";
+    WriteAll(path, image(20, 12));
+    VPaper* sprite = nullptr;
+    ASSERT_EQ(KestuXLoadXBmpFromFile(path.c_str(), sprite), 0);
+    sprite->Convet565To555();
+    EXPECT_EQ(Decoded(sprite, 16), (std::vector<uint16_t>{0x7FFF, 0x03E0, K, 0x001F, 0x7FFF, 0x03E0}));
+    delete sprite;
+
+    // Row 1 starting inside row 0 reads row 0's count as its skip; a
+    // conversion of row 0 would rewrite what row 1 reads.
+    WriteAll(path, image(14, 12));
+    sprite = nullptr;
+    EXPECT_EQ(KestuXLoadXBmpFromFile(path.c_str(), sprite), KESTUERR_GENERIC);
+    EXPECT_EQ(sprite, nullptr);
+    std::remove(path.c_str());
 }
 
 TEST(XbmFile, SaveRefusesNullArgumentsAndEmptySprites)

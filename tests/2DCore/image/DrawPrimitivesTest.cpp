@@ -180,6 +180,27 @@ TEST(DrawPrimitives, ClippedRectangleDropsCutEdges)
     EXPECT_EQ(Touched(c), (Pixels{{1, 2}, {3, 2}, {1, 3}, {2, 3}, {3, 3}}));
 }
 
+TEST(DrawPrimitives, ClippedOutlineIsTheWholeOutlineInsideTheClip)
+{
+    // A clip must only hide pixels: where an edge meets a cut-away
+    // neighbour, its end pixel still shows (no gap at the clip edge).
+    MemBuf whole(12, 12, 16);
+    whole.Rectangle(0xFFFF, 2, 2, 7, 6, 0, nullptr);
+    const Pixels outline = Touched(whole);
+    // Each side of the clip either leaves the rectangle's edge or cuts it.
+    for (int cuts = 0; cuts < 16; ++cuts) {
+        const int l = cuts & 1 ? 4 : 0, t = cuts & 2 ? 3 : 0;
+        const int r = cuts & 4 ? 6 : 12, b = cuts & 8 ? 5 : 12;
+        const GRECT clip(l, t, r - l, b - t);
+        MemBuf clipped(12, 12, 16);
+        clipped.Rectangle(0xFFFF, 2, 2, 7, 6, 0, &clip);
+        Pixels expect;
+        for (const auto& [x, y] : outline)
+            if (x >= l && x < r && y >= t && y < b) expect.insert({x, y});
+        EXPECT_EQ(Touched(clipped), expect) << "cuts " << cuts;
+    }
+}
+
 struct LineCase {
     int x1, y1, x2, y2;
     std::vector<std::pair<int, int>> pixels;

@@ -94,6 +94,34 @@ TEST(Encoder, RawSectionsArePackedRows)
     EXPECT_EQ(U16(image, 66), 0xABCD);
 }
 
+TEST(Encoder, PublicRawWritersMeasureTheirImage)
+{
+    // Called on their own, the raw writers leave a whole image behind:
+    // width x height x bytes per pixel + 64, the header first.
+    std::vector<uint8_t> idx = {1, 2, 3, 99, 4, 5, 6, 99};  // 3 x 2, pitch 4
+    XBmpBase enc8;
+    enc8.SetxbmpFileHead(idx.data(), Header(3, 2, 8, 8, false, -1));
+    enc8.Write8BitNoCompressData(idx.data(), 4);
+    ASSERT_EQ(enc8.GetSize(), 3u * 2 + 64);
+    const std::vector<uint8_t> image8(enc8.GetData(), enc8.GetData() + enc8.GetSize());
+    EXPECT_EQ(U32(image8, 0), 0x006D6278u);
+    EXPECT_EQ(std::vector<uint8_t>(image8.begin() + 64, image8.end()), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
+    // A second call replaces the pixels instead of appending them.
+    enc8.Write8BitNoCompressData(idx.data(), 4);
+    EXPECT_EQ(enc8.GetSize(), 3u * 2 + 64);
+
+    std::vector<uint16_t> px = {0x1234, 0xABCD, 0x0F0F, 0x5555, 0x7777, 0x1111};  // 2 x 2, pitch 3
+    XBmpBase enc16;
+    enc16.SetxbmpFileHead(px.data(), Header(2, 2, 16, 16, false, K));
+    enc16.Write16BitNoCompressData(px.data(), 3);
+    ASSERT_EQ(enc16.GetSize(), 2u * 2 * 2 + 64);
+    const std::vector<uint8_t> image16(enc16.GetData(), enc16.GetData() + enc16.GetSize());
+    EXPECT_EQ(U16(image16, 64), 0x1234);
+    EXPECT_EQ(U16(image16, 66), 0xABCD);
+    EXPECT_EQ(U16(image16, 68), 0x5555);
+    EXPECT_EQ(U16(image16, 70), 0x7777);
+}
+
 TEST(Encoder, AlphaPlaneComesBeforeThePixels)
 {
     // Worst case for the output size: every row one opaque pixel.

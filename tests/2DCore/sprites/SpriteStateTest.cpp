@@ -196,6 +196,74 @@ TEST(SbmpState, PaintNoClipOnlyThroughTheSprite)
     EXPECT_EQ(viaSprite.Get(1, 0), 0x2222u);
 }
 
+TEST(SbmpState, PaintNoClipTakesAnyIntegerPaintType)
+{
+    std::vector<uint16_t> px = {K, 0x2222};
+    XBMFILEHEADER h = Header(2, 1, 16, 16, false, K);
+    SBMP s(&h, reinterpret_cast<unsigned char*>(px.data()), -1);
+    const std::vector<uint8_t> keyed = {0x44, 0x44, 0x22, 0x22};
+    const std::vector<uint8_t> copied = {0x1F, 0xF8, 0x22, 0x22};
+    auto paint = [&](auto type) {
+        Canvas d(2, 1, 16);
+        d.Fill(0x4444);
+        EXPECT_EQ(s.PaintNoClip(&d, 0, 0, type), 1);
+        return d.mem;
+    };
+    EXPECT_EQ(paint(PT_KEY), keyed);
+    EXPECT_EQ(paint(0), keyed);
+    EXPECT_EQ(paint(DWORD(0)), keyed);
+    EXPECT_EQ(paint(short(0)), keyed);
+    EXPECT_EQ(paint(0L), keyed);
+    EXPECT_EQ(paint(PT_COPY), copied);
+    EXPECT_EQ(paint(1), copied);
+    EXPECT_EQ(paint(uint8_t(1)), copied);
+}
+
+TEST(SbmpState, DeepSpritesCopyWhateverTheFlags)
+{
+    // Pixel 0 is the key: a copy paints it all the same.
+    std::vector<uint32_t> px32 = {0x00FF00FF, 0x00123456, 0x00ABCDEF, 0x00000001};
+    std::vector<uint8_t> px24 = {0xFF, 0x00, 0xFF, 0x56, 0x34, 0x12, 0xEF, 0xCD, 0xAB, 0x01, 0x00, 0x00};
+    struct Case {
+        int bits;
+        unsigned char* data;
+    };
+    for (const Case& c : {Case{32, reinterpret_cast<unsigned char*>(px32.data())}, Case{24, px24.data()}}) {
+        XBMFILEHEADER h = Header(2, 2, c.bits, c.bits, false, 0x00FF00FF);
+        SBMP s(&h, c.data, -1);
+        const std::vector<uint8_t> want(c.data, c.data + 4 * c.bits / 8);
+        for (DWORD flags : std::initializer_list<DWORD>{PT_KEY, PT_COPY, PT_SILHOUETTE, PT_HALF, PT_TRANSGRADE, PT_SHADEBLEND,
+                                                        PT_ABLIGHT, 0x777u}) {
+            Canvas d(2, 2, c.bits);
+            EXPECT_EQ(s.Paint(&d, 0, 0, flags, nullptr), 1);
+            EXPECT_EQ(d.mem, want) << c.bits << " bits, flags " << flags;
+            Canvas n(2, 2, c.bits);
+            EXPECT_EQ(s.PaintNoClip(&n, 0, 0, flags), 1);
+            EXPECT_EQ(n.mem, want) << c.bits << " bits, flags " << flags;
+        }
+        // Clipped: only the right column lands, at the left.
+        Canvas d(2, 2, c.bits);
+        const GRECT clip(0, 0, 1, 2);
+        EXPECT_EQ(s.Paint(&d, -1, 0, PT_KEY, &clip), 1);
+        EXPECT_EQ(d.Get(0, 0), c.bits == 32 ? 0x00123456u : 0x123456u);
+        EXPECT_EQ(d.Get(0, 1), 1u);
+        EXPECT_EQ(d.Get(1, 0), 0u);
+        EXPECT_EQ(s.Paint(&d, 2, 0, PT_KEY, nullptr), 0);
+    }
+    // Into 16 bits a 32-bit sprite is reduced to 565; the bytes of a 24-bit
+    // one cannot be placed there and stay out.
+    XBMFILEHEADER h32 = Header(2, 2, 32, 32, false, -1);
+    SBMP s32(&h32, reinterpret_cast<unsigned char*>(px32.data()), -1);
+    Canvas d16(2, 2, 16);
+    EXPECT_EQ(s32.Paint(&d16, 0, 0, PT_HALF, nullptr), 1);
+    EXPECT_EQ(d16.Get(0, 0), 0xF81Fu);
+    XBMFILEHEADER h24 = Header(2, 2, 24, 24, false, -1);
+    SBMP s24(&h24, px24.data(), -1);
+    Canvas e16(2, 2, 16);
+    EXPECT_EQ(s24.Paint(&e16, 0, 0, PT_COPY, nullptr), 1);
+    EXPECT_EQ(e16.mem, std::vector<uint8_t>(8, 0));
+}
+
 TEST(SbmpState, PaintToTexture)
 {
     std::vector<uint16_t> px = {K, 0xFFFF, 0x0841, K};

@@ -144,6 +144,29 @@ TEST_F(EngineTest, ChangeDisplayModeWithSwitch)
     EXPECT_EQ(desc.Height, 768u);
 }
 
+TEST_F(EngineTest, WindowReachesAFullScreenModeOfAnotherDepth)
+{
+    // A window on the 32-bit desktop; the client then asks for 16 bits.
+    ASSERT_EQ(Build(TRUE), 0);
+    hardware.m_nPixelFormat = 16;
+    EXPECT_TRUE(Kestu_IsValidDisplayMode(KESTU_RES_1024X768));
+    EXPECT_FALSE(Kestu_IsValidDisplayMode(KESTU_RES_1920X1080));
+    // A window can only take the desktop's format.
+    EXPECT_EQ(Kestu_ChangeDisplayMode(KESTU_RES_1024X768, TRUE), KESTUERR_NOWINDOWABLEDEVICES);
+    EXPECT_TRUE(Kestu_GetCfg()->GetCfg()->bWindowed);
+
+    EXPECT_EQ(Kestu_ChangeDisplayMode(KESTU_RES_1024X768, FALSE), 0);
+    EXPECT_FALSE(Kestu_GetCfg()->GetCfg()->bWindowed);
+    EXPECT_FALSE(Kestu_GetPresentPara()->Windowed);
+    D3DSURFACE_DESC desc{};
+    Kestu_GetSDBackBuff(&desc);
+    EXPECT_EQ(desc.Width, 1024u);
+    EXPECT_EQ(desc.Height, 768u);
+    EXPECT_EQ(desc.Format, D3DFMT_R5G6B5);
+    EXPECT_EQ(Kestu_PrepareForRender(), 0);
+    EXPECT_EQ(Kestu_Present(), 0);
+}
+
 TEST_F(EngineTest, ResizedWindowResizesTheBackBuffer)
 {
     cfg.bKeepWindowSize = TRUE;
