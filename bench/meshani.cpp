@@ -12,7 +12,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -20,6 +19,7 @@
 #include <vector>
 
 #include "kestu.h"
+#include "stopwatch.h"
 #include "support/device.h"
 
 namespace {
@@ -98,15 +98,7 @@ Scene* GetScene()
     return s;
 }
 
-using Clock = std::chrono::steady_clock;
-
-template <class F>
-double Seconds(F&& f)
-{
-    const auto t0 = Clock::now();
-    f();
-    return std::chrono::duration<double>(Clock::now() - t0).count();
-}
+using kestu_bench::Seconds;
 
 // Vertices per second of the measured time; with the floor's time for the
 // same frames, the ratio of the two rates.

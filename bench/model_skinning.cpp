@@ -12,13 +12,13 @@
 #include <immintrin.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
 
 #include "kestu.h"
+#include "stopwatch.h"
 
 namespace {
 
@@ -155,15 +155,7 @@ void OneMatrixPlain(const char* src, char* dst, const D3DXMATRIX& m)
     }
 }
 
-using Clock = std::chrono::steady_clock;
-
-template <class F>
-double Seconds(F&& f)
-{
-    const auto t0 = Clock::now();
-    f();
-    return std::chrono::duration<double>(Clock::now() - t0).count();
-}
+using kestu_bench::Seconds;
 
 void Vertices(benchmark::State& state)
 {
