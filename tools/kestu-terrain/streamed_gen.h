@@ -1,18 +1,20 @@
 // A generated map for the streamed terrain and a client that serves it:
 // block records made on demand from one height function, water over its low
-// ground, far-ring heights, extern far corners and a texture library of plain
-// grained colours. Header-only: the tests, the benchmark and the sample
-// client share it.
+// ground, far-ring heights and extern far corners. Header-only: the tests,
+// the benchmark and the sample client share it.
 #pragma once
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include <index_lib.h>
 #include <kestu.h>
 
 #include "terrain_gen.h"
-#include "texture_lib_gen.h"
 
 namespace streamed_gen {
 
@@ -132,23 +134,53 @@ struct TextureSpec {
     float grain;
 };
 
-// A texture library at path holding one 64 x 64 image per spec under its id.
+// A 64 x 64 texture of that colour and grain as the bytes of a BMP file.
+inline std::vector<uint8_t> MakeImage(IDirect3DDevice8* device, const TextureSpec& spec)
+{
+    std::vector<uint8_t> bytes;
+    IDirect3DTexture8* texture = nullptr;
+    if (FAILED(device->CreateTexture(64, 64, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &texture))) return bytes;
+    D3DLOCKED_RECT lr{};
+    if (SUCCEEDED(texture->LockRect(0, &lr, nullptr, 0))) {
+        for (int y = 0; y < 64; ++y) {
+            auto* row = reinterpret_cast<DWORD*>(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch);
+            for (int x = 0; x < 64; ++x) {
+                const float n = terrain_gen::Lattice(spec.id * 7, x, y) * 0.6f +
+                                terrain_gen::Lattice(spec.id * 7 + 1, x / 4, y / 4) * 0.4f;
+                const float k = 1.0f - spec.grain + 2.0f * spec.grain * n;
+                auto ch = [&](int shift) {
+                    return DWORD(std::clamp(int(float((spec.colour >> shift) & 0xFF) * k), 0, 255)) << shift;
+                };
+                row[x] = 0xFF000000u | ch(16) | ch(8) | ch(0);
+            }
+        }
+        texture->UnlockRect(0);
+    }
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("kestu_streamed_" + std::to_string(spec.id) + ".bmp");
+    if (SUCCEEDED(D3DXSaveTextureToFileA(path.string().c_str(), D3DXIFF_BMP, texture, nullptr))) {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::filesystem::remove(path);
+    texture->Release();
+    return bytes;
+}
+
+// A texture library at path holding one image per spec under its id.
 inline HRESULT MakeTextureLibrary(IDirect3DDevice8* device, const std::string& path,
                                   const std::vector<TextureSpec>& specs)
 {
-    std::vector<texture_lib_gen::Image> images;
-    for (const TextureSpec& spec : specs)
-        images.push_back({spec.id, spec.name, 64, 64, [spec](int x, int y) {
-                              const float n = terrain_gen::Lattice(spec.id * 7, x, y) * 0.6f +
-                                              terrain_gen::Lattice(spec.id * 7 + 1, x / 4, y / 4) * 0.4f;
-                              const float k = 1.0f - spec.grain + 2.0f * spec.grain * n;
-                              auto ch = [&](int shift) {
-                                  return uint32_t(std::clamp(int(float((spec.colour >> shift) & 0xFF) * k), 0, 255))
-                                         << shift;
-                              };
-                              return 0xFF000000u | ch(16) | ch(8) | ch(0);
-                          }});
-    return texture_lib_gen::MakeTextureLibrary(device, path, images);
+    std::filesystem::remove(path);
+    CIndexLib lib;
+    HRESULT hr = lib.Load(path.c_str(), 0, 1, 1, 1);
+    for (const TextureSpec& spec : specs) {
+        if (FAILED(hr)) return hr;
+        const std::vector<uint8_t> bytes = MakeImage(device, spec);
+        if (bytes.empty()) return E_FAIL;
+        hr = lib.ImportFromMemory(bytes.data(), DWORD(bytes.size()), spec.id, spec.name);
+    }
+    return FAILED(hr) ? hr : lib.Save();
 }
 
 }  // namespace streamed_gen
