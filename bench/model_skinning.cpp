@@ -11,7 +11,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -19,6 +18,7 @@
 
 #include "kestu.h"
 #include "skinning_floor.h"
+#include "stopwatch.h"
 
 namespace {
 
@@ -136,15 +136,7 @@ void OneMatrixPlain(const char* src, char* dst, const D3DXMATRIX& m)
     kestu_bench::OneMatrixPlain(src, dst, kVertices, kStride, m);
 }
 
-using Clock = std::chrono::steady_clock;
-
-template <class F>
-double Seconds(F&& f)
-{
-    const auto t0 = Clock::now();
-    f();
-    return std::chrono::duration<double>(Clock::now() - t0).count();
-}
+using kestu_bench::Seconds;
 
 void Vertices(benchmark::State& state)
 {

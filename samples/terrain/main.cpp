@@ -1,6 +1,7 @@
 // The terrain sample client: builds the engine in a window of its own, makes
 // a static terrain from a generated height field, lays water over its basin
-// and draws it lit and textured from a camera on a hill, at mixed levels of
+// and draws it lit and textured (its blocks' texture from a library made at
+// run time, out/terrain.lib) from a camera on a hill, at mixed levels of
 // detail, then saves the last presented frame as out/terrain.png.
 #include <algorithm>
 #include <cmath>
@@ -12,13 +13,16 @@
 #include <host/host.h>
 
 #include "../../tools/kestu-terrain/terrain_gen.h"
+#include "../../tools/kestu-terrain/texture_lib_gen.h"
 #include "../common/sample_engine.h"
 
 namespace {
 
 const char kPngPath[] = "out/terrain.png";
 const int kFrames = 3;
+const char kTextureLibrary[] = "out/terrain.lib";
 const float kWaterLevel = 6.5f;
+const WORD kGroundTexture = 1;
 
 terrain_gen::Params FieldParams()
 {
@@ -28,6 +32,7 @@ terrain_gen::Params FieldParams()
     p.relief = 26.0f;
     p.base = 9.0f;
     p.seed = 7;
+    p.sandTexture = p.grassTexture = p.rockTexture = kGroundTexture;  // one ground everywhere
     return p;
 }
 
@@ -46,25 +51,13 @@ float TileNoise(uint32_t seed, int x, int y, int cell, int size)
     return low + (high - low) * ty;
 }
 
-// A grass-and-earth texture with a few mip levels.
-HRESULT MakeGroundTexture(IDirect3DDevice8* device, IDirect3DTexture8** out)
+// A grass-and-earth texel (0xAARRGGBB) of the 128 x 128 ground texture.
+uint32_t GroundTexel(int x, int y)
 {
-    HRESULT hr = D3DXCreateTexture(device, 128, 128, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, out);
-    if (FAILED(hr)) return hr;
-    D3DLOCKED_RECT lr{};
-    hr = (*out)->LockRect(0, &lr, nullptr, 0);
-    if (FAILED(hr)) return hr;
-    for (int y = 0; y < 128; ++y) {
-        auto* row = reinterpret_cast<DWORD*>(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch);
-        for (int x = 0; x < 128; ++x) {
-            const float n = 0.55f * TileNoise(3, x, y, 16, 128) + 0.45f * TileNoise(4, x, y, 4, 128);
-            const float earth = std::max(0.0f, TileNoise(5, x, y, 32, 128) - 0.6f) * 1.5f;
-            const int r = int(70 + 60 * n + 70 * earth), g = int(110 + 80 * n - 10 * earth), b = int(40 + 30 * n);
-            row[x] = 0xFF000000u | (DWORD(r) << 16) | (DWORD(g) << 8) | DWORD(b);
-        }
-    }
-    (*out)->UnlockRect(0);
-    return D3DXFilterTexture(*out, nullptr, 0, D3DX_DEFAULT);
+    const float n = 0.55f * TileNoise(3, x, y, 16, 128) + 0.45f * TileNoise(4, x, y, 4, 128);
+    const float earth = std::max(0.0f, TileNoise(5, x, y, 32, 128) - 0.6f) * 1.5f;
+    const int r = int(70 + 60 * n + 70 * earth), g = int(110 + 80 * n - 10 * earth), b = int(40 + 30 * n);
+    return 0xFF000000u | (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
 }
 
 class CTerrainScene : public CKestuDevObjMng {
@@ -78,8 +71,13 @@ public:
         m_DistLOD.Set(levels, 2, 0);
         HRESULT hr = m_Terrain.Build(device, block.data(), block.size(), &m_DistLOD, 0.0f, TERRAIN_BUILD_ALL, nullptr);
         if (FAILED(hr)) return hr;
-        hr = MakeGroundTexture(device, &m_pGround);
+        // The blocks find their texture by id in a library made here.
+        hr = texture_lib_gen::MakeTextureLibrary(device, kTextureLibrary,
+                                                 {{kGroundTexture, "ground", 128, 128, GroundTexel}});
+        if (SUCCEEDED(hr)) hr = m_Textures.Build(device, kTextureLibrary);
         if (FAILED(hr)) return hr;
+        if (!m_Textures.QueryTexture(kGroundTexture)) return E_FAIL;
+        m_Terrain.SetTexMng(&m_Textures);
 
         STerrainWaterInit water;
         water.pDevice = device;
@@ -100,8 +98,8 @@ public:
     {
         m_Water.Release();
         m_Terrain.Release();
-        if (m_pGround) m_pGround->Release();
-        m_pGround = nullptr;
+        if (m_Textures.IsBuilt()) m_Textures.ReleaseTexture(kGroundTexture);
+        m_Textures.Release();
     }
 
     HRESULT Render(float time)
@@ -129,14 +127,10 @@ public:
 
         HRESULT hr = m_Terrain.UpdateVisibleState(m_Eye.GetFrustum(), 1, 1);
         if (FAILED(hr)) return hr;
-        d->SetTexture(0, m_pGround);
-        d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-        d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-        d->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
         d->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
         d->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
         d->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
-        hr = m_Terrain.RenderRough();
+        hr = m_Terrain.Render();
         if (FAILED(hr)) return hr;
 
         // The water: vertex colours with the shore alpha, blended over the ground.
@@ -163,7 +157,7 @@ public:
 
 private:
     IDirect3DDevice8* m_pDevice = nullptr;
-    IDirect3DTexture8* m_pGround = nullptr;
+    CTextureMng m_Textures;
     SGfxDistLOD m_DistLOD;
     CTerrain m_Terrain;
     CGfxTerrainWater m_Water;

@@ -1,6 +1,9 @@
 // The GMA mesh manager over a mesh library: sharing, references, the cache,
-// lost devices, both texture modes and attached meshes.
+// lost devices, both texture modes, attached meshes and threads.
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 #include "gma_fixtures.h"
 #include "index_lib.h"
@@ -251,4 +254,63 @@ TEST_F(MeshAniMng, AttachedMeshesJoinTheirItems)
     item->SetRef(1);
     EXPECT_EQ(m.ReleaseMesh(2), 0);
     EXPECT_FALSE(item->IsBuilt());
+}
+
+TEST_F(MeshAniMng, ThreadsQueryAndReleaseTheSameMeshes)
+{
+    CMeshAniMng m;
+    ASSERT_EQ(BuildArray(m, Library({{1, 7, true}, {2, 7, true}, {3, 9, false}, {4, 3, true}}), D3DPOOL_MANAGED, 4,
+                         TRUE),
+              S_OK);
+    ASSERT_TRUE(m.IsMultiThreaded());
+    // Loaded here, on the device's thread, and left in a cache that holds
+    // them all: the threads below only count references and move the
+    // meshes in and out of the cache, and none may be unloaded.
+    for (DWORD id = 1; id <= 4; ++id) {
+        ASSERT_NE(m.QueryMesh(id), nullptr);
+        EXPECT_EQ(m.ReleaseMesh(id), 0);
+    }
+    ASSERT_EQ(m.GetCacheSize(), 4u);
+    CMeshAniData* held = m.QueryMesh(1);  // one reference stays ours throughout
+    ASSERT_NE(held, nullptr);
+
+    // Every thread starts at once and they walk the ids together, so that
+    // the counts are changed side by side.
+    constexpr int kThreads = 6, kRounds = 20000;
+    std::atomic<int> misses{0}, ready{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&m, &misses, &ready] {
+            ++ready;
+            while (ready.load() < kThreads) std::this_thread::yield();
+            for (int k = 0; k < kRounds; ++k) {
+                const DWORD id = DWORD(1 + (k / 16) % 4);
+                if (m.QueryMesh(id) == nullptr) {
+                    ++misses;
+                    continue;
+                }
+                if (k % 3 == 0) {
+                    // A second reference by the other query, given back at once.
+                    if (m.TryQueryGma(id) == S_OK) m.ReleaseMesh(id);
+                    else ++misses;
+                }
+                m.ReleaseMesh(id);
+            }
+        });
+    for (std::thread& th : threads) th.join();
+
+    EXPECT_EQ(misses.load(), 0);
+    EXPECT_EQ(held->GetRef(), 1);
+    for (DWORD id = 2; id <= 4; ++id) {
+        ASSERT_NE(m.GetMeshData(id), nullptr);
+        EXPECT_EQ(m.GetMeshData(id)->GetRef(), 0) << id;
+        EXPECT_TRUE(m.GetMeshData(id)->IsBuilt()) << id;
+    }
+    EXPECT_TRUE(held->IsBuilt());
+    EXPECT_EQ(m.GetCacheSize(), 3u) << "each released mesh waits in the cache once";
+    EXPECT_EQ(m.GetNumSharedContainers(), 2u);
+    EXPECT_EQ(m.GetNumUniqueContainers(), 1u);
+    EXPECT_EQ(held->GetContainer()->GetRef(), 2) << "meshes 1 and 2 still share mesh 7's container";
+    EXPECT_EQ(m.ReleaseMesh(1), 0);
+    EXPECT_EQ(m.GetCacheSize(), 4u);
 }

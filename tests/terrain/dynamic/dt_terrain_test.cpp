@@ -1,6 +1,10 @@
 // The streamed terrain's lifecycle: Build from its records, the pools, the
-// waves, the level settings, the scene test and Release.
+// waves, the level settings, the scene test, the software lighting pass and
+// Release.
+#include <map>
+
 #include "dt_fixture.h"
+#include "kestu_shaderlight.h"
 
 namespace {
 
@@ -182,4 +186,73 @@ TEST_F(DTLifecycle, LevelSettingsAndTheSceneTest)
     EXPECT_EQ(b.TestValidLightMap(), 1);
     EXPECT_EQ(b.GetLightMapTransMatrix(), &m);
     b.Release(nullptr);
+}
+
+TEST_F(DTLifecycle, SoftwareLightingPassOverACircleOrEveryBlock)
+{
+    SDynamicTerrainInit init;
+    init.dwBlockStride = 8;
+    init.fBlockWidth = init.fBlockHeight = 4.0f;
+    init.Material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+    init.Material.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+    CDynamicTerrain t;
+    ASSERT_EQ(t.Build(&init, &tex, nullptr, nullptr, nullptr, nullptr, nullptr, 32, &sine), S_FALSE);
+    t.SoftCalcLight(nullptr);  // no tree yet: nothing to light
+
+    CShaderLight light;
+    D3DLIGHT8 sun{};
+    sun.Type = D3DLIGHT_POINT;  // light 0 shines as a sun from its position's direction
+    sun.Diffuse = {0.25f, 0.25f, 0.25f, 1.0f};
+    sun.Ambient = {0.25f, 0.25f, 0.25f, 1.0f};
+    sun.Position = {0.0f, 100.0f, 0.0f};
+    sun.Range = 1.0f;
+    sun.Attenuation0 = 1.0f;
+    light.AddLight(&sun);
+    // Blocks over 4 x 4 map cells with normals, all in one unlit colour; the
+    // block at (1, 1) is hidden and the one at (0, 1) has no light source.
+    constexpr DWORD kUnlit = 0xFF112233;
+    SDynamicTerrainBlockInitEx r;
+    for (SDTVertexInfo& v : r.VerInfo) v.diffuse = kUnlit;
+    for (int x = 0; x < 4; ++x)
+        for (int z = 0; z < 4; ++z) {
+            SDynamicTerrainBlockInitEx b = r;
+            if (x == 1 && z == 1) b.wFlags |= DTB_FLAG_HIDE;
+            CShaderLight* source = (x == 0 && z == 1) ? nullptr : &light;
+            ASSERT_EQ(t.AttachBlock(x, z, &b, nullptr, 8, nullptr, source, 0, nullptr, nullptr, 0xFFFFFFFF), S_OK);
+        }
+    // The lit colour: the global ambient 0.25, then the light's ambient 0.25 and
+    // its diffuse 0.25 from straight above on upward normals.
+    CDynamicTerrainBlock lit;
+    lit.Build(&t, 9, 9, &r, 8, FALSE, nullptr, 4.0f, 4.0f, nullptr, &light, TRUE, nullptr, nullptr, 0xFFFFFFFF);
+    const DWORD litColour = lit.GetVerNormal(12)->diffuse;
+    EXPECT_NEAR(int(litColour & 0xFF), 191, 1);
+    lit.Release(nullptr);
+
+    auto colours = [&] {
+        std::map<std::pair<int, int>, DWORD> out;
+        ForEachLeaf(t.GetTreeRoot(), [&](const CQuadtree* leaf) {
+            auto* b = static_cast<CDynamicTerrainBlock*>(const_cast<CQuadtree*>(leaf));
+            for (int v = 1; v < 25; ++v) EXPECT_EQ(b->GetVerNormal(v)->diffuse, b->GetVerNormal(0)->diffuse);
+            out[{b->GetMBPos().x, b->GetMBPos().y}] = b->GetVerNormal(0)->diffuse;
+        });
+        return out;
+    };
+    // A small circle on the corner that four blocks share lights those of them that can be lit.
+    const SBoundCircle corner(4.0f, 4.0f, 1.0f);
+    t.SoftCalcLight(&corner);
+    std::map<std::pair<int, int>, DWORD> seen = colours();
+    ASSERT_EQ(seen.size(), 16u);
+    for (const auto& [at, colour] : seen) {
+        const bool inCircle = at.first < 2 && at.second < 2;
+        const bool canLight = !(at.first == 1 && at.second == 1) && !(at.first == 0 && at.second == 1);
+        EXPECT_EQ(colour, inCircle && canLight ? litColour : kUnlit) << at.first << "," << at.second;
+    }
+    // Without a circle every block that can be lit is.
+    t.SoftCalcLight(nullptr);
+    seen = colours();
+    for (const auto& [at, colour] : seen) {
+        const bool canLight = !(at.first == 1 && at.second == 1) && !(at.first == 0 && at.second == 1);
+        EXPECT_EQ(colour, canLight ? litColour : kUnlit) << at.first << "," << at.second;
+    }
+    t.Release();
 }

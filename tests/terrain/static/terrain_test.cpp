@@ -1,9 +1,13 @@
 // The static terrain: build, visible blocks, levels of detail and their
-// codes, gathered draw records, heights, vertex editing and device loss.
+// codes, gathered draw records, textures from the manager, heights, vertex
+// editing and device loss.
 #include <cstring>
+#include <filesystem>
 #include <map>
 
+#include "kestu_texture_mng.h"
 #include "terrain_fixture.h"
+#include "../../../tools/kestu-terrain/streamed_gen.h"
 
 namespace {
 
@@ -321,4 +325,84 @@ TEST_F(Terrain, DrawsItsRecordsAndReleases)
     EXPECT_EQ(t.GetIB(), nullptr);
     EXPECT_EQ(t.GetBlockNum(), 0u);
     ASSERT_EQ(Build(t, block), S_OK);
+}
+
+TEST_F(Terrain, DrawsEachRecordWithTheManagersTextureOfItsId)
+{
+    const std::string path = "terrain_static_textures.lib";  // in the test's own working folder
+    ASSERT_EQ(streamed_gen::MakeTextureLibrary(
+                  device, path, {{1, "red", 0xFF0000, 0.0f}, {2, "blue", 0x0000FF, 0.0f}, {3, "green", 0x00FF00, 0.0f}}),
+              S_OK);
+    CTextureMng library;
+    ASSERT_EQ(library.Build(device, path.c_str()), S_OK);
+    ASSERT_NE(library.QueryTexture(1), nullptr);
+    ASSERT_NE(library.QueryTexture(2), nullptr);  // 3 stays unloaded
+
+    // Blocks 0 (0,0), 1 (1,0), 2 (0,1), 3 (1,1) of 16: red, blue, green
+    // (not loaded) and an id the library lacks.
+    std::vector<uint8_t> block = FlatBlock(2);
+    const WORD ids[4] = {1, 2, 3, 7};
+    for (DWORD i = 0; i < 4; ++i) Record(block, i)->SetTexIdx(ids[i]);
+    CTerrain t;
+    ASSERT_EQ(Build(t, block), S_OK);
+    t.SetTexMng(&library);
+    ASSERT_EQ(t.UpdateVisibleState(nullptr, 0, 0), S_OK);
+
+    D3DXMATRIX world, view, proj;
+    D3DXMatrixIdentity(&world);
+    const D3DXVECTOR3 eye(16.0f, 50.0f, 16.0f), at(16.0f, 0.0f, 16.0f), up(0.0f, 0.0f, 1.0f);
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMatrixPerspectiveFovLH(&proj, D3DX_PI / 4, 1.0f, 1.0f, 500.0f);
+    device->SetTransform(D3DTS_WORLD, &world);
+    device->SetTransform(D3DTS_VIEW, &view);
+    device->SetTransform(D3DTS_PROJECTION, &proj);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);  // white vertices: the texture alone shows
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+
+    auto frame = [&] {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        EXPECT_EQ(device->BeginScene(), D3D_OK);
+        EXPECT_EQ(t.Render(), S_OK);
+        device->EndScene();
+        UINT w = 0, h = 0;
+        return Pixels(w, h);
+    };
+    D3DVIEWPORT8 vp{};
+    device->GetViewport(&vp);
+    auto centreOf = [&](const std::vector<uint32_t>& px, DWORD b) {
+        const D3DXVECTOR3 p(16.0f * float(b % 2) + 8.0f, 0.0f, 16.0f * float(b / 2) + 8.0f);
+        D3DXVECTOR3 s;
+        D3DXVec3Project(&s, &p, &vp, &proj, &view, &world);
+        return px.at(size_t(s.y) * kSize + size_t(s.x)) & 0xFFFFFF;
+    };
+
+    std::vector<uint32_t> px = frame();
+    DWORD op = 0, arg1 = 0, arg2 = 0;
+    device->GetTextureStageState(0, D3DTSS_COLOROP, &op);
+    device->GetTextureStageState(0, D3DTSS_COLORARG1, &arg1);
+    device->GetTextureStageState(0, D3DTSS_COLORARG2, &arg2);
+    EXPECT_EQ(op, DWORD(D3DTOP_MODULATE));
+    EXPECT_EQ(arg1, DWORD(D3DTA_TEXTURE));
+    EXPECT_EQ(arg2, DWORD(D3DTA_DIFFUSE));
+    const uint32_t expected[4] = {0xFF0000, 0x0000FF, 0xFFFFFF, 0xFFFFFF};
+    bool ok = true;
+    for (DWORD b = 0; b < 4; ++b) {
+        ok &= centreOf(px, b) == expected[b];
+        EXPECT_EQ(centreOf(px, b), expected[b]) << "block " << b;
+    }
+    if (!ok) Save(px, kSize, kSize, "terrain_textures");
+    // The lookup takes no reference: ours are the only ones.
+    EXPECT_EQ(library.ReleaseTexture(2), 0);
+
+    // Without the manager the blocks are drawn in their vertex colour alone.
+    t.SetTexMng(nullptr);
+    px = frame();
+    for (DWORD b = 0; b < 4; ++b) EXPECT_EQ(centreOf(px, b), 0xFFFFFFu) << "block " << b;
+
+    t.Release();
+    library.ReleaseTexture(1);
+    library.Release();
+    std::filesystem::remove(path);
 }

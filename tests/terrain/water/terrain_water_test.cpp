@@ -1,9 +1,13 @@
-// Terrain water: blocks found under the water level, shore alpha, waves,
-// visibility by line and by the terrain, and the record's refusals.
+// Terrain water: blocks found under the water level, shore alpha, waves and
+// their sine table, the texture, visibility by line and by the terrain, and
+// the record's refusals.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "kestu_terrainwater.h"
+#include "kestu_texture.h"
 #include "terrain_fixture.h"
 
 namespace {
@@ -218,4 +222,130 @@ TEST_F(TerrainWater, FollowsTheTerrainsVisibilityAndDraws)
     EXPECT_FALSE(w.IsBuilded());
     EXPECT_EQ(w.GetBlockNum(), 0);
     EXPECT_EQ(w.Build(&init), S_OK);
+}
+
+TEST_F(TerrainWater, DrawsWithItsTexture)
+{
+    // Left half red, right half blue; each block maps the whole texture once,
+    // u growing with x.
+    CTexture red, green;
+    ASSERT_EQ(red.Build(device, 16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, 0xFFFFFFFF, 0), S_OK);
+    ASSERT_EQ(green.Build(device, 16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, 0xFFFFFFFF, 0), S_OK);
+    const RECT left{0, 0, 8, 16}, right{8, 0, 16, 16};
+    ASSERT_EQ(red.ColorFill(0xFFFF0000, &left, 0), S_OK);
+    ASSERT_EQ(red.ColorFill(0xFF0000FF, &right, 0), S_OK);
+    ASSERT_EQ(green.ColorFill(0xFF00FF00, nullptr, 0), S_OK);
+
+    CGfxTerrainWater w;
+    STerrainWaterInit init = Init(1.0f, 0);
+    init.pTexture = &red;
+    const FPOINT uv[5] = {{0.5f, 0.5f}, {0.0f, 0.0f}, {0.0f, 1.0f}, {1.0f, 1.0f}, {1.0f, 0.0f}};
+    std::memcpy(init.TexCoords, uv, sizeof uv);
+    ASSERT_EQ(w.Build(&init), S_OK);
+
+    D3DXMATRIX view, proj;
+    const D3DXVECTOR3 eye(32.0f, 80.0f, 32.0f), at(32.0f, 0.0f, 32.0f), up(0.0f, 0.0f, 1.0f);
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMatrixPerspectiveFovLH(&proj, D3DX_PI / 4, 1.0f, 1.0f, 500.0f);
+    device->SetTransform(D3DTS_VIEW, &view);
+    device->SetTransform(D3DTS_PROJECTION, &proj);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
+    device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
+    device->SetTexture(0, nullptr);
+
+    std::string last;
+    auto draw = [&](const std::string& name) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        EXPECT_EQ(device->BeginScene(), D3D_OK);
+        EXPECT_EQ(w.Render(device), S_OK);
+        device->EndScene();
+        UINT pw = 0, ph = 0;
+        std::vector<uint32_t> px = Pixels(pw, ph);
+        last = name;
+        return px;
+    };
+    // The pixel over a point of the sheet.
+    D3DVIEWPORT8 vp{};
+    device->GetViewport(&vp);
+    auto at2 = [&](const std::vector<uint32_t>& px, float x, float z) {
+        const D3DXVECTOR3 p(x, 0.0f, z);
+        D3DXVECTOR3 s;
+        D3DXVec3Project(&s, &p, &vp, &proj, &view, w.GetRootmatrix());
+        return px.at(size_t(s.y) * kSize + size_t(s.x)) & 0xFFFFFF;
+    };
+
+    std::vector<uint32_t> px = draw("water_texture");
+    IDirect3DBaseTexture8* bound = nullptr;
+    device->GetTexture(0, &bound);
+    EXPECT_EQ(bound, red.GetD3DTexture());
+    if (bound) bound->Release();
+    bool ok = true;
+    for (int bx = 0; bx < 4; ++bx)
+        for (int bz = 0; bz < 4; ++bz) {
+            const float x0 = 16.0f * float(bx), z0 = 16.0f * float(bz) + 8.0f;
+            ok &= at2(px, x0 + 4.0f, z0) == 0xFF0000u && at2(px, x0 + 12.0f, z0) == 0x0000FFu;
+            EXPECT_EQ(at2(px, x0 + 4.0f, z0), 0xFF0000u) << bx << "," << bz;
+            EXPECT_EQ(at2(px, x0 + 12.0f, z0), 0x0000FFu) << bx << "," << bz;
+        }
+    if (!ok) Save(px, kSize, kSize, last);
+
+    // Another texture replaces it at once; none leaves the stage empty.
+    w.SetTexture(&green);
+    px = draw("water_texture_replaced");
+    EXPECT_EQ(at2(px, 20.0f, 24.0f), 0x00FF00u);
+    EXPECT_EQ(at2(px, 44.0f, 40.0f), 0x00FF00u);
+    w.SetTexture(nullptr);
+    draw("water_no_texture");
+    device->GetTexture(0, &bound);
+    EXPECT_EQ(bound, nullptr);
+    if (bound) bound->Release();
+    w.Release();
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    red.Release();
+    green.Release();
+}
+
+TEST_F(TerrainWater, SineTableFollowsTheProcessorsSine)
+{
+    CTrigonometricfunctionTable table;
+    CGfxTerrainWater byTable, bySine;
+    STerrainWaterInit init = Init(1.0f, 1);
+    ASSERT_EQ(bySine.Build(&init), S_OK);
+    init.pSinTable = &table;
+    ASSERT_EQ(byTable.Build(&init), S_OK);
+    EXPECT_TRUE(byTable.IsHaveSinTable());
+    EXPECT_FALSE(bySine.IsHaveSinTable());
+    // A short wave, so that neighbouring table entries see different angles,
+    // and times up to where the phase has wrapped many times.
+    const SWaterWave wave{20.0f, 14.0f, 1.7f, 2.3f, 0.2f, 0.15f};
+    byTable.SetWave(wave);
+    bySine.SetWave(wave);
+    for (float time : {0.0f, 0.37f, 2.9f, 61.25f, 4321.5f}) {
+        byTable.UpdateFrame(time);
+        bySine.UpdateFrame(time);
+        const std::vector<WaterVertex> a = Vertices(byTable), b = Vertices(bySine);
+        ASSERT_EQ(a.size(), b.size());
+        float spread = 0.0f;
+        for (size_t k = 0; k < a.size(); ++k) {
+            // The table's error (below 1e-6) times the amplitudes, with the rounding of the sum.
+            EXPECT_NEAR(a[k].y, b[k].y, 1e-6f) << time << " vertex " << k;
+            spread = std::max(spread, std::fabs(b[k].y - b[0].y));
+        }
+        EXPECT_GT(spread, 0.05f) << "the wave lifts the sheet unevenly";
+        for (float x : {3.0f, 17.0f, 40.5f})
+            for (float z : {1.0f, 33.0f, 55.0f}) {
+                float h1, sx1, sz1, h2, sx2, sz2;
+                byTable.InquireWave(h1, sx1, sz1, x, z);
+                bySine.InquireWave(h2, sx2, sz2, x, z);
+                EXPECT_NEAR(h1, h2, 1e-6f);
+                EXPECT_NEAR(sx1, sx2, 1e-6f);
+                EXPECT_NEAR(sz1, sz2, 1e-6f);
+            }
+    }
 }
