@@ -131,8 +131,9 @@ public:
     // message 0x101 (frame reached): the play time becomes the frame's time
     // in the skeleton's action and the trail moves on; 0x104 (action
     // changed): the action's sequence becomes current. emitter is the
-    // ITrail_Emitter*, param an STrailSyncRecord*.
-    static void Synchronize(unsigned long message, unsigned long emitter, unsigned long param);
+    // ITrail_Emitter*, param an STrailSyncRecord* (a playing skeleton passes
+    // itself), so the function serves as a playing skeleton's callback.
+    static void Synchronize(DWORD message, DWORD_PTR emitter, DWORD_PTR param);
 
     ITrail_Context* GetContext() const { return m_pContext; }
     unsigned long GetCurrentSequence() const { return m_dwCurrentSequence; }

@@ -294,7 +294,7 @@ void ITrail_Emitter::SetData(ITrail_EmitterData* d)
     if (d != nullptr) d->AddRef();
 }
 
-void ITrail_Emitter::Synchronize(unsigned long message, unsigned long emitter, unsigned long param)
+void ITrail_Emitter::Synchronize(DWORD message, DWORD_PTR emitter, DWORD_PTR param)
 {
     auto* self = reinterpret_cast<ITrail_Emitter*>(emitter);
     const auto* record = reinterpret_cast<const STrailSyncRecord*>(param);

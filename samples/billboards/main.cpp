@@ -14,6 +14,8 @@
 #include <kestu.h>
 #include <host/host.h>
 
+#include "../common/sample_engine.h"
+
 namespace {
 
 const char kPngPath[] = "out/billboards.png";
@@ -158,7 +160,7 @@ void DrawGround(IDirect3DDevice8* device)
 
 class Grove {
 public:
-    Grove(CTextureMng* textures) : m_pTextures(textures)
+    explicit Grove(CTextureMng* textures)
     {
         srand(5);
         m_Trees.Build(1, 64, 16, 0);
@@ -269,7 +271,6 @@ private:
         device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
     }
 
-    CTextureMng* m_pTextures;
     CBillboardMng m_Trees;
     std::vector<std::unique_ptr<CBBVertical>> m_Owned;
     CBBStatic m_Sign;
@@ -298,7 +299,7 @@ const D3DXVECTOR3 kHilt(0.0f, 0.25f, 0.0f), kTip(0.0f, 1.9f, 0.0f);
 
 class Sword {
 public:
-    Sword(IDirect3DDevice8* device) : m_Strategy(40)
+    explicit Sword(IDirect3DDevice8* device) : m_Strategy(40)
     {
         m_Strategy.Init(device);
         // Colour from white-hot at the blade to deep blue at the tail,
@@ -393,6 +394,65 @@ void SetCamera(IDirect3DDevice8* device, CEye& eye, float aspect)
     device->SetTransform(D3DTS_PROJECTION, eye.GetProjMatrix());
 }
 
+// The textures, the camera, the grove and the sword on the engine's device.
+class CBillboardScene : public CKestuDevObjMng {
+public:
+    HRESULT InitDeviceObjects(IDirect3DDevice8*) override { return S_OK; }
+    HRESULT ActivateDeviceObjects() override { return S_OK; }
+    HRESULT InvalidateDeviceObjects() override { return S_OK; }
+
+    HRESULT Build(IDirect3DDevice8* device)
+    {
+        m_pDevice = device;
+        HRESULT hr = m_Textures.Build(device, kLibPath);
+        for (DWORD id : {kPine, kOak, kSign, kBadge, kGlow})
+            if (SUCCEEDED(hr) && m_Textures.QueryTexture(id) == nullptr) hr = E_FAIL;
+        if (FAILED(hr)) {
+            std::fprintf(stderr, "billboards: cannot load the textures of %s\n", kLibPath);
+            return hr;
+        }
+        const D3DSURFACE_DESC* back = Kestu_GetCfg()->GetSDBackBuff();
+        SetCamera(device, m_Eye, float(back->Width) / float(back->Height));
+        m_pGrove = std::make_unique<Grove>(&m_Textures);
+        m_pSword = std::make_unique<Sword>(device);
+        return S_OK;
+    }
+
+    HRESULT Render(float dt)
+    {
+        m_fNow += dt;
+        m_pGrove->FrameMove(m_fNow);
+        m_pSword->FrameMove(dt);
+        IDirect3DDevice8* d = m_pDevice;
+        d->SetRenderState(D3DRS_LIGHTING, FALSE);
+        d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        d->SetRenderState(D3DRS_ZENABLE, TRUE);
+        DrawGround(d);
+        m_pGrove->Render(d);
+        m_pSword->Render(d);
+        m_pGrove->RenderScreen(d);
+        return S_OK;
+    }
+
+    DWORD TreesInView() const { return m_pGrove ? m_pGrove->Visible() : 0; }
+
+    void Release()
+    {
+        m_pSword.reset();
+        m_pGrove.reset();
+        m_Textures.Release();
+        CBillboard::SetEye(nullptr);
+    }
+
+private:
+    IDirect3DDevice8* m_pDevice = nullptr;
+    CTextureMng m_Textures;
+    CEye m_Eye;
+    std::unique_ptr<Grove> m_pGrove;
+    std::unique_ptr<Sword> m_pSword;
+    float m_fNow = 0.0f;
+};
+
 } // namespace
 
 int main()
@@ -403,66 +463,19 @@ int main()
         std::fprintf(stderr, "billboards: cannot write %s\n", kLibPath);
         return 1;
     }
-    KESTU_CONFIG cfg;
-    cfg.hInstance = GetModuleHandleA(nullptr);
-    cfg.bWindowed = 1;
-    cfg.eLogLevel = 4;
-    cfg.bUseDepthBuffer = 1;
-    std::snprintf(cfg.szLogFile, sizeof cfg.szLogFile, "out/billboards.log");
-    std::snprintf(cfg.szWindowTitle, sizeof cfg.szWindowTitle, "Kestu Billboards");
-    HRESULT hr = Kestu_Build(&cfg, nullptr);
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "billboards: Kestu_Build failed: 0x%08X\n", static_cast<unsigned>(hr));
-        return 1;
+    CBillboardScene scene;
+    if (FAILED(sample::BuildEngine(&scene, "billboards", "Kestu Billboards"))) return 1;
+    HRESULT hr = scene.Build(Kestu_GetDevice());
+    for (int frame = 0; frame < kFrames && SUCCEEDED(hr); ++frame)
+        hr = sample::Frame("billboards", frame, 0xFF8FB8E0u, [&] { return scene.Render(kStep); });
+    int status = FAILED(hr) ? 1 : 0;
+    if (status == 0 && !host::SaveWindowPng(Kestu_GetCfg()->GetRenderWnd(), kPngPath)) {
+        std::fprintf(stderr, "billboards: cannot save %s\n", kPngPath);
+        status = 1;
     }
-    IDirect3DDevice8* device = Kestu_GetDevice();
-    HWND wnd = Kestu_GetCfg()->GetRenderWnd();
-    const D3DSURFACE_DESC* back = Kestu_GetCfg()->GetSDBackBuff();
-    int status = 0;
-    {
-        CTextureMng textures;
-        hr = textures.Build(device, kLibPath);
-        for (DWORD id : {kPine, kOak, kSign, kBadge, kGlow})
-            if (SUCCEEDED(hr) && textures.QueryTexture(id) == nullptr) hr = E_FAIL;
-        if (FAILED(hr)) {
-            std::fprintf(stderr, "billboards: cannot load the textures of %s\n", kLibPath);
-            status = 1;
-        }
-        CEye eye;
-        SetCamera(device, eye, float(back->Width) / float(back->Height));
-        Grove grove(&textures);
-        Sword sword(device);
-        float now = 0.0f;
-        for (int frame = 0; frame < kFrames && status == 0; ++frame) {
-            now += kStep;
-            grove.FrameMove(now);
-            sword.FrameMove(kStep);
-            hr = Kestu_PrepareForRender();
-            if (SUCCEEDED(hr)) {
-                device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF8FB8E0u, 1.0f, 0);
-                device->BeginScene();
-                device->SetRenderState(D3DRS_LIGHTING, FALSE);
-                device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-                device->SetRenderState(D3DRS_ZENABLE, TRUE);
-                DrawGround(device);
-                grove.Render(device);
-                sword.Render(device);
-                grove.RenderScreen(device);
-                device->EndScene();
-                hr = Kestu_Present();
-            }
-            if (FAILED(hr)) {
-                std::fprintf(stderr, "billboards: frame %d failed: 0x%08X\n", frame, static_cast<unsigned>(hr));
-                status = 1;
-            }
-        }
-        if (status == 0 && !host::SaveWindowPng(wnd, kPngPath)) {
-            std::fprintf(stderr, "billboards: cannot save %s\n", kPngPath);
-            status = 1;
-        }
-        if (status == 0) std::printf("billboards: wrote %s (%u trees in view)\n", kPngPath, grove.Visible());
-        textures.Release();
-    }
+    const DWORD trees = scene.TreesInView();
+    scene.Release();
     Kestu_Release();
+    if (status == 0) std::printf("billboards: wrote %s (%u trees in view)\n", kPngPath, trees);
     return status;
 }

@@ -188,8 +188,8 @@ TEST_F(Emitter, UpdatePositionPushesTheOutlineThroughTheWorldMatrix)
 TEST_F(Emitter, SynchronizeFollowsActionChanges)
 {
     STrailSyncRecord record{nullptr, nullptr, 7, 0};
-    const auto self = reinterpret_cast<unsigned long>(&emitter);
-    const auto param = reinterpret_cast<unsigned long>(&record);
+    const auto self = reinterpret_cast<DWORD_PTR>(&emitter);
+    const auto param = reinterpret_cast<DWORD_PTR>(&record);
     ITrail_Emitter::Synchronize(0x104, self, param);
     EXPECT_EQ(emitter.GetCurrentSequence(), 7u);
     record.dwActionID = 3;
