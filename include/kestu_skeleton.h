@@ -10,6 +10,7 @@
 #include <d3d8.h>
 #include <d3dx8.h>
 
+#include <functional>
 #include <iosfwd>
 #include <list>
 #include <map>
@@ -232,6 +233,11 @@ protected:
     // is on; moves the bones first when moveBones.
     void DeformSkins(DWORD action, DWORD frame, bool onlyUncached, IActionAdapter* adapter);
     void FreeBones();
+    // Draws each skin with draw, on path 2 in shader mode, with the
+    // constants of the path set first.
+    long DrawSkins(IDirect3DDevice8* device, const std::function<void(CSkAniSkin*)>& draw);
+    // Calls fn(meshId, action) of the manager for each skin's mesh (cache on).
+    void ForEachCachedMesh(void (CMeshDataMng::*fn)(DWORD, DWORD), DWORD action);
 
     int m_bShareBones = 0;
     CSkeletonTreeNode* m_pTree = nullptr;

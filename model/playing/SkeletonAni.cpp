@@ -50,6 +50,9 @@ CSkeletonAni& CSkeletonAni::operator=(const CSkeletonAni& other)
 
 void CSkeletonAni::SetSkeleton(CSkeleton* skeleton)
 {
+    // An action of another skeleton is not one this skeleton counts in use.
+    if (skeleton != m_pSkeleton)
+        m_dwCurAction = 0xFFFFFFFF;
     m_pSkeleton = skeleton;
     SetFirstAction();
 }

@@ -104,7 +104,20 @@ long CSkeleton::SerializeSkeleton(COUArchive& ar, DWORD& byteCount, DWORD versio
         }
 
         FileHead(ar, byteCount, 0, m_dwSKLVersion, &m_dwSKLFlag, "BONEDATA");
+        // Parts loaded before take the new bones, also when the section
+        // fails half way: none may keep a bone that is freed here.
+        struct Rebind {
+            CSkeleton* s;
+            ~Rebind()
+            {
+                for (auto& [id, skin] : s->m_skins)
+                    skin->GenerateBoneList(s);
+                for (auto& [id, adapter] : s->m_actions)
+                    adapter->GenerateBoneList(s);
+            }
+        } rebind{this};
         FreeBones();
+        SetSkeletonTree(nullptr);
         m_pBones = new BoneMap();
         m_pBoneNames = new NameMap();
         m_bShareBones = 0;
@@ -135,17 +148,11 @@ long CSkeleton::SerializeSkeleton(COUArchive& ar, DWORD& byteCount, DWORD versio
                     object.release();
             }
         }
-        SetSkeletonTree(nullptr);
         auto root = std::make_unique<CSkeletonTreeNode>();
         if (root->Serialize(ar, byteCount, version, 0) < 0)
             return E_FAIL;
         m_pTree = root.release();
         BuildSkeletonTree(m_pTree);
-        // Parts loaded before take the new bones.
-        for (auto& [id, skin] : m_skins)
-            skin->GenerateBoneList(this);
-        for (auto& [id, adapter] : m_actions)
-            adapter->GenerateBoneList(this);
     } catch (HRESULT) {
         return E_FAIL;
     }

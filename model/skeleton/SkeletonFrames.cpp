@@ -110,23 +110,18 @@ long CSkeleton::FrameMove(float dt)
     return 0;
 }
 
-void CSkeleton::UseAction(DWORD id)
+void CSkeleton::ForEachCachedMesh(void (CMeshDataMng::*fn)(DWORD, DWORD), DWORD action)
 {
     if (!CacheOn(m_pMeshMng))
         return;
     for (auto& [skinId, skin] : m_skins)
         if (CMeshDataBase* mesh = skin->GetMeshData())
-            m_pMeshMng->UseAction(mesh->GetMeshID(), id);
+            (m_pMeshMng->*fn)(mesh->GetMeshID(), action);
 }
 
-void CSkeleton::UnuseAction(DWORD id)
-{
-    if (!CacheOn(m_pMeshMng))
-        return;
-    for (auto& [skinId, skin] : m_skins)
-        if (CMeshDataBase* mesh = skin->GetMeshData())
-            m_pMeshMng->UnuseAction(mesh->GetMeshID(), id);
-}
+void CSkeleton::UseAction(DWORD id) { ForEachCachedMesh(&CMeshDataMng::UseAction, id); }
+
+void CSkeleton::UnuseAction(DWORD id) { ForEachCachedMesh(&CMeshDataMng::UnuseAction, id); }
 
 void CSkeleton::Refresh()
 {

@@ -2,6 +2,7 @@
 // of the skinning render paths.
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "kestu_meshdatamng.h"
 #include "kestu_skeleton.h"
@@ -53,12 +54,12 @@ long CSkeleton::Build(IDirect3DDevice8* device)
     return 0;
 }
 
-long CSkeleton::Render(IDirect3DDevice8* device)
+long CSkeleton::DrawSkins(IDirect3DDevice8* device, const std::function<void(CSkAniSkin*)>& draw)
 {
     const int path = CMeshDataMng::m_nSkeletonRenderPath;
-    const bool changed = path != KESTU_SKLPATH_SOFTWARE && (m_bShaderMode || m_bUsePs);
     if (path != KESTU_SKLPATH_SOFTWARE) {
-        if (changed)
+        // Shader mode and the pixel shader draw this skeleton on path 2.
+        if (m_bShaderMode || m_bUsePs)
             CMeshDataMng::m_nSkeletonRenderPath = KESTU_SKLPATH_VS;
         SetVSRenderPass(device);
     }
@@ -66,7 +67,7 @@ long CSkeleton::Render(IDirect3DDevice8* device)
         CMeshDataBase* mesh = skin->GetMeshData();
         if (mesh)
             mesh->SetPointLightNum(static_cast<DWORD>(m_nLightNum));
-        skin->Render(device);
+        draw(skin);
         if (m_pMeshMng && mesh)
             m_pMeshMng->ReleaseBuffer(mesh->GetMeshID(), m_dwCurAction, m_dwCurFrame);
     }
@@ -74,24 +75,14 @@ long CSkeleton::Render(IDirect3DDevice8* device)
     return 0;
 }
 
+long CSkeleton::Render(IDirect3DDevice8* device)
+{
+    return DrawSkins(device, [device](CSkAniSkin* skin) { skin->Render(device); });
+}
+
 long CSkeleton::RenderRough(IDirect3DDevice8* device, int mode)
 {
-    const int path = CMeshDataMng::m_nSkeletonRenderPath;
-    const bool changed = path != KESTU_SKLPATH_SOFTWARE && (m_bShaderMode || m_bUsePs);
-    if (path != KESTU_SKLPATH_SOFTWARE) {
-        if (changed)
-            CMeshDataMng::m_nSkeletonRenderPath = KESTU_SKLPATH_VS;
-        SetVSRenderPass(device);
-    }
-    for (auto& [id, skin] : m_skins) {
-        CMeshDataBase* mesh = skin->GetMeshData();
-        if (mesh)
-            mesh->SetPointLightNum(static_cast<DWORD>(m_nLightNum));
-        skin->RenderRough(device, mode);
-        if (m_pMeshMng && mesh)
-            m_pMeshMng->ReleaseBuffer(mesh->GetMeshID(), m_dwCurAction, m_dwCurFrame);
-    }
-    CMeshDataMng::m_nSkeletonRenderPath = path;
+    DrawSkins(device, [device, mode](CSkAniSkin* skin) { skin->RenderRough(device, mode); });
     return E_FAIL;
 }
 

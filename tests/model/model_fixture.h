@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -249,6 +251,32 @@ inline std::filesystem::path CorpusFolder(const std::string& target)
             break;
     }
     return below;
+}
+
+// A seed of a fuzz target's corpus: its file name and bytes.
+struct FuzzSeed {
+    std::string name;
+    std::vector<BYTE> bytes;
+};
+
+// The corpus holds exactly what the writer writes now; KESTU_WRITE_SEEDS=1
+// rewrites it.
+inline void ExpectCorpus(const std::string& target, const std::vector<FuzzSeed>& seeds)
+{
+    const std::filesystem::path dir = CorpusFolder(target);
+    const bool rewrite = std::getenv("KESTU_WRITE_SEEDS") != nullptr;
+    if (rewrite)
+        std::filesystem::create_directories(dir);
+    ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
+    for (const FuzzSeed& seed : seeds) {
+        const std::filesystem::path path = dir / seed.name;
+        if (rewrite)
+            std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(seed.bytes.data()),
+                                                        std::streamsize(seed.bytes.size()));
+        std::ifstream in(path, std::ios::binary);
+        const std::vector<BYTE> stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(stored, seed.bytes) << seed.name;
+    }
 }
 
 // A 64x64 device with depth, shared by a suite.

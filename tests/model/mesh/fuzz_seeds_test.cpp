@@ -54,20 +54,10 @@ std::vector<Seed> Seeds()
 
 TEST(FuzzSeeds, AreTheWritersOwnBytes)
 {
-    const std::filesystem::path dir = CorpusFolder("model_meshdata");
-    ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
-    const bool rewrite = std::getenv("KESTU_WRITE_SEEDS") != nullptr;
-    for (const Seed& seed : Seeds()) {
-        const std::filesystem::path path = dir / (seed.name + ".chunk");
-        if (rewrite) {
-            std::filesystem::create_directories(dir);
-            std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(seed.bytes.data()),
-                                                        std::streamsize(seed.bytes.size()));
-        }
-        std::ifstream in(path, std::ios::binary);
-        const std::vector<BYTE> stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_EQ(stored, seed.bytes) << seed.name;
-    }
+    std::vector<FuzzSeed> files;
+    for (const Seed& seed : Seeds())
+        files.push_back({seed.name + ".chunk", seed.bytes});
+    ExpectCorpus("model_meshdata", files);
 }
 
 } // namespace

@@ -125,6 +125,18 @@ TEST_F(SkeletonArchive, DamagedArchivesFailAndStayReusable)
             EXPECT_EQ(cut.GetActionsNumber(), 2u);
         }
     }
+    // A skeleton section that fails half way leaves no part holding a freed bone.
+    CSkeleton parts;
+    ASSERT_EQ(LoadSkeleton(parts, bytes, KESTU_SKL_ALL), 0);
+    const std::vector<BYTE> bones = StoreSkeleton(hero, KESTU_SKL_SKELETON);
+    EXPECT_EQ(LoadSkeleton(parts, std::vector<BYTE>(bones.begin(), bones.begin() + long(bones.size() / 2)),
+                           KESTU_SKL_SKELETON),
+              E_FAIL);
+    EXPECT_LT(parts.GetBonesNumber(), 12u);
+    EXPECT_LT(parts.GetSkinByName("body")->GetBoneNumber(), parts.GetSkinByName("body")->GetBoneNameList().size());
+    parts.Transform(0, 1, nullptr);
+    parts.Transform(1, 2, nullptr);
+
     // Names that leave no room for the terminator are refused.
     std::vector<BYTE> longName = bytes;
     const size_t first = 8 + 4 + 4 + 8 + 4;

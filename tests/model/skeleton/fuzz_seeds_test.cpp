@@ -1,9 +1,6 @@
 // The seed corpus of the skeletal-archive fuzz target is what the engine's
 // own writer writes of the sample character and a small creature, section by
 // section and whole. KESTU_WRITE_SEEDS=1 rewrites it.
-#include <fstream>
-#include <iterator>
-
 #include "skeleton_fixture.h"
 
 namespace {
@@ -42,22 +39,10 @@ std::vector<Seed> Seeds()
 
 TEST(SkeletonFuzzSeeds, AreTheWritersOwnBytes)
 {
-    const std::filesystem::path dir = CorpusFolder("model_skeleton");
-    const bool rewrite = std::getenv("KESTU_WRITE_SEEDS") != nullptr;
-    if (!rewrite) {
-        ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
-    }
-    for (const Seed& seed : Seeds()) {
-        const std::filesystem::path path = dir / (seed.name + ".skel");
-        if (rewrite) {
-            std::filesystem::create_directories(dir);
-            std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(seed.bytes.data()),
-                                                        std::streamsize(seed.bytes.size()));
-        }
-        std::ifstream in(path, std::ios::binary);
-        const std::vector<BYTE> stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_EQ(stored, seed.bytes) << seed.name;
-    }
+    std::vector<FuzzSeed> files;
+    for (const Seed& seed : Seeds())
+        files.push_back({seed.name + ".skel", seed.bytes});
+    ExpectCorpus("model_skeleton", files);
 }
 
 } // namespace
