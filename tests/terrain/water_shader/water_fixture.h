@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <array>
 #include <cstring>
 #include <functional>
+#include <set>
 #include <vector>
 
 #include "host/host.h"
