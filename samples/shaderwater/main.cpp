@@ -14,6 +14,7 @@
 #include <host/host.h>
 
 #include "../../tools/kestu-terrain/terrain_gen.h"
+#include "../common/ground_texture.h"
 #include "../common/sample_engine.h"
 
 namespace {
@@ -83,26 +84,6 @@ std::vector<SkyVertex> MakeSkyBox()
     return v;
 }
 
-// Speckled grass, one random shade per texel, so it repeats from block to
-// block without a seam.
-HRESULT MakeGrassTexture(IDirect3DDevice8* device, IDirect3DTexture8** out)
-{
-    HRESULT hr = D3DXCreateTexture(device, 128, 128, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, out);
-    if (FAILED(hr)) return hr;
-    D3DLOCKED_RECT lr{};
-    hr = (*out)->LockRect(0, &lr, nullptr, 0);
-    if (FAILED(hr)) return hr;
-    for (int y = 0; y < 128; ++y) {
-        auto* row = reinterpret_cast<DWORD*>(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch);
-        for (int x = 0; x < 128; ++x) {
-            const float n = terrain_gen::Lattice(11, x, y), m = terrain_gen::Lattice(12, x / 8, y / 8);
-            row[x] = D3DCOLOR_ARGB(255, int(95 + 50 * n + 40 * m), int(125 + 60 * n), int(55 + 25 * n));
-        }
-    }
-    (*out)->UnlockRect(0);
-    return D3DXFilterTexture(*out, nullptr, 0, D3DX_DEFAULT);
-}
-
 class CShaderWaterScene;
 
 // The reflection: sky and hills seen from the lake's centre.
@@ -130,7 +111,7 @@ public:
         const float levels[2] = {90.0f, 180.0f};
         m_DistLOD.Set(levels, 2, 0);
         HRESULT hr = m_Terrain.Build(device, block.data(), block.size(), &m_DistLOD, 0.0f, TERRAIN_BUILD_ALL, nullptr);
-        if (FAILED(hr) || FAILED(hr = MakeGrassTexture(device, &m_pGrass))) return hr;
+        if (FAILED(hr) || FAILED(hr = sample::MakeGroundTexture(device, &m_pGround))) return hr;
         if (FAILED(Kestu::CShaderWater::IsSupportShaderWater(device))) {
             std::fprintf(stderr, "shaderwater: the device has no shaders 1.1\n");
             return E_FAIL;
@@ -165,8 +146,8 @@ public:
         m_WaterTex.Release();
         m_Cube.Release();
         m_Terrain.Release();
-        if (m_pGrass) m_pGrass->Release();
-        m_pGrass = nullptr;
+        if (m_pGround) m_pGround->Release();
+        m_pGround = nullptr;
     }
 
     // Sky around the eye, without depth.
@@ -196,16 +177,9 @@ public:
         D3DXMATRIX world;
         D3DXMatrixIdentity(&world);
         d->SetTransform(D3DTS_WORLD, &world);
-        D3DLIGHT8 sun{};
-        sun.Type = D3DLIGHT_DIRECTIONAL;
-        sun.Diffuse = {1.0f, 0.93f, 0.8f, 1.0f};
-        sun.Direction = {-kSunDir.x, -kSunDir.y, -kSunDir.z};
-        d->SetLight(0, &sun);
-        d->LightEnable(0, TRUE);
-        d->SetRenderState(D3DRS_LIGHTING, TRUE);
-        d->SetRenderState(D3DRS_AMBIENT, 0xFF505868u);
+        sample::SetSun(d, {1.0f, 0.93f, 0.8f, 1.0f}, {-kSunDir.x, -kSunDir.y, -kSunDir.z}, 0xFF505868u);
         d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        d->SetTexture(0, m_pGrass);
+        d->SetTexture(0, m_pGround);
         d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
         d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
         d->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
@@ -290,7 +264,7 @@ private:
 
     friend class CLakeCube;
     IDirect3DDevice8* m_pDevice = nullptr;
-    IDirect3DTexture8* m_pGrass = nullptr;
+    IDirect3DTexture8* m_pGround = nullptr;
     terrain_gen::HeightField m_Field;
     SGfxDistLOD m_DistLOD;
     CTerrain m_Terrain;

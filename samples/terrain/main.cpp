@@ -12,6 +12,7 @@
 #include <host/host.h>
 
 #include "../../tools/kestu-terrain/terrain_gen.h"
+#include "../common/ground_texture.h"
 #include "../common/sample_engine.h"
 
 namespace {
@@ -31,42 +32,6 @@ terrain_gen::Params FieldParams()
     return p;
 }
 
-// Value noise over a lattice that wraps every `size` texels, so that the
-// texture repeats from block to block without a seam.
-float TileNoise(uint32_t seed, int x, int y, int cell, int size)
-{
-    const int period = size / cell;
-    const int ix = x / cell, iy = y / cell;
-    float tx = float(x % cell) / cell, ty = float(y % cell) / cell;
-    tx = tx * tx * (3.0f - 2.0f * tx);
-    ty = ty * ty * (3.0f - 2.0f * ty);
-    auto at = [&](int i, int j) { return terrain_gen::Lattice(seed, i % period, j % period); };
-    const float a = at(ix, iy), b = at(ix + 1, iy), c = at(ix, iy + 1), d = at(ix + 1, iy + 1);
-    const float low = a + (b - a) * tx, high = c + (d - c) * tx;
-    return low + (high - low) * ty;
-}
-
-// A grass-and-earth texture with a few mip levels.
-HRESULT MakeGroundTexture(IDirect3DDevice8* device, IDirect3DTexture8** out)
-{
-    HRESULT hr = D3DXCreateTexture(device, 128, 128, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, out);
-    if (FAILED(hr)) return hr;
-    D3DLOCKED_RECT lr{};
-    hr = (*out)->LockRect(0, &lr, nullptr, 0);
-    if (FAILED(hr)) return hr;
-    for (int y = 0; y < 128; ++y) {
-        auto* row = reinterpret_cast<DWORD*>(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch);
-        for (int x = 0; x < 128; ++x) {
-            const float n = 0.55f * TileNoise(3, x, y, 16, 128) + 0.45f * TileNoise(4, x, y, 4, 128);
-            const float earth = std::max(0.0f, TileNoise(5, x, y, 32, 128) - 0.6f) * 1.5f;
-            const int r = int(70 + 60 * n + 70 * earth), g = int(110 + 80 * n - 10 * earth), b = int(40 + 30 * n);
-            row[x] = 0xFF000000u | (DWORD(r) << 16) | (DWORD(g) << 8) | DWORD(b);
-        }
-    }
-    (*out)->UnlockRect(0);
-    return D3DXFilterTexture(*out, nullptr, 0, D3DX_DEFAULT);
-}
-
 class CTerrainScene : public CKestuDevObjMng {
 public:
     HRESULT InitDeviceObjects(IDirect3DDevice8* device) override
@@ -78,7 +43,7 @@ public:
         m_DistLOD.Set(levels, 2, 0);
         HRESULT hr = m_Terrain.Build(device, block.data(), block.size(), &m_DistLOD, 0.0f, TERRAIN_BUILD_ALL, nullptr);
         if (FAILED(hr)) return hr;
-        hr = MakeGroundTexture(device, &m_pGround);
+        hr = sample::MakeGroundTexture(device, &m_pGround);
         if (FAILED(hr)) return hr;
 
         STerrainWaterInit water;
