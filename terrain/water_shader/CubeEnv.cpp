@@ -4,6 +4,7 @@
 
 #include "kestu_cubeenv.h"
 #include "kestu_shaderwatertex.h"
+#include "terrain/water_shader/SavedRenderTarget.h"
 
 namespace Kestu {
 
@@ -107,11 +108,8 @@ HRESULT CCubeEnv::RenderCubeBox(D3DXVECTOR3 eye)
     d->GetTransform(D3DTS_PROJECTION, &oldProj);
     D3DXMatrixPerspectiveFovLH(&proj, D3DX_PI / 2.0f, 1.0f, 0.5f, 20000.0f);
     d->SetTransform(D3DTS_PROJECTION, &proj);
-    IDirect3DSurface8* oldTarget = nullptr;
-    IDirect3DSurface8* oldDepth = nullptr;
-    d->GetRenderTarget(&oldTarget);
-    d->GetDepthStencilSurface(&oldDepth);
     {
+        SavedRenderTarget target(d);
         RenderStateGuard blend(D3DRS_ALPHABLENDENABLE, FALSE);
         TextureStageStateGuard arg(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
         TextureStageStateGuard op(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
@@ -130,9 +128,7 @@ HRESULT CCubeEnv::RenderCubeBox(D3DXVECTOR3 eye)
             RenderCubeFace(face);
             ReleaseCom(surface);
         }
-        d->SetRenderTarget(oldTarget, oldDepth);
-        ReleaseCom(oldTarget);
-        ReleaseCom(oldDepth);
+        target.Restore();
         d->SetTransform(D3DTS_VIEW, &oldView);
         d->SetTransform(D3DTS_PROJECTION, &oldProj);
     }

@@ -2,6 +2,7 @@
 // waves and one of noise, each adding to the last.
 #include "kestu_shaderwatertex.h"
 #include "kestu_texture.h"
+#include "terrain/water_shader/SavedRenderTarget.h"
 
 namespace Kestu {
 
@@ -86,11 +87,7 @@ HRESULT CShaderWater_Tex::RenderTex(TexState* state, TexWaveDesc* waves)
     d->GetTransform(D3DTS_WORLD, &world);
     d->GetTransform(D3DTS_VIEW, &view);
     d->GetTransform(D3DTS_PROJECTION, &proj);
-    IDirect3DSurface8* oldTarget = nullptr;
-    IDirect3DSurface8* oldDepth = nullptr;
-    d->GetRenderTarget(&oldTarget);
-    d->GetDepthStencilSurface(&oldDepth);
-
+    SavedRenderTarget target(d);
     d->SetRenderTarget(bump, nullptr);
     D3DXMatrixIdentity(&identity);
     d->SetTransform(D3DTS_PROJECTION, &identity);
@@ -147,11 +144,7 @@ HRESULT CShaderWater_Tex::RenderTex(TexState* state, TexWaveDesc* waves)
         d->SetVertexShader(0);
         d->SetPixelShader(0);
         bump->Release();
-        d->SetRenderTarget(oldTarget, oldDepth);
-        if (oldTarget)
-            oldTarget->Release();
-        if (oldDepth)
-            oldDepth->Release();
+        target.Restore();
         d->SetTransform(D3DTS_WORLD, &world);
         d->SetTransform(D3DTS_VIEW, &view);
         d->SetTransform(D3DTS_PROJECTION, &proj);

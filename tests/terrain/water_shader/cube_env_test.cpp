@@ -93,24 +93,14 @@ TEST_F(CubeEnv, DrawsEachFaceInOrderWithItsCameraAndStates)
 TEST_F(CubeEnv, PutsTargetDepthViewAndProjectionBack)
 {
     ASSERT_EQ(cube.Build(device), 0);
-    IDirect3DSurface8* target = nullptr;
-    IDirect3DSurface8* depth = nullptr;
-    device->GetRenderTarget(&target);
-    device->GetDepthStencilSurface(&depth);
+    const Targets before(device);
     D3DXMATRIX view, proj, m;
     D3DXMatrixRotationX(&view, 0.3f);
     D3DXMatrixPerspectiveFovLH(&proj, 0.8f, 1.5f, 2.0f, 50.0f);
     device->SetTransform(D3DTS_VIEW, &view);
     device->SetTransform(D3DTS_PROJECTION, &proj);
     ASSERT_EQ(cube.RenderCubeBox(D3DXVECTOR3(0, 0, 0)), 0);
-    IDirect3DSurface8* targetAfter = nullptr;
-    IDirect3DSurface8* depthAfter = nullptr;
-    device->GetRenderTarget(&targetAfter);
-    device->GetDepthStencilSurface(&depthAfter);
-    EXPECT_EQ(targetAfter, target);
-    EXPECT_EQ(depthAfter, depth);
-    for (IDirect3DSurface8* s : {target, depth, targetAfter, depthAfter})
-        if (s) s->Release();
+    EXPECT_TRUE(Targets(device) == before);
     device->GetTransform(D3DTS_VIEW, &m);
     EXPECT_TRUE(SameMatrix(m, view));
     device->GetTransform(D3DTS_PROJECTION, &m);

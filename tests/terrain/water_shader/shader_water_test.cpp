@@ -244,15 +244,12 @@ TEST_F(ShaderWater, StandingStillStillDrawsTheBumpTexture)
     const float texPhase = water.m_TexWaves[3].fPhase, geoPhase = water.m_GeoWaves[2].fPhase;
     IDirect3DSurface8* s = nullptr;
     ASSERT_EQ(tex.GetBumpTex()->GetD3DTexture()->GetSurfaceLevel(0, &s), D3D_OK);
-    IDirect3DSurface8* target = nullptr;
-    IDirect3DSurface8* depth = nullptr;
-    device->GetRenderTarget(&target);
-    device->GetDepthStencilSurface(&depth);
-    device->SetRenderTarget(s, nullptr);
-    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-    device->SetRenderTarget(target, depth);
-    target->Release();
-    depth->Release();
+    {
+        const Targets before(device);
+        device->SetRenderTarget(s, nullptr);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        device->SetRenderTarget(before.target, before.depth);
+    }
     s->Release();
     EXPECT_EQ(At(ReadTexture(tex.GetBumpTex()), 100, 100) & 0xFFFFFF, 0u);
     water.FrameMove(0.0f, eye, eye);

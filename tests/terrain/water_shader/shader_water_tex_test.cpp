@@ -179,10 +179,9 @@ TEST_F(WaterTex, RenderTexPutsTargetDepthTransformsAndStatesBack)
 {
     ArmGuards();
     ASSERT_EQ(tex.Build(device), 0);
-    IDirect3DSurface8* target = nullptr;
-    IDirect3DSurface8* depth = nullptr;
-    ASSERT_EQ(device->GetRenderTarget(&target), D3D_OK);
-    ASSERT_EQ(device->GetDepthStencilSurface(&depth), D3D_OK);
+    const Targets before(device);
+    ASSERT_NE(before.target, nullptr);
+    ASSERT_NE(before.depth, nullptr);
     D3DXMATRIX world, view, proj;
     D3DXMatrixTranslation(&world, 1, 2, 3);
     D3DXMatrixRotationY(&view, 0.7f);
@@ -208,14 +207,7 @@ TEST_F(WaterTex, RenderTexPutsTargetDepthTransformsAndStatesBack)
     std::vector<Kestu::TexWaveDesc> waves = StillWaves();
     ASSERT_EQ(tex.RenderTex(&state, waves.data()), 0);
 
-    IDirect3DSurface8* targetAfter = nullptr;
-    IDirect3DSurface8* depthAfter = nullptr;
-    device->GetRenderTarget(&targetAfter);
-    device->GetDepthStencilSurface(&depthAfter);
-    EXPECT_EQ(targetAfter, target);
-    EXPECT_EQ(depthAfter, depth);
-    for (IDirect3DSurface8* s : {target, depth, targetAfter, depthAfter})
-        if (s) s->Release();
+    EXPECT_TRUE(Targets(device) == before);
     D3DXMATRIX m;
     device->GetTransform(D3DTS_WORLD, &m);
     EXPECT_EQ(std::memcmp(&m, &world, sizeof m), 0);

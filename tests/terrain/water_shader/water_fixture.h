@@ -67,19 +67,13 @@ public:
     using CShaderWater::m_vEye;
 };
 
-// Still texture waves: settings of the defaults with the given noise, every fade 0.
+// Still texture waves: the default settings with the given noise.
 inline Kestu::TexState StillState(float noise)
 {
-    Kestu::TexState s{};
+    WaterView defaults;
+    defaults.InitTexState();
+    Kestu::TexState s = defaults.m_TexState;
     s.fNoise = noise;
-    s.fAngleDeviation = 15.0f;
-    s.vWindDir = D3DXVECTOR2(0.0f, 2.0f);
-    s.fMaxLength = 10.0f;
-    s.fMinLength = 1.0f;
-    s.fAmpOverLen = 0.03f;
-    s.fRippleScale = 25.0f;
-    s.fSpeedDeviation = 0.1f;
-    s.fFadeRate = -0.2f;
     return s;
 }
 
@@ -98,6 +92,26 @@ inline std::vector<Kestu::TexWaveDesc> StillWaves()
     }
     return waves;
 }
+
+// The render target and depth-stencil surface in force, with a reference to each.
+struct Targets {
+    explicit Targets(IDirect3DDevice8* device)
+    {
+        device->GetRenderTarget(&target);
+        device->GetDepthStencilSurface(&depth);
+    }
+    ~Targets()
+    {
+        if (target) target->Release();
+        if (depth) depth->Release();
+    }
+    Targets(const Targets&) = delete;
+    Targets& operator=(const Targets&) = delete;
+    bool operator==(const Targets& other) const { return target == other.target && depth == other.depth; }
+
+    IDirect3DSurface8* target = nullptr;
+    IDirect3DSurface8* depth = nullptr;
+};
 
 class WaterDevice : public testdevice::DeviceSuite<64, 64> {
 protected:
@@ -126,15 +140,10 @@ protected:
     // The pixels of a surface, drawn to by making it the render target.
     static kestu_test::Image ReadSurface(IDirect3DSurface8* surface)
     {
-        IDirect3DSurface8* target = nullptr;
-        IDirect3DSurface8* depth = nullptr;
-        device->GetRenderTarget(&target);
-        device->GetDepthStencilSurface(&depth);
+        const Targets before(device);
         device->SetRenderTarget(surface, nullptr);
         kestu_test::Image image = kestu_test::ReadRenderTarget(device);
-        device->SetRenderTarget(target, depth);
-        if (target) target->Release();
-        if (depth) depth->Release();
+        device->SetRenderTarget(before.target, before.depth);
         return image;
     }
     static kestu_test::Image ReadTexture(CTexture* texture)
