@@ -89,6 +89,8 @@ void CShaderWater::SetWaterParams()
 HRESULT CShaderWater::RenderBeginPass()
 {
     IDirect3DDevice8* d = m_pDevice;
+    if (!d)
+        return 0;
     SetWaterParams();
     DWORD* saved = m_dwSavedStates;
     for (int i = 0; i < 3; ++i) {
@@ -120,6 +122,8 @@ HRESULT CShaderWater::RenderBeginPass()
 HRESULT CShaderWater::RenderEndPass()
 {
     IDirect3DDevice8* d = m_pDevice;
+    if (!d)
+        return 0;
     d->SetVertexShader(0);
     d->SetPixelShader(0);
     const DWORD* saved = m_dwSavedStates;
