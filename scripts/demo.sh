@@ -8,8 +8,9 @@
 # out/skinning.png, the streamed-terrain sample out/streamed.png, the billboard
 # sample out/billboards.png (from the texture library out/billboards.kidx it
 # packs itself), the character sample out/character.png (from the archives it
-# exports into out/character/), under the repository root. Installs what is
-# missing first.
+# exports into out/character/), the shader-water sample out/shaderwater.png
+# (and its cube faces in out/shaderwater/), under the repository root.
+# Installs what is missing first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/packages.sh"
@@ -18,7 +19,7 @@ bash "$root/scripts/deps.sh" "${KESTU_PACKAGES[@]}"
 build="${KESTU_BUILD_DIR:-$root/build/release}"
 jobs="${KESTU_JOBS:-$(nproc)}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTU_TESTS=OFF -DKESTU_SAMPLES=ON
-cmake --build "$build" -j "$jobs" --target demo demo2d demotex terrain demogma particles skinning streamed billboards character kestu-pack kestu-gma
+cmake --build "$build" -j "$jobs" --target demo demo2d demotex terrain demogma particles skinning streamed billboards character shaderwater kestu-pack kestu-gma
 cd "$root"
 "$build/samples/demo"
 "$build/samples/demo2d"
@@ -37,3 +38,4 @@ cd "$root"
 "$build/samples/billboards"
 "$build/samples/character" assets out/character
 "$build/samples/character" render out/character out/character.png
+"$build/samples/shaderwater"

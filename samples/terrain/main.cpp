@@ -14,6 +14,7 @@
 
 #include "../../tools/kestu-terrain/terrain_gen.h"
 #include "../../tools/kestu-terrain/texture_lib_gen.h"
+#include "../common/ground_texture.h"
 #include "../common/sample_engine.h"
 
 namespace {
@@ -36,30 +37,6 @@ terrain_gen::Params FieldParams()
     return p;
 }
 
-// Value noise over a lattice that wraps every `size` texels, so that the
-// texture repeats from block to block without a seam.
-float TileNoise(uint32_t seed, int x, int y, int cell, int size)
-{
-    const int period = size / cell;
-    const int ix = x / cell, iy = y / cell;
-    float tx = float(x % cell) / cell, ty = float(y % cell) / cell;
-    tx = tx * tx * (3.0f - 2.0f * tx);
-    ty = ty * ty * (3.0f - 2.0f * ty);
-    auto at = [&](int i, int j) { return terrain_gen::Lattice(seed, i % period, j % period); };
-    const float a = at(ix, iy), b = at(ix + 1, iy), c = at(ix, iy + 1), d = at(ix + 1, iy + 1);
-    const float low = a + (b - a) * tx, high = c + (d - c) * tx;
-    return low + (high - low) * ty;
-}
-
-// A grass-and-earth texel (0xAARRGGBB) of the 128 x 128 ground texture.
-uint32_t GroundTexel(int x, int y)
-{
-    const float n = 0.55f * TileNoise(3, x, y, 16, 128) + 0.45f * TileNoise(4, x, y, 4, 128);
-    const float earth = std::max(0.0f, TileNoise(5, x, y, 32, 128) - 0.6f) * 1.5f;
-    const int r = int(70 + 60 * n + 70 * earth), g = int(110 + 80 * n - 10 * earth), b = int(40 + 30 * n);
-    return 0xFF000000u | (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
-}
-
 class CTerrainScene : public CKestuDevObjMng {
 public:
     HRESULT InitDeviceObjects(IDirect3DDevice8* device) override
@@ -73,7 +50,7 @@ public:
         if (FAILED(hr)) return hr;
         // The blocks find their texture by id in a library made here.
         hr = texture_lib_gen::MakeTextureLibrary(device, kTextureLibrary,
-                                                 {{kGroundTexture, "ground", 128, 128, GroundTexel}});
+                                                 {{kGroundTexture, "ground", 128, 128, sample::GroundTexel}});
         if (SUCCEEDED(hr)) hr = m_Textures.Build(device, kTextureLibrary);
         if (FAILED(hr)) return hr;
         if (!m_Textures.QueryTexture(kGroundTexture)) return E_FAIL;
