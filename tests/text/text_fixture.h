@@ -106,6 +106,7 @@ inline SynthFont TestFont()
     return f;
 }
 
+#ifdef KESTU_TOOLS_BUILD_DIR
 // A folder with the fonts of the tool: "sans14.fnt", "sans11.fnt",
 // "sans18.fnt" (Latin-1 and a few CJK codes) and their table "sans.tib".
 inline std::string ToolFonts(const std::string& folder)
@@ -119,5 +120,6 @@ inline std::string ToolFonts(const std::string& folder)
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     return folder + "/";
 }
+#endif
 
 } // namespace text_test
