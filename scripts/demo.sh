@@ -5,8 +5,9 @@
 # out/demotex.kidx that kestu-pack makes of its images), the terrain sample
 # out/terrain.png, the GMA demo out/demogma.png (from the mesh library
 # out/demogma.kidx), the particle sample out/particles.png, the skinning sample
-# out/skinning.png, the streamed-terrain sample out/streamed.png, under the
-# repository root. Installs what is missing first.
+# out/skinning.png, the streamed-terrain sample out/streamed.png, the text demo
+# out/demotext.png (from fonts kestu-font renders into out/demotext/), under
+# the repository root. Installs what is missing first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/packages.sh"
@@ -15,7 +16,8 @@ bash "$root/scripts/deps.sh" "${KESTU_PACKAGES[@]}"
 build="${KESTU_BUILD_DIR:-$root/build/release}"
 jobs="${KESTU_JOBS:-$(nproc)}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTU_TESTS=OFF -DKESTU_SAMPLES=ON
-cmake --build "$build" -j "$jobs" --target demo demo2d demotex terrain demogma particles skinning streamed kestu-pack kestu-gma
+cmake --build "$build" -j "$jobs" --target demo demo2d demotex terrain demogma particles skinning streamed demotext kestu-pack kestu-gma \
+  kestu-font
 cd "$root"
 "$build/samples/demo"
 "$build/samples/demo2d"
@@ -31,3 +33,8 @@ cd "$root"
 "$build/samples/particles"
 "$build/samples/skinning"
 "$build/samples/streamed"
+mkdir -p out/demotext
+"$build/tools/kestu-font" --font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf \
+  --ranges 0x20-0x7E,0xA0-0xFF,0x2018-0x201D --tib out/demotext/sans.tib \
+  out/demotext/sans14.fnt:14 out/demotext/sans11.fnt:12 out/demotext/sans18.fnt:18
+"$build/samples/demotext" out/demotext out/demotext.png

@@ -430,7 +430,7 @@ HRESULT CGfxTextDeviceBase::DrawTextToBufferBase(void* bits, int pitch, int widt
         }
         const L row = penY + lineH + a.nUnderlineOffset;
         if (linkOpen && active && bits != nullptr && w > 0 && LinesDrawable(format) && penX >= rc.left &&
-            penY >= rc.top && penX + w <= rc.right && row < rc.bottom) {
+            penY >= rc.top && penX + w <= rc.right && row <= rc.bottom) {
             const int next = i + t.length;
             const bool last = next >= len || text[next] == 0 || text[next] == '\n' || text[next] == '\r' ||
                               (text[next] == '&' && next + 1 < len && text[next + 1] == '>');
