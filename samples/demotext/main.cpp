@@ -108,7 +108,7 @@ public:
         a.dwOutlineColor = 0xFF000000;
         a.nPadLeft = a.nPadRight = a.nPadTop = a.nPadBottom = 4;
         const float swing = 0.15f * float(frame);
-        const D3DXVECTOR3 position(5.0f, -1.0f, 0.0f), direction(std::sin(swing), 0.0f, std::cos(swing));
+        const D3DXVECTOR3 position(4.0f, -4.0f, 0.0f), direction(std::sin(swing), 0.0f, std::cos(swing));
         HRESULT hr = m_text.DrawTextTo3D(U(u"WORLD SIGN &2120255120in 3D"), -1, &position, &direction, &up, 0, 0,
                                          a.dwFormat, 0.05f, 0.05f);
         if (FAILED(hr)) return hr;

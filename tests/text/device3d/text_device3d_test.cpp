@@ -122,8 +122,12 @@ TEST_F(TextDevice3D, DrawsTextOnTheScreen)
     Ready(text, 0);
     text.TextAttri().dwColor = 0xFFFFFF00;
     ASSERT_EQ(text.DrawTextTo2D(U(u"AB"), -1, 10, 20), S_OK);
+    // Text of several lines under the default attributes keeps its width and is drawn.
+    text.TextAttri().dwColor = 0xFF00FFFF;
+    ASSERT_EQ(text.DrawTextTo2D(U(u"B\nA"), -1, 40, 40), S_OK);
     device->EndScene();
     const kestu_test::Image picture = Picture();
+    EXPECT_TRUE(kestu_test::PixelNear(picture, 40, 50, 0x00FFFF, 8));  // 'A' on the second line
     EXPECT_TRUE(kestu_test::PixelNear(picture, 10, 20, 0xFFFF00, 8));  // top-left of 'A'
     EXPECT_TRUE(kestu_test::PixelNear(picture, 12, 22, 0x000000, 8));  // inside the box
     EXPECT_TRUE(kestu_test::PixelNear(picture, 19, 21, 0xFFFF00, 8));  // 'B' after 7 + gap 2
