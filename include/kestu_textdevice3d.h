@@ -110,6 +110,11 @@ protected:
     void ReleaseNode(TCN& node);
     HRESULT DrawTextOnTexture(CTexture*& texture, const unsigned short* text, int length, int width, int height,
                               int x, int y, int keepPosition, DWORD mipLevels);
+    // The cached texture of the text at (x, y, w, h), rendered at (drawX, drawY) when new.
+    HRESULT CachedTexture(const unsigned short* text, int length, int x, int y, int w, int h, int drawX, int drawY,
+                          bool for3D, CTexture*& texture);
+    HRESULT DrawTextToLevel0(CTexture* texture, const unsigned short* text, int length, int x, int y,
+                             const D3DRECT* rect, int clear);
     HRESULT RenderShared(const unsigned short* text, int length, int x, int y, int w, int h, bool for3D);
     HRESULT NewTexture(CTexture*& texture, DWORD width, DWORD height, DWORD levels);
     static void FreeTexture(CTexture*& texture);

@@ -79,6 +79,18 @@ HRESULT CGfxTextDevice3D::DrawTextToSur(IDirect3DSurface8* surface, const unsign
     return hr;
 }
 
+HRESULT CGfxTextDevice3D::DrawTextToLevel0(CTexture* texture, const unsigned short* text, int length, int x, int y,
+                                           const D3DRECT* rect, int clear)
+{
+    IDirect3DSurface8* level = nullptr;
+    HRESULT hr = texture->GetD3DTexture()->GetSurfaceLevel(0, &level);
+    if (FAILED(hr)) return hr;
+    hr = rect ? DrawTextToSur(level, text, length, x, y, rect, m_Attri.dwFormat, clear)
+              : DrawTextToSur(level, text, length, x, y, clear);
+    level->Release();
+    return hr;
+}
+
 HRESULT CGfxTextDevice3D::DrawTextOnTexture(CTexture*& texture, const unsigned short* text, int length, int width,
                                             int height, int x, int y, int keepPosition, DWORD mipLevels)
 {
@@ -95,13 +107,8 @@ HRESULT CGfxTextDevice3D::DrawTextOnTexture(CTexture*& texture, const unsigned s
         x -= m_Attri.rcLayout.left;
         y -= m_Attri.rcLayout.top;
     }
-    IDirect3DSurface8* level = nullptr;
-    hr = texture->GetD3DTexture()->GetSurfaceLevel(0, &level);
-    if (SUCCEEDED(hr)) {
-        const D3DRECT rect{0, 0, width, height};
-        hr = DrawTextToSur(level, text, length, x, y, &rect, m_Attri.dwFormat, 1);
-        level->Release();
-    }
+    const D3DRECT rect{0, 0, width, height};
+    hr = DrawTextToLevel0(texture, text, length, x, y, &rect, 1);
     if (FAILED(hr)) FreeTexture(texture);
     return hr;
 }
@@ -128,6 +135,30 @@ HRESULT CGfxTextDevice3D::RenderShared(const unsigned short* text, int length, i
     if (for3D) D3DXFilterTexture(node.texture->GetD3DTexture(), nullptr, 0, m_dwMipFilter);
     node.text = key;
     node.attri = m_Attri;
+    return S_OK;
+}
+
+HRESULT CGfxTextDevice3D::CachedTexture(const unsigned short* text, int length, int x, int y, int w, int h,
+                                        int drawX, int drawY, bool for3D, CTexture*& texture)
+{
+    const std::u16string key = Key(text, length);
+    TCN* node = nullptr;
+    const Found found = FindCacheNode(key, x, y, w, h, node);
+    if (node) {
+        texture = node->texture;
+        node->lastUse = timeGetTime();
+        return S_OK;
+    }
+    if (found == Found::NoEntry && m_Cache.size() >= m_dwCacheCapacity) {
+        // The smallest string goes, with all its textures.
+        for (TCN& n : m_Cache.begin()->second) ReleaseNode(n);
+        m_Cache.erase(m_Cache.begin());
+    }
+    texture = nullptr;
+    const HRESULT hr = DrawTextOnTexture(texture, text, length, w, h, drawX, drawY, for3D ? 1 : 0, 1);
+    if (FAILED(hr)) return hr;
+    if (for3D && found == Found::NoEntry) D3DXFilterTexture(texture->GetD3DTexture(), nullptr, 0, m_dwMipFilter);
+    AddCacheNode(key, x, y, w, h, texture, found == Found::NoEntry);
     return S_OK;
 }
 
@@ -166,21 +197,8 @@ HRESULT CGfxTextDevice3D::DrawTextTo2D(const unsigned short* text, int length, i
         if (FAILED(hr)) return finish(hr);
         texture = m_Shared.texture;
     } else {
-        const std::u16string key = Key(text, length);
-        TCN* node = nullptr;
-        const Found found = FindCacheNode(key, rx, ry, w, h, node);
-        if (node) {
-            texture = node->texture;
-            node->lastUse = timeGetTime();
-        } else {
-            if (found == Found::NoEntry && m_Cache.size() >= m_dwCacheCapacity) {
-                for (TCN& n : m_Cache.begin()->second) ReleaseNode(n);
-                m_Cache.erase(m_Cache.begin());
-            }
-            hr = DrawTextOnTexture(texture, text, length, w, h, x, y, 0, 1);
-            if (FAILED(hr)) return finish(hr);
-            AddCacheNode(key, rx, ry, w, h, texture, found == Found::NoEntry);
-        }
+        hr = CachedTexture(text, length, rx, ry, w, h, x, y, false, texture);
+        if (FAILED(hr)) return finish(hr);
     }
     const float tw = float(texture->GetTexWidth()), th = float(texture->GetTexHeight());
     const float left = float(r.x1), top = float(r.y1);
@@ -226,22 +244,8 @@ HRESULT CGfxTextDevice3D::DrawTextTo3D(const unsigned short* text, int length)
     CTexture* texture = nullptr;
     HRESULT hr = S_OK;
     if (IsTextCaching()) {
-        const std::u16string key = Key(text, length);
-        TCN* node = nullptr;
-        const Found found = FindCacheNode(key, 0, 0, W, H, node);
-        if (node) {
-            texture = node->texture;
-            node->lastUse = timeGetTime();
-        } else {
-            if (found == Found::NoEntry && m_Cache.size() >= m_dwCacheCapacity) {
-                for (TCN& n : m_Cache.begin()->second) ReleaseNode(n);
-                m_Cache.erase(m_Cache.begin());
-            }
-            hr = DrawTextOnTexture(texture, text, length, W, H, 0, 0, 1, 1);
-            if (FAILED(hr)) return hr;
-            if (found == Found::NoEntry) D3DXFilterTexture(texture->GetD3DTexture(), nullptr, 0, m_dwMipFilter);
-            AddCacheNode(key, 0, 0, W, H, texture, found == Found::NoEntry);
-        }
+        hr = CachedTexture(text, length, 0, 0, W, H, 0, 0, true, texture);
+        if (FAILED(hr)) return hr;
     } else {
         hr = RenderShared(text, length, 0, 0, W, H, true);
         if (FAILED(hr)) return hr;

@@ -56,11 +56,7 @@ HRESULT CGfxTextDevice3D::DrawTextToInnerBuf(int i, const unsigned short* text, 
     CTexture* texture = GetInnerBuffer(i);
     if (texture == nullptr) return E_FAIL;
     if (texture->GetD3DTexture() == nullptr) return KESTUERR_NOTEXTURE;
-    IDirect3DSurface8* level = nullptr;
-    HRESULT hr = texture->GetD3DTexture()->GetSurfaceLevel(0, &level);
-    if (FAILED(hr)) return hr;
-    hr = DrawTextToSur(level, text, length, x, y, clear);
-    level->Release();
+    const HRESULT hr = DrawTextToLevel0(texture, text, length, x, y, nullptr, clear);
     if (SUCCEEDED(hr) && texture->GetD3DTexture()->GetLevelCount() > 1)
         D3DXFilterTexture(texture->GetD3DTexture(), nullptr, 0, m_dwMipFilter);
     return hr;

@@ -59,6 +59,19 @@ HRESULT Upload(IDirect3DVertexBuffer8* vb, const float (&data)[N])
     return vb->Unlock();
 }
 
+// One two-triangle strip of the buffer with the texture, the z test and z
+// writing switched by the text's flags for the draw.
+HRESULT DrawStrip(IDirect3DDevice8* device, IDirect3DVertexBuffer8* vb, UINT stride, DWORD fvf,
+                  IDirect3DTexture8* texture, const SGfxTextAttriBase& a)
+{
+    device->SetTexture(0, texture);
+    device->SetStreamSource(0, vb, stride);
+    device->SetVertexShader(fvf);
+    const StateSwitch zTest(device, D3DRS_ZENABLE, a.IsHaveFormat(GFXTF_ZTEST) ? TRUE : FALSE);
+    const StateSwitch zWrite(device, D3DRS_ZWRITEENABLE, a.IsHaveFormat(GFXTF_ZWRITE) ? TRUE : FALSE);
+    return device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+}
+
 } // namespace
 
 HRESULT CGfxTextDevice3D::PutTexTo2D(IDirect3DTexture8* texture, float tu0, float tv0, float tu1, float tv1,
@@ -73,17 +86,12 @@ HRESULT CGfxTextDevice3D::PutTexTo2D(IDirect3DTexture8* texture, float tu0, floa
                          tu0,          tv1,           right - 0.5f, bottom - 0.5f, z, 1.0f, tu1, tv1};
     HRESULT hr = Upload(m_pVB2D, v);
     if (FAILED(hr)) return hr;
-    m_pDevice->SetTexture(0, texture);
-    m_pDevice->SetStreamSource(0, m_pVB2D, 24);
-    m_pDevice->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
-    const StateSwitch zTest(m_pDevice, D3DRS_ZENABLE, m_Attri.IsHaveFormat(GFXTF_ZTEST) ? TRUE : FALSE);
-    const StateSwitch zWrite(m_pDevice, D3DRS_ZWRITEENABLE, m_Attri.IsHaveFormat(GFXTF_ZWRITE) ? TRUE : FALSE);
     const StateSwitch blend(m_pDevice, D3DRS_ALPHABLENDENABLE, TRUE);
     const StateSwitch alphaTest(m_pDevice, D3DRS_ALPHATESTENABLE, FALSE);
     const StageSwitch alphaOp(m_pDevice, 0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
     const StageSwitch alphaArg(m_pDevice, 0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
     const StageSwitch stage1(m_pDevice, 1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    return m_pDevice->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    return DrawStrip(m_pDevice, m_pVB2D, 24, D3DFVF_XYZRHW | D3DFVF_TEX1, texture, m_Attri);
 }
 
 HRESULT CGfxTextDevice3D::PutTexTo3D(IDirect3DTexture8* texture, float tu0, float tv0, float tu1, float tv1,
@@ -117,10 +125,5 @@ HRESULT CGfxTextDevice3D::PutTexTo3D(IDirect3DTexture8* texture, float tu0, floa
     }
     HRESULT hr = Upload(m_pVB3D, v);
     if (FAILED(hr)) return hr;
-    m_pDevice->SetTexture(0, texture);
-    m_pDevice->SetStreamSource(0, m_pVB3D, 20);
-    m_pDevice->SetVertexShader(D3DFVF_XYZ | D3DFVF_TEX1);
-    const StateSwitch zTest(m_pDevice, D3DRS_ZENABLE, m_Attri.IsHaveFormat(GFXTF_ZTEST) ? TRUE : FALSE);
-    const StateSwitch zWrite(m_pDevice, D3DRS_ZWRITEENABLE, m_Attri.IsHaveFormat(GFXTF_ZWRITE) ? TRUE : FALSE);
-    return m_pDevice->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    return DrawStrip(m_pDevice, m_pVB3D, 20, D3DFVF_XYZ | D3DFVF_TEX1, texture, m_Attri);
 }
