@@ -15,7 +15,7 @@ target_include_directories(kestu_headers INTERFACE ${PROJECT_SOURCE_DIR}/include
 target_link_libraries(kestu_headers INTERFACE kestu_platform_headers kestu_companion_headers)
 
 # Layer order: a folder may only USE folders listed before it.
-set(KESTU_ENGINE_FOLDERS core 2DCore texture model meshani effects terrain)
+set(KESTU_ENGINE_FOLDERS core 2DCore texture text model meshani effects terrain)
 
 function(kestu_engine_folder)
   cmake_parse_arguments(F "" "NAME" "USES" ${ARGN})
