@@ -87,6 +87,7 @@
 #include "kestu_rain.h"
 #include "kestu_fire.h"
 #include "kestu_fog.h"
+#include "kestu_quadsquare.h"
 #include "kestu_dtrecords.h"
 #include "kestu_dtpool.h"
 #include "kestu_dtquadtree.h"
