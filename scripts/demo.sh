@@ -5,7 +5,8 @@
 # out/demotex.kidx that kestu-pack makes of its images), the terrain sample
 # out/terrain.png, the GMA demo out/demogma.png (from the mesh library
 # out/demogma.kidx), the particle sample out/particles.png, the skinning sample
-# out/skinning.png, the streamed-terrain sample out/streamed.png, under the
+# out/skinning.png, the streamed-terrain sample out/streamed.png, the
+# environment sample out/environment.png, under the
 # repository root. Installs what is missing first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -15,7 +16,7 @@ bash "$root/scripts/deps.sh" "${KESTU_PACKAGES[@]}"
 build="${KESTU_BUILD_DIR:-$root/build/release}"
 jobs="${KESTU_JOBS:-$(nproc)}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTU_TESTS=OFF -DKESTU_SAMPLES=ON
-cmake --build "$build" -j "$jobs" --target demo demo2d demotex terrain demogma particles skinning streamed kestu-pack kestu-gma
+cmake --build "$build" -j "$jobs" --target demo demo2d demotex terrain demogma particles skinning streamed environment kestu-pack kestu-gma
 cd "$root"
 "$build/samples/demo"
 "$build/samples/demo2d"
@@ -31,3 +32,4 @@ cd "$root"
 "$build/samples/particles"
 "$build/samples/skinning"
 "$build/samples/streamed"
+"$build/samples/environment"
