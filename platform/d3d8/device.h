@@ -50,6 +50,7 @@ struct Program {
     GLuint program = 0;
     GLint constants = -1;        // location of the constant array
     GLint renderConstants = -1;  // location of its rows taken from render states
+    GLint pixelConstants = -1;   // location of the pixel stage's rows (fog..misc)
     uint64_t generation = 0;     // constants last loaded into this program
 };
 

@@ -111,6 +111,9 @@ Device* g_activeDevice = nullptr;
 // Parts of the fixed-function constants a generation changed: everything,
 // rows 0-7 (world-view and normal matrices), rows 52-59 (from render states).
 enum UniformPart : uint32_t { kUniformsAll = 1, kUniformsWorldView = 2, kUniformsRender = 4 };
+// The pixel stage's rows, fog through misc, in the order its array has them.
+constexpr GLsizei kPixelRows = 7;
+static_assert(offsetof(FfpUniforms, misc) - offsetof(FfpUniforms, fog) == (kPixelRows - 1) * 16);
 static_assert(offsetof(FfpUniforms, normalMatrix) == 4 * 16 && offsetof(FfpUniforms, globalAmbient) == 52 * 16 &&
                   offsetof(FfpUniforms, clipPlanes) == 60 * 16,
               "the partial loads follow the layout");
@@ -481,7 +484,8 @@ void Device::UploadUniforms(bool rhw)
     }
     if (program_->generation != uniformGeneration_ && program_->constants >= 0) {
         // A program that has all but the latest change loads only the rows it touched.
-        if (program_->generation + 1 == uniformGeneration_ && !(uniformChanges_ & kUniformsAll)) {
+        const bool partial = program_->generation + 1 == uniformGeneration_ && !(uniformChanges_ & kUniformsAll);
+        if (partial) {
             if (uniformChanges_ & kUniformsWorldView) glUniform4fv(program_->constants, 8, u.worldView);
             if ((uniformChanges_ & kUniformsRender) && program_->renderConstants >= 0)
                 glUniform4fv(program_->renderConstants, 8, u.globalAmbient);
@@ -489,6 +493,8 @@ void Device::UploadUniforms(bool rhw)
             glUniform4fv(program_->constants, static_cast<GLsizei>(sizeof(FfpUniforms) / 16),
                          reinterpret_cast<const GLfloat*>(&u));
         }
+        if (program_->pixelConstants >= 0 && (!partial || (uniformChanges_ & kUniformsRender)))
+            glUniform4fv(program_->pixelConstants, kPixelRows, u.fog);
         program_->generation = uniformGeneration_;
     }
     if (worldDirty_ && (key_.blendMatrices || key_.indexedBlend)) {

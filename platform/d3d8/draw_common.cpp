@@ -123,6 +123,7 @@ void FindFfpConstants(Program& p)
     // -1 when the program reads none of these rows.
     const std::string rows = "ffp[" + std::to_string(offsetof(FfpUniforms, globalAmbient) / 16) + "]";
     p.renderConstants = glGetUniformLocation(p.program, rows.c_str());
+    p.pixelConstants = glGetUniformLocation(p.program, "ffpPixel");
 }
 
 } // namespace kestu::d3d8

@@ -92,7 +92,9 @@ struct FfpSource {
     std::string vertex;
     std::string fragment;
 };
-FfpSource GenerateFfp(const FfpKey& key);
+// With `pairedStages` false one of the two stages is a shader's, so the
+// texture coordinates between them keep their four components.
+FfpSource GenerateFfp(const FfpKey& key, bool pairedStages = true);
 
 // The GLSL condition "a <func> b" of a D3DCMP_ function: the alpha test of the
 // generated pipeline and of translated pixel shaders.

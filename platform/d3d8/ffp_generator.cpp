@@ -7,7 +7,9 @@ namespace kestu::d3d8 {
 namespace {
 
 // The constants live in one plain uniform array (laid out as FfpUniforms):
-// per-draw updates then cost a copy, never a buffer reallocation.
+// per-draw updates then cost a copy, never a buffer reallocation. The pixel
+// stage reads its few rows from an array of its own, so a new transform
+// does not make the driver reload the pixel stage's constants.
 const char* kUniformBlock = R"(
 uniform vec4 ffp[122];
 struct Light { vec4 diffuse; vec4 specular; vec4 ambient; vec4 position; vec4 direction; vec4 atten; vec4 spot; };
@@ -31,6 +33,15 @@ struct Light { vec4 diffuse; vec4 specular; vec4 ambient; vec4 position; vec4 di
 #define misc ffp[59]
 #define CLIPPLANE(i) ffp[60 + (i)]
 #define LIGHT(i) Light(ffp[66 + 7 * (i)], ffp[67 + 7 * (i)], ffp[68 + 7 * (i)], ffp[69 + 7 * (i)], ffp[70 + 7 * (i)], ffp[71 + 7 * (i)], ffp[72 + 7 * (i)])
+)";
+
+// Rows fogParams..misc of FfpUniforms.
+const char* kPixelUniforms = R"(
+uniform vec4 ffpPixel[7];
+#define fogParams ffpPixel[0]
+#define fogColor ffpPixel[1]
+#define tfactor ffpPixel[2]
+#define misc ffpPixel[6]
 )";
 
 bool StageActive(const FfpKey& k, int i)
@@ -146,7 +157,7 @@ unsigned FvfTexCoordSize(uint32_t fvf, unsigned i)
     }
 }
 
-FfpSource GenerateFfp(const FfpKey& k)
+FfpSource GenerateFfp(const FfpKey& k, bool pairedStages)
 {
     const uint32_t fvf = k.fvf;
     const bool hasNormal = (fvf & D3DFVF_NORMAL) != 0;
@@ -179,8 +190,15 @@ FfpSource GenerateFfp(const FfpKey& k)
     // Which stages sample, and with which coordinates.
     bool sampled[8] = {};
     for (int i = 0; i < 8; ++i) sampled[i] = StageActive(k, i) && k.stages[i].texType && UsesTexture(k.stages[i]);
-    for (int i = 0; i < 8; ++i)
-        if (sampled[i]) vs << "out vec4 vTex" << i << ";\n";
+    // Coordinates that need no divide reach the pixel stage with just the
+    // components it samples with.
+    const char* varyingType[8] = {};
+    for (int i = 0; i < 8; ++i) {
+        if (!sampled[i]) continue;
+        const bool divide = !pairedStages || k.stages[i].projected || (k.pointSprite && k.points);
+        varyingType[i] = divide ? "vec4" : k.stages[i].texType == 2 ? "vec3" : "vec2";
+        vs << "out " << varyingType[i] << " vTex" << i << ";\n";
+    }
 
     vs << "void main() {\n";
     vs << "    vec3 eyePos = vec3(0.0);\n    vec3 N = vec3(0.0);\n";
@@ -336,7 +354,7 @@ FfpSource GenerateFfp(const FfpKey& k)
         } else {
             vs << "        tc.w = 1.0;\n";
         }
-        vs << "        vTex" << i << " = tc;\n    }\n";
+        vs << "        vTex" << i << " = " << varyingType[i] << "(tc);\n    }\n";
     }
 
     // Point size.
@@ -353,11 +371,11 @@ FfpSource GenerateFfp(const FfpKey& k)
 
     // Fragment.
     std::ostringstream fs;
-    fs << "#version 330 core\n" << kUniformBlock;
+    fs << "#version 330 core\n" << kPixelUniforms;
     fs << flat << "in vec4 vDiffuse;\n" << flat << "in vec4 vSpecular;\nin float vFog;\n";
     for (int i = 0; i < 8; ++i) {
         if (!sampled[i]) continue;
-        fs << "in vec4 vTex" << i << ";\n";
+        fs << "in " << varyingType[i] << " vTex" << i << ";\n";
         fs << "uniform " << (k.stages[i].texType == 2 ? "samplerCube" : "sampler2D") << " s" << i << ";\n";
     }
     fs << "out vec4 fragColor;\nvoid main() {\n";
@@ -368,12 +386,15 @@ FfpSource GenerateFfp(const FfpKey& k)
         const FfpStageKey& s = k.stages[i];
         std::string t = "t" + std::to_string(i);
         if (sampled[i]) {
-            std::string coord = "vTex" + std::to_string(i);
-            if (k.pointSprite && k.points) coord = "vec4(gl_PointCoord, 0.0, 1.0)";
-            if (s.texType == 2)
-                fs << "    vec4 " << t << " = texture(s" << i << ", " << coord << ".xyz / " << coord << ".w);\n";
+            const std::string v = "vTex" + std::to_string(i);
+            std::string coord;
+            if (k.pointSprite && k.points)
+                coord = s.texType == 2 ? "vec3(gl_PointCoord, 0.0)" : "gl_PointCoord";
+            else if (std::string(varyingType[i]) != "vec4")
+                coord = v;
             else
-                fs << "    vec4 " << t << " = texture(s" << i << ", " << coord << ".xy / " << coord << ".w);\n";
+                coord = v + (s.texType == 2 ? ".xyz / " : ".xy / ") + v + ".w";
+            fs << "    vec4 " << t << " = texture(s" << i << ", " << coord << ");\n";
         }
         // With no texture bound, an operation that reads the texture passes
         // the incoming value through, as the drivers do.

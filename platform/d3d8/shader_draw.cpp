@@ -230,7 +230,7 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
         if (programmableVertex) vertex = VertexShaderSource(vso->code, vso->declaration, o);
         if (pso) fragment = PixelShaderSource(pso->code, o);
         if (!programmableVertex || !pso) {
-            FfpSource f = GenerateFfp(k);
+            FfpSource f = GenerateFfp(k, false);
             if (!programmableVertex) vertex = std::move(f.vertex);
             if (!pso) fragment = std::move(f.fragment);
         }
