@@ -135,14 +135,7 @@ private:
     HRESULT DrawGround()
     {
         IDirect3DDevice8* d = m_pDevice;
-        D3DLIGHT8 light{};
-        light.Type = D3DLIGHT_DIRECTIONAL;
-        light.Diffuse = {0.85f, 0.85f, 0.9f, 1.0f};
-        light.Direction = {-0.4f, -0.8f, -0.3f};
-        d->SetLight(0, &light);
-        d->LightEnable(0, TRUE);
-        d->SetRenderState(D3DRS_LIGHTING, TRUE);
-        d->SetRenderState(D3DRS_AMBIENT, 0xFF4A5058u);
+        sample::SetSun(d, {0.85f, 0.85f, 0.9f, 1.0f}, {-0.4f, -0.8f, -0.3f}, 0xFF4A5058u);
         d->SetRenderState(D3DRS_ZENABLE, TRUE);
         d->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
         HRESULT hr = m_Terrain.UpdateVisibleState(m_Eye.GetFrustum(), 1, 1);
