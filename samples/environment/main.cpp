@@ -72,8 +72,8 @@ public:
         m_Rain.NotifyCameraMove();
 
         m_Fog.dwColor = kHaze & 0xFFFFFF;
-        m_Fog.fStartFactor = 0.25f;
-        m_Fog.fEndFactor = 0.95f;
+        m_Fog.fStartFactor = 0.1f;
+        m_Fog.fEndFactor = 0.6f;
         return S_OK;
     }
     HRESULT ActivateDeviceObjects() override { return m_Terrain.Restore(); }
