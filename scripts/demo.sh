@@ -10,7 +10,8 @@
 # packs itself), the character sample out/character.png (from the archives it
 # exports into out/character/), the shader-water sample out/shaderwater.png
 # (and its cube faces in out/shaderwater/), the text demo out/demotext.png (from
-# fonts kestu-font renders into out/demotext/), under the repository root.
+# fonts kestu-font renders into out/demotext/), the environment sample
+# out/environment.png, under the repository root.
 # Installs what is missing first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -20,7 +21,7 @@ bash "$root/scripts/deps.sh" "${KESTU_PACKAGES[@]}"
 build="${KESTU_BUILD_DIR:-$root/build/release}"
 jobs="${KESTU_JOBS:-$(nproc)}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTU_TESTS=OFF -DKESTU_SAMPLES=ON
-cmake --build "$build" -j "$jobs" --target demo demo2d demotex terrain demogma particles skinning streamed billboards character shaderwater demotext kestu-pack kestu-gma \
+cmake --build "$build" -j "$jobs" --target demo demo2d demotex terrain demogma particles skinning streamed billboards character shaderwater demotext environment kestu-pack kestu-gma \
   kestu-font
 cd "$root"
 "$build/samples/demo"
@@ -46,3 +47,4 @@ mkdir -p out/demotext
   --ranges 0x20-0x7E,0xA0-0xFF,0x2018-0x201D --tib out/demotext/sans.tib \
   out/demotext/sans14.fnt:14 out/demotext/sans11.fnt:12 out/demotext/sans18.fnt:18
 "$build/samples/demotext" out/demotext out/demotext.png
+"$build/samples/environment"

@@ -134,30 +134,25 @@ struct TextureSpec {
     float grain;
 };
 
-// A 64 x 64 texture of that colour and grain as the bytes of a BMP file.
-inline std::vector<uint8_t> MakeImage(IDirect3DDevice8* device, const TextureSpec& spec)
+// A width x height texture whose texels fill(x, y) gives (A8R8G8B8), as the
+// bytes of a BMP file; empty when it cannot be made.
+template <class Fill>
+inline std::vector<uint8_t> MakeImageBytes(IDirect3DDevice8* device, int width, int height, const std::string& name,
+                                           Fill fill)
 {
     std::vector<uint8_t> bytes;
     IDirect3DTexture8* texture = nullptr;
-    if (FAILED(device->CreateTexture(64, 64, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &texture))) return bytes;
+    if (FAILED(device->CreateTexture(UINT(width), UINT(height), 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &texture)))
+        return bytes;
     D3DLOCKED_RECT lr{};
     if (SUCCEEDED(texture->LockRect(0, &lr, nullptr, 0))) {
-        for (int y = 0; y < 64; ++y) {
+        for (int y = 0; y < height; ++y) {
             auto* row = reinterpret_cast<DWORD*>(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch);
-            for (int x = 0; x < 64; ++x) {
-                const float n = terrain_gen::Lattice(spec.id * 7, x, y) * 0.6f +
-                                terrain_gen::Lattice(spec.id * 7 + 1, x / 4, y / 4) * 0.4f;
-                const float k = 1.0f - spec.grain + 2.0f * spec.grain * n;
-                auto ch = [&](int shift) {
-                    return DWORD(std::clamp(int(float((spec.colour >> shift) & 0xFF) * k), 0, 255)) << shift;
-                };
-                row[x] = 0xFF000000u | ch(16) | ch(8) | ch(0);
-            }
+            for (int x = 0; x < width; ++x) row[x] = fill(x, y);
         }
         texture->UnlockRect(0);
     }
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("kestu_streamed_" + std::to_string(spec.id) + ".bmp");
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / ("kestu_image_" + name + ".bmp");
     if (SUCCEEDED(D3DXSaveTextureToFileA(path.string().c_str(), D3DXIFF_BMP, texture, nullptr))) {
         std::ifstream in(path, std::ios::binary);
         bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -167,20 +162,48 @@ inline std::vector<uint8_t> MakeImage(IDirect3DDevice8* device, const TextureSpe
     return bytes;
 }
 
-// A texture library at path holding one image per spec under its id.
-inline HRESULT MakeTextureLibrary(IDirect3DDevice8* device, const std::string& path,
-                                  const std::vector<TextureSpec>& specs)
+// A 64 x 64 texture of that colour and grain as the bytes of a BMP file.
+inline std::vector<uint8_t> MakeImage(IDirect3DDevice8* device, const TextureSpec& spec)
+{
+    return MakeImageBytes(device, 64, 64, "streamed_" + std::to_string(spec.id), [&](int x, int y) {
+        const float n = terrain_gen::Lattice(spec.id * 7, x, y) * 0.6f +
+                        terrain_gen::Lattice(spec.id * 7 + 1, x / 4, y / 4) * 0.4f;
+        const float k = 1.0f - spec.grain + 2.0f * spec.grain * n;
+        auto ch = [&](int shift) {
+            return DWORD(std::clamp(int(float((spec.colour >> shift) & 0xFF) * k), 0, 255)) << shift;
+        };
+        return 0xFF000000u | ch(16) | ch(8) | ch(0);
+    });
+}
+
+// An image of a texture library: its id, name and file bytes.
+struct LibraryImage {
+    DWORD id;
+    std::string name;
+    std::vector<uint8_t> bytes;
+};
+
+// A texture library at path holding the images under their ids.
+inline HRESULT WriteTextureLibrary(const std::string& path, const std::vector<LibraryImage>& images)
 {
     std::filesystem::remove(path);
     CIndexLib lib;
     HRESULT hr = lib.Load(path.c_str(), 0, 1, 1, 1);
-    for (const TextureSpec& spec : specs) {
+    for (const LibraryImage& image : images) {
         if (FAILED(hr)) return hr;
-        const std::vector<uint8_t> bytes = MakeImage(device, spec);
-        if (bytes.empty()) return E_FAIL;
-        hr = lib.ImportFromMemory(bytes.data(), DWORD(bytes.size()), spec.id, spec.name);
+        if (image.bytes.empty()) return E_FAIL;
+        hr = lib.ImportFromMemory(image.bytes.data(), DWORD(image.bytes.size()), image.id, image.name.c_str());
     }
     return FAILED(hr) ? hr : lib.Save();
+}
+
+// A texture library at path holding one image per spec under its id.
+inline HRESULT MakeTextureLibrary(IDirect3DDevice8* device, const std::string& path,
+                                  const std::vector<TextureSpec>& specs)
+{
+    std::vector<LibraryImage> images;
+    for (const TextureSpec& spec : specs) images.push_back({spec.id, spec.name, MakeImage(device, spec)});
+    return WriteTextureLibrary(path, images);
 }
 
 }  // namespace streamed_gen
