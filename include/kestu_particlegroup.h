@@ -4,6 +4,7 @@
 #include "kestu_export.h"
 #include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 
 #include "kestu_particle.h"
 
+class CDataChunk;
 class CPPS_METHOD_BASE;
 
 class KESTU_API CParticleGroup {
@@ -59,6 +61,17 @@ public:
     virtual HRESULT Update(float dt);
     // 0 for an empty group; 1 without a method.
     virtual HRESULT Render(IDirect3DDevice8* device);
+
+    // The group's record of the particle binary file. Reading gives a group
+    // whose particles are not specified the particles the record counts, from
+    // the free list; E_FAIL (and the stream's failbit) for a record the format
+    // cannot hold: a name beyond 19 bytes, more particles than the group's
+    // maximum, a stream cut short.
+    virtual HRESULT Serialize(std::iostream& stream, int bWrite);
+    // The keys of a group block up to its "}"; no particle is made.
+    virtual HRESULT CreateFromScript(CDataChunk& chunk);
+    // The group block, from its "Group" line to its "}".
+    virtual HRESULT WriteToScript(std::ostream& out);
 
     // The method AddRefs the group; null clears the method.
     void SetMethod(CPPS_METHOD_BASE* method);

@@ -53,6 +53,12 @@ HRESULT SPPS_ACTION_BASE::Serialize(std::iostream& stream, int bWrite)
 
 // ---- binary record ----
 
+int ActionRecordFormSlot()
+{
+    static const int slot = std::ios_base::xalloc();
+    return slot;
+}
+
 void ActionFields::F32(float& f)
 {
     if (m_pReader)
@@ -148,11 +154,12 @@ HRESULT SerializeAction(SPPS_ACTION_BASE& action, std::iostream& stream, int bWr
         return stream ? 0 : E_FAIL;
     }
 
+    const bool full = stream.iword(ActionRecordFormSlot()) != kShortActionRecords;
     uint8_t lengthBytes[4];
     if (!stream.read(reinterpret_cast<char*>(lengthBytes), 4)) return Refuse(stream);
     const uint32_t n = kestu::GetU32(lengthBytes);
     if (n > kActionNameMax) return Refuse(stream);
-    ActionFields measure;
+    ActionFields measure(full);
     own(measure);
     std::vector<uint8_t> bytes(n + 16 + measure.Measured());
     if (!stream.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
@@ -161,7 +168,7 @@ HRESULT SerializeAction(SPPS_ACTION_BASE& action, std::iostream& stream, int bWr
     char name[kActionNameMax + 1] = {};
     r.Bytes(name, n);
     action.m_strName = name;
-    ActionFields f(r);
+    ActionFields f(r, full);
     BaseTimes(action, f);
     own(f);
     return r.ok() ? 0 : Refuse(stream);
