@@ -146,6 +146,7 @@ inline void FillManager(CParticleSystemMng& mng)
     smoke->fLifeTime = 4;
     smoke->NewGroup();
     smoke->FirstGroup()->SetName("puffs");
+    smoke->FirstGroup()->SetID(3);
     smoke->SetMethodName("sprites");
     AddEveryAction(*smoke, 100.0f);
 }

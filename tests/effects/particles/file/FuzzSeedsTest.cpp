@@ -33,7 +33,10 @@ std::vector<std::pair<std::string, std::string>> Managers(bool script)
     CParticleSystemMng small;
     small.GetParticleMethodMng()->NewMethod(PPS_METHOD_POINT)->SetName("p");
     CParticleSystem* s = small.NewSystem();
+    s->SetName("small");
     s->NewGroup();
+    s->FirstGroup()->SetName("g");
+    s->FirstGroup()->SetID(1);
     s->FirstGroup()->SetMaxParticleNumber(16);
     s->SetMethodName("p");
     auto* source = new SPPS_ACTION_SOURCE(40.0f, SPPS_DOMAIN(PPS_DOMAIN_POINT, 0, 0, 0), SPPS_DOMAIN(PPS_DOMAIN_POINT, 0, 1, 0),
