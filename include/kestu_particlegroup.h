@@ -116,15 +116,21 @@ public:
     // nor removes particles.
     template <class F> void ForEachParticle(F&& f) const
     {
+        // The middle of the fields the action passes read.
+        ForEachParticleFetching<32>(static_cast<F&&>(f));
+    }
+    // The same walk for a pass that reads other fields: the bytes at each of
+    // Offsets into the particles ahead are asked for.
+    template <size_t... Offsets, class F> void ForEachParticleFetching(F&& f) const
+    {
         // Particles lie wherever the free list last had them: each one is
         // asked for a little before its turn.
         constexpr size_t kAhead = 16;
         CParticleBase* const* slot = m_Slots.data() + m_nFirst;
         CParticleBase* const* last = m_Slots.data() + m_Slots.size();
         for (; last - slot > static_cast<std::ptrdiff_t>(kAhead); ++slot) {
-            // The middle of the fields the passes read.
             const char* ahead = reinterpret_cast<const char*>(slot[kAhead]);
-            __builtin_prefetch(ahead + 32);
+            (__builtin_prefetch(ahead + Offsets), ...);
             if (CParticleBase* p = *slot) f(p);
         }
         for (; slot != last; ++slot)
