@@ -1,14 +1,25 @@
-// The particle sample client: a fountain run by the engine's particle system
-// (births from a disc, gravity, damping, bounces off the ground, colours
-// over age, moves and deaths) for three seconds, each particle drawn as a
-// small coloured square by a render method of the sample's own, then the
-// last presented frame saved as out/particles.png.
+// The particle sample client.
+//   particles                       a fountain run by the engine's particle
+//                                   system (births from a disc, gravity,
+//                                   damping, bounces off the ground, colours
+//                                   over age, moves and deaths) for three
+//                                   seconds, each particle drawn as a small
+//                                   coloured square by a render method of the
+//                                   sample's own; the last presented frame is
+//                                   saved as out/particles.png.
+//   particles fire-script <script>  writes the fire-and-sparks effect as a
+//                                   particle script (fire.cpp).
+//   particles fire <script> <png>   loads that script and draws the fire with
+//                                   the engine's point-sprite and quad methods.
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include <kestu.h>
 #include <host/host.h>
+
+#include "fire.h"
 
 namespace {
 
@@ -105,9 +116,7 @@ void SetCamera(IDirect3DDevice8* device)
     device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
 }
 
-} // namespace
-
-int main()
+int RunFountain()
 {
     std::error_code ec;
     std::filesystem::create_directories("out", ec);
@@ -152,4 +161,16 @@ int main()
     Kestu_Release();
     if (status == 0) std::printf("particles: wrote %s (%u particles)\n", kPngPath, alive);
     return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode.empty()) return RunFountain();
+    if (mode == "fire-script" && argc == 3) return WriteFireScript(argv[2]);
+    if (mode == "fire" && argc == 4) return RunFire(argv[2], argv[3]);
+    std::fprintf(stderr, "usage: particles [fire-script <script> | fire <script> <png>]\n");
+    return 2;
 }
