@@ -46,4 +46,18 @@ HRESULT Frame(const char* name, int frame, D3DCOLOR clear, Draw draw)
     return hr;
 }
 
+// One directional light of the given colour and direction, lighting on,
+// with the given ambient level.
+inline void SetSun(IDirect3DDevice8* device, D3DCOLORVALUE colour, D3DVECTOR direction, D3DCOLOR ambient)
+{
+    D3DLIGHT8 sun{};
+    sun.Type = D3DLIGHT_DIRECTIONAL;
+    sun.Diffuse = colour;
+    sun.Direction = direction;
+    device->SetLight(0, &sun);
+    device->LightEnable(0, TRUE);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device->SetRenderState(D3DRS_AMBIENT, ambient);
+}
+
 }  // namespace sample

@@ -9,6 +9,8 @@
 #include <string>
 
 #include <kestu.h>
+
+#include "../common/sample_engine.h"
 #include <host/host.h>
 #include <kestu_safefile.h>
 
@@ -163,14 +165,7 @@ public:
         mtrl.Diffuse = {1.f, 1.f, 1.f, 1.f};
         mtrl.Ambient = {0.3f, 0.3f, 0.3f, 1.f};
         d->SetMaterial(&mtrl);
-        D3DLIGHT8 light{};
-        light.Type = D3DLIGHT_DIRECTIONAL;
-        light.Diffuse = {1.f, 1.f, 1.f, 1.f};
-        light.Direction = {0.3f, -0.3f, 1.f};
-        d->SetLight(0, &light);
-        d->LightEnable(0, TRUE);
-        d->SetRenderState(D3DRS_LIGHTING, TRUE);
-        d->SetRenderState(D3DRS_AMBIENT, 0xFF404040u);
+        sample::SetSun(d, {1.f, 1.f, 1.f, 1.f}, {0.3f, -0.3f, 1.f}, 0xFF404040u);
         d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         d->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR1);
         d->SetRenderState(D3DRS_COLORVERTEX, TRUE);

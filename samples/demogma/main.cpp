@@ -20,6 +20,8 @@
 #include <host/host.h>
 #include <kestu.h>
 
+#include "../common/sample_engine.h"
+
 namespace {
 
 constexpr DWORD kBannerId = 1;
@@ -136,14 +138,7 @@ void SetUpScene(IDirect3DDevice8* d)
     D3DXMatrixPerspectiveFovLH(&proj, D3DX_PI / 4, float(back->Width) / float(back->Height), 0.1f, 100.0f);
     d->SetTransform(D3DTS_VIEW, &view);
     d->SetTransform(D3DTS_PROJECTION, &proj);
-    D3DLIGHT8 light{};
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Diffuse = {1.0f, 1.0f, 0.95f, 1.0f};
-    light.Direction = {0.4f, -0.3f, 1.0f};
-    d->SetLight(0, &light);
-    d->LightEnable(0, TRUE);
-    d->SetRenderState(D3DRS_LIGHTING, TRUE);
-    d->SetRenderState(D3DRS_AMBIENT, 0xFF606060u);
+    sample::SetSun(d, {1.0f, 1.0f, 0.95f, 1.0f}, {0.4f, -0.3f, 1.0f}, 0xFF606060u);
     d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     d->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL);
     d->SetRenderState(D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL);

@@ -6,13 +6,14 @@
 // presented frame as out/skinning.png.
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <vector>
 
 #include <kestu.h>
 #include <host/host.h>
 #include <ou_archive.h>
 #include <ou_file.h>
+
+#include "../common/sample_engine.h"
 
 namespace {
 
@@ -241,43 +242,13 @@ private:
 
 int main()
 {
-    std::error_code ec;
-    std::filesystem::create_directories("out", ec);
-    KESTU_CONFIG cfg;
     CSkinningScene scene;
-    cfg.hInstance = GetModuleHandleA(nullptr);
-    cfg.pDevObjMng = &scene;
-    cfg.bWindowed = 1;
-    cfg.bUseDepthBuffer = 1;
-    cfg.dwMinDepthBits = 16;
-    cfg.eLogLevel = 4;
-    std::snprintf(cfg.szLogFile, sizeof cfg.szLogFile, "out/skinning.log");
-    std::snprintf(cfg.szWindowTitle, sizeof cfg.szWindowTitle, "Kestu Skinning");
-
-    HRESULT hr = Kestu_Build(&cfg, nullptr);
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "skinning: Kestu_Build failed: 0x%08X\n", static_cast<unsigned>(hr));
-        return 1;
-    }
-    IDirect3DDevice8* device = Kestu_GetDevice();
+    if (FAILED(sample::BuildEngine(&scene, "skinning", "Kestu Skinning"))) return 1;
     HWND wnd = Kestu_GetCfg()->GetRenderWnd();
-    int status = 0;
-    hr = scene.Build(device);
-    for (int frame = 0; frame < 3 && status == 0 && SUCCEEDED(hr); ++frame) {
-        hr = Kestu_PrepareForRender();
-        if (SUCCEEDED(hr)) {
-            device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF283038u, 1.0f, 0);
-            device->BeginScene();
-            hr = scene.Render(frame);
-            device->EndScene();
-        }
-        if (SUCCEEDED(hr))
-            hr = Kestu_Present();
-    }
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "skinning: failed: 0x%08X\n", static_cast<unsigned>(hr));
-        status = 1;
-    }
+    int status = SUCCEEDED(scene.Build(Kestu_GetDevice())) ? 0 : 1;
+    if (status != 0) std::fprintf(stderr, "skinning: the scene could not be built\n");
+    for (int frame = 0; frame < 3 && status == 0; ++frame)
+        if (FAILED(sample::Frame("skinning", frame, 0xFF283038u, [&] { return scene.Render(frame); }))) status = 1;
     if (status == 0 && !host::SaveWindowPng(wnd, kPngPath)) {
         std::fprintf(stderr, "skinning: cannot save %s\n", kPngPath);
         status = 1;

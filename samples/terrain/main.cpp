@@ -123,14 +123,7 @@ public:
         d->SetTransform(D3DTS_WORLD, &world);
         d->SetTransform(D3DTS_VIEW, m_Eye.GetViewMatrix());
         d->SetTransform(D3DTS_PROJECTION, m_Eye.GetProjMatrix());
-        D3DLIGHT8 sun{};
-        sun.Type = D3DLIGHT_DIRECTIONAL;
-        sun.Diffuse = {1.0f, 0.95f, 0.85f, 1.0f};
-        sun.Direction = {0.5f, -0.7f, 0.6f};
-        d->SetLight(0, &sun);
-        d->LightEnable(0, TRUE);
-        d->SetRenderState(D3DRS_LIGHTING, TRUE);
-        d->SetRenderState(D3DRS_AMBIENT, 0xFF505868u);
+        sample::SetSun(d, {1.0f, 0.95f, 0.85f, 1.0f}, {0.5f, -0.7f, 0.6f}, 0xFF505868u);
         d->SetRenderState(D3DRS_ZENABLE, TRUE);
         d->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
 

@@ -2,11 +2,33 @@
 // after the tests it runs, under the folder CTest starts it in: CTest runs
 // single tests of one program in parallel processes, and tests write files
 // with fixed names. The folder is removed when every test passed.
+//
+// The sanitizer options and the folders the tests use are built into the
+// program rather than passed by CTest, so a program started by hand behaves
+// as under CTest; a variable set in the environment still wins.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
+
+extern "C" {
+// The sanitizer runtimes look these up when the program starts.
+__attribute__((used, visibility("default"))) const char* __asan_default_options() { return "detect_leaks=1:strict_string_checks=1"; }
+__attribute__((used, visibility("default"))) const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
+// The GL driver and its compiler keep allocations for the life of the process.
+__attribute__((used, visibility("default"))) const char* __lsan_default_suppressions()
+{
+    return "leak:libGLX_mesa\n"
+           "leak:libEGL_mesa\n"
+           "leak:swrast_dri\n"
+           "leak:libLLVM\n"
+           "leak:libgallium\n"
+           "leak:libglapi\n"
+           "leak:libdrm\n";
+}
+}
 
 namespace {
 
@@ -22,6 +44,9 @@ std::string FolderName(const std::string& filter)
 
 int main(int argc, char** argv)
 {
+    setenv("KESTU_TEST_OUTPUT", KESTU_TEST_OUTPUT_DIR, 0);
+    setenv("KESTU_SOURCE_DIR", KESTU_SOURCE_DIR_PATH, 0);
+    setenv("KESTU_TOOLS_DIR", KESTU_TOOLS_DIR_PATH, 0);
     testing::InitGoogleTest(&argc, argv);
     namespace fs = std::filesystem;
     std::error_code ec;
