@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -15,6 +14,8 @@
 #include <kestu.h>
 #include <kestu_safefile.h>
 #include <host/host.h>
+
+#include "../common/sample_engine.h"
 
 namespace {
 
@@ -155,19 +156,7 @@ int RunFire(const char* script, const char* png)
         std::fprintf(stderr, "particles: cannot read %s\n", script);
         return 1;
     }
-    std::error_code ec;
-    std::filesystem::create_directories("out", ec);
-    KESTU_CONFIG cfg;
-    cfg.hInstance = GetModuleHandleA(nullptr);
-    cfg.bWindowed = 1;
-    cfg.eLogLevel = 4;
-    std::snprintf(cfg.szLogFile, sizeof cfg.szLogFile, "out/fire.log");
-    std::snprintf(cfg.szWindowTitle, sizeof cfg.szWindowTitle, "Kestu Fire");
-    HRESULT hr = Kestu_Build(&cfg, nullptr);
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "particles: Kestu_Build failed: 0x%08X\n", static_cast<unsigned>(hr));
-        return 1;
-    }
+    if (FAILED(sample::BuildEngine(nullptr, "fire", "Kestu Fire"))) return 1;
     IDirect3DDevice8* device = Kestu_GetDevice();
     HWND wnd = Kestu_GetCfg()->GetRenderWnd();
     int status = WriteSprite(device) ? 0 : 1;
@@ -188,17 +177,11 @@ int RunFire(const char* script, const char* png)
     mng.Build(device);
     for (int frame = 0; frame < kFrames && status == 0; ++frame) {
         mng.Logic(kStep);
-        hr = Kestu_PrepareForRender();
-        if (SUCCEEDED(hr)) {
-            device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF080608u, 1.0f, 0);
-            SetCamera(device);
-            hr = mng.Render(device, 1);
-        }
-        if (SUCCEEDED(hr)) hr = Kestu_Present();
-        if (FAILED(hr)) {
-            std::fprintf(stderr, "particles: frame %d failed: 0x%08X\n", frame, static_cast<unsigned>(hr));
+        if (FAILED(sample::Frame("particles", frame, 0xFF080608u, [&] {
+                SetCamera(device);
+                return mng.Render(device, 0);
+            })))
             status = 1;
-        }
     }
     if (status == 0 && !host::SaveWindowPng(wnd, png)) {
         std::fprintf(stderr, "particles: cannot save %s\n", png);
