@@ -45,6 +45,11 @@ protected:
     // The particles whose vertices the array holds: the group's count, at
     // most the array's capacity.
     DWORD DrawableParticles(CParticleGroup* group, const SPPS_METHOD_RES& res) const;
+    // One vertex per particle, for the point and the point-sprite methods.
+    HRESULT UpdatePoints(CParticleGroup* group);
+    // The group's particles as triangles under its root matrix, 1000
+    // particles to a call.
+    HRESULT RenderTriangles(IDirect3DDevice8* device, CParticleGroup* group, DWORD trianglesPerParticle);
     // Draws n particles in batches of batch particles, each particle being
     // primitivesPerParticle primitives of the type.
     static void DrawBatches(IDirect3DDevice8* device, D3DPRIMITIVETYPE type, const SPPS_VERTEX* vertices, DWORD n,

@@ -16,6 +16,7 @@
 #include <host/host.h>
 
 #include "../common/sample_engine.h"
+#include "camera.h"
 
 namespace {
 
@@ -110,16 +111,7 @@ bool WriteSprite(IDirect3DDevice8* device)
 
 void SetCamera(IDirect3DDevice8* device)
 {
-    const D3DSURFACE_DESC* back = Kestu_GetCfg()->GetSDBackBuff();
-    D3DXMATRIX view, projection;
-    const D3DXVECTOR3 eye(0, 1.2f, -3.6f), at(0, 0.8f, 0), up(0, 1, 0);
-    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-    D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 3.0f, float(back->Width) / float(back->Height), 0.1f, 50.0f);
-    device->SetTransform(D3DTS_VIEW, &view);
-    device->SetTransform(D3DTS_PROJECTION, &projection);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    LookAt(device, D3DXVECTOR3(0, 1.2f, -3.6f), D3DXVECTOR3(0, 0.8f, 0));
     // The sprites add onto the frame: the method sets the destination factor.
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
 }

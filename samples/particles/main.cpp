@@ -18,6 +18,7 @@
 #include <host/host.h>
 
 #include "../common/sample_engine.h"
+#include "camera.h"
 #include "fire.h"
 
 namespace {
@@ -57,16 +58,7 @@ void BuildFountain(CParticleSystemMng& mng)
 
 void SetCamera(IDirect3DDevice8* device)
 {
-    const D3DSURFACE_DESC* back = Kestu_GetCfg()->GetSDBackBuff();
-    D3DXMATRIX view, projection;
-    const D3DXVECTOR3 eye(0, 1.4f, -4.5f), at(0, 1.1f, 0), up(0, 1, 0);
-    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-    D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 3.0f, float(back->Width) / float(back->Height), 0.1f, 50.0f);
-    device->SetTransform(D3DTS_VIEW, &view);
-    device->SetTransform(D3DTS_PROJECTION, &projection);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    LookAt(device, D3DXVECTOR3(0, 1.4f, -4.5f), D3DXVECTOR3(0, 1.1f, 0));
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
     device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
 }

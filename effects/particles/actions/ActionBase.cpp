@@ -53,6 +53,24 @@ HRESULT SPPS_ACTION_BASE::Serialize(std::iostream& stream, int bWrite)
 
 // ---- binary record ----
 
+bool ReadActionHeader(std::istream& in, SPPS_ACTION_DATA& header)
+{
+    uint8_t bytes[52];
+    if (!in.read(reinterpret_cast<char*>(bytes), sizeof bytes)) {
+        in.setstate(std::ios::failbit);
+        return false;
+    }
+    kestu::ByteReader r(bytes, sizeof bytes);
+    header.dwActionID = r.U32();
+    header.scope = {r.I32(), r.U32(), r.U32(), r.U32()};
+    header.validity = {r.I32(), r.U32(), r.U32(), r.U32()};
+    header.fDeltaTime = r.F32();
+    header.dwCRCNum = r.U32();
+    header.dwSize = r.U32();
+    header.dwFPFFlags = r.U32();
+    return true;
+}
+
 int ActionRecordFormSlot()
 {
     static const int slot = std::ios_base::xalloc();

@@ -60,6 +60,10 @@ inline void CloseActionBlock(std::ostream& out) { out << "\n\t}\n"; }
 int ActionRecordFormSlot();
 constexpr long kShortActionRecords = 1;
 
+// The 52-byte header that opens an action's record; false (failbit set) when
+// the stream holds fewer bytes.
+bool ReadActionHeader(std::istream& in, SPPS_ACTION_DATA& header);
+
 // One pass over an action's own binary fields, in record order: measures,
 // reads or writes them.
 class ActionFields {

@@ -1,6 +1,5 @@
 #include <memory>
 
-#include "kestu_bytes.h"
 #include "kestu_particlesystem.h"
 #include "kestu_ppsactions.h"
 #include "kestu_ppsmethod.h"
@@ -13,17 +12,8 @@ namespace {
 // which reads the rest. Null for an unknown id or a record cut short.
 SPPS_ACTION_BASE* ReadAction(std::iostream& stream)
 {
-    uint8_t bytes[52];
-    if (!ppsfile::ReadBytes(stream, bytes, sizeof bytes)) return nullptr;
-    kestu::ByteReader r(bytes, sizeof bytes);
     SPPS_ACTION_DATA header;
-    header.dwActionID = r.U32();
-    header.scope = {r.I32(), r.U32(), r.U32(), r.U32()};
-    header.validity = {r.I32(), r.U32(), r.U32(), r.U32()};
-    header.fDeltaTime = r.F32();
-    header.dwCRCNum = r.U32();
-    header.dwSize = r.U32();
-    header.dwFPFFlags = r.U32();
+    if (!ReadActionHeader(stream, header)) return nullptr;
     std::unique_ptr<SPPS_ACTION_BASE> action(NewPPSAction(&header));
     if (!action) {
         ppsfile::Refuse(stream);

@@ -4,7 +4,6 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsmethods.h"
 #include "effects/particles/file/FileFields.h"
-#include "effects/particles/methods/VertexFill.h"
 #include "effects/particles/script/ScriptValues.h"
 
 namespace {
@@ -51,15 +50,7 @@ HRESULT CMethodPointSprite::Build(IDirect3DDevice8* device, CParticleGroup* grou
     return CPPS_METHOD_VERTICES::Build(device, group);
 }
 
-HRESULT CMethodPointSprite::Update(CParticleGroup* group, float)
-{
-    SPPS_METHOD_RES* res = GetRes(group);
-    if (!res) return 1;
-    ppsvertex::FillGroup(*group, *res, 1, [](SPPS_VERTEX* v, const float* p, DWORD c) {
-        ppsvertex::Put(v, p[0], p[1], p[2], c);
-    });
-    return 0;
-}
+HRESULT CMethodPointSprite::Update(CParticleGroup* group, float) { return UpdatePoints(group); }
 
 HRESULT CMethodPointSprite::Render(IDirect3DDevice8* device, CParticleGroup* group)
 {

@@ -66,7 +66,7 @@ void CPPS_METHOD_VERTICES::DrawBatches(IDirect3DDevice8* device, D3DPRIMITIVETYP
     if (n) device->DrawPrimitiveUP(type, n * primitivesPerParticle, vertices, sizeof(SPPS_VERTEX));
 }
 
-HRESULT CMethodPoint::Update(CParticleGroup* group, float)
+HRESULT CPPS_METHOD_VERTICES::UpdatePoints(CParticleGroup* group)
 {
     SPPS_METHOD_RES* res = GetRes(group);
     if (!res) return 1;
@@ -75,6 +75,20 @@ HRESULT CMethodPoint::Update(CParticleGroup* group, float)
     });
     return 0;
 }
+
+HRESULT CPPS_METHOD_VERTICES::RenderTriangles(IDirect3DDevice8* device, CParticleGroup* group,
+                                              DWORD trianglesPerParticle)
+{
+    SPPS_METHOD_RES* res = GetRes(group);
+    if (!res) return 1;
+    device->SetVertexShader(PPS_VERTEX_FVF);
+    device->SetTransform(D3DTS_WORLD, group->GetRootMat());
+    DrawBatches(device, D3DPT_TRIANGLELIST, static_cast<const SPPS_VERTEX*>(res->pVertices),
+                DrawableParticles(group, *res), kTriangleBatch, m_dwVerticesPerParticle, trianglesPerParticle);
+    return 0;
+}
+
+HRESULT CMethodPoint::Update(CParticleGroup* group, float) { return UpdatePoints(group); }
 
 HRESULT CMethodPoint::Render(IDirect3DDevice8* device, CParticleGroup* group)
 {
@@ -100,13 +114,7 @@ HRESULT CMethodTriangle::Update(CParticleGroup* group, float)
 
 HRESULT CMethodTriangle::Render(IDirect3DDevice8* device, CParticleGroup* group)
 {
-    SPPS_METHOD_RES* res = GetRes(group);
-    if (!res) return 1;
-    device->SetVertexShader(PPS_VERTEX_FVF);
-    device->SetTransform(D3DTS_WORLD, group->GetRootMat());
-    DrawBatches(device, D3DPT_TRIANGLELIST, static_cast<const SPPS_VERTEX*>(res->pVertices),
-                DrawableParticles(group, *res), kTriangleBatch, 6, 2);
-    return 0;
+    return RenderTriangles(device, group, 2);
 }
 
 HRESULT CMethodQuad::Update(CParticleGroup* group, float)
@@ -119,16 +127,7 @@ HRESULT CMethodQuad::Update(CParticleGroup* group, float)
     return 0;
 }
 
-HRESULT CMethodQuad::Render(IDirect3DDevice8* device, CParticleGroup* group)
-{
-    SPPS_METHOD_RES* res = GetRes(group);
-    if (!res) return 1;
-    device->SetVertexShader(PPS_VERTEX_FVF);
-    device->SetTransform(D3DTS_WORLD, group->GetRootMat());
-    DrawBatches(device, D3DPT_TRIANGLELIST, static_cast<const SPPS_VERTEX*>(res->pVertices),
-                DrawableParticles(group, *res), kTriangleBatch, 12, 4);
-    return 0;
-}
+HRESULT CMethodQuad::Render(IDirect3DDevice8* device, CParticleGroup* group) { return RenderTriangles(device, group, 4); }
 
 HRESULT CPPS_METHOD_VERTICES::CreateFromScript(CDataChunk& chunk)
 {

@@ -115,17 +115,8 @@ std::unique_ptr<SPPS_ACTION_BASE> ReadRecord(const std::string& bytes, HRESULT* 
 {
     std::stringstream s(bytes);
     if (firstForm) s.iword(ActionRecordFormSlot()) = kShortActionRecords;
-    uint8_t header[52] = {};
-    s.read(reinterpret_cast<char*>(header), 52);
     SPPS_ACTION_DATA data;
-    kestu::ByteReader r(header, 52);
-    data.dwActionID = r.U32();
-    data.scope = {r.I32(), r.U32(), r.U32(), r.U32()};
-    data.validity = {r.I32(), r.U32(), r.U32(), r.U32()};
-    data.fDeltaTime = r.F32();
-    data.dwCRCNum = r.U32();
-    data.dwSize = r.U32();
-    data.dwFPFFlags = r.U32();
+    EXPECT_TRUE(ReadActionHeader(s, data));
     std::unique_ptr<SPPS_ACTION_BASE> a(NewPPSAction(&data));
     const HRESULT hr = a->Serialize(s, 0);
     if (result) *result = hr;
