@@ -16,7 +16,7 @@
 #include <host/host.h>
 
 #include "../common/sample_engine.h"
-#include "camera.h"
+#include "scene.h"
 
 namespace {
 
@@ -24,12 +24,6 @@ namespace {
 const char kSpritePath[] = "out/fire_sprite.bmp";
 const int kFrames = 75;
 const float kStep = 1.0f / 30.0f;
-
-template <class Action> Action* Always(Action* action)
-{
-    action->validity.nValidity = 2;
-    return action;
-}
 
 CMethodPointSprite* NewSprites(CParticleMethodMng& methods, const char* name, float size)
 {

@@ -18,7 +18,7 @@
 #include <host/host.h>
 
 #include "../common/sample_engine.h"
-#include "camera.h"
+#include "scene.h"
 #include "fire.h"
 
 namespace {
@@ -26,13 +26,6 @@ namespace {
 const char kPngPath[] = "out/particles.png";
 const int kFrames = 90;
 const float kStep = 1.0f / 30.0f;
-
-// Every action of the fountain runs on every frame.
-template <class Action> Action* Always(Action* action)
-{
-    action->validity.nValidity = 2;
-    return action;
-}
 
 void BuildFountain(CParticleSystemMng& mng)
 {

@@ -1,8 +1,16 @@
-// The camera of the particle scenes: a perspective view of 60 degrees from
-// eye to at, unlit, nothing culled, no depth test.
+// What the particle scenes share: actions that run on every frame and the
+// camera.
 #pragma once
 #include <kestu.h>
 
+template <class Action> Action* Always(Action* action)
+{
+    action->validity.nValidity = 2;
+    return action;
+}
+
+// A perspective view of 60 degrees from eye to at, unlit, nothing culled, no
+// depth test.
 inline void LookAt(IDirect3DDevice8* device, const D3DXVECTOR3& eye, const D3DXVECTOR3& at)
 {
     const D3DSURFACE_DESC* back = Kestu_GetCfg()->GetSDBackBuff();
