@@ -63,7 +63,17 @@ HRESULT CParticleSystemMng::CreateFromScript(CDataChunk& chunk)
         if (ScriptKeyIs(line, "TextureIDXPath")) {
             if (valued) SetTextureIDXPath(value.c_str());
         } else if (ScriptKeyIs(line, "MethodSet")) {
+            // A set read after systems replaces the methods they hold: they
+            // let go of them first and bind theirs again by name after.
+            for (CParticleSystem* system : m_Systems) {
+                system->ReleaseAllGroupInMethod();
+                system->SetMethod(nullptr);
+            }
             m_pMethodMng->CreateFromScript(chunk);
+            for (CParticleSystem* system : m_Systems) {
+                const std::string name = system->GetMethodName();
+                if (!name.empty()) system->SetMethodName(name.c_str());
+            }
         } else if (ScriptKeyIs(line, "SystemNum")) {
             if (valued)
                 ScriptStringToValue(value, m_dwSystemCount);

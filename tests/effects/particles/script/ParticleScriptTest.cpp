@@ -178,6 +178,29 @@ TEST(ParticleScript, SystemKeysAsTheScriptsWriteThem)
     EXPECT_EQ(mng.GetStoredSystemCount(), 2u);
 }
 
+// A method set read after a system replaces the methods it holds: the
+// system binds the new method of its name, and nothing points at a method
+// that is gone.
+TEST(ParticleScript, AMethodSetAfterTheSystemsRebindsThem)
+{
+    CParticleSystemMng mng;
+    ReadScript(mng, "{\nMethodSet\nMethodType\t2\n{\nMethod\tq\n}\n}\n"
+                    "ParticleSystem\tfire\n{\nMapMethodName\tq\nGroup\tg\n{\nMaxParticleNumber\t8\n}\n}\n"
+                    "MethodSet\nMethodType\t0\n{\nMethod\tp\n}\nMethodType\t1\n{\nMethod\tq\n}\n}\n"
+                    "}\n");
+    CParticleSystem* fire = mng.GetSystemByName("fire");
+    ASSERT_NE(fire, nullptr);
+    CPPS_METHOD_BASE* q = mng.GetParticleMethodMng()->GetMethodByName("q");
+    ASSERT_NE(q, nullptr);
+    EXPECT_EQ(mng.GetParticleMethodMng()->GetMethodTypeByName("q"), DWORD{PPS_METHOD_TRIANGLE});
+    EXPECT_EQ(fire->GetMethod(), q);
+    EXPECT_EQ(fire->FirstGroup()->GetMethod(), q);
+    EXPECT_NE(q->GetRes(fire->FirstGroup()), nullptr);
+    fire->FirstGroup()->Spawn(2);
+    mng.Logic(0.1f);
+    mng.Clear();
+}
+
 // Hand-written method blocks: a method set that a broken block leaves whole.
 TEST(ParticleScript, MethodBlocksAreReadByThemselves)
 {
