@@ -7,11 +7,11 @@
 #include <sstream>
 #include <string>
 
-#include "kestu_bytes.h"
 #include "kestu_datachunk.h"
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
 #include "kestu_ppsmethod.h"
+#include "effects/particles/actions/ActionIO.h"
 
 namespace {
 
@@ -28,20 +28,12 @@ public:
 
 std::unique_ptr<SPPS_ACTION_BASE> FromRecord(const uint8_t* data, size_t size)
 {
-    if (size < 52) return nullptr;
-    kestu::ByteReader r(data, 52);
+    std::stringstream record(std::string(reinterpret_cast<const char*>(data), size));
     SPPS_ACTION_DATA header;
-    header.dwActionID = r.U32();
-    header.scope = {r.I32(), r.U32(), r.U32(), r.U32()};
-    header.validity = {r.I32(), r.U32(), r.U32(), r.U32()};
-    header.fDeltaTime = r.F32();
-    header.dwCRCNum = r.U32();
-    header.dwSize = r.U32();
-    header.dwFPFFlags = r.U32();
+    if (!ReadActionHeader(record, header)) return nullptr;
     std::unique_ptr<SPPS_ACTION_BASE> action(NewPPSAction(&header));
     if (!action) return nullptr;
-    std::stringstream rest(std::string(reinterpret_cast<const char*>(data) + 52, size - 52));
-    if (action->Serialize(rest, 0) < 0) return nullptr;
+    if (action->Serialize(record, 0) < 0) return nullptr;
     return action;
 }
 

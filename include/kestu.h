@@ -36,6 +36,7 @@
 #include "kestu_ppsdomain.h"
 #include "kestu_particlegroup.h"
 #include "kestu_ppsmethod.h"
+#include "kestu_ppsmethods.h"
 #include "kestu_ppsaction.h"
 #include "kestu_ppsactions.h"
 #include "kestu_particlesystem.h"

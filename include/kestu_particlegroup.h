@@ -4,6 +4,7 @@
 #include "kestu_export.h"
 #include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 
 #include "kestu_particle.h"
 
+class CDataChunk;
 class CPPS_METHOD_BASE;
 
 class KESTU_API CParticleGroup {
@@ -60,6 +62,17 @@ public:
     // 0 for an empty group; 1 without a method.
     virtual HRESULT Render(IDirect3DDevice8* device);
 
+    // The group's record of the particle binary file. Reading gives a group
+    // whose particles are not specified the particles the record counts, from
+    // the free list; E_FAIL (and the stream's failbit) for a record the format
+    // cannot hold: a name beyond 19 bytes, more particles than the group's
+    // maximum, a stream cut short.
+    virtual HRESULT Serialize(std::iostream& stream, int bWrite);
+    // The keys of a group block up to its "}"; no particle is made.
+    virtual HRESULT CreateFromScript(CDataChunk& chunk);
+    // The group block, from its "Group" line to its "}".
+    virtual HRESULT WriteToScript(std::ostream& out);
+
     // The method AddRefs the group; null clears the method.
     void SetMethod(CPPS_METHOD_BASE* method);
     CPPS_METHOD_BASE* GetMethod() const { return m_pMethod; }
@@ -103,15 +116,21 @@ public:
     // nor removes particles.
     template <class F> void ForEachParticle(F&& f) const
     {
+        // The middle of the fields the action passes read.
+        ForEachParticleFetching<32>(static_cast<F&&>(f));
+    }
+    // The same walk for a pass that reads other fields: the bytes at each of
+    // Offsets into the particles ahead are asked for.
+    template <size_t... Offsets, class F> void ForEachParticleFetching(F&& f) const
+    {
         // Particles lie wherever the free list last had them: each one is
         // asked for a little before its turn.
         constexpr size_t kAhead = 16;
         CParticleBase* const* slot = m_Slots.data() + m_nFirst;
         CParticleBase* const* last = m_Slots.data() + m_Slots.size();
         for (; last - slot > static_cast<std::ptrdiff_t>(kAhead); ++slot) {
-            // The middle of the fields the passes read.
             const char* ahead = reinterpret_cast<const char*>(slot[kAhead]);
-            __builtin_prefetch(ahead + 32);
+            (__builtin_prefetch(ahead + Offsets), ...);
             if (CParticleBase* p = *slot) f(p);
         }
         for (; slot != last; ++slot)

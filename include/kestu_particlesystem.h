@@ -3,6 +3,7 @@
 #pragma once
 #include "kestu_export.h"
 #include <cstdint>
+#include <iosfwd>
 #include <list>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsaction.h"
 
+class CDataChunk;
 class CEye;
 class CParticleMethodMng;
 class CPPS_METHOD_BASE;
@@ -37,6 +39,18 @@ public:
     // Builds every group; a system without groups first makes a default
     // group of 3 particles. 0.
     HRESULT Build(IDirect3DDevice8* device);
+
+    // The system's record of the particle binary file: its groups and its
+    // actions. Reading releases what the system held first and binds the
+    // method manager's method of the stored name; a record the format cannot
+    // hold (a name too long, an unknown action id, a stream cut short) fails
+    // with E_FAIL and leaves the system released.
+    virtual HRESULT Serialize(std::iostream& stream, int bWrite);
+    // The body of a system block up to its "}": times, method name, group
+    // and action blocks. A broken block inside is passed over whole.
+    virtual HRESULT CreateFromScript(CDataChunk& chunk);
+    // The system block, from its "ParticleSystem" line to its "}".
+    virtual HRESULT WriteToScript(std::ostream& out);
 
     void SetRootMat(D3DXMATRIX mat) { m_matRoot = mat; }
     D3DXMATRIX* GetRootMat() { return &m_matRoot; }

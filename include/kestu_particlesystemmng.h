@@ -4,6 +4,7 @@
 #pragma once
 #include "kestu_export.h"
 #include <cstdint>
+#include <iosfwd>
 #include <list>
 #include <string>
 
@@ -33,6 +34,16 @@ public:
     // E_FAIL at the first system that fails, else 0.
     HRESULT Render(IDirect3DDevice8* device, int bScene);
     HRESULT Build(IDirect3DDevice8* device);
+
+    // The whole manager as the particle binary file on the client's stream.
+    // Reading clears the manager first; on a file the format cannot hold it
+    // returns E_FAIL and leaves the manager cleared and ready for another
+    // read.
+    HRESULT Serialize(std::iostream& stream, int bWrite);
+    // The whole manager as the particle script. Reading clears the manager
+    // first and never fails; what it cannot read it passes over.
+    HRESULT CreateFromScript(CDataChunk& chunk);
+    HRESULT WriteToScript(std::ostream& out);
 
     void SetRootMat(D3DXMATRIX mat);
     D3DXMATRIX* GetRootMat() { return &m_matRoot; }

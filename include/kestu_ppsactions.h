@@ -139,7 +139,7 @@ public:
     KESTU_PPS_ACTION_OVERRIDES
 
     D3DXVECTOR3 vCenter{0.0f, 0.0f, 0.0f};
-    // Not stored in files or scripts: a client fills it.
+    // Where the accelerations are drawn from.
     SPPS_DOMAIN domain;
     float fMagnitude = 1.0f;
     float fEpsilon = 0.001f;
@@ -189,7 +189,6 @@ public:
     explicit SPPS_ACTION_ORBIT(const SPPS_ACTION_DATA* data) : SPPS_ACTION_BASE(data) {}
     KESTU_PPS_ACTION_OVERRIDES
 
-    // Not stored in files or scripts.
     D3DXVECTOR3 vCenter{0.0f, 0.0f, 0.0f};
     float fMagnitude = 0.0f;
     float fEpsilon = 0.0f;

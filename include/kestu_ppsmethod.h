@@ -121,6 +121,13 @@ public:
     // A new method of the type, named after the running method counter and
     // appended; null for a type no method class answers to.
     CPPS_METHOD_BASE* NewMethod(DWORD type);
+    // The method set of the particle binary file. Reading replaces every
+    // method; a type without a method class or a method record the format
+    // cannot hold fails with E_FAIL and leaves the manager empty.
+    HRESULT Serialize(std::iostream& stream, int bWrite);
+    // The method set's body, after its "MethodSet" line, up to its "}".
+    HRESULT CreateFromScript(CDataChunk& chunk);
+    HRESULT WriteToScript(std::ostream& out);
     CPPS_METHOD_BASE* GetMethodByName(const char* name) const;
     // 0xFFFFFFFF when no method has the name.
     DWORD GetMethodTypeByName(const char* name) const;

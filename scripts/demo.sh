@@ -4,7 +4,8 @@
 # out/demo2d.png, the texture demo out/demotex.png (from the library
 # out/demotex.kidx that kestu-pack makes of its images), the terrain sample
 # out/terrain.png, the GMA demo out/demogma.png (from the mesh library
-# out/demogma.kidx), the particle sample out/particles.png, the skinning sample
+# out/demogma.kidx), the particle sample out/particles.png and, from the script
+# samples/particles/fire_and_sparks.txt, out/fire.png, the skinning sample
 # out/skinning.png, the streamed-terrain sample out/streamed.png, the billboard
 # sample out/billboards.png (from the texture library out/billboards.kidx it
 # packs itself), the character sample out/character.png (from the archives it
@@ -36,6 +37,7 @@ cd "$root"
 "$build/tools/kestu-pack" create out/demogma.kidx 1:banner.gma=out/demogma/banner_lod.gma
 "$build/samples/demogma" render out/demogma.kidx out/demogma out/demogma.png
 "$build/samples/particles"
+"$build/samples/particles" fire samples/particles/fire_and_sparks.txt out/fire.png
 "$build/samples/skinning"
 "$build/samples/streamed"
 "$build/samples/billboards"

@@ -1,14 +1,25 @@
-// The particle sample client: a fountain run by the engine's particle system
-// (births from a disc, gravity, damping, bounces off the ground, colours
-// over age, moves and deaths) for three seconds, each particle drawn as a
-// small coloured square by a render method of the sample's own, then the
-// last presented frame saved as out/particles.png.
+// The particle sample client.
+//   particles                       a fountain run by the engine's particle
+//                                   system (births from a disc, gravity,
+//                                   damping, bounces off the ground, colours
+//                                   over age, moves and deaths) for three
+//                                   seconds, each particle drawn as a small
+//                                   coloured square by the engine's quad
+//                                   method; the last presented frame is saved
+//                                   as out/particles.png.
+//   particles fire-script <script>  writes the fire-and-sparks effect as a
+//                                   particle script (fire.cpp).
+//   particles fire <script> <png>   loads that script and draws the fire with
+//                                   the engine's point-sprite method.
 #include <cstdio>
-#include <filesystem>
-#include <vector>
+#include <string>
 
 #include <kestu.h>
 #include <host/host.h>
+
+#include "../common/sample_engine.h"
+#include "scene.h"
+#include "fire.h"
 
 namespace {
 
@@ -16,62 +27,11 @@ const char kPngPath[] = "out/particles.png";
 const int kFrames = 90;
 const float kStep = 1.0f / 30.0f;
 
-struct Vertex {
-    float x, y, z;
-    DWORD color;
-};
-const DWORD kFVF = D3DFVF_XYZ | D3DFVF_DIFFUSE;
-
-// Particles from the engine's free list; each drawn as a square facing the
-// camera along z, filled in Update and drawn in Render.
-class CSquares : public CPPS_METHOD_BASE {
-public:
-    explicit CSquares(float size) : m_fSize(size) {}
-    LONG AddRef(CParticleGroup* group) override { return AddRes(group); }
-    HRESULT Build(IDirect3DDevice8*, CParticleGroup* group) override { return GetRes(group) ? 0 : 1; }
-    void Release(CParticleGroup* group) override { EraseRes(group); }
-    HRESULT Update(CParticleGroup* group, float) override
-    {
-        if (!GetRes(group)) return 1;
-        m_Vertices.clear();
-        const float h = m_fSize * 0.5f;
-        group->ForEachParticle([&](CParticleBase* p) {
-            const float* at = p->GetPosition();
-            const DWORD c = p->GetColor();
-            const Vertex a{at[0] - h, at[1] - h, at[2], c}, b{at[0] - h, at[1] + h, at[2], c};
-            const Vertex d{at[0] + h, at[1] + h, at[2], c}, e{at[0] + h, at[1] - h, at[2], c};
-            for (const Vertex& v : {a, b, d, a, d, e}) m_Vertices.push_back(v);
-        });
-        return 0;
-    }
-    HRESULT Render(IDirect3DDevice8* device, CParticleGroup* group) override
-    {
-        if (!GetRes(group)) return 1;
-        if (m_Vertices.empty()) return 0;
-        device->SetVertexShader(kFVF);
-        device->SetTransform(D3DTS_WORLD, group->GetRootMat());
-        return device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(m_Vertices.size() / 3),
-                                       m_Vertices.data(), sizeof(Vertex));
-    }
-    CParticleBase* New(CParticleGroup*, int) override { return NewPooledParticle(); }
-    void Delete(CParticleGroup*, CParticleBase* particle) override { DeletePooledParticle(particle); }
-
-private:
-    float m_fSize;
-    std::vector<Vertex> m_Vertices;
-};
-
-// Every action of the fountain runs on every frame.
-template <class Action> Action* Always(Action* action)
-{
-    action->validity.nValidity = 2;
-    return action;
-}
-
 void BuildFountain(CParticleSystemMng& mng)
 {
-    CPPS_METHOD_BASE* squares = mng.GetParticleMethodMng()->AddMethod(new CSquares(0.05f), PPS_METHOD_QUAD);
+    auto* squares = static_cast<CMethodQuad*>(mng.GetParticleMethodMng()->NewMethod(PPS_METHOD_QUAD));
     squares->SetName("squares");
+    squares->SetSize(0.05f);
     CParticleSystem* fountain = mng.NewSystem();
     fountain->SetName("fountain");
     fountain->NewGroup();
@@ -91,37 +51,14 @@ void BuildFountain(CParticleSystemMng& mng)
 
 void SetCamera(IDirect3DDevice8* device)
 {
-    const D3DSURFACE_DESC* back = Kestu_GetCfg()->GetSDBackBuff();
-    D3DXMATRIX view, projection;
-    const D3DXVECTOR3 eye(0, 1.4f, -4.5f), at(0, 1.1f, 0), up(0, 1, 0);
-    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-    D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 3.0f, float(back->Width) / float(back->Height), 0.1f, 50.0f);
-    device->SetTransform(D3DTS_VIEW, &view);
-    device->SetTransform(D3DTS_PROJECTION, &projection);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    LookAt(device, D3DXVECTOR3(0, 1.4f, -4.5f), D3DXVECTOR3(0, 1.1f, 0));
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
     device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
 }
 
-} // namespace
-
-int main()
+int RunFountain()
 {
-    std::error_code ec;
-    std::filesystem::create_directories("out", ec);
-    KESTU_CONFIG cfg;
-    cfg.hInstance = GetModuleHandleA(nullptr);
-    cfg.bWindowed = 1;
-    cfg.eLogLevel = 4;
-    std::snprintf(cfg.szLogFile, sizeof cfg.szLogFile, "out/particles.log");
-    std::snprintf(cfg.szWindowTitle, sizeof cfg.szWindowTitle, "Kestu Particles");
-    HRESULT hr = Kestu_Build(&cfg, nullptr);
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "particles: Kestu_Build failed: 0x%08X\n", static_cast<unsigned>(hr));
-        return 1;
-    }
+    if (FAILED(sample::BuildEngine(nullptr, "particles", "Kestu Particles"))) return 1;
     IDirect3DDevice8* device = Kestu_GetDevice();
     HWND wnd = Kestu_GetCfg()->GetRenderWnd();
     srand(2);
@@ -131,17 +68,11 @@ int main()
     int status = 0;
     for (int frame = 0; frame < kFrames && status == 0; ++frame) {
         mng.Logic(kStep);
-        hr = Kestu_PrepareForRender();
-        if (SUCCEEDED(hr)) {
-            device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF101828u, 1.0f, 0);
-            SetCamera(device);
-            hr = mng.Render(device, 1);
-        }
-        if (SUCCEEDED(hr)) hr = Kestu_Present();
-        if (FAILED(hr)) {
-            std::fprintf(stderr, "particles: frame %d failed: 0x%08X\n", frame, static_cast<unsigned>(hr));
+        if (FAILED(sample::Frame("particles", frame, 0xFF101828u, [&] {
+                SetCamera(device);
+                return mng.Render(device, 0);
+            })))
             status = 1;
-        }
     }
     if (status == 0 && !host::SaveWindowPng(wnd, kPngPath)) {
         std::fprintf(stderr, "particles: cannot save %s\n", kPngPath);
@@ -152,4 +83,16 @@ int main()
     Kestu_Release();
     if (status == 0) std::printf("particles: wrote %s (%u particles)\n", kPngPath, alive);
     return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode.empty()) return RunFountain();
+    if (mode == "fire-script" && argc == 3) return WriteFireScript(argv[2]);
+    if (mode == "fire" && argc == 4) return RunFire(argv[2], argv[3]);
+    std::fprintf(stderr, "usage: particles [fire-script <script> | fire <script> <png>]\n");
+    return 2;
 }

@@ -53,6 +53,30 @@ HRESULT SPPS_ACTION_BASE::Serialize(std::iostream& stream, int bWrite)
 
 // ---- binary record ----
 
+bool ReadActionHeader(std::istream& in, SPPS_ACTION_DATA& header)
+{
+    uint8_t bytes[52];
+    if (!in.read(reinterpret_cast<char*>(bytes), sizeof bytes)) {
+        in.setstate(std::ios::failbit);
+        return false;
+    }
+    kestu::ByteReader r(bytes, sizeof bytes);
+    header.dwActionID = r.U32();
+    header.scope = {r.I32(), r.U32(), r.U32(), r.U32()};
+    header.validity = {r.I32(), r.U32(), r.U32(), r.U32()};
+    header.fDeltaTime = r.F32();
+    header.dwCRCNum = r.U32();
+    header.dwSize = r.U32();
+    header.dwFPFFlags = r.U32();
+    return true;
+}
+
+int ActionRecordFormSlot()
+{
+    static const int slot = std::ios_base::xalloc();
+    return slot;
+}
+
 void ActionFields::F32(float& f)
 {
     if (m_pReader)
@@ -148,11 +172,12 @@ HRESULT SerializeAction(SPPS_ACTION_BASE& action, std::iostream& stream, int bWr
         return stream ? 0 : E_FAIL;
     }
 
+    const bool full = stream.iword(ActionRecordFormSlot()) != kShortActionRecords;
     uint8_t lengthBytes[4];
     if (!stream.read(reinterpret_cast<char*>(lengthBytes), 4)) return Refuse(stream);
     const uint32_t n = kestu::GetU32(lengthBytes);
     if (n > kActionNameMax) return Refuse(stream);
-    ActionFields measure;
+    ActionFields measure(full);
     own(measure);
     std::vector<uint8_t> bytes(n + 16 + measure.Measured());
     if (!stream.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
@@ -161,7 +186,7 @@ HRESULT SerializeAction(SPPS_ACTION_BASE& action, std::iostream& stream, int bWr
     char name[kActionNameMax + 1] = {};
     r.Bytes(name, n);
     action.m_strName = name;
-    ActionFields f(r);
+    ActionFields f(r, full);
     BaseTimes(action, f);
     own(f);
     return r.ok() ? 0 : Refuse(stream);

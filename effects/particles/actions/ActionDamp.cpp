@@ -34,6 +34,10 @@ HRESULT SPPS_ACTION_DAMP::Serialize(std::iostream& stream, int bWrite)
         f.F32(fDamping.x);
         f.F32(fVhighSqr);
         f.F32(fVlowSqr);
+        if (f.Full()) {
+            f.F32(fDamping.y);
+            f.F32(fDamping.z);
+        }
     });
 }
 

@@ -51,13 +51,30 @@ template <class T> void WriteValueLine(std::ostream& out, const char* key, T val
 // Closes an action's block.
 inline void CloseActionBlock(std::ostream& out) { out << "\n\t}\n"; }
 
+// Records carry, after the fields of the first form of the file, the fields
+// that form left out although the action needs them (DAMP's y and z, SOURCE's
+// second position, size and ages, JET's domain, ORBIT's centre). A stream
+// whose word at this slot (std::ios_base::iword) is kShortActionRecords holds
+// records of the first form; the system reader marks it so for systems
+// stored with that form's version.
+int ActionRecordFormSlot();
+constexpr long kShortActionRecords = 1;
+
+// The 52-byte header that opens an action's record; false (failbit set) when
+// the stream holds fewer bytes.
+bool ReadActionHeader(std::istream& in, SPPS_ACTION_DATA& header);
+
 // One pass over an action's own binary fields, in record order: measures,
 // reads or writes them.
 class ActionFields {
 public:
-    explicit ActionFields() {}
-    explicit ActionFields(kestu::ByteReader& reader) : m_pReader(&reader) {}
+    explicit ActionFields(bool full = true) : m_bFull(full) {}
+    ActionFields(kestu::ByteReader& reader, bool full) : m_pReader(&reader), m_bFull(full) {}
     explicit ActionFields(kestu::ByteWriter& writer) : m_pWriter(&writer) {}
+
+    // False for a record of the first form: the fields it lacks are left as
+    // they are.
+    bool Full() const { return m_bFull; }
 
     void F32(float& f);
     void U32(DWORD& d);
@@ -70,6 +87,7 @@ private:
     kestu::ByteReader* m_pReader = nullptr;
     kestu::ByteWriter* m_pWriter = nullptr;
     size_t m_nBytes = 0;
+    bool m_bFull = true;
 };
 
 // The longest action name a record holds.

@@ -31,6 +31,7 @@ HRESULT SPPS_ACTION_JET::Serialize(std::iostream& stream, int bWrite)
     return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) {
         f.Vec3(vCenter);
         ForceRecord(f, fEpsilon, fMagnitude, fMaxRadius);
+        if (f.Full()) f.Domain(domain);
     });
 }
 
@@ -39,6 +40,10 @@ HRESULT SPPS_ACTION_JET::CreateFromScript(CDataChunk& chunk)
     ReadActionBlock(chunk, *this, [&](const std::string& line) {
         if (ScriptKeyIs(line, "vCenter")) {
             ReadVectorBlock(chunk, vCenter);
+            return;
+        }
+        if (ScriptKeyIs(line, "domain")) {
+            ReadDomainBlock(chunk, domain);
             return;
         }
         ReadForceKey(line, fEpsilon, fMagnitude, fMaxRadius);
@@ -53,6 +58,8 @@ HRESULT SPPS_ACTION_JET::WriteToScript(std::ostream& out)
     WriteVectorBlock(out, vCenter);
     out << "\n";
     WriteForceLines(out, fEpsilon, fMagnitude, fMaxRadius);
+    out << "\tdomain\tdomain";
+    WriteDomainBlock(out, domain);
     CloseActionBlock(out);
     return 0;
 }

@@ -32,9 +32,29 @@ HRESULT SPPS_ACTION_ORBIT::Serialize(std::iostream& stream, int bWrite)
         f.F32(fMagnitude);
         f.F32(fEpsilon);
         f.F32(fMaxRadius);
+        if (f.Full()) f.Vec3(vCenter);
     });
 }
 
-HRESULT SPPS_ACTION_ORBIT::CreateFromScript(CDataChunk& chunk) { return ReadForceScript(*this, chunk); }
+HRESULT SPPS_ACTION_ORBIT::CreateFromScript(CDataChunk& chunk)
+{
+    ReadActionBlock(chunk, *this, [&](const std::string& line) {
+        if (ScriptKeyIs(line, "vCenter")) {
+            ReadVectorBlock(chunk, vCenter);
+            return;
+        }
+        ReadForceKey(line, fEpsilon, fMagnitude, fMaxRadius);
+    });
+    return 0;
+}
 
-HRESULT SPPS_ACTION_ORBIT::WriteToScript(std::ostream& out) { return WriteForceScript(*this, out); }
+HRESULT SPPS_ACTION_ORBIT::WriteToScript(std::ostream& out)
+{
+    SPPS_ACTION_BASE::WriteToScript(out);
+    WriteForceLines(out, fEpsilon, fMagnitude, fMaxRadius);
+    out << "\tvCenter";
+    WriteVectorBlock(out, vCenter);
+    out << "\n";
+    CloseActionBlock(out);
+    return 0;
+}

@@ -58,6 +58,12 @@ HRESULT SPPS_ACTION_SOURCE::Serialize(std::iostream& stream, int bWrite)
         f.Domain(velocity);
         f.Domain(color);
         f.F32(fRate);
+        if (f.Full()) {
+            f.Domain(positionB);
+            f.Domain(size);
+            f.F32(fAge);
+            f.F32(fAgeSigma);
+        }
     });
 }
 

@@ -2,16 +2,11 @@
 #include <iostream>
 #include <vector>
 
-#include "kestu_bytes.h"
 #include "kestu_datachunk.h"
 #include "kestu_particle.h"
 #include "kestu_ppsmethod.h"
+#include "effects/particles/file/FileFields.h"
 #include "effects/particles/script/ScriptValues.h"
-
-namespace {
-// The longest method name the particle files hold.
-constexpr uint32_t kMethodNameMax = 19;
-} // namespace
 
 CPPS_METHOD_BASE::~CPPS_METHOD_BASE()
 {
@@ -52,21 +47,11 @@ void CPPS_METHOD_BASE::DeletePooledParticle(CParticleBase* particle) { FreeParti
 HRESULT CPPS_METHOD_BASE::Serialize(std::iostream& stream, int bWrite)
 {
     if (bWrite) {
-        const uint32_t n = static_cast<uint32_t>(std::min<size_t>(m_strName.size(), kMethodNameMax));
-        uint8_t lengthBytes[4];
-        kestu::PutU32(lengthBytes, n);
-        stream.write(reinterpret_cast<const char*>(lengthBytes), 4);
-        stream.write(m_strName.data(), n);
-        return stream ? 0 : E_FAIL;
+        ppsfile::WriteString(stream, m_strName, ppsfile::kNameMax);
+        return ppsfile::StreamResult(stream);
     }
-    uint8_t lengthBytes[4];
-    char name[kMethodNameMax + 1] = {};
-    if (!stream.read(reinterpret_cast<char*>(lengthBytes), 4)) return E_FAIL;
-    const uint32_t n = kestu::GetU32(lengthBytes);
-    if (n > kMethodNameMax || !stream.read(name, n)) {
-        stream.setstate(std::ios::failbit);
-        return E_FAIL;
-    }
+    std::string name;
+    if (!ppsfile::ReadString(stream, ppsfile::kNameMax, name)) return E_FAIL;
     m_strName = name;
     return 0;
 }

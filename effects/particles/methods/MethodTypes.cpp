@@ -1,7 +1,19 @@
 #include "effects/particles/methods/MethodTypes.h"
 
-// The drawing methods (points, triangles, quads, point sprites, billboards,
-// skeletal models and meshes) are not in the engine yet: no type has a class.
-CPPS_METHOD_BASE* CreatePPSMethod(DWORD type, const CParticleMethodMng& mng) { return nullptr; }
+#include <new>
+
+#include "kestu_ppsmethods.h"
+
+CPPS_METHOD_BASE* CreatePPSMethod(DWORD type, const CParticleMethodMng& mng)
+{
+    switch (type) {
+    case PPS_METHOD_POINT: return new (std::nothrow) CMethodPoint;
+    case PPS_METHOD_TRIANGLE: return new (std::nothrow) CMethodTriangle;
+    case PPS_METHOD_QUAD: return new (std::nothrow) CMethodQuad;
+    case PPS_METHOD_POINTSPRITE: return new (std::nothrow) CMethodPointSprite;
+    case PPS_METHOD_MESH: return new (std::nothrow) CMethodMesh;
+    default: return nullptr;
+    }
+}
 
 void GivePPSMethodTextureMng(CPPS_METHOD_BASE* method, DWORD type, CTextureMng* textureMng) {}

@@ -5,15 +5,6 @@
 #include "effects/particles/script/ScriptValues.h"
 
 namespace {
-// The key's value, or false for a line that carries none.
-bool ValueOf(const std::string& line, std::string& value)
-{
-    std::vector<std::string> tokens = SplitTokens(line);
-    if (tokens.size() < 2) return false;
-    value = tokens[1];
-    return true;
-}
-
 // "u" and "v" match only a line that is that letter alone.
 bool FirstTwoAre(const std::string& line, const char* key) { return std::strncmp(line.c_str(), key, 2) == 0; }
 } // namespace
@@ -34,7 +25,7 @@ void ReadVectorBlock(CDataChunk& chunk, D3DXVECTOR3& v)
         else
             continue;
         std::string value;
-        if (!ValueOf(line, value)) return;
+        if (!ScriptValueOf(line, value)) return;
         ScriptStringToValue(value, *field);
     }
 }
@@ -49,7 +40,7 @@ void ReadDomainBlock(CDataChunk& chunk, SPPS_DOMAIN& d)
         float* radius = nullptr;
         if (ScriptKeyIs(line, "DomainType")) {
             std::string value;
-            if (!ValueOf(line, value)) return;
+            if (!ScriptValueOf(line, value)) return;
             int32_t type;
             ScriptStringToValue(value, type);
             if (type >= 0 && type <= 14) d.DomainType = static_cast<EPPS_DOMAIN_TYPE>(type);
@@ -75,7 +66,7 @@ void ReadDomainBlock(CDataChunk& chunk, SPPS_DOMAIN& d)
             ReadVectorBlock(chunk, *vector);
         } else if (radius) {
             std::string value;
-            if (!ValueOf(line, value)) return;
+            if (!ScriptValueOf(line, value)) return;
             ScriptStringToValue(value, *radius);
         }
     }
@@ -101,4 +92,39 @@ void WriteDomainBlock(std::ostream& out, const SPPS_DOMAIN& d)
     out << "\n\t\tfRadius1\t" << ValueToScriptString(d.fRadius1) << "\n\t\tfRadius2\t"
         << ValueToScriptString(d.fRadius2) << "\n\t\tfRadius1Sqr\t" << ValueToScriptString(d.fRadius1Sqr)
         << "\n\t\tfRadius2Sqr\t" << ValueToScriptString(d.fRadius2Sqr) << "\n\t\t}\n";
+}
+
+bool TakeBlock(CDataChunk& chunk, ScriptBlock& block)
+{
+    CDataChunk::skipToNextOpenBrace(chunk);
+    if (chunk.isEOF()) return false;
+    std::string text;
+    int depth = 1;
+    while (depth > 0 && !chunk.isEOF()) {
+        const std::string line = chunk.getLine(true);
+        if (line == "{")
+            ++depth;
+        else if (ScriptKeyIs(line, "}"))
+            --depth;
+        text += line;
+        text += '\n';
+    }
+    block.chunk.clear();
+    block.chunk.allocate(static_cast<int>(text.size()), text.data());
+    return true;
+}
+
+std::string NextContentLine(CDataChunk& chunk)
+{
+    while (!chunk.isEOF()) {
+        std::string line = chunk.getLine(true);
+        if (!line.empty() && !ScriptKeyIs(line, "//")) return line;
+    }
+    return std::string();
+}
+
+bool BlockFollows(const CDataChunk& chunk)
+{
+    CDataChunk probe(chunk);
+    return NextContentLine(probe) == "{";
 }

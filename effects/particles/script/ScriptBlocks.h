@@ -1,6 +1,7 @@
 // The vector and domain blocks that the action scripts nest, read and written.
 #pragma once
 #include <ostream>
+#include <string>
 
 #include "kestu_datachunk.h"
 #include "kestu_ppsdomain.h"
@@ -11,6 +12,24 @@ void ReadVectorBlock(CDataChunk& chunk, D3DXVECTOR3& v);
 // Reads a domain's stored fields from the next "{" up to its "}"; nothing is
 // derived, and a type outside 0 to 14 leaves the type as it was.
 void ReadDomainBlock(CDataChunk& chunk, SPPS_DOMAIN& d);
+
+// Takes the block that opens at the next "{" line, up to the "}" line that
+// closes it (blocks inside it counted), out of chunk into block, so that a
+// reader of the block, however it reads, never reads past it. The block
+// holds the lines after the "{" with their closing "}". False when no "{"
+// comes before the end of the text.
+struct ScriptBlock {
+    ScriptBlock() {}
+    ScriptBlock(const ScriptBlock&) = delete;
+    ScriptBlock& operator=(const ScriptBlock&) = delete;
+    ~ScriptBlock() { chunk.clear(); }
+    CDataChunk chunk;
+};
+bool TakeBlock(CDataChunk& chunk, ScriptBlock& block);
+// True when the next line that is neither empty nor a comment is "{".
+bool BlockFollows(const CDataChunk& chunk);
+// The first line of chunk that is neither empty nor a comment; empty at the end.
+std::string NextContentLine(CDataChunk& chunk);
 
 // "\n\t\t{", the three component lines and "\n\t\t}", with no line feed after.
 void WriteVectorBlock(std::ostream& out, const D3DXVECTOR3& v);

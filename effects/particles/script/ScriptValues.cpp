@@ -21,6 +21,14 @@ std::vector<std::string> SplitTokens(const std::string& line, const char* separa
     return tokens;
 }
 
+bool ScriptValueOf(const std::string& line, std::string& value)
+{
+    std::vector<std::string> tokens = SplitTokens(line);
+    if (tokens.size() < 2) return false;
+    value = std::move(tokens[1]);
+    return true;
+}
+
 bool ScriptKeyIs(const std::string& line, const char* key)
 {
     return line.compare(0, std::strlen(key), key) == 0;

@@ -9,6 +9,10 @@
 // The maximal runs of characters that are not separators, in order.
 std::vector<std::string> SplitTokens(const std::string& line, const char* separators = " \t");
 
+// The line's second token, the value of its key; false for a line that
+// carries none.
+bool ScriptValueOf(const std::string& line, std::string& value);
+
 // True when the line begins with the key.
 bool ScriptKeyIs(const std::string& line, const char* key);
 

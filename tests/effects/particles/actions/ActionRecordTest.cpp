@@ -4,6 +4,7 @@
 #include "kestu_bytes.h"
 #include "kestu_datachunk.h"
 #include "kestu_ppsactions.h"
+#include "effects/particles/actions/ActionIO.h"
 #include "ParticleTestKit.h"
 
 using namespace ppstest;
@@ -109,20 +110,13 @@ std::string Record(SPPS_ACTION_BASE& a)
 
 // Reads a record as the file reader does: the header, the action made from
 // it, then the rest.
-std::unique_ptr<SPPS_ACTION_BASE> ReadRecord(const std::string& bytes, HRESULT* result = nullptr)
+std::unique_ptr<SPPS_ACTION_BASE> ReadRecord(const std::string& bytes, HRESULT* result = nullptr,
+                                             bool firstForm = false)
 {
     std::stringstream s(bytes);
-    uint8_t header[52] = {};
-    s.read(reinterpret_cast<char*>(header), 52);
+    if (firstForm) s.iword(ActionRecordFormSlot()) = kShortActionRecords;
     SPPS_ACTION_DATA data;
-    kestu::ByteReader r(header, 52);
-    data.dwActionID = r.U32();
-    data.scope = {r.I32(), r.U32(), r.U32(), r.U32()};
-    data.validity = {r.I32(), r.U32(), r.U32(), r.U32()};
-    data.fDeltaTime = r.F32();
-    data.dwCRCNum = r.U32();
-    data.dwSize = r.U32();
-    data.dwFPFFlags = r.U32();
+    EXPECT_TRUE(ReadActionHeader(s, data));
     std::unique_ptr<SPPS_ACTION_BASE> a(NewPPSAction(&data));
     const HRESULT hr = a->Serialize(s, 0);
     if (result) *result = hr;
@@ -184,17 +178,30 @@ TEST(ActionRecord, BaseRecordLayoutByteByByte)
     EXPECT_EQ(in.F32(), 2.0f);
 }
 
+// The own fields of each record in its first form, and what the full form
+// adds after them.
+struct OwnSize {
+    DWORD id;
+    size_t first, added;
+};
+constexpr OwnSize kOwnSizes[] = {
+    {PPS_ACTION_AVOID, 80, 0},  {PPS_ACTION_BOUNCE, 80, 0},  {PPS_ACTION_DAMP, 12, 8},      {PPS_ACTION_EXPLODE, 32, 0},
+    {PPS_ACTION_FOLLOW, 12, 0}, {PPS_ACTION_GRAVITY, 12, 0}, {PPS_ACTION_GRAVITATE, 12, 0}, {PPS_ACTION_JET, 24, 68},
+    {PPS_ACTION_KILL, 8, 0},    {PPS_ACTION_MATCH, 12, 0},   {PPS_ACTION_MOVE, 0, 0},       {PPS_ACTION_SINK, 76, 0},
+    {PPS_ACTION_VORTEX, 36, 0}, {PPS_ACTION_DIFFUSE, 0, 0},  {PPS_ACTION_ORBIT, 12, 12},    {PPS_ACTION_SOURCE, 208, 144},
+    {PPS_ACTION_COLORCTRL, 24, 0}};
+
 TEST(ActionRecord, OwnFieldSizesFollowTheBasePart)
 {
-    const std::pair<DWORD, size_t> own[] = {
-        {PPS_ACTION_AVOID, 80},   {PPS_ACTION_BOUNCE, 80}, {PPS_ACTION_DAMP, 12},    {PPS_ACTION_EXPLODE, 32},
-        {PPS_ACTION_FOLLOW, 12},  {PPS_ACTION_GRAVITY, 12}, {PPS_ACTION_GRAVITATE, 12}, {PPS_ACTION_JET, 24},
-        {PPS_ACTION_KILL, 8},     {PPS_ACTION_MATCH, 12},  {PPS_ACTION_MOVE, 0},     {PPS_ACTION_SINK, 76},
-        {PPS_ACTION_VORTEX, 36},  {PPS_ACTION_DIFFUSE, 0}, {PPS_ACTION_ORBIT, 12},   {PPS_ACTION_SOURCE, 208},
-        {PPS_ACTION_COLORCTRL, 24}};
-    for (const auto& [id, size] : own) {
-        std::unique_ptr<SPPS_ACTION_BASE> a = Configured(id);
-        EXPECT_EQ(Record(*a).size(), 72u + 6u + size) << id;
+    for (const OwnSize& own : kOwnSizes) {
+        std::unique_ptr<SPPS_ACTION_BASE> a = Configured(own.id);
+        const std::string bytes = Record(*a);
+        EXPECT_EQ(bytes.size(), 72u + 6u + own.first + own.added) << own.id;
+        // The first form is the full one without its added tail.
+        HRESULT hr = -1;
+        std::unique_ptr<SPPS_ACTION_BASE> back = ReadRecord(bytes.substr(0, 78 + own.first), &hr, true);
+        EXPECT_EQ(hr, 0) << own.id;
+        EXPECT_EQ(Record(*back).substr(0, 78 + own.first), bytes.substr(0, 78 + own.first)) << own.id;
     }
 }
 
@@ -212,15 +219,21 @@ TEST(ActionRecord, EveryActionReadsBackWhatItWrote)
     }
 }
 
-TEST(ActionRecord, FieldsTheRecordLacksKeepTheirDefaults)
+TEST(ActionRecord, FirstFormRecordsLeaveTheLaterFieldsAtTheirDefaults)
 {
-    std::unique_ptr<SPPS_ACTION_BASE> damp = ReadRecord(Record(*Configured(PPS_ACTION_DAMP)));
+    const auto first = [](DWORD id) {
+        const std::string full = Record(*Configured(id));
+        for (const OwnSize& own : kOwnSizes)
+            if (own.id == id) return ReadRecord(full.substr(0, 78 + own.first), nullptr, true);
+        return std::unique_ptr<SPPS_ACTION_BASE>();
+    };
+    std::unique_ptr<SPPS_ACTION_BASE> damp = first(PPS_ACTION_DAMP);
     EXPECT_VEC3_EQ(static_cast<SPPS_ACTION_DAMP&>(*damp).fDamping, 0.5f, 0, 0);
-    std::unique_ptr<SPPS_ACTION_BASE> source = ReadRecord(Record(*Configured(PPS_ACTION_SOURCE)));
+    std::unique_ptr<SPPS_ACTION_BASE> source = first(PPS_ACTION_SOURCE);
     const auto& s = static_cast<SPPS_ACTION_SOURCE&>(*source);
     EXPECT_EQ(s.positionB.DomainType, PPS_DOMAIN_NONE);
     EXPECT_EQ(s.size.DomainType, PPS_DOMAIN_NONE);
-    std::unique_ptr<SPPS_ACTION_BASE> jet = ReadRecord(Record(*Configured(PPS_ACTION_JET)));
+    std::unique_ptr<SPPS_ACTION_BASE> jet = first(PPS_ACTION_JET);
     EXPECT_EQ(static_cast<SPPS_ACTION_JET&>(*jet).domain.DomainType, PPS_DOMAIN_NONE);
     // A header-built SOURCE starts from the script defaults.
     SPPS_ACTION_DATA header{};

@@ -1,0 +1,45 @@
+#include "kestu_particlegroup.h"
+#include "effects/particles/file/FileFields.h"
+
+namespace {
+// The most particles a record may ask the reader to make: files written by
+// the engine ask for one.
+constexpr uint32_t kLoadedParticlesMax = 1u << 16;
+} // namespace
+
+HRESULT CParticleGroup::Serialize(std::iostream& stream, int bWrite)
+{
+    using namespace ppsfile;
+    if (bWrite) {
+        WriteU32(stream, m_dwGroupID);
+        WriteI32(stream, m_bSpecifiedParticles);
+        WriteU32(stream, m_dwMaxParticleNumber);
+        WriteI32(stream, m_bInWorldSpace);
+        WriteString(stream, m_strName, kNameMax);
+        WriteU32(stream, m_bSpecifiedParticles ? m_dwCount : 1);
+        return StreamResult(stream);
+    }
+    uint32_t id, max, count;
+    int32_t specified, inWorld;
+    std::string name;
+    if (!ReadU32(stream, id) || !ReadI32(stream, specified) || !ReadU32(stream, max) || !ReadI32(stream, inWorld) ||
+        !ReadString(stream, kNameMax, name) || !ReadU32(stream, count))
+        return E_FAIL;
+    if (!specified && (count > max || count > kLoadedParticlesMax)) {
+        Refuse(stream);
+        return E_FAIL;
+    }
+    m_dwGroupID = id;
+    m_bSpecifiedParticles = specified;
+    m_dwMaxParticleNumber = max;
+    m_bInWorldSpace = inWorld;
+    m_strName = name;
+    if (!specified) {
+        for (uint32_t i = 0; i < count; ++i) {
+            CParticleBase* p = AllocParticle();
+            if (!p) return E_OUTOFMEMORY;
+            Append(p);
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,50 @@
+#include <algorithm>
+
+#include "kestu_particlesystemmng.h"
+#include "effects/particles/file/FileFields.h"
+
+HRESULT CParticleSystemMng::Serialize(std::iostream& stream, int bWrite)
+{
+    using namespace ppsfile;
+    if (bWrite) {
+        static const char kHeader[12] = "PPS_DAT_MNG";
+        std::copy(kHeader, kHeader + sizeof kHeader, m_szHeader);
+        WriteBytes(stream, m_szHeader, sizeof m_szHeader);
+        WriteU32(stream, m_dwMajorVer);
+        WriteU32(stream, m_dwMinorVer);
+        WriteString(stream, m_strTextureIDXPath, kPathMax);
+        if (m_pMethodMng) {
+            if (m_pMethodMng->Serialize(stream, 1) != 0) return E_FAIL;
+        } else {
+            WriteU32(stream, 0);
+        }
+        m_dwSystemCount = GetSystemCount();
+        WriteU32(stream, m_dwSystemCount);
+        for (CParticleSystem* system : m_Systems)
+            if (system->Serialize(stream, 1) != 0) return E_FAIL;
+        return StreamResult(stream);
+    }
+
+    Clear();
+    if (!m_pMethodMng) m_pMethodMng = new CParticleMethodMng;
+    const auto fail = [this] {
+        Clear();
+        return E_FAIL;
+    };
+    char header[12];
+    uint32_t major, minor, count;
+    std::string path;
+    if (!ReadBytes(stream, header, sizeof header) || !ReadU32(stream, major) || !ReadU32(stream, minor) ||
+        !ReadString(stream, kPathMax, path))
+        return fail();
+    std::copy(header, header + sizeof header, m_szHeader);
+    m_szHeader[sizeof m_szHeader - 1] = '\0';
+    m_dwMajorVer = major;
+    m_dwMinorVer = minor;
+    m_strTextureIDXPath = path;
+    if (m_pMethodMng->Serialize(stream, 0) != 0 || !ReadU32(stream, count)) return fail();
+    m_dwSystemCount = count;
+    for (uint32_t i = 0; i < count; ++i)
+        if (NewSystem()->Serialize(stream, 0) != 0) return fail();
+    return 0;
+}

@@ -1,0 +1,130 @@
+#include <cstring>
+
+#include "kestu_datachunk.h"
+#include "kestu_particlegroup.h"
+#include "kestu_ppsmethods.h"
+#include "effects/particles/file/FileFields.h"
+#include "effects/particles/script/ScriptValues.h"
+
+namespace {
+DWORD FloatBits(float f)
+{
+    DWORD d;
+    std::memcpy(&d, &f, 4);
+    return d;
+}
+constexpr DWORD kSpriteBatch = 1000;
+} // namespace
+
+void CMethodPointSprite::Init(const char* path, IDirect3DDevice8* device)
+{
+    SetTexturePath(path);
+    D3DCAPS8 caps{};
+    if (device) device->GetDeviceCaps(&caps);
+    if (!(caps.FVFCaps & D3DFVFCAPS_PSIZE)) {
+        MessageBoxA(nullptr, "no support point sprite", "warning", MB_OK);
+        m_bSupported = 0;
+    } else {
+        m_bSupported = 1;
+    }
+}
+
+HRESULT CMethodPointSprite::LoadTexture(IDirect3DDevice8* device)
+{
+    ReleaseTexture();
+    return D3DXCreateTextureFromFileA(device, m_strTexturePath.c_str(), &m_pTexture);
+}
+
+void CMethodPointSprite::ReleaseTexture()
+{
+    if (m_pTexture) m_pTexture->Release();
+    m_pTexture = nullptr;
+}
+
+HRESULT CMethodPointSprite::Build(IDirect3DDevice8* device, CParticleGroup* group)
+{
+    if (device) {
+        device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+        device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+    }
+    return CPPS_METHOD_VERTICES::Build(device, group);
+}
+
+HRESULT CMethodPointSprite::Update(CParticleGroup* group, float) { return UpdatePoints(group); }
+
+HRESULT CMethodPointSprite::Render(IDirect3DDevice8* device, CParticleGroup* group)
+{
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_POINTSPRITEENABLE, TRUE);
+    device->SetRenderState(D3DRS_POINTSCALEENABLE, TRUE);
+    device->SetRenderState(D3DRS_POINTSIZE, FloatBits(m_fPointSize));
+    device->SetRenderState(D3DRS_POINTSIZE_MIN, FloatBits(m_fPointSize));
+    device->SetRenderState(D3DRS_POINTSCALE_A, FloatBits(0.0f));
+    device->SetRenderState(D3DRS_POINTSCALE_B, FloatBits(0.0f));
+    device->SetRenderState(D3DRS_POINTSCALE_C, FloatBits(1.0f));
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    if (m_pTexture) device->SetTexture(0, m_pTexture);
+    SPPS_METHOD_RES* res = GetRes(group);
+    if (res) {
+        device->SetVertexShader(PPS_VERTEX_FVF);
+        DrawBatches(device, D3DPT_POINTLIST, static_cast<const SPPS_VERTEX*>(res->pVertices),
+                    DrawableParticles(group, *res), kSpriteBatch, 1, 1);
+    }
+    device->SetRenderState(D3DRS_POINTSPRITEENABLE, FALSE);
+    device->SetRenderState(D3DRS_POINTSCALEENABLE, FALSE);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    return res ? 0 : 1;
+}
+
+HRESULT CMethodPointSprite::Serialize(std::iostream& stream, int bWrite)
+{
+    if (bWrite) {
+        CPPS_METHOD_BASE::Serialize(stream, 1);
+        ppsfile::WriteF32(stream, m_fPointSize);
+        ppsfile::WriteString(stream, m_strTexturePath, ppsfile::kPathMax);
+        return ppsfile::StreamResult(stream);
+    }
+    float pointSize;
+    std::string path;
+    if (CPPS_METHOD_BASE::Serialize(stream, 0) != 0 || !ppsfile::ReadF32(stream, pointSize) ||
+        !ppsfile::ReadString(stream, ppsfile::kPathMax, path))
+        return E_FAIL;
+    m_fPointSize = pointSize;
+    m_strTexturePath = path;
+    return 0;
+}
+
+HRESULT CMethodPointSprite::CreateFromScript(CDataChunk& chunk)
+{
+    while (!chunk.isEOF()) {
+        const std::string line = chunk.getLine(true);
+        if (ScriptKeyIs(line, "}")) break;
+        const std::vector<std::string> tokens = SplitTokens(line);
+        const bool valued = tokens.size() >= 2;
+        if (ScriptKeyIs(line, "Method")) {
+            if (!valued) break;
+            SetName(tokens[1].c_str());
+        } else if (ScriptKeyIs(line, "PointSize")) {
+            if (!valued) break;
+            ScriptStringToValue(tokens[1], m_fPointSize);
+        } else if (ScriptKeyIs(line, "TexturePath") && valued) {
+            m_strTexturePath = tokens[1];
+        }
+    }
+    return 0;
+}
+
+HRESULT CMethodPointSprite::WriteToScript(std::ostream& out)
+{
+    CPPS_METHOD_BASE::WriteToScript(out);
+    out << "PointSize\t" << ValueToScriptString(m_fPointSize) << "\n";
+    out << "TexturePath\t" << m_strTexturePath << "\n";
+    out << "}\n";
+    return 0;
+}

@@ -1,0 +1,178 @@
+// The render methods that draw particle groups: points, triangles, quads and
+// point sprites from one vertex array per group, and frame-animated meshes.
+#pragma once
+#include "kestu_export.h"
+#include <cstdint>
+#include <string>
+
+#include <d3d8.h>
+#include <d3dx8.h>
+
+#include "kestu_ppsmethod.h"
+
+class CMeshAniMng;
+
+// The vertex of the array methods: position and diffuse colour.
+struct SPPS_VERTEX {
+    float x, y, z;
+    DWORD color;
+};
+constexpr DWORD PPS_VERTEX_FVF = D3DFVF_XYZ | D3DFVF_DIFFUSE;
+
+// What the point, triangle, quad and point-sprite methods share: a record
+// per group holding a vertex array sized for the group's maximum, particles
+// from the free list, and the name as the method's only stored field.
+class KESTU_API CPPS_METHOD_VERTICES : public CPPS_METHOD_BASE {
+public:
+    LONG AddRef(CParticleGroup* group) override { return AddRes(group); }
+    // A fresh, zeroed array for MaxParticleNumber particles; E_OUTOFMEMORY
+    // (and no array) when it cannot be had.
+    HRESULT Build(IDirect3DDevice8* device, CParticleGroup* group) override;
+    void Release(CParticleGroup* group) override;
+    CParticleBase* New(CParticleGroup* group, int count) override { return NewPooledParticle(); }
+    void Delete(CParticleGroup* group, CParticleBase* particle) override { DeletePooledParticle(particle); }
+    // The block's "Method" line; the rest of the block is passed over.
+    HRESULT CreateFromScript(CDataChunk& chunk) override;
+    // The "Method" line closes the block.
+    HRESULT WriteToScript(std::ostream& out) override;
+    ~CPPS_METHOD_VERTICES() override;
+
+    // Vertices each particle becomes.
+    DWORD GetVerticesPerParticle() const { return m_dwVerticesPerParticle; }
+
+protected:
+    explicit CPPS_METHOD_VERTICES(DWORD verticesPerParticle) : m_dwVerticesPerParticle(verticesPerParticle) {}
+    // The particles whose vertices the array holds: the group's count, at
+    // most the array's capacity.
+    DWORD DrawableParticles(CParticleGroup* group, const SPPS_METHOD_RES& res) const;
+    // One vertex per particle, for the point and the point-sprite methods.
+    HRESULT UpdatePoints(CParticleGroup* group);
+    // The group's particles as triangles under its root matrix, 1000
+    // particles to a call.
+    HRESULT RenderTriangles(IDirect3DDevice8* device, CParticleGroup* group, DWORD trianglesPerParticle);
+    // Draws n particles in batches of batch particles, each particle being
+    // primitivesPerParticle primitives of the type.
+    static void DrawBatches(IDirect3DDevice8* device, D3DPRIMITIVETYPE type, const SPPS_VERTEX* vertices, DWORD n,
+                            DWORD batch, DWORD verticesPerParticle, DWORD primitivesPerParticle);
+
+private:
+    DWORD m_dwVerticesPerParticle;
+};
+
+class KESTU_API CMethodPoint : public CPPS_METHOD_VERTICES {
+public:
+    CMethodPoint() : CPPS_METHOD_VERTICES(1) {}
+    // Refills the array from the particles in list order, at most as many as
+    // it holds.
+    HRESULT Update(CParticleGroup* group, float dt) override;
+    HRESULT Render(IDirect3DDevice8* device, CParticleGroup* group) override;
+};
+
+// A double-sided triangle per particle, with edges of size along the
+// group's x and y axes.
+class KESTU_API CMethodTriangle : public CPPS_METHOD_VERTICES {
+public:
+    CMethodTriangle() : CPPS_METHOD_VERTICES(6) {}
+    HRESULT Update(CParticleGroup* group, float dt) override;
+    HRESULT Render(IDirect3DDevice8* device, CParticleGroup* group) override;
+    void SetSize(float size) { m_fSize = size; }
+    float GetSize() const { return m_fSize; }
+
+private:
+    float m_fSize = 0.1f;
+};
+
+// A double-sided square per particle, from the particle to (size, size).
+class KESTU_API CMethodQuad : public CPPS_METHOD_VERTICES {
+public:
+    CMethodQuad() : CPPS_METHOD_VERTICES(12) {}
+    HRESULT Update(CParticleGroup* group, float dt) override;
+    HRESULT Render(IDirect3DDevice8* device, CParticleGroup* group) override;
+    void SetSize(float size) { m_fSize = size; }
+    float GetSize() const { return m_fSize; }
+
+private:
+    float m_fSize = 0.1f;
+};
+
+// Hardware point sprites, added onto the frame, with one texture from a file.
+class KESTU_API CMethodPointSprite : public CPPS_METHOD_VERTICES {
+public:
+    CMethodPointSprite() : CPPS_METHOD_VERTICES(1) {}
+    ~CMethodPointSprite() override { ReleaseTexture(); }
+
+    // Stores the path; a device that cannot size points is told of with a
+    // message box (drawing still goes ahead).
+    void Init(const char* path, IDirect3DDevice8* device);
+    // The texture from TexturePath, replacing the held one; the loader's result.
+    HRESULT LoadTexture(IDirect3DDevice8* device);
+    void ReleaseTexture();
+
+    // Linear filtering on stage 0, then the array.
+    HRESULT Build(IDirect3DDevice8* device, CParticleGroup* group) override;
+    HRESULT Update(CParticleGroup* group, float dt) override;
+    HRESULT Render(IDirect3DDevice8* device, CParticleGroup* group) override;
+    // The name, PointSize and TexturePath.
+    HRESULT Serialize(std::iostream& stream, int bWrite) override;
+    HRESULT CreateFromScript(CDataChunk& chunk) override;
+    HRESULT WriteToScript(std::ostream& out) override;
+
+    void SetSize(float size) { m_fSize = size; }
+    float GetSize() const { return m_fSize; }
+    void SetPointSize(float size) { m_fPointSize = size; }
+    float GetPointSize() const { return m_fPointSize; }
+    void SetTexturePath(const char* path) { m_strTexturePath = path ? path : ""; }
+    const char* GetTexturePath() const { return m_strTexturePath.c_str(); }
+    IDirect3DTexture8* GetTexture() const { return m_pTexture; }
+    int IsSupported() const { return m_bSupported; }
+
+private:
+    float m_fSize = 0.0f;
+    std::string m_strTexturePath;
+    IDirect3DTexture8* m_pTexture = nullptr;
+    int32_t m_bSupported = 0;
+    float m_fPointSize = 1.0f;
+};
+
+// A frame-animated mesh per particle, its animation running with the
+// particle's age. Its particles are mesh particles of its own.
+class KESTU_API CMethodMesh : public CPPS_METHOD_BASE {
+public:
+    CMethodMesh();
+    ~CMethodMesh() override;
+
+    LONG AddRef(CParticleGroup* group) override { return AddRes(group); }
+    // The players and the group's own mesh data from MeshFile; an unreadable
+    // or broken file leaves the players unbuilt and still returns 0.
+    HRESULT Build(IDirect3DDevice8* device, CParticleGroup* group) override;
+    void Release(CParticleGroup* group) override;
+    HRESULT Render(IDirect3DDevice8* device, CParticleGroup* group) override;
+    HRESULT Update(CParticleGroup* group, float dt) override;
+    // One mesh particle; the group hands each particle back singly.
+    CParticleBase* New(CParticleGroup* group, int count) override;
+    void Delete(CParticleGroup* group, CParticleBase* particle) override;
+    // The name, MeshFile and MeshPath.
+    HRESULT Serialize(std::iostream& stream, int bWrite) override;
+    HRESULT CreateFromScript(CDataChunk& chunk) override;
+    HRESULT WriteToScript(std::ostream& out) override;
+
+    // At most 259 characters are kept.
+    void SetMeshFile(const char* file);
+    const char* GetMeshFile() const { return m_szMeshFile; }
+    void SetMeshPath(const char* path);
+    const char* GetMeshPath() const { return m_szMeshPath; }
+    void SetMeshAniMng(CMeshAniMng* mng) { m_pMeshAniMng = mng; }
+    CMeshAniMng* GetMeshAniMng() const { return m_pMeshAniMng; }
+    void SetMeshAniData(CMeshAniData* data) { m_pMeshAniData = data; }
+    CMeshAniData* GetMeshAniData() const { return m_pMeshAniData; }
+    ID3DXMesh* GetSphere() const { return m_pSphere; }
+
+private:
+    void ReleaseSphere();
+
+    char m_szMeshFile[260] = {};
+    char m_szMeshPath[260] = {};
+    ID3DXMesh* m_pSphere = nullptr;
+    CMeshAniMng* m_pMeshAniMng = nullptr;
+    CMeshAniData* m_pMeshAniData = nullptr;
+};

@@ -1,0 +1,86 @@
+// The seed corpora of the particle file and script fuzz targets are what the
+// engine's own writers write. KESTU_WRITE_SEEDS=1 rewrites them.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "kestu_particlesystemmng.h"
+#include "kestu_ppsactions.h"
+#include "FullManager.h"
+
+namespace {
+
+struct Seed {
+    std::string name;
+    std::string bytes;
+};
+
+// The managers the seeds are written from: empty, one small system, and
+// every method and action.
+std::vector<std::pair<std::string, std::string>> Managers(bool script)
+{
+    std::vector<std::pair<std::string, std::string>> out;
+    const auto add = [&](const std::string& name, CParticleSystemMng& mng) {
+        out.emplace_back(name, script ? ppstest::Script(mng) : ppstest::Binary(mng));
+    };
+    CParticleSystemMng empty;
+    add("empty", empty);
+    CParticleSystemMng small;
+    small.GetParticleMethodMng()->NewMethod(PPS_METHOD_POINT)->SetName("p");
+    CParticleSystem* s = small.NewSystem();
+    s->SetName("small");
+    s->NewGroup();
+    s->FirstGroup()->SetName("g");
+    s->FirstGroup()->SetID(1);
+    s->FirstGroup()->SetMaxParticleNumber(16);
+    s->SetMethodName("p");
+    auto* source = new SPPS_ACTION_SOURCE(40.0f, SPPS_DOMAIN(PPS_DOMAIN_POINT, 0, 0, 0), SPPS_DOMAIN(PPS_DOMAIN_POINT, 0, 1, 0),
+                                          SPPS_DOMAIN(PPS_DOMAIN_POINT, 1, 0.5f, 0));
+    source->validity.nValidity = 2;
+    s->AddAction(source);
+    auto* move = new SPPS_ACTION_MOVE;
+    move->validity.nValidity = 2;
+    s->AddAction(move);
+    add("small", small);
+    CParticleSystemMng full;
+    ppstest::FillManager(full);
+    add("full", full);
+    return out;
+}
+
+std::filesystem::path CorpusFolder(const char* target)
+{
+    const std::filesystem::path below = std::filesystem::path("fuzz") / "corpus" / target;
+    if (const char* source = std::getenv("KESTU_SOURCE_DIR")) return std::filesystem::path(source) / below;
+    for (std::filesystem::path at = std::filesystem::current_path(); !at.empty(); at = at.parent_path()) {
+        if (std::filesystem::is_directory(at / below)) return at / below;
+        if (at == at.parent_path()) break;
+    }
+    return below;
+}
+
+void CheckSeeds(const char* target, const char* extension, bool script)
+{
+    const std::filesystem::path dir = CorpusFolder(target);
+    const bool rewrite = std::getenv("KESTU_WRITE_SEEDS") != nullptr;
+    if (rewrite) std::filesystem::create_directories(dir);
+    ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
+    for (const auto& [name, bytes] : Managers(script)) {
+        const std::filesystem::path path = dir / (name + extension);
+        if (rewrite) std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+        std::ifstream in(path, std::ios::binary);
+        const std::string stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(stored, bytes) << path;
+    }
+}
+
+TEST(FuzzSeeds, FileSeedsAreTheWritersOwnBytes) { CheckSeeds("particles_file", ".pps", false); }
+
+TEST(FuzzSeeds, ScriptSeedsAreTheWritersOwnText) { CheckSeeds("particles_script", ".txt", true); }
+
+} // namespace

@@ -1,0 +1,320 @@
+// The drawing methods on the headless device: particles appear where they
+// are, in their colours, and nothing elsewhere.
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/host.h"
+#include "kestu_meshani.h"
+#include "kestu_particlegroup.h"
+#include "kestu_ppsmethods.h"
+#include "meshani/gma_fixtures.h"
+#include "support/device.h"
+
+namespace {
+
+constexpr uint32_t kBlack = 0xFF000000u;
+
+class MethodDraw : public testdevice::DeviceSuite<64, 64, false> {
+protected:
+    void SetUp() override
+    {
+        DeviceSuite::SetUp();
+        host::D3D8SetCapsFilter(nullptr);
+        host::ClearMessageBoxes();
+        // Group space is pixel space, y up.
+        D3DXMATRIX identity, projection;
+        D3DXMatrixIdentity(&identity);
+        D3DXMatrixOrthoOffCenterLH(&projection, 0, 64, 0, 64, -100, 100);
+        device->SetTransform(D3DTS_VIEW, &identity);
+        device->SetTransform(D3DTS_PROJECTION, &projection);
+        device->SetRenderState(D3DRS_LIGHTING, FALSE);
+        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        device->SetRenderState(D3DRS_ZENABLE, FALSE);
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+        device->SetTexture(0, nullptr);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlack, 1.0f, 0);
+    }
+    void TearDown() override { host::D3D8SetCapsFilter(nullptr); }
+
+    // A particle of the method at (x, y) in the colour.
+    static void Put(CParticleGroup& group, float x, float y, DWORD color, float age = 0.0f, float z = 0.5f)
+    {
+        const float at[3] = {x, y, z}, zero[3] = {0, 0, 0};
+        group.Add(at, nullptr, nullptr, zero, zero, 0, 0);
+        CParticleGroup::iterator it;
+        CParticleBase* last = group.LastParticle(it);
+        last->SetColor(color);
+        last->SetLifeTime(age);
+    }
+    static HRESULT Draw(CPPS_METHOD_BASE& method, CParticleGroup& group)
+    {
+        method.Update(&group, 0.0f);
+        device->BeginScene();
+        const HRESULT hr = method.Render(device, &group);
+        device->EndScene();
+        return hr;
+    }
+    // Pixel (x, y) of the picture, y counted up from the bottom as the group's.
+    static uint32_t At(const kestu_test::Image& image, int x, int y)
+    {
+        return image.pixels[size_t(image.height - 1 - y) * image.width + x] | 0xFF000000u;
+    }
+    // Every pixel outside the rectangle [x0, x1) x [y0, y1) is black.
+    static int LitOutside(const kestu_test::Image& image, int x0, int y0, int x1, int y1)
+    {
+        int lit = 0;
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x)
+                if ((x < x0 || x >= x1 || y < y0 || y >= y1) && At(image, x, y) != kBlack) ++lit;
+        return lit;
+    }
+};
+
+TEST_F(MethodDraw, PointsInBatches)
+{
+    CMethodPoint method;
+    CParticleGroup group;
+    group.SetMaxParticleNumber(2500);
+    group.SetMethod(&method);
+    ASSERT_EQ(method.Build(device, &group), 0);
+    // 2500 points fill the square of 50 x 50 pixels: 2000, then 500.
+    for (int i = 0; i < 2500; ++i) Put(group, float(i % 50) + 0.5f, float(i / 50) + 0.5f, 0xFF20C040u);
+    ASSERT_EQ(Draw(method, group), 0);
+    const kestu_test::Image image = Picture();
+    int lit = 0;
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 50; ++x) lit += At(image, x, y) == 0xFF20C040u;
+    EXPECT_EQ(lit, 2500);
+    EXPECT_EQ(LitOutside(image, 0, 0, 50, 50), 0);
+    kestu_test::SaveIfFailed(image);
+    group.Release();
+}
+
+TEST_F(MethodDraw, TrianglesAndQuadsAreDoubleSided)
+{
+    CMethodTriangle triangle;
+    CMethodQuad quad;
+    triangle.SetSize(8);
+    quad.SetSize(8);
+    CParticleGroup a, b;
+    a.SetMethod(&triangle);
+    b.SetMethod(&quad);
+    ASSERT_EQ(triangle.Build(device, &a), 0);
+    ASSERT_EQ(quad.Build(device, &b), 0);
+    Put(a, 8, 8, 0xFFFF0000u);
+    Put(b, 32, 32, 0xFF0000FFu);
+    // Culling both ways: each shape is still drawn.
+    for (DWORD cull : {DWORD{D3DCULL_CW}, DWORD{D3DCULL_CCW}}) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlack, 1.0f, 0);
+        device->SetRenderState(D3DRS_CULLMODE, cull);
+        ASSERT_EQ(Draw(triangle, a), 0);
+        ASSERT_EQ(Draw(quad, b), 0);
+        const kestu_test::Image image = Picture();
+        EXPECT_EQ(At(image, 9, 9), 0xFFFF0000u) << cull;
+        EXPECT_EQ(At(image, 13, 9), 0xFFFF0000u) << cull;
+        EXPECT_EQ(At(image, 14, 14), kBlack) << "beyond the triangle's long side";
+        EXPECT_EQ(At(image, 33, 33), 0xFF0000FFu) << cull;
+        EXPECT_EQ(At(image, 38, 38), 0xFF0000FFu) << cull;
+        int outside = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) {
+                const bool inTriangle = x >= 8 && x < 16 && y >= 8 && y < 16;
+                const bool inQuad = x >= 32 && x < 40 && y >= 32 && y < 40;
+                outside += !inTriangle && !inQuad && At(image, x, y) != kBlack;
+            }
+        EXPECT_EQ(outside, 0) << cull;
+        kestu_test::SaveIfFailed(image);
+    }
+    // A new size shows in the next update without a new build.
+    quad.SetSize(2);
+    quad.Update(&b, 0);
+    const auto* v = static_cast<const SPPS_VERTEX*>(quad.GetRes(&b)->pVertices);
+    EXPECT_EQ(v[8].x, 34.0f);
+    EXPECT_EQ(v[8].y, 34.0f);
+    a.Release();
+    b.Release();
+}
+
+TEST_F(MethodDraw, EmptyGroupsAndGroupsWithoutARecordDrawNothing)
+{
+    CMethodPoint point;
+    CMethodTriangle triangle;
+    CMethodQuad quad;
+    for (CPPS_METHOD_VERTICES* method : std::initializer_list<CPPS_METHOD_VERTICES*>{&point, &triangle, &quad}) {
+        CParticleGroup group, stranger;
+        group.SetMethod(method);
+        ASSERT_EQ(method->Build(device, &group), 0);
+        EXPECT_EQ(Draw(*method, group), 0);
+        EXPECT_EQ(method->Render(device, &stranger), 1);
+        EXPECT_EQ(method->Update(&stranger, 0), 1);
+        EXPECT_EQ(method->Build(device, &stranger), 1);
+        group.Release();
+    }
+    EXPECT_EQ(LitOutside(Picture(), 0, 0, 0, 0), 0);
+}
+
+// More particles than the array was built for draw only what it holds.
+TEST_F(MethodDraw, ParticlesBeyondTheBuiltCapacityAreLeftOut)
+{
+    CMethodQuad quad;
+    quad.SetSize(4);
+    CParticleGroup group;
+    group.SetMaxParticleNumber(1);
+    group.SetMethod(&quad);
+    ASSERT_EQ(quad.Build(device, &group), 0);
+    Put(group, 4, 4, 0xFFFFFFFFu);
+    Put(group, 40, 40, 0xFFFFFFFFu);
+    ASSERT_EQ(Draw(quad, group), 0);
+    const kestu_test::Image image = Picture();
+    EXPECT_EQ(At(image, 5, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(LitOutside(image, 4, 4, 8, 8), 0);
+    group.Release();
+}
+
+// A white 4 x 4 picture as a 24-bit BMP (the image loaders read it by its
+// content, whatever the name).
+void WriteWhiteBmp(const char* path)
+{
+    std::vector<uint8_t> b = {'B', 'M', 102, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 4, 0, 0, 0, 4, 0,
+                              0,   0,   1,   0, 24, 0, 0, 0, 0, 0, 48, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                              0,   0,   0,   0, 0,  0};
+    b.resize(102, 0xFF);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+}
+
+TEST_F(MethodDraw, PointSpritesAreSizedTexturedAndAdded)
+{
+    WriteWhiteBmp("spark.bmp");
+    CMethodPointSprite sprite;
+    sprite.Init("spark.bmp", device);
+    EXPECT_EQ(sprite.IsSupported(), 1);
+    EXPECT_TRUE(host::GetMessageBoxes().empty());
+    ASSERT_EQ(sprite.LoadTexture(device), D3D_OK);
+    ASSERT_NE(sprite.GetTexture(), nullptr);
+    sprite.SetPointSize(6.0f);
+    CParticleGroup group;
+    group.SetMaxParticleNumber(1501);
+    group.SetMethod(&sprite);
+    ASSERT_EQ(sprite.Build(device, &group), 0);
+    // 1500 sprites in one place, drawn 1000 then 501, add up; one apart. The
+    // device scales a sprite by the viewport's height over its distance from
+    // the eye: at 64 it is PointSize wide.
+    const auto depth = [](float x, float y) { return std::sqrt(64.0f * 64.0f - x * x - y * y); };
+    for (int i = 0; i < 1500; ++i) Put(group, 20.0f, 20.0f, 0xFF010101u, 0.0f, depth(20, 20));
+    Put(group, 40.0f, 40.0f, 0xFF804020u, 0.0f, depth(40, 40));
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    ASSERT_EQ(Draw(sprite, group), 0);
+    const kestu_test::Image image = Picture();
+    EXPECT_EQ(At(image, 20, 20), 0xFFFFFFFFu) << "1500 small values added up";
+    EXPECT_EQ(At(image, 18, 22), 0xFFFFFFFFu) << "the sprite is 6 pixels wide";
+    EXPECT_EQ(At(image, 40, 40), 0xFF804020u);
+    EXPECT_EQ(At(image, 28, 20), kBlack);
+    int outside = 0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const bool near20 = x >= 16 && x < 24 && y >= 16 && y < 24;
+            const bool near40 = x >= 36 && x < 44 && y >= 36 && y < 44;
+            outside += !near20 && !near40 && At(image, x, y) != kBlack;
+        }
+    EXPECT_EQ(outside, 0);
+    kestu_test::SaveIfFailed(image);
+    DWORD value = 0;
+    device->GetRenderState(D3DRS_POINTSPRITEENABLE, &value);
+    EXPECT_EQ(value, DWORD{FALSE});
+    device->GetRenderState(D3DRS_ZWRITEENABLE, &value);
+    EXPECT_EQ(value, DWORD{TRUE});
+    group.Release();
+}
+
+TEST_F(MethodDraw, APointSpriteWarnsOnADeviceThatCannotSizePoints)
+{
+    host::D3D8SetCapsFilter([](D3DDEVTYPE, D3DCAPS8& caps) { caps.FVFCaps &= ~DWORD(D3DFVFCAPS_PSIZE); });
+    CMethodPointSprite sprite;
+    sprite.Init("none.bmp", device);
+    EXPECT_EQ(sprite.IsSupported(), 0);
+    const std::vector<host::MessageBoxRecord> boxes = host::GetMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "no support point sprite");
+    EXPECT_EQ(boxes[0].caption, "warning");
+    EXPECT_EQ(boxes[0].owner, nullptr);
+    EXPECT_NE(sprite.LoadTexture(device), D3D_OK) << "a missing file";
+    EXPECT_EQ(sprite.GetTexture(), nullptr);
+}
+
+// A GMA mesh per particle, turned by the particle's age and scaled by 0.4.
+TEST_F(MethodDraw, MeshesFollowTheirParticles)
+{
+    gmatest::Grid grid;
+    grid.width = 40.0f, grid.height = 10.0f, grid.amplitude = 0.0f;
+    const std::vector<BYTE> bytes = gmatest::Bytes(grid.File());
+    std::filesystem::create_directories("tex");
+    WriteWhiteBmp("tex/left.png");
+    WriteWhiteBmp("right.png");
+    std::ofstream("ember.gma", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    CMethodMesh mesh;
+    mesh.SetMeshFile("ember.gma");
+    mesh.SetMeshPath("");
+    CParticleGroup group;
+    group.SetMaxParticleNumber(4);
+    group.SetMethod(&mesh);
+    ASSERT_EQ(mesh.Build(device, &group), 0);
+    ASSERT_NE(mesh.GetRes(&group)->pMeshAniData, nullptr);
+    ASSERT_TRUE(mesh.GetRes(&group)->pMeshAnis[3].IsBuilt());
+    ASSERT_NE(mesh.GetSphere(), nullptr);
+    // Unturned at (16, 16): 16 x 4 pixels; a quarter turn at (48, 40): 4 x 16.
+    Put(group, 16, 16, 0xFFFFFFFFu, 0.0f);
+    Put(group, 48, 40, 0xFFFFFFFFu, 1.5707964f);
+    ASSERT_EQ(Draw(mesh, group), 0);
+    const kestu_test::Image image = Picture();
+    EXPECT_NE(At(image, 10, 16), kBlack);
+    EXPECT_NE(At(image, 22, 16), kBlack);
+    EXPECT_EQ(At(image, 16, 21), kBlack);
+    EXPECT_NE(At(image, 48, 46), kBlack);
+    EXPECT_EQ(At(image, 54, 40), kBlack);
+    int outside = 0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const bool first = x >= 7 && x < 25 && y >= 13 && y < 19;
+            const bool second = x >= 45 && x < 51 && y >= 31 && y < 49;
+            outside += !first && !second && At(image, x, y) != kBlack;
+        }
+    EXPECT_EQ(outside, 0);
+    kestu_test::SaveIfFailed(image);
+    DWORD z = 0;
+    device->GetRenderState(D3DRS_ZENABLE, &z);
+    EXPECT_EQ(z, DWORD{TRUE});
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    group.Release();
+}
+
+// An unreadable file leaves the players unbuilt; updating, drawing and
+// releasing two groups (one sphere between them) stay safe.
+TEST_F(MethodDraw, AMeshMethodSurvivesAMissingFile)
+{
+    CMethodMesh mesh;
+    mesh.SetMeshFile("missing.gma");
+    CParticleGroup a, b;
+    a.SetMethod(&mesh);
+    b.SetMethod(&mesh);
+    a.SetMaxParticleNumber(2);
+    EXPECT_EQ(mesh.Build(device, &a), 0);
+    EXPECT_EQ(mesh.Build(device, &b), 0);
+    EXPECT_EQ(mesh.GetRes(&a)->pMeshAniData, nullptr);
+    Put(a, 8, 8, 0xFFFFFFFFu);
+    Put(a, 9, 9, 0xFFFFFFFFu);
+    Put(a, 10, 10, 0xFFFFFFFFu);
+    EXPECT_EQ(Draw(mesh, a), 0);
+    EXPECT_EQ(LitOutside(Picture(), 0, 0, 0, 0), 0);
+    a.Release();
+    EXPECT_EQ(mesh.GetSphere(), nullptr);
+    b.Release();
+    EXPECT_EQ(mesh.GetResCount(), 0u);
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+}
+
+} // namespace
