@@ -171,7 +171,11 @@ inline void PutU16(uint8_t* p, uint16_t v)
 }
 inline void PutU32(uint8_t* p, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+    // One four-byte copy: GCC 12 misreads the byte loop, inlined into a
+    // vector's storage, as writing past it (-Wstringop-overflow).
+    const uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                          static_cast<uint8_t>(v >> 24)};
+    std::memcpy(p, b, 4);
 }
 inline uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline uint32_t GetU32(const uint8_t* p)
