@@ -60,7 +60,7 @@ static_assert(sizeof(Vertex152) == 36);
 // bones spaced along it; each vertex takes its `perVertex` nearest bones with
 // weights falling off with distance. Triangles of the left half use
 // material 0, of the right half material 1 (when materials is 2).
-struct TubeSpec {
+struct TubeShape {
     int rings = 12;
     int segments = 10;
     int bones = 4;
@@ -71,7 +71,7 @@ struct TubeSpec {
 
 inline float BoneCentre(int b, int bones) { return bones == 1 ? 0.0f : -1.0f + 2.0f * float(b) / float(bones - 1); }
 
-inline void FillTube(CMeshDataBase& mesh, const TubeSpec& t)
+inline void FillTube(CMeshDataBase& mesh, const TubeShape& t)
 {
     std::vector<Vertex152> vertices;
     for (int r = 0; r < t.rings; ++r) {
@@ -143,7 +143,7 @@ inline void FillTube(CMeshDataBase& mesh, const TubeSpec& t)
     }
 }
 
-inline MeshPtr<TestMesh> MakeTube(const TubeSpec& t)
+inline MeshPtr<TestMesh> MakeTube(const TubeShape& t)
 {
     MeshPtr<TestMesh> mesh(new TestMesh());
     FillTube(*mesh, t);

@@ -34,11 +34,11 @@ bool ParseIds(int argc, char** argv, int first, std::vector<unsigned>& ids)
     return true;
 }
 
-bool ParseEntries(int argc, char** argv, int first, std::vector<kpack::EntrySpec>& entries)
+bool ParseEntries(int argc, char** argv, int first, std::vector<kpack::PackEntry>& entries)
 {
     for (int i = first; i < argc; ++i) {
-        kpack::EntrySpec e;
-        if (!kpack::ParseEntrySpec(argv[i], e)) {
+        kpack::PackEntry e;
+        if (!kpack::ParsePackEntry(argv[i], e)) {
             std::fprintf(stderr, "kestu-pack: bad entry '%s'\n", argv[i]);
             return false;
         }
@@ -59,13 +59,13 @@ int main(int argc, char** argv)
         const bool stream = std::string(argv[at]) == "--stream";
         if (stream)
             ++at;
-        std::vector<kpack::EntrySpec> entries;
+        std::vector<kpack::PackEntry> entries;
         if (at >= argc || !ParseEntries(argc, argv, at + 1, entries))
             return Usage();
         return kpack::Create(argv[at], entries, stream);
     }
     if (command == "add") {
-        std::vector<kpack::EntrySpec> entries;
+        std::vector<kpack::PackEntry> entries;
         if (argc < 4 || !ParseEntries(argc, argv, 3, entries))
             return Usage();
         return kpack::Add(argv[2], entries);

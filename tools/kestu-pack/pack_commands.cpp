@@ -34,9 +34,9 @@ void Report(const char* what, const std::string& subject, HRESULT hr)
                  static_cast<uint32_t>(hr));
 }
 
-int AddEntries(CIndexLib& lib, const std::vector<EntrySpec>& entries)
+int AddEntries(CIndexLib& lib, const std::vector<PackEntry>& entries)
 {
-    for (const EntrySpec& e : entries) {
+    for (const PackEntry& e : entries) {
         const HRESULT hr =
             lib.Import(e.path.c_str(), e.hasId ? e.id : IDXLIB_NONE, e.name.empty() ? nullptr : e.name.c_str());
         if (FAILED(hr)) {
@@ -126,9 +126,9 @@ bool Inside(const std::filesystem::path& path, const std::filesystem::path& root
 
 } // namespace
 
-bool ParseEntrySpec(const std::string& text, EntrySpec& out)
+bool ParsePackEntry(const std::string& text, PackEntry& out)
 {
-    out = EntrySpec();
+    out = PackEntry();
     const size_t eq = text.find('=');
     if (eq != std::string::npos) {
         const std::string head = text.substr(0, eq);
@@ -149,7 +149,7 @@ bool ParseEntrySpec(const std::string& text, EntrySpec& out)
     return !out.path.empty();
 }
 
-int Create(const std::string& lib, const std::vector<EntrySpec>& entries, bool stream)
+int Create(const std::string& lib, const std::vector<PackEntry>& entries, bool stream)
 {
     // A library that was never loaded starts empty; an old file at the path
     // is replaced only once the new one is complete.
@@ -159,7 +159,7 @@ int Create(const std::string& lib, const std::vector<EntrySpec>& entries, bool s
     return SaveLib(library, lib, stream ? 1 : 0);
 }
 
-int Add(const std::string& lib, const std::vector<EntrySpec>& entries)
+int Add(const std::string& lib, const std::vector<PackEntry>& entries)
 {
     CIndexLib library;
     if (Open(library, lib, true) || AddEntries(library, entries))

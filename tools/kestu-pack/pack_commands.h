@@ -6,17 +6,17 @@
 namespace kpack {
 
 // One file to put in a library: "PATH", "ID=PATH" or "ID:NAME=PATH".
-struct EntrySpec {
+struct PackEntry {
     bool hasId = false;
     unsigned id = 0;
     std::string name; // empty: the file name of the path
     std::string path;
 };
 
-bool ParseEntrySpec(const std::string& text, EntrySpec& out);
+bool ParsePackEntry(const std::string& text, PackEntry& out);
 
-int Create(const std::string& lib, const std::vector<EntrySpec>& entries, bool stream);
-int Add(const std::string& lib, const std::vector<EntrySpec>& entries);
+int Create(const std::string& lib, const std::vector<PackEntry>& entries, bool stream);
+int Add(const std::string& lib, const std::vector<PackEntry>& entries);
 int List(const std::string& lib);
 int Extract(const std::string& lib, const std::string& folder, const std::vector<unsigned>& ids);
 int Remove(const std::string& lib, const std::vector<unsigned>& ids);

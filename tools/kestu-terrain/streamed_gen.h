@@ -127,7 +127,7 @@ inline int Serve(CDynamicTerrain& terrain, const Map& map, int maxGrow, STestBlo
 }
 
 // A texture of the library: a base colour (0xRRGGBB) with a grain of noise.
-struct TextureSpec {
+struct TextureRecipe {
     DWORD id;
     const char* name;
     DWORD colour;
@@ -163,14 +163,14 @@ inline std::vector<uint8_t> MakeImageBytes(IDirect3DDevice8* device, int width, 
 }
 
 // A 64 x 64 texture of that colour and grain as the bytes of a BMP file.
-inline std::vector<uint8_t> MakeImage(IDirect3DDevice8* device, const TextureSpec& spec)
+inline std::vector<uint8_t> MakeImage(IDirect3DDevice8* device, const TextureRecipe& recipe)
 {
-    return MakeImageBytes(device, 64, 64, "streamed_" + std::to_string(spec.id), [&](int x, int y) {
-        const float n = terrain_gen::Lattice(spec.id * 7, x, y) * 0.6f +
-                        terrain_gen::Lattice(spec.id * 7 + 1, x / 4, y / 4) * 0.4f;
-        const float k = 1.0f - spec.grain + 2.0f * spec.grain * n;
+    return MakeImageBytes(device, 64, 64, "streamed_" + std::to_string(recipe.id), [&](int x, int y) {
+        const float n = terrain_gen::Lattice(recipe.id * 7, x, y) * 0.6f +
+                        terrain_gen::Lattice(recipe.id * 7 + 1, x / 4, y / 4) * 0.4f;
+        const float k = 1.0f - recipe.grain + 2.0f * recipe.grain * n;
         auto ch = [&](int shift) {
-            return DWORD(std::clamp(int(float((spec.colour >> shift) & 0xFF) * k), 0, 255)) << shift;
+            return DWORD(std::clamp(int(float((recipe.colour >> shift) & 0xFF) * k), 0, 255)) << shift;
         };
         return 0xFF000000u | ch(16) | ch(8) | ch(0);
     });
@@ -197,12 +197,12 @@ inline HRESULT WriteTextureLibrary(const std::string& path, const std::vector<Li
     return FAILED(hr) ? hr : lib.Save();
 }
 
-// A texture library at path holding one image per spec under its id.
+// A texture library at path holding one image per recipe under its id.
 inline HRESULT MakeTextureLibrary(IDirect3DDevice8* device, const std::string& path,
-                                  const std::vector<TextureSpec>& specs)
+                                  const std::vector<TextureRecipe>& recipes)
 {
     std::vector<LibraryImage> images;
-    for (const TextureSpec& spec : specs) images.push_back({spec.id, spec.name, MakeImage(device, spec)});
+    for (const TextureRecipe& recipe : recipes) images.push_back({recipe.id, recipe.name, MakeImage(device, recipe)});
     return WriteTextureLibrary(path, images);
 }
 

@@ -99,10 +99,10 @@ protected:
     }
 
     // A tube built on the device with its shader streams.
-    void MakeMesh(const TubeSpec& spec, bool batched)
+    void MakeMesh(const TubeShape& tube, bool batched)
     {
         TestMesh* made = new TestMesh();
-        FillTube(*made, spec);
+        FillTube(*made, tube);
         ASSERT_EQ(made->GernerateMaterialSet(), 0);
         mesh = made;
         mesh->EnableNormalCalc(1);
@@ -114,7 +114,7 @@ protected:
         ASSERT_EQ(ref.Build(device, mesh), 0);
         mesh->SetMeshDataMng(&manager);
         ASSERT_EQ(manager.SetSkeletonRenderPath(KESTU_SKLPATH_VS_LIGHT), 1);
-        ASSERT_EQ(mesh->BuildVsVertexBuffer(device, nullptr, DWORD(spec.bones)), 1);
+        ASSERT_EQ(mesh->BuildVsVertexBuffer(device, nullptr, DWORD(tube.bones)), 1);
         if (batched) {
             ASSERT_GT(mesh->GetBoneBatchNum(), 1u);
         }

@@ -194,7 +194,7 @@ TEST_F(TextureOps, Texm3x2TexLooksUpByTwoDotProducts)
     EXPECT_TRUE(PixelNear(32, 32, 0x00FF00));
 }
 
-TEST_F(TextureOps, Texm3x3SpecReflectsConstantEyeIntoCube)
+TEST_F(TextureOps, Texm3x3VspecReflectsConstantEyeIntoCube)
 {
     const D3DCOLOR faces[6] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF};
     IDirect3DCubeTexture8* cube = nullptr;
