@@ -469,10 +469,7 @@ int main()
     for (int frame = 0; frame < kFrames && SUCCEEDED(hr); ++frame)
         hr = sample::Frame("billboards", frame, 0xFF8FB8E0u, [&] { return scene.Render(kStep); });
     int status = FAILED(hr) ? 1 : 0;
-    if (status == 0 && !host::SaveWindowPng(Kestu_GetCfg()->GetRenderWnd(), kPngPath)) {
-        std::fprintf(stderr, "billboards: cannot save %s\n", kPngPath);
-        status = 1;
-    }
+    if (status == 0 && !sample::SavePicture("billboards", kPngPath)) status = 1;
     const DWORD trees = scene.TreesInView();
     scene.Release();
     Kestu_Release();

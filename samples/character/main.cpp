@@ -191,10 +191,7 @@ int Render(const std::string& folder, const std::string& png)
     for (int frame = 0; frame < 12 && SUCCEEDED(hr); ++frame)
         hr = sample::Frame("character", frame, 0xFF20283A, [&] { return scene.Render(1.0f / 30.0f); });
     int status = FAILED(hr) ? 1 : 0;
-    if (status == 0 && !host::SaveWindowPng(Kestu_GetCfg()->GetRenderWnd(), png)) {
-        std::fprintf(stderr, "character: cannot save %s\n", png.c_str());
-        status = 1;
-    }
+    if (status == 0 && !sample::SavePicture("character", png.c_str())) status = 1;
     const int path = CMeshDataMng::GetSkeletonRenderPath();
     scene.Release();
     Kestu_Release();

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include <host/host.h>
 #include <kestu.h>
 
 namespace sample {
@@ -44,6 +45,14 @@ HRESULT Frame(const char* name, int frame, D3DCOLOR clear, Draw draw)
     if (SUCCEEDED(hr)) hr = Kestu_Present();
     if (FAILED(hr)) std::fprintf(stderr, "%s: frame %d failed: 0x%08X\n", name, frame, static_cast<unsigned>(hr));
     return hr;
+}
+
+// Saves what the engine's window shows as a PNG; false (reported) when it cannot.
+inline bool SavePicture(const char* name, const char* path)
+{
+    if (host::SaveWindowPng(Kestu_GetCfg()->GetRenderWnd(), path)) return true;
+    std::fprintf(stderr, "%s: cannot save %s\n", name, path);
+    return false;
 }
 
 // One directional light of the given colour and direction, lighting on,

@@ -246,7 +246,6 @@ int main()
         return 1;
     }
     IDirect3DDevice8* device = Kestu_GetDevice();
-    HWND wnd = Kestu_GetCfg()->GetRenderWnd();
     int status = 0;
     for (int frame = 0; frame < kFrames && status == 0; ++frame) {
         hr = Kestu_PrepareForRender();
@@ -265,10 +264,7 @@ int main()
             status = 1;
         }
     }
-    if (status == 0 && !host::SaveWindowPng(wnd, kPngPath)) {
-        std::fprintf(stderr, "demo: cannot save %s\n", kPngPath);
-        status = 1;
-    }
+    if (status == 0 && !sample::SavePicture("demo", kPngPath)) status = 1;
     objects.Release();
     Kestu_Release();
     if (status == 0) std::printf("demo: wrote %s\n", kPngPath);

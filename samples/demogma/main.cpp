@@ -240,10 +240,7 @@ int Render(const std::string& library, const std::string& folder, const std::str
             status = 1;
         }
     }
-    if (!status && !host::SaveWindowPng(Kestu_GetCfg()->GetRenderWnd(), png)) {
-        std::fprintf(stderr, "demogma: cannot save %s\n", png.c_str());
-        status = 1;
-    }
+    if (!status && !sample::SavePicture("demogma", png.c_str())) status = 1;
     if (!status)
         std::printf("demogma: wrote %s (frames %u and %u of %u, level of detail %s)\n", png.c_str(),
                     unsigned(still.GetCurrentFrame()), unsigned(playing.GetCurrentFrame()), unsigned(kFrames),

@@ -15,6 +15,8 @@
 
 #include <host/host.h>
 #include <kestu.h>
+
+#include "../common/sample_engine.h"
 #include <kestu_safefile.h>
 
 namespace {
@@ -233,7 +235,6 @@ int Render(const std::string& library, const std::string& png)
         return 1;
     }
     IDirect3DDevice8* device = Kestu_GetDevice();
-    HWND wnd = Kestu_GetCfg()->GetRenderWnd();
     int status = 0;
     for (int frame = 0; frame < 3 && status == 0; ++frame) {
         if (FAILED(hr = Kestu_PrepareForRender())) {
@@ -250,10 +251,7 @@ int Render(const std::string& library, const std::string& png)
             status = 1;
         }
     }
-    if (status == 0 && !host::SaveWindowPng(wnd, png.c_str())) {
-        std::fprintf(stderr, "demotex: cannot save %s\n", png.c_str());
-        status = 1;
-    }
+    if (status == 0 && !sample::SavePicture("demotex", png.c_str())) status = 1;
     demo.Release();
     Kestu_Release();
     if (status == 0) std::printf("demotex: wrote %s\n", png.c_str());

@@ -168,14 +168,10 @@ int main(int argc, char** argv)
     if (!folder.empty() && folder.back() != '/') folder += '/';
     CTextDemo demo(folder);
     if (FAILED(sample::BuildEngine(&demo, "demotext", "Kestu Text"))) return 1;
-    HWND wnd = Kestu_GetCfg()->GetRenderWnd();
     int status = 0;
     for (int frame = 0; frame < 3 && status == 0; ++frame)
         if (FAILED(sample::Frame("demotext", frame, 0xFF283848u, [&] { return demo.Render(frame); }))) status = 1;
-    if (status == 0 && !host::SaveWindowPng(wnd, argv[2])) {
-        std::fprintf(stderr, "demotext: cannot save %s\n", argv[2]);
-        status = 1;
-    }
+    if (status == 0 && !sample::SavePicture("demotext", argv[2])) status = 1;
     demo.Release();
     Kestu_Release();
     if (status == 0) std::printf("demotext: wrote %s\n", argv[2]);

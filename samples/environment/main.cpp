@@ -165,15 +165,11 @@ int main()
 {
     CEnvironmentScene scene;
     if (FAILED(sample::BuildEngine(&scene, "environment", "Kestu Environment"))) return 1;
-    HWND wnd = Kestu_GetCfg()->GetRenderWnd();
     int status = 0;
     for (int frame = 0; frame < kFrames && status == 0; ++frame)
         if (FAILED(sample::Frame("environment", frame, kHaze, [&] { return scene.Render(0.35f * float(frame)); })))
             status = 1;
-    if (status == 0 && !host::SaveWindowPng(wnd, kPngPath)) {
-        std::fprintf(stderr, "environment: cannot save %s\n", kPngPath);
-        status = 1;
-    }
+    if (status == 0 && !sample::SavePicture("environment", kPngPath)) status = 1;
     const DWORD faces = scene.Terrain().GetVisibleFaceNum();
     const int fogMode = scene.Fog().nMode;
     scene.Release();

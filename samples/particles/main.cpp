@@ -60,7 +60,6 @@ int RunFountain()
 {
     if (FAILED(sample::BuildEngine(nullptr, "particles", "Kestu Particles"))) return 1;
     IDirect3DDevice8* device = Kestu_GetDevice();
-    HWND wnd = Kestu_GetCfg()->GetRenderWnd();
     srand(2);
     CParticleSystemMng mng;
     BuildFountain(mng);
@@ -74,10 +73,7 @@ int RunFountain()
             })))
             status = 1;
     }
-    if (status == 0 && !host::SaveWindowPng(wnd, kPngPath)) {
-        std::fprintf(stderr, "particles: cannot save %s\n", kPngPath);
-        status = 1;
-    }
+    if (status == 0 && !sample::SavePicture("particles", kPngPath)) status = 1;
     const DWORD alive = mng.GetTotalParticleNum();
     mng.Clear();
     Kestu_Release();

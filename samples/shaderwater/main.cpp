@@ -289,14 +289,10 @@ int main()
 {
     CShaderWaterScene scene;
     if (FAILED(sample::BuildEngine(&scene, "shaderwater", "Kestu Shader Water"))) return 1;
-    HWND wnd = Kestu_GetCfg()->GetRenderWnd();
     int status = 0;
     for (int frame = 0; frame < kFrames && status == 0; ++frame)
         if (FAILED(sample::Frame("shaderwater", frame, 0xFF9CC4E8u, [&] { return scene.Render(frame); }))) status = 1;
-    if (status == 0 && !host::SaveWindowPng(wnd, kPngPath)) {
-        std::fprintf(stderr, "shaderwater: cannot save %s\n", kPngPath);
-        status = 1;
-    }
+    if (status == 0 && !sample::SavePicture("shaderwater", kPngPath)) status = 1;
     std::error_code ec;
     std::filesystem::create_directories(kFaceFolder, ec);
     if (status == 0 && FAILED(scene.SaveFaces())) {

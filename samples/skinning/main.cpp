@@ -244,15 +244,11 @@ int main()
 {
     CSkinningScene scene;
     if (FAILED(sample::BuildEngine(&scene, "skinning", "Kestu Skinning"))) return 1;
-    HWND wnd = Kestu_GetCfg()->GetRenderWnd();
     int status = SUCCEEDED(scene.Build(Kestu_GetDevice())) ? 0 : 1;
     if (status != 0) std::fprintf(stderr, "skinning: the scene could not be built\n");
     for (int frame = 0; frame < 3 && status == 0; ++frame)
         if (FAILED(sample::Frame("skinning", frame, 0xFF283038u, [&] { return scene.Render(frame); }))) status = 1;
-    if (status == 0 && !host::SaveWindowPng(wnd, kPngPath)) {
-        std::fprintf(stderr, "skinning: cannot save %s\n", kPngPath);
-        status = 1;
-    }
+    if (status == 0 && !sample::SavePicture("skinning", kPngPath)) status = 1;
     const int shaders = scene.Shaders();
     scene.Release();
     Kestu_Release();

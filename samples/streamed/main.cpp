@@ -193,7 +193,7 @@ private:
     HRESULT MakeTextures(IDirect3DDevice8* device)
     {
         m_LibPath = (std::filesystem::temp_directory_path() / "kestu_streamed_textures.lib").string();
-        const std::vector<streamed_gen::TextureSpec> images = {
+        const std::vector<streamed_gen::TextureRecipe> images = {
             {m_Map.sandTexture, "sand", 0xC4B280, 0.12f}, {m_Map.grassTexture, "grass", 0x56803A, 0.25f},
             {m_Map.rockTexture, "rock", 0x807870, 0.3f}, {kWaterTexture, "water", 0xC8DCEB, 0.15f}};
         HRESULT hr = streamed_gen::MakeTextureLibrary(device, m_LibPath, images);

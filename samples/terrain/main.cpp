@@ -148,15 +148,11 @@ int main()
 {
     CTerrainScene scene;
     if (FAILED(sample::BuildEngine(&scene, "terrain", "Kestu Terrain"))) return 1;
-    HWND wnd = Kestu_GetCfg()->GetRenderWnd();
     int status = 0;
     for (int frame = 0; frame < kFrames && status == 0; ++frame)
         if (FAILED(sample::Frame("terrain", frame, 0xFF9CC4E8u, [&] { return scene.Render(0.5f * float(frame)); })))
             status = 1;
-    if (status == 0 && !host::SaveWindowPng(wnd, kPngPath)) {
-        std::fprintf(stderr, "terrain: cannot save %s\n", kPngPath);
-        status = 1;
-    }
+    if (status == 0 && !sample::SavePicture("terrain", kPngPath)) status = 1;
     const DWORD visible = scene.Terrain().GetVisibleBlockNum(), faces = scene.Terrain().GetVisibleFaceNum();
     scene.Release();
     Kestu_Release();
