@@ -109,6 +109,8 @@ protected:
     // The play time after a step in the current mode.
     void Advance(float step);
 
+    // A trail emitter's Synchronize reads these three, right behind the
+    // virtual table, from the instance its callback is given: keep them first.
     CSkeleton* m_pSkeleton = nullptr;
     DWORD m_dwCurAction = 0xFFFFFFFF;
     DWORD m_dwCurFrame = 0;

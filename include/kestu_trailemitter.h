@@ -129,7 +129,8 @@ public:
     void SetData(ITrail_EmitterData* d);
 
     // message 0x101 (frame reached): the play time becomes the frame's time
-    // in the skeleton's action and the trail moves on; 0x104 (action
+    // in the skeleton's action and the trail moves on; a frame earlier than
+    // the play time starts the sequence again, as a wrap does. 0x104 (action
     // changed): the action's sequence becomes current. emitter is the
     // ITrail_Emitter*, param an STrailSyncRecord* (a playing skeleton passes
     // itself), so the function serves as a playing skeleton's callback.
@@ -159,6 +160,8 @@ private:
     // Pushes the outline through a matrix, one strip per segment.
     void PushOutline(const D3DXMATRIX& m);
     void ClearContext();
+    // Back to the sequence's first frame, clearing the trail in reset mode.
+    void RestartSequence();
 
     alignas(16) D3DXMATRIX m_matWorld;
     alignas(16) D3DXMATRIX m_matOrient;

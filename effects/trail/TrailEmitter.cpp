@@ -1,6 +1,9 @@
 #include <cmath>
+#include <cstring>
 
 #include "effects/trail/TrailLists.h"
+#include "kestu_action.h"
+#include "kestu_skeleton.h"
 #include "kestu_trailemitter.h"
 #include "windows.h"
 
@@ -198,6 +201,12 @@ void ITrail_Emitter::ClearContext()
     if (m_pContext != nullptr) m_pContext->Clear();
 }
 
+void ITrail_Emitter::RestartSequence()
+{
+    m_dwFrameIndex = 0;
+    if (m_nResetMode) ClearContext();
+}
+
 void ITrail_Emitter::FrameMove(float dt)
 {
     m_fCurrentTime += dt * m_fSpeed;
@@ -206,13 +215,11 @@ void ITrail_Emitter::FrameMove(float dt)
     const float last = m_fLastFrameTime;
     if (m_fCurrentTime / last > kStepWraps) {
         m_fCurrentTime -= std::floor(m_fCurrentTime / last) * last;
-        m_dwFrameIndex = 0;
-        if (m_nResetMode) ClearContext();
+        RestartSequence();
     }
     while (last <= m_fCurrentTime) {
-        m_dwFrameIndex = 0;
         m_fCurrentTime -= last;
-        if (m_nResetMode) ClearContext();
+        RestartSequence();
     }
     if (m_fMaxTrailTime < m_fCurrentTime && m_nResetMode) ClearContext();
 
@@ -297,12 +304,30 @@ void ITrail_Emitter::SetData(ITrail_EmitterData* d)
 void ITrail_Emitter::Synchronize(DWORD message, DWORD_PTR emitter, DWORD_PTR param)
 {
     auto* self = reinterpret_cast<ITrail_Emitter*>(emitter);
-    const auto* record = reinterpret_cast<const STrailSyncRecord*>(param);
-    if (self == nullptr || record == nullptr) return;
+    if (self == nullptr || param == 0) return;
+    // param is usually a playing skeleton, whose head has the record's
+    // layout: read the head's bytes rather than the object through the record.
+    STrailSyncRecord record;
+    std::memcpy(&record, reinterpret_cast<const void*>(param), sizeof record);
     switch (message) {
     case KESTU_TRAIL_SYNC_ACTION:
-        self->SetCurrentSequence(record->dwActionID);
+        self->SetCurrentSequence(record.dwActionID);
         break;
+    case KESTU_TRAIL_SYNC_FRAME: {
+        IActionAdapter* action = record.pSkeleton != nullptr ? record.pSkeleton->GetAction(record.dwActionID) : nullptr;
+        const float* times = action != nullptr ? action->GetFrameTime() : nullptr;
+        if (times == nullptr || record.dwFrame >= action->GetFrameNum()) return;
+        const float t = times[record.dwFrame];
+        if (!std::isfinite(t)) return;
+        // A frame earlier than the one played means the skeleton started its
+        // clip again without showing the last frame (a looping clip does so
+        // whenever a step passes its end): the emitter starts again too, or
+        // it would wait for a time the skeleton never reaches again.
+        if (t < self->m_fCurrentTime) self->RestartSequence();
+        self->SetCurrentTime(t);
+        self->FrameMove(0.0f);
+        break;
+    }
     default:
         break;
     }

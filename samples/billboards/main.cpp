@@ -15,6 +15,7 @@
 #include <host/host.h>
 
 #include "../common/sample_engine.h"
+#include "../common/sample_sword.h"
 
 namespace {
 
@@ -123,39 +124,23 @@ bool PackLibrary()
 
 // ---- the scene ----
 
-struct GroundVertex {
-    float x, y, z;
-    DWORD color;
-};
-
-// Untextured, vertex colours and alpha, in world coordinates.
-void DiffuseInWorld(IDirect3DDevice8* device)
-{
-    D3DXMATRIX id;
-    D3DXMatrixIdentity(&id);
-    device->SetTransform(D3DTS_WORLD, &id);
-    device->SetTexture(0, nullptr);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
-    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-}
+using sample::ColourVertex;
 
 void DrawGround(IDirect3DDevice8* device)
 {
-    std::vector<GroundVertex> v;
+    std::vector<ColourVertex> v;
     const int n = 16;
     const float size = 40.0f, step = 2 * size / n;
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) {
             const float x = -size + i * step, z = -size + j * step;
             const DWORD c = (i + j) % 2 ? 0xFF4E7A32u : 0xFF587F38u;
-            const GroundVertex a{x, 0, z, c}, b{x, 0, z + step, c}, d{x + step, 0, z + step, c}, e{x + step, 0, z, c};
-            for (const GroundVertex& q : {a, b, d, a, d, e}) v.push_back(q);
+            const ColourVertex a{x, 0, z, c}, b{x, 0, z + step, c}, d{x + step, 0, z + step, c}, e{x + step, 0, z, c};
+            for (const ColourVertex& q : {a, b, d, a, d, e}) v.push_back(q);
         }
-    DiffuseInWorld(device);
+    sample::DiffuseInWorld(device);
     device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(v.size() / 3), v.data(), sizeof(GroundVertex));
+    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(v.size() / 3), v.data(), sizeof(ColourVertex));
 }
 
 class Grove {
@@ -301,26 +286,7 @@ class Sword {
 public:
     explicit Sword(IDirect3DDevice8* device) : m_Strategy(40)
     {
-        m_Strategy.Init(device);
-        // Colour from white-hot at the blade to deep blue at the tail,
-        // fading out and narrowing towards the tail.
-        struct ColorKey {
-            float key;
-            DWORD color;
-        } colors[3] = {{0.0f, 0xFFFFFFFFu}, {0.25f, 0xFF60D0FFu}, {1.0f, 0xFF1030A0u}};
-        struct FloatKey {
-            float key, value;
-        } alpha[2] = {{0.0f, 0.9f}, {1.0f, 0.0f}}, width[2] = {{0.0f, 1.0f}, {1.0f, 0.35f}};
-        Kestu::CStrategyData data;
-        data.AddSlot(1.0f, sizeof colors, sizeof colors[0], colors);
-        m_Strategy.SetStrategyData(&data, Kestu::TRAIL_CHANNEL_COLOR);
-        data.Clear();
-        data.AddSlot(1.0f, sizeof alpha, sizeof alpha[0], alpha);
-        m_Strategy.SetStrategyData(&data, Kestu::TRAIL_CHANNEL_ALPHA);
-        data.Clear();
-        data.AddSlot(1.0f, sizeof width, sizeof width[0], width);
-        m_Strategy.SetStrategyData(&data, Kestu::TRAIL_CHANNEL_WIDTH);
-
+        sample::BladeTrailLook(m_Strategy, device);
         // One segment along the blade; 60 frames of the swing.
         m_Emitter.AddOutlineSegment(&kHilt, &kTip, 0.0f, 1.0f);
         const int n = 60;
@@ -347,37 +313,12 @@ public:
 
     void Render(IDirect3DDevice8* device)
     {
-        DiffuseInWorld(device);
-        device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-        device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-        m_Emitter.RenderTrail();
-        device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-        device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-        DrawBlade(device);
+        sample::DrawTrail(device, m_Emitter);
+        const D3DXMATRIX m = SwingAt(std::fmin(1.0f, std::fmod(m_fTime, 1.2f)));
+        sample::DrawBlade(device, m, kHilt, kTip, D3DXVECTOR3(0.06f, 0.0f, 0.0f));
     }
 
 private:
-    // The blade itself: a thin steel quad along the outline at the present time.
-    void DrawBlade(IDirect3DDevice8* device)
-    {
-        const float t = std::fmod(m_fTime, 1.2f);
-        const D3DXMATRIX m = SwingAt(std::fmin(1.0f, t));
-        D3DXVECTOR3 h, p, side;
-        D3DXVec3TransformCoord(&h, &kHilt, &m);
-        D3DXVec3TransformCoord(&p, &kTip, &m);
-        const D3DXVECTOR3 across(0.06f, 0.0f, 0.0f);
-        D3DXVec3TransformNormal(&side, &across, &m);
-        const GroundVertex v[4] = {{h.x - side.x, h.y - side.y, h.z - side.z, 0xFFB0B8C8u},
-                                   {p.x, p.y, p.z, 0xFFF0F4FFu},
-                                   {h.x + side.x, h.y + side.y, h.z + side.z, 0xFF8088A0u},
-                                   {p.x, p.y, p.z, 0xFFF0F4FFu}};
-        device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
-        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(GroundVertex));
-    }
-
     Kestu::CTrail_Strategy m_Strategy;
     Kestu::ITrail_Emitter m_Emitter;
     float m_fTime = 0.0f;

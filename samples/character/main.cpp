@@ -6,7 +6,10 @@
 // <png>` builds the engine, imports the character through a mesh-data
 // manager on the best skinning render path the device offers and draws three
 // playing instances of the one skeleton (walking, waving, walking half a
-// step later), saving the last presented frame as <png>.
+// step later), each with a sword in its right hand whose edge leaves a ribbon
+// trail: a trail emitter per instance holds the hand's matrices over every
+// frame of both clips, and the playing instance keeps it in step through its
+// frame callback. The last presented frame is saved as <png>.
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -19,10 +22,17 @@
 
 #include "../common/sample_character.h"
 #include "../common/sample_engine.h"
+#include "../common/sample_sword.h"
 
 namespace {
 
 using namespace Kestu;
+
+// The sword in the right hand, in the forearm's space (centimetres, the
+// forearm running from its elbow at the origin to the hand at x = -26): the
+// blade carries on past the fist, half a hand's breadth wide.
+const char kSwordBone[] = "r_forearm";
+const D3DXVECTOR3 kHilt(-24.0f, 0.0f, 0.0f), kTip(-88.0f, -40.0f, 0.0f), kBladeHalfWidth(0.0f, 0.0f, 2.5f);
 
 // An 8 x 8 24-bit BMP of two shades in a checker of 2 x 2 pixels.
 bool WriteChecker(const std::string& path, DWORD a, DWORD b)
@@ -119,16 +129,25 @@ public:
         m_Hero.SetVSDirLight(0.95f, 0.9f, 0.8f, n.x, n.y, n.z);
         m_Hero.EnableLightNum(1);
         m_Hero.SetVSPointLight(0, 0.9f, 0.5f, 0.2f, 6.0f, 2.2f, 1.2f, -1.5f);
+        sample::BladeTrailLook(m_Strategy, device);
         const DWORD actions[3] = {0, 1, 0};
         for (int i = 0; i < 3; ++i) {
             CSkeletonAni& ani = m_Players[i];
             ani.BuildFromSkeleton(&m_Hero);
-            ani.SetCurrentAction(actions[i]);
             D3DXMATRIX at, turn;
             D3DXMatrixRotationY(&turn, i == 1 ? 0.0f : 1.2f - 0.9f * float(i));
             D3DXMatrixTranslation(&at, -1.25f + 1.25f * float(i), 0, 0);
             at = turn * at;
             ani.SetTransform(&at);
+
+            ITrail_Emitter& sword = m_Swords[i];
+            sword.AddOutlineSegment(&kHilt, &kTip, 0.0f, 1.0f);
+            m_Tracks[i] = sample::FollowBone(sword, m_Hero, kSwordBone, at);
+            sword.Init(&m_Strategy);
+            sword.Build();
+            ani.RegisterCallBack("sword trail", &ITrail_Emitter::Synchronize, &sword);
+            ani.SetCurrentAction(actions[i]);
+            ani.Notify(KESTU_SKLANI_ACTION);
         }
         m_Players[2].FrameMoveE(0.4f);
         return S_OK;
@@ -164,6 +183,12 @@ public:
             ani.FrameMoveE(seconds);
             ani.Render(d);
         }
+        for (int i = 0; i < 3; ++i) {
+            sample::DrawTrail(d, m_Swords[i]);
+            const auto track = m_Tracks[i].find(m_Players[i].GetCurrentAction());
+            if (track != m_Tracks[i].end() && m_Players[i].GetCurrentFrame() < track->second.size())
+                sample::DrawBlade(d, track->second[m_Players[i].GetCurrentFrame()], kHilt, kTip, kBladeHalfWidth);
+        }
         return S_OK;
     }
 
@@ -171,6 +196,8 @@ public:
     {
         for (CSkeletonAni& ani : m_Players)
             ani.Release();
+        for (ITrail_Emitter& sword : m_Swords)
+            sword.Release();
         m_Hero.Release();
         m_Manager.Release();
     }
@@ -180,6 +207,9 @@ private:
     CMeshDataMng m_Manager;
     CSkeleton m_Hero;
     CSkeletonAni m_Players[3];
+    CTrail_Strategy m_Strategy{12};
+    ITrail_Emitter m_Swords[3];
+    sample::BoneTracks m_Tracks[3];
 };
 
 int Render(const std::string& folder, const std::string& png)
