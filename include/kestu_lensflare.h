@@ -17,8 +17,9 @@ class CBB2d;
 class CEye;
 class CTextureMng;
 
-#pragma pack(push, 1)
-// One piece of a flare, filled by the client; all zero when new.
+// One piece of a flare, filled by the client; all zero when new. Its fields
+// keep their natural alignment: byte-packed, the texture rectangle would sit
+// at an odd offset where its constructors could not run.
 struct KESTU_API SGfxLensflarePiece {
     // Along the flare line: 0 at the light, 0.5 at the screen centre, 1 at
     // the light's mirror point.
@@ -34,8 +35,6 @@ struct KESTU_API SGfxLensflarePiece {
     float fCenterWidth = 0.0f;
     float fCenterHeight = 0.0f;
 };
-#pragma pack(pop)
-static_assert(sizeof(SGfxLensflarePiece) == 38 + sizeof(void*), "flare pieces are byte-packed");
 
 struct KESTU_API SGfxLensflareInit {
     IDirect3DDevice8* pDevice = nullptr;
