@@ -267,3 +267,20 @@ TEST_F(SkyTent, HidesNothingDrawnAfterIt)
     EXPECT_EQ(At(img, 32, 20), kColours[SKYTENT_POSX]);
     device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
 }
+
+TEST_F(SkyTent, PlanesWithoutTheirTexturesDrawPlain)
+{
+    for (bool manager : {false, true}) {
+        SGfxSkyTentInit init = Init(true, true, true);
+        if (!manager) init.pTexMng = nullptr;
+        for (WORD& id : init.wTexID) id = WORD(id + 100);  // none in the library
+        CGfxSkyTent tent;
+        ASSERT_EQ(tent.Build(init), S_OK);
+        for (int i = 0; i < 6; ++i) EXPECT_NE(tent.GetPlane(ENUM_SKYTENT_PLANE(i)), nullptr) << i;
+        // Lighting is the caller's; unlit, the planes show their white vertices.
+        device->SetRenderState(D3DRS_LIGHTING, FALSE);
+        const kestu_test::Image img = Draw(tent, View(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 0, 0)));
+        device->SetRenderState(D3DRS_LIGHTING, TRUE);
+        for (int y : {1, 32, 62}) EXPECT_EQ(At(img, 32, y), 0xFFFFFFFFu) << manager << " row " << y;
+    }
+}
