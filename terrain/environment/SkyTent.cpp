@@ -35,43 +35,26 @@ CBillboard* CGfxSkyTent::GetPlane(ENUM_SKYTENT_PLANE plane) const
 void CGfxSkyTent::CalcPlanePosAndSize(ENUM_SKYTENT_PLANE plane, const SGfxSkyTentInit& init, D3DXVECTOR3& pos,
                                       D3DXVECTOR3& dir, D3DXVECTOR3& up, float& width, float& height)
 {
+    // Per plane: the position in units of (size, bottom depth, size), the
+    // direction it faces and its up.
+    static const struct {
+        D3DXVECTOR3 at, dir, up;
+    } kFrames[kPlaneNum] = {
+        {{0.0f, 1.0f, 0.0f}, {0.0f, -1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}},
+        {{0.5f, 0.0f, 0.0f}, {-1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}},
+        {{-0.5f, 0.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}},
+        {{0.0f, 0.0f, 0.5f}, {0.0f, 0.0f, -1.0f}, {0.0f, 1.0f, 0.0f}},
+        {{0.0f, 0.0f, -0.5f}, {0.0f, 0.0f, 1.0f}, {0.0f, 1.0f, 0.0f}},
+        {{0.0f, -1.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}},
+    };
     pos = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     width = init.fSize;
     height = plane == SKYTENT_TOP || plane == SKYTENT_BOTTOM ? init.fSize : init.fBottomDepth + init.fEaveHeight;
-    switch (plane) {
-    case SKYTENT_TOP:
-        pos.y = init.fBottomDepth;
-        dir = D3DXVECTOR3(0.0f, -1.0f, 0.0f);
-        up = D3DXVECTOR3(0.0f, 0.0f, 1.0f);
-        break;
-    case SKYTENT_POSX:
-        pos.x = init.fSize * 0.5f;
-        dir = D3DXVECTOR3(-1.0f, 0.0f, 0.0f);
-        up = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
-        break;
-    case SKYTENT_NEGX:
-        pos.x = init.fSize * -0.5f;
-        dir = D3DXVECTOR3(1.0f, 0.0f, 0.0f);
-        up = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
-        break;
-    case SKYTENT_POSZ:
-        pos.z = init.fSize * 0.5f;
-        dir = D3DXVECTOR3(0.0f, 0.0f, -1.0f);
-        up = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
-        break;
-    case SKYTENT_NEGZ:
-        pos.z = init.fSize * -0.5f;
-        dir = D3DXVECTOR3(0.0f, 0.0f, 1.0f);
-        up = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
-        break;
-    case SKYTENT_BOTTOM:
-        pos.y = -init.fBottomDepth;
-        dir = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
-        up = D3DXVECTOR3(0.0f, 0.0f, 1.0f);
-        break;
-    default:
-        break;
-    }
+    if (plane < 0 || plane >= kPlaneNum) return;
+    const auto& f = kFrames[plane];
+    pos = D3DXVECTOR3(f.at.x * init.fSize, f.at.y * init.fBottomDepth, f.at.z * init.fSize);
+    dir = f.dir;
+    up = f.up;
 }
 
 HRESULT CGfxSkyTent::CreateSkyTop(const SGfxSkyTentInit& init)

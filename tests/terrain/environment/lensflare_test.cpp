@@ -85,7 +85,8 @@ protected:
         EXPECT_NEAR(r.top + r.bottom, 0.0f, 1e-4f) << what;
         EXPECT_TRUE(bb->IsVisible()) << what;
     }
-    static void BeginFrame(D3DCOLOR clear)
+    // The flare drawn over a cleared target; its result is checked.
+    template <class Flare> static kestu_test::Image Drawn(Flare& flare, D3DCOLOR clear, HRESULT expected = S_OK)
     {
         device->SetRenderState(D3DRS_ZENABLE, FALSE);
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
@@ -93,9 +94,7 @@ protected:
         device->SetRenderState(D3DRS_FOGENABLE, TRUE);
         device->Clear(0, nullptr, D3DCLEAR_TARGET, clear, 1.0f, 0);
         device->BeginScene();
-    }
-    static kestu_test::Image EndFrame()
-    {
+        EXPECT_EQ(flare.Render(device), expected);
         device->EndScene();
         return Picture();
     }
@@ -184,9 +183,7 @@ TEST_F(Lensflare, DrawsItsPiecesOnlyWhileTheLightIsOnScreen)
     ASSERT_EQ(flare.Build(Init(pieces, LightAt(-0.5f, 0.5f))), S_OK);  // light at (16, 16)
     flare.DecideVisibility(device);
     ASSERT_TRUE(flare.IsVisible());
-    BeginFrame(0xFF000000);
-    EXPECT_EQ(flare.Render(device), S_OK);
-    const kestu_test::Image img = EndFrame();
+    const kestu_test::Image img = Drawn(flare, 0xFF000000);
     EXPECT_EQ(At(img, 16, 16), 0xFFFFFFu);
     EXPECT_EQ(At(img, 48, 48), 0xFF0000u);
     EXPECT_EQ(At(img, 32, 32), 0u);
@@ -201,9 +198,7 @@ TEST_F(Lensflare, DrawsItsPiecesOnlyWhileTheLightIsOnScreen)
         flare.DecideVisibility(device);
         EXPECT_FALSE(flare.IsVisible()) << dir.x << "," << dir.y << "," << dir.z;
         EXPECT_EQ(*flare.GetBillboard(0)->GetPos(), before);
-        BeginFrame(0xFF000000);
-        EXPECT_EQ(flare.Render(device), S_FALSE);
-        for (uint32_t p : EndFrame().pixels) ASSERT_EQ(p & 0xFFFFFF, 0u);
+        for (uint32_t p : Drawn(flare, 0xFF000000, S_FALSE).pixels) ASSERT_EQ(p & 0xFFFFFF, 0u);
     }
     // No render target size known: nothing to place the light on.
     Face(D3DXVECTOR3(0, 0, 1));
@@ -225,9 +220,7 @@ TEST_F(Lensflare, PieceWithoutItsTextureIsAPlainSquare)
     ASSERT_TRUE(flare.IsVisible());
     ExpectPlaced(flare.GetBillboard(0), 16, 32, 16, 16, "no manager");
     ExpectPlaced(flare.GetBillboard(1), 48, 32, 8, 8, "unknown id");
-    BeginFrame(0xFF000000);
-    EXPECT_EQ(flare.Render(device), S_OK);
-    const kestu_test::Image img = EndFrame();
+    const kestu_test::Image img = Drawn(flare, 0xFF000000);
     for (auto [x, y, c] : {std::tuple{16, 32, 0xFFFFFFu}, {9, 25, 0xFFFFFFu}, {23, 39, 0xFFFFFFu}, {16, 42, 0u},
                            {48, 32, 0xFFFFFFu}, {48, 38, 0u}, {32, 32, 0u}})
         EXPECT_EQ(At(img, x, y), c) << x << "," << y;
@@ -242,9 +235,7 @@ TEST_F(Lensflare, SunFadesFromFullAtTheCentreToBlackAtTheCorners)
     CGfxSun sun;
     ASSERT_EQ(sun.Build(Init(pieces, LightAt(0, 0)), colour), S_OK);
     EXPECT_EQ(sun.GetSunColor(), colour);
-    BeginFrame(back);
-    EXPECT_EQ(sun.Render(device), S_OK);
-    kestu_test::Image img = EndFrame();
+    kestu_test::Image img = Drawn(sun, back);
     EXPECT_EQ(sun.GetCurrColor(), colour);
     for (int k = 0; k < 4; ++k) EXPECT_EQ(sun.GetBillboard(0)->GetVertex2dBuffer()[k].color, colour);
     // The disc and the red piece (both at the centre) add to the background.
@@ -259,9 +250,7 @@ TEST_F(Lensflare, SunFadesFromFullAtTheCentreToBlackAtTheCorners)
 
     // Half way to the corner the disc shows the faded colour.
     ASSERT_EQ(sun.Build(Init(pieces, LightAt(-0.5f, 0.5f)), colour), S_OK);
-    BeginFrame(back);
-    EXPECT_EQ(sun.Render(device), S_OK);
-    img = EndFrame();
+    img = Drawn(sun, back);
     const float f = 1.0f - sun.GetCenterDistRatio();
     EXPECT_NEAR(f, 0.5f, 1e-5f);
     const DWORD faded = (DWORD(f * 192 + 0.5f) << 16) | (DWORD(f * 128 + 0.5f) << 8) | DWORD(f * 64 + 0.5f);
@@ -270,18 +259,14 @@ TEST_F(Lensflare, SunFadesFromFullAtTheCentreToBlackAtTheCorners)
 
     // At the corner it is black: nothing is added.
     ASSERT_EQ(sun.Build(Init(pieces, LightAt(-0.9999f, 0.9999f)), colour), S_OK);
-    BeginFrame(back);
-    EXPECT_EQ(sun.Render(device), S_OK);
-    img = EndFrame();
+    img = Drawn(sun, back);
     EXPECT_EQ(sun.GetCurrColor(), 0u);
     EXPECT_EQ(At(img, 3, 3), 0x102030u);
     EXPECT_EQ(At(img, 62, 62), 0xFF2030u);  // the red piece at the mirror corner
 
     // Behind the eye: nothing drawn, nothing left on.
     Face(D3DXVECTOR3(0, 0, -1));
-    BeginFrame(back);
-    EXPECT_EQ(sun.Render(device), S_FALSE);
-    for (uint32_t p : EndFrame().pixels) ASSERT_EQ(p & 0xFFFFFF, 0x102030u);
+    for (uint32_t p : Drawn(sun, back, S_FALSE).pixels) ASSERT_EQ(p & 0xFFFFFF, 0x102030u);
     CGfxSun unbuilt;
     EXPECT_EQ(unbuilt.Render(device), S_FALSE);
 }
@@ -291,9 +276,7 @@ TEST_F(Lensflare, SunWithoutItsTextureIsASquareOfItsColour)
     SGfxLensflarePiece disc = Piece(42, 0.0f, 0.25f, 0.0f, 0.25f, 0.0f);
     CGfxSun sun;
     ASSERT_EQ(sun.Build(Init({disc}, LightAt(0, 0)), 0x406080), S_OK);
-    BeginFrame(0xFF000000);
-    EXPECT_EQ(sun.Render(device), S_OK);
-    const kestu_test::Image img = EndFrame();
+    const kestu_test::Image img = Drawn(sun, 0xFF000000);
     EXPECT_EQ(At(img, 32, 32), 0x406080u);
     EXPECT_EQ(At(img, 25, 25), 0x406080u);
     EXPECT_EQ(At(img, 32, 42), 0u);
