@@ -105,6 +105,8 @@
 #include "kestu_rain.h"
 #include "kestu_fire.h"
 #include "kestu_fog.h"
+#include "kestu_skytent.h"
+#include "kestu_lensflare.h"
 #include "kestu_quadsquare.h"
 #include "kestu_dtrecords.h"
 #include "kestu_dtpool.h"

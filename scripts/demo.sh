@@ -12,7 +12,8 @@
 # exports into out/character/), the shader-water sample out/shaderwater.png
 # (and its cube faces in out/shaderwater/), the text demo out/demotext.png (from
 # fonts kestu-font renders into out/demotext/), the environment sample
-# out/environment.png, under the repository root.
+# out/environment.png (from the texture library out/environment.lib it makes
+# itself), under the repository root.
 # Installs what is missing first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

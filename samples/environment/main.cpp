@@ -1,15 +1,20 @@
 // The environment sample client: a static terrain under linear vertex fog
-// with rain falling in front of the camera, saved as out/environment.png.
+// inside a sky tent, the sun with its lens flare low over the hills and rain
+// falling in front of the camera, saved as out/environment.png. The sky, sun
+// and flare pictures are drawn here and packed into out/environment.lib.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include <kestu.h>
 #include <host/host.h>
 
 #include "../../tools/kestu-terrain/terrain_gen.h"
+#include "../../tools/kestu-terrain/texture_lib_gen.h"
 #include "../common/sample_engine.h"
+#include "sky_images.h"
 
 namespace {
 
@@ -17,6 +22,34 @@ const char kPngPath[] = "out/environment.png";
 const int kFrames = 4;
 const float kFar = 420.0f;
 const DWORD kHaze = 0xFF8E9BAA;  // the fog and the sky at the horizon
+const char kTextureLibrary[] = "out/environment.lib";
+enum : WORD { kSkyTop = 10, kSkySide, kSkyFloor, kSun = 20, kRing, kBlob, kHex };
+const DWORD kSunColour = 0xFFF0D8;
+
+// Where along the flare line, which picture, and how wide (a fraction of the
+// screen width with the sun at the centre, then at a corner); the heights
+// come from the pictures, which are square.
+struct FlarePiece {
+    float position;
+    WORD texture;
+    float centreWidth, edgeWidth;
+};
+const FlarePiece kFlare[] = {{0.0f, kSun, 0.34f, 0.26f},  {0.0f, kRing, 0.36f, 0.26f},  {0.3f, kHex, 0.06f, 0.05f},
+                             {0.5f, kBlob, 0.035f, 0.03f}, {0.62f, kRing, 0.14f, 0.1f}, {0.8f, kHex, 0.09f, 0.07f},
+                             {1.05f, kBlob, 0.05f, 0.04f}, {1.25f, kRing, 0.22f, 0.16f}};
+
+HRESULT MakeSkyLibrary(IDirect3DDevice8* device)
+{
+    using namespace sky_images;
+    return texture_lib_gen::MakeTextureLibrary(device, kTextureLibrary,
+                                               {{kSkyTop, "sky_top", kTopSize, kTopSize, TopTexel},
+                                                {kSkySide, "sky_side", kSideWidth, kSideHeight, SideTexel},
+                                                {kSkyFloor, "sky_floor", 8, 8, FloorTexel},
+                                                {kSun, "sun", kGlowSize, kGlowSize, SunTexel},
+                                                {kRing, "flare_ring", kGlowSize, kGlowSize, RingTexel},
+                                                {kBlob, "flare_blob", kGlowSize, kGlowSize, BlobTexel},
+                                                {kHex, "flare_hex", kGlowSize, kGlowSize, HexTexel}});
+}
 
 // Pebbles of earth over moss: two octaves of the generator's value noise.
 HRESULT MakeMossTexture(IDirect3DDevice8* device, IDirect3DTexture8** out)
@@ -56,7 +89,15 @@ public:
         if (SUCCEEDED(hr)) hr = MakeMossTexture(device, &m_pGround);
         if (FAILED(hr)) return hr;
 
+        hr = MakeSkyLibrary(device);
+        if (SUCCEEDED(hr)) hr = m_Textures.Build(device, kTextureLibrary);
+        if (FAILED(hr)) return hr;
+        for (WORD id : {kSkyTop, kSkySide, kSkyFloor, kSun, kRing, kBlob, kHex})
+            if (!m_Textures.QueryTexture(id)) return E_FAIL;
+
         PlaceCamera();
+        hr = BuildSky(device);
+        if (FAILED(hr)) return hr;
         SRainInit rain;
         rain.pDevice = device;
         rain.pEye = &m_Eye;
@@ -81,6 +122,11 @@ public:
 
     void Release()
     {
+        m_Sun.Release();
+        m_Sky.Release();
+        if (m_Textures.IsBuilt())
+            for (WORD id : {kSkyTop, kSkySide, kSkyFloor, kSun, kRing, kBlob, kHex}) m_Textures.ReleaseTexture(id);
+        m_Textures.Release();
         m_Rain.Release();
         m_Terrain.Release();
         if (m_pGround) m_pGround->Release();
@@ -97,7 +143,8 @@ public:
         d->SetTransform(D3DTS_VIEW, m_Eye.GetViewMatrix());
         d->SetTransform(D3DTS_PROJECTION, m_Eye.GetProjMatrix());
 
-        HRESULT hr = m_Fog.ApplyFog(d, kFar);
+        HRESULT hr = DrawSky();
+        if (SUCCEEDED(hr)) hr = m_Fog.ApplyFog(d, kFar);
         if (SUCCEEDED(hr)) hr = DrawGround();
         d->SetRenderState(D3DRS_FOGENABLE, FALSE);
         if (FAILED(hr)) return hr;
@@ -111,11 +158,16 @@ public:
         d->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
         d->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
         d->SetTransform(D3DTS_WORLD, &world);
-        return hr;
+        if (FAILED(hr)) return hr;
+
+        // The sun and its flare over everything, added to what is there.
+        hr = m_Sun.Render(d);
+        return FAILED(hr) ? hr : S_OK;
     }
 
     const CTerrain& Terrain() const { return m_Terrain; }
     const SFogPara& Fog() const { return m_Fog; }
+    const CGfxSun& Sun() const { return m_Sun; }
 
 private:
     // On the western hills, looking east over the valley a little above the horizon.
@@ -132,10 +184,71 @@ private:
         m_Eye.SetDirection(&dir, &up, 1);
     }
 
+    // A tent 400 wide around the eye, its eave as high above the eye as the
+    // floor is below, so the walls close the box; the sun low in the east
+    // north-east, a little left of where the camera looks.
+    HRESULT BuildSky(IDirect3DDevice8* device)
+    {
+        SGfxSkyTentInit sky;
+        sky.pDevice = device;
+        sky.pTexMng = &m_Textures;
+        sky.wTexID[SKYTENT_TOP] = kSkyTop;
+        for (int i = SKYTENT_POSX; i <= SKYTENT_NEGZ; ++i) sky.wTexID[i] = kSkySide;
+        sky.wTexID[SKYTENT_BOTTOM] = kSkyFloor;
+        sky.fSize = 400.0f;
+        sky.fEaveHeight = 100.0f;
+        sky.fTopHeight = 140.0f;
+        sky.fBottomDepth = 100.0f;
+        HRESULT hr = m_Sky.Build(sky);
+        if (FAILED(hr)) return hr;
+
+        SGfxLensflarePiece pieces[std::size(kFlare)];
+        for (size_t i = 0; i < std::size(kFlare); ++i) {
+            pieces[i].fPosition = kFlare[i].position;
+            pieces[i].pTexMng = &m_Textures;
+            pieces[i].wTexID = kFlare[i].texture;
+            pieces[i].rcTexture = FRECT(0.0f, 0.0f, 1.0f, 1.0f);
+            pieces[i].fCenterWidth = kFlare[i].centreWidth;
+            pieces[i].fEdgeWidth = kFlare[i].edgeWidth;
+        }
+        SGfxLensflareInit flare;
+        flare.pDevice = device;
+        flare.pEye = &m_Eye;
+        flare.vLightDir = SunDirection();
+        flare.pPieces = pieces;
+        flare.nPieceNum = int32_t(std::size(kFlare));
+        return m_Sun.Build(flare, kSunColour);
+    }
+    static D3DXVECTOR3 SunDirection()
+    {
+        D3DXVECTOR3 dir(0.62f, 0.3f, 0.72f);
+        D3DXVec3Normalize(&dir, &dir);
+        return dir;
+    }
+
+    // First, so everything else covers it; without fog, and with the walls'
+    // pictures clamped so their top and bottom rows do not bleed into each other.
+    HRESULT DrawSky()
+    {
+        IDirect3DDevice8* d = m_pDevice;
+        d->SetRenderState(D3DRS_FOGENABLE, FALSE);
+        d->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+        d->SetTextureStageState(0, D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP);
+        d->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+        d->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+        const HRESULT hr = m_Sky.Render(d);
+        d->SetTextureStageState(0, D3DTSS_ADDRESSV, D3DTADDRESS_WRAP);
+        d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+        d->SetRenderState(D3DRS_ZENABLE, TRUE);
+        d->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+        return FAILED(hr) ? hr : S_OK;
+    }
+
     HRESULT DrawGround()
     {
         IDirect3DDevice8* d = m_pDevice;
-        sample::SetSun(d, {0.85f, 0.85f, 0.9f, 1.0f}, {-0.4f, -0.8f, -0.3f}, 0xFF4A5058u);
+        const D3DXVECTOR3 sun = SunDirection();
+        sample::SetSun(d, {0.85f, 0.85f, 0.9f, 1.0f}, {-sun.x, -sun.y, -sun.z}, 0xFF4A5058u);
         d->SetRenderState(D3DRS_ZENABLE, TRUE);
         d->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
         HRESULT hr = m_Terrain.UpdateVisibleState(m_Eye.GetFrustum(), 1, 1);
@@ -152,6 +265,9 @@ private:
 
     IDirect3DDevice8* m_pDevice = nullptr;
     IDirect3DTexture8* m_pGround = nullptr;
+    CTextureMng m_Textures;
+    CGfxSkyTent m_Sky;
+    CGfxSun m_Sun;
     SGfxDistLOD m_DistLOD;
     CTerrain m_Terrain;
     CGfxRain m_Rain;
@@ -172,10 +288,11 @@ int main()
     if (status == 0 && !sample::SavePicture("environment", kPngPath)) status = 1;
     const DWORD faces = scene.Terrain().GetVisibleFaceNum();
     const int fogMode = scene.Fog().nMode;
+    const int sunVisible = scene.Sun().IsVisible();
     scene.Release();
     Kestu_Release();
     if (status == 0)
-        std::printf("environment: wrote %s (%u terrain triangles, %s fog, rain)\n", kPngPath, faces,
-                    fogMode == 0 ? "vertex" : "table");
+        std::printf("environment: wrote %s (%u terrain triangles, %s fog, rain, sky, sun %s)\n", kPngPath, faces,
+                    fogMode == 0 ? "vertex" : "table", sunVisible ? "in view" : "out of view");
     return status;
 }
