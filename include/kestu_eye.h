@@ -53,7 +53,7 @@ enum ENUM_EYECTRL_MODE : int32_t {
 class KESTU_API CEye : public CViewingFrustum {
 public:
     CEye();
-    ~CEye() override {}
+    ~CEye() override;
 
     void SetPos(D3DXVECTOR3* pos, int apply);
     void MoveTo(float x, float y, float z);

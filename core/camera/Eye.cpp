@@ -121,6 +121,13 @@ void CViewingFrustum::ApplyViewingFrustum()
 
 // ---- CEye ----
 
+// Billboards keep the last camera that moved; a destroyed camera must not
+// stay behind as theirs.
+CEye::~CEye()
+{
+    if (CBillboard::GetEye() == this) CBillboard::SetEye(nullptr);
+}
+
 CEye::CEye()
     : m_vUp(0.0f, 1.0f, 0.0f), m_vDir(0.0f, 0.0f, 1.0f), m_vRight(1.0f, 0.0f, 0.0f), m_fMaxLean(kHalfPi),
       m_fCosMaxLean(std::cos(kHalfPi))

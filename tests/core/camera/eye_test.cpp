@@ -229,3 +229,19 @@ TEST(Resolution, TableLookups)
 }
 
 } // namespace
+
+TEST(Eye, ADestroyedCameraIsNoLongerTheBillboards)
+{
+    CEye kept;
+    {
+        CEye gone;
+        gone.ApplyChange();
+        EXPECT_EQ(CBillboard::GetEye(), &gone);
+    }
+    EXPECT_EQ(CBillboard::GetEye(), nullptr);
+    kept.ApplyChange();
+    {
+        CEye other;
+    }
+    EXPECT_EQ(CBillboard::GetEye(), &kept);
+}
