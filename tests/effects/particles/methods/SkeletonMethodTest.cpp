@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include "kestu_datachunk.h"
 #include "kestu_meshdatamng.h"
 #include "kestu_particlegroup.h"
+#include "kestu_particlesystemmng.h"
 #include "kestu_ppsmethods.h"
 #include "SkeletonKit.h"
 #include "support/device.h"
@@ -349,6 +351,38 @@ TEST_F(SkeletonMethod, TheMethodManagerHandsOverItsMeshDataManager)
     EXPECT_EQ(std::string(after->GetName()), std::to_string(after->GetID()));
     EXPECT_EQ(after->GetCurActionID(), 0u);
     EXPECT_STREQ(after->GetSkeletonPath(), "");
+}
+
+// A script read by a manager that has the mesh-data manager: its type-5
+// method takes it, builds from the files named and draws.
+TEST_F(SkeletonMethod, AScriptLoadedManagerBuildsAndDraws)
+{
+    CParticleSystemMng mng;
+    mng.GetParticleMethodMng()->SetMeshDataMng(&meshes);
+    const std::string text = "{\nMethodSet\t\nMethodNum\t1\nMethodType\t5\n{\nMethod\twalkers\nSkeletonPath\thero\n"
+                             "ActionPath\tlie\n}\n}\nSystemNum\t1\nParticleSystem\tcrowd\n{\nMapMethodName\twalkers\n"
+                             "Group\tpeople\n{\nMaxParticleNumber\t4\n}\n}\n}\n";
+    CDataChunk chunk;
+    chunk.allocate(static_cast<int>(text.size()), text.data());
+    mng.CreateFromScript(chunk);
+    chunk.clear();
+    auto* method = dynamic_cast<CMethodSklAni*>(mng.GetParticleMethodMng()->GetMethodByName("walkers"));
+    ASSERT_NE(method, nullptr);
+    EXPECT_EQ(method->GetMeshDataMng(), &meshes);
+    ASSERT_EQ(mng.Build(device), 0);
+    CParticleGroup* people = mng.GetSystemByName("crowd")->FirstGroup();
+    ASSERT_NE(people, nullptr);
+    EXPECT_EQ(CMethodSklAni::GetPlayerCount(Res(*method, *people)), 5u);
+    Put(*people, 0, 0);
+    method->SetCurActionID(1);
+    EXPECT_EQ(Draw(*method, *people), 0);
+    const Box lying = LitBox(Picture(), 0, 64);
+    EXPECT_GE(lying.Width(), 15);
+    EXPECT_LE(lying.Height(), 12);
+    mng.GetSystemByName("crowd")->Release();
+    EXPECT_EQ(method->GetResCount(), 0u) << "the system's release freed the group's record";
+    EXPECT_EQ(method->GetActionCount(), 1u);
+    mng.Clear();
 }
 
 } // namespace
