@@ -1,11 +1,13 @@
 // Skeleton files for the skeletal-model particle method, written with the
 // engine's own Export: the sample character (untextured) walking as
 // "hero.skl", ".msd", ".act", ".mtl", and action files of single clips over
-// the same bones.
+// the same bones; and a particle-system manager that holds such a method.
 #pragma once
 #include <string>
 #include <vector>
 
+#include "kestu_particlesystemmng.h"
+#include "kestu_ppsmethods.h"
 #include "../../samples/common/sample_character.h"
 
 namespace skltest {
@@ -60,6 +62,25 @@ inline bool WriteFiles()
            Write("walk", {Clip::Walk}, Kestu::KESTU_SKL_ACTIONS) >= 0 &&
            Write("wave", {Clip::Wave}, Kestu::KESTU_SKL_ACTIONS) >= 0 &&
            Write("lie", {Clip::Lie}, Kestu::KESTU_SKL_ACTIONS) >= 0;
+}
+
+// A skeletal-model method "walkers" drawing "chars/hero" with the action
+// paths, and a system "crowd" whose group "people" it serves.
+inline CMethodSklAni* AddCrowd(CParticleSystemMng& mng, const std::vector<const char*>& actionPaths)
+{
+    auto* walkers = static_cast<CMethodSklAni*>(mng.GetParticleMethodMng()->NewMethod(PPS_METHOD_SKLANI));
+    walkers->SetName("walkers");
+    walkers->SetSkeletonPath("chars/hero");
+    CParticleSystem* crowd = mng.NewSystem();
+    crowd->SetName("crowd");
+    crowd->NewGroup();
+    crowd->FirstGroup()->SetName("people");
+    crowd->FirstGroup()->SetID(1);
+    crowd->FirstGroup()->SetMaxParticleNumber(8);
+    crowd->SetMethodName("walkers");
+    crowd->FirstGroup()->SetMethod(walkers);
+    for (const char* path : actionPaths) walkers->AddActionPath(path);
+    return walkers;
 }
 
 } // namespace skltest

@@ -10,6 +10,7 @@
 #include "kestu_particlesystemmng.h"
 #include "kestu_ppsmethods.h"
 #include "FullManager.h"
+#include "SkeletonKit.h"
 
 namespace {
 
@@ -108,17 +109,8 @@ TEST(SkeletonMethodFile, RefusesPathsBeyond255BytesAndCountsBeyondTheRecord)
 TEST(SkeletonMethodFile, AManagerRoundTripKeepsTheMethodAndItsBinding)
 {
     CParticleSystemMng mng;
-    auto* method = dynamic_cast<CMethodSklAni*>(mng.GetParticleMethodMng()->NewMethod(PPS_METHOD_SKLANI));
-    ASSERT_NE(method, nullptr);
-    method->SetName("walkers");
-    method->SetSkeletonPath("chars/hero");
-    CParticleSystem* crowd = mng.NewSystem();
-    crowd->SetName("crowd");
-    crowd->NewGroup();
-    crowd->FirstGroup()->SetName("people");
-    crowd->SetMethodName("walkers");
-    crowd->FirstGroup()->SetMethod(method);
-    for (const char* path : {"chars/wave", "chars/lie"}) EXPECT_EQ(method->AddActionPath(path), 1);
+    CMethodSklAni* method = skltest::AddCrowd(mng, {"chars/wave", "chars/lie"});
+    EXPECT_EQ(method->GetActionCount(), 2u);
     const std::string first = ppstest::Binary(mng);
 
     CParticleSystemMng loaded;

@@ -9,6 +9,7 @@
 #include "kestu_particlesystemmng.h"
 #include "kestu_ppsmethods.h"
 #include "FullManager.h"
+#include "SkeletonKit.h"
 
 namespace {
 
@@ -58,17 +59,7 @@ TEST(SkeletonMethodScript, HandWrittenBlocks)
 TEST(SkeletonMethodScript, AManagerRoundTripKeepsTheMethodAndItsBinding)
 {
     CParticleSystemMng mng;
-    auto* method = dynamic_cast<CMethodSklAni*>(mng.GetParticleMethodMng()->NewMethod(PPS_METHOD_SKLANI));
-    ASSERT_NE(method, nullptr);
-    method->SetName("walkers");
-    method->SetSkeletonPath("chars/hero");
-    CParticleSystem* crowd = mng.NewSystem();
-    crowd->SetName("crowd");
-    crowd->NewGroup();
-    crowd->FirstGroup()->SetName("people");
-    crowd->SetMethodName("walkers");
-    crowd->FirstGroup()->SetMethod(method);
-    method->AddActionPath("chars/wave");
+    skltest::AddCrowd(mng, {"chars/wave"});
     const std::string first = ppstest::Script(mng);
     EXPECT_NE(first.find("MethodType\t5\n{\nMethod\twalkers\nSkeletonPath\tchars/hero\nActionPath\tchars/wave\n}\n"),
               std::string::npos);
