@@ -31,8 +31,8 @@ class CSkeletonAni;
 struct SPPS_METHOD_RES {
     void* pVertices = nullptr;                    // points, triangles, quads, point sprites (owned)
     DWORD dwSize = 0;                             // vertex bytes; the billboard method: billboard count
-    DWORD dwReserved2 = 0;
-    DWORD dwReserved3 = 0;
+    DWORD dwReserved2 = 0;                        // mesh and skeletal methods: number of players
+    DWORD dwReserved3 = 0;                        // skeletal method: 1 once Build has prepared the players
     DWORD dwFVF = 0;                              // vertex format
     CMeshAni* pMeshAnis = nullptr;                // mesh method: players (owned)
     CMeshAniData* pMeshAniData = nullptr;         // mesh method: the group's mesh data (owned)

@@ -3,6 +3,7 @@
 #pragma once
 #include "kestu_export.h"
 #include <cstdint>
+#include <list>
 #include <string>
 
 #include <d3d8.h>
@@ -175,4 +176,74 @@ private:
     ID3DXMesh* m_pSphere = nullptr;
     CMeshAniMng* m_pMeshAniMng = nullptr;
     CMeshAniData* m_pMeshAniData = nullptr;
+};
+
+// Every particle of a group drawn as the same animated skeletal model: one
+// skeleton per group from SkeletonPath, its meshes through the mesh-data
+// manager, and one player per animation (player 0 plays the skeleton's own
+// clip, player k the k-th action file). The current action picks the player
+// that is advanced and drawn at every particle.
+class KESTU_API CMethodSklAni : public CPPS_METHOD_BASE {
+public:
+    CMethodSklAni();
+    explicit CMethodSklAni(Kestu::CMeshDataMng* meshDataMng);
+    ~CMethodSklAni() override;
+
+    LONG AddRef(CParticleGroup* group) override { return AddRes(group); }
+    // The group's skeleton from SkeletonPath, its players and every action
+    // path: 1 without a record or a mesh-data manager, else the skeleton
+    // import's result. A failed import leaves the players unprepared and the
+    // group is then neither advanced nor drawn.
+    HRESULT Build(IDirect3DDevice8* device, CParticleGroup* group) override;
+    // Frees the group's skeleton and players; the action paths stay for the
+    // other groups and later builds.
+    void Release(CParticleGroup* group) override;
+    // The current player at every particle: 1 when the group has nothing to
+    // draw it with (no record, no successful build, no player for the current
+    // action), 0 for no particles, else the last player's result.
+    HRESULT Render(IDirect3DDevice8* device, CParticleGroup* group) override;
+    // Advances the current player by dt; 1 when there is none to advance.
+    HRESULT Update(CParticleGroup* group, float dt) override;
+    CParticleBase* New(CParticleGroup* group, int count) override { return NewPooledParticle(); }
+    void Delete(CParticleGroup* group, CParticleBase* particle) override { DeletePooledParticle(particle); }
+    // The name, SkeletonPath and the action paths; reading loads nothing.
+    HRESULT Serialize(std::iostream& stream, int bWrite) override;
+    HRESULT CreateFromScript(CDataChunk& chunk) override;
+    HRESULT WriteToScript(std::ostream& out) override;
+
+    // For the first group served (the lowest address); 0 when there is none.
+    LONG AddActionPath(const char* path);
+    // Appends a path not yet listed (1) and, when the record's group is
+    // built, gives it a player of its own playing the imported action. 0 for
+    // a path already listed or without a SkeletonPath.
+    LONG AddActionPath(const char* path, SPPS_METHOD_RES* res);
+
+    void SetSkeletonPath(const char* path) { m_strSkeletonPath = path ? path : ""; }
+    const char* GetSkeletonPath() const { return m_strSkeletonPath.c_str(); }
+    DWORD GetActionCount() const { return static_cast<DWORD>(m_ActionPaths.size()); }
+    const std::list<std::string>& GetActionPaths() const { return m_ActionPaths; }
+    void SetCurActionID(DWORD id) { m_dwCurAction = id; }
+    DWORD GetCurActionID() const { return m_dwCurAction; }
+    Kestu::CMeshDataMng* GetMeshDataMng() const { return m_pMeshDataMng; }
+    // The manager is given only at construction.
+    void SetMeshDataMng(Kestu::CMeshDataMng*) {}
+    // Players a new build makes at least.
+    DWORD GetPlayerCapacity() const { return m_dwPlayerCapacity; }
+    // Players in the record's array.
+    static DWORD GetPlayerCount(const SPPS_METHOD_RES& res) { return res.pSkeletonAnis ? res.dwReserved2 : 0; }
+    // Empties the action-path list.
+    void Clear() { m_ActionPaths.clear(); }
+
+private:
+    void GrowCapacity(DWORD paths);
+    void PreparePlayer(SPPS_METHOD_RES& res, DWORD i);
+    void ImportAction(SPPS_METHOD_RES& res, DWORD i, const std::string& path);
+    // The current player of a built group, null when there is none.
+    Kestu::CSkeletonAni* CurrentPlayer(CParticleGroup* group) const;
+
+    std::string m_strSkeletonPath;
+    std::list<std::string> m_ActionPaths;
+    Kestu::CMeshDataMng* m_pMeshDataMng = nullptr;
+    DWORD m_dwPlayerCapacity = 5;
+    DWORD m_dwCurAction = 0;
 };

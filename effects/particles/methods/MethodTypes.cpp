@@ -11,6 +11,7 @@ CPPS_METHOD_BASE* CreatePPSMethod(DWORD type, const CParticleMethodMng& mng)
     case PPS_METHOD_TRIANGLE: return new (std::nothrow) CMethodTriangle;
     case PPS_METHOD_QUAD: return new (std::nothrow) CMethodQuad;
     case PPS_METHOD_POINTSPRITE: return new (std::nothrow) CMethodPointSprite;
+    case PPS_METHOD_SKLANI: return new (std::nothrow) CMethodSklAni(mng.GetMeshDataMng());
     case PPS_METHOD_MESH: return new (std::nothrow) CMethodMesh;
     default: return nullptr;
     }

@@ -12,6 +12,7 @@
 #include "kestu_particlesystemmng.h"
 #include "kestu_ppsactions.h"
 #include "FullManager.h"
+#include "SkeletonKit.h"
 
 namespace {
 
@@ -47,6 +48,10 @@ std::vector<std::pair<std::string, std::string>> Managers(bool script)
     move->validity.nValidity = 2;
     s->AddAction(move);
     add("small", small);
+    // A skeletal-model method with its action paths.
+    CParticleSystemMng skl;
+    skltest::AddCrowd(skl, {"chars/wave", "chars/lie"});
+    add("method_skl", skl);
     CParticleSystemMng full;
     ppstest::FillManager(full);
     add("full", full);
