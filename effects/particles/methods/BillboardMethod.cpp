@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <new>
 #include <ostream>
+#include <string>
 
 #include "kestu_bbmng.h"
 #include "kestu_billboard.h"
@@ -240,11 +241,15 @@ HRESULT CMethodBB::Serialize(std::iostream& stream, int bWrite)
         ppsfile::WriteF32(stream, m_fBBWidth);
         return ppsfile::StreamResult(stream);
     }
+    // A record cut short changes nothing, the name included.
+    const std::string name = GetName();
     uint32_t textureID;
     float height, width;
     if (CPPS_METHOD_BASE::Serialize(stream, 0) != 0 || !ppsfile::ReadU32(stream, textureID) ||
-        !ppsfile::ReadF32(stream, height) || !ppsfile::ReadF32(stream, width))
+        !ppsfile::ReadF32(stream, height) || !ppsfile::ReadF32(stream, width)) {
+        SetName(name.c_str());
         return E_FAIL;
+    }
     m_dwTextureID = textureID;
     m_fBBHeight = height;
     m_fBBWidth = width;
