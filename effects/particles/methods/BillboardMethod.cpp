@@ -131,6 +131,8 @@ HRESULT CMethodBB::Build(IDirect3DDevice8* device, CParticleGroup* group)
     if (!res) return 1;
     FreeBillboards(group, *res);
     const DWORD count = group->GetMaxParticleNumber();
+    // As for the vertex arrays: no group's drawing data passes 4 GiB.
+    if (uint64_t{count} * sizeof(CBBFaceMe) > 0xFFFFFFFFu) return E_OUTOFMEMORY;
     auto* billboards = new (std::nothrow) CBBFaceMe[count];
     if (!billboards) return E_OUTOFMEMORY;
 

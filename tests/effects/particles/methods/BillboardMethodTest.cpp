@@ -298,6 +298,12 @@ TEST_F(BillboardMethod, BuildAndReleaseOwnTheBillboardsOnce)
     EXPECT_EQ(method.Update(&group, 0.1f), 0);
     EXPECT_EQ(Count(Draw(method, group), kRed), 0);
 
+    // A maximum no memory holds fails the same way.
+    group.SetMaxParticleNumber(0xFFFFFFFFu);
+    EXPECT_EQ(method.Build(device, &group), E_OUTOFMEMORY);
+    EXPECT_EQ(method.GetRes(&group)->pBillboards, nullptr);
+
+    group.SetMaxParticleNumber(3);
     ASSERT_EQ(method.Build(device, &group), 0);
     group.Release();
     EXPECT_EQ(method.GetRes(&group), nullptr);
