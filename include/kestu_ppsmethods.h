@@ -4,13 +4,17 @@
 #include "kestu_export.h"
 #include <cstdint>
 #include <list>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <d3d8.h>
 #include <d3dx8.h>
 
 #include "kestu_ppsmethod.h"
 
+class CBillboard;
 class CMeshAniMng;
 
 // The vertex of the array methods: position and diffuse colour.
@@ -133,6 +137,86 @@ private:
     IDirect3DTexture8* m_pTexture = nullptr;
     int32_t m_bSupported = 0;
     float m_fPointSize = 1.0f;
+};
+
+// A camera-facing billboard per particle, textured by id from a texture
+// manager, drawn far to near by the method or handed to a billboard manager
+// that sorts and draws it with its other billboards.
+class KESTU_API CMethodBB : public CPPS_METHOD_BASE {
+public:
+    CMethodBB() {}
+    CMethodBB(CEye* eye, CTextureMng* textureMng, DWORD textureID);
+    // Takes the billboards it handed to the billboard manager back out of it.
+    ~CMethodBB() override;
+
+    LONG AddRef(CParticleGroup* group) override { return AddRes(group); }
+    // MaxParticleNumber billboards, replacing the group's earlier ones; a
+    // billboard that cannot be built leaves the group without billboards and
+    // its failure is returned.
+    HRESULT Build(IDirect3DDevice8* device, CParticleGroup* group) override;
+    void Release(CParticleGroup* group) override;
+    // Draws the billboards of the particles far to near; nothing while a
+    // billboard manager draws them.
+    HRESULT Render(IDirect3DDevice8* device, CParticleGroup* group) override;
+    // Places one billboard on each particle, in its colour; the billboards of
+    // live particles are then sorted, or kept in the billboard manager (each
+    // once) when one draws them.
+    HRESULT Update(CParticleGroup* group, float dt) override;
+    CParticleBase* New(CParticleGroup* group, int count) override { return NewPooledParticle(); }
+    void Delete(CParticleGroup* group, CParticleBase* particle) override { DeletePooledParticle(particle); }
+    // The name, TextureID, BBHeight and BBWidth.
+    HRESULT Serialize(std::iostream& stream, int bWrite) override;
+    HRESULT CreateFromScript(CDataChunk& chunk) override;
+    HRESULT WriteToScript(std::ostream& out) override;
+
+    // Stores the manager and turns its use on; billboards held by an earlier
+    // manager are taken out of it.
+    void SetBillboardMng(CBillboardMng* billboardMng);
+    CBillboardMng* GetBillboardMng() const { return m_pBillboardMng; }
+    // Turning the use off takes the billboards out of the manager.
+    void EnableUsedMng(int use);
+    int IsUsedMng() const { return m_bUseMng; }
+    void SetEye(CEye* eye) { m_pEye = eye; }
+    CEye* GetEye() const { return m_pEye; }
+    // Also given to the billboards already built.
+    void SetTextureMng(CTextureMng* textureMng);
+    CTextureMng* GetTextureMng() const { return m_pTextureMng; }
+    void SetTextureID(DWORD id) { m_dwTextureID = id; }
+    DWORD GetTextureID() const { return m_dwTextureID; }
+    void SetBBHeight(float height) { m_fBBHeight = height; }
+    float GetBBHeight() const { return m_fBBHeight; }
+    void SetBBWidth(float width) { m_fBBWidth = width; }
+    float GetBBWidth() const { return m_fBBWidth; }
+
+    // The group's billboards in the order the last Update left them for
+    // drawing (empty while a manager draws them).
+    std::vector<CBillboard*> GetDrawOrder(CParticleGroup* group) const;
+    // How many of the group's billboards the billboard manager holds.
+    DWORD GetBillboardsInMng(CParticleGroup* group) const;
+
+private:
+    struct SGroupBillboards {
+        // Entries as the billboard managers hold them: CBillboard pointers.
+        std::vector<void*> order;
+        DWORD inMng = 0;
+    };
+    // True when a manager draws the billboards.
+    bool DrawsThroughMng() const { return m_bUseMng && m_pBillboardMng; }
+    // The manager holds exactly the group's first n billboards.
+    void KeepInMng(const SPPS_METHOD_RES& res, SGroupBillboards& state, DWORD n);
+    void WithdrawAll();
+    void FreeBillboards(CParticleGroup* group, SPPS_METHOD_RES& res);
+
+    float m_fBBHeight = 0.1f;
+    float m_fBBWidth = 0.1f;
+    CEye* m_pEye = nullptr;
+    CTextureMng* m_pTextureMng = nullptr;
+    DWORD m_dwTextureID = 0;
+    int32_t m_bUseMng = 0;
+    CBillboardMng* m_pBillboardMng = nullptr;
+    std::map<CParticleGroup*, SGroupBillboards> m_Groups;
+    // Room for the depth keys of a sort, kept between frames.
+    std::vector<std::pair<float, void*>> m_SortKeys;
 };
 
 // A frame-animated mesh per particle, its animation running with the

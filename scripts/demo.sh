@@ -5,7 +5,8 @@
 # out/demotex.kidx that kestu-pack makes of its images), the terrain sample
 # out/terrain.png, the GMA demo out/demogma.png (from the mesh library
 # out/demogma.kidx), the particle sample out/particles.png and, from the script
-# samples/particles/fire_and_sparks.txt, out/fire.png, the skinning sample
+# samples/particles/fire_and_sparks.txt, out/fire.png, and out/smoke.png (from
+# the texture library out/smoke.kidx it packs itself), the skinning sample
 # out/skinning.png, the streamed-terrain sample out/streamed.png, the billboard
 # sample out/billboards.png (from the texture library out/billboards.kidx it
 # packs itself), the character sample out/character.png (from the archives it
@@ -39,6 +40,7 @@ cd "$root"
 "$build/samples/demogma" render out/demogma.kidx out/demogma out/demogma.png
 "$build/samples/particles"
 "$build/samples/particles" fire samples/particles/fire_and_sparks.txt out/fire.png
+"$build/samples/particles" smoke out/smoke.png
 "$build/samples/skinning"
 "$build/samples/streamed"
 "$build/samples/billboards"

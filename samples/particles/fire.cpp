@@ -81,26 +81,10 @@ void BuildEffect(CParticleSystemMng& mng)
 // A soft round spot: white in the middle, fading to black at the rim.
 bool WriteSprite(IDirect3DDevice8* device)
 {
-    const UINT size = 64;
-    IDirect3DTexture8* texture = nullptr;
-    if (FAILED(device->CreateTexture(size, size, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture))) return false;
-    D3DLOCKED_RECT locked;
-    bool ok = SUCCEEDED(texture->LockRect(0, &locked, nullptr, 0));
-    if (ok) {
-        for (UINT y = 0; y < size; ++y) {
-            auto* row = reinterpret_cast<DWORD*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
-            for (UINT x = 0; x < size; ++x) {
-                const float dx = (x + 0.5f) / size * 2 - 1, dy = (y + 0.5f) / size * 2 - 1;
-                const float fall = std::fmax(0.0f, 1.0f - std::sqrt(dx * dx + dy * dy));
-                const DWORD v = static_cast<DWORD>(255.0f * fall * fall);
-                row[x] = 0xFF000000u | v << 16 | v << 8 | v;
-            }
-        }
-        texture->UnlockRect(0);
-        ok = SUCCEEDED(D3DXSaveTextureToFileA(kSpritePath, D3DXIFF_BMP, texture, nullptr));
-    }
-    texture->Release();
-    return ok;
+    return SaveSpot(device, kSpritePath, D3DFMT_X8R8G8B8, D3DXIFF_BMP, [](float fall) {
+        const auto v = static_cast<DWORD>(255.0f * fall * fall);
+        return 0xFF000000u | v << 16 | v << 8 | v;
+    });
 }
 
 void SetCamera(IDirect3DDevice8* device)

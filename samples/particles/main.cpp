@@ -11,6 +11,8 @@
 //                                   particle script (fire.cpp).
 //   particles fire <script> <png>   loads that script and draws the fire with
 //                                   the engine's point-sprite method.
+//   particles smoke <png>           smoke puffs and embers drawn by the
+//                                   engine's billboard method (smoke.cpp).
 #include <cstdio>
 #include <string>
 
@@ -20,6 +22,7 @@
 #include "../common/sample_engine.h"
 #include "scene.h"
 #include "fire.h"
+#include "smoke.h"
 
 namespace {
 
@@ -89,6 +92,7 @@ int main(int argc, char** argv)
     if (mode.empty()) return RunFountain();
     if (mode == "fire-script" && argc == 3) return WriteFireScript(argv[2]);
     if (mode == "fire" && argc == 4) return RunFire(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: particles [fire-script <script> | fire <script> <png>]\n");
+    if (mode == "smoke" && argc == 3) return RunSmoke(argv[2]);
+    std::fprintf(stderr, "usage: particles [fire-script <script> | fire <script> <png> | smoke <png>]\n");
     return 2;
 }

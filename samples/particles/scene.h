@@ -1,6 +1,8 @@
 // What the particle scenes share: actions that run on every frame and the
 // camera.
 #pragma once
+#include <cmath>
+
 #include <kestu.h>
 
 template <class Action> Action* Always(Action* action)
@@ -23,4 +25,29 @@ inline void LookAt(IDirect3DDevice8* device, const D3DXVECTOR3& eye, const D3DXV
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
+}
+
+// A 64 x 64 soft round spot saved as an image file: texel(f) is the colour of
+// a texel at falloff f from the middle (1 there, 0 at the rim and beyond).
+template <class Texel>
+bool SaveSpot(IDirect3DDevice8* device, const char* path, D3DFORMAT format, D3DXIMAGE_FILEFORMAT type, Texel texel)
+{
+    const UINT size = 64;
+    IDirect3DTexture8* texture = nullptr;
+    if (FAILED(device->CreateTexture(size, size, 1, 0, format, D3DPOOL_MANAGED, &texture))) return false;
+    D3DLOCKED_RECT locked;
+    bool ok = SUCCEEDED(texture->LockRect(0, &locked, nullptr, 0));
+    if (ok) {
+        for (UINT y = 0; y < size; ++y) {
+            auto* row = reinterpret_cast<DWORD*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
+            for (UINT x = 0; x < size; ++x) {
+                const float dx = (x + 0.5f) / size * 2 - 1, dy = (y + 0.5f) / size * 2 - 1;
+                row[x] = texel(std::fmax(0.0f, 1.0f - std::sqrt(dx * dx + dy * dy)));
+            }
+        }
+        texture->UnlockRect(0);
+        ok = SUCCEEDED(D3DXSaveTextureToFileA(path, type, texture, nullptr));
+    }
+    texture->Release();
+    return ok;
 }

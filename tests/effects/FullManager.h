@@ -151,6 +151,25 @@ inline void FillManager(CParticleSystemMng& mng)
     AddEveryAction(*smoke, 100.0f);
 }
 
+// A billboard method "bb" with stored fields of its own and a system "glow"
+// of one group drawn by it.
+inline void AddBillboardSystem(CParticleSystemMng& mng)
+{
+    auto* bb = static_cast<CMethodBB*>(mng.GetParticleMethodMng()->NewMethod(PPS_METHOD_BB));
+    bb->SetName("bb");
+    bb->SetTextureID(0x80000007u);
+    bb->SetBBHeight(0.75f);
+    bb->SetBBWidth(1.25f);
+    CParticleSystem* glow = mng.NewSystem();
+    glow->SetName("glow");
+    glow->fLifeTime = 3;
+    glow->NewGroup();
+    glow->FirstGroup()->SetName("motes");
+    glow->FirstGroup()->SetID(5);
+    glow->FirstGroup()->SetMaxParticleNumber(64);
+    glow->SetMethodName("bb");
+}
+
 inline std::string Binary(CParticleSystemMng& mng)
 {
     std::stringstream out;

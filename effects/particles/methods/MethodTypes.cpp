@@ -11,10 +11,18 @@ CPPS_METHOD_BASE* CreatePPSMethod(DWORD type, const CParticleMethodMng& mng)
     case PPS_METHOD_TRIANGLE: return new (std::nothrow) CMethodTriangle;
     case PPS_METHOD_QUAD: return new (std::nothrow) CMethodQuad;
     case PPS_METHOD_POINTSPRITE: return new (std::nothrow) CMethodPointSprite;
+    case PPS_METHOD_BB: {
+        auto* bb = new (std::nothrow) CMethodBB(mng.GetEye(), mng.GetTextureMng(), 0);
+        if (bb && mng.GetBillboardMng()) bb->SetBillboardMng(mng.GetBillboardMng());
+        return bb;
+    }
     case PPS_METHOD_SKLANI: return new (std::nothrow) CMethodSklAni(mng.GetMeshDataMng());
     case PPS_METHOD_MESH: return new (std::nothrow) CMethodMesh;
     default: return nullptr;
     }
 }
 
-void GivePPSMethodTextureMng(CPPS_METHOD_BASE* method, DWORD type, CTextureMng* textureMng) {}
+void GivePPSMethodTextureMng(CPPS_METHOD_BASE* method, DWORD type, CTextureMng* textureMng)
+{
+    if (type == PPS_METHOD_BB) static_cast<CMethodBB*>(method)->SetTextureMng(textureMng);
+}

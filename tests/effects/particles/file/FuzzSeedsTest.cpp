@@ -21,8 +21,8 @@ struct Seed {
     std::string bytes;
 };
 
-// The managers the seeds are written from: empty, one small system, and
-// every method and action.
+// The managers the seeds are written from: empty, one small system, every
+// method and action, and a system drawn by billboards.
 std::vector<std::pair<std::string, std::string>> Managers(bool script)
 {
     std::vector<std::pair<std::string, std::string>> out;
@@ -55,6 +55,9 @@ std::vector<std::pair<std::string, std::string>> Managers(bool script)
     CParticleSystemMng full;
     ppstest::FillManager(full);
     add("full", full);
+    CParticleSystemMng billboards;
+    ppstest::AddBillboardSystem(billboards);
+    add("method_bb", billboards);
     return out;
 }
 

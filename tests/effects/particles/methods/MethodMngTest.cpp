@@ -45,7 +45,7 @@ TEST(MethodMng, NamesMethodsByTheRunningCounterAndFindsThem)
 TEST(MethodMng, TypesWithoutAClassOrBeyondSixMakeNothing)
 {
     CParticleMethodMng mng;
-    for (DWORD type : {4u, 7u, 0xFFFFFFFFu}) EXPECT_EQ(mng.NewMethod(type), nullptr) << type;
+    for (DWORD type : {7u, 0xFFFFFFFFu}) EXPECT_EQ(mng.NewMethod(type), nullptr) << type;
     EXPECT_EQ(mng.GetMethodCount(), 0u);
 }
 

@@ -1,0 +1,288 @@
+#include <algorithm>
+#include <cstdint>
+#include <new>
+#include <ostream>
+#include <string>
+
+#include "kestu_bbmng.h"
+#include "kestu_billboard.h"
+#include "kestu_datachunk.h"
+#include "kestu_particlegroup.h"
+#include "kestu_ppsmethods.h"
+#include "effects/bbmanager/BBSort.h"
+#include "effects/particles/file/FileFields.h"
+#include "effects/particles/script/ScriptValues.h"
+
+namespace {
+
+CBillboard* EntryBillboard(void* entry) { return static_cast<CBillboard*>(entry); }
+
+void* Entry(CBBFaceMe& billboard) { return static_cast<CBillboard*>(&billboard); }
+
+// Takes billboards [from, to) of the array out of the manager. A plain
+// packed manager is compacted in one pass, however many leave.
+void RemoveFromMng(CBillboardMng& mng, CBBFaceMe* billboards, DWORD from, DWORD to)
+{
+    if (from >= to) return;
+    auto* pri = dynamic_cast<CBBMngPri*>(&mng);
+    if (pri || !mng.IsPacked()) {
+        for (DWORD i = from; i < to; ++i) {
+            if (pri)
+                pri->Remove(Entry(billboards[i]));
+            else
+                mng.RemovePointer(Entry(billboards[i]));
+        }
+        return;
+    }
+    const uintptr_t first = reinterpret_cast<uintptr_t>(Entry(billboards[from]));
+    const uintptr_t span = uintptr_t{to - from} * sizeof(CBBFaceMe);
+    DWORD kept = 0;
+    for (DWORD i = 0; i < mng.m_dwUsedSize; ++i) {
+        void* entry = mng.m_ppData[i];
+        const uintptr_t offset = reinterpret_cast<uintptr_t>(entry) - first;
+        if (offset < span && offset % sizeof(CBBFaceMe) == 0) continue;
+        mng.m_ppData[kept++] = entry;
+    }
+    std::fill(mng.m_ppData + kept, mng.m_ppData + mng.m_dwUsedSize, nullptr);
+    mng.m_dwUsedSize = kept;
+}
+
+// The index of the new entry, or 0xFFFFFFFF when the manager cannot take it.
+DWORD InsertIntoMng(CBillboardMng& mng, CBBFaceMe& billboard)
+{
+    if (auto* pri = dynamic_cast<CBBMngPri*>(&mng)) return pri->InsertGrow(Entry(billboard), 0);
+    return mng.InsertPointerGrow(Entry(billboard));
+}
+
+} // namespace
+
+CMethodBB::CMethodBB(CEye* eye, CTextureMng* textureMng, DWORD textureID)
+    : m_pEye(eye), m_pTextureMng(textureMng), m_dwTextureID(textureID)
+{
+}
+
+CMethodBB::~CMethodBB()
+{
+    for (auto& entry : m_Res) FreeBillboards(entry.first, *entry.second);
+}
+
+void CMethodBB::FreeBillboards(CParticleGroup* group, SPPS_METHOD_RES& res)
+{
+    const auto found = m_Groups.find(group);
+    if (found != m_Groups.end()) {
+        if (m_pBillboardMng && res.pBillboards)
+            RemoveFromMng(*m_pBillboardMng, res.pBillboards, 0, found->second.inMng);
+        m_Groups.erase(found);
+    }
+    delete[] res.pBillboards;
+    res.pBillboards = nullptr;
+    res.dwSize = 0;
+}
+
+void CMethodBB::WithdrawAll()
+{
+    if (!m_pBillboardMng) return;
+    for (auto& [group, state] : m_Groups) {
+        const SPPS_METHOD_RES* res = GetRes(group);
+        if (res && res->pBillboards) RemoveFromMng(*m_pBillboardMng, res->pBillboards, 0, state.inMng);
+        state.inMng = 0;
+    }
+}
+
+void CMethodBB::SetBillboardMng(CBillboardMng* billboardMng)
+{
+    if (billboardMng != m_pBillboardMng) WithdrawAll();
+    m_pBillboardMng = billboardMng;
+    m_bUseMng = 1;
+}
+
+void CMethodBB::EnableUsedMng(int use)
+{
+    if (!use) WithdrawAll();
+    m_bUseMng = use;
+}
+
+void CMethodBB::SetTextureMng(CTextureMng* textureMng)
+{
+    m_pTextureMng = textureMng;
+    for (auto& entry : m_Res)
+        for (DWORD i = 0; entry.second->pBillboards && i < entry.second->dwSize; ++i)
+            entry.second->pBillboards[i].SetTexMng(textureMng);
+}
+
+std::vector<CBillboard*> CMethodBB::GetDrawOrder(CParticleGroup* group) const
+{
+    std::vector<CBillboard*> out;
+    const auto found = m_Groups.find(group);
+    if (found != m_Groups.end())
+        for (void* entry : found->second.order) out.push_back(EntryBillboard(entry));
+    return out;
+}
+
+DWORD CMethodBB::GetBillboardsInMng(CParticleGroup* group) const
+{
+    const auto found = m_Groups.find(group);
+    return found == m_Groups.end() ? 0 : found->second.inMng;
+}
+
+HRESULT CMethodBB::Build(IDirect3DDevice8* device, CParticleGroup* group)
+{
+    SPPS_METHOD_RES* res = GetRes(group);
+    if (!res) return 1;
+    FreeBillboards(group, *res);
+    const DWORD count = group->GetMaxParticleNumber();
+    // As for the vertex arrays: no group's drawing data passes 4 GiB.
+    if (uint64_t{count} * sizeof(CBBFaceMe) > 0xFFFFFFFFu) return E_OUTOFMEMORY;
+    auto* billboards = new (std::nothrow) CBBFaceMe[count];
+    if (!billboards) return E_OUTOFMEMORY;
+
+    SBBRectInit init;
+    init.dwValid = reinterpret_cast<uintptr_t>(device);
+    init.pTexMng = m_pTextureMng;
+    init.dwTexID = 0;
+    init.rcTexture = FRECT{0.0f, 1.0f, 1.0f, 0.0f};
+    init.dwColorOp = D3DTOP_MODULATE;
+    init.dwColorArg1 = D3DTA_TEXTURE;
+    init.dwColorArg2 = D3DTA_DIFFUSE;
+    init.dwAlphaOp = D3DTOP_SELECTARG1;
+    init.dwAlphaArg1 = D3DTA_TEXTURE;
+    init.dwAlphaArg2 = D3DTA_DIFFUSE;
+    init.dwTexFactor = 0xFFFFFFFF;
+    init.fHalfWidth = m_fBBWidth;
+    init.fHalfHeight = m_fBBHeight;
+    for (DWORD i = 0; i < count; ++i) {
+        const HRESULT hr = billboards[i].Build(&init);
+        if (FAILED(hr)) {
+            delete[] billboards;
+            return hr;
+        }
+    }
+    res->pBillboards = billboards;
+    res->dwSize = count;
+    m_Groups[group].order.reserve(count);
+    return 0;
+}
+
+void CMethodBB::Release(CParticleGroup* group)
+{
+    SPPS_METHOD_RES* res = GetRes(group);
+    if (!res) return;
+    FreeBillboards(group, *res);
+    EraseRes(group);
+}
+
+void CMethodBB::KeepInMng(const SPPS_METHOD_RES& res, SGroupBillboards& state, DWORD n)
+{
+    if (n < state.inMng) {
+        RemoveFromMng(*m_pBillboardMng, res.pBillboards, n, state.inMng);
+        state.inMng = n;
+    }
+    while (state.inMng < n && InsertIntoMng(*m_pBillboardMng, res.pBillboards[state.inMng]) != 0xFFFFFFFF)
+        ++state.inMng;
+}
+
+HRESULT CMethodBB::Update(CParticleGroup* group, float)
+{
+    SPPS_METHOD_RES* res = GetRes(group);
+    if (!res) return 1;
+    if (!res->pBillboards) return 0;
+    // The face-me matrix is shared, so one refresh serves every billboard.
+    if (m_pEye) CBBFaceMe::UpdateWorldMatrix(m_pEye);
+    SGroupBillboards& state = m_Groups[group];
+    const FSIZE size(m_fBBWidth, m_fBBHeight);
+    DWORD n = 0;
+    group->ForEachParticle([&](CParticleBase* p) {
+        if (n == res->dwSize) return;
+        CBBFaceMe& billboard = res->pBillboards[n++];
+        const float* at = p->GetPosition();
+        const D3DXVECTOR3 pos(at[0], at[1], at[2]);
+        billboard.UpdatePosition(&pos);
+        billboard.UpdateVertexColor(p->GetColor());
+        billboard.ApplyPicture(m_dwTextureID, &size, nullptr, nullptr);
+    });
+    if (DrawsThroughMng()) {
+        state.order.clear();
+        KeepInMng(*res, state, n);
+        return 0;
+    }
+    state.order.resize(n);
+    for (DWORD i = 0; i < n; ++i) state.order[i] = Entry(res->pBillboards[i]);
+    kestu_bb::SortEntries(state.order.data(), n, BBSort, EntryBillboard, m_SortKeys);
+    return 0;
+}
+
+HRESULT CMethodBB::Render(IDirect3DDevice8* device, CParticleGroup* group)
+{
+    SPPS_METHOD_RES* res = GetRes(group);
+    if (DrawsThroughMng()) return res ? 0 : 1;
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    if (res && res->pBillboards) {
+        const auto found = m_Groups.find(group);
+        if (found != m_Groups.end())
+            for (void* entry : found->second.order) EntryBillboard(entry)->Render(device);
+    }
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    return res ? 0 : 1;
+}
+
+HRESULT CMethodBB::Serialize(std::iostream& stream, int bWrite)
+{
+    if (bWrite) {
+        CPPS_METHOD_BASE::Serialize(stream, 1);
+        ppsfile::WriteU32(stream, m_dwTextureID);
+        ppsfile::WriteF32(stream, m_fBBHeight);
+        ppsfile::WriteF32(stream, m_fBBWidth);
+        return ppsfile::StreamResult(stream);
+    }
+    // A record cut short changes nothing, the name included.
+    const std::string name = GetName();
+    uint32_t textureID;
+    float height, width;
+    if (CPPS_METHOD_BASE::Serialize(stream, 0) != 0 || !ppsfile::ReadU32(stream, textureID) ||
+        !ppsfile::ReadF32(stream, height) || !ppsfile::ReadF32(stream, width)) {
+        SetName(name.c_str());
+        return E_FAIL;
+    }
+    m_dwTextureID = textureID;
+    m_fBBHeight = height;
+    m_fBBWidth = width;
+    return 0;
+}
+
+HRESULT CMethodBB::CreateFromScript(CDataChunk& chunk)
+{
+    while (!chunk.isEOF()) {
+        const std::string line = chunk.getLine(true);
+        if (ScriptKeyIs(line, "}")) break;
+        std::string value;
+        if (!ScriptValueOf(line, value)) continue;
+        if (ScriptKeyIs(line, "Method"))
+            SetName(value.c_str());
+        else if (ScriptKeyIs(line, "TextureID"))
+            ScriptStringToValue(value, m_dwTextureID);
+        else if (ScriptKeyIs(line, "BBHeight"))
+            ScriptStringToValue(value, m_fBBHeight);
+        else if (ScriptKeyIs(line, "BBWidth"))
+            ScriptStringToValue(value, m_fBBWidth);
+    }
+    return 0;
+}
+
+HRESULT CMethodBB::WriteToScript(std::ostream& out)
+{
+    CPPS_METHOD_BASE::WriteToScript(out);
+    out << "TextureID\t" << ValueToScriptString(uint32_t{m_dwTextureID}) << "\n";
+    out << "BBHeight\t" << ValueToScriptString(m_fBBHeight) << "\n";
+    out << "BBWidth\t" << ValueToScriptString(m_fBBWidth) << "\n";
+    out << "}\n";
+    return 0;
+}
