@@ -1,5 +1,6 @@
 // The render methods that draw particle groups: points, triangles, quads and
-// point sprites from one vertex array per group, and frame-animated meshes.
+// point sprites from one vertex array per group, camera-facing billboards,
+// frame-animated meshes and skeletal models.
 #pragma once
 #include "kestu_export.h"
 #include <cstdint>

@@ -42,7 +42,7 @@ TEST(MethodMng, NamesMethodsByTheRunningCounterAndFindsThem)
     EXPECT_EQ(mng.FirstMethod(), nullptr);
 }
 
-TEST(MethodMng, TypesWithoutAClassOrBeyondSixMakeNothing)
+TEST(MethodMng, TypesBeyondSixMakeNothing)
 {
     CParticleMethodMng mng;
     for (DWORD type : {7u, 0xFFFFFFFFu}) EXPECT_EQ(mng.NewMethod(type), nullptr) << type;
