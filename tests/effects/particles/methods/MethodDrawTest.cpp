@@ -2,6 +2,7 @@
 // are, in their colours, and nothing elsewhere.
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -30,8 +31,25 @@ protected:
         D3DXMATRIX identity, projection;
         D3DXMatrixIdentity(&identity);
         D3DXMatrixOrthoOffCenterLH(&projection, 0, 64, 0, 64, -100, 100);
+        // The device is shared by the suite: undo what an earlier test's
+        // method left behind (the mesh method sets the world, blends and
+        // texture stage; point sprites set the point size).
+        device->SetTransform(D3DTS_WORLD, &identity);
         device->SetTransform(D3DTS_VIEW, &identity);
         device->SetTransform(D3DTS_PROJECTION, &projection);
+        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+        device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
+        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+        device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+        device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+        const float one = 1.0f;
+        DWORD bits;
+        std::memcpy(&bits, &one, sizeof bits);
+        device->SetRenderState(D3DRS_POINTSIZE, bits);
+        device->SetRenderState(D3DRS_POINTSIZE_MIN, bits);
         device->SetRenderState(D3DRS_LIGHTING, FALSE);
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         device->SetRenderState(D3DRS_ZENABLE, FALSE);
