@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "kestu_datachunk.h"
 #include "kestu_particlesystemmng.h"
 #include "kestu_ppsactions.h"
 #include "kestu_ppsmethods.h"
@@ -182,6 +183,19 @@ inline std::string Script(CParticleSystemMng& mng)
     std::ostringstream out;
     EXPECT_EQ(mng.WriteToScript(out), 0);
     return out.str();
+}
+
+// Reads a manager, method or other script block from text; hands back the
+// line after what the reader took.
+template <class Target>
+std::string ReadScript(Target& target, const std::string& text)
+{
+    CDataChunk chunk;
+    chunk.allocate(static_cast<int>(text.size()), text.data());
+    EXPECT_EQ(target.CreateFromScript(chunk), 0);
+    std::string next = chunk.isEOF() ? "" : chunk.getLine(true);
+    chunk.clear();
+    return next;
 }
 
 } // namespace ppstest

@@ -11,16 +11,7 @@
 
 namespace {
 
-// Reads the method's block from text, then hands back the line after it.
-std::string ReadBlock(CMethodBB& method, const std::string& text)
-{
-    CDataChunk chunk;
-    chunk.allocate(static_cast<int>(text.size()), text.data());
-    EXPECT_EQ(method.CreateFromScript(chunk), 0);
-    std::string next = chunk.isEOF() ? "" : chunk.getLine(true);
-    chunk.clear();
-    return next;
-}
+using ppstest::ReadScript;
 
 TEST(BillboardMethodScript, BlockTextAndReadBack)
 {
@@ -34,7 +25,7 @@ TEST(BillboardMethodScript, BlockTextAndReadBack)
     EXPECT_EQ(out.str(), "{\nMethod\tglow\nTextureID\t2147483655\nBBHeight\t0.5\nBBWidth\t2\n}\n");
 
     CMethodBB back;
-    EXPECT_EQ(ReadBlock(back, out.str() + "after\n"), "after");
+    EXPECT_EQ(ReadScript(back, out.str() + "after\n"), "after");
     EXPECT_STREQ(back.GetName(), "glow");
     EXPECT_EQ(back.GetTextureID(), 0x80000007u) << "ids beyond 2^31 survive";
     EXPECT_EQ(back.GetBBHeight(), 0.5f);
@@ -46,7 +37,7 @@ TEST(BillboardMethodScript, HandWrittenBlock)
     CMethodBB m;
     // Keys without a value and comments change nothing; the block ends at
     // its "}".
-    EXPECT_EQ(ReadBlock(m, "{\n  Method   dust \nTextureID\nBBWidth 3.5\n// BBHeight 9\n"
+    EXPECT_EQ(ReadScript(m, "{\n  Method   dust \nTextureID\nBBWidth 3.5\n// BBHeight 9\n"
                            "BBHeight\t0.25\nTextureID\tx\n}\nBBWidth\t9\n"),
               "BBWidth\t9");
     EXPECT_STREQ(m.GetName(), "dust");
@@ -56,7 +47,7 @@ TEST(BillboardMethodScript, HandWrittenBlock)
 
     // A block without its "}" runs to the end of the text.
     CMethodBB open;
-    EXPECT_EQ(ReadBlock(open, "{\nMethod\tcut\nBBHeight\t4"), "");
+    EXPECT_EQ(ReadScript(open, "{\nMethod\tcut\nBBHeight\t4"), "");
     EXPECT_STREQ(open.GetName(), "cut");
     EXPECT_EQ(open.GetBBHeight(), 4.0f);
     EXPECT_EQ(open.GetBBWidth(), 0.1f);
@@ -72,10 +63,7 @@ TEST(BillboardMethodScript, ManagerWithABillboardMethodSurvivesARoundTrip)
               std::string::npos);
 
     CParticleSystemMng loaded;
-    CDataChunk chunk;
-    chunk.allocate(static_cast<int>(first.size()), first.data());
-    EXPECT_EQ(loaded.CreateFromScript(chunk), 0);
-    chunk.clear();
+    ReadScript(loaded, first);
     EXPECT_EQ(ppstest::Script(loaded), first);
 
     CParticleMethodMng* methods = loaded.GetParticleMethodMng();

@@ -11,15 +11,8 @@
 
 namespace {
 
+using ppstest::ReadScript;
 using ppstest::Script;
-
-void ReadScript(CParticleSystemMng& mng, const std::string& text)
-{
-    CDataChunk chunk;
-    chunk.allocate(static_cast<int>(text.size()), text.data());
-    EXPECT_EQ(mng.CreateFromScript(chunk), 0);
-    chunk.clear();
-}
 
 TEST(ParticleScript, EmptyManagerText)
 {

@@ -13,13 +13,7 @@
 
 namespace {
 
-void ReadScript(CPPS_METHOD_BASE& method, const std::string& text)
-{
-    CDataChunk chunk;
-    chunk.allocate(static_cast<int>(text.size()), text.data());
-    EXPECT_EQ(method.CreateFromScript(chunk), 0);
-    chunk.clear();
-}
+using ppstest::ReadScript;
 
 TEST(SkeletonMethodScript, BlockListsTheSkeletonAndEachActionPath)
 {
@@ -65,10 +59,7 @@ TEST(SkeletonMethodScript, AManagerRoundTripKeepsTheMethodAndItsBinding)
               std::string::npos);
 
     CParticleSystemMng loaded;
-    CDataChunk chunk;
-    chunk.allocate(static_cast<int>(first.size()), first.data());
-    EXPECT_EQ(loaded.CreateFromScript(chunk), 0);
-    chunk.clear();
+    ReadScript(loaded, first);
     EXPECT_EQ(ppstest::Script(loaded), first);
     auto* back = dynamic_cast<CMethodSklAni*>(loaded.GetParticleMethodMng()->GetMethodByName("walkers"));
     ASSERT_NE(back, nullptr);
