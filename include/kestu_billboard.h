@@ -381,7 +381,8 @@ public:
     void SetDirection(const D3DXVECTOR3* dir, const D3DXVECTOR3* up);
     void SetDiffuse(DWORD centre, DWORD rim);
     // One rim coordinate per rim vertex (GetVerNum() - 1 of them).
-    void SetTexCoor(const D3DXVECTOR2& centre, const D3DXVECTOR2* rim);
+    // 0x8200010B on a fan that is not built.
+    HRESULT SetTexCoor(const D3DXVECTOR2& centre, const D3DXVECTOR2* rim);
     HRESULT ModifyShape(ENUM_BBFAN_FACE_DIR faceDir, float height, float radius, int segments);
     DWORD GetSegmentCount() const { return m_dwSegmentCount; }
     ENUM_BBFAN_FACE_DIR GetFaceDir() const { return m_eFaceDir; }

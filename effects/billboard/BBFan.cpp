@@ -8,6 +8,7 @@ namespace {
 const float kTwoPi = 6.28318530718f;
 // More triangles than one draw of 16-bit vertex counts takes is no fan.
 const DWORD kMaxSegmentCount = 0xFFFD;
+const HRESULT kNotBuilt = static_cast<HRESULT>(0x8200010B);
 } // namespace
 
 CBBFan::CBBFan()
@@ -85,17 +86,18 @@ void CBBFan::SetDiffuse(DWORD centre, DWORD rim)
     for (DWORD i = 1; i < m_dwVerNum; ++i) v[i].color = rim;
 }
 
-void CBBFan::SetTexCoor(const D3DXVECTOR2& centre, const D3DXVECTOR2* rim)
+HRESULT CBBFan::SetTexCoor(const D3DXVECTOR2& centre, const D3DXVECTOR2* rim)
 {
     SKESTUBBVERTEX* v = GetVertex3dBuffer();
-    if (v == nullptr) return;
+    if (v == nullptr) return kNotBuilt;
     v[0].u = centre.x;
     v[0].v = centre.y;
-    if (rim == nullptr) return;
+    if (rim == nullptr) return S_OK;
     for (DWORD i = 1; i < m_dwVerNum; ++i) {
         v[i].u = rim[i - 1].x;
         v[i].v = rim[i - 1].y;
     }
+    return S_OK;
 }
 
 HRESULT CBBFan::DrawShape(IDirect3DDevice8* device)

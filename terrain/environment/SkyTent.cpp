@@ -78,16 +78,18 @@ HRESULT CGfxSkyTent::CreateSkyTop(const SGfxSkyTentInit& init)
 
     CBBFan* top = new (std::nothrow) CBBFan;
     if (top == nullptr) return E_OUTOFMEMORY;
-    const HRESULT hr = top->Build(&fan);
+    HRESULT hr = top->Build(&fan);
+    if (SUCCEEDED(hr)) {
+        const D3DXVECTOR2 centre(0.5f, 0.5f);
+        const D3DXVECTOR2 rim[5] = {{1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}, {0.0f, 0.0f}, {1.0f, 0.0f}};
+        hr = top->SetTexCoor(centre, rim);
+    }
     if (FAILED(hr)) {
         delete top;
         return hr;
     }
-    const D3DXVECTOR2 centre(0.5f, 0.5f);
-    const D3DXVECTOR2 rim[5] = {{1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}, {0.0f, 0.0f}, {1.0f, 0.0f}};
-    top->SetTexCoor(centre, rim);
     m_pPlanes[SKYTENT_TOP] = top;
-    return S_OK;
+    return hr;
 }
 
 HRESULT CGfxSkyTent::Build(const SGfxSkyTentInit& init)

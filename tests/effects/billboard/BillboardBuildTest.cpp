@@ -137,8 +137,10 @@ TEST(BillboardBuild, FanShapes)
     EXPECT_EQ(fan.GetVertex3dBuffer()[0].color, 0xFF0000FFu);
     EXPECT_EQ(fan.GetVertex3dBuffer()[4].color, 0x00FF0000u);
     const D3DXVECTOR2 rim[5] = {{0.1f, 0.2f}, {0.3f, 0.4f}, {0.5f, 0.6f}, {0.7f, 0.8f}, {0.9f, 1.0f}};
-    fan.SetTexCoor(D3DXVECTOR2(0.5f, 0.5f), rim);
+    EXPECT_EQ(fan.SetTexCoor(D3DXVECTOR2(0.5f, 0.5f), rim), S_OK);
     EXPECT_FLOAT_EQ(fan.GetVertex3dBuffer()[5].v, 1.0f);
+    CBBFan unbuilt;
+    EXPECT_EQ(unbuilt.SetTexCoor(D3DXVECTOR2(0.5f, 0.5f), rim), HRESULT(0x8200010B));
 
     init.dwSegmentCount = 0xFFFFFFFF;
     EXPECT_EQ(fan.Build(&init), HRESULT(0x82000109)) << "no fan of four billion triangles";
