@@ -200,8 +200,14 @@ TEST_F(Lensflare, DrawsItsPiecesOnlyWhileTheLightIsOnScreen)
         EXPECT_EQ(*flare.GetBillboard(0)->GetPos(), before);
         for (uint32_t p : Drawn(flare, 0xFF000000, S_FALSE).pixels) ASSERT_EQ(p & 0xFFFFFF, 0u);
     }
-    // No render target size known: nothing to place the light on.
+    // The light square to the view: no ray towards it meets the near plane.
     Face(D3DXVECTOR3(0, 0, 1));
+    CGfxLensflare beside;
+    ASSERT_EQ(beside.Build(Init(pieces, D3DXVECTOR3(1, 0, 0))), S_OK);
+    beside.DecideVisibility(device);
+    EXPECT_FALSE(beside.IsVisible());
+    EXPECT_EQ(beside.Render(device), S_FALSE);
+    // No render target size known: nothing to place the light on.
     D3DSURFACE_DESC none = *g_GfxConfig.GetSDBackBuff();
     none.Width = none.Height = 0;
     g_GfxConfig.SetSDBackBuff(&none);

@@ -109,11 +109,39 @@ TEST_F(SkyTent, DefaultRecordDrawsNothingButRestoresTheTransforms)
     device->SetTransform(D3DTS_VIEW, &view);
     device->SetRenderState(D3DRS_ZENABLE, TRUE);
     device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    // States the tent must set, left as a caller might have them.
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetVertexShader(KESTU_BBVERTEX2D_FVF);
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     device->BeginScene();
     EXPECT_EQ(tent.Render(device), S_OK);
     device->EndScene();
     for (uint32_t p : Picture().pixels) ASSERT_EQ(p & 0xFFFFFF, 0u);
+    EXPECT_EQ(State(D3DRS_ALPHATESTENABLE), 0u);
+    EXPECT_EQ(State(D3DRS_ALPHABLENDENABLE), 0u);
+    const struct {
+        DWORD stage;
+        D3DTEXTURESTAGESTATETYPE type;
+        DWORD value;
+    } stages[] = {{0, D3DTSS_COLOROP, D3DTOP_SELECTARG1},
+                  {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
+                  {0, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
+                  {1, D3DTSS_COLOROP, D3DTOP_DISABLE},
+                  {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE}};
+    for (const auto& st : stages) {
+        DWORD v = 0xDEADBEEF;
+        device->GetTextureStageState(st.stage, st.type, &v);
+        EXPECT_EQ(v, st.value) << "stage " << st.stage << " state " << st.type;
+    }
+    DWORD shader = 0;
+    device->GetVertexShader(&shader);
+    EXPECT_EQ(shader, DWORD(KESTU_BBVERTEX_FVF));
 
     D3DXMATRIX after;
     device->GetTransform(D3DTS_VIEW, &after);
