@@ -13,18 +13,23 @@
 
 namespace kestu_bench {
 
-// x*row0 + y*row1 + z*row2 + row3 per vertex, with AVX2 and FMA.
+// x*row0 + y*row1 + z*row2 + row3 for the vertex at p, with the matrix's rows
+// 0-1 in lo and 2-3 in hi.
+__attribute__((target("avx2,fma"), always_inline)) inline __m128 OneVertex(const float* p, __m256 lo, __m256 hi)
+{
+    const __m256 xy = _mm256_setr_m128(_mm_broadcast_ss(p), _mm_broadcast_ss(p + 1));
+    const __m256 zh = _mm256_setr_m128(_mm_broadcast_ss(p + 2), _mm_set1_ps(1.0f));
+    const __m256 t = _mm256_fmadd_ps(xy, lo, _mm256_mul_ps(zh, hi));
+    return _mm_add_ps(_mm256_castps256_ps128(t), _mm256_extractf128_ps(t, 1));
+}
+
+// Every vertex with AVX2 and FMA, stored in two pieces.
 __attribute__((target("avx2,fma"))) inline void OneMatrixSimd(const char* src, char* dst, size_t count,
                                                                size_t stride, const D3DXMATRIX& m)
 {
     const __m256 lo = _mm256_loadu_ps(&m._11), hi = _mm256_loadu_ps(&m._31);
-    const __m128 one = _mm_set1_ps(1.0f);
     for (size_t v = 0; v < count; ++v) {
-        const float* p = reinterpret_cast<const float*>(src + v * stride);
-        const __m256 xy = _mm256_setr_m128(_mm_broadcast_ss(p), _mm_broadcast_ss(p + 1));
-        const __m256 zh = _mm256_setr_m128(_mm_broadcast_ss(p + 2), one);
-        const __m256 t = _mm256_fmadd_ps(xy, lo, _mm256_mul_ps(zh, hi));
-        const __m128 r = _mm_add_ps(_mm256_castps256_ps128(t), _mm256_extractf128_ps(t, 1));
+        const __m128 r = OneVertex(reinterpret_cast<const float*>(src + v * stride), lo, hi);
         char* out = dst + v * stride;
         _mm_storel_pi(reinterpret_cast<__m64*>(out), r);
         _mm_store_ss(reinterpret_cast<float*>(out + 8), _mm_movehl_ps(r, r));
@@ -38,14 +43,8 @@ __attribute__((target("avx512f,avx512vl,avx2,fma"))) inline void OneMatrixMasked
                                                                                  const D3DXMATRIX& m)
 {
     const __m256 lo = _mm256_loadu_ps(&m._11), hi = _mm256_loadu_ps(&m._31);
-    const __m128 one = _mm_set1_ps(1.0f);
-    for (size_t v = 0; v < count; ++v) {
-        const float* p = reinterpret_cast<const float*>(src + v * stride);
-        const __m256 xy = _mm256_setr_m128(_mm_broadcast_ss(p), _mm_broadcast_ss(p + 1));
-        const __m256 zh = _mm256_setr_m128(_mm_broadcast_ss(p + 2), one);
-        const __m256 t = _mm256_fmadd_ps(xy, lo, _mm256_mul_ps(zh, hi));
-        _mm_mask_storeu_ps(dst + v * stride, 7, _mm_add_ps(_mm256_castps256_ps128(t), _mm256_extractf128_ps(t, 1)));
-    }
+    for (size_t v = 0; v < count; ++v)
+        _mm_mask_storeu_ps(dst + v * stride, 7, OneVertex(reinterpret_cast<const float*>(src + v * stride), lo, hi));
 }
 
 // The same in plain code for the compiler.
@@ -63,6 +62,9 @@ inline void OneMatrixPlain(const char* src, char* dst, size_t count, size_t stri
 
 inline bool HasAvx2Fma() { return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"); }
 
-inline bool HasAvx512Vl() { return HasAvx2Fma() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl"); }
+inline bool HasAvx512Vl()
+{
+    return HasAvx2Fma() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
+}
 
 } // namespace kestu_bench

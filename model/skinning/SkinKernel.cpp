@@ -93,31 +93,50 @@ KESTU_AVX2 inline void Store3(char* p, __m128 v)
     _mm_store_ss(reinterpret_cast<float*>(p + 8), _mm_movehl_ps(v, v));
 }
 
+// The four-influence loops' place in a job, in locals: the stores may alias
+// the job as far as the compiler knows.
+struct FourWalk {
+    explicit FourWalk(const SkinJob& job)
+        : positions(reinterpret_cast<const char*>(job.positions)), normals(reinterpret_cast<const char*>(job.normals)),
+          in(job.src), out(job.dst), record(job.packed), stride(job.stride), left(job.count)
+    {
+    }
+    void Next()
+    {
+        in += stride;
+        out += stride;
+        record += 8;
+        --left;
+    }
+    const char* positions;
+    const char* normals;
+    const char* in;
+    char* out;
+    const uint32_t* record;
+    size_t stride;
+    size_t left;
+};
+
 // Four influences a vertex: the case the engine's meshes use most. The
 // slot offsets are read as plain integers: taking them out of a vector
 // register costs more than the loads.
 template <bool kNormals> KESTU_AVX2 void BlendFour(const SkinJob& job)
 {
-    const char* positions = reinterpret_cast<const char*>(job.positions);
-    const char* normals = reinterpret_cast<const char*>(job.normals);
-    // Locals: the stores below may alias the job as far as the compiler knows.
-    const char* in = job.src;
-    char* out = job.dst;
-    const size_t stride = job.stride;
-    const uint32_t* record = job.packed;
     const __m128 one = _mm_set1_ps(1.0f), zero = _mm_setzero_ps();
-    const size_t count = job.count;
-    for (size_t v = 0; v < count; ++v, in += stride, out += stride, record += 8) {
+    for (FourWalk f(job); f.left; f.Next()) {
+        const char* in = f.in;
+        char* out = f.out;
+        const uint32_t* record = f.record;
         const __m256 w = _mm256_castps128_ps256(_mm_loadu_ps(reinterpret_cast<const float*>(record + 4)));
         const __m256 w0 = _mm256_permutevar8x32_ps(w, _mm256_set1_epi32(0));
         const __m256 w1 = _mm256_permutevar8x32_ps(w, _mm256_set1_epi32(1));
         const __m256 w2 = _mm256_permutevar8x32_ps(w, _mm256_set1_epi32(2));
         const __m256 w3 = _mm256_permutevar8x32_ps(w, _mm256_set1_epi32(3));
         __m256 lo, hi;
-        Sum4(positions, record, w0, w1, w2, w3, lo, hi);
+        Sum4(f.positions, record, w0, w1, w2, w3, lo, hi);
         const __m128 position = Apply(_mm_blend_ps(_mm_loadu_ps(reinterpret_cast<const float*>(in)), one, 8), lo, hi);
         if constexpr (kNormals) {
-            Sum4(normals, record, w0, w1, w2, w3, lo, hi);
+            Sum4(f.normals, record, w0, w1, w2, w3, lo, hi);
             // The normal's floats 3-5, with h = 0.
             const __m128 n = _mm_loadu_ps(reinterpret_cast<const float*>(in + 12));
             Store3(out + 12, Apply(_mm_blend_ps(n, zero, 8), lo, hi));
@@ -144,7 +163,8 @@ KESTU_AVX512 inline __m512 Sum4(const char* table, const uint32_t* offsets, __m5
     std::memcpy(&o23, offsets + 2, 8);
     const __m512 m0 = _mm512_loadu_ps(table + uint32_t(o01)), m1 = _mm512_loadu_ps(table + (o01 >> 32));
     const __m512 m2 = _mm512_loadu_ps(table + uint32_t(o23)), m3 = _mm512_loadu_ps(table + (o23 >> 32));
-    return _mm512_add_ps(_mm512_fmadd_ps(w0, m0, _mm512_mul_ps(w1, m1)), _mm512_fmadd_ps(w2, m2, _mm512_mul_ps(w3, m3)));
+    return _mm512_add_ps(_mm512_fmadd_ps(w0, m0, _mm512_mul_ps(w1, m1)),
+                         _mm512_fmadd_ps(w2, m2, _mm512_mul_ps(w3, m3)));
 }
 
 // x*row0 + y*row1 + z*row2 + h*row3 for the rows in m, with x, y, z the first
@@ -162,25 +182,21 @@ KESTU_AVX512 inline __m128 Apply(__m128 q, __m512 m, __m512 hs)
 // floats: half the loads and stores.
 template <bool kNormals> KESTU_AVX512 void BlendFour512(const SkinJob& job)
 {
-    const char* positions = reinterpret_cast<const char*>(job.positions);
-    const char* normals = reinterpret_cast<const char*>(job.normals);
-    const char* in = job.src;
-    char* out = job.dst;
-    const size_t stride = job.stride;
-    const uint32_t* record = job.packed;
     const __m512 ones = _mm512_set1_ps(1.0f);
-    const size_t count = job.count;
-    for (size_t v = 0; v < count; ++v, in += stride, out += stride, record += 8) {
+    for (FourWalk f(job); f.left; f.Next()) {
+        const char* in = f.in;
+        char* out = f.out;
+        const uint32_t* record = f.record;
         const __m512 w = _mm512_zextps128_ps512(_mm_loadu_ps(reinterpret_cast<const float*>(record + 4)));
         const __m512 w0 = _mm512_permutexvar_ps(_mm512_set1_epi32(0), w);
         const __m512 w1 = _mm512_permutexvar_ps(_mm512_set1_epi32(1), w);
         const __m512 w2 = _mm512_permutexvar_ps(_mm512_set1_epi32(2), w);
         const __m512 w3 = _mm512_permutexvar_ps(_mm512_set1_epi32(3), w);
         const __m128 p = _mm_loadu_ps(reinterpret_cast<const float*>(in));
-        const __m128 position = Apply(p, Sum4(positions, record, w0, w1, w2, w3), ones);
+        const __m128 position = Apply(p, Sum4(f.positions, record, w0, w1, w2, w3), ones);
         if constexpr (kNormals) {
             const __m128 n = _mm_loadu_ps(reinterpret_cast<const float*>(in + 12));
-            _mm_mask_storeu_ps(out + 12, 7, Apply(n, Sum4(normals, record, w0, w1, w2, w3), _mm512_setzero_ps()));
+            _mm_mask_storeu_ps(out + 12, 7, Apply(n, Sum4(f.normals, record, w0, w1, w2, w3), _mm512_setzero_ps()));
         }
         _mm_mask_storeu_ps(out, 7, position);
     }

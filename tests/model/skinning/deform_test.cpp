@@ -275,8 +275,9 @@ TEST(SkinKernel, FastAndExactAgreeOnRandomInput)
         job.affine = true;
         // Every loop this processor runs, with normals and without (where the
         // bytes past the position stay as they were).
+        const D3DXMATRIX* const normalTables[] = {normals.data(), nullptr};
         for (int simd = 0; simd <= int(skinning::BestSimd()); ++simd)
-            for (const D3DXMATRIX* normalTable : {static_cast<const D3DXMATRIX*>(normals.data()), static_cast<const D3DXMATRIX*>(nullptr)}) {
+            for (const D3DXMATRIX* normalTable : normalTables) {
                 job.normals = normalTable;
                 fast = src;
                 exact = src;
