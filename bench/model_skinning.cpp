@@ -3,8 +3,9 @@
 // (a) a straightforward scalar loop of the formula (each influence's
 //     homogeneous transform, summed with its weight) and
 // (b) the floor: the same vertices transformed by one matrix, the fastest
-//     way known here (one SIMD row broadcast per coordinate, or the scalar
-//     loop the compiler vectorises, whichever runs faster).
+//     way known here (one SIMD row broadcast per coordinate, stored in two
+//     pieces or with one AVX-512 masked store, or the scalar loop the
+//     compiler vectorises, whichever runs faster).
 // Goals: at least 3 times the scalar loop, at least 30% of the floor. The
 // counters x_scalar_loop and of_floor give the two ratios; each loop also
 // runs alone for its plain rate.
@@ -131,6 +132,11 @@ void OneMatrixSimd(const char* src, char* dst, const D3DXMATRIX& m)
     kestu_bench::OneMatrixSimd(src, dst, kVertices, kStride, m);
 }
 
+void OneMatrixMasked(const char* src, char* dst, const D3DXMATRIX& m)
+{
+    kestu_bench::OneMatrixMasked(src, dst, kVertices, kStride, m);
+}
+
 void OneMatrixPlain(const char* src, char* dst, const D3DXMATRIX& m)
 {
     kestu_bench::OneMatrixPlain(src, dst, kVertices, kStride, m);
@@ -148,8 +154,8 @@ void Vertices(benchmark::State& state)
 void BM_SkinningDeform(benchmark::State& state)
 {
     Rig& r = GetRig();
-    const bool simd = kestu_bench::HasAvx2Fma();
-    double deform = 0, scalar = 0, simdFloor = 0, plainFloor = 0;
+    const bool simd = kestu_bench::HasAvx2Fma(), masked = kestu_bench::HasAvx512Vl();
+    double deform = 0, scalar = 0, simdFloor = 0, maskedFloor = 0, plainFloor = 0;
     for (auto _ : state) {
         const double d = Seconds([&] {
             r.mesh->Deform(r.pointers.data(), kBones, r.offsets.data(), nullptr, nullptr);
@@ -164,6 +170,11 @@ void BM_SkinningDeform(benchmark::State& state)
                 OneMatrixSimd(r.mesh->GetVertexData(), r.scratch.data(), r.offsets[0]);
                 benchmark::ClobberMemory();
             });
+        if (masked)
+            maskedFloor += Seconds([&] {
+                OneMatrixMasked(r.mesh->GetVertexData(), r.scratch.data(), r.offsets[0]);
+                benchmark::ClobberMemory();
+            });
         plainFloor += Seconds([&] {
             OneMatrixPlain(r.mesh->GetVertexData(), r.scratch.data(), r.offsets[0]);
             benchmark::ClobberMemory();
@@ -172,7 +183,11 @@ void BM_SkinningDeform(benchmark::State& state)
         state.SetIterationTime(d);
     }
     Vertices(state);
-    const double floor = simd ? std::min(simdFloor, plainFloor) : plainFloor;
+    double floor = plainFloor;
+    if (simd)
+        floor = std::min(floor, simdFloor);
+    if (masked)
+        floor = std::min(floor, maskedFloor);
     state.counters["x_scalar_loop"] = scalar / deform;
     state.counters["of_floor"] = floor / deform;
 }
@@ -203,9 +218,11 @@ BENCHMARK(BM_SkinningDeformAlone);
 void BM_SkinningFloorOneMatrix(benchmark::State& state)
 {
     Rig& r = GetRig();
-    const bool simd = kestu_bench::HasAvx2Fma();
+    const bool simd = kestu_bench::HasAvx2Fma(), masked = kestu_bench::HasAvx512Vl();
     for (auto _ : state) {
-        if (simd)
+        if (masked)
+            OneMatrixMasked(r.mesh->GetVertexData(), r.scratch.data(), r.offsets[0]);
+        else if (simd)
             OneMatrixSimd(r.mesh->GetVertexData(), r.scratch.data(), r.offsets[0]);
         else
             OneMatrixPlain(r.mesh->GetVertexData(), r.scratch.data(), r.offsets[0]);

@@ -82,8 +82,14 @@ protected:
     // What software skinning keeps between frames: the matrix slots (the
     // bones of the last call, identities past them) and the influences
     // packed for the fast loop, with the table stamp they were packed at.
-    std::vector<D3DXMATRIX> m_skinPositions;
-    std::vector<D3DXMATRIX> m_skinNormals;
+    // Each slot on a cache line of its own: the skinning loops read whole
+    // matrices, and a read split over two lines costs two.
+    struct alignas(64) SkinSlot : D3DXMATRIX {
+        SkinSlot() = default;
+        SkinSlot(const D3DXMATRIX& m) : D3DXMATRIX(m) {}
+    };
+    std::vector<SkinSlot> m_skinPositions;
+    std::vector<SkinSlot> m_skinNormals;
     DWORD m_dwSkinSlotsUsed = 0;
     std::vector<uint32_t> m_skinPacked;
     DWORD m_dwPackedStamp = 0;

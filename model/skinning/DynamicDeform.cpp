@@ -74,6 +74,7 @@ long CMeshDataDynamic::Deform(CSkAniBone** bones, DWORD boneCount, const D3DXMAT
     const bool normals = m_bNormalCalc && (dwVertexFVF & D3DFVF_NORMAL) && stride >= 24;
 
     // Only this call's bones: every other slot keeps the vertex as it is.
+    static_assert(sizeof(SkinSlot) == sizeof(D3DXMATRIX), "the loops step through the slots as matrices");
     if (m_skinPositions.size() != skinning::kSlots) {
         D3DXMATRIX identity;
         D3DXMatrixIdentity(&identity);

@@ -60,13 +60,16 @@ void BlendFastPlain(const SkinJob& job)
 #define KESTU_AVX2 __attribute__((target("avx2,fma")))
 
 // Rows 0-1 (lo) and rows 2-3 (hi) of the weighted sum of four matrices.
-KESTU_AVX2 inline void Sum4(const char* table, __m128i offsets, __m256 w0, __m256 w1, __m256 w2, __m256 w3,
+KESTU_AVX2 inline void Sum4(const char* table, const uint32_t* offsets, __m256 w0, __m256 w1, __m256 w2, __m256 w3,
                             __m256& lo, __m256& hi)
 {
-    const float* m0 = reinterpret_cast<const float*>(table + uint32_t(_mm_cvtsi128_si32(offsets)));
-    const float* m1 = reinterpret_cast<const float*>(table + uint32_t(_mm_extract_epi32(offsets, 1)));
-    const float* m2 = reinterpret_cast<const float*>(table + uint32_t(_mm_extract_epi32(offsets, 2)));
-    const float* m3 = reinterpret_cast<const float*>(table + uint32_t(_mm_extract_epi32(offsets, 3)));
+    uint64_t o01, o23;
+    std::memcpy(&o01, offsets, 8);
+    std::memcpy(&o23, offsets + 2, 8);
+    const float* m0 = reinterpret_cast<const float*>(table + uint32_t(o01));
+    const float* m1 = reinterpret_cast<const float*>(table + (o01 >> 32));
+    const float* m2 = reinterpret_cast<const float*>(table + uint32_t(o23));
+    const float* m3 = reinterpret_cast<const float*>(table + (o23 >> 32));
     // Two short chains instead of one long one.
     lo = _mm256_add_ps(_mm256_fmadd_ps(w0, _mm256_loadu_ps(m0), _mm256_mul_ps(w1, _mm256_loadu_ps(m1))),
                        _mm256_fmadd_ps(w2, _mm256_loadu_ps(m2), _mm256_mul_ps(w3, _mm256_loadu_ps(m3))));
@@ -90,33 +93,118 @@ KESTU_AVX2 inline void Store3(char* p, __m128 v)
     _mm_store_ss(reinterpret_cast<float*>(p + 8), _mm_movehl_ps(v, v));
 }
 
-// Four influences a vertex: the case the engine's meshes use most.
-KESTU_AVX2 void BlendFour(const SkinJob& job)
+// The four-influence loops' place in a job, in locals: the stores may alias
+// the job as far as the compiler knows.
+struct FourWalk {
+    explicit FourWalk(const SkinJob& job)
+        : positions(reinterpret_cast<const char*>(job.positions)), normals(reinterpret_cast<const char*>(job.normals)),
+          in(job.src), out(job.dst), record(job.packed), stride(job.stride), left(job.count)
+    {
+    }
+    void Next()
+    {
+        in += stride;
+        out += stride;
+        record += 8;
+        --left;
+    }
+    const char* positions;
+    const char* normals;
+    const char* in;
+    char* out;
+    const uint32_t* record;
+    size_t stride;
+    size_t left;
+};
+
+// Four influences a vertex: the case the engine's meshes use most. The
+// slot offsets are read as plain integers: taking them out of a vector
+// register costs more than the loads.
+template <bool kNormals> KESTU_AVX2 void BlendFour(const SkinJob& job)
 {
-    const char* positions = reinterpret_cast<const char*>(job.positions);
-    const char* normals = reinterpret_cast<const char*>(job.normals);
     const __m128 one = _mm_set1_ps(1.0f), zero = _mm_setzero_ps();
-    for (size_t v = 0; v < job.count; ++v) {
-        const char* in = job.src + v * job.stride;
-        const uint32_t* record = job.packed + 8 * v;
-        const __m128i slots = _mm_loadu_si128(reinterpret_cast<const __m128i*>(record));
+    for (FourWalk f(job); f.left; f.Next()) {
+        const char* in = f.in;
+        char* out = f.out;
+        const uint32_t* record = f.record;
         const __m256 w = _mm256_castps128_ps256(_mm_loadu_ps(reinterpret_cast<const float*>(record + 4)));
         const __m256 w0 = _mm256_permutevar8x32_ps(w, _mm256_set1_epi32(0));
         const __m256 w1 = _mm256_permutevar8x32_ps(w, _mm256_set1_epi32(1));
         const __m256 w2 = _mm256_permutevar8x32_ps(w, _mm256_set1_epi32(2));
         const __m256 w3 = _mm256_permutevar8x32_ps(w, _mm256_set1_epi32(3));
         __m256 lo, hi;
-        Sum4(positions, slots, w0, w1, w2, w3, lo, hi);
+        Sum4(f.positions, record, w0, w1, w2, w3, lo, hi);
         const __m128 position = Apply(_mm_blend_ps(_mm_loadu_ps(reinterpret_cast<const float*>(in)), one, 8), lo, hi);
-        if (normals) {
-            Sum4(normals, slots, w0, w1, w2, w3, lo, hi);
+        if constexpr (kNormals) {
+            Sum4(f.normals, record, w0, w1, w2, w3, lo, hi);
             // The normal's floats 3-5, with h = 0.
             const __m128 n = _mm_loadu_ps(reinterpret_cast<const float*>(in + 12));
-            Store3(job.dst + v * job.stride + 12, Apply(_mm_blend_ps(n, zero, 8), lo, hi));
+            Store3(out + 12, Apply(_mm_blend_ps(n, zero, 8), lo, hi));
         }
-        Store3(job.dst + v * job.stride, position);
+        Store3(out, position);
     }
 }
+
+#define KESTU_AVX512 __attribute__((target("avx512f,avx512vl,avx2,fma")))
+
+// GCC 12's AVX-512 intrinsics fill unused lanes from a self-initialised
+// placeholder, which -Wmaybe-uninitialized reports at low optimisation.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+// The weighted sum of four whole matrices, one register each.
+KESTU_AVX512 inline __m512 Sum4(const char* table, const uint32_t* offsets, __m512 w0, __m512 w1, __m512 w2,
+                                __m512 w3)
+{
+    uint64_t o01, o23;
+    std::memcpy(&o01, offsets, 8);
+    std::memcpy(&o23, offsets + 2, 8);
+    const __m512 m0 = _mm512_loadu_ps(table + uint32_t(o01)), m1 = _mm512_loadu_ps(table + (o01 >> 32));
+    const __m512 m2 = _mm512_loadu_ps(table + uint32_t(o23)), m3 = _mm512_loadu_ps(table + (o23 >> 32));
+    return _mm512_add_ps(_mm512_fmadd_ps(w0, m0, _mm512_mul_ps(w1, m1)),
+                         _mm512_fmadd_ps(w2, m2, _mm512_mul_ps(w3, m3)));
+}
+
+// x*row0 + y*row1 + z*row2 + h*row3 for the rows in m, with x, y, z the first
+// three floats of q and h any float of hs.
+KESTU_AVX512 inline __m128 Apply(__m128 q, __m512 m, __m512 hs)
+{
+    const __m512i spread = _mm512_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 16, 16, 16, 16);
+    const __m512 t = _mm512_mul_ps(_mm512_permutex2var_ps(_mm512_zextps128_ps512(q), spread, hs), m);
+    const __m256 h = _mm256_add_ps(_mm512_castps512_ps256(t),
+                                   _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(t), 1)));
+    return _mm_add_ps(_mm256_castps256_ps128(h), _mm256_extractf128_ps(h, 1));
+}
+
+// BlendFour with a whole matrix a register and a masked store of the three
+// floats: half the loads and stores.
+template <bool kNormals> KESTU_AVX512 void BlendFour512(const SkinJob& job)
+{
+    const __m512 ones = _mm512_set1_ps(1.0f);
+    for (FourWalk f(job); f.left; f.Next()) {
+        const char* in = f.in;
+        char* out = f.out;
+        const uint32_t* record = f.record;
+        const __m512 w = _mm512_zextps128_ps512(_mm_loadu_ps(reinterpret_cast<const float*>(record + 4)));
+        const __m512 w0 = _mm512_permutexvar_ps(_mm512_set1_epi32(0), w);
+        const __m512 w1 = _mm512_permutexvar_ps(_mm512_set1_epi32(1), w);
+        const __m512 w2 = _mm512_permutexvar_ps(_mm512_set1_epi32(2), w);
+        const __m512 w3 = _mm512_permutexvar_ps(_mm512_set1_epi32(3), w);
+        const __m128 p = _mm_loadu_ps(reinterpret_cast<const float*>(in));
+        const __m128 position = Apply(p, Sum4(f.positions, record, w0, w1, w2, w3), ones);
+        if constexpr (kNormals) {
+            const __m128 n = _mm_loadu_ps(reinterpret_cast<const float*>(in + 12));
+            _mm_mask_storeu_ps(out + 12, 7, Apply(n, Sum4(f.normals, record, w0, w1, w2, w3), _mm512_setzero_ps()));
+        }
+        _mm_mask_storeu_ps(out, 7, position);
+    }
+}
+
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 // Any number of influences.
 KESTU_AVX2 void BlendAny(const SkinJob& job)
@@ -148,12 +236,6 @@ KESTU_AVX2 void BlendAny(const SkinJob& job)
         }
         Store3(job.dst + v * job.stride, position);
     }
-}
-
-bool HasAvx2()
-{
-    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    return avx2;
 }
 
 } // namespace
@@ -201,16 +283,35 @@ void BlendExact(const SkinJob& job)
     }
 }
 
-void BlendFast(const SkinJob& job)
+Simd BestSimd()
 {
+    static const Simd best = [] {
+        if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma"))
+            return Simd::Plain;
+        if (!__builtin_cpu_supports("avx512f") || !__builtin_cpu_supports("avx512vl"))
+            return Simd::Avx2;
+        return Simd::Avx512;
+    }();
+    return best;
+}
+
+void BlendFast(const SkinJob& job, Simd simd)
+{
+    if (simd > BestSimd())
+        simd = BestSimd();
     // The vector loops read 16 bytes at the position (and at the normal).
     const size_t needed = job.normals ? 28 : 16;
-    if (!HasAvx2() || job.stride < needed)
+    if (simd == Simd::Plain || job.stride < needed)
         return BlendFastPlain(job);
-    if (job.perVertex == 4)
-        return BlendFour(job);
+    if (job.perVertex == 4) {
+        if (simd == Simd::Avx512)
+            return job.normals ? BlendFour512<true>(job) : BlendFour512<false>(job);
+        return job.normals ? BlendFour<true>(job) : BlendFour<false>(job);
+    }
     return BlendAny(job);
 }
+
+void BlendFast(const SkinJob& job) { BlendFast(job, BestSimd()); }
 
 void Blend(const SkinJob& job)
 {

@@ -40,9 +40,15 @@ struct SkinJob {
 // The formula term by term: a homogeneous transform of the vertex by each
 // influencing matrix, summed with its weight.
 void BlendExact(const SkinJob& job);
+// The instruction sets the fast loop comes in, narrowest first.
+enum class Simd { Plain, Avx2, Avx512 };
+// The widest this processor runs.
+Simd BestSimd();
 // The same result for affine matrices (within rounding): the influencing
 // matrices are summed first and the vertex transformed once.
 void BlendFast(const SkinJob& job);
+// The same with the loops of at most the given set (at most BestSimd()).
+void BlendFast(const SkinJob& job, Simd simd);
 // Picks the fast loop when it gives the formula's result.
 void Blend(const SkinJob& job);
 

@@ -272,20 +272,27 @@ TEST(SkinKernel, FastAndExactAgreeOnRandomInput)
         job.packed = packed.data();
         job.perVertex = perVertex;
         job.positions = palette.data();
-        job.normals = normals.data();
         job.affine = true;
-        fast = src;
-        exact = src;
-        job.dst = fast.data();
-        skinning::BlendFast(job);
-        job.dst = exact.data();
-        skinning::BlendExact(job);
-        for (size_t v = 0; v < count; ++v)
-            for (int c = 0; c < 9; ++c) {
-                float a, b;
-                std::memcpy(&a, &fast[v * stride + c * 4], 4);
-                std::memcpy(&b, &exact[v * stride + c * 4], 4);
-                ASSERT_NEAR(a, b, 1e-4f) << "vertex " << v << " float " << c;
+        // Every loop this processor runs, with normals and without (where the
+        // bytes past the position stay as they were).
+        const D3DXMATRIX* const normalTables[] = {normals.data(), nullptr};
+        for (int simd = 0; simd <= int(skinning::BestSimd()); ++simd)
+            for (const D3DXMATRIX* normalTable : normalTables) {
+                job.normals = normalTable;
+                fast = src;
+                exact = src;
+                job.dst = fast.data();
+                skinning::BlendFast(job, skinning::Simd(simd));
+                job.dst = exact.data();
+                skinning::BlendExact(job);
+                for (size_t v = 0; v < count; ++v)
+                    for (int c = 0; c < 9; ++c) {
+                        float a, b;
+                        std::memcpy(&a, &fast[v * stride + c * 4], 4);
+                        std::memcpy(&b, &exact[v * stride + c * 4], 4);
+                        ASSERT_NEAR(a, b, 1e-4f) << "vertex " << v << " float " << c << " loops " << simd
+                                                 << (normalTable ? " with normals" : "");
+                    }
             }
     }
 }
