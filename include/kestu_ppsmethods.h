@@ -199,11 +199,15 @@ private:
     struct SGroupBillboards {
         // Entries as the billboard managers hold them: CBillboard pointers.
         std::vector<void*> order;
+        // Which billboards the manager held at the last update, and how
+        // many of the particles' billboards it holds now.
+        std::vector<uint8_t> held;
         DWORD inMng = 0;
     };
     // True when a manager draws the billboards.
     bool DrawsThroughMng() const { return m_bUseMng && m_pBillboardMng; }
-    // The manager holds exactly the group's first n billboards.
+    // The manager holds each of the group's first n billboards once and no
+    // other billboard of the group.
     void KeepInMng(const SPPS_METHOD_RES& res, SGroupBillboards& state, DWORD n);
     void WithdrawAll();
     void FreeBillboards(CParticleGroup* group, SPPS_METHOD_RES& res);
