@@ -85,7 +85,9 @@ void CMethodBB::FreeBillboards(CParticleGroup* group, SPPS_METHOD_RES& res)
 {
     const auto found = m_Groups.find(group);
     if (found != m_Groups.end()) {
-        if (m_pBillboardMng) RemoveFromMng(*m_pBillboardMng, res, 0);
+        // A manager that was never given a billboard is not touched: the
+        // client may have let it go already.
+        if (m_pBillboardMng && found->second.inMng) RemoveFromMng(*m_pBillboardMng, res, 0);
         m_Groups.erase(found);
     }
     delete[] res.pBillboards;
@@ -98,7 +100,7 @@ void CMethodBB::WithdrawAll()
     if (!m_pBillboardMng) return;
     for (auto& [group, state] : m_Groups) {
         const SPPS_METHOD_RES* res = GetRes(group);
-        if (res) RemoveFromMng(*m_pBillboardMng, *res, 0);
+        if (res && state.inMng) RemoveFromMng(*m_pBillboardMng, *res, 0);
         state.inMng = 0;
     }
 }

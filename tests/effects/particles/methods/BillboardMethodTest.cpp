@@ -334,6 +334,24 @@ TEST_F(BillboardMethod, BillboardsLeaveTheManagerWithTheirMethod)
     b.Release();
 }
 
+// A manager that holds none of the method's billboards may go before the
+// group does: releasing the group leaves it alone.
+TEST_F(BillboardMethod, AManagerGivenNoBillboardMayGoFirst)
+{
+    CMethodBB method;
+    CParticleGroup group;
+    Serve(method, group, &scope.eye);
+    {
+        CBBMngPri gone;
+        ASSERT_EQ(gone.Build(0, 2, 2, 0), S_OK);
+        method.SetBillboardMng(&gone);
+        ASSERT_EQ(method.Update(&group, 0.1f), 0);
+        EXPECT_EQ(gone.GetCount(), 0u);
+    }
+    group.Release();
+    EXPECT_EQ(method.GetRes(&group), nullptr);
+}
+
 TEST_F(BillboardMethod, BuildAndReleaseOwnTheBillboardsOnce)
 {
     const DWORD before = CBillboard::GetTotalNumber();
