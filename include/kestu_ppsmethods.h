@@ -287,9 +287,10 @@ public:
     // Frees the group's skeleton and players; the action paths stay for the
     // other groups and later builds.
     void Release(CParticleGroup* group) override;
-    // The current player at every particle: 1 when the group has nothing to
-    // draw it with (no record, no successful build, no player for the current
-    // action), 0 for no particles, else the last player's result.
+    // The current player at every particle: 1 without a record, 0 for no
+    // particles, 1 when the group has nothing to draw them with (no
+    // successful build, no player for the current action), else the last
+    // player's result.
     HRESULT Render(IDirect3DDevice8* device, CParticleGroup* group) override;
     // Advances the current player by dt; 1 when there is none to advance.
     HRESULT Update(CParticleGroup* group, float dt) override;

@@ -158,9 +158,10 @@ HRESULT CMethodSklAni::Update(CParticleGroup* group, float dt)
 
 HRESULT CMethodSklAni::Render(IDirect3DDevice8* device, CParticleGroup* group)
 {
+    if (!GetRes(group)) return 1;
+    if (group->GetParticlesNumber() == 0) return 0;
     CSkeletonAni* player = CurrentPlayer(group);
     if (!player || !device) return 1;
-    if (group->GetParticlesNumber() == 0) return 0;
     D3DXMATRIX saved;
     device->GetTransform(D3DTS_WORLD, &saved);
     const D3DXMATRIX& root = *group->GetRootMat();
