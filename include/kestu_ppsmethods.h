@@ -192,7 +192,8 @@ public:
     // The group's billboards in the order the last Update left them for
     // drawing (empty while a manager draws them).
     std::vector<CBillboard*> GetDrawOrder(CParticleGroup* group) const;
-    // How many of the group's billboards the billboard manager holds.
+    // How many of the group's billboards the billboard manager held after
+    // the last update.
     DWORD GetBillboardsInMng(CParticleGroup* group) const;
 
 private:
