@@ -192,18 +192,23 @@ public:
     // The group's billboards in the order the last Update left them for
     // drawing (empty while a manager draws them).
     std::vector<CBillboard*> GetDrawOrder(CParticleGroup* group) const;
-    // How many of the group's billboards the billboard manager holds.
+    // How many of the group's billboards the billboard manager held after
+    // the last update.
     DWORD GetBillboardsInMng(CParticleGroup* group) const;
 
 private:
     struct SGroupBillboards {
         // Entries as the billboard managers hold them: CBillboard pointers.
         std::vector<void*> order;
+        // Which billboards the manager held at the last update, and how
+        // many of the particles' billboards it holds now.
+        std::vector<uint8_t> held;
         DWORD inMng = 0;
     };
     // True when a manager draws the billboards.
     bool DrawsThroughMng() const { return m_bUseMng && m_pBillboardMng; }
-    // The manager holds exactly the group's first n billboards.
+    // The manager holds each of the group's first n billboards once and no
+    // other billboard of the group.
     void KeepInMng(const SPPS_METHOD_RES& res, SGroupBillboards& state, DWORD n);
     void WithdrawAll();
     void FreeBillboards(CParticleGroup* group, SPPS_METHOD_RES& res);
@@ -283,9 +288,10 @@ public:
     // Frees the group's skeleton and players; the action paths stay for the
     // other groups and later builds.
     void Release(CParticleGroup* group) override;
-    // The current player at every particle: 1 when the group has nothing to
-    // draw it with (no record, no successful build, no player for the current
-    // action), 0 for no particles, else the last player's result.
+    // The current player at every particle: 1 without a record, 0 for no
+    // particles, 1 when the group has nothing to draw them with (no
+    // successful build, no player for the current action), else the last
+    // player's result.
     HRESULT Render(IDirect3DDevice8* device, CParticleGroup* group) override;
     // Advances the current player by dt; 1 when there is none to advance.
     HRESULT Update(CParticleGroup* group, float dt) override;

@@ -19,29 +19,44 @@ CBillboard* EntryBillboard(void* entry) { return static_cast<CBillboard*>(entry)
 
 void* Entry(CBBFaceMe& billboard) { return static_cast<CBillboard*>(&billboard); }
 
-// Takes billboards [from, to) of the array out of the manager. A plain
-// packed manager is compacted in one pass, however many leave.
-void RemoveFromMng(CBillboardMng& mng, CBBFaceMe* billboards, DWORD from, DWORD to)
+constexpr DWORD kNotOurs = 0xFFFFFFFF;
+
+// The index in the group's billboard array of a manager entry, or kNotOurs
+// for an entry that is none of them.
+DWORD IndexIn(const SPPS_METHOD_RES& res, const void* entry)
 {
-    if (from >= to) return;
+    if (!res.pBillboards || !entry) return kNotOurs;
+    const uintptr_t first = reinterpret_cast<uintptr_t>(static_cast<const CBillboard*>(res.pBillboards));
+    const uintptr_t offset = reinterpret_cast<uintptr_t>(entry) - first;
+    if (offset >= uintptr_t{res.dwSize} * sizeof(CBBFaceMe) || offset % sizeof(CBBFaceMe)) return kNotOurs;
+    return static_cast<DWORD>(offset / sizeof(CBBFaceMe));
+}
+
+// Takes every entry of billboards [from, size) of the group's array out of
+// the manager, found by address, so that it holds none of them afterwards
+// whatever the client did to it. A plain packed manager is compacted in one
+// pass, however many leave.
+void RemoveFromMng(CBillboardMng& mng, const SPPS_METHOD_RES& res, DWORD from)
+{
+    const auto leaves = [&](const void* entry) {
+        const DWORD i = IndexIn(res, entry);
+        return i != kNotOurs && i >= from;
+    };
     auto* pri = dynamic_cast<CBBMngPri*>(&mng);
     if (pri || !mng.IsPacked()) {
-        for (DWORD i = from; i < to; ++i) {
+        for (DWORD i = mng.GetCount(); i-- > 0;) {
+            if (!leaves(mng.GetPointer(i))) continue;
             if (pri)
-                pri->Remove(Entry(billboards[i]));
+                pri->Remove(i);
             else
-                mng.RemovePointer(Entry(billboards[i]));
+                mng.RemovePointer(i);
         }
         return;
     }
-    const uintptr_t first = reinterpret_cast<uintptr_t>(Entry(billboards[from]));
-    const uintptr_t span = uintptr_t{to - from} * sizeof(CBBFaceMe);
     DWORD kept = 0;
     for (DWORD i = 0; i < mng.m_dwUsedSize; ++i) {
         void* entry = mng.m_ppData[i];
-        const uintptr_t offset = reinterpret_cast<uintptr_t>(entry) - first;
-        if (offset < span && offset % sizeof(CBBFaceMe) == 0) continue;
-        mng.m_ppData[kept++] = entry;
+        if (!leaves(entry)) mng.m_ppData[kept++] = entry;
     }
     std::fill(mng.m_ppData + kept, mng.m_ppData + mng.m_dwUsedSize, nullptr);
     mng.m_dwUsedSize = kept;
@@ -70,8 +85,9 @@ void CMethodBB::FreeBillboards(CParticleGroup* group, SPPS_METHOD_RES& res)
 {
     const auto found = m_Groups.find(group);
     if (found != m_Groups.end()) {
-        if (m_pBillboardMng && res.pBillboards)
-            RemoveFromMng(*m_pBillboardMng, res.pBillboards, 0, found->second.inMng);
+        // A manager that was never given a billboard is not touched: the
+        // client may have let it go already.
+        if (m_pBillboardMng && found->second.inMng) RemoveFromMng(*m_pBillboardMng, res, 0);
         m_Groups.erase(found);
     }
     delete[] res.pBillboards;
@@ -84,7 +100,7 @@ void CMethodBB::WithdrawAll()
     if (!m_pBillboardMng) return;
     for (auto& [group, state] : m_Groups) {
         const SPPS_METHOD_RES* res = GetRes(group);
-        if (res && res->pBillboards) RemoveFromMng(*m_pBillboardMng, res->pBillboards, 0, state.inMng);
+        if (res && state.inMng) RemoveFromMng(*m_pBillboardMng, *res, 0);
         state.inMng = 0;
     }
 }
@@ -173,12 +189,21 @@ void CMethodBB::Release(CParticleGroup* group)
 
 void CMethodBB::KeepInMng(const SPPS_METHOD_RES& res, SGroupBillboards& state, DWORD n)
 {
-    if (n < state.inMng) {
-        RemoveFromMng(*m_pBillboardMng, res.pBillboards, n, state.inMng);
-        state.inMng = n;
+    // The client may have emptied the manager or taken entries out since the
+    // last update, so what it holds is looked up rather than remembered.
+    CBillboardMng& mng = *m_pBillboardMng;
+    state.held.assign(res.dwSize, 0);
+    DWORD below = 0, above = 0;
+    for (DWORD i = 0; i < mng.GetCount(); ++i) {
+        const DWORD k = IndexIn(res, mng.GetPointer(i));
+        if (k == kNotOurs || state.held[k]) continue;
+        state.held[k] = 1;
+        ++(k < n ? below : above);
     }
-    while (state.inMng < n && InsertIntoMng(*m_pBillboardMng, res.pBillboards[state.inMng]) != 0xFFFFFFFF)
-        ++state.inMng;
+    if (above) RemoveFromMng(mng, res, n);
+    for (DWORD k = 0; k < n && below < n; ++k)
+        if (!state.held[k] && InsertIntoMng(mng, res.pBillboards[k]) != 0xFFFFFFFF) ++below;
+    state.inMng = below;
 }
 
 HRESULT CMethodBB::Update(CParticleGroup* group, float)

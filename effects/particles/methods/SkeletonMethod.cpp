@@ -158,9 +158,10 @@ HRESULT CMethodSklAni::Update(CParticleGroup* group, float dt)
 
 HRESULT CMethodSklAni::Render(IDirect3DDevice8* device, CParticleGroup* group)
 {
+    if (!GetRes(group)) return 1;
+    if (group->GetParticlesNumber() == 0) return 0;
     CSkeletonAni* player = CurrentPlayer(group);
     if (!player || !device) return 1;
-    if (group->GetParticlesNumber() == 0) return 0;
     D3DXMATRIX saved;
     device->GetTransform(D3DTS_WORLD, &saved);
     const D3DXMATRIX& root = *group->GetRootMat();
@@ -187,17 +188,23 @@ HRESULT CMethodSklAni::Serialize(std::iostream& stream, int bWrite)
         for (const std::string& path : m_ActionPaths) WriteString(stream, path, kPathMax);
         return StreamResult(stream);
     }
+    // A record cut short changes nothing, the name included.
+    const std::string name = GetName();
+    const auto fail = [&] {
+        SetName(name.c_str());
+        return E_FAIL;
+    };
     std::string skeleton;
     uint32_t count;
     if (CPPS_METHOD_BASE::Serialize(stream, 0) != 0 || !ReadString(stream, kPathMax, skeleton) ||
         !ReadU32(stream, count))
-        return E_FAIL;
+        return fail();
     // Every stored path takes at least its length word, so the stream ends
     // a count that outruns it.
     std::list<std::string> paths;
     for (uint32_t i = 0; i < count; ++i) {
         std::string path;
-        if (!ReadString(stream, kPathMax, path)) return E_FAIL;
+        if (!ReadString(stream, kPathMax, path)) return fail();
         paths.push_back(std::move(path));
     }
     m_strSkeletonPath = skeleton;

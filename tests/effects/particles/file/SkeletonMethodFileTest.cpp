@@ -91,9 +91,11 @@ TEST(SkeletonMethodFile, RefusesPathsBeyond255BytesAndCountsBeyondTheRecord)
         std::string bad = good;
         for (int i = 0; i < 4; ++i) bad[c.at + i] = char(c.value >> (8 * i));
         CMethodSklAni back;
+        back.SetName("before");
         back.SetSkeletonPath("kept");
         std::stringstream in(bad);
         EXPECT_EQ(back.Serialize(in, 0), E_FAIL) << c.what;
+        EXPECT_STREQ(back.GetName(), "before") << c.what;
         EXPECT_STREQ(back.GetSkeletonPath(), "kept") << c.what;
         EXPECT_EQ(back.GetActionCount(), 0u) << c.what;
     }

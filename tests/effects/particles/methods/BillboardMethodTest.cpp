@@ -20,7 +20,7 @@ using bbtest::EyeScope;
 namespace {
 
 constexpr uint32_t kBlack = 0xFF000000u, kRed = 0xFFFF0000u, kBlue = 0xFF0000FFu;
-constexpr DWORD kWhiteTexture = 1;
+constexpr DWORD kWhiteTexture = 1, kGlassTexture = 2;
 
 // x = +-3 at distance 10 under a 60 degree view lands 16.6 pixels either side
 // of the centre; a 1 x 1 billboard there spans about 5.5 pixels.
@@ -115,6 +115,20 @@ protected:
         EXPECT_EQ(mng.GetCount(), 2u) << "each billboard is in the manager once";
         EXPECT_EQ(method.GetBillboardsInMng(&group), 2u);
         EXPECT_TRUE(method.GetDrawOrder(&group).empty());
+
+        // A client that empties its manager every frame, or takes a billboard
+        // out, finds them back after the next update, still once each.
+        mng.RemoveAllPointer();
+        ASSERT_EQ(method.Update(&group, 0.1f), 0);
+        EXPECT_EQ(mng.GetCount(), 2u);
+        CBBFaceMe foreign;
+        mng.InsertPointerGrow(static_cast<CBillboard*>(&foreign));
+        mng.RemovePointer(static_cast<void*>(mng.GetBillboard(0)));
+        ASSERT_EQ(mng.GetCount(), 2u);
+        ASSERT_EQ(method.Update(&group, 0.1f), 0);
+        EXPECT_EQ(mng.GetCount(), 3u);
+        EXPECT_EQ(method.GetBillboardsInMng(&group), 2u);
+        mng.RemovePointer(static_cast<void*>(static_cast<CBillboard*>(&foreign)));
 
         // The method draws nothing itself; the manager draws both.
         device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlack, 1.0f, 0);
@@ -221,6 +235,60 @@ TEST_F(BillboardMethod, WithoutAnEyeTheShapesKeepTheirLastTurn)
     group.Release();
 }
 
+// Drawn by the method, a billboard blends its texture's alpha over the frame
+// and leaves blending off, also for a group it has no record of; the use flag
+// without a manager leaves the drawing to the method.
+TEST_F(BillboardMethod, BlendsByTextureAlphaAndTurnsBlendingOff)
+{
+    const std::string glass = "bbmethod_glass.kidx";
+    bbtest::MakeLibrary(glass, {{kGlassTexture, bbtest::Solid(0x80FFFFFFu)}});
+    CTextureMng translucent;
+    ASSERT_GE(translucent.Build(device, glass.c_str()), 0);
+    ASSERT_NE(translucent.QueryTexture(kGlassTexture), nullptr);
+    CMethodBB method;
+    CParticleGroup group, stranger;
+    Serve(method, group, &scope.eye);
+    method.SetTextureMng(&translucent);
+    method.SetTextureID(kGlassTexture);
+    method.EnableUsedMng(1);
+    ppstest::Place(group, D3DXVECTOR3(-3, 0, 0), D3DXVECTOR3(0, 0, 0), kRed);
+    ASSERT_EQ(method.Update(&group, 0.1f), 0);
+    ASSERT_EQ(method.GetDrawOrder(&group).size(), 1u);
+
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0);
+    device->BeginScene();
+    EXPECT_EQ(method.Render(device, &group), 0);
+    device->EndScene();
+    const kestu_test::Image image = Picture();
+    const uint32_t mixed = At(image, 15, 32);
+    EXPECT_NEAR(int(mixed >> 16 & 0xFF), 0x80, 3) << std::hex << mixed;
+    EXPECT_EQ(mixed >> 8 & 0xFF, 0u);
+    EXPECT_NEAR(int(mixed & 0xFF), 0x7F, 3);
+    EXPECT_EQ(At(image, 48, 32), kBlue);
+    kestu_test::SaveIfFailed(image);
+
+    for (CParticleGroup* g : {&group, &stranger}) {
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+        EXPECT_EQ(method.Render(device, g), g == &group ? 0 : 1);
+        DWORD value = 0;
+        device->GetRenderState(D3DRS_ALPHABLENDENABLE, &value);
+        EXPECT_EQ(value, DWORD{FALSE});
+        device->GetRenderState(D3DRS_SRCBLEND, &value);
+        EXPECT_EQ(value, DWORD{D3DBLEND_SRCALPHA});
+        device->GetRenderState(D3DRS_DESTBLEND, &value);
+        EXPECT_EQ(value, DWORD{D3DBLEND_INVSRCALPHA});
+        device->GetTextureStageState(0, D3DTSS_ALPHAOP, &value);
+        EXPECT_EQ(value, DWORD{D3DTOP_SELECTARG1});
+    }
+    group.Release();
+    translucent.Release();
+    std::remove(glass.c_str());
+}
+
 TEST_F(BillboardMethod, PlainManagerDrawsTheParticles) { DrawThroughManager<CBillboardMng>(); }
 
 TEST_F(BillboardMethod, PriorityManagerDrawsTheParticles) { DrawThroughManager<CBBMngPri>(); }
@@ -264,6 +332,24 @@ TEST_F(BillboardMethod, BillboardsLeaveTheManagerWithTheirMethod)
     EXPECT_EQ(second.GetCount(), 0u);
     a.Release();
     b.Release();
+}
+
+// A manager that holds none of the method's billboards may go before the
+// group does: releasing the group leaves it alone.
+TEST_F(BillboardMethod, AManagerGivenNoBillboardMayGoFirst)
+{
+    CMethodBB method;
+    CParticleGroup group;
+    Serve(method, group, &scope.eye);
+    {
+        CBBMngPri gone;
+        ASSERT_EQ(gone.Build(0, 2, 2, 0), S_OK);
+        method.SetBillboardMng(&gone);
+        ASSERT_EQ(method.Update(&group, 0.1f), 0);
+        EXPECT_EQ(gone.GetCount(), 0u);
+    }
+    group.Release();
+    EXPECT_EQ(method.GetRes(&group), nullptr);
 }
 
 TEST_F(BillboardMethod, BuildAndReleaseOwnTheBillboardsOnce)

@@ -244,6 +244,11 @@ TEST_F(SkeletonMethod, GroupsWithoutPlayersAreLeftAlone)
         EXPECT_EQ(method->Build(device, &stranger), 1);
     }
     EXPECT_EQ(LitBox(Picture(), 0, 64).x1, -1);
+    // Without particles there is nothing to draw, built or not.
+    CParticleGroup idle;
+    idle.SetMethod(&missing);
+    EXPECT_EQ(Draw(missing, idle), 0);
+    idle.Release();
     a.Release();
     b.Release();
     EXPECT_EQ(noManager.GetResCount(), 0u);
