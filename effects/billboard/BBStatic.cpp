@@ -19,6 +19,8 @@ HRESULT CBBStatic::Build(const SBBInit* init)
         m_vUp = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
     }
     ApplyDirection();
+    // The base decided with the direction the billboard had before.
+    if (m_pEye != nullptr) DecideIsVisible();
     return S_OK;
 }
 

@@ -51,6 +51,15 @@ TEST(BillboardVisibility, AStaticBillboardShowsOnlyItsFront)
     const D3DXVECTOR3 away(0, 0, 1);
     bb.SetDirection(&away, nullptr);
     EXPECT_FALSE(bb.DecideIsVisible()) << "seen from behind, inside the frustum";
+    // Built facing away, and built again facing the camera: the flag after
+    // each build is that of the direction just built.
+    init.vDirection = away;
+    CBBStatic back;
+    ASSERT_EQ(back.Build(&init), S_OK);
+    EXPECT_FALSE(back.IsVisible());
+    init.vDirection = D3DXVECTOR3(0, 0, -1);
+    ASSERT_EQ(back.Build(&init), S_OK);
+    EXPECT_TRUE(back.IsVisible());
     // Facing +x from the origin, then moved left of the camera: its front
     // now faces the camera, whatever the plane was where it stood before.
     const D3DXVECTOR3 right(1, 0, 0), left(-3, 0, 10);
