@@ -100,7 +100,7 @@ public:
     virtual float GetDuration() const { return GetEndTime() - GetStartTime(); }
     virtual float GetStartTime() const = 0;
     virtual float GetEndTime() const = 0;
-    virtual int IsPlaying() = 0;
+    virtual int IsPlaying() { return m_bPlaying; }
     // A start position below 0 keeps the current position.
     virtual void Play(float now, ENUM_ANIPLAY_MODE mode, int bForward, float startPosition) = 0;
     virtual void Stop() = 0;
@@ -150,7 +150,6 @@ public:
     float GetTimeReference() const override { return m_fPosition; }
     float GetStartTime() const override;
     float GetEndTime() const override;
-    int IsPlaying() override { return m_bPlaying; }
     void Play(float now, ENUM_ANIPLAY_MODE mode, int bForward, float startPosition) override;
     void Stop() override { m_bPlaying = 0; }
     CBBAFrame* GetFrame(DWORD index) override;
