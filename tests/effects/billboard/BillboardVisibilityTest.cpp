@@ -121,6 +121,13 @@ TEST(BillboardVisibility, MultiDirectionalPictureFollowsTheViewingAngle)
     ASSERT_EQ(bb.Build(&init), S_OK);
     EXPECT_EQ(bb.GetSDAniNumber(), 4u);
     ASSERT_EQ(bb.GetAniNumber(), 1u);
+    // More directions than the buffer has animations: nothing to show them with.
+    SBBMultiDirInit wide = init;
+    wide.dwDirectionNumber = 5;
+    CBBMultiDir lacking;
+    ASSERT_EQ(lacking.Build(&wide), S_OK);
+    EXPECT_EQ(lacking.GetAniNumber(), 0u);
+    EXPECT_EQ(lacking.GetSDAniNumber(), 4u);
 
     EyeScope scope(D3DXVECTOR3(10, 0, 0), D3DXVECTOR3(-1, 0, 0));
     bb.PlayAni(0, 0.0f, ANIPLAY_LOOP, 1, 0.0f);
