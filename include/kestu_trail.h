@@ -67,7 +67,8 @@ private:
 
 struct KESTU_API SSlotInfo {
     // The address behind the key of the first element whose key reaches t
-    // (the last element's when none does); null for a slot of no elements.
+    // (the last element's when none does); null for a slot of no elements
+    // or of elements too small for their key.
     void* GetValue(float t, void* value) const;
 
     float fKey = 0.0f;

@@ -7,7 +7,8 @@ namespace Kestu {
 
 void* SSlotInfo::GetValue(float t, void* value) const
 {
-    if (value == nullptr || dwElementSize == 0) return nullptr;
+    // An element must at least hold its key.
+    if (value == nullptr || dwElementSize < sizeof(float)) return nullptr;
     const unsigned long n = dwValueSize / dwElementSize;
     if (n == 0) return nullptr;
     auto* bytes = static_cast<unsigned char*>(value);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -230,7 +231,9 @@ void CTrail_Strategy::Render(const ITrail_Context* ctx)
 {
     if (ctx == nullptr || m_pDevice == nullptr) return;
     const STrailBlock* block = OwnBlock(ctx);
-    const int n = ctx->GetActiveCount();
+    // A trail built again shorter keeps the count of its longer lists: no
+    // more than a strip's vertices are live.
+    const int n = std::min(ctx->GetActiveCount(), ctx->GetPositionListLen());
     if (block == nullptr || n < 2) return;
     // Two or three live vertices make no triangle: no draw at all.
     const UINT primitives = static_cast<UINT>((n & ~1) - 2);

@@ -64,8 +64,10 @@ TEST(StrategyData, ElementLookupWithinASlot)
     EXPECT_EQ(slot.GetValue(0.3f, base), &elements[3]);
     EXPECT_EQ(slot.GetValue(1.0f, base), &elements[5]);
     EXPECT_EQ(slot.GetValue(2.0f, base), &elements[5]) << "past every key: the last";
-    slot.dwElementSize = 0;
-    EXPECT_EQ(slot.GetValue(0.0f, base), nullptr);
+    for (unsigned long tooSmall : {0ul, 1ul, 3ul}) {
+        slot.dwElementSize = tooSmall;
+        EXPECT_EQ(slot.GetValue(2.0f, base), nullptr) << "elements of " << tooSmall << " bytes hold no key";
+    }
     slot.dwElementSize = 32;
     EXPECT_EQ(slot.GetValue(0.0f, base), nullptr) << "no whole element";
 }
