@@ -184,7 +184,7 @@ void CTrail_Strategy::ApplyChannels(const ITrail_Context* ctx, unsigned char* by
     for (unsigned long flag = TRAIL_CHANNEL_COLOR; flag <= TRAIL_CHANNEL_TEXCOORD; flag <<= 1) {
         if ((m_dwFlags & flag) == 0) continue;
         void* base = nullptr;
-        const SSlotInfo* slot = m_Channels[__builtin_ctzl(flag)].GetSlot(ctx->GetFrameParam(), base);
+        const SSlotInfo* slot = m_pChannels[__builtin_ctzl(flag)].GetSlot(ctx->GetFrameParam(), base);
         // A channel without a slot for this moment, or with elements too
         // small for its value, leaves the vertices alone.
         if (slot == nullptr || base == nullptr || slot->dwElementSize < ElementNeeds(flag) ||

@@ -88,8 +88,15 @@ TEST(StrategyData, OnlySingleBitFlagsNameAChannel)
     EXPECT_EQ(s.GetStrategyData(6), nullptr);
     EXPECT_EQ(s.GetStrategyDataSize(4), 0u);
     CTrail_Strategy copy(s);
+    CTrail_Strategy assigned;
+    assigned = s;
+    for (CTrail_Strategy* twin : {&copy, &assigned}) {
+        ASSERT_NE(twin->GetStrategyData(4), s.GetStrategyData(4)) << "a copy keeps channels of its own";
+        EXPECT_EQ(twin->GetStrategyData(4)->GetSlots().size(), 1u);
+        EXPECT_EQ(twin->GetStrategyDataFlags(), 0x80000004u);
+    }
+    s.GetStrategyData(4)->Clear();
     EXPECT_EQ(copy.GetStrategyData(4)->GetSlots().size(), 1u);
-    EXPECT_EQ(copy.GetStrategyDataFlags(), 0x80000004u);
 }
 
 } // namespace
