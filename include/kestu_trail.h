@@ -67,7 +67,8 @@ private:
 
 struct KESTU_API SSlotInfo {
     // The address behind the key of the first element whose key reaches t
-    // (the last element's when none does); null for a slot of no elements.
+    // (the last element's when none does); null for a slot of no elements
+    // or of elements too small for their key.
     void* GetValue(float t, void* value) const;
 
     float fKey = 0.0f;
@@ -121,8 +122,14 @@ typedef void (*PFN_TRAIL_CALLBACK)(unsigned long, unsigned long);
 class KESTU_API ITrail_Strategy {
 public:
     ITrail_Strategy() = default;
-    ITrail_Strategy(const ITrail_Strategy& other) = default;
-    ITrail_Strategy& operator=(const ITrail_Strategy& other) = default;
+    // Copies channels, flags, callback and sizes; the table pointers stay
+    // on the copy's own tables.
+    ITrail_Strategy(const ITrail_Strategy& other) { CopyChannels(other); }
+    ITrail_Strategy& operator=(const ITrail_Strategy& other)
+    {
+        if (this != &other) CopyChannels(other);
+        return *this;
+    }
     virtual ~ITrail_Strategy() {}
     virtual int Init(IDirect3DDevice8* device) = 0;
     virtual void Render(const ITrail_Context* ctx) = 0;
@@ -141,10 +148,15 @@ public:
     PFN_TRAIL_CALLBACK GetCallBack() const { return m_pfnCallBack; }
 
 protected:
+    unsigned long* m_pChannelSizes = m_dwChannelSizes;
     unsigned long m_dwFlags = 0;
+    CStrategyData* m_pChannels = m_Channels;
     PFN_TRAIL_CALLBACK m_pfnCallBack = nullptr;
     CStrategyData m_Channels[32];
     unsigned long m_dwChannelSizes[32] = {};
+
+private:
+    void CopyChannels(const ITrail_Strategy& other);
 };
 
 // The strategy's per-trail block: the context's position context.

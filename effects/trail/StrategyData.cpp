@@ -7,7 +7,8 @@ namespace Kestu {
 
 void* SSlotInfo::GetValue(float t, void* value) const
 {
-    if (value == nullptr || dwElementSize == 0) return nullptr;
+    // An element must at least hold its key.
+    if (value == nullptr || dwElementSize < sizeof(float)) return nullptr;
     const unsigned long n = dwValueSize / dwElementSize;
     if (n == 0) return nullptr;
     auto* bytes = static_cast<unsigned char*>(value);
@@ -94,11 +95,21 @@ int ITrail_Strategy::SetStrategyData(const CStrategyData* data, unsigned long fl
     if (flag == 0 || (flag & (flag - 1)) != 0 || flag > 0x80000000ul) return 1;
     const int i = __builtin_ctzl(flag);
     if (data != nullptr)
-        m_Channels[i] = *data;
+        m_pChannels[i] = *data;
     else
-        m_Channels[i].Clear();
+        m_pChannels[i].Clear();
     m_dwFlags |= flag;
     return 0;
+}
+
+void ITrail_Strategy::CopyChannels(const ITrail_Strategy& other)
+{
+    m_dwFlags = other.m_dwFlags;
+    m_pfnCallBack = other.m_pfnCallBack;
+    for (int i = 0; i < 32; ++i) {
+        m_pChannels[i] = other.m_pChannels[i];
+        m_pChannelSizes[i] = other.m_pChannelSizes[i];
+    }
 }
 
 namespace {
@@ -112,13 +123,13 @@ int Channel(int flag)
 CStrategyData* ITrail_Strategy::GetStrategyData(int flag)
 {
     const int i = Channel(flag);
-    return i >= 0 ? &m_Channels[i] : nullptr;
+    return i >= 0 ? &m_pChannels[i] : nullptr;
 }
 
 unsigned long ITrail_Strategy::GetStrategyDataSize(int flag) const
 {
     const int i = Channel(flag);
-    return i >= 0 ? m_dwChannelSizes[i] : 0;
+    return i >= 0 ? m_pChannelSizes[i] : 0;
 }
 
 } // namespace Kestu

@@ -213,8 +213,11 @@ void ITrail_Emitter::FrameMove(float dt)
     if (!std::isfinite(m_fCurrentTime)) m_fCurrentTime = 0.0f;
     if (m_dwFrameCount == 0) return;
     const float last = m_fLastFrameTime;
+    // fmod is exact: subtracting a rounded multiple of a long sequence from
+    // a far larger time can leave a negative time, or one the loop below
+    // could never bring down.
     if (m_fCurrentTime / last > kStepWraps) {
-        m_fCurrentTime -= std::floor(m_fCurrentTime / last) * last;
+        m_fCurrentTime = std::fmod(m_fCurrentTime, last);
         RestartSequence();
     }
     while (last <= m_fCurrentTime) {

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -183,7 +184,7 @@ void CTrail_Strategy::ApplyChannels(const ITrail_Context* ctx, unsigned char* by
     for (unsigned long flag = TRAIL_CHANNEL_COLOR; flag <= TRAIL_CHANNEL_TEXCOORD; flag <<= 1) {
         if ((m_dwFlags & flag) == 0) continue;
         void* base = nullptr;
-        const SSlotInfo* slot = m_Channels[__builtin_ctzl(flag)].GetSlot(ctx->GetFrameParam(), base);
+        const SSlotInfo* slot = m_pChannels[__builtin_ctzl(flag)].GetSlot(ctx->GetFrameParam(), base);
         // A channel without a slot for this moment, or with elements too
         // small for its value, leaves the vertices alone.
         if (slot == nullptr || base == nullptr || slot->dwElementSize < ElementNeeds(flag) ||
@@ -230,7 +231,9 @@ void CTrail_Strategy::Render(const ITrail_Context* ctx)
 {
     if (ctx == nullptr || m_pDevice == nullptr) return;
     const STrailBlock* block = OwnBlock(ctx);
-    const int n = ctx->GetActiveCount();
+    // A trail built again shorter keeps the count of its longer lists: no
+    // more than a strip's vertices are live.
+    const int n = std::min(ctx->GetActiveCount(), ctx->GetPositionListLen());
     if (block == nullptr || n < 2) return;
     // Two or three live vertices make no triangle: no draw at all.
     const UINT primitives = static_cast<UINT>((n & ~1) - 2);

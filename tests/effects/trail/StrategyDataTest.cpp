@@ -64,8 +64,10 @@ TEST(StrategyData, ElementLookupWithinASlot)
     EXPECT_EQ(slot.GetValue(0.3f, base), &elements[3]);
     EXPECT_EQ(slot.GetValue(1.0f, base), &elements[5]);
     EXPECT_EQ(slot.GetValue(2.0f, base), &elements[5]) << "past every key: the last";
-    slot.dwElementSize = 0;
-    EXPECT_EQ(slot.GetValue(0.0f, base), nullptr);
+    for (unsigned long tooSmall : {0ul, 1ul, 3ul}) {
+        slot.dwElementSize = tooSmall;
+        EXPECT_EQ(slot.GetValue(2.0f, base), nullptr) << "elements of " << tooSmall << " bytes hold no key";
+    }
     slot.dwElementSize = 32;
     EXPECT_EQ(slot.GetValue(0.0f, base), nullptr) << "no whole element";
 }
@@ -86,8 +88,15 @@ TEST(StrategyData, OnlySingleBitFlagsNameAChannel)
     EXPECT_EQ(s.GetStrategyData(6), nullptr);
     EXPECT_EQ(s.GetStrategyDataSize(4), 0u);
     CTrail_Strategy copy(s);
+    CTrail_Strategy assigned;
+    assigned = s;
+    for (CTrail_Strategy* twin : {&copy, &assigned}) {
+        ASSERT_NE(twin->GetStrategyData(4), s.GetStrategyData(4)) << "a copy keeps channels of its own";
+        EXPECT_EQ(twin->GetStrategyData(4)->GetSlots().size(), 1u);
+        EXPECT_EQ(twin->GetStrategyDataFlags(), 0x80000004u);
+    }
+    s.GetStrategyData(4)->Clear();
     EXPECT_EQ(copy.GetStrategyData(4)->GetSlots().size(), 1u);
-    EXPECT_EQ(copy.GetStrategyDataFlags(), 0x80000004u);
 }
 
 } // namespace

@@ -95,4 +95,26 @@ TEST_F(TrailRender, EveryStripDrawsItsLivePairs)
     EXPECT_EQ(at(16, 32), 0u) << "between the strips";
 }
 
+TEST_F(TrailRender, ATrailBuiltAgainShorterDrawsOnlyItsOwnVertices)
+{
+    for (int i = 0; i < 8; ++i) {
+        PushPair(1, -0.8f + 0.2f * float(i));
+        PushPair(0, -0.8f + 0.2f * float(i));
+    }
+    ASSERT_EQ(ctx.GetActiveCount(), 16);
+    EXPECT_EQ(strategy.SetTrailLength(2), 1);
+    ASSERT_EQ(strategy.BuildTrail(&ctx), 0);
+    for (float x : {-0.8f, 0.0f}) {
+        PushPair(1, x);
+        PushPair(0, x);
+    }
+    const host::D3D8Counters drawn = Draw();
+    EXPECT_EQ(drawn.drawCalls, 2u);
+    EXPECT_EQ(drawn.primitives, 4u) << "four vertices a strip";
+    const kestu_test::Image img = Picture();
+    const auto at = [&](int x, int y) { return img.pixels[size_t(y) * img.width + x] & 0xFFFFFF; };
+    EXPECT_EQ(at(16, 16), 0xFFFF00u);
+    EXPECT_EQ(at(48, 16), 0u) << "nothing left of the longer trail";
+}
+
 } // namespace

@@ -154,6 +154,27 @@ TEST_F(TrailChannels, AlphaWidthAndTextureCoordinates)
     EXPECT_FLOAT_EQ(v[6].v, 0.75f);
 }
 
+// Keys that stop short of the tail hold their last value, and a pair of
+// equal keys takes the later one, rather than running the blend off its ends.
+TEST_F(TrailChannels, AlphaHoldsPastTheLastKey)
+{
+    struct Case {
+        std::vector<trailtest::FloatElement> elements;
+        DWORD alpha[4];  // of the pairs at t = 0, 1/4, 2/4, 3/4
+    };
+    const Case cases[] = {
+        {{{0.0f, 1.0f}, {0.5f, 0.0f}}, {255, 127, 0, 0}},
+        {{{0.0f, 1.0f}, {0.5f, 0.5f}, {0.5f, 0.25f}}, {255, 191, 127, 63}},
+    };
+    for (const Case& c : cases) {
+        const auto alpha = Channel<trailtest::FloatElement>(c.elements);
+        strategy.SetStrategyData(&alpha, TRAIL_CHANNEL_ALPHA);
+        Fill();
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(Vertices(ctx)[i].color >> 24, c.alpha[i / 2]) << c.elements.size() << " keys, vertex " << i;
+    }
+}
+
 TEST_F(TrailChannels, ChannelsWithoutAUsableSlotAreSkipped)
 {
     CStrategyData early;  // its only slot ends at key 0.25; the frame stands at 0.5
