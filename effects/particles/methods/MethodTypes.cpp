@@ -24,5 +24,7 @@ CPPS_METHOD_BASE* CreatePPSMethod(DWORD type, const CParticleMethodMng& mng)
 
 void GivePPSMethodTextureMng(CPPS_METHOD_BASE* method, DWORD type, CTextureMng* textureMng)
 {
-    if (type == PPS_METHOD_BB) static_cast<CMethodBB*>(method)->SetTextureMng(textureMng);
+    // A method added by hand may carry the billboard type without being one.
+    if (type != PPS_METHOD_BB) return;
+    if (auto* bb = dynamic_cast<CMethodBB*>(method)) bb->SetTextureMng(textureMng);
 }

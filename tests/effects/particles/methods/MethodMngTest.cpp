@@ -1,6 +1,9 @@
 #include <sstream>
+#include <typeinfo>
 
 #include "kestu_datachunk.h"
+#include "kestu_ppsmethods.h"
+#include "kestu_texture_mng.h"
 #include "ParticleTestKit.h"
 
 using namespace ppstest;
@@ -40,6 +43,49 @@ TEST(MethodMng, NamesMethodsByTheRunningCounterAndFindsThem)
     mng.Clear();
     EXPECT_EQ(mng.GetMethodCount(), 0u);
     EXPECT_EQ(mng.FirstMethod(), nullptr);
+}
+
+TEST(MethodMng, EachTypeMakesItsClassUnderTheNextNumber)
+{
+    CParticleMethodMng mng;
+    const std::type_info* classes[] = {&typeid(CMethodPoint),       &typeid(CMethodTriangle), &typeid(CMethodQuad),
+                                       &typeid(CMethodPointSprite), &typeid(CMethodBB),       &typeid(CMethodSklAni),
+                                       &typeid(CMethodMesh)};
+    DWORD first = 0;
+    for (DWORD type = PPS_METHOD_POINT; type <= PPS_METHOD_MESH; ++type) {
+        CPPS_METHOD_BASE* m = mng.NewMethod(type);
+        ASSERT_NE(m, nullptr) << type;
+        EXPECT_EQ(typeid(*m), *classes[type]) << type;
+        if (type == PPS_METHOD_POINT) first = m->GetID();
+        EXPECT_EQ(m->GetID(), first + type);
+        EXPECT_EQ(std::string(m->GetName()), std::to_string(first + type));
+        EXPECT_EQ(mng.GetMethodTypeByName(m->GetName()), type);
+        EXPECT_EQ(mng.LastMethod(), m);
+    }
+    EXPECT_EQ(mng.GetMethodCount(), 7u);
+    // Triangles and quads start at an edge of 0.1.
+    EXPECT_EQ(static_cast<CMethodTriangle*>(mng.GetMethod(first + 1))->GetSize(), 0.1f);
+    EXPECT_EQ(static_cast<CMethodQuad*>(mng.GetMethod(first + 2))->GetSize(), 0.1f);
+    EXPECT_EQ(static_cast<CMethodPointSprite*>(mng.GetMethod(first + 3))->GetPointSize(), 1.0f);
+}
+
+// A method added by hand under the billboard type is not a billboard method:
+// handing out the texture manager leaves it alone.
+TEST(MethodMng, TextureManagerGoesToBillboardMethodsOnly)
+{
+    CParticleMethodMng mng;
+    auto* stranger = new TestMethod;
+    mng.AddMethod(stranger, PPS_METHOD_BB);
+    auto* bb = static_cast<CMethodBB*>(mng.NewMethod(PPS_METHOD_BB));
+    CTextureMng textures;
+    mng.SetTextureMng(&textures);
+    EXPECT_EQ(bb->GetTextureMng(), &textures);
+    CParticleGroup group;
+    for (int i = 0; i < 8; ++i) stranger->log.push_back("kept");
+    group.SetMethod(stranger);
+    EXPECT_EQ(stranger->log.size(), 9u);
+    EXPECT_EQ(stranger->log.back(), "AddRef");
+    group.Release();
 }
 
 TEST(MethodMng, TypesBeyondSixMakeNothing)
