@@ -176,6 +176,146 @@ TEST_F(MethodDraw, EmptyGroupsAndGroupsWithoutARecordDrawNothing)
     EXPECT_EQ(LitOutside(Picture(), 0, 0, 0, 0), 0);
 }
 
+// Each call stays within its batch: a count at the batch size is one call, one
+// more is two.
+TEST_F(MethodDraw, BatchSizesOfTheArrayMethods)
+{
+    CMethodPoint point;
+    CMethodTriangle triangle;
+    CMethodQuad quad;
+    CMethodPointSprite sprite;
+    struct Case {
+        CPPS_METHOD_VERTICES* method;
+        DWORD particles, calls, primitives;
+    };
+    const Case cases[] = {
+        {&point, 2000, 1, 2000},   {&point, 2001, 2, 2001},   {&point, 2500, 2, 2500},
+        {&triangle, 1000, 1, 2000}, {&triangle, 1001, 2, 2002}, {&quad, 1000, 1, 4000},
+        {&quad, 1001, 2, 4004},     {&sprite, 1000, 1, 1000},  {&sprite, 1001, 2, 1001},
+        {&sprite, 1500, 2, 1500},
+    };
+    for (const Case& c : cases) {
+        CParticleGroup group;
+        group.SetMaxParticleNumber(c.particles);
+        group.SetMethod(c.method);
+        ASSERT_EQ(c.method->Build(device, &group), 0);
+        for (DWORD i = 0; i < c.particles; ++i) Put(group, 1.0f, 1.0f, 0xFFFFFFFFu);
+        c.method->Update(&group, 0.0f);
+        device->BeginScene();
+        host::D3D8ResetCounters();
+        EXPECT_EQ(c.method->Render(device, &group), 0);
+        const host::D3D8Counters counters = host::D3D8GetCounters();
+        device->EndScene();
+        EXPECT_EQ(counters.drawCalls, c.calls) << c.method->GetVerticesPerParticle() << " " << c.particles;
+        EXPECT_EQ(counters.primitives, c.primitives) << c.method->GetVerticesPerParticle() << " " << c.particles;
+        group.Release();
+    }
+}
+
+// Points, triangles and quads are drawn under the group's root matrix; point
+// sprites under whatever world the caller set.
+TEST_F(MethodDraw, ArrayMethodsDrawUnderTheRootMatrix)
+{
+    D3DXMATRIX root, marker, world;
+    D3DXMatrixTranslation(&root, 16, 8, 0);
+    D3DXMatrixTranslation(&marker, 1, 2, 3);
+    CMethodPoint point;
+    CMethodTriangle triangle;
+    CMethodQuad quad;
+    CMethodPointSprite sprite;
+    triangle.SetSize(4);
+    quad.SetSize(4);
+    sprite.SetPointSize(2);
+    struct Case {
+        CPPS_METHOD_VERTICES* method;
+        int y;
+        bool underRoot;
+    };
+    const Case cases[] = {{&point, 4, true}, {&triangle, 20, true}, {&quad, 36, true}, {&sprite, 52, false}};
+    for (const Case& c : cases) {
+        CParticleGroup group;
+        group.SetRootMat(root);
+        group.SetMethod(c.method);
+        ASSERT_EQ(c.method->Build(device, &group), 0);
+        // An empty group: the point method leaves the world alone, the
+        // triangle and quad methods still set the root.
+        device->SetTransform(D3DTS_WORLD, &marker);
+        ASSERT_EQ(Draw(*c.method, group), 0);
+        device->GetTransform(D3DTS_WORLD, &world);
+        const bool setsRoot = c.method == &triangle || c.method == &quad;
+        EXPECT_EQ(world == (setsRoot ? root : marker), true) << c.y;
+        D3DXMatrixIdentity(&world);
+        device->SetTransform(D3DTS_WORLD, &world);
+        Put(group, 4.5f, float(c.y) + 0.5f, 0xFFFFFFFFu);
+        ASSERT_EQ(Draw(*c.method, group), 0);
+        group.Release();
+    }
+    const kestu_test::Image image = Picture();
+    for (const Case& c : cases) {
+        // A pixel inside the shape, where it is drawn and where it is not.
+        const int inside = c.method == &triangle || c.method == &quad ? 1 : 0;
+        const int dx = c.underRoot ? 16 : 0, dy = c.underRoot ? 8 : 0;
+        EXPECT_EQ(At(image, 4 + inside + dx, c.y + inside + dy), 0xFFFFFFFFu) << c.y;
+        EXPECT_EQ(At(image, 4 + inside + 16 - dx, c.y + inside + 8 - dy), kBlack) << c.y;
+    }
+    kestu_test::SaveIfFailed(image);
+}
+
+// The vertices of a particle, in units of the size from the particle.
+TEST(MethodVertices, TrianglesAndQuadsFollowTheSizeAtEachUpdate)
+{
+    const float triangle[6][2] = {{0, 0}, {0, 1}, {1, 0}, {0, 0}, {1, 0}, {0, 1}};
+    const float square[12][2] = {{0, 0}, {0, 1}, {1, 0}, {0, 0}, {1, 0}, {0, 1},
+                                 {1, 0}, {0, 1}, {1, 1}, {1, 0}, {1, 1}, {0, 1}};
+    CMethodTriangle tri;
+    CMethodQuad quad;
+    EXPECT_EQ(tri.GetSize(), 0.1f);
+    EXPECT_EQ(quad.GetSize(), 0.1f);
+    const auto check = [](CPPS_METHOD_VERTICES& method, auto setSize, const float (*shape)[2], DWORD k) {
+        CParticleGroup group;
+        group.SetMaxParticleNumber(2);
+        group.SetMethod(&method);
+        ASSERT_EQ(method.Build(nullptr, &group), 0);
+        EXPECT_EQ(method.GetRes(&group)->dwSize, 2 * k * 16);
+        EXPECT_EQ(method.GetRes(&group)->dwFVF, 66u);
+        const float at[3] = {1, 2, 3}, zero[3] = {0, 0, 0};
+        group.Add(at, nullptr, nullptr, zero, zero, 0, 0);
+        CParticleGroup::iterator it;
+        group.LastParticle(it)->SetColor(0x80402010u);
+        for (float s : {2.0f, 5.0f}) {
+            setSize(s);
+            EXPECT_EQ(method.Update(&group, 0.0f), 0);
+            const auto* v = static_cast<const SPPS_VERTEX*>(method.GetRes(&group)->pVertices);
+            for (DWORD i = 0; i < k; ++i) {
+                EXPECT_EQ(v[i].x, 1 + s * shape[i][0]) << s << " " << i;
+                EXPECT_EQ(v[i].y, 2 + s * shape[i][1]) << s << " " << i;
+                EXPECT_EQ(v[i].z, 3.0f) << s << " " << i;
+                EXPECT_EQ(v[i].color, 0x80402010u) << s << " " << i;
+            }
+        }
+        group.Release();
+    };
+    check(tri, [&](float s) { tri.SetSize(s); }, triangle, 6);
+    check(quad, [&](float s) { quad.SetSize(s); }, square, 12);
+}
+
+// The mesh fields keep at most 259 characters.
+TEST(MethodMeshFields, FileAndPathAreCutTo259Characters)
+{
+    CMethodMesh mesh;
+    EXPECT_STREQ(mesh.GetMeshFile(), "");
+    EXPECT_STREQ(mesh.GetMeshPath(), "");
+    const std::string longer(300, 'm');
+    mesh.SetMeshFile(longer.c_str());
+    mesh.SetMeshPath(longer.c_str());
+    EXPECT_EQ(std::string(mesh.GetMeshFile()), longer.substr(0, 259));
+    EXPECT_EQ(std::string(mesh.GetMeshPath()), longer.substr(0, 259));
+    mesh.SetMeshFile("a.gma");
+    EXPECT_STREQ(mesh.GetMeshFile(), "a.gma");
+    mesh.SetMeshPath(nullptr);
+    EXPECT_STREQ(mesh.GetMeshPath(), "");
+}
+
 // More particles than the array was built for draw only what it holds.
 TEST_F(MethodDraw, ParticlesBeyondTheBuiltCapacityAreLeftOut)
 {
@@ -306,6 +446,19 @@ TEST_F(MethodDraw, MeshesFollowTheirParticles)
     DWORD z = 0;
     device->GetRenderState(D3DRS_ZENABLE, &z);
     EXPECT_EQ(z, DWORD{TRUE});
+    // The root comes after the particle's own turn, scale and place: shifting
+    // it shifts the meshes by as much.
+    D3DXMATRIX root;
+    D3DXMatrixTranslation(&root, -8, 0, 0);
+    group.SetRootMat(root);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlack, 1.0f, 0);
+    ASSERT_EQ(Draw(mesh, group), 0);
+    const kestu_test::Image shifted = Picture();
+    EXPECT_NE(At(shifted, 1, 16), kBlack);
+    EXPECT_EQ(At(shifted, 18, 16), kBlack);
+    EXPECT_NE(At(shifted, 40, 46), kBlack);
+    EXPECT_EQ(At(shifted, 48, 46), kBlack);
+    kestu_test::SaveIfFailed(shifted);
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
     group.Release();
 }
