@@ -389,6 +389,80 @@ TEST_F(MethodDraw, PointSpritesAreSizedTexturedAndAdded)
     group.Release();
 }
 
+// What point sprites and meshes leave set and what they put back, also for a
+// group they hold no record of.
+TEST_F(MethodDraw, StatesLeftByPointSpritesAndMeshes)
+{
+    const auto bits = [](float f) {
+        DWORD d;
+        std::memcpy(&d, &f, sizeof d);
+        return d;
+    };
+    struct State {
+        bool stage;
+        DWORD which, value;
+    };
+    const auto expectStates = [](const std::vector<State>& states, const char* what) {
+        for (const State& st : states) {
+            DWORD value = 0xDEADBEEF;
+            if (st.stage)
+                device->GetTextureStageState(0, D3DTEXTURESTAGESTATETYPE(st.which), &value);
+            else
+                device->GetRenderState(D3DRENDERSTATETYPE(st.which), &value);
+            EXPECT_EQ(value, st.value) << what << (st.stage ? " stage state " : " render state ") << st.which;
+        }
+    };
+    const std::vector<State> sprites = {
+        {false, D3DRS_ZWRITEENABLE, TRUE},        {false, D3DRS_ALPHABLENDENABLE, FALSE},
+        {false, D3DRS_DESTBLEND, D3DBLEND_ONE},    {false, D3DRS_POINTSPRITEENABLE, FALSE},
+        {false, D3DRS_POINTSCALEENABLE, FALSE},   {false, D3DRS_POINTSIZE, bits(3.5f)},
+        {false, D3DRS_POINTSIZE_MIN, bits(3.5f)}, {false, D3DRS_POINTSCALE_A, bits(0.0f)},
+        {false, D3DRS_POINTSCALE_B, bits(0.0f)},  {false, D3DRS_POINTSCALE_C, bits(1.0f)},
+        {true, D3DTSS_COLOROP, D3DTOP_MODULATE},  {true, D3DTSS_COLORARG1, D3DTA_TEXTURE},
+        {true, D3DTSS_COLORARG2, D3DTA_DIFFUSE},  {true, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
+        {false, D3DRS_SRCBLEND, D3DBLEND_ONE},
+    };
+    const std::vector<State> meshes = {
+        {true, D3DTSS_COLOROP, D3DTOP_MODULATE},   {true, D3DTSS_COLORARG1, D3DTA_TEXTURE},
+        {true, D3DTSS_COLORARG2, D3DTA_DIFFUSE},   {true, D3DTSS_MINFILTER, D3DTEXF_LINEAR},
+        {true, D3DTSS_MAGFILTER, D3DTEXF_LINEAR},  {false, D3DRS_ALPHABLENDENABLE, FALSE},
+        {false, D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {false, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+        {false, D3DRS_ZENABLE, TRUE},
+    };
+    const std::vector<State> filters = {{true, D3DTSS_MINFILTER, D3DTEXF_LINEAR},
+                                        {true, D3DTSS_MAGFILTER, D3DTEXF_LINEAR}};
+
+    CMethodPointSprite sprite;
+    sprite.SetPointSize(3.5f);
+    CParticleGroup group, stranger;
+    group.SetMethod(&sprite);
+    for (CParticleGroup* g : {&group, &stranger}) {
+        device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
+        device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
+        EXPECT_EQ(sprite.Build(device, g), g == &group ? 0 : 1);
+        expectStates(filters, "sprite build");
+        Put(group, 8, 8, 0xFFFFFFFFu);
+        device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        EXPECT_EQ(Draw(sprite, *g), g == &group ? 0 : 1);
+        expectStates(sprites, g == &group ? "sprites" : "sprites without a record");
+    }
+    group.Release();
+
+    CMethodMesh mesh;
+    mesh.SetMeshFile("missing.gma");
+    CParticleGroup meshGroup;
+    meshGroup.SetMethod(&mesh);
+    ASSERT_EQ(mesh.Build(device, &meshGroup), 0);
+    Put(meshGroup, 8, 8, 0xFFFFFFFFu);
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    EXPECT_EQ(Draw(mesh, meshGroup), 0);
+    expectStates(meshes, "meshes");
+    meshGroup.Release();
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+}
+
 TEST_F(MethodDraw, APointSpriteWarnsOnADeviceThatCannotSizePoints)
 {
     host::D3D8SetCapsFilter([](D3DDEVTYPE, D3DCAPS8& caps) { caps.FVFCaps &= ~DWORD(D3DFVFCAPS_PSIZE); });
