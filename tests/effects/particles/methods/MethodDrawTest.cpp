@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <typeinfo>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -555,8 +556,15 @@ TEST_F(MethodDraw, AMeshMethodSurvivesAMissingFile)
     Put(a, 8, 8, 0xFFFFFFFFu);
     Put(a, 9, 9, 0xFFFFFFFFu);
     Put(a, 10, 10, 0xFFFFFFFFu);
+    CParticleGroup::iterator it;
+    CParticleBase* last = a.LastParticle(it);
+    EXPECT_EQ(typeid(*last), typeid(CParticleMesh)) << "the method's particles are its own";
     EXPECT_EQ(Draw(mesh, a), 0);
     EXPECT_EQ(LitOutside(Picture(), 0, 0, 0, 0), 0);
+    CParticleGroup stranger;
+    EXPECT_EQ(mesh.Build(device, &stranger), 1);
+    EXPECT_EQ(mesh.Update(&stranger, 0), 1);
+    EXPECT_EQ(mesh.Render(device, &stranger), 1);
     a.Release();
     EXPECT_EQ(mesh.GetSphere(), nullptr);
     b.Release();
