@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -522,6 +523,18 @@ TEST_F(MethodDraw, MeshesFollowTheirParticles)
         }
     EXPECT_EQ(outside, 0);
     kestu_test::SaveIfFailed(image);
+    // The frame follows the age at three times the mesh's speed, from the
+    // start at each update: the 2-second mesh loops every 2 / 3, its second
+    // frame from half of that.
+    CParticleGroup::iterator it = group.begin();
+    CParticleBase* first = group.NextParticle(it);
+    const CMeshAni* players = mesh.GetRes(&group)->pMeshAnis;
+    for (const auto& [age, frame] : {std::pair{0.5f, 1u}, std::pair{0.2f, 0u}, std::pair{0.9f, 0u}, std::pair{1.2f, 1u}}) {
+        first->SetLifeTime(age);
+        mesh.Update(&group, 0.0f);
+        EXPECT_EQ(players[0].GetCurrentFrame(), frame) << age;
+    }
+    first->SetLifeTime(0.0f);
     DWORD z = 0;
     device->GetRenderState(D3DRS_ZENABLE, &z);
     EXPECT_EQ(z, DWORD{TRUE});
