@@ -476,8 +476,17 @@ TEST_F(MethodDraw, APointSpriteWarnsOnADeviceThatCannotSizePoints)
     EXPECT_EQ(boxes[0].text, "no support point sprite");
     EXPECT_EQ(boxes[0].caption, "warning");
     EXPECT_EQ(boxes[0].owner, nullptr);
+    EXPECT_EQ(boxes[0].type, UINT{MB_OK});
     EXPECT_NE(sprite.LoadTexture(device), D3D_OK) << "a missing file";
     EXPECT_EQ(sprite.GetTexture(), nullptr);
+    // The points are drawn all the same, untextured.
+    CParticleGroup group;
+    group.SetMethod(&sprite);
+    ASSERT_EQ(sprite.Build(device, &group), 0);
+    Put(group, 20.5f, 20.5f, 0xFF30C060u);
+    ASSERT_EQ(Draw(sprite, group), 0);
+    EXPECT_EQ(At(Picture(), 20, 20), 0xFF30C060u);
+    group.Release();
 }
 
 // A GMA mesh per particle, turned by the particle's age and scaled by 0.4.
