@@ -126,6 +126,60 @@ TEST(ParticleFile, GroupRecordCountsOnlySpecifiedParticles)
     }
 }
 
+// A group without a maximum is written with its one particle and reads back.
+TEST(ParticleFile, GroupWithoutMaximumReadsBack)
+{
+    CParticleGroup none;
+    none.SetMaxParticleNumber(0);
+    std::stringstream s;
+    ASSERT_EQ(none.Serialize(s, 1), 0);
+    CParticleGroup back;
+    ASSERT_EQ(back.Serialize(s, 0), 0);
+    EXPECT_EQ(back.GetMaxParticleNumber(), 0u);
+    EXPECT_EQ(back.GetParticlesNumber(), 1u);
+}
+
+// Many groups that each ask for the most particles a group may take stop the
+// read before the particles outgrow memory.
+TEST(ParticleFile, ParticlesMadeAtLoadAreBoundedForTheWholeFile)
+{
+    const auto file = [](uint32_t groups) {
+        std::vector<uint8_t> b;
+        kestu::ByteWriter w(b);
+        w.Bytes("PPS_DAT_MNG", 12);
+        w.U32(0x1234);
+        w.U32(0x5678);
+        w.U32(0);  // path
+        w.U32(0);  // methods
+        w.U32(groups);
+        for (uint32_t i = 0; i < groups; ++i) {
+            w.U32(1);
+            w.Bytes("s", 1);
+            w.Bytes("PPS_DAT", 8);
+            w.U32(0x1234);
+            w.U32(0x5679);
+            for (int t = 0; t < 4; ++t) w.F32(0.0f);
+            w.U32(0);  // method name
+            w.U32(1);  // groups
+            w.U32(i);
+            w.U32(0);  // particles not specified
+            w.U32(1u << 16);
+            w.U32(0);
+            w.U32(1);
+            w.Bytes("g", 1);
+            w.U32(1u << 16);
+            w.U32(0);  // actions
+        }
+        return std::string(b.begin(), b.end());
+    };
+    CParticleSystemMng mng;
+    ASSERT_EQ(Read(mng, file(4)), 0);
+    EXPECT_EQ(mng.GetTotalParticleNum(), 4u << 16);
+    EXPECT_EQ(Read(mng, file(5)), E_FAIL);
+    EXPECT_EQ(mng.GetSystemCount(), 0u);
+    EXPECT_EQ(Read(mng, file(4)), 0) << "every read starts with the whole allowance";
+}
+
 TEST(ParticleFile, ReadingTwiceGivesTheSameSystems)
 {
     CParticleSystemMng mng;
