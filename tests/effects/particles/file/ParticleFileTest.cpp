@@ -1,4 +1,5 @@
 #include <cstring>
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -9,6 +10,8 @@
 #include "kestu_ppsactions.h"
 #include "kestu_ppsmethods.h"
 #include "FullManager.h"
+#include "TgaLibrary.h"
+#include "support/device.h"
 
 namespace {
 
@@ -254,6 +257,36 @@ TEST(ParticleFile, UnknownMethodNameLeavesGroupsWithoutMethod)
     loaded.Logic(0.1f);
     EXPECT_EQ(fire->Render(nullptr, 0), 0);
     loaded.Clear();
+}
+
+// A point sprite's texture is loaded while reading, from either form, only
+// when the method manager already has a device.
+class ParticleFileDevice : public testdevice::DeviceSuite<16, 16, false> {};
+
+TEST_F(ParticleFileDevice, PointSpriteTextureLoadsOnlyWithADevice)
+{
+    const std::vector<uint8_t> tga = bbtest::Tga(2, 2, [](int, int) { return 0xFFFFFFFFu; });
+    std::ofstream("pps_spark.tga", std::ios::binary).write(reinterpret_cast<const char*>(tga.data()), std::streamsize(tga.size()));
+    CParticleSystemMng mng;
+    auto* sprite = static_cast<CMethodPointSprite*>(mng.GetParticleMethodMng()->NewMethod(PPS_METHOD_POINTSPRITE));
+    sprite->SetName("s");
+    sprite->SetTexturePath("pps_spark.tga");
+    const std::string bytes = Binary(mng);
+    const std::string text = ppstest::Script(mng);
+    for (IDirect3DDevice8* with : {static_cast<IDirect3DDevice8*>(nullptr), device}) {
+        for (bool script : {false, true}) {
+            CParticleSystemMng loaded;
+            loaded.GetParticleMethodMng()->SetDevice(with);
+            if (script)
+                ppstest::ReadScript(loaded, text);
+            else
+                ASSERT_EQ(Read(loaded, bytes), 0);
+            auto* back = dynamic_cast<CMethodPointSprite*>(loaded.GetParticleMethodMng()->GetMethodByName("s"));
+            ASSERT_NE(back, nullptr);
+            EXPECT_EQ(back->GetTexture() != nullptr, with != nullptr) << (script ? "script" : "file");
+        }
+    }
+    std::remove("pps_spark.tga");
 }
 
 // Where a field sits in the file of a small manager, so that a test can
