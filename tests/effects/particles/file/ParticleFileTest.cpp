@@ -129,6 +129,31 @@ TEST(ParticleFile, GroupRecordCountsOnlySpecifiedParticles)
     }
 }
 
+// The start of a manager's file with no path and no methods, up to its system
+// count.
+void PutManagerStart(kestu::ByteWriter& w, uint32_t systems)
+{
+    w.Bytes("PPS_DAT_MNG", 12);
+    w.U32(0x1234);
+    w.U32(0x5678);
+    w.U32(0);  // path
+    w.U32(0);  // methods
+    w.U32(systems);
+}
+
+// A system record up to its group count, its times zero and no method name.
+void PutSystemStart(kestu::ByteWriter& w, const std::string& name, uint32_t minorVer, uint32_t groups)
+{
+    w.U32(static_cast<uint32_t>(name.size()));
+    w.Bytes(name.data(), name.size());
+    w.Bytes("PPS_DAT", 8);
+    w.U32(0x1234);
+    w.U32(minorVer);
+    for (int i = 0; i < 4; ++i) w.F32(0.0f);
+    w.U32(0);  // method name
+    w.U32(groups);
+}
+
 // A group without a maximum is written with its one particle and reads back.
 TEST(ParticleFile, GroupWithoutMaximumReadsBack)
 {
@@ -149,21 +174,9 @@ TEST(ParticleFile, ParticlesMadeAtLoadAreBoundedForTheWholeFile)
     const auto file = [](uint32_t groups) {
         std::vector<uint8_t> b;
         kestu::ByteWriter w(b);
-        w.Bytes("PPS_DAT_MNG", 12);
-        w.U32(0x1234);
-        w.U32(0x5678);
-        w.U32(0);  // path
-        w.U32(0);  // methods
-        w.U32(groups);
+        PutManagerStart(w, groups);
         for (uint32_t i = 0; i < groups; ++i) {
-            w.U32(1);
-            w.Bytes("s", 1);
-            w.Bytes("PPS_DAT", 8);
-            w.U32(0x1234);
-            w.U32(0x5679);
-            for (int t = 0; t < 4; ++t) w.F32(0.0f);
-            w.U32(0);  // method name
-            w.U32(1);  // groups
+            PutSystemStart(w, "s", 0x5679, 1);
             w.U32(i);
             w.U32(0);  // particles not specified
             w.U32(1u << 16);
@@ -203,20 +216,8 @@ TEST(ParticleFile, FirstFormRecordsStillRead)
 {
     std::vector<uint8_t> b;
     kestu::ByteWriter w(b);
-    w.Bytes("PPS_DAT_MNG", 12);
-    w.U32(0x1234);
-    w.U32(0x5678);
-    w.U32(0);                 // path
-    w.U32(0);                 // methods
-    w.U32(1);                 // systems
-    w.U32(3);
-    w.Bytes("old", 3);
-    w.Bytes("PPS_DAT", 8);
-    w.U32(0x1234);
-    w.U32(0x5678);
-    for (int i = 0; i < 4; ++i) w.F32(0.0f);
-    w.U32(0);                 // method name
-    w.U32(0);                 // groups
+    PutManagerStart(w, 1);
+    PutSystemStart(w, "old", 0x5678, 0);
     w.U32(2);                 // actions
     for (DWORD id : {DWORD{PPS_ACTION_DAMP}, DWORD{PPS_ACTION_GRAVITY}}) {
         w.U32(id);
