@@ -278,7 +278,7 @@ HRESULT SPPS_ACTION_BASE::CreateFromScript(CDataChunk& chunk)
 
 HRESULT SPPS_ACTION_BASE::WriteToScript(std::ostream& out)
 {
-    out << "\n\tAction\t" << m_strName << "\n\t{\n";
+    out << "\n\tAction\t" << ScriptText(m_strName) << "\n\t{\n";
     WriteValueLine(out, "\tActionID\t", static_cast<int32_t>(dwActionID));
     out << "\tBaseInfo" << "\n\t{\n";
     out << "\t\tscope" << "\n\t\t{\n";

@@ -97,6 +97,12 @@ void WriteString(std::ostream& out, const std::string& value, uint32_t max)
     WriteBytes(out, value.data(), n);
 }
 
+long& LoadedParticles(std::ios& stream)
+{
+    static const int slot = std::ios_base::xalloc();
+    return stream.iword(slot);
+}
+
 long StreamResult(const std::ios& stream) { return stream ? 0 : E_FAIL; }
 
 } // namespace ppsfile

@@ -31,6 +31,12 @@ void WriteF32(std::ostream& out, float value);
 // At most max bytes of the text, so that what is written reads back.
 void WriteString(std::ostream& out, const std::string& value, uint32_t max);
 
+// The particles the group records read from this stream have made so far.
+// Each record asks for few, but a file of many small records must not make
+// more than memory holds: the readers stop at kLoadedParticlesTotal.
+long& LoadedParticles(std::ios& stream);
+constexpr long kLoadedParticlesTotal = 1l << 18;
+
 // 0 while the stream is good, else E_FAIL.
 long StreamResult(const std::ios& stream);
 

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "kestu_particlegroup.h"
 #include "effects/particles/file/FileFields.h"
 
@@ -25,7 +27,10 @@ HRESULT CParticleGroup::Serialize(std::iostream& stream, int bWrite)
     if (!ReadU32(stream, id) || !ReadI32(stream, specified) || !ReadU32(stream, max) || !ReadI32(stream, inWorld) ||
         !ReadString(stream, kNameMax, name) || !ReadU32(stream, count))
         return E_FAIL;
-    if (!specified && (count > max || count > kLoadedParticlesMax)) {
+    // A group without a maximum is still written with its one particle.
+    long& loaded = LoadedParticles(stream);
+    if (!specified && (count > std::max<uint32_t>(max, 1) || count > kLoadedParticlesMax ||
+                       count > kLoadedParticlesTotal - loaded)) {
         Refuse(stream);
         return E_FAIL;
     }
@@ -35,6 +40,7 @@ HRESULT CParticleGroup::Serialize(std::iostream& stream, int bWrite)
     m_bInWorldSpace = inWorld;
     m_strName = name;
     if (!specified) {
+        loaded += count;
         for (uint32_t i = 0; i < count; ++i) {
             CParticleBase* p = AllocParticle();
             if (!p) return E_OUTOFMEMORY;

@@ -27,6 +27,7 @@ HRESULT CParticleSystemMng::Serialize(std::iostream& stream, int bWrite)
 
     Clear();
     if (!m_pMethodMng) m_pMethodMng = new CParticleMethodMng;
+    LoadedParticles(stream) = 0;
     const auto fail = [this] {
         Clear();
         return E_FAIL;

@@ -198,8 +198,8 @@ HRESULT CMethodMesh::CreateFromScript(CDataChunk& chunk)
 HRESULT CMethodMesh::WriteToScript(std::ostream& out)
 {
     CPPS_METHOD_BASE::WriteToScript(out);
-    out << "MeshFile\t" << m_szMeshFile << "\n";
-    out << "MeshPath\t" << m_szMeshPath << "\n";
+    out << "MeshFile\t" << ScriptText(m_szMeshFile) << "\n";
+    out << "MeshPath\t" << ScriptText(m_szMeshPath) << "\n";
     out << "}\n";
     return 0;
 }

@@ -124,7 +124,7 @@ HRESULT CMethodPointSprite::WriteToScript(std::ostream& out)
 {
     CPPS_METHOD_BASE::WriteToScript(out);
     out << "PointSize\t" << ValueToScriptString(m_fPointSize) << "\n";
-    out << "TexturePath\t" << m_strTexturePath << "\n";
+    out << "TexturePath\t" << ScriptText(m_strTexturePath) << "\n";
     out << "}\n";
     return 0;
 }

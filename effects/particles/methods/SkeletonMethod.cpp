@@ -232,8 +232,8 @@ HRESULT CMethodSklAni::CreateFromScript(CDataChunk& chunk)
 HRESULT CMethodSklAni::WriteToScript(std::ostream& out)
 {
     CPPS_METHOD_BASE::WriteToScript(out);
-    out << "SkeletonPath\t" << m_strSkeletonPath << "\n";
-    for (const std::string& path : m_ActionPaths) out << "ActionPath\t" << path << "\n";
+    out << "SkeletonPath\t" << ScriptText(m_strSkeletonPath) << "\n";
+    for (const std::string& path : m_ActionPaths) out << "ActionPath\t" << ScriptText(path) << "\n";
     out << "}\n";
     return 0;
 }

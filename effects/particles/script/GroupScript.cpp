@@ -31,7 +31,7 @@ HRESULT CParticleGroup::CreateFromScript(CDataChunk& chunk)
 
 HRESULT CParticleGroup::WriteToScript(std::ostream& out)
 {
-    out << "\n\tGroup\t" << m_strName << "\n\t{\n";
+    out << "\n\tGroup\t" << ScriptText(m_strName) << "\n\t{\n";
     out << "\tGroupID\t" << ValueToScriptString(uint32_t{m_dwGroupID}) << "\n";
     out << "\tbSpecifiedParticles\t" << ValueToScriptString(m_bSpecifiedParticles != 0) << "\n";
     out << "\tbInWorldSpace\t" << ValueToScriptString(m_bInWorldSpace != 0) << "\n";

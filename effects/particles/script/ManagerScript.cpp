@@ -95,10 +95,10 @@ HRESULT CParticleSystemMng::CreateFromScript(CDataChunk& chunk)
 HRESULT CParticleSystemMng::WriteToScript(std::ostream& out)
 {
     out << "{\n";
-    out << "//Header\t" << m_szHeader << "\n";
+    out << "//Header\t" << ScriptText(m_szHeader) << "\n";
     out << "//MajorVer\t" << ValueToScriptString(uint32_t{m_dwMajorVer}) << "\n";
     out << "//MinorVer\t" << ValueToScriptString(uint32_t{m_dwMinorVer}) << "\n";
-    out << "TextureIDXPath\t" << m_strTextureIDXPath << "\n";
+    out << "TextureIDXPath\t" << ScriptText(m_strTextureIDXPath) << "\n";
     if (m_pMethodMng) {
         if (HRESULT hr = m_pMethodMng->WriteToScript(out)) return hr;
     } else {

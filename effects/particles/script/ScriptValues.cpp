@@ -29,6 +29,8 @@ bool ScriptValueOf(const std::string& line, std::string& value)
     return true;
 }
 
+std::string ScriptText(const std::string& text) { return text.substr(0, text.find('\n')); }
+
 bool ScriptKeyIs(const std::string& line, const char* key)
 {
     return line.compare(0, std::strlen(key), key) == 0;

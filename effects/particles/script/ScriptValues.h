@@ -13,6 +13,11 @@ std::vector<std::string> SplitTokens(const std::string& line, const char* separa
 // carries none.
 bool ScriptValueOf(const std::string& line, std::string& value);
 
+// The text up to its first line feed: a name or path that a binary file
+// carried with one would otherwise end its line early and break the blocks
+// around it.
+std::string ScriptText(const std::string& text);
+
 // True when the line begins with the key.
 bool ScriptKeyIs(const std::string& line, const char* key);
 

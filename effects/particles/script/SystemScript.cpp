@@ -80,15 +80,15 @@ HRESULT CParticleSystem::CreateFromScript(CDataChunk& chunk)
 
 HRESULT CParticleSystem::WriteToScript(std::ostream& out)
 {
-    out << "\nParticleSystem\t" << m_strName << "\n{\n";
-    out << "Header\t" << m_szHeader << "\n";
+    out << "\nParticleSystem\t" << ScriptText(m_strName) << "\n{\n";
+    out << "Header\t" << ScriptText(m_szHeader) << "\n";
     out << "//MajorVer\t" << ValueToScriptString(uint32_t{m_dwMajorVer}) << "\n";
     out << "//MinorVer\t" << ValueToScriptString(uint32_t{m_dwMinorVer}) << "\n";
     out << "fStartTime\t" << ValueToScriptString(fStartTime) << "\n";
     out << "fLifeTime\t" << ValueToScriptString(fLifeTime) << "\n";
     out << "fRepeatTime\t" << ValueToScriptString(fRepeatTime) << "\n";
     out << "fExecuteTime\t" << ValueToScriptString(fExecuteTime) << "\n";
-    out << "MapMethodName\t" << m_strMethodName << "\n";
+    out << "MapMethodName\t" << ScriptText(m_strMethodName) << "\n";
     m_dwGroupCount = GetGroupCount();
     out << "GroupSize\t" << ValueToScriptString(uint32_t{m_dwGroupCount}) << "\n";
     for (CParticleGroup* group : m_Groups)

@@ -1,4 +1,5 @@
 #include <cstring>
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -9,6 +10,8 @@
 #include "kestu_ppsactions.h"
 #include "kestu_ppsmethods.h"
 #include "FullManager.h"
+#include "TgaLibrary.h"
+#include "support/device.h"
 
 namespace {
 
@@ -126,6 +129,73 @@ TEST(ParticleFile, GroupRecordCountsOnlySpecifiedParticles)
     }
 }
 
+// The start of a manager's file with no path and no methods, up to its system
+// count.
+void PutManagerStart(kestu::ByteWriter& w, uint32_t systems)
+{
+    w.Bytes("PPS_DAT_MNG", 12);
+    w.U32(0x1234);
+    w.U32(0x5678);
+    w.U32(0);  // path
+    w.U32(0);  // methods
+    w.U32(systems);
+}
+
+// A system record up to its group count, its times zero and no method name.
+void PutSystemStart(kestu::ByteWriter& w, const std::string& name, uint32_t minorVer, uint32_t groups)
+{
+    w.U32(static_cast<uint32_t>(name.size()));
+    w.Bytes(name.data(), name.size());
+    w.Bytes("PPS_DAT", 8);
+    w.U32(0x1234);
+    w.U32(minorVer);
+    for (int i = 0; i < 4; ++i) w.F32(0.0f);
+    w.U32(0);  // method name
+    w.U32(groups);
+}
+
+// A group without a maximum is written with its one particle and reads back.
+TEST(ParticleFile, GroupWithoutMaximumReadsBack)
+{
+    CParticleGroup none;
+    none.SetMaxParticleNumber(0);
+    std::stringstream s;
+    ASSERT_EQ(none.Serialize(s, 1), 0);
+    CParticleGroup back;
+    ASSERT_EQ(back.Serialize(s, 0), 0);
+    EXPECT_EQ(back.GetMaxParticleNumber(), 0u);
+    EXPECT_EQ(back.GetParticlesNumber(), 1u);
+}
+
+// Many groups that each ask for the most particles a group may take stop the
+// read before the particles outgrow memory.
+TEST(ParticleFile, ParticlesMadeAtLoadAreBoundedForTheWholeFile)
+{
+    const auto file = [](uint32_t groups) {
+        std::vector<uint8_t> b;
+        kestu::ByteWriter w(b);
+        PutManagerStart(w, groups);
+        for (uint32_t i = 0; i < groups; ++i) {
+            PutSystemStart(w, "s", 0x5679, 1);
+            w.U32(i);
+            w.U32(0);  // particles not specified
+            w.U32(1u << 16);
+            w.U32(0);
+            w.U32(1);
+            w.Bytes("g", 1);
+            w.U32(1u << 16);
+            w.U32(0);  // actions
+        }
+        return std::string(b.begin(), b.end());
+    };
+    CParticleSystemMng mng;
+    ASSERT_EQ(Read(mng, file(4)), 0);
+    EXPECT_EQ(mng.GetTotalParticleNum(), 4u << 16);
+    EXPECT_EQ(Read(mng, file(5)), E_FAIL);
+    EXPECT_EQ(mng.GetSystemCount(), 0u);
+    EXPECT_EQ(Read(mng, file(4)), 0) << "every read starts with the whole allowance";
+}
+
 TEST(ParticleFile, ReadingTwiceGivesTheSameSystems)
 {
     CParticleSystemMng mng;
@@ -146,20 +216,8 @@ TEST(ParticleFile, FirstFormRecordsStillRead)
 {
     std::vector<uint8_t> b;
     kestu::ByteWriter w(b);
-    w.Bytes("PPS_DAT_MNG", 12);
-    w.U32(0x1234);
-    w.U32(0x5678);
-    w.U32(0);                 // path
-    w.U32(0);                 // methods
-    w.U32(1);                 // systems
-    w.U32(3);
-    w.Bytes("old", 3);
-    w.Bytes("PPS_DAT", 8);
-    w.U32(0x1234);
-    w.U32(0x5678);
-    for (int i = 0; i < 4; ++i) w.F32(0.0f);
-    w.U32(0);                 // method name
-    w.U32(0);                 // groups
+    PutManagerStart(w, 1);
+    PutSystemStart(w, "old", 0x5678, 0);
     w.U32(2);                 // actions
     for (DWORD id : {DWORD{PPS_ACTION_DAMP}, DWORD{PPS_ACTION_GRAVITY}}) {
         w.U32(id);
@@ -200,6 +258,36 @@ TEST(ParticleFile, UnknownMethodNameLeavesGroupsWithoutMethod)
     loaded.Logic(0.1f);
     EXPECT_EQ(fire->Render(nullptr, 0), 0);
     loaded.Clear();
+}
+
+// A point sprite's texture is loaded while reading, from either form, only
+// when the method manager already has a device.
+class ParticleFileDevice : public testdevice::DeviceSuite<16, 16, false> {};
+
+TEST_F(ParticleFileDevice, PointSpriteTextureLoadsOnlyWithADevice)
+{
+    const std::vector<uint8_t> tga = bbtest::Tga(2, 2, [](int, int) { return 0xFFFFFFFFu; });
+    std::ofstream("pps_spark.tga", std::ios::binary).write(reinterpret_cast<const char*>(tga.data()), std::streamsize(tga.size()));
+    CParticleSystemMng mng;
+    auto* sprite = static_cast<CMethodPointSprite*>(mng.GetParticleMethodMng()->NewMethod(PPS_METHOD_POINTSPRITE));
+    sprite->SetName("s");
+    sprite->SetTexturePath("pps_spark.tga");
+    const std::string bytes = Binary(mng);
+    const std::string text = ppstest::Script(mng);
+    for (IDirect3DDevice8* with : {static_cast<IDirect3DDevice8*>(nullptr), device}) {
+        for (bool script : {false, true}) {
+            CParticleSystemMng loaded;
+            loaded.GetParticleMethodMng()->SetDevice(with);
+            if (script)
+                ppstest::ReadScript(loaded, text);
+            else
+                ASSERT_EQ(Read(loaded, bytes), 0);
+            auto* back = dynamic_cast<CMethodPointSprite*>(loaded.GetParticleMethodMng()->GetMethodByName("s"));
+            ASSERT_NE(back, nullptr);
+            EXPECT_EQ(back->GetTexture() != nullptr, with != nullptr) << (script ? "script" : "file");
+        }
+    }
+    std::remove("pps_spark.tga");
 }
 
 // Where a field sits in the file of a small manager, so that a test can

@@ -88,6 +88,49 @@ TEST(ParticleScript, EveryMethodAndActionSurvivesARoundTrip)
     EXPECT_EQ(loaded.GetSystemByName("smoke")->GetActionCount(), 17u);
 }
 
+// A binary file may carry names and paths with line feeds in them: the script
+// keeps them up to the first, and every block around them whole.
+TEST(ParticleScript, LineFeedsInNamesAndPathsKeepTheLines)
+{
+    CParticleSystemMng mng;
+    ppstest::FillManager(mng);
+    std::string bytes = ppstest::Binary(mng);
+    bytes.replace(0, 4, "P\n}\n");
+    std::stringstream in(bytes);
+    CParticleSystemMng loaded;
+    ASSERT_EQ(loaded.Serialize(in, 0), 0);
+    loaded.SetTextureIDXPath("x.kidx\n}");
+    CParticleMethodMng* methods = loaded.GetParticleMethodMng();
+    auto* sprites = static_cast<CMethodPointSprite*>(methods->GetMethodByName("sprites"));
+    sprites->SetName("sprites\n}\n}");
+    sprites->SetTexturePath("t.png\n}\n}");
+    static_cast<CMethodMesh*>(methods->GetMethodByName("meshes"))->SetMeshFile("m.gma\n}");
+    CParticleSystem* fire = loaded.GetSystemByName("fire");
+    fire->SetName("fire\n}");
+    fire->FirstGroup()->SetName("flames\n}\n}");
+    fire->GetActionByName("act256")->SetName("a\n}");
+    loaded.GetSystemByName("smoke")->SetMethodName("sprites\n}\n}");
+
+    CParticleSystemMng again;
+    ReadScript(again, Script(loaded));
+    EXPECT_STREQ(again.GetTextureIDXPath(), "x.kidx");
+    methods = again.GetParticleMethodMng();
+    ASSERT_EQ(methods->GetMethodCount(), ppstest::MethodTypes().size());
+    sprites = dynamic_cast<CMethodPointSprite*>(methods->GetMethodByName("sprites"));
+    ASSERT_NE(sprites, nullptr);
+    EXPECT_STREQ(sprites->GetTexturePath(), "t.png");
+    EXPECT_STREQ(static_cast<CMethodMesh*>(methods->GetMethodByName("meshes"))->GetMeshFile(), "m.gma");
+    ASSERT_EQ(again.GetSystemCount(), 2u);
+    fire = again.GetSystemByName("fire");
+    ASSERT_NE(fire, nullptr);
+    EXPECT_EQ(fire->GetGroupCount(), 2u);
+    EXPECT_NE(fire->GetGroupByName("flames"), nullptr);
+    EXPECT_EQ(fire->GetActionCount(), 17u);
+    EXPECT_NE(fire->GetActionByName("a"), nullptr);
+    ASSERT_NE(again.GetSystemByName("smoke"), nullptr);
+    EXPECT_EQ(again.GetSystemByName("smoke")->GetMethod(), sprites);
+}
+
 // The lines of a system around one action block that breaks in some way.
 std::string SystemAround(const std::string& action)
 {
