@@ -47,6 +47,20 @@ TEST(BoneBatches, AMaterialChangeStartsABatch)
     ExpectFacesCovered(*mesh);
 }
 
+TEST(BoneBatches, ASubsetStartsABatchEvenAfterFacesWithoutBones)
+{
+    // The first material's faces (rings 0-2) use no bone at all.
+    MeshPtr<TestMesh> mesh = MakeTube({5, 4, 2, 2, 2});
+    float* weights = mesh->GetVerWeightBuf();
+    for (DWORD i = 0; i < 3 * 4 * 2; ++i)
+        weights[i] = 0.0f;
+    ASSERT_EQ(mesh->SplitIdxToLimitBones(0), 0);
+    ASSERT_EQ(mesh->GetBoneBatchNum(), 2u);
+    EXPECT_EQ(mesh->GetBatchBoneCount(0), 0u);
+    EXPECT_EQ(mesh->GetBatchFirstFace(1), mesh->GetSubsetFirstIndex()[1] / 3);
+    ExpectFacesCovered(*mesh);
+}
+
 TEST(BoneBatches, ManyBonesAreCutIntoBatchesOfAtMost59)
 {
     for (int reorder : {0, 1}) {
@@ -104,6 +118,16 @@ TEST(BoneBatches, EmptyAndFaintInfluencesAddNoBone)
     weights[4] = 0.0001f; // at the limit: used
     bones[5] = 0xFFFFFFFF;
     DWORD out[24];
+    ASSERT_EQ(mesh->GetFaceUseBones(face, out), 1);
+    EXPECT_EQ(out[0], 9u);
+    // Corners and duplicates that name no vertex add nothing (and read nothing).
+    const DWORD n = mesh->GetVerticesNum();
+    const WORD outside[3] = {WORD(n), WORD(n + 1), 2};
+    ASSERT_EQ(mesh->GetFaceUseBones(outside, out), 1);
+    EXPECT_EQ(out[0], 9u);
+    std::vector<DWORD> redundant(n, 0xFFFFFFFF);
+    redundant[0] = 5000;
+    mesh->SetVertexRedundantBuf(redundant.data(), n);
     ASSERT_EQ(mesh->GetFaceUseBones(face, out), 1);
     EXPECT_EQ(out[0], 9u);
     // Too many bones per vertex: nothing is done.
