@@ -156,4 +156,50 @@ TEST_F(RenderPaths, PassesFailWithoutAPaletteOrRoom)
     EXPECT_EQ(mesh->BuildVsVertexBuffer(device, nullptr, 6), 0);
 }
 
+// A mesh whose subsets can be moved, to start one inside a batch.
+struct MovableSubsets : TestMesh {
+    void SetSubset(DWORD i, DWORD firstIndex, DWORD faces)
+    {
+        m_subsetFirstIndex[i] = firstIndex;
+        m_subsetFaceCount[i] = faces;
+    }
+};
+
+TEST_F(RenderPaths, BatchedSubsetsDrawBatchByBatchFromTheFirstBatchStartInThem)
+{
+    CMeshDataMng m;
+    m.Build(device);
+    ASSERT_EQ(m.SetSkeletonRenderPath(KESTU_SKLPATH_VS_LIGHT), 1);
+    MovableSubsets* mesh = new MovableSubsets();
+    FillTube(*mesh, {40, 6, 150, 4, 1});
+    ASSERT_EQ(mesh->GernerateMaterialSet(), 0);
+    ASSERT_EQ(mesh->SplitIdxToLimitBones(0), 0);
+    const DWORD batches = mesh->GetBoneBatchNum(), faces = mesh->GetPrimitiveCount();
+    ASSERT_GE(batches, 3u);
+    CMeshDataRef ref;
+    ASSERT_EQ(ref.Build(device, mesh), 0);
+    mesh->SetMeshDataMng(&m);
+    ASSERT_EQ(mesh->BuildVsVertexBuffer(device, nullptr, 150), 1);
+    std::vector<D3DXMATRIX> palette(150);
+    for (D3DXMATRIX& p : palette)
+        D3DXMatrixIdentity(&p);
+
+    auto draw = [&] {
+        host::D3D8ResetCounters();
+        EXPECT_EQ(device->BeginScene(), D3D_OK);
+        EXPECT_EQ(mesh->Render(palette.data(), 1), D3D_OK);
+        device->EndScene();
+        return host::D3D8GetCounters();
+    };
+    const host::D3D8Counters all = draw();
+    EXPECT_EQ(all.drawCalls, batches);
+    EXPECT_EQ(all.primitives, faces);
+    // Starting one face into the first batch: that batch is left out.
+    mesh->SetSubset(0, 3, faces - 1);
+    const host::D3D8Counters later = draw();
+    EXPECT_EQ(later.drawCalls, batches - 1);
+    EXPECT_EQ(later.primitives, faces - mesh->GetBatchFirstFace(1));
+    device->SetVertexShader(D3DFVF_XYZ);
+}
+
 } // namespace
