@@ -128,14 +128,16 @@ long CMeshDataBase::SplitIdxToLimitBones(int reorder)
             DWORD end = start;
             while (end < faces && m_faceMaterials[end] == m_faceMaterials[start])
                 ++end;
+            // The run's last triangle stays where it is: no exchange takes
+            // it or fills its place.
             DWORD anchor = start, next = start + 1;
             while (end > 0 && next < end - 1) {
-                for (DWORD u = next; u < end && next < end - 1; ++u)
+                for (DWORD u = next; u < end - 1 && next < end - 1; ++u)
                     if (IsSameArray(used[u].bones, used[u].count, used[anchor].bones, used[anchor].count))
                         exchange(u, next++);
                 if (next >= end - 1)
                     break;
-                for (DWORD u = next; u < end; ++u)
+                for (DWORD u = next; u < end - 1; ++u)
                     if (IsSimilarArray(used[u].bones, used[u].count, used[anchor].bones, used[anchor].count, share)) {
                         exchange(u, next);
                         break;

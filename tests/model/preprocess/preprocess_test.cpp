@@ -94,6 +94,41 @@ TEST(BoneBatches, ManyBonesAreCutIntoBatchesOfAtMost59)
     }
 }
 
+TEST(BoneBatches, ReorderGathersEqualBoneSetsAndLeavesEachRunsLastTriangle)
+{
+    // Five triangles of their own vertices, one bone each: A B A C A.
+    MeshPtr<TestMesh> mesh(new TestMesh());
+    const DWORD faceBone[5] = {1, 2, 1, 3, 1};
+    std::vector<Vertex152> v(15);
+    std::vector<WORD> idx(15);
+    std::vector<DWORD> bones(15);
+    for (WORD i = 0; i < 15; ++i) {
+        v[i].x = float(i);
+        v[i].y = float(i % 3 == 1);
+        idx[i] = i;
+        bones[i] = faceBone[i / 3];
+    }
+    const std::vector<float> weights(15, 1.0f);
+    const DWORD materials[5] = {0, 0, 0, 0, 0};
+    mesh->SetVertexStride(sizeof(Vertex152));
+    mesh->SetVerticesNum(15);
+    mesh->SetIndicesNum(15);
+    mesh->SetPrimitiveCount(5);
+    mesh->SetIndexFormat(D3DFMT_INDEX16);
+    mesh->SetVertexData(reinterpret_cast<const char*>(v.data()), DWORD(v.size() * sizeof(Vertex152)));
+    mesh->SetIndexData(reinterpret_cast<const char*>(idx.data()), 30);
+    mesh->SetBonesPerVertex(1);
+    mesh->SetVerInfluneceBuf(bones.data(), 15);
+    mesh->SetVerWeightBuf(weights.data(), 15);
+    mesh->SetPrimitiveMaterialList(materials);
+    ASSERT_EQ(mesh->SplitIdxToLimitBones(1), 0);
+    // The middle A follows the first; the last A keeps its place.
+    const WORD* out = reinterpret_cast<const WORD*>(mesh->GetIndexData());
+    const DWORD expected[5] = {0, 2, 1, 3, 4};
+    for (int t = 0; t < 5; ++t)
+        EXPECT_EQ(out[3 * t], 3 * expected[t]) << t;
+}
+
 TEST(BoneBatches, MoreThanTenBatchesKeepNone)
 {
     MeshPtr<TestMesh> mesh = MakeTube({200, 4, 600, 4, 1});
