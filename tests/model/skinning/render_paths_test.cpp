@@ -202,4 +202,58 @@ TEST_F(RenderPaths, BatchedSubsetsDrawBatchByBatchFromTheFirstBatchStartInThem)
     device->SetVertexShader(D3DFVF_XYZ);
 }
 
+// Reads the shader streams back.
+struct StreamMesh : CMeshDataDynamic {
+    template <class T>
+    std::vector<T> Read(IDirect3DVertexBuffer8* vb)
+    {
+        D3DVERTEXBUFFER_DESC d{};
+        vb->GetDesc(&d);
+        BYTE* bits = nullptr;
+        EXPECT_EQ(vb->Lock(0, 0, &bits, D3DLOCK_READONLY), D3D_OK);
+        std::vector<T> out(reinterpret_cast<T*>(bits), reinterpret_cast<T*>(bits + d.Size));
+        vb->Unlock();
+        return out;
+    }
+    std::vector<float> Weights() { return Read<float>(m_pWeightStream.Get()); }
+    std::vector<short> Offsets() { return Read<short>(m_pIndexStream[0].Get()); }
+};
+
+TEST_F(RenderPaths, TheShaderStreamsHoldWeightsAndPaletteOffsets)
+{
+    CMeshDataMng m;
+    m.Build(device);
+    ASSERT_EQ(m.SetSkeletonRenderPath(KESTU_SKLPATH_VS_LIGHT), 1);
+    for (DWORD perVertex : {3u, 5u}) {
+        StreamMesh* mesh = new StreamMesh();
+        FillTube(*mesh, {4, 4, 6, int(perVertex), 1});
+        const DWORD n = mesh->GetVerticesNum(), p = perVertex <= 4 ? 4 : 8;
+        // Vertex 0's second influence is faint; the last vertex duplicates vertex 5.
+        mesh->GetVerWeightBuf()[1] = 0.0001f;
+        std::vector<DWORD> redundant(n, 0xFFFFFFFF);
+        redundant[n - 1] = 5;
+        mesh->SetVertexRedundantBuf(redundant.data(), n);
+        mesh->SetVertexRedundantNum(1);
+        CMeshDataRef ref;
+        ASSERT_EQ(ref.Build(device, mesh), 0);
+        ASSERT_EQ(mesh->BuildVsVertexBuffer(device, nullptr, 6), 1);
+        EXPECT_EQ(mesh->GetShaderStrideWeight(), 4 * p);
+        EXPECT_EQ(mesh->GetShaderStrideIndex(), 2 * p);
+        const std::vector<float> weights = mesh->Weights();
+        const std::vector<short> offsets = mesh->Offsets();
+        ASSERT_EQ(weights.size(), size_t(n) * p);
+        ASSERT_EQ(offsets.size(), size_t(n) * p);
+        for (DWORD v = 0; v < n; ++v) {
+            const DWORD from = v == n - 1 ? 5 : v;
+            for (DWORD i = 0; i < p; ++i) {
+                const bool real = i < perVertex && !(v == 0 && i == 1);
+                const float w = real ? mesh->GetVerWeightBuf()[from * perVertex + i] : 0.0f;
+                const short o = real ? short(4 * mesh->GetVerInfluneceBuf()[from * perVertex + i]) : 0;
+                EXPECT_EQ(weights[v * p + i], w) << v << " " << i;
+                EXPECT_EQ(offsets[v * p + i], o) << v << " " << i;
+            }
+        }
+    }
+}
+
 } // namespace
