@@ -256,4 +256,59 @@ TEST_F(RenderPaths, TheShaderStreamsHoldWeightsAndPaletteOffsets)
     }
 }
 
+TEST_F(RenderPaths, EachPathPutsThePaletteAndMaterialAtItsRegisters)
+{
+    struct Case {
+        int path;
+        int base;
+    };
+    host::D3D8SetCapsFilter([](D3DDEVTYPE, D3DCAPS8& caps) { caps.VertexShaderVersion = D3DVS_VERSION(2, 0); });
+    CMeshDataMng m;
+    m.Build(device);
+    CMeshDataDynamic* mesh = new CMeshDataDynamic();
+    FillTube(*mesh, {4, 4, 3, 4, 1});
+    D3DMATERIAL8& mtl = mesh->GetMaterialByID(0)->mtl;
+    mtl.Diffuse = {0.1f, 0.2f, 0.3f, 1.0f};
+    mtl.Specular = {0.4f, 0.5f, 0.6f, 1.0f};
+    mtl.Power = 7.0f;
+    CMeshDataRef ref;
+    ASSERT_EQ(ref.Build(device, mesh), 0);
+    mesh->SetMeshDataMng(&m);
+    std::vector<D3DXMATRIX> palette(3);
+    for (DWORD b = 0; b < 3; ++b)
+        for (int i = 0; i < 16; ++i)
+            palette[b].m[i / 4][i % 4] = float(100 * b + i);
+    for (const Case c : {Case{2, 5}, Case{4, 18}, Case{32, 18}, Case{64, 17}, Case{128, 32}}) {
+        m.SetSkeletonRenderPath(c.path | 1);
+        ASSERT_EQ(CMeshDataMng::GetSkeletonRenderPath(), c.path);
+        ASSERT_EQ(mesh->BuildVsVertexBuffer(device, nullptr, 3), 1);
+        float* k = m.GetVsConstantBuffer();
+        std::fill(k, k + 4 * m.GetVsConstantRegisters(), -1.0f);
+        device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+        ASSERT_EQ(mesh->RenderBeginPass(palette.data(), 0, 0), D3D_OK) << c.path;
+        for (DWORD s = 0; s < 3; ++s) {
+            const float* slot = k + 4 * (c.base + 4 * s);
+            for (int i = 0; i < 12; ++i)
+                EXPECT_EQ(slot[i], palette[s].m[i / 4][i % 4]) << c.path << " slot " << s;
+            EXPECT_EQ(slot[12], c.path == 2 ? -1.0f : mesh->GetNormalSign(s)) << c.path;
+        }
+        const bool material = c.path == 64 || c.path == 128;
+        DWORD specular = 2;
+        device->GetRenderState(D3DRS_SPECULARENABLE, &specular);
+        EXPECT_EQ(specular, material ? DWORD(TRUE) : DWORD(FALSE)) << c.path;
+        if (material) {
+            EXPECT_EQ(g_nSklPaletteBaseReg, c.base);
+            const float c13[4] = {0.1f, 0.2f, 0.3f, 7.0f}, c14[3] = {0.4f, 0.5f, 0.6f};
+            for (int i = 0; i < 4; ++i)
+                EXPECT_EQ(k[13 * 4 + i], c13[i]);
+            for (int i = 0; i < 3; ++i)
+                EXPECT_EQ(k[14 * 4 + i], c14[i]);
+        } else if (c.base == 18) {
+            EXPECT_EQ(k[13 * 4], -1.0f) << "no material constants on path " << c.path;
+        }
+        mesh->RenderEndPass();
+    }
+    device->SetVertexShader(D3DFVF_XYZ);
+}
+
 } // namespace
