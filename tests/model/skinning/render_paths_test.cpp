@@ -20,7 +20,28 @@ void Offer(const Caps& c)
     });
 }
 
-class RenderPaths : public ModelDevice {};
+class RenderPaths : public ModelDevice {
+protected:
+    // The manager built on the device, on a path it must take.
+    static void Choose(CMeshDataMng& m, int path)
+    {
+        m.Build(device);
+        ASSERT_EQ(m.SetSkeletonRenderPath(path), 1);
+    }
+    // The mesh built through a handle and told its manager.
+    static void Attach(CMeshDataBase* mesh, CMeshDataRef& ref, CMeshDataMng& m)
+    {
+        ASSERT_EQ(ref.Build(device, mesh), 0);
+        mesh->SetMeshDataMng(&m);
+    }
+    static std::vector<D3DXMATRIX> Identities(size_t n)
+    {
+        std::vector<D3DXMATRIX> palette(n);
+        for (D3DXMATRIX& p : palette)
+            D3DXMatrixIdentity(&p);
+        return palette;
+    }
+};
 
 TEST_F(RenderPaths, TheMaskFollowsTheShaderVersions)
 {
@@ -123,17 +144,13 @@ TEST_F(RenderPaths, ACopiedManagerMakesItsOwnShaders)
 TEST_F(RenderPaths, PassesFailWithoutAPaletteOrRoom)
 {
     CMeshDataMng m;
-    m.Build(device);
-    ASSERT_EQ(m.SetSkeletonRenderPath(KESTU_SKLPATH_VS_LIGHT), 1);
+    Choose(m, KESTU_SKLPATH_VS_LIGHT);
     CMeshDataDynamic* mesh = new CMeshDataDynamic();
     FillTube(*mesh, {4, 4, 6, 4, 1});
     CMeshDataRef ref;
-    ASSERT_EQ(ref.Build(device, mesh), 0);
-    mesh->SetMeshDataMng(&m);
+    Attach(mesh, ref, m);
     ASSERT_EQ(mesh->BuildVsVertexBuffer(device, nullptr, 6), 1);
-    std::vector<D3DXMATRIX> palette(6);
-    for (D3DXMATRIX& p : palette)
-        D3DXMatrixIdentity(&p);
+    std::vector<D3DXMATRIX> palette = Identities(6);
     device->SetVertexShader(D3DFVF_XYZ);
     EXPECT_EQ(mesh->RenderBeginPass(nullptr, 0, 0), E_FAIL);
     DWORD shader = 0;
@@ -168,8 +185,7 @@ struct MovableSubsets : TestMesh {
 TEST_F(RenderPaths, BatchedSubsetsDrawBatchByBatchFromTheFirstBatchStartInThem)
 {
     CMeshDataMng m;
-    m.Build(device);
-    ASSERT_EQ(m.SetSkeletonRenderPath(KESTU_SKLPATH_VS_LIGHT), 1);
+    Choose(m, KESTU_SKLPATH_VS_LIGHT);
     MovableSubsets* mesh = new MovableSubsets();
     FillTube(*mesh, {40, 6, 150, 4, 1});
     ASSERT_EQ(mesh->GernerateMaterialSet(), 0);
@@ -177,12 +193,9 @@ TEST_F(RenderPaths, BatchedSubsetsDrawBatchByBatchFromTheFirstBatchStartInThem)
     const DWORD batches = mesh->GetBoneBatchNum(), faces = mesh->GetPrimitiveCount();
     ASSERT_GE(batches, 3u);
     CMeshDataRef ref;
-    ASSERT_EQ(ref.Build(device, mesh), 0);
-    mesh->SetMeshDataMng(&m);
+    Attach(mesh, ref, m);
     ASSERT_EQ(mesh->BuildVsVertexBuffer(device, nullptr, 150), 1);
-    std::vector<D3DXMATRIX> palette(150);
-    for (D3DXMATRIX& p : palette)
-        D3DXMatrixIdentity(&p);
+    std::vector<D3DXMATRIX> palette = Identities(150);
 
     auto draw = [&] {
         host::D3D8ResetCounters();
@@ -222,8 +235,7 @@ struct StreamMesh : CMeshDataDynamic {
 TEST_F(RenderPaths, TheShaderStreamsHoldWeightsAndPaletteOffsets)
 {
     CMeshDataMng m;
-    m.Build(device);
-    ASSERT_EQ(m.SetSkeletonRenderPath(KESTU_SKLPATH_VS_LIGHT), 1);
+    Choose(m, KESTU_SKLPATH_VS_LIGHT);
     for (DWORD perVertex : {3u, 5u}) {
         StreamMesh* mesh = new StreamMesh();
         FillTube(*mesh, {4, 4, 6, int(perVertex), 1});
@@ -272,8 +284,7 @@ TEST_F(RenderPaths, EachPathPutsThePaletteAndMaterialAtItsRegisters)
     mtl.Specular = {0.4f, 0.5f, 0.6f, 1.0f};
     mtl.Power = 7.0f;
     CMeshDataRef ref;
-    ASSERT_EQ(ref.Build(device, mesh), 0);
-    mesh->SetMeshDataMng(&m);
+    Attach(mesh, ref, m);
     std::vector<D3DXMATRIX> palette(3);
     for (DWORD b = 0; b < 3; ++b)
         for (int i = 0; i < 16; ++i)
