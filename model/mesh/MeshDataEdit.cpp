@@ -83,7 +83,9 @@ void CMeshDataBase::RecalculateInflunece(float threshold)
         const float scale = dropped < 1.0f ? dropped / (1.0f - dropped) : 0.0f;
         DWORD k = 0;
         for (DWORD i = 0; i < b; ++i) {
-            if (bones[i] == 0xFFFFFFFF)
+            // Kept by weight: an influence without a bone holds the vertex
+            // where it was loaded and keeps its share like any other.
+            if (weights[i] <= threshold)
                 continue;
             const float w = weights[i];
             bones[k] = bones[i];

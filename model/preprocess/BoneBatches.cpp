@@ -52,14 +52,20 @@ int CMeshDataBase::SetArrayToArray(DWORD* set, DWORD& size, const DWORD* add, DW
 
 template <class Index>
 static int FaceUseBones(const CMeshDataBase& mesh, const Index* face, DWORD* bones, const DWORD* influences,
-                        const float* weights, const DWORD* redundant, DWORD redundantSize)
+                        size_t influenceSize, const float* weights, size_t weightSize, const DWORD* redundant,
+                        DWORD redundantSize)
 {
     const DWORD b = mesh.GetBonesPerVertex();
+    const DWORD n = mesh.GetVerticesNum();
+    const size_t rows = b ? std::min(influenceSize, weightSize) / b : 0;
     int count = 0;
     for (int c = 0; c < 3; ++c) {
         DWORD v = face[c];
-        if (v < redundantSize && redundant[v] != 0xFFFFFFFF)
+        if (v < redundantSize && redundant[v] < n)
             v = redundant[v];
+        // A corner past the tables (a face or duplicate naming no vertex) adds nothing.
+        if (v >= n || v >= rows)
+            continue;
         for (DWORD i = 0; i < b; ++i) {
             const DWORD bone = influences[size_t(v) * b + i];
             if (bone == 0xFFFFFFFF || weights[size_t(v) * b + i] < kMinWeight)
@@ -73,14 +79,14 @@ static int FaceUseBones(const CMeshDataBase& mesh, const Index* face, DWORD* bon
 
 int CMeshDataBase::GetFaceUseBones(const WORD* face, DWORD* bones) const
 {
-    return FaceUseBones(*this, face, bones, m_influences.data(), m_weights.data(), m_redundant.data(),
-                        static_cast<DWORD>(m_redundant.size()));
+    return FaceUseBones(*this, face, bones, m_influences.data(), m_influences.size(), m_weights.data(),
+                        m_weights.size(), m_redundant.data(), static_cast<DWORD>(m_redundant.size()));
 }
 
 int CMeshDataBase::GetFaceUseBones(const DWORD* face, DWORD* bones) const
 {
-    return FaceUseBones(*this, face, bones, m_influences.data(), m_weights.data(), m_redundant.data(),
-                        static_cast<DWORD>(m_redundant.size()));
+    return FaceUseBones(*this, face, bones, m_influences.data(), m_influences.size(), m_weights.data(),
+                        m_weights.size(), m_redundant.data(), static_cast<DWORD>(m_redundant.size()));
 }
 
 long CMeshDataBase::SplitIdxToLimitBones(int reorder)
@@ -122,14 +128,16 @@ long CMeshDataBase::SplitIdxToLimitBones(int reorder)
             DWORD end = start;
             while (end < faces && m_faceMaterials[end] == m_faceMaterials[start])
                 ++end;
+            // The run's last triangle stays where it is: no exchange takes
+            // it or fills its place.
             DWORD anchor = start, next = start + 1;
             while (end > 0 && next < end - 1) {
-                for (DWORD u = next; u < end && next < end - 1; ++u)
+                for (DWORD u = next; u < end - 1 && next < end - 1; ++u)
                     if (IsSameArray(used[u].bones, used[u].count, used[anchor].bones, used[anchor].count))
                         exchange(u, next++);
                 if (next >= end - 1)
                     break;
-                for (DWORD u = next; u < end; ++u)
+                for (DWORD u = next; u < end - 1; ++u)
                     if (IsSimilarArray(used[u].bones, used[u].count, used[anchor].bones, used[anchor].count, share)) {
                         exchange(u, next);
                         break;
@@ -157,7 +165,9 @@ long CMeshDataBase::SplitIdxToLimitBones(int reorder)
         size = 0;
     };
     for (DWORD t = 0; t < faces && !tooMany; ++t) {
-        if (t > 0 && m_faceMaterials[t] != m_faceMaterials[t - 1] && size > 0)
+        // Every subset must start a batch, or the shader draw skips it: a
+        // batch whose faces use no bone closes at a material change too.
+        if (t > first && m_faceMaterials[t] != m_faceMaterials[t - 1])
             close(t);
         if (!tooMany && !SetArrayToArray(set, size, used[t].bones, used[t].count)) {
             close(t);

@@ -191,6 +191,22 @@ TEST(MeshDataBase, InfluenceReductionSpreadsDroppedWeight)
     // Everything dropped: no weight is spread and no influence is left.
     mesh->RecalculateInflunece(1.0f);
     EXPECT_EQ(mesh->GetBonesPerVertex(), 0u);
+
+    // A heavy influence without a bone is kept (it holds the vertex still),
+    // with its share of the dropped weight.
+    MeshPtr<TestMesh> rigid(new TestMesh());
+    rigid->SetVerticesNum(1);
+    rigid->SetBonesPerVertex(3);
+    const DWORD rigidBones[3] = {0xFFFFFFFF, 7, 8};
+    const float rigidWeights[3] = {0.6f, 0.35f, 0.05f};
+    rigid->SetVerInfluneceBuf(rigidBones, 3);
+    rigid->SetVerWeightBuf(rigidWeights, 3);
+    rigid->RecalculateInflunece(0.1f);
+    ASSERT_EQ(rigid->GetBonesPerVertex(), 2u);
+    EXPECT_EQ(rigid->GetVerInfluneceBuf()[0], 0xFFFFFFFFu);
+    EXPECT_EQ(rigid->GetVerInfluneceBuf()[1], 7u);
+    EXPECT_NEAR(rigid->GetVerWeightBuf()[0], 0.6f / 0.95f, 1e-6f);
+    EXPECT_NEAR(rigid->GetVerWeightBuf()[1], 0.35f / 0.95f, 1e-6f);
 }
 
 

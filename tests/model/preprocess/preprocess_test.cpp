@@ -47,6 +47,20 @@ TEST(BoneBatches, AMaterialChangeStartsABatch)
     ExpectFacesCovered(*mesh);
 }
 
+TEST(BoneBatches, ASubsetStartsABatchEvenAfterFacesWithoutBones)
+{
+    // The first material's faces (rings 0-2) use no bone at all.
+    MeshPtr<TestMesh> mesh = MakeTube({5, 4, 2, 2, 2});
+    float* weights = mesh->GetVerWeightBuf();
+    for (DWORD i = 0; i < 3 * 4 * 2; ++i)
+        weights[i] = 0.0f;
+    ASSERT_EQ(mesh->SplitIdxToLimitBones(0), 0);
+    ASSERT_EQ(mesh->GetBoneBatchNum(), 2u);
+    EXPECT_EQ(mesh->GetBatchBoneCount(0), 0u);
+    EXPECT_EQ(mesh->GetBatchFirstFace(1), mesh->GetSubsetFirstIndex()[1] / 3);
+    ExpectFacesCovered(*mesh);
+}
+
 TEST(BoneBatches, ManyBonesAreCutIntoBatchesOfAtMost59)
 {
     for (int reorder : {0, 1}) {
@@ -80,6 +94,41 @@ TEST(BoneBatches, ManyBonesAreCutIntoBatchesOfAtMost59)
     }
 }
 
+TEST(BoneBatches, ReorderGathersEqualBoneSetsAndLeavesEachRunsLastTriangle)
+{
+    // Five triangles of their own vertices, one bone each: A B A C A.
+    MeshPtr<TestMesh> mesh(new TestMesh());
+    const DWORD faceBone[5] = {1, 2, 1, 3, 1};
+    std::vector<Vertex152> v(15);
+    std::vector<WORD> idx(15);
+    std::vector<DWORD> bones(15);
+    for (WORD i = 0; i < 15; ++i) {
+        v[i].x = float(i);
+        v[i].y = float(i % 3 == 1);
+        idx[i] = i;
+        bones[i] = faceBone[i / 3];
+    }
+    const std::vector<float> weights(15, 1.0f);
+    const DWORD materials[5] = {0, 0, 0, 0, 0};
+    mesh->SetVertexStride(sizeof(Vertex152));
+    mesh->SetVerticesNum(15);
+    mesh->SetIndicesNum(15);
+    mesh->SetPrimitiveCount(5);
+    mesh->SetIndexFormat(D3DFMT_INDEX16);
+    mesh->SetVertexData(reinterpret_cast<const char*>(v.data()), DWORD(v.size() * sizeof(Vertex152)));
+    mesh->SetIndexData(reinterpret_cast<const char*>(idx.data()), 30);
+    mesh->SetBonesPerVertex(1);
+    mesh->SetVerInfluneceBuf(bones.data(), 15);
+    mesh->SetVerWeightBuf(weights.data(), 15);
+    mesh->SetPrimitiveMaterialList(materials);
+    ASSERT_EQ(mesh->SplitIdxToLimitBones(1), 0);
+    // The middle A follows the first; the last A keeps its place.
+    const WORD* out = reinterpret_cast<const WORD*>(mesh->GetIndexData());
+    const DWORD expected[5] = {0, 2, 1, 3, 4};
+    for (int t = 0; t < 5; ++t)
+        EXPECT_EQ(out[3 * t], 3 * expected[t]) << t;
+}
+
 TEST(BoneBatches, MoreThanTenBatchesKeepNone)
 {
     MeshPtr<TestMesh> mesh = MakeTube({200, 4, 600, 4, 1});
@@ -104,6 +153,16 @@ TEST(BoneBatches, EmptyAndFaintInfluencesAddNoBone)
     weights[4] = 0.0001f; // at the limit: used
     bones[5] = 0xFFFFFFFF;
     DWORD out[24];
+    ASSERT_EQ(mesh->GetFaceUseBones(face, out), 1);
+    EXPECT_EQ(out[0], 9u);
+    // Corners and duplicates that name no vertex add nothing (and read nothing).
+    const DWORD n = mesh->GetVerticesNum();
+    const WORD outside[3] = {WORD(n), WORD(n + 1), 2};
+    ASSERT_EQ(mesh->GetFaceUseBones(outside, out), 1);
+    EXPECT_EQ(out[0], 9u);
+    std::vector<DWORD> redundant(n, 0xFFFFFFFF);
+    redundant[0] = 5000;
+    mesh->SetVertexRedundantBuf(redundant.data(), n);
     ASSERT_EQ(mesh->GetFaceUseBones(face, out), 1);
     EXPECT_EQ(out[0], 9u);
     // Too many bones per vertex: nothing is done.
