@@ -112,6 +112,12 @@ TEST(HeightfieldSample, BilinearInsideZeroOutside)
         EXPECT_EQ(hm.Sample(x, z), 0.0f) << x << "," << z;
     hm.nScale = -1;
     EXPECT_EQ(hm.Sample(8, -4), 0.0f);
+    // A row width below the row's samples reads nothing (not before the data).
+    hm.nScale = 1;
+    for (int32_t width : {-4, 0, 2}) {
+        hm.nRowWidth = width;
+        EXPECT_EQ(hm.Sample(11, -1), 0.0f) << width;
+    }
 }
 
 TEST(Heightfield, CornerDataOfChildrenAtDeepLevels)
@@ -173,6 +179,11 @@ TEST(Heightfield, HeightMapsMergeWhereTheyOverlap)
     EXPECT_FALSE(f.tree->IsStatic());
     f.tree->ResetTree();
     EXPECT_EQ(f.tree->CountNodes(), 1);
+    // ResetTree leaves the root dirty for its next update: that alone is no data.
+    f.tree->AddHeightMap(f.root, flat);
+    EXPECT_FALSE(f.tree->IsStatic());
+    f.tree->ResetTree();
+    EXPECT_EQ(f.tree->CountNodes(), 1);
 
     f.TakeCorners();
     f.tree->AddHeightMap(f.root, f.Map());
@@ -216,7 +227,7 @@ TEST(Heightfield, HeightOutsideTakesTheNearestEdge)
     f.TakeCorners();
     f.tree = std::make_unique<CQuadSquare>(&f.root);
     f.tree->AddHeightMap(f.root, f.Map());
-    // West and south (before the origin) of the node: its own near edge.
+    // West and north (before the origin) of the node: its own near edge.
     EXPECT_EQ(f.tree->GetHeight(f.root, -5.0f, 3.0f), float(f.At(0, 3)));
     EXPECT_EQ(f.tree->GetHeight(f.root, 2.0f, -7.0f), float(f.At(2, 0)));
     EXPECT_EQ(f.tree->GetHeight(f.root, -1.0f, -1.0f), float(f.At(0, 0)));
