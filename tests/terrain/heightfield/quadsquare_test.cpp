@@ -156,6 +156,22 @@ TEST(Heightfield, CornerDataOfChildrenAtDeepLevels)
     EXPECT_EQ(child->GetError(2 + 2), 300 / 4);
     EXPECT_EQ(child->GetMinHeight(), 10);
     EXPECT_EQ(child->GetMaxHeight(), 300);
+
+    // Child and vertex indices from callers count by their low two bits; an
+    // empty path reaches nothing.
+    unsigned char path[1] = {0};
+    EXPECT_EQ(tree.EnableDescendant(0, path, root), nullptr);
+    EXPECT_EQ(tree.GetFlags(), 0);
+    tree.EnableChild(6, root);
+    EXPECT_EQ(tree.GetFlags(), CQuadSquare::ChildFlag(2) | CQuadSquare::kWest | CQuadSquare::kSouth);
+    EXPECT_EQ(tree.GetSouthCount(), 1);
+    EXPECT_EQ(tree.GetChild(2), child);
+    tree.EnableEdgeVertex(4, root, 1);
+    EXPECT_TRUE(tree.IsFlag(CQuadSquare::kEast));
+    EXPECT_EQ(tree.GetEastCount(), 1);
+    SQuadCornerData q;
+    tree.SetupCornerData(&q, root, 7);
+    EXPECT_EQ(int(q.byChildIndex), 3);
 }
 
 TEST(Heightfield, HeightMapsMergeWhereTheyOverlap)
