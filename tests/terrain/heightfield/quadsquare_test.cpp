@@ -3,13 +3,25 @@
 // crack-free surface.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <map>
 #include <utility>
 
 #include "heightfield_mesh.h"
+
+// The records are byte-packed: a vertex is its height and value, corner data
+// and nodes hold no padding.
+static_assert(sizeof(SQSVertex) == 6);
+static_assert(offsetof(SQuadCornerData, byChildIndex) == 2 * sizeof(void*));
+static_assert(offsetof(SQuadCornerData, nXOrg) == 2 * sizeof(void*) + 2);
+static_assert(offsetof(SQuadCornerData, Verts) == 2 * sizeof(void*) + 10);
+static_assert(sizeof(SQuadCornerData) == 2 * sizeof(void*) + 10 + 4 * 6);
+// Behind the table of the virtual destructor: children, vertices, errors,
+// height range, flags and one byte of counts and bits.
+static_assert(sizeof(CQuadSquare) == 5 * sizeof(void*) + 5 * 6 + 6 * 2 + 2 * 2 + 1 + 1);
 
 namespace {
 
