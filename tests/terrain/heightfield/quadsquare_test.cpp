@@ -65,6 +65,25 @@ void CheckCounts(const CQuadSquare& s, const SQuadCornerData& cd, int& checked)
         }
 }
 
+// Neighbours share the heights of the edge vertices between them.
+void CheckSharedEdges(const CQuadSquare& s, const SQuadCornerData& cd, int& shared)
+{
+    if (const CQuadSquare* n = s.GetNeighbor(0, cd)) {
+        EXPECT_EQ(s.GetVertex(1).wHeight, n->GetVertex(3).wHeight) << "east of " << cd.nXOrg << "," << cd.nZOrg;
+        ++shared;
+    }
+    if (const CQuadSquare* n = s.GetNeighbor(3, cd)) {
+        EXPECT_EQ(s.GetVertex(4).wHeight, n->GetVertex(2).wHeight) << "south of " << cd.nXOrg << "," << cd.nZOrg;
+        ++shared;
+    }
+    for (int i = 0; i < 4; ++i)
+        if (s.GetChild(i)) {
+            SQuadCornerData q;
+            s.SetupCornerData(&q, cd, static_cast<unsigned char>(i));
+            CheckSharedEdges(*s.GetChild(i), q, shared);
+        }
+}
+
 struct Mesh {
     std::map<std::pair<int64_t, int64_t>, int> edges;
     double area = 0.0;
@@ -205,6 +224,7 @@ TEST(Heightfield, HeightMapsMergeWhereTheyOverlap)
     f.tree->AddHeightMap(f.root, flat);
     EXPECT_GT(f.tree->CountNodes(), 1);
     EXPECT_FALSE(f.tree->IsStatic());
+    EXPECT_FALSE(f.tree->IsDirty());
     f.tree->ResetTree();
     EXPECT_EQ(f.tree->CountNodes(), 1);
     // ResetTree leaves the root dirty for its next update: that alone is no data.
@@ -286,6 +306,9 @@ TEST(Heightfield, StaticCullingKeepsTheDataAndDropsFlatNodes)
             ASSERT_NEAR(bumps.tree->GetHeight(bumps.root, float(x), float(z)), float(bumps.At(x, z)), 1.0f);
     bumps.tree->StaticCullData(bumps.root, 0.2f);
     EXPECT_LT(bumps.tree->CountNodes(), all);
+    int shared = 0;
+    CheckSharedEdges(*bumps.tree, bumps.root, shared);
+    EXPECT_GT(shared, 0);
     // Thinning moves no height by more than size / threshold at that level.
     for (int32_t z = 0; z < 31; ++z)
         for (int32_t x = 0; x < 31; ++x)
@@ -348,6 +371,8 @@ TEST(Heightfield, MovingViewerKeepsCountsAndSurfaceWhole)
         CheckCounts(*f.tree, f.root, checked);
         ASSERT_FALSE(HasFailure()) << "step " << step;
         CheckWatertight(f);
+        int shared = 0;
+        CheckSharedEdges(*f.tree, f.root, shared);
         ASSERT_FALSE(HasFailure()) << "step " << step;
     }
     // Gone far away, the tree drops its dynamic nodes again.
@@ -405,4 +430,6 @@ TEST(Heightfield, RefinementBelowTheDataStaysOnTheSurface)
     EXPECT_GT(dynamic, 4);
     int checked = 0;
     CheckCounts(tree, root, checked);
+    int shared = 0;
+    CheckSharedEdges(tree, root, shared);
 }
