@@ -242,6 +242,27 @@ TEST(Heightfield, HeightMapsMergeWhereTheyOverlap)
         for (int32_t x = 0; x < 16; ++x) ASSERT_EQ(f.tree->GetHeight(f.root, float(x), float(z)), float(f.At(x, z))) << x << "," << z;
 }
 
+TEST(Heightfield, TiledMapsMeetWithoutASeam)
+{
+    // Two maps share the column x = 16 of one field: the west map's last
+    // column reads 0, so the shared samples are counted once.
+    Field f(4);
+    Bumpy(f, 7);
+    f.TakeCorners();
+    f.tree = std::make_unique<CQuadSquare>(&f.root);
+    SQSHeightMapInfo west = f.Map(), east = f.Map();
+    west.nXSize = east.nXSize = 17;
+    east.pData = f.heights.data() + 16;
+    east.nXOrigin = 16;
+    f.tree->AddHeightMap(f.root, west);
+    f.tree->AddHeightMap(f.root, east);
+    for (int32_t z = 0; z < 32; ++z)
+        for (int32_t x = 0; x < 32; ++x) ASSERT_EQ(f.tree->GetHeight(f.root, float(x), float(z)), float(f.At(x, z))) << x << "," << z;
+    f.tree->StaticCullData(f.root, 1.0e6f);
+    int shared = 0;
+    CheckSharedEdges(*f.tree, f.root, shared);
+}
+
 TEST(Heightfield, DeepTreesPlaceTheirNodes)
 {
     // A 33 x 33 map in the corner of a tree 1024 wide: ten levels down.
@@ -355,6 +376,40 @@ TEST(Heightfield, RefinementFollowsTheViewError)
     Mesh back;
     f.Triangles(back);
     EXPECT_EQ(back.triangles, 4);
+}
+
+TEST(Heightfield, ChildrenGoOnByTheirBoxError)
+{
+    // A plane at 1000 with a hill in the quarter [64, 128] x [64, 128] of a tree
+    // 128 wide; the map reaches past the tree so that no edge reads 0.
+    constexpr int32_t n = 130;
+    std::vector<WORD> heights(size_t(n) * n, 1000);
+    for (int32_t z = 64; z <= 128; ++z)
+        for (int32_t x = 64; x <= 128; ++x)
+            heights[size_t(z * n + x)] =
+                WORD(1000 + 400 * std::sin((x - 64) * 3.14159265 / 64) * std::sin((z - 64) * 3.14159265 / 64));
+    SQuadCornerData root;
+    root.byLevel = 6;
+    for (SQSVertex& c : root.Verts) c.wHeight = 1000;
+    CQuadSquare tree(&root);
+    SQSHeightMapInfo hm;
+    hm.pData = heights.data();
+    hm.nXSize = hm.nZSize = hm.nRowWidth = n;
+    tree.AddHeightMap(root, hm);
+    tree.StaticCullData(root, 0.5f);
+    const float e3 = tree.GetError(2 + 3);
+    ASSERT_GT(e3, 0.0f);
+    const CQuadSquare* hill = tree.GetChild(3);
+    ASSERT_NE(hill, nullptr);
+    // South-east of the hill's quarter (its far side), level with its
+    // middle: 300 from its box, at least 364 from the other quarters'.
+    const float d = 300.0f, mid = (float(hill->GetMinHeight()) + float(hill->GetMaxHeight())) * 0.5f;
+    const D3DXVECTOR3 eye(128.0f + d, mid, 128.0f + d);
+    tree.Update(root, &eye, d / e3 * 0.99f);
+    EXPECT_FALSE(tree.IsFlag(CQuadSquare::ChildFlag(3)));
+    tree.Update(root, &eye, d / e3 * 1.01f);
+    EXPECT_TRUE(tree.IsFlag(CQuadSquare::ChildFlag(3)));
+    EXPECT_EQ(tree.GetFlags() & (CQuadSquare::ChildFlag(0) | CQuadSquare::ChildFlag(1) | CQuadSquare::ChildFlag(2)), 0);
 }
 
 TEST(Heightfield, MovingViewerKeepsCountsAndSurfaceWhole)
