@@ -38,50 +38,55 @@ void Bumpy(Field& f, unsigned seed)
                               (std::rand() % 9));
 }
 
-// Every node's counts against the enabled children that touch its east and
-// south vertices (its own and its neighbour's).
-void CheckCounts(const CQuadSquare& s, const SQuadCornerData& cd, int& checked)
+// fn(node, its corner data) for the node and everything below it.
+template <class Fn>
+void ForEachNode(const CQuadSquare& s, const SQuadCornerData& cd, Fn&& fn)
 {
-    int east = s.IsFlag(CQuadSquare::ChildFlag(0)) + s.IsFlag(CQuadSquare::ChildFlag(3));
-    int south = s.IsFlag(CQuadSquare::ChildFlag(2)) + s.IsFlag(CQuadSquare::ChildFlag(3));
-    if (const CQuadSquare* n = s.GetNeighbor(0, cd))
-        east += n->IsFlag(CQuadSquare::ChildFlag(1)) + n->IsFlag(CQuadSquare::ChildFlag(2));
-    if (const CQuadSquare* n = s.GetNeighbor(3, cd))
-        south += n->IsFlag(CQuadSquare::ChildFlag(0)) + n->IsFlag(CQuadSquare::ChildFlag(1));
-    EXPECT_EQ(s.GetEastCount(), east) << "node at " << int(cd.nXOrg) << "," << int(cd.nZOrg) << " level " << int(cd.byLevel);
-    EXPECT_EQ(s.GetSouthCount(), south) << "node at " << int(cd.nXOrg) << "," << int(cd.nZOrg) << " level " << int(cd.byLevel);
-    // An enabled child needs both of its edge vertices.
-    for (int i = 0; i < 4; ++i)
-        if (s.IsFlag(CQuadSquare::ChildFlag(i))) {
-            EXPECT_TRUE(s.IsFlag(BYTE(1 << i)));
-            EXPECT_TRUE(s.IsFlag(BYTE(1 << ((i + 1) & 3))));
-        }
-    ++checked;
+    fn(s, cd);
     for (int i = 0; i < 4; ++i)
         if (s.GetChild(i)) {
             SQuadCornerData q;
             s.SetupCornerData(&q, cd, static_cast<unsigned char>(i));
-            CheckCounts(*s.GetChild(i), q, checked);
+            ForEachNode(*s.GetChild(i), q, fn);
         }
 }
 
-// Neighbours share the heights of the edge vertices between them.
-void CheckSharedEdges(const CQuadSquare& s, const SQuadCornerData& cd, int& shared)
+// Every node's counts against the enabled children that touch its east and
+// south vertices (its own and its neighbour's).
+void CheckCounts(const CQuadSquare& tree, const SQuadCornerData& root, int& checked)
 {
-    if (const CQuadSquare* n = s.GetNeighbor(0, cd)) {
-        EXPECT_EQ(s.GetVertex(1).wHeight, n->GetVertex(3).wHeight) << "east of " << cd.nXOrg << "," << cd.nZOrg;
-        ++shared;
-    }
-    if (const CQuadSquare* n = s.GetNeighbor(3, cd)) {
-        EXPECT_EQ(s.GetVertex(4).wHeight, n->GetVertex(2).wHeight) << "south of " << cd.nXOrg << "," << cd.nZOrg;
-        ++shared;
-    }
-    for (int i = 0; i < 4; ++i)
-        if (s.GetChild(i)) {
-            SQuadCornerData q;
-            s.SetupCornerData(&q, cd, static_cast<unsigned char>(i));
-            CheckSharedEdges(*s.GetChild(i), q, shared);
+    ForEachNode(tree, root, [&](const CQuadSquare& s, const SQuadCornerData& cd) {
+        int east = s.IsFlag(CQuadSquare::ChildFlag(0)) + s.IsFlag(CQuadSquare::ChildFlag(3));
+        int south = s.IsFlag(CQuadSquare::ChildFlag(2)) + s.IsFlag(CQuadSquare::ChildFlag(3));
+        if (const CQuadSquare* n = s.GetNeighbor(0, cd))
+            east += n->IsFlag(CQuadSquare::ChildFlag(1)) + n->IsFlag(CQuadSquare::ChildFlag(2));
+        if (const CQuadSquare* n = s.GetNeighbor(3, cd))
+            south += n->IsFlag(CQuadSquare::ChildFlag(0)) + n->IsFlag(CQuadSquare::ChildFlag(1));
+        EXPECT_EQ(s.GetEastCount(), east) << "node at " << int(cd.nXOrg) << "," << int(cd.nZOrg) << " level " << int(cd.byLevel);
+        EXPECT_EQ(s.GetSouthCount(), south) << "node at " << int(cd.nXOrg) << "," << int(cd.nZOrg) << " level " << int(cd.byLevel);
+        // An enabled child needs both of its edge vertices.
+        for (int i = 0; i < 4; ++i)
+            if (s.IsFlag(CQuadSquare::ChildFlag(i))) {
+                EXPECT_TRUE(s.IsFlag(BYTE(1 << i)));
+                EXPECT_TRUE(s.IsFlag(BYTE(1 << ((i + 1) & 3))));
+            }
+        ++checked;
+    });
+}
+
+// Neighbours share the heights of the edge vertices between them.
+void CheckSharedEdges(const CQuadSquare& tree, const SQuadCornerData& root, int& shared)
+{
+    ForEachNode(tree, root, [&](const CQuadSquare& s, const SQuadCornerData& cd) {
+        if (const CQuadSquare* n = s.GetNeighbor(0, cd)) {
+            EXPECT_EQ(s.GetVertex(1).wHeight, n->GetVertex(3).wHeight) << "east of " << cd.nXOrg << "," << cd.nZOrg;
+            ++shared;
         }
+        if (const CQuadSquare* n = s.GetNeighbor(3, cd)) {
+            EXPECT_EQ(s.GetVertex(4).wHeight, n->GetVertex(2).wHeight) << "south of " << cd.nXOrg << "," << cd.nZOrg;
+            ++shared;
+        }
+    });
 }
 
 struct Mesh {
@@ -439,26 +444,22 @@ TEST(Heightfield, MovingViewerKeepsCountsAndSurfaceWhole)
 }
 
 // Nodes the refinement makes lie between their corners' heights.
-void CheckDynamicNodes(const CQuadSquare& s, const SQuadCornerData& cd, int& dynamic)
+void CheckDynamicNodes(const CQuadSquare& tree, const SQuadCornerData& root, int& dynamic)
 {
-    if (!s.IsStatic()) {
-        ++dynamic;
-        int low = 65535, high = 0;
-        for (const SQSVertex& c : cd.Verts) {
-            low = std::min(low, int(c.wHeight));
-            high = std::max(high, int(c.wHeight));
+    ForEachNode(tree, root, [&](const CQuadSquare& s, const SQuadCornerData& cd) {
+        if (!s.IsStatic()) {
+            ++dynamic;
+            int low = 65535, high = 0;
+            for (const SQSVertex& c : cd.Verts) {
+                low = std::min(low, int(c.wHeight));
+                high = std::max(high, int(c.wHeight));
+            }
+            for (int i = 0; i < 5; ++i) {
+                EXPECT_GE(int(s.GetVertex(i).wHeight), low) << i;
+                EXPECT_LE(int(s.GetVertex(i).wHeight), high) << i;
+            }
         }
-        for (int i = 0; i < 5; ++i) {
-            EXPECT_GE(int(s.GetVertex(i).wHeight), low) << i;
-            EXPECT_LE(int(s.GetVertex(i).wHeight), high) << i;
-        }
-    }
-    for (int i = 0; i < 4; ++i)
-        if (s.GetChild(i)) {
-            SQuadCornerData q;
-            s.SetupCornerData(&q, cd, static_cast<unsigned char>(i));
-            CheckDynamicNodes(*s.GetChild(i), q, dynamic);
-        }
+    });
 }
 
 TEST(Heightfield, RefinementBelowTheDataStaysOnTheSurface)
