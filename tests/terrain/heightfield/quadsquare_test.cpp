@@ -193,6 +193,17 @@ TEST(Heightfield, CornerDataOfChildrenAtDeepLevels)
     EXPECT_EQ(child->GetMinHeight(), 10);
     EXPECT_EQ(child->GetMaxHeight(), 300);
 
+    // Vertex values start as averages of the corners' in 32-bit sums, and a
+    // recomputation of the errors resets them.
+    SQuadCornerData cd;
+    const DWORD values[4] = {8, 16, 0xFFFFFFFF, 4};
+    for (int k = 0; k < 4; ++k) cd.Verts[k].dwValue = values[k];
+    CQuadSquare node(&cd);
+    const DWORD averaged[5] = {27 >> 2, 12 >> 1, 24 >> 1, 15 >> 1, 3 >> 1};
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(DWORD(node.GetVertex(k).dwValue), averaged[k]) << k;
+    node.RecomputeErrorAndColor(cd);
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(DWORD(node.GetVertex(k).dwValue), 0xFFFFFFFFu) << k;
+
     // Child and vertex indices from callers count by their low two bits; an
     // empty path reaches nothing.
     unsigned char path[1] = {0};
