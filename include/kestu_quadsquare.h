@@ -88,6 +88,7 @@ public:
     // take its nearest edge.
     float GetHeight(const SQuadCornerData& cd, float x, float z) const;
 
+    // Child and edge-vertex indices count by their low two bits.
     void SetupCornerData(SQuadCornerData* out, const SQuadCornerData& cd, unsigned char child) const;
     // The node of the same size in the direction, or null (outside the tree
     // or not made).
@@ -98,6 +99,7 @@ public:
     // A child made here (no height data has reached it) starts on the
     // surface between its corners.
     void EnableChild(unsigned char index, const SQuadCornerData& cd);
+    // Walks the path (last entry first) enabling children; null for an empty path.
     CQuadSquare* EnableDescendant(int count, unsigned char path[], const SQuadCornerData& cd);
     // E_FAIL when the child exists, E_OUTOFMEMORY.
     HRESULT CreateChild(unsigned char index, const SQuadCornerData& cd);

@@ -75,7 +75,7 @@ void CQuadSquare::SetupCornerData(SQuadCornerData* q, const SQuadCornerData& cd,
     q->pParent = &cd;
     q->pSquare = m_pChildren[child & 3];
     q->byLevel = BYTE(cd.byLevel - 1);
-    q->byChildIndex = child;
+    q->byChildIndex = child & 3;
     const SQSVertex* v = m_Vertices;
     switch (child & 3) {
     case 0:
@@ -158,6 +158,7 @@ CQuadSquare* CQuadSquare::EnableAlias(unsigned char index, const SQuadCornerData
 
 void CQuadSquare::EnableEdgeVertex(unsigned char index, const SQuadCornerData& cd, int increment)
 {
+    index &= 3;
     const BYTE mask = BYTE(1u << (index & 3));
     if ((m_byFlags & mask) && !increment) return;
     SetFlag(mask);
@@ -173,6 +174,7 @@ void CQuadSquare::EnableEdgeVertex(unsigned char index, const SQuadCornerData& c
 
 void CQuadSquare::EnableChild(unsigned char index, const SQuadCornerData& cd)
 {
+    index &= 3;
     const BYTE mask = ChildFlag(index);
     if (m_byFlags & mask) return;
     SetFlag(mask);
@@ -194,6 +196,7 @@ void CQuadSquare::EnableChild(unsigned char index, const SQuadCornerData& cd)
 
 CQuadSquare* CQuadSquare::EnableDescendant(int count, unsigned char path[], const SQuadCornerData& cd)
 {
+    if (count <= 0 || !path) return nullptr;
     const unsigned char i = path[count - 1] & 3;
     if (!(m_byFlags & ChildFlag(i))) EnableChild(i, cd);
     CQuadSquare* child = m_pChildren[i];

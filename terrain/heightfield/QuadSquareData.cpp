@@ -6,7 +6,8 @@ using quadsquare::Half;
 
 float SQSHeightMapInfo::Sample(int x, int z) const
 {
-    if (!pData || nScale < 0 || nScale > 30) return 0.0f;
+    // A row shorter than the samples used would read before or across the data.
+    if (!pData || nScale < 0 || nScale > 30 || nRowWidth < nXSize) return 0.0f;
     const int64_t dx = int64_t(x) - nXOrigin, dz = int64_t(z) - nZOrigin;
     const int64_t ix = dx >> nScale, iz = dz >> nScale;
     if (ix < 0 || ix >= int64_t(nXSize) - 1 || iz < 0 || iz >= int64_t(nZSize) - 1) return 0.0f;
@@ -21,7 +22,7 @@ float SQSHeightMapInfo::Sample(int x, int z) const
 
 void CQuadSquare::AddHeightMap(const SQuadCornerData& cd, const SQSHeightMapInfo& hm)
 {
-    if (!hm.pData || hm.nScale < 0 || hm.nScale > 30) return;
+    if (!hm.pData || hm.nScale < 0 || hm.nScale > 30 || hm.nRowWidth < hm.nXSize) return;
     const int64_t block = 2 * Half(cd.byLevel), cell = int64_t(1) << hm.nScale;
     const bool overlaps = cd.nXOrg <= ((int64_t(hm.nXSize) + 2) << hm.nScale) + hm.nXOrigin &&
                           hm.nXOrigin - cell <= cd.nXOrg + block &&
@@ -47,14 +48,19 @@ void CQuadSquare::AddHeightMap(const SQuadCornerData& cd, const SQSHeightMapInfo
     const float s[5] = {hm.Sample(int(x + half), int(z + half)), hm.Sample(int(x + 2 * half), int(z + half)),
                         hm.Sample(int(x + half), z), hm.Sample(x, int(z + half)),
                         hm.Sample(int(x + half), int(z + 2 * half))};
+    bool fed = false;
     for (int i = 0; i < 5; ++i) {
         if (s[i] == 0.0f) continue;
         m_Vertices[i].wHeight = WORD(m_Vertices[i].wHeight + int(s[i]));
         m_bDirty = 1;
+        fed = true;
     }
     for (int i = 0; i < 4 && !m_bDirty; ++i)
         if (m_pChildren[i] && m_pChildren[i]->IsDirty()) m_bDirty = 1;
-    if (m_bDirty && !m_bStatic) SetStatic(cd);
+    // Only data makes a node static: the dirty bit may be left over from
+    // ResetTree or thinning, and a child that took data has already marked
+    // its ancestors.
+    if (fed && !m_bStatic) SetStatic(cd);
 }
 
 float CQuadSquare::RecomputeErrorAndColor(const SQuadCornerData& cd)

@@ -3,13 +3,25 @@
 // crack-free surface.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <map>
 #include <utility>
 
 #include "heightfield_mesh.h"
+
+// The records are byte-packed: a vertex is its height and value, corner data
+// and nodes hold no padding.
+static_assert(sizeof(SQSVertex) == 6);
+static_assert(offsetof(SQuadCornerData, byChildIndex) == 2 * sizeof(void*));
+static_assert(offsetof(SQuadCornerData, nXOrg) == 2 * sizeof(void*) + 2);
+static_assert(offsetof(SQuadCornerData, Verts) == 2 * sizeof(void*) + 10);
+static_assert(sizeof(SQuadCornerData) == 2 * sizeof(void*) + 10 + 4 * 6);
+// Behind the table of the virtual destructor: children, vertices, errors,
+// height range, flags and one byte of counts and bits.
+static_assert(sizeof(CQuadSquare) == 5 * sizeof(void*) + 5 * 6 + 6 * 2 + 2 * 2 + 1 + 1);
 
 namespace {
 
@@ -26,31 +38,55 @@ void Bumpy(Field& f, unsigned seed)
                               (std::rand() % 9));
 }
 
-// Every node's counts against the enabled children that touch its east and
-// south vertices (its own and its neighbour's).
-void CheckCounts(const CQuadSquare& s, const SQuadCornerData& cd, int& checked)
+// fn(node, its corner data) for the node and everything below it.
+template <class Fn>
+void ForEachNode(const CQuadSquare& s, const SQuadCornerData& cd, Fn&& fn)
 {
-    int east = s.IsFlag(CQuadSquare::ChildFlag(0)) + s.IsFlag(CQuadSquare::ChildFlag(3));
-    int south = s.IsFlag(CQuadSquare::ChildFlag(2)) + s.IsFlag(CQuadSquare::ChildFlag(3));
-    if (const CQuadSquare* n = s.GetNeighbor(0, cd))
-        east += n->IsFlag(CQuadSquare::ChildFlag(1)) + n->IsFlag(CQuadSquare::ChildFlag(2));
-    if (const CQuadSquare* n = s.GetNeighbor(3, cd))
-        south += n->IsFlag(CQuadSquare::ChildFlag(0)) + n->IsFlag(CQuadSquare::ChildFlag(1));
-    EXPECT_EQ(s.GetEastCount(), east) << "node at " << int(cd.nXOrg) << "," << int(cd.nZOrg) << " level " << int(cd.byLevel);
-    EXPECT_EQ(s.GetSouthCount(), south) << "node at " << int(cd.nXOrg) << "," << int(cd.nZOrg) << " level " << int(cd.byLevel);
-    // An enabled child needs both of its edge vertices.
-    for (int i = 0; i < 4; ++i)
-        if (s.IsFlag(CQuadSquare::ChildFlag(i))) {
-            EXPECT_TRUE(s.IsFlag(BYTE(1 << i)));
-            EXPECT_TRUE(s.IsFlag(BYTE(1 << ((i + 1) & 3))));
-        }
-    ++checked;
+    fn(s, cd);
     for (int i = 0; i < 4; ++i)
         if (s.GetChild(i)) {
             SQuadCornerData q;
             s.SetupCornerData(&q, cd, static_cast<unsigned char>(i));
-            CheckCounts(*s.GetChild(i), q, checked);
+            ForEachNode(*s.GetChild(i), q, fn);
         }
+}
+
+// Every node's counts against the enabled children that touch its east and
+// south vertices (its own and its neighbour's).
+void CheckCounts(const CQuadSquare& tree, const SQuadCornerData& root, int& checked)
+{
+    ForEachNode(tree, root, [&](const CQuadSquare& s, const SQuadCornerData& cd) {
+        int east = s.IsFlag(CQuadSquare::ChildFlag(0)) + s.IsFlag(CQuadSquare::ChildFlag(3));
+        int south = s.IsFlag(CQuadSquare::ChildFlag(2)) + s.IsFlag(CQuadSquare::ChildFlag(3));
+        if (const CQuadSquare* n = s.GetNeighbor(0, cd))
+            east += n->IsFlag(CQuadSquare::ChildFlag(1)) + n->IsFlag(CQuadSquare::ChildFlag(2));
+        if (const CQuadSquare* n = s.GetNeighbor(3, cd))
+            south += n->IsFlag(CQuadSquare::ChildFlag(0)) + n->IsFlag(CQuadSquare::ChildFlag(1));
+        EXPECT_EQ(s.GetEastCount(), east) << "node at " << int(cd.nXOrg) << "," << int(cd.nZOrg) << " level " << int(cd.byLevel);
+        EXPECT_EQ(s.GetSouthCount(), south) << "node at " << int(cd.nXOrg) << "," << int(cd.nZOrg) << " level " << int(cd.byLevel);
+        // An enabled child needs both of its edge vertices.
+        for (int i = 0; i < 4; ++i)
+            if (s.IsFlag(CQuadSquare::ChildFlag(i))) {
+                EXPECT_TRUE(s.IsFlag(BYTE(1 << i)));
+                EXPECT_TRUE(s.IsFlag(BYTE(1 << ((i + 1) & 3))));
+            }
+        ++checked;
+    });
+}
+
+// Neighbours share the heights of the edge vertices between them.
+void CheckSharedEdges(const CQuadSquare& tree, const SQuadCornerData& root, int& shared)
+{
+    ForEachNode(tree, root, [&](const CQuadSquare& s, const SQuadCornerData& cd) {
+        if (const CQuadSquare* n = s.GetNeighbor(0, cd)) {
+            EXPECT_EQ(s.GetVertex(1).wHeight, n->GetVertex(3).wHeight) << "east of " << cd.nXOrg << "," << cd.nZOrg;
+            ++shared;
+        }
+        if (const CQuadSquare* n = s.GetNeighbor(3, cd)) {
+            EXPECT_EQ(s.GetVertex(4).wHeight, n->GetVertex(2).wHeight) << "south of " << cd.nXOrg << "," << cd.nZOrg;
+            ++shared;
+        }
+    });
 }
 
 struct Mesh {
@@ -112,6 +148,12 @@ TEST(HeightfieldSample, BilinearInsideZeroOutside)
         EXPECT_EQ(hm.Sample(x, z), 0.0f) << x << "," << z;
     hm.nScale = -1;
     EXPECT_EQ(hm.Sample(8, -4), 0.0f);
+    // A row width below the row's samples reads nothing (not before the data).
+    hm.nScale = 1;
+    for (int32_t width : {-4, 0, 2}) {
+        hm.nRowWidth = width;
+        EXPECT_EQ(hm.Sample(11, -1), 0.0f) << width;
+    }
 }
 
 TEST(Heightfield, CornerDataOfChildrenAtDeepLevels)
@@ -150,6 +192,33 @@ TEST(Heightfield, CornerDataOfChildrenAtDeepLevels)
     EXPECT_EQ(child->GetError(2 + 2), 300 / 4);
     EXPECT_EQ(child->GetMinHeight(), 10);
     EXPECT_EQ(child->GetMaxHeight(), 300);
+
+    // Vertex values start as averages of the corners' in 32-bit sums, and a
+    // recomputation of the errors resets them.
+    SQuadCornerData cd;
+    const DWORD values[4] = {8, 16, 0xFFFFFFFF, 4};
+    for (int k = 0; k < 4; ++k) cd.Verts[k].dwValue = values[k];
+    CQuadSquare node(&cd);
+    const DWORD averaged[5] = {27 >> 2, 12 >> 1, 24 >> 1, 15 >> 1, 3 >> 1};
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(DWORD(node.GetVertex(k).dwValue), averaged[k]) << k;
+    node.RecomputeErrorAndColor(cd);
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(DWORD(node.GetVertex(k).dwValue), 0xFFFFFFFFu) << k;
+
+    // Child and vertex indices from callers count by their low two bits; an
+    // empty path reaches nothing.
+    unsigned char path[1] = {0};
+    EXPECT_EQ(tree.EnableDescendant(0, path, root), nullptr);
+    EXPECT_EQ(tree.GetFlags(), 0);
+    tree.EnableChild(6, root);
+    EXPECT_EQ(tree.GetFlags(), CQuadSquare::ChildFlag(2) | CQuadSquare::kWest | CQuadSquare::kSouth);
+    EXPECT_EQ(tree.GetSouthCount(), 1);
+    EXPECT_EQ(tree.GetChild(2), child);
+    tree.EnableEdgeVertex(4, root, 1);
+    EXPECT_TRUE(tree.IsFlag(CQuadSquare::kEast));
+    EXPECT_EQ(tree.GetEastCount(), 1);
+    SQuadCornerData q;
+    tree.SetupCornerData(&q, root, 7);
+    EXPECT_EQ(int(q.byChildIndex), 3);
 }
 
 TEST(Heightfield, HeightMapsMergeWhereTheyOverlap)
@@ -171,6 +240,12 @@ TEST(Heightfield, HeightMapsMergeWhereTheyOverlap)
     f.tree->AddHeightMap(f.root, flat);
     EXPECT_GT(f.tree->CountNodes(), 1);
     EXPECT_FALSE(f.tree->IsStatic());
+    EXPECT_FALSE(f.tree->IsDirty());
+    f.tree->ResetTree();
+    EXPECT_EQ(f.tree->CountNodes(), 1);
+    // ResetTree leaves the root dirty for its next update: that alone is no data.
+    f.tree->AddHeightMap(f.root, flat);
+    EXPECT_FALSE(f.tree->IsStatic());
     f.tree->ResetTree();
     EXPECT_EQ(f.tree->CountNodes(), 1);
 
@@ -181,6 +256,27 @@ TEST(Heightfield, HeightMapsMergeWhereTheyOverlap)
     // Before any thinning the tree holds every sample but the last row and column.
     for (int32_t z = 0; z < 16; ++z)
         for (int32_t x = 0; x < 16; ++x) ASSERT_EQ(f.tree->GetHeight(f.root, float(x), float(z)), float(f.At(x, z))) << x << "," << z;
+}
+
+TEST(Heightfield, TiledMapsMeetWithoutASeam)
+{
+    // Two maps share the column x = 16 of one field: the west map's last
+    // column reads 0, so the shared samples are counted once.
+    Field f(4);
+    Bumpy(f, 7);
+    f.TakeCorners();
+    f.tree = std::make_unique<CQuadSquare>(&f.root);
+    SQSHeightMapInfo west = f.Map(), east = f.Map();
+    west.nXSize = east.nXSize = 17;
+    east.pData = f.heights.data() + 16;
+    east.nXOrigin = 16;
+    f.tree->AddHeightMap(f.root, west);
+    f.tree->AddHeightMap(f.root, east);
+    for (int32_t z = 0; z < 32; ++z)
+        for (int32_t x = 0; x < 32; ++x) ASSERT_EQ(f.tree->GetHeight(f.root, float(x), float(z)), float(f.At(x, z))) << x << "," << z;
+    f.tree->StaticCullData(f.root, 1.0e6f);
+    int shared = 0;
+    CheckSharedEdges(*f.tree, f.root, shared);
 }
 
 TEST(Heightfield, DeepTreesPlaceTheirNodes)
@@ -216,7 +312,7 @@ TEST(Heightfield, HeightOutsideTakesTheNearestEdge)
     f.TakeCorners();
     f.tree = std::make_unique<CQuadSquare>(&f.root);
     f.tree->AddHeightMap(f.root, f.Map());
-    // West and south (before the origin) of the node: its own near edge.
+    // West and north (before the origin) of the node: its own near edge.
     EXPECT_EQ(f.tree->GetHeight(f.root, -5.0f, 3.0f), float(f.At(0, 3)));
     EXPECT_EQ(f.tree->GetHeight(f.root, 2.0f, -7.0f), float(f.At(2, 0)));
     EXPECT_EQ(f.tree->GetHeight(f.root, -1.0f, -1.0f), float(f.At(0, 0)));
@@ -247,6 +343,9 @@ TEST(Heightfield, StaticCullingKeepsTheDataAndDropsFlatNodes)
             ASSERT_NEAR(bumps.tree->GetHeight(bumps.root, float(x), float(z)), float(bumps.At(x, z)), 1.0f);
     bumps.tree->StaticCullData(bumps.root, 0.2f);
     EXPECT_LT(bumps.tree->CountNodes(), all);
+    int shared = 0;
+    CheckSharedEdges(*bumps.tree, bumps.root, shared);
+    EXPECT_GT(shared, 0);
     // Thinning moves no height by more than size / threshold at that level.
     for (int32_t z = 0; z < 31; ++z)
         for (int32_t x = 0; x < 31; ++x)
@@ -295,6 +394,40 @@ TEST(Heightfield, RefinementFollowsTheViewError)
     EXPECT_EQ(back.triangles, 4);
 }
 
+TEST(Heightfield, ChildrenGoOnByTheirBoxError)
+{
+    // A plane at 1000 with a hill in the quarter [64, 128] x [64, 128] of a tree
+    // 128 wide; the map reaches past the tree so that no edge reads 0.
+    constexpr int32_t n = 130;
+    std::vector<WORD> heights(size_t(n) * n, 1000);
+    for (int32_t z = 64; z <= 128; ++z)
+        for (int32_t x = 64; x <= 128; ++x)
+            heights[size_t(z * n + x)] =
+                WORD(1000 + 400 * std::sin((x - 64) * 3.14159265 / 64) * std::sin((z - 64) * 3.14159265 / 64));
+    SQuadCornerData root;
+    root.byLevel = 6;
+    for (SQSVertex& c : root.Verts) c.wHeight = 1000;
+    CQuadSquare tree(&root);
+    SQSHeightMapInfo hm;
+    hm.pData = heights.data();
+    hm.nXSize = hm.nZSize = hm.nRowWidth = n;
+    tree.AddHeightMap(root, hm);
+    tree.StaticCullData(root, 0.5f);
+    const float e3 = tree.GetError(2 + 3);
+    ASSERT_GT(e3, 0.0f);
+    const CQuadSquare* hill = tree.GetChild(3);
+    ASSERT_NE(hill, nullptr);
+    // South-east of the hill's quarter (its far side), level with its
+    // middle: 300 from its box, at least 364 from the other quarters'.
+    const float d = 300.0f, mid = (float(hill->GetMinHeight()) + float(hill->GetMaxHeight())) * 0.5f;
+    const D3DXVECTOR3 eye(128.0f + d, mid, 128.0f + d);
+    tree.Update(root, &eye, d / e3 * 0.99f);
+    EXPECT_FALSE(tree.IsFlag(CQuadSquare::ChildFlag(3)));
+    tree.Update(root, &eye, d / e3 * 1.01f);
+    EXPECT_TRUE(tree.IsFlag(CQuadSquare::ChildFlag(3)));
+    EXPECT_EQ(tree.GetFlags() & (CQuadSquare::ChildFlag(0) | CQuadSquare::ChildFlag(1) | CQuadSquare::ChildFlag(2)), 0);
+}
+
 TEST(Heightfield, MovingViewerKeepsCountsAndSurfaceWhole)
 {
     Field f(6);
@@ -309,6 +442,8 @@ TEST(Heightfield, MovingViewerKeepsCountsAndSurfaceWhole)
         CheckCounts(*f.tree, f.root, checked);
         ASSERT_FALSE(HasFailure()) << "step " << step;
         CheckWatertight(f);
+        int shared = 0;
+        CheckSharedEdges(*f.tree, f.root, shared);
         ASSERT_FALSE(HasFailure()) << "step " << step;
     }
     // Gone far away, the tree drops its dynamic nodes again.
@@ -320,26 +455,22 @@ TEST(Heightfield, MovingViewerKeepsCountsAndSurfaceWhole)
 }
 
 // Nodes the refinement makes lie between their corners' heights.
-void CheckDynamicNodes(const CQuadSquare& s, const SQuadCornerData& cd, int& dynamic)
+void CheckDynamicNodes(const CQuadSquare& tree, const SQuadCornerData& root, int& dynamic)
 {
-    if (!s.IsStatic()) {
-        ++dynamic;
-        int low = 65535, high = 0;
-        for (const SQSVertex& c : cd.Verts) {
-            low = std::min(low, int(c.wHeight));
-            high = std::max(high, int(c.wHeight));
+    ForEachNode(tree, root, [&](const CQuadSquare& s, const SQuadCornerData& cd) {
+        if (!s.IsStatic()) {
+            ++dynamic;
+            int low = 65535, high = 0;
+            for (const SQSVertex& c : cd.Verts) {
+                low = std::min(low, int(c.wHeight));
+                high = std::max(high, int(c.wHeight));
+            }
+            for (int i = 0; i < 5; ++i) {
+                EXPECT_GE(int(s.GetVertex(i).wHeight), low) << i;
+                EXPECT_LE(int(s.GetVertex(i).wHeight), high) << i;
+            }
         }
-        for (int i = 0; i < 5; ++i) {
-            EXPECT_GE(int(s.GetVertex(i).wHeight), low) << i;
-            EXPECT_LE(int(s.GetVertex(i).wHeight), high) << i;
-        }
-    }
-    for (int i = 0; i < 4; ++i)
-        if (s.GetChild(i)) {
-            SQuadCornerData q;
-            s.SetupCornerData(&q, cd, static_cast<unsigned char>(i));
-            CheckDynamicNodes(*s.GetChild(i), q, dynamic);
-        }
+    });
 }
 
 TEST(Heightfield, RefinementBelowTheDataStaysOnTheSurface)
@@ -366,4 +497,6 @@ TEST(Heightfield, RefinementBelowTheDataStaysOnTheSurface)
     EXPECT_GT(dynamic, 4);
     int checked = 0;
     CheckCounts(tree, root, checked);
+    int shared = 0;
+    CheckSharedEdges(tree, root, shared);
 }
