@@ -39,17 +39,11 @@ HRESULT CGfxSun::Render(IDirect3DDevice8* device)
     DecideVisibility(device);
     if (!m_bVisible) return S_FALSE;
     if (device == nullptr) return KESTUERR_SURFACENOTBUILT;
-    device->SetVertexShader(KESTU_BBVERTEX2D_FVF);
-    device->SetRenderState(D3DRS_FOGENABLE, FALSE);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     device->SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-    HRESULT hr = S_OK;
-    for (int32_t i = 0; i < m_nPieceNum; ++i) {
-        hr = m_pBillboards[i].Render(device);
-        if (FAILED(hr)) return hr;
-    }
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    const HRESULT hr = CGfxLensflare::Render(device);
+    if (SUCCEEDED(hr)) device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     return hr;
 }

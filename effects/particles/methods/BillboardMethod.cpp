@@ -34,8 +34,9 @@ DWORD IndexIn(const SPPS_METHOD_RES& res, const void* entry)
 
 // Takes every entry of billboards [from, size) of the group's array out of
 // the manager, found by address, so that it holds none of them afterwards
-// whatever the client did to it. A plain packed manager is compacted in one
-// pass, however many leave.
+// whatever the client did to it. A packed manager (the priority manager's
+// entries are records around the billboard) is compacted in one pass,
+// however many leave.
 void RemoveFromMng(CBillboardMng& mng, const SPPS_METHOD_RES& res, DWORD from)
 {
     const auto leaves = [&](const void* entry) {
@@ -43,20 +44,18 @@ void RemoveFromMng(CBillboardMng& mng, const SPPS_METHOD_RES& res, DWORD from)
         return i != kNotOurs && i >= from;
     };
     auto* pri = dynamic_cast<CBBMngPri*>(&mng);
-    if (pri || !mng.IsPacked()) {
-        for (DWORD i = mng.GetCount(); i-- > 0;) {
-            if (!leaves(mng.GetPointer(i))) continue;
-            if (pri)
-                pri->Remove(i);
-            else
-                mng.RemovePointer(i);
-        }
+    if (!pri && !mng.IsPacked()) {
+        for (DWORD i = mng.GetCount(); i-- > 0;)
+            if (leaves(mng.GetPointer(i))) mng.RemovePointer(i);
         return;
     }
     DWORD kept = 0;
     for (DWORD i = 0; i < mng.m_dwUsedSize; ++i) {
-        void* entry = mng.m_ppData[i];
-        if (!leaves(entry)) mng.m_ppData[kept++] = entry;
+        void* slot = mng.m_ppData[i];
+        if (!leaves(mng.GetPointer(i)))
+            mng.m_ppData[kept++] = slot;
+        else if (pri)
+            delete static_cast<SPriPointer*>(slot);
     }
     std::fill(mng.m_ppData + kept, mng.m_ppData + mng.m_dwUsedSize, nullptr);
     mng.m_dwUsedSize = kept;
