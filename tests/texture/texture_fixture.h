@@ -82,8 +82,11 @@ inline std::vector<uint8_t> ImageFile(D3DXIMAGE_FILEFORMAT type, D3DFORMAT forma
     top->Release();
     if (SUCCEEDED(hr) && levels != 1)
         hr = D3DXFilterTexture(texture, nullptr, 0, D3DX_FILTER_BOX);
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("kestu_texture_image_" + std::to_string(reinterpret_cast<uintptr_t>(texture))))
+    // The working folder is this test process's own; a shared folder such as
+    // /tmp is not, and the sanitizer's allocator hands parallel processes the
+    // same addresses.
+    const std::string path = (std::filesystem::current_path() /
+                              ("texture_image_" + std::to_string(reinterpret_cast<uintptr_t>(texture))))
                                  .string();
     if (SUCCEEDED(hr) && SUCCEEDED(D3DXSaveTextureToFileA(path.c_str(), type, texture, nullptr)))
         bytes = detail::ReadAll(path);

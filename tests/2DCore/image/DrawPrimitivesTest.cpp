@@ -354,7 +354,7 @@ TEST(DrawPrimitives, ConversionKeepsTransColourMatching)
 
 class XbmSave : public ::testing::Test {
 protected:
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "kestu_2dcore_xbm";
+    std::filesystem::path dir = std::filesystem::current_path() / "xbm_save";
     void SetUp() override { std::filesystem::create_directories(dir); }
     void TearDown() override { std::filesystem::remove_all(dir); }
 };

@@ -83,7 +83,8 @@ double MeanAbsoluteError(const std::vector<BYTE>& bgr, const Decoded& d)
 
 std::string TempPath(const char* name)
 {
-    return (std::filesystem::temp_directory_path() / name).string();
+    // The working folder belongs to this test process alone.
+    return (std::filesystem::current_path() / name).string();
 }
 
 } // namespace

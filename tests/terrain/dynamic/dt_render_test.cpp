@@ -170,7 +170,7 @@ TEST_F(DTRender, BlockWaterDrawsOverItsGround)
 
 TEST_F(DTRender, TexturesByBlockAndTheirReferences)
 {
-    const std::string path = (std::filesystem::temp_directory_path() / "kestu_dt_render_textures.lib").string();
+    const std::string path = (std::filesystem::current_path() / "dt_render_textures.lib").string();
     ASSERT_EQ(streamed_gen::MakeTextureLibrary(device, path, {{1, "red", 0xFF0000, 0.0f}, {2, "blue", 0x0000FF, 0.0f}}),
               S_OK);
     CTextureMng library;
