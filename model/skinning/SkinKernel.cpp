@@ -59,17 +59,28 @@ void BlendFastPlain(const SkinJob& job)
 
 #define KESTU_AVX2 __attribute__((target("avx2,fma")))
 
+// The matrices of a record's four slots. The offsets are read as plain
+// integers: taking them out of a vector register costs more than the loads.
+struct FourSlots {
+    FourSlots(const char* table, const uint32_t* offsets)
+    {
+        uint64_t o01, o23;
+        std::memcpy(&o01, offsets, 8);
+        std::memcpy(&o23, offsets + 2, 8);
+        m[0] = reinterpret_cast<const float*>(table + uint32_t(o01));
+        m[1] = reinterpret_cast<const float*>(table + (o01 >> 32));
+        m[2] = reinterpret_cast<const float*>(table + uint32_t(o23));
+        m[3] = reinterpret_cast<const float*>(table + (o23 >> 32));
+    }
+    const float* m[4];
+};
+
 // Rows 0-1 (lo) and rows 2-3 (hi) of the weighted sum of four matrices.
 KESTU_AVX2 inline void Sum4(const char* table, const uint32_t* offsets, __m256 w0, __m256 w1, __m256 w2, __m256 w3,
                             __m256& lo, __m256& hi)
 {
-    uint64_t o01, o23;
-    std::memcpy(&o01, offsets, 8);
-    std::memcpy(&o23, offsets + 2, 8);
-    const float* m0 = reinterpret_cast<const float*>(table + uint32_t(o01));
-    const float* m1 = reinterpret_cast<const float*>(table + (o01 >> 32));
-    const float* m2 = reinterpret_cast<const float*>(table + uint32_t(o23));
-    const float* m3 = reinterpret_cast<const float*>(table + (o23 >> 32));
+    const FourSlots s(table, offsets);
+    const float *m0 = s.m[0], *m1 = s.m[1], *m2 = s.m[2], *m3 = s.m[3];
     // Two short chains instead of one long one.
     lo = _mm256_add_ps(_mm256_fmadd_ps(w0, _mm256_loadu_ps(m0), _mm256_mul_ps(w1, _mm256_loadu_ps(m1))),
                        _mm256_fmadd_ps(w2, _mm256_loadu_ps(m2), _mm256_mul_ps(w3, _mm256_loadu_ps(m3))));
@@ -117,9 +128,7 @@ struct FourWalk {
     size_t left;
 };
 
-// Four influences a vertex: the case the engine's meshes use most. The
-// slot offsets are read as plain integers: taking them out of a vector
-// register costs more than the loads.
+// Four influences a vertex: the case the engine's meshes use most.
 template <bool kNormals> KESTU_AVX2 void BlendFour(const SkinJob& job)
 {
     const __m128 one = _mm_set1_ps(1.0f), zero = _mm_setzero_ps();
@@ -158,11 +167,9 @@ template <bool kNormals> KESTU_AVX2 void BlendFour(const SkinJob& job)
 KESTU_AVX512 inline __m512 Sum4(const char* table, const uint32_t* offsets, __m512 w0, __m512 w1, __m512 w2,
                                 __m512 w3)
 {
-    uint64_t o01, o23;
-    std::memcpy(&o01, offsets, 8);
-    std::memcpy(&o23, offsets + 2, 8);
-    const __m512 m0 = _mm512_loadu_ps(table + uint32_t(o01)), m1 = _mm512_loadu_ps(table + (o01 >> 32));
-    const __m512 m2 = _mm512_loadu_ps(table + uint32_t(o23)), m3 = _mm512_loadu_ps(table + (o23 >> 32));
+    const FourSlots s(table, offsets);
+    const __m512 m0 = _mm512_loadu_ps(s.m[0]), m1 = _mm512_loadu_ps(s.m[1]);
+    const __m512 m2 = _mm512_loadu_ps(s.m[2]), m3 = _mm512_loadu_ps(s.m[3]);
     return _mm512_add_ps(_mm512_fmadd_ps(w0, m0, _mm512_mul_ps(w1, m1)),
                          _mm512_fmadd_ps(w2, m2, _mm512_mul_ps(w3, m3)));
 }
