@@ -163,15 +163,23 @@ TEST(MeshDataBase, WindingFlipNeedsIndices)
     EXPECT_EQ(mesh->ConvertCoord(), E_FAIL);
 }
 
+// A mesh of influences only, three a vertex.
+template <DWORD N> MeshPtr<TestMesh> ThreeInfluences(const DWORD (&bones)[N], const float (&weights)[N])
+{
+    static_assert(N % 3 == 0);
+    MeshPtr<TestMesh> mesh(new TestMesh());
+    mesh->SetVerticesNum(N / 3);
+    mesh->SetBonesPerVertex(3);
+    mesh->SetVerInfluneceBuf(bones, N);
+    mesh->SetVerWeightBuf(weights, N);
+    return mesh;
+}
+
 TEST(MeshDataBase, InfluenceReductionSpreadsDroppedWeight)
 {
-    MeshPtr<TestMesh> mesh(new TestMesh());
-    mesh->SetVerticesNum(2);
-    mesh->SetBonesPerVertex(3);
     const DWORD bones[6] = {4, 5, 6, 1, 2, 3};
     const float weights[6] = {0.6f, 0.35f, 0.05f, 0.2f, 0.5f, 0.3f};
-    mesh->SetVerInfluneceBuf(bones, 6);
-    mesh->SetVerWeightBuf(weights, 6);
+    MeshPtr<TestMesh> mesh = ThreeInfluences(bones, weights);
     mesh->RecalculateInflunece(0.25f);
     // Vertex 0 keeps 4 and 5; vertex 1 keeps 2 and 3: two a vertex.
     ASSERT_EQ(mesh->GetBonesPerVertex(), 2u);
@@ -194,13 +202,9 @@ TEST(MeshDataBase, InfluenceReductionSpreadsDroppedWeight)
 
     // A heavy influence without a bone is kept (it holds the vertex still),
     // with its share of the dropped weight.
-    MeshPtr<TestMesh> rigid(new TestMesh());
-    rigid->SetVerticesNum(1);
-    rigid->SetBonesPerVertex(3);
     const DWORD rigidBones[3] = {0xFFFFFFFF, 7, 8};
     const float rigidWeights[3] = {0.6f, 0.35f, 0.05f};
-    rigid->SetVerInfluneceBuf(rigidBones, 3);
-    rigid->SetVerWeightBuf(rigidWeights, 3);
+    MeshPtr<TestMesh> rigid = ThreeInfluences(rigidBones, rigidWeights);
     rigid->RecalculateInflunece(0.1f);
     ASSERT_EQ(rigid->GetBonesPerVertex(), 2u);
     EXPECT_EQ(rigid->GetVerInfluneceBuf()[0], 0xFFFFFFFFu);
