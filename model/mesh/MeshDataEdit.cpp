@@ -73,12 +73,9 @@ void CMeshDataBase::RecalculateInflunece(float threshold)
         DWORD* bones = &m_influences[size_t(v) * b];
         float* weights = &m_weights[size_t(v) * b];
         float dropped = 0.0f;
-        for (DWORD i = 0; i < b; ++i) {
-            if (weights[i] <= threshold) {
-                bones[i] = 0xFFFFFFFF;
+        for (DWORD i = 0; i < b; ++i)
+            if (weights[i] <= threshold)
                 dropped += weights[i];
-            }
-        }
         // Everything dropped (or more than the whole): nothing to spread it over.
         const float scale = dropped < 1.0f ? dropped / (1.0f - dropped) : 0.0f;
         DWORD k = 0;
