@@ -3,12 +3,12 @@
 
 #include "effects/billboard/BBRows.h"
 #include "kestu_billboard.h"
+#include "kestu_log.h"
 
 namespace {
 const float kTwoPi = 6.28318530718f;
 // More triangles than one draw of 16-bit vertex counts takes is no fan.
 const DWORD kMaxSegmentCount = 0xFFFD;
-const HRESULT kNotBuilt = static_cast<HRESULT>(0x8200010B);
 } // namespace
 
 CBBFan::CBBFan()
@@ -89,7 +89,7 @@ void CBBFan::SetDiffuse(DWORD centre, DWORD rim)
 HRESULT CBBFan::SetTexCoor(const D3DXVECTOR2& centre, const D3DXVECTOR2* rim)
 {
     SKESTUBBVERTEX* v = GetVertex3dBuffer();
-    if (v == nullptr) return kNotBuilt;
+    if (v == nullptr) return KESTUERR_SURFACENOTBUILT;
     v[0].u = centre.x;
     v[0].v = centre.y;
     if (rim == nullptr) return S_OK;

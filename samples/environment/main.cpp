@@ -24,6 +24,7 @@ const float kFar = 420.0f;
 const DWORD kHaze = 0xFF8E9BAA;  // the fog and the sky at the horizon
 const char kTextureLibrary[] = "out/environment.lib";
 enum : WORD { kSkyTop = 10, kSkySide, kSkyFloor, kSun = 20, kRing, kBlob, kHex };
+const WORD kSkyTextures[] = {kSkyTop, kSkySide, kSkyFloor, kSun, kRing, kBlob, kHex};
 const DWORD kSunColour = 0xFFF0D8;
 
 // Where along the flare line, which picture, and how wide (a fraction of the
@@ -92,7 +93,7 @@ public:
         hr = MakeSkyLibrary(device);
         if (SUCCEEDED(hr)) hr = m_Textures.Build(device, kTextureLibrary);
         if (FAILED(hr)) return hr;
-        for (WORD id : {kSkyTop, kSkySide, kSkyFloor, kSun, kRing, kBlob, kHex})
+        for (WORD id : kSkyTextures)
             if (!m_Textures.QueryTexture(id)) return E_FAIL;
 
         PlaceCamera();
@@ -125,7 +126,7 @@ public:
         m_Sun.Release();
         m_Sky.Release();
         if (m_Textures.IsBuilt())
-            for (WORD id : {kSkyTop, kSkySide, kSkyFloor, kSun, kRing, kBlob, kHex}) m_Textures.ReleaseTexture(id);
+            for (WORD id : kSkyTextures) m_Textures.ReleaseTexture(id);
         m_Textures.Release();
         m_Rain.Release();
         m_Terrain.Release();

@@ -71,13 +71,14 @@ CQuadSquare::~CQuadSquare()
 
 void CQuadSquare::SetupCornerData(SQuadCornerData* q, const SQuadCornerData& cd, unsigned char child) const
 {
+    child &= 3;
     const int64_t half = Half(cd.byLevel);
     q->pParent = &cd;
-    q->pSquare = m_pChildren[child & 3];
+    q->pSquare = m_pChildren[child];
     q->byLevel = BYTE(cd.byLevel - 1);
-    q->byChildIndex = child & 3;
+    q->byChildIndex = child;
     const SQSVertex* v = m_Vertices;
-    switch (child & 3) {
+    switch (child) {
     case 0:
         q->nXOrg = int32_t(cd.nXOrg + half);
         q->nZOrg = cd.nZOrg;
@@ -159,7 +160,7 @@ CQuadSquare* CQuadSquare::EnableAlias(unsigned char index, const SQuadCornerData
 void CQuadSquare::EnableEdgeVertex(unsigned char index, const SQuadCornerData& cd, int increment)
 {
     index &= 3;
-    const BYTE mask = BYTE(1u << (index & 3));
+    const BYTE mask = BYTE(1u << index);
     if ((m_byFlags & mask) && !increment) return;
     SetFlag(mask);
     if (increment && (index == 0 || index == 3)) ChangeCount(index, 1);

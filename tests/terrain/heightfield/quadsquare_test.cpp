@@ -74,9 +74,11 @@ void CheckCounts(const CQuadSquare& tree, const SQuadCornerData& root, int& chec
     });
 }
 
-// Neighbours share the heights of the edge vertices between them.
-void CheckSharedEdges(const CQuadSquare& tree, const SQuadCornerData& root, int& shared)
+// Neighbours share the heights of the edge vertices between them; returns
+// how many edges were compared.
+int CheckSharedEdges(const CQuadSquare& tree, const SQuadCornerData& root)
 {
+    int shared = 0;
     ForEachNode(tree, root, [&](const CQuadSquare& s, const SQuadCornerData& cd) {
         if (const CQuadSquare* n = s.GetNeighbor(0, cd)) {
             EXPECT_EQ(s.GetVertex(1).wHeight, n->GetVertex(3).wHeight) << "east of " << cd.nXOrg << "," << cd.nZOrg;
@@ -87,6 +89,7 @@ void CheckSharedEdges(const CQuadSquare& tree, const SQuadCornerData& root, int&
             ++shared;
         }
     });
+    return shared;
 }
 
 struct Mesh {
@@ -275,8 +278,7 @@ TEST(Heightfield, TiledMapsMeetWithoutASeam)
     for (int32_t z = 0; z < 32; ++z)
         for (int32_t x = 0; x < 32; ++x) ASSERT_EQ(f.tree->GetHeight(f.root, float(x), float(z)), float(f.At(x, z))) << x << "," << z;
     f.tree->StaticCullData(f.root, 1.0e6f);
-    int shared = 0;
-    CheckSharedEdges(*f.tree, f.root, shared);
+    EXPECT_GT(CheckSharedEdges(*f.tree, f.root), 0);
 }
 
 TEST(Heightfield, DeepTreesPlaceTheirNodes)
@@ -343,9 +345,7 @@ TEST(Heightfield, StaticCullingKeepsTheDataAndDropsFlatNodes)
             ASSERT_NEAR(bumps.tree->GetHeight(bumps.root, float(x), float(z)), float(bumps.At(x, z)), 1.0f);
     bumps.tree->StaticCullData(bumps.root, 0.2f);
     EXPECT_LT(bumps.tree->CountNodes(), all);
-    int shared = 0;
-    CheckSharedEdges(*bumps.tree, bumps.root, shared);
-    EXPECT_GT(shared, 0);
+    EXPECT_GT(CheckSharedEdges(*bumps.tree, bumps.root), 0);
     // Thinning moves no height by more than size / threshold at that level.
     for (int32_t z = 0; z < 31; ++z)
         for (int32_t x = 0; x < 31; ++x)
@@ -442,8 +442,7 @@ TEST(Heightfield, MovingViewerKeepsCountsAndSurfaceWhole)
         CheckCounts(*f.tree, f.root, checked);
         ASSERT_FALSE(HasFailure()) << "step " << step;
         CheckWatertight(f);
-        int shared = 0;
-        CheckSharedEdges(*f.tree, f.root, shared);
+        EXPECT_GT(CheckSharedEdges(*f.tree, f.root), 0);
         ASSERT_FALSE(HasFailure()) << "step " << step;
     }
     // Gone far away, the tree drops its dynamic nodes again.
@@ -497,6 +496,5 @@ TEST(Heightfield, RefinementBelowTheDataStaysOnTheSurface)
     EXPECT_GT(dynamic, 4);
     int checked = 0;
     CheckCounts(tree, root, checked);
-    int shared = 0;
-    CheckSharedEdges(tree, root, shared);
+    EXPECT_GT(CheckSharedEdges(tree, root), 0);
 }
