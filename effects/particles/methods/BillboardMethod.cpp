@@ -1,8 +1,10 @@
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "kestu_bbmng.h"
 #include "kestu_billboard.h"
@@ -61,11 +63,41 @@ void RemoveFromMng(CBillboardMng& mng, const SPPS_METHOD_RES& res, DWORD from)
     mng.m_dwUsedSize = kept;
 }
 
-// The index of the new entry, or 0xFFFFFFFF when the manager cannot take it.
-DWORD InsertIntoMng(CBillboardMng& mng, CBBFaceMe& billboard)
+// Puts into the manager the missing billboards of [0, n) (those not held),
+// room made once, and returns how many it took. One insertion at a time
+// would grow the array step by step and, in the priority manager, search
+// it for a duplicate and a place each time: quadratic in a burst of births.
+DWORD InsertMissing(CBillboardMng& mng, const SPPS_METHOD_RES& res, const std::vector<uint8_t>& held, DWORD n,
+                    DWORD missing)
 {
-    if (auto* pri = dynamic_cast<CBBMngPri*>(&mng)) return pri->InsertGrow(Entry(billboard), 0);
-    return mng.InsertPointerGrow(Entry(billboard));
+    const uint64_t wanted = uint64_t{mng.GetCount()} + missing;
+    const bool room = wanted <= 0xFFFFFFFFu && SUCCEEDED(mng.Reserve(static_cast<DWORD>(wanted)));
+    auto* pri = dynamic_cast<CBBMngPri*>(&mng);
+    if (pri && room) {
+        // Priority 0 entries go after the others of priority 0, in order.
+        DWORD at = mng.m_dwUsedSize;
+        for (DWORD i = 0; i < mng.m_dwUsedSize; ++i) {
+            const auto* e = static_cast<const SPriPointer*>(mng.m_ppData[i]);
+            if (e && e->byPriority > 0) {
+                at = i;
+                break;
+            }
+        }
+        std::memmove(mng.m_ppData + at + missing, mng.m_ppData + at, (mng.m_dwUsedSize - at) * sizeof(void*));
+        DWORD put = at;
+        for (DWORD k = 0; k < n; ++k)
+            if (!held[k]) mng.m_ppData[put++] = new (std::nothrow) SPriPointer(Entry(res.pBillboards[k]), 0);
+        mng.m_dwUsedSize += missing;
+        return missing;
+    }
+    DWORD taken = 0;
+    for (DWORD k = 0; k < n && taken < missing; ++k) {
+        if (held[k]) continue;
+        const DWORD index = pri ? pri->InsertGrow(Entry(res.pBillboards[k]), 0)
+                                : mng.InsertPointerGrow(Entry(res.pBillboards[k]));
+        if (index != 0xFFFFFFFF) ++taken;
+    }
+    return taken;
 }
 
 } // namespace
@@ -200,8 +232,7 @@ void CMethodBB::KeepInMng(const SPPS_METHOD_RES& res, SGroupBillboards& state, D
         ++(k < n ? below : above);
     }
     if (above) RemoveFromMng(mng, res, n);
-    for (DWORD k = 0; k < n && below < n; ++k)
-        if (!state.held[k] && InsertIntoMng(mng, res.pBillboards[k]) != 0xFFFFFFFF) ++below;
+    if (below < n) below += InsertMissing(mng, res, state.held, n, n - below);
     state.inMng = below;
 }
 

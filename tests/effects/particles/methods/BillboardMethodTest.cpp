@@ -293,6 +293,31 @@ TEST_F(BillboardMethod, PlainManagerDrawsTheParticles) { DrawThroughManager<CBil
 
 TEST_F(BillboardMethod, PriorityManagerDrawsTheParticles) { DrawThroughManager<CBBMngPri>(); }
 
+// New billboards join the priority manager as priority 0 entries would one by
+// one: after the other priority 0 entries, before higher ones, in particle
+// order, with the array grown past its initial room.
+TEST_F(BillboardMethod, PriorityManagerTakesNewBillboardsInOrder)
+{
+    CBBMngPri mng;
+    ASSERT_EQ(mng.Build(0, 2, 2, 0), S_OK);
+    CBBFaceMe low, high;
+    ASSERT_NE(mng.Insert(static_cast<CBillboard*>(&high), 5), 0xFFFFFFFFu);
+    ASSERT_NE(mng.Insert(static_cast<CBillboard*>(&low), 0), 0xFFFFFFFFu);
+    CMethodBB method;
+    CParticleGroup group;
+    Serve(method, group, &scope.eye);
+    method.SetBillboardMng(&mng);
+    for (int i = 0; i < 5; ++i) ppstest::Place(group, D3DXVECTOR3(float(i), 0, 0), D3DXVECTOR3(0, 0, 0));
+    ASSERT_EQ(method.Update(&group, 0.1f), 0);
+    ASSERT_EQ(mng.GetCount(), 7u);
+    EXPECT_EQ(method.GetBillboardsInMng(&group), 5u);
+    EXPECT_EQ(mng.GetBillboard(0), &low);
+    EXPECT_EQ(mng.GetBillboard(6), &high);
+    for (DWORD i = 0; i < 5; ++i) EXPECT_EQ(mng.GetBillboard(1 + i)->GetPos()->x, float(i)) << i;
+    group.Release();
+    EXPECT_EQ(mng.GetCount(), 2u);
+}
+
 TEST_F(BillboardMethod, BillboardsLeaveTheManagerWithTheirMethod)
 {
     CBillboardMng first, second;
