@@ -50,6 +50,10 @@ bool IsTextureFormat(D3DFORMAT f)
     return GetFormatInfo(f, i) && i.color;
 }
 
+Direct3D::Direct3D() { GlRetain(); }
+
+Direct3D::~Direct3D() { GlRelease(); }
+
 HRESULT Direct3D::QueryInterface(REFIID riid, void** ppv)
 {
     if (!ppv) return E_POINTER;

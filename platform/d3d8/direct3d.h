@@ -6,6 +6,11 @@ namespace kestu::d3d8 {
 
 class Direct3D final : public IDirect3D8 {
 public:
+    Direct3D();
+    ~Direct3D();
+    Direct3D(const Direct3D&) = delete;
+    Direct3D& operator=(const Direct3D&) = delete;
+
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
     ULONG AddRef() override { return ++refs_; }
     ULONG Release() override;

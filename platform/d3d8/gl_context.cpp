@@ -4,9 +4,12 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
+#include <dlfcn.h>
+#include <link.h>
 #include <malloc.h>
 
 #include <cstring>
+#include <set>
 
 #include "d3d8/gl.h"
 
@@ -14,6 +17,7 @@ namespace kestu::d3d8 {
 namespace {
 
 struct Context {
+    int users = 0;
     bool tried = false;
     bool ok = false;
     EGLDisplay display = EGL_NO_DISPLAY;
@@ -26,6 +30,27 @@ Context& Ctx()
 {
     static Context c;
     return c;
+}
+
+std::set<std::string> LoadedModules()
+{
+    std::set<std::string> names;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* out) {
+            if (info->dlpi_name && info->dlpi_name[0]) static_cast<std::set<std::string>*>(out)->insert(info->dlpi_name);
+            return 0;
+        },
+        &names);
+    return names;
+}
+
+// The driver modules that the display loads stay loaded after it is torn
+// down: a new context does not load them again, and what they registered to
+// run at exit, and their allocations' call stacks, still have their code.
+void KeepLoaded(const std::set<std::string>& before)
+{
+    for (const std::string& name : LoadedModules())
+        if (!before.count(name)) dlopen(name.c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
 void Create(Context& c)
@@ -45,7 +70,10 @@ void Create(Context& c)
     if (c.display == EGL_NO_DISPLAY) c.display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
     if (c.display == EGL_NO_DISPLAY) return;
     EGLint major = 0, minor = 0;
-    if (!eglInitialize(c.display, &major, &minor)) return;
+    const std::set<std::string> before = LoadedModules();
+    const bool initialised = eglInitialize(c.display, &major, &minor);
+    KeepLoaded(before);
+    if (!initialised) return;
     if (!eglBindAPI(EGL_OPENGL_API)) return;
     const EGLint attribs[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
                               EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
@@ -73,7 +101,31 @@ void Create(Context& c)
     c.ok = true;
 }
 
+void Destroy(Context& c)
+{
+    if (c.display != EGL_NO_DISPLAY) {
+        eglMakeCurrent(c.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        if (c.context != EGL_NO_CONTEXT) eglDestroyContext(c.display, c.context);
+        eglTerminate(c.display);
+    }
+    eglReleaseThread();
+    c.tried = false;
+    c.ok = false;
+    c.display = EGL_NO_DISPLAY;
+    c.context = EGL_NO_CONTEXT;
+    c.info = GlInfo{};
+    c.devices.clear();
+}
+
 } // namespace
+
+void GlRetain() { ++Ctx().users; }
+
+void GlRelease()
+{
+    Context& c = Ctx();
+    if (c.users > 0 && --c.users == 0 && c.tried) Destroy(c);
+}
 
 bool GlMakeCurrent()
 {

@@ -3,15 +3,23 @@
 // single tests of one program in parallel processes, and tests write files
 // with fixed names. The folder is removed when every test passed.
 //
+// When the tests have run, no thread but the main one may be left: the
+// Direct3D objects released at the end take the GL context with them, and the
+// driver's worker threads with it, before LeakSanitizer stops the world at
+// exit (a worker still running then could crash its tracer).
+//
 // The sanitizer options and the folders the tests use are built into the
 // program rather than passed by CTest, so a program started by hand behaves
 // as under CTest; a variable set in the environment still wins.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
+
+#include "support/threads.h"
 
 extern "C" {
 // The sanitizer runtimes look these up when the program starts.
@@ -56,7 +64,13 @@ int main(int argc, char** argv)
     fs::create_directories(folder, ec);
     fs::current_path(folder, ec);
 
-    const int result = RUN_ALL_TESTS();
+    int result = RUN_ALL_TESTS();
+    if (const auto left = testsupport::OtherThreads(); !left.empty()) {
+        std::string names;
+        for (const auto& n : left) names += " " + n;
+        std::fprintf(stderr, "Threads still running after the tests:%s\n", names.c_str());
+        result = 1;
+    }
     if (result == 0) {
         fs::current_path(start, ec);
         fs::remove_all(folder, ec);
