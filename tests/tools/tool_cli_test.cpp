@@ -178,4 +178,19 @@ TEST(ToolCli, TextureIdsWithAMissingNameLeaveTheFileAsItWas)
     EXPECT_TRUE(Has(info.out, "texture id 9, 'flag_b.png'")) << info.out;
 }
 
+TEST(ToolCli, FontWritesNoOutputWhenOneSizeDoesNotFit)
+{
+    const char* face = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+    if (!fs::exists(face)) GTEST_SKIP() << face << " is not installed";
+    replacecheck::Scratch scratch("tool_font");
+    WriteText(scratch.Path("small.fnt"), "old", 0644);
+    // 64 pixels is wider than the format's 32; the 12-pixel font comes first.
+    const ToolOutput run =
+        Tool(scratch.Dir(), "kestu-font", {"--font", face, "--tib", "t.tib", "small.fnt:12", "big.fnt:64"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Has(run.errors, "big.fnt at 64 pixels")) << run.errors;
+    EXPECT_EQ(ReadText(scratch.Path("small.fnt")), "old");
+    EXPECT_EQ(scratch.Entries(), std::set<std::string>{"small.fnt"});
+}
+
 } // namespace
