@@ -27,10 +27,11 @@ struct Output {
     int size = 0;
 };
 
-const ktool::Cli cli("kestu-font", "usage: kestu-font --font FILE [--ranges LIST] [--tib TABLE] [--face NAME] OUT:SIZE...\n"
-               "  Writes one bitmap font file OUT per output, its glyphs rendered at SIZE pixels\n"
-               "  (1 to 4 outputs), and with --tib the character-index table of all of them.\n"
-               "  LIST holds code ranges such as 0x20-0x7E,0x4E00-0x4E20 (default 0x20-0x7E).\n");
+const ktool::Cli cli("kestu-font",
+                     "usage: kestu-font --font FILE [--ranges LIST] [--tib TABLE] [--face NAME] OUT:SIZE...\n"
+                     "  Writes one bitmap font file OUT per output, its glyphs rendered at SIZE pixels\n"
+                     "  (1 to 4 outputs), and with --tib the character-index table of all of them.\n"
+                     "  LIST holds code ranges such as 0x20-0x7E,0x4E00-0x4E20 (default 0x20-0x7E).\n");
 
 bool ParseRanges(const char* text, std::vector<Range>& out)
 {

@@ -7,21 +7,22 @@
 
 namespace {
 
-const ktool::Cli cli("kestu-gma", "usage:\n"
-               "  kestu-gma info FILE                         header, frames and sections\n"
-               "  kestu-gma remove-normals FILE               drop the vertex normals\n"
-               "  kestu-gma share-materials FILE              one material list for every frame\n"
-               "  kestu-gma share-texcoord FILE               one set of texture coordinates for every frame\n"
-               "  kestu-gma unshare-texcoord FILE             every frame its own coordinates again\n"
-               "  kestu-gma preprocess [--remove-normals] [--boxes] FILE\n"
-               "                                              left-handed form with frame bound boxes\n"
-               "  kestu-gma texture-ids FILE TEXLIB [LOG]     renumber texture ids from a texture library\n"
-               "  kestu-gma attribute-map SOURCE DEST         a vertex range of its own for each material\n"
-               "  kestu-gma lod SOURCE DEST                   append level-of-detail data\n"
-               "  kestu-gma sample [OPTION...] FILE           write a generated waving flag\n"
-               "sample options: --version M.N (1.0 to 1.4, 0.N), --frames N, --grid COLSxROWS,\n"
-               "  --share-materials, --share-texcoord, --no-normals, --right-handed, --boxes\n"
-               "The file tools work on version 1.4 (and 0.x) files; they rewrite FILE in place.\n");
+const ktool::Cli cli("kestu-gma",
+                     "usage:\n"
+                     "  kestu-gma info FILE                         header, frames and sections\n"
+                     "  kestu-gma remove-normals FILE               drop the vertex normals\n"
+                     "  kestu-gma share-materials FILE              one material list for every frame\n"
+                     "  kestu-gma share-texcoord FILE               one set of texture coordinates for every frame\n"
+                     "  kestu-gma unshare-texcoord FILE             every frame its own coordinates again\n"
+                     "  kestu-gma preprocess [--remove-normals] [--boxes] FILE\n"
+                     "                                              left-handed form with frame bound boxes\n"
+                     "  kestu-gma texture-ids FILE TEXLIB [LOG]     renumber texture ids from a texture library\n"
+                     "  kestu-gma attribute-map SOURCE DEST         a vertex range of its own for each material\n"
+                     "  kestu-gma lod SOURCE DEST                   append level-of-detail data\n"
+                     "  kestu-gma sample [OPTION...] FILE           write a generated waving flag\n"
+                     "sample options: --version M.N (1.0 to 1.4, 0.N), --frames N, --grid COLSxROWS,\n"
+                     "  --share-materials, --share-texcoord, --no-normals, --right-handed, --boxes\n"
+                     "The file tools work on version 1.4 (and 0.x) files; they rewrite FILE in place.\n");
 
 int SampleCommand(int argc, char** argv)
 {

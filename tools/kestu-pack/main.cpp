@@ -8,14 +8,15 @@
 
 namespace {
 
-const ktool::Cli cli("kestu-pack", "usage:\n"
-               "  kestu-pack create [--stream] LIB ENTRY...   new library from files\n"
-               "  kestu-pack add LIB ENTRY...                 add or replace items\n"
-               "  kestu-pack list LIB                         id, size and name of every item\n"
-               "  kestu-pack extract LIB FOLDER [ID...]       write items (all by default) below FOLDER\n"
-               "  kestu-pack remove LIB ID...                 drop items\n"
-               "ENTRY is PATH, ID=PATH or ID:NAME=PATH; without an id the next free one is taken,\n"
-               "without a name the file name of PATH.\n");
+const ktool::Cli cli("kestu-pack",
+                     "usage:\n"
+                     "  kestu-pack create [--stream] LIB ENTRY...   new library from files\n"
+                     "  kestu-pack add LIB ENTRY...                 add or replace items\n"
+                     "  kestu-pack list LIB                         id, size and name of every item\n"
+                     "  kestu-pack extract LIB FOLDER [ID...]       write items (all by default) below FOLDER\n"
+                     "  kestu-pack remove LIB ID...                 drop items\n"
+                     "ENTRY is PATH, ID=PATH or ID:NAME=PATH; without an id the next free one is taken,\n"
+                     "without a name the file name of PATH.\n");
 
 // Ids run from 0 to 0xFFFFFFFE; the last value marks no item.
 bool ParseIds(int argc, char** argv, int first, std::vector<unsigned>& ids)
