@@ -274,7 +274,7 @@ void BM_RawStretch565(benchmark::State& state)
 }
 BENCHMARK(BM_RawStretch565);
 
-void BM_RleRotate565(benchmark::State& state)
+void RunRotate(benchmark::State& state, float spread)
 {
     const BenchSprite& s = Sprite();
     std::vector<uint16_t> buffer(kW * kH, 0x4208);
@@ -283,12 +283,24 @@ void BM_RleRotate565(benchmark::State& state)
     for (auto _ : state) {
         angle += 0.1f;
         BltRleRotate16(centre, s.runs.data(), s.Rows(), kS, kS, kPitch16, -kW / 2, kW / 2, -kH / 2, kH / 2, angle,
-                       0.0f);
+                       spread);
         benchmark::ClobberMemory();
     }
     Finish(state);
 }
+
+void BM_RleRotate565(benchmark::State& state)
+{
+    RunRotate(state, 0.0f);
+}
 BENCHMARK(BM_RleRotate565);
+
+// With a spread that closes the gaps: many pixels are written twice.
+void BM_RleRotateSpread565(benchmark::State& state)
+{
+    RunRotate(state, 0.3f);
+}
+BENCHMARK(BM_RleRotateSpread565);
 
 #ifdef KESTU_HAVE_PIXMAN
 
@@ -460,10 +472,11 @@ int main(int argc, char** argv)
     table.compare.push_back({"BM_RleStretch565", "BM_Pixman_SrcStretch565"});
     table.compare.push_back({"BM_RawStretch565", "BM_Pixman_SrcStretch565"});
     table.compare.push_back({"BM_RleRotate565", "BM_Pixman_SrcRotate565"});
+    table.compare.push_back({"BM_RleRotateSpread565", "BM_Pixman_SrcRotate565"});
 #else
     for (const char* other : {"BM_RleAlpha565", "BM_RleAlpha555", "BM_RleAlpha32", "BM_RleTransGrade565_k8",
                               "BM_RleEnhance565/11", "BM_RleEnhance565/21", "BM_RleHalf565", "BM_RleCopyMirror565",
-                              "BM_RleStretch565", "BM_RawStretch565", "BM_RleRotate565"})
+                              "BM_RleStretch565", "BM_RawStretch565", "BM_RleRotate565", "BM_RleRotateSpread565"})
         table.compare.push_back({other, "copy limit"});
 #endif
     return kestu_bench::RunWithRatios(argc, argv, std::move(table));

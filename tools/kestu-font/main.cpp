@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/tool_cli.h"
 #include "kestu_bytes.h"
 #include "kestu_font.h"
 #include "kestu_safefile.h"
@@ -26,15 +27,11 @@ struct Output {
     int size = 0;
 };
 
-int Usage()
-{
-    std::fputs("usage: kestu-font --font FILE [--ranges LIST] [--tib TABLE] [--face NAME] OUT:SIZE...\n"
-               "  Writes one bitmap font file OUT per output, its glyphs rendered at SIZE pixels\n"
-               "  (1 to 4 outputs), and with --tib the character-index table of all of them.\n"
-               "  LIST holds code ranges such as 0x20-0x7E,0x4E00-0x4E20 (default 0x20-0x7E).\n",
-               stderr);
-    return 2;
-}
+const ktool::Cli cli("kestu-font",
+                     "usage: kestu-font --font FILE [--ranges LIST] [--tib TABLE] [--face NAME] OUT:SIZE...\n"
+                     "  Writes one bitmap font file OUT per output, its glyphs rendered at SIZE pixels\n"
+                     "  (1 to 4 outputs), and with --tib the character-index table of all of them.\n"
+                     "  LIST holds code ranges such as 0x20-0x7E,0x4E00-0x4E20 (default 0x20-0x7E).\n");
 
 bool ParseRanges(const char* text, std::vector<Range>& out)
 {
@@ -162,6 +159,7 @@ int main(int argc, char** argv)
     const char* faceName = nullptr;
     std::vector<Range> ranges;
     std::vector<Output> outputs;
+    if (ktool::Cli::AsksHelp(argc, argv)) return cli.Help();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -172,20 +170,25 @@ int main(int argc, char** argv)
         } else if (arg == "--face" && hasValue) {
             faceName = argv[++i];
         } else if (arg == "--ranges" && hasValue) {
-            if (!ParseRanges(argv[++i], ranges)) return Usage();
+            if (!ParseRanges(argv[++i], ranges)) return cli.Misuse("bad range list '%s'", argv[i]);
+        } else if (arg == "--font" || arg == "--tib" || arg == "--face" || arg == "--ranges") {
+            return cli.Misuse("'%s' needs a value", arg.c_str());
         } else if (arg.rfind("--", 0) == 0) {
-            return Usage();
+            return cli.Misuse("unknown option '%s'", arg.c_str());
         } else {
             const size_t colon = arg.rfind(':');
-            if (colon == std::string::npos) return Usage();
+            if (colon == std::string::npos) return cli.Misuse("output '%s' has no :SIZE", arg.c_str());
             Output o;
             o.path = arg.substr(0, colon);
-            o.size = std::atoi(arg.c_str() + colon + 1);
-            if (o.path.empty() || o.size < 4 || o.size > 64) return Usage();
+            if (o.path.empty()) return cli.Misuse("output '%s' has no file name", arg.c_str());
+            if (!ktool::ParseInteger(arg.c_str() + colon + 1, 4, 64, o.size))
+                return cli.Misuse("bad size in '%s' (4 to 64 pixels)", arg.c_str());
             outputs.push_back(o);
         }
     }
-    if (fontPath == nullptr || outputs.empty() || outputs.size() > size_t(KESTU_FONT_MAX)) return Usage();
+    if (fontPath == nullptr) return cli.Misuse("no --font given");
+    if (outputs.empty()) return cli.Misuse("no OUT:SIZE given");
+    if (outputs.size() > size_t(KESTU_FONT_MAX)) return cli.Misuse("more than %d outputs", int(KESTU_FONT_MAX));
     if (ranges.empty()) ranges.push_back({0x20, 0x7E});
 
     FT_Library library = nullptr;
@@ -198,17 +201,21 @@ int main(int argc, char** argv)
     if (faceName == nullptr) faceName = face->family_name ? face->family_name : "unknown";
     std::vector<Rendered> fonts(outputs.size());
     int status = 0;
+    // Every size is rendered before any file is written, so that a size that
+    // does not fit leaves all the outputs as they were.
     for (size_t i = 0; i < outputs.size() && status == 0; ++i) {
         std::string error;
         if (!Render(face, outputs[i].size, ranges, faceName, fonts[i], error)) {
             std::fprintf(stderr, "kestu-font: %s at %d pixels: %s\n", outputs[i].path.c_str(), outputs[i].size,
                          error.c_str());
             status = 1;
-        } else if (!WriteFont(outputs[i].path, fonts[i])) {
+        }
+    }
+    for (size_t i = 0; i < outputs.size() && status == 0; ++i)
+        if (!WriteFont(outputs[i].path, fonts[i])) {
             std::fprintf(stderr, "kestu-font: cannot write %s\n", outputs[i].path.c_str());
             status = 1;
         }
-    }
     if (status == 0 && tibPath && !WriteTib(tibPath, fonts)) {
         std::fprintf(stderr, "kestu-font: cannot write %s\n", tibPath);
         status = 1;

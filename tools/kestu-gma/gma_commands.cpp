@@ -7,20 +7,23 @@
 #include <iterator>
 #include <vector>
 
+#include <index_lib.h>
 #include <kestu.h>
+#include <kestu_safefile.h>
 
 namespace kgma {
 namespace {
 
-// Says why a file cannot be read, on stderr; true when it reads.
-bool Readable(const std::string& path, CGmaFile& file)
+// Says why a file cannot be read, on stderr; true when it reads. The file's
+// bytes are left in bytes.
+bool Readable(const std::string& path, CGmaFile& file, std::vector<BYTE>& bytes)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         std::fprintf(stderr, "kestu-gma: cannot open %s\n", path.c_str());
         return false;
     }
-    const std::vector<BYTE> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     const BYTE* data = bytes.data();
     const DWORD size = DWORD(bytes.size());
     SMeshAniHeader h;
@@ -38,11 +41,17 @@ bool Readable(const std::string& path, CGmaFile& file)
     return ok;
 }
 
+bool Readable(const std::string& path, CGmaFile& file)
+{
+    std::vector<BYTE> bytes;
+    return Readable(path, file, bytes);
+}
+
 // The file tools take version 1.4 and major-0 files only.
-bool ToolReadable(const std::string& path)
+bool ToolReadable(const std::string& path, std::vector<BYTE>& bytes)
 {
     CGmaFile file;
-    if (!Readable(path, file))
+    if (!Readable(path, file, bytes))
         return false;
     if (file.header.IsOldMaterialLayout()) {
         std::fprintf(stderr, "kestu-gma: %s has version 1.%u; the file tools need 1.4 (or 0.x)\n", path.c_str(),
@@ -50,6 +59,12 @@ bool ToolReadable(const std::string& path)
         return false;
     }
     return true;
+}
+
+bool ToolReadable(const std::string& path)
+{
+    std::vector<BYTE> bytes;
+    return ToolReadable(path, bytes);
 }
 
 int Report(HRESULT hr, const std::string& what, const std::string& path)
@@ -146,21 +161,35 @@ int Preprocess(const std::string& path, bool removeNormals, bool computeBoxes)
     return Report(GfxUtil_PreprocessGMA(path.c_str(), removeNormals, computeBoxes), "preprocessed", path);
 }
 
+// Renumbered in memory, so that a name missing from the library leaves the
+// file as it was.
 int UpdateTextureIds(const std::string& path, const std::string& textureLibrary, const std::string& log)
 {
-    if (!ToolReadable(path))
+    std::vector<BYTE> bytes;
+    if (!ToolReadable(path, bytes))
         return 1;
-    std::vector<DWORD> ids;
-    const HRESULT hr =
-        GfxUtil_UpdateGmaTextureID(path.c_str(), textureLibrary.c_str(), log.empty() ? nullptr : log.c_str(), &ids);
-    if (hr == E_FAIL) {
-        std::fprintf(stderr, "kestu-gma: some texture names of %s are not in %s%s%s\n", path.c_str(),
-                     textureLibrary.c_str(), log.empty() ? "" : "; see ", log.c_str());
-        return 1;
-    }
+    CIndexLib library;
+    HRESULT hr = library.Load(textureLibrary.c_str(), 1, 1, 0, 1);
     if (FAILED(hr)) {
         std::fprintf(stderr, "kestu-gma: cannot load the texture library %s (0x%08X)\n", textureLibrary.c_str(),
                      unsigned(hr));
+        return 1;
+    }
+    std::vector<DWORD> ids;
+    std::vector<BYTE> renumbered(bytes.size());
+    DWORD size = DWORD(renumbered.size());
+    hr = GfxUtil_UpdateGmaTextureIDInMemory(renumbered.data(), size, bytes.data(), DWORD(bytes.size()), &library,
+                                            log.empty() ? nullptr : log.c_str(), &ids);
+    library.CleanUp();
+    if (hr == E_FAIL) {
+        std::fprintf(stderr, "kestu-gma: some texture names of %s are not in %s%s%s; the file is unchanged\n",
+                     path.c_str(), textureLibrary.c_str(), log.empty() ? "" : "; see ", log.c_str());
+        return 1;
+    }
+    if (FAILED(hr))
+        return Report(hr, "texture id renumbering", path);
+    if (hr == S_OK && !kestu::SafeReplaceFile(path.c_str(), renumbered.data(), size)) {
+        std::fprintf(stderr, "kestu-gma: cannot write %s\n", path.c_str());
         return 1;
     }
     return Report(hr, "texture ids renumbered (" + std::to_string(ids.size()) + " found)", path);

@@ -3,31 +3,27 @@
 //
 //   kestu-terrain <output> [depth 2..6] [seed] [block size]
 #include <cstdio>
-#include <cstdlib>
 
 #include <kestu.h>
 #include <ou_file.h>
 
+#include "common/tool_cli.h"
 #include "terrain_gen.h"
-
-namespace {
-
-int Usage()
-{
-    std::fprintf(stderr, "usage: kestu-terrain <output> [depth 2..6] [seed] [block size]\n");
-    return 2;
-}
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2 || argc > 5) return Usage();
+    const ktool::Cli cli("kestu-terrain", "usage: kestu-terrain <output> [depth 2..6] [seed] [block size]\n");
+    if (ktool::Cli::AsksHelp(argc, argv)) return cli.Help();
+    if (argc < 2) return cli.Misuse("no output file named");
+    if (argc > 5) return cli.Misuse("too many arguments");
+    if (argv[1][0] == '-' && argv[1][1] != 0) return cli.Misuse("unknown option '%s'", argv[1]);
     terrain_gen::Params params;
-    if (argc > 2) params.depth = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
-    if (argc > 3) params.seed = static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10));
-    if (argc > 4) params.blockSize = std::strtof(argv[4], nullptr);
-    if (params.depth < 2 || params.depth > 6 || !(params.blockSize > 0.0f)) return Usage();
+    if (argc > 2 && !ktool::ParseInteger(argv[2], 2, 6, params.depth))
+        return cli.Misuse("bad depth '%s' (2 to 6)", argv[2]);
+    if (argc > 3 && !ktool::ParseInteger(argv[3], 0, 0xFFFFFFFFll, params.seed))
+        return cli.Misuse("bad seed '%s' (0 to 4294967295)", argv[3]);
+    if (argc > 4 && (!ktool::ParseFloat(argv[4], params.blockSize) || !(params.blockSize > 0.0f)))
+        return cli.Misuse("bad block size '%s' (a number above 0)", argv[4]);
 
     const std::vector<uint8_t> block = terrain_gen::MakeDataBlock(params);
     const STerrainInit* head = reinterpret_cast<const STerrainInit*>(block.data());

@@ -1,7 +1,9 @@
 // Rotated paint: forward mapping about the sprite centre, clipped.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <numbers>
+#include <random>
 #include <vector>
 
 #include "2DCore/kernels/Kernels.h"
@@ -98,6 +100,54 @@ TEST(Rotate, ClipRectangleBoundsEveryWrite)
     Screen empty;
     Rotate(empty, block, 0.0f, 0.0f, 0, 0, -10, 11);
     EXPECT_EQ(empty.pixels, Screen().pixels);
+}
+
+// The definition, pixel by pixel in extended precision and in source order:
+// the kernel's results must match it exactly, whichever way it computes them.
+std::vector<uint16_t> Defined(const Sprite& s, int side, float angle, float spread)
+{
+    std::vector<uint16_t> screen(size_t(side) * side, kBack);
+    const long double c = std::cos(static_cast<long double>(angle)), sn = std::sin(static_cast<long double>(angle));
+    const long double a = 0.5L - spread, b = 0.5L + spread;
+    auto away = [](long double v, long double offset) { return static_cast<int>(v > 0 ? v + offset : v - offset); };
+    auto put = [&](int x, int y, uint16_t p) {
+        if (x >= -side / 2 && x < side - side / 2 && y >= -side / 2 && y < side - side / 2)
+            screen[size_t(y + side / 2) * side + size_t(x + side / 2)] = p;
+    };
+    for (int row = 0; row < s.height; ++row) {
+        const long double Y = s.height / 2 - row;
+        const float ys = static_cast<float>(Y * sn);
+        const long double yc = Y * c;
+        for (int col = 0; col < s.width; ++col) {
+            if (!s.Opaque(col, row)) continue;
+            const long double dx = col - s.width / 2;
+            const long double X = dx * c - ys, V = (-dx) * sn - yc;
+            const int xa = away(X, a), xb = away(X, b), ya = away(V, a), yb = away(V, b);
+            put(xa, ya, s.Pixel(col, row));
+            if (xb != xa || yb != ya) put(xb, yb, s.Pixel(col, row));
+        }
+    }
+    return screen;
+}
+
+TEST(Rotate, MatchesTheExtendedPrecisionDefinitionExactly)
+{
+    constexpr int kSide = 141;
+    std::mt19937 rng(44);
+    const Sprite sprite = RandomSprite(rng, 73, 58);
+    const float pi = std::numbers::pi_v<float>;
+    // Angles and spreads that put coordinates exactly on rounding edges, and random ones.
+    std::vector<float> angles = {0.0f, pi / 2, pi, -pi / 2, pi / 4, 3 * pi / 4, 1e-7f, -1e-7f, 2 * pi, 1e-3f};
+    std::uniform_real_distribution<float> turn(-8.0f, 8.0f);
+    for (int i = 0; i < 40; ++i) angles.push_back(turn(rng));
+    for (float angle : angles)
+        for (float spread : {0.0f, 0.25f, 0.5f, 0.3f, 0.75f, -0.2f, 1.5f}) {
+            std::vector<uint16_t> screen(size_t(kSide) * kSide, kBack);
+            uint16_t* centre = screen.data() + (kSide / 2) * kSide + kSide / 2;
+            BltRleRotate16(centre, sprite.runs.data(), sprite.RowEntry(0), sprite.width, sprite.height, kSide * 2,
+                           -kSide / 2, kSide - kSide / 2, -kSide / 2, kSide - kSide / 2, angle, spread);
+            ASSERT_EQ(screen, Defined(sprite, kSide, angle, spread)) << "angle " << angle << " spread " << spread;
+        }
 }
 
 }  // namespace
