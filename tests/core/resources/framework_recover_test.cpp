@@ -62,7 +62,8 @@ TEST_F(FrameworkRecover, FontAndMeshDrawTheSamePixelsAfterALossThatFollowsADraw)
     device->GetStreamSource(0, &vb, &stride);
     EXPECT_EQ(vb, nullptr) << "InvalidateDeviceObjects lets go of the buffers that were bound";
     if (vb) vb->Release();
-    D3DPRESENT_PARAMETERS pp = testdevice::DefaultParameters(kWidth, kHeight, testdevice::FakeWindow(0x5150), true, false);
+    D3DPRESENT_PARAMETERS pp =
+        testdevice::DefaultParameters(kWidth, kHeight, testdevice::FakeWindow(0x5150), true, false);
     ASSERT_EQ(device->Reset(&pp), D3D_OK);
     ASSERT_EQ(mesh.RestoreDeviceObjects(device), S_OK);
     ASSERT_EQ(font.RestoreDeviceObjects(), S_OK);

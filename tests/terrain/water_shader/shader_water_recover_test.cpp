@@ -74,7 +74,8 @@ TEST_F(ShaderWaterRecover, DrawsTheSamePixelsAfterALossThatFollowsADraw)
         EXPECT_EQ(bound, nullptr) << "stage " << stage << " still holds a texture of the water";
         if (bound) bound->Release();
     }
-    D3DPRESENT_PARAMETERS pp = testdevice::DefaultParameters(kWidth, kHeight, testdevice::FakeWindow(0x5150), true, false);
+    D3DPRESENT_PARAMETERS pp =
+        testdevice::DefaultParameters(kWidth, kHeight, testdevice::FakeWindow(0x5150), true, false);
     ASSERT_EQ(device->Reset(&pp), D3D_OK);
     ASSERT_EQ(cube.Restore(), 0);
     ASSERT_EQ(tex.Restore(), 0);
