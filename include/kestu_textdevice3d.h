@@ -77,6 +77,11 @@ public:
     HRESULT DrawTextToSur(IDirect3DSurface8* surface, const unsigned short* text, int length, int x, int y,
                           const D3DRECT* rect, unsigned int format, int clear);
 
+    // Inner buffers in any pool come back with their text after a lost
+    // device: a DEFAULT-pool buffer keeps what DrawTextToInnerBuf draws in
+    // its system-memory copy, and Restore makes the device texture from it.
+    // What a client writes straight into the device texture is not kept:
+    // it writes again after Restore.
     HRESULT CreateInnerBuf(int i, DWORD width, DWORD height, unsigned int levels,
                            DWORD usage, D3DFORMAT format, D3DPOOL pool);
     HRESULT ReleaseInnerBuf(int i);

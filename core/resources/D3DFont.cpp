@@ -6,6 +6,7 @@
 #include "core/device/StateTable.h"
 #include "ou_strings.h"
 #include "windows.h"
+#include "core/device/DeviceUnbind.h"
 
 namespace {
 
@@ -315,6 +316,7 @@ HRESULT CD3DFont::RestoreDeviceObjects()
 HRESULT CD3DFont::InvalidateDeviceObjects()
 {
     if (m_pVB) {
+        UnbindFromDevice(m_pVB);
         m_pVB->Release();
         m_pVB = nullptr;
     }

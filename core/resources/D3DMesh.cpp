@@ -3,6 +3,7 @@
 
 #include "kestu_d3dmesh.h"
 #include "ou_strings.h"
+#include "core/device/DeviceUnbind.h"
 
 namespace {
 
@@ -138,6 +139,18 @@ HRESULT CD3DMesh::RestoreDeviceObjects(IDirect3DDevice8* device)
 
 HRESULT CD3DMesh::InvalidateDeviceObjects()
 {
+    if (m_pLocalMesh) {
+        IDirect3DVertexBuffer8* vb = nullptr;
+        IDirect3DIndexBuffer8* ib = nullptr;
+        if (SUCCEEDED(m_pLocalMesh->GetVertexBuffer(&vb)) && vb) {
+            UnbindFromDevice(vb);
+            vb->Release();
+        }
+        if (SUCCEEDED(m_pLocalMesh->GetIndexBuffer(&ib)) && ib) {
+            UnbindFromDevice(ib);
+            ib->Release();
+        }
+    }
     SafeRelease(m_pLocalMesh);
     return S_OK;
 }

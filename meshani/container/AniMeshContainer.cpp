@@ -5,6 +5,7 @@
 #include "kestu_gmacontainer.h"
 #include "kestu_log.h"
 #include "meshani/container/VertexBuffers.h"
+#include "core/device/DeviceUnbind.h"
 
 CAniMeshContainer::CAniMeshContainer()
     : m_bShareContainer(FALSE), m_dwIndex(0xFFFFFFFF), m_nRef(0), m_dwMeshID(0), m_pSharedCoordVB(nullptr),
@@ -92,8 +93,10 @@ HRESULT CAniMeshContainer::Invalidate()
         return S_FALSE;
     for (DWORD i = 0; i < m_dwNumFrames; ++i)
         m_pFrames[i].Invalidate();
-    if (m_Store.pool == D3DPOOL_DEFAULT)
+    if (m_Store.pool == D3DPOOL_DEFAULT) {
+        UnbindFromDevice(m_pSharedCoordVB);
         gmavb::SafeRelease(m_pSharedCoordVB);
+    }
     return S_OK;
 }
 

@@ -5,6 +5,7 @@
 #include "kestu_gmacontainer.h"
 #include "kestu_gmatools.h"
 #include "meshani/container/VertexBuffers.h"
+#include "core/device/DeviceUnbind.h"
 
 namespace {
 
@@ -133,8 +134,10 @@ HRESULT CMeshFrame::Restore()
 
 HRESULT CMeshFrame::Invalidate()
 {
-    if (m_Store.DefaultWithRestore())
+    if (m_Store.DefaultWithRestore()) {
+        UnbindFromDevice(m_pVB);
         gmavb::SafeRelease(m_pVB);
+    }
     return S_OK;
 }
 

@@ -2,6 +2,29 @@
 #include "kestu_log.h"
 #include "kestu_meshanimng.h"
 #include "texture/TextureSection.h"
+#include "core/device/DeviceUnbind.h"
+
+namespace {
+
+// What a drawn mesh may have left bound on the device: its frames' vertex
+// buffers, its attributes' index buffers and textures.
+void UnbindMesh(const CMeshAniData& mesh)
+{
+    if (const CAniMeshContainer* container = mesh.GetContainer()) {
+        for (DWORD f = 0; f < container->GetNumFrames(); ++f)
+            UnbindFromDevice(container->GetVB(f));
+        UnbindFromDevice(container->GetSharedTexCoordVB());
+    }
+    for (DWORD f = 0; f < mesh.GetNumFrames(); ++f)
+        for (WORD a = 0; a < mesh.GetNumAttributes(f); ++a) {
+            if (const CMeshAttribute* attribute = mesh.GetMeshAttribute(f, a))
+                UnbindFromDevice(attribute->GetIB());
+            if (const CTexture* texture = mesh.GetTexture(f, a))
+                UnbindFromDevice(texture->GetD3DTexture());
+        }
+}
+
+} // namespace
 
 void CMeshAniMng::PushToCache(CMeshAniData* item)
 {
@@ -79,8 +102,10 @@ HRESULT CMeshAniMng::Invalidate()
     // The default pool: everything goes, the counts are kept for Restore.
     m_SavedRefs.assign(m_dwNumItems, 0);
     for (DWORD i = 0; i < m_dwNumItems; ++i)
-        if (CMeshAniData* item = GetMeshDataByIndex(i))
+        if (CMeshAniData* item = GetMeshDataByIndex(i)) {
             m_SavedRefs[i] = item->GetRef();
+            if (item->IsBuilt()) UnbindMesh(*item);
+        }
     UnloadAllMesh();
     return S_OK;
 }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "kestu_meshanidata.h"
+#include "core/device/DeviceUnbind.h"
 
 namespace {
 
@@ -141,8 +142,10 @@ HRESULT CMeshAttribute::Invalidate()
     if (!m_bBuilt)
         return S_FALSE;
     // Only a buffer that can be made again is let go.
-    if (m_Pool == D3DPOOL_DEFAULT && m_pRestoreIB)
+    if (m_Pool == D3DPOOL_DEFAULT && m_pRestoreIB) {
+        UnbindFromDevice(m_pIB);
         SafeRelease(m_pIB);
+    }
     return S_OK;
 }
 

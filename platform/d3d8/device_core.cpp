@@ -215,8 +215,22 @@ try {
     HRESULT hr = ValidatePresent(pp);
     if (FAILED(hr)) return hr;
     if (!GlMakeCurrent()) return D3DERR_DRIVERINTERNALERROR;
-    // The device lets go of its own references first; anything else still
-    // alive in the default pool makes the reset fail.
+    // The device lets go of its own references first, the resources still
+    // bound included: a buffer or texture the application released while it
+    // was bound is gone. Anything else still alive in the default pool makes
+    // the reset fail, with the lost-device code Windows gives.
+    for (DWORD i = 0; i < 8; ++i) {
+        if (textures_[i]) textures_[i]->Release();
+        textures_[i] = nullptr;
+        textureStorage_[i] = nullptr;
+    }
+    for (auto& stream : streams_) {
+        if (stream.buffer) stream.buffer->Release();
+        stream.buffer = nullptr;
+    }
+    if (indices_) indices_->Release();
+    indices_ = nullptr;
+    programDirty_ = samplersDirty_ = true;
     if (renderTarget_) renderTarget_->Release();
     if (depthStencil_) depthStencil_->Release();
     renderTarget_ = depthStencil_ = nullptr;
@@ -233,7 +247,7 @@ try {
         depthStencil_ = autoDepth_;
         if (depthStencil_) depthStencil_->AddRef();
         coop_ = Coop::NotReset;
-        return busy ? D3DERR_INVALIDCALL : injected;
+        return busy ? D3DERR_DEVICELOST : injected;
     }
     ReleaseImplicitSurfaces();
     pp_ = *pp;

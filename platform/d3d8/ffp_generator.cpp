@@ -289,7 +289,12 @@ FfpSource GenerateFfp(const FfpKey& k, bool pairedStages)
         }
         vs << "    vDiffuse = vec4(clamp(mAmbient.rgb * ambient + mDiffuse.rgb * diff + mEmissive.rgb, 0.0, 1.0), "
               "clamp(mDiffuse.a, 0.0, 1.0));\n";
-        vs << "    vSpecular = vec4(clamp(mSpecular.rgb * specSum, 0.0, 1.0), inSpecular.a);\n";
+        // With specular off lighting computes none, and the vertex's own
+        // specular passes on as it is (a pixel shader reads it in v1).
+        if (k.specularEnable)
+            vs << "    vSpecular = vec4(clamp(mSpecular.rgb * specSum, 0.0, 1.0), inSpecular.a);\n";
+        else
+            vs << "    vSpecular = inSpecular;\n";
     } else {
         vs << "    vDiffuse = inDiffuse;\n    vSpecular = inSpecular;\n";
     }

@@ -82,9 +82,6 @@ HRESULT Device::DrawProgrammable(D3DPRIMITIVETYPE type, UINT primCount, UINT sta
         o.cube[i] = textureStorage_[i]->cube() ? 1 : 0;
     }
     if (pso) {
-        // v1 holds the lit specular colour whatever D3DRS_SPECULARENABLE says:
-        // the switch only keeps the fixed-function adder from adding it.
-        k.specularEnable = 1;
         const uint32_t used = pso->code.coords | pso->code.samplers;
         int last = -1;
         for (int i = 0; i < 8; ++i)

@@ -29,12 +29,27 @@ inline HRESULT BuildEngine(CKestuDevObjMng* scene, const char* name, const char*
     return hr;
 }
 
+// Loses the device as a switch away from a full-screen window does, and
+// gets it back: the next Kestu_PrepareForRender resets it, and the scene's
+// device events invalidate and restore what it owns around the reset.
+inline HRESULT LoseDevice(const char* name)
+{
+    host::D3D8LoseDevices();
+    const HRESULT lost = Kestu_PrepareForRender();
+    host::D3D8RegainDevices();
+    if (lost == D3DERR_DEVICELOST) return S_OK;
+    std::fprintf(stderr, "%s: a lost device answered 0x%08X\n", name, static_cast<unsigned>(lost));
+    return E_FAIL;
+}
+
 // Prepares the device, clears it, runs draw() inside a scene and presents;
-// a failure is reported with the frame's number.
+// a failure is reported with the frame's number. Frame 1 begins with a lost
+// device, so every scene shows it comes back after it has drawn.
 template <class Draw>
 HRESULT Frame(const char* name, int frame, D3DCOLOR clear, Draw draw)
 {
     IDirect3DDevice8* device = Kestu_GetDevice();
+    if (frame == 1 && FAILED(LoseDevice(name))) return E_FAIL;
     HRESULT hr = Kestu_PrepareForRender();
     if (SUCCEEDED(hr)) {
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, clear, 1.0f, 0);

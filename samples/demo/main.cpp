@@ -248,6 +248,11 @@ int main()
     IDirect3DDevice8* device = Kestu_GetDevice();
     int status = 0;
     for (int frame = 0; frame < kFrames && status == 0; ++frame) {
+        // The second frame begins with a lost device (see sample::Frame).
+        if (frame == 1 && FAILED(sample::LoseDevice("demo"))) {
+            status = 1;
+            break;
+        }
         hr = Kestu_PrepareForRender();
         if (FAILED(hr)) {
             std::fprintf(stderr, "demo: frame %d not prepared: 0x%08X\n", frame, static_cast<unsigned>(hr));

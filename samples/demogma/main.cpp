@@ -157,9 +157,31 @@ D3DXMATRIX Place(float x, float y)
     return m;
 }
 
+// Hands a lost device to the mesh library and the font.
+class GmaDeviceObjects : public CKestuDevObjMng {
+public:
+    HRESULT InitDeviceObjects(IDirect3DDevice8*) override { return S_OK; }
+    HRESULT ActivateDeviceObjects() override
+    {
+        HRESULT hr = meshes && meshes->IsBuilt() ? meshes->Restore() : S_OK;
+        if (SUCCEEDED(hr) && font) hr = font->RestoreDeviceObjects();
+        return hr;
+    }
+    HRESULT InvalidateDeviceObjects() override
+    {
+        if (font) font->InvalidateDeviceObjects();
+        return meshes && meshes->IsBuilt() ? meshes->Invalidate() : S_OK;
+    }
+
+    CMeshAniMng* meshes = nullptr;
+    CD3DFont* font = nullptr;
+};
+
 int Render(const std::string& library, const std::string& folder, const std::string& png)
 {
+    GmaDeviceObjects objects;
     KESTU_CONFIG cfg;
+    cfg.pDevObjMng = &objects;
     cfg.hInstance = GetModuleHandleA(nullptr);
     cfg.bWindowed = TRUE;
     cfg.bUseDepthBuffer = TRUE;
@@ -197,6 +219,8 @@ int Render(const std::string& library, const std::string& folder, const std::str
         std::fprintf(stderr, "demogma: no font\n");
         status = 1;
     }
+    objects.meshes = &meshes;
+    objects.font = &font;
     CMeshAni still, playing, coarse;
     if (!status) {
         still.Build(banner);
@@ -211,6 +235,11 @@ int Render(const std::string& library, const std::string& folder, const std::str
         const float time = 0.066f * float(frame);
         playing.FrameMove(time);
         coarse.FrameMove(time);
+        // The second frame begins with a lost device (see sample::Frame).
+        if (frame == 1 && FAILED(sample::LoseDevice("demogma"))) {
+            status = 1;
+            break;
+        }
         if (FAILED(hr = Kestu_PrepareForRender())) {
             std::fprintf(stderr, "demogma: frame %d not prepared: 0x%08X\n", frame, unsigned(hr));
             status = 1;
@@ -245,6 +274,8 @@ int Render(const std::string& library, const std::string& folder, const std::str
         std::printf("demogma: wrote %s (frames %u and %u of %u, level of detail %s)\n", png.c_str(),
                     unsigned(still.GetCurrentFrame()), unsigned(playing.GetCurrentFrame()), unsigned(kFrames),
                     banner->IsLodEnable() ? "on" : "off");
+    objects.meshes = nullptr;
+    objects.font = nullptr;
     font.InvalidateDeviceObjects();
     font.DeleteDeviceObjects();
     device->SetStreamSource(0, nullptr, 0);

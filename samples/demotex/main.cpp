@@ -237,6 +237,11 @@ int Render(const std::string& library, const std::string& png)
     IDirect3DDevice8* device = Kestu_GetDevice();
     int status = 0;
     for (int frame = 0; frame < 3 && status == 0; ++frame) {
+        // The second frame begins with a lost device (see sample::Frame).
+        if (frame == 1 && FAILED(sample::LoseDevice("demotex"))) {
+            status = 1;
+            break;
+        }
         if (FAILED(hr = Kestu_PrepareForRender())) {
             std::fprintf(stderr, "demotex: frame %d not prepared: 0x%08X\n", frame, static_cast<unsigned>(hr));
             status = 1;

@@ -225,7 +225,6 @@ public:
                                        m_WaterVertices.data(), sizeof(Kestu::ShaderWaterVertex));
         m_Water.RenderEndPass();
         d->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-        for (DWORD s = 0; s < 4; ++s) d->SetTexture(s, nullptr);
         return hr;
     }
 

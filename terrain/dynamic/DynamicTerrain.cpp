@@ -7,6 +7,7 @@
 
 #include "terrain/TerrainTextures.h"
 #include "terrain/dynamic/DTOwnPools.h"
+#include "core/device/DeviceUnbind.h"
 
 namespace {
 
@@ -247,6 +248,7 @@ void CDynamicTerrain::FreeWaves()
 
 HRESULT CDynamicTerrain::Invalidate()
 {
+    for (IDirect3DIndexBuffer8* ib : m_IBs) UnbindFromDevice(ib);
     ReleaseAllOutlyingIBs();
     return S_OK;
 }

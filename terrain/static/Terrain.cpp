@@ -8,6 +8,7 @@
 #include "kestu_log.h"
 #include "kestu_terrain.h"
 #include "ou_strings.h"
+#include "core/device/DeviceUnbind.h"
 
 namespace {
 
@@ -345,7 +346,10 @@ HRESULT CTerrain::Restore()
 
 HRESULT CTerrain::Invalidate()
 {
-    if (m_ePool == D3DPOOL_DEFAULT) ReleaseCom(m_pLocalVB);
+    if (m_ePool == D3DPOOL_DEFAULT) {
+        UnbindFromDevice(m_pLocalVB);
+        ReleaseCom(m_pLocalVB);
+    }
     return S_OK;
 }
 

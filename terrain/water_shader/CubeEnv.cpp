@@ -5,6 +5,7 @@
 #include "kestu_cubeenv.h"
 #include "kestu_shaderwatertex.h"
 #include "terrain/water_shader/SavedRenderTarget.h"
+#include "core/device/DeviceUnbind.h"
 
 namespace Kestu {
 
@@ -71,6 +72,7 @@ void CCubeEnv::Release()
 
 HRESULT CCubeEnv::Invalidate()
 {
+    UnbindFromDevice(m_pCubeTex);
     DropSurfaces();
     return 0;
 }

@@ -115,6 +115,22 @@ protected:
     template <class T>
     std::vector<T> Texels(IDirect3DTexture8* texture, UINT level = 0) const;
     std::vector<uint32_t> RenderTarget() const;
+    // Clears to black, draws `texture` on stage 0 over the top-left 16 x 16
+    // pixels and leaves it bound, as a client's draw does; returns the frame.
+    std::vector<uint32_t> DrawLeavingBound(IDirect3DTexture8* texture) const;
+    // Loses and regains the device, so that it waits for a reset.
+    static void LoseDevice()
+    {
+        host::D3D8LoseDevices();
+        host::D3D8RegainDevices();
+    }
+    HRESULT ResetDevice() const
+    {
+        D3DPRESENT_PARAMETERS pp = DeviceParameters();
+        return dev->Reset(&pp);
+    }
+    // What the device has bound on a stage (no reference kept).
+    IDirect3DBaseTexture8* TextureOnStage(DWORD stage) const;
 
     IDirect3DDevice8* dev = nullptr;
     CGfxConfig m_savedConfig;
@@ -190,6 +206,33 @@ inline std::vector<uint32_t> TextureTest::RenderTarget() const
     UINT w = 0, h = 0;
     host::D3D8ReadRenderTarget(dev, pixels, w, h);
     return pixels;
+}
+
+inline std::vector<uint32_t> TextureTest::DrawLeavingBound(IDirect3DTexture8* texture) const
+{
+    struct V {
+        float x, y, z, rhw, u, v;
+    };
+    const V quad[4] = {{0, 0, 0.5f, 1, 0, 0}, {16, 0, 0.5f, 1, 1, 0}, {0, 16, 0.5f, 1, 0, 1}, {16, 16, 0.5f, 1, 1, 1}};
+    dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    dev->BeginScene();
+    dev->SetTexture(0, texture);
+    dev->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    dev->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    dev->SetRenderState(D3DRS_LIGHTING, FALSE);
+    dev->SetRenderState(D3DRS_ZENABLE, FALSE);
+    dev->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
+    dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(V));
+    dev->EndScene();
+    return RenderTarget();
+}
+
+inline IDirect3DBaseTexture8* TextureTest::TextureOnStage(DWORD stage) const
+{
+    IDirect3DBaseTexture8* bound = nullptr;
+    dev->GetTexture(stage, &bound);
+    if (bound) bound->Release();
+    return bound;
 }
 
 } // namespace texture_test

@@ -30,6 +30,8 @@ HRESULT CGfxTextDevice3D::CreateInnerBuf(int i, DWORD width, DWORD height, unsig
                             size_t(locked.Pitch));
             modifiable->UnlockRect(0);
         }
+        // A DEFAULT-pool buffer gets its device texture now, as the other pools do.
+        if (SUCCEEDED(hr)) hr = texture->Restore();
     }
     if (FAILED(hr)) {
         delete texture;
@@ -55,10 +57,19 @@ HRESULT CGfxTextDevice3D::DrawTextToInnerBuf(int i, const unsigned short* text, 
     if (text == nullptr || length == 0 || (length == -1 && text[0] == 0)) return S_OK;
     CTexture* texture = GetInnerBuffer(i);
     if (texture == nullptr) return E_FAIL;
-    if (texture->GetD3DTexture() == nullptr) return KESTUERR_NOTEXTURE;
-    const HRESULT hr = DrawTextToLevel0(texture, text, length, x, y, nullptr, clear);
-    if (SUCCEEDED(hr) && texture->GetD3DTexture()->GetLevelCount() > 1)
-        D3DXFilterTexture(texture->GetD3DTexture(), nullptr, 0, m_dwMipFilter);
+    IDirect3DTexture8* shown = texture->GetD3DTexture();
+    if (shown == nullptr) return KESTUERR_NOTEXTURE;
+    // A DEFAULT-pool buffer is drawn in its system-memory copy and uploaded,
+    // so that Restore brings its text back after a lost device.
+    IDirect3DTexture8* kept = texture->GetSysMemTexture();
+    IDirect3DTexture8* target = texture->GetPool() == D3DPOOL_DEFAULT && kept ? kept : shown;
+    IDirect3DSurface8* level = nullptr;
+    HRESULT hr = target->GetSurfaceLevel(0, &level);
+    if (FAILED(hr)) return hr;
+    hr = DrawTextToSur(level, text, length, x, y, clear);
+    level->Release();
+    if (SUCCEEDED(hr) && target->GetLevelCount() > 1) D3DXFilterTexture(target, nullptr, 0, m_dwMipFilter);
+    if (SUCCEEDED(hr) && target != shown) hr = m_pDevice->UpdateTexture(target, shown);
     return hr;
 }
 

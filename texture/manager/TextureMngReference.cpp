@@ -3,6 +3,7 @@
 #include "kestu_log.h"
 #include "kestu_texture_mng.h"
 #include "texture/TextureSection.h"
+#include "core/device/DeviceUnbind.h"
 
 namespace {
 
@@ -155,6 +156,7 @@ HRESULT CTextureMng::Invalidate()
         if (!texture)
             continue;
         m_RefCounts[i] = static_cast<DWORD>(texture->GetRef());
+        if (IDirect3DTexture8* d3d = texture->GetD3DTexture()) UnbindFromDevice(d3d);
         UnloadBuilt(texture);
     }
     return 0;

@@ -2,6 +2,7 @@
 // texture, Invalidate before a reset and Restore after it.
 #include "kestu_log.h"
 #include "kestu_texture.h"
+#include "core/device/DeviceUnbind.h"
 
 namespace {
 
@@ -65,8 +66,10 @@ HRESULT CTexture::Invalidate()
     if (m_CfgTexture.Pool != D3DPOOL_DEFAULT || !m_bAutoRestore)
         return 0;
     // A wrapped texture belongs to its maker; only what Restore made is released.
-    if (m_pTexture && m_bOwnTexture)
+    if (m_pTexture && m_bOwnTexture) {
+        UnbindFromDevice(m_pTexture);
         m_pTexture->Release();
+    }
     m_pTexture = nullptr;
     return 0;
 }

@@ -316,27 +316,62 @@ struct PathCase {
     bool batched;
 };
 
-class EveryPath : public SkinnedDraw, public ::testing::WithParamInterface<PathCase> {};
+class EveryPath : public SkinnedDraw, public ::testing::WithParamInterface<PathCase> {
+protected:
+    // The lighting a path is tested with.
+    static Lighting LightingOf(const PathCase& c)
+    {
+        Lighting l;
+        l.points = c.points;
+        if (c.path == 2)
+            l.lit = false;
+        if (c.path == 64 || c.path == 128) {
+            l.diffuse = {0.9f, 0.6f, 0.8f, 1};
+            l.specular = {0.5f, 0.4f, 0.3f, 1};
+            l.power = 12.0f;
+            l.ambient.w = 0.5f;
+        }
+        return l;
+    }
+};
 
 TEST_P(EveryPath, DrawsWhatSoftwareSkinningDraws)
 {
     const PathCase c = GetParam();
     MakeMesh({16, 12, c.batched ? 70 : 8, c.perVertex, 2}, c.batched);
     Rig rig(c.batched ? 70 : 8, 1.2f);
-    Lighting l;
-    l.points = c.points;
-    if (c.path == 2)
-        l.lit = false;
-    if (c.path == 64 || c.path == 128) {
-        l.diffuse = {0.9f, 0.6f, 0.8f, 1};
-        l.specular = {0.5f, 0.4f, 0.3f, 1};
-        l.power = 12.0f;
-        l.ambient.w = 0.5f;
-    }
+    const Lighting l = LightingOf(c);
     SetMaterial(l);
     ExpectSamePicture(c.path, rig, l, c.name);
     // The shaders did the blending (a batched mesh is too wide for path 128's palette).
     EXPECT_EQ(mesh->IsShaderSkinned(), c.batched && c.path == 128 ? 0 : 1);
+}
+
+// The manager's shaders go with the lost device and come back with Restore:
+// the path, and software skinning, draw the same pixels after the reset.
+TEST_P(EveryPath, DrawsTheSamePixelsAfterALossThatFollowsADraw)
+{
+    const PathCase c = GetParam();
+    MakeMesh({16, 12, c.batched ? 70 : 8, c.perVertex, 2}, c.batched);
+    Rig rig(c.batched ? 70 : 8, 1.2f);
+    const Lighting l = LightingOf(c);
+    SetMaterial(l);
+    const std::vector<uint32_t> software = Draw(1, rig, l);
+    const std::vector<uint32_t> before = Draw(c.path, rig, l);
+    ASSERT_GT(Covered(before), int(kSize * kSize / 10)) << "the mesh fills part of the picture";
+
+    host::D3D8LoseDevices();
+    host::D3D8RegainDevices();
+    ASSERT_EQ(manager.Invalidate(), 0);
+    D3DPRESENT_PARAMETERS pp = testdevice::DefaultParameters(kSize, kSize, testdevice::FakeWindow(0x4D44), true, false);
+    ASSERT_EQ(device->Reset(&pp), D3D_OK);
+    ASSERT_EQ(manager.Restore(), 0);
+
+    EXPECT_EQ(Differing(software, Draw(1, rig, l), 0), 0) << "software skinning";
+    const std::vector<uint32_t> after = Draw(c.path, rig, l);
+    EXPECT_EQ(Differing(before, after, 0), 0) << "path " << c.path << " (" << c.name << ")";
+    if (Differing(before, after, 0))
+        Save(after, std::string(c.name) + ".recovered");
 }
 
 TEST_F(SkinnedDraw, ShaderPathsBlendWithThePalette)

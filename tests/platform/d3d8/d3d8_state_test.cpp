@@ -152,13 +152,13 @@ TEST_F(State, LostDeviceCycleReleasesAndRecreatesDefaultResources)
     host::D3D8RegainDevices();
     EXPECT_EQ(dev->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
     // A live DEFAULT-pool texture makes Reset fail, and the device stays not reset.
-    EXPECT_EQ(dev->Reset(&pp), D3DERR_INVALIDCALL);
+    EXPECT_EQ(dev->Reset(&pp), D3DERR_DEVICELOST);
     EXPECT_EQ(dev->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
     target->Release();
     // So does an outstanding reference to the back buffer.
     IDirect3DSurface8* bb = nullptr;
     ASSERT_EQ(dev->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &bb), D3D_OK);
-    EXPECT_EQ(dev->Reset(&pp), D3DERR_INVALIDCALL);
+    EXPECT_EQ(dev->Reset(&pp), D3DERR_DEVICELOST);
     bb->Release();
     host::D3D8InjectFailure(host::D3D8Failure::Reset, D3DERR_OUTOFVIDEOMEMORY);
     EXPECT_EQ(dev->Reset(&pp), D3DERR_OUTOFVIDEOMEMORY);
@@ -183,6 +183,63 @@ TEST_F(State, LostDeviceCycleReleasesAndRecreatesDefaultResources)
     managed->Release();
     dev->EndScene();
     EXPECT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    dev->BeginScene();
+}
+
+TEST_F(State, ResetLetsGoOfBoundResourcesTheApplicationReleased)
+{
+    dev->EndScene();
+    D3DPRESENT_PARAMETERS pp = DefaultParameters();
+    struct Case {
+        const char* name;
+        bool holdTexture;   // the application keeps its reference to the bound texture
+    } cases[] = {{"all released", false}, {"texture still held", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        IDirect3DVertexBuffer8* vb = nullptr;
+        IDirect3DIndexBuffer8* ib = nullptr;
+        IDirect3DTexture8* tex = nullptr;
+        ASSERT_EQ(dev->CreateVertexBuffer(64, D3DUSAGE_WRITEONLY, D3DFVF_XYZ, D3DPOOL_DEFAULT, &vb), D3D_OK);
+        ASSERT_EQ(dev->CreateIndexBuffer(64, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib), D3D_OK);
+        ASSERT_EQ(dev->CreateTexture(8, 8, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &tex), D3D_OK);
+        ASSERT_EQ(dev->SetStreamSource(0, vb, 12), D3D_OK);
+        ASSERT_EQ(dev->SetIndices(ib, 0), D3D_OK);
+        ASSERT_EQ(dev->SetTexture(3, tex), D3D_OK);
+        vb->Release();
+        ib->Release();
+        if (!c.holdTexture) tex->Release();
+
+        host::D3D8LoseDevices();
+        host::D3D8RegainDevices();
+        ASSERT_EQ(dev->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+        if (c.holdTexture) {
+            EXPECT_EQ(dev->Reset(&pp), D3DERR_DEVICELOST);
+            EXPECT_EQ(dev->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+            tex->Release();
+        }
+        ASSERT_EQ(dev->Reset(&pp), D3D_OK);
+        EXPECT_EQ(dev->TestCooperativeLevel(), D3D_OK);
+        // Nothing stays bound to a resource that is gone.
+        IDirect3DVertexBuffer8* gotVb = vb;
+        UINT stride = 0;
+        ASSERT_EQ(dev->GetStreamSource(0, &gotVb, &stride), D3D_OK);
+        EXPECT_EQ(gotVb, nullptr);
+        IDirect3DIndexBuffer8* gotIb = ib;
+        UINT base = 1;
+        ASSERT_EQ(dev->GetIndices(&gotIb, &base), D3D_OK);
+        EXPECT_EQ(gotIb, nullptr);
+        IDirect3DBaseTexture8* gotTex = tex;
+        ASSERT_EQ(dev->GetTexture(3, &gotTex), D3D_OK);
+        EXPECT_EQ(gotTex, nullptr);
+    }
+    // A managed texture held and bound never blocks a reset.
+    IDirect3DTexture8* managed = MakeTexture(4, 4, D3DFMT_A8R8G8B8, [](UINT, UINT) { return 0xFF0000FFu; });
+    ASSERT_NE(managed, nullptr);
+    dev->SetTexture(0, managed);
+    host::D3D8LoseDevices();
+    host::D3D8RegainDevices();
+    EXPECT_EQ(dev->Reset(&pp), D3D_OK);
+    managed->Release();
     dev->BeginScene();
 }
 

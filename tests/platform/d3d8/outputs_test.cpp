@@ -76,9 +76,11 @@ TEST_F(Outputs, FourComponentCoordinatesReachPixelShaderWhole)
     EXPECT_TRUE(PixelNear(32, 32, Rgba(0.25f, 0.125f, 1.f, 1)));
 }
 
-TEST_F(Outputs, PixelShaderSeesLitSpecularWhateverTheSwitch)
+TEST_F(Outputs, PixelShaderSeesVertexSpecularWhenSpecularIsOff)
 {
-    // The switch only keeps the fixed-function adder from adding it.
+    // With specular off lighting computes none: v1 is the vertex's own
+    // specular colour, whatever the specular material source. With it on, v1
+    // is the lit specular.
     D3DMATRIX id = d3d8test::Identity(), proj = d3d8test::Perspective(3.14159265f / 2, 1.f, 1.f, 100.f);
     dev->SetTransform(D3DTS_WORLD, &id);
     dev->SetTransform(D3DTS_VIEW, &id);
@@ -100,19 +102,35 @@ TEST_F(Outputs, PixelShaderSeesLitSpecularWhateverTheSwitch)
     dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     struct V {
         float x, y, z, nx, ny, nz;
+        D3DCOLOR specular;
     };
-    const V q[4] = {{-4, 4, 2, 0, 0, -1}, {4, 4, 2, 0, 0, -1}, {-4, -4, 2, 0, 0, -1}, {4, -4, 2, 0, 0, -1}};
+    const D3DCOLOR own = 0xFF408000u;
+    const V q[4] = {{-4, 4, 2, 0, 0, -1, own}, {4, 4, 2, 0, 0, -1, own}, {-4, -4, 2, 0, 0, -1, own},
+                    {4, -4, 2, 0, 0, -1, own}};
     const DWORD ps = CreatePs("ps.1.1\nmov r0, v1\n");
     ASSERT_NE(ps, 0u);
     ASSERT_EQ(dev->SetPixelShader(ps), D3D_OK);
-    ASSERT_EQ(dev->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL), D3D_OK);
-    for (BOOL on : {FALSE, TRUE}) {
-        SCOPED_TRACE(on ? "specular on" : "specular off");
-        dev->SetRenderState(D3DRS_SPECULARENABLE, on);
+    ASSERT_EQ(dev->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_SPECULAR), D3D_OK);
+    const D3DCOLOR vertexColour = own, litMaterial = Rgba(0.5f, 0.75f, 1.f, 1);
+    struct Case {
+        BOOL specular;
+        DWORD source;
+        D3DCOLOR expected;
+    } cases[] = {
+        {FALSE, D3DMCS_MATERIAL, vertexColour},
+        {FALSE, D3DMCS_COLOR2, vertexColour},
+        {TRUE, D3DMCS_MATERIAL, litMaterial},
+        {TRUE, D3DMCS_COLOR2, vertexColour},   // lit with the vertex colour as material, a full highlight
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "specular " << c.specular << " source " << c.source);
+        dev->SetRenderState(D3DRS_SPECULARENABLE, c.specular);
+        dev->SetRenderState(D3DRS_SPECULARMATERIALSOURCE, c.source);
         ASSERT_EQ(dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000u, 1.f, 0), D3D_OK);
         ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, q, sizeof(V)), D3D_OK);
-        EXPECT_TRUE(PixelNear(32, 32, Rgba(0.5f, 0.75f, 1.f, 1), 2));
+        EXPECT_TRUE(PixelNear(32, 32, c.expected, 2));
     }
+    dev->SetRenderState(D3DRS_SPECULARMATERIALSOURCE, D3DMCS_COLOR2);
     dev->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
     dev->SetRenderState(D3DRS_LIGHTING, FALSE);
 }
