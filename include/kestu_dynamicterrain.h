@@ -73,6 +73,10 @@ public:
     int IsBuilt() const { return m_bBuilt; }
     CQTDynamicNode* GetTreeRoot() const { return m_pRoot; }
     int GetNumAttachedBlocks() const { return m_nAttached; }
+    // The visible blocks on the map and beyond it. Both lists are packed: every
+    // entry below GetCount() is a block, also right after DetachBlock, Clip or
+    // DetachAllBlock (which take the blocks they remove out of the lists; the
+    // order of the others is kept).
     CPointerArray* GetLocalVisibleBlocks() { return &m_LocalVisible; }
     CPointerArray* GetExternVisibleBlocks() { return &m_ExternVisible; }
     DWORD GetNumVisibleBlocks() const { return m_LocalVisible.GetCount() + m_ExternVisible.GetCount(); }

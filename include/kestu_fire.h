@@ -36,9 +36,10 @@ public:
 protected:
     CGfxFirePhysical();
 
-    // E_INVALIDARG for a record that fails IsValid (or whose grid cannot be
-    // counted), E_OUTOFMEMORY without memory for the cells; an earlier grid
-    // is freed first.
+    // E_INVALIDARG for a grid narrower or lower than one cell (or too large to
+    // count), E_OUTOFMEMORY without memory for the cells; an earlier grid is
+    // freed first. Any fuel is accepted: fuel 0 or less is no fuel (IsNoFuel,
+    // and Logic does nothing).
     HRESULT Build(const SFirePhysicalInit& init);
     // One step at the absolute time in seconds: at most one cell per interval.
     void Logic(float time);

@@ -78,6 +78,14 @@ struct KESTU_API SMeshDataCache {
 // c15, direction towards it c16) by the material's diffuse colour c13, and a
 // specular highlight (eye position c12, material specular c14, power c13.w)
 // in the second colour.
+//
+// Every shader path shows each subset's material as fixed-function lighting
+// does: each pass uploads, on top of the constant buffer (which keeps what the
+// client wrote), the ambient c5 by the material's ambient plus its emissive
+// colour (on paths 16 and 32 as pixel-shader c0), the light colours c12, c14
+// and c16 by its diffuse colour, and its diffuse alpha as the vertex alpha.
+// The unlit path draws the material's diffuse colour, which it reads from c8
+// (the fourth register of bone slot 0, which that path leaves unused).
 enum ESkinShader : int {
     SKIN_VS101 = 0,
     SKIN_VS101_8,

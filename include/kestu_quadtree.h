@@ -48,6 +48,7 @@ public:
     // Copies the corner points, the centre point and the sphere of other.
     virtual void UpdateData(const CQuadtree* other);
     virtual int IsLeaf() const;
+    // Descends by GetChildIndex, so a point on a centre line takes the low side.
     virtual CQuadtree* GetLeaf(float x, float z);
 
     virtual ENUM_QT_SELECT_RESULT SelectTestByPoint(float x, float z, void* context);
@@ -155,7 +156,9 @@ public:
     float FillCenterAltitude(float floor) override;
     int IsLeaf() const override { return 0; }
     // The leaf under a point, found from the leaf size without descending;
-    // null outside [left, right) x [bottom, top).
+    // null outside [left, right) x [bottom, top). Each leaf is half-open too:
+    // a point on a line between two leaves belongs to the leaf that starts
+    // there (unlike the descent of CQuadtree::GetLeaf).
     CQuadtree* GetLeaf(float x, float z) override;
     ~CQTNode() override;
     // Neither checks bounds.

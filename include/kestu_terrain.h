@@ -124,6 +124,9 @@ public:
 
     CTerrainBlock* GetBlock(DWORD i) const { return m_ppBlocks[i]; }
     CTerrainBlock* GetBlock(DWORD column, DWORD row) const { return m_ppBlocks[row * m_dwLength + column]; }
+    // The block under a point; a point on a line between two blocks belongs to
+    // the block that starts there, so GetBlock(left + c * w, bottom + r * h) is
+    // block (c, r). Null outside the terrain or before it is built.
     CTerrainBlock* GetBlock(float x, float z) const;
     // Surface height; 0 outside the terrain.
     float GetAtitude(float x, float z) const;

@@ -80,6 +80,8 @@ struct KESTU_API SGfxTextAttriBase {
     float GetValidZValue() const { return IsNeedZValue() ? fZ : 0.0f; }
 };
 
+// One line's piece of a link. A line break ends the piece without counting
+// the break; the next line's piece starts after the whole break ("\r\n" too).
 struct KESTU_API SGfxTextHyperlinkInfo {
     int left = 0, top = 0, right = 0, bottom = 0;
     int nLinkID = -1;

@@ -17,6 +17,11 @@ namespace Kestu {
 
 class ITrail_Strategy;
 
+// A context and its strategy may go in either order. A context tells its
+// strategy when it comes and goes; a context that goes first has its trail
+// released by the strategy, and a strategy that goes first releases the
+// trails of its contexts (when it built them) and leaves them without a
+// strategy: pushes, drawing and builds then do nothing.
 class KESTU_API ITrail_Context {
 public:
     explicit ITrail_Context(ITrail_Strategy* strategy);
@@ -25,7 +30,8 @@ public:
     // it: the copy is unbuilt until its strategy builds it.
     ITrail_Context(const ITrail_Context& other);
     ITrail_Context& operator=(const ITrail_Context&) { return *this; }
-    virtual ~ITrail_Context() {}
+    // The strategy, while there is one, releases the trail.
+    virtual ~ITrail_Context();
     virtual void Update() {}
 
     // Hands the points to the strategy; a push to strip 0 counts one more
@@ -35,7 +41,8 @@ public:
     void Render();
     void Clear() { m_nActiveCount = 0; }
 
-    void SetStrategy(ITrail_Strategy* s) { m_pStrategy = s; }
+    // The trail stays; only the strategy that is set may release it later.
+    void SetStrategy(ITrail_Strategy* s);
     ITrail_Strategy* GetStrategy() const { return m_pStrategy; }
     void SetPositionList(D3DXVECTOR3* p) { m_pPositionList = p; }
     D3DXVECTOR3* GetPositionList() const { return m_pPositionList; }
@@ -54,6 +61,8 @@ public:
     int GetActiveCount() const { return m_nActiveCount; }
 
 private:
+    friend class ITrail_Strategy;
+
     ITrail_Strategy* m_pStrategy;
     D3DXVECTOR3* m_pPositionList = nullptr;
     D3DXVECTOR3* m_pCenterPosList = nullptr;
@@ -123,14 +132,17 @@ class KESTU_API ITrail_Strategy {
 public:
     ITrail_Strategy() = default;
     // Copies channels, flags, callback and sizes; the table pointers stay
-    // on the copy's own tables.
+    // on the copy's own tables, and the contexts stay with their strategy.
     ITrail_Strategy(const ITrail_Strategy& other) { CopyChannels(other); }
     ITrail_Strategy& operator=(const ITrail_Strategy& other)
     {
         if (this != &other) CopyChannels(other);
         return *this;
     }
-    virtual ~ITrail_Strategy() {}
+    // Leaves every context that still names this strategy without one. A
+    // derived strategy releases the trails it built in its own destructor
+    // (GetContexts), while it can still do so.
+    virtual ~ITrail_Strategy();
     virtual int Init(IDirect3DDevice8* device) = 0;
     virtual void Render(const ITrail_Context* ctx) = 0;
     virtual int BuildTrail(const ITrail_Context* ctx) = 0;
@@ -148,6 +160,9 @@ public:
     PFN_TRAIL_CALLBACK GetCallBack() const { return m_pfnCallBack; }
 
 protected:
+    // The contexts that name this strategy, in no particular order.
+    const std::vector<ITrail_Context*>& GetContexts() const { return m_Contexts; }
+
     unsigned long* m_pChannelSizes = m_dwChannelSizes;
     unsigned long m_dwFlags = 0;
     CStrategyData* m_pChannels = m_Channels;
@@ -156,7 +171,10 @@ protected:
     unsigned long m_dwChannelSizes[32] = {};
 
 private:
+    friend class ITrail_Context;
     void CopyChannels(const ITrail_Strategy& other);
+
+    std::vector<ITrail_Context*> m_Contexts;
 };
 
 // The strategy's per-trail block: the context's position context.
@@ -179,7 +197,8 @@ public:
     explicit CTrail_Strategy(unsigned long trailLength);
     CTrail_Strategy(const CTrail_Strategy& other) = default;
     CTrail_Strategy& operator=(const CTrail_Strategy& other) = default;
-    ~CTrail_Strategy() override {}
+    // Releases the trails of the contexts that still name it.
+    ~CTrail_Strategy() override;
 
     int Init(IDirect3DDevice8* device) override;
     void Render(const ITrail_Context* ctx) override;

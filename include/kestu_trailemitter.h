@@ -82,7 +82,10 @@ public:
     // same strategy, and one more reference on the shared data.
     ITrail_Emitter(const ITrail_Emitter& other);
     ITrail_Emitter& operator=(const ITrail_Emitter& other);
-    // Releases the context too.
+    // Releases the context and its trail too. Emitters and their strategy
+    // may be destroyed in any order: a strategy that goes first releases the
+    // trails it built, and its emitters then push and draw nothing until Init
+    // gives them another.
     virtual ~ITrail_Emitter();
 
     void SetWorldMatrix(const D3DXMATRIX* m) { m_matWorld = *m; }
@@ -122,6 +125,7 @@ public:
     void FrameMove(float dt);
     void UpdatePosition(int, int);
 
+    // A new context for s; the previous context and its trail are released.
     void Init(ITrail_Strategy* s);
     void Build();
     void RenderTrail();

@@ -1,12 +1,45 @@
+#include <algorithm>
+
 #include "kestu_trail.h"
 
 namespace Kestu {
 
-ITrail_Context::ITrail_Context(ITrail_Strategy* strategy) : m_pStrategy(strategy) {}
+ITrail_Context::ITrail_Context(ITrail_Strategy* strategy) : m_pStrategy(nullptr)
+{
+    SetStrategy(strategy);
+}
 
 ITrail_Context::ITrail_Context(const ITrail_Context& other)
-    : m_pStrategy(other.m_pStrategy), m_fFrameParam(other.m_fFrameParam), m_dwStripsNumber(other.m_dwStripsNumber)
+    : m_pStrategy(nullptr), m_fFrameParam(other.m_fFrameParam), m_dwStripsNumber(other.m_dwStripsNumber)
 {
+    SetStrategy(other.m_pStrategy);
+}
+
+ITrail_Context::~ITrail_Context()
+{
+    if (m_pStrategy == nullptr) return;
+    m_pStrategy->ReleaseTrail(this);
+    SetStrategy(nullptr);
+}
+
+void ITrail_Context::SetStrategy(ITrail_Strategy* s)
+{
+    if (s == m_pStrategy) return;
+    if (s != nullptr) s->m_Contexts.push_back(this);
+    if (m_pStrategy != nullptr) {
+        std::vector<ITrail_Context*>& list = m_pStrategy->m_Contexts;
+        auto it = std::find(list.begin(), list.end(), this);
+        if (it != list.end()) {
+            *it = list.back();
+            list.pop_back();
+        }
+    }
+    m_pStrategy = s;
+}
+
+ITrail_Strategy::~ITrail_Strategy()
+{
+    for (ITrail_Context* ctx : m_Contexts) ctx->m_pStrategy = nullptr;
 }
 
 void ITrail_Context::Push(D3DXVECTOR3* positions, D3DXVECTOR3* centres, float* params, int count,

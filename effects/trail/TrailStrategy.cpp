@@ -88,6 +88,12 @@ unsigned long ElementNeeds(unsigned long flag)
 
 CTrail_Strategy::CTrail_Strategy(unsigned long trailLength) : m_dwTrailLength(trailLength != 0 ? trailLength : 24) {}
 
+CTrail_Strategy::~CTrail_Strategy()
+{
+    // The contexts outlive this strategy: free what it built for them.
+    for (ITrail_Context* ctx : GetContexts()) CTrail_Strategy::ReleaseTrail(ctx);
+}
+
 int CTrail_Strategy::Init(IDirect3DDevice8* device)
 {
     m_pDevice = device;

@@ -144,8 +144,10 @@ HRESULT CDynamicTerrain::Build(const SDynamicTerrainInit* init, const SDTTexture
     // Unpacked: a far block keeps its slot index while others leave.
     m_ExternVisibleOutlying.Build(1024, 0, 2048, 2048, 0);
     m_LocalVisibleOutlying.Build(4096, 0, 4096, 4096, 0);
-    m_LocalVisible.Build(2048, 0, 2048, 2048, 0);
-    m_ExternVisible.Build(1024, 0, 2048, 2048, 0);
+    // Packed: a client walks the block lists by their counts, so a block that
+    // leaves (DetachBlock, Clip) must leave no null entry behind.
+    m_LocalVisible.Build(2048, 1, 2048, 2048, 0);
+    m_ExternVisible.Build(1024, 1, 2048, 2048, 0);
     m_Unloaded.Build(1024, 1, 1024, 1024, 0);
     m_Load.Build(2048, 1, 1024, 1024, 0);
 

@@ -16,7 +16,10 @@ CGfxFirePhysical::~CGfxFirePhysical() { Release(); }
 HRESULT CGfxFirePhysical::Build(const SFirePhysicalInit& init)
 {
     Release();
-    if (!init.IsValid() || init.nWidth > std::numeric_limits<int32_t>::max() / init.nHeight) return E_INVALIDARG;
+    // Any fuel is accepted (0 or less builds a fire that never burns); only the
+    // grid must be countable.
+    if (init.nWidth < 1 || init.nHeight < 1 || init.nWidth > std::numeric_limits<int32_t>::max() / init.nHeight)
+        return E_INVALIDARG;
     m_pCells = new (std::nothrow) BYTE[size_t(init.nWidth) * size_t(init.nHeight)];
     if (!m_pCells) return E_OUTOFMEMORY;
     m_nWidth = init.nWidth;

@@ -56,14 +56,12 @@ CQuadtree* CQTNode::GetLeaf(float x, float z)
     const float w = leaf->right - leaf->left;
     const float h = leaf->top - leaf->bottom;
     if (!(w > 0.0f && h > 0.0f)) return nullptr;
-    // A point on a line between two leaves belongs to the low one; the node's
-    // own low edge has no leaf below it inside the node.
+    // Half-open cells: a point on a line between two leaves belongs to the
+    // leaf that starts there. The clamp only guards against rounding when the
+    // leaves do not tile the node exactly.
     auto cell = [this](float d, float size) {
-        const float q = d / size;
-        float c = std::ceil(q) - 1.0f;
-        if (c < 0.0f) c = 0.0f;
         const float last = static_cast<float>(m_dwSize - 1);
-        return static_cast<DWORD>(std::min(c, last));
+        return static_cast<DWORD>(std::min(std::trunc(d / size), last));
     };
     return m_ppLeaves[cell(dz, h) * m_dwPitch + cell(dx, w)];
 }

@@ -263,9 +263,11 @@ HRESULT CGfxTextDeviceBase::DrawTextToBufferBase(void* bits, int pitch, int widt
         saved = {a.dwColor, a.dwBkColor, a.dwLinkValueB, a.dwLinkValueC};
         colourChanged = true;
     };
-    const auto newLine = [&](int next) {
+    // at: where the line ends (a link piece closes there); next: where the
+    // following line's text starts, past the whole break.
+    const auto newLine = [&](int at, int next) {
         ++lines;
-        if (linkOpen) closePiece(next);
+        if (linkOpen) closePiece(at);
         penY += a.nLineGap + lineH;
         const L lower = scanLineHeight(next) - lineH;
         if (lower > 0) penY += lower;
@@ -292,13 +294,10 @@ HRESULT CGfxTextDeviceBase::DrawTextToBufferBase(void* bits, int pitch, int widt
     unsigned short prev = 0;
     for (int i = 0; i < len;) {
         const unsigned short c = text[i];
-        if (c == '\n' && i > 0 && text[i - 1] == '\r') {
-            ++i;
-            continue;
-        }
         if (c == '\r' || c == '\n') {
-            if (!singleLine) newLine(i + 1);
-            ++i;
+            const int next = c == '\r' && i + 1 < len && text[i + 1] == '\n' ? i + 2 : i + 1;
+            if (!singleLine) newLine(i, next);
+            i = next;
             continue;
         }
         const Token t = Classify(text, i, len, a);
@@ -392,11 +391,11 @@ HRESULT CGfxTextDeviceBase::DrawTextToBufferBase(void* bits, int pitch, int widt
             if (w > L(rc.right) - rc.left) {
                 breaking = true;
                 if (room < 1 && lineHasItem) {
-                    newLine(i);
+                    newLine(i, i);
                     continue;
                 }
             } else if ((w > room || room < 1) && !breaking && lineHasItem) {
-                newLine(i);
+                newLine(i, i);
                 continue;
             }
         }
@@ -409,7 +408,7 @@ HRESULT CGfxTextDeviceBase::DrawTextToBufferBase(void* bits, int pitch, int widt
         }
         if (penX + w > rc.right) {
             if (singleLine) break;
-            if (!noWrap && lineHasItem) newLine(i);
+            if (!noWrap && lineHasItem) newLine(i, i);
         }
         if (isSpace && spaces) {
             SGfxTextSpaceInfo s;

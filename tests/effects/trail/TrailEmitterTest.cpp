@@ -243,4 +243,82 @@ TEST_F(Emitter, CopiesOwnTheirListsAndShareTheData)
     assigned.Release();
 }
 
+// Every order in which a client can end a strategy and the emitters that use
+// it: nothing is called on a strategy that is gone and nothing leaks.
+TEST(EmitterLifetimes, StrategyAndEmittersGoInAnyOrder)
+{
+    enum class End {
+        ReleaseThenStrategyThenEmitters,
+        EmittersThenStrategy,
+        StrategyThenEmitters,
+        StrategyThenReleaseAndUse,
+        StrategyThenInitAnother,
+        InitAgainWhileAlive,
+    };
+    for (End end : {End::ReleaseThenStrategyThenEmitters, End::EmittersThenStrategy, End::StrategyThenEmitters,
+                    End::StrategyThenReleaseAndUse, End::StrategyThenInitAnother, End::InitAgainWhileAlive}) {
+        SCOPED_TRACE(int(end));
+        auto strategy = std::make_unique<CTrail_Strategy>(4);
+        std::unique_ptr<ITrail_Emitter> emitters[2];
+        for (auto& e : emitters) {
+            e = std::make_unique<ITrail_Emitter>();
+            const D3DXVECTOR3 a(0, 0, 0), b(0, 1, 0);
+            e->AddOutlineSegment(&a, &b, 0.0f, 1.0f);
+            e->Init(strategy.get());
+            e->Build();
+            e->UpdatePosition(0, 0);
+            ASSERT_NE(e->GetContext()->GetPositionCntx(), nullptr);
+        }
+        CTrail_Strategy another(2);
+        switch (end) {
+        case End::ReleaseThenStrategyThenEmitters:
+            for (auto& e : emitters) e->Release();
+            strategy.reset();
+            break;
+        case End::EmittersThenStrategy:
+            for (auto& e : emitters) e.reset();  // built trails go with their emitters
+            strategy.reset();
+            break;
+        case End::StrategyThenEmitters:
+        case End::StrategyThenReleaseAndUse:
+        case End::StrategyThenInitAnother:
+            strategy.reset();
+            for (auto& e : emitters) {
+                ASSERT_NE(e->GetContext(), nullptr);
+                EXPECT_EQ(e->GetContext()->GetStrategy(), nullptr);
+                EXPECT_EQ(e->GetContext()->GetPositionCntx(), nullptr) << "the strategy took its trail along";
+            }
+            if (end == End::StrategyThenReleaseAndUse) {
+                // An emitter whose strategy went stays usable and inert.
+                const int count = emitters[0]->GetContext()->GetActiveCount();
+                emitters[0]->Build();
+                emitters[0]->UpdatePosition(0, 0);
+                emitters[0]->RenderTrail();
+                EXPECT_EQ(emitters[0]->GetContext()->GetActiveCount(), count) << "no strategy took the push";
+                EXPECT_EQ(emitters[0]->GetContext()->GetPositionCntx(), nullptr);
+                emitters[0]->Release();
+                EXPECT_EQ(emitters[0]->GetContext(), nullptr);
+            }
+            if (end == End::StrategyThenInitAnother) {
+                emitters[1]->Init(&another);
+                emitters[1]->Build();
+                emitters[1]->UpdatePosition(0, 0);
+                EXPECT_EQ(emitters[1]->GetContext()->GetActiveCount(), 2) << "both points of the segment";
+            }
+            break;
+        case End::InitAgainWhileAlive:
+            // The first trail is released when the emitter takes a new strategy.
+            emitters[0]->Init(&another);
+            EXPECT_EQ(emitters[0]->GetContext()->GetPositionCntx(), nullptr);
+            emitters[0]->Build();
+            EXPECT_EQ(emitters[0]->GetContext()->GetPositionListLen(), 4);
+            strategy.reset();
+            EXPECT_NE(emitters[0]->GetContext()->GetPositionCntx(), nullptr) << "not the strategy that went";
+            break;
+        }
+        // Whatever is left goes here, emitters before `another`.
+        for (auto& e : emitters) e.reset();
+    }
+}
+
 } // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "TrailKit.h"
 #include "kestu_trail.h"
 
@@ -214,6 +216,89 @@ TEST(TrailPool, APoolOwnsItsContextsAndACopyOwnsCopies)
     s.ReleaseTrail(built);
     pool.reset();
     EXPECT_EQ(copy.GetList().front()->GetStripsNumber(), 3u);
+}
+
+// A strategy of the client's own: its trail is one heap block per context.
+class OwnStrategy : public CTrail_StrategyDummy {
+public:
+    ~OwnStrategy() override
+    {
+        for (ITrail_Context* ctx : GetContexts()) OwnStrategy::ReleaseTrail(ctx);
+    }
+    int BuildTrail(const ITrail_Context* ctx) override
+    {
+        ReleaseTrail(ctx);
+        const_cast<ITrail_Context*>(ctx)->SetPositionCntx(new int(7));
+        return 0;
+    }
+    int ReleaseTrail(const ITrail_Context* ctx) override
+    {
+        ++released;
+        delete static_cast<int*>(ctx->GetPositionCntx());
+        const_cast<ITrail_Context*>(ctx)->SetPositionCntx(nullptr);
+        return 0;
+    }
+    int released = 0;
+};
+
+TEST(TrailLifetimes, AContextGoingFirstHasItsTrailReleased)
+{
+    CTrail_Strategy s;
+    OwnStrategy own;
+    auto pool = std::make_unique<CTrailCntx_Pool>();
+    for (ITrail_Strategy* strategy : {static_cast<ITrail_Strategy*>(&s), static_cast<ITrail_Strategy*>(&own)}) {
+        auto* ctx = new ITrail_Context(strategy);
+        ctx->SetStripsNumber(2);
+        ASSERT_EQ(strategy->BuildTrail(ctx), 0);
+        pool->GetList().push_back(ctx);
+    }
+    pool.reset();  // deletes both built contexts; the leak check sees the rest
+    EXPECT_EQ(own.released, 2) << "one release before the build, one as the context went";
+}
+
+TEST(TrailLifetimes, AStrategyGoingFirstReleasesItsTrailsAndLeavesItsContexts)
+{
+    CTrailCntx_Pool pool;
+    auto s = std::make_unique<CTrail_Strategy>(4);
+    auto own = std::make_unique<OwnStrategy>();
+    auto* built = new ITrail_Context(s.get());
+    auto* unbuilt = new ITrail_Context(s.get());
+    auto* moved = new ITrail_Context(own.get());
+    auto* other = new ITrail_Context(own.get());
+    for (ITrail_Context* ctx : {built, unbuilt, moved, other}) pool.GetList().push_back(ctx);
+    ASSERT_EQ(s->BuildTrail(built), 0);
+    ASSERT_EQ(own->BuildTrail(other), 0);
+    ITrail_Context copy(*built);  // names the strategy, holds no trail
+    moved->SetStrategy(s.get());  // from now on the working strategy's
+    ASSERT_EQ(s->BuildTrail(moved), 0);
+
+    s.reset();
+    for (ITrail_Context* ctx : {built, unbuilt, moved, &copy}) {
+        EXPECT_EQ(ctx->GetStrategy(), nullptr);
+        EXPECT_EQ(ctx->GetPositionCntx(), nullptr);
+        EXPECT_EQ(ctx->GetPositionList(), nullptr);
+        EXPECT_EQ(ctx->GetCenterPosList(), nullptr);
+        EXPECT_EQ(ctx->GetTexCoordList(), nullptr);
+        EXPECT_EQ(ctx->GetPositionListLen(), 0);
+    }
+    // Without a strategy pushes and drawing do nothing.
+    D3DXVECTOR3 p(1, 2, 3);
+    float param = 0.5f;
+    built->Push(&p, &p, &param, 1, 0, 0);
+    built->Render();
+    EXPECT_EQ(built->GetActiveCount(), 0);
+
+    EXPECT_EQ(other->GetStrategy(), own.get()) << "another strategy's contexts are not touched";
+    EXPECT_NE(other->GetPositionCntx(), nullptr);
+    own.reset();  // a client's strategy releases its trails through GetContexts
+    EXPECT_EQ(other->GetStrategy(), nullptr);
+    EXPECT_EQ(other->GetPositionCntx(), nullptr);
+    // A context given a new strategy after its old one went works as new.
+    CTrail_Strategy next(2);
+    built->SetStrategy(&next);
+    ASSERT_EQ(next.BuildTrail(built), 0);
+    built->Push(&p, &p, &param, 1, 0, 0);
+    EXPECT_EQ(built->GetActiveCount(), 1);
 }
 
 } // namespace

@@ -374,6 +374,46 @@ TEST_P(EveryPath, DrawsTheSamePixelsAfterALossThatFollowsADraw)
         Save(after, std::string(c.name) + ".recovered");
 }
 
+// Two tinted materials: each shader path shows them as the fixed-function
+// lighting of software skinning does (ambient by the material's ambient plus
+// its emissive colour, lights by its diffuse colour). The unlit path shows the
+// diffuse colour flat, which software skinning draws under a white ambient
+// light alone.
+TEST_P(EveryPath, ShowsTheMaterialColoursSoftwareSkinningShows)
+{
+    const PathCase c = GetParam();
+    MakeMesh({16, 12, c.batched ? 70 : 8, c.perVertex, 2}, c.batched);
+    ASSERT_EQ(mesh->GetMaterialNum(), 2u);
+    Rig rig(c.batched ? 70 : 8, 1.2f);
+    Lighting l;
+    l.points = c.points;
+    const bool unlit = c.path == 2;
+    l.ambient = {0.45f, 0.4f, 0.35f, 1};  // strong enough that the material's ambient shows
+    if (unlit) {
+        l.ambient = {1, 1, 1, 1};
+        l.directional.colour = {0, 0, 0};
+    }
+    const D3DCOLORVALUE diffuse[2] = {{0.95f, 0.5f, 0.2f, 1}, {0.25f, 0.6f, 1.0f, 1}};
+    const D3DCOLORVALUE ambient[2] = {{0.6f, 1.0f, 0.3f, 1}, {1.0f, 0.4f, 0.8f, 1}};
+    const D3DCOLORVALUE emissive[2] = {{0.1f, 0.0f, 0.05f, 0}, {0.0f, 0.08f, 0.0f, 0}};
+    for (DWORD m = 0; m < 2; ++m) {
+        D3DMATERIAL8& mtl = mesh->GetMaterialByID(m)->mtl;
+        mtl = D3DMATERIAL8{};
+        mtl.Diffuse = diffuse[m];
+        mtl.Ambient = unlit ? diffuse[m] : ambient[m];
+        mtl.Emissive = unlit ? D3DCOLORVALUE{0, 0, 0, 0} : emissive[m];
+    }
+    const std::vector<uint32_t> tinted = Draw(c.path, rig, l);
+    ExpectSamePicture(c.path, rig, l, std::string(c.name) + ".tinted");
+    // The tints show: white materials draw another picture on this path.
+    for (DWORD m = 0; m < 2; ++m) {
+        D3DMATERIAL8& mtl = mesh->GetMaterialByID(m)->mtl;
+        mtl.Diffuse = mtl.Ambient = {1, 1, 1, 1};
+        mtl.Emissive = {0, 0, 0, 0};
+    }
+    EXPECT_GT(Differing(tinted, Draw(c.path, rig, l), 12), Covered(tinted) / 2) << c.name;
+}
+
 TEST_F(SkinnedDraw, ShaderPathsBlendWithThePalette)
 {
     MakeMesh({16, 12, 8, 4, 1}, false);

@@ -25,6 +25,12 @@ protected:
             if (list->GetPointer(i) == block) return true;
         return false;
     }
+    // Both visible lists hold a block in every counted entry.
+    static void ExpectPacked(CDynamicTerrain& t)
+    {
+        for (CPointerArray* list : {t.GetLocalVisibleBlocks(), t.GetExternVisibleBlocks()})
+            for (DWORD i = 0; i < list->GetCount(); ++i) EXPECT_NE(list->GetPointer(i), nullptr) << "entry " << i;
+    }
 };
 
 }  // namespace
@@ -155,6 +161,15 @@ TEST_F(DTStream, DropsDetachmentsAndTheVisibleLists)
     EXPECT_EQ(t.DetachBlock(0, 0), S_OK);
     EXPECT_EQ(t.GetNumAttachedBlocks(), 11);
     EXPECT_FALSE(Listed(t.GetLocalVisibleBlocks(), leaf));
+    EXPECT_EQ(t.GetLocalVisibleBlocks()->GetCount(), 8u) << "the count follows the removal";
+    EXPECT_EQ(t.GetNumVisibleBlocks(), 11u);
+    ExpectPacked(t);
+    EXPECT_EQ(t.DetachBlock(-1, 1), S_OK);  // from the middle of the extern list
+    EXPECT_EQ(t.GetExternVisibleBlocks()->GetCount(), 2u);
+    ExpectPacked(t);
+    ASSERT_EQ(Attach(t, -1, 1, 0.0f, 8, &test), S_OK);
+    EXPECT_EQ(t.GetExternVisibleBlocks()->GetCount(), 3u);
+    ExpectPacked(t);
     EXPECT_EQ(t.GetNumUnloadedBlocks(), 0u) << "DetachBlock reports nothing";
 
     // Attaching over an occupied cell: the block there takes over the data,
@@ -178,6 +193,8 @@ TEST_F(DTStream, DropsDetachmentsAndTheVisibleLists)
             if (auto* b = static_cast<CDynamicTerrainBlock*>(list->GetPointer(i))) {
                 EXPECT_NE(b->GetParent(), nullptr) << "a listed block that left the tree";
             }
+    ExpectPacked(t);
+    EXPECT_EQ(t.GetNumVisibleBlocks(), kept) << "every kept block was visible, and only those stay listed";
 
     t.DetachAllBlock();
     EXPECT_EQ(t.GetTreeRoot(), nullptr);

@@ -48,8 +48,8 @@ SFirePhysicalInit Init(int w, int h, float fuel, float interval)
 TEST(Fire, BuildRefusesBadGrids)
 {
     TestFire fire;
-    for (const SFirePhysicalInit& bad : {Init(0, 3, 1, 1), Init(3, 0, 1, 1), Init(3, 3, 0, 1), Init(-2, -2, 1, 1),
-                                         Init(65536, 65536, 1, 1)}) {
+    for (const SFirePhysicalInit& bad :
+         {Init(0, 3, 1, 1), Init(3, 0, 1, 1), Init(-2, -2, 1, 1), Init(65536, 65536, 1, 1), Init(0, 3, 0, 1)}) {
         EXPECT_EQ(fire.Build(bad), E_INVALIDARG);
         EXPECT_EQ(fire.GetUnburntNum(), 0);
         fire.Logic(100.0f);  // nothing to burn
@@ -131,6 +131,25 @@ TEST(Fire, TheClockAndTheFuel)
     EXPECT_TRUE(empty.IsNoFuel());
     empty.Logic(2.0f);
     EXPECT_EQ(empty.burns.size(), 1u);
+}
+
+TEST(Fire, BuildsWithoutFuel)
+{
+    // Fuel 0 or below is a fire that has nothing to burn: it builds, reports
+    // no fuel and its steps neither burn nor move the clock.
+    for (const float fuel : {0.0f, -0.0f, -3.0f}) {
+        SCOPED_TRACE(fuel);
+        TestFire fire;
+        ASSERT_EQ(fire.Build(Init(3, 2, fuel, 0.5f)), S_OK);
+        EXPECT_EQ(fire.GetUnburntNum(), 6);
+        EXPECT_EQ(fire.GetFuel(), fuel);
+        EXPECT_TRUE(fire.IsNoFuel());
+        fire.Logic(5.0f);
+        fire.Logic(10.0f);
+        EXPECT_TRUE(fire.burns.empty());
+        EXPECT_EQ(fire.GetLastBurnTime(), 0.0f);
+        EXPECT_EQ(fire.GetUnburntNum(), 6);
+    }
 }
 
 TEST(Fire, OneCellGridKeepsBurning)

@@ -47,7 +47,7 @@ TEST(Quadtree, RefusesDepthsThatCannotFormATree)
     EXPECT_EQ(root, nullptr);
 }
 
-TEST(Quadtree, CentreLinesBelongToTheLowSideEverywhere)
+TEST(Quadtree, DescentPutsCentreLinesOnTheLowSide)
 {
     LeafGrid grid(3);  // 4 x 4 leaves over [0, 4)
     CQTNode* root = grid.root.get();
@@ -56,20 +56,36 @@ TEST(Quadtree, CentreLinesBelongToTheLowSideEverywhere)
     EXPECT_EQ(root->GetChildIndex(2.01f, 2.01f), OU_CORNER_RIGHTTOP);
     EXPECT_EQ(root->GetChildIndex(2.0f, 2.01f), OU_CORNER_LEFTTOP);
 
-    // Descent and lookup by position agree on every line between leaves.
+    // The descent and the subtree walk agree everywhere, lines included.
     for (float x : {0.0f, 0.5f, 1.0f, 2.0f, 3.0f, 3.5f}) {
         for (float z : {0.0f, 1.0f, 1.5f, 2.0f, 3.0f}) {
-            CQuadtree* byDescent = root->CQuadtree::GetLeaf(x, z);
-            CQuadtree* byPosition = root->GetLeaf(x, z);
-            EXPECT_EQ(byDescent, byPosition) << x << "," << z;
-            EXPECT_EQ(root->GetSubTree(x, z, 5), byDescent);
+            EXPECT_EQ(root->GetSubTree(x, z, 5), root->CQuadtree::GetLeaf(x, z)) << x << "," << z;
         }
     }
-    EXPECT_EQ(root->GetLeaf(1.0f, 1.0f), grid.Leaf(0, 0));
-    EXPECT_EQ(root->GetLeaf(2.0f, 0.5f), grid.Leaf(1, 0));
-    EXPECT_EQ(root->GetLeaf(0.0f, 0.0f), grid.Leaf(0, 0));
+    EXPECT_EQ(root->CQuadtree::GetLeaf(1.0f, 1.0f), grid.Leaf(0, 0));
+    EXPECT_EQ(root->CQuadtree::GetLeaf(2.0f, 2.0f), grid.Leaf(1, 1));
+    EXPECT_EQ(root->CQuadtree::GetLeaf(2.0f, 0.5f), grid.Leaf(1, 0));
+    EXPECT_EQ(root->CQuadtree::GetLeaf(0.0f, 0.0f), grid.Leaf(0, 0));
+    EXPECT_EQ(root->GetSubTree(2.0f, 2.0f, 1), root->GetChild(OU_CORNER_LEFTBOTTOM));
     EXPECT_EQ(root->GetSubTree(3.0f, 3.0f, 1), root->GetChild(OU_CORNER_RIGHTTOP));
     EXPECT_EQ(root->GetSubTree(3.0f, 3.0f, 0), root);
+}
+
+TEST(Quadtree, LookupByPositionGivesALineToTheLeafItStarts)
+{
+    for (const float cell : {1.0f, 0.1f, 8.0f}) {
+        SCOPED_TRACE(cell);
+        LeafGrid grid(3, cell);  // 4 x 4 leaves over [0, 4 * cell)
+        CQTNode* root = grid.root.get();
+        for (DWORD r = 0; r < 4; ++r) {
+            for (DWORD c = 0; c < 4; ++c) {
+                const float x = float(c) * cell, z = float(r) * cell;
+                EXPECT_EQ(root->GetLeaf(x, z), grid.Leaf(c, r)) << c << "," << r;  // the corner it starts
+                EXPECT_EQ(root->GetLeaf(x + 0.5f * cell, z), grid.Leaf(c, r)) << c << "," << r;
+                EXPECT_EQ(root->GetLeaf(x, z + 0.5f * cell), grid.Leaf(c, r)) << c << "," << r;
+            }
+        }
+    }
 }
 
 TEST(Quadtree, LookupByPositionIsHalfOpen)

@@ -61,6 +61,12 @@ TEST_F(Terrain, BuildsTheTreeOverItsBlocks)
     EXPECT_EQ(t.GetMaxNumVisibleBlocks(), 16u);
     EXPECT_EQ(t.GetBlock(DWORD(2), DWORD(1)), t.GetBlock(DWORD(6)));
     EXPECT_EQ(t.GetBlock(100.0f + 20.0f, -50.0f + 9.0f), t.GetBlock(DWORD(2), DWORD(1)));
+    // A point on a line between blocks belongs to the block that starts there.
+    for (DWORD r = 0; r < 4; ++r)
+        for (DWORD c = 0; c < 4; ++c)
+            EXPECT_EQ(t.GetBlock(100.0f + 8.0f * c, -50.0f + 8.0f * r), t.GetBlock(c, r)) << c << "," << r;
+    EXPECT_EQ(t.GetBlock(132.0f, -40.0f), nullptr);
+    EXPECT_EQ(t.GetBlock(110.0f, -18.0f), nullptr);
     // Grid points carry the field's heights, and every point lies on the surface.
     for (DWORD r = 0; r <= 16; r += 3)
         for (DWORD c = 0; c <= 15; c += 5)

@@ -106,6 +106,34 @@ TEST_F(TextLayout, LinkOverTwoLinesAndHitTest)
     EXPECT_EQ(find.nLinkID, -1);
 }
 
+TEST_F(TextLayout, LinkPieceEndsAtAnExplicitBreak)
+{
+    // The piece before a break holds none of the break's characters; the next
+    // one starts after the whole break, "\r\n" included.
+    struct Case {
+        std::u16string text;
+        uint16_t firstCount, secondFirst, secondCount;
+    } cases[] = {
+        {u"&<0002A\nA&>", 1, 8, 1},
+        {u"&<0002A\rA&>", 1, 8, 1},
+        {u"&<0002A\r\nA&>", 1, 9, 1},
+        {u"&<0002A\n\nAB&>", 1, 9, 2},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(std::string(k.text.begin(), k.text.end()));
+        std::list<SGfxTextHyperlinkInfo> links;
+        DWORD lines = 0;
+        ASSERT_EQ(Draw(k.text, 0, 0, nullptr, &lines, &links), S_OK);
+        ASSERT_GE(links.size(), 2u);
+        EXPECT_EQ(links.front().wFirst, 6);
+        EXPECT_EQ(links.front().wCount, k.firstCount);
+        EXPECT_EQ(links.front().right, 9);  // one A: 7 + gap 2
+        EXPECT_EQ(links.back().wFirst, k.secondFirst);
+        EXPECT_EQ(links.back().wCount, k.secondCount);
+        EXPECT_EQ(links.back().left, 0);
+    }
+}
+
 TEST_F(TextLayout, OutlineOnAndOffByCodes)
 {
     layout.attri.dwOutlineColor = 0xFF00FF00;
