@@ -208,13 +208,19 @@ TEST(Chunk, PaletteOffsetOutsideTheBatchReadsSlotZero)
     MeshPtr<TestMesh> mesh = MiniMesh();
     ASSERT_EQ(mesh->SplitIdxToLimitBones(0), 0);
     std::vector<BYTE> bytes = WriteChunk(*mesh, 2, 4);
-    // The palette array ends the chunk: its first entry names bone slot 200.
+    // The palette array ends the chunk: its first entry names bone slot 200,
+    // its second points between two slots.
     const size_t palette = bytes.size() - 4 * 4 * 2;
-    const WORD far = 200 * 4;
+    const WORD far = 200 * 4, between = 6;
+    WORD third;
     std::memcpy(bytes.data() + palette, &far, 2);
+    std::memcpy(bytes.data() + palette + 2, &between, 2);
+    std::memcpy(&third, bytes.data() + palette + 4, 2);
     MeshPtr<CMeshDataBase> back(ReadChunk(bytes, 2, 4));
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->GetBatchPaletteIndex(0)[0], 0);
+    EXPECT_EQ(back->GetBatchPaletteIndex(0)[1], 0);
+    EXPECT_EQ(back->GetBatchPaletteIndex(0)[2], third) << "an offset that names a slot is kept";
 }
 
 TEST(Chunk, ExpansionAddsAThirdCoordinateAfterTheFirstSet)
