@@ -188,7 +188,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Patch{"primitive count", kHead + 28, 3}, Patch{"primitive type", kHead + 8, 9},
                       Patch{"bones per vertex", kB, 0x10000000}, Patch{"redundant count", kR, 5},
                       Patch{"duplicate inside", kR + 4, 1}, Patch{"duplicate of a duplicate", kR + 8, 3},
-                      Patch{"material count", kM, 0x7FFFFFFF}, Patch{"name length", kName, 260},
+                      Patch{"material count", kM, 0x7FFFFFFF}, Patch{"name longer than the name buffer", kName, 264},
                       Patch{"material index", kFaces + 4, 1}, Patch{"subset past the indices", kSubsets, 3},
                       Patch{"batch count", kBatches, 11}, Patch{"batch wider than its lists", kBatches + 8, 60}));
 
