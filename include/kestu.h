@@ -39,6 +39,7 @@
 #include "kestu_ppsmethods.h"
 #include "kestu_ppsaction.h"
 #include "kestu_ppsactions.h"
+#include "kestu_ppsscript.h"
 #include "kestu_particlesystem.h"
 #include "kestu_particlesystemmng.h"
 #include "kestu_line.h"

@@ -138,7 +138,8 @@ public:
 
     // Frames from the records behind the header; the caller has checked
     // that frame count x 48 bytes follow it. 1, or 0 when the frames cannot
-    // be allocated.
+    // be allocated. No frames make an empty animation: it shows g_BBAFEmpty
+    // and plays nothing.
     int Build(const BBANIMATION_HEADER* header);
     int Build(const BYTE* frames, DWORD frameCount);
 
@@ -256,7 +257,8 @@ private:
 
 // One CBBAni per animation of the buffer, in a new array (delete[] the array
 // and each animation); the count built, 0 for a buffer that does not walk
-// whole within its length or when memory runs out.
+// whole within its length or when memory runs out. An animation without
+// frames is built as an empty one beside the others.
 KESTU_API DWORD BuildBBAnimationGroup(CAnimation**& out, const void* buffer, DWORD length);
 // Skips `first` animations and builds the next `count`.
 KESTU_API DWORD BuildBBAnimationGroup(CAnimation**& out, const void* buffer, DWORD length, DWORD first,

@@ -3,6 +3,7 @@
 // Containers are counted so that meshes of one mesh id share one, can be
 // cloned into a copy a caller may change, and survive a lost device.
 #pragma once
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -86,6 +87,11 @@ public:
     // The vertices as whole records: a normal (0, 1, 0) where the frame has
     // none, the texture coordinates from coords where it keeps none.
     HRESULT ReadFullVertices(std::vector<SGMAVertex>& out, const std::vector<SCoords2d>* coords);
+    // Writes the vertices at the file's position as whole 36-byte records
+    // (the form ReadFullVertices gives: u, v 0 where the frame keeps no
+    // coordinates). S_OK; S_FALSE for an unbuilt frame, which writes
+    // nothing; E_FAIL without a file or when a write fails.
+    HRESULT SaveToDiskFile(FILE* file);
     // A built frame refuses a new scale (E_FAIL); an unbuilt one stores it.
     HRESULT SetScale(float scale);
 

@@ -43,6 +43,11 @@
 #define GMA_FVF_NORMAL_COORD_SKIPPED 0x42    // position, diffuse
 #define GMA_FVF_TEXCOORD 0x100
 
+// The file's records are laid out as they are stored, so that a client may
+// take them in place from a file's bytes: 2-byte packing puts the header's
+// flags at 22 and the extended material head's texture id at 206.
+#pragma pack(push, 2)
+
 struct KESTU_API SMeshAniHeader {
     WORD wMajorVersion;
     WORD wMinorVersion;
@@ -98,6 +103,17 @@ struct KESTU_API SMeshAniHeader {
 private:
     void SetFlag(DWORD bit, BOOL on) { dwFlags = on ? (dwFlags | bit) : (dwFlags & ~bit); }
 };
+
+#pragma pack(pop)
+static_assert(sizeof(SMeshAniHeader) == GMA_HEADER_SIZE);
+static_assert(offsetof(SMeshAniHeader, fDuration) == 4);
+static_assert(offsetof(SMeshAniHeader, dwNumFrames) == 8);
+static_assert(offsetof(SMeshAniHeader, dwMeshID) == 12);
+static_assert(offsetof(SMeshAniHeader, wEnvMapAttribID) == 16);
+static_assert(offsetof(SMeshAniHeader, wExchangeAttribID) == 20);
+static_assert(offsetof(SMeshAniHeader, dwFlags) == 22);
+static_assert(offsetof(SMeshAniHeader, byReserved) == 26);
+static_assert(offsetof(SMeshAniHeader, wReserved) == 74);
 
 // The 8-byte head of every frame.
 struct SMeshAniFrame {
@@ -220,6 +236,8 @@ struct SMeshLodFaceInit {
     DWORD dwOrder;
 };
 
+#pragma pack(push, 2)
+
 // Material block, old layout (versions 1.0 to 1.3): 206 bytes, then the faces.
 struct KESTU_API SMaterialInitHeader {
     char szTexture[GMA_TEXNAME_SIZE];  // the stored bytes; zero-terminated in sound files
@@ -253,6 +271,15 @@ struct KESTU_API SMaterialInitHeaderEx {
     // The texture name as a terminated string (the stored bytes up to the first zero, at most 127).
     void GetTextureName(char (&out)[GMA_TEXNAME_SIZE]) const;
 };
+
+#pragma pack(pop)
+static_assert(sizeof(SMaterialInitHeader) == GMA_MATERIAL_OLD_SIZE);
+static_assert(sizeof(SMaterialInitHeaderEx) == GMA_MATERIAL_EX_SIZE);
+static_assert(offsetof(SMaterialInitHeader, Material) == 128 && offsetof(SMaterialInitHeaderEx, Material) == 128);
+static_assert(offsetof(SMaterialInitHeader, dwAddressU) == 196 && offsetof(SMaterialInitHeaderEx, dwAddressU) == 196);
+static_assert(offsetof(SMaterialInitHeader, dwAddressV) == 200 && offsetof(SMaterialInitHeaderEx, dwAddressV) == 200);
+static_assert(offsetof(SMaterialInitHeader, wNumFaces) == 204 && offsetof(SMaterialInitHeaderEx, wNumFaces) == 204);
+static_assert(offsetof(SMaterialInitHeaderEx, dwTextureID) == 206);
 
 // Collapse record of one vertex, relative to the lowest vertex index of its
 // material's faces.

@@ -73,8 +73,12 @@ public:
     virtual long Release();
     // The chunk from its vertex-data size on (the object record reads the tag
     // and head). Reading: 1, or E_FAIL for a damaged chunk (the mesh is left
-    // empty). Writing: 1, or E_FAIL (nothing written) for a mesh whose arrays
-    // do not match its counts.
+    // empty). A bone-batch palette offset that names no slot of its batch (not
+    // a multiple of 4, or at or past 4 x the batch's bone count) is read as 0,
+    // the batch's first bone, so that a damaged entry never reaches past the
+    // batch's matrices; a later write stores the mended offset. Writing: 1,
+    // or E_FAIL (nothing written) for a mesh whose arrays do not match their
+    // counts.
     virtual long Serialize(DWORD version, DWORD flags, COUArchive& ar, DWORD& byteCount, DWORD materialVersion,
                            int store, int materialFlag);
     virtual long Render(D3DXMATRIX* palette, int setStreams) = 0;

@@ -147,6 +147,12 @@ public:
     void SetSpecified(int specified) { m_bSpecifiedParticles = specified; }
     int IsInWorldSpace() const { return m_bInWorldSpace; }
     void EnableParticleInWorldSpace(int enable) { m_bInWorldSpace = enable; }
+    // The binary file and script readers cut a stored maximum to
+    // kMaxStoredParticleNumber: render methods size their vertex arrays,
+    // billboards and mesh players by the maximum, and a stored 4,000,000,000
+    // would ask for hundreds of gigabytes. 65536 particles is many times what
+    // one group of an effect shows.
+    static constexpr DWORD kMaxStoredParticleNumber = 1u << 16;
     DWORD GetMaxParticleNumber() const { return m_dwMaxParticleNumber; }
     void SetMaxParticleNumber(DWORD max) { m_dwMaxParticleNumber = max; }
 

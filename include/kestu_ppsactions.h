@@ -130,7 +130,9 @@ public:
     float fMaxRadius = 0.0f;
 };
 
-// Accelerates particles near vCenter by vectors drawn from a domain.
+// Accelerates particles near vCenter by vectors drawn from a domain. A script
+// keeps a domain other than the default as flat "JetDomain..." lines, and the
+// binary file in its second record form only.
 class KESTU_API SPPS_ACTION_JET : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_JET() : SPPS_ACTION_JET(0.0f, 0.0f, 0.0f, 1.0f, 0.001f, 1.0e16f) {}
@@ -181,7 +183,9 @@ public:
     HRESULT WriteToScript(std::ostream& out) override;
 };
 
-// Pulls particles within fMaxRadius towards the centre.
+// Pulls particles within fMaxRadius towards the centre. A script keeps a
+// centre away from the origin as one flat "OrbitCenter" line, and the binary
+// file in its second record form only.
 class KESTU_API SPPS_ACTION_ORBIT : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_ORBIT() : SPPS_ACTION_ORBIT(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f) {}
@@ -212,7 +216,9 @@ public:
 };
 
 // Emits fRate particles per second, their position, velocity and colour
-// drawn from domains.
+// drawn from domains, never more than the group has room for, nor more than
+// kMaxBirthsPerStep in one call: a huge rate otherwise asks one step for
+// billions of births and holds the client's thread for minutes.
 class KESTU_API SPPS_ACTION_SOURCE : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_SOURCE();
@@ -220,6 +226,10 @@ public:
                        const SPPS_DOMAIN& color);
     explicit SPPS_ACTION_SOURCE(const SPPS_ACTION_DATA* data);
     KESTU_PPS_ACTION_OVERRIDES
+
+    // As many as a group read from a file or script may hold
+    // (CParticleGroup::kMaxStoredParticleNumber).
+    static constexpr DWORD kMaxBirthsPerStep = 1u << 16;
 
     // The system's source position: moves the position domain there.
     void SetSourcePos(const D3DXVECTOR3& pos) { position.MoveTo(pos); }

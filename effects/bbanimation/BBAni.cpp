@@ -48,8 +48,15 @@ int CBBAni::Build(const BBANIMATION_HEADER* header)
 
 int CBBAni::Build(const BYTE* records, DWORD frameCount)
 {
-    // A sequence of no frames has nothing to show and no cycle to play.
-    if (records == nullptr || frameCount == 0) return 0;
+    // A sequence of no frames builds as an empty animation: it shows the
+    // empty frame and has no cycle to play.
+    if (frameCount == 0) {
+        Release();
+        m_dwPrevFrame = 0xFFFFFFFF;
+        ResetToBegin();
+        return 1;
+    }
+    if (records == nullptr) return 0;
     CBBAFrame* frames = new (std::nothrow) CBBAFrame[frameCount];
     if (frames == nullptr) return 0;
     for (DWORD i = 0; i < frameCount; ++i)

@@ -22,18 +22,19 @@ DWORD ReadHead(kestu::ByteReader& r)
     head.dwAnimationNumber = r.U32();
     r.Skip(sizeof head.reserved);
     if (!r.ok() || !head.IsValid()) return 0;
-    // Each animation takes at least its head and one frame.
-    if (!r.Has(head.dwAnimationNumber, KESTU_BBANI_HEADER_SIZE + KESTU_BBANI_FRAME_SIZE)) return 0;
+    // Each animation takes at least its head.
+    if (!r.Has(head.dwAnimationNumber, KESTU_BBANI_HEADER_SIZE)) return 0;
     return head.dwAnimationNumber;
 }
 
 // The next animation: its frame records and count. False when its head, its
-// records or its record size do not fit, or it has no frames.
+// records or its record size do not fit. An animation without frames holds
+// no records, whatever its record size.
 bool NextAnimation(kestu::ByteReader& r, AnimationSpan& out)
 {
     const DWORD frames = r.U32();
     const DWORD recordSize = r.U32();
-    if (!r.ok() || frames == 0 || recordSize < KESTU_BBANI_FRAME_SIZE) return false;
+    if (!r.ok() || (frames != 0 && recordSize < KESTU_BBANI_FRAME_SIZE)) return false;
     if (!r.Has(frames, recordSize)) return false;
     out.records = r.here();
     out.frames = frames;

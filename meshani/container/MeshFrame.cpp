@@ -6,6 +6,7 @@
 #include "kestu_gmatools.h"
 #include "meshani/container/VertexBuffers.h"
 #include "core/device/DeviceUnbind.h"
+#include "meshani/file/GmaVertexRecords.h"
 
 namespace {
 
@@ -237,6 +238,22 @@ HRESULT CMeshFrame::ReadFullVertices(std::vector<SGMAVertex>& out, const std::ve
     hr = Kestu_GMA_VertexCopy(out.data(), GMA_FVF_VERTEX, entry.pBase, GetFVF(), m_dwNumVertices);
     EndAccessVertices(FALSE);
     return hr;
+}
+
+HRESULT CMeshFrame::SaveToDiskFile(FILE* file)
+{
+    if (!file)
+        return E_FAIL;
+    if (!IsBuilt())
+        return S_FALSE;
+    std::vector<SGMAVertex> vertices;
+    const HRESULT hr = ReadFullVertices(vertices, nullptr);
+    if (FAILED(hr))
+        return hr;
+    std::vector<BYTE> bytes;
+    kestu::ByteWriter w(bytes);
+    WriteGmaVertices(w, true, true, vertices);
+    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() ? S_OK : E_FAIL;
 }
 
 HRESULT CMeshFrame::SetScale(float scale)

@@ -4,6 +4,7 @@
 #include "core/resources/WholeFile.h"
 #include "kestu_bytes.h"
 #include "kestu_gmafile.h"
+#include "meshani/file/GmaVertexRecords.h"
 
 namespace {
 
@@ -105,23 +106,7 @@ bool ReadVertices(kestu::ByteReader& r, const SMeshAniHeader& h, DWORD count, st
 
 void WriteVertices(kestu::ByteWriter& w, const SMeshAniHeader& h, const std::vector<SGMAVertex>& in)
 {
-    const bool normals = !h.IsNormalSkipped();
-    const bool coords = !h.IsFrameShareTexCoord();
-    for (const SGMAVertex& v : in) {
-        w.F32(v.p.x);
-        w.F32(v.p.y);
-        w.F32(v.p.z);
-        if (normals) {
-            w.F32(v.n.x);
-            w.F32(v.n.y);
-            w.F32(v.n.z);
-        }
-        w.U32(v.diffuse);
-        if (coords) {
-            w.F32(v.u);
-            w.F32(v.v);
-        }
-    }
+    WriteGmaVertices(w, !h.IsNormalSkipped(), !h.IsFrameShareTexCoord(), in);
 }
 
 // Reads count LOD records; false (and nothing kept) when they do not fit.
@@ -164,6 +149,25 @@ bool MaterialsFit(const std::vector<SGmaMaterial>& list)
 }
 
 } // namespace
+
+void WriteGmaVertices(kestu::ByteWriter& w, bool normals, bool coords, const std::vector<SGMAVertex>& in)
+{
+    for (const SGMAVertex& v : in) {
+        w.F32(v.p.x);
+        w.F32(v.p.y);
+        w.F32(v.p.z);
+        if (normals) {
+            w.F32(v.n.x);
+            w.F32(v.n.y);
+            w.F32(v.n.z);
+        }
+        w.U32(v.diffuse);
+        if (coords) {
+            w.F32(v.u);
+            w.F32(v.v);
+        }
+    }
+}
 
 void CGmaFile::Clear()
 {

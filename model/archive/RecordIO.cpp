@@ -9,8 +9,8 @@ namespace Kestu::record {
 
 namespace {
 
+// The readers of these archives hold a name in a zero-filled 260-byte buffer.
 constexpr DWORD kNameBuffer = 260;
-constexpr DWORD kLongestStored = 256;
 // Items read per step: the vector never grows far ahead of the data.
 constexpr size_t kStepBytes = 1 << 20;
 
@@ -101,7 +101,7 @@ std::string ReadName(COUArchive& ar, DWORD& byteCount)
 {
     DWORD length = 0;
     U32(ar, 0, length, byteCount);
-    if (length > kLongestStored)
+    if (length > kNameBuffer)
         throw kBadRecord;
     char buffer[kNameBuffer] = {};
     Bytes(ar, 0, buffer, length, byteCount);
@@ -127,10 +127,13 @@ std::string ReadEntryName(COUArchive& ar, DWORD& byteCount)
 {
     DWORD length = 0;
     U32(ar, 0, length, byteCount);
-    if (length >= kNameBuffer)
+    if (length > kNameBuffer)
         throw kBadRecord;
     char buffer[kNameBuffer] = {};
     Bytes(ar, 0, buffer, length, byteCount);
+    // Shorter entries end in the buffer's zeros; a full one needs its own.
+    if (length == kNameBuffer && std::memchr(buffer, 0, length) == nullptr)
+        throw kBadRecord;
     return std::string(buffer);
 }
 

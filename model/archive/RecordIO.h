@@ -60,24 +60,30 @@ void WriteArray(COUArchive& ar, const std::vector<T>& in, size_t count, DWORD& b
 inline DWORD PaddedNameLength(size_t length) { return static_cast<DWORD>((length + 4) & ~size_t(3)); }
 
 // A padded name: u32 L, the characters and L - length zero bytes (at least
-// one). Reading refuses (throws kBadRecord) an L above 256 or L bytes without
-// a zero; the name ends at the first zero byte. Names of up to 255
-// characters are stored.
+// one). Reading refuses (throws kBadRecord) an L above 260 or L bytes without
+// a zero; the name ends at the first zero byte. Writing stores any name; the
+// callers bound it (kLongestPaddedName, or 255 where the record's readers
+// end the name after its L bytes in their 260-byte buffer).
 void WriteName(COUArchive& ar, const std::string& name, DWORD& byteCount);
 std::string ReadName(COUArchive& ar, DWORD& byteCount);
 
 // A name entry: u32 L = the length rounded up to a multiple of four, the
 // characters and L - length zero bytes (none for a length that is a multiple
-// of four). Reading refuses (throws kBadRecord) an L that leaves no room for
-// the terminator in a 260-byte buffer; names of up to 256 characters are
-// stored (longer ones refused when writing).
-constexpr size_t kLongestEntryName = 256;
+// of four). The readers take it into a zero-filled 260-byte buffer: reading
+// refuses (throws kBadRecord) an L above 260, and an L of 260 without a zero
+// byte, which has no terminator; names of up to 259 characters are stored
+// (longer ones refused when writing).
+constexpr size_t kLongestEntryName = 259;
 inline DWORD EntryNameLength(size_t length) { return static_cast<DWORD>((length + 3) & ~size_t(3)); }
 void WriteEntryName(COUArchive& ar, const std::string& name, DWORD& byteCount);
 std::string ReadEntryName(COUArchive& ar, DWORD& byteCount);
 
-// Longest name a padded name (WriteName) carries.
-constexpr size_t kLongestPaddedName = 255;
+// Longest name a padded name (WriteName) carries: L = 260 with at least one
+// zero byte.
+constexpr size_t kLongestPaddedName = 259;
+// Longest name of the records whose readers end the name after its L bytes
+// (skin bone names, material texture files): L at most 256.
+constexpr size_t kLongestShortPaddedName = 255;
 
 // A matrix as 16 floats row by row; a vector as 3 or 4 floats.
 void Matrix(COUArchive& ar, int store, D3DXMATRIX& m, DWORD& count);

@@ -127,10 +127,10 @@ long CSkAniSkin::Serialize(COUArchive& ar, DWORD& byteCount, DWORD version, int 
         if (store) {
             DWORD n = m_dwBoneNum ? m_dwBoneNum : static_cast<DWORD>(m_boneNames.size());
             for (DWORD i = 0; i < m_dwBoneNum; ++i)
-                if (!m_bones[i] || std::string(m_bones[i]->GetName()).size() > record::kLongestPaddedName)
+                if (!m_bones[i] || std::string(m_bones[i]->GetName()).size() > record::kLongestShortPaddedName)
                     return E_FAIL;
             for (const auto& entry : m_boneNames)
-                if (entry.first.size() > record::kLongestPaddedName)
+                if (entry.first.size() > record::kLongestShortPaddedName)
                     return E_FAIL;
             record::U32(ar, 1, n, byteCount);
             if (m_dwBoneNum) {

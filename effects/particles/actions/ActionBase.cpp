@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <sstream>
 
 #include "kestu_ppsaction.h"
 #include "effects/particles/actions/ActionIO.h"
@@ -145,10 +147,11 @@ HRESULT Refuse(std::iostream& stream)
 HRESULT SerializeAction(SPPS_ACTION_BASE& action, std::iostream& stream, int bWrite,
                         const std::function<void(ActionFields&)>& own)
 {
+    const bool full = stream.iword(ActionRecordFormSlot()) != kShortActionRecords;
     if (bWrite) {
         std::vector<uint8_t> bytes;
         kestu::ByteWriter w(bytes);
-        ActionFields f(w);
+        ActionFields f(w, full);
         f.U32(action.dwActionID);
         f.I32(action.scope.nscope);
         f.U32(action.scope.dwParam1);
@@ -172,7 +175,6 @@ HRESULT SerializeAction(SPPS_ACTION_BASE& action, std::iostream& stream, int bWr
         return stream ? 0 : E_FAIL;
     }
 
-    const bool full = stream.iword(ActionRecordFormSlot()) != kShortActionRecords;
     uint8_t lengthBytes[4];
     if (!stream.read(reinterpret_cast<char*>(lengthBytes), 4)) return Refuse(stream);
     const uint32_t n = kestu::GetU32(lengthBytes);
@@ -190,6 +192,32 @@ HRESULT SerializeAction(SPPS_ACTION_BASE& action, std::iostream& stream, int bWr
     BaseTimes(action, f);
     own(f);
     return r.ok() ? 0 : Refuse(stream);
+}
+
+namespace {
+std::string Record(SPPS_ACTION_BASE& action, bool full)
+{
+    std::stringstream s;
+    s.iword(ActionRecordFormSlot()) = full ? 0 : kShortActionRecords;
+    action.Serialize(s, 1);
+    return s.str();
+}
+
+// What the record of the second form holds beyond that of the first.
+std::string LongTail(SPPS_ACTION_BASE& action)
+{
+    return Record(action, true).substr(Record(action, false).size());
+}
+} // namespace
+
+bool FitsShortActionRecord(SPPS_ACTION_BASE& action)
+{
+    const std::string tail = LongTail(action);
+    if (tail.empty()) return true;
+    // A reader of the first form makes the action from its header alone.
+    const SPPS_ACTION_DATA header = action;
+    std::unique_ptr<SPPS_ACTION_BASE> fresh(NewPPSAction(&header));
+    return fresh && LongTail(*fresh) == tail;
 }
 
 // ---- script ----

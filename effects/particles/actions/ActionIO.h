@@ -51,14 +51,18 @@ template <class T> void WriteValueLine(std::ostream& out, const char* key, T val
 // Closes an action's block.
 inline void CloseActionBlock(std::ostream& out) { out << "\n\t}\n"; }
 
-// Records carry, after the fields of the first form of the file, the fields
-// that form left out although the action needs them (DAMP's y and z, SOURCE's
-// second position, size and ages, JET's domain, ORBIT's centre). A stream
-// whose word at this slot (std::ios_base::iword) is kShortActionRecords holds
-// records of the first form; the system reader marks it so for systems
-// stored with that form's version.
+// Records of the second form carry, after the fields of the first form, the
+// fields that form left out although the action needs them (DAMP's y and z,
+// SOURCE's second position, size and ages, JET's domain, ORBIT's centre). A
+// stream whose word at this slot (std::ios_base::iword) is
+// kShortActionRecords holds or takes records of the first form; the system's
+// reader and writer mark it so for systems stored with that form's version.
 int ActionRecordFormSlot();
 constexpr long kShortActionRecords = 1;
+
+// True when the record of the first form keeps everything the action holds:
+// each field that form leaves out holds what a reader of that form gives it.
+bool FitsShortActionRecord(SPPS_ACTION_BASE& action);
 
 // The 52-byte header that opens an action's record; false (failbit set) when
 // the stream holds fewer bytes.
@@ -70,7 +74,7 @@ class ActionFields {
 public:
     explicit ActionFields(bool full = true) : m_bFull(full) {}
     ActionFields(kestu::ByteReader& reader, bool full) : m_pReader(&reader), m_bFull(full) {}
-    explicit ActionFields(kestu::ByteWriter& writer) : m_pWriter(&writer) {}
+    ActionFields(kestu::ByteWriter& writer, bool full) : m_pWriter(&writer), m_bFull(full) {}
 
     // False for a record of the first form: the fields it lacks are left as
     // they are.

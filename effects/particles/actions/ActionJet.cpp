@@ -35,13 +35,20 @@ HRESULT SPPS_ACTION_JET::Serialize(std::iostream& stream, int bWrite)
     });
 }
 
+namespace {
+// The acceleration domain, kept in a script only when a client filled it.
+constexpr const char* kDomainKey = "JetDomain";
+} // namespace
+
 HRESULT SPPS_ACTION_JET::CreateFromScript(CDataChunk& chunk)
 {
     ReadActionBlock(chunk, *this, [&](const std::string& line) {
+        if (ReadFlatDomain(line, kDomainKey, domain)) return;
         if (ScriptKeyIs(line, "vCenter")) {
             ReadVectorBlock(chunk, vCenter);
             return;
         }
+        // Earlier builds wrote the domain as a nested block.
         if (ScriptKeyIs(line, "domain")) {
             ReadDomainBlock(chunk, domain);
             return;
@@ -58,8 +65,7 @@ HRESULT SPPS_ACTION_JET::WriteToScript(std::ostream& out)
     WriteVectorBlock(out, vCenter);
     out << "\n";
     WriteForceLines(out, fEpsilon, fMagnitude, fMaxRadius);
-    out << "\tdomain\tdomain";
-    WriteDomainBlock(out, domain);
+    if (!SameDomain(domain, SPPS_DOMAIN())) WriteFlatDomain(out, kDomainKey, domain);
     CloseActionBlock(out);
     return 0;
 }

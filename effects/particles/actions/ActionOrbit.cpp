@@ -36,9 +36,16 @@ HRESULT SPPS_ACTION_ORBIT::Serialize(std::iostream& stream, int bWrite)
     });
 }
 
+namespace {
+// The centre, kept in a script only away from the origin.
+constexpr const char* kCenterKey = "OrbitCenter";
+} // namespace
+
 HRESULT SPPS_ACTION_ORBIT::CreateFromScript(CDataChunk& chunk)
 {
     ReadActionBlock(chunk, *this, [&](const std::string& line) {
+        if (ReadFlatVector(line, kCenterKey, vCenter)) return;
+        // Earlier builds wrote the centre as a nested block.
         if (ScriptKeyIs(line, "vCenter")) {
             ReadVectorBlock(chunk, vCenter);
             return;
@@ -52,9 +59,7 @@ HRESULT SPPS_ACTION_ORBIT::WriteToScript(std::ostream& out)
 {
     SPPS_ACTION_BASE::WriteToScript(out);
     WriteForceLines(out, fEpsilon, fMagnitude, fMaxRadius);
-    out << "\tvCenter";
-    WriteVectorBlock(out, vCenter);
-    out << "\n";
+    if (!(vCenter.x == 0.0f && vCenter.y == 0.0f && vCenter.z == 0.0f)) WriteFlatVector(out, kCenterKey, vCenter);
     CloseActionBlock(out);
     return 0;
 }

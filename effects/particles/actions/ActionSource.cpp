@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
 #include "effects/particles/actions/ActionIO.h"
@@ -37,7 +39,7 @@ HRESULT SPPS_ACTION_SOURCE::Update(CParticleGroup* group)
     if (x > 0.0f) wanted = u < x - whole ? whole + 1.0f : whole;
     const DWORD count = group->GetParticlesNumber();
     const DWORD max = group->GetMaxParticleNumber();
-    const DWORD room = count < max ? max - count : 0;
+    const DWORD room = std::min(count < max ? max - count : 0, kMaxBirthsPerStep);
     const DWORD n = !(wanted < static_cast<float>(room)) ? room : static_cast<DWORD>(wanted);
     for (DWORD i = 0; i < n; ++i) {
         D3DXVECTOR3 p, s, v, k;

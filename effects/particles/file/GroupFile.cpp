@@ -36,7 +36,7 @@ HRESULT CParticleGroup::Serialize(std::iostream& stream, int bWrite)
     }
     m_dwGroupID = id;
     m_bSpecifiedParticles = specified;
-    m_dwMaxParticleNumber = max;
+    m_dwMaxParticleNumber = std::min(max, kMaxStoredParticleNumber);
     m_bInWorldSpace = inWorld;
     m_strName = name;
     if (!specified) {

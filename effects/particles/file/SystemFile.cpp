@@ -46,8 +46,13 @@ HRESULT CParticleSystem::Serialize(std::iostream& stream, int bWrite)
         WriteString(stream, m_strName, kNameMax);
         WriteBytes(stream, m_szHeader, sizeof m_szHeader);
         WriteU32(stream, m_dwMajorVer);
-        // The records below carry every field their actions need.
-        WriteU32(stream, kPPSMinorVerFullActions);
+        // The first form, which every reader of these files knows, unless
+        // one of the actions holds what only the second form keeps.
+        bool shortRecords = true;
+        for (SPPS_ACTION_BASE* action : m_Actions) shortRecords = shortRecords && FitsShortActionRecord(*action);
+        const DWORD minor = shortRecords ? kPPSMinorVerShortActions : kPPSMinorVerFullActions;
+        const RecordForm form(stream, minor);
+        WriteU32(stream, minor);
         WriteF32(stream, fStartTime);
         WriteF32(stream, fLifeTime);
         WriteF32(stream, fRepeatTime);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <ostream>
 
 #include "kestu_datachunk.h"
@@ -21,6 +22,7 @@ HRESULT CParticleGroup::CreateFromScript(CDataChunk& chunk)
             ScriptStringToValue(tokens[1], m_dwGroupID);
         } else if (max) {
             ScriptStringToValue(tokens[1], m_dwMaxParticleNumber);
+            m_dwMaxParticleNumber = std::min(m_dwMaxParticleNumber, kMaxStoredParticleNumber);
         } else {
             ScriptStringToValue(tokens[1], flag);
             (specified ? m_bSpecifiedParticles : m_bInWorldSpace) = flag ? 1 : 0;

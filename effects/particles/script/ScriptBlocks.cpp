@@ -94,6 +94,84 @@ void WriteDomainBlock(std::ostream& out, const SPPS_DOMAIN& d)
         << "\n\t\tfRadius2Sqr\t" << ValueToScriptString(d.fRadius2Sqr) << "\n\t\t}\n";
 }
 
+void WriteFlatVector(std::ostream& out, const char* key, const D3DXVECTOR3& v)
+{
+    out << "\t" << key << "\t" << ValueToScriptString(v.x) << "\t" << ValueToScriptString(v.y) << "\t"
+        << ValueToScriptString(v.z) << "\n";
+}
+
+bool ReadFlatVector(const std::string& line, const char* key, D3DXVECTOR3& v)
+{
+    const std::vector<std::string> tokens = SplitTokens(line);
+    if (tokens.empty() || tokens[0] != key) return false;
+    if (tokens.size() >= 4) {
+        ScriptStringToValue(tokens[1], v.x);
+        ScriptStringToValue(tokens[2], v.y);
+        ScriptStringToValue(tokens[3], v.z);
+    }
+    return true;
+}
+
+namespace {
+struct FlatDomainField {
+    const char* suffix;
+    D3DXVECTOR3 SPPS_DOMAIN::*vector;
+    float SPPS_DOMAIN::*radius;
+};
+constexpr FlatDomainField kFlatDomainFields[] = {
+    {"P1", &SPPS_DOMAIN::p1, nullptr},
+    {"P2", &SPPS_DOMAIN::p2, nullptr},
+    {"U", &SPPS_DOMAIN::u, nullptr},
+    {"V", &SPPS_DOMAIN::v, nullptr},
+    {"Radius1", nullptr, &SPPS_DOMAIN::fRadius1},
+    {"Radius2", nullptr, &SPPS_DOMAIN::fRadius2},
+    {"Radius1Sqr", nullptr, &SPPS_DOMAIN::fRadius1Sqr},
+    {"Radius2Sqr", nullptr, &SPPS_DOMAIN::fRadius2Sqr},
+};
+} // namespace
+
+void WriteFlatDomain(std::ostream& out, const std::string& prefix, const SPPS_DOMAIN& d)
+{
+    out << "\t" << prefix << "Type\t" << ValueToScriptString(static_cast<int32_t>(d.DomainType)) << "\n";
+    for (const FlatDomainField& f : kFlatDomainFields) {
+        const std::string key = prefix + f.suffix;
+        if (f.vector)
+            WriteFlatVector(out, key.c_str(), d.*f.vector);
+        else
+            out << "\t" << key << "\t" << ValueToScriptString(d.*f.radius) << "\n";
+    }
+}
+
+bool ReadFlatDomain(const std::string& line, const std::string& prefix, SPPS_DOMAIN& d)
+{
+    const std::vector<std::string> tokens = SplitTokens(line);
+    if (tokens.empty() || tokens[0].compare(0, prefix.size(), prefix) != 0) return false;
+    const std::string suffix = tokens[0].substr(prefix.size());
+    if (suffix == "Type") {
+        int32_t type;
+        if (tokens.size() >= 2) {
+            ScriptStringToValue(tokens[1], type);
+            if (type >= 0 && type <= 14) d.DomainType = static_cast<EPPS_DOMAIN_TYPE>(type);
+        }
+        return true;
+    }
+    for (const FlatDomainField& f : kFlatDomainFields) {
+        if (suffix != f.suffix) continue;
+        if (f.vector) return ReadFlatVector(line, tokens[0].c_str(), d.*f.vector);
+        if (tokens.size() >= 2) ScriptStringToValue(tokens[1], d.*f.radius);
+        return true;
+    }
+    return false;
+}
+
+bool SameDomain(const SPPS_DOMAIN& a, const SPPS_DOMAIN& b)
+{
+    const auto same = [](const D3DXVECTOR3& x, const D3DXVECTOR3& y) { return x.x == y.x && x.y == y.y && x.z == y.z; };
+    return a.DomainType == b.DomainType && same(a.p1, b.p1) && same(a.p2, b.p2) && same(a.u, b.u) &&
+           same(a.v, b.v) && a.fRadius1 == b.fRadius1 && a.fRadius2 == b.fRadius2 &&
+           a.fRadius1Sqr == b.fRadius1Sqr && a.fRadius2Sqr == b.fRadius2Sqr;
+}
+
 bool TakeBlock(CDataChunk& chunk, ScriptBlock& block)
 {
     CDataChunk::skipToNextOpenBrace(chunk);

@@ -13,6 +13,25 @@ void ReadVectorBlock(CDataChunk& chunk, D3DXVECTOR3& v);
 // derived, and a type outside 0 to 14 leaves the type as it was.
 void ReadDomainBlock(CDataChunk& chunk, SPPS_DOMAIN& d);
 
+// Values an action keeps beyond the lines every reader of these scripts
+// knows are written as flat key lines, a key and its values on one line and
+// never a nested block: a reader that ends an action's block at the first
+// line beginning with "}" passes over them and keeps what follows. The key
+// is the line's whole first token.
+// "\t" key and the three components, each after a tab, then a line feed.
+void WriteFlatVector(std::ostream& out, const char* key, const D3DXVECTOR3& v);
+// True when the line's first token is key; the components are read when the
+// line carries all three.
+bool ReadFlatVector(const std::string& line, const char* key, D3DXVECTOR3& v);
+// The domain as flat lines: prefix + "Type", "P1", "P2", "U", "V",
+// "Radius1", "Radius2", "Radius1Sqr", "Radius2Sqr".
+void WriteFlatDomain(std::ostream& out, const std::string& prefix, const SPPS_DOMAIN& d);
+// True when the line is one of those lines; a type outside 0 to 14 leaves the
+// type as it was.
+bool ReadFlatDomain(const std::string& line, const std::string& prefix, SPPS_DOMAIN& d);
+// True when every stored field equals that of the other domain.
+bool SameDomain(const SPPS_DOMAIN& a, const SPPS_DOMAIN& b);
+
 // Takes the block that opens at the next "{" line, up to the "}" line that
 // closes it (blocks inside it counted), out of chunk into block, so that a
 // reader of the block, however it reads, never reads past it. The block

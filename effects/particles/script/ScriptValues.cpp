@@ -48,6 +48,8 @@ template <class T> std::string Streamed(T value)
 std::string ValueToScriptString(float value) { return Streamed(value); }
 std::string ValueToScriptString(int32_t value) { return Streamed(value); }
 std::string ValueToScriptString(uint32_t value) { return Streamed(value); }
+std::string ValueToScriptString(long value) { return Streamed(value); }
+std::string ValueToScriptString(unsigned long value) { return Streamed(value); }
 std::string ValueToScriptString(bool value, bool yesNo)
 {
     if (yesNo) return value ? "yes" : "no";
@@ -66,6 +68,8 @@ void ScriptStringToValue(const std::string& text, uint32_t& value)
 {
     value = static_cast<uint32_t>(std::strtoull(text.c_str(), nullptr, 10));
 }
+
+void ScriptStringToValue(const std::string& text, long& value) { value = std::strtol(text.c_str(), nullptr, 10); }
 
 void ScriptStringToValue(const std::string& text, bool& value) { value = text == "true"; }
 

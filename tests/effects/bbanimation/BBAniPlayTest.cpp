@@ -184,11 +184,16 @@ TEST(BBAniPlayBad, CyclesOfNoLengthNeverLoopForever)
     tiny.FrameMove(std::nanf(""));
     EXPECT_LE(tiny.GetTimeReference(), 0.002f);
 
+    // A sequence of no frames builds empty, also over frames built before.
     CBBAni empty;
-    EXPECT_EQ(empty.Build(bytes.data() + 44, 0), 0) << "a sequence of no frames";
+    EXPECT_EQ(empty.Build(bytes.data() + 44, 0), 1);
     EXPECT_EQ(empty.GetCurrentFrame(), &g_BBAFEmpty);
     empty.Play(0.0f, ANIPLAY_LOOP, 1, 0.0f);
     empty.FrameMove(1.0f);
+    EXPECT_EQ(tiny.Build(nullptr, 0), 1);
+    EXPECT_EQ(tiny.GetFrameNumber(), 0u);
+    EXPECT_EQ(tiny.GetCurrentFrame(), &g_BBAFEmpty);
+    tiny.FrameMove(2.0e7f);
 }
 
 TEST(BBAniCopy, ACopyOwnsItsFrames)

@@ -46,13 +46,11 @@ TEST(BBAnimationGroup, RefusesBadHeadsCountsAndRecordSizes)
 {
     bbtest::Animation small = Timed({0.1f});
     small.recordSize = 40;
-    bbtest::Animation empty;
     const std::vector<std::vector<uint8_t>> bad = {
         Buffer({Timed({0.1f})}, 2),     // version
         Buffer({Timed({0.1f})}, 1, 1),  // second word
         Buffer({}),                     // no animations
         Buffer({Timed({0.1f}), small}), // frame records smaller than a frame
-        Buffer({Timed({0.1f}), empty}), // a sequence of no frames
     };
     for (size_t i = 0; i < bad.size(); ++i) {
         Group g;
@@ -61,6 +59,35 @@ TEST(BBAnimationGroup, RefusesBadHeadsCountsAndRecordSizes)
     }
     Group none;
     EXPECT_EQ(BuildBBAnimationGroup(none.animations, nullptr, 100), 0u);
+}
+
+// An animation of no frames is kept as an empty one, and the animations
+// around it are built.
+TEST(BBAnimationGroup, AnAnimationWithoutFramesIsKeptEmpty)
+{
+    bbtest::Animation empty;
+    bbtest::Animation emptyNoSize;
+    emptyNoSize.recordSize = 0;
+    const auto bytes = Buffer({Timed({0.1f, 0.2f}, 5), empty, Timed({0.3f}, 6), emptyNoSize});
+    Group g;
+    ASSERT_EQ(Build(g, bytes), 4u);
+    EXPECT_EQ(g.At(0)->GetFrameNumber(), 2u);
+    EXPECT_EQ(g.At(2)->GetFrame(0)->m_Init.dwTextureID, 6u);
+    for (DWORD i : {1u, 3u}) {
+        CBBAni* e = g.At(i);
+        EXPECT_EQ(e->GetFrameNumber(), 0u) << i;
+        EXPECT_EQ(e->GetFrame(0), &g_BBAFEmpty) << i;
+        e->Play(1.0f, ANIPLAY_LOOP, 1, 0.0f);
+        e->FrameMove(2.5f);
+        e->SetPosition(0.5f);
+        e->SetCurrentFrame(3);
+        EXPECT_EQ(e->GetCurrentFrame(), &g_BBAFEmpty) << i;
+    }
+    // A range that starts at the empty one.
+    CAnimation** range = nullptr;
+    ASSERT_EQ(BuildBBAnimationGroup(range, bytes.data(), DWORD(bytes.size()), 1, 2), 2u);
+    EXPECT_EQ(static_cast<CBBAni*>(range[1])->GetFrameNumber(), 1u);
+    DeleteBBAnimationGroup(range, 2);
 }
 
 TEST(BBAnimationGroup, EveryShortenedBufferIsRefused)

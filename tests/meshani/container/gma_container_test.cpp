@@ -1,8 +1,11 @@
 // Frame containers: vertex formats, turning right-handed files, shared
 // coordinates, empty frames, pools, lost devices and clones.
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include "gma_fixtures.h"
+#include "kestu_bytes.h"
 #include "kestu_gmacontainer.h"
 #include "meshani_device.h"
 
@@ -172,4 +175,63 @@ TEST_F(GmaContainer, ClonesOwnTheirVertices)
     CAniMeshContainer unbuilt;
     EXPECT_EQ(unbuilt.Clone(&copy, nullptr, nullptr), E_FAIL);
     EXPECT_FALSE(copy.IsBuilt());
+}
+
+// A one-frame file laid out by hand, field by field: two vertices in the
+// record form the header's flags select.
+std::vector<BYTE> HandFile(bool normalSkipped, std::vector<BYTE>* vertexBytes)
+{
+    std::vector<BYTE> b;
+    kestu::ByteWriter w(b);
+    w.U16(1);
+    w.U16(4);
+    w.F32(1.0f);
+    w.U32(1);  // frames
+    w.U32(0);
+    for (int i = 0; i < 3; ++i) w.U16(0xFFFF);
+    w.U32(GMA_FLAG_LEFT_HAND | (normalSkipped ? GMA_FLAG_NORMAL_SKIPPED : 0));
+    w.Zeros(50);
+    w.F32(0.0f);
+    w.U16(2);  // vertices
+    w.U16(0);  // materials
+    std::vector<BYTE> v;
+    kestu::ByteWriter vw(v);
+    for (int i = 0; i < 2; ++i) {
+        const float k = float(i + 1);
+        for (float f : {k, -k, 0.5f * k}) w.F32(f), vw.F32(f);
+        if (!normalSkipped)
+            for (float f : {0.0f, 0.0f, -1.0f}) w.F32(f);
+        for (float f : {0.0f, normalSkipped ? 1.0f : 0.0f, normalSkipped ? 0.0f : -1.0f}) vw.F32(f);
+        w.U32(0xFF102030u + DWORD(i));
+        vw.U32(0xFF102030u + DWORD(i));
+        for (float f : {0.25f * k, 0.75f}) w.F32(f), vw.F32(f);
+    }
+    *vertexBytes = v;
+    return b;
+}
+
+TEST_F(GmaContainer, FrameWritesItsVerticesAsWholeRecords)
+{
+    for (bool normalSkipped : {false, true}) {
+        std::vector<BYTE> expected;
+        const std::vector<BYTE> bytes = HandFile(normalSkipped, &expected);
+        CGmaFile file;
+        ASSERT_EQ(file.Read(bytes.data(), bytes.size()), S_OK);
+        CAniMeshContainer c;
+        ASSERT_EQ(c.Build(file, device, D3DPOOL_MANAGED, 1.0f, FALSE, TRUE, FALSE, FALSE, FALSE), S_OK);
+        FILE* out = std::tmpfile();
+        ASSERT_NE(out, nullptr);
+        EXPECT_EQ(c.GetMeshFrame(0)->SaveToDiskFile(out), S_OK);
+        std::vector<BYTE> written(2 * 36 + 1);
+        std::rewind(out);
+        written.resize(std::fread(written.data(), 1, written.size(), out));
+        std::fclose(out);
+        EXPECT_EQ(written, expected) << (normalSkipped ? "normals skipped" : "with normals");
+    }
+    CMeshFrame unbuilt;
+    FILE* out = std::tmpfile();
+    EXPECT_EQ(unbuilt.SaveToDiskFile(out), S_FALSE);
+    EXPECT_EQ(std::ftell(out), 0);
+    std::fclose(out);
+    EXPECT_EQ(unbuilt.SaveToDiskFile(nullptr), E_FAIL);
 }

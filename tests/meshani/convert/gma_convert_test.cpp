@@ -131,7 +131,7 @@ TEST_F(GmaConvert, LodOfAFlatSquareCollapsesNothing)
     }
     EXPECT_EQ(std::memcmp(r.header.byReserved, "LodAdd", 6), 0);
     // Everything else of the source's header stays.
-    EXPECT_EQ(r.header.dwFlags, f.header.dwFlags);
+    EXPECT_EQ(DWORD{r.header.dwFlags}, DWORD{f.header.dwFlags});
     EXPECT_EQ(r.header.fDuration, f.header.fDuration);
 }
 

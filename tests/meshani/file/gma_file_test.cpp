@@ -1,7 +1,10 @@
 // The GMA file: every version's layout, the trailing sections, round trips and refused input.
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include "gma_fixtures.h"
+#include "kestu_bytes.h"
 #include "kestu_gmafile.h"
 
 using namespace gmatest;
@@ -14,7 +17,7 @@ TEST(GmaHeader, DefaultsFlagsAndFormats)
     EXPECT_EQ(h.wEnvMapAttribID, 0xFFFF);
     EXPECT_EQ(h.wIndicatedColorAttribID, 0xFFFF);
     EXPECT_EQ(h.wExchangeAttribID, 0xFFFF);
-    EXPECT_EQ(h.dwFlags, 0u);
+    EXPECT_EQ(DWORD{h.dwFlags}, 0u);
     EXPECT_EQ(h.GetFVF(), 0x152u);
     EXPECT_EQ(h.GetVertexStride(), 36u);
     h.SetNormalSkipped(TRUE);
@@ -26,12 +29,12 @@ TEST(GmaHeader, DefaultsFlagsAndFormats)
     h.SetNormalSkipped(FALSE);
     EXPECT_EQ(h.GetFVF(), 0x52u);
     EXPECT_EQ(h.GetVertexStride(), 28u);
-    EXPECT_EQ(h.dwFlags, DWORD(GMA_FLAG_SHARE_TEXCOORD));
+    EXPECT_EQ(DWORD{h.dwFlags}, DWORD(GMA_FLAG_SHARE_TEXCOORD));
     h.SetShareContainer(TRUE);
     h.SetLeftHandCoordSystem(TRUE);
     h.SetFrameBoundBox(TRUE);
     h.SetFrameShareMaterials(TRUE);
-    EXPECT_EQ(h.dwFlags, 0x37u);
+    EXPECT_EQ(DWORD{h.dwFlags}, 0x37u);
 }
 
 TEST(GmaHeader, AutoFixMakesAttributeIdsDistinct)
@@ -107,7 +110,7 @@ TEST(GmaFile, MaterialHeadsFollowTheVersion)
         EXPECT_EQ(f.GetLayout().frames[1], 76 + frame);
         const SGmaMaterial& m = f.frames[1].materials[1];
         EXPECT_STREQ(m.head.szTexture, "right.png");
-        EXPECT_EQ(m.head.dwTextureID, minor == 3 ? GMA_NO_TEXTURE : 12u);
+        EXPECT_EQ(DWORD{m.head.dwTextureID}, minor == 3 ? GMA_NO_TEXTURE : 12u);
         EXPECT_EQ(m.faces.size(), faces);
         // The second block's face count sits right after the first block.
         const size_t firstBlock = 76 + 8 + g.Vertices() * 36;
@@ -268,10 +271,10 @@ TEST(GmaRecords, MaterialAndVertexAssignments)
     std::strcpy(old.szTexture, "a.tga");
     EXPECT_EQ(old.GetOldSize(), 224u);
     SMaterialInitHeaderEx ex;
-    EXPECT_EQ(ex.dwTextureID, GMA_NO_TEXTURE);
+    EXPECT_EQ(DWORD{ex.dwTextureID}, GMA_NO_TEXTURE);
     ex.dwTextureID = 9;
     ex = old;
-    EXPECT_EQ(ex.dwTextureID, 9u);  // kept
+    EXPECT_EQ(DWORD{ex.dwTextureID}, 9u);  // kept
     EXPECT_EQ(ex.wNumFaces, 3);
     EXPECT_STREQ(ex.szTexture, "a.tga");
     EXPECT_EQ(ex.GetSize(), 228u);
@@ -287,4 +290,63 @@ TEST(GmaRecords, MaterialAndVertexAssignments)
     least = wide;
     EXPECT_EQ(least.p, D3DXVECTOR3(1, 2, 3));
     EXPECT_EQ(sizeof(SGMALodVertex), 48u);
+}
+
+// The records a client takes in place from a file's bytes: a header and
+// both material heads laid out by hand, field by field.
+TEST(GmaRecords, LaidOutAsStored)
+{
+    std::vector<BYTE> h;
+    kestu::ByteWriter w(h);
+    w.U16(1);
+    w.U16(4);
+    w.F32(2.5f);
+    w.U32(3);            // frames
+    w.U32(0x01020304);   // mesh id
+    w.U16(0);
+    w.U16(1);
+    w.U16(2);
+    w.U32(GMA_FLAG_LEFT_HAND | GMA_FLAG_SHARE_TEXCOORD);
+    w.Bytes("LodAdd", 6);
+    w.Zeros(42 + 2);
+    ASSERT_EQ(h.size(), 76u);
+    SMeshAniHeader inPlace;
+    std::memcpy(&inPlace, h.data(), sizeof inPlace);
+    EXPECT_EQ(inPlace.fDuration, 2.5f);
+    EXPECT_EQ(inPlace.dwMeshID, 0x01020304u);
+    EXPECT_EQ(inPlace.wExchangeAttribID, 2);
+    EXPECT_TRUE(inPlace.IsLeftHandCoordSystem() && inPlace.IsFrameShareTexCoord());
+    EXPECT_EQ(std::memcmp(inPlace.byReserved, "LodAdd", 6), 0);
+    SMeshAniHeader read;
+    ASSERT_TRUE(read.Read(h.data(), h.size()));
+    EXPECT_EQ(std::memcmp(&read, &inPlace, sizeof read), 0) << "the reader and the record agree";
+    std::vector<BYTE> written;
+    read.Write(written);
+    EXPECT_EQ(written, h);
+
+    std::vector<BYTE> m;
+    kestu::ByteWriter mw(m);
+    mw.FixedString("skin.png", GMA_TEXNAME_SIZE);
+    for (int i = 0; i < 17; ++i) mw.F32(float(i) / 4);
+    mw.U32(3);  // clamp
+    mw.U32(1);
+    mw.U16(7);  // faces
+    mw.U32(42); // texture id
+    ASSERT_EQ(m.size(), 210u);
+    SMaterialInitHeaderEx ex;
+    std::memcpy(&ex, m.data(), sizeof ex);
+    EXPECT_STREQ(ex.szTexture, "skin.png");
+    EXPECT_EQ(ex.Material.Power, 4.0f);
+    EXPECT_EQ(ex.dwAddressU, 3u);
+    EXPECT_EQ(ex.wNumFaces, 7);
+    EXPECT_EQ(DWORD{ex.dwTextureID}, 42u);
+    EXPECT_EQ(ex.GetSize(), 210u + 42);
+    SMaterialInitHeader old;
+    std::memcpy(&old, m.data(), sizeof old);
+    EXPECT_EQ(old.wNumFaces, 7);
+    EXPECT_EQ(old.GetOldSize(), 206u + 42);
+    SMaterialInitHeaderEx fromOld;
+    fromOld = old;
+    EXPECT_EQ(DWORD{fromOld.dwTextureID}, GMA_NO_TEXTURE);
+    EXPECT_EQ(std::memcmp(&fromOld, m.data(), 206), 0);
 }

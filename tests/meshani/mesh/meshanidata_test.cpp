@@ -321,7 +321,7 @@ TEST_F(MeshAniData, SavedFilesDescribeThemselves)
     EXPECT_NEAR(v.p.y, right.frames[2].vertices[5].p.z, 1e-6f);  // turned to left-handed
     EXPECT_EQ(v.u, right.frames[2].vertices[5].u);
     EXPECT_EQ(r.sharedMaterials[1].faces[0].wIndex[1], right.sharedMaterials[1].faces[0].wIndex[2]);
-    EXPECT_EQ(r.sharedMaterials[1].head.dwTextureID, 12u);  // the file's id, not the array index
+    EXPECT_EQ(DWORD{r.sharedMaterials[1].head.dwTextureID}, 12u);  // the file's id, not the array index
     CMeshAni player;
     EXPECT_EQ(player.BuildFromFile(out.c_str(), 1), S_OK);
     EXPECT_EQ(player.GetNumFrames(), 4u);

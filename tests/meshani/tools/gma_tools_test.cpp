@@ -156,7 +156,7 @@ TEST_F(GmaTools, ShareMaterialsKeepsTheLastFramesBlocks)
     ASSERT_EQ(r.Read(bytes.data(), size), S_OK);
     EXPECT_TRUE(r.header.IsFrameShareMaterials());
     ASSERT_EQ(r.sharedMaterials.size(), 2u);
-    EXPECT_EQ(r.sharedMaterials[0].head.dwTextureID, 77u);
+    EXPECT_EQ(DWORD{r.sharedMaterials[0].head.dwTextureID}, 77u);
     EXPECT_EQ(r.frames[2].vertices[3].p, f.frames[2].vertices[3].p);
     // Fewer than two frames: nothing to do.
     g.frames = 1;
@@ -257,10 +257,10 @@ TEST_F(GmaTools, TextureIdsFollowTheTextureLibrary)
     EXPECT_EQ(ids, (std::vector<DWORD>{40, 41, 40}));
     CGmaFile r;
     ASSERT_EQ(r.Read(out.data(), outSize), S_OK);
-    EXPECT_EQ(r.frames[0].materials[0].head.dwTextureID, 40u);
-    EXPECT_EQ(r.frames[0].materials[1].head.dwTextureID, 41u);
-    EXPECT_EQ(r.frames[1].materials[0].head.dwTextureID, 40u);
-    EXPECT_EQ(r.frames[1].materials[1].head.dwTextureID, GMA_NO_TEXTURE);
+    EXPECT_EQ(DWORD{r.frames[0].materials[0].head.dwTextureID}, 40u);
+    EXPECT_EQ(DWORD{r.frames[0].materials[1].head.dwTextureID}, 41u);
+    EXPECT_EQ(DWORD{r.frames[1].materials[0].head.dwTextureID}, 40u);
+    EXPECT_EQ(DWORD{r.frames[1].materials[1].head.dwTextureID}, GMA_NO_TEXTURE);
     const std::vector<BYTE> logBytes = ReadBytes(log);
     const std::string text(logBytes.begin(), logBytes.end());
     EXPECT_NE(text.find("old ID=11, new ID=40"), std::string::npos);
@@ -276,7 +276,7 @@ TEST_F(GmaTools, TextureIdsFollowTheTextureLibrary)
     const std::string gma = Save("m.gma", f);
     EXPECT_EQ(GfxUtil_UpdateGmaTextureID(gma.c_str(), libPath.c_str(), nullptr, nullptr), S_OK);
     ASSERT_EQ(r.Load(gma.c_str()), S_OK);
-    EXPECT_EQ(r.frames[1].materials[1].head.dwTextureID, 41u);
+    EXPECT_EQ(DWORD{r.frames[1].materials[1].head.dwTextureID}, 41u);
     EXPECT_EQ(GfxUtil_UpdateGmaTextureID(gma.c_str(), libPath.c_str(), nullptr, nullptr), S_FALSE);
     EXPECT_LT(GfxUtil_UpdateGmaTextureID(gma.c_str(), Path("none.kidx").c_str(), nullptr, nullptr), 0);
 }

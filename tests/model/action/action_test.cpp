@@ -349,7 +349,7 @@ TEST_F(ActionLog, DamagedRecordsFailCleanly)
         EXPECT_EQ(LoadClip(cut, std::vector<BYTE>(bytes.begin(), bytes.begin() + long(n)), 2), E_FAIL) << n;
     }
     std::vector<BYTE> longName = bytes;
-    PutU32(longName.data() + 28, 260);
+    PutU32(longName.data() + 28, 264);
     CActionData refused;
     EXPECT_EQ(LoadClip(refused, longName, 2), E_FAIL);
     // A huge frame count fails at the end of the data.

@@ -100,12 +100,15 @@ TEST(MaterialRecord, NamesThatDoNotFitTheRecordAreRefused)
     EXPECT_EQ(hr, E_FAIL);
     m.SetTextureFileName("");
 
-    // A stored length of 260 would leave no room for the terminator.
+    // A stored length beyond the readers' 260-byte buffer does not fit; 260
+    // bytes with no zero among them have no terminator.
     std::vector<BYTE> bad = longest;
-    const DWORD length = 260;
-    std::memcpy(bad.data() + 88, &length, 4);
-    bad.resize(92 + 260, 'y');
-    EXPECT_EQ(ReadRecord(bad, back), E_FAIL);
+    for (const DWORD length : {DWORD{264}, DWORD{260}}) {
+        std::memcpy(bad.data() + 88, &length, 4);
+        bad.resize(92 + 88);
+        bad.resize(92 + length, 'y');
+        EXPECT_EQ(ReadRecord(bad, back), E_FAIL) << length;
+    }
     // A stored name must end with a zero byte.
     CMaterialData four;
     four.SetTextureFileName("abcd");

@@ -188,7 +188,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Patch{"primitive count", kHead + 28, 3}, Patch{"primitive type", kHead + 8, 9},
                       Patch{"bones per vertex", kB, 0x10000000}, Patch{"redundant count", kR, 5},
                       Patch{"duplicate inside", kR + 4, 1}, Patch{"duplicate of a duplicate", kR + 8, 3},
-                      Patch{"material count", kM, 0x7FFFFFFF}, Patch{"name length", kName, 260},
+                      Patch{"material count", kM, 0x7FFFFFFF}, Patch{"name longer than the name buffer", kName, 264},
                       Patch{"material index", kFaces + 4, 1}, Patch{"subset past the indices", kSubsets, 3},
                       Patch{"batch count", kBatches, 11}, Patch{"batch wider than its lists", kBatches + 8, 60}));
 
@@ -208,13 +208,19 @@ TEST(Chunk, PaletteOffsetOutsideTheBatchReadsSlotZero)
     MeshPtr<TestMesh> mesh = MiniMesh();
     ASSERT_EQ(mesh->SplitIdxToLimitBones(0), 0);
     std::vector<BYTE> bytes = WriteChunk(*mesh, 2, 4);
-    // The palette array ends the chunk: its first entry names bone slot 200.
+    // The palette array ends the chunk: its first entry names bone slot 200,
+    // its second points between two slots.
     const size_t palette = bytes.size() - 4 * 4 * 2;
-    const WORD far = 200 * 4;
+    const WORD far = 200 * 4, between = 6;
+    WORD third;
     std::memcpy(bytes.data() + palette, &far, 2);
+    std::memcpy(bytes.data() + palette + 2, &between, 2);
+    std::memcpy(&third, bytes.data() + palette + 4, 2);
     MeshPtr<CMeshDataBase> back(ReadChunk(bytes, 2, 4));
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->GetBatchPaletteIndex(0)[0], 0);
+    EXPECT_EQ(back->GetBatchPaletteIndex(0)[1], 0);
+    EXPECT_EQ(back->GetBatchPaletteIndex(0)[2], third) << "an offset that names a slot is kept";
 }
 
 TEST(Chunk, ExpansionAddsAThirdCoordinateAfterTheFirstSet)

@@ -137,12 +137,68 @@ TEST_F(SkeletonArchive, DamagedArchivesFailAndStayReusable)
     parts.Transform(0, 1, nullptr);
     parts.Transform(1, 2, nullptr);
 
-    // Names that leave no room for the terminator are refused.
+    // A name entry longer than the readers' 260-byte buffer is refused.
     std::vector<BYTE> longName = bytes;
     const size_t first = 8 + 4 + 4 + 8 + 4;
-    kestu::PutU32(longName.data() + first, 260);
+    kestu::PutU32(longName.data() + first, 264);
     CSkeleton refused;
     EXPECT_EQ(LoadSkeleton(refused, longName, KESTU_SKL_ALL), E_FAIL);
+}
+
+// A skeleton section laid out by hand: one bone whose entry name has the
+// given length and stored L, and a root node of the same name.
+std::vector<BYTE> OneBoneSection(const std::string& name, DWORD entryLength)
+{
+    std::vector<BYTE> b;
+    kestu::ByteWriter w(b);
+    w.Bytes("VERSION_", 8);
+    w.U32(2);  // SKL version
+    w.U32(0);  // SKL flag: no helper objects
+    w.Bytes("BONEDATA", 8);
+    w.U32(1);
+    w.U32(entryLength);
+    w.Bytes(name.data(), std::min<size_t>(name.size(), entryLength));
+    w.Zeros(entryLength - std::min<size_t>(name.size(), entryLength));
+    w.U32(1);  // visible
+    w.Zeros(24);
+    for (int m = 0; m < 2; ++m)
+        for (int i = 0; i < 16; ++i)
+            w.F32(i % 5 == 0 ? 1.0f : 0.0f);
+    w.U32(0);  // children
+    // The hierarchy's root: the name with L = (length + 4) rounded down to 4.
+    const DWORD nodeLength = DWORD((name.size() + 4) & ~size_t(3));
+    w.U32(nodeLength);
+    w.Bytes(name.data(), name.size());
+    w.Zeros(nodeLength - name.size());
+    w.U32(0);
+    return b;
+}
+
+TEST_F(SkeletonArchive, NamesFillTheWholeNameBuffer)
+{
+    // 257 to 259 characters: L = 260, ending in one to three zero bytes.
+    for (size_t length : {256, 257, 258, 259}) {
+        const std::string name(length, char('a' + length % 26));
+        const std::vector<BYTE> bytes = OneBoneSection(name, DWORD((length + 3) & ~size_t(3)));
+        CSkeleton s;
+        ASSERT_EQ(LoadSkeleton(s, bytes, KESTU_SKL_SKELETON), 0) << length;
+        ASSERT_NE(s.GetBoneByName(name.c_str()), nullptr) << length;
+        ASSERT_NE(s.GetSkeletonTree(), nullptr);
+        EXPECT_EQ(std::string(s.GetSkeletonTree()->GetName()), name);
+        EXPECT_EQ(StoreSkeleton(s, KESTU_SKL_SKELETON), bytes) << length;
+        EXPECT_EQ(s.Export(Path("long.skl").c_str(), 1, KESTU_SKL_SKELETON), 0) << length;
+        EXPECT_EQ(ReadBytes("long.skl"), bytes) << length;
+    }
+    // 260 characters fill L = 260 with no terminator; 264 do not fit.
+    const std::string full(260, 'z');
+    CSkeleton refused;
+    EXPECT_EQ(LoadSkeleton(refused, OneBoneSection(full, 260), KESTU_SKL_SKELETON), E_FAIL);
+    EXPECT_EQ(LoadSkeleton(refused, OneBoneSection(std::string(259, 'z'), 264), KESTU_SKL_SKELETON), E_FAIL);
+    CSkeleton s;
+    CSkAniBone* bone = new CSkAniBone();
+    bone->SetName(full.c_str());
+    s.AddBone(full.c_str(), bone);
+    EXPECT_LT(s.Export(Path("full.skl").c_str(), 1, KESTU_SKL_SKELETON), 0);
 }
 
 TEST_F(SkeletonArchive, EntryNamesAndHeads)

@@ -30,9 +30,16 @@ std::vector<Seed> Seeds()
     samplechar::Build(samplechar::Creature(2, 3, 3, 4, 3), creature);
     creature.GetAction(0)->GetCurActionData()->SetACTFlag(KESTU_ACT_MATRICES | KESTU_ACT_BONEMAJOR |
                                                           KESTU_ACT_ORIGINTIMES);
+    // Names that fill the whole name buffer: 259 characters and a terminator.
+    CSkeleton named;
+    const std::string longest(259, 'n');
+    CSkAniBone* bone = new CSkAniBone();
+    bone->SetName(longest.c_str());
+    named.AddBone(longest.c_str(), bone);
     std::vector<Seed> seeds = {MakeSeed("hero_all", hero, 0xF0), MakeSeed("hero_all_cached", hero, 0xF1),
                                MakeSeed("hero_skeleton", hero, 0x80), MakeSeed("hero_skins", hero, 0x40),
-                               MakeSeed("hero_actions", hero, 0x20), MakeSeed("creature", creature, 0xE1)};
+                               MakeSeed("hero_actions", hero, 0x20), MakeSeed("creature", creature, 0xE1),
+                               MakeSeed("long_names", named, 0x80)};
     ResetSkinningStatics();
     return seeds;
 }

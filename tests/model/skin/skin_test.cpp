@@ -119,7 +119,7 @@ TEST_F(SkinBinding, RecordsKeepTheirBoneList)
 
     // Names longer than the reader's buffer are refused.
     std::vector<BYTE> longName = bytes;
-    kestu::PutU32(longName.data() + tail, 260);
+    kestu::PutU32(longName.data() + tail, 264);
     CSkAniSkin refused;
     EXPECT_EQ(Load(longName, [&](COUArchive& ar, DWORD& n) { return refused.Serialize(ar, n, 0, 0, 0); }), E_FAIL);
     // A huge bone count stops at the end of the data.

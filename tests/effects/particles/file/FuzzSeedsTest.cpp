@@ -58,6 +58,26 @@ std::vector<std::pair<std::string, std::string>> Managers(bool script)
     CParticleSystemMng billboards;
     ppstest::AddBillboardSystem(billboards);
     add("method_bb", billboards);
+    // JET and ORBIT with the values only the longer records and the flat
+    // script lines keep, and a source that asks for billions.
+    CParticleSystemMng extras;
+    extras.GetParticleMethodMng()->NewMethod(PPS_METHOD_QUAD)->SetName("q");
+    CParticleSystem* e = extras.NewSystem();
+    e->SetName("extras");
+    e->SetMethodName("q");
+    e->NewGroup();
+    e->FirstGroup()->SetName("g");
+    e->FirstGroup()->SetID(2);
+    e->FirstGroup()->SetMaxParticleNumber(4000000000u);
+    auto* jet = new SPPS_ACTION_JET(1, 2, 3, 4, 0.5f, 60);
+    jet->domain = SPPS_DOMAIN(PPS_DOMAIN_SPHERE, 0, 0, 0, 1);
+    e->AddAction(jet);
+    e->AddAction(new SPPS_ACTION_ORBIT(-1, 2, 8, 2, 0.25f, 9));
+    auto* runaway = new SPPS_ACTION_SOURCE;
+    runaway->fRate = 1e12f;
+    runaway->validity.nValidity = 2;
+    e->AddAction(runaway);
+    add("extras", extras);
     return out;
 }
 

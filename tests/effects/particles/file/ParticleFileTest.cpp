@@ -1,5 +1,6 @@
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -196,6 +197,29 @@ TEST(ParticleFile, ParticlesMadeAtLoadAreBoundedForTheWholeFile)
     EXPECT_EQ(Read(mng, file(4)), 0) << "every read starts with the whole allowance";
 }
 
+// A stored maximum beyond what the render methods can size buffers for is cut
+// to the bound.
+TEST(ParticleFile, GroupMaximumIsBounded)
+{
+    for (uint32_t max : {CParticleGroup::kMaxStoredParticleNumber, 4000000000u}) {
+        std::vector<uint8_t> b;
+        kestu::ByteWriter w(b);
+        PutManagerStart(w, 1);
+        PutSystemStart(w, "s", 0x5678, 1);
+        w.U32(0);
+        w.U32(1);  // specified: no particles made
+        w.U32(max);
+        w.U32(0);
+        w.U32(1);
+        w.Bytes("g", 1);
+        w.U32(0);
+        w.U32(0);  // actions
+        CParticleSystemMng mng;
+        ASSERT_EQ(Read(mng, std::string(b.begin(), b.end())), 0);
+        EXPECT_EQ(mng.FirstSystem()->FirstGroup()->GetMaxParticleNumber(), CParticleGroup::kMaxStoredParticleNumber);
+    }
+}
+
 TEST(ParticleFile, ReadingTwiceGivesTheSameSystems)
 {
     CParticleSystemMng mng;
@@ -240,6 +264,111 @@ TEST(ParticleFile, FirstFormRecordsStillRead)
     auto* gravity = dynamic_cast<SPPS_ACTION_GRAVITY*>(mng.FirstSystem()->NextAction(it));
     ASSERT_NE(gravity, nullptr);
     EXPECT_EQ(gravity->vDirection, D3DXVECTOR3(0.5f, 0.75f, 2.5f));
+}
+
+// An action record of the first form: the 52-byte header, the name, four
+// zero times and the action's own words.
+void PutShortAction(kestu::ByteWriter& w, DWORD id, const std::string& name, const std::vector<float>& own)
+{
+    w.U32(id);
+    w.I32(2);  // nscope
+    w.Zeros(12);
+    w.I32(2);  // nValidity
+    w.Zeros(12);
+    w.F32(0.05f);
+    w.Zeros(12);
+    w.U32(static_cast<uint32_t>(name.size()));
+    w.Bytes(name.data(), name.size());
+    for (int i = 0; i < 4; ++i) w.F32(0.0f);
+    for (float f : own) w.F32(f);
+}
+
+std::vector<float> DomainWords(int32_t type, float k)
+{
+    std::vector<float> d(17);
+    std::memcpy(d.data(), &type, 4);
+    for (int i = 1; i < 17; ++i) d[i] = k + float(i);
+    return d;
+}
+
+// A file laid out field by field as the format gives it, with the actions
+// whose records the engine's second form lengthens.
+std::string ShortFormFile()
+{
+    std::vector<uint8_t> b;
+    kestu::ByteWriter w(b);
+    PutManagerStart(w, 1);
+    PutSystemStart(w, "peer", 0x5678, 1);
+    w.U32(7);     // GroupID
+    w.U32(0);     // not specified
+    w.U32(500);   // MaxParticleNumber
+    w.U32(1);     // in world space
+    w.U32(2);
+    w.Bytes("g0", 2);
+    w.U32(1);     // one particle
+    w.U32(4);     // actions
+    PutShortAction(w, PPS_ACTION_DAMP, "damp", {0.5f, 9.0f, 1.0f});
+    std::vector<float> source;
+    for (float k : {1.0f, 20.0f, 40.0f}) {
+        const std::vector<float> d = DomainWords(k == 1.0f ? 3 : 6, k);
+        source.insert(source.end(), d.begin(), d.end());
+    }
+    source.push_back(12.5f);
+    PutShortAction(w, PPS_ACTION_SOURCE, "source", source);
+    PutShortAction(w, PPS_ACTION_JET, "jet", {1.0f, 2.0f, 3.0f, 0.01f, 4.0f, 50.0f});
+    PutShortAction(w, PPS_ACTION_ORBIT, "orbit", {2.0f, 0.5f, 9.0f});
+    return std::string(b.begin(), b.end());
+}
+
+TEST(ParticleFile, FirstFormFileWritesBackByteForByte)
+{
+    const std::string peer = ShortFormFile();
+    CParticleSystemMng mng;
+    ASSERT_EQ(Read(mng, peer), 0);
+    ASSERT_EQ(mng.FirstSystem()->GetActionCount(), 4u);
+    auto* source = dynamic_cast<SPPS_ACTION_SOURCE*>(mng.FirstSystem()->GetActionByName("source"));
+    ASSERT_NE(source, nullptr);
+    EXPECT_EQ(source->fRate, 12.5f);
+    EXPECT_EQ(source->velocity.DomainType, PPS_DOMAIN_SPHERE);
+    EXPECT_EQ(Binary(mng), peer);
+
+    // Also after a trip through the script, which keeps every field of these
+    // records that a binary value can be written as exactly.
+    CParticleSystemMng fromScript;
+    ppstest::ReadScript(fromScript, ppstest::Script(mng));
+    EXPECT_EQ(Binary(fromScript), peer);
+}
+
+// The second form is written only for a system whose action holds what the
+// first would lose, and keeps it.
+TEST(ParticleFile, SecondFormOnlyWhereTheFirstWouldLoseAField)
+{
+    struct Case {
+        const char* action;
+        std::function<void(SPPS_ACTION_BASE*)> change;
+    } cases[] = {
+        {"damp", [](SPPS_ACTION_BASE* a) { static_cast<SPPS_ACTION_DAMP*>(a)->fDamping.z = 0.25f; }},
+        {"source", [](SPPS_ACTION_BASE* a) { static_cast<SPPS_ACTION_SOURCE*>(a)->fAgeSigma = 1.0f; }},
+        {"source", [](SPPS_ACTION_BASE* a) { static_cast<SPPS_ACTION_SOURCE*>(a)->size = ppstest::Domain(2.0f); }},
+        {"source",
+         [](SPPS_ACTION_BASE* a) { static_cast<SPPS_ACTION_SOURCE*>(a)->positionB.fRadius2Sqr = -0.0f; }},
+        {"jet", [](SPPS_ACTION_BASE* a) { static_cast<SPPS_ACTION_JET*>(a)->domain = ppstest::Domain(3.0f); }},
+        {"orbit", [](SPPS_ACTION_BASE* a) { static_cast<SPPS_ACTION_ORBIT*>(a)->vCenter.y = 1.0f; }},
+    };
+    const std::string peer = ShortFormFile();
+    for (const Case& c : cases) {
+        CParticleSystemMng mng;
+        ASSERT_EQ(Read(mng, peer), 0);
+        SPPS_ACTION_BASE* action = mng.FirstSystem()->GetActionByName(c.action);
+        c.change(action);
+        const std::string written = Binary(mng);
+        // Every record of the system takes the second form: DAMP's y and z,
+        // SOURCE's two domains and ages, JET's domain, ORBIT's centre.
+        EXPECT_EQ(written.size(), peer.size() + 8 + (2 * 68 + 8) + 68 + 12) << c.action;
+        CParticleSystemMng back;
+        ASSERT_EQ(Read(back, written), 0);
+        EXPECT_EQ(Binary(back), written) << c.action << ": the field did not survive";
+    }
 }
 
 // A system whose method name matches no method loads without a method and

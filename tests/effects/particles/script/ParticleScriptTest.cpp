@@ -201,7 +201,7 @@ TEST(ParticleScript, SystemKeysAsTheScriptsWriteThem)
     CParticleGroup* g = named->FirstGroup();
     EXPECT_FALSE(g->IsInWorldSpace()) << "only \"true\" is true";
     EXPECT_TRUE(g->IsSpecified());
-    EXPECT_EQ(g->GetMaxParticleNumber(), 0xFFFFFFFFu);
+    EXPECT_EQ(g->GetMaxParticleNumber(), CParticleGroup::kMaxStoredParticleNumber) << "cut to the bound";
     CParticleSystem* bare = mng.GetSystemByName("bare");
     ASSERT_NE(bare, nullptr);
     EXPECT_EQ(bare->GetMethod(), mng.GetParticleMethodMng()->FirstMethod());

@@ -55,6 +55,11 @@ TEST(ScriptValues, ConversionsBothWays)
     EXPECT_EQ(ScriptStringToFlag("true"), 1);
     EXPECT_EQ(ScriptStringToFlag("5"), 5);
     EXPECT_EQ(ScriptStringToFlag("false"), 0);
+    EXPECT_EQ(ValueToScriptString(-3000000000l), "-3000000000");
+    EXPECT_EQ(ValueToScriptString(7ul), "7");
+    long l = 0;
+    ScriptStringToValue("-42abc", l);
+    EXPECT_EQ(l, -42);
 }
 
 TEST(ScriptBlocks, DomainWrittenThenReadKeepsEveryField)
