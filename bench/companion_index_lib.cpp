@@ -59,7 +59,8 @@ const std::string& Library(int n)
     Put32(file, 0);
     file.resize(32 + size_t(n) * kItemBytes, 0x5A);
     file.insert(file.end(), table.begin(), table.end());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
     return path;
 }
 
@@ -84,7 +85,10 @@ struct PlainEntry {
     std::string name;
 };
 
-uint32_t Get32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t Get32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 void BM_Reference_PlainTable(benchmark::State& state)
 {
@@ -101,7 +105,8 @@ void BM_Reference_PlainTable(benchmark::State& state)
         ids.reserve(count);
         for (uint32_t i = 0; i < count; ++i) {
             const uint16_t len = uint16_t(p[12] | p[13] << 8);
-            entries.push_back({Get32(p), Get32(p + 4), Get32(p + 8), std::string(reinterpret_cast<const char*>(p + 14), len - 1u)});
+            entries.push_back(
+                {Get32(p), Get32(p + 4), Get32(p + 8), std::string(reinterpret_cast<const char*>(p + 14), len - 1u)});
             ids.emplace(Get32(p), i);
             p += 14 + len;
         }

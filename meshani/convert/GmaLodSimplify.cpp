@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <queue>
 #include <set>
 
 namespace gmalod {
@@ -38,6 +39,22 @@ struct Vertex {
     bool border = false;
 };
 
+// A vertex's cost when it was queued; stale once the vertex's stamp moved on.
+struct Queued {
+    float cost;
+    int index;
+    DWORD stamp;
+};
+
+// Lower costs first, equal costs by index: the order of a scan in index order
+// that takes a later vertex only when it is strictly cheaper.
+struct Later {
+    bool operator()(const Queued& a, const Queued& b) const
+    {
+        return b.cost < a.cost || (!(a.cost < b.cost) && b.index < a.index);
+    }
+};
+
 struct Face {
     DWORD order = kNone;
     int v[3];
@@ -64,6 +81,7 @@ public:
         Connect();
         AddFaceQuadrics();
         MarkBorders();
+        stamps_.assign(verts_.size(), 0);
         for (size_t i = 0; i < verts_.size(); ++i)
             UpdateCost(static_cast<int>(i));
         DWORD vertexOrder = static_cast<DWORD>(verts_.size()) - 1;
@@ -187,20 +205,38 @@ private:
                 vx.target = u;
             }
         }
+        ++stamps_[v];
+        if (MayCollapse(v) && !std::isnan(vx.cost))
+            queue_.push({vx.cost, v, stamps_[v]});
     }
 
-    // The cheapest vertex that may collapse; a vertex without a target never does.
-    int Cheapest() const
+    // A vertex without a target never collapses. Once a vertex may not
+    // collapse it never may again: removal and borders stay, and a vertex
+    // without neighbours gains none.
+    bool MayCollapse(int v) const
     {
-        int best = -1;
-        for (size_t i = 0; i < verts_.size(); ++i) {
-            const Vertex& v = verts_[i];
-            if (v.removed || v.border || v.target < 0)
-                continue;
-            if (best < 0 || v.cost < verts_[best].cost)
-                best = static_cast<int>(i);
+        const Vertex& vx = verts_[v];
+        return !vx.removed && !vx.border && vx.target >= 0;
+    }
+
+    // The cheapest vertex that may collapse, the lowest index among equal
+    // costs, as a scan in index order finds it: a NaN cost compares with
+    // nothing, so it is taken only as the first vertex that may collapse.
+    int Cheapest()
+    {
+        const int n = static_cast<int>(verts_.size());
+        while (first_ < n && !MayCollapse(first_))
+            ++first_;
+        if (first_ == n)
+            return -1;
+        if (std::isnan(verts_[first_].cost))
+            return first_;
+        for (;;) {
+            const Queued top = queue_.top();
+            if (top.stamp == stamps_[top.index] && MayCollapse(top.index))
+                return top.index;
+            queue_.pop();
         }
-        return best;
     }
 
     void Collapse(int v, DWORD& vertexOrder, DWORD& faceOrder)
@@ -268,6 +304,11 @@ private:
 
     std::vector<Vertex> verts_;
     std::vector<Face> faces_;
+    // Every vertex that may collapse with a cost other than NaN, at its
+    // latest cost; older entries are skipped when they come up.
+    std::priority_queue<Queued, std::vector<Queued>, Later> queue_;
+    std::vector<DWORD> stamps_;
+    int first_ = 0;  // no vertex below it may collapse
 };
 
 } // namespace
