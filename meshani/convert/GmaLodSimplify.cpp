@@ -55,6 +55,13 @@ struct Later {
     }
 };
 
+// One face around a vertex whose collapses are weighed.
+struct Around {
+    int v[3];
+    D3DXVECTOR3 p[3];
+    D3DXVECTOR3 before;
+};
+
 struct Face {
     DWORD order = kNone;
     int v[3];
@@ -152,23 +159,38 @@ private:
         }
     }
 
-    // A collapse of v onto t that turns one of v's other faces over.
+    // v's faces with their corners and normals (unnormalised), gathered once
+    // for all the collapses of v that UpdateCost weighs.
+    void GatherFaces(int v)
+    {
+        around_.clear();
+        for (int fi : verts_[v].faces) {
+            const Face& f = faces_[fi];
+            Around a;
+            for (int k = 0; k < 3; ++k) {
+                a.v[k] = f.v[k];
+                a.p[k] = verts_[f.v[k]].position;
+            }
+            const D3DXVECTOR3 a1 = a.p[1] - a.p[0], a2 = a.p[2] - a.p[0];
+            D3DXVec3Cross(&a.before, &a1, &a2);
+            around_.push_back(a);
+        }
+    }
+
+    // A collapse of v onto t that turns one of v's other faces over (v's
+    // faces gathered).
     bool FoldsOver(int v, int t) const
     {
         const D3DXVECTOR3& to = verts_[t].position;
-        for (int fi : verts_[v].faces) {
-            const Face& f = faces_[fi];
-            if (f.Has(t))
+        for (const Around& a : around_) {
+            if (a.v[0] == t || a.v[1] == t || a.v[2] == t)
                 continue;
-            D3DXVECTOR3 p[3], q[3];
-            for (int k = 0; k < 3; ++k) {
-                p[k] = verts_[f.v[k]].position;
-                q[k] = f.v[k] == v ? to : p[k];
-            }
-            D3DXVECTOR3 before, after, a1 = p[1] - p[0], a2 = p[2] - p[0], b1 = q[1] - q[0], b2 = q[2] - q[0];
-            D3DXVec3Cross(&before, &a1, &a2);
+            D3DXVECTOR3 q[3];
+            for (int k = 0; k < 3; ++k)
+                q[k] = a.v[k] == v ? to : a.p[k];
+            D3DXVECTOR3 after, b1 = q[1] - q[0], b2 = q[2] - q[0];
             D3DXVec3Cross(&after, &b1, &b2);
-            if (D3DXVec3Dot(&before, &after) < 0.0f)
+            if (D3DXVec3Dot(&a.before, &after) < 0.0f)
                 return true;
         }
         return false;
@@ -198,6 +220,7 @@ private:
             return;
         }
         vx.cost = FLT_MAX;
+        GatherFaces(v);
         for (int u : vx.neighbours) {
             const float c = Cost(v, u);
             if (vx.target < 0 || c < vx.cost) {
@@ -248,7 +271,7 @@ private:
         vx.removed = true;
         // The survivor carries the error of what collapsed into it.
         tx.quadric.Add(vx.quadric);
-        const std::set<int> faces = vx.faces;
+        const std::vector<int> faces(vx.faces.begin(), vx.faces.end());
         for (int fi : faces) {
             Face& f = faces_[fi];
             if (f.Has(t)) {
@@ -309,6 +332,7 @@ private:
     std::priority_queue<Queued, std::vector<Queued>, Later> queue_;
     std::vector<DWORD> stamps_;
     int first_ = 0;  // no vertex below it may collapse
+    std::vector<Around> around_;
 };
 
 } // namespace
