@@ -11,6 +11,11 @@
 //
 // Clip publishes its load list, record pool and block-size reciprocals in
 // process-wide values for its callbacks: two terrains must not clip at once.
+//
+// Float resolves a block only so far from the origin: a view box or a block
+// (far block) reaching beyond 131072 blocks (far blocks) of the origin along
+// either axis is refused with E_FAIL by Clip, ClipOutlying, AttachBlock and
+// AttachExternOutlyingBlock.
 // The far ring is clipped through the engine's shared scratch list and
 // reaches the device through Kestu_GetDevice: it works while the engine is
 // built.
@@ -206,7 +211,8 @@ private:
 
     // Both trees.
     // Fits a root to the view box: grows it, or makes a first one sized by
-    // doubling. enlarged tells whether it grew.
+    // doubling. enlarged tells whether it grew. E_FAIL for a box beyond where
+    // float resolves leaves of width x height.
     HRESULT FitRoot(CQTDynamicNode*& root, const SBoundCircle* view, int maxGrow, float width, float height,
                     bool* enlarged);
     // Grows root toward the box's centre until it holds the box; undoes the
@@ -214,8 +220,9 @@ private:
     // (E_OUTOFMEMORY). S_FALSE when it grew.
     HRESULT GrowToFit(CQTDynamicNode*& root, const KESTURECT2& box, int maxGrow);
     // Hangs a built leaf in the tree, growing it or making a first root of
-    // 2 x 2 leaves; the result of AttachSubTree.
-    HRESULT InsertLeaf(CQTDynamicNode*& root, CQuadtree* leaf, int maxGrow);
+    // 2 x 2 leaves; the result of AttachSubTree. E_FAIL for a leaf beyond
+    // where float resolves leaves of width x height.
+    HRESULT InsertLeaf(CQTDynamicNode*& root, CQuadtree* leaf, int maxGrow, float width, float height);
     void CollapseRoot(CQTDynamicNode*& root);
     void ClipTree(CQTDynamicNode*& root, CQTDynamicNode* node, const SBoundCircle* view, const KESTURECT2* box,
                   const SClipKind& kind);

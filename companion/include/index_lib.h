@@ -13,7 +13,8 @@
 //    20  u32 extra offset  0 when the pack has no extra section
 //    24  u32 extra size    bytes
 //    28  u32 reserved      0
-//   item data              the items' bytes, anywhere after the header
+//   item data              the items' bytes, anywhere after the header;
+//                          no two items share a byte
 //   item table             item count entries, back to back, filling the
 //                          table size exactly:
 //     u32 id               unique within the pack; 0xFFFFFFFF is not an id
@@ -24,9 +25,11 @@
 //   extra section          optional: what OnSerializeItemsToStreamLib wrote
 //
 // A reader trusts nothing: the table, every item range and the extra section
-// must lie inside the file, the count must fit the table, names must be
-// terminated exactly at their end and ids must be unique; anything else fails
-// the load with one of the IDXLIB_E_* codes and leaves the library empty.
+// must lie inside the file, item ranges must not overlap (so a load of all
+// data holds at most the file's size), the count must fit the table, names
+// must be terminated exactly at their end and ids must be unique; anything
+// else fails the load with one of the IDXLIB_E_* codes and leaves the
+// library empty.
 #pragma once
 #include <memory>
 #include <string>
@@ -199,6 +202,8 @@ private:
 
     HRESULT ReadTable(bool loadData, bool useHook);
     HRESULT AppendItem(DWORD id, const char* name, Source&& source, bool useHook);
+    // Capacity for count items in m_items and m_sources (throws on failure).
+    void Reserve(size_t count);
     void RebuildIdMap();
     HRESULT WritePack(const char* path, bool withExtra);
     void DeleteItem(DWORD index, bool useHook);

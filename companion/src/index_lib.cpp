@@ -1,6 +1,7 @@
 // CIndexLib: loading, lookup and the share buffer.
 #include "index_lib.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
@@ -152,6 +153,14 @@ void CIndexLib::RebuildIdMap()
     }
 }
 
+void CIndexLib::Reserve(size_t count)
+{
+    if (count > m_items.capacity())
+        m_items.reserve(std::max(count, 2 * m_items.capacity()));
+    if (count > m_sources.capacity())
+        m_sources.reserve(std::max(count, 2 * m_sources.capacity()));
+}
+
 HRESULT CIndexLib::AppendItem(DWORD id, const char* name, Source&& source, bool useHook)
 {
     SIdxLibItem* item = nullptr;
@@ -175,8 +184,9 @@ HRESULT CIndexLib::AppendItem(DWORD id, const char* name, Source&& source, bool 
     item->dwID = id;
     item->dwDataSize = source.size;
     try {
-        m_items.reserve(m_items.size() + 1);
-        m_sources.reserve(m_sources.size() + 1);
+        // Room for this item before anything changes, so the push_backs
+        // below cannot throw; grown geometrically, so appending stays linear.
+        Reserve(m_items.size() + 1);
         const DWORD index = static_cast<DWORD>(m_items.size());
         m_idToIndex[id] = index;
         m_itemToIndex[item] = index;
@@ -222,6 +232,15 @@ HRESULT CIndexLib::ReadTable(bool loadData, bool useHook)
         return E_OUTOFMEMORY;
     }
 
+    // The count was checked against the table's size, so it is bounded by
+    // the file's.
+    try {
+        Reserve(entries.size());
+        m_idToIndex.reserve(entries.size());
+        m_itemToIndex.reserve(entries.size());
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
     for (const ou::pack::Entry& e : entries) {
         Source source;
         source.offset = e.offset;

@@ -2,9 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <unordered_set>
+#include <utility>
 
 #include "index_lib.h"
 #include "kestu_bytes.h"
@@ -43,6 +45,27 @@ HRESULT ParseHeader(const uint8_t* bytes, size_t size, uint64_t fileSize, Header
     return S_OK;
 }
 
+namespace {
+
+// The writer lays items one after another. Ranges that share bytes would be
+// held once per item by a load of all data (many times the file's size) and
+// written out once per item by a save.
+HRESULT CheckDisjoint(const std::vector<Entry>& entries)
+{
+    std::vector<std::pair<uint32_t, uint32_t>> ranges;
+    ranges.reserve(entries.size());
+    for (const Entry& e : entries)
+        if (e.size)
+            ranges.emplace_back(e.offset, e.size);
+    std::sort(ranges.begin(), ranges.end());
+    for (size_t i = 1; i < ranges.size(); ++i)
+        if (uint64_t(ranges[i - 1].first) + ranges[i - 1].second > ranges[i].first)
+            return IDXLIB_E_CORRUPT;
+    return S_OK;
+}
+
+} // namespace
+
 HRESULT ParseTable(const uint8_t* bytes, size_t size, const Header& header, uint64_t fileSize,
                    std::vector<Entry>& out)
 {
@@ -74,7 +97,7 @@ HRESULT ParseTable(const uint8_t* bytes, size_t size, const Header& header, uint
     }
     if (r.left() != 0)
         return IDXLIB_E_CORRUPT;
-    return S_OK;
+    return CheckDisjoint(out);
 }
 
 void WriteHeader(uint8_t* out, const Header& header)

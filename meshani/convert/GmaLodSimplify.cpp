@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <queue>
 #include <set>
 
 namespace gmalod {
@@ -38,6 +39,29 @@ struct Vertex {
     bool border = false;
 };
 
+// A vertex's cost when it was queued; stale once the vertex's stamp moved on.
+struct Queued {
+    float cost;
+    int index;
+    DWORD stamp;
+};
+
+// Lower costs first, equal costs by index: the order of a scan in index order
+// that takes a later vertex only when it is strictly cheaper.
+struct Later {
+    bool operator()(const Queued& a, const Queued& b) const
+    {
+        return b.cost < a.cost || (!(a.cost < b.cost) && b.index < a.index);
+    }
+};
+
+// One face around a vertex whose collapses are weighed.
+struct Around {
+    int v[3];
+    D3DXVECTOR3 p[3];
+    D3DXVECTOR3 before;
+};
+
 struct Face {
     DWORD order = kNone;
     int v[3];
@@ -64,6 +88,7 @@ public:
         Connect();
         AddFaceQuadrics();
         MarkBorders();
+        stamps_.assign(verts_.size(), 0);
         for (size_t i = 0; i < verts_.size(); ++i)
             UpdateCost(static_cast<int>(i));
         DWORD vertexOrder = static_cast<DWORD>(verts_.size()) - 1;
@@ -134,23 +159,38 @@ private:
         }
     }
 
-    // A collapse of v onto t that turns one of v's other faces over.
+    // v's faces with their corners and normals (unnormalised), gathered once
+    // for all the collapses of v that UpdateCost weighs.
+    void GatherFaces(int v)
+    {
+        around_.clear();
+        for (int fi : verts_[v].faces) {
+            const Face& f = faces_[fi];
+            Around a;
+            for (int k = 0; k < 3; ++k) {
+                a.v[k] = f.v[k];
+                a.p[k] = verts_[f.v[k]].position;
+            }
+            const D3DXVECTOR3 a1 = a.p[1] - a.p[0], a2 = a.p[2] - a.p[0];
+            D3DXVec3Cross(&a.before, &a1, &a2);
+            around_.push_back(a);
+        }
+    }
+
+    // A collapse of v onto t that turns one of v's other faces over (v's
+    // faces gathered).
     bool FoldsOver(int v, int t) const
     {
         const D3DXVECTOR3& to = verts_[t].position;
-        for (int fi : verts_[v].faces) {
-            const Face& f = faces_[fi];
-            if (f.Has(t))
+        for (const Around& a : around_) {
+            if (a.v[0] == t || a.v[1] == t || a.v[2] == t)
                 continue;
-            D3DXVECTOR3 p[3], q[3];
-            for (int k = 0; k < 3; ++k) {
-                p[k] = verts_[f.v[k]].position;
-                q[k] = f.v[k] == v ? to : p[k];
-            }
-            D3DXVECTOR3 before, after, a1 = p[1] - p[0], a2 = p[2] - p[0], b1 = q[1] - q[0], b2 = q[2] - q[0];
-            D3DXVec3Cross(&before, &a1, &a2);
+            D3DXVECTOR3 q[3];
+            for (int k = 0; k < 3; ++k)
+                q[k] = a.v[k] == v ? to : a.p[k];
+            D3DXVECTOR3 after, b1 = q[1] - q[0], b2 = q[2] - q[0];
             D3DXVec3Cross(&after, &b1, &b2);
-            if (D3DXVec3Dot(&before, &after) < 0.0f)
+            if (D3DXVec3Dot(&a.before, &after) < 0.0f)
                 return true;
         }
         return false;
@@ -180,6 +220,7 @@ private:
             return;
         }
         vx.cost = FLT_MAX;
+        GatherFaces(v);
         for (int u : vx.neighbours) {
             const float c = Cost(v, u);
             if (vx.target < 0 || c < vx.cost) {
@@ -187,20 +228,38 @@ private:
                 vx.target = u;
             }
         }
+        ++stamps_[v];
+        if (MayCollapse(v) && !std::isnan(vx.cost))
+            queue_.push({vx.cost, v, stamps_[v]});
     }
 
-    // The cheapest vertex that may collapse; a vertex without a target never does.
-    int Cheapest() const
+    // A vertex without a target never collapses. Once a vertex may not
+    // collapse it never may again: removal and borders stay, and a vertex
+    // without neighbours gains none.
+    bool MayCollapse(int v) const
     {
-        int best = -1;
-        for (size_t i = 0; i < verts_.size(); ++i) {
-            const Vertex& v = verts_[i];
-            if (v.removed || v.border || v.target < 0)
-                continue;
-            if (best < 0 || v.cost < verts_[best].cost)
-                best = static_cast<int>(i);
+        const Vertex& vx = verts_[v];
+        return !vx.removed && !vx.border && vx.target >= 0;
+    }
+
+    // The cheapest vertex that may collapse, the lowest index among equal
+    // costs, as a scan in index order finds it: a NaN cost compares with
+    // nothing, so it is taken only as the first vertex that may collapse.
+    int Cheapest()
+    {
+        const int n = static_cast<int>(verts_.size());
+        while (first_ < n && !MayCollapse(first_))
+            ++first_;
+        if (first_ == n)
+            return -1;
+        if (std::isnan(verts_[first_].cost))
+            return first_;
+        for (;;) {
+            const Queued top = queue_.top();
+            if (top.stamp == stamps_[top.index] && MayCollapse(top.index))
+                return top.index;
+            queue_.pop();
         }
-        return best;
     }
 
     void Collapse(int v, DWORD& vertexOrder, DWORD& faceOrder)
@@ -212,7 +271,7 @@ private:
         vx.removed = true;
         // The survivor carries the error of what collapsed into it.
         tx.quadric.Add(vx.quadric);
-        const std::set<int> faces = vx.faces;
+        const std::vector<int> faces(vx.faces.begin(), vx.faces.end());
         for (int fi : faces) {
             Face& f = faces_[fi];
             if (f.Has(t)) {
@@ -268,6 +327,12 @@ private:
 
     std::vector<Vertex> verts_;
     std::vector<Face> faces_;
+    // Every vertex that may collapse with a cost other than NaN, at its
+    // latest cost; older entries are skipped when they come up.
+    std::priority_queue<Queued, std::vector<Queued>, Later> queue_;
+    std::vector<DWORD> stamps_;
+    int first_ = 0;  // no vertex below it may collapse
+    std::vector<Around> around_;
 };
 
 } // namespace

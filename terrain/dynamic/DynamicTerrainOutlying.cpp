@@ -186,7 +186,7 @@ HRESULT CDynamicTerrain::AttachLocalOutlyingBlock(int x, int z, int maxGrow)
     CDTOutlyingBlock* block = m_pOutlyingPool->Alloc(0);
     if (!block) return E_OUTOFMEMORY;
     block->BuildLocal(this, x, z);
-    const HRESULT hr = InsertLeaf(m_pOutlyingRoot, block, maxGrow);
+    const HRESULT hr = InsertLeaf(m_pOutlyingRoot, block, maxGrow, m_fOutlyingWidth, m_fOutlyingHeight);
     if (FAILED(hr) || hr == 1) ReleaseOutlyingToPool(block);
     return hr;
 }
@@ -200,7 +200,7 @@ HRESULT CDynamicTerrain::AttachExternOutlyingBlock(int x, int z, const SDTOutlyi
     CDTOutlyingBlock* block = m_pOutlyingPool->Alloc(0);
     if (!block) return E_OUTOFMEMORY;
     block->BuildExtern(this, x, z, corners);
-    const HRESULT hr = InsertLeaf(m_pOutlyingRoot, block, maxGrow);
+    const HRESULT hr = InsertLeaf(m_pOutlyingRoot, block, maxGrow, m_fOutlyingWidth, m_fOutlyingHeight);
     if (FAILED(hr) || hr == 1) {
         ReleaseOutlyingToPool(block);
         return hr;

@@ -77,7 +77,7 @@ HRESULT CDynamicTerrain::AttachBlock(int x, int z, const SDynamicTerrainBlockIni
     auto* existing = there && there->IsLeaf() ? static_cast<CDynamicTerrainBlock*>(there) : nullptr;
     const DWORD oldTexture = existing ? existing->GetTextureID() : 0xFFFFFFFF;
 
-    const HRESULT hr = InsertLeaf(m_pRoot, block, maxGrow);
+    const HRESULT hr = InsertLeaf(m_pRoot, block, maxGrow, m_fBlockWidth, m_fBlockHeight);
     if (FAILED(hr)) {
         ReleaseBlockToPool(block);
         return hr;

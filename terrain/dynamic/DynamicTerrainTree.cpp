@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "kestu_dynamicterrain.h"
+#include "terrain/dynamic/DTFloatRange.h"
 
 namespace {
 
@@ -48,8 +49,10 @@ HRESULT CDynamicTerrain::FitRoot(CQTDynamicNode*& root, const SBoundCircle* view
 {
     *enlarged = false;
     const float x = view->x, z = view->y, r = view->radius;
+    const KESTURECT2 box(x - r, z + r, x + r, z - r);
+    if (!DTInBlockRange(box, width, height)) return E_FAIL;
     if (root) {
-        const HRESULT hr = GrowToFit(root, KESTURECT2(x - r, z + r, x + r, z - r), maxGrow);
+        const HRESULT hr = GrowToFit(root, box, maxGrow);
         *enlarged = hr == S_FALSE;
         return FAILED(hr) ? hr : S_OK;
     }
@@ -72,9 +75,10 @@ HRESULT CDynamicTerrain::FitRoot(CQTDynamicNode*& root, const SBoundCircle* view
     return E_FAIL;
 }
 
-HRESULT CDynamicTerrain::InsertLeaf(CQTDynamicNode*& root, CQuadtree* leaf, int maxGrow)
+HRESULT CDynamicTerrain::InsertLeaf(CQTDynamicNode*& root, CQuadtree* leaf, int maxGrow, float width, float height)
 {
     const D3DXVECTOR3* c = leaf->GetCenter();
+    if (!DTInBlockRange(*leaf->GetRect(), width, height)) return E_FAIL;
     bool fresh = false;
     if (root) {
         const HRESULT hr = GrowToFit(root, KESTURECT2(c->x, c->z, c->x, c->z), maxGrow);
@@ -141,6 +145,7 @@ void CDynamicTerrain::ClipTree(CQTDynamicNode*& root, CQTDynamicNode* node, cons
         return;
     }
     const bool leaves = node->GetRect()->GetWidth() < 2.1f * kind.fLeafWidth;
+    const bool splits = DTHalvesInFloat(*node);
     for (int corner = 0; corner < 4; ++corner) {
         const auto q = static_cast<ENUM_OU_CORNER>(corner);
         if (CQuadtree* child = node->GetChild(q)) {
@@ -152,6 +157,7 @@ void CDynamicTerrain::ClipTree(CQTDynamicNode*& root, CQTDynamicNode* node, cons
             }
             continue;
         }
+        if (!splits) continue;
         KESTURECT2 rect;
         node->CalcChildRect(&rect, q);
         if (!rect.IsIntersect(*box)) continue;

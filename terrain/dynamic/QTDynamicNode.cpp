@@ -1,6 +1,7 @@
 // CQTDynamicNode: attaching and detaching leaves and subtrees, growing the
 // root outward and removing emptied nodes.
 #include "kestu_dtquadtree.h"
+#include "terrain/dynamic/DTFloatRange.h"
 
 namespace {
 
@@ -52,6 +53,7 @@ HRESULT CQTDynamicNode::AttachSubTree(CQuadtree* sub, CQTDNodePool* pool, void* 
             return S_OK;
         }
         if (!child) {
+            if (!DTHalvesInFloat(*node)) return E_FAIL;
             CQTDynamicNode* fresh = NewNode(pool);
             if (!fresh) return E_OUTOFMEMORY;
             KESTURECT2 rect;
@@ -146,6 +148,8 @@ void CQTDynamicNode::DestoryTreeNode(CQTDNodePool* pool, void* context)
 HRESULT CQTDynamicNode::FillFullTreeWithoutLeaf(float leafSize, CQTDNodePool* pool, void (*missing)(float x, float z))
 {
     const bool leafLevel = leafSize * 2.1f > m_Rect.GetWidth();
+    // Nothing under a node float cannot halve: its cells have no place.
+    if (!DTHalvesInFloat(*this)) return S_OK;
     HRESULT result = S_OK;
     for (int corner = 0; corner < 4; ++corner) {
         const auto q = static_cast<ENUM_OU_CORNER>(corner);

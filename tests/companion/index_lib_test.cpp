@@ -410,6 +410,14 @@ std::vector<CorruptCase> CorruptCases()
     p.entries[1].id = 0xFFFFFFFF;
     cases.push_back({"reserved id", p.Fix().Bytes(), IDXLIB_E_CORRUPT});
     p = GoodPack();
+    p.entries[1].offset = 35;
+    p.entries[1].size = 7;
+    cases.push_back({"items sharing a byte", p.Fix().Bytes(), IDXLIB_E_CORRUPT});
+    p = GoodPack();
+    p.entries[0].offset = 36;
+    p.entries[0].size = 2;
+    cases.push_back({"an item inside another", p.Fix().Bytes(), IDXLIB_E_CORRUPT});
+    p = GoodPack();
     p.extraOffset = 40;
     p.extraSize = 0x7FFFFFFF;
     cases.push_back({"extra section past the end", p.Bytes(), IDXLIB_E_TRUNCATED});
@@ -443,6 +451,62 @@ TEST_F(IndexLibTest, DamagedFilesFailWithACodeAndLeaveTheLibraryReusable)
     EXPECT_EQ(lib.Load(Path("missing.kidx").c_str(), 0, 1, 0, 1), IDXLIB_E_CANNOT_OPEN);
     EXPECT_EQ(lib.Load(nullptr, 0, 1, 0, 1), E_INVALIDARG);
     EXPECT_EQ(lib.Load(dir_.string().c_str(), 0, 1, 0, 1), IDXLIB_E_CANNOT_OPEN);
+}
+
+TEST_F(IndexLibTest, ItemsSharingBytesAreRefusedBeforeAnyIsRead)
+{
+    // 3,000 items over the same 64 KB: a load of all data would hold 192 MB.
+    RawPack shared;
+    shared.data.assign(0x10000, 'S');
+    for (uint32_t i = 0; i < 3000; ++i)
+        shared.entries.push_back({i + 1, 32 + (i % 2), 0x10000 - 1, "s" + std::to_string(i) + ".bmp"});
+    WriteBytes("shared.kidx", shared.Fix().Bytes());
+    for (int all : {1, 0}) {
+        CountingLib lib;
+        EXPECT_EQ(lib.Load(Path("shared.kidx").c_str(), all, 1, 0, 1), IDXLIB_E_CORRUPT) << all;
+        EXPECT_EQ(lib.m_dwNumItems, 0u);
+        EXPECT_EQ(lib.created, 0) << "refused before any item was made";
+    }
+
+    // Touching ranges and empty items anywhere are no overlap.
+    RawPack edge;
+    edge.data = {'a', 'b', 'c', 'd', 'e'};
+    edge.entries = {{1, 34, 3, "cde"}, {2, 32, 2, "ab"}, {3, 33, 0, "none"}, {4, 32, 0, "nil"}, {5, 37, 0, "end"}};
+    WriteBytes("edge.kidx", edge.Fix().Bytes());
+    CIndexLib lib;
+    ASSERT_EQ(lib.Load(Path("edge.kidx").c_str(), 1, 1, 0, 1), S_OK);
+    ASSERT_EQ(lib.m_dwNumItems, 5u);
+    std::vector<BYTE> bytes;
+    ASSERT_EQ(lib.ReadItemData(lib.GetIndexFormID(1), bytes), S_OK);
+    EXPECT_EQ(bytes, Bytes("cde"));
+    ASSERT_EQ(lib.ReadItemData(lib.GetIndexFormID(2), bytes), S_OK);
+    EXPECT_EQ(bytes, Bytes("ab"));
+}
+
+TEST_F(IndexLibTest, ALargeTableLoadsWholeAndInOrder)
+{
+    constexpr uint32_t kItems = 80000;
+    RawPack big;
+    for (uint32_t i = 0; i < kItems; ++i) {
+        const uint32_t id = (i * 7919u) % kItems + 10;  // ids in a scrambled order
+        big.data.push_back(uint8_t(i));
+        big.entries.push_back({id, 32 + i, 1, "dir\\item" + std::to_string(i) + ".tga"});
+    }
+    WriteBytes("big.kidx", big.Fix().Bytes());
+    CountingLib lib;
+    ASSERT_EQ(lib.Load(Path("big.kidx").c_str(), 0, 1, 0, 1), S_OK);
+    ASSERT_EQ(lib.m_dwNumItems, kItems);
+    EXPECT_EQ(lib.created, int(kItems));
+    for (uint32_t i : {0u, 1u, 40000u, kItems - 1}) {
+        const DWORD index = lib.GetIndexFormID(big.entries[i].id);
+        ASSERT_EQ(index, i);
+        EXPECT_EQ(lib.m_ppItems[i]->dwID, big.entries[i].id);
+        EXPECT_STREQ(lib.m_ppItems[i]->szName, big.entries[i].name.c_str());
+        const auto* data = static_cast<const uint8_t*>(lib.QueryItemDataToShareBufferByItem(lib.m_ppItems[i]));
+        ASSERT_NE(data, nullptr);
+        EXPECT_EQ(data[0], uint8_t(i));
+    }
+    EXPECT_EQ(lib.GetIndexFormID(kItems + 10), IDXLIB_NONE);
 }
 
 TEST_F(IndexLibTest, EveryTruncationOfAGoodFileFails)
