@@ -8,13 +8,7 @@ IDirect3DBaseTexture8* TerrainTextureOf(const CTexture* texture) { return textur
 
 DWORD TerrainTextureID(const CTexture* texture) { return texture ? texture->GetID() : 0xFFFFFFFF; }
 
-CTexture* TerrainTextureItem(const CTextureMng* manager, DWORD id)
-{
-    if (!manager) return nullptr;
-    const DWORD index = manager->GetIndexFormID(id);
-    if (index >= manager->m_dwNumItems || !manager->m_ppItems[index]) return nullptr;
-    return static_cast<CTexture*>(manager->m_ppItems[index]);
-}
+CTexture* TerrainTextureItem(const CTextureMng* manager, DWORD id) { return manager ? manager->GetTexture(id) : nullptr; }
 
 int TerrainTextureMngIsBuilt(const CTextureMng* manager) { return manager && manager->IsBuilt(); }
 

@@ -1,4 +1,5 @@
 #include "kestu_gmacontainer.h"
+#include "meshani/container/GmaVertexLayout.h"
 
 SGmaVerticesEntry::SGmaVerticesEntry()
     : dwFVF(GMA_FVF_VERTEX), dwStride(36), dwNumVertices(0), pBase(nullptr), pPos(nullptr), pNormal(nullptr),
@@ -18,16 +19,9 @@ void SGmaVerticesEntry::Init(DWORD format, DWORD count, BYTE* base)
     case GMA_FVF_NORMAL_SKIPPED: dwStride = 24; break;
     default: dwStride = 36; break;
     }
-    const bool position = (format & D3DFVF_XYZ) != 0;
-    const bool normal = (format & D3DFVF_NORMAL) != 0;
-    const bool diffuse = (format & D3DFVF_DIFFUSE) != 0;
-    const bool tex = (format & D3DFVF_TEX1) != 0;
-    size_t at = 0;
-    pPos = position ? base : nullptr;
-    at += position ? 12 : 0;
-    pNormal = normal ? base + at : nullptr;
-    at += normal ? 12 : 0;
-    pDiffuse = diffuse ? base + at : nullptr;
-    at += diffuse ? 4 : 0;
-    pTexCoord = tex ? base + at : nullptr;
+    const GmaVertexLayout layout(format);
+    pPos = GmaVertexLayout::At(base, layout.position);
+    pNormal = GmaVertexLayout::At(base, layout.normal);
+    pDiffuse = GmaVertexLayout::At(base, layout.diffuse);
+    pTexCoord = GmaVertexLayout::At(base, layout.tex);
 }

@@ -5,6 +5,7 @@
 #include "kestu_log.h"
 #include "kestu_meshanimng.h"
 #include "ou_strings.h"
+#include "core/util/SectionLock.h"
 
 CMeshAniMng::CMeshAniMng()
     : m_pDevice(nullptr), m_bBuilt(FALSE), m_szTexPath{}, m_fDefaultScale(1.0f), m_bAutoSkipNormal(TRUE),
@@ -38,12 +39,7 @@ HRESULT CMeshAniMng::OnDeleteItem(SIdxLibItem*& item)
     return S_OK;
 }
 
-void CMeshAniMng::DeleteLock()
-{
-    if (m_bMultiThreaded)
-        DeleteCriticalSection(&m_Lock);
-    m_bMultiThreaded = FALSE;
-}
+void CMeshAniMng::DeleteLock() { kestu::CloseSection(m_Lock, m_bMultiThreaded); }
 
 namespace {
 
@@ -64,10 +60,7 @@ HRESULT CMeshAniMng::BuildCommon(IDirect3DDevice8* device, const char* libraryPa
                                  int libraryOption, DWORD maxCacheSize)
 {
     Release();
-    if (multiThreaded) {
-        InitializeCriticalSection(&m_Lock);
-        m_bMultiThreaded = TRUE;
-    }
+    kestu::OpenSection(m_Lock, m_bMultiThreaded, multiThreaded != FALSE);
     HRESULT hr = CanOpen(libraryPath) ? CIndexLib::Load(libraryPath, 0, libraryOption, 0, 1) : KESTUERR_FILEOPEN;
     if (FAILED(hr)) {
         DeleteLock();
@@ -159,19 +152,11 @@ void CMeshAniMng::Release()
     m_bBuilt = FALSE;
 }
 
-void CMeshAniMng::LockIdxLib()
-{
-    if (m_bMultiThreaded)
-        EnterCriticalSection(&m_Lock);
-}
+void CMeshAniMng::LockIdxLib() { kestu::EnterSection(Section()); }
 
-void CMeshAniMng::UnlockIdxLib()
-{
-    if (m_bMultiThreaded)
-        LeaveCriticalSection(&m_Lock);
-}
+void CMeshAniMng::UnlockIdxLib() { kestu::LeaveSection(Section()); }
 
-BOOL CMeshAniMng::TryLockIdxLib() { return m_bMultiThreaded ? TryEnterCriticalSection(&m_Lock) : TRUE; }
+BOOL CMeshAniMng::TryLockIdxLib() { return kestu::TryEnterSection(Section()); }
 
 CMeshAniData* CMeshAniMng::GetMeshDataByIndex(DWORD index) const
 {

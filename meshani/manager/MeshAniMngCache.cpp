@@ -1,7 +1,7 @@
 // The GMA mesh manager: the cache of released meshes and the lost device.
 #include "kestu_log.h"
 #include "kestu_meshanimng.h"
-#include "texture/TextureSection.h"
+#include "core/util/SectionLock.h"
 #include "core/device/DeviceUnbind.h"
 
 namespace {
@@ -31,7 +31,7 @@ void CMeshAniMng::PushToCache(CMeshAniData* item)
     if (!IsCacheEnable() || !item || !item->IsBuilt())
         return;
     {
-        TextureSection lock(Section());
+        kestu::SectionLock lock(Section());
         m_Cache.push_back(item);
     }
     CheckCache(TRUE);
@@ -42,7 +42,7 @@ void CMeshAniMng::CheckCache(BOOL checkTextures)
     if (!IsCacheEnable())
         return;
     {
-        TextureSection lock(Section());
+        kestu::SectionLock lock(Section());
         for (auto it = m_Cache.begin(); it != m_Cache.end();)
             it = (!(*it)->IsBuilt() || (*it)->GetRef() > 0) ? m_Cache.erase(it) : it + 1;
         while (m_Cache.size() > m_dwMaxCacheSize) {
@@ -61,7 +61,7 @@ void CMeshAniMng::ClearCache(BOOL clearTextures)
     if (!IsCacheEnable())
         return;
     {
-        TextureSection lock(Section());
+        kestu::SectionLock lock(Section());
         for (CMeshAniData* item : m_Cache)
             if (item->IsBuilt() && item->GetRef() < 1)
                 UnloadMeshByMeshPointer(item);
@@ -91,7 +91,7 @@ void CMeshAniMng::ForEachDeviceObject(HRESULT (CMeshAniData::*item)(), HRESULT (
 
 HRESULT CMeshAniMng::Invalidate()
 {
-    TextureSection lock(Section());
+    kestu::SectionLock lock(Section());
     if (m_MeshPool != D3DPOOL_DEFAULT) {
         ForEachDeviceObject(&CMeshAniData::Invalidate, &CAniMeshContainer::Invalidate, &CTextureList::Invalidate,
                             "Error: failed to Invalidate MeshAniData (ID=%d)!\n",
@@ -112,7 +112,7 @@ HRESULT CMeshAniMng::Invalidate()
 
 HRESULT CMeshAniMng::Restore()
 {
-    TextureSection lock(Section());
+    kestu::SectionLock lock(Section());
     if (m_MeshPool != D3DPOOL_DEFAULT) {
         ForEachDeviceObject(&CMeshAniData::Restore, &CAniMeshContainer::Restore, &CTextureList::Restore,
                             "Error: failed to restore MeshAniData (ID=%d)!\r\n",

@@ -3,7 +3,7 @@
 
 #include "kestu_log.h"
 #include "kestu_meshanimng.h"
-#include "texture/TextureSection.h"
+#include "core/util/SectionLock.h"
 
 HRESULT CMeshAniMng::FindOrCreatContainer(const CGmaFile& file, CAniMeshContainer*& container, const char* name,
                                           BOOL autoSkipNormal, BOOL normalSkipped, BOOL autoShareCoord,
@@ -78,7 +78,7 @@ HRESULT CMeshAniMng::LoadMeshByMeshPointer(CMeshAniData* item, const TEXTURE_CON
 {
     if (!item || item->IsBuilt())
         return E_FAIL;
-    TextureSection lock(Section());
+    kestu::SectionLock lock(Section());
     const void* bytes = QueryItemDataToShareBufferByItem(item);
     if (!bytes)
         return E_OUTOFMEMORY;
@@ -113,7 +113,7 @@ HRESULT CMeshAniMng::UnloadMeshByMeshPointer(CMeshAniData* item)
 {
     if (!item)
         return E_FAIL;
-    TextureSection lock(Section());
+    kestu::SectionLock lock(Section());
     CAniMeshContainer* c = item->GetContainer();
     if (c && item->IsExternContainer() &&
         (std::find(m_Shared.begin(), m_Shared.end(), c) != m_Shared.end() ||
@@ -128,7 +128,7 @@ HRESULT CMeshAniMng::UnloadMeshByMeshPointer(CMeshAniData* item)
 
 HRESULT CMeshAniMng::UnloadAllMesh()
 {
-    TextureSection lock(Section());
+    kestu::SectionLock lock(Section());
     m_TexList.UnloadAllTexture();
     for (std::vector<CAniMeshContainer*>* list : {&m_Unique, &m_Shared}) {
         for (CAniMeshContainer* c : *list) {
@@ -159,7 +159,7 @@ CMeshAniData* CMeshAniMng::QueryMeshByIndex(DWORD index, BOOL load, const TEXTUR
     if (!item)
         return nullptr;
     {
-        TextureSection lock(Section());
+        kestu::SectionLock lock(Section());
         if (item->IsBuilt()) {
             if (cfg)
                 item->SetTextureConfig(cfg);
@@ -192,7 +192,7 @@ HRESULT CMeshAniMng::TryQueryGmaByIndex(DWORD index)
     if (!item)
         return S_FALSE;
     {
-        TextureSection lock(Section());
+        kestu::SectionLock lock(Section());
         if (!item->IsBuilt())
             return E_FAIL;
         if (item->AddRef() != 1)
@@ -209,7 +209,7 @@ int CMeshAniMng::ReleaseMeshByIndex(DWORD index, BOOL unloadNow)
     CMeshAniData* item = GetMeshDataByIndex(index);
     if (!item)
         return 0;
-    TextureSection lock(Section());
+    kestu::SectionLock lock(Section());
     const int count = item->SubRef();
     if (count < 1 && item->IsBuilt()) {
         if (!unloadNow && IsCacheEnable()) {
@@ -270,7 +270,7 @@ HRESULT CMeshAniMng::ApplyAllMeshesReference()
         if (item && item->IsBuilt() && item->GetRef() < 1)
             UnloadMeshByMeshPointer(item);
     }
-    TextureSection lock(Section());
+    kestu::SectionLock lock(Section());
     HRESULT hr = QueryShareBuffer(KESTU_GMA_SHARE_BUFFER, 2);
     if (FAILED(hr))
         return hr;
@@ -294,7 +294,7 @@ HRESULT CMeshAniMng::LoadAllMesh()
     UnloadAllMesh();
     if (!m_bItemTableLoaded)
         Reload(1);
-    TextureSection lock(Section());
+    kestu::SectionLock lock(Section());
     HRESULT hr = QueryShareBuffer(KESTU_GMA_SHARE_BUFFER, 2);
     if (FAILED(hr))
         return hr;

@@ -1,9 +1,12 @@
 #include "model/archive/RecordIO.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
+
+#include "kestu_bytes.h"
 
 namespace Kestu::record {
 
@@ -15,33 +18,51 @@ constexpr DWORD kNameBuffer = 260;
 constexpr size_t kStepBytes = 1 << 20;
 
 template <class T>
-T Decode(const BYTE* p)
+T Take(kestu::ByteReader& r)
 {
-    uint32_t u = 0;
-    for (size_t i = 0; i < sizeof(T); ++i)
-        u |= static_cast<uint32_t>(p[i]) << (8 * i);
-    if constexpr (sizeof(T) == 4 && std::is_floating_point_v<T>) {
-        float f;
-        std::memcpy(&f, &u, 4);
-        return f;
-    } else {
-        return static_cast<T>(u);
-    }
+    if constexpr (std::is_floating_point_v<T>)
+        return r.F32();
+    else if constexpr (sizeof(T) == 4)
+        return static_cast<T>(r.U32());
+    else if constexpr (sizeof(T) == 2)
+        return static_cast<T>(r.U16());
+    else
+        return static_cast<T>(r.U8());
 }
 
 template <class T>
-void Encode(BYTE* p, T v)
+void Put(kestu::ByteWriter& w, T v)
 {
-    uint32_t u;
     if constexpr (std::is_floating_point_v<T>)
-        std::memcpy(&u, &v, 4);
+        w.F32(v);
+    else if constexpr (sizeof(T) == 4)
+        w.U32(static_cast<uint32_t>(v));
+    else if constexpr (sizeof(T) == 2)
+        w.U16(static_cast<uint16_t>(v));
     else
-        u = static_cast<uint32_t>(v);
-    for (size_t i = 0; i < sizeof(T); ++i)
-        p[i] = static_cast<BYTE>(u >> (8 * i));
+        w.U8(static_cast<uint8_t>(v));
+}
+
+// One four-byte value: written from v, or read into v.
+template <class T>
+void Scalar(COUArchive& ar, int store, T& v, DWORD& count)
+{
+    static_assert(sizeof(T) == 4);
+    BYTE raw[4] = {};
+    if (store)
+        kestu::PutU32(raw, std::bit_cast<uint32_t>(v));
+    Bytes(ar, store, raw, sizeof raw, count);
+    if (!store) {
+        kestu::ByteReader r(raw, sizeof raw);
+        v = Take<T>(r);
+    }
 }
 
 } // namespace
+
+void U32(COUArchive& ar, int store, DWORD& v, DWORD& count) { Scalar(ar, store, v, count); }
+
+void F32(COUArchive& ar, int store, float& v, DWORD& count) { Scalar(ar, store, v, count); }
 
 template <class T>
 void ReadArray(COUArchive& ar, std::vector<T>& out, unsigned long long count, DWORD& byteCount)
@@ -54,10 +75,11 @@ void ReadArray(COUArchive& ar, std::vector<T>& out, unsigned long long count, DW
         raw.resize(n * sizeof(T));
         ar.Read(raw.data(), static_cast<DWORD>(raw.size()));
         byteCount += static_cast<DWORD>(raw.size());
+        kestu::ByteReader r(raw.data(), raw.size());
         const size_t base = out.size();
         out.resize(base + n);
         for (size_t i = 0; i < n; ++i)
-            out[base + i] = Decode<T>(raw.data() + i * sizeof(T));
+            out[base + i] = Take<T>(r);
     }
 }
 
@@ -68,9 +90,10 @@ void WriteArray(COUArchive& ar, const std::vector<T>& in, size_t count, DWORD& b
     const size_t step = kStepBytes / sizeof(T);
     for (size_t done = 0; done < count;) {
         const size_t n = std::min(step, count - done);
-        raw.assign(n * sizeof(T), 0);
-        for (size_t i = 0; i < n && done + i < in.size(); ++i)
-            Encode<T>(raw.data() + i * sizeof(T), in[done + i]);
+        raw.clear();
+        kestu::ByteWriter w(raw);
+        for (size_t i = 0; i < n; ++i)
+            Put<T>(w, done + i < in.size() ? in[done + i] : T{});
         ar.Write(raw.data(), static_cast<DWORD>(raw.size()));
         byteCount += static_cast<DWORD>(raw.size());
         done += n;
@@ -88,54 +111,56 @@ template void WriteArray<WORD>(COUArchive&, const std::vector<WORD>&, size_t, DW
 template void WriteArray<DWORD>(COUArchive&, const std::vector<DWORD>&, size_t, DWORD&);
 template void WriteArray<float>(COUArchive&, const std::vector<float>&, size_t, DWORD&);
 
-void WriteName(COUArchive& ar, const std::string& name, DWORD& byteCount)
+namespace {
+
+// u32 L, the name and L - length zero bytes.
+void WriteNameField(COUArchive& ar, const std::string& name, DWORD length, DWORD& byteCount)
 {
-    DWORD length = PaddedNameLength(name.size());
     U32(ar, 1, length, byteCount);
-    std::vector<char> bytes(length, 0);
-    std::memcpy(bytes.data(), name.data(), name.size());
-    Bytes(ar, 1, bytes.data(), length, byteCount);
+    std::vector<BYTE> raw;
+    kestu::ByteWriter w(raw);
+    w.Bytes(name.data(), name.size());
+    w.Zeros(length - name.size());
+    Bytes(ar, 1, raw.data(), length, byteCount);
 }
 
-std::string ReadName(COUArchive& ar, DWORD& byteCount)
+// u32 L of at most 260 and L bytes; the name ends at the first zero byte.
+// ownZero: the L bytes must hold that zero; else only 260 bytes must (a
+// shorter name ends in the buffer's zeros).
+std::string ReadNameField(COUArchive& ar, DWORD& byteCount, bool ownZero)
 {
     DWORD length = 0;
     U32(ar, 0, length, byteCount);
     if (length > kNameBuffer)
         throw kBadRecord;
-    char buffer[kNameBuffer] = {};
-    Bytes(ar, 0, buffer, length, byteCount);
-    // The writer always ends a name with at least one zero byte.
-    if (length > 0 && std::memchr(buffer, 0, length) == nullptr)
+    BYTE raw[kNameBuffer] = {};
+    Bytes(ar, 0, raw, length, byteCount);
+    if (length == 0)
+        return {};
+    kestu::ByteReader r(raw, length);
+    char name[kNameBuffer];
+    if (!r.FixedString(name, ownZero ? length : kNameBuffer, length))
         throw kBadRecord;
-    return std::string(buffer);
+    return name;
 }
+
+} // namespace
+
+void WriteName(COUArchive& ar, const std::string& name, DWORD& byteCount)
+{
+    WriteNameField(ar, name, PaddedNameLength(name.size()), byteCount);
+}
+
+std::string ReadName(COUArchive& ar, DWORD& byteCount) { return ReadNameField(ar, byteCount, true); }
 
 void WriteEntryName(COUArchive& ar, const std::string& name, DWORD& byteCount)
 {
     if (name.size() > kLongestEntryName)
         throw kBadRecord;
-    DWORD length = EntryNameLength(name.size());
-    U32(ar, 1, length, byteCount);
-    std::vector<char> bytes(length, 0);
-    if (!name.empty())
-        std::memcpy(bytes.data(), name.data(), name.size());
-    Bytes(ar, 1, bytes.data(), length, byteCount);
+    WriteNameField(ar, name, EntryNameLength(name.size()), byteCount);
 }
 
-std::string ReadEntryName(COUArchive& ar, DWORD& byteCount)
-{
-    DWORD length = 0;
-    U32(ar, 0, length, byteCount);
-    if (length > kNameBuffer)
-        throw kBadRecord;
-    char buffer[kNameBuffer] = {};
-    Bytes(ar, 0, buffer, length, byteCount);
-    // Shorter entries end in the buffer's zeros; a full one needs its own.
-    if (length == kNameBuffer && std::memchr(buffer, 0, length) == nullptr)
-        throw kBadRecord;
-    return std::string(buffer);
-}
+std::string ReadEntryName(COUArchive& ar, DWORD& byteCount) { return ReadNameField(ar, byteCount, false); }
 
 void Matrix(COUArchive& ar, int store, D3DXMATRIX& m, DWORD& count)
 {

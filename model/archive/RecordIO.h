@@ -1,7 +1,9 @@
 // Field-by-field reading and writing of the skeletal records through a
 // COUArchive: one call moves a field either way (store nonzero writes) and
-// advances the record's byte count. A read past the end throws the archive's
-// HRESULT; record readers catch it at their entry point.
+// advances the record's byte count. The archive carries the bytes;
+// kestu::ByteReader and kestu::ByteWriter decode and encode them. A read past
+// the end throws the archive's HRESULT; record readers catch it at their
+// entry point.
 #pragma once
 #include <windows.h>
 #include <d3dx8.h>
@@ -25,26 +27,8 @@ inline void Bytes(COUArchive& ar, int store, void* data, DWORD size, DWORD& coun
     count += size;
 }
 
-inline void U32(COUArchive& ar, int store, DWORD& v, DWORD& count)
-{
-    if (store) {
-        ar << static_cast<unsigned int>(v);
-    } else {
-        unsigned int x = 0;
-        ar >> x;
-        v = x;
-    }
-    count += 4;
-}
-
-inline void F32(COUArchive& ar, int store, float& v, DWORD& count)
-{
-    if (store)
-        ar << v;
-    else
-        ar >> v;
-    count += 4;
-}
+void U32(COUArchive& ar, int store, DWORD& v, DWORD& count);
+void F32(COUArchive& ar, int store, float& v, DWORD& count);
 
 // Reads count items of T (u32, f32, u16 or bytes), growing the vector as the
 // data arrive so a damaged count cannot make a huge allocation.

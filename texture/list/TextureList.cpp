@@ -5,7 +5,7 @@
 #include <new>
 
 #include "kestu_log.h"
-#include "texture/TextureSection.h"
+#include "core/util/SectionLock.h"
 
 CTextureList::CTextureList()
     : m_pDevice(nullptr), m_bBuilt(0), m_eMode(TEXTURELIST_MODE_ARRAY), m_pArray(nullptr), m_pMng(nullptr),
@@ -21,23 +21,14 @@ CTextureList::~CTextureList()
     }
     delete m_pMng;
     delete m_pArray;
-    if (m_bLockCreated)
-        DeleteCriticalSection(&m_Lock);
+    kestu::CloseSection(m_Lock, m_bLockCreated);
 }
 
-void CTextureList::LockArray()
-{
-    if (m_bLockCreated)
-        EnterCriticalSection(&m_Lock);
-}
+void CTextureList::LockArray() { kestu::EnterSection(Section()); }
 
-void CTextureList::UnlockArray()
-{
-    if (m_bLockCreated)
-        LeaveCriticalSection(&m_Lock);
-}
+void CTextureList::UnlockArray() { kestu::LeaveSection(Section()); }
 
-BOOL CTextureList::TryArray() { return m_bLockCreated ? TryEnterCriticalSection(&m_Lock) : 1; }
+BOOL CTextureList::TryArray() { return kestu::TryEnterSection(Section()); }
 
 void CTextureList::Release()
 {
@@ -55,9 +46,7 @@ void CTextureList::Release()
         m_pArray = nullptr;
     }
     m_pDevice = nullptr;
-    if (m_bLockCreated)
-        DeleteCriticalSection(&m_Lock);
-    m_bLockCreated = 0;
+    kestu::CloseSection(m_Lock, m_bLockCreated);
     m_bMultiThreaded = 0;
     m_bBuilt = 0;
 }
@@ -68,14 +57,9 @@ HRESULT CTextureList::BuildCommon(ENUM_TEXTURELIST_MODE mode, int bMultiThreaded
         Release();
     m_eMode = mode;
     m_bMultiThreaded = bMultiThreaded ? 1 : 0;
-    if (m_bLockCreated)
-        DeleteCriticalSection(&m_Lock);
-    m_bLockCreated = 0;
+    kestu::CloseSection(m_Lock, m_bLockCreated);
     // A manager-mode list is guarded by its manager's lock.
-    if (m_bMultiThreaded && mode == TEXTURELIST_MODE_ARRAY) {
-        InitializeCriticalSection(&m_Lock);
-        m_bLockCreated = 1;
-    }
+    kestu::OpenSection(m_Lock, m_bLockCreated, m_bMultiThreaded && mode == TEXTURELIST_MODE_ARRAY);
     if (cfg)
         m_CfgTexture = *cfg;
     else
@@ -142,7 +126,7 @@ HRESULT CTextureList::Restore()
 
 HRESULT CTextureList::OnEveryTexture(HRESULT (CTexture::*op)())
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     HRESULT hr = 0;
     const DWORD count = m_pArray ? m_pArray->GetCount() : 0;
     for (DWORD i = 0; i < count; ++i)

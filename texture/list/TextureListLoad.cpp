@@ -4,7 +4,7 @@
 
 #include "kestu_log.h"
 #include "kestu_texture_list.h"
-#include "texture/TextureSection.h"
+#include "core/util/SectionLock.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ HRESULT CTextureList::LoadTexture(DWORD* outIndex, const char* fileName, const T
 
     if (!m_pArray)
         return 0;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     const DWORD count = m_pArray->GetCount();
     for (DWORD i = 0; i < count; ++i) {
         const SNamedTexture* entry = EntryAt(i);
@@ -117,7 +117,7 @@ HRESULT CTextureList::UnloadTexture(DWORD index, int flag)
             m_pMng->ReleaseTexture(index, flag);
         return 0;
     }
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     if (!EntryAt(index))
         return E_FAIL;
     DeleteEntry(index);
@@ -130,7 +130,7 @@ HRESULT CTextureList::UnloadAllTexture()
         return m_pMng ? m_pMng->UnloadAllTexture() : 0;
     if (!m_pArray)
         return 0;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     const DWORD count = m_pArray->GetCount();
     for (DWORD i = 0; i < count; ++i)
         DeleteEntry(i);
@@ -142,7 +142,7 @@ DWORD CTextureList::GetNumTextures()
 {
     if (m_eMode == TEXTURELIST_MODE_MNG)
         return m_pMng ? m_pMng->GetLoadedTextures() : 0;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     DWORD n = 0;
     const DWORD count = m_pArray ? m_pArray->GetCount() : 0;
     for (DWORD i = 0; i < count; ++i)
@@ -153,13 +153,13 @@ DWORD CTextureList::GetNumTextures()
 
 CTexture* CTextureList::GetTexture(DWORD n)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     return TextureAt(n);
 }
 
 IDirect3DTexture8* CTextureList::GetD3DTexture(DWORD n)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     const CTexture* texture = TextureAt(n);
     return (texture && texture->IsBuilt()) ? texture->GetD3DTexture() : nullptr;
 }
@@ -168,6 +168,6 @@ SNamedTexture* CTextureList::GetNamedTexture(DWORD index)
 {
     if (m_eMode != TEXTURELIST_MODE_ARRAY)
         return nullptr;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     return EntryAt(index);
 }

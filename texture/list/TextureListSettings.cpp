@@ -2,7 +2,7 @@
 // of detail, for the whole list or one texture.
 #include "kestu_log.h"
 #include "kestu_texture_list.h"
-#include "texture/TextureSection.h"
+#include "core/util/SectionLock.h"
 
 // Builds the entry's texture again from its file; the caller holds the lock.
 HRESULT CTextureList::ReloadEntry(DWORD index, SNamedTexture* entry, const TEXTURE_CONFIG* cfg, int width, int height,
@@ -29,7 +29,7 @@ HRESULT CTextureList::SetCfgTexture(const TEXTURE_CONFIG* cfg)
         return 0;
     if (m_eMode == TEXTURELIST_MODE_MNG)
         return m_pMng ? m_pMng->SetCfgTexture(&m_CfgTexture) : E_FAIL;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     HRESULT hr = 0;
     const DWORD count = m_pArray ? m_pArray->GetCount() : 0;
     for (DWORD i = 0; i < count; ++i) {
@@ -55,7 +55,7 @@ HRESULT CTextureList::ReBuild()
             m_pMng->Rebuild();
         return 0;
     }
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     HRESULT hr = 0;
     const DWORD count = m_pArray ? m_pArray->GetCount() : 0;
     for (DWORD i = 0; i < count; ++i) {
@@ -77,7 +77,7 @@ HRESULT CTextureList::SetMipLevels(DWORD levels)
         if (m_pMng)
             hr |= m_pMng->SetMipLevels(levels);
     } else {
-        TextureSection guard(Section());
+        kestu::SectionLock guard(Section());
         const DWORD count = m_pArray ? m_pArray->GetCount() : 0;
         for (DWORD i = 0; i < count; ++i)
             if (CTexture* texture = TextureAt(i))
@@ -89,14 +89,14 @@ HRESULT CTextureList::SetMipLevels(DWORD levels)
 
 DWORD CTextureList::GetSetSingleMipLevels(DWORD n)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     const CTexture* texture = TextureAt(n);
     return (texture && texture->IsBuilt()) ? texture->GetMipLevels() : 0xFFFFFFFF;
 }
 
 HRESULT CTextureList::SetSetSingleMipLevels(DWORD n, DWORD levels)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     CTexture* texture = TextureAt(n);
     if (!texture || (m_eMode == TEXTURELIST_MODE_MNG && !texture->IsBuilt()))
         return E_FAIL;
@@ -105,14 +105,14 @@ HRESULT CTextureList::SetSetSingleMipLevels(DWORD n, DWORD levels)
 
 HRESULT CTextureList::SetSingleTexLOD(DWORD n, float lod)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     CTexture* texture = TextureAt(n);
     return texture ? texture->SetLOD(lod) : E_FAIL;
 }
 
 float CTextureList::GetSingleTexLOD(DWORD n)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     const CTexture* texture = TextureAt(n);
     if (!texture || (m_eMode == TEXTURELIST_MODE_MNG && !texture->IsBuilt()))
         return 1.0f;
@@ -130,7 +130,7 @@ HRESULT CTextureList::SetTexLOD(float lod)
                 hr |= texture->SetLOD(lod);
         }
     } else if (m_CfgTexture.Pool == D3DPOOL_MANAGED) {
-        TextureSection guard(Section());
+        kestu::SectionLock guard(Section());
         const DWORD count = m_pArray ? m_pArray->GetCount() : 0;
         for (DWORD i = 0; i < count; ++i) {
             CTexture* texture = TextureAt(i);

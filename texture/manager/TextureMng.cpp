@@ -6,7 +6,7 @@
 #include <new>
 
 #include "kestu_log.h"
-#include "texture/TextureSection.h"
+#include "core/util/SectionLock.h"
 
 CTextureMng::CTextureMng()
     : m_bBuilt(0), m_pDevice(nullptr), m_dwPriority(0), m_bHasRefCounts(0), m_dwLoadedTextures(0),
@@ -68,33 +68,15 @@ HRESULT CTextureMng::OnDeleteItem(SIdxLibItem*& item)
     return S_OK;
 }
 
-void CTextureMng::CreateLock(int bMultiThreaded)
-{
-    m_bMultiThreaded = bMultiThreaded ? 1 : 0;
-    if (m_bMultiThreaded)
-        InitializeCriticalSection(&m_Lock);
-}
+void CTextureMng::CreateLock(int bMultiThreaded) { kestu::OpenSection(m_Lock, m_bMultiThreaded, bMultiThreaded != 0); }
 
-void CTextureMng::DeleteLock()
-{
-    if (m_bMultiThreaded)
-        DeleteCriticalSection(&m_Lock);
-    m_bMultiThreaded = 0;
-}
+void CTextureMng::DeleteLock() { kestu::CloseSection(m_Lock, m_bMultiThreaded); }
 
-void CTextureMng::LockIdxLib()
-{
-    if (m_bMultiThreaded)
-        EnterCriticalSection(&m_Lock);
-}
+void CTextureMng::LockIdxLib() { kestu::EnterSection(Section()); }
 
-void CTextureMng::UnlockIdxLib()
-{
-    if (m_bMultiThreaded)
-        LeaveCriticalSection(&m_Lock);
-}
+void CTextureMng::UnlockIdxLib() { kestu::LeaveSection(Section()); }
 
-BOOL CTextureMng::TryIdxLib() { return m_bMultiThreaded ? TryEnterCriticalSection(&m_Lock) : 1; }
+BOOL CTextureMng::TryIdxLib() { return kestu::TryEnterSection(Section()); }
 
 namespace {
 
@@ -177,7 +159,7 @@ HRESULT CTextureMng::ReLoadLib(const char* path)
 void CTextureMng::Release()
 {
     {
-        TextureSection guard(Section());
+        kestu::SectionLock guard(Section());
         UnloadAllTexture();
         CleanUp();
         m_RefCounts.clear();
@@ -206,7 +188,7 @@ IDirect3DTexture8* CTextureMng::GetD3DTexture(DWORD id) const
 
 HRESULT CTextureMng::SetMipLevels(DWORD levels)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     for (DWORD i = 0; i < m_dwNumItems; ++i)
         if (CTexture* texture = GetTextureByIndex(i))
             texture->SetMipLevels(levels);
@@ -215,7 +197,7 @@ HRESULT CTextureMng::SetMipLevels(DWORD levels)
 
 void CTextureMng::SetPriority(DWORD priority)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     m_dwPriority = priority;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CTexture* texture = GetTextureByIndex(i);
@@ -226,7 +208,7 @@ void CTextureMng::SetPriority(DWORD priority)
 
 void CTextureMng::SetLOD(float lod)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     m_CfgTexture.fLOD = lod;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CTexture* texture = GetTextureByIndex(i);
@@ -237,7 +219,7 @@ void CTextureMng::SetLOD(float lod)
 
 void CTextureMng::PreLoad()
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CTexture* texture = GetTextureByIndex(i);
         if (texture && texture->IsBuilt())

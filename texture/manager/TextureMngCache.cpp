@@ -1,13 +1,13 @@
 // CTextureMng's cache: textures released to 0 stay loaded, oldest first,
 // up to the capacity.
 #include "kestu_texture_mng.h"
-#include "texture/TextureSection.h"
+#include "core/util/SectionLock.h"
 
 void CTextureMng::PushToCache(CTexture* texture)
 {
     if (m_dwMaxCacheSize == 0 || !texture)
         return;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     if (!texture->IsBuilt())
         return;
     // A texture released to 0 again moves to the back: an older entry of its
@@ -21,7 +21,7 @@ void CTextureMng::CheckCache()
 {
     if (m_dwMaxCacheSize == 0)
         return;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     CheckCacheLocked();
 }
 
@@ -42,7 +42,7 @@ void CTextureMng::ClearCache()
 {
     if (m_dwMaxCacheSize == 0)
         return;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     for (CTexture* texture : m_Cache)
         if (texture->IsBuilt() && texture->GetRef() < 1)
             UnloadBuilt(texture);

@@ -2,7 +2,7 @@
 // releases by id and by index.
 #include "kestu_log.h"
 #include "kestu_texture_mng.h"
-#include "texture/TextureSection.h"
+#include "core/util/SectionLock.h"
 
 void CTextureMng::LogLoadFailure(const CTexture* texture) const
 {
@@ -37,7 +37,7 @@ HRESULT CTextureMng::LoadTextureByTexturePointer(CTexture* texture, IDirect3DDev
 {
     if (!texture || texture->IsBuilt())
         return E_FAIL;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     return LoadOne(texture, device, cfg, width, height, usage, colorKey);
 }
 
@@ -45,7 +45,7 @@ HRESULT CTextureMng::LoadTextureByIndex(DWORD index, IDirect3DDevice8* device, D
                                         int height, DWORD usage, DWORD filter, DWORD mipFilter, DWORD colorKey,
                                         const TEXTURE_CONFIG* cfg)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     if (!m_bItemTableLoaded)
         return E_FAIL;
     return LoadTextureByTexturePointer(GetTextureByIndex(index), device, format, width, height, usage, filter,
@@ -55,7 +55,7 @@ HRESULT CTextureMng::LoadTextureByIndex(DWORD index, IDirect3DDevice8* device, D
 HRESULT CTextureMng::LoadTexture(DWORD id, IDirect3DDevice8* device, D3DFORMAT format, int width, int height,
                                  DWORD usage, DWORD filter, DWORD mipFilter, DWORD colorKey, const TEXTURE_CONFIG* cfg)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     if (!m_bItemTableLoaded) {
         const HRESULT hr = Reload(1);
         if (FAILED(hr))
@@ -91,7 +91,7 @@ HRESULT CTextureMng::LoadRun(IDirect3DDevice8* device, bool onlyReferenced, int 
 HRESULT CTextureMng::LoadAllTexture(IDirect3DDevice8* device, D3DFORMAT, int width, int height, DWORD usage, DWORD,
                                     DWORD, DWORD colorKey)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     UnloadAllTexture();
     if (!m_bItemTableLoaded) {
         const HRESULT hr = Reload(1);
@@ -115,26 +115,26 @@ HRESULT CTextureMng::UnloadTextureByTexturePointer(CTexture* texture)
 {
     if (!texture)
         return E_FAIL;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     UnloadBuilt(texture);
     return 0;
 }
 
 HRESULT CTextureMng::UnloadTextureByIndex(DWORD index)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     return UnloadTextureByTexturePointer(GetTextureByIndex(index));
 }
 
 HRESULT CTextureMng::UnloadTexture(DWORD id)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     return UnloadTextureByIndex(GetIndexFormID(id));
 }
 
 HRESULT CTextureMng::UnloadAllTexture()
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     for (DWORD i = 0; i < m_dwNumItems; ++i)
         UnloadBuilt(GetTextureByIndex(i));
     m_dwLoadedTextures = 0;
@@ -164,7 +164,7 @@ CTexture* CTextureMng::QueryTextureByIndex(DWORD index, int bLoad, const TEXTURE
 {
     if (!m_bBuilt)
         return nullptr;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     return QueryLocked(index, bLoad, cfg, width, height, usage, colorKey);
 }
 
@@ -173,7 +173,7 @@ CTexture* CTextureMng::QueryTexture(DWORD id, int bLoad, const TEXTURE_CONFIG* c
 {
     if (!m_bBuilt)
         return nullptr;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     return QueryLocked(GetIndexFormID(id), bLoad, cfg, width, height, usage, colorKey);
 }
 
@@ -192,13 +192,13 @@ HRESULT CTextureMng::TryQueryLocked(DWORD index)
 
 HRESULT CTextureMng::TryQueryTextureByIndex(DWORD index)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     return TryQueryLocked(index);
 }
 
 HRESULT CTextureMng::TryQueryTexture(DWORD id)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     return TryQueryLocked(GetIndexFormID(id));
 }
 
@@ -221,12 +221,12 @@ int CTextureMng::ReleaseLocked(DWORD index, int bUnloadNow)
 
 int CTextureMng::ReleaseTextureByIndex(DWORD index, int bUnloadNow)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     return ReleaseLocked(index, bUnloadNow);
 }
 
 int CTextureMng::ReleaseTexture(DWORD id, int bUnloadNow)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     return ReleaseLocked(GetIndexFormID(id), bUnloadNow);
 }

@@ -2,7 +2,7 @@
 // new settings, rebuilding, and both lost-device schemes.
 #include "kestu_log.h"
 #include "kestu_texture_mng.h"
-#include "texture/TextureSection.h"
+#include "core/util/SectionLock.h"
 #include "core/device/DeviceUnbind.h"
 
 namespace {
@@ -22,7 +22,7 @@ HRESULT OnEveryTexture(const CTextureMng& mng, HRESULT (CTexture::*op)())
 HRESULT CTextureMng::ApplyReferenceByIndex(DWORD index, const TEXTURE_CONFIG* cfg, D3DFORMAT, int width, int height,
                                            DWORD usage, DWORD, DWORD, DWORD colorKey)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     CTexture* texture = GetTextureByIndex(index);
     if (!texture)
         return E_FAIL;
@@ -45,7 +45,7 @@ HRESULT CTextureMng::ApplyReferenceByIndex(DWORD index, const TEXTURE_CONFIG* cf
 HRESULT CTextureMng::ApplyReference(DWORD id, const TEXTURE_CONFIG* cfg, D3DFORMAT format, int width, int height,
                                     DWORD usage, DWORD filter, DWORD mipFilter, DWORD colorKey)
 {
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     const DWORD index = GetIndexFormID(id);
     if (index >= m_dwNumItems)
         return E_FAIL;
@@ -56,7 +56,7 @@ HRESULT CTextureMng::ApplyAllTexturesReference()
 {
     if (!m_bBuilt)
         return E_FAIL;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CTexture* texture = GetTextureByIndex(i);
         if (texture && texture->IsBuilt() && texture->GetRef() <= 0)
@@ -69,7 +69,7 @@ HRESULT CTextureMng::AttachLoadedTexture(CTexture* texture, int addRef)
 {
     if (!texture || !texture->IsBuilt() || texture->GetID() == 0xFFFFFFFF)
         return E_INVALIDARG;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     CTexture* entry = GetTexture(texture->GetID());
     if (!entry)
         return E_FAIL;
@@ -96,7 +96,7 @@ HRESULT CTextureMng::SetCfgTexture(const TEXTURE_CONFIG* cfg)
     m_CfgTexture = *cfg;
     if (!m_bBuilt)
         return 0;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     HRESULT hr = 0;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CTexture* texture = GetTextureByIndex(i);
@@ -129,7 +129,7 @@ HRESULT CTextureMng::Rebuild()
 {
     if (!m_bBuilt)
         return KESTUERR_GENERIC;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     HRESULT hr = 0;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CTexture* texture = GetTextureByIndex(i);
@@ -146,7 +146,7 @@ HRESULT CTextureMng::Invalidate()
 {
     if (!m_bBuilt)
         return KESTUERR_GENERIC;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     if (m_CfgTexture.Pool != D3DPOOL_DEFAULT)
         return OnEveryTexture(*this, &CTexture::Invalidate);
     m_RefCounts.assign(m_dwNumItems, 0);
@@ -166,7 +166,7 @@ HRESULT CTextureMng::Restore()
 {
     if (!m_bBuilt)
         return E_FAIL;
-    TextureSection guard(Section());
+    kestu::SectionLock guard(Section());
     if (m_CfgTexture.Pool != D3DPOOL_DEFAULT)
         return OnEveryTexture(*this, &CTexture::Restore);
     if (!m_bHasRefCounts)

@@ -1,40 +1,11 @@
-// Copies of GMA vertices between the vertex formats of the four records.
+// Copies of GMA vertices between the vertex formats of the four records: how
+// frames fill their buffers and read them back.
 #include <cstring>
 
 #include "kestu_gmatools.h"
+#include "meshani/container/GmaVertexLayout.h"
 
 namespace {
-
-// Where each known component lies in a vertex of one format (-1: absent).
-struct VertexLayout {
-    int position = -1;
-    int normal = -1;
-    int diffuse = -1;
-    int tex = -1;
-    DWORD size = 0;
-
-    explicit VertexLayout(DWORD format)
-    {
-        int at = 0;
-        if (format & D3DFVF_XYZ) {
-            position = at;
-            at += 12;
-        }
-        if (format & D3DFVF_NORMAL) {
-            normal = at;
-            at += 12;
-        }
-        if (format & D3DFVF_DIFFUSE) {
-            diffuse = at;
-            at += 4;
-        }
-        if (format & D3DFVF_TEX1) {
-            tex = at;
-            at += 8;
-        }
-        size = static_cast<DWORD>(at);
-    }
-};
 
 inline void CopyPart(BYTE* d, int dOff, const BYTE* s, int sOff, size_t n)
 {
@@ -54,7 +25,7 @@ inline void StoreVec(BYTE* p, const D3DXVECTOR3& v) { std::memcpy(p, &v, sizeof 
 // The shared loop: the position and the normal pass through the given
 // operations, the other components are copied.
 template <typename PosOp, typename NormalOp>
-void CopyVertices(BYTE* d, const VertexLayout& dl, const BYTE* s, const VertexLayout& sl, DWORD count, PosOp pos,
+void CopyVertices(BYTE* d, const GmaVertexLayout& dl, const BYTE* s, const GmaVertexLayout& sl, DWORD count, PosOp pos,
                   NormalOp normal)
 {
     for (DWORD i = 0; i < count; ++i, d += dl.size, s += sl.size) {
@@ -73,13 +44,13 @@ struct Same {
 
 } // namespace
 
-DWORD Kestu_GMA_GetVertexSize(DWORD format) { return VertexLayout(format).size; }
+DWORD Kestu_GMA_GetVertexSize(DWORD format) { return GmaVertexLayout(format).size; }
 
 HRESULT Kestu_GMA_VertexCopy(void* dst, DWORD dstFormat, const void* src, DWORD srcFormat, DWORD count)
 {
     if (!dst || !src)
         return E_INVALIDARG;
-    const VertexLayout dl(dstFormat), sl(srcFormat);
+    const GmaVertexLayout dl(dstFormat), sl(srcFormat);
     if (dstFormat == srcFormat) {
         std::memmove(dst, src, size_t(count) * dl.size);
         return S_OK;
@@ -91,7 +62,7 @@ HRESULT Kestu_GMA_VertexCopy(void* dst, DWORD dstFormat, const void* src, DWORD 
 HRESULT Kestu_GMA_VertexCopy_NoTexToTex(void* dst, DWORD dstFormat, const void* src, DWORD srcFormat,
                                         const SCoords2d* texCoords, DWORD count)
 {
-    const VertexLayout dl(dstFormat), sl(srcFormat);
+    const GmaVertexLayout dl(dstFormat), sl(srcFormat);
     if (!dst || !src || !texCoords || sl.tex >= 0 || dl.tex < 0)
         return E_INVALIDARG;
     BYTE* d = static_cast<BYTE*>(dst);
@@ -108,8 +79,8 @@ HRESULT Kestu_GMA_VertexCopyScaling(void* dst, DWORD dstFormat, const void* src,
 {
     if (!dst || !src)
         return E_INVALIDARG;
-    CopyVertices(static_cast<BYTE*>(dst), VertexLayout(dstFormat), static_cast<const BYTE*>(src),
-                 VertexLayout(srcFormat), count, [scale](const D3DXVECTOR3& v) { return v * scale; }, Same());
+    CopyVertices(static_cast<BYTE*>(dst), GmaVertexLayout(dstFormat), static_cast<const BYTE*>(src),
+                 GmaVertexLayout(srcFormat), count, [scale](const D3DXVECTOR3& v) { return v * scale; }, Same());
     return S_OK;
 }
 
@@ -132,7 +103,7 @@ HRESULT Kestu_GMA_VertexCopyEx(void* dst, DWORD dstFormat, const void* src, DWOR
             D3DXVec3TransformNormal(&v, &v, matrix);
         return v;
     };
-    CopyVertices(static_cast<BYTE*>(dst), VertexLayout(dstFormat), static_cast<const BYTE*>(src),
-                 VertexLayout(srcFormat), count, pos, normal);
+    CopyVertices(static_cast<BYTE*>(dst), GmaVertexLayout(dstFormat), static_cast<const BYTE*>(src),
+                 GmaVertexLayout(srcFormat), count, pos, normal);
     return S_OK;
 }
