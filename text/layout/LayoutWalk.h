@@ -45,17 +45,18 @@ public:
     LayoutWalk(const LayoutWalk&) = delete;
     LayoutWalk& operator=(const LayoutWalk&) = delete;
 
+    // One walk; E_FAIL when the pen starts on the right edge or the first
+    // glyph does not fit the buffer.
     HRESULT Run();
-
-    Token Classify(int pos) const;
-    // Width of the word that starts at pos; a space item is a word by itself
-    // and raises height to its own.
-    int MeasureWord(int pos, int& height) const;
 
 private:
     using L = long long;
     enum class Wrap { Place, Skip, Again };
 
+    Token Classify(int pos) const;
+    // Width of the word that starts at pos; a space item is a word by itself
+    // and raises height to its own.
+    int MeasureWord(int pos, int& height) const;
     L ScanLineHeight(int pos) const;
     void LowerLine(int pos);
     void NewLine(int at, int next);
