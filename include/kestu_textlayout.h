@@ -147,8 +147,4 @@ protected:
     CGfxFont* m_pFont;
     SGfxTextAttriBase* m_pAttri;
     SGfxHyperlinkCallbackResult m_CallbackResult;
-
-private:
-    class Layout;
-    friend class Layout;
 };

@@ -5,6 +5,12 @@
 
 #include "kestu_textdevice.h"
 #include "kestu_textmarkup.h"
+#include "text/markup/MarkupDecoder.h"
+
+using kestu::text::DecodeMarkup;
+using kestu::text::kUpToNul;
+using kestu::text::MarkupCode;
+using kestu::text::MarkupGrammar;
 
 struct CTextDevice::Walk {
     DBUF* dst = nullptr;  // null: the walk only counts
@@ -103,18 +109,19 @@ void CTextDevice::Run(Walk& walk, const unsigned short* text, int x, int y)
             newLine(i + 1 + (c == '\r' && text[i + 1] == '\n' ? 1 : 0));
             continue;
         }
-        if (c == '&' && IsColourEscape(text + i)) {
+        const MarkupCode code = c == '&' ? DecodeMarkup(text + i, kUpToNul, MarkupGrammar::Colour2D) : MarkupCode();
+        if (code.kind != MarkupCode::None) {
             if (pending) flush(i - 1);
-            if (walk.dst && !m_bShadow && text[i + 1] == '1') {
-                const int value = MarkupNumber(text + i + 2, 2);
-                if (value == 99 && m_nRememberedColor != -1) {
+            const bool palette = code.kind == MarkupCode::Palette || code.kind == MarkupCode::PaletteBack;
+            if (walk.dst && !m_bShadow && palette) {
+                if (code.kind == MarkupCode::PaletteBack && m_nRememberedColor != -1) {
                     m_nForeGround = m_nRememberedColor;
                 } else {
                     m_nRememberedColor = m_nForeGround;
-                    m_nForeGround = TextColourByIndex(value);
+                    m_nForeGround = TextColourByIndex(code.value);
                 }
             }
-            i += 3;
+            i += size_t(code.length) - 1;
             continue;
         }
         if (!wrap) {
@@ -205,9 +212,12 @@ void CTextDevice::GetOutputRect(GRECT& r, unsigned short* text)
                 line = 0;
                 continue;
             }
-            if (c == '&' && IsColourEscape(text + i)) {
-                i += 3;
-                continue;
+            if (c == '&') {
+                const MarkupCode code = DecodeMarkup(text + i, kUpToNul, MarkupGrammar::Colour2D);
+                if (code.kind != MarkupCode::None) {
+                    i += size_t(code.length) - 1;
+                    continue;
+                }
             }
             line += Advance(c) + m_nWordGap;
             if (line > widest) widest = line;

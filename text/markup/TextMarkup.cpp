@@ -1,6 +1,8 @@
 // The code grammar of the 16-bit text and the text palette.
 #include "kestu_textmarkup.h"
 
+#include "text/markup/MarkupDecoder.h"
+
 namespace {
 
 constexpr DWORD kPalette[16] = {0xFFFFFF, 0xFFFF00, 0xE7651A, 0xFF0000, 0x000000, 0x0000FF,
@@ -83,16 +85,20 @@ int IsColourEscape(const unsigned short* s)
 
 int Kestu_ReadTextSpace(const unsigned short* s, int* width, int* height, int* id)
 {
-    if (s == nullptr || s[0] != '&' || s[1] != '3' || !IsMarkupCode(s)) return 0;
-    if (width) *width = MarkupNumber(s + 2, 3);
-    if (height) *height = MarkupNumber(s + 5, 3);
-    if (id) *id = MarkupNumber(s + 8, 4);
+    if (s == nullptr) return 0;
+    const kestu::text::MarkupCode c = kestu::text::DecodeMarkup(s, CodeRoom(s));
+    if (c.kind != kestu::text::MarkupCode::Space) return 0;
+    if (width) *width = c.width;
+    if (height) *height = c.height;
+    if (id) *id = c.value;
     return 1;
 }
 
 int Kestu_ReadTextHyperlink(const unsigned short* s, int* id)
 {
-    if (s == nullptr || s[0] != '&' || s[1] != '<' || !IsMarkupCode(s)) return 0;
-    if (id) *id = MarkupNumber(s + 2, 4);
+    if (s == nullptr) return 0;
+    const kestu::text::MarkupCode c = kestu::text::DecodeMarkup(s, CodeRoom(s));
+    if (c.kind != kestu::text::MarkupCode::LinkBegin) return 0;
+    if (id) *id = c.value;
     return 1;
 }

@@ -57,6 +57,25 @@ TEST_F(TextDevice2D, ColourCodesChangeAndRestoreTheForeground)
     EXPECT_EQ(device.GetForeGround(), 0x1111);  // the string's foreground comes back
 }
 
+// The 2D text knows only '&' and three digits: any other such escape is four
+// characters consumed without effect, although the layout of the texture
+// text would read "&2" as the start of a longer code.
+TEST_F(TextDevice2D, OtherEscapesAreFourCharactersWithoutEffect)
+{
+    MemBuf dst(64, 16, 16);
+    std::u16string s = u"B&205B&012B";
+    device.Out(&dst, UW(s), 0, 0, -1);
+    EXPECT_EQ(At(dst, 3, 0), 0x1111u);
+    EXPECT_EQ(At(dst, 6, 0), 0x1111u);
+    EXPECT_EQ(At(dst, 9, 0), 0u);
+    GRECT r;
+    device.GetOutputRect(r, UW(s));
+    EXPECT_EQ(r.width, 9);
+    std::u16string cut = u"B&20";  // too short: drawn as characters
+    device.GetOutputRect(r, UW(cut));
+    EXPECT_EQ(r.width, 3 + 3 * 5);
+}
+
 TEST_F(TextDevice2D, FirstColourCodeNinetyNineSetsWhite)
 {
     MemBuf dst(32, 16, 16);
