@@ -16,7 +16,6 @@
 
 // How a field stands in the script block, after "BaseInfo".
 enum class ScriptForm : uint8_t {
-    None,       // kept in no script
     Value,      // "\t" key "\t" value "\n"; an i32 is a flag, read through the flag conversion
     Vector,     // "\t" key, the vector block, "\n"
     VectorTab,  // "\t" key "\t", the vector block, "\n"
@@ -38,10 +37,10 @@ struct RecordPlace {
 };
 constexpr RecordPlace Rec(int8_t slot) { return {slot, -1}; }
 constexpr RecordPlace Extra(int8_t slot) { return {-1, slot}; }
-constexpr RecordPlace kNotStored{};
 
 struct ActionField {
     FieldType type;
+    // The field in the given action.
     void* (*member)(SPPS_ACTION_BASE&);
     const char* key;
     ScriptForm form;
@@ -103,6 +102,14 @@ template <class Action> HRESULT WriteFieldScript(Action& action, std::ostream& o
     Action defaults;
     return WriteFieldScript(action, defaults, out, fields);
 }
+
+// The fields of FOLLOW, GRAVITATE and MATCH, which are these three alone.
+template <class Action>
+constexpr ActionField kForceFields[] = {
+    Field<&Action::fEpsilon>("fEpsilon", ScriptForm::Value, Rec(0)),
+    Field<&Action::fMagnitude>("fMagnitude", ScriptForm::Value, Rec(1)),
+    Field<&Action::fMaxRadius>("fMaxRadius", ScriptForm::Value, Rec(2)),
+};
 
 // Defines the three overrides of an action from its field list.
 #define KESTU_PPS_ACTION_FIELD_IO(Action, fields)                                                                      \

@@ -33,12 +33,4 @@ HRESULT SPPS_ACTION_FOLLOW::Update(CParticleGroup* group)
     return 0;
 }
 
-namespace {
-constexpr ActionField kFields[] = {
-    Field<&SPPS_ACTION_FOLLOW::fEpsilon>("fEpsilon", ScriptForm::Value, Rec(0)),
-    Field<&SPPS_ACTION_FOLLOW::fMagnitude>("fMagnitude", ScriptForm::Value, Rec(1)),
-    Field<&SPPS_ACTION_FOLLOW::fMaxRadius>("fMaxRadius", ScriptForm::Value, Rec(2)),
-};
-} // namespace
-
-KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_FOLLOW, kFields)
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_FOLLOW, kForceFields<SPPS_ACTION_FOLLOW>)

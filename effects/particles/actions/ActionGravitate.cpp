@@ -25,12 +25,4 @@ HRESULT SPPS_ACTION_GRAVITATE::Update(CParticleGroup* group)
     return 0;
 }
 
-namespace {
-constexpr ActionField kFields[] = {
-    Field<&SPPS_ACTION_GRAVITATE::fEpsilon>("fEpsilon", ScriptForm::Value, Rec(0)),
-    Field<&SPPS_ACTION_GRAVITATE::fMagnitude>("fMagnitude", ScriptForm::Value, Rec(1)),
-    Field<&SPPS_ACTION_GRAVITATE::fMaxRadius>("fMaxRadius", ScriptForm::Value, Rec(2)),
-};
-} // namespace
-
-KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_GRAVITATE, kFields)
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_GRAVITATE, kForceFields<SPPS_ACTION_GRAVITATE>)

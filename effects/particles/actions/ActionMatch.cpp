@@ -21,12 +21,4 @@ HRESULT SPPS_ACTION_MATCH::Update(CParticleGroup* group)
     return 0;
 }
 
-namespace {
-constexpr ActionField kFields[] = {
-    Field<&SPPS_ACTION_MATCH::fEpsilon>("fEpsilon", ScriptForm::Value, Rec(0)),
-    Field<&SPPS_ACTION_MATCH::fMagnitude>("fMagnitude", ScriptForm::Value, Rec(1)),
-    Field<&SPPS_ACTION_MATCH::fMaxRadius>("fMaxRadius", ScriptForm::Value, Rec(2)),
-};
-} // namespace
-
-KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_MATCH, kFields)
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_MATCH, kForceFields<SPPS_ACTION_MATCH>)

@@ -1,6 +1,7 @@
 // The binary record of an action: the header, the base part and the fields
 // of the action's list in record order.
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <sstream>
 #include <vector>
@@ -8,24 +9,6 @@
 #include "kestu_bytes.h"
 #include "kestu_ppsaction.h"
 #include "effects/particles/actions/ActionFieldList.h"
-
-bool ReadActionHeader(std::istream& in, SPPS_ACTION_DATA& header)
-{
-    uint8_t bytes[52];
-    if (!in.read(reinterpret_cast<char*>(bytes), sizeof bytes)) {
-        in.setstate(std::ios::failbit);
-        return false;
-    }
-    kestu::ByteReader r(bytes, sizeof bytes);
-    header.dwActionID = r.U32();
-    header.scope = {r.I32(), r.U32(), r.U32(), r.U32()};
-    header.validity = {r.I32(), r.U32(), r.U32(), r.U32()};
-    header.fDeltaTime = r.F32();
-    header.dwCRCNum = r.U32();
-    header.dwSize = r.U32();
-    header.dwFPFFlags = r.U32();
-    return true;
-}
 
 int ActionRecordFormSlot()
 {
@@ -45,49 +28,39 @@ public:
     // they are.
     bool Full() const { return m_bFull; }
 
-    void F32(float& f)
+    // Every field is a little-endian 32-bit word.
+    template <class T> void Word(T& value)
     {
-        if (m_pReader)
-            f = m_pReader->F32();
-        else if (m_pWriter)
-            m_pWriter->F32(f);
-        m_nBytes += 4;
-    }
-    void U32(DWORD& d)
-    {
-        if (m_pReader)
-            d = m_pReader->U32();
-        else if (m_pWriter)
-            m_pWriter->U32(d);
-        m_nBytes += 4;
-    }
-    void I32(int32_t& i)
-    {
-        if (m_pReader)
-            i = m_pReader->I32();
-        else if (m_pWriter)
-            m_pWriter->I32(i);
+        static_assert(sizeof(T) == 4);
+        if (m_pReader) {
+            const uint32_t bits = m_pReader->U32();
+            std::memcpy(&value, &bits, 4);
+        } else if (m_pWriter) {
+            uint32_t bits;
+            std::memcpy(&bits, &value, 4);
+            m_pWriter->U32(bits);
+        }
         m_nBytes += 4;
     }
     void Vec3(D3DXVECTOR3& v)
     {
-        F32(v.x);
-        F32(v.y);
-        F32(v.z);
+        Word(v.x);
+        Word(v.y);
+        Word(v.z);
     }
     void Domain(SPPS_DOMAIN& d)
     {
         int32_t type = d.DomainType;
-        I32(type);
+        Word(type);
         d.DomainType = static_cast<EPPS_DOMAIN_TYPE>(type);
         Vec3(d.p1);
         Vec3(d.p2);
         Vec3(d.u);
         Vec3(d.v);
-        F32(d.fRadius1);
-        F32(d.fRadius2);
-        F32(d.fRadius1Sqr);
-        F32(d.fRadius2Sqr);
+        Word(d.fRadius1);
+        Word(d.fRadius2);
+        Word(d.fRadius1Sqr);
+        Word(d.fRadius2Sqr);
     }
     size_t Measured() const { return m_nBytes; }
 
@@ -102,17 +75,17 @@ void Visit(SPPS_ACTION_BASE& action, const ActionField& field, bool extra, Recor
 {
     void* member = field.member(action);
     switch (field.type) {
-    case FieldType::F32: f.F32(*static_cast<float*>(member)); return;
-    case FieldType::U32: f.U32(*static_cast<DWORD*>(member)); return;
-    case FieldType::I32: f.I32(*static_cast<int32_t*>(member)); return;
+    case FieldType::F32: f.Word(*static_cast<float*>(member)); return;
+    case FieldType::U32: f.Word(*static_cast<DWORD*>(member)); return;
+    case FieldType::I32: f.Word(*static_cast<int32_t*>(member)); return;
     case FieldType::Domain: f.Domain(*static_cast<SPPS_DOMAIN*>(member)); return;
     case FieldType::Vec3: {
         D3DXVECTOR3& v = *static_cast<D3DXVECTOR3*>(member);
         const bool split = field.place.shared >= 0 && field.place.extra >= 0;
-        if (!split || !extra) f.F32(v.x);
+        if (!split || !extra) f.Word(v.x);
         if (!split || extra) {
-            f.F32(v.y);
-            f.F32(v.z);
+            f.Word(v.y);
+            f.Word(v.z);
         }
         return;
     }
@@ -138,12 +111,30 @@ void VisitOwnFields(SPPS_ACTION_BASE& action, ActionFieldList fields, RecordFiel
     if (f.Full()) VisitPart(action, fields, true, f);
 }
 
+// The 52-byte header that opens every record.
+void HeaderWords(SPPS_ACTION_DATA& h, RecordFields& f)
+{
+    f.Word(h.dwActionID);
+    f.Word(h.scope.nscope);
+    f.Word(h.scope.dwParam1);
+    f.Word(h.scope.dwParam2);
+    f.Word(h.scope.dwParam3);
+    f.Word(h.validity.nValidity);
+    f.Word(h.validity.nParam1);
+    f.Word(h.validity.nParam2);
+    f.Word(h.validity.nParam3);
+    f.Word(h.fDeltaTime);
+    f.Word(h.dwCRCNum);
+    f.Word(h.dwSize);
+    f.Word(h.dwFPFFlags);
+}
+
 void BaseTimes(SPPS_ACTION_BASE& a, RecordFields& f)
 {
-    f.F32(a.fStartTime);
-    f.F32(a.fLifeTime);
-    f.F32(a.fRepeatTime);
-    f.F32(a.fExecuteTime);
+    f.Word(a.fStartTime);
+    f.Word(a.fLifeTime);
+    f.Word(a.fRepeatTime);
+    f.Word(a.fExecuteTime);
 }
 
 HRESULT Refuse(std::iostream& stream)
@@ -153,6 +144,19 @@ HRESULT Refuse(std::iostream& stream)
 }
 } // namespace
 
+bool ReadActionHeader(std::istream& in, SPPS_ACTION_DATA& header)
+{
+    uint8_t bytes[52];
+    if (!in.read(reinterpret_cast<char*>(bytes), sizeof bytes)) {
+        in.setstate(std::ios::failbit);
+        return false;
+    }
+    kestu::ByteReader r(bytes, sizeof bytes);
+    RecordFields f(r, true);
+    HeaderWords(header, f);
+    return true;
+}
+
 HRESULT SerializeFields(SPPS_ACTION_BASE& action, std::iostream& stream, int bWrite, ActionFieldList fields)
 {
     const bool full = stream.iword(ActionRecordFormSlot()) != kShortActionRecords;
@@ -160,19 +164,7 @@ HRESULT SerializeFields(SPPS_ACTION_BASE& action, std::iostream& stream, int bWr
         std::vector<uint8_t> bytes;
         kestu::ByteWriter w(bytes);
         RecordFields f(w, full);
-        f.U32(action.dwActionID);
-        f.I32(action.scope.nscope);
-        f.U32(action.scope.dwParam1);
-        f.U32(action.scope.dwParam2);
-        f.U32(action.scope.dwParam3);
-        f.I32(action.validity.nValidity);
-        f.U32(action.validity.nParam1);
-        f.U32(action.validity.nParam2);
-        f.U32(action.validity.nParam3);
-        f.F32(action.fDeltaTime);
-        f.U32(action.dwCRCNum);
-        f.U32(action.dwSize);
-        f.U32(action.dwFPFFlags);
+        HeaderWords(action, f);
         // A longer name could not be read back.
         const size_t n = std::min(action.m_strName.size(), kActionNameMax);
         w.U32(static_cast<uint32_t>(n));

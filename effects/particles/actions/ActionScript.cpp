@@ -13,7 +13,6 @@ namespace {
 const char* LineKey(const ActionField& field)
 {
     switch (field.form) {
-    case ScriptForm::None: return nullptr;
     case ScriptForm::Domain: return "domain";
     case ScriptForm::Flat: return field.oldKey;
     default: return field.key;
@@ -115,7 +114,6 @@ void WriteField(std::ostream& out, const ActionField& field, SPPS_ACTION_BASE& a
 {
     const void* member = field.member(action);
     switch (field.form) {
-    case ScriptForm::None: return;
     case ScriptForm::Value: out << "\t" << field.key << "\t" << ValueText(field.type, member) << "\n"; return;
     case ScriptForm::Vector:
     case ScriptForm::VectorTab:
