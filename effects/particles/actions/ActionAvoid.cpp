@@ -1,6 +1,6 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
-#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionFieldList.h"
 #include "effects/particles/actions/ActionMath.h"
 
 SPPS_ACTION_AVOID::SPPS_ACTION_AVOID(float magnitude, float lookAhead, float epsilon)
@@ -107,37 +107,13 @@ HRESULT SPPS_ACTION_AVOID::Update(CParticleGroup* group)
     return 0;
 }
 
-HRESULT SPPS_ACTION_AVOID::Serialize(std::iostream& stream, int bWrite)
-{
-    return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) {
-        f.Domain(domain);
-        f.F32(fEpsilon);
-        f.F32(fLookAhead);
-        f.F32(fMagnitude);
-    });
-}
+namespace {
+constexpr ActionField kFields[] = {
+    Field<&SPPS_ACTION_AVOID::domain>("domain", ScriptForm::Domain, Rec(0)),
+    Field<&SPPS_ACTION_AVOID::fEpsilon>("fEpsilon", ScriptForm::Value, Rec(1)),
+    Field<&SPPS_ACTION_AVOID::fLookAhead>("fLookAhead", ScriptForm::Value, Rec(2)),
+    Field<&SPPS_ACTION_AVOID::fMagnitude>("fMagnitude", ScriptForm::Value, Rec(3)),
+};
+} // namespace
 
-HRESULT SPPS_ACTION_AVOID::CreateFromScript(CDataChunk& chunk)
-{
-    ReadActionBlock(chunk, *this, [&](const std::string& line) {
-        if (ScriptKeyIs(line, "domain")) {
-            ReadDomainBlock(chunk, domain);
-            return;
-        }
-        ReadKeyValue(line, "fEpsilon", fEpsilon) || ReadKeyValue(line, "fLookAhead", fLookAhead) ||
-            ReadKeyValue(line, "fMagnitude", fMagnitude);
-    });
-    return 0;
-}
-
-HRESULT SPPS_ACTION_AVOID::WriteToScript(std::ostream& out)
-{
-    SPPS_ACTION_BASE::WriteToScript(out);
-    out << "\tdomain\tdomain";
-    WriteDomainBlock(out, domain);
-    WriteValueLine(out, "\tfEpsilon\t", fEpsilon);
-    WriteValueLine(out, "\tfLookAhead\t", fLookAhead);
-    WriteValueLine(out, "\tfMagnitude\t", fMagnitude);
-    CloseActionBlock(out);
-    return 0;
-}
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_AVOID, kFields)

@@ -1,6 +1,6 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
-#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionFieldList.h"
 #include "effects/particles/actions/ActionMath.h"
 
 SPPS_ACTION_BOUNCE::SPPS_ACTION_BOUNCE(float oneMinFriction, float resilience, float cutoffSqr, EPPS_DOMAIN_TYPE type,
@@ -76,37 +76,13 @@ HRESULT SPPS_ACTION_BOUNCE::Update(CParticleGroup* group)
     }
 }
 
-HRESULT SPPS_ACTION_BOUNCE::Serialize(std::iostream& stream, int bWrite)
-{
-    return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) {
-        f.Domain(domain);
-        f.F32(fCutoffSqr);
-        f.F32(fOneMinFriction);
-        f.F32(fResilience);
-    });
-}
+namespace {
+constexpr ActionField kFields[] = {
+    Field<&SPPS_ACTION_BOUNCE::domain>("domain", ScriptForm::Domain, Rec(0)),
+    Field<&SPPS_ACTION_BOUNCE::fCutoffSqr>("fCutoffSqr", ScriptForm::Value, Rec(1)),
+    Field<&SPPS_ACTION_BOUNCE::fOneMinFriction>("fOneMinFriction", ScriptForm::Value, Rec(2)),
+    Field<&SPPS_ACTION_BOUNCE::fResilience>("fResilience", ScriptForm::Value, Rec(3)),
+};
+} // namespace
 
-HRESULT SPPS_ACTION_BOUNCE::CreateFromScript(CDataChunk& chunk)
-{
-    ReadActionBlock(chunk, *this, [&](const std::string& line) {
-        if (ScriptKeyIs(line, "domain")) {
-            ReadDomainBlock(chunk, domain);
-            return;
-        }
-        ReadKeyValue(line, "fCutoffSqr", fCutoffSqr) || ReadKeyValue(line, "fOneMinFriction", fOneMinFriction) ||
-            ReadKeyValue(line, "fResilience", fResilience);
-    });
-    return 0;
-}
-
-HRESULT SPPS_ACTION_BOUNCE::WriteToScript(std::ostream& out)
-{
-    SPPS_ACTION_BASE::WriteToScript(out);
-    out << "\tdomain\tdomain";
-    WriteDomainBlock(out, domain);
-    WriteValueLine(out, "\tfCutoffSqr\t", fCutoffSqr);
-    WriteValueLine(out, "\tfOneMinFriction\t", fOneMinFriction);
-    WriteValueLine(out, "\tfResilience\t", fResilience);
-    CloseActionBlock(out);
-    return 0;
-}
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_BOUNCE, kFields)

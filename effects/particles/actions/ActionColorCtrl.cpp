@@ -2,7 +2,7 @@
 
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
-#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionFieldList.h"
 
 SPPS_ACTION_COLORCTRL::SPPS_ACTION_COLORCTRL(int spark, int suddenChange, DWORD startColor, DWORD endColor,
                                              float cycle, int loop)
@@ -70,37 +70,15 @@ HRESULT SPPS_ACTION_COLORCTRL::Update(CParticleGroup* group)
     return 0;
 }
 
-HRESULT SPPS_ACTION_COLORCTRL::Serialize(std::iostream& stream, int bWrite)
-{
-    return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) {
-        f.I32(bSpark);
-        f.I32(bSuddenChange);
-        f.U32(dwStartColor);
-        f.U32(dwEndColor);
-        f.F32(fCycle);
-        f.I32(bLoop);
-    });
-}
+namespace {
+constexpr ActionField kFields[] = {
+    Field<&SPPS_ACTION_COLORCTRL::bSpark>("bSpark", ScriptForm::Value, Rec(0)),
+    Field<&SPPS_ACTION_COLORCTRL::bSuddenChange>("bSuddenChange", ScriptForm::Value, Rec(1)),
+    Field<&SPPS_ACTION_COLORCTRL::dwStartColor>("dwStartColor", ScriptForm::Value, Rec(2)),
+    Field<&SPPS_ACTION_COLORCTRL::dwEndColor>("dwEndColor", ScriptForm::Value, Rec(3)),
+    Field<&SPPS_ACTION_COLORCTRL::fCycle>("fCycle", ScriptForm::Value, Rec(4)),
+    Field<&SPPS_ACTION_COLORCTRL::bLoop>("bLoop", ScriptForm::Value, Rec(5)),
+};
+} // namespace
 
-HRESULT SPPS_ACTION_COLORCTRL::CreateFromScript(CDataChunk& chunk)
-{
-    ReadActionBlock(chunk, *this, [&](const std::string& line) {
-        ReadKeyFlag(line, "bSpark", bSpark) || ReadKeyFlag(line, "bSuddenChange", bSuddenChange) ||
-            ReadKeyFlag(line, "bLoop", bLoop) || ReadKeyValue(line, "dwStartColor", dwStartColor) ||
-            ReadKeyValue(line, "dwEndColor", dwEndColor) || ReadKeyValue(line, "fCycle", fCycle);
-    });
-    return 0;
-}
-
-HRESULT SPPS_ACTION_COLORCTRL::WriteToScript(std::ostream& out)
-{
-    SPPS_ACTION_BASE::WriteToScript(out);
-    WriteValueLine(out, "\tbSpark\t", bSpark);
-    WriteValueLine(out, "\tbSuddenChange\t", bSuddenChange);
-    WriteValueLine(out, "\tdwStartColor\t", dwStartColor);
-    WriteValueLine(out, "\tdwEndColor\t", dwEndColor);
-    WriteValueLine(out, "\tfCycle\t", fCycle);
-    WriteValueLine(out, "\tbLoop\t", bLoop);
-    CloseActionBlock(out);
-    return 0;
-}
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_COLORCTRL, kFields)

@@ -1,6 +1,6 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
-#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionFieldList.h"
 #include "effects/particles/actions/ActionMath.h"
 
 SPPS_ACTION_DAMP::SPPS_ACTION_DAMP(float x, float y, float z, float vHighSqr, float vLowSqr)
@@ -28,39 +28,13 @@ HRESULT SPPS_ACTION_DAMP::Update(CParticleGroup* group)
     return 0;
 }
 
-HRESULT SPPS_ACTION_DAMP::Serialize(std::iostream& stream, int bWrite)
-{
-    return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) {
-        f.F32(fDamping.x);
-        f.F32(fVhighSqr);
-        f.F32(fVlowSqr);
-        if (f.Full()) {
-            f.F32(fDamping.y);
-            f.F32(fDamping.z);
-        }
-    });
-}
+namespace {
+// The record both forms hold keeps x alone; y and z only the second form.
+constexpr ActionField kFields[] = {
+    Field<&SPPS_ACTION_DAMP::fDamping>("fDamping", ScriptForm::VectorTab, RecordPlace{0, 0}),
+    Field<&SPPS_ACTION_DAMP::fVhighSqr>("fVhighSqr", ScriptForm::Value, Rec(1)),
+    Field<&SPPS_ACTION_DAMP::fVlowSqr>("fVlowSqr", ScriptForm::Value, Rec(2)),
+};
+} // namespace
 
-HRESULT SPPS_ACTION_DAMP::CreateFromScript(CDataChunk& chunk)
-{
-    ReadActionBlock(chunk, *this, [&](const std::string& line) {
-        if (ScriptKeyIs(line, "fDamping")) {
-            ReadVectorBlock(chunk, fDamping);
-            return;
-        }
-        ReadKeyValue(line, "fVhighSqr", fVhighSqr) || ReadKeyValue(line, "fVlowSqr", fVlowSqr);
-    });
-    return 0;
-}
-
-HRESULT SPPS_ACTION_DAMP::WriteToScript(std::ostream& out)
-{
-    SPPS_ACTION_BASE::WriteToScript(out);
-    out << "\tfDamping\t";
-    WriteVectorBlock(out, fDamping);
-    out << "\n";
-    WriteValueLine(out, "\tfVhighSqr\t", fVhighSqr);
-    WriteValueLine(out, "\tfVlowSqr\t", fVlowSqr);
-    CloseActionBlock(out);
-    return 0;
-}
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_DAMP, kFields)

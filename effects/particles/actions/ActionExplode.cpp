@@ -1,6 +1,6 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
-#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionFieldList.h"
 #include "effects/particles/actions/ActionMath.h"
 
 SPPS_ACTION_EXPLODE::SPPS_ACTION_EXPLODE(float cx, float cy, float cz, float velocity, float magnitude, float stdev,
@@ -34,43 +34,15 @@ HRESULT SPPS_ACTION_EXPLODE::Update(CParticleGroup* group)
     return 0;
 }
 
-HRESULT SPPS_ACTION_EXPLODE::Serialize(std::iostream& stream, int bWrite)
-{
-    return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) {
-        f.Vec3(vCenter);
-        f.F32(fMagnitude);
-        f.F32(fAge);
-        f.F32(fEpsilon);
-        f.F32(fStdev);
-        f.F32(fVelocity);
-    });
-}
+namespace {
+constexpr ActionField kFields[] = {
+    Field<&SPPS_ACTION_EXPLODE::vCenter>("vCenter", ScriptForm::Vector, Rec(0)),
+    Field<&SPPS_ACTION_EXPLODE::fMagnitude>("fMagnitude", ScriptForm::Value, Rec(1)),
+    Field<&SPPS_ACTION_EXPLODE::fAge>("fAge", ScriptForm::Value, Rec(2)),
+    Field<&SPPS_ACTION_EXPLODE::fEpsilon>("fEpsilon", ScriptForm::Value, Rec(3)),
+    Field<&SPPS_ACTION_EXPLODE::fStdev>("fStdev", ScriptForm::Value, Rec(4)),
+    Field<&SPPS_ACTION_EXPLODE::fVelocity>("fVelocity", ScriptForm::Value, Rec(5)),
+};
+} // namespace
 
-HRESULT SPPS_ACTION_EXPLODE::CreateFromScript(CDataChunk& chunk)
-{
-    ReadActionBlock(chunk, *this, [&](const std::string& line) {
-        if (ScriptKeyIs(line, "vCenter")) {
-            ReadVectorBlock(chunk, vCenter);
-            return;
-        }
-        ReadKeyValue(line, "fMagnitude", fMagnitude) || ReadKeyValue(line, "fAge", fAge) ||
-            ReadKeyValue(line, "fEpsilon", fEpsilon) || ReadKeyValue(line, "fStdev", fStdev) ||
-            ReadKeyValue(line, "fVelocity", fVelocity);
-    });
-    return 0;
-}
-
-HRESULT SPPS_ACTION_EXPLODE::WriteToScript(std::ostream& out)
-{
-    SPPS_ACTION_BASE::WriteToScript(out);
-    out << "\tvCenter";
-    WriteVectorBlock(out, vCenter);
-    out << "\n";
-    WriteValueLine(out, "\tfMagnitude\t", fMagnitude);
-    WriteValueLine(out, "\tfAge\t", fAge);
-    WriteValueLine(out, "\tfEpsilon\t", fEpsilon);
-    WriteValueLine(out, "\tfStdev\t", fStdev);
-    WriteValueLine(out, "\tfVelocity\t", fVelocity);
-    CloseActionBlock(out);
-    return 0;
-}
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_EXPLODE, kFields)

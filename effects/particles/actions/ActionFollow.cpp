@@ -1,6 +1,6 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
-#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionFieldList.h"
 #include "effects/particles/actions/ActionMath.h"
 
 SPPS_ACTION_FOLLOW::SPPS_ACTION_FOLLOW(float magnitude, float epsilon, float maxRadius)
@@ -33,8 +33,4 @@ HRESULT SPPS_ACTION_FOLLOW::Update(CParticleGroup* group)
     return 0;
 }
 
-HRESULT SPPS_ACTION_FOLLOW::Serialize(std::iostream& stream, int bWrite) { return SerializeForce(*this, stream, bWrite); }
-
-HRESULT SPPS_ACTION_FOLLOW::CreateFromScript(CDataChunk& chunk) { return ReadForceScript(*this, chunk); }
-
-HRESULT SPPS_ACTION_FOLLOW::WriteToScript(std::ostream& out) { return WriteForceScript(*this, out); }
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_FOLLOW, kForceFields<SPPS_ACTION_FOLLOW>)

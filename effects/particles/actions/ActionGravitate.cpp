@@ -1,6 +1,6 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
-#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionFieldList.h"
 #include "effects/particles/actions/ActionMath.h"
 
 SPPS_ACTION_GRAVITATE::SPPS_ACTION_GRAVITATE(float magnitude, float epsilon, float maxRadius)
@@ -25,8 +25,4 @@ HRESULT SPPS_ACTION_GRAVITATE::Update(CParticleGroup* group)
     return 0;
 }
 
-HRESULT SPPS_ACTION_GRAVITATE::Serialize(std::iostream& stream, int bWrite) { return SerializeForce(*this, stream, bWrite); }
-
-HRESULT SPPS_ACTION_GRAVITATE::CreateFromScript(CDataChunk& chunk) { return ReadForceScript(*this, chunk); }
-
-HRESULT SPPS_ACTION_GRAVITATE::WriteToScript(std::ostream& out) { return WriteForceScript(*this, out); }
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_GRAVITATE, kForceFields<SPPS_ACTION_GRAVITATE>)

@@ -1,6 +1,6 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
-#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionFieldList.h"
 #include "effects/particles/actions/ActionMath.h"
 
 SPPS_ACTION_GRAVITY::SPPS_ACTION_GRAVITY(float x, float y, float z)
@@ -21,24 +21,10 @@ HRESULT SPPS_ACTION_GRAVITY::Update(CParticleGroup* group)
     return 0;
 }
 
-HRESULT SPPS_ACTION_GRAVITY::Serialize(std::iostream& stream, int bWrite)
-{
-    return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) { f.Vec3(vDirection); });
-}
+namespace {
+constexpr ActionField kFields[] = {
+    Field<&SPPS_ACTION_GRAVITY::vDirection>("vDirection", ScriptForm::VectorBare, Rec(0)),
+};
+} // namespace
 
-HRESULT SPPS_ACTION_GRAVITY::CreateFromScript(CDataChunk& chunk)
-{
-    ReadActionBlock(chunk, *this, [&](const std::string& line) {
-        if (ScriptKeyIs(line, "vDirection")) ReadVectorBlock(chunk, vDirection);
-    });
-    return 0;
-}
-
-HRESULT SPPS_ACTION_GRAVITY::WriteToScript(std::ostream& out)
-{
-    SPPS_ACTION_BASE::WriteToScript(out);
-    out << "\tvDirection";
-    WriteVectorBlock(out, vDirection);
-    CloseActionBlock(out);
-    return 0;
-}
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_GRAVITY, kFields)

@@ -1,6 +1,6 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
-#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionFieldList.h"
 #include "effects/particles/actions/ActionMath.h"
 
 SPPS_ACTION_JET::SPPS_ACTION_JET(float cx, float cy, float cz, float magnitude, float epsilon, float maxRadius)
@@ -26,46 +26,14 @@ HRESULT SPPS_ACTION_JET::Update(CParticleGroup* group)
     return 0;
 }
 
-HRESULT SPPS_ACTION_JET::Serialize(std::iostream& stream, int bWrite)
-{
-    return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) {
-        f.Vec3(vCenter);
-        ForceRecord(f, fEpsilon, fMagnitude, fMaxRadius);
-        if (f.Full()) f.Domain(domain);
-    });
-}
-
 namespace {
-// The acceleration domain, kept in a script only when a client filled it.
-constexpr const char* kDomainKey = "JetDomain";
+constexpr ActionField kFields[] = {
+    Field<&SPPS_ACTION_JET::vCenter>("vCenter", ScriptForm::Vector, Rec(0)),
+    Field<&SPPS_ACTION_JET::fEpsilon>("fEpsilon", ScriptForm::Value, Rec(1)),
+    Field<&SPPS_ACTION_JET::fMagnitude>("fMagnitude", ScriptForm::Value, Rec(2)),
+    Field<&SPPS_ACTION_JET::fMaxRadius>("fMaxRadius", ScriptForm::Value, Rec(3)),
+    Field<&SPPS_ACTION_JET::domain>("JetDomain", ScriptForm::Flat, Extra(0), "domain"),
+};
 } // namespace
 
-HRESULT SPPS_ACTION_JET::CreateFromScript(CDataChunk& chunk)
-{
-    ReadActionBlock(chunk, *this, [&](const std::string& line) {
-        if (ReadFlatDomain(line, kDomainKey, domain)) return;
-        if (ScriptKeyIs(line, "vCenter")) {
-            ReadVectorBlock(chunk, vCenter);
-            return;
-        }
-        // Earlier builds wrote the domain as a nested block.
-        if (ScriptKeyIs(line, "domain")) {
-            ReadDomainBlock(chunk, domain);
-            return;
-        }
-        ReadForceKey(line, fEpsilon, fMagnitude, fMaxRadius);
-    });
-    return 0;
-}
-
-HRESULT SPPS_ACTION_JET::WriteToScript(std::ostream& out)
-{
-    SPPS_ACTION_BASE::WriteToScript(out);
-    out << "\tvCenter";
-    WriteVectorBlock(out, vCenter);
-    out << "\n";
-    WriteForceLines(out, fEpsilon, fMagnitude, fMaxRadius);
-    if (!SameDomain(domain, SPPS_DOMAIN())) WriteFlatDomain(out, kDomainKey, domain);
-    CloseActionBlock(out);
-    return 0;
-}
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_JET, kFields)

@@ -1,6 +1,6 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
-#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionFieldList.h"
 
 SPPS_ACTION_KILL::SPPS_ACTION_KILL(float ageLimit, int killLessThan)
     : SPPS_ACTION_BASE(PPS_ACTION_KILL, 116), fAgeLimit(ageLimit), bKillLessThan(killLessThan)
@@ -23,27 +23,11 @@ HRESULT SPPS_ACTION_KILL::Update(CParticleGroup* group)
     return 0;
 }
 
-HRESULT SPPS_ACTION_KILL::Serialize(std::iostream& stream, int bWrite)
-{
-    return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) {
-        f.F32(fAgeLimit);
-        f.I32(bKillLessThan);
-    });
-}
+namespace {
+constexpr ActionField kFields[] = {
+    Field<&SPPS_ACTION_KILL::fAgeLimit>("fAgeLimit", ScriptForm::Value, Rec(0)),
+    Field<&SPPS_ACTION_KILL::bKillLessThan>("bKillLessThan", ScriptForm::Value, Rec(1)),
+};
+} // namespace
 
-HRESULT SPPS_ACTION_KILL::CreateFromScript(CDataChunk& chunk)
-{
-    ReadActionBlock(chunk, *this, [&](const std::string& line) {
-        ReadKeyValue(line, "fAgeLimit", fAgeLimit) || ReadKeyFlag(line, "bKillLessThan", bKillLessThan);
-    });
-    return 0;
-}
-
-HRESULT SPPS_ACTION_KILL::WriteToScript(std::ostream& out)
-{
-    SPPS_ACTION_BASE::WriteToScript(out);
-    WriteValueLine(out, "\tfAgeLimit\t", fAgeLimit);
-    WriteValueLine(out, "\tbKillLessThan\t", bKillLessThan);
-    CloseActionBlock(out);
-    return 0;
-}
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_KILL, kFields)

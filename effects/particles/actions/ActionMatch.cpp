@@ -1,6 +1,6 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
-#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionFieldList.h"
 #include "effects/particles/actions/ActionMath.h"
 
 SPPS_ACTION_MATCH::SPPS_ACTION_MATCH() : SPPS_ACTION_BASE(PPS_ACTION_MATCH, 120) {}
@@ -21,8 +21,4 @@ HRESULT SPPS_ACTION_MATCH::Update(CParticleGroup* group)
     return 0;
 }
 
-HRESULT SPPS_ACTION_MATCH::Serialize(std::iostream& stream, int bWrite) { return SerializeForce(*this, stream, bWrite); }
-
-HRESULT SPPS_ACTION_MATCH::CreateFromScript(CDataChunk& chunk) { return ReadForceScript(*this, chunk); }
-
-HRESULT SPPS_ACTION_MATCH::WriteToScript(std::ostream& out) { return WriteForceScript(*this, out); }
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_MATCH, kForceFields<SPPS_ACTION_MATCH>)

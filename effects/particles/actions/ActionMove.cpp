@@ -1,6 +1,6 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
-#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionFieldList.h"
 #include "effects/particles/actions/ActionMath.h"
 
 SPPS_ACTION_MOVE::SPPS_ACTION_MOVE() : SPPS_ACTION_BASE(PPS_ACTION_MOVE, 108) {}
@@ -21,13 +21,7 @@ HRESULT SPPS_ACTION_MOVE::Update(CParticleGroup* group)
 
 HRESULT SPPS_ACTION_MOVE::CreateFromScript(CDataChunk& chunk)
 {
-    ReadActionBlock(chunk, *this, [](const std::string&) {});
-    return 0;
+    return ReadFieldScript(*this, chunk, ActionFieldList());
 }
 
-HRESULT SPPS_ACTION_MOVE::WriteToScript(std::ostream& out)
-{
-    SPPS_ACTION_BASE::WriteToScript(out);
-    CloseActionBlock(out);
-    return 0;
-}
+HRESULT SPPS_ACTION_MOVE::WriteToScript(std::ostream& out) { return WriteFieldScript(*this, out, ActionFieldList()); }

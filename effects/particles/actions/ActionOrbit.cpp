@@ -1,6 +1,6 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
-#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionFieldList.h"
 #include "effects/particles/actions/ActionMath.h"
 
 SPPS_ACTION_ORBIT::SPPS_ACTION_ORBIT(float cx, float cy, float cz, float magnitude, float epsilon, float maxRadius)
@@ -26,40 +26,13 @@ HRESULT SPPS_ACTION_ORBIT::Update(CParticleGroup* group)
     return 0;
 }
 
-HRESULT SPPS_ACTION_ORBIT::Serialize(std::iostream& stream, int bWrite)
-{
-    return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) {
-        f.F32(fMagnitude);
-        f.F32(fEpsilon);
-        f.F32(fMaxRadius);
-        if (f.Full()) f.Vec3(vCenter);
-    });
-}
-
 namespace {
-// The centre, kept in a script only away from the origin.
-constexpr const char* kCenterKey = "OrbitCenter";
+constexpr ActionField kFields[] = {
+    Field<&SPPS_ACTION_ORBIT::fEpsilon>("fEpsilon", ScriptForm::Value, Rec(1)),
+    Field<&SPPS_ACTION_ORBIT::fMagnitude>("fMagnitude", ScriptForm::Value, Rec(0)),
+    Field<&SPPS_ACTION_ORBIT::fMaxRadius>("fMaxRadius", ScriptForm::Value, Rec(2)),
+    Field<&SPPS_ACTION_ORBIT::vCenter>("OrbitCenter", ScriptForm::Flat, Extra(0), "vCenter"),
+};
 } // namespace
 
-HRESULT SPPS_ACTION_ORBIT::CreateFromScript(CDataChunk& chunk)
-{
-    ReadActionBlock(chunk, *this, [&](const std::string& line) {
-        if (ReadFlatVector(line, kCenterKey, vCenter)) return;
-        // Earlier builds wrote the centre as a nested block.
-        if (ScriptKeyIs(line, "vCenter")) {
-            ReadVectorBlock(chunk, vCenter);
-            return;
-        }
-        ReadForceKey(line, fEpsilon, fMagnitude, fMaxRadius);
-    });
-    return 0;
-}
-
-HRESULT SPPS_ACTION_ORBIT::WriteToScript(std::ostream& out)
-{
-    SPPS_ACTION_BASE::WriteToScript(out);
-    WriteForceLines(out, fEpsilon, fMagnitude, fMaxRadius);
-    if (!(vCenter.x == 0.0f && vCenter.y == 0.0f && vCenter.z == 0.0f)) WriteFlatVector(out, kCenterKey, vCenter);
-    CloseActionBlock(out);
-    return 0;
-}
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_ORBIT, kFields)

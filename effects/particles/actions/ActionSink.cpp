@@ -1,6 +1,6 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
-#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionFieldList.h"
 
 SPPS_ACTION_SINK::SPPS_ACTION_SINK(DWORD type, int killInside, EPPS_DOMAIN_TYPE domainType, float a0, float a1,
                                    float a2, float a3, float a4, float a5, float a6, float a7, float a8)
@@ -26,34 +26,12 @@ HRESULT SPPS_ACTION_SINK::Update(CParticleGroup* group)
     return 0;
 }
 
-HRESULT SPPS_ACTION_SINK::Serialize(std::iostream& stream, int bWrite)
-{
-    return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) {
-        f.Domain(domain);
-        f.I32(bKillInside);
-        f.U32(nType);
-    });
-}
+namespace {
+constexpr ActionField kFields[] = {
+    Field<&SPPS_ACTION_SINK::domain>("domain", ScriptForm::Domain, Rec(0)),
+    Field<&SPPS_ACTION_SINK::bKillInside>("bKillInside", ScriptForm::Value, Rec(1)),
+    Field<&SPPS_ACTION_SINK::nType>("nType", ScriptForm::Value, Rec(2)),
+};
+} // namespace
 
-HRESULT SPPS_ACTION_SINK::CreateFromScript(CDataChunk& chunk)
-{
-    ReadActionBlock(chunk, *this, [&](const std::string& line) {
-        if (ScriptKeyIs(line, "domain")) {
-            ReadDomainBlock(chunk, domain);
-            return;
-        }
-        ReadKeyFlag(line, "bKillInside", bKillInside) || ReadKeyValue(line, "nType", nType);
-    });
-    return 0;
-}
-
-HRESULT SPPS_ACTION_SINK::WriteToScript(std::ostream& out)
-{
-    SPPS_ACTION_BASE::WriteToScript(out);
-    out << "\tdomain\tdomain";
-    WriteDomainBlock(out, domain);
-    WriteValueLine(out, "\tbKillInside\t", bKillInside);
-    WriteValueLine(out, "\tnType\t", nType);
-    CloseActionBlock(out);
-    return 0;
-}
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_SINK, kFields)

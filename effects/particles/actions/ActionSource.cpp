@@ -2,7 +2,7 @@
 
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
-#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionFieldList.h"
 
 namespace {
 // New particles fly up inside a thin tube and take colours from a unit ball.
@@ -53,64 +53,17 @@ HRESULT SPPS_ACTION_SOURCE::Update(CParticleGroup* group)
     return 0;
 }
 
-HRESULT SPPS_ACTION_SOURCE::Serialize(std::iostream& stream, int bWrite)
-{
-    return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) {
-        f.Domain(position);
-        f.Domain(velocity);
-        f.Domain(color);
-        f.F32(fRate);
-        if (f.Full()) {
-            f.Domain(positionB);
-            f.Domain(size);
-            f.F32(fAge);
-            f.F32(fAgeSigma);
-        }
-    });
-}
+namespace {
+constexpr ActionField kFields[] = {
+    Field<&SPPS_ACTION_SOURCE::position>("position", ScriptForm::Domain, Rec(0)),
+    Field<&SPPS_ACTION_SOURCE::positionB>("positionB", ScriptForm::Domain, Extra(0)),
+    Field<&SPPS_ACTION_SOURCE::size>("size", ScriptForm::Domain, Extra(1)),
+    Field<&SPPS_ACTION_SOURCE::velocity>("velocity", ScriptForm::Domain, Rec(1)),
+    Field<&SPPS_ACTION_SOURCE::color>("color", ScriptForm::Domain, Rec(2)),
+    Field<&SPPS_ACTION_SOURCE::fRate>("fRate", ScriptForm::Value, Rec(3)),
+    Field<&SPPS_ACTION_SOURCE::fAge>("fAge", ScriptForm::Value, Extra(2)),
+    Field<&SPPS_ACTION_SOURCE::fAgeSigma>("fAgeSigma", ScriptForm::Value, Extra(3)),
+};
+} // namespace
 
-HRESULT SPPS_ACTION_SOURCE::CreateFromScript(CDataChunk& chunk)
-{
-    ReadActionBlock(chunk, *this, [&](const std::string& line) {
-        if (ScriptKeyIs(line, "domain")) {
-            const std::vector<std::string> tokens = SplitTokens(line);
-            SPPS_DOMAIN* target = nullptr;
-            if (tokens.size() >= 2) {
-                const std::string& which = tokens[1];
-                if (which == "position")
-                    target = &position;
-                else if (which == "positionB")
-                    target = &positionB;
-                else if (which == "size")
-                    target = &size;
-                else if (which == "velocity")
-                    target = &velocity;
-                else if (which == "color")
-                    target = &color;
-            }
-            if (target) ReadDomainBlock(chunk, *target);
-            return;
-        }
-        // "fAge" is a prefix of "fAgeSigma": the longer key is told apart.
-        ReadKeyValue(line, "fRate", fRate) || ReadKeyValue(line, "fAgeSigma", fAgeSigma) ||
-            ReadKeyValue(line, "fAge", fAge);
-    });
-    return 0;
-}
-
-HRESULT SPPS_ACTION_SOURCE::WriteToScript(std::ostream& out)
-{
-    SPPS_ACTION_BASE::WriteToScript(out);
-    const std::pair<const char*, const SPPS_DOMAIN*> domains[] = {
-        {"\tdomain\tposition", &position}, {"\tdomain\tpositionB", &positionB}, {"\tdomain\tsize", &size},
-        {"\tdomain\tvelocity", &velocity}, {"\tdomain\tcolor", &color}};
-    for (const auto& d : domains) {
-        out << d.first;
-        WriteDomainBlock(out, *d.second);
-    }
-    WriteValueLine(out, "\tfRate\t", fRate);
-    WriteValueLine(out, "\tfAge\t", fAge);
-    WriteValueLine(out, "\tfAgeSigma\t", fAgeSigma);
-    CloseActionBlock(out);
-    return 0;
-}
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_SOURCE, kFields)

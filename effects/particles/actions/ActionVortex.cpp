@@ -1,6 +1,6 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
-#include "effects/particles/actions/ActionIO.h"
+#include "effects/particles/actions/ActionFieldList.h"
 #include "effects/particles/actions/ActionMath.h"
 
 SPPS_ACTION_VORTEX::SPPS_ACTION_VORTEX(float cx, float cy, float cz, const D3DXVECTOR3& axis, float magnitude,
@@ -32,41 +32,14 @@ HRESULT SPPS_ACTION_VORTEX::Update(CParticleGroup* group)
     return 0;
 }
 
-HRESULT SPPS_ACTION_VORTEX::Serialize(std::iostream& stream, int bWrite)
-{
-    return SerializeAction(*this, stream, bWrite, [this](ActionFields& f) {
-        f.Vec3(vCenter);
-        f.Vec3(vAxis);
-        ForceRecord(f, fEpsilon, fMagnitude, fMaxRadius);
-    });
-}
+namespace {
+constexpr ActionField kFields[] = {
+    Field<&SPPS_ACTION_VORTEX::vCenter>("vCenter", ScriptForm::Vector, Rec(0)),
+    Field<&SPPS_ACTION_VORTEX::vAxis>("vAxis", ScriptForm::Vector, Rec(1)),
+    Field<&SPPS_ACTION_VORTEX::fEpsilon>("fEpsilon", ScriptForm::Value, Rec(2)),
+    Field<&SPPS_ACTION_VORTEX::fMagnitude>("fMagnitude", ScriptForm::Value, Rec(3)),
+    Field<&SPPS_ACTION_VORTEX::fMaxRadius>("fMaxRadius", ScriptForm::Value, Rec(4)),
+};
+} // namespace
 
-HRESULT SPPS_ACTION_VORTEX::CreateFromScript(CDataChunk& chunk)
-{
-    ReadActionBlock(chunk, *this, [&](const std::string& line) {
-        if (ScriptKeyIs(line, "vCenter")) {
-            ReadVectorBlock(chunk, vCenter);
-            return;
-        }
-        if (ScriptKeyIs(line, "vAxis")) {
-            ReadVectorBlock(chunk, vAxis);
-            return;
-        }
-        ReadForceKey(line, fEpsilon, fMagnitude, fMaxRadius);
-    });
-    return 0;
-}
-
-HRESULT SPPS_ACTION_VORTEX::WriteToScript(std::ostream& out)
-{
-    SPPS_ACTION_BASE::WriteToScript(out);
-    out << "\tvCenter";
-    WriteVectorBlock(out, vCenter);
-    out << "\n";
-    out << "\tvAxis";
-    WriteVectorBlock(out, vAxis);
-    out << "\n";
-    WriteForceLines(out, fEpsilon, fMagnitude, fMaxRadius);
-    CloseActionBlock(out);
-    return 0;
-}
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_VORTEX, kFields)

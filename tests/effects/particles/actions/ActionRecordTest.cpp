@@ -243,6 +243,90 @@ TEST(ActionRecord, FirstFormRecordsLeaveTheLaterFieldsAtTheirDefaults)
     EXPECT_EQ(fresh.color.DomainType, PPS_DOMAIN_SPHERE);
 }
 
+// Each action's own words in the order the format lays them out, one letter
+// a field (f float, i integer, v vector, x a vector's x alone, D domain),
+// with the script key that shows the field (a domain's name).
+struct OwnLayout {
+    DWORD id;
+    const char* kinds;
+    std::vector<const char*> keys;
+};
+const OwnLayout kOwnLayouts[] = {
+    {PPS_ACTION_AVOID, "Dfff", {"domain", "fEpsilon", "fLookAhead", "fMagnitude"}},
+    {PPS_ACTION_BOUNCE, "Dfff", {"domain", "fCutoffSqr", "fOneMinFriction", "fResilience"}},
+    {PPS_ACTION_DAMP, "xff", {"fDamping", "fVhighSqr", "fVlowSqr"}},
+    {PPS_ACTION_EXPLODE, "vfffff", {"vCenter", "fMagnitude", "fAge", "fEpsilon", "fStdev", "fVelocity"}},
+    {PPS_ACTION_FOLLOW, "fff", {"fEpsilon", "fMagnitude", "fMaxRadius"}},
+    {PPS_ACTION_GRAVITY, "v", {"vDirection"}},
+    {PPS_ACTION_GRAVITATE, "fff", {"fEpsilon", "fMagnitude", "fMaxRadius"}},
+    {PPS_ACTION_JET, "vfff", {"vCenter", "fEpsilon", "fMagnitude", "fMaxRadius"}},
+    {PPS_ACTION_KILL, "fi", {"fAgeLimit", "bKillLessThan"}},
+    {PPS_ACTION_MATCH, "fff", {"fEpsilon", "fMagnitude", "fMaxRadius"}},
+    {PPS_ACTION_MOVE, "", {}},
+    {PPS_ACTION_SINK, "Dii", {"domain", "bKillInside", "nType"}},
+    {PPS_ACTION_VORTEX, "vvfff", {"vCenter", "vAxis", "fEpsilon", "fMagnitude", "fMaxRadius"}},
+    {PPS_ACTION_DIFFUSE, "", {}},
+    {PPS_ACTION_ORBIT, "fff", {"fMagnitude", "fEpsilon", "fMaxRadius"}},
+    {PPS_ACTION_SOURCE, "DDDf", {"position", "velocity", "color", "fRate"}},
+    {PPS_ACTION_COLORCTRL, "iiiifi", {"bSpark", "bSuddenChange", "dwStartColor", "dwEndColor", "fCycle", "bLoop"}},
+};
+
+// Word n of the own fields holds the number n + 1 (a domain's type word 0),
+// so the script shows which word each field took.
+TEST(ActionRecord, OwnWordsLaidByHandLandInTheirFields)
+{
+    for (const OwnLayout& layout : kOwnLayouts) {
+        std::vector<uint8_t> b;
+        kestu::ByteWriter w(b);
+        w.U32(layout.id);
+        w.Zeros(48);
+        w.U32(0);
+        w.Zeros(16);
+        std::vector<std::string> expected;
+        int n = 0;
+        const auto number = [&](int k) { return std::to_string(n + k); };
+        for (size_t i = 0; layout.kinds[i]; ++i) {
+            const std::string key = layout.keys[i];
+            switch (layout.kinds[i]) {
+            case 'f':
+            case 'i':
+                if (layout.kinds[i] == 'f')
+                    w.F32(float(++n));
+                else
+                    w.U32(uint32_t(++n));
+                expected.push_back("\t" + key + "\t" + number(0) + "\n");
+                break;
+            case 'x':
+                w.F32(float(++n));
+                expected.push_back("\t" + key + "\t\n\t\t{\n\t\tx\t" + number(0) + "\n");
+                break;
+            case 'v':
+                for (int k = 0; k < 3; ++k) w.F32(float(++n));
+                expected.push_back("\t" + key + "\n\t\t{\n\t\tx\t" + number(-2) + "\n\t\ty\t" + number(-1) +
+                                   "\n\t\tz\t" + number(0) + "\n");
+                break;
+            case 'D':
+                w.U32(0);
+                ++n;
+                for (int k = 0; k < 16; ++k) w.F32(float(++n));
+                expected.push_back("\tdomain\t" + key + "\n\t\t{\n\t\tDomainType\t0\n\t\tp1\t\n\t\t{\n\t\tx\t" +
+                                   number(-15) + "\n");
+                break;
+            }
+        }
+        const std::string laid(b.begin(), b.end());
+        HRESULT hr = -1;
+        std::unique_ptr<SPPS_ACTION_BASE> a = ReadRecord(laid, &hr, true);
+        ASSERT_EQ(hr, 0) << layout.id;
+        const std::string script = Script(*a);
+        for (const std::string& line : expected) EXPECT_NE(script.find(line), std::string::npos) << layout.id << line;
+        std::stringstream again;
+        again.iword(ActionRecordFormSlot()) = kShortActionRecords;
+        a->Serialize(again, 1);
+        EXPECT_EQ(again.str(), laid) << layout.id;
+    }
+}
+
 TEST(ActionRecord, LongNamesAreCutOnWritingAndRefusedOnReading)
 {
     SPPS_ACTION_GRAVITY g(0, -1, 0);
