@@ -15,20 +15,8 @@ namespace {
 using DeviceState = testdevice::DeviceSuite<16, 16>;
 using kestu::PutBack;
 using kestu::StateRow;
-
-DWORD Render(IDirect3DDevice8* device, D3DRENDERSTATETYPE type)
-{
-    DWORD v = 0;
-    device->GetRenderState(type, &v);
-    return v;
-}
-
-DWORD Stage(IDirect3DDevice8* device, DWORD stage, D3DTEXTURESTAGESTATETYPE type)
-{
-    DWORD v = 0;
-    device->GetTextureStageState(stage, type, &v);
-    return v;
-}
+using testdevice::RenderState;
+using testdevice::StageState;
 
 uint64_t StateChanges() { return host::D3D8GetCounters().stateChanges; }
 
@@ -36,6 +24,22 @@ ULONG RefCount(IUnknown* object)
 {
     object->AddRef();
     return object->Release();
+}
+
+// What the device has bound (no reference kept).
+IDirect3DBaseTexture8* BoundTexture(IDirect3DDevice8* device, DWORD stage)
+{
+    IDirect3DBaseTexture8* t = nullptr;
+    device->GetTexture(stage, &t);
+    if (t) t->Release();
+    return t;
+}
+
+DWORD VertexShader(IDirect3DDevice8* device)
+{
+    DWORD handle = 0;
+    device->GetVertexShader(&handle);
+    return handle;
 }
 
 // Before the scope, the value it wants, a change made while it is open (0:
@@ -64,16 +68,16 @@ TEST_F(DeviceState, EachRulePutsBackItsStates)
                 kestu::StateScope scope(device, rule);
                 scope.Render(D3DRS_ALPHAREF, c.want);
                 scope.Stage(1, D3DTSS_TEXCOORDINDEX, c.want);
-                EXPECT_EQ(Render(device, D3DRS_ALPHAREF), c.want);
-                EXPECT_EQ(Stage(device, 1, D3DTSS_TEXCOORDINDEX), c.want);
+                EXPECT_EQ(RenderState(device, D3DRS_ALPHAREF), c.want);
+                EXPECT_EQ(StageState(device, 1, D3DTSS_TEXCOORDINDEX), c.want);
                 if (c.between) {
                     device->SetRenderState(D3DRS_ALPHAREF, c.between);
                     device->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, c.between);
                 }
             }
             const DWORD expected = rule == PutBack::Changed ? c.afterChanged : c.afterDiffering;
-            EXPECT_EQ(Render(device, D3DRS_ALPHAREF), expected) << int(rule) << " " << c.want << " " << c.between;
-            EXPECT_EQ(Stage(device, 1, D3DTSS_TEXCOORDINDEX), expected) << int(rule);
+            EXPECT_EQ(RenderState(device, D3DRS_ALPHAREF), expected) << int(rule) << " " << c.want << " " << c.between;
+            EXPECT_EQ(StageState(device, 1, D3DTSS_TEXCOORDINDEX), expected) << int(rule);
         }
     }
     device->SetRenderState(D3DRS_ALPHAREF, 0);
@@ -93,9 +97,9 @@ TEST_F(DeviceState, WritesNothingWhereTheDeviceAlreadyHasTheValues)
             second.Restore();  // empty: nothing more
             EXPECT_EQ(StateChanges(), before);
         }
-        EXPECT_EQ(Render(device, D3DRS_ALPHAREF), 0u);
-        EXPECT_EQ(Stage(device, 1, D3DTSS_COLOROP), DWORD(D3DTOP_DISABLE));
-        EXPECT_EQ(Stage(device, 0, D3DTSS_COLORARG2), DWORD(D3DTA_CURRENT));
+        EXPECT_EQ(RenderState(device, D3DRS_ALPHAREF), 0u);
+        EXPECT_EQ(StageState(device, 1, D3DTSS_COLOROP), DWORD(D3DTOP_DISABLE));
+        EXPECT_EQ(StageState(device, 0, D3DTSS_COLORARG2), DWORD(D3DTA_CURRENT));
     }
 }
 
@@ -111,19 +115,19 @@ TEST_F(DeviceState, TablesKeepTheirSavedValuesOutside)
     EXPECT_EQ(saved[0], DWORD(FALSE));
     EXPECT_EQ(saved[1], DWORD(D3DTEXF_POINT));
     EXPECT_EQ(saved[2], DWORD(D3DTOP_DISABLE));
-    EXPECT_EQ(Render(device, D3DRS_FOGENABLE), DWORD(TRUE));
-    EXPECT_EQ(Stage(device, 0, D3DTSS_MAGFILTER), DWORD(D3DTEXF_LINEAR));
-    EXPECT_EQ(Stage(device, 2, D3DTSS_ALPHAOP), DWORD(D3DTOP_ADD));
+    EXPECT_EQ(RenderState(device, D3DRS_FOGENABLE), DWORD(TRUE));
+    EXPECT_EQ(StageState(device, 0, D3DTSS_MAGFILTER), DWORD(D3DTEXF_LINEAR));
+    EXPECT_EQ(StageState(device, 2, D3DTSS_ALPHAOP), DWORD(D3DTOP_ADD));
     kestu::PutBackChanged(device, rows, 3, saved);
-    EXPECT_EQ(Render(device, D3DRS_FOGENABLE), DWORD(FALSE));
-    EXPECT_EQ(Stage(device, 0, D3DTSS_MAGFILTER), DWORD(D3DTEXF_POINT));
-    EXPECT_EQ(Stage(device, 2, D3DTSS_ALPHAOP), DWORD(D3DTOP_DISABLE));
+    EXPECT_EQ(RenderState(device, D3DRS_FOGENABLE), DWORD(FALSE));
+    EXPECT_EQ(StageState(device, 0, D3DTSS_MAGFILTER), DWORD(D3DTEXF_POINT));
+    EXPECT_EQ(StageState(device, 2, D3DTSS_ALPHAOP), DWORD(D3DTOP_DISABLE));
 
     kestu::SaveStates(device, rows, 3, saved);
     device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_ANISOTROPIC);
     kestu::PutBackDiffering(device, rows, 3, saved);
-    EXPECT_EQ(Render(device, D3DRS_FOGENABLE), DWORD(FALSE));
-    EXPECT_EQ(Stage(device, 0, D3DTSS_MAGFILTER), DWORD(D3DTEXF_POINT));
+    EXPECT_EQ(RenderState(device, D3DRS_FOGENABLE), DWORD(FALSE));
+    EXPECT_EQ(StageState(device, 0, D3DTSS_MAGFILTER), DWORD(D3DTEXF_POINT));
 
     // A state the device cannot read is left alone, and nothing is put back.
     const StateRow bad = {9, D3DTSS_COLOROP, D3DTOP_ADD};
@@ -165,22 +169,12 @@ TEST_F(DeviceState, BindingsTransformsAndTargetComeBackWithTheirReferences)
         scope.KeepRenderTarget();
         device->SetTransform(D3DTS_VIEW, &identity);
         device->SetRenderTarget(surface, nullptr);
-        IDirect3DBaseTexture8* bound = nullptr;
-        device->GetTexture(2, &bound);
-        EXPECT_EQ(bound, mine);
-        if (bound) bound->Release();
-        DWORD shader = 0;
-        device->GetVertexShader(&shader);
-        EXPECT_EQ(shader, DWORD(D3DFVF_XYZRHW));
+        EXPECT_EQ(BoundTexture(device, 2), mine);
+        EXPECT_EQ(VertexShader(device), DWORD(D3DFVF_XYZRHW));
     }
 
-    IDirect3DBaseTexture8* bound = nullptr;
-    device->GetTexture(2, &bound);
-    EXPECT_EQ(bound, theirs);
-    if (bound) bound->Release();
-    DWORD shader = 0;
-    device->GetVertexShader(&shader);
-    EXPECT_EQ(shader, DWORD(D3DFVF_XYZ));
+    EXPECT_EQ(BoundTexture(device, 2), theirs);
+    EXPECT_EQ(VertexShader(device), DWORD(D3DFVF_XYZ));
     D3DXMATRIX m;
     device->GetTransform(D3DTS_VIEW, &m);
     EXPECT_EQ(m, view);

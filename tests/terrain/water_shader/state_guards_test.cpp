@@ -7,20 +7,8 @@ namespace watertest {
 namespace {
 
 using StateGuards = WaterDevice;
-
-DWORD Render(IDirect3DDevice8* device, D3DRENDERSTATETYPE type)
-{
-    DWORD v = 0;
-    device->GetRenderState(type, &v);
-    return v;
-}
-
-DWORD Stage(IDirect3DDevice8* device, DWORD stage, D3DTEXTURESTAGESTATETYPE type)
-{
-    DWORD v = 0;
-    device->GetTextureStageState(stage, type, &v);
-    return v;
-}
+using testdevice::RenderState;
+using testdevice::StageState;
 
 TEST_F(StateGuards, SetForTheirLifeAndPutBackWhateverHappenedMeanwhile)
 {
@@ -30,11 +18,11 @@ TEST_F(StateGuards, SetForTheirLifeAndPutBackWhateverHappenedMeanwhile)
     {
         Kestu::RenderStateGuard blend(D3DRS_DESTBLEND, D3DBLEND_ONE);
         Kestu::TextureStageStateGuard address(3, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP);
-        EXPECT_EQ(Render(device, D3DRS_DESTBLEND), DWORD(D3DBLEND_ONE));
-        EXPECT_EQ(Stage(device, 3, D3DTSS_ADDRESSU), DWORD(D3DTADDRESS_WRAP));
+        EXPECT_EQ(RenderState(device, D3DRS_DESTBLEND), DWORD(D3DBLEND_ONE));
+        EXPECT_EQ(StageState(device, 3, D3DTSS_ADDRESSU), DWORD(D3DTADDRESS_WRAP));
     }
-    EXPECT_EQ(Render(device, D3DRS_DESTBLEND), DWORD(D3DBLEND_ZERO));
-    EXPECT_EQ(Stage(device, 3, D3DTSS_ADDRESSU), DWORD(D3DTADDRESS_CLAMP));
+    EXPECT_EQ(RenderState(device, D3DRS_DESTBLEND), DWORD(D3DBLEND_ZERO));
+    EXPECT_EQ(StageState(device, 3, D3DTSS_ADDRESSU), DWORD(D3DTADDRESS_CLAMP));
     {
         // Already wanted, then changed by the caller: still put back.
         Kestu::RenderStateGuard blend(D3DRS_DESTBLEND, D3DBLEND_ZERO);
@@ -42,8 +30,8 @@ TEST_F(StateGuards, SetForTheirLifeAndPutBackWhateverHappenedMeanwhile)
         device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
         device->SetTextureStageState(3, D3DTSS_ADDRESSU, D3DTADDRESS_MIRROR);
     }
-    EXPECT_EQ(Render(device, D3DRS_DESTBLEND), DWORD(D3DBLEND_ZERO));
-    EXPECT_EQ(Stage(device, 3, D3DTSS_ADDRESSU), DWORD(D3DTADDRESS_CLAMP));
+    EXPECT_EQ(RenderState(device, D3DRS_DESTBLEND), DWORD(D3DBLEND_ZERO));
+    EXPECT_EQ(StageState(device, 3, D3DTSS_ADDRESSU), DWORD(D3DTADDRESS_CLAMP));
     device->SetTextureStageState(3, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP);
 }
 
@@ -52,7 +40,7 @@ TEST_F(StateGuards, InertWithoutADeviceOrOnAStageNoDeviceHas)
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
     {
         Kestu::RenderStateGuard cull(D3DRS_CULLMODE, D3DCULL_NONE);
-        EXPECT_EQ(Render(device, D3DRS_CULLMODE), DWORD(D3DCULL_CCW));
+        EXPECT_EQ(RenderState(device, D3DRS_CULLMODE), DWORD(D3DCULL_CCW));
     }
     ArmGuards();
     const uint64_t before = host::D3D8GetCounters().stateChanges;
