@@ -26,10 +26,7 @@ private:
     long DrawQuad(IDirect3DDevice8* device, DWORD colour);
 
     DWORD m_dwStride = 0;
-    DWORD m_dwSavedColorOp = 0;
-    DWORD m_dwSavedAlphaOp = 0;
-    DWORD m_dwSavedColorArg1 = 0;
-    DWORD m_dwSavedAlphaArg1 = 0;
+    DWORD m_dwSavedStates[4] = {};
     BOOL m_bBegun = FALSE;
 };
 
@@ -52,7 +49,6 @@ private:
     D3DXVECTOR3 m_vStart;
     D3DXVECTOR3 m_vEnd;
     IDirect3DDevice8* m_pDevice = nullptr;
-    DWORD m_dwSavedColorOp = 0;
-    DWORD m_dwSavedColorArg1 = 0;
+    DWORD m_dwSavedStates[2] = {};
     BOOL m_bBegun = FALSE;
 };

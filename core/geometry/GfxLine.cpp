@@ -1,6 +1,9 @@
 #include "kestu_line.h"
 
 #include <cmath>
+#include <iterator>
+
+#include "core/device/DeviceState.h"
 
 namespace {
 
@@ -23,6 +26,17 @@ void SetQuad(float x0, float y0, float x1, float y1, float x2, float y2, float x
     }
 }
 
+// Stage 0 draws the texture factor: colour and alpha for 2D lines, colour
+// for 3D ones (the first two rows).
+constexpr kestu::StateRow kFactorStates[] = {
+    {0, D3DTSS_COLOROP, D3DTOP_SELECTARG1},
+    {0, D3DTSS_COLORARG1, D3DTA_TFACTOR},
+    {0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1},
+    {0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR},
+};
+constexpr size_t kLine2DStates = std::size(kFactorStates);
+constexpr size_t kLine3DStates = 2;
+
 } // namespace
 
 // ---- CGfxLine2d ----
@@ -40,14 +54,7 @@ void CGfxLine2d::BeginDrawLine2D(IDirect3DDevice8* device)
         return;
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
-    device->GetTextureStageState(0, D3DTSS_COLOROP, &m_dwSavedColorOp);
-    device->GetTextureStageState(0, D3DTSS_COLORARG1, &m_dwSavedColorArg1);
-    device->GetTextureStageState(0, D3DTSS_ALPHAOP, &m_dwSavedAlphaOp);
-    device->GetTextureStageState(0, D3DTSS_ALPHAARG1, &m_dwSavedAlphaArg1);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
+    kestu::SaveStates(device, kFactorStates, kLine2DStates, m_dwSavedStates);
     m_bBegun = TRUE;
 }
 
@@ -55,10 +62,7 @@ void CGfxLine2d::EndDrawLine2D(IDirect3DDevice8* device)
 {
     if (!m_bBegun)
         return;
-    device->SetTextureStageState(0, D3DTSS_COLOROP, m_dwSavedColorOp);
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, m_dwSavedColorArg1);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, m_dwSavedAlphaOp);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, m_dwSavedAlphaArg1);
+    kestu::PutBackDiffering(device, kFactorStates, kLine2DStates, m_dwSavedStates);
     m_bBegun = FALSE;
 }
 
@@ -138,10 +142,7 @@ void CGfxLine3d::BeginDrawLine3D()
 {
     if (m_bBegun || !m_pDevice)
         return;
-    m_pDevice->GetTextureStageState(0, D3DTSS_COLOROP, &m_dwSavedColorOp);
-    m_pDevice->GetTextureStageState(0, D3DTSS_COLORARG1, &m_dwSavedColorArg1);
-    m_pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+    kestu::SaveStates(m_pDevice, kFactorStates, kLine3DStates, m_dwSavedStates);
     m_bBegun = TRUE;
 }
 
@@ -149,8 +150,7 @@ void CGfxLine3d::EndDrawLine3D()
 {
     if (!m_bBegun)
         return;
-    m_pDevice->SetTextureStageState(0, D3DTSS_COLOROP, m_dwSavedColorOp);
-    m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, m_dwSavedColorArg1);
+    kestu::PutBackDiffering(m_pDevice, kFactorStates, kLine3DStates, m_dwSavedStates);
     m_bBegun = FALSE;
 }
 

@@ -2,8 +2,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
-#include "core/device/StateTable.h"
+#include "core/device/DeviceState.h"
 #include "ou_strings.h"
 #include "windows.h"
 #include "core/device/DeviceUnbind.h"
@@ -16,39 +17,16 @@ constexpr DWORD kWorldFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 constexpr UINT kScreenStride = 28;
 constexpr UINT kWorldStride = 32;
 
-// Entries 0 (z enable) and 1 (blend enable) take their drawing value from
-// the font; entries 2 and 3 are used only when blending is usable.
-constexpr StateRow kStates[CD3DFont::kStateCount] = {
-    {-1, D3DRS_ZENABLE, 0},
-    {-1, D3DRS_ALPHABLENDENABLE, 0},
-    {-1, D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-    {-1, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-    {-1, D3DRS_ALPHATESTENABLE, TRUE},
-    {-1, D3DRS_ALPHAREF, 0x08},
-    {-1, D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL},
-    {-1, D3DRS_FILLMODE, D3DFILL_SOLID},
-    {-1, D3DRS_CULLMODE, D3DCULL_CCW},
-    {-1, D3DRS_STENCILENABLE, FALSE},
-    {-1, D3DRS_CLIPPING, TRUE},
-    {-1, D3DRS_CLIPPLANEENABLE, 0},
-    {-1, D3DRS_VERTEXBLEND, D3DVBF_DISABLE},
-    {-1, D3DRS_INDEXEDVERTEXBLENDENABLE, FALSE},
-    {-1, D3DRS_FOGENABLE, FALSE},
-    {-1, D3DRS_COLORWRITEENABLE, 0x0F},
-    {0, D3DTSS_COLOROP, D3DTOP_MODULATE},
-    {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
-    {0, D3DTSS_COLORARG2, D3DTA_DIFFUSE},
-    {0, D3DTSS_ALPHAOP, D3DTOP_MODULATE},
-    {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE},
-    {0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
-    {0, D3DTSS_TEXCOORDINDEX, 0},
-    {0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE},
-    {1, D3DTSS_COLOROP, D3DTOP_DISABLE},
-    {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
-    {0, D3DTSS_MINFILTER, D3DTEXF_POINT},
-    {0, D3DTSS_MAGFILTER, D3DTEXF_POINT},
-    {0, D3DTSS_MIPFILTER, D3DTEXF_NONE},
-};
+// The z enable, then the overlay. Entries 0 (z enable) and 1 (blend enable)
+// take their drawing value from the font; entries 2 and 3 are used only when
+// blending is usable.
+static_assert(CD3DFont::kStateCount == 1 + std::size(kestu::kOverlayStates));
+
+const kestu::StateRow& StateAt(int entry)
+{
+    static constexpr kestu::StateRow kZEnable = {kestu::kRenderState, D3DRS_ZENABLE, 0};
+    return entry == 0 ? kZEnable : kestu::kOverlayStates[entry - 1];
+}
 
 inline bool Drawable(unsigned char c) { return c >= 32 && c <= 127; }
 
@@ -338,7 +316,7 @@ DWORD CD3DFont::DrawingValue(int entry) const
 {
     if (entry == 0) return (m_dwFontFlags & D3DFONT_ZENABLE) ? TRUE : FALSE;
     if (entry == 1) return m_bBlendingUsable ? TRUE : FALSE;
-    return kStates[entry].value;
+    return StateAt(entry).value;
 }
 
 void CD3DFont::ApplyDrawTextStatus()
@@ -346,8 +324,8 @@ void CD3DFont::ApplyDrawTextStatus()
     m_pd3dDevice->SetTexture(0, m_pTexture);
     for (int i = 0; i < kStateCount; ++i) {
         if ((i == 2 || i == 3) && !m_bBlendingUsable) continue;
-        m_dwSavedStates[i] = 0;
-        SaveAndSetState(m_pd3dDevice, kStates[i], DrawingValue(i), &m_dwSavedStates[i]);
+        const kestu::StateRow& row = StateAt(i);
+        kestu::SaveState(m_pd3dDevice, {row.stage, row.type, DrawingValue(i)}, &m_dwSavedStates[i]);
     }
     m_bStatesSaved = TRUE;
 }
@@ -357,7 +335,8 @@ void CD3DFont::RestoreDrawTextStatus()
     if (!m_bStatesSaved) return;
     for (int i = 0; i < kStateCount; ++i) {
         if ((i == 2 || i == 3) && !m_bBlendingUsable) continue;
-        RestoreState(m_pd3dDevice, kStates[i], m_dwSavedStates[i], DrawingValue(i));
+        const kestu::StateRow& row = StateAt(i);
+        kestu::PutBackChanged(m_pd3dDevice, {row.stage, row.type, DrawingValue(i)}, m_dwSavedStates[i]);
     }
 }
 

@@ -1,59 +1,10 @@
 // Drawing a GMA mesh's frame with its current container.
 #include <dxerr8.h>
 
+#include "core/device/DeviceState.h"
 #include "kestu_log.h"
 #include "kestu_meshanidata.h"
 #include "kestu_texture_list.h"
-
-namespace {
-
-// Stage and render states a draw changes, put back when it is done.
-class SavedStates {
-public:
-    explicit SavedStates(IDirect3DDevice8* device) : m_device(device) {}
-    ~SavedStates()
-    {
-        for (size_t i = m_count; i-- > 0;) {
-            const Entry& e = m_entries[i];
-            if (e.stage < 0)
-                m_device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(e.type), e.value);
-            else
-                m_device->SetTextureStageState(DWORD(e.stage), static_cast<D3DTEXTURESTAGESTATETYPE>(e.type), e.value);
-        }
-    }
-    void Stage(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
-    {
-        DWORD old = 0;
-        m_device->GetTextureStageState(stage, type, &old);
-        Push({int(stage), DWORD(type), old});
-        m_device->SetTextureStageState(stage, type, value);
-    }
-    void Render(D3DRENDERSTATETYPE type, DWORD value)
-    {
-        DWORD old = 0;
-        m_device->GetRenderState(type, &old);
-        Push({-1, DWORD(type), old});
-        m_device->SetRenderState(type, value);
-    }
-
-private:
-    struct Entry {
-        int stage;  // -1: a render state
-        DWORD type;
-        DWORD value;
-    };
-    void Push(const Entry& e)
-    {
-        if (m_count < kMax)
-            m_entries[m_count++] = e;
-    }
-    static constexpr size_t kMax = 12;
-    IDirect3DDevice8* m_device;
-    Entry m_entries[kMax] = {};
-    size_t m_count = 0;
-};
-
-} // namespace
 
 HRESULT CMeshAniData::Bind(DWORD frame, const D3DXMATRIX* matrix, CMeshAttribute*& attribute, WORD index)
 {
@@ -127,7 +78,7 @@ HRESULT CMeshAniData::DrawSubset(WORD index, DWORD frame, const D3DXMATRIX* matr
     hr = m_pDevice->SetTexture(0, texture);
     if (FAILED(hr))
         return hr;
-    SavedStates saved(m_pDevice);
+    kestu::StateScope saved(m_pDevice);
     if (colour) {
         saved.Stage(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
         saved.Stage(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
@@ -139,13 +90,8 @@ HRESULT CMeshAniData::DrawSubset(WORD index, DWORD frame, const D3DXMATRIX* matr
         saved.Render(D3DRS_TEXTUREFACTOR, *colour);
     }
     const SMaterialInitHeaderEx* m = attribute->GetMaterialInfo();
-    DWORD u = 0, v = 0;
-    m_pDevice->GetTextureStageState(0, D3DTSS_ADDRESSU, &u);
-    m_pDevice->GetTextureStageState(0, D3DTSS_ADDRESSV, &v);
-    if (u != m->dwAddressU)
-        saved.Stage(0, D3DTSS_ADDRESSU, m->dwAddressU);
-    if (v != m->dwAddressV)
-        saved.Stage(0, D3DTSS_ADDRESSV, m->dwAddressV);
+    saved.Stage(0, D3DTSS_ADDRESSU, m->dwAddressU);
+    saved.Stage(0, D3DTSS_ADDRESSV, m->dwAddressV);
     return DrawPrimitives(frame, attribute);
 }
 
@@ -177,7 +123,7 @@ HRESULT CMeshAniData::DrawSubsetForceColor(WORD index, DWORD frame, D3DCOLOR col
     const HRESULT hr = Bind(frame, matrix, attribute, index);
     if (hr != S_OK)
         return hr;
-    SavedStates saved(m_pDevice);
+    kestu::StateScope saved(m_pDevice);
     saved.Stage(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     saved.Stage(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
     saved.Stage(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);

@@ -2,9 +2,9 @@
 // faces through the client's hook, and writing them to files.
 #include <string>
 
+#include "core/device/DeviceState.h"
 #include "kestu_cubeenv.h"
 #include "kestu_shaderwatertex.h"
-#include "terrain/water_shader/SavedRenderTarget.h"
 #include "core/device/DeviceUnbind.h"
 
 namespace Kestu {
@@ -105,13 +105,13 @@ HRESULT CCubeEnv::RenderCubeBox(D3DXVECTOR3 eye)
     IDirect3DDevice8* d = m_pDevice;
     if (!d || !m_pCubeTex)
         return 0;
-    D3DXMATRIX oldView, oldProj, proj;
-    d->GetTransform(D3DTS_VIEW, &oldView);
-    d->GetTransform(D3DTS_PROJECTION, &oldProj);
+    D3DXMATRIX proj;
     D3DXMatrixPerspectiveFovLH(&proj, D3DX_PI / 2.0f, 1.0f, 0.5f, 20000.0f);
-    d->SetTransform(D3DTS_PROJECTION, &proj);
+    kestu::StateScope saved(d);
+    saved.KeepTransform(D3DTS_VIEW);
+    saved.Transform(D3DTS_PROJECTION, &proj);
     {
-        SavedRenderTarget target(d);
+        saved.KeepRenderTarget();
         RenderStateGuard blend(D3DRS_ALPHABLENDENABLE, FALSE);
         TextureStageStateGuard arg(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
         TextureStageStateGuard op(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
@@ -130,9 +130,7 @@ HRESULT CCubeEnv::RenderCubeBox(D3DXVECTOR3 eye)
             RenderCubeFace(face);
             ReleaseCom(surface);
         }
-        target.Restore();
-        d->SetTransform(D3DTS_VIEW, &oldView);
-        d->SetTransform(D3DTS_PROJECTION, &oldProj);
+        saved.Restore();
     }
     return 0;
 }

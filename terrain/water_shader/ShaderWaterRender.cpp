@@ -1,7 +1,9 @@
 // CShaderWater: the thirty vertex-shader constants and the pass that the
 // client's water mesh is drawn in.
+#include <array>
 #include <cmath>
 
+#include "core/device/DeviceState.h"
 #include "kestu_shaderwater.h"
 #include "kestu_texture.h"
 
@@ -26,10 +28,26 @@ void MatrixRows(const D3DXMATRIX& m, float out[][4])
         Row(out[r], m(r, 0), m(r, 1), m(r, 2), m(r, 3));
 }
 
-constexpr D3DTEXTURESTAGESTATETYPE kFilters[3] = {D3DTSS_MIPFILTER, D3DTSS_MINFILTER, D3DTSS_MAGFILTER};
-constexpr D3DTEXTURESTAGESTATETYPE kAddresses[2] = {D3DTSS_ADDRESSU, D3DTSS_ADDRESSV};
-constexpr D3DRENDERSTATETYPE kBlendStates[3] = {D3DRS_ALPHABLENDENABLE, D3DRS_SRCBLEND, D3DRS_DESTBLEND};
-constexpr DWORD kBlendValues[3] = {TRUE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA};
+// The pass blends by alpha and samples every stage linearly and wrapped.
+constexpr std::array<kestu::StateRow, CShaderWater::kSavedStates> PassStates()
+{
+    constexpr D3DTEXTURESTAGESTATETYPE kFilters[3] = {D3DTSS_MIPFILTER, D3DTSS_MINFILTER, D3DTSS_MAGFILTER};
+    constexpr D3DTEXTURESTAGESTATETYPE kAddresses[2] = {D3DTSS_ADDRESSU, D3DTSS_ADDRESSV};
+    std::array<kestu::StateRow, CShaderWater::kSavedStates> rows{{
+        {kestu::kRenderState, D3DRS_ALPHABLENDENABLE, TRUE},
+        {kestu::kRenderState, D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+        {kestu::kRenderState, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+    }};
+    size_t n = 3;
+    for (int stage = 0; stage < int(kStages); ++stage)
+        for (D3DTEXTURESTAGESTATETYPE type : kFilters)
+            rows[n++] = {stage, DWORD(type), D3DTEXF_LINEAR};
+    for (int stage = 0; stage < int(kStages); ++stage)
+        for (D3DTEXTURESTAGESTATETYPE type : kAddresses)
+            rows[n++] = {stage, DWORD(type), D3DTADDRESS_WRAP};
+    return rows;
+}
+constexpr std::array<kestu::StateRow, CShaderWater::kSavedStates> kPassStates = PassStates();
 
 } // namespace
 
@@ -92,23 +110,7 @@ HRESULT CShaderWater::RenderBeginPass()
     if (!d)
         return 0;
     SetWaterParams();
-    DWORD* saved = m_dwSavedStates;
-    for (int i = 0; i < 3; ++i) {
-        d->GetRenderState(kBlendStates[i], saved++);
-        d->SetRenderState(kBlendStates[i], kBlendValues[i]);
-    }
-    for (DWORD stage = 0; stage < kStages; ++stage)
-        for (D3DTEXTURESTAGESTATETYPE type : kFilters)
-            d->GetTextureStageState(stage, type, saved++);
-    for (DWORD stage = 0; stage < kStages; ++stage)
-        for (D3DTEXTURESTAGESTATETYPE type : kAddresses)
-            d->GetTextureStageState(stage, type, saved++);
-    for (DWORD stage = 0; stage < kStages; ++stage) {
-        for (D3DTEXTURESTAGESTATETYPE type : kFilters)
-            d->SetTextureStageState(stage, type, D3DTEXF_LINEAR);
-        for (D3DTEXTURESTAGESTATETYPE type : kAddresses)
-            d->SetTextureStageState(stage, type, D3DTADDRESS_WRAP);
-    }
+    kestu::SaveStates(d, kPassStates.data(), kPassStates.size(), m_dwSavedStates);
     CTexture* bump = m_pWaterTex ? m_pWaterTex->GetBumpTex() : nullptr;
     IDirect3DTexture8* bumpTexture = bump ? bump->GetD3DTexture() : nullptr;
     for (DWORD stage = 0; stage < 3; ++stage)
@@ -126,15 +128,7 @@ HRESULT CShaderWater::RenderEndPass()
         return 0;
     d->SetVertexShader(0);
     d->SetPixelShader(0);
-    const DWORD* saved = m_dwSavedStates;
-    for (D3DRENDERSTATETYPE state : kBlendStates)
-        d->SetRenderState(state, *saved++);
-    for (DWORD stage = 0; stage < kStages; ++stage)
-        for (D3DTEXTURESTAGESTATETYPE type : kFilters)
-            d->SetTextureStageState(stage, type, *saved++);
-    for (DWORD stage = 0; stage < kStages; ++stage)
-        for (D3DTEXTURESTAGESTATETYPE type : kAddresses)
-            d->SetTextureStageState(stage, type, *saved++);
+    kestu::PutBackDiffering(d, kPassStates.data(), kPassStates.size(), m_dwSavedStates);
     return 0;
 }
 

@@ -1,8 +1,8 @@
 // CShaderWater_Tex: drawing the bump texture in five passes, four of cosine
 // waves and one of noise, each adding to the last.
+#include "core/device/DeviceState.h"
 #include "kestu_shaderwatertex.h"
 #include "kestu_texture.h"
-#include "terrain/water_shader/SavedRenderTarget.h"
 
 namespace Kestu {
 
@@ -83,16 +83,14 @@ HRESULT CShaderWater_Tex::RenderTex(TexState* state, TexWaveDesc* waves)
     if (!bump)
         return 0;
 
-    D3DXMATRIX world, view, proj, identity;
-    d->GetTransform(D3DTS_WORLD, &world);
-    d->GetTransform(D3DTS_VIEW, &view);
-    d->GetTransform(D3DTS_PROJECTION, &proj);
-    SavedRenderTarget target(d);
-    d->SetRenderTarget(bump, nullptr);
+    D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
-    d->SetTransform(D3DTS_PROJECTION, &identity);
-    d->SetTransform(D3DTS_VIEW, &identity);
-    d->SetTransform(D3DTS_WORLD, &identity);
+    kestu::StateScope saved(d);
+    saved.KeepRenderTarget();
+    d->SetRenderTarget(bump, nullptr);
+    saved.Transform(D3DTS_PROJECTION, &identity);
+    saved.Transform(D3DTS_VIEW, &identity);
+    saved.Transform(D3DTS_WORLD, &identity);
     {
         RenderStateGuard blend(D3DRS_ALPHABLENDENABLE, TRUE);
         RenderStateGuard source(D3DRS_SRCBLEND, D3DBLEND_ONE);
@@ -144,10 +142,7 @@ HRESULT CShaderWater_Tex::RenderTex(TexState* state, TexWaveDesc* waves)
         d->SetVertexShader(0);
         d->SetPixelShader(0);
         bump->Release();
-        target.Restore();
-        d->SetTransform(D3DTS_WORLD, &world);
-        d->SetTransform(D3DTS_VIEW, &view);
-        d->SetTransform(D3DTS_PROJECTION, &proj);
+        saved.Restore();
     }
     return 0;
 }

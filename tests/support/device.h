@@ -52,6 +52,21 @@ inline void ReleaseShared(IDirect3D8*& d3d, IDirect3DDevice8*& device)
     d3d = nullptr;
 }
 
+// The value a device holds for a render state or a texture-stage state.
+inline DWORD RenderState(IDirect3DDevice8* device, D3DRENDERSTATETYPE type)
+{
+    DWORD v = 0;
+    device->GetRenderState(type, &v);
+    return v;
+}
+
+inline DWORD StageState(IDirect3DDevice8* device, DWORD stage, D3DTEXTURESTAGESTATETYPE type)
+{
+    DWORD v = 0;
+    device->GetTextureStageState(stage, type, &v);
+    return v;
+}
+
 // One Direct3D object and one device for the whole test program: made on
 // first use (the device with `pp`; later calls keep the first device) and
 // released when the program's tests end. The device stays null when it

@@ -3,51 +3,10 @@
 
 #include <cstring>
 
+#include "core/device/DeviceState.h"
 #include "kestu_textdevice3d.h"
 
 namespace {
-
-// Switches a render state for one draw and puts it back afterwards.
-class StateSwitch {
-public:
-    StateSwitch(IDirect3DDevice8* device, D3DRENDERSTATETYPE state, DWORD value) : m_device(device), m_state(state)
-    {
-        device->GetRenderState(state, &m_old);
-        if (m_old != value) device->SetRenderState(state, value);
-    }
-    ~StateSwitch()
-    {
-        DWORD now = 0;
-        m_device->GetRenderState(m_state, &now);
-        if (now != m_old) m_device->SetRenderState(m_state, m_old);
-    }
-    StateSwitch(const StateSwitch&) = delete;
-    StateSwitch& operator=(const StateSwitch&) = delete;
-
-private:
-    IDirect3DDevice8* m_device;
-    D3DRENDERSTATETYPE m_state;
-    DWORD m_old = 0;
-};
-
-class StageSwitch {
-public:
-    StageSwitch(IDirect3DDevice8* device, DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value)
-        : m_device(device), m_stage(stage), m_state(state)
-    {
-        device->GetTextureStageState(stage, state, &m_old);
-        device->SetTextureStageState(stage, state, value);
-    }
-    ~StageSwitch() { m_device->SetTextureStageState(m_stage, m_state, m_old); }
-    StageSwitch(const StageSwitch&) = delete;
-    StageSwitch& operator=(const StageSwitch&) = delete;
-
-private:
-    IDirect3DDevice8* m_device;
-    DWORD m_stage;
-    D3DTEXTURESTAGESTATETYPE m_state;
-    DWORD m_old = 0;
-};
 
 template <size_t N>
 HRESULT Upload(IDirect3DVertexBuffer8* vb, const float (&data)[N])
@@ -67,8 +26,9 @@ HRESULT DrawStrip(IDirect3DDevice8* device, IDirect3DVertexBuffer8* vb, UINT str
     device->SetTexture(0, texture);
     device->SetStreamSource(0, vb, stride);
     device->SetVertexShader(fvf);
-    const StateSwitch zTest(device, D3DRS_ZENABLE, a.IsHaveFormat(GFXTF_ZTEST) ? TRUE : FALSE);
-    const StateSwitch zWrite(device, D3DRS_ZWRITEENABLE, a.IsHaveFormat(GFXTF_ZWRITE) ? TRUE : FALSE);
+    kestu::StateScope states(device);
+    states.Render(D3DRS_ZENABLE, a.IsHaveFormat(GFXTF_ZTEST) ? TRUE : FALSE);
+    states.Render(D3DRS_ZWRITEENABLE, a.IsHaveFormat(GFXTF_ZWRITE) ? TRUE : FALSE);
     return device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
 }
 
@@ -86,11 +46,12 @@ HRESULT CGfxTextDevice3D::PutTexTo2D(IDirect3DTexture8* texture, float tu0, floa
                          tu0,          tv1,           right - 0.5f, bottom - 0.5f, z, 1.0f, tu1, tv1};
     HRESULT hr = Upload(m_pVB2D, v);
     if (FAILED(hr)) return hr;
-    const StateSwitch blend(m_pDevice, D3DRS_ALPHABLENDENABLE, TRUE);
-    const StateSwitch alphaTest(m_pDevice, D3DRS_ALPHATESTENABLE, FALSE);
-    const StageSwitch alphaOp(m_pDevice, 0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    const StageSwitch alphaArg(m_pDevice, 0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    const StageSwitch stage1(m_pDevice, 1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    kestu::StateScope states(m_pDevice);
+    states.Render(D3DRS_ALPHABLENDENABLE, TRUE);
+    states.Render(D3DRS_ALPHATESTENABLE, FALSE);
+    states.Stage(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    states.Stage(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    states.Stage(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
     return DrawStrip(m_pDevice, m_pVB2D, 24, D3DFVF_XYZRHW | D3DFVF_TEX1, texture, m_Attri);
 }
 

@@ -2,7 +2,7 @@
 // alpha-blended screen quad, every device state it touches put back.
 #include <iterator>
 
-#include "core/device/StateTable.h"
+#include "core/device/DeviceState.h"
 #include "kestu_texture.h"
 
 namespace {
@@ -13,40 +13,6 @@ struct QuadVertex {
     float u, v;
 };
 static_assert(sizeof(QuadVertex) == 28, "the quad vertex is 28 bytes");
-
-constexpr StateRow kQuadStates[] = {
-    {-1, D3DRS_ZENABLE, 0},
-    {-1, D3DRS_LIGHTING, 0},
-    {-1, D3DRS_ALPHATESTENABLE, 1},
-    {-1, D3DRS_ALPHABLENDENABLE, 1},
-    {-1, D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-    {-1, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-    {-1, D3DRS_ALPHAREF, 8},
-    {-1, D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL},
-    {-1, D3DRS_FILLMODE, D3DFILL_SOLID},
-    {-1, D3DRS_CULLMODE, D3DCULL_CCW},
-    {-1, D3DRS_STENCILENABLE, 0},
-    {-1, D3DRS_CLIPPING, 1},
-    {-1, D3DRS_CLIPPLANEENABLE, 0},
-    {-1, D3DRS_VERTEXBLEND, 0},
-    {-1, D3DRS_INDEXEDVERTEXBLENDENABLE, 0},
-    {-1, D3DRS_FOGENABLE, 0},
-    {-1, D3DRS_COLORWRITEENABLE, 15},
-    {0, D3DTSS_COLOROP, D3DTOP_MODULATE},
-    {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
-    {0, D3DTSS_COLORARG2, D3DTA_DIFFUSE},
-    {0, D3DTSS_ALPHAOP, D3DTOP_MODULATE},
-    {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE},
-    {0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
-    {0, D3DTSS_TEXCOORDINDEX, 0},
-    {0, D3DTSS_TEXTURETRANSFORMFLAGS, 0},
-    {0, D3DTSS_MAGFILTER, D3DTEXF_POINT},
-    {0, D3DTSS_MINFILTER, D3DTEXF_POINT},
-    {0, D3DTSS_MIPFILTER, D3DTEXF_NONE},
-    {1, D3DTSS_COLOROP, D3DTOP_DISABLE},
-    {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
-};
-constexpr size_t kQuadStateCount = std::size(kQuadStates);
 
 // The size of the surface the quad lands on.
 bool RenderTargetSize(IDirect3DDevice8* device, LONG& width, LONG& height)
@@ -113,27 +79,15 @@ int CTexture::DrawQuad(const RECT& src, const RECT& dst, float scaleX, float sca
         {left, bottom, 0.0f, 1.0f, m_dwVectorColor, u0, v1},
     };
 
-    IDirect3DDevice8* device = m_pDevice;
-    DWORD saved[kQuadStateCount];
-    for (size_t i = 0; i < kQuadStateCount; ++i)
-        SaveAndSetState(device, kQuadStates[i], kQuadStates[i].value, &saved[i]);
-    DWORD savedShader = 0;
-    device->GetVertexShader(&savedShader);
-    IDirect3DBaseTexture8* savedTexture = nullptr;
-    device->GetTexture(0, &savedTexture);
-
-    HRESULT hr = device->SetTexture(0, m_pTexture);
+    kestu::StateScope states(m_pDevice, kestu::PutBack::Changed);
+    states.Render(D3DRS_ZENABLE, FALSE);
+    states.Render(D3DRS_LIGHTING, FALSE);
+    states.Set(kestu::kOverlayStates, std::size(kestu::kOverlayStates));
+    HRESULT hr = states.Texture(0, m_pTexture);
     if (SUCCEEDED(hr))
-        hr = device->SetVertexShader(KESTU_FVF_TEXTURE_QUAD);
+        hr = states.VertexShader(KESTU_FVF_TEXTURE_QUAD);
     if (SUCCEEDED(hr))
-        hr = device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
-
-    device->SetTexture(0, savedTexture);
-    if (savedTexture)
-        savedTexture->Release();
-    device->SetVertexShader(savedShader);
-    for (size_t i = kQuadStateCount; i-- > 0;)
-        RestoreState(device, kQuadStates[i], saved[i], kQuadStates[i].value);
+        hr = m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
     return SUCCEEDED(hr) ? 1 : 0;
 }
 
