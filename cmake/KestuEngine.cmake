@@ -86,6 +86,9 @@ function(kestu_engine_folder)
     list(APPEND dirs ${PROJECT_SOURCE_DIR}/${dir})
   endforeach()
   kestu_link_view(${view} ${dirs})
+  # The folder's own tests include its private headers through the same view.
+  add_library(kestu_${name}_private INTERFACE)
+  target_include_directories(kestu_${name}_private INTERFACE ${view})
   # Its exported view: the headers of include/ owned by it or a folder before it.
   # A header found here includes its neighbours from here too, so a header that
   # pulls in a later folder's header is refused as well.
@@ -100,9 +103,6 @@ function(kestu_engine_folder)
     endif()
   endforeach()
   kestu_link_view(${public_view} ${visible})
-  # The folder's own tests include its private headers through the same view.
-  add_library(kestu_${name}_private INTERFACE)
-  target_include_directories(kestu_${name}_private INTERFACE ${view})
 
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)
