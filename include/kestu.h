@@ -8,6 +8,7 @@
 
 #include "kestu_log.h"
 #include "kestu_config.h"
+#include "kestu_d3dformat.h"
 #include "kestu_devobjmng.h"
 #include "kestu_pixelformat.h"
 #include "kestu_painttypes.h"

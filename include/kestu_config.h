@@ -125,6 +125,33 @@ struct KESTU_API KESTU_CAPS {
 };
 static_assert(sizeof(KESTU_CAPS) == 80, "KESTU_CAPS is shared with the client");
 
+// The display description; one global instance, `hardware`. The device set-up
+// takes the wanted colour depth from it, and the 2D layer its pixel layout.
+struct KESTU_API SHardware {
+    int32_t m_nPixelFormat;          // 15, 16 or 32; set by the client only
+    int32_t m_bIsCDDevice;
+    int32_t m_bIsSurfaceLost;        // set by the DirectDraw screen when a lock meets a lost surface
+    int32_t m_bReserved1;
+    int32_t m_bReserved2;
+    int32_t m_bPrimaryInVideoMemory; // set by the DirectDraw screen after it builds its flip chain
+
+    // constexpr so the global holds its defaults from load time on.
+    constexpr SHardware()
+        : m_nPixelFormat(16), m_bIsCDDevice(1), m_bIsSurfaceLost(0), m_bReserved1(1), m_bReserved2(1),
+          m_bPrimaryInVideoMemory(0)
+    {
+    }
+    SHardware(const SHardware&) = default;
+    SHardware& operator=(const SHardware& other);
+
+    int32_t PixelFormat() const { return m_nPixelFormat; }
+    int32_t IsCDDevice() const { return m_bIsCDDevice; }
+    int32_t IsSurfaceLost() const { return m_bIsSurfaceLost; }
+};
+static_assert(sizeof(SHardware) == 24, "SHardware is shared with the client");
+
+extern KESTU_API SHardware hardware;
+
 // The configuration in use plus the device's run-time state.
 class KESTU_API CGfxConfig {
 public:

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "kestu_billboard.h"
+#include "core/camera/EyeListener.h"
 #include "core/entry/GfxGlobals.h"
 #include "kestu_resolution.h"
 
@@ -11,6 +11,8 @@ namespace {
 constexpr float kPi = 3.1415927f;
 constexpr float kHalfPi = 1.5707964f;
 const D3DXVECTOR3 kWorldUp(0.0f, 1.0f, 0.0f);
+
+constinit const SEyeListener* g_pListener = nullptr;
 
 D3DXVECTOR3 Cross(const D3DXVECTOR3& a, const D3DXVECTOR3& b)
 {
@@ -36,6 +38,10 @@ D3DXMATRIX AxisRotation(const D3DXVECTOR3& axis, float angle)
 void TurnVector(D3DXVECTOR3& v, const D3DXMATRIX& m) { D3DXVec3TransformNormal(&v, &v, &m); }
 
 } // namespace
+
+void SetEyeListener(const SEyeListener* listener) { g_pListener = listener; }
+
+const SEyeListener* GetEyeListener() { return g_pListener; }
 
 // ---- CViewingFrustum ----
 
@@ -121,11 +127,9 @@ void CViewingFrustum::ApplyViewingFrustum()
 
 // ---- CEye ----
 
-// Billboards keep the last camera that moved; a destroyed camera must not
-// stay behind as theirs.
 CEye::~CEye()
 {
-    if (CBillboard::GetEye() == this) CBillboard::SetEye(nullptr);
+    if (g_pListener) g_pListener->destroyed(this);
 }
 
 CEye::CEye()
@@ -444,7 +448,6 @@ void CEye::ApplyChange()
 
     SetByRawFrustum(&m_RawFrustum, m_fYaw, m_fPitch, 0.0f, &m_vPos);
     UpdateToScreenMatrix();
-    CBBFaceMe::UpdateWorldMatrix(this);
-    CBBVertical::UpdateWorldMatrix(this);
+    if (g_pListener) g_pListener->changed(this);
     OnChanged();
 }

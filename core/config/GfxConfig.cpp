@@ -1,5 +1,5 @@
 #include "kestu_config.h"
-#include "kestu_pixelformat.h"
+#include "kestu_d3dformat.h"
 
 #include <cstring>
 

@@ -4,6 +4,8 @@
 #include "kestu_eye.h"
 #include "kestu_texture_mng.h"
 
+#include "core/camera/EyeListener.h"
+
 namespace {
 D3DXMATRIX Identity()
 {
@@ -36,6 +38,26 @@ void CBBVertical::UpdateWorldMatrix(CEye* eye)
     D3DXMatrixRotationY(&m_matWorldBBVertical, eye->GetYaw());
     m_pEye = eye;
 }
+
+namespace {
+void FollowEye(CEye* eye)
+{
+    CBBFaceMe::UpdateWorldMatrix(eye);
+    CBBVertical::UpdateWorldMatrix(eye);
+}
+
+// Billboards keep the last camera that moved; a destroyed camera must not
+// stay behind as theirs.
+void ForgetEye(CEye* eye)
+{
+    if (CBillboard::GetEye() == eye) CBillboard::SetEye(nullptr);
+}
+
+constexpr SEyeListener kBillboardsFollowTheEye{FollowEye, ForgetEye};
+// Here, beside the shared matrices and the billboards' eye, so whatever links
+// the billboards also links the registration.
+[[maybe_unused]] const bool g_followingTheEye = (SetEyeListener(&kBillboardsFollowTheEye), true);
+} // namespace
 
 CBillboard::CBillboard()
 {

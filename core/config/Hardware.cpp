@@ -1,0 +1,5 @@
+#include "kestu_config.h"
+
+constinit SHardware hardware;
+
+SHardware& SHardware::operator=(const SHardware&) = default;
