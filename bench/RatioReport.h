@@ -54,7 +54,7 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        std::map<std::string, std::pair<double, std::string>> limits;  // rate and fastest member
+        std::map<std::string, std::pair<double, std::string>> limits; // rate and fastest member
         std::printf("\n");
         for (const auto& [limit, members] : table_.limits) {
             std::pair<double, std::string> best{0.0, ""};
@@ -64,7 +64,8 @@ public:
             limits[limit] = best;
             std::printf("%-34s %9s/s  fastest of:", limit.c_str(), Scaled(best.first).c_str());
             for (const std::string& m : members)
-                if (rates_.count(m)) std::printf(" %s %s%s", m.c_str(), Scaled(rates_[m]).c_str(), m == best.second ? "*" : "");
+                if (rates_.count(m))
+                    std::printf(" %s %s%s", m.c_str(), Scaled(rates_[m]).c_str(), m == best.second ? "*" : "");
             std::printf("\n");
         }
         std::printf("%-34s %11s  %7s  %s\n", "benchmark", "rate", "ratio", "reference");
@@ -123,7 +124,7 @@ private:
 
     RatioTable table_;
     std::map<std::string, double> rates_;
-    std::map<std::pair<int64_t, int64_t>, std::string> order_;  // in the order of registration
+    std::map<std::pair<int64_t, int64_t>, std::string> order_; // in the order of registration
 };
 
 inline int RunWithRatios(int argc, char** argv, RatioTable table)
@@ -148,4 +149,4 @@ inline int RunWithRatios(int argc, char** argv, RatioTable table)
     return 0;
 }
 
-}  // namespace kestu_bench
+} // namespace kestu_bench

@@ -22,7 +22,7 @@ struct Buffers {
     Buffers()
     {
         std::mt19937 rng(7);
-        for (auto& b : src) b = static_cast<uint8_t>(rng() % 8);  // one byte in eight is the key
+        for (auto& b : src) b = static_cast<uint8_t>(rng() % 8); // one byte in eight is the key
     }
 };
 
@@ -73,7 +73,7 @@ void BM_Reference_KeyedByteLoop(benchmark::State& state)
     Bytes(state);
 }
 
-}  // namespace
+} // namespace
 
 BENCHMARK(BM_BltCopy8);
 BENCHMARK(BM_Reference_Memcpy);

@@ -116,7 +116,7 @@ void BM_Reference_PlainTable(benchmark::State& state)
 }
 BENCHMARK(BM_Reference_PlainTable)->Arg(20000)->Arg(80000)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

@@ -46,8 +46,8 @@ void BuildMesh(std::vector<Vertex>& v, std::vector<uint16_t>& idx)
     const int cols = 32, rows = 16;
     for (int y = 0; y <= rows; ++y)
         for (int x = 0; x <= cols; ++x)
-            v.push_back({-1.f + 2.f * x / cols, -1.f + 2.f * y / rows, 0.5f, 0xFFFFFFFF, float(x) / cols,
-                         float(y) / rows});
+            v.push_back(
+                {-1.f + 2.f * x / cols, -1.f + 2.f * y / rows, 0.5f, 0xFFFFFFFF, float(x) / cols, float(y) / rows});
     for (int y = 0; y < rows; ++y)
         for (int x = 0; x < cols; ++x) {
             uint16_t a = static_cast<uint16_t>(y * (cols + 1) + x), b = static_cast<uint16_t>(a + 1),
@@ -152,10 +152,11 @@ GlReference& GetReference()
         eglMakeCurrent(g.display, EGL_NO_SURFACE, EGL_NO_SURFACE, g.context);
         return g;
     }
-    Scene& s = GetScene();  // the device's context is current now: the display is initialised
+    Scene& s = GetScene(); // the device's context is current now: the display is initialised
     g.display = eglGetCurrentDisplay();
-    const EGLint attribs[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
-                              EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+    const EGLint attribs[] = {
+        EGL_CONTEXT_MAJOR_VERSION,           3,       EGL_CONTEXT_MINOR_VERSION, 3, EGL_CONTEXT_OPENGL_PROFILE_MASK,
+        EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
     g.context = eglCreateContext(g.display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attribs);
     eglMakeCurrent(g.display, EGL_NO_SURFACE, EGL_NO_SURFACE, g.context);
     const char* vs = R"(#version 330 core
@@ -254,8 +255,8 @@ void BM_D3D8_SmallBatches(benchmark::State& state)
         glFinish();
     }
     state.SetItemsProcessed(state.iterations() * kBatches);
-    state.counters["draws/s"] = benchmark::Counter(static_cast<double>(state.iterations() * kBatches),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["draws/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * kBatches), benchmark::Counter::kIsRate);
 }
 
 void BM_DirectGL_SmallBatches(benchmark::State& state)
@@ -281,8 +282,8 @@ void BM_DirectGL_SmallBatches(benchmark::State& state)
         glFinish();
     }
     state.SetItemsProcessed(state.iterations() * kBatches);
-    state.counters["draws/s"] = benchmark::Counter(static_cast<double>(state.iterations() * kBatches),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["draws/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * kBatches), benchmark::Counter::kIsRate);
 }
 
 constexpr int kMeshDraws = 100;
@@ -307,8 +308,8 @@ void BM_D3D8_Mesh(benchmark::State& state)
         glFinish();
     }
     state.SetItemsProcessed(state.iterations() * kMeshDraws);
-    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                    benchmark::Counter::kIsRate);
+    state.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_DirectGL_Mesh(benchmark::State& state)
@@ -327,8 +328,8 @@ void BM_DirectGL_Mesh(benchmark::State& state)
         glFinish();
     }
     state.SetItemsProcessed(state.iterations() * kMeshDraws);
-    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                    benchmark::Counter::kIsRate);
+    state.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 BENCHMARK(BM_D3D8_SmallBatches)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -20,7 +20,7 @@
 namespace {
 
 constexpr UINT kW = 256, kH = 256;
-constexpr int kGrid = 128;  // (kGrid + 1)^2 vertices
+constexpr int kGrid = 128; // (kGrid + 1)^2 vertices
 
 struct Vertex {
     float x, y, z, nx, ny, nz;
@@ -89,8 +89,8 @@ Scene& GetScene()
     for (int y = 0; y <= kGrid; ++y)
         for (int x = 0; x <= kGrid; ++x) {
             const float fx = -1.f + 2.f * x / kGrid, fy = -1.f + 2.f * y / kGrid;
-            v.push_back({fx, fy, 0.5f + 0.1f * std::sin(fx * 3), 0, 0, -1, 0xFFC08040, float(x) / kGrid,
-                         float(y) / kGrid});
+            v.push_back(
+                {fx, fy, 0.5f + 0.1f * std::sin(fx * 3), 0, 0, -1, 0xFFC08040, float(x) / kGrid, float(y) / kGrid});
         }
     for (int y = 0; y < kGrid; ++y)
         for (int x = 0; x < kGrid; ++x) {
@@ -117,15 +117,19 @@ Scene& GetScene()
         std::fprintf(stderr, "%s\n", static_cast<const char*>(errors->GetBufferPointer()));
         errors->Release();
     }
-    const DWORD decl[] = {D3DVSD_STREAM(0), D3DVSD_REG(0, D3DVSDT_FLOAT3), D3DVSD_REG(3, D3DVSDT_FLOAT3),
-                          D3DVSD_REG(5, D3DVSDT_D3DCOLOR), D3DVSD_REG(7, D3DVSDT_FLOAT2), D3DVSD_END()};
+    const DWORD decl[] = {D3DVSD_STREAM(0),
+                          D3DVSD_REG(0, D3DVSDT_FLOAT3),
+                          D3DVSD_REG(3, D3DVSDT_FLOAT3),
+                          D3DVSD_REG(5, D3DVSDT_D3DCOLOR),
+                          D3DVSD_REG(7, D3DVSDT_FLOAT2),
+                          D3DVSD_END()};
     if (code) {
         s.dev->CreateVertexShader(decl, static_cast<const DWORD*>(code->GetBufferPointer()), &s.vs, 0);
         code->Release();
     }
     float constants[17][4] = {};
-    for (int i = 0; i < 4; ++i) constants[i][i] = 1.f;       // clip transform
-    for (int i = 0; i < 3; ++i) constants[4 + i][i] = 1.f;   // normal transform
+    for (int i = 0; i < 4; ++i) constants[i][i] = 1.f;     // clip transform
+    for (int i = 0; i < 3; ++i) constants[4 + i][i] = 1.f; // normal transform
     const float light[4] = {0.f, 0.f, -1.f, 0.f}, misc[4] = {0.f, 0.5f, 0.5f, 1.f};
     std::memcpy(constants[8], light, 16);
     std::memcpy(constants[9], misc, 16);
@@ -169,8 +173,7 @@ void Run(benchmark::State& state, bool shader)
     glFinish();
     for (auto _ : state) {
         s.dev->BeginScene();
-        for (int i = 0; i < kDraws; ++i)
-            s.dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, s.vertices, 0, s.triangles);
+        for (int i = 0; i < kDraws; ++i) s.dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, s.vertices, 0, s.triangles);
         s.dev->EndScene();
         glFinish();
     }

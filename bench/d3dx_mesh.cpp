@@ -85,7 +85,8 @@ void BM_GenerateAdjacency(benchmark::State& state)
 }
 BENCHMARK(BM_GenerateAdjacency)
     ->ArgsProduct({{0, 1, 2}, {0, 1}})
-    ->UseManualTime()->MinTime(2.0)
+    ->UseManualTime()
+    ->MinTime(2.0)
     ->Unit(benchmark::kMillisecond);
 
 void BM_OptimizeVertexCache(benchmark::State& state)
@@ -100,7 +101,8 @@ void BM_OptimizeVertexCache(benchmark::State& state)
         kestu::d3dx::OptimizeMesh(mesh, D3DXMESHOPT_VERTEXCACHE, nullptr, result);
         benchmark::DoNotOptimize(mesh.indices.data());
     };
-    bench::MeasureGrowth(state, [&] { optimise(small); }, [&] { optimise(large); });
+    bench::MeasureGrowth(
+        state, [&] { optimise(small); }, [&] { optimise(large); });
 }
 BENCHMARK(BM_OptimizeVertexCache)->Arg(0)->Arg(1)->UseManualTime()->MinTime(2.0)->Unit(benchmark::kMillisecond);
 

@@ -27,7 +27,7 @@ constexpr int kFlightFrames = 1200;
 
 struct Flight {
     streamed_gen::Map map;
-    std::vector<float> heights;  // (4 x 256 + 1)^2 grid points, row-major
+    std::vector<float> heights; // (4 x 256 + 1)^2 grid points, row-major
     int side = 0;
     std::vector<float> farGrid;
     CTextureMng textures;
@@ -88,7 +88,8 @@ Flight& GetFlight()
     f.side = kStride * 4 + 1;
     f.heights.resize(size_t(f.side) * f.side);
     for (int r = 0; r < f.side; ++r)
-        for (int c = 0; c < f.side; ++c) f.heights[size_t(r) * f.side + c] = f.map.Height(c * kBlock / 4, r * kBlock / 4);
+        for (int c = 0; c < f.side; ++c)
+            f.heights[size_t(r) * f.side + c] = f.map.Height(c * kBlock / 4, r * kBlock / 4);
     f.farGrid = f.map.FarGrid(kStride / 4 + 1);
     if (FAILED(f.textures.Build(nullptr, D3DPOOL_MANAGED, 0))) return f;
 
@@ -106,8 +107,8 @@ Flight& GetFlight()
     SDTLODCfg lod;
     lod.fLODDist = 40.0f;
     lod.fLODAlt = 2.0f;
-    const HRESULT hr = f.terrain->Build(&init, &tex, nullptr, f.farRing ? &ring : nullptr, nullptr, &lod, nullptr,
-                                        1024, &f.sine);
+    const HRESULT hr =
+        f.terrain->Build(&init, &tex, nullptr, f.farRing ? &ring : nullptr, nullptr, &lod, nullptr, 1024, &f.sine);
     f.ok = SUCCEEDED(hr);
     return f;
 }
@@ -189,4 +190,4 @@ void BM_DynamicTerrainFlight(benchmark::State& state)
 }
 BENCHMARK(BM_DynamicTerrainFlight)->UseManualTime()->Iterations(2 * kFlightFrames);
 
-}  // namespace
+} // namespace

@@ -76,7 +76,7 @@ void BM_Reference_SortEdgeCosts(benchmark::State& state)
 }
 BENCHMARK(BM_Reference_SortEdgeCosts)->Arg(120)->Arg(240)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

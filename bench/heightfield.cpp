@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int kLevel = 9;  // 1024 wide
+constexpr int kLevel = 9; // 1024 wide
 constexpr int kPath = 256;
 
 struct World {
@@ -113,7 +113,7 @@ void BM_FullResolutionIndexFill(benchmark::State& state)
 }
 BENCHMARK(BM_FullResolutionIndexFill)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

@@ -28,7 +28,7 @@ constexpr int kPitch16 = kW * 2;
 // A rounded-corner sprite: every row is a transparent run at each end and one
 // opaque run between; random pixels and alpha.
 struct BenchSprite {
-    std::vector<uint16_t> pixels;  // kS * kS, raw source with the key outside the shape
+    std::vector<uint16_t> pixels; // kS * kS, raw source with the key outside the shape
     std::vector<uint8_t> alpha;
     std::vector<uint8_t> runs;
     uint16_t key = 0xF81F;
@@ -222,8 +222,7 @@ void BM_RleEnhance565(benchmark::State& state)
 {
     const BenchSprite& s = Sprite();
     const int level = static_cast<int>(state.range(0));
-    RunPaint(state,
-             [&](uint8_t* d) { BltRleEnhance565(d, s.runs.data(), s.Rows(), kS * 2, kS, kPitch16, 0, level); });
+    RunPaint(state, [&](uint8_t* d) { BltRleEnhance565(d, s.runs.data(), s.Rows(), kS * 2, kS, kPitch16, 0, level); });
 }
 BENCHMARK(BM_RleEnhance565)->Arg(11)->Arg(21);
 
@@ -239,11 +238,11 @@ void BM_RlePixelShade16(benchmark::State& state)
     const BenchSprite& s = Sprite();
     std::vector<uint16_t> table(65536);
     for (int i = 0; i < 65536; ++i) table[i] = static_cast<uint16_t>((i >> 1) & 0x7BEF);
-    RunPaint(state,
-             [&](uint8_t* d) { BltRlePixelShade16(d, s.runs.data(), s.Rows(), kS * 2, kS, kPitch16, 0, table.data()); });
+    RunPaint(state, [&](uint8_t* d) {
+        BltRlePixelShade16(d, s.runs.data(), s.Rows(), kS * 2, kS, kPitch16, 0, table.data());
+    });
 }
 BENCHMARK(BM_RlePixelShade16);
-
 
 // ---- Turned paints: mirror, stretch (256 -> 320 x 192) and rotation ----------
 
@@ -268,9 +267,8 @@ BENCHMARK(BM_RleStretch565);
 void BM_RawStretch565(benchmark::State& state)
 {
     const BenchSprite& s = Sprite();
-    RunPaint(state, [&](uint8_t* d) {
-        BltStretch16(d, s.pixels.data(), kStretchW, kStretchH, kS, kS, kPitch16, kS * 2);
-    });
+    RunPaint(state,
+             [&](uint8_t* d) { BltStretch16(d, s.pixels.data(), kStretchW, kStretchH, kS, kS, kPitch16, kS * 2); });
 }
 BENCHMARK(BM_RawStretch565);
 
@@ -289,17 +287,11 @@ void RunRotate(benchmark::State& state, float spread)
     Finish(state);
 }
 
-void BM_RleRotate565(benchmark::State& state)
-{
-    RunRotate(state, 0.0f);
-}
+void BM_RleRotate565(benchmark::State& state) { RunRotate(state, 0.0f); }
 BENCHMARK(BM_RleRotate565);
 
 // With a spread that closes the gaps: many pixels are written twice.
-void BM_RleRotateSpread565(benchmark::State& state)
-{
-    RunRotate(state, 0.3f);
-}
+void BM_RleRotateSpread565(benchmark::State& state) { RunRotate(state, 0.3f); }
 BENCHMARK(BM_RleRotateSpread565);
 
 #ifdef KESTU_HAVE_PIXMAN
@@ -317,8 +309,8 @@ struct PixmanScene {
             const uint16_t p = s.pixels[i];
             argb[i] = (uint32_t(s.alpha[i]) << 24) | ((p & 0xF800u) << 8) | ((p & 0x07E0u) << 5) | ((p & 0x1Fu) << 3);
         }
-        src565 = pixman_image_create_bits(PIXMAN_r5g6b5, kS, kS, reinterpret_cast<uint32_t*>(
-                                                                     const_cast<uint16_t*>(s.pixels.data())), kS * 2);
+        src565 = pixman_image_create_bits(PIXMAN_r5g6b5, kS, kS,
+                                          reinterpret_cast<uint32_t*>(const_cast<uint16_t*>(s.pixels.data())), kS * 2);
         // Premultiplied as pixman expects.
         for (auto& v : argb) {
             const uint32_t a = v >> 24;
@@ -342,8 +334,8 @@ void RunPixman(benchmark::State& state, Composite composite)
 {
     static PixmanScene scene;
     Target t;
-    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_r5g6b5, kW, kH, reinterpret_cast<uint32_t*>(t.buffer.data()),
-                                                   kPitch16);
+    pixman_image_t* dst =
+        pixman_image_create_bits(PIXMAN_r5g6b5, kW, kH, reinterpret_cast<uint32_t*>(t.buffer.data()), kPitch16);
     for (auto _ : state) {
         t.step = (t.step + 1) % 64;
         const int x = (t.step % 8) * ((kW - kS) / 7), y = (t.step / 8) * ((kH - kS) / 7);
@@ -402,8 +394,8 @@ void RunPixmanTransformed(benchmark::State& state, int w, int h, Transform trans
 {
     static PixmanScene scene;
     Target t;
-    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_r5g6b5, kW, kH, reinterpret_cast<uint32_t*>(t.buffer.data()),
-                                                   kPitch16);
+    pixman_image_t* dst =
+        pixman_image_create_bits(PIXMAN_r5g6b5, kW, kH, reinterpret_cast<uint32_t*>(t.buffer.data()), kPitch16);
     pixman_image_set_filter(scene.src565, PIXMAN_FILTER_NEAREST, nullptr, 0);
     float angle = 0.0f;
     for (auto _ : state) {
@@ -452,7 +444,7 @@ BENCHMARK(BM_Pixman_SrcRotate565);
 
 #endif
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -466,7 +458,8 @@ int main(int argc, char** argv)
     for (const char* blend : {"BM_RleAlpha565", "BM_RleAlpha555"})
         table.compare.push_back({blend, "BM_Pixman_OverArgbOnto565"});
     table.compare.push_back({"BM_RleAlpha32", "BM_Pixman_OverArgbOnto8888"});
-    for (const char* uniform : {"BM_RleTransGrade565_k8", "BM_RleEnhance565/11", "BM_RleEnhance565/21", "BM_RleHalf565"})
+    for (const char* uniform :
+         {"BM_RleTransGrade565_k8", "BM_RleEnhance565/11", "BM_RleEnhance565/21", "BM_RleHalf565"})
         table.compare.push_back({uniform, "BM_Pixman_Over565HalfMask"});
     table.compare.push_back({"BM_RleCopyMirror565", "BM_Pixman_SrcMirror565"});
     table.compare.push_back({"BM_RleStretch565", "BM_Pixman_SrcStretch565"});

@@ -26,7 +26,7 @@ namespace {
 
 constexpr int kInstances = 200;
 constexpr int kFrames = 30;
-constexpr int kCols = 99, kRows = 49;  // 100 x 50 = 5,000 vertices
+constexpr int kCols = 99, kRows = 49; // 100 x 50 = 5,000 vertices
 constexpr int kVertices = (kCols + 1) * (kRows + 1);
 static_assert(kVertices == 5000);
 
@@ -76,13 +76,11 @@ struct Scene {
 Scene* GetScene()
 {
     static Scene* s = nullptr;
-    if (s)
-        return s->device ? s : nullptr;
+    if (s) return s->device ? s : nullptr;
     s = new Scene;
     const D3DPRESENT_PARAMETERS pp =
         testdevice::DefaultParameters(64, 64, testdevice::FakeWindow(0xBE7C), false, false);
-    if (FAILED(testdevice::CreateShared(pp, s->d3d, s->device)))
-        return nullptr;
+    if (FAILED(testdevice::CreateShared(pp, s->d3d, s->device))) return nullptr;
     std::vector<BYTE> bytes;
     if (FAILED(Sheet(kCols, kRows, kFrames).Write(bytes)) ||
         FAILED(s->mesh.Build(bytes.data(), DWORD(bytes.size()), s->device, "", nullptr, nullptr, nullptr,
@@ -105,8 +103,7 @@ using kestu_bench::Seconds;
 void Rate(benchmark::State& state, double seconds, double floorSeconds)
 {
     state.SetItemsProcessed(int64_t(state.iterations()) * kInstances * kVertices);
-    if (floorSeconds > 0.0)
-        state.counters["vs_floor"] = floorSeconds / std::max(1e-9, seconds);
+    if (floorSeconds > 0.0) state.counters["vs_floor"] = floorSeconds / std::max(1e-9, seconds);
 }
 
 // The floor: lerp two contiguous float arrays (6 floats a vertex) into each of 200 outputs.
@@ -125,8 +122,7 @@ public:
             float* __restrict o = m_out[k].data();
             const float* __restrict pa = m_a.data();
             const float* __restrict pb = m_b.data();
-            for (size_t i = 0; i < kFloats; ++i)
-                o[i] = pa[i] + (pb[i] - pa[i]) * m_t;
+            for (size_t i = 0; i < kFloats; ++i) o[i] = pa[i] + (pb[i] - pa[i]) * m_t;
         }
         benchmark::ClobberMemory();
         m_t = m_t > 0.9f ? 0.1f : m_t + 0.01f;
@@ -162,8 +158,7 @@ void Blend(const SGmaVerticesEntry& a, const SGmaVerticesEntry& b, const SGmaVer
         const float* fa = reinterpret_cast<const float*>(pa);
         const float* fb = reinterpret_cast<const float*>(pb);
         float* fo = reinterpret_cast<float*>(po);
-        for (int k = 0; k < 6; ++k)
-            fo[k] = fa[k] + (fb[k] - fa[k]) * t;
+        for (int k = 0; k < 6; ++k) fo[k] = fa[k] + (fb[k] - fa[k]) * t;
     }
 }
 
@@ -230,8 +225,7 @@ void BM_MeshAni_FrameMove200(benchmark::State& state)
         return;
     }
     BesideTheFloor(state, [s](float time) {
-        for (CMeshAni& p : s->players)
-            p.FrameMove(time);
+        for (CMeshAni& p : s->players) p.FrameMove(time);
         benchmark::DoNotOptimize(s->players.front().GetCurrentFrame());
     });
 }

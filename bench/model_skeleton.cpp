@@ -42,8 +42,7 @@ struct Scene {
 Scene& GetScene()
 {
     static std::unique_ptr<Scene> scene;
-    if (scene)
-        return *scene;
+    if (scene) return *scene;
     CMeshDataMng::EnableCache(0);
     CMeshDataMng::ChangeRenderPath(KESTU_SKLPATH_SOFTWARE, nullptr);
     scene = std::make_unique<Scene>();
@@ -63,17 +62,13 @@ Scene& GetScene()
     return s;
 }
 
-void Instances(benchmark::State& state)
-{
-    state.SetItemsProcessed(int64_t(state.iterations()) * kInstances);
-}
+void Instances(benchmark::State& state) { state.SetItemsProcessed(int64_t(state.iterations()) * kInstances); }
 
 void BM_SkeletonFrameMove(benchmark::State& state)
 {
     Scene& s = GetScene();
     for (auto _ : state) {
-        for (CSkeletonAni& ani : s.players)
-            ani.FrameMoveE(kStep);
+        for (CSkeletonAni& ani : s.players) ani.FrameMoveE(kStep);
         benchmark::ClobberMemory();
     }
     Instances(state);
@@ -96,8 +91,7 @@ void BM_SkeletonAnimation(benchmark::State& state)
             s.clip->GenRMListSlerp(frame, next, blend, s.relative.data());
             s.clip->RM2TMSingleFrame(s.relative.data(), s.model.data());
             CSkAniBone** bones = adapter->GetBonePtrList();
-            for (DWORD b = 0; b < adapter->GetBoneNumber(); ++b)
-                bones[b]->Transform(&s.model[b]);
+            for (DWORD b = 0; b < adapter->GetBoneNumber(); ++b) bones[b]->Transform(&s.model[b]);
         }
         benchmark::ClobberMemory();
     }
@@ -109,8 +103,7 @@ void BM_SkeletonDeform(benchmark::State& state)
 {
     Scene& s = GetScene();
     for (auto _ : state) {
-        for (int i = 0; i < kInstances; ++i)
-            s.skin->CalcDeform();
+        for (int i = 0; i < kInstances; ++i) s.skin->CalcDeform();
         benchmark::ClobberMemory();
     }
     Instances(state);

@@ -44,15 +44,13 @@ struct Rig {
 Rig& GetRig()
 {
     static Rig r;
-    if (r.mesh)
-        return r;
+    if (r.mesh) return r;
     std::mt19937 rng(25);
     std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
     std::vector<float> vertices(kVertices * kStride / 4);
     for (DWORD v = 0; v < kVertices; ++v) {
         float* p = &vertices[v * kStride / 4];
-        for (int i = 0; i < 6; ++i)
-            p[i] = unit(rng);
+        for (int i = 0; i < 6; ++i) p[i] = unit(rng);
         const DWORD white = 0xFFFFFFFF;
         std::memcpy(p + 6, &white, 4);
         p[7] = p[8] = 0.5f;
@@ -66,8 +64,7 @@ Rig& GetRig()
             weights[v * kPerVertex + i] = 0.1f + (unit(rng) + 1.0f);
             sum += weights[v * kPerVertex + i];
         }
-        for (DWORD i = 0; i < kPerVertex; ++i)
-            weights[v * kPerVertex + i] /= sum;
+        for (DWORD i = 0; i < kPerVertex; ++i) weights[v * kPerVertex + i] /= sum;
     }
     r.mesh = new CMeshDataDynamic();
     r.mesh->AddRef();
@@ -101,8 +98,7 @@ Rig& GetRig()
 void ScalarFormula(Rig& r)
 {
     D3DXMATRIX m[kBones];
-    for (DWORD b = 0; b < kBones; ++b)
-        D3DXMatrixMultiply(&m[b], &r.offsets[b], r.bones[b].GetRootMatrix());
+    for (DWORD b = 0; b < kBones; ++b) D3DXMatrixMultiply(&m[b], &r.offsets[b], r.bones[b].GetRootMatrix());
     const char* src = r.mesh->GetVertexData();
     const DWORD* bones = r.boneTable.data();
     const float* weights = r.weightTable.data();
@@ -112,8 +108,7 @@ void ScalarFormula(Rig& r)
         float x = 0, y = 0, z = 0;
         for (DWORD i = 0; i < kPerVertex; ++i) {
             const float w = weights[v * kPerVertex + i];
-            if (w <= 0.0001f)
-                continue;
+            if (w <= 0.0001f) continue;
             const D3DXMATRIX& t = m[bones[v * kPerVertex + i]];
             const float h = p[0] * t._14 + p[1] * t._24 + p[2] * t._34 + t._44;
             x += w * (p[0] * t._11 + p[1] * t._21 + p[2] * t._31 + t._41) / h;
@@ -184,10 +179,8 @@ void BM_SkinningDeform(benchmark::State& state)
     }
     Vertices(state);
     double floor = plainFloor;
-    if (simd)
-        floor = std::min(floor, simdFloor);
-    if (masked)
-        floor = std::min(floor, maskedFloor);
+    if (simd) floor = std::min(floor, simdFloor);
+    if (masked) floor = std::min(floor, maskedFloor);
     state.counters["x_scalar_loop"] = scalar / deform;
     state.counters["of_floor"] = floor / deform;
 }
@@ -232,4 +225,4 @@ void BM_SkinningFloorOneMatrix(benchmark::State& state)
 }
 BENCHMARK(BM_SkinningFloorOneMatrix);
 
-}  // namespace
+} // namespace

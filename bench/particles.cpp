@@ -172,8 +172,8 @@ struct Flat {
         const float nx = kPlaneNormal.x, ny = kPlaneNormal.y, nz = kPlaneNormal.z, term = 0.0f;
         for (FlatParticle& p : particles) {
             const float distOld = nx * p.pos[0] + ny * p.pos[1] + nz * p.pos[2] + term;
-            const float distNew =
-                nx * (p.pos[0] + p.vel[0] * dt) + ny * (p.pos[1] + p.vel[1] * dt) + nz * (p.pos[2] + p.vel[2] * dt) + term;
+            const float distNew = nx * (p.pos[0] + p.vel[0] * dt) + ny * (p.pos[1] + p.vel[1] * dt) +
+                                  nz * (p.pos[2] + p.vel[2] * dt) + term;
             if (!(distOld * distNew < 0.0f)) continue;
             const float along = p.vel[0] * nx + p.vel[1] * ny + p.vel[2] * nz;
             const float vnx = nx * along, vny = ny * along, vnz = nz * along;
@@ -204,7 +204,8 @@ struct Flat {
     size_t waiting = 0;
 };
 
-template <class Sim> double TimeFrame(Sim& sim)
+template <class Sim>
+double TimeFrame(Sim& sim)
 {
     const auto t0 = std::chrono::steady_clock::now();
     sim.Frame();

@@ -29,8 +29,8 @@ __attribute__((target("avx2,fma"), always_inline)) inline __m128 OneVertex(const
 // processors run them 40% slower, which would lower the floor.
 
 // Every vertex with AVX2 and FMA, stored in two pieces.
-__attribute__((target("avx2,fma"), noinline, aligned(64))) inline void OneMatrixSimd(const char* src, char* dst, size_t count,
-                                                               size_t stride, const D3DXMATRIX& m)
+__attribute__((target("avx2,fma"), noinline, aligned(64))) inline void
+OneMatrixSimd(const char* src, char* dst, size_t count, size_t stride, const D3DXMATRIX& m)
 {
     const __m256 lo = _mm256_loadu_ps(&m._11), hi = _mm256_loadu_ps(&m._31);
     for (size_t v = 0; v < count; ++v) {
@@ -43,9 +43,8 @@ __attribute__((target("avx2,fma"), noinline, aligned(64))) inline void OneMatrix
 
 // The same with an AVX-512 masked store of the three floats in place of two
 // stores: faster where the processor has it.
-__attribute__((target("avx512f,avx512vl,avx2,fma"), noinline, aligned(64))) inline void OneMatrixMasked(const char* src, char* dst,
-                                                                                 size_t count, size_t stride,
-                                                                                 const D3DXMATRIX& m)
+__attribute__((target("avx512f,avx512vl,avx2,fma"), noinline, aligned(64))) inline void
+OneMatrixMasked(const char* src, char* dst, size_t count, size_t stride, const D3DXMATRIX& m)
 {
     const __m256 lo = _mm256_loadu_ps(&m._11), hi = _mm256_loadu_ps(&m._31);
     for (size_t v = 0; v < count; ++v)

@@ -14,4 +14,4 @@ double Seconds(F&& f)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
-}  // namespace kestu_bench
+} // namespace kestu_bench

@@ -24,8 +24,8 @@ int FrustumOnly(const World& w, const CFrustum& f)
 void Blocks(benchmark::State& state, const World& w)
 {
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(w.spheres.size()));
-    state.counters["blocks/s"] = benchmark::Counter(double(state.iterations()) * double(w.spheres.size()),
-                                                    benchmark::Counter::kIsRate);
+    state.counters["blocks/s"] =
+        benchmark::Counter(double(state.iterations()) * double(w.spheres.size()), benchmark::Counter::kIsRate);
 }
 
 void BM_TerrainUpdateVisibleState(benchmark::State& state)
@@ -72,4 +72,4 @@ void BM_TerrainFrustumTestAlone(benchmark::State& state)
 }
 BENCHMARK(BM_TerrainFrustumTestAlone);
 
-}  // namespace
+} // namespace

@@ -24,9 +24,9 @@ struct World {
     IDirect3D8* d3d = nullptr;
     IDirect3DDevice8* device = nullptr;
     std::unique_ptr<CTerrain> terrains[kTiles * kTiles];
-    std::vector<SBoundSphere> spheres;  // every block's, contiguous: the reference's best case
+    std::vector<SBoundSphere> spheres; // every block's, contiguous: the reference's best case
     std::vector<CFrustum> path;
-    size_t terrainBytes = 0;  // heap held by the four terrains
+    size_t terrainBytes = 0; // heap held by the four terrains
     bool ok = false;
 };
 
@@ -62,8 +62,8 @@ inline World& GetWorld()
                 return x >= 0 && x < kTiles && z >= 0 && z < kTiles ? w.terrains[z * kTiles + x].get() : nullptr;
             };
             CTerrain* neighbours[4] = {at(tx, tz + 1), at(tx + 1, tz), at(tx, tz - 1), at(tx - 1, tz)};
-            if (FAILED(at(tx, tz)->Build(w.device, block.data(), block.size(), &lod, 0.0f, TERRAIN_BUILD_ALL,
-                                         neighbours)))
+            if (FAILED(
+                    at(tx, tz)->Build(w.device, block.data(), block.size(), &lod, 0.0f, TERRAIN_BUILD_ALL, neighbours)))
                 return w;
         }
     }
@@ -84,4 +84,4 @@ inline World& GetWorld()
     return w;
 }
 
-}  // namespace terrain_bench
+} // namespace terrain_bench

@@ -27,8 +27,8 @@
 namespace {
 
 constexpr int kW = 640, kH = 480;
-constexpr int kCell = 16;                 // 16 x 16 cells, 2 bytes a row
-constexpr int kGlyphs = 96;               // codes 32..127
+constexpr int kCell = 16;   // 16 x 16 cells, 2 bytes a row
+constexpr int kGlyphs = 96; // codes 32..127
 constexpr int kPerLine = kW / 10, kLines = kH / 18;
 
 // A DBUF over a 565 buffer.
@@ -51,7 +51,7 @@ public:
 
 // One font with glyphs of about a third ink, written once for the run.
 struct Fonts {
-    std::vector<uint8_t> cells;  // the 1-bit glyphs of codes 32..127, set bits are background
+    std::vector<uint8_t> cells; // the 1-bit glyphs of codes 32..127, set bits are background
     std::string folder;
     CPointFontBuffer points;
     CGfxFont glyphs;
@@ -121,7 +121,7 @@ BENCHMARK(BM_PointFontPaint565);
 #ifdef KESTU_HAVE_PIXMAN
 
 struct PixmanGlyphs {
-    std::vector<std::vector<uint8_t>> masks;  // a8, 16 x 16, ink 0xFF
+    std::vector<std::vector<uint8_t>> masks; // a8, 16 x 16, ink 0xFF
     std::vector<pixman_image_t*> images;
     pixman_glyph_cache_t* cache = nullptr;
     pixman_image_t* solid = nullptr;
@@ -134,8 +134,8 @@ struct PixmanGlyphs {
             masks[g].assign(kCell * kCell, 0);
             for (int p = 0; p < kCell * kCell; ++p)
                 if (!(cells[size_t(g) * 32 + p / 8] & (0x80 >> (p % 8)))) masks[g][size_t(p)] = 0xFF;
-            images.push_back(pixman_image_create_bits(PIXMAN_a8, kCell, kCell,
-                                                      reinterpret_cast<uint32_t*>(masks[g].data()), kCell));
+            images.push_back(
+                pixman_image_create_bits(PIXMAN_a8, kCell, kCell, reinterpret_cast<uint32_t*>(masks[g].data()), kCell));
         }
         cache = pixman_glyph_cache_create();
         pixman_glyph_cache_freeze(cache);
@@ -156,8 +156,8 @@ void BM_Pixman_CompositeGlyphs565(benchmark::State& state)
 {
     PixmanGlyphs p;
     std::vector<uint16_t> pixels(size_t(kW) * kH, 0);
-    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_r5g6b5, kW, kH, reinterpret_cast<uint32_t*>(pixels.data()),
-                                                   kW * 2);
+    pixman_image_t* dst =
+        pixman_image_create_bits(PIXMAN_r5g6b5, kW, kH, reinterpret_cast<uint32_t*>(pixels.data()), kW * 2);
     std::vector<pixman_glyph_t> glyphs;
     for (int line = 0; line < kLines; ++line)
         for (int i = 0; i < kPerLine; ++i) {
@@ -178,13 +178,13 @@ void BM_Pixman_PerGlyph565(benchmark::State& state)
 {
     PixmanGlyphs p;
     std::vector<uint16_t> pixels(size_t(kW) * kH, 0);
-    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_r5g6b5, kW, kH, reinterpret_cast<uint32_t*>(pixels.data()),
-                                                   kW * 2);
+    pixman_image_t* dst =
+        pixman_image_create_bits(PIXMAN_r5g6b5, kW, kH, reinterpret_cast<uint32_t*>(pixels.data()), kW * 2);
     for (auto _ : state) {
         for (int line = 0; line < kLines; ++line)
             for (int i = 0; i < kPerLine; ++i)
-                pixman_image_composite32(PIXMAN_OP_OVER, p.solid, p.images[size_t(CodeAt(line, i) - 32)], dst, 0, 0,
-                                         0, 0, i * 10, line * 18, kCell, kCell);
+                pixman_image_composite32(PIXMAN_OP_OVER, p.solid, p.images[size_t(CodeAt(line, i) - 32)], dst, 0, 0, 0,
+                                         0, i * 10, line * 18, kCell, kCell);
         benchmark::DoNotOptimize(pixels.data());
     }
     pixman_image_unref(dst);

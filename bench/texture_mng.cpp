@@ -28,7 +28,7 @@ struct Library {
     IDirect3D8* d3d = nullptr;
     IDirect3DDevice8* dev = nullptr;
     std::string path;
-    std::vector<std::vector<uint8_t>> images;  // in library order
+    std::vector<std::vector<uint8_t>> images; // in library order
     std::vector<DWORD> ids;
 };
 
@@ -48,8 +48,7 @@ std::vector<uint8_t> Encode(IDirect3DDevice8* dev, D3DXIMAGE_FILEFORMAT type, D3
     D3DXLoadSurfaceFromMemory(top, nullptr, nullptr, argb.data(), D3DFMT_A8R8G8B8, kSide * 4, nullptr, &whole,
                               D3DX_FILTER_NONE, 0);
     top->Release();
-    if (type == D3DXIFF_DDS)
-        D3DXFilterTexture(tex, nullptr, 0, D3DX_FILTER_BOX);
+    if (type == D3DXIFF_DDS) D3DXFilterTexture(tex, nullptr, 0, D3DX_FILTER_BOX);
     D3DXSaveTextureToFileA(scratch.c_str(), type, tex, nullptr);
     tex->Release();
     std::ifstream in(scratch, std::ios::binary);
@@ -59,8 +58,7 @@ std::vector<uint8_t> Encode(IDirect3DDevice8* dev, D3DXIMAGE_FILEFORMAT type, D3
 Library& GetLibrary()
 {
     static Library lib;
-    if (lib.dev)
-        return lib;
+    if (lib.dev) return lib;
     lib.d3d = Direct3DCreate8(D3D_SDK_VERSION);
     D3DPRESENT_PARAMETERS pp{};
     pp.BackBufferWidth = 64;
@@ -79,12 +77,12 @@ Library& GetLibrary()
     pack.Load(lib.path.c_str(), 0, 1, 1, 1);
     for (int i = 0; i < 2 * kEach; ++i) {
         const bool png = i < kEach;
-        lib.images.push_back(Encode(lib.dev, png ? D3DXIFF_PNG : D3DXIFF_DDS, png ? D3DFMT_A8R8G8B8 : D3DFMT_DXT1, i,
-                                    scratch));
+        lib.images.push_back(
+            Encode(lib.dev, png ? D3DXIFF_PNG : D3DXIFF_DDS, png ? D3DFMT_A8R8G8B8 : D3DFMT_DXT1, i, scratch));
         const std::string name = "texture" + std::to_string(i) + (png ? ".png" : ".dds");
         lib.ids.push_back(static_cast<DWORD>(1000 + i));
-        pack.ImportFromMemory(lib.images.back().data(), static_cast<DWORD>(lib.images.back().size()),
-                              lib.ids.back(), name.c_str());
+        pack.ImportFromMemory(lib.images.back().data(), static_cast<DWORD>(lib.images.back().size()), lib.ids.back(),
+                              name.c_str());
     }
     pack.Save();
     return lib;
@@ -105,10 +103,8 @@ void DecodeWithD3DX(const Library& lib, const TEXTURE_CONFIG& cfg)
         IDirect3DTexture8* tex = nullptr;
         D3DXCreateTextureFromFileInMemoryEx(lib.dev, lib.images[i].data(), static_cast<UINT>(lib.images[i].size()),
                                             D3DX_DEFAULT, D3DX_DEFAULT, cfg.dwMipLevels, 0, format, cfg.Pool,
-                                            cfg.dwFilter, D3DX_FILTER_BOX, 0, nullptr,
-                                            nullptr, &tex);
-        if (tex)
-            tex->Release();
+                                            cfg.dwFilter, D3DX_FILTER_BOX, 0, nullptr, nullptr, &tex);
+        if (tex) tex->Release();
     }
 }
 
@@ -146,15 +142,15 @@ void BM_TextureMng_QueryRelease(benchmark::State& state)
     mng.Build(lib.dev, lib.path.c_str(), nullptr, 0, 0, static_cast<int>(state.range(0)), 1, 8);
     const DWORD id = lib.ids[kEach + 3];
     mng.QueryTexture(id);
-    mng.ReleaseTexture(id);  // cached, built, count 0
+    mng.ReleaseTexture(id); // cached, built, count 0
     for (auto _ : state) {
         benchmark::DoNotOptimize(mng.QueryTexture(id));
         benchmark::DoNotOptimize(mng.ReleaseTexture(id));
     }
     state.counters["pairs/s"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-    state.counters["ratio_to_goal"] = benchmark::Counter(static_cast<double>(state.iterations()) / 10e6,
-                                                         benchmark::Counter::kIsRate);
+    state.counters["ratio_to_goal"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) / 10e6, benchmark::Counter::kIsRate);
 }
 
 // The same count kept in a hash map by id: the floor of a query and release.
@@ -162,8 +158,7 @@ void BM_Reference_HashMapCount(benchmark::State& state)
 {
     Library& lib = GetLibrary();
     std::unordered_map<DWORD, int> counts;
-    for (DWORD id : lib.ids)
-        counts[id] = 0;
+    for (DWORD id : lib.ids) counts[id] = 0;
     const DWORD id = lib.ids[kEach + 3];
     for (auto _ : state) {
         benchmark::DoNotOptimize(++counts.find(id)->second);

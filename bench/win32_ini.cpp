@@ -20,8 +20,10 @@ std::string WriteIni(const char* name, int count, bool sections)
     for (int i = 0; i < count; ++i) {
         const int id = i / 2;
         const char* spelling = i % 2 ? "NAME" : "name";
-        if (sections) std::fprintf(f, "[%s%d]\r\nk=v\r\n", spelling, id);
-        else std::fprintf(f, "%s%d=v\r\n", spelling, id);
+        if (sections)
+            std::fprintf(f, "[%s%d]\r\nk=v\r\n", spelling, id);
+        else
+            std::fprintf(f, "%s%d=v\r\n", spelling, id);
     }
     std::fclose(f);
     return path;
@@ -39,7 +41,8 @@ void BM_IniNameListing(benchmark::State& state)
                                  : GetPrivateProfileStringA("Keys", nullptr, "", buffer, sizeof buffer, path.c_str());
         benchmark::DoNotOptimize(n);
     };
-    bench::MeasureGrowth(state, [&] { list(small); }, [&] { list(large); });
+    bench::MeasureGrowth(
+        state, [&] { list(small); }, [&] { list(large); });
     std::filesystem::remove(small);
     std::filesystem::remove(large);
 }

@@ -11,8 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string source = sprites_fuzz::WriteInput("gma", data, size);
-    if (source.empty())
-        return 0;
+    if (source.empty()) return 0;
     const std::string mapped = source + ".map", lod = source + ".lod";
     CGmaFile check;
     CGMAAtrributeMapConverter map;
@@ -21,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CGMALodConverter lodc;
     if (lodc.Build(source.c_str(), lod.c_str()) == GMALOD_OK && lodc.LodConvert() == 1 &&
         lodc.SaveConvertedFile() == 1) {
-        if (FAILED(check.Load(lod.c_str())) || check.lod.empty())
-            std::abort();
+        if (FAILED(check.Load(lod.c_str())) || check.lod.empty()) std::abort();
     }
     std::remove(mapped.c_str());
     std::remove(lod.c_str());

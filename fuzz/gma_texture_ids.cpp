@@ -22,9 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (size_t room : {size, size ? size - 1 : 0}) {
         std::unique_ptr<BYTE[]> out(new BYTE[room ? room : 1]);
         DWORD outSize = DWORD(room);
-        const HRESULT hr = GfxUtil_UpdateGmaTextureIDInMemory(out.get(), outSize, data, DWORD(size), lib, nullptr, &ids);
-        if (hr == S_OK && (outSize != size || room < size))
-            std::abort();
+        const HRESULT hr =
+            GfxUtil_UpdateGmaTextureIDInMemory(out.get(), outSize, data, DWORD(size), lib, nullptr, &ids);
+        if (hr == S_OK && (outSize != size || room < size)) std::abort();
     }
     return 0;
 }

@@ -52,7 +52,7 @@ std::vector<BYTE> Write(CMeshDataBase& mesh, DWORD version, DWORD flags)
     return file.GetBuffer();
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -25,7 +25,7 @@ long Read(CSkeleton& s, const uint8_t* data, size_t size, DWORD mask)
     return hr;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -46,15 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CSkeleton::ActionMap::const_iterator it;
     for (IActionAdapter* adapter = s.FirstAction(it); adapter; adapter = s.NextAction(it)) {
         s.UseAction(adapter->GetID());
-        for (DWORD f = 0; f < adapter->GetFrameNum() && f < 4; ++f)
-            s.Transform(adapter->GetID(), f, nullptr);
+        for (DWORD f = 0; f < adapter->GetFrameNum() && f < 4; ++f) s.Transform(adapter->GetID(), f, nullptr);
         s.SetCurrentRef(adapter->GetID(), 0xFFFFFFFF, nullptr);
         s.UnuseAction(adapter->GetID());
     }
     CSkeletonAni ani;
     if (ani.BuildFromSkeleton(&s) == 0) {
-        for (int i = 0; i < 4; ++i)
-            ani.FrameMoveE(0.37f);
+        for (int i = 0; i < 4; ++i) ani.FrameMoveE(0.37f);
         ani.SetPlayMode(ANIPLAY_PINGPONG);
         ani.FrameMoveE(1e6f);
     }

@@ -49,4 +49,4 @@ public:
     std::vector<uint8_t> mem;
 };
 
-}  // namespace sprites_fuzz
+} // namespace sprites_fuzz

@@ -22,7 +22,7 @@ bool UnfilledBuffer(VPaper& sprite)
     return s != nullptr && s->GetHeader().ownBuffer != 0 && s->GetHeader().copyRows == 0;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (path.empty()) return 0;
     VPaper* sprite = nullptr;
     if (KestuXLoadXBmpFromFile(path.c_str(), sprite) != 0) {
-        if (sprite != nullptr) std::abort();  // a refused file leaves no sprite
+        if (sprite != nullptr) std::abort(); // a refused file leaves no sprite
         return 0;
     }
     static std::vector<uint16_t> table(256, 0x1234);

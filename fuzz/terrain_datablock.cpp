@@ -22,7 +22,7 @@ IDirect3DDevice8* Device()
     return device;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (terrain.UpdateVisibleState(&eye, 0, 1) != S_OK) __builtin_trap();
     const KESTURECT2* r = terrain.GetRect();
     for (float fx : {0.0f, 0.3f, 0.5f, 0.99f, 1.0f})
-        for (float fz : {0.0f, 0.5f, 1.0f}) terrain.GetAtitude(r->left + fx * (r->right - r->left), r->bottom + fz * (r->top - r->bottom));
+        for (float fz : {0.0f, 0.5f, 1.0f})
+            terrain.GetAtitude(r->left + fx * (r->right - r->left), r->bottom + fz * (r->top - r->bottom));
     std::vector<uint8_t> head(STerrainInit::kSize);
     if (terrain.WriteDataBlock(head.data()) != S_OK || !reinterpret_cast<const STerrainInit*>(head.data())->IsValid())
         __builtin_trap();

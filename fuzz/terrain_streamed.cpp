@@ -63,7 +63,7 @@ void Check(CDynamicTerrain& t)
         }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

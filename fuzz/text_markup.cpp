@@ -98,8 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     layout.DrawTextToBufferBase(px.data(), 64 * 4, 64, 48, D3DFMT_A8R8G8B8, text.data(), int(n), 3, 2, &out, &lines,
                                 &links, &spaces, &find);
     std::vector<uint16_t> px16(64 * 48);
-    layout.DrawTextToBufferBase(px16.data(), 64 * 2, 64, 48, D3DFMT_R5G6B5, text.data(), int(n), 0, 0, nullptr,
-                                nullptr, nullptr, nullptr, nullptr);
+    layout.DrawTextToBufferBase(px16.data(), 64 * 2, 64, 48, D3DFMT_R5G6B5, text.data(), int(n), 0, 0, nullptr, nullptr,
+                                nullptr, nullptr, nullptr);
     D3DRECT rect{0, 0, 30, 0};
     layout.CalcRect(text.data(), int(n), a.dwFormat, &rect, lines);
     layout.GetLines(text.data(), int(n), 25, lines);

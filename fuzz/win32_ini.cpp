@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             for (const char* k : keys) {
                 DWORD n = GetPrivateProfileStringA(s, k, "default  ", buffer.data(), bufferSize, path.c_str());
                 if (bufferSize > 0 && n >= bufferSize) __builtin_trap();
-                if (buffer[bufferSize] != '#') __builtin_trap();   // never past the buffer
+                if (buffer[bufferSize] != '#') __builtin_trap(); // never past the buffer
             }
     }
     GetPrivateProfileIntA("Section", "key", 7, path.c_str());

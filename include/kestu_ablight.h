@@ -23,7 +23,7 @@ struct KESTU_API SABLight {
 struct KESTU_API SABLight2DPoint : SABLight {
     int x = 0;
     int y = 0;
-    int model = 8;  // index into the model manager
+    int model = 8; // index into the model manager
     int GetType() const override { return KESTU_ABLIGHT_2DPOINT; }
 };
 
@@ -42,11 +42,11 @@ struct KESTU_API SABImpedient2DLine : SABImpedient {
 // A view of part of a grid, in pixels, with the cell under its top-left corner.
 struct KESTU_API SABRectData {
     GRECT rect;
-    int columns = 0;  // cells per grid row: the byte distance between grid rows
+    int columns = 0; // cells per grid row: the byte distance between grid rows
     int rows = 0;
     int cellWidth = 8;
     int cellHeight = 8;
-    uint8_t* firstCell = nullptr;  // null: the view is not valid
+    uint8_t* firstCell = nullptr; // null: the view is not valid
 };
 
 class KESTU_API CABLightModel {
@@ -73,7 +73,7 @@ public:
 private:
     ENUM_KESTU_ABLIGHT_TYPE m_type;
     int m_size;
-    int m_aspect;  // 8: circle; otherwise an ellipse of height size * 8 / aspect
+    int m_aspect; // 8: circle; otherwise an ellipse of height size * 8 / aspect
     int m_min;
     int m_max;
     uint8_t* m_map;
@@ -100,7 +100,7 @@ private:
 };
 
 struct KESTU_API SAlphaBufferInit {
-    GRECT area;  // pixels
+    GRECT area; // pixels
     int cellWidth = 8;
     int cellHeight = 8;
     virtual ~SAlphaBufferInit() = default;
@@ -135,7 +135,7 @@ public:
     int GetCellHeight() const { return m_cellHeight; }
 
 protected:
-    GRECT m_area;  // pixels
+    GRECT m_area; // pixels
     int m_cellWidth;
     int m_cellHeight;
 };
@@ -147,7 +147,7 @@ public:
     CAlphaBuffer2D& operator=(const CAlphaBuffer2D&) = delete;
     ~CAlphaBuffer2D() override;
 
-    HRESULT Build(SAlphaBufferInit* init) override;  // init is an SAlphaBufferInit2D
+    HRESULT Build(SAlphaBufferInit* init) override; // init is an SAlphaBufferInit2D
     void Release() override;
     int IsBuild() override { return m_grid != nullptr; }
     using CAlphaBuffer::FillValue;
@@ -174,7 +174,7 @@ public:
     uint8_t* GetGrid() const { return m_grid; }
 
 private:
-    uint8_t* m_grid;  // columns x rows level bytes, row-major
+    uint8_t* m_grid; // columns x rows level bytes, row-major
     CABLightModeManger* m_modelManager;
     int m_maxLights;
     int m_maxImpedients;

@@ -148,12 +148,12 @@ protected:
     class BoneIndexTable;
     using NodeFunction = long (CActionData::*)(const CSkeletonTreeNode*, D3DXMATRIX*, const D3DXMATRIX&,
                                                const D3DXMATRIX*, const BoneIndexTable&) const;
-    void EnumSkeletonTree(const CSkeletonTreeNode* node, D3DXMATRIX* outList, const D3DXMATRIX& parent,
-                          NodeFunction fn, const D3DXMATRIX* input, const BoneIndexTable& index) const;
-    long EnumFuncRM2TM(const CSkeletonTreeNode* node, D3DXMATRIX* out, const D3DXMATRIX& parent,
-                       const D3DXMATRIX* rm, const BoneIndexTable& index) const;
-    long EnumFuncBuildRM(const CSkeletonTreeNode* node, D3DXMATRIX* out, const D3DXMATRIX& parent,
-                         const D3DXMATRIX* tm, const BoneIndexTable& index) const;
+    void EnumSkeletonTree(const CSkeletonTreeNode* node, D3DXMATRIX* outList, const D3DXMATRIX& parent, NodeFunction fn,
+                          const D3DXMATRIX* input, const BoneIndexTable& index) const;
+    long EnumFuncRM2TM(const CSkeletonTreeNode* node, D3DXMATRIX* out, const D3DXMATRIX& parent, const D3DXMATRIX* rm,
+                       const BoneIndexTable& index) const;
+    long EnumFuncBuildRM(const CSkeletonTreeNode* node, D3DXMATRIX* out, const D3DXMATRIX& parent, const D3DXMATRIX* tm,
+                         const BoneIndexTable& index) const;
     // Reads the arrays of one key kind frame-major or bone by bone.
     template <class T>
     void KeyArray(COUArchive& ar, int store, std::vector<T>& keys, DWORD& byteCount);

@@ -48,7 +48,8 @@ KESTU_API WCHAR* Kestu_GetAdapterInfoW();
 KESTU_API void Kestu_SetLogFilePathname(const char* path);
 
 KESTU_API HRESULT Kestu_EnumResolutions(std::list<int>* list);
-KESTU_API HRESULT Kestu_EnumSpecificallyResolutions(DWORD adapter, BOOL windowedOnly, D3DFORMAT format, std::list<int>* list);
+KESTU_API HRESULT Kestu_EnumSpecificallyResolutions(DWORD adapter, BOOL windowedOnly, D3DFORMAT format,
+                                                    std::list<int>* list);
 
 KESTU_API DWORD Kestu_GetWinCxByRes(ENUM_KESTU_RESOLUTION res);
 KESTU_API DWORD Kestu_GetWinCyByRes(ENUM_KESTU_RESOLUTION res);

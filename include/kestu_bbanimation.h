@@ -39,7 +39,7 @@ struct KESTU_API BBANIMATION_HEADER {
 // The 48-byte frame record.
 struct KESTU_API BBANIMATION_FRAME_INIT {
     DWORD dwTextureID = 0;
-    float fTime = 0.1f;  // end time of the frame, seconds from the start (cumulative)
+    float fTime = 0.1f; // end time of the frame, seconds from the start (cumulative)
     FPOINT ptHotSpot{0.5f, 1.0f};
     D3DXVECTOR2 vOffset{0.0f, 0.0f};
     FSIZE size{1.0f, 1.0f};
@@ -261,7 +261,6 @@ private:
 // frames is built as an empty one beside the others.
 KESTU_API DWORD BuildBBAnimationGroup(CAnimation**& out, const void* buffer, DWORD length);
 // Skips `first` animations and builds the next `count`.
-KESTU_API DWORD BuildBBAnimationGroup(CAnimation**& out, const void* buffer, DWORD length, DWORD first,
-                                      DWORD count);
+KESTU_API DWORD BuildBBAnimationGroup(CAnimation**& out, const void* buffer, DWORD length, DWORD first, DWORD count);
 // Deletes a group made by BuildBBAnimationGroup; out becomes null.
 KESTU_API void DeleteBBAnimationGroup(CAnimation**& group, DWORD count);

@@ -41,7 +41,7 @@ enum ENUM_KESTU_BB_TYPE : uint32_t {
     KESTU_BB_2D = 0,
     KESTU_BB_STATIC = 1,
     KESTU_BB_FACEME = 2,
-    KESTU_BB_VERTICAL = 3,  // also the multi-directional kind
+    KESTU_BB_VERTICAL = 3, // also the multi-directional kind
     KESTU_BB_FAN = 5,
 };
 
@@ -60,10 +60,10 @@ enum ENUM_BBINIT_TYPE : uint32_t {
 };
 
 enum ENUM_BB_EFFECT : uint32_t {
-    BB_EFFECT_NONE = 0,      // select the texture
-    BB_EFFECT_ADD = 1,       // texture plus diffuse
-    BB_EFFECT_TFACTOR = 2,   // texture with the texture factor
-    BB_EFFECT_KEEP = 3,      // the texture ops stay as they are
+    BB_EFFECT_NONE = 0,    // select the texture
+    BB_EFFECT_ADD = 1,     // texture plus diffuse
+    BB_EFFECT_TFACTOR = 2, // texture with the texture factor
+    BB_EFFECT_KEEP = 3,    // the texture ops stay as they are
 };
 
 // Which way the rim of a fan runs.
@@ -96,7 +96,7 @@ struct KESTU_API SBBInit {
 
 struct KESTU_API SBB2dInit : SBBInit {
     ENUM_BBINIT_TYPE GetInitType() const override { return BBINIT_2D; }
-    FRECT rcScreen{0.0f, 0.0f, 1.0f, 1.0f};  // relative to the position
+    FRECT rcScreen{0.0f, 0.0f, 1.0f, 1.0f}; // relative to the position
     float fRotation = 0.0f;
 };
 
@@ -135,12 +135,12 @@ struct KESTU_API SBBMultiDirInit : SBBVerticalInit {
 
 struct KESTU_API SBBFanInit : SBB3dInit {
     ENUM_BBINIT_TYPE GetInitType() const override { return BBINIT_FAN; }
-    DWORD dwSegmentCount = 0;  // triangles of the fan
+    DWORD dwSegmentCount = 0; // triangles of the fan
     ENUM_BBFAN_FACE_DIR eFaceDir = BBFAN_FACE_FRONT;
     D3DXVECTOR3 vDirection{0.0f, 0.0f, 1.0f};
     D3DXVECTOR3 vUp{0.0f, 1.0f, 0.0f};
     float fHeight = 0.0f, fRadius = 0.0f;
-    DWORD dwSegments = 2;  // segments of a full circle
+    DWORD dwSegments = 2; // segments of a full circle
 };
 
 class KESTU_API CBillboard {

@@ -35,7 +35,11 @@ struct KESTU_API SBoundSphere {
     float radiusSq = 0.0f;
 
     SBoundSphere() {}
-    void Reset() { radius = -1.0f; radiusSq = 0.0f; }
+    void Reset()
+    {
+        radius = -1.0f;
+        radiusSq = 0.0f;
+    }
     int IsValid() const { return radius >= -0.001f ? 1 : 0; }
     void SetRadius(float r);
     void AddPoint(const D3DXVECTOR3* p);

@@ -35,7 +35,7 @@ struct KESTU_API PALINDEXTABLE {
 class KESTU_API PALINDEXMETRIX {
 public:
     PALINDEXMETRIX() = default;
-    PALINDEXMETRIX(const PALINDEXMETRIX& other);  // deep copy: each owns its block
+    PALINDEXMETRIX(const PALINDEXMETRIX& other); // deep copy: each owns its block
     PALINDEXMETRIX& operator=(const PALINDEXMETRIX& other);
     ~PALINDEXMETRIX();
 
@@ -58,7 +58,7 @@ enum SYSTEMPALETTETYPE : int32_t {
 class KESTU_API COLORTABLE {
 public:
     COLORTABLE() = default;
-    COLORTABLE(const COLORTABLE& other);  // deep copy: colours and a palette of its own
+    COLORTABLE(const COLORTABLE& other); // deep copy: colours and a palette of its own
     COLORTABLE& operator=(const COLORTABLE& other);
     ~COLORTABLE();
 

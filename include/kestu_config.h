@@ -32,7 +32,7 @@ enum ENUM_KESTU_RESOLUTION : int32_t {
 };
 
 // How the device is created.
-#define KESTU_CREATE_HAL_OR_REF 0  // hardware, falling back to the reference rasteriser
+#define KESTU_CREATE_HAL_OR_REF 0 // hardware, falling back to the reference rasteriser
 #define KESTU_CREATE_HAL_ONLY 1
 #define KESTU_CREATE_REF_ONLY 2
 
@@ -45,11 +45,11 @@ struct KESTU_API KESTU_CONFIG {
     BOOL bErrMsgBoxEnabled;
     int32_t eLogLevel;
     char szLogFile[KESTU_PATH_SIZE];
-    unsigned char reserved1[KESTU_PATH_SIZE];  // never read nor copied into the global
-    HINSTANCE hInstance;                       // must be non-zero
+    unsigned char reserved1[KESTU_PATH_SIZE]; // never read nor copied into the global
+    HINSTANCE hInstance;                      // must be non-zero
     DWORD dwReserved;
     char szWindowTitle[KESTU_PATH_SIZE];
-    unsigned char reserved2[KESTU_PATH_SIZE];  // never read nor copied into the global
+    unsigned char reserved2[KESTU_PATH_SIZE]; // never read nor copied into the global
     BOOL bWindowed;
     BOOL bKeepWindowSize;
     RECT rcRender;
@@ -64,13 +64,13 @@ struct KESTU_API KESTU_CONFIG {
     DWORD dwMinDepthBits;
     DWORD dwMinStencilBits;
     BOOL bShowCursorWhenFullscreen;
-    DWORD SwapEffect;            // a D3DSWAPEFFECT
-    DWORD PresentationInterval;  // a D3DPRESENT_INTERVAL_* value
+    DWORD SwapEffect;           // a D3DSWAPEFFECT
+    DWORD PresentationInterval; // a D3DPRESENT_INTERVAL_* value
     CKestuDevObjMng* pDevObjMng;
     BOOL bMultiThreaded;
     BOOL bAllowPureDevice;
     BOOL bSkipDeviceTest;
-    D3DFORMAT fmtAllowed16[8];  // zero entries are empty slots
+    D3DFORMAT fmtAllowed16[8]; // zero entries are empty slots
     D3DFORMAT fmtAllowed32[8];
     D3DFORMAT fmtTexture;
     D3DFORMAT fmtTextureAlpha;
@@ -91,7 +91,7 @@ struct KESTU_API KESTU_CONFIG {
 struct KESTU_API KESTU_EXTRA_CONFIG {
     IDirect3DDevice8* pDevice;
     DWORD dwCreateFlags;
-    D3DPRESENT_PARAMETERS* pPresentParams;  // may be null
+    D3DPRESENT_PARAMETERS* pPresentParams; // may be null
     ENUM_KESTU_RESOLUTION eResolution;
     BOOL bErrMsgBoxEnabled;
     int32_t eLogLevel;
@@ -121,16 +121,16 @@ struct KESTU_API KESTU_CAPS {
     DWORD bHalDevice;
     DWORD bHalFormat;
     DWORD dwReserved;
-    DWORD dwRefreshRate[KESTU_RES_COUNT];  // highest rate seen per resolution
+    DWORD dwRefreshRate[KESTU_RES_COUNT]; // highest rate seen per resolution
 };
 static_assert(sizeof(KESTU_CAPS) == 80, "KESTU_CAPS is shared with the client");
 
 // The display description; one global instance, `hardware`. The device set-up
 // takes the wanted colour depth from it, and the 2D layer its pixel layout.
 struct KESTU_API SHardware {
-    int32_t m_nPixelFormat;          // 15, 16 or 32; set by the client only
+    int32_t m_nPixelFormat; // 15, 16 or 32; set by the client only
     int32_t m_bIsCDDevice;
-    int32_t m_bIsSurfaceLost;        // set by the DirectDraw screen when a lock meets a lost surface
+    int32_t m_bIsSurfaceLost; // set by the DirectDraw screen when a lock meets a lost surface
     int32_t m_bReserved1;
     int32_t m_bReserved2;
     int32_t m_bPrimaryInVideoMemory; // set by the DirectDraw screen after it builds its flip chain

@@ -24,7 +24,7 @@ typedef int32_t PIXELFORMAT;
 #define PIXELFORMAT_UNKNOWN 105033
 
 // D3DFORMAT mappings.
-KESTU_API DWORD GetBitCountByD3DFormat(D3DFORMAT format);        // 0 for unknown formats
-KESTU_API PIXELFORMAT GetPixelFormatByD3DFormat(D3DFORMAT format);  // PIXELFORMAT_UNKNOWN for unknown formats
-KESTU_API DWORD GetColorKeyByD3DFormat(D3DFORMAT format);        // the format's magenta, or 0
-KESTU_API D3DFORMAT FormatFromBitDepth(PIXELFORMAT pixelFormat); // D3DFMT_UNKNOWN for unknown codes
+KESTU_API DWORD GetBitCountByD3DFormat(D3DFORMAT format);          // 0 for unknown formats
+KESTU_API PIXELFORMAT GetPixelFormatByD3DFormat(D3DFORMAT format); // PIXELFORMAT_UNKNOWN for unknown formats
+KESTU_API DWORD GetColorKeyByD3DFormat(D3DFORMAT format);          // the format's magenta, or 0
+KESTU_API D3DFORMAT FormatFromBitDepth(PIXELFORMAT pixelFormat);   // D3DFMT_UNKNOWN for unknown codes

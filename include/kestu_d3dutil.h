@@ -74,7 +74,8 @@ private:
     D3DXMATRIX m_matProj;
 };
 
-KESTU_API void D3DUtil_InitMaterial(D3DMATERIAL8& material, float r = 0.0f, float g = 0.0f, float b = 0.0f, float a = 1.0f);
+KESTU_API void D3DUtil_InitMaterial(D3DMATERIAL8& material, float r = 0.0f, float g = 0.0f, float b = 0.0f,
+                                    float a = 1.0f);
 KESTU_API void D3DUtil_InitLight(D3DLIGHT8& light, D3DLIGHTTYPE type, float x = 0.0f, float y = 0.0f, float z = 0.0f);
 KESTU_API HRESULT D3DUtil_CreateTexture(IDirect3DDevice8* device, char* fileName, IDirect3DTexture8** texture,
                                         D3DFORMAT format = D3DFMT_UNKNOWN);

@@ -24,10 +24,10 @@ public:
     CDynamicTerrainBlock& operator=(const CDynamicTerrainBlock& other) = default;
     ~CDynamicTerrainBlock() override;
 
-    void Build(CDynamicTerrain* owner, int column, int row, const SDynamicTerrainBlockInitHeader* data,
-               int windowWidth, BOOL queryTexture, CTextureMng* textures, float width, float height,
-               const SDTBWaterInit* water, CShaderLight* light, BOOL softLight, CTexture* lightMap,
-               const D3DXMATRIX* lightMapTransform, DWORD sceneId);
+    void Build(CDynamicTerrain* owner, int column, int row, const SDynamicTerrainBlockInitHeader* data, int windowWidth,
+               BOOL queryTexture, CTextureMng* textures, float width, float height, const SDTBWaterInit* water,
+               CShaderLight* light, BOOL softLight, CTexture* lightMap, const D3DXMATRIX* lightMapTransform,
+               DWORD sceneId);
     // Back to the empty state; the texture goes back to the manager when one
     // is given. Flags, map position and water stay.
     void Release(CTextureMng* textures);
@@ -103,7 +103,10 @@ public:
     void ModifyFlag(WORD set, WORD clear) { m_wFlags = static_cast<WORD>((m_wFlags | set) & ~clear); }
     int IsHide() const { return IsHaveFlag(DTB_FLAG_HIDE); }
     int IsHaveWater() const { return IsHaveFlag(DTB_FLAG_WATER); }
-    int IsWaveWater() const { return (m_wFlags & (DTB_FLAG_WATER | DTB_FLAG_WAVEWATER)) == (DTB_FLAG_WATER | DTB_FLAG_WAVEWATER); }
+    int IsWaveWater() const
+    {
+        return (m_wFlags & (DTB_FLAG_WATER | DTB_FLAG_WAVEWATER)) == (DTB_FLAG_WATER | DTB_FLAG_WAVEWATER);
+    }
     BYTE GetWaterID() const { return m_byWaterID; }
 
 private:

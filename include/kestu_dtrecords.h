@@ -23,7 +23,7 @@ class CDTOutlyingPool;
 // ---- vertices of a block, by its flags ----
 
 struct KESTU_API SDTVertexBase {
-    SDTVertexBase() {}  // the position stays unset
+    SDTVertexBase() {} // the position stays unset
     D3DXVECTOR3 p;
 };
 
@@ -136,12 +136,12 @@ static_assert(sizeof(SDynamicTerrainBlockInitHeader) == 104 && sizeof(SDynamicTe
 
 // The water of one block; no record means no water.
 struct KESTU_API SDTBWaterInit {
-    float fFullDepth = 1.0f;  // water this deep or deeper is opaque
+    float fFullDepth = 1.0f; // water this deep or deeper is opaque
     float fAltitude = 99.0f;
-    DWORD dwColor = 0xFFFFFFFF;  // its alpha is replaced by the depth alpha
-    int nTexOrientation = 0;     // 0..3: one of four orientations of the texture
-    DWORD dwWave = 0;            // non-zero: 25 vertices that move with waves
-    BYTE byWaterID = 0xFF;       // the wave parameters; 0xFF none
+    DWORD dwColor = 0xFFFFFFFF; // its alpha is replaced by the depth alpha
+    int nTexOrientation = 0;    // 0..3: one of four orientations of the texture
+    DWORD dwWave = 0;           // non-zero: 25 vertices that move with waves
+    BYTE byWaterID = 0xFF;      // the wave parameters; 0xFF none
     BYTE byReserved[3] = {0, 0, 0};
 };
 static_assert(sizeof(SDTBWaterInit) == 24, "water records are 24 bytes");
@@ -191,10 +191,10 @@ struct KESTU_API SDynamicTerrainInit {
     int IsValid() const { return dwMode < 2; }
 
     DWORD dwMode;
-    DWORD dwBlockStride;  // blocks per map side
+    DWORD dwBlockStride; // blocks per map side
     float fBlockWidth;
     float fBlockHeight;
-    D3DMATERIAL8 Material;  // the blocks' software lighting
+    D3DMATERIAL8 Material; // the blocks' software lighting
     DWORD dwReserved[47];
 };
 static_assert(sizeof(SDynamicTerrainInit) == 272, "the terrain set-up is 272 bytes");
@@ -204,14 +204,14 @@ static_assert(sizeof(SDynamicTerrainInit) == 272, "the terrain set-up is 272 byt
 using PFN_DTSCENETEST = BOOL (*)(DWORD scene, const CTexture*& lightmap, const D3DXMATRIX*& matrix);
 
 struct KESTU_API SDTTextureResCfg {
-    CTextureMng* pTextureMng = nullptr;  // required, and built
-    DWORD bReleaseTexture = 0;           // blocks take counted textures and give them back
+    CTextureMng* pTextureMng = nullptr; // required, and built
+    DWORD bReleaseTexture = 0;          // blocks take counted textures and give them back
     DWORD dwReserved = 1;
     DWORD dwTextureStage = 0;  // stage of the base texture, 0..7
     DWORD dwLightmapStage = 1; // stage of the light map, 0..7, made distinct
     DWORD bEnableLightmap = 0;
     DWORD bBlockBaseLightmapTransMat = 0;
-    PFN_DTSCENETEST pfnSceneTest = nullptr;  // may be null: every scene is valid
+    PFN_DTSCENETEST pfnSceneTest = nullptr; // may be null: every scene is valid
 };
 
 // Pools the client supplies and keeps. For each of the first three a null
@@ -231,14 +231,14 @@ struct KESTU_API SDTOutlyingCfg {
     const float* pfAltitudes = nullptr;
     float fAltitudeScale = 0.005f;
     const WORD* pwAltitudes = nullptr;
-    int nGridSide = 0;  // samples per side
-    int nRatio = 2;     // blocks per far block side
-    DWORD dwIBLength = 8192;  // indices per index buffer
+    int nGridSide = 0;       // samples per side
+    int nRatio = 2;          // blocks per far block side
+    DWORD dwIBLength = 8192; // indices per index buffer
 };
 
 struct KESTU_API SDTLODCfg {
-    float fLODDist = 32.0f;  // the first of three distance rings; the others lie at 2 and 3 times it
-    float fLODAlt = 1.0f;    // altitude range below which flat blocks coarsen
+    float fLODDist = 32.0f; // the first of three distance rings; the others lie at 2 and 3 times it
+    float fLODAlt = 1.0f;   // altitude range below which flat blocks coarsen
 };
 static_assert(sizeof(SDTLODCfg) == 8, "the LOD settings are 8 bytes");
 
@@ -256,14 +256,14 @@ struct KESTU_API SDTSoftCalcLightInfo : SDTSelectContext {
 
 // The visibility and level pass over the blocks.
 struct KESTU_API SDTVisibleTestInfo : SDTSelectContext {
-    CPointerArray* pInside = nullptr;   // blocks on the map
-    CPointerArray* pOutside = nullptr;  // blocks beyond it
+    CPointerArray* pInside = nullptr;  // blocks on the map
+    CPointerArray* pOutside = nullptr; // blocks beyond it
     const D3DXVECTOR3* pEye = nullptr;
-    BOOL bLOD = 0;                      // level choice enabled
-    BYTE* pVisFlags = nullptr;          // one byte per map block, may be null
-    int nStride = 0;                    // map blocks per side
-    float fD0 = 0.0f, fD1 = 0.0f, fD2 = 0.0f;  // squared distance rings
-    float fT1 = 0.0f, fT2 = 0.0f;              // altitude-range thresholds
+    BOOL bLOD = 0;                            // level choice enabled
+    BYTE* pVisFlags = nullptr;                // one byte per map block, may be null
+    int nStride = 0;                          // map blocks per side
+    float fD0 = 0.0f, fD1 = 0.0f, fD2 = 0.0f; // squared distance rings
+    float fT1 = 0.0f, fT2 = 0.0f;             // altitude-range thresholds
 };
 
 struct KESTU_API SDTOutlyingVisibleTestInfo {
@@ -271,7 +271,7 @@ struct KESTU_API SDTOutlyingVisibleTestInfo {
     CPointerArray* pExtern = nullptr;
     float fEyeX = 0.0f, fEyeZ = 0.0f;
     DWORD dwReserved = 0;
-    float fNearSq = 0.0f;  // blocks nearer than this are left to the streamed blocks
+    float fNearSq = 0.0f; // blocks nearer than this are left to the streamed blocks
     DWORD bDistTest = 0;
 };
 
@@ -287,14 +287,14 @@ struct KESTU_API SDTOutlyingDetachInfo {
 
 struct KESTU_API SDTBMoveConnect {
     DWORD dwReserved = 0;
-    DWORD dwStride = 0;  // map width in blocks, for the moved block's index
+    DWORD dwStride = 0; // map width in blocks, for the moved block's index
 };
 
 // Given to AttachBlock: a block attached during the frame that the frustum
 // holds is listed for drawing at once.
 struct KESTU_API STestBlockVisibleContext {
     const CFrustum* pFrustum = nullptr;
-    BOOL bVisible = 0;  // out
+    BOOL bVisible = 0; // out
 };
 
 // ---- water waves ----
@@ -311,7 +311,7 @@ struct KESTU_API SWaterWaveCfg {
     // The largest water id listed; 0 for an empty list.
     BYTE FindMaxWaterID() const;
 
-    DWORD bSingleWave = 0;  // the first wave serves every water id
+    DWORD bSingleWave = 0; // the first wave serves every water id
     std::vector<SWaterWaveEntry> Entries;
 };
 

@@ -11,9 +11,9 @@ public:
                     ENUM_FRUSTUM_WIDEN_MODE mode);
     ~CViewingFrustum() override {}
 
-    void SetViewingFrustumEx(float fov, float aspect, float nearZ, float farZ, int ortho,
-                             ENUM_FRUSTUM_WIDEN_MODE mode, float w0, float w1, float w2, float w3, float w4,
-                             int limit0, int limit1, int limit2, int limit3, int limit4);
+    void SetViewingFrustumEx(float fov, float aspect, float nearZ, float farZ, int ortho, ENUM_FRUSTUM_WIDEN_MODE mode,
+                             float w0, float w1, float w2, float w3, float w4, int limit0, int limit1, int limit2,
+                             int limit3, int limit4);
     void SetViewingFrustum(float fov, float aspect, float nearZ, float farZ, float widen, int ortho, int limited,
                            ENUM_FRUSTUM_WIDEN_MODE mode);
     void SetOrthoMode(int ortho);

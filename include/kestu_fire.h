@@ -8,10 +8,10 @@
 #include "kestu_export.h"
 
 struct KESTU_API SFirePhysicalInit {
-    int32_t nWidth = 0;   // cells per row
-    int32_t nHeight = 0;  // rows
+    int32_t nWidth = 0;  // cells per row
+    int32_t nHeight = 0; // rows
     float fFuel = 0.0f;
-    float fInterval = 0.0f;  // seconds between two burns
+    float fInterval = 0.0f; // seconds between two burns
 
     int IsValid() const { return nWidth >= 1 && nHeight >= 1 && fFuel > 0.0f; }
 };
@@ -55,7 +55,7 @@ private:
     int32_t m_nHeight;
     float m_fFuel;
     float m_fInterval;
-    BYTE* m_pCells;  // row by row, 0 unburnt, 1 burnt
+    BYTE* m_pCells; // row by row, 0 unburnt, 1 burnt
     int32_t m_nUnburnt;
     float m_fLastBurnTime;
 };

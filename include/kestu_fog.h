@@ -7,12 +7,12 @@
 
 struct KESTU_API SFogPara {
     int32_t nMode = 0;  // 0 vertex fog, 1 table fog, -1 no fog
-    BOOL bRangeFog = 1;  // range-based vertex fog where the device has it
+    BOOL bRangeFog = 1; // range-based vertex fog where the device has it
     DWORD dwFormula = D3DFOG_LINEAR;
     DWORD dwColor = 0x808080;
-    float fStartFactor = 0.8f;  // linear fog starts at the far distance times this
+    float fStartFactor = 0.8f; // linear fog starts at the far distance times this
     float fEndFactor = 1.0f;
-    float fDensity = 0.02f;  // the exponential formulas
+    float fDensity = 0.02f; // the exponential formulas
     // Read once from the device; clear bCapsRead to read them again.
     BOOL bCapsRead = 0;
     BOOL bTableFogCaps = 0;

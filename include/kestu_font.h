@@ -75,15 +75,15 @@ enum ENUM_FONT_TYPE : int32_t {
 class KESTU_API CBitmapFontSet {
 public:
     struct Font {
-        int direct = 0;                      // all 65,536 codes, no code table
-        std::unique_ptr<uint8_t[]> glyphs;   // slot count x bytes per glyph
+        int direct = 0;                    // all 65,536 codes, no code table
+        std::unique_ptr<uint8_t[]> glyphs; // slot count x bytes per glyph
         SFNTHEADER header;
         uint32_t slots = 0;
-        std::unique_ptr<uint16_t[]> table;   // code -> slot, 65535 none
+        std::unique_ptr<uint16_t[]> table; // code -> slot, 65535 none
         uint32_t bytesPerGlyph = 0;
         int averageWidth = 0;
         int cellHeight = 0;
-        std::unique_ptr<uint8_t[]> widths;   // advance by code
+        std::unique_ptr<uint8_t[]> widths; // advance by code
     };
 
     CBitmapFontSet(const CBitmapFontSet&) = delete;
@@ -140,8 +140,8 @@ public:
     int GetTransGrade() const { return m_paint.GetTransGrade(); }
 
     // Paints one glyph with its top-left at (x, y); returns its advance.
-    int Paint(DBUF* dst, int x, int y, int code, int foreground, int background, DWORD paintType,
-              const GRECT* clip, int type);
+    int Paint(DBUF* dst, int x, int y, int code, int foreground, int background, DWORD paintType, const GRECT* clip,
+              int type);
 
 private:
     int ResolveType(int type) const { return type == -1 ? m_nFontType : type; }
@@ -163,11 +163,9 @@ public:
 
     int GetCxFont(int code) { return m_pBuffer ? m_pBuffer->GetCxFont(code, m_nFontType) : 0; }
     int GetCyFont(int code) { return m_pBuffer ? m_pBuffer->GetCyFont(code, m_nFontType) : 0; }
-    int Paint(DBUF* dst, int x, int y, int code, int foreground, int background, DWORD paintType,
-              const GRECT* clip)
+    int Paint(DBUF* dst, int x, int y, int code, int foreground, int background, DWORD paintType, const GRECT* clip)
     {
-        return m_pBuffer ? m_pBuffer->Paint(dst, x, y, code, foreground, background, paintType, clip, m_nFontType)
-                         : 0;
+        return m_pBuffer ? m_pBuffer->Paint(dst, x, y, code, foreground, background, paintType, clip, m_nFontType) : 0;
     }
     void SetTransGrade(int grade)
     {

@@ -20,8 +20,7 @@ public:
 
     void InitRawFrustumEx(float fov, float aspect, float farDist, ENUM_FRUSTUM_WIDEN_MODE mode, float w0, float w1,
                           float w2, float w3, float w4, int limit0, int limit1, int limit2, int limit3, int limit4);
-    void InitRawFrustum(float fov, float aspect, float farDist, float widen, int limited,
-                        ENUM_FRUSTUM_WIDEN_MODE mode);
+    void InitRawFrustum(float fov, float aspect, float farDist, float widen, int limited, ENUM_FRUSTUM_WIDEN_MODE mode);
     void InitByRays(const D3DXVECTOR3* pos, float farDist, const D3DXVECTOR3 rays[4], int limit0, int limit1,
                     int limit2, int limit3, int limit4);
     void SetByRawFrustum(const CFrustum* raw, float yaw, float pitch, float roll, const D3DXVECTOR3* pos);

@@ -29,14 +29,13 @@ public:
     static int IsValidFormat(D3DFORMAT format);
     // Draws one glyph with its top-left at pixel (x, y) and returns its
     // advance; the caller keeps the whole cell inside the buffer.
-    int DrawCharToBuffer(void* bits, int x, int y, int pitch, D3DFORMAT format, unsigned short code,
-                         DWORD colour, int type, int outline, DWORD outlineColour) const;
+    int DrawCharToBuffer(void* bits, int x, int y, int pitch, D3DFORMAT format, unsigned short code, DWORD colour,
+                         int type, int outline, DWORD outlineColour) const;
 
     // The same, leaving out every pixel at or beyond the buffer's width and
     // height: a glyph cell may be wider than the advance the layout checked.
-    int DrawCharClipped(void* bits, int x, int y, int pitch, D3DFORMAT format, unsigned short code,
-                        DWORD colour, int type, int outline, DWORD outlineColour, int bufferWidth,
-                        int bufferHeight) const;
+    int DrawCharClipped(void* bits, int x, int y, int pitch, D3DFORMAT format, unsigned short code, DWORD colour,
+                        int type, int outline, DWORD outlineColour, int bufferWidth, int bufferHeight) const;
 
 private:
     int ResolveType(int type) const { return type >= 0 && type <= 3 ? type : m_nFontType; }

@@ -45,7 +45,7 @@ struct KESTU_API SGmaVertexStore {
     float scale = 1.0f;
     BOOL autoRestore = TRUE;
     BOOL normalSkipped = FALSE;
-    BOOL coordSkipped = FALSE;  // the texture coordinates live in the shared buffer
+    BOOL coordSkipped = FALSE; // the texture coordinates live in the shared buffer
 
     // The default pool with auto restore: a system-memory copy is what changes
     // and what the device buffer is made from again.
@@ -67,9 +67,9 @@ public:
     // Builds the frame from a read file frame. S_FALSE for a frame without
     // vertices (which keeps its position), E_FAIL when the file shares
     // coordinates, the frame keeps them and sharedCoords does not cover it.
-    HRESULT Build(const SGmaFrame& fileFrame, IDirect3DDevice8* device, BOOL fileNormalSkipped,
-                  BOOL fileCoordShared, D3DPOOL pool, float scale, BOOL autoRestore, BOOL flip, BOOL computeBox,
-                  BOOL normalSkipped, BOOL coordSkipped, const std::vector<SCoords2d>* sharedCoords);
+    HRESULT Build(const SGmaFrame& fileFrame, IDirect3DDevice8* device, BOOL fileNormalSkipped, BOOL fileCoordShared,
+                  D3DPOOL pool, float scale, BOOL autoRestore, BOOL flip, BOOL computeBox, BOOL normalSkipped,
+                  BOOL coordSkipped, const std::vector<SCoords2d>* sharedCoords);
     void Release();
     // Default pool with auto restore: the device buffer from the restore copy.
     HRESULT Restore();
@@ -126,7 +126,7 @@ private:
     SGmaVertexStore m_Store;
     IDirect3DDevice8* m_pDevice;
     float m_fPos;
-    BYTE* m_pLocked;  // the buffer locked by BeginAccessVertices
+    BYTE* m_pLocked; // the buffer locked by BeginAccessVertices
 };
 
 class KESTU_API CAniMeshContainer {

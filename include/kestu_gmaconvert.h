@@ -81,17 +81,17 @@ public:
     int SaveConvertedFile();
 
     struct SMaterial {
-        std::vector<SMeshFaceInit> faces;        // as read
-        std::vector<SMeshLodFaceInit> lodFaces;  // the faces re-indexed, in their new order
+        std::vector<SMeshFaceInit> faces;       // as read
+        std::vector<SMeshLodFaceInit> lodFaces; // the faces re-indexed, in their new order
         DWORD dwNumFaces = 0;
         WORD wCollapsible = 0;
     };
     struct SFrame {
         std::vector<SGMAVertex> source;
-        std::vector<SGMALodVertex> output;       // after LodConvert: vertices in their new slots
+        std::vector<SGMALodVertex> output; // after LodConvert: vertices in their new slots
         DWORD dwNumVertices = 0;
         DWORD dwNumMaterials = 0;
-        std::vector<SMaterial> materials;        // empty for frames that share frame 0's
+        std::vector<SMaterial> materials; // empty for frames that share frame 0's
     };
     DWORD GetNumFrames() const { return m_dwNumFrames; }
     const SFrame* GetFrame(DWORD i) const { return i < m_frames.size() ? &m_frames[i] : nullptr; }

@@ -16,8 +16,8 @@
 
 #define GMA_HEADER_SIZE 76
 #define GMA_FRAME_HEAD_SIZE 8
-#define GMA_MATERIAL_OLD_SIZE 206  // versions 1.0 to 1.3
-#define GMA_MATERIAL_EX_SIZE 210   // 1.4 and every major-0 version
+#define GMA_MATERIAL_OLD_SIZE 206 // versions 1.0 to 1.3
+#define GMA_MATERIAL_EX_SIZE 210  // 1.4 and every major-0 version
 #define GMA_FACE_SIZE 6
 #define GMA_BOUNDBOX_SIZE 24
 #define GMA_TEXCOORD_SIZE 8
@@ -37,10 +37,10 @@
 #define GMA_FLAG_SHARE_TEXCOORD 0x20
 
 // Vertex formats of the four vertex records and of the shared coordinates.
-#define GMA_FVF_VERTEX 0x152                 // position, normal, diffuse, u v
-#define GMA_FVF_NORMAL_SKIPPED 0x142         // position, diffuse, u v
-#define GMA_FVF_COORD_SKIPPED 0x52           // position, normal, diffuse
-#define GMA_FVF_NORMAL_COORD_SKIPPED 0x42    // position, diffuse
+#define GMA_FVF_VERTEX 0x152              // position, normal, diffuse, u v
+#define GMA_FVF_NORMAL_SKIPPED 0x142      // position, diffuse, u v
+#define GMA_FVF_COORD_SKIPPED 0x52        // position, normal, diffuse
+#define GMA_FVF_NORMAL_COORD_SKIPPED 0x42 // position, diffuse
 #define GMA_FVF_TEXCOORD 0x100
 
 // The file's records are laid out as they are stored, so that a client may
@@ -51,14 +51,14 @@
 struct KESTU_API SMeshAniHeader {
     WORD wMajorVersion;
     WORD wMinorVersion;
-    float fDuration;               // playing time of the whole animation
+    float fDuration; // playing time of the whole animation
     DWORD dwNumFrames;
-    DWORD dwMeshID;                // key of a shared frame container
-    WORD wEnvMapAttribID;          // GMA_NO_ATTRIB: none
+    DWORD dwMeshID;       // key of a shared frame container
+    WORD wEnvMapAttribID; // GMA_NO_ATTRIB: none
     WORD wIndicatedColorAttribID;
     WORD wExchangeAttribID;
-    DWORD dwFlags;                 // GMA_FLAG_*
-    BYTE byReserved[48];           // "LodAdd" at its start once LOD data is appended
+    DWORD dwFlags;       // GMA_FLAG_*
+    BYTE byReserved[48]; // "LodAdd" at its start once LOD data is appended
     WORD wReserved;
 
     // Version 1.2, no frames, no attribute ids, flags and reserved bytes 0.
@@ -117,7 +117,7 @@ static_assert(offsetof(SMeshAniHeader, wReserved) == 74);
 
 // The 8-byte head of every frame.
 struct SMeshAniFrame {
-    float fPos;           // start on the time line as a fraction of the duration; negative: empty
+    float fPos; // start on the time line as a fraction of the duration; negative: empty
     WORD wNumVertices;
     WORD wNumMaterials;
 
@@ -240,9 +240,9 @@ struct SMeshLodFaceInit {
 
 // Material block, old layout (versions 1.0 to 1.3): 206 bytes, then the faces.
 struct KESTU_API SMaterialInitHeader {
-    char szTexture[GMA_TEXNAME_SIZE];  // the stored bytes; zero-terminated in sound files
+    char szTexture[GMA_TEXNAME_SIZE]; // the stored bytes; zero-terminated in sound files
     D3DMATERIAL8 Material;
-    DWORD dwAddressU;  // D3DTEXTUREADDRESS, 1 wrap by default
+    DWORD dwAddressU; // D3DTEXTUREADDRESS, 1 wrap by default
     DWORD dwAddressV;
     WORD wNumFaces;
 
@@ -284,9 +284,9 @@ static_assert(offsetof(SMaterialInitHeaderEx, dwTextureID) == 206);
 // Collapse record of one vertex, relative to the lowest vertex index of its
 // material's faces.
 struct SGMAVertexLodInfo {
-    DWORD dwOrder;            // place in the collapse order (not read at run time)
-    DWORD dwCollapseTarget;   // GMA_NO_TARGET: never collapses
-    DWORD dwNumFacesRemoved;  // faces that go with this vertex (run time reads the low 16 bits)
+    DWORD dwOrder;           // place in the collapse order (not read at run time)
+    DWORD dwCollapseTarget;  // GMA_NO_TARGET: never collapses
+    DWORD dwNumFacesRemoved; // faces that go with this vertex (run time reads the low 16 bits)
 };
 
 // The LOD converter's working vertex: the vertex and its collapse record (48 bytes).
@@ -305,7 +305,7 @@ struct SMeshFrameLodInfo {
 
 // One material block with its faces.
 struct SGmaMaterial {
-    SMaterialInitHeaderEx head;       // head.wNumFaces follows faces.size() on writing
+    SMaterialInitHeaderEx head; // head.wNumFaces follows faces.size() on writing
     std::vector<SMeshFaceInit> faces;
 };
 
@@ -314,19 +314,19 @@ struct SGmaMaterial {
 // and, unless frames share materials, its material blocks.
 struct SGmaFrame {
     float fPos = 0.0f;
-    WORD wNumMaterials = 0;            // the head's count; written as materials.size() for own materials
+    WORD wNumMaterials = 0; // the head's count; written as materials.size() for own materials
     std::vector<SGMAVertex> vertices;
     std::vector<SGmaMaterial> materials;
 };
 
 // Where each section of a read file began (byte offsets; 0 for an absent section).
 struct SGmaLayout {
-    std::vector<size_t> frames;        // each frame's head
+    std::vector<size_t> frames; // each frame's head
     size_t sharedMaterials = 0;
     size_t sharedCoords = 0;
     size_t boundBoxes = 0;
     size_t lod = 0;
-    size_t trailing = 0;               // bytes no section describes
+    size_t trailing = 0; // bytes no section describes
     size_t end = 0;
 };
 
@@ -337,11 +337,11 @@ class KESTU_API CGmaFile {
 public:
     SMeshAniHeader header;
     std::vector<SGmaFrame> frames;
-    std::vector<SGmaMaterial> sharedMaterials;  // frames share materials
-    std::vector<SCoords2d> sharedCoords;        // frames share texture coordinates: one per vertex of frame 0
-    std::vector<SBoundBox> boundBoxes;          // frame bound boxes: one per frame
-    std::vector<SMeshFrameLodInfo> lod;         // one per frame, or one with shared materials
-    std::vector<BYTE> trailing;                 // kept as read
+    std::vector<SGmaMaterial> sharedMaterials; // frames share materials
+    std::vector<SCoords2d> sharedCoords;       // frames share texture coordinates: one per vertex of frame 0
+    std::vector<SBoundBox> boundBoxes;         // frame bound boxes: one per frame
+    std::vector<SMeshFrameLodInfo> lod;        // one per frame, or one with shared materials
+    std::vector<BYTE> trailing;                // kept as read
 
     // S_OK; E_FAIL for a short or malformed file or a version the engine does
     // not know (the object is then empty).

@@ -22,14 +22,14 @@ KESTU_API HRESULT Kestu_GMA_VertexCopy(void* dst, DWORD dstFormat, const void* s
 // From a format without texture set into one with: the destination's u, v
 // come from texCoords, one per vertex. E_INVALIDARG for other formats.
 KESTU_API HRESULT Kestu_GMA_VertexCopy_NoTexToTex(void* dst, DWORD dstFormat, const void* src, DWORD srcFormat,
-                                        const SCoords2d* texCoords, DWORD count);
+                                                  const SCoords2d* texCoords, DWORD count);
 // As Kestu_GMA_VertexCopy with the position multiplied by scale.
 KESTU_API HRESULT Kestu_GMA_VertexCopyScaling(void* dst, DWORD dstFormat, const void* src, DWORD srcFormat, DWORD count,
-                                    float scale);
+                                              float scale);
 // Per vertex: the position scaled (when scaled), transformed by matrix (when
 // given) and added to box (when given); the normal transformed by matrix.
 KESTU_API HRESULT Kestu_GMA_VertexCopyEx(void* dst, DWORD dstFormat, const void* src, DWORD srcFormat, DWORD count,
-                               BOOL scaled, float scale, const D3DXMATRIX* matrix, SBoundBox* box);
+                                         BOOL scaled, float scale, const D3DXMATRIX* matrix, SBoundBox* box);
 // Bytes of one vertex of the format (its four known components).
 KESTU_API DWORD Kestu_GMA_GetVertexSize(DWORD format);
 
@@ -65,8 +65,8 @@ KESTU_API HRESULT GfxUtil_PreprocessGMA(const char* path, BOOL removeNormals, BO
 // reported there. S_OK when an id changed, 1 when none did, E_FAIL when some
 // name was not found (every block is still renumbered).
 KESTU_API HRESULT GfxUtil_UpdateGmaTextureID(const char* gmaPath, const char* textureLibraryPath, const char* logPath,
-                                   std::vector<DWORD>* idList);
+                                             std::vector<DWORD>* idList);
 // outBuffer holds outSize bytes and receives the result (as many bytes as size).
 KESTU_API HRESULT GfxUtil_UpdateGmaTextureIDInMemory(BYTE* outBuffer, DWORD& outSize, const BYTE* buffer, DWORD size,
-                                           CIndexLib* textureLibrary, const char* logPath,
-                                           std::vector<DWORD>* idList);
+                                                     CIndexLib* textureLibrary, const char* logPath,
+                                                     std::vector<DWORD>* idList);

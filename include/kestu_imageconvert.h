@@ -11,10 +11,10 @@
 
 struct KESTU_API SLBDATA {
     char* outputFolder = nullptr;
-    int pixelFormat = 16;   // 16 (565) or 15 (555)
-    BOOL compress = 1;      // run-length pixel rows
-    BOOL compressAlpha = 1; // run-length alpha plane (TGA)
-    RECT crop = {0, 0, 0, 0};  // inclusive; negative entries come from the non-key bounding box
+    int pixelFormat = 16;     // 16 (565) or 15 (555)
+    BOOL compress = 1;        // run-length pixel rows
+    BOOL compressAlpha = 1;   // run-length alpha plane (TGA)
+    RECT crop = {0, 0, 0, 0}; // inclusive; negative entries come from the non-key bounding box
 };
 
 struct KESTU_API TGAFILEHEADER {

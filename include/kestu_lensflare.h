@@ -26,7 +26,7 @@ struct KESTU_API SGfxLensflarePiece {
     float fPosition = 0.0f;
     CTextureMng* pTexMng = nullptr;
     WORD wTexID = 0;
-    FRECT rcTexture{0.0f, 0.0f, 0.0f, 0.0f};  // the part of the texture shown
+    FRECT rcTexture{0.0f, 0.0f, 0.0f, 0.0f}; // the part of the texture shown
     // Fractions of the screen width and height: with the light at a corner
     // (edge) and at the centre. Without both heights the texture's aspect
     // decides the height (a square when the texture is missing).
@@ -39,7 +39,7 @@ struct KESTU_API SGfxLensflarePiece {
 struct KESTU_API SGfxLensflareInit {
     IDirect3DDevice8* pDevice = nullptr;
     CEye* pEye = nullptr;
-    D3DXVECTOR3 vLightDir{0.0f, 0.0f, 0.0f};  // from the scene towards the light
+    D3DXVECTOR3 vLightDir{0.0f, 0.0f, 0.0f}; // from the scene towards the light
     const SGfxLensflarePiece* pPieces = nullptr;
     int32_t nPieceNum = 0;
 

@@ -18,8 +18,7 @@ public:
     long DrawLineQuick(IDirect3DDevice8* device, float x0, float y0, float x1, float y1, DWORD colour, float width,
                        float z);
     long DrawLineFastQuick(IDirect3DDevice8* device, float x, float y, float w, float h, DWORD colour, float z);
-    long DrawLine(IDirect3DDevice8* device, float x0, float y0, float x1, float y1, DWORD colour, float width,
-                  float z);
+    long DrawLine(IDirect3DDevice8* device, float x0, float y0, float x1, float y1, DWORD colour, float width, float z);
     long DrawLineFast(IDirect3DDevice8* device, float x, float y, float w, float h, DWORD colour, float z);
 
 private:

@@ -86,9 +86,9 @@ private:
     SPrimitiveInfoList m_Primitives;
     IDirect3DIndexBuffer8* m_pIB;
     IDirect3DIndexBuffer8* m_pRestoreIB;
-    std::vector<WORD> m_SystemIndices;   // the indices in memory only (system pool)
-    std::vector<WORD> m_SourceIndices;   // the faces as built, the source of every LOD
-    std::vector<WORD> m_CurrentIndices;  // what the buffers hold
+    std::vector<WORD> m_SystemIndices;  // the indices in memory only (system pool)
+    std::vector<WORD> m_SourceIndices;  // the faces as built, the source of every LOD
+    std::vector<WORD> m_CurrentIndices; // what the buffers hold
     WORD m_wNumIndices;
     WORD m_wCurrNumIndices;
     WORD m_wLowest;
@@ -114,14 +114,13 @@ public:
                   D3DPOOL pool, BOOL autoRestore, BOOL loadImmediately, BOOL noTextureQuery, DWORD vertexLimit);
     // Old material blocks: textures always by file name.
     HRESULT BuildFromV13(BOOL systemIndices, const std::vector<SGmaMaterial>& materials, IDirect3DDevice8* device,
-                         CTextureList* textures, const char* texturePath, const TEXTURE_CONFIG* cfg,
-                         BOOL swapWinding, D3DPOOL pool, BOOL autoRestore, DWORD vertexLimit);
+                         CTextureList* textures, const char* texturePath, const TEXTURE_CONFIG* cfg, BOOL swapWinding,
+                         D3DPOOL pool, BOOL autoRestore, DWORD vertexLimit);
     void Release();
     HRESULT Restore();
     HRESULT Invalidate();
     // Every attribute k drops trunc(counts[k] x (1 - lod)) vertices.
-    HRESULT CalculateLod(const std::vector<SGMAVertexLodInfo>& vertexInfo, const std::vector<WORD>& counts,
-                         float lod);
+    HRESULT CalculateLod(const std::vector<SGMAVertexLodInfo>& vertexInfo, const std::vector<WORD>& counts, float lod);
 
     WORD GetNumAttributes() const { return m_wNumAttributes; }
     CMeshAttribute* GetAttributeList() const { return m_pAttributes; }
@@ -203,8 +202,7 @@ public:
     // Drawing with the current container.
     HRESULT DrawSubset(WORD attribute, DWORD frame, const D3DXMATRIX* matrix, const D3DCOLOR* colour);
     HRESULT DrawSubsetRough(WORD attribute, DWORD frame, const D3DXMATRIX* matrix, BOOL withTexture);
-    HRESULT DrawSubsetWithExTex(WORD attribute, DWORD frame, IDirect3DBaseTexture8* texture,
-                                const D3DXMATRIX* matrix);
+    HRESULT DrawSubsetWithExTex(WORD attribute, DWORD frame, IDirect3DBaseTexture8* texture, const D3DXMATRIX* matrix);
     HRESULT DrawSubsetForceColor(WORD attribute, DWORD frame, D3DCOLOR colour, const D3DXMATRIX* matrix);
     HRESULT DrawSubsetEnvMap(WORD attribute, DWORD frame);
     HRESULT Render(DWORD frame, const D3DXMATRIX* matrix);
@@ -250,10 +248,7 @@ private:
         std::vector<WORD> aCollapsible;
     };
 
-    BOOL HasAttrib(WORD id, DWORD frame) const
-    {
-        return id != GMA_NO_ATTRIB && id < GetNumAttributes(frame);
-    }
+    BOOL HasAttrib(WORD id, DWORD frame) const { return id != GMA_NO_ATTRIB && id < GetNumAttributes(frame); }
     DWORD NumFrameAttributes() const
     {
         return m_Header.IsFrameShareMaterials() ? (m_dwNumFrames ? 1 : 0) : m_dwNumFrames;
@@ -270,8 +265,7 @@ private:
     HRESULT Bind(DWORD frame, const D3DXMATRIX* matrix, CMeshAttribute*& attribute, WORD index);
     HRESULT DrawPrimitives(DWORD frame, CMeshAttribute* attribute);
     // Draws every attribute of the frame with draw; the first failure stops and is logged.
-    HRESULT RenderLoop(DWORD frame, const char* subset, const char* render,
-                       const std::function<HRESULT(WORD)>& draw);
+    HRESULT RenderLoop(DWORD frame, const char* subset, const char* render, const std::function<HRESULT(WORD)>& draw);
 
     std::vector<SClonedContainerInfo*> m_ClonedContainers;
     DWORD m_dwNumCloned;

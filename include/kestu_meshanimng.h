@@ -35,14 +35,13 @@ public:
 
     // Textures from image files in the folder texturePath (array mode).
     // 0x8200010E when the library does not open.
-    HRESULT Build(IDirect3DDevice8* device, const char* libraryPath, const char* texturePath, BOOL loadAll,
-                  float scale, const TEXTURE_CONFIG* cfg, D3DPOOL meshPool, BOOL autoSkipNormal, BOOL normalSkipped,
+    HRESULT Build(IDirect3DDevice8* device, const char* libraryPath, const char* texturePath, BOOL loadAll, float scale,
+                  const TEXTURE_CONFIG* cfg, D3DPOOL meshPool, BOOL autoSkipNormal, BOOL normalSkipped,
                   BOOL autoShareCoord, BOOL shareCoord, BOOL multiThreaded, int libraryOption, DWORD maxCacheSize);
     // Textures by id from the texture index library (manager mode).
-    HRESULT BuildUseTextureIndexLib(IDirect3DDevice8* device, const char* libraryPath,
-                                    const char* textureLibraryPath, BOOL loadAll, float scale,
-                                    const TEXTURE_CONFIG* cfg, D3DPOOL meshPool, BOOL autoSkipNormal,
-                                    BOOL normalSkipped, BOOL autoShareCoord, BOOL shareCoord,
+    HRESULT BuildUseTextureIndexLib(IDirect3DDevice8* device, const char* libraryPath, const char* textureLibraryPath,
+                                    BOOL loadAll, float scale, const TEXTURE_CONFIG* cfg, D3DPOOL meshPool,
+                                    BOOL autoSkipNormal, BOOL normalSkipped, BOOL autoShareCoord, BOOL shareCoord,
                                     BOOL loadTextureImmediately, BOOL multiThreaded, int libraryOption,
                                     DWORD maxCacheSize);
     void Release();
@@ -133,8 +132,8 @@ private:
                         DWORD maxCacheSize);
     // Runs op on every item and every container of the manager, logging each failure, then texture on the set.
     void ForEachDeviceObject(HRESULT (CMeshAniData::*item)(), HRESULT (CAniMeshContainer::*container)(),
-                             HRESULT (CTextureList::*texture)(), const char* itemMessage,
-                             const char* containerMessage, const char* textureMessage);
+                             HRESULT (CTextureList::*texture)(), const char* itemMessage, const char* containerMessage,
+                             const char* textureMessage);
     HRESULT FinishBuild(BOOL loadAll);
     // Drops one reference of a container of the manager, deleting it with its last.
     void DropContainer(CAniMeshContainer* container);
@@ -151,14 +150,14 @@ private:
     BOOL m_bAutoShareCoord;
     BOOL m_bShareCoord;
     BOOL m_bLoadTextureImmediately;
-    std::vector<CAniMeshContainer*> m_Unique;  // creation order
-    std::vector<CAniMeshContainer*> m_Shared;  // ascending mesh id
-    std::vector<int> m_SavedRefs;              // over a lost device in the default pool
+    std::vector<CAniMeshContainer*> m_Unique; // creation order
+    std::vector<CAniMeshContainer*> m_Shared; // ascending mesh id
+    std::vector<int> m_SavedRefs;             // over a lost device in the default pool
     CTextureList m_TexList;
     float m_fMeshLOD;
     D3DPOOL m_MeshPool;
     CRITICAL_SECTION m_Lock;
     BOOL m_bMultiThreaded;
-    std::deque<CMeshAniData*> m_Cache;  // oldest first
+    std::deque<CMeshAniData*> m_Cache; // oldest first
     DWORD m_dwMaxCacheSize;
 };

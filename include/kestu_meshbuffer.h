@@ -75,8 +75,7 @@ private:
 class KESTU_API CIndexBuffer : public CCountedBuffer {
 public:
     CIndexBuffer() {}
-    CIndexBuffer(IDirect3DDevice8* device, DWORD length, D3DFORMAT format, DWORD usage, D3DPOOL pool,
-                 const void* data);
+    CIndexBuffer(IDirect3DDevice8* device, DWORD length, D3DFORMAT format, DWORD usage, D3DPOOL pool, const void* data);
     CIndexBuffer& operator=(const CIndexBuffer& other);
 
     long Build();
@@ -156,13 +155,11 @@ public:
     ~CountedRef() { Drop(); }
     void Reset(T* p = nullptr)
     {
-        if (p == m_p)
-            return;
+        if (p == m_p) return;
         T* old = m_p;
         m_p = p;
         Take();
-        if (old)
-            old->Release();
+        if (old) old->Release();
     }
     T* Get() const { return m_p; }
     T* operator->() const { return m_p; }
@@ -171,13 +168,11 @@ public:
 private:
     void Take()
     {
-        if (m_p)
-            m_p->AddRef();
+        if (m_p) m_p->AddRef();
     }
     void Drop()
     {
-        if (m_p)
-            m_p->Release();
+        if (m_p) m_p->Release();
         m_p = nullptr;
     }
     T* m_p = nullptr;

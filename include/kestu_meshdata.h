@@ -30,7 +30,7 @@ enum : DWORD {
 
 // Events of the mesh data and its manager's callbacks.
 enum : DWORD {
-    KESTU_MESHEVENT_MATERIAL = 0x1000,   // a material was set
+    KESTU_MESHEVENT_MATERIAL = 0x1000,    // a material was set
     KESTU_MESHEVENT_SUBSETBEGIN = 0x1001, // a subset is about to draw
     KESTU_MESHEVENT_SUBSETEND = 0x1002,   // a subset drew
     KESTU_MESHEVENT_MANAGEREND = 0x1F00,  // the manager ends
@@ -149,7 +149,10 @@ public:
     // Takes primitive-count entries: the material of each triangle.
     void SetPrimitiveMaterialList(const DWORD* list);
     const DWORD* GetPrimitiveMaterialList() const { return m_faceMaterials.empty() ? nullptr : m_faceMaterials.data(); }
-    const DWORD* GetSubsetFirstIndex() const { return m_subsetFirstIndex.empty() ? nullptr : m_subsetFirstIndex.data(); }
+    const DWORD* GetSubsetFirstIndex() const
+    {
+        return m_subsetFirstIndex.empty() ? nullptr : m_subsetFirstIndex.data();
+    }
     const DWORD* GetSubsetFaceCount() const { return m_subsetFaceCount.empty() ? nullptr : m_subsetFaceCount.data(); }
 
     // Materials.
@@ -330,6 +333,7 @@ protected:
 // vertex arrays (char arrays allocated with new[]; free them with delete[]) with those vertices appended and the
 // faces re-pointed. 0 on success, E_INVALIDARG for bad arguments.
 KESTU_API long AdjustFaces(float tolerance, const char* vertices, DWORD vertexCount, DWORD stride, const void* indices,
-                 DWORD faceCount, DWORD indexSize, void** newIndices, void** newVertices, int* newVertexCount);
+                           DWORD faceCount, DWORD indexSize, void** newIndices, void** newVertices,
+                           int* newVertexCount);
 
 } // namespace Kestu

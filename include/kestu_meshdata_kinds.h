@@ -111,7 +111,7 @@ class CMeshDataMng;
 // not read) or a short or damaged chunk (*result holds E_FAIL); *result is 1
 // when a mesh was read.
 KESTU_API CMeshDataBase* ReadMeshDataChunk(COUArchive& ar, DWORD& byteCount, DWORD version, DWORD flags,
-                                 DWORD materialVersion, int materialFlag, CMeshDataMng* manager = nullptr,
-                                 long* result = nullptr);
+                                           DWORD materialVersion, int materialFlag, CMeshDataMng* manager = nullptr,
+                                           long* result = nullptr);
 
 } // namespace Kestu

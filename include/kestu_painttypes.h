@@ -50,8 +50,8 @@ enum : uint32_t {
 };
 
 enum PAINT_DIRECTION : int32_t {
-    PD_MIRROR_H = 1,  // mirrored left to right
-    PD_FLIP_V = 2,    // upside down
+    PD_MIRROR_H = 1, // mirrored left to right
+    PD_FLIP_V = 2,   // upside down
 };
 
 // Class codes answered by WhoAmI().

@@ -19,25 +19,25 @@ struct KESTU_API ANISEG {
 };
 
 enum ANITYPE : int {
-    ANI_FADETO = 0,    // fade to the colour
-    ANI_FADEFROM = 1,  // fade from the colour
+    ANI_FADETO = 0,   // fade to the colour
+    ANI_FADEFROM = 1, // fade from the colour
     ANI_FLASH = 2,
     ANI_CYCLE = 3,
 };
 
 struct KESTU_API ANIINFO {
-    int framesPerStep = 0;  // calls of AniPal each step is shown for, beyond the first
-    int type = -1;          // ANITYPE; any other value: no animation
+    int framesPerStep = 0; // calls of AniPal each step is shown for, beyond the first
+    int type = -1;         // ANITYPE; any other value: no animation
     PALETTEENTRY colour{0, 0, 0, 0};
-    COLORTABLE* colorTable = nullptr;  // null: the palette object's own
+    COLORTABLE* colorTable = nullptr; // null: the palette object's own
     int segmentCount = 1;
     ANISEG segments[5];
 };
 
 // How AssignInto fills its range.
 enum AD : int {
-    AD_COLOR = 0,       // one colour
-    AD_COLORTABLE = 1,  // the colour table's colours
+    AD_COLOR = 0,      // one colour
+    AD_COLORTABLE = 1, // the colour table's colours
 };
 
 class KESTU_API PGFX {

@@ -23,8 +23,7 @@ public:
     virtual int IsCompressed();
     virtual int Build(void* data);
     // Paints the w x h part of this image starting at (sx, sy) to (x, y) of dest.
-    virtual int Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType,
-                      const GRECT* clip) = 0;
+    virtual int Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType, const GRECT* clip) = 0;
     virtual int Paint(DBUF* dest, int x, int y, DWORD paintType, const GRECT* clip) = 0;
     // SBMP hides this slot with a paint of its own (see kestu_sbmp.h).
 #pragma GCC diagnostic push
@@ -32,8 +31,8 @@ public:
     virtual int PaintNoClip(DBUF* dest, int x, int y, PAINT_TYPE paintType);
 #pragma GCC diagnostic pop
     virtual int RotatePaint(DBUF* dest, int x, int y, float angle, float spread, const GRECT* clip);
-    virtual int StretchPaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType, int sw,
-                             int sh, const GRECT* clip);
+    virtual int StretchPaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType, int sw, int sh,
+                             const GRECT* clip);
     virtual int InversePaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType,
                              PAINT_DIRECTION direction, const GRECT* clip);
     virtual int GetTransColor();
@@ -87,9 +86,9 @@ protected:
     int m_transGrade;
     int m_enhanceGrade;
     int m_sourceFilterMask;
-    uint8_t m_pixelWidth;   // bits per pixel: 8, 16, 24 or 32
-    uint8_t m_pixelFormat;  // 8, 15 (555), 16 (565), 24, 32
-    void* m_colorTable;     // 256 16-bit colours for 8-bit indexes
+    uint8_t m_pixelWidth;  // bits per pixel: 8, 16, 24 or 32
+    uint8_t m_pixelFormat; // 8, 15 (555), 16 (565), 24, 32
+    void* m_colorTable;    // 256 16-bit colours for 8-bit indexes
     void* m_alphaData;
     int m_alphaCompressed;
 };
@@ -143,7 +142,7 @@ protected:
     }
     intptr_t RowStep() const { return static_cast<intptr_t>(m_orientation) * m_pitch; }
 
-    int16_t m_orientation;  // row direction: +1 top-down, -1 bottom-up
-    int m_pitch;            // bytes per row
-    int m_rows;             // rows of the underlying memory
+    int16_t m_orientation; // row direction: +1 top-down, -1 bottom-up
+    int m_pitch;           // bytes per row
+    int m_rows;            // rows of the underlying memory
 };

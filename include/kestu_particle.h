@@ -71,8 +71,8 @@ public:
     }
     void CalcVelLength2()
     {
-        m_fVelLength2 = m_vVelocity[0] * m_vVelocity[0] + m_vVelocity[1] * m_vVelocity[1] +
-                        m_vVelocity[2] * m_vVelocity[2];
+        m_fVelLength2 =
+            m_vVelocity[0] * m_vVelocity[0] + m_vVelocity[1] * m_vVelocity[1] + m_vVelocity[2] * m_vVelocity[2];
     }
     // A zero velocity has a zero direction.
     void CalcVelNormal()

@@ -87,8 +87,8 @@ public:
     int Spawn(DWORD count);
     // A new particle at pos (through the root matrix in a world-space group)
     // with velocity vel and colour rgb; the other arguments are not used.
-    void Add(const float* pos, const float* posB, const float* size, const float* vel, const float* rgb,
-             float unused, float age);
+    void Add(const float* pos, const float* posB, const float* size, const float* vel, const float* rgb, float unused,
+             float age);
 
     CParticleBase* FirstParticle() const { return *begin(); }
     CParticleBase* FirstParticle(iterator& it) const
@@ -114,14 +114,16 @@ public:
     iterator end() const { return iterator(this, iterator::kEnd); }
     // Calls f(particle) for every particle in list order; f neither adds
     // nor removes particles.
-    template <class F> void ForEachParticle(F&& f) const
+    template <class F>
+    void ForEachParticle(F&& f) const
     {
         // The middle of the fields the action passes read.
         ForEachParticleFetching<32>(static_cast<F&&>(f));
     }
     // The same walk for a pass that reads other fields: the bytes at each of
     // Offsets into the particles ahead are asked for.
-    template <size_t... Offsets, class F> void ForEachParticleFetching(F&& f) const
+    template <size_t... Offsets, class F>
+    void ForEachParticleFetching(F&& f) const
     {
         // Particles lie wherever the free list last had them: each one is
         // asked for a little before its turn.

@@ -13,9 +13,9 @@ struct IDirectDrawSurface4;
 
 // Channel layout of a 16-bit DirectDraw surface; channel bytes in the order blue, green, red.
 struct KESTU_API _RGB16 {
-    BYTE bMaxBlue, bMaxGreen, bMaxRed, bPad0;          // mask shifted down to bit 0
-    BYTE bLossBlue, bLossGreen, bLossRed, bPad1;       // bits lost against 8 bits: 3 or 2
-    BYTE bShiftBlue, bShiftGreen, bShiftRed, bPad2;    // position of the mask's lowest bit
+    BYTE bMaxBlue, bMaxGreen, bMaxRed, bPad0;       // mask shifted down to bit 0
+    BYTE bLossBlue, bLossGreen, bLossRed, bPad1;    // bits lost against 8 bits: 3 or 2
+    BYTE bShiftBlue, bShiftGreen, bShiftRed, bPad2; // position of the mask's lowest bit
     DWORD dwMaskRed, dwMaskGreen, dwMaskBlue;
 
     _RGB16& operator=(const _RGB16& other);
@@ -38,7 +38,7 @@ struct KESTU_API _RGBMASK {
 // Packing: channels are reduced by shifting, never rounded.
 KESTU_API WORD PackRGB565(BYTE r, BYTE g, BYTE b);
 KESTU_API WORD PackRGB555(BYTE r, BYTE g, BYTE b);
-KESTU_API WORD PackARGB1555(BYTE r, BYTE g, BYTE b, BYTE a);  // alpha bit when a > 128
+KESTU_API WORD PackARGB1555(BYTE r, BYTE g, BYTE b, BYTE a); // alpha bit when a > 128
 KESTU_API DWORD PackARGB(BYTE r, BYTE g, BYTE b, BYTE a);
 KESTU_API DWORD PackRGB888(BYTE r, BYTE g, BYTE b);
 // Converts a 24-bit colour to a 15, 16 or 32-bit pixel; anything else gives 0xFFFFFFFF.

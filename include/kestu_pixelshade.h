@@ -17,12 +17,12 @@ public:
     static constexpr int kMaxLevels = 257;
 
     CPixelShade();
-    CPixelShade(const CPixelShade& other);  // deep copy: each object owns its tables
+    CPixelShade(const CPixelShade& other); // deep copy: each object owns its tables
     CPixelShade& operator=(const CPixelShade& other);
     virtual ~CPixelShade();
 
-    int32_t Build(PIXELFORMAT format, unsigned long totalLevel, unsigned long normalLevel,
-                  unsigned long* partialColor, int linear, ENUM_KESTU_PIXELSHADE_FORMULA formula);
+    int32_t Build(PIXELFORMAT format, unsigned long totalLevel, unsigned long normalLevel, unsigned long* partialColor,
+                  int linear, ENUM_KESTU_PIXELSHADE_FORMULA formula);
     int32_t ResetLevel(int level, unsigned long* partialColor);
     int32_t ResetAllLevel(unsigned long* partialColor);
     void Release();

@@ -10,9 +10,9 @@
 
 // The overrides every action declares.
 #define KESTU_PPS_ACTION_OVERRIDES                                                                                     \
-    HRESULT Update(CParticleGroup* group) override;                                                                  \
-    HRESULT Serialize(std::iostream& stream, int bWrite) override;                                                   \
-    HRESULT CreateFromScript(CDataChunk& chunk) override;                                                            \
+    HRESULT Update(CParticleGroup* group) override;                                                                    \
+    HRESULT Serialize(std::iostream& stream, int bWrite) override;                                                     \
+    HRESULT CreateFromScript(CDataChunk& chunk) override;                                                              \
     HRESULT WriteToScript(std::ostream& out) override;
 
 // Steers particles that would hit the domain (triangle, rectangle, disc or
@@ -35,9 +35,9 @@ public:
 class KESTU_API SPPS_ACTION_BOUNCE : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_BOUNCE() : SPPS_ACTION_BOUNCE(0.0f, 0.0f, 0.0f, PPS_DOMAIN_NONE) {}
-    SPPS_ACTION_BOUNCE(float oneMinFriction, float resilience, float cutoffSqr, EPPS_DOMAIN_TYPE type,
-                       float a0 = 0.0f, float a1 = 0.0f, float a2 = 0.0f, float a3 = 0.0f, float a4 = 0.0f,
-                       float a5 = 0.0f, float a6 = 0.0f, float a7 = 0.0f, float a8 = 0.0f);
+    SPPS_ACTION_BOUNCE(float oneMinFriction, float resilience, float cutoffSqr, EPPS_DOMAIN_TYPE type, float a0 = 0.0f,
+                       float a1 = 0.0f, float a2 = 0.0f, float a3 = 0.0f, float a4 = 0.0f, float a5 = 0.0f,
+                       float a6 = 0.0f, float a7 = 0.0f, float a8 = 0.0f);
     explicit SPPS_ACTION_BOUNCE(const SPPS_ACTION_DATA* data) : SPPS_ACTION_BASE(data) {}
     KESTU_PPS_ACTION_OVERRIDES
 
@@ -222,8 +222,7 @@ public:
 class KESTU_API SPPS_ACTION_SOURCE : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_SOURCE();
-    SPPS_ACTION_SOURCE(float rate, const SPPS_DOMAIN& position, const SPPS_DOMAIN& velocity,
-                       const SPPS_DOMAIN& color);
+    SPPS_ACTION_SOURCE(float rate, const SPPS_DOMAIN& position, const SPPS_DOMAIN& velocity, const SPPS_DOMAIN& color);
     explicit SPPS_ACTION_SOURCE(const SPPS_ACTION_DATA* data);
     KESTU_PPS_ACTION_OVERRIDES
 

@@ -40,7 +40,7 @@ struct SPPS_METHOD_RES {
     Kestu::CSkeletonAni* pSkeletonAnis = nullptr; // skeletal method: players (owned)
     DWORD dwMeshState = 0;                        // mesh method: 0 after Build
     DWORD dwReserved10 = 0;
-    CBBFaceMe* pBillboards = nullptr;             // billboard method: billboards (owned)
+    CBBFaceMe* pBillboards = nullptr; // billboard method: billboards (owned)
 };
 
 class KESTU_API CPPS_METHOD_BASE {

@@ -45,13 +45,13 @@ struct KESTU_API SQuadCornerData {
 #pragma pack(pop)
 
 struct KESTU_API SQSHeightMapInfo {
-    const WORD* pData = nullptr;  // row by row
+    const WORD* pData = nullptr; // row by row
     int32_t nXOrigin = 0;
     int32_t nZOrigin = 0;
-    int32_t nXSize = 0;     // samples used per row
-    int32_t nZSize = 0;     // rows
-    int32_t nRowWidth = 0;  // samples from one row to the next in pData
-    int32_t nScale = 0;     // log2 of the sample spacing
+    int32_t nXSize = 0;    // samples used per row
+    int32_t nZSize = 0;    // rows
+    int32_t nRowWidth = 0; // samples from one row to the next in pData
+    int32_t nScale = 0;    // log2 of the sample spacing
 
     // The bilinear height at (x, z); 0 outside the map and on its last row
     // and column.

@@ -15,9 +15,9 @@
 
 // Result of a node test against a query shape.
 enum ENUM_QT_SELECT_RESULT : int32_t {
-    QT_SELECT_OUTSIDE = -1,  // the node and its subtree are not touched
-    QT_SELECT_PARTIAL = 0,   // touched, not wholly inside
-    QT_SELECT_INSIDE = 1,    // the whole node lies in the query shape
+    QT_SELECT_OUTSIDE = -1, // the node and its subtree are not touched
+    QT_SELECT_PARTIAL = 0,  // touched, not wholly inside
+    QT_SELECT_INSIDE = 1,   // the whole node lies in the query shape
 };
 
 class KESTU_API CQuadtree {
@@ -70,8 +70,8 @@ public:
     virtual DWORD SelectSubTreeByPoint(float x, float z, void* context);
     virtual DWORD SelectSubTreeByRect(const KESTURECT2* rect, void* context);
     virtual DWORD SelectSubTreeByCircle(const SBoundCircle* circle, const KESTURECT2* bound, void* context);
-    virtual DWORD SelectSubTreeByTriangle(const KESTUPOINT2* points3, const KESTULINE2* lines3,
-                                          const KESTURECT2* bound, void* context);
+    virtual DWORD SelectSubTreeByTriangle(const KESTUPOINT2* points3, const KESTULINE2* lines3, const KESTURECT2* bound,
+                                          void* context);
     virtual DWORD SelectSubTreeByQuadrangle(const KESTUPOINT2* points4, const KESTULINE2* lines4,
                                             const KESTURECT2* bound, void* context);
     virtual DWORD SelectSubTreeByConvexPolygon(const KESTULINE2* lines, const KESTUPOINT2* points, DWORD count,

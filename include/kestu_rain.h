@@ -15,19 +15,19 @@ class CEye;
 struct KESTU_API SRainInit {
     IDirect3DDevice8* pDevice = nullptr;
     CEye* pEye = nullptr;
-    float fWidth = 50.0f;   // along x
-    float fHeight = 40.0f;  // along the fall direction: how far a layer falls before it wraps
-    float fDepth = 50.0f;   // along z
-    int32_t nRows = 5;      // streak rows (along z) per layer
-    int32_t nColumns = 5;   // streak columns (along x) per layer
+    float fWidth = 50.0f;  // along x
+    float fHeight = 40.0f; // along the fall direction: how far a layer falls before it wraps
+    float fDepth = 50.0f;  // along z
+    int32_t nRows = 5;     // streak rows (along z) per layer
+    int32_t nColumns = 5;  // streak columns (along x) per layer
     int32_t nLayers = 5;
-    float fFallSpeed = 60.0f;  // units per second
-    float fViewDistance = 30.0f;  // the rain camera's distance from the box centre
-    D3DXVECTOR3 vFallDirection = D3DXVECTOR3(0.0f, 1.0f, 0.0f);  // the box's up axis before the yaw
+    float fFallSpeed = 60.0f;                                   // units per second
+    float fViewDistance = 30.0f;                                // the rain camera's distance from the box centre
+    D3DXVECTOR3 vFallDirection = D3DXVECTOR3(0.0f, 1.0f, 0.0f); // the box's up axis before the yaw
     float fStreakWidth = 0.06f;
     float fStreakLength = 0.8f;
-    DWORD dwTopColor = 0x00A0A0A0;     // a streak's tip
-    DWORD dwBottomColor = 0x80A0A0A0;  // its two base vertices
+    DWORD dwTopColor = 0x00A0A0A0;    // a streak's tip
+    DWORD dwBottomColor = 0x80A0A0A0; // its two base vertices
 };
 
 class KESTU_API CGfxRain {

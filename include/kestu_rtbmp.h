@@ -25,8 +25,8 @@ public:
     int RotatePaint(DBUF* dest, int x, int y, float angle, float spread, const GRECT* clip) override;
     int StretchPaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType, int sw, int sh,
                      const GRECT* clip) override;
-    int InversePaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType,
-                     PAINT_DIRECTION direction, const GRECT* clip) override;
+    int InversePaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType, PAINT_DIRECTION direction,
+                     const GRECT* clip) override;
     int WhoAmI() override;
     void Convet565To555() override;
     void Convet555To565() override;
@@ -42,9 +42,9 @@ public:
 private:
     // The visible part of a paint, computed by the clip step.
     struct Visible {
-        GRECT dst;        // destination rectangle
-        int firstRow;     // first sprite row painted
-        int leftSkip;     // bytes of the sprite row left of the visible part
+        GRECT dst;    // destination rectangle
+        int firstRow; // first sprite row painted
+        int leftSkip; // bytes of the sprite row left of the visible part
     };
     bool ClipSub(DBUF* dest, int x, int y, int w, int h, int sx, int sy, const GRECT* clip, Visible& v) const;
     int Dispatch(DBUF* dest, void* destBase, const Visible& v, DWORD paintType, bool subRect);

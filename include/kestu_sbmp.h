@@ -37,8 +37,7 @@ public:
 #pragma GCC diagnostic ignored "-Woverloaded-virtual"
     virtual int PaintNoClip(DBUF* dest, int x, int y, unsigned long paintType);
     template <class T>
-        requires(std::is_integral_v<T> || std::is_enum_v<T>)
-    int PaintNoClip(DBUF* dest, int x, int y, T paintType)
+    requires(std::is_integral_v<T> || std::is_enum_v<T>) int PaintNoClip(DBUF* dest, int x, int y, T paintType)
     {
         return PaintNoClip(dest, x, y, static_cast<unsigned long>(paintType));
     }

@@ -32,8 +32,8 @@ KESTU_API void SaveBMP24(char* path, int width, int height, DBUF* buffer, unsign
 // The scratch size Kestu_SaveBMP needs; 0 when it needs none.
 KESTU_API DWORD Kestu_GetSaveBMPNeedBufferSize(DWORD width, DWORD height, DWORD pitch, D3DFORMAT format);
 // 16-, 24- or 32-bit pixels as a top-down BMP; 0 or E_FAIL.
-KESTU_API HRESULT Kestu_SaveBMP(const char* path, DWORD width, DWORD height, void* pixels, DWORD pitch, D3DFORMAT format,
-                                unsigned char* scratch);
+KESTU_API HRESULT Kestu_SaveBMP(const char* path, DWORD width, DWORD height, void* pixels, DWORD pitch,
+                                D3DFORMAT format, unsigned char* scratch);
 
 #if __has_include(<d3dx8tex.h>) && __has_include("kestu_api.h")
 #include <d3dx8tex.h>

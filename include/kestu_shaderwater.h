@@ -18,27 +18,27 @@ namespace Kestu {
 
 // The settings of the four geometry waves.
 struct KESTU_API GeoState {
-    float fChop;              // strength of the horizontal displacement
-    float fAngleDeviation;    // degrees
-    D3DXVECTOR2 vWindDir;     // (x, z)
-    float fMinLength;         // world units
+    float fChop;           // strength of the horizontal displacement
+    float fAngleDeviation; // degrees
+    D3DXVECTOR2 vWindDir;  // (x, z)
+    float fMinLength;      // world units
     float fMaxLength;
     float fAmpOverLen;
-    float fReflectLv;         // weight of the reflection
+    float fReflectLv; // weight of the reflection
     float fBumpFactor;
-    float fBumpDistOffset;    // added to the eye distance in the bump attenuation
-    float fBumpDistRange;     // divides that sum
-    float fEnvRadius;         // radius of the reflection sphere
-    int nFadingWave;          // 0..3
+    float fBumpDistOffset; // added to the eye distance in the bump attenuation
+    float fBumpDistRange;  // divides that sum
+    float fEnvRadius;      // radius of the reflection sphere
+    int nFadingWave;       // 0..3
     float fFadeRate;
 };
 
 // One geometry wave.
 struct KESTU_API GeoWaveDesc {
-    float fPhase;             // radians, 0..2 pi
+    float fPhase; // radians, 0..2 pi
     float fAmp;
     float fLen;
-    float fFreq;              // 2 pi / length
+    float fFreq; // 2 pi / length
     float fDirX;
     float fDirZ;
     float fFade;

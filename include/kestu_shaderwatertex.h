@@ -17,26 +17,26 @@ namespace Kestu {
 
 // The settings of the sixteen texture waves; the shader water owns them.
 struct KESTU_API TexState {
-    float fNoise;           // strength of the noise layers; enters the bump strength
-    float fAngleDeviation;  // degrees a wave may turn away from the wind
-    D3DXVECTOR2 vWindDir;   // not normalised
-    float fMaxLength;       // world units
+    float fNoise;          // strength of the noise layers; enters the bump strength
+    float fAngleDeviation; // degrees a wave may turn away from the wind
+    D3DXVECTOR2 vWindDir;  // not normalised
+    float fMaxLength;      // world units
     float fMinLength;
-    float fAmpOverLen;      // steepness; enters the bump strength
-    float fRippleScale;     // world units per repeat of the bump texture
-    float fSpeedDeviation;  // largest relative random change of a speed
-    int nFadingWave;        // 0..15
-    float fFadeRate;        // signed change of the fading wave's fade per unit of time
+    float fAmpOverLen;     // steepness; enters the bump strength
+    float fRippleScale;    // world units per repeat of the bump texture
+    float fSpeedDeviation; // largest relative random change of a speed
+    int nFadingWave;       // 0..15
+    float fFadeRate;       // signed change of the fading wave's fade per unit of time
 };
 
 // One texture wave.
 struct KESTU_API TexWaveDesc {
-    float fPhase;           // periods, kept in (-1, 1)
-    float fLength;          // texels of the bump texture
-    float fSpeed;           // periods per unit of time
-    D3DXVECTOR2 vDir;       // unit, texture space
-    D3DXVECTOR2 vRepeat;    // whole periods across the texture along u and v
-    float fFade;            // 0..1
+    float fPhase;        // periods, kept in (-1, 1)
+    float fLength;       // texels of the bump texture
+    float fSpeed;        // periods per unit of time
+    D3DXVECTOR2 vDir;    // unit, texture space
+    D3DXVECTOR2 vRepeat; // whole periods across the texture along u and v
+    float fFade;         // 0..1
 };
 
 // Assemble shader text (exactly `length` characters) and create the shader;
@@ -59,7 +59,7 @@ public:
 
 private:
     DWORD m_dwSaved;
-    int m_nState;  // -1 when nothing was recorded
+    int m_nState; // -1 when nothing was recorded
 
     static IDirect3DDevice8* s_pDevice;
 };
@@ -76,7 +76,7 @@ public:
     static IDirect3DDevice8* GetDevice() { return s_pDevice; }
 
 private:
-    int m_nStage;  // -1 when nothing was recorded
+    int m_nStage; // -1 when nothing was recorded
     DWORD m_dwSaved;
     int m_nType;
 

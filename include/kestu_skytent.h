@@ -16,24 +16,24 @@ class CTextureMng;
 
 // Indexes the tent's planes and the texture ids of its build record.
 enum ENUM_SKYTENT_PLANE : int32_t {
-    SKYTENT_TOP = 0,     // the fan
-    SKYTENT_POSX = 1,    // side at x = +size/2, facing -x
-    SKYTENT_NEGX = 2,    // side at x = -size/2, facing +x
-    SKYTENT_POSZ = 3,    // side at z = +size/2, facing -z
-    SKYTENT_NEGZ = 4,    // side at z = -size/2, facing +z
-    SKYTENT_BOTTOM = 5,  // bottom, facing up
+    SKYTENT_TOP = 0,    // the fan
+    SKYTENT_POSX = 1,   // side at x = +size/2, facing -x
+    SKYTENT_NEGX = 2,   // side at x = -size/2, facing +x
+    SKYTENT_POSZ = 3,   // side at z = +size/2, facing -z
+    SKYTENT_NEGZ = 4,   // side at z = -size/2, facing +z
+    SKYTENT_BOTTOM = 5, // bottom, facing up
 };
 
 struct KESTU_API SGfxSkyTentInit {
-    static constexpr WORD kNoTexture = 0xFFFF;  // the plane is left out
+    static constexpr WORD kNoTexture = 0xFFFF; // the plane is left out
 
     IDirect3DDevice8* pDevice = nullptr;
     CTextureMng* pTexMng = nullptr;
     WORD wTexID[6] = {kNoTexture, kNoTexture, kNoTexture, kNoTexture, kNoTexture, kNoTexture};
-    float fSize = 0.0f;         // edge length of the square tent
-    float fEaveHeight = 0.0f;   // height of the top's rim
-    float fTopHeight = 0.0f;    // height of the top's apex
-    float fBottomDepth = 0.0f;  // distance of the bottom below the eye (and of the plain top above it)
+    float fSize = 0.0f;        // edge length of the square tent
+    float fEaveHeight = 0.0f;  // height of the top's rim
+    float fTopHeight = 0.0f;   // height of the top's apex
+    float fBottomDepth = 0.0f; // distance of the bottom below the eye (and of the plain top above it)
 };
 
 class KESTU_API CGfxSkyTent {

@@ -58,7 +58,7 @@ public:
     void SetTexLib(const char* path);
     DWORD GetDepth() const;
     void SetDepth(DWORD depth);
-    DWORD GetLength() const;  // blocks per side N
+    DWORD GetLength() const; // blocks per side N
     void SetLength(DWORD n);
     float GetExtentX() const;
     float GetExtentZ() const;
@@ -100,8 +100,7 @@ public:
     STerrainBlockInit(const STerrainBlockInit& other) = default;
     STerrainBlockInit& operator=(const STerrainBlockInit& other) = default;
 
-    void Set(WORD texId, const WORD* indices25, const float* altitudes25, BYTE lodLevel, BYTE render,
-             WORD cullMark);
+    void Set(WORD texId, const WORD* indices25, const float* altitudes25, BYTE lodLevel, BYTE render, WORD cullMark);
     // Grid points i are 0 to 24, row-major; nothing is checked.
     WORD GetIndex(WORD i) const;
     void SetIndex(WORD i, WORD vertex);

@@ -28,15 +28,15 @@ struct KESTU_API SWaterBlockInit {
 
 struct KESTU_API STerrainWaterInit {
     IDirect3DDevice8* pDevice = nullptr;
-    CTerrain* pTerrains = nullptr;  // the first of byTerrainCount terrains
+    CTerrain* pTerrains = nullptr; // the first of byTerrainCount terrains
     BYTE byTerrainCount = 0;
-    float fAltitude = 0.0f;  // world y of the water; above 0
+    float fAltitude = 0.0f; // world y of the water; above 0
     // Explicit water blocks; null lets Build find them from the altitudes.
     const SWaterBlockInit* pBlocks = nullptr;
     WORD wBlockCount = 0;
-    DWORD dwColor = 0xFF0000FF;  // deep water; its alpha is that of full depth
+    DWORD dwColor = 0xFF0000FF; // deep water; its alpha is that of full depth
     CTexture* pTexture = nullptr;
-    FPOINT TexCoords[5] = {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}};  // centre first, then corners 0, 3, 2, 1
+    FPOINT TexCoords[5] = {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}; // centre first, then corners 0, 3, 2, 1
     BOOL bWave = 1;
     const CTrigonometricfunctionTable* pSinTable = nullptr;
 

@@ -19,11 +19,11 @@ struct KESTU_API SGfxTextAttri3D : public SGfxTextAttriBase {
     D3DXVECTOR3 vPosition{0.0f, 0.0f, 0.0f};
     D3DXVECTOR3 vDirection{1.0f, 0.0f, 0.0f};
     D3DXVECTOR3 vUp{0.0f, 1.0f, 0.0f};
-    DWORD dwTexWidth = 0;   // layout size in texels; 0 fits the text
+    DWORD dwTexWidth = 0; // layout size in texels; 0 fits the text
     DWORD dwTexHeight = 0;
-    float fScale2DX = 1.0f;         // screen pixels per texel
+    float fScale2DX = 1.0f; // screen pixels per texel
     float fScale2DY = 1.0f;
-    float fSize3DX = 1.0f;          // world units per texel
+    float fSize3DX = 1.0f; // world units per texel
     float fSize3DY = 1.0f;
 
     bool operator==(const SGfxTextAttri3D& other) const;
@@ -46,8 +46,8 @@ public:
     CGfxTextDevice3D(const CGfxTextDevice3D&) = delete;
     CGfxTextDevice3D& operator=(const CGfxTextDevice3D&) = delete;
 
-    HRESULT Create(IDirect3DDevice8* device, CGfxFont* font, DWORD cacheCapacity, int innerBuffers,
-                   D3DFORMAT format, DWORD lifeTime);
+    HRESULT Create(IDirect3DDevice8* device, CGfxFont* font, DWORD cacheCapacity, int innerBuffers, D3DFORMAT format,
+                   DWORD lifeTime);
     void Release();
     HRESULT Restore();
     HRESULT Invalidate();
@@ -66,14 +66,13 @@ public:
     HRESULT GetTextureSize(CTexture* texture, int level, DWORD& width, DWORD& height) const;
 
     HRESULT DrawTextTo2D(const unsigned short* text, int length, int x, int y);
-    HRESULT DrawTextTo2D(const unsigned short* text, int length, int x, int y, const D3DRECT* rect,
-                         unsigned int format, float scaleX, float scaleY);
+    HRESULT DrawTextTo2D(const unsigned short* text, int length, int x, int y, const D3DRECT* rect, unsigned int format,
+                         float scaleX, float scaleY);
     HRESULT DrawTextTo3D(const unsigned short* text, int length);
     HRESULT DrawTextTo3D(const unsigned short* text, int length, const D3DXVECTOR3* position,
-                         const D3DXVECTOR3* direction, const D3DXVECTOR3* up, DWORD width,
-                         DWORD height, unsigned int format, float sizeX, float sizeY);
-    HRESULT DrawTextToSur(IDirect3DSurface8* surface, const unsigned short* text, int length, int x, int y,
-                          int clear);
+                         const D3DXVECTOR3* direction, const D3DXVECTOR3* up, DWORD width, DWORD height,
+                         unsigned int format, float sizeX, float sizeY);
+    HRESULT DrawTextToSur(IDirect3DSurface8* surface, const unsigned short* text, int length, int x, int y, int clear);
     HRESULT DrawTextToSur(IDirect3DSurface8* surface, const unsigned short* text, int length, int x, int y,
                           const D3DRECT* rect, unsigned int format, int clear);
 
@@ -82,8 +81,8 @@ public:
     // its system-memory copy, and Restore makes the device texture from it.
     // What a client writes straight into the device texture is not kept:
     // it writes again after Restore.
-    HRESULT CreateInnerBuf(int i, DWORD width, DWORD height, unsigned int levels,
-                           DWORD usage, D3DFORMAT format, D3DPOOL pool);
+    HRESULT CreateInnerBuf(int i, DWORD width, DWORD height, unsigned int levels, DWORD usage, D3DFORMAT format,
+                           D3DPOOL pool);
     HRESULT ReleaseInnerBuf(int i);
     HRESULT DrawTextToInnerBuf(int i, const unsigned short* text, int length, int x, int y, int clear);
     HRESULT DrawTextToInnerBuf(int i, const unsigned short* text, int length, int x, int y, const D3DRECT* rect,
@@ -91,16 +90,16 @@ public:
     HRESULT DrawInnerBufTo2D(int i, int x, int y, float scaleX, float scaleY);
     HRESULT DrawInnerBufTo2D(int i, int srcX, int srcY, int srcWidth, int srcHeight, int x, int y, float scaleX,
                              float scaleY);
-    HRESULT DrawInnerBufTo3D(int i, const D3DXVECTOR3* position, const D3DXVECTOR3* direction,
-                             const D3DXVECTOR3* up, float sizeX, float sizeY);
+    HRESULT DrawInnerBufTo3D(int i, const D3DXVECTOR3* position, const D3DXVECTOR3* direction, const D3DXVECTOR3* up,
+                             float sizeX, float sizeY);
     HRESULT DrawInnerBufTo3D(int i, int srcX, int srcY, int srcWidth, int srcHeight, const D3DXVECTOR3* position,
                              const D3DXVECTOR3* direction, const D3DXVECTOR3* up, float sizeX, float sizeY);
 
     HRESULT PutTexTo2D(IDirect3DTexture8* texture, float tu0, float tv0, float tu1, float tv1, float left, float top,
                        float right, float bottom);
     HRESULT PutTexTo3D(IDirect3DTexture8* texture, float tu0, float tv0, float tu1, float tv1,
-                       const D3DXVECTOR3* position, const D3DXVECTOR3* direction, const D3DXVECTOR3* up,
-                       float width, float height);
+                       const D3DXVECTOR3* position, const D3DXVECTOR3* direction, const D3DXVECTOR3* up, float width,
+                       float height);
 
 protected:
     using NodeList = std::list<TCN>;
@@ -113,8 +112,8 @@ protected:
     void AddCacheNode(const std::u16string& text, int x, int y, int w, int h, CTexture* texture, bool newEntry);
     void DiscardCacheNodes();
     void ReleaseNode(TCN& node);
-    HRESULT DrawTextOnTexture(CTexture*& texture, const unsigned short* text, int length, int width, int height,
-                              int x, int y, int keepPosition, DWORD mipLevels);
+    HRESULT DrawTextOnTexture(CTexture*& texture, const unsigned short* text, int length, int width, int height, int x,
+                              int y, int keepPosition, DWORD mipLevels);
     // The cached texture of the text at (x, y, w, h), rendered at (drawX, drawY) when new.
     HRESULT CachedTexture(const unsigned short* text, int length, int x, int y, int w, int h, int drawX, int drawY,
                           bool for3D, CTexture*& texture);

@@ -13,16 +13,16 @@
 
 // Format flags of the text attributes.
 enum : unsigned int {
-    GFXTF_NOWRAP = 0x002,      // characters past the right edge stay on their line
-    GFXTF_SINGLELINE = 0x004,  // line breaks skipped; the layout stops at the right edge
+    GFXTF_NOWRAP = 0x002,     // characters past the right edge stay on their line
+    GFXTF_SINGLELINE = 0x004, // line breaks skipped; the layout stops at the right edge
     GFXTF_WORDWRAP = 0x008,
-    GFXTF_FRAME = 0x010,       // frame the layout rectangle and the text
+    GFXTF_FRAME = 0x010, // frame the layout rectangle and the text
     GFXTF_ZTEST = 0x020,
     GFXTF_ZWRITE = 0x040,
-    GFXTF_LINK = 0x080,        // links in the link colour
-    GFXTF_ACTIVELINK = 0x100,  // the active link in the active-link colour
-    GFXTF_SPACEITEM = 0x200,   // "&3" codes take room
-    GFXTF_OUTLINE = 0x400,     // outlined glyphs
+    GFXTF_LINK = 0x080,       // links in the link colour
+    GFXTF_ACTIVELINK = 0x100, // the active link in the active-link colour
+    GFXTF_SPACEITEM = 0x200,  // "&3" codes take room
+    GFXTF_OUTLINE = 0x400,    // outlined glyphs
 };
 
 struct SGfxTextAttriBase;
@@ -32,7 +32,7 @@ struct KESTU_API SGfxHyperlinkCallbackResult {
     DWORD dwBkColor = 0;
     DWORD dwValueB = 0;
     DWORD dwValueC = 0xFFFFFFFF;
-    int nMode = 0;  // 0 keep the active state, 1 active, other not active
+    int nMode = 0; // 0 keep the active state, 1 active, other not active
 };
 
 // Called at each link: (result, link id, active link id, working attributes,
@@ -85,8 +85,8 @@ struct KESTU_API SGfxTextAttriBase {
 struct KESTU_API SGfxTextHyperlinkInfo {
     int left = 0, top = 0, right = 0, bottom = 0;
     int nLinkID = -1;
-    unsigned short wFirst = 0;  // first character of the piece in the string
-    unsigned short wCount = 0;  // characters of the piece
+    unsigned short wFirst = 0; // first character of the piece in the string
+    unsigned short wCount = 0; // characters of the piece
 };
 
 struct KESTU_API SGfxTextSpaceInfo {
@@ -95,8 +95,8 @@ struct KESTU_API SGfxTextSpaceInfo {
 };
 
 struct KESTU_API SGfxTextFindActiveHyperLink {
-    int nLinkID = -1;  // output
-    int x = 0, y = 0;  // the point to test
+    int nLinkID = -1; // output
+    int x = 0, y = 0; // the point to test
 };
 
 class KESTU_API CGfxTextDeviceBase {
@@ -110,23 +110,20 @@ public:
     CGfxFont* GetGfxFont() const { return m_pFont; }
     int GetFontHeight() const;
 
-    HRESULT CalcRect(const unsigned short* text, int length, unsigned int format, D3DRECT* rect,
-                     DWORD& lines);
+    HRESULT CalcRect(const unsigned short* text, int length, unsigned int format, D3DRECT* rect, DWORD& lines);
     HRESULT GetLines(const unsigned short* text, int length, DWORD width, DWORD& lines);
     HRESULT CalcAllInfo_Rect(const unsigned short* text, int length, unsigned int format, D3DRECT* rect,
                              std::list<SGfxTextHyperlinkInfo>* links, std::list<SGfxTextSpaceInfo>* spaces,
                              SGfxTextFindActiveHyperLink* find);
-    HRESULT CalcAllInfo_Lines(const unsigned short* text, int length, int x, int y, DWORD width,
-                              DWORD* lines, std::list<SGfxTextHyperlinkInfo>* links,
-                              std::list<SGfxTextSpaceInfo>* spaces, SGfxTextFindActiveHyperLink* find,
-                              DWORD* height, const GPOINT*, const unsigned short**, const GPOINT*,
-                              const unsigned short**);
+    HRESULT CalcAllInfo_Lines(const unsigned short* text, int length, int x, int y, DWORD width, DWORD* lines,
+                              std::list<SGfxTextHyperlinkInfo>* links, std::list<SGfxTextSpaceInfo>* spaces,
+                              SGfxTextFindActiveHyperLink* find, DWORD* height, const GPOINT*, const unsigned short**,
+                              const GPOINT*, const unsigned short**);
     HRESULT CalcActivedHyperLink(SGfxTextFindActiveHyperLink* find, int x, int y, const unsigned short* text,
                                  int length, unsigned int unused);
     HRESULT CalcHyperLinkInfo(std::list<SGfxTextHyperlinkInfo>* links, int x, int y, const unsigned short* text,
                               int length);
-    HRESULT CalcSpaceInfo(std::list<SGfxTextSpaceInfo>* spaces, int x, int y, const unsigned short* text,
-                          int length);
+    HRESULT CalcSpaceInfo(std::list<SGfxTextSpaceInfo>* spaces, int x, int y, const unsigned short* text, int length);
 
     // Word and break rules of the layout, for the client's own measuring.
     static int CanBreakBetween(unsigned short prev, unsigned short next);
@@ -141,8 +138,8 @@ protected:
                                  const unsigned short* text, int length, int x, int y, D3DRECT* outRect,
                                  DWORD* outLines, std::list<SGfxTextHyperlinkInfo>* links,
                                  std::list<SGfxTextSpaceInfo>* spaces, SGfxTextFindActiveHyperLink* find);
-    HRESULT DrawTextToBuffer(void* bits, int pitch, int width, int height, D3DFORMAT format,
-                             const unsigned short* text, int length, int x, int y);
+    HRESULT DrawTextToBuffer(void* bits, int pitch, int width, int height, D3DFORMAT format, const unsigned short* text,
+                             int length, int x, int y);
 
     CGfxFont* m_pFont;
     SGfxTextAttriBase* m_pAttri;

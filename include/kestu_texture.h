@@ -49,8 +49,8 @@ public:
     HRESULT Build(IDirect3DDevice8* device, int width, int height, DWORD levels, DWORD usage, D3DFORMAT format,
                   D3DPOOL pool, DWORD id, int bAutoRestore);
     // An empty texture in the format and pool of the configuration (null: the defaults).
-    HRESULT Build(IDirect3DDevice8* device, int width, int height, DWORD levels, DWORD usage,
-                  const TEXTURE_CONFIG* cfg, DWORD id, int bAutoRestore);
+    HRESULT Build(IDirect3DDevice8* device, int width, int height, DWORD levels, DWORD usage, const TEXTURE_CONFIG* cfg,
+                  DWORD id, int bAutoRestore);
     // Wraps a texture made elsewhere; no reference is added and none released.
     HRESULT Build(IDirect3DDevice8* device, IDirect3DTexture8* texture, DWORD id, int bAutoRestore);
     // Decodes an image file held in memory.
@@ -121,8 +121,7 @@ public:
     int AddRef() { return ++m_nRef; }
     int SubRef()
     {
-        if (m_nRef > 0)
-            --m_nRef;
+        if (m_nRef > 0) --m_nRef;
         return m_nRef;
     }
     void ClearRef() { m_nRef = 0; }
@@ -131,13 +130,12 @@ public:
 
 private:
     HRESULT BeginBuild(IDirect3DDevice8* device, DWORD usage, D3DPOOL pool) const;
-    HRESULT EndBuild(IDirect3DDevice8* device, IDirect3DTexture8* made, IDirect3DTexture8* copy, int bOwn,
-                     D3DPOOL pool, DWORD usage, DWORD id, int bAutoRestore);
+    HRESULT EndBuild(IDirect3DDevice8* device, IDirect3DTexture8* made, IDirect3DTexture8* copy, int bOwn, D3DPOOL pool,
+                     DWORD usage, DWORD id, int bAutoRestore);
     HRESULT DecodeDroppingLevels(IDirect3DDevice8* device, const void* data, DWORD size, const D3DXIMAGE_INFO& info,
                                  int width, int height, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD mipFilter,
                                  DWORD colorKey, IDirect3DTexture8** out);
-    static HRESULT CloneToSystemMemory(IDirect3DDevice8* device, IDirect3DTexture8* texture,
-                                       IDirect3DTexture8** out);
+    static HRESULT CloneToSystemMemory(IDirect3DDevice8* device, IDirect3DTexture8* texture, IDirect3DTexture8** out);
     void FillBufferFields();
     void ClearLockState();
     void ApplyLOD(IDirect3DTexture8* texture) const;

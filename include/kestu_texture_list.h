@@ -11,10 +11,7 @@
 #include "kestu_texture_mng.h"
 #include "pointer_array.h"
 
-enum ENUM_TEXTURELIST_MODE : int32_t {
-    TEXTURELIST_MODE_ARRAY = 0,
-    TEXTURELIST_MODE_MNG = 1
-};
+enum ENUM_TEXTURELIST_MODE : int32_t { TEXTURELIST_MODE_ARRAY = 0, TEXTURELIST_MODE_MNG = 1 };
 
 // One entry of the array mode: an owned texture under a file name.
 struct KESTU_API SNamedTexture {

@@ -48,8 +48,8 @@ public:
                            D3DFORMAT format = D3DFMT_UNKNOWN, int width = -1, int height = -1, DWORD usage = 0,
                            DWORD filter = 4, DWORD mipFilter = 4, DWORD colorKey = 0);
     CTexture* QueryTextureByIndex(DWORD index, int bLoad = 1, const TEXTURE_CONFIG* cfg = nullptr,
-                                  D3DFORMAT format = D3DFMT_UNKNOWN, int width = -1, int height = -1,
-                                  DWORD usage = 0, DWORD filter = 4, DWORD mipFilter = 4, DWORD colorKey = 0);
+                                  D3DFORMAT format = D3DFMT_UNKNOWN, int width = -1, int height = -1, DWORD usage = 0,
+                                  DWORD filter = 4, DWORD mipFilter = 4, DWORD colorKey = 0);
     // 0 when the count went up, 1 for no such texture, E_FAIL when not built.
     HRESULT TryQueryTexture(DWORD id);
     HRESULT TryQueryTextureByIndex(DWORD index);
@@ -57,19 +57,18 @@ public:
     int ReleaseTexture(DWORD id, int bUnloadNow = 0);
     int ReleaseTextureByIndex(DWORD index, int bUnloadNow = 0);
 
-    HRESULT LoadTexture(DWORD id, IDirect3DDevice8* device = nullptr, D3DFORMAT format = D3DFMT_UNKNOWN,
-                        int width = -1, int height = -1, DWORD usage = 0, DWORD filter = 4, DWORD mipFilter = 4,
-                        DWORD colorKey = 0, const TEXTURE_CONFIG* cfg = nullptr);
+    HRESULT LoadTexture(DWORD id, IDirect3DDevice8* device = nullptr, D3DFORMAT format = D3DFMT_UNKNOWN, int width = -1,
+                        int height = -1, DWORD usage = 0, DWORD filter = 4, DWORD mipFilter = 4, DWORD colorKey = 0,
+                        const TEXTURE_CONFIG* cfg = nullptr);
     HRESULT LoadTextureByIndex(DWORD index, IDirect3DDevice8* device = nullptr, D3DFORMAT format = D3DFMT_UNKNOWN,
-                               int width = -1, int height = -1, DWORD usage = 0, DWORD filter = 4,
-                               DWORD mipFilter = 4, DWORD colorKey = 0, const TEXTURE_CONFIG* cfg = nullptr);
+                               int width = -1, int height = -1, DWORD usage = 0, DWORD filter = 4, DWORD mipFilter = 4,
+                               DWORD colorKey = 0, const TEXTURE_CONFIG* cfg = nullptr);
     HRESULT LoadTextureByTexturePointer(CTexture* texture, IDirect3DDevice8* device = nullptr,
                                         D3DFORMAT format = D3DFMT_UNKNOWN, int width = -1, int height = -1,
                                         DWORD usage = 0, DWORD filter = 4, DWORD mipFilter = 4, DWORD colorKey = 0,
                                         const TEXTURE_CONFIG* cfg = nullptr);
     HRESULT LoadAllTexture(IDirect3DDevice8* device = nullptr, D3DFORMAT format = D3DFMT_UNKNOWN, int width = -1,
-                           int height = -1, DWORD usage = 0, DWORD filter = 4, DWORD mipFilter = 4,
-                           DWORD colorKey = 0);
+                           int height = -1, DWORD usage = 0, DWORD filter = 4, DWORD mipFilter = 4, DWORD colorKey = 0);
 
     HRESULT UnloadTexture(DWORD id);
     HRESULT UnloadTextureByIndex(DWORD index);
@@ -81,9 +80,9 @@ public:
     HRESULT ApplyReference(DWORD id, const TEXTURE_CONFIG* cfg = nullptr, D3DFORMAT format = D3DFMT_UNKNOWN,
                            int width = -1, int height = -1, DWORD usage = 0, DWORD filter = 4, DWORD mipFilter = 4,
                            DWORD colorKey = 0);
-    HRESULT ApplyReferenceByIndex(DWORD index, const TEXTURE_CONFIG* cfg = nullptr,
-                                  D3DFORMAT format = D3DFMT_UNKNOWN, int width = -1, int height = -1,
-                                  DWORD usage = 0, DWORD filter = 4, DWORD mipFilter = 4, DWORD colorKey = 0);
+    HRESULT ApplyReferenceByIndex(DWORD index, const TEXTURE_CONFIG* cfg = nullptr, D3DFORMAT format = D3DFMT_UNKNOWN,
+                                  int width = -1, int height = -1, DWORD usage = 0, DWORD filter = 4,
+                                  DWORD mipFilter = 4, DWORD colorKey = 0);
     HRESULT ApplyAllTexturesReference();
 
     // Hands a texture built elsewhere to the entry of its id.
@@ -131,8 +130,7 @@ private:
 
     HRESULT LoadOne(CTexture* texture, IDirect3DDevice8* device, const TEXTURE_CONFIG* cfg, int width, int height,
                     DWORD usage, DWORD colorKey);
-    HRESULT LoadRun(IDirect3DDevice8* device, bool onlyReferenced, int width, int height, DWORD usage,
-                    DWORD colorKey);
+    HRESULT LoadRun(IDirect3DDevice8* device, bool onlyReferenced, int width, int height, DWORD usage, DWORD colorKey);
     void LogLoadFailure(const CTexture* texture) const;
     HRESULT ReloadTexture(CTexture* texture, int width, int height, TEXTURE_CONFIG cfg);
     void UnloadBuilt(CTexture* texture);
@@ -150,10 +148,10 @@ private:
     TEXTURE_CONFIG m_CfgTexture;
     IDirect3DDevice8* m_pDevice;
     DWORD m_dwPriority;
-    std::vector<DWORD> m_RefCounts;  // remembered over a device loss in the DEFAULT pool
+    std::vector<DWORD> m_RefCounts; // remembered over a device loss in the DEFAULT pool
     int m_bHasRefCounts;
     DWORD m_dwLoadedTextures;
-    std::deque<CTexture*> m_Cache;   // oldest first
+    std::deque<CTexture*> m_Cache; // oldest first
     DWORD m_dwMaxCacheSize;
     CRITICAL_SECTION m_Lock;
     int m_bMultiThreaded;

@@ -16,8 +16,8 @@ enum ENUM_SUBTEXINFO_TYPE : int32_t {
 };
 
 struct KESTU_API SSubTexInfo {
-    DWORD dwSize;    // cell size in texels, an ENUM_SUBTEXINFO_TYPE
-    DWORD dwTexID;   // texture id
+    DWORD dwSize;  // cell size in texels, an ENUM_SUBTEXINFO_TYPE
+    DWORD dwTexID; // texture id
     DWORD dwColumn;
     DWORD dwRow;
 

@@ -120,10 +120,10 @@ private:
 
 // Channel flags of the working strategy.
 enum ENUM_TRAIL_CHANNEL : unsigned long {
-    TRAIL_CHANNEL_COLOR = 1,     // packed ARGB
-    TRAIL_CHANNEL_ALPHA = 2,     // float 0..1
-    TRAIL_CHANNEL_WIDTH = 4,     // float scale about the centre
-    TRAIL_CHANNEL_TEXCOORD = 8,  // two floats, the second is v
+    TRAIL_CHANNEL_COLOR = 1,    // packed ARGB
+    TRAIL_CHANNEL_ALPHA = 2,    // float 0..1
+    TRAIL_CHANNEL_WIDTH = 4,    // float scale about the centre
+    TRAIL_CHANNEL_TEXCOORD = 8, // two floats, the second is v
 };
 
 typedef void (*PFN_TRAIL_CALLBACK)(unsigned long, unsigned long);
@@ -182,7 +182,7 @@ struct STrailBlock {
     uint32_t dwFVF;
     uint32_t dwPrimitiveType;
     uint32_t dwLengthMinusOne;
-    uint32_t dwStrips;  // strips the lists were made for
+    uint32_t dwStrips; // strips the lists were made for
     uint32_t dwVertexSize;
     uint32_t dwZero1[3];
     unsigned char* pVertices;
@@ -204,8 +204,8 @@ public:
     void Render(const ITrail_Context* ctx) override;
     int BuildTrail(const ITrail_Context* ctx) override;
     int ReleaseTrail(const ITrail_Context* ctx) override;
-    int UpdateTrail(D3DXVECTOR3* positions, D3DXVECTOR3* centres, float* params, int count,
-                    const ITrail_Context* ctx, unsigned long strip, unsigned long reserved) override;
+    int UpdateTrail(D3DXVECTOR3* positions, D3DXVECTOR3* centres, float* params, int count, const ITrail_Context* ctx,
+                    unsigned long strip, unsigned long reserved) override;
     int ClearTrail(const ITrail_Context*) override { return 0; }
     // 0 keeps the length; 1 when trails built before must be built again.
     virtual int SetTrailLength(unsigned long n);

@@ -6,7 +6,7 @@
 
 #include "kestu_export.h"
 
-constexpr uint32_t XBM_MAGIC = 0x006D6278;  // "xbm\0"
+constexpr uint32_t XBM_MAGIC = 0x006D6278; // "xbm\0"
 constexpr size_t XBM_HEADER_SIZE = 64;
 constexpr size_t XBM_PALETTE_SIZE = 1024;
 
@@ -18,10 +18,10 @@ struct KESTU_API XBMFILEHEADER {
     uint32_t height;
     uint8_t bitsPerPixel;
     uint8_t pixelFormat;
-    uint8_t compressed;      // pixels are run-length rows
-    uint8_t palette;         // 1024 palette bytes follow the header
-    int32_t transColor;      // -1: none
-    uint8_t alpha;           // an alpha plane follows
+    uint8_t compressed; // pixels are run-length rows
+    uint8_t palette;    // 1024 palette bytes follow the header
+    int32_t transColor; // -1: none
+    uint8_t alpha;      // an alpha plane follows
     uint8_t ownBuffer;
     uint8_t copyRows;
     uint8_t alphaCompressed;

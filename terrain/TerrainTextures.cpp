@@ -4,11 +4,17 @@
 #include "kestu_texture.h"
 #include "kestu_texture_mng.h"
 
-IDirect3DBaseTexture8* TerrainTextureOf(const CTexture* texture) { return texture ? texture->GetD3DTexture() : nullptr; }
+IDirect3DBaseTexture8* TerrainTextureOf(const CTexture* texture)
+{
+    return texture ? texture->GetD3DTexture() : nullptr;
+}
 
 DWORD TerrainTextureID(const CTexture* texture) { return texture ? texture->GetID() : 0xFFFFFFFF; }
 
-CTexture* TerrainTextureItem(const CTextureMng* manager, DWORD id) { return manager ? manager->GetTexture(id) : nullptr; }
+CTexture* TerrainTextureItem(const CTextureMng* manager, DWORD id)
+{
+    return manager ? manager->GetTexture(id) : nullptr;
+}
 
 int TerrainTextureMngIsBuilt(const CTextureMng* manager) { return manager && manager->IsBuilt(); }
 

@@ -37,10 +37,7 @@ public:
     }
     PreparedBuffer(const PreparedBuffer&) = delete;
     PreparedBuffer& operator=(const PreparedBuffer&) = delete;
-    const uint8_t* Row(int y) const
-    {
-        return m_base + intptr_t(m_buffer->GetOrientation()) * m_buffer->PitchCx() * y;
-    }
+    const uint8_t* Row(int y) const { return m_base + intptr_t(m_buffer->GetOrientation()) * m_buffer->PitchCx() * y; }
     bool ok() const { return m_base != nullptr && m_buffer->GetPixelWidth() == 16; }
 
 private:
@@ -48,7 +45,7 @@ private:
     uint8_t* m_base = nullptr;
 };
 
-}  // namespace
+} // namespace
 
 void SaveBMP(char* path, int width, int height, DBUF* buffer)
 {
@@ -59,7 +56,8 @@ void SaveBMP(char* path, int width, int height, DBUF* buffer)
         palette[4 * i + 2] = uint8_t(rand() % 256);
         palette[4 * i + 3] = 0;
     }
-    const uint8_t fixed[5][4] = {{0, 0, 0, 0}, {0, 0xFF, 0xFF, 0}, {0, 0, 0xFF, 0}, {0xFF, 0, 0, 0}, {0xFF, 0xFF, 0xFF, 0}};
+    const uint8_t fixed[5][4] = {
+        {0, 0, 0, 0}, {0, 0xFF, 0xFF, 0}, {0, 0, 0xFF, 0}, {0xFF, 0, 0, 0}, {0xFF, 0xFF, 0xFF, 0}};
     const int at[5] = {0, 1, 2, 3, 255};
     for (int k = 0; k < 5; ++k) std::memcpy(palette + 4 * at[k], fixed[k], 4);
 
@@ -140,8 +138,7 @@ HRESULT SaveBMP(const char* path, DWORD width, DWORD height, void* pixels, DWORD
     kestu::SafeFile file(path);
     if (!file.IsOpen()) return E_FAIL;
     const uint32_t row = Padded(rowBytes);
-    const std::vector<uint8_t> header =
-        kestu2d::Bmp122Header(int(width), -int(height), int(bits), 0, row * height);
+    const std::vector<uint8_t> header = kestu2d::Bmp122Header(int(width), -int(height), int(bits), 0, row * height);
     const uint8_t* src = static_cast<const uint8_t*>(pixels);
 
     if (rowBytes % 4 == 0 && pitch == rowBytes && format != D3DFMT_R5G6B5) {
@@ -177,7 +174,7 @@ HRESULT SaveBMP(const char* path, DWORD width, DWORD height, void* pixels, DWORD
     return file.Commit() ? 0 : E_FAIL;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT Kestu_SaveBMP(const char* path, DWORD width, DWORD height, void* pixels, DWORD pitch, D3DFORMAT format,
                       unsigned char* scratch)

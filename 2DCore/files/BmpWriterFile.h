@@ -53,4 +53,4 @@ inline std::vector<uint8_t> Bmp122Header(int width, int rows, int bits, uint32_t
     return h;
 }
 
-}  // namespace kestu2d
+} // namespace kestu2d

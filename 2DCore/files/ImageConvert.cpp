@@ -54,7 +54,7 @@ XBMFILEHEADER ConverterHeader(const RECT& crop, unsigned long flags, bool withAl
     return h;
 }
 
-}  // namespace
+} // namespace
 
 int ConvertTgaToXbmp(XBmpBase*& out, RECT& crop, TgaFile* picture, unsigned short key, unsigned long flags)
 {
@@ -122,7 +122,7 @@ int WriteConverted(XBmpBase& encoder, const char* path, const SLBDATA& parameter
     return 1;
 }
 
-}  // namespace
+} // namespace
 
 int TranslateOne(char* path, SLBDATA& parameters)
 {

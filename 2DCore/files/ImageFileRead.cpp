@@ -64,4 +64,4 @@ void ReportPath(const char* path, const char* suffix)
     MessageBoxA(nullptr, text, "Error", MB_OK);
 }
 
-}  // namespace kestu::imagefile
+} // namespace kestu::imagefile

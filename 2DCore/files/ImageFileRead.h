@@ -27,4 +27,4 @@ bool DecodePcxRuns(FILE* f, uint8_t* out, size_t size);
 // Shows "<path><suffix>" (bounded to 520 bytes) in a message box.
 void ReportPath(const char* path, const char* suffix);
 
-}  // namespace kestu::imagefile
+} // namespace kestu::imagefile

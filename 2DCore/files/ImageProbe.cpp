@@ -51,7 +51,7 @@ std::string Extension(const char* path)
     return ext;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT GfxUtil_GetBmpSize(DWORD& width, DWORD& height, const char* path)
 {

@@ -14,7 +14,7 @@ namespace {
 
 constexpr size_t kPcxHeaderSize = 128;
 
-}  // namespace
+} // namespace
 
 void PcxHeader::Read(const uint8_t b[128])
 {
@@ -175,7 +175,7 @@ uint8_t* Indexes(const uint8_t* lines, size_t w, size_t h, size_t rowBytes)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 int PcxFile::ReadPcx8(FILE* f, long fileSize) { return ReadIndexed(f, fileSize, true); }
 

@@ -23,7 +23,7 @@ uint16_t Pack(uint8_t r, uint8_t g, uint8_t b)
                         : uint16_t((r & 0xF8) << 7 | (g >> 3) << 5 | b >> 3);
 }
 
-}  // namespace
+} // namespace
 
 void SetConvert565(BOOL is565) { g_convert565 = is565 ? 1 : 0; }
 BOOL GetConvert565() { return g_convert565; }
@@ -88,7 +88,7 @@ int TgaFile::Read(char* path)
         return 0;
     }
     const size_t w = m_header.width, h = m_header.height;
-    const size_t bytesNeeded = w * h * 4;  // at most 65535 * 65535 * 4: computed in 64 bits
+    const size_t bytesNeeded = w * h * 4; // at most 65535 * 65535 * 4: computed in 64 bits
     const size_t present = size_t(fileSize) - kTgaHeaderSize;
     // The stored bytes bound the picture: raw data is all there, and a run
     // pair of two bytes gives at most 63.

@@ -19,7 +19,7 @@ using namespace kestu::xbm;
 
 namespace {
 
-constexpr uint32_t kMaxSide = 32767;  // keeps areas and row bytes inside 32-bit arithmetic
+constexpr uint32_t kMaxSide = 32767; // keeps areas and row bytes inside 32-bit arithmetic
 
 int BuildInto(void* image, VPaper*& sprite)
 {
@@ -30,7 +30,7 @@ int BuildInto(void* image, VPaper*& sprite)
     return sprite->Build(image);
 }
 
-}  // namespace
+} // namespace
 
 int CreateXBmp(void* image, VPaper*& sprite)
 {
@@ -58,7 +58,7 @@ bool FormatFitsBits(unsigned bits, unsigned format)
     }
 }
 
-}  // namespace
+} // namespace
 
 int XbmCheckImage(const void* image, size_t size)
 {

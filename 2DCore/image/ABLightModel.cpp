@@ -7,8 +7,8 @@
 #include "kestu_log.h"
 #include "kestu_ablight.h"
 
-
-CABLightModel::CABLightModel() : m_type(KESTU_ABLIGHT_2DPOINT), m_size(0), m_aspect(16), m_min(0), m_max(0), m_map(nullptr)
+CABLightModel::CABLightModel()
+    : m_type(KESTU_ABLIGHT_2DPOINT), m_size(0), m_aspect(16), m_min(0), m_max(0), m_map(nullptr)
 {
 }
 
@@ -63,8 +63,7 @@ HRESULT CABLightModel::Build(ENUM_KESTU_ABLIGHT_TYPE type, int size, int aspect,
         delete[] ramp;
         for (int j = 0; j < r && j < size; ++j)
             for (int i = 0; i < r; ++i) cell(size - 1 - i, j) = cell(i, j);
-        for (int j = 0; j < r && j < size; ++j)
-            std::memcpy(&cell(0, size - 1 - j), &cell(0, j), size_t(size));
+        for (int j = 0; j < r && j < size; ++j) std::memcpy(&cell(0, size - 1 - j), &cell(0, j), size_t(size));
     } else {
         const int64_t tall = int64_t(size) * 8 / aspect;
         const int H = tall > 1 ? static_cast<int>(tall) : 1;

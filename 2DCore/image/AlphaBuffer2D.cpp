@@ -6,7 +6,6 @@
 #include "kestu_log.h"
 #include "kestu_ablight.h"
 
-
 CAlphaBuffer::CAlphaBuffer() : m_area(), m_cellWidth(8), m_cellHeight(8) {}
 CAlphaBuffer::~CAlphaBuffer() = default;
 
@@ -20,9 +19,8 @@ void CAlphaBuffer::UpdateData() {}
 void CAlphaBuffer::GetRectData(SABRectData&, GRECT*) {}
 
 CAlphaBuffer2D::CAlphaBuffer2D()
-    : m_grid(nullptr), m_modelManager(nullptr), m_maxLights(0), m_maxImpedients(0), m_lights(nullptr),
-      m_lightCount(0), m_impedients(nullptr), m_impedientCount(0), m_dirty(0), m_fillLevel(0), m_columns(0),
-      m_rows(0)
+    : m_grid(nullptr), m_modelManager(nullptr), m_maxLights(0), m_maxImpedients(0), m_lights(nullptr), m_lightCount(0),
+      m_impedients(nullptr), m_impedientCount(0), m_dirty(0), m_fillLevel(0), m_columns(0), m_rows(0)
 {
 }
 
@@ -53,7 +51,7 @@ HRESULT CAlphaBuffer2D::Build(SAlphaBufferInit* init)
         return E_OUTOFMEMORY;
     }
 
-    Release();  // an earlier build is replaced, never leaked
+    Release(); // an earlier build is replaced, never leaked
     m_area = in->area;
     m_cellWidth = in->cellWidth;
     m_cellHeight = in->cellHeight;
@@ -184,7 +182,8 @@ void CAlphaBuffer2D::GetRectData(SABRectData& view, GRECT* r)
     // walk over the rectangle can reach must lie inside the grid.
     const int64_t rx = int64_t(r->x) - m_area.x, ry = int64_t(r->y) - m_area.y;
     const int64_t c0 = rx / m_cellWidth, r0 = ry / m_cellHeight;
-    const int64_t lastCol = std::max((rx + r->width - 1) / m_cellWidth, c0 + (r->width + m_cellWidth - 1) / m_cellWidth - 1);
+    const int64_t lastCol =
+        std::max((rx + r->width - 1) / m_cellWidth, c0 + (r->width + m_cellWidth - 1) / m_cellWidth - 1);
     const int64_t lastRow =
         std::max((ry + r->height - 1) / m_cellHeight, r0 + (r->height + m_cellHeight - 1) / m_cellHeight - 1);
     if (lastCol >= m_columns || lastRow >= m_rows) return;

@@ -64,8 +64,8 @@ enum class RunOp { Copy, Remap, Fill };
 // One decoder serves the run-length family; they differ only in what a
 // copy run and a skip run do to the destination.
 template <RunOp op>
-void RleRows(uint8_t* dst, const uint8_t* base, const uint32_t* rowOffsets, int w, int h, int dstStride,
-             int leftClip, const uint8_t* table, uint8_t fill)
+void RleRows(uint8_t* dst, const uint8_t* base, const uint32_t* rowOffsets, int w, int h, int dstStride, int leftClip,
+             const uint8_t* table, uint8_t fill)
 {
     if (w <= 0) return;
     for (int row = 0; row < h; ++row, dst += dstStride) {
@@ -157,7 +157,7 @@ void Stretch(uint8_t* dst, const uint8_t* src, int w, int h, int dstStride, int 
     }
 }
 
-}  // namespace
+} // namespace
 
 void BltColorKey8(uint8_t* dst, const uint8_t* src, int w, int h, int dstStride, int srcStride, uint8_t key)
 {

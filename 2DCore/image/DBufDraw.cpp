@@ -33,7 +33,7 @@ private:
     void* m_base;
 };
 
-}  // namespace
+} // namespace
 
 void DBUF::SetPixel(int colour, const GPOINT& p) { SetPixel(colour, p.x, p.y); }
 
@@ -155,13 +155,12 @@ void DBUF::DeclineByPixelShade(int x, int y, int w, int h)
     if (prep.base() == nullptr) return;
     uint8_t* row = PixelAddress(prep.base(), r.x, r.y);
     const int shadeFormat = static_cast<int>(shade->GetPixelFormat());
-    for (int j = 0; j < r.height; ++j, row += RowStep())
-        ShadePixels(row, m_pixelFormat, table, shadeFormat, r.width);
+    for (int j = 0; j < r.height; ++j, row += RowStep()) ShadePixels(row, m_pixelFormat, table, shadeFormat, r.width);
 }
 
 void DBUF::Rectangle(int colour, int x, int y, int w, int h, int filled, const GRECT* clip)
 {
-    if (w <= 0 || h <= 0) return;  // an empty rectangle has no edges to draw
+    if (w <= 0 || h <= 0) return; // an empty rectangle has no edges to draw
     // Edges as half-open bounds in 64 bits, so far-off rectangles cannot overflow.
     int64_t l = x, t = y, r = int64_t(x) + w, b = int64_t(y) + h;
     bool left = true, top = true, right = true, bottom = true;

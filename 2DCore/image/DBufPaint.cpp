@@ -89,7 +89,7 @@ int UnusedValue16(const uint8_t* rows, int width, int height, int rowStep)
     return -1;
 }
 
-}  // namespace
+} // namespace
 
 int DBUF::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType, const GRECT* clip)
 {
@@ -102,7 +102,8 @@ int DBUF::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD pa
     // slip cannot make the kernels read outside it.
     const int64_t sx0 = int64_t(sx) + t.x - x, sy0 = int64_t(sy) + t.y - y;
     const int64_t l = std::max<int64_t>(sx0, 0), top = std::max<int64_t>(sy0, 0);
-    const int64_t r = std::min<int64_t>(sx0 + t.width, m_rect.width), b = std::min<int64_t>(sy0 + t.height, m_rect.height);
+    const int64_t r = std::min<int64_t>(sx0 + t.width, m_rect.width),
+                  b = std::min<int64_t>(sy0 + t.height, m_rect.height);
     if (r <= l || b <= top) return 0;
     const GRECT s(LONG(l), LONG(top), LONG(r - l), LONG(b - top));
     t = GRECT(LONG(t.x + (l - sx0)), LONG(t.y + (top - sy0)), s.width, s.height);
@@ -199,8 +200,8 @@ int DBUF::StretchPaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, D
                        const GRECT* clip)
 {
     if (dest == nullptr) return 0;
-    if (!(w > 0 && h > 0 && sw > 0 && sh > 0 && int64_t(sx) + sw > 0 && int64_t(sy) + sh > 0 &&
-          sx < m_rect.width && sy < m_rect.height))
+    if (!(w > 0 && h > 0 && sw > 0 && sh > 0 && int64_t(sx) + sw > 0 && int64_t(sy) + sh > 0 && sx < m_rect.width &&
+          sy < m_rect.height))
         return 0;
     GRECT bounds(0, 0, dest->m_rect.width, dest->m_rect.height);
     if (clip != nullptr && !bounds.Intersect(*clip)) return 0;

@@ -13,7 +13,7 @@ struct DibInfo {
     RGBQUAD colors[256];
 };
 
-}  // namespace
+} // namespace
 
 CDIB::CDIB() : m_bitmap(nullptr), m_bits(nullptr), m_paletteStamp(-1), m_dibWindow(nullptr)
 {
@@ -118,7 +118,7 @@ int CDIB::SetColorTable()
 int CDIB::Paint(HWND window, int x, int y, int w, int h, int sx, int sy)
 {
     if (m_bitmap == nullptr) return 0;
-    if (m_header.biBitCount == 8) Prepare(nullptr);  // a stale colour table is refreshed before showing
+    if (m_header.biBitCount == 8) Prepare(nullptr); // a stale colour table is refreshed before showing
     HDC dc = GetDC(window);
     if (dc == nullptr) return 0;
     HDC mem = CreateCompatibleDC(dc);

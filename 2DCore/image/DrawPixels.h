@@ -92,7 +92,7 @@ inline void DeclinePixels32Wide(uint8_t* row, int format, int level) { DeclinePi
 inline void ShadePixels(uint8_t* row, int format, const void* table, int shadeFormat, int n)
 {
     if (format == 15 || format == 16) {
-        if (shadeFormat == 32) return;  // a 24-bit-indexed table has no 16-bit entries
+        if (shadeFormat == 32) return; // a 24-bit-indexed table has no 16-bit entries
         const uint16_t* t = static_cast<const uint16_t*>(table);
         for (int i = 0; i < n; ++i) Store16(row + 2 * i, t[Load16(row + 2 * i)]);
     } else if (format == 32) {
@@ -132,4 +132,4 @@ inline void ConvertPixels555To565(uint8_t* row, int n)
     for (int i = 0; i < n; ++i) Store16(row + 2 * i, Convert555To565(Load16(row + 2 * i)));
 }
 
-}  // namespace kestu2d
+} // namespace kestu2d

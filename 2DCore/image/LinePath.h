@@ -13,15 +13,14 @@ namespace kestu2d {
 struct LinePath {
     int64_t left = 0, top = 0, right = 0, bottom = 0;
     int64_t startX = 0, startY = 0, endX = 0, endY = 0;
-    int64_t steps = 0;  // pixels to walk; 0 when nothing is drawn
+    int64_t steps = 0; // pixels to walk; 0 when nothing is drawn
 
     bool Inside(int64_t x, int64_t y) const { return x >= left && x <= right && y >= top && y <= bottom; }
 };
 
 // Cuts the line to a width x height area and the optional clip rectangle,
 // in 64 bits. Returns false when nothing of it is drawn.
-inline bool ClipLine(int x1, int y1, int x2, int y2, int64_t width, int64_t height, const GRECT* clip,
-                     LinePath& path)
+inline bool ClipLine(int x1, int y1, int x2, int y2, int64_t width, int64_t height, const GRECT* clip, LinePath& path)
 {
     int64_t left = std::min(x1, x2), top = std::min(y1, y2);
     int64_t right = std::max(x1, x2), bottom = std::max(y1, y2);
@@ -95,4 +94,4 @@ inline void WalkLine(const LinePath& path, Plot&& plot)
     }
 }
 
-}  // namespace kestu2d
+} // namespace kestu2d

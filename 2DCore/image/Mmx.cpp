@@ -94,7 +94,7 @@ private:
                 m_runs += 4;
                 m_inCopy = false;
                 m_pairRead = true;
-                if (m_left == 0 && m_copy == 0) m_left = 1;  // an empty pair stands for one skipped pixel
+                if (m_left == 0 && m_copy == 0) m_left = 1; // an empty pair stands for one skipped pixel
             }
         }
     }
@@ -140,8 +140,8 @@ inline void BlendGroup(uint8_t* d, const uint8_t* s, const uint8_t a[4])
     };
     const __m128i m5 = _mm_set1_epi16(0x1F), m6 = _mm_set1_epi16(0x3F);
     const __m128i r = _mm_and_si128(channel(_mm_srli_epi16(sp, 11), _mm_srli_epi16(dp, 11)), m5);
-    const __m128i g = _mm_and_si128(
-        channel(_mm_and_si128(_mm_srli_epi16(sp, 5), m6), _mm_and_si128(_mm_srli_epi16(dp, 5), m6)), m6);
+    const __m128i g =
+        _mm_and_si128(channel(_mm_and_si128(_mm_srli_epi16(sp, 5), m6), _mm_and_si128(_mm_srli_epi16(dp, 5), m6)), m6);
     const __m128i b = _mm_and_si128(channel(_mm_and_si128(sp, m5), _mm_and_si128(dp, m5)), m5);
     const __m128i out = _mm_or_si128(_mm_slli_epi16(r, 11), _mm_or_si128(_mm_slli_epi16(g, 5), b));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(d), out);
@@ -171,7 +171,7 @@ void SpriteBlit(uint8_t* dest, const uint8_t* sprite, const DWORD* rowOffsets, i
     }
 }
 
-}  // namespace
+} // namespace
 
 int IsMMX()
 {
@@ -195,17 +195,17 @@ void MmxSpriteBlit16(void* dest, const uint8_t* sprite, const DWORD* rowOffsets,
         const uint8_t* alpha;
         int stride;
     } ctx{alpha, alphaStride};
-    SpriteBlit(static_cast<uint8_t*>(dest), sprite, rowOffsets, w, h, destStride, leftClip,
-               [](int y, const void* c) {
-                   const Ctx& x = *static_cast<const Ctx*>(c);
-                   return AlphaCursor::Plain(x.alpha + static_cast<intptr_t>(y) * x.stride);
-               },
-               &ctx);
+    SpriteBlit(
+        static_cast<uint8_t*>(dest), sprite, rowOffsets, w, h, destStride, leftClip,
+        [](int y, const void* c) {
+            const Ctx& x = *static_cast<const Ctx*>(c);
+            return AlphaCursor::Plain(x.alpha + static_cast<intptr_t>(y) * x.stride);
+        },
+        &ctx);
 }
 
 void MmxSpriteBlitCompressed16(void* dest, const uint8_t* sprite, const DWORD* rowOffsets, const uint8_t* alpha,
-                               const DWORD* alphaRowOffsets, int w, int h, int destStride, int alphaClip,
-                               int leftClip)
+                               const DWORD* alphaRowOffsets, int w, int h, int destStride, int alphaClip, int leftClip)
 {
     if (alpha == nullptr || alphaRowOffsets == nullptr) return;
     struct Ctx {
@@ -213,14 +213,15 @@ void MmxSpriteBlitCompressed16(void* dest, const uint8_t* sprite, const DWORD* r
         const DWORD* offsets;
         int clip;
     } ctx{alpha, alphaRowOffsets, alphaClip};
-    SpriteBlit(static_cast<uint8_t*>(dest), sprite, rowOffsets, w, h, destStride, leftClip,
-               [](int y, const void* c) {
-                   const Ctx& x = *static_cast<const Ctx*>(c);
-                   AlphaCursor cursor = AlphaCursor::Runs(x.alpha + x.offsets[y]);
-                   cursor.Skip(x.clip);
-                   return cursor;
-               },
-               &ctx);
+    SpriteBlit(
+        static_cast<uint8_t*>(dest), sprite, rowOffsets, w, h, destStride, leftClip,
+        [](int y, const void* c) {
+            const Ctx& x = *static_cast<const Ctx*>(c);
+            AlphaCursor cursor = AlphaCursor::Runs(x.alpha + x.offsets[y]);
+            cursor.Skip(x.clip);
+            return cursor;
+        },
+        &ctx);
 }
 
 void MmxSpriteHalf16(void* dest, const uint8_t* sprite, const DWORD* rowOffsets, int w, int h, int destStride,
@@ -270,7 +271,8 @@ void MmxHalfColorKey16(void* dest, const void* src, int w, int h, int destStride
 {
     if (dest == nullptr || src == nullptr || w <= 0) return;
     const __m128i keys = _mm_set1_epi16(static_cast<short>(key));
-    const __m128i mr = _mm_set1_epi16(static_cast<short>(0xF800)), mg = _mm_set1_epi16(0x07E0), mb = _mm_set1_epi16(0x001F);
+    const __m128i mr = _mm_set1_epi16(static_cast<short>(0xF800)), mg = _mm_set1_epi16(0x07E0),
+                  mb = _mm_set1_epi16(0x001F);
     uint8_t* drow = static_cast<uint8_t*>(dest);
     const uint8_t* srow = static_cast<const uint8_t*>(src);
     for (int y = 0; y < h; ++y, drow += destStride, srow += srcStride) {
@@ -283,10 +285,10 @@ void MmxHalfColorKey16(void* dest, const void* src, int w, int h, int destStride
             // Red: the top five bits, averaged without leaving the lane.
             const __m128i r = _mm_and_si128(
                 _mm_slli_epi16(_mm_srli_epi16(_mm_add_epi16(_mm_srli_epi16(s, 11), _mm_srli_epi16(d, 11)), 1), 11), mr);
-            const __m128i g = _mm_and_si128(
-                _mm_srli_epi16(_mm_add_epi16(_mm_and_si128(s, mg), _mm_and_si128(d, mg)), 1), mg);
-            const __m128i b = _mm_and_si128(
-                _mm_srli_epi16(_mm_add_epi16(_mm_and_si128(s, mb), _mm_and_si128(d, mb)), 1), mb);
+            const __m128i g =
+                _mm_and_si128(_mm_srli_epi16(_mm_add_epi16(_mm_and_si128(s, mg), _mm_and_si128(d, mg)), 1), mg);
+            const __m128i b =
+                _mm_and_si128(_mm_srli_epi16(_mm_add_epi16(_mm_and_si128(s, mb), _mm_and_si128(d, mb)), 1), mb);
             _mm_storel_epi64(reinterpret_cast<__m128i*>(drow + 2 * x), _mm_or_si128(r, _mm_or_si128(g, b)));
         }
         for (; x < w; ++x) {

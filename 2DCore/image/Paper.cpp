@@ -2,8 +2,8 @@
 
 VPaper::VPaper()
     : m_rect(), m_pixelShade(nullptr), m_alphaBuffer(nullptr), m_transColor(-1), m_borderColor(0), m_backColor(0),
-      m_foreColor(0), m_alphaIndex(0), m_transGrade(16), m_enhanceGrade(0), m_sourceFilterMask(0xF800),
-      m_pixelWidth(8), m_pixelFormat(8), m_colorTable(nullptr), m_alphaData(nullptr), m_alphaCompressed(0)
+      m_foreColor(0), m_alphaIndex(0), m_transGrade(16), m_enhanceGrade(0), m_sourceFilterMask(0xF800), m_pixelWidth(8),
+      m_pixelFormat(8), m_colorTable(nullptr), m_alphaData(nullptr), m_alphaCompressed(0)
 {
 }
 

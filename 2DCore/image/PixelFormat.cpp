@@ -12,30 +12,18 @@ int32_t _RGB16::pBlue = 0;
 _RGB16& _RGB16::operator=(const _RGB16&) = default;
 _RGBMASK& _RGBMASK::operator=(const _RGBMASK&) = default;
 
-WORD PackRGB565(BYTE r, BYTE g, BYTE b)
-{
-    return static_cast<WORD>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
-}
+WORD PackRGB565(BYTE r, BYTE g, BYTE b) { return static_cast<WORD>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)); }
 
-WORD PackRGB555(BYTE r, BYTE g, BYTE b)
-{
-    return static_cast<WORD>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
-}
+WORD PackRGB555(BYTE r, BYTE g, BYTE b) { return static_cast<WORD>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3)); }
 
 WORD PackARGB1555(BYTE r, BYTE g, BYTE b, BYTE a)
 {
     return static_cast<WORD>(PackRGB555(r, g, b) | (a > 128 ? 0x8000 : 0));
 }
 
-DWORD PackARGB(BYTE r, BYTE g, BYTE b, BYTE a)
-{
-    return (DWORD(a) << 24) | (DWORD(r) << 16) | (DWORD(g) << 8) | b;
-}
+DWORD PackARGB(BYTE r, BYTE g, BYTE b, BYTE a) { return (DWORD(a) << 24) | (DWORD(r) << 16) | (DWORD(g) << 8) | b; }
 
-DWORD PackRGB888(BYTE r, BYTE g, BYTE b)
-{
-    return (DWORD(r) << 16) | (DWORD(g) << 8) | b;
-}
+DWORD PackRGB888(BYTE r, BYTE g, BYTE b) { return (DWORD(r) << 16) | (DWORD(g) << 8) | b; }
 
 DWORD PackPixelByDepth(int targetDepth, int sourceDepth, BYTE r, BYTE g, BYTE b)
 {

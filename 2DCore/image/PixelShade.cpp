@@ -52,16 +52,15 @@ uint32_t ShadeChannel(uint32_t c, double s, float q, float f, uint32_t max)
     const float cp = static_cast<float>((c / s - q) * f + q);
     const double v = static_cast<double>(cp) * (s * f);
     if (v > max) return max;
-    if (!(v > 0.0)) return 0;  // a share below the partial colour's, brightened past zero
+    if (!(v > 0.0)) return 0; // a share below the partial colour's, brightened past zero
     return static_cast<uint32_t>(v) & 0xFF;
 }
 
-}  // namespace
+} // namespace
 
 CPixelShade::CPixelShade()
     : m_formula(KESTU_PIXELSHADE_FORMULA_LINEAR), m_format(static_cast<PIXELFORMAT>(16)), m_normalLevel(16),
-      m_totalLevel(0), m_tables{}, m_params{}, m_tableCount(0), m_entriesPerTable(0), m_bitsPerEntry(0),
-      m_symmetric(0)
+      m_totalLevel(0), m_tables{}, m_params{}, m_tableCount(0), m_entriesPerTable(0), m_bitsPerEntry(0), m_symmetric(0)
 {
     for (uint32_t& c : m_partialColors) c = 0x00FFFFFF;
 }
@@ -97,7 +96,7 @@ void CPixelShade::CopyFrom(const CPixelShade& other)
         if (other.m_tables[i] == nullptr) continue;
         m_tables[i] = std::malloc(bytes);
         if (m_tables[i] == nullptr) {
-            FreeTables();  // an unfinished copy stays not built
+            FreeTables(); // an unfinished copy stays not built
             return;
         }
         std::memcpy(m_tables[i], other.m_tables[i], bytes);

@@ -19,4 +19,4 @@ bool PrepareLightGrid(CAlphaBuffer* grid, const CPixelShade* shade, GRECT area, 
     return true;
 }
 
-}  // namespace kestu2d
+} // namespace kestu2d

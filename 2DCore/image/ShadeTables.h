@@ -24,4 +24,4 @@ struct LightGrid {
 // cells under the rectangle.
 bool PrepareLightGrid(CAlphaBuffer* grid, const CPixelShade* shade, GRECT area, LightGrid& out);
 
-}  // namespace kestu2d
+} // namespace kestu2d

@@ -28,4 +28,4 @@ inline bool ClipPaint(const GRECT& srcRect, const GRECT& destRect, int x, int y,
     return true;
 }
 
-}  // namespace kestu2d
+} // namespace kestu2d

@@ -11,8 +11,8 @@ namespace {
 // covers its columns.
 template <class RunOp>
 void CompressedPlane(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
-                     const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch, int imageWidth,
-                     int leftSkip, int dstBytesPerPixel, RunOp&& runOp)
+                     const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch, int imageWidth, int leftSkip,
+                     int dstBytesPerPixel, RunOp&& runOp)
 {
     if (width < 1 || rows < 1) return;
     auto* row = static_cast<uint8_t*>(dst);
@@ -32,7 +32,7 @@ void CompressedPlane(void* dst, const void* runBase, const uint32_t* rowOffsets,
     });
 }
 
-}  // namespace
+} // namespace
 
 void BltRleAlpha32(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha, int width,
                    int rows, int dstPitch, int alphaPitch, int leftSkip)
@@ -67,9 +67,8 @@ void BltRleAlphaCompressed32(void* dst, const void* runBase, const uint32_t* row
                              const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch, int imageWidth,
                              int leftSkip)
 {
-    CompressedPlane(dst, runBase, rowOffsets, alphaBase, alphaRowOffsets, width, rows, dstPitch, imageWidth,
-                    leftSkip, 4,
-                    [](uint8_t* out, const uint8_t* src, const uint8_t* a, int n) { AlphaRun32(out, src, a, n); });
+    CompressedPlane(dst, runBase, rowOffsets, alphaBase, alphaRowOffsets, width, rows, dstPitch, imageWidth, leftSkip,
+                    4, [](uint8_t* out, const uint8_t* src, const uint8_t* a, int n) { AlphaRun32(out, src, a, n); });
 }
 
 void BltRleAlphaCompressed565(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
@@ -77,8 +76,8 @@ void BltRleAlphaCompressed565(void* dst, const void* runBase, const uint32_t* ro
                               int leftSkip)
 {
     const LevelScale scale;
-    CompressedPlane(dst, runBase, rowOffsets, alphaBase, alphaRowOffsets, width, rows, dstPitch, imageWidth,
-                    leftSkip, 2, [&scale](uint8_t* out, const uint8_t* src, const uint8_t* a, int n) {
+    CompressedPlane(dst, runBase, rowOffsets, alphaBase, alphaRowOffsets, width, rows, dstPitch, imageWidth, leftSkip,
+                    2, [&scale](uint8_t* out, const uint8_t* src, const uint8_t* a, int n) {
                         AlphaRun16<Format565>(out, src, a, n, 0xFFFF, scale);
                     });
 }
@@ -88,8 +87,8 @@ void BltRleAlphaCompressed555(void* dst, const void* runBase, const uint32_t* ro
                               int leftSkip)
 {
     const LevelScale scale;
-    CompressedPlane(dst, runBase, rowOffsets, alphaBase, alphaRowOffsets, width, rows, dstPitch, imageWidth,
-                    leftSkip, 2, [&scale](uint8_t* out, const uint8_t* src, const uint8_t* a, int n) {
+    CompressedPlane(dst, runBase, rowOffsets, alphaBase, alphaRowOffsets, width, rows, dstPitch, imageWidth, leftSkip,
+                    2, [&scale](uint8_t* out, const uint8_t* src, const uint8_t* a, int n) {
                         AlphaRun16<Format555>(out, src, a, n, 0xFFFF, scale);
                     });
 }

@@ -98,8 +98,8 @@ inline void AlphaRun32(uint8_t* out, const uint8_t* src, const uint8_t* alpha, i
         const __m128i d0 = LoadPixels8(out + 4 * i), d1 = LoadPixels8(out + 4 * i + 16);
         // Sign-extending shifts keep the packs from saturating: the lanes are
         // green-blue and alpha-red halves of the pixels, bit for bit.
-        const __m128i gb0 = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(d0, 16), 16),
-                                            _mm_srai_epi32(_mm_slli_epi32(d1, 16), 16));
+        const __m128i gb0 =
+            _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(d0, 16), 16), _mm_srai_epi32(_mm_slli_epi32(d1, 16), 16));
         const __m128i ar0 = _mm_packs_epi32(_mm_srai_epi32(d0, 16), _mm_srai_epi32(d1, 16));
         const __m128i low = Splat16(0xFF);
         const __m128i a2 = _mm_slli_epi16(LoadAlpha8(alpha + i), 1);
@@ -110,15 +110,14 @@ inline void AlphaRun32(uint8_t* out, const uint8_t* src, const uint8_t* alpha, i
         StorePixels8(out + 4 * i, _mm_unpacklo_epi16(gb, r));
         StorePixels8(out + 4 * i + 16, _mm_unpackhi_epi16(gb, r));
     }
-    for (; i < pixels; ++i)
-        Store32(out + 4 * i, Blend565Over32(Load16(src + 2 * i), Load32(out + 4 * i), alpha[i]));
+    for (; i < pixels; ++i) Store32(out + 4 * i, Blend565Over32(Load16(src + 2 * i), Load32(out + 4 * i), alpha[i]));
 }
 
 // Uncompressed planes: the alpha byte of a pixel is byte x of its row, x the
 // source column including the left skip.
 template <class F>
 inline void AlphaPlane16(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha, int width,
-                  int rows, int dstPitch, int alphaPitch, int leftSkip, uint16_t mask, const LevelScale& scale)
+                         int rows, int dstPitch, int alphaPitch, int leftSkip, uint16_t mask, const LevelScale& scale)
 {
     if (width < 1 || rows < 1) return;
     auto* row = static_cast<uint8_t*>(dst);
@@ -189,4 +188,4 @@ private:
     bool done_ = false;
 };
 
-}  // namespace kestu::kernels
+} // namespace kestu::kernels

@@ -6,8 +6,8 @@ using namespace kestu::kernels;
 
 void BltRleColorTable32Nop(void*, const void*, const uint32_t*, int, int, int, int, const uint16_t*) {}
 
-void BltRleColorTable16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                        int dstPitch, int leftSkip, const uint16_t* colorTable)
+void BltRleColorTable16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                        int leftSkip, const uint16_t* colorTable)
 {
     if (width < 1 || rows < 1) return;
     auto* row = static_cast<uint8_t*>(dst);

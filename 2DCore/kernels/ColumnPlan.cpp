@@ -102,4 +102,4 @@ void ColumnPlan::Apply(uint8_t* out, const uint8_t* src) const
         Gather(out, src, 0, j1_ - j0_);
 }
 
-}  // namespace kestu::kernels
+} // namespace kestu::kernels

@@ -49,7 +49,8 @@ public:
     {
         const uint64_t a = uint64_t(n) * uint64_t(j0) + uint64_t(n) - 1;
         x_ = ((a / uint64_t(m)) << 32) + (((a % uint64_t(m)) << 32) + uint64_t(m) - 1) / uint64_t(m);
-        step_ = ((uint64_t(n) / uint64_t(m)) << 32) + (((uint64_t(n) % uint64_t(m)) << 32) + uint64_t(m) - 1) / uint64_t(m);
+        step_ =
+            ((uint64_t(n) / uint64_t(m)) << 32) + (((uint64_t(n) % uint64_t(m)) << 32) + uint64_t(m) - 1) / uint64_t(m);
     }
     int index() const { return static_cast<int>(x_ >> 32); }
     void Next() { x_ += step_; }
@@ -95,7 +96,7 @@ private:
     struct Block {
         int32_t first;
         int32_t load;
-        uint8_t kind;  // kShuffle, kTwoShuffles or kGather
+        uint8_t kind; // kShuffle, kTwoShuffles or kGather
         alignas(16) uint8_t low[16];
         alignas(16) uint8_t high[16];
     };
@@ -116,4 +117,4 @@ private:
     Block inlineBlocks_[kInlineColumns / 8];
 };
 
-}  // namespace kestu::kernels
+} // namespace kestu::kernels

@@ -97,9 +97,9 @@ void EnhanceRows(void* dst, const void* runBase, const uint32_t* rowOffsets, int
             } else {
                 for (; i + 8 <= pixels; i += 8) {
                     const __m128i p = LoadPixels8(src + 2 * i);
-                    const __m128i r = _mm_or_si128(_mm_or_si128(EnhanceField8<Level>(p, F::kRed),
-                                                                EnhanceField8<Level>(p, F::kGreen)),
-                                                   EnhanceField8<Level>(p, F::kBlue));
+                    const __m128i r =
+                        _mm_or_si128(_mm_or_si128(EnhanceField8<Level>(p, F::kRed), EnhanceField8<Level>(p, F::kGreen)),
+                                     EnhanceField8<Level>(p, F::kBlue));
                     StorePixels8(out + 2 * i, r);
                 }
             }
@@ -131,7 +131,7 @@ void Enhance(void* dst, const void* runBase, const uint32_t* rowOffsets, int wid
     table[index](dst, runBase, rowOffsets, width, rows, dstPitch, leftSkip);
 }
 
-}  // namespace
+} // namespace
 
 void BltRleEnhance32Nop(void*, const void*, const uint32_t*, int, int, int, int, int) {}
 

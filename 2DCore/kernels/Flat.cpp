@@ -44,7 +44,7 @@ void Flat(void* dst, const uint8_t* levels, int dstPitch, int width, int rows, i
         }
 }
 
-}  // namespace
+} // namespace
 
 void BltFlat555(void* dst, const uint8_t* levels, int dstPitch, int width, int rows, int mapPitch)
 {
@@ -56,6 +56,12 @@ void BltFlat565(void* dst, const uint8_t* levels, int dstPitch, int width, int r
     Flat<Format565>(dst, levels, dstPitch, width, rows, mapPitch);
 }
 
-void BltFlat3232_555(void* dst, const uint8_t* levels, int dstPitch) { Flat<Format555>(dst, levels, dstPitch, 32, 32, 32); }
+void BltFlat3232_555(void* dst, const uint8_t* levels, int dstPitch)
+{
+    Flat<Format555>(dst, levels, dstPitch, 32, 32, 32);
+}
 
-void BltFlat3232_565(void* dst, const uint8_t* levels, int dstPitch) { Flat<Format565>(dst, levels, dstPitch, 32, 32, 32); }
+void BltFlat3232_565(void* dst, const uint8_t* levels, int dstPitch)
+{
+    Flat<Format565>(dst, levels, dstPitch, 32, 32, 32);
+}

@@ -38,8 +38,7 @@ inline __m128i Grey8(__m128i p)
 }
 
 template <class F>
-void Grey(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
-          int leftSkip)
+void Grey(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch, int leftSkip)
 {
     if (width < 1 || rows < 1) return;
     auto* row = static_cast<uint8_t*>(dst);
@@ -55,10 +54,10 @@ void Grey(void* dst, const void* runBase, const uint32_t* rowOffsets, int width,
     });
 }
 
-}  // namespace
+} // namespace
 
-void BltRleGray565To32(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                       int dstPitch, int leftSkip)
+void BltRleGray565To32(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                       int leftSkip)
 {
     if (width < 1 || rows < 1) return;
     auto* row = static_cast<uint8_t*>(dst);

@@ -42,8 +42,8 @@ struct MaskedHalf {
 };
 
 template <bool Mirror, class Effect>
-void Paired(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
-            int leftSkip, Effect effect)
+void Paired(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch, int leftSkip,
+            Effect effect)
 {
     PairedRows<Mirror>(dst, runBase, rowOffsets, width, rows, dstPitch, leftSkip, effect);
 }
@@ -56,9 +56,9 @@ void PairedFlip(void* dst, const void* runBase, const uint32_t* rowOffsets, int 
     PairedRows<false>(LastRow(dst, rows, dstPitch), runBase, rowOffsets, width, rows, -dstPitch, leftSkip, effect);
 }
 
-}  // namespace
+} // namespace
 
-#define KESTU_RUN_ARGS                                                                                              \
+#define KESTU_RUN_ARGS                                                                                                 \
     void *dst, const void *runBase, const uint32_t *rowOffsets, int width, int rows, int dstPitch, int leftSkip
 #define KESTU_RUN_PASS dst, runBase, rowOffsets, width, rows, dstPitch, leftSkip
 

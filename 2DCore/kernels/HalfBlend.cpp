@@ -30,7 +30,8 @@ void HalfRle(void* dst, const void* runBase, const uint32_t* rowOffsets, int wid
     if (width < 1 || rows < 1) return;
     auto* row = static_cast<uint8_t*>(dst);
     ForEachRleRow(runBase, rowOffsets, rows, [&](const uint8_t* run, int) {
-        WalkRleRow(run, width, leftSkip, [row](const uint8_t* src, int pos, int n) { HalfRun<F>(row + pos, src, n / 2); });
+        WalkRleRow(run, width, leftSkip,
+                   [row](const uint8_t* src, int pos, int n) { HalfRun<F>(row + pos, src, n / 2); });
         row += dstPitch;
     });
 }
@@ -62,7 +63,7 @@ inline uint16_t MaskedHalf(uint16_t s, uint16_t d, uint16_t m)
     return static_cast<uint16_t>(((static_cast<uint32_t>(s & m) + (d & m)) >> 1) & m);
 }
 
-}  // namespace
+} // namespace
 
 void BltRleHalf32Nop(void*, const void*, const uint32_t*, int, int, int, int) {}
 
@@ -96,15 +97,16 @@ void BltRleSourceFilterHalf16(void* dst, const void* runBase, const uint32_t* ro
             for (; i + 8 <= pixels; i += 8) {
                 const __m128i s = LoadPixels8(src + 2 * i), d = LoadPixels8(out + 2 * i);
                 const __m128i a = _mm_and_si128(s, m), b = _mm_and_si128(d, m);
-                const __m128i avg = _mm_and_si128(
-                    _mm_add_epi16(_mm_and_si128(a, b), _mm_srli_epi16(_mm_xor_si128(a, b), 1)), m);
+                const __m128i avg =
+                    _mm_and_si128(_mm_add_epi16(_mm_and_si128(a, b), _mm_srli_epi16(_mm_xor_si128(a, b), 1)), m);
                 StorePixels8(out + 2 * i, Select(_mm_cmpeq_epi32(s, d), d, avg));
             }
             for (; i + 2 <= pixels; i += 2) {
                 const uint32_t s = Load32(src + 2 * i), d = Load32(out + 2 * i);
                 if (s == d) continue;
                 Store16(out + 2 * i, MaskedHalf(static_cast<uint16_t>(s), static_cast<uint16_t>(d), mask));
-                Store16(out + 2 * i + 2, MaskedHalf(static_cast<uint16_t>(s >> 16), static_cast<uint16_t>(d >> 16), mask));
+                Store16(out + 2 * i + 2,
+                        MaskedHalf(static_cast<uint16_t>(s >> 16), static_cast<uint16_t>(d >> 16), mask));
             }
             if (i < pixels) {
                 const uint16_t s = Load16(src + 2 * i), d = Load16(out + 2 * i);

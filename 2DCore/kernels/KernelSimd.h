@@ -87,4 +87,4 @@ inline __m128i Select(__m128i mask, __m128i a, __m128i b)
     return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
 }
 
-}  // namespace kestu::kernels
+} // namespace kestu::kernels

@@ -21,7 +21,7 @@ enum : size_t { kUpright, kMirrored, kFlipped, kTurnColumns };
 template <class Fn, size_t Columns = kDepthColumns>
 struct KernelRow {
     uint32_t mode;
-    std::array<Fn, Columns> kernels;  // null where the mode has no member
+    std::array<Fn, Columns> kernels; // null where the mode has no member
 };
 
 // The kernel of `mode` in `column`; null when the table has no row for the
@@ -47,8 +47,7 @@ using RawGradeFn = void (*)(void*, const void*, int, int, int, int, int grade, u
 using RawShadeBlendFn = void (*)(void*, const void*, int, int, int, int, const uint16_t*, const uint16_t*,
                                  uint32_t key);
 using RawGridFn = void (*)(void*, const void*, int, int, int, int, int srcRowPitch, const uint8_t* firstCell,
-                           int cellsPerRow, int cellWidth, int cellHeight, const uint16_t* const* tables,
-                           uint32_t key);
+                           int cellsPerRow, int cellWidth, int cellHeight, const uint16_t* const* tables, uint32_t key);
 
 // Run-length sprites: (dst, runBase, rowOffsets, ...).
 using RleFn = void (*)(void*, const void*, const uint32_t*, int width, int rows, int dstPitch, int leftSkip);
@@ -65,9 +64,8 @@ using RleAlphaLevelFn = void (*)(void*, const void*, const uint32_t*, const uint
                                  int level);
 using RleAlphaTableFn = void (*)(void*, const void*, const uint32_t*, const uint8_t*, int, int, int, int, int,
                                  const uint16_t* table);
-using RlePackedAlphaFn = void (*)(void*, const void*, const uint32_t*, const void* alphaBase,
-                                  const uint32_t* alphaRows, int width, int rows, int dstPitch, int imageWidth,
-                                  int leftSkip);
+using RlePackedAlphaFn = void (*)(void*, const void*, const uint32_t*, const void* alphaBase, const uint32_t* alphaRows,
+                                  int width, int rows, int dstPitch, int imageWidth, int leftSkip);
 using RleMixAlphaFn = void (*)(void*, const void*, const uint32_t*, const void* plane, int firstRow, int width,
                                int rows, int dstPitch, int imageWidth, int leftSkip, const uint16_t* table);
 using RleStretchFn = void (*)(void*, const void*, const uint32_t*, int dstWidth, int dstHeight, int srcWidth,
@@ -76,7 +74,7 @@ using RleStretchAlphaFn = void (*)(void*, const void*, const uint32_t*, const ui
                                    int dstHeight, int srcWidth, int srcHeight, int alphaPitch, int dstPitch,
                                    int leftSkip);
 using RleStretchPackedFn = void (*)(void*, const void*, const uint32_t*, const void* alphaBase,
-                                    const uint32_t* alphaRows, int dstWidth, int dstHeight, int srcWidth,
-                                    int srcHeight, int imageWidth, int dstPitch, int leftSkip);
+                                    const uint32_t* alphaRows, int dstWidth, int dstHeight, int srcWidth, int srcHeight,
+                                    int imageWidth, int dstPitch, int leftSkip);
 
-}  // namespace kestu::kernels
+} // namespace kestu::kernels

@@ -121,4 +121,4 @@ __attribute__((always_inline)) inline bool AnyLane(const typename Wide<N>::Mask&
     }
 }
 
-}  // namespace kestu::kernels
+} // namespace kestu::kernels

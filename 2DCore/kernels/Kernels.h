@@ -25,10 +25,10 @@ void BltRleCopy16(void* dst, const void* runBase, const uint32_t* rowOffsets, in
                   int leftSkip);
 void BltRleCopy565To32(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
                        int leftSkip);
-void BltRleCopy565To4444(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                         int dstPitch, int leftSkip);
-void BltRleSourceFilter16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                          int dstPitch, int leftSkip, uint16_t mask);
+void BltRleCopy565To4444(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                         int leftSkip);
+void BltRleSourceFilter16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                          int leftSkip, uint16_t mask);
 void BltRleSourceFilter32Nop(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
                              int dstPitch, int leftSkip, uint16_t mask);
 
@@ -41,10 +41,10 @@ void BltColorKey16(void* dst, const void* src, int width, int rows, int dstPitch
                    uint32_t key);
 void BltColorKey32(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int bitsPerPixel,
                    uint32_t key);
-void BltColorKey565To32(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch,
-                        int bitsPerPixel, uint32_t key);
-void BltColorKey565To4444(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch,
-                          int bitsPerPixel, uint32_t key);
+void BltColorKey565To32(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int bitsPerPixel,
+                        uint32_t key);
+void BltColorKey565To4444(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int bitsPerPixel,
+                          uint32_t key);
 void BltColorKey32SetAlpha(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch,
                            int bitsPerPixel, uint32_t key);
 
@@ -103,8 +103,8 @@ void BltShadeBlendKey565To32(void* dst, const void* src, int width, int rows, in
 
 // ---- Brightness levels (0 black, 16 unchanged, 28 brightest, else white) ----
 
-void BltRleEnhance32Nop(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                        int dstPitch, int leftSkip, int level);
+void BltRleEnhance32Nop(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                        int leftSkip, int level);
 void BltRleEnhance565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
                       int leftSkip, int level);
 void BltRleEnhance555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
@@ -119,20 +119,20 @@ void BltRleEnhance555(void* dst, const void* runBase, const uint32_t* rowOffsets
 
 void BltRlePixelShade32Nop(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
                            int dstPitch, int leftSkip, const uint16_t* table);
-void BltRlePixelShade16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                        int dstPitch, int leftSkip, const uint16_t* table);
+void BltRlePixelShade16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                        int leftSkip, const uint16_t* table);
 void BltRlePixelShadeHalf32Nop(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
                                int dstPitch, int leftSkip, const uint16_t* table);
 void BltRlePixelShadeHalf565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
                              int dstPitch, int leftSkip, const uint16_t* table);
 void BltRlePixelShadeHalf555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
                              int dstPitch, int leftSkip, const uint16_t* table);
-void BltABLightKey16(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch,
-                     int srcRowPitch, const uint8_t* firstCell, int cellsPerRow, int cellWidth, int cellHeight,
+void BltABLightKey16(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int srcRowPitch,
+                     const uint8_t* firstCell, int cellsPerRow, int cellWidth, int cellHeight,
                      const uint16_t* const* levelTables, uint32_t key);
-void BltRleABLight32Nop(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                        int dstPitch, int leftSkip, const uint8_t* firstCell, int cellsPerRow, int cellWidth,
-                        int cellHeight, const uint16_t* const* levelTables);
+void BltRleABLight32Nop(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                        int leftSkip, const uint8_t* firstCell, int cellsPerRow, int cellWidth, int cellHeight,
+                        const uint16_t* const* levelTables);
 void BltRleABLight16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
                      int leftSkip, const uint8_t* firstCell, int cellsPerRow, int cellWidth, int cellHeight,
                      const uint16_t* const* levelTables);
@@ -147,15 +147,15 @@ void BltTransGradeKey555(void* dst, const void* src, int width, int rows, int ds
                          uint32_t key);
 void BltRleTransGrade32Nop(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
                            int dstPitch, int leftSkip, int grade);
-void BltRleTransGrade565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                         int dstPitch, int leftSkip, int grade);
-void BltRleTransGrade555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                         int dstPitch, int leftSkip, int grade);
+void BltRleTransGrade565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                         int leftSkip, int grade);
+void BltRleTransGrade555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                         int leftSkip, int grade);
 
 // ---- Grey, colour-table and half blends -------------------------------------
 
-void BltRleGray565To32(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                       int dstPitch, int leftSkip);
+void BltRleGray565To32(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                       int leftSkip);
 void BltRleGray565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
                    int leftSkip);
 void BltRleGray555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
@@ -163,8 +163,8 @@ void BltRleGray555(void* dst, const void* runBase, const uint32_t* rowOffsets, i
 // 8-bit index runs: width and left skip count pixels (one byte each).
 void BltRleColorTable32Nop(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
                            int dstPitch, int leftSkip, const uint16_t* colorTable);
-void BltRleColorTable16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                        int dstPitch, int leftSkip, const uint16_t* colorTable);
+void BltRleColorTable16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                        int leftSkip, const uint16_t* colorTable);
 void BltRleHalf32Nop(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
                      int leftSkip);
 void BltRleHalf565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
@@ -183,49 +183,49 @@ void BltHalfKey555(void* dst, const void* src, int width, int rows, int dstPitch
 // Arguments of the plain member. MirrorH writes visible pixel k of a row at
 // column (visible pixels - 1 - k); FlipV writes the first row at the bottom.
 
-void BltRleCopyMirrorH16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                         int dstPitch, int leftSkip);
+void BltRleCopyMirrorH16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                         int leftSkip);
 void BltRleCopyFlipV16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
                        int leftSkip);
 void BltRleSourceFilterMirrorH16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
                                  int dstPitch, int leftSkip, uint16_t mask);
 void BltRleSourceFilterFlipV16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
                                int dstPitch, int leftSkip, uint16_t mask);
-void BltRleGrayMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                          int dstPitch, int leftSkip);
-void BltRleGrayMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                          int dstPitch, int leftSkip);
-void BltRleGrayFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                        int dstPitch, int leftSkip);
-void BltRleGrayFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                        int dstPitch, int leftSkip);
-void BltRleAlphaMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha,
-                           int width, int rows, int dstPitch, int alphaPitch, int leftSkip);
-void BltRleAlphaMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha,
-                           int width, int rows, int dstPitch, int alphaPitch, int leftSkip);
+void BltRleGrayMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                          int leftSkip);
+void BltRleGrayMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                          int leftSkip);
+void BltRleGrayFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                        int leftSkip);
+void BltRleGrayFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                        int leftSkip);
+void BltRleAlphaMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha, int width,
+                           int rows, int dstPitch, int alphaPitch, int leftSkip);
+void BltRleAlphaMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha, int width,
+                           int rows, int dstPitch, int alphaPitch, int leftSkip);
 void BltRleAlphaFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha, int width,
                          int rows, int dstPitch, int alphaPitch, int leftSkip);
 void BltRleAlphaFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha, int width,
                          int rows, int dstPitch, int alphaPitch, int leftSkip);
-void BltRleAlphaCompressedMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets,
-                                     const void* alphaBase, const uint32_t* alphaRowOffsets, int width, int rows,
-                                     int dstPitch, int imageWidth, int leftSkip);
-void BltRleAlphaCompressedMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets,
-                                     const void* alphaBase, const uint32_t* alphaRowOffsets, int width, int rows,
-                                     int dstPitch, int imageWidth, int leftSkip);
+void BltRleAlphaCompressedMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
+                                     const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch, int imageWidth,
+                                     int leftSkip);
+void BltRleAlphaCompressedMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
+                                     const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch, int imageWidth,
+                                     int leftSkip);
 void BltRleAlphaCompressedFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
-                                   const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch,
-                                   int imageWidth, int leftSkip);
+                                   const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch, int imageWidth,
+                                   int leftSkip);
 void BltRleAlphaCompressedFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
-                                   const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch,
-                                   int imageWidth, int leftSkip);
+                                   const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch, int imageWidth,
+                                   int leftSkip);
 
 // ---- Grey-half and the turned half, grade and masked-half blends -------------
 // Pixels in pairs from the first painted pixel of each run; a pair equal to
 // the destination under it is left alone.
 
-void BltRleGrayHalf32Nop(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                         int dstPitch, int leftSkip);
+void BltRleGrayHalf32Nop(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                         int leftSkip);
 void BltRleGrayHalf565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
                        int leftSkip);
 void BltRleGrayHalf555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
@@ -238,14 +238,14 @@ void BltRleGrayHalfFlipV565(void* dst, const void* runBase, const uint32_t* rowO
                             int dstPitch, int leftSkip);
 void BltRleGrayHalfFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
                             int dstPitch, int leftSkip);
-void BltRleHalfMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                          int dstPitch, int leftSkip);
-void BltRleHalfMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                          int dstPitch, int leftSkip);
-void BltRleHalfFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                        int dstPitch, int leftSkip);
-void BltRleHalfFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                        int dstPitch, int leftSkip);
+void BltRleHalfMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                          int leftSkip);
+void BltRleHalfMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                          int leftSkip);
+void BltRleHalfFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                        int leftSkip);
+void BltRleHalfFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                        int leftSkip);
 void BltRleTransGradeMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
                                 int dstPitch, int leftSkip, int grade);
 void BltRleTransGradeMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
@@ -281,8 +281,8 @@ void BltRleRotate16(void* dst, const void* runBase, const uint32_t* rowOffsets, 
 
 // ---- Silhouettes (raw 16-bit sources; colours written unconverted) -------------
 
-void BltSilhouette32Nop(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch,
-                        int bitsPerPixel, uint32_t key, uint32_t foreground);
+void BltSilhouette32Nop(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int bitsPerPixel,
+                        uint32_t key, uint32_t foreground);
 void BltSilhouette16(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int bitsPerPixel,
                      uint32_t key, uint32_t foreground);
 void BltTwoColor32Nop(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int bitsPerPixel,
@@ -291,10 +291,10 @@ void BltTwoColor16(void* dst, const void* src, int width, int rows, int dstPitch
                    uint32_t key, uint32_t foreground, uint32_t background);
 void BltSoftSilhouette32Nop(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch,
                             int bitsPerPixel, uint32_t key, uint32_t foreground);
-void BltSoftSilhouette565(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch,
-                          int bitsPerPixel, uint32_t key, uint32_t foreground);
-void BltSoftSilhouette555(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch,
-                          int bitsPerPixel, uint32_t key, uint32_t foreground);
+void BltSoftSilhouette565(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int bitsPerPixel,
+                          uint32_t key, uint32_t foreground);
+void BltSoftSilhouette555(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int bitsPerPixel,
+                          uint32_t key, uint32_t foreground);
 
 // ---- Level-map shading in place (0 black, 8 unchanged, 1..7 eighths, 9+ as 7) ---
 
@@ -321,14 +321,12 @@ void BltRleStretchAlpha565(void* dst, const void* runBase, const uint32_t* rowOf
 void BltRleStretchAlpha555(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha,
                            int dstWidth, int dstHeight, int srcWidth, int srcHeight, int alphaPitch, int dstPitch,
                            int leftSkip);
-void BltRleStretchAlphaCompressed565(void* dst, const void* runBase, const uint32_t* rowOffsets,
-                                     const void* alphaBase, const uint32_t* alphaRowOffsets, int dstWidth,
-                                     int dstHeight, int srcWidth, int srcHeight, int imageWidth, int dstPitch,
-                                     int leftSkip);
-void BltRleStretchAlphaCompressed555(void* dst, const void* runBase, const uint32_t* rowOffsets,
-                                     const void* alphaBase, const uint32_t* alphaRowOffsets, int dstWidth,
-                                     int dstHeight, int srcWidth, int srcHeight, int imageWidth, int dstPitch,
-                                     int leftSkip);
+void BltRleStretchAlphaCompressed565(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
+                                     const uint32_t* alphaRowOffsets, int dstWidth, int dstHeight, int srcWidth,
+                                     int srcHeight, int imageWidth, int dstPitch, int leftSkip);
+void BltRleStretchAlphaCompressed555(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
+                                     const uint32_t* alphaRowOffsets, int dstWidth, int dstHeight, int srcWidth,
+                                     int srcHeight, int imageWidth, int dstPitch, int leftSkip);
 
 // ---- Run-data conversion and pixel read ----------------------------------------
 

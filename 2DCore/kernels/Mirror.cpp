@@ -46,8 +46,8 @@ private:
 };
 
 template <class F>
-void AlphaMirror(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha, int width,
-                 int rows, int dstPitch, int alphaPitch, int leftSkip)
+void AlphaMirror(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha, int width, int rows,
+                 int dstPitch, int alphaPitch, int leftSkip)
 {
     PlacedRows<true>(dst, runBase, rowOffsets, width, rows, dstPitch, leftSkip,
                      [&](uint8_t* out, uint16_t s, int column, int y) {
@@ -58,8 +58,7 @@ void AlphaMirror(void* dst, const void* runBase, const uint32_t* rowOffsets, con
 
 template <class F>
 void CompressedMirror(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
-                      const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch, int imageWidth,
-                      int leftSkip)
+                      const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch, int imageWidth, int leftSkip)
 {
     CompressedColumns columns(alphaBase, alphaRowOffsets, imageWidth);
     PlacedRows<true>(dst, runBase, rowOffsets, width, rows, dstPitch, leftSkip,
@@ -69,17 +68,17 @@ void CompressedMirror(void* dst, const void* runBase, const uint32_t* rowOffsets
                      });
 }
 
-}  // namespace
+} // namespace
 
-void BltRleCopyMirrorH16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                         int dstPitch, int leftSkip)
+void BltRleCopyMirrorH16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                         int leftSkip)
 {
     PlacedRows<true>(dst, runBase, rowOffsets, width, rows, dstPitch, leftSkip,
                      [](uint8_t* out, uint16_t s, int, int) { Store16(out, s); });
 }
 
-void BltRleCopyFlipV16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                       int dstPitch, int leftSkip)
+void BltRleCopyFlipV16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                       int leftSkip)
 {
     BltRleCopy16(LastRow(dst, rows, dstPitch), runBase, rowOffsets, width, rows, -dstPitch, leftSkip);
 }
@@ -97,86 +96,86 @@ void BltRleSourceFilterFlipV16(void* dst, const void* runBase, const uint32_t* r
     BltRleSourceFilter16(LastRow(dst, rows, dstPitch), runBase, rowOffsets, width, rows, -dstPitch, leftSkip, mask);
 }
 
-void BltRleGrayMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                          int dstPitch, int leftSkip)
+void BltRleGrayMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                          int leftSkip)
 {
     PlacedRows<true>(dst, runBase, rowOffsets, width, rows, dstPitch, leftSkip,
                      [](uint8_t* out, uint16_t s, int, int) { Store16(out, GreyOf<Format565>(s)); });
 }
 
-void BltRleGrayMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                          int dstPitch, int leftSkip)
+void BltRleGrayMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                          int leftSkip)
 {
     PlacedRows<true>(dst, runBase, rowOffsets, width, rows, dstPitch, leftSkip,
                      [](uint8_t* out, uint16_t s, int, int) { Store16(out, GreyOf<Format555>(s)); });
 }
 
-void BltRleGrayFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                        int dstPitch, int leftSkip)
+void BltRleGrayFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                        int leftSkip)
 {
     BltRleGray565(LastRow(dst, rows, dstPitch), runBase, rowOffsets, width, rows, -dstPitch, leftSkip);
 }
 
-void BltRleGrayFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                        int dstPitch, int leftSkip)
+void BltRleGrayFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                        int leftSkip)
 {
     BltRleGray555(LastRow(dst, rows, dstPitch), runBase, rowOffsets, width, rows, -dstPitch, leftSkip);
 }
 
-void BltRleAlphaMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha,
-                           int width, int rows, int dstPitch, int alphaPitch, int leftSkip)
+void BltRleAlphaMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha, int width,
+                           int rows, int dstPitch, int alphaPitch, int leftSkip)
 {
     AlphaMirror<Format565>(dst, runBase, rowOffsets, alpha, width, rows, dstPitch, alphaPitch, leftSkip);
 }
 
-void BltRleAlphaMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha,
-                           int width, int rows, int dstPitch, int alphaPitch, int leftSkip)
+void BltRleAlphaMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha, int width,
+                           int rows, int dstPitch, int alphaPitch, int leftSkip)
 {
     AlphaMirror<Format555>(dst, runBase, rowOffsets, alpha, width, rows, dstPitch, alphaPitch, leftSkip);
 }
 
-void BltRleAlphaFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha,
-                         int width, int rows, int dstPitch, int alphaPitch, int leftSkip)
+void BltRleAlphaFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha, int width,
+                         int rows, int dstPitch, int alphaPitch, int leftSkip)
 {
     BltRleAlpha565(LastRow(dst, rows, dstPitch), runBase, rowOffsets, alpha, width, rows, -dstPitch, alphaPitch,
                    leftSkip);
 }
 
-void BltRleAlphaFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha,
-                         int width, int rows, int dstPitch, int alphaPitch, int leftSkip)
+void BltRleAlphaFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha, int width,
+                         int rows, int dstPitch, int alphaPitch, int leftSkip)
 {
     BltRleAlpha555(LastRow(dst, rows, dstPitch), runBase, rowOffsets, alpha, width, rows, -dstPitch, alphaPitch,
                    leftSkip);
 }
 
-void BltRleAlphaCompressedMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets,
-                                     const void* alphaBase, const uint32_t* alphaRowOffsets, int width, int rows,
-                                     int dstPitch, int imageWidth, int leftSkip)
+void BltRleAlphaCompressedMirrorH565(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
+                                     const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch, int imageWidth,
+                                     int leftSkip)
 {
-    CompressedMirror<Format565>(dst, runBase, rowOffsets, alphaBase, alphaRowOffsets, width, rows, dstPitch,
-                                imageWidth, leftSkip);
+    CompressedMirror<Format565>(dst, runBase, rowOffsets, alphaBase, alphaRowOffsets, width, rows, dstPitch, imageWidth,
+                                leftSkip);
 }
 
-void BltRleAlphaCompressedMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets,
-                                     const void* alphaBase, const uint32_t* alphaRowOffsets, int width, int rows,
-                                     int dstPitch, int imageWidth, int leftSkip)
+void BltRleAlphaCompressedMirrorH555(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
+                                     const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch, int imageWidth,
+                                     int leftSkip)
 {
-    CompressedMirror<Format555>(dst, runBase, rowOffsets, alphaBase, alphaRowOffsets, width, rows, dstPitch,
-                                imageWidth, leftSkip);
+    CompressedMirror<Format555>(dst, runBase, rowOffsets, alphaBase, alphaRowOffsets, width, rows, dstPitch, imageWidth,
+                                leftSkip);
 }
 
 void BltRleAlphaCompressedFlipV565(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
-                                   const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch,
-                                   int imageWidth, int leftSkip)
+                                   const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch, int imageWidth,
+                                   int leftSkip)
 {
-    BltRleAlphaCompressed565(LastRow(dst, rows, dstPitch), runBase, rowOffsets, alphaBase, alphaRowOffsets, width,
-                             rows, -dstPitch, imageWidth, leftSkip);
+    BltRleAlphaCompressed565(LastRow(dst, rows, dstPitch), runBase, rowOffsets, alphaBase, alphaRowOffsets, width, rows,
+                             -dstPitch, imageWidth, leftSkip);
 }
 
 void BltRleAlphaCompressedFlipV555(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
-                                   const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch,
-                                   int imageWidth, int leftSkip)
+                                   const uint32_t* alphaRowOffsets, int width, int rows, int dstPitch, int imageWidth,
+                                   int leftSkip)
 {
-    BltRleAlphaCompressed555(LastRow(dst, rows, dstPitch), runBase, rowOffsets, alphaBase, alphaRowOffsets, width,
-                             rows, -dstPitch, imageWidth, leftSkip);
+    BltRleAlphaCompressed555(LastRow(dst, rows, dstPitch), runBase, rowOffsets, alphaBase, alphaRowOffsets, width, rows,
+                             -dstPitch, imageWidth, leftSkip);
 }

@@ -65,7 +65,7 @@ void MixAlpha(void* dst, const void* runBase, const uint32_t* rowOffsets, const 
     });
 }
 
-}  // namespace
+} // namespace
 
 void BltRleMixAlpha32Nop(void*, const void*, const uint32_t*, const void*, int, int, int, int, int, int,
                          const uint16_t*)

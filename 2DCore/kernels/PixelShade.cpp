@@ -12,10 +12,11 @@ inline void LookupRun(uint8_t* out, const uint8_t* src, int pixels, const uint16
 {
     int i = 0;
     for (; i + 4 <= pixels; i += 4) {
-        const uint64_t s = static_cast<uint64_t>(Load32(src + 2 * i)) | static_cast<uint64_t>(Load32(src + 2 * i + 4)) << 32;
-        const uint64_t r = static_cast<uint64_t>(table[s & 0xFFFF]) | static_cast<uint64_t>(table[(s >> 16) & 0xFFFF]) << 16 |
-                           static_cast<uint64_t>(table[(s >> 32) & 0xFFFF]) << 32 |
-                           static_cast<uint64_t>(table[s >> 48]) << 48;
+        const uint64_t s = static_cast<uint64_t>(Load32(src + 2 * i)) | static_cast<uint64_t>(Load32(src + 2 * i + 4))
+                                                                            << 32;
+        const uint64_t r =
+            static_cast<uint64_t>(table[s & 0xFFFF]) | static_cast<uint64_t>(table[(s >> 16) & 0xFFFF]) << 16 |
+            static_cast<uint64_t>(table[(s >> 32) & 0xFFFF]) << 32 | static_cast<uint64_t>(table[s >> 48]) << 48;
         std::memcpy(out + 2 * i, &r, 8);
     }
     for (; i < pixels; ++i) Store16(out + 2 * i, table[Load16(src + 2 * i)]);
@@ -37,12 +38,12 @@ void ShadeHalf(void* dst, const void* runBase, const uint32_t* rowOffsets, int w
     });
 }
 
-}  // namespace
+} // namespace
 
 void BltRlePixelShade32Nop(void*, const void*, const uint32_t*, int, int, int, int, const uint16_t*) {}
 
-void BltRlePixelShade16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                        int dstPitch, int leftSkip, const uint16_t* table)
+void BltRlePixelShade16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                        int leftSkip, const uint16_t* table)
 {
     if (width < 1 || rows < 1) return;
     auto* row = static_cast<uint8_t*>(dst);

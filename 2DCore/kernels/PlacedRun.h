@@ -25,8 +25,8 @@ inline uint8_t* PlacePixel(uint8_t* row, int visiblePixels, int index)
 
 // pixel(out, sourcePixel, sourceColumn) for every visible opaque pixel.
 template <bool Mirror, class PixelOp>
-inline void PlacedRows(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                       int dstPitch, int leftSkip, PixelOp&& pixel)
+inline void PlacedRows(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                       int leftSkip, PixelOp&& pixel)
 {
     if (width < 1 || rows < 1) return;
     auto* row = static_cast<uint8_t*>(dst);
@@ -73,4 +73,4 @@ inline void PairedRows(void* dst, const void* runBase, const uint32_t* rowOffset
     });
 }
 
-}  // namespace kestu::kernels
+} // namespace kestu::kernels

@@ -20,14 +20,15 @@ inline void ForEachRawRow(void* dst, const void* src, int rows, int dstPitch, in
     for (int y = 0; y < rows; ++y, d += dstPitch, s += srcPitch) op(d, s);
 }
 
-}  // namespace
+} // namespace
 
 void BltCopyAnyDepth(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int bitsPerPixel)
 {
     if (width < 1 || rows < 1) return;
     const int bytes = width * bitsPerPixel / 8;
     if (bytes < 1) return;
-    ForEachRawRow(dst, src, rows, dstPitch, srcPitch, [bytes](uint8_t* d, const uint8_t* s) { std::memcpy(d, s, bytes); });
+    ForEachRawRow(dst, src, rows, dstPitch, srcPitch,
+                  [bytes](uint8_t* d, const uint8_t* s) { std::memcpy(d, s, bytes); });
 }
 
 void BltCopy565To32(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int)
@@ -97,7 +98,7 @@ struct ColorKey16 {
     }
 };
 
-}  // namespace
+} // namespace
 
 void BltColorKey16(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int, uint32_t key)
 {
@@ -125,8 +126,7 @@ void BltColorKey32(void* dst, const void* src, int width, int rows, int dstPitch
     });
 }
 
-void BltColorKey565To32(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int,
-                        uint32_t key)
+void BltColorKey565To32(void* dst, const void* src, int width, int rows, int dstPitch, int srcPitch, int, uint32_t key)
 {
     if (width < 1 || rows < 1) return;
     const uint16_t k = static_cast<uint16_t>(key);

@@ -23,10 +23,7 @@ constexpr long double kNearOffset = 1 << 16;
 constexpr double kMargin = 1.0 / (1 << 24);
 
 // Truncation toward zero after an offset away from zero.
-inline int RoundAway(long double v, long double offset)
-{
-    return static_cast<int>(v > 0 ? v + offset : v - offset);
-}
+inline int RoundAway(long double v, long double offset) { return static_cast<int>(v > 0 ? v + offset : v - offset); }
 
 // The two places a pixel goes: (xa, ya) always, (xb, yb) when it differs.
 struct Landing {
@@ -44,8 +41,8 @@ __attribute__((noinline)) Landing ExactLanding(int column, float ys, long double
 }
 
 struct NearRotation {
-    __m128d cs;      // (c, -s)
-    __m128d offA;    // a in both lanes
+    __m128d cs;   // (c, -s)
+    __m128d offA; // a in both lanes
     __m128d offB;
 };
 
@@ -69,7 +66,7 @@ inline bool NearLanding(const NearRotation& r, __m128d row, int column, Landing&
     return _mm_movemask_pd(ok) == 3;
 }
 
-}  // namespace
+} // namespace
 
 void BltRleRotate16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int height, int dstPitch,
                     int left, int right, int top, int bottom, float angle, float spread)
@@ -90,8 +87,7 @@ void BltRleRotate16(void* dst, const void* runBase, const uint32_t* rowOffsets, 
     // The comparisons also keep NaN and infinities out of the double path.
     const bool near = width <= kNearSide && height <= kNearSide && std::fabs(c) <= 1 && std::fabs(s) <= 1 &&
                       std::fabs(a) < kNearOffset && std::fabs(b) < kNearOffset;
-    const NearRotation rotation = {_mm_set_pd(double(-s), double(c)), _mm_set1_pd(double(a)),
-                                   _mm_set1_pd(double(b))};
+    const NearRotation rotation = {_mm_set_pd(double(-s), double(c)), _mm_set1_pd(double(a)), _mm_set1_pd(double(b))};
     ForEachRleRow(runBase, rowOffsets, height, [&](const uint8_t* run, int r) {
         const long double Y = hh - r;
         const float ys = static_cast<float>(Y * s);

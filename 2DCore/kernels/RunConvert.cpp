@@ -12,13 +12,13 @@ void ConvertRuns(void* runBase, const uint32_t* rowOffsets, int width, int rows,
     if (width < 1 || rows < 1) return;
     ForEachRleRow(runBase, rowOffsets, rows, [&](const uint8_t* run, int) {
         WalkRleRow(run, width, leftSkip, [&](const uint8_t* src, int, int n) {
-            auto* p = const_cast<uint8_t*>(src);  // the walk reads; the run block is the caller's writable data
+            auto* p = const_cast<uint8_t*>(src); // the walk reads; the run block is the caller's writable data
             for (int i = 0; i < n / 2; ++i) Store16(p + 2 * i, convert(Load16(p + 2 * i)));
         });
     });
 }
 
-}  // namespace
+} // namespace
 
 void RleConvert565To555(void* runBase, const uint32_t* rowOffsets, int width, int rows, int leftSkip)
 {

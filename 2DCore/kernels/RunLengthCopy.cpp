@@ -25,7 +25,7 @@ struct RleCopy {
     }
 };
 
-}  // namespace
+} // namespace
 
 void BltRleCopy16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
                   int leftSkip)
@@ -51,8 +51,8 @@ void BltRleCopy565To32(void* dst, const void* runBase, const uint32_t* rowOffset
     });
 }
 
-void BltRleCopy565To4444(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                         int dstPitch, int leftSkip)
+void BltRleCopy565To4444(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                         int leftSkip)
 {
     if (width < 1 || rows < 1) return;
     auto* row = static_cast<uint8_t*>(dst);
@@ -65,8 +65,8 @@ void BltRleCopy565To4444(void* dst, const void* runBase, const uint32_t* rowOffs
     });
 }
 
-void BltRleSourceFilter16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                          int dstPitch, int leftSkip, uint16_t mask)
+void BltRleSourceFilter16(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                          int leftSkip, uint16_t mask)
 {
     if (width < 1 || rows < 1) return;
     auto* row = static_cast<uint8_t*>(dst);
@@ -76,8 +76,7 @@ void BltRleSourceFilter16(void* dst, const void* runBase, const uint32_t* rowOff
             uint8_t* out = row + pos;
             const int pixels = n / 2;
             int i = 0;
-            for (; i + 8 <= pixels; i += 8)
-                StorePixels8(out + 2 * i, _mm_and_si128(LoadPixels8(src + 2 * i), vmask));
+            for (; i + 8 <= pixels; i += 8) StorePixels8(out + 2 * i, _mm_and_si128(LoadPixels8(src + 2 * i), vmask));
             for (; i < pixels; ++i) Store16(out + 2 * i, static_cast<uint16_t>(Load16(src + 2 * i) & mask));
         });
         row += dstPitch;

@@ -64,7 +64,7 @@ void SoftSilhouette(void* dst, const void* src, int width, int rows, int dstPitc
     }
 }
 
-}  // namespace
+} // namespace
 
 void BltSoftSilhouette32Nop(void*, const void*, int, int, int, int, int, uint32_t, uint32_t) {}
 

@@ -55,8 +55,8 @@ void StretchRaw(void* dst, const void* src, int dstWidth, int dstHeight, int src
 }
 
 // Key pixels leave the destination alone and end the span copied down.
-void StretchRawKeyed(void* dst, const void* src, int dstWidth, int dstHeight, int srcWidth, int srcHeight,
-                     int dstPitch, int srcPitch, uint32_t key)
+void StretchRawKeyed(void* dst, const void* src, int dstWidth, int dstHeight, int srcWidth, int srcHeight, int dstPitch,
+                     int srcPitch, uint32_t key)
 {
     if (dstWidth < 1 || dstHeight < 1 || srcWidth < 1 || srcHeight < 1) return;
     const uint16_t k16 = static_cast<uint16_t>(key);
@@ -64,7 +64,7 @@ void StretchRawKeyed(void* dst, const void* src, int dstWidth, int dstHeight, in
     StepRows(dst, dstHeight, srcHeight, dstPitch, [&](int sy, uint8_t* out, int k) {
         if (k == 0) return;
         const uint8_t* s = source + static_cast<intptr_t>(sy) * srcPitch;
-        int spanStart = 0;  // first column of the open span of written pixels
+        int spanStart = 0; // first column of the open span of written pixels
         SpreadColumns(srcWidth, dstWidth, 0, dstWidth, [&](int c, int i) {
             const uint16_t p = Load16(s + 2 * i);
             if (p != k16) {
@@ -74,8 +74,7 @@ void StretchRawKeyed(void* dst, const void* src, int dstWidth, int dstHeight, in
             if (k > 1 && c > spanStart) Replicate(out, dstPitch, k, 2 * spanStart, 2 * size_t(c - spanStart));
             spanStart = c + 1;
         });
-        if (k > 1 && dstWidth > spanStart)
-            Replicate(out, dstPitch, k, 2 * spanStart, 2 * size_t(dstWidth - spanStart));
+        if (k > 1 && dstWidth > spanStart) Replicate(out, dstPitch, k, 2 * spanStart, 2 * size_t(dstWidth - spanStart));
     });
 }
 
@@ -84,7 +83,7 @@ void StretchRawKeyed(void* dst, const void* src, int dstWidth, int dstHeight, in
 template <class Real>
 struct ColumnScaler {
     Real ratio;
-    int limit;  // destination pixels of the rectangle; nothing is written beyond
+    int limit; // destination pixels of the rectangle; nothing is written beyond
     int column = 0;
 
     void Gap(int pixels) { column += static_cast<int>(pixels * ratio); }
@@ -120,8 +119,8 @@ struct ColumnScaler {
 
 // pieceFn(scaler, src, firstSourceColumn, pixels, sourceRow, out, k) for every visible run.
 template <class Real, class PieceFn>
-void StretchRle(void* dst, const void* runBase, const uint32_t* rowOffsets, int dstWidth, int dstHeight,
-                int srcWidth, int srcHeight, int dstPitch, int leftSkip, PieceFn&& pieceFn)
+void StretchRle(void* dst, const void* runBase, const uint32_t* rowOffsets, int dstWidth, int dstHeight, int srcWidth,
+                int srcHeight, int dstPitch, int leftSkip, PieceFn&& pieceFn)
 {
     if (dstWidth < 1 || dstHeight < 1 || srcWidth < 1 || srcHeight < 1) return;
     const Real ratio = static_cast<Real>(dstWidth) / static_cast<Real>(srcWidth);
@@ -173,44 +172,46 @@ template <class F>
 void StretchAlpha(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha, int dstWidth,
                   int dstHeight, int srcWidth, int srcHeight, int alphaPitch, int dstPitch, int leftSkip)
 {
-    StretchRle<float>(dst, runBase, rowOffsets, dstWidth, dstHeight, srcWidth, srcHeight, dstPitch, leftSkip,
-                      [&](ColumnScaler<float>& scaler, const uint8_t* src, int column, int n, int sy, uint8_t* out, int k) {
-                          const uint8_t* a = alpha + static_cast<intptr_t>(sy) * alphaPitch + column;
-                          AlphaWriter<F> write{dstPitch, k, out};
-                          scaler.Run(n, [&](int i, int c) { write(Load16(src + 2 * i), a[i] >> 4, c); });
-                          write.Flush();
-                      });
+    StretchRle<float>(
+        dst, runBase, rowOffsets, dstWidth, dstHeight, srcWidth, srcHeight, dstPitch, leftSkip,
+        [&](ColumnScaler<float>& scaler, const uint8_t* src, int column, int n, int sy, uint8_t* out, int k) {
+            const uint8_t* a = alpha + static_cast<intptr_t>(sy) * alphaPitch + column;
+            AlphaWriter<F> write{dstPitch, k, out};
+            scaler.Run(n, [&](int i, int c) { write(Load16(src + 2 * i), a[i] >> 4, c); });
+            write.Flush();
+        });
 }
 
 template <class F>
 void StretchAlphaCompressed(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
-                            const uint32_t* alphaRowOffsets, int dstWidth, int dstHeight, int srcWidth,
-                            int srcHeight, int imageWidth, int dstPitch, int leftSkip)
+                            const uint32_t* alphaRowOffsets, int dstWidth, int dstHeight, int srcWidth, int srcHeight,
+                            int imageWidth, int dstPitch, int leftSkip)
 {
     const auto* planeBase = static_cast<const uint8_t*>(alphaBase);
     const auto* planeEntry = reinterpret_cast<const uint8_t*>(alphaRowOffsets);
     int readerRow = -1;
     AlphaSpanReader spans;
-    StretchRle<float>(dst, runBase, rowOffsets, dstWidth, dstHeight, srcWidth, srcHeight, dstPitch, leftSkip,
-                      [&](ColumnScaler<float>& scaler, const uint8_t* src, int column, int n, int sy, uint8_t* out, int k) {
-                          if (readerRow != sy) {
-                              readerRow = sy;
-                              spans = AlphaSpanReader(planeBase + Load32(planeEntry + 4 * sy), imageWidth);
-                          }
-                          AlphaWriter<F> write{dstPitch, k, out};
-                          int next = column;
-                          spans.Cover(column, column + n, [&](int x, const uint8_t* a, int count) {
-                              scaler.Gap(x - next);
-                              const uint8_t* s = src + 2 * (x - column);
-                              scaler.Run(count, [&](int i, int c) { write(Load16(s + 2 * i), a[i] >> 4, c); });
-                              next = x + count;
-                          });
-                          scaler.Gap(column + n - next);
-                          write.Flush();
-                      });
+    StretchRle<float>(
+        dst, runBase, rowOffsets, dstWidth, dstHeight, srcWidth, srcHeight, dstPitch, leftSkip,
+        [&](ColumnScaler<float>& scaler, const uint8_t* src, int column, int n, int sy, uint8_t* out, int k) {
+            if (readerRow != sy) {
+                readerRow = sy;
+                spans = AlphaSpanReader(planeBase + Load32(planeEntry + 4 * sy), imageWidth);
+            }
+            AlphaWriter<F> write{dstPitch, k, out};
+            int next = column;
+            spans.Cover(column, column + n, [&](int x, const uint8_t* a, int count) {
+                scaler.Gap(x - next);
+                const uint8_t* s = src + 2 * (x - column);
+                scaler.Run(count, [&](int i, int c) { write(Load16(s + 2 * i), a[i] >> 4, c); });
+                next = x + count;
+            });
+            scaler.Gap(column + n - next);
+            write.Flush();
+        });
 }
 
-}  // namespace
+} // namespace
 
 void BltStretchColorKey16(void* dst, const void* src, int dstWidth, int dstHeight, int srcWidth, int srcHeight,
                           int dstPitch, int srcPitch, uint32_t key)
@@ -228,24 +229,26 @@ void BltRleStretch16(void* dst, const void* runBase, const uint32_t* rowOffsets,
                      int srcWidth, int srcHeight, int dstPitch, int leftSkip)
 {
     ColumnPlan plan;
-    StretchRle<long double>(dst, runBase, rowOffsets, dstWidth, dstHeight, srcWidth, srcHeight, dstPitch, leftSkip,
-                            [&](ColumnScaler<long double>& scaler, const uint8_t* src, int, int n, int, uint8_t* out, int k) {
-                                int first = 0, end = 0;
-                                scaler.Copy16(n, plan, out, src, &first, &end);
-                                if (k > 1 && end > first) Replicate(out, dstPitch, k, 2 * first, 2 * size_t(end - first));
-                            });
+    StretchRle<long double>(
+        dst, runBase, rowOffsets, dstWidth, dstHeight, srcWidth, srcHeight, dstPitch, leftSkip,
+        [&](ColumnScaler<long double>& scaler, const uint8_t* src, int, int n, int, uint8_t* out, int k) {
+            int first = 0, end = 0;
+            scaler.Copy16(n, plan, out, src, &first, &end);
+            if (k > 1 && end > first) Replicate(out, dstPitch, k, 2 * first, 2 * size_t(end - first));
+        });
 }
 
 void BltRleStretch565To32(void* dst, const void* runBase, const uint32_t* rowOffsets, int dstWidth, int dstHeight,
                           int srcWidth, int srcHeight, int dstPitch, int leftSkip)
 {
-    StretchRle<long double>(dst, runBase, rowOffsets, dstWidth, dstHeight, srcWidth, srcHeight, dstPitch, leftSkip,
-                            [&](ColumnScaler<long double>& scaler, const uint8_t* src, int, int n, int, uint8_t* out, int k) {
-                                int first = 0, end = 0;
-                                scaler.Run(n, [&](int i, int c) { Store32(out + 4 * c, Expand565To32(Load16(src + 2 * i))); },
-                                           &first, &end);
-                                if (k > 1 && end > first) Replicate(out, dstPitch, k, 4 * first, 4 * size_t(end - first));
-                            });
+    StretchRle<long double>(
+        dst, runBase, rowOffsets, dstWidth, dstHeight, srcWidth, srcHeight, dstPitch, leftSkip,
+        [&](ColumnScaler<long double>& scaler, const uint8_t* src, int, int n, int, uint8_t* out, int k) {
+            int first = 0, end = 0;
+            scaler.Run(
+                n, [&](int i, int c) { Store32(out + 4 * c, Expand565To32(Load16(src + 2 * i))); }, &first, &end);
+            if (k > 1 && end > first) Replicate(out, dstPitch, k, 4 * first, 4 * size_t(end - first));
+        });
 }
 
 void BltRleStretchAlpha565(void* dst, const void* runBase, const uint32_t* rowOffsets, const uint8_t* alpha,
@@ -264,19 +267,17 @@ void BltRleStretchAlpha555(void* dst, const void* runBase, const uint32_t* rowOf
                             dstPitch, leftSkip);
 }
 
-void BltRleStretchAlphaCompressed565(void* dst, const void* runBase, const uint32_t* rowOffsets,
-                                     const void* alphaBase, const uint32_t* alphaRowOffsets, int dstWidth,
-                                     int dstHeight, int srcWidth, int srcHeight, int imageWidth, int dstPitch,
-                                     int leftSkip)
+void BltRleStretchAlphaCompressed565(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
+                                     const uint32_t* alphaRowOffsets, int dstWidth, int dstHeight, int srcWidth,
+                                     int srcHeight, int imageWidth, int dstPitch, int leftSkip)
 {
     StretchAlphaCompressed<Format565>(dst, runBase, rowOffsets, alphaBase, alphaRowOffsets, dstWidth, dstHeight,
                                       srcWidth, srcHeight, imageWidth, dstPitch, leftSkip);
 }
 
-void BltRleStretchAlphaCompressed555(void* dst, const void* runBase, const uint32_t* rowOffsets,
-                                     const void* alphaBase, const uint32_t* alphaRowOffsets, int dstWidth,
-                                     int dstHeight, int srcWidth, int srcHeight, int imageWidth, int dstPitch,
-                                     int leftSkip)
+void BltRleStretchAlphaCompressed555(void* dst, const void* runBase, const uint32_t* rowOffsets, const void* alphaBase,
+                                     const uint32_t* alphaRowOffsets, int dstWidth, int dstHeight, int srcWidth,
+                                     int srcHeight, int imageWidth, int dstPitch, int leftSkip)
 {
     StretchAlphaCompressed<Format555>(dst, runBase, rowOffsets, alphaBase, alphaRowOffsets, dstWidth, dstHeight,
                                       srcWidth, srcHeight, imageWidth, dstPitch, leftSkip);

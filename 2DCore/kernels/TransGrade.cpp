@@ -63,7 +63,7 @@ void GradeRle(void* dst, const void* runBase, const uint32_t* rowOffsets, int wi
     });
 }
 
-}  // namespace
+} // namespace
 
 void BltTransGradeKey32Nop(void*, const void*, int, int, int, int, int, uint32_t) {}
 
@@ -81,14 +81,14 @@ void BltTransGradeKey555(void* dst, const void* src, int width, int rows, int ds
 
 void BltRleTransGrade32Nop(void*, const void*, const uint32_t*, int, int, int, int, int) {}
 
-void BltRleTransGrade565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                         int dstPitch, int leftSkip, int grade)
+void BltRleTransGrade565(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                         int leftSkip, int grade)
 {
     GradeRle<Format565>(dst, runBase, rowOffsets, width, rows, dstPitch, leftSkip, grade);
 }
 
-void BltRleTransGrade555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows,
-                         int dstPitch, int leftSkip, int grade)
+void BltRleTransGrade555(void* dst, const void* runBase, const uint32_t* rowOffsets, int width, int rows, int dstPitch,
+                         int leftSkip, int grade)
 {
     GradeRle<Format555>(dst, runBase, rowOffsets, width, rows, dstPitch, leftSkip, grade);
 }

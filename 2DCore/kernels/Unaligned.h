@@ -25,4 +25,4 @@ inline uint32_t Load32(const void* p)
 inline void Store16(void* p, uint16_t v) { std::memcpy(p, &v, 2); }
 inline void Store32(void* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
-}  // namespace kestu::kernels
+} // namespace kestu::kernels

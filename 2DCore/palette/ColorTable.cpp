@@ -21,7 +21,7 @@ struct Logical {
 
 PALETTEENTRY Entry(BYTE r, BYTE g, BYTE b, BYTE flags) { return PALETTEENTRY{r, g, b, flags}; }
 
-}  // namespace
+} // namespace
 
 HPALETTE CaptureSystemPalette(const RGBQUAD* colours, int32_t count)
 {
@@ -33,11 +33,13 @@ HPALETTE CaptureSystemPalette(const RGBQUAD* colours, int32_t count)
         const int s = std::clamp(GetDeviceCaps(dc, NUMCOLORS) / 2, 0, 128);
         GetSystemPaletteEntries(dc, 0, 256, e);
         for (int i = 0; i < s; ++i) e[i].peFlags = 0;
-        for (int i = s; i < n - s; ++i) e[i] = Entry(colours[i].rgbRed, colours[i].rgbGreen, colours[i].rgbBlue, PC_RESERVED);
+        for (int i = s; i < n - s; ++i)
+            e[i] = Entry(colours[i].rgbRed, colours[i].rgbGreen, colours[i].rgbBlue, PC_RESERVED);
         for (int i = std::max(n - s, s); i < 256 - s; ++i) e[i].peFlags = PC_RESERVED;
         for (int i = 256 - s; i < 256; ++i) e[i].peFlags = 0;
     } else {
-        for (int i = 0; i < n; ++i) e[i] = Entry(colours[i].rgbRed, colours[i].rgbGreen, colours[i].rgbBlue, PC_RESERVED);
+        for (int i = 0; i < n; ++i)
+            e[i] = Entry(colours[i].rgbRed, colours[i].rgbGreen, colours[i].rgbBlue, PC_RESERVED);
         for (int i = n; i < 256; ++i) e[i].peFlags = PC_RESERVED;
         e[255] = Entry(255, 255, 255, 0);
         e[0] = Entry(0, 0, 0, 0);
@@ -89,13 +91,13 @@ void COLORTABLE::CopyFrom(const COLORTABLE& other)
 int COLORTABLE::Build(const CCOL* colours)
 {
     RGBQUAD* rgb = new (std::nothrow) RGBQUAD[256];
-    if (rgb == nullptr) return 1;  // the table stays as it was
+    if (rgb == nullptr) return 1; // the table stays as it was
     if (colours != nullptr)
         for (int i = 0; i < 256; ++i)
             rgb[i] = RGBQUAD{colours[i].blue, colours[i].green, colours[i].red, colours[i].reserved};
     else
         std::memset(rgb, 0, 256 * sizeof(RGBQUAD));
-    Free();  // the table owns its palette: a rebuild replaces it
+    Free(); // the table owns its palette: a rebuild replaces it
     m_rgb = rgb;
     m_count = 256;
     m_hpal = CaptureSystemPalette(m_rgb, 256);
@@ -148,7 +150,7 @@ int PALINDEXMETRIX::Build(int count, const BYTE* data)
     BYTE* block = new (std::nothrow) BYTE[size_t(count) * 256 + 1];
     if (block == nullptr) return 1;
     if (data != nullptr && count > 0) std::memcpy(block, data, size_t(count) * 256);
-    Free();  // a rebuild replaces the earlier block
+    Free(); // a rebuild replaces the earlier block
     m_block = block;
     m_count = count;
     return 1;

@@ -6,11 +6,10 @@
 namespace {
 
 const int kSysElements[21] = {
-    COLOR_ACTIVEBORDER,   COLOR_ACTIVECAPTION,      COLOR_APPWORKSPACE,       COLOR_BACKGROUND,
-    COLOR_BTNFACE,        COLOR_BTNHIGHLIGHT,       COLOR_BTNSHADOW,          COLOR_BTNTEXT,
-    COLOR_CAPTIONTEXT,    COLOR_GRAYTEXT,           COLOR_HIGHLIGHT,          COLOR_HIGHLIGHTTEXT,
-    COLOR_INACTIVEBORDER, COLOR_INACTIVECAPTION,    COLOR_INACTIVECAPTIONTEXT, COLOR_MENU,
-    COLOR_MENUTEXT,       COLOR_SCROLLBAR,          COLOR_WINDOW,             COLOR_WINDOWFRAME,
+    COLOR_ACTIVEBORDER, COLOR_ACTIVECAPTION, COLOR_APPWORKSPACE,   COLOR_BACKGROUND,      COLOR_BTNFACE,
+    COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW,     COLOR_BTNTEXT,        COLOR_CAPTIONTEXT,     COLOR_GRAYTEXT,
+    COLOR_HIGHLIGHT,    COLOR_HIGHLIGHTTEXT, COLOR_INACTIVEBORDER, COLOR_INACTIVECAPTION, COLOR_INACTIVECAPTIONTEXT,
+    COLOR_MENU,         COLOR_MENUTEXT,      COLOR_SCROLLBAR,      COLOR_WINDOW,          COLOR_WINDOWFRAME,
     COLOR_WINDOWTEXT,
 };
 
@@ -18,12 +17,11 @@ int8_t StepOf(int to, int from) { return static_cast<int8_t>((to - from) / 16); 
 
 BYTE AddStep(BYTE v, int8_t step) { return static_cast<BYTE>(v + step); }
 
-}  // namespace
+} // namespace
 
 PGFX::PGFX() : PGFX(nullptr) {}
 
-PGFX::PGFX(COLORTABLE* table)
-    : m_colorTable(table), m_step(0), m_delay(0), m_flag(-1), m_noStatic(0), m_flashing(0)
+PGFX::PGFX(COLORTABLE* table) : m_colorTable(table), m_step(0), m_delay(0), m_flag(-1), m_noStatic(0), m_flashing(0)
 {
     std::memset(m_current, 0, sizeof(m_current));
     std::memset(m_target, 0, sizeof(m_target));
@@ -63,7 +61,8 @@ int PGFX::AniSetup(const ANIINFO& info)
     auto readSegments = [&] {
         for (int s = 0; s < m_info.segmentCount; ++s) {
             const ANISEG& g = m_info.segments[s];
-            if (from != nullptr && g.count > 0) GetPaletteEntries(from, UINT(g.start), UINT(g.count), &m_current[g.start]);
+            if (from != nullptr && g.count > 0)
+                GetPaletteEntries(from, UINT(g.start), UINT(g.count), &m_current[g.start]);
         }
     };
 
@@ -86,8 +85,9 @@ int PGFX::AniSetup(const ANIINFO& info)
         if (hasFirst)
             for (int i = first.start; i < first.start + first.count; ++i) {
                 m_current[i].peFlags = PC_RESERVED;
-                const PALETTEENTRY t = rgb != nullptr ? PALETTEENTRY{rgb[i].rgbRed, rgb[i].rgbGreen, rgb[i].rgbBlue, PC_RESERVED}
-                                                      : PALETTEENTRY{0, 0, 0, PC_RESERVED};
+                const PALETTEENTRY t = rgb != nullptr
+                                           ? PALETTEENTRY{rgb[i].rgbRed, rgb[i].rgbGreen, rgb[i].rgbBlue, PC_RESERVED}
+                                           : PALETTEENTRY{0, 0, 0, PC_RESERVED};
                 m_target[i] = t;
                 m_steps[i][0] = StepOf(t.peRed, c.peRed);
                 m_steps[i][1] = StepOf(t.peGreen, c.peGreen);
@@ -164,7 +164,8 @@ void PGFX::PrepareNextStep()
     case ANI_CYCLE:
         for (int s = 0; s < m_info.segmentCount; ++s) {
             const ANISEG& g = m_info.segments[s];
-            if (g.count > 1) std::rotate(&m_current[g.start], &m_current[g.start + g.count - 1], &m_current[g.start + g.count]);
+            if (g.count > 1)
+                std::rotate(&m_current[g.start], &m_current[g.start + g.count - 1], &m_current[g.start + g.count]);
         }
         if (m_step == 0) m_step = 16;
         break;
@@ -216,7 +217,8 @@ int PGFX::AssignPal()
     const RGBQUAD* rgb = m_colorTable != nullptr ? m_colorTable->GetRGB() : nullptr;
     HPALETTE pal = GetHpalRealized();
     if (rgb == nullptr || pal == nullptr) return 0;
-    for (int i = 0; i < 256; ++i) m_current[i] = PALETTEENTRY{rgb[i].rgbRed, rgb[i].rgbGreen, rgb[i].rgbBlue, PC_RESERVED};
+    for (int i = 0; i < 256; ++i)
+        m_current[i] = PALETTEENTRY{rgb[i].rgbRed, rgb[i].rgbGreen, rgb[i].rgbBlue, PC_RESERVED};
     AnimatePalette(pal, UINT(UsableStart()), UINT(UsableCount()), &m_current[UsableStart()]);
     return 1;
 }

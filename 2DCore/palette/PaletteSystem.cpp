@@ -26,7 +26,7 @@ void RealizeBlackPalette(BYTE flags)
     DeleteObject(pal);
 }
 
-}  // namespace
+} // namespace
 
 void PGFX::SetSystemPaletteToNoStatic()
 {

@@ -20,7 +20,8 @@ DDGAMMARAMP CDD::m_BaseGammaRamp{};
 
 namespace {
 
-template <class T> void SafeRelease(T*& p)
+template <class T>
+void SafeRelease(T*& p)
 {
     if (p != nullptr) p->Release();
     p = nullptr;
@@ -34,7 +35,7 @@ DDSURFACEDESC2 EmptyDesc()
     return d;
 }
 
-}  // namespace
+} // namespace
 
 CDD::CDD()
 {

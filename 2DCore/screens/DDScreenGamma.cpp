@@ -16,7 +16,7 @@ HRESULT GammaControl(IDirectDraw4* dd, IDirectDrawSurface4* primary, const DDCAP
     return primary->QueryInterface(IID_IDirectDrawGammaControl, reinterpret_cast<void**>(out));
 }
 
-}  // namespace
+} // namespace
 
 long CDD::InitLightenessSetting()
 {

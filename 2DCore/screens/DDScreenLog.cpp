@@ -9,14 +9,15 @@ struct ResultText {
     const char* text;
 };
 
-template <size_t N> const char* Find(const ResultText (&table)[N], HRESULT hr)
+template <size_t N>
+const char* Find(const ResultText (&table)[N], HRESULT hr)
 {
     for (const ResultText& r : table)
         if (r.hr == hr) return r.text;
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 const char* CooperativeResultText(HRESULT hr)
 {
@@ -60,4 +61,4 @@ const char* RestoreResultText(HRESULT hr)
     return Find(table, hr);
 }
 
-}  // namespace kestu2d
+} // namespace kestu2d

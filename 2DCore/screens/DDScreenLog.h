@@ -10,4 +10,4 @@ const char* CooperativeResultText(HRESULT hr);
 const char* DisplayModeResultText(HRESULT hr);
 const char* RestoreResultText(HRESULT hr);
 
-}  // namespace kestu2d
+} // namespace kestu2d

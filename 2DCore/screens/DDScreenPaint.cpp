@@ -107,7 +107,7 @@ int CDD::FillScreen(HWND, int x, int y, int w, int h, int colour)
     if (m_lpDDSPrimary == nullptr) return 0;
     DDBLTFX fx;
     std::memset(&fx, 0, sizeof(fx));
-    fx.dwSize = sizeof(fx);  // the structure's size on this platform
+    fx.dwSize = sizeof(fx); // the structure's size on this platform
     fx.dwFillColor = static_cast<DWORD>(colour);
     RECT r{x, y, x + w, y + h};
     return m_lpDDSPrimary->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL, &fx) == DD_OK ? 1 : 0;

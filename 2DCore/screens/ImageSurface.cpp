@@ -17,11 +17,11 @@ bool SameRect(const RECT& a, const RECT& b)
 
 bool IsEmptyRect(const RECT& r) { return r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0; }
 
-}  // namespace
+} // namespace
 
 CImageSurface::CImageSurface()
-    : m_owned(0), m_surface(nullptr), m_clone(nullptr), m_device(nullptr), m_lockedRect{0, 0, 0, 0}, m_locked{0, nullptr},
-      m_absLock(0), m_unprepareResult(1)
+    : m_owned(0), m_surface(nullptr), m_clone(nullptr),
+      m_device(nullptr), m_lockedRect{0, 0, 0, 0}, m_locked{0, nullptr}, m_absLock(0), m_unprepareResult(1)
 {
     std::memset(&m_desc, 0, sizeof(m_desc));
     m_desc.Usage = 0;
@@ -38,8 +38,8 @@ CImageSurface::CImageSurface(IDirect3DDevice8* device, int w, int h, unsigned lo
     Build(device, w, h, D3DFMT_R5G6B5, D3DMULTISAMPLE_NONE, usage, D3DPOOL_SYSTEMMEM);
 }
 
-CImageSurface::CImageSurface(IDirect3DDevice8* device, int w, int h, D3DFORMAT format,
-                             D3DMULTISAMPLE_TYPE multisample, unsigned long usage, D3DPOOL pool)
+CImageSurface::CImageSurface(IDirect3DDevice8* device, int w, int h, D3DFORMAT format, D3DMULTISAMPLE_TYPE multisample,
+                             unsigned long usage, D3DPOOL pool)
     : CImageSurface()
 {
     Build(device, w, h, format, multisample, usage, pool);
@@ -98,13 +98,14 @@ HRESULT CImageSurface::CreateFor(IDirect3DDevice8* device, int w, int h, D3DFORM
 {
     if (usage == D3DUSAGE_RENDERTARGET || (usage != D3DUSAGE_DEPTHSTENCIL && pool == D3DPOOL_DEFAULT))
         return device->CreateRenderTarget(UINT(w), UINT(h), format, multisample, TRUE, out);
-    if (usage == D3DUSAGE_DEPTHSTENCIL) return device->CreateDepthStencilSurface(UINT(w), UINT(h), format, multisample, out);
+    if (usage == D3DUSAGE_DEPTHSTENCIL)
+        return device->CreateDepthStencilSurface(UINT(w), UINT(h), format, multisample, out);
     if (pool == D3DPOOL_SYSTEMMEM) return device->CreateImageSurface(UINT(w), UINT(h), format, out);
     return KESTUERR_INVALIDPARAM;
 }
 
-HRESULT CImageSurface::Build(IDirect3DDevice8* device, int w, int h, D3DFORMAT format,
-                             D3DMULTISAMPLE_TYPE multisample, unsigned long usage, D3DPOOL pool)
+HRESULT CImageSurface::Build(IDirect3DDevice8* device, int w, int h, D3DFORMAT format, D3DMULTISAMPLE_TYPE multisample,
+                             unsigned long usage, D3DPOOL pool)
 {
     if (device == nullptr || h < 1 || w < 1) return KESTUERR_INVALIDPARAM;
     if (usage != D3DUSAGE_RENDERTARGET && usage != D3DUSAGE_DEPTHSTENCIL && pool != D3DPOOL_DEFAULT &&
@@ -240,8 +241,8 @@ void* CImageSurface::Prepare(GRECT* r)
 {
     RECT want{0, 0, 0, 0};
     if (r != nullptr) want = RECT{r->x, r->y, r->x + r->width, r->y + r->height};
-    const bool matches = m_locked.pBits != nullptr &&
-                         (r == nullptr ? IsEmptyRect(m_lockedRect) : SameRect(want, m_lockedRect));
+    const bool matches =
+        m_locked.pBits != nullptr && (r == nullptr ? IsEmptyRect(m_lockedRect) : SameRect(want, m_lockedRect));
     if (m_absLock) return matches ? m_locked.pBits : nullptr;
     if (matches) return m_locked.pBits;
     if (m_locked.pBits != nullptr && FAILED(UnlockSurface())) return nullptr;

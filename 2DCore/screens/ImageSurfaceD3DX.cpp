@@ -24,7 +24,8 @@ HRESULT CImageSurface::Load(const char* path)
         if (FAILED(cloned)) return cloned;
     }
     IDirect3DSurface8* into = m_desc.Pool == D3DPOOL_DEFAULT ? m_clone : m_surface;
-    const HRESULT hr = D3DXLoadSurfaceFromFileA(into, nullptr, nullptr, path, nullptr, D3DX_FILTER_TRIANGLE, 0, nullptr);
+    const HRESULT hr =
+        D3DXLoadSurfaceFromFileA(into, nullptr, nullptr, path, nullptr, D3DX_FILTER_TRIANGLE, 0, nullptr);
     if (FAILED(hr)) return hr;
     return Restore();
 }

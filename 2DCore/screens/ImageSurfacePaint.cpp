@@ -37,7 +37,7 @@ private:
     IDirect3DSurface8* m_fetched = nullptr;
 };
 
-}  // namespace
+} // namespace
 
 int CImageSurface::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType, const GRECT* clip)
 {
@@ -96,7 +96,8 @@ HRESULT CImageSurface::LockedCopy(const RECT& src, IDirect3DSurface8* target, co
     if (static_cast<int>(GetBitCountByD3DFormat(td.Format)) / 8 != bytes) return KESTUERR_FORMATMISMATCH;
     const LONG w = src.right - src.left, h = src.bottom - src.top;
     const RECT dst{to.x, to.y, to.x + w, to.y + h};
-    if (dst.left < 0 || dst.top < 0 || dst.right > LONG(td.Width) || dst.bottom > LONG(td.Height)) return KESTUERR_INVALIDPARAM;
+    if (dst.left < 0 || dst.top < 0 || dst.right > LONG(td.Width) || dst.bottom > LONG(td.Height))
+        return KESTUERR_INVALIDPARAM;
     if (target == m_surface) return KESTUERR_INVALIDPARAM;
     D3DLOCKED_RECT from{0, nullptr}, into{0, nullptr};
     HRESULT hr = m_surface->LockRect(&from, &src, D3DLOCK_READONLY);
@@ -181,7 +182,8 @@ HRESULT CImageSurface::Load(VPaper* src, PAINT_TYPE type, int x, int y, int w, i
     if (w == 0 || h == 0) return 0;
     if (w < 0 || h < 0) return KESTUERR_INVALIDPARAM;
     if (src->WhoAmI() != 4) return 0;
-    if (left < 0 || top < 0 || left + w > int(m_desc.Width) || top + h > int(m_desc.Height)) return KESTUERR_INVALIDPARAM;
+    if (left < 0 || top < 0 || left + w > int(m_desc.Width) || top + h > int(m_desc.Height))
+        return KESTUERR_INVALIDPARAM;
     if (type != PT_KEY && type != PT_COPY) return 0;
 
     // A cut at the target's left or top moves the source by as much.

@@ -61,8 +61,7 @@ void ConvertRow(uint8_t* out, const uint8_t* row, int width, int bits, bool is55
 }
 
 // Writes a picture whose rows are step bytes apart (negative: bottom-up in memory).
-void SaveScreenPixels(const char* path, const uint8_t* pixels, int bits, int width, int height, intptr_t step,
-                      int jpeg)
+void SaveScreenPixels(const char* path, const uint8_t* pixels, int bits, int width, int height, intptr_t step, int jpeg)
 {
     if (path == nullptr || pixels == nullptr || width <= 0 || height <= 0) return;
     if (bits != 16 && bits != 24 && bits != 32) {
@@ -147,7 +146,7 @@ void SaveScreenPixels(const char* path, const uint8_t* pixels, int bits, int wid
     }
 }
 
-}  // namespace
+} // namespace
 
 void MyGetFileName(char* name, int size, int jpeg)
 {

@@ -83,10 +83,10 @@ HRESULT RTBMP::SaveToXBmpFile(const char* path)
     const size_t paletteBytes = m_header.palette ? XBM_PALETTE_SIZE : 0;
     const size_t alphaBytes = kestu::xbm::AlphaPlaneSize(m_header, m_alphaCompressed != 0);
     if (!kestu::xbm::SaveParts(path, {{head, sizeof head},
-                                       {m_colorTable, paletteBytes},
-                                       {m_alphaData, alphaBytes},
-                                       {table.data(), table.size()},
-                                       {runs.data(), runs.size()}}))
+                                      {m_colorTable, paletteBytes},
+                                      {m_alphaData, alphaBytes},
+                                      {table.data(), table.size()},
+                                      {runs.data(), runs.size()}}))
         return E_FAIL;
     return 0;
 }
@@ -108,7 +108,7 @@ std::vector<uint32_t> StoredRows(const uint32_t* table, int height)
     return kestu::xbm::DistinctRowOffsets(reinterpret_cast<const uint8_t*>(table), uint32_t(height > 0 ? height : 0));
 }
 
-}  // namespace
+} // namespace
 
 // Only 16-bit runs hold colours; 8-bit runs hold palette indexes and are left
 // alone. A row stored once for several rows is converted once.

@@ -31,10 +31,10 @@ void ClampAxis(int64_t& pos, int64_t& len, int64_t& src, int size, bool reversed
     }
 }
 
-}  // namespace
+} // namespace
 
-bool ClampSource(int64_t& x, int64_t& y, int64_t& w, int64_t& h, int64_t& sx, int64_t& sy, int spriteW,
-                 int spriteH, bool mirror, bool flip)
+bool ClampSource(int64_t& x, int64_t& y, int64_t& w, int64_t& h, int64_t& sx, int64_t& sy, int spriteW, int spriteH,
+                 bool mirror, bool flip)
 {
     ClampAxis(x, w, sx, spriteW, mirror);
     ClampAxis(y, h, sy, spriteH, flip);
@@ -47,7 +47,7 @@ bool Bounds(DBUF* dest, const GRECT* clip, GRECT& bounds)
     return clip == nullptr || bounds.Intersect(*clip);
 }
 
-}  // namespace kestu::rtbmp
+} // namespace kestu::rtbmp
 
 using namespace kestu::rtbmp;
 
@@ -145,7 +145,7 @@ bool SubRectTo32(DWORD paintType)
     return paintType == PT_KEY || paintType == PT_COPY || paintType == PT_GRAY || paintType == PT_ALPHA;
 }
 
-}  // namespace
+} // namespace
 
 int RTBMP::Dispatch(DBUF* dest, void* destBase, const Visible& v, DWORD paintType, bool subRect)
 {

@@ -58,7 +58,7 @@ constexpr KernelRow<RleStretchAlphaFn> kStretchedAlpha[] = {
 constexpr KernelRow<RleStretchPackedFn> kStretchedPacked[] = {
     {PT_ALPHA, {nullptr, BltRleStretchAlphaCompressed565, BltRleStretchAlphaCompressed555}}};
 
-}  // namespace
+} // namespace
 
 int RTBMP::InversePaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType,
                         PAINT_DIRECTION direction, const GRECT* clip)
@@ -97,9 +97,9 @@ int RTBMP::InversePaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, 
             k(d, m_rowOffsets, rows, width, n, step, skip, m_transGrade);
         } else if (paintType == PT_ALPHA && alphaRaw != nullptr) {
             if (m_alphaCompressed)
-                PickKernel(is565 ? kPacked565 : kPacked555, paintType, column)(
-                    d, m_rowOffsets, rows, alphaRaw, reinterpret_cast<const uint32_t*>(alphaRaw) + firstRow, width, n,
-                    step, sw, skip);
+                PickKernel(is565 ? kPacked565 : kPacked555, paintType,
+                           column)(d, m_rowOffsets, rows, alphaRaw,
+                                   reinterpret_cast<const uint32_t*>(alphaRaw) + firstRow, width, n, step, sw, skip);
             else
                 PickKernel(is565 ? kAlpha565 : kAlpha555, paintType, column)(
                     d, m_rowOffsets, rows, alphaRaw + size_t(firstRow) * size_t(sw), width, n, step, sw, skip);
@@ -113,8 +113,8 @@ int RTBMP::StretchPaint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, 
                         const GRECT* clip)
 {
     if (dest == nullptr || m_rowOffsets == nullptr) return 0;
-    if (!(w > 0 && h > 0 && sw > 0 && sh > 0 && int64_t(sx) + sw > 0 && int64_t(sy) + sh > 0 &&
-          sx < m_rect.width && sy < m_rect.height))
+    if (!(w > 0 && h > 0 && sw > 0 && sh > 0 && int64_t(sx) + sw > 0 && int64_t(sy) + sh > 0 && sx < m_rect.width &&
+          sy < m_rect.height))
         return 0;
     GRECT bounds, t;
     if (!Bounds(dest, clip, bounds)) return 0;

@@ -111,9 +111,9 @@ HRESULT SBMP::SaveToXBmpFile(const char* path)
         for (int r = 0; r < rows; ++r)
             std::memcpy(pixels.data() + size_t(r) * rowBytes, m_buffer + size_t(r) * size_t(m_pitch), rowBytes);
     if (!kestu::xbm::SaveParts(path, {{head, sizeof head},
-                                       {m_colorTable, paletteBytes},
-                                       {m_alphaData, alphaBytes},
-                                       {pixels.data(), pixels.size()}}))
+                                      {m_colorTable, paletteBytes},
+                                      {m_alphaData, alphaBytes},
+                                      {pixels.data(), pixels.size()}}))
         return E_FAIL;
     return 0;
 }

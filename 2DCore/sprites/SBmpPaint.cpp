@@ -57,7 +57,7 @@ int PaintDeep(SBMP& sprite, DBUF* dest, int x, int y, const GRECT* clip)
 
 bool DeepPixels(int bits) { return bits == 24 || bits == 32; }
 
-}  // namespace
+} // namespace
 
 int SBMP::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD paintType, const GRECT* clip)
 {
@@ -105,8 +105,7 @@ int SBMP::PaintToTexture(DBUF* dest, int x, int y, DWORD paintType, const GRECT*
                                 }
                                 using namespace kestu::kernels;
                                 for (int r = 0; r < h; ++r, d += dStep, s += sStep)
-                                    for (int c = 0; c < w; ++c)
-                                        Store16(d + 2 * c, Convert565To4444(Load16(s + 2 * c)));
+                                    for (int c = 0; c < w; ++c) Store16(d + 2 * c, Convert565To4444(Load16(s + 2 * c)));
                             }
                         });
 }

@@ -59,7 +59,7 @@ void AppendRaw16(std::vector<uint8_t>& out, const XBMFILEHEADER& h, const _WORD2
     AppendRaw(h, [&](int r, int x) { Put16(out, pixels[Index(r, x, pitch)].color); });
 }
 
-}  // namespace
+} // namespace
 
 XBmpBase::XBmpBase() : m_length(0), m_header() {}
 XBmpBase::~XBmpBase() = default;
@@ -74,7 +74,8 @@ void XBmpBase::SetxbmpFileHead(unsigned short* pixels, XBMFILEHEADER header)
 void XBmpBase::SetxbmpFileHead(_WORD24* pixels, XBMFILEHEADER header)
 {
     m_header = header;
-    if (m_header.transColor == -1 && m_header.compressed == 1 && pixels != nullptr) m_header.transColor = pixels[0].color;
+    if (m_header.transColor == -1 && m_header.compressed == 1 && pixels != nullptr)
+        m_header.transColor = pixels[0].color;
     Begin();
 }
 
@@ -208,7 +209,7 @@ int Encode8(std::vector<uint8_t>& out, const XBMFILEHEADER& h, const unsigned ch
     return 1;
 }
 
-}  // namespace
+} // namespace
 
 int XBmpBase::WriteFile(const char* path, const char* caption)
 {

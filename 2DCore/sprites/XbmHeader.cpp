@@ -7,9 +7,9 @@
 using kestu::PutU32;
 
 XBMFILEHEADER::XBMFILEHEADER()
-    : magic(XBM_MAGIC), reserved0{}, reserved1(0), width(0), height(0), bitsPerPixel(8), pixelFormat(8),
-      compressed(0), palette(0), transColor(-1), alpha(0), ownBuffer(0), copyRows(0), alphaCompressed(0),
-      alphaSize(0), dataSize(0), reserved2{}
+    : magic(XBM_MAGIC), reserved0{}, reserved1(0), width(0), height(0), bitsPerPixel(8), pixelFormat(8), compressed(0),
+      palette(0), transColor(-1), alpha(0), ownBuffer(0), copyRows(0), alphaCompressed(0), alphaSize(0),
+      dataSize(0), reserved2{}
 {
 }
 

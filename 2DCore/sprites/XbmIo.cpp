@@ -50,10 +50,9 @@ size_t CheckRow(const uint8_t* row, size_t n, uint32_t rowBytes, uint32_t unit)
     }
 }
 
-}  // namespace
+} // namespace
 
-bool CheckRunBlock(const uint8_t* block, size_t size, uint32_t rows, uint32_t rowBytes, uint32_t unit,
-                   size_t* extent)
+bool CheckRunBlock(const uint8_t* block, size_t size, uint32_t rows, uint32_t rowBytes, uint32_t unit, size_t* extent)
 {
     const uint64_t table = uint64_t(rows) * 4;
     if (table > size) return false;
@@ -96,4 +95,4 @@ bool SaveParts(const char* path, std::initializer_list<Part> parts)
     return file.Commit();
 }
 
-}  // namespace kestu::xbm
+} // namespace kestu::xbm

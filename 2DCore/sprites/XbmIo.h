@@ -23,8 +23,7 @@ size_t RunRowLength(const uint8_t* row, uint32_t rowBytes);
 // the block up to the end of its furthest row. The last row must not start
 // before the first, and rows either share their bytes whole or do not
 // overlap.
-bool CheckRunBlock(const uint8_t* block, size_t size, uint32_t rows, uint32_t rowBytes, uint32_t unit,
-                   size_t* extent);
+bool CheckRunBlock(const uint8_t* block, size_t size, uint32_t rows, uint32_t rowBytes, uint32_t unit, size_t* extent);
 
 // The distinct row offsets of a run block, ascending: a row stored once for
 // several rows is visited once.
@@ -44,4 +43,4 @@ struct Part {
 // Replaces the file at `path` with the parts (kestu::SafeFile). False on failure.
 bool SaveParts(const char* path, std::initializer_list<Part> parts);
 
-}  // namespace kestu::xbm
+} // namespace kestu::xbm

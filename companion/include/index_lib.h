@@ -41,13 +41,13 @@
 #include "windef.h"
 #include "winerror.h"
 
-#define IDXLIB_E_CANNOT_OPEN ((HRESULT)0x80070002)  // HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)
-#define IDXLIB_E_TRUNCATED ((HRESULT)0x82010001)    // shorter than its header or a range needs
+#define IDXLIB_E_CANNOT_OPEN ((HRESULT)0x80070002) // HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)
+#define IDXLIB_E_TRUNCATED ((HRESULT)0x82010001)   // shorter than its header or a range needs
 #define IDXLIB_E_BAD_MAGIC ((HRESULT)0x82010002)
 #define IDXLIB_E_BAD_VERSION ((HRESULT)0x82010003)
-#define IDXLIB_E_CORRUPT ((HRESULT)0x82010004)      // table, names or ranges do not hold together
+#define IDXLIB_E_CORRUPT ((HRESULT)0x82010004) // table, names or ranges do not hold together
 #define IDXLIB_E_DUPLICATE_ID ((HRESULT)0x82010005)
-#define IDXLIB_E_READ ((HRESULT)0x82010006)         // the file could not be read back
+#define IDXLIB_E_READ ((HRESULT)0x82010006) // the file could not be read back
 
 #define IDXLIB_NONE ((DWORD)0xFFFFFFFF)
 #define IDXLIB_NAME_SIZE 260
@@ -87,8 +87,8 @@ struct KESTU_COMPANION_API SIdxLibItem {
 
     char szName[IDXLIB_NAME_SIZE]; // zero-terminated
     DWORD dwID;
-    DWORD dwDataSize;              // bytes stored in the library
-    DWORD dwUserData;              // free for the owner of the item
+    DWORD dwDataSize; // bytes stored in the library
+    DWORD dwUserData; // free for the owner of the item
 };
 
 class KESTU_COMPANION_API CIndexLib {
@@ -189,7 +189,7 @@ public:
     // Read directly by derived managers.
     int m_bItemTableLoaded;
     DWORD m_dwNumItems;
-    SIdxLibItem** m_ppItems;  // m_dwNumItems entries, null where an item could not be made
+    SIdxLibItem** m_ppItems; // m_dwNumItems entries, null where an item could not be made
     char m_szLibPathname[IDXLIB_PATH_SIZE];
 
 private:
@@ -210,12 +210,12 @@ private:
 
     void SyncTable();
 
-    std::vector<SIdxLibItem*> m_items;  // m_ppItems and m_dwNumItems mirror it
-    std::vector<Source> m_sources;      // parallel to m_items
+    std::vector<SIdxLibItem*> m_items; // m_ppItems and m_dwNumItems mirror it
+    std::vector<Source> m_sources;     // parallel to m_items
     std::unordered_map<DWORD, DWORD> m_idToIndex;
     std::unordered_map<const SIdxLibItem*, DWORD> m_itemToIndex;
     std::vector<BYTE> m_shareBuffer;
-    std::shared_ptr<ou::pack::Reader> m_shareReader;  // the pack, kept open while the share buffer is held
+    std::shared_ptr<ou::pack::Reader> m_shareReader; // the pack, kept open while the share buffer is held
     int m_bShareBufferHeld;
     int m_bLoadAllData;
     int m_bUseItemHook;

@@ -95,7 +95,7 @@ private:
     int m_throwOnEof;
     BYTE* m_buffer;
     DWORD m_bufferSize;
-    DWORD m_pos;   // next byte in the buffer
-    DWORD m_fill;  // valid bytes in the buffer (load mode)
+    DWORD m_pos;  // next byte in the buffer
+    DWORD m_fill; // valid bytes in the buffer (load mode)
     bool m_ownsBuffer;
 };

@@ -57,10 +57,10 @@ public:
     DWORD GetAllocSize() const { return m_dwAllocSize; }
     void** GetData() const { return m_ppData; }
 
-    DWORD m_dwGrowBy;     // growth step
-    DWORD m_dwInitSize;   // initial (base) size
-    DWORD m_dwAllocSize;  // slots allocated
-    DWORD m_dwUsedSize;   // slots in use
+    DWORD m_dwGrowBy;    // growth step
+    DWORD m_dwInitSize;  // initial (base) size
+    DWORD m_dwAllocSize; // slots allocated
+    DWORD m_dwUsedSize;  // slots in use
     DWORD m_dwShrinkStep;
     int m_bPacked;
     int m_bAutoShrink;

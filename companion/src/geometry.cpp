@@ -7,15 +7,9 @@
 namespace {
 
 // Products and sums in 64 bits: rectangles near the LONG limits must not overflow.
-LONG Area(int64_t w, int64_t h)
-{
-    return static_cast<LONG>(static_cast<uint32_t>(w * h));
-}
+LONG Area(int64_t w, int64_t h) { return static_cast<LONG>(static_cast<uint32_t>(w * h)); }
 
-int64_t Clamp32(int64_t v)
-{
-    return std::clamp<int64_t>(v, INT32_MIN, INT32_MAX);
-}
+int64_t Clamp32(int64_t v) { return std::clamp<int64_t>(v, INT32_MIN, INT32_MAX); }
 
 } // namespace
 
@@ -106,8 +100,7 @@ void KESTURECT2::UnionRect(const KESTURECT2& a, const KESTURECT2& b)
 
 void KESTURECT2::UpdateBoundRect(const KESTUPOINT2* p)
 {
-    if (!p)
-        return;
+    if (!p) return;
     left = std::min(left, p->x);
     right = std::max(right, p->x);
     top = std::max(top, p->y);

@@ -20,14 +20,10 @@ bool SameName(const char* a, const char* b)
 {
     for (;; ++a, ++b) {
         unsigned char ca = static_cast<unsigned char>(*a), cb = static_cast<unsigned char>(*b);
-        if (ca == '\\')
-            ca = '/';
-        if (cb == '\\')
-            cb = '/';
-        if (std::tolower(ca) != std::tolower(cb))
-            return false;
-        if (!ca)
-            return true;
+        if (ca == '\\') ca = '/';
+        if (cb == '\\') cb = '/';
+        if (std::tolower(ca) != std::tolower(cb)) return false;
+        if (!ca) return true;
     }
 }
 
@@ -37,10 +33,8 @@ bool WildMatch(const char* pattern, const char* name)
     const char* resume = nullptr;
     while (*name) {
         unsigned char p = static_cast<unsigned char>(*pattern), n = static_cast<unsigned char>(*name);
-        if (p == '\\')
-            p = '/';
-        if (n == '\\')
-            n = '/';
+        if (p == '\\') p = '/';
+        if (n == '\\') n = '/';
         if (p == '*') {
             star = ++pattern;
             resume = name;
@@ -54,8 +48,7 @@ bool WildMatch(const char* pattern, const char* name)
             return false;
         }
     }
-    while (*pattern == '*')
-        ++pattern;
+    while (*pattern == '*') ++pattern;
     return *pattern == 0;
 }
 
@@ -67,10 +60,7 @@ CIndexLib::CIndexLib()
 {
 }
 
-CIndexLib::CIndexLib(const CIndexLib& other) : CIndexLib()
-{
-    *this = other;
-}
+CIndexLib::CIndexLib(const CIndexLib& other) : CIndexLib() { *this = other; }
 
 CIndexLib& CIndexLib::operator=(const CIndexLib& other)
 {
@@ -86,8 +76,7 @@ CIndexLib& CIndexLib::operator=(const CIndexLib& other)
 CIndexLib::~CIndexLib()
 {
     // Derived destructors have run: their hook is gone, so the base rule deletes.
-    for (DWORD i = 0; i < m_items.size(); ++i)
-        DeleteItem(i, false);
+    for (DWORD i = 0; i < m_items.size(); ++i) DeleteItem(i, false);
     m_items.clear();
     SyncTable();
 }
@@ -114,8 +103,7 @@ HRESULT CIndexLib::OnDeleteItem(SIdxLibItem*& item)
 void CIndexLib::DeleteItem(DWORD index, bool useHook)
 {
     SIdxLibItem*& item = m_items[index];
-    if (!item)
-        return;
+    if (!item) return;
     m_itemToIndex.erase(item);
     if (useHook) {
         OnDeleteItem(item);
@@ -127,8 +115,7 @@ void CIndexLib::DeleteItem(DWORD index, bool useHook)
 
 void CIndexLib::CleanUp()
 {
-    for (DWORD i = 0; i < m_items.size(); ++i)
-        DeleteItem(i, m_bUseItemHook != 0);
+    for (DWORD i = 0; i < m_items.size(); ++i) DeleteItem(i, m_bUseItemHook != 0);
     m_items.clear();
     m_sources.clear();
     m_idToIndex.clear();
@@ -146,8 +133,7 @@ void CIndexLib::RebuildIdMap()
     m_idToIndex.clear();
     m_itemToIndex.clear();
     for (DWORD i = 0; i < m_items.size(); ++i) {
-        if (!m_items[i])
-            continue;
+        if (!m_items[i]) continue;
         m_idToIndex.emplace(m_items[i]->dwID, i);
         m_itemToIndex.emplace(m_items[i], i);
     }
@@ -155,10 +141,8 @@ void CIndexLib::RebuildIdMap()
 
 void CIndexLib::Reserve(size_t count)
 {
-    if (count > m_items.capacity())
-        m_items.reserve(std::max(count, 2 * m_items.capacity()));
-    if (count > m_sources.capacity())
-        m_sources.reserve(std::max(count, 2 * m_sources.capacity()));
+    if (count > m_items.capacity()) m_items.reserve(std::max(count, 2 * m_items.capacity()));
+    if (count > m_sources.capacity()) m_sources.reserve(std::max(count, 2 * m_sources.capacity()));
 }
 
 HRESULT CIndexLib::AppendItem(DWORD id, const char* name, Source&& source, bool useHook)
@@ -209,25 +193,20 @@ HRESULT CIndexLib::ReadTable(bool loadData, bool useHook)
 {
     ou::pack::Reader reader;
     HRESULT hr = reader.Open(m_szLibPathname);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     uint8_t head[ou::pack::kHeaderSize];
     const size_t headBytes = reader.Size() < sizeof(head) ? 0 : sizeof(head);
-    if (headBytes && !reader.ReadAt(0, head, headBytes))
-        return IDXLIB_E_READ;
+    if (headBytes && !reader.ReadAt(0, head, headBytes)) return IDXLIB_E_READ;
     ou::pack::Header header;
     hr = ou::pack::ParseHeader(head, headBytes, reader.Size(), header);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
 
     std::vector<ou::pack::Entry> entries;
     try {
         std::vector<uint8_t> table(header.tableSize);
-        if (!reader.ReadAt(header.tableOffset, table.data(), table.size()))
-            return IDXLIB_E_READ;
+        if (!reader.ReadAt(header.tableOffset, table.data(), table.size())) return IDXLIB_E_READ;
         hr = ou::pack::ParseTable(table.data(), table.size(), header, reader.Size(), entries);
-        if (FAILED(hr))
-            return hr;
+        if (FAILED(hr)) return hr;
     } catch (...) {
         return E_OUTOFMEMORY;
     }
@@ -251,13 +230,11 @@ HRESULT CIndexLib::ReadTable(bool loadData, bool useHook)
             } catch (...) {
                 return E_OUTOFMEMORY;
             }
-            if (!reader.ReadAt(e.offset, source.bytes.data(), e.size))
-                return IDXLIB_E_READ;
+            if (!reader.ReadAt(e.offset, source.bytes.data(), e.size)) return IDXLIB_E_READ;
             source.inMemory = true;
         }
         hr = AppendItem(e.id, e.name.c_str(), std::move(source), useHook);
-        if (FAILED(hr))
-            return hr;
+        if (FAILED(hr)) return hr;
     }
 
     if (header.extraOffset) {
@@ -267,8 +244,7 @@ HRESULT CIndexLib::ReadTable(bool loadData, bool useHook)
         } catch (...) {
             return E_OUTOFMEMORY;
         }
-        if (!reader.ReadAt(header.extraOffset, extra.data(), extra.size()))
-            return IDXLIB_E_READ;
+        if (!reader.ReadAt(header.extraOffset, extra.data(), extra.size())) return IDXLIB_E_READ;
         COUMemFile file(extra.data(), extra.size());
         COUArchive archive(&file, OU_ARCHIVE_LOAD, 0x1000, nullptr);
         try {
@@ -278,19 +254,16 @@ HRESULT CIndexLib::ReadTable(bool loadData, bool useHook)
         } catch (...) {
             hr = IDXLIB_E_CORRUPT;
         }
-        if (FAILED(hr))
-            return hr;
+        if (FAILED(hr)) return hr;
         m_bHasExtra = 1;
     }
     return S_OK;
 }
 
-HRESULT CIndexLib::Load(const char* path, int bLoadAllData, int bLoadItemTable, int bCreateIfMissing,
-                        int bUseItemHook)
+HRESULT CIndexLib::Load(const char* path, int bLoadAllData, int bLoadItemTable, int bCreateIfMissing, int bUseItemHook)
 {
     CleanUp();
-    if (!path || !*path || std::strlen(path) >= sizeof(m_szLibPathname))
-        return E_INVALIDARG;
+    if (!path || !*path || std::strlen(path) >= sizeof(m_szLibPathname)) return E_INVALIDARG;
     OU_SafeStrCpy(m_szLibPathname, sizeof(m_szLibPathname), path);
     m_bLoadAllData = bLoadAllData ? 1 : 0;
     m_bUseItemHook = bUseItemHook ? 1 : 0;
@@ -308,8 +281,7 @@ HRESULT CIndexLib::Load(const char* path, int bLoadAllData, int bLoadItemTable, 
     if (!bLoadItemTable) {
         uint8_t head[ou::pack::kHeaderSize];
         const size_t headBytes = reader.Size() < sizeof(head) ? 0 : sizeof(head);
-        if (headBytes && !reader.ReadAt(0, head, headBytes))
-            return IDXLIB_E_READ;
+        if (headBytes && !reader.ReadAt(0, head, headBytes)) return IDXLIB_E_READ;
         ou::pack::Header header;
         return ou::pack::ParseHeader(head, headBytes, reader.Size(), header);
     }
@@ -321,10 +293,8 @@ HRESULT CIndexLib::Reload(int bLoadItemTable)
     const int hook = m_bUseItemHook;
     CleanUp();
     m_bUseItemHook = hook;
-    if (!bLoadItemTable)
-        return S_OK;
-    if (!m_szLibPathname[0])
-        return E_FAIL;
+    if (!bLoadItemTable) return S_OK;
+    if (!m_szLibPathname[0]) return E_FAIL;
     const HRESULT hr = ReadTable(m_bLoadAllData != 0, m_bUseItemHook != 0);
     if (FAILED(hr)) {
         CleanUp();
@@ -343,11 +313,9 @@ DWORD CIndexLib::GetIndexFormID(DWORD id) const
 
 DWORD CIndexLib::FindIndexByItemName(const char* name) const
 {
-    if (!name)
-        return IDXLIB_NONE;
+    if (!name) return IDXLIB_NONE;
     for (DWORD i = 0; i < m_items.size(); ++i)
-        if (m_items[i] && SameName(m_items[i]->szName, name))
-            return i;
+        if (m_items[i] && SameName(m_items[i]->szName, name)) return i;
     return IDXLIB_NONE;
 }
 
@@ -362,8 +330,7 @@ DWORD CIndexLib::FindNextIndexByItemNameEx()
 {
     while (m_dwFindNext < m_items.size()) {
         const DWORD i = m_dwFindNext++;
-        if (m_items[i] && WildMatch(m_findPattern.c_str(), m_items[i]->szName))
-            return i;
+        if (m_items[i] && WildMatch(m_findPattern.c_str(), m_items[i]->szName)) return i;
     }
     m_dwFindNext = IDXLIB_NONE;
     return IDXLIB_NONE;
@@ -371,11 +338,9 @@ DWORD CIndexLib::FindNextIndexByItemNameEx()
 
 HRESULT CIndexLib::QueryShareBuffer(DWORD size, int flags)
 {
-    if (size > kMaxShareBuffer)
-        return E_OUTOFMEMORY;
+    if (size > kMaxShareBuffer) return E_OUTOFMEMORY;
     try {
-        if (m_shareBuffer.size() < size)
-            m_shareBuffer.resize(size);
+        if (m_shareBuffer.size() < size) m_shareBuffer.resize(size);
     } catch (...) {
         return E_OUTOFMEMORY;
     }
@@ -392,8 +357,7 @@ void CIndexLib::ReleaseItemDataShareBuffer()
 
 HRESULT CIndexLib::ReadItemData(DWORD index, std::vector<BYTE>& out) const
 {
-    if (index >= m_sources.size())
-        return E_INVALIDARG;
+    if (index >= m_sources.size()) return E_INVALIDARG;
     const Source& s = m_sources[index];
     try {
         if (s.inMemory) {
@@ -406,40 +370,32 @@ HRESULT CIndexLib::ReadItemData(DWORD index, std::vector<BYTE>& out) const
     }
     ou::pack::Reader reader;
     const HRESULT hr = reader.Open(m_szLibPathname);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     return reader.ReadAt(s.offset, out.data(), s.size) ? S_OK : IDXLIB_E_READ;
 }
 
 void* CIndexLib::QueryItemDataToShareBuffer(DWORD index)
 {
-    if (index >= m_sources.size())
-        return nullptr;
+    if (index >= m_sources.size()) return nullptr;
     const Source& s = m_sources[index];
-    if (s.size > kMaxShareBuffer)
-        return nullptr;
+    if (s.size > kMaxShareBuffer) return nullptr;
     try {
-        if (m_shareBuffer.size() < std::max<DWORD>(s.size, 1))
-            m_shareBuffer.resize(std::max<DWORD>(s.size, 1));
+        if (m_shareBuffer.size() < std::max<DWORD>(s.size, 1)) m_shareBuffer.resize(std::max<DWORD>(s.size, 1));
     } catch (...) {
         return nullptr;
     }
     if (s.inMemory) {
-        if (s.size)
-            std::memcpy(m_shareBuffer.data(), s.bytes.data(), s.size);
+        if (s.size) std::memcpy(m_shareBuffer.data(), s.bytes.data(), s.size);
         return m_shareBuffer.data();
     }
     // A run of reads over a held share buffer opens the pack once.
     std::shared_ptr<ou::pack::Reader> reader = m_shareReader;
     if (!reader) {
         reader = std::make_shared<ou::pack::Reader>();
-        if (FAILED(reader->Open(m_szLibPathname)))
-            return nullptr;
-        if (m_bShareBufferHeld)
-            m_shareReader = reader;
+        if (FAILED(reader->Open(m_szLibPathname))) return nullptr;
+        if (m_bShareBufferHeld) m_shareReader = reader;
     }
-    if (!reader->ReadAt(s.offset, m_shareBuffer.data(), s.size))
-        return nullptr;
+    if (!reader->ReadAt(s.offset, m_shareBuffer.data(), s.size)) return nullptr;
     return m_shareBuffer.data();
 }
 

@@ -12,21 +12,16 @@
 
 namespace {
 
-bool ValidName(const char* name)
-{
-    return name && *name && std::strlen(name) < IDXLIB_NAME_SIZE;
-}
+bool ValidName(const char* name) { return name && *name && std::strlen(name) < IDXLIB_NAME_SIZE; }
 
 } // namespace
 
 HRESULT CIndexLib::OnSerializeItemsToStreamLib(COUArchive& archive)
 {
     for (SIdxLibItem* item : m_items) {
-        if (!item)
-            continue;
+        if (!item) continue;
         const HRESULT hr = item->SerializeTo(archive);
-        if (FAILED(hr))
-            return hr;
+        if (FAILED(hr)) return hr;
     }
     return S_OK;
 }
@@ -34,25 +29,21 @@ HRESULT CIndexLib::OnSerializeItemsToStreamLib(COUArchive& archive)
 HRESULT CIndexLib::OnUnserializeItemsFromStreamLib(COUArchive& archive)
 {
     for (SIdxLibItem* item : m_items) {
-        if (!item)
-            continue;
+        if (!item) continue;
         const HRESULT hr = item->UnserializeFrom(archive);
-        if (FAILED(hr))
-            return hr;
+        if (FAILED(hr)) return hr;
     }
     return S_OK;
 }
 
 HRESULT CIndexLib::WritePack(const char* path, bool withExtra)
 {
-    if (!path || !*path || std::strlen(path) >= sizeof(m_szLibPathname))
-        return E_INVALIDARG;
+    if (!path || !*path || std::strlen(path) >= sizeof(m_szLibPathname)) return E_INVALIDARG;
     // The held pack is the old file: its offsets are not the new table's.
     m_shareReader.reset();
     COUFile file;
     HRESULT hr = file.Open(path, OU_FILE_CREATE);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
 
     ou::pack::Header header;
     uint8_t head[ou::pack::kHeaderSize] = {};
@@ -65,8 +56,7 @@ HRESULT CIndexLib::WritePack(const char* path, bool withExtra)
     }
     std::vector<BYTE> bytes;
     for (DWORD i = 0; i < m_items.size(); ++i) {
-        if (!m_items[i])
-            continue;
+        if (!m_items[i]) continue;
         hr = ReadItemData(i, bytes);
         if (FAILED(hr)) {
             file.Abort();
@@ -117,12 +107,10 @@ HRESULT CIndexLib::WritePack(const char* path, bool withExtra)
             } catch (...) {
                 hr = E_FAIL;
             }
-            if (SUCCEEDED(hr))
-                hr = archive.Close();
+            if (SUCCEEDED(hr)) hr = archive.Close();
         }
         const std::vector<BYTE>& extra = extraFile.GetBuffer();
-        if (SUCCEEDED(hr) && pos + extra.size() > 0xFFFFFFFFu)
-            hr = E_OUTOFMEMORY;
+        if (SUCCEEDED(hr) && pos + extra.size() > 0xFFFFFFFFu) hr = E_OUTOFMEMORY;
         if (FAILED(hr)) {
             file.Abort();
             return hr;
@@ -141,8 +129,7 @@ HRESULT CIndexLib::WritePack(const char* path, bool withExtra)
         return E_FAIL;
     }
     hr = file.Close();
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
 
     // The library now lives in the new file.
     OU_SafeStrCpy(m_szLibPathname, sizeof(m_szLibPathname), path);
@@ -161,40 +148,29 @@ HRESULT CIndexLib::WritePack(const char* path, bool withExtra)
 HRESULT CIndexLib::Save(const char* path)
 {
     const std::string target = path ? path : m_szLibPathname;
-    if (target.empty())
-        return E_INVALIDARG;
+    if (target.empty()) return E_INVALIDARG;
     return m_bHasExtra ? SaveAsStreamLib(target.c_str()) : SaveAsUnstreamLib(target.c_str());
 }
 
-HRESULT CIndexLib::SaveAsStreamLib(const char* path)
-{
-    return WritePack(path, true);
-}
+HRESULT CIndexLib::SaveAsStreamLib(const char* path) { return WritePack(path, true); }
 
-HRESULT CIndexLib::SaveAsUnstreamLib(const char* path)
-{
-    return WritePack(path, false);
-}
+HRESULT CIndexLib::SaveAsUnstreamLib(const char* path) { return WritePack(path, false); }
 
 HRESULT CIndexLib::ImportFromMemory(const void* data, DWORD size, DWORD id, const char* name)
 {
-    if ((!data && size) || !ValidName(name))
-        return E_INVALIDARG;
+    if ((!data && size) || !ValidName(name)) return E_INVALIDARG;
     if (!m_bItemTableLoaded) {
         if (m_szLibPathname[0] && std::filesystem::exists(ou::NativePath(m_szLibPathname))) {
             const HRESULT hr = Reload(1);
-            if (FAILED(hr))
-                return hr;
+            if (FAILED(hr)) return hr;
         }
         m_bItemTableLoaded = 1;
     }
     if (id == IDXLIB_NONE) {
         DWORD next = 0;
         for (SIdxLibItem* item : m_items)
-            if (item && item->dwID >= next)
-                next = item->dwID + 1;
-        if (next == IDXLIB_NONE)
-            return E_FAIL; // every id is taken
+            if (item && item->dwID >= next) next = item->dwID + 1;
+        if (next == IDXLIB_NONE) return E_FAIL; // every id is taken
         id = next;
     }
     Source source;
@@ -215,24 +191,20 @@ HRESULT CIndexLib::ImportFromMemory(const void* data, DWORD size, DWORD id, cons
         item->dwDataSize = size;
     } else {
         const HRESULT hr = AppendItem(id, name, std::move(source), m_bUseItemHook != 0);
-        if (FAILED(hr))
-            return hr;
+        if (FAILED(hr)) return hr;
         item = m_items.back();
     }
     HRESULT hr = item->OnInitFromFileInMemory(m_sources[GetIndexFormID(id)].bytes.data(), size);
-    if (SUCCEEDED(hr))
-        hr = item->OnUpdateItem();
+    if (SUCCEEDED(hr)) hr = item->OnUpdateItem();
     return hr;
 }
 
 HRESULT CIndexLib::Import(const char* path, DWORD id, const char* name)
 {
-    if (!path || !*path)
-        return E_INVALIDARG;
+    if (!path || !*path) return E_INVALIDARG;
     std::vector<uint8_t> bytes;
     const int r = ou::ReadFileBytes(path, bytes);
-    if (r)
-        return r == -1 ? IDXLIB_E_CANNOT_OPEN : IDXLIB_E_READ;
+    if (r) return r == -1 ? IDXLIB_E_CANNOT_OPEN : IDXLIB_E_READ;
     return ImportFromMemory(bytes.data(), static_cast<DWORD>(bytes.size()), id,
                             name ? name : OU_GetNameFromPathname(path));
 }
@@ -240,38 +212,31 @@ HRESULT CIndexLib::Import(const char* path, DWORD id, const char* name)
 HRESULT CIndexLib::Export(DWORD id, const char* path)
 {
     const DWORD index = GetIndexFormID(id);
-    if (index == IDXLIB_NONE || !path || !*path)
-        return E_INVALIDARG;
+    if (index == IDXLIB_NONE || !path || !*path) return E_INVALIDARG;
     std::vector<BYTE> bytes;
     HRESULT hr = ReadItemData(index, bytes);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     COUFile file;
     hr = file.Open(path, OU_FILE_CREATE);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     if (!bytes.empty() && file.Write(bytes.data(), static_cast<DWORD>(bytes.size())) != bytes.size()) {
         file.Abort();
         return E_FAIL;
     }
     hr = file.Close();
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     return m_items[index]->OnUpdateToFile(path);
 }
 
 HRESULT CIndexLib::ExportAll(const char* folder)
 {
-    if (!folder || !*folder)
-        return E_INVALIDARG;
+    if (!folder || !*folder) return E_INVALIDARG;
     HRESULT result = S_OK;
     std::string base = ou::NativePath(folder);
-    if (base.back() != '/')
-        base += '/';
+    if (base.back() != '/') base += '/';
     std::set<std::string> written;
     for (DWORD i = 0; i < m_items.size(); ++i) {
-        if (!m_items[i])
-            continue;
+        if (!m_items[i]) continue;
         // Only the file-name part: a stored name never reaches outside the folder.
         const std::string name = OU_GetNameFromPathname(m_items[i]->szName);
         if (name.empty() || name == "." || name == "..") {
@@ -284,16 +249,14 @@ HRESULT CIndexLib::ExportAll(const char* folder)
             continue;
         }
         const HRESULT hr = Export(m_items[i]->dwID, (base + name).c_str());
-        if (FAILED(hr))
-            result = hr;
+        if (FAILED(hr)) result = hr;
     }
     return result;
 }
 
 HRESULT CIndexLib::RemoveByIndex(DWORD index)
 {
-    if (index >= m_items.size())
-        return E_INVALIDARG;
+    if (index >= m_items.size()) return E_INVALIDARG;
     DeleteItem(index, m_bUseItemHook != 0);
     m_items.erase(m_items.begin() + index);
     m_sources.erase(m_sources.begin() + index);
@@ -302,10 +265,7 @@ HRESULT CIndexLib::RemoveByIndex(DWORD index)
     return S_OK;
 }
 
-HRESULT CIndexLib::Remove(DWORD id)
-{
-    return RemoveByIndex(GetIndexFormID(id));
-}
+HRESULT CIndexLib::Remove(DWORD id) { return RemoveByIndex(GetIndexFormID(id)); }
 
 HRESULT CIndexLib::RemoveAll()
 {
@@ -317,8 +277,7 @@ HRESULT CIndexLib::RemoveAll()
 
 HRESULT CIndexLib::ChangeItemNameByIndex(DWORD index, const char* name)
 {
-    if (index >= m_items.size() || !m_items[index] || !ValidName(name))
-        return E_INVALIDARG;
+    if (index >= m_items.size() || !m_items[index] || !ValidName(name)) return E_INVALIDARG;
     m_items[index]->SetName(name);
     return m_items[index]->OnUpdateItem();
 }

@@ -36,8 +36,7 @@ struct Entry {
 // Reads and checks the header against the file size.
 HRESULT ParseHeader(const uint8_t* bytes, size_t size, uint64_t fileSize, Header& out);
 // Parses and checks the table against the header and the file size.
-HRESULT ParseTable(const uint8_t* bytes, size_t size, const Header& header, uint64_t fileSize,
-                   std::vector<Entry>& out);
+HRESULT ParseTable(const uint8_t* bytes, size_t size, const Header& header, uint64_t fileSize, std::vector<Entry>& out);
 void WriteHeader(uint8_t* out, const Header& header);
 // Appends one table entry.
 void AppendEntry(std::vector<uint8_t>& table, const Entry& entry);

@@ -9,8 +9,7 @@ inline std::string NativePath(const char* path)
 {
     std::string out(path ? path : "");
     for (char& c : out)
-        if (c == '\\')
-            c = '/';
+        if (c == '\\') c = '/';
     return out;
 }
 
@@ -28,8 +27,7 @@ inline int ReadFileBytes(const char* path, std::vector<uint8_t>& out)
 {
     out.clear();
     std::FILE* f = std::fopen(NativePath(path).c_str(), "rb");
-    if (!f)
-        return -1;
+    if (!f) return -1;
     int result = 0;
     try {
         uint8_t chunk[65536];
@@ -41,14 +39,12 @@ inline int ReadFileBytes(const char* path, std::vector<uint8_t>& out)
             }
             out.insert(out.end(), chunk, chunk + n);
         }
-        if (std::ferror(f))
-            result = -2;
+        if (std::ferror(f)) result = -2;
     } catch (...) {
         result = -2;
     }
     std::fclose(f);
-    if (result)
-        out.clear();
+    if (result) out.clear();
     return result;
 }
 

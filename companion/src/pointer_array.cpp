@@ -15,20 +15,15 @@ CPointerArray::CPointerArray()
 {
 }
 
-CPointerArray::CPointerArray(const CPointerArray& other) : CPointerArray()
-{
-    *this = other;
-}
+CPointerArray::CPointerArray(const CPointerArray& other) : CPointerArray() { *this = other; }
 
 CPointerArray& CPointerArray::operator=(const CPointerArray& other)
 {
-    if (this == &other)
-        return *this;
+    if (this == &other) return *this;
     void** copy = nullptr;
     if (other.m_dwAllocSize) {
         copy = new (std::nothrow) void*[other.m_dwAllocSize]();
-        if (!copy)
-            return *this; // keeps the old state rather than a half copy
+        if (!copy) return *this; // keeps the old state rather than a half copy
         std::memcpy(copy, other.m_ppData, other.m_dwUsedSize * sizeof(void*));
     }
     delete[] m_ppData;
@@ -43,15 +38,9 @@ CPointerArray& CPointerArray::operator=(const CPointerArray& other)
     return *this;
 }
 
-CPointerArray::~CPointerArray()
-{
-    delete[] m_ppData;
-}
+CPointerArray::~CPointerArray() { delete[] m_ppData; }
 
-int CPointerArray::IsPacked() const
-{
-    return m_bPacked;
-}
+int CPointerArray::IsPacked() const { return m_bPacked; }
 
 HRESULT CPointerArray::Build(DWORD initialCount, int bPacked, DWORD growBy, DWORD shrinkStep, int bAutoShrink)
 {
@@ -74,49 +63,33 @@ void CPointerArray::Release()
 
 void CPointerArray::RemoveAllPointer()
 {
-    if (m_ppData)
-        std::memset(m_ppData, 0, m_dwAllocSize * sizeof(void*));
+    if (m_ppData) std::memset(m_ppData, 0, m_dwAllocSize * sizeof(void*));
     m_dwUsedSize = 0;
 }
 
-void* CPointerArray::GetPointer(DWORD index) const
-{
-    return index < m_dwUsedSize ? m_ppData[index] : nullptr;
-}
+void* CPointerArray::GetPointer(DWORD index) const { return index < m_dwUsedSize ? m_ppData[index] : nullptr; }
 
-void* CPointerArray::GetPointer(DWORD index)
-{
-    return index < m_dwUsedSize ? m_ppData[index] : nullptr;
-}
+void* CPointerArray::GetPointer(DWORD index) { return index < m_dwUsedSize ? m_ppData[index] : nullptr; }
 
-int CPointerArray::IsInArray(const void* pointer) const
-{
-    return GetIndexOfPointer(pointer) != kNone;
-}
+int CPointerArray::IsInArray(const void* pointer) const { return GetIndexOfPointer(pointer) != kNone; }
 
 DWORD CPointerArray::GetIndexOfPointer(const void* pointer) const
 {
     for (DWORD i = 0; i < m_dwUsedSize; ++i)
-        if (m_ppData[i] == pointer)
-            return i;
+        if (m_ppData[i] == pointer) return i;
     return kNone;
 }
 
 HRESULT CPointerArray::Resize(DWORD count)
 {
-    if (count > kMaxSlots)
-        return E_OUTOFMEMORY;
-    if (count < m_dwUsedSize)
-        count = m_dwUsedSize;
-    if (count == m_dwAllocSize)
-        return S_OK;
+    if (count > kMaxSlots) return E_OUTOFMEMORY;
+    if (count < m_dwUsedSize) count = m_dwUsedSize;
+    if (count == m_dwAllocSize) return S_OK;
     void** data = nullptr;
     if (count) {
         data = new (std::nothrow) void*[count]();
-        if (!data)
-            return E_OUTOFMEMORY;
-        if (m_dwUsedSize)
-            std::memcpy(data, m_ppData, m_dwUsedSize * sizeof(void*));
+        if (!data) return E_OUTOFMEMORY;
+        if (m_dwUsedSize) std::memcpy(data, m_ppData, m_dwUsedSize * sizeof(void*));
     }
     delete[] m_ppData;
     m_ppData = data;
@@ -124,10 +97,7 @@ HRESULT CPointerArray::Resize(DWORD count)
     return S_OK;
 }
 
-HRESULT CPointerArray::Reserve(DWORD count)
-{
-    return count <= m_dwAllocSize ? S_OK : Resize(count);
-}
+HRESULT CPointerArray::Reserve(DWORD count) { return count <= m_dwAllocSize ? S_OK : Resize(count); }
 
 DWORD CPointerArray::NextGrowSize() const
 {
@@ -145,8 +115,7 @@ DWORD CPointerArray::InsertPointer(void* pointer, int bFillHole)
             }
         }
     }
-    if (m_dwUsedSize >= m_dwAllocSize)
-        return kNone;
+    if (m_dwUsedSize >= m_dwAllocSize) return kNone;
     m_ppData[m_dwUsedSize] = pointer;
     return m_dwUsedSize++;
 }
@@ -154,28 +123,23 @@ DWORD CPointerArray::InsertPointer(void* pointer, int bFillHole)
 DWORD CPointerArray::InsertPointerGrow(void* pointer, int bFillHole)
 {
     const DWORD index = InsertPointer(pointer, bFillHole);
-    if (index != kNone)
-        return index;
+    if (index != kNone) return index;
     const DWORD size = NextGrowSize();
-    if (size <= m_dwAllocSize || FAILED(Resize(size)))
-        return kNone;
+    if (size <= m_dwAllocSize || FAILED(Resize(size))) return kNone;
     return InsertPointer(pointer, 0);
 }
 
 int CPointerArray::RemovePointer(DWORD index)
 {
-    if (index >= m_dwUsedSize)
-        return 0;
+    if (index >= m_dwUsedSize) return 0;
     if (m_bPacked) {
         std::memmove(m_ppData + index, m_ppData + index + 1, (m_dwUsedSize - index - 1) * sizeof(void*));
         m_ppData[--m_dwUsedSize] = nullptr;
     } else {
         m_ppData[index] = nullptr;
-        while (m_dwUsedSize && !m_ppData[m_dwUsedSize - 1])
-            --m_dwUsedSize;
+        while (m_dwUsedSize && !m_ppData[m_dwUsedSize - 1]) --m_dwUsedSize;
     }
-    if (m_bAutoShrink && m_dwAllocSize - m_dwUsedSize > m_dwGrowBy)
-        Shrink();
+    if (m_bAutoShrink && m_dwAllocSize - m_dwUsedSize > m_dwGrowBy) Shrink();
     return 1;
 }
 
@@ -191,7 +155,6 @@ HRESULT CPointerArray::Shrink()
     if (m_dwShrinkStep > 1 && target % m_dwShrinkStep)
         target = std::min<DWORD>(kMaxSlots, target + (m_dwShrinkStep - target % m_dwShrinkStep));
     target = std::max(target, m_dwInitSize);
-    if (target >= m_dwAllocSize)
-        return S_FALSE;
+    if (target >= m_dwAllocSize) return S_FALSE;
     return Resize(target);
 }

@@ -30,7 +30,7 @@ D3DXQUATERNION* HalfArcQuaternion(D3DXQUATERNION* out, const D3DXVECTOR3& from, 
     return UnitArcQuaternion(out, a, h);
 }
 
-}  // namespace
+} // namespace
 
 void CD3DArcBall::Init()
 {
@@ -87,9 +87,7 @@ LRESULT CD3DArcBall::HandleMouseMessages(HWND, UINT message, WPARAM wParam, LPAR
         g_vDown = ScreenToVector(x, y);
         m_qDown = m_qNow;
         return 1;
-    case WM_LBUTTONUP:
-        m_bDrag = FALSE;
-        return 1;
+    case WM_LBUTTONUP: m_bDrag = FALSE; return 1;
     case WM_MOUSEMOVE:
         if (wParam & MK_LBUTTON) {
             if (m_bDrag) {
@@ -104,7 +102,8 @@ LRESULT CD3DArcBall::HandleMouseMessages(HWND, UINT message, WPARAM wParam, LPAR
             D3DXMatrixRotationQuaternion(&m_matRotation, &m_qNow);
             m_bDrag = TRUE;
         } else if (wParam & (MK_RBUTTON | MK_MBUTTON)) {
-            const float dy = static_cast<float>(g_iLastMouseY - y) * m_fRadiusTranslation / static_cast<float>(m_iHeight);
+            const float dy =
+                static_cast<float>(g_iLastMouseY - y) * m_fRadiusTranslation / static_cast<float>(m_iHeight);
             if (wParam & MK_RBUTTON) {
                 const float dx =
                     static_cast<float>(g_iLastMouseX - x) * m_fRadiusTranslation / static_cast<float>(m_iWidth);
@@ -117,7 +116,6 @@ LRESULT CD3DArcBall::HandleMouseMessages(HWND, UINT message, WPARAM wParam, LPAR
             g_iLastMouseY = y;
         }
         return 1;
-    default:
-        return 0;
+    default: return 0;
     }
 }

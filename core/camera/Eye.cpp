@@ -52,8 +52,8 @@ CViewingFrustum::CViewingFrustum()
     SetViewingFrustum(1.0471976f, 1.0f, 1.0f, 100.0f, 1.1f, 0, 1, FRUSTUM_WIDEN_RATE);
 }
 
-CViewingFrustum::CViewingFrustum(float fov, float aspect, float nearZ, float farZ, float widen, int ortho,
-                                 int limited, ENUM_FRUSTUM_WIDEN_MODE mode)
+CViewingFrustum::CViewingFrustum(float fov, float aspect, float nearZ, float farZ, float widen, int ortho, int limited,
+                                 ENUM_FRUSTUM_WIDEN_MODE mode)
 {
     m_ViewportSize.cx = 1.0f;
     m_ViewportSize.cy = 1.0f;
@@ -89,8 +89,7 @@ void CViewingFrustum::SetViewingFrustum(float fov, float aspect, float nearZ, fl
 
 void CViewingFrustum::SetOrthoMode(int ortho)
 {
-    if (ortho == m_bOrtho)
-        return;
+    if (ortho == m_bOrtho) return;
     m_bOrtho = ortho;
     ApplyViewingFrustum();
 }
@@ -117,8 +116,8 @@ void CViewingFrustum::ApplyViewingFrustum()
     }
     const float* w = m_fWiden;
     const int32_t* l = m_bLimited;
-    m_RawFrustum.InitRawFrustumEx(m_fFov, m_fAspect, m_fFarZ, m_eWidenMode, w[0], w[1], w[2], w[3], w[4], l[0],
-                                  l[1], l[2], l[3], l[4]);
+    m_RawFrustum.InitRawFrustumEx(m_fFov, m_fAspect, m_fFarZ, m_eWidenMode, w[0], w[1], w[2], w[3], w[4], l[0], l[1],
+                                  l[2], l[3], l[4]);
     const D3DXVECTOR3 pos = m_vPos;
     InitRawFrustumEx(m_fFov, m_fAspect, m_fFarZ, m_eWidenMode, w[0], w[1], w[2], w[3], w[4], l[0], l[1], l[2], l[3],
                      l[4]);
@@ -144,8 +143,7 @@ CEye::CEye()
 void CEye::SetPos(D3DXVECTOR3* pos, int apply)
 {
     m_vPos = *pos;
-    if (apply)
-        ApplyChange();
+    if (apply) ApplyChange();
 }
 
 void CEye::MoveTo(float x, float y, float z)
@@ -157,12 +155,10 @@ void CEye::MoveTo(float x, float y, float z)
 void CEye::SetDirection(const D3DXVECTOR3* dir, const D3DXVECTOR3* up, int apply)
 {
     m_vDir = Normalized(*dir);
-    if (up)
-        m_vUp = Normalized(*up);
+    if (up) m_vUp = Normalized(*up);
     m_vRight = Cross(m_vUp, m_vDir);
     m_vUp = Cross(m_vDir, m_vRight);
-    if (apply)
-        ApplyChange();
+    if (apply) ApplyChange();
 }
 
 void CEye::Rotate(const D3DXMATRIX& m, bool up, bool right, bool dir)
@@ -174,32 +170,27 @@ void CEye::Rotate(const D3DXMATRIX& m, bool up, bool right, bool dir)
 
 void CEye::CheckLean(const D3DXVECTOR3& savedDir, const D3DXVECTOR3& savedUp, int apply)
 {
-    if (!m_bLeanLimit || !(m_vUp.y < m_fCosMaxLean))
-        return;
+    if (!m_bLeanLimit || !(m_vUp.y < m_fCosMaxLean)) return;
     m_vDir = savedDir;
     m_vUp = savedUp;
-    if (apply)
-        ApplyChange();
+    if (apply) ApplyChange();
 }
 
 void CEye::Pitch(float angle, int apply)
 {
-    if (angle == 0.0f)
-        return;
+    if (angle == 0.0f) return;
     const D3DXVECTOR3 savedDir = m_vDir, savedUp = m_vUp;
     if (IsFree())
         Rotate(AxisRotation(m_vRight, angle), true, false, true);
     else
         Rotate(AxisRotation(Cross(kWorldUp, m_vDir), angle), true, true, true);
-    if (apply)
-        ApplyChange();
+    if (apply) ApplyChange();
     CheckLean(savedDir, savedUp, apply);
 }
 
 void CEye::Yaw(float angle, int apply)
 {
-    if (angle == 0.0f)
-        return;
+    if (angle == 0.0f) return;
     if (IsFree()) {
         Rotate(AxisRotation(m_vUp, angle), false, true, true);
     } else {
@@ -207,46 +198,37 @@ void CEye::Yaw(float angle, int apply)
         D3DXMatrixRotationY(&m, angle);
         Rotate(m, true, true, true);
     }
-    if (apply)
-        ApplyChange();
+    if (apply) ApplyChange();
 }
 
 void CEye::Roll(float angle, int apply)
 {
-    if (angle == 0.0f)
-        return;
+    if (angle == 0.0f) return;
     const D3DXVECTOR3 savedDir = m_vDir, savedUp = m_vUp;
     if (IsFree())
         Rotate(AxisRotation(m_vDir, angle), true, true, false);
     else
         Rotate(AxisRotation(D3DXVECTOR3(m_vDir.x, 0.0f, m_vDir.z), angle), true, true, true);
-    if (apply)
-        ApplyChange();
+    if (apply) ApplyChange();
     CheckLean(savedDir, savedUp, apply);
 }
 
 void CEye::Turn(float pitch, float yaw, float roll)
 {
-    if (pitch == 0.0f && yaw == 0.0f && roll == 0.0f)
-        return;
+    if (pitch == 0.0f && yaw == 0.0f && roll == 0.0f) return;
     const D3DXVECTOR3 savedDir = m_vDir, savedUp = m_vUp;
     if (IsFree()) {
-        if (pitch != 0.0f)
-            Rotate(AxisRotation(Cross(m_vUp, m_vDir), pitch), true, false, true);
-        if (yaw != 0.0f)
-            Rotate(AxisRotation(m_vUp, yaw), false, false, true);
-        if (roll != 0.0f)
-            Rotate(AxisRotation(m_vDir, roll), true, false, false);
+        if (pitch != 0.0f) Rotate(AxisRotation(Cross(m_vUp, m_vDir), pitch), true, false, true);
+        if (yaw != 0.0f) Rotate(AxisRotation(m_vUp, yaw), false, false, true);
+        if (roll != 0.0f) Rotate(AxisRotation(m_vDir, roll), true, false, false);
     } else {
-        if (pitch != 0.0f)
-            Rotate(AxisRotation(Cross(kWorldUp, m_vDir), pitch), true, true, true);
+        if (pitch != 0.0f) Rotate(AxisRotation(Cross(kWorldUp, m_vDir), pitch), true, true, true);
         if (yaw != 0.0f) {
             D3DXMATRIX m;
             D3DXMatrixRotationY(&m, yaw);
             Rotate(m, true, true, true);
         }
-        if (roll != 0.0f)
-            Rotate(AxisRotation(D3DXVECTOR3(m_vDir.x, 0.0f, m_vDir.z), roll), true, true, true);
+        if (roll != 0.0f) Rotate(AxisRotation(D3DXVECTOR3(m_vDir.x, 0.0f, m_vDir.z), roll), true, true, true);
     }
     ApplyChange();
     CheckLean(savedDir, savedUp, 1);
@@ -268,41 +250,34 @@ void CEye::TurnTo(float pitch, float yaw, float roll)
 
 void CEye::MoveUp(float d, int apply)
 {
-    if (d == 0.0f)
-        return;
+    if (d == 0.0f) return;
     if (IsFree())
         m_vPos += Normalized(m_vUp) * d;
     else
         m_vPos.y += d;
-    if (apply)
-        ApplyChange();
+    if (apply) ApplyChange();
 }
 
 void CEye::MoveRight(float d, int apply)
 {
-    if (d == 0.0f)
-        return;
+    if (d == 0.0f) return;
     m_vPos += Cross(IsFree() ? m_vUp : kWorldUp, m_vDir) * d;
-    if (apply)
-        ApplyChange();
+    if (apply) ApplyChange();
 }
 
 void CEye::MoveForward(float d, int apply)
 {
-    if (d == 0.0f)
-        return;
+    if (d == 0.0f) return;
     if (IsFree())
         m_vPos += Normalized(m_vDir) * d;
     else
         m_vPos += Normalized(D3DXVECTOR3(m_vDir.x, 0.0f, m_vDir.z)) * d;
-    if (apply)
-        ApplyChange();
+    if (apply) ApplyChange();
 }
 
 void CEye::Move(float up, float right, float forward)
 {
-    if (up == 0.0f && right == 0.0f && forward == 0.0f)
-        return;
+    if (up == 0.0f && right == 0.0f && forward == 0.0f) return;
     MoveUp(up, 0);
     MoveRight(right, 0);
     MoveForward(forward, 0);
@@ -318,8 +293,7 @@ void CEye::ForceLevel()
 
 void CEye::SetCtrlMode(ENUM_EYECTRL_MODE mode)
 {
-    if (mode == m_eCtrlMode)
-        return;
+    if (mode == m_eCtrlMode) return;
     m_eCtrlMode = mode;
     if (!IsFree() && m_vUp.y < m_fCosMaxLean) {
         m_vUp = kWorldUp;
@@ -331,16 +305,14 @@ void CEye::SetCtrlMode(ENUM_EYECTRL_MODE mode)
 
 void CEye::SetMaxLean(float angle)
 {
-    if (angle > kHalfPi)
-        angle = kHalfPi;
+    if (angle > kHalfPi) angle = kHalfPi;
     m_fMaxLean = angle;
     m_fCosMaxLean = std::cos(angle);
 }
 
 void CEye::SetFixedFrustum(int fixed)
 {
-    if (fixed == m_bFixedFrustum)
-        return;
+    if (fixed == m_bFixedFrustum) return;
     m_bFixedFrustum = fixed;
     if (fixed) {
         m_fFixedYaw = m_fYaw;
@@ -360,23 +332,16 @@ void CEye::SetFixedFrustum(int fixed)
 
 void CEye::CalcUnwidenedFrustum(CFrustum* out) const
 {
-    out->InitRawFrustumEx(m_fFov, m_fAspect, m_fFarZ, FRUSTUM_WIDEN_RATE, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1, 1, 1, 1,
-                          1);
+    out->InitRawFrustumEx(m_fFov, m_fAspect, m_fFarZ, FRUSTUM_WIDEN_RATE, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1, 1, 1, 1, 1);
     if (m_bFixedFrustum)
         out->SetByRawFrustum(nullptr, m_fFixedYaw, m_fFixedPitch, m_fFixedRoll, m_FixedFrustum.GetPos());
     else
         out->SetByRawFrustum(nullptr, m_fYaw, m_fPitch, m_fRoll, &m_vPos);
 }
 
-void CEye::UpdateFrustum()
-{
-    SetByRawFrustum(&m_RawFrustum, m_fYaw, m_fPitch, 0.0f, &m_vPos);
-}
+void CEye::UpdateFrustum() { SetByRawFrustum(&m_RawFrustum, m_fYaw, m_fPitch, 0.0f, &m_vPos); }
 
-float CEye::GetDot(const D3DXVECTOR3* p) const
-{
-    return D3DXVec3Dot(&m_vDir, p) - m_fViewPlaneDist;
-}
+float CEye::GetDot(const D3DXVECTOR3* p) const { return D3DXVec3Dot(&m_vDir, p) - m_fViewPlaneDist; }
 
 float CEye::GetRelAngel(float x, float z) const
 {
@@ -407,10 +372,7 @@ void CEye::GetPickedRay(int width, int height, int x, int y, D3DXVECTOR3* out) c
     D3DXVec3Normalize(out, &ray);
 }
 
-void CEye::UpdateToScreenMatrix()
-{
-    D3DXMatrixMultiply(&m_matToScreen, &m_matView, &m_matProj);
-}
+void CEye::UpdateToScreenMatrix() { D3DXMatrixMultiply(&m_matToScreen, &m_matView, &m_matProj); }
 
 void CEye::ApplyChange()
 {
@@ -424,12 +386,10 @@ void CEye::ApplyChange()
     D3DXVECTOR3 up = kWorldUp;
     if (parallel(up)) {
         up = m_vUp;
-        if (parallel(up))
-            up = D3DXVECTOR3(0.0f, 0.0f, 1.0f);
+        if (parallel(up)) up = D3DXVECTOR3(0.0f, 0.0f, 1.0f);
     }
     D3DXMatrixLookAtLH(&m_matView, &m_vPos, &at, &up);
-    if (!D3DXMatrixInverse(&m_matViewInv, nullptr, &m_matView))
-        D3DXMatrixIdentity(&m_matViewInv);
+    if (!D3DXMatrixInverse(&m_matViewInv, nullptr, &m_matView)) D3DXMatrixIdentity(&m_matViewInv);
     m_fViewPlaneDist = D3DXVec3Dot(&m_vPos, &m_vDir);
 
     const float x = m_vDir.x, y = m_vDir.y, z = m_vDir.z;

@@ -7,8 +7,8 @@
 class CEye;
 
 struct SEyeListener {
-    void (*changed)(CEye* eye);    // after every change, before the camera's own OnChanged
-    void (*destroyed)(CEye* eye);  // when a camera goes away
+    void (*changed)(CEye* eye);   // after every change, before the camera's own OnChanged
+    void (*destroyed)(CEye* eye); // when a camera goes away
 };
 
 // Replaces the listener; null tells nobody. The listener must outlive every camera.

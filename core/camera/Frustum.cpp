@@ -20,19 +20,17 @@ CFrustum::CFrustum() : m_vPos(0.0f, 0.0f, 0.0f)
 }
 
 void CFrustum::InitRawFrustumEx(float fov, float aspect, float farDist, ENUM_FRUSTUM_WIDEN_MODE mode, float w0,
-                                float w1, float w2, float w3, float w4, int limit0, int limit1, int limit2,
-                                int limit3, int limit4)
+                                float w1, float w2, float w3, float w4, int limit0, int limit1, int limit2, int limit3,
+                                int limit4)
 {
     m_vPos = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     m_fFarDist = farDist;
     m_eWidenMode = mode;
     const int limits[5] = {limit0, limit1, limit2, limit3, limit4};
-    for (int i = 0; i < 5; ++i)
-        m_bLimited[i] = limits[i];
+    for (int i = 0; i < 5; ++i) m_bLimited[i] = limits[i];
     const float w[5] = {w0, w1, w2, w3, w4};
     if (mode == FRUSTUM_WIDEN_RATE || mode == FRUSTUM_WIDEN_DIST) {
-        for (int i = 0; i < 5; ++i)
-            m_fWiden[i] = w[i];
+        for (int i = 0; i < 5; ++i) m_fWiden[i] = w[i];
     }
 
     const float F = farDist;
@@ -63,23 +61,21 @@ void CFrustum::InitRawFrustumEx(float fov, float aspect, float farDist, ENUM_FRU
         m_vFar[1] = D3DXVECTOR3(-wd - w0, h + w3, F + w4);
         m_vFar[2] = D3DXVECTOR3(-wd - w0, -h - w2, F + w4);
         m_vFar[3] = D3DXVECTOR3(wd + w1, -h - w2, F + w4);
-        for (int i = 0; i < 4; ++i)
-            m_vRay[i] = Normalized(m_vFar[i] - m_vNear[i]);
+        for (int i = 0; i < 4; ++i) m_vRay[i] = Normalized(m_vFar[i] - m_vNear[i]);
     }
-    for (D3DXVECTOR3& ray : m_vRay)
-        ray = Normalized(ray);
+    for (D3DXVECTOR3& ray : m_vRay) ray = Normalized(ray);
     InitPlane();
 }
 
 void CFrustum::InitRawFrustum(float fov, float aspect, float farDist, float widen, int limited,
                               ENUM_FRUSTUM_WIDEN_MODE mode)
 {
-    InitRawFrustumEx(fov, aspect, farDist, mode, widen, widen, widen, widen, widen, limited, limited, limited,
-                     limited, limited);
+    InitRawFrustumEx(fov, aspect, farDist, mode, widen, widen, widen, widen, widen, limited, limited, limited, limited,
+                     limited);
 }
 
-void CFrustum::InitByRays(const D3DXVECTOR3* pos, float farDist, const D3DXVECTOR3 rays[4], int limit0,
-                          int limit1, int limit2, int limit3, int limit4)
+void CFrustum::InitByRays(const D3DXVECTOR3* pos, float farDist, const D3DXVECTOR3 rays[4], int limit0, int limit1,
+                          int limit2, int limit3, int limit4)
 {
     m_vPos = *pos;
     m_fFarDist = farDist;
@@ -98,8 +94,7 @@ void CFrustum::InitByRays(const D3DXVECTOR3* pos, float farDist, const D3DXVECTO
     D3DXVECTOR3 toCentre = sum / 4.0f - m_vPos;
     const float L = D3DXVec3Length(&toCentre);
     if (L > 0.0f) {
-        for (int i = 0; i < 4; ++i)
-            m_vFar[i] = m_vPos + (farDist / L) * farDist * m_vRay[i];
+        for (int i = 0; i < 4; ++i) m_vFar[i] = m_vPos + (farDist / L) * farDist * m_vRay[i];
     }
     InitPlane();
 }
@@ -127,11 +122,9 @@ void CFrustum::SetByRawFrustum(const CFrustum* raw, float yaw, float pitch, floa
         m_vRay[i] = Normalized(m_vFar[i] - m_vPos);
     }
     if (m_eWidenMode == FRUSTUM_WIDEN_RATE) {
-        for (D3DXVECTOR3& n : m_vNear)
-            n = m_vPos;
+        for (D3DXVECTOR3& n : m_vNear) n = m_vPos;
     } else if (m_eWidenMode == FRUSTUM_WIDEN_DIST) {
-        for (int i = 0; i < 4; ++i)
-            D3DXVec3TransformCoord(&m_vNear[i], &source.m_vNear[i], &m);
+        for (int i = 0; i < 4; ++i) D3DXVec3TransformCoord(&m_vNear[i], &source.m_vNear[i], &m);
     }
     InitPlane();
 }
@@ -167,8 +160,7 @@ int CFrustum::IsContain(const D3DXVECTOR3* p) const
 {
     for (int i = 0; i < 5; ++i) {
         // A NaN distance fails the comparison and so counts as inside.
-        if (m_bLimited[i] && Distance(i, p) < -1.0f)
-            return 0;
+        if (m_bLimited[i] && Distance(i, p) < -1.0f) return 0;
     }
     return 1;
 }
@@ -176,8 +168,7 @@ int CFrustum::IsContain(const D3DXVECTOR3* p) const
 int CFrustum::IsContainFast(const D3DXVECTOR3* p) const
 {
     for (int i = 0; i < 4; ++i) {
-        if (m_bLimited[i] && Distance(i, p) < 0.0f)
-            return 0;
+        if (m_bLimited[i] && Distance(i, p) < 0.0f) return 0;
     }
     return 1;
 }
@@ -186,14 +177,11 @@ int CFrustum::IntersectSphere(const SBoundSphere* s) const
 {
     int tested = 0, inside = 0;
     for (int i = 0; i < 5; ++i) {
-        if (!m_bLimited[i])
-            continue;
+        if (!m_bLimited[i]) continue;
         ++tested;
         float d = Distance(i, &s->center);
-        if (d < -s->radius)
-            return -1;
-        if (d > s->radius)
-            ++inside;
+        if (d < -s->radius) return -1;
+        if (d > s->radius) ++inside;
     }
     return inside == tested ? 1 : 0;
 }
@@ -201,16 +189,12 @@ int CFrustum::IntersectSphere(const SBoundSphere* s) const
 int CFrustum::IsIntersectSegment(const D3DXVECTOR3* a, const D3DXVECTOR3* b) const
 {
     for (int i = 0; i < 5; ++i) {
-        if (!m_bLimited[i])
-            continue;
+        if (!m_bLimited[i]) continue;
         float da = Distance(i, a), db = Distance(i, b);
-        if (!((da < 0.0f && db > 0.0f) || (da > 0.0f && db < 0.0f)))
-            continue;
+        if (!((da < 0.0f && db > 0.0f) || (da > 0.0f && db < 0.0f))) continue;
         D3DXVECTOR3 x;
-        if (D3DXPlaneIntersectLine(&x, &m_Planes[i], a, b) && IsContain(&x))
-            return 1;
-        if (D3DXPlaneIntersectLine(&x, &m_Planes[i], b, a) && IsContain(&x))
-            return 1;
+        if (D3DXPlaneIntersectLine(&x, &m_Planes[i], a, b) && IsContain(&x)) return 1;
+        if (D3DXPlaneIntersectLine(&x, &m_Planes[i], b, a) && IsContain(&x)) return 1;
     }
     return 0;
 }

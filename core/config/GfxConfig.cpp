@@ -95,12 +95,6 @@ void CGfxConfig::SetSDBackBuff(const D3DSURFACE_DESC* desc)
     if (desc) m_SDBackBuff = *desc;
 }
 
-DWORD CGfxConfig::GetColorDepth() const
-{
-    return static_cast<DWORD>(hardware.PixelFormat());
-}
+DWORD CGfxConfig::GetColorDepth() const { return static_cast<DWORD>(hardware.PixelFormat()); }
 
-DWORD CGfxConfig::GetCurrColorDepth() const
-{
-    return GetBitCountByD3DFormat(m_SDBackBuff.Format);
-}
+DWORD CGfxConfig::GetCurrColorDepth() const { return GetBitCountByD3DFormat(m_SDBackBuff.Format); }

@@ -37,10 +37,7 @@ int32_t ToInt32(const char* s)
     return static_cast<int32_t>(v);
 }
 
-bool StartsWithDigit(const char* s)
-{
-    return s[0] >= '0' && s[0] <= '9';
-}
+bool StartsWithDigit(const char* s) { return s[0] >= '0' && s[0] <= '9'; }
 
 class IniSection {
 public:

@@ -17,8 +17,7 @@ DWORD Minor(const _OS_VERSION_INFO* i) { return i->osvi.dwMinorVersion; }
 
 void CopyBounded(char* text, DWORD size, const std::string& s)
 {
-    if (!text || size == 0)
-        return;
+    if (!text || size == 0) return;
     const size_t n = s.size() < size - 1 ? s.size() : size - 1;
     s.copy(text, n);
     text[n] = '\0';
@@ -79,19 +78,15 @@ BOOL DisplaySystemVersion(char* text, DWORD size)
     std::string out;
     const std::string sp(osvi.szCSDVersion, strnlen(osvi.szCSDVersion, sizeof(osvi.szCSDVersion)));
     switch (osvi.dwPlatformId) {
-    case VER_PLATFORM_WIN32s:
-        out += "Microsoft Win32s ";
-        break;
+    case VER_PLATFORM_WIN32s: out += "Microsoft Win32s "; break;
     case VER_PLATFORM_WIN32_WINDOWS:
         if (osvi.dwMajorVersion == 4) {
             if (osvi.dwMinorVersion == 0) {
                 out += "Microsoft Windows 95 ";
-                if (!sp.empty() && sp[0] == 'C')
-                    out += "OSR2 ";
+                if (!sp.empty() && sp[0] == 'C') out += "OSR2 ";
             } else if (osvi.dwMinorVersion == 10) {
                 out += "Microsoft Windows 98 ";
-                if (!sp.empty() && sp[0] == 'A')
-                    out += "SE ";
+                if (!sp.empty() && sp[0] == 'A') out += "SE ";
             } else if (osvi.dwMinorVersion == 90) {
                 out += "Microsoft Windows Me ";
             }
@@ -105,8 +100,8 @@ BOOL DisplaySystemVersion(char* text, DWORD size)
         else if (osvi.dwMajorVersion == 5 && osvi.dwMinorVersion == 1)
             out += "Whistler ";
         HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", 0,
-                          KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", 0, KEY_QUERY_VALUE,
+                          &key) == ERROR_SUCCESS) {
             char product[80] = {};
             DWORD len = sizeof(product) - 1;
             if (RegQueryValueExA(key, "ProductType", nullptr, nullptr, reinterpret_cast<LPBYTE>(product), &len) ==
@@ -127,8 +122,7 @@ BOOL DisplaySystemVersion(char* text, DWORD size)
         out += line;
         break;
     }
-    default:
-        break;
+    default: break;
     }
     CopyBounded(text, size, out);
     return 1;

@@ -128,9 +128,7 @@ public:
     static constexpr size_t kTextures = 4;
     static constexpr size_t kTransforms = 3;
 
-    explicit StateScope(IDirect3DDevice8* device, PutBack rule = PutBack::Differing) : m_device(device), m_rule(rule)
-    {
-    }
+    explicit StateScope(IDirect3DDevice8* device, PutBack rule = PutBack::Differing) : m_device(device), m_rule(rule) {}
     ~StateScope() { Restore(); }
     StateScope(const StateScope&) = delete;
     StateScope& operator=(const StateScope&) = delete;

@@ -94,9 +94,9 @@ HRESULT CGfxD3DApp::CreateRenderWindow(HWND hwnd)
             rc.bottom -= rc.top;
             rc.top = 0;
         }
-        HWND created = CreateWindowExA(cfg->dwWindowExStyle, kRenderWindowClass, cfg->szWindowTitle,
-                                       cfg->dwWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, rc.right - rc.left,
-                                       rc.bottom - rc.top, nullptr, nullptr, cfg->hInstance, nullptr);
+        HWND created = CreateWindowExA(cfg->dwWindowExStyle, kRenderWindowClass, cfg->szWindowTitle, cfg->dwWindowStyle,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, rc.right - rc.left, rc.bottom - rc.top, nullptr,
+                                       nullptr, cfg->hInstance, nullptr);
         g_GfxConfig.SetRenderWnd(created);
         known = nullptr;
     }

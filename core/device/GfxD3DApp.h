@@ -17,14 +17,14 @@ struct SGfxModeInfo {
     DWORD Height;
     D3DFORMAT Format;
     DWORD RefreshRate;
-    DWORD dwBehavior;              // behaviour flags for CreateDevice
+    DWORD dwBehavior; // behaviour flags for CreateDevice
     D3DFORMAT DepthStencilFormat;
 };
 
 struct SGfxDeviceInfo {
     D3DDEVTYPE DeviceType;
     D3DCAPS8 d3dCaps;
-    const char* strDesc;           // "HAL" or "REF"
+    const char* strDesc; // "HAL" or "REF"
     BOOL bCanDoWindowed;
     DWORD dwNumModes;
     SGfxModeInfo modes[GFX_MAX_DEVICE_MODES];
@@ -40,7 +40,7 @@ struct SGfxAdapterInfo {
     DWORD dwNumDevices;
     SGfxDeviceInfo devices[GFX_MAX_DEVICES];
     DWORD dwCurrentDevice;
-    UINT nOrdinal;                 // the adapter's own ordinal for Direct3D calls
+    UINT nOrdinal; // the adapter's own ordinal for Direct3D calls
 };
 
 class CGfxD3DApp {
@@ -123,5 +123,5 @@ int GfxAllowedFormatsForDepth(const KESTU_CONFIG& cfg, DWORD depth, D3DFORMAT ou
 // The first depth-stencil format the adapter takes with the format, trying
 // candidates by the minimum depth and stencil bits, which are lowered in place
 // as candidates fail. FALSE when none passes.
-BOOL GfxFindDepthStencilFormat(IDirect3D8* d3d, UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
-                               DWORD& minDepth, DWORD& minStencil, D3DFORMAT* depthStencil);
+BOOL GfxFindDepthStencilFormat(IDirect3D8* d3d, UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD& minDepth,
+                               DWORD& minStencil, D3DFORMAT* depthStencil);

@@ -79,45 +79,51 @@ void CGfxD3DApp::CheckTextureFormats()
     D3DFORMAT comp = cfg->fmtTextureCompressed, compAlpha = cfg->fmtTextureCompressedAlpha;
     HRESULT hr = check(tex);
     if (FAILED(hr)) {
-        KestuSaveLog(KESTU_LOG_ERROR,
-                     "warrning:Initialize3DEnvironment() Faild to Check the default 16 bit texture format ! Err= %d\r\n",
-                     static_cast<int>(hr));
+        KestuSaveLog(
+            KESTU_LOG_ERROR,
+            "warrning:Initialize3DEnvironment() Faild to Check the default 16 bit texture format ! Err= %d\r\n",
+            static_cast<int>(hr));
         tex = display.Format;
         KestuSaveLog(KESTU_LOG_ERROR, "Initialize3DEnvironment()auto set default 16 bit texture format to %d\r\n",
                      static_cast<int>(tex));
     }
     hr = check(texAlpha);
     if (FAILED(hr)) {
-        KestuSaveLog(KESTU_LOG_ERROR,
-                     "warrning: Initialize3DEnvironment()Faild to Check the default 32 bit texture format ! Err= %d\r\n",
-                     static_cast<int>(hr));
+        KestuSaveLog(
+            KESTU_LOG_ERROR,
+            "warrning: Initialize3DEnvironment()Faild to Check the default 32 bit texture format ! Err= %d\r\n",
+            static_cast<int>(hr));
         texAlpha = display.Format;
         KestuSaveLog(KESTU_LOG_ERROR, "Initialize3DEnvironment()auto set default 32 bit texture format to %d\r\n",
                      static_cast<int>(texAlpha));
     }
     hr = check(comp);
     if (FAILED(hr)) {
-        KestuSaveLog(KESTU_LOG_ERROR,
-                     "warrning: Initialize3DEnvironment()Faild to Check the default 16 bit Compressed texture format ! Err= "
-                     "%d\r\n",
-                     static_cast<int>(hr));
+        KestuSaveLog(
+            KESTU_LOG_ERROR,
+            "warrning: Initialize3DEnvironment()Faild to Check the default 16 bit Compressed texture format ! Err= "
+            "%d\r\n",
+            static_cast<int>(hr));
         comp = tex;
-        KestuSaveLog(KESTU_LOG_ERROR,
-                     "Initialize3DEnvironment() auto set default 16 bit Compressed texture format to default 16 bit texture "
-                     "format(%d)\r\n",
-                     static_cast<int>(comp));
+        KestuSaveLog(
+            KESTU_LOG_ERROR,
+            "Initialize3DEnvironment() auto set default 16 bit Compressed texture format to default 16 bit texture "
+            "format(%d)\r\n",
+            static_cast<int>(comp));
     }
     hr = check(compAlpha);
     if (FAILED(hr)) {
-        KestuSaveLog(KESTU_LOG_ERROR,
-                     "warrning:Initialize3DEnvironment()  Faild to Check the default 32 bit Compressed texture format ! Err= "
-                     "%d\r\n",
-                     static_cast<int>(hr));
+        KestuSaveLog(
+            KESTU_LOG_ERROR,
+            "warrning:Initialize3DEnvironment()  Faild to Check the default 32 bit Compressed texture format ! Err= "
+            "%d\r\n",
+            static_cast<int>(hr));
         compAlpha = texAlpha;
-        KestuSaveLog(KESTU_LOG_ERROR,
-                     "Initialize3DEnvironment() auto set default 32 bit Compressed texture format to default 32 bit texture "
-                     "format(%d)\r\n",
-                     static_cast<int>(compAlpha));
+        KestuSaveLog(
+            KESTU_LOG_ERROR,
+            "Initialize3DEnvironment() auto set default 32 bit Compressed texture format to default 32 bit texture "
+            "format(%d)\r\n",
+            static_cast<int>(compAlpha));
     }
     cfg->fmtTexture = tex;
     cfg->fmtTextureAlpha = texAlpha;
@@ -165,7 +171,8 @@ HRESULT CGfxD3DApp::Initialize3DEnvironment()
         m_pd3dDevice->GetDeviceCaps(&caps);
         g_GfxCaps.SetD3dCaps(&caps);
         g_GfxCaps.SetCreateFlags(mode.dwBehavior);
-        OU_SafeStrCpy(g_GfxCaps.AdapterInfo(), sizeof g_GfxCaps.m_szAdapterInfo, adapter.d3dAdapterIdentifier.Description);
+        OU_SafeStrCpy(g_GfxCaps.AdapterInfo(), sizeof g_GfxCaps.m_szAdapterInfo,
+                      adapter.d3dAdapterIdentifier.Description);
         ReadBackBufferDesc();
         SetupViewport();
         SetupDeviceCursor();
@@ -230,8 +237,10 @@ HRESULT CGfxD3DApp::SetupRenderWindow(D3DPRESENT_PARAMETERS* pp)
     if (!cfg->bWindowed) {
         g_rcWindow.right = g_rcWindow.left + cx;
         g_rcWindow.bottom = g_rcWindow.top + cy;
-        if (cfg->IsSpecialRenderRect()) area->Set(rr.left, rr.top, rr.right - rr.left, rr.bottom - rr.top);
-        else area->Set(0, 0, cx, cy);
+        if (cfg->IsSpecialRenderRect())
+            area->Set(rr.left, rr.top, rr.right - rr.left, rr.bottom - rr.top);
+        else
+            area->Set(0, 0, cx, cy);
     } else if (cfg->IsSpecialRenderRect()) {
         area->Set(rr.left + client.left, rr.top + client.top, rr.right - rr.left, rr.bottom - rr.top);
     } else if (!cfg->bKeepWindowSize) {
@@ -251,7 +260,8 @@ HRESULT CGfxD3DApp::SetupRenderWindow(D3DPRESENT_PARAMETERS* pp)
         area->Set(client.left, client.top, client.right - client.left, client.bottom - client.top);
     } else {
         GetWindowRect(wnd, &g_rcWindow);
-        area->Set(g_rcWindow.left, g_rcWindow.top, g_rcWindow.right - g_rcWindow.left, g_rcWindow.bottom - g_rcWindow.top);
+        area->Set(g_rcWindow.left, g_rcWindow.top, g_rcWindow.right - g_rcWindow.left,
+                  g_rcWindow.bottom - g_rcWindow.top);
     }
 
     D3DCAPS8 caps{};

@@ -16,10 +16,7 @@ namespace {
 
 bool InTable(ENUM_KESTU_RESOLUTION res) { return res >= 0 && res < KESTU_RES_COUNT; }
 
-bool Contains(const D3DFORMAT* list, int n, D3DFORMAT f)
-{
-    return std::find(list, list + n, f) != list + n;
-}
+bool Contains(const D3DFORMAT* list, int n, D3DFORMAT f) { return std::find(list, list + n, f) != list + n; }
 
 } // namespace
 
@@ -27,8 +24,10 @@ int GfxAllowedFormatsForDepth(const KESTU_CONFIG& cfg, DWORD depth, D3DFORMAT ou
 {
     const D3DFORMAT* table = nullptr;
     // A 15-bit desktop is a 16-bit desktop for the choice of formats.
-    if (depth == 16 || depth == 15) table = cfg.fmtAllowed16;
-    else if (depth == 32) table = cfg.fmtAllowed32;
+    if (depth == 16 || depth == 15)
+        table = cfg.fmtAllowed16;
+    else if (depth == 32)
+        table = cfg.fmtAllowed32;
     int n = 0;
     if (!table) return 0;
     for (int i = 0; i < 8; ++i)
@@ -49,8 +48,8 @@ int CGfxD3DApp::CompareDisplayModes(const void* a, const void* b)
     return 0;
 }
 
-BOOL GfxFindDepthStencilFormat(IDirect3D8* d3d, UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
-                               DWORD& minDepth, DWORD& minStencil, D3DFORMAT* depthStencil)
+BOOL GfxFindDepthStencilFormat(IDirect3D8* d3d, UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD& minDepth,
+                               DWORD& minStencil, D3DFORMAT* depthStencil)
 {
     auto passes = [&](D3DFORMAT f) {
         if (!d3d) return false;
@@ -135,8 +134,8 @@ HRESULT CGfxD3DApp::BuildDeviceList()
                 if (FAILED(m_pD3D->EnumAdapterModes(ordinal, m, &dm))) continue;
                 if (dm.Format != allowed[a] || dm.Width < 640 || dm.Height < 480) continue;
                 DWORD i = 0;
-                while (i < numModes && !(modes[i].Width == dm.Width && modes[i].Height == dm.Height &&
-                                         modes[i].Format == dm.Format))
+                while (i < numModes &&
+                       !(modes[i].Width == dm.Width && modes[i].Height == dm.Height && modes[i].Format == dm.Format))
                     ++i;
                 if (i < numModes) {
                     modes[i].RefreshRate = std::max(modes[i].RefreshRate, dm.RefreshRate);
@@ -216,7 +215,8 @@ HRESULT CGfxD3DApp::BuildDeviceList()
                 if (!Contains(wanted, numWanted, dev.modes[m].Format)) continue;
                 dev.dwCurrentMode = m;
                 dev.bHasRequestedMode = TRUE;
-                KestuSaveLog(KESTU_LOG_INFO, "Kestu-BuildDeviceList():found a mode(mode %d) of iDevice[%d] have req cx,cy\n",
+                KestuSaveLog(KESTU_LOG_INFO,
+                             "Kestu-BuildDeviceList():found a mode(mode %d) of iDevice[%d] have req cx,cy\n",
                              static_cast<int>(m), t);
                 KestuSaveLog(KESTU_LOG_INFO, "Kestu-BuildDeviceList():device[%d]->modes[%d] is valid\n",
                              static_cast<int>(adapter.dwNumDevices), static_cast<int>(m));
@@ -240,24 +240,27 @@ HRESULT CGfxD3DApp::BuildDeviceList()
             SGfxDeviceInfo& dev = adapter.devices[d];
             const int ia = static_cast<int>(a), id = static_cast<int>(d);
             if (dev.DeviceType != want) {
-                KestuSaveLog(KESTU_LOG_INFO, "Kestu-BuildDeviceList():m_Adapters[%d].devices[%d].DeviceType != eWantType\n",
-                             ia, id);
+                KestuSaveLog(KESTU_LOG_INFO,
+                             "Kestu-BuildDeviceList():m_Adapters[%d].devices[%d].DeviceType != eWantType\n", ia, id);
                 if (retry && want == D3DDEVTYPE_HAL) {
                     retry = FALSE;
                     want = D3DDEVTYPE_REF;
                     KestuSaveLog(KESTU_LOG_INFO, "switch eWantType to D3DDEVTYPE_REF");
                 } else {
-                    KestuSaveLog(KESTU_LOG_INFO,
-                                 "Kestu-BuildDeviceList():Adapter[%d].device[%d] have mode number = %d, all are invalid mode\n",
-                                 ia, id, static_cast<int>(dev.dwNumModes));
+                    KestuSaveLog(
+                        KESTU_LOG_INFO,
+                        "Kestu-BuildDeviceList():Adapter[%d].device[%d] have mode number = %d, all are invalid mode\n",
+                        ia, id, static_cast<int>(dev.dwNumModes));
                     continue;
                 }
             }
             if (!dev.bCanDoWindowed && cfg->bWindowed) {
-                KestuSaveLog(KESTU_LOG_INFO, "Kestu-BuildDeviceList():m_Adapters[%d].devices[%d] cannot be windowed, retry=%d\n",
-                             ia, id, retry);
+                KestuSaveLog(KESTU_LOG_INFO,
+                             "Kestu-BuildDeviceList():m_Adapters[%d].devices[%d] cannot be windowed, retry=%d\n", ia,
+                             id, retry);
                 if (!retry)
-                    return Kestu_DisplayErrorMsg(want == D3DDEVTYPE_HAL ? KESTUERR_NOWINDOWEDHAL : KESTUERR_NOWINDOWABLEDEVICES,
+                    return Kestu_DisplayErrorMsg(want == D3DDEVTYPE_HAL ? KESTUERR_NOWINDOWEDHAL
+                                                                        : KESTUERR_NOWINDOWABLEDEVICES,
                                                  KESTU_MSGTYPE_FATAL);
                 retry = FALSE;
                 if (want == D3DDEVTYPE_HAL) Kestu_DisplayErrorMsg(KESTUERR_NOWINDOWEDHAL, KESTU_MSGTYPE_SWITCHTOREF);
@@ -266,17 +269,21 @@ HRESULT CGfxD3DApp::BuildDeviceList()
                 m_dwAdapter = a;
                 adapter.dwCurrentDevice = d;
                 if (dev.DeviceType == D3DDEVTYPE_REF) {
-                    if (!halFound) Kestu_DisplayErrorMsg(KESTUERR_NOHARDWAREDEVICE, KESTU_MSGTYPE_SWITCHTOREF);
-                    else if (!halHasMode) Kestu_DisplayErrorMsg(KESTUERR_HALNOTCOMPATIBLE, KESTU_MSGTYPE_SWITCHTOREF);
-                    else if (!halDesktop) Kestu_DisplayErrorMsg(KESTUERR_NODESKTOPHAL, KESTU_MSGTYPE_SWITCHTOREF);
+                    if (!halFound)
+                        Kestu_DisplayErrorMsg(KESTUERR_NOHARDWAREDEVICE, KESTU_MSGTYPE_SWITCHTOREF);
+                    else if (!halHasMode)
+                        Kestu_DisplayErrorMsg(KESTUERR_HALNOTCOMPATIBLE, KESTU_MSGTYPE_SWITCHTOREF);
+                    else if (!halDesktop)
+                        Kestu_DisplayErrorMsg(KESTUERR_NODESKTOPHAL, KESTU_MSGTYPE_SWITCHTOREF);
                 }
-                KestuSaveLog(KESTU_LOG_INFO, "Kestu-BuildDeviceList():So, Select Adapter[%d].device[%d].modes[%d]\n", ia, id,
-                             static_cast<int>(dev.dwCurrentMode));
+                KestuSaveLog(KESTU_LOG_INFO, "Kestu-BuildDeviceList():So, Select Adapter[%d].device[%d].modes[%d]\n",
+                             ia, id, static_cast<int>(dev.dwCurrentMode));
                 g_GfxConfig.SetCurrDeviceType(dev.DeviceType);
                 return 0;
             }
-            KestuSaveLog(KESTU_LOG_INFO, "Kestu-BuildDeviceList():m_Adapters[%d].devices[%d] not have valid mode, retry=%d\n",
-                         ia, id, retry);
+            KestuSaveLog(KESTU_LOG_INFO,
+                         "Kestu-BuildDeviceList():m_Adapters[%d].devices[%d] not have valid mode, retry=%d\n", ia, id,
+                         retry);
             if (!retry)
                 return Kestu_DisplayErrorMsg(want == D3DDEVTYPE_HAL ? KESTUERR_NOVALIDMODEHAL : KESTUERR_NOVALIDMODE,
                                              KESTU_MSGTYPE_FATAL);
@@ -287,8 +294,8 @@ HRESULT CGfxD3DApp::BuildDeviceList()
                 want = D3DDEVTYPE_REF;
             }
             KestuSaveLog(KESTU_LOG_INFO,
-                         "Kestu-BuildDeviceList():Adapter[%d].device[%d] have mode number = %d, all are invalid mode\n", ia,
-                         id, static_cast<int>(dev.dwNumModes));
+                         "Kestu-BuildDeviceList():Adapter[%d].device[%d] have mode number = %d, all are invalid mode\n",
+                         ia, id, static_cast<int>(dev.dwNumModes));
         }
     }
     KestuSaveLog(KESTU_LOG_INFO, "Kestu-BuildDeviceList():Adapters[0]'s device number = %d, all have not valid mode,\n",

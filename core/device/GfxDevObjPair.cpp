@@ -2,10 +2,7 @@
 
 CKestuDevObjMng::~CKestuDevObjMng() = default;
 
-HRESULT CKestuDevObjMng::ConfirmDevice(D3DCAPS8*, DWORD, D3DFORMAT)
-{
-    return S_OK;
-}
+HRESULT CKestuDevObjMng::ConfirmDevice(D3DCAPS8*, DWORD, D3DFORMAT) { return S_OK; }
 
 CGfxDevObjPair::~CGfxDevObjPair() = default;
 

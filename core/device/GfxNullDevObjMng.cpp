@@ -2,17 +2,8 @@
 
 CGfxNullDevObjMng::~CGfxNullDevObjMng() = default;
 
-HRESULT CGfxNullDevObjMng::InitDeviceObjects(IDirect3DDevice8*)
-{
-    return S_OK;
-}
+HRESULT CGfxNullDevObjMng::InitDeviceObjects(IDirect3DDevice8*) { return S_OK; }
 
-HRESULT CGfxNullDevObjMng::ActivateDeviceObjects()
-{
-    return S_OK;
-}
+HRESULT CGfxNullDevObjMng::ActivateDeviceObjects() { return S_OK; }
 
-HRESULT CGfxNullDevObjMng::InvalidateDeviceObjects()
-{
-    return S_OK;
-}
+HRESULT CGfxNullDevObjMng::InvalidateDeviceObjects() { return S_OK; }

@@ -20,8 +20,7 @@ HRESULT CGfxRSMng::Initialize(IDirect3DDevice8* device)
 
 HRESULT CGfxRSMng::BeginDrawTextTo2D()
 {
-    if (m_bBegun || !m_pDevice)
-        return 0;
+    if (m_bBegun || !m_pDevice) return 0;
     kestu::SaveStates(m_pDevice, ::kRenderStates, kRenderStates, m_dwSavedRS);
     kestu::SaveStates(m_pDevice, ::kStageStates, kStageStates, m_dwSavedTSS);
     m_bBegun = TRUE;
@@ -30,8 +29,7 @@ HRESULT CGfxRSMng::BeginDrawTextTo2D()
 
 HRESULT CGfxRSMng::EndDrawTextTo2D()
 {
-    if (!m_bBegun || !m_pDevice)
-        return 0;
+    if (!m_bBegun || !m_pDevice) return 0;
     kestu::PutBackChanged(m_pDevice, ::kStageStates, kStageStates, m_dwSavedTSS);
     kestu::PutBackChanged(m_pDevice, ::kRenderStates, kRenderStates, m_dwSavedRS);
     m_bBegun = FALSE;

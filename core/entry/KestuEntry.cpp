@@ -96,8 +96,10 @@ HRESULT ChangeDisplayMode(ENUM_KESTU_RESOLUTION res, BOOL windowed)
         g_rcWindow.right = g_rcWindow.left + cx;
         g_rcWindow.bottom = g_rcWindow.top + cy;
         const RECT& rr = cfg->rcRender;
-        if (cfg->IsSpecialRenderRect()) g_GfxConfig.GetRenderRect()->Set(rr.left, rr.top, rr.right - rr.left, rr.bottom - rr.top);
-        else g_GfxConfig.GetRenderRect()->Set(0, 0, cx, cy);
+        if (cfg->IsSpecialRenderRect())
+            g_GfxConfig.GetRenderRect()->Set(rr.left, rr.top, rr.right - rr.left, rr.bottom - rr.top);
+        else
+            g_GfxConfig.GetRenderRect()->Set(0, 0, cx, cy);
     }
     return g_pGfxD3DApp->ToggleFullscreen(windowed);
 }
@@ -121,12 +123,14 @@ HRESULT SetWindowed(BOOL windowed)
 
 HRESULT Kestu_Build(KESTU_CONFIG* cfg, HWND hwnd)
 {
-    return KestuGuarded<HRESULT>(E_OUTOFMEMORY, [&] { return Build(cfg, hwnd); }, [] { Kestu_Release(); });
+    return KestuGuarded<HRESULT>(
+        E_OUTOFMEMORY, [&] { return Build(cfg, hwnd); }, [] { Kestu_Release(); });
 }
 
 HRESULT Kestu_Extra_Build(KESTU_EXTRA_CONFIG* ext, HWND hwnd)
 {
-    return KestuGuarded<HRESULT>(E_OUTOFMEMORY, [&] { return BuildExtra(ext, hwnd); }, [] { Kestu_Release(); });
+    return KestuGuarded<HRESULT>(
+        E_OUTOFMEMORY, [&] { return BuildExtra(ext, hwnd); }, [] { Kestu_Release(); });
 }
 
 HRESULT Kestu_Release()

@@ -118,9 +118,8 @@ HRESULT Kestu_EnumResolutions(std::list<int>* list)
 HRESULT Kestu_EnumSpecificallyResolutions(DWORD adapter, BOOL windowedOnly, D3DFORMAT format, std::list<int>* list)
 {
     if (!g_pGfxD3DApp || !list) return 1;
-    return KestuGuarded<HRESULT>(E_OUTOFMEMORY, [&] {
-        return g_pGfxD3DApp->EnumSpecificallyResolutions(adapter, windowedOnly, format, list);
-    });
+    return KestuGuarded<HRESULT>(
+        E_OUTOFMEMORY, [&] { return g_pGfxD3DApp->EnumSpecificallyResolutions(adapter, windowedOnly, format, list); });
 }
 
 const char* Kestu_GetResolutionString(int res)

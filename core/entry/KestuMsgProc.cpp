@@ -56,9 +56,7 @@ int MsgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
     case WM_PAINT:
         if (device && !app->IsReady() && windowed) app->PresentWhilePaused();
         return 1;
-    case WM_CLOSE:
-        app->Cleanup3DEnvironment();
-        return 1;
+    case WM_CLOSE: app->Cleanup3DEnvironment(); return 1;
     case WM_SETCURSOR:
         if (app->IsActive() && app->IsReady() && device && !windowed) {
             SetCursor(nullptr);

@@ -29,11 +29,9 @@ void BoxCorners(const SBoundBox& b, D3DXVECTOR3 out[8])
 int ClassifyCircles(float dSq, float r0, float r1)
 {
     float sum = r0 + r1;
-    if (dSq > sum * sum)
-        return -1;
+    if (dSq > sum * sum) return -1;
     float diff = r0 - r1;
-    if (dSq <= diff * diff)
-        return r1 < r0 ? 1 : 2;
+    if (dSq <= diff * diff) return r1 < r0 ? 1 : 2;
     return 0;
 }
 
@@ -125,8 +123,7 @@ int SBoundBox::IntersectSphere(const SBoundSphere* s) const
     D3DXVECTOR3 corners[8];
     BoxCorners(*this, corners);
     for (const D3DXVECTOR3& corner : corners) {
-        if (!s->IsContain(&corner))
-            return 0;
+        if (!s->IsContain(&corner)) return 0;
     }
     return 2;
 }
@@ -136,8 +133,7 @@ int SBoundBox::TestVisible(CEye* eye) const
     D3DXVECTOR3 corners[8];
     BoxCorners(*this, corners);
     for (const D3DXVECTOR3& corner : corners) {
-        if (eye->IsInFront(&corner))
-            return 1;
+        if (eye->IsInFront(&corner)) return 1;
     }
     return 0;
 }
@@ -174,8 +170,7 @@ void SBoundSphere::AddSphere(const SBoundSphere* s)
     }
     D3DXVECTOR3 d = s->center - center;
     float r = D3DXVec3Length(&d) + s->radius;
-    if (r > radius)
-        SetRadius(r);
+    if (r > radius) SetRadius(r);
 }
 
 void SBoundSphere::AddBox(const SBoundBox* b)
@@ -187,8 +182,7 @@ void SBoundSphere::AddBox(const SBoundBox* b)
     }
     D3DXVECTOR3 corners[8];
     BoxCorners(*b, corners);
-    for (const D3DXVECTOR3& corner : corners)
-        AddPoint(&corner);
+    for (const D3DXVECTOR3& corner : corners) AddPoint(&corner);
 }
 
 int SBoundSphere::IsContain(const D3DXVECTOR3* p) const
@@ -212,17 +206,14 @@ int SBoundSphere::Intersect2D(const SBoundCircle* c) const
 int SBoundSphere::IntersectPlane(const D3DXPLANE* p) const
 {
     float dist = p->a * center.x + p->b * center.y + p->c * center.z + p->d;
-    if (dist < -radius)
-        return -1;
-    if (dist > radius)
-        return 1;
+    if (dist < -radius) return -1;
+    if (dist > radius) return 1;
     return 0;
 }
 
 int SBoundSphere::IntersectPlane(const D3DXPLANE* p, int normalized) const
 {
-    if (normalized)
-        return IntersectPlane(p);
+    if (normalized) return IntersectPlane(p);
     D3DXPLANE n;
     D3DXPlaneNormalize(&n, p);
     return IntersectPlane(&n);
@@ -268,8 +259,7 @@ void SBoundCircle::AddCircle(const SBoundCircle* c)
     b.x = c->x;
     b.y = c->y;
     float r = a.GetDist(b) + c->radius;
-    if (r > radius)
-        SetRadius(r);
+    if (r > radius) SetRadius(r);
 }
 
 void SBoundCircle::AddRect(const KESTURECT2* r)
@@ -302,17 +292,13 @@ int SBoundCircle::IsBound(float px, float py) const
     return dx * dx + dy * dy < radiusSq ? 1 : 0;
 }
 
-int SBoundCircle::IsBound(const KESTULINE2* l) const
-{
-    return std::fabs(l->a * x + l->b * y + l->c) < radius ? 1 : 0;
-}
+int SBoundCircle::IsBound(const KESTULINE2* l) const { return std::fabs(l->a * x + l->b * y + l->c) < radius ? 1 : 0; }
 
 int SBoundCircle::IsBound(const KestuQuadRangle2D* q) const
 {
     const KESTUPOINT2* corners = q->GerCornerList();
     for (int i = 0; i < 4; ++i) {
-        if (IsBound(&corners[i]))
-            return 1;
+        if (IsBound(&corners[i])) return 1;
     }
     return q->IsContain(x, y);
 }
@@ -325,8 +311,7 @@ int SBoundCircle::Intersect(const SBoundCircle* c) const
 
 // ---- SBoundColumn ----
 
-SBoundColumn::SBoundColumn(const KESTUPOINT2* centre, float r, float height, float base)
-    : x(centre->x), y(centre->y)
+SBoundColumn::SBoundColumn(const KESTUPOINT2* centre, float r, float height, float base) : x(centre->x), y(centre->y)
 {
     SetRadius(r);
     InitHeight(height, base);
@@ -356,23 +341,18 @@ void SBoundColumn::InitHeight(float h, float base)
     top = base + h;
 }
 
-int SBoundColumn::IsBound(const D3DXVECTOR3* p) const
-{
-    return IsBound(p->x, p->z, p->y);
-}
+int SBoundColumn::IsBound(const D3DXVECTOR3* p) const { return IsBound(p->x, p->z, p->y); }
 
 int SBoundColumn::IsBound(float px, float pz, float height) const
 {
-    if (!(bottom < height && height < top))
-        return 0;
+    if (!(bottom < height && height < top)) return 0;
     float dx = px - x, dz = pz - y;
     return dx * dx + dz * dz < radiusSq ? 1 : 0;
 }
 
 int SBoundColumn::IsBound(const SBoundColumn* c) const
 {
-    if (!(c->bottom < top && bottom < c->top))
-        return 0;
+    if (!(c->bottom < top && bottom < c->top)) return 0;
     float dx = x - c->x, dz = y - c->y;
     float sum = radius + c->radius;
     return dx * dx + dz * dz < sum * sum ? 1 : 0;
@@ -388,15 +368,13 @@ int SBoundColumn::IsBound(const KESTULINE* l) const
 {
     SBoundBox box;
     GetBoundBox(&box);
-    if (!D3DXBoxBoundProbe(&box.min, &box.max, &l->origin, &l->direction))
-        return 0;
+    if (!D3DXBoxBoundProbe(&box.min, &box.max, &l->origin, &l->direction)) return 0;
     for (float h : {top, bottom}) {
         float t = (h - l->origin.y) * l->inverse.y;
         float px = l->origin.x + t * l->direction.x;
         float pz = l->origin.z + t * l->direction.z;
         float dx = px - x, dz = pz - y;
-        if (dx * dx + dz * dz < radiusSq)
-            return 1;
+        if (dx * dx + dz * dz < radiusSq) return 1;
     }
     KESTULINE2 flat;
     flat.Build(l->origin.x, l->origin.z, l->origin.x + l->direction.x, l->origin.z + l->direction.z);

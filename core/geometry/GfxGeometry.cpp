@@ -21,15 +21,9 @@ void KESTULINE::Build(float x0, float y0, float z0, float x1, float y1, float z1
     inverse = Reciprocal(direction);
 }
 
-void KESTULINE::Normalize()
-{
-    D3DXVec3Normalize(&direction, &direction);
-}
+void KESTULINE::Normalize() { D3DXVec3Normalize(&direction, &direction); }
 
-int KESTULINE::IsNormalized() const
-{
-    return std::fabs(D3DXVec3Length(&direction) - 1.0f) < kTolerance ? 1 : 0;
-}
+int KESTULINE::IsNormalized() const { return std::fabs(D3DXVec3Length(&direction) - 1.0f) < kTolerance ? 1 : 0; }
 
 void KESTULINE::GetXY(float& x, float& y, float z) const
 {
@@ -61,11 +55,9 @@ int KESTULINE::IsIntersect(const D3DXPLANE* plane) const
 int KESTULINE::GetIntersectPlane(const D3DXPLANE* plane, D3DXVECTOR3* hit, int normalized) const
 {
     D3DXPLANE p = *plane;
-    if (!normalized)
-        D3DXPlaneNormalize(&p, plane);
+    if (!normalized) D3DXPlaneNormalize(&p, plane);
     float denom = p.a * direction.x + p.b * direction.y + p.c * direction.z;
-    if (std::fabs(denom) <= kTolerance)
-        return 0;
+    if (std::fabs(denom) <= kTolerance) return 0;
     float s = -(p.a * origin.x + p.b * origin.y + p.c * origin.z + p.d) / denom;
     *hit = origin + s * direction;
     return 1;
@@ -82,8 +74,7 @@ int KESTULINE::IntersectTriangle(const D3DXVECTOR3* a, const D3DXVECTOR3* b, con
     D3DXVec3Normalize(&n, &cross);
 
     float denom = D3DXVec3Dot(&n, &direction);
-    if (std::fabs(denom) < kTolerance)
-        return 0;
+    if (std::fabs(denom) < kTolerance) return 0;
     D3DXVECTOR3 toA = *a - origin;
     float t = D3DXVec3Dot(&toA, &n) / denom;
     D3DXVECTOR3 h = origin + t * direction;
@@ -93,21 +84,22 @@ int KESTULINE::IntersectTriangle(const D3DXVECTOR3* a, const D3DXVECTOR3* b, con
     float ax = std::fabs(n.x), ay = std::fabs(n.y), az = std::fabs(n.z);
     int u, v;
     if (ax > ay && ax > az) {
-        u = 1; v = 2;
+        u = 1;
+        v = 2;
     } else if (ay > ax && ay > az) {
-        u = 0; v = 2;
+        u = 0;
+        v = 2;
     } else {
-        u = 0; v = 1;
+        u = 0;
+        v = 1;
     }
     const D3DXVECTOR3 A = *a - h, B = *b - h, C = *c - h;
     auto at = [](const D3DXVECTOR3& p, int i) { return i == 0 ? p.x : (i == 1 ? p.y : p.z); };
     float s1 = at(B, u) * at(A, v) - at(B, v) * at(A, u);
     float s2 = at(C, v) * at(A, u) - at(C, u) * at(A, v);
     float s3 = at(C, u) * at(B, v) - at(C, v) * at(B, u);
-    if (s1 >= -kTolerance && s2 >= -kTolerance && s3 >= -kTolerance)
-        return 1;
-    if (s1 <= kTolerance && s2 <= kTolerance && s3 <= kTolerance)
-        return 1;
+    if (s1 >= -kTolerance && s2 >= -kTolerance && s3 >= -kTolerance) return 1;
+    if (s1 <= kTolerance && s2 <= kTolerance && s3 <= kTolerance) return 1;
     return 0;
 }
 
@@ -138,8 +130,7 @@ long KestuQuadRangle2D::Build(const KESTUPOINT2& p0, const KESTUPOINT2& p1, cons
 int KestuQuadRangle2D::IsContain(float x, float y) const
 {
     for (const KESTULINE2& e : m_Edges) {
-        if (e.a * x + e.b * y + e.c > 0.0f)
-            return 0;
+        if (e.a * x + e.b * y + e.c > 0.0f) return 0;
     }
     return 1;
 }
@@ -148,24 +139,18 @@ int KestuQuadRangle2D::IsBound(const KESTURECT2& r) const
 {
     const KESTUPOINT2 corners[4] = {{r.left, r.top}, {r.right, r.bottom}, {r.left, r.bottom}, {r.right, r.top}};
     int inside = 0;
-    for (const KESTUPOINT2& p : corners)
-        inside += IsContain(p);
-    if (inside == 0)
-        return -1;
+    for (const KESTUPOINT2& p : corners) inside += IsContain(p);
+    if (inside == 0) return -1;
     return inside == 4 ? 1 : 0;
 }
 
 int FloorToInt(float value)
 {
     // Out-of-range and NaN values would make the conversion undefined.
-    if (!(value == value))
-        return 0;
-    if (value >= 2147483648.0f)
-        return INT32_MAX;
-    if (value < -2147483648.0f)
-        return INT32_MIN;
+    if (!(value == value)) return 0;
+    if (value >= 2147483648.0f) return INT32_MAX;
+    if (value < -2147483648.0f) return INT32_MIN;
     int t = static_cast<int>(value);
-    if (value < 0.0f && static_cast<float>(t) > value)
-        --t;
+    if (value < 0.0f && static_cast<float>(t) > value) --t;
     return t;
 }

@@ -34,8 +34,7 @@ D3DXVECTOR3& At(D3DXVECTOR3* base, DWORD stride, DWORD index)
 
 DWORD IndexAt(const SFacesList& faces, size_t i)
 {
-    if (faces.format == D3DFMT_INDEX16)
-        return static_cast<const WORD*>(faces.indices)[i];
+    if (faces.format == D3DFMT_INDEX16) return static_cast<const WORD*>(faces.indices)[i];
     return static_cast<const DWORD*>(faces.indices)[i];
 }
 
@@ -43,12 +42,9 @@ DWORD IndexAt(const SFacesList& faces, size_t i)
 // denominator's validity.
 bool AcceptFace(float denom, D3DCULL cull)
 {
-    if (denom == 0.0f)
-        return false;
-    if (cull == D3DCULL_CCW && denom >= 0.0f)
-        return false;
-    if (cull == D3DCULL_CW && denom <= 0.0f)
-        return false;
+    if (denom == 0.0f) return false;
+    if (cull == D3DCULL_CCW && denom >= 0.0f) return false;
+    if (cull == D3DCULL_CW && denom <= 0.0f) return false;
     return true;
 }
 
@@ -64,26 +60,22 @@ int GfxPointInTriangle(const D3DXVECTOR3* p, const D3DXVECTOR3* a, const D3DXVEC
     D3DXVECTOR3 A = *a - *p, B = *b - *p, C = *c - *p;
     float d[3] = {Dot(n, Cross(A, B)), Dot(n, Cross(B, C)), Dot(n, Cross(C, A))};
     for (float& v : d) {
-        if (v >= -tolerance && v <= tolerance)
-            v = 0.0f;
+        if (v >= -tolerance && v <= tolerance) v = 0.0f;
     }
     if (d[0] == 0.0f) {
-        if (d[1] == 0.0f && d[2] == 0.0f)
-            return 0;
+        if (d[1] == 0.0f && d[2] == 0.0f) return 0;
         return OnEdge(A, B);
     }
-    if (d[1] == 0.0f)
-        return OnEdge(B, C);
-    if (d[2] == 0.0f)
-        return OnEdge(C, A);
+    if (d[1] == 0.0f) return OnEdge(B, C);
+    if (d[2] == 0.0f) return OnEdge(C, A);
     bool allPositive = d[0] > 0.0f && d[1] > 0.0f && d[2] > 0.0f;
     bool allNegative = d[0] < 0.0f && d[1] < 0.0f && d[2] < 0.0f;
     return allPositive || allNegative ? -1 : 1;
 }
 
 int GfxLineIntersectFace(float* t, D3DXVECTOR3* hit, const D3DXVECTOR3* origin, const D3DXVECTOR3* direction,
-                         const D3DXVECTOR3* a, const D3DXVECTOR3* b, const D3DXVECTOR3* c,
-                         const D3DXVECTOR3* normal, D3DCULL cull)
+                         const D3DXVECTOR3* a, const D3DXVECTOR3* b, const D3DXVECTOR3* c, const D3DXVECTOR3* normal,
+                         D3DCULL cull)
 {
     float localT;
     D3DXVECTOR3 localHit;
@@ -92,11 +84,9 @@ int GfxLineIntersectFace(float* t, D3DXVECTOR3* hit, const D3DXVECTOR3* origin, 
 
     D3DXVECTOR3 n = normal ? *normal : Cross(*b - *a, *c - *b);
     float denom = Dot(n, *direction);
-    if (!AcceptFace(denom, cull))
-        return 0;
+    if (!AcceptFace(denom, cull)) return 0;
     *t = Dot(*a - *origin, n) / denom;
-    if (*t < 0.0f || *t > 1.0f)
-        return 0;
+    if (*t < 0.0f || *t > 1.0f) return 0;
     *hit = *origin + *t * *direction;
     return 1;
 }
@@ -124,30 +114,30 @@ int GfxLineIntersectTriangle(float* t, D3DXVECTOR3* hit, const D3DXVECTOR3* orig
         segmentBox = &seg;
     }
     for (int i = 0; i < 3; ++i) {
-        if (Axis(tri.max, i) < Axis(segmentBox->min, i) || Axis(segmentBox->max, i) < Axis(tri.min, i))
-            return 0;
+        if (Axis(tri.max, i) < Axis(segmentBox->min, i) || Axis(segmentBox->max, i) < Axis(tri.min, i)) return 0;
     }
 
     D3DXVECTOR3 e1 = *b - *a, e2 = *c - *b;
     D3DXVECTOR3 cross = Cross(e1, e2);
     D3DXVECTOR3 n = normal ? *normal : cross;
     float denom = Dot(n, *direction);
-    if (!AcceptFace(denom, cull))
-        return 0;
+    if (!AcceptFace(denom, cull)) return 0;
     *t = Dot(*a - *origin, n) / denom;
-    if (*t < 0.0f || *t > 1.0f)
-        return 0;
+    if (*t < 0.0f || *t > 1.0f) return 0;
     D3DXVECTOR3 h = *origin + *t * *direction;
     *hit = h;
 
     float ax = std::fabs(cross.x), ay = std::fabs(cross.y), az = std::fabs(cross.z);
     int u, v;
     if (ax >= ay && ax >= az) {
-        u = 1; v = 2;
+        u = 1;
+        v = 2;
     } else if (ay >= ax && ay >= az) {
-        u = 0; v = 2;
+        u = 0;
+        v = 2;
     } else {
-        u = 0; v = 1;
+        u = 0;
+        v = 1;
     }
     D3DXVECTOR3 A = *a - h, B = *b - h, C = *c - h;
     float s[3] = {
@@ -185,8 +175,7 @@ int GfxLineIntersectTriList(DWORD* nearFace, float* nearT, DWORD* farFace, float
         if (!GfxLineIntersectTriangle(&t, nullptr, origin, direction, &seg, &a, &b, &c, nullptr, cull, tolerance))
             continue;
         hitAny = true;
-        if (wantAny)
-            break;
+        if (wantAny) break;
         if (t < bestNear) {
             bestNear = t;
             nearIndex = f;
@@ -207,10 +196,14 @@ int GfxLineClipByRect(const KESTURECT2& rect, float& x0, float& y0, float& x1, f
 {
     auto code = [&rect](float x, float y) {
         int c = 0;
-        if (x < rect.left) c |= 4;
-        else if (x > rect.right) c |= 8;
-        if (y < rect.bottom) c |= 2;
-        else if (y > rect.top) c |= 1;
+        if (x < rect.left)
+            c |= 4;
+        else if (x > rect.right)
+            c |= 8;
+        if (y < rect.bottom)
+            c |= 2;
+        else if (y > rect.top)
+            c |= 1;
         return c;
     };
     const float dx = x1 - x0, dy = y1 - y0;
@@ -218,10 +211,8 @@ int GfxLineClipByRect(const KESTURECT2& rect, float& x0, float& y0, float& x1, f
     // Each step puts one end point on a boundary it was outside of, so four
     // steps per end point always settle it.
     for (int guard = 0; guard < 16; ++guard) {
-        if ((c0 | c1) == 0)
-            return 1;
-        if (c0 & c1)
-            return 0;
+        if ((c0 | c1) == 0) return 1;
+        if (c0 & c1) return 0;
         const bool first = c0 != 0;
         const int c = first ? c0 : c1;
         float x, y;
@@ -255,12 +246,18 @@ int GfxLineClipByBox(const SBoundBox& box, D3DXVECTOR3& p0, D3DXVECTOR3& p1)
 {
     auto code = [&box](const D3DXVECTOR3& p) {
         int c = 0;
-        if (p.x < box.min.x) c |= 4;
-        else if (p.x > box.max.x) c |= 8;
-        if (p.y < box.min.y) c |= 2;
-        else if (p.y > box.max.y) c |= 1;
-        if (p.z < box.min.z) c |= 0x20;
-        else if (p.z > box.max.z) c |= 0x10;
+        if (p.x < box.min.x)
+            c |= 4;
+        else if (p.x > box.max.x)
+            c |= 8;
+        if (p.y < box.min.y)
+            c |= 2;
+        else if (p.y > box.max.y)
+            c |= 1;
+        if (p.z < box.min.z)
+            c |= 0x20;
+        else if (p.z > box.max.z)
+            c |= 0x10;
         return c;
     };
     const D3DXVECTOR3 d = p1 - p0;
@@ -269,25 +266,25 @@ int GfxLineClipByBox(const SBoundBox& box, D3DXVECTOR3& p0, D3DXVECTOR3& p1)
         D3DXVECTOR3(d.x / d.y, 1.0f, d.z / d.y),
         D3DXVECTOR3(d.x / d.z, d.y / d.z, 1.0f),
     };
-    struct Bit { int mask; int axis; bool low; };
-    static constexpr Bit kOrder[6] = {{4, 0, true}, {8, 0, false}, {2, 1, true}, {1, 1, false},
-                                      {0x20, 2, true}, {0x10, 2, false}};
+    struct Bit {
+        int mask;
+        int axis;
+        bool low;
+    };
+    static constexpr Bit kOrder[6] = {{4, 0, true},  {8, 0, false},   {2, 1, true},
+                                      {1, 1, false}, {0x20, 2, true}, {0x10, 2, false}};
     int c0 = code(p0), c1 = code(p1);
     for (int guard = 0; guard < 24; ++guard) {
-        if ((c0 | c1) == 0)
-            return 1;
-        if (c0 & c1)
-            return 0;
+        if ((c0 | c1) == 0) return 1;
+        if (c0 & c1) return 0;
         const bool first = c0 != 0;
         const int c = first ? c0 : c1;
         const Bit* bit = kOrder;
-        while (!(c & bit->mask))
-            ++bit;
+        while (!(c & bit->mask)) ++bit;
         const float plane = Axis(bit->low ? box.min : box.max, bit->axis);
         D3DXVECTOR3 moved = p0 + (plane - Axis(p0, bit->axis)) * step[bit->axis];
         D3DXVECTOR3& target = first ? p0 : p1;
-        if (moved == target)
-            return 0;
+        if (moved == target) return 0;
         target = moved;
         (first ? c0 : c1) = code(target);
     }
@@ -313,8 +310,7 @@ int CompareWeldVertices(const WeldContext& ctx, DWORD i, DWORD j)
     const D3DXVECTOR3& pj = At(ctx.positions, ctx.positionStride, j);
     for (int k = 0; k < 3; ++k) {
         float a = Axis(pi, k), b = Axis(pj, k);
-        if (std::fabs(a - b) <= ctx.positionTolerance)
-            continue;
+        if (std::fabs(a - b) <= ctx.positionTolerance) continue;
         return a > b ? -1 : 1;
     }
     D3DXVECTOR3 ni, nj;
@@ -323,8 +319,7 @@ int CompareWeldVertices(const WeldContext& ctx, DWORD i, DWORD j)
     for (int k = 0; k < 3; ++k) {
         float a = std::acos(std::fmax(-1.0f, std::fmin(1.0f, Axis(ni, k))));
         float b = std::acos(std::fmax(-1.0f, std::fmin(1.0f, Axis(nj, k))));
-        if (std::fabs(a - b) <= ctx.angle)
-            continue;
+        if (std::fabs(a - b) <= ctx.angle) continue;
         return a > b ? 1 : -1;
     }
     return 0;
@@ -339,8 +334,7 @@ void SortWeld(std::vector<DWORD>& v, const WeldContext& ctx)
         for (size_t lo = 0; lo < v.size(); lo += 2 * width) {
             size_t mid = std::min(lo + width, v.size()), hi = std::min(lo + 2 * width, v.size());
             size_t i = lo, j = mid, k = lo;
-            while (i < mid && j < hi)
-                tmp[k++] = CompareWeldVertices(ctx, v[j], v[i]) < 0 ? v[j++] : v[i++];
+            while (i < mid && j < hi) tmp[k++] = CompareWeldVertices(ctx, v[j], v[i]) < 0 ? v[j++] : v[i++];
             while (i < mid) tmp[k++] = v[i++];
             while (j < hi) tmp[k++] = v[j++];
         }
@@ -354,12 +348,9 @@ long GfxCalcVerNormalByFaces(D3DXVECTOR3* normals, DWORD normalStride, const D3D
                              DWORD positionStride, const SFacesList* faces, int weld, float positionTolerance,
                              float angle)
 {
-    if (!faces || (faces->format != D3DFMT_INDEX16 && faces->format != D3DFMT_INDEX32))
-        return KESTUERR_INVALIDPARAM;
-    if (!(angle >= 0.0f && angle <= 3.1415927f))
-        return KESTUERR_INVALIDPARAM;
-    if (faces->count == 0)
-        return 0;
+    if (!faces || (faces->format != D3DFMT_INDEX16 && faces->format != D3DFMT_INDEX32)) return KESTUERR_INVALIDPARAM;
+    if (!(angle >= 0.0f && angle <= 3.1415927f)) return KESTUERR_INVALIDPARAM;
+    if (faces->count == 0) return 0;
 
     std::vector<D3DXVECTOR3> faceNormals;
     std::vector<DWORD> vertices;
@@ -378,17 +369,14 @@ long GfxCalcVerNormalByFaces(D3DXVECTOR3* normals, DWORD normalStride, const D3D
         D3DXVec3Normalize(&faceNormals[f], &n);
     }
 
-    for (size_t i = 0; i < vertices.size(); ++i)
-        vertices[i] = IndexAt(*faces, i);
+    for (size_t i = 0; i < vertices.size(); ++i) vertices[i] = IndexAt(*faces, i);
     std::sort(vertices.begin(), vertices.end());
     vertices.erase(std::unique(vertices.begin(), vertices.end()), vertices.end());
 
-    for (DWORD v : vertices)
-        At(normals, normalStride, v) = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    for (DWORD v : vertices) At(normals, normalStride, v) = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     for (size_t i = 0; i < size_t(faces->count) * 3; ++i)
         At(normals, normalStride, IndexAt(*faces, i)) += faceNormals[i / 3];
-    if (!weld)
-        return 0;
+    if (!weld) return 0;
 
     const WeldContext ctx{positions, positionStride, normals, normalStride, positionTolerance, angle};
     SortWeld(vertices, ctx);
@@ -399,8 +387,7 @@ long GfxCalcVerNormalByFaces(D3DXVECTOR3* normals, DWORD normalStride, const D3D
     auto closeGroup = [&](size_t end) {
         D3DXVECTOR3 unit;
         D3DXVec3Normalize(&unit, &sum);
-        for (size_t k = groupStart; k < end; ++k)
-            At(normals, normalStride, vertices[k]) = unit;
+        for (size_t k = groupStart; k < end; ++k) At(normals, normalStride, vertices[k]) = unit;
     };
     for (size_t i = 0; i < vertices.size(); ++i) {
         D3DXVECTOR3& n = At(normals, normalStride, vertices[i]);

@@ -50,8 +50,7 @@ long CGfxLine2d::Build()
 
 void CGfxLine2d::BeginDrawLine2D(IDirect3DDevice8* device)
 {
-    if (m_bBegun)
-        return;
+    if (m_bBegun) return;
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
     kestu::SaveStates(device, kFactorStates, kLine2DStates, m_dwSavedStates);
@@ -60,8 +59,7 @@ void CGfxLine2d::BeginDrawLine2D(IDirect3DDevice8* device)
 
 void CGfxLine2d::EndDrawLine2D(IDirect3DDevice8* device)
 {
-    if (!m_bBegun)
-        return;
+    if (!m_bBegun) return;
     kestu::PutBackDiffering(device, kFactorStates, kLine2DStates, m_dwSavedStates);
     m_bBegun = FALSE;
 }
@@ -77,8 +75,7 @@ long CGfxLine2d::DrawQuad(IDirect3DDevice8* device, DWORD colour)
 long CGfxLine2d::DrawLineQuick(IDirect3DDevice8* device, float x0, float y0, float x1, float y1, DWORD colour,
                                float width, float z)
 {
-    if (!m_bBegun)
-        return S_FALSE;
+    if (!m_bBegun) return S_FALSE;
     float ax = x0, ay = y0, bx = x1, by = y1;
     if (!(x0 < x1 || (x0 == x1 && y1 < y0))) {
         ax = x1;
@@ -100,17 +97,15 @@ long CGfxLine2d::DrawLineQuick(IDirect3DDevice8* device, float x0, float y0, flo
     return DrawQuad(device, colour);
 }
 
-long CGfxLine2d::DrawLineFastQuick(IDirect3DDevice8* device, float x, float y, float w, float h, DWORD colour,
-                                   float z)
+long CGfxLine2d::DrawLineFastQuick(IDirect3DDevice8* device, float x, float y, float w, float h, DWORD colour, float z)
 {
-    if (!m_bBegun)
-        return S_FALSE;
+    if (!m_bBegun) return S_FALSE;
     SetQuad(x, y + h, x, y, x + w, y, x + w, y + h, z);
     return DrawQuad(device, colour);
 }
 
-long CGfxLine2d::DrawLine(IDirect3DDevice8* device, float x0, float y0, float x1, float y1, DWORD colour,
-                          float width, float z)
+long CGfxLine2d::DrawLine(IDirect3DDevice8* device, float x0, float y0, float x1, float y1, DWORD colour, float width,
+                          float z)
 {
     BeginDrawLine2D(device);
     long hr = DrawLineQuick(device, x0, y0, x1, y1, colour, width, z);
@@ -140,24 +135,21 @@ long CGfxLine3d::Build(IDirect3DDevice8* device)
 
 void CGfxLine3d::BeginDrawLine3D()
 {
-    if (m_bBegun || !m_pDevice)
-        return;
+    if (m_bBegun || !m_pDevice) return;
     kestu::SaveStates(m_pDevice, kFactorStates, kLine3DStates, m_dwSavedStates);
     m_bBegun = TRUE;
 }
 
 void CGfxLine3d::EndDrawLine3D()
 {
-    if (!m_bBegun)
-        return;
+    if (!m_bBegun) return;
     kestu::PutBackDiffering(m_pDevice, kFactorStates, kLine3DStates, m_dwSavedStates);
     m_bBegun = FALSE;
 }
 
 long CGfxLine3d::DrawLineQuick(const D3DXVECTOR3* a, const D3DXVECTOR3* b, DWORD colour)
 {
-    if (!m_bBegun)
-        return S_FALSE;
+    if (!m_bBegun) return S_FALSE;
     m_vStart = *a;
     m_vEnd = *b;
     const D3DXVECTOR3 points[2] = {m_vStart, m_vEnd};
@@ -169,8 +161,7 @@ long CGfxLine3d::DrawLineQuick(const D3DXVECTOR3* a, const D3DXVECTOR3* b, DWORD
 
 long CGfxLine3d::DrawStripQuick(const D3DXVECTOR3* points, DWORD count, DWORD colour)
 {
-    if (!m_bBegun)
-        return S_FALSE;
+    if (!m_bBegun) return S_FALSE;
     m_pDevice->SetTexture(0, nullptr);
     m_pDevice->SetVertexShader(D3DFVF_XYZ);
     m_pDevice->SetRenderState(D3DRS_TEXTUREFACTOR, colour);

@@ -13,10 +13,8 @@ struct Color4 {
 inline DWORD PackChannel(float c)
 {
     // Clamps below too (and turns NaN into 0): negative light colours are legal data.
-    if (!(c > 0.0f))
-        return 0;
-    if (c > 1.0f)
-        c = 1.0f;
+    if (!(c > 0.0f)) return 0;
+    if (c > 1.0f) c = 1.0f;
     return static_cast<DWORD>(c * 255.0f + 0.5f);
 }
 

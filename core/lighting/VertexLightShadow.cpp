@@ -49,14 +49,12 @@ public:
         if (m_wide) {
             std::vector<DWORD> out;
             out.reserve(m_wide32.size());
-            for (DWORD f : order)
-                out.insert(out.end(), m_wide32.begin() + f * 3, m_wide32.begin() + f * 3 + 3);
+            for (DWORD f : order) out.insert(out.end(), m_wide32.begin() + f * 3, m_wide32.begin() + f * 3 + 3);
             m_wide32.swap(out);
         } else {
             std::vector<WORD> out;
             out.reserve(m_narrow16.size());
-            for (DWORD f : order)
-                out.insert(out.end(), m_narrow16.begin() + f * 3, m_narrow16.begin() + f * 3 + 3);
+            for (DWORD f : order) out.insert(out.end(), m_narrow16.begin() + f * 3, m_narrow16.begin() + f * 3 + 3);
             m_narrow16.swap(out);
         }
     }
@@ -90,8 +88,7 @@ void ForEachFace(const SFacesList& faces, const FaceSubset& reader, const Positi
 {
     for (DWORD f = 0; f < faces.count; ++f) {
         const DWORD i0 = reader.Index(f, 0), i1 = reader.Index(f, 1), i2 = reader.Index(f, 2);
-        if (i0 >= p.count || i1 >= p.count || i2 >= p.count)
-            continue;
+        if (i0 >= p.count || i1 >= p.count || i2 >= p.count) continue;
         fn(f, p[i0], p[i1], p[i2]);
     }
 }
@@ -101,8 +98,7 @@ void ForEachFace(const SFacesList& faces, const FaceSubset& reader, const Positi
 float LiftedShadow(const D3DXVECTOR3& p, const D3DXVECTOR3& u, DWORD steps, float scale, float t0, float t1,
                    const Positions& positions, const SFacesList& faces)
 {
-    if (faces.count == 0)
-        return 0.0f;
+    if (faces.count == 0) return 0.0f;
     const float horizontal = std::sqrt(u.x * u.x + u.z * u.z);
     // Straight above or below: lifting only slides along the segment, so it cannot help.
     const float k = horizontal > 0.0f ? scale * std::fabs(u.y) / horizontal : 0.0f;
@@ -112,12 +108,12 @@ float LiftedShadow(const D3DXVECTOR3& p, const D3DXVECTOR3& u, DWORD steps, floa
     for (DWORD i = 0; i < steps; ++i) {
         const D3DXVECTOR3 origin(start.x, start.y + s * k, start.z);
         if (GfxLineIntersectTriList(nullptr, nullptr, nullptr, nullptr, &origin, &segment,
-                                    reinterpret_cast<const D3DXVECTOR3*>(positions.base), positions.stride, &faces, D3DCULL_CW, 0.1f))
+                                    reinterpret_cast<const D3DXVECTOR3*>(positions.base), positions.stride, &faces,
+                                    D3DCULL_CW, 0.1f))
             s += h;
         else
             s -= h;
-        if (s > 1.0f || s < 0.0f)
-            break;
+        if (s > 1.0f || s < 0.0f) break;
         h *= 0.5f;
     }
     return std::clamp(s, 0.0f, 1.0f);
@@ -131,8 +127,7 @@ inline void Combine(BYTE* slot, const Color4& c, DWORD mode, bool keepAlpha)
     }
     const Color4 e = Unpack(LoadColor(slot));
     Color4 out = mode == VERTEXLIGHT_ADD ? Add(e, c) : Color4{e.r * c.r, e.g * c.g, e.b * c.b, e.a * c.a};
-    if (keepAlpha)
-        out.a = e.a;
+    if (keepAlpha) out.a = e.a;
     StoreColor(slot, Pack(out));
 }
 
@@ -170,21 +165,16 @@ void PositionedPath(const LightJob& job, const Vertices& v, const SFacesList* fa
         auto reaches = [&](const D3DXVECTOR3& p) {
             D3DXVECTOR3 l = lightPos - p;
             const float d2 = Dot(l, l);
-            if (!(d2 < range2))
-                return false;
-            if (!spot)
-                return true;
+            if (!(d2 < range2)) return false;
+            if (!spot) return true;
             const float d = std::sqrt(d2);
-            if (d > 0.0f)
-                l /= d;
+            if (d > 0.0f) l /= d;
             return -Dot(l, dir) >= cosPhi;
         };
         ForEachFace(*faces, casters, v.positions,
                     [&](DWORD f, const D3DXVECTOR3& a, const D3DXVECTOR3& b, const D3DXVECTOR3& c) {
-                        if (!reaches(a) && !reaches(b) && !reaches(c))
-                            return;
-                        if (Dot(a - lightPos, Cross(b - a, c - b)) < 0.0f)
-                            casters.Keep(f);
+                        if (!reaches(a) && !reaches(b) && !reaches(c)) return;
+                        if (Dot(a - lightPos, Cross(b - a, c - b)) < 0.0f) casters.Keep(f);
                     });
     }
     const SFacesList casterList = shadows ? casters.Tail(0) : SFacesList{};
@@ -193,11 +183,9 @@ void PositionedPath(const LightJob& job, const Vertices& v, const SFacesList* fa
         const D3DXVECTOR3 p = v.positions[i];
         D3DXVECTOR3 l = lightPos - p;
         const float d2 = Dot(l, l);
-        if (!(d2 < range2))
-            continue;
+        if (!(d2 < range2)) continue;
         const float d = std::sqrt(d2);
-        if (d > 0.0f)
-            l /= d;
+        if (d > 0.0f) l /= d;
         float factor = 1.0f;
         if (spot) {
             const float rho = -Dot(l, dir);
@@ -209,8 +197,7 @@ void PositionedPath(const LightJob& job, const Vertices& v, const SFacesList* fa
             const float width = cosTheta - cosPhi;
             if (rho <= cosTheta && width > 0.0f) {
                 factor = (rho - cosPhi) / width;
-                if (light.Falloff != 1.0f)
-                    factor = std::pow(factor, light.Falloff);
+                if (light.Falloff != 1.0f) factor = std::pow(factor, light.Falloff);
             }
         }
         float s = 0.0f;
@@ -222,8 +209,7 @@ void PositionedPath(const LightJob& job, const Vertices& v, const SFacesList* fa
             const float a = factor / (light.Attenuation0 + light.Attenuation1 * d + light.Attenuation2 * d2);
             c = Scale(job.ambientProduct, a);
             const float nl = Dot(v.Normal(i), l);
-            if (nl > 0.0f)
-                c = Add(c, Scale(job.diffuseProduct, nl * a));
+            if (nl > 0.0f) c = Add(c, Scale(job.diffuseProduct, nl * a));
             c = Scale(c, 1.0f - s);
         }
         Combine(v.Colour(i), c, mode, false);
@@ -245,22 +231,18 @@ void DirectionalPath(const LightJob& job, const Vertices& v, const SFacesList* f
                             low.push_back(std::min({Dot(a, dir), Dot(b, dir), Dot(c, dir)}));
                         }
                     });
-        if (low.empty())
-            return;
+        if (low.empty()) return;
         std::vector<DWORD> order(low.size());
-        for (DWORD i = 0; i < order.size(); ++i)
-            order[i] = i;
+        for (DWORD i = 0; i < order.size(); ++i) order[i] = i;
         std::stable_sort(order.begin(), order.end(), [&](DWORD x, DWORD y) { return low[x] > low[y]; });
         casters.Permute(order);
         lowest.resize(low.size());
-        for (size_t i = 0; i < order.size(); ++i)
-            lowest[i] = low[order[i]];
+        for (size_t i = 0; i < order.size(); ++i) lowest[i] = low[order[i]];
     }
 
     D3DXVECTOR3 u = -dir;
     const float len = std::sqrt(Dot(u, u));
-    if (len > 0.0f)
-        u /= len;
+    if (len > 0.0f) u /= len;
 
     for (DWORD i = 0; i < v.count; ++i) {
         const D3DXVECTOR3 p = v.positions[i];
@@ -277,8 +259,7 @@ void DirectionalPath(const LightJob& job, const Vertices& v, const SFacesList* f
         if (s < 1.0f) {
             const float k = Dot(v.Normal(i), dir);
             c = job.ambientProduct;
-            if (k < 0.0f)
-                c = Add(c, Scale(job.diffuseProduct, -k));
+            if (k < 0.0f) c = Add(c, Scale(job.diffuseProduct, -k));
             c = Scale(c, 1.0f - s);
         }
         Combine(v.Colour(i), c, mode, true);
@@ -292,8 +273,7 @@ long GfxCalcVertexLight(DWORD* colours, DWORD colourStride, const D3DXVECTOR3* p
                         DWORD lightCount, const D3DMATERIAL8* material, DWORD mode, const DWORD* steps,
                         const float* scales, const SFacesList* faces)
 {
-    if (!colours || !positions || !normals || !lights || !material)
-        return 0;
+    if (!colours || !positions || !normals || !lights || !material) return 0;
     const Vertices v{reinterpret_cast<BYTE*>(colours),
                      colourStride,
                      {reinterpret_cast<const BYTE*>(positions), positionStride, count},

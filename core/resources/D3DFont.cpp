@@ -84,7 +84,7 @@ float FirstLineWidth(const unsigned char* s, const float (*coords)[4], float gap
     return sum;
 }
 
-}  // namespace
+} // namespace
 
 CD3DFont::CD3DFont(const char* fontName, DWORD height, DWORD flags)
 {
@@ -263,8 +263,8 @@ HRESULT CD3DFont::RestoreDeviceObjects()
         m_pVB->Release();
         m_pVB = nullptr;
     }
-    HRESULT hr = m_pd3dDevice->CreateVertexBuffer(kMaxVertices * kWorldStride, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                                  0, D3DPOOL_DEFAULT, &m_pVB);
+    HRESULT hr = m_pd3dDevice->CreateVertexBuffer(kMaxVertices * kWorldStride, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0,
+                                                  D3DPOOL_DEFAULT, &m_pVB);
     if (FAILED(hr)) {
         m_pVB = nullptr;
         return hr;
@@ -281,8 +281,8 @@ HRESULT CD3DFont::RestoreDeviceObjects()
         if (SUCCEEDED(m_pd3dDevice->GetRenderTarget(&target)) && target) {
             D3DSURFACE_DESC desc{};
             target->GetDesc(&desc);
-            if (FAILED(d3d->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, mode.Format,
-                                              D3DUSAGE_RENDERTARGET, D3DRTYPE_SURFACE, desc.Format)))
+            if (FAILED(d3d->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, mode.Format, D3DUSAGE_RENDERTARGET,
+                                              D3DRTYPE_SURFACE, desc.Format)))
                 m_bBlendingUsable = FALSE;
             target->Release();
         }
@@ -457,8 +457,8 @@ HRESULT CD3DFont::DrawTextA(float x, float y, DWORD colour, const char* text, DW
                       });
 }
 
-HRESULT CD3DFont::DrawTextScaled(float x, float y, float z, float xScale, float yScale, DWORD colour,
-                                 const char* text, DWORD flags)
+HRESULT CD3DFont::DrawTextScaled(float x, float y, float z, float xScale, float yScale, DWORD colour, const char* text,
+                                 DWORD flags)
 {
     if (!BeginDraw(text, kScreenFvf, kScreenStride, flags)) return E_FAIL;
 

@@ -14,7 +14,7 @@ void SafeRelease(T*& p)
     p = nullptr;
 }
 
-}  // namespace
+} // namespace
 
 CD3DMesh::CD3DMesh(const char* name)
 {
@@ -39,8 +39,8 @@ HRESULT CD3DMesh::Create(IDirect3DDevice8* device, const char* fileName)
     DXUtil_FindMediaFileCb(path, sizeof(path), fileName ? fileName : "");
     ID3DXBuffer* adjacency = nullptr;
     ID3DXBuffer* materials = nullptr;
-    HRESULT hr = D3DXLoadMeshFromX(path, D3DXMESH_SYSTEMMEM, device, &adjacency, &materials, &m_dwNumMaterials,
-                                   &m_pSysMemMesh);
+    HRESULT hr =
+        D3DXLoadMeshFromX(path, D3DXMESH_SYSTEMMEM, device, &adjacency, &materials, &m_dwNumMaterials, &m_pSysMemMesh);
     if (FAILED(hr)) {
         m_dwNumMaterials = 0;
         return hr;

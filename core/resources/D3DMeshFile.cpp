@@ -35,7 +35,7 @@ HRESULT ReadName(IDirectXFileData* data, char* out)
     return S_OK;
 }
 
-}  // namespace
+} // namespace
 
 CD3DMeshFrame::CD3DMeshFrame(const char* name)
 {

@@ -21,17 +21,12 @@ CWinResLib& CWinResLib::operator=(const CWinResLib& other)
     return *this;
 }
 
-CWinResLib::~CWinResLib()
-{
-    FreeLib();
-}
+CWinResLib::~CWinResLib() { FreeLib(); }
 
 BOOL CWinResLib::Reset(const char* path)
 {
-    if (!path)
-        return 0;
-    if (m_bLoaded)
-        return 1;
+    if (!path) return 0;
+    if (m_bLoaded) return 1;
     OU_SafeStrCpy(m_szPath, sizeof(m_szPath), path);
     FreeLib();
     m_hModule = LoadLibraryA(m_szPath);
@@ -42,8 +37,7 @@ BOOL CWinResLib::Reset(const char* path)
 
 void CWinResLib::FreeLib()
 {
-    if (m_hModule && m_bOwnsModule)
-        FreeLibrary(m_hModule);
+    if (m_hModule && m_bOwnsModule) FreeLibrary(m_hModule);
     m_hModule = nullptr;
     m_bLoaded = FALSE;
     m_bOwnsModule = false;
@@ -51,25 +45,21 @@ void CWinResLib::FreeLib()
 
 void CWinResLib::ReloadLib()
 {
-    if (!m_bLoaded)
-        Reset(m_szPath);
+    if (!m_bLoaded) Reset(m_szPath);
 }
 
 HRSRC CWinResLib::Find(DWORD id) const
 {
-    if (!m_hModule)
-        return nullptr;
+    if (!m_hModule) return nullptr;
     return FindResourceA(m_hModule, MAKEINTRESOURCEA(id & 0xFFFF), RT_RCDATA);
 }
 
 void* CWinResLib::GetRes(DWORD id)
 {
     HRSRC res = Find(id);
-    if (!res)
-        return nullptr;
+    if (!res) return nullptr;
     HGLOBAL data = LoadResource(m_hModule, res);
-    if (!data)
-        return nullptr;
+    if (!data) return nullptr;
     return LockResource(data);
 }
 
@@ -81,12 +71,10 @@ DWORD CWinResLib::GetResSize(DWORD id)
 
 HRESULT CGfxRes::Build(DWORD count, const char* const* paths, DWORD idsPerLib, DWORD number)
 {
-    if (count == 0 || !paths || idsPerLib == 0)
-        return KESTUERR_INVALIDPARAM;
+    if (count == 0 || !paths || idsPerLib == 0) return KESTUERR_INVALIDPARAM;
     Release();
     CWinResLib* libs = new (std::nothrow) CWinResLib[count];
-    if (!libs)
-        return E_OUTOFMEMORY;
+    if (!libs) return E_OUTOFMEMORY;
     for (DWORD i = 0; i < count; ++i) {
         if (!libs[i].Reset(paths[i])) {
             delete[] libs;
@@ -113,41 +101,33 @@ void CGfxRes::Release()
 
 void* CGfxRes::GetRes(DWORD id)
 {
-    if (!m_pLibs)
-        return nullptr;
+    if (!m_pLibs) return nullptr;
     const DWORD index = m_bAbsLib ? m_dwAbsLib : id / m_dwIdsPerLib;
-    if (index >= m_dwCount)
-        return nullptr;
+    if (index >= m_dwCount) return nullptr;
     CWinResLib& lib = m_pLibs[index];
-    if (!lib.IsAvailable())
-        lib.ReloadLib();
+    if (!lib.IsAvailable()) lib.ReloadLib();
     return lib.GetRes(id % m_dwIdsPerLib);
 }
 
 DWORD CGfxRes::GetResSize(DWORD id)
 {
-    if (!m_pLibs)
-        return 0;
+    if (!m_pLibs) return 0;
     const DWORD index = id / m_dwIdsPerLib;
-    if (index >= m_dwCount)
-        return 0;
+    if (index >= m_dwCount) return 0;
     return m_pLibs[index].GetResSize(id % m_dwIdsPerLib);
 }
 
 void CGfxRes::SetResLib(const char* path, DWORD index)
 {
-    if (m_pLibs && index < m_dwCount)
-        m_pLibs[index].Reset(path);
+    if (m_pLibs && index < m_dwCount) m_pLibs[index].Reset(path);
 }
 
 void CGfxRes::ReLoadLib(DWORD index)
 {
-    if (m_pLibs && index < m_dwCount)
-        m_pLibs[index].ReloadLib();
+    if (m_pLibs && index < m_dwCount) m_pLibs[index].ReloadLib();
 }
 
 void CGfxRes::FreeLib(DWORD index)
 {
-    if (m_pLibs && index < m_dwCount)
-        m_pLibs[index].FreeLib();
+    if (m_pLibs && index < m_dwCount) m_pLibs[index].FreeLib();
 }

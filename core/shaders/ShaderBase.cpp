@@ -37,11 +37,9 @@ void IShaderBase::SetFVF(DWORD fvf)
 
 void IShaderBase::KeepFunction(const void* tokens, size_t bytes, ENUM_SHADER_TYPE type)
 {
-    if (type != SHADER_TYPE_VERTEX && type != SHADER_TYPE_PIXEL)
-        return;
+    if (type != SHADER_TYPE_VERTEX && type != SHADER_TYPE_PIXEL) return;
     auto copy = std::make_shared<std::vector<DWORD>>((bytes + sizeof(DWORD) - 1) / sizeof(DWORD), 0u);
-    if (bytes)
-        std::memcpy(copy->data(), tokens, bytes);
+    if (bytes) std::memcpy(copy->data(), tokens, bytes);
     if (type == SHADER_TYPE_VERTEX) {
         m_vsFunction = std::move(copy);
         m_pVertexShaderFunction = m_vsFunction->data();
@@ -72,8 +70,7 @@ long IShaderBase::Assemble(const char* src, unsigned int len, ENUM_SHADER_TYPE t
     ID3DXBuffer* code = nullptr;
     ID3DXBuffer* errors = nullptr;
     HRESULT hr = D3DXAssembleShader(src, len, 0, nullptr, &code, &errors);
-    if (SUCCEEDED(hr) && code)
-        KeepFunction(code->GetBufferPointer(), code->GetBufferSize(), type);
+    if (SUCCEEDED(hr) && code) KeepFunction(code->GetBufferPointer(), code->GetBufferSize(), type);
     return FinishAssembly(hr, code, errors);
 }
 
@@ -82,18 +79,15 @@ long IShaderBase::AssembleFromFile(const char* path, ENUM_SHADER_TYPE type)
     ID3DXBuffer* code = nullptr;
     ID3DXBuffer* errors = nullptr;
     HRESULT hr = D3DXAssembleShaderFromFileA(path, 0, nullptr, &code, &errors);
-    if (SUCCEEDED(hr) && code)
-        KeepFunction(code->GetBufferPointer(), code->GetBufferSize(), type);
+    if (SUCCEEDED(hr) && code) KeepFunction(code->GetBufferPointer(), code->GetBufferSize(), type);
     return FinishAssembly(hr, code, errors);
 }
 
 long IShaderBase::CheckDeviceCaps(IDirect3DDevice8* device)
 {
-    if (!device)
-        return E_FAIL;
+    if (!device) return E_FAIL;
     D3DCAPS8 caps{};
-    if (FAILED(device->GetDeviceCaps(&caps)))
-        return E_FAIL;
+    if (FAILED(device->GetDeviceCaps(&caps))) return E_FAIL;
     if (caps.VertexShaderVersion < m_dwVertexShaderVersion || caps.PixelShaderVersion < m_dwPixelShaderVersion)
         return E_FAIL;
     return 0;
@@ -118,8 +112,7 @@ long IShaderBase::Build(IDirect3DDevice8* device)
         // Only a shader this pair created is let go; a handle set by the
         // client or an FVF code is not ours to delete.
         if (m_vsCreated) {
-            if (m_dwVertexShader == m_vsCreated->handle)
-                m_dwVertexShader = 0;
+            if (m_dwVertexShader == m_vsCreated->handle) m_dwVertexShader = 0;
             m_vsCreated.reset();
         }
         DWORD handle = 0;
@@ -132,8 +125,7 @@ long IShaderBase::Build(IDirect3DDevice8* device)
     }
     if (m_pPixelShaderFunction) {
         if (m_psCreated) {
-            if (m_dwPixelShader == m_psCreated->handle)
-                m_dwPixelShader = 0;
+            if (m_dwPixelShader == m_psCreated->handle) m_dwPixelShader = 0;
             m_psCreated.reset();
         }
         DWORD handle = 0;
@@ -155,15 +147,12 @@ long IShaderBase::Build(IDirect3DDevice8* device)
 long IShaderBase::BuildFromFile(IDirect3DDevice8* device, const char* path, ENUM_SHADER_TYPE type)
 {
     m_pDevice = device;
-    if (!path)
-        return E_FAIL;
+    if (!path) return E_FAIL;
     FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return E_FAIL;
+    if (!file) return E_FAIL;
     std::vector<char> buffer;
     long length = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        length = std::ftell(file);
+    if (std::fseek(file, 0, SEEK_END) == 0) length = std::ftell(file);
     if (length > 0 && std::fseek(file, 0, SEEK_SET) == 0) {
         try {
             buffer.resize(static_cast<size_t>(length));
@@ -174,16 +163,12 @@ long IShaderBase::BuildFromFile(IDirect3DDevice8* device, const char* path, ENUM
         buffer.resize(got);
     }
     std::fclose(file);
-    if (buffer.empty())
-        return E_FAIL;
+    if (buffer.empty()) return E_FAIL;
     Assemble(buffer.data(), static_cast<unsigned int>(buffer.size()), type);
     return Build(device);
 }
 
-long IShaderBase::BuildFromData(IDirect3DDevice8*, void*, ENUM_SHADER_TYPE)
-{
-    return E_FAIL;
-}
+long IShaderBase::BuildFromData(IDirect3DDevice8*, void*, ENUM_SHADER_TYPE) { return E_FAIL; }
 
 long IShaderBase::Release()
 {
@@ -200,10 +185,8 @@ long IShaderBase::Release()
 
 long IShaderBase::SetDeviceShader(IDirect3DDevice8* device, IShaderContext* context)
 {
-    if (!device)
-        return E_FAIL;
-    if (context)
-        context->UpdateConstant(device);
+    if (!device) return E_FAIL;
+    if (context) context->UpdateConstant(device);
     if (IShaderContext::IsNonShader()) {
         device->SetPixelShader(0);
         return 0;
@@ -221,12 +204,10 @@ long IShaderBase::SetVertexDeclaration(DWORD value)
 
 long IShaderBase::SetVertexElement(DWORD* declaration)
 {
-    if (!declaration)
-        return E_FAIL;
+    if (!declaration) return E_FAIL;
     DWORD fvf = 0;
     HRESULT hr = D3DXFVFFromDeclarator(declaration, &fvf);
-    if (FAILED(hr))
-        return hr; // no FVF equivalent: the current handle stays
+    if (FAILED(hr)) return hr; // no FVF equivalent: the current handle stays
     m_dwVertexShader = fvf;
     return 0;
 }

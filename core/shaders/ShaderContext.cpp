@@ -28,17 +28,12 @@ IShaderContext::IShaderContext()
 }
 
 // Subclasses may call the base: it uploads nothing.
-long IShaderContext::UpdateConstant(IDirect3DDevice8*)
-{
-    return 0;
-}
+long IShaderContext::UpdateConstant(IDirect3DDevice8*) { return 0; }
 
 void IShaderContext::SetTransform(DWORD state, const D3DXMATRIX* m)
 {
-    if (!m)
-        return;
-    if (D3DXMATRIX* group = const_cast<D3DXMATRIX*>(GetTransformGroup(state)))
-        FillGroup(group, *m);
+    if (!m) return;
+    if (D3DXMATRIX* group = const_cast<D3DXMATRIX*>(GetTransformGroup(state))) FillGroup(group, *m);
 }
 
 const D3DXMATRIX* IShaderContext::GetTransformGroup(DWORD state) const
@@ -84,6 +79,5 @@ CShaderManager::~CShaderManager()
 
 void CShaderManager::Clear()
 {
-    if (m_pShaders)
-        m_pShaders->clear();
+    if (m_pShaders) m_pShaders->clear();
 }

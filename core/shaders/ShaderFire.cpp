@@ -2,8 +2,7 @@
 
 long CShaderFire::UpdateConstant(IDirect3DDevice8* device)
 {
-    if (!device)
-        return 0;
+    if (!device) return 0;
     const D3DXMATRIX m = CombinedTransposed();
     device->SetVertexShaderConstant(0, &m, 4);
     const float time[4] = {m_fTime, 0.0f, 0.0f, 0.0f};

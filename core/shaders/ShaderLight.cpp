@@ -21,10 +21,7 @@ CShaderLight::CShaderLight()
     D3DXMatrixIdentity(&m_matUVOffset);
 }
 
-CShaderLight::CShaderLight(const CShaderLight& other) : IShaderContext(other)
-{
-    CopyFrom(other);
-}
+CShaderLight::CShaderLight(const CShaderLight& other) : IShaderContext(other) { CopyFrom(other); }
 
 CShaderLight& CShaderLight::operator=(const CShaderLight& other)
 {
@@ -35,10 +32,7 @@ CShaderLight& CShaderLight::operator=(const CShaderLight& other)
     return *this;
 }
 
-CShaderLight::~CShaderLight()
-{
-    delete[] m_pLights;
-}
+CShaderLight::~CShaderLight() { delete[] m_pLights; }
 
 // A copy owns its own light records, so the two never free the same array.
 void CShaderLight::CopyFrom(const CShaderLight& other)
@@ -82,28 +76,22 @@ DWORD CShaderLight::AddLight(const D3DLIGHT8* light)
         m_pLights = grown;
         m_dwCapacity = capacity;
     }
-    if (light)
-        m_pLights[m_dwLightCount].light = *light;
+    if (light) m_pLights[m_dwLightCount].light = *light;
     return m_dwLightCount++;
 }
 
 int CShaderLight::SetLight(DWORD index, const D3DLIGHT8* light)
 {
-    if (index >= m_dwLightCount || !light)
-        return 0;
+    if (index >= m_dwLightCount || !light) return 0;
     m_pLights[index].light = *light;
     return 1;
 }
 
-D3DLIGHT8* CShaderLight::GetLight(DWORD index)
-{
-    return index < m_dwLightCount ? &m_pLights[index].light : nullptr;
-}
+D3DLIGHT8* CShaderLight::GetLight(DWORD index) { return index < m_dwLightCount ? &m_pLights[index].light : nullptr; }
 
 int CShaderLight::DelLight(DWORD index)
 {
-    if (index >= m_dwLightCount)
-        return 0;
+    if (index >= m_dwLightCount) return 0;
     std::copy(m_pLights + index + 1, m_pLights + m_dwLightCount, m_pLights + index);
     --m_dwLightCount;
     return 1;
@@ -111,16 +99,13 @@ int CShaderLight::DelLight(DWORD index)
 
 int CShaderLight::DelLightBatch(DWORD first, DWORD count)
 {
-    if (first >= m_dwLightCount)
-        return 0;
+    if (first >= m_dwLightCount) return 0;
     if (count == 0xFFFFFFFFu) {
         m_dwLightCount = first;
         return 1;
     }
-    if (count == 0)
-        return 1;
-    if (uint64_t(first) + count > m_dwLightCount)
-        return 0;
+    if (count == 0) return 1;
+    if (uint64_t(first) + count > m_dwLightCount) return 0;
     std::copy(m_pLights + first + count, m_pLights + m_dwLightCount, m_pLights + first);
     m_dwLightCount -= count;
     return 1;
@@ -128,8 +113,7 @@ int CShaderLight::DelLightBatch(DWORD first, DWORD count)
 
 void CShaderLight::SetModelMatrix(const D3DXMATRIX* m)
 {
-    if (!m)
-        return;
+    if (!m) return;
     m_matModel = *m;
     D3DXMatrixInverse(&m_matModelInv, nullptr, m);
     const D3DXVECTOR3 one(1.0f, 1.0f, 1.0f), zero(0.0f, 0.0f, 0.0f);
@@ -143,8 +127,7 @@ void CShaderLight::SetModelMatrix(const D3DXMATRIX* m)
 
 void CShaderLight::SetRootMatrix(const D3DXMATRIX* m)
 {
-    if (!m)
-        return;
+    if (!m) return;
     m_matRoot = *m;
     D3DXMatrixInverse(&m_matRootInv, nullptr, m);
 }
@@ -160,8 +143,7 @@ void CShaderLight::SetUVOrigin(float x, float y, float z, float w)
 
 void CShaderLight::SetUVOrigin(const float* v)
 {
-    if (v)
-        SetUVOrigin(v[0], v[1], v[2], v[3]);
+    if (v) SetUVOrigin(v[0], v[1], v[2], v[3]);
 }
 
 // Components the vector does not carry become 0.
@@ -182,8 +164,7 @@ void CShaderLight::GenUVOffsetTexTM()
 void CShaderLight::CalcActiveLights()
 {
     m_dwActiveCount = std::min(m_dwLightCount, kMaxActiveLights);
-    for (DWORD j = 0; j < m_dwActiveCount; ++j)
-        m_dwActive[j] = j;
+    for (DWORD j = 0; j < m_dwActiveCount; ++j) m_dwActive[j] = j;
 }
 
 namespace {
@@ -201,8 +182,7 @@ void Scaled(float* out, const D3DCOLORVALUE& c, const float* scale)
 long CShaderLight::UpdateConstant(IDirect3DDevice8* device)
 {
     CalcActiveLights();
-    if (!device)
-        return 0;
+    if (!device) return 0;
     if (IsNonShader()) {
         if (m_bUVOffset) {
             device->SetTransform(D3DTS_TEXTURE0, &m_matTexture);
@@ -248,8 +228,7 @@ long CShaderLight::UpdateConstant(IDirect3DDevice8* device)
         D3DXVec3Transform(&t, &p, &m_matModel);
         p = D3DXVECTOR3(t.x, t.y, t.z);
         D3DXVec3Transform(&t, &p, &m_matView[0]);
-        if (m_bNegative)
-            t = -t;
+        if (m_bNegative) t = -t;
         device->SetVertexShaderConstant(13 + j, &t, 1);
     }
     const float point[4] = {0.0f, 0.0f, 0.0f, 1.0f};

@@ -8,8 +8,7 @@ HRESULT MakeRamp(IDirect3DDevice8* device, UINT width, IDirect3DTexture8** out, 
 {
     IDirect3DTexture8* texture = nullptr;
     HRESULT hr = device->CreateTexture(width, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     D3DLOCKED_RECT locked{};
     hr = texture->LockRect(0, &locked, nullptr, 0);
     if (FAILED(hr)) {
@@ -48,8 +47,7 @@ CShaderToon::CShaderToon(const CShaderToon& other)
 
 CShaderToon& CShaderToon::operator=(const CShaderToon& other)
 {
-    if (this == &other)
-        return *this;
+    if (this == &other) return *this;
     if (other.m_pRamp8) other.m_pRamp8->AddRef();
     if (other.m_pRamp16) other.m_pRamp16->AddRef();
     Release();
@@ -73,16 +71,13 @@ void CShaderToon::SetColor(float r, float g, float b, float a)
 
 int CShaderToon::Build(IDirect3DDevice8* device)
 {
-    if (!device)
-        return E_FAIL;
+    if (!device) return E_FAIL;
     // Built again after a failure or a second call: drop what is there first.
     Release();
     HRESULT hr = MakeRamp(device, 16, &m_pRamp16, [](UINT i) -> DWORD { return i < 3 ? 0x7F : i < 8 ? 0xBF : 0xFF; });
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     hr = MakeRamp(device, 8, &m_pRamp8, [](UINT i) -> DWORD { return i == 0 ? 0x40 : i == 1 ? 0x80 : 0xFF; });
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     m_bBuilt = 1;
     return 1;
 }
@@ -102,8 +97,7 @@ void CShaderToon::Release()
 
 long CShaderToon::UpdateConstant(IDirect3DDevice8* device)
 {
-    if (!device)
-        return 0;
+    if (!device) return 0;
     if (!m_bBuilt) {
         Build(device);
         m_bBuilt = 1;

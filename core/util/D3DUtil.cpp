@@ -44,7 +44,7 @@ D3DXMATRIX D3DUtil_GetCubeMapViewMatrix(DWORD face)
         up = D3DXVECTOR3(0.0f, 0.0f, 1.0f);
         break;
     case 5: look = D3DXVECTOR3(0.0f, 0.0f, -1.0f); break;
-    default: break;  // 4, and faces beyond the cube, look down +z
+    default: break; // 4, and faces beyond the cube, look down +z
     }
     D3DXMATRIX m;
     D3DXMatrixLookAtLH(&m, &eye, &look, &up);

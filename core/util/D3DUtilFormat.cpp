@@ -59,7 +59,7 @@ constexpr FormatName kFormats[] = {
     {FourCC('U', 'Y', 'V', 'Y'), "D3DFMT_UYVY"},
 };
 
-}  // namespace
+} // namespace
 
 const char* D3DUtil_D3DFormatToString(D3DFORMAT format, bool withPrefix)
 {

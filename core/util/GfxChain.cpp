@@ -7,36 +7,24 @@ void CGfxChainItem::DisConnect()
         if (h->m_nNum == 0) {
             h->m_pFirst = h->m_pLast = h->m_pCurrent = nullptr;
         } else {
-            if (h->m_pFirst == this)
-                h->m_pFirst = h->m_pCurrent = m_pNext;
-            if (h->m_pLast == this)
-                h->m_pLast = h->m_pCurrent = m_pPrevious;
-            if (h->m_pCurrent == this)
-                h->m_pCurrent = m_pNext;
+            if (h->m_pFirst == this) h->m_pFirst = h->m_pCurrent = m_pNext;
+            if (h->m_pLast == this) h->m_pLast = h->m_pCurrent = m_pPrevious;
+            if (h->m_pCurrent == this) h->m_pCurrent = m_pNext;
         }
     }
-    if (m_pNext)
-        m_pNext->m_pPrevious = m_pPrevious;
-    if (m_pPrevious)
-        m_pPrevious->m_pNext = m_pNext;
+    if (m_pNext) m_pNext->m_pPrevious = m_pPrevious;
+    if (m_pPrevious) m_pPrevious->m_pNext = m_pNext;
     m_pNext = m_pPrevious = nullptr;
     m_pHeader = nullptr;
 }
 
-CGfxChainItem* CGfxChainHeader::First()
-{
-    return m_pCurrent = m_pFirst;
-}
+CGfxChainItem* CGfxChainHeader::First() { return m_pCurrent = m_pFirst; }
 
-CGfxChainItem* CGfxChainHeader::Last()
-{
-    return m_pCurrent = m_pLast;
-}
+CGfxChainItem* CGfxChainHeader::Last() { return m_pCurrent = m_pLast; }
 
 CGfxChainItem* CGfxChainHeader::Next()
 {
-    if (!m_pCurrent)
-        return nullptr;
+    if (!m_pCurrent) return nullptr;
     return m_pCurrent = m_pCurrent->m_pNext;
 }
 
@@ -49,15 +37,11 @@ CGfxChainItem* CGfxChainHeader::NextCycle()
     return m_pCurrent;
 }
 
-CGfxChainItem* CGfxChainHeader::ViewNext() const
-{
-    return m_pCurrent ? m_pCurrent->m_pNext : nullptr;
-}
+CGfxChainItem* CGfxChainHeader::ViewNext() const { return m_pCurrent ? m_pCurrent->m_pNext : nullptr; }
 
 CGfxChainItem* CGfxChainHeader::Previous()
 {
-    if (!m_pCurrent || m_pCurrent == m_pFirst)
-        return nullptr;
+    if (!m_pCurrent || m_pCurrent == m_pFirst) return nullptr;
     return m_pCurrent = m_pCurrent->m_pPrevious;
 }
 
@@ -72,19 +56,16 @@ CGfxChainItem* CGfxChainHeader::PreviousCycle()
 
 CGfxChainItem* CGfxChainHeader::ViewPrevious() const
 {
-    if (!m_pCurrent || m_pCurrent == m_pFirst)
-        return nullptr;
+    if (!m_pCurrent || m_pCurrent == m_pFirst) return nullptr;
     return m_pCurrent->m_pPrevious;
 }
 
 CGfxChainItem* CGfxChainHeader::MoveTo(int n)
 {
     m_pCurrent = m_pFirst;
-    if (!m_pCurrent)
-        return nullptr;
+    if (!m_pCurrent) return nullptr;
     for (int i = 0; i < n; ++i) {
-        if (!m_pCurrent->m_pNext)
-            return nullptr;
+        if (!m_pCurrent->m_pNext) return nullptr;
         m_pCurrent = m_pCurrent->m_pNext;
     }
     return m_pCurrent;
@@ -125,17 +106,13 @@ int CGfxChainHeader::Insert(CGfxChainItem* item)
 
 int CGfxChainHeader::InsertBeforeCurrent(CGfxChainItem* item)
 {
-    if (!m_pFirst)
-        return Insert(item);
-    if (!m_pCurrent)
-        return 0;
+    if (!m_pFirst) return Insert(item);
+    if (!m_pCurrent) return 0;
     item->m_pNext = m_pCurrent;
     item->m_pPrevious = m_pCurrent->m_pPrevious;
-    if (item->m_pPrevious)
-        item->m_pPrevious->m_pNext = item;
+    if (item->m_pPrevious) item->m_pPrevious->m_pNext = item;
     m_pCurrent->m_pPrevious = item;
-    if (m_pCurrent == m_pFirst)
-        m_pFirst = item;
+    if (m_pCurrent == m_pFirst) m_pFirst = item;
     item->m_pHeader = this;
     ++m_nNum;
     return 1;
@@ -144,8 +121,7 @@ int CGfxChainHeader::InsertBeforeCurrent(CGfxChainItem* item)
 CGfxChainItem* CGfxChainHeader::Remove()
 {
     CGfxChainItem* item = m_pCurrent;
-    if (!item)
-        return nullptr;
+    if (!item) return nullptr;
     CGfxChainItem* next = item->m_pNext;
     item->DisConnect();
     delete item;
@@ -155,16 +131,14 @@ CGfxChainItem* CGfxChainHeader::Remove()
 CGfxChainItem* CGfxChainHeader::OutChain()
 {
     CGfxChainItem* item = m_pCurrent;
-    if (item)
-        item->DisConnect();
+    if (item) item->DisConnect();
     return item;
 }
 
 int CGfxChainHeader::OutAll()
 {
     m_pCurrent = m_pLast;
-    while (m_nNum > 0 && m_pCurrent)
-        m_pCurrent->DisConnect();
+    while (m_nNum > 0 && m_pCurrent) m_pCurrent->DisConnect();
     m_nNum = 0;
     return 1;
 }
@@ -191,8 +165,7 @@ int CGfxPtrChainHeader::AddPointer(void* p, CGfxPtrChainItem** ppItem)
         delete item;
         return 0;
     }
-    if (ppItem)
-        *ppItem = item;
+    if (ppItem) *ppItem = item;
     return 1;
 }
 

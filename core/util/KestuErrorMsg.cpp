@@ -8,7 +8,7 @@ namespace {
 
 struct ErrorText {
     HRESULT code;
-    bool closesWindow;  // when fatal
+    bool closesWindow; // when fatal
     const char* text;
 };
 
@@ -48,8 +48,8 @@ constexpr ErrorText kErrorTexts[] = {
     {KESTUERR_FORMATNOTSUPPORTED, false, "The pixel format is not support."},
 };
 
-constexpr ErrorText kGenericText = {
-    0, false, "Generic application error. Enable\ndebug output for detailed information."};
+constexpr ErrorText kGenericText = {0, false,
+                                    "Generic application error. Enable\ndebug output for detailed information."};
 
 const ErrorText& FindErrorText(HRESULT code)
 {

@@ -11,8 +11,7 @@ namespace kestu {
 template <class Flag>
 void OpenSection(CRITICAL_SECTION& section, Flag& open, bool wanted)
 {
-    if (wanted)
-        InitializeCriticalSection(&section);
+    if (wanted) InitializeCriticalSection(&section);
     open = wanted ? 1 : 0;
 }
 
@@ -20,21 +19,18 @@ void OpenSection(CRITICAL_SECTION& section, Flag& open, bool wanted)
 template <class Flag>
 void CloseSection(CRITICAL_SECTION& section, Flag& open)
 {
-    if (open)
-        DeleteCriticalSection(&section);
+    if (open) DeleteCriticalSection(&section);
     open = 0;
 }
 
 inline void EnterSection(CRITICAL_SECTION* section)
 {
-    if (section)
-        EnterCriticalSection(section);
+    if (section) EnterCriticalSection(section);
 }
 
 inline void LeaveSection(CRITICAL_SECTION* section)
 {
-    if (section)
-        LeaveCriticalSection(section);
+    if (section) LeaveCriticalSection(section);
 }
 
 inline BOOL TryEnterSection(CRITICAL_SECTION* section) { return section ? TryEnterCriticalSection(section) : TRUE; }

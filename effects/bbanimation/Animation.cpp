@@ -2,7 +2,4 @@
 
 #include <cstdlib>
 
-void CAnimation::SetRandomPosition()
-{
-    SetPosition(static_cast<float>(rand() % 1001) * 0.001f);
-}
+void CAnimation::SetRandomPosition() { SetPosition(static_cast<float>(rand() % 1001) * 0.001f); }

@@ -43,10 +43,7 @@ void BBANIMATION_FRAME_INIT::Write(BYTE* bytes) const
     std::copy(out.begin(), out.end(), bytes);
 }
 
-CBBAFrame::CBBAFrame(float time) : m_fDefaultTime(time)
-{
-    m_Init.fTime = time;
-}
+CBBAFrame::CBBAFrame(float time) : m_fDefaultTime(time) { m_Init.fTime = time; }
 
 int CBBAFrame::Build(const BBANIMATION_FRAME_INIT* init)
 {

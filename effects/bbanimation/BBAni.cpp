@@ -9,10 +9,7 @@ namespace {
 const float kStepWraps = 64.0f;
 } // namespace
 
-CBBAni::CBBAni(const CBBAni& other) : CAnimation(other)
-{
-    *this = other;
-}
+CBBAni::CBBAni(const CBBAni& other) : CAnimation(other) { *this = other; }
 
 CBBAni& CBBAni::operator=(const CBBAni& other)
 {
@@ -35,10 +32,7 @@ CBBAni& CBBAni::operator=(const CBBAni& other)
     return *this;
 }
 
-CBBAni::~CBBAni()
-{
-    delete[] m_pFrames;
-}
+CBBAni::~CBBAni() { delete[] m_pFrames; }
 
 int CBBAni::Build(const BBANIMATION_HEADER* header)
 {
@@ -59,8 +53,7 @@ int CBBAni::Build(const BYTE* records, DWORD frameCount)
     if (records == nullptr) return 0;
     CBBAFrame* frames = new (std::nothrow) CBBAFrame[frameCount];
     if (frames == nullptr) return 0;
-    for (DWORD i = 0; i < frameCount; ++i)
-        frames[i].BuildFromRecord(records + size_t(i) * KESTU_BBANI_FRAME_SIZE);
+    for (DWORD i = 0; i < frameCount; ++i) frames[i].BuildFromRecord(records + size_t(i) * KESTU_BBANI_FRAME_SIZE);
     delete[] m_pFrames;
     m_pFrames = frames;
     m_dwFrameNumber = frameCount;
@@ -94,10 +87,7 @@ float CBBAni::GetStartTime() const
     return m_pFrames[m_dwCycleFirst - 1].m_Init.fTime;
 }
 
-float CBBAni::GetEndTime() const
-{
-    return m_pFrames != nullptr ? m_pFrames[m_dwCycleLast].m_Init.fTime : 0.0f;
-}
+float CBBAni::GetEndTime() const { return m_pFrames != nullptr ? m_pFrames[m_dwCycleLast].m_Init.fTime : 0.0f; }
 
 void CBBAni::PickFrame(bool strict)
 {
@@ -248,25 +238,16 @@ void CBBAni::FrameMove(float now)
     PickFrame(false);
 }
 
-const D3DXVECTOR2* CBBAni::GetOffset()
-{
-    return &GetCurrentFrame()->m_Init.vOffset;
-}
+const D3DXVECTOR2* CBBAni::GetOffset() { return &GetCurrentFrame()->m_Init.vOffset; }
 
 int CBBAni::IsFirstFrameHead() const
 {
     return m_dwCurrFrame == m_dwCycleFirst && m_dwCurrFrame != m_dwPrevFrame ? 1 : 0;
 }
 
-int CBBAni::IsLastFrameHead() const
-{
-    return m_dwCurrFrame >= m_dwCycleLast && m_dwCurrFrame != m_dwPrevFrame ? 1 : 0;
-}
+int CBBAni::IsLastFrameHead() const { return m_dwCurrFrame >= m_dwCycleLast && m_dwCurrFrame != m_dwPrevFrame ? 1 : 0; }
 
-int CBBAni::IsXFrameHead(DWORD i) const
-{
-    return m_dwCurrFrame == i && m_dwCurrFrame != m_dwPrevFrame ? 1 : 0;
-}
+int CBBAni::IsXFrameHead(DWORD i) const { return m_dwCurrFrame == i && m_dwCurrFrame != m_dwPrevFrame ? 1 : 0; }
 
 CBBAFrame* CBBAni::GetNextFrameCyclic(float now)
 {
@@ -349,25 +330,13 @@ bool AtLeast(float v, float best) { return v >= best; }
 bool Below(float v, float best) { return v < best; }
 } // namespace
 
-DWORD CBBAni::GetMaxWidth(float& w) const
-{
-    return Extreme(m_pFrames, m_dwFrameNumber, 0.0f, w, Width, AtLeast);
-}
+DWORD CBBAni::GetMaxWidth(float& w) const { return Extreme(m_pFrames, m_dwFrameNumber, 0.0f, w, Width, AtLeast); }
 
-DWORD CBBAni::GetMaxHeight(float& h) const
-{
-    return Extreme(m_pFrames, m_dwFrameNumber, 0.0f, h, Height, AtLeast);
-}
+DWORD CBBAni::GetMaxHeight(float& h) const { return Extreme(m_pFrames, m_dwFrameNumber, 0.0f, h, Height, AtLeast); }
 
-DWORD CBBAni::GetMinWidth(float& w) const
-{
-    return Extreme(m_pFrames, m_dwFrameNumber, FLT_MAX, w, Width, Below);
-}
+DWORD CBBAni::GetMinWidth(float& w) const { return Extreme(m_pFrames, m_dwFrameNumber, FLT_MAX, w, Width, Below); }
 
-DWORD CBBAni::GetMinHeight(float& h) const
-{
-    return Extreme(m_pFrames, m_dwFrameNumber, FLT_MAX, h, Height, Below);
-}
+DWORD CBBAni::GetMinHeight(float& h) const { return Extreme(m_pFrames, m_dwFrameNumber, FLT_MAX, h, Height, Below); }
 
 void CBBAni::ChangeSpeedFromDefault(float s)
 {

@@ -79,30 +79,18 @@ void CMultiDirBBAni::SetPosition(float position)
     if (Clock() != nullptr) Clock()->SetPosition(position);
 }
 
-float CMultiDirBBAni::GetPosition() const
-{
-    return Clock() != nullptr ? Clock()->GetPosition() : 0.0f;
-}
+float CMultiDirBBAni::GetPosition() const { return Clock() != nullptr ? Clock()->GetPosition() : 0.0f; }
 
 void CMultiDirBBAni::SetTimeReference(float t)
 {
     if (Clock() != nullptr) Clock()->SetTimeReference(t);
 }
 
-float CMultiDirBBAni::GetTimeReference() const
-{
-    return Clock() != nullptr ? Clock()->GetTimeReference() : 0.0f;
-}
+float CMultiDirBBAni::GetTimeReference() const { return Clock() != nullptr ? Clock()->GetTimeReference() : 0.0f; }
 
-float CMultiDirBBAni::GetStartTime() const
-{
-    return Clock() != nullptr ? Clock()->GetStartTime() : 0.0f;
-}
+float CMultiDirBBAni::GetStartTime() const { return Clock() != nullptr ? Clock()->GetStartTime() : 0.0f; }
 
-float CMultiDirBBAni::GetEndTime() const
-{
-    return Clock() != nullptr ? Clock()->GetEndTime() : 0.0f;
-}
+float CMultiDirBBAni::GetEndTime() const { return Clock() != nullptr ? Clock()->GetEndTime() : 0.0f; }
 
 CBBAFrame* CMultiDirBBAni::GetFrame(DWORD index)
 {
@@ -114,20 +102,11 @@ void CMultiDirBBAni::SetCurrentFrame(DWORD index)
     if (Clock() != nullptr) Clock()->SetCurrentFrame(index);
 }
 
-DWORD CMultiDirBBAni::GetCurrentFrameIdx() const
-{
-    return Clock() != nullptr ? Clock()->GetCurrentFrameIdx() : 0;
-}
+DWORD CMultiDirBBAni::GetCurrentFrameIdx() const { return Clock() != nullptr ? Clock()->GetCurrentFrameIdx() : 0; }
 
-DWORD CMultiDirBBAni::GetFrameNumber() const
-{
-    return Clock() != nullptr ? Clock()->GetFrameNumber() : 0;
-}
+DWORD CMultiDirBBAni::GetFrameNumber() const { return Clock() != nullptr ? Clock()->GetFrameNumber() : 0; }
 
-DWORD CMultiDirBBAni::GetActiveFrameNumber() const
-{
-    return Clock() != nullptr ? Clock()->GetActiveFrameNumber() : 0;
-}
+DWORD CMultiDirBBAni::GetActiveFrameNumber() const { return Clock() != nullptr ? Clock()->GetActiveFrameNumber() : 0; }
 
 void CMultiDirBBAni::SetCycle(DWORD first, DWORD last)
 {

@@ -13,10 +13,7 @@ CBillboard* PriEntry(void* entry)
 }
 } // namespace
 
-CBBMngPri::~CBBMngPri()
-{
-    CBBMngPri::Release();
-}
+CBBMngPri::~CBBMngPri() { CBBMngPri::Release(); }
 
 void CBBMngPri::Release()
 {
@@ -51,10 +48,7 @@ DWORD CBBMngPri::GetIndexOfPointer(const void* pointer) const
     return kNone;
 }
 
-int CBBMngPri::IsInArray(const void* pointer) const
-{
-    return GetIndexOfPointer(pointer) != kNone ? 1 : 0;
-}
+int CBBMngPri::IsInArray(const void* pointer) const { return GetIndexOfPointer(pointer) != kNone ? 1 : 0; }
 
 DWORD CBBMngPri::InsertAt(void* billboard, BYTE priority)
 {
@@ -108,7 +102,4 @@ int CBBMngPri::Remove(void* billboard)
     return index != kNone ? Remove(index) : 0;
 }
 
-void CBBMngPri::SortEntries()
-{
-    kestu_bb::SortEntries(m_ppData, m_dwUsedSize, m_pfnCompare, PriEntry, m_SortKeys);
-}
+void CBBMngPri::SortEntries() { kestu_bb::SortEntries(m_ppData, m_dwUsedSize, m_pfnCompare, PriEntry, m_SortKeys); }

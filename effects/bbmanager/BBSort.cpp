@@ -40,14 +40,15 @@ void SortEntries(void** entries, DWORD count, PFN_BBSORT compare, CBillboard* (*
         PFN_BBSORT compare;
         CBillboard* (*billboard)(void*);
     } context{compare, billboard};
-    qsort_r(entries, count, sizeof(void*),
-            [](const void* a, const void* b, void* arg) {
-                const auto* c = static_cast<const Context*>(arg);
-                CBillboard* x = c->billboard(*static_cast<void* const*>(a));
-                CBillboard* y = c->billboard(*static_cast<void* const*>(b));
-                return c->compare(&x, &y);
-            },
-            &context);
+    qsort_r(
+        entries, count, sizeof(void*),
+        [](const void* a, const void* b, void* arg) {
+            const auto* c = static_cast<const Context*>(arg);
+            CBillboard* x = c->billboard(*static_cast<void* const*>(a));
+            CBillboard* y = c->billboard(*static_cast<void* const*>(b));
+            return c->compare(&x, &y);
+        },
+        &context);
 }
 
 } // namespace kestu_bb

@@ -3,10 +3,7 @@
 #include "kestu_bbmng.h"
 
 namespace {
-CBillboard* PlainEntry(void* entry)
-{
-    return static_cast<CBillboard*>(entry);
-}
+CBillboard* PlainEntry(void* entry) { return static_cast<CBillboard*>(entry); }
 } // namespace
 
 HRESULT CBillboardMng::Build(int bAutoDecideVisible, DWORD initialCount, DWORD growBy, int b2d)

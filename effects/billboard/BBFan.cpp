@@ -11,10 +11,7 @@ const float kTwoPi = 6.28318530718f;
 const DWORD kMaxSegmentCount = 0xFFFD;
 } // namespace
 
-CBBFan::CBBFan()
-{
-    D3DXMatrixIdentity(&m_matWorld);
-}
+CBBFan::CBBFan() { D3DXMatrixIdentity(&m_matWorld); }
 
 HRESULT CBBFan::Build(const SBBInit* init)
 {

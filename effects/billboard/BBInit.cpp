@@ -14,8 +14,7 @@ void SBBInit::SetBBEffect(ENUM_BB_EFFECT e)
         dwColorArg2 = D3DTA_TFACTOR;
         dwTexFactor = 0xFFFFFFFF;
         break;
-    case BB_EFFECT_KEEP:
-        break;
+    case BB_EFFECT_KEEP: break;
     default:
         dwColorOp = D3DTOP_SELECTARG1;
         dwColorArg1 = D3DTA_TEXTURE;

@@ -8,10 +8,7 @@ namespace {
 const float kTwoPi = 6.28318530718f;
 } // namespace
 
-CBBMultiDir::~CBBMultiDir()
-{
-    DeleteBBAnimationGroup(m_ppSDAnimations, m_dwSDAniNumber);
-}
+CBBMultiDir::~CBBMultiDir() { DeleteBBAnimationGroup(m_ppSDAnimations, m_dwSDAniNumber); }
 
 HRESULT CBBMultiDir::Build(const SBBInit* init)
 {

@@ -2,10 +2,7 @@
 #include "kestu_billboard.h"
 #include "kestu_eye.h"
 
-CBBStatic::CBBStatic()
-{
-    D3DXMatrixIdentity(&m_matWorld);
-}
+CBBStatic::CBBStatic() { D3DXMatrixIdentity(&m_matWorld); }
 
 HRESULT CBBStatic::Build(const SBBInit* init)
 {
@@ -44,9 +41,6 @@ int CBBStatic::DecideIsVisible()
     if (m_pEye == nullptr) return m_bVisible = 1;
     // The plane moves with the billboard.
     m_fPlaneD = D3DXVec3Dot(&m_vDirection, &m_vPos);
-    m_bVisible = m_pEye->IsContain(&m_vPos) &&
-                         D3DXVec3Dot(&m_vDirection, m_pEye->GetPos()) - m_fPlaneD > 0.0f
-                     ? 1
-                     : 0;
+    m_bVisible = m_pEye->IsContain(&m_vPos) && D3DXVec3Dot(&m_vDirection, m_pEye->GetPos()) - m_fPlaneD > 0.0f ? 1 : 0;
     return m_bVisible;
 }

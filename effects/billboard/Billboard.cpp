@@ -59,10 +59,7 @@ constexpr SEyeListener kBillboardsFollowTheEye{FollowEye, ForgetEye};
 [[maybe_unused]] const bool g_followingTheEye = (SetEyeListener(&kBillboardsFollowTheEye), true);
 } // namespace
 
-CBillboard::CBillboard()
-{
-    ++m_dwTotalNumber;
-}
+CBillboard::CBillboard() { ++m_dwTotalNumber; }
 
 CBillboard::~CBillboard()
 {
@@ -147,10 +144,7 @@ void CBillboard::ApplyCurrentAnimation(float now, const float* angle)
     ApplyAnimationFrame(ani->GetCurrentFrame());
 }
 
-void CBillboard::FrameMove(float now)
-{
-    ApplyCurrentAnimation(now, nullptr);
-}
+void CBillboard::FrameMove(float now) { ApplyCurrentAnimation(now, nullptr); }
 
 HRESULT CBillboard::Render(IDirect3DDevice8* device)
 {
@@ -171,15 +165,9 @@ void CBillboard::ApplyAnimationFrame(CBBAFrame* frame)
     m_dwTexID = frame->m_Init.dwTextureID;
 }
 
-void CBillboard::ApplyPicture(DWORD texID, const FSIZE*, const FPOINT*, const FRECT*)
-{
-    m_dwTexID = texID;
-}
+void CBillboard::ApplyPicture(DWORD texID, const FSIZE*, const FPOINT*, const FRECT*) { m_dwTexID = texID; }
 
-CTexture* CBillboard::GetTexture(DWORD id) const
-{
-    return m_pTexMng != nullptr ? m_pTexMng->GetTexture(id) : nullptr;
-}
+CTexture* CBillboard::GetTexture(DWORD id) const { return m_pTexMng != nullptr ? m_pTexMng->GetTexture(id) : nullptr; }
 
 void CBillboard::SetBBEffect(ENUM_BB_EFFECT e)
 {
@@ -196,8 +184,7 @@ void CBillboard::SetBBEffect(ENUM_BB_EFFECT e)
         m_dwColorArg2 = D3DTA_TFACTOR;
         m_dwTexFactor = 0xFF7F7F7F;
         break;
-    case BB_EFFECT_KEEP:
-        break;
+    case BB_EFFECT_KEEP: break;
     default:
         m_dwColorOp = D3DTOP_SELECTARG1;
         m_dwColorArg1 = D3DTA_TEXTURE;
@@ -210,10 +197,7 @@ void CBillboard::SetCurrAni(DWORD index)
     if (index < m_dwAniNumber) m_dwCurrAni = index;
 }
 
-CAnimation* CBillboard::GetAni(DWORD index) const
-{
-    return index < m_dwAniNumber ? m_ppAnimations[index] : nullptr;
-}
+CAnimation* CBillboard::GetAni(DWORD index) const { return index < m_dwAniNumber ? m_ppAnimations[index] : nullptr; }
 
 void CBillboard::PlayAni(DWORD index, float now, ENUM_ANIPLAY_MODE mode, int bForward, float startPosition)
 {

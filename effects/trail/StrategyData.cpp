@@ -20,10 +20,7 @@ void* SSlotInfo::GetValue(float t, void* value) const
     return bytes + (n - 1) * dwElementSize + sizeof(float);
 }
 
-CStrategyData::CStrategyData(const CStrategyData& other)
-{
-    *this = other;
-}
+CStrategyData::CStrategyData(const CStrategyData& other) { *this = other; }
 
 CStrategyData& CStrategyData::operator=(const CStrategyData& other)
 {

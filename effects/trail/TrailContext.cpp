@@ -4,10 +4,7 @@
 
 namespace Kestu {
 
-ITrail_Context::ITrail_Context(ITrail_Strategy* strategy) : m_pStrategy(nullptr)
-{
-    SetStrategy(strategy);
-}
+ITrail_Context::ITrail_Context(ITrail_Strategy* strategy) : m_pStrategy(nullptr) { SetStrategy(strategy); }
 
 ITrail_Context::ITrail_Context(const ITrail_Context& other)
     : m_pStrategy(nullptr), m_fFrameParam(other.m_fFrameParam), m_dwStripsNumber(other.m_dwStripsNumber)
@@ -42,8 +39,8 @@ ITrail_Strategy::~ITrail_Strategy()
     for (ITrail_Context* ctx : m_Contexts) ctx->m_pStrategy = nullptr;
 }
 
-void ITrail_Context::Push(D3DXVECTOR3* positions, D3DXVECTOR3* centres, float* params, int count,
-                          unsigned long strip, unsigned long reserved)
+void ITrail_Context::Push(D3DXVECTOR3* positions, D3DXVECTOR3* centres, float* params, int count, unsigned long strip,
+                          unsigned long reserved)
 {
     if (m_pStrategy == nullptr) return;
     m_pStrategy->UpdateTrail(positions, centres, params, count, this, strip, reserved);
@@ -55,17 +52,15 @@ void ITrail_Context::Render()
     if (m_pStrategy != nullptr) m_pStrategy->Render(this);
 }
 
-CTrailCntx_Pool::CTrailCntx_Pool(const CTrailCntx_Pool& other)
-{
-    *this = other;
-}
+CTrailCntx_Pool::CTrailCntx_Pool(const CTrailCntx_Pool& other) { *this = other; }
 
 CTrailCntx_Pool& CTrailCntx_Pool::operator=(const CTrailCntx_Pool& other)
 {
     if (this == &other) return *this;
     std::list<ITrail_Context*> copies;
     try {
-        for (ITrail_Context* ctx : other.m_Contexts) copies.push_back(ctx != nullptr ? new ITrail_Context(*ctx) : nullptr);
+        for (ITrail_Context* ctx : other.m_Contexts)
+            copies.push_back(ctx != nullptr ? new ITrail_Context(*ctx) : nullptr);
     } catch (...) {
         for (ITrail_Context* ctx : copies) delete ctx;
         throw;
@@ -77,10 +72,7 @@ CTrailCntx_Pool& CTrailCntx_Pool::operator=(const CTrailCntx_Pool& other)
     return *this;
 }
 
-CTrailCntx_Pool::~CTrailCntx_Pool()
-{
-    DeleteAll();
-}
+CTrailCntx_Pool::~CTrailCntx_Pool() { DeleteAll(); }
 
 void CTrailCntx_Pool::DeleteAll()
 {

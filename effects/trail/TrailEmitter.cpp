@@ -20,10 +20,7 @@ ITrail_Emitter::ITrail_Emitter()
     D3DXMatrixIdentity(&m_matOrient);
 }
 
-ITrail_Emitter::ITrail_Emitter(const ITrail_Emitter& other) : ITrail_Emitter()
-{
-    CopyFrom(other);
-}
+ITrail_Emitter::ITrail_Emitter(const ITrail_Emitter& other) : ITrail_Emitter() { CopyFrom(other); }
 
 ITrail_Emitter& ITrail_Emitter::operator=(const ITrail_Emitter& other)
 {
@@ -261,10 +258,7 @@ void ITrail_Emitter::PushOutline(const D3DXMATRIX& m)
     }
 }
 
-void ITrail_Emitter::UpdatePosition(int, int)
-{
-    PushOutline(m_matWorld);
-}
+void ITrail_Emitter::UpdatePosition(int, int) { PushOutline(m_matWorld); }
 
 void ITrail_Emitter::Init(ITrail_Strategy* s)
 {
@@ -313,9 +307,7 @@ void ITrail_Emitter::Synchronize(DWORD message, DWORD_PTR emitter, DWORD_PTR par
     STrailSyncRecord record;
     std::memcpy(&record, reinterpret_cast<const void*>(param), sizeof record);
     switch (message) {
-    case KESTU_TRAIL_SYNC_ACTION:
-        self->SetCurrentSequence(record.dwActionID);
-        break;
+    case KESTU_TRAIL_SYNC_ACTION: self->SetCurrentSequence(record.dwActionID); break;
     case KESTU_TRAIL_SYNC_FRAME: {
         IActionAdapter* action = record.pSkeleton != nullptr ? record.pSkeleton->GetAction(record.dwActionID) : nullptr;
         const float* times = action != nullptr ? action->GetFrameTime() : nullptr;
@@ -331,8 +323,7 @@ void ITrail_Emitter::Synchronize(DWORD message, DWORD_PTR emitter, DWORD_PTR par
         self->FrameMove(0.0f);
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -5,10 +5,7 @@ namespace Kestu {
 
 ITrail_EmitterData::ITrail_EmitterData() : m_pRecords(new std::map<unsigned long, SRecord*>) {}
 
-ITrail_EmitterData::ITrail_EmitterData(const ITrail_EmitterData& other) : ITrail_EmitterData()
-{
-    *this = other;
-}
+ITrail_EmitterData::ITrail_EmitterData(const ITrail_EmitterData& other) : ITrail_EmitterData() { *this = other; }
 
 ITrail_EmitterData& ITrail_EmitterData::operator=(const ITrail_EmitterData& other)
 {

@@ -31,7 +31,7 @@ Record* ReplaceList(std::map<unsigned long, Record*>& records, unsigned long id,
             throw;
         }
     }
-    delete[] (record->*field);
+    delete[](record->*field);
     record->*field = copy;
     record->*count = copy != nullptr ? n : 0;
     record->dwFrameCount = record->*count;
@@ -39,7 +39,8 @@ Record* ReplaceList(std::map<unsigned long, Record*>& records, unsigned long id,
 }
 
 // A deep copy of a record's two lists.
-template <class Record> Record* CopyRecord(const Record& from)
+template <class Record>
+Record* CopyRecord(const Record& from)
 {
     const unsigned long times = from.dwTimeCount, matrices = from.dwMatrixCount;
     auto* to = new Record(from);

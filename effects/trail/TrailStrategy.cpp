@@ -79,10 +79,7 @@ DWORD BlendColor(DWORD a, DWORD b, float s)
 }
 
 // Bytes an element of each channel needs: its key and its value.
-unsigned long ElementNeeds(unsigned long flag)
-{
-    return flag == TRAIL_CHANNEL_TEXCOORD ? 12 : 8;
-}
+unsigned long ElementNeeds(unsigned long flag) { return flag == TRAIL_CHANNEL_TEXCOORD ? 12 : 8; }
 
 } // namespace
 
@@ -203,9 +200,7 @@ void CTrail_Strategy::ApplyChannels(const ITrail_Context* ctx, unsigned char* by
             const bool first = e == firstValue;
             const unsigned char* prev = first ? e : e - slot->dwElementSize;
             const float s = first ? 1.0f : Blend(prev, e, at);
-            auto lerp = [&](size_t offset) {
-                return FloatAt(prev + offset) * (1.0f - s) + FloatAt(e + offset) * s;
-            };
+            auto lerp = [&](size_t offset) { return FloatAt(prev + offset) * (1.0f - s) + FloatAt(e + offset) * s; };
             switch (flag) {
             case TRAIL_CHANNEL_COLOR: {
                 DWORD a, b;

@@ -9,8 +9,7 @@
 
 CAniMeshContainer::CAniMeshContainer()
     : m_bShareContainer(FALSE), m_dwIndex(0xFFFFFFFF), m_nRef(0), m_dwMeshID(0), m_pSharedCoordVB(nullptr),
-      m_pSharedCoordRestoreVB(nullptr),
-      m_dwNumSharedCoords(0), m_dwNumFrames(0), m_pDevice(nullptr)
+      m_pSharedCoordRestoreVB(nullptr), m_dwNumSharedCoords(0), m_dwNumFrames(0), m_pDevice(nullptr)
 {
 }
 
@@ -21,8 +20,7 @@ HRESULT CAniMeshContainer::Build(const CGmaFile& file, IDirect3DDevice8* device,
                                  BOOL shareCoord)
 {
     Release();
-    if (!device)
-        return E_INVALIDARG;
+    if (!device) return E_INVALIDARG;
     const SMeshAniHeader& h = file.header;
     m_bShareContainer = h.IsShareContainer();
     m_dwMeshID = h.dwMeshID;
@@ -37,7 +35,7 @@ HRESULT CAniMeshContainer::Build(const CGmaFile& file, IDirect3DDevice8* device,
     coords = (autoShareCoord ? h.IsFrameShareTexCoord() : shareCoord) && h.IsFrameShareTexCoord();
     for (const SGmaFrame& f : file.frames)
         if (f.vertices.size() > file.sharedCoords.size())
-            coords = FALSE;  // the shared stream would not reach its last vertices
+            coords = FALSE; // the shared stream would not reach its last vertices
     if (coords) {
         D3DCAPS8 caps{};
         if (FAILED(device->GetDeviceCaps(&caps)) || caps.VertexShaderVersion < D3DVS_VERSION(1, 0) ||
@@ -46,8 +44,7 @@ HRESULT CAniMeshContainer::Build(const CGmaFile& file, IDirect3DDevice8* device,
     }
 
     m_pFrames.reset(new (std::nothrow) CMeshFrame[file.frames.size() ? file.frames.size() : 1]);
-    if (!m_pFrames)
-        return E_OUTOFMEMORY;
+    if (!m_pFrames) return E_OUTOFMEMORY;
     m_dwNumFrames = static_cast<DWORD>(file.frames.size());
     // Boxes stored in the file hold for the file's own coordinates only.
     const BOOL flip = !h.IsLeftHandCoordSystem();
@@ -57,10 +54,8 @@ HRESULT CAniMeshContainer::Build(const CGmaFile& file, IDirect3DDevice8* device,
         const HRESULT hr = m_pFrames[i].Build(file.frames[i], device, h.IsNormalSkipped(), h.IsFrameShareTexCoord(),
                                               pool, scale, autoRestore, flip, !takeBoxes, m_Store.normalSkipped,
                                               m_Store.coordSkipped, &file.sharedCoords);
-        if (FAILED(hr))
-            KestuSaveLog(KESTU_LOG_ERROR, "Failed to build mesh frame%d !\r\n", static_cast<int>(i));
-        if (takeBoxes)
-            m_pFrames[i].SetBoundBox(file.boundBoxes[i]);
+        if (FAILED(hr)) KestuSaveLog(KESTU_LOG_ERROR, "Failed to build mesh frame%d !\r\n", static_cast<int>(i));
+        if (takeBoxes) m_pFrames[i].SetBoundBox(file.boundBoxes[i]);
     }
     if (m_Store.coordSkipped && !file.sharedCoords.empty()) {
         m_dwNumSharedCoords = static_cast<DWORD>(file.sharedCoords.size());
@@ -68,8 +63,7 @@ HRESULT CAniMeshContainer::Build(const CGmaFile& file, IDirect3DDevice8* device,
         const HRESULT hr = gmavb::Create(device, m_dwNumSharedCoords * GMA_TEXCOORD_SIZE, GMA_FVF_TEXCOORD,
                                          restoreCopy ? D3DPOOL_SYSTEMMEM : pool, file.sharedCoords.data(),
                                          restoreCopy ? &m_pSharedCoordRestoreVB : &m_pSharedCoordVB);
-        if (FAILED(hr))
-            return hr;
+        if (FAILED(hr)) return hr;
     }
     return S_OK;
 }
@@ -89,10 +83,8 @@ void CAniMeshContainer::Release()
 
 HRESULT CAniMeshContainer::Invalidate()
 {
-    if (m_Store.pool == D3DPOOL_DEFAULT && !m_Store.autoRestore)
-        return S_FALSE;
-    for (DWORD i = 0; i < m_dwNumFrames; ++i)
-        m_pFrames[i].Invalidate();
+    if (m_Store.pool == D3DPOOL_DEFAULT && !m_Store.autoRestore) return S_FALSE;
+    for (DWORD i = 0; i < m_dwNumFrames; ++i) m_pFrames[i].Invalidate();
     if (m_Store.pool == D3DPOOL_DEFAULT) {
         UnbindFromDevice(m_pSharedCoordVB);
         gmavb::SafeRelease(m_pSharedCoordVB);
@@ -103,66 +95,55 @@ HRESULT CAniMeshContainer::Invalidate()
 HRESULT CAniMeshContainer::Restore()
 {
     HRESULT result = S_OK;
-    for (DWORD i = 0; i < m_dwNumFrames; ++i)
-        m_pFrames[i].Restore();
+    for (DWORD i = 0; i < m_dwNumFrames; ++i) m_pFrames[i].Restore();
     if (m_Store.DefaultWithRestore() && m_pSharedCoordRestoreVB && !m_pSharedCoordVB) {
         const UINT bytes = m_dwNumSharedCoords * GMA_TEXCOORD_SIZE;
         result = gmavb::Create(m_pDevice, bytes, GMA_FVF_TEXCOORD, D3DPOOL_DEFAULT, nullptr, &m_pSharedCoordVB);
-        if (SUCCEEDED(result))
-            result = gmavb::Copy(m_pSharedCoordRestoreVB, m_pSharedCoordVB, bytes);
-        if (FAILED(result))
-            gmavb::SafeRelease(m_pSharedCoordVB);
+        if (SUCCEEDED(result)) result = gmavb::Copy(m_pSharedCoordRestoreVB, m_pSharedCoordVB, bytes);
+        if (FAILED(result)) gmavb::SafeRelease(m_pSharedCoordVB);
     }
     return result;
 }
 
 HRESULT CAniMeshContainer::ApplyShareCoordVBChange()
 {
-    if (!m_Store.DefaultWithRestore() || !m_pSharedCoordRestoreVB || !m_pSharedCoordVB)
-        return S_OK;
+    if (!m_Store.DefaultWithRestore() || !m_pSharedCoordRestoreVB || !m_pSharedCoordVB) return S_OK;
     return gmavb::Copy(m_pSharedCoordRestoreVB, m_pSharedCoordVB, m_dwNumSharedCoords * GMA_TEXCOORD_SIZE);
 }
 
 HRESULT CAniMeshContainer::ReadSharedCoords(std::vector<SCoords2d>& out) const
 {
     out.assign(m_dwNumSharedCoords, SCoords2d());
-    if (m_dwNumSharedCoords == 0)
-        return S_FALSE;
+    if (m_dwNumSharedCoords == 0) return S_FALSE;
     return gmavb::Read(ChangeableCoordVB(), out.data(), m_dwNumSharedCoords * GMA_TEXCOORD_SIZE);
 }
 
 void CAniMeshContainer::SetScale(float scale)
 {
     m_Store.scale = scale;
-    for (DWORD i = 0; i < m_dwNumFrames; ++i)
-        m_pFrames[i].SetScale(scale);
+    for (DWORD i = 0; i < m_dwNumFrames; ++i) m_pFrames[i].SetScale(scale);
 }
 
 BOOL CAniMeshContainer::IsSameFramework(const CGmaFile& file) const
 {
     const SMeshAniHeader& h = file.header;
-    if (!IsBuilt() || !h.IsKnownVersion() || file.frames.size() != m_dwNumFrames)
-        return FALSE;
+    if (!IsBuilt() || !h.IsKnownVersion() || file.frames.size() != m_dwNumFrames) return FALSE;
     for (DWORD i = 0; i < m_dwNumFrames; ++i)
-        if (!m_pFrames[i].IsSameFramework(file.frames[i]))
-            return FALSE;
+        if (!m_pFrames[i].IsSameFramework(file.frames[i])) return FALSE;
     return TRUE;
 }
 
 HRESULT CAniMeshContainer::Clone(CAniMeshContainer* destination, LPGMACLONECALLBACK callback, void* user)
 {
-    if (!destination || destination == this)
-        return E_INVALIDARG;
+    if (!destination || destination == this) return E_INVALIDARG;
     destination->Release();
-    if (!IsBuilt())
-        return E_FAIL;
+    if (!IsBuilt()) return E_FAIL;
     destination->m_bShareContainer = m_bShareContainer;
     destination->m_dwMeshID = m_dwMeshID;
     destination->m_Store = m_Store;
     destination->m_pDevice = m_pDevice;
     destination->m_pFrames.reset(new (std::nothrow) CMeshFrame[m_dwNumFrames ? m_dwNumFrames : 1]);
-    if (!destination->m_pFrames)
-        return E_OUTOFMEMORY;
+    if (!destination->m_pFrames) return E_OUTOFMEMORY;
     destination->m_dwNumFrames = m_dwNumFrames;
     for (DWORD i = 0; i < m_dwNumFrames; ++i)
         if (FAILED(m_pFrames[i].Clone(&destination->m_pFrames[i], i, callback, user)))
@@ -174,10 +155,8 @@ HRESULT CAniMeshContainer::Clone(CAniMeshContainer* destination, LPGMACLONECALLB
         const UINT bytes = m_dwNumSharedCoords * GMA_TEXCOORD_SIZE;
         HRESULT hr = gmavb::Create(m_pDevice, bytes, GMA_FVF_TEXCOORD, restoreCopy ? D3DPOOL_SYSTEMMEM : m_Store.pool,
                                    nullptr, &to);
-        if (SUCCEEDED(hr))
-            hr = gmavb::Copy(ChangeableCoordVB(), to, bytes);
-        if (FAILED(hr))
-            return hr;
+        if (SUCCEEDED(hr)) hr = gmavb::Copy(ChangeableCoordVB(), to, bytes);
+        if (FAILED(hr)) return hr;
         destination->m_dwNumSharedCoords = m_dwNumSharedCoords;
         return destination->Restore();
     }

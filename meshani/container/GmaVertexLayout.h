@@ -6,7 +6,7 @@
 #include <d3d8.h>
 
 struct GmaVertexLayout {
-    int position = -1;  // byte offsets; -1: absent
+    int position = -1; // byte offsets; -1: absent
     int normal = -1;
     int diffuse = -1;
     int tex = -1;
@@ -16,8 +16,7 @@ struct GmaVertexLayout {
     {
         int at = 0;
         auto take = [&](DWORD bit, int bytes) {
-            if (!(format & bit))
-                return -1;
+            if (!(format & bit)) return -1;
             const int offset = at;
             at += bytes;
             return offset;

@@ -25,8 +25,7 @@ const D3DXMATRIX& FlipMatrix()
 
 DWORD SGmaVertexStore::GetFVF() const
 {
-    if (normalSkipped)
-        return coordSkipped ? GMA_FVF_NORMAL_COORD_SKIPPED : GMA_FVF_NORMAL_SKIPPED;
+    if (normalSkipped) return coordSkipped ? GMA_FVF_NORMAL_COORD_SKIPPED : GMA_FVF_NORMAL_SKIPPED;
     return coordSkipped ? GMA_FVF_COORD_SKIPPED : GMA_FVF_VERTEX;
 }
 
@@ -46,21 +45,17 @@ HRESULT CMeshFrame::CreateBuffer(D3DPOOL pool, IDirect3DVertexBuffer8** out) con
 }
 
 HRESULT CMeshFrame::Build(const SGmaFrame& fileFrame, IDirect3DDevice8* device, BOOL fileNormalSkipped,
-                          BOOL fileCoordShared, D3DPOOL pool, float scale, BOOL autoRestore, BOOL flip,
-                          BOOL computeBox, BOOL normalSkipped, BOOL coordSkipped,
-                          const std::vector<SCoords2d>* sharedCoords)
+                          BOOL fileCoordShared, D3DPOOL pool, float scale, BOOL autoRestore, BOOL flip, BOOL computeBox,
+                          BOOL normalSkipped, BOOL coordSkipped, const std::vector<SCoords2d>* sharedCoords)
 {
     Release();
-    if (!device)
-        return E_INVALIDARG;
+    if (!device) return E_INVALIDARG;
     m_fPos = fileFrame.fPos;
     m_Store = {pool, scale, autoRestore, normalSkipped, coordSkipped};
     const DWORD count = static_cast<DWORD>(fileFrame.vertices.size());
     const bool takeShared = fileCoordShared && !coordSkipped;
-    if (takeShared && (!sharedCoords || sharedCoords->size() < count))
-        return E_FAIL;
-    if (count == 0)
-        return S_FALSE;
+    if (takeShared && (!sharedCoords || sharedCoords->size() < count)) return E_FAIL;
+    if (count == 0) return S_FALSE;
 
     m_pDevice = device;
     m_dwNumVertices = count;
@@ -74,8 +69,7 @@ HRESULT CMeshFrame::Build(const SGmaFrame& fileFrame, IDirect3DDevice8* device, 
         const bool restoreCopy = m_Store.DefaultWithRestore();
         IDirect3DVertexBuffer8*& vb = restoreCopy ? m_pRestoreVB : m_pVB;
         HRESULT hr = CreateBuffer(restoreCopy ? D3DPOOL_SYSTEMMEM : pool, &vb);
-        if (SUCCEEDED(hr))
-            hr = vb->Lock(0, 0, &dst, 0);
+        if (SUCCEEDED(hr)) hr = vb->Lock(0, 0, &dst, 0);
         if (FAILED(hr)) {
             Release();
             return hr;
@@ -84,8 +78,7 @@ HRESULT CMeshFrame::Build(const SGmaFrame& fileFrame, IDirect3DDevice8* device, 
     }
 
     const BOOL scaled = scale > 0.0f && std::fabs(scale - 1.0f) >= 0.001f;
-    if (computeBox)
-        m_BoundBox.Reset();
+    if (computeBox) m_BoundBox.Reset();
     const SGMAVertex* src = fileFrame.vertices.data();
     if (flip || computeBox)
         Kestu_GMA_VertexCopyEx(dst, format, src, GMA_FVF_VERTEX, count, scaled, scale, flip ? &FlipMatrix() : nullptr,
@@ -97,18 +90,15 @@ HRESULT CMeshFrame::Build(const SGmaFrame& fileFrame, IDirect3DDevice8* device, 
     if (takeShared) {
         SGmaVerticesEntry entry;
         entry.Init(format, count, dst);
-        for (DWORD i = 0; i < count; ++i)
-            entry.TexCoord(i) = (*sharedCoords)[i];
+        for (DWORD i = 0; i < count; ++i) entry.TexCoord(i) = (*sharedCoords)[i];
     }
-    if (locked)
-        locked->Unlock();
+    if (locked) locked->Unlock();
     return S_OK;
 }
 
 void CMeshFrame::Release()
 {
-    if (m_pLocked)
-        EndAccessVertices(FALSE);
+    if (m_pLocked) EndAccessVertices(FALSE);
     gmavb::SafeRelease(m_pVB);
     gmavb::SafeRelease(m_pRestoreVB);
     m_SystemVertices.clear();
@@ -120,11 +110,9 @@ void CMeshFrame::Release()
 
 HRESULT CMeshFrame::Restore()
 {
-    if (!m_Store.DefaultWithRestore() || m_pVB || !m_pRestoreVB)
-        return S_OK;
+    if (!m_Store.DefaultWithRestore() || m_pVB || !m_pRestoreVB) return S_OK;
     IDirect3DVertexBuffer8* vb = nullptr;
-    if (FAILED(CreateBuffer(D3DPOOL_DEFAULT, &vb)))
-        return S_OK;
+    if (FAILED(CreateBuffer(D3DPOOL_DEFAULT, &vb))) return S_OK;
     if (FAILED(gmavb::Copy(m_pRestoreVB, vb, m_dwNumVertices * GetStride()))) {
         vb->Release();
         return S_OK;
@@ -144,19 +132,16 @@ HRESULT CMeshFrame::Invalidate()
 
 HRESULT CMeshFrame::BeginAccessVertices(SGmaVerticesEntry* entry)
 {
-    if (!entry || m_pLocked)
-        return E_FAIL;
+    if (!entry || m_pLocked) return E_FAIL;
     if (IsSystemVerticesData()) {
         entry->Init(GetFVF(), m_dwNumVertices, m_SystemVertices.data());
         return S_OK;
     }
     IDirect3DVertexBuffer8* vb = ChangeableVB();
-    if (!vb)
-        return E_FAIL;
+    if (!vb) return E_FAIL;
     BYTE* data = nullptr;
     const HRESULT hr = vb->Lock(0, 0, &data, 0);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     m_pLocked = data;
     entry->Init(GetFVF(), m_dwNumVertices, data);
     return S_OK;
@@ -164,8 +149,7 @@ HRESULT CMeshFrame::BeginAccessVertices(SGmaVerticesEntry* entry)
 
 HRESULT CMeshFrame::EndAccessVertices(BOOL apply)
 {
-    if (!m_pLocked)
-        return IsSystemVerticesData() ? S_OK : E_FAIL;
+    if (!m_pLocked) return IsSystemVerticesData() ? S_OK : E_FAIL;
     ChangeableVB()->Unlock();
     m_pLocked = nullptr;
     return apply ? ApplyVBChange() : S_OK;
@@ -173,8 +157,7 @@ HRESULT CMeshFrame::EndAccessVertices(BOOL apply)
 
 HRESULT CMeshFrame::ApplyVBChange()
 {
-    if (!m_Store.DefaultWithRestore() || !m_pVB || !m_pRestoreVB)
-        return S_OK;
+    if (!m_Store.DefaultWithRestore() || !m_pVB || !m_pRestoreVB) return S_OK;
     return gmavb::Copy(m_pRestoreVB, m_pVB, m_dwNumVertices * GetStride());
 }
 
@@ -185,13 +168,11 @@ BOOL CMeshFrame::IsSameFramework(const SGmaFrame& fileFrame) const
 
 HRESULT CMeshFrame::Clone(CMeshFrame* destination, DWORD frameIndex, LPGMACLONECALLBACK callback, void* user)
 {
-    if (!destination || destination == this)
-        return E_INVALIDARG;
+    if (!destination || destination == this) return E_INVALIDARG;
     destination->Release();
     destination->m_fPos = m_fPos;
     destination->m_Store = m_Store;
-    if (!IsBuilt())
-        return S_FALSE;
+    if (!IsBuilt()) return S_FALSE;
     destination->m_pDevice = m_pDevice;
     destination->m_dwNumVertices = m_dwNumVertices;
     destination->m_BoundBox = m_BoundBox;
@@ -201,8 +182,7 @@ HRESULT CMeshFrame::Clone(CMeshFrame* destination, DWORD frameIndex, LPGMACLONEC
         const bool restoreCopy = m_Store.DefaultWithRestore();
         IDirect3DVertexBuffer8*& to = restoreCopy ? destination->m_pRestoreVB : destination->m_pVB;
         HRESULT hr = destination->CreateBuffer(restoreCopy ? D3DPOOL_SYSTEMMEM : m_Store.pool, &to);
-        if (SUCCEEDED(hr))
-            hr = gmavb::Copy(ChangeableVB(), to, m_dwNumVertices * GetStride());
+        if (SUCCEEDED(hr)) hr = gmavb::Copy(ChangeableVB(), to, m_dwNumVertices * GetStride());
         if (FAILED(hr)) {
             destination->Release();
             return hr;
@@ -221,15 +201,12 @@ HRESULT CMeshFrame::Clone(CMeshFrame* destination, DWORD frameIndex, LPGMACLONEC
 HRESULT CMeshFrame::ReadFullVertices(std::vector<SGMAVertex>& out, const std::vector<SCoords2d>* coords)
 {
     out.assign(m_dwNumVertices, SGMAVertex());
-    if (!IsBuilt())
-        return S_FALSE;
+    if (!IsBuilt()) return S_FALSE;
     SGmaVerticesEntry entry;
     HRESULT hr = BeginAccessVertices(&entry);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     for (DWORD i = 0; i < m_dwNumVertices; ++i) {
-        if (m_Store.normalSkipped)
-            out[i].n = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
+        if (m_Store.normalSkipped) out[i].n = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
         if (m_Store.coordSkipped && coords && i < coords->size()) {
             out[i].u = (*coords)[i].u;
             out[i].v = (*coords)[i].v;
@@ -242,14 +219,11 @@ HRESULT CMeshFrame::ReadFullVertices(std::vector<SGMAVertex>& out, const std::ve
 
 HRESULT CMeshFrame::SaveToDiskFile(FILE* file)
 {
-    if (!file)
-        return E_FAIL;
-    if (!IsBuilt())
-        return S_FALSE;
+    if (!file) return E_FAIL;
+    if (!IsBuilt()) return S_FALSE;
     std::vector<SGMAVertex> vertices;
     const HRESULT hr = ReadFullVertices(vertices, nullptr);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     std::vector<BYTE> bytes;
     kestu::ByteWriter w(bytes);
     WriteGmaVertices(w, true, true, vertices);
@@ -258,8 +232,7 @@ HRESULT CMeshFrame::SaveToDiskFile(FILE* file)
 
 HRESULT CMeshFrame::SetScale(float scale)
 {
-    if (IsBuilt())
-        return E_FAIL;
+    if (IsBuilt()) return E_FAIL;
     m_Store.scale = scale;
     return S_OK;
 }

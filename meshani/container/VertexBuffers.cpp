@@ -8,12 +8,10 @@ HRESULT Create(IDirect3DDevice8* device, UINT bytes, DWORD fvf, D3DPOOL pool, co
                IDirect3DVertexBuffer8** out)
 {
     *out = nullptr;
-    if (!device || bytes == 0)
-        return E_INVALIDARG;
+    if (!device || bytes == 0) return E_INVALIDARG;
     IDirect3DVertexBuffer8* vb = nullptr;
     HRESULT hr = device->CreateVertexBuffer(bytes, 0, fvf, pool, &vb);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     if (data) {
         BYTE* p = nullptr;
         hr = vb->Lock(0, bytes, &p, 0);
@@ -30,13 +28,11 @@ HRESULT Create(IDirect3DDevice8* device, UINT bytes, DWORD fvf, D3DPOOL pool, co
 
 HRESULT Copy(IDirect3DVertexBuffer8* from, IDirect3DVertexBuffer8* to, UINT bytes)
 {
-    if (!from || !to)
-        return E_FAIL;
+    if (!from || !to) return E_FAIL;
     BYTE* src = nullptr;
     BYTE* dst = nullptr;
     HRESULT hr = from->Lock(0, bytes, &src, D3DLOCK_READONLY);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     hr = to->Lock(0, bytes, &dst, 0);
     if (SUCCEEDED(hr)) {
         std::memcpy(dst, src, bytes);
@@ -48,12 +44,10 @@ HRESULT Copy(IDirect3DVertexBuffer8* from, IDirect3DVertexBuffer8* to, UINT byte
 
 HRESULT Read(IDirect3DVertexBuffer8* from, void* out, UINT bytes)
 {
-    if (!from)
-        return E_FAIL;
+    if (!from) return E_FAIL;
     BYTE* src = nullptr;
     const HRESULT hr = from->Lock(0, bytes, &src, D3DLOCK_READONLY);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     std::memcpy(out, src, bytes);
     from->Unlock();
     return S_OK;

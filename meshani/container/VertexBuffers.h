@@ -14,8 +14,7 @@ HRESULT Copy(IDirect3DVertexBuffer8* from, IDirect3DVertexBuffer8* to, UINT byte
 HRESULT Read(IDirect3DVertexBuffer8* from, void* out, UINT bytes);
 inline void SafeRelease(IDirect3DVertexBuffer8*& vb)
 {
-    if (vb)
-        vb->Release();
+    if (vb) vb->Release();
     vb = nullptr;
 }
 

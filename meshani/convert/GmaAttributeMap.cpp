@@ -32,10 +32,8 @@ static bool MapList(std::vector<SGmaMaterial>& list, std::vector<std::vector<SGM
                     std::vector<std::vector<SGMAVertex>*> rebuilt, DWORD& numNew, DWORD& numFaces)
 {
     numFaces = 0;
-    for (const SGmaMaterial& m : list)
-        numFaces += static_cast<DWORD>(m.faces.size());
-    for (auto* r : rebuilt)
-        r->assign(size_t(numFaces) * 3, SGMAVertex());
+    for (const SGmaMaterial& m : list) numFaces += static_cast<DWORD>(m.faces.size());
+    for (auto* r : rebuilt) r->assign(size_t(numFaces) * 3, SGMAVertex());
     DWORD next = 0;
     for (SGmaMaterial& m : list) {
         std::unordered_map<WORD, WORD> map;
@@ -44,28 +42,24 @@ static bool MapList(std::vector<SGmaMaterial>& list, std::vector<std::vector<SGM
                 auto it = map.find(index);
                 if (it == map.end()) {
                     for (auto* s : sources)
-                        if (index >= s->size())
-                            return false;
-                    if (next >= 0xFFFF)  // the count must fit the frame head
+                        if (index >= s->size()) return false;
+                    if (next >= 0xFFFF) // the count must fit the frame head
                         return false;
-                    for (size_t k = 0; k < sources.size(); ++k)
-                        (*rebuilt[k])[next] = (*sources[k])[index];
+                    for (size_t k = 0; k < sources.size(); ++k) (*rebuilt[k])[next] = (*sources[k])[index];
                     it = map.emplace(index, static_cast<WORD>(next++)).first;
                 }
                 index = it->second;
             }
     }
     numNew = next;
-    for (auto* r : rebuilt)
-        r->resize(next);
+    for (auto* r : rebuilt) r->resize(next);
     return true;
 }
 
 bool CGMAAtrributeMapConverter::Rebuild(CGmaFile& file)
 {
     m_frames.assign(file.frames.size(), SFrame());
-    for (size_t i = 0; i < file.frames.size(); ++i)
-        m_frames[i].source = file.frames[i].vertices;
+    for (size_t i = 0; i < file.frames.size(); ++i) m_frames[i].source = file.frames[i].vertices;
     if (file.header.IsFrameShareMaterials()) {
         std::vector<std::vector<SGMAVertex>*> sources, rebuilt;
         for (SFrame& f : m_frames) {
@@ -73,8 +67,7 @@ bool CGMAAtrributeMapConverter::Rebuild(CGmaFile& file)
             rebuilt.push_back(&f.rebuilt);
         }
         DWORD numNew = 0, numFaces = 0;
-        if (!MapList(file.sharedMaterials, sources, rebuilt, numNew, numFaces))
-            return false;
+        if (!MapList(file.sharedMaterials, sources, rebuilt, numNew, numFaces)) return false;
         for (SFrame& f : m_frames) {
             f.numNew = numNew;
             f.numFaces = numFaces;
@@ -84,8 +77,7 @@ bool CGMAAtrributeMapConverter::Rebuild(CGmaFile& file)
     // Frames with materials of their own: each frame is rebuilt from its own blocks.
     for (size_t i = 0; i < m_frames.size(); ++i) {
         SFrame& f = m_frames[i];
-        if (!MapList(file.frames[i].materials, {&f.source}, {&f.rebuilt}, f.numNew, f.numFaces))
-            return false;
+        if (!MapList(file.frames[i].materials, {&f.source}, {&f.rebuilt}, f.numNew, f.numFaces)) return false;
     }
     return true;
 }
@@ -97,11 +89,9 @@ BOOL CGMAAtrributeMapConverter::Build(const char* source, const char* destinatio
     m_frames.clear();
     m_dwNumFrames = 0;
     CGmaFile file;
-    if (!source || !destination || FAILED(file.Load(source)))
-        return FALSE;
+    if (!source || !destination || FAILED(file.Load(source))) return FALSE;
     const SMeshAniHeader& h = file.header;
-    if (h.IsNormalSkipped() || !h.IsLeftHandCoordSystem() || h.IsFrameShareTexCoord())
-        return FALSE;
+    if (h.IsNormalSkipped() || !h.IsLeftHandCoordSystem() || h.IsFrameShareTexCoord()) return FALSE;
     m_header = h;
     m_dwNumFrames = static_cast<DWORD>(file.frames.size());
     if (!Rebuild(file)) {
@@ -114,9 +104,7 @@ BOOL CGMAAtrributeMapConverter::Build(const char* source, const char* destinatio
 int CGMAAtrributeMapConverter::SaveConvertedFile()
 {
     CGmaFile file;
-    if (FAILED(file.Load(m_szDestination)) || file.frames.size() != m_frames.size())
-        return 0;
-    for (size_t i = 0; i < m_frames.size(); ++i)
-        file.frames[i].vertices = m_frames[i].rebuilt;
+    if (FAILED(file.Load(m_szDestination)) || file.frames.size() != m_frames.size()) return 0;
+    for (size_t i = 0; i < m_frames.size(); ++i) file.frames[i].vertices = m_frames[i].rebuilt;
     return SUCCEEDED(file.Save(m_szDestination)) ? 1 : 0;
 }

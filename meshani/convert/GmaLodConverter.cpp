@@ -30,18 +30,13 @@ int CGMALodConverter::Build(const char* source, const char* destination)
     m_dwNumFrames = 0;
     m_bConverted = false;
     CGmaFile file;
-    if (!source || FAILED(file.Load(source)))
-        return GMALOD_CANNOT_READ;
+    if (!source || FAILED(file.Load(source))) return GMALOD_CANNOT_READ;
     const SMeshAniHeader& h = file.header;
-    if (h.IsNormalSkipped())
-        return GMALOD_NORMAL_SKIPPED;
-    if (!h.IsLeftHandCoordSystem())
-        return GMALOD_NOT_LEFT_HANDED;
-    if (h.IsFrameShareTexCoord())
-        return GMALOD_SHARED_TEXCOORD;
+    if (h.IsNormalSkipped()) return GMALOD_NORMAL_SKIPPED;
+    if (!h.IsLeftHandCoordSystem()) return GMALOD_NOT_LEFT_HANDED;
+    if (h.IsFrameShareTexCoord()) return GMALOD_SHARED_TEXCOORD;
     OU_SafeStrCpy(m_szSource, sizeof m_szSource, source);
-    if (destination)
-        OU_SafeStrCpy(m_szDestination, sizeof m_szDestination, destination);
+    if (destination) OU_SafeStrCpy(m_szDestination, sizeof m_szDestination, destination);
     m_header = h;
     try {
         m_frames.resize(file.frames.size());
@@ -115,14 +110,11 @@ bool CGMALodConverter::ConvertFrame(SFrame& frame)
     // Each material needs a range no other material's faces reach into.
     std::vector<Range> ranges;
     for (const SMaterial& m : frame.materials) {
-        if (m.faces.empty())
-            return false;
+        if (m.faces.empty()) return false;
         const Range r = RangeOf(m.faces);
-        if (r.highest >= frame.dwNumVertices)
-            return false;
+        if (r.highest >= frame.dwNumVertices) return false;
         for (const Range& o : ranges)
-            if (r.lowest <= o.highest && o.lowest <= r.highest)
-                return false;
+            if (r.lowest <= o.highest && o.lowest <= r.highest) return false;
         ranges.push_back(r);
     }
     std::vector<gmalod::Result> results(frame.materials.size());
@@ -137,17 +129,14 @@ bool CGMALodConverter::ConvertFrame(SFrame& frame)
         }
         std::vector<std::array<DWORD, 3>> faces(m.faces.size());
         for (size_t f = 0; f < m.faces.size(); ++f)
-            for (int c = 0; c < 3; ++c)
-                faces[f][c] = m.faces[f].wIndex[c] - r.lowest;
+            for (int c = 0; c < 3; ++c) faces[f][c] = m.faces[f].wIndex[c] - r.lowest;
         gmalod::Result& res = results[k];
-        if (!gmalod::Simplify(positions, normals, faces, res))
-            return false;
+        if (!gmalod::Simplify(positions, normals, faces, res)) return false;
         Permute(frame.source, frame.output, r.lowest, res);
         // The faces as read, each index moved to its vertex's new slot, in their new order.
         m.lodFaces.resize(m.faces.size());
         for (size_t f = 0; f < m.faces.size(); ++f) {
-            for (int c = 0; c < 3; ++c)
-                m.lodFaces[f].wIndex[c] = static_cast<WORD>(r.lowest + res.order[faces[f][c]]);
+            for (int c = 0; c < 3; ++c) m.lodFaces[f].wIndex[c] = static_cast<WORD>(r.lowest + res.order[faces[f][c]]);
             m.lodFaces[f].dwOrder = res.faceOrder[f];
         }
         std::sort(m.lodFaces.begin(), m.lodFaces.end(),
@@ -160,8 +149,7 @@ bool CGMALodConverter::ConvertFrame(SFrame& frame)
             SFrame& other = m_frames[i];
             StartOutput(other.source, other.output);
             for (size_t k = 0; k < ranges.size(); ++k) {
-                if (ranges[k].highest >= other.dwNumVertices)
-                    return false;
+                if (ranges[k].highest >= other.dwNumVertices) return false;
                 Permute(other.source, other.output, ranges[k].lowest, results[k]);
             }
         }
@@ -171,13 +159,11 @@ bool CGMALodConverter::ConvertFrame(SFrame& frame)
 int CGMALodConverter::LodConvert()
 {
     m_bConverted = false;
-    if (m_frames.empty())
-        return 0;
+    if (m_frames.empty()) return 0;
     try {
         const size_t lists = m_header.IsFrameShareMaterials() ? 1 : m_frames.size();
         for (size_t i = 0; i < lists; ++i)
-            if (!ConvertFrame(m_frames[i]))
-                return 0;
+            if (!ConvertFrame(m_frames[i])) return 0;
     } catch (const std::bad_alloc&) {
         return 0;
     }
@@ -187,37 +173,29 @@ int CGMALodConverter::LodConvert()
 
 int CGMALodConverter::SaveConvertedFile()
 {
-    if (!m_bConverted || !m_szDestination[0])
-        return 0;
+    if (!m_bConverted || !m_szDestination[0]) return 0;
     CGmaFile file;
-    if (FAILED(file.Load(m_szSource)) || file.frames.size() != m_frames.size() || !file.header.CanCarryLod())
-        return 0;
+    if (FAILED(file.Load(m_szSource)) || file.frames.size() != m_frames.size() || !file.header.CanCarryLod()) return 0;
     std::memcpy(file.header.byReserved, "LodAdd", 6);
     const bool shared = file.header.IsFrameShareMaterials();
     file.lod.clear();
     for (size_t i = 0; i < m_frames.size(); ++i) {
         const SFrame& f = m_frames[i];
         std::vector<SGMAVertex>& vertices = file.frames[i].vertices;
-        if (vertices.size() != f.output.size())
-            return 0;
-        for (size_t v = 0; v < vertices.size(); ++v)
-            vertices[v] = f.output[v];
-        if (shared && i > 0)
-            continue;
+        if (vertices.size() != f.output.size()) return 0;
+        for (size_t v = 0; v < vertices.size(); ++v) vertices[v] = f.output[v];
+        if (shared && i > 0) continue;
         std::vector<SGmaMaterial>& blocks = file.GetMaterials(static_cast<DWORD>(i));
-        if (blocks.size() != f.materials.size())
-            return 0;
+        if (blocks.size() != f.materials.size()) return 0;
         SMeshFrameLodInfo rec;
         for (size_t k = 0; k < blocks.size(); ++k) {
             const SMaterial& m = f.materials[k];
-            if (blocks[k].faces.size() != m.lodFaces.size())
-                return 0;
+            if (blocks[k].faces.size() != m.lodFaces.size()) return 0;
             for (size_t n = 0; n < m.lodFaces.size(); ++n)
                 std::memcpy(blocks[k].faces[n].wIndex, m.lodFaces[n].wIndex, sizeof m.lodFaces[n].wIndex);
             rec.aCollapsible.push_back(m.wCollapsible);
         }
-        for (const SGMALodVertex& v : f.output)
-            rec.aVertices.push_back(v.lod);
+        for (const SGMALodVertex& v : f.output) rec.aVertices.push_back(v.lod);
         file.lod.push_back(std::move(rec));
     }
     return SUCCEEDED(file.Save(m_szDestination)) ? 1 : 0;

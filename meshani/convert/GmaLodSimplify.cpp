@@ -19,8 +19,7 @@ struct Quadric {
 
     void Add(const Quadric& o)
     {
-        for (int i = 0; i < 10; ++i)
-            q[i] += o.q[i];
+        for (int i = 0; i < 10; ++i) q[i] += o.q[i];
         weight += o.weight;
     }
 };
@@ -79,8 +78,7 @@ public:
             verts_[i].normal = normals[i];
         }
         for (size_t f = 0; f < faces.size(); ++f)
-            for (int k = 0; k < 3; ++k)
-                faces_[f].v[k] = static_cast<int>(faces[f][k]);
+            for (int k = 0; k < 3; ++k) faces_[f].v[k] = static_cast<int>(faces[f][k]);
     }
 
     void Run(Result& out)
@@ -89,12 +87,10 @@ public:
         AddFaceQuadrics();
         MarkBorders();
         stamps_.assign(verts_.size(), 0);
-        for (size_t i = 0; i < verts_.size(); ++i)
-            UpdateCost(static_cast<int>(i));
+        for (size_t i = 0; i < verts_.size(); ++i) UpdateCost(static_cast<int>(i));
         DWORD vertexOrder = static_cast<DWORD>(verts_.size()) - 1;
         DWORD faceOrder = static_cast<DWORD>(faces_.size()) - 1;
-        for (int v = Cheapest(); v >= 0; v = Cheapest())
-            Collapse(v, vertexOrder, faceOrder);
+        for (int v = Cheapest(); v >= 0; v = Cheapest()) Collapse(v, vertexOrder, faceOrder);
         Finish(out);
     }
 
@@ -107,8 +103,7 @@ private:
                 v.faces.insert(static_cast<int>(f));
                 for (int j = 1; j < 3; ++j) {
                     const int other = faces_[f].v[(k + j) % 3];
-                    if (other != faces_[f].v[k])
-                        v.neighbours.insert(other);
+                    if (other != faces_[f].v[k]) v.neighbours.insert(other);
                 }
             }
     }
@@ -121,36 +116,30 @@ private:
             D3DXVECTOR3 m;
             D3DXVec3Cross(&m, &e1, &e2);
             const float length = D3DXVec3Length(&m);
-            if (!(length > 0.0f))
-                continue;  // a face without area adds nothing
+            if (!(length > 0.0f)) continue; // a face without area adds nothing
             const double area = length / 2.0;
             m /= length;
-            if (D3DXVec3Dot(&m, &verts_[f.v[0]].normal) < 0.0f)
-                m = -m;
+            if (D3DXVec3Dot(&m, &verts_[f.v[0]].normal) < 0.0f) m = -m;
             const double a = m.x, b = m.y, c = m.z, d = -D3DXVec3Dot(&m, &p0);
             Quadric q;
             const double entries[10] = {a * a, a * b, a * c, a * d, b * b, b * c, b * d, c * c, c * d, d * d};
-            for (int i = 0; i < 10; ++i)
-                q.q[i] = entries[i] * area;
+            for (int i = 0; i < 10; ++i) q.q[i] = entries[i] * area;
             q.weight = area;
-            for (int k = 0; k < 3; ++k)
-                verts_[f.v[k]].quadric.Add(q);
+            for (int k = 0; k < 3; ++k) verts_[f.v[k]].quadric.Add(q);
         }
     }
 
     void MarkBorders()
     {
         for (Vertex& v : verts_) {
-            if (v.neighbours.empty())
-                continue;
+            if (v.neighbours.empty()) continue;
             if (v.faces.empty()) {
                 v.border = true;
                 continue;
             }
             for (int n : v.neighbours) {
                 int sharing = 0;
-                for (int f : v.faces)
-                    sharing += faces_[f].Has(n) ? 1 : 0;
+                for (int f : v.faces) sharing += faces_[f].Has(n) ? 1 : 0;
                 if (sharing < 2) {
                     v.border = true;
                     break;
@@ -183,15 +172,12 @@ private:
     {
         const D3DXVECTOR3& to = verts_[t].position;
         for (const Around& a : around_) {
-            if (a.v[0] == t || a.v[1] == t || a.v[2] == t)
-                continue;
+            if (a.v[0] == t || a.v[1] == t || a.v[2] == t) continue;
             D3DXVECTOR3 q[3];
-            for (int k = 0; k < 3; ++k)
-                q[k] = a.v[k] == v ? to : a.p[k];
+            for (int k = 0; k < 3; ++k) q[k] = a.v[k] == v ? to : a.p[k];
             D3DXVECTOR3 after, b1 = q[1] - q[0], b2 = q[2] - q[0];
             D3DXVec3Cross(&after, &b1, &b2);
-            if (D3DXVec3Dot(&a.before, &after) < 0.0f)
-                return true;
+            if (D3DXVec3Dot(&a.before, &after) < 0.0f) return true;
         }
         return false;
     }
@@ -204,10 +190,8 @@ private:
         const double* Q = q.q;
         double e = Q[0] * x * x + Q[4] * y * y + Q[7] * z * z +
                    2.0 * (Q[1] * x * y + Q[2] * x * z + Q[5] * y * z + Q[3] * x + Q[6] * y + Q[8] * z) + Q[9];
-        if (q.weight > 0.0)
-            e /= q.weight;
-        if (FoldsOver(v, u))
-            return kFoldOverCost;
+        if (q.weight > 0.0) e /= q.weight;
+        if (FoldsOver(v, u)) return kFoldOverCost;
         return static_cast<float>(e);
     }
 
@@ -229,8 +213,7 @@ private:
             }
         }
         ++stamps_[v];
-        if (MayCollapse(v) && !std::isnan(vx.cost))
-            queue_.push({vx.cost, v, stamps_[v]});
+        if (MayCollapse(v) && !std::isnan(vx.cost)) queue_.push({vx.cost, v, stamps_[v]});
     }
 
     // A vertex without a target never collapses. Once a vertex may not
@@ -248,16 +231,12 @@ private:
     int Cheapest()
     {
         const int n = static_cast<int>(verts_.size());
-        while (first_ < n && !MayCollapse(first_))
-            ++first_;
-        if (first_ == n)
-            return -1;
-        if (std::isnan(verts_[first_].cost))
-            return first_;
+        while (first_ < n && !MayCollapse(first_)) ++first_;
+        if (first_ == n) return -1;
+        if (std::isnan(verts_[first_].cost)) return first_;
         for (;;) {
             const Queued top = queue_.top();
-            if (top.stamp == stamps_[top.index] && MayCollapse(top.index))
-                return top.index;
+            if (top.stamp == stamps_[top.index] && MayCollapse(top.index)) return top.index;
             queue_.pop();
         }
     }
@@ -277,12 +256,10 @@ private:
             if (f.Has(t)) {
                 f.order = faceOrder--;
                 ++vx.facesRemoved;
-                for (int k = 0; k < 3; ++k)
-                    verts_[f.v[k]].faces.erase(fi);
+                for (int k = 0; k < 3; ++k) verts_[f.v[k]].faces.erase(fi);
             } else {
                 for (int& i : f.v)
-                    if (i == v)
-                        i = t;
+                    if (i == v) i = t;
                 tx.faces.insert(fi);
             }
         }
@@ -297,8 +274,7 @@ private:
         }
         vx.neighbours.clear();
         UpdateCost(t);
-        for (int u : tx.neighbours)
-            UpdateCost(u);
+        for (int u : tx.neighbours) UpdateCost(u);
     }
 
     void Finish(Result& out)
@@ -331,7 +307,7 @@ private:
     // latest cost; older entries are skipped when they come up.
     std::priority_queue<Queued, std::vector<Queued>, Later> queue_;
     std::vector<DWORD> stamps_;
-    int first_ = 0;  // no vertex below it may collapse
+    int first_ = 0; // no vertex below it may collapse
     std::vector<Around> around_;
 };
 
@@ -340,12 +316,10 @@ private:
 bool Simplify(const std::vector<D3DXVECTOR3>& positions, const std::vector<D3DXVECTOR3>& normals,
               const std::vector<std::array<DWORD, 3>>& faces, Result& out)
 {
-    if (faces.empty() || positions.empty() || normals.size() != positions.size())
-        return false;
+    if (faces.empty() || positions.empty() || normals.size() != positions.size()) return false;
     for (const auto& f : faces)
         for (DWORD i : f)
-            if (i >= positions.size())
-                return false;
+            if (i >= positions.size()) return false;
     Simplifier(positions, normals, faces).Run(out);
     return true;
 }

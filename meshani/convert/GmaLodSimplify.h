@@ -9,11 +9,11 @@
 namespace gmalod {
 
 struct Result {
-    std::vector<DWORD> order;         // per vertex: its place, collapsed vertices last
-    std::vector<DWORD> target;        // per vertex: the order of the vertex it collapses into, or 0xFFFFFFFF
-    std::vector<DWORD> facesRemoved;  // per vertex: faces that go when it collapses
-    std::vector<DWORD> faceOrder;     // per face: its place, removed faces last
-    DWORD collapsible = 0;            // vertices that collapse
+    std::vector<DWORD> order;        // per vertex: its place, collapsed vertices last
+    std::vector<DWORD> target;       // per vertex: the order of the vertex it collapses into, or 0xFFFFFFFF
+    std::vector<DWORD> facesRemoved; // per vertex: faces that go when it collapses
+    std::vector<DWORD> faceOrder;    // per face: its place, removed faces last
+    DWORD collapsible = 0;           // vertices that collapse
 };
 
 // Vertices are the range's positions and normals; faces hold indices into

@@ -36,14 +36,11 @@ bool ReadMaterial(kestu::ByteReader& r, bool oldLayout, SGmaMaterial& m)
     m.head.dwAddressU = r.U32();
     m.head.dwAddressV = r.U32();
     m.head.wNumFaces = r.U16();
-    if (!oldLayout)
-        m.head.dwTextureID = r.U32();
-    if (!r.ok() || !r.Has(m.head.wNumFaces, GMA_FACE_SIZE))
-        return false;
+    if (!oldLayout) m.head.dwTextureID = r.U32();
+    if (!r.ok() || !r.Has(m.head.wNumFaces, GMA_FACE_SIZE)) return false;
     m.faces.resize(m.head.wNumFaces);
     for (SMeshFaceInit& f : m.faces)
-        for (WORD& i : f.wIndex)
-            i = r.U16();
+        for (WORD& i : f.wIndex) i = r.U16();
     return r.ok();
 }
 
@@ -58,22 +55,18 @@ void WriteMaterial(kestu::ByteWriter& w, bool oldLayout, const SGmaMaterial& m)
     w.U32(m.head.dwAddressU);
     w.U32(m.head.dwAddressV);
     w.U16(static_cast<WORD>(m.faces.size()));
-    if (!oldLayout)
-        w.U32(m.head.dwTextureID);
+    if (!oldLayout) w.U32(m.head.dwTextureID);
     for (const SMeshFaceInit& f : m.faces)
-        for (WORD i : f.wIndex)
-            w.U16(i);
+        for (WORD i : f.wIndex) w.U16(i);
 }
 
 bool ReadMaterials(kestu::ByteReader& r, bool oldLayout, DWORD count, std::vector<SGmaMaterial>& out)
 {
     // Every block is at least its head: no count can ask for more than the bytes hold.
-    if (!r.Has(count, oldLayout ? GMA_MATERIAL_OLD_SIZE : GMA_MATERIAL_EX_SIZE))
-        return false;
+    if (!r.Has(count, oldLayout ? GMA_MATERIAL_OLD_SIZE : GMA_MATERIAL_EX_SIZE)) return false;
     out.resize(count);
     for (SGmaMaterial& m : out)
-        if (!ReadMaterial(r, oldLayout, m))
-            return false;
+        if (!ReadMaterial(r, oldLayout, m)) return false;
     return true;
 }
 
@@ -81,8 +74,7 @@ bool ReadVertices(kestu::ByteReader& r, const SMeshAniHeader& h, DWORD count, st
 {
     const bool normals = !h.IsNormalSkipped();
     const bool coords = !h.IsFrameShareTexCoord();
-    if (!r.Has(count, h.GetVertexStride()))
-        return false;
+    if (!r.Has(count, h.GetVertexStride())) return false;
     out.resize(count);
     for (SGMAVertex& v : out) {
         v.p.x = r.F32();
@@ -116,21 +108,17 @@ bool ReadLod(kestu::ByteReader& r, DWORD count, std::vector<SMeshFrameLodInfo>& 
     for (SMeshFrameLodInfo& rec : lod) {
         const WORD n = r.U16();
         const WORD m = r.U16();
-        if (!r.ok() || !r.Has(n, GMA_VERTEX_LOD_SIZE))
-            return false;
+        if (!r.ok() || !r.Has(n, GMA_VERTEX_LOD_SIZE)) return false;
         rec.aVertices.resize(n);
         for (SGMAVertexLodInfo& v : rec.aVertices) {
             v.dwOrder = r.U32();
             v.dwCollapseTarget = r.U32();
             v.dwNumFacesRemoved = r.U32();
         }
-        if (!r.Has(m, 2))
-            return false;
+        if (!r.Has(m, 2)) return false;
         rec.aCollapsible.resize(m);
-        for (WORD& c : rec.aCollapsible)
-            c = r.U16();
-        if (!r.ok())
-            return false;
+        for (WORD& c : rec.aCollapsible) c = r.U16();
+        if (!r.ok()) return false;
     }
     out.swap(lod);
     return true;
@@ -140,11 +128,9 @@ bool Fits16(size_t n) { return n <= 0xFFFF; }
 
 bool MaterialsFit(const std::vector<SGmaMaterial>& list)
 {
-    if (!Fits16(list.size()))
-        return false;
+    if (!Fits16(list.size())) return false;
     for (const SGmaMaterial& m : list)
-        if (!Fits16(m.faces.size()))
-            return false;
+        if (!Fits16(m.faces.size())) return false;
     return true;
 }
 
@@ -194,8 +180,7 @@ HRESULT CGmaFile::Read(const void* data, size_t size)
     const bool shared = header.IsFrameShareMaterials();
 
     bool ok = r.Has(header.dwNumFrames, GMA_FRAME_HEAD_SIZE);
-    if (ok)
-        frames.resize(header.dwNumFrames);
+    if (ok) frames.resize(header.dwNumFrames);
     for (size_t i = 0; ok && i < frames.size(); ++i) {
         SGmaFrame& f = frames[i];
         m_layout.frames.push_back(r.pos());
@@ -203,13 +188,11 @@ HRESULT CGmaFile::Read(const void* data, size_t size)
         const WORD numVertices = r.U16();
         f.wNumMaterials = r.U16();
         ok = r.ok() && ReadVertices(r, header, numVertices, f.vertices);
-        if (ok && !shared)
-            ok = ReadMaterials(r, oldLayout, f.wNumMaterials, f.materials);
+        if (ok && !shared) ok = ReadMaterials(r, oldLayout, f.wNumMaterials, f.materials);
     }
     if (ok && shared && !frames.empty()) {
         // The shared blocks are counted by every frame's head alike.
-        for (const SGmaFrame& f : frames)
-            ok = ok && f.wNumMaterials == frames.front().wNumMaterials;
+        for (const SGmaFrame& f : frames) ok = ok && f.wNumMaterials == frames.front().wNumMaterials;
         m_layout.sharedMaterials = r.pos();
         ok = ok && ReadMaterials(r, oldLayout, frames.front().wNumMaterials, sharedMaterials);
     }
@@ -217,8 +200,7 @@ HRESULT CGmaFile::Read(const void* data, size_t size)
         const size_t count = frames.empty() ? 0 : frames.front().vertices.size();
         m_layout.sharedCoords = r.pos();
         ok = r.Has(count, GMA_TEXCOORD_SIZE);
-        if (ok)
-            sharedCoords.resize(count);
+        if (ok) sharedCoords.resize(count);
         for (SCoords2d& c : sharedCoords) {
             c.u = r.F32();
             c.v = r.F32();
@@ -227,8 +209,7 @@ HRESULT CGmaFile::Read(const void* data, size_t size)
     if (ok && header.IsFrameBoundBox()) {
         m_layout.boundBoxes = r.pos();
         ok = r.Has(frames.size(), GMA_BOUNDBOX_SIZE);
-        if (ok)
-            boundBoxes.resize(frames.size());
+        if (ok) boundBoxes.resize(frames.size());
         for (SBoundBox& b : boundBoxes) {
             b.min.x = r.F32();
             b.min.y = r.F32();
@@ -265,8 +246,7 @@ HRESULT CGmaFile::Load(const char* path)
     Clear();
     DWORD size = 0;
     BYTE* data = LoadWholeFile(path, &size);
-    if (!data)
-        return E_FAIL;
+    if (!data) return E_FAIL;
     const HRESULT hr = Read(data, size);
     delete[] data;
     return hr;
@@ -276,27 +256,19 @@ HRESULT CGmaFile::Write(std::vector<BYTE>& out) const
 {
     out.clear();
     const bool shared = header.IsFrameShareMaterials();
-    if (!header.IsKnownVersion() || frames.size() > 0xFFFFFFFFu)
-        return E_FAIL;
+    if (!header.IsKnownVersion() || frames.size() > 0xFFFFFFFFu) return E_FAIL;
     for (const SGmaFrame& f : frames)
-        if (!Fits16(f.vertices.size()) || (!shared && !MaterialsFit(f.materials)))
-            return E_FAIL;
-    if (shared && !MaterialsFit(sharedMaterials))
-        return E_FAIL;
+        if (!Fits16(f.vertices.size()) || (!shared && !MaterialsFit(f.materials))) return E_FAIL;
+    if (shared && !MaterialsFit(sharedMaterials)) return E_FAIL;
     for (const SGmaFrame& f : frames)
-        if (shared && f.wNumMaterials != sharedMaterials.size())
-            return E_FAIL;
+        if (shared && f.wNumMaterials != sharedMaterials.size()) return E_FAIL;
     const size_t coordCount = frames.empty() ? 0 : frames.front().vertices.size();
-    if (header.IsFrameShareTexCoord() ? sharedCoords.size() != coordCount : !sharedCoords.empty())
-        return E_FAIL;
-    if (header.IsFrameBoundBox() ? boundBoxes.size() != frames.size() : !boundBoxes.empty())
-        return E_FAIL;
+    if (header.IsFrameShareTexCoord() ? sharedCoords.size() != coordCount : !sharedCoords.empty()) return E_FAIL;
+    if (header.IsFrameBoundBox() ? boundBoxes.size() != frames.size() : !boundBoxes.empty()) return E_FAIL;
     if (!lod.empty()) {
-        if (!header.CanCarryLod() || lod.size() != (shared ? 1 : frames.size()))
-            return E_FAIL;
+        if (!header.CanCarryLod() || lod.size() != (shared ? 1 : frames.size())) return E_FAIL;
         for (const SMeshFrameLodInfo& rec : lod)
-            if (!Fits16(rec.aVertices.size()) || !Fits16(rec.aCollapsible.size()))
-                return E_FAIL;
+            if (!Fits16(rec.aVertices.size()) || !Fits16(rec.aCollapsible.size())) return E_FAIL;
     }
 
     const bool oldLayout = header.IsOldMaterialLayout();
@@ -310,12 +282,10 @@ HRESULT CGmaFile::Write(std::vector<BYTE>& out) const
         w.U16(shared ? f.wNumMaterials : static_cast<WORD>(f.materials.size()));
         WriteVertices(w, header, f.vertices);
         if (!shared)
-            for (const SGmaMaterial& m : f.materials)
-                WriteMaterial(w, oldLayout, m);
+            for (const SGmaMaterial& m : f.materials) WriteMaterial(w, oldLayout, m);
     }
     if (shared)
-        for (const SGmaMaterial& m : sharedMaterials)
-            WriteMaterial(w, oldLayout, m);
+        for (const SGmaMaterial& m : sharedMaterials) WriteMaterial(w, oldLayout, m);
     for (const SCoords2d& c : sharedCoords) {
         w.F32(c.u);
         w.F32(c.v);
@@ -336,8 +306,7 @@ HRESULT CGmaFile::Write(std::vector<BYTE>& out) const
             w.U32(v.dwCollapseTarget);
             w.U32(v.dwNumFacesRemoved);
         }
-        for (WORD c : rec.aCollapsible)
-            w.U16(c);
+        for (WORD c : rec.aCollapsible) w.U16(c);
     }
     w.Bytes(trailing.data(), trailing.size());
     return S_OK;
@@ -347,8 +316,7 @@ HRESULT CGmaFile::Save(const char* path) const
 {
     std::vector<BYTE> bytes;
     const HRESULT hr = Write(bytes);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     const int written = SaveWholeFile(path, bytes.data(), static_cast<DWORD>(bytes.size()));
     return written == static_cast<int>(bytes.size()) ? S_OK : E_FAIL;
 }

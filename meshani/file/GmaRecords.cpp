@@ -5,24 +5,14 @@
 #include "kestu_gmafile.h"
 
 SMeshAniHeader::SMeshAniHeader()
-    : wMajorVersion(1),
-      wMinorVersion(2),
-      fDuration(0.0f),
-      dwNumFrames(0),
-      dwMeshID(0),
-      wEnvMapAttribID(GMA_NO_ATTRIB),
-      wIndicatedColorAttribID(GMA_NO_ATTRIB),
-      wExchangeAttribID(GMA_NO_ATTRIB),
-      dwFlags(0),
-      byReserved{},
-      wReserved(0)
+    : wMajorVersion(1), wMinorVersion(2), fDuration(0.0f), dwNumFrames(0), dwMeshID(0), wEnvMapAttribID(GMA_NO_ATTRIB),
+      wIndicatedColorAttribID(GMA_NO_ATTRIB), wExchangeAttribID(GMA_NO_ATTRIB), dwFlags(0), byReserved{}, wReserved(0)
 {
 }
 
 DWORD SMeshAniHeader::GetFVF() const
 {
-    if (IsNormalSkipped())
-        return IsFrameShareTexCoord() ? GMA_FVF_NORMAL_COORD_SKIPPED : GMA_FVF_NORMAL_SKIPPED;
+    if (IsNormalSkipped()) return IsFrameShareTexCoord() ? GMA_FVF_NORMAL_COORD_SKIPPED : GMA_FVF_NORMAL_SKIPPED;
     return IsFrameShareTexCoord() ? GMA_FVF_COORD_SKIPPED : GMA_FVF_VERTEX;
 }
 
@@ -39,13 +29,10 @@ BOOL SMeshAniHeader::IsValid(WORD major, WORD minor) const
 void SMeshAniHeader::AutoFixSpecialAttribID()
 {
     if (wEnvMapAttribID != GMA_NO_ATTRIB) {
-        if (wIndicatedColorAttribID == wEnvMapAttribID)
-            ++wIndicatedColorAttribID;
-        if (wExchangeAttribID == wEnvMapAttribID)
-            ++wExchangeAttribID;
+        if (wIndicatedColorAttribID == wEnvMapAttribID) ++wIndicatedColorAttribID;
+        if (wExchangeAttribID == wEnvMapAttribID) ++wExchangeAttribID;
     }
-    if (wIndicatedColorAttribID != GMA_NO_ATTRIB && wExchangeAttribID == wIndicatedColorAttribID)
-        ++wExchangeAttribID;
+    if (wIndicatedColorAttribID != GMA_NO_ATTRIB && wExchangeAttribID == wIndicatedColorAttribID) ++wExchangeAttribID;
 }
 
 bool SMeshAniHeader::Read(const void* data, size_t size)
@@ -117,8 +104,7 @@ SMaterialInitHeaderEx& SMaterialInitHeaderEx::operator=(const SMaterialInitHeade
 void SMaterialInitHeaderEx::GetTextureName(char (&out)[GMA_TEXNAME_SIZE]) const
 {
     size_t n = 0;
-    while (n + 1 < sizeof out && szTexture[n])
-        ++n;
+    while (n + 1 < sizeof out && szTexture[n]) ++n;
     std::memcpy(out, szTexture, n);
     out[n] = 0;
 }

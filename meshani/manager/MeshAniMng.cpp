@@ -46,8 +46,7 @@ namespace {
 bool CanOpen(const char* path)
 {
     FILE* file = path ? std::fopen(path, "rb") : nullptr;
-    if (!file)
-        return false;
+    if (!file) return false;
     std::fclose(file);
     return true;
 }
@@ -86,11 +85,9 @@ HRESULT CMeshAniMng::FinishBuild(BOOL loadAll)
 {
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CMeshAniData* item = GetMeshDataByIndex(i);
-        if (!item)
-            continue;
+        if (!item) continue;
         item->SetTextureConfig(&m_CfgTexture);
-        if (item->IsBuilt() && !item->IsExternTextures())
-            item->ReloadTextures();
+        if (item->IsBuilt() && !item->IsExternTextures()) item->ReloadTextures();
     }
     m_bBuilt = TRUE;
     return loadAll ? LoadAllMesh() : S_OK;
@@ -103,12 +100,10 @@ HRESULT CMeshAniMng::Build(IDirect3DDevice8* device, const char* libraryPath, co
 {
     HRESULT hr = BuildCommon(device, libraryPath, texturePath, scale, cfg, meshPool, autoSkipNormal, normalSkipped,
                              autoShareCoord, shareCoord, multiThreaded, libraryOption, maxCacheSize);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     m_bLoadTextureImmediately = TRUE;
     hr = m_TexList.BuildArrayMode(device, &m_CfgTexture, 512, 256, multiThreaded);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     return FinishBuild(loadAll);
 }
 
@@ -119,16 +114,13 @@ HRESULT CMeshAniMng::BuildUseTextureIndexLib(IDirect3DDevice8* device, const cha
                                              BOOL loadTextureImmediately, BOOL multiThreaded, int libraryOption,
                                              DWORD maxCacheSize)
 {
-    if (!CanOpen(textureLibraryPath))
-        return KESTUERR_FILEOPEN;
+    if (!CanOpen(textureLibraryPath)) return KESTUERR_FILEOPEN;
     HRESULT hr = BuildCommon(device, libraryPath, textureLibraryPath, scale, cfg, meshPool, autoSkipNormal,
                              normalSkipped, autoShareCoord, shareCoord, multiThreaded, libraryOption, maxCacheSize);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     m_bLoadTextureImmediately = loadTextureImmediately;
     hr = m_TexList.BuildMngMode(device, &m_CfgTexture, textureLibraryPath, multiThreaded, maxCacheSize);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     return FinishBuild(loadAll);
 }
 
@@ -165,27 +157,21 @@ CMeshAniData* CMeshAniMng::GetMeshDataByIndex(DWORD index) const
 
 HRESULT CMeshAniMng::ReloadAllTextures()
 {
-    if (!m_bBuilt)
-        return E_FAIL;
-    if (!m_TexList.IsBuilt())
-        return S_OK;
+    if (!m_bBuilt) return E_FAIL;
+    if (!m_TexList.IsBuilt()) return S_OK;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CMeshAniData* item = GetMeshDataByIndex(i);
-        if (!item || !item->IsBuilt())
-            continue;
+        if (!item || !item->IsBuilt()) continue;
         item->SetTextureConfig(&m_CfgTexture);
-        if (!item->IsExternTextures())
-            item->ReloadTextures();
+        if (!item->IsExternTextures()) item->ReloadTextures();
     }
     return m_TexList.SetCfgTexture(&m_CfgTexture);
 }
 
 HRESULT CMeshAniMng::SetCfgTexture(const TEXTURE_CONFIG* cfg)
 {
-    if (cfg)
-        m_CfgTexture = *cfg;
-    if (m_bBuilt)
-        ReloadAllTextures();
+    if (cfg) m_CfgTexture = *cfg;
+    if (m_bBuilt) ReloadAllTextures();
     return S_OK;
 }
 
@@ -204,11 +190,9 @@ HRESULT CMeshAniMng::SetTexLOD(float lod)
 
 HRESULT CMeshAniMng::AttachLoadedGmaMesh(CMeshAniData* data, int references)
 {
-    if (!data || !data->IsBuilt() || data->GetID() == 0xFFFFFFFF)
-        return E_INVALIDARG;
+    if (!data || !data->IsBuilt() || data->GetID() == 0xFFFFFFFF) return E_INVALIDARG;
     CMeshAniData* item = GetMeshData(data->GetID());
-    if (!item)
-        return E_FAIL;
+    if (!item) return E_FAIL;
     HRESULT hr = S_OK;
     if (item->IsBuilt()) {
         data->Invalidate();
@@ -217,14 +201,12 @@ HRESULT CMeshAniMng::AttachLoadedGmaMesh(CMeshAniData* data, int references)
     } else {
         hr = item->Splice(data, this);
     }
-    if (SUCCEEDED(hr))
-        item->SetRef(item->GetRef() + references);
+    if (SUCCEEDED(hr)) item->SetRef(item->GetRef() + references);
     return hr;
 }
 
 HRESULT CMeshAniMng::AttachLoadedGmaTexture(CTexture* texture, int references)
 {
-    if (!m_TexList.IsBuilt() || !m_TexList.IsUseTextureMng() || !m_TexList.GetMng())
-        return E_FAIL;
+    if (!m_TexList.IsBuilt() || !m_TexList.IsUseTextureMng() || !m_TexList.GetMng()) return E_FAIL;
     return m_TexList.GetMng()->AttachLoadedTexture(texture, references);
 }

@@ -11,16 +11,13 @@ namespace {
 void UnbindMesh(const CMeshAniData& mesh)
 {
     if (const CAniMeshContainer* container = mesh.GetContainer()) {
-        for (DWORD f = 0; f < container->GetNumFrames(); ++f)
-            UnbindFromDevice(container->GetVB(f));
+        for (DWORD f = 0; f < container->GetNumFrames(); ++f) UnbindFromDevice(container->GetVB(f));
         UnbindFromDevice(container->GetSharedTexCoordVB());
     }
     for (DWORD f = 0; f < mesh.GetNumFrames(); ++f)
         for (WORD a = 0; a < mesh.GetNumAttributes(f); ++a) {
-            if (const CMeshAttribute* attribute = mesh.GetMeshAttribute(f, a))
-                UnbindFromDevice(attribute->GetIB());
-            if (const CTexture* texture = mesh.GetTexture(f, a))
-                UnbindFromDevice(texture->GetD3DTexture());
+            if (const CMeshAttribute* attribute = mesh.GetMeshAttribute(f, a)) UnbindFromDevice(attribute->GetIB());
+            if (const CTexture* texture = mesh.GetTexture(f, a)) UnbindFromDevice(texture->GetD3DTexture());
         }
 }
 
@@ -28,8 +25,7 @@ void UnbindMesh(const CMeshAniData& mesh)
 
 void CMeshAniMng::PushToCache(CMeshAniData* item)
 {
-    if (!IsCacheEnable() || !item || !item->IsBuilt())
-        return;
+    if (!IsCacheEnable() || !item || !item->IsBuilt()) return;
     {
         kestu::SectionLock lock(Section());
         m_Cache.push_back(item);
@@ -39,8 +35,7 @@ void CMeshAniMng::PushToCache(CMeshAniData* item)
 
 void CMeshAniMng::CheckCache(BOOL checkTextures)
 {
-    if (!IsCacheEnable())
-        return;
+    if (!IsCacheEnable()) return;
     {
         kestu::SectionLock lock(Section());
         for (auto it = m_Cache.begin(); it != m_Cache.end();)
@@ -48,27 +43,22 @@ void CMeshAniMng::CheckCache(BOOL checkTextures)
         while (m_Cache.size() > m_dwMaxCacheSize) {
             CMeshAniData* oldest = m_Cache.front();
             m_Cache.pop_front();
-            if (oldest->IsBuilt() && oldest->GetRef() < 1)
-                UnloadMeshByMeshPointer(oldest);
+            if (oldest->IsBuilt() && oldest->GetRef() < 1) UnloadMeshByMeshPointer(oldest);
         }
     }
-    if (checkTextures && m_TexList.IsUseTextureMng() && m_TexList.GetMng())
-        m_TexList.GetMng()->CheckCache();
+    if (checkTextures && m_TexList.IsUseTextureMng() && m_TexList.GetMng()) m_TexList.GetMng()->CheckCache();
 }
 
 void CMeshAniMng::ClearCache(BOOL clearTextures)
 {
-    if (!IsCacheEnable())
-        return;
+    if (!IsCacheEnable()) return;
     {
         kestu::SectionLock lock(Section());
         for (CMeshAniData* item : m_Cache)
-            if (item->IsBuilt() && item->GetRef() < 1)
-                UnloadMeshByMeshPointer(item);
+            if (item->IsBuilt() && item->GetRef() < 1) UnloadMeshByMeshPointer(item);
         m_Cache.clear();
     }
-    if (clearTextures && m_TexList.IsUseTextureMng() && m_TexList.GetMng())
-        m_TexList.GetMng()->ClearCache();
+    if (clearTextures && m_TexList.IsUseTextureMng() && m_TexList.GetMng()) m_TexList.GetMng()->ClearCache();
 }
 
 void CMeshAniMng::ForEachDeviceObject(HRESULT (CMeshAniData::*item)(), HRESULT (CAniMeshContainer::*container)(),
@@ -77,16 +67,13 @@ void CMeshAniMng::ForEachDeviceObject(HRESULT (CMeshAniData::*item)(), HRESULT (
 {
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CMeshAniData* data = GetMeshDataByIndex(i);
-        if (data && FAILED((data->*item)()))
-            KestuSaveLog(KESTU_LOG_ERROR, itemMessage, int(data->GetID()));
+        if (data && FAILED((data->*item)())) KestuSaveLog(KESTU_LOG_ERROR, itemMessage, int(data->GetID()));
     }
     for (const std::vector<CAniMeshContainer*>* list : {&m_Unique, &m_Shared})
         for (CAniMeshContainer* c : *list)
-            if (FAILED((c->*container)()))
-                KestuSaveLog(KESTU_LOG_ERROR, containerMessage, int(c->GetMeshID()));
+            if (FAILED((c->*container)())) KestuSaveLog(KESTU_LOG_ERROR, containerMessage, int(c->GetMeshID()));
     const HRESULT hr = (m_TexList.*texture)();
-    if (FAILED(hr))
-        KestuSaveLog(KESTU_LOG_ERROR, textureMessage, int(hr));
+    if (FAILED(hr)) KestuSaveLog(KESTU_LOG_ERROR, textureMessage, int(hr));
 }
 
 HRESULT CMeshAniMng::Invalidate()
@@ -122,10 +109,8 @@ HRESULT CMeshAniMng::Restore()
     }
     for (DWORD i = 0; i < m_SavedRefs.size() && i < m_dwNumItems; ++i) {
         CMeshAniData* item = GetMeshDataByIndex(i);
-        if (!item || m_SavedRefs[i] <= 0)
-            continue;
-        if (item->IsBuilt())
-            UnloadMeshByMeshPointer(item);
+        if (!item || m_SavedRefs[i] <= 0) continue;
+        if (item->IsBuilt()) UnloadMeshByMeshPointer(item);
         if (FAILED(LoadMesh(item->GetID())))
             KestuSaveLog(KESTU_LOG_ERROR, "Error: failed to reload MeshAniData (ID=%d)!\r\n", int(item->GetID()));
         item->SetRef(m_SavedRefs[i]);

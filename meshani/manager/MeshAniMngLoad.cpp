@@ -6,8 +6,7 @@
 #include "core/util/SectionLock.h"
 
 HRESULT CMeshAniMng::FindOrCreatContainer(const CGmaFile& file, CAniMeshContainer*& container, const char* name,
-                                          BOOL autoSkipNormal, BOOL normalSkipped, BOOL autoShareCoord,
-                                          BOOL shareCoord)
+                                          BOOL autoSkipNormal, BOOL normalSkipped, BOOL autoShareCoord, BOOL shareCoord)
 {
     container = nullptr;
     const SMeshAniHeader& h = file.header;
@@ -26,8 +25,7 @@ HRESULT CMeshAniMng::FindOrCreatContainer(const CGmaFile& file, CAniMeshContaine
         return S_OK;
     }
     CAniMeshContainer* c = new (std::nothrow) CAniMeshContainer;
-    if (!c)
-        return E_OUTOFMEMORY;
+    if (!c) return E_OUTOFMEMORY;
     HRESULT hr = c->Build(file, m_pDevice, m_MeshPool, m_fDefaultScale, FALSE, autoSkipNormal, normalSkipped,
                           autoShareCoord, shareCoord);
     if (FAILED(hr)) {
@@ -55,15 +53,13 @@ HRESULT CMeshAniMng::FindOrCreatContainer(const CGmaFile& file, CAniMeshContaine
 
 void CMeshAniMng::Renumber(std::vector<CAniMeshContainer*>& list)
 {
-    for (size_t i = 0; i < list.size(); ++i)
-        list[i]->SetIndex(static_cast<DWORD>(i));
+    for (size_t i = 0; i < list.size(); ++i) list[i]->SetIndex(static_cast<DWORD>(i));
 }
 
 void CMeshAniMng::DropContainer(CAniMeshContainer* c)
 {
     std::vector<CAniMeshContainer*>& list = c->IsShareContainer() ? m_Shared : m_Unique;
-    if (c->IsShareContainer() && c->SubRef() >= 1)
-        return;
+    if (c->IsShareContainer() && c->SubRef() >= 1) return;
     auto it = std::find(list.begin(), list.end(), c);
     if (it != list.end()) {
         list.erase(it);
@@ -76,12 +72,10 @@ void CMeshAniMng::DropContainer(CAniMeshContainer* c)
 
 HRESULT CMeshAniMng::LoadMeshByMeshPointer(CMeshAniData* item, const TEXTURE_CONFIG* cfg)
 {
-    if (!item || item->IsBuilt())
-        return E_FAIL;
+    if (!item || item->IsBuilt()) return E_FAIL;
     kestu::SectionLock lock(Section());
     const void* bytes = QueryItemDataToShareBufferByItem(item);
-    if (!bytes)
-        return E_OUTOFMEMORY;
+    if (!bytes) return E_OUTOFMEMORY;
     CGmaFile file;
     if (FAILED(file.Read(bytes, item->GetDataSize()))) {
         KestuSaveLog(KESTU_LOG_ERROR, "Error: Failed to build MeshAniData named '%s'\n", item->GetName());
@@ -90,13 +84,11 @@ HRESULT CMeshAniMng::LoadMeshByMeshPointer(CMeshAniData* item, const TEXTURE_CON
     CAniMeshContainer* container = nullptr;
     HRESULT hr = FindOrCreatContainer(file, container, item->GetName(), m_bAutoSkipNormal, m_bNormalSkipped,
                                       m_bAutoShareCoord, m_bShareCoord);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     hr = item->Build(file, m_pDevice, m_szTexPath, &m_TexList, container, cfg, m_MeshPool, m_fDefaultScale, FALSE,
                      m_bAutoSkipNormal, m_bNormalSkipped, m_bAutoShareCoord, m_bShareCoord, m_bLoadTextureImmediately,
                      FALSE);
-    if (FAILED(hr))
-        KestuSaveLog(KESTU_LOG_ERROR, "Error: Failed to build MeshAniData named '%s'\n", item->GetName());
+    if (FAILED(hr)) KestuSaveLog(KESTU_LOG_ERROR, "Error: Failed to build MeshAniData named '%s'\n", item->GetName());
     if (!item->IsBuilt()) {
         // The mesh gives back what it took: its textures and its place in the container.
         item->Release();
@@ -104,15 +96,13 @@ HRESULT CMeshAniMng::LoadMeshByMeshPointer(CMeshAniData* item, const TEXTURE_CON
         return FAILED(hr) ? hr : E_FAIL;
     }
     hr = item->Restore();
-    if (FAILED(hr))
-        KestuSaveLog(KESTU_LOG_ERROR, "Error: Failed to Restore MeshAniData named '%s'\n", item->GetName());
+    if (FAILED(hr)) KestuSaveLog(KESTU_LOG_ERROR, "Error: Failed to Restore MeshAniData named '%s'\n", item->GetName());
     return hr;
 }
 
 HRESULT CMeshAniMng::UnloadMeshByMeshPointer(CMeshAniData* item)
 {
-    if (!item)
-        return E_FAIL;
+    if (!item) return E_FAIL;
     kestu::SectionLock lock(Section());
     CAniMeshContainer* c = item->GetContainer();
     if (c && item->IsExternContainer() &&
@@ -121,8 +111,7 @@ HRESULT CMeshAniMng::UnloadMeshByMeshPointer(CMeshAniData* item)
         DropContainer(c);
     item->Invalidate();
     item->Release();
-    if (m_TexList.IsUseTextureArray())
-        m_TexList.TestShrink();
+    if (m_TexList.IsUseTextureArray()) m_TexList.TestShrink();
     return S_OK;
 }
 
@@ -132,8 +121,7 @@ HRESULT CMeshAniMng::UnloadAllMesh()
     m_TexList.UnloadAllTexture();
     for (std::vector<CAniMeshContainer*>* list : {&m_Unique, &m_Shared}) {
         for (CAniMeshContainer* c : *list) {
-            if (c->IsBuilt())
-                c->Invalidate();
+            if (c->IsBuilt()) c->Invalidate();
             c->Release();
             delete c;
         }
@@ -141,10 +129,8 @@ HRESULT CMeshAniMng::UnloadAllMesh()
     }
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CMeshAniData* item = GetMeshDataByIndex(i);
-        if (!item)
-            continue;
-        if (item->GetMeshPool() != D3DPOOL_DEFAULT || item->IsAutoRestoreMesh())
-            item->Invalidate();
+        if (!item) continue;
+        if (item->GetMeshPool() != D3DPOOL_DEFAULT || item->IsAutoRestoreMesh()) item->Invalidate();
         item->Release();
     }
     m_Cache.clear();
@@ -153,16 +139,13 @@ HRESULT CMeshAniMng::UnloadAllMesh()
 
 CMeshAniData* CMeshAniMng::QueryMeshByIndex(DWORD index, BOOL load, const TEXTURE_CONFIG* cfg)
 {
-    if (!m_bItemTableLoaded)
-        Reload(1);
+    if (!m_bItemTableLoaded) Reload(1);
     CMeshAniData* item = GetMeshDataByIndex(index);
-    if (!item)
-        return nullptr;
+    if (!item) return nullptr;
     {
         kestu::SectionLock lock(Section());
         if (item->IsBuilt()) {
-            if (cfg)
-                item->SetTextureConfig(cfg);
+            if (cfg) item->SetTextureConfig(cfg);
         } else if (load) {
             const HRESULT hr = LoadMeshByMeshPointer(item, cfg);
             if (FAILED(hr) && hr != D3DERR_DEVICELOST) {
@@ -171,8 +154,7 @@ CMeshAniData* CMeshAniMng::QueryMeshByIndex(DWORD index, BOOL load, const TEXTUR
                 return nullptr;
             }
         }
-        if (item->AddRef() != 1)
-            return item;
+        if (item->AddRef() != 1) return item;
     }
     // Wanted again: out of the cache.
     CheckCache(TRUE);
@@ -181,22 +163,18 @@ CMeshAniData* CMeshAniMng::QueryMeshByIndex(DWORD index, BOOL load, const TEXTUR
 
 CMeshAniData* CMeshAniMng::QueryMesh(DWORD id, BOOL load, const TEXTURE_CONFIG* cfg)
 {
-    if (!m_bItemTableLoaded)
-        Reload(1);
+    if (!m_bItemTableLoaded) Reload(1);
     return QueryMeshByIndex(GetIndexFormID(id), load, cfg);
 }
 
 HRESULT CMeshAniMng::TryQueryGmaByIndex(DWORD index)
 {
     CMeshAniData* item = GetMeshDataByIndex(index);
-    if (!item)
-        return S_FALSE;
+    if (!item) return S_FALSE;
     {
         kestu::SectionLock lock(Section());
-        if (!item->IsBuilt())
-            return E_FAIL;
-        if (item->AddRef() != 1)
-            return S_OK;
+        if (!item->IsBuilt()) return E_FAIL;
+        if (item->AddRef() != 1) return S_OK;
     }
     CheckCache(TRUE);
     return S_OK;
@@ -207,8 +185,7 @@ HRESULT CMeshAniMng::TryQueryGma(DWORD id) { return TryQueryGmaByIndex(GetIndexF
 int CMeshAniMng::ReleaseMeshByIndex(DWORD index, BOOL unloadNow)
 {
     CMeshAniData* item = GetMeshDataByIndex(index);
-    if (!item)
-        return 0;
+    if (!item) return 0;
     kestu::SectionLock lock(Section());
     const int count = item->SubRef();
     if (count < 1 && item->IsBuilt()) {
@@ -243,10 +220,8 @@ HRESULT CMeshAniMng::UnloadMesh(DWORD id) { return UnloadMeshByIndex(GetIndexFor
 HRESULT CMeshAniMng::ApplyReferenceByIndex(DWORD index, const TEXTURE_CONFIG* cfg)
 {
     CMeshAniData* item = GetMeshDataByIndex(index);
-    if (!item)
-        return E_FAIL;
-    if (item->IsBuilt() && item->GetRef() < 1)
-        return UnloadMeshByMeshPointer(item);
+    if (!item) return E_FAIL;
+    if (item->IsBuilt() && item->GetRef() < 1) return UnloadMeshByMeshPointer(item);
     if (!item->IsBuilt() && item->GetRef() > 0) {
         const HRESULT hr = LoadMeshByMeshPointer(item, cfg);
         if (FAILED(hr))
@@ -263,22 +238,18 @@ HRESULT CMeshAniMng::ApplyReference(DWORD id, const TEXTURE_CONFIG* cfg)
 
 HRESULT CMeshAniMng::ApplyAllMeshesReference()
 {
-    if (!m_bBuilt)
-        return E_FAIL;
+    if (!m_bBuilt) return E_FAIL;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CMeshAniData* item = GetMeshDataByIndex(i);
-        if (item && item->IsBuilt() && item->GetRef() < 1)
-            UnloadMeshByMeshPointer(item);
+        if (item && item->IsBuilt() && item->GetRef() < 1) UnloadMeshByMeshPointer(item);
     }
     kestu::SectionLock lock(Section());
     HRESULT hr = QueryShareBuffer(KESTU_GMA_SHARE_BUFFER, 2);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     hr = S_OK;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CMeshAniData* item = GetMeshDataByIndex(i);
-        if (!item || item->IsBuilt() || item->GetRef() < 1)
-            continue;
+        if (!item || item->IsBuilt() || item->GetRef() < 1) continue;
         hr = LoadMeshByMeshPointer(item, nullptr);
         if (FAILED(hr))
             KestuSaveLog(KESTU_LOG_ERROR, "Failed to Load Mesh(ID=%d,File=%s)\n", int(item->GetID()), item->GetName());
@@ -289,40 +260,32 @@ HRESULT CMeshAniMng::ApplyAllMeshesReference()
 
 HRESULT CMeshAniMng::LoadAllMesh()
 {
-    if (!m_bBuilt)
-        return E_FAIL;
+    if (!m_bBuilt) return E_FAIL;
     UnloadAllMesh();
-    if (!m_bItemTableLoaded)
-        Reload(1);
+    if (!m_bItemTableLoaded) Reload(1);
     kestu::SectionLock lock(Section());
     HRESULT hr = QueryShareBuffer(KESTU_GMA_SHARE_BUFFER, 2);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     HRESULT result = S_OK;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CMeshAniData* item = GetMeshDataByIndex(i);
-        if (!item)
-            continue;
+        if (!item) continue;
         if (item->IsBuilt()) {
             item->Invalidate();
             item->Release();
         }
         hr = LoadMeshByMeshPointer(item, nullptr);
-        if (FAILED(hr))
-            result = hr;
+        if (FAILED(hr)) result = hr;
     }
     ReleaseItemDataShareBuffer();
-    if (m_TexList.IsUseTextureMng())
-        m_TexList.ApplyAllTexturesReference();
+    if (m_TexList.IsUseTextureMng()) m_TexList.ApplyAllTexturesReference();
     return result;
 }
 
 HRESULT CMeshAniMng::ReBuild()
 {
-    if (!m_bBuilt)
-        return E_FAIL;
-    if (m_dwNumItems == 0)
-        return S_OK;
+    if (!m_bBuilt) return E_FAIL;
+    if (m_dwNumItems == 0) return S_OK;
     UnloadAllMesh();
     return ApplyAllMeshesReference();
 }

@@ -20,18 +20,17 @@ void CFrameAttribute::Release()
 }
 
 HRESULT CFrameAttribute::BuildAttributes(BOOL systemIndices, const std::vector<SGmaMaterial>& materials,
-                                         IDirect3DDevice8* device, BOOL swapWinding, D3DPOOL pool,
-                                         BOOL autoRestore, DWORD vertexLimit)
+                                         IDirect3DDevice8* device, BOOL swapWinding, D3DPOOL pool, BOOL autoRestore,
+                                         DWORD vertexLimit)
 {
     Release();
     m_pAttributes = new (std::nothrow) CMeshAttribute[materials.empty() ? 1 : materials.size()];
-    if (!m_pAttributes)
-        return E_OUTOFMEMORY;
+    if (!m_pAttributes) return E_OUTOFMEMORY;
     m_wNumAttributes = static_cast<WORD>(materials.size());
     for (WORD i = 0; i < m_wNumAttributes; ++i) {
         const SGmaMaterial& m = materials[i];
-        const HRESULT hr = m_pAttributes[i].Build(systemIndices, m.head, m.faces, device, swapWinding, pool,
-                                                  autoRestore, vertexLimit);
+        const HRESULT hr =
+            m_pAttributes[i].Build(systemIndices, m.head, m.faces, device, swapWinding, pool, autoRestore, vertexLimit);
         if (FAILED(hr)) {
             char name[GMA_TEXNAME_SIZE];
             m.head.GetTextureName(name);
@@ -49,14 +48,12 @@ HRESULT CFrameAttribute::LoadByName(CTextureList* textures, const char* textureP
     char name[GMA_TEXNAME_SIZE];
     material.head.GetTextureName(name);
     id = GMA_NO_TEXTURE;
-    if (!name[0])
-        return S_FALSE;
+    if (!name[0]) return S_FALSE;
     char file[IDXLIB_PATH_SIZE] = {};
     if (texturePath && texturePath[0]) {
         OU_SafeStrCpy(file, sizeof file, texturePath);
         const size_t n = std::strlen(file);
-        if (file[n - 1] != '\\' && file[n - 1] != '/')
-            OU_SafeStrCat(file, sizeof file, "\\");
+        if (file[n - 1] != '\\' && file[n - 1] != '/') OU_SafeStrCat(file, sizeof file, "\\");
         OU_SafeStrCat(file, sizeof file, OU_GetNameFromPathname(name));
     } else {
         OU_SafeStrCpy(file, sizeof file, name);
@@ -64,10 +61,10 @@ HRESULT CFrameAttribute::LoadByName(CTextureList* textures, const char* textureP
     return textures ? textures->LoadTexture(&id, file, cfg, TRUE) : E_FAIL;
 }
 
-HRESULT CFrameAttribute::Build(BOOL systemIndices, const std::vector<SGmaMaterial>& materials,
-                               IDirect3DDevice8* device, CTextureList* textures, const char* texturePath,
-                               const TEXTURE_CONFIG* cfg, BOOL swapWinding, D3DPOOL pool, BOOL autoRestore,
-                               BOOL loadImmediately, BOOL noTextureQuery, DWORD vertexLimit)
+HRESULT CFrameAttribute::Build(BOOL systemIndices, const std::vector<SGmaMaterial>& materials, IDirect3DDevice8* device,
+                               CTextureList* textures, const char* texturePath, const TEXTURE_CONFIG* cfg,
+                               BOOL swapWinding, D3DPOOL pool, BOOL autoRestore, BOOL loadImmediately,
+                               BOOL noTextureQuery, DWORD vertexLimit)
 {
     std::vector<SGmaMaterial> local;
     const std::vector<SGmaMaterial>* list = &materials;
@@ -90,8 +87,7 @@ HRESULT CFrameAttribute::Build(BOOL systemIndices, const std::vector<SGmaMateria
         }
     }
     HRESULT hr = BuildAttributes(systemIndices, *list, device, swapWinding, pool, autoRestore, vertexLimit);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     for (WORD i = 0; i < m_wNumAttributes; ++i) {
         const SGmaMaterial& m = (*list)[i];
         if (texturePath) {
@@ -100,8 +96,9 @@ HRESULT CFrameAttribute::Build(BOOL systemIndices, const std::vector<SGmaMateria
             if (FAILED(hr)) {
                 char name[GMA_TEXNAME_SIZE];
                 m.head.GetTextureName(name);
-                KestuSaveLog(KESTU_LOG_ERROR, "Error: Failed to load texture for FrameAttribute! Texture file = %s,hr=%d",
-                             name, static_cast<int>(hr));
+                KestuSaveLog(KESTU_LOG_ERROR,
+                             "Error: Failed to load texture for FrameAttribute! Texture file = %s,hr=%d", name,
+                             static_cast<int>(hr));
             }
             m_pAttributes[i].SetTextureID(id);
         } else {
@@ -122,8 +119,7 @@ HRESULT CFrameAttribute::BuildFromV13(BOOL systemIndices, const std::vector<SGma
                                       DWORD vertexLimit)
 {
     HRESULT hr = BuildAttributes(systemIndices, materials, device, swapWinding, pool, autoRestore, vertexLimit);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     for (WORD i = 0; i < m_wNumAttributes; ++i) {
         DWORD id = GMA_NO_TEXTURE;
         hr = LoadByName(textures, texturePath, materials[i], cfg, id);
@@ -131,8 +127,8 @@ HRESULT CFrameAttribute::BuildFromV13(BOOL systemIndices, const std::vector<SGma
             char name[GMA_TEXNAME_SIZE];
             materials[i].head.GetTextureName(name);
             KestuSaveLog(KESTU_LOG_ERROR,
-                         "Error: BuildFromV13() Failed to load texture for FrameAttribute! Texture file = %s,hr=%d", name,
-                         static_cast<int>(hr));
+                         "Error: BuildFromV13() Failed to load texture for FrameAttribute! Texture file = %s,hr=%d",
+                         name, static_cast<int>(hr));
         }
         m_pAttributes[i].SetTextureID(id);
     }
@@ -144,28 +140,25 @@ HRESULT CFrameAttribute::Restore()
     HRESULT result = S_OK;
     for (WORD i = 0; i < m_wNumAttributes; ++i) {
         const HRESULT hr = m_pAttributes[i].Restore();
-        if (FAILED(hr))
-            result = hr;
+        if (FAILED(hr)) result = hr;
     }
     return result;
 }
 
 HRESULT CFrameAttribute::Invalidate()
 {
-    for (WORD i = 0; i < m_wNumAttributes; ++i)
-        m_pAttributes[i].Invalidate();
+    for (WORD i = 0; i < m_wNumAttributes; ++i) m_pAttributes[i].Invalidate();
     return S_OK;
 }
 
-HRESULT CFrameAttribute::CalculateLod(const std::vector<SGMAVertexLodInfo>& vertexInfo,
-                                      const std::vector<WORD>& counts, float lod)
+HRESULT CFrameAttribute::CalculateLod(const std::vector<SGMAVertexLodInfo>& vertexInfo, const std::vector<WORD>& counts,
+                                      float lod)
 {
     HRESULT result = S_OK;
     for (WORD k = 0; k < m_wNumAttributes && k < counts.size(); ++k) {
         const DWORD removed = static_cast<DWORD>(float(counts[k]) * (1.0f - lod));
         const HRESULT hr = m_pAttributes[k].CalculateLod(vertexInfo.data(), DWORD(vertexInfo.size()), removed);
-        if (FAILED(hr))
-            result = hr;
+        if (FAILED(hr)) result = hr;
     }
     return result;
 }
@@ -178,25 +171,24 @@ DWORD CFrameAttribute::GetTextureID(WORD i) const
 DWORD CFrameAttribute::GetNumFaces() const
 {
     DWORD n = 0;
-    for (WORD i = 0; i < m_wNumAttributes; ++i)
-        n += m_pAttributes[i].GetNumIndices() / 3;
+    for (WORD i = 0; i < m_wNumAttributes; ++i) n += m_pAttributes[i].GetNumIndices() / 3;
     return n;
 }
 
 DWORD CFrameAttribute::GetNumTextures() const
 {
     DWORD n = 0;
-    for (WORD i = 0; i < m_wNumAttributes; ++i)
-        n += m_pAttributes[i].GetTextureID() != GMA_NO_TEXTURE ? 1 : 0;
+    for (WORD i = 0; i < m_wNumAttributes; ++i) n += m_pAttributes[i].GetTextureID() != GMA_NO_TEXTURE ? 1 : 0;
     return n;
 }
 
 CMeshAttribute* CFrameAttribute::GetAttribute(WORD i) const
 {
     if (i >= m_wNumAttributes || !m_pAttributes) {
-        KestuSaveLog(KESTU_LOG_ERROR,
-                     " call CFrameAttribute::GetAttribute() failed, wIndex=%u, m_wNumAttributes=%u, m_aAttribute =%u!\r\n",
-                     unsigned(i), unsigned(m_wNumAttributes), m_pAttributes ? 1u : 0u);
+        KestuSaveLog(
+            KESTU_LOG_ERROR,
+            " call CFrameAttribute::GetAttribute() failed, wIndex=%u, m_wNumAttributes=%u, m_aAttribute =%u!\r\n",
+            unsigned(i), unsigned(m_wNumAttributes), m_pAttributes ? 1u : 0u);
         return nullptr;
     }
     return &m_pAttributes[i];

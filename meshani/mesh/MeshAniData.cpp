@@ -46,12 +46,10 @@ HRESULT CMeshAniData::Build(const CGmaFile& file, IDirect3DDevice8* device, cons
         Invalidate();
         Release();
     }
-    if (!device)
-        return E_INVALIDARG;
+    if (!device) return E_INVALIDARG;
     if (!g_GfxConfig.m_Cfg.bSkipDeviceTest) {
         const HRESULT hr = device->TestCooperativeLevel();
-        if (FAILED(hr))
-            return hr;
+        if (FAILED(hr)) return hr;
     }
     if (cfg)
         m_CfgTexture = *cfg;
@@ -59,16 +57,13 @@ HRESULT CMeshAniData::Build(const CGmaFile& file, IDirect3DDevice8* device, cons
         m_CfgTexture.Reset();
     m_pDevice = device;
     OU_SafeStrCpy(m_szTexturePath, sizeof m_szTexturePath, texturePath);
-    if (!file.header.IsKnownVersion())
-        return E_FAIL;
+    if (!file.header.IsKnownVersion()) return E_FAIL;
     m_Header = file.header;
     m_Header.AutoFixSpecialAttribID();
     m_MeshPool = meshPool;
     m_bAutoRestore = autoRestore;
-    if (!autoSkipNormal)
-        m_Header.SetNormalSkipped(normalSkipped);
-    if (!autoShareCoord)
-        m_Header.SetFrameShareTexCoord(shareCoord);
+    if (!autoSkipNormal) m_Header.SetNormalSkipped(normalSkipped);
+    if (!autoShareCoord) m_Header.SetFrameShareTexCoord(shareCoord);
     m_dwNumFrames = static_cast<DWORD>(file.frames.size());
 
     HRESULT hr = S_OK;
@@ -77,8 +72,7 @@ HRESULT CMeshAniData::Build(const CGmaFile& file, IDirect3DDevice8* device, cons
         m_bExternTextures = TRUE;
     } else {
         m_pTexList = new (std::nothrow) CTextureList;
-        if (!m_pTexList)
-            return E_OUTOFMEMORY;
+        if (!m_pTexList) return E_OUTOFMEMORY;
         m_bExternTextures = FALSE;
         hr = m_pTexList->BuildArrayMode(device, &m_CfgTexture, 8, 8, FALSE);
         if (FAILED(hr)) {
@@ -90,8 +84,7 @@ HRESULT CMeshAniData::Build(const CGmaFile& file, IDirect3DDevice8* device, cons
     const char* attributePath = m_pTexList->IsUseTextureMng() ? nullptr : m_szTexturePath;
     const BOOL systemIndices = meshPool == D3DPOOL_SYSTEMMEM && !m_Header.IsFrameShareTexCoord();
     hr = BuildFrameAttributes(file, systemIndices, attributePath, loadTextureImmediately, noTextureQuery);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
 
     hr = S_OK;
     if (container) {
@@ -99,8 +92,7 @@ HRESULT CMeshAniData::Build(const CGmaFile& file, IDirect3DDevice8* device, cons
         m_bExternContainer = TRUE;
     } else {
         m_pContainer = new (std::nothrow) CAniMeshContainer;
-        if (!m_pContainer)
-            return E_OUTOFMEMORY;
+        if (!m_pContainer) return E_OUTOFMEMORY;
         m_bExternContainer = FALSE;
         hr = m_pContainer->Build(file, device, meshPool, scale, autoRestore, autoSkipNormal, normalSkipped,
                                  autoShareCoord, shareCoord);
@@ -119,8 +111,7 @@ HRESULT CMeshAniData::Build(const CGmaFile& file, IDirect3DDevice8* device, cons
     m_dwFreeSlotHint = GMA_NO_CLONE_SLOT;
     if (m_bLodEnable) {
         const HRESULT lod = CopyLod(file);
-        if (FAILED(lod))
-            return lod;
+        if (FAILED(lod)) return lod;
     }
     return hr;
 }
@@ -130,16 +121,14 @@ HRESULT CMeshAniData::BuildFrameAttributes(const CGmaFile& file, BOOL systemIndi
 {
     const DWORD lists = NumFrameAttributes();
     m_pFrameAttributes = new (std::nothrow) CFrameAttribute[lists ? lists : 1];
-    if (!m_pFrameAttributes)
-        return E_OUTOFMEMORY;
+    if (!m_pFrameAttributes) return E_OUTOFMEMORY;
     const BOOL swap = !m_Header.IsLeftHandCoordSystem();
     const bool old = m_Header.IsOldMaterialLayout();
     for (DWORD i = 0; i < lists; ++i) {
         // Faces may only reach vertices that every frame using them has.
         DWORD limit = 0xFFFFFFFF;
         if (m_Header.IsFrameShareMaterials())
-            for (const SGmaFrame& f : file.frames)
-                limit = std::min<DWORD>(limit, DWORD(f.vertices.size()));
+            for (const SGmaFrame& f : file.frames) limit = std::min<DWORD>(limit, DWORD(f.vertices.size()));
         else
             limit = DWORD(file.frames[i].vertices.size());
         const std::vector<SGmaMaterial>& materials = file.GetMaterials(i);
@@ -206,8 +195,7 @@ void CMeshAniData::Release()
     if (m_pTexList) {
         std::vector<DWORD> ids;
         GetTextureIDs(ids);
-        for (DWORD id : ids)
-            m_pTexList->ReleaseTexture(id, FALSE);
+        for (DWORD id : ids) m_pTexList->ReleaseTexture(id, FALSE);
     }
     if (m_pFrameAttributes) {
         for (DWORD i = 0; i < NumFrameAttributes(); ++i) {
@@ -221,14 +209,12 @@ void CMeshAniData::Release()
     m_bLodEnable = FALSE;
     m_fLod = 1.0f;
     m_dwNumFrames = 0;
-    if (!m_bExternContainer)
-        delete m_pContainer;
+    if (!m_bExternContainer) delete m_pContainer;
     m_pContainer = nullptr;
     m_pCurrContainer = nullptr;
     m_dwCurrContainerIndex = GMA_OWN_CONTAINER;
     m_bExternContainer = FALSE;
-    if (!m_bExternTextures)
-        delete m_pTexList;
+    if (!m_bExternTextures) delete m_pTexList;
     m_pTexList = nullptr;
     m_bExternTextures = FALSE;
     m_pDevice = nullptr;
@@ -237,28 +223,22 @@ void CMeshAniData::Release()
 
 HRESULT CMeshAniData::Restore()
 {
-    if (m_MeshPool == D3DPOOL_DEFAULT && !m_bAutoRestore)
-        return S_FALSE;
+    if (m_MeshPool == D3DPOOL_DEFAULT && !m_bAutoRestore) return S_FALSE;
     HRESULT result = S_OK;
-    if (m_pContainer && !m_bExternContainer)
-        result = m_pContainer->Restore();
+    if (m_pContainer && !m_bExternContainer) result = m_pContainer->Restore();
     for (DWORD i = 0; m_pFrameAttributes && i < NumFrameAttributes(); ++i) {
         const HRESULT hr = m_pFrameAttributes[i].Restore();
-        if (FAILED(hr))
-            result = hr;
+        if (FAILED(hr)) result = hr;
     }
     return result;
 }
 
 HRESULT CMeshAniData::Invalidate()
 {
-    if (m_MeshPool == D3DPOOL_DEFAULT && !m_bAutoRestore)
-        return S_FALSE;
+    if (m_MeshPool == D3DPOOL_DEFAULT && !m_bAutoRestore) return S_FALSE;
     HRESULT result = S_OK;
-    if (m_pContainer && !m_bExternContainer)
-        result = m_pContainer->Invalidate();
-    for (DWORD i = 0; m_pFrameAttributes && i < NumFrameAttributes(); ++i)
-        m_pFrameAttributes[i].Invalidate();
+    if (m_pContainer && !m_bExternContainer) result = m_pContainer->Invalidate();
+    for (DWORD i = 0; m_pFrameAttributes && i < NumFrameAttributes(); ++i) m_pFrameAttributes[i].Invalidate();
     return FAILED(result) ? result : S_OK;
 }
 
@@ -279,19 +259,16 @@ HRESULT CMeshAniData::ReloadTextures()
 
 void CMeshAniData::SetTextureConfig(const TEXTURE_CONFIG* cfg)
 {
-    if (!cfg)
-        return;
+    if (!cfg) return;
     m_CfgTexture = *cfg;
     // The list builds its textures again with the new settings.
-    if (m_pTexList && !m_bExternTextures)
-        m_pTexList->SetCfgTexture(&m_CfgTexture);
+    if (m_pTexList && !m_bExternTextures) m_pTexList->SetCfgTexture(&m_CfgTexture);
 }
 
 void CMeshAniData::SetLod(float lod)
 {
     m_fLod = std::clamp(lod, 0.0f, 1.0f);
-    if (!m_bLodEnable || !m_pFrameAttributes)
-        return;
+    if (!m_bLodEnable || !m_pFrameAttributes) return;
     for (DWORD i = 0; i < NumFrameAttributes() && i < m_Lod.size(); ++i)
         m_pFrameAttributes[i].CalculateLod(m_Lod[i].aVertices, m_Lod[i].aCollapsible, m_fLod);
 }

@@ -14,24 +14,19 @@ DWORD CMeshAniData::PrepareEmptyCloneContainerPos()
         slot = slots;
     } else {
         for (DWORD i = 0; i < slots && slot == GMA_NO_CLONE_SLOT; ++i)
-            if (!m_ClonedContainers[i])
-                slot = i;
-        if (slot == GMA_NO_CLONE_SLOT)
-            slot = slots;
+            if (!m_ClonedContainers[i]) slot = i;
+        if (slot == GMA_NO_CLONE_SLOT) slot = slots;
     }
-    if (slot >= slots)
-        m_ClonedContainers.resize(slots + 512, nullptr);
+    if (slot >= slots) m_ClonedContainers.resize(slots + 512, nullptr);
     m_dwFreeSlotHint = slot + 1;
     return slot;
 }
 
 DWORD CMeshAniData::FindNoUseClonedContainerIndex() const
 {
-    if (m_dwNumCloned >= GetNumCloneSlots())
-        return GMA_NO_CLONE_SLOT;
+    if (m_dwNumCloned >= GetNumCloneSlots()) return GMA_NO_CLONE_SLOT;
     for (DWORD i = 0; i < GetNumCloneSlots(); ++i)
-        if (!m_ClonedContainers[i])
-            return i;
+        if (!m_ClonedContainers[i]) return i;
     return GMA_NO_CLONE_SLOT;
 }
 
@@ -61,41 +56,34 @@ HRESULT CMeshAniData::AddClone(CAniMeshContainer* source, DWORD* outIndex, LPGMA
     info->pContainer = copy;
     m_ClonedContainers[slot] = info;
     ++m_dwNumCloned;
-    if (outIndex)
-        *outIndex = slot;
+    if (outIndex) *outIndex = slot;
     return S_OK;
 }
 
 HRESULT CMeshAniData::CloneContainerFromRaw(DWORD* outIndex, LPGMACLONECALLBACK callback, void* user)
 {
-    if (!m_pContainer)
-        return E_FAIL;
+    if (!m_pContainer) return E_FAIL;
     return AddClone(m_pContainer, outIndex, callback, user);
 }
 
 HRESULT CMeshAniData::CloneContainerFromCloned(DWORD source, DWORD* outIndex, LPGMACLONECALLBACK callback, void* user)
 {
-    if (!m_pContainer)
-        return E_FAIL;
-    if (source == GMA_OWN_CONTAINER)
-        return AddClone(m_pContainer, outIndex, callback, user);
+    if (!m_pContainer) return E_FAIL;
+    if (source == GMA_OWN_CONTAINER) return AddClone(m_pContainer, outIndex, callback, user);
     CAniMeshContainer* from = GetClonedContainer(source);
-    if (!from || !from->IsBuilt())
-        return E_FAIL;
+    if (!from || !from->IsBuilt()) return E_FAIL;
     return AddClone(from, outIndex, callback, user);
 }
 
 CAniMeshContainer* CMeshAniData::GetClonedContainer(DWORD i) const
 {
-    if (i >= GetNumCloneSlots() || !m_ClonedContainers[i])
-        return nullptr;
+    if (i >= GetNumCloneSlots() || !m_ClonedContainers[i]) return nullptr;
     return m_ClonedContainers[i]->pContainer;
 }
 
 HRESULT CMeshAniData::DestoryClonedContainer(DWORD i)
 {
-    if (i >= GetNumCloneSlots() || !m_ClonedContainers[i])
-        return S_FALSE;
+    if (i >= GetNumCloneSlots() || !m_ClonedContainers[i]) return S_FALSE;
     if (m_dwCurrContainerIndex == i) {
         m_pCurrContainer = m_pContainer;
         m_dwCurrContainerIndex = GMA_OWN_CONTAINER;
@@ -109,8 +97,7 @@ HRESULT CMeshAniData::DestoryClonedContainer(DWORD i)
 
 void CMeshAniData::DestoryAllClonedContainer()
 {
-    for (DWORD i = 0; i < GetNumCloneSlots(); ++i)
-        DestoryClonedContainer(i);
+    for (DWORD i = 0; i < GetNumCloneSlots(); ++i) DestoryClonedContainer(i);
     m_ClonedContainers.clear();
     m_dwNumCloned = 0;
     m_dwFreeSlotHint = GMA_NO_CLONE_SLOT;
@@ -123,10 +110,8 @@ HRESULT CMeshAniData::SetCurrentContainer(DWORD i)
         m_dwCurrContainerIndex = GMA_OWN_CONTAINER;
         return S_OK;
     }
-    if (i >= GetNumCloneSlots())
-        return S_FALSE;
-    if (!m_ClonedContainers[i])
-        return E_FAIL;
+    if (i >= GetNumCloneSlots()) return S_FALSE;
+    if (!m_ClonedContainers[i]) return E_FAIL;
     m_pCurrContainer = m_ClonedContainers[i]->pContainer;
     m_dwCurrContainerIndex = i;
     return S_OK;

@@ -5,8 +5,7 @@
 
 CFrameAttribute* CMeshAniData::GetFrameAttribute(DWORD frame) const
 {
-    if (frame >= m_dwNumFrames || !m_pFrameAttributes)
-        return nullptr;
+    if (frame >= m_dwNumFrames || !m_pFrameAttributes) return nullptr;
     return &m_pFrameAttributes[m_Header.IsFrameShareMaterials() ? 0 : frame];
 }
 
@@ -61,23 +60,19 @@ DWORD CMeshAniData::GetNumTextures(DWORD frame) const
 
 SBoundBox* CMeshAniData::GetBoundBox(DWORD frame) const
 {
-    if (!m_pContainer || frame >= m_pContainer->GetNumFrames())
-        return nullptr;
+    if (!m_pContainer || frame >= m_pContainer->GetNumFrames()) return nullptr;
     return m_pContainer->GetMeshFrame(frame)->GetBoundBox();
 }
 
 HRESULT CMeshAniData::GetTextureIDs(std::vector<DWORD>& ids) const
 {
-    if (!m_pContainer)
-        return E_FAIL;
+    if (!m_pContainer) return E_FAIL;
     const DWORD lists = NumFrameAttributes();
-    if (!m_pFrameAttributes || lists == 0)
-        return S_FALSE;
+    if (!m_pFrameAttributes || lists == 0) return S_FALSE;
     for (DWORD i = 0; i < lists; ++i) {
         const CFrameAttribute& fa = m_pFrameAttributes[i];
         for (WORD k = 0; k < fa.GetNumAttributes(); ++k)
-            if (fa.GetTextureID(k) != GMA_NO_TEXTURE)
-                ids.push_back(fa.GetTextureID(k));
+            if (fa.GetTextureID(k) != GMA_NO_TEXTURE) ids.push_back(fa.GetTextureID(k));
     }
     return S_OK;
 }

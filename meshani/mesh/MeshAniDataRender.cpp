@@ -11,16 +11,12 @@ HRESULT CMeshAniData::Bind(DWORD frame, const D3DXMATRIX* matrix, CMeshAttribute
     attribute = nullptr;
     CAniMeshContainer* c = m_pCurrContainer;
     const CFrameAttribute* fa = GetFrameAttribute(frame);
-    if (!c || !m_pDevice || c->GetNumFrames() == 0 || !fa || index >= fa->GetNumAttributes())
-        return E_FAIL;
+    if (!c || !m_pDevice || c->GetNumFrames() == 0 || !fa || index >= fa->GetNumAttributes()) return E_FAIL;
     attribute = fa->GetAttribute(index);
-    if (!attribute || !attribute->IsBuilt())
-        return E_FAIL;
+    if (!attribute || !attribute->IsBuilt()) return E_FAIL;
     CMeshFrame* mf = c->GetMeshFrame(frame);
-    if (!mf || !mf->IsBuilt())
-        return S_FALSE;  // a frame without vertices draws nothing
-    if (matrix)
-        m_pDevice->SetTransform(D3DTS_WORLD, matrix);
+    if (!mf || !mf->IsBuilt()) return S_FALSE; // a frame without vertices draws nothing
+    if (matrix) m_pDevice->SetTransform(D3DTS_WORLD, matrix);
     if (c->IsTexCoordSkipped()) {
         // The caller has set a vertex shader that reads the coordinates from stream 1.
         m_pDevice->SetStreamSource(1, c->GetSharedTexCoordVB(), GMA_TEXCOORD_SIZE);
@@ -33,8 +29,7 @@ HRESULT CMeshAniData::Bind(DWORD frame, const D3DXMATRIX* matrix, CMeshAttribute
         m_pDevice->SetIndices(nullptr, 0);
         return S_OK;
     }
-    if (!mf->GetVB() || !attribute->GetIB())
-        return S_FALSE;  // lost with the device: nothing to draw until restored
+    if (!mf->GetVB() || !attribute->GetIB()) return S_FALSE; // lost with the device: nothing to draw until restored
     m_pDevice->SetStreamSource(0, mf->GetVB(), c->GetVertexStride());
     m_pDevice->SetIndices(attribute->GetIB(), 0);
     return S_OK;
@@ -46,8 +41,7 @@ HRESULT CMeshAniData::DrawPrimitives(DWORD frame, CMeshAttribute* attribute)
     CMeshFrame* mf = c->GetMeshFrame(frame);
     HRESULT hr = S_OK;
     for (const SPrimitiveInfo& p : attribute->GetPrimitiveInfoList()->aList) {
-        if (p.dwPrimitiveCount == 0)
-            continue;
+        if (p.dwPrimitiveCount == 0) continue;
         if (mf->IsSystemVerticesData())
             hr = m_pDevice->DrawIndexedPrimitiveUP(static_cast<D3DPRIMITIVETYPE>(p.dwPrimitiveType), p.dwMinIndex,
                                                    p.dwNumVertices, p.dwPrimitiveCount,
@@ -56,8 +50,7 @@ HRESULT CMeshAniData::DrawPrimitives(DWORD frame, CMeshAttribute* attribute)
         else
             hr = m_pDevice->DrawIndexedPrimitive(static_cast<D3DPRIMITIVETYPE>(p.dwPrimitiveType), p.dwMinIndex,
                                                  p.dwNumVertices, p.dwStartIndex, p.dwPrimitiveCount);
-        if (FAILED(hr))
-            return hr;
+        if (FAILED(hr)) return hr;
     }
     return hr;
 }
@@ -68,16 +61,13 @@ HRESULT CMeshAniData::DrawSubset(WORD index, DWORD frame, const D3DXMATRIX* matr
     if (!m_pCurrContainer || m_pCurrContainer->GetNumFrames() == 0 || !fa || index >= fa->GetNumAttributes())
         return E_FAIL;
     IDirect3DTexture8* texture = m_pTexList ? m_pTexList->GetD3DTexture(fa->GetTextureID(index)) : nullptr;
-    if (!texture)
-        return S_FALSE;
+    if (!texture) return S_FALSE;
     CMeshAttribute* attribute = nullptr;
     HRESULT hr = Bind(frame, matrix, attribute, index);
-    if (hr != S_OK)
-        return hr;
+    if (hr != S_OK) return hr;
     m_pDevice->SetMaterial(attribute->GetD3DMaterial());
     hr = m_pDevice->SetTexture(0, texture);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     kestu::StateScope saved(m_pDevice);
     if (colour) {
         saved.Stage(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
@@ -99,8 +89,7 @@ HRESULT CMeshAniData::DrawSubsetRough(WORD index, DWORD frame, const D3DXMATRIX*
 {
     CMeshAttribute* attribute = nullptr;
     const HRESULT hr = Bind(frame, matrix, attribute, index);
-    if (hr != S_OK)
-        return hr;
+    if (hr != S_OK) return hr;
     if (withTexture)
         m_pDevice->SetTexture(0, m_pTexList ? m_pTexList->GetD3DTexture(attribute->GetTextureID()) : nullptr);
     return DrawPrimitives(frame, attribute);
@@ -111,8 +100,7 @@ HRESULT CMeshAniData::DrawSubsetWithExTex(WORD index, DWORD frame, IDirect3DBase
 {
     CMeshAttribute* attribute = nullptr;
     const HRESULT hr = Bind(frame, matrix, attribute, index);
-    if (hr != S_OK)
-        return hr;
+    if (hr != S_OK) return hr;
     m_pDevice->SetTexture(0, texture);
     return DrawPrimitives(frame, attribute);
 }
@@ -121,8 +109,7 @@ HRESULT CMeshAniData::DrawSubsetForceColor(WORD index, DWORD frame, D3DCOLOR col
 {
     CMeshAttribute* attribute = nullptr;
     const HRESULT hr = Bind(frame, matrix, attribute, index);
-    if (hr != S_OK)
-        return hr;
+    if (hr != S_OK) return hr;
     kestu::StateScope saved(m_pDevice);
     saved.Stage(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     saved.Stage(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
@@ -143,8 +130,7 @@ HRESULT CMeshAniData::RenderLoop(DWORD frame, const char* subset, const char* re
                                  const std::function<HRESULT(WORD)>& draw)
 {
     const CFrameAttribute* fa = GetFrameAttribute(frame);
-    if (!fa)
-        return E_FAIL;
+    if (!fa) return E_FAIL;
     for (WORD k = 0; k < fa->GetNumAttributes(); ++k) {
         const HRESULT hr = draw(k);
         if (FAILED(hr)) {
@@ -158,12 +144,11 @@ HRESULT CMeshAniData::RenderLoop(DWORD frame, const char* subset, const char* re
 
 HRESULT CMeshAniData::Render(DWORD frame, const D3DXMATRIX* matrix)
 {
-    return RenderLoop(frame, "DrawSubset", "Render()!",
-                      [&](WORD k) { return DrawSubset(k, frame, matrix, nullptr); });
+    return RenderLoop(frame, "DrawSubset", "Render()!", [&](WORD k) { return DrawSubset(k, frame, matrix, nullptr); });
 }
 
-HRESULT CMeshAniData::Render(DWORD frame, const D3DXMATRIX* matrix, BOOL skipEnvMap, BOOL skipExchange,
-                             BOOL useColour, D3DCOLOR colour)
+HRESULT CMeshAniData::Render(DWORD frame, const D3DXMATRIX* matrix, BOOL skipEnvMap, BOOL skipExchange, BOOL useColour,
+                             D3DCOLOR colour)
 {
     return RenderLoop(frame, "DrawSubset", "Render()!", [&](WORD k) -> HRESULT {
         if ((skipEnvMap && k == m_Header.wEnvMapAttribID) || (skipExchange && k == m_Header.wExchangeAttribID))

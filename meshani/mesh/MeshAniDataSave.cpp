@@ -18,8 +18,7 @@ std::vector<SGmaMaterial> Blocks(const CFrameAttribute& fa)
         const std::vector<WORD>& idx = a->GetSourceIndices();
         out[k].faces.resize(idx.size() / 3);
         for (size_t n = 0; n < out[k].faces.size(); ++n)
-            for (int c = 0; c < 3; ++c)
-                out[k].faces[n].wIndex[c] = idx[3 * n + c];
+            for (int c = 0; c < 3; ++c) out[k].faces[n].wIndex[c] = idx[3 * n + c];
     }
     return out;
 }
@@ -28,8 +27,7 @@ std::vector<SGmaMaterial> Blocks(const CFrameAttribute& fa)
 
 HRESULT CMeshAniData::SaveToDiskFile(const char* path)
 {
-    if (!m_pContainer || !path || !path[0] || !m_pFrameAttributes)
-        return E_FAIL;
+    if (!m_pContainer || !path || !path[0] || !m_pFrameAttributes) return E_FAIL;
     CGmaFile f;
     f.header = m_Header;
     f.header.wMajorVersion = 1;
@@ -42,14 +40,12 @@ HRESULT CMeshAniData::SaveToDiskFile(const char* path)
     std::vector<SCoords2d> coords;
     m_pContainer->ReadSharedCoords(coords);
     const bool shared = m_Header.IsFrameShareMaterials();
-    if (shared && m_dwNumFrames)
-        f.sharedMaterials = Blocks(m_pFrameAttributes[0]);
+    if (shared && m_dwNumFrames) f.sharedMaterials = Blocks(m_pFrameAttributes[0]);
     for (DWORD i = 0; i < m_pContainer->GetNumFrames(); ++i) {
         CMeshFrame* mf = m_pContainer->GetMeshFrame(i);
         SGmaFrame fr;
         fr.fPos = mf->GetPosRef();
-        if (FAILED(mf->ReadFullVertices(fr.vertices, &coords)))
-            return E_FAIL;
+        if (FAILED(mf->ReadFullVertices(fr.vertices, &coords))) return E_FAIL;
         if (shared)
             fr.wNumMaterials = static_cast<WORD>(f.sharedMaterials.size());
         else if (i < m_dwNumFrames)
@@ -62,8 +58,7 @@ HRESULT CMeshAniData::SaveToDiskFile(const char* path)
 
 HRESULT CMeshAniData::Splice(CMeshAniData* other, CMeshAniMng* manager)
 {
-    if (!other || other == this || other->GetID() != GetID() || GetID() == 0xFFFFFFFF)
-        return E_INVALIDARG;
+    if (!other || other == this || other->GetID() != GetID() || GetID() == 0xFFFFFFFF) return E_INVALIDARG;
     Invalidate();
     Release();
     m_CfgTexture = other->m_CfgTexture;
@@ -97,8 +92,7 @@ HRESULT CMeshAniData::Splice(CMeshAniData* other, CMeshAniMng* manager)
         m_bExternTextures = other->m_bExternTextures;
     }
     // What is left of other (its own texture list when the manager's is taken) goes with it.
-    if (other->m_bExternTextures)
-        other->m_pTexList = nullptr;
+    if (other->m_bExternTextures) other->m_pTexList = nullptr;
     other->Release();
     return S_OK;
 }

@@ -10,8 +10,7 @@ namespace {
 
 void SafeRelease(IDirect3DIndexBuffer8*& ib)
 {
-    if (ib)
-        ib->Release();
+    if (ib) ib->Release();
     ib = nullptr;
 }
 
@@ -20,8 +19,7 @@ HRESULT Fill(IDirect3DIndexBuffer8* ib, const std::vector<WORD>& indices)
     BYTE* p = nullptr;
     const UINT bytes = static_cast<UINT>(indices.size() * sizeof(WORD));
     const HRESULT hr = ib->Lock(0, bytes, &p, 0);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     std::memcpy(p, indices.data(), bytes);
     ib->Unlock();
     return S_OK;
@@ -46,8 +44,7 @@ HRESULT CMeshAttribute::Build(BOOL systemIndices, const SMaterialInitHeaderEx& m
                               const std::vector<SMeshFaceInit>& faces, IDirect3DDevice8* device, BOOL swapWinding,
                               D3DPOOL pool, BOOL autoRestore, DWORD vertexLimit)
 {
-    if (faces.empty() || faces.size() * 3 > 0xFFFF || !device)
-        return E_INVALIDARG;
+    if (faces.empty() || faces.size() * 3 > 0xFFFF || !device) return E_INVALIDARG;
     if (m_bBuilt) {
         Invalidate();
         Release();
@@ -57,11 +54,9 @@ HRESULT CMeshAttribute::Build(BOOL systemIndices, const SMaterialInitHeaderEx& m
     WORD lowest = 0xFFFF, highest = 0;
     for (const SMeshFaceInit& f : faces) {
         SMeshFaceInit face = f;
-        if (swapWinding)
-            std::swap(face.wIndex[1], face.wIndex[2]);
+        if (swapWinding) std::swap(face.wIndex[1], face.wIndex[2]);
         for (WORD i : face.wIndex) {
-            if (i >= vertexLimit)
-                return E_INVALIDARG;
+            if (i >= vertexLimit) return E_INVALIDARG;
             lowest = std::min(lowest, i);
             highest = std::max(highest, i);
             indices.push_back(i);
@@ -86,10 +81,8 @@ HRESULT CMeshAttribute::Build(BOOL systemIndices, const SMaterialInitHeaderEx& m
         m_SystemIndices = m_CurrentIndices;
     } else {
         HRESULT hr = CreateIB(pool, &m_pIB);
-        if (SUCCEEDED(hr) && pool == D3DPOOL_DEFAULT && autoRestore)
-            hr = CreateIB(D3DPOOL_SYSTEMMEM, &m_pRestoreIB);
-        if (SUCCEEDED(hr))
-            hr = Upload();
+        if (SUCCEEDED(hr) && pool == D3DPOOL_DEFAULT && autoRestore) hr = CreateIB(D3DPOOL_SYSTEMMEM, &m_pRestoreIB);
+        if (SUCCEEDED(hr)) hr = Upload();
         if (FAILED(hr)) {
             Release();
             return hr;
@@ -102,13 +95,10 @@ HRESULT CMeshAttribute::Build(BOOL systemIndices, const SMaterialInitHeaderEx& m
 // The current indices into every buffer that holds them.
 HRESULT CMeshAttribute::Upload()
 {
-    if (!m_SystemIndices.empty())
-        m_SystemIndices = m_CurrentIndices;
+    if (!m_SystemIndices.empty()) m_SystemIndices = m_CurrentIndices;
     HRESULT hr = S_OK;
-    if (m_pIB)
-        hr = Fill(m_pIB, m_CurrentIndices);
-    if (SUCCEEDED(hr) && m_pRestoreIB)
-        hr = Fill(m_pRestoreIB, m_CurrentIndices);
+    if (m_pIB) hr = Fill(m_pIB, m_CurrentIndices);
+    if (SUCCEEDED(hr) && m_pRestoreIB) hr = Fill(m_pRestoreIB, m_CurrentIndices);
     return hr;
 }
 
@@ -127,20 +117,16 @@ void CMeshAttribute::Release()
 
 HRESULT CMeshAttribute::Restore()
 {
-    if (!m_bBuilt || m_Pool != D3DPOOL_DEFAULT || !m_pRestoreIB || m_pIB)
-        return S_OK;
+    if (!m_bBuilt || m_Pool != D3DPOOL_DEFAULT || !m_pRestoreIB || m_pIB) return S_OK;
     HRESULT hr = CreateIB(D3DPOOL_DEFAULT, &m_pIB);
-    if (SUCCEEDED(hr))
-        hr = Fill(m_pIB, m_CurrentIndices);
-    if (FAILED(hr))
-        SafeRelease(m_pIB);
+    if (SUCCEEDED(hr)) hr = Fill(m_pIB, m_CurrentIndices);
+    if (FAILED(hr)) SafeRelease(m_pIB);
     return hr;
 }
 
 HRESULT CMeshAttribute::Invalidate()
 {
-    if (!m_bBuilt)
-        return S_FALSE;
+    if (!m_bBuilt) return S_FALSE;
     // Only a buffer that can be made again is let go.
     if (m_Pool == D3DPOOL_DEFAULT && m_pRestoreIB) {
         UnbindFromDevice(m_pIB);
@@ -151,21 +137,18 @@ HRESULT CMeshAttribute::Invalidate()
 
 HRESULT CMeshAttribute::CalculateLod(const SGMAVertexLodInfo* vertexInfo, DWORD numInfo, DWORD removed)
 {
-    if (!m_bBuilt || !vertexInfo || m_wHighest >= numInfo)
-        return E_FAIL;
+    if (!m_bBuilt || !vertexInfo || m_wHighest >= numInfo) return E_FAIL;
     const DWORD range = DWORD(m_wHighest) - m_wLowest + 1;
     removed = std::min(removed, range - 1);
     const DWORD kept = range - removed;
     m_CurrentIndices = m_SourceIndices;
     DWORD removedFaces = 0;
-    for (DWORD i = m_wLowest + kept; i <= m_wHighest; ++i)
-        removedFaces += vertexInfo[i].dwNumFacesRemoved & 0xFFFF;
+    for (DWORD i = m_wLowest + kept; i <= m_wHighest; ++i) removedFaces += vertexInfo[i].dwNumFacesRemoved & 0xFFFF;
     const DWORD count = 3 * std::min<DWORD>(removedFaces, m_wNumIndices / 3);
     m_wCurrNumIndices = static_cast<WORD>(m_wNumIndices - count);
     for (DWORD n = 0; n < m_wCurrNumIndices; ++n) {
         WORD& index = m_CurrentIndices[n];
-        if (index < m_wLowest + kept)
-            continue;
+        if (index < m_wLowest + kept) continue;
         // Along the collapse targets to a vertex that stays; each step must
         // go to a vertex that collapses later, so the walk ends.
         DWORD from = index - m_wLowest;
@@ -174,8 +157,7 @@ HRESULT CMeshAttribute::CalculateLod(const SGMAVertexLodInfo* vertexInfo, DWORD 
             from = t;
             t = vertexInfo[m_wLowest + t].dwCollapseTarget;
         }
-        if (t < kept && t < from)
-            index = static_cast<WORD>(m_wLowest + t);
+        if (t < kept && t < from) index = static_cast<WORD>(m_wLowest + t);
     }
     SPrimitiveInfo& prim = m_Primitives.aList.front();
     prim.dwPrimitiveType = D3DPT_TRIANGLELIST;

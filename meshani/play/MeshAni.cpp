@@ -23,8 +23,7 @@ namespace {
 template <typename T>
 T* CopyArray(const T* from, DWORD count)
 {
-    if (!from)
-        return nullptr;
+    if (!from) return nullptr;
     T* to = new T[count ? count : 1];
     std::copy(from, from + count, to);
     return to;
@@ -34,8 +33,7 @@ T* CopyArray(const T* from, DWORD count)
 
 CMeshAni& CMeshAni::operator=(const CMeshAni& other)
 {
-    if (this == &other)
-        return *this;
+    if (this == &other) return *this;
     Release();
     m_dwAniDataID = other.m_dwAniDataID;
     m_pPositions = CopyArray(other.m_pPositions, other.m_dwNumFrames);
@@ -110,14 +108,11 @@ void CMeshAni::Start(float duration)
 
 HRESULT CMeshAni::Build(const SMeshAniHeader* header, const CMeshFrame* frames, DWORD id)
 {
-    if (!header || !frames)
-        return E_FAIL;
+    if (!header || !frames) return E_FAIL;
     Release();
     const HRESULT hr = Allocate(header->dwNumFrames + 1);
-    if (FAILED(hr))
-        return hr;
-    for (DWORD i = 1; i < header->dwNumFrames; ++i)
-        m_pPositions[i] = frames[i].GetPosRef();
+    if (FAILED(hr)) return hr;
+    for (DWORD i = 1; i < header->dwNumFrames; ++i) m_pPositions[i] = frames[i].GetPosRef();
     m_dwAniDataID = id;
     Start(header->fDuration);
     return S_OK;
@@ -128,8 +123,7 @@ HRESULT CMeshAni::BuildFromFile(const char* path, DWORD id)
     Release();
     DWORD size = 0;
     BYTE* data = LoadWholeFile(path, &size);
-    if (!data)
-        return E_FAIL;
+    if (!data) return E_FAIL;
     const HRESULT hr = BuildFromFileInMemory(data, size, id);
     delete[] data;
     return hr;
@@ -139,14 +133,11 @@ HRESULT CMeshAni::BuildFromFileInMemory(const void* buffer, DWORD size, DWORD id
 {
     Release();
     CGmaFile file;
-    if (!buffer || size < GMA_HEADER_SIZE || FAILED(file.Read(buffer, size)))
-        return E_FAIL;
+    if (!buffer || size < GMA_HEADER_SIZE || FAILED(file.Read(buffer, size))) return E_FAIL;
     const DWORD frames = static_cast<DWORD>(file.frames.size());
     const HRESULT hr = Allocate(frames + 1);
-    if (FAILED(hr))
-        return hr;
-    for (DWORD i = 1; i < frames; ++i)
-        m_pPositions[i] = file.frames[i].fPos;
+    if (FAILED(hr)) return hr;
+    for (DWORD i = 1; i < frames; ++i) m_pPositions[i] = file.frames[i].fPos;
     m_dwAniDataID = id;
     Start(file.header.fDuration);
     return S_OK;
@@ -159,19 +150,16 @@ float CMeshAni::GetAbsPos(DWORD frame) const
 
 float CMeshAni::GetPos(DWORD frame) const
 {
-    if (frame < m_dwCycleStart || frame > m_dwCycleEnd)
-        return -1.0f;
+    if (frame < m_dwCycleStart || frame > m_dwCycleEnd) return -1.0f;
     const float width = GetAbsEndPos() - GetAbsStartPos();
     return width != 0.0f ? (GetAbsPos(frame) - GetAbsStartPos()) / width : 0.0f;
 }
 
 void CMeshAni::RebuildTimeTable()
 {
-    if (!IsBuilt())
-        return;
+    if (!IsBuilt()) return;
     const float width = GetAbsEndPos() - GetAbsStartPos();
-    for (DWORD i = 0; i < m_dwNumFrames; ++i)
-        m_pTimeTable[i] = -1.0f;
+    for (DWORD i = 0; i < m_dwNumFrames; ++i) m_pTimeTable[i] = -1.0f;
     m_pTimeTable[m_dwCycleStart] = 0.0f;
     for (DWORD i = m_dwCycleStart; i <= m_dwCycleEnd; ++i)
         m_pTimeTable[i] = GetPos(i) * width * m_fDuration * m_fInvSpeed;
@@ -185,8 +173,7 @@ void CMeshAni::SetSpeed(float speed)
     }
     if (speed < 0.0f) {
         speed = -speed;
-        if (m_bPlaying)
-            m_bForward = !m_bForward;
+        if (m_bPlaying) m_bForward = !m_bForward;
     }
     m_fSpeed = speed;
     m_fInvSpeed = 1.0f / speed;
@@ -199,8 +186,7 @@ void CMeshAni::SetSpeed(float speed)
 
 HRESULT CMeshAni::SetCycle(DWORD start, DWORD end)
 {
-    if (!IsBuilt() || start > end || end >= m_dwNumFrames)
-        return E_INVALIDARG;
+    if (!IsBuilt() || start > end || end >= m_dwNumFrames) return E_INVALIDARG;
     m_dwCycleStart = start;
     m_dwCycleEnd = end;
     SetSpeed(m_fSpeed);
@@ -229,11 +215,9 @@ void CMeshAni::SetPosByFrame(DWORD frame)
 
 void CMeshAni::UpdateCurrFrame()
 {
-    if (!IsBuilt())
-        return;
+    if (!IsBuilt()) return;
     DWORD i = m_dwCycleStart + 1;
-    while (i < m_dwCycleEnd && !(T(i) > m_fCurrTime))
-        ++i;
+    while (i < m_dwCycleEnd && !(T(i) > m_fCurrTime)) ++i;
     m_dwPrevFrame = m_dwCurrFrame;
     m_dwCurrFrame = i - 1;
     if (m_dwCycleEnd > m_dwCycleStart)
@@ -242,8 +226,7 @@ void CMeshAni::UpdateCurrFrame()
 
 HRESULT CMeshAni::SetAbsPosOfFrame(DWORD frame, float pos)
 {
-    if (!IsBuilt() || m_bPlaying || frame == 0 || frame + 1 >= m_dwNumFrames)
-        return E_FAIL;
+    if (!IsBuilt() || m_bPlaying || frame == 0 || frame + 1 >= m_dwNumFrames) return E_FAIL;
     pos = std::min(pos, m_pPositions[frame + 1]);
     pos = std::max(pos, m_pPositions[frame - 1]);
     m_pPositions[frame] = pos;

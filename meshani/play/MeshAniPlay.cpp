@@ -7,8 +7,7 @@
 
 void CMeshAni::Play(float time, ENUM_ANIPLAY_MODE mode, BOOL forward, float pos)
 {
-    if (pos > -0.001f)
-        SetPos(pos);
+    if (pos > -0.001f) SetPos(pos);
     m_fLastTime = time;
     m_ePlayMode = mode;
     m_bForward = forward;
@@ -26,21 +25,18 @@ void CMeshAni::FrameMove(float time)
 {
     const float dt = time - m_fLastTime;
     m_fLastTime = time;
-    if (!m_bPlaying || !IsBuilt())
-        return;
+    if (!m_bPlaying || !IsBuilt()) return;
     const float start = T(m_dwCycleStart), end = T(m_dwCycleEnd), length = GetDuration();
     switch (m_ePlayMode) {
     case ANIPLAY_LOOP:
         if (m_bForward) {
             m_fCurrTime += dt;
-            if (m_fCurrTime > end)
-                m_fCurrTime = start + std::fmod(m_fCurrTime - start, length);
+            if (m_fCurrTime > end) m_fCurrTime = start + std::fmod(m_fCurrTime - start, length);
         } else {
             m_fCurrTime -= dt;
             if (m_fCurrTime < start) {
                 m_fCurrTime = start + std::fmod(m_fCurrTime - start, length);
-                if (m_fCurrTime < start)
-                    m_fCurrTime += length;
+                if (m_fCurrTime < start) m_fCurrTime += length;
             }
         }
         break;
@@ -92,8 +88,7 @@ void CMeshAni::FrameMove(float time)
 HRESULT CMeshAni::RemoveFrame(DWORD frame)
 {
     // The end mark stays, and so does at least one frame of the file before it.
-    if (!IsBuilt() || frame + 1 >= m_dwNumFrames || m_dwNumFrames < 3)
-        return E_FAIL;
+    if (!IsBuilt() || frame + 1 >= m_dwNumFrames || m_dwNumFrames < 3) return E_FAIL;
     if (!m_pRemoved) {
         m_dwNumRemoved = m_dwNumFrames - 1;
         m_pRemoved = new (std::nothrow) DWORD[m_dwNumRemoved]();
@@ -104,15 +99,13 @@ HRESULT CMeshAni::RemoveFrame(DWORD frame)
     }
     // The frame-th of the frames still there.
     for (DWORD i = 0, kept = 0; i < m_dwNumRemoved; ++i) {
-        if (m_pRemoved[i])
-            continue;
+        if (m_pRemoved[i]) continue;
         if (kept++ == frame) {
             m_pRemoved[i] = 1;
             break;
         }
     }
-    for (DWORD i = frame; i + 1 < m_dwNumFrames; ++i)
-        m_pPositions[i] = m_pPositions[i + 1];
+    for (DWORD i = frame; i + 1 < m_dwNumFrames; ++i) m_pPositions[i] = m_pPositions[i + 1];
     --m_dwNumFrames;
     m_dwCycleStart = std::min(m_dwCycleStart, m_dwNumFrames - 2);
     m_dwCycleEnd = std::min(m_dwCycleEnd, m_dwNumFrames - 1);
@@ -124,30 +117,23 @@ HRESULT CMeshAni::RemoveFrame(DWORD frame)
 
 HRESULT CMeshAni::SaveToGMA(const char* path)
 {
-    if (!IsBuilt())
-        return E_FAIL;
+    if (!IsBuilt()) return E_FAIL;
     CGmaFile file;
-    if (FAILED(file.Load(path)))
-        return E_FAIL;
+    if (FAILED(file.Load(path))) return E_FAIL;
     if (file.frames.size() > 1) {
         if (m_pRemoved) {
-            if (file.frames.size() != m_dwNumRemoved)
-                return E_FAIL;
+            if (file.frames.size() != m_dwNumRemoved) return E_FAIL;
             // Removed frames go with their bound boxes and LOD records.
             const bool perFrameLod = file.lod.size() == file.frames.size();
             for (DWORD i = m_dwNumRemoved; i-- > 0;)
                 if (m_pRemoved[i]) {
                     file.frames.erase(file.frames.begin() + i);
-                    if (!file.boundBoxes.empty())
-                        file.boundBoxes.erase(file.boundBoxes.begin() + i);
-                    if (perFrameLod && !file.header.IsFrameShareMaterials())
-                        file.lod.erase(file.lod.begin() + i);
+                    if (!file.boundBoxes.empty()) file.boundBoxes.erase(file.boundBoxes.begin() + i);
+                    if (perFrameLod && !file.header.IsFrameShareMaterials()) file.lod.erase(file.lod.begin() + i);
                 }
         }
-        if (file.frames.size() + 1 != m_dwNumFrames)
-            return E_FAIL;
-        for (size_t i = 0; i < file.frames.size(); ++i)
-            file.frames[i].fPos = m_pPositions[i];
+        if (file.frames.size() + 1 != m_dwNumFrames) return E_FAIL;
+        for (size_t i = 0; i < file.frames.size(); ++i) file.frames[i].fPos = m_pPositions[i];
     }
     return file.Save(path);
 }

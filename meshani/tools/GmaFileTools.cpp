@@ -8,8 +8,7 @@ namespace {
 
 HRESULT RemoveNormals(CGmaFile& f)
 {
-    if (f.frames.empty() || f.header.IsNormalSkipped())
-        return S_FALSE;
+    if (f.frames.empty() || f.header.IsNormalSkipped()) return S_FALSE;
     f.header.SetNormalSkipped(TRUE);
     // Level-of-detail data needs normals; what no section describes goes too.
     f.lod.clear();
@@ -19,8 +18,7 @@ HRESULT RemoveNormals(CGmaFile& f)
 
 HRESULT ShareMaterials(CGmaFile& f)
 {
-    if (f.header.IsFrameShareMaterials() || f.frames.size() < 2)
-        return S_FALSE;
+    if (f.header.IsFrameShareMaterials() || f.frames.size() < 2) return S_FALSE;
     f.header.SetFrameShareMaterials(TRUE);
     f.sharedMaterials.swap(f.frames.back().materials);
     // Every head counts the shared blocks, so the file walks the same from any frame.
@@ -38,31 +36,26 @@ HRESULT ShareMaterials(CGmaFile& f)
 
 HRESULT ShareTexCoord(CGmaFile& f)
 {
-    if (f.header.IsFrameShareTexCoord() || f.frames.size() < 2)
-        return S_FALSE;
+    if (f.header.IsFrameShareTexCoord() || f.frames.size() < 2) return S_FALSE;
     try {
         const std::vector<SGMAVertex>& first = f.frames.front().vertices;
         f.sharedCoords.resize(first.size());
-        for (size_t i = 0; i < first.size(); ++i)
-            f.sharedCoords[i] = SCoords2d(first[i].u, first[i].v);
+        for (size_t i = 0; i < first.size(); ++i) f.sharedCoords[i] = SCoords2d(first[i].u, first[i].v);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
     f.header.SetFrameShareTexCoord(TRUE);
     for (SGmaFrame& frame : f.frames)
-        for (SGMAVertex& v : frame.vertices)
-            v.u = v.v = 0.0f;
+        for (SGMAVertex& v : frame.vertices) v.u = v.v = 0.0f;
     return S_OK;
 }
 
 HRESULT NoShareTexCoord(CGmaFile& f)
 {
-    if (!f.header.IsFrameShareTexCoord())
-        return S_FALSE;
+    if (!f.header.IsFrameShareTexCoord()) return S_FALSE;
     // A frame with more vertices than the shared section has no coordinates to take back.
     for (const SGmaFrame& frame : f.frames)
-        if (frame.vertices.size() > f.sharedCoords.size())
-            return E_FAIL;
+        if (frame.vertices.size() > f.sharedCoords.size()) return E_FAIL;
     for (SGmaFrame& frame : f.frames)
         for (size_t i = 0; i < frame.vertices.size(); ++i) {
             frame.vertices[i].u = f.sharedCoords[i].u;
@@ -82,10 +75,7 @@ HRESULT GfxUtil_RemoveNormalsFormGMAFileInMemory(BYTE* buffer, DWORD& size)
     return gmatool::RunInMemory(buffer, size, size, RemoveNormals);
 }
 
-HRESULT GfxUtil_TransformGMAFileToShareMaterials(const char* path)
-{
-    return gmatool::RunOnFile(path, ShareMaterials);
-}
+HRESULT GfxUtil_TransformGMAFileToShareMaterials(const char* path) { return gmatool::RunOnFile(path, ShareMaterials); }
 
 HRESULT GfxUtil_TransformGMAFileToShareMaterialsInMemory(BYTE* buffer, DWORD& size)
 {

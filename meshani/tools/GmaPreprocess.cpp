@@ -9,8 +9,7 @@ HRESULT GfxUtil_PreprocessGMA(const char* path, BOOL removeNormals, BOOL compute
     return gmatool::RunOnFile(path, [removeNormals, computeBoxes](CGmaFile& f) -> HRESULT {
         SMeshAniHeader& h = f.header;
         const bool prepared = h.IsLeftHandCoordSystem() && h.IsFrameBoundBox();
-        if (f.frames.empty() || (prepared && !computeBoxes && (!removeNormals || h.IsNormalSkipped())))
-            return S_FALSE;
+        if (f.frames.empty() || (prepared && !computeBoxes && (!removeNormals || h.IsNormalSkipped()))) return S_FALSE;
         if (removeNormals && !h.IsNormalSkipped()) {
             h.SetNormalSkipped(TRUE);
             f.lod.clear();
@@ -31,16 +30,14 @@ HRESULT GfxUtil_PreprocessGMA(const char* path, BOOL removeNormals, BOOL compute
             // Each material list once: shared blocks are not turned once per frame.
             for (DWORD list = 0; list < f.GetNumMaterialLists(); ++list)
                 for (SGmaMaterial& m : f.GetMaterials(list))
-                    for (SMeshFaceInit& face : m.faces)
-                        std::swap(face.wIndex[1], face.wIndex[2]);
+                    for (SMeshFaceInit& face : m.faces) std::swap(face.wIndex[1], face.wIndex[2]);
             // Bytes no section described could be taken for LOD data once left-handed.
             f.trailing.clear();
         }
         f.boundBoxes.resize(f.frames.size());
         for (size_t i = 0; i < f.frames.size(); ++i) {
             f.boundBoxes[i].Reset();
-            for (const SGMAVertex& v : f.frames[i].vertices)
-                f.boundBoxes[i].AddPoint(&v.p);
+            for (const SGMAVertex& v : f.frames[i].vertices) f.boundBoxes[i].AddPoint(&v.p);
         }
         h.SetLeftHandCoordSystem(TRUE);
         h.SetFrameBoundBox(TRUE);

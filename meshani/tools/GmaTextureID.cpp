@@ -19,12 +19,10 @@ HRESULT Renumber(CGmaFile& f, CIndexLib& lib, const char* logPath, std::vector<D
             char name[GMA_TEXNAME_SIZE];
             m.head.GetTextureName(name);
             const char* lookup = name;
-            while (*lookup == '\\')
-                ++lookup;
+            while (*lookup == '\\') ++lookup;
             const SIdxLibItem* item = lib.GetItem(lib.FindIndexByItemName(lookup));
             const DWORD id = item ? item->GetID() : GMA_NO_TEXTURE;
-            if (item && idList)
-                idList->push_back(id);
+            if (item && idList) idList->push_back(id);
             if (logPath && id != m.head.dwTextureID)
                 WriteString(logPath,
                             "\nChanged in UpdateGmaTexIDInMemory(): --- old ID=%u, new ID=%u \nfor the texture file "
@@ -47,8 +45,7 @@ HRESULT UpdateInMemory(BYTE* outBuffer, DWORD& outSize, const BYTE* buffer, DWOR
                        const char* logPath, std::vector<DWORD>* idList, bool& changed)
 {
     changed = false;
-    if (!outBuffer || !lib)
-        return E_FAIL;
+    if (!outBuffer || !lib) return E_FAIL;
     bool missing = false;
     std::vector<BYTE> out;
     HRESULT hr = gmatool::Run(
@@ -57,8 +54,7 @@ HRESULT UpdateInMemory(BYTE* outBuffer, DWORD& outSize, const BYTE* buffer, DWOR
         changed = false;
         return hr;
     }
-    if (hr == S_FALSE)
-        out.assign(buffer, buffer + size);  // the bytes stay as they were
+    if (hr == S_FALSE) out.assign(buffer, buffer + size); // the bytes stay as they were
     if (out.size() > outSize) {
         changed = false;
         return E_OUTOFMEMORY;
@@ -71,8 +67,7 @@ HRESULT UpdateInMemory(BYTE* outBuffer, DWORD& outSize, const BYTE* buffer, DWOR
 } // namespace
 
 HRESULT GfxUtil_UpdateGmaTextureIDInMemory(BYTE* outBuffer, DWORD& outSize, const BYTE* buffer, DWORD size,
-                                           CIndexLib* textureLibrary, const char* logPath,
-                                           std::vector<DWORD>* idList)
+                                           CIndexLib* textureLibrary, const char* logPath, std::vector<DWORD>* idList)
 {
     bool changed = false;
     return UpdateInMemory(outBuffer, outSize, buffer, size, textureLibrary, logPath, idList, changed);
@@ -83,8 +78,7 @@ HRESULT GfxUtil_UpdateGmaTextureID(const char* gmaPath, const char* textureLibra
 {
     CIndexLib lib;
     HRESULT hr = lib.Load(textureLibraryPath, 1, 1, 0, 1);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     DWORD size = 0;
     std::unique_ptr<BYTE[]> data(LoadWholeFile(gmaPath, &size));
     if (!data) {
@@ -95,8 +89,7 @@ HRESULT GfxUtil_UpdateGmaTextureID(const char* gmaPath, const char* textureLibra
     DWORD outSize = size;
     bool changed = false;
     hr = UpdateInMemory(out.data(), outSize, data.get(), size, &lib, logPath, idList, changed);
-    if (changed && SaveWholeFile(gmaPath, out.data(), outSize) != static_cast<int>(outSize))
-        hr = E_FAIL;
+    if (changed && SaveWholeFile(gmaPath, out.data(), outSize) != static_cast<int>(outSize)) hr = E_FAIL;
     lib.CleanUp();
     return hr;
 }

@@ -10,8 +10,7 @@ namespace Kestu {
 
 CAction& CAction::operator=(const CAction& other)
 {
-    if (this == &other)
-        return *this;
+    if (this == &other) return *this;
     Cleanup();
     m_dwBoneNum = other.m_dwBoneNum;
     m_pParent = other.m_pParent;
@@ -31,8 +30,7 @@ void CAction::Cleanup()
 void CAction::SetActionData(CActionData* d)
 {
     m_pAction = d;
-    if (!d)
-        return;
+    if (!d) return;
     m_dwBoneNum = d->GetBoneNum();
     m_boneIds.assign(m_dwBoneNum, 0xFFFFFFFF);
     m_pFrameTimes = d->GetFrameTime();
@@ -49,30 +47,25 @@ void CAction::SetBoneList(DWORD n, const DWORD* ids)
         return;
     }
     m_boneIds.assign(ids, ids + n);
-    if (n != m_dwBoneNum)
-        OutputDebugStringA("Bone's number not identical");
+    if (n != m_dwBoneNum) OutputDebugStringA("Bone's number not identical");
     m_dwBoneNum = n;
     if (m_pParent) {
         m_bones.resize(n);
-        for (DWORD i = 0; i < n; ++i)
-            m_bones[i] = m_pParent->GetBone(ids[i]);
+        for (DWORD i = 0; i < n; ++i) m_bones[i] = m_pParent->GetBone(ids[i]);
     }
 }
 
 long CAction::GenerateBoneList(CSkeleton* s)
 {
-    if (!s || !m_pAction)
-        return E_FAIL;
+    if (!s || !m_pAction) return E_FAIL;
     const DWORD clipBones = m_pAction->GetBoneNum();
     if (m_dwBoneNum != clipBones) {
         m_dwBoneNum = clipBones;
         m_boneIds.assign(m_dwBoneNum, 0);
         m_bones.assign(m_dwBoneNum, nullptr);
     }
-    if (m_boneIds.size() != m_dwBoneNum)
-        m_boneIds.assign(m_dwBoneNum, 0);
-    if (m_bones.size() != m_dwBoneNum)
-        m_bones.assign(m_dwBoneNum, nullptr);
+    if (m_boneIds.size() != m_dwBoneNum) m_boneIds.assign(m_dwBoneNum, 0);
+    if (m_bones.size() != m_dwBoneNum) m_bones.assign(m_dwBoneNum, nullptr);
     long result = 0;
     DWORD i = 0;
     const CActionData::BoneNameList* names = m_pAction->GetBoneNameListPtr();
@@ -96,13 +89,11 @@ long CAction::GenerateBoneList(CSkeleton* s)
 
 long CAction::TransformObject(DWORD frame, const D3DXMATRIX* world)
 {
-    if (!m_pAction || !world)
-        return E_FAIL;
+    if (!m_pAction || !world) return E_FAIL;
     const D3DXMATRIX* keys = m_pAction->GetMatrixList();
     const DWORD clipBones = m_pAction->GetBoneNum();
     // The matrix list holds frames x bones keys whenever it exists.
-    if (!keys || frame >= m_pAction->GetFrameNum())
-        return E_FAIL;
+    if (!keys || frame >= m_pAction->GetFrameNum()) return E_FAIL;
     const DWORD n = std::min<DWORD>(clipBones, static_cast<DWORD>(m_bones.size()));
     const D3DXMATRIX* row = keys + size_t(frame) * clipBones;
     for (DWORD i = 0; i < n; ++i) {
@@ -123,22 +114,18 @@ DWORD CAction::GetPositionByTime(float& t) { return m_pAction ? m_pAction->GetPo
 
 DWORD CAction::GetObjectIndex(CBaseObject* object)
 {
-    if (!m_pParent || m_boneIds.empty() || m_pParent->GetBonesNumber() == 0)
-        return 0xFFFFFFFF;
+    if (!m_pParent || m_boneIds.empty() || m_pParent->GetBonesNumber() == 0) return 0xFFFFFFFF;
     for (DWORD i = 0; i < m_boneIds.size(); ++i)
-        if (m_pParent->GetBone(m_boneIds[i]) == object)
-            return i;
+        if (m_pParent->GetBone(m_boneIds[i]) == object) return i;
     return 0xFFFFFFFF;
 }
 
 DWORD CAction::GetObjectIndex(const char* name)
 {
-    if (!m_pAction || !name)
-        return 0xFFFFFFFF;
+    if (!m_pAction || !name) return 0xFFFFFFFF;
     DWORD i = 0;
     for (const std::string& stored : *m_pAction->GetBoneNameListPtr()) {
-        if (_stricmp(stored.c_str(), name) == 0)
-            return i;
+        if (_stricmp(stored.c_str(), name) == 0) return i;
         ++i;
     }
     return 0xFFFFFFFF;
@@ -146,8 +133,7 @@ DWORD CAction::GetObjectIndex(const char* name)
 
 long CAction::Serialize(COUArchive& ar, DWORD& byteCount, DWORD version, int store, int flag)
 {
-    if (!m_pAction)
-        return E_FAIL;
+    if (!m_pAction) return E_FAIL;
     CSkeleton* saved = m_pAction->GetParent();
     m_pAction->SetParent(m_pParent);
     const long hr = m_pAction->Serialize(m_dwACTVersion, ar, byteCount, version, store, flag);

@@ -13,8 +13,7 @@ int CActionData::m_bUseCondenseModeLoad = 0;
 
 CActionData& CActionData::operator=(const CActionData& other)
 {
-    if (this == &other)
-        return *this;
+    if (this == &other) return *this;
     dwHeader = other.dwHeader;
     dwActionID = other.dwActionID;
     dwFrameNum = other.dwFrameNum;
@@ -56,12 +55,10 @@ int CActionData::GetBoneNameList(BoneNameList& list) const
 
 void CActionData::SetBoneList(DWORD n, const DWORD* ids)
 {
-    if (n != dwBoneNum)
-        OutputDebugStringA("Bone's number not identical\n\r");
+    if (n != dwBoneNum) OutputDebugStringA("Bone's number not identical\n\r");
     dwBoneNum = n;
     m_boneList.assign(ids, ids ? ids + n : ids);
-    if (!ids)
-        m_boneList.assign(n, 0xFFFFFFFF);
+    if (!ids) m_boneList.assign(n, 0xFFFFFFFF);
 }
 
 namespace {
@@ -85,11 +82,9 @@ void CActionData::SetOffsetList(DWORD n, const D3DXVECTOR4* o) { CopyIn(m_offset
 void CActionData::SetOffsetList(DWORD n, const D3DXVECTOR3* o)
 {
     m_offsets.clear();
-    if (!o)
-        return;
+    if (!o) return;
     m_offsets.reserve(n);
-    for (DWORD i = 0; i < n; ++i)
-        m_offsets.emplace_back(o[i].x, o[i].y, o[i].z, 1.0f);
+    for (DWORD i = 0; i < n; ++i) m_offsets.emplace_back(o[i].x, o[i].y, o[i].z, 1.0f);
 }
 
 void CActionData::SetFrameTime(DWORD n, const float* times)
@@ -103,8 +98,7 @@ void CActionData::SetOriginFrameTime(DWORD n, const float* times) { CopyIn(m_ori
 
 long CActionData::SetFrameTimeToMaxOrigin()
 {
-    if (m_originTimes.empty() || m_frameTimes.empty())
-        return E_FAIL;
+    if (m_originTimes.empty() || m_frameTimes.empty()) return E_FAIL;
     const size_t n = std::min(m_originTimes.size(), m_frameTimes.size());
     std::copy(m_originTimes.begin(), m_originTimes.begin() + n, m_frameTimes.begin());
     m_fTotalTime = m_frameTimes.back();
@@ -113,8 +107,7 @@ long CActionData::SetFrameTimeToMaxOrigin()
 
 void CActionData::Scale(float s)
 {
-    if (dwFrameNum == 0 || m_frameTimes.empty())
-        return;
+    if (dwFrameNum == 0 || m_frameTimes.empty()) return;
     float previousOld = m_frameTimes[0];
     m_frameTimes[0] *= s;
     for (size_t f = 1; f < m_frameTimes.size(); ++f) {
@@ -125,14 +118,12 @@ void CActionData::Scale(float s)
     m_fTotalTime = m_frameTimes.back();
 }
 
-
 DWORD CActionData::GetPositionByTime(int, float dt)
 {
     m_fPlayClock = timewrap::Wrap(m_fPlayClock + dt, m_fTotalTime);
     const DWORD n = static_cast<DWORD>(std::min<size_t>(dwFrameNum, m_frameTimes.size()));
     for (DWORD f = 0; f < n; ++f)
-        if (m_frameTimes[f] > m_fPlayClock)
-            return f;
+        if (m_frameTimes[f] > m_fPlayClock) return f;
     return 0;
 }
 
@@ -141,19 +132,16 @@ DWORD CActionData::GetPositionByTime(float& t) const
     t = timewrap::Wrap(t, m_fTotalTime);
     const DWORD n = static_cast<DWORD>(std::min<size_t>(dwFrameNum, m_frameTimes.size()));
     for (DWORD f = 0; f < n; ++f)
-        if (m_frameTimes[f] >= t)
-            return f;
+        if (m_frameTimes[f] >= t) return f;
     return 0;
 }
 
 DWORD CActionData::GetBoneIndex(const CBaseObject* o) const
 {
-    if (!m_pParent || !o)
-        return 0xFFFFFFFF;
+    if (!m_pParent || !o) return 0xFFFFFFFF;
     const DWORD n = static_cast<DWORD>(std::min<size_t>(dwBoneNum, m_boneList.size()));
     for (DWORD i = 0; i < n; ++i)
-        if (m_pParent->GetBone(m_boneList[i]) == o)
-            return i;
+        if (m_pParent->GetBone(m_boneList[i]) == o) return i;
     return 0xFFFFFFFF;
 }
 
@@ -161,8 +149,7 @@ long CActionData::GenerateBoneList(CSkeleton* s)
 {
     m_boneList.assign(m_boneNames.size(), 0xFFFFFFFF);
     size_t i = 0;
-    for (const std::string& name : m_boneNames)
-        m_boneList[i++] = s ? s->GetBoneIDByName(name) : 0xFFFFFFFF;
+    for (const std::string& name : m_boneNames) m_boneList[i++] = s ? s->GetBoneIDByName(name) : 0xFFFFFFFF;
     return 0;
 }
 

@@ -39,8 +39,7 @@ void CActionData::KeyArray(COUArchive& ar, int store, std::vector<T>& keys, DWOR
         for (size_t f = 0; f < frames; ++f)
             for (size_t b = 0; b < bones; ++b) {
                 const size_t key = f * bones + b;
-                if (key >= keys.size())
-                    continue;
+                if (key >= keys.size()) continue;
                 const size_t at = boneMajor ? b * frames + f : key;
                 std::memcpy(&flat[at * n], &keys[key], sizeof(T));
             }
@@ -59,8 +58,7 @@ void CActionData::KeyArray(COUArchive& ar, int store, std::vector<T>& keys, DWOR
 long CActionData::Serialize(DWORD version, COUArchive& ar, DWORD& byteCount, DWORD, int store, int)
 {
     try {
-        if (version >= 2 && version != kNoVersion)
-            record::U32(ar, store, m_dwACTFlag, byteCount);
+        if (version >= 2 && version != kNoVersion) record::U32(ar, store, m_dwACTFlag, byteCount);
         char tag[8];
         record::Tag(ar, store, "ACTSDATA", tag, byteCount);
         record::U32(ar, store, dwHeader, byteCount);
@@ -78,18 +76,14 @@ long CActionData::Serialize(DWORD version, COUArchive& ar, DWORD& byteCount, DWO
                     names.emplace_back(bone->GetName());
                 else
                     names.emplace_back(stored != m_boneNames.end() ? *stored : std::string());
-                if (stored != m_boneNames.end())
-                    ++stored;
-                if (names.back().size() > record::kLongestPaddedName)
-                    return E_FAIL;
+                if (stored != m_boneNames.end()) ++stored;
+                if (names.back().size() > record::kLongestPaddedName) return E_FAIL;
             }
-            for (const std::string& name : names)
-                record::WriteName(ar, name, byteCount);
+            for (const std::string& name : names) record::WriteName(ar, name, byteCount);
             record::WriteArray(ar, m_frameTimes, dwFrameNum, byteCount);
             if (m_dwACTFlag & KESTU_ACT_ORIGINTIMES)
                 record::WriteArray(ar, m_originTimes.empty() ? m_frameTimes : m_originTimes, dwFrameNum, byteCount);
-            if (m_dwACTFlag & KESTU_ACT_MATRICES)
-                KeyArray(ar, 1, m_matList, byteCount);
+            if (m_dwACTFlag & KESTU_ACT_MATRICES) KeyArray(ar, 1, m_matList, byteCount);
             if (m_dwACTFlag & KESTU_ACT_QUATS) {
                 KeyArray(ar, 1, m_offsets, byteCount);
                 KeyArray(ar, 1, m_quats, byteCount);
@@ -98,8 +92,7 @@ long CActionData::Serialize(DWORD version, COUArchive& ar, DWORD& byteCount, DWO
         }
 
         if (dwBoneNum == 0) {
-            if (m_pParent)
-                KestuSaveLog(0, logtext::kClipWithoutBones, m_pParent->GetSKLFileName());
+            if (m_pParent) KestuSaveLog(0, logtext::kClipWithoutBones, m_pParent->GetSKLFileName());
             return E_FAIL;
         }
         m_boneNames.clear();
@@ -110,8 +103,7 @@ long CActionData::Serialize(DWORD version, COUArchive& ar, DWORD& byteCount, DWO
         }
         record::ReadArray(ar, m_frameTimes, dwFrameNum, byteCount);
         m_originTimes.clear();
-        if (m_dwACTFlag & KESTU_ACT_ORIGINTIMES)
-            record::ReadArray(ar, m_originTimes, dwFrameNum, byteCount);
+        if (m_dwACTFlag & KESTU_ACT_ORIGINTIMES) record::ReadArray(ar, m_originTimes, dwFrameNum, byteCount);
         m_matList.clear();
         m_rmatList.clear();
         if (m_dwACTFlag & KESTU_ACT_MATRICES) {

@@ -49,8 +49,7 @@ void Scalar(COUArchive& ar, int store, T& v, DWORD& count)
 {
     static_assert(sizeof(T) == 4);
     BYTE raw[4] = {};
-    if (store)
-        kestu::PutU32(raw, std::bit_cast<uint32_t>(v));
+    if (store) kestu::PutU32(raw, std::bit_cast<uint32_t>(v));
     Bytes(ar, store, raw, sizeof raw, count);
     if (!store) {
         kestu::ByteReader r(raw, sizeof raw);
@@ -78,8 +77,7 @@ void ReadArray(COUArchive& ar, std::vector<T>& out, unsigned long long count, DW
         kestu::ByteReader r(raw.data(), raw.size());
         const size_t base = out.size();
         out.resize(base + n);
-        for (size_t i = 0; i < n; ++i)
-            out[base + i] = Take<T>(r);
+        for (size_t i = 0; i < n; ++i) out[base + i] = Take<T>(r);
     }
 }
 
@@ -92,8 +90,7 @@ void WriteArray(COUArchive& ar, const std::vector<T>& in, size_t count, DWORD& b
         const size_t n = std::min(step, count - done);
         raw.clear();
         kestu::ByteWriter w(raw);
-        for (size_t i = 0; i < n; ++i)
-            Put<T>(w, done + i < in.size() ? in[done + i] : T{});
+        for (size_t i = 0; i < n; ++i) Put<T>(w, done + i < in.size() ? in[done + i] : T{});
         ar.Write(raw.data(), static_cast<DWORD>(raw.size()));
         byteCount += static_cast<DWORD>(raw.size());
         done += n;
@@ -131,16 +128,13 @@ std::string ReadNameField(COUArchive& ar, DWORD& byteCount, bool ownZero)
 {
     DWORD length = 0;
     U32(ar, 0, length, byteCount);
-    if (length > kNameBuffer)
-        throw kBadRecord;
+    if (length > kNameBuffer) throw kBadRecord;
     BYTE raw[kNameBuffer] = {};
     Bytes(ar, 0, raw, length, byteCount);
-    if (length == 0)
-        return {};
+    if (length == 0) return {};
     kestu::ByteReader r(raw, length);
     char name[kNameBuffer];
-    if (!r.FixedString(name, ownZero ? length : kNameBuffer, length))
-        throw kBadRecord;
+    if (!r.FixedString(name, ownZero ? length : kNameBuffer, length)) throw kBadRecord;
     return name;
 }
 
@@ -155,8 +149,7 @@ std::string ReadName(COUArchive& ar, DWORD& byteCount) { return ReadNameField(ar
 
 void WriteEntryName(COUArchive& ar, const std::string& name, DWORD& byteCount)
 {
-    if (name.size() > kLongestEntryName)
-        throw kBadRecord;
+    if (name.size() > kLongestEntryName) throw kBadRecord;
     WriteNameField(ar, name, EntryNameLength(name.size()), byteCount);
 }
 
@@ -165,14 +158,12 @@ std::string ReadEntryName(COUArchive& ar, DWORD& byteCount) { return ReadNameFie
 void Matrix(COUArchive& ar, int store, D3DXMATRIX& m, DWORD& count)
 {
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            F32(ar, store, m.m[r][c], count);
+        for (int c = 0; c < 4; ++c) F32(ar, store, m.m[r][c], count);
 }
 
 void Vector(COUArchive& ar, int store, float* v, int n, DWORD& count)
 {
-    for (int i = 0; i < n; ++i)
-        F32(ar, store, v[i], count);
+    for (int i = 0; i < n; ++i) F32(ar, store, v[i], count);
 }
 
 void Tag(COUArchive& ar, int store, const char* tag, char (&read)[8], DWORD& byteCount)

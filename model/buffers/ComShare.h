@@ -6,10 +6,8 @@ namespace Kestu {
 template <class T>
 void ShareCom(T*& held, T* taken)
 {
-    if (taken)
-        taken->AddRef();
-    if (held)
-        held->Release();
+    if (taken) taken->AddRef();
+    if (held) held->Release();
     held = taken;
 }
 

@@ -4,10 +4,8 @@ namespace Kestu {
 
 DWORD CCountedBuffer::Release()
 {
-    if (m_dwRef > 0)
-        --m_dwRef;
-    if (m_dwRef > 0)
-        return m_dwRef;
+    if (m_dwRef > 0) --m_dwRef;
+    if (m_dwRef > 0) return m_dwRef;
     delete this;
     return 0;
 }

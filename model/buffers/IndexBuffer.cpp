@@ -10,20 +10,17 @@ CIndexBuffer::CIndexBuffer(IDirect3DDevice8* device, DWORD length, D3DFORMAT for
     : m_pDevice(device), m_Format(format), m_Pool(pool), m_dwUsage(usage), m_dwLength(length)
 {
     Build();
-    if (data)
-        Copy(data, length);
+    if (data) Copy(data, length);
 }
 
 CIndexBuffer::~CIndexBuffer()
 {
-    if (m_pIB)
-        m_pIB->Release();
+    if (m_pIB) m_pIB->Release();
 }
 
 CIndexBuffer& CIndexBuffer::operator=(const CIndexBuffer& other)
 {
-    if (this == &other)
-        return *this;
+    if (this == &other) return *this;
     m_pDevice = other.m_pDevice;
     m_Format = other.m_Format;
     m_Pool = other.m_Pool;
@@ -36,10 +33,8 @@ CIndexBuffer& CIndexBuffer::operator=(const CIndexBuffer& other)
 
 long CIndexBuffer::Build()
 {
-    if (m_bBuilt)
-        return 0;
-    if (!m_pDevice)
-        return E_FAIL;
+    if (m_bBuilt) return 0;
+    if (!m_pDevice) return E_FAIL;
     const HRESULT hr = m_pDevice->CreateIndexBuffer(m_dwLength, m_dwUsage, m_Format, m_Pool, &m_pIB);
     if (SUCCEEDED(hr) && m_pIB)
         m_bBuilt = 1;
@@ -56,12 +51,10 @@ long CIndexBuffer::Build(IDirect3DDevice8* device)
 
 long CIndexBuffer::Copy(const void* data, DWORD size)
 {
-    if (!m_pIB || !data || size > m_dwLength)
-        return E_FAIL;
+    if (!m_pIB || !data || size > m_dwLength) return E_FAIL;
     BYTE* bits = nullptr;
     HRESULT hr = m_pIB->Lock(0, 0, &bits, 0);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     std::memcpy(bits, data, size);
     m_pIB->Unlock();
     return 0;
@@ -69,12 +62,10 @@ long CIndexBuffer::Copy(const void* data, DWORD size)
 
 long CIndexBuffer::Copy(CIndexBuffer* source)
 {
-    if (!m_pIB || !source || !source->m_pIB || source->m_dwLength < m_dwLength)
-        return E_FAIL;
+    if (!m_pIB || !source || !source->m_pIB || source->m_dwLength < m_dwLength) return E_FAIL;
     BYTE* from = nullptr;
     const HRESULT hr = source->m_pIB->Lock(0, 0, &from, D3DLOCK_READONLY);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     BYTE* to = nullptr;
     if (SUCCEEDED(m_pIB->Lock(0, 0, &to, 0))) {
         std::memcpy(to, from, m_dwLength);

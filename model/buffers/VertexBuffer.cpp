@@ -5,25 +5,22 @@
 
 namespace Kestu {
 
-CVertexBuffer::CVertexBuffer(IDirect3DDevice8* device, DWORD length, DWORD fvf, DWORD stride, DWORD usage,
-                             D3DPOOL pool, const void* data)
+CVertexBuffer::CVertexBuffer(IDirect3DDevice8* device, DWORD length, DWORD fvf, DWORD stride, DWORD usage, D3DPOOL pool,
+                             const void* data)
     : m_pDevice(device), m_dwFVF(fvf), m_dwStride(stride), m_Pool(pool), m_dwUsage(usage), m_dwLength(length)
 {
     Build();
-    if (data)
-        Copy(data, length);
+    if (data) Copy(data, length);
 }
 
 CVertexBuffer::~CVertexBuffer()
 {
-    if (m_pVB)
-        m_pVB->Release();
+    if (m_pVB) m_pVB->Release();
 }
 
 CVertexBuffer& CVertexBuffer::operator=(const CVertexBuffer& other)
 {
-    if (this == &other)
-        return *this;
+    if (this == &other) return *this;
     m_pDevice = other.m_pDevice;
     m_dwFVF = other.m_dwFVF;
     m_dwStride = other.m_dwStride;
@@ -38,10 +35,8 @@ CVertexBuffer& CVertexBuffer::operator=(const CVertexBuffer& other)
 
 long CVertexBuffer::Build()
 {
-    if (m_bBuilt)
-        return 0;
-    if (!m_pDevice)
-        return E_FAIL;
+    if (m_bBuilt) return 0;
+    if (!m_pDevice) return E_FAIL;
     const HRESULT hr = m_pDevice->CreateVertexBuffer(m_dwLength, m_dwUsage, m_dwFVF, m_Pool, &m_pVB);
     if (SUCCEEDED(hr) && m_pVB)
         m_bBuilt = 1;
@@ -58,8 +53,7 @@ long CVertexBuffer::Build(IDirect3DDevice8* device)
 
 long CVertexBuffer::Copy(const void* data, DWORD size)
 {
-    if (!m_bBuilt || !m_pVB || !data || size > m_dwLength)
-        return E_FAIL;
+    if (!m_bBuilt || !m_pVB || !data || size > m_dwLength) return E_FAIL;
     BYTE* bits = nullptr;
     HRESULT hr = m_pVB->Lock(0, 0, &bits, 0);
     if (FAILED(hr)) {
@@ -68,15 +62,13 @@ long CVertexBuffer::Copy(const void* data, DWORD size)
     }
     std::memcpy(bits, data, size);
     hr = m_pVB->Unlock();
-    if (FAILED(hr))
-        OutputDebugStringA("Unlock vb failed!\n\r");
+    if (FAILED(hr)) OutputDebugStringA("Unlock vb failed!\n\r");
     return hr;
 }
 
 long CVertexBuffer::Copy(const CMemVertexBuffer* source)
 {
-    if (!source || source->GetLength() < m_dwLength)
-        return E_FAIL;
+    if (!source || source->GetLength() < m_dwLength) return E_FAIL;
     return Copy(source->GetBuffer(), m_dwLength);
 }
 

@@ -7,10 +7,7 @@ namespace Kestu {
 
 namespace {
 
-void EmptyBox(SBoundBox& box)
-{
-    box.Reset();
-}
+void EmptyBox(SBoundBox& box) { box.Reset(); }
 
 } // namespace
 
@@ -19,32 +16,25 @@ SCacheFrame::SCacheFrame() { EmptyBox(box); }
 SCacheFrame::SCacheFrame(const SCacheFrame& other)
     : dwWord(other.dwWord), pVB(other.pVB), box(other.box), dwZero(other.dwZero)
 {
-    if (pVB)
-        pVB->AddRef();
+    if (pVB) pVB->AddRef();
 }
 
 SCacheFrame::~SCacheFrame()
 {
-    if (pVB)
-        pVB->Release();
+    if (pVB) pVB->Release();
 }
 
 SCacheChunk::SCacheChunk(const SCacheChunk& other)
 {
-    for (const auto& frame : other.frames)
-        frames.push_back(frame ? std::make_unique<SCacheFrame>(*frame) : nullptr);
+    for (const auto& frame : other.frames) frames.push_back(frame ? std::make_unique<SCacheFrame>(*frame) : nullptr);
 }
 
 SMeshDataCache::SMeshDataCache(const SMeshDataCache& other) : pMesh(other.pMesh), useList(other.useList)
 {
-    for (const auto& chunk : other.chunks)
-        chunks.push_back(chunk ? std::make_unique<SCacheChunk>(*chunk) : nullptr);
+    for (const auto& chunk : other.chunks) chunks.push_back(chunk ? std::make_unique<SCacheChunk>(*chunk) : nullptr);
 }
 
-SMeshDataCache* CMeshDataMng::Slot(DWORD meshId)
-{
-    return meshId < m_slots.size() ? m_slots[meshId].get() : nullptr;
-}
+SMeshDataCache* CMeshDataMng::Slot(DWORD meshId) { return meshId < m_slots.size() ? m_slots[meshId].get() : nullptr; }
 
 const SMeshDataCache* CMeshDataMng::GetCacheRecord(DWORD meshId) const
 {
@@ -53,15 +43,13 @@ const SMeshDataCache* CMeshDataMng::GetCacheRecord(DWORD meshId) const
 
 void CMeshDataMng::DestroyChunk(SMeshDataCache& cache, DWORD actionId)
 {
-    if (actionId < cache.chunks.size())
-        cache.chunks[actionId].reset();
+    if (actionId < cache.chunks.size()) cache.chunks[actionId].reset();
 }
 
 void CMeshDataMng::UseAction(DWORD meshId, DWORD actionId)
 {
     SMeshDataCache* cache = Slot(meshId);
-    if (!cache)
-        return;
+    if (!cache) return;
     auto& uses = cache->useList;
     for (auto& use : uses)
         if (use.first == actionId) {
@@ -72,10 +60,8 @@ void CMeshDataMng::UseAction(DWORD meshId, DWORD actionId)
         // The oldest idle actions make room, with their cached frames.
         while (uses.size() >= m_dwCacheLimit) {
             auto idle = uses.begin();
-            while (idle != uses.end() && idle->second != 0)
-                ++idle;
-            if (idle == uses.end())
-                break;
+            while (idle != uses.end() && idle->second != 0) ++idle;
+            if (idle == uses.end()) break;
             DestroyChunk(*cache, idle->first);
             uses.erase(idle);
         }
@@ -86,8 +72,7 @@ void CMeshDataMng::UseAction(DWORD meshId, DWORD actionId)
 void CMeshDataMng::UnuseAction(DWORD meshId, DWORD actionId)
 {
     SMeshDataCache* cache = Slot(meshId);
-    if (!cache)
-        return;
+    if (!cache) return;
     for (auto& use : cache->useList)
         if (use.first == actionId) {
             --use.second;
@@ -99,22 +84,16 @@ long CMeshDataMng::AddDataToCache(DWORD meshId, DWORD actionId, DWORD frame, CMe
                                   const SBoundBox* box)
 {
     SMeshDataCache* cache = Slot(meshId);
-    if (!cache || actionId == 0xFFFFFFFF || frame == 0xFFFFFFFF)
-        return E_FAIL;
+    if (!cache || actionId == 0xFFFFFFFF || frame == 0xFFFFFFFF) return E_FAIL;
     try {
-        if (cache->chunks.size() <= actionId)
-            cache->chunks.resize(size_t(actionId) + 1);
+        if (cache->chunks.size() <= actionId) cache->chunks.resize(size_t(actionId) + 1);
         auto& chunk = cache->chunks[actionId];
-        if (!chunk)
-            chunk = std::make_unique<SCacheChunk>();
-        if (chunk->frames.size() <= frame)
-            chunk->frames.resize(size_t(frame) + 1);
+        if (!chunk) chunk = std::make_unique<SCacheChunk>();
+        if (chunk->frames.size() <= frame) chunk->frames.resize(size_t(frame) + 1);
         auto& record = chunk->frames[frame];
-        if (!record)
-            record = std::make_unique<SCacheFrame>();
+        if (!record) record = std::make_unique<SCacheFrame>();
         // The cache owns the reference it is given; a buffer it replaces is let go.
-        if (record->pVB)
-            record->pVB->Release();
+        if (record->pVB) record->pVB->Release();
         record->pVB = vertexBuffer;
         EmptyBox(record->box);
         if (box) {
@@ -130,11 +109,9 @@ long CMeshDataMng::AddDataToCache(DWORD meshId, DWORD actionId, DWORD frame, CMe
 long CMeshDataMng::GetCachedData(DWORD meshId, DWORD actionId, DWORD frame)
 {
     SMeshDataCache* cache = Slot(meshId);
-    if (!cache || !cache->pMesh || actionId >= cache->chunks.size() || !cache->chunks[actionId])
-        return E_FAIL;
+    if (!cache || !cache->pMesh || actionId >= cache->chunks.size() || !cache->chunks[actionId]) return E_FAIL;
     const auto& frames = cache->chunks[actionId]->frames;
-    if (frame >= frames.size() || !frames[frame])
-        return E_FAIL;
+    if (frame >= frames.size() || !frames[frame]) return E_FAIL;
     cache->pMesh->SetMemVertexBuffer(frames[frame]->pVB);
     cache->pMesh->SetBoundBox(&frames[frame]->box);
     return 0;
@@ -142,8 +119,7 @@ long CMeshDataMng::GetCachedData(DWORD meshId, DWORD actionId, DWORD frame)
 
 void CMeshDataMng::ReleaseBuffer(DWORD meshId, DWORD, DWORD)
 {
-    if (SMeshDataCache* cache = Slot(meshId); cache && cache->pMesh)
-        cache->pMesh->SetMemVertexBuffer(nullptr);
+    if (SMeshDataCache* cache = Slot(meshId); cache && cache->pMesh) cache->pMesh->SetMemVertexBuffer(nullptr);
 }
 
 } // namespace Kestu

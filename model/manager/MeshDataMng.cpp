@@ -34,20 +34,17 @@ void CMeshDataMng::CopyFrom(const CMeshDataMng& other)
         m_callbacks.emplace(key, std::make_unique<SPfnRenderCallBackData>(*record));
     m_names = other.m_names;
     m_slots.clear();
-    for (const auto& slot : other.m_slots)
-        m_slots.push_back(slot ? std::make_unique<SMeshDataCache>(*slot) : nullptr);
+    for (const auto& slot : other.m_slots) m_slots.push_back(slot ? std::make_unique<SMeshDataCache>(*slot) : nullptr);
     m_freeIds = other.m_freeIds;
     m_constants = other.m_constants;
     // Shaders belong to one manager each: the copy makes its own.
-    if (m_bBuilt && other.m_dwVS[0] != 0)
-        Restore();
+    if (m_bBuilt && other.m_dwVS[0] != 0) Restore();
 }
 
 CMeshDataMng::~CMeshDataMng()
 {
     for (auto& [key, record] : m_callbacks)
-        if (record->pfn)
-            record->pfn(KESTU_MESHEVENT_MANAGEREND, 0, record->dwUserValue, 0);
+        if (record->pfn) record->pfn(KESTU_MESHEVENT_MANAGEREND, 0, record->dwUserValue, 0);
     m_callbacks.clear();
     Invalidate();
 }
@@ -73,15 +70,13 @@ long CMeshDataMng::Release()
 DWORD CMeshDataMng::AddMeshData(const char* name, CMeshDataBase* mesh)
 {
     const std::string key = name ? name : "";
-    if (m_names.count(key))
-        return 0xFFFFFFFF;
+    if (m_names.count(key)) return 0xFFFFFFFF;
     auto record = std::make_unique<SMeshDataCache>();
     record->pMesh = mesh;
     DWORD id;
     if (m_freeIds.empty()) {
         // 0xFFFFFFFF means "no id": the slots stop short of it.
-        if (m_slots.size() >= 0xFFFFFFFFu)
-            return 0xFFFFFFFF;
+        if (m_slots.size() >= 0xFFFFFFFFu) return 0xFFFFFFFF;
         id = static_cast<DWORD>(m_slots.size());
         m_slots.push_back(std::move(record));
     } else {
@@ -99,8 +94,7 @@ DWORD CMeshDataMng::AddMeshData(const char* name, CMeshDataBase* mesh)
 
 void CMeshDataMng::ReleaseMeshData(CMeshDataBase* mesh)
 {
-    if (!m_bIsUsingCache || !mesh)
-        return;
+    if (!m_bIsUsingCache || !mesh) return;
     const DWORD id = mesh->GetMeshID();
     for (auto it = m_names.begin(); it != m_names.end(); ++it)
         if (it->second == id) {
@@ -112,8 +106,7 @@ void CMeshDataMng::ReleaseMeshData(CMeshDataBase* mesh)
 
 void CMeshDataMng::ReleaseCachedData(DWORD meshId)
 {
-    if (!Slot(meshId))
-        return;
+    if (!Slot(meshId)) return;
     m_slots[meshId].reset();
     m_freeIds.push_back(meshId);
 }
@@ -121,8 +114,7 @@ void CMeshDataMng::ReleaseCachedData(DWORD meshId)
 CMeshDataBase* CMeshDataMng::GetMeshData(const char* name)
 {
     auto it = m_names.find(name ? name : "");
-    if (it == m_names.end())
-        return nullptr;
+    if (it == m_names.end()) return nullptr;
     SMeshDataCache* slot = Slot(it->second);
     return slot ? slot->pMesh : nullptr;
 }
@@ -146,8 +138,7 @@ void CMeshDataMng::RegisterCallBack(PFN_MESHDATA_CALLBACK fn, const char* name, 
     record->dwUserValue = userValue;
     record->pfn = fn;
     // A counter that has come round skips the keys still in use.
-    while (m_callbacks.count(m_dwCallBackCounter))
-        ++m_dwCallBackCounter;
+    while (m_callbacks.count(m_dwCallBackCounter)) ++m_dwCallBackCounter;
     m_callbacks.emplace(m_dwCallBackCounter++, std::move(record));
 }
 
@@ -156,8 +147,7 @@ void CMeshDataMng::NotifyCallBack(DWORD event, CMeshDataBase* mesh)
     m_dwEvent = event;
     m_pEventMesh = mesh;
     for (auto& [key, record] : m_callbacks)
-        if (record->pfn)
-            record->pfn(event, reinterpret_cast<DWORD_PTR>(mesh), record->dwUserValue, 0);
+        if (record->pfn) record->pfn(event, reinterpret_cast<DWORD_PTR>(mesh), record->dwUserValue, 0);
 }
 
 } // namespace Kestu

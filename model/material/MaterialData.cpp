@@ -15,10 +15,8 @@ CMaterialData::CMaterialData(const CMaterialData& other)
     : SMaterialData(other), m_dwZero(other.m_dwZero), m_dwTextureID(other.m_dwTextureID),
       m_strTextureFile(other.m_strTextureFile), m_pTexture(other.m_pTexture), m_bBuilt(other.m_bBuilt)
 {
-    for (int i = 0; i < 6; ++i)
-        m_dwCarried[i] = other.m_dwCarried[i];
-    if (m_pTexture)
-        m_pTexture->AddRef();
+    for (int i = 0; i < 6; ++i) m_dwCarried[i] = other.m_dwCarried[i];
+    if (m_pTexture) m_pTexture->AddRef();
 }
 
 CMaterialData& CMaterialData::operator=(const CMaterialData& other)
@@ -40,16 +38,14 @@ CMaterialData::~CMaterialData() { Release(); }
 
 void CMaterialData::SetTexture(IDirect3DTexture8* texture)
 {
-    if (texture == m_pTexture)
-        return;
+    if (texture == m_pTexture) return;
     ShareCom(m_pTexture, texture);
     m_bBuilt = 0;
 }
 
 long CMaterialData::Build(IDirect3DDevice8* device, const char* folder)
 {
-    if (m_strTextureFile.empty())
-        return 1;
+    if (m_strTextureFile.empty()) return 1;
     Release();
     std::string path = folder ? folder : "";
     path += m_strTextureFile;
@@ -64,8 +60,7 @@ long CMaterialData::Build(IDirect3DDevice8* device, const char* folder)
 
 long CMaterialData::Release()
 {
-    if (m_pTexture)
-        m_pTexture->Release();
+    if (m_pTexture) m_pTexture->Release();
     m_pTexture = nullptr;
     m_bBuilt = 0;
     return 0;

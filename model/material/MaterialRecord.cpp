@@ -18,8 +18,7 @@ void MaterialColour(COUArchive& ar, int store, D3DCOLORVALUE& c, DWORD& count)
 
 long CMaterialData::Serialize(COUArchive& ar, DWORD& byteCount, DWORD version, int store, int flag)
 {
-    if (store && m_strTextureFile.size() > kMaxNameLength)
-        return E_FAIL;
+    if (store && m_strTextureFile.size() > kMaxNameLength) return E_FAIL;
     try {
         char tag[8];
         record::Tag(ar, store, "MTLSDATA", tag, byteCount);

@@ -41,10 +41,8 @@ CMeshDataBase::~CMeshDataBase() {}
 
 long CMeshDataBase::Release()
 {
-    if (m_dwRef.n > 0)
-        --m_dwRef.n;
-    if (m_dwRef.n > 0)
-        return static_cast<long>(m_dwRef.n);
+    if (m_dwRef.n > 0) --m_dwRef.n;
+    if (m_dwRef.n > 0) return static_cast<long>(m_dwRef.n);
     delete this;
     return 0;
 }
@@ -67,20 +65,15 @@ void CMeshDataBase::SetVertexData(const char* data, DWORD size)
 
 char* CMeshDataBase::GetVertexData(DWORD* size)
 {
-    if (size)
-        *size = GetVertexBufferSize();
+    if (size) *size = GetVertexBufferSize();
     return m_vertexData.empty() ? nullptr : m_vertexData.data();
 }
 
-void CMeshDataBase::SetIndexData(const char* data, DWORD size)
-{
-    AssignArray(m_indexData, data, size);
-}
+void CMeshDataBase::SetIndexData(const char* data, DWORD size) { AssignArray(m_indexData, data, size); }
 
 char* CMeshDataBase::GetIndexData(DWORD* size)
 {
-    if (size)
-        *size = GetIndexBufferSize();
+    if (size) *size = GetIndexBufferSize();
     return m_indexData.empty() ? nullptr : m_indexData.data();
 }
 
@@ -96,10 +89,7 @@ void CMeshDataBase::SetVerWeightBuf(const float* weights, DWORD count)
     ++m_dwInfluenceStamp;
 }
 
-void CMeshDataBase::SetVertexRedundantBuf(const DWORD* table, DWORD count)
-{
-    AssignArray(m_redundant, table, count);
-}
+void CMeshDataBase::SetVertexRedundantBuf(const DWORD* table, DWORD count) { AssignArray(m_redundant, table, count); }
 
 void CMeshDataBase::SetPrimitiveMaterialList(const DWORD* list)
 {
@@ -127,16 +117,14 @@ DWORD CMeshDataBase::IndexAt(size_t i) const
 
 DWORD CMeshDataBase::VerticesHeld() const
 {
-    if (dwVertexStride == 0)
-        return 0;
+    if (dwVertexStride == 0) return 0;
     const size_t held = std::min(m_vertexData.size(), m_workVertexData.size()) / dwVertexStride;
     return static_cast<DWORD>(std::min<size_t>(held, dwVerticesNum));
 }
 
 void CMeshDataBase::NotifyManager(DWORD event)
 {
-    if (m_pMng)
-        m_pMng->NotifyCallBack(event, this);
+    if (m_pMng) m_pMng->NotifyCallBack(event, this);
 }
 
 void CMeshDataBase::AddMaterial(const CMaterialData* material)
@@ -144,8 +132,7 @@ void CMeshDataBase::AddMaterial(const CMaterialData* material)
     if (m_materials.size() == m_materials.capacity())
         m_materials.reserve(m_materials.empty() ? 1 : m_materials.size() * 2);
     m_materials.emplace_back();
-    if (material)
-        m_materials.back() = *material;
+    if (material) m_materials.back() = *material;
 }
 
 CMaterialData& CMeshDataBase::GetMaterial(DWORD i) { return i < m_materials.size() ? m_materials[i] : m_mtlInvalid; }
@@ -154,8 +141,7 @@ CMaterialData* CMeshDataBase::GetMaterialByID(DWORD i) { return i < m_materials.
 
 int CMeshDataBase::SetMaterial(DWORD i, const CMaterialData& material)
 {
-    if (i >= m_materials.size())
-        return 0;
+    if (i >= m_materials.size()) return 0;
     m_materials[i] = material;
     return 1;
 }

@@ -19,8 +19,7 @@ constexpr DWORD kFlagBatches = 0x4;
 
 void Check(bool ok)
 {
-    if (!ok)
-        throw kBadRecord;
+    if (!ok) throw kBadRecord;
 }
 
 DWORD PaletteWidth(DWORD bonesPerVertex) { return bonesPerVertex <= 4 ? 4 : 8; }
@@ -37,29 +36,24 @@ long CMeshDataBase::Serialize(DWORD version, DWORD flags, COUArchive& ar, DWORD&
     if (store) {
         if (!m_bConvertCoord) {
             ConvertCoord();
-            if (GernerateMaterialSet() < 0)
-                return E_FAIL;
+            if (GernerateMaterialSet() < 0) return E_FAIL;
         }
-        if (m_bNormalCalc)
-            UpdateVertexNormal(GetVertexData());
-        if (m_vertexData.size() != size_t(n) * dwVertexStride || m_indexData.size() != size_t(dwIndicesNum) * IndexSize())
+        if (m_bNormalCalc) UpdateVertexNormal(GetVertexData());
+        if (m_vertexData.size() != size_t(n) * dwVertexStride ||
+            m_indexData.size() != size_t(dwIndicesNum) * IndexSize())
             return E_FAIL;
         for (const CMaterialData& m : m_materials)
-            if (std::strlen(m.GetTextureFileName()) > CMaterialData::kMaxNameLength)
-                return E_FAIL;
+            if (std::strlen(m.GetTextureFileName()) > CMaterialData::kMaxNameLength) return E_FAIL;
         if (hasBatches) {
-            if (m_dwBatchNum > KESTU_MAX_BONE_BATCHES)
-                return E_FAIL;
+            if (m_dwBatchNum > KESTU_MAX_BONE_BATCHES) return E_FAIL;
             for (DWORD k = 0; k < m_dwBatchNum; ++k)
-                if (m_dwBoneCount[k] > m_dwMaxBatchBones)
-                    return E_FAIL;
+                if (m_dwBoneCount[k] > m_dwMaxBatchBones) return E_FAIL;
         }
         char tag[8];
         record::Tag(ar, 1, "MESHDATA", tag, byteCount);
-        DWORD* head[] = {&dwVertexStride, &dwVertexFVF,  &dwPrimitiveType,  &dwVerticesNum, &dwIndicesNum,
-                         &dwIndexFormat,  &dwSpare,      &dwPrimitiveCount, &dwMeshType};
-        for (DWORD* word : head)
-            record::U32(ar, 1, *word, byteCount);
+        DWORD* head[] = {&dwVertexStride, &dwVertexFVF, &dwPrimitiveType,  &dwVerticesNum, &dwIndicesNum,
+                         &dwIndexFormat,  &dwSpare,     &dwPrimitiveCount, &dwMeshType};
+        for (DWORD* word : head) record::U32(ar, 1, *word, byteCount);
         DWORD size = GetVertexBufferSize();
         record::U32(ar, 1, size, byteCount);
         record::WriteArray(ar, m_vertexData, size, byteCount);
@@ -81,8 +75,7 @@ long CMeshDataBase::Serialize(DWORD version, DWORD flags, COUArchive& ar, DWORD&
         record::WriteArray(ar, pairs, pairs.size(), byteCount);
         DWORD materials = GetMaterialNum();
         record::U32(ar, 1, materials, byteCount);
-        for (CMaterialData& m : m_materials)
-            m.Serialize(ar, byteCount, materialVersion, 1, materialFlag);
+        for (CMaterialData& m : m_materials) m.Serialize(ar, byteCount, materialVersion, 1, materialFlag);
         record::WriteArray(ar, m_faceMaterials, dwPrimitiveCount, byteCount);
         if (hasVersion) {
             record::WriteArray(ar, m_subsetFaceCount, materials, byteCount);
@@ -93,12 +86,9 @@ long CMeshDataBase::Serialize(DWORD version, DWORD flags, COUArchive& ar, DWORD&
             record::U32(ar, 1, batches, byteCount);
             record::U32(ar, 1, widest, byteCount);
             if (batches > 0) {
-                for (DWORD k = 0; k < batches; ++k)
-                    record::U32(ar, 1, m_dwBoneCount[k], byteCount);
-                for (DWORD k = 0; k < batches; ++k)
-                    record::WriteArray(ar, m_boneList[k], widest, byteCount);
-                for (DWORD k = 0; k < batches; ++k)
-                    record::U32(ar, 1, m_dwBatchFirstFace[k], byteCount);
+                for (DWORD k = 0; k < batches; ++k) record::U32(ar, 1, m_dwBoneCount[k], byteCount);
+                for (DWORD k = 0; k < batches; ++k) record::WriteArray(ar, m_boneList[k], widest, byteCount);
+                for (DWORD k = 0; k < batches; ++k) record::U32(ar, 1, m_dwBatchFirstFace[k], byteCount);
                 for (DWORD k = 0; k < batches; ++k)
                     record::WriteArray(ar, m_paletteIdx[k], size_t(n) * PaletteWidth(bones), byteCount);
             }
@@ -113,12 +103,10 @@ long CMeshDataBase::Serialize(DWORD version, DWORD flags, COUArchive& ar, DWORD&
         record::U32(ar, 0, size, byteCount);
         const DWORD stride = dwVertexStride;
         Check(size == static_cast<unsigned long long>(n) * stride);
-        if (n > 0)
-            Check(stride % 4 == 0 && stride >= 12 && stride >= D3DXGetFVFVertexSize(dwVertexFVF));
+        if (n > 0) Check(stride % 4 == 0 && stride >= 12 && stride >= D3DXGetFVFVertexSize(dwVertexFVF));
         record::ReadArray(ar, m_vertexData, size, byteCount);
         m_workVertexData = m_vertexData;
-        if (m_pMng && CMeshDataMng::IsTexCoordExpand())
-            ExpandTexCoord();
+        if (m_pMng && CMeshDataMng::IsTexCoordExpand()) ExpandTexCoord();
 
         // The indices: every one names a vertex, and the primitives fit them.
         record::U32(ar, 0, size, byteCount);
@@ -127,8 +115,7 @@ long CMeshDataBase::Serialize(DWORD version, DWORD flags, COUArchive& ar, DWORD&
         Check(dwPrimitiveType >= D3DPT_POINTLIST && dwPrimitiveType <= D3DPT_TRIANGLEFAN);
         Check(static_cast<unsigned long long>(dwPrimitiveCount) * 3 <= dwIndicesNum);
         record::ReadArray(ar, m_indexData, size, byteCount);
-        for (DWORD i = 0; i < dwIndicesNum; ++i)
-            Check(IndexAt(i) < n);
+        for (DWORD i = 0; i < dwIndicesNum; ++i) Check(IndexAt(i) < n);
 
         // Influences.
         record::U32(ar, 0, m_dwBonesPerVertex, byteCount);
@@ -162,8 +149,7 @@ long CMeshDataBase::Serialize(DWORD version, DWORD flags, COUArchive& ar, DWORD&
             Check(m_materials.back().Serialize(ar, byteCount, materialVersion, 0, materialFlag) >= 0);
         }
         record::ReadArray(ar, m_faceMaterials, dwPrimitiveCount, byteCount);
-        for (DWORD m : m_faceMaterials)
-            Check(m < std::max<DWORD>(materials, 1));
+        for (DWORD m : m_faceMaterials) Check(m < std::max<DWORD>(materials, 1));
 
         // Subsets: each a range of the indices.
         if (hasVersion) {
@@ -197,13 +183,13 @@ long CMeshDataBase::Serialize(DWORD version, DWORD flags, COUArchive& ar, DWORD&
                     Check(m_dwBatchFirstFace[k] <= dwPrimitiveCount);
                     Check(k == 0 || m_dwBatchFirstFace[k] >= m_dwBatchFirstFace[k - 1]);
                 }
-                const unsigned long long entries = static_cast<unsigned long long>(n) * PaletteWidth(m_dwBonesPerVertex);
+                const unsigned long long entries =
+                    static_cast<unsigned long long>(n) * PaletteWidth(m_dwBonesPerVertex);
                 for (DWORD k = 0; k < batches; ++k) {
                     record::ReadArray(ar, m_paletteIdx[k], entries, byteCount);
                     // An offset that names no slot of the batch reads slot 0 instead.
                     for (WORD& offset : m_paletteIdx[k])
-                        if (offset % 4 != 0 || offset / 4 >= std::max<DWORD>(m_dwBoneCount[k], 1))
-                            offset = 0;
+                        if (offset % 4 != 0 || offset / 4 >= std::max<DWORD>(m_dwBoneCount[k], 1)) offset = 0;
                 }
             }
             m_dwBatchNum = batches;
@@ -225,8 +211,7 @@ void CMeshDataBase::SubsetsFromFaceList()
     for (DWORD f = 0; f < m_faceMaterials.size();) {
         const DWORD m = m_faceMaterials[f];
         DWORD end = f;
-        while (end < m_faceMaterials.size() && m_faceMaterials[end] == m)
-            ++end;
+        while (end < m_faceMaterials.size() && m_faceMaterials[end] == m) ++end;
         if (m < count && m_subsetFaceCount[m] == 0) {
             m_subsetFirstIndex[m] = 3 * f;
             m_subsetFaceCount[m] = end - f;

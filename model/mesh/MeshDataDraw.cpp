@@ -29,12 +29,10 @@ void BlendStates(IDirect3DDevice8* device)
 
 long CMeshDataBase::SetCurMaterial(IDirect3DDevice8* device, DWORD i)
 {
-    if (i >= m_materials.size())
-        return 1;
+    if (i >= m_materials.size()) return 1;
     CMaterialData* material = &m_materials[i];
     if (m_pMtlSetOverride) {
-        if (CMaterialData* fromSet = m_pMtlSetOverride->GetMtl(i))
-            material = fromSet;
+        if (CMaterialData* fromSet = m_pMtlSetOverride->GetMtl(i)) material = fromSet;
     }
     device->SetMaterial(&material->mtl);
     if (IDirect3DTexture8* texture = material->GetTexture()) {
@@ -51,8 +49,7 @@ long CMeshDataBase::SetCurMaterial(IDirect3DDevice8* device, DWORD i)
             device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
             BlendStates(device);
             break;
-        case KESTU_MTL_BLEND_KEEPSTATES:
-            break;
+        case KESTU_MTL_BLEND_KEEPSTATES: break;
         default:
             device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
             device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
@@ -74,8 +71,7 @@ long CMeshDataBase::SetCurMaterial(IDirect3DDevice8* device, DWORD i)
 
 long CMeshDataBase::SetStreams()
 {
-    if (!m_pDevice)
-        return E_FAIL;
+    if (!m_pDevice) return E_FAIL;
     m_pDevice->SetIndices(m_pIB ? m_pIB->GetIdxBuf() : nullptr, 0);
     m_pDevice->SetStreamSource(0, m_pVB ? m_pVB->GetVtxBuf() : nullptr, m_pVB ? m_pVB->GetStride() : 0);
     return m_pDevice->SetVertexShader(m_pVB ? m_pVB->GetFVF() : dwVertexFVF);
@@ -87,8 +83,8 @@ long CMeshDataBase::DrawRange(DWORD firstIndex, DWORD faceCount)
                                                        m_dwMinVertexIndex, dwVerticesNum, firstIndex, faceCount);
     if (hr == D3DERR_INVALIDCALL) {
         char text[160];
-        std::snprintf(text, sizeof(text), "DrawIndexedPrimitive error,%u,%u,%u,%u\n", m_dwReserved,
-                      m_dwMinVertexIndex, dwVerticesNum, dwPrimitiveCount);
+        std::snprintf(text, sizeof(text), "DrawIndexedPrimitive error,%u,%u,%u,%u\n", m_dwReserved, m_dwMinVertexIndex,
+                      dwVerticesNum, dwPrimitiveCount);
         OutputDebugStringA(text);
     }
     return hr;
@@ -96,11 +92,9 @@ long CMeshDataBase::DrawRange(DWORD firstIndex, DWORD faceCount)
 
 long CMeshDataBase::RenderWithMtlSet(CMaterialSet* set)
 {
-    if (!m_pDevice)
-        return E_FAIL;
+    if (!m_pDevice) return E_FAIL;
     CMaterialSet* const saved = m_pMtlSetOverride;
-    if (set)
-        m_pMtlSetOverride = set;
+    if (set) m_pMtlSetOverride = set;
     SetStreams();
     RenderBeginPass(nullptr, 0, 0);
     long result = 0;

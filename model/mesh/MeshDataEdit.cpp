@@ -10,10 +10,8 @@ namespace Kestu {
 
 long CMeshDataBase::ConvertCoord()
 {
-    if (m_indexData.empty())
-        return E_FAIL;
-    if (dwIndexFormat != D3DFMT_INDEX16 && dwIndexFormat != D3DFMT_INDEX32)
-        return E_FAIL;
+    if (m_indexData.empty()) return E_FAIL;
+    if (dwIndexFormat != D3DFMT_INDEX16 && dwIndexFormat != D3DFMT_INDEX32) return E_FAIL;
     const size_t width = IndexSize();
     const size_t triangles = std::min<size_t>(dwPrimitiveCount, m_indexData.size() / (3 * width));
     for (size_t t = 0; t < triangles; ++t) {
@@ -32,11 +30,9 @@ long CMeshDataBase::GernerateMaterialSet()
     const size_t width = IndexSize();
     const DWORD faces = dwPrimitiveCount;
     const DWORD count = GetMaterialNum();
-    if (m_faceMaterials.size() < faces || m_indexData.size() < size_t(faces) * 3 * width)
-        return E_FAIL;
+    if (m_faceMaterials.size() < faces || m_indexData.size() < size_t(faces) * 3 * width) return E_FAIL;
     for (DWORD f = 0; f < faces; ++f)
-        if (m_faceMaterials[f] >= count)
-            return E_FAIL;
+        if (m_faceMaterials[f] >= count) return E_FAIL;
     // Faces keep their order within a material.
     std::vector<DWORD> order(faces);
     std::iota(order.begin(), order.end(), 0u);
@@ -53,10 +49,8 @@ long CMeshDataBase::GernerateMaterialSet()
     m_faceMaterials.swap(materials);
     m_subsetFaceCount.assign(count, 0);
     m_subsetFirstIndex.assign(count, 0);
-    for (DWORD f = 0; f < faces; ++f)
-        ++m_subsetFaceCount[m_faceMaterials[f]];
-    for (DWORD m = 1; m < count; ++m)
-        m_subsetFirstIndex[m] = m_subsetFirstIndex[m - 1] + 3 * m_subsetFaceCount[m - 1];
+    for (DWORD f = 0; f < faces; ++f) ++m_subsetFaceCount[m_faceMaterials[f]];
+    for (DWORD m = 1; m < count; ++m) m_subsetFirstIndex[m] = m_subsetFirstIndex[m - 1] + 3 * m_subsetFaceCount[m - 1];
     return 0;
 }
 
@@ -64,8 +58,7 @@ void CMeshDataBase::RecalculateInflunece(float threshold)
 {
     const DWORD b = m_dwBonesPerVertex;
     const DWORD n = dwVerticesNum;
-    if (b == 0 || m_influences.size() < size_t(n) * b || m_weights.size() < size_t(n) * b)
-        return;
+    if (b == 0 || m_influences.size() < size_t(n) * b || m_weights.size() < size_t(n) * b) return;
     ++m_dwInfluenceStamp;
     const DWORD unique = n > m_dwRedundantNum ? n - m_dwRedundantNum : 0;
     DWORD kept = 0;
@@ -74,16 +67,14 @@ void CMeshDataBase::RecalculateInflunece(float threshold)
         float* weights = &m_weights[size_t(v) * b];
         float dropped = 0.0f;
         for (DWORD i = 0; i < b; ++i)
-            if (weights[i] <= threshold)
-                dropped += weights[i];
+            if (weights[i] <= threshold) dropped += weights[i];
         // Everything dropped (or more than the whole): nothing to spread it over.
         const float scale = dropped < 1.0f ? dropped / (1.0f - dropped) : 0.0f;
         DWORD k = 0;
         for (DWORD i = 0; i < b; ++i) {
             // Kept by weight: an influence without a bone holds the vertex
             // where it was loaded and keeps its share like any other.
-            if (weights[i] <= threshold)
-                continue;
+            if (weights[i] <= threshold) continue;
             const float w = weights[i];
             bones[k] = bones[i];
             weights[k] = w + scale * w;
@@ -95,14 +86,12 @@ void CMeshDataBase::RecalculateInflunece(float threshold)
         }
         kept = std::max(kept, k);
     }
-    if (kept >= b)
-        return;
+    if (kept >= b) return;
     std::vector<DWORD> bones(size_t(n) * kept);
     std::vector<float> weights(size_t(n) * kept);
     for (DWORD v = 0; v < n; ++v) {
         DWORD from = v;
-        if (v >= unique && v < m_redundant.size() && m_redundant[v] < unique)
-            from = m_redundant[v];
+        if (v >= unique && v < m_redundant.size() && m_redundant[v] < unique) from = m_redundant[v];
         for (DWORD i = 0; i < kept; ++i) {
             bones[size_t(v) * kept + i] = m_influences[size_t(from) * b + i];
             weights[size_t(v) * kept + i] = m_weights[size_t(from) * b + i];
@@ -118,11 +107,9 @@ void CMeshDataBase::ExpandTexCoord()
     const DWORD fvf = dwVertexFVF;
     const DWORD sets = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
     // Only a first set of two coordinates in a vertex laid out as its format says grows a third.
-    if (sets == 0 || (fvf & D3DFVF_TEXCOORDSIZE3(0)) != 0 || (fvf >> 16 & 3) != 0)
-        return;
+    if (sets == 0 || (fvf & D3DFVF_TEXCOORDSIZE3(0)) != 0 || (fvf >> 16 & 3) != 0) return;
     const DWORD stride = dwVertexStride;
-    if (stride == 0 || stride != D3DXGetFVFVertexSize(fvf))
-        return;
+    if (stride == 0 || stride != D3DXGetFVFVertexSize(fvf)) return;
     const DWORD newFvf = fvf | D3DFVF_TEXCOORDSIZE3(0);
     const DWORD newStride = D3DXGetFVFVertexSize(newFvf);
     const DWORD at = D3DXGetFVFVertexSize(fvf & ~(D3DFVF_TEXCOUNT_MASK | 0xFFFF0000u)) + 8;

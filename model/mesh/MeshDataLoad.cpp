@@ -3,20 +3,18 @@
 
 namespace Kestu {
 
-CMeshDataBase* ReadMeshDataChunk(COUArchive& ar, DWORD& byteCount, DWORD version, DWORD flags,
-                                 DWORD materialVersion, int materialFlag, CMeshDataMng* manager, long* result)
+CMeshDataBase* ReadMeshDataChunk(COUArchive& ar, DWORD& byteCount, DWORD version, DWORD flags, DWORD materialVersion,
+                                 int materialFlag, CMeshDataMng* manager, long* result)
 {
-    if (result)
-        *result = E_FAIL;
+    if (result) *result = E_FAIL;
     SMeshDataBase head;
     try {
         char tag[8];
         record::Tag(ar, 0, nullptr, tag, byteCount);
-        DWORD* words[] = {&head.dwVertexStride, &head.dwVertexFVF,  &head.dwPrimitiveType,
-                          &head.dwVerticesNum,  &head.dwIndicesNum, &head.dwIndexFormat,
+        DWORD* words[] = {&head.dwVertexStride, &head.dwVertexFVF,      &head.dwPrimitiveType,
+                          &head.dwVerticesNum,  &head.dwIndicesNum,     &head.dwIndexFormat,
                           &head.dwSpare,        &head.dwPrimitiveCount, &head.dwMeshType};
-        for (DWORD* word : words)
-            record::U32(ar, 0, *word, byteCount);
+        for (DWORD* word : words) record::U32(ar, 0, *word, byteCount);
     } catch (HRESULT) {
         return nullptr;
     }
@@ -28,8 +26,7 @@ CMeshDataBase* ReadMeshDataChunk(COUArchive& ar, DWORD& byteCount, DWORD version
     default:
         // Not a damaged chunk: the caller goes on without mesh data.
         OutputDebugStringA("Error Mesh Type!\n");
-        if (result)
-            *result = 0;
+        if (result) *result = 0;
         return nullptr;
     }
     mesh->SetMeshDataMng(manager);
@@ -37,8 +34,7 @@ CMeshDataBase* ReadMeshDataChunk(COUArchive& ar, DWORD& byteCount, DWORD version
         mesh->Release();
         return nullptr;
     }
-    if (result)
-        *result = 1;
+    if (result) *result = 1;
     return mesh;
 }
 

@@ -63,12 +63,9 @@ void CBaseObject::SetMeshData(CMeshDataBase* mesh)
 
 void CJointBase::SetJointFreedom(int mask, float a, float b, float c)
 {
-    if (mask & 1)
-        m_fLimits[0] = a;
-    if (mask & 2)
-        m_fLimits[1] = b;
-    if (mask & 4)
-        m_fLimits[2] = c;
+    if (mask & 1) m_fLimits[0] = a;
+    if (mask & 2) m_fLimits[1] = b;
+    if (mask & 4) m_fLimits[2] = c;
 }
 
 } // namespace Kestu

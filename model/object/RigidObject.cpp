@@ -41,15 +41,13 @@ long CRigidObject::Build(IDirect3DDevice8* device)
 
 long CRigidObject::Render(IDirect3DDevice8*)
 {
-    if (m_bVisible)
-        m_MeshRef.Render(nullptr);
+    if (m_bVisible) m_MeshRef.Render(nullptr);
     return 0;
 }
 
 long CRigidObject::RenderRough(IDirect3DDevice8*, int mode)
 {
-    if (m_bVisible)
-        m_MeshRef.RenderRough(nullptr, mode);
+    if (m_bVisible) m_MeshRef.RenderRough(nullptr, mode);
     return E_FAIL;
 }
 

@@ -14,8 +14,7 @@ CSoftObject& CSoftObject::operator=(const CSoftObject& other)
 long CSoftObject::Serialize(COUArchive& ar, DWORD& byteCount, DWORD version, int store, int flag)
 {
     long hr = CBaseObject::Serialize(ar, byteCount, version, store, flag);
-    if (hr < 0)
-        return hr;
+    if (hr < 0) return hr;
     if (store) {
         if (CMeshDataBase* mesh = m_MeshRef.GetMeshData())
             return mesh->Serialize(m_dwMSDVersion, m_dwMSDFlag, ar, byteCount, version, 1, flag) < 0 ? E_FAIL : 0;
@@ -33,23 +32,20 @@ long CSoftObject::Serialize(COUArchive& ar, DWORD& byteCount, DWORD version, int
     CMeshDataBase* mesh =
         ReadMeshDataChunk(ar, byteCount, m_dwMSDVersion, m_dwMSDFlag, version, flag, nullptr, &result);
     m_bMeshFromArchive = 1;
-    if (result < 0)
-        return E_FAIL;
+    if (result < 0) return E_FAIL;
     m_MeshRef.SetMeshData(mesh);
     return 0;
 }
 
 long CSoftObject::Render(IDirect3DDevice8*)
 {
-    if (m_bVisible)
-        m_MeshRef.Render(GetMatrixList());
+    if (m_bVisible) m_MeshRef.Render(GetMatrixList());
     return 0;
 }
 
 long CSoftObject::RenderRough(IDirect3DDevice8*, int mode)
 {
-    if (m_bVisible)
-        m_MeshRef.RenderRough(GetMatrixList(), mode);
+    if (m_bVisible) m_MeshRef.RenderRough(GetMatrixList(), mode);
     return E_FAIL;
 }
 

@@ -13,12 +13,10 @@ void CSkeletonAni::Advance(float step)
         step = timewrap::Wrap(step, length);
         if (m_bForward) {
             t += step;
-            if (t >= end)
-                t = start;
+            if (t >= end) t = start;
         } else {
             t -= step;
-            if (t <= start)
-                t = end;
+            if (t <= start) t = end;
         }
         return;
     case ANIPLAY_PINGPONG_ONCE:
@@ -30,8 +28,7 @@ void CSkeletonAni::Advance(float step)
             return;
         }
         if (!once) {
-            if (std::fmod(timewrap::Laps(step, length), 2.0) != 0.0)
-                m_bForward = !m_bForward;
+            if (std::fmod(timewrap::Laps(step, length), 2.0) != 0.0) m_bForward = !m_bForward;
             step = timewrap::Wrap(step, length);
         }
         bool turned = false;
@@ -51,8 +48,7 @@ void CSkeletonAni::Advance(float step)
             }
         }
         if (turned && once) {
-            if (m_bBounced)
-                m_bPlaying = 0;
+            if (m_bBounced) m_bPlaying = 0;
             m_bBounced = 1;
         }
         return;

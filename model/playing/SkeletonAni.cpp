@@ -18,8 +18,7 @@ CSkeletonAni::CSkeletonAni(const CSkeletonAni& other) { *this = other; }
 
 CSkeletonAni& CSkeletonAni::operator=(const CSkeletonAni& other)
 {
-    if (this == &other)
-        return *this;
+    if (this == &other) return *this;
     m_pSkeleton = other.m_pSkeleton;
     m_dwCurAction = other.m_dwCurAction;
     m_dwCurFrame = other.m_dwCurFrame;
@@ -41,8 +40,7 @@ CSkeletonAni& CSkeletonAni::operator=(const CSkeletonAni& other)
     m_matAdjust = other.m_matAdjust;
     m_pContext = other.m_pContext;
     m_callbacks.clear();
-    for (const auto& [id, record] : other.m_callbacks)
-        m_callbacks[id] = std::make_unique<SPfnCallBackData>(*record);
+    for (const auto& [id, record] : other.m_callbacks) m_callbacks[id] = std::make_unique<SPfnCallBackData>(*record);
     m_dwNextCallBack = other.m_dwNextCallBack;
     m_dwLastEvent = other.m_dwLastEvent;
     return *this;
@@ -51,8 +49,7 @@ CSkeletonAni& CSkeletonAni::operator=(const CSkeletonAni& other)
 void CSkeletonAni::SetSkeleton(CSkeleton* skeleton)
 {
     // An action of another skeleton is not one this skeleton counts in use.
-    if (skeleton != m_pSkeleton)
-        m_dwCurAction = 0xFFFFFFFF;
+    if (skeleton != m_pSkeleton) m_dwCurAction = 0xFFFFFFFF;
     m_pSkeleton = skeleton;
     SetFirstAction();
 }
@@ -65,8 +62,7 @@ long CSkeletonAni::BuildFromSkeleton(CSkeleton* skeleton)
 
 long CSkeletonAni::Build()
 {
-    if (!m_pSkeleton)
-        return E_FAIL;
+    if (!m_pSkeleton) return E_FAIL;
     m_bBuilt = 1;
     SetCurrentAction(0);
     return 0;
@@ -88,12 +84,10 @@ void CSkeletonAni::Reset()
 void CSkeletonAni::SetCurrentAction(DWORD id)
 {
     IActionAdapter* adapter = m_pSkeleton ? m_pSkeleton->GetAction(id) : nullptr;
-    if (!adapter)
-        return;
+    if (!adapter) return;
     // Every action played is counted in use, the first one too.
     if (m_dwCurAction != id) {
-        if (m_dwCurAction != 0xFFFFFFFF)
-            m_pSkeleton->UnuseAction(m_dwCurAction);
+        if (m_dwCurAction != 0xFFFFFFFF) m_pSkeleton->UnuseAction(m_dwCurAction);
         m_pSkeleton->UseAction(id);
     }
     m_dwCurAction = id;
@@ -107,17 +101,14 @@ void CSkeletonAni::SetCurrentAction(DWORD id)
 void CSkeletonAni::SetFirstAction()
 {
     CSkeleton::ActionMap::const_iterator it;
-    if (IActionAdapter* first = m_pSkeleton ? m_pSkeleton->FirstAction(it) : nullptr)
-        SetCurrentAction(first->GetID());
+    if (IActionAdapter* first = m_pSkeleton ? m_pSkeleton->FirstAction(it) : nullptr) SetCurrentAction(first->GetID());
 }
 
 void CSkeletonAni::SetCurrentFrame(DWORD frame)
 {
     IActionAdapter* adapter = m_pSkeleton ? m_pSkeleton->GetAction(m_dwCurAction) : nullptr;
-    if (!adapter || frame >= adapter->GetFrameNum())
-        return;
-    if (frame != m_dwCurFrame)
-        m_pSkeleton->SetCurrentFrame(0xFFFFFFFF);
+    if (!adapter || frame >= adapter->GetFrameNum()) return;
+    if (frame != m_dwCurFrame) m_pSkeleton->SetCurrentFrame(0xFFFFFFFF);
     m_dwCurFrame = frame;
     const float* times = adapter->GetFrameTime();
     m_fPlayTime = frame == 0 || !times ? 0.0f : times[frame - 1] + 0.001f;
@@ -135,8 +126,7 @@ void CSkeletonAni::SetPlayInterval(int first, int last)
     IActionAdapter* adapter = m_pSkeleton ? m_pSkeleton->GetAction(m_dwCurAction) : nullptr;
     const float* times = adapter ? adapter->GetFrameTime() : nullptr;
     const long frames = adapter ? long(adapter->GetFrameNum()) : 0;
-    if (!times || frames == 0 || first < 0 || first > frames || last < 0)
-        return;
+    if (!times || frames == 0 || first < 0 || first > frames || last < 0) return;
     const float start = first > 0 ? times[first - 1] : 0.0f;
     const float end = last < frames - 1 ? times[last] : times[frames - 1];
     SetPlayInterval(start, end);
@@ -145,34 +135,28 @@ void CSkeletonAni::SetPlayInterval(int first, int last)
 long CSkeletonAni::FrameMove(float now)
 {
     const float d = now - m_fLastTime;
-    if (d < m_fMinStep)
-        return 0;
+    if (d < m_fMinStep) return 0;
     m_fLastTime = now;
     return FrameMoveE(d > 0.0f ? d : 0.0f);
 }
 
 long CSkeletonAni::FrameMoveE(float dt)
 {
-    if (!m_bBuilt)
-        return E_FAIL;
-    if (!m_bPlaying)
-        return 0;
+    if (!m_bBuilt) return E_FAIL;
+    if (!m_bPlaying) return 0;
     m_fAccumulator += dt * m_fSpeed;
-    if (m_fAccumulator < m_fMinStep)
-        return 0;
+    if (m_fAccumulator < m_fMinStep) return 0;
     const float step = m_fAccumulator;
     m_fAccumulator = 0.0f;
     Advance(step);
 
     IActionAdapter* adapter = m_pSkeleton ? m_pSkeleton->GetAction(m_dwCurAction) : nullptr;
-    if (!adapter)
-        return 0;
+    if (!adapter) return 0;
     // The lookup wraps its own copy: the play time stays inside the interval
     // the instance plays, which may be longer than the clip.
     float t = m_fPlayTime;
     const DWORD frame = adapter->GetPositionByTime(t);
-    if (frame == 0xFFFFFFFF || frame == m_dwCurFrame)
-        return 0;
+    if (frame == 0xFFFFFFFF || frame == m_dwCurFrame) return 0;
     m_pSkeleton->Transform(m_dwCurAction, frame, nullptr);
     m_dwCurFrame = frame;
     Notify(KESTU_SKLANI_FRAME);
@@ -181,8 +165,7 @@ long CSkeletonAni::FrameMoveE(float dt)
 
 long CSkeletonAni::Render(IDirect3DDevice8* device)
 {
-    if (!m_pSkeleton || !device)
-        return E_FAIL;
+    if (!m_pSkeleton || !device) return E_FAIL;
     m_pSkeleton->SetCurrentRef(m_dwCurAction, m_dwCurFrame, nullptr);
     const D3DXMATRIX world = *m_pSkeleton->GetLocalTransform() * m_matTransform;
     device->SetTransform(D3DTS_WORLD, &world);
@@ -193,8 +176,7 @@ long CSkeletonAni::Render(IDirect3DDevice8* device)
 
 long CSkeletonAni::RenderRough(IDirect3DDevice8* device, int mode)
 {
-    if (!m_pSkeleton || !device)
-        return E_FAIL;
+    if (!m_pSkeleton || !device) return E_FAIL;
     m_pSkeleton->SetCurrentRef(m_dwCurAction, m_dwCurFrame, nullptr);
     const D3DXMATRIX world = *m_pSkeleton->GetLocalTransform() * m_matTransform;
     device->SetTransform(D3DTS_WORLD, &world);
@@ -211,11 +193,9 @@ D3DXMATRIX CSkeletonAni::GetObjectTM(CBaseObject* object) const
     else
         fallback = m_matTransform;
     IActionAdapter* adapter = m_pSkeleton ? m_pSkeleton->GetAction(m_dwCurAction) : nullptr;
-    if (!adapter)
-        return fallback;
+    if (!adapter) return fallback;
     const DWORD index = adapter->GetObjectIndex(object);
-    if (index == 0xFFFFFFFF)
-        return fallback;
+    if (index == 0xFFFFFFFF) return fallback;
     const D3DXMATRIX* tm = adapter->GetObjectTM(index, m_dwCurFrame);
     return tm ? *tm : fallback;
 }

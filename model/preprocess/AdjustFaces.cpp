@@ -35,15 +35,13 @@ public:
         }
         if (at >= 0) {
             WeldRecord& r = records_[at];
-            for (int i = 0; i < 3; ++i)
-                r.normal[i] += n[i];
+            for (int i = 0; i < 3; ++i) r.normal[i] += n[i];
             r.mask |= mask;
             r.used = 1;
             return;
         }
         WeldRecord added;
-        for (int i = 0; i < 3; ++i)
-            added.normal[i] = n[i];
+        for (int i = 0; i < 3; ++i) added.normal[i] = n[i];
         added.mask = mask;
         added.face = face;
         added.used = 1;
@@ -59,7 +57,8 @@ public:
             for (int b = records_[a].next; b >= 0; b = records_[b].next) {
                 WeldRecord& ra = records_[a];
                 WeldRecord& rb = records_[b];
-                const float dot = ra.normal[0] * rb.normal[0] + ra.normal[1] * rb.normal[1] + ra.normal[2] * rb.normal[2];
+                const float dot =
+                    ra.normal[0] * rb.normal[0] + ra.normal[1] * rb.normal[1] + ra.normal[2] * rb.normal[2];
                 if (dot <= tolerance && !ra.split && !rb.split && ra.generation == rb.generation) {
                     rb.split = 1;
                     ++rb.generation;
@@ -71,8 +70,7 @@ public:
     void ForMarked(DWORD vertex, Fn fn) const
     {
         for (int a = static_cast<int>(vertex); a >= 0; a = records_[a].next)
-            if (records_[a].split)
-                fn(records_[a].face);
+            if (records_[a].split) fn(records_[a].face);
     }
 
 private:
@@ -82,15 +80,13 @@ private:
 DWORD ReadIndex(const BYTE* p, DWORD size)
 {
     DWORD v = 0;
-    for (DWORD i = 0; i < size; ++i)
-        v |= static_cast<DWORD>(p[i]) << (8 * i);
+    for (DWORD i = 0; i < size; ++i) v |= static_cast<DWORD>(p[i]) << (8 * i);
     return v;
 }
 
 void WriteIndex(BYTE* p, DWORD size, DWORD v)
 {
-    for (DWORD i = 0; i < size; ++i)
-        p[i] = static_cast<BYTE>(v >> (8 * i));
+    for (DWORD i = 0; i < size; ++i) p[i] = static_cast<BYTE>(v >> (8 * i));
 }
 
 } // namespace
@@ -105,8 +101,7 @@ long AdjustFaces(float tolerance, const char* vertices, DWORD vertexCount, DWORD
     std::vector<DWORD> faces(size_t(faceCount) * 3);
     for (size_t i = 0; i < faces.size(); ++i) {
         faces[i] = ReadIndex(in + i * indexSize, indexSize);
-        if (faces[i] >= vertexCount)
-            return E_INVALIDARG;
+        if (faces[i] >= vertexCount) return E_INVALIDARG;
     }
     auto position = [&](DWORD v, float* p) { std::memcpy(p, vertices + size_t(v) * stride, 12); };
 
@@ -121,10 +116,8 @@ long AdjustFaces(float tolerance, const char* vertices, DWORD vertexCount, DWORD
         float n[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
         const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
         if (length > 0.0f)
-            for (float& c : n)
-                c /= length;
-        for (int c = 0; c < 3; ++c)
-            chains.Add(faces[3 * f + c], n, 0, f);
+            for (float& c : n) c /= length;
+        for (int c = 0; c < 3; ++c) chains.Add(faces[3 * f + c], n, 0, f);
     }
 
     // Each corner of a marked face at its vertex gets a vertex of its own.
@@ -144,8 +137,7 @@ long AdjustFaces(float tolerance, const char* vertices, DWORD vertexCount, DWORD
     OutputDebugStringA(text);
 
     const unsigned long long total = static_cast<unsigned long long>(vertexCount) + sources.size();
-    if ((indexSize == 2 && total > 0x10000) || total > 0x7FFFFFFF)
-        return E_FAIL;
+    if ((indexSize == 2 && total > 0x10000) || total > 0x7FFFFFFF) return E_FAIL;
     char* outIndices = new (std::nothrow) char[faces.size() * indexSize + 1];
     char* outVertices = new (std::nothrow) char[static_cast<size_t>(total) * stride + 1];
     if (!outIndices || !outVertices) {

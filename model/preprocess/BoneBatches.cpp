@@ -20,11 +20,9 @@ struct FaceBones {
 
 int CMeshDataBase::IsSameArray(const DWORD* a, DWORD na, const DWORD* b, DWORD nb)
 {
-    if (na != nb)
-        return 0;
+    if (na != nb) return 0;
     for (DWORD i = 0; i < na; ++i)
-        if (std::find(b, b + nb, a[i]) == b + nb)
-            return 0;
+        if (std::find(b, b + nb, a[i]) == b + nb) return 0;
     return 1;
 }
 
@@ -33,18 +31,15 @@ int CMeshDataBase::IsSimilarArray(const DWORD* a, DWORD na, const DWORD* b, DWOR
     const DWORD need = std::max<DWORD>(k, 1);
     DWORD found = 0;
     for (DWORD i = 0; i < na; ++i)
-        if (std::find(b, b + nb, a[i]) != b + nb && ++found >= need)
-            return 1;
+        if (std::find(b, b + nb, a[i]) != b + nb && ++found >= need) return 1;
     return 0;
 }
 
 int CMeshDataBase::SetArrayToArray(DWORD* set, DWORD& size, const DWORD* add, DWORD n)
 {
     for (DWORD i = 0; i < n; ++i) {
-        if (std::find(set, set + size, add[i]) != set + size)
-            continue;
-        if (size >= KESTU_MAX_BATCH_BONES)
-            return 0;
+        if (std::find(set, set + size, add[i]) != set + size) continue;
+        if (size >= KESTU_MAX_BATCH_BONES) return 0;
         set[size++] = add[i];
     }
     return 1;
@@ -61,17 +56,13 @@ static int FaceUseBones(const CMeshDataBase& mesh, const Index* face, DWORD* bon
     int count = 0;
     for (int c = 0; c < 3; ++c) {
         DWORD v = face[c];
-        if (v < redundantSize && redundant[v] < n)
-            v = redundant[v];
+        if (v < redundantSize && redundant[v] < n) v = redundant[v];
         // A corner past the tables (a face or duplicate naming no vertex) adds nothing.
-        if (v >= n || v >= rows)
-            continue;
+        if (v >= n || v >= rows) continue;
         for (DWORD i = 0; i < b; ++i) {
             const DWORD bone = influences[size_t(v) * b + i];
-            if (bone == 0xFFFFFFFF || weights[size_t(v) * b + i] < kMinWeight)
-                continue;
-            if (std::find(bones, bones + count, bone) == bones + count)
-                bones[count++] = bone;
+            if (bone == 0xFFFFFFFF || weights[size_t(v) * b + i] < kMinWeight) continue;
+            if (std::find(bones, bones + count, bone) == bones + count) bones[count++] = bone;
         }
     }
     return count;
@@ -92,8 +83,7 @@ int CMeshDataBase::GetFaceUseBones(const DWORD* face, DWORD* bones) const
 long CMeshDataBase::SplitIdxToLimitBones(int reorder)
 {
     const DWORD b = m_dwBonesPerVertex;
-    if (b > 8)
-        return 0;
+    if (b > 8) return 0;
     for (DWORD k = 0; k < KESTU_MAX_BONE_BATCHES; ++k) {
         m_boneList[k].clear();
         m_paletteIdx[k].clear();
@@ -110,14 +100,12 @@ long CMeshDataBase::SplitIdxToLimitBones(int reorder)
     std::vector<FaceBones> used(faces);
     for (DWORD t = 0; t < faces; ++t) {
         DWORD face[3] = {IndexAt(3 * t), IndexAt(3 * t + 1), IndexAt(3 * t + 2)};
-        if (face[0] >= n || face[1] >= n || face[2] >= n)
-            return E_FAIL;
+        if (face[0] >= n || face[1] >= n || face[2] >= n) return E_FAIL;
         used[t].count = GetFaceUseBones(face, used[t].bones);
     }
 
     auto exchange = [&](DWORD a, DWORD c) {
-        if (a == c)
-            return;
+        if (a == c) return;
         std::swap(used[a], used[c]);
         std::swap_ranges(m_indexData.begin() + a * 3 * width, m_indexData.begin() + (a + 1) * 3 * width,
                          m_indexData.begin() + c * 3 * width);
@@ -126,8 +114,7 @@ long CMeshDataBase::SplitIdxToLimitBones(int reorder)
         const DWORD share = std::max<DWORD>(b / 2, 1);
         for (DWORD start = 0; start < faces;) {
             DWORD end = start;
-            while (end < faces && m_faceMaterials[end] == m_faceMaterials[start])
-                ++end;
+            while (end < faces && m_faceMaterials[end] == m_faceMaterials[start]) ++end;
             // The run's last triangle stays where it is: no exchange takes
             // it or fills its place.
             DWORD anchor = start, next = start + 1;
@@ -135,8 +122,7 @@ long CMeshDataBase::SplitIdxToLimitBones(int reorder)
                 for (DWORD u = next; u < end - 1 && next < end - 1; ++u)
                     if (IsSameArray(used[u].bones, used[u].count, used[anchor].bones, used[anchor].count))
                         exchange(u, next++);
-                if (next >= end - 1)
-                    break;
+                if (next >= end - 1) break;
                 for (DWORD u = next; u < end - 1; ++u)
                     if (IsSimilarArray(used[u].bones, used[u].count, used[anchor].bones, used[anchor].count, share)) {
                         exchange(u, next);
@@ -167,15 +153,13 @@ long CMeshDataBase::SplitIdxToLimitBones(int reorder)
     for (DWORD t = 0; t < faces && !tooMany; ++t) {
         // Every subset must start a batch, or the shader draw skips it: a
         // batch whose faces use no bone closes at a material change too.
-        if (t > first && m_faceMaterials[t] != m_faceMaterials[t - 1])
-            close(t);
+        if (t > first && m_faceMaterials[t] != m_faceMaterials[t - 1]) close(t);
         if (!tooMany && !SetArrayToArray(set, size, used[t].bones, used[t].count)) {
             close(t);
             SetArrayToArray(set, size, used[t].bones, used[t].count);
         }
     }
-    if (!tooMany && faces > 0)
-        close(faces);
+    if (!tooMany && faces > 0) close(faces);
     if (tooMany) {
         // More batches than the streams allow: the mesh keeps none and skins in software.
         for (DWORD k = 0; k < KESTU_MAX_BONE_BATCHES; ++k) {
@@ -186,8 +170,7 @@ long CMeshDataBase::SplitIdxToLimitBones(int reorder)
         return E_FAIL;
     }
     m_dwBatchNum = batches;
-    if (batches > 0)
-        BuildBoneVertexMemBuffer();
+    if (batches > 0) BuildBoneVertexMemBuffer();
     return 0;
 }
 
@@ -197,19 +180,16 @@ long CMeshDataBase::BuildBoneVertexMemBuffer()
     const DWORD b = m_dwBonesPerVertex;
     const DWORD n = dwVerticesNum;
     const DWORD p = b <= 4 ? 4 : 8;
-    if (b > 8 || m_influences.size() < size_t(n) * b || m_weights.size() < size_t(n) * b)
-        return E_FAIL;
+    if (b > 8 || m_influences.size() < size_t(n) * b || m_weights.size() < size_t(n) * b) return E_FAIL;
     for (DWORD k = 0; k < m_dwBatchNum; ++k) {
         std::vector<WORD>& offsets = m_paletteIdx[k];
         offsets.assign(size_t(n) * p, 0);
         const DWORD* list = m_boneList[k].data();
         const DWORD count = m_dwBoneCount[k];
         for (DWORD v = 0; v < n; ++v) {
-            if (v < m_redundant.size() && m_redundant[v] != 0xFFFFFFFF)
-                continue;
+            if (v < m_redundant.size() && m_redundant[v] != 0xFFFFFFFF) continue;
             for (DWORD i = 0; i < b; ++i) {
-                if (m_weights[size_t(v) * b + i] <= kMinWeight)
-                    continue;
+                if (m_weights[size_t(v) * b + i] <= kMinWeight) continue;
                 const DWORD* slot = std::find(list, list + count, m_influences[size_t(v) * b + i]);
                 // A bone the batch does not carry reads slot 0; no face of the batch uses the vertex.
                 offsets[size_t(v) * p + i] = slot == list + count ? 0 : static_cast<WORD>((slot - list) * 4);

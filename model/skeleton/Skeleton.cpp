@@ -14,16 +14,14 @@ CActionAdapterFactory g_defaultActionAdapterFactory;
 template <class Map>
 DWORD FreeId(const Map& map, DWORD& counter)
 {
-    while (map.count(counter))
-        ++counter;
+    while (map.count(counter)) ++counter;
     return counter;
 }
 
 template <class Map>
 typename Map::mapped_type ByIndex(const Map& map, DWORD i)
 {
-    if (i >= map.size())
-        return nullptr;
+    if (i >= map.size()) return nullptr;
     auto it = map.begin();
     std::advance(it, i);
     return it->second;
@@ -39,8 +37,7 @@ typename Map::mapped_type Find(const Map& map, DWORD id)
 template <class Map>
 int RemoveById(Map& map, CSkeleton::NameMap& names, DWORD id)
 {
-    if (!map.erase(id))
-        return 0;
+    if (!map.erase(id)) return 0;
     for (auto it = names.begin(); it != names.end(); ++it)
         if (it->second == id) {
             names.erase(it);
@@ -53,8 +50,7 @@ template <class Map>
 int RemoveByName(Map& map, CSkeleton::NameMap& names, const char* name)
 {
     auto it = names.find(name ? name : "");
-    if (it == names.end())
-        return 0;
+    if (it == names.end()) return 0;
     map.erase(it->second);
     names.erase(it);
     return 1;
@@ -79,15 +75,13 @@ CSkeleton::~CSkeleton()
 
 DWORD CSkeleton::AddBone(const char* name, CSkAniBone* bone)
 {
-    if (!name || !bone)
-        return 0xFFFFFFFF;
+    if (!name || !bone) return 0xFFFFFFFF;
     if (!m_pBones) {
         m_pBones = new BoneMap();
         m_pBoneNames = new NameMap();
         m_bShareBones = 0;
     }
-    if (m_pBoneNames->count(name))
-        return 0xFFFFFFFF;
+    if (m_pBoneNames->count(name)) return 0xFFFFFFFF;
     const DWORD id = FreeId(*m_pBones, m_dwNextBoneID);
     (*m_pBones)[id] = bone;
     (*m_pBoneNames)[name] = id;
@@ -98,8 +92,7 @@ DWORD CSkeleton::AddBone(const char* name, CSkAniBone* bone)
 
 DWORD CSkeleton::AddObject(const char* name, CBaseObject* object)
 {
-    if (!name || !object || m_objectNames.count(name))
-        return 0xFFFFFFFF;
+    if (!name || !object || m_objectNames.count(name)) return 0xFFFFFFFF;
     const DWORD id = FreeId(m_objects, m_dwNextObjectID);
     m_objects[id] = object;
     m_objectNames[name] = id;
@@ -110,8 +103,7 @@ DWORD CSkeleton::AddObject(const char* name, CBaseObject* object)
 
 DWORD CSkeleton::AddSkin(const char* name, CSkAniSkin* skin)
 {
-    if (!name || !skin || m_skinNames.count(name))
-        return 0xFFFFFFFF;
+    if (!name || !skin || m_skinNames.count(name)) return 0xFFFFFFFF;
     const DWORD id = FreeId(m_skins, m_dwNextSkinID);
     m_skins[id] = skin;
     m_skinNames[name] = id;
@@ -124,8 +116,7 @@ DWORD CSkeleton::AddSkin(const char* name, CSkAniSkin* skin)
         if (CMeshDataMng::IsUsingCache()) {
             if (m_pMeshMng->AddMeshData(name, mesh) == 0xFFFFFFFF) {
                 CMeshDataBase* registered = m_pMeshMng->GetMeshData(name);
-                if (registered && registered != mesh)
-                    skin->SetMeshData(registered);
+                if (registered && registered != mesh) skin->SetMeshData(registered);
             }
         } else {
             mesh->SetMeshDataMng(m_pMeshMng);
@@ -136,11 +127,9 @@ DWORD CSkeleton::AddSkin(const char* name, CSkAniSkin* skin)
 
 DWORD CSkeleton::AddAction(IActionAdapter* adapter)
 {
-    if (!adapter)
-        return 0xFFFFFFFF;
+    if (!adapter) return 0xFFFFFFFF;
     FreeId(m_actions, m_dwNextActionID);
-    if (adapter->GetID() == 0xFFFFFFFF)
-        adapter->SetID(m_dwNextActionID);
+    if (adapter->GetID() == 0xFFFFFFFF) adapter->SetID(m_dwNextActionID);
     const DWORD id = adapter->GetID();
     m_actions[id] = adapter;
     const long hr = adapter->GenerateBoneList(this);
@@ -169,8 +158,7 @@ IActionAdapter* CSkeleton::GetActionByIndex(DWORD i) const { return ByIndex(m_ac
 
 CSkAniBone* CSkeleton::GetBoneByName(const std::string& name) const
 {
-    if (!m_pBoneNames)
-        return nullptr;
+    if (!m_pBoneNames) return nullptr;
     auto it = m_pBoneNames->find(name);
     return it == m_pBoneNames->end() ? nullptr : GetBone(it->second);
 }
@@ -204,16 +192,14 @@ DWORD CSkeleton::GetBoneIDByName(const std::string& name) const
 
 CSkAniBone* CSkeleton::FirstBone(BoneMap::const_iterator& it) const
 {
-    if (!m_pBones)
-        return nullptr;
+    if (!m_pBones) return nullptr;
     it = m_pBones->begin();
     return it == m_pBones->end() ? nullptr : it->second;
 }
 
 CSkAniBone* CSkeleton::NextBone(BoneMap::const_iterator& it) const
 {
-    if (!m_pBones || it == m_pBones->end() || ++it == m_pBones->end())
-        return nullptr;
+    if (!m_pBones || it == m_pBones->end() || ++it == m_pBones->end()) return nullptr;
     return it->second;
 }
 
@@ -225,8 +211,7 @@ CSkAniSkin* CSkeleton::FirstSkin(SkinMap::const_iterator& it) const
 
 CSkAniSkin* CSkeleton::NextSkin(SkinMap::const_iterator& it) const
 {
-    if (it == m_skins.end() || ++it == m_skins.end())
-        return nullptr;
+    if (it == m_skins.end() || ++it == m_skins.end()) return nullptr;
     return it->second;
 }
 
@@ -238,8 +223,7 @@ IActionAdapter* CSkeleton::FirstAction(ActionMap::const_iterator& it) const
 
 IActionAdapter* CSkeleton::NextAction(ActionMap::const_iterator& it) const
 {
-    if (it == m_actions.end() || ++it == m_actions.end())
-        return nullptr;
+    if (it == m_actions.end() || ++it == m_actions.end()) return nullptr;
     return it->second;
 }
 
@@ -247,54 +231,46 @@ void CSkeleton::SetAllSKLVersion(DWORD v)
 {
     m_dwSKLVersion = v;
     if (m_pBones)
-        for (auto& [id, bone] : *m_pBones)
-            bone->SetSKLVersion(v);
+        for (auto& [id, bone] : *m_pBones) bone->SetSKLVersion(v);
 }
 
 void CSkeleton::SetAllSKLFlag(DWORD f)
 {
     m_dwSKLFlag = f;
     if (m_pBones)
-        for (auto& [id, bone] : *m_pBones)
-            bone->SetSKLFlag(f);
+        for (auto& [id, bone] : *m_pBones) bone->SetSKLFlag(f);
 }
 
 void CSkeleton::SetAllMSDVersion(DWORD v)
 {
-    for (auto& [id, skin] : m_skins)
-        skin->SetMSDVersion(v);
+    for (auto& [id, skin] : m_skins) skin->SetMSDVersion(v);
 }
 
 void CSkeleton::SetAllMSDFlag(DWORD f)
 {
-    for (auto& [id, skin] : m_skins)
-        skin->SetMSDFlag(f);
+    for (auto& [id, skin] : m_skins) skin->SetMSDFlag(f);
 }
 
 void CSkeleton::SetAllACTVersion(DWORD v)
 {
-    for (auto& [id, adapter] : m_actions)
-        adapter->SetACTVersion(v);
+    for (auto& [id, adapter] : m_actions) adapter->SetACTVersion(v);
 }
 
 void CSkeleton::SetAllACTFlag(DWORD f)
 {
     for (auto& [id, adapter] : m_actions)
-        if (CActionData* clip = adapter->GetCurActionData())
-            clip->SetACTFlag(f);
+        if (CActionData* clip = adapter->GetCurActionData()) clip->SetACTFlag(f);
 }
 
 void CSkeleton::SetSkeletonTree(CSkeletonTreeNode* root)
 {
-    if (root != m_pTree)
-        delete m_pTree;
+    if (root != m_pTree) delete m_pTree;
     m_pTree = root;
 }
 
 void CSkeleton::BuildSkeletonTree(CSkeletonTreeNode* node)
 {
-    if (!node)
-        return;
+    if (!node) return;
     if (CSkAniBone* bone = GetBoneByName(node->GetName())) {
         node->SetNodeObject(bone);
         node->SetNodeType(KESTU_NODE_BONE);
@@ -302,8 +278,7 @@ void CSkeleton::BuildSkeletonTree(CSkeletonTreeNode* node)
         node->SetNodeObject(object);
         node->SetNodeType(KESTU_NODE_HELPER);
     }
-    for (CSkeletonTreeNode* child : node->GetChildNodeList())
-        BuildSkeletonTree(child);
+    for (CSkeletonTreeNode* child : node->GetChildNodeList()) BuildSkeletonTree(child);
 }
 
 void CSkeleton::SetVSDirLight(float r, float g, float b, float x, float y, float z)
@@ -324,8 +299,7 @@ void CSkeleton::GetVSDirLight(float& r, float& g, float& b, float& x, float& y, 
 
 void CSkeleton::SetVSPointLight(int i, float r, float g, float b, float range, float x, float y, float z)
 {
-    if (i < 0 || i > 1)
-        return;
+    if (i < 0 || i > 1) return;
     m_fPointColour[i][0] = r;
     m_fPointColour[i][1] = g;
     m_fPointColour[i][2] = b;
@@ -337,8 +311,7 @@ void CSkeleton::SetVSPointLight(int i, float r, float g, float b, float range, f
 
 void CSkeleton::GetVSPointLight(int i, float& r, float& g, float& b, float& range, float& x, float& y, float& z) const
 {
-    if (i < 0 || i > 1)
-        return;
+    if (i < 0 || i > 1) return;
     r = m_fPointColour[i][0];
     g = m_fPointColour[i][1];
     b = m_fPointColour[i][2];

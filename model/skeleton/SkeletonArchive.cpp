@@ -27,16 +27,14 @@ long FileHead(COUArchive& ar, DWORD& byteCount, int store, DWORD& version, DWORD
     if (store) {
         record::Tag(ar, 1, "VERSION_", read, byteCount);
         record::U32(ar, 1, version, byteCount);
-        if (flag && HasFlagWord(version))
-            record::U32(ar, 1, *flag, byteCount);
+        if (flag && HasFlagWord(version)) record::U32(ar, 1, *flag, byteCount);
         record::Tag(ar, 1, tag, read, byteCount);
         return 0;
     }
     record::Tag(ar, 0, nullptr, read, byteCount);
     if (_strnicmp(read, "VERSION_", 8) == 0) {
         record::U32(ar, 0, version, byteCount);
-        if (flag && HasFlagWord(version))
-            record::U32(ar, 0, *flag, byteCount);
+        if (flag && HasFlagWord(version)) record::U32(ar, 0, *flag, byteCount);
         record::Tag(ar, 0, nullptr, read, byteCount);
     } else {
         version = kNoVersion;
@@ -51,21 +49,17 @@ long CSkeleton::Serialize(COUArchive& ar, DWORD& byteCount, DWORD version, int s
     long hr = E_FAIL;
     if (mask & KESTU_SKL_SKELETON) {
         hr = SerializeSkeleton(ar, byteCount, version, store);
-        if (hr < 0)
-            return hr;
+        if (hr < 0) return hr;
     }
     if (mask & KESTU_SKL_SKINS) {
         hr = SerializeSkins(ar, byteCount, version, store);
-        if (hr < 0)
-            return hr;
+        if (hr < 0) return hr;
     }
     if (mask & KESTU_SKL_ACTIONS) {
         hr = SerializeActions(ar, byteCount, version, store);
-        if (hr < 0)
-            return hr;
+        if (hr < 0) return hr;
     }
-    if (mask & KESTU_SKL_MATERIALS)
-        hr = 0;
+    if (mask & KESTU_SKL_MATERIALS) hr = 0;
     return hr;
 }
 
@@ -79,11 +73,9 @@ long CSkeleton::SerializeSkeleton(COUArchive& ar, DWORD& byteCount, DWORD versio
             if (m_pBoneNames)
                 for (auto& [name, id] : *m_pBoneNames) {
                     CSkAniBone* bone = GetBone(id);
-                    if (!bone)
-                        return E_FAIL;
+                    if (!bone) return E_FAIL;
                     record::WriteEntryName(ar, name, byteCount);
-                    if (bone->Serialize(ar, byteCount, version, 1, 0) < 0)
-                        return E_FAIL;
+                    if (bone->Serialize(ar, byteCount, version, 1, 0) < 0) return E_FAIL;
                 }
             if (m_dwSKLFlag & 1) {
                 char tag[8];
@@ -92,14 +84,12 @@ long CSkeleton::SerializeSkeleton(COUArchive& ar, DWORD& byteCount, DWORD versio
                 record::U32(ar, 1, count, byteCount);
                 for (auto& [name, id] : m_objectNames) {
                     record::WriteEntryName(ar, name, byteCount);
-                    if (GetObject(id)->CBaseObject::Serialize(ar, byteCount, version, 1, 0) < 0)
-                        return E_FAIL;
+                    if (GetObject(id)->CBaseObject::Serialize(ar, byteCount, version, 1, 0) < 0) return E_FAIL;
                 }
             }
             CSkeletonTreeNode empty;
             CSkeletonTreeNode* root = m_pTree ? m_pTree : &empty;
-            if (root->Serialize(ar, byteCount, version, 1) < 0)
-                return E_FAIL;
+            if (root->Serialize(ar, byteCount, version, 1) < 0) return E_FAIL;
             return ar.IsFailed() ? E_FAIL : 0;
         }
 
@@ -110,10 +100,8 @@ long CSkeleton::SerializeSkeleton(COUArchive& ar, DWORD& byteCount, DWORD versio
             CSkeleton* s;
             ~Rebind()
             {
-                for (auto& [id, skin] : s->m_skins)
-                    skin->GenerateBoneList(s);
-                for (auto& [id, adapter] : s->m_actions)
-                    adapter->GenerateBoneList(s);
+                for (auto& [id, skin] : s->m_skins) skin->GenerateBoneList(s);
+                for (auto& [id, adapter] : s->m_actions) adapter->GenerateBoneList(s);
             }
         } rebind{this};
         FreeBones();
@@ -128,11 +116,9 @@ long CSkeleton::SerializeSkeleton(COUArchive& ar, DWORD& byteCount, DWORD versio
             auto bone = std::make_unique<CSkAniBone>();
             bone->SetSKLVersion(m_dwSKLVersion);
             bone->SetSKLFlag(m_dwSKLFlag);
-            if (bone->Serialize(ar, byteCount, version, 0, 0) < 0)
-                return E_FAIL;
+            if (bone->Serialize(ar, byteCount, version, 0, 0) < 0) return E_FAIL;
             bone->SetName(name.c_str());
-            if (AddBone(name.c_str(), bone.get()) != 0xFFFFFFFF)
-                bone.release();
+            if (AddBone(name.c_str(), bone.get()) != 0xFFFFFFFF) bone.release();
         }
         if (m_dwSKLFlag & 1) {
             char tag[8];
@@ -141,16 +127,13 @@ long CSkeleton::SerializeSkeleton(COUArchive& ar, DWORD& byteCount, DWORD versio
             for (DWORD i = 0; i < count; ++i) {
                 const std::string name = record::ReadEntryName(ar, byteCount);
                 auto object = std::make_unique<CDummyObject>();
-                if (object->Serialize(ar, byteCount, version, 0, 0) < 0)
-                    return E_FAIL;
+                if (object->Serialize(ar, byteCount, version, 0, 0) < 0) return E_FAIL;
                 object->SetName(name.c_str());
-                if (AddObject(name.c_str(), object.get()) != 0xFFFFFFFF)
-                    object.release();
+                if (AddObject(name.c_str(), object.get()) != 0xFFFFFFFF) object.release();
             }
         }
         auto root = std::make_unique<CSkeletonTreeNode>();
-        if (root->Serialize(ar, byteCount, version, 0) < 0)
-            return E_FAIL;
+        if (root->Serialize(ar, byteCount, version, 0) < 0) return E_FAIL;
         m_pTree = root.release();
         BuildSkeletonTree(m_pTree);
     } catch (HRESULT) {
@@ -171,8 +154,7 @@ long CSkeleton::SerializeSkins(COUArchive& ar, DWORD& byteCount, DWORD version, 
             record::U32(ar, 1, count, byteCount);
             for (auto& [name, id] : m_skinNames) {
                 record::WriteEntryName(ar, name, byteCount);
-                if (GetSkin(id)->Serialize(ar, byteCount, version, 1, 0) < 0)
-                    return E_FAIL;
+                if (GetSkin(id)->Serialize(ar, byteCount, version, 1, 0) < 0) return E_FAIL;
             }
             return ar.IsFailed() ? E_FAIL : 0;
         }
@@ -183,8 +165,7 @@ long CSkeleton::SerializeSkins(COUArchive& ar, DWORD& byteCount, DWORD version, 
             const std::string name = record::ReadEntryName(ar, byteCount);
             auto skin = std::make_unique<CSkAniSkin>();
             skin->SetMSDVersion(headVersion);
-            if (skin->Serialize(ar, byteCount, version, 0, 0) < 0)
-                return E_FAIL;
+            if (skin->Serialize(ar, byteCount, version, 0, 0) < 0) return E_FAIL;
             skin->SetName(name.c_str());
             if (AddSkin(name.c_str(), skin.get()) != 0xFFFFFFFF)
                 skin.release();
@@ -207,8 +188,7 @@ long CSkeleton::SerializeActions(COUArchive& ar, DWORD& byteCount, DWORD version
             DWORD count = GetActionsNumber();
             record::U32(ar, 1, count, byteCount);
             for (auto& [id, adapter] : m_actions)
-                if (adapter->Serialize(ar, byteCount, version, 1, 0) < 0)
-                    return E_FAIL;
+                if (adapter->Serialize(ar, byteCount, version, 1, 0) < 0) return E_FAIL;
             return ar.IsFailed() ? E_FAIL : 0;
         }
         FileHead(ar, byteCount, 0, headVersion, nullptr, "ACTSDATA");
@@ -220,8 +200,7 @@ long CSkeleton::SerializeActions(COUArchive& ar, DWORD& byteCount, DWORD version
             adapter->SetACTVersion(headVersion);
             adapter->SetParent(this);
             adapter->SetActionData(clip.get());
-            if (adapter->Serialize(ar, byteCount, version, 0, 0) < 0)
-                return E_FAIL;
+            if (adapter->Serialize(ar, byteCount, version, 0, 0) < 0) return E_FAIL;
             clip->AddRef();
             clip.release();
             AddAction(adapter.release());
@@ -237,7 +216,9 @@ namespace {
 constexpr struct {
     DWORD bit;
     const char* extension;
-} kSectionFiles[] = {{KESTU_SKL_SKELETON, ".skl"}, {KESTU_SKL_SKINS, ".msd"}, {KESTU_SKL_ACTIONS, ".act"},
+} kSectionFiles[] = {{KESTU_SKL_SKELETON, ".skl"},
+                     {KESTU_SKL_SKINS, ".msd"},
+                     {KESTU_SKL_ACTIONS, ".act"},
                      {KESTU_SKL_MATERIALS, ".mtl"}};
 
 struct SplitPath {
@@ -256,18 +237,15 @@ SplitPath Split(const char* path)
 
 long CSkeleton::Export(const char* path, int single, DWORD mask)
 {
-    if (!path)
-        return E_INVALIDARG;
+    if (!path) return E_INVALIDARG;
     auto write = [this](const char* file, DWORD sections) -> long {
         COUFile out;
         long hr = out.Open(file, OU_FILE_CREATE);
-        if (hr < 0)
-            return hr;
+        if (hr < 0) return hr;
         DWORD count = 0;
         COUArchive ar(&out, OU_ARCHIVE_STORE, 0x1000, nullptr);
         hr = Serialize(ar, count, 0, 1, sections);
-        if (sections == KESTU_SKL_MATERIALS)
-            hr = 0;
+        if (sections == KESTU_SKL_MATERIALS) hr = 0;
         const long closed = ar.Close();
         if (hr < 0 || closed < 0) {
             out.Abort();
@@ -275,28 +253,23 @@ long CSkeleton::Export(const char* path, int single, DWORD mask)
         }
         return out.Close() < 0 ? E_FAIL : 0;
     };
-    if (single)
-        return write(path, mask);
+    if (single) return write(path, mask);
     const SplitPath split = Split(path);
     for (const auto& section : kSectionFiles) {
-        if (!(mask & section.bit))
-            continue;
+        if (!(mask & section.bit)) continue;
         const long hr = write((split.base + section.extension).c_str(), section.bit);
-        if (hr < 0)
-            return hr;
+        if (hr < 0) return hr;
     }
     return 0;
 }
 
 long CSkeleton::Import(const char* path, int single, DWORD mask)
 {
-    if (!path)
-        return E_INVALIDARG;
+    if (!path) return E_INVALIDARG;
     auto read = [this](const char* file, DWORD sections) -> long {
         COUFile in;
         long hr = in.Open(file, OU_FILE_READ);
-        if (hr < 0)
-            return hr;
+        if (hr < 0) return hr;
         DWORD count = 0;
         COUArchive ar(&in, OU_ARCHIVE_LOAD, 0x1000, nullptr);
         hr = Serialize(ar, count, 0, 0, sections);
@@ -304,18 +277,14 @@ long CSkeleton::Import(const char* path, int single, DWORD mask)
         in.Close();
         return hr;
     };
-    if (single)
-        return read(path, mask);
+    if (single) return read(path, mask);
     const SplitPath split = Split(path);
     long hr = E_FAIL;
     for (const auto& section : kSectionFiles) {
-        if (!(mask & section.bit))
-            continue;
-        if (section.bit == KESTU_SKL_SKELETON)
-            m_strFileName += split.name;
+        if (!(mask & section.bit)) continue;
+        if (section.bit == KESTU_SKL_SKELETON) m_strFileName += split.name;
         hr = read((split.base + section.extension).c_str(), section.bit);
-        if (hr < 0)
-            return hr;
+        if (hr < 0) return hr;
     }
     return hr;
 }

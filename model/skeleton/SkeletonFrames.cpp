@@ -16,14 +16,12 @@ void CSkeleton::DeformSkins(DWORD action, DWORD frame, bool onlyUncached, IActio
     bool moved = !onlyUncached;
     auto moveBones = [&] {
         // The bones are moved once, before the first skin that needs them.
-        if (!moved && (m_dwCurAction != action || m_dwCurFrame != frame))
-            adapter->TransformObject(frame, &m_matWorld);
+        if (!moved && (m_dwCurAction != action || m_dwCurFrame != frame)) adapter->TransformObject(frame, &m_matWorld);
         moved = true;
     };
     for (auto& [id, skin] : m_skins) {
         CMeshDataBase* mesh = skin->GetMeshData();
-        if (!mesh)
-            continue;
+        if (!mesh) continue;
         // A mesh the vertex shader blends caches nothing: its palette is
         // made for every frame drawn.
         if (!CacheOn(m_pMeshMng) || mesh->IsShaderSkinned()) {
@@ -33,8 +31,7 @@ void CSkeleton::DeformSkins(DWORD action, DWORD frame, bool onlyUncached, IActio
             }
             continue;
         }
-        if (m_pMeshMng->GetCachedData(mesh->GetMeshID(), action, frame) >= 0)
-            continue;
+        if (m_pMeshMng->GetCachedData(mesh->GetMeshID(), action, frame) >= 0) continue;
         moveBones();
         skin->CalcDeform();
         if (CMemVertexBuffer* vb = mesh->GetMemVertexBuffer()) {
@@ -47,14 +44,11 @@ void CSkeleton::DeformSkins(DWORD action, DWORD frame, bool onlyUncached, IActio
 
 long CSkeleton::Transform(DWORD action, DWORD frame, CSkeleton* other)
 {
-    if (other)
-        return 0;
+    if (other) return 0;
     IActionAdapter* adapter = GetAction(action);
-    if (!adapter)
-        return E_FAIL;
+    if (!adapter) return E_FAIL;
     const long hr = adapter->TransformObject(frame, &m_matWorld);
-    if (hr < 0)
-        return hr;
+    if (hr < 0) return hr;
     DeformSkins(action, frame, false, adapter);
 
     m_bboxCur.Reset();
@@ -82,10 +76,8 @@ long CSkeleton::Transform(DWORD action, DWORD frame, CSkeleton* other)
 void CSkeleton::SetCurrentRef(DWORD action, DWORD frame, CSkeleton* other)
 {
     IActionAdapter* adapter = other ? nullptr : GetAction(action);
-    if (!adapter || adapter->GetFrameNum() == 0)
-        return;
-    if (frame >= adapter->GetFrameNum())
-        frame = adapter->GetFrameNum() - 1;
+    if (!adapter || adapter->GetFrameNum() == 0) return;
+    if (frame >= adapter->GetFrameNum()) frame = adapter->GetFrameNum() - 1;
     if (CacheOn(m_pMeshMng)) {
         DeformSkins(action, frame, true, adapter);
     } else if (m_dwCurAction != action || m_dwCurFrame != frame) {
@@ -100,8 +92,7 @@ void CSkeleton::SetCurrentRef(DWORD action, DWORD frame, CSkeleton* other)
 long CSkeleton::FrameMove(float dt)
 {
     IActionAdapter* adapter = GetAction(0);
-    if (!adapter)
-        return 0;
+    if (!adapter) return 0;
     const DWORD frame = adapter->GetPositionByTime(0, dt);
     if (frame != m_dwCurFrame) {
         Transform(0, frame, nullptr);
@@ -112,11 +103,9 @@ long CSkeleton::FrameMove(float dt)
 
 void CSkeleton::ForEachCachedMesh(void (CMeshDataMng::*fn)(DWORD, DWORD), DWORD action)
 {
-    if (!CacheOn(m_pMeshMng))
-        return;
+    if (!CacheOn(m_pMeshMng)) return;
     for (auto& [skinId, skin] : m_skins)
-        if (CMeshDataBase* mesh = skin->GetMeshData())
-            (m_pMeshMng->*fn)(mesh->GetMeshID(), action);
+        if (CMeshDataBase* mesh = skin->GetMeshData()) (m_pMeshMng->*fn)(mesh->GetMeshID(), action);
 }
 
 void CSkeleton::UseAction(DWORD id) { ForEachCachedMesh(&CMeshDataMng::UseAction, id); }
@@ -126,8 +115,7 @@ void CSkeleton::UnuseAction(DWORD id) { ForEachCachedMesh(&CMeshDataMng::UnuseAc
 void CSkeleton::Refresh()
 {
     for (auto& [id, skin] : m_skins)
-        if (CMeshDataBase* mesh = skin->GetMeshData())
-            mesh->Update();
+        if (CMeshDataBase* mesh = skin->GetMeshData()) mesh->Update();
 }
 
 } // namespace Kestu

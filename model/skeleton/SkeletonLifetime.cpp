@@ -44,8 +44,7 @@ long CSkeleton::Release()
     m_skinNames.clear();
     for (auto& [id, adapter] : m_actions) {
         if (CActionData* clip = adapter->GetCurActionData())
-            if (clip->Release() == 0)
-                delete clip;
+            if (clip->Release() == 0) delete clip;
         delete adapter;
     }
     m_actions.clear();
@@ -58,8 +57,7 @@ long CSkeleton::Release()
 
 void CSkeleton::Clone(CSkeleton& src)
 {
-    if (&src == this)
-        return;
+    if (&src == this) return;
     FreeBones();
     m_pBones = src.m_pBones;
     m_pBoneNames = src.m_pBoneNames;
@@ -71,8 +69,7 @@ void CSkeleton::Clone(CSkeleton& src)
 
 long CSkeleton::Duplicate(const CSkeleton* src, IDirect3DDevice8* device)
 {
-    if (!src || src == this)
-        return E_INVALIDARG;
+    if (!src || src == this) return E_INVALIDARG;
     Release();
     m_pMeshMng = src->m_pMeshMng;
     m_matWorld = src->m_matWorld;
@@ -121,14 +118,12 @@ long CSkeleton::Duplicate(const CSkeleton* src, IDirect3DDevice8* device)
         skin->ClearBone();
         m_dwNextSkinID = id;
         AddSkin(name.c_str(), skin);
-        if (skin->GetBoneNumber() != skin->GetBoneNameList().size())
-            result = E_FAIL;
+        if (skin->GetBoneNumber() != skin->GetBoneNameList().size()) result = E_FAIL;
     }
     // Adapters of its own over the source's clips, which count the share.
     for (auto& [id, from] : src->m_actions) {
         CActionData* clip = from->GetCurActionData();
-        if (!clip)
-            continue;
+        if (!clip) continue;
         CAction* adapter = new CAction();
         adapter->SetACTVersion(from->GetACTVersion());
         adapter->SetActionData(clip);
@@ -138,8 +133,7 @@ long CSkeleton::Duplicate(const CSkeleton* src, IDirect3DDevice8* device)
     }
     m_dwNextBoneID = m_dwNextSkinID = m_dwNextObjectID = 0;
     m_dwNextActionID = src->m_dwNextActionID;
-    if (device)
-        Build(device);
+    if (device) Build(device);
     return result;
 }
 

@@ -4,8 +4,7 @@ namespace Kestu {
 
 DWORD CSkeletonManager::AddSkeleton(CSkeleton* skeleton)
 {
-    while (m_skeletons.count(m_dwNextID))
-        ++m_dwNextID;
+    while (m_skeletons.count(m_dwNextID)) ++m_dwNextID;
     m_skeletons[m_dwNextID] = skeleton;
     return m_dwNextID++;
 }

@@ -24,14 +24,12 @@ void PutTransposed(float* c, int reg, const D3DXMATRIX& m, int rows)
 {
     D3DXMATRIX t;
     D3DXMatrixTranspose(&t, &m);
-    for (int r = 0; r < rows; ++r)
-        Put(c, reg + r, t.m[r][0], t.m[r][1], t.m[r][2], t.m[r][3]);
+    for (int r = 0; r < rows; ++r) Put(c, reg + r, t.m[r][0], t.m[r][1], t.m[r][2], t.m[r][3]);
 }
 
 void PutRows(float* c, int reg, const D3DXMATRIX& m, int rows)
 {
-    for (int r = 0; r < rows; ++r)
-        Put(c, reg + r, m.m[r][0], m.m[r][1], m.m[r][2], m.m[r][3]);
+    for (int r = 0; r < rows; ++r) Put(c, reg + r, m.m[r][0], m.m[r][1], m.m[r][2], m.m[r][3]);
 }
 
 // The registers of path 128 that hold its light counts (as integer words),
@@ -44,11 +42,9 @@ constexpr int kPath128MostLights = 7;
 long CSkeleton::Build(IDirect3DDevice8* device)
 {
     if (m_pBones)
-        for (auto& [id, bone] : *m_pBones)
-            bone->Build(device);
+        for (auto& [id, bone] : *m_pBones) bone->Build(device);
     for (auto& [id, skin] : m_skins) {
-        if (m_pMeshMng)
-            skin->SetTexturePath(m_pMeshMng->GetTexturePath());
+        if (m_pMeshMng) skin->SetTexturePath(m_pMeshMng->GetTexturePath());
         skin->Build(device);
     }
     return 0;
@@ -59,17 +55,14 @@ long CSkeleton::DrawSkins(IDirect3DDevice8* device, const std::function<void(CSk
     const int path = CMeshDataMng::m_nSkeletonRenderPath;
     if (path != KESTU_SKLPATH_SOFTWARE) {
         // Shader mode and the pixel shader draw this skeleton on path 2.
-        if (m_bShaderMode || m_bUsePs)
-            CMeshDataMng::m_nSkeletonRenderPath = KESTU_SKLPATH_VS;
+        if (m_bShaderMode || m_bUsePs) CMeshDataMng::m_nSkeletonRenderPath = KESTU_SKLPATH_VS;
         SetVSRenderPass(device);
     }
     for (auto& [id, skin] : m_skins) {
         CMeshDataBase* mesh = skin->GetMeshData();
-        if (mesh)
-            mesh->SetPointLightNum(static_cast<DWORD>(m_nLightNum));
+        if (mesh) mesh->SetPointLightNum(static_cast<DWORD>(m_nLightNum));
         draw(skin);
-        if (m_pMeshMng && mesh)
-            m_pMeshMng->ReleaseBuffer(mesh->GetMeshID(), m_dwCurAction, m_dwCurFrame);
+        if (m_pMeshMng && mesh) m_pMeshMng->ReleaseBuffer(mesh->GetMeshID(), m_dwCurAction, m_dwCurFrame);
     }
     CMeshDataMng::m_nSkeletonRenderPath = path;
     return 0;
@@ -97,11 +90,9 @@ long CSkeleton::RenderForceColor(IDirect3DDevice8*, D3DXMATRIX*, D3DXCOLOR)
 long CSkeleton::SetVSRenderPass(IDirect3DDevice8* device)
 {
     const int path = CMeshDataMng::m_nSkeletonRenderPath;
-    if (path == KESTU_SKLPATH_SOFTWARE)
-        return 0;
+    if (path == KESTU_SKLPATH_SOFTWARE) return 0;
     float* c = m_pMeshMng ? m_pMeshMng->GetVsConstantBuffer() : nullptr;
-    if (!c || !device)
-        return E_FAIL;
+    if (!c || !device) return E_FAIL;
     const int registers = static_cast<int>(m_pMeshMng->GetVsConstantRegisters());
     D3DXMATRIX w, v, p;
     device->GetTransform(D3DTS_WORLD, &w);
@@ -116,8 +107,7 @@ long CSkeleton::SetVSRenderPass(IDirect3DDevice8* device)
         return 0;
     }
     D3DXMATRIX inverseWorld;
-    if (!D3DXMatrixInverse(&inverseWorld, nullptr, &w))
-        D3DXMatrixIdentity(&inverseWorld);
+    if (!D3DXMatrixInverse(&inverseWorld, nullptr, &w)) D3DXMatrixIdentity(&inverseWorld);
     const float ambient[4] = {float((m_dwAmbient >> 16) & 0xFF) / 256.0f, float((m_dwAmbient >> 8) & 0xFF) / 256.0f,
                               float(m_dwAmbient & 0xFF) / 256.0f, float((m_dwAmbient >> 24) & 0xFF) / 256.0f};
     Put(c, 0, 1, 1, 2, 0);
@@ -128,8 +118,7 @@ long CSkeleton::SetVSRenderPass(IDirect3DDevice8* device)
     if (path == KESTU_SKLPATH_MATERIAL || path == KESTU_SKLPATH_MATERIAL_WIDE) {
         PutTransposed(c, 1, vp, 4);
         D3DXMATRIX inverseView;
-        if (!D3DXMatrixInverse(&inverseView, nullptr, &v))
-            D3DXMatrixIdentity(&inverseView);
+        if (!D3DXMatrixInverse(&inverseView, nullptr, &v)) D3DXMatrixIdentity(&inverseView);
         Put(c, 12, inverseView._41, inverseView._42, inverseView._43, 1);
         if (path == KESTU_SKLPATH_MATERIAL) {
             Put(c, 15, m_fDirLight[0], m_fDirLight[1], m_fDirLight[2], 0);
@@ -186,4 +175,3 @@ long CSkeleton::SetVSRenderPass(IDirect3DDevice8* device)
 }
 
 } // namespace Kestu
-

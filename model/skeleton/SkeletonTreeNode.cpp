@@ -25,8 +25,7 @@ long CSkeletonTreeNode::AddChild(CSkeletonTreeNode* child)
 CSkeletonTreeNode* CSkeletonTreeNode::GetChild(DWORD i) const
 {
     for (CSkeletonTreeNode* child : m_children)
-        if (i-- == 0)
-            return child;
+        if (i-- == 0) return child;
     return nullptr;
 }
 
@@ -41,11 +40,9 @@ int CSkeletonTreeNode::GetChildList(NodeList& list, NodeList::iterator& where, i
 
 CSkeletonTreeNode* CSkeletonTreeNode::FindNode(int (*fn)(CSkeletonTreeNode*, void*), void* param)
 {
-    if (fn(this, param) == 0)
-        return this;
+    if (fn(this, param) == 0) return this;
     for (CSkeletonTreeNode* child : m_children)
-        if (CSkeletonTreeNode* found = child->FindNode(fn, param))
-            return found;
+        if (CSkeletonTreeNode* found = child->FindNode(fn, param)) return found;
     return nullptr;
 }
 
@@ -58,8 +55,7 @@ CSkeletonTreeNode* CSkeletonTreeNode::FindNodeByName(const char* name)
 
 void CSkeletonTreeNode::Clear()
 {
-    for (CSkeletonTreeNode* child : m_children)
-        delete child;
+    for (CSkeletonTreeNode* child : m_children) delete child;
     m_children.clear();
     m_dwChildNum = 0;
     m_pParent = nullptr;
@@ -83,25 +79,21 @@ void CSkeletonTreeNode::Clone(const CSkeletonTreeNode* src, CSkeletonTreeNode* p
 
 long CSkeletonTreeNode::Serialize(COUArchive& ar, DWORD& byteCount, DWORD version, int store)
 {
-    if (!store)
-        Clear();
+    if (!store) Clear();
     return SerializeAt(ar, byteCount, version, store, 0);
 }
 
 long CSkeletonTreeNode::SerializeAt(COUArchive& ar, DWORD& byteCount, DWORD version, int store, DWORD depth)
 {
-    if (depth > kDeepestNode)
-        return E_FAIL;
+    if (depth > kDeepestNode) return E_FAIL;
     try {
         if (store) {
-            if (m_strName.size() > record::kLongestPaddedName)
-                return E_FAIL;
+            if (m_strName.size() > record::kLongestPaddedName) return E_FAIL;
             record::WriteName(ar, m_strName, byteCount);
             DWORD count = static_cast<DWORD>(m_children.size());
             record::U32(ar, 1, count, byteCount);
             for (CSkeletonTreeNode* child : m_children)
-                if (child->SerializeAt(ar, byteCount, version, 1, depth + 1) < 0)
-                    return E_FAIL;
+                if (child->SerializeAt(ar, byteCount, version, 1, depth + 1) < 0) return E_FAIL;
             return 0;
         }
         m_strName = record::ReadName(ar, byteCount);
@@ -110,8 +102,7 @@ long CSkeletonTreeNode::SerializeAt(COUArchive& ar, DWORD& byteCount, DWORD vers
         for (DWORD i = 0; i < count; ++i) {
             CSkeletonTreeNode* child = new CSkeletonTreeNode();
             AddChild(child);
-            if (child->SerializeAt(ar, byteCount, version, 0, depth + 1) < 0)
-                return E_FAIL;
+            if (child->SerializeAt(ar, byteCount, version, 0, depth + 1) < 0) return E_FAIL;
         }
     } catch (HRESULT) {
         return E_FAIL;

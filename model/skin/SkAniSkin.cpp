@@ -10,8 +10,7 @@ namespace Kestu {
 
 CSkAniSkin& CSkAniSkin::operator=(const CSkAniSkin& other)
 {
-    if (this == &other)
-        return *this;
+    if (this == &other) return *this;
     CSoftObject::operator=(other);
     m_dwWord1 = other.m_dwWord1;
     m_dwBoneNum = other.m_dwBoneNum;
@@ -48,29 +47,24 @@ void CSkAniSkin::AddBone(CSkAniBone* bone, const float* m)
 
 void CSkAniSkin::SetBoneMatrixList(const D3DXMATRIX* m, DWORD n)
 {
-    if (!m)
-        return;
+    if (!m) return;
     std::copy(m, m + std::min(n, m_dwBoneCapacity), m_matOffsets.begin());
 }
 
 void CSkAniSkin::AddBoneToList(const char* name, const D3DXMATRIX* m)
 {
-    if (name && m)
-        m_boneNames.emplace_back(name, *m);
+    if (name && m) m_boneNames.emplace_back(name, *m);
 }
 
 long CSkAniSkin::GenerateBoneList(CSkeleton* s)
 {
     m_dwBoneNum = 0;
-    if (!s)
-        return E_FAIL;
+    if (!s) return E_FAIL;
     for (auto& [name, matrix] : m_boneNames) {
         CSkAniBone* bone = s->GetBoneByName(name);
         if (!bone) {
-            if (s->GetBonesNumber() == 0)
-                return 0;
-            KestuSaveLog(0, logtext::kSkinBoneMissing,
-                         s->GetSKLFileName(), name.c_str());
+            if (s->GetBonesNumber() == 0) return 0;
+            KestuSaveLog(0, logtext::kSkinBoneMissing, s->GetSKLFileName(), name.c_str());
             return E_FAIL;
         }
         AddBone(bone, &matrix);
@@ -88,8 +82,7 @@ long CSkAniSkin::CalcDeform()
 void CSkAniSkin::EnableNormalCalc(int enable)
 {
     m_bNormalCalc = enable;
-    if (CMeshDataBase* mesh = m_MeshRef.GetMeshData())
-        mesh->EnableNormalCalc(enable);
+    if (CMeshDataBase* mesh = m_MeshRef.GetMeshData()) mesh->EnableNormalCalc(enable);
 }
 
 long CSkAniSkin::Build(IDirect3DDevice8* device)
@@ -103,10 +96,8 @@ long CSkAniSkin::Build(IDirect3DDevice8* device)
     const long hr = m_MeshRef.Build(device, nullptr);
     if (!m_boneNames.empty() && CMeshDataMng::m_nSkeletonRenderPath > 1) {
         m_matList.assign(m_boneNames.size(), D3DXMATRIX());
-        for (D3DXMATRIX& m : m_matList)
-            D3DXMatrixIdentity(&m);
-        if (mesh && !wasBuilt)
-            mesh->BuildVsVertexBuffer(device, GetBoneList(), static_cast<DWORD>(m_boneNames.size()));
+        for (D3DXMATRIX& m : m_matList) D3DXMatrixIdentity(&m);
+        if (mesh && !wasBuilt) mesh->BuildVsVertexBuffer(device, GetBoneList(), static_cast<DWORD>(m_boneNames.size()));
     }
     CSoftObject::Build(device);
     return hr;
@@ -115,14 +106,12 @@ long CSkAniSkin::Build(IDirect3DDevice8* device)
 long CSkAniSkin::Serialize(COUArchive& ar, DWORD& byteCount, DWORD version, int store, int flag)
 {
     try {
-        if (m_dwMSDVersion >= 2 && m_dwMSDVersion != 0xFFFFFFFF)
-            record::U32(ar, store, m_dwMSDFlag, byteCount);
+        if (m_dwMSDVersion >= 2 && m_dwMSDVersion != 0xFFFFFFFF) record::U32(ar, store, m_dwMSDFlag, byteCount);
     } catch (HRESULT) {
         return E_FAIL;
     }
     const long hr = CSoftObject::Serialize(ar, byteCount, version, store, flag);
-    if (hr < 0)
-        return hr;
+    if (hr < 0) return hr;
     try {
         if (store) {
             DWORD n = m_dwBoneNum ? m_dwBoneNum : static_cast<DWORD>(m_boneNames.size());
@@ -130,8 +119,7 @@ long CSkAniSkin::Serialize(COUArchive& ar, DWORD& byteCount, DWORD version, int 
                 if (!m_bones[i] || std::string(m_bones[i]->GetName()).size() > record::kLongestShortPaddedName)
                     return E_FAIL;
             for (const auto& entry : m_boneNames)
-                if (entry.first.size() > record::kLongestShortPaddedName)
-                    return E_FAIL;
+                if (entry.first.size() > record::kLongestShortPaddedName) return E_FAIL;
             record::U32(ar, 1, n, byteCount);
             if (m_dwBoneNum) {
                 for (DWORD i = 0; i < m_dwBoneNum; ++i) {

@@ -44,8 +44,7 @@ long CMeshDataDynamic::Deform(CSkAniBone** bones, DWORD boneCount, const D3DXMAT
             D3DXMatrixMultiply(&m, &offsets[b], bones[b]->GetRootMatrix());
         else
             m = offsets[b];
-        if (wantSign)
-            m_fNormalSign[b] = MirrorSign(m);
+        if (wantSign) m_fNormalSign[b] = MirrorSign(m);
         if (m_bNormalCalc) {
             D3DXMATRIX inverse;
             if (D3DXMatrixInverse(&inverse, nullptr, &m))
@@ -53,12 +52,10 @@ long CMeshDataDynamic::Deform(CSkAniBone** bones, DWORD boneCount, const D3DXMAT
             else
                 D3DXMatrixIdentity(&m_matNormals[b]);
         }
-        if (path != KESTU_SKLPATH_SOFTWARE && palette)
-            D3DXMatrixTranspose(&palette[b], &m);
+        if (path != KESTU_SKLPATH_SOFTWARE && palette) D3DXMatrixTranspose(&palette[b], &m);
     }
 
-    if (IsShaderSkinned() && palette)
-        return 0;
+    if (IsShaderSkinned() && palette) return 0;
 
     const DWORD stride = dwVertexStride;
     const DWORD held = VerticesHeld();
@@ -86,8 +83,7 @@ long CMeshDataDynamic::Deform(CSkAniBone** bones, DWORD boneCount, const D3DXMAT
     for (DWORD s = 0; s < used; ++s) {
         m_skinPositions[s] = m_matBones[s];
         affine = affine && skinning::IsAffine(m_matBones[s]);
-        if (normals)
-            m_skinNormals[s] = m_matNormals[s] * m_fNormalSign[s];
+        if (normals) m_skinNormals[s] = m_matNormals[s] * m_fNormalSign[s];
     }
     for (DWORD s = used; s < m_dwSkinSlotsUsed; ++s) {
         D3DXMatrixIdentity(&m_skinPositions[s]);

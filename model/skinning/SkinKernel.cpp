@@ -24,15 +24,13 @@ inline void Store3(char* p, float x, float y, float z)
 inline void SumMatrices(const D3DXMATRIX* table, const uint32_t* offsets, const uint32_t* weights, uint32_t n,
                         float (&sum)[16])
 {
-    for (float& s : sum)
-        s = 0.0f;
+    for (float& s : sum) s = 0.0f;
     const char* base = reinterpret_cast<const char*>(table);
     for (uint32_t i = 0; i < n; ++i) {
         const float* m = reinterpret_cast<const float*>(base + offsets[i]);
         float w;
         std::memcpy(&w, weights + i, 4);
-        for (int k = 0; k < 16; ++k)
-            sum[k] += w * m[k];
+        for (int k = 0; k < 16; ++k) sum[k] += w * m[k];
     }
 }
 
@@ -129,7 +127,8 @@ struct FourWalk {
 };
 
 // Four influences a vertex: the case the engine's meshes use most.
-template <bool kNormals> KESTU_AVX2 void BlendFour(const SkinJob& job)
+template <bool kNormals>
+KESTU_AVX2 void BlendFour(const SkinJob& job)
 {
     const __m128 one = _mm_set1_ps(1.0f), zero = _mm_setzero_ps();
     for (FourWalk f(job); f.left; f.Next()) {
@@ -164,8 +163,7 @@ template <bool kNormals> KESTU_AVX2 void BlendFour(const SkinJob& job)
 #endif
 
 // The weighted sum of four whole matrices, one register each.
-KESTU_AVX512 inline __m512 Sum4(const char* table, const uint32_t* offsets, __m512 w0, __m512 w1, __m512 w2,
-                                __m512 w3)
+KESTU_AVX512 inline __m512 Sum4(const char* table, const uint32_t* offsets, __m512 w0, __m512 w1, __m512 w2, __m512 w3)
 {
     const FourSlots s(table, offsets);
     const __m512 m0 = _mm512_loadu_ps(s.m[0]), m1 = _mm512_loadu_ps(s.m[1]);
@@ -180,14 +178,15 @@ KESTU_AVX512 inline __m128 Apply(__m128 q, __m512 m, __m512 hs)
 {
     const __m512i spread = _mm512_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 16, 16, 16, 16);
     const __m512 t = _mm512_mul_ps(_mm512_permutex2var_ps(_mm512_zextps128_ps512(q), spread, hs), m);
-    const __m256 h = _mm256_add_ps(_mm512_castps512_ps256(t),
-                                   _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(t), 1)));
+    const __m256 h =
+        _mm256_add_ps(_mm512_castps512_ps256(t), _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(t), 1)));
     return _mm_add_ps(_mm256_castps256_ps128(h), _mm256_extractf128_ps(h, 1));
 }
 
 // BlendFour with a whole matrix a register and a masked store of the three
 // floats: half the loads and stores.
-template <bool kNormals> KESTU_AVX512 void BlendFour512(const SkinJob& job)
+template <bool kNormals>
+KESTU_AVX512 void BlendFour512(const SkinJob& job)
 {
     const __m512 ones = _mm512_set1_ps(1.0f);
     for (FourWalk f(job); f.left; f.Next()) {
@@ -269,12 +268,10 @@ void BlendExact(const SkinJob& job)
         char* out = job.dst + v * job.stride;
         D3DXVECTOR3 position, normal, sumP(0, 0, 0), sumN(0, 0, 0);
         std::memcpy(&position, in, 12);
-        if (job.normals)
-            std::memcpy(&normal, in + 12, 12);
+        if (job.normals) std::memcpy(&normal, in + 12, 12);
         for (uint32_t i = 0; i < n; ++i) {
             const float w = job.weights[v * n + i];
-            if (!(w > kMinWeight))
-                continue;
+            if (!(w > kMinWeight)) continue;
             const uint32_t slot = Slot(job.bones[v * n + i]);
             D3DXVECTOR3 t;
             D3DXVec3TransformCoord(&t, &position, &job.positions[slot]);
@@ -285,18 +282,15 @@ void BlendExact(const SkinJob& job)
             }
         }
         std::memcpy(out, &sumP, 12);
-        if (job.normals)
-            std::memcpy(out + 12, &sumN, 12);
+        if (job.normals) std::memcpy(out + 12, &sumN, 12);
     }
 }
 
 Simd BestSimd()
 {
     static const Simd best = [] {
-        if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma"))
-            return Simd::Plain;
-        if (!__builtin_cpu_supports("avx512f") || !__builtin_cpu_supports("avx512vl"))
-            return Simd::Avx2;
+        if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma")) return Simd::Plain;
+        if (!__builtin_cpu_supports("avx512f") || !__builtin_cpu_supports("avx512vl")) return Simd::Avx2;
         return Simd::Avx512;
     }();
     return best;
@@ -304,15 +298,12 @@ Simd BestSimd()
 
 void BlendFast(const SkinJob& job, Simd simd)
 {
-    if (simd > BestSimd())
-        simd = BestSimd();
+    if (simd > BestSimd()) simd = BestSimd();
     // The vector loops read 16 bytes at the position (and at the normal).
     const size_t needed = job.normals ? 28 : 16;
-    if (simd == Simd::Plain || job.stride < needed)
-        return BlendFastPlain(job);
+    if (simd == Simd::Plain || job.stride < needed) return BlendFastPlain(job);
     if (job.perVertex == 4) {
-        if (simd == Simd::Avx512)
-            return job.normals ? BlendFour512<true>(job) : BlendFour512<false>(job);
+        if (simd == Simd::Avx512) return job.normals ? BlendFour512<true>(job) : BlendFour512<false>(job);
         return job.normals ? BlendFour<true>(job) : BlendFour<false>(job);
     }
     return BlendAny(job);

@@ -24,12 +24,12 @@ void PackInfluences(const uint32_t* bones, const float* weights, size_t vertices
                     std::vector<uint32_t>& packed);
 
 struct SkinJob {
-    const char* src = nullptr;       // bind-pose vertices
-    char* dst = nullptr;             // working vertices
-    size_t stride = 0;               // bytes per vertex (a multiple of 4, at least 16)
-    size_t count = 0;                // vertices to blend
-    const uint32_t* bones = nullptr; // count x perVertex bone indices
-    const float* weights = nullptr;  // count x perVertex weights
+    const char* src = nullptr;        // bind-pose vertices
+    char* dst = nullptr;              // working vertices
+    size_t stride = 0;                // bytes per vertex (a multiple of 4, at least 16)
+    size_t count = 0;                 // vertices to blend
+    const uint32_t* bones = nullptr;  // count x perVertex bone indices
+    const float* weights = nullptr;   // count x perVertex weights
     const uint32_t* packed = nullptr; // the same, packed (the fast loop needs them)
     uint32_t perVertex = 0;
     const D3DXMATRIX* positions = nullptr; // kSlots position matrices

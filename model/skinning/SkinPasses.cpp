@@ -31,17 +31,13 @@ ESkinShader ShaderOfPath(int path, DWORD pointLights, bool eight)
     case KESTU_SKLPATH_VS: return ESkinShader(SKIN_VS101 + wide);
     case KESTU_SKLPATH_VS_LIGHT: return ESkinShader(SKIN_VS101_LIGHT + wide);
     case KESTU_SKLPATH_VS_POINTLIGHTS:
-        if (pointLights == 1)
-            return ESkinShader(SKIN_VS101_LIGHT_P + wide);
-        if (pointLights == 2)
-            return ESkinShader(SKIN_VS101_LIGHT_P2 + wide);
+        if (pointLights == 1) return ESkinShader(SKIN_VS101_LIGHT_P + wide);
+        if (pointLights == 2) return ESkinShader(SKIN_VS101_LIGHT_P2 + wide);
         return ESkinShader(SKIN_VS101_LIGHT + wide);
     case KESTU_SKLPATH_VS_PS: return ESkinShader(SKIN_VSPS_LIGHT + wide);
     case KESTU_SKLPATH_VS_PS_POINTLIGHTS:
-        if (pointLights == 1)
-            return ESkinShader(SKIN_VSPS_LIGHT_P + wide);
-        if (pointLights == 2)
-            return ESkinShader(SKIN_VSPS_LIGHT_P2 + wide);
+        if (pointLights == 1) return ESkinShader(SKIN_VSPS_LIGHT_P + wide);
+        if (pointLights == 2) return ESkinShader(SKIN_VSPS_LIGHT_P2 + wide);
         return ESkinShader(SKIN_VSPS_LIGHT + wide);
     case KESTU_SKLPATH_MATERIAL: return ESkinShader(SKIN_VS2000_MATERIAL + wide);
     default: return ESkinShader(SKIN_VS2000_MATERIAL_P + wide);
@@ -62,8 +58,7 @@ void UploadMaterialColour(IDirect3DDevice8* device, const float* constants, DWOR
                           const D3DMATERIAL8& m)
 {
     auto put = [&](DWORD reg, const float v[4]) {
-        if (reg < registers)
-            device->SetVertexShaderConstant(reg, v, 1);
+        if (reg < registers) device->SetVertexShaderConstant(reg, v, 1);
     };
     auto tint = [&](DWORD reg, const D3DCOLORVALUE& by, float w) {
         const float* c = constants + 4 * reg;
@@ -115,8 +110,7 @@ int CMeshDataBase::IsShaderSkinned() const
 {
     const int path = CMeshDataMng::GetSkeletonRenderPath();
     const int base = PaletteBase(path);
-    if (!m_bVSMode || base < 0)
-        return 0;
+    if (!m_bVSMode || base < 0) return 0;
     const long bones = m_dwBatchNum > 0 ? long(m_dwMaxBatchBones) : long(m_dwShaderBonesNum);
     return base + 4 * bones <= CMeshDataMng::GetSklAniMaxConstantRegisterCount() ? 1 : 0;
 }
@@ -124,27 +118,21 @@ int CMeshDataBase::IsShaderSkinned() const
 long CMeshDataDynamic::RenderBeginPass(D3DXMATRIX* palette, DWORD batch, DWORD subset)
 {
     const int path = CMeshDataMng::GetSkeletonRenderPath();
-    if (!IsShaderSkinned())
-        return 0;
-    if (!palette || !m_pDevice || !m_pMng)
-        return E_FAIL;
+    if (!IsShaderSkinned()) return 0;
+    if (!palette || !m_pDevice || !m_pMng) return E_FAIL;
     int base = PaletteBase(path);
-    if (IsMaterialPath(path))
-        base = g_nSklPaletteBaseReg = path == KESTU_SKLPATH_MATERIAL ? 17 : 32;
+    if (IsMaterialPath(path)) base = g_nSklPaletteBaseReg = path == KESTU_SKLPATH_MATERIAL ? 17 : 32;
 
     // The bones of this pass, each an entry of the palette.
     const bool batched = m_dwBatchNum > 0;
-    if (batched && batch >= m_dwBatchNum)
-        return E_FAIL;
+    if (batched && batch >= m_dwBatchNum) return E_FAIL;
     const DWORD bones = batched ? m_dwBoneCount[batch] : m_dwShaderBonesNum;
     const DWORD* list = batched ? m_boneList[batch].data() : nullptr;
     float* constants = m_pMng->GetVsConstantBuffer();
     const DWORD registers = m_pMng->GetVsConstantRegisters();
-    if (!constants || DWORD(base) + 4 * bones > registers)
-        return E_FAIL;
+    if (!constants || DWORD(base) + 4 * bones > registers) return E_FAIL;
     for (DWORD s = 0; s < bones; ++s)
-        if ((list ? list[s] : s) >= m_dwShaderBonesNum || (list ? list[s] : s) >= kMaxBones)
-            return E_FAIL;
+        if ((list ? list[s] : s) >= m_dwShaderBonesNum || (list ? list[s] : s) >= kMaxBones) return E_FAIL;
 
     m_pDevice->SetStreamSource(1, m_pWeightStream.Get(), m_dwStrideWeight);
     const long result = m_pDevice->SetStreamSource(2, m_pIndexStream[batched ? batch : 0].Get(), m_dwStrideIndex);
@@ -162,8 +150,7 @@ long CMeshDataDynamic::RenderBeginPass(D3DXMATRIX* palette, DWORD batch, DWORD s
         const DWORD bone = list ? list[s] : s;
         float* slot = constants + (base + 4 * s) * 4;
         std::memcpy(slot, &palette[bone]._11, 12 * sizeof(float));
-        if (path != KESTU_SKLPATH_VS)
-            slot[12] = m_fNormalSign[bone];
+        if (path != KESTU_SKLPATH_VS) slot[12] = m_fNormalSign[bone];
     }
     m_pDevice->SetVertexShaderConstant(0, constants, base + 4 * bones);
     UploadMaterialColour(m_pDevice, constants, registers, path, GetMaterial(subset).mtl);
@@ -171,7 +158,8 @@ long CMeshDataDynamic::RenderBeginPass(D3DXMATRIX* palette, DWORD batch, DWORD s
     const bool eight = m_dwBonesPerVertex > 4;
     m_pDevice->SetVertexShader(m_pMng->GetSkinVertexShader(ShaderOfPath(path, m_dwPointLightNum, eight), dwVertexFVF));
     if (UsesPixelShader(path)) {
-        const bool points = path == KESTU_SKLPATH_VS_PS_POINTLIGHTS && (m_dwPointLightNum == 1 || m_dwPointLightNum == 2);
+        const bool points =
+            path == KESTU_SKLPATH_VS_PS_POINTLIGHTS && (m_dwPointLightNum == 1 || m_dwPointLightNum == 2);
         m_pDevice->SetPixelShader(points ? m_pMng->GetVs_PsShader_Light_PS_P() : m_pMng->GetVs_PsShader_Light_PS());
     }
     return result;
@@ -180,13 +168,11 @@ long CMeshDataDynamic::RenderBeginPass(D3DXMATRIX* palette, DWORD batch, DWORD s
 long CMeshDataDynamic::RenderEndPass()
 {
     const int path = CMeshDataMng::GetSkeletonRenderPath();
-    if (!IsShaderSkinned() || !m_pDevice)
-        return 0;
+    if (!IsShaderSkinned() || !m_pDevice) return 0;
     m_pDevice->SetVertexShader(0);
     m_pDevice->SetStreamSource(1, nullptr, m_dwStrideWeight);
     m_pDevice->SetStreamSource(2, nullptr, m_dwStrideIndex);
-    if (UsesPixelShader(path))
-        m_pDevice->SetPixelShader(0);
+    if (UsesPixelShader(path)) m_pDevice->SetPixelShader(0);
     return 0;
 }
 

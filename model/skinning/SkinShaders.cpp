@@ -108,15 +108,13 @@ std::string VertexShaderText(ESkinShader which)
     case Output::Lit:
         s += "mov r7, c5\n";
         s += "mad r7, c12, r6.x, r7\n";
-        for (int p = 0; p < f.pointLights; ++p)
-            PointLight(s, 14 + 2 * p, "r7", false);
+        for (int p = 0; p < f.pointLights; ++p) PointLight(s, 14 + 2 * p, "r7", false);
         s += "mov oD0, r7\n";
         break;
     case Output::Split:
         s += "mul oD0, c12, r6.x\n";
         if (f.pointLights > 0) {
-            for (int p = 0; p < f.pointLights; ++p)
-                PointLight(s, 14 + 2 * p, "r11", p == 0);
+            for (int p = 0; p < f.pointLights; ++p) PointLight(s, 14 + 2 * p, "r11", p == 0);
             s += "mov oD1, r11\n";
         }
         break;
@@ -166,14 +164,10 @@ std::vector<DWORD> Declaration(DWORD fvf, bool eightBones)
         d.push_back(D3DVSD_SKIP(((fvf & D3DFVF_POSITION_MASK) - D3DFVF_XYZRHW) / 2));
         break;
     }
-    if (fvf & D3DFVF_NORMAL)
-        d.push_back(D3DVSD_REG(3, D3DVSDT_FLOAT3));
-    if (fvf & D3DFVF_PSIZE)
-        d.push_back(D3DVSD_SKIP(1));
-    if (fvf & D3DFVF_DIFFUSE)
-        d.push_back(D3DVSD_SKIP(1));
-    if (fvf & D3DFVF_SPECULAR)
-        d.push_back(D3DVSD_SKIP(1));
+    if (fvf & D3DFVF_NORMAL) d.push_back(D3DVSD_REG(3, D3DVSDT_FLOAT3));
+    if (fvf & D3DFVF_PSIZE) d.push_back(D3DVSD_SKIP(1));
+    if (fvf & D3DFVF_DIFFUSE) d.push_back(D3DVSD_SKIP(1));
+    if (fvf & D3DFVF_SPECULAR) d.push_back(D3DVSD_SKIP(1));
     const DWORD sets = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
     for (DWORD t = 0; t < sets && t < 8; ++t) {
         static const DWORD kFloats[4] = {2, 3, 4, 1};
@@ -185,12 +179,10 @@ std::vector<DWORD> Declaration(DWORD fvf, bool eightBones)
     }
     d.push_back(D3DVSD_STREAM(1));
     d.push_back(D3DVSD_REG(1, D3DVSDT_FLOAT4));
-    if (eightBones)
-        d.push_back(D3DVSD_REG(5, D3DVSDT_FLOAT4));
+    if (eightBones) d.push_back(D3DVSD_REG(5, D3DVSDT_FLOAT4));
     d.push_back(D3DVSD_STREAM(2));
     d.push_back(D3DVSD_REG(2, D3DVSDT_SHORT4));
-    if (eightBones)
-        d.push_back(D3DVSD_REG(6, D3DVSDT_SHORT4));
+    if (eightBones) d.push_back(D3DVSD_REG(6, D3DVSDT_SHORT4));
     d.push_back(D3DVSD_END());
     return d;
 }

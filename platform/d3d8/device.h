@@ -48,10 +48,10 @@ struct StateBlock {
 // A linked GL program with its uniform block bindings.
 struct Program {
     GLuint program = 0;
-    GLint constants = -1;        // location of the constant array
-    GLint renderConstants = -1;  // location of its rows taken from render states
-    GLint pixelConstants = -1;   // location of the pixel stage's rows (fog..misc)
-    uint64_t generation = 0;     // constants last loaded into this program
+    GLint constants = -1;       // location of the constant array
+    GLint renderConstants = -1; // location of its rows taken from render states
+    GLint pixelConstants = -1;  // location of the pixel stage's rows (fog..misc)
+    uint64_t generation = 0;    // constants last loaded into this program
 };
 
 class Device final : public IDirect3DDevice8 {
@@ -151,8 +151,7 @@ public:
                                    const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) override;
     HRESULT ProcessVertices(UINT SrcStartIndex, UINT DestIndex, UINT VertexCount, IDirect3DVertexBuffer8* pDestBuffer,
                             DWORD Flags) override;
-    HRESULT CreateVertexShader(const DWORD* pDeclaration, const DWORD* pFunction, DWORD* pHandle,
-                               DWORD Usage) override;
+    HRESULT CreateVertexShader(const DWORD* pDeclaration, const DWORD* pFunction, DWORD* pHandle, DWORD Usage) override;
     HRESULT SetVertexShader(DWORD Handle) override;
     HRESULT GetVertexShader(DWORD* pHandle) override;
     HRESULT DeleteVertexShader(DWORD Handle) override;
@@ -219,9 +218,9 @@ private:
         for (RasterGroup g : groups) rasterKnown_ &= ~(1u << static_cast<unsigned>(g));
         rasterDirty_ = true;
     }
-    HRESULT Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, const uint8_t* upVertices,
-                 UINT upStride, UINT upVertexCount, const void* upIndices, D3DFORMAT upIndexFormat,
-                 bool indexed, UINT startIndex, UINT minIndex, UINT numVertices);
+    HRESULT Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, const uint8_t* upVertices, UINT upStride,
+                 UINT upVertexCount, const void* upIndices, D3DFORMAT upIndexFormat, bool indexed, UINT startIndex,
+                 UINT minIndex, UINT numVertices);
     bool PrepareProgram(D3DPRIMITIVETYPE type);
     FfpKey MakeFfpKey(DWORD fvf, bool points);
     // Draws with a vertex shader handle or a pixel shader set (shader_draw.cpp).
@@ -253,14 +252,14 @@ private:
     D3DPRESENT_PARAMETERS pp_{};
     Coop coop_ = Coop::Ok;
     bool inScene_ = false;
-    bool sceneCurrent_ = false;  // the context was made current in this scene, on sceneThread_
+    bool sceneCurrent_ = false; // the context was made current in this scene, on sceneThread_
     std::thread::id sceneThread_;
     std::set<Tracked*> tracked_;
 
-    Surface* backBuffer_ = nullptr;     // implicit
-    Surface* autoDepth_ = nullptr;      // implicit
-    Surface* renderTarget_ = nullptr;   // referenced
-    Surface* depthStencil_ = nullptr;   // referenced
+    Surface* backBuffer_ = nullptr;   // implicit
+    Surface* autoDepth_ = nullptr;    // implicit
+    Surface* renderTarget_ = nullptr; // referenced
+    Surface* depthStencil_ = nullptr; // referenced
 
     // State.
     DWORD rs_[256] = {};
@@ -275,7 +274,7 @@ private:
     IndexBuffer* indices_ = nullptr;
     UINT baseVertex_ = 0;
     IDirect3DBaseTexture8* textures_[8] = {};
-    TextureStorage* textureStorage_[8] = {};  // of textures_, looked up once when set
+    TextureStorage* textureStorage_[8] = {}; // of textures_, looked up once when set
     DWORD vertexShader_ = 0;
     DWORD pixelShader_ = 0;
     std::vector<std::array<float, 4>> vsConstants_;
@@ -309,9 +308,9 @@ private:
     bool uniformsRhw_ = false;
     std::vector<DWORD> activeLights_;
     bool programDirty_ = true;
-    bool uniformsDirty_ = true;        // everything derived from transforms, lights, material
-    bool worldViewDirty_ = true;       // world 0 only
-    bool renderUniformsDirty_ = true;  // fields taken from render states
+    bool uniformsDirty_ = true;       // everything derived from transforms, lights, material
+    bool worldViewDirty_ = true;      // world 0 only
+    bool renderUniformsDirty_ = true; // fields taken from render states
     GLuint boundTextures_[8] = {};
     bool worldDirty_ = true;
     UINT worldDirtyMax_ = 0;

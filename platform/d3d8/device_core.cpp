@@ -19,8 +19,7 @@ namespace {
 // cannot be.
 bool Showable(const RECT* r)
 {
-    return r == nullptr ||
-           (int64_t(r->right) - r->left <= INT32_MAX && int64_t(r->bottom) - r->top <= INT32_MAX);
+    return r == nullptr || (int64_t(r->right) - r->left <= INT32_MAX && int64_t(r->bottom) - r->top <= INT32_MAX);
 }
 
 } // namespace
@@ -94,11 +93,9 @@ ULONG Device::Release()
 HRESULT Device::ValidatePresent(const D3DPRESENT_PARAMETERS* pp) const
 {
     if (!pp) return D3DERR_INVALIDCALL;
-    if (pp->SwapEffect < D3DSWAPEFFECT_DISCARD || pp->SwapEffect > D3DSWAPEFFECT_COPY_VSYNC)
-        return D3DERR_INVALIDCALL;
+    if (pp->SwapEffect < D3DSWAPEFFECT_DISCARD || pp->SwapEffect > D3DSWAPEFFECT_COPY_VSYNC) return D3DERR_INVALIDCALL;
     if (pp->BackBufferCount > 3) return D3DERR_INVALIDCALL;
-    if ((pp->SwapEffect == D3DSWAPEFFECT_COPY || pp->SwapEffect == D3DSWAPEFFECT_COPY_VSYNC) &&
-        pp->BackBufferCount > 1)
+    if ((pp->SwapEffect == D3DSWAPEFFECT_COPY || pp->SwapEffect == D3DSWAPEFFECT_COPY_VSYNC) && pp->BackBufferCount > 1)
         return D3DERR_INVALIDCALL;
     if (pp->MultiSampleType != D3DMULTISAMPLE_NONE) return D3DERR_INVALIDCALL;
     if (pp->Flags & ~static_cast<DWORD>(D3DPRESENTFLAG_LOCKABLE_BACKBUFFER)) return D3DERR_INVALIDCALL;
@@ -164,14 +161,14 @@ HRESULT Device::CreateImplicitSurfaces()
     if (pp_.BackBufferCount == 0) pp_.BackBufferCount = 1;
     UINT maxSize = 8192;
     if (pp_.BackBufferWidth > maxSize || pp_.BackBufferHeight > maxSize) return D3DERR_OUTOFVIDEOMEMORY;
-    backBuffer_ = new Surface(this, pp_.BackBufferWidth, pp_.BackBufferHeight, pp_.BackBufferFormat,
-                              D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
-                              (pp_.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0);
+    backBuffer_ =
+        new Surface(this, pp_.BackBufferWidth, pp_.BackBufferHeight, pp_.BackBufferFormat, D3DUSAGE_RENDERTARGET,
+                    D3DPOOL_DEFAULT, (pp_.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0);
     backBuffer_->implicit = true;
     if (pp_.EnableAutoDepthStencil) {
-        autoDepth_ = new Surface(this, pp_.BackBufferWidth, pp_.BackBufferHeight, pp_.AutoDepthStencilFormat,
-                                 D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT,
-                                 pp_.AutoDepthStencilFormat == D3DFMT_D16_LOCKABLE);
+        autoDepth_ =
+            new Surface(this, pp_.BackBufferWidth, pp_.BackBufferHeight, pp_.AutoDepthStencilFormat,
+                        D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, pp_.AutoDepthStencilFormat == D3DFMT_D16_LOCKABLE);
         autoDepth_->implicit = true;
     }
     renderTarget_ = backBuffer_;

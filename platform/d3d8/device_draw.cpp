@@ -180,8 +180,8 @@ void Device::ApplyRasterState()
     }
     // Depth.
     const bool depth = depthStencil_ && rs[D3DRS_ZENABLE] != D3DZB_FALSE;
-    if (RasterGroupChanged(RasterGroup::Depth, std::array<DWORD, 3>{depth, depth ? rs[D3DRS_ZFUNC] : 0,
-                                                                     depth && rs[D3DRS_ZWRITEENABLE]},
+    if (RasterGroupChanged(RasterGroup::Depth,
+                           std::array<DWORD, 3>{depth, depth ? rs[D3DRS_ZFUNC] : 0, depth && rs[D3DRS_ZWRITEENABLE]},
                            appliedDepth_)) {
         if (depth) {
             glEnable(GL_DEPTH_TEST);
@@ -208,11 +208,15 @@ void Device::ApplyRasterState()
     FormatInfo info;
     if (depthStencil_) GetFormatInfo(depthStencil_->format(), info);
     const bool stencil = rs[D3DRS_STENCILENABLE] && info.stencil;
-    const std::array<DWORD, 8> stencilNow =
-        stencil ? std::array<DWORD, 8>{1, rs[D3DRS_STENCILFUNC], rs[D3DRS_STENCILREF] & 0xff, rs[D3DRS_STENCILMASK],
-                                       rs[D3DRS_STENCILFAIL], rs[D3DRS_STENCILZFAIL], rs[D3DRS_STENCILPASS],
-                                       rs[D3DRS_STENCILWRITEMASK]}
-                : std::array<DWORD, 8>{};
+    const std::array<DWORD, 8> stencilNow = stencil ? std::array<DWORD, 8>{1,
+                                                                           rs[D3DRS_STENCILFUNC],
+                                                                           rs[D3DRS_STENCILREF] & 0xff,
+                                                                           rs[D3DRS_STENCILMASK],
+                                                                           rs[D3DRS_STENCILFAIL],
+                                                                           rs[D3DRS_STENCILZFAIL],
+                                                                           rs[D3DRS_STENCILPASS],
+                                                                           rs[D3DRS_STENCILWRITEMASK]}
+                                                    : std::array<DWORD, 8>{};
     if (RasterGroupChanged(RasterGroup::Stencil, stencilNow, appliedStencil_)) {
         if (stencil) {
             glEnable(GL_STENCIL_TEST);
@@ -522,7 +526,8 @@ void Device::BindTextures()
             boundTextures_[i] = tex;
         }
         const DWORD* st = tss_[i];
-        GLint base = static_cast<GLint>(std::min<DWORD>(std::max<DWORD>(t->lod, st[D3DTSS_MAXMIPLEVEL]), t->levels() - 1));
+        GLint base =
+            static_cast<GLint>(std::min<DWORD>(std::max<DWORD>(t->lod, st[D3DTSS_MAXMIPLEVEL]), t->levels() - 1));
         if (base != t->appliedBase) {
             glActiveTexture(GL_TEXTURE0 + i);
             glTexParameteri(t->glBinding(), GL_TEXTURE_BASE_LEVEL, base);
@@ -611,9 +616,9 @@ void Device::SetupVertexAttributes(GLuint buffer, size_t offset, UINT stride)
     }
 }
 
-HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, const uint8_t* upVertices,
-                     UINT upStride, UINT upVertexCount, const void* upIndices, D3DFORMAT upIndexFormat, bool indexed,
-                     UINT startIndex, UINT minIndex, UINT numVertices)
+HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, const uint8_t* upVertices, UINT upStride,
+                     UINT upVertexCount, const void* upIndices, D3DFORMAT upIndexFormat, bool indexed, UINT startIndex,
+                     UINT minIndex, UINT numVertices)
 {
     if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN || primCount == 0 || primCount > kMaxPrimitives)
         return D3DERR_INVALIDCALL;
@@ -690,7 +695,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primCount, UINT startVertex, co
 
     if (upVertices) {
         vbo = UploadUserVertices(upVertices, static_cast<size_t>(upVertexCount) * stride);
-        attribBuffer_ = 0;   // the stream buffer was re-specified
+        attribBuffer_ = 0; // the stream buffer was re-specified
     } else {
         vbo = streams_[0].buffer->Prepare(GL_ARRAY_BUFFER);
         vbOffset = static_cast<size_t>(base) * stride;
@@ -763,8 +768,8 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT prims, const void* d
 try {
     if (!data) return D3DERR_INVALIDCALL;
     UINT count = PrimitiveVertexCount(type, prims);
-    HRESULT hr = Draw(type, prims, 0, static_cast<const uint8_t*>(data), stride, count, nullptr, D3DFMT_UNKNOWN, false,
-                      0, 0, 0);
+    HRESULT hr =
+        Draw(type, prims, 0, static_cast<const uint8_t*>(data), stride, count, nullptr, D3DFMT_UNKNOWN, false, 0, 0, 0);
     // Direct3D leaves stream 0 and the indices unset after a user-pointer draw.
     if (SUCCEEDED(hr)) SetStreamSource(0, nullptr, 0);
     return hr;

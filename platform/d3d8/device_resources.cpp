@@ -35,8 +35,7 @@ try {
     if (w == 0 || h == 0 || w > 4096 || h > 4096 || !ValidPool(pool)) return D3DERR_INVALIDCALL;
     if (usage & ~static_cast<DWORD>(D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL | D3DUSAGE_DYNAMIC))
         return D3DERR_INVALIDCALL;
-    if ((usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) && pool != D3DPOOL_DEFAULT)
-        return D3DERR_INVALIDCALL;
+    if ((usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) && pool != D3DPOOL_DEFAULT) return D3DERR_INVALIDCALL;
     if ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED) return D3DERR_INVALIDCALL;
     if (usage & D3DUSAGE_DEPTHSTENCIL) return D3DERR_INVALIDCALL;
     if (!IsTextureFormat(format)) return D3DERR_INVALIDCALL;
@@ -106,8 +105,7 @@ try {
     return platform::ExceptionResult();
 }
 
-HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                  IDirect3DIndexBuffer8** out)
+HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool, IDirect3DIndexBuffer8** out)
 try {
     if (!out) return D3DERR_INVALIDCALL;
     *out = nullptr;
@@ -228,15 +226,15 @@ HRESULT Device::UpdateTexture(IDirect3DBaseTexture8* srcI, IDirect3DBaseTexture8
     UINT first = 0;
     while (first < src->levels() && src->surface(0, first)->width() > dst->surface(0, 0)->width()) ++first;
     if (first >= src->levels() || src->surface(0, first)->width() != dst->surface(0, 0)->width() ||
-        src->surface(0, first)->height() != dst->surface(0, 0)->height() ||
-        src->levels() - first < dst->levels())
+        src->surface(0, first)->height() != dst->surface(0, 0)->height() || src->levels() - first < dst->levels())
         return D3DERR_INVALIDCALL;
     if (!GlMakeCurrent()) return D3DERR_DRIVERINTERNALERROR;
     for (UINT face = 0; face < dst->faces(); ++face)
         for (UINT l = 0; l < dst->levels(); ++l) {
             Surface* s = src->surface(face, first + l);
             Surface* d = dst->surface(face, l);
-            std::memcpy(d->Bits(), s->Bits(), static_cast<size_t>(d->pitch()) * FormatRowCount(d->format(), d->height()));
+            std::memcpy(d->Bits(), s->Bits(),
+                        static_cast<size_t>(d->pitch()) * FormatRowCount(d->format(), d->height()));
             d->MarkDirty();
         }
     return D3D_OK;
@@ -252,7 +250,8 @@ HRESULT Device::GetFrontBuffer(IDirect3DSurface8* destI)
     if (!GlMakeCurrent() || !backBuffer_->ReadArgb(pixels)) return D3DERR_INVALIDCALL;
     uint8_t* d = dest->Bits();
     for (UINT y = 0; y < backBuffer_->height(); ++y)
-        std::memcpy(d + static_cast<size_t>(y) * dest->pitch(), pixels.data() + static_cast<size_t>(y) * backBuffer_->width(),
+        std::memcpy(d + static_cast<size_t>(y) * dest->pitch(),
+                    pixels.data() + static_cast<size_t>(y) * backBuffer_->width(),
                     static_cast<size_t>(backBuffer_->width()) * 4);
     dest->MarkDirty();
     return D3D_OK;

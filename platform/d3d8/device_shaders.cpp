@@ -44,7 +44,7 @@ try {
     }
     ShaderState& st = Shaders();
     DWORD h = st.nextVertexHandle;
-    while (st.vertexShaders.count(h)) h += 2;  // after the counter wraps
+    while (st.vertexShaders.count(h)) h += 2; // after the counter wraps
     st.nextVertexHandle = h + 2;
     st.vertexShaders.emplace(h, std::move(shader));
     *handle = h;

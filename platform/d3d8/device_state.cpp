@@ -27,27 +27,75 @@ D3DMATRIX Identity()
 bool ValidRenderState(DWORD s)
 {
     switch (s) {
-    case D3DRS_ZENABLE: case D3DRS_FILLMODE: case D3DRS_SHADEMODE: case D3DRS_LINEPATTERN:
-    case D3DRS_ZWRITEENABLE: case D3DRS_ALPHATESTENABLE: case D3DRS_LASTPIXEL: case D3DRS_SRCBLEND:
-    case D3DRS_DESTBLEND: case D3DRS_CULLMODE: case D3DRS_ZFUNC: case D3DRS_ALPHAREF: case D3DRS_ALPHAFUNC:
-    case D3DRS_DITHERENABLE: case D3DRS_ALPHABLENDENABLE: case D3DRS_FOGENABLE: case D3DRS_SPECULARENABLE:
-    case D3DRS_ZVISIBLE: case D3DRS_FOGCOLOR: case D3DRS_FOGTABLEMODE: case D3DRS_FOGSTART: case D3DRS_FOGEND:
-    case D3DRS_FOGDENSITY: case D3DRS_EDGEANTIALIAS: case D3DRS_ZBIAS: case D3DRS_RANGEFOGENABLE:
-    case D3DRS_STENCILENABLE: case D3DRS_STENCILFAIL: case D3DRS_STENCILZFAIL: case D3DRS_STENCILPASS:
-    case D3DRS_STENCILFUNC: case D3DRS_STENCILREF: case D3DRS_STENCILMASK: case D3DRS_STENCILWRITEMASK:
-    case D3DRS_TEXTUREFACTOR: case D3DRS_CLIPPING: case D3DRS_LIGHTING: case D3DRS_AMBIENT:
-    case D3DRS_FOGVERTEXMODE: case D3DRS_COLORVERTEX: case D3DRS_LOCALVIEWER: case D3DRS_NORMALIZENORMALS:
-    case D3DRS_DIFFUSEMATERIALSOURCE: case D3DRS_SPECULARMATERIALSOURCE: case D3DRS_AMBIENTMATERIALSOURCE:
-    case D3DRS_EMISSIVEMATERIALSOURCE: case D3DRS_VERTEXBLEND: case D3DRS_CLIPPLANEENABLE:
-    case D3DRS_SOFTWAREVERTEXPROCESSING: case D3DRS_POINTSIZE: case D3DRS_POINTSIZE_MIN:
-    case D3DRS_POINTSPRITEENABLE: case D3DRS_POINTSCALEENABLE: case D3DRS_POINTSCALE_A: case D3DRS_POINTSCALE_B:
-    case D3DRS_POINTSCALE_C: case D3DRS_MULTISAMPLEANTIALIAS: case D3DRS_MULTISAMPLEMASK:
-    case D3DRS_PATCHEDGESTYLE: case D3DRS_PATCHSEGMENTS: case D3DRS_DEBUGMONITORTOKEN: case D3DRS_POINTSIZE_MAX:
-    case D3DRS_INDEXEDVERTEXBLENDENABLE: case D3DRS_COLORWRITEENABLE: case D3DRS_TWEENFACTOR: case D3DRS_BLENDOP:
-    case D3DRS_POSITIONORDER: case D3DRS_NORMALORDER:
-        return true;
-    default:
-        return s >= D3DRS_WRAP0 && s <= D3DRS_WRAP7;
+    case D3DRS_ZENABLE:
+    case D3DRS_FILLMODE:
+    case D3DRS_SHADEMODE:
+    case D3DRS_LINEPATTERN:
+    case D3DRS_ZWRITEENABLE:
+    case D3DRS_ALPHATESTENABLE:
+    case D3DRS_LASTPIXEL:
+    case D3DRS_SRCBLEND:
+    case D3DRS_DESTBLEND:
+    case D3DRS_CULLMODE:
+    case D3DRS_ZFUNC:
+    case D3DRS_ALPHAREF:
+    case D3DRS_ALPHAFUNC:
+    case D3DRS_DITHERENABLE:
+    case D3DRS_ALPHABLENDENABLE:
+    case D3DRS_FOGENABLE:
+    case D3DRS_SPECULARENABLE:
+    case D3DRS_ZVISIBLE:
+    case D3DRS_FOGCOLOR:
+    case D3DRS_FOGTABLEMODE:
+    case D3DRS_FOGSTART:
+    case D3DRS_FOGEND:
+    case D3DRS_FOGDENSITY:
+    case D3DRS_EDGEANTIALIAS:
+    case D3DRS_ZBIAS:
+    case D3DRS_RANGEFOGENABLE:
+    case D3DRS_STENCILENABLE:
+    case D3DRS_STENCILFAIL:
+    case D3DRS_STENCILZFAIL:
+    case D3DRS_STENCILPASS:
+    case D3DRS_STENCILFUNC:
+    case D3DRS_STENCILREF:
+    case D3DRS_STENCILMASK:
+    case D3DRS_STENCILWRITEMASK:
+    case D3DRS_TEXTUREFACTOR:
+    case D3DRS_CLIPPING:
+    case D3DRS_LIGHTING:
+    case D3DRS_AMBIENT:
+    case D3DRS_FOGVERTEXMODE:
+    case D3DRS_COLORVERTEX:
+    case D3DRS_LOCALVIEWER:
+    case D3DRS_NORMALIZENORMALS:
+    case D3DRS_DIFFUSEMATERIALSOURCE:
+    case D3DRS_SPECULARMATERIALSOURCE:
+    case D3DRS_AMBIENTMATERIALSOURCE:
+    case D3DRS_EMISSIVEMATERIALSOURCE:
+    case D3DRS_VERTEXBLEND:
+    case D3DRS_CLIPPLANEENABLE:
+    case D3DRS_SOFTWAREVERTEXPROCESSING:
+    case D3DRS_POINTSIZE:
+    case D3DRS_POINTSIZE_MIN:
+    case D3DRS_POINTSPRITEENABLE:
+    case D3DRS_POINTSCALEENABLE:
+    case D3DRS_POINTSCALE_A:
+    case D3DRS_POINTSCALE_B:
+    case D3DRS_POINTSCALE_C:
+    case D3DRS_MULTISAMPLEANTIALIAS:
+    case D3DRS_MULTISAMPLEMASK:
+    case D3DRS_PATCHEDGESTYLE:
+    case D3DRS_PATCHSEGMENTS:
+    case D3DRS_DEBUGMONITORTOKEN:
+    case D3DRS_POINTSIZE_MAX:
+    case D3DRS_INDEXEDVERTEXBLENDENABLE:
+    case D3DRS_COLORWRITEENABLE:
+    case D3DRS_TWEENFACTOR:
+    case D3DRS_BLENDOP:
+    case D3DRS_POSITIONORDER:
+    case D3DRS_NORMALORDER: return true;
+    default: return s >= D3DRS_WRAP0 && s <= D3DRS_WRAP7;
     }
 }
 
@@ -55,12 +103,20 @@ bool ValidRenderState(DWORD s)
 bool RenderStateIsUniform(DWORD s)
 {
     switch (s) {
-    case D3DRS_FOGCOLOR: case D3DRS_FOGSTART: case D3DRS_FOGEND: case D3DRS_FOGDENSITY: case D3DRS_TEXTUREFACTOR:
-    case D3DRS_AMBIENT: case D3DRS_POINTSIZE: case D3DRS_POINTSIZE_MIN: case D3DRS_POINTSIZE_MAX:
-    case D3DRS_POINTSCALE_A: case D3DRS_POINTSCALE_B: case D3DRS_POINTSCALE_C: case D3DRS_ALPHAREF:
-        return true;
-    default:
-        return false;
+    case D3DRS_FOGCOLOR:
+    case D3DRS_FOGSTART:
+    case D3DRS_FOGEND:
+    case D3DRS_FOGDENSITY:
+    case D3DRS_TEXTUREFACTOR:
+    case D3DRS_AMBIENT:
+    case D3DRS_POINTSIZE:
+    case D3DRS_POINTSIZE_MIN:
+    case D3DRS_POINTSIZE_MAX:
+    case D3DRS_POINTSCALE_A:
+    case D3DRS_POINTSCALE_B:
+    case D3DRS_POINTSCALE_C:
+    case D3DRS_ALPHAREF: return true;
+    default: return false;
     }
 }
 
@@ -68,30 +124,58 @@ bool RenderStateIsUniform(DWORD s)
 bool RenderStateShapesProgram(DWORD s)
 {
     switch (s) {
-    case D3DRS_LIGHTING: case D3DRS_SPECULARENABLE: case D3DRS_LOCALVIEWER: case D3DRS_NORMALIZENORMALS:
-    case D3DRS_COLORVERTEX: case D3DRS_DIFFUSEMATERIALSOURCE: case D3DRS_SPECULARMATERIALSOURCE:
-    case D3DRS_AMBIENTMATERIALSOURCE: case D3DRS_EMISSIVEMATERIALSOURCE: case D3DRS_VERTEXBLEND:
-    case D3DRS_INDEXEDVERTEXBLENDENABLE: case D3DRS_FOGENABLE: case D3DRS_FOGVERTEXMODE: case D3DRS_FOGTABLEMODE:
-    case D3DRS_RANGEFOGENABLE: case D3DRS_CLIPPLANEENABLE: case D3DRS_POINTSPRITEENABLE:
-    case D3DRS_POINTSCALEENABLE: case D3DRS_SHADEMODE: case D3DRS_ALPHATESTENABLE: case D3DRS_ALPHAFUNC:
-        return true;
-    default:
-        return false;
+    case D3DRS_LIGHTING:
+    case D3DRS_SPECULARENABLE:
+    case D3DRS_LOCALVIEWER:
+    case D3DRS_NORMALIZENORMALS:
+    case D3DRS_COLORVERTEX:
+    case D3DRS_DIFFUSEMATERIALSOURCE:
+    case D3DRS_SPECULARMATERIALSOURCE:
+    case D3DRS_AMBIENTMATERIALSOURCE:
+    case D3DRS_EMISSIVEMATERIALSOURCE:
+    case D3DRS_VERTEXBLEND:
+    case D3DRS_INDEXEDVERTEXBLENDENABLE:
+    case D3DRS_FOGENABLE:
+    case D3DRS_FOGVERTEXMODE:
+    case D3DRS_FOGTABLEMODE:
+    case D3DRS_RANGEFOGENABLE:
+    case D3DRS_CLIPPLANEENABLE:
+    case D3DRS_POINTSPRITEENABLE:
+    case D3DRS_POINTSCALEENABLE:
+    case D3DRS_SHADEMODE:
+    case D3DRS_ALPHATESTENABLE:
+    case D3DRS_ALPHAFUNC: return true;
+    default: return false;
     }
 }
 
 bool TransformIndex(D3DTRANSFORMSTATETYPE t, int& kind, UINT& index)
 {
     UINT v = static_cast<UINT>(t);
-    if (v == D3DTS_VIEW) { kind = 0; index = 0; return true; }
-    if (v == D3DTS_PROJECTION) { kind = 1; index = 0; return true; }
-    if (v >= D3DTS_TEXTURE0 && v <= D3DTS_TEXTURE7) { kind = 2; index = v - D3DTS_TEXTURE0; return true; }
-    if (v >= 256 && v < 512) { kind = 3; index = v - 256; return true; }
+    if (v == D3DTS_VIEW) {
+        kind = 0;
+        index = 0;
+        return true;
+    }
+    if (v == D3DTS_PROJECTION) {
+        kind = 1;
+        index = 0;
+        return true;
+    }
+    if (v >= D3DTS_TEXTURE0 && v <= D3DTS_TEXTURE7) {
+        kind = 2;
+        index = v - D3DTS_TEXTURE0;
+        return true;
+    }
+    if (v >= 256 && v < 512) {
+        kind = 3;
+        index = v - 256;
+        return true;
+    }
     return false;
 }
 
 } // namespace
-
 
 void Device::SetDefaultRenderStates()
 {
@@ -175,8 +259,8 @@ void Device::ResetState()
     for (auto& m : world_) m = Identity();
     lights_.clear();
     material_ = D3DMATERIAL8{};
-    viewport_ = {0, 0, renderTarget_ ? renderTarget_->width() : 0, renderTarget_ ? renderTarget_->height() : 0, 0.f,
-                 1.f};
+    viewport_ = {0,   0,  renderTarget_ ? renderTarget_->width() : 0, renderTarget_ ? renderTarget_->height() : 0,
+                 0.f, 1.f};
     std::memset(clipPlanes_, 0, sizeof(clipPlanes_));
     for (UINT i = 0; i < D3DMAXSTREAMS; ++i) SetStreamSource(i, nullptr, 0);
     SetIndices(nullptr, 0);
@@ -245,16 +329,23 @@ HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
     if (tss_[stage][type] == value) return D3D_OK;
     tss_[stage][type] = value;
     switch (type) {
-    case D3DTSS_ADDRESSU: case D3DTSS_ADDRESSV: case D3DTSS_ADDRESSW: case D3DTSS_BORDERCOLOR:
-    case D3DTSS_MAGFILTER: case D3DTSS_MINFILTER: case D3DTSS_MIPFILTER: case D3DTSS_MIPMAPLODBIAS:
-    case D3DTSS_MAXMIPLEVEL: case D3DTSS_MAXANISOTROPY:
-        samplersDirty_ = true;
-        break;
-    case D3DTSS_BUMPENVMAT00: case D3DTSS_BUMPENVMAT01: case D3DTSS_BUMPENVMAT10: case D3DTSS_BUMPENVMAT11:
-    case D3DTSS_BUMPENVLSCALE: case D3DTSS_BUMPENVLOFFSET:
-        break;
-    default:
-        programDirty_ = true;
+    case D3DTSS_ADDRESSU:
+    case D3DTSS_ADDRESSV:
+    case D3DTSS_ADDRESSW:
+    case D3DTSS_BORDERCOLOR:
+    case D3DTSS_MAGFILTER:
+    case D3DTSS_MINFILTER:
+    case D3DTSS_MIPFILTER:
+    case D3DTSS_MIPMAPLODBIAS:
+    case D3DTSS_MAXMIPLEVEL:
+    case D3DTSS_MAXANISOTROPY: samplersDirty_ = true; break;
+    case D3DTSS_BUMPENVMAT00:
+    case D3DTSS_BUMPENVMAT01:
+    case D3DTSS_BUMPENVMAT10:
+    case D3DTSS_BUMPENVMAT11:
+    case D3DTSS_BUMPENVLSCALE:
+    case D3DTSS_BUMPENVLOFFSET: break;
+    default: programDirty_ = true;
     }
     return D3D_OK;
 }
@@ -579,8 +670,7 @@ HRESULT Device::ValidateDevice(DWORD* passes)
             return D3DERR_UNSUPPORTEDCOLOROPERATION;
         if (op < D3DTOP_DISABLE || op > D3DTOP_LERP) return D3DERR_UNSUPPORTEDCOLOROPERATION;
         DWORD aop = tss_[i][D3DTSS_ALPHAOP];
-        if (aop < D3DTOP_DISABLE || aop > D3DTOP_LERP || aop == D3DTOP_BUMPENVMAP ||
-            aop == D3DTOP_BUMPENVMAPLUMINANCE)
+        if (aop < D3DTOP_DISABLE || aop > D3DTOP_LERP || aop == D3DTOP_BUMPENVMAP || aop == D3DTOP_BUMPENVMAPLUMINANCE)
             return D3DERR_UNSUPPORTEDALPHAOPERATION;
     }
     return D3D_OK;

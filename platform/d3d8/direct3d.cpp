@@ -39,10 +39,7 @@ bool IsBackBufferFormat(D3DFORMAT f)
            f == D3DFMT_A1R5G5B5;
 }
 
-bool IsRenderTargetFormat(D3DFORMAT f)
-{
-    return IsBackBufferFormat(f) || f == D3DFMT_A4R4G4B4 || f == D3DFMT_X4R4G4B4;
-}
+bool IsRenderTargetFormat(D3DFORMAT f) { return IsBackBufferFormat(f) || f == D3DFMT_A4R4G4B4 || f == D3DFMT_X4R4G4B4; }
 
 bool IsTextureFormat(D3DFORMAT f)
 {
@@ -160,8 +157,7 @@ HRESULT Direct3D::CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMA
                                          D3DFORMAT depth)
 {
     if (adapter >= GetAdapterCount() || !ValidType(type)) return D3DERR_INVALIDCALL;
-    if (!IsDisplayFormat(display) || !IsRenderTargetFormat(target) || !IsDepthFormat(depth))
-        return D3DERR_NOTAVAILABLE;
+    if (!IsDisplayFormat(display) || !IsRenderTargetFormat(target) || !IsDepthFormat(depth)) return D3DERR_NOTAVAILABLE;
     return D3D_OK;
 }
 
@@ -179,8 +175,8 @@ HMONITOR Direct3D::GetAdapterMonitor(UINT adapter)
     return reinterpret_cast<HMONITOR>(static_cast<uintptr_t>(0x10000 + adapter));
 }
 
-HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focus, DWORD behavior,
-                               D3DPRESENT_PARAMETERS* pp, IDirect3DDevice8** out)
+HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focus, DWORD behavior, D3DPRESENT_PARAMETERS* pp,
+                               IDirect3DDevice8** out)
 try {
     if (!out) return D3DERR_INVALIDCALL;
     *out = nullptr;

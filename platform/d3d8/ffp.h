@@ -62,8 +62,8 @@ enum FfpAttribute : unsigned {
 // Layout of the uniform array "ffp" (vec4 each; matrices as four vec4).
 struct FfpLight {
     float diffuse[4], specular[4], ambient[4], position[4], direction[4];
-    float atten[4];   // range, a0, a1, a2
-    float spot[4];    // cos(theta/2), cos(phi/2), falloff
+    float atten[4]; // range, a0, a1, a2
+    float spot[4];  // cos(theta/2), cos(phi/2), falloff
 };
 struct FfpUniforms {
     float worldView[16];
@@ -73,13 +73,13 @@ struct FfpUniforms {
     float texMatrix[8][16];
     float matDiffuse[4], matAmbient[4], matSpecular[4], matEmissive[4];
     float globalAmbient[4];
-    float fog[4];          // start, end, density
+    float fog[4]; // start, end, density
     float fogColor[4];
     float tfactor[4];
-    float point[4];        // size, min, max, viewport height
-    float pointScale[4];   // A, B, C
-    float screen[4];       // 1/viewport width, 1/viewport height, target width, target height
-    float misc[4];         // alpha reference (0..255), power
+    float point[4];      // size, min, max, viewport height
+    float pointScale[4]; // A, B, C
+    float screen[4];     // 1/viewport width, 1/viewport height, target width, target height
+    float misc[4];       // alpha reference (0..255), power
     float clipPlanes[6][4];
     FfpLight lights[8];
 };

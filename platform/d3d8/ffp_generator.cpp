@@ -120,7 +120,8 @@ std::string Op(uint8_t op, const std::string& a0, const std::string& a1, const s
     case D3DTOP_BLENDCURRENTALPHA: return "mix(" + a2 + ", " + a1 + ", current.a)";
     case D3DTOP_PREMODULATE: return a1;
     case D3DTOP_MODULATEALPHA_ADDCOLOR: return "vec4(" + a1 + ".rgb + " + a1 + ".a * " + a2 + ".rgb, " + a1 + ".a)";
-    case D3DTOP_MODULATECOLOR_ADDALPHA: return "vec4(" + a1 + ".rgb * " + a2 + ".rgb + vec3(" + a1 + ".a), " + a1 + ".a)";
+    case D3DTOP_MODULATECOLOR_ADDALPHA:
+        return "vec4(" + a1 + ".rgb * " + a2 + ".rgb + vec3(" + a1 + ".a), " + a1 + ".a)";
     case D3DTOP_MODULATEINVALPHA_ADDCOLOR:
         return "vec4((1.0 - " + a1 + ".a) * " + a2 + ".rgb + " + a1 + ".rgb, " + a1 + ".a)";
     case D3DTOP_MODULATEINVCOLOR_ADDALPHA:
@@ -267,7 +268,8 @@ FfpSource GenerateFfp(const FfpKey& k, bool pairedStages)
             } else {
                 vs << "        vec3 d = l.position.xyz - eyePos;\n        float dist = length(d);\n";
                 vs << "        vec3 L = dist > 0.0 ? d / dist : vec3(0.0, 0.0, -1.0);\n";
-                vs << "        float att = dist > l.atten.x ? 0.0 : 1.0 / max(l.atten.y + l.atten.z * dist + l.atten.w * "
+                vs << "        float att = dist > l.atten.x ? 0.0 : 1.0 / max(l.atten.y + l.atten.z * dist + l.atten.w "
+                      "* "
                       "dist * dist, 1e-6);\n";
                 if (type == D3DLIGHT_SPOT) {
                     vs << "        float rho = dot(-L, l.direction.xyz);\n";
@@ -342,10 +344,14 @@ FfpSource GenerateFfp(const FfpKey& k, bool pairedStages)
             // last is 1 (so the matrix's translation row applies) and the rest
             // 0; without one they are 0 and w is 1.
             const bool into = s.transformCount != 0;
-            if (dims == 1) vs << "        tc = vec4(a.x, " << (into ? "1.0, 0.0, 0.0" : "0.0, 0.0, 1.0") << ");\n";
-            else if (dims == 2) vs << "        tc = vec4(a.xy, " << (into ? "1.0, 0.0" : "0.0, 1.0") << ");\n";
-            else if (dims == 3) vs << "        tc = vec4(a.xyz, 1.0);\n";
-            else vs << "        tc = a;\n";
+            if (dims == 1)
+                vs << "        tc = vec4(a.x, " << (into ? "1.0, 0.0, 0.0" : "0.0, 0.0, 1.0") << ");\n";
+            else if (dims == 2)
+                vs << "        tc = vec4(a.xy, " << (into ? "1.0, 0.0" : "0.0, 1.0") << ");\n";
+            else if (dims == 3)
+                vs << "        tc = vec4(a.xyz, 1.0);\n";
+            else
+                vs << "        tc = a;\n";
         } else {
             vs << "        tc = vec4(0.0, 0.0, 0.0, 1.0);\n";
         }
@@ -405,16 +411,16 @@ FfpSource GenerateFfp(const FfpKey& k, bool pairedStages)
         // the incoming value through, as the drivers do.
         const bool unbound = !s.texType;
         std::string dst = s.resultArg == D3DTA_TEMP ? "temp" : "current";
-        std::string colour = unbound && OpReadsTexture(s.colorOp, s.colorArg0, s.colorArg1, s.colorArg2)
-                                 ? std::string("current")
-                                 : Op(s.colorOp, Arg(s.colorArg0, i, false), Arg(s.colorArg1, i, false),
-                                      Arg(s.colorArg2, i, false), i);
+        std::string colour =
+            unbound && OpReadsTexture(s.colorOp, s.colorArg0, s.colorArg1, s.colorArg2)
+                ? std::string("current")
+                : Op(s.colorOp, Arg(s.colorArg0, i, false), Arg(s.colorArg1, i, false), Arg(s.colorArg2, i, false), i);
         uint8_t aop = s.alphaOp == D3DTOP_DISABLE || s.alphaOp == 0 ? uint8_t(D3DTOP_SELECTARG1) : s.alphaOp;
-        std::string alpha = s.alphaOp == D3DTOP_DISABLE || s.alphaOp == 0 ||
-                                    (unbound && OpReadsTexture(aop, s.alphaArg0, s.alphaArg1, s.alphaArg2))
-                                ? std::string("current")
-                                : Op(aop, Arg(s.alphaArg0, i, true), Arg(s.alphaArg1, i, true),
-                                     Arg(s.alphaArg2, i, true), i);
+        std::string alpha =
+            s.alphaOp == D3DTOP_DISABLE || s.alphaOp == 0 ||
+                    (unbound && OpReadsTexture(aop, s.alphaArg0, s.alphaArg1, s.alphaArg2))
+                ? std::string("current")
+                : Op(aop, Arg(s.alphaArg0, i, true), Arg(s.alphaArg1, i, true), Arg(s.alphaArg2, i, true), i);
         fs << "    {\n        vec4 c = clamp(" << colour << ", 0.0, 1.0);\n";
         if (s.colorOp == D3DTOP_DOTPRODUCT3)
             fs << "        vec4 a = c;\n";

@@ -8,13 +8,13 @@
 namespace kestu::d3d8 {
 
 struct FormatInfo {
-    UINT bitsPerPixel = 0;   // 0 for block-compressed formats
-    UINT blockBytes = 0;     // bytes per 4x4 block for DXT formats, else 0
+    UINT bitsPerPixel = 0; // 0 for block-compressed formats
+    UINT blockBytes = 0;   // bytes per 4x4 block for DXT formats, else 0
     bool depth = false;
     bool stencil = false;
     bool alpha = false;
     bool palettized = false;
-    bool color = false;      // usable as a texture of colours (decodable)
+    bool color = false; // usable as a texture of colours (decodable)
 };
 
 // False for formats the stand-in does not know.

@@ -42,9 +42,7 @@ inline uint32_t Lum(uint32_t c)
 void DecodeRow(D3DFORMAT format, const uint8_t* s, uint32_t* d, UINT n, const uint32_t* palette)
 {
     switch (format) {
-    case D3DFMT_A8R8G8B8:
-        std::memcpy(d, s, n * 4u);
-        return;
+    case D3DFMT_A8R8G8B8: std::memcpy(d, s, n * 4u); return;
     case D3DFMT_X8R8G8B8:
         for (UINT i = 0; i < n; ++i) d[i] = Load32(s + i * 4) | 0xff000000u;
         return;
@@ -118,9 +116,7 @@ void DecodeRow(D3DFORMAT format, const uint8_t* s, uint32_t* d, UINT n, const ui
             d[i] = (c & 0x00ffffffu) | (static_cast<uint32_t>(s[i * 2 + 1]) << 24);
         }
         return;
-    default:
-        std::memset(d, 0, n * 4u);
-        return;
+    default: std::memset(d, 0, n * 4u); return;
     }
 }
 
@@ -150,7 +146,9 @@ void EncodeRow(D3DFORMAT format, const uint32_t* s, uint8_t* d, UINT n)
             Store16(d + i * 2, (aa << 12) | (Reduce(r, 15) << 8) | (Reduce(g, 15) << 4) | Reduce(b, 15));
             break;
         }
-        case D3DFMT_R3G3B2: d[i] = static_cast<uint8_t>((Reduce(r, 7) << 5) | (Reduce(g, 7) << 2) | Reduce(b, 3)); break;
+        case D3DFMT_R3G3B2:
+            d[i] = static_cast<uint8_t>((Reduce(r, 7) << 5) | (Reduce(g, 7) << 2) | Reduce(b, 3));
+            break;
         case D3DFMT_A8R3G3B2:
             Store16(d + i * 2, (a << 8) | (Reduce(r, 7) << 5) | (Reduce(g, 7) << 2) | Reduce(b, 3));
             break;
@@ -162,8 +160,8 @@ void EncodeRow(D3DFORMAT format, const uint32_t* s, uint8_t* d, UINT n)
             break;
         case D3DFMT_A4L4: d[i] = static_cast<uint8_t>((Reduce(a, 15) << 4) | Reduce(Lum(c), 15)); break;
         case D3DFMT_A2B10G10R10:
-            Store32(d + i * 4, (Reduce(a, 3) << 30) | (Reduce(b, 1023) << 20) | (Reduce(g, 1023) << 10) |
-                                   Reduce(r, 1023));
+            Store32(d + i * 4,
+                    (Reduce(a, 3) << 30) | (Reduce(b, 1023) << 20) | (Reduce(g, 1023) << 10) | Reduce(r, 1023));
             break;
         case D3DFMT_G16R16: Store32(d + i * 4, (Reduce(g, 65535) << 16) | Reduce(r, 65535)); break;
         default: break;
@@ -177,7 +175,9 @@ bool DecodeSurface(D3DFORMAT format, const uint8_t* bits, UINT pitch, UINT width
     FormatInfo info;
     if (!GetFormatInfo(format, info) || !info.color) return false;
     if (!info.blockBytes) {
-        for (UINT y = 0; y < height; ++y) DecodeRow(format, bits + static_cast<size_t>(y) * pitch, dst + static_cast<size_t>(y) * width, width, palette);
+        for (UINT y = 0; y < height; ++y)
+            DecodeRow(format, bits + static_cast<size_t>(y) * pitch, dst + static_cast<size_t>(y) * width, width,
+                      palette);
         return true;
     }
     uint32_t texels[16];

@@ -29,12 +29,8 @@ bool GetFormatInfo(D3DFORMAT format, FormatInfo& info)
     case D3DFMT_A4L4: return colour(8, true);
     case D3DFMT_A2B10G10R10: return colour(32, true);
     case D3DFMT_G16R16: return colour(32, false);
-    case D3DFMT_P8:
-        info.palettized = true;
-        return colour(8, true);
-    case D3DFMT_A8P8:
-        info.palettized = true;
-        return colour(16, true);
+    case D3DFMT_P8: info.palettized = true; return colour(8, true);
+    case D3DFMT_A8P8: info.palettized = true; return colour(16, true);
     case D3DFMT_DXT1:
         info.blockBytes = 8;
         info.alpha = true;
@@ -67,25 +63,16 @@ bool GetFormatInfo(D3DFORMAT format, FormatInfo& info)
         info.bitsPerPixel = 32;
         info.depth = info.stencil = true;
         return true;
-    case D3DFMT_INDEX16:
-        info.bitsPerPixel = 16;
-        return true;
-    case D3DFMT_INDEX32:
-        info.bitsPerPixel = 32;
-        return true;
+    case D3DFMT_INDEX16: info.bitsPerPixel = 16; return true;
+    case D3DFMT_INDEX32: info.bitsPerPixel = 32; return true;
     case D3DFMT_V8U8:
-    case D3DFMT_L6V5U5:
-        info.bitsPerPixel = 16;
-        return true;
+    case D3DFMT_L6V5U5: info.bitsPerPixel = 16; return true;
     case D3DFMT_X8L8V8U8:
     case D3DFMT_Q8W8V8U8:
     case D3DFMT_V16U16:
     case D3DFMT_W11V11U10:
-    case D3DFMT_A2W10V10U10:
-        info.bitsPerPixel = 32;
-        return true;
-    default:
-        return false;
+    case D3DFMT_A2W10V10U10: info.bitsPerPixel = 32; return true;
+    default: return false;
     }
 }
 
@@ -109,10 +96,7 @@ UINT FormatPitch(D3DFORMAT format, UINT width)
     return width * (i.bitsPerPixel / 8);
 }
 
-UINT FormatRowCount(D3DFORMAT format, UINT height)
-{
-    return IsCompressed(format) ? (height + 3) / 4 : height;
-}
+UINT FormatRowCount(D3DFORMAT format, UINT height) { return IsCompressed(format) ? (height + 3) / 4 : height; }
 
 UINT FormatSurfaceBytes(D3DFORMAT format, UINT width, UINT height)
 {

@@ -37,7 +37,8 @@ std::set<std::string> LoadedModules()
     std::set<std::string> names;
     dl_iterate_phdr(
         [](dl_phdr_info* info, size_t, void* out) {
-            if (info->dlpi_name && info->dlpi_name[0]) static_cast<std::set<std::string>*>(out)->insert(info->dlpi_name);
+            if (info->dlpi_name && info->dlpi_name[0])
+                static_cast<std::set<std::string>*>(out)->insert(info->dlpi_name);
             return 0;
         },
         &names);
@@ -75,8 +76,9 @@ void Create(Context& c)
     KeepLoaded(before);
     if (!initialised) return;
     if (!eglBindAPI(EGL_OPENGL_API)) return;
-    const EGLint attribs[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
-                              EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+    const EGLint attribs[] = {
+        EGL_CONTEXT_MAJOR_VERSION,           3,       EGL_CONTEXT_MINOR_VERSION, 3, EGL_CONTEXT_OPENGL_PROFILE_MASK,
+        EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
     c.context = eglCreateContext(c.display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attribs);
     if (c.context == EGL_NO_CONTEXT) return;
     if (!eglMakeCurrent(c.display, EGL_NO_SURFACE, EGL_NO_SURFACE, c.context)) return;
@@ -93,8 +95,8 @@ void Create(Context& c)
     glGetIntegerv(GL_NUM_EXTENSIONS, &n);
     for (GLint i = 0; i < n; ++i) {
         const char* e = reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, i));
-        if (e && (!std::strcmp(e, "GL_ARB_texture_mirror_clamp_to_edge") ||
-                  !std::strcmp(e, "GL_EXT_texture_mirror_clamp")))
+        if (e &&
+            (!std::strcmp(e, "GL_ARB_texture_mirror_clamp_to_edge") || !std::strcmp(e, "GL_EXT_texture_mirror_clamp")))
             c.info.mirrorClampToEdge = true;
     }
     c.devices.push_back(c.info.renderer.empty() ? std::string("EGL device") : c.info.renderer);

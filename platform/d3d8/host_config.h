@@ -9,15 +9,18 @@ namespace kestu::d3d8 {
 class Device;
 
 struct HostConfig {
-    std::vector<D3DDISPLAYMODE> modes;      // empty = built-in list
+    std::vector<D3DDISPLAYMODE> modes; // empty = built-in list
     D3DDISPLAYMODE desktop{1024, 768, 60, D3DFMT_X8R8G8B8};
-    std::vector<std::string> adapters;      // empty = from EGL
+    std::vector<std::string> adapters; // empty = from EGL
     host::D3D8CapsFilter capsFilter;
-    UINT vertexShaderConstants = 0;         // 0 = all the device has
-    struct Injected { HRESULT hr = 0; int count = 0; };
+    UINT vertexShaderConstants = 0; // 0 = all the device has
+    struct Injected {
+        HRESULT hr = 0;
+        int count = 0;
+    };
     Injected failures[4];
     host::D3D8Counters counters;
-    std::set<Device*> devices;              // live devices, for loss
+    std::set<Device*> devices; // live devices, for loss
 };
 
 HostConfig& Host();

@@ -19,7 +19,7 @@ class TextureStorage;
 class Tracked {
 public:
     virtual ~Tracked() = default;
-    virtual void Orphan() = 0;           // the device is gone: drop GL objects
+    virtual void Orphan() = 0; // the device is gone: drop GL objects
     D3DPOOL trackedPool = D3DPOOL_MANAGED;
 };
 
@@ -106,7 +106,7 @@ public:
     D3DPOOL pool() const;
     UINT pitch() const { return pitch_; }
     bool locked() const { return locked_; }
-    bool implicit = false;      // back buffer or automatic depth-stencil
+    bool implicit = false; // back buffer or automatic depth-stencil
     ULONG refs() const { return refs_; }
     TextureStorage* owner() const { return owner_; }
     UINT level() const { return level_; }
@@ -145,7 +145,7 @@ private:
     bool lockReadOnly_ = false;
     bool gpuNewer_ = false;
     bool dirty_ = true;
-    GLuint tex_ = 0;            // standalone surfaces only
+    GLuint tex_ = 0; // standalone surfaces only
     ULONG refs_ = 1;
     PrivateData private_;
 };
@@ -274,7 +274,9 @@ protected:
 class VertexBuffer final : public Buffer<IDirect3DVertexBuffer8> {
 public:
     VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
-        : Buffer(device, length, usage, pool), fvf_(fvf) {}
+        : Buffer(device, length, usage, pool), fvf_(fvf)
+    {
+    }
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
     HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) override;
@@ -286,7 +288,9 @@ private:
 class IndexBuffer final : public Buffer<IDirect3DIndexBuffer8> {
 public:
     IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-        : Buffer(device, length, usage, pool), format_(format) {}
+        : Buffer(device, length, usage, pool), format_(format)
+    {
+    }
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
     HRESULT GetDesc(D3DINDEXBUFFER_DESC* pDesc) override;

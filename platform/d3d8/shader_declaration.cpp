@@ -156,7 +156,7 @@ bool ParseDeclaration(const DWORD* tokens, VertexDeclaration& out)
             i += 1 + count;
             break;
         }
-        default: return false;  // tessellator tokens and unknown kinds
+        default: return false; // tessellator tokens and unknown kinds
         }
     }
     out.tokens.assign(tokens, tokens + i);

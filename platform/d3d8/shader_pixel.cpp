@@ -48,7 +48,7 @@ private:
     DWORD minor_ = 0;
     std::map<DWORD, std::array<float, 4>> defs_;
     std::ostringstream body_;
-    std::string pending_;  // the write of the last arithmetic instruction (for co-issue)
+    std::string pending_; // the write of the last arithmetic instruction (for co-issue)
     std::vector<DWORD> pads_;
     int phase_ = 1;
     int serial_ = 0;
@@ -78,8 +78,7 @@ bool PixelTranslator::Source(const ShaderParameter& p, std::string& text)
         break;
     default: return false;
     }
-    if (p.sourceModifier == D3DSPSM_DZ || p.sourceModifier == D3DSPSM_DW || p.sourceModifier > D3DSPSM_DW)
-        return false;
+    if (p.sourceModifier == D3DSPSM_DZ || p.sourceModifier == D3DSPSM_DW || p.sourceModifier > D3DSPSM_DW) return false;
     text = ApplySourceModifier(reg + SwizzleText(p.swizzle), p.sourceModifier);
     return true;
 }
@@ -89,9 +88,12 @@ bool PixelTranslator::Coordinate(const ShaderParameter& p, std::string& text)
 {
     if (p.relative || p.number >= Stages()) return false;
     std::string v;
-    if (p.type == D3DSPR_TEXTURE) v = Coord(p.number);
-    else if (p.type == D3DSPR_TEMP && phase_ == 2) v = "r" + std::to_string(p.number);
-    else return false;
+    if (p.type == D3DSPR_TEXTURE)
+        v = Coord(p.number);
+    else if (p.type == D3DSPR_TEMP && phase_ == 2)
+        v = "r" + std::to_string(p.number);
+    else
+        return false;
     v += SwizzleText(p.swizzle);
     switch (p.sourceModifier) {
     case D3DSPSM_NONE: break;
@@ -124,8 +126,10 @@ bool PixelTranslator::Arithmetic(const ShaderInstruction& ins)
         v = "vec4(dot(" + s[0] + ", " + s[1] + "))";
         break;
     case D3DSIO_CND:
-        if (Ps14()) v = "mix(" + s[2] + ", " + s[1] + ", greaterThan(" + s[0] + ", vec4(0.5)))";
-        else v = "(" + s[0] + ".w > 0.5 ? " + s[1] + " : " + s[2] + ")";
+        if (Ps14())
+            v = "mix(" + s[2] + ", " + s[1] + ", greaterThan(" + s[0] + ", vec4(0.5)))";
+        else
+            v = "(" + s[0] + ".w > 0.5 ? " + s[1] + " : " + s[2] + ")";
         break;
     case D3DSIO_CMP:
         if (minor_ < 2) return false;
@@ -134,8 +138,8 @@ bool PixelTranslator::Arithmetic(const ShaderInstruction& ins)
     case D3DSIO_BEM: {
         if (!Ps14() || phase_ != 1) return false;
         const std::string m = "bem[" + std::to_string(ins.destination.number % 8) + "]";
-        v = "vec4(" + s[0] + ".x + " + m + ".x * " + s[1] + ".x + " + m + ".z * " + s[1] + ".y, " + s[0] + ".y + " +
-            m + ".y * " + s[1] + ".x + " + m + ".w * " + s[1] + ".y, 0.0, 0.0)";
+        v = "vec4(" + s[0] + ".x + " + m + ".x * " + s[1] + ".x + " + m + ".z * " + s[1] + ".y, " + s[0] + ".y + " + m +
+            ".y * " + s[1] + ".x + " + m + ".w * " + s[1] + ".y, 0.0, 0.0)";
         produced = 0x3;
         break;
     }
@@ -143,16 +147,25 @@ bool PixelTranslator::Arithmetic(const ShaderInstruction& ins)
     }
     const ShaderParameter& d = ins.destination;
     std::string dest;
-    if (d.type == D3DSPR_TEMP && d.number < Temps()) dest = "r" + std::to_string(d.number);
-    else if (d.type == D3DSPR_TEXTURE && !Ps14() && d.number < Stages()) dest = "t" + std::to_string(d.number);
-    else return false;
+    if (d.type == D3DSPR_TEMP && d.number < Temps())
+        dest = "r" + std::to_string(d.number);
+    else if (d.type == D3DSPR_TEXTURE && !Ps14() && d.number < Stages())
+        dest = "t" + std::to_string(d.number);
+    else
+        return false;
     static const char* const kShift[] = {"", " * 2.0", " * 4.0", " * 8.0"};
-    if (d.shift > 0 && d.shift <= 3) v = "(" + v + kShift[d.shift] + ")";
-    else if (d.shift < 0 && d.shift >= -3) v = "(" + v + (d.shift == -1 ? " * 0.5" : d.shift == -2 ? " * 0.25" : " * 0.125") + ")";
-    else if (d.shift != 0) return false;
-    if (d.resultModifier == D3DSPDM_SATURATE) v = "clamp(" + v + ", 0.0, 1.0)";
-    else if (d.resultModifier != 0) return false;
-    else v = "clamp(" + v + ", " + FloatText(-kMaxPixelShaderValue) + ", " + FloatText(kMaxPixelShaderValue) + ")";
+    if (d.shift > 0 && d.shift <= 3)
+        v = "(" + v + kShift[d.shift] + ")";
+    else if (d.shift < 0 && d.shift >= -3)
+        v = "(" + v + (d.shift == -1 ? " * 0.5" : d.shift == -2 ? " * 0.25" : " * 0.125") + ")";
+    else if (d.shift != 0)
+        return false;
+    if (d.resultModifier == D3DSPDM_SATURATE)
+        v = "clamp(" + v + ", 0.0, 1.0)";
+    else if (d.resultModifier != 0)
+        return false;
+    else
+        v = "clamp(" + v + ", " + FloatText(-kMaxPixelShaderValue) + ", " + FloatText(kMaxPixelShaderValue) + ")";
     const std::string tmp = "q" + std::to_string(serial_++);
     const std::string calc = "    vec4 " + tmp + " = " + v + ";\n";
     const std::string write = MaskedWrite(dest, tmp, d.writeMask & produced);
@@ -179,14 +192,14 @@ bool PixelTranslator::TextureOp(const ShaderInstruction& ins)
     std::string s;
     if (ins.sourceCount >= 1) {
         const ShaderParameter& p = ins.sources[0];
-        if (p.type != D3DSPR_TEXTURE || p.number >= n) return false;  // reads an earlier stage
+        if (p.type != D3DSPR_TEXTURE || p.number >= n) return false; // reads an earlier stage
         if (!Source(p, s)) return false;
     }
     const bool padOp = op == D3DSIO_TEXM3x2PAD || op == D3DSIO_TEXM3x3PAD;
     const bool matrixOp = op == D3DSIO_TEXM3x2TEX || op == D3DSIO_TEXM3x2DEPTH || op == D3DSIO_TEXM3x3TEX ||
                           op == D3DSIO_TEXM3x3DIFF || op == D3DSIO_TEXM3x3SPEC || op == D3DSIO_TEXM3x3VSPEC ||
                           op == D3DSIO_TEXM3x3;
-    if (!padOp && !matrixOp && !pads_.empty()) return false;  // an unfinished matrix
+    if (!padOp && !matrixOp && !pads_.empty()) return false; // an unfinished matrix
     Flush();
     std::ostringstream& b = body_;
     const std::string c = Coord(n);
@@ -201,17 +214,20 @@ bool PixelTranslator::TextureOp(const ShaderInstruction& ins)
     case D3DSIO_TEXBEM:
     case D3DSIO_TEXBEML: {
         const std::string m = "bem[" + std::to_string(n) + "]";
-        b << "    " << t << " = " << Sample(n, "vec3(" + c + ".x + " + m + ".x * " + s + ".x + " + m + ".z * " + s +
-                                               ".y, " + c + ".y + " + m + ".y * " + s + ".x + " + m + ".w * " + s +
-                                               ".y, 0.0)")
+        b << "    " << t << " = "
+          << Sample(n, "vec3(" + c + ".x + " + m + ".x * " + s + ".x + " + m + ".z * " + s + ".y, " + c + ".y + " + m +
+                           ".y * " + s + ".x + " + m + ".w * " + s + ".y, 0.0)")
           << ";\n";
         if (op == D3DSIO_TEXBEML)
-            b << "    " << t << ".rgb *= clamp(" << s << ".z * beml[" << n << "].x + beml[" << n
-              << "].y, 0.0, 1.0);\n";
+            b << "    " << t << ".rgb *= clamp(" << s << ".z * beml[" << n << "].x + beml[" << n << "].y, 0.0, 1.0);\n";
         break;
     }
-    case D3DSIO_TEXREG2AR: b << "    " << t << " = " << Sample(n, "vec3(" + s + ".w, " + s + ".x, 0.0)") << ";\n"; break;
-    case D3DSIO_TEXREG2GB: b << "    " << t << " = " << Sample(n, "vec3(" + s + ".y, " + s + ".z, 0.0)") << ";\n"; break;
+    case D3DSIO_TEXREG2AR:
+        b << "    " << t << " = " << Sample(n, "vec3(" + s + ".w, " + s + ".x, 0.0)") << ";\n";
+        break;
+    case D3DSIO_TEXREG2GB:
+        b << "    " << t << " = " << Sample(n, "vec3(" + s + ".y, " + s + ".z, 0.0)") << ";\n";
+        break;
     case D3DSIO_TEXREG2RGB:
         if (minor_ < 2) return false;
         b << "    " << t << " = " << Sample(n, s + ".xyz") << ";\n";
@@ -227,7 +243,8 @@ bool PixelTranslator::TextureOp(const ShaderInstruction& ins)
     case D3DSIO_TEXM3x2PAD:
     case D3DSIO_TEXM3x3PAD: {
         const size_t limit = op == D3DSIO_TEXM3x2PAD ? 1 : 2;
-        if (pads_.size() >= limit || (!pads_.empty() && pads_.front() >= 0x100 && op == D3DSIO_TEXM3x3PAD)) return false;
+        if (pads_.size() >= limit || (!pads_.empty() && pads_.front() >= 0x100 && op == D3DSIO_TEXM3x3PAD))
+            return false;
         b << "    float pad" << n << " = " << dotRow(n) << ";\n";
         pads_.push_back(n | (op == D3DSIO_TEXM3x2PAD ? 0x100u : 0u));
         break;
@@ -299,9 +316,7 @@ bool PixelTranslator::TextureOp14(const ShaderInstruction& ins)
         if (ins.sources[0].type != D3DSPR_TEXTURE || !Coordinate(ins.sources[0], c)) return false;
         body_ << MaskedWrite(r, "vec4(" + c + ".xyz, 1.0)", d.writeMask);
         break;
-    case D3DSIO_TEXKILL:
-        body_ << "    if (any(lessThan(" << r << ".xyz, vec3(0.0)))) discard;\n";
-        break;
+    case D3DSIO_TEXKILL: body_ << "    if (any(lessThan(" << r << ".xyz, vec3(0.0)))) discard;\n"; break;
     case D3DSIO_TEXDEPTH:
         if (d.number != 5 || phase_ != 2) return false;
         body_ << "    gl_FragDepth = r5.y == 0.0 ? 1.0 : clamp(r5.x / r5.y, 0.0, 1.0);\n";
@@ -372,8 +387,8 @@ bool PixelTranslator::Run(const DWORD* tokens)
     Flush();
     std::ostringstream g;
     for (auto& d : defs_)
-        g << "const vec4 d" << d.first << " = vec4(" << FloatText(d.second[0]) << ", " << FloatText(d.second[1])
-          << ", " << FloatText(d.second[2]) << ", " << FloatText(d.second[3]) << ");\n";
+        g << "const vec4 d" << d.first << " = vec4(" << FloatText(d.second[0]) << ", " << FloatText(d.second[1]) << ", "
+          << FloatText(d.second[2]) << ", " << FloatText(d.second[3]) << ");\n";
     out_.globals = g.str();
     std::ostringstream b;
     for (DWORD i = 0; i < Temps(); ++i) b << "    vec4 r" << i << " = vec4(0.0);\n";
@@ -423,9 +438,12 @@ std::string PixelShaderSource(const TranslatedShader& ps, const LinkOptions& o)
     s << "    vec4 colour = clamp(r0, 0.0, 1.0);\n";
     if (o.fogEnable) {
         std::string f = "vFog";
-        if (o.tableFog == D3DFOG_LINEAR) f = "(ffp[53].y - vFog) / (ffp[53].y - ffp[53].x)";
-        else if (o.tableFog == D3DFOG_EXP) f = "exp(-vFog * ffp[53].z)";
-        else if (o.tableFog == D3DFOG_EXP2) f = "exp(-pow(vFog * ffp[53].z, 2.0))";
+        if (o.tableFog == D3DFOG_LINEAR)
+            f = "(ffp[53].y - vFog) / (ffp[53].y - ffp[53].x)";
+        else if (o.tableFog == D3DFOG_EXP)
+            f = "exp(-vFog * ffp[53].z)";
+        else if (o.tableFog == D3DFOG_EXP2)
+            f = "exp(-pow(vFog * ffp[53].z, 2.0))";
         s << "    colour.rgb = mix(ffp[54].rgb, colour.rgb, clamp(" << f << ", 0.0, 1.0));\n";
     }
     if (o.alphaFunc && o.alphaFunc != D3DCMP_ALWAYS)

@@ -21,10 +21,10 @@ struct PixelShaderObject {
 };
 
 struct ShaderProgramKey {
-    DWORD vertexShader = 0;  // handle, or the FVF when processing is fixed-function
+    DWORD vertexShader = 0; // handle, or the FVF when processing is fixed-function
     DWORD pixelShader = 0;
-    FfpKey ffp;              // the fixed-function half's state
-    uint32_t projected = 0;  // stages whose pixel shader texture reads divide by w
+    FfpKey ffp;             // the fixed-function half's state
+    uint32_t projected = 0; // stages whose pixel shader texture reads divide by w
 
     bool operator==(const ShaderProgramKey& o) const
     {
@@ -54,7 +54,7 @@ struct ShaderState {
     ~ShaderState();
     std::map<DWORD, VertexShaderObject> vertexShaders;
     std::map<DWORD, PixelShaderObject> pixelShaders;
-    DWORD nextVertexHandle = 0x10001;  // odd: never an FVF code
+    DWORD nextVertexHandle = 0x10001; // odd: never an FVF code
     DWORD nextPixelHandle = 1;
     std::unordered_map<ShaderProgramKey, ShaderProgram, ShaderProgramKeyHash> programs;
     // The draw count after this path's last draw and the stages it sampled.

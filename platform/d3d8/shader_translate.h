@@ -27,20 +27,20 @@ constexpr float kMaxPixelShaderValue = 8.f;
 
 struct VertexElement {
     DWORD stream = 0;
-    DWORD reg = 0;     // v register
-    DWORD type = 0;    // D3DVSDT_*
-    DWORD offset = 0;  // bytes into the stream's vertex
+    DWORD reg = 0;    // v register
+    DWORD type = 0;   // D3DVSDT_*
+    DWORD offset = 0; // bytes into the stream's vertex
 };
 
 struct VertexDeclaration {
-    std::vector<DWORD> tokens;  // as given, end token included
+    std::vector<DWORD> tokens; // as given, end token included
     std::vector<VertexElement> elements;
     struct ConstantLoad {
         DWORD reg = 0;
         std::vector<std::array<float, 4>> values;
     };
     std::vector<ConstantLoad> constants;
-    DWORD fvf = 0;  // the matching FVF for fixed-function vertex processing; 0 when none
+    DWORD fvf = 0; // the matching FVF for fixed-function vertex processing; 0 when none
 };
 
 // Bytes of one element of a D3DVSDT_* type; 0 for an unknown type.
@@ -51,13 +51,13 @@ bool ParseDeclaration(const DWORD* tokens, VertexDeclaration& out);
 std::vector<VertexElement> ElementsFromFvf(DWORD fvf, bool indexedBlend);
 
 struct TranslatedShader {
-    std::vector<DWORD> tokens;  // the function as given, end token included
+    std::vector<DWORD> tokens; // the function as given, end token included
     DWORD version = 0;
-    std::string body;           // statements of main()
-    std::string globals;        // helper functions and def constants
-    uint32_t inputs = 0;        // vs: v registers read
-    uint32_t coords = 0;        // ps: interpolated texture coordinates read
-    uint32_t samplers = 0;      // ps: stages sampled
+    std::string body;      // statements of main()
+    std::string globals;   // helper functions and def constants
+    uint32_t inputs = 0;   // vs: v registers read
+    uint32_t coords = 0;   // ps: interpolated texture coordinates read
+    uint32_t samplers = 0; // ps: stages sampled
     bool writesDepth = false;
 };
 
@@ -71,13 +71,13 @@ struct LinkOptions {
     bool flatShade = false;
     bool points = false;
     bool fogEnable = false;
-    uint8_t tableFog = 0;     // D3DFOG_* of the table (pixel) fog
+    uint8_t tableFog = 0; // D3DFOG_* of the table (pixel) fog
     bool fogUsesW = false;
-    uint8_t alphaFunc = 0;    // D3DCMP_*, 0 = no test
-    uint8_t clipMask = 0;     // user clip planes enabled (vertex shaders: clip space)
-    uint8_t cube[8] = {};     // stage has a cube texture
+    uint8_t alphaFunc = 0;      // D3DCMP_*, 0 = no test
+    uint8_t clipMask = 0;       // user clip planes enabled (vertex shaders: clip space)
+    uint8_t cube[8] = {};       // stage has a cube texture
     uint8_t projected[8] = {};  // stage's coordinates are projected (D3DTTFF_PROJECTED)
-    bool fixedFragment = false;  // the texture stages, not a pixel shader, read the varyings
+    bool fixedFragment = false; // the texture stages, not a pixel shader, read the varyings
 };
 
 // A complete vertex shader writing the varyings the fixed-function fragment

@@ -74,9 +74,12 @@ bool VertexTranslator::Source(const ShaderParameter& p, std::string& text, int r
         break;
     case D3DSPR_CONST:
         if (n >= constants_) return false;
-        if (p.relative) reg = "C(a0.x + " + std::to_string(n) + ")";
-        else if (defs_.count(n)) reg = "d" + std::to_string(n);
-        else reg = "vsc[" + std::to_string(n) + "]";
+        if (p.relative)
+            reg = "C(a0.x + " + std::to_string(n) + ")";
+        else if (defs_.count(n))
+            reg = "d" + std::to_string(n);
+        else
+            reg = "vsc[" + std::to_string(n) + "]";
         break;
     default: return false;
     }
@@ -126,7 +129,7 @@ bool VertexTranslator::Instruction(const ShaderInstruction& ins)
     for (int i = 0; i < ins.sourceCount; ++i)
         if (!(matrix && i == 1) && !Source(ins.sources[i], s[i])) return false;
     std::string value;
-    DWORD produced = 0xF;  // components the instruction defines
+    DWORD produced = 0xF; // components the instruction defines
     switch (op) {
     case D3DSIO_MOV: value = s[0]; break;
     case D3DSIO_ADD: value = "(" + s[0] + " + " + s[1] + ")"; break;
@@ -172,8 +175,10 @@ bool VertexTranslator::Instruction(const ShaderInstruction& ins)
     if (!ins.hasDestination || !Destination(ins.destination, dest, address)) return false;
     if (address && op != D3DSIO_MOV) return false;
     DWORD mask = ins.destination.writeMask & produced;
-    if (ins.destination.resultModifier == D3DSPDM_SATURATE) value = "clamp(" + value + ", 0.0, 1.0)";
-    else if (ins.destination.resultModifier != 0) return false;
+    if (ins.destination.resultModifier == D3DSPDM_SATURATE)
+        value = "clamp(" + value + ", 0.0, 1.0)";
+    else if (ins.destination.resultModifier != 0)
+        return false;
     if (address) {
         body_ << MaskedWrite("a0", "ivec4(floor(" + value + "))", mask);
     } else {
@@ -196,8 +201,7 @@ bool VertexTranslator::Run(const DWORD* tokens)
         ShaderInstruction ins;
         while (pass.Next(ins)) {
             if (ins.opcode != D3DSIO_DEF) continue;
-            if (ins.destination.type != D3DSPR_CONST || ins.destination.number >= constants_)
-                return false;
+            if (ins.destination.type != D3DSPR_CONST || ins.destination.number >= constants_) return false;
             std::array<float, 4> v;
             std::memcpy(v.data(), ins.constant, 16);
             defs_[ins.destination.number] = v;
@@ -211,8 +215,8 @@ bool VertexTranslator::Run(const DWORD* tokens)
     std::ostringstream g;
     g << kHelpers;
     for (auto& d : defs_)
-        g << "const vec4 d" << d.first << " = vec4(" << FloatText(d.second[0]) << ", " << FloatText(d.second[1])
-          << ", " << FloatText(d.second[2]) << ", " << FloatText(d.second[3]) << ");\n";
+        g << "const vec4 d" << d.first << " = vec4(" << FloatText(d.second[0]) << ", " << FloatText(d.second[1]) << ", "
+          << FloatText(d.second[2]) << ", " << FloatText(d.second[3]) << ");\n";
     g << "vec4 C(int i) {\n    if (i < 0 || i >= " << constants_ << ") return vec4(0.0);\n";
     for (auto& d : defs_) g << "    if (i == " << d.first << ") return d" << d.first << ";\n";
     g << "    return vsc[i];\n}\n";
@@ -243,8 +247,10 @@ std::string VertexShaderSource(const TranslatedShader& vs, const VertexDeclarati
     for (const VertexElement& e : decl.elements) declared |= 1u << e.reg;
     for (unsigned i = 0; i < kInputs; ++i) {
         if (!(vs.inputs & (1u << i))) continue;
-        if (declared & (1u << i)) s << "layout(location = " << i << ") in vec4 v" << i << ";\n";
-        else s << "const vec4 v" << i << " = vec4(0.0, 0.0, 0.0, 1.0);\n";
+        if (declared & (1u << i))
+            s << "layout(location = " << i << ") in vec4 v" << i << ";\n";
+        else
+            s << "const vec4 v" << i << " = vec4(0.0, 0.0, 0.0, 1.0);\n";
     }
     s << flat << "out vec4 vDiffuse;\n" << flat << "out vec4 vSpecular;\nout float vFog;\n";
     for (int i = 0; i < 8; ++i) s << "out vec4 vTex" << i << ";\n";
@@ -261,20 +267,26 @@ std::string VertexShaderSource(const TranslatedShader& vs, const VertexDeclarati
     s << "    gl_Position = vec4(oPos.x + oPos.w * ffp[58].x, -oPos.y + oPos.w * ffp[58].y, 2.0 * oPos.z - oPos.w, "
          "oPos.w);\n";
     for (int i = 0; i < 6 && o.clipMask; ++i) {
-        if (o.clipMask & (1 << i)) s << "    gl_ClipDistance[" << i << "] = dot(oPos, clipPlanes[" << i << "]);\n";
-        else s << "    gl_ClipDistance[" << i << "] = 1.0;\n";
+        if (o.clipMask & (1 << i))
+            s << "    gl_ClipDistance[" << i << "] = dot(oPos, clipPlanes[" << i << "]);\n";
+        else
+            s << "    gl_ClipDistance[" << i << "] = 1.0;\n";
     }
     s << "    vDiffuse = clamp(oD0, 0.0, 1.0);\n    vSpecular = clamp(oD1, 0.0, 1.0);\n";
     if (o.fogEnable && o.tableFog) {
-        if (o.fogUsesW) s << "    vFog = gl_Position.w;\n";
-        else s << "    vFog = (gl_Position.z / gl_Position.w) * 0.5 + 0.5;\n";
+        if (o.fogUsesW)
+            s << "    vFog = gl_Position.w;\n";
+        else
+            s << "    vFog = (gl_Position.z / gl_Position.w) * 0.5 + 0.5;\n";
     } else {
         s << "    vFog = clamp(oFog.x, 0.0, 1.0);\n";
     }
     // The texture stages divide by w; only projected stages may see one other than 1.
     for (int i = 0; i < 8; ++i) {
-        if (o.fixedFragment && !o.projected[i]) s << "    vTex" << i << " = vec4(oT" << i << ".xyz, 1.0);\n";
-        else s << "    vTex" << i << " = oT" << i << ";\n";
+        if (o.fixedFragment && !o.projected[i])
+            s << "    vTex" << i << " = vec4(oT" << i << ".xyz, 1.0);\n";
+        else
+            s << "    vTex" << i << " = oT" << i << ";\n";
     }
     if (o.points) s << "    gl_PointSize = clamp(oPts.x, max(ffp[56].y, 1.0), max(ffp[56].z, 1.0));\n";
     s << "}\n";

@@ -75,8 +75,7 @@ void UploadImage(GLenum target, GLint level, D3DFORMAT format, UINT w, UINT h, c
 }
 
 Surface::Surface(Device* device, UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool, bool lockable)
-    : device_(device), width_(width), height_(height), format_(format), usage_(usage), pool_(pool),
-      lockable_(lockable)
+    : device_(device), width_(width), height_(height), format_(format), usage_(usage), pool_(pool), lockable_(lockable)
 {
     trackedPool = pool;
     pitch_ = FormatPitch(format, width);
@@ -199,8 +198,9 @@ try {
         if (info.blockBytes && ((x & 3) || (y & 3))) return D3DERR_INVALIDCALL;
     }
     uint8_t* base = Bits();
-    size_t offset = info.blockBytes ? static_cast<size_t>(y / 4) * pitch_ + static_cast<size_t>(x / 4) * info.blockBytes
-                                    : static_cast<size_t>(y) * pitch_ + static_cast<size_t>(x) * (info.bitsPerPixel / 8);
+    size_t offset = info.blockBytes
+                        ? static_cast<size_t>(y / 4) * pitch_ + static_cast<size_t>(x / 4) * info.blockBytes
+                        : static_cast<size_t>(y) * pitch_ + static_cast<size_t>(x) * (info.bitsPerPixel / 8);
     out->Pitch = static_cast<INT>(pitch_);
     out->pBits = base + offset;
     locked_ = true;
@@ -247,8 +247,8 @@ void Surface::SyncFromGl()
     glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_BGRA, GL_UNSIGNED_BYTE,
                  argb.data());
     for (UINT row = 0; row < height_; ++row)
-        EncodeRow(format_, argb.data() + static_cast<size_t>(row) * width_, bits_.data() + static_cast<size_t>(row) * pitch_,
-                  width_);
+        EncodeRow(format_, argb.data() + static_cast<size_t>(row) * width_,
+                  bits_.data() + static_cast<size_t>(row) * pitch_, width_);
 }
 
 bool Surface::ReadArgb(std::vector<uint32_t>& out)

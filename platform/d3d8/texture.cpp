@@ -14,8 +14,7 @@ void UploadImage(GLenum target, GLint level, D3DFORMAT format, UINT w, UINT h, c
 
 TextureStorage::TextureStorage(Device* device, IUnknown* container, bool cube, UINT w, UINT h, UINT levels,
                                D3DFORMAT format, DWORD usage, D3DPOOL pool)
-    : device_(device), container_(container), cube_(cube), levels_(levels), format_(format), usage_(usage),
-      pool_(pool)
+    : device_(device), container_(container), cube_(cube), levels_(levels), format_(format), usage_(usage), pool_(pool)
 {
     for (UINT face = 0; face < faces(); ++face)
         for (UINT level = 0; level < levels; ++level)

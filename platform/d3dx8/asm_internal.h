@@ -67,7 +67,7 @@ enum class RegKind { Temp, Input, Const, Addr, Texture, Position, Fog, PointSize
 struct Operand {
     RegKind reg = RegKind::Temp;
     DWORD number = 0;
-    bool relative = false;  // c[a0.x + number]
+    bool relative = false; // c[a0.x + number]
     // Destination: write mask bits 0-3 (x, y, z, w). Source: four 2-bit selectors.
     DWORD mask = 0xF;
     DWORD swizzle = 0xE4;
@@ -92,13 +92,13 @@ enum class OpClass { Arith, Tex, Def, Phase, Nop };
 struct OpInfo {
     const char* name;
     DWORD opcode;
-    bool vertex;     // valid in vertex shaders
-    int psMin;       // lowest pixel shader minor version, -1 when not a pixel instruction
-    int psMax;       // highest pixel shader minor version
+    bool vertex; // valid in vertex shaders
+    int psMin;   // lowest pixel shader minor version, -1 when not a pixel instruction
+    int psMax;   // highest pixel shader minor version
     int sources;
     bool dest;
     OpClass cls;
-    int vsSlots;     // instruction slots of a vertex instruction
+    int vsSlots; // instruction slots of a vertex instruction
 };
 
 const OpInfo* FindOp(const std::string& name, const Version& version);
@@ -106,9 +106,9 @@ bool IsKnownName(const std::string& name);
 
 // Appends the tokens of one shader's statements (after the version) to code;
 // vertex-shader constants defined with "def" go to constants.
-void AssembleVertex(const Version& v, const std::vector<Statement>& statements, bool validate,
-                    std::vector<DWORD>& code, std::vector<DWORD>& constants, Diagnostics& diag);
-void AssemblePixel(const Version& v, const std::vector<Statement>& statements, bool validate,
-                   std::vector<DWORD>& code, Diagnostics& diag);
+void AssembleVertex(const Version& v, const std::vector<Statement>& statements, bool validate, std::vector<DWORD>& code,
+                    std::vector<DWORD>& constants, Diagnostics& diag);
+void AssemblePixel(const Version& v, const std::vector<Statement>& statements, bool validate, std::vector<DWORD>& code,
+                   Diagnostics& diag);
 
 } // namespace kestu::d3dx::assembler

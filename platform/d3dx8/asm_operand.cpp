@@ -33,10 +33,14 @@ bool TakeNumber(std::string_view& s, DWORD& value)
 int ComponentIndex(char c)
 {
     switch (std::tolower((unsigned char)c)) {
-    case 'x': case 'r': return 0;
-    case 'y': case 'g': return 1;
-    case 'z': case 'b': return 2;
-    case 'w': case 'a': return 3;
+    case 'x':
+    case 'r': return 0;
+    case 'y':
+    case 'g': return 1;
+    case 'z':
+    case 'b': return 2;
+    case 'w':
+    case 'a': return 3;
     default: return -1;
     }
 }
@@ -55,9 +59,9 @@ bool ParseRegister(std::string_view& s, Operand& out, std::string* error)
         bool numbered;
     };
     static const Named kNames[] = {
-        {"r", RegKind::Temp, true},        {"v", RegKind::Input, true},      {"c", RegKind::Const, true},
-        {"a", RegKind::Addr, true},        {"t", RegKind::Texture, true},    {"opos", RegKind::Position, false},
-        {"ofog", RegKind::Fog, false},     {"opts", RegKind::PointSize, false}, {"od", RegKind::Color, true},
+        {"r", RegKind::Temp, true},         {"v", RegKind::Input, true},         {"c", RegKind::Const, true},
+        {"a", RegKind::Addr, true},         {"t", RegKind::Texture, true},       {"opos", RegKind::Position, false},
+        {"ofog", RegKind::Fog, false},      {"opts", RegKind::PointSize, false}, {"od", RegKind::Color, true},
         {"ot", RegKind::TexCoordOut, true},
     };
     const Named* found = nullptr;
@@ -330,9 +334,8 @@ DWORD RegisterNumber(const Operand& op)
 
 DWORD DestinationToken(const Operand& op, DWORD resultModifier, DWORD shift)
 {
-    return 0x80000000u | (RegisterType(op.reg) << D3DSP_REGTYPE_SHIFT) | RegisterNumber(op) |
-           ((op.mask & 0xF) << 16) | (resultModifier & D3DSP_DSTMOD_MASK) |
-           ((shift << D3DSP_DSTSHIFT_SHIFT) & D3DSP_DSTSHIFT_MASK);
+    return 0x80000000u | (RegisterType(op.reg) << D3DSP_REGTYPE_SHIFT) | RegisterNumber(op) | ((op.mask & 0xF) << 16) |
+           (resultModifier & D3DSP_DSTMOD_MASK) | ((shift << D3DSP_DSTSHIFT_SHIFT) & D3DSP_DSTSHIFT_MASK);
 }
 
 DWORD SourceToken(const Operand& op)

@@ -44,11 +44,13 @@ public:
         const OpInfo* op = FindOp(s.name, v_);
         if (!op) {
             Version probe;
-            if (ParseVersion(s, probe)) Error("the version may be given only once, on the first line");
+            if (ParseVersion(s, probe))
+                Error("the version may be given only once, on the first line");
             else if (IsKnownName(s.name))
                 Error("'" + s.name + "' is not a ps." + std::to_string(v_.major) + "." + std::to_string(v_.minor) +
                       " instruction");
-            else Error("unknown instruction '" + s.name + "'");
+            else
+                Error("unknown instruction '" + s.name + "'");
             return;
         }
         const size_t expected = (op->dest ? 1 : 0) + (size_t)op->sources;
@@ -164,21 +166,27 @@ private:
     {
         bool haveShift = false;
         for (const std::string& m : s.modifiers) {
-            if (op.cls == OpClass::Tex || op.opcode == D3DSIO_BEM)
-                return Fail("'" + s.name + "' takes no modifiers");
+            if (op.cls == OpClass::Tex || op.opcode == D3DSIO_BEM) return Fail("'" + s.name + "' takes no modifiers");
             DWORD sh = 0;
             if (m == "sat") {
                 if (resultMod) return Fail("_sat given twice");
                 resultMod = D3DSPDM_SATURATE;
                 continue;
             }
-            if (m == "x2") sh = 1;
-            else if (m == "x4") sh = 2;
-            else if (m == "d2") sh = 0xF;
-            else if (ps14_ && m == "x8") sh = 3;
-            else if (ps14_ && m == "d4") sh = 0xE;
-            else if (ps14_ && m == "d8") sh = 0xD;
-            else return Fail("invalid instruction modifier '_" + m + "'");
+            if (m == "x2")
+                sh = 1;
+            else if (m == "x4")
+                sh = 2;
+            else if (m == "d2")
+                sh = 0xF;
+            else if (ps14_ && m == "x8")
+                sh = 3;
+            else if (ps14_ && m == "d4")
+                sh = 0xE;
+            else if (ps14_ && m == "d8")
+                sh = 0xD;
+            else
+                return Fail("invalid instruction modifier '_" + m + "'");
             if (haveShift) return Fail("only one of _x2, _x4, _d2 ... may be given");
             haveShift = true;
             shift = sh;
@@ -192,8 +200,13 @@ private:
     static bool IsMatrixEnd(DWORD opcode)
     {
         switch (opcode) {
-        case D3DSIO_TEXM3x2TEX: case D3DSIO_TEXM3x2DEPTH: case D3DSIO_TEXM3x3TEX: case D3DSIO_TEXM3x3SPEC:
-        case D3DSIO_TEXM3x3VSPEC: case D3DSIO_TEXM3x3DIFF: case D3DSIO_TEXM3x3: return true;
+        case D3DSIO_TEXM3x2TEX:
+        case D3DSIO_TEXM3x2DEPTH:
+        case D3DSIO_TEXM3x3TEX:
+        case D3DSIO_TEXM3x3SPEC:
+        case D3DSIO_TEXM3x3VSPEC:
+        case D3DSIO_TEXM3x3DIFF:
+        case D3DSIO_TEXM3x3: return true;
         default: return false;
         }
     }
@@ -201,7 +214,8 @@ private:
     bool Tex11(const OpInfo& op, const Operand& dst, const std::vector<Operand>& src)
     {
         if (dst.reg != RegKind::Texture) return Fail("texture instructions write a t register");
-        if (dst.number >= lim_.textures) return Fail("texture register t" + std::to_string(dst.number) + " out of range");
+        if (dst.number >= lim_.textures)
+            return Fail("texture register t" + std::to_string(dst.number) + " out of range");
         if (dst.mask != 0xF) return Fail("texture instructions take no write mask");
         if (validate_ && arithSeen_) return Fail("texture instructions must come before arithmetic instructions");
         if (validate_ && ++texOps_ == lim_.texOps + 1)
@@ -210,10 +224,12 @@ private:
             const Operand& o = src[i];
             if (op.opcode == D3DSIO_TEXM3x3SPEC && i == 1) {
                 if (o.srcMod != D3DSPSM_NONE || o.swizzleGiven) return Fail("the eye ray register takes no modifiers");
-                if (o.reg != RegKind::Const || o.number >= kConsts) return Fail("texm3x3spec reads the eye ray from a c register");
+                if (o.reg != RegKind::Const || o.number >= kConsts)
+                    return Fail("texm3x3spec reads the eye ray from a c register");
                 continue;
             }
-            if (o.reg != RegKind::Texture || o.number >= lim_.textures) return Fail("texture instructions read t registers");
+            if (o.reg != RegKind::Texture || o.number >= lim_.textures)
+                return Fail("texture instructions read t registers");
             if ((o.srcMod != D3DSPSM_NONE && o.srcMod != D3DSPSM_SIGN) || o.swizzleGiven)
                 return Fail("texture sources take only _bx2, in '" + o.text + "'");
             if (validate_ && (o.number >= dst.number || !tWritten_[o.number]))
@@ -228,8 +244,8 @@ private:
             if (pad2 || pad3) {
                 if (matrixPads_ == 0) {
                     matrixSize_ = pad2 ? 2 : 3;
-                } else if ((pad2 && matrixSize_ != 2) || (pad3 && matrixSize_ != 3) ||
-                           matrixPads_ >= matrixSize_ - 1 || dst.number != matrixNext_) {
+                } else if ((pad2 && matrixSize_ != 2) || (pad3 && matrixSize_ != 3) || matrixPads_ >= matrixSize_ - 1 ||
+                           dst.number != matrixNext_) {
                     return Fail("texm3x2pad/texm3x3pad out of sequence");
                 }
                 ++matrixPads_;
@@ -237,7 +253,8 @@ private:
             } else if (IsMatrixEnd(opc)) {
                 const int size = (opc == D3DSIO_TEXM3x2TEX || opc == D3DSIO_TEXM3x2DEPTH) ? 2 : 3;
                 if (matrixPads_ != size - 1 || matrixSize_ != size || dst.number != matrixNext_)
-                    return Fail("'" + std::string(op.name) + "' must follow its pad instructions on consecutive registers");
+                    return Fail("'" + std::string(op.name) +
+                                "' must follow its pad instructions on consecutive registers");
                 matrixPads_ = 0;
             }
         }
@@ -249,7 +266,8 @@ private:
 
     bool Tex14(const OpInfo& op, Operand& dst, const std::vector<Operand>& src)
     {
-        if (validate_ && arithSeen_) return Fail("texture instructions must come before arithmetic instructions of a phase");
+        if (validate_ && arithSeen_)
+            return Fail("texture instructions must come before arithmetic instructions of a phase");
         if (validate_ && ++texOps_ == lim_.texOps + 1)
             Error("too many texture instructions (limit " + std::to_string(lim_.texOps) + " per phase)");
         if (op.opcode == D3DSIO_TEXKILL) {
@@ -258,7 +276,8 @@ private:
                 return Fail("texkill tests an r or t register");
             return true;
         }
-        if (dst.reg != RegKind::Temp || dst.number >= lim_.temps) return Fail("'" + std::string(op.name) + "' writes an r register");
+        if (dst.reg != RegKind::Temp || dst.number >= lim_.temps)
+            return Fail("'" + std::string(op.name) + "' writes an r register");
         if (op.opcode == D3DSIO_TEXDEPTH && dst.number != 5) return Fail("texdepth writes r5");
         for (const Operand& o : src) {
             const bool texReg = o.reg == RegKind::Texture && o.number < lim_.textures;
@@ -285,9 +304,11 @@ private:
     {
         arithSeen_ = true;
         if (dst.reg == RegKind::Temp) {
-            if (dst.number >= lim_.temps) return Fail("temporary register r" + std::to_string(dst.number) + " out of range");
+            if (dst.number >= lim_.temps)
+                return Fail("temporary register r" + std::to_string(dst.number) + " out of range");
         } else if (dst.reg == RegKind::Texture && !ps14_) {
-            if (dst.number >= lim_.textures) return Fail("texture register t" + std::to_string(dst.number) + " out of range");
+            if (dst.number >= lim_.textures)
+                return Fail("texture register t" + std::to_string(dst.number) + " out of range");
         } else {
             return Fail("'" + dst.text + "' cannot be written");
         }
@@ -303,20 +324,23 @@ private:
             const Operand& o = src[i];
             switch (o.reg) {
             case RegKind::Temp:
-                if (o.number >= lim_.temps) return Fail("temporary register r" + std::to_string(o.number) + " out of range");
+                if (o.number >= lim_.temps)
+                    return Fail("temporary register r" + std::to_string(o.number) + " out of range");
                 if (validate_ && !rWritten_[o.number])
                     return Fail("r" + std::to_string(o.number) + " is read before it is written");
                 break;
             case RegKind::Texture:
                 if (ps14_) return Fail("t registers are read only by texld and texcrd");
-                if (o.number >= lim_.textures) return Fail("texture register t" + std::to_string(o.number) + " out of range");
+                if (o.number >= lim_.textures)
+                    return Fail("texture register t" + std::to_string(o.number) + " out of range");
                 if (validate_ && !tWritten_[o.number])
                     return Fail("t" + std::to_string(o.number) + " is read before a texture instruction writes it");
                 textures.insert(o.number);
                 break;
             case RegKind::Const:
                 if (o.relative) return Fail("pixel shaders have no relative addressing");
-                if (o.number >= kConsts) return Fail("constant register c" + std::to_string(o.number) + " out of range");
+                if (o.number >= kConsts)
+                    return Fail("constant register c" + std::to_string(o.number) + " out of range");
                 consts.insert(o.number);
                 break;
             case RegKind::Input:
@@ -327,7 +351,8 @@ private:
             default: return Fail("'" + o.text + "' cannot be read");
             }
             if (o.srcMod == D3DSPSM_DZ || o.srcMod == D3DSPSM_DW) return Fail("_dz and _dw belong to texld and texcrd");
-            if (!ps14_ && (o.srcMod == D3DSPSM_X2 || o.srcMod == D3DSPSM_X2NEG)) return Fail("_x2 on a source needs ps.1.4");
+            if (!ps14_ && (o.srcMod == D3DSPSM_X2 || o.srcMod == D3DSPSM_X2NEG))
+                return Fail("_x2 on a source needs ps.1.4");
             if (o.swizzleGiven) {
                 const DWORD c = o.swizzle & 3;
                 const bool replicate = o.swizzleLength == 1;
@@ -341,8 +366,10 @@ private:
             !(src[0].reg == RegKind::Temp && src[0].number == 0 && src[0].swizzle == 0xFF && src[0].swizzleGiven))
             return Fail("cnd takes r0.a as its condition");
 
-        if (dst.reg == RegKind::Temp) rWritten_[dst.number] = true;
-        else tWritten_[dst.number] = true;
+        if (dst.reg == RegKind::Temp)
+            rWritten_[dst.number] = true;
+        else
+            tWritten_[dst.number] = true;
         return true;
     }
 
@@ -370,8 +397,8 @@ private:
 };
 } // namespace
 
-void AssemblePixel(const Version& v, const std::vector<Statement>& statements, bool validate,
-                   std::vector<DWORD>& code, Diagnostics& diag)
+void AssemblePixel(const Version& v, const std::vector<Statement>& statements, bool validate, std::vector<DWORD>& code,
+                   Diagnostics& diag)
 {
     bool hasPhase = false;
     for (size_t i = 1; i < statements.size(); ++i)

@@ -115,13 +115,17 @@ std::optional<std::string> Preprocess(std::string_view text, Diagnostics& diag)
             while (!body.empty() && std::isspace((unsigned char)body.back())) body.remove_suffix(1);
 
             if (directive == "define") {
-                if (name.empty() || !IdentStart(name[0])) diag.Error(lineNo, "#define needs a name");
+                if (name.empty() || !IdentStart(name[0]))
+                    diag.Error(lineNo, "#define needs a name");
                 else if (!body.empty() && body.front() == '(' && rest.size() > m && rest[m] == '(')
                     diag.Error(lineNo, "macros with arguments are not supported");
-                else macros[name] = std::string(body);
+                else
+                    macros[name] = std::string(body);
             } else if (directive == "undef") {
-                if (name.empty()) diag.Error(lineNo, "#undef needs a name");
-                else macros.erase(name);
+                if (name.empty())
+                    diag.Error(lineNo, "#undef needs a name");
+                else
+                    macros.erase(name);
             } else {
                 diag.Error(lineNo, "unsupported directive '#" + std::string(directive) + "'");
             }

@@ -109,7 +109,8 @@ std::vector<Statement> SplitStatements(std::string_view text, int* openComment)
             s.name = word.substr(0, cut);
             while (cut != std::string::npos) {
                 const size_t next = word.find('_', cut + 1);
-                s.modifiers.push_back(word.substr(cut + 1, next == std::string::npos ? std::string::npos : next - cut - 1));
+                s.modifiers.push_back(
+                    word.substr(cut + 1, next == std::string::npos ? std::string::npos : next - cut - 1));
                 cut = next;
             }
         }
@@ -117,8 +118,8 @@ std::vector<Statement> SplitStatements(std::string_view text, int* openComment)
             size_t start = 0;
             while (true) {
                 const size_t comma = rest.find(',', start);
-                s.operands.emplace_back(Trim(rest.substr(start, comma == std::string_view::npos ? std::string_view::npos
-                                                                                                 : comma - start)));
+                s.operands.emplace_back(
+                    Trim(rest.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start)));
                 if (comma == std::string_view::npos) break;
                 start = comma + 1;
             }

@@ -40,13 +40,17 @@ public:
         const OpInfo* op = FindOp(s.name, v);
         if (!op) {
             Version probe;
-            if (ParseVersion(s, probe)) Error("the version may be given only once, on the first line");
-            else if (IsKnownName(s.name)) Error("'" + s.name + "' is not a vertex shader instruction");
-            else Error("unknown instruction '" + s.name + "'");
+            if (ParseVersion(s, probe))
+                Error("the version may be given only once, on the first line");
+            else if (IsKnownName(s.name))
+                Error("'" + s.name + "' is not a vertex shader instruction");
+            else
+                Error("unknown instruction '" + s.name + "'");
             return;
         }
         if (s.coissue) return Error("co-issue ('+') exists only in pixel shaders");
-        if (!s.modifiers.empty()) return Error("vertex shader instructions take no modifiers ('_" + s.modifiers[0] + "')");
+        if (!s.modifiers.empty())
+            return Error("vertex shader instructions take no modifiers ('_" + s.modifiers[0] + "')");
         const size_t expected = (op->dest ? 1 : 0) + (size_t)op->sources;
         if (s.operands.size() != expected)
             return Error("'" + s.name + "' takes " + std::to_string(expected) + " operand(s)");
@@ -69,8 +73,7 @@ public:
             if (!ParseSource(s.operands[1 + i], src[i], &err)) return Error(err);
             const int rows = i == 1 ? MatrixRows(op->opcode) : 1;
             if (!CheckSource(src[i], rows)) return;
-            if (src[i].reg == RegKind::Const)
-                constants.insert(src[i].number | (src[i].relative ? 0x80000000u : 0u));
+            if (src[i].reg == RegKind::Const) constants.insert(src[i].number | (src[i].relative ? 0x80000000u : 0u));
             if (src[i].reg == RegKind::Input) inputs.insert(src[i].number);
         }
         if (validate_ && constants.size() > 1) return Error("only one constant register may be read per instruction");
@@ -113,12 +116,12 @@ private:
         std::string err;
         if (!ParseDestination(s.operands[0], dst, &err)) return Error(err);
         if (dst.reg != RegKind::Const || dst.mask != 0xF) return Error("def needs a whole constant register");
-        if (dst.number >= kStaticConsts) return Error("constant register c" + std::to_string(dst.number) + " out of range");
+        if (dst.number >= kStaticConsts)
+            return Error("constant register c" + std::to_string(dst.number) + " out of range");
         float values[4];
         for (int i = 0; i < 4; ++i)
-            if (!ParseFloat(s.operands[1 + i], values[i]))
-                return Error("invalid number '" + s.operands[1 + i] + "'");
-        constants_.push_back(0x80000000u | (1u << 25) | dst.number);  // D3DVSD_CONST(n, 1)
+            if (!ParseFloat(s.operands[1 + i], values[i])) return Error("invalid number '" + s.operands[1 + i] + "'");
+        constants_.push_back(0x80000000u | (1u << 25) | dst.number); // D3DVSD_CONST(n, 1)
         for (float f : values) {
             DWORD bits;
             static_assert(sizeof(bits) == sizeof(f));
@@ -162,7 +165,8 @@ private:
             return Fail("vertex shader sources take only negation, in '" + o.text + "'");
         switch (o.reg) {
         case RegKind::Temp:
-            if (o.number + rows > kTemps) return Fail("temporary register r" + std::to_string(o.number) + " out of range");
+            if (o.number + rows > kTemps)
+                return Fail("temporary register r" + std::to_string(o.number) + " out of range");
             if (validate_)
                 for (int r = 0; r < rows; ++r)
                     if (!tempWritten_[o.number + r])
@@ -202,8 +206,8 @@ private:
 };
 } // namespace
 
-void AssembleVertex(const Version& v, const std::vector<Statement>& statements, bool validate,
-                    std::vector<DWORD>& code, std::vector<DWORD>& constants, Diagnostics& diag)
+void AssembleVertex(const Version& v, const std::vector<Statement>& statements, bool validate, std::vector<DWORD>& code,
+                    std::vector<DWORD>& constants, Diagnostics& diag)
 {
     VertexAssembler a(validate, code, constants, diag);
     int last = 1;

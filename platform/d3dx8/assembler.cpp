@@ -53,13 +53,15 @@ HRESULT Assemble(std::string_view text, const std::string& prefix, DWORD flags, 
         } else if (statements.empty()) {
             diag.Error(1, "the shader is empty: expected a version (vs.1.1, ps.1.1, ...)");
         } else if (!ParseVersion(statements[0], version)) {
-            diag.Error(statements[0].line, "expected a version (vs.1.0, vs.1.1, ps.1.0 to ps.1.4), found '" +
-                                               statements[0].name + "'");
+            diag.Error(statements[0].line,
+                       "expected a version (vs.1.0, vs.1.1, ps.1.0 to ps.1.4), found '" + statements[0].name + "'");
         } else {
             const bool validate = (flags & D3DXASM_SKIPVALIDATION) == 0;
             code.push_back(version.Token());
-            if (version.kind == ShaderKind::Vertex) AssembleVertex(version, statements, validate, code, defs, diag);
-            else AssemblePixel(version, statements, validate, code, diag);
+            if (version.kind == ShaderKind::Vertex)
+                AssembleVertex(version, statements, validate, code, defs, diag);
+            else
+                AssemblePixel(version, statements, validate, code, diag);
             code.push_back(D3DVS_END());
         }
     }
@@ -112,8 +114,8 @@ HRESULT D3DXAssembleShader(LPCVOID srcData, UINT srcDataLen, DWORD flags, LPD3DX
     }
 }
 
-HRESULT D3DXAssembleShaderFromFileA(LPCSTR srcFile, DWORD flags, LPD3DXBUFFER* constants,
-                                    LPD3DXBUFFER* compiledShader, LPD3DXBUFFER* errors)
+HRESULT D3DXAssembleShaderFromFileA(LPCSTR srcFile, DWORD flags, LPD3DXBUFFER* constants, LPD3DXBUFFER* compiledShader,
+                                    LPD3DXBUFFER* errors)
 {
     if (constants) *constants = nullptr;
     if (compiledShader) *compiledShader = nullptr;

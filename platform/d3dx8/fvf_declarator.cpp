@@ -116,7 +116,7 @@ HRESULT D3DXFVFFromDeclarator(const DWORD* declaration, DWORD* fvf)
     bool streamSeen = false;
     bool positionFloat3 = false;
     DWORD weights = 0;
-    DWORD nextRegister = 0;  // registers must come in FVF order
+    DWORD nextRegister = 0; // registers must come in FVF order
     DWORD texSets = 0;
     for (DWORD i = 0; i < kMaxTokens; ++i) {
         const DWORD token = declaration[i];
@@ -160,8 +160,10 @@ HRESULT D3DXFVFFromDeclarator(const DWORD* declaration, DWORD* fvf)
             break;
         case D3DVSDE_BLENDINDICES: {
             if (!positionFloat3) return D3DERR_INVALIDCALL;
-            if (dt == D3DVSDT_UBYTE4) result |= D3DFVF_LASTBETA_UBYTE4;
-            else if (dt != D3DVSDT_FLOAT1) return D3DERR_INVALIDCALL;
+            if (dt == D3DVSDT_UBYTE4)
+                result |= D3DFVF_LASTBETA_UBYTE4;
+            else if (dt != D3DVSDT_FLOAT1)
+                return D3DERR_INVALIDCALL;
             const DWORD betas = weights + 1;
             result = (result & ~D3DFVF_POSITION_MASK) | (D3DFVF_XYZB1 + 2 * (betas - 1));
             break;

@@ -120,9 +120,15 @@ HRESULT DecodeBmp(const uint8_t* data, size_t size, bool infoOnly, bool withFile
     if (topDown) height = -height;
     if (!ImageSizeAllowed((uint64_t)width, (uint64_t)height)) return D3DXERR_INVALIDDATA;
     switch (compression) {
-    case kRgb: if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return D3DXERR_INVALIDDATA; break;
-    case kRle8: if (bits != 8 || topDown) return D3DXERR_INVALIDDATA; break;
-    case kRle4: if (bits != 4 || topDown) return D3DXERR_INVALIDDATA; break;
+    case kRgb:
+        if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return D3DXERR_INVALIDDATA;
+        break;
+    case kRle8:
+        if (bits != 8 || topDown) return D3DXERR_INVALIDDATA;
+        break;
+    case kRle4:
+        if (bits != 4 || topDown) return D3DXERR_INVALIDDATA;
+        break;
     case kBitfields:
         if ((bits != 16 && bits != 32) || !(masks[0].mask | masks[1].mask | masks[2].mask)) return D3DXERR_INVALIDDATA;
         break;
@@ -141,13 +147,20 @@ HRESULT DecodeBmp(const uint8_t* data, size_t size, bool infoOnly, bool withFile
     out.fileFormat = withFileHeader ? kFileBmp : kFileDib;
     out.width = (uint32_t)width;
     out.height = (uint32_t)height;
-    if (bits <= 8) out.format = D3DFMT_P8;
-    else if (bits == 24) out.format = D3DFMT_R8G8B8;
-    else if (bits == 32) out.format = masks[3].mask ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
-    else if (masks[1].mask == 0x07E0) out.format = D3DFMT_R5G6B5;
-    else if (masks[3].mask == 0x8000) out.format = D3DFMT_A1R5G5B5;
-    else if (masks[3].mask == 0xF000) out.format = D3DFMT_A4R4G4B4;
-    else out.format = D3DFMT_X1R5G5B5;
+    if (bits <= 8)
+        out.format = D3DFMT_P8;
+    else if (bits == 24)
+        out.format = D3DFMT_R8G8B8;
+    else if (bits == 32)
+        out.format = masks[3].mask ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    else if (masks[1].mask == 0x07E0)
+        out.format = D3DFMT_R5G6B5;
+    else if (masks[3].mask == 0x8000)
+        out.format = D3DFMT_A1R5G5B5;
+    else if (masks[3].mask == 0xF000)
+        out.format = D3DFMT_A4R4G4B4;
+    else
+        out.format = D3DFMT_X1R5G5B5;
 
     if (bits <= 8) {
         const uint32_t maxColors = 1u << bits;

@@ -62,9 +62,9 @@ struct ImageFile {
     bool cube = false;
     bool volume = false;
     uint32_t faces = 1;
-    std::vector<Image> images;      // decoded, one per surface
-    std::vector<RawSurface> raw;    // DDS only: the stored bytes, one per surface
-    std::vector<uint32_t> palette;  // 256 entries when the file is palettised
+    std::vector<Image> images;     // decoded, one per surface
+    std::vector<RawSurface> raw;   // DDS only: the stored bytes, one per surface
+    std::vector<uint32_t> palette; // 256 entries when the file is palettised
 };
 
 // Reads any supported file; with infoOnly the pixels are not decoded (the

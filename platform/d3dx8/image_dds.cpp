@@ -8,8 +8,8 @@
 namespace kestu::d3dx {
 namespace {
 
-constexpr uint32_t kCaps = 0x1, kHeight = 0x2, kWidth = 0x4, kPitch = 0x8, kPixelFormat = 0x1000,
-                   kMipCount = 0x20000, kLinearSize = 0x80000;
+constexpr uint32_t kCaps = 0x1, kHeight = 0x2, kWidth = 0x4, kPitch = 0x8, kPixelFormat = 0x1000, kMipCount = 0x20000,
+                   kLinearSize = 0x80000;
 constexpr uint32_t kAlphaPixels = 0x1, kAlpha = 0x2, kFourCC = 0x4, kPal8 = 0x20, kRgb = 0x40, kLuminance = 0x20000,
                    kBump = 0x80000;
 constexpr uint32_t kComplex = 0x8, kTexture = 0x1000, kMipmap = 0x400000;

@@ -133,8 +133,7 @@ void InterpolatedAlpha(const uint32_t px[16], uint8_t out[8])
 
 } // namespace
 
-void EncodeDxt(D3DFORMAT format, const uint32_t* argb, uint32_t width, uint32_t height, uint8_t* blocks,
-               uint32_t pitch)
+void EncodeDxt(D3DFORMAT format, const uint32_t* argb, uint32_t width, uint32_t height, uint8_t* blocks, uint32_t pitch)
 {
     const bool dxt1 = format == D3DFMT_DXT1;
     const bool premultiply = format == D3DFMT_DXT2 || format == D3DFMT_DXT4;
@@ -158,8 +157,10 @@ void EncodeDxt(D3DFORMAT format, const uint32_t* argb, uint32_t width, uint32_t 
             if (dxt1) {
                 ColourBlock(px, true, out);
             } else {
-                if (explicitAlpha) ExplicitAlpha(px, out);
-                else InterpolatedAlpha(px, out);
+                if (explicitAlpha)
+                    ExplicitAlpha(px, out);
+                else
+                    InterpolatedAlpha(px, out);
                 ColourBlock(px, false, out + 8);
             }
         }

@@ -15,10 +15,7 @@ struct ErrorJump {
     jmp_buf jump;
 };
 
-void ErrorExit(j_common_ptr info)
-{
-    longjmp(reinterpret_cast<ErrorJump*>(info->err)->jump, 1);
-}
+void ErrorExit(j_common_ptr info) { longjmp(reinterpret_cast<ErrorJump*>(info->err)->jump, 1); }
 void Quiet(j_common_ptr, int) {}
 void QuietOutput(j_common_ptr) {}
 
@@ -120,8 +117,8 @@ HRESULT DecodeJpeg(const uint8_t* data, size_t size, bool infoOnly, ImageFile& o
         jpeg_destroy_decompress(&cinfo);
         return D3DXERR_INVALIDDATA;
     }
-    const bool good = ReadPixels(cinfo, err, row.data(), image.argb.data()) && cinfo.output_width == w &&
-                      cinfo.output_height == h;
+    const bool good =
+        ReadPixels(cinfo, err, row.data(), image.argb.data()) && cinfo.output_width == w && cinfo.output_height == h;
     jpeg_destroy_decompress(&cinfo);
     if (!good) return D3DXERR_INVALIDDATA;
     out.images.push_back(std::move(image));

@@ -24,9 +24,12 @@ HRESULT DecodePng(const uint8_t* data, size_t size, bool infoOnly, ImageFile& ou
     out.width = png.width;
     out.height = png.height;
     const bool alpha = (png.format & PNG_FORMAT_FLAG_ALPHA) != 0;
-    if (png.format & PNG_FORMAT_FLAG_COLORMAP) out.format = D3DFMT_P8;
-    else if (!(png.format & PNG_FORMAT_FLAG_COLOR)) out.format = alpha ? D3DFMT_A8L8 : D3DFMT_L8;
-    else out.format = alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    if (png.format & PNG_FORMAT_FLAG_COLORMAP)
+        out.format = D3DFMT_P8;
+    else if (!(png.format & PNG_FORMAT_FLAG_COLOR))
+        out.format = alpha ? D3DFMT_A8L8 : D3DFMT_L8;
+    else
+        out.format = alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
     if (infoOnly) {
         png_image_free(&png);
         return S_OK;

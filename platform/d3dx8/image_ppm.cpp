@@ -71,7 +71,9 @@ HRESULT DecodePpm(const uint8_t* data, size_t size, bool infoOnly, ImageFile& ou
     Image image;
     if (!image.Allocate(width, height)) return D3DXERR_INVALIDDATA;
     const size_t total = (size_t)width * height;
-    auto scale = [maxValue](uint32_t v) -> uint32_t { return v >= maxValue ? 255 : (v * 255 + maxValue / 2) / maxValue; };
+    auto scale = [maxValue](uint32_t v) -> uint32_t {
+        return v >= maxValue ? 255 : (v * 255 + maxValue / 2) / maxValue;
+    };
     size_t at = s.pos;
     for (size_t i = 0; i < total; ++i) {
         uint32_t c[3] = {0, 0, 0};

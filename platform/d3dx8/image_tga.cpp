@@ -67,11 +67,16 @@ HRESULT DecodeTga(const uint8_t* data, size_t size, bool infoOnly, ImageFile& ou
     out.width = width;
     out.height = height;
     const bool alpha = alphaBits > 0;
-    if (kind == 1) out.format = D3DFMT_P8;
-    else if (kind == 3) out.format = depth == 8 ? D3DFMT_L8 : D3DFMT_A8L8;
-    else if (depth == 24) out.format = D3DFMT_R8G8B8;
-    else if (depth == 32) out.format = alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
-    else out.format = alpha && depth == 16 ? D3DFMT_A1R5G5B5 : D3DFMT_X1R5G5B5;
+    if (kind == 1)
+        out.format = D3DFMT_P8;
+    else if (kind == 3)
+        out.format = depth == 8 ? D3DFMT_L8 : D3DFMT_A8L8;
+    else if (depth == 24)
+        out.format = D3DFMT_R8G8B8;
+    else if (depth == 32)
+        out.format = alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    else
+        out.format = alpha && depth == 16 ? D3DFMT_A1R5G5B5 : D3DFMT_X1R5G5B5;
 
     r.Skip(idLength);
     std::vector<uint32_t> map;
@@ -81,13 +86,14 @@ HRESULT DecodeTga(const uint8_t* data, size_t size, bool infoOnly, ImageFile& ou
         if (kind != 1) {
             r.Skip((size_t)mapLength * entryBytes); // a map beside true-colour pixels is not used
         } else {
-        map.assign(mapFirst + mapLength, 0xFF000000u);
-        for (uint32_t i = 0; i < mapLength; ++i) {
-            map[mapFirst + i] = PixelFromBytes(r.here(), entryBytes, mapEntry, mapEntry == 32 || (mapEntry == 16 && alpha));
-            r.Skip(entryBytes);
-        }
-        out.palette.assign(256, 0xFF000000u);
-        for (size_t i = 0; i < 256 && i < map.size(); ++i) out.palette[i] = map[i];
+            map.assign(mapFirst + mapLength, 0xFF000000u);
+            for (uint32_t i = 0; i < mapLength; ++i) {
+                map[mapFirst + i] =
+                    PixelFromBytes(r.here(), entryBytes, mapEntry, mapEntry == 32 || (mapEntry == 16 && alpha));
+                r.Skip(entryBytes);
+            }
+            out.palette.assign(256, 0xFF000000u);
+            for (size_t i = 0; i < 256 && i < map.size(); ++i) out.palette[i] = map[i];
         }
     }
     if (!r.ok()) return D3DXERR_INVALIDDATA;
@@ -100,7 +106,8 @@ HRESULT DecodeTga(const uint8_t* data, size_t size, bool infoOnly, ImageFile& ou
             const uint32_t index = depth == 8 ? p[0] : (uint32_t)(p[0] | (p[1] << 8));
             return index < map.size() ? map[index] : 0xFF000000u;
         }
-        if (kind == 3) return depth == 8 ? 0xFF000000u | (p[0] * 0x010101u) : ((uint32_t)p[1] << 24) | (p[0] * 0x010101u);
+        if (kind == 3)
+            return depth == 8 ? 0xFF000000u | (p[0] * 0x010101u) : ((uint32_t)p[1] << 24) | (p[0] * 0x010101u);
         return PixelFromBytes(p, bytes, depth, alpha);
     };
 

@@ -33,10 +33,10 @@ BOOL D3DXSphereBoundProbe(const D3DXVECTOR3* centre, FLOAT radius, const D3DXVEC
 {
     const D3DXVECTOR3 oc = *origin - *centre;
     const FLOAT c = D3DXVec3Dot(&oc, &oc) - radius * radius;
-    if (c <= 0.0f) return TRUE;  // the origin is inside
+    if (c <= 0.0f) return TRUE; // the origin is inside
     const FLOAT a = D3DXVec3Dot(direction, direction);
     const FLOAT b = D3DXVec3Dot(&oc, direction);
-    if (a == 0.0f || b >= 0.0f) return FALSE;  // pointing away
+    if (a == 0.0f || b >= 0.0f) return FALSE; // pointing away
     return b * b - a * c >= 0.0f ? TRUE : FALSE;
 }
 
@@ -49,8 +49,7 @@ D3DXVECTOR3 PositionAt(const void* first, DWORD i, DWORD stride)
 }
 } // namespace
 
-HRESULT D3DXComputeBoundingBox(const void* firstPosition, DWORD count, DWORD stride, D3DXVECTOR3* min,
-                               D3DXVECTOR3* max)
+HRESULT D3DXComputeBoundingBox(const void* firstPosition, DWORD count, DWORD stride, D3DXVECTOR3* min, D3DXVECTOR3* max)
 {
     if (!firstPosition || !min || !max || count == 0) return E_INVALIDARG;
     D3DXVECTOR3 lo = PositionAt(firstPosition, 0, stride), hi = lo;

@@ -7,9 +7,10 @@ namespace {
 // Cofactor expansion of the 4x4 matrix in double precision.
 double Determinant4(const D3DXMATRIX& m, double cof[4][4])
 {
-    const double a[4][4] = {
-        {m._11, m._12, m._13, m._14}, {m._21, m._22, m._23, m._24},
-        {m._31, m._32, m._33, m._34}, {m._41, m._42, m._43, m._44}};
+    const double a[4][4] = {{m._11, m._12, m._13, m._14},
+                            {m._21, m._22, m._23, m._24},
+                            {m._31, m._32, m._33, m._34},
+                            {m._41, m._42, m._43, m._44}};
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 4; ++c) {
             double s[3][3];
@@ -42,8 +43,8 @@ D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXM
     D3DXMATRIX r;
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            r.m[i][j] = a->m[i][0] * b->m[0][j] + a->m[i][1] * b->m[1][j] + a->m[i][2] * b->m[2][j] +
-                        a->m[i][3] * b->m[3][j];
+            r.m[i][j] =
+                a->m[i][0] * b->m[0][j] + a->m[i][1] * b->m[1][j] + a->m[i][2] * b->m[2][j] + a->m[i][3] * b->m[3][j];
     *out = r;
     return out;
 }
@@ -121,10 +122,9 @@ D3DXMATRIX* D3DXMatrixRotationAxis(D3DXMATRIX* out, const D3DXVECTOR3* axis, FLO
     D3DXVECTOR3 n;
     D3DXVec3Normalize(&n, axis);
     const FLOAT c = std::cos(angle), s = std::sin(angle), t = 1.0f - c;
-    *out = D3DXMATRIX(t * n.x * n.x + c, t * n.x * n.y + s * n.z, t * n.x * n.z - s * n.y, 0,
-                      t * n.x * n.y - s * n.z, t * n.y * n.y + c, t * n.y * n.z + s * n.x, 0,
-                      t * n.x * n.z + s * n.y, t * n.y * n.z - s * n.x, t * n.z * n.z + c, 0,
-                      0, 0, 0, 1);
+    *out = D3DXMATRIX(t * n.x * n.x + c, t * n.x * n.y + s * n.z, t * n.x * n.z - s * n.y, 0, t * n.x * n.y - s * n.z,
+                      t * n.y * n.y + c, t * n.y * n.z + s * n.x, 0, t * n.x * n.z + s * n.y, t * n.y * n.z - s * n.x,
+                      t * n.z * n.z + c, 0, 0, 0, 0, 1);
     return out;
 }
 
@@ -133,8 +133,7 @@ D3DXMATRIX* D3DXMatrixRotationQuaternion(D3DXMATRIX* out, const D3DXQUATERNION* 
     const FLOAT x = q->x, y = q->y, z = q->z, w = q->w;
     *out = D3DXMATRIX(1.0f - 2.0f * (y * y + z * z), 2.0f * (x * y + z * w), 2.0f * (x * z - y * w), 0,
                       2.0f * (x * y - z * w), 1.0f - 2.0f * (x * x + z * z), 2.0f * (y * z + x * w), 0,
-                      2.0f * (x * z + y * w), 2.0f * (y * z - x * w), 1.0f - 2.0f * (x * x + y * y), 0,
-                      0, 0, 0, 1);
+                      2.0f * (x * z + y * w), 2.0f * (y * z - x * w), 1.0f - 2.0f * (x * x + y * y), 0, 0, 0, 0, 1);
     return out;
 }
 
@@ -255,12 +254,13 @@ D3DXMATRIX* D3DXMatrixAffineTransformation(D3DXMATRIX* out, FLOAT scaling, const
     D3DXMATRIX m, step;
     D3DXMatrixScaling(&m, scaling, scaling, scaling);
     if (rotation) {
-        if (rotationCenter) D3DXMatrixMultiply(&m, &m, D3DXMatrixTranslation(&step, -rotationCenter->x,
-                                                                            -rotationCenter->y, -rotationCenter->z));
+        if (rotationCenter)
+            D3DXMatrixMultiply(
+                &m, &m, D3DXMatrixTranslation(&step, -rotationCenter->x, -rotationCenter->y, -rotationCenter->z));
         D3DXMatrixMultiply(&m, &m, D3DXMatrixRotationQuaternion(&step, rotation));
         if (rotationCenter)
-            D3DXMatrixMultiply(&m, &m, D3DXMatrixTranslation(&step, rotationCenter->x, rotationCenter->y,
-                                                              rotationCenter->z));
+            D3DXMatrixMultiply(&m, &m,
+                               D3DXMatrixTranslation(&step, rotationCenter->x, rotationCenter->y, rotationCenter->z));
     }
     if (translation) {
         m._41 += translation->x;

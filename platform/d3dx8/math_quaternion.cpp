@@ -6,10 +6,9 @@
 D3DXQUATERNION* D3DXQuaternionMultiply(D3DXQUATERNION* out, const D3DXQUATERNION* a, const D3DXQUATERNION* b)
 {
     // The rotation a followed by b is the Hamilton product b a.
-    const D3DXQUATERNION r(b->w * a->x + b->x * a->w + b->y * a->z - b->z * a->y,
-                           b->w * a->y - b->x * a->z + b->y * a->w + b->z * a->x,
-                           b->w * a->z + b->x * a->y - b->y * a->x + b->z * a->w,
-                           b->w * a->w - b->x * a->x - b->y * a->y - b->z * a->z);
+    const D3DXQUATERNION r(
+        b->w * a->x + b->x * a->w + b->y * a->z - b->z * a->y, b->w * a->y - b->x * a->z + b->y * a->w + b->z * a->x,
+        b->w * a->z + b->x * a->y - b->y * a->x + b->z * a->w, b->w * a->w - b->x * a->x - b->y * a->y - b->z * a->z);
     *out = r;
     return out;
 }
@@ -118,7 +117,7 @@ D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a
         ka = 1.0f - t;
         kb = t;
     }
-    *out = D3DXQUATERNION(ka * a->x + kb * end.x, ka * a->y + kb * end.y, ka * a->z + kb * end.z,
-                          ka * a->w + kb * end.w);
+    *out =
+        D3DXQUATERNION(ka * a->x + kb * end.x, ka * a->y + kb * end.y, ka * a->z + kb * end.z, ka * a->w + kb * end.w);
     return out;
 }

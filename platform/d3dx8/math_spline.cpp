@@ -13,8 +13,8 @@ D3DXVECTOR3* D3DXVec3Hermite(D3DXVECTOR3* out, const D3DXVECTOR3* v1, const D3DX
     return out;
 }
 
-D3DXVECTOR3* D3DXVec3CatmullRom(D3DXVECTOR3* out, const D3DXVECTOR3* v0, const D3DXVECTOR3* v1,
-                                const D3DXVECTOR3* v2, const D3DXVECTOR3* v3, FLOAT s)
+D3DXVECTOR3* D3DXVec3CatmullRom(D3DXVECTOR3* out, const D3DXVECTOR3* v0, const D3DXVECTOR3* v1, const D3DXVECTOR3* v2,
+                                const D3DXVECTOR3* v3, FLOAT s)
 {
     const FLOAT s2 = s * s, s3 = s2 * s;
     *out = (*v1 * 2.0f + (*v2 - *v0) * s + (*v0 * 2.0f - *v1 * 5.0f + *v2 * 4.0f - *v3) * s2 +
@@ -23,8 +23,8 @@ D3DXVECTOR3* D3DXVec3CatmullRom(D3DXVECTOR3* out, const D3DXVECTOR3* v0, const D
     return out;
 }
 
-D3DXVECTOR3* D3DXVec3BaryCentric(D3DXVECTOR3* out, const D3DXVECTOR3* v1, const D3DXVECTOR3* v2,
-                                 const D3DXVECTOR3* v3, FLOAT f, FLOAT g)
+D3DXVECTOR3* D3DXVec3BaryCentric(D3DXVECTOR3* out, const D3DXVECTOR3* v1, const D3DXVECTOR3* v2, const D3DXVECTOR3* v3,
+                                 FLOAT f, FLOAT g)
 {
     *out = *v1 + (*v2 - *v1) * f + (*v3 - *v1) * g;
     return out;

@@ -137,9 +137,8 @@ D3DXVECTOR4* D3DXVec4Normalize(D3DXVECTOR4* out, const D3DXVECTOR4* v)
 D3DXVECTOR4* D3DXVec4Transform(D3DXVECTOR4* out, const D3DXVECTOR4* v, const D3DXMATRIX* m)
 {
     const FLOAT x = v->x, y = v->y, z = v->z, w = v->w;
-    *out = D3DXVECTOR4(x * m->_11 + y * m->_21 + z * m->_31 + w * m->_41,
-                       x * m->_12 + y * m->_22 + z * m->_32 + w * m->_42,
-                       x * m->_13 + y * m->_23 + z * m->_33 + w * m->_43,
-                       x * m->_14 + y * m->_24 + z * m->_34 + w * m->_44);
+    *out = D3DXVECTOR4(
+        x * m->_11 + y * m->_21 + z * m->_31 + w * m->_41, x * m->_12 + y * m->_22 + z * m->_32 + w * m->_42,
+        x * m->_13 + y * m->_23 + z * m->_33 + w * m->_43, x * m->_14 + y * m->_24 + z * m->_34 + w * m->_44);
     return out;
 }

@@ -137,8 +137,8 @@ HRESULT D3DXLoadMeshFromX(LPCSTR filename, DWORD options, LPDIRECT3DDEVICE8 devi
     }
 }
 
-HRESULT D3DXLoadMeshFromXof(LPDIRECTXFILEDATA xofMesh, DWORD options, LPDIRECT3DDEVICE8 device,
-                            LPD3DXBUFFER* adjacency, LPD3DXBUFFER* materials, PDWORD numMaterials, LPD3DXMESH* mesh)
+HRESULT D3DXLoadMeshFromXof(LPDIRECTXFILEDATA xofMesh, DWORD options, LPDIRECT3DDEVICE8 device, LPD3DXBUFFER* adjacency,
+                            LPD3DXBUFFER* materials, PDWORD numMaterials, LPD3DXMESH* mesh)
 {
     ClearOutputs(adjacency, materials, numMaterials, mesh);
     if (!xofMesh || !device || !mesh) return D3DERR_INVALIDCALL;

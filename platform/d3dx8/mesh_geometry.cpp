@@ -193,7 +193,7 @@ std::vector<uint32_t> PointReps(const MeshData& mesh, float epsilon)
     std::vector<uint32_t> rep(count);
     std::iota(rep.begin(), rep.end(), 0u);
     if (!(epsilon >= 0) || count == 0) return rep; // a negative or NaN epsilon joins nothing
-    const bool all = std::isinf(epsilon);            // every finite position is within it
+    const bool all = std::isinf(epsilon);          // every finite position is within it
     std::vector<D3DXVECTOR3> pos(count);
     for (uint32_t v = 0; v < count; ++v) pos[v] = mesh.Position(v);
     // A position that is not finite is never within epsilon of another.
@@ -551,7 +551,8 @@ bool OptimizeMesh(MeshData& mesh, DWORD flags, std::vector<DWORD>* adjacency, Op
         for (size_t i = 0; i < order.size();) {
             size_t j = i;
             std::vector<uint32_t> group;
-            while (j < order.size() && mesh.attributes[order[j]] == mesh.attributes[order[i]]) group.push_back(order[j++]);
+            while (j < order.size() && mesh.attributes[order[j]] == mesh.attributes[order[i]])
+                group.push_back(order[j++]);
             const std::vector<uint32_t> g = orderer.Order(mesh, group);
             reordered.insert(reordered.end(), g.begin(), g.end());
             i = j;

@@ -13,7 +13,7 @@ namespace kestu::d3dx {
 
 struct FvfLayout {
     uint32_t stride = 0;
-    int normal = -1;   // byte offsets, -1 when absent
+    int normal = -1; // byte offsets, -1 when absent
     int diffuse = -1;
     int specular = -1;
     int psize = -1;
@@ -30,9 +30,9 @@ struct MeshData {
     DWORD fvf = 0;
     FvfLayout layout;
     uint32_t vertexCount = 0;
-    std::vector<uint8_t> vertices;   // vertexCount * layout.stride bytes
-    std::vector<uint32_t> indices;   // three per face
-    std::vector<DWORD> attributes;   // one per face
+    std::vector<uint8_t> vertices; // vertexCount * layout.stride bytes
+    std::vector<uint32_t> indices; // three per face
+    std::vector<DWORD> attributes; // one per face
 
     uint32_t FaceCount() const { return (uint32_t)attributes.size(); }
     D3DXVECTOR3 Position(uint32_t v) const;

@@ -267,7 +267,8 @@ public:
         HRESULT hr = Read(data);
         if (FAILED(hr)) return hr;
         std::vector<uint32_t> reps(data.vertexCount);
-        for (uint32_t v = 0; v < data.vertexCount; ++v) reps[v] = pointReps && pointReps[v] < data.vertexCount ? pointReps[v] : v;
+        for (uint32_t v = 0; v < data.vertexCount; ++v)
+            reps[v] = pointReps && pointReps[v] < data.vertexCount ? pointReps[v] : v;
         const std::vector<DWORD> adj = AdjacencyFromReps(data, reps);
         std::copy(adj.begin(), adj.end(), adjacency);
         return S_OK;

@@ -120,7 +120,8 @@ HRESULT ExtractXMesh(const xfile::Document& doc, const Node& node, LoadedMesh& o
                 std::memcpy(rgba, k.data.data() + 8 + (size_t)i * 20, 16);
                 if (index >= positions.size()) continue;
                 uint32_t c8[4];
-                for (int ch = 0; ch < 4; ++ch) c8[ch] = (uint32_t)std::lround(std::fmin(std::fmax(rgba[ch], 0.f), 1.f) * 255);
+                for (int ch = 0; ch < 4; ++ch)
+                    c8[ch] = (uint32_t)std::lround(std::fmin(std::fmax(rgba[ch], 0.f), 1.f) * 255);
                 colours[index] = c8[3] << 24 | c8[0] << 16 | c8[1] << 8 | c8[2];
             }
             haveColours = true;
@@ -166,8 +167,7 @@ HRESULT ExtractXMesh(const xfile::Document& doc, const Node& node, LoadedMesh& o
         const auto& poly = faces[f];
         for (size_t k = 1; k + 1 < poly.size(); ++k) {
             const size_t corners[3] = {0, k, k + 1};
-            for (size_t c : corners)
-                mesh.indices.push_back(vertexOf(poly[c], haveNormals ? faceNormals[f][c] : 0));
+            for (size_t c : corners) mesh.indices.push_back(vertexOf(poly[c], haveNormals ? faceNormals[f][c] : 0));
             mesh.attributes.push_back(attr);
         }
     }

@@ -20,24 +20,42 @@ struct OpName {
 };
 
 const OpName kOps[] = {
-    {D3DSIO_NOP, "nop", false, 0, true, true},        {D3DSIO_MOV, "mov", true, 1, true, true},
-    {D3DSIO_ADD, "add", true, 2, true, true},         {D3DSIO_SUB, "sub", true, 2, true, true},
-    {D3DSIO_MAD, "mad", true, 3, true, true},         {D3DSIO_MUL, "mul", true, 2, true, true},
-    {D3DSIO_RCP, "rcp", true, 1, true, false},        {D3DSIO_RSQ, "rsq", true, 1, true, false},
-    {D3DSIO_DP3, "dp3", true, 2, true, true},         {D3DSIO_DP4, "dp4", true, 2, true, true},
-    {D3DSIO_MIN, "min", true, 2, true, false},        {D3DSIO_MAX, "max", true, 2, true, false},
-    {D3DSIO_SLT, "slt", true, 2, true, false},        {D3DSIO_SGE, "sge", true, 2, true, false},
-    {D3DSIO_EXP, "exp", true, 1, true, false},        {D3DSIO_LOG, "log", true, 1, true, false},
-    {D3DSIO_LIT, "lit", true, 1, true, false},        {D3DSIO_DST, "dst", true, 2, true, false},
-    {D3DSIO_LRP, "lrp", true, 3, false, true},        {D3DSIO_FRC, "frc", true, 1, true, false},
-    {D3DSIO_M4x4, "m4x4", true, 2, true, false},      {D3DSIO_M4x3, "m4x3", true, 2, true, false},
-    {D3DSIO_M3x4, "m3x4", true, 2, true, false},      {D3DSIO_M3x3, "m3x3", true, 2, true, false},
-    {D3DSIO_M3x2, "m3x2", true, 2, true, false},      {D3DSIO_EXPP, "expp", true, 1, true, false},
-    {D3DSIO_LOGP, "logp", true, 1, true, false},      {D3DSIO_CND, "cnd", true, 3, false, true},
-    {D3DSIO_CMP, "cmp", true, 3, false, true},        {D3DSIO_BEM, "bem", true, 2, false, true},
-    {D3DSIO_DEF, "def", true, 0, true, true},         {D3DSIO_PHASE, "phase", false, 0, false, true},
-    {D3DSIO_TEXKILL, "texkill", true, 0, false, true}, {D3DSIO_TEXDEPTH, "texdepth", true, 0, false, true},
-    {D3DSIO_TEXBEM, "texbem", true, 1, false, true},  {D3DSIO_TEXBEML, "texbeml", true, 1, false, true},
+    {D3DSIO_NOP, "nop", false, 0, true, true},
+    {D3DSIO_MOV, "mov", true, 1, true, true},
+    {D3DSIO_ADD, "add", true, 2, true, true},
+    {D3DSIO_SUB, "sub", true, 2, true, true},
+    {D3DSIO_MAD, "mad", true, 3, true, true},
+    {D3DSIO_MUL, "mul", true, 2, true, true},
+    {D3DSIO_RCP, "rcp", true, 1, true, false},
+    {D3DSIO_RSQ, "rsq", true, 1, true, false},
+    {D3DSIO_DP3, "dp3", true, 2, true, true},
+    {D3DSIO_DP4, "dp4", true, 2, true, true},
+    {D3DSIO_MIN, "min", true, 2, true, false},
+    {D3DSIO_MAX, "max", true, 2, true, false},
+    {D3DSIO_SLT, "slt", true, 2, true, false},
+    {D3DSIO_SGE, "sge", true, 2, true, false},
+    {D3DSIO_EXP, "exp", true, 1, true, false},
+    {D3DSIO_LOG, "log", true, 1, true, false},
+    {D3DSIO_LIT, "lit", true, 1, true, false},
+    {D3DSIO_DST, "dst", true, 2, true, false},
+    {D3DSIO_LRP, "lrp", true, 3, false, true},
+    {D3DSIO_FRC, "frc", true, 1, true, false},
+    {D3DSIO_M4x4, "m4x4", true, 2, true, false},
+    {D3DSIO_M4x3, "m4x3", true, 2, true, false},
+    {D3DSIO_M3x4, "m3x4", true, 2, true, false},
+    {D3DSIO_M3x3, "m3x3", true, 2, true, false},
+    {D3DSIO_M3x2, "m3x2", true, 2, true, false},
+    {D3DSIO_EXPP, "expp", true, 1, true, false},
+    {D3DSIO_LOGP, "logp", true, 1, true, false},
+    {D3DSIO_CND, "cnd", true, 3, false, true},
+    {D3DSIO_CMP, "cmp", true, 3, false, true},
+    {D3DSIO_BEM, "bem", true, 2, false, true},
+    {D3DSIO_DEF, "def", true, 0, true, true},
+    {D3DSIO_PHASE, "phase", false, 0, false, true},
+    {D3DSIO_TEXKILL, "texkill", true, 0, false, true},
+    {D3DSIO_TEXDEPTH, "texdepth", true, 0, false, true},
+    {D3DSIO_TEXBEM, "texbem", true, 1, false, true},
+    {D3DSIO_TEXBEML, "texbeml", true, 1, false, true},
     {D3DSIO_TEXREG2AR, "texreg2ar", true, 1, false, true},
     {D3DSIO_TEXREG2GB, "texreg2gb", true, 1, false, true},
     {D3DSIO_TEXREG2RGB, "texreg2rgb", true, 1, false, true},
@@ -153,7 +171,7 @@ bool ShaderTokenReader::Next(ShaderInstruction& out)
         pos_ += 1 + size;
         return true;
     }
-    if (t & 0x80000000u) {  // a parameter where an instruction belongs
+    if (t & 0x80000000u) { // a parameter where an instruction belongs
         failed_ = true;
         return false;
     }
@@ -199,10 +217,12 @@ size_t ShaderTokenCount(const DWORD* tokens, size_t maxCount)
 {
     ShaderTokenReader reader(tokens, maxCount);
     ShaderInstruction ins;
-    size_t total = 1;  // the version token
+    size_t total = 1; // the version token
     while (reader.Next(ins)) {
-        if (ins.opcode == D3DSIO_COMMENT) total += 1 + ins.commentSize;
-        else total += 1 + (ins.hasDestination ? 1 : 0) + (size_t)ins.sourceCount + (ins.opcode == D3DSIO_DEF ? 4 : 0);
+        if (ins.opcode == D3DSIO_COMMENT)
+            total += 1 + ins.commentSize;
+        else
+            total += 1 + (ins.hasDestination ? 1 : 0) + (size_t)ins.sourceCount + (ins.opcode == D3DSIO_DEF ? 4 : 0);
     }
     return reader.AtEnd() ? total + 1 : 0;
 }
@@ -215,13 +235,17 @@ std::string RegisterText(const ShaderParameter& p, bool vertex)
     case D3DSPR_TEMP: std::snprintf(buf, sizeof(buf), "r%u", (unsigned)p.number); break;
     case D3DSPR_INPUT: std::snprintf(buf, sizeof(buf), "v%u", (unsigned)p.number); break;
     case D3DSPR_CONST:
-        if (p.relative) std::snprintf(buf, sizeof(buf), "c[a0.x + %u]", (unsigned)p.number);
-        else std::snprintf(buf, sizeof(buf), "c%u", (unsigned)p.number);
+        if (p.relative)
+            std::snprintf(buf, sizeof(buf), "c[a0.x + %u]", (unsigned)p.number);
+        else
+            std::snprintf(buf, sizeof(buf), "c%u", (unsigned)p.number);
         break;
     case 3: std::snprintf(buf, sizeof(buf), vertex ? "a%u" : "t%u", (unsigned)p.number); break;
     case D3DSPR_RASTOUT:
         std::snprintf(buf, sizeof(buf), "%s",
-                      p.number == D3DSRO_POSITION ? "oPos" : p.number == D3DSRO_FOG ? "oFog" : "oPts");
+                      p.number == D3DSRO_POSITION ? "oPos"
+                      : p.number == D3DSRO_FOG    ? "oFog"
+                                                  : "oPts");
         break;
     case D3DSPR_ATTROUT: std::snprintf(buf, sizeof(buf), "oD%u", (unsigned)p.number); break;
     case D3DSPR_TEXCRDOUT: std::snprintf(buf, sizeof(buf), "oT%u", (unsigned)p.number); break;
@@ -256,7 +280,7 @@ std::string SourceText(const ShaderParameter& p, bool vertex)
     if (p.swizzle != 0xE4) {
         const DWORD c[4] = {p.swizzle & 3, (p.swizzle >> 2) & 3, (p.swizzle >> 4) & 3, (p.swizzle >> 6) & 3};
         int len = 4;
-        while (len > 1 && c[len - 1] == c[len - 2]) --len;  // trailing repeats are implied
+        while (len > 1 && c[len - 1] == c[len - 2]) --len; // trailing repeats are implied
         s += '.';
         for (int i = 0; i < len; ++i) s += "xyzw"[c[i]];
     }

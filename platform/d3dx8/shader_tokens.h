@@ -22,27 +22,27 @@ namespace kestu::d3dx {
 
 struct ShaderParameter {
     DWORD token = 0;
-    DWORD type = 0;            // D3DSPR_*
-    DWORD number = 0;          // register number (D3DSRO_* for D3DSPR_RASTOUT)
-    bool relative = false;     // constant indexed by a0.x + number
-    DWORD writeMask = 0xF;     // destination: bit 0 = x ... bit 3 = w
-    DWORD resultModifier = 0;  // destination: D3DSPDM_*
-    int shift = 0;             // destination: 1 = _x2, 2 = _x4, 3 = _x8, -1 = _d2, -2 = _d4, -3 = _d8
-    DWORD swizzle = 0xE4;      // source: 2 bits a component, x in bits 0-1 (0xE4 = .xyzw)
-    DWORD sourceModifier = 0;  // source: D3DSPSM_*
+    DWORD type = 0;           // D3DSPR_*
+    DWORD number = 0;         // register number (D3DSRO_* for D3DSPR_RASTOUT)
+    bool relative = false;    // constant indexed by a0.x + number
+    DWORD writeMask = 0xF;    // destination: bit 0 = x ... bit 3 = w
+    DWORD resultModifier = 0; // destination: D3DSPDM_*
+    int shift = 0;            // destination: 1 = _x2, 2 = _x4, 3 = _x8, -1 = _d2, -2 = _d4, -3 = _d8
+    DWORD swizzle = 0xE4;     // source: 2 bits a component, x in bits 0-1 (0xE4 = .xyzw)
+    DWORD sourceModifier = 0; // source: D3DSPSM_*
 };
 
 struct ShaderInstruction {
-    DWORD opcode = 0;  // D3DSIO_*
+    DWORD opcode = 0; // D3DSIO_*
     bool coissue = false;
-    size_t offset = 0;  // token index of the instruction token
+    size_t offset = 0; // token index of the instruction token
     bool hasDestination = false;
     ShaderParameter destination;
     int sourceCount = 0;
     ShaderParameter sources[3];
-    float constant[4] = {};          // D3DSIO_DEF values
-    const DWORD* comment = nullptr;  // D3DSIO_COMMENT payload
-    DWORD commentSize = 0;           // in DWORDs
+    float constant[4] = {};         // D3DSIO_DEF values
+    const DWORD* comment = nullptr; // D3DSIO_COMMENT payload
+    DWORD commentSize = 0;          // in DWORDs
 };
 
 class ShaderTokenReader {

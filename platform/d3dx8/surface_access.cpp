@@ -185,8 +185,8 @@ HRESULT WriteSurface(IDirect3DSurface8* surface, const RECT* rect, const Image& 
         // Blocks span the rectangle's edges: merge with what the surface holds.
         Image whole;
         if (!whole.Allocate(desc.Width, desc.Height)) return E_OUTOFMEMORY;
-        kestu::d3d8::DecodeSurface(desc.Format, bits, (UINT)lock.rect.Pitch, desc.Width, desc.Height,
-                                   whole.argb.data(), nullptr);
+        kestu::d3d8::DecodeSurface(desc.Format, bits, (UINT)lock.rect.Pitch, desc.Width, desc.Height, whole.argb.data(),
+                                   nullptr);
         for (uint32_t y = 0; y < h; ++y) std::copy_n(scaled.Row(y), w, whole.Row((uint32_t)r.top + y) + r.left);
         EncodeDxt(desc.Format, whole.argb.data(), desc.Width, desc.Height, bits, (uint32_t)lock.rect.Pitch);
         return lock.Close();

@@ -93,8 +93,8 @@ HRESULT D3DXLoadSurfaceFromFileA(LPDIRECT3DSURFACE8 destSurface, const PALETTEEN
 }
 
 HRESULT D3DXLoadSurfaceFromSurface(LPDIRECT3DSURFACE8 destSurface, const PALETTEENTRY*, const RECT* destRect,
-                                   LPDIRECT3DSURFACE8 srcSurface, const PALETTEENTRY* srcPalette,
-                                   const RECT* srcRect, DWORD filter, D3DCOLOR colorKey)
+                                   LPDIRECT3DSURFACE8 srcSurface, const PALETTEENTRY* srcPalette, const RECT* srcRect,
+                                   DWORD filter, D3DCOLOR colorKey)
 {
     DWORD f;
     if (!destSurface || !srcSurface || !ResolveFilter(filter, kDefaultImageFilter, f)) return D3DERR_INVALIDCALL;
@@ -109,9 +109,8 @@ HRESULT D3DXLoadSurfaceFromSurface(LPDIRECT3DSURFACE8 destSurface, const PALETTE
 }
 
 HRESULT D3DXLoadSurfaceFromMemory(LPDIRECT3DSURFACE8 destSurface, const PALETTEENTRY*, const RECT* destRect,
-                                  LPCVOID srcMemory, D3DFORMAT srcFormat, UINT srcPitch,
-                                  const PALETTEENTRY* srcPalette, const RECT* srcRect, DWORD filter,
-                                  D3DCOLOR colorKey)
+                                  LPCVOID srcMemory, D3DFORMAT srcFormat, UINT srcPitch, const PALETTEENTRY* srcPalette,
+                                  const RECT* srcRect, DWORD filter, D3DCOLOR colorKey)
 {
     DWORD f;
     if (!destSurface || !srcMemory || !srcRect || !ResolveFilter(filter, kDefaultImageFilter, f))

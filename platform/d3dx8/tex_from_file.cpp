@@ -26,8 +26,7 @@ HRESULT Decode(LPCVOID data, UINT size, ImageFile& file)
 }
 
 // Decodes the file and resolves both filters: what every texture-from-file starts with.
-HRESULT DecodeWithFilters(LPCVOID data, UINT size, DWORD filter, DWORD mipFilter, ImageFile& file, DWORD& f,
-                          DWORD& mf)
+HRESULT DecodeWithFilters(LPCVOID data, UINT size, DWORD filter, DWORD mipFilter, ImageFile& file, DWORD& f, DWORD& mf)
 {
     if (!ResolveFilter(filter, kFilterTriangle | kFilterDither, f) || !ResolveFilter(mipFilter, kFilterBox, mf))
         return D3DERR_INVALIDCALL;
@@ -81,10 +80,9 @@ HRESULT D3DXGetImageInfoFromFileA(LPCSTR srcFile, D3DXIMAGE_INFO* srcInfo)
 }
 
 HRESULT D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE8 device, LPCVOID srcData, UINT srcDataSize, UINT width,
-                                            UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
-                                            D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
-                                            D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
-                                            LPDIRECT3DTEXTURE8* texture)
+                                            UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                            DWORD filter, DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
+                                            PALETTEENTRY* palette, LPDIRECT3DTEXTURE8* texture)
 {
     if (!device || !texture) return D3DERR_INVALIDCALL;
     *texture = nullptr;
@@ -118,10 +116,10 @@ HRESULT D3DXCreateTextureFromFileInMemory(LPDIRECT3DDEVICE8 device, LPCVOID srcD
                                                nullptr, nullptr, texture);
 }
 
-HRESULT D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 device, LPCSTR srcFile, UINT width, UINT height,
-                                     UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
-                                     DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
-                                     PALETTEENTRY* palette, LPDIRECT3DTEXTURE8* texture)
+HRESULT D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 device, LPCSTR srcFile, UINT width, UINT height, UINT mipLevels,
+                                     DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                                     D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
+                                     LPDIRECT3DTEXTURE8* texture)
 {
     if (texture) *texture = nullptr;
     if (!device || !srcFile || !texture) return D3DERR_INVALIDCALL;
@@ -138,9 +136,9 @@ HRESULT D3DXCreateTextureFromFileA(LPDIRECT3DDEVICE8 device, LPCSTR srcFile, LPD
                                         D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr, texture);
 }
 
-HRESULT D3DXCreateCubeTextureFromFileInMemoryEx(LPDIRECT3DDEVICE8 device, LPCVOID srcData, UINT srcDataSize,
-                                                UINT size, UINT mipLevels, DWORD usage, D3DFORMAT format,
-                                                D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+HRESULT D3DXCreateCubeTextureFromFileInMemoryEx(LPDIRECT3DDEVICE8 device, LPCVOID srcData, UINT srcDataSize, UINT size,
+                                                UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                                DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
                                                 D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
                                                 LPDIRECT3DCUBETEXTURE8* cubeTexture)
 {

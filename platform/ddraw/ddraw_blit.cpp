@@ -19,17 +19,21 @@ struct KeyRange {
 
 bool RectInside(const RECT& r, int width, int height)
 {
-    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width &&
-           r.bottom <= height;
+    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width && r.bottom <= height;
 }
 
-template <class T> T Load(const uint8_t* p)
+template <class T>
+T Load(const uint8_t* p)
 {
     T v;
     std::memcpy(&v, p, sizeof(T));
     return v;
 }
-template <class T> void Store(uint8_t* p, T v) { std::memcpy(p, &v, sizeof(T)); }
+template <class T>
+void Store(uint8_t* p, T v)
+{
+    std::memcpy(p, &v, sizeof(T));
+}
 
 // Same-format copy of one row span honouring the keys (hot path).
 template <class T>

@@ -159,11 +159,16 @@ try {
     if (level_ == 0) return DDERR_NOCOOPERATIVELEVELSET;
     if (entries == nullptr) return DDERR_INVALIDPARAMS;
     int count = 0;
-    if (flags & DDPCAPS_8BIT) count = 256;
-    else if (flags & DDPCAPS_4BIT) count = 16;
-    else if (flags & DDPCAPS_2BIT) count = 4;
-    else if (flags & DDPCAPS_1BIT) count = 2;
-    else return DDERR_INVALIDPARAMS;
+    if (flags & DDPCAPS_8BIT)
+        count = 256;
+    else if (flags & DDPCAPS_4BIT)
+        count = 16;
+    else if (flags & DDPCAPS_2BIT)
+        count = 4;
+    else if (flags & DDPCAPS_1BIT)
+        count = 2;
+    else
+        return DDERR_INVALIDPARAMS;
     *out = new PaletteImpl(flags, entries, count);
     return DD_OK;
 } catch (...) {
@@ -256,10 +261,9 @@ try {
     if (desc.dwHeight > kMaxSurfaceSide) return DDERR_TOOBIGHEIGHT;
     if (caps & (DDSCAPS_FLIP | DDSCAPS_BACKBUFFER | DDSCAPS_FRONTBUFFER)) return DDERR_INVALIDCAPS;
     SurfaceImpl::Format f = DisplayFormat();
-    if ((desc.dwFlags & DDSD_PIXELFORMAT) && !FormatFromDesc(desc.ddpfPixelFormat, &f))
-        return DDERR_INVALIDPIXELFORMAT;
+    if ((desc.dwFlags & DDSD_PIXELFORMAT) && !FormatFromDesc(desc.ddpfPixelFormat, &f)) return DDERR_INVALIDPIXELFORMAT;
     if (!(caps & (DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY)) && !(caps & DDSCAPS_TEXTURE))
-        caps |= DDSCAPS_VIDEOMEMORY;  // placed in video memory when it fits
+        caps |= DDSCAPS_VIDEOMEMORY; // placed in video memory when it fits
     const bool video = (caps & DDSCAPS_VIDEOMEMORY) != 0;
     const bool asked = (desc.ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY) != 0 && (desc.dwFlags & DDSD_CAPS);
     auto* s = new SurfaceImpl(this, static_cast<int>(desc.dwWidth), static_cast<int>(desc.dwHeight), f,
@@ -346,13 +350,14 @@ HRESULT DirectDrawImpl::SetCooperativeLevel(HWND hwnd, DWORD flags)
     if (normal == exclusive || exclusive != fullscreen) return DDERR_INVALIDPARAMS;
     if (exclusive && hwnd == nullptr) return DDERR_INVALIDPARAMS;
     if (hwnd != nullptr && !IsWindowHandle(hwnd)) return DDERR_INVALIDPARAMS;
-    if (exclusive && s.exclusiveOwner() != nullptr && s.exclusiveOwner() != this)
-        return DDERR_EXCLUSIVEMODEALREADYSET;
+    if (exclusive && s.exclusiveOwner() != nullptr && s.exclusiveOwner() != this) return DDERR_EXCLUSIVEMODEALREADYSET;
     if (window_ != nullptr && hwnd != window_ && primary_ != nullptr) return DDERR_HWNDALREADYSET;
     window_ = hwnd;
     level_ = flags;
-    if (exclusive) s.SetExclusiveOwner(this);
-    else if (s.exclusiveOwner() == this) s.SetExclusiveOwner(nullptr);
+    if (exclusive)
+        s.SetExclusiveOwner(this);
+    else if (s.exclusiveOwner() == this)
+        s.SetExclusiveOwner(nullptr);
     return DD_OK;
 }
 

@@ -167,8 +167,8 @@ private:
     DDCOLORKEY destKey_{};
     PaletteImpl* palette_ = nullptr;
     ClipperImpl* clipper_ = nullptr;
-    SurfaceImpl* front_ = nullptr;             // the front buffer of the chain this belongs to
-    std::vector<SurfaceImpl*> backBuffers_;    // held by the front buffer
+    SurfaceImpl* front_ = nullptr;          // the front buffer of the chain this belongs to
+    std::vector<SurfaceImpl*> backBuffers_; // held by the front buffer
     uint64_t videoBytes_ = 0;
 };
 

@@ -155,14 +155,15 @@ void Screen::PresentTo(const WindowTarget& target, const RECT* dirty)
     if (gammaIdentity_ && shown_->format().layout == PixelLayout::Xrgb32()) {
         for (LONG y = area.top; y < area.bottom; ++y) {
             const uint8_t* row = base + static_cast<size_t>(y) * shown_->pitch() + static_cast<size_t>(area.left) * 4;
-            uint32_t* out = target.pixels + static_cast<size_t>(y - target.originY) * target.width +
-                            (area.left - target.originX);
+            uint32_t* out =
+                target.pixels + static_cast<size_t>(y - target.originY) * target.width + (area.left - target.originX);
             std::memcpy(out, row, static_cast<size_t>(area.right - area.left) * 4);
         }
         return;
     }
     const auto lut = PaletteLut(*shown_);
-    const RowShower shower(*shown_, lut, [](const Screen& s, uint32_t rgb) { return s.Gamma(rgb); }, *this);
+    const RowShower shower(
+        *shown_, lut, [](const Screen& s, uint32_t rgb) { return s.Gamma(rgb); }, *this);
     for (LONG y = area.top; y < area.bottom; ++y) {
         const uint8_t* row = base + static_cast<size_t>(y) * shown_->pitch();
         uint32_t* out = target.pixels + static_cast<size_t>(y - target.originY) * target.width;
@@ -190,7 +191,8 @@ std::vector<uint32_t> Screen::Shown(int* width, int* height)
     const int w = shown_->width(), h = shown_->height();
     out.resize(static_cast<size_t>(w) * h);
     const auto lut = PaletteLut(*shown_);
-    const RowShower shower(*shown_, lut, [](const Screen& s, uint32_t rgb) { return s.Gamma(rgb); }, *this);
+    const RowShower shower(
+        *shown_, lut, [](const Screen& s, uint32_t rgb) { return s.Gamma(rgb); }, *this);
     for (int y = 0; y < h; ++y) {
         const uint8_t* row = shown_->memory() + static_cast<size_t>(y) * shown_->pitch();
         for (int x = 0; x < w; ++x) out[static_cast<size_t>(y) * w + x] = shower.Pixel(row, x);

@@ -65,7 +65,7 @@ private:
     std::set<SurfaceImpl*> surfaces_;
     SurfaceImpl* shown_ = nullptr;
     DDGAMMARAMP gamma_{};
-    bool gammaIdentity_ = true;  // lets 32-bit screens be copied row by row
+    bool gammaIdentity_ = true; // lets 32-bit screens be copied row by row
     bool gammaCap_ = true;
     uint64_t videoTotal_ = 64u << 20;
     uint64_t videoUsed_ = 0;

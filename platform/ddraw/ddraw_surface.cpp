@@ -18,14 +18,12 @@ LONG PitchFor(int width, int bits)
 
 bool RectInside(const RECT& r, int width, int height)
 {
-    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width &&
-           r.bottom <= height;
+    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width && r.bottom <= height;
 }
 
 } // namespace
 
-SurfaceImpl::SurfaceImpl(DirectDrawImpl* owner, int width, int height, const Format& format, DWORD caps,
-                         bool primary)
+SurfaceImpl::SurfaceImpl(DirectDrawImpl* owner, int width, int height, const Format& format, DWORD caps, bool primary)
     : owner_(owner), width_(width), height_(height), format_(format), caps_(caps), primary_(primary),
       modeSerial_(display::ModeSerial())
 {
@@ -199,7 +197,8 @@ try {
         r = *rect;
     }
     locked_ = true;
-    *bits = memory_.data() + static_cast<size_t>(r.top) * pitch_ + static_cast<size_t>(r.left) * (format_.layout.bits / 8);
+    *bits =
+        memory_.data() + static_cast<size_t>(r.top) * pitch_ + static_cast<size_t>(r.left) * (format_.layout.bits / 8);
     return DD_OK;
 } catch (...) {
     return ExceptionResult();
@@ -262,7 +261,8 @@ HRESULT SurfaceImpl::SetColorKey(DWORD flags, LPDDCOLORKEY key)
 {
     const bool src = (flags & DDCKEY_SRCBLT) != 0;
     const bool dest = (flags & DDCKEY_DESTBLT) != 0;
-    if (src == dest) return (flags & (DDCKEY_SRCOVERLAY | DDCKEY_DESTOVERLAY)) ? DDERR_UNSUPPORTED : DDERR_INVALIDPARAMS;
+    if (src == dest)
+        return (flags & (DDCKEY_SRCOVERLAY | DDCKEY_DESTOVERLAY)) ? DDERR_UNSUPPORTED : DDERR_INVALIDPARAMS;
     bool& has = src ? hasSrcKey_ : hasDestKey_;
     DDCOLORKEY& stored = src ? srcKey_ : destKey_;
     if (key == nullptr) {

@@ -7,10 +7,10 @@
 namespace kestu::platform::ddraw {
 
 struct WindowTarget {
-    uint32_t* pixels = nullptr;  // X8R8G8B8, top-down, pitch = width
+    uint32_t* pixels = nullptr; // X8R8G8B8, top-down, pitch = width
     int width = 0;
     int height = 0;
-    int originX = 0;  // client area's top-left in screen coordinates
+    int originX = 0; // client area's top-left in screen coordinates
     int originY = 0;
 };
 

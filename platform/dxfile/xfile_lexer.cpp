@@ -80,12 +80,30 @@ Token Lexer::Next()
     const char c = *p_;
     const char* start = p_;
     switch (c) {
-    case '{': ++p_; t.kind = Tok::LBrace; return t;
-    case '}': ++p_; t.kind = Tok::RBrace; return t;
-    case '[': ++p_; t.kind = Tok::LBracket; return t;
-    case ']': ++p_; t.kind = Tok::RBracket; return t;
-    case ';': ++p_; t.kind = Tok::Semi; return t;
-    case ',': ++p_; t.kind = Tok::Comma; return t;
+    case '{':
+        ++p_;
+        t.kind = Tok::LBrace;
+        return t;
+    case '}':
+        ++p_;
+        t.kind = Tok::RBrace;
+        return t;
+    case '[':
+        ++p_;
+        t.kind = Tok::LBracket;
+        return t;
+    case ']':
+        ++p_;
+        t.kind = Tok::RBracket;
+        return t;
+    case ';':
+        ++p_;
+        t.kind = Tok::Semi;
+        return t;
+    case ',':
+        ++p_;
+        t.kind = Tok::Comma;
+        return t;
     case '"': {
         ++p_;
         while (p_ < end_ && *p_ != '"') ++p_;

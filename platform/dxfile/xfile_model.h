@@ -29,7 +29,7 @@ struct Template {
     std::string name;
     GUID id{};
     std::vector<Member> members;
-    bool open = false;              // any child objects allowed
+    bool open = false; // any child objects allowed
     std::vector<std::string> restrictions;
 };
 
@@ -64,8 +64,8 @@ struct Node {
     std::shared_ptr<const Template> tmpl;
     std::string name;
     GUID id{};
-    std::vector<uint8_t> data;                       // members packed without padding
-    std::vector<MemberSpan> spans;                   // top-level members of `data`
+    std::vector<uint8_t> data;                         // members packed without padding
+    std::vector<MemberSpan> spans;                     // top-level members of `data`
     std::vector<std::unique_ptr<std::string>> strings; // what the STRING pointers in `data` point to
     std::vector<Child> children;
 };

@@ -37,8 +37,10 @@ HRESULT CopyName(const std::string& name, LPSTR out, LPDWORD length)
         *length = needed;
         return DXFILEERR_BADVALUE;
     }
-    if (needed) std::memcpy(out, name.c_str(), needed);
-    else if (*length > 0) out[0] = '\0';
+    if (needed)
+        std::memcpy(out, name.c_str(), needed);
+    else if (*length > 0)
+        out[0] = '\0';
     *length = needed;
     return DXFILE_OK;
 }
@@ -136,8 +138,10 @@ public:
         if (next_ >= node_->children.size()) return DXFILEERR_NOMOREOBJECTS;
         const Child& c = node_->children[next_++];
         try {
-            if (c.node) *child = new DataObject(doc_, c.node);
-            else *child = new Reference(doc_, c);
+            if (c.node)
+                *child = new DataObject(doc_, c.node);
+            else
+                *child = new Reference(doc_, c);
         } catch (const std::bad_alloc&) {
             return DXFILEERR_BADALLOC;
         }

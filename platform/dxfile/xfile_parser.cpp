@@ -31,10 +31,10 @@ Primitive PrimitiveOf(std::string_view name)
         const char* name;
         Primitive p;
     } kTable[] = {
-        {"WORD", Primitive::Word},     {"DWORD", Primitive::Dword},   {"FLOAT", Primitive::Float},
-        {"DOUBLE", Primitive::Double}, {"CHAR", Primitive::Char},     {"UCHAR", Primitive::Uchar},
-        {"BYTE", Primitive::Byte},     {"STRING", Primitive::String}, {"CSTRING", Primitive::String},
-        {"UNICODE", Primitive::String}, {"SWORD", Primitive::Sword},  {"SDWORD", Primitive::Sdword},
+        {"WORD", Primitive::Word},           {"DWORD", Primitive::Dword},   {"FLOAT", Primitive::Float},
+        {"DOUBLE", Primitive::Double},       {"CHAR", Primitive::Char},     {"UCHAR", Primitive::Uchar},
+        {"BYTE", Primitive::Byte},           {"STRING", Primitive::String}, {"CSTRING", Primitive::String},
+        {"UNICODE", Primitive::String},      {"SWORD", Primitive::Sword},   {"SDWORD", Primitive::Sdword},
         {"ULONGLONG", Primitive::Ulonglong},
     };
     for (const auto& e : kTable)
@@ -69,10 +69,7 @@ public:
     }
 
 private:
-    bool Expect(Tok kind)
-    {
-        return lex_.Next().kind == kind;
-    }
+    bool Expect(Tok kind) { return lex_.Next().kind == kind; }
 
     HRESULT ParseTemplate()
     {
@@ -285,8 +282,10 @@ private:
         if (*b == '+') ++b;
         double d = 0;
         auto r = std::from_chars(b, e, d);
-        if (r.ec == std::errc::result_out_of_range) d = 0;
-        else if (r.ec != std::errc() || r.ptr != e) return DXFILEERR_PARSEERROR;
+        if (r.ec == std::errc::result_out_of_range)
+            d = 0;
+        else if (r.ec != std::errc() || r.ptr != e)
+            return DXFILEERR_PARSEERROR;
         if (!std::isfinite(d)) d = 0;
         const double clamped = d < -9.2e18 ? -9.2e18 : (d > 1.8e19 ? 1.8e19 : d);
         const int64_t si = clamped > 9.2e18 ? INT64_MAX : (int64_t)clamped;
@@ -316,10 +315,7 @@ private:
 
 } // namespace
 
-void TemplateSet::Add(std::shared_ptr<const Template> t)
-{
-    byName_[t->name] = std::move(t);
-}
+void TemplateSet::Add(std::shared_ptr<const Template> t) { byName_[t->name] = std::move(t); }
 
 std::shared_ptr<const Template> TemplateSet::Find(const std::string& name) const
 {
@@ -354,8 +350,7 @@ HRESULT ParseText(const uint8_t* data, size_t size, TemplateSet& templates, Docu
     out = Document{};
     if (!data || size < 16) return DXFILEERR_BADFILETYPE;
     if (std::memcmp(data, "xof ", 4) != 0) return DXFILEERR_BADFILETYPE;
-    if (std::memcmp(data + 4, "0302", 4) != 0 && std::memcmp(data + 4, "0303", 4) != 0)
-        return DXFILEERR_BADFILEVERSION;
+    if (std::memcmp(data + 4, "0302", 4) != 0 && std::memcmp(data + 4, "0303", 4) != 0) return DXFILEERR_BADFILEVERSION;
     const uint8_t* format = data + 8;
     if (std::memcmp(format, "tzip", 4) == 0 || std::memcmp(format, "bzip", 4) == 0)
         return DXFILEERR_BADFILECOMPRESSIONTYPE;

@@ -44,7 +44,6 @@ template Animation { <3D82AB4F-62DA-11cf-AB39-0020AF71E433> [...] }
 template AnimationSet { <3D82AB50-62DA-11cf-AB39-0020AF71E433> [Animation <3D82AB4F-62DA-11cf-AB39-0020AF71E433>] }
 )";
 
-
 namespace kestu::xfile {
 
 const TemplateSet& StandardTemplates()

@@ -99,8 +99,10 @@ bool SafeFile::Commit()
     // The replaced file's permissions; a new file keeps the mode it was created with.
     struct stat old {};
     if (ok && ::stat(target_.c_str(), &old) == 0) {
-        if (S_ISDIR(old.st_mode)) ok = false;
-        else ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+        if (S_ISDIR(old.st_mode))
+            ok = false;
+        else
+            ok = ::fchmod(fd, old.st_mode & 07777) == 0;
     }
     ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;

@@ -233,8 +233,8 @@ int GetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT cLines, LPVOID lpvBits, LPB
     if (lpvBits == nullptr) return bm->height;
 
     const int firstRow = static_cast<int>(std::min<UINT>(start, static_cast<UINT>(bm->height)));
-    const int lines = static_cast<int>(std::min<int64_t>({int64_t{cLines}, int64_t{bm->height} - firstRow,
-                                                          int64_t{outRows} - firstRow}));
+    const int lines = static_cast<int>(
+        std::min<int64_t>({int64_t{cLines}, int64_t{bm->height} - firstRow, int64_t{outRows} - firstRow}));
     if (lines <= 0) return 0;
     const int width = std::min(h.biWidth, bm->width);
     const PixelView src = bm->View();

@@ -122,8 +122,7 @@ void StretchRect(const PixelView& dst, int dx, int dy, int dw, int dh, const Pix
     RowConverter conv(dst, src);
     const uint32_t ones = AllOnes(dst.layout);
     std::vector<int> columns(static_cast<size_t>(cw));
-    for (int col = 0; col < cw; ++col)
-        columns[col] = sx + static_cast<int>((int64_t{cx + col - dx} * sw) / dw);
+    for (int col = 0; col < cw; ++col) columns[col] = sx + static_cast<int>((int64_t{cx + col - dx} * sw) / dw);
     for (int row = 0; row < ch; ++row) {
         const int srow = sy + static_cast<int>((int64_t{cy + row - dy} * sh) / dh);
         uint8_t* d = dst.Row(cy + row);

@@ -13,7 +13,8 @@ namespace {
 
 bool IsLiveWindow(HWND hwnd) { return IsWindow(hwnd) != FALSE && GetWindowStore(hwnd) != nullptr; }
 
-template <class T> T* Swap(T*& slot, T* next)
+template <class T>
+T* Swap(T*& slot, T* next)
 {
     T* previous = slot;
     if (previous != nullptr) --previous->selected;
@@ -78,7 +79,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h)
     case Kind::Brush: return Swap(dc->brush, static_cast<Brush*>(o));
     case Kind::Pen: return Swap(dc->pen, static_cast<Pen*>(o));
     case Kind::Font: return Swap(dc->font, static_cast<Font*>(o));
-    case Kind::Palette: return nullptr;  // palettes go through SelectPalette
+    case Kind::Palette: return nullptr; // palettes go through SelectPalette
     }
     return nullptr;
 }
@@ -171,21 +172,26 @@ int GetDeviceCaps(HDC hdc, int index)
     switch (index) {
     case DRIVERVERSION: return 0x4000;
     case TECHNOLOGY: return DT_RASDISPLAY;
-    case HORZSIZE: return m.width * 254 / 960;   // millimetres at 96 dpi
+    case HORZSIZE: return m.width * 254 / 960; // millimetres at 96 dpi
     case VERTSIZE: return m.height * 254 / 960;
-    case HORZRES: case DESKTOPHORZRES: return m.width;
-    case VERTRES: case DESKTOPVERTRES: return m.height;
+    case HORZRES:
+    case DESKTOPHORZRES: return m.width;
+    case VERTRES:
+    case DESKTOPVERTRES: return m.height;
     case BITSPIXEL: return m.bits;
     case PLANES: return 1;
-    case NUMBRUSHES: case NUMPENS: return -1;
+    case NUMBRUSHES:
+    case NUMPENS: return -1;
     case NUMFONTS: return 0;
     case NUMCOLORS: return palettised ? 20 : -1;
     case RASTERCAPS:
         return RC_BITBLT | RC_BITMAP64 | RC_GDI20_OUTPUT | RC_DI_BITMAP | RC_DIBTODEV | RC_BIGFONT | RC_STRETCHBLT |
                RC_STRETCHDIB | RC_DEVBITS | (palettised ? RC_PALETTE : 0);
-    case ASPECTX: case ASPECTY: return 36;
+    case ASPECTX:
+    case ASPECTY: return 36;
     case ASPECTXY: return 51;
-    case LOGPIXELSX: case LOGPIXELSY: return 96;
+    case LOGPIXELSX:
+    case LOGPIXELSY: return 96;
     case SIZEPALETTE: return palettised ? 256 : 0;
     case NUMRESERVED: return palettised ? 20 : 0;
     case COLORRES: return palettised ? 18 : 24;

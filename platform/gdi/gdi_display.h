@@ -13,7 +13,7 @@ struct Mode {
     int width = 1024;
     int height = 768;
     int bits = 32;
-    bool is555 = false;  // 16-bit modes only
+    bool is555 = false; // 16-bit modes only
 };
 
 const Mode& Current();

@@ -11,12 +11,12 @@
 namespace kestu::platform::gdi {
 
 struct Glyph {
-    int left = 0;     // from the pen to the bitmap's left edge
-    int top = 0;      // from the baseline up to the bitmap's top row
+    int left = 0; // from the pen to the bitmap's left edge
+    int top = 0;  // from the baseline up to the bitmap's top row
     int width = 0;
     int height = 0;
-    int advance = 0;  // pen movement in pixels
-    std::vector<uint8_t> coverage;  // width x height, 0..255
+    int advance = 0;               // pen movement in pixels
+    std::vector<uint8_t> coverage; // width x height, 0..255
 };
 
 struct FontFace {
@@ -31,8 +31,8 @@ struct FontFace {
     bool italic = false;
     bool underline = false;
     bool strikeOut = false;
-    int underlineOffset = 1;   // rows below the baseline
-    int strikeOutOffset = 4;   // rows above the baseline
+    int underlineOffset = 1; // rows below the baseline
+    int strikeOutOffset = 4; // rows above the baseline
     int lineThickness = 1;
 
     int height() const { return ascent + descent; }

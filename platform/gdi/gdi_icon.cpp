@@ -15,7 +15,7 @@ struct Icon {
     bool isIcon = false;
     DWORD hotX = 0;
     DWORD hotY = 0;
-    bool shared = false;  // system cursors live for the whole process
+    bool shared = false; // system cursors live for the whole process
     HBITMAP mask = nullptr;
     HBITMAP color = nullptr;
 };
@@ -41,9 +41,9 @@ HICON Add(std::unique_ptr<Icon> icon)
 
 // The standard arrow, 20 rows tall: B outline, W fill, anything else clear.
 constexpr const char* kArrow[] = {
-    "B",           "BB",          "BWB",         "BWWB",        "BWWWB",       "BWWWWB",      "BWWWWWB",
-    "BWWWWWWB",    "BWWWWWWWB",   "BWWWWWWWWB",  "BWWWWWWWWWB", "BWWWWWWBBBBB", "BWWWBWWB",    "BWWB.BWWB",
-    "BWB..BWWB",   "BB....BWWB",  "B.....BWWB",  ".......BWWB", ".......BWWB", "........BB",
+    "B",         "BB",         "BWB",        "BWWB",        "BWWWB",        "BWWWWB",     "BWWWWWB",
+    "BWWWWWWB",  "BWWWWWWWB",  "BWWWWWWWWB", "BWWWWWWWWWB", "BWWWWWWBBBBB", "BWWWBWWB",   "BWWB.BWWB",
+    "BWB..BWWB", "BB....BWWB", "B.....BWWB", ".......BWWB", ".......BWWB",  "........BB",
 };
 
 HCURSOR Arrow()

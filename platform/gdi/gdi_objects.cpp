@@ -103,7 +103,6 @@ void MakeStockObjects()
 
 } // namespace
 
-
 Object* LookupObject(HGDIOBJ handle)
 {
     if (handle == nullptr) return nullptr;

@@ -20,18 +20,18 @@ struct Object {
     virtual ~Object() = default;
     Kind kind;
     bool stock = false;
-    int selected = 0;  // device contexts that hold it
+    int selected = 0; // device contexts that hold it
 };
 
 struct Bitmap : Object {
     Bitmap() : Object(Kind::Bitmap) {}
     int width = 0;
     int height = 0;
-    int stride = 0;         // bytes per stored row
-    bool bottomUp = false;  // stored rows run from the bottom of the picture up
+    int stride = 0;        // bytes per stored row
+    bool bottomUp = false; // stored rows run from the bottom of the picture up
     bool dibSection = false;
     PixelLayout layout;
-    std::vector<RGBQUAD> colors;  // colour table of indexed layouts
+    std::vector<RGBQUAD> colors; // colour table of indexed layouts
     std::unique_ptr<uint8_t[]> bits;
 
     PixelView View() const;
@@ -58,7 +58,7 @@ struct Pen : Object {
 struct Font : Object {
     Font() : Object(Kind::Font) {}
     LOGFONTA logFont{};
-    std::shared_ptr<FontFace> face;  // null until first used
+    std::shared_ptr<FontFace> face; // null until first used
 };
 
 struct DeviceContext {
@@ -77,15 +77,37 @@ struct DeviceContext {
     int mapMode = MM_TEXT;
 };
 
-template <class T> constexpr Kind KindOf();
-template <> constexpr Kind KindOf<Bitmap>() { return Kind::Bitmap; }
-template <> constexpr Kind KindOf<Palette>() { return Kind::Palette; }
-template <> constexpr Kind KindOf<Brush>() { return Kind::Brush; }
-template <> constexpr Kind KindOf<Pen>() { return Kind::Pen; }
-template <> constexpr Kind KindOf<Font>() { return Kind::Font; }
+template <class T>
+constexpr Kind KindOf();
+template <>
+constexpr Kind KindOf<Bitmap>()
+{
+    return Kind::Bitmap;
+}
+template <>
+constexpr Kind KindOf<Palette>()
+{
+    return Kind::Palette;
+}
+template <>
+constexpr Kind KindOf<Brush>()
+{
+    return Kind::Brush;
+}
+template <>
+constexpr Kind KindOf<Pen>()
+{
+    return Kind::Pen;
+}
+template <>
+constexpr Kind KindOf<Font>()
+{
+    return Kind::Font;
+}
 
 Object* LookupObject(HGDIOBJ handle);
-template <class T> T* Lookup(HGDIOBJ handle)
+template <class T>
+T* Lookup(HGDIOBJ handle)
 {
     Object* o = LookupObject(handle);
     return o != nullptr && o->kind == KindOf<T>() ? static_cast<T*>(o) : nullptr;

@@ -79,7 +79,8 @@ UINT GetNearestPaletteIndex(HPALETTE h, COLORREF color)
     int bestDist = 1 << 30;
     for (UINT i = 0; i < pal->entries.size(); ++i) {
         const PALETTEENTRY& e = pal->entries[i];
-        const int d = (e.peRed - r) * (e.peRed - r) + (e.peGreen - g) * (e.peGreen - g) + (e.peBlue - b) * (e.peBlue - b);
+        const int d =
+            (e.peRed - r) * (e.peRed - r) + (e.peGreen - g) * (e.peGreen - g) + (e.peBlue - b) * (e.peBlue - b);
         if (d < bestDist) {
             bestDist = d;
             best = i;

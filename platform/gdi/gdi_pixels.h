@@ -10,7 +10,7 @@
 namespace kestu::platform {
 
 struct PixelLayout {
-    int bits = 32;              // 1, 8, 16, 24 or 32
+    int bits = 32; // 1, 8, 16, 24 or 32
     uint32_t rMask = 0x00FF0000;
     uint32_t gMask = 0x0000FF00;
     uint32_t bMask = 0x000000FF;
@@ -74,9 +74,17 @@ public:
         case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1u;
         case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xFu;
         case 8: return row[x];
-        case 16: { uint16_t v; std::memcpy(&v, row + x * 2, 2); return v; }
+        case 16: {
+            uint16_t v;
+            std::memcpy(&v, row + x * 2, 2);
+            return v;
+        }
         case 24: return row[x * 3] | (row[x * 3 + 1] << 8) | (static_cast<uint32_t>(row[x * 3 + 2]) << 16);
-        default: { uint32_t v; std::memcpy(&v, row + x * 4, 4); return v; }
+        default: {
+            uint32_t v;
+            std::memcpy(&v, row + x * 4, 4);
+            return v;
+        }
         }
     }
 
@@ -94,7 +102,11 @@ public:
             break;
         }
         case 8: row[x] = static_cast<uint8_t>(v); break;
-        case 16: { uint16_t s = static_cast<uint16_t>(v); std::memcpy(row + x * 2, &s, 2); break; }
+        case 16: {
+            uint16_t s = static_cast<uint16_t>(v);
+            std::memcpy(row + x * 2, &s, 2);
+            break;
+        }
         case 24:
             row[x * 3] = static_cast<uint8_t>(v);
             row[x * 3 + 1] = static_cast<uint8_t>(v >> 8);
@@ -162,13 +174,7 @@ struct PixelView {
     bool valid() const { return top != nullptr && width > 0 && height > 0; }
 };
 
-inline uint32_t ColorRefToRgb(COLORREF c)
-{
-    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
-}
-inline COLORREF RgbToColorRef(uint32_t rgb)
-{
-    return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
-}
+inline uint32_t ColorRefToRgb(COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
+inline COLORREF RgbToColorRef(uint32_t rgb) { return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16); }
 
 } // namespace kestu::platform

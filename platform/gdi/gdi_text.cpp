@@ -143,10 +143,14 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCSTR
     // Reference point to the cell's top-left.
     int left = x, top = y;
     const UINT horizontal = dc->textAlign & (TA_CENTER | TA_RIGHT);
-    if (horizontal == TA_CENTER) left -= width / 2;
-    else if (horizontal == TA_RIGHT) left -= width;
-    if ((dc->textAlign & TA_BASELINE) == TA_BASELINE) top -= face->ascent;
-    else if (dc->textAlign & TA_BOTTOM) top -= face->height();
+    if (horizontal == TA_CENTER)
+        left -= width / 2;
+    else if (horizontal == TA_RIGHT)
+        left -= width;
+    if ((dc->textAlign & TA_BASELINE) == TA_BASELINE)
+        top -= face->ascent;
+    else if (dc->textAlign & TA_BOTTOM)
+        top -= face->height();
 
     if (!view.valid()) return TRUE;
     RECT clip{0, 0, view.width, view.height};
@@ -158,9 +162,10 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCSTR
     }
     const uint32_t bkRaw = ColorToRaw(*dc, view, dc->bkColor);
     if ((options & ETO_OPAQUE) && lprect != nullptr) {
-        RECT r{std::max<LONG>(lprect->left, 0), std::max<LONG>(lprect->top, 0), std::min<LONG>(lprect->right, view.width),
-               std::min<LONG>(lprect->bottom, view.height)};
-        if (r.right > r.left && r.bottom > r.top) FillRaw(view, r.left, r.top, r.right - r.left, r.bottom - r.top, bkRaw);
+        RECT r{std::max<LONG>(lprect->left, 0), std::max<LONG>(lprect->top, 0),
+               std::min<LONG>(lprect->right, view.width), std::min<LONG>(lprect->bottom, view.height)};
+        if (r.right > r.left && r.bottom > r.top)
+            FillRaw(view, r.left, r.top, r.right - r.left, r.bottom - r.top, bkRaw);
     } else if (dc->bkMode == OPAQUE || (options & ETO_OPAQUE)) {
         RECT cell{left, top, static_cast<LONG>(std::clamp<int64_t>(int64_t{left} + width, INT32_MIN, INT32_MAX)),
                   static_cast<LONG>(std::clamp<int64_t>(int64_t{top} + face->height(), INT32_MIN, INT32_MAX))};
@@ -188,7 +193,8 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCSTR
         RECT r{std::max<LONG>(left, clip.left), std::max<LONG>(y, clip.top),
                std::min<LONG>(static_cast<LONG>(std::min<int64_t>(int64_t{left} + width, INT32_MAX)), clip.right),
                std::min<LONG>(y + face->lineThickness, clip.bottom)};
-        if (r.right > r.left && r.bottom > r.top) FillRaw(view, r.left, r.top, r.right - r.left, r.bottom - r.top, colorRaw);
+        if (r.right > r.left && r.bottom > r.top)
+            FillRaw(view, r.left, r.top, r.right - r.left, r.bottom - r.top, colorRaw);
     };
     if (face->underline) line(baseline + face->underlineOffset);
     if (face->strikeOut) line(baseline - face->strikeOutOffset);

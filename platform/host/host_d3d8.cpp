@@ -17,8 +17,8 @@ std::vector<D3DDISPLAYMODE> DisplayModes()
 {
     const HostConfig& h = Host();
     if (!h.modes.empty()) return h.modes;
-    static const UINT sizes[][2] = {{640, 480},   {800, 600},   {1024, 768},  {1152, 864},
-                                    {1280, 960},  {1280, 1024}, {1600, 1200}, {2048, 1536}};
+    static const UINT sizes[][2] = {{640, 480},  {800, 600},   {1024, 768},  {1152, 864},
+                                    {1280, 960}, {1280, 1024}, {1600, 1200}, {2048, 1536}};
     static const UINT rates[] = {60, 75, 85};
     std::vector<D3DDISPLAYMODE> modes;
     for (D3DFORMAT f : {D3DFMT_R5G6B5, D3DFMT_X8R8G8B8})

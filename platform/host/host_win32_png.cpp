@@ -41,8 +41,7 @@ namespace host {
 
 bool SavePixelsPng(const WindowPixels& p, const std::string& path)
 {
-    if (p.width <= 0 || p.height <= 0 ||
-        p.pixels.size() < static_cast<size_t>(p.width) * static_cast<size_t>(p.height))
+    if (p.width <= 0 || p.height <= 0 || p.pixels.size() < static_cast<size_t>(p.width) * static_cast<size_t>(p.height))
         return false;
     kestu::SafeFile file(path.c_str());
     if (!file.IsOpen()) return false;

@@ -13,9 +13,9 @@
 
 namespace {
 
-constexpr DWORD kInitMarker = 0x4A504547;  // "JPEG"
+constexpr DWORD kInitMarker = 0x4A504547; // "JPEG"
 constexpr DWORD kDefaultQuality = 75;
-constexpr DWORD kMaxSide = 65500;          // the largest side a JPEG frame holds
+constexpr DWORD kMaxSide = 65500; // the largest side a JPEG frame holds
 
 struct ErrorManager {
     jpeg_error_mgr pub;
@@ -42,17 +42,29 @@ struct Layout {
 IJLERR CheckProperties(const JPEG_CORE_PROPERTIES& p, Layout* out)
 {
     if (p.DIBBytes == nullptr || p.DIBWidth == 0 || p.DIBHeight == 0) return IJL_INVALID_JPEG_PROPERTIES;
-    const DWORD rows = p.DIBHeight < 0 ? static_cast<DWORD>(-static_cast<int64_t>(p.DIBHeight))
-                                       : static_cast<DWORD>(p.DIBHeight);
+    const DWORD rows =
+        p.DIBHeight < 0 ? static_cast<DWORD>(-static_cast<int64_t>(p.DIBHeight)) : static_cast<DWORD>(p.DIBHeight);
     if (p.DIBWidth > kMaxSide || rows > kMaxSide) return IJL_INVALID_JPEG_PROPERTIES;
     if ((p.JPGWidth != 0 && p.JPGWidth != p.DIBWidth) || (p.JPGHeight != 0 && p.JPGHeight != rows))
         return IJL_INVALID_JPEG_PROPERTIES;
 
     switch (p.DIBColor) {
-    case IJL_BGR: out->inSpace = JCS_EXT_BGR; out->inComponents = 3; break;
-    case IJL_RGB: out->inSpace = JCS_EXT_RGB; out->inComponents = 3; break;
-    case IJL_RGBA_FPX: out->inSpace = JCS_EXT_RGBX; out->inComponents = 4; break;
-    case IJL_G: out->inSpace = JCS_GRAYSCALE; out->inComponents = 1; break;
+    case IJL_BGR:
+        out->inSpace = JCS_EXT_BGR;
+        out->inComponents = 3;
+        break;
+    case IJL_RGB:
+        out->inSpace = JCS_EXT_RGB;
+        out->inComponents = 3;
+        break;
+    case IJL_RGBA_FPX:
+        out->inSpace = JCS_EXT_RGBX;
+        out->inComponents = 4;
+        break;
+    case IJL_G:
+        out->inSpace = JCS_GRAYSCALE;
+        out->inComponents = 1;
+        break;
     default: return IJL_INVALID_JPEG_PROPERTIES;
     }
     if (p.DIBChannels != static_cast<DWORD>(out->inComponents)) return IJL_UNSUPPORTED_BYTES_PER_PIXEL;
@@ -69,9 +81,18 @@ IJLERR CheckProperties(const JPEG_CORE_PROPERTIES& p, Layout* out)
     default: return IJL_INVALID_JPEG_PROPERTIES;
     }
     switch (p.JPGSubsampling) {
-    case IJL_NONE: out->hSample = 1; out->vSample = 1; break;
-    case IJL_411: out->hSample = 2; out->vSample = 2; break;
-    case IJL_422: out->hSample = 2; out->vSample = 1; break;
+    case IJL_NONE:
+        out->hSample = 1;
+        out->vSample = 1;
+        break;
+    case IJL_411:
+        out->hSample = 2;
+        out->vSample = 2;
+        break;
+    case IJL_422:
+        out->hSample = 2;
+        out->vSample = 1;
+        break;
     default: return IJL_UNSUPPORTED_SUBSAMPLING;
     }
     out->stride = static_cast<size_t>(p.DIBWidth) * out->inComponents + p.DIBPadBytes;

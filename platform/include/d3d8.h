@@ -78,8 +78,8 @@ struct IDirect3DDevice8 : public IUnknown {
     virtual void GetGammaRamp(D3DGAMMARAMP* pRamp) = 0;
     virtual HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                   IDirect3DTexture8** ppTexture) = 0;
-    virtual HRESULT CreateVolumeTexture(UINT Width, UINT Height, UINT Depth, UINT Levels, DWORD Usage,
-                                        D3DFORMAT Format, D3DPOOL Pool, IDirect3DVolumeTexture8** ppVolumeTexture) = 0;
+    virtual HRESULT CreateVolumeTexture(UINT Width, UINT Height, UINT Depth, UINT Levels, DWORD Usage, D3DFORMAT Format,
+                                        D3DPOOL Pool, IDirect3DVolumeTexture8** ppVolumeTexture) = 0;
     virtual HRESULT CreateCubeTexture(UINT EdgeLength, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                       IDirect3DCubeTexture8** ppCubeTexture) = 0;
     virtual HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
@@ -93,15 +93,15 @@ struct IDirect3DDevice8 : public IUnknown {
     virtual HRESULT CreateImageSurface(UINT Width, UINT Height, D3DFORMAT Format, IDirect3DSurface8** ppSurface) = 0;
     virtual HRESULT CopyRects(IDirect3DSurface8* pSourceSurface, const RECT* pSourceRectsArray, UINT cRects,
                               IDirect3DSurface8* pDestinationSurface, const POINT* pDestPointsArray) = 0;
-    virtual HRESULT UpdateTexture(IDirect3DBaseTexture8* pSourceTexture, IDirect3DBaseTexture8* pDestinationTexture) = 0;
+    virtual HRESULT UpdateTexture(IDirect3DBaseTexture8* pSourceTexture,
+                                  IDirect3DBaseTexture8* pDestinationTexture) = 0;
     virtual HRESULT GetFrontBuffer(IDirect3DSurface8* pDestSurface) = 0;
     virtual HRESULT SetRenderTarget(IDirect3DSurface8* pRenderTarget, IDirect3DSurface8* pNewZStencil) = 0;
     virtual HRESULT GetRenderTarget(IDirect3DSurface8** ppRenderTarget) = 0;
     virtual HRESULT GetDepthStencilSurface(IDirect3DSurface8** ppZStencilSurface) = 0;
     virtual HRESULT BeginScene() = 0;
     virtual HRESULT EndScene() = 0;
-    virtual HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
-                          DWORD Stencil) = 0;
+    virtual HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) = 0;
     virtual HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) = 0;
     virtual HRESULT GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) = 0;
     virtual HRESULT MultiplyTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) = 0;
@@ -140,10 +140,9 @@ struct IDirect3DDevice8 : public IUnknown {
                                          UINT startIndex, UINT primCount) = 0;
     virtual HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
                                     const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) = 0;
-    virtual HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinVertexIndex,
-                                           UINT NumVertexIndices, UINT PrimitiveCount, const void* pIndexData,
-                                           D3DFORMAT IndexDataFormat, const void* pVertexStreamZeroData,
-                                           UINT VertexStreamZeroStride) = 0;
+    virtual HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinVertexIndex, UINT NumVertexIndices,
+                                           UINT PrimitiveCount, const void* pIndexData, D3DFORMAT IndexDataFormat,
+                                           const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) = 0;
     virtual HRESULT ProcessVertices(UINT SrcStartIndex, UINT DestIndex, UINT VertexCount,
                                     IDirect3DVertexBuffer8* pDestBuffer, DWORD Flags) = 0;
     virtual HRESULT CreateVertexShader(const DWORD* pDeclaration, const DWORD* pFunction, DWORD* pHandle,

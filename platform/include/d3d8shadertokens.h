@@ -8,7 +8,7 @@
 // in DWORDs in bits 16-30 and that many DWORDs of payload follow. Every
 // parameter token has bit 31 set.
 #pragma once
-#include "d3d8caps.h"  // the version macros
+#include "d3d8caps.h" // the version macros
 #include "windef.h"
 
 typedef enum _D3DSHADER_INSTRUCTION_OPCODE_TYPE {
@@ -160,17 +160,17 @@ typedef enum _D3DVS_RASTOUT_OFFSETS {
 #define D3DSP_SRCMOD_MASK 0x0F000000u
 
 typedef enum _D3DSHADER_PARAM_SRCMOD_TYPE {
-    D3DSPSM_NONE = 0 << D3DSP_SRCMOD_SHIFT,     // r
-    D3DSPSM_NEG = 1 << D3DSP_SRCMOD_SHIFT,      // -r
-    D3DSPSM_BIAS = 2 << D3DSP_SRCMOD_SHIFT,     // r_bias
-    D3DSPSM_BIASNEG = 3 << D3DSP_SRCMOD_SHIFT,  // -r_bias
-    D3DSPSM_SIGN = 4 << D3DSP_SRCMOD_SHIFT,     // r_bx2
-    D3DSPSM_SIGNNEG = 5 << D3DSP_SRCMOD_SHIFT,  // -r_bx2
-    D3DSPSM_COMP = 6 << D3DSP_SRCMOD_SHIFT,     // 1-r
-    D3DSPSM_X2 = 7 << D3DSP_SRCMOD_SHIFT,       // r_x2
-    D3DSPSM_X2NEG = 8 << D3DSP_SRCMOD_SHIFT,    // -r_x2
-    D3DSPSM_DZ = 9 << D3DSP_SRCMOD_SHIFT,       // r_dz: divide by z
-    D3DSPSM_DW = 10 << D3DSP_SRCMOD_SHIFT,      // r_dw: divide by w
+    D3DSPSM_NONE = 0 << D3DSP_SRCMOD_SHIFT,    // r
+    D3DSPSM_NEG = 1 << D3DSP_SRCMOD_SHIFT,     // -r
+    D3DSPSM_BIAS = 2 << D3DSP_SRCMOD_SHIFT,    // r_bias
+    D3DSPSM_BIASNEG = 3 << D3DSP_SRCMOD_SHIFT, // -r_bias
+    D3DSPSM_SIGN = 4 << D3DSP_SRCMOD_SHIFT,    // r_bx2
+    D3DSPSM_SIGNNEG = 5 << D3DSP_SRCMOD_SHIFT, // -r_bx2
+    D3DSPSM_COMP = 6 << D3DSP_SRCMOD_SHIFT,    // 1-r
+    D3DSPSM_X2 = 7 << D3DSP_SRCMOD_SHIFT,      // r_x2
+    D3DSPSM_X2NEG = 8 << D3DSP_SRCMOD_SHIFT,   // -r_x2
+    D3DSPSM_DZ = 9 << D3DSP_SRCMOD_SHIFT,      // r_dz: divide by z
+    D3DSPSM_DW = 10 << D3DSP_SRCMOD_SHIFT,     // r_dw: divide by w
     D3DSPSM_FORCE_DWORD = 0x7fffffff
 } D3DSHADER_PARAM_SRCMOD_TYPE;
 

@@ -3,16 +3,29 @@
 #include "windows.h"
 
 typedef DWORD D3DCOLOR;
-#define D3DCOLOR_ARGB(a, r, g, b) \
-    ((D3DCOLOR)((((a) & 0xff) << 24) | (((r) & 0xff) << 16) | (((g) & 0xff) << 8) | ((b) & 0xff)))
+#define D3DCOLOR_ARGB(a, r, g, b) ((D3DCOLOR)((((a)&0xff) << 24) | (((r)&0xff) << 16) | (((g)&0xff) << 8) | ((b)&0xff)))
 #define D3DCOLOR_RGBA(r, g, b, a) D3DCOLOR_ARGB(a, r, g, b)
 #define D3DCOLOR_XRGB(r, g, b) D3DCOLOR_ARGB(0xff, r, g, b)
-#define D3DCOLOR_COLORVALUE(r, g, b, a) \
-    D3DCOLOR_RGBA((DWORD)((r) * 255.f), (DWORD)((g) * 255.f), (DWORD)((b) * 255.f), (DWORD)((a) * 255.f))
+#define D3DCOLOR_COLORVALUE(r, g, b, a)                                                                                \
+    D3DCOLOR_RGBA((DWORD)((r)*255.f), (DWORD)((g)*255.f), (DWORD)((b)*255.f), (DWORD)((a)*255.f))
 
-typedef struct _D3DVECTOR { float x; float y; float z; } D3DVECTOR;
-typedef struct _D3DCOLORVALUE { float r; float g; float b; float a; } D3DCOLORVALUE;
-typedef struct _D3DRECT { LONG x1; LONG y1; LONG x2; LONG y2; } D3DRECT;
+typedef struct _D3DVECTOR {
+    float x;
+    float y;
+    float z;
+} D3DVECTOR;
+typedef struct _D3DCOLORVALUE {
+    float r;
+    float g;
+    float b;
+    float a;
+} D3DCOLORVALUE;
+typedef struct _D3DRECT {
+    LONG x1;
+    LONG y1;
+    LONG x2;
+    LONG y2;
+} D3DRECT;
 
 typedef struct _D3DMATRIX {
     union {
@@ -152,10 +165,10 @@ typedef enum _D3DPOOL {
 #define D3DFVF_TEXTUREFORMAT1 3
 #define D3DFVF_TEXTUREFORMAT3 1
 #define D3DFVF_TEXTUREFORMAT4 2
-#define D3DFVF_TEXCOORDSIZE3(i) (D3DFVF_TEXTUREFORMAT3 << ((i) * 2 + 16))
+#define D3DFVF_TEXCOORDSIZE3(i) (D3DFVF_TEXTUREFORMAT3 << ((i)*2 + 16))
 #define D3DFVF_TEXCOORDSIZE2(i) (D3DFVF_TEXTUREFORMAT2)
-#define D3DFVF_TEXCOORDSIZE4(i) (D3DFVF_TEXTUREFORMAT4 << ((i) * 2 + 16))
-#define D3DFVF_TEXCOORDSIZE1(i) (D3DFVF_TEXTUREFORMAT1 << ((i) * 2 + 16))
+#define D3DFVF_TEXCOORDSIZE4(i) (D3DFVF_TEXTUREFORMAT4 << ((i)*2 + 16))
+#define D3DFVF_TEXCOORDSIZE1(i) (D3DFVF_TEXTUREFORMAT1 << ((i)*2 + 16))
 
 // Vertex shader declaration tokens.
 typedef enum _D3DVSD_TOKENTYPE {
@@ -199,11 +212,11 @@ typedef enum _D3DVSD_TOKENTYPE {
 #define D3DVSD_MAKETOKENTYPE(t) ((DWORD)(((DWORD)(t) << D3DVSD_TOKENTYPESHIFT) & D3DVSD_TOKENTYPEMASK))
 #define D3DVSD_STREAM(n) (D3DVSD_MAKETOKENTYPE(D3DVSD_TOKEN_STREAM) | (DWORD)(n))
 #define D3DVSD_STREAM_TESS() (D3DVSD_MAKETOKENTYPE(D3DVSD_TOKEN_STREAM) | (D3DVSD_STREAMTESSMASK))
-#define D3DVSD_REG(reg, type) \
+#define D3DVSD_REG(reg, type)                                                                                          \
     (D3DVSD_MAKETOKENTYPE(D3DVSD_TOKEN_STREAMDATA) | ((DWORD)(type) << D3DVSD_DATATYPESHIFT) | (DWORD)(reg))
-#define D3DVSD_SKIP(count) \
+#define D3DVSD_SKIP(count)                                                                                             \
     (D3DVSD_MAKETOKENTYPE(D3DVSD_TOKEN_STREAMDATA) | 0x10000000u | ((DWORD)(count) << D3DVSD_SKIPCOUNTSHIFT))
-#define D3DVSD_CONST(addr, count) \
+#define D3DVSD_CONST(addr, count)                                                                                      \
     (D3DVSD_MAKETOKENTYPE(D3DVSD_TOKEN_CONSTMEM) | ((DWORD)(count) << D3DVSD_CONSTCOUNTSHIFT) | (DWORD)(addr))
 #define D3DVSD_END() 0xFFFFFFFFu
 #define D3DVSD_NOP() 0x00000000u
@@ -281,7 +294,10 @@ typedef struct _D3DTRIPATCH_INFO {
     DWORD Order;
 } D3DTRIPATCH_INFO;
 
-typedef struct _D3DCLIPSTATUS8 { DWORD ClipUnion; DWORD ClipIntersection; } D3DCLIPSTATUS8;
+typedef struct _D3DCLIPSTATUS8 {
+    DWORD ClipUnion;
+    DWORD ClipIntersection;
+} D3DCLIPSTATUS8;
 #define D3DCS_LEFT 0x00000001L
 #define D3DCS_RIGHT 0x00000002L
 #define D3DCS_TOP 0x00000004L
@@ -291,14 +307,23 @@ typedef struct _D3DCLIPSTATUS8 { DWORD ClipUnion; DWORD ClipIntersection; } D3DC
 #define D3DCS_ALL 0x00000fffL
 
 typedef enum _D3DSHADEMODE {
-    D3DSHADE_FLAT = 1, D3DSHADE_GOURAUD = 2, D3DSHADE_PHONG = 3, D3DSHADE_FORCE_DWORD = 0x7fffffff
+    D3DSHADE_FLAT = 1,
+    D3DSHADE_GOURAUD = 2,
+    D3DSHADE_PHONG = 3,
+    D3DSHADE_FORCE_DWORD = 0x7fffffff
 } D3DSHADEMODE;
 
 typedef enum _D3DFILLMODE {
-    D3DFILL_POINT = 1, D3DFILL_WIREFRAME = 2, D3DFILL_SOLID = 3, D3DFILL_FORCE_DWORD = 0x7fffffff
+    D3DFILL_POINT = 1,
+    D3DFILL_WIREFRAME = 2,
+    D3DFILL_SOLID = 3,
+    D3DFILL_FORCE_DWORD = 0x7fffffff
 } D3DFILLMODE;
 
-typedef struct _D3DLINEPATTERN { WORD wRepeatFactor; WORD wLinePattern; } D3DLINEPATTERN;
+typedef struct _D3DLINEPATTERN {
+    WORD wRepeatFactor;
+    WORD wLinePattern;
+} D3DLINEPATTERN;
 
 typedef enum _D3DBLEND {
     D3DBLEND_ZERO = 1,
@@ -335,9 +360,7 @@ typedef enum _D3DTEXTUREADDRESS {
     D3DTADDRESS_FORCE_DWORD = 0x7fffffff
 } D3DTEXTUREADDRESS;
 
-typedef enum _D3DCULL {
-    D3DCULL_NONE = 1, D3DCULL_CW = 2, D3DCULL_CCW = 3, D3DCULL_FORCE_DWORD = 0x7fffffff
-} D3DCULL;
+typedef enum _D3DCULL { D3DCULL_NONE = 1, D3DCULL_CW = 2, D3DCULL_CCW = 3, D3DCULL_FORCE_DWORD = 0x7fffffff } D3DCULL;
 
 typedef enum _D3DCMPFUNC {
     D3DCMP_NEVER = 1,
@@ -364,11 +387,18 @@ typedef enum _D3DSTENCILOP {
 } D3DSTENCILOP;
 
 typedef enum _D3DFOGMODE {
-    D3DFOG_NONE = 0, D3DFOG_EXP = 1, D3DFOG_EXP2 = 2, D3DFOG_LINEAR = 3, D3DFOG_FORCE_DWORD = 0x7fffffff
+    D3DFOG_NONE = 0,
+    D3DFOG_EXP = 1,
+    D3DFOG_EXP2 = 2,
+    D3DFOG_LINEAR = 3,
+    D3DFOG_FORCE_DWORD = 0x7fffffff
 } D3DFOGMODE;
 
 typedef enum _D3DZBUFFERTYPE {
-    D3DZB_FALSE = 0, D3DZB_TRUE = 1, D3DZB_USEW = 2, D3DZB_FORCE_DWORD = 0x7fffffff
+    D3DZB_FALSE = 0,
+    D3DZB_TRUE = 1,
+    D3DZB_USEW = 2,
+    D3DZB_FORCE_DWORD = 0x7fffffff
 } D3DZBUFFERTYPE;
 
 typedef enum _D3DPRIMITIVETYPE {
@@ -481,7 +511,10 @@ typedef enum _D3DRENDERSTATETYPE {
 } D3DRENDERSTATETYPE;
 
 typedef enum _D3DMATERIALCOLORSOURCE {
-    D3DMCS_MATERIAL = 0, D3DMCS_COLOR1 = 1, D3DMCS_COLOR2 = 2, D3DMCS_FORCE_DWORD = 0x7fffffff
+    D3DMCS_MATERIAL = 0,
+    D3DMCS_COLOR1 = 1,
+    D3DMCS_COLOR2 = 2,
+    D3DMCS_FORCE_DWORD = 0x7fffffff
 } D3DMATERIALCOLORSOURCE;
 
 #define D3DRENDERSTATE_WRAPBIAS 128UL
@@ -605,24 +638,37 @@ typedef enum _D3DTEXTURETRANSFORMFLAGS {
 } D3DTEXTURETRANSFORMFLAGS;
 
 typedef enum _D3DPATCHEDGESTYLE {
-    D3DPATCHEDGE_DISCRETE = 0, D3DPATCHEDGE_CONTINUOUS = 1, D3DPATCHEDGE_FORCE_DWORD = 0x7fffffff
+    D3DPATCHEDGE_DISCRETE = 0,
+    D3DPATCHEDGE_CONTINUOUS = 1,
+    D3DPATCHEDGE_FORCE_DWORD = 0x7fffffff
 } D3DPATCHEDGESTYLE;
 
 typedef enum _D3DDEBUGMONITORTOKENS {
-    D3DDMT_ENABLE = 0, D3DDMT_DISABLE = 1, D3DDMT_FORCE_DWORD = 0x7fffffff
+    D3DDMT_ENABLE = 0,
+    D3DDMT_DISABLE = 1,
+    D3DDMT_FORCE_DWORD = 0x7fffffff
 } D3DDEBUGMONITORTOKENS;
 
 typedef enum _D3DBASISTYPE {
-    D3DBASIS_BEZIER = 0, D3DBASIS_BSPLINE = 1, D3DBASIS_INTERPOLATE = 2, D3DBASIS_FORCE_DWORD = 0x7fffffff
+    D3DBASIS_BEZIER = 0,
+    D3DBASIS_BSPLINE = 1,
+    D3DBASIS_INTERPOLATE = 2,
+    D3DBASIS_FORCE_DWORD = 0x7fffffff
 } D3DBASISTYPE;
 
 typedef enum _D3DORDERTYPE {
-    D3DORDER_LINEAR = 1, D3DORDER_QUADRATIC = 2, D3DORDER_CUBIC = 3, D3DORDER_QUINTIC = 5,
+    D3DORDER_LINEAR = 1,
+    D3DORDER_QUADRATIC = 2,
+    D3DORDER_CUBIC = 3,
+    D3DORDER_QUINTIC = 5,
     D3DORDER_FORCE_DWORD = 0x7fffffff
 } D3DORDERTYPE;
 
 typedef enum _D3DSTATEBLOCKTYPE {
-    D3DSBT_ALL = 1, D3DSBT_PIXELSTATE = 2, D3DSBT_VERTEXSTATE = 3, D3DSBT_FORCE_DWORD = 0x7fffffff
+    D3DSBT_ALL = 1,
+    D3DSBT_PIXELSTATE = 2,
+    D3DSBT_VERTEXSTATE = 3,
+    D3DSBT_FORCE_DWORD = 0x7fffffff
 } D3DSTATEBLOCKTYPE;
 
 typedef enum _D3DMULTISAMPLE_TYPE {
@@ -646,7 +692,10 @@ typedef enum _D3DMULTISAMPLE_TYPE {
 } D3DMULTISAMPLE_TYPE;
 
 typedef enum _D3DDEVTYPE {
-    D3DDEVTYPE_HAL = 1, D3DDEVTYPE_REF = 2, D3DDEVTYPE_SW = 3, D3DDEVTYPE_FORCE_DWORD = 0x7fffffff
+    D3DDEVTYPE_HAL = 1,
+    D3DDEVTYPE_REF = 2,
+    D3DDEVTYPE_SW = 3,
+    D3DDEVTYPE_FORCE_DWORD = 0x7fffffff
 } D3DDEVTYPE;
 
 typedef enum _D3DRESOURCETYPE {
@@ -671,12 +720,17 @@ typedef enum _D3DCUBEMAP_FACES {
 } D3DCUBEMAP_FACES;
 
 typedef enum _D3DBACKBUFFER_TYPE {
-    D3DBACKBUFFER_TYPE_MONO = 0, D3DBACKBUFFER_TYPE_LEFT = 1, D3DBACKBUFFER_TYPE_RIGHT = 2,
+    D3DBACKBUFFER_TYPE_MONO = 0,
+    D3DBACKBUFFER_TYPE_LEFT = 1,
+    D3DBACKBUFFER_TYPE_RIGHT = 2,
     D3DBACKBUFFER_TYPE_FORCE_DWORD = 0x7fffffff
 } D3DBACKBUFFER_TYPE;
 
 typedef enum _D3DSWAPEFFECT {
-    D3DSWAPEFFECT_DISCARD = 1, D3DSWAPEFFECT_FLIP = 2, D3DSWAPEFFECT_COPY = 3, D3DSWAPEFFECT_COPY_VSYNC = 4,
+    D3DSWAPEFFECT_DISCARD = 1,
+    D3DSWAPEFFECT_FLIP = 2,
+    D3DSWAPEFFECT_COPY = 3,
+    D3DSWAPEFFECT_COPY_VSYNC = 4,
     D3DSWAPEFFECT_FORCE_DWORD = 0x7fffffff
 } D3DSWAPEFFECT;
 
@@ -765,7 +819,10 @@ typedef struct _D3DADAPTER_IDENTIFIER8 {
     DWORD WHQLLevel;
 } D3DADAPTER_IDENTIFIER8;
 
-typedef struct _D3DRASTER_STATUS { BOOL InVBlank; UINT ScanLine; } D3DRASTER_STATUS;
+typedef struct _D3DRASTER_STATUS {
+    BOOL InVBlank;
+    UINT ScanLine;
+} D3DRASTER_STATUS;
 
 typedef struct _D3DVERTEXBUFFER_DESC {
     D3DFORMAT Format;
@@ -806,11 +863,28 @@ typedef struct _D3DVOLUME_DESC {
     UINT Depth;
 } D3DVOLUME_DESC;
 
-typedef struct _D3DLOCKED_RECT { INT Pitch; void* pBits; } D3DLOCKED_RECT;
-typedef struct _D3DBOX { UINT Left; UINT Top; UINT Right; UINT Bottom; UINT Front; UINT Back; } D3DBOX;
-typedef struct _D3DLOCKED_BOX { INT RowPitch; INT SlicePitch; void* pBits; } D3DLOCKED_BOX;
+typedef struct _D3DLOCKED_RECT {
+    INT Pitch;
+    void* pBits;
+} D3DLOCKED_RECT;
+typedef struct _D3DBOX {
+    UINT Left;
+    UINT Top;
+    UINT Right;
+    UINT Bottom;
+    UINT Front;
+    UINT Back;
+} D3DBOX;
+typedef struct _D3DLOCKED_BOX {
+    INT RowPitch;
+    INT SlicePitch;
+    void* pBits;
+} D3DLOCKED_BOX;
 
-typedef struct _D3DRANGE { UINT Offset; UINT Size; } D3DRANGE;
+typedef struct _D3DRANGE {
+    UINT Offset;
+    UINT Size;
+} D3DRANGE;
 
 // Error codes.
 #define _FACD3D 0x876

@@ -23,17 +23,42 @@ struct D3DXVECTOR2 {
     operator FLOAT*() { return &x; }
     operator const FLOAT*() const { return &x; }
 
-    D3DXVECTOR2& operator+=(const D3DXVECTOR2& v) { x += v.x; y += v.y; return *this; }
-    D3DXVECTOR2& operator-=(const D3DXVECTOR2& v) { x -= v.x; y -= v.y; return *this; }
-    D3DXVECTOR2& operator*=(FLOAT f) { x *= f; y *= f; return *this; }
-    D3DXVECTOR2& operator/=(FLOAT f) { const FLOAT inv = 1.0f / f; x *= inv; y *= inv; return *this; }
+    D3DXVECTOR2& operator+=(const D3DXVECTOR2& v)
+    {
+        x += v.x;
+        y += v.y;
+        return *this;
+    }
+    D3DXVECTOR2& operator-=(const D3DXVECTOR2& v)
+    {
+        x -= v.x;
+        y -= v.y;
+        return *this;
+    }
+    D3DXVECTOR2& operator*=(FLOAT f)
+    {
+        x *= f;
+        y *= f;
+        return *this;
+    }
+    D3DXVECTOR2& operator/=(FLOAT f)
+    {
+        const FLOAT inv = 1.0f / f;
+        x *= inv;
+        y *= inv;
+        return *this;
+    }
 
     D3DXVECTOR2 operator+() const { return *this; }
     D3DXVECTOR2 operator-() const { return D3DXVECTOR2(-x, -y); }
     D3DXVECTOR2 operator+(const D3DXVECTOR2& v) const { return D3DXVECTOR2(x + v.x, y + v.y); }
     D3DXVECTOR2 operator-(const D3DXVECTOR2& v) const { return D3DXVECTOR2(x - v.x, y - v.y); }
     D3DXVECTOR2 operator*(FLOAT f) const { return D3DXVECTOR2(x * f, y * f); }
-    D3DXVECTOR2 operator/(FLOAT f) const { const FLOAT inv = 1.0f / f; return D3DXVECTOR2(x * inv, y * inv); }
+    D3DXVECTOR2 operator/(FLOAT f) const
+    {
+        const FLOAT inv = 1.0f / f;
+        return D3DXVECTOR2(x * inv, y * inv);
+    }
     friend D3DXVECTOR2 operator*(FLOAT f, const D3DXVECTOR2& v) { return D3DXVECTOR2(f * v.x, f * v.y); }
 
     bool operator==(const D3DXVECTOR2& v) const { return x == v.x && y == v.y; }
@@ -43,17 +68,57 @@ typedef D3DXVECTOR2* LPD3DXVECTOR2;
 
 struct D3DXVECTOR3 : public D3DVECTOR {
     D3DXVECTOR3() = default;
-    D3DXVECTOR3(const FLOAT* f) { x = f[0]; y = f[1]; z = f[2]; }
-    D3DXVECTOR3(const D3DVECTOR& v) { x = v.x; y = v.y; z = v.z; }
-    D3DXVECTOR3(FLOAT fx, FLOAT fy, FLOAT fz) { x = fx; y = fy; z = fz; }
+    D3DXVECTOR3(const FLOAT* f)
+    {
+        x = f[0];
+        y = f[1];
+        z = f[2];
+    }
+    D3DXVECTOR3(const D3DVECTOR& v)
+    {
+        x = v.x;
+        y = v.y;
+        z = v.z;
+    }
+    D3DXVECTOR3(FLOAT fx, FLOAT fy, FLOAT fz)
+    {
+        x = fx;
+        y = fy;
+        z = fz;
+    }
 
     operator FLOAT*() { return &x; }
     operator const FLOAT*() const { return &x; }
 
-    D3DXVECTOR3& operator+=(const D3DXVECTOR3& v) { x += v.x; y += v.y; z += v.z; return *this; }
-    D3DXVECTOR3& operator-=(const D3DXVECTOR3& v) { x -= v.x; y -= v.y; z -= v.z; return *this; }
-    D3DXVECTOR3& operator*=(FLOAT f) { x *= f; y *= f; z *= f; return *this; }
-    D3DXVECTOR3& operator/=(FLOAT f) { const FLOAT inv = 1.0f / f; x *= inv; y *= inv; z *= inv; return *this; }
+    D3DXVECTOR3& operator+=(const D3DXVECTOR3& v)
+    {
+        x += v.x;
+        y += v.y;
+        z += v.z;
+        return *this;
+    }
+    D3DXVECTOR3& operator-=(const D3DXVECTOR3& v)
+    {
+        x -= v.x;
+        y -= v.y;
+        z -= v.z;
+        return *this;
+    }
+    D3DXVECTOR3& operator*=(FLOAT f)
+    {
+        x *= f;
+        y *= f;
+        z *= f;
+        return *this;
+    }
+    D3DXVECTOR3& operator/=(FLOAT f)
+    {
+        const FLOAT inv = 1.0f / f;
+        x *= inv;
+        y *= inv;
+        z *= inv;
+        return *this;
+    }
 
     D3DXVECTOR3 operator+() const { return *this; }
     D3DXVECTOR3 operator-() const { return D3DXVECTOR3(-x, -y, -z); }
@@ -82,13 +147,37 @@ struct D3DXVECTOR4 {
     operator FLOAT*() { return &x; }
     operator const FLOAT*() const { return &x; }
 
-    D3DXVECTOR4& operator+=(const D3DXVECTOR4& v) { x += v.x; y += v.y; z += v.z; w += v.w; return *this; }
-    D3DXVECTOR4& operator-=(const D3DXVECTOR4& v) { x -= v.x; y -= v.y; z -= v.z; w -= v.w; return *this; }
-    D3DXVECTOR4& operator*=(FLOAT f) { x *= f; y *= f; z *= f; w *= f; return *this; }
+    D3DXVECTOR4& operator+=(const D3DXVECTOR4& v)
+    {
+        x += v.x;
+        y += v.y;
+        z += v.z;
+        w += v.w;
+        return *this;
+    }
+    D3DXVECTOR4& operator-=(const D3DXVECTOR4& v)
+    {
+        x -= v.x;
+        y -= v.y;
+        z -= v.z;
+        w -= v.w;
+        return *this;
+    }
+    D3DXVECTOR4& operator*=(FLOAT f)
+    {
+        x *= f;
+        y *= f;
+        z *= f;
+        w *= f;
+        return *this;
+    }
     D3DXVECTOR4& operator/=(FLOAT f)
     {
         const FLOAT inv = 1.0f / f;
-        x *= inv; y *= inv; z *= inv; w *= inv;
+        x *= inv;
+        y *= inv;
+        z *= inv;
+        w *= inv;
         return *this;
     }
 
@@ -113,13 +202,25 @@ struct D3DXMATRIX : public D3DMATRIX {
     D3DXMATRIX() = default;
     D3DXMATRIX(const FLOAT* f) { std::memcpy(&_11, f, sizeof(D3DMATRIX)); }
     D3DXMATRIX(const D3DMATRIX& mat) { std::memcpy(&_11, &mat, sizeof(D3DMATRIX)); }
-    D3DXMATRIX(FLOAT f11, FLOAT f12, FLOAT f13, FLOAT f14, FLOAT f21, FLOAT f22, FLOAT f23, FLOAT f24,
-               FLOAT f31, FLOAT f32, FLOAT f33, FLOAT f34, FLOAT f41, FLOAT f42, FLOAT f43, FLOAT f44)
+    D3DXMATRIX(FLOAT f11, FLOAT f12, FLOAT f13, FLOAT f14, FLOAT f21, FLOAT f22, FLOAT f23, FLOAT f24, FLOAT f31,
+               FLOAT f32, FLOAT f33, FLOAT f34, FLOAT f41, FLOAT f42, FLOAT f43, FLOAT f44)
     {
-        _11 = f11; _12 = f12; _13 = f13; _14 = f14;
-        _21 = f21; _22 = f22; _23 = f23; _24 = f24;
-        _31 = f31; _32 = f32; _33 = f33; _34 = f34;
-        _41 = f41; _42 = f42; _43 = f43; _44 = f44;
+        _11 = f11;
+        _12 = f12;
+        _13 = f13;
+        _14 = f14;
+        _21 = f21;
+        _22 = f22;
+        _23 = f23;
+        _24 = f24;
+        _31 = f31;
+        _32 = f32;
+        _33 = f33;
+        _34 = f34;
+        _41 = f41;
+        _42 = f42;
+        _43 = f43;
+        _44 = f44;
     }
 
     FLOAT& operator()(UINT row, UINT col) { return m[row][col]; }
@@ -147,12 +248,42 @@ struct D3DXMATRIX : public D3DMATRIX {
     D3DXMATRIX& operator/=(FLOAT f) { return *this *= (1.0f / f); }
 
     D3DXMATRIX operator+() const { return *this; }
-    D3DXMATRIX operator-() const { D3DXMATRIX r(*this); r *= -1.0f; return r; }
-    D3DXMATRIX operator*(const D3DXMATRIX& mat) const { D3DXMATRIX r(*this); r *= mat; return r; }
-    D3DXMATRIX operator+(const D3DXMATRIX& mat) const { D3DXMATRIX r(*this); r += mat; return r; }
-    D3DXMATRIX operator-(const D3DXMATRIX& mat) const { D3DXMATRIX r(*this); r -= mat; return r; }
-    D3DXMATRIX operator*(FLOAT f) const { D3DXMATRIX r(*this); r *= f; return r; }
-    D3DXMATRIX operator/(FLOAT f) const { D3DXMATRIX r(*this); r /= f; return r; }
+    D3DXMATRIX operator-() const
+    {
+        D3DXMATRIX r(*this);
+        r *= -1.0f;
+        return r;
+    }
+    D3DXMATRIX operator*(const D3DXMATRIX& mat) const
+    {
+        D3DXMATRIX r(*this);
+        r *= mat;
+        return r;
+    }
+    D3DXMATRIX operator+(const D3DXMATRIX& mat) const
+    {
+        D3DXMATRIX r(*this);
+        r += mat;
+        return r;
+    }
+    D3DXMATRIX operator-(const D3DXMATRIX& mat) const
+    {
+        D3DXMATRIX r(*this);
+        r -= mat;
+        return r;
+    }
+    D3DXMATRIX operator*(FLOAT f) const
+    {
+        D3DXMATRIX r(*this);
+        r *= f;
+        return r;
+    }
+    D3DXMATRIX operator/(FLOAT f) const
+    {
+        D3DXMATRIX r(*this);
+        r /= f;
+        return r;
+    }
     friend D3DXMATRIX operator*(FLOAT f, const D3DXMATRIX& mat) { return mat * f; }
 
     bool operator==(const D3DXMATRIX& mat) const
@@ -178,17 +309,49 @@ struct D3DXQUATERNION {
     operator FLOAT*() { return &x; }
     operator const FLOAT*() const { return &x; }
 
-    D3DXQUATERNION& operator+=(const D3DXQUATERNION& q) { x += q.x; y += q.y; z += q.z; w += q.w; return *this; }
-    D3DXQUATERNION& operator-=(const D3DXQUATERNION& q) { x -= q.x; y -= q.y; z -= q.z; w -= q.w; return *this; }
+    D3DXQUATERNION& operator+=(const D3DXQUATERNION& q)
+    {
+        x += q.x;
+        y += q.y;
+        z += q.z;
+        w += q.w;
+        return *this;
+    }
+    D3DXQUATERNION& operator-=(const D3DXQUATERNION& q)
+    {
+        x -= q.x;
+        y -= q.y;
+        z -= q.z;
+        w -= q.w;
+        return *this;
+    }
     D3DXQUATERNION& operator*=(const D3DXQUATERNION& q);
-    D3DXQUATERNION& operator*=(FLOAT f) { x *= f; y *= f; z *= f; w *= f; return *this; }
+    D3DXQUATERNION& operator*=(FLOAT f)
+    {
+        x *= f;
+        y *= f;
+        z *= f;
+        w *= f;
+        return *this;
+    }
     D3DXQUATERNION& operator/=(FLOAT f) { return *this *= (1.0f / f); }
 
     D3DXQUATERNION operator+() const { return *this; }
     D3DXQUATERNION operator-() const { return D3DXQUATERNION(-x, -y, -z, -w); }
-    D3DXQUATERNION operator+(const D3DXQUATERNION& q) const { return D3DXQUATERNION(x + q.x, y + q.y, z + q.z, w + q.w); }
-    D3DXQUATERNION operator-(const D3DXQUATERNION& q) const { return D3DXQUATERNION(x - q.x, y - q.y, z - q.z, w - q.w); }
-    D3DXQUATERNION operator*(const D3DXQUATERNION& q) const { D3DXQUATERNION r(*this); r *= q; return r; }
+    D3DXQUATERNION operator+(const D3DXQUATERNION& q) const
+    {
+        return D3DXQUATERNION(x + q.x, y + q.y, z + q.z, w + q.w);
+    }
+    D3DXQUATERNION operator-(const D3DXQUATERNION& q) const
+    {
+        return D3DXQUATERNION(x - q.x, y - q.y, z - q.z, w - q.w);
+    }
+    D3DXQUATERNION operator*(const D3DXQUATERNION& q) const
+    {
+        D3DXQUATERNION r(*this);
+        r *= q;
+        return r;
+    }
     D3DXQUATERNION operator*(FLOAT f) const { return D3DXQUATERNION(x * f, y * f, z * f, w * f); }
     D3DXQUATERNION operator/(FLOAT f) const { return *this * (1.0f / f); }
     friend D3DXQUATERNION operator*(FLOAT f, const D3DXQUATERNION& q) { return q * f; }
@@ -246,9 +409,30 @@ struct D3DXCOLOR {
     operator D3DCOLORVALUE&() { return *reinterpret_cast<D3DCOLORVALUE*>(&r); }
     operator const D3DCOLORVALUE&() const { return *reinterpret_cast<const D3DCOLORVALUE*>(&r); }
 
-    D3DXCOLOR& operator+=(const D3DXCOLOR& c) { r += c.r; g += c.g; b += c.b; a += c.a; return *this; }
-    D3DXCOLOR& operator-=(const D3DXCOLOR& c) { r -= c.r; g -= c.g; b -= c.b; a -= c.a; return *this; }
-    D3DXCOLOR& operator*=(FLOAT f) { r *= f; g *= f; b *= f; a *= f; return *this; }
+    D3DXCOLOR& operator+=(const D3DXCOLOR& c)
+    {
+        r += c.r;
+        g += c.g;
+        b += c.b;
+        a += c.a;
+        return *this;
+    }
+    D3DXCOLOR& operator-=(const D3DXCOLOR& c)
+    {
+        r -= c.r;
+        g -= c.g;
+        b -= c.b;
+        a -= c.a;
+        return *this;
+    }
+    D3DXCOLOR& operator*=(FLOAT f)
+    {
+        r *= f;
+        g *= f;
+        b *= f;
+        a *= f;
+        return *this;
+    }
     D3DXCOLOR& operator/=(FLOAT f) { return *this *= (1.0f / f); }
 
     D3DXCOLOR operator+() const { return *this; }
@@ -274,32 +458,38 @@ inline FLOAT D3DXVec2Dot(const D3DXVECTOR2* a, const D3DXVECTOR2* b) { return a-
 inline FLOAT D3DXVec2CCW(const D3DXVECTOR2* a, const D3DXVECTOR2* b) { return a->x * b->y - a->y * b->x; }
 inline D3DXVECTOR2* D3DXVec2Add(D3DXVECTOR2* out, const D3DXVECTOR2* a, const D3DXVECTOR2* b)
 {
-    out->x = a->x + b->x; out->y = a->y + b->y;
+    out->x = a->x + b->x;
+    out->y = a->y + b->y;
     return out;
 }
 inline D3DXVECTOR2* D3DXVec2Subtract(D3DXVECTOR2* out, const D3DXVECTOR2* a, const D3DXVECTOR2* b)
 {
-    out->x = a->x - b->x; out->y = a->y - b->y;
+    out->x = a->x - b->x;
+    out->y = a->y - b->y;
     return out;
 }
 inline D3DXVECTOR2* D3DXVec2Minimize(D3DXVECTOR2* out, const D3DXVECTOR2* a, const D3DXVECTOR2* b)
 {
-    out->x = a->x < b->x ? a->x : b->x; out->y = a->y < b->y ? a->y : b->y;
+    out->x = a->x < b->x ? a->x : b->x;
+    out->y = a->y < b->y ? a->y : b->y;
     return out;
 }
 inline D3DXVECTOR2* D3DXVec2Maximize(D3DXVECTOR2* out, const D3DXVECTOR2* a, const D3DXVECTOR2* b)
 {
-    out->x = a->x > b->x ? a->x : b->x; out->y = a->y > b->y ? a->y : b->y;
+    out->x = a->x > b->x ? a->x : b->x;
+    out->y = a->y > b->y ? a->y : b->y;
     return out;
 }
 inline D3DXVECTOR2* D3DXVec2Scale(D3DXVECTOR2* out, const D3DXVECTOR2* v, FLOAT s)
 {
-    out->x = v->x * s; out->y = v->y * s;
+    out->x = v->x * s;
+    out->y = v->y * s;
     return out;
 }
 inline D3DXVECTOR2* D3DXVec2Lerp(D3DXVECTOR2* out, const D3DXVECTOR2* a, const D3DXVECTOR2* b, FLOAT s)
 {
-    out->x = a->x + s * (b->x - a->x); out->y = a->y + s * (b->y - a->y);
+    out->x = a->x + s * (b->x - a->x);
+    out->y = a->y + s * (b->y - a->y);
     return out;
 }
 KESTU_PLATFORM_API D3DXVECTOR2* D3DXVec2Normalize(D3DXVECTOR2* out, const D3DXVECTOR2* v);
@@ -311,10 +501,7 @@ KESTU_PLATFORM_API D3DXVECTOR2* D3DXVec2TransformNormal(D3DXVECTOR2* out, const 
 
 inline FLOAT D3DXVec3Length(const D3DXVECTOR3* v) { return std::sqrt(v->x * v->x + v->y * v->y + v->z * v->z); }
 inline FLOAT D3DXVec3LengthSq(const D3DXVECTOR3* v) { return v->x * v->x + v->y * v->y + v->z * v->z; }
-inline FLOAT D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b)
-{
-    return a->x * b->x + a->y * b->y + a->z * b->z;
-}
+inline FLOAT D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b) { return a->x * b->x + a->y * b->y + a->z * b->z; }
 inline D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b)
 {
     const D3DXVECTOR3 r(a->y * b->z - a->z * b->y, a->z * b->x - a->x * b->z, a->x * b->y - a->y * b->x);
@@ -323,12 +510,16 @@ inline D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* out, const D3DXVECTOR3* a, const 
 }
 inline D3DXVECTOR3* D3DXVec3Add(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b)
 {
-    out->x = a->x + b->x; out->y = a->y + b->y; out->z = a->z + b->z;
+    out->x = a->x + b->x;
+    out->y = a->y + b->y;
+    out->z = a->z + b->z;
     return out;
 }
 inline D3DXVECTOR3* D3DXVec3Subtract(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b)
 {
-    out->x = a->x - b->x; out->y = a->y - b->y; out->z = a->z - b->z;
+    out->x = a->x - b->x;
+    out->y = a->y - b->y;
+    out->z = a->z - b->z;
     return out;
 }
 inline D3DXVECTOR3* D3DXVec3Minimize(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b)
@@ -347,7 +538,9 @@ inline D3DXVECTOR3* D3DXVec3Maximize(D3DXVECTOR3* out, const D3DXVECTOR3* a, con
 }
 inline D3DXVECTOR3* D3DXVec3Scale(D3DXVECTOR3* out, const D3DXVECTOR3* v, FLOAT s)
 {
-    out->x = v->x * s; out->y = v->y * s; out->z = v->z * s;
+    out->x = v->x * s;
+    out->y = v->y * s;
+    out->z = v->z * s;
     return out;
 }
 inline D3DXVECTOR3* D3DXVec3Lerp(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b, FLOAT s)
@@ -358,8 +551,8 @@ inline D3DXVECTOR3* D3DXVec3Lerp(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D
     return out;
 }
 // Hermite spline from v1 (tangent t1) to v2 (tangent t2) at s in [0, 1].
-KESTU_PLATFORM_API D3DXVECTOR3* D3DXVec3Hermite(D3DXVECTOR3* out, const D3DXVECTOR3* v1, const D3DXVECTOR3* t1, const D3DXVECTOR3* v2,
-                                                const D3DXVECTOR3* t2, FLOAT s);
+KESTU_PLATFORM_API D3DXVECTOR3* D3DXVec3Hermite(D3DXVECTOR3* out, const D3DXVECTOR3* v1, const D3DXVECTOR3* t1,
+                                                const D3DXVECTOR3* v2, const D3DXVECTOR3* t2, FLOAT s);
 // Catmull-Rom spline between v1 and v2, shaped by v0 and v3.
 KESTU_PLATFORM_API D3DXVECTOR3* D3DXVec3CatmullRom(D3DXVECTOR3* out, const D3DXVECTOR3* v0, const D3DXVECTOR3* v1,
                                                    const D3DXVECTOR3* v2, const D3DXVECTOR3* v3, FLOAT s);
@@ -376,9 +569,11 @@ KESTU_PLATFORM_API D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* out, const D
 KESTU_PLATFORM_API D3DXVECTOR3* D3DXVec3TransformNormal(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);
 // Object space to viewport coordinates and back; any matrix may be null (identity).
 KESTU_PLATFORM_API D3DXVECTOR3* D3DXVec3Project(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DVIEWPORT8* viewport,
-                                                const D3DXMATRIX* projection, const D3DXMATRIX* view, const D3DXMATRIX* world);
+                                                const D3DXMATRIX* projection, const D3DXMATRIX* view,
+                                                const D3DXMATRIX* world);
 KESTU_PLATFORM_API D3DXVECTOR3* D3DXVec3Unproject(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DVIEWPORT8* viewport,
-                                                  const D3DXMATRIX* projection, const D3DXMATRIX* view, const D3DXMATRIX* world);
+                                                  const D3DXMATRIX* projection, const D3DXMATRIX* view,
+                                                  const D3DXMATRIX* world);
 
 // ---- 4D vectors --------------------------------------------------------------
 
@@ -448,23 +643,31 @@ KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixRotationAxis(D3DXMATRIX* out, const D3D
 KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixRotationQuaternion(D3DXMATRIX* out, const D3DXQUATERNION* q);
 // Roll about z, then pitch about x, then yaw about y.
 KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixRotationYawPitchRoll(D3DXMATRIX* out, FLOAT yaw, FLOAT pitch, FLOAT roll);
-KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at, const D3DXVECTOR3* up);
-KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixLookAtRH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at, const D3DXVECTOR3* up);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at,
+                                                  const D3DXVECTOR3* up);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixLookAtRH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at,
+                                                  const D3DXVECTOR3* up);
 KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixPerspectiveLH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf);
 KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixPerspectiveRH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf);
-KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, FLOAT fovy, FLOAT aspect, FLOAT zn, FLOAT zf);
-KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixPerspectiveFovRH(D3DXMATRIX* out, FLOAT fovy, FLOAT aspect, FLOAT zn, FLOAT zf);
-KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixPerspectiveOffCenterLH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn,
-                                                                FLOAT zf);
-KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixPerspectiveOffCenterRH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn,
-                                                                FLOAT zf);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, FLOAT fovy, FLOAT aspect, FLOAT zn,
+                                                          FLOAT zf);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixPerspectiveFovRH(D3DXMATRIX* out, FLOAT fovy, FLOAT aspect, FLOAT zn,
+                                                          FLOAT zf);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixPerspectiveOffCenterLH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t,
+                                                                FLOAT zn, FLOAT zf);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixPerspectiveOffCenterRH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t,
+                                                                FLOAT zn, FLOAT zf);
 KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixOrthoLH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf);
 KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixOrthoRH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf);
-KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn, FLOAT zf);
-KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixOrthoOffCenterRH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn, FLOAT zf);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn,
+                                                          FLOAT zf);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixOrthoOffCenterRH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn,
+                                                          FLOAT zf);
 // Scale, then rotate about the centre, then translate; null parts are left out.
-KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixAffineTransformation(D3DXMATRIX* out, FLOAT scaling, const D3DXVECTOR3* rotationCenter,
-                                                              const D3DXQUATERNION* rotation, const D3DXVECTOR3* translation);
+KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixAffineTransformation(D3DXMATRIX* out, FLOAT scaling,
+                                                              const D3DXVECTOR3* rotationCenter,
+                                                              const D3DXQUATERNION* rotation,
+                                                              const D3DXVECTOR3* translation);
 // Projects onto the plane along the light (w = 0: a direction, w = 1: a point).
 KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixShadow(D3DXMATRIX* out, const D3DXVECTOR4* light, const D3DXPLANE* plane);
 KESTU_PLATFORM_API D3DXMATRIX* D3DXMatrixReflect(D3DXMATRIX* out, const D3DXPLANE* plane);
@@ -475,7 +678,10 @@ inline FLOAT D3DXQuaternionLength(const D3DXQUATERNION* q)
 {
     return std::sqrt(q->x * q->x + q->y * q->y + q->z * q->z + q->w * q->w);
 }
-inline FLOAT D3DXQuaternionLengthSq(const D3DXQUATERNION* q) { return q->x * q->x + q->y * q->y + q->z * q->z + q->w * q->w; }
+inline FLOAT D3DXQuaternionLengthSq(const D3DXQUATERNION* q)
+{
+    return q->x * q->x + q->y * q->y + q->z * q->z + q->w * q->w;
+}
 inline FLOAT D3DXQuaternionDot(const D3DXQUATERNION* a, const D3DXQUATERNION* b)
 {
     return a->x * b->x + a->y * b->y + a->z * b->z + a->w * b->w;
@@ -495,16 +701,20 @@ inline D3DXQUATERNION* D3DXQuaternionConjugate(D3DXQUATERNION* out, const D3DXQU
     return out;
 }
 // out = a * b: the rotation a followed by the rotation b.
-KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionMultiply(D3DXQUATERNION* out, const D3DXQUATERNION* a, const D3DXQUATERNION* b);
+KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionMultiply(D3DXQUATERNION* out, const D3DXQUATERNION* a,
+                                                          const D3DXQUATERNION* b);
 KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionNormalize(D3DXQUATERNION* out, const D3DXQUATERNION* q);
 KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionInverse(D3DXQUATERNION* out, const D3DXQUATERNION* q);
-KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionRotationAxis(D3DXQUATERNION* out, const D3DXVECTOR3* axis, FLOAT angle);
+KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionRotationAxis(D3DXQUATERNION* out, const D3DXVECTOR3* axis,
+                                                              FLOAT angle);
 KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionRotationMatrix(D3DXQUATERNION* out, const D3DXMATRIX* m);
-KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* out, FLOAT yaw, FLOAT pitch, FLOAT roll);
+KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* out, FLOAT yaw, FLOAT pitch,
+                                                                      FLOAT roll);
 KESTU_PLATFORM_API void D3DXQuaternionToAxisAngle(const D3DXQUATERNION* q, D3DXVECTOR3* axis, FLOAT* angle);
 // Spherical interpolation along the shorter arc: t = 0 gives a, t = 1 gives b
 // or -b, whichever lies nearer a.
-KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a, const D3DXQUATERNION* b, FLOAT t);
+KESTU_PLATFORM_API D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a,
+                                                       const D3DXQUATERNION* b, FLOAT t);
 
 // ---- planes ------------------------------------------------------------------
 
@@ -523,10 +733,13 @@ inline FLOAT D3DXPlaneDotNormal(const D3DXPLANE* p, const D3DXVECTOR3* v)
 KESTU_PLATFORM_API D3DXPLANE* D3DXPlaneNormalize(D3DXPLANE* out, const D3DXPLANE* p);
 // The point where the line through a and b meets the plane; null when the
 // line is parallel to it.
-KESTU_PLATFORM_API D3DXVECTOR3* D3DXPlaneIntersectLine(D3DXVECTOR3* out, const D3DXPLANE* p, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
-KESTU_PLATFORM_API D3DXPLANE* D3DXPlaneFromPointNormal(D3DXPLANE* out, const D3DXVECTOR3* point, const D3DXVECTOR3* normal);
+KESTU_PLATFORM_API D3DXVECTOR3* D3DXPlaneIntersectLine(D3DXVECTOR3* out, const D3DXPLANE* p, const D3DXVECTOR3* a,
+                                                       const D3DXVECTOR3* b);
+KESTU_PLATFORM_API D3DXPLANE* D3DXPlaneFromPointNormal(D3DXPLANE* out, const D3DXVECTOR3* point,
+                                                       const D3DXVECTOR3* normal);
 // Normal along normalize((b - a) x (c - a)).
-KESTU_PLATFORM_API D3DXPLANE* D3DXPlaneFromPoints(D3DXPLANE* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b, const D3DXVECTOR3* c);
+KESTU_PLATFORM_API D3DXPLANE* D3DXPlaneFromPoints(D3DXPLANE* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b,
+                                                  const D3DXVECTOR3* c);
 // m must be the inverse transpose of the matrix that moves the points.
 KESTU_PLATFORM_API D3DXPLANE* D3DXPlaneTransform(D3DXPLANE* out, const D3DXPLANE* p, const D3DXMATRIX* m);
 
@@ -575,14 +788,15 @@ KESTU_PLATFORM_API BOOL D3DXBoxBoundProbe(const D3DXVECTOR3* min, const D3DXVECT
 KESTU_PLATFORM_API BOOL D3DXSphereBoundProbe(const D3DXVECTOR3* centre, FLOAT radius, const D3DXVECTOR3* origin,
                                              const D3DXVECTOR3* direction);
 // Bounds of count positions, each at the start of a vertex of stride bytes.
-KESTU_PLATFORM_API HRESULT D3DXComputeBoundingBox(const void* firstPosition, DWORD count, DWORD stride, D3DXVECTOR3* min,
-                                                  D3DXVECTOR3* max);
-KESTU_PLATFORM_API HRESULT D3DXComputeBoundingSphere(const void* firstPosition, DWORD count, DWORD stride, D3DXVECTOR3* centre,
-                                                     FLOAT* radius);
+KESTU_PLATFORM_API HRESULT D3DXComputeBoundingBox(const void* firstPosition, DWORD count, DWORD stride,
+                                                  D3DXVECTOR3* min, D3DXVECTOR3* max);
+KESTU_PLATFORM_API HRESULT D3DXComputeBoundingSphere(const void* firstPosition, DWORD count, DWORD stride,
+                                                     D3DXVECTOR3* centre, FLOAT* radius);
 // Ray against the triangle p0 p1 p2 (both windings); u and v are the weights of
 // p1 and p2 at the hit, dist the distance along direction in its units.
-KESTU_PLATFORM_API BOOL D3DXIntersectTri(const D3DXVECTOR3* p0, const D3DXVECTOR3* p1, const D3DXVECTOR3* p2, const D3DXVECTOR3* origin,
-                                         const D3DXVECTOR3* direction, FLOAT* u, FLOAT* v, FLOAT* dist);
+KESTU_PLATFORM_API BOOL D3DXIntersectTri(const D3DXVECTOR3* p0, const D3DXVECTOR3* p1, const D3DXVECTOR3* p2,
+                                         const D3DXVECTOR3* origin, const D3DXVECTOR3* direction, FLOAT* u, FLOAT* v,
+                                         FLOAT* dist);
 
 inline D3DXMATRIX& D3DXMATRIX::operator*=(const D3DXMATRIX& mat)
 {

@@ -95,14 +95,14 @@ struct ID3DXMesh : public ID3DXBaseMesh {
                                     LPD3DXBUFFER* vertexRemap) = 0;
 };
 
-KESTU_PLATFORM_API HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf, LPDIRECT3DDEVICE8 device,
-                                             LPD3DXMESH* mesh);
+KESTU_PLATFORM_API HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf,
+                                             LPDIRECT3DDEVICE8 device, LPD3DXMESH* mesh);
 KESTU_PLATFORM_API HRESULT D3DXCreateMesh(DWORD numFaces, DWORD numVertices, DWORD options, const DWORD* declaration,
                                           LPDIRECT3DDEVICE8 device, LPD3DXMESH* mesh);
 
 // A sphere of position and normal vertices; adjacency (3 DWORDs per face) when asked.
-KESTU_PLATFORM_API HRESULT D3DXCreateSphere(LPDIRECT3DDEVICE8 device, FLOAT radius, UINT slices, UINT stacks, LPD3DXMESH* mesh,
-                                            LPD3DXBUFFER* adjacency);
+KESTU_PLATFORM_API HRESULT D3DXCreateSphere(LPDIRECT3DDEVICE8 device, FLOAT radius, UINT slices, UINT stacks,
+                                            LPD3DXMESH* mesh, LPD3DXBUFFER* adjacency);
 
 // Vertex normals from the faces (the mesh needs D3DFVF_NORMAL); with
 // adjacency, vertices at one position share their normal.
@@ -110,9 +110,11 @@ KESTU_PLATFORM_API HRESULT D3DXComputeNormals(LPD3DXBASEMESH mesh, const DWORD* 
 
 // Every mesh of the file, carried through its frames' matrices, in one mesh.
 // Buffers: adjacency (3 DWORDs per face) and the D3DXMATERIAL records.
-KESTU_PLATFORM_API HRESULT D3DXLoadMeshFromX(LPCSTR filename, DWORD options, LPDIRECT3DDEVICE8 device, LPD3DXBUFFER* adjacency,
-                                             LPD3DXBUFFER* materials, PDWORD numMaterials, LPD3DXMESH* mesh);
+KESTU_PLATFORM_API HRESULT D3DXLoadMeshFromX(LPCSTR filename, DWORD options, LPDIRECT3DDEVICE8 device,
+                                             LPD3DXBUFFER* adjacency, LPD3DXBUFFER* materials, PDWORD numMaterials,
+                                             LPD3DXMESH* mesh);
 #define D3DXLoadMeshFromXA D3DXLoadMeshFromX
 // One Mesh data object of an open file.
 KESTU_PLATFORM_API HRESULT D3DXLoadMeshFromXof(LPDIRECTXFILEDATA xofMesh, DWORD options, LPDIRECT3DDEVICE8 device,
-                                               LPD3DXBUFFER* adjacency, LPD3DXBUFFER* materials, PDWORD numMaterials, LPD3DXMESH* mesh);
+                                               LPD3DXBUFFER* adjacency, LPD3DXBUFFER* materials, PDWORD numMaterials,
+                                               LPD3DXMESH* mesh);

@@ -69,11 +69,7 @@ typedef enum : int {
     IJL_OTHER = 255
 } IJL_COLOR;
 
-typedef enum : int {
-    IJL_NONE = 0,
-    IJL_411 = 1,
-    IJL_422 = 2
-} IJL_JPGSUBSAMPLING;
+typedef enum : int { IJL_NONE = 0, IJL_411 = 1, IJL_422 = 2 } IJL_JPGSUBSAMPLING;
 typedef IJL_JPGSUBSAMPLING IJL_DIBSUBSAMPLING;
 
 // Padding bytes at the end of each DIB row of the given width and channels.
@@ -106,9 +102,9 @@ typedef struct _JPEG_CORE_PROPERTIES {
 
     DWORD cconversion_reqd;
     DWORD upsampling_reqd;
-    DWORD jquality;  // 1..100
+    DWORD jquality; // 1..100
 
-    DWORD initialized;  // set by ijlInit, cleared by ijlFree
+    DWORD initialized; // set by ijlInit, cleared by ijlFree
 } JPEG_CORE_PROPERTIES;
 
 KESTU_WINAPI_BEGIN

@@ -78,9 +78,10 @@ KESTU_PLATFORM_API char* _ultoa(unsigned long value, char* buffer, int radix);
 KESTU_PLATFORM_API char* _i64toa(long long value, char* buffer, int radix);
 // Windows semantics: returns -1 when the text does not fit, and writes no
 // terminating zero when the text fills the buffer exactly or is cut.
-KESTU_PLATFORM_API int _snprintf(char* buffer, size_t count, const char* format, ...) __attribute__((format(printf, 3, 4)));
+KESTU_PLATFORM_API int _snprintf(char* buffer, size_t count, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
 KESTU_PLATFORM_API int _vsnprintf(char* buffer, size_t count, const char* format, va_list args)
-                       __attribute__((format(printf, 3, 0)));
+    __attribute__((format(printf, 3, 0)));
 
 KESTU_PLATFORM_API void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext);
 KESTU_PLATFORM_API void _makepath(char* path, const char* drive, const char* dir, const char* fname, const char* ext);

@@ -22,6 +22,7 @@ KESTU_WINAPI_BEGIN
 KESTU_PLATFORM_API HRESULT CoInitialize(LPVOID reserved);
 KESTU_PLATFORM_API HRESULT CoInitializeEx(LPVOID reserved, DWORD coInit);
 KESTU_PLATFORM_API void CoUninitialize();
-KESTU_PLATFORM_API HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD clsContext, REFIID iid, LPVOID* object);
+KESTU_PLATFORM_API HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD clsContext, REFIID iid,
+                                            LPVOID* object);
 
 KESTU_WINAPI_END

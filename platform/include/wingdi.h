@@ -373,16 +373,17 @@ KESTU_PLATFORM_API int GetMapMode(HDC hdc);
 KESTU_PLATFORM_API BOOL GdiFlush();
 
 // Bitmaps.
-KESTU_PLATFORM_API HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, VOID** ppvBits, HANDLE hSection,
-                                            DWORD offset);
+KESTU_PLATFORM_API HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, VOID** ppvBits,
+                                            HANDLE hSection, DWORD offset);
 KESTU_PLATFORM_API HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy);
 KESTU_PLATFORM_API HBITMAP CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitCount, const VOID* lpBits);
 KESTU_PLATFORM_API UINT SetDIBColorTable(HDC hdc, UINT iStart, UINT cEntries, const RGBQUAD* prgbq);
 KESTU_PLATFORM_API UINT GetDIBColorTable(HDC hdc, UINT iStart, UINT cEntries, RGBQUAD* prgbq);
-KESTU_PLATFORM_API int GetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT cLines, LPVOID lpvBits, LPBITMAPINFO lpbmi, UINT usage);
+KESTU_PLATFORM_API int GetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT cLines, LPVOID lpvBits, LPBITMAPINFO lpbmi,
+                                 UINT usage);
 KESTU_PLATFORM_API BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop);
-KESTU_PLATFORM_API BOOL StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc, int ySrc, int wSrc,
-                                   int hSrc, DWORD rop);
+KESTU_PLATFORM_API BOOL StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc,
+                                   int ySrc, int wSrc, int hSrc, DWORD rop);
 KESTU_PLATFORM_API BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop);
 KESTU_PLATFORM_API COLORREF GetPixel(HDC hdc, int x, int y);
 KESTU_PLATFORM_API COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color);
@@ -404,9 +405,10 @@ KESTU_PLATFORM_API HBRUSH CreateSolidBrush(COLORREF color);
 KESTU_PLATFORM_API int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
 
 // Text.
-KESTU_PLATFORM_API HFONT CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight, DWORD bItalic,
-                                     DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision, DWORD iClipPrecision,
-                                     DWORD iQuality, DWORD iPitchAndFamily, LPCSTR pszFaceName);
+KESTU_PLATFORM_API HFONT CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight,
+                                     DWORD bItalic, DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet,
+                                     DWORD iOutPrecision, DWORD iClipPrecision, DWORD iQuality, DWORD iPitchAndFamily,
+                                     LPCSTR pszFaceName);
 KESTU_PLATFORM_API HFONT CreateFontIndirectA(const LOGFONTA* lplf);
 #define CreateFont CreateFontA
 #define CreateFontIndirect CreateFontIndirectA

@@ -29,8 +29,7 @@
 #define WS_TILED WS_OVERLAPPED
 #define WS_ICONIC WS_MINIMIZE
 #define WS_SIZEBOX WS_THICKFRAME
-#define WS_OVERLAPPEDWINDOW \
-    (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
+#define WS_OVERLAPPEDWINDOW (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define WS_TILEDWINDOW WS_OVERLAPPEDWINDOW
 #define WS_POPUPWINDOW (WS_POPUP | WS_BORDER | WS_SYSMENU)
 #define WS_CHILDWINDOW WS_CHILD
@@ -556,7 +555,8 @@ KESTU_PLATFORM_API int GetClassNameA(HWND hwnd, LPSTR name, int maxCount);
 
 // Windows.
 KESTU_PLATFORM_API HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                                        int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+                                        int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                                        LPVOID param);
 KESTU_PLATFORM_API BOOL DestroyWindow(HWND hwnd);
 KESTU_PLATFORM_API BOOL IsWindow(HWND hwnd);
 KESTU_PLATFORM_API BOOL IsWindowVisible(HWND hwnd);
@@ -651,7 +651,7 @@ KESTU_WINAPI_END
 #define SetClassLongPtr SetClassLongPtrA
 #define GetClassName GetClassNameA
 #define CreateWindowEx CreateWindowExA
-#define CreateWindowA(className, windowName, style, x, y, w, h, parent, menu, instance, param) \
+#define CreateWindowA(className, windowName, style, x, y, w, h, parent, menu, instance, param)                         \
     CreateWindowExA(0L, className, windowName, style, x, y, w, h, parent, menu, instance, param)
 #define CreateWindow CreateWindowA
 #define FindWindow FindWindowA

@@ -19,7 +19,7 @@ struct Value {
 
 struct RegistryState {
     std::mutex mutex;
-    std::map<std::string, std::map<std::string, Value>> keys;   // lower-case path -> lower-case name -> value
+    std::map<std::string, std::map<std::string, Value>> keys; // lower-case path -> lower-case name -> value
     std::map<HKEY, std::string> open;
     uintptr_t next = 0x2000;
 };
@@ -79,7 +79,7 @@ bool PathOf(RegistryState& r, HKEY key, std::string* path)
 
 bool KeyExists(RegistryState& r, const std::string& path)
 {
-    if (path.find('\\') == std::string::npos) return true;   // a root
+    if (path.find('\\') == std::string::npos) return true; // a root
     auto it = r.keys.lower_bound(path);
     if (it == r.keys.end()) return false;
     return it->first == path || it->first.compare(0, path.size() + 1, path + "\\") == 0;

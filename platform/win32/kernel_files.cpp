@@ -57,13 +57,17 @@ DWORD ErrorFromErrno(int e, const std::string& path)
     switch (e) {
     case ENOENT: return ParentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
     case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EACCES: case EPERM: case EISDIR: case EROFS: return ERROR_ACCESS_DENIED;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS: return ERROR_ACCESS_DENIED;
     case EEXIST: return ERROR_ALREADY_EXISTS;
     case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
-    case EMFILE: case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
+    case EMFILE:
+    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
     case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
     case ENAMETOOLONG: return ERROR_INVALID_NAME;
-    case ENOSPC: return 112;   // ERROR_DISK_FULL
+    case ENOSPC: return 112; // ERROR_DISK_FULL
     case EBADF: return ERROR_INVALID_HANDLE;
     default: return ERROR_INVALID_PARAMETER;
     }
@@ -127,8 +131,8 @@ BOOL CopyFileA(LPCSTR existingName, LPCSTR newName, BOOL failIfExists)
 {
     if (existingName == nullptr || newName == nullptr) return Fail(ERROR_INVALID_PARAMETER);
     std::error_code ec;
-    auto options = failIfExists ? std::filesystem::copy_options::none
-                                : std::filesystem::copy_options::overwrite_existing;
+    auto options =
+        failIfExists ? std::filesystem::copy_options::none : std::filesystem::copy_options::overwrite_existing;
     std::string from = HostPath(existingName), to = HostPath(newName);
     if (!std::filesystem::exists(from, ec)) return Fail(ErrorFromErrno(ENOENT, from));
     if (failIfExists && std::filesystem::exists(to, ec)) return Fail(ERROR_FILE_EXISTS);
@@ -146,8 +150,7 @@ BOOL MoveFileA(LPCSTR existingName, LPCSTR newName)
     return TRUE;
 }
 
-HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD creation, DWORD,
-                   HANDLE)
+HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD creation, DWORD, HANDLE)
 {
     if (fileName == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -175,9 +178,7 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, 
         }
         flags |= O_TRUNC;
         break;
-    default:
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return INVALID_HANDLE_VALUE;
+    default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_HANDLE_VALUE;
     }
     int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
     if (fd < 0) {
@@ -192,7 +193,7 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, 
     file->fd = fd;
     t.files[h] = std::move(file);
     SetLastError(existed && (creation == CREATE_ALWAYS || creation == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS
-                                                                                  : ERROR_SUCCESS);
+                                                                                   : ERROR_SUCCESS);
     return h;
 }
 
@@ -255,18 +256,21 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD metho
         SetLastError(ERROR_INVALID_HANDLE);
         return INVALID_SET_FILE_POINTER;
     }
-    int64_t offset = distanceHigh ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh))
-                                                          << 32) |
-                                                         static_cast<uint32_t>(distance))
-                                  : static_cast<int64_t>(distance);
-    int whence = method == FILE_BEGIN ? SEEK_SET : method == FILE_CURRENT ? SEEK_CUR : method == FILE_END ? SEEK_END : -1;
+    int64_t offset = distanceHigh
+                         ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
+                                                static_cast<uint32_t>(distance))
+                         : static_cast<int64_t>(distance);
+    int whence = method == FILE_BEGIN     ? SEEK_SET
+                 : method == FILE_CURRENT ? SEEK_CUR
+                 : method == FILE_END     ? SEEK_END
+                                          : -1;
     if (whence < 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_SET_FILE_POINTER;
     }
     off_t base = whence == SEEK_SET ? 0 : ::lseek(fd, 0, whence);
     if (base < 0 || base + offset < 0) {
-        SetLastError(131);   // ERROR_NEGATIVE_SEEK
+        SetLastError(131); // ERROR_NEGATIVE_SEEK
         return INVALID_SET_FILE_POINTER;
     }
     off_t at = ::lseek(fd, base + offset, SEEK_SET);

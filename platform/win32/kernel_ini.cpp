@@ -54,7 +54,7 @@ void WalkIni(std::string_view text, OnSection onSection, OnEntry onEntry)
     if (text.size() >= 3 && static_cast<unsigned char>(text[0]) == 0xEF &&
         static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF)
         text.remove_prefix(3);
-    bool inSection = false;   // lines before the first section belong to none
+    bool inSection = false; // lines before the first section belong to none
     size_t pos = 0;
     while (pos < text.size()) {
         size_t end = text.find_first_of("\r\n", pos);
@@ -88,7 +88,7 @@ DWORD CopyString(std::string_view s, LPSTR out, DWORD size)
 {
     if (out == nullptr || size == 0) return 0;
     size_t n = std::min<size_t>(s.size(), size - 1);
-    if (n != 0) std::memcpy(out, s.data(), n);   // an empty view may have no data
+    if (n != 0) std::memcpy(out, s.data(), n); // an empty view may have no data
     out[n] = '\0';
     return static_cast<DWORD>(n);
 }
@@ -177,19 +177,24 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
     // Names listed, or the value of the key, from the first section of that name only.
     std::vector<std::string_view> names;
     std::optional<std::string_view> value;
-    int state = 0;   // 0 before the section, 1 inside it, 2 past it
+    int state = 0; // 0 before the section, 1 inside it, 2 past it
     WalkIni(
         text,
         [&](std::string_view name) {
-            if (section == nullptr) names.push_back(name);
-            else if (state == 1) state = 2;
-            else if (state == 0 && EqualsNoCase(name, section)) state = 1;
+            if (section == nullptr)
+                names.push_back(name);
+            else if (state == 1)
+                state = 2;
+            else if (state == 0 && EqualsNoCase(name, section))
+                state = 1;
             return state != 2;
         },
         [&](std::string_view k, std::string_view v) {
             if (state != 1) return true;
-            if (key == nullptr) names.push_back(k);
-            else if (EqualsNoCase(k, key)) value = v;
+            if (key == nullptr)
+                names.push_back(k);
+            else if (EqualsNoCase(k, key))
+                value = v;
             return !value;
         });
     if (section == nullptr || key == nullptr) {

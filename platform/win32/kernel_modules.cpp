@@ -55,16 +55,16 @@ struct ResourceKey {
 struct Resource {
     ResourceKey type;
     ResourceKey name;
-    std::unique_ptr<uint8_t[]> bytes;   // never empty, so the address is always valid
+    std::unique_ptr<uint8_t[]> bytes; // never empty, so the address is always valid
     DWORD size = 0;
 };
 
 struct Module {
-    std::string name;   // as registered
-    std::string key;    // normalised for lookup
+    std::string name; // as registered
+    std::string key;  // normalised for lookup
     HMODULE handle = nullptr;
     bool builtin = false;
-    int loads = 0;      // LoadLibraryA count; loaded while above zero
+    int loads = 0; // LoadLibraryA count; loaded while above zero
     bool pinned = false;
     std::vector<std::unique_ptr<Resource>> resources;
     std::map<std::string, FARPROC> procs;
@@ -123,7 +123,7 @@ void InstallDefaults()
 {
     ModuleState& st = Modules();
     st.modules.clear();
-    Add("", false, true);   // the executable
+    Add("", false, true); // the executable
     for (const char* n : {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll"}) Add(n, true, true);
     for (const char* n : {"winmm.dll", "ole32.dll", "d3d8.dll", "ddraw.dll"}) Add(n, true, false);
 }
@@ -332,7 +332,8 @@ void RegisterResource(const std::string& module, LPCSTR type, LPCSTR name, const
     r->bytes = std::make_unique<uint8_t[]>(bytes.size() + 1);
     std::copy(bytes.begin(), bytes.end(), r->bytes.get());
     // A new registration replaces an older one of the same type and name.
-    std::erase_if(m->resources, [&](const std::unique_ptr<Resource>& o) { return o->type == r->type && o->name == r->name; });
+    std::erase_if(m->resources,
+                  [&](const std::unique_ptr<Resource>& o) { return o->type == r->type && o->name == r->name; });
     m->resources.push_back(std::move(r));
 }
 

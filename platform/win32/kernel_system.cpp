@@ -24,7 +24,7 @@ OSVERSIONINFOEXA DefaultVersion()
     v.dwPlatformId = VER_PLATFORM_WIN32_NT;
     std::strcpy(v.szCSDVersion, "Service Pack 3");
     v.wServicePackMajor = 3;
-    v.wSuiteMask = 0x100;   // single-user terminal services
+    v.wSuiteMask = 0x100; // single-user terminal services
     v.wProductType = VER_NT_WORKSTATION;
     return v;
 }
@@ -46,7 +46,7 @@ bool Readable(const void* p, uintptr_t size)
 {
     const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
     uintptr_t start = reinterpret_cast<uintptr_t>(p);
-    if (size - 1 > UINTPTR_MAX - start) return false;   // wraps around the address space
+    if (size - 1 > UINTPTR_MAX - start) return false; // wraps around the address space
     uintptr_t last = start + size - 1;
     constexpr size_t kBatch = 256;
     iovec remote[kBatch];
@@ -66,7 +66,7 @@ bool Readable(const void* p, uintptr_t size)
         }
         iovec local{sink, count};
         ssize_t n = ::process_vm_readv(::getpid(), &local, 1, remote, count, 0);
-        if (n < 0 && (errno == ENOSYS || errno == EPERM)) return true;   // cannot tell: assume readable
+        if (n < 0 && (errno == ENOSYS || errno == EPERM)) return true; // cannot tell: assume readable
         if (n != static_cast<ssize_t>(count)) return false;
         if (at > last || at == 0) return true;
     }
@@ -77,7 +77,7 @@ bool Writable(const void* p, uintptr_t size)
 {
     uintptr_t start = reinterpret_cast<uintptr_t>(p);
     if (size - 1 > UINTPTR_MAX - start) return false;
-    uintptr_t end = start + size;   // may be 0 only when the range ends at the top
+    uintptr_t end = start + size; // may be 0 only when the range ends at the top
     FILE* maps = std::fopen("/proc/self/maps", "r");
     if (maps == nullptr) return true;
     uintptr_t covered = start;

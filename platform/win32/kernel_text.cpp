@@ -21,7 +21,10 @@ enum class Kind { SingleByte, Windows1252, Utf8, Unsupported };
 Kind KindOf(UINT codePage)
 {
     switch (codePage) {
-    case CP_ACP: case CP_OEMCP: case CP_THREAD_ACP: case 28591: return Kind::SingleByte;
+    case CP_ACP:
+    case CP_OEMCP:
+    case CP_THREAD_ACP:
+    case 28591: return Kind::SingleByte;
     case 1252: return Kind::Windows1252;
     case CP_UTF8: return Kind::Utf8;
     default: return Kind::Unsupported;
@@ -159,8 +162,7 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR src, int srcLen, LPSTR dst
 {
     Kind kind = KindOf(codePage);
     if (src == nullptr || srcLen == 0 || srcLen < -1 || dstLen < 0 || (dst == nullptr && dstLen > 0) ||
-        kind == Kind::Unsupported ||
-        (kind == Kind::Utf8 && (defaultChar != nullptr || usedDefaultChar != nullptr))) {
+        kind == Kind::Unsupported || (kind == Kind::Utf8 && (defaultChar != nullptr || usedDefaultChar != nullptr))) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }

@@ -31,7 +31,7 @@ uint64_t NowMicroseconds()
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(d).count());
 }
 
-constexpr int64_t kPerformanceFrequency = 10'000'000;   // 100 ns ticks
+constexpr int64_t kPerformanceFrequency = 10'000'000; // 100 ns ticks
 
 } // namespace
 

@@ -186,9 +186,7 @@ ULONG_PTR GetClassLongPtrA(HWND hwnd, int index)
     case GCL_STYLE: return c.style;
     case GCW_ATOM: return c.atom;
     case GCLP_HICONSM: return reinterpret_cast<ULONG_PTR>(c.iconSmall);
-    default:
-        SetLastError(ERROR_INVALID_INDEX);
-        return 0;
+    default: SetLastError(ERROR_INVALID_INDEX); return 0;
     }
 }
 
@@ -218,9 +216,7 @@ ULONG_PTR SetClassLongPtrA(HWND hwnd, int index, LONG_PTR value)
     case GCLP_HICONSM: c.iconSmall = reinterpret_cast<HICON>(value); break;
     case GCLP_WNDPROC: c.proc = reinterpret_cast<WNDPROC>(value); break;
     case GCL_STYLE: c.style = static_cast<UINT>(value); break;
-    default:
-        SetLastError(ERROR_INVALID_INDEX);
-        return 0;
+    default: SetLastError(ERROR_INVALID_INDEX); return 0;
     }
     return old;
 }

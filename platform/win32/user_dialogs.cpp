@@ -25,13 +25,13 @@ DialogState& Dialogs()
 int DefaultButton(UINT type)
 {
     static const int kButtons[7][3] = {
-        {IDOK, IDOK, IDOK},                    // MB_OK
-        {IDOK, IDCANCEL, IDCANCEL},            // MB_OKCANCEL
-        {IDABORT, IDRETRY, IDIGNORE},          // MB_ABORTRETRYIGNORE
-        {IDYES, IDNO, IDCANCEL},               // MB_YESNOCANCEL
-        {IDYES, IDNO, IDNO},                   // MB_YESNO
-        {IDRETRY, IDCANCEL, IDCANCEL},         // MB_RETRYCANCEL
-        {IDCANCEL, IDTRYAGAIN, IDCONTINUE},    // MB_CANCELTRYCONTINUE
+        {IDOK, IDOK, IDOK},                 // MB_OK
+        {IDOK, IDCANCEL, IDCANCEL},         // MB_OKCANCEL
+        {IDABORT, IDRETRY, IDIGNORE},       // MB_ABORTRETRYIGNORE
+        {IDYES, IDNO, IDCANCEL},            // MB_YESNOCANCEL
+        {IDYES, IDNO, IDNO},                // MB_YESNO
+        {IDRETRY, IDCANCEL, IDCANCEL},      // MB_RETRYCANCEL
+        {IDCANCEL, IDTRYAGAIN, IDCONTINUE}, // MB_CANCELTRYCONTINUE
     };
     UINT kind = type & MB_TYPEMASK;
     if (kind > 6) kind = 0;

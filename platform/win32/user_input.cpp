@@ -115,33 +115,65 @@ int GetSystemMetrics(int index)
     if (it != u.metricOverrides.end()) return it->second;
     const int w = u.screenWidth, h = u.screenHeight;
     switch (index) {
-    case SM_CXSCREEN: case SM_CXFULLSCREEN: case SM_CXVIRTUALSCREEN: return w;
-    case SM_CYSCREEN: case SM_CYVIRTUALSCREEN: return h;
+    case SM_CXSCREEN:
+    case SM_CXFULLSCREEN:
+    case SM_CXVIRTUALSCREEN: return w;
+    case SM_CYSCREEN:
+    case SM_CYVIRTUALSCREEN: return h;
     case SM_CYFULLSCREEN: return h - 19;
-    case SM_CXMAXIMIZED: case SM_CXMAXTRACK: return w + 8;
-    case SM_CYMAXIMIZED: case SM_CYMAXTRACK: return h + 8;
-    case SM_CXVSCROLL: case SM_CYHSCROLL: case SM_CYVSCROLL: case SM_CXHSCROLL: return 16;
-    case SM_CYVTHUMB: case SM_CXHTHUMB: return 16;
-    case SM_CYCAPTION: case SM_CYMENU: return 19;
-    case SM_CXBORDER: case SM_CYBORDER: return 1;
-    case SM_CXDLGFRAME: case SM_CYDLGFRAME: return 3;
-    case SM_CXFRAME: case SM_CYFRAME: return 4;
-    case SM_CXEDGE: case SM_CYEDGE: return 2;
-    case SM_CXICON: case SM_CYICON: case SM_CXCURSOR: case SM_CYCURSOR: return 32;
-    case SM_CXSMICON: case SM_CYSMICON: return 16;
+    case SM_CXMAXIMIZED:
+    case SM_CXMAXTRACK: return w + 8;
+    case SM_CYMAXIMIZED:
+    case SM_CYMAXTRACK: return h + 8;
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL:
+    case SM_CYVSCROLL:
+    case SM_CXHSCROLL: return 16;
+    case SM_CYVTHUMB:
+    case SM_CXHTHUMB: return 16;
+    case SM_CYCAPTION:
+    case SM_CYMENU: return 19;
+    case SM_CXBORDER:
+    case SM_CYBORDER: return 1;
+    case SM_CXDLGFRAME:
+    case SM_CYDLGFRAME: return 3;
+    case SM_CXFRAME:
+    case SM_CYFRAME: return 4;
+    case SM_CXEDGE:
+    case SM_CYEDGE: return 2;
+    case SM_CXICON:
+    case SM_CYICON:
+    case SM_CXCURSOR:
+    case SM_CYCURSOR: return 32;
+    case SM_CXSMICON:
+    case SM_CYSMICON: return 16;
     case SM_CYSMCAPTION: return 15;
-    case SM_CXSIZE: case SM_CYSIZE: case SM_CXMENUSIZE: case SM_CYMENUSIZE: return 18;
-    case SM_CXSMSIZE: case SM_CYSMSIZE: return 12;
-    case SM_CXMIN: case SM_CXMINTRACK: return 112;
-    case SM_CYMIN: case SM_CYMINTRACK: return 27;
-    case SM_CXDOUBLECLK: case SM_CYDOUBLECLK: case SM_CXDRAG: case SM_CYDRAG: return 4;
-    case SM_CXICONSPACING: case SM_CYICONSPACING: return 75;
+    case SM_CXSIZE:
+    case SM_CYSIZE:
+    case SM_CXMENUSIZE:
+    case SM_CYMENUSIZE: return 18;
+    case SM_CXSMSIZE:
+    case SM_CYSMSIZE: return 12;
+    case SM_CXMIN:
+    case SM_CXMINTRACK: return 112;
+    case SM_CYMIN:
+    case SM_CYMINTRACK: return 27;
+    case SM_CXDOUBLECLK:
+    case SM_CYDOUBLECLK:
+    case SM_CXDRAG:
+    case SM_CYDRAG: return 4;
+    case SM_CXICONSPACING:
+    case SM_CYICONSPACING: return 75;
     case SM_CXMINIMIZED: return 160;
     case SM_CYMINIMIZED: return 24;
     case SM_CXMINSPACING: return 160;
     case SM_CYMINSPACING: return 24;
-    case SM_CXMENUCHECK: case SM_CYMENUCHECK: return 13;
-    case SM_MOUSEPRESENT: case SM_MOUSEWHEELPRESENT: case SM_CMONITORS: case SM_SAMEDISPLAYFORMAT: return 1;
+    case SM_CXMENUCHECK:
+    case SM_CYMENUCHECK: return 13;
+    case SM_MOUSEPRESENT:
+    case SM_MOUSEWHEELPRESENT:
+    case SM_CMONITORS:
+    case SM_SAMEDISPLAYFORMAT: return 1;
     case SM_CMOUSEBUTTONS: return 3;
     default: return 0;
     }

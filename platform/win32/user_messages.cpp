@@ -145,14 +145,9 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     Window* w = FindWindowRecord(hwnd);
     if (w == nullptr) return 0;
     switch (msg) {
-    case WM_NCCREATE:
-        return TRUE;
-    case WM_CLOSE:
-        DestroyWindow(hwnd);
-        return 0;
-    case WM_SETTEXT:
-        w->title = lParam ? reinterpret_cast<const char*>(lParam) : "";
-        return TRUE;
+    case WM_NCCREATE: return TRUE;
+    case WM_CLOSE: DestroyWindow(hwnd); return 0;
+    case WM_SETTEXT: w->title = lParam ? reinterpret_cast<const char*>(lParam) : ""; return TRUE;
     case WM_GETTEXT: {
         char* out = reinterpret_cast<char*>(lParam);
         if (out == nullptr || wParam == 0) return 0;
@@ -161,8 +156,7 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         out[n] = '\0';
         return static_cast<LRESULT>(n);
     }
-    case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(w->title.size());
+    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(w->title.size());
     case WM_SYSCOMMAND:
         switch (wParam & 0xFFF0) {
         case SC_CLOSE: SendMessageA(hwnd, WM_CLOSE, 0, 0); break;
@@ -188,12 +182,9 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return FALSE;
     case WM_QUERYENDSESSION:
     case WM_QUERYOPEN:
-    case WM_NCACTIVATE:
-        return TRUE;
-    case WM_MOUSEACTIVATE:
-        return 1;   // MA_ACTIVATE
-    default:
-        return 0;
+    case WM_NCACTIVATE: return TRUE;
+    case WM_MOUSEACTIVATE: return 1; // MA_ACTIVATE
+    default: return 0;
     }
 }
 

@@ -20,8 +20,9 @@ void SendSizeAndMove(HWND hwnd, bool sized, bool moved)
     if (w == nullptr) return;
     if (sized) {
         SIZE s = ClientSize(*w);
-        WPARAM kind = (w->style & WS_MINIMIZE) ? SIZE_MINIMIZED : (w->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED
-                                                                                              : SIZE_RESTORED;
+        WPARAM kind = (w->style & WS_MINIMIZE)   ? SIZE_MINIMIZED
+                      : (w->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED
+                                                 : SIZE_RESTORED;
         SendMessageA(hwnd, WM_SIZE, kind, MAKELPARAM(s.cx, s.cy));
     }
     w = FindWindowRecord(hwnd);
@@ -144,9 +145,7 @@ BOOL ShowWindow(HWND hwnd, int cmdShow)
     BOOL wasVisible = (w->style & WS_VISIBLE) ? TRUE : FALSE;
     const DWORD minMax = WS_MINIMIZE | WS_MAXIMIZE;
     switch (cmdShow) {
-    case SW_HIDE:
-        SetVisible(hwnd, false);
-        return wasVisible;
+    case SW_HIDE: SetVisible(hwnd, false); return wasVisible;
     case SW_SHOWMINIMIZED:
     case SW_MINIMIZE:
     case SW_SHOWMINNOACTIVE:

@@ -21,10 +21,7 @@ BOOL CopyRect(LPRECT dst, const RECT* src)
     return TRUE;
 }
 
-BOOL IsRectEmpty(const RECT* rect)
-{
-    return rect == nullptr || rect->right <= rect->left || rect->bottom <= rect->top;
-}
+BOOL IsRectEmpty(const RECT* rect) { return rect == nullptr || rect->right <= rect->left || rect->bottom <= rect->top; }
 
 BOOL EqualRect(const RECT* a, const RECT* b)
 {
@@ -102,11 +99,15 @@ BOOL SubtractRect(LPRECT dst, const RECT* a, const RECT* b)
     if (IntersectRect(&cut, a, b)) {
         // Only a cut spanning a whole side shrinks the rectangle.
         if (cut.top == r.top && cut.bottom == r.bottom) {
-            if (cut.left == r.left) r.left = cut.right;
-            else if (cut.right == r.right) r.right = cut.left;
+            if (cut.left == r.left)
+                r.left = cut.right;
+            else if (cut.right == r.right)
+                r.right = cut.left;
         } else if (cut.left == r.left && cut.right == r.right) {
-            if (cut.top == r.top) r.top = cut.bottom;
-            else if (cut.bottom == r.bottom) r.bottom = cut.top;
+            if (cut.top == r.top)
+                r.top = cut.bottom;
+            else if (cut.bottom == r.bottom)
+                r.bottom = cut.top;
         }
     }
     *dst = r;

@@ -25,7 +25,7 @@ struct WindowClass {
     HICON iconSmall = nullptr;
     HCURSOR cursor = nullptr;
     HBRUSH background = nullptr;
-    LPCSTR menuNameArg = nullptr;   // as given (integer id or the stored text)
+    LPCSTR menuNameArg = nullptr; // as given (integer id or the stored text)
     std::string menuName;
     std::vector<uint8_t> extra;
     int windowCount = 0;
@@ -37,8 +37,8 @@ struct Window {
     std::string title;
     DWORD style = 0;
     DWORD exStyle = 0;
-    RECT rect{};          // window rectangle, screen coordinates
-    RECT normalRect{};    // rectangle to restore after minimise or maximise
+    RECT rect{};       // window rectangle, screen coordinates
+    RECT normalRect{}; // rectangle to restore after minimise or maximise
     bool hasMenu = false;
     bool destroying = false;
     HWND parent = nullptr;
@@ -52,9 +52,9 @@ struct Window {
 };
 
 struct UserState {
-    std::map<std::string, std::shared_ptr<WindowClass>> classes;   // by lower-case name
+    std::map<std::string, std::shared_ptr<WindowClass>> classes; // by lower-case name
     ATOM nextAtom = 0xC000;
-    std::map<HWND, std::unique_ptr<Window>> windows;               // by handle = creation order
+    std::map<HWND, std::unique_ptr<Window>> windows; // by handle = creation order
     uintptr_t nextHandle = 0x10000;
     HWND desktop = nullptr;
     std::deque<MSG> queue;

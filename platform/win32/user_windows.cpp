@@ -107,8 +107,8 @@ HWND NewHandle()
 
 extern "C" {
 
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param)
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param)
 {
     UserState& u = User();
     auto cls = LookupClass(className);
@@ -341,9 +341,7 @@ LONG_PTR GetWindowLongPtrA(HWND hwnd, int index)
     case GWL_STYLE: return static_cast<LONG>(w->style);
     case GWL_EXSTYLE: return static_cast<LONG>(w->exStyle);
     case GWLP_USERDATA: return w->userData;
-    default:
-        SetLastError(ERROR_INVALID_INDEX);
-        return 0;
+    default: SetLastError(ERROR_INVALID_INDEX); return 0;
     }
 }
 
@@ -394,9 +392,7 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value)
         SyncStore(*w);
         return old;
     }
-    default:
-        SetLastError(ERROR_INVALID_INDEX);
-        return 0;
+    default: SetLastError(ERROR_INVALID_INDEX); return 0;
     }
 }
 
@@ -454,8 +450,8 @@ int GetWindowTextA(HWND hwnd, LPSTR text, int maxCount)
         if (text != nullptr && maxCount > 0) text[0] = '\0';
         return 0;
     }
-    return static_cast<int>(SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(std::max(maxCount, 0)),
-                                 reinterpret_cast<LPARAM>(text)));
+    return static_cast<int>(
+        SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(std::max(maxCount, 0)), reinterpret_cast<LPARAM>(text)));
 }
 
 int GetWindowTextLengthA(HWND hwnd)
@@ -494,7 +490,7 @@ void ResetUser()
     // Windows are dropped without messages: their procedures may belong to
     // objects that no longer exist.
     UserState& u = User();
-    uintptr_t next = u.nextHandle;   // handles are never reused, even across resets
+    uintptr_t next = u.nextHandle; // handles are never reused, even across resets
     u = UserState{};
     u.nextHandle = next;
 }

@@ -10,9 +10,9 @@
 namespace kestu::platform {
 
 struct WindowStore {
-    int32_t width = 0;              // client-area width in pixels
-    int32_t height = 0;             // client-area height in pixels
-    std::vector<uint32_t> pixels;   // X8R8G8B8, top-down, pitch = width
+    int32_t width = 0;            // client-area width in pixels
+    int32_t height = 0;           // client-area height in pixels
+    std::vector<uint32_t> pixels; // X8R8G8B8, top-down, pitch = width
 };
 
 // The store of a live window, resized with its client area; null when the

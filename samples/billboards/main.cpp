@@ -29,7 +29,7 @@ enum TextureId : DWORD { kPine = 1, kOak = 2, kSign = 3, kBadge = 4, kGlow = 5 }
 
 // ---- pictures: 32-bit TGA images with alpha, packed into a library ----
 
-using Pixel = std::function<uint32_t(float u, float v)>;  // ARGB at (u, v), v downward
+using Pixel = std::function<uint32_t(float u, float v)>; // ARGB at (u, v), v downward
 
 std::vector<uint8_t> Tga(int size, const Pixel& pixel)
 {
@@ -41,7 +41,7 @@ std::vector<uint8_t> Tga(int size, const Pixel& pixel)
     u16(size);
     u16(size);
     out.push_back(32);
-    out.push_back(0x28);  // top-down rows, 8 alpha bits
+    out.push_back(0x28); // top-down rows, 8 alpha bits
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             const uint32_t c = pixel((x + 0.5f) / size, (y + 0.5f) / size);
@@ -112,8 +112,11 @@ bool PackLibrary()
         const char* name;
         Pixel pixel;
         int size;
-    } images[] = {{kPine, "pine.tga", Pine, 128}, {kOak, "oak.tga", Oak, 128}, {kSign, "sign.tga", Sign, 64},
-                  {kBadge, "badge.tga", Badge, 64}, {kGlow, "glow.tga", Glow, 64}};
+    } images[] = {{kPine, "pine.tga", Pine, 128},
+                  {kOak, "oak.tga", Oak, 128},
+                  {kSign, "sign.tga", Sign, 64},
+                  {kBadge, "badge.tga", Badge, 64},
+                  {kGlow, "glow.tga", Glow, 64}};
     for (const auto& image : images) {
         const std::vector<uint8_t> bytes = Tga(image.size, image.pixel);
         if (lib.ImportFromMemory(bytes.data(), static_cast<DWORD>(bytes.size()), image.id, image.name) < 0)

@@ -40,8 +40,7 @@ bool WriteChecker(const std::string& path, DWORD a, DWORD b)
     const int side = 8, row = side * 3, size = 54 + row * side;
     std::vector<unsigned char> bmp(size, 0);
     auto put32 = [&](int at, DWORD v) {
-        for (int i = 0; i < 4; ++i)
-            bmp[at + i] = static_cast<unsigned char>(v >> (8 * i));
+        for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<unsigned char>(v >> (8 * i));
     };
     bmp[0] = 'B';
     bmp[1] = 'M';
@@ -119,8 +118,7 @@ public:
         }
         // Normals follow the bones when the vertices are skinned in software.
         CSkeleton::SkinMap::const_iterator it;
-        for (CSkAniSkin* skin = m_Hero.FirstSkin(it); skin; skin = m_Hero.NextSkin(it))
-            skin->EnableNormalCalc(1);
+        for (CSkAniSkin* skin = m_Hero.FirstSkin(it); skin; skin = m_Hero.NextSkin(it)) skin->EnableNormalCalc(1);
         m_Hero.Build(device);
         const D3DXVECTOR3 towards(0.45f, 0.75f, -0.5f);
         D3DXVECTOR3 n;
@@ -194,10 +192,8 @@ public:
 
     void Release()
     {
-        for (CSkeletonAni& ani : m_Players)
-            ani.Release();
-        for (ITrail_Emitter& sword : m_Swords)
-            sword.Release();
+        for (CSkeletonAni& ani : m_Players) ani.Release();
+        for (ITrail_Emitter& sword : m_Swords) sword.Release();
         m_Hero.Release();
         m_Manager.Release();
     }
@@ -215,8 +211,7 @@ private:
 int Render(const std::string& folder, const std::string& png)
 {
     CCharacterScene scene;
-    if (FAILED(sample::BuildEngine(&scene, "character", "Kestu Character")))
-        return 1;
+    if (FAILED(sample::BuildEngine(&scene, "character", "Kestu Character"))) return 1;
     HRESULT hr = scene.Build(Kestu_GetDevice(), folder);
     for (int frame = 0; frame < 12 && SUCCEEDED(hr); ++frame)
         hr = sample::Frame("character", frame, 0xFF20283A, [&] { return scene.Render(1.0f / 30.0f); });
@@ -225,20 +220,17 @@ int Render(const std::string& folder, const std::string& png)
     const int path = CMeshDataMng::GetSkeletonRenderPath();
     scene.Release();
     Kestu_Release();
-    if (status == 0)
-        std::printf("character: wrote %s (render path %d: %s)\n", png.c_str(), path, PathName(path));
+    if (status == 0) std::printf("character: wrote %s (render path %d: %s)\n", png.c_str(), path, PathName(path));
     return status;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "assets" && argc == 3)
-        return Assets(argv[2]);
-    if (mode == "render" && argc == 4)
-        return Render(argv[2], argv[3]);
+    if (mode == "assets" && argc == 3) return Assets(argv[2]);
+    if (mode == "render" && argc == 4) return Render(argv[2], argv[3]);
     std::fprintf(stderr, "usage: character assets <folder>\n       character render <folder> <png>\n");
     return 2;
 }

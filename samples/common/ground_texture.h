@@ -50,4 +50,4 @@ inline HRESULT MakeGroundTexture(IDirect3DDevice8* device, IDirect3DTexture8** o
     return D3DXFilterTexture(*out, nullptr, 0, D3DX_DEFAULT);
 }
 
-}  // namespace sample
+} // namespace sample

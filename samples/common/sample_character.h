@@ -51,9 +51,9 @@ struct Figure {
     std::vector<SkinDef> skins;
     std::vector<ClipDef> clips;
     std::string rootHelper = "root";
-    std::string tipHelper;  // a helper object hung on the last bone (may be empty)
-    int rings = 6;          // rings of a tube
-    int segments = 10;      // vertices of a ring
+    std::string tipHelper; // a helper object hung on the last bone (may be empty)
+    int rings = 6;         // rings of a tube
+    int segments = 10;     // vertices of a ring
 };
 
 inline D3DXMATRIX Turn(float x, float y, float z)
@@ -135,8 +135,9 @@ inline Figure Creature(int arms, int bonesPerArm, int rings, int segments, DWORD
         const D3DXVECTOR3 dir(std::cos(angle), std::sin(angle), 0.3f);
         for (int b = 0; b < bonesPerArm; ++b) {
             const D3DXVECTOR3 joint = dir * (10.0f * float(b));
-            f.bones.push_back({"arm" + std::to_string(a) + "_" + std::to_string(b), b == 0 ? -1 : int(f.bones.size()) - 1,
-                               joint, dir * (10.0f * float(b + 1)), 3.0f - 0.15f * float(b), 0, 0});
+            f.bones.push_back({"arm" + std::to_string(a) + "_" + std::to_string(b),
+                               b == 0 ? -1 : int(f.bones.size()) - 1, joint, dir * (10.0f * float(b + 1)),
+                               3.0f - 0.15f * float(b), 0, 0});
         }
     }
     const Pose curl = [bonesPerArm](int bone, float phase) {
@@ -182,8 +183,7 @@ inline CMeshDataBase* MakeSkinMesh(const Figure& f, int skin, std::vector<int>& 
     std::map<int, DWORD> local;
     auto slot = [&](int bone) {
         auto it = local.find(bone);
-        if (it != local.end())
-            return it->second;
+        if (it != local.end()) return it->second;
         const DWORD s = DWORD(skinBones.size());
         skinBones.push_back(bone);
         local[bone] = s;
@@ -196,14 +196,12 @@ inline CMeshDataBase* MakeSkinMesh(const Figure& f, int skin, std::vector<int>& 
     std::vector<DWORD> materials;
     for (int b = 0; b < int(f.bones.size()); ++b) {
         const BoneDef& bone = f.bones[b];
-        if (bone.skin != skin)
-            continue;
+        if (bone.skin != skin) continue;
         D3DXVECTOR3 axis = bone.tip - bone.joint;
         const float length = D3DXVec3Length(&axis);
         axis /= length;
         D3DXVECTOR3 side(0, 0, 1);
-        if (std::fabs(axis.z) > 0.9f)
-            side = D3DXVECTOR3(1, 0, 0);
+        if (std::fabs(axis.z) > 0.9f) side = D3DXVECTOR3(1, 0, 0);
         D3DXVECTOR3 u, w;
         D3DXVec3Cross(&u, &axis, &side);
         D3DXVec3Normalize(&u, &u);
@@ -260,8 +258,7 @@ inline CMeshDataBase* MakeSkinMesh(const Figure& f, int skin, std::vector<int>& 
         m.mtl.Diffuse = def.materials[i];
         m.mtl.Ambient = def.materials[i];
         m.dwBlendMode = 0;
-        if (i < def.textures.size())
-            m.SetTextureFileName(def.textures[i].c_str());
+        if (i < def.textures.size()) m.SetTextureFileName(def.textures[i].c_str());
         mesh->AddMaterial(&m);
     }
     return Settle(mesh);
@@ -325,8 +322,7 @@ inline void Build(const Figure& f, CSkeleton& s)
         CSkAniSkin* skin = new CSkAniSkin();
         skin->SetName(f.skins[k].name.c_str());
         skin->SetMeshData(mesh);
-        for (int b : skinBones)
-            skin->AddBoneToList(f.bones[b].name.c_str(), bones[b]->GetOffsetMatrix());
+        for (int b : skinBones) skin->AddBoneToList(f.bones[b].name.c_str(), bones[b]->GetOffsetMatrix());
         s.AddSkin(f.skins[k].name.c_str(), skin);
     }
 

@@ -84,4 +84,4 @@ inline void SetSun(IDirect3DDevice8* device, D3DCOLORVALUE colour, D3DVECTOR dir
     device->SetRenderState(D3DRS_AMBIENT, ambient);
 }
 
-}  // namespace sample
+} // namespace sample

@@ -115,4 +115,4 @@ inline BoneTracks FollowBone(Kestu::ITrail_Emitter& emitter, Kestu::CSkeleton& s
     return tracks;
 }
 
-}  // namespace sample
+} // namespace sample

@@ -65,8 +65,7 @@ bool WriteCubeX(const char* path)
     for (int f = 0; f < 6; ++f)
         for (int c = 0; c < 4; ++c) {
             const float* a = faces[f];
-            for (int k = 0; k < 3; ++k)
-                x << 0.5f * (a[k] + corners[c][0] * a[3 + k] + corners[c][1] * a[6 + k]) << ";";
+            for (int k = 0; k < 3; ++k) x << 0.5f * (a[k] + corners[c][0] * a[3 + k] + corners[c][1] * a[6 + k]) << ";";
             x << (f == 5 && c == 3 ? ";\n" : ",\n");
         }
     x << "12;\n";
@@ -104,7 +103,8 @@ public:
         }
         m_pTexture->UnlockRect(0);
 
-        hr = device->CreateVertexBuffer(4 * sizeof(QuadVertex), D3DUSAGE_WRITEONLY, kQuadFvf, D3DPOOL_MANAGED, &m_pQuad);
+        hr =
+            device->CreateVertexBuffer(4 * sizeof(QuadVertex), D3DUSAGE_WRITEONLY, kQuadFvf, D3DPOOL_MANAGED, &m_pQuad);
         if (FAILED(hr)) return hr;
         BYTE* data = nullptr;
         hr = m_pQuad->Lock(0, 0, &data, 0);

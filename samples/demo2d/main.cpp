@@ -28,8 +28,8 @@ std::vector<uint8_t> BallImage(int size, bool packedAlpha)
             const float dx = x - c, dy = y - c, d = std::sqrt(dx * dx + dy * dy);
             const float light = std::max(0.0f, 1.0f - std::hypot(dx + r / 3, dy + r / 3) / (1.6f * r));
             const int a = d > r ? 0 : d > r - 2.5f ? int(255 * (r - d) / 2.5f) : 255;
-            px[size_t(y) * size + x] = a == 0 ? _WORD24{kKey, 0}
-                                              : _WORD24{Rgb(60 + int(190 * light), 90 + int(140 * light), 230), uint8_t(a)};
+            px[size_t(y) * size + x] =
+                a == 0 ? _WORD24{kKey, 0} : _WORD24{Rgb(60 + int(190 * light), 90 + int(140 * light), 230), uint8_t(a)};
         }
     XBMFILEHEADER h;
     h.width = h.height = uint32_t(size);
@@ -69,7 +69,7 @@ std::vector<uint8_t> FlagImage(int w, int h)
     return std::vector<uint8_t>(enc.GetData(), enc.GetData() + enc.GetSize());
 }
 
-}  // namespace
+} // namespace
 
 int main()
 {

@@ -84,8 +84,7 @@ int Assets(const std::string& folder)
         const float phase = 6.2831853f * frame.fPos;
         for (int m = 0; m < 2; ++m)
             for (int c = m * half; c <= (m + 1) * half; ++c)
-                for (int r = 0; r <= kRows; ++r)
-                    frame.vertices.push_back(BannerVertex(c, r, phase));
+                for (int r = 0; r <= kRows; ++r) frame.vertices.push_back(BannerVertex(c, r, phase));
         file.frames.push_back(frame);
     }
     const std::string path = folder + "/banner.gma";
@@ -102,8 +101,7 @@ template <class F>
 bool SaveImage(IDirect3DDevice8* device, const std::string& path, F pixel)
 {
     IDirect3DTexture8* t = nullptr;
-    if (FAILED(device->CreateTexture(64, 64, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &t)))
-        return false;
+    if (FAILED(device->CreateTexture(64, 64, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &t))) return false;
     D3DLOCKED_RECT lr{};
     bool ok = SUCCEEDED(t->LockRect(0, &lr, nullptr, 0));
     if (ok) {
@@ -119,9 +117,8 @@ bool SaveImage(IDirect3DDevice8* device, const std::string& path, F pixel)
 
 bool SaveTextures(IDirect3DDevice8* device, const std::string& folder)
 {
-    const bool stripes = SaveImage(device, folder + "/banner_a.bmp", [](int, int y) -> DWORD {
-        return (y / 8) % 2 ? 0xFFF0F0E8u : 0xFFC02030u;
-    });
+    const bool stripes = SaveImage(device, folder + "/banner_a.bmp",
+                                   [](int, int y) -> DWORD { return (y / 8) % 2 ? 0xFFF0F0E8u : 0xFFC02030u; });
     const bool emblem = SaveImage(device, folder + "/banner_b.bmp", [](int x, int y) -> DWORD {
         const int dx = x - 32, dy = y - 32;
         return dx * dx + dy * dy < 15 * 15 ? 0xFFF8D030u : 0xFF203890u;
@@ -201,14 +198,13 @@ int Render(const std::string& library, const std::string& folder, const std::str
     if (!SaveTextures(device, folder)) {
         std::fprintf(stderr, "demogma: cannot write the textures into %s\n", folder.c_str());
         status = 1;
-    } else if (FAILED(hr = meshes.Build(device, library.c_str(), folder.c_str(), FALSE, 1.0f, nullptr,
-                                        D3DPOOL_MANAGED, TRUE, FALSE, FALSE, FALSE, FALSE, 1, 4))) {
+    } else if (FAILED(hr = meshes.Build(device, library.c_str(), folder.c_str(), FALSE, 1.0f, nullptr, D3DPOOL_MANAGED,
+                                        TRUE, FALSE, FALSE, FALSE, FALSE, 1, 4))) {
         std::fprintf(stderr, "demogma: cannot open the mesh library %s: 0x%08X\n", library.c_str(), unsigned(hr));
         status = 1;
     }
     // Level of detail is asked for before the mesh loads.
-    if (!status && meshes.GetMeshData(kBannerId))
-        meshes.GetMeshData(kBannerId)->EnableLod(TRUE);
+    if (!status && meshes.GetMeshData(kBannerId)) meshes.GetMeshData(kBannerId)->EnableLod(TRUE);
     CMeshAniData* banner = status ? nullptr : meshes.QueryMesh(kBannerId);
     if (!status && !banner) {
         std::fprintf(stderr, "demogma: mesh %u is not in %s\n", unsigned(kBannerId), library.c_str());
@@ -281,8 +277,7 @@ int Render(const std::string& library, const std::string& folder, const std::str
     device->SetStreamSource(0, nullptr, 0);
     device->SetIndices(nullptr, 0);
     device->SetTexture(0, nullptr);
-    if (banner)
-        meshes.ReleaseMesh(kBannerId, TRUE);
+    if (banner) meshes.ReleaseMesh(kBannerId, TRUE);
     meshes.Release();
     Kestu_Release();
     return status;
@@ -293,10 +288,8 @@ int Render(const std::string& library, const std::string& folder, const std::str
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "assets" && argc == 3)
-        return Assets(argv[2]);
-    if (mode == "render" && argc == 5)
-        return Render(argv[2], argv[3], argv[4]);
+    if (mode == "assets" && argc == 3) return Assets(argv[2]);
+    if (mode == "render" && argc == 5) return Render(argv[2], argv[3], argv[4]);
     std::fputs("usage: demogma assets FOLDER\n       demogma render LIB FOLDER PNG\n", stderr);
     return 2;
 }

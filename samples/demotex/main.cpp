@@ -130,7 +130,8 @@ struct Flag {
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x) {
                 uint16_t& p = pixels[size_t(y) * kW + x];
-                if (x < 2) p = Rgb565(90, 60, 30);
+                if (x < 2)
+                    p = Rgb565(90, 60, 30);
                 else if (y < kH / 2 && x - 2 < (kH / 2 - y) * 2 + 4)
                     p = ((x / 4 + y / 4) % 2) ? Rgb565(230, 40, 40) : Rgb565(250, 220, 60);
             }

@@ -123,15 +123,15 @@ public:
         a.dwColor = 0xFFFFFFFF;
         a.dwFormat = GFXTF_NOWRAP | GFXTF_LINK | GFXTF_ACTIVELINK;
         a.nActiveLinkID = 2;
-        a.nUnderlineOffset = -2;  // on the cell's last rows: the measured text ends at the cell
+        a.nUnderlineOffset = -2; // on the cell's last rows: the measured text ends at the cell
         hr = m_text.DrawTextTo2D(U(u"Quests: &<0001Find the well&>, &<0002Return the lamp&> (active link)"), -1, 24,
                                  300);
         if (FAILED(hr)) return hr;
         a.dwFormat = GFXTF_NOWRAP | GFXTF_OUTLINE;
         a.dwOutlineColor = 0xFF400000;
         a.nFontType = 2;
-        hr = m_text.DrawTextTo2D(U(u"&1033D text device: &2255200080outlined &5000000160blue rim&199 and back"), -1,
-                                 24, 330);
+        hr = m_text.DrawTextTo2D(U(u"&1033D text device: &2255200080outlined &5000000160blue rim&199 and back"), -1, 24,
+                                 330);
         if (FAILED(hr)) return hr;
         // A wrapped, framed paragraph with a background, laid out inside its rectangle.
         a = SGfxTextAttri3D();

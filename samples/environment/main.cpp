@@ -21,7 +21,7 @@ namespace {
 const char kPngPath[] = "out/environment.png";
 const int kFrames = 4;
 const float kFar = 420.0f;
-const DWORD kHaze = 0xFF8E9BAA;  // the fog and the sky at the horizon
+const DWORD kHaze = 0xFF8E9BAA; // the fog and the sky at the horizon
 const char kTextureLibrary[] = "out/environment.lib";
 enum : WORD { kSkyTop = 10, kSkySide, kSkyFloor, kSun = 20, kRing, kBlob, kHex };
 const WORD kSkyTextures[] = {kSkyTop, kSkySide, kSkyFloor, kSun, kRing, kBlob, kHex};
@@ -35,7 +35,7 @@ struct FlarePiece {
     WORD texture;
     float centreWidth, edgeWidth;
 };
-const FlarePiece kFlare[] = {{0.0f, kSun, 0.34f, 0.26f},  {0.0f, kRing, 0.36f, 0.26f},  {0.3f, kHex, 0.06f, 0.05f},
+const FlarePiece kFlare[] = {{0.0f, kSun, 0.34f, 0.26f},   {0.0f, kRing, 0.36f, 0.26f}, {0.3f, kHex, 0.06f, 0.05f},
                              {0.5f, kBlob, 0.035f, 0.03f}, {0.62f, kRing, 0.14f, 0.1f}, {0.8f, kHex, 0.09f, 0.07f},
                              {1.05f, kBlob, 0.05f, 0.04f}, {1.25f, kRing, 0.22f, 0.16f}};
 
@@ -276,7 +276,7 @@ private:
     CEye m_Eye;
 };
 
-}  // namespace
+} // namespace
 
 int main()
 {

@@ -16,8 +16,8 @@ const int kSideWidth = 128, kSideHeight = 64, kTopSize = 64, kGlowSize = 64;
 struct Rgb {
     float r, g, b;
 };
-const Rgb kHaze{142, 155, 170};    // the fog's colour, at the horizon
-const Rgb kUpper{104, 136, 184};   // high on the walls and at the top's rim
+const Rgb kHaze{142, 155, 170};  // the fog's colour, at the horizon
+const Rgb kUpper{104, 136, 184}; // high on the walls and at the top's rim
 const Rgb kZenith{70, 108, 168};
 const Rgb kCloud{206, 210, 218};
 const Rgb kRainCloud{146, 152, 164};
@@ -43,11 +43,11 @@ inline float Smooth(float e0, float e1, float x)
 inline uint32_t SideTexel(int x, int y)
 {
     const float t = float(y) / float(kSideHeight - 1);
-    const float up = (0.5f - t) * 2.0f;  // 0 at the horizon, 1 at the eave
+    const float up = (0.5f - t) * 2.0f; // 0 at the horizon, 1 at the eave
     if (up <= 0.0f) return Pack(kHaze);
     Rgb sky = Mix(kHaze, kUpper, std::pow(up, 0.6f));
-    const float n = 0.6f * sample::TileNoise(31, x, y * 2, 16, kSideWidth) +
-                    0.4f * sample::TileNoise(32, x, y * 2, 4, kSideWidth);
+    const float n =
+        0.6f * sample::TileNoise(31, x, y * 2, 16, kSideWidth) + 0.4f * sample::TileNoise(32, x, y * 2, 4, kSideWidth);
     const float cover = Smooth(0.42f, 0.7f, n) * Smooth(0.0f, 0.12f, up) * (1.0f - Smooth(0.55f, 1.0f, up));
     const Rgb cloud = Mix(kCloud, kRainCloud, Smooth(0.55f, 0.85f, n));
     sky = Mix(sky, cloud, cover * 0.85f);
@@ -72,10 +72,7 @@ inline float Radius(int x, int y)
     const float dx = (float(x) + 0.5f - h) / h, dy = (float(y) + 0.5f - h) / h;
     return std::sqrt(dx * dx + dy * dy);
 }
-inline uint32_t Glow(float level, Rgb tint)
-{
-    return Pack({tint.r * level, tint.g * level, tint.b * level});
-}
+inline uint32_t Glow(float level, Rgb tint) { return Pack({tint.r * level, tint.g * level, tint.b * level}); }
 
 // The sun: a white core in a warm glow that dies out before the edge.
 inline uint32_t SunTexel(int x, int y)
@@ -112,4 +109,4 @@ inline uint32_t HexTexel(int x, int y)
     return Glow(inside * (0.12f + 0.1f * Smooth(0.5f, 0.85f, hex)), {160, 180, 255});
 }
 
-}  // namespace sky_images
+} // namespace sky_images

@@ -5,7 +5,8 @@
 
 #include <kestu.h>
 
-template <class Action> Action* Always(Action* action)
+template <class Action>
+Action* Always(Action* action)
 {
     action->validity.nValidity = 2;
     return action;

@@ -28,17 +28,15 @@ const float kStep = 1.0f / 30.0f;
 // packed into the library under kPuff.
 bool PackPuff(IDirect3DDevice8* device)
 {
-    const bool ok = SaveSpot(device, kPuffPath, D3DFMT_A8R8G8B8, D3DXIFF_PNG, [](float fall) {
-        return static_cast<DWORD>(255.0f * fall * fall) << 24 | 0xFFFFFFu;
-    });
+    const bool ok = SaveSpot(device, kPuffPath, D3DFMT_A8R8G8B8, D3DXIFF_PNG,
+                             [](float fall) { return static_cast<DWORD>(255.0f * fall * fall) << 24 | 0xFFFFFFu; });
     if (!ok) return false;
     std::ifstream in(kPuffPath, std::ios::binary);
     const std::vector<char> png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::remove(kLibPath);
     CIndexLib lib;
     return lib.Load(kLibPath, 0, 1, 1, 1) >= 0 &&
-           lib.ImportFromMemory(png.data(), static_cast<DWORD>(png.size()), kPuff, "puff.png") >= 0 &&
-           lib.Save() >= 0;
+           lib.ImportFromMemory(png.data(), static_cast<DWORD>(png.size()), kPuff, "puff.png") >= 0 && lib.Save() >= 0;
 }
 
 CMethodBB* NewBillboards(CParticleMethodMng& methods, const char* name, float size)

@@ -23,12 +23,12 @@ const char kPngPath[] = "out/shaderwater.png";
 const char kFaceFolder[] = "out/shaderwater";
 const int kFrames = 4;
 const float kWaterLevel = 9.0f;
-const D3DXVECTOR3 kSunDir(-0.45f, 0.35f, 0.82f);  // toward the sun
+const D3DXVECTOR3 kSunDir(-0.45f, 0.35f, 0.82f); // toward the sun
 
 terrain_gen::Params FieldParams()
 {
     terrain_gen::Params p;
-    p.depth = 5;  // 16 x 16 blocks of 16
+    p.depth = 5; // 16 x 16 blocks of 16
     p.blockSize = 16.0f;
     p.relief = 26.0f;
     p.base = 9.0f;
@@ -79,7 +79,8 @@ std::vector<SkyVertex> MakeSkyBox()
         };
         for (int j = 0; j < n; ++j)
             for (int i = 0; i < n; ++i)
-                for (auto [di, dj] : {std::pair{0, 0}, {1, 0}, {0, 1}, {1, 0}, {1, 1}, {0, 1}}) v.push_back(at(i + di, j + dj));
+                for (auto [di, dj] : {std::pair{0, 0}, {1, 0}, {0, 1}, {1, 0}, {1, 1}, {0, 1}})
+                    v.push_back(at(i + di, j + dj));
     }
     return v;
 }
@@ -253,8 +254,8 @@ private:
             for (DWORD c = 0; c + 1 < side; ++c) {
                 const WORD i = WORD(r * side + c);
                 // Cells wholly above the water are left out.
-                if (kWaterLevel < std::min({m_Field.At(c, r), m_Field.At(c + 1, r), m_Field.At(c, r + 1),
-                                            m_Field.At(c + 1, r + 1)}))
+                if (kWaterLevel <
+                    std::min({m_Field.At(c, r), m_Field.At(c + 1, r), m_Field.At(c, r + 1), m_Field.At(c + 1, r + 1)}))
                     continue;
                 for (WORD k : {WORD(0), WORD(side), WORD(1), WORD(1), WORD(side), WORD(side + 1)})
                     m_WaterIndices.push_back(WORD(i + k));
@@ -282,7 +283,7 @@ HRESULT CLakeCube::RenderCubeFace(int face)
     return m_pScene->DrawTerrain(nullptr);
 }
 
-}  // namespace
+} // namespace
 
 int main()
 {
@@ -301,7 +302,8 @@ int main()
     const DWORD triangles = scene.WaterTriangles();
     scene.Release();
     Kestu_Release();
-    if (status == 0) std::printf("shaderwater: wrote %s and the cube faces in %s (%u water triangles)\n", kPngPath,
-                                 kFaceFolder, triangles);
+    if (status == 0)
+        std::printf("shaderwater: wrote %s and the cube faces in %s (%u water triangles)\n", kPngPath, kFaceFolder,
+                    triangles);
     return status;
 }

@@ -129,19 +129,16 @@ public:
         m_pDevice = device;
         m_Manager.Build(device);
         m_pArm = MakeArm();
-        if (!m_pArm)
-            return E_FAIL;
+        if (!m_pArm) return E_FAIL;
         for (CMeshDataRef& ref : m_Refs) {
             const long hr = ref.Build(device, m_pArm);
-            if (hr < 0)
-                return hr;
+            if (hr < 0) return hr;
         }
         m_pArm->SetMeshDataMng(&m_Manager);
         m_Bones.resize(kBones);
         m_Offsets.resize(kBones);
         m_Palette.resize(kBones);
-        for (CSkAniBone& bone : m_Bones)
-            m_Pointers.push_back(&bone);
+        for (CSkAniBone& bone : m_Bones) m_Pointers.push_back(&bone);
         if (m_Manager.SetSkeletonRenderPath(KESTU_SKLPATH_VS_LIGHT) == 1)
             m_pArm->BuildVsVertexBuffer(device, m_Pointers.data(), kBones);
         return S_OK;
@@ -169,12 +166,10 @@ public:
         D3DXMATRIX clip = world * m_View * m_Proj, t, inverse;
         D3DXMatrixTranspose(&t, &clip);
         put(0, path == KESTU_SKLPATH_VS ? 0.0f : 1.0f, 1, 2, 0);
-        for (int r = 0; r < 4; ++r)
-            put(1 + r, t.m[r][0], t.m[r][1], t.m[r][2], t.m[r][3]);
+        for (int r = 0; r < 4; ++r) put(1 + r, t.m[r][0], t.m[r][1], t.m[r][2], t.m[r][3]);
         put(5, 0.25f, 0.25f, 0.3f, 1);
         D3DXMatrixInverse(&inverse, nullptr, &world);
-        for (int r = 0; r < 3; ++r)
-            put(9 + r, inverse.m[r][0], inverse.m[r][1], inverse.m[r][2], 0);
+        for (int r = 0; r < 3; ++r) put(9 + r, inverse.m[r][0], inverse.m[r][1], inverse.m[r][2], 0);
         put(12, 0.9f, 0.85f, 0.8f, 1);
         const D3DXVECTOR3 towards(-0.4f, 0.5f, -0.75f);
         D3DXVECTOR3 n;
@@ -215,8 +210,7 @@ public:
             D3DXMatrixTranslation(&world, -1.0f + 1.6f * float(i), 0, 0);
             d->SetTransform(D3DTS_WORLD, &world);
             D3DXMATRIX* palette = path == KESTU_SKLPATH_SOFTWARE ? nullptr : m_Palette.data();
-            if (palette)
-                ShaderConstants(path, world);
+            if (palette) ShaderConstants(path, world);
             m_pArm->Deform(m_Pointers.data(), kBones, m_Offsets.data(), palette, m_Refs[i].GetVertexBuffer());
             m_Refs[i].Render(palette);
         }
@@ -238,7 +232,7 @@ private:
     D3DXMATRIX m_View, m_Proj;
 };
 
-}  // namespace
+} // namespace
 
 int main()
 {
@@ -253,6 +247,7 @@ int main()
     scene.Release();
     Kestu_Release();
     if (status == 0)
-        std::printf("skinning: wrote %s (%s)\n", kPngPath, shaders ? "software and shader skinning" : "software skinning");
+        std::printf("skinning: wrote %s (%s)\n", kPngPath,
+                    shaders ? "software and shader skinning" : "software skinning");
     return status;
 }

@@ -105,8 +105,8 @@ public:
         D3DXVec3Normalize(&dir, &dir);
         const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
         const D3DSURFACE_DESC* back = Kestu_GetCfg()->GetSDBackBuff();
-        m_Eye.SetViewingFrustum(D3DX_PI / 3.2f, float(back->Width) / float(back->Height), 1.0f, 1800.0f, 1.05f, 0,
-                                1, FRUSTUM_WIDEN_RATE);
+        m_Eye.SetViewingFrustum(D3DX_PI / 3.2f, float(back->Width) / float(back->Height), 1.0f, 1800.0f, 1.05f, 0, 1,
+                                FRUSTUM_WIDEN_RATE);
         m_Eye.SetPos(&eye, 0);
         m_Eye.SetDirection(&dir, &up, 1);
 
@@ -193,9 +193,10 @@ private:
     HRESULT MakeTextures(IDirect3DDevice8* device)
     {
         m_LibPath = (std::filesystem::temp_directory_path() / "kestu_streamed_textures.lib").string();
-        const std::vector<streamed_gen::TextureRecipe> images = {
-            {m_Map.sandTexture, "sand", 0xC4B280, 0.12f}, {m_Map.grassTexture, "grass", 0x56803A, 0.25f},
-            {m_Map.rockTexture, "rock", 0x807870, 0.3f}, {kWaterTexture, "water", 0xC8DCEB, 0.15f}};
+        const std::vector<streamed_gen::TextureRecipe> images = {{m_Map.sandTexture, "sand", 0xC4B280, 0.12f},
+                                                                 {m_Map.grassTexture, "grass", 0x56803A, 0.25f},
+                                                                 {m_Map.rockTexture, "rock", 0x807870, 0.3f},
+                                                                 {kWaterTexture, "water", 0xC8DCEB, 0.15f}};
         HRESULT hr = streamed_gen::MakeTextureLibrary(device, m_LibPath, images);
         if (FAILED(hr)) return hr;
         hr = m_Textures.Build(device, m_LibPath.c_str());
@@ -232,7 +233,7 @@ void PasteHalf(const host::WindowPixels& frame, host::WindowPixels& strip, int q
         }
 }
 
-}  // namespace
+} // namespace
 
 int main()
 {

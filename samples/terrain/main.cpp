@@ -28,12 +28,12 @@ const WORD kGroundTexture = 1;
 terrain_gen::Params FieldParams()
 {
     terrain_gen::Params p;
-    p.depth = 5;  // 16 x 16 blocks
+    p.depth = 5; // 16 x 16 blocks
     p.blockSize = 16.0f;
     p.relief = 26.0f;
     p.base = 9.0f;
     p.seed = 7;
-    p.sandTexture = p.grassTexture = p.rockTexture = kGroundTexture;  // one ground everywhere
+    p.sandTexture = p.grassTexture = p.rockTexture = kGroundTexture; // one ground everywhere
     return p;
 }
 
@@ -142,7 +142,7 @@ private:
     CEye m_Eye;
 };
 
-}  // namespace
+} // namespace
 
 int main()
 {

@@ -15,8 +15,7 @@ constexpr float kDTMaxBlocksFromOrigin = 131072.0f;
 inline bool DTInBlockRange(const KESTURECT2& r, float w, float h)
 {
     const float lx = w * kDTMaxBlocksFromOrigin, lz = h * kDTMaxBlocksFromOrigin;
-    return std::fabs(r.left) <= lx && std::fabs(r.right) <= lx && std::fabs(r.bottom) <= lz &&
-           std::fabs(r.top) <= lz;
+    return std::fabs(r.left) <= lx && std::fabs(r.right) <= lx && std::fabs(r.bottom) <= lz && std::fabs(r.top) <= lz;
 }
 
 // Whether the node's four children come out clearly smaller than it: each

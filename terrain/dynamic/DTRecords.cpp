@@ -28,7 +28,7 @@ void CopyKeepingFlags(SDynamicTerrainBlockInit& to, const SDynamicTerrainBlockIn
     to.fExternAltitude = from.fExternAltitude;
 }
 
-}  // namespace
+} // namespace
 
 SDynamicTerrainBlockInit::SDynamicTerrainBlockInit() : fExternAltitude(0.0f)
 {

@@ -42,52 +42,18 @@ void DropPool(Pool*& pool, BOOL& external)
     external = FALSE;
 }
 
-}  // namespace
+} // namespace
 
 CDynamicTerrain::CDynamicTerrain()
-    : m_bBuilt(0),
-      m_pRoot(nullptr),
-      m_nAttached(0),
-      m_pTextureMng(nullptr),
-      m_bReleaseTexture(0),
-      m_Material{},
-      m_nStride(0),
-      m_fBlockWidth(4.0f),
-      m_fBlockHeight(4.0f),
-      m_fOutlyingWidth(8.0f),
-      m_fOutlyingHeight(8.0f),
-      m_nOutlyingStride(0),
-      m_bShareWave(0),
-      m_pWaves(nullptr),
-      m_byNumWaves(0),
-      m_bExternInfoPool(0),
-      m_pInfoPool(nullptr),
-      m_pMapBytes(nullptr),
-      m_dwTextureStage(0),
-      m_dwLightmapStage(0),
-      m_bEnableLightmap(0),
-      m_bBlockBaseLightmapTM(0),
-      m_nMapBlocks(0),
-      m_bExternBlockPool(0),
-      m_pBlockPool(nullptr),
-      m_bExternOutlyingPool(0),
-      m_pOutlyingPool(nullptr),
-      m_bExternNodePool(0),
-      m_pNodePool(nullptr),
-      m_pSine(nullptr),
-      m_fLODDist(-1.0f),
-      m_fLODDistSq(-1.0f),
-      m_fLODAlt(-1.0f),
-      m_bOutlying(0),
-      m_pOutlyingRoot(nullptr),
-      m_dwNumLocalOutlying(0),
-      m_pOutlyingVB(nullptr),
-      m_fAltitudeScale(0.005f),
-      m_pwAltitudes(nullptr),
-      m_pfAltitudes(nullptr),
-      m_nGridSide(0),
-      m_dwIBLength(8192),
-      m_pfnSceneTest(nullptr)
+    : m_bBuilt(0), m_pRoot(nullptr), m_nAttached(0), m_pTextureMng(nullptr), m_bReleaseTexture(0), m_Material{},
+      m_nStride(0), m_fBlockWidth(4.0f), m_fBlockHeight(4.0f), m_fOutlyingWidth(8.0f), m_fOutlyingHeight(8.0f),
+      m_nOutlyingStride(0), m_bShareWave(0), m_pWaves(nullptr), m_byNumWaves(0), m_bExternInfoPool(0),
+      m_pInfoPool(nullptr), m_pMapBytes(nullptr), m_dwTextureStage(0), m_dwLightmapStage(0), m_bEnableLightmap(0),
+      m_bBlockBaseLightmapTM(0), m_nMapBlocks(0), m_bExternBlockPool(0), m_pBlockPool(nullptr),
+      m_bExternOutlyingPool(0), m_pOutlyingPool(nullptr), m_bExternNodePool(0), m_pNodePool(nullptr), m_pSine(nullptr),
+      m_fLODDist(-1.0f), m_fLODDistSq(-1.0f), m_fLODAlt(-1.0f), m_bOutlying(0), m_pOutlyingRoot(nullptr),
+      m_dwNumLocalOutlying(0), m_pOutlyingVB(nullptr), m_fAltitudeScale(0.005f), m_pwAltitudes(nullptr),
+      m_pfAltitudes(nullptr), m_nGridSide(0), m_dwIBLength(8192), m_pfnSceneTest(nullptr)
 {
     m_Material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
     m_Material.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -113,8 +79,7 @@ HRESULT CDynamicTerrain::Build(const SDynamicTerrainInit* init, const SDTTexture
     // Block sizes divide every position lookup and their squares must stay
     // ordinary floats for the distance tests; the block count must fit.
     auto sane = [](float size) { return size >= kMinBlockSize && size <= kMaxBlockSize; };
-    if (!sane(init->fBlockWidth) || !sane(init->fBlockHeight) || init->dwBlockStride > kMaxStride)
-        return E_INVALIDARG;
+    if (!sane(init->fBlockWidth) || !sane(init->fBlockHeight) || init->dwBlockStride > kMaxStride) return E_INVALIDARG;
     if (m_bBuilt) Release();
 
     m_bOutlying = 0;
@@ -123,13 +88,13 @@ HRESULT CDynamicTerrain::Build(const SDynamicTerrainInit* init, const SDTTexture
     m_bReleaseTexture = tex->bReleaseTexture != 0;
 
     HRESULT hr = TakePool<CDTBlockInfoPool, CDTBlockInfoPool>(pools ? pools->pInfoPool : nullptr, m_pInfoPool,
-                                                             m_bExternInfoPool, poolSize);
+                                                              m_bExternInfoPool, poolSize);
     if (SUCCEEDED(hr))
         hr = TakePool<CDTBlockPool, CDTOwnBlockPool>(pools ? pools->pBlockPool : nullptr, m_pBlockPool,
                                                      m_bExternBlockPool, poolSize);
     if (SUCCEEDED(hr))
-        hr = TakePool<CQTDNodePool, CDTOwnNodePool>(pools ? pools->pNodePool : nullptr, m_pNodePool,
-                                                    m_bExternNodePool, poolSize / 4);
+        hr = TakePool<CQTDNodePool, CDTOwnNodePool>(pools ? pools->pNodePool : nullptr, m_pNodePool, m_bExternNodePool,
+                                                    poolSize / 4);
     if (FAILED(hr)) {
         Teardown();
         return hr;
@@ -302,6 +267,7 @@ void CDynamicTerrain::DestoryAllAbandonedOutlyingBlocks()
 void CDynamicTerrain::ReturnInfos(CPointerArray& list)
 {
     if (m_pInfoPool)
-        for (DWORD i = 0; i < list.GetCount(); ++i) m_pInfoPool->Free(static_cast<SDTBlockInfo*>(list.GetPointer(i)), 0);
+        for (DWORD i = 0; i < list.GetCount(); ++i)
+            m_pInfoPool->Free(static_cast<SDTBlockInfo*>(list.GetPointer(i)), 0);
     list.RemoveAllPointer();
 }

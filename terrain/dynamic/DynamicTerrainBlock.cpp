@@ -35,28 +35,13 @@ void CopyAttributes(BYTE* vertices, const Info* infos, const D3DXVECTOR3* normal
     }
 }
 
-}  // namespace
+} // namespace
 
 CDynamicTerrainBlock::CDynamicTerrainBlock()
-    : m_Vertices{},
-      m_bHasVertices(0),
-      m_dwFVF(0),
-      m_dwStride(0),
-      m_fMaxAltDiff(0.0f),
-      m_pTexture(nullptr),
-      m_pLightMap(nullptr),
-      m_pLightMapTM(nullptr),
-      m_pOwner(nullptr),
-      m_pPattern(nullptr),
-      m_dwNumWaterVer(0),
-      m_fWaterAltitude(99.0f),
-      m_wFlags(0),
-      m_byLOD(0),
-      m_byWaterID(0),
-      m_nMBIndex(0),
-      m_dwSceneID(0xFFFFFFFF),
-      m_pShaderLight(nullptr),
-      m_pShaderContext(nullptr)
+    : m_Vertices{}, m_bHasVertices(0), m_dwFVF(0), m_dwStride(0), m_fMaxAltDiff(0.0f), m_pTexture(nullptr),
+      m_pLightMap(nullptr), m_pLightMapTM(nullptr), m_pOwner(nullptr), m_pPattern(nullptr), m_dwNumWaterVer(0),
+      m_fWaterAltitude(99.0f), m_wFlags(0), m_byLOD(0), m_byWaterID(0), m_nMBIndex(0), m_dwSceneID(0xFFFFFFFF),
+      m_pShaderLight(nullptr), m_pShaderContext(nullptr)
 {
 }
 
@@ -127,13 +112,14 @@ void CDynamicTerrainBlock::Build(CDynamicTerrain* owner, int column, int row,
         const auto* rec = static_cast<const SDynamicTerrainBlockInit_NoDiffuse*>(data);
         externAltitude = rec->fExternAltitude;
         if (normals)
-            CopyAttributes<SDTVertexExNoDiffuse>(m_Vertices, rec->TexInfo,
-                                                 static_cast<const SDynamicTerrainBlockInitEx_NoDiffuse*>(data)->Normal);
+            CopyAttributes<SDTVertexExNoDiffuse>(
+                m_Vertices, rec->TexInfo, static_cast<const SDynamicTerrainBlockInitEx_NoDiffuse*>(data)->Normal);
         else
             CopyAttributes<SDTVertexNoDiffuse>(m_Vertices, rec->TexInfo, nullptr);
     }
 
-    m_pTexture = queryTexture ? TerrainQueryTexture(textures, data->wTexID) : TerrainTextureItem(textures, data->wTexID);
+    m_pTexture =
+        queryTexture ? TerrainQueryTexture(textures, data->wTexID) : TerrainTextureItem(textures, data->wTexID);
     m_pLightMap = lightMap;
     m_pLightMapTM = lightMapTransform;
 
@@ -275,7 +261,7 @@ namespace {
 // Whole blocks of a move: down for negative moves, to the nearest otherwise.
 int WholeBlocks(float f) { return f < 0.0f ? FloorToCell(f) : FloorToCell(f + 0.5f); }
 
-}  // namespace
+} // namespace
 
 void CDynamicTerrainBlock::ShiftOwnData(float dx, float dy, float dz, const void* connect)
 {
@@ -295,7 +281,10 @@ void CDynamicTerrainBlock::ShiftOwnData(float dx, float dy, float dz, const void
     UpdateMBIndex(int(move->dwStride));
 }
 
-void CDynamicTerrainBlock::Move(const D3DXVECTOR3* delta, void* connect) { Move(delta->x, delta->y, delta->z, connect); }
+void CDynamicTerrainBlock::Move(const D3DXVECTOR3* delta, void* connect)
+{
+    Move(delta->x, delta->y, delta->z, connect);
+}
 
 void CDynamicTerrainBlock::Move(float dx, float dy, float dz, void* connect)
 {

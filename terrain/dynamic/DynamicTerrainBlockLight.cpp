@@ -16,7 +16,7 @@ void AddLight(BYTE* vertices, DWORD stride, const D3DLIGHT8* light, const D3DMAT
                        VERTEXLIGHT_ADD, nullptr, nullptr, faces);
 }
 
-}  // namespace
+} // namespace
 
 void CDynamicTerrainBlock::SoftCalcLight()
 {
@@ -54,7 +54,8 @@ void CDynamicTerrainBlock::SoftCalcLight()
     }
     const DWORD count = m_pShaderLight->GetLightsNum();
     for (DWORD i = 1; i < count; ++i)
-        if (const D3DLIGHT8* light = m_pShaderLight->GetLight(i)) AddLight(m_Vertices, m_dwStride, light, material, &faces);
+        if (const D3DLIGHT8* light = m_pShaderLight->GetLight(i))
+            AddLight(m_Vertices, m_dwStride, light, material, &faces);
     if (!wave) return;
     for (DWORD i = 0; i < count; ++i)
         if (const D3DLIGHT8* light = m_pShaderLight->GetLight(i))

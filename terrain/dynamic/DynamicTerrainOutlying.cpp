@@ -40,7 +40,7 @@ constexpr DWORD kMinIBLength = 12;
 constexpr DWORD kMaxIBLength = 65535;
 constexpr DWORD kIBBlockCost = 12;
 
-}  // namespace
+} // namespace
 
 void CDynamicTerrain::ResetOutlyingSettings()
 {
@@ -281,9 +281,9 @@ HRESULT CDynamicTerrain::UpdateLocalOutlyingVisible()
     for (WORD buffer = 0; next < count; ++buffer) {
         if (buffer >= m_IBs.size()) {
             IDirect3DIndexBuffer8* ib = nullptr;
-            const HRESULT hr = device->CreateIndexBuffer(m_dwIBLength * sizeof(WORD),
-                                                         D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, D3DFMT_INDEX16,
-                                                         D3DPOOL_DEFAULT, &ib);
+            const HRESULT hr =
+                device->CreateIndexBuffer(m_dwIBLength * sizeof(WORD), D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
+                                          D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib);
             if (FAILED(hr)) return hr;
             m_IBs.push_back(ib);
         }

@@ -26,7 +26,7 @@ CDynamicTerrainBlock* FirstBlock(const CPointerArray& list)
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 const D3DXMATRIX g_DTIdentity(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
 
@@ -116,7 +116,8 @@ HRESULT CDynamicTerrain::Render(IDirect3DDevice8* device, const D3DXMATRIX* worl
             if (m_bEnableLightmap && scene != lastScene) {
                 if (block->TestValidLightMap()) {
                     if (m_bBlockBaseLightmapTM)
-                        if (const D3DXMATRIX* m = block->GetLightMapTransMatrix()) device->SetTransform(lightmapStage, m);
+                        if (const D3DXMATRIX* m = block->GetLightMapTransMatrix())
+                            device->SetTransform(lightmapStage, m);
                     if (IDirect3DBaseTexture8* lightmap = block->GetLightMapD3DTexture())
                         device->SetTexture(m_dwLightmapStage, lightmap);
                 }

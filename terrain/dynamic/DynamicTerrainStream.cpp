@@ -27,7 +27,7 @@ void AddLoadRequest(float x, float z)
 
 bool OnMap(int x, int z, int stride) { return x >= 0 && x < stride && z >= 0 && z < stride; }
 
-}  // namespace
+} // namespace
 
 HRESULT CDynamicTerrain::Clip(const SBoundCircle* view, int maxGrow, float outlyingExtra,
                               const KESTURECT2* outlyingRect)

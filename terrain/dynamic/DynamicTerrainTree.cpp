@@ -17,7 +17,7 @@ bool Holds(const KESTURECT2* rect, const KESTURECT2& box)
     return box.left >= rect->left && box.bottom >= rect->bottom && box.right < rect->right && box.top < rect->top;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT CDynamicTerrain::GrowToFit(CQTDynamicNode*& root, const KESTURECT2& box, int maxGrow)
 {

@@ -21,7 +21,7 @@ void ForEachVisible(CPointerArray& local, CPointerArray& outside, Fn fn)
             if (auto* block = static_cast<CDynamicTerrainBlock*>(list->GetData()[i])) fn(block);
 }
 
-}  // namespace
+} // namespace
 
 void CDynamicTerrain::FrameMoveWater(float time, BYTE id)
 {
@@ -53,8 +53,8 @@ void CDynamicTerrain::SetAllWaterVertexDiffuse(DWORD colour)
     });
 }
 
-HRESULT CDynamicTerrain::DrawWater(IDirect3DDevice8* device, const D3DXMATRIX* world, IShaderBase* shader,
-                                   bool anyId, BYTE id)
+HRESULT CDynamicTerrain::DrawWater(IDirect3DDevice8* device, const D3DXMATRIX* world, IShaderBase* shader, bool anyId,
+                                   BYTE id)
 {
     if (!device) return S_FALSE;
     const D3DXMATRIX* w = world ? world : &g_DTIdentity;

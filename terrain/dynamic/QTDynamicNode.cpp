@@ -7,7 +7,7 @@ namespace {
 
 CQTDynamicLeaf* AsDynamicLeaf(CQuadtree* node) { return dynamic_cast<CQTDynamicLeaf*>(node); }
 
-}  // namespace
+} // namespace
 
 float CQTDynamicNode::FillCornerAltitude(ENUM_OU_CORNER corner, float floor)
 {
@@ -190,8 +190,8 @@ CQTDynamicNode* CQTDynamicNode::EnlargeTree(float x, float z, CQTDNodePool* pool
     else
         rect.top += h;
     root->SetRect(&rect);
-    const ENUM_OU_CORNER corner = lowX ? (lowZ ? OU_CORNER_RIGHTTOP : OU_CORNER_RIGHTBOTTOM)
-                                       : (lowZ ? OU_CORNER_LEFTTOP : OU_CORNER_LEFTBOTTOM);
+    const ENUM_OU_CORNER corner =
+        lowX ? (lowZ ? OU_CORNER_RIGHTTOP : OU_CORNER_RIGHTBOTTOM) : (lowZ ? OU_CORNER_LEFTTOP : OU_CORNER_LEFTBOTTOM);
     root->SetChild(corner, this);
     return root;
 }

@@ -7,7 +7,8 @@
 #include "kestu_fire.h"
 
 CGfxFirePhysical::CGfxFirePhysical()
-    : m_nWidth(0), m_nHeight(0), m_fFuel(0.0f), m_fInterval(0.0f), m_pCells(nullptr), m_nUnburnt(0), m_fLastBurnTime(0.0f)
+    : m_nWidth(0), m_nHeight(0), m_fFuel(0.0f), m_fInterval(0.0f), m_pCells(nullptr), m_nUnburnt(0),
+      m_fLastBurnTime(0.0f)
 {
 }
 

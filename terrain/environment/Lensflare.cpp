@@ -30,18 +30,11 @@ float Aspect(const CTexture* texture)
     return float(texture->GetHeight()) / float(texture->GetWidth());
 }
 
-}  // namespace
+} // namespace
 
 CGfxLensflare::CGfxLensflare()
-    : m_vLightDir(0.0f, 0.0f, 1.0f),
-      m_pEye(nullptr),
-      m_pPieces(nullptr),
-      m_pBillboards(nullptr),
-      m_nPieceNum(0),
-      m_bVisible(0),
-      m_nLightX(0),
-      m_nLightY(0),
-      m_fCenterDistRatio(0.0f)
+    : m_vLightDir(0.0f, 0.0f, 1.0f), m_pEye(nullptr), m_pPieces(nullptr), m_pBillboards(nullptr), m_nPieceNum(0),
+      m_bVisible(0), m_nLightX(0), m_nLightY(0), m_fCenterDistRatio(0.0f)
 {
 }
 

@@ -19,25 +19,12 @@ static_assert(sizeof(RainVertex) == CGfxRain::kVertexSize, "the rain vertex is 1
 // A value in [-0.5, 0.5] from the classic generator.
 float Jitter() { return float(std::rand()) * 0.000030518509f - 0.5f; }
 
-}  // namespace
+} // namespace
 
 CGfxRain::CGfxRain()
-    : m_pEye(nullptr),
-      m_fWidth(0.0f),
-      m_fHeight(0.0f),
-      m_fDepth(0.0f),
-      m_nRows(0),
-      m_nColumns(0),
-      m_nLayers(0),
-      m_fFallSpeed(0.0f),
-      m_fViewDistance(0.0f),
-      m_fCellWidth(0.0f),
-      m_fCellDepth(0.0f),
-      m_pLayers(nullptr),
-      m_vFallDirection(0.0f, 1.0f, 0.0f),
-      m_fLayerSpace(0.0f),
-      m_pVB(nullptr),
-      m_vBoxCenter(0.0f, 0.0f, 0.0f),
+    : m_pEye(nullptr), m_fWidth(0.0f), m_fHeight(0.0f), m_fDepth(0.0f), m_nRows(0), m_nColumns(0), m_nLayers(0),
+      m_fFallSpeed(0.0f), m_fViewDistance(0.0f), m_fCellWidth(0.0f), m_fCellDepth(0.0f), m_pLayers(nullptr),
+      m_vFallDirection(0.0f, 1.0f, 0.0f), m_fLayerSpace(0.0f), m_pVB(nullptr), m_vBoxCenter(0.0f, 0.0f, 0.0f),
       m_bCameraSet(0)
 {
     std::memset(&m_matView, 0, sizeof m_matView);
@@ -135,8 +122,8 @@ void CGfxRain::NotifyCameraMove()
 {
     if (!m_pEye) return;
     const float pitch = m_pEye->GetPitch();
-    const D3DXVECTOR3 eye = m_vBoxCenter + D3DXVECTOR3(0.0f, std::sin(pitch) * m_fViewDistance,
-                                                       -std::cos(pitch) * m_fViewDistance);
+    const D3DXVECTOR3 eye =
+        m_vBoxCenter + D3DXVECTOR3(0.0f, std::sin(pitch) * m_fViewDistance, -std::cos(pitch) * m_fViewDistance);
     const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
     D3DXMatrixLookAtLH(&m_matView, &eye, &m_vBoxCenter, &up);
 
@@ -148,8 +135,8 @@ void CGfxRain::NotifyCameraMove()
     const D3DXVECTOR3 forward(0.0f, 0.0f, 1.0f);
     D3DXVECTOR3 s;
     D3DXVec3Cross(&s, &f, &forward);
-    m_matOrientation = D3DXMATRIX(s.x, s.y, s.z, 0.0f, f.x, f.y, f.z, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f,
-                                  1.0f);
+    m_matOrientation =
+        D3DXMATRIX(s.x, s.y, s.z, 0.0f, f.x, f.y, f.z, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f);
     m_bCameraSet = 1;
 }
 

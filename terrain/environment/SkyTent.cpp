@@ -10,7 +10,7 @@ namespace {
 
 const float kSqrt2 = 1.4142135f;
 
-}  // namespace
+} // namespace
 
 CGfxSkyTent::CGfxSkyTent()
 {

@@ -14,7 +14,7 @@ DWORD Fade(float f, DWORD channel)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT CGfxSun::Build(const SGfxLensflareInit& init, DWORD colour)
 {

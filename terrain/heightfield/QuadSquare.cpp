@@ -19,13 +19,8 @@ void SQuadCornerData::Reset()
 }
 
 CQuadSquare::CQuadSquare(SQuadCornerData* cd)
-    : m_pChildren{nullptr, nullptr, nullptr, nullptr},
-      m_wErrors{0, 0, 0, 0, 0, 0},
-      m_byFlags(0),
-      m_byEastCount(0),
-      m_bySouthCount(0),
-      m_bStatic(0),
-      m_bDirty(0)
+    : m_pChildren{nullptr, nullptr, nullptr, nullptr}, m_wErrors{0, 0, 0, 0, 0, 0}, m_byFlags(0), m_byEastCount(0),
+      m_bySouthCount(0), m_bStatic(0), m_bDirty(0)
 {
     cd->pSquare = this;
     const SQSVertex* c = cd->Verts;
@@ -47,7 +42,8 @@ void CQuadSquare::ChildErrorsFromCorners(const SQSVertex* c)
 {
     const int centre = m_Vertices[0].wHeight;
     for (int i = 0; i < 4; ++i) {
-        const int twist = int(c[i].wHeight) + centre - m_Vertices[((i + 1) & 3) + 1].wHeight - m_Vertices[i + 1].wHeight;
+        const int twist =
+            int(c[i].wHeight) + centre - m_Vertices[((i + 1) & 3) + 1].wHeight - m_Vertices[i + 1].wHeight;
         m_wErrors[2 + i] = WORD(std::fabs(float(twist)) * 0.25f);
     }
 }
@@ -147,7 +143,7 @@ int NeighbourPath(unsigned char index, const SQuadCornerData& cd, unsigned char 
     return count;
 }
 
-}  // namespace
+} // namespace
 
 CQuadSquare* CQuadSquare::EnableAlias(unsigned char index, const SQuadCornerData& cd)
 {

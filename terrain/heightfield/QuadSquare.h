@@ -31,4 +31,4 @@ inline bool BoxTest(float x, float z, float size, float minY, float maxY, float 
     return error * threshold > d;
 }
 
-}  // namespace quadsquare
+} // namespace quadsquare

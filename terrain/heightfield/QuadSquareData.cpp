@@ -24,10 +24,9 @@ void CQuadSquare::AddHeightMap(const SQuadCornerData& cd, const SQSHeightMapInfo
 {
     if (!hm.pData || hm.nScale < 0 || hm.nScale > 30 || hm.nRowWidth < hm.nXSize) return;
     const int64_t block = 2 * Half(cd.byLevel), cell = int64_t(1) << hm.nScale;
-    const bool overlaps = cd.nXOrg <= ((int64_t(hm.nXSize) + 2) << hm.nScale) + hm.nXOrigin &&
-                          hm.nXOrigin - cell <= cd.nXOrg + block &&
-                          cd.nZOrg <= ((int64_t(hm.nZSize) + 2) << hm.nScale) + hm.nZOrigin &&
-                          hm.nZOrigin - cell <= cd.nZOrg + block;
+    const bool overlaps =
+        cd.nXOrg <= ((int64_t(hm.nXSize) + 2) << hm.nScale) + hm.nXOrigin && hm.nXOrigin - cell <= cd.nXOrg + block &&
+        cd.nZOrg <= ((int64_t(hm.nZSize) + 2) << hm.nScale) + hm.nZOrigin && hm.nZOrigin - cell <= cd.nZOrg + block;
     if (!overlaps) return;
     // A node without data of its own may lie on its corners' surface (made
     // by refinement): the samples add to height 0.
@@ -67,8 +66,8 @@ float CQuadSquare::RecomputeErrorAndColor(const SQuadCornerData& cd)
 {
     const SQSVertex* c = cd.Verts;
     const float centre = m_Vertices[0].wHeight;
-    const float diagonal = (cd.byChildIndex & 1) ? float(c[1].wHeight) + float(c[3].wHeight)
-                                                 : float(c[0].wHeight) + float(c[2].wHeight);
+    const float diagonal =
+        (cd.byChildIndex & 1) ? float(c[1].wHeight) + float(c[3].wHeight) : float(c[0].wHeight) + float(c[2].wHeight);
     float largest = std::fabs(centre - diagonal * 0.5f);
 
     WORD low = m_Vertices[0].wHeight, high = low;
@@ -119,7 +118,7 @@ void CQuadSquare::StaticCullAux(const SQuadCornerData& cd, float threshold, int 
             if (!m_pChildren[i]) continue;
             SQuadCornerData q;
             SetupCornerData(&q, cd, i);
-            m_pChildren[i]->StaticCullAux(q, threshold, targetLevel);  // may delete that child
+            m_pChildren[i]->StaticCullAux(q, threshold, targetLevel); // may delete that child
         }
         return;
     }
@@ -185,5 +184,6 @@ float CQuadSquare::GetHeight(const SQuadCornerData& cd, float x, float z) const
     case 2: s00 = v[3].wHeight, s01 = v[0].wHeight, s10 = c[2].wHeight, s11 = v[4].wHeight; break;
     default: s00 = v[0].wHeight, s01 = v[1].wHeight, s10 = v[4].wHeight, s11 = c[3].wHeight; break;
     }
-    return (float(s00) * (1.0f - fx) + float(s01) * fx) * (1.0f - fz) + (float(s10) * (1.0f - fx) + float(s11) * fx) * fz;
+    return (float(s00) * (1.0f - fx) + float(s01) * fx) * (1.0f - fz) +
+           (float(s10) * (1.0f - fx) + float(s11) * fx) * fz;
 }

@@ -36,7 +36,7 @@ void CQuadSquare::UpdateAux(const SQuadCornerData& cd, const D3DXVECTOR3* viewer
             if (!(m_byFlags & ChildFlag(i)) || !m_pChildren[i]) continue;
             SQuadCornerData q;
             SetupCornerData(&q, cd, i);
-            m_pChildren[i]->UpdateAux(q, viewer, m_wErrors[2 + i]);  // may delete that child
+            m_pChildren[i]->UpdateAux(q, viewer, m_wErrors[2 + i]); // may delete that child
         }
     }
 
@@ -52,5 +52,5 @@ void CQuadSquare::UpdateAux(const SQuadCornerData& cd, const D3DXVECTOR3* viewer
     }
     if (m_byFlags == 0 && cd.pParent && cd.pParent->pSquare &&
         !BoxTest(x, z, whole, m_wMinHeight, m_wMaxHeight, centreError, v, t))
-        cd.pParent->pSquare->NotifyChildDisable(*cd.pParent, cd.byChildIndex);  // may delete this node
+        cd.pParent->pSquare->NotifyChildDisable(*cd.pParent, cd.byChildIndex); // may delete this node
 }

@@ -25,9 +25,8 @@ constexpr WORD kLevel1Fan[] = {12, 0, 10, 20, 22, 24, 14, 4, 2, 0};
 // The edge midpoint each bit of a level-1 code removes from the fan.
 constexpr WORD kLevel1Midpoint[4] = {22, 2, 10, 14};
 
-constexpr WORD kStrip[] = {20, 21, 15, 16, 10, 11, 5,  6,  0,  1,  1,  1,  2,  1,  7,  6,
-                           12, 11, 17, 16, 22, 21, 22, 22, 22, 23, 17, 18, 12, 13, 7,  8,
-                           2,  3,  3,  3,  4,  3,  9,  8,  14, 13, 19, 18, 24, 23};
+constexpr WORD kStrip[] = {20, 21, 15, 16, 10, 11, 5,  6, 0, 1, 1, 1, 2, 1, 7, 6, 12, 11, 17, 16, 22, 21, 22,
+                           22, 22, 23, 17, 18, 12, 13, 7, 8, 2, 3, 3, 3, 4, 3, 9, 8,  14, 13, 19, 18, 24, 23};
 
 // Triangles that touch no block edge, by quad in row order.
 struct Piece {
@@ -116,7 +115,7 @@ struct TableExit {
     }
 } g_tableExit;
 
-}  // namespace
+} // namespace
 
 void CTerrainLODIndexTable::AddRef()
 {
@@ -190,7 +189,8 @@ void CTerrainLODIndexTable::Build()
         DWORD n = 0;
         for (const CTerrainIndexList* piece : s_pQuadPiece)
             if (piece && piece->GetIndexCount()) parts[n++] = piece;
-        for (DWORD side = 0; side < 4; ++side) parts[n++] = (code >> side) & 1 ? s_pBorderHalf[side] : s_pBorderFull[side];
+        for (DWORD side = 0; side < 4; ++side)
+            parts[n++] = (code >> side) & 1 ? s_pBorderHalf[side] : s_pBorderFull[side];
         s_pLevel0[code] = NewConcatenation(n, parts);
     }
 

@@ -25,7 +25,7 @@ constexpr int kChildAcross[4][4] = {
 
 constexpr float kHalfDiagonal = 0.70710677f;
 
-}  // namespace
+} // namespace
 
 CQuadtree::CQuadtree()
     : m_Rect(), m_pChildren{}, m_bSelected(0), m_pParent(nullptr), m_eParentCorner(OU_CORNER_LEFTBOTTOM)
@@ -49,10 +49,7 @@ void CQuadtree::CleanUp()
     m_eParentCorner = OU_CORNER_LEFTBOTTOM;
 }
 
-int CQuadtree::IsEmpty() const
-{
-    return !m_pChildren[0] && !m_pChildren[1] && !m_pChildren[2] && !m_pChildren[3];
-}
+int CQuadtree::IsEmpty() const { return !m_pChildren[0] && !m_pChildren[1] && !m_pChildren[2] && !m_pChildren[3]; }
 
 int CQuadtree::IsLeaf() const { return IsEmpty(); }
 

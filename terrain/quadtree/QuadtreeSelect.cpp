@@ -54,8 +54,7 @@ ENUM_QT_SELECT_RESULT PolygonTest(const KESTURECT2& rect, const D3DXVECTOR3* cor
         KESTULINE2 edges[4];
         static constexpr int kWalk[5] = {0, 3, 2, 1, 0};
         for (int e = 0; e < 4; ++e)
-            edges[e].Build(corners[kWalk[e]].x, corners[kWalk[e]].z, corners[kWalk[e + 1]].x,
-                           corners[kWalk[e + 1]].z);
+            edges[e].Build(corners[kWalk[e]].x, corners[kWalk[e]].z, corners[kWalk[e + 1]].x, corners[kWalk[e + 1]].z);
         for (DWORD i = 0; i < count; ++i) {
             bool in = true;
             for (const KESTULINE2& edge : edges) in = in && edge.Distance(points[i]) < 0.0f;
@@ -64,8 +63,7 @@ ENUM_QT_SELECT_RESULT PolygonTest(const KESTURECT2& rect, const D3DXVECTOR3* cor
     } else {
         for (DWORD i = 0; i < count; ++i) {
             const KESTUPOINT2& p = points[i];
-            if (rect.left <= p.x && p.x < rect.right && rect.bottom <= p.z && p.z < rect.top)
-                return QT_SELECT_PARTIAL;
+            if (rect.left <= p.x && p.x < rect.right && rect.bottom <= p.z && p.z < rect.top) return QT_SELECT_PARTIAL;
         }
     }
 
@@ -77,8 +75,9 @@ ENUM_QT_SELECT_RESULT PolygonTest(const KESTURECT2& rect, const D3DXVECTOR3* cor
         const KESTUPOINT2& a = points[i];
         const KESTUPOINT2& b = points[(i + 1) % count];
         const KESTULINE2& line = lines[i];
-        if (CrossesEdge(a.z, b.z, rect.bottom, line, c[0], c[1]) || CrossesEdge(a.x, b.x, rect.right, line, c[1], c[2]) ||
-            CrossesEdge(a.z, b.z, rect.top, line, c[2], c[3]) || CrossesEdge(a.x, b.x, rect.left, line, c[3], c[0]))
+        if (CrossesEdge(a.z, b.z, rect.bottom, line, c[0], c[1]) ||
+            CrossesEdge(a.x, b.x, rect.right, line, c[1], c[2]) || CrossesEdge(a.z, b.z, rect.top, line, c[2], c[3]) ||
+            CrossesEdge(a.x, b.x, rect.left, line, c[3], c[0]))
             return QT_SELECT_PARTIAL;
     }
     return QT_SELECT_OUTSIDE;
@@ -99,7 +98,7 @@ ENUM_QT_SELECT_RESULT FixedPolygonTest(const KESTURECT2& rect, const D3DXVECTOR3
     return PolygonTest(rect, corners, points, lines, N, box, rule);
 }
 
-}  // namespace
+} // namespace
 
 template <class Test, class Recurse>
 DWORD CQuadtree::SelectWith(void* context, Test&& test, Recurse&& recurse)
@@ -239,8 +238,8 @@ DWORD CQuadtree::SelectSubTreeByCircle(const SBoundCircle* circle, const KESTURE
         [&](CQuadtree* c) { return c->SelectSubTreeByCircle(circle, bound, context); });
 }
 
-DWORD CQuadtree::SelectSubTreeByTriangle(const KESTUPOINT2* points3, const KESTULINE2* lines3,
-                                         const KESTURECT2* bound, void* context)
+DWORD CQuadtree::SelectSubTreeByTriangle(const KESTUPOINT2* points3, const KESTULINE2* lines3, const KESTURECT2* bound,
+                                         void* context)
 {
     return SelectWith(
         context, [&](CQuadtree* n) { return n->SelectTestByTriangle(points3, lines3, bound, context); },

@@ -53,57 +53,25 @@ HRESULT CopyBuffer(IDirect3DVertexBuffer8* from, IDirect3DVertexBuffer8* to, DWO
 bool RecordsFit(const unsigned char* records, DWORD count, DWORD vertices)
 {
     for (DWORD i = 0; i < count; ++i) {
-        const STerrainBlockInit* rec = reinterpret_cast<const STerrainBlockInit*>(records + i * STerrainBlockInit::kSize);
+        const STerrainBlockInit* rec =
+            reinterpret_cast<const STerrainBlockInit*>(records + i * STerrainBlockInit::kSize);
         for (WORD k = 0; k < 25; ++k)
             if (rec->GetIndex(k) >= vertices) return false;
     }
     return true;
 }
 
-}  // namespace
+} // namespace
 
 CTerrain::CTerrain()
-    : m_bBuilt(0),
-      m_bTestingVisibility(0),
-      m_ppBlocks(nullptr),
-      m_bExternBlocks(0),
-      m_fBlockWidth(0.0f),
-      m_fBlockHeight(0.0f),
-      m_fExtentX(0.0f),
-      m_fExtentZ(0.0f),
-      m_dwDepth(0),
-      m_dwLength(0),
-      m_pTexMng(nullptr),
-      m_szTexLib{},
-      m_Material{},
-      m_ePool(D3DPOOL_MANAGED),
-      m_pDevice(nullptr),
-      m_pLocalVB(nullptr),
-      m_pSysMemVB(nullptr),
-      m_pModifyVB(nullptr),
-      m_pNormals(nullptr),
-      m_dwMaxVisibleBlocks(0),
-      m_pVisibleList(nullptr),
-      m_pVisibleFlags(nullptr),
-      m_pLODLevels(nullptr),
-      m_pNeighbors{},
-      m_pIB(nullptr),
-      m_pLockedIndices(nullptr),
-      m_pRenderInfo(nullptr),
-      m_dwRenderInfoCount(0),
-      m_dwRenderInfoCapacity(0),
-      m_dwVisibleCount(0),
-      m_dwVisibleFaces(0),
-      m_byMinLODLevel(0),
-      m_dwFVF(0),
-      m_dwVertexStride(0),
-      m_dwVertexCount(0),
-      m_dwID(0),
-      m_szInfo{},
-      m_bModifyByCopy(0),
-      m_pModifyData(nullptr),
-      m_ppLeafArray(nullptr),
-      m_dwIndexCursor(0)
+    : m_bBuilt(0), m_bTestingVisibility(0), m_ppBlocks(nullptr), m_bExternBlocks(0), m_fBlockWidth(0.0f),
+      m_fBlockHeight(0.0f), m_fExtentX(0.0f), m_fExtentZ(0.0f), m_dwDepth(0), m_dwLength(0),
+      m_pTexMng(nullptr), m_szTexLib{}, m_Material{}, m_ePool(D3DPOOL_MANAGED), m_pDevice(nullptr), m_pLocalVB(nullptr),
+      m_pSysMemVB(nullptr), m_pModifyVB(nullptr), m_pNormals(nullptr), m_dwMaxVisibleBlocks(0), m_pVisibleList(nullptr),
+      m_pVisibleFlags(nullptr), m_pLODLevels(nullptr), m_pNeighbors{}, m_pIB(nullptr), m_pLockedIndices(nullptr),
+      m_pRenderInfo(nullptr), m_dwRenderInfoCount(0), m_dwRenderInfoCapacity(0), m_dwVisibleCount(0),
+      m_dwVisibleFaces(0), m_byMinLODLevel(0), m_dwFVF(0), m_dwVertexStride(0), m_dwVertexCount(0),
+      m_dwID(0), m_szInfo{}, m_bModifyByCopy(0), m_pModifyData(nullptr), m_ppLeafArray(nullptr), m_dwIndexCursor(0)
 {
     ResetBox(m_BoundBox);
     CTerrainLODIndexTable::AddRef();
@@ -157,8 +125,8 @@ void CTerrain::Release()
     m_bBuilt = 0;
 }
 
-HRESULT CTerrain::Build(IDirect3DDevice8* device, unsigned char* data, const SGfxDistLOD* distLOD,
-                        float altitudeFloor, ENUM_TERRAIN_BUILDMODE mode, CTerrain** neighbourTerrains)
+HRESULT CTerrain::Build(IDirect3DDevice8* device, unsigned char* data, const SGfxDistLOD* distLOD, float altitudeFloor,
+                        ENUM_TERRAIN_BUILDMODE mode, CTerrain** neighbourTerrains)
 {
     if (!device || !data) return KESTUERR_INVALIDPARAM;
     const STerrainInit* head = reinterpret_cast<const STerrainInit*>(data);
@@ -233,7 +201,8 @@ HRESULT CTerrain::Build(IDirect3DDevice8* device, const unsigned char* data, uin
     for (DWORD i = 0; i < n * n; ++i) {
         m_ppBlocks[i] = new (std::nothrow) CTerrainBlock;
         if (!m_ppBlocks[i]) return E_OUTOFMEMORY;
-        const STerrainBlockInit* rec = reinterpret_cast<const STerrainBlockInit*>(records + i * STerrainBlockInit::kSize);
+        const STerrainBlockInit* rec =
+            reinterpret_cast<const STerrainBlockInit*>(records + i * STerrainBlockInit::kSize);
         m_ppBlocks[i]->Set(static_cast<WORD>(i), rec);
         m_pLODLevels[i] = rec->GetLODLevel();
     }
@@ -300,7 +269,8 @@ HRESULT CTerrain::CreateQuadtree(CTerrainBlock** blocks, unsigned char* records,
     if (!RecordsFit(records, count, m_dwVertexCount)) return KESTUERR_INVALIDPARAM;
     m_ppBlocks = blocks;
     for (DWORD i = 0; i < count; ++i) {
-        const STerrainBlockInit* rec = reinterpret_cast<const STerrainBlockInit*>(records + i * STerrainBlockInit::kSize);
+        const STerrainBlockInit* rec =
+            reinterpret_cast<const STerrainBlockInit*>(records + i * STerrainBlockInit::kSize);
         m_ppBlocks[i]->Set(static_cast<WORD>(i), rec);
         m_pLODLevels[i] = rec->GetLODLevel();
     }

@@ -19,7 +19,7 @@ int CellOf(float v, float low, float centre, float high)
     return v <= (centre + high) * 0.5f ? 2 : 3;
 }
 
-}  // namespace
+} // namespace
 
 CTerrainBlock::CTerrainBlock()
     : m_wIndices{}, m_wTexId(0), m_fAltitudes{}, m_wBlockIndex(0), m_byRender(1), m_wCullMark(65535)
@@ -115,7 +115,8 @@ D3DXVECTOR3* CTerrainBlock::GetPointOfIntersection(D3DXVECTOR3* out, int column,
 {
     if (!out || !from || !to || column < 0 || column > 3 || row < 0 || row > 3) return nullptr;
     const D3DXVECTOR3 dir = *to - *from;
-    const D3DXVECTOR3 a(column * cellWidth + m_Rect.left, m_fAltitudes[row * 5 + column], row * cellHeight + m_Rect.bottom);
+    const D3DXVECTOR3 a(column * cellWidth + m_Rect.left, m_fAltitudes[row * 5 + column],
+                        row * cellHeight + m_Rect.bottom);
     const D3DXVECTOR3 b(a.x + cellWidth, m_fAltitudes[(row + 1) * 5 + column + 1], a.z + cellHeight);
     const D3DXVECTOR3 c(a.x + cellWidth, m_fAltitudes[row * 5 + column + 1], a.z);
     const D3DXVECTOR3 d(a.x, m_fAltitudes[(row + 1) * 5 + column], a.z + cellHeight);

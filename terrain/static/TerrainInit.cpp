@@ -73,7 +73,7 @@ void PutText(BYTE* field, DWORD fieldSize, const char* text)
     if (text) std::memcpy(field, text, strnlen(text, fieldSize - 1));
 }
 
-}  // namespace
+} // namespace
 
 // ---- STerrainInit ----
 
@@ -115,15 +115,13 @@ uint64_t STerrainInit::GetDataBlockSize() const
     // Past 64 bits the size saturates: no block can be that long.
     using u128 = unsigned __int128;
     const u128 n = GetLength();
-    const u128 size = kSize + u128(GetVertexNumber()) * (u128(GetVertexStride()) + 12) + STerrainBlockInit::kSize * n * n;
+    const u128 size =
+        kSize + u128(GetVertexNumber()) * (u128(GetVertexStride()) + 12) + STerrainBlockInit::kSize * n * n;
     return size > UINT64_MAX ? UINT64_MAX : static_cast<uint64_t>(size);
 }
 
 BYTE* STerrainInit::GetNormals() { return GetVertices() + size_t(GetVertexNumber()) * GetVertexStride(); }
-const BYTE* STerrainInit::GetNormals() const
-{
-    return GetVertices() + size_t(GetVertexNumber()) * GetVertexStride();
-}
+const BYTE* STerrainInit::GetNormals() const { return GetVertices() + size_t(GetVertexNumber()) * GetVertexStride(); }
 BYTE* STerrainInit::GetBlockInits() { return GetNormals() + size_t(GetVertexNumber()) * 12; }
 const BYTE* STerrainInit::GetBlockInits() const { return GetNormals() + size_t(GetVertexNumber()) * 12; }
 

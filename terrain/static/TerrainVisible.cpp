@@ -10,7 +10,7 @@ namespace {
 constexpr DWORD kIndicesPerBlock = CTerrain::kIndexBytesPerBlock / sizeof(WORD);
 constexpr WORD kAllCells = 65535;
 
-}  // namespace
+} // namespace
 
 HRESULT CTerrain::UpdateVisibleState(const CFrustum* frustum, int frustumTest, int lodTest)
 {
@@ -74,7 +74,8 @@ void CTerrain::FillRenderInfoList(const D3DXVECTOR3* eye)
         }
         return;
     }
-    for (DWORD v = 0; v < m_dwVisibleCount; ++v) m_pLODLevels[m_pVisibleList[v]] = DecideBlockLODlevel(m_pVisibleList[v], eye);
+    for (DWORD v = 0; v < m_dwVisibleCount; ++v)
+        m_pLODLevels[m_pVisibleList[v]] = DecideBlockLODlevel(m_pVisibleList[v], eye);
     for (DWORD v = 0; v < m_dwVisibleCount; ++v) {
         const DWORD i = m_pVisibleList[v];
         const CTerrainBlock* block = m_ppBlocks[i];
@@ -122,7 +123,8 @@ void CTerrain::AddBlock(const CTerrainBlock* block, BYTE level, const BYTE neigh
     for (DWORD quad = 0; quad < 16; ++quad)
         if (mark == kAllCells || (mark >> quad) & 1) AddList(CTerrainLODIndexTable::GetQuadPiece(quad), block);
     for (DWORD side = 0; side < 4; ++side)
-        AddList((code4 >> side) & 1 ? CTerrainLODIndexTable::GetBorderHalf(side) : CTerrainLODIndexTable::GetBorderFull(side),
+        AddList((code4 >> side) & 1 ? CTerrainLODIndexTable::GetBorderHalf(side)
+                                    : CTerrainLODIndexTable::GetBorderFull(side),
                 block);
 }
 
@@ -150,8 +152,7 @@ void CTerrain::AddCulledCells(const CTerrainBlock* block)
     const WORD* remap = block->GetIndices();
     DWORD cells = 0;
     for (DWORD cell = 0; cell < 16; ++cell) cells += (mark >> cell) & 1;
-    if (m_dwRenderInfoCount >= m_dwRenderInfoCapacity ||
-        m_dwIndexCursor + cells * 6 > GetBlockNum() * kIndicesPerBlock)
+    if (m_dwRenderInfoCount >= m_dwRenderInfoCapacity || m_dwIndexCursor + cells * 6 > GetBlockNum() * kIndicesPerBlock)
         return;
     WORD* out = m_pLockedIndices + m_dwIndexCursor;
     WORD lo = 65535, hi = 0;

@@ -12,7 +12,7 @@ namespace {
 
 constexpr double kTwoPi = 6.2831854820251465;
 constexpr float kTwoPiF = 6.2831855f;
-constexpr WORD kBlockGrid[5] = {12, 0, 20, 24, 4};  // centre, then corners 0, 3, 2, 1
+constexpr WORD kBlockGrid[5] = {12, 0, 20, 24, 4}; // centre, then corners 0, 3, 2, 1
 constexpr ENUM_OU_CORNER kBlockCorner[4] = {OU_CORNER_LEFTBOTTOM, OU_CORNER_LEFTTOP, OU_CORNER_RIGHTTOP,
                                             OU_CORNER_RIGHTBOTTOM};
 
@@ -40,30 +40,13 @@ void ReleaseCom(T*& p)
     p = nullptr;
 }
 
-}  // namespace
+} // namespace
 
 CGfxTerrainWater::CGfxTerrainWater()
-    : m_pTerrains(nullptr),
-      m_byTerrainCount(0),
-      m_fAltitude(0.0f),
-      m_pVB(nullptr),
-      m_pIB(nullptr),
-      m_dwVertexCount(0),
-      m_dwIndexCount(0),
-      m_pBlocks(nullptr),
-      m_wBlockCount(0),
-      m_pTexture(nullptr),
-      m_bWave(0),
-      m_pSinTable(nullptr),
-      m_fXWaveNumber(0.0f),
-      m_fZWaveNumber(0.0f),
-      m_pXTable(nullptr),
-      m_pZTable(nullptr),
-      m_nXTableSize(0),
-      m_nZTableSize(0),
-      m_fHalfBlockWidth(0.0f),
-      m_fHalfBlockDepth(0.0f),
-      m_dwColor(0)
+    : m_pTerrains(nullptr), m_byTerrainCount(0), m_fAltitude(0.0f), m_pVB(nullptr), m_pIB(nullptr), m_dwVertexCount(0),
+      m_dwIndexCount(0), m_pBlocks(nullptr), m_wBlockCount(0), m_pTexture(nullptr), m_bWave(0), m_pSinTable(nullptr),
+      m_fXWaveNumber(0.0f), m_fZWaveNumber(0.0f), m_pXTable(nullptr), m_pZTable(nullptr), m_nXTableSize(0),
+      m_nZTableSize(0), m_fHalfBlockWidth(0.0f), m_fHalfBlockDepth(0.0f), m_dwColor(0)
 {
     D3DXMatrixIdentity(&m_matRoot);
 }

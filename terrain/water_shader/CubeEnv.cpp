@@ -19,16 +19,14 @@ struct Face {
 
 // In Direct3D's cube-face order.
 const Face kFaceTable[CCubeEnv::kFaces] = {
-    {{1, 0, 0}, {0, 1, 0}, "right.tga"}, {{-1, 0, 0}, {0, 1, 0}, "left.tga"},
-    {{0, 1, 0}, {0, 0, -1}, "up.tga"},   {{0, -1, 0}, {0, 0, 1}, "down.tga"},
-    {{0, 0, 1}, {0, 1, 0}, "front.tga"}, {{0, 0, -1}, {0, 1, 0}, "back.tga"},
+    {{1, 0, 0}, {0, 1, 0}, "right.tga"}, {{-1, 0, 0}, {0, 1, 0}, "left.tga"}, {{0, 1, 0}, {0, 0, -1}, "up.tga"},
+    {{0, -1, 0}, {0, 0, 1}, "down.tga"}, {{0, 0, 1}, {0, 1, 0}, "front.tga"}, {{0, 0, -1}, {0, 1, 0}, "back.tga"},
 };
 
 template <class T>
 void ReleaseCom(T*& p)
 {
-    if (p)
-        p->Release();
+    if (p) p->Release();
     p = nullptr;
 }
 
@@ -47,13 +45,10 @@ const char* CCubeEnv::GetFaceFileName(int face) { return kFaceTable[face].file; 
 
 HRESULT CCubeEnv::Build(IDirect3DDevice8* device)
 {
-    if (m_bBuilt)
-        return 0;
-    if (!device)
-        return E_FAIL;
+    if (m_bBuilt) return 0;
+    if (!device) return E_FAIL;
     m_pDevice = device;
-    if (FAILED(Restore()))
-        return E_FAIL;
+    if (FAILED(Restore())) return E_FAIL;
     m_bBuilt = 1;
     return 0;
 }
@@ -79,12 +74,11 @@ HRESULT CCubeEnv::Invalidate()
 
 HRESULT CCubeEnv::Restore()
 {
-    if (!m_pDevice)
-        return E_FAIL;
+    if (!m_pDevice) return E_FAIL;
     // A second restore replaces what the first made; a failed one keeps nothing.
     DropSurfaces();
-    HRESULT hr = m_pDevice->CreateCubeTexture(kEdge, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
-                                              &m_pCubeTex);
+    HRESULT hr =
+        m_pDevice->CreateCubeTexture(kEdge, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &m_pCubeTex);
     if (FAILED(hr)) {
         m_pCubeTex = nullptr;
         return hr;
@@ -103,8 +97,7 @@ HRESULT CCubeEnv::RenderCubeFace(int) { return 0; }
 HRESULT CCubeEnv::RenderCubeBox(D3DXVECTOR3 eye)
 {
     IDirect3DDevice8* d = m_pDevice;
-    if (!d || !m_pCubeTex)
-        return 0;
+    if (!d || !m_pCubeTex) return 0;
     D3DXMATRIX proj;
     D3DXMatrixPerspectiveFovLH(&proj, D3DX_PI / 2.0f, 1.0f, 0.5f, 20000.0f);
     kestu::StateScope saved(d);
@@ -137,11 +130,9 @@ HRESULT CCubeEnv::RenderCubeBox(D3DXVECTOR3 eye)
 
 HRESULT CCubeEnv::SaveCubeToFile(const char* folder)
 {
-    if (!m_pCubeTex || !folder)
-        return E_FAIL;
+    if (!m_pCubeTex || !folder) return E_FAIL;
     std::string base(folder);
-    if (!base.empty() && base.back() != '/' && base.back() != '\\')
-        base += '/';
+    if (!base.empty() && base.back() != '/' && base.back() != '\\') base += '/';
     HRESULT result = 0;
     for (int face = 0; face < kFaces; ++face) {
         IDirect3DSurface8* surface = nullptr;
@@ -151,8 +142,7 @@ HRESULT CCubeEnv::SaveCubeToFile(const char* folder)
             hr = D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_TGA, surface, nullptr, nullptr);
             surface->Release();
         }
-        if (FAILED(hr) && SUCCEEDED(result))
-            result = hr;
+        if (FAILED(hr) && SUCCEEDED(result)) result = hr;
     }
     return result;
 }

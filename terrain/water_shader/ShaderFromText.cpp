@@ -11,8 +11,7 @@ HRESULT Assemble(const char* text, UINT length, LPD3DXBUFFER* code)
     LPD3DXBUFFER errors = nullptr;
     *code = nullptr;
     const HRESULT hr = D3DXAssembleShader(text, length, 0, nullptr, code, &errors);
-    if (errors)
-        errors->Release();
+    if (errors) errors->Release();
     if (FAILED(hr) && *code) {
         (*code)->Release();
         *code = nullptr;
@@ -27,8 +26,7 @@ HRESULT CreateVertexShaderFromText(IDirect3DDevice8* device, const char* text, U
 {
     LPD3DXBUFFER code = nullptr;
     HRESULT hr = Assemble(text, length, &code);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     hr = device->CreateVertexShader(declaration, static_cast<const DWORD*>(code->GetBufferPointer()), handle, 0);
     code->Release();
     return FAILED(hr) ? hr : 0;
@@ -38,8 +36,7 @@ HRESULT CreatePixelShaderFromText(IDirect3DDevice8* device, const char* text, UI
 {
     LPD3DXBUFFER code = nullptr;
     HRESULT hr = Assemble(text, length, &code);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     hr = device->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), handle);
     code->Release();
     return FAILED(hr) ? hr : 0;

@@ -7,18 +7,9 @@
 namespace Kestu {
 
 CShaderWater::CShaderWater()
-    : m_bBuilt(0),
-      m_pDevice(nullptr),
-      m_pWaterTex(nullptr),
-      m_TexState{},
-      m_TexWaves{},
-      m_GeoState{},
-      m_GeoWaves{},
-      m_dwSavedStates{},
-      m_dwVertexShader(0),
-      m_dwPixelShader(0),
-      m_vEye(0.0f, 0.0f, 0.0f),
-      m_vEnvCentre(0.0f, 0.0f, 0.0f),
+    : m_bBuilt(0), m_pDevice(nullptr),
+      m_pWaterTex(nullptr), m_TexState{}, m_TexWaves{}, m_GeoState{}, m_GeoWaves{}, m_dwSavedStates{},
+      m_dwVertexShader(0), m_dwPixelShader(0), m_vEye(0.0f, 0.0f, 0.0f), m_vEnvCentre(0.0f, 0.0f, 0.0f),
       m_pCubeEnv(nullptr)
 {
 }
@@ -28,8 +19,7 @@ const DWORD* CShaderWater::GetDeclaration() { return WaterShaderTexts::kWaterDec
 HRESULT CShaderWater::IsSupportShaderWater(IDirect3DDevice8* device)
 {
     D3DCAPS8 caps{};
-    if (!device || FAILED(device->GetDeviceCaps(&caps)))
-        return E_FAIL;
+    if (!device || FAILED(device->GetDeviceCaps(&caps))) return E_FAIL;
     if (caps.MaxVertexShaderConst < kConstants || caps.MaxSimultaneousTextures < 4 ||
         caps.VertexShaderVersion < D3DVS_VERSION(1, 1) || caps.PixelShaderVersion < D3DPS_VERSION(1, 1))
         return E_FAIL;
@@ -38,45 +28,35 @@ HRESULT CShaderWater::IsSupportShaderWater(IDirect3DDevice8* device)
 
 HRESULT CShaderWater::Build(IDirect3DDevice8* device, CCubeEnv* cubeEnv, CShaderWater_Tex* waterTex)
 {
-    if (m_bBuilt)
-        return 0;
-    if (FAILED(IsSupportShaderWater(device)))
-        return E_FAIL;
+    if (m_bBuilt) return 0;
+    if (FAILED(IsSupportShaderWater(device))) return E_FAIL;
     RenderStateGuard::SetDevice(device);
     TextureStageStateGuard::SetDevice(device);
     InitTexState();
-    for (int i = 0; i < kTexWaves; ++i)
-        InitTexWave(i);
+    for (int i = 0; i < kTexWaves; ++i) InitTexWave(i);
     InitGeoState();
-    for (int i = 0; i < kGeoWaves; ++i)
-        InitGeoWave(i);
+    for (int i = 0; i < kGeoWaves; ++i) InitGeoWave(i);
     m_pDevice = device;
     m_pCubeEnv = cubeEnv;
     m_pWaterTex = waterTex;
-    if (!cubeEnv || !waterTex)
-        return E_FAIL;
-    if (FAILED(Restore()))
-        return E_FAIL;
+    if (!cubeEnv || !waterTex) return E_FAIL;
+    if (FAILED(Restore())) return E_FAIL;
     m_bBuilt = 1;
     return 0;
 }
 
 void CShaderWater::DeleteShaders()
 {
-    if (!m_pDevice)
-        return;
-    if (m_dwVertexShader)
-        m_pDevice->DeleteVertexShader(m_dwVertexShader);
-    if (m_dwPixelShader)
-        m_pDevice->DeletePixelShader(m_dwPixelShader);
+    if (!m_pDevice) return;
+    if (m_dwVertexShader) m_pDevice->DeleteVertexShader(m_dwVertexShader);
+    if (m_dwPixelShader) m_pDevice->DeletePixelShader(m_dwPixelShader);
     m_dwVertexShader = 0;
     m_dwPixelShader = 0;
 }
 
 HRESULT CShaderWater::Restore()
 {
-    if (!m_pDevice)
-        return E_FAIL;
+    if (!m_pDevice) return E_FAIL;
     // Shaders of an earlier restore would otherwise be lost; a failed restore keeps none.
     DeleteShaders();
     using namespace WaterShaderTexts;
@@ -105,14 +85,10 @@ HRESULT CShaderWater::FrameMove(float elapsed, D3DXVECTOR3 eye, D3DXVECTOR3 cent
 {
     m_vEye = eye;
     m_vEnvCentre = centre;
-    if (m_pWaterTex)
-        m_pWaterTex->SetTimeStep(elapsed);
-    for (int i = 0; i < kTexWaves; ++i)
-        UpdateTexWave(i, elapsed);
-    if (m_pWaterTex)
-        m_pWaterTex->RenderTex(&m_TexState, m_TexWaves);
-    for (int i = 0; i < kGeoWaves; ++i)
-        UpdateGeoWave(i, elapsed);
+    if (m_pWaterTex) m_pWaterTex->SetTimeStep(elapsed);
+    for (int i = 0; i < kTexWaves; ++i) UpdateTexWave(i, elapsed);
+    if (m_pWaterTex) m_pWaterTex->RenderTex(&m_TexState, m_TexWaves);
+    for (int i = 0; i < kGeoWaves; ++i) UpdateGeoWave(i, elapsed);
     return 0;
 }
 

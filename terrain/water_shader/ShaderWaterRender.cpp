@@ -24,8 +24,7 @@ void Row(float out[4], float x, float y, float z, float w)
 
 void MatrixRows(const D3DXMATRIX& m, float out[][4])
 {
-    for (int r = 0; r < 4; ++r)
-        Row(out[r], m(r, 0), m(r, 1), m(r, 2), m(r, 3));
+    for (int r = 0; r < 4; ++r) Row(out[r], m(r, 0), m(r, 1), m(r, 2), m(r, 3));
 }
 
 // The pass blends by alpha and samples every stage linearly and wrapped.
@@ -40,11 +39,9 @@ constexpr std::array<kestu::StateRow, CShaderWater::kSavedStates> PassStates()
     }};
     size_t n = 3;
     for (int stage = 0; stage < int(kStages); ++stage)
-        for (D3DTEXTURESTAGESTATETYPE type : kFilters)
-            rows[n++] = {stage, DWORD(type), D3DTEXF_LINEAR};
+        for (D3DTEXTURESTAGESTATETYPE type : kFilters) rows[n++] = {stage, DWORD(type), D3DTEXF_LINEAR};
     for (int stage = 0; stage < int(kStages); ++stage)
-        for (D3DTEXTURESTAGESTATETYPE type : kAddresses)
-            rows[n++] = {stage, DWORD(type), D3DTADDRESS_WRAP};
+        for (D3DTEXTURESTAGESTATETYPE type : kAddresses) rows[n++] = {stage, DWORD(type), D3DTADDRESS_WRAP};
     return rows;
 }
 constexpr std::array<kestu::StateRow, CShaderWater::kSavedStates> kPassStates = PassStates();
@@ -63,8 +60,7 @@ void CShaderWater::ComputeWaterParams(const D3DXMATRIX& world, const D3DXMATRIX&
     Row(c[8], 0.0f, 0.0f, 0.0f, g.fReflectLv);
 
     float k = 5.0f;
-    if (g.fChop / (40.0f * kPi) < g.fAmpOverLen)
-        k = g.fChop / (8.0f * kPi * g.fAmpOverLen);
+    if (g.fChop / (40.0f * kPi) < g.fAmpOverLen) k = g.fChop / (8.0f * kPi * g.fAmpOverLen);
     for (int i = 0; i < kGeoWaves; ++i) {
         const GeoWaveDesc& w = m_GeoWaves[i];
         c[9][i] = w.fFreq;
@@ -107,14 +103,12 @@ void CShaderWater::SetWaterParams()
 HRESULT CShaderWater::RenderBeginPass()
 {
     IDirect3DDevice8* d = m_pDevice;
-    if (!d)
-        return 0;
+    if (!d) return 0;
     SetWaterParams();
     kestu::SaveStates(d, kPassStates.data(), kPassStates.size(), m_dwSavedStates);
     CTexture* bump = m_pWaterTex ? m_pWaterTex->GetBumpTex() : nullptr;
     IDirect3DTexture8* bumpTexture = bump ? bump->GetD3DTexture() : nullptr;
-    for (DWORD stage = 0; stage < 3; ++stage)
-        d->SetTexture(stage, bumpTexture);
+    for (DWORD stage = 0; stage < 3; ++stage) d->SetTexture(stage, bumpTexture);
     d->SetTexture(3, m_pCubeEnv ? m_pCubeEnv->GetCubeEnv() : nullptr);
     d->SetVertexShader(m_dwVertexShader);
     d->SetPixelShader(m_dwPixelShader);
@@ -124,8 +118,7 @@ HRESULT CShaderWater::RenderBeginPass()
 HRESULT CShaderWater::RenderEndPass()
 {
     IDirect3DDevice8* d = m_pDevice;
-    if (!d)
-        return 0;
+    if (!d) return 0;
     d->SetVertexShader(0);
     d->SetPixelShader(0);
     kestu::PutBackDiffering(d, kPassStates.data(), kPassStates.size(), m_dwSavedStates);

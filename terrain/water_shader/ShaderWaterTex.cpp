@@ -22,8 +22,7 @@ static_assert(sizeof(QuadVertex) == CShaderWater_Tex::kQuadStride, "the pass ver
 
 void DeleteTexture(CTexture*& texture)
 {
-    if (!texture)
-        return;
+    if (!texture) return;
     texture->Release();
     delete texture;
     texture = nullptr;
@@ -32,25 +31,15 @@ void DeleteTexture(CTexture*& texture)
 } // namespace
 
 CShaderWater_Tex::CShaderWater_Tex()
-    : m_bBuilt(0),
-      m_pDevice(nullptr),
-      m_fTimeStep(0.0f),
-      m_pNoiseMap(nullptr),
-      m_pCosineLUT(nullptr),
-      m_pBumpTex(nullptr),
-      m_dwCosineVS(0),
-      m_dwCosinePS(0),
-      m_dwNoiseVS(0),
-      m_dwNoisePS(0),
-      m_pQuad(nullptr),
+    : m_bBuilt(0), m_pDevice(nullptr), m_fTimeStep(0.0f), m_pNoiseMap(nullptr), m_pCosineLUT(nullptr),
+      m_pBumpTex(nullptr), m_dwCosineVS(0), m_dwCosinePS(0), m_dwNoiseVS(0), m_dwNoisePS(0), m_pQuad(nullptr),
       m_fCosineExponent(1.0f)
 {
 }
 
 HRESULT CShaderWater_Tex::Build(IDirect3DDevice8* device)
 {
-    if (m_bBuilt)
-        return 0;
+    if (m_bBuilt) return 0;
     m_pDevice = device;
     if (!device || FAILED(Restore()) || FAILED(CreateBiasNoiseMap()) || FAILED(CreateCosineLUT()) ||
         FAILED(CreateBumpTex()) || FAILED(CreateClearBuffer())) {
@@ -72,8 +61,7 @@ void CShaderWater_Tex::DropTextures()
 void CShaderWater_Tex::Release()
 {
     DropTextures();
-    if (m_pQuad)
-        m_pQuad->Release();
+    if (m_pQuad) m_pQuad->Release();
     m_pQuad = nullptr;
     Invalidate();
     m_bBuilt = 0;
@@ -81,16 +69,13 @@ void CShaderWater_Tex::Release()
 
 void CShaderWater_Tex::DeleteShaders()
 {
-    if (!m_pDevice)
-        return;
+    if (!m_pDevice) return;
     for (DWORD* vs : {&m_dwCosineVS, &m_dwNoiseVS}) {
-        if (*vs)
-            m_pDevice->DeleteVertexShader(*vs);
+        if (*vs) m_pDevice->DeleteVertexShader(*vs);
         *vs = 0;
     }
     for (DWORD* ps : {&m_dwCosinePS, &m_dwNoisePS}) {
-        if (*ps)
-            m_pDevice->DeletePixelShader(*ps);
+        if (*ps) m_pDevice->DeletePixelShader(*ps);
         *ps = 0;
     }
 }
@@ -98,29 +83,26 @@ void CShaderWater_Tex::DeleteShaders()
 HRESULT CShaderWater_Tex::Invalidate()
 {
     DeleteShaders();
-    if (m_pBumpTex)
-        m_pBumpTex->Invalidate();
+    if (m_pBumpTex) m_pBumpTex->Invalidate();
     return 0;
 }
 
 HRESULT CShaderWater_Tex::Restore()
 {
-    if (!m_pDevice)
-        return E_FAIL;
+    if (!m_pDevice) return E_FAIL;
     // Shaders from an earlier restore would otherwise be lost.
     DeleteShaders();
     using namespace WaterShaderTexts;
     if (FAILED(CreateVertexShaderFromText(m_pDevice, kCosineVS.text, kCosineVS.length, &m_dwCosineVS,
                                           kTexPassDeclaration)) ||
         FAILED(CreatePixelShaderFromText(m_pDevice, kCosinePS.text, kCosinePS.length, &m_dwCosinePS)) ||
-        FAILED(CreateVertexShaderFromText(m_pDevice, kNoiseVS.text, kNoiseVS.length, &m_dwNoiseVS,
-                                          kTexPassDeclaration)) ||
+        FAILED(
+            CreateVertexShaderFromText(m_pDevice, kNoiseVS.text, kNoiseVS.length, &m_dwNoiseVS, kTexPassDeclaration)) ||
         FAILED(CreatePixelShaderFromText(m_pDevice, kNoisePS.text, kNoisePS.length, &m_dwNoisePS))) {
         DeleteShaders();
         return E_FAIL;
     }
-    if (m_pBumpTex)
-        m_pBumpTex->Restore();
+    if (m_pBumpTex) m_pBumpTex->Restore();
     return 0;
 }
 
@@ -137,8 +119,7 @@ HRESULT CShaderWater_Tex::CreateBiasNoiseMap()
         return E_FAIL;
     m_pNoiseMap->Restore();
     HRESULT hr = m_pNoiseMap->LockSurface(nullptr, 0, 0);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     auto* row = static_cast<BYTE*>(m_pNoiseMap->GetLockedBits());
     for (UINT y = 0; y < kBumpSize; ++y, row += m_pNoiseMap->GetLockedPitch()) {
         auto* texel = reinterpret_cast<DWORD*>(row);
@@ -160,11 +141,9 @@ HRESULT CShaderWater_Tex::CreateCosineLUT()
     if (FAILED(m_pCosineLUT->Build(m_pDevice, kBumpSize, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, kAutoId, 1)))
         return E_FAIL;
     HRESULT hr = m_pCosineLUT->Restore();
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     hr = m_pCosineLUT->LockSurface(nullptr, 0, 0);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     auto* texel = static_cast<DWORD*>(m_pCosineLUT->GetLockedBits());
     for (UINT i = 0; i < kBumpSize; ++i) {
         const float a = static_cast<float>(i) * (2.0f * D3DX_PI) / 255.0f;
@@ -206,8 +185,7 @@ HRESULT CShaderWater_Tex::CreateClearBuffer()
     }
     BYTE* bits = nullptr;
     hr = m_pQuad->Lock(0, sizeof quad, &bits, 0);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     std::memcpy(bits, quad, sizeof quad);
     m_pQuad->Unlock();
     return 0;

@@ -54,8 +54,7 @@ void CShaderWater_Tex::SetCompCosineEffParams(int pass, TexState* state, TexWave
         vs[4][1] = 1.0f;
         const float s = 0.5f / (state->fNoise + 4.0f);
         const float c4[4] = {s, 1.0f, s, 1.0f};
-        for (int k = 0; k < 4; ++k)
-            ps[4][k] = c4[k];
+        for (int k = 0; k < 4; ++k) ps[4][k] = c4[k];
         d->SetVertexShaderConstant(0, vs, 5);
         d->SetPixelShaderConstant(0, ps, 5);
         return;
@@ -77,11 +76,9 @@ HRESULT CShaderWater_Tex::RenderTex(TexState* state, TexWaveDesc* waves)
 {
     IDirect3DDevice8* d = m_pDevice;
     IDirect3DSurface8* bump = nullptr;
-    if (d && m_pBumpTex && m_pBumpTex->GetD3DTexture())
-        m_pBumpTex->GetD3DTexture()->GetSurfaceLevel(0, &bump);
+    if (d && m_pBumpTex && m_pBumpTex->GetD3DTexture()) m_pBumpTex->GetD3DTexture()->GetSurfaceLevel(0, &bump);
     // Without its target the passes would land in the caller's frame.
-    if (!bump)
-        return 0;
+    if (!bump) return 0;
 
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
@@ -127,8 +124,7 @@ HRESULT CShaderWater_Tex::RenderTex(TexState* state, TexWaveDesc* waves)
             if (pass < kCosinePasses) {
                 d->SetVertexShader(m_dwCosineVS);
                 d->SetPixelShader(m_dwCosinePS);
-                for (DWORD stage = 0; stage < kStages; ++stage)
-                    d->SetTexture(stage, cosine);
+                for (DWORD stage = 0; stage < kStages; ++stage) d->SetTexture(stage, cosine);
             } else {
                 d->SetVertexShader(m_dwNoiseVS);
                 d->SetPixelShader(m_dwNoisePS);

@@ -21,11 +21,9 @@ float RoundHalfAway(float x) { return static_cast<float>(static_cast<int>(x >= 0
 template <class Settings, class Wave>
 bool Fade(Settings& settings, Wave& wave, int index, int count, float elapsed)
 {
-    if (index != settings.nFadingWave)
-        return false;
+    if (index != settings.nFadingWave) return false;
     wave.fFade += elapsed * settings.fFadeRate;
-    if (wave.fFade < 0.0f)
-        return true;
+    if (wave.fFade < 0.0f) return true;
     if (wave.fFade > 1.0f) {
         wave.fFade = 1.0f;
         settings.fFadeRate = -settings.fFadeRate;
@@ -78,8 +76,8 @@ void CShaderWater::InitTexWave(int i)
     w.vDir = D3DXVECTOR2(w.vRepeat.x / m, w.vRepeat.y / m);
     w.fPhase = static_cast<float>(UnitDraw());
     w.fFade = 1.0f;
-    w.fSpeed = static_cast<float>((1.0 + s.fSpeedDeviation * SignedDraw()) /
-                                  (3.0 * std::sqrt(w.fLength * 0.0053051645)));
+    w.fSpeed =
+        static_cast<float>((1.0 + s.fSpeedDeviation * SignedDraw()) / (3.0 * std::sqrt(w.fLength * 0.0053051645)));
 }
 
 void CShaderWater::InitGeoState()

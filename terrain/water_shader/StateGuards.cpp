@@ -29,8 +29,7 @@ TextureStageStateGuard::TextureStageStateGuard(DWORD stage, D3DTEXTURESTAGESTATE
 
 TextureStageStateGuard::~TextureStageStateGuard()
 {
-    if (m_nStage != -1 && s_pDevice)
-        kestu::PutBackDiffering(s_pDevice, m_nStage, DWORD(m_nType), m_dwSaved);
+    if (m_nStage != -1 && s_pDevice) kestu::PutBackDiffering(s_pDevice, m_nStage, DWORD(m_nType), m_dwSaved);
 }
 
 } // namespace Kestu

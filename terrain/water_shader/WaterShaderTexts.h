@@ -7,7 +7,7 @@ namespace Kestu::WaterShaderTexts {
 
 struct Text {
     const char* text;
-    UINT length;  // without the terminating zero
+    UINT length; // without the terminating zero
 };
 
 // The four cosine-wave passes: sixteen waves, four per pass.

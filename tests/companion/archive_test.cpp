@@ -37,9 +37,9 @@ TEST_F(ArchiveTest, EveryFixedWidthTypeRoundTripsByteExact)
         COUFile file;
         ASSERT_EQ(file.Open(Path("types.bin").c_str(), OU_FILE_CREATE), S_OK);
         COUArchive ar(&file, OU_ARCHIVE_STORE, 0x1000, nullptr);
-        ar << true << 'A' << static_cast<signed char>(-2) << static_cast<unsigned char>(200)
-           << static_cast<short>(-2) << static_cast<unsigned short>(0x1234) << u'\u20AC' << 0x7FFFFFFF
-           << 0x12345678u << -2L << 0xDEADBEEFul << ll << ~0ull << 1.0f << -2.5;
+        ar << true << 'A' << static_cast<signed char>(-2) << static_cast<unsigned char>(200) << static_cast<short>(-2)
+           << static_cast<unsigned short>(0x1234) << u'\u20AC' << 0x7FFFFFFF << 0x12345678u << -2L << 0xDEADBEEFul << ll
+           << ~0ull << 1.0f << -2.5;
         EXPECT_EQ(ar.Close(), S_OK);
         EXPECT_EQ(file.Close(), S_OK);
     }
@@ -85,8 +85,7 @@ TEST_F(ArchiveTest, EveryFixedWidthTypeRoundTripsByteExact)
 TEST_F(ArchiveTest, BlocksCrossingTheBufferKeepTheirOrder)
 {
     std::vector<uint8_t> big(1000);
-    for (size_t i = 0; i < big.size(); ++i)
-        big[i] = static_cast<uint8_t>(i * 7 + 3);
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 7 + 3);
     uint8_t smallBuffer[16];
     {
         COUFile file;
@@ -106,8 +105,7 @@ TEST_F(ArchiveTest, BlocksCrossingTheBufferKeepTheirOrder)
     COUArchive ar(&file, OU_ARCHIVE_LOAD, sizeof(smallBuffer), smallBuffer);
     std::vector<uint8_t> got(want.size());
     size_t at = 0;
-    for (DWORD piece : {5u, 40u, 3u, 600u, 1u})
-        at += ar.Read(got.data() + at, piece);
+    for (DWORD piece : {5u, 40u, 3u, 600u, 1u}) at += ar.Read(got.data() + at, piece);
     at += ar.Read(got.data() + at, static_cast<DWORD>(got.size() - at));
     EXPECT_EQ(at, want.size());
     EXPECT_EQ(got, want);

@@ -21,9 +21,9 @@ TEST(GRectTest, IntersectClipsAndReportsEmpty)
         {{5, 5, 10, 10}, {0, 0, 10, 10}, 1, 5, 5, 5, 5},
         {{0, 0, 10, 10}, {2, 3, 4, 5}, 1, 2, 3, 4, 5},
         {{-8, -6, 10, 10}, {-10, -10, 5, 8}, 1, -8, -6, 3, 4},
-        {{0, 0, 10, 10}, {10, 0, 5, 5}, 0, 0, 0, 0, 0},  // shares only an edge
+        {{0, 0, 10, 10}, {10, 0, 5, 5}, 0, 0, 0, 0, 0}, // shares only an edge
         {{0, 0, 10, 10}, {20, 20, 5, 5}, 0, 0, 0, 0, 0},
-        {{0, 0, 10, 0}, {0, 0, 10, 10}, 0, 0, 0, 0, 0},  // empty input
+        {{0, 0, 10, 0}, {0, 0, 10, 10}, 0, 0, 0, 0, 0}, // empty input
         {{INT_MAX - 5, 0, 10, 10}, {INT_MAX - 20, 2, 18, 3}, 1, INT_MAX - 5, 2, 3, 3},
     };
     for (const auto& c : cases) {
@@ -130,9 +130,8 @@ TEST(KestuRect2Test, DefaultIntersectAndUnion)
         KESTURECT2 r;
         int hit;
     } cases[] = {
-        {{5, 15, 15, 5}, 1},   {{2, 8, 8, 2}, 1},   {{-5, 20, 20, -5}, 1},
-        {{10, 10, 20, 0}, 1},  // touching edge counts
-        {{11, 10, 20, 0}, 0},  {{0, -1, 10, -5}, 0}, {{0, 30, 10, 11}, 0},
+        {{5, 15, 15, 5}, 1},  {{2, 8, 8, 2}, 1},    {{-5, 20, 20, -5}, 1}, {{10, 10, 20, 0}, 1}, // touching edge counts
+        {{11, 10, 20, 0}, 0}, {{0, -1, 10, -5}, 0}, {{0, 30, 10, 11}, 0},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(base.IsIntersect(c.r) != 0, c.hit != 0) << c.r.left << "," << c.r.top;
@@ -148,8 +147,7 @@ TEST(KestuRect2Test, DefaultIntersectAndUnion)
 
     KESTURECT2 bound{FLT_MAX, -FLT_MAX, -FLT_MAX, FLT_MAX};
     const KESTUPOINT2 pts[] = {{3, -1}, {-2, 4}, {1, 1}};
-    for (const auto& p : pts)
-        bound.UpdateBoundRect(&p);
+    for (const auto& p : pts) bound.UpdateBoundRect(&p);
     EXPECT_EQ(bound.left, -2.0f);
     EXPECT_EQ(bound.top, 4.0f);
     EXPECT_EQ(bound.right, 3.0f);

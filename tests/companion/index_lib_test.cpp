@@ -12,10 +12,7 @@
 
 namespace {
 
-std::vector<uint8_t> Bytes(const std::string& s)
-{
-    return std::vector<uint8_t>(s.begin(), s.end());
-}
+std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
 // An item type of a derived library, with a record of its own in the extra section.
 struct CountedItem : SIdxLibItem {
@@ -55,8 +52,7 @@ public:
 protected:
     HRESULT OnNewItem(SIdxLibItem*& item) override
     {
-        if (failAfter >= 0 && created >= failAfter)
-            return E_OUTOFMEMORY;
+        if (failAfter >= 0 && created >= failAfter) return E_OUTOFMEMORY;
         item = new CountedItem;
         ++created;
         return S_OK;
@@ -488,7 +484,7 @@ TEST_F(IndexLibTest, ALargeTableLoadsWholeAndInOrder)
     constexpr uint32_t kItems = 80000;
     RawPack big;
     for (uint32_t i = 0; i < kItems; ++i) {
-        const uint32_t id = (i * 7919u) % kItems + 10;  // ids in a scrambled order
+        const uint32_t id = (i * 7919u) % kItems + 10; // ids in a scrambled order
         big.data.push_back(uint8_t(i));
         big.entries.push_back({id, 32 + i, 1, "dir\\item" + std::to_string(i) + ".tga"});
     }

@@ -10,8 +10,8 @@ struct RawEntry {
     uint32_t id;
     uint32_t offset;
     uint32_t size;
-    std::string name;        // written with its terminator unless raw is set
-    bool raw = false;        // write exactly the bytes of name, length = name.size()
+    std::string name; // written with its terminator unless raw is set
+    bool raw = false; // write exactly the bytes of name, length = name.size()
 };
 
 struct RawPack {
@@ -22,7 +22,7 @@ struct RawPack {
     uint32_t tableSize = 0;
     uint32_t extraOffset = 0;
     uint32_t extraSize = 0;
-    std::vector<uint8_t> data;   // placed right after the 32-byte header
+    std::vector<uint8_t> data; // placed right after the 32-byte header
     std::vector<RawEntry> entries;
 
     static void U16(std::vector<uint8_t>& out, uint32_t v)
@@ -32,8 +32,7 @@ struct RawPack {
     }
     static void U32(std::vector<uint8_t>& out, uint32_t v)
     {
-        for (int i = 0; i < 4; ++i)
-            out.push_back(uint8_t(v >> (8 * i)));
+        for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
     }
     std::vector<uint8_t> Table() const
     {
@@ -45,8 +44,7 @@ struct RawPack {
             const size_t n = e.raw ? e.name.size() : e.name.size() + 1;
             U16(t, uint32_t(n));
             t.insert(t.end(), e.name.begin(), e.name.end());
-            if (!e.raw)
-                t.push_back(0);
+            if (!e.raw) t.push_back(0);
         }
         return t;
     }

@@ -11,8 +11,7 @@ TEST(PointerArrayTest, PackedRemovalMovesLaterSlotsDown)
 {
     CPointerArray a;
     ASSERT_EQ(a.Build(4, 1, 4, 4, 0), S_OK);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(a.InsertPointerGrow(P(i), 0), DWORD(i));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(a.InsertPointerGrow(P(i), 0), DWORD(i));
     EXPECT_TRUE(a.RemovePointer(DWORD(1)));
     EXPECT_TRUE(a.RemovePointer(P(3)));
     EXPECT_FALSE(a.RemovePointer(P(3)));
@@ -28,8 +27,7 @@ TEST(PointerArrayTest, UnpackedRemovalKeepsIndicesAndLeavesHoles)
 {
     CPointerArray a;
     ASSERT_EQ(a.Build(2, 0, 2, 2, 0), S_OK);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(a.InsertPointerGrow(P(i), 0), DWORD(i));
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(a.InsertPointerGrow(P(i), 0), DWORD(i));
     EXPECT_TRUE(a.RemovePointer(DWORD(1)));
     EXPECT_EQ(a.GetPointer(1), nullptr);
     EXPECT_EQ(a.GetPointer(2), P(2));
@@ -50,22 +48,19 @@ TEST(PointerArrayTest, GrowthFollowsTheStepAndPlainInsertStopsWhenFull)
 {
     CPointerArray a;
     ASSERT_EQ(a.Build(3, 0, 5, 1, 0), S_OK);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(a.InsertPointer(P(i), 0), DWORD(i));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(a.InsertPointer(P(i), 0), DWORD(i));
     EXPECT_EQ(a.InsertPointer(P(3), 0), 0xFFFFFFFFu);
     EXPECT_EQ(a.m_dwAllocSize, 3u);
     EXPECT_EQ(a.InsertPointerGrow(P(3), 0), 3u);
     EXPECT_EQ(a.m_dwAllocSize, 8u);
     EXPECT_EQ(a.m_dwGrowBy, 5u);
     EXPECT_EQ(a.m_dwInitSize, 3u);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(a.m_ppData[i], P(i));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(a.m_ppData[i], P(i));
 
     // An array built empty with no step still grows.
     CPointerArray b;
     ASSERT_EQ(b.Build(0, 1, 0, 0, 0), S_OK);
-    for (int i = 0; i < 40; ++i)
-        ASSERT_EQ(b.InsertPointerGrow(P(i % 16), 0), DWORD(i));
+    for (int i = 0; i < 40; ++i) ASSERT_EQ(b.InsertPointerGrow(P(i % 16), 0), DWORD(i));
     EXPECT_GE(b.m_dwAllocSize, 40u);
 }
 
@@ -73,15 +68,12 @@ TEST(PointerArrayTest, ShrinkGivesBackSpareRoomDownToTheBaseSize)
 {
     CPointerArray a;
     ASSERT_EQ(a.Build(4, 1, 8, 4, 0), S_OK);
-    for (int i = 0; i < 12; ++i)
-        a.InsertPointerGrow(P(i), 0);
+    for (int i = 0; i < 12; ++i) a.InsertPointerGrow(P(i), 0);
     EXPECT_EQ(a.m_dwAllocSize, 12u);
-    while (a.m_dwUsedSize > 5)
-        a.RemovePointer(a.m_dwUsedSize - 1);
+    while (a.m_dwUsedSize > 5) a.RemovePointer(a.m_dwUsedSize - 1);
     EXPECT_EQ(a.Shrink(), S_OK);
     EXPECT_EQ(a.m_dwAllocSize, 8u); // 5 rounded up to the shrink step
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(a.m_ppData[i], P(i));
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(a.m_ppData[i], P(i));
     EXPECT_EQ(a.Shrink(), S_FALSE);
     a.RemoveAllPointer();
     EXPECT_EQ(a.Shrink(), S_OK);

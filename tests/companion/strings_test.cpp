@@ -10,20 +10,17 @@
 namespace {
 
 struct CopyCase {
-    const char* dst;   // initial content (fits the buffer)
+    const char* dst; // initial content (fits the buffer)
     unsigned long size;
     const char* src;
-    const char* cpy;   // expected after OU_SafeStrCpy
-    const char* cat;   // expected after OU_SafeStrCat
+    const char* cpy; // expected after OU_SafeStrCpy
+    const char* cat; // expected after OU_SafeStrCat
 };
 
 const CopyCase kCases[] = {
-    {"", 8, "abc", "abc", "abc"},
-    {"xy", 8, "abcdef", "abcdef", "xyabcde"},
-    {"xy", 4, "abcdef", "abc", "xya"},
-    {"xyz", 4, "abc", "abc", "xyz"},   // full: nothing appended
-    {"xy", 1, "abc", "", ""},
-    {"", 7, "abcdef", "abcdef", "abcdef"}, // exact fit
+    {"", 8, "abc", "abc", "abc"},      {"xy", 8, "abcdef", "abcdef", "xyabcde"},
+    {"xy", 4, "abcdef", "abc", "xya"}, {"xyz", 4, "abc", "abc", "xyz"},       // full: nothing appended
+    {"xy", 1, "abc", "", ""},          {"", 7, "abcdef", "abcdef", "abcdef"}, // exact fit
     {"xy", 8, nullptr, "", "xy"},
 };
 
@@ -50,8 +47,7 @@ TEST(SafeStrTest, WideFormsFollowTheSameRules)
     for (const CopyCase& c : kCases) {
         auto widen = [](const char* s) {
             std::u16string w;
-            for (; s && *s; ++s)
-                w += static_cast<char16_t>(*s);
+            for (; s && *s; ++s) w += static_cast<char16_t>(*s);
             return w;
         };
         char16_t buf[16];
@@ -86,8 +82,12 @@ TEST(PathNameTest, NameFollowsTheLastSeparator)
         const char* path;
         const char* name;
     } cases[] = {
-        {"a\\b/c.txt", "c.txt"}, {"a/b\\c.txt", "c.txt"}, {"c:file.x", "file.x"},
-        {"plain", "plain"},      {"dir/", ""},             {"", ""},
+        {"a\\b/c.txt", "c.txt"},
+        {"a/b\\c.txt", "c.txt"},
+        {"c:file.x", "file.x"},
+        {"plain", "plain"},
+        {"dir/", ""},
+        {"", ""},
     };
     for (const auto& c : cases) {
         const char* name = OU_GetNameFromPathname(c.path);

@@ -25,7 +25,8 @@ struct EyeScope {
     ~EyeScope() { CBillboard::SetEye(nullptr); }
 };
 
-template <class Init> Init Valid(Init init)
+template <class Init>
+Init Valid(Init init)
 {
     init.dwValid = 1;
     return init;

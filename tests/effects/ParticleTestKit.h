@@ -123,8 +123,8 @@ inline ::testing::AssertionResult Vec3Near(const char* expr, const char*, const 
     using F = ::testing::internal::FloatingPoint<float>;
     if (F(v.x).AlmostEquals(F(x)) && F(v.y).AlmostEquals(F(y)) && F(v.z).AlmostEquals(F(z)))
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << expr << " is (" << v.x << ", " << v.y << ", " << v.z << "), expected ("
-                                         << x << ", " << y << ", " << z << ")";
+    return ::testing::AssertionFailure() << expr << " is (" << v.x << ", " << v.y << ", " << v.z << "), expected (" << x
+                                         << ", " << y << ", " << z << ")";
 }
 } // namespace ppstest
 

@@ -23,12 +23,12 @@ inline std::vector<uint8_t> Tga(int w, int h, const PixelFn& pixel)
     kestu::ByteWriter wr(out);
     wr.U8(0);
     wr.U8(0);
-    wr.U8(2);  // uncompressed true colour
+    wr.U8(2); // uncompressed true colour
     wr.Zeros(9);
     wr.U16(static_cast<uint16_t>(w));
     wr.U16(static_cast<uint16_t>(h));
     wr.U8(32);
-    wr.U8(0x28);  // top-down rows, 8 alpha bits
+    wr.U8(0x28); // top-down rows, 8 alpha bits
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) wr.U32(pixel(x, y));
     return out;

@@ -63,8 +63,8 @@ struct Grid {
                     const float y = -height / 2 + height * r / rows;
                     const float phase = 6.2831853f * (float(frame) / float(frames > 0 ? frames : 1));
                     const float z = amplitude * std::sin(phase + 3.0f * x);
-                    out.push_back(Vertex(x, y, z, float(col) / cols, 1.0f - float(r) / rows,
-                                         half ? 0xFF40A0FFu : 0xFFFFA040u));
+                    out.push_back(
+                        Vertex(x, y, z, float(col) / cols, 1.0f - float(r) / rows, half ? 0xFF40A0FFu : 0xFFFFA040u));
                 }
         return out;
     }
@@ -90,34 +90,28 @@ struct Grid {
         f.header.dwMeshID = 7;
         f.header.dwFlags = flags & ~DWORD(GMA_FLAG_SHARE_TEXCOORD | GMA_FLAG_FRAME_BOUNDBOX);
         const bool shared = (flags & GMA_FLAG_SHARE_MATERIALS) != 0;
-        std::vector<SGmaMaterial> mats = {Material("tex\\left.png", 11, Faces(0)),
-                                          Material("right.png", 12, Faces(1))};
+        std::vector<SGmaMaterial> mats = {Material("tex\\left.png", 11, Faces(0)), Material("right.png", 12, Faces(1))};
         for (int i = 0; i < frames; ++i) {
             SGmaFrame fr;
             fr.fPos = float(i) / float(frames);
             fr.vertices = FrameVertices(i);
             fr.wNumMaterials = WORD(mats.size());
-            if (!shared)
-                fr.materials = mats;
+            if (!shared) fr.materials = mats;
             f.frames.push_back(fr);
         }
-        if (shared)
-            f.sharedMaterials = mats;
+        if (shared) f.sharedMaterials = mats;
         if (flags & GMA_FLAG_SHARE_TEXCOORD) {
             f.header.SetFrameShareTexCoord(TRUE);
-            for (const SGMAVertex& v : f.frames.front().vertices)
-                f.sharedCoords.emplace_back(v.u, v.v);
+            for (const SGMAVertex& v : f.frames.front().vertices) f.sharedCoords.emplace_back(v.u, v.v);
             for (SGmaFrame& fr : f.frames)
-                for (SGMAVertex& v : fr.vertices)
-                    v.u = v.v = 0.0f;
+                for (SGMAVertex& v : fr.vertices) v.u = v.v = 0.0f;
         }
         if (flags & GMA_FLAG_FRAME_BOUNDBOX) {
             f.header.SetFrameBoundBox(TRUE);
             for (const SGmaFrame& fr : f.frames) {
                 SBoundBox b;
                 b.Reset();
-                for (const SGMAVertex& v : fr.vertices)
-                    b.AddPoint(&v.p);
+                for (const SGMAVertex& v : fr.vertices) b.AddPoint(&v.p);
                 f.boundBoxes.push_back(b);
             }
         }

@@ -64,17 +64,14 @@ protected:
         int n = 0;
         for (UINT y = y0; y < y1 && y < kHeight; ++y)
             for (UINT x = x0; x < x1 && x < kWidth; ++x)
-                if (px.size() == kWidth * kHeight && (px[y * kWidth + x] & mask) != 0)
-                    ++n;
+                if (px.size() == kWidth * kHeight && (px[y * kWidth + x] & mask) != 0) ++n;
         return n;
     }
     void SaveOnFailure(const std::vector<uint32_t>& px, const char* name)
     {
-        if (!::testing::Test::HasFailure())
-            return;
+        if (!::testing::Test::HasFailure()) return;
         const char* dir = std::getenv("KESTU_TEST_OUTPUT");
-        if (!dir)
-            return;
+        if (!dir) return;
         host::WindowPixels wp;
         wp.width = kWidth;
         wp.height = kHeight;
@@ -90,8 +87,7 @@ protected:
 inline bool WriteSolidImage(IDirect3DDevice8* device, const std::string& path, D3DCOLOR colour)
 {
     IDirect3DTexture8* texture = nullptr;
-    if (FAILED(device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &texture)))
-        return false;
+    if (FAILED(device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &texture))) return false;
     D3DLOCKED_RECT lr{};
     bool ok = SUCCEEDED(texture->LockRect(0, &lr, nullptr, 0));
     if (ok) {

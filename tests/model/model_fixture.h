@@ -30,17 +30,16 @@ class TestMesh : public CMeshDataDynamic {
 public:
     TestMesh() {}
     explicit TestMesh(const SMeshDataBase& head) : CMeshDataDynamic(head) {}
+    using CMeshDataBase::ExpandTexCoord;
     using CMeshDataBase::GernerateMaterialSet;
     using CMeshDataBase::SetCurMaterial;
-    using CMeshDataBase::ExpandTexCoord;
 };
 
 // Releases a mesh data object that a test made (count 0 or more).
 struct MeshReleaser {
     void operator()(CMeshDataBase* m) const
     {
-        while (m->GetRef() > 1)
-            m->Release();
+        while (m->GetRef() > 1) m->Release();
         m->Release();
     }
 };
@@ -98,8 +97,7 @@ inline void FillTube(CMeshDataBase& mesh, const TubeShape& t)
             const WORD a = WORD(r * t.segments + s), b = WORD(r * t.segments + (s + 1) % t.segments);
             const WORD c = WORD(a + t.segments), d = WORD(b + t.segments);
             const DWORD m = t.materials > 1 && r >= (t.rings - 1) / 2 ? 1 : 0;
-            for (WORD i : {a, c, b, b, c, d})
-                indices.push_back(i);
+            for (WORD i : {a, c, b, b, c, d}) indices.push_back(i);
             faceMaterials.push_back(m);
             faceMaterials.push_back(m);
         }
@@ -107,8 +105,7 @@ inline void FillTube(CMeshDataBase& mesh, const TubeShape& t)
     std::vector<float> weights;
     for (const Vertex152& v : vertices) {
         std::vector<std::pair<float, int>> near;
-        for (int b = 0; b < t.bones; ++b)
-            near.push_back({std::fabs(v.x - BoneCentre(b, t.bones)), b});
+        for (int b = 0; b < t.bones; ++b) near.push_back({std::fabs(v.x - BoneCentre(b, t.bones)), b});
         std::sort(near.begin(), near.end());
         float sum = 0;
         std::vector<float> w(t.perVertex);
@@ -205,8 +202,7 @@ inline std::vector<BYTE> WriteChunk(CMeshDataBase& mesh, DWORD version, DWORD fl
     {
         COUArchive ar(&file, OU_ARCHIVE_STORE);
         const long hr = mesh.Serialize(version, flags, ar, count, 1, 1, 0);
-        if (result)
-            *result = hr;
+        if (result) *result = hr;
         ar.Close();
     }
     EXPECT_EQ(count, file.GetBuffer().size());
@@ -222,8 +218,7 @@ inline CMeshDataBase* ReadChunk(const std::vector<BYTE>& bytes, DWORD version, D
     COUArchive ar(&file, OU_ARCHIVE_LOAD);
     DWORD count = 0;
     CMeshDataBase* mesh = ReadMeshDataChunk(ar, count, version, flags, 1, 0, manager);
-    if (consumed)
-        *consumed = count;
+    if (consumed) *consumed = count;
     return mesh;
 }
 
@@ -242,13 +237,10 @@ inline void ResetSkinningStatics()
 inline std::filesystem::path CorpusFolder(const std::string& target)
 {
     const std::filesystem::path below = std::filesystem::path("fuzz") / "corpus" / target;
-    if (const char* source = std::getenv("KESTU_SOURCE_DIR"))
-        return std::filesystem::path(source) / below;
+    if (const char* source = std::getenv("KESTU_SOURCE_DIR")) return std::filesystem::path(source) / below;
     for (std::filesystem::path at = std::filesystem::current_path(); !at.empty(); at = at.parent_path()) {
-        if (std::filesystem::is_directory(at / below))
-            return at / below;
-        if (at == at.parent_path())
-            break;
+        if (std::filesystem::is_directory(at / below)) return at / below;
+        if (at == at.parent_path()) break;
     }
     return below;
 }
@@ -265,14 +257,13 @@ inline void ExpectCorpus(const std::string& target, const std::vector<FuzzSeed>&
 {
     const std::filesystem::path dir = CorpusFolder(target);
     const bool rewrite = std::getenv("KESTU_WRITE_SEEDS") != nullptr;
-    if (rewrite)
-        std::filesystem::create_directories(dir);
+    if (rewrite) std::filesystem::create_directories(dir);
     ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
     for (const FuzzSeed& seed : seeds) {
         const std::filesystem::path path = dir / seed.name;
         if (rewrite)
-            std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(seed.bytes.data()),
-                                                        std::streamsize(seed.bytes.size()));
+            std::ofstream(path, std::ios::binary)
+                .write(reinterpret_cast<const char*>(seed.bytes.data()), std::streamsize(seed.bytes.size()));
         std::ifstream in(path, std::ios::binary);
         const std::vector<BYTE> stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_EQ(stored, seed.bytes) << seed.name;

@@ -22,8 +22,7 @@ inline std::vector<BYTE> Store(const std::function<long(COUArchive&, DWORD&)>& f
     {
         COUArchive ar(&file, OU_ARCHIVE_STORE);
         const long hr = fn(ar, count);
-        if (result)
-            *result = hr;
+        if (result) *result = hr;
         ar.Close();
     }
     EXPECT_EQ(count, file.GetBuffer().size());
@@ -39,8 +38,7 @@ inline long Load(const std::vector<BYTE>& bytes, const std::function<long(COUArc
     COUArchive ar(&file, OU_ARCHIVE_LOAD);
     DWORD count = 0;
     const long hr = fn(ar, count);
-    if (consumed)
-        *consumed = count;
+    if (consumed) *consumed = count;
     return hr;
 }
 
@@ -82,8 +80,7 @@ protected:
     static size_t Count(const std::string& text, const std::string& part)
     {
         size_t n = 0;
-        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-            ++n;
+        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
         return n;
     }
 

@@ -53,4 +53,4 @@ bool Canvas::GuardsEqual(const Canvas& other) const
     return true;
 }
 
-}  // namespace kestu_test
+} // namespace kestu_test

@@ -28,4 +28,4 @@ struct Canvas {
     bool GuardsEqual(const Canvas& other) const;
 };
 
-}  // namespace kestu_test
+} // namespace kestu_test

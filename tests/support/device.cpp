@@ -12,7 +12,7 @@ public:
 };
 [[maybe_unused]] ::testing::Environment* const g_release = ::testing::AddGlobalTestEnvironment(new ReleaseAtEnd);
 
-}  // namespace
+} // namespace
 
 IDirect3D8* ProcessD3D()
 {
@@ -26,4 +26,4 @@ IDirect3DDevice8* ProcessDevice(const D3DPRESENT_PARAMETERS& pp)
     return g_device;
 }
 
-}  // namespace testdevice
+} // namespace testdevice

@@ -84,7 +84,8 @@ protected:
 
     static void SetUpTestSuite()
     {
-        ASSERT_EQ(CreateShared(DefaultParameters(Width, Height, FakeWindow(0x5150), Depth, false), d3d, device), D3D_OK);
+        ASSERT_EQ(CreateShared(DefaultParameters(Width, Height, FakeWindow(0x5150), Depth, false), d3d, device),
+                  D3D_OK);
     }
     static void TearDownTestSuite() { ReleaseShared(d3d, device); }
     void SetUp() override { ASSERT_NE(device, nullptr); }
@@ -102,4 +103,4 @@ protected:
     static inline IDirect3DDevice8* device = nullptr;
 };
 
-}  // namespace testdevice
+} // namespace testdevice

@@ -68,8 +68,8 @@ bool ChannelsNear(uint32_t a, uint32_t b, int tolerance, uint32_t mask)
     return true;
 }
 
-testing::AssertionResult ImagesNear(const Image& actual, const Image& expected, int tolerance,
-                                    const std::string& what, uint32_t mask)
+testing::AssertionResult ImagesNear(const Image& actual, const Image& expected, int tolerance, const std::string& what,
+                                    uint32_t mask)
 {
     if (actual.width != expected.width || actual.height != expected.height ||
         actual.pixels.size() != expected.pixels.size()) {
@@ -97,8 +97,8 @@ testing::AssertionResult PixelNear(const Image& actual, int x, int y, uint32_t e
     if (x < 0 || y < 0 || x >= actual.width || y >= actual.height ||
         actual.pixels.size() != size_t(actual.width) * size_t(actual.height)) {
         host::SavePixelsPng(actual, OutputPath(FileStem(what) + "-actual"));
-        return testing::AssertionFailure() << "pixel (" << x << "," << y << ") outside the " << actual.width << "x"
-                                           << actual.height << " picture";
+        return testing::AssertionFailure()
+               << "pixel (" << x << "," << y << ") outside the " << actual.width << "x" << actual.height << " picture";
     }
     const uint32_t got = actual.pixels[size_t(y) * size_t(actual.width) + size_t(x)];
     if (ChannelsNear(got, expected, tolerance)) return testing::AssertionSuccess();

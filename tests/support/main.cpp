@@ -23,8 +23,14 @@
 
 extern "C" {
 // The sanitizer runtimes look these up when the program starts.
-__attribute__((used, visibility("default"))) const char* __asan_default_options() { return "detect_leaks=1:strict_string_checks=1"; }
-__attribute__((used, visibility("default"))) const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
+__attribute__((used, visibility("default"))) const char* __asan_default_options()
+{
+    return "detect_leaks=1:strict_string_checks=1";
+}
+__attribute__((used, visibility("default"))) const char* __ubsan_default_options()
+{
+    return "print_stacktrace=1:halt_on_error=1";
+}
 // The GL driver and its compiler keep allocations for the life of the process.
 __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions()
 {

@@ -31,9 +31,9 @@ void Walk(const CQuadSquare& s, const SQuadCornerData& cd, Emit& emit)
     }
     if (open == 0) return;
     const int32_t half = int32_t(1) << cd.byLevel, whole = 2 * half, x = cd.nXOrg, z = cd.nZOrg;
-    const Point p[9] = {{x + half, z + half}, {x + whole, z + half}, {x + whole, z},         {x + half, z},
-                        {x, z},               {x, z + half},        {x, z + whole},          {x + half, z + whole},
-                        {x + whole, z + whole}};
+    const Point p[9] = {
+        {x + half, z + half}, {x + whole, z + half}, {x + whole, z},        {x + half, z},         {x, z},
+        {x, z + half},        {x, z + whole},        {x + half, z + whole}, {x + whole, z + whole}};
     auto tri = [&](int a, int b, int c) { emit(p[a], p[b], p[c]); };
     // Edge k runs between two corner points; its middle is point 2k + 1 of the
     // ring 1..8, and the quarters beside it are k and k - 1 (mod 4).
@@ -52,7 +52,7 @@ void Walk(const CQuadSquare& s, const SQuadCornerData& cd, Emit& emit)
 
 // A square field of (2^level * 2 + 1)^2 samples under a root of that level.
 struct Field {
-    int32_t samples = 0;  // per row
+    int32_t samples = 0; // per row
     std::vector<WORD> heights;
     SQuadCornerData root;
     std::unique_ptr<CQuadSquare> tree;
@@ -93,4 +93,4 @@ struct Field {
     }
 };
 
-}  // namespace heightfield
+} // namespace heightfield

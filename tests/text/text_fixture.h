@@ -115,8 +115,9 @@ inline std::string ToolFonts(const std::string& folder)
     std::filesystem::create_directories(folder);
     const std::string command = tool +
                                 " --font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf --ranges 0x20-0x7E,0xA0-0xFF"
-                                " --tib " + folder + "/sans.tib " + folder + "/sans14.fnt:14 " + folder +
-                                "/sans11.fnt:11 " + folder + "/sans18.fnt:18";
+                                " --tib " +
+                                folder + "/sans.tib " + folder + "/sans14.fnt:14 " + folder + "/sans11.fnt:11 " +
+                                folder + "/sans18.fnt:18";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     return folder + "/";
 }

@@ -69,8 +69,7 @@ inline std::vector<uint8_t> ImageFile(D3DXIMAGE_FILEFORMAT type, D3DFORMAT forma
     IDirect3DDevice8* device = Device();
     std::vector<uint32_t> argb(static_cast<size_t>(width) * height);
     for (UINT y = 0; y < height; ++y)
-        for (UINT x = 0; x < width; ++x)
-            argb[static_cast<size_t>(y) * width + x] = pattern(x, y);
+        for (UINT x = 0; x < width; ++x) argb[static_cast<size_t>(y) * width + x] = pattern(x, y);
     IDirect3DTexture8* texture = nullptr;
     if (!device || FAILED(device->CreateTexture(width, height, levels, 0, format, D3DPOOL_SYSTEMMEM, &texture)))
         return bytes;
@@ -80,14 +79,13 @@ inline std::vector<uint8_t> ImageFile(D3DXIMAGE_FILEFORMAT type, D3DFORMAT forma
     HRESULT hr = D3DXLoadSurfaceFromMemory(top, nullptr, nullptr, argb.data(), D3DFMT_A8R8G8B8, width * 4, nullptr,
                                            &whole, D3DX_FILTER_NONE, 0);
     top->Release();
-    if (SUCCEEDED(hr) && levels != 1)
-        hr = D3DXFilterTexture(texture, nullptr, 0, D3DX_FILTER_BOX);
+    if (SUCCEEDED(hr) && levels != 1) hr = D3DXFilterTexture(texture, nullptr, 0, D3DX_FILTER_BOX);
     // The working folder is this test process's own; a shared folder such as
     // /tmp is not, and the sanitizer's allocator hands parallel processes the
     // same addresses.
-    const std::string path = (std::filesystem::current_path() /
-                              ("texture_image_" + std::to_string(reinterpret_cast<uintptr_t>(texture))))
-                                 .string();
+    const std::string path =
+        (std::filesystem::current_path() / ("texture_image_" + std::to_string(reinterpret_cast<uintptr_t>(texture))))
+            .string();
     if (SUCCEEDED(hr) && SUCCEEDED(D3DXSaveTextureToFileA(path.c_str(), type, texture, nullptr)))
         bytes = detail::ReadAll(path);
     std::filesystem::remove(path);
@@ -161,8 +159,8 @@ inline void TextureTest::SetUp()
     ASSERT_NE(dev, nullptr);
     m_savedConfig = g_GfxConfig;
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    m_dir = std::filesystem::current_path() / "texture_tmp" /
-            (std::string(info->test_suite_name()) + "." + info->name());
+    m_dir =
+        std::filesystem::current_path() / "texture_tmp" / (std::string(info->test_suite_name()) + "." + info->name());
     std::filesystem::remove_all(m_dir);
     std::filesystem::create_directories(m_dir);
     KESTU_CONFIG* cfg = g_GfxConfig.GetCfg();
@@ -188,8 +186,7 @@ inline std::string TextureTest::MakeLibrary(const std::string& name, const std::
     CIndexLib lib;
     EXPECT_EQ(lib.Load(Path(name).c_str(), 0, 1, 1, 1), S_OK);
     for (const LibraryEntry& e : entries)
-        EXPECT_EQ(lib.ImportFromMemory(e.bytes.data(), static_cast<DWORD>(e.bytes.size()), e.id, e.name.c_str()),
-                  S_OK);
+        EXPECT_EQ(lib.ImportFromMemory(e.bytes.data(), static_cast<DWORD>(e.bytes.size()), e.id, e.name.c_str()), S_OK);
     EXPECT_EQ(lib.Save(), S_OK);
     return Path(name);
 }

@@ -75,8 +75,8 @@ TEST(KestuPack, ExtractKeepsFoldersInsideTheOutputFolder)
     replacecheck::Scratch scratch("kestu_pack_folders");
     WriteText(scratch.Path("one.txt"), "one", 0644);
     WriteText(scratch.Path("two.txt"), "two", 0644);
-    ASSERT_EQ(Pack(scratch.Dir(), {"create", "lib.kidx", "1:a/x.txt=one.txt", "2:b\\x.txt=two.txt",
-                                   "3:/c/./d//x.txt=one.txt"})
+    ASSERT_EQ(Pack(scratch.Dir(),
+                   {"create", "lib.kidx", "1:a/x.txt=one.txt", "2:b\\x.txt=two.txt", "3:/c/./d//x.txt=one.txt"})
                   .status,
               0);
     const ToolRun all = Pack(scratch.Dir(), {"extract", "lib.kidx", "out"});

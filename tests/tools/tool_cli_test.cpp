@@ -64,18 +64,15 @@ ToolOutput Tool(const fs::path& dir, const std::string& tool, std::vector<std::s
     return run;
 }
 
-bool Has(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 const char* const kTools[] = {"kestu-terrain", "kestu-gma", "kestu-pack", "kestu-font"};
 
 TEST(ToolCli, HelpPrintsUsageOnStdoutAndWritesNothing)
 {
     for (const char* tool : kTools)
-        for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-                 {"--help"}, {"-h"}, {"info", "--help"}, {"out.bin", "-h"}}) {
+        for (const std::vector<std::string>& args :
+             std::vector<std::vector<std::string>>{{"--help"}, {"-h"}, {"info", "--help"}, {"out.bin", "-h"}}) {
             SCOPED_TRACE(std::string(tool) + " " + args.front() + " " + args.back());
             replacecheck::Scratch scratch("tool_help");
             const ToolOutput run = Tool(scratch.Dir(), tool, args);

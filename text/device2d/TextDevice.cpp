@@ -13,9 +13,9 @@ using kestu::text::MarkupCode;
 using kestu::text::MarkupGrammar;
 
 struct CTextDevice::Walk {
-    DBUF* dst = nullptr;  // null: the walk only counts
+    DBUF* dst = nullptr; // null: the walk only counts
     int lines = 1;
-    std::vector<size_t>* lineStarts = nullptr;  // first character of each new line
+    std::vector<size_t>* lineStarts = nullptr; // first character of each new line
 };
 
 STextOutPara& STextOutPara::operator=(const STextOutPara& other)
@@ -33,8 +33,8 @@ STextOutPara& STextOutPara::operator=(const STextOutPara& other)
 }
 
 CTextDevice::CTextDevice(const CTextDevice& other)
-    : STextOutPara(other), m_rcView(other.m_rcView), m_rcClip(other.m_rcClip), m_bShadow(other.m_bShadow),
-      m_nLabelColor{other.m_nLabelColor[0], other.m_nLabelColor[1]},
+    : STextOutPara(other), m_rcView(other.m_rcView), m_rcClip(other.m_rcClip),
+      m_bShadow(other.m_bShadow), m_nLabelColor{other.m_nLabelColor[0], other.m_nLabelColor[1]},
       m_nReserved2{other.m_nReserved2[0], other.m_nReserved2[1]}, m_bAutoNewLine(other.m_bAutoNewLine),
       m_nRememberedColor(other.m_nRememberedColor)
 {

@@ -23,10 +23,7 @@ bool SGfxTextAttri3D::operator==(const SGfxTextAttri3D& o) const
            fSize3DX == o.fSize3DX && fSize3DY == o.fSize3DY;
 }
 
-CGfxTextDevice3D::CGfxTextDevice3D(CGfxFont* font) : CGfxTextDeviceBase(font, nullptr)
-{
-    SetTextAttriBase(&m_Attri);
-}
+CGfxTextDevice3D::CGfxTextDevice3D(CGfxFont* font) : CGfxTextDeviceBase(font, nullptr) { SetTextAttriBase(&m_Attri); }
 
 CGfxTextDevice3D::~CGfxTextDevice3D()
 {

@@ -55,7 +55,7 @@ bool CGfxTextDevice3D::NodeMatches(const TCN& node, int x, int y, int w, int h) 
 }
 
 CGfxTextDevice3D::Found CGfxTextDevice3D::FindCacheNode(const std::u16string& text, int x, int y, int w, int h,
-                                                         TCN*& node)
+                                                        TCN*& node)
 {
     node = nullptr;
     const auto entry = m_Cache.find(text);

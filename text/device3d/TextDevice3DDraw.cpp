@@ -138,8 +138,8 @@ HRESULT CGfxTextDevice3D::RenderShared(const unsigned short* text, int length, i
     return S_OK;
 }
 
-HRESULT CGfxTextDevice3D::CachedTexture(const unsigned short* text, int length, int x, int y, int w, int h,
-                                        int drawX, int drawY, bool for3D, CTexture*& texture)
+HRESULT CGfxTextDevice3D::CachedTexture(const unsigned short* text, int length, int x, int y, int w, int h, int drawX,
+                                        int drawY, bool for3D, CTexture*& texture)
 {
     const std::u16string key = Key(text, length);
     TCN* node = nullptr;
@@ -257,8 +257,8 @@ HRESULT CGfxTextDevice3D::DrawTextTo3D(const unsigned short* text, int length)
 }
 
 HRESULT CGfxTextDevice3D::DrawTextTo3D(const unsigned short* text, int length, const D3DXVECTOR3* position,
-                                       const D3DXVECTOR3* direction, const D3DXVECTOR3* up, DWORD width,
-                                       DWORD height, unsigned int format, float sizeX, float sizeY)
+                                       const D3DXVECTOR3* direction, const D3DXVECTOR3* up, DWORD width, DWORD height,
+                                       unsigned int format, float sizeX, float sizeY)
 {
     if (EmptyText(text, length)) return S_FALSE;
     if (position == nullptr || direction == nullptr || up == nullptr) return E_FAIL;

@@ -26,8 +26,7 @@ HRESULT CGfxTextDevice3D::CreateInnerBuf(int i, DWORD width, DWORD height, unsig
             D3DSURFACE_DESC desc{};
             modifiable->GetLevelDesc(0, &desc);
             for (UINT r = 0; r < desc.Height; ++r)
-                std::memset(static_cast<uint8_t*>(locked.pBits) + intptr_t(r) * locked.Pitch, 0,
-                            size_t(locked.Pitch));
+                std::memset(static_cast<uint8_t*>(locked.pBits) + intptr_t(r) * locked.Pitch, 0, size_t(locked.Pitch));
             modifiable->UnlockRect(0);
         }
         // A DEFAULT-pool buffer gets its device texture now, as the other pools do.
@@ -88,8 +87,7 @@ HRESULT CGfxTextDevice3D::DrawInnerBufTo2D(int i, int x, int y, float scaleX, fl
 {
     CTexture* t = GetInnerBuffer(i);
     if (t == nullptr) return E_FAIL;
-    return DrawInnerBufTo2D(i, 0, 0, int(m_InnerWidth[size_t(i)]), int(m_InnerHeight[size_t(i)]), x, y, scaleX,
-                            scaleY);
+    return DrawInnerBufTo2D(i, 0, 0, int(m_InnerWidth[size_t(i)]), int(m_InnerHeight[size_t(i)]), x, y, scaleX, scaleY);
 }
 
 HRESULT CGfxTextDevice3D::DrawInnerBufTo2D(int i, int srcX, int srcY, int srcWidth, int srcHeight, int x, int y,
@@ -108,8 +106,8 @@ HRESULT CGfxTextDevice3D::DrawInnerBufTo3D(int i, const D3DXVECTOR3* position, c
 {
     CTexture* t = GetInnerBuffer(i);
     if (t == nullptr) return E_FAIL;
-    return DrawInnerBufTo3D(i, 0, 0, int(m_InnerWidth[size_t(i)]), int(m_InnerHeight[size_t(i)]), position,
-                            direction, up, sizeX, sizeY);
+    return DrawInnerBufTo3D(i, 0, 0, int(m_InnerWidth[size_t(i)]), int(m_InnerHeight[size_t(i)]), position, direction,
+                            up, sizeX, sizeY);
 }
 
 HRESULT CGfxTextDevice3D::DrawInnerBufTo3D(int i, int srcX, int srcY, int srcWidth, int srcHeight,

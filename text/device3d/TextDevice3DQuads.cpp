@@ -34,16 +34,15 @@ HRESULT DrawStrip(IDirect3DDevice8* device, IDirect3DVertexBuffer8* vb, UINT str
 
 } // namespace
 
-HRESULT CGfxTextDevice3D::PutTexTo2D(IDirect3DTexture8* texture, float tu0, float tv0, float tu1, float tv1,
-                                     float left, float top, float right, float bottom)
+HRESULT CGfxTextDevice3D::PutTexTo2D(IDirect3DTexture8* texture, float tu0, float tv0, float tu1, float tv1, float left,
+                                     float top, float right, float bottom)
 {
     if (texture == nullptr) return E_FAIL;
     // Without Restore there is no vertex buffer: nothing is drawn.
     if (m_pDevice == nullptr || m_pVB2D == nullptr) return E_FAIL;
     const float z = m_Attri.GetValidZValue();
-    const float v[24] = {left - 0.5f,  top - 0.5f,    z, 1.0f, tu0, tv0, right - 0.5f, top - 0.5f,
-                         z,            1.0f,          tu1, tv0, left - 0.5f,  bottom - 0.5f, z, 1.0f,
-                         tu0,          tv1,           right - 0.5f, bottom - 0.5f, z, 1.0f, tu1, tv1};
+    const float v[24] = {left - 0.5f, top - 0.5f,    z, 1.0f, tu0, tv0, right - 0.5f, top - 0.5f,    z, 1.0f, tu1, tv0,
+                         left - 0.5f, bottom - 0.5f, z, 1.0f, tu0, tv1, right - 0.5f, bottom - 0.5f, z, 1.0f, tu1, tv1};
     HRESULT hr = Upload(m_pVB2D, v);
     if (FAILED(hr)) return hr;
     kestu::StateScope states(m_pDevice);
@@ -71,8 +70,8 @@ HRESULT CGfxTextDevice3D::PutTexTo3D(IDirect3DTexture8* texture, float tu0, floa
     // that frame, so the position is applied once, by the matrix.
     const D3DXMATRIX frame(r.x, r.y, r.z, 0.0f, d.x, d.y, d.z, 0.0f, t.x, t.y, t.z, 0.0f, position->x, position->y,
                            position->z, 1.0f);
-    const D3DXVECTOR3 corners[4] = {{0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, height}, {width, 0.0f, 0.0f},
-                                    {width, 0.0f, height}};
+    const D3DXVECTOR3 corners[4] = {
+        {0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, height}, {width, 0.0f, 0.0f}, {width, 0.0f, height}};
     const float uv[4][2] = {{tu0, tv1}, {tu0, tv0}, {tu1, tv1}, {tu1, tv0}};
     float v[20];
     for (int i = 0; i < 4; ++i) {

@@ -61,8 +61,7 @@ int SFNTHEADER::Read(const uint8_t* bytes, size_t size)
     return 1;
 }
 
-tgTibInit::tgTibInit()
-    : wVersion(1), wZero(0), szSignature{}, dwReserved(0), dwFontCount(0), dwSlotCount{}, reserved{}
+tgTibInit::tgTibInit() : wVersion(1), wZero(0), szSignature{}, dwReserved(0), dwFontCount(0), dwSlotCount{}, reserved{}
 {
     std::strcpy(szSignature, kSignature);
 }

@@ -19,13 +19,9 @@ XFont::~XFont() = default;
 XFont* GetFontByFontType(ENUM_FONT_TYPE type)
 {
     switch (type) {
-    case 0:
-        return &FontASCII_Stroke02;
-    case 1:
-        return &FontASCII_Stroke01;
-    case 2:
-        return &FontASCII_Stroke00;
-    default:
-        return nullptr;
+    case 0: return &FontASCII_Stroke02;
+    case 1: return &FontASCII_Stroke01;
+    case 2: return &FontASCII_Stroke00;
+    default: return nullptr;
     }
 }

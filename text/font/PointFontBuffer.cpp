@@ -67,13 +67,12 @@ int CPointFontBuffer::UnpackBitmap(unsigned short code, int inkColour, int backC
             px[i] = uint32_t((cell && !(cell[i / 8] & (0x80 >> (i % 8)))) ? inkColour : backColour);
         return 1;
     }
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
-int CPointFontBuffer::Paint(DBUF* dst, int x, int y, int code, int foreground, int background,
-                            DWORD paintType, const GRECT* clip, int type)
+int CPointFontBuffer::Paint(DBUF* dst, int x, int y, int code, int foreground, int background, DWORD paintType,
+                            const GRECT* clip, int type)
 {
     type = ResolveType(type);
     const Font* font = LoadedFont(type);

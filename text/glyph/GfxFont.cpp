@@ -8,10 +8,7 @@ namespace {
 // Glyphs are at most 32 pixels wide: a row fits one mask word.
 constexpr int kMaxRowBytes = 4;
 
-uint16_t To565(DWORD c)
-{
-    return uint16_t(((c >> 8) & 0xF800) | ((c >> 5) & 0x07E0) | ((c >> 3) & 0x001F));
-}
+uint16_t To565(DWORD c) { return uint16_t(((c >> 8) & 0xF800) | ((c >> 5) & 0x07E0) | ((c >> 3) & 0x001F)); }
 
 uint16_t To555(DWORD c, bool alphaBit)
 {
@@ -83,16 +80,15 @@ int CGfxFont::IsValidFormat(D3DFORMAT format)
                : 0;
 }
 
-int CGfxFont::DrawCharToBuffer(void* bits, int x, int y, int pitch, D3DFORMAT format, unsigned short code,
-                               DWORD colour, int type, int outline, DWORD outlineColour) const
+int CGfxFont::DrawCharToBuffer(void* bits, int x, int y, int pitch, D3DFORMAT format, unsigned short code, DWORD colour,
+                               int type, int outline, DWORD outlineColour) const
 {
     return DrawCharClipped(bits, x, y, pitch, format, code, colour, type, outline, outlineColour, 0x7FFFFFFF,
                            0x7FFFFFFF);
 }
 
-int CGfxFont::DrawCharClipped(void* bits, int x, int y, int pitch, D3DFORMAT format, unsigned short code,
-                              DWORD colour, int type, int outline, DWORD outlineColour,
-                              int bufferWidth, int bufferHeight) const
+int CGfxFont::DrawCharClipped(void* bits, int x, int y, int pitch, D3DFORMAT format, unsigned short code, DWORD colour,
+                              int type, int outline, DWORD outlineColour, int bufferWidth, int bufferHeight) const
 {
     type = ResolveType(type);
     const int advance = GetCxFont(code, type);
@@ -112,8 +108,8 @@ int CGfxFont::DrawCharClipped(void* bits, int x, int y, int pitch, D3DFORMAT for
                        uint32_t(outlineColour), columns, visibleRows);
         break;
     case D3DFMT_R5G6B5:
-        Blit<uint16_t>(base + intptr_t(x) * 2, pitch, cell, rowBytes, rows, To565(colour), ring,
-                       To565(outlineColour), columns, visibleRows);
+        Blit<uint16_t>(base + intptr_t(x) * 2, pitch, cell, rowBytes, rows, To565(colour), ring, To565(outlineColour),
+                       columns, visibleRows);
         break;
     case D3DFMT_X1R5G5B5:
     case D3DFMT_A1R5G5B5: {
@@ -122,8 +118,7 @@ int CGfxFont::DrawCharClipped(void* bits, int x, int y, int pitch, D3DFORMAT for
                        To555(outlineColour, alphaBit), columns, visibleRows);
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return advance;
 }

@@ -57,12 +57,12 @@ void Frame(const Target& t, long long l, long long top, long long r, long long b
 } // namespace
 
 LayoutWalk::LayoutWalk(CGfxFont& font, const SGfxTextAttriBase& attributes, SGfxHyperlinkCallbackResult& result,
-                       const LayoutTarget& target, const LayoutOutputs& outputs, const unsigned short* text,
-                       int length, int x, int y)
-    : m_font(font), m_caller(attributes), m_result(result), m_out(outputs), m_text(text), m_len(length), m_x(x),
-      m_y(y), m_bits(static_cast<uint8_t*>(target.bits)), m_pitch(target.pitch), m_format(target.format),
-      m_a(attributes), m_penX(x), m_penY(y),
-      m_saved{m_a.dwColor, m_a.dwBkColor, m_a.dwLinkValueB, m_a.dwLinkValueC}, m_maxX(x), m_maxY(y)
+                       const LayoutTarget& target, const LayoutOutputs& outputs, const unsigned short* text, int length,
+                       int x, int y)
+    : m_font(font), m_caller(attributes), m_result(result), m_out(outputs), m_text(text), m_len(length), m_x(x), m_y(y),
+      m_bits(static_cast<uint8_t*>(target.bits)), m_pitch(target.pitch), m_format(target.format), m_a(attributes),
+      m_penX(x), m_penY(y), m_saved{m_a.dwColor, m_a.dwBkColor, m_a.dwLinkValueB, m_a.dwLinkValueC}, m_maxX(x),
+      m_maxY(y)
 {
     m_width = target.width == -1 ? INT_MAX : target.width;
     m_height = target.height == -1 ? INT_MAX : target.height;
@@ -107,7 +107,7 @@ Token LayoutWalk::Classify(int pos) const
         t.length = t.code.length;
         return t;
     }
-    if (!a.bInterpretCodes || kind == MarkupCode::Placeholder) return t;  // laid out as characters
+    if (!a.bInterpretCodes || kind == MarkupCode::Placeholder) return t; // laid out as characters
     if (kind == MarkupCode::Ampersand) {
         t.kind = Token::Amp;
         t.length = 2;
@@ -223,8 +223,8 @@ void LayoutWalk::ClosePiece(int at)
     m_piece.right = int(m_penX);
     m_piece.wCount = uint16_t(at - m_piece.wFirst);
     SGfxTextFindActiveHyperLink* find = m_out.find;
-    if (find && find->nLinkID == -1 && m_piece.left <= find->x && find->x < m_piece.right &&
-        m_piece.top <= find->y && find->y < m_piece.bottom)
+    if (find && find->nLinkID == -1 && m_piece.left <= find->x && find->x < m_piece.right && m_piece.top <= find->y &&
+        find->y < m_piece.bottom)
         find->nLinkID = m_piece.nLinkID;
     if (m_out.links) m_out.links->push_back(m_piece);
 }
@@ -260,8 +260,7 @@ void LayoutWalk::Apply(const MarkupCode& code, int at, int after)
     switch (code.kind) {
     case MarkupCode::Palette:
         if (code.value <= 15)
-            m_a.dwColor =
-                (m_a.dwColor & 0xFF000000) | Kestu_GetCharColorByIndex(ENUM_CHAR_COLOR_INDEX(code.value));
+            m_a.dwColor = (m_a.dwColor & 0xFF000000) | Kestu_GetCharColorByIndex(ENUM_CHAR_COLOR_INDEX(code.value));
         break;
     case MarkupCode::PaletteBack:
         m_a.dwColor = m_caller.dwColor;
@@ -270,21 +269,14 @@ void LayoutWalk::Apply(const MarkupCode& code, int at, int after)
             m_a.SetFormat(GFXTF_OUTLINE, 0);
         }
         break;
-    case MarkupCode::Colour:
-        m_a.dwColor = (m_a.dwColor & 0xFF000000) | code.rgb;
-        break;
+    case MarkupCode::Colour: m_a.dwColor = (m_a.dwColor & 0xFF000000) | code.rgb; break;
     case MarkupCode::Outline:
         m_a.dwOutlineColor = (m_a.dwOutlineColor & 0xFF000000) | code.rgb;
         m_a.SetFormat(GFXTF_OUTLINE, 1);
         break;
-    case MarkupCode::LinkBegin:
-        BeginLink(code.value, at, after);
-        break;
-    case MarkupCode::LinkEnd:
-        EndLink(at);
-        break;
-    default:
-        break;
+    case MarkupCode::LinkBegin: BeginLink(code.value, at, after); break;
+    case MarkupCode::LinkEnd: EndLink(at); break;
+    default: break;
     }
 }
 
@@ -379,9 +371,9 @@ void LayoutWalk::Underline(int next, L w)
     if (!(m_linkOpen && m_active && m_bits != nullptr && w > 0 && LinesDrawable(m_format) && m_penX >= m_rc.left &&
           m_penY >= m_rc.top && m_penX + w <= m_rc.right && row <= m_rc.bottom))
         return;
-    const bool last = next >= m_len || m_text[next] == 0 || m_text[next] == '\n' || m_text[next] == '\r' ||
-                      (m_text[next] == '&' &&
-                       DecodeMarkup(m_text + next, size_t(m_len - next)).kind == MarkupCode::LinkEnd);
+    const bool last =
+        next >= m_len || m_text[next] == 0 || m_text[next] == '\n' || m_text[next] == '\r' ||
+        (m_text[next] == '&' && DecodeMarkup(m_text + next, size_t(m_len - next)).kind == MarkupCode::LinkEnd);
     const Target target{m_bits, m_pitch, m_width, m_height, m_format};
     HLine(target, m_penX, std::min<L>(m_penX + w + (last ? 0 : m_gap), m_rc.right), row, m_a.dwColor);
 }

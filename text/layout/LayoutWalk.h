@@ -13,9 +13,9 @@ namespace kestu::text {
 // What stands at a position of the text under the attributes' code switches.
 struct Token {
     enum Kind { Char, Code, Amp, Space } kind = Char;
-    int length = 1;         // characters consumed
-    unsigned short ch = 0;  // the character laid out (Char, Amp)
-    MarkupCode code;        // the code read there (Code, Space)
+    int length = 1;        // characters consumed
+    unsigned short ch = 0; // the character laid out (Char, Amp)
+    MarkupCode code;       // the code read there (Code, Space)
 };
 
 // The pixels the walk draws into; null bits: it only measures. A width or
@@ -40,8 +40,8 @@ public:
     // The codes change a working copy of the attributes, never `attributes`;
     // `result` is what the link callback fills. text holds length (> 0) characters.
     LayoutWalk(CGfxFont& font, const SGfxTextAttriBase& attributes, SGfxHyperlinkCallbackResult& result,
-               const LayoutTarget& target, const LayoutOutputs& outputs, const unsigned short* text, int length,
-               int x, int y);
+               const LayoutTarget& target, const LayoutOutputs& outputs, const unsigned short* text, int length, int x,
+               int y);
     LayoutWalk(const LayoutWalk&) = delete;
     LayoutWalk& operator=(const LayoutWalk&) = delete;
 
@@ -84,12 +84,12 @@ private:
     uint8_t* const m_bits;
     const int m_pitch;
     const D3DFORMAT m_format;
-    int m_width = 0, m_height = 0;  // the buffer, unbounded resolved
-    RECT m_rc{};                    // the layout rectangle, ordered and clamped
+    int m_width = 0, m_height = 0; // the buffer, unbounded resolved
+    RECT m_rc{};                   // the layout rectangle, ordered and clamped
     bool m_singleLine = false, m_noWrap = false, m_wordWrap = false;
     int m_type = 0, m_lineH = 0, m_gap = 0;
 
-    SGfxTextAttriBase m_a;  // the working attributes
+    SGfxTextAttriBase m_a; // the working attributes
     L m_penX, m_penY;
     DWORD m_lines = 1;
     bool m_linkOpen = false, m_active = false, m_colourChanged = false, m_lineHasItem = false, m_breaking = false;

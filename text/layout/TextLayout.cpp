@@ -37,9 +37,8 @@ HRESULT CGfxTextDeviceBase::DrawTextToBuffer(void* bits, int pitch, int width, i
 }
 
 HRESULT CGfxTextDeviceBase::DrawTextToBufferBase(void* bits, int pitch, int width, int height, D3DFORMAT format,
-                                                 const unsigned short* text, int length, int x, int y,
-                                                 D3DRECT* outRect, DWORD* outLines,
-                                                 std::list<SGfxTextHyperlinkInfo>* links,
+                                                 const unsigned short* text, int length, int x, int y, D3DRECT* outRect,
+                                                 DWORD* outLines, std::list<SGfxTextHyperlinkInfo>* links,
                                                  std::list<SGfxTextSpaceInfo>* spaces,
                                                  SGfxTextFindActiveHyperLink* find)
 {

@@ -44,9 +44,8 @@ HRESULT CGfxTextDeviceBase::CalcRect(const unsigned short* text, int length, uns
     m_pAttri->rcLayout = {r.x1, r.y1, r.x2, r.y2};
     D3DRECT out{};
     DWORD n = 0;
-    const HRESULT hr =
-        DrawTextToBufferBase(nullptr, 0, -1, -1, D3DFMT_A8R8G8B8, text, length, r.x1, r.y1, &out, &n, nullptr,
-                             nullptr, nullptr);
+    const HRESULT hr = DrawTextToBufferBase(nullptr, 0, -1, -1, D3DFMT_A8R8G8B8, text, length, r.x1, r.y1, &out, &n,
+                                            nullptr, nullptr, nullptr);
     if (FAILED(hr)) return hr;
     // Wrapped text is no wider than the edge it wrapped at; text that is not
     // wrapped keeps its widest line.
@@ -57,15 +56,14 @@ HRESULT CGfxTextDeviceBase::CalcRect(const unsigned short* text, int length, uns
     return S_OK;
 }
 
-HRESULT CGfxTextDeviceBase::GetLines(const unsigned short* text, int length, DWORD width,
-                                     DWORD& lines)
+HRESULT CGfxTextDeviceBase::GetLines(const unsigned short* text, int length, DWORD width, DWORD& lines)
 {
     return CalcAllInfo_Lines(text, length, 0, 0, width, &lines, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                              nullptr, nullptr);
 }
 
-HRESULT CGfxTextDeviceBase::CalcAllInfo_Rect(const unsigned short* text, int length, unsigned int format,
-                                             D3DRECT* rect, std::list<SGfxTextHyperlinkInfo>* links,
+HRESULT CGfxTextDeviceBase::CalcAllInfo_Rect(const unsigned short* text, int length, unsigned int format, D3DRECT* rect,
+                                             std::list<SGfxTextHyperlinkInfo>* links,
                                              std::list<SGfxTextSpaceInfo>* spaces, SGfxTextFindActiveHyperLink* find)
 {
     if (links) links->clear();
@@ -86,12 +84,11 @@ HRESULT CGfxTextDeviceBase::CalcAllInfo_Rect(const unsigned short* text, int len
                                 spaces, find);
 }
 
-HRESULT CGfxTextDeviceBase::CalcAllInfo_Lines(const unsigned short* text, int length, int x, int y,
-                                              DWORD width, DWORD* lines,
-                                              std::list<SGfxTextHyperlinkInfo>* links,
+HRESULT CGfxTextDeviceBase::CalcAllInfo_Lines(const unsigned short* text, int length, int x, int y, DWORD width,
+                                              DWORD* lines, std::list<SGfxTextHyperlinkInfo>* links,
                                               std::list<SGfxTextSpaceInfo>* spaces, SGfxTextFindActiveHyperLink* find,
-                                              DWORD* height, const GPOINT*, const unsigned short**,
-                                              const GPOINT*, const unsigned short**)
+                                              DWORD* height, const GPOINT*, const unsigned short**, const GPOINT*,
+                                              const unsigned short**)
 {
     if (lines) *lines = 0;
     if (links) links->clear();
@@ -109,8 +106,8 @@ HRESULT CGfxTextDeviceBase::CalcAllInfo_Lines(const unsigned short* text, int le
     }
     D3DRECT out{};
     DWORD n = 0;
-    const HRESULT hr = DrawTextToBufferBase(nullptr, 0, -1, -1, D3DFMT_A8R8G8B8, text, length, x, y, &out, &n, links,
-                                            spaces, find);
+    const HRESULT hr =
+        DrawTextToBufferBase(nullptr, 0, -1, -1, D3DFMT_A8R8G8B8, text, length, x, y, &out, &n, links, spaces, find);
     if (FAILED(hr)) return hr;
     if (lines) *lines = n;
     if (height) *height = out.y2 > out.y1 ? static_cast<DWORD>(out.y2 - out.y1) : 0UL;

@@ -45,19 +45,13 @@ MarkupCode DecodeMarkup(const unsigned short* s, size_t left, MarkupGrammar gram
     if (c.length == 0) return c;
     const unsigned short* d = s + 2;
     switch (s[1]) {
-    case '&':
-        c.kind = MarkupCode::Ampersand;
-        break;
-    case '>':
-        c.kind = MarkupCode::LinkEnd;
-        break;
+    case '&': c.kind = MarkupCode::Ampersand; break;
+    case '>': c.kind = MarkupCode::LinkEnd; break;
     case '0':
         c.kind = MarkupCode::Placeholder;
         c.value = MarkupNumber(d, 2);
         break;
-    case '1':
-        ReadPalette(s, c);
-        break;
+    case '1': ReadPalette(s, c); break;
     case '2':
     case '5':
         c.kind = s[1] == '2' ? MarkupCode::Colour : MarkupCode::Outline;
@@ -69,7 +63,7 @@ MarkupCode DecodeMarkup(const unsigned short* s, size_t left, MarkupGrammar gram
         c.height = MarkupNumber(d + 3, 3);
         c.value = MarkupNumber(d + 6, 4);
         break;
-    default:  // '<', the only other letter with a length
+    default: // '<', the only other letter with a length
         c.kind = MarkupCode::LinkBegin;
         c.value = MarkupNumber(d, 4);
         break;

@@ -12,23 +12,23 @@ namespace kestu::text {
 // A code read at one position of the text.
 struct MarkupCode {
     enum Kind : uint8_t {
-        None,         // no code: the '&' is an ordinary character
-        Ampersand,    // "&&": a literal '&'
-        Placeholder,  // "&0" + number: replaced before drawing
-        Palette,      // "&1" + palette index (value)
-        PaletteBack,  // "&199": back to the colour before
-        Colour,       // "&2" + text colour (rgb)
-        Outline,      // "&5" + outline colour (rgb), outlines on
-        Space,        // "&3" + width, height and id (value)
-        LinkBegin,    // "&<" + link id (value)
-        LinkEnd,      // "&>"
-        Ignored,      // a 2D escape that means nothing
+        None,        // no code: the '&' is an ordinary character
+        Ampersand,   // "&&": a literal '&'
+        Placeholder, // "&0" + number: replaced before drawing
+        Palette,     // "&1" + palette index (value)
+        PaletteBack, // "&199": back to the colour before
+        Colour,      // "&2" + text colour (rgb)
+        Outline,     // "&5" + outline colour (rgb), outlines on
+        Space,       // "&3" + width, height and id (value)
+        LinkBegin,   // "&<" + link id (value)
+        LinkEnd,     // "&>"
+        Ignored,     // a 2D escape that means nothing
     };
     Kind kind = None;
-    int length = 0;  // characters, the '&' included
+    int length = 0; // characters, the '&' included
     int value = 0;
     int width = 0, height = 0;
-    DWORD rgb = 0;  // no alpha byte
+    DWORD rgb = 0; // no alpha byte
 };
 
 // Layout: every code of the grammar. Colour2D: the 2D text's escape, '&' and

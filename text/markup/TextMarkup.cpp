@@ -5,9 +5,8 @@
 
 namespace {
 
-constexpr DWORD kPalette[16] = {0xFFFFFF, 0xFFFF00, 0xE7651A, 0xFF0000, 0x000000, 0x0000FF,
-                                        0x04046E, 0x9696FF, 0x83B3E3, 0x1E6BB9, 0x6C0606, 0xFF5353,
-                                        0x391C10, 0x00FF00, 0x097909, 0x6A6B6E};
+constexpr DWORD kPalette[16] = {0xFFFFFF, 0xFFFF00, 0xE7651A, 0xFF0000, 0x000000, 0x0000FF, 0x04046E, 0x9696FF,
+                                0x83B3E3, 0x1E6BB9, 0x6C0606, 0xFF5353, 0x391C10, 0x00FF00, 0x097909, 0x6A6B6E};
 
 // Characters before the NUL, counted no further than the longest code.
 size_t CodeRoom(const unsigned short* s)
@@ -30,20 +29,14 @@ int MarkupCodeLength(unsigned short c)
 {
     switch (c) {
     case '&':
-    case '>':
-        return 2;
+    case '>': return 2;
     case '0':
-    case '1':
-        return 4;
+    case '1': return 4;
     case '2':
-    case '5':
-        return 11;
-    case '3':
-        return 12;
-    case '<':
-        return 6;
-    default:
-        return 0;
+    case '5': return 11;
+    case '3': return 12;
+    case '<': return 6;
+    default: return 0;
     }
 }
 
@@ -70,10 +63,7 @@ int MarkupNumber(const unsigned short* s, int n)
     return v;
 }
 
-int IsMarkupCode(const unsigned short* s)
-{
-    return s != nullptr && MarkupCodeAt(s, CodeRoom(s)) > 0 ? 1 : 0;
-}
+int IsMarkupCode(const unsigned short* s) { return s != nullptr && MarkupCodeAt(s, CodeRoom(s)) > 0 ? 1 : 0; }
 
 int IsColourEscape(const unsigned short* s)
 {

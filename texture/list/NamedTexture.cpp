@@ -29,15 +29,12 @@ SNamedTexture::~SNamedTexture() { ReleaseName(); }
 
 HRESULT SNamedTexture::SetName(const char* name)
 {
-    if (name == pszName && name)
-        return 0;
+    if (name == pszName && name) return 0;
     ReleaseName();
-    if (!name)
-        return 0;
+    if (!name) return 0;
     const size_t length = std::strlen(name);
     pszName = new (std::nothrow) char[length + 1];
-    if (!pszName)
-        return E_OUTOFMEMORY;
+    if (!pszName) return E_OUTOFMEMORY;
     std::memcpy(pszName, name, length + 1);
     return 0;
 }

@@ -8,8 +8,8 @@
 #include "core/util/SectionLock.h"
 
 CTextureList::CTextureList()
-    : m_pDevice(nullptr), m_bBuilt(0), m_eMode(TEXTURELIST_MODE_ARRAY), m_pArray(nullptr), m_pMng(nullptr),
-      m_Lock{}, m_bLockCreated(0), m_bMultiThreaded(0)
+    : m_pDevice(nullptr), m_bBuilt(0), m_eMode(TEXTURELIST_MODE_ARRAY), m_pArray(nullptr), m_pMng(nullptr), m_Lock{},
+      m_bLockCreated(0), m_bMultiThreaded(0)
 {
 }
 
@@ -32,8 +32,7 @@ BOOL CTextureList::TryArray() { return kestu::TryEnterSection(Section()); }
 
 void CTextureList::Release()
 {
-    if (!m_bBuilt)
-        return;
+    if (!m_bBuilt) return;
     UnloadAllTexture();
     if (m_pMng) {
         m_pMng->Release();
@@ -53,8 +52,7 @@ void CTextureList::Release()
 
 HRESULT CTextureList::BuildCommon(ENUM_TEXTURELIST_MODE mode, int bMultiThreaded, const TEXTURE_CONFIG* cfg)
 {
-    if (m_bBuilt)
-        Release();
+    if (m_bBuilt) Release();
     m_eMode = mode;
     m_bMultiThreaded = bMultiThreaded ? 1 : 0;
     kestu::CloseSection(m_Lock, m_bLockCreated);
@@ -76,8 +74,7 @@ HRESULT CTextureList::BuildArrayMode(IDirect3DDevice8* device, const TEXTURE_CON
 {
     BuildCommon(TEXTURELIST_MODE_ARRAY, bMultiThreaded, cfg);
     m_pArray = new (std::nothrow) CPointerArray;
-    if (!m_pArray)
-        return E_OUTOFMEMORY;
+    if (!m_pArray) return E_OUTOFMEMORY;
     const HRESULT hr = m_pArray->Build(initialCount, 0, growBy, 128, 0);
     if (FAILED(hr)) {
         delete m_pArray;
@@ -94,8 +91,7 @@ HRESULT CTextureList::BuildMngMode(IDirect3DDevice8* device, const TEXTURE_CONFI
 {
     BuildCommon(TEXTURELIST_MODE_MNG, bMultiThreaded, cfg);
     m_pMng = new (std::nothrow) CTextureMng;
-    if (!m_pMng)
-        return E_OUTOFMEMORY;
+    if (!m_pMng) return E_OUTOFMEMORY;
     const HRESULT hr = m_pMng->Build(device, libraryPath, cfg, 0, 0, bMultiThreaded, 1, cacheCapacity);
     if (FAILED(hr)) {
         delete m_pMng;
@@ -112,15 +108,13 @@ HRESULT CTextureList::BuildMngMode(IDirect3DDevice8* device, const TEXTURE_CONFI
 // each texture brings itself back in every pool.
 HRESULT CTextureList::Invalidate()
 {
-    if (m_eMode == TEXTURELIST_MODE_MNG)
-        return m_pMng ? m_pMng->Invalidate() : E_FAIL;
+    if (m_eMode == TEXTURELIST_MODE_MNG) return m_pMng ? m_pMng->Invalidate() : E_FAIL;
     return OnEveryTexture(&CTexture::Invalidate);
 }
 
 HRESULT CTextureList::Restore()
 {
-    if (m_eMode == TEXTURELIST_MODE_MNG)
-        return m_pMng ? m_pMng->Restore() : E_FAIL;
+    if (m_eMode == TEXTURELIST_MODE_MNG) return m_pMng ? m_pMng->Restore() : E_FAIL;
     return OnEveryTexture(&CTexture::Restore);
 }
 
@@ -130,15 +124,13 @@ HRESULT CTextureList::OnEveryTexture(HRESULT (CTexture::*op)())
     HRESULT hr = 0;
     const DWORD count = m_pArray ? m_pArray->GetCount() : 0;
     for (DWORD i = 0; i < count; ++i)
-        if (CTexture* texture = TextureAt(i))
-            hr |= (texture->*op)();
+        if (CTexture* texture = TextureAt(i)) hr |= (texture->*op)();
     return hr;
 }
 
 HRESULT CTextureList::TestShrink()
 {
-    if (!m_pArray)
-        return 0;
+    if (!m_pArray) return 0;
     if (m_pArray->m_dwAllocSize <= m_pArray->m_dwInitSize ||
         m_pArray->m_dwAllocSize - m_pArray->m_dwUsedSize <= m_pArray->m_dwGrowBy)
         return 1;
@@ -152,8 +144,7 @@ SNamedTexture* CTextureList::EntryAt(DWORD index) const
 
 CTexture* CTextureList::TextureAt(DWORD n) const
 {
-    if (m_eMode == TEXTURELIST_MODE_MNG)
-        return m_pMng ? m_pMng->GetTexture(n) : nullptr;
+    if (m_eMode == TEXTURELIST_MODE_MNG) return m_pMng ? m_pMng->GetTexture(n) : nullptr;
     const SNamedTexture* entry = EntryAt(n);
     return entry ? entry->pTexture : nullptr;
 }

@@ -10,8 +10,7 @@ namespace {
 
 void DestroyTexture(CTexture* texture)
 {
-    if (!texture)
-        return;
+    if (!texture) return;
     texture->Invalidate();
     texture->Release();
     delete texture;
@@ -21,10 +20,8 @@ void DestroyTexture(CTexture* texture)
 
 HRESULT CTextureList::LoadTexture(DWORD* outIndex, const char* fileName, const TEXTURE_CONFIG* cfg, int bLoad)
 {
-    if (!outIndex || !fileName)
-        return E_FAIL;
-    if (!cfg)
-        cfg = &m_CfgTexture;
+    if (!outIndex || !fileName) return E_FAIL;
+    if (!cfg) cfg = &m_CfgTexture;
     *outIndex = 0xFFFFFFFF;
 
     if (m_eMode == TEXTURELIST_MODE_MNG) {
@@ -34,14 +31,12 @@ HRESULT CTextureList::LoadTexture(DWORD* outIndex, const char* fileName, const T
             *outIndex = m_pMng->GetItem(index)->GetID();
             texture = m_pMng->QueryTextureByIndex(index, bLoad, cfg);
         }
-        if (texture)
-            return 0;
+        if (texture) return 0;
         KestuSaveLog(KESTU_LOG_ERROR, "Failed load texture(%s) for MeshAni !\n", fileName);
         return E_FAIL;
     }
 
-    if (!m_pArray)
-        return 0;
+    if (!m_pArray) return 0;
     kestu::SectionLock guard(Section());
     const DWORD count = m_pArray->GetCount();
     for (DWORD i = 0; i < count; ++i) {
@@ -52,8 +47,7 @@ HRESULT CTextureList::LoadTexture(DWORD* outIndex, const char* fileName, const T
         }
     }
     CTexture* texture = new (std::nothrow) CTexture;
-    if (!texture)
-        return E_OUTOFMEMORY;
+    if (!texture) return E_OUTOFMEMORY;
     HRESULT hr = texture->Build(m_pDevice, fileName, cfg, -1, -1, 0, 0, 0xFFFFFFFF, 0);
     if (FAILED(hr)) {
         KestuSaveLog(KESTU_LOG_ERROR, "Failed load texture%d(%s) for MeshAni !\n", static_cast<int>(count), fileName);
@@ -81,30 +75,24 @@ HRESULT CTextureList::LoadTexture(DWORD* outIndex, const char* fileName, const T
 
 CTexture* CTextureList::QueryTexture(DWORD id, const TEXTURE_CONFIG* cfg, int bLoad)
 {
-    if (m_eMode != TEXTURELIST_MODE_MNG || !m_pMng || id == 0xFFFFFFFF)
-        return nullptr;
+    if (m_eMode != TEXTURELIST_MODE_MNG || !m_pMng || id == 0xFFFFFFFF) return nullptr;
     return m_pMng->QueryTexture(id, bLoad, cfg);
 }
 
 int CTextureList::ReleaseTexture(DWORD id, int bUnloadNow)
 {
-    if (m_eMode != TEXTURELIST_MODE_MNG || !m_pMng || id == 0xFFFFFFFF)
-        return E_FAIL;
+    if (m_eMode != TEXTURELIST_MODE_MNG || !m_pMng || id == 0xFFFFFFFF) return E_FAIL;
     return m_pMng->ReleaseTexture(id, bUnloadNow);
 }
 
-HRESULT CTextureList::ApplyAllTexturesReference()
-{
-    return m_pMng ? m_pMng->ApplyAllTexturesReference() : E_FAIL;
-}
+HRESULT CTextureList::ApplyAllTexturesReference() { return m_pMng ? m_pMng->ApplyAllTexturesReference() : E_FAIL; }
 
 // The entry's slot is emptied but kept, so no other index moves and no later
 // load takes this one.
 void CTextureList::DeleteEntry(DWORD index)
 {
     SNamedTexture* entry = EntryAt(index);
-    if (!entry)
-        return;
+    if (!entry) return;
     DestroyTexture(entry->pTexture);
     delete entry;
     m_pArray->m_ppData[index] = nullptr;
@@ -113,41 +101,34 @@ void CTextureList::DeleteEntry(DWORD index)
 HRESULT CTextureList::UnloadTexture(DWORD index, int flag)
 {
     if (m_eMode == TEXTURELIST_MODE_MNG) {
-        if (m_pMng)
-            m_pMng->ReleaseTexture(index, flag);
+        if (m_pMng) m_pMng->ReleaseTexture(index, flag);
         return 0;
     }
     kestu::SectionLock guard(Section());
-    if (!EntryAt(index))
-        return E_FAIL;
+    if (!EntryAt(index)) return E_FAIL;
     DeleteEntry(index);
     return 0;
 }
 
 HRESULT CTextureList::UnloadAllTexture()
 {
-    if (m_eMode == TEXTURELIST_MODE_MNG)
-        return m_pMng ? m_pMng->UnloadAllTexture() : 0;
-    if (!m_pArray)
-        return 0;
+    if (m_eMode == TEXTURELIST_MODE_MNG) return m_pMng ? m_pMng->UnloadAllTexture() : 0;
+    if (!m_pArray) return 0;
     kestu::SectionLock guard(Section());
     const DWORD count = m_pArray->GetCount();
-    for (DWORD i = 0; i < count; ++i)
-        DeleteEntry(i);
+    for (DWORD i = 0; i < count; ++i) DeleteEntry(i);
     m_pArray->RemoveAllPointer();
     return 0;
 }
 
 DWORD CTextureList::GetNumTextures()
 {
-    if (m_eMode == TEXTURELIST_MODE_MNG)
-        return m_pMng ? m_pMng->GetLoadedTextures() : 0;
+    if (m_eMode == TEXTURELIST_MODE_MNG) return m_pMng ? m_pMng->GetLoadedTextures() : 0;
     kestu::SectionLock guard(Section());
     DWORD n = 0;
     const DWORD count = m_pArray ? m_pArray->GetCount() : 0;
     for (DWORD i = 0; i < count; ++i)
-        if (TextureAt(i))
-            ++n;
+        if (TextureAt(i)) ++n;
     return n;
 }
 
@@ -166,8 +147,7 @@ IDirect3DTexture8* CTextureList::GetD3DTexture(DWORD n)
 
 SNamedTexture* CTextureList::GetNamedTexture(DWORD index)
 {
-    if (m_eMode != TEXTURELIST_MODE_ARRAY)
-        return nullptr;
+    if (m_eMode != TEXTURELIST_MODE_ARRAY) return nullptr;
     kestu::SectionLock guard(Section());
     return EntryAt(index);
 }

@@ -12,8 +12,7 @@ HRESULT CTextureList::ReloadEntry(DWORD index, SNamedTexture* entry, const TEXTU
     texture->Invalidate();
     texture->Release();
     HRESULT hr = texture->Build(m_pDevice, entry->pszName, cfg, width, height, usage, 0, 0xFFFFFFFF, 0);
-    if (SUCCEEDED(hr))
-        hr = texture->Restore();
+    if (SUCCEEDED(hr)) hr = texture->Restore();
     if (FAILED(hr))
         KestuSaveLog(KESTU_LOG_ERROR, "Failed load texture%d(%s) for MeshAni !\n", static_cast<int>(index),
                      entry->pszName);
@@ -22,37 +21,30 @@ HRESULT CTextureList::ReloadEntry(DWORD index, SNamedTexture* entry, const TEXTU
 
 HRESULT CTextureList::SetCfgTexture(const TEXTURE_CONFIG* cfg)
 {
-    if (!cfg)
-        return E_FAIL;
+    if (!cfg) return E_FAIL;
     m_CfgTexture = *cfg;
-    if (!m_bBuilt)
-        return 0;
-    if (m_eMode == TEXTURELIST_MODE_MNG)
-        return m_pMng ? m_pMng->SetCfgTexture(&m_CfgTexture) : E_FAIL;
+    if (!m_bBuilt) return 0;
+    if (m_eMode == TEXTURELIST_MODE_MNG) return m_pMng ? m_pMng->SetCfgTexture(&m_CfgTexture) : E_FAIL;
     kestu::SectionLock guard(Section());
     HRESULT hr = 0;
     const DWORD count = m_pArray ? m_pArray->GetCount() : 0;
     for (DWORD i = 0; i < count; ++i) {
         SNamedTexture* entry = EntryAt(i);
-        if (!entry || !entry->pTexture)
-            continue;
+        if (!entry || !entry->pTexture) continue;
         if (!entry->pTexture->IsBuilt()) {
             *entry->pTexture->GetCfgTexture() = m_CfgTexture;
             continue;
         }
-        if (entry->IsHaveName())
-            hr = ReloadEntry(i, entry, &m_CfgTexture, -1, -1, entry->pTexture->GetUsage());
+        if (entry->IsHaveName()) hr = ReloadEntry(i, entry, &m_CfgTexture, -1, -1, entry->pTexture->GetUsage());
     }
     return hr;
 }
 
 HRESULT CTextureList::ReBuild()
 {
-    if (!m_bBuilt)
-        return E_FAIL;
+    if (!m_bBuilt) return E_FAIL;
     if (m_eMode == TEXTURELIST_MODE_MNG) {
-        if (m_pMng)
-            m_pMng->Rebuild();
+        if (m_pMng) m_pMng->Rebuild();
         return 0;
     }
     kestu::SectionLock guard(Section());
@@ -60,8 +52,7 @@ HRESULT CTextureList::ReBuild()
     const DWORD count = m_pArray ? m_pArray->GetCount() : 0;
     for (DWORD i = 0; i < count; ++i) {
         SNamedTexture* entry = EntryAt(i);
-        if (!entry || !entry->pTexture || !entry->IsHaveName() || !entry->pTexture->IsBuilt())
-            continue;
+        if (!entry || !entry->pTexture || !entry->IsHaveName() || !entry->pTexture->IsBuilt()) continue;
         const CTexture* texture = entry->pTexture;
         const TEXTURE_CONFIG own = *texture->GetCfgTexture();
         hr = ReloadEntry(i, entry, &own, static_cast<int>(texture->GetTexWidth()),
@@ -74,14 +65,12 @@ HRESULT CTextureList::SetMipLevels(DWORD levels)
 {
     HRESULT hr = 0;
     if (m_eMode == TEXTURELIST_MODE_MNG) {
-        if (m_pMng)
-            hr |= m_pMng->SetMipLevels(levels);
+        if (m_pMng) hr |= m_pMng->SetMipLevels(levels);
     } else {
         kestu::SectionLock guard(Section());
         const DWORD count = m_pArray ? m_pArray->GetCount() : 0;
         for (DWORD i = 0; i < count; ++i)
-            if (CTexture* texture = TextureAt(i))
-                hr |= texture->SetMipLevels(levels);
+            if (CTexture* texture = TextureAt(i)) hr |= texture->SetMipLevels(levels);
     }
     m_CfgTexture.dwMipLevels = levels;
     return hr;
@@ -98,8 +87,7 @@ HRESULT CTextureList::SetSetSingleMipLevels(DWORD n, DWORD levels)
 {
     kestu::SectionLock guard(Section());
     CTexture* texture = TextureAt(n);
-    if (!texture || (m_eMode == TEXTURELIST_MODE_MNG && !texture->IsBuilt()))
-        return E_FAIL;
+    if (!texture || (m_eMode == TEXTURELIST_MODE_MNG && !texture->IsBuilt())) return E_FAIL;
     return texture->SetMipLevels(levels);
 }
 
@@ -114,8 +102,7 @@ float CTextureList::GetSingleTexLOD(DWORD n)
 {
     kestu::SectionLock guard(Section());
     const CTexture* texture = TextureAt(n);
-    if (!texture || (m_eMode == TEXTURELIST_MODE_MNG && !texture->IsBuilt()))
-        return 1.0f;
+    if (!texture || (m_eMode == TEXTURELIST_MODE_MNG && !texture->IsBuilt())) return 1.0f;
     return texture->GetLOD();
 }
 
@@ -126,16 +113,14 @@ HRESULT CTextureList::SetTexLOD(float lod)
         const DWORD count = m_pMng ? m_pMng->GetNumItems() : 0;
         for (DWORD i = 0; i < count; ++i) {
             CTexture* texture = m_pMng->GetTextureByIndex(i);
-            if (texture && texture->IsValid())
-                hr |= texture->SetLOD(lod);
+            if (texture && texture->IsValid()) hr |= texture->SetLOD(lod);
         }
     } else if (m_CfgTexture.Pool == D3DPOOL_MANAGED) {
         kestu::SectionLock guard(Section());
         const DWORD count = m_pArray ? m_pArray->GetCount() : 0;
         for (DWORD i = 0; i < count; ++i) {
             CTexture* texture = TextureAt(i);
-            if (texture && texture->IsValid())
-                hr |= texture->SetLOD(lod);
+            if (texture && texture->IsValid()) hr |= texture->SetLOD(lod);
         }
     }
     m_CfgTexture.fLOD = lod;

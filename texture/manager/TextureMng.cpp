@@ -19,8 +19,7 @@ CTextureMng::CTextureMng(const CTextureMng& other) : CTextureMng() { CopySetting
 CTextureMng& CTextureMng::operator=(const CTextureMng& other)
 {
     if (this != &other) {
-        if (m_bBuilt)
-            Release();
+        if (m_bBuilt) Release();
         CleanUp();
         DeleteLock();
         CopySettings(other);
@@ -41,8 +40,7 @@ void CTextureMng::CopySettings(const CTextureMng& other)
 
 CTextureMng::~CTextureMng()
 {
-    if (m_bBuilt)
-        Release();
+    if (m_bBuilt) Release();
     CleanUp();
     DeleteLock();
 }
@@ -60,8 +58,7 @@ HRESULT CTextureMng::OnDeleteItem(SIdxLibItem*& item)
     if (texture && texture->IsBuilt()) {
         texture->Invalidate();
         texture->Release();
-        if (m_dwLoadedTextures > 0)
-            --m_dwLoadedTextures;
+        if (m_dwLoadedTextures > 0) --m_dwLoadedTextures;
     }
     delete texture;
     item = nullptr;
@@ -83,8 +80,7 @@ namespace {
 bool CanOpen(const char* path)
 {
     FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return false;
+    if (!file) return false;
     std::fclose(file);
     return true;
 }
@@ -94,10 +90,8 @@ bool CanOpen(const char* path)
 HRESULT CTextureMng::Build(IDirect3DDevice8* device, const char* path, const TEXTURE_CONFIG* cfg, int bLoadAll, DWORD,
                            int bMultiThreaded, int loadFlag, DWORD cacheCapacity)
 {
-    if (!path || !device)
-        return KESTUERR_INVALIDPARAM;
-    if (m_bBuilt)
-        Release();
+    if (!path || !device) return KESTUERR_INVALIDPARAM;
+    if (m_bBuilt) Release();
     DeleteLock();
     CreateLock(bMultiThreaded);
     m_pDevice = device;
@@ -114,16 +108,14 @@ HRESULT CTextureMng::Build(IDirect3DDevice8* device, const char* path, const TEX
     }
     m_dwMaxCacheSize = cacheCapacity;
     m_dwLoadedTextures = 0;
-    if (bLoadAll)
-        hr = LoadAllTexture(nullptr);
+    if (bLoadAll) hr = LoadAllTexture(nullptr);
     m_bBuilt = 1;
     return hr;
 }
 
 HRESULT CTextureMng::Build(const TEXTURE_CONFIG* cfg, D3DPOOL, int bMultiThreaded)
 {
-    if (m_bBuilt)
-        Release();
+    if (m_bBuilt) Release();
     DeleteLock();
     CreateLock(bMultiThreaded);
     if (cfg)
@@ -136,8 +128,7 @@ HRESULT CTextureMng::Build(const TEXTURE_CONFIG* cfg, D3DPOOL, int bMultiThreade
 
 HRESULT CTextureMng::ReLoadLib(const char* path)
 {
-    if (!path)
-        return KESTUERR_INVALIDPARAM;
+    if (!path) return KESTUERR_INVALIDPARAM;
     if (m_bBuilt) {
         UnloadAllTexture();
         CleanUp();
@@ -147,11 +138,9 @@ HRESULT CTextureMng::ReLoadLib(const char* path)
         DeleteLock();
     }
     m_CfgTexture.Reset();
-    if (!CanOpen(path))
-        return KESTUERR_FILEOPEN;
+    if (!CanOpen(path)) return KESTUERR_FILEOPEN;
     const HRESULT hr = CIndexLib::Load(path, 0, 1, 0, 1);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     m_dwLoadedTextures = 0;
     return LoadAllTexture(nullptr);
 }
@@ -175,8 +164,7 @@ void CTextureMng::Release()
 
 CTexture* CTextureMng::GetTextureByIndex(DWORD index) const
 {
-    if (!m_bItemTableLoaded || index >= m_dwNumItems || !m_ppItems)
-        return nullptr;
+    if (!m_bItemTableLoaded || index >= m_dwNumItems || !m_ppItems) return nullptr;
     return static_cast<CTexture*>(m_ppItems[index]);
 }
 
@@ -190,8 +178,7 @@ HRESULT CTextureMng::SetMipLevels(DWORD levels)
 {
     kestu::SectionLock guard(Section());
     for (DWORD i = 0; i < m_dwNumItems; ++i)
-        if (CTexture* texture = GetTextureByIndex(i))
-            texture->SetMipLevels(levels);
+        if (CTexture* texture = GetTextureByIndex(i)) texture->SetMipLevels(levels);
     return 0;
 }
 
@@ -201,8 +188,7 @@ void CTextureMng::SetPriority(DWORD priority)
     m_dwPriority = priority;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CTexture* texture = GetTextureByIndex(i);
-        if (texture && texture->IsBuilt())
-            texture->SetPriority(priority);
+        if (texture && texture->IsBuilt()) texture->SetPriority(priority);
     }
 }
 
@@ -212,8 +198,7 @@ void CTextureMng::SetLOD(float lod)
     m_CfgTexture.fLOD = lod;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CTexture* texture = GetTextureByIndex(i);
-        if (texture && texture->IsValid())
-            texture->SetLOD(lod);
+        if (texture && texture->IsValid()) texture->SetLOD(lod);
     }
 }
 
@@ -222,7 +207,6 @@ void CTextureMng::PreLoad()
     kestu::SectionLock guard(Section());
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CTexture* texture = GetTextureByIndex(i);
-        if (texture && texture->IsBuilt())
-            texture->PreLoad();
+        if (texture && texture->IsBuilt()) texture->PreLoad();
     }
 }

@@ -5,11 +5,9 @@
 
 void CTextureMng::PushToCache(CTexture* texture)
 {
-    if (m_dwMaxCacheSize == 0 || !texture)
-        return;
+    if (m_dwMaxCacheSize == 0 || !texture) return;
     kestu::SectionLock guard(Section());
-    if (!texture->IsBuilt())
-        return;
+    if (!texture->IsBuilt()) return;
     // A texture released to 0 again moves to the back: an older entry of its
     // own must not evict it when the list runs over.
     std::erase(m_Cache, texture);
@@ -19,32 +17,27 @@ void CTextureMng::PushToCache(CTexture* texture)
 
 void CTextureMng::CheckCache()
 {
-    if (m_dwMaxCacheSize == 0)
-        return;
+    if (m_dwMaxCacheSize == 0) return;
     kestu::SectionLock guard(Section());
     CheckCacheLocked();
 }
 
 void CTextureMng::CheckCacheLocked()
 {
-    if (m_dwMaxCacheSize == 0)
-        return;
+    if (m_dwMaxCacheSize == 0) return;
     std::erase_if(m_Cache, [](const CTexture* t) { return !t->IsBuilt() || t->GetRef() > 0; });
     while (m_Cache.size() > m_dwMaxCacheSize) {
         CTexture* oldest = m_Cache.front();
         m_Cache.pop_front();
-        if (oldest->IsBuilt() && oldest->GetRef() < 1)
-            UnloadBuilt(oldest);
+        if (oldest->IsBuilt() && oldest->GetRef() < 1) UnloadBuilt(oldest);
     }
 }
 
 void CTextureMng::ClearCache()
 {
-    if (m_dwMaxCacheSize == 0)
-        return;
+    if (m_dwMaxCacheSize == 0) return;
     kestu::SectionLock guard(Section());
     for (CTexture* texture : m_Cache)
-        if (texture->IsBuilt() && texture->GetRef() < 1)
-            UnloadBuilt(texture);
+        if (texture->IsBuilt() && texture->GetRef() < 1) UnloadBuilt(texture);
     m_Cache.clear();
 }

@@ -15,8 +15,7 @@ HRESULT CTextureMng::LoadOne(CTexture* texture, IDirect3DDevice8* device, const 
                              int height, DWORD usage, DWORD colorKey)
 {
     const void* data = QueryItemDataToShareBufferByItem(texture);
-    if (!data)
-        return E_OUTOFMEMORY;
+    if (!data) return E_OUTOFMEMORY;
     const TEXTURE_CONFIG config = cfg ? *cfg : m_CfgTexture;
     HRESULT hr = texture->Build(device ? device : m_pDevice, data, texture->GetDataSize(), &config, width, height,
                                 usage, colorKey, texture->GetID(), 0, 0);
@@ -26,8 +25,7 @@ HRESULT CTextureMng::LoadOne(CTexture* texture, IDirect3DDevice8* device, const 
     }
     hr = texture->Restore();
     ++m_dwLoadedTextures;
-    if (FAILED(hr))
-        KestuSaveLog(KESTU_LOG_ERROR, "Error: Failed to Restore Texture named '%s'\n", texture->GetName());
+    if (FAILED(hr)) KestuSaveLog(KESTU_LOG_ERROR, "Error: Failed to Restore Texture named '%s'\n", texture->GetName());
     return hr;
 }
 
@@ -35,19 +33,17 @@ HRESULT CTextureMng::LoadTextureByTexturePointer(CTexture* texture, IDirect3DDev
                                                  int height, DWORD usage, DWORD, DWORD, DWORD colorKey,
                                                  const TEXTURE_CONFIG* cfg)
 {
-    if (!texture || texture->IsBuilt())
-        return E_FAIL;
+    if (!texture || texture->IsBuilt()) return E_FAIL;
     kestu::SectionLock guard(Section());
     return LoadOne(texture, device, cfg, width, height, usage, colorKey);
 }
 
-HRESULT CTextureMng::LoadTextureByIndex(DWORD index, IDirect3DDevice8* device, D3DFORMAT format, int width,
-                                        int height, DWORD usage, DWORD filter, DWORD mipFilter, DWORD colorKey,
+HRESULT CTextureMng::LoadTextureByIndex(DWORD index, IDirect3DDevice8* device, D3DFORMAT format, int width, int height,
+                                        DWORD usage, DWORD filter, DWORD mipFilter, DWORD colorKey,
                                         const TEXTURE_CONFIG* cfg)
 {
     kestu::SectionLock guard(Section());
-    if (!m_bItemTableLoaded)
-        return E_FAIL;
+    if (!m_bItemTableLoaded) return E_FAIL;
     return LoadTextureByTexturePointer(GetTextureByIndex(index), device, format, width, height, usage, filter,
                                        mipFilter, colorKey, cfg);
 }
@@ -58,12 +54,10 @@ HRESULT CTextureMng::LoadTexture(DWORD id, IDirect3DDevice8* device, D3DFORMAT f
     kestu::SectionLock guard(Section());
     if (!m_bItemTableLoaded) {
         const HRESULT hr = Reload(1);
-        if (FAILED(hr))
-            return hr;
+        if (FAILED(hr)) return hr;
     }
     const DWORD index = GetIndexFormID(id);
-    if (index >= m_dwNumItems)
-        return E_FAIL;
+    if (index >= m_dwNumItems) return E_FAIL;
     return LoadTextureByIndex(index, device, format, width, height, usage, filter, mipFilter, colorKey, cfg);
 }
 
@@ -74,15 +68,12 @@ HRESULT CTextureMng::LoadRun(IDirect3DDevice8* device, bool onlyReferenced, int 
                              DWORD colorKey)
 {
     HRESULT hr = QueryShareBuffer(KESTU_TEXTURE_SHARE_BUFFER, 2);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CTexture* texture = GetTextureByIndex(i);
-        if (!texture || texture->IsBuilt() || (onlyReferenced && texture->GetRef() < 1))
-            continue;
+        if (!texture || texture->IsBuilt() || (onlyReferenced && texture->GetRef() < 1)) continue;
         hr = LoadOne(texture, device, nullptr, width, height, usage, colorKey);
-        if (onlyReferenced && FAILED(hr))
-            LogLoadFailure(texture);
+        if (onlyReferenced && FAILED(hr)) LogLoadFailure(texture);
     }
     ReleaseItemDataShareBuffer();
     return hr;
@@ -95,26 +86,22 @@ HRESULT CTextureMng::LoadAllTexture(IDirect3DDevice8* device, D3DFORMAT, int wid
     UnloadAllTexture();
     if (!m_bItemTableLoaded) {
         const HRESULT hr = Reload(1);
-        if (FAILED(hr))
-            return hr;
+        if (FAILED(hr)) return hr;
     }
     return LoadRun(device, false, width, height, usage, colorKey);
 }
 
 void CTextureMng::UnloadBuilt(CTexture* texture)
 {
-    if (!texture || !texture->IsBuilt())
-        return;
+    if (!texture || !texture->IsBuilt()) return;
     texture->Invalidate();
     texture->Release();
-    if (m_dwLoadedTextures > 0)
-        --m_dwLoadedTextures;
+    if (m_dwLoadedTextures > 0) --m_dwLoadedTextures;
 }
 
 HRESULT CTextureMng::UnloadTextureByTexturePointer(CTexture* texture)
 {
-    if (!texture)
-        return E_FAIL;
+    if (!texture) return E_FAIL;
     kestu::SectionLock guard(Section());
     UnloadBuilt(texture);
     return 0;
@@ -135,8 +122,7 @@ HRESULT CTextureMng::UnloadTexture(DWORD id)
 HRESULT CTextureMng::UnloadAllTexture()
 {
     kestu::SectionLock guard(Section());
-    for (DWORD i = 0; i < m_dwNumItems; ++i)
-        UnloadBuilt(GetTextureByIndex(i));
+    for (DWORD i = 0; i < m_dwNumItems; ++i) UnloadBuilt(GetTextureByIndex(i));
     m_dwLoadedTextures = 0;
     m_Cache.clear();
     return 0;
@@ -146,8 +132,7 @@ CTexture* CTextureMng::QueryLocked(DWORD index, int bLoad, const TEXTURE_CONFIG*
                                    DWORD usage, DWORD colorKey)
 {
     CTexture* texture = GetTextureByIndex(index);
-    if (!texture)
-        return nullptr;
+    if (!texture) return nullptr;
     if (!texture->IsBuilt() && bLoad) {
         const HRESULT hr = LoadOne(texture, nullptr, cfg, width, height, usage, colorKey);
         if (FAILED(hr) && hr != D3DERR_DEVICELOST) {
@@ -162,8 +147,7 @@ CTexture* CTextureMng::QueryLocked(DWORD index, int bLoad, const TEXTURE_CONFIG*
 CTexture* CTextureMng::QueryTextureByIndex(DWORD index, int bLoad, const TEXTURE_CONFIG* cfg, D3DFORMAT, int width,
                                            int height, DWORD usage, DWORD, DWORD, DWORD colorKey)
 {
-    if (!m_bBuilt)
-        return nullptr;
+    if (!m_bBuilt) return nullptr;
     kestu::SectionLock guard(Section());
     return QueryLocked(index, bLoad, cfg, width, height, usage, colorKey);
 }
@@ -171,8 +155,7 @@ CTexture* CTextureMng::QueryTextureByIndex(DWORD index, int bLoad, const TEXTURE
 CTexture* CTextureMng::QueryTexture(DWORD id, int bLoad, const TEXTURE_CONFIG* cfg, D3DFORMAT, int width, int height,
                                     DWORD usage, DWORD, DWORD, DWORD colorKey)
 {
-    if (!m_bBuilt)
-        return nullptr;
+    if (!m_bBuilt) return nullptr;
     kestu::SectionLock guard(Section());
     return QueryLocked(GetIndexFormID(id), bLoad, cfg, width, height, usage, colorKey);
 }
@@ -181,12 +164,9 @@ CTexture* CTextureMng::QueryTexture(DWORD id, int bLoad, const TEXTURE_CONFIG* c
 HRESULT CTextureMng::TryQueryLocked(DWORD index)
 {
     CTexture* texture = GetTextureByIndex(index);
-    if (!texture)
-        return 1;
-    if (!texture->IsBuilt())
-        return E_FAIL;
-    if (texture->AddRef() == 1)
-        CheckCacheLocked();
+    if (!texture) return 1;
+    if (!texture->IsBuilt()) return E_FAIL;
+    if (texture->AddRef() == 1) CheckCacheLocked();
     return 0;
 }
 
@@ -205,8 +185,7 @@ HRESULT CTextureMng::TryQueryTexture(DWORD id)
 int CTextureMng::ReleaseLocked(DWORD index, int bUnloadNow)
 {
     CTexture* texture = GetTextureByIndex(index);
-    if (!texture)
-        return 0;
+    if (!texture) return 0;
     const int count = texture->SubRef();
     if (count < 1 && texture->IsBuilt()) {
         if (!bUnloadNow && m_dwMaxCacheSize > 0) {

@@ -12,8 +12,7 @@ HRESULT OnEveryTexture(const CTextureMng& mng, HRESULT (CTexture::*op)())
 {
     HRESULT hr = 0;
     for (DWORD i = 0; i < mng.GetNumItems(); ++i)
-        if (CTexture* texture = mng.GetTextureByIndex(i))
-            hr |= (texture->*op)();
+        if (CTexture* texture = mng.GetTextureByIndex(i)) hr |= (texture->*op)();
     return hr;
 }
 
@@ -24,16 +23,13 @@ HRESULT CTextureMng::ApplyReferenceByIndex(DWORD index, const TEXTURE_CONFIG* cf
 {
     kestu::SectionLock guard(Section());
     CTexture* texture = GetTextureByIndex(index);
-    if (!texture)
-        return E_FAIL;
+    if (!texture) return E_FAIL;
     if (texture->IsBuilt()) {
-        if (texture->GetRef() > 0)
-            return 1;
+        if (texture->GetRef() > 0) return 1;
         UnloadBuilt(texture);
         return 0;
     }
-    if (texture->GetRef() < 1)
-        return 1;
+    if (texture->GetRef() < 1) return 1;
     const HRESULT hr = LoadOne(texture, nullptr, cfg, width, height, usage, colorKey);
     if (FAILED(hr)) {
         LogLoadFailure(texture);
@@ -47,32 +43,27 @@ HRESULT CTextureMng::ApplyReference(DWORD id, const TEXTURE_CONFIG* cfg, D3DFORM
 {
     kestu::SectionLock guard(Section());
     const DWORD index = GetIndexFormID(id);
-    if (index >= m_dwNumItems)
-        return E_FAIL;
+    if (index >= m_dwNumItems) return E_FAIL;
     return ApplyReferenceByIndex(index, cfg, format, width, height, usage, filter, mipFilter, colorKey);
 }
 
 HRESULT CTextureMng::ApplyAllTexturesReference()
 {
-    if (!m_bBuilt)
-        return E_FAIL;
+    if (!m_bBuilt) return E_FAIL;
     kestu::SectionLock guard(Section());
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CTexture* texture = GetTextureByIndex(i);
-        if (texture && texture->IsBuilt() && texture->GetRef() <= 0)
-            UnloadBuilt(texture);
+        if (texture && texture->IsBuilt() && texture->GetRef() <= 0) UnloadBuilt(texture);
     }
     return LoadRun(nullptr, true, -1, -1, 0, 0);
 }
 
 HRESULT CTextureMng::AttachLoadedTexture(CTexture* texture, int addRef)
 {
-    if (!texture || !texture->IsBuilt() || texture->GetID() == 0xFFFFFFFF)
-        return E_INVALIDARG;
+    if (!texture || !texture->IsBuilt() || texture->GetID() == 0xFFFFFFFF) return E_INVALIDARG;
     kestu::SectionLock guard(Section());
     CTexture* entry = GetTexture(texture->GetID());
-    if (!entry)
-        return E_FAIL;
+    if (!entry) return E_FAIL;
     HRESULT result = 0;
     if (entry->IsBuilt()) {
         texture->Invalidate();
@@ -80,8 +71,7 @@ HRESULT CTextureMng::AttachLoadedTexture(CTexture* texture, int addRef)
         result = 1;
     } else {
         const HRESULT hr = entry->Splice(texture);
-        if (FAILED(hr))
-            return hr;
+        if (FAILED(hr)) return hr;
         // The entry is built now and is unloaded like any loaded texture.
         ++m_dwLoadedTextures;
     }
@@ -91,17 +81,14 @@ HRESULT CTextureMng::AttachLoadedTexture(CTexture* texture, int addRef)
 
 HRESULT CTextureMng::SetCfgTexture(const TEXTURE_CONFIG* cfg)
 {
-    if (!cfg)
-        return E_FAIL;
+    if (!cfg) return E_FAIL;
     m_CfgTexture = *cfg;
-    if (!m_bBuilt)
-        return 0;
+    if (!m_bBuilt) return 0;
     kestu::SectionLock guard(Section());
     HRESULT hr = 0;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CTexture* texture = GetTextureByIndex(i);
-        if (!texture)
-            continue;
+        if (!texture) continue;
         if (!texture->IsBuilt()) {
             *texture->GetCfgTexture() = m_CfgTexture;
             continue;
@@ -119,22 +106,19 @@ HRESULT CTextureMng::ReloadTexture(CTexture* texture, int width, int height, TEX
     const DWORD usage = texture->GetUsage();
     UnloadBuilt(texture);
     const HRESULT hr = LoadTexture(texture->GetID(), m_pDevice, D3DFMT_UNKNOWN, width, height, usage, 4, 4, 0, &cfg);
-    if (FAILED(hr))
-        LogLoadFailure(texture);
+    if (FAILED(hr)) LogLoadFailure(texture);
     texture->SetRef(count);
     return hr;
 }
 
 HRESULT CTextureMng::Rebuild()
 {
-    if (!m_bBuilt)
-        return KESTUERR_GENERIC;
+    if (!m_bBuilt) return KESTUERR_GENERIC;
     kestu::SectionLock guard(Section());
     HRESULT hr = 0;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CTexture* texture = GetTextureByIndex(i);
-        if (!texture || !texture->IsBuilt())
-            continue;
+        if (!texture || !texture->IsBuilt()) continue;
         const int width = static_cast<int>(texture->GetTexWidth());
         const int height = static_cast<int>(texture->GetTexHeight());
         hr = ReloadTexture(texture, width, height, *texture->GetCfgTexture());
@@ -144,17 +128,14 @@ HRESULT CTextureMng::Rebuild()
 
 HRESULT CTextureMng::Invalidate()
 {
-    if (!m_bBuilt)
-        return KESTUERR_GENERIC;
+    if (!m_bBuilt) return KESTUERR_GENERIC;
     kestu::SectionLock guard(Section());
-    if (m_CfgTexture.Pool != D3DPOOL_DEFAULT)
-        return OnEveryTexture(*this, &CTexture::Invalidate);
+    if (m_CfgTexture.Pool != D3DPOOL_DEFAULT) return OnEveryTexture(*this, &CTexture::Invalidate);
     m_RefCounts.assign(m_dwNumItems, 0);
     m_bHasRefCounts = 1;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CTexture* texture = GetTextureByIndex(i);
-        if (!texture)
-            continue;
+        if (!texture) continue;
         m_RefCounts[i] = static_cast<DWORD>(texture->GetRef());
         if (IDirect3DTexture8* d3d = texture->GetD3DTexture()) UnbindFromDevice(d3d);
         UnloadBuilt(texture);
@@ -164,17 +145,13 @@ HRESULT CTextureMng::Invalidate()
 
 HRESULT CTextureMng::Restore()
 {
-    if (!m_bBuilt)
-        return E_FAIL;
+    if (!m_bBuilt) return E_FAIL;
     kestu::SectionLock guard(Section());
-    if (m_CfgTexture.Pool != D3DPOOL_DEFAULT)
-        return OnEveryTexture(*this, &CTexture::Restore);
-    if (!m_bHasRefCounts)
-        return 0;
+    if (m_CfgTexture.Pool != D3DPOOL_DEFAULT) return OnEveryTexture(*this, &CTexture::Restore);
+    if (!m_bHasRefCounts) return 0;
     for (DWORD i = 0; i < m_dwNumItems; ++i) {
         CTexture* texture = GetTextureByIndex(i);
-        if (!texture)
-            continue;
+        if (!texture) continue;
         UnloadBuilt(texture);
         texture->SetRef(i < m_RefCounts.size() ? static_cast<int>(m_RefCounts[i]) : 0);
     }

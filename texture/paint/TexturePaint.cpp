@@ -18,13 +18,11 @@ static_assert(sizeof(QuadVertex) == 28, "the quad vertex is 28 bytes");
 bool RenderTargetSize(IDirect3DDevice8* device, LONG& width, LONG& height)
 {
     IDirect3DSurface8* target = nullptr;
-    if (FAILED(device->GetRenderTarget(&target)) || !target)
-        return false;
+    if (FAILED(device->GetRenderTarget(&target)) || !target) return false;
     D3DSURFACE_DESC desc{};
     const HRESULT hr = target->GetDesc(&desc);
     target->Release();
-    if (FAILED(hr))
-        return false;
+    if (FAILED(hr)) return false;
     width = static_cast<LONG>(desc.Width);
     height = static_cast<LONG>(desc.Height);
     return true;
@@ -34,20 +32,15 @@ bool RenderTargetSize(IDirect3DDevice8* device, LONG& width, LONG& height)
 
 int CTexture::Paint(RECT* src, RECT* dst)
 {
-    if (!m_pDevice || !m_pTexture)
-        return 0;
+    if (!m_pDevice || !m_pTexture) return 0;
     LONG screenW = 0, screenH = 0;
-    if (!RenderTargetSize(m_pDevice, screenW, screenH))
-        return 0;
+    if (!RenderTargetSize(m_pDevice, screenW, screenH)) return 0;
 
     const LONG texW = static_cast<LONG>(m_dwWidth), texH = static_cast<LONG>(m_dwHeight);
     RECT s = src ? *src : RECT{0, 0, texW, texH};
-    if (src && (s.left >= texW || s.top >= texH || s.right <= s.left || s.bottom <= s.top))
-        return 0;
-    if (s.left < 0)
-        s.left = 0;
-    if (s.top < 0)
-        s.top = 0;
+    if (src && (s.left >= texW || s.top >= texH || s.right <= s.left || s.bottom <= s.top)) return 0;
+    if (s.left < 0) s.left = 0;
+    if (s.top < 0) s.top = 0;
     float scaleX = 1.0f, scaleY = 1.0f;
     if (s.right > texW) {
         scaleX = 1.0f - static_cast<float>(s.right - texW) / static_cast<float>(s.right - s.left);
@@ -59,8 +52,7 @@ int CTexture::Paint(RECT* src, RECT* dst)
     }
 
     const RECT d = dst ? *dst : RECT{0, 0, screenW, screenH};
-    if (dst && (d.left >= screenW || d.top >= screenH || d.right <= d.left || d.bottom <= d.top))
-        return 0;
+    if (dst && (d.left >= screenW || d.top >= screenH || d.right <= d.left || d.bottom <= d.top)) return 0;
     return DrawQuad(s, d, scaleX, scaleY);
 }
 
@@ -84,10 +76,8 @@ int CTexture::DrawQuad(const RECT& src, const RECT& dst, float scaleX, float sca
     states.Render(D3DRS_LIGHTING, FALSE);
     states.Set(kestu::kOverlayStates, std::size(kestu::kOverlayStates));
     HRESULT hr = states.Texture(0, m_pTexture);
-    if (SUCCEEDED(hr))
-        hr = states.VertexShader(KESTU_FVF_TEXTURE_QUAD);
-    if (SUCCEEDED(hr))
-        hr = m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
+    if (SUCCEEDED(hr)) hr = states.VertexShader(KESTU_FVF_TEXTURE_QUAD);
+    if (SUCCEEDED(hr)) hr = m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
     return SUCCEEDED(hr) ? 1 : 0;
 }
 
@@ -98,13 +88,10 @@ int CTexture::Paint(DBUF* dest, int x, int y, DWORD paintType, const GRECT* clip
 
 int CTexture::Paint(DBUF* dest, int x, int y, int w, int h, int sx, int sy, DWORD, const GRECT* clip)
 {
-    if (!dest)
-        return 0;
+    if (!dest) return 0;
     GRECT area(x, y, w, h);
-    if (!area.Intersect(GRECT(0, 0, dest->GetWidth(), dest->GetHeight())))
-        return 0;
-    if (clip && !area.Intersect(*clip))
-        return 0;
+    if (!area.Intersect(GRECT(0, 0, dest->GetWidth(), dest->GetHeight()))) return 0;
+    if (clip && !area.Intersect(*clip)) return 0;
     RECT screen{area.x, area.y, area.x + area.width, area.y + area.height};
     RECT source{area.x - x + sx, area.y - y + sy, area.x - x + sx + area.width, area.y - y + sy + area.height};
     return Paint(&source, &screen);

@@ -9,10 +9,10 @@
 DWORD CTexture::m_dwRunTimeID = 0xFFFFFFFF;
 
 CTexture::CTexture()
-    : m_bOwnTexture(0), m_dwWidth(0), m_dwHeight(0), m_pTexture(nullptr), m_pSysMemTexture(nullptr),
-      m_pDevice(nullptr), m_Format(D3DFMT_UNKNOWN), m_dwUsage(0), m_dwVectorColor(0xFFFFFFFF), m_bBuilt(0),
-      m_bAutoRestore(1), m_rcLocked{0, 0, 0, 0}, m_dwLockedLevel(0), m_LockedRect{0, nullptr}, m_bAbsLock(0),
-      m_nRef(0), m_nUnprepareResult(1)
+    : m_bOwnTexture(0), m_dwWidth(0), m_dwHeight(0), m_pTexture(nullptr), m_pSysMemTexture(nullptr), m_pDevice(nullptr),
+      m_Format(D3DFMT_UNKNOWN), m_dwUsage(0), m_dwVectorColor(0xFFFFFFFF), m_bBuilt(0),
+      m_bAutoRestore(1), m_rcLocked{0, 0, 0, 0}, m_dwLockedLevel(0), m_LockedRect{0, nullptr}, m_bAbsLock(0), m_nRef(0),
+      m_nUnprepareResult(1)
 {
 }
 
@@ -20,13 +20,10 @@ CTexture::CTexture(const CTexture& other) : CTexture() { *this = other; }
 
 CTexture& CTexture::operator=(const CTexture& other)
 {
-    if (this == &other)
-        return *this;
+    if (this == &other) return *this;
     // Take the new references before dropping the old ones: both may be the same texture.
-    if (other.m_bOwnTexture && other.m_pTexture)
-        other.m_pTexture->AddRef();
-    if (other.m_pSysMemTexture)
-        other.m_pSysMemTexture->AddRef();
+    if (other.m_bOwnTexture && other.m_pTexture) other.m_pTexture->AddRef();
+    if (other.m_pSysMemTexture) other.m_pSysMemTexture->AddRef();
     DropReferences();
     SIdxLibItem::operator=(other);
     TakeTexture(other);
@@ -65,11 +62,9 @@ CTexture::~CTexture() { Release(); }
 // references on the textures it will release.
 void CTexture::DropReferences()
 {
-    if (m_pTexture && m_bOwnTexture)
-        m_pTexture->Release();
+    if (m_pTexture && m_bOwnTexture) m_pTexture->Release();
     m_pTexture = nullptr;
-    if (m_pSysMemTexture)
-        m_pSysMemTexture->Release();
+    if (m_pSysMemTexture) m_pSysMemTexture->Release();
     m_pSysMemTexture = nullptr;
 }
 
@@ -98,8 +93,7 @@ DWORD CTexture::GenID() { return --m_dwRunTimeID; }
 
 void CTexture::ApplyLOD(IDirect3DTexture8* texture) const
 {
-    if (!texture || m_CfgTexture.Pool != D3DPOOL_MANAGED)
-        return;
+    if (!texture || m_CfgTexture.Pool != D3DPOOL_MANAGED) return;
     const DWORD levels = m_CfgTexture.dwMipLevels;
     DWORD lod = 0;
     if (levels != 0 && levels != 0xFFFFFFFF)
@@ -109,10 +103,8 @@ void CTexture::ApplyLOD(IDirect3DTexture8* texture) const
 
 HRESULT CTexture::SetLOD(float lod)
 {
-    if (!(lod > 0.0f))
-        lod = 0.0f;
-    if (lod > 1.0f)
-        lod = 1.0f;
+    if (!(lod > 0.0f)) lod = 0.0f;
+    if (lod > 1.0f) lod = 1.0f;
     m_CfgTexture.fLOD = lod;
     ApplyLOD(m_pTexture);
     return 0;
@@ -120,41 +112,32 @@ HRESULT CTexture::SetLOD(float lod)
 
 HRESULT CTexture::SetMipLevels(DWORD) { return 0; }
 
-DWORD CTexture::SetPriority(DWORD priority)
-{
-    return (m_bBuilt && m_pTexture) ? m_pTexture->SetPriority(priority) : 0;
-}
+DWORD CTexture::SetPriority(DWORD priority) { return (m_bBuilt && m_pTexture) ? m_pTexture->SetPriority(priority) : 0; }
 
 DWORD CTexture::GetPriority() { return (m_bBuilt && m_pTexture) ? m_pTexture->GetPriority() : 0; }
 
 void CTexture::PreLoad()
 {
-    if (m_bBuilt && m_pTexture)
-        m_pTexture->PreLoad();
+    if (m_bBuilt && m_pTexture) m_pTexture->PreLoad();
 }
 
 HRESULT CTexture::GetSurfaceLevel(DWORD level, IDirect3DSurface8** surface)
 {
-    if (!m_pTexture)
-        return KESTUERR_NOTEXTURE;
+    if (!m_pTexture) return KESTUERR_NOTEXTURE;
     return m_pTexture->GetSurfaceLevel(level, surface);
 }
 
 HRESULT CTexture::SaveToDiskFile(const char* path, D3DXIMAGE_FILEFORMAT format)
 {
-    if (!m_pDevice || !m_pTexture)
-        return KESTUERR_SURFACENOTBUILT;
-    if (IsLocked())
-        return KESTUERR_GENERIC;
+    if (!m_pDevice || !m_pTexture) return KESTUERR_SURFACENOTBUILT;
+    if (IsLocked()) return KESTUERR_GENERIC;
     return D3DXSaveTextureToFileA(path, format, m_pTexture, nullptr);
 }
 
 HRESULT CTexture::Splice(CTexture* src)
 {
-    if (!src || src->GetID() == 0xFFFFFFFF || src->GetID() != GetID())
-        return E_INVALIDARG;
-    if (src == this)
-        return 0;
+    if (!src || src->GetID() == 0xFFFFFFFF || src->GetID() != GetID()) return E_INVALIDARG;
+    if (src == this) return 0;
     if (m_bBuilt) {
         Invalidate();
         Release();

@@ -5,12 +5,10 @@
 
 HRESULT CTexture::LockSurface(const RECT* rect, DWORD flags, DWORD level)
 {
-    if (!m_pTexture)
-        return KESTUERR_SURFACENOTBUILT;
+    if (!m_pTexture) return KESTUERR_SURFACENOTBUILT;
     D3DLOCKED_RECT locked{0, nullptr};
     const HRESULT hr = m_pTexture->LockRect(level, &locked, rect, flags);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     m_rcLocked = rect ? *rect : RECT{0, 0, 0, 0};
     m_bAbsLock = rect ? 0 : 1;
     m_dwLockedLevel = level;
@@ -21,8 +19,7 @@ HRESULT CTexture::LockSurface(const RECT* rect, DWORD flags, DWORD level)
 
 HRESULT CTexture::UnlockSurface(DWORD level)
 {
-    if (!m_pTexture)
-        return KESTUERR_SURFACENOTBUILT;
+    if (!m_pTexture) return KESTUERR_SURFACENOTBUILT;
     const HRESULT hr = m_pTexture->UnlockRect(level);
     ClearLockState();
     m_pitch = static_cast<int>(m_pixelWidth * m_dwWidth / 8);
@@ -31,8 +28,7 @@ HRESULT CTexture::UnlockSurface(DWORD level)
 
 BOOL CTexture::AbsLock()
 {
-    if (SUCCEEDED(LockSurface(nullptr, 0, 0)))
-        return 1;
+    if (SUCCEEDED(LockSurface(nullptr, 0, 0))) return 1;
     UnlockSurface(0);
     return SUCCEEDED(LockSurface(nullptr, 0, 0)) ? 1 : 0;
 }

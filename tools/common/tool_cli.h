@@ -20,8 +20,7 @@ public:
     static bool AsksHelp(int argc, char** argv)
     {
         for (int i = 1; i < argc; ++i)
-            if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
-                return true;
+            if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
         return false;
     }
 
@@ -51,13 +50,11 @@ private:
 // A decimal integer in [low, high] and nothing else.
 inline bool ParseInteger(const char* text, long long low, long long high, long long& out)
 {
-    if (text == nullptr || !(*text == '-' || *text == '+' || (*text >= '0' && *text <= '9')))
-        return false;
+    if (text == nullptr || !(*text == '-' || *text == '+' || (*text >= '0' && *text <= '9'))) return false;
     char* end = nullptr;
     errno = 0;
     const long long v = std::strtoll(text, &end, 10);
-    if (end == text || *end != 0 || errno == ERANGE || v < low || v > high)
-        return false;
+    if (end == text || *end != 0 || errno == ERANGE || v < low || v > high) return false;
     out = v;
     return true;
 }
@@ -66,8 +63,7 @@ template <class T>
 bool ParseInteger(const char* text, long long low, long long high, T& out)
 {
     long long v = 0;
-    if (!ParseInteger(text, low, high, v))
-        return false;
+    if (!ParseInteger(text, low, high, v)) return false;
     out = static_cast<T>(v);
     return true;
 }
@@ -75,13 +71,11 @@ bool ParseInteger(const char* text, long long low, long long high, T& out)
 // A finite decimal number and nothing else.
 inline bool ParseFloat(const char* text, float& out)
 {
-    if (text == nullptr || *text == 0 || std::strchr(" \t\n\v\f\r", *text) != nullptr)
-        return false;
+    if (text == nullptr || *text == 0 || std::strchr(" \t\n\v\f\r", *text) != nullptr) return false;
     char* end = nullptr;
     errno = 0;
     const float v = std::strtof(text, &end);
-    if (*end != 0 || errno == ERANGE || !std::isfinite(v))
-        return false;
+    if (*end != 0 || errno == ERANGE || !std::isfinite(v)) return false;
     out = v;
     return true;
 }

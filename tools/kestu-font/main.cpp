@@ -58,9 +58,9 @@ bool ParseRanges(const char* text, std::vector<Range>& out)
 
 struct Rendered {
     SFNTHEADER header;
-    std::vector<uint8_t> cells;    // 65,536 cells, set bits are background
-    std::vector<uint8_t> widths;   // (cx, cy) pairs
-    std::vector<bool> present;     // codes with a glyph
+    std::vector<uint8_t> cells;  // 65,536 cells, set bits are background
+    std::vector<uint8_t> widths; // (cx, cy) pairs
+    std::vector<bool> present;   // codes with a glyph
 };
 
 bool Render(FT_Face face, int size, const std::vector<Range>& ranges, const char* faceName, Rendered& out,
@@ -143,7 +143,8 @@ bool WriteTib(const std::string& path, const std::vector<Rendered>& fonts)
     w.Zeros(tgTibInit::kSize);
     for (size_t i = 0; i < fonts.size(); ++i) {
         uint32_t slot = 0;
-        for (uint32_t c = 0; c < KESTU_FONT_CODES; ++c) w.U16(fonts[i].present[c] ? uint16_t(slot++) : KESTU_FONT_NO_GLYPH);
+        for (uint32_t c = 0; c < KESTU_FONT_CODES; ++c)
+            w.U16(fonts[i].present[c] ? uint16_t(slot++) : KESTU_FONT_NO_GLYPH);
         tib.dwSlotCount[i] = slot;
     }
     tib.Write(bytes.data());

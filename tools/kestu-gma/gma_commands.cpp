@@ -51,8 +51,7 @@ bool Readable(const std::string& path, CGmaFile& file)
 bool ToolReadable(const std::string& path, std::vector<BYTE>& bytes)
 {
     CGmaFile file;
-    if (!Readable(path, file, bytes))
-        return false;
+    if (!Readable(path, file, bytes)) return false;
     if (file.header.IsOldMaterialLayout()) {
         std::fprintf(stderr, "kestu-gma: %s has version 1.%u; the file tools need 1.4 (or 0.x)\n", path.c_str(),
                      unsigned(file.header.wMinorVersion));
@@ -83,8 +82,8 @@ int Report(HRESULT hr, const std::string& what, const std::string& path)
 
 void PrintFlags(DWORD flags)
 {
-    static const char* names[] = {"share-container", "left-handed", "frame-boxes", "no-normals", "share-materials",
-                                  "share-texcoord"};
+    static const char* names[] = {"share-container", "left-handed",     "frame-boxes",
+                                  "no-normals",      "share-materials", "share-texcoord"};
     bool any = false;
     for (int i = 0; i < 6; ++i)
         if (flags & (1u << i)) {
@@ -99,12 +98,12 @@ void PrintFlags(DWORD flags)
 int Info(const std::string& path)
 {
     CGmaFile f;
-    if (!Readable(path, f))
-        return 1;
+    if (!Readable(path, f)) return 1;
     const SMeshAniHeader& h = f.header;
     std::printf("version   %u.%u\nduration  %g\nframes    %zu\nmesh id   %u\n", unsigned(h.wMajorVersion),
                 unsigned(h.wMinorVersion), double(h.fDuration), f.frames.size(), unsigned(h.dwMeshID));
-    std::printf("attribs   env-map %d, colour %d, exchange %d\nflags     ", h.wEnvMapAttribID == GMA_NO_ATTRIB ? -1 : h.wEnvMapAttribID,
+    std::printf("attribs   env-map %d, colour %d, exchange %d\nflags     ",
+                h.wEnvMapAttribID == GMA_NO_ATTRIB ? -1 : h.wEnvMapAttribID,
                 h.wIndicatedColorAttribID == GMA_NO_ATTRIB ? -1 : h.wIndicatedColorAttribID,
                 h.wExchangeAttribID == GMA_NO_ATTRIB ? -1 : h.wExchangeAttribID);
     PrintFlags(h.dwFlags);
@@ -122,33 +121,26 @@ int Info(const std::string& path)
                         h.IsFrameShareMaterials() ? "shared   " : "frame", unsigned(list), k, m.faces.size(),
                         m.head.dwTextureID == GMA_NO_TEXTURE ? -1 : int(m.head.dwTextureID), name);
         }
-    if (l.sharedMaterials)
-        std::printf("shared materials at %zu\n", l.sharedMaterials);
+    if (l.sharedMaterials) std::printf("shared materials at %zu\n", l.sharedMaterials);
     if (l.sharedCoords)
         std::printf("shared texture coordinates at %zu, %zu of them\n", l.sharedCoords, f.sharedCoords.size());
-    if (l.boundBoxes)
-        std::printf("frame bound boxes at %zu\n", l.boundBoxes);
+    if (l.boundBoxes) std::printf("frame bound boxes at %zu\n", l.boundBoxes);
     if (l.lod) {
         std::printf("level of detail at %zu, %zu records; collapsible per material:", l.lod, f.lod.size());
-        for (WORD c : f.lod.front().aCollapsible)
-            std::printf(" %u", unsigned(c));
+        for (WORD c : f.lod.front().aCollapsible) std::printf(" %u", unsigned(c));
         std::printf("\n");
     }
-    if (l.trailing)
-        std::printf("%zu bytes after the sections at %zu\n", f.trailing.size(), l.trailing);
+    if (l.trailing) std::printf("%zu bytes after the sections at %zu\n", f.trailing.size(), l.trailing);
     std::printf("size      %zu bytes\n", l.end);
     return 0;
 }
 
 int Rewrite(const std::string& tool, const std::string& path)
 {
-    if (!ToolReadable(path))
-        return 1;
+    if (!ToolReadable(path)) return 1;
     const char* p = path.c_str();
-    if (tool == "remove-normals")
-        return Report(GfxUtil_RemoveNormalsFormGMAFile(p), "normals removed", path);
-    if (tool == "share-materials")
-        return Report(GfxUtil_TransformGMAFileToShareMaterials(p), "materials shared", path);
+    if (tool == "remove-normals") return Report(GfxUtil_RemoveNormalsFormGMAFile(p), "normals removed", path);
+    if (tool == "share-materials") return Report(GfxUtil_TransformGMAFileToShareMaterials(p), "materials shared", path);
     if (tool == "share-texcoord")
         return Report(GfxUtil_TransformGMAFileToShareTexCoord(p), "texture coordinates shared", path);
     return Report(GfxUtil_TransformGMAFileToNoShareTexCoord(p), "texture coordinates per frame", path);
@@ -156,8 +148,7 @@ int Rewrite(const std::string& tool, const std::string& path)
 
 int Preprocess(const std::string& path, bool removeNormals, bool computeBoxes)
 {
-    if (!ToolReadable(path))
-        return 1;
+    if (!ToolReadable(path)) return 1;
     return Report(GfxUtil_PreprocessGMA(path.c_str(), removeNormals, computeBoxes), "preprocessed", path);
 }
 
@@ -166,8 +157,7 @@ int Preprocess(const std::string& path, bool removeNormals, bool computeBoxes)
 int UpdateTextureIds(const std::string& path, const std::string& textureLibrary, const std::string& log)
 {
     std::vector<BYTE> bytes;
-    if (!ToolReadable(path, bytes))
-        return 1;
+    if (!ToolReadable(path, bytes)) return 1;
     CIndexLib library;
     HRESULT hr = library.Load(textureLibrary.c_str(), 1, 1, 0, 1);
     if (FAILED(hr)) {
@@ -186,8 +176,7 @@ int UpdateTextureIds(const std::string& path, const std::string& textureLibrary,
                      path.c_str(), textureLibrary.c_str(), log.empty() ? "" : "; see ", log.c_str());
         return 1;
     }
-    if (FAILED(hr))
-        return Report(hr, "texture id renumbering", path);
+    if (FAILED(hr)) return Report(hr, "texture id renumbering", path);
     if (hr == S_OK && !kestu::SafeReplaceFile(path.c_str(), renumbered.data(), size)) {
         std::fprintf(stderr, "kestu-gma: cannot write %s\n", path.c_str());
         return 1;
@@ -198,18 +187,19 @@ int UpdateTextureIds(const std::string& path, const std::string& textureLibrary,
 int AttributeMap(const std::string& source, const std::string& destination)
 {
     CGmaFile f;
-    if (!Readable(source, f))
-        return 1;
+    if (!Readable(source, f)) return 1;
     if (f.header.IsNormalSkipped() || !f.header.IsLeftHandCoordSystem() || f.header.IsFrameShareTexCoord()) {
-        std::fprintf(stderr, "kestu-gma: %s must be left-handed with normals and per-frame texture coordinates "
-                             "(run preprocess or unshare-texcoord first)\n",
+        std::fprintf(stderr,
+                     "kestu-gma: %s must be left-handed with normals and per-frame texture coordinates "
+                     "(run preprocess or unshare-texcoord first)\n",
                      source.c_str());
         return 1;
     }
     CGMAAtrributeMapConverter c;
     if (!c.Build(source.c_str(), destination.c_str())) {
-        std::fprintf(stderr, "kestu-gma: cannot map %s: a face reaches beyond its frame, more than 65535 vertices "
-                             "would be needed, or %s cannot be written\n",
+        std::fprintf(stderr,
+                     "kestu-gma: cannot map %s: a face reaches beyond its frame, more than 65535 vertices "
+                     "would be needed, or %s cannot be written\n",
                      source.c_str(), destination.c_str());
         return 1;
     }
@@ -236,14 +226,14 @@ int Lod(const std::string& source, const std::string& destination)
         return 1;
     default: {
         CGmaFile f;
-        if (Readable(source, f))
-            std::fprintf(stderr, "kestu-gma: out of memory reading %s\n", source.c_str());
+        if (Readable(source, f)) std::fprintf(stderr, "kestu-gma: out of memory reading %s\n", source.c_str());
         return 1;
     }
     }
     if (c.LodConvert() != 1) {
-        std::fprintf(stderr, "kestu-gma: %s cannot be simplified: no frames, a material without faces or with a face "
-                             "beyond its frame, or materials sharing vertices (run attribute-map first)\n",
+        std::fprintf(stderr,
+                     "kestu-gma: %s cannot be simplified: no frames, a material without faces or with a face "
+                     "beyond its frame, or materials sharing vertices (run attribute-map first)\n",
                      source.c_str());
         return 1;
     }
@@ -282,8 +272,7 @@ int Sample(const std::string& path, const SampleOptions& o)
     std::strcpy(materials[1].head.szTexture, "flag_b.png");
     materials[0].faces = faces(0, half);
     materials[1].faces = faces(half + 1, o.cols - half);
-    for (SGmaMaterial& m : materials)
-        m.head.Material.Diffuse = m.head.Material.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+    for (SGmaMaterial& m : materials) m.head.Material.Diffuse = m.head.Material.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
     if ((half + 1 + o.cols - half) * (o.rows + 1) > 0xFFFF) {
         std::fprintf(stderr, "kestu-gma: the grid needs more than 65535 vertices\n");
         return 1;
@@ -308,21 +297,17 @@ int Sample(const std::string& path, const SampleOptions& o)
                     frame.vertices.push_back(v);
                 }
         frame.wNumMaterials = 2;
-        if (!f.header.IsFrameShareMaterials())
-            frame.materials = materials;
+        if (!f.header.IsFrameShareMaterials()) frame.materials = materials;
         f.frames.push_back(frame);
     }
-    if (f.header.IsFrameShareMaterials())
-        f.sharedMaterials = materials;
+    if (f.header.IsFrameShareMaterials()) f.sharedMaterials = materials;
     if (f.header.IsFrameShareTexCoord())
-        for (const SGMAVertex& v : f.frames.front().vertices)
-            f.sharedCoords.emplace_back(v.u, v.v);
+        for (const SGMAVertex& v : f.frames.front().vertices) f.sharedCoords.emplace_back(v.u, v.v);
     if (f.header.IsFrameBoundBox())
         for (const SGmaFrame& frame : f.frames) {
             SBoundBox b;
             b.Reset();
-            for (const SGMAVertex& v : frame.vertices)
-                b.AddPoint(&v.p);
+            for (const SGMAVertex& v : frame.vertices) b.AddPoint(&v.p);
             f.boundBoxes.push_back(b);
         }
     if (FAILED(f.Save(path.c_str()))) {

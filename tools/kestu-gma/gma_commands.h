@@ -19,7 +19,7 @@ struct SampleOptions {
     int major = 1, minor = 4;
     int frames = 8;
     int cols = 8, rows = 4;
-    unsigned flags = 0x02;  // left-handed
+    unsigned flags = 0x02; // left-handed
 };
 int Sample(const std::string& path, const SampleOptions& options);
 

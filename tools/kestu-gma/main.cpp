@@ -59,8 +59,7 @@ int SampleCommand(int argc, char** argv)
             return cli.Misuse("unknown sample option '%s'", opt.c_str());
         }
     }
-    if (at != argc - 1)
-        return cli.Misuse("sample needs one FILE after its options");
+    if (at != argc - 1) return cli.Misuse("sample needs one FILE after its options");
     return kgma::Sample(argv[at], o);
 }
 
@@ -68,15 +67,12 @@ int SampleCommand(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (ktool::Cli::AsksHelp(argc, argv))
-        return cli.Help();
-    if (argc < 2)
-        return cli.Misuse("no command given");
+    if (ktool::Cli::AsksHelp(argc, argv)) return cli.Help();
+    if (argc < 2) return cli.Misuse("no command given");
     const std::string command = argv[1];
     const int given = argc - 2;
     auto wrong = [&](const char* wants) { return cli.Misuse("'%s' takes %s", command.c_str(), wants); };
-    if (command == "info")
-        return given == 1 ? kgma::Info(argv[2]) : wrong("one FILE");
+    if (command == "info") return given == 1 ? kgma::Info(argv[2]) : wrong("one FILE");
     if (command == "remove-normals" || command == "share-materials" || command == "share-texcoord" ||
         command == "unshare-texcoord")
         return given == 1 ? kgma::Rewrite(command, argv[2]) : wrong("one FILE");
@@ -97,11 +93,8 @@ int main(int argc, char** argv)
     if (command == "texture-ids")
         return given == 2 || given == 3 ? kgma::UpdateTextureIds(argv[2], argv[3], given == 3 ? argv[4] : "")
                                         : wrong("FILE, TEXLIB and an optional LOG");
-    if (command == "attribute-map")
-        return given == 2 ? kgma::AttributeMap(argv[2], argv[3]) : wrong("SOURCE and DEST");
-    if (command == "lod")
-        return given == 2 ? kgma::Lod(argv[2], argv[3]) : wrong("SOURCE and DEST");
-    if (command == "sample")
-        return SampleCommand(argc, argv);
+    if (command == "attribute-map") return given == 2 ? kgma::AttributeMap(argv[2], argv[3]) : wrong("SOURCE and DEST");
+    if (command == "lod") return given == 2 ? kgma::Lod(argv[2], argv[3]) : wrong("SOURCE and DEST");
+    if (command == "sample") return SampleCommand(argc, argv);
     return cli.Misuse("unknown command '%s'", command.c_str());
 }

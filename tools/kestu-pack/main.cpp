@@ -49,39 +49,31 @@ bool ParseEntries(int argc, char** argv, int first, std::vector<kpack::PackEntry
 
 int main(int argc, char** argv)
 {
-    if (ktool::Cli::AsksHelp(argc, argv))
-        return cli.Help();
-    if (argc < 2)
-        return cli.Misuse("no command given");
+    if (ktool::Cli::AsksHelp(argc, argv)) return cli.Help();
+    if (argc < 2) return cli.Misuse("no command given");
     const std::string command = argv[1];
     auto wrong = [&](const char* wants) { return cli.Misuse("'%s' takes %s", command.c_str(), wants); };
     if (command == "create") {
         int at = 2;
         const bool stream = at < argc && std::string(argv[at]) == "--stream";
-        if (stream)
-            ++at;
-        if (at >= argc)
-            return wrong("LIB and its entries");
+        if (stream) ++at;
+        if (at >= argc) return wrong("LIB and its entries");
         std::vector<kpack::PackEntry> entries;
         return ParseEntries(argc, argv, at + 1, entries) ? kpack::Create(argv[at], entries, stream) : 2;
     }
     if (command == "add") {
-        if (argc < 4)
-            return wrong("LIB and at least one entry");
+        if (argc < 4) return wrong("LIB and at least one entry");
         std::vector<kpack::PackEntry> entries;
         return ParseEntries(argc, argv, 3, entries) ? kpack::Add(argv[2], entries) : 2;
     }
-    if (command == "list")
-        return argc == 3 ? kpack::List(argv[2]) : wrong("one LIB");
+    if (command == "list") return argc == 3 ? kpack::List(argv[2]) : wrong("one LIB");
     if (command == "extract") {
-        if (argc < 4)
-            return wrong("LIB, FOLDER and optional ids");
+        if (argc < 4) return wrong("LIB, FOLDER and optional ids");
         std::vector<unsigned> ids;
         return ParseIds(argc, argv, 4, ids) ? kpack::Extract(argv[2], argv[3], ids) : 2;
     }
     if (command == "remove") {
-        if (argc < 4)
-            return wrong("LIB and at least one id");
+        if (argc < 4) return wrong("LIB and at least one id");
         std::vector<unsigned> ids;
         return ParseIds(argc, argv, 3, ids) ? kpack::Remove(argv[2], ids) : 2;
     }

@@ -16,14 +16,11 @@ namespace {
 
 bool ParseId(const std::string& text, unsigned& id)
 {
-    if (text.empty() || text.size() > 10)
-        return false;
+    if (text.empty() || text.size() > 10) return false;
     for (char c : text)
-        if (c < '0' || c > '9')
-            return false;
+        if (c < '0' || c > '9') return false;
     const unsigned long long v = std::strtoull(text.c_str(), nullptr, 10);
-    if (v >= 0xFFFFFFFFull)
-        return false;
+    if (v >= 0xFFFFFFFFull) return false;
     id = static_cast<unsigned>(v);
     return true;
 }
@@ -50,8 +47,8 @@ int AddEntries(CIndexLib& lib, const std::vector<PackEntry>& entries)
 int SaveLib(CIndexLib& lib, const std::string& path, int stream)
 {
     const HRESULT hr = stream < 0 ? lib.Save(path.c_str())
-                       : stream  ? lib.SaveAsStreamLib(path.c_str())
-                                 : lib.SaveAsUnstreamLib(path.c_str());
+                       : stream   ? lib.SaveAsStreamLib(path.c_str())
+                                  : lib.SaveAsUnstreamLib(path.c_str());
     if (FAILED(hr)) {
         Report("writing", path, hr);
         return 1;
@@ -82,10 +79,8 @@ bool ExtractPath(const char* name, std::string& out)
             part += text[i];
             continue;
         }
-        if (part == "..")
-            return false;
-        if (!part.empty() && part != ".")
-            out += (out.empty() ? "" : "/") + part;
+        if (part == "..") return false;
+        if (!part.empty() && part != ".") out += (out.empty() ? "" : "/") + part;
         part.clear();
     }
     return !out.empty();
@@ -99,7 +94,8 @@ bool ReportClash(const std::vector<const SIdxLibItem*>& items, const std::vector
     for (size_t i = 0; i < paths.size(); ++i) {
         const auto [it, added] = files.emplace(paths[i], i);
         if (!added) {
-            std::fprintf(stderr, "kestu-pack: items %" PRIu32 " and %" PRIu32 " both extract to '%s'; nothing written\n",
+            std::fprintf(stderr,
+                         "kestu-pack: items %" PRIu32 " and %" PRIu32 " both extract to '%s'; nothing written\n",
                          items[it->second]->dwID, items[i]->dwID, paths[i].c_str());
             return true;
         }
@@ -138,8 +134,7 @@ bool ParsePackEntry(const std::string& text, PackEntry& out)
             out.hasId = true;
             if (colon != std::string::npos) {
                 out.name = head.substr(colon + 1);
-                if (out.name.empty() || out.name.size() >= IDXLIB_NAME_SIZE)
-                    return false;
+                if (out.name.empty() || out.name.size() >= IDXLIB_NAME_SIZE) return false;
             }
             out.path = text.substr(eq + 1);
             return !out.path.empty();
@@ -154,28 +149,24 @@ int Create(const std::string& lib, const std::vector<PackEntry>& entries, bool s
     // A library that was never loaded starts empty; an old file at the path
     // is replaced only once the new one is complete.
     CIndexLib library;
-    if (AddEntries(library, entries))
-        return 1;
+    if (AddEntries(library, entries)) return 1;
     return SaveLib(library, lib, stream ? 1 : 0);
 }
 
 int Add(const std::string& lib, const std::vector<PackEntry>& entries)
 {
     CIndexLib library;
-    if (Open(library, lib, true) || AddEntries(library, entries))
-        return 1;
+    if (Open(library, lib, true) || AddEntries(library, entries)) return 1;
     return SaveLib(library, lib, -1);
 }
 
 int List(const std::string& lib)
 {
     CIndexLib library;
-    if (Open(library, lib, false))
-        return 1;
+    if (Open(library, lib, false)) return 1;
     for (DWORD i = 0; i < library.GetNumItems(); ++i) {
         const SIdxLibItem* item = library.GetItem(i);
-        if (item)
-            std::printf("%" PRIu32 "\t%" PRIu32 "\t%s\n", item->dwID, item->dwDataSize, item->szName);
+        if (item) std::printf("%" PRIu32 "\t%" PRIu32 "\t%s\n", item->dwID, item->dwDataSize, item->szName);
     }
     return 0;
 }
@@ -183,14 +174,12 @@ int List(const std::string& lib)
 int Extract(const std::string& lib, const std::string& folder, const std::vector<unsigned>& ids)
 {
     CIndexLib library;
-    if (Open(library, lib, false))
-        return 1;
+    if (Open(library, lib, false)) return 1;
     // Every item's path is settled before anything is written.
     std::vector<const SIdxLibItem*> items;
     if (ids.empty()) {
         for (DWORD i = 0; i < library.GetNumItems(); ++i)
-            if (library.GetItem(i))
-                items.push_back(library.GetItem(i));
+            if (library.GetItem(i)) items.push_back(library.GetItem(i));
     } else {
         for (unsigned id : ids) {
             const SIdxLibItem* item = library.GetItemByID(id);
@@ -198,8 +187,7 @@ int Extract(const std::string& lib, const std::string& folder, const std::vector
                 std::fprintf(stderr, "kestu-pack: no item with id %u\n", id);
                 return 1;
             }
-            if (std::find(items.begin(), items.end(), item) == items.end())
-                items.push_back(item);
+            if (std::find(items.begin(), items.end(), item) == items.end()) items.push_back(item);
         }
     }
     std::vector<std::string> paths(items.size());
@@ -209,8 +197,7 @@ int Extract(const std::string& lib, const std::string& folder, const std::vector
                          items[i]->dwID, items[i]->szName);
             return 1;
         }
-    if (ReportClash(items, paths))
-        return 1;
+    if (ReportClash(items, paths)) return 1;
 
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
@@ -240,8 +227,7 @@ int Extract(const std::string& lib, const std::string& folder, const std::vector
 int Remove(const std::string& lib, const std::vector<unsigned>& ids)
 {
     CIndexLib library;
-    if (Open(library, lib, false))
-        return 1;
+    if (Open(library, lib, false)) return 1;
     for (unsigned id : ids) {
         if (FAILED(library.Remove(id))) {
             std::fprintf(stderr, "kestu-pack: no item with id %u\n", id);

@@ -20,12 +20,12 @@ namespace streamed_gen {
 
 struct Map {
     uint32_t seed = 5;
-    int stride = 64;          // blocks per map side
-    float blockSize = 8.0f;   // width and depth of a block
-    float relief = 30.0f;     // height of the hills
+    int stride = 64;        // blocks per map side
+    float blockSize = 8.0f; // width and depth of a block
+    float relief = 30.0f;   // height of the hills
     float base = 6.0f;
-    float feature = 160.0f;   // size of the largest hills
-    float waterLevel = -1e30f;  // blocks reaching below it get water
+    float feature = 160.0f;    // size of the largest hills
+    float waterLevel = -1e30f; // blocks reaching below it get water
     BYTE waterId = 0;
     BOOL waveWater = TRUE;
     // Texture ids by height: below sandLine, below rockLine, above.
@@ -119,8 +119,8 @@ inline int Serve(CDynamicTerrain& terrain, const Map& map, int maxGrow, STestBlo
             ++attached;
     }
     for (const SMapBlockPos& pos : terrain.GetExternOutlyingBlockPos()) {
-        const SDTOutlyingBlockInit corners = map.FarCorners(pos.x, pos.y, terrain.GetOutlyingBlockWidth(),
-                                                            terrain.GetOutlyingBlockHeight());
+        const SDTOutlyingBlockInit corners =
+            map.FarCorners(pos.x, pos.y, terrain.GetOutlyingBlockWidth(), terrain.GetOutlyingBlockHeight());
         terrain.AttachExternOutlyingBlock(pos.x, pos.y, &corners, maxGrow, test);
     }
     return attached;
@@ -206,4 +206,4 @@ inline HRESULT MakeTextureLibrary(IDirect3DDevice8* device, const std::string& p
     return WriteTextureLibrary(path, images);
 }
 
-}  // namespace streamed_gen
+} // namespace streamed_gen

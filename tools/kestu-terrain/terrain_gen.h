@@ -25,17 +25,17 @@ constexpr DWORD kFVF = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 static_assert(sizeof(Vertex) == 32, "generated vertices are 32 bytes");
 
 struct Params {
-    DWORD depth = 4;          // 2 to 6: N = 2^(depth - 1) blocks per side
-    float blockSize = 16.0f;  // width and depth of a block
-    float originX = 0.0f;     // low corner of the terrain
+    DWORD depth = 4;         // 2 to 6: N = 2^(depth - 1) blocks per side
+    float blockSize = 16.0f; // width and depth of a block
+    float originX = 0.0f;    // low corner of the terrain
     float originZ = 0.0f;
     // The ground the noise and the basin are laid over, in world units: a
     // world size of 0 means this terrain's own square. Tiles that share one
     // world meet without a step.
     float worldX = 0.0f, worldZ = 0.0f, worldSize = 0.0f;
-    float relief = 12.0f;     // height of the hills
-    float base = 4.0f;        // lifts the whole field
-    float roughness = 0.0f;   // a jitter of each grid point, up to half this either way
+    float relief = 12.0f;   // height of the hills
+    float base = 4.0f;      // lifts the whole field
+    float roughness = 0.0f; // a jitter of each grid point, up to half this either way
     uint32_t seed = 1;
     // Texture ids by height: below sandLine, below rockLine, above.
     WORD sandTexture = 1, grassTexture = 2, rockTexture = 3;
@@ -87,12 +87,14 @@ inline HeightField MakeHeightField(const Params& p)
     for (DWORD r = 0; r < field.side; ++r) {
         for (DWORD c = 0; c < field.side; ++c) {
             const float x = p.originX - wx + c * step, z = p.originZ - wz + r * step;
-            float h = 0.6f * ValueNoise(p.seed, x, z, extent * 0.35f) + 0.3f * ValueNoise(p.seed + 1, x, z, extent * 0.12f) +
+            float h = 0.6f * ValueNoise(p.seed, x, z, extent * 0.35f) +
+                      0.3f * ValueNoise(p.seed + 1, x, z, extent * 0.12f) +
                       0.1f * ValueNoise(p.seed + 2, x, z, extent * 0.05f);
             const float dx = x / extent - 0.5f, dz = z / extent - 0.5f;
             const float basin = std::exp(-(dx * dx + dz * dz) * 18.0f);
             const float jitter = Lattice(p.seed + 3, static_cast<int32_t>(std::lround(x / step)),
-                                         static_cast<int32_t>(std::lround(z / step))) - 0.5f;
+                                         static_cast<int32_t>(std::lround(z / step))) -
+                                 0.5f;
             field.heights[r * field.side + c] = p.base + p.relief * (h - 0.75f * basin) + p.roughness * jitter;
         }
     }
@@ -138,8 +140,14 @@ inline std::vector<uint8_t> MakeDataBlock(const HeightField& field, const Params
             const float b = field.At(c, r > 0 ? r - 1 : r), t = field.At(c, r + 1 < field.side ? r + 1 : r);
             D3DXVECTOR3 normal((l - rt) / (2.0f * step), 1.0f, (b - t) / (2.0f * step));
             D3DXVec3Normalize(&normal, &normal);
-            vertices[r * field.side + c] = {p.originX + c * step, field.At(c, r), p.originZ + r * step,
-                                            normal.x, normal.y, normal.z, c * 0.25f, r * 0.25f};
+            vertices[r * field.side + c] = {p.originX + c * step,
+                                            field.At(c, r),
+                                            p.originZ + r * step,
+                                            normal.x,
+                                            normal.y,
+                                            normal.z,
+                                            c * 0.25f,
+                                            r * 0.25f};
         }
     }
 
@@ -177,4 +185,4 @@ inline std::vector<uint8_t> MakeDataBlock(const HeightField& field, const Params
 
 inline std::vector<uint8_t> MakeDataBlock(const Params& p) { return MakeDataBlock(MakeHeightField(p), p); }
 
-}  // namespace terrain_gen
+} // namespace terrain_gen

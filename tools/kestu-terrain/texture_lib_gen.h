@@ -19,7 +19,7 @@ struct Image {
     DWORD id;
     std::string name;
     int width, height;
-    std::function<uint32_t(int x, int y)> texel;  // 0xAARRGGBB
+    std::function<uint32_t(int x, int y)> texel; // 0xAARRGGBB
 };
 
 // The image as the bytes of a BMP file, written through the scratch path
@@ -65,4 +65,4 @@ inline HRESULT MakeTextureLibrary(IDirect3DDevice8* device, const std::string& p
     return FAILED(hr) ? hr : lib.Save();
 }
 
-}  // namespace texture_lib_gen
+} // namespace texture_lib_gen

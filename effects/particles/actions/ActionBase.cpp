@@ -31,15 +31,10 @@ HRESULT SPPS_ACTION_BASE::Execute(CParticleGroup* group)
         if (!(m_fCycleTime < fExecuteTime)) return 0;
     }
     switch (validity.nValidity) {
-    case 1:
-        validity.nValidity = 0;
-        return Update(group);
-    case 2:
-        return Update(group);
-    case 4:
-        return RandUniform() > 0.5f ? Update(group) : 0;
-    default:
-        return 0;
+    case 1: validity.nValidity = 0; return Update(group);
+    case 2: return Update(group);
+    case 4: return RandUniform() > 0.5f ? Update(group) : 0;
+    default: return 0;
     }
 }
 
@@ -53,8 +48,8 @@ namespace {
 // accept() decides, and three parameters. A key line without a value ends
 // the block's reading at once.
 template <class Accept>
-void ReadFourWordBlock(CDataChunk& chunk, const char* modeKey, int32_t& mode, Accept accept, const char* const* paramKeys,
-                       DWORD* const* params)
+void ReadFourWordBlock(CDataChunk& chunk, const char* modeKey, int32_t& mode, Accept accept,
+                       const char* const* paramKeys, DWORD* const* params)
 {
     CDataChunk::skipToNextOpenBrace(chunk);
     while (!chunk.isEOF()) {
@@ -113,14 +108,17 @@ HRESULT SPPS_ACTION_BASE::WriteToScript(std::ostream& out)
 {
     out << "\n\tAction\t" << ScriptText(m_strName) << "\n\t{\n";
     WriteValueLine(out, "\tActionID\t", static_cast<int32_t>(dwActionID));
-    out << "\tBaseInfo" << "\n\t{\n";
-    out << "\t\tscope" << "\n\t\t{\n";
+    out << "\tBaseInfo"
+        << "\n\t{\n";
+    out << "\t\tscope"
+        << "\n\t\t{\n";
     WriteValueLine(out, "\t\tnscope\t", scope.nscope);
     WriteValueLine(out, "\t\tdwParam1\t", scope.dwParam1);
     WriteValueLine(out, "\t\tdwParam2\t", scope.dwParam2);
     WriteValueLine(out, "\t\tdwParam3\t", scope.dwParam3);
     out << "\t\t}\n";
-    out << "\t\tvalidity" << "\n\t\t{\n";
+    out << "\t\tvalidity"
+        << "\n\t\t{\n";
     WriteValueLine(out, "\t\tnValidity\t", validity.nValidity);
     WriteValueLine(out, "\t\tnParam1\t", validity.nParam1);
     WriteValueLine(out, "\t\tnParam2\t", validity.nParam2);

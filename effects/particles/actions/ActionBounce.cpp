@@ -36,7 +36,8 @@ HRESULT SPPS_ACTION_BOUNCE::Update(CParticleGroup* group)
         const SidePlane plane(domain);
         // Few particles cross in a step: the bounce itself is kept out of
         // the loop that tests them all.
-        const auto cross = [&](CParticleBase* p, float distOld) __attribute__((noinline)) {
+        const auto cross = [&](CParticleBase * p, float distOld) __attribute__((noinline))
+        {
             const D3DXVECTOR3 vel = Vec(p->GetVelocity());
             if (domain.DomainType != PPS_DOMAIN_PLANE) {
                 const float t = -distOld / Dot(vel, normal);
@@ -71,8 +72,7 @@ HRESULT SPPS_ACTION_BOUNCE::Update(CParticleGroup* group)
                 SetVelocity(p, Dot(vel, n) < 0.0f ? vt - vn : vel);
         }
         return 0;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

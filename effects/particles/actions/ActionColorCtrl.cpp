@@ -4,8 +4,8 @@
 #include "kestu_ppsactions.h"
 #include "effects/particles/actions/ActionFieldList.h"
 
-SPPS_ACTION_COLORCTRL::SPPS_ACTION_COLORCTRL(int spark, int suddenChange, DWORD startColor, DWORD endColor,
-                                             float cycle, int loop)
+SPPS_ACTION_COLORCTRL::SPPS_ACTION_COLORCTRL(int spark, int suddenChange, DWORD startColor, DWORD endColor, float cycle,
+                                             int loop)
     : SPPS_ACTION_BASE(PPS_ACTION_COLORCTRL, 4), bSpark(spark), bSuddenChange(suddenChange), dwStartColor(startColor),
       dwEndColor(endColor), fCycle(cycle), bLoop(loop)
 {
@@ -15,7 +15,8 @@ namespace {
 // Builds a colour channel by channel, so that no channel carries into its
 // neighbour; step(a, b) is the change from the channel's start value a
 // towards its end value b.
-template <class Step> DWORD PerChannel(DWORD start, DWORD end, Step step)
+template <class Step>
+DWORD PerChannel(DWORD start, DWORD end, Step step)
 {
     DWORD out = 0;
     for (int shift = 0; shift < 32; shift += 8) {

@@ -4,7 +4,8 @@
 
 namespace {
 // One class per id; make(Class) builds it from the arguments the caller gives.
-template <class Make> SPPS_ACTION_BASE* ForId(DWORD id, Make make)
+template <class Make>
+SPPS_ACTION_BASE* ForId(DWORD id, Make make)
 {
     switch (id) {
     case PPS_ACTION_AVOID: return make(static_cast<SPPS_ACTION_AVOID*>(nullptr));

@@ -49,23 +49,31 @@ struct ActionField {
 };
 
 namespace fieldlist {
-template <class T> struct MemberOf;
-template <class Action, class T> struct MemberOf<T Action::*> {
+template <class T>
+struct MemberOf;
+template <class Action, class T>
+struct MemberOf<T Action::*> {
     using Class = Action;
     using Type = T;
 };
 
-template <auto Member> void* At(SPPS_ACTION_BASE& action)
+template <auto Member>
+void* At(SPPS_ACTION_BASE& action)
 {
     return &(static_cast<typename MemberOf<decltype(Member)>::Class&>(action).*Member);
 }
 
-template <class T> constexpr FieldType TypeOf()
+template <class T>
+constexpr FieldType TypeOf()
 {
-    if constexpr (std::is_same_v<T, float>) return FieldType::F32;
-    else if constexpr (std::is_same_v<T, DWORD>) return FieldType::U32;
-    else if constexpr (std::is_same_v<T, int32_t>) return FieldType::I32;
-    else if constexpr (std::is_same_v<T, D3DXVECTOR3>) return FieldType::Vec3;
+    if constexpr (std::is_same_v<T, float>)
+        return FieldType::F32;
+    else if constexpr (std::is_same_v<T, DWORD>)
+        return FieldType::U32;
+    else if constexpr (std::is_same_v<T, int32_t>)
+        return FieldType::I32;
+    else if constexpr (std::is_same_v<T, D3DXVECTOR3>)
+        return FieldType::Vec3;
     else {
         static_assert(std::is_same_v<T, SPPS_DOMAIN>, "an action field is a float, a word, a vector or a domain");
         return FieldType::Domain;
@@ -97,7 +105,8 @@ HRESULT ReadFieldScript(SPPS_ACTION_BASE& action, CDataChunk& chunk, ActionField
 // defaults is the action as the script reader makes it.
 HRESULT WriteFieldScript(SPPS_ACTION_BASE& action, SPPS_ACTION_BASE& defaults, std::ostream& out,
                          ActionFieldList fields);
-template <class Action> HRESULT WriteFieldScript(Action& action, std::ostream& out, ActionFieldList fields)
+template <class Action>
+HRESULT WriteFieldScript(Action& action, std::ostream& out, ActionFieldList fields)
 {
     Action defaults;
     return WriteFieldScript(action, defaults, out, fields);
@@ -117,5 +126,5 @@ constexpr ActionField kForceFields[] = {
     {                                                                                                                  \
         return SerializeFields(*this, stream, bWrite, fields);                                                         \
     }                                                                                                                  \
-    HRESULT Action::CreateFromScript(CDataChunk& chunk) { return ReadFieldScript(*this, chunk, fields); }             \
+    HRESULT Action::CreateFromScript(CDataChunk& chunk) { return ReadFieldScript(*this, chunk, fields); }              \
     HRESULT Action::WriteToScript(std::ostream& out) { return WriteFieldScript(*this, out, fields); }

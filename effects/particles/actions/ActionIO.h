@@ -13,7 +13,8 @@
 // When the line begins with key and carries a value, converts the value into
 // field and says so; a key line without a value is passed over. The result
 // tells whether the key matched, so that a reader tests its keys in order.
-template <class T> bool ReadKeyValue(const std::string& line, const char* key, T& field)
+template <class T>
+bool ReadKeyValue(const std::string& line, const char* key, T& field)
 {
     if (!ScriptKeyIs(line, key)) return false;
     const std::vector<std::string> tokens = SplitTokens(line);
@@ -22,7 +23,8 @@ template <class T> bool ReadKeyValue(const std::string& line, const char* key, T
 }
 
 // key, the value and a line feed.
-template <class T> void WriteValueLine(std::ostream& out, const char* key, T value)
+template <class T>
+void WriteValueLine(std::ostream& out, const char* key, T value)
 {
     out << key << ValueToScriptString(value) << "\n";
 }
@@ -45,7 +47,6 @@ bool FitsShortActionRecord(SPPS_ACTION_BASE& action);
 // The 52-byte header that opens an action's record; false (failbit set) when
 // the stream holds fewer bytes.
 bool ReadActionHeader(std::istream& in, SPPS_ACTION_DATA& header);
-
 
 // The longest action name a record holds.
 constexpr size_t kActionNameMax = 19;

@@ -29,7 +29,8 @@ inline void SetVelocity(CParticleBase* p, const D3DXVECTOR3& v) { p->SetVelocity
 
 // Calls f(i, j, d) once for every pair of particles, i before j in list
 // order, with d the offset of j from i.
-template <class F> void ForEachPair(CParticleGroup* group, F f)
+template <class F>
+void ForEachPair(CParticleGroup* group, F f)
 {
     const CParticleGroup::iterator end = group->end();
     for (CParticleGroup::iterator a = group->begin(); a != end; ++a) {
@@ -67,10 +68,7 @@ struct SidePlane {
 };
 
 // The plane term of the plane-like domains: the disc keeps it in fRadius1Sqr.
-inline float PlaneTerm(const SPPS_DOMAIN& d)
-{
-    return d.DomainType == PPS_DOMAIN_DISC ? d.fRadius1Sqr : d.fRadius1;
-}
+inline float PlaneTerm(const SPPS_DOMAIN& d) { return d.DomainType == PPS_DOMAIN_DISC ? d.fRadius1Sqr : d.fRadius1; }
 
 // The disc's annulus test at the offset o from its centre.
 inline bool DiscHolds(const SPPS_DOMAIN& d, const D3DXVECTOR3& o)

@@ -29,7 +29,8 @@ public:
     bool Full() const { return m_bFull; }
 
     // Every field is a little-endian 32-bit word.
-    template <class T> void Word(T& value)
+    template <class T>
+    void Word(T& value)
     {
         static_assert(sizeof(T) == 4);
         if (m_pReader) {
@@ -204,10 +205,7 @@ std::string Record(SPPS_ACTION_BASE& action, bool full)
 }
 
 // What the record of the second form holds beyond that of the first.
-std::string LongTail(SPPS_ACTION_BASE& action)
-{
-    return Record(action, true).substr(Record(action, false).size());
-}
+std::string LongTail(SPPS_ACTION_BASE& action) { return Record(action, true).substr(Record(action, false).size()); }
 } // namespace
 
 bool FitsShortActionRecord(SPPS_ACTION_BASE& action)

@@ -13,9 +13,7 @@ SPPS_DOMAIN DefaultVelocity()
 SPPS_DOMAIN DefaultColor() { return SPPS_DOMAIN(PPS_DOMAIN_SPHERE, 0.0f, 0.0f, 0.0f, 1.0f); }
 } // namespace
 
-SPPS_ACTION_SOURCE::SPPS_ACTION_SOURCE() : SPPS_ACTION_SOURCE(0.0f, SPPS_DOMAIN(), DefaultVelocity(), DefaultColor())
-{
-}
+SPPS_ACTION_SOURCE::SPPS_ACTION_SOURCE() : SPPS_ACTION_SOURCE(0.0f, SPPS_DOMAIN(), DefaultVelocity(), DefaultColor()) {}
 
 SPPS_ACTION_SOURCE::SPPS_ACTION_SOURCE(float rate, const SPPS_DOMAIN& position, const SPPS_DOMAIN& velocity,
                                        const SPPS_DOMAIN& color)

@@ -46,16 +46,14 @@ SPPS_DOMAIN::SPPS_DOMAIN()
 {
 }
 
-SPPS_DOMAIN::SPPS_DOMAIN(EPPS_DOMAIN_TYPE type, float a0, float a1, float a2, float a3, float a4, float a5,
-                         float a6, float a7, float a8)
+SPPS_DOMAIN::SPPS_DOMAIN(EPPS_DOMAIN_TYPE type, float a0, float a1, float a2, float a3, float a4, float a5, float a6,
+                         float a7, float a8)
     : SPPS_DOMAIN()
 {
     DomainType = type;
     const D3DXVECTOR3 A(a0, a1, a2), B(a3, a4, a5), C(a6, a7, a8);
     switch (type) {
-    case PPS_DOMAIN_POINT:
-        p1 = A;
-        break;
+    case PPS_DOMAIN_POINT: p1 = A; break;
     case PPS_DOMAIN_LINE:
         p1 = A;
         p2 = B - A;
@@ -116,8 +114,7 @@ SPPS_DOMAIN::SPPS_DOMAIN(EPPS_DOMAIN_TYPE type, float a0, float a1, float a2, fl
         p2 = Normalized(B);
         fRadius1 = -D3DXVec3Dot(&p1, &p2);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -126,18 +123,11 @@ void SPPS_DOMAIN::MoveTo(const D3DXVECTOR3& pos)
     const D3DXVECTOR3 shift = pos - p1;
     p1 = pos;
     switch (DomainType) {
-    case PPS_DOMAIN_BOX:
-        p2 += shift;
-        break;
+    case PPS_DOMAIN_BOX: p2 += shift; break;
     case PPS_DOMAIN_TRIANGLE:
     case PPS_DOMAIN_RECTANGLE:
-    case PPS_DOMAIN_PLANE:
-        fRadius1 = -D3DXVec3Dot(&p2, &p1);
-        break;
-    case PPS_DOMAIN_DISC:
-        fRadius1Sqr = -D3DXVec3Dot(&p2, &p1);
-        break;
-    default:
-        break;
+    case PPS_DOMAIN_PLANE: fRadius1 = -D3DXVec3Dot(&p2, &p1); break;
+    case PPS_DOMAIN_DISC: fRadius1Sqr = -D3DXVec3Dot(&p2, &p1); break;
+    default: break;
     }
 }

@@ -16,12 +16,8 @@ D3DXVECTOR3 AddScaled(const D3DXVECTOR3& p, const D3DXVECTOR3& a, float s)
 void SPPS_DOMAIN::Generate(D3DXVECTOR3& out) const
 {
     switch (DomainType) {
-    case PPS_DOMAIN_POINT:
-        out = p1;
-        return;
-    case PPS_DOMAIN_LINE:
-        out = AddScaled(p1, p2, RandUniform());
-        return;
+    case PPS_DOMAIN_POINT: out = p1; return;
+    case PPS_DOMAIN_LINE: out = AddScaled(p1, p2, RandUniform()); return;
     case PPS_DOMAIN_TRIANGLE: {
         float s = RandUniform();
         float t = RandUniform();
@@ -80,9 +76,7 @@ void SPPS_DOMAIN::Generate(D3DXVECTOR3& out) const
         out = D3DXVECTOR3(x, y, z);
         return;
     }
-    default:
-        out = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-        return;
+    default: out = D3DXVECTOR3(0.0f, 0.0f, 0.0f); return;
     }
 }
 
@@ -108,17 +102,14 @@ int SPPS_DOMAIN::IsWithin(const float* pos) const
         return fRadius2 * fRadius2 <= r2 && r2 <= fRadius1Sqr ? 1 : 0;
     }
     case PPS_DOMAIN_BOX:
-        return p1.x <= pos[0] && pos[0] <= p2.x && p1.y <= pos[1] && pos[1] <= p2.y && p1.z <= pos[2] &&
-                       pos[2] <= p2.z
+        return p1.x <= pos[0] && pos[0] <= p2.x && p1.y <= pos[1] && pos[1] <= p2.y && p1.z <= pos[2] && pos[2] <= p2.z
                    ? 1
                    : 0;
     case PPS_DOMAIN_BLOB: {
         const float g = fRadius2 * std::exp(D3DXVec3LengthSq(&x) * fRadius2Sqr);
         return RandUniform() < g ? 1 : 0;
     }
-    case PPS_DOMAIN_PLANE:
-        return pos[0] * p2.x + pos[1] * p2.y + pos[2] * p2.z >= -fRadius1 ? 1 : 0;
-    default:
-        return 0;
+    case PPS_DOMAIN_PLANE: return pos[0] * p2.x + pos[1] * p2.y + pos[2] * p2.z >= -fRadius1 ? 1 : 0;
+    default: return 0;
     }
 }

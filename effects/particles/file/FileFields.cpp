@@ -66,7 +66,8 @@ void WriteBytes(std::ostream& out, const void* data, size_t n)
 }
 
 namespace {
-template <class Put> void WriteWord(std::ostream& out, Put put)
+template <class Put>
+void WriteWord(std::ostream& out, Put put)
 {
     std::vector<uint8_t> bytes;
     kestu::ByteWriter w(bytes);

@@ -29,8 +29,8 @@ HRESULT CParticleGroup::Serialize(std::iostream& stream, int bWrite)
         return E_FAIL;
     // A group without a maximum is still written with its one particle.
     long& loaded = LoadedParticles(stream);
-    if (!specified && (count > std::max<uint32_t>(max, 1) || count > kLoadedParticlesMax ||
-                       count > kLoadedParticlesTotal - loaded)) {
+    if (!specified &&
+        (count > std::max<uint32_t>(max, 1) || count > kLoadedParticlesMax || count > kLoadedParticlesTotal - loaded)) {
         Refuse(stream);
         return E_FAIL;
     }

@@ -93,8 +93,8 @@ DWORD InsertMissing(CBillboardMng& mng, const SPPS_METHOD_RES& res, const std::v
     DWORD taken = 0;
     for (DWORD k = 0; k < n && taken < missing; ++k) {
         if (held[k]) continue;
-        const DWORD index = pri ? pri->InsertGrow(Entry(res.pBillboards[k]), 0)
-                                : mng.InsertPointerGrow(Entry(res.pBillboards[k]));
+        const DWORD index =
+            pri ? pri->InsertGrow(Entry(res.pBillboards[k]), 0) : mng.InsertPointerGrow(Entry(res.pBillboards[k]));
         if (index != 0xFFFFFFFF) ++taken;
     }
     return taken;

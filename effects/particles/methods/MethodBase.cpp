@@ -73,6 +73,9 @@ HRESULT CPPS_METHOD_BASE::CreateFromScript(CDataChunk& chunk)
 
 HRESULT CPPS_METHOD_BASE::WriteToScript(std::ostream& out)
 {
-    out << "{" << "\n" << "Method" << "\t" << ScriptText(m_strName) << "\n";
+    out << "{"
+        << "\n"
+        << "Method"
+        << "\t" << ScriptText(m_strName) << "\n";
     return 0;
 }

@@ -59,7 +59,8 @@ inline void Quad(SPPS_VERTEX* v, const float* p, DWORD c, float s)
 }
 
 // Writes k vertices per particle in list order, up to the array's capacity.
-template <class Fill> void FillGroup(const CParticleGroup& group, SPPS_METHOD_RES& res, DWORD k, Fill fill)
+template <class Fill>
+void FillGroup(const CParticleGroup& group, SPPS_METHOD_RES& res, DWORD k, Fill fill)
 {
     auto* out = static_cast<SPPS_VERTEX*>(res.pVertices);
     if (!out) return;
@@ -71,8 +72,8 @@ template <class Fill> void FillGroup(const CParticleGroup& group, SPPS_METHOD_RE
         if (n == capacity) return;
         // Particles from the free list are plain CParticles: their colour is
         // read without a virtual call.
-        const DWORD c = typeid(*p) == typeid(CParticle) ? static_cast<CParticle*>(p)->CParticle::GetColor()
-                                                        : p->GetColor();
+        const DWORD c =
+            typeid(*p) == typeid(CParticle) ? static_cast<CParticle*>(p)->CParticle::GetColor() : p->GetColor();
         fill(out, p->GetPosition(), c);
         out += k;
         ++n;

@@ -70,9 +70,8 @@ HRESULT CPPS_METHOD_VERTICES::UpdatePoints(CParticleGroup* group)
 {
     SPPS_METHOD_RES* res = GetRes(group);
     if (!res) return 1;
-    ppsvertex::FillGroup(*group, *res, 1, [](SPPS_VERTEX* v, const float* p, DWORD c) {
-        ppsvertex::Put(v, p[0], p[1], p[2], c);
-    });
+    ppsvertex::FillGroup(*group, *res, 1,
+                         [](SPPS_VERTEX* v, const float* p, DWORD c) { ppsvertex::Put(v, p[0], p[1], p[2], c); });
     return 0;
 }
 
@@ -127,7 +126,10 @@ HRESULT CMethodQuad::Update(CParticleGroup* group, float)
     return 0;
 }
 
-HRESULT CMethodQuad::Render(IDirect3DDevice8* device, CParticleGroup* group) { return RenderTriangles(device, group, 4); }
+HRESULT CMethodQuad::Render(IDirect3DDevice8* device, CParticleGroup* group)
+{
+    return RenderTriangles(device, group, 4);
+}
 
 HRESULT CPPS_METHOD_VERTICES::CreateFromScript(CDataChunk& chunk)
 {

@@ -74,13 +74,15 @@ void ReadDomainBlock(CDataChunk& chunk, SPPS_DOMAIN& d)
 
 void WriteVectorBlock(std::ostream& out, const D3DXVECTOR3& v)
 {
-    out << "\n\t\t{" << "\n\t\tx\t" << ValueToScriptString(v.x) << "\n\t\ty\t" << ValueToScriptString(v.y)
-        << "\n\t\tz\t" << ValueToScriptString(v.z) << "\n\t\t}";
+    out << "\n\t\t{"
+        << "\n\t\tx\t" << ValueToScriptString(v.x) << "\n\t\ty\t" << ValueToScriptString(v.y) << "\n\t\tz\t"
+        << ValueToScriptString(v.z) << "\n\t\t}";
 }
 
 void WriteDomainBlock(std::ostream& out, const SPPS_DOMAIN& d)
 {
-    out << "\n\t\t{\n" << "\t\tDomainType\t" << ValueToScriptString(static_cast<int32_t>(d.DomainType));
+    out << "\n\t\t{\n"
+        << "\t\tDomainType\t" << ValueToScriptString(static_cast<int32_t>(d.DomainType));
     out << "\n\t\tp1\t";
     WriteVectorBlock(out, d.p1);
     out << "\n\t\tp2\t";
@@ -167,9 +169,9 @@ bool ReadFlatDomain(const std::string& line, const std::string& prefix, SPPS_DOM
 bool SameDomain(const SPPS_DOMAIN& a, const SPPS_DOMAIN& b)
 {
     const auto same = [](const D3DXVECTOR3& x, const D3DXVECTOR3& y) { return x.x == y.x && x.y == y.y && x.z == y.z; };
-    return a.DomainType == b.DomainType && same(a.p1, b.p1) && same(a.p2, b.p2) && same(a.u, b.u) &&
-           same(a.v, b.v) && a.fRadius1 == b.fRadius1 && a.fRadius2 == b.fRadius2 &&
-           a.fRadius1Sqr == b.fRadius1Sqr && a.fRadius2Sqr == b.fRadius2Sqr;
+    return a.DomainType == b.DomainType && same(a.p1, b.p1) && same(a.p2, b.p2) && same(a.u, b.u) && same(a.v, b.v) &&
+           a.fRadius1 == b.fRadius1 && a.fRadius2 == b.fRadius2 && a.fRadius1Sqr == b.fRadius1Sqr &&
+           a.fRadius2Sqr == b.fRadius2Sqr;
 }
 
 bool TakeBlock(CDataChunk& chunk, ScriptBlock& block)

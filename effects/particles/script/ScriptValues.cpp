@@ -31,13 +31,11 @@ bool ScriptValueOf(const std::string& line, std::string& value)
 
 std::string ScriptText(const std::string& text) { return text.substr(0, text.find('\n')); }
 
-bool ScriptKeyIs(const std::string& line, const char* key)
-{
-    return line.compare(0, std::strlen(key), key) == 0;
-}
+bool ScriptKeyIs(const std::string& line, const char* key) { return line.compare(0, std::strlen(key), key) == 0; }
 
 namespace {
-template <class T> std::string Streamed(T value)
+template <class T>
+std::string Streamed(T value)
 {
     std::ostringstream out;
     out << value;

@@ -46,17 +46,19 @@ KESTU_PLATFORM_API void D3D8InjectFailure(D3D8Failure what, HRESULT hr, int coun
 struct D3D8Counters {
     uint64_t drawCalls = 0;
     uint64_t primitives = 0;
-    uint64_t stateChanges = 0;     // render, stage and transform changes
-    uint64_t programsBuilt = 0;    // GLSL programs generated
+    uint64_t stateChanges = 0;  // render, stage and transform changes
+    uint64_t programsBuilt = 0; // GLSL programs generated
     uint64_t presents = 0;
 };
 KESTU_PLATFORM_API D3D8Counters D3D8GetCounters();
 KESTU_PLATFORM_API void D3D8ResetCounters();
 
 // The current render target's pixels as A8R8G8B8, top-down, pitch = width.
-KESTU_PLATFORM_API bool D3D8ReadRenderTarget(IDirect3DDevice8* device, std::vector<uint32_t>& pixels, UINT& width, UINT& height);
+KESTU_PLATFORM_API bool D3D8ReadRenderTarget(IDirect3DDevice8* device, std::vector<uint32_t>& pixels, UINT& width,
+                                             UINT& height);
 // The back buffer's pixels, likewise.
-KESTU_PLATFORM_API bool D3D8ReadBackBuffer(IDirect3DDevice8* device, std::vector<uint32_t>& pixels, UINT& width, UINT& height);
+KESTU_PLATFORM_API bool D3D8ReadBackBuffer(IDirect3DDevice8* device, std::vector<uint32_t>& pixels, UINT& width,
+                                           UINT& height);
 
 // Cursor state the device keeps (for tests).
 struct D3D8CursorState {

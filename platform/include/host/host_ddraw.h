@@ -13,7 +13,7 @@ namespace host {
 struct DisplayModeDesc {
     int width = 0;
     int height = 0;
-    int bits = 0;  // 8, 16 (565 or 555, see SetDisplay16Bit555) or 32
+    int bits = 0; // 8, 16 (565 or 555, see SetDisplay16Bit555) or 32
 };
 
 // The desktop mode the virtual screen starts in and returns to on

@@ -22,7 +22,7 @@ KESTU_PLATFORM_API void ResetWin32();
 struct WindowPixels {
     int32_t width = 0;
     int32_t height = 0;
-    std::vector<uint32_t> pixels;   // X8R8G8B8, top-down, pitch = width
+    std::vector<uint32_t> pixels; // X8R8G8B8, top-down, pitch = width
 };
 // False when the handle is not a window.
 KESTU_PLATFORM_API bool ReadWindowPixels(HWND hwnd, WindowPixels* out);
@@ -34,17 +34,17 @@ KESTU_PLATFORM_API bool SavePixelsPng(const WindowPixels& pixels, const std::str
 KESTU_PLATFORM_API std::vector<HWND> ListWindows();
 
 // ---- Debug output ----
-KESTU_PLATFORM_API std::vector<std::string> GetDebugOutput();   // one entry per OutputDebugStringA call
-KESTU_PLATFORM_API std::string GetDebugOutputText();            // all entries joined
+KESTU_PLATFORM_API std::vector<std::string> GetDebugOutput(); // one entry per OutputDebugStringA call
+KESTU_PLATFORM_API std::string GetDebugOutputText();          // all entries joined
 KESTU_PLATFORM_API void ClearDebugOutput();
 
 // ---- Message boxes and beeps ----
 struct MessageBoxRecord {
     HWND owner = nullptr;
     std::string text;
-    std::string caption;   // "Error" when the caller passed none
+    std::string caption; // "Error" when the caller passed none
     UINT type = 0;
-    int answer = 0;        // what MessageBoxA returned
+    int answer = 0; // what MessageBoxA returned
 };
 KESTU_PLATFORM_API std::vector<MessageBoxRecord> GetMessageBoxes();
 KESTU_PLATFORM_API void ClearMessageBoxes();
@@ -71,7 +71,8 @@ KESTU_PLATFORM_API void ClearRegistry();
 // its last component when the whole path is not registered).
 KESTU_PLATFORM_API void RegisterModule(const std::string& name);
 // Resource names and types are integer ids (MAKEINTRESOURCE) or strings.
-KESTU_PLATFORM_API void RegisterResource(const std::string& module, LPCSTR type, LPCSTR name, const std::vector<uint8_t>& bytes);
+KESTU_PLATFORM_API void RegisterResource(const std::string& module, LPCSTR type, LPCSTR name,
+                                         const std::vector<uint8_t>& bytes);
 KESTU_PLATFORM_API void RegisterProc(const std::string& module, const std::string& procName, FARPROC proc);
 KESTU_PLATFORM_API void UnregisterModule(const std::string& name);
 

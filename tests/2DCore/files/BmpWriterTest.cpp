@@ -23,7 +23,10 @@ std::vector<uint8_t> ReadAll(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
-uint32_t U32(const std::vector<uint8_t>& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
+uint32_t U32(const std::vector<uint8_t>& b, size_t at)
+{
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
 uint32_t U16(const std::vector<uint8_t>& b, size_t at) { return b[at] | b[at + 1] << 8; }
 
 class BmpFiles : public ::testing::Test {
@@ -77,7 +80,8 @@ TEST_F(BmpFiles, SaveBmpTurns565Into555AndWritesAlignedRowsDirectly)
     EXPECT_EQ(Kestu_GetSaveBMPNeedBufferSize(2, 2, 4, D3DFMT_R5G6B5), 122u + 8);
     std::vector<unsigned char> scratch(130, 0xAA);
     const std::string path = Path("565.bmp");
-    ASSERT_EQ(Kestu_SaveBMP(path.c_str(), 2, 2, const_cast<uint16_t*>(&p565[0][0]), 4, D3DFMT_R5G6B5, scratch.data()), 0);
+    ASSERT_EQ(Kestu_SaveBMP(path.c_str(), 2, 2, const_cast<uint16_t*>(&p565[0][0]), 4, D3DFMT_R5G6B5, scratch.data()),
+              0);
     const std::vector<uint8_t> f = ReadAll(path);
     ASSERT_EQ(f.size(), 130u);
     EXPECT_EQ(U16(f, 122), 0x7FFFu);
@@ -118,7 +122,7 @@ TEST_F(BmpFiles, SaveBmp24ExpandsA565BufferBottomUp)
     EXPECT_EQ(f[122 + 6], 8);   // blue 1 * 256 >> 5
     EXPECT_EQ(f[122 + 7], 4);   // green 1 * 256 >> 6
     EXPECT_EQ(f[122 + 8], 8);   // red
-    EXPECT_EQ(f[134 + 0], 248);  // (0, 0): 31 * 256 >> 5
+    EXPECT_EQ(f[134 + 0], 248); // (0, 0): 31 * 256 >> 5
     EXPECT_EQ(f[134 + 1], 252);
     // Asking for more than the buffer holds writes only what it has.
     std::string wide = Path("wide.bmp");
@@ -140,12 +144,12 @@ TEST_F(BmpFiles, FalseColourDumpUsesTheLowBytes)
     EXPECT_EQ(int32_t(U32(f, 22)), -2);
     const size_t pal = 122;
     EXPECT_EQ(U32(f, pal + 0), 0u);
-    EXPECT_EQ(U32(f, pal + 4), 0x00FFFF00u);  // blue 0, green 255, red 255
+    EXPECT_EQ(U32(f, pal + 4), 0x00FFFF00u); // blue 0, green 255, red 255
     EXPECT_EQ(U32(f, pal + 8), 0x00FF0000u);
     EXPECT_EQ(U32(f, pal + 12), 0x000000FFu);
     EXPECT_EQ(U32(f, pal + 4 * 255), 0x00FFFFFFu);
     EXPECT_EQ(f[pal + 1024 + 0], 0x03);
-    EXPECT_EQ(f[pal + 1024 + 8 + 4], 0xFF);  // rows of 5 bytes padded to 8
+    EXPECT_EQ(f[pal + 1024 + 8 + 4], 0xFF); // rows of 5 bytes padded to 8
 
     host::ClearMessageBeeps();
     buf.failPrepare = true;
@@ -194,9 +198,13 @@ TEST_F(BmpFiles, SizeProbesReadTheHeaders)
         DWORD w, h;
     };
     const Case cases[] = {
-        {"up.bmp", 0, 640, 480},       {"down.BMP", 0, 64, 32},          {"zero.bmp", E_FAIL, 0, 5},
-        {"short.bmp", KESTUERR_IMAGEHEADER, 0, 0}, {"missing.bmp", KESTUERR_FILEOPEN, 0, 0},
-        {"pic.TgA", 0, 300, 17},       {"pic.png", E_FAIL, 0, 0},
+        {"up.bmp", 0, 640, 480},
+        {"down.BMP", 0, 64, 32},
+        {"zero.bmp", E_FAIL, 0, 5},
+        {"short.bmp", KESTUERR_IMAGEHEADER, 0, 0},
+        {"missing.bmp", KESTUERR_FILEOPEN, 0, 0},
+        {"pic.TgA", 0, 300, 17},
+        {"pic.png", E_FAIL, 0, 0},
     };
     for (const Case& c : cases) {
         DWORD w = 0, h = 0;
@@ -229,4 +237,4 @@ TEST(TextureSize, SmallestPowerOfTwoHoldingBoth)
     for (const auto& c : cases) EXPECT_EQ(GfxUtil_FindMinSizeForTexture(c[0], c[1]), c[2]) << c[0] << "x" << c[1];
 }
 
-}  // namespace
+} // namespace

@@ -76,7 +76,8 @@ TEST_F(ImageConvert, TgaPixelsBecomeColourAndAlphaRecords)
         ASSERT_EQ(t.GetPicWidth(), 2);
         for (int i = 0; i < 4; ++i) {
             const Rgba& p = px[size_t(i)];
-            const uint16_t want = is565 ? P565(p.r, p.g, p.b) : uint16_t((p.r & 0xF8) << 7 | (p.g >> 3) << 5 | p.b >> 3);
+            const uint16_t want =
+                is565 ? P565(p.r, p.g, p.b) : uint16_t((p.r & 0xF8) << 7 | (p.g >> 3) << 5 | p.b >> 3);
             EXPECT_EQ(uint16_t(t.GetTgaData(i % 2, i / 2)->color), want) << i;
             EXPECT_EQ(uint8_t(t.GetTgaData(i % 2, i / 2)->alpha), p.a) << i;
         }
@@ -160,7 +161,7 @@ TEST_F(ImageConvert, TranslateTgaCropsToTheOpaquePixelsButKeepsTheBottom)
     ASSERT_EQ(KestuXLoadXBmpFromFile("out\\hero.XBM", sprite), 0);
     EXPECT_EQ(sprite->WhoAmI(), KESTU_WHOAMI_RTBMP);
     EXPECT_EQ(sprite->GetWidth(), 2);
-    EXPECT_EQ(sprite->GetHeight(), 3);  // rows 1..3: the key rows below stay
+    EXPECT_EQ(sprite->GetHeight(), 3); // rows 1..3: the key rows below stay
     EXPECT_EQ(sprite->IsAlphaCompresse(), 1);
     EXPECT_EQ(sprite->GetTransColor(), 0xF81F);
     std::vector<uint16_t> out(6, 0);
@@ -215,7 +216,8 @@ TEST_F(ImageConvert, PcxRunsAndEightBitIndexes)
     ASSERT_EQ(p.Read(path), 1);
     EXPECT_TRUE(p.Is8Bits());
     const auto* idx = static_cast<const uint8_t*>(p.GetPcxData());
-    EXPECT_EQ(std::vector<uint8_t>(idx, idx + 8), (std::vector<uint8_t>{0x7F, 0x7F, 0x7F, 0x01, 0x02, 0x05, 0x05, 0x06}));
+    EXPECT_EQ(std::vector<uint8_t>(idx, idx + 8),
+              (std::vector<uint8_t>{0x7F, 0x7F, 0x7F, 0x01, 0x02, 0x05, 0x05, 0x06}));
     // 8-bit pictures are refused by the converter.
     XBmpBase* out = nullptr;
     RECT crop{0, 0, 0, 0};
@@ -226,8 +228,8 @@ TEST_F(ImageConvert, PcxRunsAndEightBitIndexes)
 TEST_F(ImageConvert, Pcx24ConvertsWithItsCrop)
 {
     // 3 x 2, planes red, green, blue per row.
-    const std::vector<uint8_t> lines = {255, 0, 10, 0, 0, 20, 255, 0, 30,   // row 0
-                                        1, 2, 3, 4, 5, 6, 7, 8, 9};         // row 1
+    const std::vector<uint8_t> lines = {255, 0, 10, 0, 0, 20, 255, 0, 30, // row 0
+                                        1,   2, 3,  4, 5, 6,  7,   8, 9}; // row 1
     WriteAll("art/pic.pcx", Pcx(3, 2, 3, lines));
     PcxFile p;
     char path[] = "art/pic.pcx";
@@ -296,7 +298,7 @@ TEST(PixelTools, DeclinedTableScalesEachChannel)
 {
     std::vector<unsigned short> table(3 * 65536, 0xAAAA);
     BuildDeclinedTable(table.data(), 4, 16);
-    EXPECT_EQ(table[65536 + 0xFFFF], 0x7BEF);  // level 2
+    EXPECT_EQ(table[65536 + 0xFFFF], 0x7BEF); // level 2
     EXPECT_EQ(table[0xFFFF], uint16_t((31 / 4) << 11 | (63 / 4) << 5 | 31 / 4));
     EXPECT_EQ(table[2 * 65536 + 0x0841], uint16_t((1 * 3 / 4) << 11 | (2 * 3 / 4) << 5 | 1 * 3 / 4));
     BuildDeclinedTable(table.data(), 2, 15);
@@ -310,7 +312,7 @@ TEST(PixelTools, DeclinedTableScalesEachChannel)
 TEST(PixelTools, PaletteSourcesConvert)
 {
     RGBQUAD pal[256] = {};
-    pal[1] = RGBQUAD{255, 128, 64, 0};  // blue, green, red
+    pal[1] = RGBQUAD{255, 128, 64, 0}; // blue, green, red
     const uint8_t src[2] = {1, 0};
     uint16_t d16[2] = {};
     EXPECT_EQ(ConvertPixelFormat(d16, 16, 16, src, 8, 8, pal, 2, 1), 1);
@@ -322,4 +324,4 @@ TEST(PixelTools, PaletteSourcesConvert)
     EXPECT_EQ(std::vector<uint8_t>(d24, d24 + 3), (std::vector<uint8_t>{255, 128, 64}));
 }
 
-}  // namespace
+} // namespace

@@ -55,8 +55,7 @@ std::vector<uint8_t> MakeImage(const Variant& v, std::vector<uint16_t>& colours)
         hd.alpha = 1;
         hd.alphaCompressed = v.alphaCompressed ? 1 : 0;
         std::vector<_WORD24> px(colours.size());
-        for (size_t i = 0; i < px.size(); ++i)
-            px[i] = _WORD24{colours[i], uint8_t(colours[i] == K ? 0 : 16 + i * 5)};
+        for (size_t i = 0; i < px.size(); ++i) px[i] = _WORD24{colours[i], uint8_t(colours[i] == K ? 0 : 16 + i * 5)};
         return Encode24(px, hd);
     }
     return Encode16(colours, hd);
@@ -89,10 +88,14 @@ std::vector<uint16_t> Decoded(VPaper* s, int bits)
 }
 
 const std::vector<Variant> kVariants = {
-    {"raw8", 8, false, false, false, false},          {"rle8", 8, true, false, false, true},
-    {"raw16", 16, false, false, false, false},        {"rle16", 16, true, false, false, false},
-    {"rle16_alpha", 16, true, true, false, false},    {"rle16_packedalpha", 16, true, true, true, false},
-    {"raw16_packedalpha", 16, false, true, true, false}, {"raw16_alpha", 16, false, true, false, false},
+    {"raw8", 8, false, false, false, false},
+    {"rle8", 8, true, false, false, true},
+    {"raw16", 16, false, false, false, false},
+    {"rle16", 16, true, false, false, false},
+    {"rle16_alpha", 16, true, true, false, false},
+    {"rle16_packedalpha", 16, true, true, true, false},
+    {"raw16_packedalpha", 16, false, true, true, false},
+    {"raw16_alpha", 16, false, true, false, false},
 };
 
 TEST(XbmFile, EveryVariantRoundTrips)
@@ -142,12 +145,12 @@ TEST(XbmFile, RefusedFilesGiveTheirCodes)
     auto truncated = good;
     truncated.resize(good.size() - 1);
     auto badOffset = good;
-    badOffset[64] = 0xFF;  // row 0 offset far past the end
+    badOffset[64] = 0xFF; // row 0 offset far past the end
     auto badRun = good;
-    badRun[64 + 4 * 5] = 0xFF;  // row 0's first skip beyond the row
+    badRun[64 + 4 * 5] = 0xFF; // row 0's first skip beyond the row
     badRun[64 + 4 * 5 + 1] = 0x7F;
     auto hugeRaw = MakeImage(kVariants[2], colours);
-    hugeRaw[24] = 0xFF;  // height 255 rows that are not there
+    hugeRaw[24] = 0xFF; // height 255 rows that are not there
     auto shortHeader = std::vector<uint8_t>(good.begin(), good.begin() + 40);
     // Bits per pixel and pixel format must name the same pixels.
     auto raw8As565 = MakeImage(kVariants[0], colours);
@@ -165,11 +168,16 @@ TEST(XbmFile, RefusedFilesGiveTheirCodes)
         HRESULT code;
     };
     const std::vector<Case> cases = {
-        {"empty", {}, KESTUERR_GENERIC},          {"short header", shortHeader, KESTUERR_GENERIC},
-        {"truncated runs", truncated, KESTUERR_GENERIC}, {"offset past end", badOffset, KESTUERR_GENERIC},
-        {"skip past row", badRun, KESTUERR_GENERIC},     {"raw rows missing", hugeRaw, KESTUERR_GENERIC},
-        {"8 bits as 565", raw8As565, KESTUERR_GENERIC},  {"16 bits as indexes", raw16As8, KESTUERR_GENERIC},
-        {"16 bits as 32", rle16As32, KESTUERR_GENERIC},  {"8-bit runs as 555", rle8As555, KESTUERR_GENERIC},
+        {"empty", {}, KESTUERR_GENERIC},
+        {"short header", shortHeader, KESTUERR_GENERIC},
+        {"truncated runs", truncated, KESTUERR_GENERIC},
+        {"offset past end", badOffset, KESTUERR_GENERIC},
+        {"skip past row", badRun, KESTUERR_GENERIC},
+        {"raw rows missing", hugeRaw, KESTUERR_GENERIC},
+        {"8 bits as 565", raw8As565, KESTUERR_GENERIC},
+        {"16 bits as indexes", raw16As8, KESTUERR_GENERIC},
+        {"16 bits as 32", rle16As32, KESTUERR_GENERIC},
+        {"8-bit runs as 555", rle8As555, KESTUERR_GENERIC},
     };
     for (const Case& c : cases) {
         const std::string path = "refused.xbm";
@@ -217,13 +225,15 @@ TEST(XbmFile, RunRowsAnywhereInTheBlockSaveWhole)
     size_t runBytes = 0;
     for (int r = h - 1; r >= 0; --r) {
         const uint32_t from = kestu::GetU32(packed.data() + table + 4 * r);
-        const uint32_t to = r + 1 < h ? kestu::GetU32(packed.data() + table + 4 * (r + 1)) : uint32_t(packed.size() - table);
+        const uint32_t to =
+            r + 1 < h ? kestu::GetU32(packed.data() + table + 4 * (r + 1)) : uint32_t(packed.size() - table);
         kestu::PutU32(moved.data() + table + 4 * r, uint32_t(moved.size() - table));
         moved.insert(moved.end(), packed.begin() + long(table + from), packed.begin() + long(table + to));
         runBytes += to - from;
     }
     // The last row must not lie before the first: swap rows 0 and 4 back.
-    const uint32_t first = kestu::GetU32(moved.data() + table), last = kestu::GetU32(moved.data() + table + 4 * (h - 1));
+    const uint32_t first = kestu::GetU32(moved.data() + table),
+                   last = kestu::GetU32(moved.data() + table + 4 * (h - 1));
     kestu::PutU32(moved.data() + table, last);
     kestu::PutU32(moved.data() + table + 4 * (h - 1), first);
     auto expect = colours;
@@ -254,8 +264,8 @@ TEST(XbmFile, RowsSharedWholeConvertOnceOverlappingRowsAreRefused)
         Header(2, 3, 16, 16, true, K).Write(bytes.data());
         kestu::ByteWriter out(bytes);
         for (uint32_t offset : {12u, row1, row2}) out.U32(offset);
-        for (uint16_t word : {0, 4, 0xFFFF, 0x07E0}) out.U16(word);  // at 12: two pixels
-        for (uint16_t word : {2, 2, 0x001F}) out.U16(word);          // at 20: key, one pixel
+        for (uint16_t word : {0, 4, 0xFFFF, 0x07E0}) out.U16(word); // at 12: two pixels
+        for (uint16_t word : {2, 2, 0x001F}) out.U16(word);         // at 20: key, one pixel
         return bytes;
     };
     const std::string path = "shared.xbm";
@@ -321,10 +331,10 @@ TEST(XbmFile, CreateXBmpPicksAndReusesTheClass)
     // Other kind: replaced.
     ASSERT_EQ(CreateXBmp(rle.data(), sprite), 1);
     EXPECT_EQ(sprite->WhoAmI(), KESTU_WHOAMI_RTBMP);
-    rle[30] = 2;  // any non-zero compressed byte means runs
+    rle[30] = 2; // any non-zero compressed byte means runs
     EXPECT_EQ(CreateXBmp_old(rle.data(), sprite), 1);
     EXPECT_EQ(sprite->WhoAmI(), KESTU_WHOAMI_RTBMP);
     delete sprite;
 }
 
-}  // namespace
+} // namespace

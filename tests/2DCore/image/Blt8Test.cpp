@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Blt8, WidthsAroundBlocks, ::testing::Values(1, 3, 15, 1
 TEST(Blt8, CopyFollowsNegativeStrides)
 {
     std::vector<uint8_t> src = {1, 2, 3, 4, 5, 6}, dst(6, 0);
-    BltCopy8(dst.data() + 3, src.data(), 3, 2, -3, 3);  // bottom-up destination
+    BltCopy8(dst.data() + 3, src.data(), 3, 2, -3, 3); // bottom-up destination
     EXPECT_EQ(dst, (std::vector<uint8_t>{4, 5, 6, 1, 2, 3}));
 }
 
@@ -83,15 +83,15 @@ TEST(Blt8, SilhouetteAndFills)
 TEST(Blt8, NibbleEffects)
 {
     std::vector<uint8_t> dst = {0x12, 0x3F, 0xA0, 0x07, 0x55}, mask = {1, 0, 1, 1, 1};
-    DarkenByMask8(dst.data(), mask.data(), 5, 1, 5, 5);  // width rounds down to 4
+    DarkenByMask8(dst.data(), mask.data(), 5, 1, 5, 5); // width rounds down to 4
     EXPECT_EQ(dst, (std::vector<uint8_t>{0x10, 0x3F, 0xA0, 0x04, 0x55}));
 
     // Four mask rows of 8 make three destination rows of 6.
     std::vector<uint8_t> d(6 * 3, 0x25), m(8 * 4, 0);
-    m[0] = 1;           // row 0, group 0
-    m[8 + 4] = 1;       // row 1, group 1
-    m[3 * 8 + 0] = 1;   // row 3 is skipped
-    d[6 + 3] = 0x2E;    // first byte of row 1, group 1
+    m[0] = 1;         // row 0, group 0
+    m[8 + 4] = 1;     // row 1, group 1
+    m[3 * 8 + 0] = 1; // row 3 is skipped
+    d[6 + 3] = 0x2E;  // first byte of row 1, group 1
     LightenByMaskScaled8(d.data(), m.data(), 8, 4, 6, 8);
     EXPECT_EQ(d[0], 0x28);
     EXPECT_EQ(d[2], 0x28);
@@ -104,7 +104,7 @@ TEST(Blt8, NibbleEffects)
 
     std::vector<uint8_t> bits(8 * 2, 0x40);
     SetLowBits8(bits.data(), nullptr, 4, 2, 8, 8);
-    EXPECT_EQ(bits, (std::vector<uint8_t>{0x43, 0x43, 0x43, 0x43, 0x40, 0x40, 0x40, 0x40,  //
+    EXPECT_EQ(bits, (std::vector<uint8_t>{0x43, 0x43, 0x43, 0x43, 0x40, 0x40, 0x40, 0x40, //
                                           0x43, 0x43, 0x43, 0x43, 0x40, 0x40, 0x40, 0x40}));
 }
 
@@ -129,25 +129,25 @@ struct Sprite {
 TEST(Blt8, RunLengthRowsWithLeftClipAndCut)
 {
     Sprite s;
-    s.Row({{1, 10, 11}, {2, 12}, {1}});  // . 10 11 . . 12 .
+    s.Row({{1, 10, 11}, {2, 12}, {1}}); // . 10 11 . . 12 .
     s.Row({{0, 20, 21, 22, 23, 24}, {2}});
     const int w = 4, stride = 6;
     // The clip of 3 ends exactly at the end of the first copy run.
     std::vector<uint8_t> dst(stride * 2, 0xEE);
     BltRle8(dst.data(), s.data.data(), s.offsets.data(), w, 2, stride, 3);
-    EXPECT_EQ(dst, (std::vector<uint8_t>{0xEE, 0xEE, 12, 0xEE, 0xEE, 0xEE,  //
+    EXPECT_EQ(dst, (std::vector<uint8_t>{0xEE, 0xEE, 12, 0xEE, 0xEE, 0xEE, //
                                          23, 24, 0xEE, 0xEE, 0xEE, 0xEE}));
 
     std::vector<uint8_t> fill(stride * 2, 0xEE);
     BltRleFill8(fill.data(), s.data.data(), s.offsets.data(), w, 2, stride, 1, 0x00);
-    EXPECT_EQ(fill, (std::vector<uint8_t>{10, 11, 0, 0, 0xEE, 0xEE,  //
+    EXPECT_EQ(fill, (std::vector<uint8_t>{10, 11, 0, 0, 0xEE, 0xEE, //
                                           21, 22, 23, 24, 0xEE, 0xEE}));
 
     // A copy run past the width is cut, and the next row starts at its own offset.
     std::vector<uint8_t> cut(stride * 2, 0xEE), simple(stride * 2, 0xEE);
     BltRle8(cut.data(), s.data.data(), s.offsets.data(), 3, 2, stride, 0);
     BltRleSimple8(simple.data(), s.data.data(), s.offsets.data(), 3, 2, stride, 0);
-    EXPECT_EQ(cut, (std::vector<uint8_t>{0xEE, 10, 11, 0xEE, 0xEE, 0xEE,  //
+    EXPECT_EQ(cut, (std::vector<uint8_t>{0xEE, 10, 11, 0xEE, 0xEE, 0xEE, //
                                          20, 21, 22, 0xEE, 0xEE, 0xEE}));
     EXPECT_EQ(simple, cut);
 
@@ -176,4 +176,4 @@ TEST(Blt8, StretchStepsBothWays)
     EXPECT_EQ(keyed, (std::vector<uint8_t>{0, 0, 0xEE, 0xEE, 2, 2, 3, 3}));
 }
 
-}  // namespace
+} // namespace

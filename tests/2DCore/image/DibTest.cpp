@@ -40,7 +40,7 @@ TEST_F(DibTest, ThirtyTwoBitBufferDrawsIntoItsWholeDib)
     CDIB dib;
     ASSERT_EQ(dib.Build(32, 5, 3, w), 1);
     dib.SetWindow(w);
-    dib.Clear(0x00123456);  // every pixel of every row: overruns a 24-bit section
+    dib.Clear(0x00123456); // every pixel of every row: overruns a 24-bit section
     dib.Show();
     EXPECT_EQ(WindowPixel(w, 4, 2), 0x123456u);
 }
@@ -82,7 +82,7 @@ TEST_F(DibTest, EightBitColourTableFollowsThePaletteObject)
 
     const PALETTEENTRY red{250, 1, 2, PC_RESERVED};
     SetPaletteEntries(table.GetHpal(), 77, 1, &red);
-    dib.Prepare(nullptr);  // counter unchanged: the table stays
+    dib.Prepare(nullptr); // counter unchanged: the table stays
     EXPECT_EQ(dib.GetDibColorTable()[77].rgbRed, e.peRed);
     dib.GetPpgfx()->RealizeFromColorTable(w);
     dib.Prepare(nullptr);
@@ -135,4 +135,4 @@ TEST_F(DibTest, AdjustToCenterUsesTheClientArea)
     EXPECT_EQ(dib.GetYScreen(), 215);
 }
 
-}  // namespace
+} // namespace

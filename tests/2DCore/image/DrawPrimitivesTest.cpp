@@ -31,8 +31,8 @@ Pixels Touched(MemBuf& b, uint32_t background = 0)
 // Counts how often each pixel is covered by the buffer's fills.
 class CountingBuf : public MemBuf {
 public:
-    using MemBuf::MemBuf;
     using DBUF::Clear;
+    using MemBuf::MemBuf;
     void Clear(int colour, int x, int y, int w, int h) override
     {
         for (int j = y; j < y + h; ++j)
@@ -67,8 +67,7 @@ TEST_P(ClearByFormat, FillsOnlyTheClippedSquare)
 
 INSTANTIATE_TEST_SUITE_P(Formats, ClearByFormat,
                          ::testing::Values(FormatCase{8, 1, 0x1234AB, 0xAB}, FormatCase{16, 1, 0xABCDEF, 0xCDEF},
-                                           FormatCase{15, -1, 0x7C1F, 0x7C1F},
-                                           FormatCase{24, 1, 0x7F123456, 0x123456},
+                                           FormatCase{15, -1, 0x7C1F, 0x7C1F}, FormatCase{24, 1, 0x7F123456, 0x123456},
                                            FormatCase{32, -1, 0x80FF00FF, 0x80FF00FF}));
 
 TEST(DrawPrimitives, ClearWithClipAndWholeBuffer)
@@ -129,7 +128,7 @@ TEST(DrawPrimitives, FastClear16SplitsTheWord)
         b.FastClear16(0x12345678, 1, 1, 3, 5);
         EXPECT_EQ(b.Get(1, 1), 0x5678u);
         EXPECT_EQ(b.Get(2, 1), 0x1234u);
-        EXPECT_EQ(b.Get(3, 1), 0x5678u);  // odd width: the last pixel takes the low half
+        EXPECT_EQ(b.Get(3, 1), 0x5678u); // odd width: the last pixel takes the low half
         EXPECT_EQ(b.Get(3, 2), 0x5678u);
         EXPECT_EQ(Touched(b).size(), 6u);
     }
@@ -167,7 +166,7 @@ TEST(DrawPrimitives, OutlinedRectangles)
 TEST(DrawPrimitives, ClippedRectangleDropsCutEdges)
 {
     MemBuf b(10, 10, 16);
-    GRECT clip(0, 0, 4, 10);  // cuts the right edge away
+    GRECT clip(0, 0, 4, 10); // cuts the right edge away
     b.Rectangle(0xFFFF, 1, 1, 6, 3, 0, &clip);
     Pixels expect;
     for (int x = 1; x <= 3; ++x) expect.insert({x, 1}), expect.insert({x, 3});
@@ -175,7 +174,7 @@ TEST(DrawPrimitives, ClippedRectangleDropsCutEdges)
     EXPECT_EQ(Touched(b), expect);
 
     MemBuf c(10, 10, 16);
-    GRECT top(0, 2, 10, 10);  // cuts the top edge away
+    GRECT top(0, 2, 10, 10); // cuts the top edge away
     c.Rectangle(0xFFFF, 1, 1, 3, 3, 0, &top);
     EXPECT_EQ(Touched(c), (Pixels{{1, 2}, {3, 2}, {1, 3}, {2, 3}, {3, 3}}));
 }
@@ -219,9 +218,8 @@ TEST_P(LineEnds, WritesFromStartUpToButNotIncludingEnd)
 INSTANTIATE_TEST_SUITE_P(
     Lines, LineEnds,
     ::testing::Values(LineCase{0, 0, 3, 0, {{0, 0}, {1, 0}, {2, 0}}},
-                      LineCase{3, 0, 0, 0, {{0, 0}, {1, 0}, {2, 0}}},  // the walk starts at the left candidate
-                      LineCase{2, 1, 2, 4, {{2, 1}, {2, 2}, {2, 3}}},
-                      LineCase{0, 0, 3, 3, {{0, 0}, {1, 1}, {2, 2}}},
+                      LineCase{3, 0, 0, 0, {{0, 0}, {1, 0}, {2, 0}}}, // the walk starts at the left candidate
+                      LineCase{2, 1, 2, 4, {{2, 1}, {2, 2}, {2, 3}}}, LineCase{0, 0, 3, 3, {{0, 0}, {1, 1}, {2, 2}}},
                       LineCase{5, 5, 5, 5, {}},
                       LineCase{-10, 5, 20, 5, {{0, 5}, {1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}, {6, 5}, {7, 5}, {8, 5}}},
                       LineCase{0, 0, 2, 6, {{0, 0}, {0, 1}, {1, 2}, {1, 3}, {1, 4}, {2, 5}}},
@@ -242,9 +240,8 @@ TEST(DrawPrimitives, DeclineLevels)
         uint32_t in, out;
     };
     const Case cases[] = {
-        {16, 1, 0xFFFF, 0x7BEF}, {16, 4, 0xFFFF, 0x0861}, {15, 1, 0x7FFF, 0x3DEF},
-        {32, 2, 0x80FF8040, 0x803F2010}, {16, 0, 0xFFFF, 0xFFFF}, {16, 7, 0xFFFF, 0xFFFF},
-        {16, 5, 0xFFFF, 0x0000},
+        {16, 1, 0xFFFF, 0x7BEF}, {16, 4, 0xFFFF, 0x0861}, {15, 1, 0x7FFF, 0x3DEF}, {32, 2, 0x80FF8040, 0x803F2010},
+        {16, 0, 0xFFFF, 0xFFFF}, {16, 7, 0xFFFF, 0xFFFF}, {16, 5, 0xFFFF, 0x0000},
     };
     for (const Case& c : cases) {
         MemBuf b(4, 3, c.format);
@@ -270,7 +267,7 @@ TEST(DrawPrimitives, DeclineFastCoversThirtyTwoPixelsAndStaysInside)
 
     MemBuf edge(40, 2, 15);
     edge.FillAll(0x7FFF);
-    edge.DeclineFast(30, 0, 2, 1);  // 10 pixels remain before the right edge
+    edge.DeclineFast(30, 0, 2, 1); // 10 pixels remain before the right edge
     EXPECT_EQ(edge.Get(39, 1), 0x3DEFu);
     EXPECT_EQ(edge.Get(29, 1), 0x7FFFu);
 }
@@ -317,7 +314,7 @@ TEST(DrawPrimitives, FlatShadesByLevelMap)
     MemBuf c(8, 4, 15);
     c.FillAll(0x7FFF);
     std::vector<uint8_t> levels(5 * 3, 8);
-    levels[1 * 5 + 2] = 4;  // map row 1, column 2
+    levels[1 * 5 + 2] = 4; // map row 1, column 2
     GRECT clip(2, 1, 10, 10);
     c.Flat(0, 0, 0, 0, 5, 3, levels.data(), &clip);
     EXPECT_EQ(c.Get(2, 1), 0x3DEFu);
@@ -340,7 +337,7 @@ TEST(DrawPrimitives, ConversionKeepsTransColourMatching)
     EXPECT_EQ(b.GetPixelFormat(), 15);
     EXPECT_EQ(b.Get(0, 0), uint32_t(b.GetTransColor()));
     EXPECT_EQ(b.Get(1, 0), 0x03E0u);
-    b.Convet565To555();  // already 555: nothing
+    b.Convet565To555(); // already 555: nothing
     EXPECT_EQ(b.Get(1, 0), 0x03E0u);
     b.Convet555To565();
     EXPECT_EQ(b.GetPixelFormat(), 16);
@@ -407,7 +404,7 @@ TEST_F(XbmSave, ReplacesWithoutFollowingLinksAndKeepsTheMode)
     links.ExpectReplaced(scratch, "buffer.xbm", 0640);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -425,7 +422,7 @@ TEST(DrawPrimitives, ThirtyTwoBitPixelsThroughA565Shade)
     EXPECT_EQ(b.Get(1, 0), 0x80FFFFFFu);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -435,8 +432,8 @@ namespace {
 TEST(DrawPrimitives, FarOffCoordinatesStayInside)
 {
     std::mt19937 rng(11);
-    const int edges[] = {INT32_MIN, INT32_MIN + 1, -70000, -33, -1, 0, 1, 5, 17, 31, 33, 70000, INT32_MAX - 1,
-                         INT32_MAX};
+    const int edges[] = {INT32_MIN, INT32_MIN + 1, -70000,        -33,      -1, 0, 1, 5, 17, 31,
+                         33,        70000,         INT32_MAX - 1, INT32_MAX};
     auto any = [&]() -> int {
         return rng() % 3 == 0 ? edges[rng() % (sizeof edges / sizeof edges[0])] : int(rng() % 60) - 15;
     };
@@ -460,4 +457,4 @@ TEST(DrawPrimitives, FarOffCoordinatesStayInside)
     }
 }
 
-}  // namespace
+} // namespace

@@ -20,10 +20,10 @@ TEST(LightModel, CircleOfFive)
     CABLightModel m;
     ASSERT_EQ(m.Build(KESTU_ABLIGHT_2DPOINT, 5, 8, 0, 100), 0);
     const std::vector<int> expect = {
-        0, 0,  0,   0,  0,  //
-        0, 50, 50,  50, 0,  //
-        0, 50, 100, 50, 0,  //
-        0, 50, 50,  50, 0,  //
+        0, 0,  0,   0,  0, //
+        0, 50, 50,  50, 0, //
+        0, 50, 100, 50, 0, //
+        0, 50, 50,  50, 0, //
         0, 0,  0,   0,  0,
     };
     EXPECT_EQ(MapOf(m), expect);
@@ -150,16 +150,16 @@ TEST_F(Grid, OverlappingLightsKeepTheBrighter)
     grid.AddLights(lights, 2);
     grid.UpdateData();
     EXPECT_EQ(grid.IsDirty(), 0);
-    EXPECT_EQ(Cell(3, 3), 100);  // centre of the brighter light
-    EXPECT_EQ(Cell(4, 3), 60);   // centre of the other beats the ring of 50
-    EXPECT_EQ(Cell(5, 3), 30);   // only the dimmer light reaches here
+    EXPECT_EQ(Cell(3, 3), 100); // centre of the brighter light
+    EXPECT_EQ(Cell(4, 3), 60);  // centre of the other beats the ring of 50
+    EXPECT_EQ(Cell(5, 3), 30);  // only the dimmer light reaches here
     EXPECT_EQ(Cell(2, 3), 50);
     EXPECT_EQ(Cell(5, 2), 30);
     EXPECT_EQ(Cell(6, 3), 0);
 
     std::vector<uint8_t> before(grid.GetGrid(), grid.GetGrid() + 12 * 7);
     grid.GetLight(0)->Dirty(1);
-    grid.UpdateData();  // stamping the same light again changes nothing
+    grid.UpdateData(); // stamping the same light again changes nothing
     EXPECT_EQ(std::vector<uint8_t>(grid.GetGrid(), grid.GetGrid() + 12 * 7), before);
 
     // A moved light leaves its old stamp until the client refills.
@@ -179,13 +179,13 @@ TEST_F(Grid, LightOverTheEdgeStampsOnlyTheInside)
     grid.UpdateData();
     EXPECT_EQ(Cell(0, 0), 100);
     EXPECT_EQ(Cell(1, 1), 50);
-    EXPECT_EQ(Cell(11, 6), 50);  // (99, 59) is past the last whole cell: its centre cell is (12, 7)
+    EXPECT_EQ(Cell(11, 6), 50); // (99, 59) is past the last whole cell: its centre cell is (12, 7)
     EXPECT_EQ(Cell(10, 6), 0);
 }
 
 TEST_F(Grid, FillValueStaysInsideTheGrid)
 {
-    GPOINT past{99, 59};  // inside the area, beyond the last whole cell
+    GPOINT past{99, 59}; // inside the area, beyond the last whole cell
     grid.FillValue(static_cast<unsigned char>(9), past);
     GPOINT inside{95, 55};
     grid.FillValue(static_cast<unsigned char>(7), inside);
@@ -217,7 +217,7 @@ TEST_F(Grid, RectViews)
     GRECT outside{90, 50, 20, 5};
     grid.GetRectData(view, &outside);
     EXPECT_EQ(view.firstCell, nullptr);
-    GRECT pastLastCell{90, 50, 10, 5};  // inside the area, but reaches pixel column 99
+    GRECT pastLastCell{90, 50, 10, 5}; // inside the area, but reaches pixel column 99
     grid.GetRectData(view, &pastLastCell);
     EXPECT_EQ(view.firstCell, nullptr);
 }
@@ -232,7 +232,7 @@ TEST_F(Grid, ReleaseResets)
     EXPECT_EQ(grid.GetLightNumber(), 0);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -249,7 +249,7 @@ TEST(LightModel, CopyDataPlainAndMax)
     GPOINT centre{2 * 8 + 3, 1 * 8};
     m.CopyData(view, centre, ABLM_COPY_MAX);
     EXPECT_EQ(cells[1 * 6 + 2], 90);
-    EXPECT_EQ(cells[0 * 6 + 1], 70);  // the pattern's rim (10) loses to 70
+    EXPECT_EQ(cells[0 * 6 + 1], 70); // the pattern's rim (10) loses to 70
     m.CopyData(view, centre, ABLM_COPY_PLAIN);
     EXPECT_EQ(cells[0 * 6 + 1], 10);
     EXPECT_EQ(cells[0 * 6 + 0], 70);
@@ -261,4 +261,4 @@ TEST(LightModel, CopyDataPlainAndMax)
     }
 }
 
-}  // namespace
+} // namespace

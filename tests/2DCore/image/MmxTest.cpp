@@ -77,7 +77,7 @@ TEST_F(MmxTest, SwitchFollowsTheProcessor)
     host::SetProcessorType(PROCESSOR_INTEL_386);
     EXPECT_EQ(IsMMX(), 0);
     host::SetProcessorType(PROCESSOR_INTEL_PENTIUM);
-    EXPECT_EQ(IsMMX(), 1);  // every x86-64 processor has MMX
+    EXPECT_EQ(IsMMX(), 1); // every x86-64 processor has MMX
     SetMMX(1);
     EXPECT_EQ(GetMMX(), 1);
     SetMMX(0);
@@ -154,7 +154,7 @@ TEST_F(MmxTest, SpriteBlitAlphaEdges)
     std::vector<uint8_t> alpha(5, 0);
     MmxSpriteBlit16(dest.data(), sprite.data.data(), sprite.offsets.data(), alpha.data(), 10, 1, 10, 5, 0);
     EXPECT_EQ(dest, std::vector<uint16_t>(5, 0x0F0F));
-    alpha[4] = 0xF0;  // level 15 stores the source
+    alpha[4] = 0xF0; // level 15 stores the source
     MmxSpriteBlit16(dest.data(), sprite.data.data(), sprite.offsets.data(), alpha.data(), 10, 1, 10, 5, 0);
     EXPECT_EQ(dest[4], 0xF800);
 }
@@ -166,7 +166,7 @@ TEST_F(MmxTest, LeftClipAndWidthCutTheRuns)
     Sprite sprite;
     sprite.AddRow({{0, {0x1111, 0x2222}}, {1, {0x3333, 0x4444, 0x5555}}});
     sprite.AddRow({{1, {0x6666, 0x7777, 0x8888, 0x9999}}});
-    std::vector<uint16_t> dest(8, 0);  // 2 rows of 3 pixels + 1 of padding
+    std::vector<uint16_t> dest(8, 0); // 2 rows of 3 pixels + 1 of padding
     MmxSpriteHalf16(dest.data(), sprite.data.data(), sprite.offsets.data(), 6, 2, 8, 4);
     const uint16_t h3 = RefAverage(0x3333, 0), h4 = RefAverage(0x4444, 0);
     EXPECT_EQ(dest[0], 0);
@@ -190,7 +190,7 @@ TEST_F(MmxTest, HalfBlendGroupsAndSinglePixels)
         sprite.AddRow({{0, px}});
         std::vector<uint16_t> dest(7);
         for (auto& p : dest) p = uint16_t(rng());
-        dest[5] = px[5];  // an equal single pixel is left
+        dest[5] = px[5]; // an equal single pixel is left
         std::vector<uint16_t> want = dest;
         for (int i = 0; i < 4; ++i) want[i] = uint16_t(((px[i] >> 1) & 0x7BEF) + ((dest[i] >> 1) & 0x7BEF));
         for (int i = 4; i < 7; ++i)
@@ -243,8 +243,8 @@ TEST_F(MmxTest, CompressedAlphaMatchesThePlainPlane)
     d2 = d1;
     for (int clip : {0, 3}) {
         std::vector<uint16_t> x = d1, y = d2;
-        MmxSpriteBlit16(x.data(), sprite.data.data(), sprite.offsets.data(), plain.data(), 20 - 2 * clip, 1, 20,
-                        10, 2 * clip);
+        MmxSpriteBlit16(x.data(), sprite.data.data(), sprite.offsets.data(), plain.data(), 20 - 2 * clip, 1, 20, 10,
+                        2 * clip);
         MmxSpriteBlitCompressed16(y.data(), sprite.data.data(), sprite.offsets.data(), runs.data(), alphaOffsets,
                                   20 - 2 * clip, 1, 20, 0, 2 * clip);
         EXPECT_EQ(x, y) << clip;
@@ -252,4 +252,4 @@ TEST_F(MmxTest, CompressedAlphaMatchesThePlainPlane)
     }
 }
 
-}  // namespace
+} // namespace

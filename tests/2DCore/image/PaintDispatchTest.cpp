@@ -37,7 +37,7 @@ TEST(PaintDispatch, ClippingResults)
     EXPECT_EQ(dst.prepares, 0);
 
     EXPECT_EQ(src.Paint(&dst, -10, 0, 30, 4, 5, 0, PT_COPY, nullptr), 1);
-    EXPECT_EQ(dst.Get(0, 0), src.Get(15, 0));   // column sx + 10
+    EXPECT_EQ(dst.Get(0, 0), src.Get(15, 0)); // column sx + 10
     EXPECT_EQ(dst.Get(19, 3), src.Get(34, 3));
     EXPECT_EQ(dst.Get(20, 0), 0u);
     EXPECT_EQ(dst.prepares, 1);
@@ -70,7 +70,7 @@ TEST(PaintDispatch, CopyKindsFromSixteenBits)
     MemBuf src = Source16(3, 2), to32(3, 2, 32);
     src.Put(0, 0, 0xFFFF);
     EXPECT_EQ(src.Paint(&to32, 0, 0, 3, 2, 0, 0, PT_COPY, nullptr), 1);
-    EXPECT_EQ(to32.Get(0, 0), 0xFFF8FCF8u);  // channels shifted up by 3, 2 and 3
+    EXPECT_EQ(to32.Get(0, 0), 0xFFF8FCF8u); // channels shifted up by 3, 2 and 3
     EXPECT_EQ(to32.Get(1, 0), 0xFF000010u);
 }
 
@@ -100,7 +100,7 @@ TEST(PaintDispatch, KeyedPaints)
 
 TEST(PaintDispatch, EightBitSourcesUseTheByteBlitters)
 {
-    MemBuf src(5, 2, 8, 1, 3), dst(5, 2, 8);  // padded source rows
+    MemBuf src(5, 2, 8, 1, 3), dst(5, 2, 8); // padded source rows
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 5; ++x) src.Put(x, y, uint32_t(10 * y + x));
     src.SetTrans(11);
@@ -146,7 +146,7 @@ TEST(PaintDispatch, SilhouettesAndTwoColour)
     ring.SetForeGroundColor(0xF800);
     ring.Paint(&soft, 0, 0, 5, 5, 0, 0, PT_SOFTSILHOUETTE, nullptr);
     EXPECT_EQ(soft.Get(2, 2), 0xF800u);
-    EXPECT_EQ(soft.Get(1, 2), 0x7800u);  // half of the foreground over black
+    EXPECT_EQ(soft.Get(1, 2), 0x7800u); // half of the foreground over black
     EXPECT_EQ(soft.Get(2, 3), 0x7800u);
     EXPECT_EQ(soft.Get(1, 1), 0u);
 }
@@ -161,16 +161,16 @@ TEST(PaintDispatch, ShadeBlend)
     src.SetTrans(0x1234);
     dst.FillAll(0xFFFF);
 
-    src.SetAlphaIndex(-3);  // without a shade: nothing
+    src.SetAlphaIndex(-3); // without a shade: nothing
     src.Paint(&dst, 0, 0, 2, 1, 0, 0, PT_SHADEBLEND, nullptr);
     EXPECT_EQ(dst.Get(0, 0), 0xFFFFu);
     dst.FillAll(0);
     src.SetPixelShade(&shade);
-    src.Paint(&dst, 0, 0, 2, 1, 0, 0, PT_SHADEBLEND, nullptr);  // with one: a keyed copy
+    src.Paint(&dst, 0, 0, 2, 1, 0, 0, PT_SHADEBLEND, nullptr); // with one: a keyed copy
     EXPECT_EQ(dst.Get(0, 0), 0xFFFFu);
     EXPECT_EQ(dst.Get(1, 0), 0u);
 
-    src.SetAlphaIndex(24);  // destination at level 8, source at level 24
+    src.SetAlphaIndex(24); // destination at level 8, source at level 24
     dst.FillAll(0xFFFF);
     src.Paint(&dst, 0, 0, 2, 1, 0, 0, PT_SHADEBLEND, nullptr);
     const uint16_t* a = static_cast<const uint16_t*>(shade.GetTable(8));
@@ -203,14 +203,14 @@ struct LitScene : ::testing::Test {
 
 TEST_F(LitScene, LightGrid)
 {
-    grid.GetGrid()[1] = 255;  // beyond the shade's levels: takes its top level
+    grid.GetGrid()[1] = 255; // beyond the shade's levels: takes its top level
 
     MemBuf src(16, 8, 16), dst(16, 8, 16), dst32(16, 8, 32);
     src.FillAll(0xFFFF);
     src.SetTrans(0x0001);
     src.SetPixelShade(&shade);
     EXPECT_EQ(src.Paint(&dst, 0, 0, 16, 8, 0, 0, PT_ABLIGHT, nullptr), 1);
-    EXPECT_EQ(CountChanged(dst, 0), 0);  // no grid on the destination
+    EXPECT_EQ(CountChanged(dst, 0), 0); // no grid on the destination
     dst.SetAlphaBuffer(&grid);
     dst32.SetAlphaBuffer(&grid);
     EXPECT_EQ(src.Paint(&dst, 0, 0, 16, 8, 0, 0, PT_ABLIGHT, nullptr), 1);
@@ -238,8 +238,8 @@ TEST_F(LitScene, TransColourMinusOnePaintsWhiteInEveryKeyedMode)
     src.SetPixelShade(&shade);
     src.SetAlphaIndex(24);
     constexpr uint32_t kBackground = 0x0841;
-    for (DWORD mode : {PT_SILHOUETTE, PT_TWOCOLOR, PT_SOFTSILHOUETTE, PT_HALF, PT_TRANSGRADE, PT_SHADEBLEND,
-                       PT_ABLIGHT}) {
+    for (DWORD mode :
+         {PT_SILHOUETTE, PT_TWOCOLOR, PT_SOFTSILHOUETTE, PT_HALF, PT_TRANSGRADE, PT_SHADEBLEND, PT_ABLIGHT}) {
         MemBuf expected(16, 8, 16), actual(16, 8, 16);
         expected.FillAll(kBackground);
         actual.FillAll(kBackground);
@@ -279,7 +279,7 @@ TEST(PaintDispatch, Stretch)
     EXPECT_EQ(keyed.Get(3, 0), src.Get(1, 0));
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -291,7 +291,8 @@ TEST(PaintDispatch, FarOffRectanglesStayInside)
     const int edges[] = {INT32_MIN, -70000, -9, -1, 0, 1, 7, 12, 70000, INT32_MAX};
     auto any = [&]() -> int { return rng() % 3 == 0 ? edges[rng() % 10] : int(rng() % 40) - 10; };
     const uint32_t types[] = {PT_KEY, PT_COPY, PT_SILHOUETTE, PT_HALF, PT_TRANSGRADE, 4};
-    for (auto [sf, df] : {std::pair{16, 16}, std::pair{16, 32}, std::pair{8, 8}, std::pair{32, 16}, std::pair{24, 32}}) {
+    for (auto [sf, df] :
+         {std::pair{16, 16}, std::pair{16, 32}, std::pair{8, 8}, std::pair{32, 16}, std::pair{24, 32}}) {
         MemBuf src(13, 9, sf), dst(11, 7, df, -1);
         src.SetTrans(1);
         for (int i = 0; i < 2000; ++i) {
@@ -307,4 +308,4 @@ TEST(PaintDispatch, FarOffRectanglesStayInside)
     }
 }
 
-}  // namespace
+} // namespace

@@ -11,7 +11,7 @@ namespace {
 TEST(Paper, FreshBufferDefaults)
 {
     MemBuf b(0, 0, 8);
-    MemBuf fresh = b;  // copies keep the defaults
+    MemBuf fresh = b; // copies keep the defaults
     EXPECT_EQ(fresh.GetTransColor(), -1);
     EXPECT_EQ(fresh.GetTransGrade(), 16);
     EXPECT_EQ(fresh.GetSourceFilterMask(), 0xF800);
@@ -54,14 +54,14 @@ TEST(XbmHeader, LayoutAndRoundTrip)
         size_t offset, expected;
     };
     const Field fields[] = {
-        {offsetof(XBMFILEHEADER, magic), 0},         {offsetof(XBMFILEHEADER, reserved0), 4},
-        {offsetof(XBMFILEHEADER, reserved1), 16},    {offsetof(XBMFILEHEADER, width), 20},
-        {offsetof(XBMFILEHEADER, height), 24},       {offsetof(XBMFILEHEADER, bitsPerPixel), 28},
-        {offsetof(XBMFILEHEADER, pixelFormat), 29},  {offsetof(XBMFILEHEADER, compressed), 30},
-        {offsetof(XBMFILEHEADER, palette), 31},      {offsetof(XBMFILEHEADER, transColor), 32},
-        {offsetof(XBMFILEHEADER, alpha), 36},        {offsetof(XBMFILEHEADER, ownBuffer), 37},
-        {offsetof(XBMFILEHEADER, copyRows), 38},     {offsetof(XBMFILEHEADER, alphaCompressed), 39},
-        {offsetof(XBMFILEHEADER, alphaSize), 40},    {offsetof(XBMFILEHEADER, dataSize), 44},
+        {offsetof(XBMFILEHEADER, magic), 0},        {offsetof(XBMFILEHEADER, reserved0), 4},
+        {offsetof(XBMFILEHEADER, reserved1), 16},   {offsetof(XBMFILEHEADER, width), 20},
+        {offsetof(XBMFILEHEADER, height), 24},      {offsetof(XBMFILEHEADER, bitsPerPixel), 28},
+        {offsetof(XBMFILEHEADER, pixelFormat), 29}, {offsetof(XBMFILEHEADER, compressed), 30},
+        {offsetof(XBMFILEHEADER, palette), 31},     {offsetof(XBMFILEHEADER, transColor), 32},
+        {offsetof(XBMFILEHEADER, alpha), 36},       {offsetof(XBMFILEHEADER, ownBuffer), 37},
+        {offsetof(XBMFILEHEADER, copyRows), 38},    {offsetof(XBMFILEHEADER, alphaCompressed), 39},
+        {offsetof(XBMFILEHEADER, alphaSize), 40},   {offsetof(XBMFILEHEADER, dataSize), 44},
         {offsetof(XBMFILEHEADER, reserved2), 48},
     };
     for (const Field& f : fields) EXPECT_EQ(f.offset, f.expected);
@@ -104,4 +104,4 @@ TEST(XbmHeader, LayoutAndRoundTrip)
     EXPECT_EQ(back.Read(bytes, 63), 0);
 }
 
-}  // namespace
+} // namespace

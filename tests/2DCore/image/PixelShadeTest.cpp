@@ -161,7 +161,7 @@ TEST(PixelShade, BlackPartialColourIsNeutral)
     EXPECT_GT(bright >> 11, 0x10);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -180,4 +180,4 @@ TEST(PixelShade, ThirtyTwoBitTables)
     EXPECT_EQ(static_cast<const uint32_t*>(copy.GetTable(1))[0x808080], normal[0x808080]);
 }
 
-}  // namespace
+} // namespace

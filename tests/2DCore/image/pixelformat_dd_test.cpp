@@ -91,7 +91,7 @@ TEST_F(RGB16Surface, PalettizedSurfaceEndsWithEmptyChannels)
     ASSERT_NE(s, nullptr);
     _RGB16 info = {};
     info.bMaxRed = 99;
-    info.DDGetRGB16(s);  // must return: a zero mask has no lowest bit
+    info.DDGetRGB16(s); // must return: a zero mask has no lowest bit
     s->Release();
     EXPECT_EQ(info.dwMaskRed, 0u);
     EXPECT_EQ(info.bMaxRed, 0);

@@ -13,8 +13,8 @@ using namespace kestu_test;
 
 namespace {
 
-using RunKernel = std::function<void(void* dst, const void* base, const uint32_t* rows, int width, int count,
-                                     int pitch, int skip)>;
+using RunKernel =
+    std::function<void(void* dst, const void* base, const uint32_t* rows, int width, int count, int pitch, int skip)>;
 
 // One sprite row of a single copy run holding `pixels`, painted over `under`
 // with the given left skip and visible width (pixels); returns the row.
@@ -63,12 +63,16 @@ uint16_t OneGraded(int grade, uint16_t src, uint16_t dst, uint8_t alpha)
 
 RunKernel WithLevel(void (*fn)(void*, const void*, const uint32_t*, int, int, int, int, int), int level)
 {
-    return [fn, level](void* d, const void* b, const uint32_t* r, int w, int n, int p, int s) { fn(d, b, r, w, n, p, s, level); };
+    return [fn, level](void* d, const void* b, const uint32_t* r, int w, int n, int p, int s) {
+        fn(d, b, r, w, n, p, s, level);
+    };
 }
 
 RunKernel WithMask(void (*fn)(void*, const void*, const uint32_t*, int, int, int, int, uint16_t), uint16_t mask)
 {
-    return [fn, mask](void* d, const void* b, const uint32_t* r, int w, int n, int p, int s) { fn(d, b, r, w, n, p, s, mask); };
+    return [fn, mask](void* d, const void* b, const uint32_t* r, int w, int n, int p, int s) {
+        fn(d, b, r, w, n, p, s, mask);
+    };
 }
 
 struct PixelCase {
@@ -125,12 +129,12 @@ TEST(KernelPixels, SixteenLevels)
         uint8_t alpha;
         uint16_t src, dst, expected;
     } cases[] = {
-        {0x0F, 0xFFFF, 0x1234, 0x1234},  // level 0 keeps the destination
-        {0xF0, 0xABCD, 0x1234, 0xABCD},  // level 15 writes the source
+        {0x0F, 0xFFFF, 0x1234, 0x1234}, // level 0 keeps the destination
+        {0xF0, 0xABCD, 0x1234, 0xABCD}, // level 15 writes the source
         {0x80, 0xF800, 0x0000, 15 << 11},
         {0x80, 0xFFFF, 0x0000, 0x7BEF},
         {0x10, 0xFFFF, 0x0000, (1 << 11) | (3 << 5) | 1},
-        {0x70, 0x0000, 0xFFFF, (17 << 11) | (35 << 5) | 17},  // 9/16 of the destination
+        {0x70, 0x0000, 0xFFFF, (17 << 11) | (35 << 5) | 17}, // 9/16 of the destination
     };
     for (const Case& c : cases) EXPECT_EQ(OneAlpha(BltRleAlpha565, c.src, c.dst, c.alpha), c.expected) << int(c.alpha);
     // 555: level 0 writes the destination back whole; blending drops bit 15.
@@ -148,7 +152,8 @@ TEST(KernelPixels, AlphaScaledByGrade)
     EXPECT_EQ(OneGraded(3, src, dst, 0xF0), atLevel(0x10));
     EXPECT_EQ(OneGraded(15, src, 0x1234, 0xF0), src);
     for (int alpha = 0; alpha < 256; alpha += 17) {
-        EXPECT_EQ(OneGraded(16, 0xABCD, 0x1234, uint8_t(alpha)), OneAlpha(BltRleAlpha565, 0xABCD, 0x1234, uint8_t(alpha)));
+        EXPECT_EQ(OneGraded(16, 0xABCD, 0x1234, uint8_t(alpha)),
+                  OneAlpha(BltRleAlpha565, 0xABCD, 0x1234, uint8_t(alpha)));
         EXPECT_EQ(OneGraded(0, 0xABCD, 0x1234, uint8_t(alpha)), 0x1234);
         EXPECT_EQ(OneGraded(1, 0xABCD, 0x1234, uint8_t(alpha)), 0x1234);
     }
@@ -160,8 +165,8 @@ TEST(KernelPixels, AlphaInto32Bits)
     s.alpha = {0, 255};
     uint32_t d[2] = {0xFF123456u, 0xFF000000u};
     BltRleAlpha32(d, s.runs.data(), s.RowEntry(0), s.alpha.data(), 4, 1, 8, 2, 0);
-    EXPECT_EQ(d[0], 0x00123456u);  // alpha 0 still rewrites, with alpha byte 0
-    EXPECT_EQ(d[1], 0x00F7FBF7u);  // 248 * 255 >> 8 = 247, 252 -> 251
+    EXPECT_EQ(d[0], 0x00123456u); // alpha 0 still rewrites, with alpha byte 0
+    EXPECT_EQ(d[1], 0x00F7FBF7u); // 248 * 255 >> 8 = 247, 252 -> 251
 }
 
 TEST(KernelRuns, LeftSkipAndCut)
@@ -299,7 +304,7 @@ TEST(KernelRaw, ShadeBlendAddsWithoutSaturation)
     uint16_t d[3] = {0x0841, 0x8000, 0x1111};
     BltShadeBlendKey16(d, src, 3, 1, 6, 6, identity.data(), identity.data(), 0x7777);
     EXPECT_EQ(std::vector<uint16_t>(d, d + 3), (std::vector<uint16_t>{0x1082, 0x0000, 0x1111}));
-    uint32_t d32 = 0xFF080808u;  // 565 0x0841
+    uint32_t d32 = 0xFF080808u; // 565 0x0841
     BltShadeBlendKey565To32(&d32, src, 1, 1, 4, 6, identity.data(), identity.data(), 0x7777);
     EXPECT_EQ(d32, 0xFF101010u);
 }
@@ -361,4 +366,4 @@ TEST(KernelRuns, EmptyRectanglesPaintNothing)
     EXPECT_EQ(d[1], 2);
 }
 
-}  // namespace
+} // namespace

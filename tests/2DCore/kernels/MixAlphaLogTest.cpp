@@ -40,4 +40,4 @@ TEST_F(MixedAlphaLog, OneTraceLinePer565Call)
     std::remove(path.c_str());
 }
 
-}  // namespace
+} // namespace

@@ -23,9 +23,9 @@ struct Effect {
     int level = 0;
     int grade = 0;
     uint32_t key = 0;
-    const uint16_t* table = nullptr;       // 65536 entries
-    const uint16_t* table2 = nullptr;      // 65536 entries
-    const uint16_t* colorTable = nullptr;  // 256 entries
+    const uint16_t* table = nullptr;      // 65536 entries
+    const uint16_t* table2 = nullptr;     // 65536 entries
+    const uint16_t* colorTable = nullptr; // 256 entries
     const uint16_t* const* levelTables = nullptr;
     std::vector<uint8_t> grid;
     int gridColumns = 0, cellWidth = 1, cellHeight = 1;
@@ -91,8 +91,8 @@ struct RleArgs {
 
 RleArgs ArgsOf(const Sprite& s, const ref::View& v, Canvas& c)
 {
-    return {c.At(0, 0), s.runs.data(), s.RowEntry(v.top), v.width * s.bytesPerPixel, v.rows, c.Pitch(),
-            v.left * s.bytesPerPixel};
+    return {c.At(0, 0), s.runs.data(), s.RowEntry(v.top),       v.width * s.bytesPerPixel,
+            v.rows,     c.Pitch(),     v.left * s.bytesPerPixel};
 }
 
 struct RleCase {
@@ -101,7 +101,7 @@ struct RleCase {
     int srcBytes;
     std::function<void(const Sprite&, const ref::View&, Canvas&, const Effect&)> kernel;
     std::function<void(const Sprite&, const ref::View&, Canvas&, const Effect&)> reference;
-    int turn = 0;  // 1 mirrored left to right, 2 upside down
+    int turn = 0; // 1 mirrored left to right, 2 upside down
 };
 
 // The rectangle's pixels mirrored (turn 1) or flipped (turn 2); its own inverse.
@@ -146,16 +146,17 @@ std::function<void(const Sprite&, const ref::View&, Canvas&, const Effect&)> Per
     };
 }
 
-#define RLE_KERNEL(call)                                                                  \
-    [](const Sprite& s, const ref::View& v, Canvas& c, [[maybe_unused]] const Effect& e) { \
-        const RleArgs a = ArgsOf(s, v, c);                                                 \
-        call;                                                                              \
+#define RLE_KERNEL(call)                                                                                               \
+    [](const Sprite& s, const ref::View& v, Canvas& c, [[maybe_unused]] const Effect& e) {                             \
+        const RleArgs a = ArgsOf(s, v, c);                                                                             \
+        call;                                                                                                          \
     }
 
-#define RLE_ALPHA(fn, ...) RLE_KERNEL(fn(a.dst, a.base, a.rows, s.AlphaRow(v.top), a.width, a.count, a.pitch, s.width, a.skip __VA_ARGS__))
+#define RLE_ALPHA(fn, ...)                                                                                             \
+    RLE_KERNEL(fn(a.dst, a.base, a.rows, s.AlphaRow(v.top), a.width, a.count, a.pitch, s.width, a.skip __VA_ARGS__))
 #define RLE_PLAIN(fn, ...) RLE_KERNEL(fn(a.dst, a.base, a.rows, a.width, a.count, a.pitch, a.skip __VA_ARGS__))
-#define RLE_COMPRESSED(fn)                                                                                    \
-    RLE_KERNEL(fn(a.dst, a.base, a.rows, s.alphaRuns.data(), s.AlphaRowEntry(v.top), a.width, a.count, a.pitch, \
+#define RLE_COMPRESSED(fn)                                                                                             \
+    RLE_KERNEL(fn(a.dst, a.base, a.rows, s.alphaRuns.data(), s.AlphaRowEntry(v.top), a.width, a.count, a.pitch,        \
                   s.width, a.skip))
 
 uint32_t Unchanged(const Sprite&, int, int, uint32_t d, const Effect&) { return d; }
@@ -185,42 +186,58 @@ std::vector<RleCase> RleCases()
         });
     };
 
-    cases.push_back({"RleCopy16", 2, 2, RLE_PLAIN(BltRleCopy16),
-                     PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect&) -> uint32_t { return s.Pixel(x, y); })});
+    cases.push_back(
+        {"RleCopy16", 2, 2, RLE_PLAIN(BltRleCopy16),
+         PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect&) -> uint32_t { return s.Pixel(x, y); })});
     cases.push_back({"RleCopy565To32", 4, 2, RLE_PLAIN(BltRleCopy565To32),
-                     PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect&) { return ref::Expand565To32(s.Pixel(x, y)); })});
+                     PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect&) {
+                         return ref::Expand565To32(s.Pixel(x, y));
+                     })});
     cases.push_back({"RleCopy565To4444", 2, 2, RLE_PLAIN(BltRleCopy565To4444),
-                     PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect&) -> uint32_t { return ref::To4444(s.Pixel(x, y)); })});
+                     PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect&) -> uint32_t {
+                         return ref::To4444(s.Pixel(x, y));
+                     })});
     cases.push_back({"RleSourceFilter16", 2, 2, RLE_PLAIN(BltRleSourceFilter16, , e.mask),
-                     PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect& e) -> uint32_t { return s.Pixel(x, y) & e.mask; })});
+                     PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect& e) -> uint32_t {
+                         return s.Pixel(x, y) & e.mask;
+                     })});
     cases.push_back({"RleSourceFilter32Nop", 4, 2, RLE_PLAIN(BltRleSourceFilter32Nop, , e.mask), PerPixel(Unchanged)});
 
     cases.push_back({"RleAlpha565", 2, 2, RLE_ALPHA(BltRleAlpha565), alpha16(true, false, false)});
     cases.push_back({"RleAlpha555", 2, 2, RLE_ALPHA(BltRleAlpha555), alpha16(false, false, false)});
     cases.push_back({"RleAlpha32", 4, 2, RLE_ALPHA(BltRleAlpha32),
-                     PerPixel([](const Sprite& s, int x, int y, uint32_t d, const Effect&) { return ref::Blend32(s.Pixel(x, y), d, s.Alpha(x, y)); })});
+                     PerPixel([](const Sprite& s, int x, int y, uint32_t d, const Effect&) {
+                         return ref::Blend32(s.Pixel(x, y), d, s.Alpha(x, y));
+                     })});
     cases.push_back({"RleAlphaCompressed565", 2, 2, RLE_COMPRESSED(BltRleAlphaCompressed565), compressed16(true)});
     cases.push_back({"RleAlphaCompressed555", 2, 2, RLE_COMPRESSED(BltRleAlphaCompressed555), compressed16(false)});
     cases.push_back({"RleAlphaCompressed32", 4, 2, RLE_COMPRESSED(BltRleAlphaCompressed32),
                      PerPixel([](const Sprite& s, int x, int y, uint32_t d, const Effect&) {
                          return s.Covered(x, y) ? ref::Blend32(s.Pixel(x, y), d, s.Alpha(x, y)) : d;
                      })});
-    cases.push_back({"RleAlphaSourceFilter565", 2, 2, RLE_ALPHA(BltRleAlphaSourceFilter565, , e.mask), alpha16(true, true, false)});
-    cases.push_back({"RleAlphaSourceFilter555", 2, 2, RLE_ALPHA(BltRleAlphaSourceFilter555, , e.mask), alpha16(false, true, false)});
-    cases.push_back({"RleAlphaSourceFilter32Nop", 4, 2, RLE_ALPHA(BltRleAlphaSourceFilter32Nop, , e.mask), PerPixel(Unchanged)});
+    cases.push_back(
+        {"RleAlphaSourceFilter565", 2, 2, RLE_ALPHA(BltRleAlphaSourceFilter565, , e.mask), alpha16(true, true, false)});
+    cases.push_back({"RleAlphaSourceFilter555", 2, 2, RLE_ALPHA(BltRleAlphaSourceFilter555, , e.mask),
+                     alpha16(false, true, false)});
+    cases.push_back(
+        {"RleAlphaSourceFilter32Nop", 4, 2, RLE_ALPHA(BltRleAlphaSourceFilter32Nop, , e.mask), PerPixel(Unchanged)});
     cases.push_back({"RleAlphaReserved565Nop", 2, 2, RLE_ALPHA(BltRleAlphaReserved565Nop), PerPixel(Unchanged)});
     cases.push_back({"RleAlphaReserved555Nop", 2, 2, RLE_ALPHA(BltRleAlphaReserved555Nop), PerPixel(Unchanged)});
     cases.push_back({"RleAlphaReserved32Nop", 4, 2, RLE_ALPHA(BltRleAlphaReserved32Nop), PerPixel(Unchanged)});
-    cases.push_back({"RleAlphaTransGrade565", 2, 2, RLE_ALPHA(BltRleAlphaTransGrade565, , e.grade), alpha16(true, false, true)});
-    cases.push_back({"RleAlphaTransGrade555", 2, 2, RLE_ALPHA(BltRleAlphaTransGrade555, , e.grade), alpha16(false, false, true)});
-    cases.push_back({"RleAlphaTransGrade32Nop", 4, 2, RLE_ALPHA(BltRleAlphaTransGrade32Nop, , e.grade), PerPixel(Unchanged)});
+    cases.push_back(
+        {"RleAlphaTransGrade565", 2, 2, RLE_ALPHA(BltRleAlphaTransGrade565, , e.grade), alpha16(true, false, true)});
+    cases.push_back(
+        {"RleAlphaTransGrade555", 2, 2, RLE_ALPHA(BltRleAlphaTransGrade555, , e.grade), alpha16(false, false, true)});
+    cases.push_back(
+        {"RleAlphaTransGrade32Nop", 4, 2, RLE_ALPHA(BltRleAlphaTransGrade32Nop, , e.grade), PerPixel(Unchanged)});
 
     cases.push_back({"RleAlphaColorTable16", 2, 2, RLE_ALPHA(BltRleAlphaColorTable16, , e.colorTable),
                      PerPixel([](const Sprite& s, int x, int y, uint32_t d, const Effect& e) -> uint32_t {
                          const uint8_t b = s.Alpha(x, y);
                          return b ? e.colorTable[b] : d;
                      })});
-    cases.push_back({"RleAlphaColorTable32Nop", 4, 2, RLE_ALPHA(BltRleAlphaColorTable32Nop, , e.colorTable), PerPixel(Unchanged)});
+    cases.push_back(
+        {"RleAlphaColorTable32Nop", 4, 2, RLE_ALPHA(BltRleAlphaColorTable32Nop, , e.colorTable), PerPixel(Unchanged)});
 
     for (bool is565 : {true, false}) {
         cases.push_back({is565 ? "RleEnhance565" : "RleEnhance555", 2, 2,
@@ -238,13 +255,14 @@ std::vector<RleCase> RleCases()
                          PerPixel([is565](const Sprite& s, int x, int y, uint32_t, const Effect&) -> uint32_t {
                              return ref::Grey(s.Pixel(x, y), is565);
                          })});
-        cases.push_back({is565 ? "RleHalf565" : "RleHalf555", 2, 2, is565 ? RLE_PLAIN(BltRleHalf565) : RLE_PLAIN(BltRleHalf555),
-                         half(is565)});
-        cases.push_back({is565 ? "RlePixelShadeHalf565" : "RlePixelShadeHalf555", 2, 2,
-                         is565 ? RLE_PLAIN(BltRlePixelShadeHalf565, , e.table) : RLE_PLAIN(BltRlePixelShadeHalf555, , e.table),
-                         PerPixel([is565](const Sprite& s, int x, int y, uint32_t d, const Effect& e) -> uint32_t {
-                             return ref::Half(e.table[s.Pixel(x, y)], static_cast<uint16_t>(d), is565);
-                         })});
+        cases.push_back({is565 ? "RleHalf565" : "RleHalf555", 2, 2,
+                         is565 ? RLE_PLAIN(BltRleHalf565) : RLE_PLAIN(BltRleHalf555), half(is565)});
+        cases.push_back(
+            {is565 ? "RlePixelShadeHalf565" : "RlePixelShadeHalf555", 2, 2,
+             is565 ? RLE_PLAIN(BltRlePixelShadeHalf565, , e.table) : RLE_PLAIN(BltRlePixelShadeHalf555, , e.table),
+             PerPixel([is565](const Sprite& s, int x, int y, uint32_t d, const Effect& e) -> uint32_t {
+                 return ref::Half(e.table[s.Pixel(x, y)], static_cast<uint16_t>(d), is565);
+             })});
     }
     cases.push_back({"RleEnhance32Nop", 4, 2, RLE_PLAIN(BltRleEnhance32Nop, , e.level), PerPixel(Unchanged)});
     cases.push_back({"RleTransGrade32Nop", 4, 2, RLE_PLAIN(BltRleTransGrade32Nop, , e.grade), PerPixel(Unchanged)});
@@ -254,32 +272,46 @@ std::vector<RleCase> RleCases()
                      })});
     cases.push_back({"RleHalf32Nop", 4, 2, RLE_PLAIN(BltRleHalf32Nop), PerPixel(Unchanged)});
     cases.push_back({"RlePixelShade16", 2, 2, RLE_PLAIN(BltRlePixelShade16, , e.table),
-                     PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect& e) -> uint32_t { return e.table[s.Pixel(x, y)]; })});
+                     PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect& e) -> uint32_t {
+                         return e.table[s.Pixel(x, y)];
+                     })});
     cases.push_back({"RlePixelShade32Nop", 4, 2, RLE_PLAIN(BltRlePixelShade32Nop, , e.table), PerPixel(Unchanged)});
-    cases.push_back({"RlePixelShadeHalf32Nop", 4, 2, RLE_PLAIN(BltRlePixelShadeHalf32Nop, , e.table), PerPixel(Unchanged)});
-    cases.push_back({"RleABLight16", 2, 2,
-                     RLE_PLAIN(BltRleABLight16, , e.grid.data(), e.gridColumns, e.cellWidth, e.cellHeight, e.levelTables),
-                     [](const Sprite& s, const ref::View& v, Canvas& c, const Effect& e) {
-                         ForEachOpaque(s, v, [&](int dx, int dy, int sx, int sy) {
-                             const uint8_t level = e.grid[(dy / e.cellHeight) * e.gridColumns + dx / e.cellWidth];
-                             c.Set(dx, dy, e.levelTables[level][s.Pixel(sx, sy)]);
-                         });
-                     }});
-    cases.push_back({"RleABLight32Nop", 4, 2,
-                     RLE_PLAIN(BltRleABLight32Nop, , e.grid.data(), e.gridColumns, e.cellWidth, e.cellHeight, e.levelTables),
-                     PerPixel(Unchanged)});
+    cases.push_back(
+        {"RlePixelShadeHalf32Nop", 4, 2, RLE_PLAIN(BltRlePixelShadeHalf32Nop, , e.table), PerPixel(Unchanged)});
+    cases.push_back(
+        {"RleABLight16", 2, 2,
+         RLE_PLAIN(BltRleABLight16, , e.grid.data(), e.gridColumns, e.cellWidth, e.cellHeight, e.levelTables),
+         [](const Sprite& s, const ref::View& v, Canvas& c, const Effect& e) {
+             ForEachOpaque(s, v, [&](int dx, int dy, int sx, int sy) {
+                 const uint8_t level = e.grid[(dy / e.cellHeight) * e.gridColumns + dx / e.cellWidth];
+                 c.Set(dx, dy, e.levelTables[level][s.Pixel(sx, sy)]);
+             });
+         }});
+    cases.push_back(
+        {"RleABLight32Nop", 4, 2,
+         RLE_PLAIN(BltRleABLight32Nop, , e.grid.data(), e.gridColumns, e.cellWidth, e.cellHeight, e.levelTables),
+         PerPixel(Unchanged)});
     cases.push_back({"RleColorTable16", 2, 1, RLE_PLAIN(BltRleColorTable16, , e.colorTable),
-                     PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect& e) -> uint32_t { return e.colorTable[s.Pixel(x, y)]; })});
-    cases.push_back({"RleColorTable32Nop", 4, 1, RLE_PLAIN(BltRleColorTable32Nop, , e.colorTable), PerPixel(Unchanged)});
+                     PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect& e) -> uint32_t {
+                         return e.colorTable[s.Pixel(x, y)];
+                     })});
+    cases.push_back(
+        {"RleColorTable32Nop", 4, 1, RLE_PLAIN(BltRleColorTable32Nop, , e.colorTable), PerPixel(Unchanged)});
     auto maskedHalf = [](uint16_t a, uint16_t b, const Effect& e) -> uint16_t { return ref::MaskedHalf(a, b, e.mask); };
-    cases.push_back({"RleSourceFilterHalf16", 2, 2, RLE_PLAIN(BltRleSourceFilterHalf16, , e.mask), PairRule(maskedHalf)});
-    cases.push_back({"RleSourceFilterHalf32Nop", 4, 2, RLE_PLAIN(BltRleSourceFilterHalf32Nop, , e.mask), PerPixel(Unchanged)});
+    cases.push_back(
+        {"RleSourceFilterHalf16", 2, 2, RLE_PLAIN(BltRleSourceFilterHalf16, , e.mask), PairRule(maskedHalf)});
+    cases.push_back(
+        {"RleSourceFilterHalf32Nop", 4, 2, RLE_PLAIN(BltRleSourceFilterHalf32Nop, , e.mask), PerPixel(Unchanged)});
 
     // Mirrored and upside-down members: the plain reference on the turned rectangle.
-    auto copy = PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect&) -> uint32_t { return s.Pixel(x, y); });
-    auto filter = PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect& e) -> uint32_t { return s.Pixel(x, y) & e.mask; });
+    auto copy =
+        PerPixel([](const Sprite& s, int x, int y, uint32_t, const Effect&) -> uint32_t { return s.Pixel(x, y); });
+    auto filter = PerPixel(
+        [](const Sprite& s, int x, int y, uint32_t, const Effect& e) -> uint32_t { return s.Pixel(x, y) & e.mask; });
     auto grey = [](bool is565) {
-        return PerPixel([is565](const Sprite& s, int x, int y, uint32_t, const Effect&) -> uint32_t { return ref::Grey(s.Pixel(x, y), is565); });
+        return PerPixel([is565](const Sprite& s, int x, int y, uint32_t, const Effect&) -> uint32_t {
+            return ref::Grey(s.Pixel(x, y), is565);
+        });
     };
     auto greyHalf = [](bool is565) {
         return [is565](uint16_t a, uint16_t b, const Effect&) -> uint16_t {
@@ -287,7 +319,9 @@ std::vector<RleCase> RleCases()
             return static_cast<uint16_t>(is565 ? v | (v << 6) | (v << 11) : v | (v << 5) | (v << 10));
         };
     };
-    auto halfPair = [](bool is565) { return [is565](uint16_t a, uint16_t b, const Effect&) { return ref::Half(a, b, is565); }; };
+    auto halfPair = [](bool is565) {
+        return [is565](uint16_t a, uint16_t b, const Effect&) { return ref::Half(a, b, is565); };
+    };
     auto gradePair = [](bool is565) {
         return [is565](uint16_t a, uint16_t b, const Effect& e) { return ref::Grade(a, b, e.grade, is565); };
     };
@@ -303,10 +337,14 @@ std::vector<RleCase> RleCases()
     cases.push_back({"RleAlphaMirrorH555", 2, 2, RLE_ALPHA(BltRleAlphaMirrorH555), alpha16(false, false, false), 1});
     cases.push_back({"RleAlphaFlipV565", 2, 2, RLE_ALPHA(BltRleAlphaFlipV565), alpha16(true, false, false), 2});
     cases.push_back({"RleAlphaFlipV555", 2, 2, RLE_ALPHA(BltRleAlphaFlipV555), alpha16(false, false, false), 2});
-    cases.push_back({"RleAlphaCompressedMirrorH565", 2, 2, RLE_COMPRESSED(BltRleAlphaCompressedMirrorH565), compressed16(true), 1});
-    cases.push_back({"RleAlphaCompressedMirrorH555", 2, 2, RLE_COMPRESSED(BltRleAlphaCompressedMirrorH555), compressed16(false), 1});
-    cases.push_back({"RleAlphaCompressedFlipV565", 2, 2, RLE_COMPRESSED(BltRleAlphaCompressedFlipV565), compressed16(true), 2});
-    cases.push_back({"RleAlphaCompressedFlipV555", 2, 2, RLE_COMPRESSED(BltRleAlphaCompressedFlipV555), compressed16(false), 2});
+    cases.push_back(
+        {"RleAlphaCompressedMirrorH565", 2, 2, RLE_COMPRESSED(BltRleAlphaCompressedMirrorH565), compressed16(true), 1});
+    cases.push_back({"RleAlphaCompressedMirrorH555", 2, 2, RLE_COMPRESSED(BltRleAlphaCompressedMirrorH555),
+                     compressed16(false), 1});
+    cases.push_back(
+        {"RleAlphaCompressedFlipV565", 2, 2, RLE_COMPRESSED(BltRleAlphaCompressedFlipV565), compressed16(true), 2});
+    cases.push_back(
+        {"RleAlphaCompressedFlipV555", 2, 2, RLE_COMPRESSED(BltRleAlphaCompressedFlipV555), compressed16(false), 2});
     cases.push_back({"RleGrayHalf565", 2, 2, RLE_PLAIN(BltRleGrayHalf565), PairRule(greyHalf(true))});
     cases.push_back({"RleGrayHalf555", 2, 2, RLE_PLAIN(BltRleGrayHalf555), PairRule(greyHalf(false))});
     cases.push_back({"RleGrayHalf32Nop", 4, 2, RLE_PLAIN(BltRleGrayHalf32Nop), PerPixel(Unchanged)});
@@ -318,12 +356,18 @@ std::vector<RleCase> RleCases()
     cases.push_back({"RleHalfMirrorH555", 2, 2, RLE_PLAIN(BltRleHalfMirrorH555), PairRule(halfPair(false)), 1});
     cases.push_back({"RleHalfFlipV565", 2, 2, RLE_PLAIN(BltRleHalfFlipV565), PairRule(halfPair(true)), 2});
     cases.push_back({"RleHalfFlipV555", 2, 2, RLE_PLAIN(BltRleHalfFlipV555), PairRule(halfPair(false)), 2});
-    cases.push_back({"RleTransGradeMirrorH565", 2, 2, RLE_PLAIN(BltRleTransGradeMirrorH565, , e.grade), PairRule(gradePair(true)), 1});
-    cases.push_back({"RleTransGradeMirrorH555", 2, 2, RLE_PLAIN(BltRleTransGradeMirrorH555, , e.grade), PairRule(gradePair(false)), 1});
-    cases.push_back({"RleTransGradeFlipV565", 2, 2, RLE_PLAIN(BltRleTransGradeFlipV565, , e.grade), PairRule(gradePair(true)), 2});
-    cases.push_back({"RleTransGradeFlipV555", 2, 2, RLE_PLAIN(BltRleTransGradeFlipV555, , e.grade), PairRule(gradePair(false)), 2});
-    cases.push_back({"RleSourceFilterHalfMirrorH16", 2, 2, RLE_PLAIN(BltRleSourceFilterHalfMirrorH16, , e.mask), PairRule(maskedHalf), 1});
-    cases.push_back({"RleSourceFilterHalfFlipV16", 2, 2, RLE_PLAIN(BltRleSourceFilterHalfFlipV16, , e.mask), PairRule(maskedHalf), 2});
+    cases.push_back({"RleTransGradeMirrorH565", 2, 2, RLE_PLAIN(BltRleTransGradeMirrorH565, , e.grade),
+                     PairRule(gradePair(true)), 1});
+    cases.push_back({"RleTransGradeMirrorH555", 2, 2, RLE_PLAIN(BltRleTransGradeMirrorH555, , e.grade),
+                     PairRule(gradePair(false)), 1});
+    cases.push_back(
+        {"RleTransGradeFlipV565", 2, 2, RLE_PLAIN(BltRleTransGradeFlipV565, , e.grade), PairRule(gradePair(true)), 2});
+    cases.push_back(
+        {"RleTransGradeFlipV555", 2, 2, RLE_PLAIN(BltRleTransGradeFlipV555, , e.grade), PairRule(gradePair(false)), 2});
+    cases.push_back({"RleSourceFilterHalfMirrorH16", 2, 2, RLE_PLAIN(BltRleSourceFilterHalfMirrorH16, , e.mask),
+                     PairRule(maskedHalf), 1});
+    cases.push_back({"RleSourceFilterHalfFlipV16", 2, 2, RLE_PLAIN(BltRleSourceFilterHalfFlipV16, , e.mask),
+                     PairRule(maskedHalf), 2});
 
     // Mixed alpha: the plane's byte picks a table colour, then half over the destination unless equal.
     auto mix = [](bool is565) {
@@ -332,8 +376,9 @@ std::vector<RleCase> RleCases()
             return c == d ? d : ref::Half(c, static_cast<uint16_t>(d), is565);
         });
     };
-#define RLE_MIX(fn) \
-    RLE_KERNEL(fn(a.dst, a.base, a.rows, s.alphaRuns.data(), v.top, a.width, a.count, a.pitch, s.width, a.skip, e.colorTable))
+#define RLE_MIX(fn)                                                                                                    \
+    RLE_KERNEL(fn(a.dst, a.base, a.rows, s.alphaRuns.data(), v.top, a.width, a.count, a.pitch, s.width, a.skip,        \
+                  e.colorTable))
     cases.push_back({"RleMixAlpha565", 2, 2, RLE_MIX(BltRleMixAlpha565), mix(true)});
     cases.push_back({"RleMixAlpha555", 2, 2, RLE_MIX(BltRleMixAlpha555), mix(false)});
     cases.push_back({"RleMixAlpha32Nop", 4, 2, RLE_MIX(BltRleMixAlpha32Nop), PerPixel(Unchanged)});
@@ -395,9 +440,9 @@ struct RawCase {
     std::function<uint32_t(uint32_t s, uint32_t d, int x, int y, const Effect&)> pixel;
 };
 
-#define RAW_KERNEL(fn, ...)                                                                                         \
-    [](const RawImage& img, int sx, int sy, Canvas& c, [[maybe_unused]] const Effect& e) {                          \
-        fn(c.At(0, 0), img.At(sx, sy), c.width, c.height, c.Pitch(), img.Pitch() __VA_ARGS__);                      \
+#define RAW_KERNEL(fn, ...)                                                                                            \
+    [](const RawImage& img, int sx, int sy, Canvas& c, [[maybe_unused]] const Effect& e) {                             \
+        fn(c.At(0, 0), img.At(sx, sy), c.width, c.height, c.Pitch(), img.Pitch() __VA_ARGS__);                         \
     }
 
 std::vector<RawCase> RawCases()
@@ -425,10 +470,12 @@ std::vector<RawCase> RawCases()
                      keyed16([](uint32_t s, uint32_t, int, int, const Effect&) { return s; })});
     cases.push_back({"ColorKey32", 4, 4, RAW_KERNEL(BltColorKey32, , 32, e.key),
                      keyed([](uint32_t s, uint32_t, int, int, const Effect&) { return s; })});
-    cases.push_back({"ColorKey565To32", 4, 2, RAW_KERNEL(BltColorKey565To32, , 16, e.key),
-                     keyed16([](uint32_t s, uint32_t, int, int, const Effect&) { return ref::Expand565To32(uint16_t(s)); })});
-    cases.push_back({"ColorKey565To4444", 2, 2, RAW_KERNEL(BltColorKey565To4444, , 16, e.key),
-                     keyed16([](uint32_t s, uint32_t, int, int, const Effect&) -> uint32_t { return ref::To4444(uint16_t(s)); })});
+    cases.push_back(
+        {"ColorKey565To32", 4, 2, RAW_KERNEL(BltColorKey565To32, , 16, e.key),
+         keyed16([](uint32_t s, uint32_t, int, int, const Effect&) { return ref::Expand565To32(uint16_t(s)); })});
+    cases.push_back(
+        {"ColorKey565To4444", 2, 2, RAW_KERNEL(BltColorKey565To4444, , 16, e.key),
+         keyed16([](uint32_t s, uint32_t, int, int, const Effect&) -> uint32_t { return ref::To4444(uint16_t(s)); })});
     cases.push_back({"ColorKey32SetAlpha", 4, 4, RAW_KERNEL(BltColorKey32SetAlpha, , 32, e.key),
                      keyed([](uint32_t s, uint32_t, int, int, const Effect&) { return s | 0xFF000000u; })});
     cases.push_back({"ShadeBlendKey16", 2, 2, RAW_KERNEL(BltShadeBlendKey16, , e.table, e.table2, e.key),
@@ -441,7 +488,8 @@ std::vector<RawCase> RawCases()
                      })});
     for (bool is565 : {true, false}) {
         cases.push_back({is565 ? "TransGradeKey565" : "TransGradeKey555", 2, 2,
-                         is565 ? RAW_KERNEL(BltTransGradeKey565, , e.grade, e.key) : RAW_KERNEL(BltTransGradeKey555, , e.grade, e.key),
+                         is565 ? RAW_KERNEL(BltTransGradeKey565, , e.grade, e.key)
+                               : RAW_KERNEL(BltTransGradeKey555, , e.grade, e.key),
                          keyed16([is565](uint32_t s, uint32_t d, int, int, const Effect& e) -> uint32_t {
                              return ref::Grade(uint16_t(s), uint16_t(d), e.grade, is565);
                          })});
@@ -457,8 +505,9 @@ std::vector<RawCase> RawCases()
                      [](uint32_t, uint32_t d, int, int, const Effect&) { return d; }});
     cases.push_back({"ABLightKey16", 2, 2,
                      [](const RawImage& img, int sx, int sy, Canvas& c, const Effect& e) {
-                         BltABLightKey16(c.At(0, 0), img.At(sx, sy), c.width, c.height, c.Pitch(), img.Pitch(), img.Pitch(),
-                                         e.grid.data(), e.gridColumns, e.cellWidth, e.cellHeight, e.levelTables, e.key);
+                         BltABLightKey16(c.At(0, 0), img.At(sx, sy), c.width, c.height, c.Pitch(), img.Pitch(),
+                                         img.Pitch(), e.grid.data(), e.gridColumns, e.cellWidth, e.cellHeight,
+                                         e.levelTables, e.key);
                      },
                      keyed16([](uint32_t s, uint32_t, int x, int y, const Effect& e) -> uint32_t {
                          return e.levelTables[e.grid[(y / e.cellHeight) * e.gridColumns + x / e.cellWidth]][s];
@@ -505,4 +554,4 @@ TEST_P(RawRandom, MatchesReference)
 INSTANTIATE_TEST_SUITE_P(Kernels, RawRandom, testing::ValuesIn(RawCases()),
                          [](const testing::TestParamInfo<RawCase>& info) { return info.param.name; });
 
-}  // namespace
+} // namespace

@@ -67,7 +67,7 @@ uint16_t Join(Channels c, bool is565)
 
 int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
-}  // namespace
+} // namespace
 
 uint16_t Blend16(uint16_t s, uint16_t d, int level, bool is565)
 {
@@ -111,10 +111,7 @@ int ScaleByGrade(int a, int g)
     }
 }
 
-uint16_t Grade(uint16_t s, uint16_t d, int grade, bool is565)
-{
-    return Blend16(s, d, grade >= 15 ? 15 : grade, is565);
-}
+uint16_t Grade(uint16_t s, uint16_t d, int grade, bool is565) { return Blend16(s, d, grade >= 15 ? 15 : grade, is565); }
 
 namespace {
 
@@ -155,7 +152,7 @@ unsigned EnhanceField(unsigned c, unsigned m, int k)
     }
 }
 
-}  // namespace
+} // namespace
 
 uint16_t Enhance(uint16_t p, int level, bool is565)
 {
@@ -186,4 +183,4 @@ uint16_t MaskedHalf(uint16_t s, uint16_t d, uint16_t m)
     return static_cast<uint16_t>((((uint32_t(s) & m) + (uint32_t(d) & m)) >> 1) & m);
 }
 
-}  // namespace kestu_test::ref
+} // namespace kestu_test::ref

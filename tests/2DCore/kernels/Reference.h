@@ -42,4 +42,4 @@ uint16_t Grey(uint16_t p, bool is565);
 uint16_t Half(uint16_t s, uint16_t d, bool is565);
 uint16_t MaskedHalf(uint16_t s, uint16_t d, uint16_t mask);
 
-}  // namespace kestu_test::ref
+} // namespace kestu_test::ref

@@ -13,7 +13,7 @@ using namespace kestu_test;
 
 namespace {
 
-constexpr int kSize = 21;  // destination side; the point is its centre
+constexpr int kSize = 21; // destination side; the point is its centre
 constexpr uint16_t kBack = 0x7777;
 
 struct Screen {
@@ -23,12 +23,10 @@ struct Screen {
 };
 
 // 4 x 3 sprite with a transparent gap in its middle row.
-Sprite Sample()
-{
-    return MakeSprite(4, {{0, 4}, {0, 1, 2, 1}, {0, 4}}, {1, 2, 3, 4, 5, 0, 0, 8, 9, 10, 11, 12});
-}
+Sprite Sample() { return MakeSprite(4, {{0, 4}, {0, 1, 2, 1}, {0, 4}}, {1, 2, 3, 4, 5, 0, 0, 8, 9, 10, 11, 12}); }
 
-void Rotate(Screen& screen, const Sprite& s, float angle, float spread, int l = -10, int r = 11, int t = -10, int b = 11)
+void Rotate(Screen& screen, const Sprite& s, float angle, float spread, int l = -10, int r = 11, int t = -10,
+            int b = 11)
 {
     BltRleRotate16(screen.Centre(), s.runs.data(), s.RowEntry(0), s.width, s.height, kSize * 2, l, r, t, b, angle,
                    spread);
@@ -41,7 +39,7 @@ TEST(Rotate, AngleZeroIsAPlainCentredPaint)
     Rotate(screen, s, 0.0f, 0.0f);
     for (int y = -10; y <= 10; ++y)
         for (int x = -10; x <= 10; ++x) {
-            const int sx = x + 2, sy = y + 1;  // hw = 2, hh = 1
+            const int sx = x + 2, sy = y + 1; // hw = 2, hh = 1
             const bool inside = sx >= 0 && sx < 4 && sy >= 0 && sy < 3 && s.Opaque(sx, sy);
             EXPECT_EQ(screen.At(x, y), inside ? s.Pixel(sx, sy) : kBack) << x << "," << y;
         }
@@ -58,7 +56,7 @@ TEST(Rotate, QuarterTurnIsCounterClockwise)
             if (s.Opaque(col, row)) {
                 EXPECT_EQ(screen.At(row - 1, -(col - 2)), s.Pixel(col, row)) << col << "," << row;
             }
-    EXPECT_EQ(screen.At(0, 0), kBack);  // source (2, 1) is transparent
+    EXPECT_EQ(screen.At(0, 0), kBack); // source (2, 1) is transparent
 }
 
 TEST(Rotate, SpreadWritesTheNeighbour)
@@ -150,4 +148,4 @@ TEST(Rotate, MatchesTheExtendedPrecisionDefinitionExactly)
         }
 }
 
-}  // namespace
+} // namespace

@@ -15,7 +15,7 @@ constexpr uint16_t kKey = 0xF81F;
 TEST(Silhouette, OnePixelSoftensItsFourNeighbours)
 {
     std::vector<uint16_t> src(25, kKey);
-    src[12] = 0xFFFF;  // centre of 5 x 5
+    src[12] = 0xFFFF; // centre of 5 x 5
     std::vector<uint16_t> d(25, 0x0000);
     BltSoftSilhouette565(d.data(), src.data(), 5, 5, 10, 10, 16, kKey, 0x1234);
     for (int i = 0; i < 25; ++i) {
@@ -38,7 +38,7 @@ TEST(Silhouette, SharedNeighbourBlendsOncePerPainter)
     src[5 + 3] = 0x001F;
     std::vector<uint16_t> d(15, 0);
     BltSoftSilhouette565(d.data(), src.data(), 5, 3, 10, 10, 16, kKey, 0x8000);
-    EXPECT_EQ(d[5 + 2], (0x1F / 2 + 0x1F) / 2);  // 15, then (31 + 15) / 2
+    EXPECT_EQ(d[5 + 2], (0x1F / 2 + 0x1F) / 2); // 15, then (31 + 15) / 2
 }
 
 TEST(Silhouette, FlatAndTwoColour)
@@ -121,7 +121,7 @@ TEST(RunConvert, ConvertsOnlyPixelBytes)
         expected[at] = static_cast<uint8_t>(v);
         expected[at + 1] = static_cast<uint8_t>(v >> 8);
     };
-    const size_t row1 = 8 + 2;  // table, then row 0's skip
+    const size_t row1 = 8 + 2; // table, then row 0's skip
     put(row1 + 4, 0x7FFF);
     put(row1 + 6, 0x0000);
     put(row1 + 8, 0x7C00);
@@ -146,7 +146,7 @@ TEST(MixedAlpha, ByteLookupBySpans)
 {
     Sprite s = MakeSprite(10, {{0, 10}}, std::vector<uint16_t>(10, 1));
     s.alpha = {0, 1, 2, 3, 0, 5, 6, 7, 8, 9};
-    SetCompressedAlpha(s, {{1, 3, 1, 2, 3}});  // spans at 1-3 and 5-6; the rest skips past the width
+    SetCompressedAlpha(s, {{1, 3, 1, 2, 3}}); // spans at 1-3 and 5-6; the rest skips past the width
     struct Case {
         int column, found, value;
     } cases[] = {{0, 0, 0}, {1, 1, 1}, {3, 1, 3}, {4, 0, 0}, {5, 1, 5}, {6, 1, 6}, {7, 0, 0}, {9, 0, 0}};
@@ -157,4 +157,4 @@ TEST(MixedAlpha, ByteLookupBySpans)
     }
 }
 
-}  // namespace
+} // namespace

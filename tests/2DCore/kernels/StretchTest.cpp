@@ -94,7 +94,7 @@ TEST(StretchRaw, WorkedSizes)
 // where the kernels cut them.
 struct Segment {
     bool run;
-    int first, length;  // source columns
+    int first, length; // source columns
 };
 
 std::vector<Segment> Segments(const Sprite& s, int row, int left, int width, bool byAlphaSpans)
@@ -103,8 +103,8 @@ std::vector<Segment> Segments(const Sprite& s, int row, int left, int width, boo
     for (int x = left; x < left + width; ++x) {
         const bool opaque = s.Opaque(x, row);
         const bool run = opaque && (!byAlphaSpans || s.Covered(x, row));
-        bool boundary = x == left || out.back().run != run || (opaque && s.RunStart(x, row)) ||
-                        (!opaque && s.SkipStart(x, row));
+        bool boundary =
+            x == left || out.back().run != run || (opaque && s.RunStart(x, row)) || (!opaque && s.SkipStart(x, row));
         if (byAlphaSpans && opaque && x > left && s.Opaque(x - 1, row) &&
             (s.Covered(x, row) != s.Covered(x - 1, row) || (s.Covered(x, row) && s.SpanStart(x, row))))
             boundary = true;
@@ -148,21 +148,27 @@ TEST_P(RleStretch, RandomMatchesSegments)
         const int pitch = actual.Pitch();
         void* d = actual.At(0, 0);
         switch (kind) {
-        case Kind::Plain: BltRleStretch16(d, s.runs.data(), s.RowEntry(top), 2 * dw, dh, 2 * width, rows, pitch, 2 * left); break;
-        case Kind::To32: BltRleStretch565To32(d, s.runs.data(), s.RowEntry(top), 2 * dw, dh, 2 * width, rows, pitch, 2 * left); break;
+        case Kind::Plain:
+            BltRleStretch16(d, s.runs.data(), s.RowEntry(top), 2 * dw, dh, 2 * width, rows, pitch, 2 * left);
+            break;
+        case Kind::To32:
+            BltRleStretch565To32(d, s.runs.data(), s.RowEntry(top), 2 * dw, dh, 2 * width, rows, pitch, 2 * left);
+            break;
         case Kind::Alpha565:
-            BltRleStretchAlpha565(d, s.runs.data(), s.RowEntry(top), s.AlphaRow(top), 2 * dw, dh, 2 * width, rows, w, pitch, 2 * left);
+            BltRleStretchAlpha565(d, s.runs.data(), s.RowEntry(top), s.AlphaRow(top), 2 * dw, dh, 2 * width, rows, w,
+                                  pitch, 2 * left);
             break;
         case Kind::Alpha555:
-            BltRleStretchAlpha555(d, s.runs.data(), s.RowEntry(top), s.AlphaRow(top), 2 * dw, dh, 2 * width, rows, w, pitch, 2 * left);
+            BltRleStretchAlpha555(d, s.runs.data(), s.RowEntry(top), s.AlphaRow(top), 2 * dw, dh, 2 * width, rows, w,
+                                  pitch, 2 * left);
             break;
         case Kind::Compressed565:
-            BltRleStretchAlphaCompressed565(d, s.runs.data(), s.RowEntry(top), s.alphaRuns.data(), s.AlphaRowEntry(top), 2 * dw,
-                                            dh, 2 * width, rows, w, pitch, 2 * left);
+            BltRleStretchAlphaCompressed565(d, s.runs.data(), s.RowEntry(top), s.alphaRuns.data(), s.AlphaRowEntry(top),
+                                            2 * dw, dh, 2 * width, rows, w, pitch, 2 * left);
             break;
         case Kind::Compressed555:
-            BltRleStretchAlphaCompressed555(d, s.runs.data(), s.RowEntry(top), s.alphaRuns.data(), s.AlphaRowEntry(top), 2 * dw,
-                                            dh, 2 * width, rows, w, pitch, 2 * left);
+            BltRleStretchAlphaCompressed555(d, s.runs.data(), s.RowEntry(top), s.alphaRuns.data(), s.AlphaRowEntry(top),
+                                            2 * dw, dh, 2 * width, rows, w, pitch, 2 * left);
             break;
         }
         const long double wide = static_cast<long double>(2 * dw) / (2 * width);
@@ -198,7 +204,8 @@ TEST_P(RleStretch, RandomMatchesSegments)
 
 INSTANTIATE_TEST_SUITE_P(Kernels, RleStretch,
                          testing::Values(StretchCase{"Plain", Kind::Plain}, StretchCase{"To32", Kind::To32},
-                                         StretchCase{"Alpha565", Kind::Alpha565}, StretchCase{"Alpha555", Kind::Alpha555},
+                                         StretchCase{"Alpha565", Kind::Alpha565},
+                                         StretchCase{"Alpha555", Kind::Alpha555},
                                          StretchCase{"Compressed565", Kind::Compressed565},
                                          StretchCase{"Compressed555", Kind::Compressed555}),
                          [](const testing::TestParamInfo<StretchCase>& info) { return info.param.name; });
@@ -216,7 +223,7 @@ TEST(RleStretchCases, MagnifiedAlphaRepeatsTheFirstRowBlend)
 {
     Sprite s = MakeSprite(1, {{0, 1}}, {0xFFFF});
     s.alpha = {0x80};
-    uint16_t d[2] = {0x0000, 0xFFFF};  // two destination rows, one column
+    uint16_t d[2] = {0x0000, 0xFFFF}; // two destination rows, one column
     BltRleStretchAlpha565(d, s.runs.data(), s.RowEntry(0), s.alpha.data(), 2, 2, 2, 1, 1, 2, 0);
     EXPECT_EQ(d[0], 0x7BEF);
     EXPECT_EQ(d[1], 0x7BEF);
@@ -241,4 +248,4 @@ TEST(RleStretchCases, TransparentAlphaPixelLeavesEveryRowAlone)
     EXPECT_EQ(d[7], 0x0101);
 }
 
-}  // namespace
+} // namespace

@@ -18,7 +18,7 @@ void Put32At(std::vector<uint8_t>& out, size_t at, uint32_t v)
     for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-}  // namespace
+} // namespace
 
 const std::vector<uint16_t>& SmallPalette()
 {
@@ -146,7 +146,7 @@ void AddRandomAlpha(std::mt19937& rng, Sprite& s)
             r.push_back(count);
             x += count;
             if (x >= s.width) {
-                r.push_back(pick(0, 3));  // the skip that closes a row ending in a span
+                r.push_back(pick(0, 3)); // the skip that closes a row ending in a span
                 break;
             }
         }
@@ -164,4 +164,4 @@ uint32_t RawImage::Get(int x, int y) const
 
 void RawImage::Set(int x, int y, uint32_t v) { std::memcpy(At(x, y), &v, bytesPerPixel); }
 
-}  // namespace kestu_test
+} // namespace kestu_test

@@ -15,16 +15,16 @@ namespace kestu_test {
 struct Sprite {
     int width = 0;
     int height = 0;
-    int bytesPerPixel = 2;           // 2 for 16-bit pixels, 1 for 8-bit indices
-    std::vector<uint16_t> pixels;    // width * height
-    std::vector<uint8_t> opaque;     // inside a copy run
-    std::vector<uint8_t> runStart;   // first pixel of a copy run
-    std::vector<uint8_t> alpha;      // uncompressed plane, width * height
-    std::vector<uint8_t> covered;    // compressed plane: inside an alpha span
-    std::vector<uint8_t> skipStart;  // first pixel of a skip run
-    std::vector<uint8_t> spanStart;  // compressed plane: first pixel of a span
-    std::vector<uint8_t> runs;       // row-offset table, then the rows
-    std::vector<uint8_t> alphaRuns;  // compressed plane: its table, then the rows
+    int bytesPerPixel = 2;          // 2 for 16-bit pixels, 1 for 8-bit indices
+    std::vector<uint16_t> pixels;   // width * height
+    std::vector<uint8_t> opaque;    // inside a copy run
+    std::vector<uint8_t> runStart;  // first pixel of a copy run
+    std::vector<uint8_t> alpha;     // uncompressed plane, width * height
+    std::vector<uint8_t> covered;   // compressed plane: inside an alpha span
+    std::vector<uint8_t> skipStart; // first pixel of a skip run
+    std::vector<uint8_t> spanStart; // compressed plane: first pixel of a span
+    std::vector<uint8_t> runs;      // row-offset table, then the rows
+    std::vector<uint8_t> alphaRuns; // compressed plane: its table, then the rows
 
     uint16_t Pixel(int x, int y) const { return pixels[y * width + x]; }
     bool Opaque(int x, int y) const { return opaque[y * width + x] != 0; }
@@ -34,10 +34,7 @@ struct Sprite {
     bool SkipStart(int x, int y) const { return skipStart[y * width + x] != 0; }
     bool SpanStart(int x, int y) const { return spanStart[y * width + x] != 0; }
     const uint32_t* RowEntry(int row) const { return reinterpret_cast<const uint32_t*>(runs.data()) + row; }
-    const uint32_t* AlphaRowEntry(int row) const
-    {
-        return reinterpret_cast<const uint32_t*>(alphaRuns.data()) + row;
-    }
+    const uint32_t* AlphaRowEntry(int row) const { return reinterpret_cast<const uint32_t*>(alphaRuns.data()) + row; }
     const uint8_t* AlphaRow(int row) const { return alpha.data() + row * width; }
 };
 
@@ -76,4 +73,4 @@ struct RawImage {
 // Values shared by sprites, canvases and raw sources so that equal pixels meet.
 const std::vector<uint16_t>& SmallPalette();
 
-}  // namespace kestu_test
+} // namespace kestu_test

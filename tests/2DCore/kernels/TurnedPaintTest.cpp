@@ -63,7 +63,7 @@ TEST(TurnedPaint, FlipPutsTheFirstRowAtTheBottom)
     // Upside-down grey-half writes the first source row at the bottom too.
     std::vector<uint16_t> g(4, 0);
     BltRleGrayHalfFlipV565(g.data(), s.runs.data(), s.RowEntry(0), 4, 2, 4, 0);
-    EXPECT_EQ(g[2], 0);  // blue 1 with blue 0 halves to 0
+    EXPECT_EQ(g[2], 0); // blue 1 with blue 0 halves to 0
     EXPECT_EQ(g[0], 1 | (1 << 6) | (1 << 11));
 }
 
@@ -73,8 +73,8 @@ TEST(TurnedPaint, CompressedRowStartingPastTheWidthKeepsTheRow)
     s.alpha = {0xF0, 0xF0, 0xF0};
     SetCompressedAlpha(s, {{3}});
     std::vector<uint16_t> d(3, 0x77);
-    BltRleAlphaCompressedMirrorH565(d.data(), s.runs.data(), s.RowEntry(0), s.alphaRuns.data(), s.AlphaRowEntry(0), 6, 1,
-                                    6, 3, 0);
+    BltRleAlphaCompressedMirrorH565(d.data(), s.runs.data(), s.RowEntry(0), s.alphaRuns.data(), s.AlphaRowEntry(0), 6,
+                                    1, 6, 3, 0);
     EXPECT_EQ(d, std::vector<uint16_t>(3, 0x77));
 }
 
@@ -105,4 +105,4 @@ TEST(TurnedPaint, GreyHalfPairsAndGrades)
     EXPECT_EQ(write, (std::vector<uint16_t>{3, 2, 1}));
 }
 
-}  // namespace
+} // namespace

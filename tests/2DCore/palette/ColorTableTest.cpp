@@ -164,7 +164,7 @@ TEST(PalIndexMetrix, TablesAndCopies)
     EXPECT_EQ(again.GetCount(), 3);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -181,4 +181,4 @@ TEST(ColorTable, RecordSizes)
     EXPECT_EQ(q.rgbRed, 3);
 }
 
-}  // namespace
+} // namespace

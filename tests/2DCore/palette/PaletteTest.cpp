@@ -161,4 +161,4 @@ TEST_F(PaletteAnimation, NoStaticModeSavesAndRestoresTheSystemColours)
     EXPECT_EQ(GetSysColor(COLOR_WINDOW), window);
 }
 
-}  // namespace
+} // namespace

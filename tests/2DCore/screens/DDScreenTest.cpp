@@ -318,7 +318,7 @@ TEST_F(Brightness, LightenessShiftsTheBaseRamp)
 
     ASSERT_EQ(CDD::SetLighteness(0.5f), DD_OK);
     r = Current();
-    EXPECT_EQ(r.red[255], base.red[128]);  // round(127.5) - 255 = -127
+    EXPECT_EQ(r.red[255], base.red[128]); // round(127.5) - 255 = -127
     EXPECT_EQ(r.red[126], base.red[0]);
 
     ASSERT_EQ(CDD::SetLighteness(1.0f), DD_OK);
@@ -363,7 +363,7 @@ TEST_F(DDScreenTest, EightBitPaletteReachesTheScreen)
 
     screen.Clear(0);
     screen.SetPixel(40, 2, 2);
-    EXPECT_EQ(screen.Flip(), 0);  // a primary without a flip chain cannot flip
+    EXPECT_EQ(screen.Flip(), 0); // a primary without a flip chain cannot flip
     screen.SetWindow(window);
     ASSERT_EQ(screen.Paint(window, 0, 0, 8, 8, 0, 0), 1);
     const PALETTEENTRY e = PaletteEntry(table.GetHpal(), 40);
@@ -394,4 +394,4 @@ TEST_F(DDScreenTest, EightBitPaletteReachesTheScreen)
     EXPECT_EQ(ScreenPixel(12, 22), 0xFFFFFFu);
 }
 
-}  // namespace
+} // namespace

@@ -131,12 +131,9 @@ TEST_F(ImageSurfaceTest, ColorFillPacksTheColourForEachFormat)
         uint32_t pixel;
     };
     const Case cases[] = {
-        {D3DFMT_R5G6B5, 0xFFFF8040, 0xFC08},
-        {D3DFMT_X1R5G5B5, 0x00FF8040, 0x7E08},
-        {D3DFMT_A1R5G5B5, 0xFFFF8040, 0xFE08},
-        {D3DFMT_A1R5G5B5, 0x10FF8040, 0x7E08},
-        {D3DFMT_X8R8G8B8, 0x12345678, 0x12345678},
-        {D3DFMT_A8R8G8B8, 0x87654321, 0x87654321},
+        {D3DFMT_R5G6B5, 0xFFFF8040, 0xFC08},       {D3DFMT_X1R5G5B5, 0x00FF8040, 0x7E08},
+        {D3DFMT_A1R5G5B5, 0xFFFF8040, 0xFE08},     {D3DFMT_A1R5G5B5, 0x10FF8040, 0x7E08},
+        {D3DFMT_X8R8G8B8, 0x12345678, 0x12345678}, {D3DFMT_A8R8G8B8, 0x87654321, 0x87654321},
     };
     for (const Case& c : cases) {
         CImageSurface s;
@@ -182,7 +179,7 @@ TEST_F(ImageSurfaceTest, PrepareKeepsAMatchingLockAndAbsLockHoldsIt)
     s.Unprepare();
     EXPECT_EQ(s.GetUnprepareResult(), 1);
     EXPECT_TRUE(s.IsLocked());
-    EXPECT_EQ(s.Prepare(&part), nullptr);  // another part cannot be had under the held lock
+    EXPECT_EQ(s.Prepare(&part), nullptr); // another part cannot be had under the held lock
     EXPECT_EQ(s.AbsUnLock(), 1);
     EXPECT_FALSE(s.IsLocked());
     EXPECT_EQ(s.AbsUnLock(), 0);
@@ -214,7 +211,7 @@ TEST_F(ImageSurfaceTest, SurfaceToSurfacePaintCopiesOrFallsBackToTheSoftwarePain
     CImageSurface src, dst;
     ASSERT_EQ(src.Build(dev, 4, 4, 0, D3DPOOL_SYSTEMMEM), 0);
     ASSERT_EQ(dst.Build(dev, 8, 8, 0, D3DPOOL_SYSTEMMEM), 0);
-    src.ColorFill(0xFFF800F8, nullptr);  // magenta: the trans colour
+    src.ColorFill(0xFFF800F8, nullptr); // magenta: the trans colour
     const RECT dot{1, 1, 2, 2};
     src.ColorFill(0xFF00FF00, &dot);
     dst.ColorFill(0xFF0000FF, nullptr);
@@ -297,8 +294,8 @@ TEST_F(ImageSurfaceTest, LoadFromASpriteBuffer)
         int format;
         HRESULT result;
     };
-    for (const Case& c : {Case{15, KESTUERR_FORMATMISMATCH}, Case{32, KESTUERR_FORMATMISMATCH},
-                          Case{8, KESTUERR_FORMATNOTSUPPORTED}}) {
+    for (const Case& c :
+         {Case{15, KESTUERR_FORMATMISMATCH}, Case{32, KESTUERR_FORMATMISMATCH}, Case{8, KESTUERR_FORMATNOTSUPPORTED}}) {
         SpriteBuf other(4, 4, c.format);
         EXPECT_EQ(s.Load(&other, PT_COPY, 0, 0, 4, 4, 0, 0, nullptr), c.result) << c.format;
     }
@@ -345,7 +342,7 @@ TEST_F(ImageSurfaceTest, LineLocksItsBoxOrUsesTheHeldLock)
     EXPECT_EQ(Pixel(s, 3, 4), 0u);
 }
 
-}  // namespace
+} // namespace
 
 #ifdef KESTU_HAS_D3DX_SURFACES
 namespace {
@@ -390,18 +387,18 @@ TEST_F(ImageSurfaceTest, ScaledPaintStretchesAndKeysMagenta)
     ASSERT_EQ(src.Paint(2, 2, 4, 4, 0, 0, 2, 2, D3DX_FILTER_POINT, 0, dst.GetSurface(), &clip), 0);
     EXPECT_EQ(Pixel(dst, 2, 2), 0x07E0u);
     EXPECT_EQ(Pixel(dst, 3, 3), 0x07E0u);
-    EXPECT_EQ(Pixel(dst, 5, 5), 0x0000u);  // magenta turns transparent black
+    EXPECT_EQ(Pixel(dst, 5, 5), 0x0000u); // magenta turns transparent black
     EXPECT_EQ(Pixel(dst, 1, 1), 0xFFFFu);
     EXPECT_EQ(Pixel(dst, 6, 6), 0xFFFFu);
 }
 
-}  // namespace
+} // namespace
 #endif
 
 #ifdef KESTU_HAS_BACKBUFFER_SAVE
 TEST(BackBufferSave, NeedsTheEngineDeviceAndAPath)
 {
     EXPECT_EQ(GfxUtil_SaveBackBufferToFile(nullptr, D3DXIFF_BMP, nullptr), E_FAIL);
-    EXPECT_EQ(GfxUtil_SaveBackBufferToFile("x.bmp", D3DXIFF_BMP, nullptr), E_FAIL);  // no engine built
+    EXPECT_EQ(GfxUtil_SaveBackBufferToFile("x.bmp", D3DXIFF_BMP, nullptr), E_FAIL); // no engine built
 }
 #endif

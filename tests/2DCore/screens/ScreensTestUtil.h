@@ -58,4 +58,4 @@ protected:
     }
 };
 
-}  // namespace screens_test
+} // namespace screens_test

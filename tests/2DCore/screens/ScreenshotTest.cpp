@@ -27,7 +27,10 @@ std::vector<uint8_t> ReadAll(const std::string& path)
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-uint32_t U32(const std::vector<uint8_t>& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
+uint32_t U32(const std::vector<uint8_t>& b, size_t at)
+{
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
 uint32_t U16(const std::vector<uint8_t>& b, size_t at) { return b[at] | b[at + 1] << 8; }
 
 // A parsed 24-bit BMP: pixels as 0xRRGGBB, top-down.
@@ -201,12 +204,12 @@ TEST_F(ScreenshotTest, BigPicturesAreBmpOnly)
     ASSERT_EQ(BMP_CopyScreen(&buf, "ScreenShot\\big.bmp", 0), 1);
     const std::vector<uint8_t> file = ReadAll("ScreenShot/big.bmp");
     ASSERT_EQ(file.size(), 54u + 2048 * 3 * 1024);
-    EXPECT_EQ(file[54 + 5 * 3], 0xF8);  // the last row is written first
+    EXPECT_EQ(file[54 + 5 * 3], 0xF8); // the last row is written first
 }
 
 TEST_F(ScreenshotTest, WriteFailuresAreReported)
 {
-    Touch("blocker");  // a file where a folder would have to be
+    Touch("blocker"); // a file where a folder would have to be
     MemBuf buf(4, 4, 16);
     ASSERT_EQ(BMP_CopyScreen(&buf, "blocker\\shot.bmp", 0), 1);
     EXPECT_TRUE(HasLine("DRAW_CopyScreen Error(2): Cannot open file named: blocker\\shot.bmp\n"));
@@ -281,4 +284,4 @@ TEST_F(SurfaceScreenshot, SurfaceIsLockedWithRetriesAndSaved)
     EXPECT_EQ(small.height, 2);
 }
 
-}  // namespace
+} // namespace

@@ -53,11 +53,11 @@ TEST(Encoder, SixteenBitRowsFollowTheRunFormat)
 
 TEST(Encoder, RowOffsetsCountFromTheTable)
 {
-    const std::vector<uint16_t> px = {K, K, 5, 6, K, K};  // 2 x 3
+    const std::vector<uint16_t> px = {K, K, 5, 6, K, K}; // 2 x 3
     const auto image = Encode16(px, Header(2, 3, 16, 16, true, K));
     EXPECT_EQ(U32(image, 64), 12u);
-    EXPECT_EQ(U32(image, 68), 12u + 2);      // row 0: one skip word
-    EXPECT_EQ(U32(image, 72), 12u + 2 + 8);  // row 1: skip, count, two pixels
+    EXPECT_EQ(U32(image, 68), 12u + 2);     // row 0: one skip word
+    EXPECT_EQ(U32(image, 72), 12u + 2 + 8); // row 1: skip, count, two pixels
     EXPECT_EQ(RowWords(image, 3, 1), (std::vector<uint16_t>{0, 4, 5, 6}));
     EXPECT_EQ(RowWords(image, 3, 2), (std::vector<uint16_t>{4}));
 }
@@ -78,7 +78,7 @@ TEST(Encoder, KeyOfMinusOneTakesTheFirstPixel)
 TEST(Encoder, RawSectionsArePackedRows)
 {
     // A 3 x 2 raw 8-bit image is 70 bytes: the header and six indexes.
-    std::vector<uint8_t> idx = {1, 2, 3, 99, 4, 5, 6, 99};  // pitch 4
+    std::vector<uint8_t> idx = {1, 2, 3, 99, 4, 5, 6, 99}; // pitch 4
     XBmpBase enc8;
     enc8.SetxbmpFileHead(idx.data(), Header(3, 2, 8, 8, false, -1));
     const std::string path = "raw8.xbm";
@@ -98,7 +98,7 @@ TEST(Encoder, PublicRawWritersMeasureTheirImage)
 {
     // Called on their own, the raw writers leave a whole image behind:
     // width x height x bytes per pixel + 64, the header first.
-    std::vector<uint8_t> idx = {1, 2, 3, 99, 4, 5, 6, 99};  // 3 x 2, pitch 4
+    std::vector<uint8_t> idx = {1, 2, 3, 99, 4, 5, 6, 99}; // 3 x 2, pitch 4
     XBmpBase enc8;
     enc8.SetxbmpFileHead(idx.data(), Header(3, 2, 8, 8, false, -1));
     enc8.Write8BitNoCompressData(idx.data(), 4);
@@ -110,7 +110,7 @@ TEST(Encoder, PublicRawWritersMeasureTheirImage)
     enc8.Write8BitNoCompressData(idx.data(), 4);
     EXPECT_EQ(enc8.GetSize(), 3u * 2 + 64);
 
-    std::vector<uint16_t> px = {0x1234, 0xABCD, 0x0F0F, 0x5555, 0x7777, 0x1111};  // 2 x 2, pitch 3
+    std::vector<uint16_t> px = {0x1234, 0xABCD, 0x0F0F, 0x5555, 0x7777, 0x1111}; // 2 x 2, pitch 3
     XBmpBase enc16;
     enc16.SetxbmpFileHead(px.data(), Header(2, 2, 16, 16, false, K));
     enc16.Write16BitNoCompressData(px.data(), 3);
@@ -185,4 +185,4 @@ TEST(Encoder, UncreatableFileIsReportedWithItsCaption)
     }
 }
 
-}  // namespace
+} // namespace

@@ -55,8 +55,8 @@ TEST(RtBmpPaint, CopyPlacesOpaquePixelsAndLeavesTheRest)
                 uint32_t want = Background(format);
                 if (u >= 0 && v >= 0 && u < W && v < H && b.px[size_t(v) * W + u] != K) {
                     const uint16_t p = b.px[size_t(v) * W + u];
-                    want = format == 32 ? (0xFF000000u | (p & 0xF800u) << 8 | (p & 0x07E0u) << 5 | (p & 0x1Fu) << 3)
-                                        : p;
+                    want =
+                        format == 32 ? (0xFF000000u | (p & 0xF800u) << 8 | (p & 0x07E0u) << 5 | (p & 0x1Fu) << 3) : p;
                 }
                 ASSERT_EQ(c.Get(x, y), want) << "format " << format << " at " << x << "," << y;
             }
@@ -71,12 +71,23 @@ struct Mode {
 };
 
 const Mode kModes[] = {
-    {PT_KEY, Alpha::None},          {PT_COPY, Alpha::None},           {PT_ENHANCE, Alpha::None},
-    {PT_GRAY, Alpha::None},         {PT_SOURCEFILTER, Alpha::None},   {PT_HALF, Alpha::None},
-    {PT_SOURCEFILTERHALF, Alpha::None}, {PT_ALPHA, Alpha::Raw},       {PT_ALPHA, Alpha::Packed},
-    {PT_ALPHACOLORTABLE, Alpha::Raw}, {PT_ALPHASOURCEFILTER, Alpha::Raw}, {PT_TRANSGRADE, Alpha::None},
-    {PT_ALPHATRANSGRADE, Alpha::Raw}, {PT_PIXELSHADE, Alpha::None},   {PT_PIXELSHADEHALF, Alpha::None},
-    {PT_MIXALPHA, Alpha::Packed},     {PT_ALPHACOLORTABLE, Alpha::Packed},
+    {PT_KEY, Alpha::None},
+    {PT_COPY, Alpha::None},
+    {PT_ENHANCE, Alpha::None},
+    {PT_GRAY, Alpha::None},
+    {PT_SOURCEFILTER, Alpha::None},
+    {PT_HALF, Alpha::None},
+    {PT_SOURCEFILTERHALF, Alpha::None},
+    {PT_ALPHA, Alpha::Raw},
+    {PT_ALPHA, Alpha::Packed},
+    {PT_ALPHACOLORTABLE, Alpha::Raw},
+    {PT_ALPHASOURCEFILTER, Alpha::Raw},
+    {PT_TRANSGRADE, Alpha::None},
+    {PT_ALPHATRANSGRADE, Alpha::Raw},
+    {PT_PIXELSHADE, Alpha::None},
+    {PT_PIXELSHADEHALF, Alpha::None},
+    {PT_MIXALPHA, Alpha::Packed},
+    {PT_ALPHACOLORTABLE, Alpha::Packed},
 };
 
 // Paints at (x, y) into a canvas of the given size; the sprite's effect
@@ -105,8 +116,10 @@ TEST(RtBmpPaint, ClippedPaintsMatchTheUnclippedPaint)
     // A 12 x 10 canvas; the sprite pokes out of each side in turn, or a clip
     // rectangle cuts it inside the canvas.
     const Place places[] = {
-        {"left", -4, 2, false, {}},  {"right", 7, 2, false, {}},
-        {"top", 1, -3, false, {}},   {"bottom", 1, 7, false, {}},
+        {"left", -4, 2, false, {}},
+        {"right", 7, 2, false, {}},
+        {"top", 1, -3, false, {}},
+        {"bottom", 1, 7, false, {}},
         {"clip", 1, 2, true, GRECT(3, 4, 5, 2)},
     };
     for (const Mode& m : kModes)
@@ -203,7 +216,8 @@ TEST(RtBmpPaint, SubRectangleIntoATextureWrites4444)
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x) {
             const uint16_t p = b.px[size_t(y + 1) * W + x + 2];
-            const uint32_t want = p == K ? 0u : uint32_t(0xF000 | ((p >> 4) & 0x0F00) | ((p >> 3) & 0xF0) | ((p >> 1) & 0xF));
+            const uint32_t want =
+                p == K ? 0u : uint32_t(0xF000 | ((p >> 4) & 0x0F00) | ((p >> 3) & 0xF0) | ((p >> 1) & 0xF));
             ASSERT_EQ(tex.Get(x, y), want) << x << "," << y;
         }
 }
@@ -318,7 +332,7 @@ TEST(RtBmpPaint, EightBitSpritesPaintThroughTheColourTable)
     EXPECT_EQ(d.mem, std::vector<uint8_t>(d.mem.size(), 0));
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -339,4 +353,4 @@ TEST(RtBmpPaint, PackedAlphaThroughTheColourTableUsesTheLevelsAsIndexes)
         }
 }
 
-}  // namespace
+} // namespace

@@ -146,7 +146,7 @@ TEST(SbmpState, SixteenBitPaintsClipAndKey)
     Canvas d(3, 3, 16);
     EXPECT_EQ(s.Paint(&d, 3, 0, PT_KEY, nullptr), 0);
     EXPECT_EQ(s.Paint(&d, -1, -1, PT_KEY, nullptr), 1);
-    EXPECT_EQ(d.Get(0, 0), 0u);  // sprite pixel (1, 1) is the key
+    EXPECT_EQ(d.Get(0, 0), 0u); // sprite pixel (1, 1) is the key
     ASSERT_EQ(s.Paint(&d, 1, 1, PT_KEY, nullptr), 1);
     EXPECT_EQ(d.Get(2, 1), 0x1111u);
     EXPECT_EQ(d.Get(1, 2), 0x2222u);
@@ -192,7 +192,7 @@ TEST(SbmpState, PaintNoClipOnlyThroughTheSprite)
     EXPECT_EQ(base->PaintNoClip(&viaBase, 0, 0, PT_KEY), 1);
     EXPECT_EQ(viaBase.Get(0, 0), 0u);
     EXPECT_EQ(s.PaintNoClip(&viaSprite, 0, 0, 128ul), 1);
-    EXPECT_EQ(viaSprite.Get(0, 0), 0x1111u);  // flags 128 become a plain copy here
+    EXPECT_EQ(viaSprite.Get(0, 0), 0x1111u); // flags 128 become a plain copy here
     EXPECT_EQ(viaSprite.Get(1, 0), 0x2222u);
 }
 
@@ -232,8 +232,8 @@ TEST(SbmpState, DeepSpritesCopyWhateverTheFlags)
         XBMFILEHEADER h = Header(2, 2, c.bits, c.bits, false, 0x00FF00FF);
         SBMP s(&h, c.data, -1);
         const std::vector<uint8_t> want(c.data, c.data + 4 * c.bits / 8);
-        for (DWORD flags : std::initializer_list<DWORD>{PT_KEY, PT_COPY, PT_SILHOUETTE, PT_HALF, PT_TRANSGRADE, PT_SHADEBLEND,
-                                                        PT_ABLIGHT, 0x777u}) {
+        for (DWORD flags : std::initializer_list<DWORD>{PT_KEY, PT_COPY, PT_SILHOUETTE, PT_HALF, PT_TRANSGRADE,
+                                                        PT_SHADEBLEND, PT_ABLIGHT, 0x777u}) {
             Canvas d(2, 2, c.bits);
             EXPECT_EQ(s.Paint(&d, 0, 0, flags, nullptr), 1);
             EXPECT_EQ(d.mem, want) << c.bits << " bits, flags " << flags;
@@ -317,4 +317,4 @@ TEST(SbmpState, CreateSbmpFollowsTheDisplayFormat)
     hardware = saved;
 }
 
-}  // namespace
+} // namespace

@@ -126,4 +126,4 @@ inline std::vector<uint16_t> Pattern(int w, int h, uint16_t key, unsigned seed =
     return px;
 }
 
-}  // namespace sprite_test
+} // namespace sprite_test

@@ -49,7 +49,7 @@ TEST_F(EyeListener, HearsEveryChangeBeforeTheCameraOwnHook)
     EXPECT_EQ(g_log, "changed own ");
     EXPECT_EQ(g_seen, &eye);
     eye.MoveTo(1, 2, 3);
-    eye.Yaw(0.5f, 0);  // not applied: nobody is told
+    eye.Yaw(0.5f, 0); // not applied: nobody is told
     EXPECT_EQ(g_log, "changed own changed own ");
 }
 

@@ -22,8 +22,7 @@ bool IsFinite(const D3DXMATRIX& m)
 {
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
-            if (!std::isfinite(m.m[r][c]))
-                return false;
+            if (!std::isfinite(m.m[r][c])) return false;
     return true;
 }
 
@@ -65,9 +64,13 @@ TEST(Eye, Defaults)
 
 TEST(Eye, YawAndPitchFromDirection)
 {
-    const struct { D3DXVECTOR3 dir; float yaw; float pitch; } cases[] = {
-        {{1, 0, 0}, kHalfPi, 0}, {{0, 0, -1}, kPi, 0}, {{-1, 0, 0}, -kHalfPi, 0}, {{0, -1, 0}, 0, kHalfPi},
-        {{0, 1, 0}, 0, -kHalfPi}, {{0, -1, 1}, 0, kPi / 4},
+    const struct {
+        D3DXVECTOR3 dir;
+        float yaw;
+        float pitch;
+    } cases[] = {
+        {{1, 0, 0}, kHalfPi, 0},  {{0, 0, -1}, kPi, 0},     {{-1, 0, 0}, -kHalfPi, 0},
+        {{0, -1, 0}, 0, kHalfPi}, {{0, 1, 0}, 0, -kHalfPi}, {{0, -1, 1}, 0, kPi / 4},
     };
     for (const auto& c : cases) {
         CEye eye;
@@ -89,7 +92,7 @@ TEST(Eye, LevelModeMoves)
     ExpectVec(*eye.GetPos(), 0, 3, 0);
     D3DXVECTOR3 up(0, 1, 0);
     eye.SetDirection(&up, nullptr, 1);
-    eye.MoveForward(5, 1);  // the flat direction is zero
+    eye.MoveForward(5, 1); // the flat direction is zero
     ExpectVec(*eye.GetPos(), 0, 3, 0);
 }
 
@@ -99,7 +102,7 @@ TEST(Eye, LeanLimitUndoesAPitchPastStraightDown)
     eye.ApplyChange();
     eye.Pitch(1.0f, 1);
     const D3DXVECTOR3 dir = *eye.GetDirection();
-    eye.Pitch(1.0f, 1);  // would pass straight down
+    eye.Pitch(1.0f, 1); // would pass straight down
     ExpectVec(*eye.GetDirection(), dir.x, dir.y, dir.z);
     EXPECT_GE(eye.GetUpVec()->y, 0.0f);
     EXPECT_TRUE(IsFinite(*eye.GetViewMatrix()));
@@ -192,7 +195,7 @@ TEST(Eye, EyeFrustumFollowsTheView)
     eye.SetFixedFrustum(1);
     D3DXVECTOR3 other(0, 0, 1);
     eye.SetDirection(&other, nullptr, 1);
-    EXPECT_EQ(eye.GetFrustum()->IsContain(&ahead), 1);  // frozen
+    EXPECT_EQ(eye.GetFrustum()->IsContain(&ahead), 1); // frozen
     eye.SetFixedFrustum(0);
     eye.ApplyChange();
     EXPECT_EQ(eye.GetFrustum()->IsContain(&ahead), 0);

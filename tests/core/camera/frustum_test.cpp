@@ -37,10 +37,9 @@ TEST(Frustum, RawLayoutAndInwardPlanes)
     EXPECT_NEAR(c0.x, 10, 1e-4f);
     EXPECT_NEAR(c0.y, 10, 1e-4f);
     EXPECT_NEAR(c0.z, 10, 1e-4f);
-    EXPECT_GT(f.GetPlane(0)->a, 0.0f);  // left plane faces +x
+    EXPECT_GT(f.GetPlane(0)->a, 0.0f); // left plane faces +x
     const D3DXVECTOR3 centre(0, 0, 5);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_GT(Dist(*f.GetPlane(i), centre), 0.0f) << i;
+    for (int i = 0; i < 5; ++i) EXPECT_GT(Dist(*f.GetPlane(i), centre), 0.0f) << i;
 }
 
 TEST(Frustum, ContainmentMargins)
@@ -88,7 +87,7 @@ TEST(Frustum, SphereAndSegment)
     EXPECT_EQ(f.IntersectSphere(&outside), -1);
 
     const D3DXVECTOR3 a(0, 0, 3), b(1, 0, 4), out(-20, 0, 5), in(0, 0, 5);
-    EXPECT_EQ(f.IsIntersectSegment(&a, &b), 0);  // wholly inside crosses nothing
+    EXPECT_EQ(f.IsIntersectSegment(&a, &b), 0); // wholly inside crosses nothing
     EXPECT_EQ(f.IsIntersectSegment(&out, &in), 1);
 }
 
@@ -119,7 +118,7 @@ TEST(Frustum, PlacedFrustumFollowsRotation)
     CFrustum raw = Square();
     CFrustum placed;
     const D3DXVECTOR3 pos(100, 0, 0);
-    placed.SetByRawFrustum(&raw, kHalfPi, 0, 0, &pos);  // yaw 90 degrees: looks along +x
+    placed.SetByRawFrustum(&raw, kHalfPi, 0, 0, &pos); // yaw 90 degrees: looks along +x
     const D3DXVECTOR3 ahead(105, 0, 0), behind(95, 0, 0);
     EXPECT_EQ(placed.IsContain(&ahead), 1);
     EXPECT_EQ(placed.IsContain(&behind), 0);
@@ -142,8 +141,7 @@ TEST(Frustum, WideningKeepsInsidePointsInside)
     int checked = 0;
     for (int i = 0; i < 2000; ++i) {
         D3DXVECTOR3 p(u(rng), u(rng), u(rng) * 0.5f + 5);
-        if (!narrow.IsContain(&p))
-            continue;
+        if (!narrow.IsContain(&p)) continue;
         ++checked;
         EXPECT_EQ(wide.IsContain(&p), 1) << p.x << "," << p.y << "," << p.z;
     }
@@ -157,8 +155,7 @@ TEST(Frustum, InitByRaysPutsTheFarCentreAtTheDistance)
     CFrustum f;
     f.InitByRays(&pos, 10.0f, rays, 1, 1, 1, 1, 1);
     D3DXVECTOR3 c(0, 0, 0);
-    for (int i = 0; i < 4; ++i)
-        c += *f.GetFarVec(i);
+    for (int i = 0; i < 4; ++i) c += *f.GetFarVec(i);
     c /= 4.0f;
     EXPECT_NEAR(D3DXVec3Length(&c), 10.0f, 1e-3f);
     const D3DXVECTOR3 inside(0, 0, 5);

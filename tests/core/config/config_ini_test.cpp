@@ -48,14 +48,13 @@ protected:
 
 TEST_F(ConfigIniTest, ReadsEveryKey)
 {
-    WriteIni(kIni,
-             "[other]\neLogLevel=1\n"
-             "[engine]\n"
-             "eResolution=13\neLogLevel=4\nbBackBufferLockable=1\nbUseDepthBuffer=0\nSwapEffect=2\n"
-             "dwMinDepthBits=24\ndwMinStencilBits=8\nPresentationInterval=1\neHowToCreateDevice=2\n"
-             "bMultiThreaded=1\nbAllowPureDevice=1\nbErrMsgBoxEnabled=1\nbWindowed=1\n"
-             "RenderRectLeft=10\nRenderRectTop=20\nRenderRectRight=330\nRenderRectBottom=260\n"
-             "bRenderRectEnabled=1\nszWindowTitle=My Game\n");
+    WriteIni(kIni, "[other]\neLogLevel=1\n"
+                   "[engine]\n"
+                   "eResolution=13\neLogLevel=4\nbBackBufferLockable=1\nbUseDepthBuffer=0\nSwapEffect=2\n"
+                   "dwMinDepthBits=24\ndwMinStencilBits=8\nPresentationInterval=1\neHowToCreateDevice=2\n"
+                   "bMultiThreaded=1\nbAllowPureDevice=1\nbErrMsgBoxEnabled=1\nbWindowed=1\n"
+                   "RenderRectLeft=10\nRenderRectTop=20\nRenderRectRight=330\nRenderRectBottom=260\n"
+                   "bRenderRectEnabled=1\nszWindowTitle=My Game\n");
     KESTU_CONFIG c;
     ASSERT_TRUE(c.LoadFromIni(kIni, "engine"));
     EXPECT_EQ(c.eResolution, KESTU_RES_1920X1080);
@@ -111,10 +110,21 @@ TEST_F(ConfigIniTest, MissingKeysKeepNumbersAndStoreTheKeyDefaults)
 
 TEST_F(ConfigIniTest, NumbersAreTakenOnlyWhenTheValueStartsWithADigit)
 {
-    struct Case { const char* value; int32_t expected; };
+    struct Case {
+        const char* value;
+        int32_t expected;
+    };
     const Case cases[] = {
-        {"4", 4}, {"12abc", 12}, {"0", 0}, {"007", 7},
-        {"", 9}, {"-3", 9}, {"+3", 9}, {"abc", 9}, {"\" 2\"", 9}, {"\"\t3\"", 9},
+        {"4", 4},
+        {"12abc", 12},
+        {"0", 0},
+        {"007", 7},
+        {"", 9},
+        {"-3", 9},
+        {"+3", 9},
+        {"abc", 9},
+        {"\" 2\"", 9},
+        {"\"\t3\"", 9},
         {"99999999999", INT32_MAX},
     };
     for (const Case& k : cases) {
@@ -127,7 +137,10 @@ TEST_F(ConfigIniTest, NumbersAreTakenOnlyWhenTheValueStartsWithADigit)
 
 TEST_F(ConfigIniTest, RenderRectangleKeysAlwaysConvert)
 {
-    struct Case { const char* value; LONG expected; };
+    struct Case {
+        const char* value;
+        LONG expected;
+    };
     const Case cases[] = {{"-20", -20}, {"abc", 0}, {"", 0}, {"15px", 15}, {"+7", 7}};
     for (const Case& k : cases) {
         WriteIni(kIni, std::string("[s]\nRenderRectLeft=") + k.value + "\nbRenderRectEnabled=" + k.value + "\n");
@@ -142,10 +155,15 @@ TEST_F(ConfigIniTest, RenderRectangleKeysAlwaysConvert)
 
 TEST_F(ConfigIniTest, SwapEffectAndPresentationIntervalMappings)
 {
-    struct Case { const char* value; DWORD swap, interval; };
+    struct Case {
+        const char* value;
+        DWORD swap, interval;
+    };
     const Case cases[] = {
-        {"0", 1, 0},           {"1", 1, 1},           {"2", 2, 2},           {"3", 3, 4},
-        {"4", 4, 8},           {"5", 1, 0x80000000u}, {"7", 1, 0x80000000u}, {"x", 1, 0x80000000u},
+        {"0", 1, 0},           {"1", 1, 1},
+        {"2", 2, 2},           {"3", 3, 4},
+        {"4", 4, 8},           {"5", 1, 0x80000000u},
+        {"7", 1, 0x80000000u}, {"x", 1, 0x80000000u},
         {"", 1, 0x80000000u},  {"-1", 1, 0x80000000u},
     };
     for (const Case& k : cases) {

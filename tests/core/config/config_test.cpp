@@ -104,7 +104,7 @@ TEST(KestuConfig, ValidityNeedsInstanceAndForExtraAlsoDevice)
     KESTU_EXTRA_CONFIG e;
     e.hInstance = FakeInstance();
     EXPECT_FALSE(e.IsValidData());
-    e.pDevice = reinterpret_cast<IDirect3DDevice8*>(&e);  // only compared with null
+    e.pDevice = reinterpret_cast<IDirect3DDevice8*>(&e); // only compared with null
     EXPECT_TRUE(e.IsValidData());
     e.hInstance = nullptr;
     EXPECT_FALSE(e.IsValidData());
@@ -112,13 +112,13 @@ TEST(KestuConfig, ValidityNeedsInstanceAndForExtraAlsoDevice)
 
 TEST(KestuConfig, SpecialRenderRectNeedsFlagAndPositiveWidth)
 {
-    struct Case { BOOL enabled; LONG left, right; BOOL special; };
+    struct Case {
+        BOOL enabled;
+        LONG left, right;
+        BOOL special;
+    };
     const Case cases[] = {
-        {1, 10, 11, TRUE},
-        {1, 10, 10, FALSE},
-        {1, 10, 9, FALSE},
-        {0, 10, 500, FALSE},
-        {7, -5, 0, TRUE},
+        {1, 10, 11, TRUE}, {1, 10, 10, FALSE}, {1, 10, 9, FALSE}, {0, 10, 500, FALSE}, {7, -5, 0, TRUE},
     };
     for (const Case& k : cases) {
         KESTU_CONFIG c;
@@ -142,9 +142,12 @@ TEST(KestuConfig, TextureFormatSelectionTreatsNonZeroAsOne)
     e.fmtTextureCompressed = c.fmtTextureCompressed;
     e.fmtTextureCompressedAlpha = c.fmtTextureCompressedAlpha;
 
-    struct Case { int alpha, compressed; D3DFORMAT expected; };
+    struct Case {
+        int alpha, compressed;
+        D3DFORMAT expected;
+    };
     const Case cases[] = {
-        {0, 0, D3DFMT_X1R5G5B5}, {1, 0, D3DFMT_A4R4G4B4}, {0, 1, D3DFMT_DXT3}, {1, 1, D3DFMT_DXT5},
+        {0, 0, D3DFMT_X1R5G5B5}, {1, 0, D3DFMT_A4R4G4B4}, {0, 1, D3DFMT_DXT3},  {1, 1, D3DFMT_DXT5},
         {5, 0, D3DFMT_A4R4G4B4}, {0, -1, D3DFMT_DXT3},    {-3, 9, D3DFMT_DXT5},
     };
     for (const Case& k : cases) {
@@ -261,7 +264,7 @@ TEST(GfxConfig, ConstructionCopiesAndQueries)
     g.GetRenderRect()->area = 7;
     g.SetWinCx(640);
     g.SetWinCy(480);
-    EXPECT_EQ(g.GetRenderRect()->area, 7);  // width and height only
+    EXPECT_EQ(g.GetRenderRect()->area, 7); // width and height only
 
     CGfxConfig assigned;
     assigned = g;

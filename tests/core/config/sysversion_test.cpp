@@ -69,12 +69,12 @@ TEST_F(Version, Descriptions)
     Set(VER_PLATFORM_WIN32s, 3, 1, 0, "");
     EXPECT_EQ(Describe(), "Microsoft Win32s ");
 
-    host::SetRegistryString(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions",
-                            "ProductType", "ServerNT");
+    host::SetRegistryString(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", "ProductType",
+                            "ServerNT");
     Set(VER_PLATFORM_WIN32_NT, 4, 0, 0x10000 + 1381, "Service Pack 6");
     EXPECT_EQ(Describe(), "Microsoft Windows NT Server version 4.0 Service Pack 6 (Build 1381)\n");
-    host::SetRegistryString(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions",
-                            "ProductType", "WinNT");
+    host::SetRegistryString(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", "ProductType",
+                            "WinNT");
     Set(VER_PLATFORM_WIN32_NT, 5, 1, 2600, "Service Pack 2");
     EXPECT_EQ(Describe(), "Whistler Workstation Service Pack 2 (Build 2600)\n");
 }
@@ -94,7 +94,7 @@ HRESULT FakeDirectInputCreate() { return S_OK; }
 TEST_F(Version, DirectXProbeStopsAtTheFirstMissingPiece)
 {
     host::UnregisterModule("ddraw.dll");
-    EXPECT_EQ(GetDXVersion(), 0u);  // no DirectDraw module at all
+    EXPECT_EQ(GetDXVersion(), 0u); // no DirectDraw module at all
     EXPECT_NE(host::GetDebugOutputText().find("Couldn't LoadLibrary DDraw"), std::string::npos);
     ASSERT_EQ(host::GetMessageBoxes().size(), 1u);
     EXPECT_EQ(host::GetMessageBoxes()[0].caption, "Your DirectX run-time is damaged!");
@@ -102,7 +102,7 @@ TEST_F(Version, DirectXProbeStopsAtTheFirstMissingPiece)
     host::RegisterModule("ddraw.dll");
     host::RegisterProc("ddraw.dll", "DirectDrawCreate",
                        reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&DirectDrawCreate)));
-    EXPECT_EQ(GetDXVersion(), 0x200u);  // DirectInput missing
+    EXPECT_EQ(GetDXVersion(), 0x200u); // DirectInput missing
     EXPECT_NE(host::GetDebugOutputText().find("Couldn't LoadLibrary DInput"), std::string::npos);
 
     host::RegisterModule("dinput.dll");
@@ -110,7 +110,7 @@ TEST_F(Version, DirectXProbeStopsAtTheFirstMissingPiece)
                        reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&FakeDirectInputCreate)));
     const DWORD withInput = GetDXVersion();
     EXPECT_GE(withInput, 0x300u);
-    EXPECT_LE(withInput, 0x600u);  // no DirectMusic class registered
+    EXPECT_LE(withInput, 0x600u); // no DirectMusic class registered
 }
 
 } // namespace

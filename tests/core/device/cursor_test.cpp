@@ -40,7 +40,7 @@ TEST(CursorImage, ColourCursorAndMark)
 {
     const DWORD w = 16, h = 8;
     std::vector<DWORD> mask(w * h, 0), color(w * h, 0x00102030u);
-    mask[(h - 1) * w + 13] = 1;  // transparent at (13, 0)
+    mask[(h - 1) * w + 13] = 1; // transparent at (13, 0)
     std::vector<BYTE> bits(w * 4 * h);
     D3DUtil_FillCursorImage(bits.data(), w * 4, w, h, h, mask.data(), color.data(), TRUE);
     static const WORD kMark[5] = {0xCCC0, 0xA2A0, 0xA4A0, 0xA2A0, 0xCCC0};

@@ -26,7 +26,10 @@ public:
         tried.push_back(f);
         return m_Accepted.count(f) ? S_OK : D3DERR_NOTAVAILABLE;
     }
-    HRESULT CheckDeviceMultiSampleType(UINT, D3DDEVTYPE, D3DFORMAT, BOOL, D3DMULTISAMPLE_TYPE) override { return E_FAIL; }
+    HRESULT CheckDeviceMultiSampleType(UINT, D3DDEVTYPE, D3DFORMAT, BOOL, D3DMULTISAMPLE_TYPE) override
+    {
+        return E_FAIL;
+    }
     HRESULT CheckDepthStencilMatch(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, D3DFORMAT f) override
     {
         return m_Accepted.count(f) ? S_OK : D3DERR_NOTAVAILABLE;
@@ -50,7 +53,7 @@ TEST(DepthStencil, CandidatesAndLoweredMinimums)
         DWORD depth, stencil;
         std::set<D3DFORMAT> accepted;
         std::vector<D3DFORMAT> tried;
-        D3DFORMAT chosen;  // D3DFMT_UNKNOWN: none
+        D3DFORMAT chosen; // D3DFMT_UNKNOWN: none
         DWORD depthAfter, stencilAfter;
     } cases[] = {
         {16, 0, {}, {D3DFMT_D16, D3DFMT_D24S8, D3DFMT_D24X4S4, D3DFMT_D15S1}, D3DFMT_UNKNOWN, 15, 1},
@@ -66,8 +69,7 @@ TEST(DepthStencil, CandidatesAndLoweredMinimums)
         CDepthOnlyD3D d3d(c.accepted);
         DWORD depth = c.depth, stencil = c.stencil;
         D3DFORMAT chosen = D3DFMT_UNKNOWN;
-        const BOOL found =
-            GfxFindDepthStencilFormat(&d3d, 0, D3DDEVTYPE_HAL, D3DFMT_R5G6B5, depth, stencil, &chosen);
+        const BOOL found = GfxFindDepthStencilFormat(&d3d, 0, D3DDEVTYPE_HAL, D3DFMT_R5G6B5, depth, stencil, &chosen);
         EXPECT_EQ(found, c.chosen != D3DFMT_UNKNOWN) << c.depth << "/" << c.stencil;
         EXPECT_EQ(chosen, c.chosen) << c.depth << "/" << c.stencil;
         EXPECT_EQ(d3d.tried, c.tried) << c.depth << "/" << c.stencil;

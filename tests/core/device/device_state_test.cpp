@@ -55,10 +55,10 @@ struct Case {
 TEST_F(DeviceState, EachRulePutsBackItsStates)
 {
     const Case cases[] = {
-        {10, 20, 0, 10, 10},   // changed by the scope, untouched since
-        {10, 10, 0, 10, 10},   // already wanted: nothing to do
-        {10, 10, 30, 30, 10},  // not changed by the scope, changed since
-        {10, 20, 30, 10, 10},  // changed by both
+        {10, 20, 0, 10, 10},  // changed by the scope, untouched since
+        {10, 10, 0, 10, 10},  // already wanted: nothing to do
+        {10, 10, 30, 30, 10}, // not changed by the scope, changed since
+        {10, 20, 30, 10, 10}, // changed by both
     };
     for (const PutBack rule : {PutBack::Changed, PutBack::Differing}) {
         for (const Case& c : cases) {
@@ -94,7 +94,7 @@ TEST_F(DeviceState, WritesNothingWhereTheDeviceAlreadyHasTheValues)
             kestu::StateScope second(device, rule);
             second.Set(kestu::kOverlayStates, std::size(kestu::kOverlayStates));
             second.Restore();
-            second.Restore();  // empty: nothing more
+            second.Restore(); // empty: nothing more
             EXPECT_EQ(StateChanges(), before);
         }
         EXPECT_EQ(RenderState(device, D3DRS_ALPHAREF), 0u);
@@ -143,8 +143,7 @@ TEST_F(DeviceState, BindingsTransformsAndTargetComeBackWithTheirReferences)
 {
     IDirect3DTexture8 *mine = nullptr, *theirs = nullptr;
     ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &mine), D3D_OK);
-    ASSERT_EQ(device->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &theirs),
-              D3D_OK);
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &theirs), D3D_OK);
     IDirect3DSurface8* surface = nullptr;
     ASSERT_EQ(theirs->GetSurfaceLevel(0, &surface), D3D_OK);
     device->SetTexture(2, theirs);

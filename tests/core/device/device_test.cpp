@@ -13,7 +13,7 @@ TEST_F(EngineTest, ModesAreMergedFilteredAndSorted)
         Mode(1024, 768, 60, D3DFMT_R5G6B5), Mode(800, 600, 60, D3DFMT_X8R8G8B8), Mode(800, 600, 60, D3DFMT_R5G6B5),
         Mode(800, 600, 85, D3DFMT_R5G6B5), Mode(800, 600, 75, D3DFMT_R5G6B5), Mode(1024, 600, 60, D3DFMT_R5G6B5),
         Mode(1024, 480, 60, D3DFMT_R5G6B5), Mode(640, 400, 70, D3DFMT_R5G6B5), Mode(512, 384, 60, D3DFMT_R5G6B5),
-        Mode(800, 600, 60, D3DFMT_R8G8B8),  // a format neither table allows
+        Mode(800, 600, 60, D3DFMT_R8G8B8), // a format neither table allows
     });
     ASSERT_EQ(Build(FALSE), 0);
     const SGfxDeviceInfo& dev = FirstDevice();
@@ -23,8 +23,10 @@ TEST_F(EngineTest, ModesAreMergedFilteredAndSorted)
         D3DFORMAT f;
     };
     // Higher format value first, then width, then height.
-    const Expected order[] = {{800, 600, 85, D3DFMT_R5G6B5},   {1024, 480, 60, D3DFMT_R5G6B5},
-                              {1024, 600, 60, D3DFMT_R5G6B5},  {1024, 768, 60, D3DFMT_R5G6B5},
+    const Expected order[] = {{800, 600, 85, D3DFMT_R5G6B5},
+                              {1024, 480, 60, D3DFMT_R5G6B5},
+                              {1024, 600, 60, D3DFMT_R5G6B5},
+                              {1024, 768, 60, D3DFMT_R5G6B5},
                               {800, 600, 60, D3DFMT_X8R8G8B8}};
     ASSERT_EQ(dev.dwNumModes, std::size(order));
     for (size_t i = 0; i < std::size(order); ++i) {
@@ -65,8 +67,7 @@ TEST_F(EngineTest, ManyModesStayWithinTheTables)
 {
     std::vector<D3DDISPLAYMODE> modes;
     for (UINT w = 640; w < 640 + 8 * 130; w += 8)
-        for (D3DFORMAT f : {D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_X8R8G8B8})
-            modes.push_back(Mode(w, 600, 60, f));
+        for (D3DFORMAT f : {D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_X8R8G8B8}) modes.push_back(Mode(w, 600, 60, f));
     modes.push_back(Mode(800, 600, 60, D3DFMT_R5G6B5));
     host::D3D8SetDisplayModes(modes);
     std::vector<std::string> adapters;
@@ -83,7 +84,9 @@ TEST_F(EngineTest, AdapterOrdinalReachesDirect3D)
 {
     host::D3D8SetAdapters({"refused", "accepted"});
     // The first adapter offers no usable device, so the first record holds the second adapter.
-    mng.confirm = [](const D3DCAPS8& caps, DWORD, D3DFORMAT) -> HRESULT { return caps.AdapterOrdinal == 0 ? E_FAIL : 0; };
+    mng.confirm = [](const D3DCAPS8& caps, DWORD, D3DFORMAT) -> HRESULT {
+        return caps.AdapterOrdinal == 0 ? E_FAIL : 0;
+    };
     ASSERT_EQ(Build(FALSE), 0);
     ASSERT_EQ(g_pGfxD3DApp->GetNumAdapters(), 1u);
     EXPECT_EQ(g_pGfxD3DApp->GetAdapter(0).nOrdinal, 1u);
@@ -102,7 +105,7 @@ TEST_F(EngineTest, DisplayDepthChoosesTheFormatTable)
         D3DFORMAT format;
     } cases[] = {
         {16, 0, D3DFMT_X1R5G5B5},
-        {15, 0, D3DFMT_X1R5G5B5},  // a 15-bit desktop builds like a 16-bit one
+        {15, 0, D3DFMT_X1R5G5B5}, // a 15-bit desktop builds like a 16-bit one
         {32, 0, D3DFMT_X8R8G8B8},
         {24, KESTUERR_NOVALIDMODE, D3DFMT_UNKNOWN},
     };
@@ -125,9 +128,12 @@ TEST_F(EngineTest, DepthStencilFormatFollowsTheMinimums)
         HRESULT hr;
         D3DFORMAT format;
     } cases[] = {
-        {16, 0, 0, D3DFMT_D16},         {24, 0, 0, D3DFMT_D24X8},
-        {32, 0, 0, D3DFMT_D32},         {16, 8, 0, D3DFMT_D24S8},
-        {15, 1, 0, D3DFMT_D24S8},       {16, 9, KESTUERR_NOCOMPATIBLEDEVICES, D3DFMT_UNKNOWN},
+        {16, 0, 0, D3DFMT_D16},
+        {24, 0, 0, D3DFMT_D24X8},
+        {32, 0, 0, D3DFMT_D32},
+        {16, 8, 0, D3DFMT_D24S8},
+        {15, 1, 0, D3DFMT_D24S8},
+        {16, 9, KESTUERR_NOCOMPATIBLEDEVICES, D3DFMT_UNKNOWN},
         {40, 0, KESTUERR_NOCOMPATIBLEDEVICES, D3DFMT_UNKNOWN},
     };
     for (const Case& c : cases) {
@@ -150,12 +156,12 @@ TEST_F(EngineTest, BehaviourFlagsFollowCapsAndConfirmation)
 {
     struct Case {
         bool hwtl, pure, allowPure, multithreaded;
-        DWORD refused;  // flags the client refuses
+        DWORD refused; // flags the client refuses
         DWORD expected;
     } cases[] = {
-        {true, true, true, false, 0, 0x50},   {true, true, false, false, 0, 0x40},
-        {true, false, true, false, 0, 0x40},  {false, true, true, false, 0, 0x20},
-        {true, true, false, true, 0, 0x44},   {true, false, false, false, 0x40, 0x80},
+        {true, true, true, false, 0, 0x50},      {true, true, false, false, 0, 0x40},
+        {true, false, true, false, 0, 0x40},     {false, true, true, false, 0, 0x20},
+        {true, true, false, true, 0, 0x44},      {true, false, false, false, 0x40, 0x80},
         {true, false, false, false, 0xC0, 0x20},
     };
     for (const Case& c : cases) {
@@ -242,7 +248,7 @@ TEST_F(EngineTest, FailedHardwareCreationFallsBackToReferenceOnce)
 TEST_F(EngineTest, TextureFormatsFallBackToWhatTheDeviceTakes)
 {
     cfg.fmtTexture = static_cast<D3DFORMAT>(0);
-    cfg.fmtTextureAlpha = D3DFMT_D16;  // never a texture
+    cfg.fmtTextureAlpha = D3DFMT_D16; // never a texture
     cfg.fmtTextureCompressed = D3DFMT_DXT1;
     cfg.fmtTextureCompressedAlpha = static_cast<D3DFORMAT>(0);
     ASSERT_EQ(Build(FALSE), 0);

@@ -55,7 +55,7 @@ TEST_F(DeviceUnbind, ClearsOnlyTheBindingsOfTheGivenResource)
     device->SetTexture(7, texture);
 
     UnbindFromDevice(mine);
-    UnbindFromDevice(otherIndices);   // not bound: the indices stay
+    UnbindFromDevice(otherIndices); // not bound: the indices stay
     UnbindFromDevice(texture);
     UnbindFromDevice(static_cast<IDirect3DVertexBuffer8*>(nullptr));
 

@@ -83,16 +83,16 @@ TEST(DevObjPair, ForwardsToFirstThenSecondAndReturnsTheLastResult)
         bool hasFirst, hasSecond;
         HRESULT firstResult, secondResult;
         HRESULT expected;
-        int calls;  // how many children are called
+        int calls; // how many children are called
     };
     const Case cases[] = {
         {true, false, 3, 0, 3, 1},
         {true, false, E_FAIL, 0, E_FAIL, 1},
         {false, true, 0, 5, 5, 1},
         {false, true, 0, E_OUTOFMEMORY, E_OUTOFMEMORY, 1},
-        {true, true, 2, 7, 7, 2},               // success of the first is not kept
+        {true, true, 2, 7, 7, 2}, // success of the first is not kept
         {true, true, 0, E_FAIL, E_FAIL, 2},
-        {true, true, E_INVALIDARG, 0, E_INVALIDARG, 1},  // a failing first child stops the event
+        {true, true, E_INVALIDARG, 0, E_INVALIDARG, 1}, // a failing first child stops the event
     };
     for (const Case& c : cases) {
         for (const char* event : kEvents) {

@@ -191,8 +191,9 @@ TEST_F(EngineTest, ResizedWindowResizesTheBackBuffer)
 
 TEST_F(EngineTest, MessagesBeforeAnyBuildAreLeftToTheCaller)
 {
-    const UINT messages[] = {WM_SIZE, WM_EXITSIZEMOVE, WM_PAINT, WM_CLOSE, WM_SETCURSOR, WM_MOUSEMOVE,
-                             WM_GETMINMAXINFO, WM_NCHITTEST, WM_POWERBROADCAST, WM_SYSCOMMAND, WM_KEYDOWN};
+    const UINT messages[] = {WM_SIZE,           WM_EXITSIZEMOVE, WM_PAINT,         WM_CLOSE,
+                             WM_SETCURSOR,      WM_MOUSEMOVE,    WM_GETMINMAXINFO, WM_NCHITTEST,
+                             WM_POWERBROADCAST, WM_SYSCOMMAND,   WM_KEYDOWN};
     for (UINT msg : messages) {
         LRESULT result = 1234;
         EXPECT_EQ(Kestu_MsgProc(nullptr, msg, 0, 0, result), 1) << msg;
@@ -206,16 +207,16 @@ TEST_F(EngineTest, MessageTable)
         BOOL windowed;
         UINT msg;
         WPARAM wParam;
-        int handled;  // the hook's return
+        int handled; // the hook's return
         LRESULT result;
     } cases[] = {
-        {TRUE, WM_SYSCOMMAND, SC_KEYMENU, 1, -1},   {FALSE, WM_SYSCOMMAND, SC_KEYMENU, 0, 1},
-        {FALSE, WM_SYSCOMMAND, SC_MOVE, 0, 1},      {FALSE, WM_SYSCOMMAND, SC_MONITORPOWER, 0, 1},
-        {FALSE, WM_SYSCOMMAND, SC_CLOSE, 1, -1},    {FALSE, WM_SYSCOMMAND, SC_KEYMENU + 1, 1, -1},
-        {TRUE, WM_NCHITTEST, 0, 1, -1},             {FALSE, WM_NCHITTEST, 0, 0, HTCLIENT},
-        {TRUE, WM_POWERBROADCAST, 0, 0, 1},         {TRUE, WM_POWERBROADCAST, 7, 0, 1},
-        {TRUE, WM_POWERBROADCAST, 4, 1, -1},        {FALSE, WM_SETCURSOR, 0, 0, 1},
-        {TRUE, WM_SETCURSOR, 0, 1, -1},             {TRUE, WM_KEYDOWN, 0, 1, -1},
+        {TRUE, WM_SYSCOMMAND, SC_KEYMENU, 1, -1}, {FALSE, WM_SYSCOMMAND, SC_KEYMENU, 0, 1},
+        {FALSE, WM_SYSCOMMAND, SC_MOVE, 0, 1},    {FALSE, WM_SYSCOMMAND, SC_MONITORPOWER, 0, 1},
+        {FALSE, WM_SYSCOMMAND, SC_CLOSE, 1, -1},  {FALSE, WM_SYSCOMMAND, SC_KEYMENU + 1, 1, -1},
+        {TRUE, WM_NCHITTEST, 0, 1, -1},           {FALSE, WM_NCHITTEST, 0, 0, HTCLIENT},
+        {TRUE, WM_POWERBROADCAST, 0, 0, 1},       {TRUE, WM_POWERBROADCAST, 7, 0, 1},
+        {TRUE, WM_POWERBROADCAST, 4, 1, -1},      {FALSE, WM_SETCURSOR, 0, 0, 1},
+        {TRUE, WM_SETCURSOR, 0, 1, -1},           {TRUE, WM_KEYDOWN, 0, 1, -1},
     };
     for (const Case& c : cases) {
         ASSERT_EQ(Build(c.windowed), 0);

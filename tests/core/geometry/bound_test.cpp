@@ -72,15 +72,17 @@ TEST(BoundBox, SegmentAndLineProbes)
 TEST(BoundBox, IntersectSphereFourWays)
 {
     SBoundBox b = MakeBox(0, 0, 0, 10, 10, 10);
-    const struct { SBoundSphere s; int expected; } cases[] = {
-        {MakeSphere(5, 5, 5, 2), 1},    // box holds sphere
-        {MakeSphere(5, 5, 5, 100), 2},  // sphere holds box
-        {MakeSphere(20, 5, 5, 2), -1},  // apart
-        {MakeSphere(11, 5, 5, 2), 0},   // crossing a face
-        {MakeSphere(11.5f, 11.5f, 5, 2), 0},  // apart diagonally, the per-axis test says 0
+    const struct {
+        SBoundSphere s;
+        int expected;
+    } cases[] = {
+        {MakeSphere(5, 5, 5, 2), 1},         // box holds sphere
+        {MakeSphere(5, 5, 5, 100), 2},       // sphere holds box
+        {MakeSphere(20, 5, 5, 2), -1},       // apart
+        {MakeSphere(11, 5, 5, 2), 0},        // crossing a face
+        {MakeSphere(11.5f, 11.5f, 5, 2), 0}, // apart diagonally, the per-axis test says 0
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(b.IntersectSphere(&c.s), c.expected) << c.s.center.x << " r=" << c.s.radius;
+    for (const auto& c : cases) EXPECT_EQ(b.IntersectSphere(&c.s), c.expected) << c.s.center.x << " r=" << c.s.radius;
 }
 
 TEST(BoundSphere, GrowsFromPointsWithAFixedCentre)

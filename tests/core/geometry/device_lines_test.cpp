@@ -65,10 +65,10 @@ TEST_F(RSMng, WritesOnlyWhatDiffersAndRestores)
     EXPECT_EQ(Render(D3DRS_ALPHAREF), 8u);
     EXPECT_EQ(Stage(0, D3DTSS_MAGFILTER), DWORD(D3DTEXF_POINT));
     device->SetRenderState(D3DRS_ALPHAREF, 99);
-    EXPECT_EQ(rs.BeginDrawTextTo2D(), 0);  // ignored while begun
+    EXPECT_EQ(rs.BeginDrawTextTo2D(), 0); // ignored while begun
     EXPECT_EQ(rs.EndDrawTextTo2D(), 0);
     EXPECT_EQ(Stage(0, D3DTSS_ALPHAOP), DWORD(D3DTOP_SELECTARG1));
-    EXPECT_EQ(Render(D3DRS_ALPHAREF), 77u);  // the value saved by the first Begin
+    EXPECT_EQ(Render(D3DRS_ALPHAREF), 77u); // the value saved by the first Begin
 
     // Already in every wanted state: a second manager's Begin and End write nothing.
     rs.BeginDrawTextTo2D();
@@ -79,7 +79,7 @@ TEST_F(RSMng, WritesOnlyWhatDiffersAndRestores)
     again.EndDrawTextTo2D();
     EXPECT_EQ(StateChanges(), before);
     rs.EndDrawTextTo2D();
-    EXPECT_EQ(rs.EndDrawTextTo2D(), 0);  // End while idle: nothing
+    EXPECT_EQ(rs.EndDrawTextTo2D(), 0); // End while idle: nothing
 }
 
 using Lines = DeviceFixture;
@@ -114,8 +114,8 @@ TEST_F(Lines, ThickLineAndBarColourTheirPixels)
     EXPECT_EQ(Pixel(30, 26), 0u);
     EXPECT_EQ(Pixel(15, 45), 0x00FF00u);
     EXPECT_EQ(Pixel(35, 45), 0u);
-    EXPECT_EQ(Stage(0, D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE));  // stage 0 put back
-    EXPECT_EQ(Render(D3DRS_ALPHABLENDENABLE), DWORD(TRUE));        // left as Begin set it
+    EXPECT_EQ(Stage(0, D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE)); // stage 0 put back
+    EXPECT_EQ(Render(D3DRS_ALPHABLENDENABLE), DWORD(TRUE));      // left as Begin set it
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
 }
 
@@ -135,14 +135,12 @@ TEST_F(Lines, WorldLinesThroughTheTransforms)
     EXPECT_EQ(line.DrawLine(&a, &b, 0xFF0000FF), D3D_OK);
     EXPECT_EQ(line.DrawStrip(strip, 3, 0xFFFFFF00), D3D_OK);
     line.BeginDrawLine3D();
-    EXPECT_NE(line.DrawStripQuick(strip, 0, 0xFFFFFFFF), D3D_OK);  // no points: nothing drawn
+    EXPECT_NE(line.DrawStripQuick(strip, 0, 0xFFFFFFFF), D3D_OK); // no points: nothing drawn
     line.EndDrawLine3D();
     device->EndScene();
     int blue = 0, yellow = 0;
-    for (UINT x = 0; x < kSize; ++x)
-        blue += Pixel(x, kSize / 2 - 1) == 0x0000FFu || Pixel(x, kSize / 2) == 0x0000FFu;
-    for (UINT y = 0; y < kSize; ++y)
-        yellow += Pixel(kSize / 2, y) == 0xFFFF00u || Pixel(kSize / 2 - 1, y) == 0xFFFF00u;
+    for (UINT x = 0; x < kSize; ++x) blue += Pixel(x, kSize / 2 - 1) == 0x0000FFu || Pixel(x, kSize / 2) == 0x0000FFu;
+    for (UINT y = 0; y < kSize; ++y) yellow += Pixel(kSize / 2, y) == 0xFFFF00u || Pixel(kSize / 2 - 1, y) == 0xFFFF00u;
     EXPECT_GT(blue, 50);
     EXPECT_GT(yellow, 40);
     line.Release();

@@ -108,9 +108,8 @@ TEST(QuadRange, ContainsItsCornersAndEdgesConsistently)
     // Exactly one turning sense holds the centre.
     ASSERT_NE(ccw.IsContain(0.5f, 0.5f), cw.IsContain(0.5f, 0.5f));
     const KestuQuadRangle2D& q = ccw.IsContain(0.5f, 0.5f) ? ccw : cw;
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(q.IsContain(p[i]), 1) << i;
-    EXPECT_EQ(q.IsContain(0.5f, 0.0f), 1);  // on an edge counts as inside
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(q.IsContain(p[i]), 1) << i;
+    EXPECT_EQ(q.IsContain(0.5f, 0.0f), 1); // on an edge counts as inside
     EXPECT_EQ(q.IsContain(5.0f, 5.0f), 0);
     EXPECT_EQ(q.IsContain(-0.01f, 0.5f), 0);
     EXPECT_EQ(q.GerCornerList()[2].x, 1.0f);
@@ -123,12 +122,20 @@ TEST(QuadRange, ContainsItsCornersAndEdgesConsistently)
 
 TEST(FloorToInt, RoundsTowardMinusInfinity)
 {
-    const struct { float in; int out; } cases[] = {
-        {0.0f, 0}, {2.7f, 2}, {-2.7f, -3}, {-3.0f, -3}, {-0.5f, -1}, {5.0f, 5},
-        {3e9f, std::numeric_limits<int>::max()}, {-3e9f, std::numeric_limits<int>::min()},
+    const struct {
+        float in;
+        int out;
+    } cases[] = {
+        {0.0f, 0},
+        {2.7f, 2},
+        {-2.7f, -3},
+        {-3.0f, -3},
+        {-0.5f, -1},
+        {5.0f, 5},
+        {3e9f, std::numeric_limits<int>::max()},
+        {-3e9f, std::numeric_limits<int>::min()},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(FloorToInt(c.in), c.out) << c.in;
+    for (const auto& c : cases) EXPECT_EQ(FloorToInt(c.in), c.out) << c.in;
 }
 
 } // namespace

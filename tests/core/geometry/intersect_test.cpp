@@ -13,7 +13,10 @@ const D3DXVECTOR3 kA(0, 0, 0), kB(2, 0, 0), kC(0, 0, 2);
 
 TEST(PointInTriangle, Classifies)
 {
-    const struct { D3DXVECTOR3 p; int expected; } cases[] = {
+    const struct {
+        D3DXVECTOR3 p;
+        int expected;
+    } cases[] = {
         {{0.5f, 0, 0.5f}, -1}, {{1, 0, 0}, 0}, {{3, 0, 0}, 1}, {{2, 0, 2}, 1}, {{1, 0, 1}, 0},
     };
     for (const auto& c : cases)
@@ -27,28 +30,32 @@ TEST(LineIntersect, TriangleAndFace)
     D3DXVECTOR3 origin(0.5f, 1, 0.5f), down(0, -2, 0), shortDown(0, -0.5f, 0);
     float t = -1;
     D3DXVECTOR3 hit;
-    EXPECT_EQ(GfxLineIntersectTriangle(&t, &hit, &origin, &down, nullptr, &kA, &kB, &kC, nullptr, D3DCULL_NONE,
-                                       0.001f), 1);
+    EXPECT_EQ(GfxLineIntersectTriangle(&t, &hit, &origin, &down, nullptr, &kA, &kB, &kC, nullptr, D3DCULL_NONE, 0.001f),
+              1);
     EXPECT_FLOAT_EQ(t, 0.5f);
     EXPECT_EQ(hit, D3DXVECTOR3(0.5f, 0, 0.5f));
 
     t = -1;
-    EXPECT_EQ(GfxLineIntersectTriangle(&t, &hit, &origin, &shortDown, nullptr, &kA, &kB, &kC, nullptr, D3DCULL_NONE,
-                                       0.001f), 0);
-    EXPECT_FLOAT_EQ(t, -1);  // rejected by the box test before t is written
+    EXPECT_EQ(
+        GfxLineIntersectTriangle(&t, &hit, &origin, &shortDown, nullptr, &kA, &kB, &kC, nullptr, D3DCULL_NONE, 0.001f),
+        0);
+    EXPECT_FLOAT_EQ(t, -1); // rejected by the box test before t is written
     EXPECT_EQ(GfxLineIntersectFace(&t, &hit, &origin, &shortDown, &kA, &kB, &kC, nullptr, D3DCULL_NONE), 0);
     EXPECT_FLOAT_EQ(t, 2.0f);
 
     // (b - a) x (c - b) points down here, so the counter-clockwise cull drops it.
     EXPECT_EQ(GfxLineIntersectTriangle(nullptr, nullptr, &origin, &down, nullptr, &kA, &kB, &kC, nullptr, D3DCULL_CCW,
-                                       0.001f), 0);
-    EXPECT_EQ(GfxLineIntersectTriangle(nullptr, nullptr, &origin, &down, nullptr, &kA, &kB, &kC, nullptr, D3DCULL_CW,
-                                       0.001f), 1);
+                                       0.001f),
+              0);
+    EXPECT_EQ(
+        GfxLineIntersectTriangle(nullptr, nullptr, &origin, &down, nullptr, &kA, &kB, &kC, nullptr, D3DCULL_CW, 0.001f),
+        1);
 
     D3DXVECTOR3 farOrigin(5, 1, 5);
     EXPECT_EQ(GfxLineIntersectFace(nullptr, nullptr, &farOrigin, &down, &kA, &kB, &kC, nullptr, D3DCULL_NONE), 1);
     EXPECT_EQ(GfxLineIntersectTriangle(nullptr, nullptr, &farOrigin, &down, nullptr, &kA, &kB, &kC, nullptr,
-                                       D3DCULL_NONE, 0.001f), 0);
+                                       D3DCULL_NONE, 0.001f),
+              0);
 }
 
 TEST(LineIntersect, TriListNearAndFar)
@@ -71,19 +78,22 @@ TEST(LineIntersect, TriListNearAndFar)
     D3DXVECTOR3 origin(0.5f, 1, 0.5f), dir(0, -4, 0);
     DWORD nearFace = 99, farFace = 99;
     float nearT = 0, farT = 0;
-    EXPECT_EQ(GfxLineIntersectTriList(&nearFace, &nearT, &farFace, &farT, &origin, &dir, v.data(),
-                                      sizeof(D3DXVECTOR3), &faces, D3DCULL_NONE, 0.001f), 1);
+    EXPECT_EQ(GfxLineIntersectTriList(&nearFace, &nearT, &farFace, &farT, &origin, &dir, v.data(), sizeof(D3DXVECTOR3),
+                                      &faces, D3DCULL_NONE, 0.001f),
+              1);
     EXPECT_EQ(nearFace, 0u);
     EXPECT_EQ(farFace, 2u);
     EXPECT_FLOAT_EQ(nearT, 0.25f);
     EXPECT_FLOAT_EQ(farT, 0.75f);
 
-    EXPECT_EQ(GfxLineIntersectTriList(nullptr, nullptr, nullptr, nullptr, &origin, &dir, v.data(),
-                                      sizeof(D3DXVECTOR3), &faces, D3DCULL_NONE, 0.001f), 1);
+    EXPECT_EQ(GfxLineIntersectTriList(nullptr, nullptr, nullptr, nullptr, &origin, &dir, v.data(), sizeof(D3DXVECTOR3),
+                                      &faces, D3DCULL_NONE, 0.001f),
+              1);
 
     D3DXVECTOR3 missOrigin(10, 1, 10);
     EXPECT_EQ(GfxLineIntersectTriList(&nearFace, &nearT, nullptr, nullptr, &missOrigin, &dir, v.data(),
-                                      sizeof(D3DXVECTOR3), &faces, D3DCULL_NONE, 0.001f), 0);
+                                      sizeof(D3DXVECTOR3), &faces, D3DCULL_NONE, 0.001f),
+              0);
     EXPECT_EQ(nearT, FLT_MAX);
 }
 
@@ -101,10 +111,16 @@ TEST(LineClip, Rect)
     EXPECT_FLOAT_EQ(x1, 5);
     EXPECT_FLOAT_EQ(y1, 5);
 
-    x0 = -5; y0 = -5; x1 = -1; y1 = 20;
+    x0 = -5;
+    y0 = -5;
+    x1 = -1;
+    y1 = 20;
     EXPECT_EQ(GfxLineClipByRect(r, x0, y0, x1, y1), 0);
 
-    x0 = -5; y0 = 5; x1 = 5; y1 = 15;
+    x0 = -5;
+    y0 = 5;
+    x1 = 5;
+    y1 = 15;
     EXPECT_EQ(GfxLineClipByRect(r, x0, y0, x1, y1), 1);
     EXPECT_FLOAT_EQ(x0, 0);
     EXPECT_FLOAT_EQ(y0, 10);
@@ -124,7 +140,7 @@ TEST(LineClip, Box)
 
     D3DXVECTOR3 q0(-1, 5, 0.5f), q1(2, 5, 0.5f);
     EXPECT_EQ(GfxLineClipByBox(box, q0, q1), 0);
-    D3DXVECTOR3 c0(-1, -1, 0.5f), c1(0.2f, 3, 0.5f);  // misses the corner region
+    D3DXVECTOR3 c0(-1, -1, 0.5f), c1(0.2f, 3, 0.5f); // misses the corner region
     EXPECT_EQ(GfxLineClipByBox(box, c0, c1), 0);
 }
 
@@ -189,8 +205,7 @@ struct Cube {
             }
             DWORD b = f * 4;
             const DWORD tri[6] = {b, b + 1, b + 2, b, b + 2, b + 3};
-            for (int k = 0; k < 6; ++k)
-                idx[f * 6 + k] = tri[k];
+            for (int k = 0; k < 6; ++k) idx[f * 6 + k] = tri[k];
         }
     }
 };

@@ -294,9 +294,9 @@ TEST(GfxVertexLight, RangeAndConeInReplaceAndAddModes)
     for (DWORD mode : {DWORD(0), VERTEXLIGHT_ADD}) {
         Scene s;
         s.Light(spot, mode, nullptr, nullptr);
-        EXPECT_NE(s.colours[0], 0x12345678u);                           // under the spot
-        EXPECT_EQ(s.colours[1], 0x12345678u);                           // beyond the range
-        EXPECT_EQ(s.colours[2], mode == 0 ? 0u : 0x12345678u);          // in range, outside the cone
+        EXPECT_NE(s.colours[0], 0x12345678u);                  // under the spot
+        EXPECT_EQ(s.colours[1], 0x12345678u);                  // beyond the range
+        EXPECT_EQ(s.colours[2], mode == 0 ? 0u : 0x12345678u); // in range, outside the cone
     }
 }
 

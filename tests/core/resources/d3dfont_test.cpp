@@ -64,8 +64,8 @@ TEST_F(FontTest, GlyphPixelsAppearWhereTheTextWasDrawnInItsColour)
     const auto px = Pixels();
     const int inside = Lit(px, 8, 8, 8 + UINT(ext.cx), 8 + UINT(ext.cy));
     EXPECT_GT(inside, 20);
-    EXPECT_EQ(Lit(px, 0, 0, kWidth, kHeight), inside);                   // nothing outside the text box
-    EXPECT_EQ(Lit(px, 0, 0, kWidth, kHeight, 0x00FFFF), 0);              // red only
+    EXPECT_EQ(Lit(px, 0, 0, kWidth, kHeight), inside);      // nothing outside the text box
+    EXPECT_EQ(Lit(px, 0, 0, kWidth, kHeight, 0x00FFFF), 0); // red only
     SaveOnFailure(px, "font_glyphs");
 }
 
@@ -77,8 +77,9 @@ TEST_F(FontTest, ScaledAndWorldTextShowGlyphs)
 
     ASSERT_EQ(device->BeginScene(), D3D_OK);
     // Centred, half the viewport tall: the glyphs sit around the middle.
-    EXPECT_EQ(font.DrawTextScaled(0.0f, 0.0f, 0.5f, 0.5f, 0.5f, 0xFFFFFFFF, "HI", D3DFONT_CENTERED_X | D3DFONT_CENTERED_Y),
-              S_OK);
+    EXPECT_EQ(
+        font.DrawTextScaled(0.0f, 0.0f, 0.5f, 0.5f, 0.5f, 0xFFFFFFFF, "HI", D3DFONT_CENTERED_X | D3DFONT_CENTERED_Y),
+        S_OK);
     device->EndScene();
     auto px = Pixels();
     EXPECT_GT(Lit(px, kWidth / 2 - 24, kHeight / 2 - 16, kWidth / 2 + 24, kHeight / 2 + 16), 100);
@@ -149,7 +150,7 @@ TEST_F(FontTest, FiftyGlyphsPerDrawCall)
         {"     ", 0},
         {"\x01\x7f\x80\xff"
          "\t",
-         1},  // only 127 is drawn (an empty cell)
+         1}, // only 127 is drawn (an empty cell)
         {std::string(50, 'a'), 1},
         {std::string(51, 'a'), 2},
         {std::string(100, 'a'), 2},
@@ -161,9 +162,9 @@ TEST_F(FontTest, FiftyGlyphsPerDrawCall)
     for (const Case& c : cases) {
         for (int op = 0; op < 3; ++op) {
             const uint64_t before = DrawCalls();
-            HRESULT hr = op == 0 ? font.DrawTextA(0, 0, 0xFFFFFFFF, c.text.c_str())
-                                 : op == 1 ? font.DrawTextScaled(-1, -1, 0.5f, 0.1f, 0.1f, 0xFFFFFFFF, c.text.c_str())
-                                           : font.Render3DText(c.text.c_str());
+            HRESULT hr = op == 0   ? font.DrawTextA(0, 0, 0xFFFFFFFF, c.text.c_str())
+                         : op == 1 ? font.DrawTextScaled(-1, -1, 0.5f, 0.1f, 0.1f, 0xFFFFFFFF, c.text.c_str())
+                                   : font.Render3DText(c.text.c_str());
             EXPECT_EQ(hr, S_OK);
             EXPECT_EQ(DrawCalls() - before, c.calls) << "op " << op << " text of " << c.text.size();
         }
@@ -202,7 +203,7 @@ TEST_F(FontTest, StatesAreAppliedAndOnlyDifferingOnesPutBack)
     ASSERT_EQ(deep.InitDeviceObjects(device), S_OK);
     ASSERT_EQ(deep.RestoreDeviceObjects(), S_OK);
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
-    device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.5f, 0);  // nearer than the text's 0.9
+    device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.5f, 0); // nearer than the text's 0.9
     ASSERT_EQ(device->BeginScene(), D3D_OK);
     EXPECT_EQ(deep.DrawTextA(4, 4, 0xFFFFFFFF, "WWW"), S_OK);
     EXPECT_EQ(font.DrawTextA(4, 30, 0xFFFFFFFF, "WWW"), S_OK);
@@ -217,9 +218,9 @@ TEST_F(FontTest, StatesAreAppliedAndOnlyDifferingOnesPutBack)
 TEST_F(FontTest, DrawingNeedsDeviceBufferAndText)
 {
     CD3DFont font("Arial", 10);
-    EXPECT_EQ(font.DrawTextA(0, 0, 0xFFFFFFFF, "a"), E_FAIL);  // no device yet
+    EXPECT_EQ(font.DrawTextA(0, 0, 0xFFFFFFFF, "a"), E_FAIL); // no device yet
     ASSERT_EQ(font.InitDeviceObjects(device), S_OK);
-    EXPECT_EQ(font.DrawTextA(0, 0, 0xFFFFFFFF, "a"), E_FAIL);  // no vertex buffer yet
+    EXPECT_EQ(font.DrawTextA(0, 0, 0xFFFFFFFF, "a"), E_FAIL); // no vertex buffer yet
     ASSERT_EQ(font.RestoreDeviceObjects(), S_OK);
     SIZE ext{};
     EXPECT_EQ(font.GetTextExtent(nullptr, &ext), E_FAIL);
@@ -280,7 +281,7 @@ TEST_F(FontTest, AtlasShrinksToTheLargestTextureAndDrawsAtFullSize)
     ASSERT_EQ(shrunk.RestoreDeviceObjects(), S_OK);
     SIZE ext{};
     shrunk.GetTextExtent("M", &ext);
-    EXPECT_LT(ext.cx, fullExt.cx);  // measured in the smaller atlas's texels
+    EXPECT_LT(ext.cx, fullExt.cx); // measured in the smaller atlas's texels
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     ASSERT_EQ(device->BeginScene(), D3D_OK);
     EXPECT_EQ(shrunk.DrawTextA(0, 0, 0xFFFFFFFF, "M"), S_OK);
@@ -298,4 +299,4 @@ TEST_F(FontTest, AtlasShrinksToTheLargestTextureAndDrawsAtFullSize)
     EXPECT_TRUE(FAILED(impossible.InitDeviceObjects(device)));
 }
 
-}  // namespace
+} // namespace

@@ -53,8 +53,8 @@ protected:
 TEST_F(MeshTest, OpaqueAndTranslucentPassesFollowTheDiffuseAlpha)
 {
     CD3DMesh mesh;
-    ASSERT_EQ(mesh.Create(device, kStrip.c_str()), S_OK);  // the missing texture is not an error
-    EXPECT_EQ(mesh.Render(device), E_FAIL);                 // nothing on the device yet
+    ASSERT_EQ(mesh.Create(device, kStrip.c_str()), S_OK); // the missing texture is not an error
+    EXPECT_EQ(mesh.Render(device), E_FAIL);               // nothing on the device yet
     ASSERT_EQ(mesh.RestoreDeviceObjects(device), S_OK);
     ASSERT_NE(mesh.GetLocalMesh(), nullptr);
 
@@ -64,7 +64,7 @@ TEST_F(MeshTest, OpaqueAndTranslucentPassesFollowTheDiffuseAlpha)
     };
     // Alphas 1, 0.5 and 2: the opaque pass takes alpha >= 1, the translucent alpha != 1.
     const Case cases[] = {
-        {true, true, false, 2}, {true, false, true, 2}, {true, true, true, 4},
+        {true, true, false, 2},  {true, false, true, 2},  {true, true, true, 4},
         {false, true, false, 3}, {false, false, true, 0}, {true, false, false, 0},
     };
     ASSERT_EQ(device->BeginScene(), D3D_OK);
@@ -84,7 +84,7 @@ TEST_F(MeshTest, OpaqueAndTranslucentPassesFollowTheDiffuseAlpha)
     EXPECT_EQ(mesh.GetSysMemMesh(), master);
     EXPECT_EQ(mesh.Render(device), E_FAIL);
     ASSERT_EQ(mesh.RestoreDeviceObjects(device), S_OK);
-    ASSERT_EQ(mesh.RestoreDeviceObjects(device), S_OK);  // a second restore replaces, not leaks
+    ASSERT_EQ(mesh.RestoreDeviceObjects(device), S_OK); // a second restore replaces, not leaks
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     ASSERT_EQ(device->BeginScene(), D3D_OK);
     EXPECT_EQ(mesh.Render(device, true, false), S_OK);
@@ -96,7 +96,7 @@ TEST_F(MeshTest, OpaqueAndTranslucentPassesFollowTheDiffuseAlpha)
     device->EndScene();
     const auto px = Pixels();
     ExpectColour(At(px, 22, 32), 0xFF0000);
-    ExpectColour(At(px, 64, 32), 0x008000);  // half green over black
+    ExpectColour(At(px, 64, 32), 0x008000); // half green over black
     ExpectColour(At(px, 106, 32), 0x0000FF);
     ExpectColour(At(px, 64, 5), 0x000000);
     SaveOnFailure(px, "mesh_passes");
@@ -166,8 +166,7 @@ TEST_F(MeshTest, FrameHierarchyOrderAndSearch)
                              " }\n"
                              "}\n"
                              "Frame " +
-                             longName + " { }\n" + "Frame Last {\n  Frame Deep { " + MeshText("dup", true) +
-                             " }\n}\n";
+                             longName + " { }\n" + "Frame Last {\n  Frame Deep { " + MeshText("dup", true) + " }\n}\n";
     WriteFile("core5_frames.x", text);
     CD3DMeshFile file;
     ASSERT_EQ(file.LoadFromFile(device, "core5_frames.x"), S_OK);
@@ -189,7 +188,7 @@ TEST_F(MeshTest, FrameHierarchyOrderAndSearch)
     // Pre-order: a frame's children are searched before its siblings.
     CD3DMesh* dup = file.FindMeshByName("DUP");
     ASSERT_NE(dup, nullptr);
-    EXPECT_EQ(dup->GetSysMemMesh()->GetNumVertices(), 4u);  // the quad under Last/Deep
+    EXPECT_EQ(dup->GetSysMemMesh()->GetNumVertices(), 4u); // the quad under Last/Deep
     EXPECT_EQ(file.FindMeshByName("inner"), first->m_pChild->m_pMesh);
     EXPECT_EQ(file.FindMeshByName("none"), nullptr);
     EXPECT_EQ(file.FindFrameByName("deep"), file.m_pChild->m_pChild);
@@ -230,7 +229,7 @@ TEST_F(MeshTest, FileRendersThroughFrameTransformsWithBlendedSecondPass)
     EXPECT_EQ(Render(D3DRS_ALPHABLENDENABLE), DWORD(FALSE));
     D3DXMATRIX world;
     device->GetTransform(D3DTS_WORLD, &world);
-    EXPECT_FLOAT_EQ(world._42, 0.0f);  // put back after drawing
+    EXPECT_FLOAT_EQ(world._42, 0.0f); // put back after drawing
 }
 
 TEST_F(MeshTest, FileLoadsFromTheExecutablesResources)
@@ -290,7 +289,7 @@ TEST_F(MeshTest, FileLoadFailures)
     }
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -312,7 +311,7 @@ TEST_F(TextureUtil, CreateTextureFindsTheFileAndKeepsTheFormat)
     EXPECT_EQ(desc.Format, D3DFMT_A4R4G4B4);
     EXPECT_EQ(desc.Width, 16u);
     EXPECT_EQ(desc.Pool, D3DPOOL_MANAGED);
-    EXPECT_GT(tex->GetLevelCount(), 1u);  // a full chain
+    EXPECT_GT(tex->GetLevelCount(), 1u); // a full chain
     tex->Release();
 
     char missing[] = "core5_missing.bmp";
@@ -321,4 +320,4 @@ TEST_F(TextureUtil, CreateTextureFindsTheFileAndKeepsTheFormat)
     EXPECT_EQ(tex, nullptr);
 }
 
-}  // namespace
+} // namespace

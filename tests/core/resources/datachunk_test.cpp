@@ -87,7 +87,7 @@ TEST(DataChunk, SeekSkipAndRead)
     EXPECT_EQ(c.read(buf, 16), 1);
     EXPECT_EQ(buf[0], 'g');
     c.seek(7);
-    EXPECT_EQ(c.skipUpTo(";"), 1);  // no delimiter: stops at the end
+    EXPECT_EQ(c.skipUpTo(";"), 1); // no delimiter: stops at the end
     EXPECT_TRUE(c.isEOF());
     c.clear();
 }
@@ -108,8 +108,8 @@ TEST(DataChunk, AllocateAndWrap)
     CDataChunk wrapped(mine, 4);
     CDataChunk copy = wrapped;
     EXPECT_EQ(copy.getLine(true), "k\tv");
-    EXPECT_FALSE(wrapped.isEOF());  // its own cursor
-    wrapped.clear();  // forgets the caller's bytes, never frees them
+    EXPECT_FALSE(wrapped.isEOF()); // its own cursor
+    wrapped.clear();               // forgets the caller's bytes, never frees them
     EXPECT_STREQ(mine, "k\tv\n");
 }
 

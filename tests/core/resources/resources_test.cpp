@@ -45,16 +45,16 @@ TEST_F(Modules, GlobalIdsPickModuleAndResource)
     res.SetAbsLib(0);
     bytes = static_cast<const uint8_t*>(res.GetRes(2345));
     ASSERT_NE(bytes, nullptr);
-    EXPECT_EQ(bytes[0], 0);          // the absolute module
-    EXPECT_EQ(res.GetResSize(2345), 3u);  // still asks module 2
+    EXPECT_EQ(bytes[0], 0);              // the absolute module
+    EXPECT_EQ(res.GetResSize(2345), 3u); // still asks module 2
     res.AbsLib(0);
 
-    EXPECT_EQ(res.GetRes(9345), nullptr);  // beyond the last module
+    EXPECT_EQ(res.GetRes(9345), nullptr); // beyond the last module
     EXPECT_EQ(res.GetResSize(9345), 0u);
-    EXPECT_EQ(res.GetRes(1500), nullptr);  // no such resource
+    EXPECT_EQ(res.GetRes(1500), nullptr); // no such resource
 
     res.FreeLib(1);
-    bytes = static_cast<const uint8_t*>(res.GetRes(1999));  // reloaded on demand
+    bytes = static_cast<const uint8_t*>(res.GetRes(1999)); // reloaded on demand
     ASSERT_NE(bytes, nullptr);
     EXPECT_EQ(bytes[0], 1);
     res.Release();
@@ -81,7 +81,7 @@ TEST_F(Modules, ResetKeepsALoadedModule)
     EXPECT_STREQ(lib.GetPath(), "res0.dll");
     EXPECT_EQ(lib.Reset(nullptr), 0);
     {
-        CWinResLib copy = lib;  // a copy never frees the module
+        CWinResLib copy = lib; // a copy never frees the module
         EXPECT_TRUE(copy.IsAvailable());
     }
     EXPECT_NE(lib.GetRes(345), nullptr);
@@ -91,10 +91,7 @@ TEST_F(Modules, ResetKeepsALoadedModule)
     EXPECT_TRUE(lib.IsAvailable());
 }
 
-std::string TempPath(const char* name)
-{
-    return ::testing::TempDir() + name;
-}
+std::string TempPath(const char* name) { return ::testing::TempDir() + name; }
 
 TEST(WholeFile, RoundTripAndFailures)
 {
@@ -111,7 +108,7 @@ TEST(WholeFile, RoundTripAndFailures)
     const std::string none = TempPath("kestu_whole_none.bin");
     std::remove(none.c_str());
     EXPECT_EQ(SaveWholeFile(none.c_str(), data.data(), 0), -1);
-    EXPECT_EQ(LoadWholeFile(none.c_str(), &size), nullptr);  // never created
+    EXPECT_EQ(LoadWholeFile(none.c_str(), &size), nullptr); // never created
 
     const std::string empty = TempPath("kestu_whole_empty.bin");
     std::ofstream(empty).close();

@@ -9,16 +9,14 @@
 
 namespace {
 
-constexpr char kVertexText[] =
-    "vs.1.1\n"
-    "dp4 oPos.x, v0, c0\n"
-    "dp4 oPos.y, v0, c1\n"
-    "dp4 oPos.z, v0, c2\n"
-    "dp4 oPos.w, v0, c3\n"
-    "mov oD0, c4\n";
-constexpr char kPixelText[] =
-    "ps.1.1\n"
-    "mov r0, v0\n";
+constexpr char kVertexText[] = "vs.1.1\n"
+                               "dp4 oPos.x, v0, c0\n"
+                               "dp4 oPos.y, v0, c1\n"
+                               "dp4 oPos.z, v0, c2\n"
+                               "dp4 oPos.w, v0, c3\n"
+                               "mov oD0, c4\n";
+constexpr char kPixelText[] = "ps.1.1\n"
+                              "mov r0, v0\n";
 
 // Opens the protected parts a subclass may use.
 class TestPair : public IShaderBase {
@@ -120,8 +118,7 @@ TEST(ShaderContextTransforms, EachStateRewritesOnlyItsGroup)
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
     for (DWORD state : {DWORD(D3DTS_VIEW), DWORD(D3DTS_PROJECTION), DWORD(D3DTS_WORLD)})
-        for (int i = 0; i < 4; ++i)
-            EXPECT_TRUE(context.GetTransformGroup(state)[i] == identity);
+        for (int i = 0; i < 4; ++i) EXPECT_TRUE(context.GetTransformGroup(state)[i] == identity);
     EXPECT_EQ(context.GetTransformGroup(1), nullptr);
 
     context.SetTransform(D3DTS_PROJECTION, &m);
@@ -136,8 +133,7 @@ TEST(ShaderContextTransforms, EachStateRewritesOnlyItsGroup)
     EXPECT_TRUE(p[3] == invT);
     D3DXMatrixMultiply(&product, &p[0], &p[2]);
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            EXPECT_NEAR(product(r, c), r == c ? 1.0f : 0.0f, 1e-5f);
+        for (int c = 0; c < 4; ++c) EXPECT_NEAR(product(r, c), r == c ? 1.0f : 0.0f, 1e-5f);
     for (int i = 0; i < 4; ++i) {
         EXPECT_TRUE(context.GetTransformGroup(D3DTS_VIEW)[i] == identity);
         EXPECT_TRUE(context.GetTransformGroup(D3DTS_WORLD)[i] == identity);

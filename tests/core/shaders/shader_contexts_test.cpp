@@ -24,8 +24,7 @@ std::vector<BYTE> RampBytes(IDirect3DTexture8* ramp, UINT width)
 {
     std::vector<BYTE> bytes;
     D3DLOCKED_RECT locked{};
-    if (FAILED(ramp->LockRect(0, &locked, nullptr, D3DLOCK_READONLY)))
-        return bytes;
+    if (FAILED(ramp->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) return bytes;
     const BYTE* p = static_cast<const BYTE*>(locked.pBits);
     for (UINT i = 0; i < width; ++i) {
         // All four bytes of a texel match: the ramps are grey with the same alpha.

@@ -8,16 +8,14 @@
 
 namespace {
 
-constexpr char kVertexText[] =
-    "vs.1.1\n"
-    "dp4 oPos.x, v0, c0\n"
-    "dp4 oPos.y, v0, c1\n"
-    "dp4 oPos.z, v0, c2\n"
-    "dp4 oPos.w, v0, c3\n"
-    "mov oD0, c4\n";
-constexpr char kPixelText[] =
-    "ps.1.1\n"
-    "mov r0, v0\n";
+constexpr char kVertexText[] = "vs.1.1\n"
+                               "dp4 oPos.x, v0, c0\n"
+                               "dp4 oPos.y, v0, c1\n"
+                               "dp4 oPos.z, v0, c2\n"
+                               "dp4 oPos.w, v0, c3\n"
+                               "mov oD0, c4\n";
+constexpr char kPixelText[] = "ps.1.1\n"
+                              "mov r0, v0\n";
 
 struct Vertex {
     float x, y, z;
@@ -30,8 +28,8 @@ protected:
     // One triangle over the whole target in clip space, drawn with the pair bound.
     void DrawCover(IShaderBase& pair, IShaderContext* context)
     {
-        const Vertex tri[3] = {{-1, -1, 0.5f, 0, 0, -1, 0, 0}, {-1, 3, 0.5f, 0, 0, -1, 0, 0},
-                               {3, -1, 0.5f, 0, 0, -1, 0, 0}};
+        const Vertex tri[3] = {
+            {-1, -1, 0.5f, 0, 0, -1, 0, 0}, {-1, 3, 0.5f, 0, 0, -1, 0, 0}, {3, -1, 0.5f, 0, 0, -1, 0, 0}};
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         device->SetRenderState(D3DRS_LIGHTING, FALSE);
@@ -77,13 +75,12 @@ TEST_F(ShaderDraw, AssembledPairDrawsWithTheContextsConstants)
 TEST_F(ShaderDraw, LightContextFeedsTransformAndFirstDiffuse)
 {
     // The lighting context's registers: c2-c5 the transform, c30 slot 0's diffuse.
-    const char text[] =
-        "vs.1.1\n"
-        "dp4 oPos.x, v0, c2\n"
-        "dp4 oPos.y, v0, c3\n"
-        "dp4 oPos.z, v0, c4\n"
-        "dp4 oPos.w, v0, c5\n"
-        "mov oD0, c30\n";
+    const char text[] = "vs.1.1\n"
+                        "dp4 oPos.x, v0, c2\n"
+                        "dp4 oPos.y, v0, c3\n"
+                        "dp4 oPos.z, v0, c4\n"
+                        "dp4 oPos.w, v0, c5\n"
+                        "mov oD0, c30\n";
     IShaderBase pair;
     ASSERT_EQ(pair.Assemble(text, sizeof(text) - 1, SHADER_TYPE_VERTEX), D3D_OK);
     ASSERT_EQ(pair.Assemble(kPixelText, sizeof(kPixelText) - 1, SHADER_TYPE_PIXEL), D3D_OK);

@@ -37,8 +37,7 @@ TEST(ShaderLightList, GrowsByDoublingAndDeletesRuns)
 
     auto positions = [](CShaderLight& c) {
         std::vector<float> xs;
-        for (DWORD i = 0; i < c.GetLightsNum(); ++i)
-            xs.push_back(c.GetLight(i)->Position.x);
+        for (DWORD i = 0; i < c.GetLightsNum(); ++i) xs.push_back(c.GetLight(i)->Position.x);
         return xs;
     };
     struct Case {
@@ -46,9 +45,8 @@ TEST(ShaderLightList, GrowsByDoublingAndDeletesRuns)
         int result;
         std::vector<float> left;
     } cases[] = {
-        {2, 0xFFFFFFFF, 1, {0, 1}},   {1, 5, 0, {0, 1, 2, 3, 42}}, {1, 4, 1, {0}},
-        {5, 0, 0, {0, 1, 2, 3, 42}},  {0, 0, 1, {0, 1, 2, 3, 42}}, {1, 2, 1, {0, 3, 42}},
-        {4, 1, 1, {0, 1, 2, 3}},
+        {2, 0xFFFFFFFF, 1, {0, 1}},  {1, 5, 0, {0, 1, 2, 3, 42}}, {1, 4, 1, {0}},          {5, 0, 0, {0, 1, 2, 3, 42}},
+        {0, 0, 1, {0, 1, 2, 3, 42}}, {1, 2, 1, {0, 3, 42}},       {4, 1, 1, {0, 1, 2, 3}},
     };
     for (const Case& c : cases) {
         CShaderLight lights(context);
@@ -69,11 +67,10 @@ TEST(ShaderLightList, CopiesOwnTheirLights)
     CShaderLight c;
     c = a;
     CShaderLight& self = c;
-    c = self;  // assignment to itself keeps the lights
+    c = self; // assignment to itself keeps the lights
     b.GetLight(0)->Position.x = 9.0f;
     const D3DLIGHT8 more = Numbered(2);
-    for (int i = 0; i < 4; ++i)
-        c.AddLight(&more);
+    for (int i = 0; i < 4; ++i) c.AddLight(&more);
     EXPECT_EQ(a.GetLight(0)->Position.x, 1.0f);
     EXPECT_EQ(a.GetLightsNum(), 1u);
     EXPECT_EQ(c.GetLightsNum(), 5u);

@@ -10,8 +10,7 @@ struct Tracked : CGfxChainItem {
     explicit Tracked(int id, int* deaths = nullptr) : id(id), deaths(deaths) {}
     ~Tracked() override
     {
-        if (deaths)
-            ++*deaths;
+        if (deaths) ++*deaths;
     }
     int id;
     int* deaths;
@@ -22,8 +21,7 @@ int Id(CGfxChainItem* item) { return item ? static_cast<Tracked*>(item)->id : -1
 std::vector<int> Ids(CGfxChainHeader& h)
 {
     std::vector<int> ids;
-    for (CGfxChainItem* i = h.ViewFirst(); i; i = i->Next())
-        ids.push_back(Id(i));
+    for (CGfxChainItem* i = h.ViewFirst(); i; i = i->Next()) ids.push_back(Id(i));
     return ids;
 }
 
@@ -47,8 +45,7 @@ struct ChainOf : ::testing::Test {
     Tracked a{1}, b{2}, c{3}, d{4};
     void SetUp() override
     {
-        for (Tracked* t : {&a, &b, &c, &d})
-            h.Add(t);
+        for (Tracked* t : {&a, &b, &c, &d}) h.Add(t);
     }
     void TearDown() override { h.OutAll(); }
 };
@@ -115,10 +112,10 @@ TEST_F(ChainOf, UnlinkingMovesTheCursor)
 {
     h.MoveTo(2);
     a.DisConnect();
-    EXPECT_EQ(h.Current(), &b);  // the new first
+    EXPECT_EQ(h.Current(), &b); // the new first
     h.MoveTo(1);
     d.DisConnect();
-    EXPECT_EQ(h.Current(), &c);  // the new last
+    EXPECT_EQ(h.Current(), &c); // the new last
     h.First();
     EXPECT_EQ(h.OutChain(), &b);
     EXPECT_EQ(Ids(h), (std::vector<int>{3}));
@@ -137,9 +134,9 @@ TEST_F(ChainOf, InsertBeforeCurrentOnFirst)
     Tracked f{6};
     h.Last();
     h.Next();
-    EXPECT_EQ(h.InsertBeforeCurrent(&f), 0);  // no current item: nothing is linked
+    EXPECT_EQ(h.InsertBeforeCurrent(&f), 0); // no current item: nothing is linked
     EXPECT_EQ(f.GetHeader(), nullptr);
-    h.OutAll();  // e lives only in this test
+    h.OutAll(); // e lives only in this test
 }
 
 TEST(Chain, RemoveDeletesAndReturnsTheNext)

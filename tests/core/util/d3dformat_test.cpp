@@ -6,7 +6,12 @@ namespace {
 
 TEST(PixelFormat, D3DFormatMappings)
 {
-    struct Case { D3DFORMAT fmt; DWORD bits; PIXELFORMAT pf; DWORD key; };
+    struct Case {
+        D3DFORMAT fmt;
+        DWORD bits;
+        PIXELFORMAT pf;
+        DWORD key;
+    };
     const Case cases[] = {
         {D3DFMT_R8G8B8, 24, 24, 0},
         {D3DFMT_A8R8G8B8, 32, 102032, 0xFFFF00FF},

@@ -51,11 +51,11 @@ TEST_F(ArcBallTest, LeftDragRotatesTheDownPointOntoTheBallPointUnderTheCursor)
         float ex, ey, ez;
     };
     const Case cases[] = {
-        {50, 50, false, 0.5f, 0.0f, 0.8660254f},    // inside the ball
-        {100, 25, false, 0.0f, -0.5f, 0.8660254f},  // screen y grows downwards
-        {0, 50, false, 1.0f, 0.0f, 0.0f},           // on the rim
-        {-100, 50, false, 1.0f, 0.0f, 0.0f},        // outside: pulled onto the rim
-        {50, 50, true, -0.5f, 0.0f, 0.8660254f},    // right-handed negates both axes
+        {50, 50, false, 0.5f, 0.0f, 0.8660254f},   // inside the ball
+        {100, 25, false, 0.0f, -0.5f, 0.8660254f}, // screen y grows downwards
+        {0, 50, false, 1.0f, 0.0f, 0.0f},          // on the rim
+        {-100, 50, false, 1.0f, 0.0f, 0.0f},       // outside: pulled onto the rim
+        {50, 50, true, -0.5f, 0.0f, 0.8660254f},   // right-handed negates both axes
     };
     for (const Case& c : cases) {
         CD3DArcBall b;
@@ -90,7 +90,7 @@ TEST_F(ArcBallTest, MovesWithoutDragOrButtonsAndOtherMessages)
     EXPECT_EQ(Send(WM_MOUSEMOVE, 0, 150, 90), 1);
     EXPECT_TRUE(IsIdentity(ball.GetTranslationMatrix()));
     EXPECT_FALSE(ball.IsBeingDragged());
-    Send(WM_MOUSEMOVE, MK_RBUTTON, 30, 10);  // measured from (10, 10), not (150, 90)
+    Send(WM_MOUSEMOVE, MK_RBUTTON, 30, 10); // measured from (10, 10), not (150, 90)
     EXPECT_NEAR(ball.GetTranslationMatrix()->_41, -2.0f * (10 - 30) / 200.0f, kEps);
 
     EXPECT_EQ(Send(WM_KEYDOWN, 0, 0, 0), 0);
@@ -154,7 +154,7 @@ TEST(D3DCameraTest, DefaultsAndDerivedMatrices)
     D3DXVECTOR3 eye(1, 2, 3), at(4, 6, 3), up(0, 1, 0);
     cam.SetViewParams(eye, at, up);
     ExpectVec(cam.GetViewDir(), 0.6f, 0.8f, 0.0f);
-    ExpectVec(cam.GetCross(), 0.0f, 0.0f, 0.6f);  // not normalised
+    ExpectVec(cam.GetCross(), 0.0f, 0.0f, 0.6f); // not normalised
     const D3DXMATRIX view = cam.GetViewMatrix();
     D3DXVECTOR3 p;
     D3DXVec3TransformCoord(&p, &eye, &view);
@@ -232,12 +232,12 @@ TEST(D3DUtilTest, RotationFromCursor)
         D3DXQUATERNION q;
     };
     const float s15 = std::sin(D3DX_PI / 12), c15 = std::cos(D3DX_PI / 12);
-    const float t = std::sqrt(1.25f) / 2;  // |p2 - p1| / 2r on the hyperbola at sx = 1
+    const float t = std::sqrt(1.25f) / 2; // |p2 - p1| / 2r on the hyperbola at sx = 1
     const Case cases[] = {
-        {100, 50, 1.0f, {0, 0, 0, 1}},                      // centre: identity
-        {150, 50, 1.0f, {0, -s15, 0, c15}},                 // on the sphere, 30 degrees
-        {100, 75, 1.0f, {s15, 0, 0, c15}},                  // below centre turns about +x
-        {200, 50, 1.0f, {0, -t, 0, std::sqrt(1 - t * t)}},  // on the hyperbola
+        {100, 50, 1.0f, {0, 0, 0, 1}},                     // centre: identity
+        {150, 50, 1.0f, {0, -s15, 0, c15}},                // on the sphere, 30 degrees
+        {100, 75, 1.0f, {s15, 0, 0, c15}},                 // below centre turns about +x
+        {200, 50, 1.0f, {0, -t, 0, std::sqrt(1 - t * t)}}, // on the hyperbola
     };
     for (const Case& c : cases) {
         host::SetCursorPosition(10 + c.x, 20 + c.y);
@@ -258,22 +258,54 @@ TEST(D3DUtilTest, FormatNames)
         const char* name;
     };
     const Case cases[] = {
-        {0, "D3DFMT_UNKNOWN"},          {20, "D3DFMT_R8G8B8"},           {21, "D3DFMT_A8R8G8B8"},
-        {22, "D3DFMT_X8R8G8B8"},        {23, "D3DFMT_R5G6B5"},           {24, "D3DFMT_X1R5G5B5"},
-        {25, "D3DFMT_A1R5G5B5"},        {26, "D3DFMT_A4R4G4B4"},         {27, "D3DFMT_R3G3B2"},
-        {28, "D3DFMT_A8"},              {29, "D3DFMT_A8R3G3B2"},         {30, "D3DFMT_X4R4G4B4"},
-        {31, "D3DFMT_A2B10G10R10"},     {34, "D3DFMT_G16R16"},           {40, "D3DFMT_A8P8"},
-        {41, "D3DFMT_P8"},              {50, "D3DFMT_L8"},               {51, "D3DFMT_A8L8"},
-        {52, "D3DFMT_A4L4"},            {60, "D3DFMT_V8U8"},             {61, "D3DFMT_L6V5U5"},
-        {62, "D3DFMT_X8L8V8U8"},        {63, "D3DFMT_Q8W8V8U8"},         {64, "D3DFMT_V16U16"},
-        {67, "D3DFMT_A2W10V10U10"},     {70, "D3DFMT_D16_LOCKABLE"},     {71, "D3DFMT_D32"},
-        {73, "D3DFMT_D15S1"},           {75, "D3DFMT_D24S8"},            {77, "D3DFMT_D24X8"},
-        {79, "D3DFMT_D24X4S4"},         {80, "D3DFMT_D16"},              {100, "D3DFMT_VERTEXDATA"},
-        {101, "D3DFMT_INDEX16"},        {102, "D3DFMT_INDEX32"},         {0x31545844, "D3DFMT_DXT1"},
-        {0x32545844, "D3DFMT_DXT2"},    {0x33545844, "D3DFMT_DXT3"},     {0x34545844, "D3DFMT_DXT4"},
-        {0x35545844, "D3DFMT_DXT5"},    {0x32595559, "D3DFMT_YUY2"},     {0x59565955, "D3DFMT_UYVY"},
-        {65, "Unknown format"},         {1, "Unknown format"},           {103, "Unknown format"},
-        {0x7FFFFFFF, "Unknown format"}, {0xFFFFFFFF, "Unknown format"},  {0x36545844, "Unknown format"},
+        {0, "D3DFMT_UNKNOWN"},
+        {20, "D3DFMT_R8G8B8"},
+        {21, "D3DFMT_A8R8G8B8"},
+        {22, "D3DFMT_X8R8G8B8"},
+        {23, "D3DFMT_R5G6B5"},
+        {24, "D3DFMT_X1R5G5B5"},
+        {25, "D3DFMT_A1R5G5B5"},
+        {26, "D3DFMT_A4R4G4B4"},
+        {27, "D3DFMT_R3G3B2"},
+        {28, "D3DFMT_A8"},
+        {29, "D3DFMT_A8R3G3B2"},
+        {30, "D3DFMT_X4R4G4B4"},
+        {31, "D3DFMT_A2B10G10R10"},
+        {34, "D3DFMT_G16R16"},
+        {40, "D3DFMT_A8P8"},
+        {41, "D3DFMT_P8"},
+        {50, "D3DFMT_L8"},
+        {51, "D3DFMT_A8L8"},
+        {52, "D3DFMT_A4L4"},
+        {60, "D3DFMT_V8U8"},
+        {61, "D3DFMT_L6V5U5"},
+        {62, "D3DFMT_X8L8V8U8"},
+        {63, "D3DFMT_Q8W8V8U8"},
+        {64, "D3DFMT_V16U16"},
+        {67, "D3DFMT_A2W10V10U10"},
+        {70, "D3DFMT_D16_LOCKABLE"},
+        {71, "D3DFMT_D32"},
+        {73, "D3DFMT_D15S1"},
+        {75, "D3DFMT_D24S8"},
+        {77, "D3DFMT_D24X8"},
+        {79, "D3DFMT_D24X4S4"},
+        {80, "D3DFMT_D16"},
+        {100, "D3DFMT_VERTEXDATA"},
+        {101, "D3DFMT_INDEX16"},
+        {102, "D3DFMT_INDEX32"},
+        {0x31545844, "D3DFMT_DXT1"},
+        {0x32545844, "D3DFMT_DXT2"},
+        {0x33545844, "D3DFMT_DXT3"},
+        {0x34545844, "D3DFMT_DXT4"},
+        {0x35545844, "D3DFMT_DXT5"},
+        {0x32595559, "D3DFMT_YUY2"},
+        {0x59565955, "D3DFMT_UYVY"},
+        {65, "Unknown format"},
+        {1, "Unknown format"},
+        {103, "Unknown format"},
+        {0x7FFFFFFF, "Unknown format"},
+        {0xFFFFFFFF, "Unknown format"},
+        {0x36545844, "Unknown format"},
     };
     for (const Case& c : cases) {
         const auto f = static_cast<D3DFORMAT>(c.format);
@@ -285,4 +317,4 @@ TEST(D3DUtilTest, FormatNames)
     EXPECT_EQ(D3DUtil_D3DFormatToString(D3DFMT_R5G6B5, false), D3DUtil_D3DFormatToString(D3DFMT_R5G6B5, true) + 7);
 }
 
-}  // namespace
+} // namespace

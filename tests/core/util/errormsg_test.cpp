@@ -53,9 +53,13 @@ const MsgCase kMessages[] = {
 };
 
 const char* const kGeneric = "Generic application error. Enable\ndebug output for detailed information.";
-const HRESULT kWithoutText[] = {0, static_cast<HRESULT>(0x82000000), static_cast<HRESULT>(0x82000002),
-                                static_cast<HRESULT>(0x8200010E), static_cast<HRESULT>(0x82000113),
-                                E_FAIL, static_cast<HRESULT>(0x8876086C)};
+const HRESULT kWithoutText[] = {0,
+                                static_cast<HRESULT>(0x82000000),
+                                static_cast<HRESULT>(0x82000002),
+                                static_cast<HRESULT>(0x8200010E),
+                                static_cast<HRESULT>(0x82000113),
+                                E_FAIL,
+                                static_cast<HRESULT>(0x8876086C)};
 const char* const kFatal = "\n\nThis application will now exit.";
 const char* const kSwitchToRef =
     "\n\nSwitching to the reference rasterizer,\na software device that implements the entire\nDirect3D feature "
@@ -112,10 +116,16 @@ TEST_F(ErrorMsgTest, FatalMessagesAreErrorsAndTheOthersInformation)
 
 TEST_F(ErrorMsgTest, MessageBoxOnlyForFatalMessagesWhenEnabled)
 {
-    struct Case { BOOL enabled; DWORD type; bool box; };
+    struct Case {
+        BOOL enabled;
+        DWORD type;
+        bool box;
+    };
     const Case cases[] = {
-        {1, KESTU_MSGTYPE_FATAL, true},  {0, KESTU_MSGTYPE_FATAL, false},
-        {1, KESTU_MSGTYPE_INFO, false},  {1, KESTU_MSGTYPE_SWITCHTOREF, false},
+        {1, KESTU_MSGTYPE_FATAL, true},
+        {0, KESTU_MSGTYPE_FATAL, false},
+        {1, KESTU_MSGTYPE_INFO, false},
+        {1, KESTU_MSGTYPE_SWITCHTOREF, false},
         {1, 3, false},
     };
     for (const Case& c : cases) {
@@ -127,7 +137,8 @@ TEST_F(ErrorMsgTest, MessageBoxOnlyForFatalMessagesWhenEnabled)
         ASSERT_EQ(boxes.size(), c.box ? 1u : 0u);
         if (c.box) {
             EXPECT_EQ(boxes[0].owner, nullptr);
-            EXPECT_EQ(boxes[0].text, std::string("Your Direct3D hardware accelerator cannot\nrender into a window.\n") + kFatal);
+            EXPECT_EQ(boxes[0].text,
+                      std::string("Your Direct3D hardware accelerator cannot\nrender into a window.\n") + kFatal);
             EXPECT_EQ(boxes[0].caption, "Error");
             EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_ICONERROR));
         }
@@ -140,7 +151,7 @@ LRESULT RecordingWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_CLOSE) {
         g_received.push_back(msg);
-        return 0;  // keep the window
+        return 0; // keep the window
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }

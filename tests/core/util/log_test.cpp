@@ -47,10 +47,13 @@ TEST(LogFirstWrite, DeletesTheOldFileOnTheFirstWrittenMessageOnly)
 
 TEST_F(LogTest, LevelGate)
 {
-    struct Case { int level; bool writesError, writesInfo; };
+    struct Case {
+        int level;
+        bool writesError, writesInfo;
+    };
     const Case cases[] = {
         {0, false, false}, {1, false, false}, {2, false, false}, {3, true, false},
-        {4, true, true},   {100, true, true}, {-1, true, true},  // negative levels count as huge
+        {4, true, true},   {100, true, true}, {-1, true, true}, // negative levels count as huge
     };
     const std::string path = "level.log";
     for (const Case& c : cases) {
@@ -58,7 +61,7 @@ TEST_F(LogTest, LevelGate)
         SetLog(path, c.level);
         KestuSaveLog(KESTU_LOG_ERROR, "E");
         KestuSaveLog(KESTU_LOG_INFO, "I");
-        KestuSaveLog(7, "X");  // any non-zero kind is information
+        KestuSaveLog(7, "X"); // any non-zero kind is information
         std::string want;
         if (c.writesError) want += "E";
         if (c.writesInfo) want += "IX";

@@ -24,7 +24,7 @@ TEST(BBAnimationGroup, BuildsEveryAnimationWithItsFrames)
 {
     bbtest::Animation wide = Timed({0.5f, 1.0f}, 20);
     wide.frames[1] = {21, 1.0f, 0.25f, 0.75f, 0.1f, 0.2f, 3.0f, 4.0f, 0.5f, 0.25f, 1.0f, 0.75f};
-    wide.recordSize = 64;  // records step by the stored size between animations
+    wide.recordSize = 64; // records step by the stored size between animations
     const auto bytes = Buffer({Timed({0.1f, 0.2f, 0.3f}, 10), wide, Timed({2.0f}, 30)});
     Group g;
     ASSERT_EQ(Build(g, bytes), 3u);

@@ -32,8 +32,8 @@ TEST_F(MultiDir, TheAngleChoosesTheDirectionWhoseSectorHoldsIt)
     const struct {
         float angle;
         DWORD dir;
-    } cases[] = {{0.0f, 0}, {0.3f, 0}, {kPi / 2, 1}, {kPi, 2}, {1.5f * kPi, 3}, {1.9f * kPi, 0},
-                 {-kPi / 2, 3}, {5.0f * kPi / 2, 1}, {-7.0f * kPi, 2}};
+    } cases[] = {{0.0f, 0},       {0.3f, 0},     {kPi / 2, 1},        {kPi, 2},        {1.5f * kPi, 3},
+                 {1.9f * kPi, 0}, {-kPi / 2, 3}, {5.0f * kPi / 2, 1}, {-7.0f * kPi, 2}};
     for (const auto& c : cases) EXPECT_EQ(multi.PickDirection(c.angle), c.dir) << c.angle;
 }
 

@@ -71,10 +71,7 @@ TEST(BillboardMng, SortsOnlyWhenTheIntervalHasPassed)
     EXPECT_FLOAT_EQ(mng.GetSortInterval(), 1.0f);
 }
 
-int NearFirst(const void* a, const void* b)
-{
-    return -BBSort(a, b);
-}
+int NearFirst(const void* a, const void* b) { return -BBSort(a, b); }
 
 TEST(BillboardMng, AClientComparatorSeesBillboards)
 {

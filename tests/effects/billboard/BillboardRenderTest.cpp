@@ -52,10 +52,7 @@ protected:
 };
 
 // The colour of one pixel, alpha set.
-uint32_t At(const kestu_test::Image& img, int x, int y)
-{
-    return img.pixels[size_t(y) * img.width + x] | 0xFF000000;
-}
+uint32_t At(const kestu_test::Image& img, int x, int y) { return img.pixels[size_t(y) * img.width + x] | 0xFF000000; }
 
 TEST_F(BillboardRender, FaceMeBillboardsShareTheMatrixAndDrawAtTheirOwnPlaces)
 {
@@ -142,7 +139,7 @@ TEST_F(BillboardRender, TwoDimensionalAndFanBillboards)
     init.vPos = D3DXVECTOR3(8, 40, 0);
     CBB2d flat;
     ASSERT_EQ(flat.Build(&init), S_OK);
-    flat.Visible(1);  // the engine's configuration has no back buffer here
+    flat.Visible(1); // the engine's configuration has no back buffer here
     device->BeginScene();
     EXPECT_EQ(flat.Render(device), D3D_OK);
     device->EndScene();

@@ -44,7 +44,7 @@ TEST(BillboardVisibility, AStaticBillboardShowsOnlyItsFront)
 {
     EyeScope scope;
     SBBStaticInit init = Valid(SBBStaticInit{});
-    init.vDirection = D3DXVECTOR3(0, 0, -1);  // faces the camera
+    init.vDirection = D3DXVECTOR3(0, 0, -1); // faces the camera
     CBBStatic bb;
     ASSERT_EQ(bb.Build(&init), S_OK);
     EXPECT_TRUE(bb.IsVisible());

@@ -231,8 +231,8 @@ class ParticleSystemDevice : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        testdevice::CreateShared(
-            testdevice::DefaultParameters(64, 64, testdevice::FakeWindow(0x2801), false, false), d3d, device);
+        testdevice::CreateShared(testdevice::DefaultParameters(64, 64, testdevice::FakeWindow(0x2801), false, false),
+                                 d3d, device);
         if (!device) GTEST_SKIP() << "no device";
     }
     void TearDown() override { testdevice::ReleaseShared(d3d, device); }

@@ -51,8 +51,8 @@ class ParticleTextures : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        testdevice::CreateShared(
-            testdevice::DefaultParameters(64, 64, testdevice::FakeWindow(0x2802), false, false), d3d, device);
+        testdevice::CreateShared(testdevice::DefaultParameters(64, 64, testdevice::FakeWindow(0x2802), false, false),
+                                 d3d, device);
         if (!device) GTEST_SKIP() << "no device";
         dir = std::filesystem::current_path() / "particle_textures";
         std::filesystem::create_directories(dir);

@@ -23,7 +23,7 @@ TEST(StrategyData, SlotsStayInKeyOrderAndNewEqualKeysGoFirst)
     data.AddSlot(0.5f, 8, 8, a);
     data.AddSlot(1.0f, 8, 8, b);
     data.AddSlot(0.5f, 8, 8, c);
-    data.AddSlot(1.5f, 8, 8, d);        // outside 0..1
+    data.AddSlot(1.5f, 8, 8, d); // outside 0..1
     data.AddSlot(std::nanf(""), 8, 8, d);
     data.AddSlot(-0.1f, 8, 8, d);
     EXPECT_EQ(data.GetHeader().dwSlotCount, 3u);

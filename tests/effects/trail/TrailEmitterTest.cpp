@@ -48,7 +48,7 @@ TEST_F(Emitter, OutlineSegmentsAndTheirCentres)
     EXPECT_EQ(emitter.GetOutlineCentres()[1], c);
     for (int i = 0; i < 2; ++i) emitter.AddOutlineSegment(&a, &b, 0.0f, 0.0f);
     const D3DXVECTOR3* grown = emitter.GetOutlinePoints();
-    emitter.AddOutlineSegment(&a, &b, 0.0f, 0.0f);  // 8 + 2 points fit in 16
+    emitter.AddOutlineSegment(&a, &b, 0.0f, 0.0f); // 8 + 2 points fit in 16
     EXPECT_EQ(emitter.GetOutlinePoints(), grown);
     EXPECT_EQ(emitter.GetOutlinePoints()[1], D3DXVECTOR3(0, 1, 0)) << "kept through every growth";
     EXPECT_FLOAT_EQ(emitter.GetOutlineParams()[3], 0.75f);
@@ -72,7 +72,7 @@ TEST_F(Emitter, PlaysFramesUpToTheCurrentTime)
     EXPECT_EQ(emitter.GetContext()->GetActiveCount(), 6) << "no new frame";
 
     emitter.SetSpeed(2.0f);
-    emitter.FrameMove(0.03f);  // 0.32: past the end, the sequence wraps to 0.02
+    emitter.FrameMove(0.03f); // 0.32: past the end, the sequence wraps to 0.02
     EXPECT_NEAR(emitter.GetCurrentTime(), 0.02f, 1e-5f);
     EXPECT_EQ(emitter.GetFrameIndex(), 1u);
     EXPECT_EQ(emitter.GetContext()->GetActiveCount(), 2) << "reset cleared the trail; frame 0 again";
@@ -168,10 +168,10 @@ TEST_F(Emitter, WithoutAContextOnlyTheTimeMoves)
     bare.AddOutlineSegment(&a, &b, 0, 1);
     bare.SetMatrixList(1, m, 2);
     bare.SetFrameTimeList(1, times, 2);
-    bare.FrameMove(0.05f);  // no sequence yet
+    bare.FrameMove(0.05f); // no sequence yet
     EXPECT_FLOAT_EQ(bare.GetCurrentTime(), 0.05f);
     bare.SetCurrentSequence(1);
-    bare.FrameMove(1.0f);  // wraps with reset on, and no Init
+    bare.FrameMove(1.0f); // wraps with reset on, and no Init
     bare.Build();
     bare.RenderTrail();
     bare.UpdatePosition(0, 0);
@@ -276,7 +276,7 @@ TEST(EmitterLifetimes, StrategyAndEmittersGoInAnyOrder)
             strategy.reset();
             break;
         case End::EmittersThenStrategy:
-            for (auto& e : emitters) e.reset();  // built trails go with their emitters
+            for (auto& e : emitters) e.reset(); // built trails go with their emitters
             strategy.reset();
             break;
         case End::StrategyThenEmitters:

@@ -21,11 +21,11 @@ struct TexElement {
 };
 
 // One slot of key 1 holding the elements: it covers every frame parameter.
-template <class Element> Kestu::CStrategyData Channel(const std::vector<Element>& elements)
+template <class Element>
+Kestu::CStrategyData Channel(const std::vector<Element>& elements)
 {
     Kestu::CStrategyData data;
-    data.AddSlot(1.0f, static_cast<unsigned long>(elements.size() * sizeof(Element)), sizeof(Element),
-                 elements.data());
+    data.AddSlot(1.0f, static_cast<unsigned long>(elements.size() * sizeof(Element)), sizeof(Element), elements.data());
     return data;
 }
 

@@ -59,7 +59,7 @@ struct Probe {
     }
 };
 
-using Frames = std::vector<std::pair<DWORD, DWORD>>;  // (clip, frame), newest first
+using Frames = std::vector<std::pair<DWORD, DWORD>>; // (clip, frame), newest first
 
 class TrailOnSkeleton : public ::testing::Test {
 protected:
@@ -113,8 +113,8 @@ protected:
             const D3DXVECTOR3 expected[2] = {At(tip, frames[j]), At(hilt, frames[j])};
             for (size_t side = 0; side < 2; ++side) {
                 const size_t i = 2 * j + side;
-                SCOPED_TRACE(testing::Message() << "clip " << frames[j].first << " frame " << frames[j].second
-                                                << " vertex " << i);
+                SCOPED_TRACE(testing::Message()
+                             << "clip " << frames[j].first << " frame " << frames[j].second << " vertex " << i);
                 EXPECT_NEAR(points[i].x, expected[side].x, 1e-5f);
                 EXPECT_NEAR(points[i].y, expected[side].y, 1e-5f);
                 EXPECT_NEAR(points[i].z, expected[side].z, 1e-5f);
@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Steps, TrailOnLoopingSkeleton, ::testing::Values(0.125f
 TEST_F(TrailOnSkeleton, WithoutResetTheTrailRunsOnAcrossLoops)
 {
     emitter.SetResetMode(0);
-    for (int i = 0; i < 6; ++i) player.FrameMoveE(kFrameTime);  // frames 1, 2, 3, 0, 1, 2
+    for (int i = 0; i < 6; ++i) player.FrameMoveE(kFrameTime); // frames 1, 2, 3, 0, 1, 2
     ASSERT_EQ(player.GetCurrentFrame(), 2u);
     ExpectTrail({{kSlide, 1}, {kSlide, 0}, {kSlide, 2}, {kSlide, 1}, {kSlide, 0}});
 }
@@ -253,9 +253,9 @@ TEST_F(TrailOnSkeleton, FrameMessagesItCannotPlaceAreIgnored)
     ExpectTrail(Before(kSlide, 2));
 
     const STrailSyncRecord bad[] = {
-        {nullptr, &skeleton, 9, 1},       // no such action
-        {nullptr, &skeleton, kSlide, 5},  // past the clip's last frame
-        {nullptr, nullptr, kSlide, 1},    // no skeleton
+        {nullptr, &skeleton, 9, 1},      // no such action
+        {nullptr, &skeleton, kSlide, 5}, // past the clip's last frame
+        {nullptr, nullptr, kSlide, 1},   // no skeleton
     };
     for (const STrailSyncRecord& r : bad) {
         ITrail_Emitter::Synchronize(KESTU_TRAIL_SYNC_FRAME, self, reinterpret_cast<DWORD_PTR>(&r));

@@ -162,7 +162,7 @@ TEST_F(TrailChannels, AlphaHoldsPastTheLastKey)
 {
     struct Case {
         std::vector<trailtest::FloatElement> elements;
-        DWORD alpha[4];  // of the pairs at t = 0, 1/4, 2/4, 3/4
+        DWORD alpha[4]; // of the pairs at t = 0, 1/4, 2/4, 3/4
     };
     const Case cases[] = {
         {{{0.0f, 1.0f}, {0.5f, 0.0f}}, {255, 127, 0, 0}},
@@ -179,14 +179,14 @@ TEST_F(TrailChannels, AlphaHoldsPastTheLastKey)
 
 TEST_F(TrailChannels, ChannelsWithoutAUsableSlotAreSkipped)
 {
-    CStrategyData early;  // its only slot ends at key 0.25; the frame stands at 0.5
+    CStrategyData early; // its only slot ends at key 0.25; the frame stands at 0.5
     const trailtest::ColorElement e{0.0f, 0xFFFF0000u};
     early.AddSlot(0.25f, sizeof e, sizeof e, &e);
     strategy.SetStrategyData(&early, TRAIL_CHANNEL_COLOR);
     CStrategyData noElements;
     noElements.AddSlot(1.0f, sizeof e, 0, &e);
     strategy.SetStrategyData(&noElements, TRAIL_CHANNEL_ALPHA);
-    CStrategyData tooSmall;  // texture elements need a key and two floats
+    CStrategyData tooSmall; // texture elements need a key and two floats
     tooSmall.AddSlot(1.0f, sizeof e, sizeof e, &e);
     strategy.SetStrategyData(&tooSmall, TRAIL_CHANNEL_TEXCOORD);
     Fill();
@@ -252,7 +252,7 @@ TEST(TrailLifetimes, AContextGoingFirstHasItsTrailReleased)
         ASSERT_EQ(strategy->BuildTrail(ctx), 0);
         pool->GetList().push_back(ctx);
     }
-    pool.reset();  // deletes both built contexts; the leak check sees the rest
+    pool.reset(); // deletes both built contexts; the leak check sees the rest
     EXPECT_EQ(own.released, 2) << "one release before the build, one as the context went";
 }
 
@@ -268,8 +268,8 @@ TEST(TrailLifetimes, AStrategyGoingFirstReleasesItsTrailsAndLeavesItsContexts)
     for (ITrail_Context* ctx : {built, unbuilt, moved, other}) pool.GetList().push_back(ctx);
     ASSERT_EQ(s->BuildTrail(built), 0);
     ASSERT_EQ(own->BuildTrail(other), 0);
-    ITrail_Context copy(*built);  // names the strategy, holds no trail
-    moved->SetStrategy(s.get());  // from now on the working strategy's
+    ITrail_Context copy(*built); // names the strategy, holds no trail
+    moved->SetStrategy(s.get()); // from now on the working strategy's
     ASSERT_EQ(s->BuildTrail(moved), 0);
 
     s.reset();
@@ -290,7 +290,7 @@ TEST(TrailLifetimes, AStrategyGoingFirstReleasesItsTrailsAndLeavesItsContexts)
 
     EXPECT_EQ(other->GetStrategy(), own.get()) << "another strategy's contexts are not touched";
     EXPECT_NE(other->GetPositionCntx(), nullptr);
-    own.reset();  // a client's strategy releases its trails through GetContexts
+    own.reset(); // a client's strategy releases its trails through GetContexts
     EXPECT_EQ(other->GetStrategy(), nullptr);
     EXPECT_EQ(other->GetPositionCntx(), nullptr);
     // A context given a new strategy after its old one went works as new.

@@ -47,7 +47,7 @@ TEST_F(GmaContainer, RightHandedFilesTurnWithTheirNormals)
     // Left-handed, scaled, with boxes in the file: the vertices scale and the box follows them.
     const CGmaFile left = g.File(1, 4, GMA_FLAG_LEFT_HAND | GMA_FLAG_FRAME_BOUNDBOX);
     ASSERT_EQ(c.Build(left, device, D3DPOOL_MANAGED, 2.0f, FALSE, FALSE, TRUE, FALSE, FALSE), S_OK);
-    EXPECT_EQ(c.GetVertexFVF(), 0x142u);  // normals skipped as asked
+    EXPECT_EQ(c.GetVertexFVF(), 0x142u); // normals skipped as asked
     EXPECT_EQ(c.GetVertexStride(), 24u);
     const std::vector<SGMAVertex> s = Read(c, 0);
     EXPECT_EQ(s[5].p, left.frames[0].vertices[5].p * 2.0f);
@@ -122,7 +122,7 @@ TEST_F(GmaContainer, DefaultPoolSurvivesALostDevice)
     const CGmaFile f = g.File();
     CAniMeshContainer c;
     ASSERT_EQ(c.Build(f, device, D3DPOOL_DEFAULT, 1.0f, TRUE, TRUE, FALSE, FALSE, FALSE), S_OK);
-    EXPECT_EQ(c.GetVB(0), nullptr);  // the device buffer comes with Restore
+    EXPECT_EQ(c.GetVB(0), nullptr); // the device buffer comes with Restore
     ASSERT_EQ(c.Restore(), S_OK);
     ASSERT_NE(c.GetVB(0), nullptr);
     // A change goes to the copy and then to the device buffer.
@@ -162,8 +162,7 @@ TEST_F(GmaContainer, ClonesOwnTheirVertices)
     CAniMeshContainer c, copy;
     ASSERT_EQ(c.Build(f, device, D3DPOOL_MANAGED, 1.0f, FALSE, TRUE, FALSE, FALSE, FALSE), S_OK);
     auto lift = [](SGmaVerticesEntry* e, DWORD frame, void* user) {
-        for (DWORD i = 0; i < e->dwNumVertices; ++i)
-            e->Pos(i).y += 10.0f * float(frame + 1);
+        for (DWORD i = 0; i < e->dwNumVertices; ++i) e->Pos(i).y += 10.0f * float(frame + 1);
         ++*static_cast<int*>(user);
     };
     int calls = 0;
@@ -186,14 +185,14 @@ std::vector<BYTE> HandFile(bool normalSkipped, std::vector<BYTE>* vertexBytes)
     w.U16(1);
     w.U16(4);
     w.F32(1.0f);
-    w.U32(1);  // frames
+    w.U32(1); // frames
     w.U32(0);
     for (int i = 0; i < 3; ++i) w.U16(0xFFFF);
     w.U32(GMA_FLAG_LEFT_HAND | (normalSkipped ? GMA_FLAG_NORMAL_SKIPPED : 0));
     w.Zeros(50);
     w.F32(0.0f);
-    w.U16(2);  // vertices
-    w.U16(0);  // materials
+    w.U16(2); // vertices
+    w.U16(0); // materials
     std::vector<BYTE> v;
     kestu::ByteWriter vw(v);
     for (int i = 0; i < 2; ++i) {

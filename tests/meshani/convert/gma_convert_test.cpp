@@ -60,7 +60,7 @@ TEST_F(GmaConvert, AttributeMapDuplicatesSharedVertices)
     const std::string src = Save("src.gma", f), dst = Path("dst.gma");
     CGMAAtrributeMapConverter c;
     ASSERT_TRUE(c.Build(src.c_str(), dst.c_str()));
-    EXPECT_EQ(c.GetNumNewVertices(0), 6u);  // 1 and 2 twice, the unused vertex gone
+    EXPECT_EQ(c.GetNumNewVertices(0), 6u); // 1 and 2 twice, the unused vertex gone
     ASSERT_EQ(c.SaveConvertedFile(), 1);
     CGmaFile r;
     ASSERT_EQ(r.Load(dst.c_str()), S_OK);
@@ -71,8 +71,7 @@ TEST_F(GmaConvert, AttributeMapDuplicatesSharedVertices)
     EXPECT_EQ(std::vector<WORD>(m1, m1 + 3), (std::vector<WORD>{3, 4, 5}));
     // First-use order: material 0 uses 0, 2, 1; material 1 uses 1, 2, 3.
     const int from[6] = {0, 2, 1, 1, 2, 3};
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(r.frames[0].vertices[i].p, v[from[i]].p) << i;
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(r.frames[0].vertices[i].p, v[from[i]].p) << i;
 }
 
 TEST_F(GmaConvert, AttributeMapKeepsUnsharedMeshesAndRebuildsEveryFrame)
@@ -111,7 +110,7 @@ TEST_F(GmaConvert, AttributeMapRefusesWhatItCannotConvert)
     }
     EXPECT_FALSE(c.Build(Path("missing.gma").c_str(), Path("dst.gma").c_str()));
     CGmaFile bad = g.File();
-    bad.frames[1].materials[0].faces[0].wIndex[0] = 999;  // beyond the frame's vertices
+    bad.frames[1].materials[0].faces[0].wIndex[0] = 999; // beyond the frame's vertices
     EXPECT_FALSE(c.Build(Save("bad.gma", bad).c_str(), Path("dst.gma").c_str()));
 }
 
@@ -151,7 +150,7 @@ TEST_F(GmaConvert, LodOfATetrahedron)
     EXPECT_EQ(lod.aVertices[1].dwNumFacesRemoved, 0u);
     EXPECT_EQ(lod.aVertices[0].dwCollapseTarget, GMA_NO_TARGET);
     for (DWORD i = 1; i < 4; ++i)
-        EXPECT_LT(lod.aVertices[i].dwCollapseTarget, i);  // into a vertex that goes later or stays
+        EXPECT_LT(lod.aVertices[i].dwCollapseTarget, i); // into a vertex that goes later or stays
     // The vertices are the source's, moved; each face, mapped back, is a source face.
     const std::vector<SGMAVertex>& out = r.frames[0].vertices;
     std::vector<std::vector<D3DXVECTOR3>> want, got;
@@ -160,8 +159,7 @@ TEST_F(GmaConvert, LodOfATetrahedron)
                         f.frames[0].vertices[face.wIndex[2]].p});
     for (const SMeshFaceInit& face : r.frames[0].materials[0].faces)
         got.push_back({out[face.wIndex[0]].p, out[face.wIndex[1]].p, out[face.wIndex[2]].p});
-    for (const auto& face : got)
-        EXPECT_NE(std::find(want.begin(), want.end(), face), want.end());
+    for (const auto& face : got) EXPECT_NE(std::find(want.begin(), want.end(), face), want.end());
     // The last vertex's two removed faces are the last two and contain it.
     for (size_t n = 2; n < 4; ++n) {
         const WORD* idx = r.frames[0].materials[0].faces[n].wIndex;

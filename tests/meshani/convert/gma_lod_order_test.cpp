@@ -131,8 +131,8 @@ std::vector<Case> Cases()
 {
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
     std::vector<Case> cases;
-    cases.push_back({"flat grid, every cost equal", Grid(16, 12, [](int, int) { return 0.0f; }),
-                     0xace2c1b8a80cc993ull});
+    cases.push_back(
+        {"flat grid, every cost equal", Grid(16, 12, [](int, int) { return 0.0f; }), 0xace2c1b8a80cc993ull});
     cases.push_back({"stepped terraces", Grid(20, 20, [](int c, int r) { return float((c / 4 + r / 5) % 3); }),
                      0xc1875f7c8aee8aa5ull});
     cases.push_back({"hills", Grid(24, 18, [](int c, int r) { return std::sin(0.4f * c) * std::cos(0.3f * r); }),
@@ -157,7 +157,7 @@ std::vector<Case> Cases()
     return cases;
 }
 
-}  // namespace
+} // namespace
 
 TEST(GmaLodOrder, EveryMeshCollapsesInTheOrderItAlwaysHad)
 {
@@ -182,7 +182,7 @@ TEST_F(GmaLodFile, ConvertedFilesAreByteForByteAsBefore)
         DWORD flags;
         uint64_t checksum;
     } files[] = {{GMA_FLAG_LEFT_HAND, 0xdb577c09a4a355d6ull},
-                   {GMA_FLAG_LEFT_HAND | GMA_FLAG_SHARE_MATERIALS, 0x7e87d8c7d1725e79ull}};
+                 {GMA_FLAG_LEFT_HAND | GMA_FLAG_SHARE_MATERIALS, 0x7e87d8c7d1725e79ull}};
     for (const auto& f : files) {
         const std::string src = Save("grid.gma", grid.File(1, 4, f.flags)), dst = Path("grid_lod.gma");
         CGmaFile out;

@@ -44,7 +44,7 @@ TEST(GmaHeader, AutoFixMakesAttributeIdsDistinct)
     } cases[] = {
         {{3, 3, 3}, {3, 4, 5}},
         {{0xFFFF, 2, 2}, {0xFFFF, 2, 3}},
-        {{1, 2, 1}, {1, 2, 3}},  // the exchange id moves off the map id, then off the colour id
+        {{1, 2, 1}, {1, 2, 3}}, // the exchange id moves off the map id, then off the colour id
         {{0xFFFF, 0xFFFF, 0xFFFF}, {0xFFFF, 0xFFFF, 0xFFFF}},
     };
     for (const Case& c : cases) {
@@ -126,8 +126,8 @@ TEST(GmaFile, TrailingSectionsInLayoutOrder)
 {
     Grid g;
     g.frames = 3;
-    CGmaFile f = g.File(1, 4, GMA_FLAG_LEFT_HAND | GMA_FLAG_SHARE_MATERIALS | GMA_FLAG_SHARE_TEXCOORD |
-                                  GMA_FLAG_FRAME_BOUNDBOX);
+    CGmaFile f =
+        g.File(1, 4, GMA_FLAG_LEFT_HAND | GMA_FLAG_SHARE_MATERIALS | GMA_FLAG_SHARE_TEXCOORD | GMA_FLAG_FRAME_BOUNDBOX);
     for (size_t i = 0; i < 1; ++i) {
         SMeshFrameLodInfo rec;
         rec.aVertices.assign(g.Vertices(), SGMAVertexLodInfo{0, GMA_NO_TARGET, 0});
@@ -153,7 +153,7 @@ TEST(GmaFile, TrailingSectionsInLayoutOrder)
     EXPECT_EQ(r.lod[0].aCollapsible[0], 3);
     EXPECT_EQ(r.sharedCoords[4].u, f.sharedCoords[4].u);
     EXPECT_FLOAT_EQ(r.boundBoxes[2].max.x, g.width / 2);
-    EXPECT_EQ(r.frames[2].vertices[0].u, 0.0f);  // the frames keep no coordinates
+    EXPECT_EQ(r.frames[2].vertices[0].u, 0.0f); // the frames keep no coordinates
 }
 
 TEST(GmaFile, EveryVersionAndFlagCombinationRoundTrips)
@@ -174,7 +174,7 @@ TEST(GmaFile, EveryVersionAndFlagCombinationRoundTrips)
             EXPECT_EQ(got.p.z, want[7].p.z);
             EXPECT_EQ(got.diffuse, want[7].diffuse);
             if (flags & GMA_FLAG_NORMAL_SKIPPED)
-                EXPECT_EQ(got.n.y, 1.0f);  // a vertex without normal points up
+                EXPECT_EQ(got.n.y, 1.0f); // a vertex without normal points up
             else
                 EXPECT_EQ(got.n.z, -1.0f);
         }
@@ -232,7 +232,7 @@ TEST(GmaFile, LodOnlyWhenPresent)
     f.header.SetLeftHandCoordSystem(TRUE);
     bytes = Bytes(f);
     ASSERT_EQ(r.Read(bytes.data(), bytes.size()), S_OK);
-    EXPECT_EQ(r.lod.size(), 1u);  // an empty record: no vertices, no materials
+    EXPECT_EQ(r.lod.size(), 1u); // an empty record: no vertices, no materials
     EXPECT_TRUE(r.trailing.empty());
 }
 
@@ -249,7 +249,7 @@ TEST(GmaFile, WriterRefusesRecordsTheHeaderDoesNotDescribe)
     f = g.File();
     f.header.SetNormalSkipped(TRUE);
     f.lod.resize(f.frames.size());
-    EXPECT_EQ(f.Write(out), E_FAIL);  // LOD records need normals
+    EXPECT_EQ(f.Write(out), E_FAIL); // LOD records need normals
     f = g.File();
     f.header.wMajorVersion = 2;
     EXPECT_EQ(f.Write(out), E_FAIL);
@@ -257,7 +257,7 @@ TEST(GmaFile, WriterRefusesRecordsTheHeaderDoesNotDescribe)
     f.frames[0].vertices.resize(70000);
     EXPECT_EQ(f.Write(out), E_FAIL);
     f = g.File();
-    f.header.dwNumFrames = 99;  // the writer counts the frames it writes
+    f.header.dwNumFrames = 99; // the writer counts the frames it writes
     ASSERT_EQ(f.Write(out), S_OK);
     EXPECT_EQ(U32At(out, 8), 2u);
 }
@@ -274,7 +274,7 @@ TEST(GmaRecords, MaterialAndVertexAssignments)
     EXPECT_EQ(DWORD{ex.dwTextureID}, GMA_NO_TEXTURE);
     ex.dwTextureID = 9;
     ex = old;
-    EXPECT_EQ(DWORD{ex.dwTextureID}, 9u);  // kept
+    EXPECT_EQ(DWORD{ex.dwTextureID}, 9u); // kept
     EXPECT_EQ(ex.wNumFaces, 3);
     EXPECT_STREQ(ex.szTexture, "a.tga");
     EXPECT_EQ(ex.GetSize(), 228u);
@@ -301,8 +301,8 @@ TEST(GmaRecords, LaidOutAsStored)
     w.U16(1);
     w.U16(4);
     w.F32(2.5f);
-    w.U32(3);            // frames
-    w.U32(0x01020304);   // mesh id
+    w.U32(3);          // frames
+    w.U32(0x01020304); // mesh id
     w.U16(0);
     w.U16(1);
     w.U16(2);
@@ -328,7 +328,7 @@ TEST(GmaRecords, LaidOutAsStored)
     kestu::ByteWriter mw(m);
     mw.FixedString("skin.png", GMA_TEXNAME_SIZE);
     for (int i = 0; i < 17; ++i) mw.F32(float(i) / 4);
-    mw.U32(3);  // clamp
+    mw.U32(3); // clamp
     mw.U32(1);
     mw.U16(7);  // faces
     mw.U32(42); // texture id

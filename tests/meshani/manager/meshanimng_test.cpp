@@ -37,8 +37,8 @@ protected:
     HRESULT BuildArray(CMeshAniMng& m, const std::string& lib, D3DPOOL pool = D3DPOOL_MANAGED, DWORD cache = 0,
                        BOOL multiThreaded = FALSE)
     {
-        return m.Build(device, lib.c_str(), Path("tex").c_str(), FALSE, 1.0f, nullptr, pool, TRUE, FALSE, FALSE,
-                       FALSE, multiThreaded, 1, cache);
+        return m.Build(device, lib.c_str(), Path("tex").c_str(), FALSE, 1.0f, nullptr, pool, TRUE, FALSE, FALSE, FALSE,
+                       multiThreaded, 1, cache);
     }
     std::vector<DWORD> SharedIds(const CMeshAniMng& m)
     {
@@ -72,7 +72,7 @@ TEST_F(MeshAniMng, MeshesOfOneMeshIdShareAContainer)
     EXPECT_EQ(b->GetContainer()->GetRef(), 1);
     EXPECT_EQ(SharedIds(m), (std::vector<DWORD>{3, 7, 9}));
     EXPECT_EQ(m.ReleaseMesh(2), 0);
-    EXPECT_EQ(SharedIds(m), (std::vector<DWORD>{3, 9}));  // the gap closes
+    EXPECT_EQ(SharedIds(m), (std::vector<DWORD>{3, 9})); // the gap closes
     EXPECT_EQ(m.ReleaseMesh(5), 0);
     EXPECT_EQ(m.GetNumUniqueContainers(), 0u);
     EXPECT_EQ(m.QueryMesh(77), nullptr);
@@ -81,17 +81,15 @@ TEST_F(MeshAniMng, MeshesOfOneMeshIdShareAContainer)
 TEST_F(MeshAniMng, ReleasedMeshesWaitInTheCache)
 {
     CMeshAniMng m;
-    ASSERT_EQ(BuildArray(m, Library({{1, 1, false}, {2, 2, false}, {3, 3, false}, {4, 4, false}}), D3DPOOL_MANAGED,
-                         2),
+    ASSERT_EQ(BuildArray(m, Library({{1, 1, false}, {2, 2, false}, {3, 3, false}, {4, 4, false}}), D3DPOOL_MANAGED, 2),
               S_OK);
     CMeshAniData* items[4];
-    for (DWORD id = 1; id <= 4; ++id)
-        ASSERT_NE(items[id - 1] = m.QueryMesh(id), nullptr);
+    for (DWORD id = 1; id <= 4; ++id) ASSERT_NE(items[id - 1] = m.QueryMesh(id), nullptr);
     EXPECT_EQ(m.ReleaseMesh(1), 0);
     EXPECT_EQ(m.ReleaseMesh(2), 0);
     EXPECT_TRUE(items[0]->IsBuilt());
     EXPECT_EQ(m.ReleaseMesh(3), 0);
-    EXPECT_FALSE(items[0]->IsBuilt());  // the oldest went
+    EXPECT_FALSE(items[0]->IsBuilt()); // the oldest went
     EXPECT_TRUE(items[1]->IsBuilt());
     EXPECT_EQ(m.GetCacheSize(), 2u);
     // Queried again, a cached mesh leaves the cache, by either query.
@@ -99,14 +97,14 @@ TEST_F(MeshAniMng, ReleasedMeshesWaitInTheCache)
     EXPECT_EQ(m.GetCacheSize(), 1u);
     EXPECT_EQ(m.TryQueryGma(3), S_OK);
     EXPECT_EQ(m.GetCacheSize(), 0u);
-    EXPECT_EQ(m.TryQueryGma(1), E_FAIL);  // not loaded
+    EXPECT_EQ(m.TryQueryGma(1), E_FAIL); // not loaded
     EXPECT_EQ(m.TryQueryGma(99), S_FALSE);
     // Unloaded at once when asked, whatever the cache.
     EXPECT_EQ(m.ReleaseMesh(4, TRUE), 0);
     EXPECT_FALSE(items[3]->IsBuilt());
     EXPECT_EQ(m.ReleaseMesh(99), 0);
     m.ClearCache(TRUE);
-    EXPECT_TRUE(items[1]->IsBuilt());  // still referenced
+    EXPECT_TRUE(items[1]->IsBuilt()); // still referenced
 }
 
 TEST_F(MeshAniMng, DefaultPoolLostDeviceReloadsTheReferencedMeshes)
@@ -118,7 +116,7 @@ TEST_F(MeshAniMng, DefaultPoolLostDeviceReloadsTheReferencedMeshes)
     CMeshAniData* c = m.QueryMesh(3);
     ASSERT_TRUE(a && b && c);
     m.QueryMesh(2);
-    EXPECT_EQ(m.ReleaseMesh(3), 0);  // cached, loaded, no references
+    EXPECT_EQ(m.ReleaseMesh(3), 0); // cached, loaded, no references
     EXPECT_TRUE(c->IsBuilt());
     ASSERT_EQ(m.Invalidate(), S_OK);
     EXPECT_FALSE(a->IsBuilt());
@@ -177,7 +175,7 @@ TEST_F(MeshAniMng, BuildFailuresAndLoadingAll)
     // A mesh of the library whose bytes are not a GMA file fails to load and leaves nothing behind.
     CIndexLib edit;
     ASSERT_EQ(edit.Load(lib.c_str()), S_OK);
-    const BYTE junk[100] = {2, 0, 0, 0};  // a version the engine does not know
+    const BYTE junk[100] = {2, 0, 0, 0}; // a version the engine does not know
     ASSERT_EQ(edit.ImportFromMemory(junk, sizeof junk, 3, "junk.gma"), S_OK);
     ASSERT_EQ(edit.Save(), S_OK);
     CMeshAniMng n;
@@ -209,7 +207,7 @@ TEST_F(MeshAniMng, TexturesByIdFromATextureLibrary)
     CMeshAniData* b = m.QueryMesh(2);
     ASSERT_TRUE(a && b);
     CTextureMng* mng = m.GetTextureList()->GetMng();
-    EXPECT_EQ(mng->GetTexture(11)->GetRef(), 4);  // two frames of two meshes
+    EXPECT_EQ(mng->GetTexture(11)->GetRef(), 4); // two frames of two meshes
     EXPECT_NE(a->GetTexture(0, 0), nullptr);
     EXPECT_EQ(m.ReleaseMesh(1), 0);
     EXPECT_EQ(mng->GetTexture(11)->GetRef(), 2);
@@ -225,8 +223,8 @@ TEST_F(MeshAniMng, AttachedMeshesJoinTheirItems)
     const std::vector<BYTE> bytes = Bytes(g.File());
     CMeshAniData outside;
     outside.SetID(2);
-    ASSERT_EQ(outside.Build(bytes.data(), DWORD(bytes.size()), device, Path("tex").c_str(), m.GetTextureList(),
-                            nullptr, nullptr, D3DPOOL_MANAGED, 1.0f, FALSE, TRUE, FALSE, FALSE, FALSE, TRUE, FALSE),
+    ASSERT_EQ(outside.Build(bytes.data(), DWORD(bytes.size()), device, Path("tex").c_str(), m.GetTextureList(), nullptr,
+                            nullptr, D3DPOOL_MANAGED, 1.0f, FALSE, TRUE, FALSE, FALSE, FALSE, TRUE, FALSE),
               S_OK);
     ASSERT_EQ(m.AttachLoadedGmaMesh(&outside, 3), S_OK);
     CMeshAniData* item = m.GetMeshData(2);
@@ -245,8 +243,8 @@ TEST_F(MeshAniMng, AttachedMeshesJoinTheirItems)
     EXPECT_EQ(item->GetRef(), 4);
     CMeshAniData stranger;
     stranger.SetID(40);
-    ASSERT_EQ(stranger.Build(bytes.data(), DWORD(bytes.size()), device, "", nullptr, nullptr, nullptr,
-                             D3DPOOL_MANAGED, 1.0f, FALSE, TRUE, FALSE, FALSE, FALSE, TRUE, FALSE),
+    ASSERT_EQ(stranger.Build(bytes.data(), DWORD(bytes.size()), device, "", nullptr, nullptr, nullptr, D3DPOOL_MANAGED,
+                             1.0f, FALSE, TRUE, FALSE, FALSE, FALSE, TRUE, FALSE),
               S_OK);
     EXPECT_EQ(m.AttachLoadedGmaMesh(&stranger, 1), E_FAIL);
     EXPECT_EQ(m.AttachLoadedGmaMesh(nullptr, 1), E_INVALIDARG);
@@ -259,9 +257,9 @@ TEST_F(MeshAniMng, AttachedMeshesJoinTheirItems)
 TEST_F(MeshAniMng, ThreadsQueryAndReleaseTheSameMeshes)
 {
     CMeshAniMng m;
-    ASSERT_EQ(BuildArray(m, Library({{1, 7, true}, {2, 7, true}, {3, 9, false}, {4, 3, true}}), D3DPOOL_MANAGED, 4,
-                         TRUE),
-              S_OK);
+    ASSERT_EQ(
+        BuildArray(m, Library({{1, 7, true}, {2, 7, true}, {3, 9, false}, {4, 3, true}}), D3DPOOL_MANAGED, 4, TRUE),
+        S_OK);
     ASSERT_TRUE(m.IsMultiThreaded());
     // Loaded here, on the device's thread, and left in a cache that holds
     // them all: the threads below only count references and move the
@@ -271,7 +269,7 @@ TEST_F(MeshAniMng, ThreadsQueryAndReleaseTheSameMeshes)
         EXPECT_EQ(m.ReleaseMesh(id), 0);
     }
     ASSERT_EQ(m.GetCacheSize(), 4u);
-    CMeshAniData* held = m.QueryMesh(1);  // one reference stays ours throughout
+    CMeshAniData* held = m.QueryMesh(1); // one reference stays ours throughout
     ASSERT_NE(held, nullptr);
 
     // Every thread starts at once and they walk the ids together, so that
@@ -291,8 +289,10 @@ TEST_F(MeshAniMng, ThreadsQueryAndReleaseTheSameMeshes)
                 }
                 if (k % 3 == 0) {
                     // A second reference by the other query, given back at once.
-                    if (m.TryQueryGma(id) == S_OK) m.ReleaseMesh(id);
-                    else ++misses;
+                    if (m.TryQueryGma(id) == S_OK)
+                        m.ReleaseMesh(id);
+                    else
+                        ++misses;
                 }
                 m.ReleaseMesh(id);
             }

@@ -37,16 +37,14 @@ protected:
         device->BeginScene();
         const HRESULT hr = mesh.Render(frame, nullptr);
         device->EndScene();
-        if (result)
-            *result = hr;
+        if (result) *result = hr;
         return Pixels();
     }
     int Count(const std::vector<uint32_t>& px, bool (*pred)(uint32_t), UINT x0, UINT x1)
     {
         int n = 0;
         for (UINT y = 0; y < kHeight; ++y)
-            for (UINT x = x0; x < x1; ++x)
-                n += px.size() == kWidth * kHeight && pred(px[y * kWidth + x]) ? 1 : 0;
+            for (UINT x = x0; x < x1; ++x) n += px.size() == kWidth * kHeight && pred(px[y * kWidth + x]) ? 1 : 0;
         return n;
     }
 };
@@ -67,7 +65,7 @@ TEST_F(MeshAniData, DrawsItsMaterialsWithTheirTextures)
     EXPECT_EQ(mesh.GetTexture(5, 0), nullptr);
     std::vector<DWORD> ids;
     ASSERT_EQ(mesh.GetTextureIDs(ids), S_OK);
-    EXPECT_EQ(ids, (std::vector<DWORD>{0, 1, 0, 1}));  // array indices, one per attribute
+    EXPECT_EQ(ids, (std::vector<DWORD>{0, 1, 0, 1})); // array indices, one per attribute
     HRESULT hr = E_FAIL;
     const std::vector<uint32_t> px = Draw(mesh, 1, &hr);
     EXPECT_EQ(hr, S_OK);
@@ -75,7 +73,7 @@ TEST_F(MeshAniData, DrawsItsMaterialsWithTheirTextures)
     EXPECT_EQ(Count(px, Greenish, 0, kWidth / 2 - 4), 0);
     EXPECT_GT(Count(px, Greenish, kWidth / 2, kWidth), 100);
     SaveOnFailure(px, "meshanidata_textures");
-    EXPECT_EQ(mesh.Render(2, nullptr), E_FAIL);  // no such frame
+    EXPECT_EQ(mesh.Render(2, nullptr), E_FAIL); // no such frame
 }
 
 // A 1.3 file takes its textures by name; a 1.4 file in a manager-mode set queries them by id.
@@ -96,16 +94,16 @@ TEST_F(MeshAniData, OldFilesByNameNewFilesById)
     ASSERT_EQ(textures.BuildMngMode(device, nullptr, libPath.c_str(), FALSE, 0), S_OK);
     CMeshAniData mesh;
     const std::vector<BYTE> bytes = Bytes(g.File());
-    ASSERT_EQ(mesh.Build(bytes.data(), DWORD(bytes.size()), device, Path("unused").c_str(), &textures, nullptr,
-                         nullptr, D3DPOOL_MANAGED, 1.0f, FALSE, TRUE, FALSE, FALSE, FALSE, TRUE, FALSE),
+    ASSERT_EQ(mesh.Build(bytes.data(), DWORD(bytes.size()), device, Path("unused").c_str(), &textures, nullptr, nullptr,
+                         D3DPOOL_MANAGED, 1.0f, FALSE, TRUE, FALSE, FALSE, FALSE, TRUE, FALSE),
               S_OK);
     EXPECT_TRUE(mesh.IsExternTextures());
     ASSERT_NE(textures.GetMng()->GetTexture(12), nullptr);
-    EXPECT_EQ(textures.GetMng()->GetTexture(12)->GetRef(), 2);  // one query per frame's attribute
+    EXPECT_EQ(textures.GetMng()->GetTexture(12)->GetRef(), 2); // one query per frame's attribute
     const std::vector<uint32_t> px = Draw(mesh, 0);
     EXPECT_GT(Count(px, Greenish, kWidth / 2, kWidth), 100);
     mesh.Release();
-    EXPECT_EQ(textures.GetMng()->GetTexture(12)->GetRef(), 0);  // the mesh gave its references back
+    EXPECT_EQ(textures.GetMng()->GetTexture(12)->GetRef(), 0); // the mesh gave its references back
 }
 
 TEST_F(MeshAniData, RefusesWhatItCannotBuild)
@@ -117,8 +115,8 @@ TEST_F(MeshAniData, RefusesWhatItCannotBuild)
                          1.0f, FALSE, TRUE, FALSE, FALSE, FALSE, TRUE, FALSE),
               E_FAIL);
     const std::vector<BYTE> good = Bytes(g.File());
-    EXPECT_EQ(mesh.Build(good.data(), DWORD(good.size() - 10), device, "", nullptr, nullptr, nullptr,
-                         D3DPOOL_MANAGED, 1.0f, FALSE, TRUE, FALSE, FALSE, FALSE, TRUE, FALSE),
+    EXPECT_EQ(mesh.Build(good.data(), DWORD(good.size() - 10), device, "", nullptr, nullptr, nullptr, D3DPOOL_MANAGED,
+                         1.0f, FALSE, TRUE, FALSE, FALSE, FALSE, TRUE, FALSE),
               E_FAIL);
     EXPECT_FALSE(mesh.IsBuilt());
     // A face beyond its frame's vertices leaves that attribute out.
@@ -213,7 +211,7 @@ TEST_F(MeshAniData, CollapseRecordsThatLoopAreNotFollowed)
     ASSERT_EQ(BuildArrayMode(mesh, f), S_OK);
     mesh.SetLod(0.0f);
     const CMeshAttribute* a = mesh.GetMeshAttribute(0, 0);
-    EXPECT_EQ(a->GetCurrNumIndices(), 0);  // more faces said removed than there are
+    EXPECT_EQ(a->GetCurrNumIndices(), 0); // more faces said removed than there are
     EXPECT_LE(a->GetPrimitiveInfoList()->aList[0].dwNumVertices, 3u);
 }
 
@@ -247,11 +245,11 @@ TEST_F(MeshAniData, SkipFlagsAndTheIndicatedColour)
     EXPECT_EQ(mesh.Render(0, nullptr, FALSE, FALSE, TRUE, 0xFF0000FF), S_OK);
     device->EndScene();
     std::vector<uint32_t> px = Pixels();
-    EXPECT_EQ(Count(px, Reddish, 0, kWidth / 2), 0);  // red texture x blue factor
+    EXPECT_EQ(Count(px, Reddish, 0, kWidth / 2), 0); // red texture x blue factor
     EXPECT_GT(Count(px, Greenish, kWidth / 2, kWidth), 100);
     DWORD op = 0;
     device->GetTextureStageState(0, D3DTSS_COLORARG2, &op);
-    EXPECT_EQ(op, DWORD(D3DTA_CURRENT));  // put back
+    EXPECT_EQ(op, DWORD(D3DTA_CURRENT)); // put back
 
     // A material whose texture is missing is left out quietly.
     f.frames[0].materials[0].head.szTexture[0] = 0;
@@ -271,8 +269,7 @@ TEST_F(MeshAniData, ClonesAndTheirSlots)
     EXPECT_EQ(mesh.CloneContainerFromCloned(3, nullptr, nullptr, nullptr), E_FAIL);
     DWORD a = 0, b = 0, c = 0, d = 0;
     auto shift = [](SGmaVerticesEntry* e, DWORD, void*) {
-        for (DWORD i = 0; i < e->dwNumVertices; ++i)
-            e->Pos(i).x += 100.0f;  // out of sight
+        for (DWORD i = 0; i < e->dwNumVertices; ++i) e->Pos(i).x += 100.0f; // out of sight
     };
     ASSERT_EQ(mesh.CloneContainerFromRaw(&a, nullptr, nullptr), S_OK);
     ASSERT_EQ(mesh.CloneContainerFromRaw(&b, shift, nullptr), S_OK);
@@ -290,7 +287,7 @@ TEST_F(MeshAniData, ClonesAndTheirSlots)
     EXPECT_EQ(mesh.SetCurrentContainer(b), E_FAIL);
     EXPECT_EQ(mesh.SetCurrentContainer(100000), S_FALSE);
     ASSERT_EQ(mesh.CloneContainerFromRaw(&d, nullptr, nullptr), S_OK);
-    EXPECT_TRUE(d != a && d != c);  // never a slot in use
+    EXPECT_TRUE(d != a && d != c); // never a slot in use
     EXPECT_NE(mesh.GetClonedContainer(a), mesh.GetClonedContainer(c));
     EXPECT_EQ(mesh.FindNoUseClonedContainerIndex(), b);
     mesh.DestoryAllClonedContainer();
@@ -318,10 +315,10 @@ TEST_F(MeshAniData, SavedFilesDescribeThemselves)
     ASSERT_EQ(r.frames.size(), 3u);
     EXPECT_FLOAT_EQ(r.frames[2].fPos, 2.0f / 3.0f);
     const SGMAVertex& v = r.frames[2].vertices[5];
-    EXPECT_NEAR(v.p.y, right.frames[2].vertices[5].p.z, 1e-6f);  // turned to left-handed
+    EXPECT_NEAR(v.p.y, right.frames[2].vertices[5].p.z, 1e-6f); // turned to left-handed
     EXPECT_EQ(v.u, right.frames[2].vertices[5].u);
     EXPECT_EQ(r.sharedMaterials[1].faces[0].wIndex[1], right.sharedMaterials[1].faces[0].wIndex[2]);
-    EXPECT_EQ(DWORD{r.sharedMaterials[1].head.dwTextureID}, 12u);  // the file's id, not the array index
+    EXPECT_EQ(DWORD{r.sharedMaterials[1].head.dwTextureID}, 12u); // the file's id, not the array index
     CMeshAni player;
     EXPECT_EQ(player.BuildFromFile(out.c_str(), 1), S_OK);
     EXPECT_EQ(player.GetNumFrames(), 4u);

@@ -15,8 +15,7 @@ std::vector<BYTE> Timeline(const std::vector<float>& positions, float duration)
     g.frames = int(positions.size());
     CGmaFile f = g.File();
     f.header.fDuration = duration;
-    for (size_t i = 0; i < positions.size(); ++i)
-        f.frames[i].fPos = positions[i];
+    for (size_t i = 0; i < positions.size(); ++i) f.frames[i].fPos = positions[i];
     return Bytes(f);
 }
 
@@ -36,11 +35,9 @@ TEST(MeshAni, TimeTableAtEachSpeed)
     ASSERT_EQ(a.GetNumFrames(), 5u);
     const float* t = a.GetTimeTable();
     const float at1[] = {0.0f, 0.5f, 1.0f, 1.5f, 2.0f};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_FLOAT_EQ(t[i], at1[i]) << i;
+    for (int i = 0; i < 5; ++i) EXPECT_FLOAT_EQ(t[i], at1[i]) << i;
     a.SetSpeed(2.0f);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_FLOAT_EQ(t[i], at1[i] / 2) << i;
+    for (int i = 0; i < 5; ++i) EXPECT_FLOAT_EQ(t[i], at1[i] / 2) << i;
     EXPECT_FLOAT_EQ(a.GetDuration(), 1.0f);
     EXPECT_EQ(a.GetRawTimeRefList()[4], 1.0f);
     EXPECT_FALSE(a.IsPlaying());
@@ -63,7 +60,7 @@ TEST(MeshAni, LoopWrapsForwardAndBackward)
     a.Play(0.0f, ANIPLAY_LOOP, FALSE, 0.0f);
     a.FrameMove(0.3f);
     EXPECT_NEAR(a.GetCurrentTime(), 1.7f, 1e-4f);
-    EXPECT_EQ(a.GetCurrentFrame(), 3u);  // the end mark itself is never shown by time
+    EXPECT_EQ(a.GetCurrentFrame(), 3u); // the end mark itself is never shown by time
 }
 
 TEST(MeshAni, OnceAndPingPongModes)
@@ -103,7 +100,7 @@ TEST(MeshAni, SpeedAndShortCycles)
     BuildPlayer(a, {0.0f, 0.25f, 0.5f, 0.75f}, 2.0f);
     a.PlayInSpeed(0.0f, 2.0f, ANIPLAY_LOOP, TRUE, 0.0f);
     a.FrameMove(0.6f);
-    EXPECT_EQ(a.GetCurrentFrame(), 2u);  // 0.6 of the 1.0 cycle at speed 2
+    EXPECT_EQ(a.GetCurrentFrame(), 2u); // 0.6 of the 1.0 cycle at speed 2
     a.SetSpeed(-1.0f);
     EXPECT_FALSE(a.IsForward());
     EXPECT_EQ(a.GetSpeed(), 1.0f);
@@ -139,7 +136,7 @@ TEST(MeshAni, CyclesAndFramePositions)
     a.Rewind(FALSE);
     EXPECT_EQ(a.GetCurrentFrame(), 3u);
     EXPECT_EQ(a.SetAbsPosOfFrame(2, 0.9f), S_OK);
-    EXPECT_FLOAT_EQ(a.GetRawTimeRefList()[2], 0.75f);  // held below the next frame
+    EXPECT_FLOAT_EQ(a.GetRawTimeRefList()[2], 0.75f); // held below the next frame
     EXPECT_EQ(a.SetAbsPosOfFrame(0, 0.1f), E_FAIL);
     a.Play(0.0f, ANIPLAY_LOOP, TRUE, 0.0f);
     EXPECT_EQ(a.SetAbsPosOfFrame(2, 0.6f), E_FAIL);
@@ -153,7 +150,7 @@ TEST(MeshAni, CopiesOwnTheirArrays)
     CMeshAni b(*a);
     CMeshAni c;
     c = *a;
-    delete a;  // the copies keep working
+    delete a; // the copies keep working
     b.Play(0.0f, ANIPLAY_LOOP, TRUE, 0.0f);
     b.FrameMove(0.6f);
     EXPECT_EQ(b.GetCurrentFrame(), 1u);
@@ -170,9 +167,9 @@ TEST_F(MeshAniFiles, RemoveFramesAndSaveTheirPositions)
     const std::string path = Save("r.gma", f);
     CMeshAni a;
     ASSERT_EQ(a.BuildFromFile(path.c_str(), 1), S_OK);
-    EXPECT_EQ(a.RemoveFrame(4), E_FAIL);  // the end mark
+    EXPECT_EQ(a.RemoveFrame(4), E_FAIL); // the end mark
     ASSERT_EQ(a.RemoveFrame(1), S_OK);
-    ASSERT_EQ(a.RemoveFrame(1), S_OK);  // the second of the frames still there: file frame 2
+    ASSERT_EQ(a.RemoveFrame(1), S_OK); // the second of the frames still there: file frame 2
     EXPECT_EQ(a.GetNumFrames(), 3u);
     ASSERT_EQ(a.SaveToGMA(path.c_str()), S_OK);
     CGmaFile r;

@@ -20,7 +20,7 @@ protected:
 TEST_F(GmaTools, RemoveNormalsShrinksTwelveBytesPerVertex)
 {
     Grid g;
-    g.cols = 18;  // 100 vertices per frame
+    g.cols = 18; // 100 vertices per frame
     g.rows = 4;
     ASSERT_EQ(g.Vertices(), 100);
     CGmaFile f = g.File(1, 4, GMA_FLAG_LEFT_HAND | GMA_FLAG_FRAME_BOUNDBOX);
@@ -63,7 +63,7 @@ TEST_F(GmaTools, VersionGateAgreesWithTheReader)
                       "Error: GfxUtil_PreprocessGMA() Cannot deal with the GMA whose version is 1.3 or earlier!");
             EXPECT_EQ(boxes[0].caption, "Kestu");
         } else {
-            EXPECT_EQ(U16At(bytes, 0), 1);  // a changed file is 1.4
+            EXPECT_EQ(U16At(bytes, 0), 1); // a changed file is 1.4
             EXPECT_EQ(U16At(bytes, 2), 4);
         }
     }
@@ -139,7 +139,7 @@ TEST_F(GmaTools, TexCoordsShareAndComeBack)
 TEST_F(GmaTools, PreprocessTurnsRightHandedFilesAndAddsBoxes)
 {
     Grid g;
-    CGmaFile f = g.File(1, 4, GMA_FLAG_SHARE_MATERIALS);  // right-handed, no boxes
+    CGmaFile f = g.File(1, 4, GMA_FLAG_SHARE_MATERIALS); // right-handed, no boxes
     const std::string path = Save("p.gma", f);
     ASSERT_EQ(GfxUtil_PreprocessGMA(path.c_str(), FALSE, FALSE), S_OK);
     CGmaFile r;
@@ -151,7 +151,7 @@ TEST_F(GmaTools, PreprocessTurnsRightHandedFilesAndAddsBoxes)
     EXPECT_NEAR(b.p.x, a.p.x, 1e-6f);
     EXPECT_NEAR(b.p.y, a.p.z, 1e-6f);
     EXPECT_NEAR(b.p.z, -a.p.y, 1e-6f);
-    EXPECT_NEAR(b.n.y, -1.0f, 1e-6f);  // (0, 0, -1) turned
+    EXPECT_NEAR(b.n.y, -1.0f, 1e-6f); // (0, 0, -1) turned
     // The shared faces are turned once, not once per frame.
     const SMeshFaceInit& fa = f.sharedMaterials[1].faces[2];
     const SMeshFaceInit& fb = r.sharedMaterials[1].faces[2];
@@ -165,7 +165,7 @@ TEST_F(GmaTools, PreprocessTurnsRightHandedFilesAndAddsBoxes)
     EXPECT_EQ(GfxUtil_PreprocessGMA(path.c_str(), TRUE, FALSE), S_OK);
     ASSERT_EQ(r.Load(path.c_str()), S_OK);
     EXPECT_TRUE(r.header.IsNormalSkipped());
-    EXPECT_NEAR(r.frames[1].vertices[4].p.y, a.p.z, 1e-6f);  // not turned twice
+    EXPECT_NEAR(r.frames[1].vertices[4].p.y, a.p.z, 1e-6f); // not turned twice
     EXPECT_EQ(GfxUtil_PreprocessGMA(path.c_str(), TRUE, FALSE), S_FALSE);
     EXPECT_EQ(GfxUtil_PreprocessGMA(path.c_str(), FALSE, TRUE), S_OK);
 }
@@ -192,7 +192,7 @@ TEST_F(GmaTools, TextureIdsFollowTheTextureLibrary)
     const std::string log = Path("ids.log");
     EXPECT_EQ(GfxUtil_UpdateGmaTextureIDInMemory(out.data(), outSize, bytes.data(), DWORD(bytes.size()), &lib,
                                                  log.c_str(), &ids),
-              E_FAIL);  // one name is missing
+              E_FAIL); // one name is missing
     EXPECT_EQ(ids, (std::vector<DWORD>{40, 41, 40}));
     CGmaFile r;
     ASSERT_EQ(r.Read(out.data(), outSize), S_OK);
@@ -206,8 +206,8 @@ TEST_F(GmaTools, TextureIdsFollowTheTextureLibrary)
     EXPECT_NE(text.find("Cannot find the texture file 'gone.png' in Texture index lib'"), std::string::npos);
     // A buffer too small for the result is left alone.
     DWORD small = 10;
-    EXPECT_EQ(GfxUtil_UpdateGmaTextureIDInMemory(out.data(), small, bytes.data(), DWORD(bytes.size()), &lib,
-                                                 nullptr, nullptr),
+    EXPECT_EQ(GfxUtil_UpdateGmaTextureIDInMemory(out.data(), small, bytes.data(), DWORD(bytes.size()), &lib, nullptr,
+                                                 nullptr),
               E_OUTOFMEMORY);
 
     // The file form writes back only when an id changed.

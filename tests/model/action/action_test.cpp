@@ -27,8 +27,7 @@ void FillClip(CActionData& clip, const std::vector<float>& times, DWORD bones = 
     clip.SetFrameTime(DWORD(times.size()), times.data());
     std::vector<D3DXMATRIX> keys(times.size() * bones);
     for (size_t f = 0; f < times.size(); ++f)
-        for (DWORD b = 0; b < bones; ++b)
-            D3DXMatrixTranslation(&keys[f * bones + b], float(f), float(b), 0);
+        for (DWORD b = 0; b < bones; ++b) D3DXMatrixTranslation(&keys[f * bones + b], float(f), float(b), 0);
     clip.SetMatrixList(DWORD(keys.size()), keys.data());
 }
 
@@ -118,15 +117,13 @@ TEST(ActionData, KeyMatricesAndSlerp)
     D3DXMATRIX rotation;
     D3DXMatrixRotationQuaternion(&rotation, &q);
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            EXPECT_NEAR(m.m[r][c], rotation.m[c][r], 1e-5f);
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(m.m[r][c], rotation.m[c][r], 1e-5f);
 
     // A mirrored key negates the first three rows.
     D3DXMATRIX mirrored;
     CActionData::KeyMatrix(q, D3DXVECTOR4(1, 2, 3, -1), &mirrored);
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 4; ++c)
-            EXPECT_EQ(mirrored.m[r][c], -m.m[r][c]);
+        for (int c = 0; c < 4; ++c) EXPECT_EQ(mirrored.m[r][c], -m.m[r][c]);
     EXPECT_EQ(mirrored._41, 1.0f);
     EXPECT_EQ(mirrored._44, 1.0f);
 
@@ -151,8 +148,7 @@ TEST(ActionData, KeyMatricesAndSlerp)
     D3DXQuaternionRotationAxis(&mid, &axis, 0.5f);
     CActionData::KeyMatrix(mid, D3DXVECTOR4(1, 2, 3, 1), &half);
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            EXPECT_NEAR(out.m[r][c], half.m[r][c], 1e-5f);
+        for (int c = 0; c < 4; ++c) EXPECT_NEAR(out.m[r][c], half.m[r][c], 1e-5f);
     // Frames past the clip write nothing.
     D3DXMATRIX untouched = a;
     clip.GenRMListSlerp(0, 5, 0.5f, &untouched);
@@ -198,8 +194,7 @@ TEST(ActionData, RelativeAndModelSpaceWalks)
     EXPECT_EQ(host::GetDebugOutputText().find("not identical"), std::string::npos);
     std::vector<D3DXMATRIX> single(bones);
     walk->RM2TMSingleFrame(&relative[f * bones], single.data());
-    for (DWORD b = 0; b < bones; ++b)
-        EXPECT_TRUE(CActionData::KeyEqual(single[b], model[f * bones + b])) << b;
+    for (DWORD b = 0; b < bones; ++b) EXPECT_TRUE(CActionData::KeyEqual(single[b], model[f * bones + b])) << b;
 
     // A changed relative key shows in the rebuilt model keys and is reported.
     D3DXMatrixTranslation(&walk->GetRMatrixList()[f * bones + chest], 0, 0, 500);
@@ -247,7 +242,8 @@ std::vector<BYTE> StoreClip(CActionData& clip, DWORD version)
 
 long LoadClip(CActionData& clip, const std::vector<BYTE>& bytes, DWORD version, DWORD* consumed = nullptr)
 {
-    return Load(bytes, [&](COUArchive& ar, DWORD& n) { return clip.Serialize(version, ar, n, 0, 0, 0); }, consumed);
+    return Load(
+        bytes, [&](COUArchive& ar, DWORD& n) { return clip.Serialize(version, ar, n, 0, 0, 0); }, consumed);
 }
 
 TEST(ActionData, RecordLayoutAndRoundTrip)
@@ -257,8 +253,7 @@ TEST(ActionData, RecordLayoutAndRoundTrip)
     clip.GetBoneNameListPtr()->front() = "abcd";
     const D3DXVECTOR3 offsets[6] = {};
     D3DXQUATERNION quats[6];
-    for (D3DXQUATERNION& q : quats)
-        D3DXQuaternionIdentity(&q);
+    for (D3DXQUATERNION& q : quats) D3DXQuaternionIdentity(&q);
     clip.SetOffsetList(6, offsets);
     clip.SetQuatList(6, quats);
     const std::vector<BYTE> bytes = StoreClip(clip, 2);
@@ -306,12 +301,10 @@ TEST(ActionData, CondensedLoadingDropsSmallKeyLists)
     for (const Case& c : cases) {
         CActionData clip;
         std::vector<DWORD> ids(c.bones, 0);
-        for (DWORD b = 0; b < c.bones; ++b)
-            clip.GetBoneNameListPtr()->push_back("b" + std::to_string(b));
+        for (DWORD b = 0; b < c.bones; ++b) clip.GetBoneNameListPtr()->push_back("b" + std::to_string(b));
         clip.SetBoneList(c.bones, ids.data());
         std::vector<float> times(c.frames);
-        for (DWORD f = 0; f < c.frames; ++f)
-            times[f] = float(f);
+        for (DWORD f = 0; f < c.frames; ++f) times[f] = float(f);
         clip.SetFrameTime(c.frames, times.data());
         clip.SetACTFlag(KESTU_ACT_QUATS);
         CActionData back;
@@ -450,8 +443,7 @@ TEST_F(ActionAdapter, SetBoneListAndSerialize)
     CAction writer;
     writer.SetActionData(&clip);
     writer.SetParent(&s);
-    const std::vector<BYTE> bytes =
-        Store([&](COUArchive& ar, DWORD& n) { return writer.Serialize(ar, n, 0, 1, 0); });
+    const std::vector<BYTE> bytes = Store([&](COUArchive& ar, DWORD& n) { return writer.Serialize(ar, n, 0, 1, 0); });
     CActionData read;
     CAction reader;
     reader.SetParent(&s);

@@ -50,7 +50,6 @@ TEST(CountedRef, CopiesAndResetsBalanceTheCount)
 
 class Buffers : public ModelDevice {};
 
-
 TEST_F(Buffers, VertexAndIndexBuffersCopyOnlyWhatFits)
 {
     CVertexBuffer* vb = new CVertexBuffer(device, 64, 0x112, 32, 0, D3DPOOL_MANAGED, nullptr);

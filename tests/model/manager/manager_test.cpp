@@ -58,8 +58,7 @@ TEST_F(Manager, ASixthActionEvictsTheOldestIdleOne)
 {
     CMeshDataMng m;
     const DWORD id = m.AddMeshData("a", a.get());
-    for (DWORD action = 0; action < 5; ++action)
-        m.UseAction(id, action);
+    for (DWORD action = 0; action < 5; ++action) m.UseAction(id, action);
     const SBoundBox box = Box(-1, 1);
     ASSERT_EQ(m.AddDataToCache(id, 1, 3, Frame(), &box), 0);
     ASSERT_EQ(m.AddDataToCache(id, 2, 0, Frame(), &box), 0);
@@ -87,15 +86,13 @@ TEST_F(Manager, AnIdleActionWithoutFramesIsEvictedToo)
 {
     CMeshDataMng m;
     const DWORD id = m.AddMeshData("a", a.get());
-    for (DWORD action = 10; action < 15; ++action)
-        m.UseAction(id, action);
+    for (DWORD action = 10; action < 15; ++action) m.UseAction(id, action);
     m.UnuseAction(id, 12);
     m.UnuseAction(id, 99); // not listed: ignored
     m.UseAction(id, 20);
     const auto& uses = m.GetCacheRecord(id)->useList;
     ASSERT_EQ(uses.size(), 5u);
-    for (const auto& use : uses)
-        EXPECT_NE(use.first, 12u);
+    for (const auto& use : uses) EXPECT_NE(use.first, 12u);
 }
 
 TEST_F(Manager, CachedFramesGoBackToTheirMesh)

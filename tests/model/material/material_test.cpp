@@ -17,8 +17,7 @@ std::vector<BYTE> WriteRecord(CMaterialData& m, long* result = nullptr)
     {
         COUArchive ar(&file, OU_ARCHIVE_STORE);
         const long hr = m.Serialize(ar, count, 1, 1, 0);
-        if (result)
-            *result = hr;
+        if (result) *result = hr;
     }
     EXPECT_EQ(count, file.GetBuffer().size());
     return file.GetBuffer();
@@ -49,8 +48,7 @@ TEST(MaterialRecord, NamesArePaddedToTheNextMultipleOfFour)
         EXPECT_EQ(stored, c.stored);
         const size_t length = std::strlen(c.name);
         EXPECT_EQ(0, std::memcmp(bytes.data() + 92, c.name, length));
-        for (size_t i = 92 + length; i < bytes.size(); ++i)
-            EXPECT_EQ(bytes[i], 0) << c.name;
+        for (size_t i = 92 + length; i < bytes.size(); ++i) EXPECT_EQ(bytes[i], 0) << c.name;
         CMaterialData back;
         ASSERT_EQ(ReadRecord(bytes, back), 0);
         EXPECT_STREQ(back.GetTextureFileName(), c.name);
@@ -196,8 +194,7 @@ TEST(MaterialSet, IndexesPastTheCountGiveNothing)
     EXPECT_EQ(set.GetID(0), 0xFFFFFFFFu);
     CMaterialData m;
     m.dwMtlID = 5;
-    for (int i = 0; i < 3; ++i)
-        set.AddMtl(&m);
+    for (int i = 0; i < 3; ++i) set.AddMtl(&m);
     EXPECT_EQ(set.dwCount, 3u);
     EXPECT_EQ(set.GetCapacity(), 4u);
     ASSERT_NE(set.GetMtl(2), nullptr);

@@ -14,8 +14,7 @@ template <class T>
 std::vector<T> Bytes(const void* p, size_t n, T missing = T())
 {
     std::vector<T> v(n, missing);
-    if (n && p)
-        std::memcpy(v.data(), p, n * sizeof(T));
+    if (n && p) std::memcpy(v.data(), p, n * sizeof(T));
     return v;
 }
 
@@ -25,10 +24,13 @@ void ExpectSameMesh(CMeshDataBase& a, CMeshDataBase& b, bool subsets, bool batch
     const SMeshDataBase& hb = b;
     EXPECT_EQ(0, std::memcmp(&ha, &hb, sizeof(SMeshDataBase)));
     ASSERT_EQ(a.GetVertexBufferSize(), b.GetVertexBufferSize());
-    EXPECT_EQ(Bytes<char>(a.GetVertexData(), a.GetVertexBufferSize()), Bytes<char>(b.GetVertexData(), b.GetVertexBufferSize()));
-    EXPECT_EQ(Bytes<char>(a.GetWorkVertexData(), a.GetVertexBufferSize()), Bytes<char>(b.GetVertexData(), b.GetVertexBufferSize()));
+    EXPECT_EQ(Bytes<char>(a.GetVertexData(), a.GetVertexBufferSize()),
+              Bytes<char>(b.GetVertexData(), b.GetVertexBufferSize()));
+    EXPECT_EQ(Bytes<char>(a.GetWorkVertexData(), a.GetVertexBufferSize()),
+              Bytes<char>(b.GetVertexData(), b.GetVertexBufferSize()));
     ASSERT_EQ(a.GetIndexBufferSize(), b.GetIndexBufferSize());
-    EXPECT_EQ(Bytes<char>(a.GetIndexData(), a.GetIndexBufferSize()), Bytes<char>(b.GetIndexData(), b.GetIndexBufferSize()));
+    EXPECT_EQ(Bytes<char>(a.GetIndexData(), a.GetIndexBufferSize()),
+              Bytes<char>(b.GetIndexData(), b.GetIndexBufferSize()));
     ASSERT_EQ(a.GetBonesPerVertex(), b.GetBonesPerVertex());
     const size_t entries = size_t(a.GetVerticesNum()) * a.GetBonesPerVertex();
     EXPECT_EQ(Bytes<DWORD>(a.GetVerInfluneceBuf(), entries), Bytes<DWORD>(b.GetVerInfluneceBuf(), entries));
@@ -98,9 +100,9 @@ TEST_P(ChunkRoundTrip, ReadsBackWhatWasWritten)
 INSTANTIATE_TEST_SUITE_P(Versions, ChunkRoundTrip,
                          ::testing::Values(Variant{2, 1, D3DFMT_INDEX16, 0}, Variant{2, 5, D3DFMT_INDEX16, 0},
                                            Variant{kNoVersion, 1, D3DFMT_INDEX16, 0},
-                                           Variant{kNoVersion, 4, D3DFMT_INDEX16, 0},
-                                           Variant{2, 1, D3DFMT_INDEX32, 0}, Variant{2, 5, D3DFMT_INDEX32, 0},
-                                           Variant{2, 5, D3DFMT_INDEX16, 1}, Variant{kNoVersion, 0, D3DFMT_INDEX16, 1}));
+                                           Variant{kNoVersion, 4, D3DFMT_INDEX16, 0}, Variant{2, 1, D3DFMT_INDEX32, 0},
+                                           Variant{2, 5, D3DFMT_INDEX32, 0}, Variant{2, 5, D3DFMT_INDEX16, 1},
+                                           Variant{kNoVersion, 0, D3DFMT_INDEX16, 1}));
 
 // Bytes of the mini mesh's chunk: 44 head, 148 vertices, 4 + 12 indices,
 // 4 + 32 + 32 influences, 4 + 8 pairs, 4 + material, 8 face materials.
@@ -181,16 +183,17 @@ TEST_P(ChunkDamage, IsRefused)
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, ChunkDamage,
-    ::testing::Values(Patch{"stride not a multiple of four", kHead + 0, 37}, Patch{"stride below the format", kHead + 0, 16},
-                      Patch{"vertex size", kV, 140}, Patch{"vertex count", kHead + 12, 5},
-                      Patch{"huge vertex count", kHead + 12, 0x40000000}, Patch{"index format", kHead + 20, 103},
-                      Patch{"index count", kHead + 16, 7}, Patch{"index past the vertices", kI + 4, 4},
-                      Patch{"primitive count", kHead + 28, 3}, Patch{"primitive type", kHead + 8, 9},
-                      Patch{"bones per vertex", kB, 0x10000000}, Patch{"redundant count", kR, 5},
-                      Patch{"duplicate inside", kR + 4, 1}, Patch{"duplicate of a duplicate", kR + 8, 3},
-                      Patch{"material count", kM, 0x7FFFFFFF}, Patch{"name longer than the name buffer", kName, 264},
-                      Patch{"material index", kFaces + 4, 1}, Patch{"subset past the indices", kSubsets, 3},
-                      Patch{"batch count", kBatches, 11}, Patch{"batch wider than its lists", kBatches + 8, 60}));
+    ::testing::Values(Patch{"stride not a multiple of four", kHead + 0, 37},
+                      Patch{"stride below the format", kHead + 0, 16}, Patch{"vertex size", kV, 140},
+                      Patch{"vertex count", kHead + 12, 5}, Patch{"huge vertex count", kHead + 12, 0x40000000},
+                      Patch{"index format", kHead + 20, 103}, Patch{"index count", kHead + 16, 7},
+                      Patch{"index past the vertices", kI + 4, 4}, Patch{"primitive count", kHead + 28, 3},
+                      Patch{"primitive type", kHead + 8, 9}, Patch{"bones per vertex", kB, 0x10000000},
+                      Patch{"redundant count", kR, 5}, Patch{"duplicate inside", kR + 4, 1},
+                      Patch{"duplicate of a duplicate", kR + 8, 3}, Patch{"material count", kM, 0x7FFFFFFF},
+                      Patch{"name longer than the name buffer", kName, 264}, Patch{"material index", kFaces + 4, 1},
+                      Patch{"subset past the indices", kSubsets, 3}, Patch{"batch count", kBatches, 11},
+                      Patch{"batch wider than its lists", kBatches + 8, 60}));
 
 TEST(Chunk, UnknownMeshTypeIsReportedAndMakesNothing)
 {
@@ -231,8 +234,7 @@ TEST(Chunk, ExpansionAddsAThirdCoordinateAfterTheFirstSet)
         MeshPtr<TestMesh> mesh = MiniMesh();
         const DWORD oldStride = fvf == 0x152 ? 36 : 44;
         std::vector<float> v(4 * oldStride / 4, 0.0f);
-        for (size_t i = 0; i < v.size(); ++i)
-            v[i] = float(i);
+        for (size_t i = 0; i < v.size(); ++i) v[i] = float(i);
         mesh->SetVertexFVF(fvf);
         mesh->SetVertexStride(oldStride);
         mesh->SetVertexData(reinterpret_cast<const char*>(v.data()), DWORD(v.size() * 4));
@@ -254,11 +256,9 @@ TEST(Chunk, ExpansionAddsAThirdCoordinateAfterTheFirstSet)
         const size_t floats = oldStride / 4;
         for (size_t vert = 0; vert < 4; ++vert) {
             const float* row = out + vert * (floats + 1);
-            for (size_t i = 0; i < 9; ++i)
-                EXPECT_EQ(row[i], v[vert * floats + i]);
+            for (size_t i = 0; i < 9; ++i) EXPECT_EQ(row[i], v[vert * floats + i]);
             EXPECT_EQ(row[9], 1.0f);
-            for (size_t i = 9; i < floats; ++i)
-                EXPECT_EQ(row[i + 1], v[vert * floats + i]);
+            for (size_t i = 9; i < floats; ++i) EXPECT_EQ(row[i + 1], v[vert * floats + i]);
         }
         EXPECT_EQ(0, std::memcmp(out, work, grown->GetVertexBufferSize()));
         CMeshDataMng::EnableTexCoordExpand(1);
@@ -273,8 +273,7 @@ TEST(Chunk, WritingFinalisesWindingAndSubsets)
     mesh->AddMaterial(&extra);
     mesh->AddMaterial(&extra);
     std::vector<DWORD> faces(mesh->GetPrimitiveCount());
-    for (size_t f = 0; f < faces.size(); ++f)
-        faces[f] = f % 2 ? 0 : 2;
+    for (size_t f = 0; f < faces.size(); ++f) faces[f] = f % 2 ? 0 : 2;
     mesh->SetPrimitiveMaterialList(faces.data());
     const std::vector<WORD> before = Bytes<WORD>(mesh->GetIndexData(), mesh->GetIndicesNum());
     mesh->SetConverCoord(0);

@@ -34,8 +34,7 @@ std::vector<Seed> Seeds()
     std::vector<Seed> seeds;
     for (BYTE how = 0; how < 8; ++how) {
         MeshPtr<TestMesh> mini = MiniMesh(how & 4 ? D3DFMT_INDEX32 : D3DFMT_INDEX16);
-        if (how & 2)
-            mini->SplitIdxToLimitBones(1);
+        if (how & 2) mini->SplitIdxToLimitBones(1);
         seeds.push_back(MakeSeed("mini" + std::to_string(how), *mini, how));
     }
     MeshPtr<TestMesh> tube = MakeTube({5, 4, 70, 4, 2});
@@ -55,8 +54,7 @@ std::vector<Seed> Seeds()
 TEST(FuzzSeeds, AreTheWritersOwnBytes)
 {
     std::vector<FuzzSeed> files;
-    for (const Seed& seed : Seeds())
-        files.push_back({seed.name + ".chunk", seed.bytes});
+    for (const Seed& seed : Seeds()) files.push_back({seed.name + ".chunk", seed.bytes});
     ExpectCorpus("model_meshdata", files);
 }
 

@@ -164,7 +164,8 @@ TEST(MeshDataBase, WindingFlipNeedsIndices)
 }
 
 // A mesh of influences only, three a vertex.
-template <DWORD N> MeshPtr<TestMesh> ThreeInfluences(const DWORD (&bones)[N], const float (&weights)[N])
+template <DWORD N>
+MeshPtr<TestMesh> ThreeInfluences(const DWORD (&bones)[N], const float (&weights)[N])
 {
     static_assert(N % 3 == 0);
     MeshPtr<TestMesh> mesh(new TestMesh());
@@ -212,7 +213,5 @@ TEST(MeshDataBase, InfluenceReductionSpreadsDroppedWeight)
     EXPECT_NEAR(rigid->GetVerWeightBuf()[0], 0.6f / 0.95f, 1e-6f);
     EXPECT_NEAR(rigid->GetVerWeightBuf()[1], 0.35f / 0.95f, 1e-6f);
 }
-
-
 
 } // namespace

@@ -95,8 +95,7 @@ TEST(Object, RecordsRoundTrip)
     bone.SetRootMatrix(&m);
     CDummyObject child;
     bone.Attach(&child, nullptr);
-    const std::vector<BYTE> bytes =
-        Store([&](COUArchive& ar, DWORD& n) { return bone.Serialize(ar, n, 0, 1, 0); });
+    const std::vector<BYTE> bytes = Store([&](COUArchive& ar, DWORD& n) { return bone.Serialize(ar, n, 0, 1, 0); });
     ASSERT_EQ(bytes.size(), 4u + 24 + 128 + 4);
     EXPECT_EQ(bytes[0], 1);
     EXPECT_EQ(bytes.back(), 0);
@@ -120,8 +119,7 @@ TEST(Object, SoftObjectMeshChunks)
     // Mesh data of the null kind come back as an empty mesh; an object
     // without mesh data writes an empty chunk of that kind.
     CSoftObject bare;
-    const std::vector<BYTE> bytes =
-        Store([&](COUArchive& ar, DWORD& n) { return bare.Serialize(ar, n, 2, 1, 0); });
+    const std::vector<BYTE> bytes = Store([&](COUArchive& ar, DWORD& n) { return bare.Serialize(ar, n, 2, 1, 0); });
     EXPECT_EQ(std::memcmp(bytes.data() + 132, "MESHDATA", 8), 0);
     CSoftObject back;
     ASSERT_EQ(Load(bytes, [&](COUArchive& ar, DWORD& n) { return back.Serialize(ar, n, 2, 0, 0); }), 0);

@@ -96,8 +96,7 @@ TEST_F(Playing, PlayModesAtTheEnds)
         ani.SetMinPricision(0);
         ani.EnbaleForward(1);
         ani.SetPlayMode(ANIPLAY_ONCE);
-        if (c.time > 0)
-            ani.FrameMoveE(c.time);
+        if (c.time > 0) ani.FrameMoveE(c.time);
         ani.SetPlayMode(c.mode);
         ani.EnbaleForward(c.forward);
         ani.Play();
@@ -114,8 +113,7 @@ TEST_F(Playing, PingPongOnceStopsAtTheSecondBounce)
     ani.Build();
     ani.SetPlayInterval(0.0f, 1.0f);
     ani.SetPlayMode(ANIPLAY_PINGPONG_ONCE);
-    for (int i = 0; i < 7; ++i)
-        ani.FrameMoveE(0.25f);
+    for (int i = 0; i < 7; ++i) ani.FrameMoveE(0.25f);
     EXPECT_EQ(ani.IsPlaying(), 1);
     EXPECT_EQ(ani.IsForward(), 0);
     EXPECT_FLOAT_EQ(ani.GetPlayTime(), 0.25f);
@@ -274,8 +272,7 @@ protected:
             D3DXMatrixTranslation(&at, -1.1f + 1.1f * float(i), 0, 0);
             ani.SetTransform(&at);
         }
-        for (CSkeletonAni& ani : players)
-            EXPECT_EQ(ani.Render(device), 0);
+        for (CSkeletonAni& ani : players) EXPECT_EQ(ani.Render(device), 0);
         device->EndScene();
         return kestu_test::ReadRenderTarget(device);
     }
@@ -305,8 +302,7 @@ TEST_F(PlayingDraw, SoftwareAndShaderPathsDrawTheSameFigures)
     EXPECT_EQ(world, *players[2].GetTransform());
 
     Load();
-    if (mng.SetSkeletonRenderPath(KESTU_SKLPATH_VS) != 1)
-        GTEST_SKIP() << "no vertex shaders";
+    if (mng.SetSkeletonRenderPath(KESTU_SKLPATH_VS) != 1) GTEST_SKIP() << "no vertex shaders";
     Load();
     EXPECT_TRUE(hero.GetSkinByName("body")->GetMeshData()->IsShaderSkinned());
     const kestu_test::Image shaded = Draw();

@@ -52,8 +52,7 @@ TEST(BoneBatches, ASubsetStartsABatchEvenAfterFacesWithoutBones)
     // The first material's faces (rings 0-2) use no bone at all.
     MeshPtr<TestMesh> mesh = MakeTube({5, 4, 2, 2, 2});
     float* weights = mesh->GetVerWeightBuf();
-    for (DWORD i = 0; i < 3 * 4 * 2; ++i)
-        weights[i] = 0.0f;
+    for (DWORD i = 0; i < 3 * 4 * 2; ++i) weights[i] = 0.0f;
     ASSERT_EQ(mesh->SplitIdxToLimitBones(0), 0);
     ASSERT_EQ(mesh->GetBoneBatchNum(), 2u);
     EXPECT_EQ(mesh->GetBatchBoneCount(0), 0u);
@@ -125,8 +124,7 @@ TEST(BoneBatches, ReorderGathersEqualBoneSetsAndLeavesEachRunsLastTriangle)
     // The middle A follows the first; the last A keeps its place.
     const WORD* out = reinterpret_cast<const WORD*>(mesh->GetIndexData());
     const DWORD expected[5] = {0, 2, 1, 3, 4};
-    for (int t = 0; t < 5; ++t)
-        EXPECT_EQ(out[3 * t], 3 * expected[t]) << t;
+    for (int t = 0; t < 5; ++t) EXPECT_EQ(out[3 * t], 3 * expected[t]) << t;
 }
 
 TEST(BoneBatches, MoreThanTenBatchesKeepNone)
@@ -188,8 +186,7 @@ TEST(SetOperations, SameSimilarAndUnion)
     EXPECT_EQ(CMeshDataBase::SetArrayToArray(set, size, c, 3), 1);
     EXPECT_EQ(size, 5u);
     std::vector<DWORD> many(60);
-    for (DWORD i = 0; i < 60; ++i)
-        many[i] = 100 + i;
+    for (DWORD i = 0; i < 60; ++i) many[i] = 100 + i;
     EXPECT_EQ(CMeshDataBase::SetArrayToArray(set, size, many.data(), 60), 0);
     EXPECT_EQ(size, 59u);
 }
@@ -197,8 +194,7 @@ TEST(SetOperations, SameSimilarAndUnion)
 long g_normalEvents = 0;
 long CountNormals(DWORD event, DWORD_PTR, DWORD_PTR, DWORD)
 {
-    if (event == KESTU_MESHEVENT_NORMALS)
-        ++g_normalEvents;
+    if (event == KESTU_MESHEVENT_NORMALS) ++g_normalEvents;
     return 0;
 }
 
@@ -271,14 +267,14 @@ TEST(Creases, SharpEdgesGetVerticesOfTheirOwn)
 
     const float flat[4][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
     const WORD flatFaces[6] = {0, 1, 2, 2, 1, 3};
-    ASSERT_EQ(AdjustFaces(0.5f, reinterpret_cast<const char*>(flat), 4, 12, flatFaces, 2, 2, &newIndices,
-                          &newVertices, &count),
+    ASSERT_EQ(AdjustFaces(0.5f, reinterpret_cast<const char*>(flat), 4, 12, flatFaces, 2, 2, &newIndices, &newVertices,
+                          &count),
               0);
     EXPECT_EQ(count, 4);
     delete[] static_cast<char*>(newIndices);
     delete[] static_cast<char*>(newVertices);
-    EXPECT_EQ(AdjustFaces(0.5f, reinterpret_cast<const char*>(flat), 3, 12, flatFaces, 2, 2, &newIndices,
-                          &newVertices, &count),
+    EXPECT_EQ(AdjustFaces(0.5f, reinterpret_cast<const char*>(flat), 3, 12, flatFaces, 2, 2, &newIndices, &newVertices,
+                          &count),
               E_INVALIDARG);
 }
 

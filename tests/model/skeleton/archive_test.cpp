@@ -116,8 +116,7 @@ TEST_F(SkeletonArchive, DamagedArchivesFailAndStayReusable)
     const std::vector<BYTE> bytes = StoreSkeleton(hero, KESTU_SKL_ALL);
     for (size_t n = 0; n < bytes.size(); n += 61) {
         CSkeleton cut;
-        EXPECT_LT(LoadSkeleton(cut, std::vector<BYTE>(bytes.begin(), bytes.begin() + long(n)), KESTU_SKL_ALL), 0)
-            << n;
+        EXPECT_LT(LoadSkeleton(cut, std::vector<BYTE>(bytes.begin(), bytes.begin() + long(n)), KESTU_SKL_ALL), 0) << n;
         cut.Release();
         // A released skeleton loads the whole archive again.
         if (n % (61 * 20) == 0) {
@@ -152,19 +151,18 @@ std::vector<BYTE> OneBoneSection(const std::string& name, DWORD entryLength)
     std::vector<BYTE> b;
     kestu::ByteWriter w(b);
     w.Bytes("VERSION_", 8);
-    w.U32(2);  // SKL version
-    w.U32(0);  // SKL flag: no helper objects
+    w.U32(2); // SKL version
+    w.U32(0); // SKL flag: no helper objects
     w.Bytes("BONEDATA", 8);
     w.U32(1);
     w.U32(entryLength);
     w.Bytes(name.data(), std::min<size_t>(name.size(), entryLength));
     w.Zeros(entryLength - std::min<size_t>(name.size(), entryLength));
-    w.U32(1);  // visible
+    w.U32(1); // visible
     w.Zeros(24);
     for (int m = 0; m < 2; ++m)
-        for (int i = 0; i < 16; ++i)
-            w.F32(i % 5 == 0 ? 1.0f : 0.0f);
-    w.U32(0);  // children
+        for (int i = 0; i < 16; ++i) w.F32(i % 5 == 0 ? 1.0f : 0.0f);
+    w.U32(0); // children
     // The hierarchy's root: the name with L = (length + 4) rounded down to 4.
     const DWORD nodeLength = DWORD((name.size() + 4) & ~size_t(3));
     w.U32(nodeLength);

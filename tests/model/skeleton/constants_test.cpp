@@ -35,8 +35,7 @@ protected:
         D3DXMATRIX t;
         D3DXMatrixTranspose(&t, &m);
         for (int i = 0; i < rows; ++i)
-            for (int j = 0; j < 4; ++j)
-                EXPECT_FLOAT_EQ(c[4 * (r + i) + j], t.m[i][j]) << "c" << r + i << "." << j;
+            for (int j = 0; j < 4; ++j) EXPECT_FLOAT_EQ(c[4 * (r + i) + j], t.m[i][j]) << "c" << r + i << "." << j;
     }
 
     CMeshDataMng mng;
@@ -122,11 +121,12 @@ TEST_F(SkeletonConstants, ShaderModeDrawsOnPathTwo)
     s.RenderShaderMode(1);
     static int seen = 0;
     seen = 0;
-    mng.RegisterCallBack([](DWORD event, DWORD_PTR, DWORD_PTR, DWORD) -> long {
-        if (event == KESTU_MESHEVENT_SUBSETBEGIN)
-            seen = CMeshDataMng::GetSkeletonRenderPath();
-        return 0;
-    }, "path", 0);
+    mng.RegisterCallBack(
+        [](DWORD event, DWORD_PTR, DWORD_PTR, DWORD) -> long {
+            if (event == KESTU_MESHEVENT_SUBSETBEGIN) seen = CMeshDataMng::GetSkeletonRenderPath();
+            return 0;
+        },
+        "path", 0);
     s.Transform(0, 0, nullptr);
     device->BeginScene();
     EXPECT_EQ(s.Render(device), 0);

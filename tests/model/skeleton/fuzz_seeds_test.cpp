@@ -36,9 +36,9 @@ std::vector<Seed> Seeds()
     CSkAniBone* bone = new CSkAniBone();
     bone->SetName(longest.c_str());
     named.AddBone(longest.c_str(), bone);
-    std::vector<Seed> seeds = {MakeSeed("hero_all", hero, 0xF0), MakeSeed("hero_all_cached", hero, 0xF1),
+    std::vector<Seed> seeds = {MakeSeed("hero_all", hero, 0xF0),      MakeSeed("hero_all_cached", hero, 0xF1),
                                MakeSeed("hero_skeleton", hero, 0x80), MakeSeed("hero_skins", hero, 0x40),
-                               MakeSeed("hero_actions", hero, 0x20), MakeSeed("creature", creature, 0xE1),
+                               MakeSeed("hero_actions", hero, 0x20),  MakeSeed("creature", creature, 0xE1),
                                MakeSeed("long_names", named, 0x80)};
     ResetSkinningStatics();
     return seeds;
@@ -47,8 +47,7 @@ std::vector<Seed> Seeds()
 TEST(SkeletonFuzzSeeds, AreTheWritersOwnBytes)
 {
     std::vector<FuzzSeed> files;
-    for (const Seed& seed : Seeds())
-        files.push_back({seed.name + ".skel", seed.bytes});
+    for (const Seed& seed : Seeds()) files.push_back({seed.name + ".skel", seed.bytes});
     ExpectCorpus("model_skeleton", files);
 }
 

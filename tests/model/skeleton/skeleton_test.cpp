@@ -212,8 +212,7 @@ TEST_F(Skeleton, TreeNodes)
     ASSERT_EQ(list.size(), 3u);
     EXPECT_STREQ(list.front()->GetName(), "c");
 
-    const std::vector<BYTE> bytes =
-        Store([&](COUArchive& ar, DWORD& n) { return root.Serialize(ar, n, 0, 1); });
+    const std::vector<BYTE> bytes = Store([&](COUArchive& ar, DWORD& n) { return root.Serialize(ar, n, 0, 1); });
     CSkeletonTreeNode back;
     ASSERT_EQ(Load(bytes, [&](COUArchive& ar, DWORD& n) { return back.Serialize(ar, n, 0, 0); }), 0);
     ASSERT_NE(back.FindNodeByName("deep"), nullptr);
@@ -226,8 +225,7 @@ TEST_F(Skeleton, TreeNodes)
     // A hierarchy nested deeper than the walks allow is refused.
     std::vector<BYTE> nested;
     for (int i = 0; i < 2000; ++i)
-        for (int b : {4, 0, 0, 0, int('n'), 0, 0, 0, 1, 0, 0, 0})
-            nested.push_back(BYTE(b));
+        for (int b : {4, 0, 0, 0, int('n'), 0, 0, 0, 1, 0, 0, 0}) nested.push_back(BYTE(b));
     CSkeletonTreeNode refused;
     EXPECT_EQ(Load(nested, [&](COUArchive& ar, DWORD& n) { return refused.Serialize(ar, n, 0, 0); }), E_FAIL);
 }

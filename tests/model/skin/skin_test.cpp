@@ -71,8 +71,7 @@ TEST_F(SkinBinding, StopsAtTheFirstMissingBone)
 {
     CSkAniSkin skin;
     const D3DXMATRIX m = Moved(1);
-    for (const char* name : {"a", "x", "c"})
-        skin.AddBoneToList(name, &m);
+    for (const char* name : {"a", "x", "c"}) skin.AddBoneToList(name, &m);
     skin.AddBoneToList(nullptr, &m);
     EXPECT_EQ(skin.GetBoneNameList().size(), 3u);
     EXPECT_EQ(skin.GenerateBoneList(&s), E_FAIL);
@@ -113,8 +112,7 @@ TEST_F(SkinBinding, RecordsKeepTheirBoneList)
     // Bound, it writes the bound bones' names.
     back.GenerateBoneList(&s);
     EXPECT_EQ(back.GetBoneNumber(), 1u);
-    const std::vector<BYTE> bound =
-        Store([&](COUArchive& ar, DWORD& n) { return back.Serialize(ar, n, 0, 1, 0); });
+    const std::vector<BYTE> bound = Store([&](COUArchive& ar, DWORD& n) { return back.Serialize(ar, n, 0, 1, 0); });
     EXPECT_LT(bound.size(), bytes.size());
 
     // Names longer than the reader's buffer are refused.
@@ -135,8 +133,7 @@ TEST_F(SkinBuild, PaletteOnlyForListedBones)
 {
     CMeshDataMng mng;
     mng.Build(device);
-    if (mng.SetSkeletonRenderPath(KESTU_SKLPATH_VS) != 1)
-        GTEST_SKIP() << "no vertex shaders";
+    if (mng.SetSkeletonRenderPath(KESTU_SKLPATH_VS) != 1) GTEST_SKIP() << "no vertex shaders";
     CSkAniSkin bare;
     bare.SetMeshData(MiniMesh().release());
     bare.Build(device);

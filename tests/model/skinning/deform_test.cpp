@@ -47,8 +47,7 @@ std::vector<float> Reference(CMeshDataBase& mesh, const Rig& rig, bool normals)
         D3DXVECTOR3 p(0, 0, 0), q(0, 0, 0);
         for (DWORD i = 0; i < b; ++i) {
             const float w = mesh.GetVerWeightBuf()[v * b + i];
-            if (w <= 0.0001f)
-                continue;
+            if (w <= 0.0001f) continue;
             const DWORD j = mesh.GetVerInfluneceBuf()[v * b + i];
             const D3DXVECTOR3 in(src + size_t(v) * s), nin(src + size_t(v) * s + 3);
             D3DXVECTOR3 t = in, tn = nin;
@@ -59,15 +58,13 @@ std::vector<float> Reference(CMeshDataBase& mesh, const Rig& rig, bool normals)
                 D3DXMatrixInverse(&inv, nullptr, &m);
                 D3DXMatrixTranspose(&it, &inv);
                 D3DXVec3TransformNormal(&tn, &nin, &it);
-                if (D3DXMatrixfDeterminant(&m) < 0)
-                    tn = -tn;
+                if (D3DXMatrixfDeterminant(&m) < 0) tn = -tn;
             }
             p += w * t;
             q += w * tn;
         }
         std::memcpy(&out[size_t(v) * s], &p, 12);
-        if (normals)
-            std::memcpy(&out[size_t(v) * s + 3], &q, 12);
+        if (normals) std::memcpy(&out[size_t(v) * s + 3], &q, 12);
     }
     return out;
 }
@@ -99,7 +96,8 @@ TEST_F(Deform, FollowsTheFormula)
             MeshPtr<TestMesh> mesh = MakeTube({12, 8, 10, perVertex, 1});
             mesh->EnableNormalCalc(normals);
             EXPECT_EQ(mesh->Deform(rig.pointers.data(), 10, rig.offsets.data(), nullptr, nullptr), 0);
-            ExpectNear(reinterpret_cast<const float*>(mesh->GetWorkVertexData()), Reference(*mesh, rig, normals), 2e-5f);
+            ExpectNear(reinterpret_cast<const float*>(mesh->GetWorkVertexData()), Reference(*mesh, rig, normals),
+                       2e-5f);
             // The bind pose stays as loaded.
             MeshPtr<TestMesh> fresh = MakeTube({12, 8, 10, perVertex, 1});
             EXPECT_EQ(0, std::memcmp(mesh->GetVertexData(), fresh->GetVertexData(), mesh->GetVertexBufferSize()));

@@ -37,8 +37,7 @@ protected:
     static std::vector<D3DXMATRIX> Identities(size_t n)
     {
         std::vector<D3DXMATRIX> palette(n);
-        for (D3DXMATRIX& p : palette)
-            D3DXMatrixIdentity(&p);
+        for (D3DXMATRIX& p : palette) D3DXMatrixIdentity(&p);
         return palette;
     }
 };
@@ -50,9 +49,12 @@ TEST_F(RenderPaths, TheMaskFollowsTheShaderVersions)
         int mask;
     };
     const Case cases[] = {
-        {{D3DVS_VERSION(1, 1), D3DPS_VERSION(1, 4), 8}, 0x3F}, {{D3DVS_VERSION(1, 1), 0, 8}, 0x0F},
-        {{D3DVS_VERSION(1, 0), D3DPS_VERSION(1, 1), 8}, 0x01}, {{D3DVS_VERSION(2, 0), D3DPS_VERSION(1, 1), 8}, 0xFF},
-        {{D3DVS_VERSION(2, 0), 0, 8}, 0xCF},                   {{D3DVS_VERSION(2, 0), D3DPS_VERSION(1, 1), 2}, 0x01},
+        {{D3DVS_VERSION(1, 1), D3DPS_VERSION(1, 4), 8}, 0x3F},
+        {{D3DVS_VERSION(1, 1), 0, 8}, 0x0F},
+        {{D3DVS_VERSION(1, 0), D3DPS_VERSION(1, 1), 8}, 0x01},
+        {{D3DVS_VERSION(2, 0), D3DPS_VERSION(1, 1), 8}, 0xFF},
+        {{D3DVS_VERSION(2, 0), 0, 8}, 0xCF},
+        {{D3DVS_VERSION(2, 0), D3DPS_VERSION(1, 1), 2}, 0x01},
         {{D3DVS_VERSION(1, 1), D3DPS_VERSION(1, 1), 3}, 0x3F},
     };
     CMeshDataMng m;
@@ -103,15 +105,27 @@ TEST_F(RenderPaths, EveryShaderIsMadeOnAShaderPathAndNoneOnTheSoftwarePath)
     CMeshDataMng m;
     m.Build(device);
     ASSERT_EQ(m.SetSkeletonRenderPath(KESTU_SKLPATH_VS_PS_POINTLIGHTS), 1);
-    const DWORD handles[] = {m.GetVs101Shader(),         m.GetVs101Shader_8(),         m.GetVs101Shader_Light(),
-                             m.GetVs101Shader_Light_8(), m.GetVs101Shader_Light_P(),   m.GetVs101Shader_Light_P_8(),
-                             m.GetVs101Shader_Light_P2(), m.GetVs101Shader_Light_P2_8(), m.GetVs_PsShader_Light(),
-                             m.GetVs_PsShader_Light_8(), m.GetVs_PsShader_Light_PS(),  m.GetVs_PsShader_Light_P(),
-                             m.GetVs_PsShader_Light_P_8(), m.GetVs_PsShader_Light_P2(), m.GetVs_PsShader_Light_P2_8(),
-                             m.GetVs_PsShader_Light_PS_P(), m.GetVs_2000_Material(),  m.GetVs_2000_Material_8(),
-                             m.GetVs_2000_Material_P(),  m.GetVs_2000_Material_P_8()};
-    for (size_t i = 0; i < std::size(handles); ++i)
-        EXPECT_NE(handles[i], 0u) << i;
+    const DWORD handles[] = {m.GetVs101Shader(),
+                             m.GetVs101Shader_8(),
+                             m.GetVs101Shader_Light(),
+                             m.GetVs101Shader_Light_8(),
+                             m.GetVs101Shader_Light_P(),
+                             m.GetVs101Shader_Light_P_8(),
+                             m.GetVs101Shader_Light_P2(),
+                             m.GetVs101Shader_Light_P2_8(),
+                             m.GetVs_PsShader_Light(),
+                             m.GetVs_PsShader_Light_8(),
+                             m.GetVs_PsShader_Light_PS(),
+                             m.GetVs_PsShader_Light_P(),
+                             m.GetVs_PsShader_Light_P_8(),
+                             m.GetVs_PsShader_Light_P2(),
+                             m.GetVs_PsShader_Light_P2_8(),
+                             m.GetVs_PsShader_Light_PS_P(),
+                             m.GetVs_2000_Material(),
+                             m.GetVs_2000_Material_8(),
+                             m.GetVs_2000_Material_P(),
+                             m.GetVs_2000_Material_P_8()};
+    for (size_t i = 0; i < std::size(handles); ++i) EXPECT_NE(handles[i], 0u) << i;
     EXPECT_EQ(m.GetVertexDeclVS0101(), 0u);
     // Another vertex layout gets shaders of its own, made when first asked for.
     const DWORD other = m.GetSkinVertexShader(SKIN_VS101_LIGHT, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1);
@@ -120,8 +134,7 @@ TEST_F(RenderPaths, EveryShaderIsMadeOnAShaderPathAndNoneOnTheSoftwarePath)
     EXPECT_EQ(m.GetSkinVertexShader(SKIN_VS101_LIGHT, 0x152), m.GetVs101Shader_Light());
 
     ASSERT_EQ(m.SetSkeletonRenderPath(KESTU_SKLPATH_SOFTWARE), 1);
-    for (DWORD h : {m.GetVs101Shader(), m.GetVs_PsShader_Light_PS(), m.GetVs_2000_Material_P_8()})
-        EXPECT_EQ(h, 0u);
+    for (DWORD h : {m.GetVs101Shader(), m.GetVs_PsShader_Light_PS(), m.GetVs_2000_Material_P_8()}) EXPECT_EQ(h, 0u);
     EXPECT_EQ(m.GetSkinVertexShader(SKIN_VS101_LIGHT, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1), 0u);
     CMeshDataMng unbuilt;
     EXPECT_EQ(unbuilt.Restore(), E_FAIL);
@@ -287,8 +300,7 @@ TEST_F(RenderPaths, EachPathPutsThePaletteAndMaterialAtItsRegisters)
     Attach(mesh, ref, m);
     std::vector<D3DXMATRIX> palette(3);
     for (DWORD b = 0; b < 3; ++b)
-        for (int i = 0; i < 16; ++i)
-            palette[b].m[i / 4][i % 4] = float(100 * b + i);
+        for (int i = 0; i < 16; ++i) palette[b].m[i / 4][i % 4] = float(100 * b + i);
     for (const Case c : {Case{2, 5}, Case{4, 18}, Case{32, 18}, Case{64, 17}, Case{128, 32}}) {
         m.SetSkeletonRenderPath(c.path | 1);
         ASSERT_EQ(CMeshDataMng::GetSkeletonRenderPath(), c.path);
@@ -299,8 +311,7 @@ TEST_F(RenderPaths, EachPathPutsThePaletteAndMaterialAtItsRegisters)
         ASSERT_EQ(mesh->RenderBeginPass(palette.data(), 0, 0), D3D_OK) << c.path;
         for (DWORD s = 0; s < 3; ++s) {
             const float* slot = k + 4 * (c.base + 4 * s);
-            for (int i = 0; i < 12; ++i)
-                EXPECT_EQ(slot[i], palette[s].m[i / 4][i % 4]) << c.path << " slot " << s;
+            for (int i = 0; i < 12; ++i) EXPECT_EQ(slot[i], palette[s].m[i / 4][i % 4]) << c.path << " slot " << s;
             EXPECT_EQ(slot[12], c.path == 2 ? -1.0f : mesh->GetNormalSign(s)) << c.path;
         }
         const bool material = c.path == 64 || c.path == 128;
@@ -310,10 +321,8 @@ TEST_F(RenderPaths, EachPathPutsThePaletteAndMaterialAtItsRegisters)
         if (material) {
             EXPECT_EQ(g_nSklPaletteBaseReg, c.base);
             const float c13[4] = {0.1f, 0.2f, 0.3f, 7.0f}, c14[3] = {0.4f, 0.5f, 0.6f};
-            for (int i = 0; i < 4; ++i)
-                EXPECT_EQ(k[13 * 4 + i], c13[i]);
-            for (int i = 0; i < 3; ++i)
-                EXPECT_EQ(k[14 * 4 + i], c14[i]);
+            for (int i = 0; i < 4; ++i) EXPECT_EQ(k[13 * 4 + i], c13[i]);
+            for (int i = 0; i < 3; ++i) EXPECT_EQ(k[14 * 4 + i], c14[i]);
         } else if (c.base == 18) {
             EXPECT_EQ(k[13 * 4], -1.0f) << "no material constants on path " << c.path;
         }

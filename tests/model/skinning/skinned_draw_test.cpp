@@ -92,8 +92,7 @@ protected:
     }
     void TearDown() override
     {
-        if (texture)
-            texture->Release();
+        if (texture) texture->Release();
         manager.Release();
         ModelDevice::TearDown();
     }
@@ -109,8 +108,7 @@ protected:
         if (batched) {
             ASSERT_EQ(mesh->SplitIdxToLimitBones(1), 0);
         }
-        for (DWORD m = 0; m < mesh->GetMaterialNum(); ++m)
-            mesh->GetMaterialByID(m)->SetTexture(texture);
+        for (DWORD m = 0; m < mesh->GetMaterialNum(); ++m) mesh->GetMaterialByID(m)->SetTexture(texture);
         ASSERT_EQ(ref.Build(device, mesh), 0);
         mesh->SetMeshDataMng(&manager);
         ASSERT_EQ(manager.SetSkeletonRenderPath(KESTU_SKLPATH_VS_LIGHT), 1);
@@ -172,8 +170,7 @@ protected:
             c[reg * 4 + 3] = w;
         };
         auto rows = [&](int reg, const D3DXMATRIX& m, int count) {
-            for (int r = 0; r < count; ++r)
-                put(reg + r, m.m[r][0], m.m[r][1], m.m[r][2], m.m[r][3]);
+            for (int r = 0; r < count; ++r) put(reg + r, m.m[r][0], m.m[r][1], m.m[r][2], m.m[r][3]);
         };
         const bool points = l.points > 0 && (path == 8 || path == 32);
         const bool material = path == 64 || path == 128;
@@ -181,8 +178,7 @@ protected:
         D3DXMATRIX t;
         D3DXMatrixTranspose(&t, &clip);
         put(0, 1, 1, 2, 0);
-        if (path == 2)
-            put(0, 0, 1, 0, 0);
+        if (path == 2) put(0, 0, 1, 0, 0);
         rows(1, t, 4);
         D3DXMatrixTranspose(&t, &scene.world);
         rows(6, t, 3);
@@ -206,8 +202,7 @@ protected:
                 put(15 + 2 * p, l.point[p].where.x, l.point[p].where.y, l.point[p].where.z, 1);
             }
         }
-        if (path == 16 || path == 32)
-            device->SetPixelShaderConstant(0, &l.ambient, 1);
+        if (path == 16 || path == 32) device->SetPixelShaderConstant(0, &l.ambient, 1);
         mesh->SetPointLightNum(DWORD(l.points));
     }
 
@@ -217,7 +212,8 @@ protected:
             host::D3D8SetCapsFilter([](D3DDEVTYPE, D3DCAPS8& caps) { caps.VertexShaderVersion = D3DVS_VERSION(2, 0); });
         else
             host::D3D8SetCapsFilter(nullptr);
-        EXPECT_EQ(manager.SetSkeletonRenderPath(path == 64 || path == 128 ? path | 1 : path), path == 64 || path == 128 ? 0 : 1);
+        EXPECT_EQ(manager.SetSkeletonRenderPath(path == 64 || path == 128 ? path | 1 : path),
+                  path == 64 || path == 128 ? 0 : 1);
         EXPECT_EQ(CMeshDataMng::GetSkeletonRenderPath(), path);
         device->SetTransform(D3DTS_WORLD, &scene.world);
         device->SetTransform(D3DTS_VIEW, &scene.view);
@@ -227,13 +223,11 @@ protected:
         device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
         device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
         FixedFunction(l);
-        if (path != 1)
-            ShaderConstants(path, l);
+        if (path != 1) ShaderConstants(path, l);
         const DWORD bones = DWORD(rig.bones.size());
         mesh->Deform(rig.pointers.data(), bones, rig.offsets.data(), path == 1 ? nullptr : rig.palette.data(),
                      ref.GetVertexBuffer());
-        if (paletteOverride)
-            paletteOverride(rig.palette);
+        if (paletteOverride) paletteOverride(rig.palette);
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF102030, 1.0f, 0);
         EXPECT_EQ(device->BeginScene(), D3D_OK);
         ref.Render(path == 1 ? nullptr : rig.palette.data());
@@ -269,8 +263,7 @@ protected:
     static int Covered(const std::vector<uint32_t>& a)
     {
         int n = 0;
-        for (uint32_t p : a)
-            n += (p & 0xFFFFFF) != 0x102030;
+        for (uint32_t p : a) n += (p & 0xFFFFFF) != 0x102030;
         return n;
     }
 
@@ -323,8 +316,7 @@ protected:
     {
         Lighting l;
         l.points = c.points;
-        if (c.path == 2)
-            l.lit = false;
+        if (c.path == 2) l.lit = false;
         if (c.path == 64 || c.path == 128) {
             l.diffuse = {0.9f, 0.6f, 0.8f, 1};
             l.specular = {0.5f, 0.4f, 0.3f, 1};
@@ -370,8 +362,7 @@ TEST_P(EveryPath, DrawsTheSamePixelsAfterALossThatFollowsADraw)
     EXPECT_EQ(Differing(software, Draw(1, rig, l), 0), 0) << "software skinning";
     const std::vector<uint32_t> after = Draw(c.path, rig, l);
     EXPECT_EQ(Differing(before, after, 0), 0) << "path " << c.path << " (" << c.name << ")";
-    if (Differing(before, after, 0))
-        Save(after, std::string(c.name) + ".recovered");
+    if (Differing(before, after, 0)) Save(after, std::string(c.name) + ".recovered");
 }
 
 // Two tinted materials: each shader path shows them as the fixed-function
@@ -388,7 +379,7 @@ TEST_P(EveryPath, ShowsTheMaterialColoursSoftwareSkinningShows)
     Lighting l;
     l.points = c.points;
     const bool unlit = c.path == 2;
-    l.ambient = {0.45f, 0.4f, 0.35f, 1};  // strong enough that the material's ambient shows
+    l.ambient = {0.45f, 0.4f, 0.35f, 1}; // strong enough that the material's ambient shows
     if (unlit) {
         l.ambient = {1, 1, 1, 1};
         l.directional.colour = {0, 0, 0};
@@ -422,8 +413,7 @@ TEST_F(SkinnedDraw, ShaderPathsBlendWithThePalette)
     SetMaterial(l);
     const std::vector<uint32_t> bent = Draw(4, rig, l);
     paletteOverride = [](std::vector<D3DXMATRIX>& palette) {
-        for (D3DXMATRIX& m : palette)
-            D3DXMatrixIdentity(&m);
+        for (D3DXMATRIX& m : palette) D3DXMatrixIdentity(&m);
     };
     EXPECT_GT(Differing(bent, Draw(4, rig, l), 12), int(kSize * kSize / 20));
 }

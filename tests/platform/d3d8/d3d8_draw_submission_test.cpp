@@ -72,7 +72,7 @@ TEST_F(DrawSubmission, AlternatingProgramsGetTheirOwnConstants)
         int cell;
         D3DCOLOR factor;
     };
-    const Step steps[] = {{false, 0, 0xFFFF0000}, {true, 1, 0xFF00FF00}, {false, 2, 0xFF0000FF},
+    const Step steps[] = {{false, 0, 0xFFFF0000}, {true, 1, 0xFF00FF00},  {false, 2, 0xFF0000FF},
                           {false, 3, 0xFFFFFFFF}, {false, 4, 0xFFFFFFFF}, {true, 5, 0xFFFFFF00},
                           {true, 6, 0xFFFFFF00},  {false, 7, 0xFF00FFFF}};
     for (const Step& s : steps) {

@@ -99,10 +99,8 @@ void DeviceTest::DrawQuad(float x0, float y0, float x1, float y1, D3DCOLOR c, fl
 void DeviceTest::DrawTexturedQuad(float x0, float y0, float x1, float y1, D3DCOLOR c, float u0, float v0, float u1,
                                   float v1, float z)
 {
-    TLTexVertex v[4] = {{x0, y0, z, 1, c, u0, v0},
-                        {x1, y0, z, 1, c, u1, v0},
-                        {x0, y1, z, 1, c, u0, v1},
-                        {x1, y1, z, 1, c, u1, v1}};
+    TLTexVertex v[4] = {
+        {x0, y0, z, 1, c, u0, v0}, {x1, y0, z, 1, c, u1, v0}, {x0, y1, z, 1, c, u0, v1}, {x1, y1, z, 1, c, u1, v1}};
     dev->SetVertexShader(kTLTexFvf);
     ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TLTexVertex)), D3D_OK);
 }

@@ -49,8 +49,8 @@ protected:
     void SaveImage(const std::string& name);
     // A screen-aligned quad of pre-transformed vertices covering [x0,x1)x[y0,y1).
     void DrawQuad(float x0, float y0, float x1, float y1, D3DCOLOR c, float z = 0.5f);
-    void DrawTexturedQuad(float x0, float y0, float x1, float y1, D3DCOLOR c, float u0 = 0, float v0 = 0,
-                          float u1 = 1, float v1 = 1, float z = 0.5f);
+    void DrawTexturedQuad(float x0, float y0, float x1, float y1, D3DCOLOR c, float u0 = 0, float v0 = 0, float u1 = 1,
+                          float v1 = 1, float z = 0.5f);
     // A texture of one colour per texel from a function.
     IDirect3DTexture8* MakeTexture(UINT w, UINT h, D3DFORMAT f, uint32_t (*fn)(UINT x, UINT y), UINT levels = 1);
 

@@ -91,7 +91,7 @@ TEST(D3D8Format, DecodedValuesMatchTheLayouts)
 TEST(D3D8Format, DxtBlocks)
 {
     // DXT1, c0 > c1: four colours, red to blue.
-    const uint8_t opaque[8] = {0x00, 0xF8, 0x1F, 0x00, 0xE4, 0xE4, 0xE4, 0xE4};   // rows: 0,1,2,3
+    const uint8_t opaque[8] = {0x00, 0xF8, 0x1F, 0x00, 0xE4, 0xE4, 0xE4, 0xE4}; // rows: 0,1,2,3
     uint32_t t[16];
     DecodeDxtBlock(D3DFMT_DXT1, opaque, t);
     EXPECT_EQ(t[0], 0xFFFF0000u);

@@ -166,8 +166,8 @@ TEST_F(Direct3DObject, CreateDeviceValidatesBehaviourAndParameters)
         D3DPRESENT_PARAMETERS pp = DefaultParameters();
         change(pp);
         IDirect3DDevice8* device = nullptr;
-        HRESULT hr = d3d->CreateDevice(0, D3DDEVTYPE_HAL, FakeWindow(), D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp,
-                                       &device);
+        HRESULT hr =
+            d3d->CreateDevice(0, D3DDEVTYPE_HAL, FakeWindow(), D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device);
         if (device) device->Release();
         return hr;
     };
@@ -178,8 +178,7 @@ TEST_F(Direct3DObject, CreateDeviceValidatesBehaviourAndParameters)
     EXPECT_EQ(tryParameters([](D3DPRESENT_PARAMETERS& p) { p.MultiSampleType = D3DMULTISAMPLE_2_SAMPLES; }),
               D3DERR_INVALIDCALL);
     EXPECT_EQ(tryParameters([](D3DPRESENT_PARAMETERS& p) { p.BackBufferCount = 2; }), D3DERR_INVALIDCALL);
-    EXPECT_EQ(tryParameters([](D3DPRESENT_PARAMETERS& p) { p.FullScreen_RefreshRateInHz = 60; }),
-              D3DERR_INVALIDCALL);
+    EXPECT_EQ(tryParameters([](D3DPRESENT_PARAMETERS& p) { p.FullScreen_RefreshRateInHz = 60; }), D3DERR_INVALIDCALL);
     EXPECT_EQ(tryParameters([](D3DPRESENT_PARAMETERS& p) {
                   p.Windowed = FALSE;
                   p.BackBufferWidth = 123;

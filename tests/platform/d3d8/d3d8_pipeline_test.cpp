@@ -88,7 +88,7 @@ TEST_F(Pipeline, LightTypes)
     point.Diffuse = {1, 1, 1, 1};
     point.Position = {0, 0, -96};
     point.Range = 1000.f;
-    point.Attenuation1 = 0.02f;   // about 1 / (0.02 * 100) at the quad
+    point.Attenuation1 = 0.02f; // about 1 / (0.02 * 100) at the quad
     D3DLIGHT8 outOfRange = point;
     outOfRange.Range = 50.f;
     D3DLIGHT8 spot{};
@@ -142,7 +142,7 @@ TEST_F(Pipeline, LightTypes)
     EXPECT_TRUE(on);
     EXPECT_EQ(dev->GetLight(77, &back), D3DERR_INVALIDCALL);
     D3DLIGHT8 bad = spot;
-    bad.Phi = 0.1f;   // smaller than Theta
+    bad.Phi = 0.1f; // smaller than Theta
     EXPECT_EQ(dev->SetLight(1, &bad), D3DERR_INVALIDCALL);
     EXPECT_EQ(dev->SetLight(1, nullptr), D3DERR_INVALIDCALL);
 }
@@ -170,8 +170,10 @@ TEST_F(Pipeline, AmbientEmissiveAndMaterialSources)
     struct V {
         float x, y, z, nx, ny, nz;
         D3DCOLOR c;
-    } v[4] = {{-9, 9, 4, 0, 0, -1, 0xFF00FF00}, {9, 9, 4, 0, 0, -1, 0xFF00FF00},
-              {-9, -9, 4, 0, 0, -1, 0xFF00FF00}, {9, -9, 4, 0, 0, -1, 0xFF00FF00}};
+    } v[4] = {{-9, 9, 4, 0, 0, -1, 0xFF00FF00},
+              {9, 9, 4, 0, 0, -1, 0xFF00FF00},
+              {-9, -9, 4, 0, 0, -1, 0xFF00FF00},
+              {9, -9, 4, 0, 0, -1, 0xFF00FF00}};
     dev->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE);
     dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.f, 0);
     ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(V)), D3D_OK);
@@ -249,8 +251,10 @@ TEST_F(Pipeline, FogModes)
     struct TL {
         float x, y, z, rhw;
         D3DCOLOR c, s;
-    } t[4] = {{0, 0, 0.5f, 1, 0xFFFF0000, 0x40000000}, {64, 0, 0.5f, 1, 0xFFFF0000, 0x40000000},
-              {0, 64, 0.5f, 1, 0xFFFF0000, 0x40000000}, {64, 64, 0.5f, 1, 0xFFFF0000, 0x40000000}};
+    } t[4] = {{0, 0, 0.5f, 1, 0xFFFF0000, 0x40000000},
+              {64, 0, 0.5f, 1, 0xFFFF0000, 0x40000000},
+              {0, 64, 0.5f, 1, 0xFFFF0000, 0x40000000},
+              {64, 64, 0.5f, 1, 0xFFFF0000, 0x40000000}};
     dev->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR);
     ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, t, sizeof(TL)), D3D_OK);
     EXPECT_TRUE(PixelNear(32, 32, 0x4000BF, 3));
@@ -316,8 +320,8 @@ TEST_F(Pipeline, DepthCompareAndWriteEnable)
     struct Case {
         DWORD func;
         bool nearerDrawn, fartherDrawn;
-    } cases[] = {{D3DCMP_LESS, true, false},  {D3DCMP_GREATER, false, true}, {D3DCMP_ALWAYS, true, true},
-                 {D3DCMP_NEVER, false, false}, {D3DCMP_EQUAL, false, false}, {D3DCMP_GREATEREQUAL, false, true}};
+    } cases[] = {{D3DCMP_LESS, true, false},   {D3DCMP_GREATER, false, true}, {D3DCMP_ALWAYS, true, true},
+                 {D3DCMP_NEVER, false, false}, {D3DCMP_EQUAL, false, false},  {D3DCMP_GREATEREQUAL, false, true}};
     for (auto& c : cases) {
         dev->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
         dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.f, 0);
@@ -368,8 +372,8 @@ TEST_F(Pipeline, ViewportMaxZAboveOneDrawsAsOne)
         float x, y, z;
         D3DCOLOR c;
     };
-    const V q[4] = {{-1, 1, 0.5f, 0xFF404040}, {1, 1, 0.5f, 0xFF404040}, {-1, -1, 0.5f, 0xFF404040},
-                    {1, -1, 0.5f, 0xFF404040}};
+    const V q[4] = {
+        {-1, 1, 0.5f, 0xFF404040}, {1, 1, 0.5f, 0xFF404040}, {-1, -1, 0.5f, 0xFF404040}, {1, -1, 0.5f, 0xFF404040}};
     dev->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
     ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, q, sizeof(V)), D3D_OK);
     EXPECT_TRUE(PixelNear(32, 32, 0x404040, 0));
@@ -388,7 +392,7 @@ TEST_F(Pipeline, StencilMasksASecondPass)
     dev->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
     dev->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
     DrawQuad(0, 0, 32, 64, 0xFFFFFFFF);
-    EXPECT_TRUE(PixelNear(5, 5, 0x000000, 0));   // colour writes were off
+    EXPECT_TRUE(PixelNear(5, 5, 0x000000, 0)); // colour writes were off
     dev->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
     dev->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
     dev->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
@@ -399,7 +403,7 @@ TEST_F(Pipeline, StencilMasksASecondPass)
     dev->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_INCR);
     dev->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_GREEN);
     DrawQuad(0, 0, 16, 64, 0xFF00FF00);
-    EXPECT_TRUE(PixelNear(5, 5, 0xFFFF00, 0));   // only green was written over red
+    EXPECT_TRUE(PixelNear(5, 5, 0xFFFF00, 0)); // only green was written over red
     dev->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
     dev->SetRenderState(D3DRS_STENCILREF, 4);
     dev->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
@@ -421,8 +425,8 @@ TEST_F(Pipeline, VertexBlendingBetweenTwoWorlds)
         D3DCOLOR c;
     };
     // Weight 1 on the first world: the quad moves left.
-    V left[4] = {{0, 1, 2, 1, 0xFFFF0000}, {0.5f, 1, 2, 1, 0xFFFF0000}, {0, 0, 2, 1, 0xFFFF0000},
-                 {0.5f, 0, 2, 1, 0xFFFF0000}};
+    V left[4] = {
+        {0, 1, 2, 1, 0xFFFF0000}, {0.5f, 1, 2, 1, 0xFFFF0000}, {0, 0, 2, 1, 0xFFFF0000}, {0.5f, 0, 2, 1, 0xFFFF0000}};
     dev->SetVertexShader(D3DFVF_XYZB1 | D3DFVF_DIFFUSE);
     ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, left, sizeof(V)), D3D_OK);
     EXPECT_TRUE(PixelNear(20, 20, 0xFF0000, 0));
@@ -442,8 +446,8 @@ TEST_F(Pipeline, VertexBlendingBetweenTwoWorlds)
         float x, y, z;
         DWORD indices;
         D3DCOLOR c;
-    } iv[4] = {{0, 1, 2, 7, 0xFF00FF00}, {0.5f, 1, 2, 7, 0xFF00FF00}, {0, 0, 2, 7, 0xFF00FF00},
-               {0.5f, 0, 2, 7, 0xFF00FF00}};
+    } iv[4] = {
+        {0, 1, 2, 7, 0xFF00FF00}, {0.5f, 1, 2, 7, 0xFF00FF00}, {0, 0, 2, 7, 0xFF00FF00}, {0.5f, 0, 2, 7, 0xFF00FF00}};
     dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.f, 0);
     dev->SetVertexShader(D3DFVF_XYZB1 | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_DIFFUSE);
     ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, iv, sizeof(IV)), D3D_OK);
@@ -455,7 +459,7 @@ TEST_F(Pipeline, UserClipPlaneCutsGeometry)
 {
     SetUpCamera();
     dev->SetRenderState(D3DRS_LIGHTING, FALSE);
-    float plane[4] = {-1, 0, 0, 0};   // keeps x <= 0
+    float plane[4] = {-1, 0, 0, 0}; // keeps x <= 0
     ASSERT_EQ(dev->SetClipPlane(0, plane), D3D_OK);
     dev->SetRenderState(D3DRS_CLIPPLANEENABLE, D3DCLIPPLANE0);
     struct V {

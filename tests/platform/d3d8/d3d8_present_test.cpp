@@ -45,7 +45,7 @@ TEST_F(Present, CopiesTheBackBufferIntoTheWindow)
     EXPECT_EQ(WindowPixel(0, 0), 0xFF0000u);
     EXPECT_EQ(WindowPixel(7, 7), 0xFF0000u);
     EXPECT_EQ(WindowPixel(8, 8), 0x0000FFu);
-    EXPECT_EQ(WindowPixel(16, 16), 0x0000FFu);   // outside the destination: the earlier frame
+    EXPECT_EQ(WindowPixel(16, 16), 0x0000FFu); // outside the destination: the earlier frame
     EXPECT_EQ(WindowPixel(15, 15), 0x0000FFu);
     dev->BeginScene();
 }
@@ -90,7 +90,7 @@ TEST_F(Present, ShownCursorIsDrawnOverTheWindowOnly)
         }
     ASSERT_EQ(image->UnlockRect(), D3D_OK);
     ASSERT_EQ(dev->SetCursorProperties(1, 2, image), D3D_OK);
-    image->Release();   // the device keeps its own copy
+    image->Release(); // the device keeps its own copy
     dev->SetCursorPosition(10, 12, 0);
     dev->ShowCursor(TRUE);
     ASSERT_EQ(dev->Present(nullptr, nullptr, window, nullptr), D3D_OK);
@@ -98,12 +98,12 @@ TEST_F(Present, ShownCursorIsDrawnOverTheWindowOnly)
     EXPECT_EQ(WindowPixel(9, 10), 0x00FF00u);
     EXPECT_EQ(WindowPixel(11, 12), 0x00FF00u);
     EXPECT_EQ(WindowPixel(12, 13), 0x00FF00u);
-    EXPECT_EQ(WindowPixel(12, 10), 0x0000FFu);   // clear texel
+    EXPECT_EQ(WindowPixel(12, 10), 0x0000FFu); // clear texel
     EXPECT_EQ(WindowPixel(8, 10), 0x0000FFu);
     EXPECT_EQ(WindowPixel(9, 9), 0x0000FFu);
     EXPECT_EQ(WindowPixel(13, 13), 0x0000FFu);
     EXPECT_EQ(WindowPixel(9, 14), 0x0000FFu);
-    const uint32_t half = WindowPixel(9, 13);   // neither the frame nor the cursor alone
+    const uint32_t half = WindowPixel(9, 13); // neither the frame nor the cursor alone
     EXPECT_NE(half, 0x0000FFu);
     EXPECT_NE(half, 0x00FF00u);
     EXPECT_EQ(half >> 16, 0u);

@@ -16,10 +16,9 @@ void FillPattern(uint8_t* p, size_t n, uint8_t seed)
 
 TEST_F(Resources, LocksReturnExactlyWhatWasWritten)
 {
-    const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8, D3DFMT_R5G6B5,
-                                 D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_A8,
-                                 D3DFMT_L8,       D3DFMT_A8L8,     D3DFMT_P8,       D3DFMT_DXT1,
-                                 D3DFMT_DXT3,     D3DFMT_DXT5};
+    const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5,
+                                 D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_A8,     D3DFMT_L8,     D3DFMT_A8L8,
+                                 D3DFMT_P8,       D3DFMT_DXT1,     D3DFMT_DXT3,   D3DFMT_DXT5};
     for (D3DFORMAT f : formats) {
         for (D3DPOOL pool : {D3DPOOL_MANAGED, D3DPOOL_SYSTEMMEM, D3DPOOL_DEFAULT}) {
             IDirect3DTexture8* t = nullptr;
@@ -70,9 +69,9 @@ TEST_F(Resources, LockRulesAndRectangles)
 
     D3DLOCKED_RECT whole, part;
     ASSERT_EQ(t->LockRect(0, &whole, nullptr, 0), D3D_OK);
-    EXPECT_EQ(t->LockRect(0, &part, nullptr, 0), D3DERR_INVALIDCALL);   // already locked
+    EXPECT_EQ(t->LockRect(0, &part, nullptr, 0), D3DERR_INVALIDCALL); // already locked
     ASSERT_EQ(t->UnlockRect(0), D3D_OK);
-    EXPECT_EQ(t->UnlockRect(0), D3DERR_INVALIDCALL);                     // not locked
+    EXPECT_EQ(t->UnlockRect(0), D3DERR_INVALIDCALL); // not locked
     RECT rc{4, 2, 8, 6};
     ASSERT_EQ(t->LockRect(0, &part, &rc, 0), D3D_OK);
     EXPECT_EQ(static_cast<uint8_t*>(part.pBits), static_cast<uint8_t*>(whole.pBits) + 2 * whole.Pitch + 4 * 4);
@@ -107,7 +106,7 @@ TEST_F(Resources, LockRulesAndRectangles)
     ASSERT_EQ(dev->CreateTexture(8, 8, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &t), D3D_OK);
     EXPECT_EQ(t->SetLOD(2), 0u);
     EXPECT_EQ(t->GetLOD(), 0u);
-    EXPECT_EQ(dev->SetTexture(0, t), D3DERR_INVALIDCALL);   // system memory cannot be drawn
+    EXPECT_EQ(dev->SetTexture(0, t), D3DERR_INVALIDCALL); // system memory cannot be drawn
     t->Release();
 }
 
@@ -173,8 +172,10 @@ TEST_F(Resources, SixteenBitTargetsQuantiseLikeTheirFormat)
     struct Case {
         D3DFORMAT format;
         uint32_t drawn, expected;
-    } cases[] = {{D3DFMT_R5G6B5, 0xFF123456, 0x103552}, {D3DFMT_X1R5G5B5, 0xFF123456, 0x103152},
-                 {D3DFMT_A4R4G4B4, 0xFF123456, 0x113355}, {D3DFMT_A1R5G5B5, 0xFF8899AA, 0x8C9CAD}};
+    } cases[] = {{D3DFMT_R5G6B5, 0xFF123456, 0x103552},
+                 {D3DFMT_X1R5G5B5, 0xFF123456, 0x103152},
+                 {D3DFMT_A4R4G4B4, 0xFF123456, 0x113355},
+                 {D3DFMT_A1R5G5B5, 0xFF8899AA, 0x8C9CAD}};
     IDirect3DSurface8 *bb = nullptr, *ds = nullptr;
     dev->GetRenderTarget(&bb);
     dev->GetDepthStencilSurface(&ds);
@@ -210,13 +211,16 @@ TEST_F(Resources, CopyRectsAndUpdateTexture)
     D3DLOCKED_RECT r;
     a->LockRect(&r, nullptr, 0);
     for (UINT y = 0; y < 8; ++y)
-        for (UINT x = 0; x < 8; ++x) reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(r.pBits) + y * r.Pitch)[x] = y * 8 + x;
+        for (UINT x = 0; x < 8; ++x)
+            reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(r.pBits) + y * r.Pitch)[x] = y * 8 + x;
     a->UnlockRect();
     RECT rc{1, 2, 3, 4};
     POINT pt{5, 6};
     ASSERT_EQ(dev->CopyRects(a, &rc, 1, b, &pt), D3D_OK);
     b->LockRect(&r, nullptr, D3DLOCK_READONLY);
-    auto at = [&](UINT x, UINT y) { return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(r.pBits) + y * r.Pitch)[x]; };
+    auto at = [&](UINT x, UINT y) {
+        return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(r.pBits) + y * r.Pitch)[x];
+    };
     EXPECT_EQ(at(5, 6), 2u * 8 + 1);
     EXPECT_EQ(at(6, 7), 3u * 8 + 2);
     EXPECT_EQ(at(4, 6), 0u);
@@ -234,7 +238,8 @@ TEST_F(Resources, CopyRectsAndUpdateTexture)
     ASSERT_EQ(dev->CreateImageSurface(4, 4, D3DFMT_X8R8G8B8, &red), D3D_OK);
     red->LockRect(&r, nullptr, 0);
     for (UINT y = 0; y < 4; ++y)
-        for (UINT x = 0; x < 4; ++x) reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(r.pBits) + y * r.Pitch)[x] = 0xFFFF0000;
+        for (UINT x = 0; x < 4; ++x)
+            reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(r.pBits) + y * r.Pitch)[x] = 0xFFFF0000;
     red->UnlockRect();
     POINT dst{10, 10};
     ASSERT_EQ(dev->CopyRects(red, nullptr, 0, bb, &dst), D3D_OK);
@@ -256,12 +261,13 @@ TEST_F(Resources, CopyRectsAndUpdateTexture)
         sys->LockRect(l, &r, nullptr, 0);
         for (UINT y = 0; y < d.Height; ++y)
             for (UINT x = 0; x < d.Width; ++x)
-                reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(r.pBits) + y * r.Pitch)[x] = 0xFF000000u | (0x10u * (l + 1));
+                reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(r.pBits) + y * r.Pitch)[x] =
+                    0xFF000000u | (0x10u * (l + 1));
         sys->UnlockRect(l);
     }
     ASSERT_EQ(dev->UpdateTexture(sys, vid), D3D_OK);
     vid->LockRect(0, &r, nullptr, D3DLOCK_READONLY);
-    EXPECT_EQ(static_cast<uint32_t*>(r.pBits)[0], 0xFF000020u);   // level 1 of the source is 4x4
+    EXPECT_EQ(static_cast<uint32_t*>(r.pBits)[0], 0xFF000020u); // level 1 of the source is 4x4
     vid->UnlockRect(0);
     EXPECT_EQ(dev->UpdateTexture(vid, sys), D3DERR_INVALIDCALL);
     sys->Release();
@@ -278,7 +284,7 @@ TEST_F(Resources, VertexAndIndexBufferLocks)
     EXPECT_EQ(d.FVF, kTLFvf);
     BYTE *all = nullptr, *part = nullptr;
     ASSERT_EQ(vb->Lock(0, 0, &all, 0), D3D_OK);
-    ASSERT_EQ(vb->Lock(40, 20, &part, D3DLOCK_NOOVERWRITE), D3D_OK);   // buffers nest locks
+    ASSERT_EQ(vb->Lock(40, 20, &part, D3DLOCK_NOOVERWRITE), D3D_OK); // buffers nest locks
     EXPECT_EQ(part, all + 40);
     EXPECT_EQ(vb->Unlock(), D3D_OK);
     EXPECT_EQ(vb->Unlock(), D3D_OK);
@@ -298,9 +304,8 @@ TEST_F(Resources, IndexedDrawingWithBaseVertex)
     TLVertex* v = nullptr;
     ASSERT_EQ(vb->Lock(0, 0, reinterpret_cast<BYTE**>(&v), D3DLOCK_DISCARD), D3D_OK);
     // Two quads: red on the left, green on the right.
-    const TLVertex quads[8] = {{0, 0, .5f, 1, 0xFFFF0000},  {32, 0, .5f, 1, 0xFFFF0000},
-                               {0, 64, .5f, 1, 0xFFFF0000}, {32, 64, .5f, 1, 0xFFFF0000},
-                               {32, 0, .5f, 1, 0xFF00FF00}, {64, 0, .5f, 1, 0xFF00FF00},
+    const TLVertex quads[8] = {{0, 0, .5f, 1, 0xFFFF0000},   {32, 0, .5f, 1, 0xFFFF0000}, {0, 64, .5f, 1, 0xFFFF0000},
+                               {32, 64, .5f, 1, 0xFFFF0000}, {32, 0, .5f, 1, 0xFF00FF00}, {64, 0, .5f, 1, 0xFF00FF00},
                                {32, 64, .5f, 1, 0xFF00FF00}, {64, 64, .5f, 1, 0xFF00FF00}};
     std::memcpy(v, quads, sizeof(quads));
     vb->Unlock();
@@ -315,7 +320,7 @@ TEST_F(Resources, IndexedDrawingWithBaseVertex)
     // Drawing needs a stream.
     EXPECT_EQ(dev->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);
     ASSERT_EQ(dev->SetStreamSource(0, vb, sizeof(TLVertex)), D3D_OK);
-    EXPECT_EQ(dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3DERR_INVALIDCALL);   // no indices
+    EXPECT_EQ(dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3DERR_INVALIDCALL); // no indices
     ASSERT_EQ(dev->SetIndices(ib, 4), D3D_OK);
     ASSERT_EQ(dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3D_OK);
     EXPECT_TRUE(PixelNear(10, 10, 0x000000, 0));
@@ -349,7 +354,9 @@ TEST_F(Resources, IndexedDrawingWithBaseVertex)
 
 TEST_F(Resources, PrimitiveTypesAndUserPointerIndices)
 {
-    const TLVertex pts[4] = {{4, 4, .5f, 1, 0xFFFFFFFF}, {60, 4, .5f, 1, 0xFFFFFFFF}, {4, 60, .5f, 1, 0xFFFFFFFF},
+    const TLVertex pts[4] = {{4, 4, .5f, 1, 0xFFFFFFFF},
+                             {60, 4, .5f, 1, 0xFFFFFFFF},
+                             {4, 60, .5f, 1, 0xFFFFFFFF},
                              {60, 60, .5f, 1, 0xFFFFFFFF}};
     dev->SetVertexShader(kTLFvf);
     dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -357,7 +364,7 @@ TEST_F(Resources, PrimitiveTypesAndUserPointerIndices)
         D3DPRIMITIVETYPE type;
         UINT prims;
         int x, y;
-    } cases[] = {{D3DPT_POINTLIST, 4, 60, 60}, {D3DPT_LINELIST, 2, 30, 4}, {D3DPT_LINESTRIP, 3, 30, 4},
+    } cases[] = {{D3DPT_POINTLIST, 4, 60, 60},    {D3DPT_LINELIST, 2, 30, 4},       {D3DPT_LINESTRIP, 3, 30, 4},
                  {D3DPT_TRIANGLELIST, 1, 10, 10}, {D3DPT_TRIANGLESTRIP, 2, 50, 50}, {D3DPT_TRIANGLEFAN, 2, 10, 50}};
     for (auto& c : cases) {
         dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.f, 0);
@@ -441,7 +448,7 @@ TEST_F(Resources, ResourcesOutliveTheirDevice)
     EXPECT_EQ(t->UnlockRect(0), D3D_OK);
     IDirect3DDevice8* owner = nullptr;
     EXPECT_EQ(t->GetDevice(&owner), D3DERR_INVALIDCALL);
-    EXPECT_EQ(dev->SetTexture(0, t), D3DERR_INVALIDCALL);   // another device's texture
+    EXPECT_EQ(dev->SetTexture(0, t), D3DERR_INVALIDCALL); // another device's texture
     BYTE* p = nullptr;
     EXPECT_EQ(vb->Lock(0, 0, &p, 0), D3D_OK);
     vb->Unlock();

@@ -21,19 +21,32 @@ TEST_F(State, RenderAndStageStateDefaults)
         D3DRENDERSTATETYPE state;
         DWORD value;
     } defaults[] = {
-        {D3DRS_ZENABLE, D3DZB_TRUE},          {D3DRS_FILLMODE, D3DFILL_SOLID},
-        {D3DRS_SHADEMODE, D3DSHADE_GOURAUD},  {D3DRS_ZWRITEENABLE, TRUE},
-        {D3DRS_SRCBLEND, D3DBLEND_ONE},       {D3DRS_DESTBLEND, D3DBLEND_ZERO},
-        {D3DRS_CULLMODE, D3DCULL_CCW},        {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
-        {D3DRS_ALPHAFUNC, D3DCMP_ALWAYS},     {D3DRS_FOGEND, F2D(1.f)},
-        {D3DRS_FOGDENSITY, F2D(1.f)},         {D3DRS_STENCILMASK, 0xFFFFFFFF},
-        {D3DRS_TEXTUREFACTOR, 0xFFFFFFFF},    {D3DRS_LIGHTING, TRUE},
-        {D3DRS_COLORVERTEX, TRUE},            {D3DRS_LOCALVIEWER, TRUE},
-        {D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR1}, {D3DRS_SPECULARMATERIALSOURCE, D3DMCS_COLOR2},
-        {D3DRS_POINTSIZE, F2D(1.f)},          {D3DRS_POINTSCALE_A, F2D(1.f)},
-        {D3DRS_POINTSIZE_MAX, F2D(64.f)},     {D3DRS_COLORWRITEENABLE, 0xF},
-        {D3DRS_BLENDOP, D3DBLENDOP_ADD},      {D3DRS_CLIPPING, TRUE},
-        {D3DRS_MULTISAMPLEMASK, 0xFFFFFFFF},  {D3DRS_ALPHABLENDENABLE, FALSE},
+        {D3DRS_ZENABLE, D3DZB_TRUE},
+        {D3DRS_FILLMODE, D3DFILL_SOLID},
+        {D3DRS_SHADEMODE, D3DSHADE_GOURAUD},
+        {D3DRS_ZWRITEENABLE, TRUE},
+        {D3DRS_SRCBLEND, D3DBLEND_ONE},
+        {D3DRS_DESTBLEND, D3DBLEND_ZERO},
+        {D3DRS_CULLMODE, D3DCULL_CCW},
+        {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
+        {D3DRS_ALPHAFUNC, D3DCMP_ALWAYS},
+        {D3DRS_FOGEND, F2D(1.f)},
+        {D3DRS_FOGDENSITY, F2D(1.f)},
+        {D3DRS_STENCILMASK, 0xFFFFFFFF},
+        {D3DRS_TEXTUREFACTOR, 0xFFFFFFFF},
+        {D3DRS_LIGHTING, TRUE},
+        {D3DRS_COLORVERTEX, TRUE},
+        {D3DRS_LOCALVIEWER, TRUE},
+        {D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR1},
+        {D3DRS_SPECULARMATERIALSOURCE, D3DMCS_COLOR2},
+        {D3DRS_POINTSIZE, F2D(1.f)},
+        {D3DRS_POINTSCALE_A, F2D(1.f)},
+        {D3DRS_POINTSIZE_MAX, F2D(64.f)},
+        {D3DRS_COLORWRITEENABLE, 0xF},
+        {D3DRS_BLENDOP, D3DBLENDOP_ADD},
+        {D3DRS_CLIPPING, TRUE},
+        {D3DRS_MULTISAMPLEMASK, 0xFFFFFFFF},
+        {D3DRS_ALPHABLENDENABLE, FALSE},
     };
     for (auto& d : defaults) {
         DWORD v = 0xDEADBEEF;
@@ -107,7 +120,7 @@ TEST_F(State, StateBlocksRecordAndApply)
     ASSERT_EQ(dev->EndStateBlock(&token), D3D_OK);
     DWORD v = 1;
     dev->GetRenderState(D3DRS_FOGENABLE, &v);
-    EXPECT_EQ(v, 0u);   // recording does not apply
+    EXPECT_EQ(v, 0u); // recording does not apply
     ASSERT_EQ(dev->ApplyStateBlock(token), D3D_OK);
     dev->GetRenderState(D3DRS_FOGENABLE, &v);
     EXPECT_EQ(v, 1u);
@@ -192,7 +205,7 @@ TEST_F(State, ResetLetsGoOfBoundResourcesTheApplicationReleased)
     D3DPRESENT_PARAMETERS pp = DefaultParameters();
     struct Case {
         const char* name;
-        bool holdTexture;   // the application keeps its reference to the bound texture
+        bool holdTexture; // the application keeps its reference to the bound texture
     } cases[] = {{"all released", false}, {"texture still held", true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -245,18 +258,18 @@ TEST_F(State, ResetLetsGoOfBoundResourcesTheApplicationReleased)
 
 TEST_F(State, PresentRulesGammaAndCursor)
 {
-    EXPECT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_INVALIDCALL);   // inside a scene
+    EXPECT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_INVALIDCALL); // inside a scene
     dev->EndScene();
     host::D3D8ResetCounters();
     RECT src{0, 0, 8, 8};
-    EXPECT_EQ(dev->Present(&src, nullptr, nullptr, nullptr), D3D_OK);   // COPY takes rectangles
+    EXPECT_EQ(dev->Present(&src, nullptr, nullptr, nullptr), D3D_OK); // COPY takes rectangles
     EXPECT_EQ(host::D3D8GetCounters().presents, 1u);
     host::D3D8InjectFailure(host::D3D8Failure::Present, D3DERR_DRIVERINTERNALERROR);
     EXPECT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DRIVERINTERNALERROR);
     dev->BeginScene();
     D3DGAMMARAMP ramp{};
     dev->GetGammaRamp(&ramp);
-    EXPECT_EQ(ramp.green[255], 65535);   // identity by default
+    EXPECT_EQ(ramp.green[255], 65535); // identity by default
     EXPECT_EQ(ramp.blue[1], 257);
     for (int i = 0; i < 256; ++i) ramp.red[i] = static_cast<WORD>(65535 - i * 257);
     dev->SetGammaRamp(D3DSGR_NO_CALIBRATION, &ramp);
@@ -294,8 +307,8 @@ TEST_F(State, ShaderEntryPoints)
     ASSERT_EQ(dev->GetVertexShader(&h), D3D_OK);
     EXPECT_EQ(h, static_cast<DWORD>(D3DFVF_XYZ | D3DFVF_TEX2));
     EXPECT_EQ(dev->SetVertexShader(3), D3DERR_INVALIDCALL);
-    EXPECT_EQ(dev->SetVertexShader(D3DFVF_XYZ | 0x900), D3DERR_INVALIDCALL);   // nine coordinate sets
-    const DWORD decl[] = {D3DVSD_REG(0, D3DVSDT_FLOAT3), D3DVSD_END()};   // no stream
+    EXPECT_EQ(dev->SetVertexShader(D3DFVF_XYZ | 0x900), D3DERR_INVALIDCALL); // nine coordinate sets
+    const DWORD decl[] = {D3DVSD_REG(0, D3DVSDT_FLOAT3), D3DVSD_END()};      // no stream
     EXPECT_EQ(dev->CreateVertexShader(decl, nullptr, &h, 0), D3DERR_INVALIDCALL);
     EXPECT_EQ(h, 0u);
     float c[8] = {1, 2, 3, 4, 5, 6, 7, 8}, back[8] = {};

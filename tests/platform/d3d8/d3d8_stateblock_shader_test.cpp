@@ -110,7 +110,7 @@ TEST_F(StateBlockShaders, RecordingKeepsShadersAndConstantsOutOfTheDevice)
     ASSERT_EQ(dev->SetPixelShader(psA), D3D_OK);
     ASSERT_EQ(dev->SetVertexShaderConstant(4, two, 2), D3D_OK);
     ASSERT_EQ(dev->SetPixelShaderConstant(2, two + 4, 1), D3D_OK);
-    EXPECT_EQ(dev->SetPixelShader(psB + 100), D3DERR_INVALIDCALL);   // still checked while recording
+    EXPECT_EQ(dev->SetPixelShader(psB + 100), D3DERR_INVALIDCALL); // still checked while recording
     // The device state is untouched until the block is applied.
     EXPECT_EQ(VertexShader(), kTLFvf);
     EXPECT_EQ(PixelShader(), 0u);
@@ -122,7 +122,7 @@ TEST_F(StateBlockShaders, RecordingKeepsShadersAndConstantsOutOfTheDevice)
     EXPECT_EQ(PixelShader(), psA);
     EXPECT_EQ(VertexConstant(4), (Vec4{50, 51, 52, 53}));
     EXPECT_EQ(VertexConstant(5), (Vec4{60, 61, 62, 63}));
-    EXPECT_EQ(VertexConstant(6), six);   // not recorded, not changed
+    EXPECT_EQ(VertexConstant(6), six); // not recorded, not changed
     EXPECT_EQ(PixelConstant(2), (Vec4{60, 61, 62, 63}));
     EXPECT_EQ(PixelConstant(3), (Vec4{1, 2, 3, 4}));
     ASSERT_EQ(dev->DeleteStateBlock(token), D3D_OK);

@@ -106,16 +106,16 @@ TEST_F(Textures, StageWithoutTexturePassesTheIncomingValue)
     const D3DCOLOR diffuse = 0x80FF4020;
     struct Case {
         const char* name;
-        DWORD stage;  // the stage set up; stage 0 selects the diffuse colour when it is 1
+        DWORD stage; // the stage set up; stage 0 selects the diffuse colour when it is 1
         DWORD colorOp, colorArg1, colorArg2, alphaOp, alphaArg1;
-        uint32_t expected;  // blended 50:50 over blue (the alpha is the diffuse one)
+        uint32_t expected; // blended 50:50 over blue (the alpha is the diffuse one)
     } cases[] = {
         {"selectarg1 texture", 0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_TFACTOR, D3DTOP_SELECTARG1, D3DTA_TEXTURE,
          0x80208F},
         {"modulate texture by tfactor", 0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_TFACTOR, D3DTOP_MODULATE,
          D3DTA_TEXTURE, 0x80208F},
-        {"blend by the texture's alpha", 0, D3DTOP_BLENDTEXTUREALPHA, D3DTA_TFACTOR, D3DTA_TFACTOR,
-         D3DTOP_SELECTARG1, D3DTA_TEXTURE, 0x80208F},
+        {"blend by the texture's alpha", 0, D3DTOP_BLENDTEXTUREALPHA, D3DTA_TFACTOR, D3DTA_TFACTOR, D3DTOP_SELECTARG1,
+         D3DTA_TEXTURE, 0x80208F},
         {"texture argument not used", 0, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_TFACTOR, D3DTOP_SELECTARG1,
          D3DTA_TEXTURE, 0x2030BF},
         {"second stage", 1, D3DTOP_ADD, D3DTA_TFACTOR, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, 0x80208F},
@@ -216,8 +216,10 @@ TEST_F(Textures, AddressModesAndBorder)
     dev->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     struct Case {
         DWORD mode;
-        uint32_t at;   // colour at u = 1.25, v = 0.1
-    } cases[] = {{D3DTADDRESS_WRAP, 0xFF0000}, {D3DTADDRESS_MIRROR, 0x00FF00}, {D3DTADDRESS_CLAMP, 0x00FF00},
+        uint32_t at; // colour at u = 1.25, v = 0.1
+    } cases[] = {{D3DTADDRESS_WRAP, 0xFF0000},
+                 {D3DTADDRESS_MIRROR, 0x00FF00},
+                 {D3DTADDRESS_CLAMP, 0x00FF00},
                  {D3DTADDRESS_BORDER, 0x123456}};
     dev->SetTextureStageState(0, D3DTSS_BORDERCOLOR, 0xFF123456);
     for (auto& c : cases) {
@@ -267,13 +269,15 @@ TEST_F(Textures, CubeMapFacesAreSampledByDirection)
         float x, y, z, rhw;
         float s, t, r;
     };
-    const float dirs[6][3] = {{1, 0.1f, 0.1f}, {-1, 0.1f, 0.1f}, {0.1f, 1, 0.1f},
-                              {0.1f, -1, 0.1f}, {0.1f, 0.1f, 1}, {0.1f, 0.1f, -1}};
+    const float dirs[6][3] = {{1, 0.1f, 0.1f},  {-1, 0.1f, 0.1f}, {0.1f, 1, 0.1f},
+                              {0.1f, -1, 0.1f}, {0.1f, 0.1f, 1},  {0.1f, 0.1f, -1}};
     dev->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE3(0));
     for (int f = 0; f < 6; ++f) {
         const float* d = dirs[f];
-        V v[4] = {{0, 0, 0.5f, 1, d[0], d[1], d[2]}, {64, 0, 0.5f, 1, d[0], d[1], d[2]},
-                  {0, 64, 0.5f, 1, d[0], d[1], d[2]}, {64, 64, 0.5f, 1, d[0], d[1], d[2]}};
+        V v[4] = {{0, 0, 0.5f, 1, d[0], d[1], d[2]},
+                  {64, 0, 0.5f, 1, d[0], d[1], d[2]},
+                  {0, 64, 0.5f, 1, d[0], d[1], d[2]},
+                  {64, 64, 0.5f, 1, d[0], d[1], d[2]}};
         ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(V)), D3D_OK);
         EXPECT_TRUE(PixelNear(10, 10, colours[f] & 0xFFFFFF, 0)) << "face " << f;
     }
@@ -298,7 +302,7 @@ TEST_F(Textures, TextureTransformAndProjection)
     // Projected: (u, v, 2) halves the coordinates.
     dev->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT3 | D3DTTFF_PROJECTED);
     D3DMATRIX p = Identity();
-    p._33 = 2.f;   // the third component (1) becomes 2
+    p._33 = 2.f; // the third component (1) becomes 2
     dev->SetTransform(D3DTS_TEXTURE0, &p);
     DrawTexturedQuad(0, 0, 64, 64, 0xFFFFFFFF);
     EXPECT_TRUE(PixelNear(60, 60, 0xFF0000, 0));
@@ -357,10 +361,10 @@ TEST_F(Textures, PalettedTexturesFollowTheCurrentPalette)
     for (UINT y = 0; y < 4; ++y) std::memset(static_cast<uint8_t*>(r.pBits) + y * r.Pitch, 7, 4);
     ASSERT_EQ(t->UnlockRect(0), D3D_OK);
     uint8_t pal[256 * 4] = {};
-    pal[7 * 4] = 0x11;      // red
-    pal[7 * 4 + 1] = 0x22;  // green
-    pal[7 * 4 + 2] = 0x33;  // blue
-    pal[7 * 4 + 3] = 0xFF;  // flags: alpha
+    pal[7 * 4] = 0x11;     // red
+    pal[7 * 4 + 1] = 0x22; // green
+    pal[7 * 4 + 2] = 0x33; // blue
+    pal[7 * 4 + 3] = 0xFF; // flags: alpha
     ASSERT_EQ(dev->SetPaletteEntries(2, reinterpret_cast<const PALETTEENTRY*>(pal)), D3D_OK);
     EXPECT_EQ(dev->SetCurrentTexturePalette(9), D3DERR_INVALIDCALL);
     ASSERT_EQ(dev->SetCurrentTexturePalette(2), D3D_OK);
@@ -417,8 +421,8 @@ TEST_F(Textures, RenderToTextureAndCubeFaces)
     struct V {
         float x, y, z, rhw;
         float s, t, r;
-    } v[4] = {{0, 0, 0.5f, 1, 0, 0, -1}, {64, 0, 0.5f, 1, 0, 0, -1}, {0, 64, 0.5f, 1, 0, 0, -1},
-              {64, 64, 0.5f, 1, 0, 0, -1}};
+    } v[4] = {
+        {0, 0, 0.5f, 1, 0, 0, -1}, {64, 0, 0.5f, 1, 0, 0, -1}, {0, 64, 0.5f, 1, 0, 0, -1}, {64, 64, 0.5f, 1, 0, 0, -1}};
     dev->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE3(0));
     ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(V)), D3D_OK);
     EXPECT_TRUE(PixelNear(10, 10, 0xC80000, 0));
@@ -476,7 +480,7 @@ TEST_F(Textures, GeneratedCoordinatesFromCameraSpace)
     dev->SetTransform(D3DTS_TEXTURE0, &id);
     dev->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL);
     ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, n, sizeof(N)), D3D_OK);
-    EXPECT_TRUE(PixelNear(8, 8, 0xFFFFFF, 0));   // (1, 1) clamps to the bottom-right texel
+    EXPECT_TRUE(PixelNear(8, 8, 0xFFFFFF, 0)); // (1, 1) clamps to the bottom-right texel
     dev->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
     dev->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
     dev->SetTexture(0, nullptr);
@@ -490,8 +494,10 @@ TEST_F(Textures, SpecularAddsAfterTheStages)
     struct TL {
         float x, y, z, rhw;
         D3DCOLOR c, s;
-    } t[4] = {{0, 0, 0.5f, 1, 0xFF400000, 0xFF004020}, {64, 0, 0.5f, 1, 0xFF400000, 0xFF004020},
-              {0, 64, 0.5f, 1, 0xFF400000, 0xFF004020}, {64, 64, 0.5f, 1, 0xFF400000, 0xFF004020}};
+    } t[4] = {{0, 0, 0.5f, 1, 0xFF400000, 0xFF004020},
+              {64, 0, 0.5f, 1, 0xFF400000, 0xFF004020},
+              {0, 64, 0.5f, 1, 0xFF400000, 0xFF004020},
+              {64, 64, 0.5f, 1, 0xFF400000, 0xFF004020}};
     dev->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR);
     ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, t, sizeof(TL)), D3D_OK);
     EXPECT_TRUE(PixelNear(10, 10, 0x400000, 0));

@@ -32,7 +32,7 @@ TEST_F(Outputs, UserClipPlanesCutInClipSpace)
 {
     DWORD vs = CreateVs(QuadDeclaration(), "vs.1.1\nmov oPos, v0\nmov oD0, c0\n");
     SetConstant(0, 1, 1, 1, 1);
-    const float plane[4] = {1, 0, 0, 0};  // keeps x >= 0: the right half
+    const float plane[4] = {1, 0, 0, 0}; // keeps x >= 0: the right half
     ASSERT_EQ(dev->SetClipPlane(0, plane), D3D_OK);
     dev->SetRenderState(D3DRS_CLIPPLANEENABLE, 1);
     ASSERT_EQ(dev->SetVertexShader(vs), D3D_OK);
@@ -105,8 +105,8 @@ TEST_F(Outputs, PixelShaderSeesVertexSpecularWhenSpecularIsOff)
         D3DCOLOR specular;
     };
     const D3DCOLOR own = 0xFF408000u;
-    const V q[4] = {{-4, 4, 2, 0, 0, -1, own}, {4, 4, 2, 0, 0, -1, own}, {-4, -4, 2, 0, 0, -1, own},
-                    {4, -4, 2, 0, 0, -1, own}};
+    const V q[4] = {
+        {-4, 4, 2, 0, 0, -1, own}, {4, 4, 2, 0, 0, -1, own}, {-4, -4, 2, 0, 0, -1, own}, {4, -4, 2, 0, 0, -1, own}};
     const DWORD ps = CreatePs("ps.1.1\nmov r0, v1\n");
     ASSERT_NE(ps, 0u);
     ASSERT_EQ(dev->SetPixelShader(ps), D3D_OK);
@@ -120,7 +120,7 @@ TEST_F(Outputs, PixelShaderSeesVertexSpecularWhenSpecularIsOff)
         {FALSE, D3DMCS_MATERIAL, vertexColour},
         {FALSE, D3DMCS_COLOR2, vertexColour},
         {TRUE, D3DMCS_MATERIAL, litMaterial},
-        {TRUE, D3DMCS_COLOR2, vertexColour},   // lit with the vertex colour as material, a full highlight
+        {TRUE, D3DMCS_COLOR2, vertexColour}, // lit with the vertex colour as material, a full highlight
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "specular " << c.specular << " source " << c.source);

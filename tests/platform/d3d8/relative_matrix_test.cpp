@@ -7,7 +7,7 @@ namespace {
 
 struct SkinVertex {
     float x, y, z;
-    float index;  // first constant of the vertex's bone, relative to c9
+    float index; // first constant of the vertex's bone, relative to c9
     float nx, ny, nz;
 };
 
@@ -42,10 +42,8 @@ protected:
         EXPECT_EQ(dev->SetVertexShader(vs), D3D_OK);
         SetBones();
         EXPECT_EQ(dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.f, 0), D3D_OK);
-        const SkinVertex q[4] = {{-1, 1, 0.5f, 3, 1, 0, 0},
-                                 {1, 1, 0.5f, 3, 1, 0, 0},
-                                 {-1, -1, 0.5f, 3, 1, 0, 0},
-                                 {1, -1, 0.5f, 3, 1, 0, 0}};
+        const SkinVertex q[4] = {
+            {-1, 1, 0.5f, 3, 1, 0, 0}, {1, 1, 0.5f, 3, 1, 0, 0}, {-1, -1, 0.5f, 3, 1, 0, 0}, {1, -1, 0.5f, 3, 1, 0, 0}};
         EXPECT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, q, sizeof(SkinVertex)), D3D_OK);
         return Read();
     }
@@ -59,9 +57,9 @@ TEST_F(RelativeMatrices, SkinnedVertexMatchesTheDotProductForm)
     EXPECT_TRUE(PixelNear(40, 32, Rgba(0.25f, 0.75f, 0.25f, 1.f), 2));
     EXPECT_TRUE(PixelNear(10, 32, 0xFF000000u, 0));
     EXPECT_TRUE(PixelNear(40, 8, 0xFF000000u, 0));
-    const std::vector<uint32_t> rows = DrawSkinned(
-        "dp4 r0.x, v0, c[a0.x + 9]\ndp4 r0.y, v0, c[a0.x + 10]\ndp4 r0.z, v0, c[a0.x + 11]\n"
-        "dp3 r3.x, v2, c[a0.x + 9]\ndp3 r3.y, v2, c[a0.x + 10]\ndp3 r3.z, v2, c[a0.x + 11]\n");
+    const std::vector<uint32_t> rows =
+        DrawSkinned("dp4 r0.x, v0, c[a0.x + 9]\ndp4 r0.y, v0, c[a0.x + 10]\ndp4 r0.z, v0, c[a0.x + 11]\n"
+                    "dp3 r3.x, v2, c[a0.x + 9]\ndp3 r3.y, v2, c[a0.x + 10]\ndp3 r3.z, v2, c[a0.x + 11]\n");
     ASSERT_FALSE(macro.empty());
     EXPECT_EQ(macro, rows);
 }
@@ -72,7 +70,7 @@ TEST_F(RelativeMatrices, EveryMacroReadsOffsetRows)
     struct Case {
         const char* macro;
         int rows;
-        bool four;  // dp4 rows, else dp3
+        bool four; // dp4 rows, else dp3
         float r, g, b;
     };
     // c21-c24 against (0.5, 1, 0.75, 1); c20 would be read by a row off by one.

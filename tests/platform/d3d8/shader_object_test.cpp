@@ -17,7 +17,7 @@ TEST_F(ShaderObjects, HandlesStoredTokensAndDeletion)
     DWORD vs = 0, vs2 = 0;
     ASSERT_EQ(dev->CreateVertexShader(decl.data(), code.data(), &vs, 0), D3D_OK);
     ASSERT_EQ(dev->CreateVertexShader(decl.data(), nullptr, &vs2, 0), D3D_OK);
-    EXPECT_EQ(vs & 1, 1u);  // never an FVF code
+    EXPECT_EQ(vs & 1, 1u); // never an FVF code
     EXPECT_NE(vs, vs2);
 
     ASSERT_EQ(dev->SetVertexShader(vs), D3D_OK);
@@ -39,7 +39,7 @@ TEST_F(ShaderObjects, HandlesStoredTokensAndDeletion)
     ASSERT_EQ(dev->GetVertexShaderFunction(vs, back.data(), &size), D3D_OK);
     EXPECT_EQ(back, code);
     ASSERT_EQ(dev->GetVertexShaderFunction(vs2, nullptr, &size), D3D_OK);
-    EXPECT_EQ(size, 0u);  // fixed-function processing fed through the declaration
+    EXPECT_EQ(size, 0u); // fixed-function processing fed through the declaration
 
     std::vector<DWORD> pcode = Assemble("ps.1.1\nmov r0, v0\n");
     DWORD ps = 0;
@@ -82,7 +82,7 @@ TEST_F(ShaderObjects, DeclarationConstantsLoadWhenSet)
     DWORD vs = CreateVs(decl, "vs.1.1\nmov oPos, v0\n");
     float back[8] = {};
     ASSERT_EQ(dev->GetVertexShaderConstant(94, back, 2), D3D_OK);
-    EXPECT_NE(back[7], 8.f);  // not before the shader is set
+    EXPECT_NE(back[7], 8.f); // not before the shader is set
     ASSERT_EQ(dev->SetVertexShader(vs), D3D_OK);
     ASSERT_EQ(dev->GetVertexShaderConstant(94, back, 2), D3D_OK);
     EXPECT_EQ(std::memcmp(back, k, sizeof(k)), 0);
@@ -94,8 +94,8 @@ TEST_F(ShaderObjects, DeclarationConstantsLoadWhenSet)
 struct Malformed {
     const char* name;
     bool vertex;
-    std::vector<DWORD> decl;  // vertex shaders
-    std::vector<DWORD> code;  // empty: the declaration alone is at fault
+    std::vector<DWORD> decl; // vertex shaders
+    std::vector<DWORD> code; // empty: the declaration alone is at fault
 };
 
 const DWORD kPos = D3DVSD_REG(0, D3DVSDT_FLOAT3);
@@ -122,11 +122,17 @@ const Malformed kMalformed[] = {
     {"pixel_opcode_in_vertex", true, kDecl, {kVs, D3DSIO_CND, kOPos, kV0, kV0, kV0, D3DVS_END()}},
     {"temp_out_of_range", true, kDecl, {kVs, D3DSIO_MOV, Reg(D3DSPR_TEMP, 12, D3DSP_WRITEMASK_ALL), kV0, D3DVS_END()}},
     {"input_out_of_range", true, kDecl, {kVs, D3DSIO_MOV, kOPos, Reg(D3DSPR_INPUT, 16, D3DSP_NOSWIZZLE), D3DVS_END()}},
-    {"constant_out_of_range", true, kDecl,
+    {"constant_out_of_range",
+     true,
+     kDecl,
      {kVs, D3DSIO_MOV, kOPos, Reg(D3DSPR_CONST, 256, D3DSP_NOSWIZZLE), D3DVS_END()}},
-    {"relative_temp", true, kDecl,
+    {"relative_temp",
+     true,
+     kDecl,
      {kVs, D3DSIO_MOV, kOPos, Reg(D3DSPR_TEMP, 0, D3DSP_NOSWIZZLE | D3DVS_ADDRMODE_RELATIVE), D3DVS_END()}},
-    {"matrix_rows_past_the_end", true, kDecl,
+    {"matrix_rows_past_the_end",
+     true,
+     kDecl,
      {kVs, D3DSIO_M4x4, kOPos, kV0, Reg(D3DSPR_CONST, 254, D3DSP_NOSWIZZLE), D3DVS_END()}},
     {"output_read", true, kDecl, {kVs, D3DSIO_MOV, kR0, Reg(D3DSPR_RASTOUT, 0, D3DSP_NOSWIZZLE), D3DVS_END()}},
     {"comment_past_end", true, kDecl, {kVs, D3DSHADER_COMMENT(100), D3DVS_END()}},
@@ -134,13 +140,17 @@ const Malformed kMalformed[] = {
     {"declaration_bad_type", true, {D3DVSD_STREAM(0), D3DVSD_REG(0, 9), D3DVSD_END()}, {}},
     {"declaration_register_twice", true, {D3DVSD_STREAM(0), kPos, kPos, D3DVSD_END()}, {}},
     {"declaration_tessellator", true, {D3DVSD_STREAM(0), kPos, 0x60000000u, D3DVSD_END()}, {}},
-    {"ps_texture_register_out_of_range", false, {}, {kPs, D3DSIO_TEX, Reg(D3DSPR_TEXTURE, 4, D3DSP_WRITEMASK_ALL),
-                                                      D3DPS_END()}},
+    {"ps_texture_register_out_of_range",
+     false,
+     {},
+     {kPs, D3DSIO_TEX, Reg(D3DSPR_TEXTURE, 4, D3DSP_WRITEMASK_ALL), D3DPS_END()}},
     {"ps_texm3x3tex_without_pads", false, {}, {kPs, D3DSIO_TEX, kT0, D3DSIO_TEXM3x3TEX, kT1, kT0s, D3DPS_END()}},
     {"ps_unfinished_matrix", false, {}, {kPs, D3DSIO_TEX, kT0, D3DSIO_TEXM3x3PAD, kT1, kT0s, D3DPS_END()}},
     {"ps_coissue_first", false, {}, {kPs, D3DSIO_MOV | D3DSI_COISSUE, kR0, kT0s, D3DPS_END()}},
-    {"ps_texbem_reads_later_stage", false, {}, {kPs, D3DSIO_TEXBEM, kT0, Reg(D3DSPR_TEXTURE, 1, D3DSP_NOSWIZZLE),
-                                                 D3DPS_END()}},
+    {"ps_texbem_reads_later_stage",
+     false,
+     {},
+     {kPs, D3DSIO_TEXBEM, kT0, Reg(D3DSPR_TEXTURE, 1, D3DSP_NOSWIZZLE), D3DPS_END()}},
     {"ps_vertex_opcode", false, {}, {kPs, D3DSIO_RCP, kR0, kT0s, D3DPS_END()}},
     {"ps14_texture_register_in_arithmetic", false, {}, {kPs14, D3DSIO_MOV, kR0, kT0s, D3DPS_END()}},
     {"ps14_two_phases", false, {}, {kPs14, D3DSIO_PHASE, D3DSIO_PHASE, D3DPS_END()}},
@@ -207,7 +217,7 @@ TEST_F(ShaderObjects, CountersCountDrawsAndPrograms)
     DrawClipQuad();
     const host::D3D8Counters c = host::D3D8GetCounters();
     EXPECT_EQ(c.drawCalls, 4u);
-    EXPECT_EQ(c.programsBuilt, 2u);  // one per combination
+    EXPECT_EQ(c.programsBuilt, 2u); // one per combination
 }
 
 } // namespace

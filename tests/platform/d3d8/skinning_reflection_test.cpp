@@ -39,27 +39,31 @@ protected:
 // position comes out as a colour; the quad corner places it on the target.
 TEST_F(ShaderScenes, SkinningThroughAddressRegisterMatchesCpuBlend)
 {
-    const std::vector<DWORD> decl = {D3DVSD_STREAM(0), D3DVSD_REG(0, D3DVSDT_FLOAT3), D3DVSD_REG(7, D3DVSDT_FLOAT2),
-                                     D3DVSD_STREAM(1), D3DVSD_REG(1, D3DVSDT_FLOAT4),
-                                     D3DVSD_STREAM(2), D3DVSD_REG(2, D3DVSDT_SHORT4), D3DVSD_END()};
-    DWORD vs = CreateVs(decl,
-                        "vs.1.1\n"
-                        "mov a0.x, v2.x\n"
-                        "dp4 r0.x, v0, c[a0.x + 18]\n"
-                        "dp4 r0.y, v0, c[a0.x + 19]\n"
-                        "dp4 r0.z, v0, c[a0.x + 20]\n"
-                        "mul r1.xyz, r0.xyz, v1.x\n"
-                        "mov a0.x, v2.y\n"
-                        "dp4 r0.x, v0, c[a0.x + 18]\n"
-                        "dp4 r0.y, v0, c[a0.x + 19]\n"
-                        "dp4 r0.z, v0, c[a0.x + 20]\n"
-                        "mad r1.xyz, r0.xyz, v1.y, r1.xyz\n"
-                        "mov r1.w, c0.y\n"
-                        "mov r3, c1\n"
-                        "mad oD0, r1, r3, c2\n"
-                        "mov r2, c3\n"
-                        "mov r2.xy, v7\n"
-                        "mov oPos, r2\n");
+    const std::vector<DWORD> decl = {D3DVSD_STREAM(0),
+                                     D3DVSD_REG(0, D3DVSDT_FLOAT3),
+                                     D3DVSD_REG(7, D3DVSDT_FLOAT2),
+                                     D3DVSD_STREAM(1),
+                                     D3DVSD_REG(1, D3DVSDT_FLOAT4),
+                                     D3DVSD_STREAM(2),
+                                     D3DVSD_REG(2, D3DVSDT_SHORT4),
+                                     D3DVSD_END()};
+    DWORD vs = CreateVs(decl, "vs.1.1\n"
+                              "mov a0.x, v2.x\n"
+                              "dp4 r0.x, v0, c[a0.x + 18]\n"
+                              "dp4 r0.y, v0, c[a0.x + 19]\n"
+                              "dp4 r0.z, v0, c[a0.x + 20]\n"
+                              "mul r1.xyz, r0.xyz, v1.x\n"
+                              "mov a0.x, v2.y\n"
+                              "dp4 r0.x, v0, c[a0.x + 18]\n"
+                              "dp4 r0.y, v0, c[a0.x + 19]\n"
+                              "dp4 r0.z, v0, c[a0.x + 20]\n"
+                              "mad r1.xyz, r0.xyz, v1.y, r1.xyz\n"
+                              "mov r1.w, c0.y\n"
+                              "mov r3, c1\n"
+                              "mad oD0, r1, r3, c2\n"
+                              "mov r2, c3\n"
+                              "mov r2.xy, v7\n"
+                              "mov oPos, r2\n");
     ASSERT_NE(vs, 0u);
     // Bone s: rows of a transposed 4x3 matrix, a rotation about z by 0.3 s plus a translation.
     float bones[4][3][4];
@@ -128,8 +132,8 @@ TEST_F(ShaderScenes, SkinningThroughAddressRegisterMatchesCpuBlend)
             const int s = b == 0 ? k.b0 : k.b1;
             const float w = b == 0 ? k.w0 : 1 - k.w0;
             for (int r = 0; r < 3; ++r)
-                out[r] += w * (bones[s][r][0] * k.p[0] + bones[s][r][1] * k.p[1] + bones[s][r][2] * k.p[2] +
-                               bones[s][r][3]);
+                out[r] +=
+                    w * (bones[s][r][0] * k.p[0] + bones[s][r][1] * k.p[1] + bones[s][r][2] * k.p[2] + bones[s][r][3]);
         }
         const int px = (q % 2) ? 48 : 16, py = (q / 2) ? 48 : 16;
         EXPECT_TRUE(PixelNear(px, py, Rgba(out[0] * 0.25f + 0.5f, out[1] * 0.25f + 0.5f, out[2] * 0.25f + 0.5f, 1), 2))
@@ -158,16 +162,15 @@ TEST_F(ShaderScenes, Texm3x3VspecReflectionMatchesCpuReference)
     ASSERT_EQ(dev->SetTexture(0, normal), D3D_OK);
     ASSERT_EQ(dev->SetTexture(3, cube), D3D_OK);
 
-    DWORD vs = CreateVs(QuadDeclaration(),
-                        "vs.1.1\n"
-                        "mov oPos, v0\n"
-                        "mov oT0, v7\n"
-                        "mul r1, v7.x, c6\n"
-                        "mad r1, v7.y, c9, r1\n"
-                        "add r1, r1, c5\n"
-                        "mov r0, c4\nmov r0.w, r1.x\nmov oT1, r0\n"
-                        "mov r0, c7\nmov r0.w, r1.y\nmov oT2, r0\n"
-                        "mov r0, c8\nmov r0.w, r1.z\nmov oT3, r0\n");
+    DWORD vs = CreateVs(QuadDeclaration(), "vs.1.1\n"
+                                           "mov oPos, v0\n"
+                                           "mov oT0, v7\n"
+                                           "mul r1, v7.x, c6\n"
+                                           "mad r1, v7.y, c9, r1\n"
+                                           "add r1, r1, c5\n"
+                                           "mov r0, c4\nmov r0.w, r1.x\nmov oT1, r0\n"
+                                           "mov r0, c7\nmov r0.w, r1.y\nmov oT2, r0\n"
+                                           "mov r0, c8\nmov r0.w, r1.z\nmov oT3, r0\n");
     DWORD ps = CreatePs("ps.1.1\ntex t0\ntexm3x3pad t1, t0_bx2\ntexm3x3pad t2, t0_bx2\ntexm3x3vspec t3, t0_bx2\n"
                         "mov r0, t3\n");
     // Rows: a rotation about y by 0.4; eye vector (-3 + 6u, -2 + 4v, 1).
@@ -202,13 +205,13 @@ TEST_F(ShaderScenes, Texm3x3VspecReflectionMatchesCpuReference)
             float second = 0;
             for (int i = 0; i < 3; ++i)
                 if (i != axis) second = std::max(second, mag[i]);
-            if (mag[axis] < second * 1.1f) continue;  // too near an edge of the cube to call
+            if (mag[axis] < second * 1.1f) continue; // too near an edge of the cube to call
             const int face = 2 * axis + (R[axis] < 0 ? 1 : 0);
             seen.insert(face);
             EXPECT_TRUE(PixelNear(px, py, faces[face])) << "probe " << px << "," << py;
         }
     }
-    EXPECT_GE(seen.size(), 3u);  // the probes reach several faces
+    EXPECT_GE(seen.size(), 3u); // the probes reach several faces
 }
 
 } // namespace

@@ -13,9 +13,9 @@ uint32_t Quadrants(UINT x, UINT y)
     static const uint32_t c[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
     return c[(y % 2) * 2 + (x % 2)];
 }
-uint32_t Solid(UINT, UINT) { return 0xC040A0E0; }  // a 0.75, r 0.25, g 0.63, b 0.88
-uint32_t Bump(UINT, UINT) { return 0xFF800000; }   // du 0.5, dv 0
-uint32_t BumpLuminance(UINT, UINT) { return 0xFF8000FF; }  // du 0.5, dv 0, luminance 1
+uint32_t Solid(UINT, UINT) { return 0xC040A0E0; }         // a 0.75, r 0.25, g 0.63, b 0.88
+uint32_t Bump(UINT, UINT) { return 0xFF800000; }          // du 0.5, dv 0
+uint32_t BumpLuminance(UINT, UINT) { return 0xFF8000FF; } // du 0.5, dv 0, luminance 1
 
 void SetFloat(IDirect3DDevice8* dev, DWORD stage, D3DTEXTURESTAGESTATETYPE type, float f)
 {
@@ -182,15 +182,15 @@ void DrawMatrixQuad(IDirect3DDevice8* dev, const float r1[3], const float r2[3],
 
 TEST_F(TextureOps, Texm3x2TexLooksUpByTwoDotProducts)
 {
-    Bind(0, Solid, 1);  // (r, g, b) = (0.25, 0.63, 0.88)
+    Bind(0, Solid, 1); // (r, g, b) = (0.25, 0.63, 0.88)
     Bind(2, Quadrants, 2);
     for (DWORD s = 1; s < 4; ++s) dev->SetTextureStageState(s, D3DTSS_TEXCOORDINDEX, s);
     DWORD ps = CreatePs("ps.1.1\ntex t0\ntexm3x2pad t1, t0\ntexm3x2tex t2, t0\nmov r0, t2");
     ASSERT_EQ(dev->SetPixelShader(ps), D3D_OK);
     const float x[3] = {1, 0, 0}, z[3] = {0, 0, 1};
-    DrawMatrixQuad(dev, x, z, z);  // (0.25, 0.88): bottom left
+    DrawMatrixQuad(dev, x, z, z); // (0.25, 0.88): bottom left
     EXPECT_TRUE(PixelNear(32, 32, 0x0000FF));
-    DrawMatrixQuad(dev, z, x, z);  // (0.88, 0.25): top right
+    DrawMatrixQuad(dev, z, x, z); // (0.88, 0.25): top right
     EXPECT_TRUE(PixelNear(32, 32, 0x00FF00));
 }
 
@@ -206,17 +206,18 @@ TEST_F(TextureOps, Texm3x3VspecReflectsConstantEyeIntoCube)
         std::memcpy(r.pBits, &c, 4);
         cube->UnlockRect(static_cast<D3DCUBEMAP_FACES>(f), 0);
     }
-    Bind(0, [](UINT, UINT) -> uint32_t { return 0xFF80FF80; }, 1);  // normal +y
+    Bind(
+        0, [](UINT, UINT) -> uint32_t { return 0xFF80FF80; }, 1); // normal +y
     ASSERT_EQ(dev->SetTexture(3, cube), D3D_OK);
     for (DWORD s = 1; s < 4; ++s) dev->SetTextureStageState(s, D3DTSS_TEXCOORDINDEX, s);
     DWORD ps = CreatePs("ps.1.1\ntex t0\ntexm3x3pad t1, t0_bx2\ntexm3x3pad t2, t0_bx2\n"
                         "texm3x3spec t3, t0_bx2, c0\nmov r0, t3");
     ASSERT_EQ(dev->SetPixelShader(ps), D3D_OK);
     const float r1[3] = {1, 0, 0}, r2[3] = {0, 1, 0}, r3[3] = {0, 0, 1};
-    SetPsConstant(0, 1, 0, 0, 0);  // eye along +x reflects to -x about a +y normal
+    SetPsConstant(0, 1, 0, 0, 0); // eye along +x reflects to -x about a +y normal
     DrawMatrixQuad(dev, r1, r2, r3);
     EXPECT_TRUE(PixelNear(32, 32, faces[1]));
-    SetPsConstant(0, 0.2f, 1, 0, 0);  // mostly along the normal: back along +y
+    SetPsConstant(0, 0.2f, 1, 0, 0); // mostly along the normal: back along +y
     DrawMatrixQuad(dev, r1, r2, r3);
     EXPECT_TRUE(PixelNear(32, 32, faces[2]));
     dev->SetTexture(3, nullptr);
@@ -234,17 +235,17 @@ TEST_F(TextureOps, Ps12TexReg2RgbTexDp3AndTexm3x3)
     const float x[3] = {1, 0, 0}, y[3] = {0, 1, 0}, z[3] = {0, 0, 1};
     DWORD dp3 = CreatePs("ps.1.2\ntex t0\ntexdp3 t1, t0\nmov r0, t1");
     ASSERT_EQ(dev->SetPixelShader(dp3), D3D_OK);
-    DrawMatrixQuad(dev, x, y, z);  // r of t0
+    DrawMatrixQuad(dev, x, y, z); // r of t0
     EXPECT_TRUE(PixelNear(32, 32, 0x404040));
     DWORD m3x3 = CreatePs("ps.1.2\ntex t0\ntexm3x3pad t1, t0\ntexm3x3pad t2, t0\ntexm3x3 t3, t0\nmov r0, t3");
     ASSERT_EQ(dev->SetPixelShader(m3x3), D3D_OK);
-    DrawMatrixQuad(dev, z, x, y);  // (b, r, g)
+    DrawMatrixQuad(dev, z, x, y); // (b, r, g)
     EXPECT_TRUE(PixelNear(32, 32, 0xE040A0));
 }
 
 TEST_F(TextureOps, Ps14DependentReadInSecondPhase)
 {
-    uint32_t (*coords)(UINT, UINT) = [](UINT, UINT) -> uint32_t { return 0xFFC04000; };  // (0.75, 0.25)
+    uint32_t (*coords)(UINT, UINT) = [](UINT, UINT) -> uint32_t { return 0xFFC04000; }; // (0.75, 0.25)
     Bind(0, coords, 1);
     Bind(1, Quadrants, 2);
     Run("ps.1.4\ntexld r0, t0\nphase\ntexld r1, r0\nmov r0, r1");
@@ -276,14 +277,16 @@ TEST_F(TextureOps, VertexShaderFeedsFixedFunctionStages)
 
 TEST_F(TextureOps, DeclarationFeedsFixedFunctionVertexProcessing)
 {
-    const std::vector<DWORD> decl = {D3DVSD_STREAM(0), D3DVSD_REG(D3DVSDE_POSITION, D3DVSDT_FLOAT3),
-                                     D3DVSD_SKIP(1), D3DVSD_REG(D3DVSDE_DIFFUSE, D3DVSDT_D3DCOLOR), D3DVSD_END()};
+    const std::vector<DWORD> decl = {D3DVSD_STREAM(0), D3DVSD_REG(D3DVSDE_POSITION, D3DVSDT_FLOAT3), D3DVSD_SKIP(1),
+                                     D3DVSD_REG(D3DVSDE_DIFFUSE, D3DVSDT_D3DCOLOR), D3DVSD_END()};
     DWORD vs = CreateVs(decl, "");
     struct V {
         float x, y, z, unused;
         D3DCOLOR c;
     };
-    const V q[4] = {{-1, 1, 0.5f, 9, 0xFF204080}, {1, 1, 0.5f, 9, 0xFF204080}, {-1, -1, 0.5f, 9, 0xFF204080},
+    const V q[4] = {{-1, 1, 0.5f, 9, 0xFF204080},
+                    {1, 1, 0.5f, 9, 0xFF204080},
+                    {-1, -1, 0.5f, 9, 0xFF204080},
                     {1, -1, 0.5f, 9, 0xFF204080}};
     dev->SetRenderState(D3DRS_LIGHTING, FALSE);
     ASSERT_EQ(dev->SetVertexShader(vs), D3D_OK);

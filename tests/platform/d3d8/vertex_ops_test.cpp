@@ -8,7 +8,7 @@ namespace {
 
 struct VsCase {
     const char* name;
-    const char* code;  // after "mov oPos, v0"
+    const char* code; // after "mov oPos, v0"
     float r, g, b;
 };
 
@@ -27,8 +27,7 @@ const VsCase kVsCases[] = {
     {"min_max", "min r0.xy, r8, c3\nmax r0.z, r8, c3\nmov oD0, r0", 0.125f, 0.25f, 0.75f},
     {"slt_sge", "slt r0.x, r9.x, c0.x\nsge r0.y, r9.x, c0.x\nsge r0.z, r8.y, c0.y\nmov oD0, r0", 1.f, 0.f, 1.f},
     {"exp", "exp r0, c2.w\nexp r0.y, c2.x\nmov oD0, r0", 0.594604f, 0.707107f, 0.594604f},
-    {"log_abs", "def c10, -0.5, -0.25, 0.25, 0\nlog r0.xy, c3.z\nlog r0.z, -c1.x\nmul oD0, r0, c10", 0.5f, 0.25f,
-     0.5f},
+    {"log_abs", "def c10, -0.5, -0.25, 0.25, 0\nlog r0.xy, c3.z\nlog r0.z, -c1.x\nmul oD0, r0, c10", 0.5f, 0.25f, 0.5f},
     {"expp", "expp r0, c2.w\nmov oD0, r0", 0.5f, 0.25f, 0.594604f},
     {"logp", "def c10, 0.25, 0.5, 0.25, 0\nlogp r0, c3.w\nmul oD0, r0, c10", 0.5f, 0.75f, 0.646241f},
     {"lit", "def c11, 0.5, 0.5, 0, 2\nlit oD0, c11", 1.f, 0.5f, 0.25f},
@@ -41,8 +40,9 @@ const VsCase kVsCases[] = {
      0.375f},
     {"m4x3", "def c4, 0, 1, 0, 0\ndef c5, 1, 0, 0, 0\ndef c6, 0, 0, 0.5, 0.25\nm4x3 oD0.xyz, r8, c4", 0.5f, 0.25f,
      0.625f},
-    {"m3x4", "def c4, 0, 1, 0, 0\ndef c5, 1, 0, 0, 0\ndef c6, 0, 0, 0.5, 0.25\ndef c7, 1, 1, 1, 1\n"
-             "m3x4 r0, r8, c4\nmul oD0, r0, r0.w",
+    {"m3x4",
+     "def c4, 0, 1, 0, 0\ndef c5, 1, 0, 0, 0\ndef c6, 0, 0, 0.5, 0.25\ndef c7, 1, 1, 1, 1\n"
+     "m3x4 r0, r8, c4\nmul oD0, r0, r0.w",
      0.75f, 0.375f, 0.5625f},
     {"m3x2", "def c4, 0, 1, 0, 0\ndef c5, 1, 0, 0, 0\nmov r0, c3\nm3x2 r0.xy, r8, c4\nmov oD0, r0", 0.5f, 0.25f, 0.5f},
     {"relative", "mov a0.x, c1.w\nmov oD0, c[a0.x + 2]", 0.1f, 0.2f, 0.3f},
@@ -58,7 +58,10 @@ class VertexOps : public ShaderTest, public ::testing::WithParamInterface<VsCase
 TEST_P(VertexOps, WritesExpectedColour)
 {
     const VsCase& c = GetParam();
-    DWORD vs = CreateVs(QuadDeclaration(), std::string("vs.1.1\nmov oPos, v0\nmov r8, c0\nmov r9, c3\nmov r10, c2\nmov r11, c1\nmov r0, c9.z\n") + c.code + "\n");
+    DWORD vs =
+        CreateVs(QuadDeclaration(),
+                 std::string("vs.1.1\nmov oPos, v0\nmov r8, c0\nmov r9, c3\nmov r10, c2\nmov r11, c1\nmov r0, c9.z\n") +
+                     c.code + "\n");
     ASSERT_NE(vs, 0u);
     SetConstant(0, 0.25f, 0.5f, 0.75f, 1.f);
     SetConstant(1, 4.f, 16.f, 0.5f, 2.f);

@@ -21,26 +21,19 @@ DWORD FloatBits(float f)
 
 TEST(D3DXAssembler, VertexShaderTokens)
 {
-    const AssembleResult r = AssembleText(
-        "vs.1.1\n"
-        "m4x4 oPos, v0, c0\n"
-        "mov oD0, c4.x\n"
-        "mov oT0.xy, v7\n"
-        "mov a0.x, v2.x\n"
-        "dp4 r0.x, v0, c[a0.x + 18]\n"
-        "add r1, -r0.wzyx, c[ 5 + a0.x ].y\n"
-        "mov oFog, r1.z\n");
+    const AssembleResult r = AssembleText("vs.1.1\n"
+                                          "m4x4 oPos, v0, c0\n"
+                                          "mov oD0, c4.x\n"
+                                          "mov oT0.xy, v7\n"
+                                          "mov a0.x, v2.x\n"
+                                          "dp4 r0.x, v0, c[a0.x + 18]\n"
+                                          "add r1, -r0.wzyx, c[ 5 + a0.x ].y\n"
+                                          "mov oFog, r1.z\n");
     ASSERT_EQ(r.hr, S_OK) << r.errors;
     const std::vector<DWORD> expected = {
-        0xFFFE0101,
-        D3DSIO_M4x4, 0xC00F0000, 0x90E40000, 0xA0E40000,
-        D3DSIO_MOV, 0xD00F0000, 0xA0000004,
-        D3DSIO_MOV, 0xE0030000, 0x90E40007,
-        D3DSIO_MOV, 0xB0010000, 0x90000002,
-        D3DSIO_DP4, 0x80010000, 0x90E40000, 0xA0E42012,
-        D3DSIO_ADD, 0x800F0001, 0x811B0000, 0xA0552005,
-        D3DSIO_MOV, 0xC0010001, 0x80AA0001,
-        0x0000FFFF};
+        0xFFFE0101, D3DSIO_M4x4, 0xC00F0000, 0x90E40000, 0xA0E40000, D3DSIO_MOV, 0xD00F0000, 0xA0000004, D3DSIO_MOV,
+        0xE0030000, 0x90E40007,  D3DSIO_MOV, 0xB0010000, 0x90000002, D3DSIO_DP4, 0x80010000, 0x90E40000, 0xA0E42012,
+        D3DSIO_ADD, 0x800F0001,  0x811B0000, 0xA0552005, D3DSIO_MOV, 0xC0010001, 0x80AA0001, 0x0000FFFF};
     EXPECT_EQ(r.code, expected);
     EXPECT_TRUE(r.constants.empty());
 }
@@ -49,24 +42,18 @@ TEST(D3DXAssembler, MatrixMacrosTakeRelativeAddresses)
 {
     // A skinning shader's palette reads: every macro keeps the relative flag
     // and its offset; the device reads row n at c[a0.x + offset + n].
-    const AssembleResult r = AssembleText(
-        "vs.1.1\n"
-        "mov a0.x, v1.x\n"
-        "m4x3 r0.xyz, v0, c[a0.x]\n"
-        "m3x3 r3.xyz, v2, c[a0.x + 9]\n"
-        "m4x4 oPos, v0, c[a0.x + 20]\n"
-        "m3x4 r1, v2, c[7 + a0.x]\n"
-        "m3x2 r2.xy, v2, c[a0.x + 1]\n");
+    const AssembleResult r = AssembleText("vs.1.1\n"
+                                          "mov a0.x, v1.x\n"
+                                          "m4x3 r0.xyz, v0, c[a0.x]\n"
+                                          "m3x3 r3.xyz, v2, c[a0.x + 9]\n"
+                                          "m4x4 oPos, v0, c[a0.x + 20]\n"
+                                          "m3x4 r1, v2, c[7 + a0.x]\n"
+                                          "m3x2 r2.xy, v2, c[a0.x + 1]\n");
     ASSERT_EQ(r.hr, S_OK) << r.errors;
     const std::vector<DWORD> expected = {
-        0xFFFE0101,
-        D3DSIO_MOV, 0xB0010000, 0x90000001,
-        D3DSIO_M4x3, 0x80070000, 0x90E40000, 0xA0E42000,
-        D3DSIO_M3x3, 0x80070003, 0x90E40002, 0xA0E42009,
-        D3DSIO_M4x4, 0xC00F0000, 0x90E40000, 0xA0E42014,
-        D3DSIO_M3x4, 0x800F0001, 0x90E40002, 0xA0E42007,
-        D3DSIO_M3x2, 0x80030002, 0x90E40002, 0xA0E42001,
-        0x0000FFFF};
+        0xFFFE0101, D3DSIO_MOV, 0xB0010000,  0x90000001,  D3DSIO_M4x3, 0x80070000, 0x90E40000, 0xA0E42000,  D3DSIO_M3x3,
+        0x80070003, 0x90E40002, 0xA0E42009,  D3DSIO_M4x4, 0xC00F0000,  0x90E40000, 0xA0E42014, D3DSIO_M3x4, 0x800F0001,
+        0x90E40002, 0xA0E42007, D3DSIO_M3x2, 0x80030002,  0x90E40002,  0xA0E42001, 0x0000FFFF};
     EXPECT_EQ(r.code, expected);
     const AssembleResult early = AssembleText("vs.1.1\nm4x4 oPos, v0, c[a0.x + 4]\n");
     EXPECT_NE(early.errors.find("(2): error: a0 is read before it is written"), std::string::npos) << early.errors;
@@ -74,53 +61,42 @@ TEST(D3DXAssembler, MatrixMacrosTakeRelativeAddresses)
 
 TEST(D3DXAssembler, PixelShaderTokens)
 {
-    const AssembleResult r = AssembleText(
-        "ps.1.1\n"
-        "def c2, 1.0, 0.5f, 0, -1\n"
-        "tex t0\n"
-        "texm3x2pad t1, t0_bx2\n"
-        "texm3x2tex t2, t0_bx2\n"
-        "mul_x2_sat r0.rgb, t0_bx2, v0\n"
-        "+mov r0.a, 1-c1.a\n"
-        "lrp_d2 r1, -t1_bias, r0.b, -t2\n"
-        "cnd r0, r0.a, r1, c2\n");
+    const AssembleResult r = AssembleText("ps.1.1\n"
+                                          "def c2, 1.0, 0.5f, 0, -1\n"
+                                          "tex t0\n"
+                                          "texm3x2pad t1, t0_bx2\n"
+                                          "texm3x2tex t2, t0_bx2\n"
+                                          "mul_x2_sat r0.rgb, t0_bx2, v0\n"
+                                          "+mov r0.a, 1-c1.a\n"
+                                          "lrp_d2 r1, -t1_bias, r0.b, -t2\n"
+                                          "cnd r0, r0.a, r1, c2\n");
     ASSERT_EQ(r.hr, S_OK) << r.errors;
     const std::vector<DWORD> expected = {
-        0xFFFF0101,
-        D3DSIO_DEF, 0xA00F0002, FloatBits(1.0f), FloatBits(0.5f), 0, FloatBits(-1.0f),
-        D3DSIO_TEX, 0xB00F0000,
-        D3DSIO_TEXM3x2PAD, 0xB00F0001, 0xB4E40000,
-        D3DSIO_TEXM3x2TEX, 0xB00F0002, 0xB4E40000,
-        D3DSIO_MUL, 0x81170000, 0xB4E40000, 0x90E40000,
-        D3DSIO_MOV | D3DSI_COISSUE, 0x80080000, 0xA6FF0001,
-        D3DSIO_LRP, 0x8F0F0001, 0xB3E40001, 0x80AA0000, 0xB1E40002,
-        D3DSIO_CND, 0x800F0000, 0x80FF0000, 0x80E40001, 0xA0E40002,
-        0x0000FFFF};
+        0xFFFF0101, D3DSIO_DEF,       0xA00F0002,        FloatBits(1.0f), FloatBits(0.5f),
+        0,          FloatBits(-1.0f), D3DSIO_TEX,        0xB00F0000,      D3DSIO_TEXM3x2PAD,
+        0xB00F0001, 0xB4E40000,       D3DSIO_TEXM3x2TEX, 0xB00F0002,      0xB4E40000,
+        D3DSIO_MUL, 0x81170000,       0xB4E40000,        0x90E40000,      D3DSIO_MOV | D3DSI_COISSUE,
+        0x80080000, 0xA6FF0001,       D3DSIO_LRP,        0x8F0F0001,      0xB3E40001,
+        0x80AA0000, 0xB1E40002,       D3DSIO_CND,        0x800F0000,      0x80FF0000,
+        0x80E40001, 0xA0E40002,       0x0000FFFF};
     EXPECT_EQ(r.code, expected);
 }
 
 TEST(D3DXAssembler, PixelShader14Tokens)
 {
-    const AssembleResult r = AssembleText(
-        "ps.1.4\n"
-        "texld r0, t0\n"
-        "texcrd r1.rgb, t1_dw.xyw\n"
-        "bem r2.rg, r0, r1\n"
-        "phase\n"
-        "texld r3, r2_dz\n"
-        "mul_x8 r0, r3, v0\n"
-        "add r0.rgb, r0_x2, -r1.g\n");
+    const AssembleResult r = AssembleText("ps.1.4\n"
+                                          "texld r0, t0\n"
+                                          "texcrd r1.rgb, t1_dw.xyw\n"
+                                          "bem r2.rg, r0, r1\n"
+                                          "phase\n"
+                                          "texld r3, r2_dz\n"
+                                          "mul_x8 r0, r3, v0\n"
+                                          "add r0.rgb, r0_x2, -r1.g\n");
     ASSERT_EQ(r.hr, S_OK) << r.errors;
-    const std::vector<DWORD> expected = {
-        0xFFFF0104,
-        D3DSIO_TEX, 0x800F0000, 0xB0E40000,
-        D3DSIO_TEXCOORD, 0x80070001, 0xBAF40001,
-        D3DSIO_BEM, 0x80030002, 0x80E40000, 0x80E40001,
-        D3DSIO_PHASE,
-        D3DSIO_TEX, 0x800F0003, 0x89E40002,
-        D3DSIO_MUL, 0x830F0000, 0x80E40003, 0x90E40000,
-        D3DSIO_ADD, 0x80070000, 0x87E40000, 0x81550001,
-        0x0000FFFF};
+    const std::vector<DWORD> expected = {0xFFFF0104, D3DSIO_TEX, 0x800F0000, 0xB0E40000, D3DSIO_TEXCOORD, 0x80070001,
+                                         0xBAF40001, D3DSIO_BEM, 0x80030002, 0x80E40000, 0x80E40001,      D3DSIO_PHASE,
+                                         D3DSIO_TEX, 0x800F0003, 0x89E40002, D3DSIO_MUL, 0x830F0000,      0x80E40003,
+                                         0x90E40000, D3DSIO_ADD, 0x80070000, 0x87E40000, 0x81550001,      0x0000FFFF};
     EXPECT_EQ(r.code, expected);
 }
 
@@ -137,13 +113,12 @@ TEST(D3DXAssembler, VertexDefsGoToTheConstantDeclaration)
 
 TEST(D3DXAssembler, CommentsBlankLinesAndVersionForms)
 {
-    const AssembleResult r = AssembleText(
-        "; leading comment\r\n"
-        "\r\n"
-        "  VS_1_1   // version in the other spelling\r\n"
-        "/* a block\r\n"
-        "   comment */ mov oPos, v0 ; trailing\r\n"
-        "MOV oD0, V5\r\n");
+    const AssembleResult r = AssembleText("; leading comment\r\n"
+                                          "\r\n"
+                                          "  VS_1_1   // version in the other spelling\r\n"
+                                          "/* a block\r\n"
+                                          "   comment */ mov oPos, v0 ; trailing\r\n"
+                                          "MOV oD0, V5\r\n");
     ASSERT_EQ(r.hr, S_OK) << r.errors;
     const std::vector<DWORD> expected = {0xFFFE0101, D3DSIO_MOV, 0xC00F0000, 0x90E40000,
                                          D3DSIO_MOV, 0xD00F0000, 0x90E40005, 0x0000FFFF};
@@ -161,13 +136,13 @@ TEST(D3DXAssembler, ErrorsNameTheLine)
 {
     struct Case {
         const char* text;
-        const char* message;  // "(line): error: ..." must contain this
+        const char* message; // "(line): error: ..." must contain this
     };
     std::string tooLong = "vs.1.1\nmov oPos, v0\n";
     for (int i = 0; i < 128; ++i) tooLong += "mov r0, v0\n";
     std::string tooLongMacros = "vs.1.1\n";
     for (int i = 0; i < 32; ++i) tooLongMacros += "m4x4 oPos, v0, c0\n";
-    tooLongMacros += "mov r0, v0\n";  // slot 129
+    tooLongMacros += "mov r0, v0\n"; // slot 129
     std::string texTooMany = "ps.1.1\n";
     for (int i = 0; i < 4; ++i) texTooMany += "tex t" + std::to_string(i) + "\n";
     texTooMany += "texkill t1\nmov r0, t0\n";
@@ -245,9 +220,11 @@ TEST(D3DXAssembler, ErrorsNameTheLine)
         {"ps.1.1\ncmp r0, v0, v0, v1\n", "(2): error: 'cmp' is not a ps.1.1 instruction"},
         {"ps.1.1\ntex t0\n", "(2): error: r0 (the output colour) is not written"},
         {"ps.1.4\ntexld r0, t0\nmov r1, t0\n", "(3): error: t registers are read only by texld and texcrd"},
-        {"ps.1.4\ntexld r0, t0\nmov r0, v0\nphase\nmov r0, r0\n", "(3): error: v registers are read in the second phase only"},
+        {"ps.1.4\ntexld r0, t0\nmov r0, v0\nphase\nmov r0, r0\n",
+         "(3): error: v registers are read in the second phase only"},
         {"ps.1.4\ntexld r0, t0\nphase\nbem r1.rg, r0, r0\n", "(4): error: bem belongs to the first phase"},
-        {"ps.1.4\ntexld r0, t0\nmov r0, r0\ntexld r1, t1\n", "(4): error: texture instructions must come before arithmetic"},
+        {"ps.1.4\ntexld r0, t0\nmov r0, r0\ntexld r1, t1\n",
+         "(4): error: texture instructions must come before arithmetic"},
         {"ps.1.4\ntexld r0, r1\n", "(2): error: texld reads a t register, or in the second phase an r register"},
         {"ps.1.4\ntexld r0, t0\nphase\nphase\n", "(4): error: only one phase marker"},
         {"ps.1.4\ntexcrd r0, t0.xzy\n", "(2): error: texture sources select .xyz or .xyw"},
@@ -368,13 +345,13 @@ TEST(D3DXAssembler, EveryInstructionAssemblesToItsOpcode)
         {"vs.1.0\nmov r0, v0\nadd r1, r0, c0\nsub r1, r1, c1\nmad r1, r1, c2, r0\nmul r2, r1, v1\n"
          "rcp r3.x, r2.w\nrsq r3.y, r2.w\ndp3 r4.x, r1, r2\ndp4 r4.y, r1, r2\nmin r5, r1, r2\nmax r5, r5, c3\n"
          "slt r6, r1, r2\nsge r6, r1, r2\nmov oPos, r6\n",
-         {D3DSIO_MOV, D3DSIO_ADD, D3DSIO_SUB, D3DSIO_MAD, D3DSIO_MUL, D3DSIO_RCP, D3DSIO_RSQ, D3DSIO_DP3,
-          D3DSIO_DP4, D3DSIO_MIN, D3DSIO_MAX, D3DSIO_SLT, D3DSIO_SGE, D3DSIO_MOV}},
+         {D3DSIO_MOV, D3DSIO_ADD, D3DSIO_SUB, D3DSIO_MAD, D3DSIO_MUL, D3DSIO_RCP, D3DSIO_RSQ, D3DSIO_DP3, D3DSIO_DP4,
+          D3DSIO_MIN, D3DSIO_MAX, D3DSIO_SLT, D3DSIO_SGE, D3DSIO_MOV}},
         {"vs.1.1\nexp r0, v0.x\nexpp r1, v0.y\nlog r2, v0.z\nlogp r3, v0.w\nlit r4, v1\ndst r5, r0, r1\n"
          "frc r6.xy, v2\nnop\nm3x2 r7.xy, v3, c0\nm3x3 r7.xyz, v3, c0\nm3x4 r8, v3, c0\nm4x3 r9.xyz, v0, c4\n"
          "m4x4 oPos, v0, c8\nmov oPts, v4.x\nmov oD1, r8\nmov oT7, r9\n",
-         {D3DSIO_EXP, D3DSIO_EXPP, D3DSIO_LOG, D3DSIO_LOGP, D3DSIO_LIT, D3DSIO_DST, D3DSIO_FRC, D3DSIO_NOP,
-          D3DSIO_M3x2, D3DSIO_M3x3, D3DSIO_M3x4, D3DSIO_M4x3, D3DSIO_M4x4, D3DSIO_MOV, D3DSIO_MOV, D3DSIO_MOV}},
+         {D3DSIO_EXP, D3DSIO_EXPP, D3DSIO_LOG, D3DSIO_LOGP, D3DSIO_LIT, D3DSIO_DST, D3DSIO_FRC, D3DSIO_NOP, D3DSIO_M3x2,
+          D3DSIO_M3x3, D3DSIO_M3x4, D3DSIO_M4x3, D3DSIO_M4x4, D3DSIO_MOV, D3DSIO_MOV, D3DSIO_MOV}},
         {"ps.1.1\ntex t0\ntexbem t1, t0\ntexbeml t2, t1\ntexreg2ar t3, t2\nmov r0, t3\n",
          {D3DSIO_TEX, D3DSIO_TEXBEM, D3DSIO_TEXBEML, D3DSIO_TEXREG2AR, D3DSIO_MOV}},
         {"ps.1.1\ntexcoord t0\ntexreg2gb t1, t0\ntexkill t2\nlrp r0, v0, t0, t1\nnop\n",
@@ -387,7 +364,7 @@ TEST(D3DXAssembler, EveryInstructionAssemblesToItsOpcode)
          {D3DSIO_TEX, D3DSIO_TEXREG2RGB, D3DSIO_TEXDP3TEX, D3DSIO_TEXDP3, D3DSIO_CMP, D3DSIO_DP4}},
         {"ps.1.3\ntex t0\ntexm3x2pad t1, t0\ntexm3x2depth t2, t0\ntexm3x3pad t1, t0\n"
          "mov r0, t0\n",
-         {}},  // a pad may not follow a finished 3x2 on an already written register
+         {}}, // a pad may not follow a finished 3x2 on an already written register
         {"ps.1.3\ntex t0\ntexm3x2pad t1, t0\ntexm3x2depth t2, t0\nadd r0, t0, t2\n",
          {D3DSIO_TEX, D3DSIO_TEXM3x2PAD, D3DSIO_TEXM3x2DEPTH, D3DSIO_ADD}},
         {"ps.1.4\ntexkill t0\ntexdepth r5\nphase\ntexld r1, r5\ncnd r0, r1, v0, v1\ncmp r0, r0, c0, r1\n",
@@ -414,17 +391,16 @@ TEST(D3DXAssembler, ObjectLikeMacros)
 {
     const AssembleResult plain = AssembleText("vs.1.1\nm4x4 oPos, v0, c0\ndef c9, 100, 0.5, 0, 1\nmov oD0, c4\n");
     ASSERT_EQ(plain.hr, S_OK) << plain.errors;
-    const AssembleResult macro = AssembleText(
-        "#define POSITION v0\n"
-        "  # define WVP c0   ; the combined matrix\n"
-        "#define COLOUR TINT\n"
-        "#define TINT c4\n"
-        "#define e 7\n"
-        "vs.1.1\n"
-        "m4x4 oPos, POSITION, WVP\n"
-        "def c9, 1e2, .5, 0, 1\n"
-        "mov oD0, COLOUR\n"
-        "#undef TINT\n");
+    const AssembleResult macro = AssembleText("#define POSITION v0\n"
+                                              "  # define WVP c0   ; the combined matrix\n"
+                                              "#define COLOUR TINT\n"
+                                              "#define TINT c4\n"
+                                              "#define e 7\n"
+                                              "vs.1.1\n"
+                                              "m4x4 oPos, POSITION, WVP\n"
+                                              "def c9, 1e2, .5, 0, 1\n"
+                                              "mov oD0, COLOUR\n"
+                                              "#undef TINT\n");
     ASSERT_EQ(macro.hr, S_OK) << macro.errors;
     EXPECT_EQ(macro.code, plain.code);
     EXPECT_EQ(macro.constants, plain.constants);
@@ -458,7 +434,7 @@ TEST(D3DXAssembler, ObjectLikeMacros)
     std::string wide;
     for (int i = 0; i < 30; ++i)
         wide += "#define W" + std::to_string(i + 1) + " W" + std::to_string(i) + " W" + std::to_string(i) + "\n";
-    wide += "vs.1.1\nmov oPos, W30\n";  // 2^30 names: past the output limit long before the depth limit
+    wide += "vs.1.1\nmov oPos, W30\n"; // 2^30 names: past the output limit long before the depth limit
     const AssembleResult w = AssembleText(wide);
     EXPECT_EQ(w.hr, D3DXERR_INVALIDDATA);
     EXPECT_NE(w.errors.find("macro expansion too"), std::string::npos) << w.errors;
@@ -474,7 +450,8 @@ TEST(D3DXAssembler, LongSourcesAssembleWithOrWithoutMacros)
     const std::string body = "vs.1.1\nmov oPos, v0\n";
     const AssembleResult plain = AssembleText(body);
     ASSERT_EQ(plain.hr, S_OK) << plain.errors;
-    for (const std::string& text : {padding + body + padding, "#define P v0\n" + padding + "vs.1.1\nmov oPos, P\n" + padding}) {
+    for (const std::string& text :
+         {padding + body + padding, "#define P v0\n" + padding + "vs.1.1\nmov oPos, P\n" + padding}) {
         const AssembleResult r = AssembleText(text);
         EXPECT_EQ(r.hr, S_OK) << r.errors.substr(0, 500);
         EXPECT_EQ(r.code, plain.code);

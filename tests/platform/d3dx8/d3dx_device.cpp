@@ -9,8 +9,7 @@
 namespace d3dxtest {
 IDirect3DDevice8* Device()
 {
-    return testdevice::ProcessDevice(
-        testdevice::DefaultParameters(32, 32, testdevice::FakeWindow(0x4321), true, true));
+    return testdevice::ProcessDevice(testdevice::DefaultParameters(32, 32, testdevice::FakeWindow(0x4321), true, true));
 }
 
 void D3DXDeviceTest::SetUp()

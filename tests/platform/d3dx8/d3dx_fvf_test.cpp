@@ -18,7 +18,7 @@ TEST(D3DXFvf, VertexSizes)
         {D3DFVF_XYZB4, 28},
         {D3DFVF_XYZB5, 32},
         {D3DFVF_XYZB5 | D3DFVF_LASTBETA_UBYTE4, 32},
-        {D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, 32},  // 0x112
+        {D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, 32}, // 0x112
         {D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_PSIZE, 24},
         {D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1, 28},
         {D3DFVF_XYZ | D3DFVF_TEX2 | D3DFVF_TEXCOORDSIZE3(0) | D3DFVF_TEXCOORDSIZE1(1), 12 + 12 + 4},
@@ -29,7 +29,7 @@ TEST(D3DXFvf, VertexSizes)
         {D3DFVF_NORMAL, 12},
         {0, 0},
         {D3DFVF_XYZ | D3DFVF_RESERVED0, 0},
-        {D3DFVF_XYZ | 0x900, 0},  // nine texture sets
+        {D3DFVF_XYZ | 0x900, 0}, // nine texture sets
     };
     for (const Case& c : cases) EXPECT_EQ(D3DXGetFVFVertexSize(c.fvf), c.size) << std::hex << c.fvf;
 }
@@ -39,8 +39,8 @@ TEST(D3DXFvf, DeclaratorOfTheDefaultShaderFormat)
     DWORD decl[MAX_FVF_DECL_SIZE];
     ASSERT_EQ(D3DXDeclaratorFromFVF(0x112, decl), S_OK);
     const DWORD expected[] = {D3DVSD_STREAM(0), D3DVSD_REG(D3DVSDE_POSITION, D3DVSDT_FLOAT3),
-                              D3DVSD_REG(D3DVSDE_NORMAL, D3DVSDT_FLOAT3),
-                              D3DVSD_REG(D3DVSDE_TEXCOORD0, D3DVSDT_FLOAT2), D3DVSD_END()};
+                              D3DVSD_REG(D3DVSDE_NORMAL, D3DVSDT_FLOAT3), D3DVSD_REG(D3DVSDE_TEXCOORD0, D3DVSDT_FLOAT2),
+                              D3DVSD_END()};
     for (size_t i = 0; i < sizeof(expected) / sizeof(expected[0]); ++i) EXPECT_EQ(decl[i], expected[i]) << i;
     EXPECT_EQ(decl[0], 0x20000000u);
     EXPECT_EQ(decl[1], 0x40020000u);
@@ -92,16 +92,23 @@ TEST(D3DXFvf, DeclaratorRoundTripsEveryLayout)
 
 TEST(D3DXFvf, DeclarationsWithoutAnFvfEquivalent)
 {
-    const DWORD constants[] = {D3DVSD_STREAM(0), D3DVSD_REG(D3DVSDE_POSITION, D3DVSDT_FLOAT3),
-                               D3DVSD_CONST(4, 1), 0, 0, 0, 0, D3DVSD_REG(D3DVSDE_DIFFUSE, D3DVSDT_D3DCOLOR),
+    const DWORD constants[] = {D3DVSD_STREAM(0),
+                               D3DVSD_REG(D3DVSDE_POSITION, D3DVSDT_FLOAT3),
+                               D3DVSD_CONST(4, 1),
+                               0,
+                               0,
+                               0,
+                               0,
+                               D3DVSD_REG(D3DVSDE_DIFFUSE, D3DVSDT_D3DCOLOR),
                                D3DVSD_END()};
     DWORD fvf = 0;
-    ASSERT_EQ(D3DXFVFFromDeclarator(constants, &fvf), S_OK);  // constant data is skipped
+    ASSERT_EQ(D3DXFVFFromDeclarator(constants, &fvf), S_OK); // constant data is skipped
     EXPECT_EQ(fvf, (DWORD)(D3DFVF_XYZ | D3DFVF_DIFFUSE));
 
     const std::vector<std::vector<DWORD>> bad = {
         // second stream (the skinning layout)
-        {D3DVSD_STREAM(0), D3DVSD_REG(0, D3DVSDT_FLOAT3), D3DVSD_STREAM(1), D3DVSD_REG(1, D3DVSDT_FLOAT4), D3DVSD_END()},
+        {D3DVSD_STREAM(0), D3DVSD_REG(0, D3DVSDT_FLOAT3), D3DVSD_STREAM(1), D3DVSD_REG(1, D3DVSDT_FLOAT4),
+         D3DVSD_END()},
         // stream other than 0
         {D3DVSD_STREAM(1), D3DVSD_REG(0, D3DVSDT_FLOAT3), D3DVSD_END()},
         // normal before position

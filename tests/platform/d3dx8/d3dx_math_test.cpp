@@ -49,8 +49,8 @@ TEST(D3DXMath, MultiplyAppliesTheLeftMatrixFirst)
     D3DXMATRIX t, s, ts, st;
     D3DXMatrixTranslation(&t, 1, 2, 3);
     D3DXMatrixScaling(&s, 2, 2, 2);
-    D3DXMatrixMultiply(&ts, &t, &s);  // translate, then scale
-    D3DXMatrixMultiply(&st, &s, &t);  // scale, then translate
+    D3DXMatrixMultiply(&ts, &t, &s); // translate, then scale
+    D3DXMatrixMultiply(&st, &s, &t); // scale, then translate
     ExpectVec(Apply(ts, D3DXVECTOR3(1, 1, 1)), 4, 6, 8);
     ExpectVec(Apply(st, D3DXVECTOR3(1, 1, 1)), 3, 4, 5);
     // The operator and aliasing of the output give the same product.
@@ -71,12 +71,9 @@ TEST(D3DXMath, RotationsAreLeftHanded)
         D3DXMATRIX* (*rotate)(D3DXMATRIX*, FLOAT);
         D3DXVECTOR3 in, out;
     } cases[] = {
-        {D3DXMatrixRotationX, {0, 1, 0}, {0, 0, 1}},
-        {D3DXMatrixRotationX, {0, 0, 1}, {0, -1, 0}},
-        {D3DXMatrixRotationY, {1, 0, 0}, {0, 0, -1}},
-        {D3DXMatrixRotationY, {0, 0, 1}, {1, 0, 0}},
-        {D3DXMatrixRotationZ, {1, 0, 0}, {0, 1, 0}},
-        {D3DXMatrixRotationZ, {0, 1, 0}, {-1, 0, 0}},
+        {D3DXMatrixRotationX, {0, 1, 0}, {0, 0, 1}},  {D3DXMatrixRotationX, {0, 0, 1}, {0, -1, 0}},
+        {D3DXMatrixRotationY, {1, 0, 0}, {0, 0, -1}}, {D3DXMatrixRotationY, {0, 0, 1}, {1, 0, 0}},
+        {D3DXMatrixRotationZ, {1, 0, 0}, {0, 1, 0}},  {D3DXMatrixRotationZ, {0, 1, 0}, {-1, 0, 0}},
     };
     for (const Case& c : cases) {
         D3DXMATRIX m;
@@ -119,7 +116,7 @@ TEST(D3DXMath, LookAtLHPutsTheTargetOnPositiveZ)
     D3DXMATRIX v;
     D3DXMatrixLookAtLH(&v, &eye, &at, &up);
     ExpectVec(Apply(v, at), 0, 0, 5);
-    ExpectVec(Apply(v, D3DXVECTOR3(1, 0, 0)), 1, 0, 5);  // +x stays to the right
+    ExpectVec(Apply(v, D3DXVECTOR3(1, 0, 0)), 1, 0, 5); // +x stays to the right
     ExpectVec(Apply(v, D3DXVECTOR3(0, 1, 0)), 0, 1, 5);
 
     // Looking along +x from (10, 0, 0): +z of the world is to the left (-x in view).
@@ -144,7 +141,7 @@ TEST(D3DXMath, ProjectionsMapTheDepthRangeToZeroOne)
     EXPECT_FLOAT_EQ(p._44, 0.0f);
     ExpectVec(Apply(p, D3DXVECTOR3(0, 0, 1)), 0, 0, 0);
     ExpectVec(Apply(p, D3DXVECTOR3(0, 0, 101)), 0, 0, 1);
-    ExpectVec(Apply(p, D3DXVECTOR3(2, 1, 1)), 1, 1, 0);  // the frustum corner at the near plane
+    ExpectVec(Apply(p, D3DXVECTOR3(2, 1, 1)), 1, 1, 0); // the frustum corner at the near plane
 
     D3DXMatrixPerspectiveFovRH(&p, kHalfPi, 2.0f, 1.0f, 101.0f);
     ExpectVec(Apply(p, D3DXVECTOR3(0, 0, -101)), 0, 0, 1);
@@ -187,7 +184,7 @@ TEST(D3DXMath, InverseReturnsNullForASingularMatrix)
     D3DXMatrixScaling(&tiny, 1e-20f, 1e-20f, 1e-20f);
     EXPECT_EQ(D3DXMatrixInverse(&out, nullptr, &tiny), nullptr);
     D3DXMATRIX huge;
-    D3DXMatrixScaling(&huge, 1e-39f, 1.0f, 1.0f);  // the determinant fits, the inverse does not
+    D3DXMatrixScaling(&huge, 1e-39f, 1.0f, 1.0f); // the determinant fits, the inverse does not
     EXPECT_EQ(D3DXMatrixInverse(&out, nullptr, &huge), nullptr);
     EXPECT_EQ(out, untouched);
 
@@ -212,7 +209,7 @@ TEST(D3DXMath, TransformCoordDividesByWAndTransformDoesNot)
     D3DXVec3TransformCoord(&c, &p, &m);
     ExpectVec(c, 3, 2, 3);
     D3DXVECTOR3 n;
-    D3DXVec3TransformNormal(&n, &p, &m);  // ignores the translation row
+    D3DXVec3TransformNormal(&n, &p, &m); // ignores the translation row
     ExpectVec(n, 2, 4, 6);
     const D3DXVECTOR4 p4(2, 4, 6, 0);
     D3DXVec4Transform(&t, &p4, &m);
@@ -305,7 +302,7 @@ TEST(D3DXMath, PlanesFromPointsNormalizeAndIntersect)
 {
     const D3DXVECTOR3 a(0, 2, 0), b(0, 2, 1), c(1, 2, 0);
     D3DXPLANE p;
-    D3DXPlaneFromPoints(&p, &a, &b, &c);  // (b - a) x (c - a) = +y
+    D3DXPlaneFromPoints(&p, &a, &b, &c); // (b - a) x (c - a) = +y
     EXPECT_NEAR(p.a, 0, kEps);
     EXPECT_NEAR(p.b, 1, kEps);
     EXPECT_NEAR(p.c, 0, kEps);
@@ -336,13 +333,12 @@ TEST(D3DXMath, BoxAndSphereProbesSeeOnlyWhatIsAhead)
         D3DXVECTOR3 origin, dir;
         BOOL box;
     } cases[] = {
-        {{0, 0, -5}, {0, 0, 1}, TRUE},     // straight at it
-        {{0, 0, -5}, {0, 0, -1}, FALSE},   // pointing away
-        {{0, 0, 0}, {1, 0, 0}, TRUE},      // starts inside
-        {{0, 2, -5}, {0, 0, 1}, FALSE},    // passes above, parallel slab
-        {{-5, -5, 0}, {1, 1, 0}, TRUE},    // diagonal
-        {{-5, -3, 0}, {1, 0.1f, 0}, FALSE},
-        {{1, 1, -5}, {0, 0, 1}, TRUE},     // grazes an edge
+        {{0, 0, -5}, {0, 0, 1}, TRUE},                                     // straight at it
+        {{0, 0, -5}, {0, 0, -1}, FALSE},                                   // pointing away
+        {{0, 0, 0}, {1, 0, 0}, TRUE},                                      // starts inside
+        {{0, 2, -5}, {0, 0, 1}, FALSE},                                    // passes above, parallel slab
+        {{-5, -5, 0}, {1, 1, 0}, TRUE},                                    // diagonal
+        {{-5, -3, 0}, {1, 0.1f, 0}, FALSE}, {{1, 1, -5}, {0, 0, 1}, TRUE}, // grazes an edge
     };
     for (const Case& c : cases) {
         EXPECT_EQ(D3DXBoxBoundProbe(&lo, &hi, &c.origin, &c.dir), c.box)
@@ -378,7 +374,7 @@ TEST(D3DXMath, BoundsAndTriangleIntersection)
     ASSERT_TRUE(D3DXIntersectTri(&p0, &p1, &p2, &origin, &dir, &u, &v, &dist));
     EXPECT_NEAR(u, 0.25f, kEps);
     EXPECT_NEAR(v, 0.5f, kEps);
-    EXPECT_NEAR(dist, 1.0f, kEps);  // in units of the direction
+    EXPECT_NEAR(dist, 1.0f, kEps); // in units of the direction
     const D3DXVECTOR3 outside(0.75f, 0.5f, -2), behind(0.25f, 0.5f, 2);
     EXPECT_FALSE(D3DXIntersectTri(&p0, &p1, &p2, &outside, &dir, &u, &v, &dist));
     EXPECT_FALSE(D3DXIntersectTri(&p0, &p1, &p2, &behind, &dir, &u, &v, &dist));
@@ -394,7 +390,7 @@ TEST(D3DXMath, ProjectAndUnprojectAreInverse)
     D3DXMatrixIdentity(&world);
     D3DXVECTOR3 screen, back;
     D3DXVec3Project(&screen, &at, &vp, &proj, &view, &world);
-    EXPECT_NEAR(screen.x, 10 + 320, 1e-3f);  // the target is at the viewport centre
+    EXPECT_NEAR(screen.x, 10 + 320, 1e-3f); // the target is at the viewport centre
     EXPECT_NEAR(screen.y, 20 + 240, 1e-3f);
     const D3DXVECTOR3 p(1.5f, -0.5f, 2);
     D3DXVec3Project(&screen, &p, &vp, &proj, &view, &world);
@@ -409,7 +405,7 @@ TEST(D3DXMath, ColourConversionsAndLerp)
     EXPECT_NEAR(c.r, 1.0f, kEps);
     EXPECT_NEAR(c.g, 64 / 255.0f, kEps);
     EXPECT_EQ((DWORD)c, 0x80FF4000u);
-    EXPECT_EQ((DWORD)D3DXCOLOR(2.0f, -1.0f, 0.5f, 1.0f), 0xFFFF0080u);  // clamped channels
+    EXPECT_EQ((DWORD)D3DXCOLOR(2.0f, -1.0f, 0.5f, 1.0f), 0xFFFF0080u); // clamped channels
     D3DXCOLOR a(0, 0, 0, 0), b(1, 0.5f, 0.25f, 1), r;
     D3DXColorLerp(&r, &a, &b, 0.5f);
     EXPECT_FLOAT_EQ(r.r, 0.5f);

@@ -16,14 +16,26 @@ TEST(D3DXShaderTokens, DecodesParametersCommentsAndDefs)
     float half = 0.5f;
     DWORD halfBits;
     std::memcpy(&halfBits, &half, 4);
-    const std::vector<DWORD> code = {
-        0xFFFF0101,
-        D3DSHADER_COMMENT(2), 0x12345678, 0x9ABCDEF0,
-        D3DSIO_DEF, 0xA00F0003, halfBits, 0, 0, halfBits,
-        D3DSIO_TEX, 0xB00F0000,
-        D3DSIO_MUL, 0x8F170000, 0xB4E40000, 0x90FF0001,  // mul_d2_sat r0.rgb, t0_bx2, v1.a
-        D3DSIO_MOV | D3DSI_COISSUE, 0x80080000, 0xA6FF0001,
-        0x0000FFFF};
+    const std::vector<DWORD> code = {0xFFFF0101,
+                                     D3DSHADER_COMMENT(2),
+                                     0x12345678,
+                                     0x9ABCDEF0,
+                                     D3DSIO_DEF,
+                                     0xA00F0003,
+                                     halfBits,
+                                     0,
+                                     0,
+                                     halfBits,
+                                     D3DSIO_TEX,
+                                     0xB00F0000,
+                                     D3DSIO_MUL,
+                                     0x8F170000,
+                                     0xB4E40000,
+                                     0x90FF0001, // mul_d2_sat r0.rgb, t0_bx2, v1.a
+                                     D3DSIO_MOV | D3DSI_COISSUE,
+                                     0x80080000,
+                                     0xA6FF0001,
+                                     0x0000FFFF};
     ShaderTokenReader reader(code.data(), code.size());
     ASSERT_TRUE(reader.Valid());
     EXPECT_TRUE(reader.IsPixelShader());
@@ -80,8 +92,7 @@ TEST(D3DXShaderTokens, RelativeAddressingAndVertexRegisters)
     EXPECT_EQ(ins.destination.type, (DWORD)D3DSPR_RASTOUT);
     EXPECT_TRUE(ins.sources[1].relative);
     EXPECT_EQ(ins.sources[1].number, 18u);
-    EXPECT_EQ(DisassembleShader(code.data(), code.size()),
-              "vs.1.1\ndp4 oPos.x, v0, c[a0.x + 18]\nmov oT3.xy, -r7.y\n");
+    EXPECT_EQ(DisassembleShader(code.data(), code.size()), "vs.1.1\ndp4 oPos.x, v0, c[a0.x + 18]\nmov oT3.xy, -r7.y\n");
 }
 
 TEST(D3DXShaderTokens, LayoutsDependOnTheVersion)
@@ -103,16 +114,16 @@ TEST(D3DXShaderTokens, LayoutsDependOnTheVersion)
 TEST(D3DXShaderTokens, MalformedStreamsFailWithoutOverreading)
 {
     const std::vector<std::vector<DWORD>> bad = {
-        {},                                                   // nothing
-        {0xFFFE0200, 0x0000FFFF},                             // vs.2.0
-        {0x12345678, 0x0000FFFF},                             // not a version
-        {0xFFFE0101, D3DSIO_MOV, 0xC00F0000},                 // missing source
-        {0xFFFE0101, D3DSIO_MOV, 0xC00F0000, 0x90E40000},     // no end token
-        {0xFFFE0101, 0x90E40000, 0x0000FFFF},                 // parameter in place of an instruction
-        {0xFFFE0101, D3DSIO_MOV, 0x400F0000, 0x90E40000, 0x0000FFFF},  // destination without bit 31
-        {0xFFFE0101, 200, 0x0000FFFF},                        // unknown opcode
-        {0xFFFF0101, D3DSHADER_COMMENT(5), 1, 2, 0x0000FFFF}, // comment runs past the end
-        {0xFFFF0101, D3DSIO_DEF, 0xA00F0000, 0, 0},           // def cut short
+        {},                                                           // nothing
+        {0xFFFE0200, 0x0000FFFF},                                     // vs.2.0
+        {0x12345678, 0x0000FFFF},                                     // not a version
+        {0xFFFE0101, D3DSIO_MOV, 0xC00F0000},                         // missing source
+        {0xFFFE0101, D3DSIO_MOV, 0xC00F0000, 0x90E40000},             // no end token
+        {0xFFFE0101, 0x90E40000, 0x0000FFFF},                         // parameter in place of an instruction
+        {0xFFFE0101, D3DSIO_MOV, 0x400F0000, 0x90E40000, 0x0000FFFF}, // destination without bit 31
+        {0xFFFE0101, 200, 0x0000FFFF},                                // unknown opcode
+        {0xFFFF0101, D3DSHADER_COMMENT(5), 1, 2, 0x0000FFFF},         // comment runs past the end
+        {0xFFFF0101, D3DSIO_DEF, 0xA00F0000, 0, 0},                   // def cut short
     };
     for (size_t i = 0; i < bad.size(); ++i) {
         SCOPED_TRACE(i);

@@ -109,28 +109,47 @@ TEST(ImageBmp, EveryDepthDecodesToKnownPixels)
     };
     const std::vector<Case> cases = {
         // Bottom-up: the first stored row is the bottom one.
-        {"1-bit", MakeBmp(2, 2, 1, 0, {0x00000000, 0x00FFFFFF}, {0x40, 0, 0, 0, 0x80, 0, 0, 0}), D3DFMT_P8,
+        {"1-bit",
+         MakeBmp(2, 2, 1, 0, {0x00000000, 0x00FFFFFF}, {0x40, 0, 0, 0, 0x80, 0, 0, 0}),
+         D3DFMT_P8,
          {0xFFFFFFFF, 0xFF000000, 0xFF000000, 0xFFFFFFFF}},
-        {"4-bit", MakeBmp(2, 2, 4, 0, pal, {0x01, 0, 0, 0, 0x23, 0, 0, 0}), D3DFMT_P8,
+        {"4-bit",
+         MakeBmp(2, 2, 4, 0, pal, {0x01, 0, 0, 0, 0x23, 0, 0, 0}),
+         D3DFMT_P8,
          {0xFFFF0000, 0xFF123456, 0xFF0000FF, 0xFF00FF00}},
-        {"8-bit", MakeBmp(2, 2, 8, 0, pal, {3, 2, 0, 0, 1, 0, 0, 0}), D3DFMT_P8,
+        {"8-bit",
+         MakeBmp(2, 2, 8, 0, pal, {3, 2, 0, 0, 1, 0, 0, 0}),
+         D3DFMT_P8,
          {0xFF00FF00, 0xFF0000FF, 0xFF123456, 0xFFFF0000}},
-        {"16-bit 555", MakeBmp(2, 2, 16, 0, {}, {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0xFF, 0x7F}), D3DFMT_X1R5G5B5,
+        {"16-bit 555",
+         MakeBmp(2, 2, 16, 0, {}, {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0xFF, 0x7F}),
+         D3DFMT_X1R5G5B5,
          {0xFF0000FF, 0xFFFFFFFF, 0xFFFF0000, 0xFF00FF00}},
         {"16-bit 565 bitfields",
          MakeBmp(2, 2, 16, 3, {}, {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0x00, 0x00}, {0xF800, 0x07E0, 0x001F}),
-         D3DFMT_R5G6B5, {0xFF0000FF, 0xFF000000, 0xFFFF0000, 0xFF00FF00}},
-        {"24-bit", MakeBmp(2, 2, 24, 0, {}, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0}), D3DFMT_R8G8B8,
+         D3DFMT_R5G6B5,
+         {0xFF0000FF, 0xFF000000, 0xFFFF0000, 0xFF00FF00}},
+        {"24-bit",
+         MakeBmp(2, 2, 24, 0, {}, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0}),
+         D3DFMT_R8G8B8,
          {0xFF090807, 0xFF0C0B0A, 0xFF030201, 0xFF060504}},
-        {"32-bit", MakeBmp(2, 2, 32, 0, {}, {1, 2, 3, 99, 4, 5, 6, 99, 7, 8, 9, 99, 10, 11, 12, 99}), D3DFMT_X8R8G8B8,
+        {"32-bit",
+         MakeBmp(2, 2, 32, 0, {}, {1, 2, 3, 99, 4, 5, 6, 99, 7, 8, 9, 99, 10, 11, 12, 99}),
+         D3DFMT_X8R8G8B8,
          {0xFF090807, 0xFF0C0B0A, 0xFF030201, 0xFF060504}},
-        {"top-down 8-bit", MakeBmp(2, -2, 8, 0, pal, {3, 2, 0, 0, 1, 0, 0, 0}), D3DFMT_P8,
+        {"top-down 8-bit",
+         MakeBmp(2, -2, 8, 0, pal, {3, 2, 0, 0, 1, 0, 0, 0}),
+         D3DFMT_P8,
          {0xFF123456, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF}},
         // RLE8: row 0 (bottom): run of 2 x index 1; row 1: absolute 3 of {2,0,3}, padded.
-        {"RLE8", MakeBmp(3, 2, 8, 1, pal, {2, 1, 1, 3, 0, 0, 0, 3, 2, 0, 3, 0, 0, 1}), D3DFMT_P8,
+        {"RLE8",
+         MakeBmp(3, 2, 8, 1, pal, {2, 1, 1, 3, 0, 0, 0, 3, 2, 0, 3, 0, 0, 1}),
+         D3DFMT_P8,
          {0xFFFF0000, 0xFF0000FF, 0xFF123456, 0xFF00FF00, 0xFF00FF00, 0xFF123456}},
         // RLE4: row 0: run of 3 alternating 2,1; delta to the next row; row 1: absolute 3 of {3,0,1}.
-        {"RLE4", MakeBmp(3, 2, 4, 2, pal, {3, 0x21, 0, 0, 0, 3, 0x30, 0x10, 0, 1}), D3DFMT_P8,
+        {"RLE4",
+         MakeBmp(3, 2, 4, 2, pal, {3, 0x21, 0, 0, 0, 3, 0x30, 0x10, 0, 1}),
+         D3DFMT_P8,
          {0xFF123456, 0xFF0000FF, 0xFF00FF00, 0xFFFF0000, 0xFF00FF00, 0xFFFF0000}},
     };
     for (const Case& c : cases) {
@@ -187,7 +206,7 @@ TEST(ImageTga, VariantsDecodeToKnownPixels)
     for (uint32_t& p : opaque) p |= 0xFF000000;
     Bytes rle;
     for (int i = 0; i < 16; i += 2) {
-        rle.push_back(0x00);  // one raw pixel, then a run of one
+        rle.push_back(0x00); // one raw pixel, then a run of one
         Put16(rle, 0x001F);
         rle.push_back(0x80);
         Put16(rle, 0xFC00);
@@ -205,21 +224,35 @@ TEST(ImageTga, VariantsDecodeToKnownPixels)
         std::vector<uint32_t> expect;
     };
     const std::vector<Case> cases = {
-        {"24-bit bottom-up", Cat(TgaHeader(2, 0, 0, 0, 2, 2, 24, 0), {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}),
-         D3DFMT_R8G8B8, {0xFF090807, 0xFF0C0B0A, 0xFF030201, 0xFF060504}},
-        {"32-bit top-down with alpha", Cat(TgaHeader(2, 0, 0, 0, 2, 1, 32, 0x28), {1, 2, 3, 4, 5, 6, 7, 8}),
-         D3DFMT_A8R8G8B8, {0x04030201, 0x08070605}},
-        {"right-to-left", Cat(TgaHeader(2, 0, 0, 0, 2, 1, 24, 0x30), {1, 2, 3, 4, 5, 6}), D3DFMT_R8G8B8,
+        {"24-bit bottom-up",
+         Cat(TgaHeader(2, 0, 0, 0, 2, 2, 24, 0), {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}),
+         D3DFMT_R8G8B8,
+         {0xFF090807, 0xFF0C0B0A, 0xFF030201, 0xFF060504}},
+        {"32-bit top-down with alpha",
+         Cat(TgaHeader(2, 0, 0, 0, 2, 1, 32, 0x28), {1, 2, 3, 4, 5, 6, 7, 8}),
+         D3DFMT_A8R8G8B8,
+         {0x04030201, 0x08070605}},
+        {"right-to-left",
+         Cat(TgaHeader(2, 0, 0, 0, 2, 1, 24, 0x30), {1, 2, 3, 4, 5, 6}),
+         D3DFMT_R8G8B8,
          {0xFF060504, 0xFF030201}},
-        {"16-bit with alpha bit", Cat(TgaHeader(2, 0, 0, 0, 2, 1, 16, 0x21), {0x00, 0xFC, 0x1F, 0x00}),
-         D3DFMT_A1R5G5B5, {0xFFFF0000, 0x000000FF}},
+        {"16-bit with alpha bit",
+         Cat(TgaHeader(2, 0, 0, 0, 2, 1, 16, 0x21), {0x00, 0xFC, 0x1F, 0x00}),
+         D3DFMT_A1R5G5B5,
+         {0xFFFF0000, 0x000000FF}},
         {"grey", Cat(TgaHeader(3, 0, 0, 0, 2, 1, 8, 0x20), {0x00, 0x80}), D3DFMT_L8, {0xFF000000, 0xFF808080}},
-        {"colour-mapped", Cat(TgaHeader(1, 1, 2, 24, 3, 1, 8, 0x20), {0, 0, 255, 255, 0, 0, 1, 0, 1}), D3DFMT_P8,
+        {"colour-mapped",
+         Cat(TgaHeader(1, 1, 2, 24, 3, 1, 8, 0x20), {0, 0, 255, 255, 0, 0, 1, 0, 1}),
+         D3DFMT_P8,
          {0xFF0000FF, 0xFFFF0000, 0xFF0000FF}},
         // RLE: a run of 3 then one raw pixel, crossing the row boundary.
-        {"RLE true-colour", Cat(TgaHeader(10, 0, 0, 0, 2, 2, 24, 0x20), {0x82, 1, 2, 3, 0x00, 4, 5, 6}), D3DFMT_R8G8B8,
+        {"RLE true-colour",
+         Cat(TgaHeader(10, 0, 0, 0, 2, 2, 24, 0x20), {0x82, 1, 2, 3, 0x00, 4, 5, 6}),
+         D3DFMT_R8G8B8,
          {0xFF030201, 0xFF030201, 0xFF030201, 0xFF060504}},
-        {"RLE grey", Cat(TgaHeader(11, 0, 0, 0, 3, 1, 8, 0x20), {0x81, 7, 0x00, 9}), D3DFMT_L8,
+        {"RLE grey",
+         Cat(TgaHeader(11, 0, 0, 0, 3, 1, 8, 0x20), {0x81, 7, 0x00, 9}),
+         D3DFMT_L8,
          {0xFF070707, 0xFF070707, 0xFF090909}},
         // One attribute bit declared: bit 15 is the alpha of 16-bit pixels only.
         {"16-bit attribute alpha", Cat(TgaHeader(2, 0, 0, 0, 4, 4, 16, 0x01), raw), D3DFMT_A1R5G5B5, mixed},
@@ -304,10 +337,10 @@ TEST(ImageCodecs, BrokenFilesFailCleanly)
     const std::vector<uint32_t> pal = {0, 0x00FFFFFF};
     Bytes huge = MakeBmp(100000, 100000, 24, 0, {}, {1, 2, 3});
     Bytes hugeRle = MakeBmp(20000, 20000, 8, 1, pal, {0, 1});
-    Bytes badRun = MakeBmp(2, 2, 8, 1, pal, {5, 1, 0, 1});          // a run past the row end
-    Bytes badDelta = MakeBmp(2, 2, 8, 1, pal, {0, 2, 9, 0, 0, 1});  // a jump outside
-    Bytes badAbs = MakeBmp(2, 2, 8, 1, pal, {0, 3, 1, 1, 1, 0});    // absolute run past the row end
-    Bytes shortRle = MakeBmp(2, 2, 8, 1, pal, {0, 4, 1});           // absolute run without its bytes
+    Bytes badRun = MakeBmp(2, 2, 8, 1, pal, {5, 1, 0, 1});         // a run past the row end
+    Bytes badDelta = MakeBmp(2, 2, 8, 1, pal, {0, 2, 9, 0, 0, 1}); // a jump outside
+    Bytes badAbs = MakeBmp(2, 2, 8, 1, pal, {0, 3, 1, 1, 1, 0});   // absolute run past the row end
+    Bytes shortRle = MakeBmp(2, 2, 8, 1, pal, {0, 4, 1});          // absolute run without its bytes
     Bytes bigPalette = MakeBmp(1, 1, 1, 0, std::vector<uint32_t>(3, 0), {0, 0, 0, 0});
     Bytes truncated = MakeBmp(4, 4, 24, 0, {}, Bytes(40, 0));
     Bytes lyingOffset = MakeBmp(1, 1, 24, 0, {}, {1, 2, 3, 0});
@@ -376,8 +409,8 @@ TEST(ImageCodecs, InfoOnlyReadsHeadersWithoutPixels)
 namespace {
 
 // A DDS header (no file data) for one surface of the given pixel format.
-Bytes DdsHeader(uint32_t w, uint32_t h, uint32_t pfFlags, uint32_t fourCC, uint32_t bits,
-                std::array<uint32_t, 4> masks, uint32_t levels = 1, uint32_t caps2 = 0)
+Bytes DdsHeader(uint32_t w, uint32_t h, uint32_t pfFlags, uint32_t fourCC, uint32_t bits, std::array<uint32_t, 4> masks,
+                uint32_t levels = 1, uint32_t caps2 = 0)
 {
     Bytes b = {'D', 'D', 'S', ' '};
     Put32(b, 124);
@@ -423,21 +456,34 @@ TEST(ImageDds, UncompressedAndBlockFormatsDecode)
         std::vector<uint32_t> firstRow;
     };
     const std::vector<Case> cases = {
-        {"A8R8G8B8", Cat(DdsHeader(2, 1, 0x41, 0, 32, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}), {1, 2, 3, 4, 5, 6, 7, 8}),
-         D3DFMT_A8R8G8B8, {0x04030201, 0x08070605}},
-        {"X1R5G5B5", Cat(DdsHeader(2, 1, 0x40, 0, 16, {0x7C00, 0x3E0, 0x1F, 0}), {0x00, 0x7C, 0x1F, 0x00}),
-         D3DFMT_X1R5G5B5, {0xFFFF0000, 0xFF0000FF}},
-        {"A4R4G4B4", Cat(DdsHeader(1, 1, 0x41, 0, 16, {0xF00, 0xF0, 0xF, 0xF000}), {0x0F, 0x80}), D3DFMT_A4R4G4B4,
+        {"A8R8G8B8",
+         Cat(DdsHeader(2, 1, 0x41, 0, 32, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}), {1, 2, 3, 4, 5, 6, 7, 8}),
+         D3DFMT_A8R8G8B8,
+         {0x04030201, 0x08070605}},
+        {"X1R5G5B5",
+         Cat(DdsHeader(2, 1, 0x40, 0, 16, {0x7C00, 0x3E0, 0x1F, 0}), {0x00, 0x7C, 0x1F, 0x00}),
+         D3DFMT_X1R5G5B5,
+         {0xFFFF0000, 0xFF0000FF}},
+        {"A4R4G4B4",
+         Cat(DdsHeader(1, 1, 0x41, 0, 16, {0xF00, 0xF0, 0xF, 0xF000}), {0x0F, 0x80}),
+         D3DFMT_A4R4G4B4,
          {0x880000FF}},
-        {"R8G8B8", Cat(DdsHeader(1, 1, 0x40, 0, 24, {0xFF0000, 0xFF00, 0xFF, 0}), {1, 2, 3}), D3DFMT_R8G8B8,
+        {"R8G8B8",
+         Cat(DdsHeader(1, 1, 0x40, 0, 24, {0xFF0000, 0xFF00, 0xFF, 0}), {1, 2, 3}),
+         D3DFMT_R8G8B8,
          {0xFF030201}},
-        {"L8", Cat(DdsHeader(2, 1, 0x20000, 0, 8, {0xFF, 0, 0, 0}), {0x10, 0xF0}), D3DFMT_L8,
-         {0xFF101010, 0xFFF0F0F0}},
-        {"DXT1", Cat(DdsHeader(4, 4, 0x4, FourCC('D', 'X', 'T', '1'), 0, {0, 0, 0, 0}), dxt1), D3DFMT_DXT1,
+        {"L8", Cat(DdsHeader(2, 1, 0x20000, 0, 8, {0xFF, 0, 0, 0}), {0x10, 0xF0}), D3DFMT_L8, {0xFF101010, 0xFFF0F0F0}},
+        {"DXT1",
+         Cat(DdsHeader(4, 4, 0x4, FourCC('D', 'X', 'T', '1'), 0, {0, 0, 0, 0}), dxt1),
+         D3DFMT_DXT1,
          {0xFFFF0000, 0xFF0000FF, 0xFFAA0055, 0xFF5500AA}},
-        {"DXT3", Cat(DdsHeader(4, 4, 0x4, FourCC('D', 'X', 'T', '3'), 0, {0, 0, 0, 0}), dxt3), D3DFMT_DXT3,
+        {"DXT3",
+         Cat(DdsHeader(4, 4, 0x4, FourCC('D', 'X', 'T', '3'), 0, {0, 0, 0, 0}), dxt3),
+         D3DFMT_DXT3,
          {0xFFFF0000, 0x88FF0000, 0x00FF0000, 0xFFFF0000}},
-        {"DXT5", Cat(DdsHeader(4, 4, 0x4, FourCC('D', 'X', 'T', '5'), 0, {0, 0, 0, 0}), dxt5), D3DFMT_DXT5,
+        {"DXT5",
+         Cat(DdsHeader(4, 4, 0x4, FourCC('D', 'X', 'T', '5'), 0, {0, 0, 0, 0}), dxt5),
+         D3DFMT_DXT5,
          {0xFFFF0000, 0x00FF0000, 0xDAFF0000, 0x24FF0000}},
     };
     for (const Case& c : cases) {

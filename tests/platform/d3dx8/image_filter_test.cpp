@@ -53,8 +53,10 @@ TEST(ImageFilter, KnownGradientThroughEveryFilter)
         Image out;
         ASSERT_TRUE(ResampleImage(*c.src, c.width, 1, c.filter, out));
         EXPECT_EQ(Blue(out), c.expect);
-        if ((c.filter & 0xFFFF) == kFilterNone) EXPECT_EQ(out.argb[2], 0u);
-        else EXPECT_EQ(out.argb[0] >> 24, 0xFFu);
+        if ((c.filter & 0xFFFF) == kFilterNone)
+            EXPECT_EQ(out.argb[2], 0u);
+        else
+            EXPECT_EQ(out.argb[0] >> 24, 0xFFu);
     }
 }
 

@@ -139,8 +139,10 @@ TEST_F(MeshTest, CloneComputeNormalsAndOptimize)
         for (int k = 0; k < 3; ++k) {
             const DWORD before = adjacency[faceRemap[f] * 3 + k];
             const DWORD after = adjOut[f * 3 + k];
-            if (before == 0xFFFFFFFFu) EXPECT_EQ(after, 0xFFFFFFFFu);
-            else EXPECT_EQ(faceRemap[after], before);
+            if (before == 0xFFFFFFFFu)
+                EXPECT_EQ(after, 0xFFFFFFFFu);
+            else
+                EXPECT_EQ(faceRemap[after], before);
         }
     mesh->UnlockIndexBuffer();
     mesh->UnlockVertexBuffer();
@@ -317,7 +319,8 @@ TEST_F(MeshTest, LoadMeshFromXMergesFramesAndMaterials)
     const std::string empty = WriteText(TempPath("empty.x"), "xof 0303txt 0032\nFrame F { }\n");
     EXPECT_EQ(D3DXLoadMeshFromX(empty.c_str(), 0, dev, nullptr, nullptr, nullptr, &nothing),
               D3DXERR_LOADEDMESHASNODATA);
-    const std::string bad = WriteText(TempPath("bad.x"), "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,7;; }\n");
+    const std::string bad =
+        WriteText(TempPath("bad.x"), "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,7;; }\n");
     EXPECT_EQ(D3DXLoadMeshFromX(bad.c_str(), 0, dev, nullptr, nullptr, nullptr, &nothing), D3DXERR_INVALIDDATA);
     std::remove(empty.c_str());
     std::remove(bad.c_str());

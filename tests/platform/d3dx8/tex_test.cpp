@@ -205,9 +205,9 @@ TEST_F(TexTest, SurfaceFromSurfaceWithRectanglesFilterAndKey)
     b->GetSurfaceLevel(0, &sb);
     // Source (0,0)-(2,2) doubled into destination (2,2)-(6,6), magenta keyed.
     const RECT from{0, 0, 2, 2}, to{2, 2, 6, 6};
-    ASSERT_EQ(D3DXLoadSurfaceFromSurface(sb.get(), nullptr, &to, sa.get(), nullptr, &from, D3DX_FILTER_POINT,
-                                         0xFFFF00FF),
-              D3D_OK);
+    ASSERT_EQ(
+        D3DXLoadSurfaceFromSurface(sb.get(), nullptr, &to, sa.get(), nullptr, &from, D3DX_FILTER_POINT, 0xFFFF00FF),
+        D3D_OK);
     const auto px = Pixels(sb.get());
     EXPECT_EQ(px[2 * 8 + 2], src.Row(0)[0]);
     EXPECT_EQ(px[3 * 8 + 3], src.Row(0)[0]);
@@ -238,8 +238,8 @@ TEST_F(TexTest, SaveAndReloadThroughEveryFileFormat)
     const auto bmp = Bmp(src, true);
     Released<IDirect3DTexture8> tex;
     ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(dev, bmp.data(), (UINT)bmp.size(), 0, 0, 2, 0, D3DFMT_A8R8G8B8,
-                                                  D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_DEFAULT, 0, nullptr,
-                                                  nullptr, &tex),
+                                                  D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_DEFAULT, 0, nullptr, nullptr,
+                                                  &tex),
               D3D_OK);
     Released<IDirect3DSurface8> level0;
     tex->GetSurfaceLevel(0, &level0);
@@ -249,8 +249,8 @@ TEST_F(TexTest, SaveAndReloadThroughEveryFileFormat)
         bool alpha;
         int tolerance;
     } cases[] = {
-        {D3DXIFF_BMP, "a.bmp", true, 0}, {D3DXIFF_DIB, "a.dib", true, 0}, {D3DXIFF_TGA, "a.tga", true, 0},
-        {D3DXIFF_PNG, "a.png", true, 0}, {D3DXIFF_DDS, "a.dds", true, 0}, {D3DXIFF_PPM, "a.ppm", false, 0},
+        {D3DXIFF_BMP, "a.bmp", true, 0},   {D3DXIFF_DIB, "a.dib", true, 0}, {D3DXIFF_TGA, "a.tga", true, 0},
+        {D3DXIFF_PNG, "a.png", true, 0},   {D3DXIFF_DDS, "a.dds", true, 0}, {D3DXIFF_PPM, "a.ppm", false, 0},
         {D3DXIFF_JPG, "a.jpg", false, 12},
     };
     for (const auto& c : cases) {
@@ -265,9 +265,9 @@ TEST_F(TexTest, SaveAndReloadThroughEveryFileFormat)
         ASSERT_EQ(D3DXCreateTexture(dev, 8, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &back), D3D_OK);
         Released<IDirect3DSurface8> s;
         back->GetSurfaceLevel(0, &s);
-        ASSERT_EQ(D3DXLoadSurfaceFromFileA(s.get(), nullptr, nullptr, path.c_str(), nullptr, D3DX_FILTER_NONE, 0,
-                                           nullptr),
-                  D3D_OK);
+        ASSERT_EQ(
+            D3DXLoadSurfaceFromFileA(s.get(), nullptr, nullptr, path.c_str(), nullptr, D3DX_FILTER_NONE, 0, nullptr),
+            D3D_OK);
         const auto px = Pixels(s.get());
         ASSERT_EQ(px.size(), src.argb.size());
         long error = 0;
@@ -428,16 +428,16 @@ TEST_F(TexTest, LoadsIntoEveryColourFormat)
         D3DFORMAT format;
         bool alpha;
     } cases[] = {
-        {D3DFMT_A8R8G8B8, true},  {D3DFMT_X8R8G8B8, false}, {D3DFMT_R8G8B8, false},   {D3DFMT_R5G6B5, false},
-        {D3DFMT_X1R5G5B5, false}, {D3DFMT_A1R5G5B5, true},  {D3DFMT_A4R4G4B4, true},  {D3DFMT_X4R4G4B4, false},
+        {D3DFMT_A8R8G8B8, true},  {D3DFMT_X8R8G8B8, false}, {D3DFMT_R8G8B8, false},     {D3DFMT_R5G6B5, false},
+        {D3DFMT_X1R5G5B5, false}, {D3DFMT_A1R5G5B5, true},  {D3DFMT_A4R4G4B4, true},    {D3DFMT_X4R4G4B4, false},
         {D3DFMT_R3G3B2, false},   {D3DFMT_A8R3G3B2, true},  {D3DFMT_A2B10G10R10, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE((int)c.format);
         Released<IDirect3DTexture8> tex;
         ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(dev, bmp.data(), (UINT)bmp.size(), 0, 0, 1, 0, c.format,
-                                                      D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0,
-                                                      nullptr, nullptr, &tex),
+                                                      D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr,
+                                                      nullptr, &tex),
                   D3D_OK);
         D3DSURFACE_DESC desc;
         tex->GetLevelDesc(0, &desc);
@@ -459,8 +459,8 @@ TEST_F(TexTest, LoadsIntoEveryColourFormat)
         Released<IDirect3DTexture8> tex;
         // 6x6 rounds up to whole blocks; the point filter stretches the picture over them.
         ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(dev, rampBmp.data(), (UINT)rampBmp.size(), 0, 0, 1, 0, f,
-                                                      D3DPOOL_MANAGED, D3DX_FILTER_POINT, D3DX_FILTER_NONE, 0,
-                                                      nullptr, nullptr, &tex),
+                                                      D3DPOOL_MANAGED, D3DX_FILTER_POINT, D3DX_FILTER_NONE, 0, nullptr,
+                                                      nullptr, &tex),
                   D3D_OK);
         const auto px = Pixels(tex.get());
         ASSERT_EQ(px.size(), 64u);

@@ -46,7 +46,7 @@ TEST_F(DDrawBlit, CopyWithAndWithoutSourceKey)
         ASSERT_EQ(src->SetColorKey(DDCKEY_SRCBLT, &ck), DD_OK);
         ASSERT_EQ(dst->Blt(&to, src, nullptr, DDBLT_KEYSRC | DDBLT_WAIT, nullptr), DD_OK);
         EXPECT_EQ(GetRaw(dst, 2, 2), 0x001u);
-        EXPECT_EQ(GetRaw(dst, 3, 3), 0x7777u);  // keyed pixel skipped
+        EXPECT_EQ(GetRaw(dst, 3, 3), 0x7777u); // keyed pixel skipped
         EXPECT_EQ(GetRaw(dst, 5, 5), 0x304u);
         EXPECT_EQ(GetRaw(dst, 1, 1), 0x7777u);
 
@@ -64,7 +64,7 @@ TEST_F(DDrawBlit, StretchAndSourceRectangle)
 {
     IDirectDrawSurface4* src = Source(k32, 0xABCDEF);
     IDirectDrawSurface4* dst = Offscreen(8, 8, DDSCAPS_SYSTEMMEMORY, &k32);
-    RECT from{2, 0, 4, 2};  // pixels 0x003 0x004 / 0x103 0x104
+    RECT from{2, 0, 4, 2}; // pixels 0x003 0x004 / 0x103 0x104
     ASSERT_EQ(dst->Blt(nullptr, src, &from, DDBLT_WAIT, nullptr), DD_OK);
     EXPECT_EQ(GetRaw(dst, 0, 0), 0x003u);
     EXPECT_EQ(GetRaw(dst, 3, 3), 0x003u);
@@ -170,8 +170,8 @@ TEST_F(DDrawBlit, StillDrawingIsAnsweredTheGivenNumberOfTimes)
              if (SUCCEEDED(hr)) d->Unlock(nullptr);
              return hr;
          }},
-        {host::DDrawCall::Blt,
-         [](IDirectDrawSurface4* d, IDirectDrawSurface4* s) { return d->Blt(nullptr, s, nullptr, DDBLT_WAIT, nullptr); }},
+        {host::DDrawCall::Blt, [](IDirectDrawSurface4* d,
+                                  IDirectDrawSurface4* s) { return d->Blt(nullptr, s, nullptr, DDBLT_WAIT, nullptr); }},
         {host::DDrawCall::BltFast,
          [](IDirectDrawSurface4* d, IDirectDrawSurface4* s) { return d->BltFast(1, 1, s, nullptr, DDBLTFAST_WAIT); }},
     };

@@ -10,9 +10,12 @@ TEST(DDrawCreate, InterfacesAndGuids)
         const IID* iid;
         HRESULT expected;
     };
-    const Case cases[] = {{&IID_IDirectDraw2, S_OK},          {&IID_IDirectDraw4, S_OK},
-                          {&IID_IDirectDraw7, S_OK},          {&IID_IUnknown, S_OK},
-                          {&IID_IDirectDrawSurface4, E_NOINTERFACE}, {&IID_IDirectDrawPalette, E_NOINTERFACE}};
+    const Case cases[] = {{&IID_IDirectDraw2, S_OK},
+                          {&IID_IDirectDraw4, S_OK},
+                          {&IID_IDirectDraw7, S_OK},
+                          {&IID_IUnknown, S_OK},
+                          {&IID_IDirectDrawSurface4, E_NOINTERFACE},
+                          {&IID_IDirectDrawPalette, E_NOINTERFACE}};
     for (const Case& c : cases) {
         IUnknown* out = reinterpret_cast<IUnknown*>(1);
         EXPECT_EQ(dd->QueryInterface(*c.iid, reinterpret_cast<void**>(&out)), c.expected);
@@ -206,7 +209,7 @@ TEST_F(DDrawTest, DisplayModesAreOfferedByTheHost)
     EXPECT_EQ(dd->SetDisplayMode(641, 480, 16, 0, 0), DDERR_INVALIDMODE);
     host::SetAvailableModes({{640, 480, 24}, {800, 600, 16}, {1024, 768, 16}});
     EXPECT_EQ(dd->SetDisplayMode(640, 480, 24, 0, 0), DDERR_UNSUPPORTEDMODE);
-    EXPECT_EQ(dd->SetDisplayMode(640, 480, 8, 0, 0), DD_OK);  // already in that mode
+    EXPECT_EQ(dd->SetDisplayMode(640, 480, 8, 0, 0), DD_OK); // already in that mode
     EXPECT_EQ(dd->SetDisplayMode(800, 600, 32, 0, 0), DDERR_INVALIDMODE);
 
     host::SetDisplay16Bit555(true);
@@ -232,8 +235,7 @@ TEST_F(DDrawTest, DisplayModesAreOfferedByTheHost)
 TEST_F(DDrawTest, CooperativeLevelFlagsAreChecked)
 {
     EXPECT_EQ(dd->SetCooperativeLevel(nullptr, 0), DDERR_INVALIDPARAMS);
-    EXPECT_EQ(dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL | DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN),
-              DDERR_INVALIDPARAMS);
+    EXPECT_EQ(dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL | DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DDERR_INVALIDPARAMS);
     EXPECT_EQ(dd->SetCooperativeLevel(nullptr, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DDERR_INVALIDPARAMS);
     EXPECT_EQ(dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
     host::InjectResult(host::DDrawCall::SetCooperativeLevel, DDERR_HWNDSUBCLASSED, 1);

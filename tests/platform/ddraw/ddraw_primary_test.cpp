@@ -112,7 +112,7 @@ TEST_F(DDrawPrimary, WithoutPaletteThe8BitScreenUsesTheSystemColours)
 {
     Exclusive(640, 480, 8);
     IDirectDrawSurface4* primary = Primary();
-    ASSERT_EQ(PutPixel(primary, 0, 0, 249), DD_OK);  // static red
+    ASSERT_EQ(PutPixel(primary, 0, 0, 249), DD_OK); // static red
     EXPECT_EQ(ShownPixel(0, 0), 0xFF0000u);
     primary->Release();
 }
@@ -134,12 +134,12 @@ TEST_F(DDrawPrimary, FlipChainShowsTheBackBuffer)
 
     DDBLTFX fx{};
     fx.dwSize = sizeof(fx);
-    fx.dwFillColor = 0xF800;  // red in 565
+    fx.dwFillColor = 0xF800; // red in 565
     ASSERT_EQ(back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
     EXPECT_EQ(ShownPixel(5, 5), 0u);
     ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     EXPECT_EQ(ShownPixel(5, 5), 0xFF0000u);
-    EXPECT_EQ(GetRaw(back, 5, 5), 0u);  // the old front is now behind
+    EXPECT_EQ(GetRaw(back, 5, 5), 0u); // the old front is now behind
     ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     EXPECT_EQ(ShownPixel(5, 5), 0u);
 

@@ -12,7 +12,8 @@
 
 namespace ddraw_test {
 
-template <class T> void SafeRelease(T*& p)
+template <class T>
+void SafeRelease(T*& p)
 {
     if (p != nullptr) p->Release();
     p = nullptr;

@@ -207,7 +207,8 @@ TEST(DirectXFile, HeadersAndBrokenText)
         {"unterminated string", "xof 0303txt 0032\nTextureFilename { \"abc }", DXFILEERR_PARSEERROR},
         {"huge array", "xof 0303txt 0032\nMesh { 4000000000; 1; }", DXFILEERR_BADARRAYSIZE},
         {"bad guid", "xof 0303txt 0032\ntemplate T { <1234> DWORD a; }", DXFILEERR_PARSEERROR},
-        {"member of unknown type", "xof 0303txt 0032\ntemplate T { <11111111-2222-3333-4444-555555555555> Nope a; }\nT { 1; }",
+        {"member of unknown type",
+         "xof 0303txt 0032\ntemplate T { <11111111-2222-3333-4444-555555555555> Nope a; }\nT { 1; }",
          DXFILEERR_NOTEMPLATE},
         {"stray character", "xof 0303txt 0032\nFrame F { @ }", DXFILEERR_PARSEERROR},
         {"empty reference", "xof 0303txt 0032\nFrame F { { } }", DXFILEERR_PARSEERROR},
@@ -240,8 +241,9 @@ TEST(DirectXFile, RegisteredTemplatesServeLaterFiles)
                              "array FLOAT b[2]; }";
     ASSERT_EQ(file->RegisterTemplates((void*)decl.data(), (DWORD)decl.size()), DXFILE_OK);
     IDirectXFileEnumObject* e = nullptr;
-    ASSERT_EQ(EnumText(file.get(), "xof 0303txt 0032\nPair P <AAAAAAAA-2222-3333-4444-000000000001> { 7; 1.5, -2e1; }", &e),
-              DXFILE_OK);
+    ASSERT_EQ(
+        EnumText(file.get(), "xof 0303txt 0032\nPair P <AAAAAAAA-2222-3333-4444-000000000001> { 7; 1.5, -2e1; }", &e),
+        DXFILE_OK);
     Ptr<IDirectXFileEnumObject> en(e);
     IDirectXFileData* d = nullptr;
     ASSERT_EQ(en->GetNextDataObject(&d), DXFILE_OK);

@@ -19,8 +19,8 @@ struct FormatCase {
     int bits;
     DWORD compression;
     DWORD masks[3];
-    uint32_t pixel;     // raw value written at (3, 1)
-    uint32_t expected;  // 0x00RRGGBB seen after the blit
+    uint32_t pixel;    // raw value written at (3, 1)
+    uint32_t expected; // 0x00RRGGBB seen after the blit
 };
 
 void PutRaw(uint8_t* row, int x, int bits, uint32_t v)
@@ -100,9 +100,14 @@ TEST(GdiDib, BadHeadersAreRefused)
     Info planes = MakeInfo(4, 4, 32);
     planes.header.biPlanes = 2;
     const Case cases[] = {
-        {"header size", badSize},      {"zero width", MakeInfo(0, 4, 32)},  {"zero height", MakeInfo(4, 0, 32)},
-        {"bit count", MakeInfo(4, 4, 12)}, {"fields on 24 bits", fields24}, {"zero mask", zeroMask},
-        {"planes", planes},            {"compressed", MakeInfo(4, 4, 8, BI_RLE8)},
+        {"header size", badSize},
+        {"zero width", MakeInfo(0, 4, 32)},
+        {"zero height", MakeInfo(4, 0, 32)},
+        {"bit count", MakeInfo(4, 4, 12)},
+        {"fields on 24 bits", fields24},
+        {"zero mask", zeroMask},
+        {"planes", planes},
+        {"compressed", MakeInfo(4, 4, 8, BI_RLE8)},
         {"huge", MakeInfo(1 << 20, 1 << 20, 32)},
     };
     for (Case c : cases) {
@@ -147,9 +152,9 @@ TEST(GdiDib, BitBltClipsAgainstBothBitmaps)
     DibDC dst(Top32(6, 6));
     // Destination starts off the left/top edge; the source runs off its bottom/right.
     ASSERT_TRUE(BitBlt(dst.dc, -1, -1, 8, 8, src.dc, 0, 0, SRCCOPY));
-    EXPECT_EQ(dst.Pixel32(0, 0), 0x21u);  // source (1, 1)
-    EXPECT_EQ(dst.Pixel32(2, 2), 0x43u);  // source (3, 3)
-    EXPECT_EQ(dst.Pixel32(3, 3), 0u);     // beyond the source: untouched
+    EXPECT_EQ(dst.Pixel32(0, 0), 0x21u); // source (1, 1)
+    EXPECT_EQ(dst.Pixel32(2, 2), 0x43u); // source (3, 3)
+    EXPECT_EQ(dst.Pixel32(3, 3), 0u);    // beyond the source: untouched
     // Source rectangle partly before the source: destination shifts with it.
     DibDC dst2(Top32(6, 6));
     ASSERT_TRUE(BitBlt(dst2.dc, 2, 2, 3, 3, src.dc, -1, -1, SRCCOPY));
@@ -196,7 +201,7 @@ TEST(GdiDib, GetDIBitsExpandsAMonochromeMask)
     HDC screen = GetDC(nullptr);
     ASSERT_NE(screen, nullptr);
 
-    Info info = MakeInfo(16, 2, 32);  // bottom-up
+    Info info = MakeInfo(16, 2, 32); // bottom-up
     std::vector<uint32_t> out(32, 0xDEADBEEF);
     EXPECT_EQ(GetDIBits(screen, mask, 0, 2, out.data(), info.get(), DIB_RGB_COLORS), 2);
     // Bottom-up: the first row out is the bottom row of the picture.
@@ -263,7 +268,7 @@ TEST(GdiDib, FillRectResolvesPaletteIndexes)
     }
     EXPECT_EQ(rgb.Pixel32(1, 1), 0x0A141Eu);
     EXPECT_EQ(rgb.Pixel32(3, 3), 0u);
-    EXPECT_EQ(idx.bits[1 * idx.stride + 2], 5);  // the index itself in an 8-bit bitmap
+    EXPECT_EQ(idx.bits[1 * idx.stride + 2], 5); // the index itself in an 8-bit bitmap
     EXPECT_EQ(idx.bits[0], 0);
 
     // Solid colours on an indexed bitmap take the nearest table entry.
@@ -308,7 +313,7 @@ TEST(GdiWindow, DibSectionsAreShownInTheWindow)
     info.colors()[2] = RGBQUAD{0, 0xFF, 0, 0};
     DibDC dib(info);
     std::memset(dib.bits, 1, static_cast<size_t>(dib.stride) * 4);
-    dib.bits[0] = 2;  // bottom-left pixel of the picture
+    dib.bits[0] = 2; // bottom-left pixel of the picture
     HDC wdc = GetDC(hwnd);
     ASSERT_NE(wdc, nullptr);
     ASSERT_TRUE(BitBlt(wdc, 5, 5, 8, 4, dib.dc, 0, 0, SRCCOPY));
@@ -419,7 +424,7 @@ TEST(GdiDib, PaletteIndexColourTablesAndCompatibleBitmaps)
     EXPECT_EQ(bm.bmBits, nullptr);
     SelectObject(dc, old);
     SelectPalette(dc, oldPal, FALSE);
-    HBITMAP mono = CreateCompatibleBitmap(dc, 3, 3);  // the default bitmap is monochrome
+    HBITMAP mono = CreateCompatibleBitmap(dc, 3, 3); // the default bitmap is monochrome
     ASSERT_EQ(GetObjectA(mono, sizeof(bm), &bm), static_cast<int>(sizeof(bm)));
     EXPECT_EQ(bm.bmBitsPixel, 1);
     HDC screen = GetDC(nullptr);

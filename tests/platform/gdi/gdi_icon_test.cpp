@@ -68,7 +68,7 @@ TEST(GdiIcon, TheArrowIsAMonochromeCursorWithMasksStacked)
 
 TEST(GdiIcon, ColourIconsRoundTripThroughCreateIconIndirect)
 {
-    const BYTE maskBits[2 * 2] = {0x3F, 0, 0xFF, 0};  // 8 x 2: row 0 has the first two pixels drawn
+    const BYTE maskBits[2 * 2] = {0x3F, 0, 0xFF, 0}; // 8 x 2: row 0 has the first two pixels drawn
     HBITMAP mask = CreateBitmap(8, 2, 1, 1, maskBits);
     const uint32_t colorBits[16] = {0x00FF0000, 0x0000FF00};
     HBITMAP color = CreateBitmap(8, 2, 1, 32, colorBits);
@@ -98,7 +98,7 @@ TEST(GdiIcon, ColourIconsRoundTripThroughCreateIconIndirect)
 
     // An icon is held at its centre.
     ICONINFO iconIn{TRUE, 0, 0, out.hbmMask, nullptr};
-    EXPECT_EQ(CreateIconIndirect(&iconIn), nullptr);  // that mask is gone
+    EXPECT_EQ(CreateIconIndirect(&iconIn), nullptr); // that mask is gone
     HBITMAP mask2 = CreateBitmap(16, 32, 1, 1, nullptr);
     iconIn.hbmMask = mask2;
     HICON icon = CreateIconIndirect(&iconIn);

@@ -22,10 +22,7 @@ HPALETTE MakeRamp(BYTE flags)
     return pal;
 }
 
-bool IsRampEntry(const PALETTEENTRY& e, int i)
-{
-    return e.peRed == i && e.peGreen == 255 - i && e.peBlue == i / 2;
-}
+bool IsRampEntry(const PALETTEENTRY& e, int i) { return e.peRed == i && e.peGreen == 255 - i && e.peBlue == i / 2; }
 
 class SystemPalette : public ::testing::Test {
 protected:
@@ -107,8 +104,8 @@ TEST_F(SystemPalette, AnimationChangesReservedEntriesAndTheRealizedColours)
     // Only entries 20..29 may be animated.
     PALETTEENTRY reserved[10];
     for (int i = 0; i < 10; ++i)
-        reserved[i] = PALETTEENTRY{static_cast<BYTE>(20 + i), static_cast<BYTE>(235 - i), static_cast<BYTE>((20 + i) / 2),
-                                   PC_RESERVED};
+        reserved[i] = PALETTEENTRY{static_cast<BYTE>(20 + i), static_cast<BYTE>(235 - i),
+                                   static_cast<BYTE>((20 + i) / 2), PC_RESERVED};
     EXPECT_EQ(SetPaletteEntries(pal, 20, 10, reserved), 10u);
     HPALETTE old = SelectPalette(screen, pal, FALSE);
     RealizePalette(screen);

@@ -63,7 +63,7 @@ struct DibDC {
     DibDC(const DibDC&) = delete;
     DibDC& operator=(const DibDC&) = delete;
 
-    uint32_t Pixel32(int x, int y) const  // for 32-bit top-down sections
+    uint32_t Pixel32(int x, int y) const // for 32-bit top-down sections
     {
         uint32_t v;
         std::memcpy(&v, bits + static_cast<size_t>(y) * stride + x * 4, 4);

@@ -24,8 +24,8 @@ SIZE Extent(HDC dc, const char* text)
 }
 
 struct Coverage {
-    int lit = 0;      // fully covered pixels
-    int partial = 0;  // between background and text colour
+    int lit = 0;     // fully covered pixels
+    int partial = 0; // between background and text colour
     RECT bounds{1 << 30, 1 << 30, -1, -1};
 };
 
@@ -36,8 +36,10 @@ Coverage Measure(const DibDC& dib, uint32_t background)
         for (int x = 0; x < dib.width; ++x) {
             const uint32_t v = dib.Pixel32(x, y);
             if (v == background) continue;
-            if (v == 0xFFFFFF) ++c.lit;
-            else ++c.partial;
+            if (v == 0xFFFFFF)
+                ++c.lit;
+            else
+                ++c.partial;
             c.bounds.left = std::min<LONG>(c.bounds.left, x);
             c.bounds.top = std::min<LONG>(c.bounds.top, y);
             c.bounds.right = std::max<LONG>(c.bounds.right, x + 1);
@@ -59,7 +61,7 @@ TEST_F(GdiText, MetricsFollowTheRequestedHeight)
 {
     struct Case {
         int height;
-        bool cell;  // positive heights ask for the cell, negative for the em
+        bool cell; // positive heights ask for the cell, negative for the em
     };
     for (const Case c : {Case{-20, false}, Case{-11, false}, Case{24, true}, Case{40, true}}) {
         SCOPED_TRACE(c.height);

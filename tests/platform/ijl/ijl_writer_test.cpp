@@ -63,9 +63,9 @@ std::vector<BYTE> MakePicture(int w, int h)
         for (int x = 0; x < w; ++x) {
             BYTE* p = &bgr[(static_cast<size_t>(y) * w + x) * 3];
             const bool block = x < w / 4 && y < h / 4;
-            p[0] = static_cast<BYTE>(block ? 250 : 40 + x * 2);   // blue
-            p[1] = static_cast<BYTE>(block ? 250 : 60 + y);       // green
-            p[2] = static_cast<BYTE>(block ? 250 : 200 - x);      // red
+            p[0] = static_cast<BYTE>(block ? 250 : 40 + x * 2); // blue
+            p[1] = static_cast<BYTE>(block ? 250 : 60 + y);     // green
+            p[2] = static_cast<BYTE>(block ? 250 : 200 - x);    // red
         }
     return bgr;
 }

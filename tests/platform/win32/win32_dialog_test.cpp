@@ -40,7 +40,7 @@ TEST_F(Win32Dialog, MessageBoxNeverBlocksAndAnswersWithItsDefaultButton)
     EXPECT_EQ(MessageBoxA(nullptr, "Could not reset the Direct3D device.", nullptr, MB_YESNO), IDNO);
     boxes = host::GetMessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "Error");   // no caption given
+    EXPECT_EQ(boxes[0].caption, "Error"); // no caption given
     EXPECT_EQ(boxes[0].answer, IDNO);
 
     EXPECT_TRUE(MessageBeep(0xFFFFFFFF));

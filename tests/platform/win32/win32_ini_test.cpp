@@ -11,25 +11,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char kIni[] =
-    "; leading comment\r\n"
-    "stray=before any section\r\n"
-    "[Display]\r\n"
-    "Width = 800\r\n"
-    "  height=600  \r\n"
-    "Title=\"Hello World\"\r\n"
-    "Single='quoted'\n"
-    "Mismatch=\"abc'\n"
-    "Inline=value ; not a comment\n"
-    "Empty=\n"
-    "NoEquals\n"
-    "width=999\n"
-    "[display]\n"
-    "Width=1024\n"
-    "[Other Section]\n"
-    "Key=v\n"
-    "[ Spaced ]\n"
-    "a = 1\n";
+const char kIni[] = "; leading comment\r\n"
+                    "stray=before any section\r\n"
+                    "[Display]\r\n"
+                    "Width = 800\r\n"
+                    "  height=600  \r\n"
+                    "Title=\"Hello World\"\r\n"
+                    "Single='quoted'\n"
+                    "Mismatch=\"abc'\n"
+                    "Inline=value ; not a comment\n"
+                    "Empty=\n"
+                    "NoEquals\n"
+                    "width=999\n"
+                    "[display]\n"
+                    "Width=1024\n"
+                    "[Other Section]\n"
+                    "Key=v\n"
+                    "[ Spaced ]\n"
+                    "a = 1\n";
 
 class Win32Ini : public ::testing::Test {
 protected:
@@ -62,19 +61,19 @@ TEST_F(Win32Ini, ValuesFollowTheProfileRules)
         const char* def;
         const char* expected;
     } cases[] = {
-        {"display", "WIDTH", "x", "800"},               // first section and first key win, any case
-        {"DISPLAY", "height", "x", "600"},              // blanks around key and value dropped
-        {"Display", "Title", "x", "Hello World"},       // matching double quotes dropped
-        {"Display", "Single", "x", "quoted"},           // matching single quotes dropped
-        {"Display", "Mismatch", "x", "\"abc'"},         // unmatched quotes stay
+        {"display", "WIDTH", "x", "800"},         // first section and first key win, any case
+        {"DISPLAY", "height", "x", "600"},        // blanks around key and value dropped
+        {"Display", "Title", "x", "Hello World"}, // matching double quotes dropped
+        {"Display", "Single", "x", "quoted"},     // matching single quotes dropped
+        {"Display", "Mismatch", "x", "\"abc'"},   // unmatched quotes stay
         {"Display", "Inline", "x", "value ; not a comment"},
-        {"Display", "Empty", "x", ""},                  // present but empty: not the default
-        {"Display", "Missing", "dflt  \t", "dflt"},     // default loses trailing blanks
-        {"Display", "Missing", nullptr, ""},            // no default: empty
+        {"Display", "Empty", "x", ""},              // present but empty: not the default
+        {"Display", "Missing", "dflt  \t", "dflt"}, // default loses trailing blanks
+        {"Display", "Missing", nullptr, ""},        // no default: empty
         {"No Such", "Width", "d", "d"},
-        {"Spaced", "A", "x", "1"},                      // section name trimmed
+        {"Spaced", "A", "x", "1"}, // section name trimmed
         {"Other Section", "key", "x", "v"},
-        {"", "stray", "d", "d"},                        // lines before any section belong to none
+        {"", "stray", "d", "d"}, // lines before any section belong to none
     };
     for (const Case& c : cases) {
         DWORD n = 0;

@@ -88,7 +88,7 @@ TEST(Win32Kernel, SingleByteTextRoundTripsThroughSixteenBitStrings)
 
 TEST(Win32Kernel, Utf8And1252Conversions)
 {
-    const char utf8[] = "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80";   // a, e-acute, U+4E2D, U+1F600
+    const char utf8[] = "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80"; // a, e-acute, U+4E2D, U+1F600
     WCHAR wide[8];
     ASSERT_EQ(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 8), 6);
     EXPECT_EQ(wide[1], 0x00E9);
@@ -124,8 +124,9 @@ TEST(Win32Kernel, StringHelpersAndMulDiv)
     struct Case {
         int a, b, c, expected;
     } cases[] = {
-        {12, 96, 72, 16},  {-12, 96, 72, -16}, {1, 1, 2, 1},   {-1, 1, 2, -1}, {1, 1, 3, 0},
-        {2, 1, 3, 1},      {5, 3, 0, -1},      {0x7FFFFFFF, 2, 1, -1},         {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF},
+        {12, 96, 72, 16}, {-12, 96, 72, -16},     {1, 1, 2, 1},
+        {-1, 1, 2, -1},   {1, 1, 3, 0},           {2, 1, 3, 1},
+        {5, 3, 0, -1},    {0x7FFFFFFF, 2, 1, -1}, {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF},
         {7, -5, -2, 18},
     };
     for (const Case& c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
@@ -195,7 +196,7 @@ TEST(Win32Kernel, ClockCanBeDrivenByTheHost)
     host::SetClock(1000);
     EXPECT_EQ(timeGetTime(), 1000u);
     EXPECT_EQ(GetTickCount(), 1000u);
-    Sleep(250);   // advances the fixed clock at once
+    Sleep(250); // advances the fixed clock at once
     EXPECT_EQ(timeGetTime(), 1250u);
     host::AdvanceClock(0xFFFFFFFFu - 1250u + 5u);
     EXPECT_EQ(timeGetTime(), 4u) << "wraps at 2^32 like the system timer";

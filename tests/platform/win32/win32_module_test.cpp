@@ -23,7 +23,7 @@ protected:
 
 TEST_F(Win32Module, RawDataResourcesOfALoadedModule)
 {
-    HMODULE m = LoadLibraryA("C:\\Game\\Data\\res0.DLL");   // matched by its last component
+    HMODULE m = LoadLibraryA("C:\\Game\\Data\\res0.DLL"); // matched by its last component
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(LoadLibraryA("res0"), m) << "the extension defaults to .dll";
 

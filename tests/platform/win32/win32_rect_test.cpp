@@ -14,9 +14,9 @@ TEST(Win32Rect, IntersectUnionSubtract)
         RECT intersection, unionRect;
     } cases[] = {
         {{0, 0, 10, 10}, {5, 5, 15, 15}, TRUE, {5, 5, 10, 10}, {0, 0, 15, 15}},
-        {{0, 0, 10, 10}, {10, 0, 20, 10}, FALSE, {0, 0, 0, 0}, {0, 0, 20, 10}},   // touching edges
+        {{0, 0, 10, 10}, {10, 0, 20, 10}, FALSE, {0, 0, 0, 0}, {0, 0, 20, 10}}, // touching edges
         {{0, 0, 10, 10}, {2, 2, 4, 4}, TRUE, {2, 2, 4, 4}, {0, 0, 10, 10}},
-        {{0, 0, 0, 10}, {2, 2, 4, 4}, FALSE, {0, 0, 0, 0}, {2, 2, 4, 4}},         // empty one is ignored
+        {{0, 0, 0, 10}, {2, 2, 4, 4}, FALSE, {0, 0, 0, 0}, {2, 2, 4, 4}}, // empty one is ignored
     };
     for (const Case& c : cases) {
         RECT r;

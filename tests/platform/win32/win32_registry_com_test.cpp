@@ -14,8 +14,8 @@ protected:
 TEST_F(Win32RegistryCom, ProductTypeIsReadableByDefault)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", 0, KEY_QUERY_VALUE,
-                            &key),
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", 0,
+                            KEY_QUERY_VALUE, &key),
               ERROR_SUCCESS);
     char value[80];
     DWORD size = sizeof(value), type = 0;
@@ -64,9 +64,9 @@ TEST_F(Win32RegistryCom, ValuesSizesAndMissingKeys)
     RegCloseKey(po);
 
     host::ClearRegistry();
-    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", 0, KEY_READ,
-                            &none),
-              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", 0, KEY_READ, &none),
+        ERROR_FILE_NOT_FOUND);
 }
 
 DEFINE_GUID(CLSID_TestThing, 0x12345678, 0x1111, 0x2222, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA);

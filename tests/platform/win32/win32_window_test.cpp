@@ -158,7 +158,7 @@ TEST_F(Win32Window, SentMessagesRunAtOncePostedOnesWaitInTheQueue)
     g_seen.clear();
     ASSERT_TRUE(PostMessageA(hwnd, WM_USER + 2, 1, 2));
     ASSERT_TRUE(PostMessageA(hwnd, WM_KEYDOWN, 3, 4));
-    ASSERT_TRUE(PostMessageA(nullptr, WM_APP, 5, 6));   // a thread message
+    ASSERT_TRUE(PostMessageA(nullptr, WM_APP, 5, 6)); // a thread message
     EXPECT_TRUE(g_seen.empty());
 
     MSG m{};
@@ -173,7 +173,7 @@ TEST_F(Win32Window, SentMessagesRunAtOncePostedOnesWaitInTheQueue)
     ASSERT_TRUE(PeekMessageA(&m, reinterpret_cast<HWND>(static_cast<intptr_t>(-1)), 0, 0, PM_REMOVE));
     EXPECT_EQ(m.message, static_cast<UINT>(WM_APP));
     EXPECT_EQ(m.hwnd, nullptr);
-    EXPECT_EQ(DispatchMessageA(&m), 0);   // no window: nothing runs
+    EXPECT_EQ(DispatchMessageA(&m), 0); // no window: nothing runs
     EXPECT_TRUE(g_seen.empty());
 
     ASSERT_TRUE(PeekMessageA(&m, hwnd, 0, 0, PM_REMOVE));
@@ -230,14 +230,13 @@ TEST_F(Win32Window, ChildWindowsDieWithTheirParent)
     EXPECT_EQ(m.hwnd, child);
     RECT r;
     GetWindowRect(child, &r);
-    EXPECT_EQ(r.left, 15);   // placed in the parent's client area
+    EXPECT_EQ(r.left, 15); // placed in the parent's client area
     EXPECT_EQ(r.top, 26);
     EXPECT_FALSE(UnregisterClassA("Test Window", nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_HAS_WINDOWS));
     DestroyWindow(parent);
     EXPECT_FALSE(IsWindow(child));
-    EXPECT_EQ(nullptr, CreateWindowExA(0, "Test Window", "", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr,
-                                       nullptr));
+    EXPECT_EQ(nullptr, CreateWindowExA(0, "Test Window", "", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
 }
 
 TEST_F(Win32Window, CreationFailures)

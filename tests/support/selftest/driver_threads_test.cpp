@@ -22,13 +22,12 @@ uint32_t DrawOnce()
 {
     IDirect3D8* d3d = nullptr;
     IDirect3DDevice8* device = nullptr;
-    const D3DPRESENT_PARAMETERS pp =
-        testdevice::DefaultParameters(32, 32, testdevice::FakeWindow(0x5151), false, true);
+    const D3DPRESENT_PARAMETERS pp = testdevice::DefaultParameters(32, 32, testdevice::FakeWindow(0x5151), false, true);
     if (FAILED(testdevice::CreateShared(pp, d3d, device))) {
         testdevice::ReleaseShared(d3d, device);
         return 0;
     }
-    const Vertex tri[] = {{0, 0, 0.5f, 1, 0xffff0000}, {16, 0, 0.5f, 1, 0xffff0000}, {0, 32, 0.5f, 1, 0xffff0000},
+    const Vertex tri[] = {{0, 0, 0.5f, 1, 0xffff0000},  {16, 0, 0.5f, 1, 0xffff0000},  {0, 32, 0.5f, 1, 0xffff0000},
                           {16, 0, 0.5f, 1, 0xffff0000}, {16, 32, 0.5f, 1, 0xffff0000}, {0, 32, 0.5f, 1, 0xffff0000}};
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff0000ff, 1.f, 0);
     device->BeginScene();

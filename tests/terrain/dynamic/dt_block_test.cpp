@@ -56,7 +56,7 @@ protected:
     CDynamicTerrain owner;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(DTBlock, BuildLaysTheGridAndCopiesTheRecordByItsKind)
 {
@@ -92,7 +92,9 @@ TEST_F(DTBlock, BuildLaysTheGridAndCopiesTheRecordByItsKind)
     const struct {
         WORD flags;
         DWORD fvf, stride;
-    } kinds[] = {{0, 0x142, 24}, {DTB_FLAG_NORMAL, 0x152, 36}, {DTB_FLAG_NODIFFUSE, 0x102, 20},
+    } kinds[] = {{0, 0x142, 24},
+                 {DTB_FLAG_NORMAL, 0x152, 36},
+                 {DTB_FLAG_NODIFFUSE, 0x102, 20},
                  {DTB_FLAG_NORMAL | DTB_FLAG_NODIFFUSE, 0x112, 32}};
     SDynamicTerrainBlockInit plain;
     SDynamicTerrainBlockInit_NoDiffuse nd;
@@ -125,8 +127,8 @@ TEST_F(DTBlock, LevelsByDistanceAndFlatness)
     CDynamicTerrainBlock flat, bumpy, hill;
     const SDynamicTerrainBlockInitEx f = Record(), b = Record(0.0f, 0.3f), h = Record(0.0f, 2.0f);
     Build(flat, 0, 0, &f);
-    Build(bumpy, 0, 0, &b);  // range 1.2
-    Build(hill, 0, 0, &h);   // range 8
+    Build(bumpy, 0, 0, &b); // range 1.2
+    Build(hill, 0, 0, &h);  // range 8
     const struct {
         CDynamicTerrainBlock* block;
         float alt;
@@ -134,15 +136,27 @@ TEST_F(DTBlock, LevelsByDistanceAndFlatness)
         BYTE level;
     } cases[] = {
         // No altitude thresholds: the distance rings alone, bounds inclusive.
-        {&hill, 0.0f, 16.0f, 0}, {&hill, 0.0f, 16.5f, 1}, {&hill, 0.0f, 64.0f, 1}, {&hill, 0.0f, 65.0f, 2},
+        {&hill, 0.0f, 16.0f, 0},
+        {&hill, 0.0f, 16.5f, 1},
+        {&hill, 0.0f, 64.0f, 1},
+        {&hill, 0.0f, 65.0f, 2},
         {&flat, -1.0f, 1.0f, 0},
         // A flat block is never at full detail: 1 near the eye, 2 beyond the
         // first ring, as the flatness cap gives it.
-        {&flat, 2.0f, 4.0f, 1}, {&flat, 2.0f, 40.0f, 2}, {&flat, 2.0f, 100.0f, 2}, {&flat, 2.0f, 200.0f, 2},
+        {&flat, 2.0f, 4.0f, 1},
+        {&flat, 2.0f, 40.0f, 2},
+        {&flat, 2.0f, 100.0f, 2},
+        {&flat, 2.0f, 200.0f, 2},
         // Range between alt / 2 and alt: capped at 1.
-        {&bumpy, 2.0f, 4.0f, 1}, {&bumpy, 2.0f, 40.0f, 1}, {&bumpy, 2.0f, 100.0f, 1}, {&bumpy, 2.0f, 200.0f, 2},
+        {&bumpy, 2.0f, 4.0f, 1},
+        {&bumpy, 2.0f, 40.0f, 1},
+        {&bumpy, 2.0f, 100.0f, 1},
+        {&bumpy, 2.0f, 200.0f, 2},
         // Range above alt: full detail inside the first two rings.
-        {&hill, 2.0f, 4.0f, 0}, {&hill, 2.0f, 40.0f, 0}, {&hill, 2.0f, 100.0f, 1}, {&hill, 2.0f, 200.0f, 2},
+        {&hill, 2.0f, 4.0f, 0},
+        {&hill, 2.0f, 40.0f, 0},
+        {&hill, 2.0f, 100.0f, 1},
+        {&hill, 2.0f, 200.0f, 2},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(LevelAt(*c.block, c.d, c.alt), c.level) << "d " << c.d << " alt " << c.alt;
@@ -195,7 +209,7 @@ TEST_F(DTBlock, TheLevelPassListsBlocksOnAndOffTheMap)
 
 TEST_F(DTBlock, WaterByDepthOrientationAndWaves)
 {
-    const SDynamicTerrainBlockInitEx r = Record(2.0f, 0.25f);  // 2.0 .. 3.0 along x
+    const SDynamicTerrainBlockInitEx r = Record(2.0f, 0.25f); // 2.0 .. 3.0 along x
     SDTBWaterInit water;
     water.fAltitude = 2.5f;
     water.fFullDepth = 1.0f;
@@ -203,7 +217,7 @@ TEST_F(DTBlock, WaterByDepthOrientationAndWaves)
     water.nTexOrientation = 7;
     water.byWaterID = 4;
     CDynamicTerrainBlock flat;
-    Build(flat, 1, 0, &r, &water);  // quadrant 1
+    Build(flat, 1, 0, &r, &water); // quadrant 1
     EXPECT_TRUE(flat.IsHaveWater());
     EXPECT_FALSE(flat.IsWaveWater());
     EXPECT_EQ(flat.GetWaterID(), 4);
@@ -221,7 +235,7 @@ TEST_F(DTBlock, WaterByDepthOrientationAndWaves)
     water.nTexOrientation = -2;
     water.dwWave = 1;
     CDynamicTerrainBlock wave;
-    Build(wave, 0, 1, &r, &water);  // quadrant 3
+    Build(wave, 0, 1, &r, &water); // quadrant 3
     EXPECT_TRUE(wave.IsWaveWater());
     ASSERT_EQ(wave.GetNumWaterVer(), 25u);
     GetSubTileUV(&u, &v, 0, 13, 3);
@@ -316,7 +330,7 @@ TEST_F(DTBlock, MovesShiftVerticesWaterAndMapPosition)
     EXPECT_EQ(b.GetVerNormal(0)->p, D3DXVECTOR3(4.0f, 2.0f, 16.0f));
     EXPECT_EQ(b.GetWaterVer(0)->p, D3DXVECTOR3(4.0f, 3.0f, 16.0f));
     EXPECT_EQ(b.GetRect()->left, 4.0f);
-    const D3DXVECTOR3 up(-1.0f, 1.5f, 6.0f);  // a quarter block down, one and a half up
+    const D3DXVECTOR3 up(-1.0f, 1.5f, 6.0f); // a quarter block down, one and a half up
     b.Move(&up, &connect);
     EXPECT_EQ(b.GetMBPos().x, 0) << "partial moves down round down";
     EXPECT_EQ(b.GetMBPos().y, 6) << "partial moves up round to the nearest";

@@ -18,7 +18,7 @@ SDTOutlyingCfg Ring(int ratio, const float* grid = nullptr, int side = 0, DWORD 
     return cfg;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(DTFarRingAlone, WithoutTheEngineThereIsNoDeviceForTheRing)
 {
@@ -46,8 +46,8 @@ TEST_F(DTFarRing, SettingsRatioStrideGridAndIndexLength)
         int stride, ratio;
         HRESULT hr;
         int farStride;
-    } ratios[] = {{5, 0, S_OK, 5}, {5, 2, S_OK, 2}, {1, 2, E_INVALIDARG, 0}, {254, 1, S_OK, 254},
-                  {255, 1, E_INVALIDARG, 0}};
+    } ratios[] = {
+        {5, 0, S_OK, 5}, {5, 2, S_OK, 2}, {1, 2, E_INVALIDARG, 0}, {254, 1, S_OK, 254}, {255, 1, E_INVALIDARG, 0}};
     for (const auto& r : ratios) {
         const SDTOutlyingCfg cfg = Ring(r.ratio);
         EXPECT_EQ(Build(t, r.stride, 4.0f, 4, nullptr, nullptr, nullptr, &cfg), r.hr) << r.stride << "/" << r.ratio;
@@ -101,9 +101,9 @@ TEST_F(DTFarRing, SettingsRatioStrideGridAndIndexLength)
 
 TEST_F(DTFarRing, ClipAttachesLocalBlocksAndAsksForExternOnes)
 {
-    const streamed_gen::Map map;  // 64 blocks of 8
+    const streamed_gen::Map map; // 64 blocks of 8
     const std::vector<float> grid = map.FarGrid(17);
-    const SDTOutlyingCfg ring = Ring(4, grid.data(), 17);  // far blocks of 32, 16 per side
+    const SDTOutlyingCfg ring = Ring(4, grid.data(), 17); // far blocks of 32, 16 per side
     CDynamicTerrain t;
     ASSERT_EQ(Build(t, map.stride, map.blockSize, 16, nullptr, nullptr, nullptr, &ring), S_OK);
     EXPECT_EQ(t.AttachExternOutlyingBlock(3, 3, nullptr, 8, nullptr), E_INVALIDARG);
@@ -152,7 +152,7 @@ TEST_F(DTFarRing, ClipAttachesLocalBlocksAndAsksForExternOnes)
 TEST_F(DTFarRing, BatchesOfIndexBuffersDrawTheRing)
 {
     const streamed_gen::Map map;
-    const SDTOutlyingCfg ring = Ring(1);  // far blocks of 8, 64 per side: 4096 of them
+    const SDTOutlyingCfg ring = Ring(1); // far blocks of 8, 64 per side: 4096 of them
     CDynamicTerrain t;
     ASSERT_EQ(Build(t, map.stride, map.blockSize, 16, nullptr, nullptr, nullptr, &ring), S_OK);
     const SBoundCircle view(256.0f, 256.0f, 1.0f);

@@ -23,7 +23,7 @@ D3DXMATRIX UMatrix(float scale, float offset)
     D3DXMATRIX m;
     D3DXMatrixIdentity(&m);
     m._11 = scale;
-    m._31 = offset;  // two coordinates into the transform: the third row moves them
+    m._31 = offset; // two coordinates into the transform: the third row moves them
     return m;
 }
 
@@ -53,7 +53,8 @@ protected:
     static SDynamicTerrainBlockInit Record()
     {
         SDynamicTerrainBlockInit r;
-        for (int v = 0; v < 25; ++v) r.VerInfo[v] = SDTVertexInfo{0xFFFFFFFF, float(v % 5) * 0.25f, float(v / 5) * 0.25f};
+        for (int v = 0; v < 25; ++v)
+            r.VerInfo[v] = SDTVertexInfo{0xFFFFFFFF, float(v % 5) * 0.25f, float(v / 5) * 0.25f};
         return r;
     }
     // Stage 0 the vertex colour, stage 1 times the light map read through
@@ -99,7 +100,7 @@ protected:
     const D3DXMATRIX toRed = UMatrix(0.3f, 0.0f), toGreen = UMatrix(0.3f, 0.35f), own = UMatrix(0.3f, 0.69f);
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(DTLightmap, BlockMatricesAndScenesOnTheLightmapStage)
 {
@@ -175,8 +176,10 @@ TEST_F(DTLightmap, BlockMatricesAndScenesOnTheLightmapStage)
     CDynamicTerrainBlock* refused = nullptr;
     for (DWORD i = 0; i < externs->GetCount(); ++i) {
         auto* b = static_cast<CDynamicTerrainBlock*>(externs->GetPointer(i));
-        if (b->GetSceneID() == kRefusedScene) refused = b;
-        else EXPECT_NE(b->GetLightMap(), nullptr);
+        if (b->GetSceneID() == kRefusedScene)
+            refused = b;
+        else
+            EXPECT_NE(b->GetLightMap(), nullptr);
     }
     ASSERT_NE(refused, nullptr);
     EXPECT_EQ(refused->GetLightMap(), nullptr) << "the refused scene's block drops its light map";

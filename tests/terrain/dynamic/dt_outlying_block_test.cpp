@@ -6,7 +6,7 @@
 
 TEST(DTOutlyingBlock, LocalIndicesExternCornersAndRelease)
 {
-    CDynamicTerrain owner;  // not built: far blocks of 8 x 8, no far map
+    CDynamicTerrain owner; // not built: far blocks of 8 x 8, no far map
     CDTOutlyingBlock local;
     local.BuildLocal(&owner, 2, 3);
     EXPECT_TRUE(local.IsLocal());
@@ -54,8 +54,8 @@ TEST(DTOutlyingBlock, SelectionHonoursTheNearLimitAndDetachFreesOnlyItsOwnSlot)
 {
     CDynamicTerrain owner;
     CDTOutlyingBlock a, b, c;
-    a.BuildLocal(&owner, 0, 0);  // centre (4, 4)
-    b.BuildLocal(&owner, 1, 0);  // centre (12, 4)
+    a.BuildLocal(&owner, 0, 0); // centre (4, 4)
+    b.BuildLocal(&owner, 1, 0); // centre (12, 4)
     SDTOutlyingBlockInit corners;
     c.BuildExtern(&owner, 5, 5, &corners);
     CPointerArray local, ext;
@@ -66,7 +66,7 @@ TEST(DTOutlyingBlock, SelectionHonoursTheNearLimitAndDetachFreesOnlyItsOwnSlot)
     info.pExtern = &ext;
     info.fEyeX = 0.0f;
     info.fEyeZ = 4.0f;
-    info.fNearSq = 16.0f;  // a's centre lies exactly at the near limit
+    info.fNearSq = 16.0f; // a's centre lies exactly at the near limit
     info.bDistTest = 1;
     a.OnSelect(&info, 0);
     b.OnSelect(&info, 0);
@@ -87,7 +87,7 @@ TEST(DTOutlyingBlock, SelectionHonoursTheNearLimitAndDetachFreesOnlyItsOwnSlot)
     detach.pLocal = &local;
     detach.pExtern = &ext;
     local.RemovePointer(DWORD(0));
-    local.InsertPointer(&b, 1);  // a's slot now holds b
+    local.InsertPointer(&b, 1); // a's slot now holds b
     a.OnDetach(&detach);
     EXPECT_EQ(a.GetListIndex(), CDTOutlyingBlock::kNotListed);
     EXPECT_EQ(local.GetPointer(0), &b) << "another block's slot is left alone";

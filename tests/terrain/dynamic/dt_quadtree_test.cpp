@@ -38,7 +38,7 @@ int CountNodes(const CQuadtree* node)
 
 int Context = 0;
 
-}  // namespace
+} // namespace
 
 TEST(DTQuadtree, AttachDescendsCreatesNodesAndTellsOnlyADirectLeaf)
 {
@@ -108,7 +108,7 @@ TEST(DTQuadtree, APointOnTheCentreGoesLowAndTheRootGrowsTowardAPoint)
     ASSERT_EQ(root->AttachSubTree(&b, &pool, nullptr), S_OK);
     EXPECT_EQ(root->GetLeaf(1.0f, 1.0f), &a) << "a point on the centre belongs to the low corner";
 
-    CQTDynamicNode* grown = root->EnlargeTree(-1.0f, 5.0f, &pool);  // x below centre, z above
+    CQTDynamicNode* grown = root->EnlargeTree(-1.0f, 5.0f, &pool); // x below centre, z above
     ASSERT_NE(grown, nullptr);
     EXPECT_EQ(root->GetParentChildIndex(), OU_CORNER_RIGHTBOTTOM);
     EXPECT_EQ(grown->GetRect()->left, -2.0f);

@@ -26,7 +26,7 @@ public:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(DTRange, ClipRefusesAViewFloatCannotResolveAndWorksOnAfterwards)
 {
@@ -35,7 +35,7 @@ TEST_F(DTRange, ClipRefusesAViewFloatCannotResolveAndWorksOnAfterwards)
     const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
     const struct {
         float x, z, r;
-    } refused[] = {{1e6f, 1e6f, 0.2f},  {-1e6f, 0.5f, 0.2f},     {0.5f, 3e4f, 0.2f}, {kReach, 0.5f, 0.1f},
+    } refused[] = {{1e6f, 1e6f, 0.2f}, {-1e6f, 0.5f, 0.2f},      {0.5f, 3e4f, 0.2f}, {kReach, 0.5f, 0.1f},
                    {0.5f, 0.5f, 1e5f}, {nan, 0.5f, 0.2f},        {0.5f, 0.5f, inf},  {0.5f, 0.5f, nan},
                    {inf, inf, 0.0f},   {-kReach, -kReach, 0.01f}};
     for (const auto& v : refused) {

@@ -33,7 +33,7 @@ float F32At(const T& record, size_t offset)
     return v;
 }
 
-}  // namespace
+} // namespace
 
 TEST(DTRecords, BlockRecordsSitWhereTheClientWritesThem)
 {
@@ -205,8 +205,8 @@ TEST(DTWaves, DepthAlpha)
         float depth, full;
         DWORD alpha;
     } cases[] = {
-        {0.0f, 1.0f, 100}, {-3.0f, 1.0f, 100}, {1.0f, 1.0f, 255}, {5.0f, 1.0f, 255},
-        {0.5f, 1.0f, 227}, {0.3f, 0.0f, 255}, {0.0f, 0.0005f, 255}, {0.9f, 1.0f, 255},
+        {0.0f, 1.0f, 100}, {-3.0f, 1.0f, 100}, {1.0f, 1.0f, 255},    {5.0f, 1.0f, 255},
+        {0.5f, 1.0f, 227}, {0.3f, 0.0f, 255},  {0.0f, 0.0005f, 255}, {0.9f, 1.0f, 255},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CalcWaterVertexAlpha(0x80123456, c.depth, c.full), (c.alpha << 24) | 0x123456u)
@@ -217,7 +217,7 @@ TEST(DTWaves, DepthAlpha)
 TEST(DTWaves, SubTileSetsTileOneTextureOverTwoByTwoBlocks)
 {
     float u = -1, v = -1;
-    GetSubTileUV(&u, &v, 1, 24, 1);  // set 5
+    GetSubTileUV(&u, &v, 1, 24, 1); // set 5
     EXPECT_EQ(u, 0.5f);
     EXPECT_EQ(v, 0.0f);
     for (int c = 0; c < 5; ++c)

@@ -8,7 +8,7 @@ namespace {
 
 class DTRecover : public DTDeviceTest {};
 
-}  // namespace
+} // namespace
 
 TEST_F(DTRecover, BlocksWaterAndFarRingDrawTheSamePixelsAfterALossThatFollowsADraw)
 {
@@ -38,7 +38,7 @@ TEST_F(DTRecover, BlocksWaterAndFarRingDrawTheSamePixelsAfterALossThatFollowsADr
         t.FrameMoveAllWater(1.5f);
         t.SetAllWaterVertexDiffuse(0xFF0000FF);
         FlatStates();
-        device->SetVertexShader(SDTVertexEx::FVF);  // the rough draw sets no format
+        device->SetVertexShader(SDTVertexEx::FVF); // the rough draw sets no format
         return Frame(
             [&] {
                 EXPECT_EQ(t.RenderRough(device, nullptr), S_OK);

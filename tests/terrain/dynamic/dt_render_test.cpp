@@ -44,12 +44,12 @@ public:
 constexpr char kColourShader[] =
     "vs.1.1\ndp4 oPos.x, v0, c0\ndp4 oPos.y, v0, c1\ndp4 oPos.z, v0, c2\ndp4 oPos.w, v0, c3\nmov oD0, c4\n";
 
-}  // namespace
+} // namespace
 
 TEST_F(DTRender, StitchedLevelsLeaveNoCracks)
 {
     streamed_gen::Map map;
-    map.relief = 60.0f;  // steep: a crack would show
+    map.relief = 60.0f; // steep: a crack would show
     CDynamicTerrain t;
     SDTLODCfg lod;
     lod.fLODDist = 50.0f;
@@ -147,7 +147,7 @@ TEST_F(DTRender, BlockWaterDrawsOverItsGround)
     t.FrameMoveAllWater(1.5f);
     t.SetAllWaterVertexDiffuse(0xFF0000FF);
     FlatStates();
-    device->SetVertexShader(SDTVertexEx::FVF);  // the rough draw sets no format
+    device->SetVertexShader(SDTVertexEx::FVF); // the rough draw sets no format
     const std::vector<uint32_t> ground = Frame([&] { t.RenderRough(device, nullptr); }, "dt_ground");
     const std::vector<uint32_t> px = Frame(
         [&] {

@@ -33,7 +33,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(DTStream, TheFirstClipSizesTheRootByDoubling)
 {
@@ -101,7 +101,7 @@ TEST_F(DTStream, AWalkAcrossTheMapStreamsBlocksInAndOut)
         EXPECT_EQ(streamed_gen::Serve(t, map, 8), int(load.size()));
         held = Blocks(t);
         EXPECT_EQ(t.GetNumAttachedBlocks(), int(held.size())) << "the count follows the drops";
-        if (step == 0) continue;  // the first root may not hold the whole view
+        if (step == 0) continue; // the first root may not hold the whole view
         for (const auto& [bx, bz] : held) {
             const float cx = (bx + 0.5f) * map.blockSize, cz = (bz + 0.5f) * map.blockSize;
             EXPECT_LE(std::hypot(cx - x, cz - z), radius + 3.0f * half) << bx << "," << bz;
@@ -130,10 +130,10 @@ TEST_F(DTStream, ABoxReachingTheRootsRightEdgeGrowsTheTree)
 {
     CDynamicTerrain t;
     ASSERT_EQ(Build(t, 64, 4.0f), S_FALSE);
-    const SBoundCircle first(8.0f, 8.0f, 4.0f);  // a first root of 2 x 2 blocks, 4..12
+    const SBoundCircle first(8.0f, 8.0f, 4.0f); // a first root of 2 x 2 blocks, 4..12
     ASSERT_EQ(t.Clip(&first, 4, 0.0f, nullptr), S_OK);
     const KESTURECT2 r = *t.GetTreeRoot()->GetRect();
-    const SBoundCircle edge(r.right - 4.0f, 8.0f, 4.0f);  // box right == root right
+    const SBoundCircle edge(r.right - 4.0f, 8.0f, 4.0f); // box right == root right
     ASSERT_EQ(t.Clip(&edge, 4, 0.0f, nullptr), S_OK);
     EXPECT_EQ(t.GetTreeRoot()->GetRect()->GetWidth(), 2.0f * r.GetWidth());
     const SBoundCircle away(5000.0f, 8.0f, 4.0f);
@@ -164,7 +164,7 @@ TEST_F(DTStream, DropsDetachmentsAndTheVisibleLists)
     EXPECT_EQ(t.GetLocalVisibleBlocks()->GetCount(), 8u) << "the count follows the removal";
     EXPECT_EQ(t.GetNumVisibleBlocks(), 11u);
     ExpectPacked(t);
-    EXPECT_EQ(t.DetachBlock(-1, 1), S_OK);  // from the middle of the extern list
+    EXPECT_EQ(t.DetachBlock(-1, 1), S_OK); // from the middle of the extern list
     EXPECT_EQ(t.GetExternVisibleBlocks()->GetCount(), 2u);
     ExpectPacked(t);
     ASSERT_EQ(Attach(t, -1, 1, 0.0f, 8, &test), S_OK);
@@ -208,7 +208,7 @@ TEST_F(DTStream, DetachAllReportsEveryBlockAndTheRootCollapses)
     CDynamicTerrain t;
     ASSERT_EQ(Build(t, 64, 4.0f), S_FALSE);
     ASSERT_EQ(Attach(t, 0, 0), S_OK);
-    ASSERT_EQ(Attach(t, 9, 0), S_OK);  // the root grows to 16 blocks
+    ASSERT_EQ(Attach(t, 9, 0), S_OK); // the root grows to 16 blocks
     EXPECT_EQ(t.GetTreeRoot()->GetRect()->GetWidth(), 64.0f);
     EXPECT_EQ(t.DetachBlock(9, 0), S_OK);
     EXPECT_EQ(t.GetTreeRoot()->GetRect()->GetWidth(), 8.0f) << "the root collapses to the branch that is left";
@@ -299,7 +299,7 @@ TEST_F(DTStream, WaterWavesMoveWithAClock)
 {
     streamed_gen::Map map;
     map.stride = 16;
-    map.waterLevel = 100.0f;  // every block under water
+    map.waterLevel = 100.0f; // every block under water
     map.waterId = 2;
     SWaterWaveCfg waves;
     SWaterWaveEntry e;
@@ -319,12 +319,13 @@ TEST_F(DTStream, WaterWavesMoveWithAClock)
     std::vector<float> heights;
     for (float time : {0.0f, 0.25f, 0.5f, 0.75f}) {
         const float before = w->p.y;
-        t.FrameMoveWater(time, 7);  // no such wave: nothing moves
+        t.FrameMoveWater(time, 7); // no such wave: nothing moves
         EXPECT_EQ(w->p.y, before);
         t.FrameMoveAllWater(time);
         const SWaveWaterPara para(time, t.GetWaterWave(2));
-        EXPECT_NEAR(w->p.y, 100.0f + para.fAmpX * std::sin(para.fWaveNumX * w->p.x + para.fPhaseX) +
-                                para.fAmpZ * std::sin(para.fWaveNumZ * w->p.z + para.fPhaseZ),
+        EXPECT_NEAR(w->p.y,
+                    100.0f + para.fAmpX * std::sin(para.fWaveNumX * w->p.x + para.fPhaseX) +
+                        para.fAmpZ * std::sin(para.fWaveNumZ * w->p.z + para.fPhaseZ),
                     1e-4f);
         heights.push_back(w->p.y);
         t.FrameMoveWater(time, 2);
@@ -344,7 +345,7 @@ TEST_F(DTStream, ABlockShiftedOffTheMapStillLeavesItsList)
     CFrustum all;
     ASSERT_EQ(t.UpdateVisibleState(&all, FALSE, FALSE, 0.0f), S_OK);
     ASSERT_EQ(t.GetLocalVisibleBlocks()->GetCount(), 2u);
-    ASSERT_EQ(t.SwitchTerrainSmoothly(-1, 0, 0, nullptr, 0.0f), S_OK);  // (0, 0) is now (-1, 0), off the map
+    ASSERT_EQ(t.SwitchTerrainSmoothly(-1, 0, 0, nullptr, 0.0f), S_OK); // (0, 0) is now (-1, 0), off the map
     EXPECT_EQ(t.DetachBlock(-1, 0), S_OK);
     for (DWORD i = 0; i < t.GetLocalVisibleBlocks()->GetCount(); ++i) {
         auto* b = static_cast<CDynamicTerrainBlock*>(t.GetLocalVisibleBlocks()->GetPointer(i));

@@ -18,7 +18,7 @@ BOOL SceneTest(DWORD scene, const CTexture*& lightmap, const D3DXMATRIX*& matrix
     return g_SceneAnswer;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(DTLifecycle, BuildRefusesBadRecordsAndKeepsAnEarlierBuild)
 {
@@ -197,11 +197,11 @@ TEST_F(DTLifecycle, SoftwareLightingPassOverACircleOrEveryBlock)
     init.Material.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
     CDynamicTerrain t;
     ASSERT_EQ(t.Build(&init, &tex, nullptr, nullptr, nullptr, nullptr, nullptr, 32, &sine), S_FALSE);
-    t.SoftCalcLight(nullptr);  // no tree yet: nothing to light
+    t.SoftCalcLight(nullptr); // no tree yet: nothing to light
 
     CShaderLight light;
     D3DLIGHT8 sun{};
-    sun.Type = D3DLIGHT_POINT;  // light 0 shines as a sun from its position's direction
+    sun.Type = D3DLIGHT_POINT; // light 0 shines as a sun from its position's direction
     sun.Diffuse = {0.25f, 0.25f, 0.25f, 1.0f};
     sun.Ambient = {0.25f, 0.25f, 0.25f, 1.0f};
     sun.Position = {0.0f, 100.0f, 0.0f};

@@ -38,4 +38,4 @@ private:
     CTextureMng m_mng;
 };
 
-}  // namespace envtest
+} // namespace envtest

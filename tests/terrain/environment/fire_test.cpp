@@ -30,7 +30,7 @@ public:
     std::vector<std::pair<int, int>> burns;
     std::vector<float> timesSeen;
     bool accept = true;
-    float fuel = 1.0f;  // negative: leave the argument as it came
+    float fuel = 1.0f; // negative: leave the argument as it came
 };
 
 SFirePhysicalInit Init(int w, int h, float fuel, float interval)
@@ -43,7 +43,7 @@ SFirePhysicalInit Init(int w, int h, float fuel, float interval)
     return init;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Fire, BuildRefusesBadGrids)
 {
@@ -52,7 +52,7 @@ TEST(Fire, BuildRefusesBadGrids)
          {Init(0, 3, 1, 1), Init(3, 0, 1, 1), Init(-2, -2, 1, 1), Init(65536, 65536, 1, 1), Init(0, 3, 0, 1)}) {
         EXPECT_EQ(fire.Build(bad), E_INVALIDARG);
         EXPECT_EQ(fire.GetUnburntNum(), 0);
-        fire.Logic(100.0f);  // nothing to burn
+        fire.Logic(100.0f); // nothing to burn
         EXPECT_TRUE(fire.burns.empty());
     }
     ASSERT_EQ(fire.Build(Init(3, 2, 5, 0.5f)), S_OK);
@@ -97,12 +97,12 @@ TEST(Fire, TheClockAndTheFuel)
 {
     TestFire fire;
     ASSERT_EQ(fire.Build(Init(5, 5, 2.5f, 1.0f)), S_OK);
-    fire.Logic(0.5f);  // not past the first interval
+    fire.Logic(0.5f); // not past the first interval
     EXPECT_TRUE(fire.burns.empty());
     fire.Logic(1.5f);
-    fire.Logic(2.0f);  // within the interval of the last burn
+    fire.Logic(2.0f); // within the interval of the last burn
     EXPECT_EQ(fire.burns.size(), 1u);
-    EXPECT_EQ(fire.timesSeen[0], 1.5f);  // the argument arrives holding the time
+    EXPECT_EQ(fire.timesSeen[0], 1.5f); // the argument arrives holding the time
     EXPECT_EQ(fire.GetLastBurnTime(), 1.5f);
 
     // A refused burn moves the clock but burns nothing.

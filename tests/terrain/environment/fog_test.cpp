@@ -41,7 +41,7 @@ protected:
 constexpr DWORD kAllFog = D3DPRASTERCAPS_FOGVERTEX | D3DPRASTERCAPS_FOGTABLE | D3DPRASTERCAPS_WFOG |
                           D3DPRASTERCAPS_ZFOG | D3DPRASTERCAPS_FOGRANGE;
 
-}  // namespace
+} // namespace
 
 TEST_F(Fog, DefaultsAndCapsRead)
 {
@@ -117,12 +117,12 @@ TEST_F(Fog, ModesFallBackToTheCaps)
         DWORD fogEnable;
     };
     const Case cases[] = {
-        {D3DPRASTERCAPS_FOGVERTEX, 1, 0, 1},                                        // table asked, vertex only
-        {D3DPRASTERCAPS_FOGTABLE | D3DPRASTERCAPS_ZFOG, 0, 1, 1},                   // vertex asked, table only
+        {D3DPRASTERCAPS_FOGVERTEX, 1, 0, 1},                      // table asked, vertex only
+        {D3DPRASTERCAPS_FOGTABLE | D3DPRASTERCAPS_ZFOG, 0, 1, 1}, // vertex asked, table only
         {D3DPRASTERCAPS_FOGTABLE | D3DPRASTERCAPS_ZFOG | D3DPRASTERCAPS_FOGVERTEX, 1, 1, 1},
-        {0, 0, 0, 0},                                                               // no fog at all
+        {0, 0, 0, 0}, // no fog at all
         {0, 1, 1, 0},
-        {kAllFog, -1, -1, 0},                                                       // fog switched off
+        {kAllFog, -1, -1, 0}, // fog switched off
     };
     for (const Case& c : cases) {
         OfferFogCaps(c.caps);
@@ -154,7 +154,9 @@ TEST_F(Fog, FarGeometryTakesTheFogColour)
         DWORD c;
     };
     // A red quad filling the view at depth 90 under linear fog from 0 to 80.
-    const V quad[4] = {{-200, -200, 90, 0xFFFF0000}, {-200, 200, 90, 0xFFFF0000}, {200, -200, 90, 0xFFFF0000},
+    const V quad[4] = {{-200, -200, 90, 0xFFFF0000},
+                       {-200, 200, 90, 0xFFFF0000},
+                       {200, -200, 90, 0xFFFF0000},
                        {200, 200, 90, 0xFFFF0000}};
     D3DXMATRIX id, proj;
     D3DXMatrixIdentity(&id);

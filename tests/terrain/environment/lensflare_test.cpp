@@ -81,12 +81,13 @@ protected:
         const FRECT& r = *bb->GetScreenRect();
         EXPECT_NEAR(r.right - r.left, w, 1e-4f) << what;
         EXPECT_NEAR(r.bottom - r.top, h, 1e-4f) << what;
-        EXPECT_NEAR(r.left + r.right, 0.0f, 1e-4f) << what;  // centred on the position
+        EXPECT_NEAR(r.left + r.right, 0.0f, 1e-4f) << what; // centred on the position
         EXPECT_NEAR(r.top + r.bottom, 0.0f, 1e-4f) << what;
         EXPECT_TRUE(bb->IsVisible()) << what;
     }
     // The flare drawn over a cleared target; its result is checked.
-    template <class Flare> static kestu_test::Image Drawn(Flare& flare, D3DCOLOR clear, HRESULT expected = S_OK)
+    template <class Flare>
+    static kestu_test::Image Drawn(Flare& flare, D3DCOLOR clear, HRESULT expected = S_OK)
     {
         device->SetRenderState(D3DRS_ZENABLE, FALSE);
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
@@ -111,16 +112,17 @@ protected:
     CEye eye;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(Lensflare, RefusesRecordsItCannotUseAndKeepsItsOwnPieces)
 {
     std::vector<SGfxLensflarePiece> pieces = {Piece(kWhite, 0.0f, 0.1f, 0.1f, 0.1f, 0.1f)};
     using Spoil = void (*)(SGfxLensflareInit&);
     CGfxLensflare flare;
-    for (Spoil spoil : {+[](SGfxLensflareInit& i) { i.pDevice = nullptr; }, +[](SGfxLensflareInit& i) { i.pEye = nullptr; },
-                        +[](SGfxLensflareInit& i) { i.pPieces = nullptr; }, +[](SGfxLensflareInit& i) { i.nPieceNum = 0; },
-                        +[](SGfxLensflareInit& i) { i.nPieceNum = -2; }}) {
+    for (Spoil spoil :
+         {+[](SGfxLensflareInit& i) { i.pDevice = nullptr; }, +[](SGfxLensflareInit& i) { i.pEye = nullptr; },
+          +[](SGfxLensflareInit& i) { i.pPieces = nullptr; }, +[](SGfxLensflareInit& i) { i.nPieceNum = 0; },
+          +[](SGfxLensflareInit& i) { i.nPieceNum = -2; }}) {
         SGfxLensflareInit bad = Init(pieces, D3DXVECTOR3(0, 0, 1));
         spoil(bad);
         EXPECT_EQ(flare.Build(bad), E_INVALIDARG);
@@ -132,7 +134,7 @@ TEST_F(Lensflare, RefusesRecordsItCannotUseAndKeepsItsOwnPieces)
     ASSERT_EQ(flare.Build(Init(pieces, D3DXVECTOR3(0, 0, 4))), S_OK);
     EXPECT_EQ(flare.GetLightDir(), D3DXVECTOR3(0, 0, 1));
     EXPECT_EQ(flare.GetPieceNum(), 1);
-    pieces[0].fCenterWidth = 0.7f;  // the flare holds a copy
+    pieces[0].fCenterWidth = 0.7f; // the flare holds a copy
     EXPECT_FLOAT_EQ(flare.GetPiece(0)->fCenterWidth, 0.1f);
     EXPECT_EQ(flare.GetPiece(1), nullptr);
     EXPECT_EQ(flare.GetBillboard(0)->GetTexID(), kWhite);
@@ -149,14 +151,14 @@ TEST_F(Lensflare, PiecesFollowTheLightFromCentreToCorner)
                                                     Piece(kWide, 0.5f, 0.1f, 0.0f, 0.1f, 0.3f),
                                                     Piece(kWhite, 1.0f, 0.2f, 0.2f, 0.4f, 0.4f)};
     const struct {
-        float fx, fy;         // the light on the near plane
-        int x, y;             // its pixel
+        float fx, fy; // the light on the near plane
+        int x, y;     // its pixel
         float ratio;
     } cases[] = {
         {0.0f, 0.0f, 32, 32, 0.0f},
-        {-0.9999f, 0.9999f, 0, 0, 1.0f},                             // the top-left corner
-        {0.5f, 0.0f, 48, 32, 16.0f / std::sqrt(2048.0f)},            // a quarter screen right
-        {0.0f, -0.5f, 32, 48, 16.0f / std::sqrt(2048.0f)},           // a quarter screen down
+        {-0.9999f, 0.9999f, 0, 0, 1.0f},                   // the top-left corner
+        {0.5f, 0.0f, 48, 32, 16.0f / std::sqrt(2048.0f)},  // a quarter screen right
+        {0.0f, -0.5f, 32, 48, 16.0f / std::sqrt(2048.0f)}, // a quarter screen down
     };
     for (const auto& c : cases) {
         CGfxLensflare flare;
@@ -180,20 +182,21 @@ TEST_F(Lensflare, DrawsItsPiecesOnlyWhileTheLightIsOnScreen)
     const std::vector<SGfxLensflarePiece> pieces = {Piece(kWhite, 0.0f, 0.25f, 0.25f, 0.25f, 0.25f),
                                                     Piece(kRed, 1.0f, 0.125f, 0.125f, 0.125f, 0.125f)};
     CGfxLensflare flare;
-    ASSERT_EQ(flare.Build(Init(pieces, LightAt(-0.5f, 0.5f))), S_OK);  // light at (16, 16)
+    ASSERT_EQ(flare.Build(Init(pieces, LightAt(-0.5f, 0.5f))), S_OK); // light at (16, 16)
     flare.DecideVisibility(device);
     ASSERT_TRUE(flare.IsVisible());
     const kestu_test::Image img = Drawn(flare, 0xFF000000);
     EXPECT_EQ(At(img, 16, 16), 0xFFFFFFu);
     EXPECT_EQ(At(img, 48, 48), 0xFF0000u);
     EXPECT_EQ(At(img, 32, 32), 0u);
-    EXPECT_EQ(At(img, 16, 26), 0u);  // past the white piece's 16-pixel square
+    EXPECT_EQ(At(img, 16, 26), 0u); // past the white piece's 16-pixel square
     EXPECT_EQ(State(D3DRS_FOGENABLE), 0u);
-    EXPECT_EQ(State(D3DRS_ALPHABLENDENABLE), 0u);  // blending is the caller's
+    EXPECT_EQ(State(D3DRS_ALPHABLENDENABLE), 0u); // blending is the caller's
 
     // Turned away, beside, or with the light in front but off screen.
     const D3DXVECTOR3 before = *flare.GetBillboard(0)->GetPos();
-    for (D3DXVECTOR3 dir : {D3DXVECTOR3(0, 0, -1), D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(1, 0, 0.3f), D3DXVECTOR3(0, -1, 1)}) {
+    for (D3DXVECTOR3 dir :
+         {D3DXVECTOR3(0, 0, -1), D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(1, 0, 0.3f), D3DXVECTOR3(0, -1, 1)}) {
         Face(dir);
         flare.DecideVisibility(device);
         EXPECT_FALSE(flare.IsVisible()) << dir.x << "," << dir.y << "," << dir.z;
@@ -221,14 +224,19 @@ TEST_F(Lensflare, PieceWithoutItsTextureIsAPlainSquare)
     noManager.pTexMng = nullptr;
     const SGfxLensflarePiece unknown = Piece(99, 1.0f, 0.125f, 0.0f, 0.125f, 0.0f);
     CGfxLensflare flare;
-    ASSERT_EQ(flare.Build(Init({noManager, unknown}, LightAt(-0.5f, 0.0f))), S_OK);  // light at (16, 32)
+    ASSERT_EQ(flare.Build(Init({noManager, unknown}, LightAt(-0.5f, 0.0f))), S_OK); // light at (16, 32)
     flare.DecideVisibility(device);
     ASSERT_TRUE(flare.IsVisible());
     ExpectPlaced(flare.GetBillboard(0), 16, 32, 16, 16, "no manager");
     ExpectPlaced(flare.GetBillboard(1), 48, 32, 8, 8, "unknown id");
     const kestu_test::Image img = Drawn(flare, 0xFF000000);
-    for (auto [x, y, c] : {std::tuple{16, 32, 0xFFFFFFu}, {9, 25, 0xFFFFFFu}, {23, 39, 0xFFFFFFu}, {16, 42, 0u},
-                           {48, 32, 0xFFFFFFu}, {48, 38, 0u}, {32, 32, 0u}})
+    for (auto [x, y, c] : {std::tuple{16, 32, 0xFFFFFFu},
+                           {9, 25, 0xFFFFFFu},
+                           {23, 39, 0xFFFFFFu},
+                           {16, 42, 0u},
+                           {48, 32, 0xFFFFFFu},
+                           {48, 38, 0u},
+                           {32, 32, 0u}})
         EXPECT_EQ(At(img, x, y), c) << x << "," << y;
 }
 
@@ -268,7 +276,7 @@ TEST_F(Lensflare, SunFadesFromFullAtTheCentreToBlackAtTheCorners)
     img = Drawn(sun, back);
     EXPECT_EQ(sun.GetCurrColor(), 0u);
     EXPECT_EQ(At(img, 3, 3), 0x102030u);
-    EXPECT_EQ(At(img, 62, 62), 0xFF2030u);  // the red piece at the mirror corner
+    EXPECT_EQ(At(img, 62, 62), 0xFF2030u); // the red piece at the mirror corner
 
     // Behind the eye: nothing drawn, nothing left on.
     Face(D3DXVECTOR3(0, 0, -1));

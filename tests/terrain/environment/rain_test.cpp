@@ -53,17 +53,17 @@ protected:
     CEye eye;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(Rain, RefusesRecordsItCannotDraw)
 {
     CGfxRain rain;
     using Spoil = void (*)(SRainInit&);
-    for (Spoil spoil : {+[](SRainInit& i) { i.nRows = 0; }, +[](SRainInit& i) { i.nColumns = 0; },
-                        +[](SRainInit& i) { i.nLayers = 0; }, +[](SRainInit& i) { i.nLayers = -3; },
-                        +[](SRainInit& i) { i.fHeight = 0.0f; }, +[](SRainInit& i) { i.pDevice = nullptr; },
-                        +[](SRainInit& i) { i.pEye = nullptr; },
-                        +[](SRainInit& i) { i.nRows = i.nColumns = 0x10000; }}) {
+    for (Spoil spoil :
+         {+[](SRainInit& i) { i.nRows = 0; }, +[](SRainInit& i) { i.nColumns = 0; },
+          +[](SRainInit& i) { i.nLayers = 0; }, +[](SRainInit& i) { i.nLayers = -3; },
+          +[](SRainInit& i) { i.fHeight = 0.0f; }, +[](SRainInit& i) { i.pDevice = nullptr; },
+          +[](SRainInit& i) { i.pEye = nullptr; }, +[](SRainInit& i) { i.nRows = i.nColumns = 0x10000; }}) {
         SRainInit bad = Init();
         spoil(bad);
         EXPECT_EQ(rain.Build(bad), E_INVALIDARG);
@@ -124,7 +124,7 @@ TEST_F(Rain, StreakGrid)
 TEST_F(Rain, LayersFallAndWrap)
 {
     CGfxRain rain;
-    ASSERT_EQ(rain.Build(Init()), S_OK);  // height 40, 4 layers 10 apart, speed 60
+    ASSERT_EQ(rain.Build(Init()), S_OK); // height 40, 4 layers 10 apart, speed 60
     for (int i = 0; i < 4; ++i) EXPECT_EQ(*rain.GetLayerOffset(i), D3DXVECTOR3(0, 0, 0));
     EXPECT_EQ(rain.GetLayerOffset(4), nullptr);
 
@@ -182,7 +182,7 @@ TEST_F(Rain, CameraFollowsPitchAndTurnsTheFall)
     init.vFallDirection = D3DXVECTOR3(0.0f, 1.0f, 1.0f);
     CGfxRain rain;
     ASSERT_EQ(rain.Build(init), S_OK);
-    rain.NotifyCameraMove();  // level, facing +z
+    rain.NotifyCameraMove(); // level, facing +z
     D3DXMATRIX expected;
     const D3DXVECTOR3 at(0.0f, 20.0f, 25.0f), from(0.0f, 20.0f, -5.0f), up(0, 1, 0);
     D3DXMatrixLookAtLH(&expected, &from, &at, &up);
@@ -192,7 +192,7 @@ TEST_F(Rain, CameraFollowsPitchAndTurnsTheFall)
     EXPECT_NEAR(o._21, 0.0f, 1e-6f);
     EXPECT_NEAR(o._22, h, 1e-6f);
     EXPECT_NEAR(o._23, h, 1e-6f);
-    EXPECT_NEAR(o._11, h, 1e-6f);  // (0, h, h) x (0, 0, 1)
+    EXPECT_NEAR(o._11, h, 1e-6f); // (0, h, h) x (0, 0, 1)
     EXPECT_EQ(o._33, 1.0f);
     EXPECT_EQ(o._44, 1.0f);
 
@@ -211,7 +211,7 @@ TEST_F(Rain, CameraFollowsPitchAndTurnsTheFall)
     D3DXVec3Normalize(&f, &f);
     EXPECT_NEAR(rain.GetRainOrientation()._21, f.x, 1e-5f);
     EXPECT_NEAR(rain.GetRainOrientation()._23, f.z, 1e-5f);
-    EXPECT_GT(std::fabs(f.x), 0.5f);  // the yaw really turned it
+    EXPECT_GT(std::fabs(f.x), 0.5f); // the yaw really turned it
 }
 
 TEST_F(Rain, DrawsStreaksAndRestoresTheView)

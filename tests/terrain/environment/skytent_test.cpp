@@ -70,7 +70,10 @@ protected:
         device->EndScene();
         return Picture();
     }
-    static uint32_t At(const kestu_test::Image& img, int x, int y) { return img.pixels[size_t(y) * 64 + x] | 0xFF000000; }
+    static uint32_t At(const kestu_test::Image& img, int x, int y)
+    {
+        return img.pixels[size_t(y) * 64 + x] | 0xFF000000;
+    }
     static DWORD State(D3DRENDERSTATETYPE s)
     {
         DWORD v = 0xDEADBEEF;
@@ -93,7 +96,7 @@ protected:
     envtest::Textures textures;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(SkyTent, DefaultRecordDrawsNothingButRestoresTheTransforms)
 {
@@ -190,7 +193,7 @@ TEST_F(SkyTent, TopIsAFourSidedPyramidOverTheBox)
         EXPECT_NEAR(std::fabs(p.z), 50.0f, 1e-3f) << i;
         corners |= 1 << ((p.x > 0) * 2 + (p.z > 0));
     }
-    EXPECT_EQ(corners, 0xF);  // each corner once
+    EXPECT_EQ(corners, 0xF); // each corner once
 }
 
 TEST_F(SkyTent, PlanesCloseTheBoxFacingIn)
@@ -199,7 +202,7 @@ TEST_F(SkyTent, PlanesCloseTheBoxFacingIn)
     ASSERT_EQ(tent.Build(Init(true, true, true)), S_OK);
     const struct {
         ENUM_SKYTENT_PLANE plane;
-        D3DXVECTOR3 pos, dir, up, half;  // half: the plane's half extents in x, y, z
+        D3DXVECTOR3 pos, dir, up, half; // half: the plane's half extents in x, y, z
     } cases[] = {
         {SKYTENT_POSX, {50, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, 20, 50}},
         {SKYTENT_NEGX, {-50, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 20, 50}},
@@ -301,7 +304,7 @@ TEST_F(SkyTent, PlanesWithoutTheirTexturesDrawPlain)
     for (bool manager : {false, true}) {
         SGfxSkyTentInit init = Init(true, true, true);
         if (!manager) init.pTexMng = nullptr;
-        for (WORD& id : init.wTexID) id = WORD(id + 100);  // none in the library
+        for (WORD& id : init.wTexID) id = WORD(id + 100); // none in the library
         CGfxSkyTent tent;
         ASSERT_EQ(tent.Build(init), S_OK);
         for (int i = 0; i < 6; ++i) EXPECT_NE(tent.GetPlane(ENUM_SKYTENT_PLANE(i)), nullptr) << i;

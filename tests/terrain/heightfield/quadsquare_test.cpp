@@ -62,8 +62,10 @@ void CheckCounts(const CQuadSquare& tree, const SQuadCornerData& root, int& chec
             east += n->IsFlag(CQuadSquare::ChildFlag(1)) + n->IsFlag(CQuadSquare::ChildFlag(2));
         if (const CQuadSquare* n = s.GetNeighbor(3, cd))
             south += n->IsFlag(CQuadSquare::ChildFlag(0)) + n->IsFlag(CQuadSquare::ChildFlag(1));
-        EXPECT_EQ(s.GetEastCount(), east) << "node at " << int(cd.nXOrg) << "," << int(cd.nZOrg) << " level " << int(cd.byLevel);
-        EXPECT_EQ(s.GetSouthCount(), south) << "node at " << int(cd.nXOrg) << "," << int(cd.nZOrg) << " level " << int(cd.byLevel);
+        EXPECT_EQ(s.GetEastCount(), east)
+            << "node at " << int(cd.nXOrg) << "," << int(cd.nZOrg) << " level " << int(cd.byLevel);
+        EXPECT_EQ(s.GetSouthCount(), south)
+            << "node at " << int(cd.nXOrg) << "," << int(cd.nZOrg) << " level " << int(cd.byLevel);
         // An enabled child needs both of its edge vertices.
         for (int i = 0; i < 4; ++i)
             if (s.IsFlag(CQuadSquare::ChildFlag(i))) {
@@ -127,12 +129,12 @@ void CheckWatertight(const Field& f)
     EXPECT_EQ(bad, 0) << "of " << mesh.edges.size() << " edges";
 }
 
-}  // namespace
+} // namespace
 
 TEST(HeightfieldSample, BilinearInsideZeroOutside)
 {
-    const WORD data[3 * 4] = {10, 20, 30, 99,  //
-                              50, 60, 70, 99,  //
+    const WORD data[3 * 4] = {10, 20, 30, 99, //
+                              50, 60, 70, 99, //
                               90, 95, 99, 99};
     SQSHeightMapInfo hm;
     hm.pData = data;
@@ -141,7 +143,7 @@ TEST(HeightfieldSample, BilinearInsideZeroOutside)
     hm.nXSize = 3;
     hm.nZSize = 3;
     hm.nRowWidth = 4;
-    hm.nScale = 1;  // samples 2 apart
+    hm.nScale = 1; // samples 2 apart
     EXPECT_EQ(hm.Sample(8, -4), 10.0f);
     EXPECT_EQ(hm.Sample(9, -4), 15.0f);
     EXPECT_EQ(hm.Sample(9, -3), (15.0f + 55.0f) * 0.5f);
@@ -226,10 +228,10 @@ TEST(Heightfield, CornerDataOfChildrenAtDeepLevels)
 
 TEST(Heightfield, HeightMapsMergeWhereTheyOverlap)
 {
-    Field f(3);  // 17 x 17 samples
+    Field f(3); // 17 x 17 samples
     Bumpy(f, 3);
     SQSHeightMapInfo away = f.Map();
-    away.nXOrigin = 100;  // beyond the root's far edge and its margin
+    away.nXOrigin = 100; // beyond the root's far edge and its margin
     f.tree = std::make_unique<CQuadSquare>(&f.root);
     f.tree->AddHeightMap(f.root, away);
     EXPECT_EQ(f.tree->CountNodes(), 1);
@@ -258,7 +260,8 @@ TEST(Heightfield, HeightMapsMergeWhereTheyOverlap)
     EXPECT_EQ(f.tree->CountNodes(), 1 + 4 + 16 + 64);
     // Before any thinning the tree holds every sample but the last row and column.
     for (int32_t z = 0; z < 16; ++z)
-        for (int32_t x = 0; x < 16; ++x) ASSERT_EQ(f.tree->GetHeight(f.root, float(x), float(z)), float(f.At(x, z))) << x << "," << z;
+        for (int32_t x = 0; x < 16; ++x)
+            ASSERT_EQ(f.tree->GetHeight(f.root, float(x), float(z)), float(f.At(x, z))) << x << "," << z;
 }
 
 TEST(Heightfield, TiledMapsMeetWithoutASeam)
@@ -276,7 +279,8 @@ TEST(Heightfield, TiledMapsMeetWithoutASeam)
     f.tree->AddHeightMap(f.root, west);
     f.tree->AddHeightMap(f.root, east);
     for (int32_t z = 0; z < 32; ++z)
-        for (int32_t x = 0; x < 32; ++x) ASSERT_EQ(f.tree->GetHeight(f.root, float(x), float(z)), float(f.At(x, z))) << x << "," << z;
+        for (int32_t x = 0; x < 32; ++x)
+            ASSERT_EQ(f.tree->GetHeight(f.root, float(x), float(z)), float(f.At(x, z))) << x << "," << z;
     f.tree->StaticCullData(f.root, 1.0e6f);
     EXPECT_GT(CheckSharedEdges(*f.tree, f.root), 0);
 }
@@ -302,13 +306,14 @@ TEST(Heightfield, DeepTreesPlaceTheirNodes)
     f.tree->StaticCullData(f.root, 1000.0f);
     for (int32_t z = 1; z < 31; ++z)
         for (int32_t x = 1; x < 31; ++x)
-            ASSERT_NEAR(f.tree->GetHeight(f.root, float(256 + x), float(640 + z)), float(data[size_t(z * 33 + x)]), 1.0f)
+            ASSERT_NEAR(f.tree->GetHeight(f.root, float(256 + x), float(640 + z)), float(data[size_t(z * 33 + x)]),
+                        1.0f)
                 << x << "," << z;
 }
 
 TEST(Heightfield, HeightOutsideTakesTheNearestEdge)
 {
-    Field f(2);  // 9 x 9 samples, 8 wide
+    Field f(2); // 9 x 9 samples, 8 wide
     for (int32_t z = 0; z < 9; ++z)
         for (int32_t x = 0; x < 9; ++x) f.At(x, z) = WORD(100 + 10 * x + z);
     f.TakeCorners();
@@ -325,7 +330,7 @@ TEST(Heightfield, HeightOutsideTakesTheNearestEdge)
 
 TEST(Heightfield, StaticCullingKeepsTheDataAndDropsFlatNodes)
 {
-    Field ramp(4);  // a plane: every node is flat
+    Field ramp(4); // a plane: every node is flat
     for (int32_t z = 0; z < ramp.samples; ++z)
         for (int32_t x = 0; x < ramp.samples; ++x) ramp.At(x, z) = WORD(200 + 4 * x + 2 * z);
     ramp.Build(8.0f);
@@ -337,7 +342,7 @@ TEST(Heightfield, StaticCullingKeepsTheDataAndDropsFlatNodes)
 
     Field bumps(4);
     Bumpy(bumps, 5);
-    bumps.Build(1.0e6f);  // a huge threshold keeps every vertex
+    bumps.Build(1.0e6f); // a huge threshold keeps every vertex
     const int all = bumps.tree->CountNodes();
     for (int32_t z = 0; z < 31; ++z)
         for (int32_t x = 0; x < 31; ++x)
@@ -354,7 +359,7 @@ TEST(Heightfield, StaticCullingKeepsTheDataAndDropsFlatNodes)
 
 TEST(Heightfield, RefinementFollowsTheViewError)
 {
-    Field f(6);  // 129 x 129
+    Field f(6); // 129 x 129
     Bumpy(f, 11);
     f.Build(0.05f);
     const D3DXVECTOR3 far(1.0e7f, 1.0e7f, 1.0e7f);
@@ -477,9 +482,10 @@ TEST(Heightfield, RefinementBelowTheDataStaysOnTheSurface)
     // Samples 4 apart (scale 2): Update refines below the data, between the samples.
     Field samples(2);
     for (int32_t z = 0; z < samples.samples; ++z)
-        for (int32_t x = 0; x < samples.samples; ++x) samples.At(x, z) = WORD(3000 + 100 * x - 50 * z + 37 * ((x * z) % 3));
+        for (int32_t x = 0; x < samples.samples; ++x)
+            samples.At(x, z) = WORD(3000 + 100 * x - 50 * z + 37 * ((x * z) % 3));
     SQuadCornerData root;
-    root.byLevel = 4;  // 32 wide
+    root.byLevel = 4; // 32 wide
     root.Verts[0].wHeight = samples.At(8, 0);
     root.Verts[1].wHeight = samples.At(0, 0);
     root.Verts[2].wHeight = samples.At(0, 8);

@@ -93,7 +93,7 @@ protected:
     void TearDown() override { CTerrainLODIndexTable::Release(); }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(LodTable, FixedListsHaveTheirCounts)
 {
@@ -155,7 +155,7 @@ TEST_F(LodTable, ExactlyTheEightyOneValidWedgeCodesHaveLists)
     BYTE d[4] = {7, 7, 7, 7};
     EXPECT_EQ(CTerrainLODIndexTable::DecodeNeighborLODCode(0x21, &d[0], &d[1], &d[2], &d[3]), 0);
     EXPECT_EQ(d[0], 1);
-    EXPECT_EQ(d[1], 7);  // stops at the first invalid side
+    EXPECT_EQ(d[1], 7); // stops at the first invalid side
 }
 
 TEST_F(LodTable, CoarserNeighboursDropTheirMissingEdgeVertices)
@@ -193,7 +193,7 @@ TEST(LodTableLife, BuiltByTheFirstUserAndFreedByTheLast)
         EXPECT_TRUE(CTerrainLODIndexTable::IsBuilt());
         const CTerrainIndexList* first = CTerrainLODIndexTable::GetLevel2();
         CTerrain b;
-        EXPECT_EQ(CTerrainLODIndexTable::GetLevel2(), first);  // not built again
+        EXPECT_EQ(CTerrainLODIndexTable::GetLevel2(), first); // not built again
         EXPECT_EQ(CTerrainLODIndexTable::GetUserCount(), 2);
     }
     EXPECT_FALSE(CTerrainLODIndexTable::IsBuilt());

@@ -22,7 +22,7 @@ std::vector<int> Selected(LeafGrid& g)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(QuadtreeSelect, PointOnlyStrictlyInside)
 {
@@ -45,7 +45,7 @@ TEST(QuadtreeSelect, RectangleWholeAndPartial)
     EXPECT_EQ(g.Leaf(3, 3)->lastWhole, 1);
     EXPECT_EQ(g.Leaf(3, 3)->lastContext, &context);
     g.Clear();
-    const KESTURECT2 q(0.5f, 2.0f, 2.0f, 0.0f);  // covers leaves (1,0), (1,1) whole; touches (0,*), (2,*)
+    const KESTURECT2 q(0.5f, 2.0f, 2.0f, 0.0f); // covers leaves (1,0), (1,1) whole; touches (0,*), (2,*)
     const DWORD n = g.root->SelectSubTreeByRect(&q, nullptr);
     EXPECT_EQ(n, DWORD(Selected(g).size()));
     EXPECT_EQ(g.Leaf(1, 0)->selected, 1);
@@ -57,7 +57,7 @@ TEST(QuadtreeSelect, RectangleWholeAndPartial)
 
 TEST(QuadtreeSelect, CircleUsesTheNodeSpheres)
 {
-    LeafGrid g(4);  // 8 x 8
+    LeafGrid g(4); // 8 x 8
     const SBoundCircle small(0.5f, 0.5f, 0.2f);
     EXPECT_EQ(g.root->SelectSubTreeByCircle(&small, nullptr, nullptr), 1u);
     EXPECT_EQ(g.Leaf(0, 0)->selected, 1);

@@ -49,7 +49,7 @@ TEST(Quadtree, RefusesDepthsThatCannotFormATree)
 
 TEST(Quadtree, DescentPutsCentreLinesOnTheLowSide)
 {
-    LeafGrid grid(3);  // 4 x 4 leaves over [0, 4)
+    LeafGrid grid(3); // 4 x 4 leaves over [0, 4)
     CQTNode* root = grid.root.get();
     EXPECT_EQ(root->GetChildIndex(2.0f, 2.0f), OU_CORNER_LEFTBOTTOM);
     EXPECT_EQ(root->GetChildIndex(2.01f, 2.0f), OU_CORNER_RIGHTBOTTOM);
@@ -75,12 +75,12 @@ TEST(Quadtree, LookupByPositionGivesALineToTheLeafItStarts)
 {
     for (const float cell : {1.0f, 0.1f, 8.0f}) {
         SCOPED_TRACE(cell);
-        LeafGrid grid(3, cell);  // 4 x 4 leaves over [0, 4 * cell)
+        LeafGrid grid(3, cell); // 4 x 4 leaves over [0, 4 * cell)
         CQTNode* root = grid.root.get();
         for (DWORD r = 0; r < 4; ++r) {
             for (DWORD c = 0; c < 4; ++c) {
                 const float x = float(c) * cell, z = float(r) * cell;
-                EXPECT_EQ(root->GetLeaf(x, z), grid.Leaf(c, r)) << c << "," << r;  // the corner it starts
+                EXPECT_EQ(root->GetLeaf(x, z), grid.Leaf(c, r)) << c << "," << r; // the corner it starts
                 EXPECT_EQ(root->GetLeaf(x + 0.5f * cell, z), grid.Leaf(c, r)) << c << "," << r;
                 EXPECT_EQ(root->GetLeaf(x, z + 0.5f * cell), grid.Leaf(c, r)) << c << "," << r;
             }
@@ -111,8 +111,7 @@ TEST(Quadtree, ChildRectanglesAndLayout)
     const struct {
         int corner;
         KESTURECT2 rect;
-    } cases[] = {
-        {0, {-2, 4, 0, 2}}, {1, {0, 4, 2, 2}}, {2, {0, 6, 2, 4}}, {3, {-2, 6, 0, 4}}};
+    } cases[] = {{0, {-2, 4, 0, 2}}, {1, {0, 4, 2, 2}}, {2, {0, 6, 2, 4}}, {3, {-2, 6, 0, 4}}};
     for (const auto& c : cases) {
         KESTURECT2 out(9, 9, 9, 9);
         node.CalcChildRect(&out, c.corner);

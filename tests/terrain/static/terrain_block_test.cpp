@@ -24,7 +24,7 @@ struct TestBlock {
     CTerrainBlock block;
 };
 
-}  // namespace
+} // namespace
 
 TEST(TerrainBlock, FlatBlockIsFlatAndItsSphereHalfTheDiagonal)
 {
@@ -43,13 +43,14 @@ TEST(TerrainBlock, HeightFollowsTheSplitDiagonal)
 {
     // Only grid point (1, 0) is raised: it belongs to the lower-right triangle of cell (0, 0).
     TestBlock t([](int c, int r) { return (c == 1 && r == 0) ? 4.0f : 0.0f; });
-    EXPECT_FLOAT_EQ(t.block.GetAtitude(1.5f, 0.5f), 2.0f);  // below the diagonal: (u - v) = 0.5
-    EXPECT_FLOAT_EQ(t.block.GetAtitude(0.5f, 1.5f), 0.0f);  // above it
-    EXPECT_FLOAT_EQ(t.block.GetAtitude(1.0f, 1.0f), 0.0f);  // on it: the diagonal's own height
+    EXPECT_FLOAT_EQ(t.block.GetAtitude(1.5f, 0.5f), 2.0f); // below the diagonal: (u - v) = 0.5
+    EXPECT_FLOAT_EQ(t.block.GetAtitude(0.5f, 1.5f), 0.0f); // above it
+    EXPECT_FLOAT_EQ(t.block.GetAtitude(1.0f, 1.0f), 0.0f); // on it: the diagonal's own height
 
     // A ramp in x: the lookup interpolates across cells and on every dividing line.
     TestBlock ramp([](int c, int) { return float(c); });
-    for (float x : {0.0f, 1.0f, 2.0f, 4.0f, 5.0f, 6.0f, 7.5f}) EXPECT_FLOAT_EQ(ramp.block.GetAtitude(x, 3.0f), x / 2.0f);
+    for (float x : {0.0f, 1.0f, 2.0f, 4.0f, 5.0f, 6.0f, 7.5f})
+        EXPECT_FLOAT_EQ(ramp.block.GetAtitude(x, 3.0f), x / 2.0f);
     // Outside: the nearest cell's plane, extended.
     EXPECT_FLOAT_EQ(ramp.block.GetAtitude(10.0f, 3.0f), 5.0f);
     EXPECT_FLOAT_EQ(ramp.block.GetAtitude(-2.0f, 3.0f), -1.0f);
@@ -60,10 +61,10 @@ TEST(TerrainBlock, CellsSplitAtTheirDiagonalWhenOblong)
     WORD indices[25];
     float altitudes[25] = {};
     for (int i = 0; i < 25; ++i) indices[i] = WORD(i);
-    altitudes[1] = 4.0f;  // grid point (1, 0)
+    altitudes[1] = 4.0f; // grid point (1, 0)
     CTerrainBlock b;
     b.Set(0, 0, indices, altitudes, 1, 65535);
-    const KESTURECT2 rect(0.0f, 4.0f, 16.0f, 0.0f);  // cells 4 wide, 1 deep
+    const KESTURECT2 rect(0.0f, 4.0f, 16.0f, 0.0f); // cells 4 wide, 1 deep
     b.SetRect(&rect);
     // (3, 0.5) lies below the cell's diagonal from (0,0) to (4,1): in the raised triangle.
     EXPECT_FLOAT_EQ(b.GetAtitude(3.0f, 0.5f), 4.0f * 0.25f);
@@ -75,10 +76,10 @@ TEST(TerrainBlock, RaysHitTheTriangleUnderThem)
 {
     TestBlock t([](int c, int r) { return float(c + r); });
     D3DXVECTOR3 out;
-    const D3DXVECTOR3 from(3.5f, 50.0f, 2.5f), to(3.5f, -50.0f, 2.5f);  // cell (1, 1), below its diagonal
+    const D3DXVECTOR3 from(3.5f, 50.0f, 2.5f), to(3.5f, -50.0f, 2.5f); // cell (1, 1), below its diagonal
     ASSERT_EQ(t.block.GetPointOfIntersection(&out, 1, 1, &from, &to, 2.0f, 2.0f), &out);
     EXPECT_NEAR(out.y, t.block.GetAtitude(3.5f, 2.5f), 1e-4f);
-    const D3DXVECTOR3 from2(2.5f, 50.0f, 3.5f), to2(2.5f, -50.0f, 3.5f);  // above the diagonal
+    const D3DXVECTOR3 from2(2.5f, 50.0f, 3.5f), to2(2.5f, -50.0f, 3.5f); // above the diagonal
     ASSERT_EQ(t.block.GetPointOfIntersection(&out, 1, 1, &from2, &to2, 2.0f, 2.0f), &out);
     EXPECT_NEAR(out.y, t.block.GetAtitude(2.5f, 3.5f), 1e-4f);
     EXPECT_NEAR(out.x, 2.5f, 1e-4f);
@@ -93,8 +94,8 @@ TEST(TerrainBlock, RaysHitTheTriangleUnderThem)
 TEST(TerrainBlock, ReportsOnlyWhenDrawnAndWhileTheTerrainTests)
 {
     CTerrainBlock b;
-    b.OnSelect(nullptr, 1);  // no terrain: nothing happens
+    b.OnSelect(nullptr, 1); // no terrain: nothing happens
     CTerrain t;
-    b.OnSelect(&t, 1);  // a terrain outside its visibility pass: not reported
+    b.OnSelect(&t, 1); // a terrain outside its visibility pass: not reported
     EXPECT_EQ(t.GetVisibleBlockNum(), 0u);
 }

@@ -74,7 +74,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(TerrainCracks, NoBackgroundShowsAtAnyMixOfLevels)
 {

@@ -22,7 +22,7 @@ STerrainInit ValidHead(DWORD depth = 3, float block = 8.0f)
     return h;
 }
 
-}  // namespace
+} // namespace
 
 TEST(TerrainData, FieldsSitAtTheirOffsets)
 {
@@ -95,9 +95,25 @@ TEST(TerrainData, ValidationTable)
         {"version 2", [](STerrainInit& h) { h.SetVersion(2); }, false},
         {"word at 2", [](STerrainInit& h) { const_cast<BYTE*>(h.GetBytes())[2] = 1; }, false},
         {"depth 1", [](STerrainInit& h) { h.SetDepth(1); }, false},
-        {"depth 7", [](STerrainInit& h) { h.SetDepth(7); h.SetLength(64); h.SetExtent(512, 512); }, false},
-        {"N 1", [](STerrainInit& h) { h.SetLength(1); h.SetExtent(8, 8); }, false},
-        {"N not 2^(d-1)", [](STerrainInit& h) { h.SetLength(8); h.SetExtent(64, 64); }, false},
+        {"depth 7",
+         [](STerrainInit& h) {
+             h.SetDepth(7);
+             h.SetLength(64);
+             h.SetExtent(512, 512);
+         },
+         false},
+        {"N 1",
+         [](STerrainInit& h) {
+             h.SetLength(1);
+             h.SetExtent(8, 8);
+         },
+         false},
+        {"N not 2^(d-1)",
+         [](STerrainInit& h) {
+             h.SetLength(8);
+             h.SetExtent(64, 64);
+         },
+         false},
         {"no format", [](STerrainInit& h) { h.SetFVF(0); }, false},
         {"no stride", [](STerrainInit& h) { h.SetVertexStride(0); }, false},
         {"no vertices", [](STerrainInit& h) { h.SetVertexNumber(0); }, false},
@@ -119,8 +135,7 @@ TEST_F(TerrainDataBlock, ReaderRefusesBadBlocksAndStaysReusable)
     std::vector<uint8_t> good = FlatBlock(3);
     const auto refused = [&](std::vector<uint8_t> block, uint64_t size, const char* what) {
         CTerrain t;
-        EXPECT_EQ(t.Build(device, block.data(), size, nullptr, 0.0f, TERRAIN_BUILD_ALL, nullptr),
-                  KESTUERR_INVALIDPARAM)
+        EXPECT_EQ(t.Build(device, block.data(), size, nullptr, 0.0f, TERRAIN_BUILD_ALL, nullptr), KESTUERR_INVALIDPARAM)
             << what;
         EXPECT_FALSE(t.IsBuilt()) << what;
         // The same object builds from a good block afterwards.

@@ -10,7 +10,7 @@ class TerrainRecover : public TerrainDevice {};
 
 TEST_F(TerrainRecover, DrawsTheSamePixelsAfterALossThatFollowsADraw)
 {
-    const std::string path = "terrain_recover_textures.lib";  // in the test's own working folder
+    const std::string path = "terrain_recover_textures.lib"; // in the test's own working folder
     ASSERT_EQ(streamed_gen::MakeTextureLibrary(device, path, {{1, "red", 0xFF0000, 0.0f}, {2, "blue", 0x0000FF, 0.0f}}),
               S_OK);
     TEXTURE_CONFIG cfg;

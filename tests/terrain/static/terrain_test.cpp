@@ -38,7 +38,7 @@ std::vector<WORD> Remapped(const CTerrainBlock* b, std::initializer_list<WORD> g
     return out;
 }
 
-}  // namespace
+} // namespace
 
 class Terrain : public TerrainDevice {};
 
@@ -111,7 +111,7 @@ TEST_F(Terrain, WithoutTestsEveryDrawnBlockIsALevelZeroStrip)
 
 TEST_F(Terrain, FrustumSelectsWhatTheCameraSees)
 {
-    std::vector<uint8_t> block = FlatBlock(4);  // 8 x 8 blocks of 16 over [0, 128)
+    std::vector<uint8_t> block = FlatBlock(4); // 8 x 8 blocks of 16 over [0, 128)
     CTerrain t;
     ASSERT_EQ(Build(t, block), S_OK);
     CFrustum raw, f;
@@ -129,7 +129,7 @@ TEST_F(Terrain, FrustumSelectsWhatTheCameraSees)
 
 TEST_F(Terrain, OneLevelCoarserOnTheRightGivesCodeEight)
 {
-    std::vector<uint8_t> block = FlatBlock(3);  // 4 x 4 blocks of 16
+    std::vector<uint8_t> block = FlatBlock(3); // 4 x 4 blocks of 16
     TagBlocks(block);
     CTerrain t;
     const SGfxDistLOD lod = Thresholds(130.0f, 1000.0f);
@@ -142,7 +142,7 @@ TEST_F(Terrain, OneLevelCoarserOnTheRightGivesCodeEight)
     EXPECT_EQ(t.GetBlockLODLevel(b + 1), 1);
     EXPECT_EQ(t.GetBlockLODLevel(b + 4), 0);
     const std::vector<STerrainRenderInfo> recs = RecordsOf(t, b);
-    ASSERT_EQ(recs.size(), 16u);  // 12 inner quad pieces, 4 border pieces
+    ASSERT_EQ(recs.size(), 16u); // 12 inner quad pieces, 4 border pieces
     const CTerrainBlock* blk = t.GetBlock(DWORD(b));
     EXPECT_EQ(IndicesOf(t, recs[15], 6), Remapped(blk, {4, 8, 14, 14, 18, 24}));
     EXPECT_EQ(recs[15].primitiveCount, 2);
@@ -160,7 +160,7 @@ TEST_F(Terrain, CullMarksChooseTheCellsOfLevelZero)
     std::vector<uint8_t> block = FlatBlock(2);
     TagBlocks(block);
     Record(block, 0)->SetCullMark(0);
-    Record(block, 1)->SetCullMark(0x8001);  // first and last cell
+    Record(block, 1)->SetCullMark(0x8001); // first and last cell
     CTerrain t;
     ASSERT_EQ(Build(t, block), S_OK);
     ASSERT_EQ(t.UpdateVisibleState(nullptr, 0, 0), S_OK);
@@ -195,7 +195,7 @@ TEST_F(Terrain, BlocksPastTheLastThresholdAreCoarsest)
 
 TEST_F(Terrain, TwoLevelsCoarserTakesTheWedgeList)
 {
-    std::vector<uint8_t> block = FlatBlock(2);  // blocks 0 (0,0), 1 (1,0), 2 (0,1), 3 (1,1)
+    std::vector<uint8_t> block = FlatBlock(2); // blocks 0 (0,0), 1 (1,0), 2 (0,1), 3 (1,1)
     TagBlocks(block);
     CTerrain t;
     // Block 0 at distance 8, blocks 1 and 2 at ~17.9 (level 2 past 12), block 3 at ~33.9.
@@ -207,7 +207,7 @@ TEST_F(Terrain, TwoLevelsCoarserTakesTheWedgeList)
     EXPECT_EQ(t.GetBlockLODLevel(1), 2);
     const std::vector<STerrainRenderInfo> recs = RecordsOf(t, 0);
     ASSERT_EQ(recs.size(), 1u);
-    const CTerrainIndexList* wedge = CTerrainLODIndexTable::GetLevel0Wedge(0x99);  // above and right: two levels
+    const CTerrainIndexList* wedge = CTerrainLODIndexTable::GetLevel0Wedge(0x99); // above and right: two levels
     EXPECT_EQ(recs[0].primitiveCount, wedge->GetPrimitiveCount());
     EXPECT_EQ(IndicesOf(t, recs[0], 3), Remapped(t.GetBlock(DWORD(0)), {12, 20, 24}));
 }
@@ -263,7 +263,7 @@ TEST_F(Terrain, ExternalBlocksCompleteTheBuild)
     EXPECT_TRUE(t.IsBuilt());
     EXPECT_EQ(t.GetBlock(DWORD(3)), &own[3]);
     EXPECT_FLOAT_EQ(t.GetAtitude(20.0f, 20.0f), 2.0f);
-    t.Release();  // the blocks stay the caller's
+    t.Release(); // the blocks stay the caller's
     EXPECT_EQ(own[3].GetIndex(), 3);
 }
 
@@ -335,14 +335,15 @@ TEST_F(Terrain, DrawsItsRecordsAndReleases)
 
 TEST_F(Terrain, DrawsEachRecordWithTheManagersTextureOfItsId)
 {
-    const std::string path = "terrain_static_textures.lib";  // in the test's own working folder
-    ASSERT_EQ(streamed_gen::MakeTextureLibrary(
-                  device, path, {{1, "red", 0xFF0000, 0.0f}, {2, "blue", 0x0000FF, 0.0f}, {3, "green", 0x00FF00, 0.0f}}),
-              S_OK);
+    const std::string path = "terrain_static_textures.lib"; // in the test's own working folder
+    ASSERT_EQ(
+        streamed_gen::MakeTextureLibrary(
+            device, path, {{1, "red", 0xFF0000, 0.0f}, {2, "blue", 0x0000FF, 0.0f}, {3, "green", 0x00FF00, 0.0f}}),
+        S_OK);
     CTextureMng library;
     ASSERT_EQ(library.Build(device, path.c_str()), S_OK);
     ASSERT_NE(library.QueryTexture(1), nullptr);
-    ASSERT_NE(library.QueryTexture(2), nullptr);  // 3 stays unloaded
+    ASSERT_NE(library.QueryTexture(2), nullptr); // 3 stays unloaded
 
     // Blocks 0 (0,0), 1 (1,0), 2 (0,1), 3 (1,1) of 16: red, blue, green
     // (not loaded) and an id the library lacks.
@@ -362,7 +363,7 @@ TEST_F(Terrain, DrawsEachRecordWithTheManagersTextureOfItsId)
     device->SetTransform(D3DTS_WORLD, &world);
     device->SetTransform(D3DTS_VIEW, &view);
     device->SetTransform(D3DTS_PROJECTION, &proj);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);  // white vertices: the texture alone shows
+    device->SetRenderState(D3DRS_LIGHTING, FALSE); // white vertices: the texture alone shows
     device->SetRenderState(D3DRS_ZENABLE, TRUE);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);

@@ -57,14 +57,15 @@ protected:
     CTerrain terrain;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(TerrainWater, RefusesBadRecordsAndASecondBuild)
 {
     CGfxTerrainWater w;
     STerrainWaterInit init = Init(1.0f, 0);
-    for (auto spoil : {+[](STerrainWaterInit& i) { i.pDevice = nullptr; }, +[](STerrainWaterInit& i) { i.pTerrains = nullptr; },
-                       +[](STerrainWaterInit& i) { i.byTerrainCount = 0; }, +[](STerrainWaterInit& i) { i.fAltitude = 0.0f; }}) {
+    for (auto spoil :
+         {+[](STerrainWaterInit& i) { i.pDevice = nullptr; }, +[](STerrainWaterInit& i) { i.pTerrains = nullptr; },
+          +[](STerrainWaterInit& i) { i.byTerrainCount = 0; }, +[](STerrainWaterInit& i) { i.fAltitude = 0.0f; }}) {
         STerrainWaterInit bad = init;
         spoil(bad);
         EXPECT_EQ(w.Build(&bad), E_INVALIDARG);
@@ -97,9 +98,9 @@ TEST_F(TerrainWater, NothingUnderTheWaterBuildsNothing)
 TEST_F(TerrainWater, BlocksFansAndShoreAlpha)
 {
     CGfxTerrainWater w;
-    STerrainWaterInit init = Init(1.0f, 0);  // column 0 dips to -2 at its left edge; the rest lies at 0
+    STerrainWaterInit init = Init(1.0f, 0); // column 0 dips to -2 at its left edge; the rest lies at 0
     ASSERT_EQ(w.Build(&init), S_OK);
-    ASSERT_EQ(w.GetBlockNum(), 16);  // every block holds a point below 1.0
+    ASSERT_EQ(w.GetBlockNum(), 16); // every block holds a point below 1.0
     EXPECT_EQ(w.GetFaceNum(), 64u);
     D3DVERTEXBUFFER_DESC desc;
     w.GetVB()->GetDesc(&desc);
@@ -127,7 +128,7 @@ TEST_F(TerrainWater, BlocksFansAndShoreAlpha)
     CGfxTerrainWater shallow, deep;
     STerrainWaterInit at = Init(0.1f, 0);
     ASSERT_EQ(shallow.Build(&at), S_OK);
-    EXPECT_EQ(Vertices(shallow)[0].diffuse >> 24, 0u);  // 0.1 deep
+    EXPECT_EQ(Vertices(shallow)[0].diffuse >> 24, 0u); // 0.1 deep
     at = Init(1.6f, 0);
     ASSERT_EQ(deep.Build(&at), S_OK);
     EXPECT_EQ(Vertices(deep)[0].diffuse >> 24, DWORD(DWORD(1.5f * 0.6666667f * 192.0f)));
@@ -150,7 +151,8 @@ TEST_F(TerrainWater, WavesMoveTheVisibleBlocks)
     const std::vector<WaterVertex> v = Vertices(w);
     // Block 5 (column 1, row 1): corner 0 sits 2 half blocks in along both axes.
     const float kx = 6.2831855f * 1.0f / 120.0f, kz = 6.2831855f * 2.5f / 130.0f;
-    const float px = float(std::fmod(1.25 * 1.0, 6.2831854820251465)), pz = float(std::fmod(1.25 * 2.5, 6.2831854820251465));
+    const float px = float(std::fmod(1.25 * 1.0, 6.2831854820251465)),
+                pz = float(std::fmod(1.25 * 2.5, 6.2831854820251465));
     auto X = [&](int i) { return 0.2f * std::sin(float(i) * kx * 8.0f + px); };
     auto Z = [&](int j) { return 0.15f * std::sin(float(j) * kz * 8.0f + pz); };
     EXPECT_NEAR(v[25].y, X(3) + Z(3), 1e-5f);
@@ -162,7 +164,7 @@ TEST_F(TerrainWater, WavesMoveTheVisibleBlocks)
     w.InquireWave(h, sx, sz, 17.0f, 17.0f);
     EXPECT_NEAR(h, 1.0f + X(2) + Z(2), 1e-5f);
     EXPECT_NEAR(sx, (X(3) - X(2)) / 8.0f, 1e-5f);
-    w.InquireWave(h, sx, sz, -50.0f, 1e6f);  // outside: the nearest entries
+    w.InquireWave(h, sx, sz, -50.0f, 1e6f); // outside: the nearest entries
     EXPECT_TRUE(std::isfinite(h));
 
     // Hidden blocks keep their heights; a zero wavelength lifts everything together.
@@ -198,7 +200,7 @@ TEST_F(TerrainWater, LinesHideAndShowByBlockCentre)
     // x < 30: the centres at x 8 and 24, two columns of four blocks.
     const KESTULINE2 line(1.0f, 0.0f, -30.0f);
     EXPECT_EQ(w.ClipWithLine(line), 8);
-    EXPECT_EQ(w.ClipWithLine(line), 0);  // already hidden
+    EXPECT_EQ(w.ClipWithLine(line), 0); // already hidden
     EXPECT_EQ(w.GetVisibleFaceNum(), 32u);
     EXPECT_EQ(w.SpreadWithLine(line), 8);
     EXPECT_EQ(w.GetVisibleFaceNum(), 64u);

@@ -31,8 +31,8 @@ protected:
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
         EXPECT_EQ(water.RenderBeginPass(), 0);
         std::vector<Kestu::ShaderWaterVertex> v;
-        for (auto [x, z] : {std::pair{-60.f, -20.f}, {-60.f, 100.f}, {60.f, -20.f}, {60.f, -20.f}, {-60.f, 100.f},
-                            {60.f, 100.f}})
+        for (auto [x, z] :
+             {std::pair{-60.f, -20.f}, {-60.f, 100.f}, {60.f, -20.f}, {60.f, -20.f}, {-60.f, 100.f}, {60.f, 100.f}})
             v.push_back(Kestu::ShaderWaterVertex{x, 0, z, 0, 1, 0, 0xFF000000, 0, 0});
         EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, v.data(), sizeof(Kestu::ShaderWaterVertex)), D3D_OK);
         water.RenderEndPass();

@@ -46,7 +46,8 @@ protected:
         };
         for (int j = 0; j < n; ++j)
             for (int i = 0; i < n; ++i)
-                for (auto [di, dj] : {std::pair{0, 0}, {0, 1}, {1, 0}, {1, 0}, {0, 1}, {1, 1}}) v.push_back(at(i + di, j + dj));
+                for (auto [di, dj] : {std::pair{0, 0}, {0, 1}, {1, 0}, {1, 0}, {0, 1}, {1, 1}})
+                    v.push_back(at(i + di, j + dj));
         return v;
     }
     static void Draw(const std::vector<Kestu::ShaderWaterVertex>& v, D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST)
@@ -71,12 +72,11 @@ protected:
 TEST_F(ShaderWater, NeedsThirtyConstantsFourTexturesAndShaders11)
 {
     EXPECT_EQ(Kestu::CShaderWater::IsSupportShaderWater(device), 0);
-    const std::function<void(D3DCAPS8&)> spoil[] = {
-        [](D3DCAPS8& c) { c.MaxVertexShaderConst = 29; },
-        [](D3DCAPS8& c) { c.MaxSimultaneousTextures = 3; },
-        [](D3DCAPS8& c) { c.VertexShaderVersion = D3DVS_VERSION(1, 0); },
-        [](D3DCAPS8& c) { c.PixelShaderVersion = D3DPS_VERSION(1, 0); },
-        [](D3DCAPS8& c) { c.VertexShaderVersion = 0; }};
+    const std::function<void(D3DCAPS8&)> spoil[] = {[](D3DCAPS8& c) { c.MaxVertexShaderConst = 29; },
+                                                    [](D3DCAPS8& c) { c.MaxSimultaneousTextures = 3; },
+                                                    [](D3DCAPS8& c) { c.VertexShaderVersion = D3DVS_VERSION(1, 0); },
+                                                    [](D3DCAPS8& c) { c.PixelShaderVersion = D3DPS_VERSION(1, 0); },
+                                                    [](D3DCAPS8& c) { c.VertexShaderVersion = 0; }};
     for (size_t k = 0; k < std::size(spoil); ++k) {
         host::D3D8SetCapsFilter([&](D3DDEVTYPE, D3DCAPS8& c) { spoil[k](c); });
         EXPECT_EQ(Kestu::CShaderWater::IsSupportShaderWater(device), E_FAIL) << k;
@@ -175,7 +175,8 @@ TEST_F(ShaderWater, ZeroWindGivesFiniteWavesAndConstants)
         for (int i = 0; i < 16; ++i) water.InitTexWave(i);
         for (int i = 0; i < 4; ++i) water.InitGeoWave(i);
         for (const auto& w : water.m_TexWaves) {
-            for (float f : {w.fLength, w.fSpeed, w.vDir.x, w.vDir.y, w.vRepeat.x, w.vRepeat.y}) EXPECT_TRUE(std::isfinite(f));
+            for (float f : {w.fLength, w.fSpeed, w.vDir.x, w.vDir.y, w.vRepeat.x, w.vRepeat.y})
+                EXPECT_TRUE(std::isfinite(f));
             EXPECT_NEAR(std::hypot(w.vDir.x, w.vDir.y), 1.0, 1e-6);
             EXPECT_GE(std::hypot(w.vRepeat.x, w.vRepeat.y), 1.0);
         }
@@ -273,7 +274,7 @@ TEST_F(ShaderWater, ConstantsFollowTheWavesTransformsAndSettings)
     device->SetTransform(D3DTS_WORLD, &world);
     device->SetTransform(D3DTS_VIEW, &view);
     device->SetTransform(D3DTS_PROJECTION, &proj);
-    for (float ampOverLen : {0.01f, 0.001f}) {  // the second limits K to 5
+    for (float ampOverLen : {0.01f, 0.001f}) { // the second limits K to 5
         water.SetGeoAmpOverLen(ampOverLen);
         water.SetReflectLv(0.35f);
         water.SetTexNoise(0.1f);
@@ -330,7 +331,8 @@ TEST_F(ShaderWater, PassSetsAndPutsBackItsStates)
     ASSERT_EQ(water.RenderBeginPass(), 0);
     std::vector<DWORD> during = {TRUE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA};
     for (int s = 0; s < 4; ++s)
-        during.insert(during.end(), {D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTADDRESS_WRAP, D3DTADDRESS_WRAP});
+        during.insert(during.end(),
+                      {D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTADDRESS_WRAP, D3DTADDRESS_WRAP});
     EXPECT_EQ(snapshot(), during);
     DWORD vs = 0, ps = 0;
     device->GetVertexShader(&vs);
@@ -477,7 +479,7 @@ TEST_F(ShaderWater, VerticesMoveByTheirAlphaWeightedWaves)
     const D3DXVECTOR3 eye(0, 0, -50);
     ASSERT_EQ(water.FrameMove(0.0f, eye, eye), 0);
     water.m_GeoState.fChop = 1.0f;
-    water.SetGeoAmpOverLen(0.04f);  // K = 1 / (8 pi 0.04)
+    water.SetGeoAmpOverLen(0.04f); // K = 1 / (8 pi 0.04)
     for (auto& w : water.m_GeoWaves) w = Kestu::GeoWaveDesc{0, 0, 20, 6.2831853f / 20, 0, 1, 1};
     water.m_GeoWaves[0] = Kestu::GeoWaveDesc{1.3f, 5.0f, 32, 6.2831853f / 32, 1, 0, 1};
     water.m_GeoWaves[1] = Kestu::GeoWaveDesc{4.0f, 2.0f, 24, 6.2831853f / 24, 0.6f, 0.8f, 1};

@@ -98,7 +98,7 @@ TEST_F(WaterTex, CosineWaveMatchesCpuSum)
     const std::vector<DWORD> table = Texels(tex.GetCosineLUT(), 256, 1);
     Kestu::TexState state = StillState(0.0f);
     std::vector<Kestu::TexWaveDesc> waves = StillWaves();
-    Kestu::TexWaveDesc& w = waves[6];  // second wave of the second pass
+    Kestu::TexWaveDesc& w = waves[6]; // second wave of the second pass
     w.vRepeat = D3DXVECTOR2(3.0f, -4.0f);
     w.vDir = D3DXVECTOR2(0.6f, -0.8f);
     w.fPhase = 0.3f;
@@ -258,7 +258,7 @@ TEST_F(WaterTex, InvalidateRestoreAndReleaseBuildAgain)
     EXPECT_EQ(tex.m_dwCosineVS, 0u);
     EXPECT_EQ(tex.m_dwNoisePS, 0u);
     EXPECT_EQ(tex.GetBumpTex()->GetD3DTexture(), nullptr);
-    EXPECT_EQ(bump->Release(), 0u);  // the generator held the only other reference
+    EXPECT_EQ(bump->Release(), 0u); // the generator held the only other reference
     ASSERT_EQ(tex.Restore(), 0);
     EXPECT_NE(tex.m_dwCosineVS, 0u);
     EXPECT_NE(tex.m_dwCosinePS, 0u);

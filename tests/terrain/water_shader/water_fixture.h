@@ -29,10 +29,8 @@ public:
     HRESULT RenderCubeFace(int face) override
     {
         faces.push_back(face);
-        if (paint)
-            m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, kFaceColours[face], 1.0f, 0);
-        if (hook)
-            hook(face);
+        if (paint) m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, kFaceColours[face], 1.0f, 0);
+        if (hook) hook(face);
         return 0;
     }
     IDirect3DSurface8* Depth() const { return m_pDepthSurface; }
@@ -157,12 +155,16 @@ protected:
     static kestu_test::Image ReadFace(Kestu::CCubeEnv& cube, int face)
     {
         IDirect3DSurface8* s = nullptr;
-        if (!cube.GetCubeEnv() || FAILED(cube.GetCubeEnv()->GetCubeMapSurface(D3DCUBEMAP_FACES(face), 0, &s))) return {};
+        if (!cube.GetCubeEnv() || FAILED(cube.GetCubeEnv()->GetCubeMapSurface(D3DCUBEMAP_FACES(face), 0, &s)))
+            return {};
         kestu_test::Image image = ReadSurface(s);
         s->Release();
         return image;
     }
-    static uint32_t At(const kestu_test::Image& image, int x, int y) { return image.pixels[size_t(y) * image.width + x]; }
+    static uint32_t At(const kestu_test::Image& image, int x, int y)
+    {
+        return image.pixels[size_t(y) * image.width + x];
+    }
     static int Red(uint32_t c) { return int((c >> 16) & 0xFF); }
     static int Green(uint32_t c) { return int((c >> 8) & 0xFF); }
     static int Blue(uint32_t c) { return int(c & 0xFF); }

@@ -55,10 +55,10 @@ inline Constants ReferenceConstants(const WaterView& w, const D3DXMATRIX& world,
 }
 
 struct VertexResult {
-    D3DXVECTOR4 clip;       // output position
-    D3DXVECTOR3 displaced;  // world position after the waves
+    D3DXVECTOR4 clip;      // output position
+    D3DXVECTOR3 displaced; // world position after the waves
     D3DXVECTOR3 rows[3];
-    D3DXVECTOR3 eyeVector;  // the w components of texture coordinates 1 to 3
+    D3DXVECTOR3 eyeVector; // the w components of texture coordinates 1 to 3
     float alpha;
 };
 
@@ -105,7 +105,8 @@ inline VertexResult ReferenceVertex(const Constants& c, const D3DXVECTOR3& p, fl
     out.rows[2] = D3DXVECTOR3(float(-B * Sxz), float(-Cz), float(B * (1 - Szz)));
     const double vd = V[0] * c[16][0] + V[1] * c[16][1] + V[2] * c[16][2];
     const double t = vd + std::sqrt(std::max(vd * vd - c[16][3], 0.0));
-    out.eyeVector = D3DXVECTOR3(float(-(t * V[0] - c[16][0])), float(-(t * V[1] - c[16][1])), float(-(t * V[2] - c[16][2])));
+    out.eyeVector =
+        D3DXVECTOR3(float(-(t * V[0] - c[16][0])), float(-(t * V[1] - c[16][1])), float(-(t * V[2] - c[16][2])));
     out.alpha = alpha;
     return out;
 }

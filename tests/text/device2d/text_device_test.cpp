@@ -49,12 +49,12 @@ TEST_F(TextDevice2D, ColourCodesChangeAndRestoreTheForeground)
     device.Out(&dst, UW(s), 0, 0, -1);
     // Advances: B 2 + gap 1.
     EXPECT_EQ(At(dst, 0, 0), 0x1111u);
-    EXPECT_EQ(At(dst, 3, 0), 0xF800u);  // palette 3, red, on a 565 screen
-    EXPECT_EQ(At(dst, 6, 0), 0x1111u);  // 99 restores
+    EXPECT_EQ(At(dst, 3, 0), 0xF800u); // palette 3, red, on a 565 screen
+    EXPECT_EQ(At(dst, 6, 0), 0x1111u); // 99 restores
     // The remembered colour stays: a second "&199" restores it again; then
     // "8" is a character of its own.
     EXPECT_EQ(At(dst, 9 + 5, 0), 0x1111u);
-    EXPECT_EQ(device.GetForeGround(), 0x1111);  // the string's foreground comes back
+    EXPECT_EQ(device.GetForeGround(), 0x1111); // the string's foreground comes back
 }
 
 // The 2D text knows only '&' and three digits: any other such escape is four
@@ -71,7 +71,7 @@ TEST_F(TextDevice2D, OtherEscapesAreFourCharactersWithoutEffect)
     GRECT r;
     device.GetOutputRect(r, UW(s));
     EXPECT_EQ(r.width, 9);
-    std::u16string cut = u"B&20";  // too short: drawn as characters
+    std::u16string cut = u"B&20"; // too short: drawn as characters
     device.GetOutputRect(r, UW(cut));
     EXPECT_EQ(r.width, 3 + 3 * 5);
 }
@@ -114,7 +114,7 @@ TEST_F(TextDevice2D, ClipBandAndView)
 {
     MemBuf dst(64, 32, 16);
     std::u16string s = u"BBBB";
-    device.Out(&dst, UW(s), 0, 0, 5);  // band 5 wide: the first two B only
+    device.Out(&dst, UW(s), 0, 0, 5); // band 5 wide: the first two B only
     EXPECT_EQ(At(dst, 3, 0), 0x1111u);
     EXPECT_EQ(At(dst, 6, 0), 0u);
     const GRECT view(0, 0, 7, 32);
@@ -138,7 +138,7 @@ TEST_F(TextDevice2D, LineBreaks)
 
     MemBuf dst(32, 32, 16);
     device.Out(&dst, UW(one), 0, 0, -1);
-    EXPECT_EQ(At(dst, 0, 10), 0x1111u);  // second line at 8 + gap 2
+    EXPECT_EQ(At(dst, 0, 10), 0x1111u); // second line at 8 + gap 2
     EXPECT_EQ(At(dst, 0, 0), 0x1111u);
 }
 
@@ -155,7 +155,7 @@ TEST_F(TextDevice2D, WrappingMovesLatinWordsWholeAndBreaksAfterWideCharacters)
     EXPECT_EQ(device.GetOutputLineNumber(UW(s)), 2);
     EXPECT_EQ(At(dst, 0, 10), 0x1111u);
     EXPECT_EQ(At(dst, 8, 10), 0x1111u);
-    EXPECT_EQ(At(dst, 16, 0), 0u);  // nothing of the second word stayed behind
+    EXPECT_EQ(At(dst, 16, 0), 0u); // nothing of the second word stayed behind
 
     // Characters above 255 end a word each: five of 5 pixels wrap after three.
     std::u16string cjk = u"\u4E00\u4E01\u4E02\u4E03\u4E04";
@@ -184,7 +184,7 @@ TEST_F(TextDevice2D, OutputRectAndPagination)
     int two[4] = {-1, -1, -1, -1};
     device.Pagination(two, UW(even), 2, 4, 0);
     EXPECT_EQ(two[1], 4);
-    EXPECT_EQ(two[2], 7);  // the text ends on a page boundary: its end is stored
+    EXPECT_EQ(two[2], 7); // the text ends on a page boundary: its end is stored
     int one[1] = {-1};
     device.Pagination(one, UW(text), 1, 1, 0);
     EXPECT_EQ(one[0], 0);
@@ -193,12 +193,12 @@ TEST_F(TextDevice2D, OutputRectAndPagination)
 TEST_F(TextDevice2D, OutIntAndAssignment)
 {
     MemBuf dst(64, 16, 16);
-    device.OutInt(&dst, -42, 0, 0, -1);  // '-' has ink at row 3 from x 2
+    device.OutInt(&dst, -42, 0, 0, -1); // '-' has ink at row 3 from x 2
     EXPECT_EQ(At(dst, 2, 3), 0x1111u);
     CTextDevice copy(device);
     EXPECT_EQ(copy.GetFont(), &font);
     CTextDevice assigned;
-    assigned = device;  // assignment takes the global font of the type
+    assigned = device; // assignment takes the global font of the type
     EXPECT_EQ(assigned.GetFont(), &FontASCII_Stroke02);
     EXPECT_EQ(g_TextDevice.GetFontType(), FONT_TYPE_NONE);
 }

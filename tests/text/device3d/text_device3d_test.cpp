@@ -127,10 +127,10 @@ TEST_F(TextDevice3D, DrawsTextOnTheScreen)
     ASSERT_EQ(text.DrawTextTo2D(U(u"B\nA"), -1, 40, 40), S_OK);
     device->EndScene();
     const kestu_test::Image picture = Picture();
-    EXPECT_TRUE(kestu_test::PixelNear(picture, 40, 50, 0x00FFFF, 8));  // 'A' on the second line
-    EXPECT_TRUE(kestu_test::PixelNear(picture, 10, 20, 0xFFFF00, 8));  // top-left of 'A'
-    EXPECT_TRUE(kestu_test::PixelNear(picture, 12, 22, 0x000000, 8));  // inside the box
-    EXPECT_TRUE(kestu_test::PixelNear(picture, 19, 21, 0xFFFF00, 8));  // 'B' after 7 + gap 2
+    EXPECT_TRUE(kestu_test::PixelNear(picture, 40, 50, 0x00FFFF, 8)); // 'A' on the second line
+    EXPECT_TRUE(kestu_test::PixelNear(picture, 10, 20, 0xFFFF00, 8)); // top-left of 'A'
+    EXPECT_TRUE(kestu_test::PixelNear(picture, 12, 22, 0x000000, 8)); // inside the box
+    EXPECT_TRUE(kestu_test::PixelNear(picture, 19, 21, 0xFFFF00, 8)); // 'B' after 7 + gap 2
     // The caller's layout rectangle and flags are as they were.
     EXPECT_EQ(text.TextAttri().rcLayout.right, 0);
     EXPECT_EQ(text.TextAttri().dwFormat, unsigned(GFXTF_NOWRAP));
@@ -148,7 +148,7 @@ TEST_F(TextDevice3D, SharedTextureIsRenderedOncePerStringAndAttributes)
     EXPECT_EQ(FirstTexel(shared), 0x12345678u);
     text.TextAttri().dwColor = 0xFF00FF00;
     ASSERT_EQ(text.DrawTextTo2D(U(u"AB"), -1, 0, 0), S_OK);
-    EXPECT_EQ(text.m_Shared.texture, shared);  // big enough: rendered again into it
+    EXPECT_EQ(text.m_Shared.texture, shared); // big enough: rendered again into it
     EXPECT_EQ(FirstTexel(shared), 0xFF00FF00u);
     // A text colour with alpha 0 leaves the cleared texture empty.
     text.TextAttri().dwColor = 0x00FFFFFF;
@@ -166,7 +166,7 @@ TEST_F(TextDevice3D, CacheKeepsFourVariantsPerString)
     Mark(first, 0x0BADF00D);
     ASSERT_EQ(text.DrawTextTo2D(U(u"AB"), -1, 0, 0), S_OK);
     EXPECT_EQ(Nodes(text, u"AB"), 1u);
-    EXPECT_EQ(FirstTexel(first), 0x0BADF00Du);  // not rendered again
+    EXPECT_EQ(FirstTexel(first), 0x0BADF00Du); // not rendered again
     const DWORD colours[] = {0xFF000001, 0xFF000002, 0xFF000003, 0xFF000004};
     for (DWORD c : colours) {
         text.TextAttri().dwColor = c;
@@ -199,11 +199,11 @@ TEST_F(TextDevice3D, UnusedNodesExpire)
     ASSERT_EQ(text.DrawTextTo2D(U(u"old"), -1, 0, 0), S_OK);
     host::AdvanceClock(1500);
     ASSERT_EQ(text.DrawTextTo2D(U(u"new"), -1, 0, 0), S_OK);
-    host::AdvanceClock(600);  // "old" unused for 2100 ms, "new" for 600
+    host::AdvanceClock(600); // "old" unused for 2100 ms, "new" for 600
     text.PrepareRender();
     EXPECT_EQ(Nodes(text, u"old"), 0u);
     EXPECT_EQ(Nodes(text, u"new"), 1u);
-    host::AdvanceClock(1400);  // exactly the life time: kept
+    host::AdvanceClock(1400); // exactly the life time: kept
     text.PrepareRender();
     EXPECT_EQ(Nodes(text, u"new"), 1u);
     host::AdvanceClock(1);
@@ -230,7 +230,7 @@ TEST_F(TextDevice3D, WorldQuadTakesThePositionOnce)
     EXPECT_FLOAT_EQ(last[0], 5.0f - 8.0f);
     EXPECT_FLOAT_EQ(last[1], 6.0f + 4.0f);
     EXPECT_FLOAT_EQ(last[2], 7.0f);
-    EXPECT_EQ(text.TextAttri().dwTexWidth, 0u);  // the call's settings were temporary
+    EXPECT_EQ(text.TextAttri().dwTexWidth, 0u); // the call's settings were temporary
     EXPECT_EQ(text.PutTexTo3D(nullptr, 0, 0, 1, 1, &position, &direction, &up, 1, 1), S_OK);
     EXPECT_EQ(text.PutTexTo2D(nullptr, 0, 0, 1, 1, 0, 0, 1, 1), E_FAIL);
 }
@@ -240,7 +240,7 @@ TEST_F(TextDevice3D, InnerBuffers)
     Device3D text;
     Ready(text, 0, 2);
     EXPECT_EQ(text.DrawInnerBufTo2D(2, 0, 0, 1.0f, 1.0f), E_FAIL);
-    EXPECT_EQ(text.DrawInnerBufTo2D(0, 0, 0, 1.0f, 1.0f), E_FAIL);  // empty slot
+    EXPECT_EQ(text.DrawInnerBufTo2D(0, 0, 0, 1.0f, 1.0f), E_FAIL); // empty slot
     ASSERT_EQ(text.CreateInnerBuf(0, 40, 12, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED), S_OK);
     EXPECT_EQ(text.CreateInnerBuf(2, 40, 12, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED), E_INVALIDARG);
     CTexture* inner = text.GetInnerBuffer(0);

@@ -14,7 +14,7 @@ namespace {
 
 class FontFiles : public TempDirTest {
 protected:
-    std::string Folder() const { return Path("") ; }
+    std::string Folder() const { return Path(""); }
     // Writes f0.fnt (the test font), f1.fnt (the same at 2 pixels more per
     // code) and a table where font 1 has 'A' at slot 0 and '?' at slot 1.
     void WriteSet()
@@ -43,7 +43,7 @@ TEST(FontHeaders, DefaultsAndBytes)
     EXPECT_EQ(bytes[104], 2);
     EXPECT_EQ(bytes[105], 32);
     EXPECT_EQ(kestu::GetU32(bytes + 176), 180u);
-    bytes[2] = 1;  // second word 1
+    bytes[2] = 1; // second word 1
     SFNTHEADER back;
     ASSERT_TRUE(back.Read(bytes, sizeof bytes));
     EXPECT_FALSE(back.IsValid());
@@ -76,9 +76,9 @@ TEST_F(FontFiles, DirectModeWidthsAndHeights)
     EXPECT_EQ(buffer.GetCyFont('A', 0), 8);
     // Every code counts in direct mode: the mean is the filler width 4.
     EXPECT_EQ(buffer.GetCxFont(0, 0), 4);
-    EXPECT_EQ(buffer.GetCxFont(32, 0), 2);  // (2 * 4) / 3
+    EXPECT_EQ(buffer.GetCxFont(32, 0), 2); // (2 * 4) / 3
     buffer.SetFontType(1);
-    EXPECT_EQ(buffer.GetCxFont(0, -1), 5);  // 65,531 codes of 6 and five narrower ones
+    EXPECT_EQ(buffer.GetCxFont(0, -1), 5); // 65,531 codes of 6 and five narrower ones
     EXPECT_EQ(buffer.GetCxFont(32, -1), 3);
 }
 
@@ -97,7 +97,7 @@ TEST_F(FontFiles, TableModeCountsOnlyMappedCodesAndFallsBackToQuestionMark)
     EXPECT_EQ(buffer.Paint(&dst, 0, 0, 'Z', 0xFFFF, 0x1234, PT_KEY, nullptr, 0), 4);
     EXPECT_EQ(dst.Get(0, 0), 0xFFFFu);
     EXPECT_EQ(dst.Get(7, 0), 0xFFFFu);
-    EXPECT_EQ(dst.Get(1, 0), 0u);  // background is the key: untouched
+    EXPECT_EQ(dst.Get(1, 0), 0u); // background is the key: untouched
     EXPECT_EQ(dst.Get(3, 3), 0xFFFFu);
 }
 
@@ -142,7 +142,7 @@ TEST_F(FontFiles, LoadAndUnloadOneFont)
     WriteSet();
     CPointFontBuffer buffer;
     ASSERT_EQ(buffer.Build(Folder().c_str(), kNames, 2, "set.tib", nullptr), 1);
-    EXPECT_EQ(buffer.LoadFont(0), 0);  // already loaded: kept
+    EXPECT_EQ(buffer.LoadFont(0), 0); // already loaded: kept
     EXPECT_TRUE(buffer.IsFontLoaded(0));
     EXPECT_EQ(buffer.UnloadFont(0), 1);
     EXPECT_FALSE(buffer.IsFontLoaded(0));

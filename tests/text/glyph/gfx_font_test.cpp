@@ -56,7 +56,7 @@ TEST_F(GfxFontTest, WidthsAndTypes)
     EXPECT_EQ(font.GetFontType(), 0);
     font.SetFontType(3);
     EXPECT_EQ(font.GetFontType(), 3);
-    EXPECT_EQ(font.GetCxFont('A', -1), 0);  // type 3 holds no font
+    EXPECT_EQ(font.GetCxFont('A', -1), 0); // type 3 holds no font
     EXPECT_TRUE(CGfxFont::IsValidFormat(D3DFMT_A1R5G5B5));
     EXPECT_FALSE(CGfxFont::IsValidFormat(D3DFMT_A4R4G4B4));
 }

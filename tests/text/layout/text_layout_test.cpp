@@ -49,15 +49,15 @@ protected:
 
 TEST(LineBreakRules, EastAsianAndLatin)
 {
-    EXPECT_FALSE(CGfxTextDeviceBase::CanBreakBetween(0x4E00, 0x3002));  // before a closing character
-    EXPECT_FALSE(CGfxTextDeviceBase::CanBreakBetween(0x201C, 0x4E00));  // after an opening character
+    EXPECT_FALSE(CGfxTextDeviceBase::CanBreakBetween(0x4E00, 0x3002)); // before a closing character
+    EXPECT_FALSE(CGfxTextDeviceBase::CanBreakBetween(0x201C, 0x4E00)); // after an opening character
     EXPECT_TRUE(CGfxTextDeviceBase::CanBreakBetween(0x4E00, 0x4E00));
     EXPECT_FALSE(CGfxTextDeviceBase::CanBreakBetween('a', 'b'));
     EXPECT_TRUE(CGfxTextDeviceBase::CanBreakBetween('a', ' '));
     EXPECT_TRUE(CGfxTextDeviceBase::CanBreakBetween('a', 0));
     EXPECT_FALSE(CGfxTextDeviceBase::CanBreakBetween(0, 'a'));
-    EXPECT_TRUE(CGfxTextDeviceBase::CanBreakBetween(0x3002, 0xFF0C));   // closing after closing
-    EXPECT_TRUE(CGfxTextDeviceBase::CanBreakBetween(0x201C, 0x3008));   // opening before opening
+    EXPECT_TRUE(CGfxTextDeviceBase::CanBreakBetween(0x3002, 0xFF0C)); // closing after closing
+    EXPECT_TRUE(CGfxTextDeviceBase::CanBreakBetween(0x201C, 0x3008)); // opening before opening
     EXPECT_FALSE(CGfxTextDeviceBase::CanBreakBetween('(', 'a'));
 }
 
@@ -70,7 +70,7 @@ TEST_F(TextLayout, LinkColourAndPiece)
     DWORD lines = 0;
     ASSERT_EQ(Draw(u"B&<0001B&>B", 0, 0, &rect, &lines, &links), S_OK);
     EXPECT_EQ(At(0, 0), 0xFF111111u);
-    EXPECT_EQ(At(4, 0), 0xFF0000FFu);  // B advances 2 + gap 2
+    EXPECT_EQ(At(4, 0), 0xFF0000FFu); // B advances 2 + gap 2
     EXPECT_EQ(At(8, 0), 0xFF111111u);
     ASSERT_EQ(links.size(), 1u);
     EXPECT_EQ(links.front().wFirst, 7);
@@ -80,7 +80,7 @@ TEST_F(TextLayout, LinkColourAndPiece)
     EXPECT_EQ(links.front().right, 8);
     EXPECT_EQ(links.front().bottom, 8);
     EXPECT_EQ(lines, 1u);
-    EXPECT_EQ(rect.x2, 10);  // 12 less the last gap
+    EXPECT_EQ(rect.x2, 10); // 12 less the last gap
     EXPECT_EQ(rect.y2, 8);
 }
 
@@ -127,7 +127,7 @@ TEST_F(TextLayout, LinkPieceEndsAtAnExplicitBreak)
         ASSERT_GE(links.size(), 2u);
         EXPECT_EQ(links.front().wFirst, 6);
         EXPECT_EQ(links.front().wCount, k.firstCount);
-        EXPECT_EQ(links.front().right, 9);  // one A: 7 + gap 2
+        EXPECT_EQ(links.front().right, 9); // one A: 7 + gap 2
         EXPECT_EQ(links.back().wFirst, k.secondFirst);
         EXPECT_EQ(links.back().wCount, k.secondCount);
         EXPECT_EQ(links.back().left, 0);
@@ -144,7 +144,7 @@ TEST_F(TextLayout, OutlineOnAndOffByCodes)
     // After "&199" the second dash (at 8) has no outline.
     EXPECT_EQ(At(10, 2), 0u);
     EXPECT_EQ(At(10, 3), 0xFFFFFFFFu);
-    EXPECT_EQ(layout.attri.dwFormat & GFXTF_OUTLINE, 0u);  // the caller's record is untouched
+    EXPECT_EQ(layout.attri.dwFormat & GFXTF_OUTLINE, 0u); // the caller's record is untouched
 }
 
 TEST_F(TextLayout, ColourCodes)
@@ -153,7 +153,7 @@ TEST_F(TextLayout, ColourCodes)
     ASSERT_EQ(Draw(u"&103B&2001002003B&116B&199B"), S_OK);
     EXPECT_EQ(At(0, 0), 0x80FF0000u);
     EXPECT_EQ(At(4, 0), 0x80010203u);
-    EXPECT_EQ(At(8, 0), 0x80010203u);  // 16 is consumed without effect
+    EXPECT_EQ(At(8, 0), 0x80010203u); // 16 is consumed without effect
     EXPECT_EQ(At(12, 0), 0x80FFFFFFu);
     // Stripped codes take no room and change nothing; "&&" is one '&'.
     layout.attri.bStripCodes = 1;
@@ -164,7 +164,7 @@ TEST_F(TextLayout, ColourCodes)
     layout.attri.bStripCodes = 0;
     D3DRECT amp{};
     ASSERT_EQ(Draw(u"&&", 0, 20, &amp), S_OK);
-    EXPECT_EQ(amp.x2, 4);  // one '&' of 4
+    EXPECT_EQ(amp.x2, 4); // one '&' of 4
 }
 
 TEST_F(TextLayout, SingleLineSkipsBreaksAndStopsAtTheEdge)
@@ -177,7 +177,7 @@ TEST_F(TextLayout, SingleLineSkipsBreaksAndStopsAtTheEdge)
     EXPECT_EQ(lines, 1u);
     EXPECT_EQ(At(4, 0), 0xFFFFFFFFu);
     EXPECT_EQ(At(8, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(r.x2, 10);  // the fourth B would pass 11 and ends the walk
+    EXPECT_EQ(r.x2, 10); // the fourth B would pass 11 and ends the walk
 }
 
 TEST_F(TextLayout, SpaceItemLowersItsLine)
@@ -214,7 +214,7 @@ TEST_F(TextLayout, WordWrapMovesWordsAndBreaksLongOnes)
     EXPECT_EQ(At(20, 0), 0u);
     EXPECT_EQ(At(4, 10), 0xFFFFFFFFu);
     EXPECT_EQ(layout.GetLines(U(u"AAAAAAAAA"), -1, 24, lines), S_OK);
-    EXPECT_EQ(lines, 5u);  // a word of nine A (9 each) is broken by characters, two a line
+    EXPECT_EQ(lines, 5u); // a word of nine A (9 each) is broken by characters, two a line
     EXPECT_EQ(layout.GetLines(U(u"AAAAAAAAA"), -1, 0, lines), S_OK);
     EXPECT_EQ(lines, 1u);
 }
@@ -238,19 +238,19 @@ TEST_F(TextLayout, FramesAndFailures)
     layout.attri.dwFrameColor = 0xFF00FF00;
     layout.attri.rcLayout = {0, 0, 40, 40};
     ASSERT_EQ(Draw(u"B", 10, 10), S_OK);
-    EXPECT_EQ(At(10, 10), 0xFF00FF00u);  // the text's frame over its first column
+    EXPECT_EQ(At(10, 10), 0xFF00FF00u); // the text's frame over its first column
     EXPECT_EQ(At(11, 17), 0xFF00FF00u);
     // With no wrapping the layout rectangle is the buffer, which a frame cannot lie inside.
     EXPECT_EQ(At(0, 0), 0u);
 
     layout.attri.dwFormat = 0;
     layout.attri.rcLayout = {0, 0, 20, 64};
-    EXPECT_EQ(Draw(u"B", 20, 0), E_FAIL);   // the pen starts on the right edge
+    EXPECT_EQ(Draw(u"B", 20, 0), E_FAIL); // the pen starts on the right edge
     layout.attri.dwFormat = GFXTF_NOWRAP;
-    EXPECT_EQ(Draw(u"B", 63, 0), E_FAIL);   // the first character does not fit the buffer
+    EXPECT_EQ(Draw(u"B", 63, 0), E_FAIL); // the first character does not fit the buffer
     EXPECT_EQ(Draw(u"", 0, 0), S_OK);
-    EXPECT_EQ(layout.DrawTextToBufferBase(px.data(), 256, 64, 64, D3DFMT_A8R8G8B8, nullptr, -1, 0, 0, nullptr,
-                                          nullptr, nullptr, nullptr, nullptr),
+    EXPECT_EQ(layout.DrawTextToBufferBase(px.data(), 256, 64, 64, D3DFMT_A8R8G8B8, nullptr, -1, 0, 0, nullptr, nullptr,
+                                          nullptr, nullptr, nullptr),
               E_FAIL);
     EXPECT_EQ(layout.Create(nullptr), E_INVALIDARG);
 }
@@ -270,13 +270,13 @@ TEST_F(TextLayout, MeasuringMultiLineTextKeepsItsWidth)
     ASSERT_EQ(layout.CalcRect(U(u"BBBBBBBB"), -1, 0, &w, lines), S_OK);
     EXPECT_EQ(lines, 2u);
     EXPECT_LE(w.x2, 20);
-    EXPECT_EQ(layout.attri.dwFormat, unsigned(GFXTF_NOWRAP));  // attributes restored
+    EXPECT_EQ(layout.attri.dwFormat, unsigned(GFXTF_NOWRAP)); // attributes restored
 
     DWORD height = 0;
     std::list<SGfxTextSpaceInfo> spaces;
     layout.attri.SetFormat(GFXTF_SPACEITEM, 1);
-    ASSERT_EQ(layout.CalcAllInfo_Lines(U(u"&30100200001B"), -1, 0, 0, 100, &lines, nullptr, &spaces, nullptr,
-                                       &height, nullptr, nullptr, nullptr, nullptr),
+    ASSERT_EQ(layout.CalcAllInfo_Lines(U(u"&30100200001B"), -1, 0, 0, 100, &lines, nullptr, &spaces, nullptr, &height,
+                                       nullptr, nullptr, nullptr, nullptr),
               S_OK);
     EXPECT_EQ(lines, 1u);
     EXPECT_EQ(height, 20u);

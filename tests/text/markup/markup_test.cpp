@@ -13,22 +13,22 @@ using text_test::U;
 
 TEST(Markup, CodeLengthsByLetter)
 {
-    const std::pair<char16_t, int> table[] = {{u'&', 2}, {u'>', 2}, {u'0', 4}, {u'1', 4}, {u'2', 11}, {u'5', 11},
+    const std::pair<char16_t, int> table[] = {{u'&', 2},  {u'>', 2}, {u'0', 4}, {u'1', 4}, {u'2', 11}, {u'5', 11},
                                               {u'3', 12}, {u'<', 6}, {u'4', 0}, {u'x', 0}, {u'\0', 0}};
     for (const auto& [c, n] : table) EXPECT_EQ(MarkupCodeLength(c), n) << char(c);
     EXPECT_EQ(MarkupCodeLengthAt(nullptr), 0);
     EXPECT_EQ(MarkupCodeLengthAt(U(u"")), 0);
     EXPECT_EQ(MarkupCodeLengthAt(U(u"&")), 0);
-    EXPECT_EQ(MarkupCodeLengthAt(U(u"&012")), 4);  // the placeholder counts 4
+    EXPECT_EQ(MarkupCodeLengthAt(U(u"&012")), 4); // the placeholder counts 4
 }
 
 TEST(Markup, CompleteCodesOnly)
 {
     const std::pair<std::u16string, int> cases[] = {
-        {u"&&", 1},           {u"&>", 1},           {u"&012", 1},           {u"&115", 1},
-        {u"&11x", 0},         {u"&1", 0},           {u"&2255000128", 1},    {u"&225500012", 0},
-        {u"&3040016000", 0},  {u"&30400160001", 1}, {u"&5000000255", 1},    {u"&<0012", 1},
-        {u"&<001", 0},        {u"&4000", 0},        {u"a&&", 0},            {u"&:12", 0},
+        {u"&&", 1},          {u"&>", 1},           {u"&012", 1},        {u"&115", 1},
+        {u"&11x", 0},        {u"&1", 0},           {u"&2255000128", 1}, {u"&225500012", 0},
+        {u"&3040016000", 0}, {u"&30400160001", 1}, {u"&5000000255", 1}, {u"&<0012", 1},
+        {u"&<001", 0},       {u"&4000", 0},        {u"a&&", 0},         {u"&:12", 0},
     };
     for (const auto& [s, yes] : cases) {
         EXPECT_EQ(IsMarkupCode(U(s)), yes) << std::string(s.begin(), s.end());
@@ -41,7 +41,7 @@ TEST(Markup, CompleteCodesOnly)
     EXPECT_EQ(IsMarkupDigit('9'), 1);
     EXPECT_EQ(IsMarkupDigit('/'), 0);
     EXPECT_EQ(IsMarkupDigit(':'), 0);
-    EXPECT_EQ(IsMarkupDigit(0xFF10), 0);  // a full-width digit is not one
+    EXPECT_EQ(IsMarkupDigit(0xFF10), 0); // a full-width digit is not one
 }
 
 TEST(Markup, SpaceAndLinkCodes)
@@ -85,10 +85,10 @@ TEST(Markup, DecoderReadsEachCodeOfTheLayout)
         {u"&>", MarkupCode::LinkEnd, 2, 0, 0, 0, 0},
         {u"&042", MarkupCode::Placeholder, 4, 42, 0, 0, 0},
         {u"&115", MarkupCode::Palette, 4, 15, 0, 0, 0},
-        {u"&150", MarkupCode::Palette, 4, 50, 0, 0, 0},  // read; the layout ignores it
+        {u"&150", MarkupCode::Palette, 4, 50, 0, 0, 0}, // read; the layout ignores it
         {u"&199", MarkupCode::PaletteBack, 4, 99, 0, 0, 0},
         {u"&2255000128", MarkupCode::Colour, 11, 0, 0, 0, 0xFF0080},
-        {u"&2999256001", MarkupCode::Colour, 11, 0, 0, 0, 0xFFFF01},  // components stop at 255
+        {u"&2999256001", MarkupCode::Colour, 11, 0, 0, 0, 0xFFFF01}, // components stop at 255
         {u"&5000000160", MarkupCode::Outline, 11, 0, 0, 0, 0x0000A0},
         {u"&30400161234", MarkupCode::Space, 12, 1234, 40, 16, 0},
         {u"&<0042", MarkupCode::LinkBegin, 6, 42, 0, 0, 0},
@@ -115,9 +115,9 @@ TEST(Markup, DecoderReadsEachCodeOfTheLayout)
 TEST(Markup, DecoderReadsTheEscapesOf2DText)
 {
     const std::pair<std::u16string, MarkupCode::Kind> cases[] = {
-        {u"&103", MarkupCode::Palette},    {u"&150", MarkupCode::Palette},   {u"&199", MarkupCode::PaletteBack},
+        {u"&103", MarkupCode::Palette},        {u"&150", MarkupCode::Palette}, {u"&199", MarkupCode::PaletteBack},
         {u"&2001002003", MarkupCode::Ignored}, {u"&012", MarkupCode::Ignored}, {u"&999", MarkupCode::Ignored},
-        {u"&<0001", MarkupCode::None},     {u"&&", MarkupCode::None},        {u"&10", MarkupCode::None},
+        {u"&<0001", MarkupCode::None},         {u"&&", MarkupCode::None},      {u"&10", MarkupCode::None},
     };
     for (const auto& [s, kind] : cases) {
         const MarkupCode m = DecodeMarkup(U(s), kestu::text::kUpToNul, MarkupGrammar::Colour2D);

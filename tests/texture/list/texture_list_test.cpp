@@ -16,8 +16,7 @@ protected:
     void SetUp() override
     {
         TextureTest::SetUp();
-        if (HasFatalFailure())
-            return;
+        if (HasFatalFailure()) return;
         for (const char* name : {"a.bmp", "A.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"})
             WriteFile(name, ImageFile(D3DXIFF_BMP, D3DFMT_R5G6B5, 8, 4));
     }
@@ -43,7 +42,7 @@ TEST_F(TextureListTest, ArrayModeLoadsEachFileNameOnce)
     EXPECT_EQ(list.GetMng(), nullptr);
     EXPECT_EQ(Load(list, "a.bmp"), 0u);
     EXPECT_EQ(Load(list, "a.bmp"), 0u);
-    EXPECT_EQ(Load(list, "A.bmp"), 1u);  // names compare case-sensitively
+    EXPECT_EQ(Load(list, "A.bmp"), 1u); // names compare case-sensitively
     EXPECT_EQ(list.GetNumTextures(), 2u);
     CTexture* a = list.GetTexture(0);
     ASSERT_NE(a, nullptr);
@@ -75,8 +74,7 @@ TEST_F(TextureListTest, UnloadEmptiesOneSlotAndNoIndexMoves)
     CTextureList list;
     ASSERT_EQ(list.BuildArrayMode(dev, nullptr, 2, 2, 1), S_OK);
     EXPECT_TRUE(list.IsMultiThreaded());
-    for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp"})
-        Load(list, name);
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp"}) Load(list, name);
     CTexture* c = list.GetTexture(2);
     EXPECT_EQ(list.UnloadTexture(3), S_OK);
     EXPECT_EQ(list.GetTexture(3), nullptr);
@@ -84,7 +82,7 @@ TEST_F(TextureListTest, UnloadEmptiesOneSlotAndNoIndexMoves)
     EXPECT_EQ(list.GetNumTextures(), 3u);
     EXPECT_EQ(list.GetTexture(2), c);
     EXPECT_EQ(list.UnloadTexture(3), E_FAIL);
-    EXPECT_EQ(Load(list, "e.bmp"), 4u);  // the emptied slot is not taken again
+    EXPECT_EQ(Load(list, "e.bmp"), 4u); // the emptied slot is not taken again
     EXPECT_EQ(Load(list, "d.bmp"), 5u);
     EXPECT_EQ(list.GetSingleTexLOD(3), 1.0f);
     EXPECT_EQ(list.SetSingleTexLOD(3, 0.5f), E_FAIL);

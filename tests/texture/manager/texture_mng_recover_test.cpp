@@ -15,9 +15,9 @@ class TextureMngRecoverTest : public TextureTest {};
 TEST_F(TextureMngRecoverTest, DrawsTheSamePixelsAfterALossThatFollowsADraw)
 {
     const auto stripes = [](UINT x, UINT) { return x < 4 ? 0xFF00FF00u : 0xFFFFFF00u; };
-    const std::string lib = MakeLibrary("textures.kidx", {{1, "a.bmp", ImageFile(D3DXIFF_BMP, D3DFMT_X8R8G8B8, 8, 8)},
-                                                          {2, "b.tga", ImageFile(D3DXIFF_TGA, D3DFMT_X8R8G8B8, 8, 8,
-                                                                                 stripes)}});
+    const std::string lib =
+        MakeLibrary("textures.kidx", {{1, "a.bmp", ImageFile(D3DXIFF_BMP, D3DFMT_X8R8G8B8, 8, 8)},
+                                      {2, "b.tga", ImageFile(D3DXIFF_TGA, D3DFMT_X8R8G8B8, 8, 8, stripes)}});
     TEXTURE_CONFIG cfg;
     cfg.Pool = D3DPOOL_DEFAULT;
     CTextureMng mng;

@@ -31,8 +31,7 @@ protected:
     void SetUp() override
     {
         TextureTest::SetUp();
-        if (HasFatalFailure())
-            return;
+        if (HasFatalFailure()) return;
         m_lib = MakeLibrary("textures.kidx", {{kA, "a.bmp", ImageFile(D3DXIFF_BMP, D3DFMT_R5G6B5, 8, 8)},
                                               {kB, "b.tga", ImageFile(D3DXIFF_TGA, D3DFMT_X8R8G8B8, 16, 8)},
                                               {kC, "c.png", ImageFile(D3DXIFF_PNG, D3DFMT_A8R8G8B8, 4, 4)},
@@ -75,7 +74,7 @@ TEST_F(TextureMngTest, QueriesCountReferencesAndLoadOnDemand)
 
     EXPECT_EQ(mng.ReleaseTexture(kA), 1);
     EXPECT_TRUE(a->IsBuilt());
-    EXPECT_EQ(mng.ReleaseTexture(kA), 0);  // no cache: unloaded at once
+    EXPECT_EQ(mng.ReleaseTexture(kA), 0); // no cache: unloaded at once
     EXPECT_FALSE(a->IsBuilt());
     EXPECT_EQ(mng.GetLoadedTextures(), 0u);
     EXPECT_EQ(mng.ReleaseTexture(kA), 0);
@@ -95,7 +94,7 @@ TEST_F(TextureMngTest, QueriesCountReferencesAndLoadOnDemand)
     EXPECT_EQ(d->GetFormat(), D3DFMT_R5G6B5);
     ASSERT_EQ(mng.LoadTexture(kB), S_OK);
     EXPECT_EQ(b->GetFormat(), D3DFMT_A8R8G8B8);
-    EXPECT_EQ(mng.LoadTexture(kB), E_FAIL);  // built already
+    EXPECT_EQ(mng.LoadTexture(kB), E_FAIL); // built already
     EXPECT_EQ(mng.LoadTexture(999), E_FAIL);
     EXPECT_EQ(mng.LoadTextureByIndex(99), E_FAIL);
     EXPECT_EQ(mng.GetLoadedTextures(), 2u);
@@ -116,8 +115,7 @@ TEST_F(TextureMngTest, UnknownIdLeavesTheLockFree)
     int acquired = 0;
     std::thread other([&] {
         acquired = mng.TryIdxLib();
-        if (acquired)
-            mng.UnlockIdxLib();
+        if (acquired) mng.UnlockIdxLib();
     });
     other.join();
     EXPECT_EQ(acquired, 1);
@@ -175,10 +173,8 @@ TEST_F(TextureMngTest, CacheKeepsTheNewestReleasedTextures)
     CTextureMng mng;
     ASSERT_EQ(mng.Build(dev, m_lib.c_str(), nullptr, 0, 0, 0, 1, 2), S_OK);
     EXPECT_TRUE(mng.IsCacheEnable());
-    for (DWORD id : {kA, kB, kC})
-        ASSERT_NE(mng.QueryTexture(id), nullptr);
-    for (DWORD id : {kA, kB, kC})
-        EXPECT_EQ(mng.ReleaseTexture(id), 0);
+    for (DWORD id : {kA, kB, kC}) ASSERT_NE(mng.QueryTexture(id), nullptr);
+    for (DWORD id : {kA, kB, kC}) EXPECT_EQ(mng.ReleaseTexture(id), 0);
     EXPECT_FALSE(Built(mng, kA));
     EXPECT_TRUE(Built(mng, kB));
     EXPECT_TRUE(Built(mng, kC));
@@ -186,7 +182,7 @@ TEST_F(TextureMngTest, CacheKeepsTheNewestReleasedTextures)
     EXPECT_EQ(mng.GetLoadedTextures(), 2u);
 
     ASSERT_EQ(mng.QueryTexture(kB), mng.GetTexture(kB));
-    EXPECT_EQ(mng.GetCacheSize(), 2u);  // queries leave the list alone
+    EXPECT_EQ(mng.GetCacheSize(), 2u); // queries leave the list alone
     mng.CheckCache();
     EXPECT_EQ(mng.GetCacheSize(), 1u);
 
@@ -214,8 +210,7 @@ TEST_F(TextureMngTest, CacheEvictsTheLeastRecentlyReleased)
 {
     CTextureMng mng;
     ASSERT_EQ(mng.Build(dev, m_lib.c_str(), nullptr, 0, 0, 0, 1, 2), S_OK);
-    for (DWORD id : {kA, kB, kC})
-        ASSERT_NE(mng.QueryTexture(id), nullptr);
+    for (DWORD id : {kA, kB, kC}) ASSERT_NE(mng.QueryTexture(id), nullptr);
     mng.ReleaseTexture(kA);
     mng.ReleaseTexture(kB);
     ASSERT_NE(mng.QueryTexture(kA), nullptr);
@@ -283,7 +278,7 @@ TEST_F(TextureMngTest, NewSettingsAndRebuildKeepTheCounts)
     EXPECT_TRUE(a->IsBuilt());
     EXPECT_EQ(a->GetRef(), 2);
     EXPECT_EQ(a->GetFormat(), D3DFMT_A8R8G8B8);
-    EXPECT_EQ(mng.GetTexture(kB)->GetCfgTexture()->bAlpha, 1);  // unbuilt: takes the settings
+    EXPECT_EQ(mng.GetTexture(kB)->GetCfgTexture()->bAlpha, 1); // unbuilt: takes the settings
     EXPECT_EQ(mng.GetLoadedTextures(), 1u);
 
     EXPECT_EQ(mng.Rebuild(), S_OK);
@@ -306,15 +301,15 @@ TEST_F(TextureMngTest, ReferencesAppliedAndTexturesAttached)
     CTextureMng mng;
     ASSERT_EQ(mng.Build(dev, m_lib.c_str(), nullptr, 0, 0, 0, 1, 0), S_OK);
     mng.GetTexture(kA)->SetRef(1);
-    ASSERT_EQ(mng.LoadTexture(kB), S_OK);  // built with count 0
+    ASSERT_EQ(mng.LoadTexture(kB), S_OK); // built with count 0
     EXPECT_EQ(mng.ApplyAllTexturesReference(), S_OK);
     EXPECT_TRUE(Built(mng, kA));
     EXPECT_FALSE(Built(mng, kB));
     EXPECT_FALSE(Built(mng, kC));
     EXPECT_EQ(mng.GetLoadedTextures(), 1u);
 
-    EXPECT_EQ(mng.ApplyReference(kA), 1);  // built and referenced
-    EXPECT_EQ(mng.ApplyReference(kC), 1);  // unbuilt and unreferenced
+    EXPECT_EQ(mng.ApplyReference(kA), 1); // built and referenced
+    EXPECT_EQ(mng.ApplyReference(kC), 1); // unbuilt and unreferenced
     mng.GetTexture(kC)->SetRef(2);
     EXPECT_EQ(mng.ApplyReference(kC), S_OK);
     EXPECT_TRUE(Built(mng, kC));
@@ -325,9 +320,9 @@ TEST_F(TextureMngTest, ReferencesAppliedAndTexturesAttached)
 
     CTexture made;
     EXPECT_EQ(mng.AttachLoadedTexture(nullptr, 1), E_INVALIDARG);
-    EXPECT_EQ(mng.AttachLoadedTexture(&made, 1), E_INVALIDARG);  // not built
+    EXPECT_EQ(mng.AttachLoadedTexture(&made, 1), E_INVALIDARG); // not built
     ASSERT_EQ(made.Build(dev, 32, 32, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, 555, 0), S_OK);
-    EXPECT_EQ(mng.AttachLoadedTexture(&made, 1), E_FAIL);  // no such entry
+    EXPECT_EQ(mng.AttachLoadedTexture(&made, 1), E_FAIL); // no such entry
     made.SetID(kD);
     IDirect3DTexture8* d3d = made.GetD3DTexture();
     EXPECT_EQ(mng.AttachLoadedTexture(&made, 2), S_OK);
@@ -357,7 +352,7 @@ TEST_F(TextureMngTest, DefaultPoolReloadsExactlyTheReferencedTextures)
     ASSERT_NE(mng.QueryTexture(kA), nullptr);
     ASSERT_NE(mng.QueryTexture(kB), nullptr);
     ASSERT_NE(mng.QueryTexture(kC), nullptr);
-    EXPECT_EQ(mng.ReleaseTexture(kC), 0);  // cached
+    EXPECT_EQ(mng.ReleaseTexture(kC), 0); // cached
     EXPECT_EQ(mng.GetTexture(kA)->GetPool(), D3DPOOL_DEFAULT);
     EXPECT_EQ(mng.GetLoadedTextures(), 3u);
 
@@ -377,7 +372,7 @@ TEST_F(TextureMngTest, DefaultPoolReloadsExactlyTheReferencedTextures)
     EXPECT_EQ(mng.GetLoadedTextures(), 2u);
     EXPECT_NE(mng.GetD3DTexture(kA), nullptr);
     mng.Release();
-    EXPECT_EQ(ResetDevice(), S_OK);  // nothing of the manager is left in the device
+    EXPECT_EQ(ResetDevice(), S_OK); // nothing of the manager is left in the device
 }
 
 TEST_F(TextureMngTest, ManagedPoolKeepsItsTexturesOverAReset)
@@ -405,8 +400,7 @@ TEST_F(TextureMngTest, ThreadsQueryAndReleaseTheSameIds)
     CTextureMng mng;
     ASSERT_EQ(mng.Build(dev, m_lib.c_str(), nullptr, 0, 0, 1, 1, 2), S_OK);
     const DWORD ids[] = {kA, kB, kC, kD};
-    for (DWORD id : ids)
-        ASSERT_NE(mng.QueryTexture(id), nullptr);
+    for (DWORD id : ids) ASSERT_NE(mng.QueryTexture(id), nullptr);
     std::atomic<int> failures{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
@@ -414,23 +408,16 @@ TEST_F(TextureMngTest, ThreadsQueryAndReleaseTheSameIds)
             for (int i = 0; i < 2000; ++i) {
                 const DWORD id = ids[(i + t) % 4];
                 const CTexture* tex = mng.QueryTexture(id);
-                if (!tex || !tex->IsBuilt())
-                    ++failures;
-                if (mng.TryQueryTexture(id) != S_OK)
-                    ++failures;
-                if (mng.ReleaseTexture(id) < 2)
-                    ++failures;
-                if (mng.ReleaseTexture(id) < 1)
-                    ++failures;
+                if (!tex || !tex->IsBuilt()) ++failures;
+                if (mng.TryQueryTexture(id) != S_OK) ++failures;
+                if (mng.ReleaseTexture(id) < 2) ++failures;
+                if (mng.ReleaseTexture(id) < 1) ++failures;
             }
         });
-    for (std::thread& t : threads)
-        t.join();
+    for (std::thread& t : threads) t.join();
     EXPECT_EQ(failures.load(), 0);
-    for (DWORD id : ids)
-        EXPECT_EQ(mng.GetTexture(id)->GetRef(), 1) << id;
-    for (DWORD id : ids)
-        EXPECT_EQ(mng.ReleaseTexture(id), 0);
+    for (DWORD id : ids) EXPECT_EQ(mng.GetTexture(id)->GetRef(), 1) << id;
+    for (DWORD id : ids) EXPECT_EQ(mng.ReleaseTexture(id), 0);
     EXPECT_EQ(mng.GetCacheSize(), 2u);
     EXPECT_EQ(mng.GetLoadedTextures(), 2u);
     EXPECT_FALSE(Built(mng, kA));

@@ -81,7 +81,7 @@ TEST_F(TexturePaintTest, TwoDimensionalPaintersDrawIntoTheTexture)
     EXPECT_EQ(at(6, 4), 0x001F);
     EXPECT_EQ(at(31, 15), 0xFFFF);
     EXPECT_EQ(at(20, 10), 0xF800);
-    EXPECT_EQ(at(21, 10), 0x001F);  // transparent texel left the fill
+    EXPECT_EQ(at(21, 10), 0x001F); // transparent texel left the fill
     EXPECT_EQ(at(23, 11), 0x1234);
 }
 
@@ -109,8 +109,7 @@ TEST_F(TexturePaintTest, ColorFillPerFormat)
         if (GetBitCountByD3DFormat(c.format) == 32) {
             texels = Texels<uint32_t>(tex.GetD3DTexture());
         } else {
-            for (uint16_t t : Texels<uint16_t>(tex.GetD3DTexture()))
-                texels.push_back(t);
+            for (uint16_t t : Texels<uint16_t>(tex.GetD3DTexture())) texels.push_back(t);
         }
         ASSERT_EQ(texels.size(), 32u);
         for (int y = 0; y < 4; ++y)
@@ -130,10 +129,8 @@ TEST_F(TexturePaintTest, ColorFillOfASmallerLevelStaysInsideIt)
     ASSERT_EQ(tex.Build(dev, 16, 16, 2, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, 1, 0), S_OK);
     ASSERT_EQ(tex.ColorFill(0xFF000000, nullptr, 0), S_OK);
     ASSERT_EQ(tex.ColorFill(0xFFFFFFFF, nullptr, 1), S_OK);
-    for (uint16_t t : Texels<uint16_t>(tex.GetD3DTexture(), 1))
-        ASSERT_EQ(t, 0xFFFF);
-    for (uint16_t t : Texels<uint16_t>(tex.GetD3DTexture(), 0))
-        ASSERT_EQ(t, 0x0000);
+    for (uint16_t t : Texels<uint16_t>(tex.GetD3DTexture(), 1)) ASSERT_EQ(t, 0xFFFF);
+    for (uint16_t t : Texels<uint16_t>(tex.GetD3DTexture(), 0)) ASSERT_EQ(t, 0x0000);
 }
 
 TEST_F(TexturePaintTest, ColorFillRefusals)
@@ -151,27 +148,42 @@ TEST_F(TexturePaintTest, ColorFillRefusals)
 }
 
 struct StateProbe {
-    int stage;  // -1: render state
+    int stage; // -1: render state
     DWORD type;
-    DWORD odd;  // a value the quad does not use
+    DWORD odd; // a value the quad does not use
 };
 
 const StateProbe kProbes[] = {
-    {-1, D3DRS_ZENABLE, 1},           {-1, D3DRS_LIGHTING, 1},
-    {-1, D3DRS_ALPHATESTENABLE, 0},   {-1, D3DRS_ALPHABLENDENABLE, 0},
-    {-1, D3DRS_SRCBLEND, D3DBLEND_ONE}, {-1, D3DRS_DESTBLEND, D3DBLEND_ZERO},
-    {-1, D3DRS_ALPHAREF, 200},        {-1, D3DRS_ALPHAFUNC, D3DCMP_LESS},
-    {-1, D3DRS_FILLMODE, D3DFILL_WIREFRAME}, {-1, D3DRS_CULLMODE, D3DCULL_CW},
-    {-1, D3DRS_STENCILENABLE, 1},     {-1, D3DRS_CLIPPING, 0},
-    {-1, D3DRS_CLIPPLANEENABLE, 1},   {-1, D3DRS_VERTEXBLEND, 1},
-    {-1, D3DRS_INDEXEDVERTEXBLENDENABLE, 1}, {-1, D3DRS_FOGENABLE, 1},
-    {-1, D3DRS_COLORWRITEENABLE, 7},  {0, D3DTSS_COLOROP, D3DTOP_ADD},
-    {0, D3DTSS_COLORARG1, D3DTA_CURRENT}, {0, D3DTSS_COLORARG2, D3DTA_TFACTOR},
-    {0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2}, {0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR},
-    {0, D3DTSS_ALPHAARG2, D3DTA_CURRENT}, {0, D3DTSS_TEXCOORDINDEX, 1},
-    {0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2}, {0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR},
-    {0, D3DTSS_MINFILTER, D3DTEXF_LINEAR}, {0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR},
-    {1, D3DTSS_COLOROP, D3DTOP_SELECTARG1}, {1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1},
+    {-1, D3DRS_ZENABLE, 1},
+    {-1, D3DRS_LIGHTING, 1},
+    {-1, D3DRS_ALPHATESTENABLE, 0},
+    {-1, D3DRS_ALPHABLENDENABLE, 0},
+    {-1, D3DRS_SRCBLEND, D3DBLEND_ONE},
+    {-1, D3DRS_DESTBLEND, D3DBLEND_ZERO},
+    {-1, D3DRS_ALPHAREF, 200},
+    {-1, D3DRS_ALPHAFUNC, D3DCMP_LESS},
+    {-1, D3DRS_FILLMODE, D3DFILL_WIREFRAME},
+    {-1, D3DRS_CULLMODE, D3DCULL_CW},
+    {-1, D3DRS_STENCILENABLE, 1},
+    {-1, D3DRS_CLIPPING, 0},
+    {-1, D3DRS_CLIPPLANEENABLE, 1},
+    {-1, D3DRS_VERTEXBLEND, 1},
+    {-1, D3DRS_INDEXEDVERTEXBLENDENABLE, 1},
+    {-1, D3DRS_FOGENABLE, 1},
+    {-1, D3DRS_COLORWRITEENABLE, 7},
+    {0, D3DTSS_COLOROP, D3DTOP_ADD},
+    {0, D3DTSS_COLORARG1, D3DTA_CURRENT},
+    {0, D3DTSS_COLORARG2, D3DTA_TFACTOR},
+    {0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2},
+    {0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR},
+    {0, D3DTSS_ALPHAARG2, D3DTA_CURRENT},
+    {0, D3DTSS_TEXCOORDINDEX, 1},
+    {0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2},
+    {0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR},
+    {0, D3DTSS_MINFILTER, D3DTEXF_LINEAR},
+    {0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR},
+    {1, D3DTSS_COLOROP, D3DTOP_SELECTARG1},
+    {1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1},
 };
 
 DWORD ReadState(IDirect3DDevice8* dev, const StateProbe& p)
@@ -198,7 +210,7 @@ TEST_F(TexturePaintTest, ScreenQuadDrawsTheTextureAndPutsEveryStateBack)
     ASSERT_EQ(tex.Build(dev, 16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, 1, 0), S_OK);
     ASSERT_EQ(tex.ColorFill(0xFF00FF00, nullptr, 0), S_OK);
     const RECT see_through{0, 8, 16, 16};
-    ASSERT_EQ(tex.ColorFill(0x00FF0000, &see_through, 0), S_OK);  // alpha 0: tested away
+    ASSERT_EQ(tex.ColorFill(0x00FF0000, &see_through, 0), S_OK); // alpha 0: tested away
 
     // Every state the quad sets starts out different; the vertex shader and
     // the stage-0 texture too.
@@ -213,8 +225,7 @@ TEST_F(TexturePaintTest, ScreenQuadDrawsTheTextureAndPutsEveryStateBack)
     dev->SetVertexShader(D3DFVF_XYZ);
     // The quad must show even with states that would hide it.
     for (const StateProbe& p : kProbes)
-        if (p.stage < 0 && (p.type == D3DRS_CLIPPING || p.type == D3DRS_COLORWRITEENABLE))
-            WriteState(dev, p, p.odd);
+        if (p.stage < 0 && (p.type == D3DRS_CLIPPING || p.type == D3DRS_COLORWRITEENABLE)) WriteState(dev, p, p.odd);
 
     ClearTarget(0xFF000080);
     ASSERT_EQ(dev->BeginScene(), S_OK);
@@ -223,23 +234,22 @@ TEST_F(TexturePaintTest, ScreenQuadDrawsTheTextureAndPutsEveryStateBack)
     ASSERT_EQ(dev->EndScene(), S_OK);
 
     for (size_t i = 0; i < std::size(kProbes); ++i)
-        EXPECT_EQ(ReadState(dev, kProbes[i]), before[i]) << "state " << kProbes[i].type << " stage "
-                                                          << kProbes[i].stage;
+        EXPECT_EQ(ReadState(dev, kProbes[i]), before[i])
+            << "state " << kProbes[i].type << " stage " << kProbes[i].stage;
     DWORD shader = 0;
     dev->GetVertexShader(&shader);
     EXPECT_EQ(shader, static_cast<DWORD>(D3DFVF_XYZ));
     IDirect3DBaseTexture8* bound = nullptr;
     dev->GetTexture(0, &bound);
     EXPECT_EQ(bound, other.GetD3DTexture());
-    if (bound)
-        bound->Release();
+    if (bound) bound->Release();
     dev->SetTexture(0, nullptr);
 
     const std::vector<uint32_t> pixels = RenderTarget();
     ASSERT_EQ(pixels.size(), kScreen * kScreen);
     EXPECT_EQ(At(pixels, 10, 10), 0x00FF00u);
     EXPECT_EQ(At(pixels, 22, 14), 0x00FF00u);
-    EXPECT_EQ(At(pixels, 10, 20), 0x000080u);  // alpha below the reference
+    EXPECT_EQ(At(pixels, 10, 20), 0x000080u); // alpha below the reference
     EXPECT_EQ(At(pixels, 5, 10), 0x000080u);
     EXPECT_EQ(At(pixels, 26, 10), 0x000080u);
 }
@@ -292,8 +302,8 @@ TEST_F(TexturePaintTest, BufferFormsClipAndShiftTheSource)
     ClearTarget(0xFF000000);
     ASSERT_EQ(dev->BeginScene(), S_OK);
     const GRECT clip(0, 0, 36, 64);
-    EXPECT_EQ(tex.Paint(&bounds, 30, 4, PT_KEY, &clip), 1);       // columns 30..35, source 0..5
-    EXPECT_EQ(tex.Paint(&bounds, 4, 30, 8, 8, 8, 0, PT_KEY, nullptr), 1);  // source shifted to the yellow half
+    EXPECT_EQ(tex.Paint(&bounds, 30, 4, PT_KEY, &clip), 1);               // columns 30..35, source 0..5
+    EXPECT_EQ(tex.Paint(&bounds, 4, 30, 8, 8, 8, 0, PT_KEY, nullptr), 1); // source shifted to the yellow half
     EXPECT_EQ(tex.Paint(&bounds, 50, 50, PT_KEY, nullptr), 0);
     const GRECT away(100, 100, 5, 5);
     EXPECT_EQ(tex.Paint(&bounds, 0, 0, PT_KEY, &away), 0);

@@ -111,9 +111,9 @@ TEST_F(TextureBuildTest, AlphaAndFormatFollowTheImage)
         cfg.bAlpha = c.cfgAlpha;
         cfg.bCompressed = c.compressed;
         CTexture tex;
-        ASSERT_EQ(tex.Build(dev, image.data(), static_cast<DWORD>(image.size()), &cfg, -1, -1, 0, 0, 0xFFFFFFFF,
-                            c.hint, 0),
-                  S_OK)
+        ASSERT_EQ(
+            tex.Build(dev, image.data(), static_cast<DWORD>(image.size()), &cfg, -1, -1, 0, 0, 0xFFFFFFFF, c.hint, 0),
+            S_OK)
             << c.what;
         EXPECT_EQ(tex.GetFormat(), c.want) << c.what;
         EXPECT_EQ(tex.GetCfgTexture()->bAlpha, c.alphaAfter) << c.what;
@@ -134,8 +134,7 @@ TEST_F(TextureBuildTest, DroppedLevelsShrinkToAPowerOfTwoSquare)
         TEXTURE_CONFIG cfg;
         cfg.dwDropLevels = c.drop;
         CTexture tex;
-        ASSERT_EQ(tex.Build(dev, image.data(), static_cast<DWORD>(image.size()), &cfg, -1, -1, 0, 0, 1, 0, 0),
-                  S_OK)
+        ASSERT_EQ(tex.Build(dev, image.data(), static_cast<DWORD>(image.size()), &cfg, -1, -1, 0, 0, 1, 0, 0), S_OK)
             << c.w;
         EXPECT_EQ(tex.GetTexWidth(), c.side) << c.w;
         EXPECT_EQ(tex.GetTexHeight(), c.side) << c.w;
@@ -230,8 +229,8 @@ TEST_F(TextureBuildTest, FailuresKeepAnEarlierBuild)
     EXPECT_EQ(tex.Build(dev, 8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_R5G6B5, D3DPOOL_MANAGED, 3, 0),
               KESTUERR_INVALIDPARAM);
     EXPECT_TRUE(FAILED(tex.Build(dev, noImage, sizeof noImage, nullptr, -1, -1, 0, 0, 3, 0, 0)));
-    EXPECT_TRUE(FAILED(tex.Build(dev, truncated.data(), static_cast<DWORD>(truncated.size()), nullptr, -1, -1, 0, 0,
-                                 3, 0, 0)));
+    EXPECT_TRUE(
+        FAILED(tex.Build(dev, truncated.data(), static_cast<DWORD>(truncated.size()), nullptr, -1, -1, 0, 0, 3, 0, 0)));
     EXPECT_TRUE(tex.IsBuilt());
     EXPECT_EQ(tex.GetTexWidth(), 8u);
 
@@ -316,7 +315,7 @@ TEST_F(TextureBuildTest, ReferenceCountAndSplice)
     ASSERT_EQ(src.Build(dev, 16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, 77, 0), S_OK);
     IDirect3DTexture8* d3d = src.GetD3DTexture();
     EXPECT_EQ(tex.Splice(nullptr), E_INVALIDARG);
-    EXPECT_EQ(tex.Splice(&src), E_INVALIDARG);  // ids differ
+    EXPECT_EQ(tex.Splice(&src), E_INVALIDARG); // ids differ
     tex.SetID(77);
     EXPECT_EQ(tex.Splice(&src), S_OK);
     EXPECT_TRUE(tex.IsBuilt());

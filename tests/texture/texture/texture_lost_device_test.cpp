@@ -21,13 +21,11 @@ protected:
         RECT dst{0, 0, 16, 16};
         const int drawn = tex.Paint(nullptr, &dst);
         dev->EndScene();
-        if (!drawn)
-            return {};
+        if (!drawn) return {};
         std::vector<uint32_t> pixels = RenderTarget();
         std::vector<uint32_t> part;
         for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x)
-                part.push_back(pixels[static_cast<size_t>(y) * kScreen + x] & 0xFFFFFF);
+            for (int x = 0; x < 16; ++x) part.push_back(pixels[static_cast<size_t>(y) * kScreen + x] & 0xFFFFFF);
         return part;
     }
     HRESULT ResetDevice()
@@ -59,7 +57,7 @@ TEST_F(TextureLostDeviceTest, DefaultPoolTextureSurvivesAReset)
 
     host::D3D8LoseDevices();
     host::D3D8RegainDevices();
-    EXPECT_TRUE(FAILED(ResetDevice()));  // the device texture is still alive
+    EXPECT_TRUE(FAILED(ResetDevice())); // the device texture is still alive
     ASSERT_EQ(tex.Invalidate(), S_OK);
     EXPECT_EQ(tex.GetD3DTexture(), nullptr);
     ASSERT_EQ(ResetDevice(), S_OK);
@@ -86,7 +84,7 @@ TEST_F(TextureLostDeviceTest, WrappedDefaultTextureIsCopiedAndRemadeAsItsOwn)
     EXPECT_EQ(first[0], 0x00FF00u);
 
     ASSERT_EQ(tex.Invalidate(), S_OK);
-    EXPECT_EQ(made->Release(), 0u);  // the maker's reference was the only one
+    EXPECT_EQ(made->Release(), 0u); // the maker's reference was the only one
     host::D3D8LoseDevices();
     host::D3D8RegainDevices();
     ASSERT_EQ(ResetDevice(), S_OK);

@@ -91,9 +91,14 @@ TEST(Bounce, SphereShell)
 
 TEST(AvoidAndBounce, ShapelessAndOtherDomainsChangeNothing)
 {
-    const EPPS_DOMAIN_TYPE none[] = {PPS_DOMAIN_NONE,  PPS_DOMAIN_POINT, PPS_DOMAIN_LINE,
-                                     PPS_DOMAIN_CONE,  PPS_DOMAIN_CYLINDER, PPS_DOMAIN_BOX,
-                                     PPS_DOMAIN_BLOB,  static_cast<EPPS_DOMAIN_TYPE>(11),
+    const EPPS_DOMAIN_TYPE none[] = {PPS_DOMAIN_NONE,
+                                     PPS_DOMAIN_POINT,
+                                     PPS_DOMAIN_LINE,
+                                     PPS_DOMAIN_CONE,
+                                     PPS_DOMAIN_CYLINDER,
+                                     PPS_DOMAIN_BOX,
+                                     PPS_DOMAIN_BLOB,
+                                     static_cast<EPPS_DOMAIN_TYPE>(11),
                                      static_cast<EPPS_DOMAIN_TYPE>(13)};
     for (EPPS_DOMAIN_TYPE t : none) {
         MethodGroup g;

@@ -185,11 +185,12 @@ struct OwnSize {
     size_t first, added;
 };
 constexpr OwnSize kOwnSizes[] = {
-    {PPS_ACTION_AVOID, 80, 0},  {PPS_ACTION_BOUNCE, 80, 0},  {PPS_ACTION_DAMP, 12, 8},      {PPS_ACTION_EXPLODE, 32, 0},
-    {PPS_ACTION_FOLLOW, 12, 0}, {PPS_ACTION_GRAVITY, 12, 0}, {PPS_ACTION_GRAVITATE, 12, 0}, {PPS_ACTION_JET, 24, 68},
-    {PPS_ACTION_KILL, 8, 0},    {PPS_ACTION_MATCH, 12, 0},   {PPS_ACTION_MOVE, 0, 0},       {PPS_ACTION_SINK, 76, 0},
-    {PPS_ACTION_VORTEX, 36, 0}, {PPS_ACTION_DIFFUSE, 0, 0},  {PPS_ACTION_ORBIT, 12, 12},    {PPS_ACTION_SOURCE, 208, 144},
-    {PPS_ACTION_COLORCTRL, 24, 0}};
+    {PPS_ACTION_AVOID, 80, 0},     {PPS_ACTION_BOUNCE, 80, 0},   {PPS_ACTION_DAMP, 12, 8},
+    {PPS_ACTION_EXPLODE, 32, 0},   {PPS_ACTION_FOLLOW, 12, 0},   {PPS_ACTION_GRAVITY, 12, 0},
+    {PPS_ACTION_GRAVITATE, 12, 0}, {PPS_ACTION_JET, 24, 68},     {PPS_ACTION_KILL, 8, 0},
+    {PPS_ACTION_MATCH, 12, 0},     {PPS_ACTION_MOVE, 0, 0},      {PPS_ACTION_SINK, 76, 0},
+    {PPS_ACTION_VORTEX, 36, 0},    {PPS_ACTION_DIFFUSE, 0, 0},   {PPS_ACTION_ORBIT, 12, 12},
+    {PPS_ACTION_SOURCE, 208, 144}, {PPS_ACTION_COLORCTRL, 24, 0}};
 
 TEST(ActionRecord, OwnFieldSizesFollowTheBasePart)
 {
@@ -336,8 +337,8 @@ TEST(ActionRecord, LongNamesAreCutOnWritingAndRefusedOnReading)
     std::unique_ptr<SPPS_ACTION_BASE> back = ReadRecord(bytes);
     EXPECT_STREQ(back->GetName(), "a name that is far ");
 
-    std::string tooLong = bytes.substr(0, 52) + std::string("\x14\x00\x00\x00", 4) + std::string(20, 'n') +
-                          bytes.substr(52 + 4 + 19);
+    std::string tooLong =
+        bytes.substr(0, 52) + std::string("\x14\x00\x00\x00", 4) + std::string(20, 'n') + bytes.substr(52 + 4 + 19);
     HRESULT hr = 0;
     back = ReadRecord(tooLong, &hr);
     EXPECT_LT(hr, 0);
@@ -359,16 +360,17 @@ TEST(ActionScript, BaseBlockAsWritten)
     kill.validity = {2, 5, 6, 7};
     kill.fDeltaTime = 0.1f;
     kill.fLifeTime = 3;
-    EXPECT_EQ(Script(kill), "\n\tAction\told\n\t{\n"
-                            "\tActionID\t264\n"
-                            "\tBaseInfo\n\t{\n"
-                            "\t\tscope\n\t\t{\n\t\tnscope\t1\n\t\tdwParam1\t2\n\t\tdwParam2\t3\n\t\tdwParam3\t4\n\t\t}\n"
-                            "\t\tvalidity\n\t\t{\n\t\tnValidity\t2\n\t\tnParam1\t5\n\t\tnParam2\t6\n\t\tnParam3\t7\n\t\t}\n"
-                            "\tfDeltaTime\t0.1\n\tdwCRCNum\t0\n\tdwSize\t116\n\tdwFPFFlags\t0\n"
-                            "\tfStartTime\t0\n\tfLifeTime\t3\n\tfRepeatTime\t0\n\tfExecuteTime\t0\n"
-                            "\n\t}\n"
-                            "\tfAgeLimit\t60.5\n\tbKillLessThan\t1\n"
-                            "\n\t}\n");
+    EXPECT_EQ(Script(kill),
+              "\n\tAction\told\n\t{\n"
+              "\tActionID\t264\n"
+              "\tBaseInfo\n\t{\n"
+              "\t\tscope\n\t\t{\n\t\tnscope\t1\n\t\tdwParam1\t2\n\t\tdwParam2\t3\n\t\tdwParam3\t4\n\t\t}\n"
+              "\t\tvalidity\n\t\t{\n\t\tnValidity\t2\n\t\tnParam1\t5\n\t\tnParam2\t6\n\t\tnParam3\t7\n\t\t}\n"
+              "\tfDeltaTime\t0.1\n\tdwCRCNum\t0\n\tdwSize\t116\n\tdwFPFFlags\t0\n"
+              "\tfStartTime\t0\n\tfLifeTime\t3\n\tfRepeatTime\t0\n\tfExecuteTime\t0\n"
+              "\n\t}\n"
+              "\tfAgeLimit\t60.5\n\tbKillLessThan\t1\n"
+              "\n\t}\n");
 }
 
 TEST(ActionScript, OwnLinesOfTheVectorAndDomainActions)

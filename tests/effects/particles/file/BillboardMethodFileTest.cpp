@@ -56,7 +56,10 @@ TEST(BillboardMethodFile, RecordIsByteExactAndReadsBack)
 
 TEST(BillboardMethodFile, MethodSetMakesTheMethodWithTheManagersServices)
 {
-    const std::string set = std::string("\x01\0\0\0" "\x04\0\0\0", 8) + kGlowRecord;
+    const std::string set = std::string("\x01\0\0\0"
+                                        "\x04\0\0\0",
+                                        8) +
+                            kGlowRecord;
     bbtest::EyeScope scope;
     CEye& eye = scope.eye;
     CTextureMng textures;

@@ -40,8 +40,9 @@ std::vector<std::pair<std::string, std::string>> Managers(bool script)
     s->FirstGroup()->SetID(1);
     s->FirstGroup()->SetMaxParticleNumber(16);
     s->SetMethodName("p");
-    auto* source = new SPPS_ACTION_SOURCE(40.0f, SPPS_DOMAIN(PPS_DOMAIN_POINT, 0, 0, 0), SPPS_DOMAIN(PPS_DOMAIN_POINT, 0, 1, 0),
-                                          SPPS_DOMAIN(PPS_DOMAIN_POINT, 1, 0.5f, 0));
+    auto* source =
+        new SPPS_ACTION_SOURCE(40.0f, SPPS_DOMAIN(PPS_DOMAIN_POINT, 0, 0, 0), SPPS_DOMAIN(PPS_DOMAIN_POINT, 0, 1, 0),
+                               SPPS_DOMAIN(PPS_DOMAIN_POINT, 1, 0.5f, 0));
     source->validity.nValidity = 2;
     s->AddAction(source);
     auto* move = new SPPS_ACTION_MOVE;

@@ -55,8 +55,7 @@ TEST(ParticleFile, EveryMethodAndActionSurvivesARoundTrip)
 
     CParticleSystemMng loaded;
     ASSERT_EQ(Read(loaded, first), 0);
-    EXPECT_EQ(Binary(loaded), first)
-        << "a second write differs: a field did not survive";
+    EXPECT_EQ(Binary(loaded), first) << "a second write differs: a field did not survive";
 
     // Methods by type and name, with their stored fields.
     CParticleMethodMng* methods = loaded.GetParticleMethodMng();
@@ -137,8 +136,8 @@ void PutManagerStart(kestu::ByteWriter& w, uint32_t systems)
     w.Bytes("PPS_DAT_MNG", 12);
     w.U32(0x1234);
     w.U32(0x5678);
-    w.U32(0);  // path
-    w.U32(0);  // methods
+    w.U32(0); // path
+    w.U32(0); // methods
     w.U32(systems);
 }
 
@@ -151,7 +150,7 @@ void PutSystemStart(kestu::ByteWriter& w, const std::string& name, uint32_t mino
     w.U32(0x1234);
     w.U32(minorVer);
     for (int i = 0; i < 4; ++i) w.F32(0.0f);
-    w.U32(0);  // method name
+    w.U32(0); // method name
     w.U32(groups);
 }
 
@@ -179,13 +178,13 @@ TEST(ParticleFile, ParticlesMadeAtLoadAreBoundedForTheWholeFile)
         for (uint32_t i = 0; i < groups; ++i) {
             PutSystemStart(w, "s", 0x5679, 1);
             w.U32(i);
-            w.U32(0);  // particles not specified
+            w.U32(0); // particles not specified
             w.U32(1u << 16);
             w.U32(0);
             w.U32(1);
             w.Bytes("g", 1);
             w.U32(1u << 16);
-            w.U32(0);  // actions
+            w.U32(0); // actions
         }
         return std::string(b.begin(), b.end());
     };
@@ -207,13 +206,13 @@ TEST(ParticleFile, GroupMaximumIsBounded)
         PutManagerStart(w, 1);
         PutSystemStart(w, "s", 0x5678, 1);
         w.U32(0);
-        w.U32(1);  // specified: no particles made
+        w.U32(1); // specified: no particles made
         w.U32(max);
         w.U32(0);
         w.U32(1);
         w.Bytes("g", 1);
         w.U32(0);
-        w.U32(0);  // actions
+        w.U32(0); // actions
         CParticleSystemMng mng;
         ASSERT_EQ(Read(mng, std::string(b.begin(), b.end())), 0);
         EXPECT_EQ(mng.FirstSystem()->FirstGroup()->GetMaxParticleNumber(), CParticleGroup::kMaxStoredParticleNumber);
@@ -242,11 +241,11 @@ TEST(ParticleFile, FirstFormRecordsStillRead)
     kestu::ByteWriter w(b);
     PutManagerStart(w, 1);
     PutSystemStart(w, "old", 0x5678, 0);
-    w.U32(2);                 // actions
+    w.U32(2); // actions
     for (DWORD id : {DWORD{PPS_ACTION_DAMP}, DWORD{PPS_ACTION_GRAVITY}}) {
         w.U32(id);
         w.Zeros(48);
-        w.U32(0);             // name
+        w.U32(0); // name
         for (int i = 0; i < 4; ++i) w.F32(0.0f);
         w.F32(0.5f);
         w.F32(id == PPS_ACTION_DAMP ? 9.0f : 0.75f);
@@ -271,9 +270,9 @@ TEST(ParticleFile, FirstFormRecordsStillRead)
 void PutShortAction(kestu::ByteWriter& w, DWORD id, const std::string& name, const std::vector<float>& own)
 {
     w.U32(id);
-    w.I32(2);  // nscope
+    w.I32(2); // nscope
     w.Zeros(12);
-    w.I32(2);  // nValidity
+    w.I32(2); // nValidity
     w.Zeros(12);
     w.F32(0.05f);
     w.Zeros(12);
@@ -299,14 +298,14 @@ std::string ShortFormFile()
     kestu::ByteWriter w(b);
     PutManagerStart(w, 1);
     PutSystemStart(w, "peer", 0x5678, 1);
-    w.U32(7);     // GroupID
-    w.U32(0);     // not specified
-    w.U32(500);   // MaxParticleNumber
-    w.U32(1);     // in world space
+    w.U32(7);   // GroupID
+    w.U32(0);   // not specified
+    w.U32(500); // MaxParticleNumber
+    w.U32(1);   // in world space
     w.U32(2);
     w.Bytes("g0", 2);
-    w.U32(1);     // one particle
-    w.U32(4);     // actions
+    w.U32(1); // one particle
+    w.U32(4); // actions
     PutShortAction(w, PPS_ACTION_DAMP, "damp", {0.5f, 9.0f, 1.0f});
     std::vector<float> source;
     for (float k : {1.0f, 20.0f, 40.0f}) {
@@ -350,8 +349,7 @@ TEST(ParticleFile, SecondFormOnlyWhereTheFirstWouldLoseAField)
         {"damp", [](SPPS_ACTION_BASE* a) { static_cast<SPPS_ACTION_DAMP*>(a)->fDamping.z = 0.25f; }},
         {"source", [](SPPS_ACTION_BASE* a) { static_cast<SPPS_ACTION_SOURCE*>(a)->fAgeSigma = 1.0f; }},
         {"source", [](SPPS_ACTION_BASE* a) { static_cast<SPPS_ACTION_SOURCE*>(a)->size = ppstest::Domain(2.0f); }},
-        {"source",
-         [](SPPS_ACTION_BASE* a) { static_cast<SPPS_ACTION_SOURCE*>(a)->positionB.fRadius2Sqr = -0.0f; }},
+        {"source", [](SPPS_ACTION_BASE* a) { static_cast<SPPS_ACTION_SOURCE*>(a)->positionB.fRadius2Sqr = -0.0f; }},
         {"jet", [](SPPS_ACTION_BASE* a) { static_cast<SPPS_ACTION_JET*>(a)->domain = ppstest::Domain(3.0f); }},
         {"orbit", [](SPPS_ACTION_BASE* a) { static_cast<SPPS_ACTION_ORBIT*>(a)->vCenter.y = 1.0f; }},
     };
@@ -396,7 +394,8 @@ class ParticleFileDevice : public testdevice::DeviceSuite<16, 16, false> {};
 TEST_F(ParticleFileDevice, PointSpriteTextureLoadsOnlyWithADevice)
 {
     const std::vector<uint8_t> tga = bbtest::Tga(2, 2, [](int, int) { return 0xFFFFFFFFu; });
-    std::ofstream("pps_spark.tga", std::ios::binary).write(reinterpret_cast<const char*>(tga.data()), std::streamsize(tga.size()));
+    std::ofstream("pps_spark.tga", std::ios::binary)
+        .write(reinterpret_cast<const char*>(tga.data()), std::streamsize(tga.size()));
     CParticleSystemMng mng;
     auto* sprite = static_cast<CMethodPointSprite*>(mng.GetParticleMethodMng()->NewMethod(PPS_METHOD_POINTSPRITE));
     sprite->SetName("s");
@@ -459,7 +458,8 @@ void PutU32At(std::string& s, size_t at, uint32_t v)
 TEST(ParticleFile, RefusesWhatTheFormatCannotHold)
 {
     const Layout good = SmallFile();
-    ASSERT_EQ(kestu::GetU32(reinterpret_cast<const uint8_t*>(good.bytes.data()) + good.actionId), DWORD{PPS_ACTION_MOVE});
+    ASSERT_EQ(kestu::GetU32(reinterpret_cast<const uint8_t*>(good.bytes.data()) + good.actionId),
+              DWORD{PPS_ACTION_MOVE});
     struct Case {
         const char* what;
         size_t at;

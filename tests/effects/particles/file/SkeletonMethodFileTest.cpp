@@ -30,7 +30,7 @@ TEST(SkeletonMethodFile, RecordIsTheNameThePathAndTheCountedActionPaths)
     method.SetSkeletonPath("chars/hero");
     method.Clear();
     std::vector<uint8_t> b;
-    b.reserve(64);  // GCC 12 at -O2 misreads the first small write as an overflow
+    b.reserve(64); // GCC 12 at -O2 misreads the first small write as an overflow
     kestu::ByteWriter w(b);
     w.U32(3);
     w.Bytes("skl", 3);

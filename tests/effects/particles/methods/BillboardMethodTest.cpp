@@ -99,7 +99,8 @@ protected:
 
     // Each manager kind, plain and by priority, holds every live particle's
     // billboard once, however many frames pass, and none once the group goes.
-    template <class Mng> void DrawThroughManager()
+    template <class Mng>
+    void DrawThroughManager()
     {
         Mng mng;
         CMethodBB method;
@@ -165,7 +166,7 @@ protected:
         EXPECT_EQ(mng.GetCount(), 0u) << "a released group leaves no billboard behind";
     }
 
-    EyeScope scope;  // at (0, 0, -10) looking down +z
+    EyeScope scope; // at (0, 0, -10) looking down +z
     std::string path;
     CTextureMng textures;
 };

@@ -191,10 +191,9 @@ TEST_F(MethodDraw, BatchSizesOfTheArrayMethods)
         DWORD particles, calls, primitives;
     };
     const Case cases[] = {
-        {&point, 2000, 1, 2000},   {&point, 2001, 2, 2001},   {&point, 2500, 2, 2500},
-        {&triangle, 1000, 1, 2000}, {&triangle, 1001, 2, 2002}, {&quad, 1000, 1, 4000},
-        {&quad, 1001, 2, 4004},     {&sprite, 1000, 1, 1000},  {&sprite, 1001, 2, 1001},
-        {&sprite, 1500, 2, 1500},
+        {&point, 2000, 1, 2000},    {&point, 2001, 2, 2001},  {&point, 2500, 2, 2500}, {&triangle, 1000, 1, 2000},
+        {&triangle, 1001, 2, 2002}, {&quad, 1000, 1, 4000},   {&quad, 1001, 2, 4004},  {&sprite, 1000, 1, 1000},
+        {&sprite, 1001, 2, 1001},   {&sprite, 1500, 2, 1500},
     };
     for (const Case& c : cases) {
         CParticleGroup group;
@@ -273,7 +272,7 @@ TEST(MethodVertices, TrianglesAndQuadsFollowTheSizeAtEachUpdate)
     CMethodQuad quad;
     EXPECT_EQ(tri.GetSize(), 0.1f);
     EXPECT_EQ(quad.GetSize(), 0.1f);
-    const auto check = [](CPPS_METHOD_VERTICES& method, auto setSize, const float (*shape)[2], DWORD k) {
+    const auto check = [](CPPS_METHOD_VERTICES& method, auto setSize, const float(*shape)[2], DWORD k) {
         CParticleGroup group;
         group.SetMaxParticleNumber(2);
         group.SetMethod(&method);
@@ -297,8 +296,10 @@ TEST(MethodVertices, TrianglesAndQuadsFollowTheSizeAtEachUpdate)
         }
         group.Release();
     };
-    check(tri, [&](float s) { tri.SetSize(s); }, triangle, 6);
-    check(quad, [&](float s) { quad.SetSize(s); }, square, 12);
+    check(
+        tri, [&](float s) { tri.SetSize(s); }, triangle, 6);
+    check(
+        quad, [&](float s) { quad.SetSize(s); }, square, 12);
 }
 
 // The mesh fields keep at most 259 characters.
@@ -340,9 +341,8 @@ TEST_F(MethodDraw, ParticlesBeyondTheBuiltCapacityAreLeftOut)
 // content, whatever the name).
 void WriteWhiteBmp(const char* path)
 {
-    std::vector<uint8_t> b = {'B', 'M', 102, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 4, 0, 0, 0, 4, 0,
-                              0,   0,   1,   0, 24, 0, 0, 0, 0, 0, 48, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                              0,   0,   0,   0, 0,  0};
+    std::vector<uint8_t> b = {'B', 'M', 102, 0, 0, 0, 0, 0,  0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0, 1,
+                              0,   24,  0,   0, 0, 0, 0, 48, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     b.resize(102, 0xFF);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
 }
@@ -416,7 +416,7 @@ TEST_F(MethodDraw, StatesLeftByPointSpritesAndMeshes)
     };
     const std::vector<State> sprites = {
         {false, D3DRS_ZWRITEENABLE, TRUE},        {false, D3DRS_ALPHABLENDENABLE, FALSE},
-        {false, D3DRS_DESTBLEND, D3DBLEND_ONE},    {false, D3DRS_POINTSPRITEENABLE, FALSE},
+        {false, D3DRS_DESTBLEND, D3DBLEND_ONE},   {false, D3DRS_POINTSPRITEENABLE, FALSE},
         {false, D3DRS_POINTSCALEENABLE, FALSE},   {false, D3DRS_POINTSIZE, bits(3.5f)},
         {false, D3DRS_POINTSIZE_MIN, bits(3.5f)}, {false, D3DRS_POINTSCALE_A, bits(0.0f)},
         {false, D3DRS_POINTSCALE_B, bits(0.0f)},  {false, D3DRS_POINTSCALE_C, bits(1.0f)},
@@ -425,10 +425,14 @@ TEST_F(MethodDraw, StatesLeftByPointSpritesAndMeshes)
         {false, D3DRS_SRCBLEND, D3DBLEND_ONE},
     };
     const std::vector<State> meshes = {
-        {true, D3DTSS_COLOROP, D3DTOP_MODULATE},   {true, D3DTSS_COLORARG1, D3DTA_TEXTURE},
-        {true, D3DTSS_COLORARG2, D3DTA_DIFFUSE},   {true, D3DTSS_MINFILTER, D3DTEXF_LINEAR},
-        {true, D3DTSS_MAGFILTER, D3DTEXF_LINEAR},  {false, D3DRS_ALPHABLENDENABLE, FALSE},
-        {false, D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {false, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+        {true, D3DTSS_COLOROP, D3DTOP_MODULATE},
+        {true, D3DTSS_COLORARG1, D3DTA_TEXTURE},
+        {true, D3DTSS_COLORARG2, D3DTA_DIFFUSE},
+        {true, D3DTSS_MINFILTER, D3DTEXF_LINEAR},
+        {true, D3DTSS_MAGFILTER, D3DTEXF_LINEAR},
+        {false, D3DRS_ALPHABLENDENABLE, FALSE},
+        {false, D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+        {false, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
         {false, D3DRS_ZENABLE, TRUE},
     };
     const std::vector<State> filters = {{true, D3DTSS_MINFILTER, D3DTEXF_LINEAR},
@@ -498,7 +502,8 @@ TEST_F(MethodDraw, MeshesFollowTheirParticles)
     std::filesystem::create_directories("tex");
     WriteWhiteBmp("tex/left.png");
     WriteWhiteBmp("right.png");
-    std::ofstream("ember.gma", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream("ember.gma", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     CMethodMesh mesh;
     mesh.SetMeshFile("ember.gma");
     mesh.SetMeshPath("");
@@ -538,7 +543,8 @@ TEST_F(MethodDraw, MeshesFollowTheirParticles)
     CParticleGroup::iterator it = group.begin();
     CParticleBase* first = group.NextParticle(it);
     const CMeshAni* players = mesh.GetRes(&group)->pMeshAnis;
-    for (const auto& [age, frame] : {std::pair{0.5f, 1u}, std::pair{0.2f, 0u}, std::pair{0.9f, 0u}, std::pair{1.2f, 1u}}) {
+    for (const auto& [age, frame] :
+         {std::pair{0.5f, 1u}, std::pair{0.2f, 0u}, std::pair{0.9f, 0u}, std::pair{1.2f, 1u}}) {
         first->SetLifeTime(age);
         mesh.Update(&group, 0.0f);
         EXPECT_EQ(players[0].GetCurrentFrame(), frame) << age;

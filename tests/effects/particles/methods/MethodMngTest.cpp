@@ -115,7 +115,9 @@ TEST(MethodBase, NameRecordRoundTripAndLimits)
     EXPECT_LT(back.Serialize(longer, 0), 0);
     EXPECT_TRUE(longer.fail());
     EXPECT_STREQ(back.GetName(), "glow");
-    std::stringstream shortRecord(std::string("\x05\x00\x00\x00" "ab", 6));
+    std::stringstream shortRecord(std::string("\x05\x00\x00\x00"
+                                              "ab",
+                                              6));
     EXPECT_LT(back.Serialize(shortRecord, 0), 0);
     EXPECT_STREQ(back.GetName(), "glow");
 }

@@ -237,8 +237,8 @@ TEST_F(SkeletonMethod, GroupsWithoutPlayersAreLeftAlone)
     EXPECT_LT(missing.Build(device, &b), 0);
     EXPECT_EQ(CMethodSklAni::GetPlayerCount(Res(missing, b)), 5u) << "the players are made";
     EXPECT_FALSE(Res(missing, b).pSkeletonAnis[0].IsBuild());
-    for (auto [method, group] : {std::pair<CMethodSklAni*, CParticleGroup*>{&noManager, &a}, {&missing, &b},
-                                 {&missing, &stranger}}) {
+    for (auto [method, group] :
+         {std::pair<CMethodSklAni*, CParticleGroup*>{&noManager, &a}, {&missing, &b}, {&missing, &stranger}}) {
         EXPECT_EQ(method->Update(group, 0.1f), 1);
         EXPECT_EQ(Draw(*method, *group), 1);
         EXPECT_EQ(method->Build(device, &stranger), 1);

@@ -38,7 +38,7 @@ TEST(BillboardMethodScript, HandWrittenBlock)
     // Keys without a value and comments change nothing; the block ends at
     // its "}".
     EXPECT_EQ(ReadScript(m, "{\n  Method   dust \nTextureID\nBBWidth 3.5\n// BBHeight 9\n"
-                           "BBHeight\t0.25\nTextureID\tx\n}\nBBWidth\t9\n"),
+                            "BBHeight\t0.25\nTextureID\tx\n}\nBBWidth\t9\n"),
               "BBWidth\t9");
     EXPECT_STREQ(m.GetName(), "dust");
     EXPECT_EQ(m.GetTextureID(), 0u) << "text that is not a number reads as 0";

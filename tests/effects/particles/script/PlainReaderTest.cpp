@@ -74,16 +74,14 @@ private:
     void SkipToOpen()
     {
         std::string l;
-        while (Line(l) && l != "{") {
-        }
+        while (Line(l) && l != "{") {}
     }
     // From the next "{" to the first line that begins with "}".
     void SkipBlock()
     {
         SkipToOpen();
         std::string l;
-        while (Line(l) && !Begins(l, "}")) {
-        }
+        while (Line(l) && !Begins(l, "}")) {}
     }
     void ReadSystem(System& s)
     {

@@ -27,7 +27,8 @@ TEST(SkeletonMethodScript, BlockListsTheSkeletonAndEachActionPath)
     group.Release();
     std::ostringstream out;
     EXPECT_EQ(method.WriteToScript(out), 0);
-    const std::string text = "{\nMethod\tskl\nSkeletonPath\tchars/hero\nActionPath\tchars/wave\nActionPath\tchars/lie\n}\n";
+    const std::string text =
+        "{\nMethod\tskl\nSkeletonPath\tchars/hero\nActionPath\tchars/wave\nActionPath\tchars/lie\n}\n";
     EXPECT_EQ(out.str(), text);
 
     CMethodSklAni back;
