@@ -342,8 +342,17 @@ void SetCamera(IDirect3DDevice8* device, CEye& eye, float aspect)
 class CBillboardScene : public CKestuDevObjMng {
 public:
     HRESULT InitDeviceObjects(IDirect3DDevice8*) override { return S_OK; }
-    HRESULT ActivateDeviceObjects() override { return S_OK; }
-    HRESULT InvalidateDeviceObjects() override { return S_OK; }
+    // A reset puts the device's transforms back to identity: the camera is set
+    // again with the textures.
+    HRESULT ActivateDeviceObjects() override
+    {
+        if (!m_pGrove) return S_OK;
+        const HRESULT hr = m_Textures.Restore();
+        const D3DSURFACE_DESC* back = Kestu_GetCfg()->GetSDBackBuff();
+        SetCamera(m_pDevice, m_Eye, float(back->Width) / float(back->Height));
+        return hr;
+    }
+    HRESULT InvalidateDeviceObjects() override { return m_pGrove ? m_Textures.Invalidate() : S_OK; }
 
     HRESULT Build(IDirect3DDevice8* device)
     {
