@@ -81,9 +81,7 @@ protected:
         }
         void Apply() const
         {
-            device->SetTransform(D3DTS_WORLD, &world);
-            device->SetTransform(D3DTS_VIEW, &view);
-            device->SetTransform(D3DTS_PROJECTION, &proj);
+            testdevice::SetTransforms(device, world, view, proj);
             device->SetRenderState(D3DRS_LIGHTING, FALSE);
             device->SetRenderState(D3DRS_ZENABLE, TRUE);
             device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);

@@ -4,14 +4,13 @@
 #pragma once
 #include "d3d8.h"
 #include "d3dx8.h"
+#include "support/device.h"
 
 inline void LightMeshScene(IDirect3DDevice8* device)
 {
     D3DXMATRIX id;
     D3DXMatrixIdentity(&id);
-    device->SetTransform(D3DTS_WORLD, &id);
-    device->SetTransform(D3DTS_VIEW, &id);
-    device->SetTransform(D3DTS_PROJECTION, &id);
+    testdevice::SetTransforms(device, id, id, id);
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     device->SetRenderState(D3DRS_LIGHTING, TRUE);

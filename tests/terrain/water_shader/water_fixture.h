@@ -150,9 +150,7 @@ protected:
         D3DXMatrixIdentity(&world);
         D3DXMatrixLookAtLH(&c.view, &c.eye, &at, &up);
         D3DXMatrixPerspectiveFovLH(&c.proj, D3DX_PI / 2.2f, 1.0f, 1.0f, 500.0f);
-        device->SetTransform(D3DTS_WORLD, &world);
-        device->SetTransform(D3DTS_VIEW, &c.view);
-        device->SetTransform(D3DTS_PROJECTION, &c.proj);
+        testdevice::SetTransforms(device, world, c.view, c.proj);
         return c;
     }
     // The pixels of a surface, drawn to by making it the render target.
