@@ -67,6 +67,15 @@ inline DWORD StageState(IDirect3DDevice8* device, DWORD stage, D3DTEXTURESTAGEST
     return v;
 }
 
+// Sets the world, view and projection transforms at once.
+inline void SetTransforms(IDirect3DDevice8* device, const D3DMATRIX& world, const D3DMATRIX& view,
+                          const D3DMATRIX& proj)
+{
+    device->SetTransform(D3DTS_WORLD, &world);
+    device->SetTransform(D3DTS_VIEW, &view);
+    device->SetTransform(D3DTS_PROJECTION, &proj);
+}
+
 // One Direct3D object and one device for the whole test program: made on
 // first use (the device with `pp`; later calls keep the first device) and
 // released when the program's tests end. The device stays null when it

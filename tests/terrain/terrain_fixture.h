@@ -70,6 +70,34 @@ protected:
         lod.Set(d, 2, 0);
         return lod;
     }
+    // Identity world, a square perspective view from `eye`; unlit, depth
+    // tested, both faces drawn.
+    struct Camera {
+        Camera(const D3DXVECTOR3& eye, const D3DXVECTOR3& at, const D3DXVECTOR3& up, float fov)
+        {
+            D3DXMatrixIdentity(&world);
+            D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+            D3DXMatrixPerspectiveFovLH(&proj, fov, 1.0f, 1.0f, 500.0f);
+        }
+        void Apply() const
+        {
+            testdevice::SetTransforms(device, world, view, proj);
+            device->SetRenderState(D3DRS_LIGHTING, FALSE);
+            device->SetRenderState(D3DRS_ZENABLE, TRUE);
+            device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        }
+        D3DXMATRIX world, view, proj;
+    };
+    // One cleared frame with `t` drawn in it.
+    static std::vector<uint32_t> DrawFrame(CTerrain& t)
+    {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        EXPECT_EQ(device->BeginScene(), D3D_OK);
+        EXPECT_EQ(t.Render(), S_OK);
+        device->EndScene();
+        UINT w = 0, h = 0;
+        return Pixels(w, h);
+    }
     static std::vector<uint32_t> Pixels(UINT& w, UINT& h)
     {
         std::vector<uint32_t> px;

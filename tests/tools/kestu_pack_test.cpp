@@ -1,63 +1,28 @@
 // kestu-pack run as a program: extraction keeps the items' folders inside the
 // output folder and refuses, before writing anything, what it cannot keep.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/replace_checks.h"
-
-extern char** environ;
+#include "tool_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using replacecheck::ReadText;
 using replacecheck::WriteText;
+using tooltest::ToolOutput;
 
-struct ToolRun {
-    int status = -1;
-    std::string errors;
-};
-
-// Runs the tool with `args` in `dir`, collecting what it writes to stderr.
-ToolRun Pack(const fs::path& dir, std::vector<std::string> args)
+// Runs kestu-pack with `args` in `dir`.
+ToolOutput Pack(const fs::path& dir, std::vector<std::string> args)
 {
-    const char* tools = std::getenv("KESTU_TOOLS_DIR");
-#ifdef KESTU_TOOLS_BUILD_DIR
-    if (tools == nullptr) tools = KESTU_TOOLS_BUILD_DIR;
-#endif
-    ToolRun run;
-    if (tools == nullptr) {
-        ADD_FAILURE() << "KESTU_TOOLS_DIR is not set";
-        return run;
-    }
-    const std::string exe = std::string(tools) + "/kestu-pack", errors = (dir / "stderr.txt").string();
-    args.insert(args.begin(), exe);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-    pid_t pid = 0;
-    if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.errors = ReadText(errors);
-    fs::remove(errors);
-    return run;
+    return tooltest::Tool(dir, "kestu-pack", std::move(args));
 }
 
 // Every regular file below `dir`, relative, with its text.
@@ -79,7 +44,7 @@ TEST(KestuPack, ExtractKeepsFoldersInsideTheOutputFolder)
                    {"create", "lib.kidx", "1:a/x.txt=one.txt", "2:b\\x.txt=two.txt", "3:/c/./d//x.txt=one.txt"})
                   .status,
               0);
-    const ToolRun all = Pack(scratch.Dir(), {"extract", "lib.kidx", "out"});
+    const ToolOutput all = Pack(scratch.Dir(), {"extract", "lib.kidx", "out"});
     EXPECT_EQ(all.status, 0) << all.errors;
     EXPECT_EQ(Files(scratch.Dir() / "out"),
               (std::map<std::string, std::string>{{"a/x.txt", "one"}, {"b/x.txt", "two"}, {"c/d/x.txt", "one"}}));
@@ -109,7 +74,7 @@ TEST(KestuPack, ExtractRefusesWhatItCannotKeepAndWritesNothing)
         std::vector<std::string> create = {"create", "lib.kidx"};
         create.insert(create.end(), c.entries.begin(), c.entries.end());
         ASSERT_EQ(Pack(scratch.Dir(), create).status, 0);
-        const ToolRun run = Pack(scratch.Dir(), {"extract", "lib.kidx", "out/deep"});
+        const ToolOutput run = Pack(scratch.Dir(), {"extract", "lib.kidx", "out/deep"});
         EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.errors.find(c.message), std::string::npos) << run.errors;
         EXPECT_TRUE(Files(scratch.Dir() / "out").empty());
@@ -125,7 +90,7 @@ TEST(KestuPack, ExtractDoesNotFollowALinkOutOfTheFolder)
     fs::create_directories(scratch.Dir() / "out");
     fs::create_directories(scratch.Dir() / "elsewhere");
     fs::create_directory_symlink(scratch.Dir() / "elsewhere", scratch.Dir() / "out" / "a");
-    const ToolRun run = Pack(scratch.Dir(), {"extract", "lib.kidx", "out"});
+    const ToolOutput run = Pack(scratch.Dir(), {"extract", "lib.kidx", "out"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.errors.find("cannot write 'a/x.txt' inside 'out'"), std::string::npos) << run.errors;
     EXPECT_TRUE(fs::is_empty(scratch.Dir() / "elsewhere"));

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/resources/D3DMeshFile.h"
+#include "mesh_fixture.h"
 #include "window_device.h"
 #include "kestu_d3dmesh.h"
 #include "kestu_d3dutil.h"
@@ -15,28 +16,13 @@ protected:
     void SetUp() override
     {
         Core5Device::SetUp();
-        D3DXMATRIX id;
-        D3DXMatrixIdentity(&id);
-        device->SetTransform(D3DTS_WORLD, &id);
-        device->SetTransform(D3DTS_VIEW, &id);
-        device->SetTransform(D3DTS_PROJECTION, &id);
-        device->SetRenderState(D3DRS_ZENABLE, FALSE);
-        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        device->SetRenderState(D3DRS_LIGHTING, TRUE);
+        LightMeshScene(device);
         device->SetRenderState(D3DRS_AMBIENT, 0);
         device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
         device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
-        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
-        device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
         device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
         device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
         device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-        D3DLIGHT8 light{};
-        light.Type = D3DLIGHT_DIRECTIONAL;
-        light.Diffuse.r = light.Diffuse.g = light.Diffuse.b = 1.0f;
-        light.Direction.z = 1.0f;
-        device->SetLight(0, &light);
-        device->LightEnable(0, TRUE);
         WriteFile(kStrip, kThreeMaterialsX);
     }
     static uint32_t At(const std::vector<uint32_t>& px, int x, int y) { return px[y * kWidth + x] & 0xFFFFFF; }

@@ -6,6 +6,7 @@
 
 #include "kestu_d3dfont.h"
 #include "kestu_d3dmesh.h"
+#include "mesh_fixture.h"
 #include "window_device.h"
 #include "xfiles.h"
 
@@ -15,22 +16,7 @@ class FrameworkRecover : public Core5Device {
 protected:
     std::vector<uint32_t> Frame(CD3DFont& font, CD3DMesh& mesh)
     {
-        D3DXMATRIX id;
-        D3DXMatrixIdentity(&id);
-        device->SetTransform(D3DTS_WORLD, &id);
-        device->SetTransform(D3DTS_VIEW, &id);
-        device->SetTransform(D3DTS_PROJECTION, &id);
-        device->SetRenderState(D3DRS_ZENABLE, FALSE);
-        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        device->SetRenderState(D3DRS_LIGHTING, TRUE);
-        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
-        device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-        D3DLIGHT8 light{};
-        light.Type = D3DLIGHT_DIRECTIONAL;
-        light.Diffuse.r = light.Diffuse.g = light.Diffuse.b = 1.0f;
-        light.Direction.z = 1.0f;
-        device->SetLight(0, &light);
-        device->LightEnable(0, TRUE);
+        LightMeshScene(device);
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
         EXPECT_EQ(device->BeginScene(), D3D_OK);
         EXPECT_EQ(mesh.Render(device), S_OK);

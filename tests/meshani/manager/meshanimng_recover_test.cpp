@@ -3,34 +3,14 @@
 // and Restore the same meshes draw the same pixels.
 #include <gtest/gtest.h>
 
-#include "gma_fixtures.h"
-#include "index_lib.h"
 #include "kestu_meshanimng.h"
 #include "meshani_recover.h"
+#include "meshanimng_fixture.h"
 
 using namespace gmatest;
 
-class MeshAniMngRecover : public MeshAniFolderDevice {
+class MeshAniMngRecover : public MeshAniMngDevice {
 protected:
-    std::string Library()
-    {
-        CIndexLib lib;
-        const std::string path = Path("meshes.kidx");
-        EXPECT_EQ(lib.Load(path.c_str(), 0, 1, 1, 0), S_OK);
-        for (DWORD id : {1u, 2u}) {
-            Grid g;
-            g.amplitude = 0.1f * float(id);
-            CGmaFile f = g.File();
-            f.header.dwMeshID = id;
-            f.header.SetShareContainer(id == 2);
-            const std::vector<BYTE> bytes = Bytes(f);
-            EXPECT_EQ(lib.ImportFromMemory(bytes.data(), DWORD(bytes.size()), id,
-                                           ("mesh" + std::to_string(id) + ".gma").c_str()),
-                      S_OK);
-        }
-        EXPECT_EQ(lib.Save(), S_OK);
-        return path;
-    }
     std::vector<uint32_t> Draw(CMeshAniData* mesh, DWORD frame, float x)
     {
         device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
@@ -46,7 +26,7 @@ protected:
 
 TEST_F(MeshAniMngRecover, BothPoolsDrawTheSamePixelsAfterALossThatFollowsADraw)
 {
-    const std::string lib = Library();
+    const std::string lib = Library({{1, 1, false, 0.1f}, {2, 2, true, 0.2f}});
     for (D3DPOOL pool : {D3DPOOL_DEFAULT, D3DPOOL_MANAGED}) {
         SCOPED_TRACE(pool == D3DPOOL_DEFAULT ? "default pool" : "managed pool");
         CMeshAniMng m;

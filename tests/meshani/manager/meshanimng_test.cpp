@@ -10,30 +10,12 @@
 #include "kestu_log.h"
 #include "kestu_meshanimng.h"
 #include "meshani_device.h"
+#include "meshanimng_fixture.h"
 
 using namespace gmatest;
 
-class MeshAniMng : public MeshAniFolderDevice {
+class MeshAniMng : public MeshAniMngDevice {
 protected:
-    // A mesh library of the given (item id, mesh id, shared container) entries.
-    std::string Library(const std::vector<std::tuple<DWORD, DWORD, bool>>& entries)
-    {
-        CIndexLib lib;
-        const std::string path = Path("meshes.kidx");
-        EXPECT_EQ(lib.Load(path.c_str(), 0, 1, 1, 0), S_OK);
-        for (const auto& [id, meshId, shared] : entries) {
-            Grid g;
-            CGmaFile f = g.File();
-            f.header.dwMeshID = meshId;
-            f.header.SetShareContainer(shared);
-            const std::vector<BYTE> bytes = Bytes(f);
-            EXPECT_EQ(lib.ImportFromMemory(bytes.data(), DWORD(bytes.size()), id,
-                                           ("mesh" + std::to_string(id) + ".gma").c_str()),
-                      S_OK);
-        }
-        EXPECT_EQ(lib.Save(), S_OK);
-        return path;
-    }
     HRESULT BuildArray(CMeshAniMng& m, const std::string& lib, D3DPOOL pool = D3DPOOL_MANAGED, DWORD cache = 0,
                        BOOL multiThreaded = FALSE)
     {

@@ -325,15 +325,27 @@ protected:
         }
         return l;
     }
+    // The case's tube, and a bent rig over as many bones.
+    Rig MakeCaseMesh(const PathCase& c)
+    {
+        const int bones = c.batched ? 70 : 8;
+        MakeMesh({16, 12, bones, c.perVertex, 2}, c.batched);
+        return Rig(bones, 1.2f);
+    }
+    // The case's lighting, its materials set to it.
+    Lighting LightCase(const PathCase& c)
+    {
+        const Lighting l = LightingOf(c);
+        SetMaterial(l);
+        return l;
+    }
 };
 
 TEST_P(EveryPath, DrawsWhatSoftwareSkinningDraws)
 {
     const PathCase c = GetParam();
-    MakeMesh({16, 12, c.batched ? 70 : 8, c.perVertex, 2}, c.batched);
-    Rig rig(c.batched ? 70 : 8, 1.2f);
-    const Lighting l = LightingOf(c);
-    SetMaterial(l);
+    Rig rig = MakeCaseMesh(c);
+    const Lighting l = LightCase(c);
     ExpectSamePicture(c.path, rig, l, c.name);
     // The shaders did the blending (a batched mesh is too wide for path 128's palette).
     EXPECT_EQ(mesh->IsShaderSkinned(), c.batched && c.path == 128 ? 0 : 1);
@@ -344,10 +356,8 @@ TEST_P(EveryPath, DrawsWhatSoftwareSkinningDraws)
 TEST_P(EveryPath, DrawsTheSamePixelsAfterALossThatFollowsADraw)
 {
     const PathCase c = GetParam();
-    MakeMesh({16, 12, c.batched ? 70 : 8, c.perVertex, 2}, c.batched);
-    Rig rig(c.batched ? 70 : 8, 1.2f);
-    const Lighting l = LightingOf(c);
-    SetMaterial(l);
+    Rig rig = MakeCaseMesh(c);
+    const Lighting l = LightCase(c);
     const std::vector<uint32_t> software = Draw(1, rig, l);
     const std::vector<uint32_t> before = Draw(c.path, rig, l);
     ASSERT_GT(Covered(before), int(kSize * kSize / 10)) << "the mesh fills part of the picture";
@@ -373,9 +383,8 @@ TEST_P(EveryPath, DrawsTheSamePixelsAfterALossThatFollowsADraw)
 TEST_P(EveryPath, ShowsTheMaterialColoursSoftwareSkinningShows)
 {
     const PathCase c = GetParam();
-    MakeMesh({16, 12, c.batched ? 70 : 8, c.perVertex, 2}, c.batched);
+    Rig rig = MakeCaseMesh(c);
     ASSERT_EQ(mesh->GetMaterialNum(), 2u);
-    Rig rig(c.batched ? 70 : 8, 1.2f);
     Lighting l;
     l.points = c.points;
     const bool unlit = c.path == 2;

@@ -29,24 +29,10 @@ TEST_F(TerrainRecover, DrawsTheSamePixelsAfterALossThatFollowsADraw)
     t.SetTexMng(&library);
     ASSERT_EQ(t.UpdateVisibleState(nullptr, 0, 0), S_OK);
 
-    D3DXMATRIX world, view, proj;
-    D3DXMatrixIdentity(&world);
-    const D3DXVECTOR3 eye(32.0f, 60.0f, 20.0f), at(32.0f, 0.0f, 32.0f), up(0.0f, 1.0f, 0.0f);
-    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-    D3DXMatrixPerspectiveFovLH(&proj, D3DX_PI / 3, 1.0f, 1.0f, 500.0f);
+    const Camera camera({32.0f, 60.0f, 20.0f}, {32.0f, 0.0f, 32.0f}, {0.0f, 1.0f, 0.0f}, D3DX_PI / 3);
     const auto frame = [&] {
-        device->SetTransform(D3DTS_WORLD, &world);
-        device->SetTransform(D3DTS_VIEW, &view);
-        device->SetTransform(D3DTS_PROJECTION, &proj);
-        device->SetRenderState(D3DRS_LIGHTING, FALSE);
-        device->SetRenderState(D3DRS_ZENABLE, TRUE);
-        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        EXPECT_EQ(device->BeginScene(), D3D_OK);
-        EXPECT_EQ(t.Render(), S_OK);
-        device->EndScene();
-        UINT w = 0, h = 0;
-        return Pixels(w, h);
+        camera.Apply();
+        return DrawFrame(t);
     };
     const std::vector<uint32_t> before = frame();
     int red = 0, blue = 0;

@@ -355,37 +355,20 @@ TEST_F(Terrain, DrawsEachRecordWithTheManagersTextureOfItsId)
     t.SetTexMng(&library);
     ASSERT_EQ(t.UpdateVisibleState(nullptr, 0, 0), S_OK);
 
-    D3DXMATRIX world, view, proj;
-    D3DXMatrixIdentity(&world);
-    const D3DXVECTOR3 eye(16.0f, 50.0f, 16.0f), at(16.0f, 0.0f, 16.0f), up(0.0f, 0.0f, 1.0f);
-    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-    D3DXMatrixPerspectiveFovLH(&proj, D3DX_PI / 4, 1.0f, 1.0f, 500.0f);
-    device->SetTransform(D3DTS_WORLD, &world);
-    device->SetTransform(D3DTS_VIEW, &view);
-    device->SetTransform(D3DTS_PROJECTION, &proj);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE); // white vertices: the texture alone shows
-    device->SetRenderState(D3DRS_ZENABLE, TRUE);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    const Camera camera({16.0f, 50.0f, 16.0f}, {16.0f, 0.0f, 16.0f}, {0.0f, 0.0f, 1.0f}, D3DX_PI / 4);
+    camera.Apply(); // unlit white vertices: the texture alone shows
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
 
-    auto frame = [&] {
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        EXPECT_EQ(device->BeginScene(), D3D_OK);
-        EXPECT_EQ(t.Render(), S_OK);
-        device->EndScene();
-        UINT w = 0, h = 0;
-        return Pixels(w, h);
-    };
     D3DVIEWPORT8 vp{};
     device->GetViewport(&vp);
     auto centreOf = [&](const std::vector<uint32_t>& px, DWORD b) {
         const D3DXVECTOR3 p(16.0f * float(b % 2) + 8.0f, 0.0f, 16.0f * float(b / 2) + 8.0f);
         D3DXVECTOR3 s;
-        D3DXVec3Project(&s, &p, &vp, &proj, &view, &world);
+        D3DXVec3Project(&s, &p, &vp, &camera.proj, &camera.view, &camera.world);
         return px.at(size_t(s.y) * kSize + size_t(s.x)) & 0xFFFFFF;
     };
 
-    std::vector<uint32_t> px = frame();
+    std::vector<uint32_t> px = DrawFrame(t);
     DWORD op = 0, arg1 = 0, arg2 = 0;
     device->GetTextureStageState(0, D3DTSS_COLOROP, &op);
     device->GetTextureStageState(0, D3DTSS_COLORARG1, &arg1);
@@ -405,7 +388,7 @@ TEST_F(Terrain, DrawsEachRecordWithTheManagersTextureOfItsId)
 
     // Without the manager the blocks are drawn in their vertex colour alone.
     t.SetTexMng(nullptr);
-    px = frame();
+    px = DrawFrame(t);
     for (DWORD b = 0; b < 4; ++b) EXPECT_EQ(centreOf(px, b), 0xFFFFFFu) << "block " << b;
 
     t.Release();

@@ -19,14 +19,7 @@ protected:
     }
     kestu_test::Image Frame()
     {
-        const D3DXVECTOR3 eye(0, 12, -20), at(0, 0, 10), up(0, 1, 0);
-        D3DXMATRIX world, view, proj;
-        D3DXMatrixIdentity(&world);
-        D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-        D3DXMatrixPerspectiveFovLH(&proj, D3DX_PI / 2.2f, 1.0f, 1.0f, 500.0f);
-        device->SetTransform(D3DTS_WORLD, &world);
-        device->SetTransform(D3DTS_VIEW, &view);
-        device->SetTransform(D3DTS_PROJECTION, &proj);
+        const D3DXVECTOR3 eye = LookAcrossTheWater().eye;
         EXPECT_EQ(water.FrameMove(0.0f, eye, eye), 0);
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
         EXPECT_EQ(water.RenderBeginPass(), 0);

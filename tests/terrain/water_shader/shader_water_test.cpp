@@ -366,15 +366,10 @@ TEST_F(ShaderWater, FlatWaterReflectsTheCubeAsComputed)
     StillBump();
     water.SetGeoAmpOverLen(0.0f);
     water.SetReflectLv(1.0f);
-    const D3DXVECTOR3 eye(0, 12, -20), at(0, 0, 10), up(0, 1, 0);
-    D3DXMATRIX world, view, proj, viewProj, inverse;
-    D3DXMatrixIdentity(&world);
-    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-    D3DXMatrixPerspectiveFovLH(&proj, D3DX_PI / 2.2f, 1.0f, 1.0f, 500.0f);
-    device->SetTransform(D3DTS_WORLD, &world);
-    device->SetTransform(D3DTS_VIEW, &view);
-    device->SetTransform(D3DTS_PROJECTION, &proj);
-    D3DXMatrixMultiply(&viewProj, &view, &proj);
+    const Camera camera = LookAcrossTheWater();
+    const D3DXVECTOR3 eye = camera.eye;
+    D3DXMATRIX viewProj, inverse;
+    D3DXMatrixMultiply(&viewProj, &camera.view, &camera.proj);
     D3DXMatrixInverse(&inverse, nullptr, &viewProj);
     const std::vector<Kestu::ShaderWaterVertex> grid = Grid(-60, 60, -20, 100, 0, 60, 0xFF000000);
     struct Case {

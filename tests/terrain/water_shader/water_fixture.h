@@ -135,6 +135,24 @@ protected:
         Kestu::RenderStateGuard::SetDevice(device);
         Kestu::TextureStageStateGuard::SetDevice(device);
     }
+    // The view of the reflection pictures: from above and behind the water,
+    // looking ahead and down on it, with an identity world.
+    struct Camera {
+        D3DXVECTOR3 eye{0, 12, -20};
+        D3DXMATRIX view, proj;
+    };
+    // Sets the transforms of that view.
+    static Camera LookAcrossTheWater()
+    {
+        Camera c;
+        const D3DXVECTOR3 at(0, 0, 10), up(0, 1, 0);
+        D3DXMATRIX world;
+        D3DXMatrixIdentity(&world);
+        D3DXMatrixLookAtLH(&c.view, &c.eye, &at, &up);
+        D3DXMatrixPerspectiveFovLH(&c.proj, D3DX_PI / 2.2f, 1.0f, 1.0f, 500.0f);
+        testdevice::SetTransforms(device, world, c.view, c.proj);
+        return c;
+    }
     // The pixels of a surface, drawn to by making it the render target.
     static kestu_test::Image ReadSurface(IDirect3DSurface8* surface)
     {

@@ -4,7 +4,6 @@
 // buffer with its text and without being drawn into again.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "host/host_d3d8.h"
@@ -12,31 +11,16 @@
 #include "kestu_textdevice3d.h"
 #include "support/device.h"
 #include "support/image.h"
-#include "text_fixture.h"
+#include "text_device3d_fixture.h"
 
 using namespace text_test;
 
 namespace {
 
-class TextDevice3DRecover : public testdevice::DeviceSuite<64, 64, true> {
+class TextDevice3DRecover : public TextDevice3DSuite {
 protected:
-    void SetUp() override
-    {
-        DeviceSuite::SetUp();
-        folder = std::filesystem::current_path() / "text3d_recover";
-        std::filesystem::create_directories(folder);
-        WriteFile((folder / "t.fnt").string(), FontBytes(TestFont()));
-        const std::string path = folder.string() + "/";
-        const char* names[] = {"t.fnt"};
-        int flags[] = {1};
-        ASSERT_EQ(font.Build(path.c_str(), names, 1, nullptr, flags), 1);
-        host::SetClock(1000);
-    }
-    void TearDown() override
-    {
-        host::UseRealClock();
-        std::filesystem::remove_all(folder);
-    }
+    TextDevice3DRecover() : TextDevice3DSuite("text3d_recover") {}
+
     // One frame of everything the text device draws; the inner buffer is
     // drawn from what it holds.
     kestu_test::Image Frame(CGfxTextDevice3D& text)
@@ -67,9 +51,6 @@ protected:
         device->EndScene();
         return Picture();
     }
-
-    std::filesystem::path folder;
-    CGfxFont font;
 };
 
 TEST_F(TextDevice3DRecover, DrawsTheSamePixelsAfterALossThatFollowsADraw)

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -9,7 +8,7 @@
 #include "kestu_textdevice3d.h"
 #include "support/device.h"
 #include "support/image.h"
-#include "text_fixture.h"
+#include "text_device3d_fixture.h"
 
 using namespace text_test;
 
@@ -46,25 +45,14 @@ uint32_t FirstTexel(CTexture* texture)
     return v;
 }
 
-class TextDevice3D : public testdevice::DeviceSuite<64, 64, true> {
+class TextDevice3D : public TextDevice3DSuite {
 protected:
-    void SetUp() override
-    {
-        DeviceSuite::SetUp();
-        folder = std::filesystem::current_path() / "text3d";
-        std::filesystem::create_directories(folder);
-        WriteFile((folder / "t.fnt").string(), FontBytes(TestFont()));
-        const std::string path = folder.string() + "/";
-        const char* names[] = {"t.fnt"};
-        int flags[] = {1};
-        ASSERT_EQ(font.Build(path.c_str(), names, 1, nullptr, flags), 1);
-        host::SetClock(1000);
-    }
+    TextDevice3D() : TextDevice3DSuite("text3d") {}
+
     void TearDown() override
     {
         device->EndScene();
-        host::UseRealClock();
-        std::filesystem::remove_all(folder);
+        TextDevice3DSuite::TearDown();
     }
     void Ready(Device3D& text, DWORD capacity, int inner = 0)
     {
@@ -84,9 +72,6 @@ protected:
         const auto it = t.m_Cache.find(s);
         return it == t.m_Cache.end() ? 0 : it->second.size();
     }
-
-    std::filesystem::path folder;
-    CGfxFont font;
 };
 
 } // namespace
