@@ -22,32 +22,13 @@
 #include "support/threads.h"
 
 extern "C" {
-// The sanitizer runtimes look these up when the program starts.
-//
-// intercept_tls_get_addr=0: this runtime takes a dynamic TLS block that
-// starts 16 bytes into a page for one with an old glibc header and reads its
-// bounds from the allocator's chunk header before it; the leak check's tracer
-// then dies scanning that range, after tests that passed. The blocks are heap
-// blocks the thread's TLS vector points to, so the check still reaches what
-// they hold (selftest/leak_check_test.cpp shows both).
-__attribute__((used, visibility("default"))) const char* __asan_default_options()
-{
-    return "detect_leaks=1:strict_string_checks=1:intercept_tls_get_addr=0";
-}
-__attribute__((used, visibility("default"))) const char* __ubsan_default_options()
-{
-    return "print_stacktrace=1:halt_on_error=1";
-}
-// The GL driver and its compiler keep allocations for the life of the process.
+// The sanitizer runtimes look these up when the program starts; the options
+// come from tests/CMakeLists.txt, which says why each is there.
+__attribute__((used, visibility("default"))) const char* __asan_default_options() { return KESTU_ASAN_OPTIONS; }
+__attribute__((used, visibility("default"))) const char* __ubsan_default_options() { return KESTU_UBSAN_OPTIONS; }
 __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions()
 {
-    return "leak:libGLX_mesa\n"
-           "leak:libEGL_mesa\n"
-           "leak:swrast_dri\n"
-           "leak:libLLVM\n"
-           "leak:libgallium\n"
-           "leak:libglapi\n"
-           "leak:libdrm\n";
+    return KESTU_LSAN_SUPPRESSIONS;
 }
 }
 
