@@ -17,22 +17,13 @@ namespace {
 namespace fs = std::filesystem;
 using replacecheck::ReadText;
 using replacecheck::WriteText;
+using tooltest::Files;
 using tooltest::ToolOutput;
 
 // Runs kestu-pack with `args` in `dir`.
 ToolOutput Pack(const fs::path& dir, std::vector<std::string> args)
 {
     return tooltest::Tool(dir, "kestu-pack", std::move(args));
-}
-
-// Every regular file below `dir`, relative, with its text.
-std::map<std::string, std::string> Files(const fs::path& dir)
-{
-    std::map<std::string, std::string> out;
-    if (!fs::exists(dir)) return out;
-    for (const auto& e : fs::recursive_directory_iterator(dir))
-        if (e.is_regular_file()) out[fs::relative(e.path(), dir).string()] = ReadText(e.path().string());
-    return out;
 }
 
 TEST(KestuPack, ExtractKeepsFoldersInsideTheOutputFolder)

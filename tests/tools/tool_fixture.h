@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,17 @@ inline ToolOutput Tool(const std::filesystem::path& dir, const std::string& tool
     run.errors = replacecheck::ReadText(errors);
     fs::remove_all(streams);
     return run;
+}
+
+// Every regular file below `dir`, relative, with its text.
+inline std::map<std::string, std::string> Files(const std::filesystem::path& dir)
+{
+    namespace fs = std::filesystem;
+    std::map<std::string, std::string> out;
+    if (!fs::exists(dir)) return out;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+        if (e.is_regular_file()) out[fs::relative(e.path(), dir).string()] = replacecheck::ReadText(e.path().string());
+    return out;
 }
 
 } // namespace tooltest

@@ -42,6 +42,19 @@ public:
         return 2;
     }
 
+    // A failure that is not misuse: says what went wrong on stderr, without
+    // the usage, and gives exit code 1.
+    __attribute__((format(printf, 2, 3))) int Fail(const char* format, ...) const
+    {
+        std::fprintf(stderr, "%s: ", name_);
+        va_list args;
+        va_start(args, format);
+        std::vfprintf(stderr, format, args);
+        va_end(args);
+        std::fputc('\n', stderr);
+        return 1;
+    }
+
 private:
     const char* name_;
     const char* usage_;

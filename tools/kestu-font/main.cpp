@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "common/tool_cli.h"
+#include "common/file_args.h"
 #include "kestu_bytes.h"
 #include "kestu_font.h"
 #include "kestu_safefile.h"
@@ -191,6 +191,11 @@ int main(int argc, char** argv)
     if (outputs.empty()) return cli.Misuse("no OUT:SIZE given");
     if (outputs.size() > size_t(KESTU_FONT_MAX)) return cli.Misuse("more than %d outputs", int(KESTU_FONT_MAX));
     if (ranges.empty()) ranges.push_back({0x20, 0x7E});
+    ktool::FileArgs files;
+    files.Input(fontPath, "--font");
+    if (tibPath) files.Output(tibPath, "--tib");
+    for (const Output& o : outputs) files.Output(o.path, "OUT");
+    if (const int status = files.Check(cli)) return status;
 
     FT_Library library = nullptr;
     FT_Face face = nullptr;

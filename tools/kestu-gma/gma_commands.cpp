@@ -1,10 +1,9 @@
 #include "gma_commands.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include <index_lib.h>
@@ -14,16 +13,40 @@
 namespace kgma {
 namespace {
 
+// The whole file, or false after saying on stderr why it cannot be read (a
+// directory or an unreadable file fails here rather than as an exception).
+bool ReadWhole(const std::string& path, std::vector<BYTE>& bytes)
+{
+    bytes.clear();
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        std::fprintf(stderr, "kestu-gma: cannot open %s: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    BYTE chunk[65536];
+    size_t n = 0;
+    bool ok = true;
+    while (ok && (n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+        if (bytes.size() + n > 0xFFFFFFFFu) {
+            std::fprintf(stderr, "kestu-gma: %s is larger than 4 GB\n", path.c_str());
+            ok = false;
+        } else {
+            bytes.insert(bytes.end(), chunk, chunk + n);
+        }
+    }
+    if (ok && std::ferror(f)) {
+        std::fprintf(stderr, "kestu-gma: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
+        ok = false;
+    }
+    std::fclose(f);
+    return ok;
+}
+
 // Says why a file cannot be read, on stderr; true when it reads. The file's
 // bytes are left in bytes.
 bool Readable(const std::string& path, CGmaFile& file, std::vector<BYTE>& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "kestu-gma: cannot open %s\n", path.c_str());
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!ReadWhole(path, bytes)) return false;
     const BYTE* data = bytes.data();
     const DWORD size = DWORD(bytes.size());
     SMeshAniHeader h;

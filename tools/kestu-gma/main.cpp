@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string>
 
-#include "common/tool_cli.h"
+#include "common/file_args.h"
 #include "gma_commands.h"
 
 namespace {
@@ -60,7 +60,8 @@ int SampleCommand(int argc, char** argv)
         }
     }
     if (at != argc - 1) return cli.Misuse("sample needs one FILE after its options");
-    return kgma::Sample(argv[at], o);
+    const int status = ktool::FileArgs().Output(argv[at], "FILE").Check(cli);
+    return status ? status : kgma::Sample(argv[at], o);
 }
 
 } // namespace
@@ -72,10 +73,19 @@ int main(int argc, char** argv)
     const std::string command = argv[1];
     const int given = argc - 2;
     auto wrong = [&](const char* wants) { return cli.Misuse("'%s' takes %s", command.c_str(), wants); };
-    if (command == "info") return given == 1 ? kgma::Info(argv[2]) : wrong("one FILE");
+    ktool::FileArgs files;
+    int status = 0;
+    if (command == "info") {
+        if (given != 1) return wrong("one FILE");
+        if ((status = files.Input(argv[2], "FILE").Check(cli)) != 0) return status;
+        return kgma::Info(argv[2]);
+    }
     if (command == "remove-normals" || command == "share-materials" || command == "share-texcoord" ||
-        command == "unshare-texcoord")
-        return given == 1 ? kgma::Rewrite(command, argv[2]) : wrong("one FILE");
+        command == "unshare-texcoord") {
+        if (given != 1) return wrong("one FILE");
+        if ((status = files.InOut(argv[2], "FILE").Check(cli)) != 0) return status;
+        return kgma::Rewrite(command, argv[2]);
+    }
     if (command == "preprocess") {
         bool normals = false, boxes = false;
         int at = 2;
@@ -88,13 +98,22 @@ int main(int argc, char** argv)
             else
                 return cli.Misuse("unknown preprocess option '%s'", opt.c_str());
         }
-        return at == argc - 1 ? kgma::Preprocess(argv[at], normals, boxes) : wrong("options and one FILE");
+        if (at != argc - 1) return wrong("options and one FILE");
+        if ((status = files.InOut(argv[at], "FILE").Check(cli)) != 0) return status;
+        return kgma::Preprocess(argv[at], normals, boxes);
     }
-    if (command == "texture-ids")
-        return given == 2 || given == 3 ? kgma::UpdateTextureIds(argv[2], argv[3], given == 3 ? argv[4] : "")
-                                        : wrong("FILE, TEXLIB and an optional LOG");
-    if (command == "attribute-map") return given == 2 ? kgma::AttributeMap(argv[2], argv[3]) : wrong("SOURCE and DEST");
-    if (command == "lod") return given == 2 ? kgma::Lod(argv[2], argv[3]) : wrong("SOURCE and DEST");
+    if (command == "texture-ids") {
+        if (given != 2 && given != 3) return wrong("FILE, TEXLIB and an optional LOG");
+        files.InOut(argv[2], "FILE").Input(argv[3], "TEXLIB");
+        if (given == 3) files.Output(argv[4], "LOG");
+        if ((status = files.Check(cli)) != 0) return status;
+        return kgma::UpdateTextureIds(argv[2], argv[3], given == 3 ? argv[4] : "");
+    }
+    if (command == "attribute-map" || command == "lod") {
+        if (given != 2) return wrong("SOURCE and DEST");
+        if ((status = files.Input(argv[2], "SOURCE").Output(argv[3], "DEST").Check(cli)) != 0) return status;
+        return command == "lod" ? kgma::Lod(argv[2], argv[3]) : kgma::AttributeMap(argv[2], argv[3]);
+    }
     if (command == "sample") return SampleCommand(argc, argv);
     return cli.Misuse("unknown command '%s'", command.c_str());
 }

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "common/tool_cli.h"
+#include "common/file_args.h"
 #include "pack_commands.h"
 
 namespace {
@@ -45,6 +45,20 @@ bool ParseEntries(int argc, char** argv, int first, std::vector<kpack::PackEntry
     return true;
 }
 
+// The library and entry files as inputs and outputs of the command.
+int CheckFiles(const std::string& lib, bool readsLib, bool writesLib, const std::vector<kpack::PackEntry>& entries)
+{
+    ktool::FileArgs files;
+    if (readsLib && writesLib)
+        files.InOut(lib, "LIB");
+    else if (writesLib)
+        files.Output(lib, "LIB");
+    else
+        files.Input(lib, "LIB");
+    for (const kpack::PackEntry& e : entries) files.Input(e.path, "ENTRY");
+    return files.Check(cli);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -53,29 +67,39 @@ int main(int argc, char** argv)
     if (argc < 2) return cli.Misuse("no command given");
     const std::string command = argv[1];
     auto wrong = [&](const char* wants) { return cli.Misuse("'%s' takes %s", command.c_str(), wants); };
+    std::vector<kpack::PackEntry> entries;
     if (command == "create") {
         int at = 2;
         const bool stream = at < argc && std::string(argv[at]) == "--stream";
         if (stream) ++at;
         if (at >= argc) return wrong("LIB and its entries");
-        std::vector<kpack::PackEntry> entries;
-        return ParseEntries(argc, argv, at + 1, entries) ? kpack::Create(argv[at], entries, stream) : 2;
+        if (!ParseEntries(argc, argv, at + 1, entries)) return 2;
+        const int status = CheckFiles(argv[at], false, true, entries);
+        return status ? status : kpack::Create(argv[at], entries, stream);
     }
     if (command == "add") {
         if (argc < 4) return wrong("LIB and at least one entry");
-        std::vector<kpack::PackEntry> entries;
-        return ParseEntries(argc, argv, 3, entries) ? kpack::Add(argv[2], entries) : 2;
+        if (!ParseEntries(argc, argv, 3, entries)) return 2;
+        const int status = CheckFiles(argv[2], true, true, entries);
+        return status ? status : kpack::Add(argv[2], entries);
     }
-    if (command == "list") return argc == 3 ? kpack::List(argv[2]) : wrong("one LIB");
+    if (command == "list") {
+        if (argc != 3) return wrong("one LIB");
+        const int status = CheckFiles(argv[2], true, false, entries);
+        return status ? status : kpack::List(argv[2]);
+    }
+    std::vector<unsigned> ids;
     if (command == "extract") {
         if (argc < 4) return wrong("LIB, FOLDER and optional ids");
-        std::vector<unsigned> ids;
-        return ParseIds(argc, argv, 4, ids) ? kpack::Extract(argv[2], argv[3], ids) : 2;
+        if (!ParseIds(argc, argv, 4, ids)) return 2;
+        const int status = CheckFiles(argv[2], true, false, entries);
+        return status ? status : kpack::Extract(cli, argv[2], argv[3], ids);
     }
     if (command == "remove") {
         if (argc < 4) return wrong("LIB and at least one id");
-        std::vector<unsigned> ids;
-        return ParseIds(argc, argv, 3, ids) ? kpack::Remove(argv[2], ids) : 2;
+        if (!ParseIds(argc, argv, 3, ids)) return 2;
+        const int status = CheckFiles(argv[2], true, true, entries);
+        return status ? status : kpack::Remove(argv[2], ids);
     }
     return cli.Misuse("unknown command '%s'", command.c_str());
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 
+#include "common/file_args.h"
 #include "companion.h"
 
 namespace kpack {
@@ -171,7 +172,7 @@ int List(const std::string& lib)
     return 0;
 }
 
-int Extract(const std::string& lib, const std::string& folder, const std::vector<unsigned>& ids)
+int Extract(const ktool::Cli& cli, const std::string& lib, const std::string& folder, const std::vector<unsigned>& ids)
 {
     CIndexLib library;
     if (Open(library, lib, false)) return 1;
@@ -198,6 +199,14 @@ int Extract(const std::string& lib, const std::string& folder, const std::vector
             return 1;
         }
     if (ReportClash(items, paths)) return 1;
+    // Names apart may still meet on the disk: through a link inside the
+    // folder, or on the library itself.
+    ktool::FileArgs files;
+    files.Input(lib, "LIB");
+    for (size_t i = 0; i < items.size(); ++i)
+        files.Output((std::filesystem::path(folder) / paths[i]).string(),
+                     "the file of item " + std::to_string(items[i]->dwID));
+    if (const int status = files.Check(cli)) return status;
 
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "common/tool_cli.h"
+
 namespace kpack {
 
 // One file to put in a library: "PATH", "ID=PATH" or "ID:NAME=PATH".
@@ -18,7 +20,8 @@ bool ParsePackEntry(const std::string& text, PackEntry& out);
 int Create(const std::string& lib, const std::vector<PackEntry>& entries, bool stream);
 int Add(const std::string& lib, const std::vector<PackEntry>& entries);
 int List(const std::string& lib);
-int Extract(const std::string& lib, const std::string& folder, const std::vector<unsigned>& ids);
+// Refuses (exit 2) an item whose file would be the library or another item's file.
+int Extract(const ktool::Cli& cli, const std::string& lib, const std::string& folder, const std::vector<unsigned>& ids);
 int Remove(const std::string& lib, const std::vector<unsigned>& ids);
 
 } // namespace kpack

@@ -7,7 +7,7 @@
 #include <kestu.h>
 #include <ou_file.h>
 
-#include "common/tool_cli.h"
+#include "common/file_args.h"
 #include "terrain_gen.h"
 
 int main(int argc, char** argv)
@@ -24,6 +24,7 @@ int main(int argc, char** argv)
         return cli.Misuse("bad seed '%s' (0 to 4294967295)", argv[3]);
     if (argc > 4 && (!ktool::ParseFloat(argv[4], params.blockSize) || !(params.blockSize > 0.0f)))
         return cli.Misuse("bad block size '%s' (a number above 0)", argv[4]);
+    if (const int status = ktool::FileArgs().Output(argv[1], "output").Check(cli)) return status;
 
     const std::vector<uint8_t> block = terrain_gen::MakeDataBlock(params);
     const STerrainInit* head = reinterpret_cast<const STerrainInit*>(block.data());
