@@ -213,6 +213,9 @@ private:
     std::vector<SIdxLibItem*> m_items; // m_ppItems and m_dwNumItems mirror it
     std::vector<Source> m_sources;     // parallel to m_items
     std::unordered_map<DWORD, DWORD> m_idToIndex;
+    // One above the largest id of the items (0 for none), the id an import
+    // without one takes; IDXLIB_NONE when the largest id is the last one.
+    DWORD m_dwNextID;
     std::unordered_map<const SIdxLibItem*, DWORD> m_itemToIndex;
     std::vector<BYTE> m_shareBuffer;
     std::shared_ptr<ou::pack::Reader> m_shareReader; // the pack, kept open while the share buffer is held

@@ -55,8 +55,8 @@ bool WildMatch(const char* pattern, const char* name)
 } // namespace
 
 CIndexLib::CIndexLib()
-    : m_bItemTableLoaded(0), m_dwNumItems(0), m_ppItems(nullptr), m_szLibPathname{}, m_bShareBufferHeld(0),
-      m_bLoadAllData(0), m_bUseItemHook(1), m_bHasExtra(0), m_dwFindNext(IDXLIB_NONE)
+    : m_bItemTableLoaded(0), m_dwNumItems(0), m_ppItems(nullptr), m_szLibPathname{}, m_dwNextID(0),
+      m_bShareBufferHeld(0), m_bLoadAllData(0), m_bUseItemHook(1), m_bHasExtra(0), m_dwFindNext(IDXLIB_NONE)
 {
 }
 
@@ -120,6 +120,7 @@ void CIndexLib::CleanUp()
     m_sources.clear();
     m_idToIndex.clear();
     m_itemToIndex.clear();
+    m_dwNextID = 0;
     SyncTable();
     m_bItemTableLoaded = 0;
     m_bHasExtra = 0;
@@ -132,10 +133,12 @@ void CIndexLib::RebuildIdMap()
 {
     m_idToIndex.clear();
     m_itemToIndex.clear();
+    m_dwNextID = 0;
     for (DWORD i = 0; i < m_items.size(); ++i) {
         if (!m_items[i]) continue;
         m_idToIndex.emplace(m_items[i]->dwID, i);
         m_itemToIndex.emplace(m_items[i], i);
+        if (m_items[i]->dwID >= m_dwNextID) m_dwNextID = m_items[i]->dwID + 1;
     }
 }
 
@@ -185,6 +188,7 @@ HRESULT CIndexLib::AppendItem(DWORD id, const char* name, Source&& source, bool 
     }
     m_items.push_back(item);
     m_sources.push_back(std::move(source));
+    if (id >= m_dwNextID) m_dwNextID = id + 1;
     SyncTable();
     return S_OK;
 }

@@ -167,11 +167,8 @@ HRESULT CIndexLib::ImportFromMemory(const void* data, DWORD size, DWORD id, cons
         m_bItemTableLoaded = 1;
     }
     if (id == IDXLIB_NONE) {
-        DWORD next = 0;
-        for (SIdxLibItem* item : m_items)
-            if (item && item->dwID >= next) next = item->dwID + 1;
-        if (next == IDXLIB_NONE) return E_FAIL; // every id is taken
-        id = next;
+        if (m_dwNextID == IDXLIB_NONE) return E_FAIL; // every id above the largest is taken
+        id = m_dwNextID;
     }
     Source source;
     try {

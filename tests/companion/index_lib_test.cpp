@@ -525,4 +525,73 @@ TEST_F(IndexLibTest, EveryTruncationOfAGoodFileFails)
     EXPECT_EQ(whole.Load(Path("small.kidx").c_str(), 0, 1, 0, 1), S_OK);
 }
 
+// The id an import without one takes, as the library has always found it:
+// one above the largest id it holds.
+DWORD ScannedNextId(const CIndexLib& lib)
+{
+    DWORD next = 0;
+    for (DWORD i = 0; i < lib.GetNumItems(); ++i)
+        if (lib.GetItem(i) && lib.GetItem(i)->dwID >= next) next = lib.GetItem(i)->dwID + 1;
+    return next;
+}
+
+TEST_F(IndexLibTest, ImportsWithoutIdsTakeOneAboveTheLargestThroughEveryEdit)
+{
+    const std::string path = MakeLibrary(); // ids 100, 7, 101
+    CIndexLib lib;
+    ASSERT_EQ(lib.Load(path.c_str(), 0, 1, 0, 1), S_OK);
+    unsigned seed = 12345;
+    auto next = [&](unsigned range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % range;
+    };
+    std::vector<DWORD> given, scanned;
+    for (int step = 0; step < 3000; ++step) {
+        SCOPED_TRACE(step);
+        const unsigned what = lib.GetNumItems() ? next(100) : 0;
+        const std::string name = "item" + std::to_string(step);
+        if (what < 70) {
+            const DWORD expected = ScannedNextId(lib);
+            ASSERT_EQ(lib.ImportFromMemory("x", 1, IDXLIB_NONE, name.c_str()), S_OK);
+            given.push_back(lib.GetItem(lib.GetNumItems() - 1)->dwID);
+            scanned.push_back(expected);
+        } else if (what < 80) {
+            // An explicit id: new, possibly far above the rest, or replacing one.
+            const DWORD id = next(2) ? next(5000) : lib.GetItem(next(lib.GetNumItems()))->dwID;
+            ASSERT_EQ(lib.ImportFromMemory("y", 1, id, name.c_str()), S_OK);
+        } else if (what < 95) {
+            // Removing the largest id lowers the next one; a gap lower down is not reused.
+            const DWORD index = next(3) == 0 ? lib.GetIndexFormID(ScannedNextId(lib) - 1) : next(lib.GetNumItems());
+            ASSERT_EQ(lib.RemoveByIndex(index), S_OK);
+        } else if (what < 98) {
+            ASSERT_EQ(lib.Save(), S_OK);
+            ASSERT_EQ(lib.Load(path.c_str(), 0, 1, 0, 1), S_OK);
+        } else {
+            ASSERT_EQ(lib.RemoveAll(), S_OK);
+        }
+    }
+    EXPECT_EQ(given, scanned);
+    EXPECT_GT(given.size(), 1500u);
+
+    // A copy and a library loaded afresh continue from the file's largest id.
+    ASSERT_EQ(lib.Save(), S_OK);
+    CIndexLib copy(lib);
+    ASSERT_EQ(copy.Reload(1), S_OK);
+    const DWORD expected = ScannedNextId(copy);
+    ASSERT_EQ(copy.ImportFromMemory("z", 1, IDXLIB_NONE, "copy"), S_OK);
+    EXPECT_EQ(copy.GetItem(copy.GetNumItems() - 1)->dwID, expected);
+}
+
+TEST_F(IndexLibTest, ImportWithoutIdFailsOnceTheLargestIdIsTaken)
+{
+    CIndexLib lib;
+    ASSERT_EQ(lib.ImportFromMemory("a", 1, 0xFFFFFFFE, "last"), S_OK);
+    EXPECT_EQ(lib.ImportFromMemory("b", 1, IDXLIB_NONE, "none"), E_FAIL);
+    EXPECT_EQ(lib.GetNumItems(), 1u);
+    // Removing it frees the ids again, from 0 on.
+    ASSERT_EQ(lib.Remove(0xFFFFFFFE), S_OK);
+    ASSERT_EQ(lib.ImportFromMemory("c", 1, IDXLIB_NONE, "first"), S_OK);
+    EXPECT_EQ(lib.GetItem(0)->dwID, 0u);
+}
+
 } // namespace
