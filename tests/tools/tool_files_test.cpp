@@ -25,6 +25,13 @@ using tooltest::ToolOutput;
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// A folder "sub" and a link "link" to it.
+void MakeSubAndLink(const replacecheck::Scratch& scratch)
+{
+    fs::create_directories(scratch.Dir() / "sub");
+    fs::create_directory_symlink(scratch.Dir() / "sub", scratch.Dir() / "link");
+}
+
 // A folder with a file, a subfolder, a link to that subfolder, a hard link
 // and a symbolic link to the file.
 struct Layout {
@@ -33,8 +40,7 @@ struct Layout {
     {
         WriteText(scratch.Path("x.fnt"), "x", 0644);
         WriteText(scratch.Path("other.fnt"), "o", 0644);
-        fs::create_directories(scratch.Dir() / "sub");
-        fs::create_directory_symlink(scratch.Dir() / "sub", scratch.Dir() / "link");
+        MakeSubAndLink(scratch);
         fs::create_hard_link(scratch.Dir() / "x.fnt", scratch.Dir() / "hard.fnt");
         fs::create_symlink(scratch.Dir() / "x.fnt", scratch.Dir() / "soft.fnt");
     }
@@ -176,8 +182,7 @@ TEST(ToolFiles, gma_texture_ids_log_is_file)
     replacecheck::Scratch scratch("tool_files_log");
     WriteText(scratch.Path("flag_a.png"), "a", 0644);
     WriteText(scratch.Path("flag_b.png"), "b", 0644);
-    fs::create_directories(scratch.Dir() / "sub");
-    fs::create_directory_symlink(scratch.Dir() / "sub", scratch.Dir() / "link");
+    MakeSubAndLink(scratch);
     ASSERT_EQ(Tool(scratch.Dir(), "kestu-gma", {"sample", "sub/flag.gma"}).status, 0);
     ASSERT_EQ(Tool(scratch.Dir(), "kestu-pack", {"create", "lib.kidx", "7=flag_a.png", "9=flag_b.png"}).status, 0);
     fs::create_hard_link(scratch.Dir() / "sub" / "flag.gma", scratch.Dir() / "hard.gma");
@@ -220,8 +225,7 @@ TEST(ToolFiles, font_outputs_alias)
     replacecheck::Scratch scratch("tool_files_font");
     WriteText(scratch.Path("face.ttf"), "not a font", 0644);
     WriteText(scratch.Path("x.fnt"), "old", 0644);
-    fs::create_directories(scratch.Dir() / "sub");
-    fs::create_directory_symlink(scratch.Dir() / "sub", scratch.Dir() / "link");
+    MakeSubAndLink(scratch);
     const std::map<std::string, std::string> before = Files(scratch.Dir());
     const struct {
         std::vector<std::string> args;

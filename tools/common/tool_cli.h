@@ -32,12 +32,10 @@ public:
 
     __attribute__((format(printf, 2, 3))) int Misuse(const char* format, ...) const
     {
-        std::fprintf(stderr, "%s: ", name_);
         va_list args;
         va_start(args, format);
-        std::vfprintf(stderr, format, args);
+        Say(format, args);
         va_end(args);
-        std::fputc('\n', stderr);
         std::fputs(usage_, stderr);
         return 2;
     }
@@ -46,16 +44,22 @@ public:
     // the usage, and gives exit code 1.
     __attribute__((format(printf, 2, 3))) int Fail(const char* format, ...) const
     {
-        std::fprintf(stderr, "%s: ", name_);
         va_list args;
         va_start(args, format);
-        std::vfprintf(stderr, format, args);
+        Say(format, args);
         va_end(args);
-        std::fputc('\n', stderr);
         return 1;
     }
 
 private:
+    // "name: message" and a line feed on stderr.
+    __attribute__((format(printf, 2, 0))) void Say(const char* format, va_list args) const
+    {
+        std::fprintf(stderr, "%s: ", name_);
+        std::vfprintf(stderr, format, args);
+        std::fputc('\n', stderr);
+    }
+
     const char* name_;
     const char* usage_;
 };
