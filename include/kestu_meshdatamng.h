@@ -79,13 +79,17 @@ struct KESTU_API SMeshDataCache {
 // specular highlight (eye position c12, material specular c14, power c13.w)
 // in the second colour.
 //
-// Every shader path shows each subset's material as fixed-function lighting
-// does: each pass uploads, on top of the constant buffer (which keeps what the
-// client wrote), the ambient c5 by the material's ambient plus its emissive
-// colour (on paths 16 and 32 as pixel-shader c0), the light colours c12, c14
-// and c16 by its diffuse colour, and its diffuse alpha as the vertex alpha.
-// The unlit path draws the material's diffuse colour, which it reads from c8
-// (the fourth register of bone slot 0, which that path leaves unused).
+// Where the shader paths take their colours from: paths 2 to 32 from the
+// constants the skeleton writes (and, on paths 16 and 32, the pixel-shader c0
+// it sets), never from the subset's material. Path 2 draws white (c0.y);
+// paths 4 and 8 draw c5 + max(n.c13, c0.w) x c12 plus the point lights
+// (colours c14 and c16); paths 16 and 32 hand the directional term, and the
+// point-light terms as the second colour, to the pixel shader, which adds c0
+// and multiplies by the texture. A pass uploads the constant buffer as it
+// finds it with the bone palette added; only paths 64 and 128 add the
+// material's colours (c13 and c14). Software skinning lights with the
+// fixed-function material, so a mesh that must look alike on every path
+// carries its colours in its textures.
 enum ESkinShader : int {
     SKIN_VS101 = 0,
     SKIN_VS101_8,

@@ -48,60 +48,6 @@ bool UsesPixelShader(int path) { return path == KESTU_SKLPATH_VS_PS || path == K
 
 bool IsMaterialPath(int path) { return path == KESTU_SKLPATH_MATERIAL || path == KESTU_SKLPATH_MATERIAL_WIDE; }
 
-// The subset's material colours, as fixed-function lighting applies them: the
-// ambient term by the material's ambient plus its emissive colour, the light
-// colours by its diffuse colour, and its diffuse alpha as the vertex alpha.
-// The registers are uploaded on top of the constant buffer's, which keeps
-// what the client wrote; the unlit shader reads the material's diffuse colour
-// from c8, the fourth register of bone slot 0 that path leaves unused.
-void UploadMaterialColour(IDirect3DDevice8* device, const float* constants, DWORD registers, int path,
-                          const D3DMATERIAL8& m)
-{
-    auto put = [&](DWORD reg, const float v[4]) {
-        if (reg < registers) device->SetVertexShaderConstant(reg, v, 1);
-    };
-    auto tint = [&](DWORD reg, const D3DCOLORVALUE& by, float w) {
-        const float* c = constants + 4 * reg;
-        const float v[4] = {c[0] * by.r, c[1] * by.g, c[2] * by.b, w};
-        put(reg, v);
-    };
-    const float* a = constants + 4 * 5;
-    const float ambient[4] = {a[0] * m.Ambient.r + m.Emissive.r, a[1] * m.Ambient.g + m.Emissive.g,
-                              a[2] * m.Ambient.b + m.Emissive.b, m.Diffuse.a};
-    switch (path) {
-    case KESTU_SKLPATH_VS: {
-        const float diffuse[4] = {m.Diffuse.r, m.Diffuse.g, m.Diffuse.b, m.Diffuse.a};
-        put(8, diffuse);
-        break;
-    }
-    case KESTU_SKLPATH_VS_LIGHT:
-    case KESTU_SKLPATH_VS_POINTLIGHTS:
-        put(5, ambient);
-        tint(12, m.Diffuse, 0.0f);
-        if (path == KESTU_SKLPATH_VS_POINTLIGHTS) {
-            tint(14, m.Diffuse, 0.0f);
-            tint(16, m.Diffuse, 0.0f);
-        }
-        break;
-    case KESTU_SKLPATH_VS_PS:
-    case KESTU_SKLPATH_VS_PS_POINTLIGHTS: {
-        // The pixel shader adds the ambient term (the buffer's c5) itself.
-        tint(12, m.Diffuse, 0.0f);
-        if (path == KESTU_SKLPATH_VS_PS_POINTLIGHTS) {
-            tint(14, m.Diffuse, 0.0f);
-            tint(16, m.Diffuse, 0.0f);
-        }
-        const float pixelAmbient[4] = {ambient[0], ambient[1], ambient[2], a[3]};
-        device->SetPixelShaderConstant(0, pixelAmbient, 1);
-        break;
-    }
-    default:
-        // The material shaders take the diffuse and specular colours from c13 and c14.
-        put(5, ambient);
-        break;
-    }
-}
-
 } // namespace
 
 int g_nSklPaletteBaseReg = 17;
@@ -153,7 +99,6 @@ long CMeshDataDynamic::RenderBeginPass(D3DXMATRIX* palette, DWORD batch, DWORD s
         if (path != KESTU_SKLPATH_VS) slot[12] = m_fNormalSign[bone];
     }
     m_pDevice->SetVertexShaderConstant(0, constants, base + 4 * bones);
-    UploadMaterialColour(m_pDevice, constants, registers, path, GetMaterial(subset).mtl);
 
     const bool eight = m_dwBonesPerVertex > 4;
     m_pDevice->SetVertexShader(m_pMng->GetSkinVertexShader(ShaderOfPath(path, m_dwPointLightNum, eight), dwVertexFVF));

@@ -8,7 +8,7 @@ namespace {
 
 // What a vertex shader computes besides the blend.
 enum class Output {
-    Unlit,    // the material's diffuse colour (c8)
+    Unlit,    // white (c0.y)
     Lit,      // ambient + lights in the first colour
     Split,    // directional term in the first colour, point lights in the second
     Material, // lit by the material constants, specular in the second colour
@@ -87,7 +87,7 @@ std::string VertexShaderText(ESkinShader which)
     Blend(s, f, bones);
     if (f.output == Output::Unlit) {
         s += "m4x4 oPos, r0, c1\n";
-        s += "mov oD0, c8\n";
+        s += "mov oD0, c0.y\n";
         s += "mov oT0, v7\n";
         return s;
     }

@@ -2,7 +2,9 @@
 // a skinned arm of eight bones in memory, writes its "MESHDATA" chunk and
 // reads it back, and draws it curling in three poses side by side: skinned
 // in software on the left, by the lit skinning vertex shader (directional
-// light) in the middle, by the unlit one on the right. Saves the last
+// light) in the middle, by the unlit one on the right. The arm's colours are
+// in its two textures and its materials are white, because the shader paths
+// light with the constants alone: so the three arms match. Saves the last
 // presented frame as out/skinning.png.
 #include <cmath>
 #include <cstdio>
@@ -75,11 +77,9 @@ CMeshDataBase* MakeArm()
     arm->SetVerInfluneceBuf(bones.data(), DWORD(bones.size()));
     arm->SetVerWeightBuf(weights.data(), DWORD(weights.size()));
     arm->SetPrimitiveMaterialList(materials.data());
-    const D3DCOLORVALUE tints[2] = {{1.0f, 0.75f, 0.55f, 1.0f}, {0.55f, 0.8f, 1.0f, 1.0f}};
-    for (const D3DCOLORVALUE& tint : tints) {
+    for (int i = 0; i < 2; ++i) {
         CMaterialData m;
-        m.mtl.Diffuse = tint;
-        m.mtl.Ambient = tint;
+        m.mtl.Diffuse = m.mtl.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
         m.dwBlendMode = 0;
         arm->AddMaterial(&m);
     }
@@ -99,6 +99,26 @@ CMeshDataBase* MakeArm()
     COUArchive ar(&in, OU_ARCHIVE_LOAD);
     count = 0;
     return ReadMeshDataChunk(ar, count, 2, 1, 1, 0);
+}
+
+// A texture of the colour in rings along the arm (v), every other one darker.
+IDirect3DTexture8* RingTexture(IDirect3DDevice8* device, DWORD colour)
+{
+    IDirect3DTexture8* texture = nullptr;
+    if (FAILED(device->CreateTexture(4, 64, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture))) return nullptr;
+    D3DLOCKED_RECT r;
+    if (FAILED(texture->LockRect(0, &r, nullptr, 0))) {
+        texture->Release();
+        return nullptr;
+    }
+    for (int y = 0; y < 64; ++y) {
+        const DWORD scale = (y / 4) % 2 ? 220 : 255;
+        DWORD texel = 0xFF000000;
+        for (int shift : {16, 8, 0}) texel |= (((colour >> shift) & 0xFF) * scale / 255) << shift;
+        for (int x = 0; x < 4; ++x) reinterpret_cast<DWORD*>(static_cast<BYTE*>(r.pBits) + y * r.Pitch)[x] = texel;
+    }
+    texture->UnlockRect(0);
+    return texture;
 }
 
 // Bone b turns about z at its joint by `curl` more than the bone below it.
@@ -130,6 +150,13 @@ public:
         m_Manager.Build(device);
         m_pArm = MakeArm();
         if (!m_pArm) return E_FAIL;
+        const DWORD colours[2] = {0xFFFFBF8C, 0xFF8CCCFF};
+        for (DWORD m = 0; m < 2; ++m) {
+            IDirect3DTexture8* texture = RingTexture(device, colours[m]);
+            if (!texture) return E_FAIL;
+            m_pArm->GetMaterialByID(m)->SetTexture(texture);
+            texture->Release();
+        }
         for (CMeshDataRef& ref : m_Refs) {
             const long hr = ref.Build(device, m_pArm);
             if (hr < 0) return hr;
@@ -197,6 +224,8 @@ public:
         d->SetRenderState(D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL);
         d->SetRenderState(D3DRS_ZENABLE, TRUE);
         d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        d->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+        d->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
         m_pArm->EnableNormalCalc(1);
 
         const int paths[3] = {KESTU_SKLPATH_SOFTWARE, KESTU_SKLPATH_VS_LIGHT, KESTU_SKLPATH_VS};

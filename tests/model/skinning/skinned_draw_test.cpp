@@ -223,7 +223,12 @@ protected:
         device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
         device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
         FixedFunction(l);
-        if (path != 1) ShaderConstants(path, l);
+        if (path != 1) {
+            if (constantsWriter)
+                constantsWriter(path);
+            else
+                ShaderConstants(path, l);
+        }
         const DWORD bones = DWORD(rig.bones.size());
         mesh->Deform(rig.pointers.data(), bones, rig.offsets.data(), path == 1 ? nullptr : rig.palette.data(),
                      ref.GetVertexBuffer());
@@ -284,7 +289,30 @@ protected:
         EXPECT_LE(differing, int(kSize * kSize / 100)) << "path " << path << " (" << name << ")";
     }
 
+    // Tinted materials, each subset its own, with every colour of the material set.
+    void TintMaterials()
+    {
+        ASSERT_EQ(mesh->GetMaterialNum(), 2u);
+        for (DWORD m = 0; m < 2; ++m) {
+            D3DMATERIAL8& mtl = mesh->GetMaterialByID(m)->mtl;
+            mtl.Diffuse = kTints[m].diffuse;
+            mtl.Ambient = kTints[m].ambient;
+            mtl.Emissive = kTints[m].emissive;
+            mtl.Specular = kTints[m].specular;
+            mtl.Power = kTints[m].power;
+        }
+    }
+    struct Tint {
+        D3DCOLORVALUE diffuse, ambient, emissive, specular;
+        float power;
+    };
+    static constexpr Tint kTints[2] = {
+        {{0.95f, 0.5f, 0.2f, 0.7f}, {0.6f, 1.0f, 0.3f, 1}, {0.1f, 0.0f, 0.05f, 0}, {0.5f, 0.4f, 0.3f, 1}, 12.0f},
+        {{0.25f, 0.6f, 1.0f, 0.8f}, {1.0f, 0.4f, 0.8f, 1}, {0.0f, 0.08f, 0.0f, 0}, {0.2f, 0.6f, 0.4f, 1}, 20.0f}};
+
     std::function<void(std::vector<D3DXMATRIX>&)> paletteOverride;
+    // Writes the shader constants in place of ShaderConstants when set.
+    std::function<void(int path)> constantsWriter;
     CMeshDataMng manager;
     IDirect3DTexture8* texture = nullptr;
     CMeshDataDynamic* mesh = nullptr;
@@ -375,43 +403,123 @@ TEST_P(EveryPath, DrawsTheSamePixelsAfterALossThatFollowsADraw)
     if (Differing(before, after, 0)) Save(after, std::string(c.name) + ".recovered");
 }
 
-// Two tinted materials: each shader path shows them as the fixed-function
-// lighting of software skinning does (ambient by the material's ambient plus
-// its emissive colour, lights by its diffuse colour). The unlit path shows the
-// diffuse colour flat, which software skinning draws under a white ambient
-// light alone.
-TEST_P(EveryPath, ShowsTheMaterialColoursSoftwareSkinningShows)
+// Paths 2 to 32 take their colours from the constants alone: tinted
+// materials draw the picture that white ones draw. Paths 64 and 128 light
+// with the material's colours, so there the tint shows.
+TEST_P(EveryPath, OnlyTheMaterialPathsShowTheMaterialColours)
 {
     const PathCase c = GetParam();
     Rig rig = MakeCaseMesh(c);
-    ASSERT_EQ(mesh->GetMaterialNum(), 2u);
-    Lighting l;
-    l.points = c.points;
-    const bool unlit = c.path == 2;
-    l.ambient = {0.45f, 0.4f, 0.35f, 1}; // strong enough that the material's ambient shows
-    if (unlit) {
-        l.ambient = {1, 1, 1, 1};
-        l.directional.colour = {0, 0, 0};
-    }
-    const D3DCOLORVALUE diffuse[2] = {{0.95f, 0.5f, 0.2f, 1}, {0.25f, 0.6f, 1.0f, 1}};
-    const D3DCOLORVALUE ambient[2] = {{0.6f, 1.0f, 0.3f, 1}, {1.0f, 0.4f, 0.8f, 1}};
-    const D3DCOLORVALUE emissive[2] = {{0.1f, 0.0f, 0.05f, 0}, {0.0f, 0.08f, 0.0f, 0}};
-    for (DWORD m = 0; m < 2; ++m) {
-        D3DMATERIAL8& mtl = mesh->GetMaterialByID(m)->mtl;
-        mtl = D3DMATERIAL8{};
-        mtl.Diffuse = diffuse[m];
-        mtl.Ambient = unlit ? diffuse[m] : ambient[m];
-        mtl.Emissive = unlit ? D3DCOLORVALUE{0, 0, 0, 0} : emissive[m];
-    }
+    Lighting l = LightCase(c);
+    l.ambient = {0.45f, 0.4f, 0.35f, 1}; // strong enough that an ambient tint would show
+    const std::vector<uint32_t> white = Draw(c.path, rig, l);
+    ASSERT_GT(Covered(white), int(kSize * kSize / 10)) << "the mesh fills part of the picture";
+    TintMaterials();
     const std::vector<uint32_t> tinted = Draw(c.path, rig, l);
-    ExpectSamePicture(c.path, rig, l, std::string(c.name) + ".tinted");
-    // The tints show: white materials draw another picture on this path.
-    for (DWORD m = 0; m < 2; ++m) {
-        D3DMATERIAL8& mtl = mesh->GetMaterialByID(m)->mtl;
-        mtl.Diffuse = mtl.Ambient = {1, 1, 1, 1};
-        mtl.Emissive = {0, 0, 0, 0};
+    if (c.path == 64 || c.path == 128)
+        EXPECT_GT(Differing(white, tinted, 12), Covered(white) / 2) << c.name;
+    else
+        EXPECT_EQ(Differing(white, tinted, 0), 0) << c.name;
+}
+
+// Software skinning lights each subset with its material, as the
+// fixed-function pipeline does.
+TEST_F(SkinnedDraw, SoftwareSkinningShowsTheMaterialColours)
+{
+    MakeMesh({16, 12, 8, 4, 2}, false);
+    Rig rig(8, 1.2f);
+    Lighting l;
+    l.ambient = {0.45f, 0.4f, 0.35f, 1};
+    SetMaterial(l);
+    const std::vector<uint32_t> white = Draw(1, rig, l);
+    TintMaterials();
+    const std::vector<uint32_t> tinted = Draw(1, rig, l);
+    EXPECT_GT(Differing(white, tinted, 12), Covered(white) / 2);
+}
+
+// After a draw the device holds exactly the constants that the skeleton wrote
+// into the manager's buffer and the palette of the last pass; on paths 64 and
+// 128 c13 and c14 hold the last subset's material. Registers the pass does not
+// reach, and pixel-shader c0 (which the skeleton sets itself on paths 16 and
+// 32), are left as they were.
+TEST_P(EveryPath, LeavesTheConstantsTheSkeletonAndThePaletteWrote)
+{
+    const PathCase c = GetParam();
+    Rig rig = MakeCaseMesh(c);
+    Lighting l = LightCase(c);
+    TintMaterials();
+    CSkeleton skeleton;
+    skeleton.SetMeshManager(&manager);
+    skeleton.SetVSAmbientLight(0xC0604830);
+    skeleton.SetVSDirLight(0.6f, 0.55f, 0.5f, 0.3f, 0.5f, -0.8f);
+    skeleton.EnableLightNum(c.points);
+    skeleton.SetVSPointLight(0, 0.3f, 0.1f, 0.1f, 100.0f, 1.5f, 1.0f, -2.0f);
+    skeleton.SetVSPointLight(1, 0.1f, 0.2f, 0.3f, 100.0f, -1.5f, -1.0f, -1.5f);
+
+    const DWORD registers = manager.GetVsConstantRegisters();
+    ASSERT_EQ(registers, 256u);
+    std::vector<float> stale(4 * registers), written, before(4 * registers);
+    for (size_t i = 0; i < stale.size(); ++i) stale[i] = -1000.0f - float(i);
+    const std::vector<float> psStale = {-7.0f, -6.0f, -5.0f, -4.0f};
+    std::vector<float> psWritten = psStale;
+    constantsWriter = [&](int path) {
+        // Registers the skeleton leaves alone keep a pattern of their own.
+        float* k = manager.GetVsConstantBuffer();
+        for (DWORD i = 0; i < 4 * registers; ++i) k[i] = 0.5f + float(i);
+        ASSERT_EQ(device->SetVertexShaderConstant(0, stale.data(), registers), D3D_OK);
+        ASSERT_EQ(device->SetPixelShaderConstant(0, psStale.data(), 1), D3D_OK);
+        ASSERT_EQ(skeleton.SetVSRenderPass(device), 0);
+        written.assign(k, k + 4 * registers);
+        ASSERT_EQ(device->GetVertexShaderConstant(0, before.data(), registers), D3D_OK);
+        ASSERT_EQ(device->GetPixelShaderConstant(0, psWritten.data(), 1), D3D_OK);
+        mesh->SetPointLightNum(DWORD(c.points));
+        const float ambient[4] = {0x60 / 256.0f, 0x48 / 256.0f, 0x30 / 256.0f, 0xC0 / 256.0f};
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(psWritten[i], path == 16 || path == 32 ? ambient[i] : psStale[i]) << "pixel-shader c0";
+    };
+    Draw(c.path, rig, l);
+    ASSERT_FALSE(written.empty());
+
+    std::vector<float> held(4 * registers);
+    ASSERT_EQ(device->GetVertexShaderConstant(0, held.data(), registers), D3D_OK);
+    std::vector<float> ps(4);
+    ASSERT_EQ(device->GetPixelShaderConstant(0, ps.data(), 1), D3D_OK);
+    EXPECT_EQ(ps, psWritten) << "pixel-shader c0";
+
+    // What the last pass uploads: the skeleton's registers below the palette,
+    // then the last batch's bones (or all of them), each three palette rows
+    // and (not on path 2) its normal sign in the fourth register's x.
+    const bool material = c.path == 64 || c.path == 128;
+    const DWORD base = c.path == 2 ? 5 : c.path == 64 ? 17 : c.path == 128 ? 32 : 18;
+    const DWORD batches = mesh->GetBoneBatchNum();
+    const DWORD last = batches > 0 ? batches - 1 : 0;
+    const DWORD bones = batches > 0 ? mesh->GetBatchBoneCount(last) : DWORD(rig.bones.size());
+    const DWORD widest = batches > 0 ? mesh->GetMaxBatchBones() : bones;
+    std::vector<float> expected = written;
+    if (material) {
+        const Tint& t = kTints[1];
+        const float c13[4] = {t.diffuse.r, t.diffuse.g, t.diffuse.b, t.power};
+        const float c14[3] = {t.specular.r, t.specular.g, t.specular.b};
+        std::copy(c13, c13 + 4, expected.begin() + 13 * 4);
+        std::copy(c14, c14 + 3, expected.begin() + 14 * 4);
+        expected[14 * 4 + 3] = held[14 * 4 + 3]; // carries no defined value
     }
-    EXPECT_GT(Differing(tinted, Draw(c.path, rig, l), 12), Covered(tinted) / 2) << c.name;
+    for (DWORD s = 0; s < bones; ++s) {
+        const DWORD bone = batches > 0 ? mesh->GetBatchBoneList(last)[s] : s;
+        float* slot = expected.data() + 4 * (base + 4 * s);
+        std::memcpy(slot, &rig.palette[bone]._11, 12 * sizeof(float));
+        if (c.path != 2) slot[12] = mesh->GetNormalSign(bone);
+    }
+    const DWORD uploaded = mesh->IsShaderSkinned() ? base + 4 * bones : 0;
+    const DWORD untouched = mesh->IsShaderSkinned() ? base + 4 * widest : 0;
+    std::string wrong;
+    for (DWORD i = 0; i < 4 * registers; ++i) {
+        const float* want = i < 4 * uploaded ? &expected[i] : i >= 4 * untouched ? &before[i] : nullptr;
+        if (want && held[i] != *want)
+            wrong += " c" + std::to_string(i / 4) + "." + "xyzw"[i % 4] + "=" + std::to_string(held[i]) + " (not " +
+                     std::to_string(*want) + ")";
+    }
+    EXPECT_EQ(wrong, "") << c.name;
 }
 
 TEST_F(SkinnedDraw, ShaderPathsBlendWithThePalette)
