@@ -13,14 +13,6 @@ using namespace text_test;
 
 namespace {
 
-class Layout : public CGfxTextDeviceBase {
-public:
-    explicit Layout(CGfxFont* font) : CGfxTextDeviceBase(font, &attri) {}
-    using CGfxTextDeviceBase::DrawTextToBuffer;
-    using CGfxTextDeviceBase::DrawTextToBufferBase;
-    SGfxTextAttriBase attri;
-};
-
 // The test font (8-pixel cells; 'A' 7 wide, 'B' 2, '-' 6, ' ' 4, others 4),
 // character gap 2 unless a test changes it; buffers 32-bit, 64 x 64.
 class TextLayout : public TempDirTest {

@@ -21,13 +21,6 @@ using namespace text_test;
 
 namespace {
 
-class Layout : public CGfxTextDeviceBase {
-public:
-    explicit Layout(CGfxFont* font) : CGfxTextDeviceBase(font, &attri) {}
-    using CGfxTextDeviceBase::DrawTextToBufferBase;
-    SGfxTextAttriBase attri;
-};
-
 // Each glyph is one ink pixel in its cell's top-left corner, so the drawn
 // pixels are the pen positions. Cells 8 high; 'a' 5 wide, 'b' 3, 'W' 9,
 // U+4E00 8, U+3002 6, the space half the average width (2), the rest 4.
