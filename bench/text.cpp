@@ -2,8 +2,12 @@
 // buffer, beside pixman compositing the same 1-bit glyphs as a8 masks with a
 // solid colour into the same r5g6b5 buffer (its glyph-cache path and plain
 // per-glyph composites; the faster is the reference), measured in the same
-// run; and characters laid out per second for a 10,000-character
-// marked-up text (word wrap, colour codes, links, measuring only).
+// run; characters laid out per second for a 10,000-character marked-up
+// text (word wrap, colour codes, links, measuring only); and 40,000
+// characters as one word and as prose in a 200-pixel box, measured by
+// CalcRect and counted into lines by the 2D text device, with word wrap
+// beside the same text wrapped only at the edge (by characters) as its
+// reference.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -18,6 +22,7 @@
 #include "RatioReport.h"
 #include "kestu_font.h"
 #include "kestu_gfxfont.h"
+#include "kestu_textdevice.h"
 #include "kestu_textlayout.h"
 
 #ifdef KESTU_HAVE_PIXMAN
@@ -239,6 +244,75 @@ void BM_LayoutMarkedUpText(benchmark::State& state)
 }
 BENCHMARK(BM_LayoutMarkedUpText);
 
+constexpr size_t kLongText = 40000;
+constexpr int kBox = 200;
+
+// 40,000 letters without a break point, with colour codes and a link inside.
+std::u16string OneWord()
+{
+    std::u16string s;
+    for (size_t i = 0; s.size() < kLongText; ++i) {
+        if (i % 50 == 7) s += u"&103";
+        if (i % 50 == 30) s += u"&199";
+        if (i == 1000) s += u"&<0001";
+        if (i == 30000) s += u"&>";
+        s += char16_t('a' + i % 26);
+    }
+    s.resize(kLongText);
+    return s;
+}
+
+// 40,000 characters of words of 2 to 9 letters and spaces.
+std::u16string Prose()
+{
+    std::mt19937 rng(5);
+    std::u16string s;
+    while (s.size() < kLongText) {
+        const int len = 2 + int(rng() % 8);
+        for (int i = 0; i < len; ++i) s += char16_t('a' + rng() % 26);
+        s += u' ';
+    }
+    s.resize(kLongText);
+    return s;
+}
+
+void BM_CalcRect(benchmark::State& state, std::u16string (*make)(), unsigned format)
+{
+    const std::u16string text = make();
+    Measure layout;
+    layout.attri.rcLayout = {0, 0, kBox, 0};
+    for (auto _ : state) {
+        D3DRECT r{0, 0, kBox, 0};
+        DWORD lines = 0;
+        layout.CalcRect(reinterpret_cast<const unsigned short*>(text.c_str()), int(text.size()), format, &r, lines);
+        benchmark::DoNotOptimize(lines);
+    }
+    state.SetItemsProcessed(state.iterations() * int64_t(text.size()));
+}
+BENCHMARK_CAPTURE(BM_CalcRect, one_word_word_wrap, OneWord, GFXTF_WORDWRAP);
+BENCHMARK_CAPTURE(BM_CalcRect, one_word_edge, OneWord, 0u);
+BENCHMARK_CAPTURE(BM_CalcRect, prose_word_wrap, Prose, GFXTF_WORDWRAP);
+BENCHMARK_CAPTURE(BM_CalcRect, prose_edge, Prose, 0u);
+
+// The 2D text device wraps words when its auto-new-line switch is on.
+void BM_TextDevice2DLines(benchmark::State& state, std::u16string (*make)(), int wordWrap)
+{
+    std::u16string text = make();
+    XFont font(0, &TheFonts().points);
+    CTextDevice device;
+    device.SetFont(&font);
+    device.AutoNewLine(wordWrap);
+    const GRECT view(0, 0, kBox, 1 << 30);
+    device.SetView(&view);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(device.GetOutputLineNumber(reinterpret_cast<unsigned short*>(text.data())));
+    state.SetItemsProcessed(state.iterations() * int64_t(text.size()));
+}
+BENCHMARK_CAPTURE(BM_TextDevice2DLines, one_word_word_wrap, OneWord, 1);
+BENCHMARK_CAPTURE(BM_TextDevice2DLines, one_word_none, OneWord, 0);
+BENCHMARK_CAPTURE(BM_TextDevice2DLines, prose_word_wrap, Prose, 1);
+BENCHMARK_CAPTURE(BM_TextDevice2DLines, prose_none, Prose, 0);
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -248,5 +322,10 @@ int main(int argc, char** argv)
     table.limits.push_back({"pixman glyphs", {"BM_Pixman_CompositeGlyphs565", "BM_Pixman_PerGlyph565"}});
     table.compare.push_back({"BM_PointFontPaint565", "pixman glyphs"});
 #endif
+    for (const char* text : {"one_word", "prose"}) {
+        const std::string t = text;
+        table.compare.push_back({"BM_CalcRect/" + t + "_word_wrap", "BM_CalcRect/" + t + "_edge"});
+        table.compare.push_back({"BM_TextDevice2DLines/" + t + "_word_wrap", "BM_TextDevice2DLines/" + t + "_none"});
+    }
     return kestu_bench::RunWithRatios(argc, argv, std::move(table));
 }

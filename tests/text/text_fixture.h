@@ -1,6 +1,6 @@
-// Shared pieces of the text tests: small bitmap fonts written byte by byte
-// (glyphs drawn as text pictures), fonts rendered from DejaVu Sans by the
-// kestu-font tool, and 16-bit strings.
+// Shared pieces of the text tests: the layout, small bitmap fonts written
+// byte by byte (glyphs drawn as text pictures), fonts rendered from DejaVu
+// Sans by the kestu-font tool, and 16-bit strings.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -14,12 +14,22 @@
 
 #include "kestu_bytes.h"
 #include "kestu_font.h"
+#include "kestu_textlayout.h"
 
 namespace text_test {
 
 // A 16-bit string the engine's text calls take.
 inline const unsigned short* U(const std::u16string& s) { return reinterpret_cast<const unsigned short*>(s.c_str()); }
 inline unsigned short* UW(std::u16string& s) { return reinterpret_cast<unsigned short*>(s.data()); }
+
+// The texture text's layout with its drawing entries open to the tests.
+class Layout : public CGfxTextDeviceBase {
+public:
+    explicit Layout(CGfxFont* font) : CGfxTextDeviceBase(font, &attri) {}
+    using CGfxTextDeviceBase::DrawTextToBuffer;
+    using CGfxTextDeviceBase::DrawTextToBufferBase;
+    SGfxTextAttriBase attri;
+};
 
 // A glyph as rows of '#' (ink) and '.' (background), leftmost pixel first.
 using Picture = std::vector<std::string>;

@@ -118,41 +118,66 @@ Token LayoutWalk::Classify(int pos) const
     return t;
 }
 
-int LayoutWalk::MeasureWord(int pos, int& height) const
+// The switches Classify reads; a link callback may change them.
+int LayoutWalk::CodeSwitches() const
 {
-    int sum = 0;
-    bool any = false;
+    return (m_a.bStripCodes ? 1 : 0) | (m_a.bInterpretCodes ? 2 : 0) | (m_a.IsHaveFormat(GFXTF_SPACEITEM) ? 4 : 0);
+}
+
+// The walk asks at every character for the rest of its word, so measuring
+// afresh each time would be quadratic in the word's length: one pass over the
+// word answers for every position in it.
+LayoutWalk::L LayoutWalk::MeasureWord(int pos)
+{
+    const int key = CodeSwitches();
+    const size_t at = size_t(pos) - size_t(m_wordsFrom);
+    if (key != m_wordsKey || pos < m_wordsFrom || at >= m_words.size() || m_words[at] == LLONG_MIN) {
+        MeasureWordsFrom(pos);
+        m_wordsKey = key;
+        return m_words.empty() ? 0 : m_words[0];
+    }
+    return m_words[at];
+}
+
+// From pos to the end of its word: the advances of its characters (each
+// character's width plus the gap) less one gap. Positions past the last
+// character measure what follows them: a space item's width, or nothing.
+// Positions inside a code stay LLONG_MIN.
+void LayoutWalk::MeasureWordsFrom(int pos)
+{
+    m_wordsFrom = pos;
+    m_words.clear();
+    L sum = 0, tail = 0;
+    int lastChar = -1;
     for (int i = pos; i < m_len;) {
         const Token t = Classify(i);
-        if (t.kind == Token::Code) {
+        m_words.resize(size_t(i - pos), LLONG_MIN);
+        m_words.push_back(sum); // the advances before i, for now
+        if (t.kind == Token::Code || (t.kind == Token::Space && t.code.width <= 0)) {
             i += t.length;
             continue;
         }
         if (t.kind == Token::Space) {
-            if (t.code.width <= 0) {
-                i += t.length;
-                continue;
-            }
-            if (any) break;
-            height = std::max(height, t.code.height);
-            return t.code.width;
+            tail = t.code.width;
+            break;
         }
         sum += m_font.GetCxFont(t.ch, m_type) + m_gap;
-        any = true;
+        lastChar = i;
         const int next = i + t.length;
         if (next >= m_len || CGfxTextDeviceBase::CanBreakBetween(t.ch, m_text[next])) break;
         i = next;
     }
-    return any ? sum - m_gap : 0;
+    for (size_t k = 0; k < m_words.size(); ++k)
+        if (m_words[k] != LLONG_MIN) m_words[k] = pos + L(k) <= lastChar ? sum - m_words[k] - m_gap : tail;
 }
 
 // The tallest space item of the line that starts at pos, when taller than the text.
-LayoutWalk::L LayoutWalk::ScanLineHeight(int pos) const
+LayoutWalk::L LayoutWalk::ScanLineHeight(int pos)
 {
     int best = 0;
     L px = m_x;
     bool any = false;
-    for (int j = pos; j < m_len;) {
+    for (int j = pos; j < m_len && j <= m_lastTall;) {
         const unsigned short c = m_text[j];
         if (c == '\n' && j > 0 && m_text[j - 1] == '\r') {
             ++j;
@@ -171,8 +196,7 @@ LayoutWalk::L LayoutWalk::ScanLineHeight(int pos) const
             continue;
         }
         if (m_wordWrap) {
-            int h = 0;
-            const L w = MeasureWord(j, h);
+            const L w = MeasureWord(j);
             if (w > 0 && w <= L(m_rc.right) - m_rc.left && w > L(m_rc.right) - px && any) break;
         }
         const L w = t.kind == Token::Space ? t.code.width : m_font.GetCxFont(t.ch, m_type);
@@ -325,8 +349,7 @@ void LayoutWalk::EndLink(int at)
 LayoutWalk::Wrap LayoutWalk::WrapWord(int pos, unsigned short ch)
 {
     if (m_breaking && CGfxTextDeviceBase::CanBreakBetween(m_prev, ch)) m_breaking = false;
-    int h = 0;
-    const L w = MeasureWord(pos, h);
+    const L w = MeasureWord(pos);
     if (w == 0) return Wrap::Skip;
     const L room = L(m_rc.right) - m_penX;
     if (w > L(m_rc.right) - m_rc.left) {
@@ -403,6 +426,12 @@ HRESULT LayoutWalk::Run()
 {
     if (m_out.find) m_out.find->nLinkID = -1;
     if (m_penX == m_rc.right) return E_FAIL;
+    // Past the last tall space item no line is lowered and none is scanned.
+    for (int i = m_len - 1; i >= 0 && m_lastTall < 0; --i)
+        if (m_text[i] == '&') {
+            const MarkupCode code = DecodeMarkup(m_text + i, size_t(m_len - i));
+            if (code.kind == MarkupCode::Space && code.height > m_lineH) m_lastTall = i;
+        }
     LowerLine(0);
     ResetResult();
     for (int i = 0; i < m_len;) {

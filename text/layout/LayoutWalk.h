@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <list>
+#include <vector>
 
 #include "kestu_textlayout.h"
 #include "text/markup/MarkupDecoder.h"
@@ -54,10 +55,11 @@ private:
     enum class Wrap { Place, Skip, Again };
 
     Token Classify(int pos) const;
-    // Width of the word that starts at pos; a space item is a word by itself
-    // and raises height to its own.
-    int MeasureWord(int pos, int& height) const;
-    L ScanLineHeight(int pos) const;
+    // Width of the word that starts at pos; a space item is a word by itself.
+    L MeasureWord(int pos);
+    void MeasureWordsFrom(int pos);
+    int CodeSwitches() const;
+    L ScanLineHeight(int pos);
     void LowerLine(int pos);
     void NewLine(int at, int next);
     void BeginPiece(int first);
@@ -101,6 +103,12 @@ private:
     DWORD m_placed = 0;
     L m_maxX, m_maxY;
     unsigned short m_prev = 0;
+
+    // MeasureWord's answers for the positions of the last word measured,
+    // from m_wordsFrom on, valid under the code switches m_wordsKey.
+    std::vector<L> m_words;
+    int m_wordsFrom = 0, m_wordsKey = -1;
+    int m_lastTall = -1; // the last space code taller than the text, -1: none
 };
 
 } // namespace kestu::text

@@ -1,6 +1,8 @@
 // Where lines may break: Latin text at spaces, East Asian text after every
 // character, never after an opening or before a closing character.
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <iterator>
 
 #include "kestu_textlayout.h"
@@ -16,15 +18,29 @@ constexpr unsigned short kClosing[] = {
     0xFF0A, 0xFF0B, 0xFF0C, 0xFF0F, 0xFF1A, 0xFF1B, 0xFF1F, 0xFF3D, 0xFF5C, 0xFF5D, 0xFF5E, 0xFFE5};
 static_assert(std::size(kOpening) == 15 && std::size(kClosing) == 54);
 
+// Word wrap asks at every character: codes below 256 are looked up in a
+// table, the rest searched.
+constexpr uint8_t kOpens = 1, kCloses = 2;
+constexpr std::array<uint8_t, 256> kLatin = [] {
+    std::array<uint8_t, 256> t{};
+    for (unsigned short c : kOpening)
+        if (c < 256) t[c] |= kOpens;
+    for (unsigned short c : kClosing)
+        if (c < 256) t[c] |= kCloses;
+    return t;
+}();
+
 } // namespace
 
 int CGfxTextDeviceBase::IsNoBreakAfter(unsigned short c)
 {
+    if (c < 256) return kLatin[c] & kOpens ? 1 : 0;
     return std::binary_search(std::begin(kOpening), std::end(kOpening), c) ? 1 : 0;
 }
 
 int CGfxTextDeviceBase::IsNoBreakBefore(unsigned short c)
 {
+    if (c < 256) return kLatin[c] & kCloses ? 1 : 0;
     return std::binary_search(std::begin(kClosing), std::end(kClosing), c) ? 1 : 0;
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <list>
 #include <string>
 #include <vector>
@@ -11,14 +12,6 @@
 using namespace text_test;
 
 namespace {
-
-class Layout : public CGfxTextDeviceBase {
-public:
-    explicit Layout(CGfxFont* font) : CGfxTextDeviceBase(font, &attri) {}
-    using CGfxTextDeviceBase::DrawTextToBuffer;
-    using CGfxTextDeviceBase::DrawTextToBufferBase;
-    SGfxTextAttriBase attri;
-};
 
 // The test font (8-pixel cells; 'A' 7 wide, 'B' 2, '-' 6, ' ' 4, others 4),
 // character gap 2 unless a test changes it; buffers 32-bit, 64 x 64.
@@ -59,6 +52,25 @@ TEST(LineBreakRules, EastAsianAndLatin)
     EXPECT_TRUE(CGfxTextDeviceBase::CanBreakBetween(0x3002, 0xFF0C)); // closing after closing
     EXPECT_TRUE(CGfxTextDeviceBase::CanBreakBetween(0x201C, 0x3008)); // opening before opening
     EXPECT_FALSE(CGfxTextDeviceBase::CanBreakBetween('(', 'a'));
+}
+
+// Every code of the two lists and no other, below 256 and above.
+TEST(LineBreakRules, OpeningAndClosingCharacters)
+{
+    const std::vector<unsigned short> opening = {0x0022, 0x0027, 0x0028, 0x003C, 0x005B, 0x0060, 0x007B, 0x2018,
+                                                 0x201C, 0x3008, 0x300A, 0x3014, 0xFF08, 0xFF3B, 0xFF5B};
+    const std::vector<unsigned short> closing = {
+        0x0021, 0x0023, 0x0024, 0x0025, 0x0026, 0x0027, 0x0029, 0x002A, 0x002B, 0x002C, 0x002D, 0x002E, 0x003A, 0x003B,
+        0x003D, 0x003E, 0x003F, 0x0040, 0x005C, 0x005D, 0x005E, 0x005F, 0x007C, 0x007D, 0x007E, 0x00B1, 0x00B7, 0x00D7,
+        0x00F7, 0x2014, 0x2019, 0x201D, 0x2026, 0x2236, 0x3002, 0x3009, 0x300B, 0x3015, 0xFF01, 0xFF03, 0xFF05, 0xFF09,
+        0xFF0A, 0xFF0B, 0xFF0C, 0xFF0F, 0xFF1A, 0xFF1B, 0xFF1F, 0xFF3D, 0xFF5C, 0xFF5D, 0xFF5E, 0xFFE5};
+    for (unsigned c = 0; c < 0x10000; ++c) {
+        const auto in = [c](const std::vector<unsigned short>& list) {
+            return std::find(list.begin(), list.end(), c) != list.end() ? 1 : 0;
+        };
+        ASSERT_EQ(CGfxTextDeviceBase::IsNoBreakAfter(uint16_t(c)), in(opening)) << c;
+        ASSERT_EQ(CGfxTextDeviceBase::IsNoBreakBefore(uint16_t(c)), in(closing)) << c;
+    }
 }
 
 TEST_F(TextLayout, LinkColourAndPiece)
