@@ -2,18 +2,6 @@
 
 namespace kestu {
 
-void StateScope::Set(const StateRow& row)
-{
-    SavedState& s = m_state.Add();
-    if (!SaveState(m_device, row, &s.saved)) {
-        m_state.DropLast();
-        return;
-    }
-    s.stage = row.stage;
-    s.type = row.type;
-    s.value = row.value;
-}
-
 HRESULT StateScope::Texture(DWORD stage, IDirect3DBaseTexture8* texture)
 {
     SavedTexture& t = m_texture.Add();
@@ -79,12 +67,16 @@ void StateScope::Restore()
     }
     for (; m_transform.Size() > 0; m_transform.DropLast())
         m_device->SetTransform(m_transform.Last().type, &m_transform.Last().matrix);
-    for (; m_state.Size() > 0; m_state.DropLast()) {
-        const SavedState& s = m_state.Last();
-        if (m_rule == PutBack::Changed)
+    if (m_rule == PutBack::Changed) {
+        for (; m_state.Size() > 0; m_state.DropLast()) {
+            const SavedState& s = m_state.Last();
             PutBackChanged(m_device, {s.stage, s.type, s.value}, s.saved);
-        else
+        }
+    } else {
+        for (; m_state.Size() > 0; m_state.DropLast()) {
+            const SavedState& s = m_state.Last();
             PutBackDiffering(m_device, s.stage, s.type, s.saved);
+        }
     }
 }
 

@@ -129,9 +129,11 @@ public:
     size_t Size() const { return m_size; }
     T& Add()
     {
-        T& slot = m_size < N ? m_inline[m_size] : m_more.emplace_back();
+        if (m_size < N) return m_inline[m_size++];
+        // One allocation for as much again, not a growth step per slot.
+        if (m_more.empty()) m_more.reserve(N);
         ++m_size;
-        return slot;
+        return m_more.emplace_back();
     }
     T& Last() { return m_size <= N ? m_inline[m_size - 1] : m_more.back(); }
     void DropLast()
@@ -158,7 +160,17 @@ public:
     StateScope(const StateScope&) = delete;
     StateScope& operator=(const StateScope&) = delete;
 
-    void Set(const StateRow& row);
+    void Set(const StateRow& row)
+    {
+        SavedState& s = m_state.Add();
+        if (!SaveState(m_device, row, &s.saved)) {
+            m_state.DropLast();
+            return;
+        }
+        s.stage = row.stage;
+        s.type = row.type;
+        s.value = row.value;
+    }
     void Set(const StateRow* rows, size_t count)
     {
         for (size_t i = 0; i < count; ++i) Set(rows[i]);
