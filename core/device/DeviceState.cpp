@@ -1,26 +1,10 @@
 #include "core/device/DeviceState.h"
 
-#include <cassert>
-
 namespace kestu {
-
-void StateScope::Set(const StateRow& row)
-{
-    assert(m_states < kStates);
-    if (m_states == kStates) return;
-    SavedState& s = m_state[m_states];
-    if (!SaveState(m_device, row, &s.saved)) return;
-    s.stage = row.stage;
-    s.type = row.type;
-    s.value = row.value;
-    ++m_states;
-}
 
 HRESULT StateScope::Texture(DWORD stage, IDirect3DBaseTexture8* texture)
 {
-    assert(m_textures < kTextures);
-    if (m_textures == kTextures) return E_FAIL;
-    SavedTexture& t = m_texture[m_textures++];
+    SavedTexture& t = m_texture.Add();
     t.stage = stage;
     t.texture = nullptr;
     m_device->GetTexture(stage, &t.texture);
@@ -36,14 +20,17 @@ HRESULT StateScope::VertexShader(DWORD handle)
     return m_device->SetVertexShader(handle);
 }
 
-void StateScope::KeepTransform(D3DTRANSFORMSTATETYPE type)
+const D3DMATRIX* StateScope::KeepTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* putBack)
 {
-    assert(m_transforms < kTransforms);
-    if (m_transforms == kTransforms) return;
-    SavedTransform& t = m_transform[m_transforms];
-    if (FAILED(m_device->GetTransform(type, &t.matrix))) return;
+    SavedTransform& t = m_transform.Add();
+    if (putBack) {
+        t.matrix = *putBack;
+    } else if (FAILED(m_device->GetTransform(type, &t.matrix))) {
+        m_transform.DropLast();
+        return nullptr;
+    }
     t.type = type;
-    ++m_transforms;
+    return &t.matrix;
 }
 
 HRESULT StateScope::Transform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix)
@@ -69,8 +56,8 @@ void StateScope::Restore()
         m_target = m_depth = nullptr;
         m_targetSaved = false;
     }
-    for (; m_textures > 0; --m_textures) {
-        const SavedTexture& t = m_texture[m_textures - 1];
+    for (; m_texture.Size() > 0; m_texture.DropLast()) {
+        const SavedTexture& t = m_texture.Last();
         m_device->SetTexture(t.stage, t.texture);
         if (t.texture) t.texture->Release();
     }
@@ -78,14 +65,18 @@ void StateScope::Restore()
         m_device->SetVertexShader(m_shader);
         m_shaderSaved = false;
     }
-    for (; m_transforms > 0; --m_transforms)
-        m_device->SetTransform(m_transform[m_transforms - 1].type, &m_transform[m_transforms - 1].matrix);
-    for (; m_states > 0; --m_states) {
-        const SavedState& s = m_state[m_states - 1];
-        if (m_rule == PutBack::Changed)
+    for (; m_transform.Size() > 0; m_transform.DropLast())
+        m_device->SetTransform(m_transform.Last().type, &m_transform.Last().matrix);
+    if (m_rule == PutBack::Changed) {
+        for (; m_state.Size() > 0; m_state.DropLast()) {
+            const SavedState& s = m_state.Last();
             PutBackChanged(m_device, {s.stage, s.type, s.value}, s.saved);
-        else
+        }
+    } else {
+        for (; m_state.Size() > 0; m_state.DropLast()) {
+            const SavedState& s = m_state.Last();
             PutBackDiffering(m_device, s.stage, s.type, s.saved);
+        }
     }
 }
 

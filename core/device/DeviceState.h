@@ -15,6 +15,7 @@
 #include <d3d8.h>
 
 #include <cstddef>
+#include <vector>
 
 namespace kestu {
 
@@ -120,8 +121,34 @@ inline constexpr StateRow kOverlayStates[kOverlayRenderStates + kOverlayStageSta
 
 enum class PutBack { Changed, Differing };
 
+// Slots kept in the object for the usual draw; what does not fit goes to the
+// heap rather than being dropped, so a scope never loses what it saved.
+template <typename T, size_t N>
+class ScopeSlots {
+public:
+    size_t Size() const { return m_size; }
+    T& Add()
+    {
+        if (m_size < N) return m_inline[m_size++];
+        // One allocation for as much again, not a growth step per slot.
+        if (m_more.empty()) m_more.reserve(N);
+        ++m_size;
+        return m_more.emplace_back();
+    }
+    T& Last() { return m_size <= N ? m_inline[m_size - 1] : m_more.back(); }
+    void DropLast()
+    {
+        if (m_size-- > N) m_more.pop_back();
+    }
+
+private:
+    size_t m_size = 0;
+    T m_inline[N];
+    std::vector<T> m_more;
+};
+
 // The states one draw sets, put back when the scope ends (or at Restore).
-// Everything lives in the object: no allocation.
+// The usual draw fits in the object; a larger one spills to the heap.
 class StateScope {
 public:
     static constexpr size_t kStates = 32;
@@ -133,7 +160,17 @@ public:
     StateScope(const StateScope&) = delete;
     StateScope& operator=(const StateScope&) = delete;
 
-    void Set(const StateRow& row);
+    void Set(const StateRow& row)
+    {
+        SavedState& s = m_state.Add();
+        if (!SaveState(m_device, row, &s.saved)) {
+            m_state.DropLast();
+            return;
+        }
+        s.stage = row.stage;
+        s.type = row.type;
+        s.value = row.value;
+    }
     void Set(const StateRow* rows, size_t count)
     {
         for (size_t i = 0; i < count; ++i) Set(rows[i]);
@@ -145,8 +182,10 @@ public:
     HRESULT Texture(DWORD stage, IDirect3DBaseTexture8* texture);
     HRESULT VertexShader(DWORD handle);
     HRESULT Transform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix);
-    // Saves a transform the caller changes itself.
-    void KeepTransform(D3DTRANSFORMSTATETYPE type);
+    // Saves a transform the caller changes itself: putBack when given, else
+    // the device's. Returns the saved matrix (valid until the next transform
+    // is saved), or null when the device cannot read the transform.
+    const D3DMATRIX* KeepTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* putBack = nullptr);
     // Saves the render target and depth-stencil surface.
     void KeepRenderTarget();
 
@@ -171,17 +210,14 @@ private:
 
     IDirect3DDevice8* m_device;
     PutBack m_rule;
-    size_t m_states = 0;
-    size_t m_textures = 0;
-    size_t m_transforms = 0;
     bool m_shaderSaved = false;
     bool m_targetSaved = false;
     DWORD m_shader = 0;
     IDirect3DSurface8* m_target = nullptr;
     IDirect3DSurface8* m_depth = nullptr;
-    SavedState m_state[kStates];
-    SavedTexture m_texture[kTextures];
-    SavedTransform m_transform[kTransforms];
+    ScopeSlots<SavedState, kStates> m_state;
+    ScopeSlots<SavedTexture, kTextures> m_texture;
+    ScopeSlots<SavedTransform, kTransforms> m_transform;
 };
 
 } // namespace kestu

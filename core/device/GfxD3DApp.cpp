@@ -24,6 +24,21 @@ LRESULT CALLBACK GfxRenderWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 
 } // namespace
 
+RECT GfxWindowRectAround(const RECT& client, const KESTU_CONFIG& cfg)
+{
+    RECT rc = client;
+    AdjustWindowRect(&rc, cfg.dwWindowStyle, cfg.bMenu);
+    if (rc.left < 0) {
+        rc.right -= rc.left;
+        rc.left = 0;
+    }
+    if (rc.top < 0) {
+        rc.bottom -= rc.top;
+        rc.top = 0;
+    }
+    return rc;
+}
+
 CGfxD3DApp::CGfxD3DApp()
     : m_pRenderTarget(nullptr), m_dwNumAdapters(0), m_dwAdapter(0), m_bActive(FALSE), m_bReady(FALSE),
       m_bExtraMode(FALSE), m_pD3D(nullptr), m_pd3dDevice(nullptr)
@@ -83,17 +98,9 @@ HRESULT CGfxD3DApp::CreateRenderWindow(HWND hwnd)
         RegisterClassA(&wc);
 
         // Sized to the resolution: the render area is not known before the window is.
-        RECT rc = {0, 0, static_cast<LONG>(Kestu_GetWinCxByRes(cfg->eResolution)),
-                   static_cast<LONG>(Kestu_GetWinCyByRes(cfg->eResolution))};
-        AdjustWindowRect(&rc, cfg->dwWindowStyle, cfg->bMenu);
-        if (rc.left < 0) {
-            rc.right -= rc.left;
-            rc.left = 0;
-        }
-        if (rc.top < 0) {
-            rc.bottom -= rc.top;
-            rc.top = 0;
-        }
+        const RECT rc = GfxWindowRectAround({0, 0, static_cast<LONG>(Kestu_GetWinCxByRes(cfg->eResolution)),
+                                             static_cast<LONG>(Kestu_GetWinCyByRes(cfg->eResolution))},
+                                            *cfg);
         HWND created = CreateWindowExA(cfg->dwWindowExStyle, kRenderWindowClass, cfg->szWindowTitle, cfg->dwWindowStyle,
                                        CW_USEDEFAULT, CW_USEDEFAULT, rc.right - rc.left, rc.bottom - rc.top, nullptr,
                                        nullptr, cfg->hInstance, nullptr);

@@ -116,6 +116,10 @@ extern CGfxD3DApp* g_pGfxD3DApp;
 // The window rectangle (screen coordinates) remembered for placement after switches.
 extern RECT g_rcWindow;
 
+// The window rectangle around a client area for the configured style and
+// menu, moved right and down where it would start at a negative coordinate.
+RECT GfxWindowRectAround(const RECT& client, const KESTU_CONFIG& cfg);
+
 // The allowed display formats for a display depth: 15 and 16 use the 16-bit
 // table, 32 the 32-bit one; other depths have none. Returns the count.
 int GfxAllowedFormatsForDepth(const KESTU_CONFIG& cfg, DWORD depth, D3DFORMAT out[8]);

@@ -244,16 +244,8 @@ HRESULT CGfxD3DApp::SetupRenderWindow(D3DPRESENT_PARAMETERS* pp)
     } else if (cfg->IsSpecialRenderRect()) {
         area->Set(rr.left + client.left, rr.top + client.top, rr.right - rr.left, rr.bottom - rr.top);
     } else if (!cfg->bKeepWindowSize) {
-        RECT rc = {g_rcWindow.left, g_rcWindow.top, g_rcWindow.left + cx, g_rcWindow.top + cy};
-        AdjustWindowRect(&rc, cfg->dwWindowStyle, cfg->bMenu);
-        if (rc.left < 0) {
-            rc.right -= rc.left;
-            rc.left = 0;
-        }
-        if (rc.top < 0) {
-            rc.bottom -= rc.top;
-            rc.top = 0;
-        }
+        const RECT rc =
+            GfxWindowRectAround({g_rcWindow.left, g_rcWindow.top, g_rcWindow.left + cx, g_rcWindow.top + cy}, *cfg);
         g_rcWindow = rc;
         SetWindowPos(wnd, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_NOMOVE | SWP_NOZORDER);
         GetClientRect(wnd, &client);

@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "core/device/DeviceState.h"
 #include "ou_strings.h"
 #include "windows.h"
 
@@ -113,17 +114,19 @@ HRESULT CD3DMeshFrame::InvalidateDeviceObjects()
 
 HRESULT CD3DMeshFrame::Render(IDirect3DDevice8* device, bool opaque, bool translucent, const D3DXMATRIX* parentWorld)
 {
-    D3DXMATRIX saved, world;
-    if (parentWorld)
-        saved = *parentWorld;
-    else
-        device->GetTransform(D3DTS_WORLD, &saved);
-    D3DXMatrixMultiply(&world, &m_mat, &saved);
-    device->SetTransform(D3DTS_WORLD, &world);
-    if (m_pMesh) m_pMesh->Render(device, opaque, translucent);
-    if (m_pChild) m_pChild->Render(device, opaque, translucent, &world);
-    device->SetTransform(D3DTS_WORLD, &saved);
-    if (m_pNext) m_pNext->Render(device, opaque, translucent, &saved);
+    kestu::StateScope scope(device);
+    const D3DMATRIX* kept = scope.KeepTransform(D3DTS_WORLD, parentWorld);
+    if (!kept) return E_FAIL;
+    const D3DXMATRIX saved(*kept);
+    // Siblings share the parent's matrix: a loop keeps the stack to the depth
+    // of the tree, however many siblings a file holds.
+    for (CD3DMeshFrame* frame = this; frame; frame = frame->m_pNext) {
+        D3DXMATRIX world;
+        D3DXMatrixMultiply(&world, &frame->m_mat, &saved);
+        device->SetTransform(D3DTS_WORLD, &world);
+        if (frame->m_pMesh) frame->m_pMesh->Render(device, opaque, translucent);
+        if (frame->m_pChild) frame->m_pChild->Render(device, opaque, translucent, &world);
+    }
     return S_OK;
 }
 
@@ -231,11 +234,11 @@ HRESULT CD3DMeshFile::LoadMeshObject(IDirect3DDevice8* device, IDirectXFileData*
 
 HRESULT CD3DMeshFile::Render(IDirect3DDevice8* device, const D3DXMATRIX* world)
 {
-    D3DXMATRIX saved, combined;
-    if (world)
-        saved = *world;
-    else
-        device->GetTransform(D3DTS_WORLD, &saved);
+    kestu::StateScope scope(device);
+    const D3DMATRIX* kept = scope.KeepTransform(D3DTS_WORLD, world);
+    if (!kept) return E_FAIL;
+    const D3DXMATRIX saved(*kept);
+    D3DXMATRIX combined;
     D3DXMatrixMultiply(&combined, &saved, &m_mat);
     device->SetTransform(D3DTS_WORLD, &combined);
     if (m_pChild) m_pChild->Render(device, true, false, &combined);
@@ -244,6 +247,5 @@ HRESULT CD3DMeshFile::Render(IDirect3DDevice8* device, const D3DXMATRIX* world)
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     if (m_pChild) m_pChild->Render(device, false, true, &combined);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    device->SetTransform(D3DTS_WORLD, &saved);
     return S_OK;
 }

@@ -42,6 +42,33 @@ long FileHead(COUArchive& ar, DWORD& byteCount, int store, DWORD& version, DWORD
     return _strnicmp(read, tag, 8) == 0 ? 0 : E_FAIL;
 }
 
+// The counted entries of a section: the count, then each entry. Storing
+// writes `count` and each of `items` through `put`; loading reads the count
+// and calls `get` once per entry. The first negative result ends the entries
+// with E_FAIL.
+template <typename Items, typename Put, typename Get>
+long Entries(COUArchive& ar, DWORD& byteCount, int store, DWORD count, const Items* items, Put put, Get get)
+{
+    record::U32(ar, store, count, byteCount);
+    if (store) {
+        if (items)
+            for (const auto& item : *items)
+                if (put(item) < 0) return E_FAIL;
+        return 0;
+    }
+    for (DWORD i = 0; i < count; ++i)
+        if (get() < 0) return E_FAIL;
+    return 0;
+}
+
+// What a section returns once its entries are through: a stored section
+// fails with its archive.
+long SectionEnd(COUArchive& ar, int store, long entries)
+{
+    if (entries < 0) return E_FAIL;
+    return store && ar.IsFailed() ? E_FAIL : 0;
+}
+
 } // namespace
 
 long CSkeleton::Serialize(COUArchive& ar, DWORD& byteCount, DWORD version, int store, DWORD mask)
@@ -65,72 +92,69 @@ long CSkeleton::Serialize(COUArchive& ar, DWORD& byteCount, DWORD version, int s
 
 long CSkeleton::SerializeSkeleton(COUArchive& ar, DWORD& byteCount, DWORD version, int store)
 {
+    // Parts loaded before take the new bones, also when the section fails
+    // half way: none may keep a bone that is freed here.
+    struct Rebind {
+        CSkeleton* s = nullptr;
+        ~Rebind()
+        {
+            if (!s) return;
+            for (auto& [id, skin] : s->m_skins) skin->GenerateBoneList(s);
+            for (auto& [id, adapter] : s->m_actions) adapter->GenerateBoneList(s);
+        }
+    } rebind;
     try {
-        if (store) {
-            FileHead(ar, byteCount, 1, m_dwSKLVersion, &m_dwSKLFlag, "BONEDATA");
-            DWORD count = GetBonesNumber();
-            record::U32(ar, 1, count, byteCount);
-            if (m_pBoneNames)
-                for (auto& [name, id] : *m_pBoneNames) {
-                    CSkAniBone* bone = GetBone(id);
-                    if (!bone) return E_FAIL;
-                    record::WriteEntryName(ar, name, byteCount);
-                    if (bone->Serialize(ar, byteCount, version, 1, 0) < 0) return E_FAIL;
-                }
-            if (m_dwSKLFlag & 1) {
-                char tag[8];
-                record::Tag(ar, 1, "OBJSDATA", tag, byteCount);
-                count = GetObjectsNumber();
-                record::U32(ar, 1, count, byteCount);
-                for (auto& [name, id] : m_objectNames) {
-                    record::WriteEntryName(ar, name, byteCount);
-                    if (GetObject(id)->CBaseObject::Serialize(ar, byteCount, version, 1, 0) < 0) return E_FAIL;
-                }
-            }
-            CSkeletonTreeNode empty;
-            CSkeletonTreeNode* root = m_pTree ? m_pTree : &empty;
-            if (root->Serialize(ar, byteCount, version, 1) < 0) return E_FAIL;
-            return ar.IsFailed() ? E_FAIL : 0;
+        FileHead(ar, byteCount, store, m_dwSKLVersion, &m_dwSKLFlag, "BONEDATA");
+        if (!store) {
+            rebind.s = this;
+            FreeBones();
+            SetSkeletonTree(nullptr);
+            m_pBones = new BoneMap();
+            m_pBoneNames = new NameMap();
+            m_bShareBones = 0;
         }
-
-        FileHead(ar, byteCount, 0, m_dwSKLVersion, &m_dwSKLFlag, "BONEDATA");
-        // Parts loaded before take the new bones, also when the section
-        // fails half way: none may keep a bone that is freed here.
-        struct Rebind {
-            CSkeleton* s;
-            ~Rebind()
-            {
-                for (auto& [id, skin] : s->m_skins) skin->GenerateBoneList(s);
-                for (auto& [id, adapter] : s->m_actions) adapter->GenerateBoneList(s);
-            }
-        } rebind{this};
-        FreeBones();
-        SetSkeletonTree(nullptr);
-        m_pBones = new BoneMap();
-        m_pBoneNames = new NameMap();
-        m_bShareBones = 0;
-        DWORD count = 0;
-        record::U32(ar, 0, count, byteCount);
-        for (DWORD i = 0; i < count; ++i) {
-            const std::string name = record::ReadEntryName(ar, byteCount);
-            auto bone = std::make_unique<CSkAniBone>();
-            bone->SetSKLVersion(m_dwSKLVersion);
-            bone->SetSKLFlag(m_dwSKLFlag);
-            if (bone->Serialize(ar, byteCount, version, 0, 0) < 0) return E_FAIL;
-            bone->SetName(name.c_str());
-            if (AddBone(name.c_str(), bone.get()) != 0xFFFFFFFF) bone.release();
-        }
+        long hr = Entries(
+            ar, byteCount, store, GetBonesNumber(), m_pBoneNames,
+            [&](const auto& entry) -> long {
+                CSkAniBone* bone = GetBone(entry.second);
+                if (!bone) return E_FAIL;
+                record::WriteEntryName(ar, entry.first, byteCount);
+                return bone->Serialize(ar, byteCount, version, 1, 0);
+            },
+            [&]() -> long {
+                const std::string name = record::ReadEntryName(ar, byteCount);
+                auto bone = std::make_unique<CSkAniBone>();
+                bone->SetSKLVersion(m_dwSKLVersion);
+                bone->SetSKLFlag(m_dwSKLFlag);
+                if (bone->Serialize(ar, byteCount, version, 0, 0) < 0) return E_FAIL;
+                bone->SetName(name.c_str());
+                if (AddBone(name.c_str(), bone.get()) != 0xFFFFFFFF) bone.release();
+                return 0;
+            });
+        if (hr < 0) return E_FAIL;
         if (m_dwSKLFlag & 1) {
             char tag[8];
-            record::Tag(ar, 0, nullptr, tag, byteCount);
-            record::U32(ar, 0, count, byteCount);
-            for (DWORD i = 0; i < count; ++i) {
-                const std::string name = record::ReadEntryName(ar, byteCount);
-                auto object = std::make_unique<CDummyObject>();
-                if (object->Serialize(ar, byteCount, version, 0, 0) < 0) return E_FAIL;
-                object->SetName(name.c_str());
-                if (AddObject(name.c_str(), object.get()) != 0xFFFFFFFF) object.release();
-            }
+            record::Tag(ar, store, "OBJSDATA", tag, byteCount);
+            hr = Entries(
+                ar, byteCount, store, GetObjectsNumber(), &m_objectNames,
+                [&](const auto& entry) -> long {
+                    record::WriteEntryName(ar, entry.first, byteCount);
+                    return GetObject(entry.second)->CBaseObject::Serialize(ar, byteCount, version, 1, 0);
+                },
+                [&]() -> long {
+                    const std::string name = record::ReadEntryName(ar, byteCount);
+                    auto object = std::make_unique<CDummyObject>();
+                    if (object->Serialize(ar, byteCount, version, 0, 0) < 0) return E_FAIL;
+                    object->SetName(name.c_str());
+                    if (AddObject(name.c_str(), object.get()) != 0xFFFFFFFF) object.release();
+                    return 0;
+                });
+            if (hr < 0) return E_FAIL;
+        }
+        if (store) {
+            CSkeletonTreeNode empty;
+            CSkeletonTreeNode* root = m_pTree ? m_pTree : &empty;
+            return SectionEnd(ar, store, root->Serialize(ar, byteCount, version, 1));
         }
         auto root = std::make_unique<CSkeletonTreeNode>();
         if (root->Serialize(ar, byteCount, version, 0) < 0) return E_FAIL;
@@ -146,69 +170,59 @@ long CSkeleton::SerializeSkins(COUArchive& ar, DWORD& byteCount, DWORD version, 
 {
     try {
         DWORD headVersion = kWrittenVersion;
-        if (store) {
-            // Each skin's flag word follows the head's version.
-            SetAllMSDVersion(headVersion);
-            FileHead(ar, byteCount, 1, headVersion, nullptr, "SKINDATA");
-            DWORD count = GetSkinsNumber();
-            record::U32(ar, 1, count, byteCount);
-            for (auto& [name, id] : m_skinNames) {
-                record::WriteEntryName(ar, name, byteCount);
-                if (GetSkin(id)->Serialize(ar, byteCount, version, 1, 0) < 0) return E_FAIL;
-            }
-            return ar.IsFailed() ? E_FAIL : 0;
-        }
-        FileHead(ar, byteCount, 0, headVersion, nullptr, "SKINDATA");
-        DWORD count = 0;
-        record::U32(ar, 0, count, byteCount);
-        for (DWORD i = 0; i < count; ++i) {
-            const std::string name = record::ReadEntryName(ar, byteCount);
-            auto skin = std::make_unique<CSkAniSkin>();
-            skin->SetMSDVersion(headVersion);
-            if (skin->Serialize(ar, byteCount, version, 0, 0) < 0) return E_FAIL;
-            skin->SetName(name.c_str());
-            if (AddSkin(name.c_str(), skin.get()) != 0xFFFFFFFF)
-                skin.release();
-            else
-                skin->Release();
-        }
+        // Each skin's flag word follows the head's version.
+        if (store) SetAllMSDVersion(headVersion);
+        FileHead(ar, byteCount, store, headVersion, nullptr, "SKINDATA");
+        return SectionEnd(ar, store,
+                          Entries(
+                              ar, byteCount, store, GetSkinsNumber(), &m_skinNames,
+                              [&](const auto& entry) -> long {
+                                  record::WriteEntryName(ar, entry.first, byteCount);
+                                  return GetSkin(entry.second)->Serialize(ar, byteCount, version, 1, 0);
+                              },
+                              [&]() -> long {
+                                  const std::string name = record::ReadEntryName(ar, byteCount);
+                                  auto skin = std::make_unique<CSkAniSkin>();
+                                  skin->SetMSDVersion(headVersion);
+                                  if (skin->Serialize(ar, byteCount, version, 0, 0) < 0) return E_FAIL;
+                                  skin->SetName(name.c_str());
+                                  if (AddSkin(name.c_str(), skin.get()) != 0xFFFFFFFF)
+                                      skin.release();
+                                  else
+                                      skin->Release();
+                                  return 0;
+                              }));
     } catch (HRESULT) {
         return E_FAIL;
     }
-    return 0;
 }
 
 long CSkeleton::SerializeActions(COUArchive& ar, DWORD& byteCount, DWORD version, int store)
 {
     try {
         DWORD headVersion = kWrittenVersion;
-        if (store) {
-            SetAllACTVersion(headVersion);
-            FileHead(ar, byteCount, 1, headVersion, nullptr, "ACTSDATA");
-            DWORD count = GetActionsNumber();
-            record::U32(ar, 1, count, byteCount);
-            for (auto& [id, adapter] : m_actions)
-                if (adapter->Serialize(ar, byteCount, version, 1, 0) < 0) return E_FAIL;
-            return ar.IsFailed() ? E_FAIL : 0;
-        }
-        FileHead(ar, byteCount, 0, headVersion, nullptr, "ACTSDATA");
-        DWORD count = 0;
-        record::U32(ar, 0, count, byteCount);
-        for (DWORD i = 0; i < count; ++i) {
-            auto clip = std::make_unique<CActionData>();
-            auto adapter = std::make_unique<CAction>();
-            adapter->SetACTVersion(headVersion);
-            adapter->SetParent(this);
-            adapter->SetActionData(clip.get());
-            if (adapter->Serialize(ar, byteCount, version, 0, 0) < 0) return E_FAIL;
-            clip->AddRef();
-            clip.release();
-            AddAction(adapter.release());
-        }
+        if (store) SetAllACTVersion(headVersion);
+        FileHead(ar, byteCount, store, headVersion, nullptr, "ACTSDATA");
+        return SectionEnd(
+            ar, store,
+            Entries(
+                ar, byteCount, store, GetActionsNumber(), &m_actions,
+                [&](const auto& entry) -> long { return entry.second->Serialize(ar, byteCount, version, 1, 0); },
+                [&]() -> long {
+                    auto clip = std::make_unique<CActionData>();
+                    auto adapter = std::make_unique<CAction>();
+                    adapter->SetACTVersion(headVersion);
+                    adapter->SetParent(this);
+                    adapter->SetActionData(clip.get());
+                    if (adapter->Serialize(ar, byteCount, version, 0, 0) < 0) return E_FAIL;
+                    clip->AddRef();
+                    clip.release();
+                    AddAction(adapter.release());
+                    return 0;
+                }));
     } catch (HRESULT) {
         return E_FAIL;
     }
-    return 0;
 }
 
 namespace {

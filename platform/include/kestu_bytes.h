@@ -163,7 +163,7 @@ private:
     std::vector<uint8_t>& out_;
 };
 
-// Stores little-endian values into a buffer the caller sized.
+// Stores and loads little-endian values at known offsets of a buffer the caller sized.
 inline void PutU16(uint8_t* p, uint16_t v)
 {
     p[0] = static_cast<uint8_t>(v);
@@ -182,6 +182,19 @@ inline uint32_t GetU32(const uint8_t* p)
 {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
            (static_cast<uint32_t>(p[3]) << 24);
+}
+inline float GetF32(const uint8_t* p)
+{
+    const uint32_t u = GetU32(p);
+    float f;
+    std::memcpy(&f, &u, 4);
+    return f;
+}
+inline void PutF32(uint8_t* p, float f)
+{
+    uint32_t u;
+    std::memcpy(&u, &f, 4);
+    PutU32(p, u);
 }
 
 } // namespace kestu

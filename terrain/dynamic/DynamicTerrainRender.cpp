@@ -2,6 +2,7 @@
 // or without a vertex shader, or as bare geometry), the far ring, the choice
 // of stitching lists, the software lighting pass and the shift of the whole
 // terrain by whole blocks.
+#include "core/device/DeviceState.h"
 #include "kestu_dynamicterrain.h"
 #include "kestu_shader.h"
 #include "terrain/dynamic/DTIdentity.h"
@@ -69,10 +70,11 @@ HRESULT CDynamicTerrain::PrimeList(IDirect3DDevice8* device, CDynamicTerrainBloc
 HRESULT CDynamicTerrain::Render(IDirect3DDevice8* device, const D3DXMATRIX* world, IShaderBase* shader)
 {
     if (!device) return S_FALSE;
-    const bool blockMatrices = m_bEnableLightmap && m_bBlockBaseLightmapTM;
     const auto lightmapStage = static_cast<D3DTRANSFORMSTATETYPE>(D3DTS_TEXTURE0 + m_dwLightmapStage);
-    D3DXMATRIX savedTexture;
-    if (blockMatrices) device->GetTransform(lightmapStage, &savedTexture);
+    // The blocks' lightmap matrices go into the lightmap stage's texture
+    // transform; the scope puts it back on every way out.
+    kestu::StateScope scope(device);
+    if (m_bEnableLightmap && m_bBlockBaseLightmapTM) scope.KeepTransform(lightmapStage);
     const D3DXMATRIX* w = world ? world : &g_DTIdentity;
     HRESULT hr = device->SetTransform(D3DTS_WORLD, w);
     if (FAILED(hr)) return hr;
@@ -128,7 +130,6 @@ HRESULT CDynamicTerrain::Render(IDirect3DDevice8* device, const D3DXMATRIX* worl
     }
 
     device->SetTransform(D3DTS_WORLD, &g_DTIdentity);
-    if (blockMatrices) device->SetTransform(lightmapStage, &savedTexture);
     return S_OK;
 }
 

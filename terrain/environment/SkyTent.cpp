@@ -2,6 +2,7 @@
 // draw without the camera's translation.
 #include <new>
 
+#include "core/device/DeviceState.h"
 #include "kestu_billboard.h"
 #include "kestu_log.h"
 #include "kestu_skytent.h"
@@ -127,11 +128,13 @@ HRESULT CGfxSkyTent::Build(const SGfxSkyTentInit& init)
 HRESULT CGfxSkyTent::Render(IDirect3DDevice8* device)
 {
     if (device == nullptr) return KESTUERR_SURFACENOTBUILT;
-    D3DXMATRIX view, world;
-    device->GetTransform(D3DTS_VIEW, &view);
-    D3DXMATRIX still = view;
-    still._41 = still._42 = still._43 = 0.0f;
-    device->SetTransform(D3DTS_VIEW, &still);
+    // The view comes back after the world: the scope puts back latest first.
+    kestu::StateScope scope(device);
+    if (const D3DMATRIX* view = scope.KeepTransform(D3DTS_VIEW)) {
+        D3DXMATRIX still(*view);
+        still._41 = still._42 = still._43 = 0.0f;
+        device->SetTransform(D3DTS_VIEW, &still);
+    }
 
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
     device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
@@ -143,13 +146,10 @@ HRESULT CGfxSkyTent::Render(IDirect3DDevice8* device)
     device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
 
-    device->GetTransform(D3DTS_WORLD, &world);
+    scope.KeepTransform(D3DTS_WORLD);
     device->SetVertexShader(KESTU_BBVERTEX_FVF);
     HRESULT hr = S_OK;
     for (CBillboard* plane : m_pPlanes)
         if (plane != nullptr) hr |= plane->Render(device);
-
-    device->SetTransform(D3DTS_WORLD, &world);
-    device->SetTransform(D3DTS_VIEW, &view);
     return hr;
 }

@@ -42,21 +42,6 @@ constexpr DWORD kCullAt = 154;
 
 constexpr float kFloatMax = 3.4028235e38f;
 
-float GetF32(const BYTE* p)
-{
-    const uint32_t u = kestu::GetU32(p);
-    float f;
-    std::memcpy(&f, &u, 4);
-    return f;
-}
-
-void PutF32(BYTE* p, float f)
-{
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    kestu::PutU32(p, u);
-}
-
 DWORD GetText(const BYTE* field, DWORD fieldSize, char* out, DWORD size)
 {
     if (!out || size == 0) return 0;
@@ -141,31 +126,31 @@ DWORD STerrainInit::GetDepth() const { return kestu::GetU32(m_Bytes + kDepthAt);
 void STerrainInit::SetDepth(DWORD depth) { kestu::PutU32(m_Bytes + kDepthAt, depth); }
 DWORD STerrainInit::GetLength() const { return kestu::GetU32(m_Bytes + kLengthAt); }
 void STerrainInit::SetLength(DWORD n) { kestu::PutU32(m_Bytes + kLengthAt, n); }
-float STerrainInit::GetExtentX() const { return GetF32(m_Bytes + kExtentXAt); }
-float STerrainInit::GetExtentZ() const { return GetF32(m_Bytes + kExtentZAt); }
+float STerrainInit::GetExtentX() const { return kestu::GetF32(m_Bytes + kExtentXAt); }
+float STerrainInit::GetExtentZ() const { return kestu::GetF32(m_Bytes + kExtentZAt); }
 void STerrainInit::SetExtent(float x, float z)
 {
-    PutF32(m_Bytes + kExtentXAt, x);
-    PutF32(m_Bytes + kExtentZAt, z);
+    kestu::PutF32(m_Bytes + kExtentXAt, x);
+    kestu::PutF32(m_Bytes + kExtentZAt, z);
 }
-float STerrainInit::GetBlockWidth() const { return GetF32(m_Bytes + kBlockWidthAt); }
-float STerrainInit::GetBlockHeight() const { return GetF32(m_Bytes + kBlockHeightAt); }
+float STerrainInit::GetBlockWidth() const { return kestu::GetF32(m_Bytes + kBlockWidthAt); }
+float STerrainInit::GetBlockHeight() const { return kestu::GetF32(m_Bytes + kBlockHeightAt); }
 void STerrainInit::SetBlockSize(float width, float height)
 {
-    PutF32(m_Bytes + kBlockWidthAt, width);
-    PutF32(m_Bytes + kBlockHeightAt, height);
+    kestu::PutF32(m_Bytes + kBlockWidthAt, width);
+    kestu::PutF32(m_Bytes + kBlockHeightAt, height);
 }
 void STerrainInit::GetBoundBox(SBoundBox* box) const
 {
     const BYTE* p = m_Bytes + kBoxAt;
-    box->min = D3DXVECTOR3(GetF32(p), GetF32(p + 4), GetF32(p + 8));
-    box->max = D3DXVECTOR3(GetF32(p + 12), GetF32(p + 16), GetF32(p + 20));
+    box->min = D3DXVECTOR3(kestu::GetF32(p), kestu::GetF32(p + 4), kestu::GetF32(p + 8));
+    box->max = D3DXVECTOR3(kestu::GetF32(p + 12), kestu::GetF32(p + 16), kestu::GetF32(p + 20));
 }
 void STerrainInit::SetBoundBox(const SBoundBox* box)
 {
     BYTE* p = m_Bytes + kBoxAt;
     const float v[6] = {box->min.x, box->min.y, box->min.z, box->max.x, box->max.y, box->max.z};
-    for (int i = 0; i < 6; ++i) PutF32(p + 4 * i, v[i]);
+    for (int i = 0; i < 6; ++i) kestu::PutF32(p + 4 * i, v[i]);
 }
 BYTE STerrainInit::GetMinLODLevel() const { return m_Bytes[kMinLodAt]; }
 void STerrainInit::SetMinLODLevel(BYTE level) { m_Bytes[kMinLodAt] = level; }
@@ -181,13 +166,13 @@ void STerrainInit::GetMaterial(D3DMATERIAL8* m) const
     const BYTE* p = m_Bytes + kMaterialAt;
     D3DCOLORVALUE* colours[4] = {&m->Diffuse, &m->Ambient, &m->Specular, &m->Emissive};
     for (D3DCOLORVALUE* c : colours) {
-        c->r = GetF32(p);
-        c->g = GetF32(p + 4);
-        c->b = GetF32(p + 8);
-        c->a = GetF32(p + 12);
+        c->r = kestu::GetF32(p);
+        c->g = kestu::GetF32(p + 4);
+        c->b = kestu::GetF32(p + 8);
+        c->a = kestu::GetF32(p + 12);
         p += 16;
     }
-    m->Power = GetF32(p);
+    m->Power = kestu::GetF32(p);
 }
 
 void STerrainInit::SetMaterial(const D3DMATERIAL8* m)
@@ -195,13 +180,13 @@ void STerrainInit::SetMaterial(const D3DMATERIAL8* m)
     BYTE* p = m_Bytes + kMaterialAt;
     const D3DCOLORVALUE* colours[4] = {&m->Diffuse, &m->Ambient, &m->Specular, &m->Emissive};
     for (const D3DCOLORVALUE* c : colours) {
-        PutF32(p, c->r);
-        PutF32(p + 4, c->g);
-        PutF32(p + 8, c->b);
-        PutF32(p + 12, c->a);
+        kestu::PutF32(p, c->r);
+        kestu::PutF32(p + 4, c->g);
+        kestu::PutF32(p + 8, c->b);
+        kestu::PutF32(p + 12, c->a);
         p += 16;
     }
-    PutF32(p, m->Power);
+    kestu::PutF32(p, m->Power);
 }
 
 DWORD STerrainInit::GetPool() const { return kestu::GetU32(m_Bytes + kPoolAt); }
@@ -232,8 +217,8 @@ void STerrainBlockInit::Set(WORD texId, const WORD* indices25, const float* alti
 
 WORD STerrainBlockInit::GetIndex(WORD i) const { return kestu::GetU16(m_Bytes + kIndicesAt + 2 * i); }
 void STerrainBlockInit::SetIndex(WORD i, WORD vertex) { kestu::PutU16(m_Bytes + kIndicesAt + 2 * i, vertex); }
-float STerrainBlockInit::GetAtitude(WORD i) const { return GetF32(m_Bytes + kAltitudesAt + 4 * i); }
-void STerrainBlockInit::SetAtitude(WORD i, float altitude) { PutF32(m_Bytes + kAltitudesAt + 4 * i, altitude); }
+float STerrainBlockInit::GetAtitude(WORD i) const { return kestu::GetF32(m_Bytes + kAltitudesAt + 4 * i); }
+void STerrainBlockInit::SetAtitude(WORD i, float altitude) { kestu::PutF32(m_Bytes + kAltitudesAt + 4 * i, altitude); }
 WORD STerrainBlockInit::GetTexIdx() const { return kestu::GetU16(m_Bytes + kTexIdAt); }
 void STerrainBlockInit::SetTexIdx(WORD texId) { kestu::PutU16(m_Bytes + kTexIdAt, texId); }
 BYTE STerrainBlockInit::GetLODLevel() const { return m_Bytes[kLodAt]; }

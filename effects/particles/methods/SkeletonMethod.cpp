@@ -7,6 +7,7 @@
 #include "kestu_ppsmethods.h"
 #include "kestu_skeleton.h"
 #include "kestu_skeletonani.h"
+#include "core/device/DeviceState.h"
 #include "effects/particles/file/FileFields.h"
 #include "effects/particles/script/ScriptValues.h"
 
@@ -162,18 +163,18 @@ HRESULT CMethodSklAni::Render(IDirect3DDevice8* device, CParticleGroup* group)
     if (group->GetParticlesNumber() == 0) return 0;
     CSkeletonAni* player = CurrentPlayer(group);
     if (!player || !device) return 1;
-    D3DXMATRIX saved;
-    device->GetTransform(D3DTS_WORLD, &saved);
     const D3DXMATRIX& root = *group->GetRootMat();
     HRESULT hr = 0;
     group->ForEachParticle([&](CParticleBase* p) {
+        // Each particle's draw puts the world transform back.
+        kestu::StateScope scope(device);
+        scope.KeepTransform(D3DTS_WORLD);
         const float* at = p->GetPosition();
         D3DXMATRIX world;
         D3DXMatrixTranslation(&world, at[0], at[1], at[2]);
         world = world * root;
         player->SetTransform(&world);
         hr = player->Render(device);
-        device->SetTransform(D3DTS_WORLD, &saved);
     });
     return hr;
 }

@@ -199,4 +199,104 @@ TEST_F(DeviceState, BindingsTransformsAndTargetComeBackWithTheirReferences)
     mine->Release();
 }
 
+// Past the room the object holds, a scope keeps saving on the heap: every
+// state, texture and transform of a large draw comes back.
+TEST_F(DeviceState, ALargeDrawPutsEverythingBack)
+{
+    using Scope = kestu::StateScope;
+    // Texture-stage states over every stage: more than the room for states.
+    const D3DTEXTURESTAGESTATETYPE kinds[] = {D3DTSS_TEXCOORDINDEX, D3DTSS_BUMPENVLSCALE, D3DTSS_BUMPENVLOFFSET,
+                                              D3DTSS_MAXMIPLEVEL, D3DTSS_MAXANISOTROPY};
+    static_assert(8 * std::size(kinds) > Scope::kStates);
+    // Transforms: more than the room for them, the last three kept by hand.
+    const D3DTRANSFORMSTATETYPE transforms[] = {D3DTS_VIEW,     D3DTS_PROJECTION, D3DTS_WORLD,
+                                                D3DTS_TEXTURE0, D3DTS_TEXTURE5,   D3DTS_TEXTURE7};
+    static_assert(std::size(transforms) > Scope::kTransforms);
+    IDirect3DTexture8* textures[8] = {};
+    static_assert(std::size(textures) > Scope::kTextures);
+    for (IDirect3DTexture8*& t : textures)
+        ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t), D3D_OK);
+
+    D3DXMATRIX before[std::size(transforms)], other;
+    for (size_t i = 0; i < std::size(transforms); ++i) {
+        D3DXMatrixTranslation(&before[i], float(i), 1, 2);
+        device->SetTransform(transforms[i], &before[i]);
+    }
+    D3DXMatrixScaling(&other, 3, 3, 3);
+    for (DWORD stage = 0; stage < 8; ++stage)
+        for (const D3DTEXTURESTAGESTATETYPE kind : kinds) device->SetTextureStageState(stage, kind, stage + 1);
+    const ULONG refs = RefCount(textures[0]);
+    {
+        Scope scope(device);
+        for (DWORD stage = 0; stage < 8; ++stage) {
+            for (const D3DTEXTURESTAGESTATETYPE kind : kinds) scope.Stage(stage, kind, 100 + stage);
+            EXPECT_EQ(scope.Texture(stage, textures[stage]), D3D_OK);
+        }
+        for (size_t i = 0; i < std::size(transforms); ++i) {
+            if (i < 3) {
+                EXPECT_EQ(scope.Transform(transforms[i], &other), D3D_OK);
+            } else {
+                const D3DMATRIX* kept = scope.KeepTransform(transforms[i]);
+                ASSERT_NE(kept, nullptr);
+                EXPECT_EQ(D3DXMATRIX(*kept), before[i]);
+                device->SetTransform(transforms[i], &other);
+            }
+        }
+        EXPECT_EQ(StageState(device, 7, D3DTSS_MAXANISOTROPY), 107u);
+        EXPECT_EQ(BoundTexture(device, 7), textures[7]);
+    }
+    for (DWORD stage = 0; stage < 8; ++stage) {
+        for (const D3DTEXTURESTAGESTATETYPE kind : kinds)
+            EXPECT_EQ(StageState(device, stage, kind), stage + 1) << stage << " " << kind;
+        EXPECT_EQ(BoundTexture(device, stage), nullptr) << stage;
+    }
+    for (size_t i = 0; i < std::size(transforms); ++i) {
+        D3DXMATRIX m;
+        device->GetTransform(transforms[i], &m);
+        EXPECT_EQ(m, before[i]) << transforms[i];
+    }
+    EXPECT_EQ(RefCount(textures[0]), refs);
+
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    for (const D3DTRANSFORMSTATETYPE t : transforms) device->SetTransform(t, &identity);
+    for (DWORD stage = 0; stage < 8; ++stage) {
+        device->SetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, stage);
+        for (const D3DTEXTURESTAGESTATETYPE kind : {D3DTSS_BUMPENVLSCALE, D3DTSS_BUMPENVLOFFSET, D3DTSS_MAXMIPLEVEL})
+            device->SetTextureStageState(stage, kind, 0);
+        device->SetTextureStageState(stage, D3DTSS_MAXANISOTROPY, 1);
+    }
+    for (IDirect3DTexture8* t : textures) t->Release();
+}
+
+// A transform kept with the value to put back: the caller's matrix returns,
+// not the device's.
+TEST_F(DeviceState, AKeptTransformPutsBackTheGivenMatrix)
+{
+    D3DXMATRIX device0, given, drawn, identity;
+    D3DXMatrixTranslation(&device0, 1, 0, 0);
+    D3DXMatrixTranslation(&given, 0, 2, 0);
+    D3DXMatrixTranslation(&drawn, 0, 0, 3);
+    D3DXMatrixIdentity(&identity);
+    device->SetTransform(D3DTS_WORLD, &device0);
+    {
+        kestu::StateScope scope(device);
+        const D3DMATRIX* kept = scope.KeepTransform(D3DTS_WORLD, &given);
+        ASSERT_NE(kept, nullptr);
+        EXPECT_EQ(D3DXMATRIX(*kept), given);
+        device->SetTransform(D3DTS_WORLD, &drawn);
+    }
+    D3DXMATRIX m;
+    device->GetTransform(D3DTS_WORLD, &m);
+    EXPECT_EQ(m, given);
+    // A transform the device does not have is not kept, and nothing is put back.
+    {
+        kestu::StateScope scope(device);
+        EXPECT_EQ(scope.KeepTransform(static_cast<D3DTRANSFORMSTATETYPE>(24)), nullptr);
+        device->SetTransform(D3DTS_WORLD, &identity);
+    }
+    device->GetTransform(D3DTS_WORLD, &m);
+    EXPECT_EQ(m, identity);
+}
+
 } // namespace

@@ -218,6 +218,49 @@ TEST_F(MeshTest, FileRendersThroughFrameTransformsWithBlendedSecondPass)
     EXPECT_FLOAT_EQ(world._42, 0.0f); // put back after drawing
 }
 
+// Siblings stand each on their parent's matrix, not on the sibling drawn
+// before them; a world the caller hands in is the one put back.
+TEST_F(MeshTest, SiblingFramesShareTheirParentsMatrix)
+{
+    const auto quad = [](const char* name, const char* rgb) {
+        return std::string("Mesh ") + name +
+               " { 4; 0;0;0;, 0;1;0;, 1;1;0;, 1;0;0;; 2; 3;0,1,2;, 3;0,2,3;;\n"
+               "  MeshNormals { 1; 0.0;0.0;-1.0;; 2; 3;0,0,0;, 3;0,0,0;; }\n"
+               "  MeshMaterialList { 1; 2; 0,0;; Material { " +
+               rgb + ";1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; } }\n}\n";
+    };
+    // The holder moves both down by half a unit and into the view; the left
+    // one steps left by a unit, the right one up by half. Drawn on the right
+    // one's matrix, the left one would come up too.
+    const std::string text = "xof 0303txt 0032\nFrame Holder {\n"
+                             "FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,-0.5,0.5,1;; }\n"
+                             "Frame Left { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, -1,0,0,1;; }\n" +
+                             quad("L", "1.0;0.0;0.0") +
+                             "}\nFrame Right { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0.5,0,1;; }\n" +
+                             quad("R", "0.0;0.0;1.0") + "}\n}\n";
+    WriteFile("core5_siblings.x", text);
+    CD3DMeshFile file;
+    ASSERT_EQ(file.LoadFromFile(device, "core5_siblings.x"), S_OK);
+    ASSERT_EQ(file.RestoreDeviceObjects(device), S_OK);
+    D3DXMATRIX identity, elsewhere;
+    D3DXMatrixIdentity(&identity);
+    D3DXMatrixTranslation(&elsewhere, 5, 5, 5);
+    device->SetTransform(D3DTS_WORLD, &elsewhere);
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    EXPECT_EQ(file.Render(device, &identity), S_OK);
+    device->EndScene();
+    const auto px = Pixels();
+    ExpectColour(At(px, kWidth / 4, kHeight * 7 / 10), 0xFF0000);
+    ExpectColour(At(px, kWidth / 4, kHeight / 5), 0x000000);
+    ExpectColour(At(px, kWidth * 3 / 4, kHeight / 5), 0x0000FF);
+    ExpectColour(At(px, kWidth * 3 / 4, kHeight * 7 / 10), 0x000000);
+    SaveOnFailure(px, "mesh_siblings");
+    D3DXMATRIX world;
+    device->GetTransform(D3DTS_WORLD, &world);
+    EXPECT_EQ(world, identity);
+    device->SetTransform(D3DTS_WORLD, &identity);
+}
+
 TEST_F(MeshTest, FileLoadsFromTheExecutablesResources)
 {
     const std::string text = std::string("xof 0303txt 0032\nFrame Packed { ") + MeshText("Tri", false) + "}\n";

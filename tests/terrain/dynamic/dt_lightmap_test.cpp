@@ -210,3 +210,42 @@ TEST_F(DTLightmap, BlockMatricesAndScenesOnTheLightmapStage)
     device->SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
     t.Release();
 }
+
+// A light map the device refuses (system memory cannot be bound) fails the
+// draw after its block's matrix went onto the stage; the stage's own matrix
+// comes back all the same, whichever list held the block.
+TEST_F(DTLightmap, ARefusedLightmapStillGivesTheStageMatrixBack)
+{
+    tex.bEnableLightmap = 1;
+    tex.bBlockBaseLightmapTransMat = 1;
+    tex.pfnSceneTest = SceneTest;
+    CTexture unbindable;
+    ASSERT_EQ(unbindable.Build(device, 16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, 0xFFFFFFFF, 0), S_OK);
+    const SDynamicTerrainBlockInit r = Record();
+    struct Case {
+        const char* list;
+        int x; // the refused block; a local one at x 0 before an extern one
+    } cases[] = {{"local", 0}, {"extern", 4}};
+    for (const Case& c : cases) {
+        CDynamicTerrain t;
+        ASSERT_EQ(Build(t, 4, 4.0f), S_FALSE);
+        if (c.x != 0) {
+            ASSERT_EQ(t.AttachBlock(0, 0, &r, nullptr, 8, nullptr, nullptr, 0, &bands, &toGreen, 1), S_OK);
+        }
+        ASSERT_EQ(t.AttachBlock(c.x, 0, &r, nullptr, 8, nullptr, nullptr, 0, &unbindable, &toRed, 10), S_OK);
+        CEye eye;
+        Look(eye, D3DXVECTOR3(16.0f, 30.0f, 3.99f), D3DXVECTOR3(16.0f, 0.0f, 4.0f));
+        ASSERT_EQ(t.UpdateVisibleState(&eye, FALSE, FALSE, 0.0f), S_OK);
+        ASSERT_EQ(t.GetExternVisibleBlocks()->GetCount(), c.x != 0 ? 1u : 0u) << c.list;
+
+        LightmapStates();
+        device->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(D3DTS_TEXTURE0 + 1), &own);
+        Frame([&] { EXPECT_EQ(t.Render(device, nullptr, nullptr), D3DERR_INVALIDCALL) << c.list; }, "dt_refused");
+        EXPECT_EQ(StageMatrix(device), own) << c.list;
+        t.Release();
+    }
+    device->SetTexture(1, nullptr);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+    unbindable.Release();
+}
