@@ -45,13 +45,13 @@ public:
     // for all of kMaxReadParticles. Systems and groups a client makes or
     // changes itself are not bounded.
     static constexpr DWORD kMaxReadSystems = 4096;
-    static constexpr DWORD kMaxReadGroups = 16384;
+    static constexpr DWORD kMaxReadGroups = 8192;
     // The sum of the maximum particle numbers of all groups.
-    static constexpr DWORD kMaxReadParticles = 1u << 20;
+    static constexpr DWORD kMaxReadParticles = 1u << 19;
     // The sum over systems of the number of actions times (groups + the sum
     // of the groups' maximums): the groups and particles the actions of one
     // step may visit.
-    static constexpr uint64_t kMaxReadActionVisits = uint64_t{1} << 22;
+    static constexpr uint64_t kMaxReadActionVisits = uint64_t{1} << 20;
 
     // The whole manager as the particle binary file on the client's stream.
     // Reading clears the manager first; on a file the format cannot hold or
