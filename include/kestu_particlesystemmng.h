@@ -47,7 +47,7 @@ public:
     static constexpr DWORD kMaxReadSystems = 4096;
     static constexpr DWORD kMaxReadGroups = 8192;
     // The sum of the maximum particle numbers of all groups.
-    static constexpr DWORD kMaxReadParticles = 1u << 19;
+    static constexpr DWORD kMaxReadParticles = 1u << 18;
     // The sum over systems of the number of actions times (groups + the sum
     // of the groups' maximums): the groups and particles the actions of one
     // step may visit.
