@@ -66,11 +66,14 @@ public:
     // whose particles are not specified the particles the record counts, from
     // the free list; E_FAIL (and the stream's failbit) for a record the format
     // cannot hold: a name beyond 19 bytes, more particles than the group's
-    // maximum, a stream cut short.
+    // maximum or than one file may make at load (262,144), a stream cut
+    // short.
     virtual HRESULT Serialize(std::iostream& stream, int bWrite);
     // The keys of a group block up to its "}"; no particle is made.
     virtual HRESULT CreateFromScript(CDataChunk& chunk);
-    // The group block, from its "Group" line to its "}".
+    // The group block, from its "Group" line to its "}". A group without a
+    // name is written under its GroupID in decimal, which a reader keeps as
+    // its name: a block without one is passed over.
     virtual HRESULT WriteToScript(std::ostream& out);
 
     // The method AddRefs the group; null clears the method.
@@ -149,12 +152,9 @@ public:
     void SetSpecified(int specified) { m_bSpecifiedParticles = specified; }
     int IsInWorldSpace() const { return m_bInWorldSpace; }
     void EnableParticleInWorldSpace(int enable) { m_bInWorldSpace = enable; }
-    // The binary file and script readers cut a stored maximum to
-    // kMaxStoredParticleNumber: render methods size their vertex arrays,
-    // billboards and mesh players by the maximum, and a stored 4,000,000,000
-    // would ask for hundreds of gigabytes. 65536 particles is many times what
-    // one group of an effect shows.
-    static constexpr DWORD kMaxStoredParticleNumber = 1u << 16;
+    // The render methods size their vertex arrays, billboards and mesh
+    // players by the maximum; what a file or script may store is bounded
+    // with the rest of it (CParticleSystemMng::kMaxReadParticles).
     DWORD GetMaxParticleNumber() const { return m_dwMaxParticleNumber; }
     void SetMaxParticleNumber(DWORD max) { m_dwMaxParticleNumber = max; }
 

@@ -49,7 +49,10 @@ public:
     // The body of a system block up to its "}": times, method name, group
     // and action blocks. A broken block inside is passed over whole.
     virtual HRESULT CreateFromScript(CDataChunk& chunk);
-    // The system block, from its "ParticleSystem" line to its "}".
+    // The system block, from its "ParticleSystem" line to its "}". A system
+    // without a name is written under its ID in decimal, as NewSystem names
+    // a system, which a reader keeps as its name: a block without one is
+    // passed over.
     virtual HRESULT WriteToScript(std::ostream& out);
 
     void SetRootMat(D3DXMATRIX mat) { m_matRoot = mat; }

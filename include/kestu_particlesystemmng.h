@@ -35,13 +35,32 @@ public:
     HRESULT Render(IDirect3DDevice8* device, int bScene);
     HRESULT Build(IDirect3DDevice8* device);
 
+    // What one particle file or script may ask for as a whole. Every action
+    // runs over every group of its system each step, and the render methods
+    // size their buffers by each group's maximum, so these bound the memory
+    // and the time of each step of whatever the readers load. An input that
+    // asks for more than any of them is refused whole: the read returns
+    // E_FAIL, logs which bound it passed and leaves the manager cleared. A
+    // group's stored maximum is kept as stored, never cut: one group may ask
+    // for all of kMaxReadParticles. Systems and groups a client makes or
+    // changes itself are not bounded.
+    static constexpr DWORD kMaxReadSystems = 4096;
+    static constexpr DWORD kMaxReadGroups = 8192;
+    // The sum of the maximum particle numbers of all groups.
+    static constexpr DWORD kMaxReadParticles = 1u << 18;
+    // The sum over systems of the number of actions times (groups + the sum
+    // of the groups' maximums): the groups and particles the actions of one
+    // step may visit.
+    static constexpr uint64_t kMaxReadActionVisits = uint64_t{1} << 20;
+
     // The whole manager as the particle binary file on the client's stream.
-    // Reading clears the manager first; on a file the format cannot hold it
-    // returns E_FAIL and leaves the manager cleared and ready for another
-    // read.
+    // Reading clears the manager first; on a file the format cannot hold or
+    // one beyond the bounds above it returns E_FAIL and leaves the manager
+    // cleared and ready for another read.
     HRESULT Serialize(std::iostream& stream, int bWrite);
     // The whole manager as the particle script. Reading clears the manager
-    // first and never fails; what it cannot read it passes over.
+    // first; what it cannot read it passes over. A script beyond the bounds
+    // above returns E_FAIL and leaves the manager cleared.
     HRESULT CreateFromScript(CDataChunk& chunk);
     HRESULT WriteToScript(std::ostream& out);
 

@@ -216,19 +216,13 @@ public:
 };
 
 // Emits fRate particles per second, their position, velocity and colour
-// drawn from domains, never more than the group has room for, nor more than
-// kMaxBirthsPerStep in one call: a huge rate otherwise asks one step for
-// billions of births and holds the client's thread for minutes.
+// drawn from domains, never more than the group has room for.
 class KESTU_API SPPS_ACTION_SOURCE : public SPPS_ACTION_BASE {
 public:
     SPPS_ACTION_SOURCE();
     SPPS_ACTION_SOURCE(float rate, const SPPS_DOMAIN& position, const SPPS_DOMAIN& velocity, const SPPS_DOMAIN& color);
     explicit SPPS_ACTION_SOURCE(const SPPS_ACTION_DATA* data);
     KESTU_PPS_ACTION_OVERRIDES
-
-    // As many as a group read from a file or script may hold
-    // (CParticleGroup::kMaxStoredParticleNumber).
-    static constexpr DWORD kMaxBirthsPerStep = 1u << 16;
 
     // The system's source position: moves the position domain there.
     void SetSourcePos(const D3DXVECTOR3& pos) { position.MoveTo(pos); }

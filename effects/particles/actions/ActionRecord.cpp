@@ -9,6 +9,7 @@
 #include "kestu_bytes.h"
 #include "kestu_ppsaction.h"
 #include "effects/particles/actions/ActionFieldList.h"
+#include "effects/particles/domains/DomainFieldList.h"
 
 int ActionRecordFormSlot()
 {
@@ -54,14 +55,12 @@ public:
         int32_t type = d.DomainType;
         Word(type);
         d.DomainType = static_cast<EPPS_DOMAIN_TYPE>(type);
-        Vec3(d.p1);
-        Vec3(d.p2);
-        Vec3(d.u);
-        Vec3(d.v);
-        Word(d.fRadius1);
-        Word(d.fRadius2);
-        Word(d.fRadius1Sqr);
-        Word(d.fRadius2Sqr);
+        for (const DomainField& field : kDomainFields) {
+            if (field.vector)
+                Vec3(d.*field.vector);
+            else
+                Word(d.*field.real);
+        }
     }
     size_t Measured() const { return m_nBytes; }
 

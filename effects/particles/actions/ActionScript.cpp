@@ -97,8 +97,6 @@ std::string ValueText(FieldType type, const void* member)
     }
 }
 
-bool SameVector(const D3DXVECTOR3& a, const D3DXVECTOR3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
-
 void WriteFlat(std::ostream& out, const ActionField& field, const void* member, const void* byDefault)
 {
     if (field.type == FieldType::Vec3) {

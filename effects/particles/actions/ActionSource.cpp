@@ -1,4 +1,4 @@
-#include <algorithm>
+#include <cmath>
 
 #include "kestu_particlegroup.h"
 #include "kestu_ppsactions.h"
@@ -37,7 +37,7 @@ HRESULT SPPS_ACTION_SOURCE::Update(CParticleGroup* group)
     if (x > 0.0f) wanted = u < x - whole ? whole + 1.0f : whole;
     const DWORD count = group->GetParticlesNumber();
     const DWORD max = group->GetMaxParticleNumber();
-    const DWORD room = std::min(count < max ? max - count : 0, kMaxBirthsPerStep);
+    const DWORD room = count < max ? max - count : 0;
     const DWORD n = !(wanted < static_cast<float>(room)) ? room : static_cast<DWORD>(wanted);
     for (DWORD i = 0; i < n; ++i) {
         D3DXVECTOR3 p, s, v, k;

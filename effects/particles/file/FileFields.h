@@ -32,8 +32,9 @@ void WriteF32(std::ostream& out, float value);
 void WriteString(std::ostream& out, const std::string& value, uint32_t max);
 
 // The particles the group records read from this stream have made so far.
-// Each record asks for few, but a file of many small records must not make
-// more than memory holds: the readers stop at kLoadedParticlesTotal.
+// Each record asks for few (the engine writes one), but one system of many
+// records must not make more than memory holds before the manager's reader
+// sees the system whole: the readers stop at kLoadedParticlesTotal.
 long& LoadedParticles(std::ios& stream);
 constexpr long kLoadedParticlesTotal = 1l << 18;
 

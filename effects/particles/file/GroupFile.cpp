@@ -3,12 +3,6 @@
 #include "kestu_particlegroup.h"
 #include "effects/particles/file/FileFields.h"
 
-namespace {
-// The most particles a record may ask the reader to make: files written by
-// the engine ask for one.
-constexpr uint32_t kLoadedParticlesMax = 1u << 16;
-} // namespace
-
 HRESULT CParticleGroup::Serialize(std::iostream& stream, int bWrite)
 {
     using namespace ppsfile;
@@ -29,14 +23,13 @@ HRESULT CParticleGroup::Serialize(std::iostream& stream, int bWrite)
         return E_FAIL;
     // A group without a maximum is still written with its one particle.
     long& loaded = LoadedParticles(stream);
-    if (!specified &&
-        (count > std::max<uint32_t>(max, 1) || count > kLoadedParticlesMax || count > kLoadedParticlesTotal - loaded)) {
+    if (!specified && (count > std::max<uint32_t>(max, 1) || count > kLoadedParticlesTotal - loaded)) {
         Refuse(stream);
         return E_FAIL;
     }
     m_dwGroupID = id;
     m_bSpecifiedParticles = specified;
-    m_dwMaxParticleNumber = std::min(max, kMaxStoredParticleNumber);
+    m_dwMaxParticleNumber = max;
     m_bInWorldSpace = inWorld;
     m_strName = name;
     if (!specified) {

@@ -1,6 +1,8 @@
 #include <algorithm>
 
 #include "kestu_particlesystemmng.h"
+#include "kestu_log.h"
+#include "effects/particles/ReadBounds.h"
 #include "effects/particles/file/FileFields.h"
 
 HRESULT CParticleSystemMng::Serialize(std::iostream& stream, int bWrite)
@@ -30,6 +32,7 @@ HRESULT CParticleSystemMng::Serialize(std::iostream& stream, int bWrite)
     LoadedParticles(stream) = 0;
     const auto fail = [this] {
         Clear();
+        KestuSaveLog(KESTU_LOG_ERROR, "Error: particle file refused: it breaks off or holds what the format cannot\n");
         return E_FAIL;
     };
     char header[12];
@@ -45,7 +48,14 @@ HRESULT CParticleSystemMng::Serialize(std::iostream& stream, int bWrite)
     m_strTextureIDXPath = path;
     if (m_pMethodMng->Serialize(stream, 0) != 0 || !ReadU32(stream, count)) return fail();
     m_dwSystemCount = count;
-    for (uint32_t i = 0; i < count; ++i)
-        if (NewSystem()->Serialize(stream, 0) != 0) return fail();
+    ParticleReadTotals totals("file");
+    for (uint32_t i = 0; i < count; ++i) {
+        CParticleSystem* system = NewSystem();
+        if (system->Serialize(stream, 0) != 0) return fail();
+        if (!totals.Add(*system)) {
+            Clear();
+            return E_FAIL;
+        }
+    }
     return 0;
 }

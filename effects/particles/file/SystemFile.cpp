@@ -29,7 +29,9 @@ class RecordForm {
 public:
     RecordForm(std::ios& stream, DWORD minorVer) : m_Stream(stream), m_nSaved(stream.iword(ActionRecordFormSlot()))
     {
-        m_Stream.iword(ActionRecordFormSlot()) = minorVer == kPPSMinorVerShortActions ? kShortActionRecords : 0;
+        // Only our own minor version holds the long records; every other
+        // value, whoever wrote it, holds the short ones.
+        m_Stream.iword(ActionRecordFormSlot()) = minorVer == kPPSMinorVerFullActions ? 0 : kShortActionRecords;
     }
     ~RecordForm() { m_Stream.iword(ActionRecordFormSlot()) = m_nSaved; }
 

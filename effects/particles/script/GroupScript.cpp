@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <ostream>
 
 #include "kestu_datachunk.h"
@@ -22,7 +21,6 @@ HRESULT CParticleGroup::CreateFromScript(CDataChunk& chunk)
             ScriptStringToValue(tokens[1], m_dwGroupID);
         } else if (max) {
             ScriptStringToValue(tokens[1], m_dwMaxParticleNumber);
-            m_dwMaxParticleNumber = std::min(m_dwMaxParticleNumber, kMaxStoredParticleNumber);
         } else {
             ScriptStringToValue(tokens[1], flag);
             (specified ? m_bSpecifiedParticles : m_bInWorldSpace) = flag ? 1 : 0;
@@ -33,7 +31,7 @@ HRESULT CParticleGroup::CreateFromScript(CDataChunk& chunk)
 
 HRESULT CParticleGroup::WriteToScript(std::ostream& out)
 {
-    out << "\n\tGroup\t" << ScriptText(m_strName) << "\n\t{\n";
+    out << "\n\tGroup\t" << ScriptName(m_strName, m_dwGroupID) << "\n\t{\n";
     out << "\tGroupID\t" << ValueToScriptString(uint32_t{m_dwGroupID}) << "\n";
     out << "\tbSpecifiedParticles\t" << ValueToScriptString(m_bSpecifiedParticles != 0) << "\n";
     out << "\tbInWorldSpace\t" << ValueToScriptString(m_bInWorldSpace != 0) << "\n";

@@ -3,6 +3,8 @@
 #include "kestu_datachunk.h"
 #include "kestu_particlesystemmng.h"
 #include "kestu_ppsmethods.h"
+#include "effects/particles/ReadBounds.h"
+#include "effects/particles/file/SystemVersions.h"
 #include "effects/particles/script/ScriptBlocks.h"
 #include "effects/particles/script/ScriptValues.h"
 
@@ -55,6 +57,7 @@ HRESULT CParticleSystemMng::CreateFromScript(CDataChunk& chunk)
 {
     Clear();
     if (!m_pMethodMng) m_pMethodMng = new CParticleMethodMng;
+    ParticleReadTotals totals("script");
     while (!chunk.isEOF()) {
         const std::string line = chunk.getLine(true);
         if (ScriptKeyIs(line, "}")) break;
@@ -87,6 +90,10 @@ HRESULT CParticleSystemMng::CreateFromScript(CDataChunk& chunk)
             CParticleSystem* system = NewSystem();
             system->SetName(value.c_str());
             system->CreateFromScript(block.chunk);
+            if (!totals.Add(*system)) {
+                Clear();
+                return E_FAIL;
+            }
         }
     }
     return 0;
@@ -96,8 +103,8 @@ HRESULT CParticleSystemMng::WriteToScript(std::ostream& out)
 {
     out << "{\n";
     out << "//Header\t" << ScriptText(m_szHeader) << "\n";
-    out << "//MajorVer\t" << ValueToScriptString(uint32_t{m_dwMajorVer}) << "\n";
-    out << "//MinorVer\t" << ValueToScriptString(uint32_t{m_dwMinorVer}) << "\n";
+    out << "//MajorVer\t" << ValueToScriptString(uint32_t{kPPSMajorVer}) << "\n";
+    out << "//MinorVer\t" << ValueToScriptString(uint32_t{kPPSMinorVerShortActions}) << "\n";
     out << "TextureIDXPath\t" << ScriptText(m_strTextureIDXPath) << "\n";
     if (m_pMethodMng) {
         if (HRESULT hr = m_pMethodMng->WriteToScript(out)) return hr;

@@ -2,11 +2,35 @@
 
 #include <cstring>
 
+#include "effects/particles/domains/DomainFieldList.h"
 #include "effects/particles/script/ScriptValues.h"
 
 namespace {
-// "u" and "v" match only a line that is that letter alone.
-bool FirstTwoAre(const std::string& line, const char* key) { return std::strncmp(line.c_str(), key, 2) == 0; }
+// The field a line of a domain block sets: a vector's key is compared with
+// the line's first two characters, so that "u" and "v" match only a line
+// that is that letter alone; among the floats the longest key that begins
+// the line wins, so that "fRadius1" leaves a "fRadius1Sqr" line to its own
+// field.
+const DomainField* BlockFieldOfLine(const std::string& line)
+{
+    const DomainField* found = nullptr;
+    for (const DomainField& field : kDomainFields) {
+        if (field.vector) {
+            if (std::strncmp(line.c_str(), field.key, 2) == 0) return &field;
+        } else if (ScriptKeyIs(line, field.key) && (!found || std::strlen(field.key) > std::strlen(found->key))) {
+            found = &field;
+        }
+    }
+    return found;
+}
+
+// A type outside 0 to 14 leaves the type as it was.
+void ReadDomainType(const std::string& value, SPPS_DOMAIN& d)
+{
+    int32_t type;
+    ScriptStringToValue(value, type);
+    if (type >= 0 && type <= 14) d.DomainType = static_cast<EPPS_DOMAIN_TYPE>(type);
+}
 } // namespace
 
 void ReadVectorBlock(CDataChunk& chunk, D3DXVECTOR3& v)
@@ -36,39 +60,21 @@ void ReadDomainBlock(CDataChunk& chunk, SPPS_DOMAIN& d)
     while (!chunk.isEOF()) {
         const std::string line = chunk.getLine(true);
         if (ScriptKeyIs(line, "}")) return;
-        D3DXVECTOR3* vector = nullptr;
-        float* radius = nullptr;
         if (ScriptKeyIs(line, "DomainType")) {
             std::string value;
             if (!ScriptValueOf(line, value)) return;
-            int32_t type;
-            ScriptStringToValue(value, type);
-            if (type >= 0 && type <= 14) d.DomainType = static_cast<EPPS_DOMAIN_TYPE>(type);
+            ReadDomainType(value, d);
             continue;
         }
-        if (FirstTwoAre(line, "p1"))
-            vector = &d.p1;
-        else if (FirstTwoAre(line, "p2"))
-            vector = &d.p2;
-        else if (FirstTwoAre(line, "u"))
-            vector = &d.u;
-        else if (FirstTwoAre(line, "v"))
-            vector = &d.v;
-        else if (ScriptKeyIs(line, "fRadius1") && !ScriptKeyIs(line, "fRadius1Sqr"))
-            radius = &d.fRadius1;
-        else if (ScriptKeyIs(line, "fRadius2") && !ScriptKeyIs(line, "fRadius2Sqr"))
-            radius = &d.fRadius2;
-        else if (ScriptKeyIs(line, "fRadius1Sqr"))
-            radius = &d.fRadius1Sqr;
-        else if (ScriptKeyIs(line, "fRadius2Sqr"))
-            radius = &d.fRadius2Sqr;
-        if (vector) {
-            ReadVectorBlock(chunk, *vector);
-        } else if (radius) {
-            std::string value;
-            if (!ScriptValueOf(line, value)) return;
-            ScriptStringToValue(value, *radius);
+        const DomainField* field = BlockFieldOfLine(line);
+        if (!field) continue;
+        if (field->vector) {
+            ReadVectorBlock(chunk, d.*field->vector);
+            continue;
         }
+        std::string value;
+        if (!ScriptValueOf(line, value)) return;
+        ScriptStringToValue(value, d.*field->real);
     }
 }
 
@@ -83,17 +89,14 @@ void WriteDomainBlock(std::ostream& out, const SPPS_DOMAIN& d)
 {
     out << "\n\t\t{\n"
         << "\t\tDomainType\t" << ValueToScriptString(static_cast<int32_t>(d.DomainType));
-    out << "\n\t\tp1\t";
-    WriteVectorBlock(out, d.p1);
-    out << "\n\t\tp2\t";
-    WriteVectorBlock(out, d.p2);
-    out << "\n\t\tu\t";
-    WriteVectorBlock(out, d.u);
-    out << "\n\t\tv\t";
-    WriteVectorBlock(out, d.v);
-    out << "\n\t\tfRadius1\t" << ValueToScriptString(d.fRadius1) << "\n\t\tfRadius2\t"
-        << ValueToScriptString(d.fRadius2) << "\n\t\tfRadius1Sqr\t" << ValueToScriptString(d.fRadius1Sqr)
-        << "\n\t\tfRadius2Sqr\t" << ValueToScriptString(d.fRadius2Sqr) << "\n\t\t}\n";
+    for (const DomainField& field : kDomainFields) {
+        out << "\n\t\t" << field.key << "\t";
+        if (field.vector)
+            WriteVectorBlock(out, d.*field.vector);
+        else
+            out << ValueToScriptString(d.*field.real);
+    }
+    out << "\n\t\t}\n";
 }
 
 void WriteFlatVector(std::ostream& out, const char* key, const D3DXVECTOR3& v)
@@ -114,33 +117,15 @@ bool ReadFlatVector(const std::string& line, const char* key, D3DXVECTOR3& v)
     return true;
 }
 
-namespace {
-struct FlatDomainField {
-    const char* suffix;
-    D3DXVECTOR3 SPPS_DOMAIN::*vector;
-    float SPPS_DOMAIN::*radius;
-};
-constexpr FlatDomainField kFlatDomainFields[] = {
-    {"P1", &SPPS_DOMAIN::p1, nullptr},
-    {"P2", &SPPS_DOMAIN::p2, nullptr},
-    {"U", &SPPS_DOMAIN::u, nullptr},
-    {"V", &SPPS_DOMAIN::v, nullptr},
-    {"Radius1", nullptr, &SPPS_DOMAIN::fRadius1},
-    {"Radius2", nullptr, &SPPS_DOMAIN::fRadius2},
-    {"Radius1Sqr", nullptr, &SPPS_DOMAIN::fRadius1Sqr},
-    {"Radius2Sqr", nullptr, &SPPS_DOMAIN::fRadius2Sqr},
-};
-} // namespace
-
 void WriteFlatDomain(std::ostream& out, const std::string& prefix, const SPPS_DOMAIN& d)
 {
     out << "\t" << prefix << "Type\t" << ValueToScriptString(static_cast<int32_t>(d.DomainType)) << "\n";
-    for (const FlatDomainField& f : kFlatDomainFields) {
-        const std::string key = prefix + f.suffix;
-        if (f.vector)
-            WriteFlatVector(out, key.c_str(), d.*f.vector);
+    for (const DomainField& field : kDomainFields) {
+        const std::string key = prefix + field.flatSuffix;
+        if (field.vector)
+            WriteFlatVector(out, key.c_str(), d.*field.vector);
         else
-            out << "\t" << key << "\t" << ValueToScriptString(d.*f.radius) << "\n";
+            out << "\t" << key << "\t" << ValueToScriptString(d.*field.real) << "\n";
     }
 }
 
@@ -150,17 +135,13 @@ bool ReadFlatDomain(const std::string& line, const std::string& prefix, SPPS_DOM
     if (tokens.empty() || tokens[0].compare(0, prefix.size(), prefix) != 0) return false;
     const std::string suffix = tokens[0].substr(prefix.size());
     if (suffix == "Type") {
-        int32_t type;
-        if (tokens.size() >= 2) {
-            ScriptStringToValue(tokens[1], type);
-            if (type >= 0 && type <= 14) d.DomainType = static_cast<EPPS_DOMAIN_TYPE>(type);
-        }
+        if (tokens.size() >= 2) ReadDomainType(tokens[1], d);
         return true;
     }
-    for (const FlatDomainField& f : kFlatDomainFields) {
-        if (suffix != f.suffix) continue;
-        if (f.vector) return ReadFlatVector(line, tokens[0].c_str(), d.*f.vector);
-        if (tokens.size() >= 2) ScriptStringToValue(tokens[1], d.*f.radius);
+    for (const DomainField& field : kDomainFields) {
+        if (suffix != field.flatSuffix) continue;
+        if (field.vector) return ReadFlatVector(line, tokens[0].c_str(), d.*field.vector);
+        if (tokens.size() >= 2) ScriptStringToValue(tokens[1], d.*field.real);
         return true;
     }
     return false;
@@ -168,11 +149,14 @@ bool ReadFlatDomain(const std::string& line, const std::string& prefix, SPPS_DOM
 
 bool SameDomain(const SPPS_DOMAIN& a, const SPPS_DOMAIN& b)
 {
-    const auto same = [](const D3DXVECTOR3& x, const D3DXVECTOR3& y) { return x.x == y.x && x.y == y.y && x.z == y.z; };
-    return a.DomainType == b.DomainType && same(a.p1, b.p1) && same(a.p2, b.p2) && same(a.u, b.u) && same(a.v, b.v) &&
-           a.fRadius1 == b.fRadius1 && a.fRadius2 == b.fRadius2 && a.fRadius1Sqr == b.fRadius1Sqr &&
-           a.fRadius2Sqr == b.fRadius2Sqr;
+    if (a.DomainType != b.DomainType) return false;
+    for (const DomainField& field : kDomainFields) {
+        if (field.vector ? !SameVector(a.*field.vector, b.*field.vector) : a.*field.real != b.*field.real) return false;
+    }
+    return true;
 }
+
+bool SameVector(const D3DXVECTOR3& a, const D3DXVECTOR3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
 
 bool TakeBlock(CDataChunk& chunk, ScriptBlock& block)
 {

@@ -31,6 +31,7 @@ void WriteFlatDomain(std::ostream& out, const std::string& prefix, const SPPS_DO
 bool ReadFlatDomain(const std::string& line, const std::string& prefix, SPPS_DOMAIN& d);
 // True when every stored field equals that of the other domain.
 bool SameDomain(const SPPS_DOMAIN& a, const SPPS_DOMAIN& b);
+bool SameVector(const D3DXVECTOR3& a, const D3DXVECTOR3& b);
 
 // Takes the block that opens at the next "{" line, up to the "}" line that
 // closes it (blocks inside it counted), out of chunk into block, so that a

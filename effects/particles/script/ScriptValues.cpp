@@ -6,6 +6,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "kestu_ppsmethod.h"
+
 std::vector<std::string> SplitTokens(const std::string& line, const char* separators)
 {
     std::vector<std::string> tokens;
@@ -30,6 +32,13 @@ bool ScriptValueOf(const std::string& line, std::string& value)
 }
 
 std::string ScriptText(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+std::string ScriptName(const std::string& name, uint32_t number)
+{
+    std::string text = ScriptText(name);
+    if (SplitTokens(text).empty()) return PPSNumberName(number);
+    return text;
+}
 
 bool ScriptKeyIs(const std::string& line, const char* key) { return line.compare(0, std::strlen(key), key) == 0; }
 

@@ -16,6 +16,11 @@ bool ScriptValueOf(const std::string& line, std::string& value);
 // around it.
 std::string ScriptText(const std::string& text);
 
+// The name a block is written under: the name up to its first line feed,
+// or, when that leaves no value for a reader to take, the number in decimal,
+// so that the block is not passed over as one without a name.
+std::string ScriptName(const std::string& name, uint32_t number);
+
 // True when the line begins with the key.
 bool ScriptKeyIs(const std::string& line, const char* key);
 

@@ -5,6 +5,7 @@
 #include "kestu_particlesystem.h"
 #include "kestu_ppsactions.h"
 #include "kestu_ppsmethod.h"
+#include "effects/particles/file/SystemVersions.h"
 #include "effects/particles/script/ScriptBlocks.h"
 #include "effects/particles/script/ScriptValues.h"
 
@@ -80,10 +81,11 @@ HRESULT CParticleSystem::CreateFromScript(CDataChunk& chunk)
 
 HRESULT CParticleSystem::WriteToScript(std::ostream& out)
 {
-    out << "\nParticleSystem\t" << ScriptText(m_strName) << "\n{\n";
+    out << "\nParticleSystem\t" << ScriptName(m_strName, m_dwID) << "\n{\n";
     out << "Header\t" << ScriptText(m_szHeader) << "\n";
-    out << "//MajorVer\t" << ValueToScriptString(uint32_t{m_dwMajorVer}) << "\n";
-    out << "//MinorVer\t" << ValueToScriptString(uint32_t{m_dwMinorVer}) << "\n";
+    // The script's records have one form whatever the system was read with.
+    out << "//MajorVer\t" << ValueToScriptString(uint32_t{kPPSMajorVer}) << "\n";
+    out << "//MinorVer\t" << ValueToScriptString(uint32_t{kPPSMinorVerShortActions}) << "\n";
     out << "fStartTime\t" << ValueToScriptString(fStartTime) << "\n";
     out << "fLifeTime\t" << ValueToScriptString(fLifeTime) << "\n";
     out << "fRepeatTime\t" << ValueToScriptString(fRepeatTime) << "\n";

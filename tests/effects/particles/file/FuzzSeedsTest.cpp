@@ -60,7 +60,8 @@ std::vector<std::pair<std::string, std::string>> Managers(bool script)
     ppstest::AddBillboardSystem(billboards);
     add("method_bb", billboards);
     // JET and ORBIT with the values only the longer records and the flat
-    // script lines keep, and a source that asks for billions.
+    // script lines keep, and a source that asks for billions of a group that
+    // may hold more than any step of it births.
     CParticleSystemMng extras;
     extras.GetParticleMethodMng()->NewMethod(PPS_METHOD_QUAD)->SetName("q");
     CParticleSystem* e = extras.NewSystem();
@@ -69,7 +70,7 @@ std::vector<std::pair<std::string, std::string>> Managers(bool script)
     e->NewGroup();
     e->FirstGroup()->SetName("g");
     e->FirstGroup()->SetID(2);
-    e->FirstGroup()->SetMaxParticleNumber(4000000000u);
+    e->FirstGroup()->SetMaxParticleNumber(100000);
     auto* jet = new SPPS_ACTION_JET(1, 2, 3, 4, 0.5f, 60);
     jet->domain = SPPS_DOMAIN(PPS_DOMAIN_SPHERE, 0, 0, 0, 1);
     e->AddAction(jet);
@@ -79,6 +80,24 @@ std::vector<std::pair<std::string, std::string>> Managers(bool script)
     runaway->validity.nValidity = 2;
     e->AddAction(runaway);
     add("extras", extras);
+    // Many groups under one source of a huge rate: beyond what one input may
+    // ask for, refused.
+    CParticleSystemMng groups;
+    groups.GetParticleMethodMng()->NewMethod(PPS_METHOD_QUAD)->SetName("q");
+    CParticleSystem* r = groups.NewSystem();
+    r->SetName("boom");
+    r->SetMethodName("q");
+    for (DWORD g = 0; g < 100; ++g) {
+        r->NewGroup();
+        r->LastGroup()->SetName(("g" + std::to_string(g)).c_str());
+        r->LastGroup()->SetID(g);
+        r->LastGroup()->SetMaxParticleNumber(65536);
+    }
+    auto* births = new SPPS_ACTION_SOURCE;
+    births->fRate = 1e12f;
+    births->validity.nValidity = 2;
+    r->AddAction(births);
+    add("runaway_groups", groups);
     return out;
 }
 

@@ -11,6 +11,7 @@
 #include "kestu_ppsactions.h"
 #include "kestu_ppsmethods.h"
 #include "FullManager.h"
+#include "effects/particles/file/FileFields.h"
 #include "TgaLibrary.h"
 #include "support/device.h"
 
@@ -167,56 +168,36 @@ TEST(ParticleFile, GroupWithoutMaximumReadsBack)
     EXPECT_EQ(back.GetParticlesNumber(), 1u);
 }
 
-// Many groups that each ask for the most particles a group may take stop the
-// read before the particles outgrow memory.
+// Many groups that each make a share of the most particles a file may make
+// at load stop the read, inside one system, before the particles outgrow
+// memory.
 TEST(ParticleFile, ParticlesMadeAtLoadAreBoundedForTheWholeFile)
 {
+    constexpr uint32_t kShare = ppsfile::kLoadedParticlesTotal / 4;
     const auto file = [](uint32_t groups) {
         std::vector<uint8_t> b;
         kestu::ByteWriter w(b);
-        PutManagerStart(w, groups);
+        PutManagerStart(w, 1);
+        PutSystemStart(w, "s", 0x5679, groups);
         for (uint32_t i = 0; i < groups; ++i) {
-            PutSystemStart(w, "s", 0x5679, 1);
             w.U32(i);
             w.U32(0); // particles not specified
-            w.U32(1u << 16);
+            w.U32(kShare);
             w.U32(0);
             w.U32(1);
             w.Bytes("g", 1);
-            w.U32(1u << 16);
-            w.U32(0); // actions
+            w.U32(kShare);
         }
+        w.U32(0); // actions
         return std::string(b.begin(), b.end());
     };
     CParticleSystemMng mng;
     ASSERT_EQ(Read(mng, file(4)), 0);
-    EXPECT_EQ(mng.GetTotalParticleNum(), 4u << 16);
-    EXPECT_EQ(Read(mng, file(5)), E_FAIL);
+    EXPECT_EQ(mng.FirstSystem()->LastGroup()->GetParticlesNumber(), kShare);
+    EXPECT_EQ(Read(mng, file(5)), E_FAIL) << "refused within the one system";
     EXPECT_EQ(mng.GetSystemCount(), 0u);
     EXPECT_EQ(Read(mng, file(4)), 0) << "every read starts with the whole allowance";
-}
-
-// A stored maximum beyond what the render methods can size buffers for is cut
-// to the bound.
-TEST(ParticleFile, GroupMaximumIsBounded)
-{
-    for (uint32_t max : {CParticleGroup::kMaxStoredParticleNumber, 4000000000u}) {
-        std::vector<uint8_t> b;
-        kestu::ByteWriter w(b);
-        PutManagerStart(w, 1);
-        PutSystemStart(w, "s", 0x5678, 1);
-        w.U32(0);
-        w.U32(1); // specified: no particles made
-        w.U32(max);
-        w.U32(0);
-        w.U32(1);
-        w.Bytes("g", 1);
-        w.U32(0);
-        w.U32(0); // actions
-        CParticleSystemMng mng;
-        ASSERT_EQ(Read(mng, std::string(b.begin(), b.end())), 0);
-        EXPECT_EQ(mng.FirstSystem()->FirstGroup()->GetMaxParticleNumber(), CParticleGroup::kMaxStoredParticleNumber);
-    }
+    mng.Clear();
 }
 
 TEST(ParticleFile, ReadingTwiceGivesTheSameSystems)
@@ -291,13 +272,14 @@ std::vector<float> DomainWords(int32_t type, float k)
 }
 
 // A file laid out field by field as the format gives it, with the actions
-// whose records the engine's second form lengthens.
-std::string ShortFormFile()
+// whose records the engine's second form lengthens, its system stored with
+// the given minor version.
+std::string ShortFormFile(uint32_t minorVer = 0x5678)
 {
     std::vector<uint8_t> b;
     kestu::ByteWriter w(b);
     PutManagerStart(w, 1);
-    PutSystemStart(w, "peer", 0x5678, 1);
+    PutSystemStart(w, "peer", minorVer, 1);
     w.U32(7);   // GroupID
     w.U32(0);   // not specified
     w.U32(500); // MaxParticleNumber
@@ -490,6 +472,51 @@ TEST(ParticleFile, RefusesWhatTheFormatCannotHold)
         EXPECT_EQ(Read(mng, good.bytes.substr(0, cut)), E_FAIL) << "cut at " << cut;
         EXPECT_EQ(mng.GetSystemCount(), 0u);
     }
+}
+
+// Other writers store minor versions of their own; the records are of the
+// short form unless the system carries our long form's version.
+TEST(ParticleFile, EveryMinorVersionButTheLongFormsReadsShortRecords)
+{
+    for (uint32_t minor : {0u, 1u, 0x5677u, 0x5678u, 0x567Au, 0x79560000u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(minor);
+        CParticleSystemMng mng;
+        ASSERT_EQ(Read(mng, ShortFormFile(minor)), 0);
+        CParticleSystem* peer = mng.FirstSystem();
+        EXPECT_EQ(peer->GetMinorVer(), minor) << "kept as read";
+        ASSERT_EQ(peer->GetActionCount(), 4u);
+        auto* source = dynamic_cast<SPPS_ACTION_SOURCE*>(peer->GetActionByName("source"));
+        ASSERT_NE(source, nullptr);
+        EXPECT_EQ(source->fRate, 12.5f);
+        auto* orbit = dynamic_cast<SPPS_ACTION_ORBIT*>(peer->GetActionByName("orbit"));
+        ASSERT_NE(orbit, nullptr);
+        EXPECT_EQ(orbit->fMaxRadius, 9.0f);
+        EXPECT_EQ(Binary(mng), ShortFormFile()) << "written back in the short form, under its version";
+    }
+    // Read as long records, the same bytes run past the end of the file.
+    CParticleSystemMng mng;
+    EXPECT_EQ(Read(mng, ShortFormFile(0x5679)), E_FAIL);
+    EXPECT_EQ(mng.GetSystemCount(), 0u);
+}
+
+// The script has one form of records: a system read from a long-form file
+// writes the same script as the system it was written from.
+TEST(ParticleFile, ScriptOfALongFormFileCarriesTheScriptsVersion)
+{
+    CParticleSystemMng mng;
+    ppstest::FillManager(mng);
+    const std::string bytes = Binary(mng);
+    CParticleSystemMng loaded;
+    ASSERT_EQ(Read(loaded, bytes), 0);
+    ASSERT_EQ(loaded.FirstSystem()->GetMinorVer(), 0x5679u) << "the fixture needs the long form";
+    const std::string script = ppstest::Script(loaded);
+    EXPECT_EQ(script, ppstest::Script(mng));
+    EXPECT_EQ(script.find("//MinorVer\t22137"), std::string::npos);
+    size_t versions = 0;
+    for (size_t at = script.find("//MinorVer\t22136\n"); at != std::string::npos;
+         at = script.find("//MinorVer\t22136\n", at + 1))
+        ++versions;
+    EXPECT_EQ(versions, 1u + loaded.GetSystemCount()) << "the manager's line and each system's";
 }
 
 } // namespace

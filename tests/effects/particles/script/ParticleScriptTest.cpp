@@ -184,7 +184,7 @@ TEST(ParticleScript, SystemKeysAsTheScriptsWriteThem)
     ReadScript(mng, "{\nMethodSet\nMethodNum\t1\nMethodType\t0\n{\nMethod\tp\n}\n}\n"
                     "SystemNum\t5\n"
                     "ParticleSystem\tnamed\n{\nGroupSize\t4\nMapMethodName\tnone\n"
-                    "Group\tg\n{\nbInWorldSpace\t1\nbSpecifiedParticles\ttrue\nMaxParticleNumber\t4294967295\n}\n}\n"
+                    "Group\tg\n{\nbInWorldSpace\t1\nbSpecifiedParticles\ttrue\nMaxParticleNumber\t70000\n}\n}\n"
                     // Written without a method name: the first method, and
                     // the blocks after it kept.
                     "ParticleSystem\tbare\n{\nMapMethodName\n"
@@ -201,7 +201,7 @@ TEST(ParticleScript, SystemKeysAsTheScriptsWriteThem)
     CParticleGroup* g = named->FirstGroup();
     EXPECT_FALSE(g->IsInWorldSpace()) << "only \"true\" is true";
     EXPECT_TRUE(g->IsSpecified());
-    EXPECT_EQ(g->GetMaxParticleNumber(), CParticleGroup::kMaxStoredParticleNumber) << "cut to the bound";
+    EXPECT_EQ(g->GetMaxParticleNumber(), 70000u) << "kept as stored, not cut";
     CParticleSystem* bare = mng.GetSystemByName("bare");
     ASSERT_NE(bare, nullptr);
     EXPECT_EQ(bare->GetMethod(), mng.GetParticleMethodMng()->FirstMethod());
@@ -261,6 +261,48 @@ TEST(ParticleScript, MethodBlocksAreReadByThemselves)
     EXPECT_EQ(later->GetPointSize(), 4.0f);
     EXPECT_STREQ(later->GetTexturePath(), "t.png");
     EXPECT_STREQ(mng.GetTextureIDXPath(), "");
+}
+
+// Systems and groups without a name, or with one that leaves no value on
+// its line, are written under their numbers and come back.
+TEST(ParticleScript, UnnamedSystemsAndGroupsSurviveARoundTrip)
+{
+    CParticleSystemMng mng;
+    CParticleSystem* named = mng.NewSystem();
+    named->SetName("named");
+    named->NewGroup();
+    named->FirstGroup()->SetName("");
+    named->FirstGroup()->SetID(77);
+    CParticleGroup client;
+    client.SetMaxParticleNumber(12);
+    named->AddGroup(client);
+    CParticleSystem* blank = mng.NewSystem();
+    blank->SetName("");
+    const std::string blankId = PPSNumberName(blank->GetID());
+    blank->NewGroup();
+    blank->FirstGroup()->SetName(" \t\n  second line");
+    blank->FirstGroup()->SetID(5);
+    CParticleSystem* spaced = mng.NewSystem();
+    spaced->SetName(" \t");
+    const std::string spacedId = PPSNumberName(spaced->GetID());
+
+    const std::string script = Script(mng);
+    CParticleSystemMng loaded;
+    ReadScript(loaded, script);
+    ASSERT_EQ(loaded.GetSystemCount(), 3u);
+    CParticleSystem* back = loaded.GetSystemByName("named");
+    ASSERT_NE(back, nullptr);
+    ASSERT_EQ(back->GetGroupCount(), 2u);
+    EXPECT_STREQ(back->FirstGroup()->GetName(), "77");
+    EXPECT_EQ(back->FirstGroup()->GetID(), 77u);
+    EXPECT_STREQ(back->LastGroup()->GetName(), "0") << "a default group is numbered 0";
+    EXPECT_EQ(back->LastGroup()->GetMaxParticleNumber(), 12u);
+    CParticleSystem* blankBack = loaded.GetSystemByName(blankId.c_str());
+    ASSERT_NE(blankBack, nullptr);
+    ASSERT_EQ(blankBack->GetGroupCount(), 1u);
+    EXPECT_STREQ(blankBack->FirstGroup()->GetName(), "5");
+    EXPECT_NE(loaded.GetSystemByName(spacedId.c_str()), nullptr);
+    EXPECT_EQ(Script(loaded), script) << "written again under the same names";
 }
 
 } // namespace
