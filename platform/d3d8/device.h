@@ -199,7 +199,10 @@ private:
     bool RecordVertexShader(DWORD handle);
     void DrawCursor(uint32_t* pixels, int32_t width, int32_t height) const;
     void ApplyGamma(std::vector<uint32_t>& pixels) const;
+    void BindImplicitSurfaces();
     void ReleaseImplicitSurfaces();
+    // Lets go of every texture, buffer and surface the state binds.
+    void UnbindAll();
     void ResetState();
     void SetDefaultRenderStates();
     void BindFramebuffer();
@@ -256,10 +259,12 @@ private:
     std::thread::id sceneThread_;
     std::set<Tracked*> tracked_;
 
-    Surface* backBuffer_ = nullptr;   // implicit
-    Surface* autoDepth_ = nullptr;    // implicit
-    Surface* renderTarget_ = nullptr; // referenced
-    Surface* depthStencil_ = nullptr; // referenced
+    // The bindings below hold internal references (Tracked::Hold), which the
+    // application's counts do not show.
+    Surface* backBuffer_ = nullptr; // implicit
+    Surface* autoDepth_ = nullptr;  // implicit
+    Surface* renderTarget_ = nullptr;
+    Surface* depthStencil_ = nullptr;
 
     // State.
     DWORD rs_[256] = {};

@@ -47,7 +47,7 @@ Device::~Device()
         glDeleteFramebuffers(1, &readFbo_);
         glDeleteVertexArrays(1, &vao_);
         glDeleteSamplers(8, samplers_);
-        for (auto* t : std::set<Tracked*>(tracked_)) t->Orphan();
+        for (auto* t : std::set<Tracked*>(tracked_)) t->Detach();
     }
     tracked_.clear();
     d3d_->Release();
@@ -73,21 +73,31 @@ ULONG Device::Release()
 {
     ULONG r = --refs_;
     if (r != 0) return r;
-    // Drop what the device state holds before the device goes.
-    for (auto& s : streams_)
-        if (s.buffer) s.buffer->Release();
-    for (auto& t : textures_)
-        if (t) t->Release();
-    if (indices_) indices_->Release();
-    if (renderTarget_) renderTarget_->Release();
-    if (depthStencil_) depthStencil_->Release();
-    for (auto& s : streams_) s.buffer = nullptr;
-    for (auto& t : textures_) t = nullptr;
-    indices_ = nullptr;
-    renderTarget_ = depthStencil_ = nullptr;
+    // No resource is held by the application any more: what the device
+    // state still binds goes with it.
+    UnbindAll();
     ReleaseImplicitSurfaces();
     delete this;
     return 0;
+}
+
+void Device::UnbindAll()
+{
+    for (DWORD i = 0; i < 8; ++i) {
+        if (textures_[i]) dynamic_cast<Tracked*>(textures_[i])->Drop();
+        textures_[i] = nullptr;
+        textureStorage_[i] = nullptr;
+    }
+    for (auto& stream : streams_) {
+        if (stream.buffer) stream.buffer->Drop();
+        stream.buffer = nullptr;
+    }
+    if (indices_) indices_->Drop();
+    indices_ = nullptr;
+    if (renderTarget_) renderTarget_->keeper()->Drop();
+    if (depthStencil_) depthStencil_->keeper()->Drop();
+    renderTarget_ = depthStencil_ = nullptr;
+    programDirty_ = samplersDirty_ = true;
 }
 
 HRESULT Device::ValidatePresent(const D3DPRESENT_PARAMETERS* pp) const
@@ -163,26 +173,28 @@ HRESULT Device::CreateImplicitSurfaces()
     if (pp_.BackBufferWidth > maxSize || pp_.BackBufferHeight > maxSize) return D3DERR_OUTOFVIDEOMEMORY;
     backBuffer_ =
         new Surface(this, pp_.BackBufferWidth, pp_.BackBufferHeight, pp_.BackBufferFormat, D3DUSAGE_RENDERTARGET,
-                    D3DPOOL_DEFAULT, (pp_.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0);
-    backBuffer_->implicit = true;
-    if (pp_.EnableAutoDepthStencil) {
-        autoDepth_ =
-            new Surface(this, pp_.BackBufferWidth, pp_.BackBufferHeight, pp_.AutoDepthStencilFormat,
-                        D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, pp_.AutoDepthStencilFormat == D3DFMT_D16_LOCKABLE);
-        autoDepth_->implicit = true;
-    }
-    renderTarget_ = backBuffer_;
-    renderTarget_->AddRef();
-    depthStencil_ = autoDepth_;
-    if (depthStencil_) depthStencil_->AddRef();
+                    D3DPOOL_DEFAULT, (pp_.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0, true);
+    if (pp_.EnableAutoDepthStencil)
+        autoDepth_ = new Surface(this, pp_.BackBufferWidth, pp_.BackBufferHeight, pp_.AutoDepthStencilFormat,
+                                 D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT,
+                                 pp_.AutoDepthStencilFormat == D3DFMT_D16_LOCKABLE, true);
+    BindImplicitSurfaces();
     boundColor_ = boundDepth_ = ~0u;
     return D3D_OK;
 }
 
+void Device::BindImplicitSurfaces()
+{
+    renderTarget_ = backBuffer_;
+    if (renderTarget_) renderTarget_->Hold();
+    depthStencil_ = autoDepth_;
+    if (depthStencil_) depthStencil_->Hold();
+}
+
 void Device::ReleaseImplicitSurfaces()
 {
-    if (backBuffer_) backBuffer_->Release();
-    if (autoDepth_) autoDepth_->Release();
+    if (backBuffer_) backBuffer_->Drop();
+    if (autoDepth_) autoDepth_->Drop();
     backBuffer_ = autoDepth_ = nullptr;
 }
 
@@ -210,28 +222,18 @@ try {
     if (!pp) return D3DERR_INVALIDCALL;
     if (coop_ == Coop::Lost) return D3DERR_DEVICELOST;
     HRESULT hr = ValidatePresent(pp);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) {
+        // Refused parameters still leave the device waiting for a reset.
+        coop_ = Coop::NotReset;
+        return hr;
+    }
     if (!GlMakeCurrent()) return D3DERR_DRIVERINTERNALERROR;
     // The device lets go of its own references first, the resources still
     // bound included: a buffer or texture the application released while it
     // was bound is gone. Anything else still alive in the default pool makes
     // the reset fail, with the lost-device code Windows gives.
-    for (DWORD i = 0; i < 8; ++i) {
-        if (textures_[i]) textures_[i]->Release();
-        textures_[i] = nullptr;
-        textureStorage_[i] = nullptr;
-    }
-    for (auto& stream : streams_) {
-        if (stream.buffer) stream.buffer->Release();
-        stream.buffer = nullptr;
-    }
-    if (indices_) indices_->Release();
-    indices_ = nullptr;
-    programDirty_ = samplersDirty_ = true;
-    if (renderTarget_) renderTarget_->Release();
-    if (depthStencil_) depthStencil_->Release();
-    renderTarget_ = depthStencil_ = nullptr;
-    bool busy = (backBuffer_ && backBuffer_->refs() > 1) || (autoDepth_ && autoDepth_->refs() > 1);
+    UnbindAll();
+    bool busy = (backBuffer_ && backBuffer_->publicRefs() > 0) || (autoDepth_ && autoDepth_->publicRefs() > 0);
     for (Tracked* t : tracked_) {
         auto* s = dynamic_cast<Surface*>(t);
         if (s && s->implicit) continue;
@@ -239,10 +241,7 @@ try {
     }
     HRESULT injected = TakeInjectedFailure(host::D3D8Failure::Reset);
     if (busy || FAILED(injected)) {
-        renderTarget_ = backBuffer_;
-        if (renderTarget_) renderTarget_->AddRef();
-        depthStencil_ = autoDepth_;
-        if (depthStencil_) depthStencil_->AddRef();
+        BindImplicitSurfaces();
         coop_ = Coop::NotReset;
         return busy ? D3DERR_DEVICELOST : injected;
     }

@@ -264,13 +264,14 @@ HRESULT Device::SetRenderTarget(IDirect3DSurface8* rtI, IDirect3DSurface8* dsI)
         rt = dynamic_cast<Surface*>(rtI);
         if (!rt || !(rt->usage() & D3DUSAGE_RENDERTARGET) || rt->device() != this) return D3DERR_INVALIDCALL;
     }
+    if (!rt) return D3DERR_INVALIDCALL;
     auto* ds = dynamic_cast<Surface*>(dsI);
     if (dsI && (!ds || !(ds->usage() & D3DUSAGE_DEPTHSTENCIL) || ds->device() != this)) return D3DERR_INVALIDCALL;
     if (ds && (ds->width() < rt->width() || ds->height() < rt->height())) return D3DERR_INVALIDCALL;
-    rt->AddRef();
-    if (ds) ds->AddRef();
-    if (renderTarget_) renderTarget_->Release();
-    if (depthStencil_) depthStencil_->Release();
+    rt->keeper()->Hold();
+    if (ds) ds->keeper()->Hold();
+    if (renderTarget_) renderTarget_->keeper()->Drop();
+    if (depthStencil_) depthStencil_->keeper()->Drop();
     renderTarget_ = rt;
     depthStencil_ = ds;
     viewport_ = {0, 0, rt->width(), rt->height(), 0.f, 1.f};

@@ -556,8 +556,8 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture)
     }
     NoteStateChange();
     if (textures_[stage] == texture) return D3D_OK;
-    if (texture) texture->AddRef();
-    if (textures_[stage]) textures_[stage]->Release();
+    if (texture) dynamic_cast<Tracked*>(texture)->Hold();
+    if (textures_[stage]) dynamic_cast<Tracked*>(textures_[stage])->Drop();
     textures_[stage] = texture;
     textureStorage_[stage] = storage;
     programDirty_ = true;
@@ -580,8 +580,8 @@ HRESULT Device::SetStreamSource(UINT n, IDirect3DVertexBuffer8* vb, UINT stride)
     if (vb && !dynamic_cast<VertexBuffer*>(vb)) return D3DERR_INVALIDCALL;
     if (buffer && buffer->device() != this) return D3DERR_INVALIDCALL;
     NoteStateChange();
-    if (buffer) buffer->AddRef();
-    if (streams_[n].buffer) streams_[n].buffer->Release();
+    if (buffer) buffer->Hold();
+    if (streams_[n].buffer) streams_[n].buffer->Drop();
     streams_[n] = {buffer, stride};
     return D3D_OK;
 }
@@ -600,8 +600,8 @@ HRESULT Device::SetIndices(IDirect3DIndexBuffer8* ib, UINT base)
     if (ib && !dynamic_cast<IndexBuffer*>(ib)) return D3DERR_INVALIDCALL;
     auto* buffer = static_cast<IndexBuffer*>(ib);
     if (buffer && buffer->device() != this) return D3DERR_INVALIDCALL;
-    if (buffer) buffer->AddRef();
-    if (indices_) indices_->Release();
+    if (buffer) buffer->Hold();
+    if (indices_) indices_->Drop();
     indices_ = buffer;
     baseVertex_ = base;
     return D3D_OK;

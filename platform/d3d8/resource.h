@@ -8,20 +8,12 @@
 
 #include "d3d8.h"
 #include "d3d8/gl.h"
+#include "d3d8/lifetime.h"
 
 namespace kestu::d3d8 {
 
 class Device;
 class TextureStorage;
-
-// What the device tracks of every live resource (DEFAULT-pool accounting,
-// GL clean-up when the device goes first).
-class Tracked {
-public:
-    virtual ~Tracked() = default;
-    virtual void Orphan() = 0; // the device is gone: drop GL objects
-    D3DPOOL trackedPool = D3DPOOL_MANAGED;
-};
 
 class PrivateData {
 public:
@@ -43,13 +35,8 @@ private:
 template <class Interface>
 class ResourceBase : public Interface, public Tracked {
 public:
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override
-    {
-        ULONG r = --refs_;
-        if (r == 0) delete this;
-        return r;
-    }
+    ULONG AddRef() override { return AddPublic(); }
+    ULONG Release() override { return ReleasePublic(); }
     HRESULT GetDevice(IDirect3DDevice8** ppDevice) override;
     HRESULT SetPrivateData(REFGUID g, const void* d, DWORD s, DWORD f) override { return private_.Set(g, d, s, f); }
     HRESULT GetPrivateData(REFGUID g, void* d, DWORD* s) override { return private_.Get(g, d, s); }
@@ -73,14 +60,16 @@ protected:
     D3DPOOL pool_;
     DWORD usage_;
     DWORD priority_ = 0;
-    ULONG refs_ = 1;
     PrivateData private_;
 };
 
 class Surface final : public IDirect3DSurface8, public Tracked {
 public:
-    // A standalone surface (render target, depth-stencil, image, back buffer).
-    Surface(Device* device, UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool, bool lockable);
+    // A standalone surface (render target, depth-stencil, image); an implicit
+    // one (back buffer, automatic depth-stencil) is the device's own until
+    // the application asks for it.
+    Surface(Device* device, UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool, bool lockable,
+            bool implicit = false);
     // A level or cube face of a texture; its references are the texture's.
     Surface(TextureStorage* owner, IUnknown* container, UINT level, UINT face, UINT width, UINT height);
     ~Surface() override;
@@ -106,8 +95,9 @@ public:
     D3DPOOL pool() const;
     UINT pitch() const { return pitch_; }
     bool locked() const { return locked_; }
-    bool implicit = false; // back buffer or automatic depth-stencil
-    ULONG refs() const { return refs_; }
+    const bool implicit = false; // back buffer or automatic depth-stencil
+    // What carries the references of the surface: itself, or its texture.
+    Tracked* keeper();
     TextureStorage* owner() const { return owner_; }
     UINT level() const { return level_; }
     UINT face() const { return face_; }
@@ -146,7 +136,6 @@ private:
     bool gpuNewer_ = false;
     bool dirty_ = true;
     GLuint tex_ = 0; // standalone surfaces only
-    ULONG refs_ = 1;
     PrivateData private_;
 };
 

@@ -63,7 +63,8 @@ PrivateData::~PrivateData()
 }
 
 template <class I>
-ResourceBase<I>::ResourceBase(Device* device, D3DPOOL pool, DWORD usage) : device_(device), pool_(pool), usage_(usage)
+ResourceBase<I>::ResourceBase(Device* device, D3DPOOL pool, DWORD usage)
+    : Tracked(device, false), device_(device), pool_(pool), usage_(usage)
 {
     trackedPool = pool;
     device_->Track(this);

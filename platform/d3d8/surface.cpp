@@ -74,8 +74,9 @@ void UploadImage(GLenum target, GLint level, D3DFORMAT format, UINT w, UINT h, c
                  GL_BGRA, GL_UNSIGNED_BYTE, argb.data());
 }
 
-Surface::Surface(Device* device, UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool, bool lockable)
-    : device_(device), width_(width), height_(height), format_(format), usage_(usage), pool_(pool), lockable_(lockable)
+Surface::Surface(Device* device, UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool, bool lockable,
+                 bool implicit)
+    : Tracked(device, implicit), implicit(implicit), device_(device), width_(width), height_(height), format_(format), usage_(usage), pool_(pool), lockable_(lockable)
 {
     trackedPool = pool;
     pitch_ = FormatPitch(format, width);
@@ -85,7 +86,7 @@ Surface::Surface(Device* device, UINT width, UINT height, D3DFORMAT format, DWOR
 }
 
 Surface::Surface(TextureStorage* owner, IUnknown* container, UINT level, UINT face, UINT width, UINT height)
-    : device_(owner->device()), owner_(owner), container_(container), level_(level), face_(face), width_(width),
+    : Tracked(nullptr, false), device_(owner->device()), owner_(owner), container_(container), level_(level), face_(face), width_(width),
       height_(height), format_(owner->format()), usage_(owner->usage()), pool_(owner->pool()),
       lockable_(!(owner->usage() & D3DUSAGE_RENDERTARGET))
 {
@@ -133,16 +134,16 @@ HRESULT Surface::QueryInterface(REFIID riid, void** ppv)
 ULONG Surface::AddRef()
 {
     if (container_) return container_->AddRef();
-    return ++refs_;
+    return AddPublic();
 }
 
 ULONG Surface::Release()
 {
     if (container_) return container_->Release();
-    ULONG r = --refs_;
-    if (r == 0) delete this;
-    return r;
+    return ReleasePublic();
 }
+
+Tracked* Surface::keeper() { return container_ ? dynamic_cast<Tracked*>(container_) : this; }
 
 HRESULT Surface::GetDevice(IDirect3DDevice8** pp)
 {

@@ -428,7 +428,7 @@ TEST_F(Resources, LockableDepthReadsTheClearedDepth)
     ds->Release();
 }
 
-TEST_F(Resources, ResourcesOutliveTheirDevice)
+TEST_F(Resources, TheDeviceOutlivesWhatItMade)
 {
     IDirect3DDevice8* second = nullptr;
     D3DPRESENT_PARAMETERS pp = DefaultParameters();
@@ -440,19 +440,24 @@ TEST_F(Resources, ResourcesOutliveTheirDevice)
     ASSERT_EQ(second->CreateVertexBuffer(64, 0, 0, D3DPOOL_DEFAULT, &vb), D3D_OK);
     second->SetTexture(0, t);
     second->SetStreamSource(0, vb, 16);
-    EXPECT_EQ(second->Release(), 0u);
-    // The memory copies stay usable; the device is gone.
+    // The texture and the buffer each hold the device.
+    EXPECT_EQ(second->Release(), 2u);
+    IDirect3DDevice8* owner = nullptr;
+    ASSERT_EQ(t->GetDevice(&owner), D3D_OK);
+    EXPECT_EQ(owner, second);
+    EXPECT_EQ(owner->Release(), 2u);
+    EXPECT_EQ(dev->SetTexture(0, t), D3DERR_INVALIDCALL); // another device's texture
     D3DLOCKED_RECT r;
     ASSERT_EQ(t->LockRect(0, &r, nullptr, 0), D3D_OK);
     static_cast<uint32_t*>(r.pBits)[0] = 1;
     EXPECT_EQ(t->UnlockRect(0), D3D_OK);
-    IDirect3DDevice8* owner = nullptr;
-    EXPECT_EQ(t->GetDevice(&owner), D3DERR_INVALIDCALL);
-    EXPECT_EQ(dev->SetTexture(0, t), D3DERR_INVALIDCALL); // another device's texture
+    EXPECT_EQ(t->Release(), 0u);
     BYTE* p = nullptr;
     EXPECT_EQ(vb->Lock(0, 0, &p, 0), D3D_OK);
     vb->Unlock();
-    EXPECT_EQ(t->Release(), 0u);
+    ASSERT_EQ(vb->GetDevice(&owner), D3D_OK);
+    EXPECT_EQ(owner->Release(), 1u);
+    // The last one takes the device, and what it still binds, with it.
     EXPECT_EQ(vb->Release(), 0u);
     // The shared device still draws.
     DrawQuad(0, 0, 8, 8, 0xFF00FF00);
