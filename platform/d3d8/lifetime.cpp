@@ -5,7 +5,8 @@
 
 namespace kestu::d3d8 {
 
-Tracked::Tracked(Device* device, bool internal) : holder_(device), public_(internal ? 0 : 1), internal_(internal ? 1 : 0)
+Tracked::Tracked(Device* device, bool internal)
+    : holder_(device), public_(internal ? 0 : 1), internal_(internal ? 1 : 0)
 {
     if (public_ && holder_) holder_->AddRef();
 }

@@ -76,7 +76,8 @@ void UploadImage(GLenum target, GLint level, D3DFORMAT format, UINT w, UINT h, c
 
 Surface::Surface(Device* device, UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool, bool lockable,
                  bool implicit)
-    : Tracked(device, implicit), implicit(implicit), device_(device), width_(width), height_(height), format_(format), usage_(usage), pool_(pool), lockable_(lockable)
+    : Tracked(device, implicit), implicit(implicit), device_(device), width_(width), height_(height), format_(format),
+      usage_(usage), pool_(pool), lockable_(lockable)
 {
     trackedPool = pool;
     pitch_ = FormatPitch(format, width);
@@ -86,9 +87,9 @@ Surface::Surface(Device* device, UINT width, UINT height, D3DFORMAT format, DWOR
 }
 
 Surface::Surface(TextureStorage* owner, IUnknown* container, UINT level, UINT face, UINT width, UINT height)
-    : Tracked(nullptr, false), device_(owner->device()), owner_(owner), container_(container), level_(level), face_(face), width_(width),
-      height_(height), format_(owner->format()), usage_(owner->usage()), pool_(owner->pool()),
-      lockable_(!(owner->usage() & D3DUSAGE_RENDERTARGET))
+    : Tracked(nullptr, false), device_(owner->device()), owner_(owner), container_(container), level_(level),
+      face_(face), width_(width), height_(height), format_(owner->format()), usage_(owner->usage()),
+      pool_(owner->pool()), lockable_(!(owner->usage() & D3DUSAGE_RENDERTARGET))
 {
     pitch_ = FormatPitch(format_, width);
     bits_.assign(static_cast<size_t>(FormatSurfaceBytes(format_, width, height)), 0);

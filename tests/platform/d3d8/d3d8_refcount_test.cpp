@@ -51,14 +51,12 @@ IDirect3DDevice8* OwnerOf(IUnknown* object)
     return owner;
 }
 
-void RestoreTargets(IDirect3DDevice8* d)
+// Unbinds a target: the back buffer alone takes its place.
+void BackBufferAlone(IDirect3DDevice8* d)
 {
     IDirect3DSurface8* back = Implicit(d, false);
-    IDirect3DSurface8* depth = nullptr;
-    d->GetDepthStencilSurface(&depth);
     d->SetRenderTarget(back, nullptr);
     back->Release();
-    if (depth) depth->Release();
 }
 
 const BindCase kBindCases[] = {
@@ -128,7 +126,7 @@ const BindCase kBindCases[] = {
          d->GetRenderTarget(&s);
          return s;
      },
-     RestoreTargets},
+     BackBufferAlone},
     {"depth-stencil surface",
      [](IDirect3DDevice8* d) -> IUnknown* {
          IDirect3DSurface8* s = nullptr;
@@ -141,7 +139,7 @@ const BindCase kBindCases[] = {
          d->GetDepthStencilSurface(&s);
          return s;
      },
-     RestoreTargets},
+     BackBufferAlone},
     // A level bound as the target holds its texture; its references are the texture's.
     {"render-target texture level",
      [](IDirect3DDevice8* d) -> IUnknown* {
@@ -163,7 +161,7 @@ const BindCase kBindCases[] = {
          level->Release();
          return t;
      },
-     RestoreTargets},
+     BackBufferAlone},
 };
 
 TEST_F(RefCounts, BindingLeavesTheApplicationsCountAndKeepsTheObjectAlive)
@@ -242,7 +240,8 @@ TEST_F(RefCounts, TextureLevelsShareTheirContainersCount)
         {"texture level",
          [](IDirect3DDevice8* d, IDirect3DSurface8** level) -> IUnknown* {
              IDirect3DTexture8* t = nullptr;
-             if (d->CreateTexture(8, 8, 3, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t) == D3D_OK) t->GetSurfaceLevel(2, level);
+             if (d->CreateTexture(8, 8, 3, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t) == D3D_OK)
+                 t->GetSurfaceLevel(2, level);
              return t;
          }},
         {"cube face level",
