@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "RatioReport.h"
+#include "bench_device.h"
 #include "d3d8.h"
 
 namespace {
@@ -62,16 +63,7 @@ Scene& GetScene()
     static Scene s;
     if (s.dev) return s;
     s.d3d = Direct3DCreate8(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = kW;
-    pp.BackBufferHeight = kH;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.hDeviceWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(0xBEEF));
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-    s.d3d->CreateDevice(0, D3DDEVTYPE_HAL, pp.hDeviceWindow, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &s.dev);
+    s.dev = kestu_bench::CreateBenchDevice(s.d3d, kW, kH, true);
     s.dev->CreateTexture(64, 64, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &s.tex);
     D3DLOCKED_RECT r;
     s.tex->LockRect(0, &r, nullptr, 0);

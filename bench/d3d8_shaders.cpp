@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "RatioReport.h"
+#include "bench_device.h"
 #include "d3d8.h"
 #include "d3dx8core.h"
 
@@ -76,14 +77,7 @@ Scene& GetScene()
     static Scene s;
     if (s.dev) return s;
     s.d3d = Direct3DCreate8(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = kW;
-    pp.BackBufferHeight = kH;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.hDeviceWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(0xBEEF));
-    pp.Windowed = TRUE;
-    s.d3d->CreateDevice(0, D3DDEVTYPE_HAL, pp.hDeviceWindow, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &s.dev);
+    s.dev = kestu_bench::CreateBenchDevice(s.d3d, kW, kH);
     std::vector<Vertex> v;
     std::vector<uint16_t> idx;
     for (int y = 0; y <= kGrid; ++y)

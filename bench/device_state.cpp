@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "RatioReport.h"
+#include "bench_device.h"
 #include "core/device/DeviceState.h"
 #include "d3d8.h"
 
@@ -23,14 +24,7 @@ Device& GetDevice()
     static Device d = [] {
         Device s;
         s.d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 64;
-        pp.BackBufferHeight = 64;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.hDeviceWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(0xBEEF));
-        pp.Windowed = TRUE;
-        s.d3d->CreateDevice(0, D3DDEVTYPE_HAL, pp.hDeviceWindow, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &s.dev);
+        s.dev = kestu_bench::CreateBenchDevice(s.d3d, 64, 64);
         s.dev->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &s.tex);
         return s;
     }();

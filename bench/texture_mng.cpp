@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bench_device.h"
 #include "d3dx8.h"
 #include "index_lib.h"
 #include "kestu_api.h"
@@ -60,14 +61,7 @@ Library& GetLibrary()
     static Library lib;
     if (lib.dev) return lib;
     lib.d3d = Direct3DCreate8(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 64;
-    pp.BackBufferHeight = 64;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.hDeviceWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x7E8));
-    pp.Windowed = TRUE;
-    lib.d3d->CreateDevice(0, D3DDEVTYPE_HAL, pp.hDeviceWindow, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &lib.dev);
+    lib.dev = kestu_bench::CreateBenchDevice(lib.d3d, 64, 64);
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kestu_bench_texture_mng";
     std::filesystem::create_directories(dir);
     lib.path = (dir / "textures.kidx").string();
