@@ -98,6 +98,22 @@ std::vector<std::pair<std::string, std::string>> Managers(bool script)
     births->validity.nValidity = 2;
     r->AddAction(births);
     add("runaway_groups", groups);
+    // Systems and groups without names, which the script writes under their
+    // numbers. Only as a script: a file keeps no system number, so a system
+    // read unnamed from one takes the next number of the process.
+    CParticleSystemMng unnamed;
+    unnamed.GetParticleMethodMng()->NewMethod(PPS_METHOD_QUAD)->SetName("q");
+    for (int s = 0; s < 2; ++s) {
+        CParticleSystem* u = unnamed.NewSystem();
+        u->SetName("");
+        u->SetID(DWORD(s + 1)); // not the process-wide count NewSystem takes from
+        u->SetMethodName("q");
+        u->NewGroup();
+        u->FirstGroup()->SetName("");
+        u->FirstGroup()->SetID(DWORD(s + 1));
+        u->AddGroup(CParticleGroup());
+    }
+    if (script) add("unnamed", unnamed);
     return out;
 }
 

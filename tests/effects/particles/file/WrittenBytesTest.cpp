@@ -191,6 +191,7 @@ TEST(WrittenBytes, CorporaAndSampleScriptWriteAsPinned)
         {"fuzz/corpus/particles_script/methods_after_systems.txt", "86af6c6235488f17"},
         {"fuzz/corpus/particles_script/runaway_groups.txt", "e3d5a8ead59c600f"},
         {"fuzz/corpus/particles_script/small.txt", "f283eb106afd7f51"},
+        {"fuzz/corpus/particles_script/unnamed.txt", "5d60ee88e0204eea"},
         {"fuzz/corpus/particles_action/record_256", "c358b85483429cb7"},
         {"fuzz/corpus/particles_action/record_257", "5f0073a22612237e"},
         {"fuzz/corpus/particles_action/record_258", "67c3b9b545db622a"},
