@@ -19,6 +19,7 @@ enum class FieldType : uint8_t {
     Domain,
     Text,     // a std::string, stored with its length
     Chars,    // a zero-ended char array, stored as a Text
+    Bytes,    // a char array stored as its bytes
     TextList, // a std::list<std::string>, stored as a count and the texts
 };
 

@@ -19,7 +19,7 @@ std::vector<const RecordField*> BySlot(RecordFieldList fields)
 void WriteField(std::ostream& out, const RecordField& field, const void* owner)
 {
     using namespace ppsfile;
-    if (!field.member) {
+    if (field.written) {
         WriteU32(out, field.written(owner));
         return;
     }
@@ -31,6 +31,7 @@ void WriteField(std::ostream& out, const RecordField& field, const void* owner)
     case FieldType::Bool: WriteI32(out, *static_cast<const int32_t*>(member)); return;
     case FieldType::Text: WriteString(out, *static_cast<const std::string*>(member), field.max); return;
     case FieldType::Chars: WriteString(out, static_cast<const char*>(member), field.max); return;
+    case FieldType::Bytes: WriteBytes(out, member, field.max + 1); return;
     case FieldType::TextList: {
         const auto& texts = *static_cast<const std::list<std::string>*>(member);
         WriteU32(out, static_cast<uint32_t>(texts.size()));
@@ -58,6 +59,10 @@ bool RecordValues::Read(std::istream& in)
         case FieldType::Text:
         case FieldType::Chars:
             if (!ReadString(in, field->max, value.text)) return false;
+            break;
+        case FieldType::Bytes:
+            value.text.resize(field->max + 1);
+            if (!ReadBytes(in, value.text.data(), value.text.size())) return false;
             break;
         case FieldType::TextList: {
             uint32_t count;
@@ -99,6 +104,12 @@ void RecordValues::Store(void* owner) const
             char* chars = static_cast<char*>(member);
             std::memset(chars, 0, field.max + 1);
             value.text.copy(chars, field.max);
+            break;
+        }
+        case FieldType::Bytes: {
+            char* bytes = static_cast<char*>(member);
+            value.text.copy(bytes, field.max);
+            bytes[field.max] = '\0';
             break;
         }
         case FieldType::TextList: *static_cast<std::list<std::string>*>(member) = value.texts; break;

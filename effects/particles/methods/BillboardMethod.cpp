@@ -19,7 +19,7 @@
 template <>
 struct ParticleFieldList<CMethodBB> {
     static constexpr RecordField kFields[] = {
-        Stored<&CMethodBB::m_strName, CMethodBB>("Method", 0, NoValue::Pass, ppsfile::kNameMax),
+        Stored<&CMethodBB::m_strName, CMethodBB>("Method", 0, LineRead::Value, ppsfile::kNameMax),
         Stored<&CMethodBB::m_dwTextureID>("TextureID", 1),
         Stored<&CMethodBB::m_fBBHeight>("BBHeight", 2),
         Stored<&CMethodBB::m_fBBWidth>("BBWidth", 3),

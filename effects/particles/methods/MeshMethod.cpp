@@ -14,7 +14,7 @@
 template <>
 struct ParticleFieldList<CMethodMesh> {
     static constexpr RecordField kFields[] = {
-        Stored<&CMethodMesh::m_strName, CMethodMesh>("Method", 0, NoValue::Pass, ppsfile::kNameMax),
+        Stored<&CMethodMesh::m_strName, CMethodMesh>("Method", 0, LineRead::Value, ppsfile::kNameMax),
         Stored<&CMethodMesh::m_szMeshFile>("MeshFile", 1),
         Stored<&CMethodMesh::m_szMeshPath>("MeshPath", 2),
     };

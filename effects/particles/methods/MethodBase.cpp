@@ -12,7 +12,7 @@
 template <>
 struct ParticleFieldList<CPPS_METHOD_BASE> {
     static constexpr RecordField kFields[] = {
-        Stored<&CPPS_METHOD_BASE::m_strName>("Method", 0, NoValue::Pass, ppsfile::kNameMax),
+        Stored<&CPPS_METHOD_BASE::m_strName>("Method", 0, LineRead::Value, ppsfile::kNameMax),
     };
 };
 

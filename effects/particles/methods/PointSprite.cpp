@@ -10,9 +10,9 @@
 template <>
 struct ParticleFieldList<CMethodPointSprite> {
     static constexpr RecordField kFields[] = {
-        Stored<&CMethodPointSprite::m_strName, CMethodPointSprite>("Method", 0, NoValue::Stop, ppsfile::kNameMax),
-        Stored<&CMethodPointSprite::m_fPointSize>("PointSize", 1, NoValue::Stop),
-        Stored<&CMethodPointSprite::m_strTexturePath>("TexturePath", 2, NoValue::Pass, ppsfile::kPathMax),
+        Stored<&CMethodPointSprite::m_strName, CMethodPointSprite>("Method", 0, LineRead::ValueOrStop, ppsfile::kNameMax),
+        Stored<&CMethodPointSprite::m_fPointSize>("PointSize", 1, LineRead::ValueOrStop),
+        Stored<&CMethodPointSprite::m_strTexturePath>("TexturePath", 2, LineRead::Value, ppsfile::kPathMax),
     };
 };
 

@@ -18,9 +18,9 @@ using Kestu::CSkeletonAni;
 template <>
 struct ParticleFieldList<CMethodSklAni> {
     static constexpr RecordField kFields[] = {
-        Stored<&CMethodSklAni::m_strName, CMethodSklAni>("Method", 0, NoValue::Pass, ppsfile::kNameMax),
-        Stored<&CMethodSklAni::m_strSkeletonPath>("SkeletonPath", 1, NoValue::Pass, ppsfile::kPathMax),
-        Stored<&CMethodSklAni::m_ActionPaths>("ActionPath", 2, NoValue::Pass, ppsfile::kPathMax),
+        Stored<&CMethodSklAni::m_strName, CMethodSklAni>("Method", 0, LineRead::Value, ppsfile::kNameMax),
+        Stored<&CMethodSklAni::m_strSkeletonPath>("SkeletonPath", 1, LineRead::Value, ppsfile::kPathMax),
+        Stored<&CMethodSklAni::m_ActionPaths>("ActionPath", 2, LineRead::Value, ppsfile::kPathMax),
     };
 };
 

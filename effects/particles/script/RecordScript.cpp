@@ -30,7 +30,8 @@ void ReadValue(const RecordField& field, void* member, const std::string& text)
         return;
     }
     case FieldType::Text: *static_cast<std::string*>(member) = text; return;
-    case FieldType::Chars: {
+    case FieldType::Chars:
+    case FieldType::Bytes: {
         char* chars = static_cast<char*>(member);
         std::memset(chars, 0, field.max + 1);
         text.copy(chars, field.max);
@@ -49,26 +50,32 @@ std::string ValueText(FieldType type, const void* member)
     case FieldType::I32: return ValueToScriptString(*static_cast<const int32_t*>(member));
     case FieldType::Bool: return ValueToScriptString(*static_cast<const int32_t*>(member) != 0);
     case FieldType::Text: return ScriptText(*static_cast<const std::string*>(member));
-    case FieldType::Chars: return ScriptText(static_cast<const char*>(member));
+    case FieldType::Chars:
+    case FieldType::Bytes: return ScriptText(static_cast<const char*>(member));
     default: return {};
     }
 }
 } // namespace
 
+ScriptLine ReadScriptField(CDataChunk& chunk, const std::string& line, void* owner, RecordFieldList fields)
+{
+    const RecordField* field = FieldOfLine(fields, line);
+    if (!field || !field->member || field->read == LineRead::Owner) return ScriptLine::Other;
+    const std::vector<std::string> tokens = SplitTokens(line);
+    if (tokens.size() >= 2) {
+        ReadValue(*field, field->member(owner), tokens[1]);
+        return ScriptLine::Taken;
+    }
+    if (field->read == LineRead::ValueOrStop) return ScriptLine::End;
+    if (field->read == LineRead::ValueOrSkip) CDataChunk::skipToNextCloseBrace(chunk);
+    return ScriptLine::Taken;
+}
+
 void ReadScriptFields(CDataChunk& chunk, void* owner, RecordFieldList fields)
 {
     while (!chunk.isEOF()) {
         const std::string line = chunk.getLine(true);
-        if (ScriptKeyIs(line, "}")) break;
-        const RecordField* field = FieldOfLine(fields, line);
-        if (!field || !field->member) continue;
-        const std::vector<std::string> tokens = SplitTokens(line);
-        if (tokens.size() >= 2) {
-            ReadValue(*field, field->member(owner), tokens[1]);
-            continue;
-        }
-        if (field->noValue == NoValue::Stop) break;
-        if (field->noValue == NoValue::SkipBlock) CDataChunk::skipToNextCloseBrace(chunk);
+        if (ScriptKeyIs(line, "}") || ReadScriptField(chunk, line, owner, fields) == ScriptLine::End) break;
     }
 }
 
@@ -76,7 +83,7 @@ void WriteScriptFields(std::ostream& out, const void* owner, RecordFieldList fie
 {
     for (const RecordField& field : fields) {
         if (!field.key) continue;
-        if (!field.member) {
+        if (field.written) {
             out << indent << field.key << "\t" << ValueToScriptString(field.written(owner)) << "\n";
             continue;
         }
