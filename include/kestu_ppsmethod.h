@@ -167,6 +167,10 @@ public:
     CPPS_METHOD_BASE* AddMethod(CPPS_METHOD_BASE* method, DWORD type);
 
 private:
+    // Its stored fields, declared once for the record and the script.
+    template <class>
+    friend struct ParticleFieldList;
+
     DWORD m_dwMethodCount = 0;
     std::list<_SMethodTypeUnion> m_Methods;
     CTextureMng* m_pTextureMng = nullptr;
