@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "effects/particles/file/RecordFieldList.h"
+#include "effects/particles/script/FieldValues.h"
 #include "effects/particles/script/ScriptValues.h"
 
 namespace {
@@ -16,45 +17,6 @@ const RecordField* FieldOfLine(RecordFieldList fields, const std::string& line)
     }
     return found;
 }
-
-void ReadValue(const RecordField& field, void* member, const std::string& text)
-{
-    switch (field.type) {
-    case FieldType::F32: ScriptStringToValue(text, *static_cast<float*>(member)); return;
-    case FieldType::U32: ScriptStringToValue(text, *static_cast<uint32_t*>(member)); return;
-    case FieldType::I32: ScriptStringToValue(text, *static_cast<int32_t*>(member)); return;
-    case FieldType::Bool: {
-        bool flag;
-        ScriptStringToValue(text, flag);
-        *static_cast<int32_t*>(member) = flag ? 1 : 0;
-        return;
-    }
-    case FieldType::Text: *static_cast<std::string*>(member) = text; return;
-    case FieldType::Chars:
-    case FieldType::Bytes: {
-        char* chars = static_cast<char*>(member);
-        std::memset(chars, 0, field.max + 1);
-        text.copy(chars, field.max);
-        return;
-    }
-    case FieldType::TextList: static_cast<std::list<std::string>*>(member)->push_back(text); return;
-    default: return; // vectors and domains are the actions' alone
-    }
-}
-
-std::string ValueText(FieldType type, const void* member)
-{
-    switch (type) {
-    case FieldType::F32: return ValueToScriptString(*static_cast<const float*>(member));
-    case FieldType::U32: return ValueToScriptString(*static_cast<const uint32_t*>(member));
-    case FieldType::I32: return ValueToScriptString(*static_cast<const int32_t*>(member));
-    case FieldType::Bool: return ValueToScriptString(*static_cast<const int32_t*>(member) != 0);
-    case FieldType::Text: return ScriptText(*static_cast<const std::string*>(member));
-    case FieldType::Chars:
-    case FieldType::Bytes: return ScriptText(static_cast<const char*>(member));
-    default: return {};
-    }
-}
 } // namespace
 
 ScriptLine ReadScriptField(CDataChunk& chunk, const std::string& line, void* owner, RecordFieldList fields)
@@ -63,7 +25,7 @@ ScriptLine ReadScriptField(CDataChunk& chunk, const std::string& line, void* own
     if (!field || !field->member || field->read == LineRead::Owner) return ScriptLine::Other;
     const std::vector<std::string> tokens = SplitTokens(line);
     if (tokens.size() >= 2) {
-        ReadValue(*field, field->member(owner), tokens[1]);
+        ReadFieldValue(field->type, field->member(owner), tokens[1], field->max);
         return ScriptLine::Taken;
     }
     if (field->read == LineRead::ValueOrStop) return ScriptLine::End;
@@ -89,7 +51,7 @@ void WriteScriptFields(std::ostream& out, const void* owner, RecordFieldList fie
         }
         const void* member = field.member(const_cast<void*>(owner));
         if (field.type != FieldType::TextList) {
-            out << indent << field.key << "\t" << ValueText(field.type, member) << "\n";
+            out << indent << field.key << "\t" << FieldValueText(field.type, member) << "\n";
             continue;
         }
         for (const std::string& text : *static_cast<const std::list<std::string>*>(member))
