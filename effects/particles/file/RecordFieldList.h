@@ -1,9 +1,9 @@
 // The stored fields of the particle records other than the actions (the
-// render methods, the group, the system and the manager), declared once in a
-// list that drives the binary record and the script block. The list is in
-// script order; each entry also names its slot in the record. The records'
-// nested lists (groups, actions, methods, systems) are walked by their
-// owners around the fields.
+// render methods, the method set, the group, the system and the manager),
+// declared once in a list that drives the binary record and the script
+// block. The list is in script order; each entry also names its slot in the
+// record. The records' nested lists (groups, actions, methods, systems) are
+// walked by their owners around the fields.
 #pragma once
 #include <cstdint>
 #include <iostream>
