@@ -159,6 +159,10 @@ public:
     void SetMaxParticleNumber(DWORD max) { m_dwMaxParticleNumber = max; }
 
 private:
+    // Its stored fields, declared once for the record and the script.
+    template <class>
+    friend struct ParticleFieldList;
+
     size_t NextLive(size_t i) const
     {
         while (i < m_Slots.size() && !m_Slots[i]) ++i;

@@ -152,6 +152,10 @@ public:
     float GetCycleTime() const { return m_fCycleTime; }
 
 private:
+    // Its stored fields, declared once for the record and the script.
+    template <class>
+    friend struct ParticleFieldList;
+
     // A new group numbered and named by the running group counter.
     static CParticleGroup* MakeGroup();
 

@@ -114,6 +114,10 @@ public:
     DWORD GetMinorVer() const { return m_dwMinorVer; }
 
 private:
+    // Its stored fields, declared once for the record and the script.
+    template <class>
+    friend struct ParticleFieldList;
+
     SystemList m_Systems;
     DWORD m_dwSystemCount = 0;
     DWORD m_dwMajorVer = 0x1234;

@@ -77,6 +77,10 @@ public:
     size_t GetResCount() const { return m_Res.size(); }
 
 protected:
+    // Its stored fields, declared once for the record and the script.
+    template <class>
+    friend struct ParticleFieldList;
+
     // The common behaviour the methods share: a zeroed record per group
     // (0, or 1 when the group has one), the record erased and freed, and
     // particles taken from and given back to the free list.
@@ -163,6 +167,10 @@ public:
     CPPS_METHOD_BASE* AddMethod(CPPS_METHOD_BASE* method, DWORD type);
 
 private:
+    // Its stored fields, declared once for the record and the script.
+    template <class>
+    friend struct ParticleFieldList;
+
     DWORD m_dwMethodCount = 0;
     std::list<_SMethodTypeUnion> m_Methods;
     CTextureMng* m_pTextureMng = nullptr;

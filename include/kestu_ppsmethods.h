@@ -133,6 +133,10 @@ public:
     int IsSupported() const { return m_bSupported; }
 
 private:
+    // Its stored fields, declared once for the record and the script.
+    template <class>
+    friend struct ParticleFieldList;
+
     float m_fSize = 0.0f;
     std::string m_strTexturePath;
     IDirect3DTexture8* m_pTexture = nullptr;
@@ -197,6 +201,10 @@ public:
     DWORD GetBillboardsInMng(CParticleGroup* group) const;
 
 private:
+    // Its stored fields, declared once for the record and the script.
+    template <class>
+    friend struct ParticleFieldList;
+
     struct SGroupBillboards {
         // Entries as the billboard managers hold them: CBillboard pointers.
         std::vector<void*> order;
@@ -259,6 +267,10 @@ public:
     ID3DXMesh* GetSphere() const { return m_pSphere; }
 
 private:
+    // Its stored fields, declared once for the record and the script.
+    template <class>
+    friend struct ParticleFieldList;
+
     void ReleaseSphere();
 
     char m_szMeshFile[260] = {};
@@ -326,6 +338,10 @@ public:
     void Clear() { m_ActionPaths.clear(); }
 
 private:
+    // Its stored fields, declared once for the record and the script.
+    template <class>
+    friend struct ParticleFieldList;
+
     void GrowCapacity(DWORD paths);
     void PreparePlayer(SPPS_METHOD_RES& res, DWORD i);
     void ImportAction(SPPS_METHOD_RES& res, DWORD i, const std::string& path);

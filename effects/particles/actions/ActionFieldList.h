@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <iostream>
 #include <span>
-#include <type_traits>
 
 #include "kestu_datachunk.h"
 #include "kestu_ppsaction.h"
 #include "kestu_ppsdomain.h"
+#include "effects/particles/FieldList.h"
 #include "effects/particles/actions/ActionIO.h"
 
 // How a field stands in the script block, after "BaseInfo".
@@ -25,8 +25,6 @@ enum class ScriptForm : uint8_t {
     Flat,       // a value beyond the lines every reader knows: flat key lines (ScriptBlocks.h), written only
                 // when it differs from the default action's; older builds wrote it as a nested block under oldKey
 };
-
-enum class FieldType : uint8_t { F32, U32, I32, Vec3, Domain };
 
 // Where a field lies in the record: its slot among the fields of the record
 // both forms hold, its slot among those only the second form holds, or -1.
@@ -49,35 +47,10 @@ struct ActionField {
 };
 
 namespace fieldlist {
-template <class T>
-struct MemberOf;
-template <class Action, class T>
-struct MemberOf<T Action::*> {
-    using Class = Action;
-    using Type = T;
-};
-
 template <auto Member>
 void* At(SPPS_ACTION_BASE& action)
 {
     return &(static_cast<typename MemberOf<decltype(Member)>::Class&>(action).*Member);
-}
-
-template <class T>
-constexpr FieldType TypeOf()
-{
-    if constexpr (std::is_same_v<T, float>)
-        return FieldType::F32;
-    else if constexpr (std::is_same_v<T, DWORD>)
-        return FieldType::U32;
-    else if constexpr (std::is_same_v<T, int32_t>)
-        return FieldType::I32;
-    else if constexpr (std::is_same_v<T, D3DXVECTOR3>)
-        return FieldType::Vec3;
-    else {
-        static_assert(std::is_same_v<T, SPPS_DOMAIN>, "an action field is a float, a word, a vector or a domain");
-        return FieldType::Domain;
-    }
 }
 } // namespace fieldlist
 
@@ -85,8 +58,10 @@ constexpr FieldType TypeOf()
 template <auto Member>
 constexpr ActionField Field(const char* key, ScriptForm form, RecordPlace place, const char* oldKey = nullptr)
 {
-    using Type = typename fieldlist::MemberOf<decltype(Member)>::Type;
-    return {fieldlist::TypeOf<Type>(), &fieldlist::At<Member>, key, form, place, oldKey};
+    constexpr FieldType type = fieldlist::TypeOf<typename fieldlist::MemberOf<decltype(Member)>::Type>();
+    static_assert(type <= FieldType::Domain && type != FieldType::Bool,
+                  "an action field is a float, a word, a vector or a domain");
+    return {type, &fieldlist::At<Member>, key, form, place, oldKey};
 }
 
 using ActionFieldList = std::span<const ActionField>;

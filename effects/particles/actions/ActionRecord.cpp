@@ -89,6 +89,7 @@ void Visit(SPPS_ACTION_BASE& action, const ActionField& field, bool extra, Recor
         }
         return;
     }
+    default: return; // no action holds the others
     }
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "effects/particles/actions/ActionFieldList.h"
+#include "effects/particles/script/FieldValues.h"
 #include "effects/particles/script/ScriptBlocks.h"
 
 namespace {
@@ -48,13 +49,7 @@ void ReadField(SPPS_ACTION_BASE& action, const ActionField& field, CDataChunk& c
     case FieldType::Domain: ReadDomainBlock(chunk, *static_cast<SPPS_DOMAIN*>(member)); return;
     default: break;
     }
-    if (tokens.size() < 2) return;
-    if (field.type == FieldType::F32)
-        ScriptStringToValue(tokens[1], *static_cast<float*>(member));
-    else if (field.type == FieldType::U32)
-        ScriptStringToValue(tokens[1], *static_cast<uint32_t*>(member));
-    else
-        *static_cast<int32_t*>(member) = ScriptStringToFlag(tokens[1]);
+    if (tokens.size() >= 2) ReadFieldValue(field.type, member, tokens[1], 0);
 }
 
 bool ReadFlatLine(SPPS_ACTION_BASE& action, const ActionField& field, const std::string& line)
@@ -88,15 +83,6 @@ HRESULT ReadFieldScript(SPPS_ACTION_BASE& action, CDataChunk& chunk, ActionField
 }
 
 namespace {
-std::string ValueText(FieldType type, const void* member)
-{
-    switch (type) {
-    case FieldType::F32: return ValueToScriptString(*static_cast<const float*>(member));
-    case FieldType::U32: return ValueToScriptString(*static_cast<const uint32_t*>(member));
-    default: return ValueToScriptString(*static_cast<const int32_t*>(member));
-    }
-}
-
 void WriteFlat(std::ostream& out, const ActionField& field, const void* member, const void* byDefault)
 {
     if (field.type == FieldType::Vec3) {
@@ -112,7 +98,7 @@ void WriteField(std::ostream& out, const ActionField& field, SPPS_ACTION_BASE& a
 {
     const void* member = field.member(action);
     switch (field.form) {
-    case ScriptForm::Value: out << "\t" << field.key << "\t" << ValueText(field.type, member) << "\n"; return;
+    case ScriptForm::Value: out << "\t" << field.key << "\t" << FieldValueText(field.type, member) << "\n"; return;
     case ScriptForm::Vector:
     case ScriptForm::VectorTab:
     case ScriptForm::VectorBare:

@@ -4,17 +4,16 @@
 #include "kestu_log.h"
 #include "effects/particles/ReadBounds.h"
 #include "effects/particles/file/FileFields.h"
+#include "effects/particles/file/ManagerFieldList.h"
 
 HRESULT CParticleSystemMng::Serialize(std::iostream& stream, int bWrite)
 {
     using namespace ppsfile;
+    using Fields = ParticleFieldList<CParticleSystemMng>;
     if (bWrite) {
         static const char kHeader[12] = "PPS_DAT_MNG";
         std::copy(kHeader, kHeader + sizeof kHeader, m_szHeader);
-        WriteBytes(stream, m_szHeader, sizeof m_szHeader);
-        WriteU32(stream, m_dwMajorVer);
-        WriteU32(stream, m_dwMinorVer);
-        WriteString(stream, m_strTextureIDXPath, kPathMax);
+        WriteRecord(stream, this, Fields::kFields);
         if (m_pMethodMng) {
             if (m_pMethodMng->Serialize(stream, 1) != 0) return E_FAIL;
         } else {
@@ -35,17 +34,8 @@ HRESULT CParticleSystemMng::Serialize(std::iostream& stream, int bWrite)
         KestuSaveLog(KESTU_LOG_ERROR, "Error: particle file refused: it breaks off or holds what the format cannot\n");
         return E_FAIL;
     };
-    char header[12];
-    uint32_t major, minor, count;
-    std::string path;
-    if (!ReadBytes(stream, header, sizeof header) || !ReadU32(stream, major) || !ReadU32(stream, minor) ||
-        !ReadString(stream, kPathMax, path))
-        return fail();
-    std::copy(header, header + sizeof header, m_szHeader);
-    m_szHeader[sizeof m_szHeader - 1] = '\0';
-    m_dwMajorVer = major;
-    m_dwMinorVer = minor;
-    m_strTextureIDXPath = path;
+    if (!ReadRecord(stream, this, Fields::kFields)) return fail();
+    uint32_t count;
     if (m_pMethodMng->Serialize(stream, 0) != 0 || !ReadU32(stream, count)) return fail();
     m_dwSystemCount = count;
     ParticleReadTotals totals("file");

@@ -1,13 +1,14 @@
 #include "kestu_ppsmethod.h"
 #include "kestu_ppsmethods.h"
 #include "effects/particles/file/FileFields.h"
+#include "effects/particles/file/ManagerFieldList.h"
 
 HRESULT CParticleMethodMng::Serialize(std::iostream& stream, int bWrite)
 {
     using namespace ppsfile;
     if (bWrite) {
         m_dwMethodCount = GetMethodCount();
-        WriteU32(stream, m_dwMethodCount);
+        WriteRecord(stream, this, ParticleFieldList<CParticleMethodMng>::kFields);
         for (auto& entry : m_Methods) {
             WriteU32(stream, entry.dwType);
             if (entry.pMethod->Serialize(stream, 1) != 0) return E_FAIL;
@@ -15,9 +16,8 @@ HRESULT CParticleMethodMng::Serialize(std::iostream& stream, int bWrite)
         return StreamResult(stream);
     }
     Clear();
-    uint32_t count;
-    if (!ReadU32(stream, count)) return E_FAIL;
-    m_dwMethodCount = count;
+    if (!ReadRecord(stream, this, ParticleFieldList<CParticleMethodMng>::kFields)) return E_FAIL;
+    const uint32_t count = m_dwMethodCount;
     for (uint32_t i = 0; i < count; ++i) {
         uint32_t type;
         if (!ReadU32(stream, type)) break;

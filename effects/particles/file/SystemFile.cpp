@@ -5,6 +5,7 @@
 #include "kestu_ppsmethod.h"
 #include "effects/particles/actions/ActionIO.h"
 #include "effects/particles/file/FileFields.h"
+#include "effects/particles/file/SystemFieldList.h"
 #include "effects/particles/file/SystemVersions.h"
 
 namespace {
@@ -44,24 +45,11 @@ private:
 HRESULT CParticleSystem::Serialize(std::iostream& stream, int bWrite)
 {
     using namespace ppsfile;
+    using Fields = ParticleFieldList<CParticleSystem>;
     if (bWrite) {
-        WriteString(stream, m_strName, kNameMax);
-        WriteBytes(stream, m_szHeader, sizeof m_szHeader);
-        WriteU32(stream, m_dwMajorVer);
-        // The first form, which every reader of these files knows, unless
-        // one of the actions holds what only the second form keeps.
-        bool shortRecords = true;
-        for (SPPS_ACTION_BASE* action : m_Actions) shortRecords = shortRecords && FitsShortActionRecord(*action);
-        const DWORD minor = shortRecords ? kPPSMinorVerShortActions : kPPSMinorVerFullActions;
-        const RecordForm form(stream, minor);
-        WriteU32(stream, minor);
-        WriteF32(stream, fStartTime);
-        WriteF32(stream, fLifeTime);
-        WriteF32(stream, fRepeatTime);
-        WriteF32(stream, fExecuteTime);
-        WriteString(stream, m_strMethodName, kNameMax);
-        m_dwGroupCount = static_cast<DWORD>(m_Groups.size());
-        WriteU32(stream, m_dwGroupCount);
+        m_dwGroupCount = GetGroupCount();
+        WriteRecord(stream, this, Fields::kFields);
+        const RecordForm form(stream, Fields::RecordMinorVer(this));
         for (CParticleGroup* group : m_Groups)
             if (group->Serialize(stream, 1) != 0) return E_FAIL;
         WriteU32(stream, static_cast<uint32_t>(m_Actions.size()));
@@ -75,28 +63,9 @@ HRESULT CParticleSystem::Serialize(std::iostream& stream, int bWrite)
         Release();
         return E_FAIL;
     };
-    std::string name, methodName;
-    char header[8];
-    uint32_t major, minor, groups, actions;
-    float times[4];
-    if (!ReadString(stream, kNameMax, name) || !ReadBytes(stream, header, sizeof header) || !ReadU32(stream, major) ||
-        !ReadU32(stream, minor) || !ReadF32(stream, times[0]) || !ReadF32(stream, times[1]) ||
-        !ReadF32(stream, times[2]) || !ReadF32(stream, times[3]) || !ReadString(stream, kNameMax, methodName) ||
-        !ReadU32(stream, groups))
-        return fail();
-    m_strName = name;
-    std::copy(header, header + sizeof header, m_szHeader);
-    m_szHeader[sizeof m_szHeader - 1] = '\0';
-    m_dwMajorVer = major;
-    m_dwMinorVer = minor;
-    fStartTime = times[0];
-    fLifeTime = times[1];
-    fRepeatTime = times[2];
-    fExecuteTime = times[3];
-    m_strMethodName = methodName;
-    m_pMethod = m_pMethodMng ? m_pMethodMng->GetMethodByName(methodName.c_str()) : nullptr;
-    m_dwGroupCount = groups;
-    for (uint32_t i = 0; i < groups; ++i) {
+    if (!ReadRecord(stream, this, Fields::kFields)) return fail();
+    m_pMethod = m_pMethodMng ? m_pMethodMng->GetMethodByName(m_strMethodName.c_str()) : nullptr;
+    for (uint32_t i = 0; i < m_dwGroupCount; ++i) {
         auto* group = new CParticleGroup;
         if (group->Serialize(stream, 0) != 0) {
             group->Release();
@@ -106,8 +75,9 @@ HRESULT CParticleSystem::Serialize(std::iostream& stream, int bWrite)
         group->SetMethod(m_pMethod);
         m_Groups.push_back(group);
     }
+    uint32_t actions;
     if (!ReadU32(stream, actions)) return fail();
-    const RecordForm form(stream, minor);
+    const RecordForm form(stream, m_dwMinorVer);
     for (uint32_t i = 0; i < actions; ++i) {
         SPPS_ACTION_BASE* action = ReadAction(stream);
         if (!action) return fail();

@@ -13,9 +13,22 @@
 #include "kestu_ppsmethods.h"
 #include "effects/bbmanager/BBSort.h"
 #include "effects/particles/file/FileFields.h"
+#include "effects/particles/file/RecordFieldList.h"
 #include "effects/particles/script/ScriptValues.h"
 
+template <>
+struct ParticleFieldList<CMethodBB> {
+    static constexpr RecordField kFields[] = {
+        Stored<&CMethodBB::m_strName, CMethodBB>("Method", 0, LineRead::Value, ppsfile::kNameMax),
+        Stored<&CMethodBB::m_dwTextureID>("TextureID", 1),
+        Stored<&CMethodBB::m_fBBHeight>("BBHeight", 2),
+        Stored<&CMethodBB::m_fBBWidth>("BBWidth", 3),
+    };
+};
+
 namespace {
+constexpr RecordFieldList kFields = ParticleFieldList<CMethodBB>::kFields;
+
 
 CBillboard* EntryBillboard(void* entry) { return static_cast<CBillboard*>(entry); }
 
@@ -292,52 +305,23 @@ HRESULT CMethodBB::Render(IDirect3DDevice8* device, CParticleGroup* group)
 HRESULT CMethodBB::Serialize(std::iostream& stream, int bWrite)
 {
     if (bWrite) {
-        CPPS_METHOD_BASE::Serialize(stream, 1);
-        ppsfile::WriteU32(stream, m_dwTextureID);
-        ppsfile::WriteF32(stream, m_fBBHeight);
-        ppsfile::WriteF32(stream, m_fBBWidth);
+        WriteRecord(stream, this, kFields);
         return ppsfile::StreamResult(stream);
     }
     // A record cut short changes nothing, the name included.
-    const std::string name = GetName();
-    uint32_t textureID;
-    float height, width;
-    if (CPPS_METHOD_BASE::Serialize(stream, 0) != 0 || !ppsfile::ReadU32(stream, textureID) ||
-        !ppsfile::ReadF32(stream, height) || !ppsfile::ReadF32(stream, width)) {
-        SetName(name.c_str());
-        return E_FAIL;
-    }
-    m_dwTextureID = textureID;
-    m_fBBHeight = height;
-    m_fBBWidth = width;
-    return 0;
+    return ReadRecord(stream, this, kFields) ? 0 : E_FAIL;
 }
 
 HRESULT CMethodBB::CreateFromScript(CDataChunk& chunk)
 {
-    while (!chunk.isEOF()) {
-        const std::string line = chunk.getLine(true);
-        if (ScriptKeyIs(line, "}")) break;
-        std::string value;
-        if (!ScriptValueOf(line, value)) continue;
-        if (ScriptKeyIs(line, "Method"))
-            SetName(value.c_str());
-        else if (ScriptKeyIs(line, "TextureID"))
-            ScriptStringToValue(value, m_dwTextureID);
-        else if (ScriptKeyIs(line, "BBHeight"))
-            ScriptStringToValue(value, m_fBBHeight);
-        else if (ScriptKeyIs(line, "BBWidth"))
-            ScriptStringToValue(value, m_fBBWidth);
-    }
+    ReadScriptFields(chunk, this, kFields);
     return 0;
 }
 
 HRESULT CMethodBB::WriteToScript(std::ostream& out)
 {
-    CPPS_METHOD_BASE::WriteToScript(out);
-    out << "TextureID\t" << ValueToScriptString(uint32_t{m_dwTextureID}) << "\n";
-    out << "BBHeight\t" << ValueToScriptString(m_fBBHeight) << "\n";
-    out << "BBWidth\t" << ValueToScriptString(m_fBBWidth) << "\n";
+    out << "{\n";
+    WriteScriptFields(out, this, kFields, "");
     out << "}\n";
     return 0;
 }

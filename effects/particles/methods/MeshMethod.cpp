@@ -8,9 +8,21 @@
 #include "kestu_ppsmethods.h"
 #include "core/resources/WholeFile.h"
 #include "effects/particles/file/FileFields.h"
+#include "effects/particles/file/RecordFieldList.h"
 #include "effects/particles/script/ScriptValues.h"
 
+template <>
+struct ParticleFieldList<CMethodMesh> {
+    static constexpr RecordField kFields[] = {
+        Stored<&CMethodMesh::m_strName, CMethodMesh>("Method", 0, LineRead::Value, ppsfile::kNameMax),
+        Stored<&CMethodMesh::m_szMeshFile>("MeshFile", 1),
+        Stored<&CMethodMesh::m_szMeshPath>("MeshPath", 2),
+    };
+};
+
 namespace {
+constexpr RecordFieldList kFields = ParticleFieldList<CMethodMesh>::kFields;
+
 // The players run at this speed, looping from the start.
 constexpr float kPlaySpeed = 3.0f;
 
@@ -165,41 +177,25 @@ void CMethodMesh::Delete(CParticleGroup*, CParticleBase* particle) { delete part
 HRESULT CMethodMesh::Serialize(std::iostream& stream, int bWrite)
 {
     if (bWrite) {
-        CPPS_METHOD_BASE::Serialize(stream, 1);
-        ppsfile::WriteString(stream, m_szMeshFile, ppsfile::kMeshPathMax);
-        ppsfile::WriteString(stream, m_szMeshPath, ppsfile::kMeshPathMax);
+        WriteRecord(stream, this, kFields);
         return ppsfile::StreamResult(stream);
     }
-    std::string file, path;
-    if (CPPS_METHOD_BASE::Serialize(stream, 0) != 0 || !ppsfile::ReadString(stream, ppsfile::kMeshPathMax, file) ||
-        !ppsfile::ReadString(stream, ppsfile::kMeshPathMax, path))
-        return E_FAIL;
-    SetMeshFile(file.c_str());
-    SetMeshPath(path.c_str());
+    // The name read stays when the rest is cut short.
+    if (CPPS_METHOD_BASE::Serialize(stream, 0) != 0 || !ReadRecord(stream, this, kFields.subspan(1))) return E_FAIL;
     return 0;
 }
 
 HRESULT CMethodMesh::CreateFromScript(CDataChunk& chunk)
 {
-    if (CPPS_METHOD_BASE::CreateFromScript(chunk) != 0) return 0;
-    while (!chunk.isEOF()) {
-        const std::string line = chunk.getLine(true);
-        if (ScriptKeyIs(line, "}")) break;
-        const std::vector<std::string> tokens = SplitTokens(line);
-        if (tokens.size() < 2) continue;
-        if (ScriptKeyIs(line, "MeshFile"))
-            SetMeshFile(tokens[1].c_str());
-        else if (ScriptKeyIs(line, "MeshPath"))
-            SetMeshPath(tokens[1].c_str());
-    }
+    // The paths are read only after the name.
+    if (CPPS_METHOD_BASE::CreateFromScript(chunk) == 0) ReadScriptFields(chunk, this, kFields.subspan(1));
     return 0;
 }
 
 HRESULT CMethodMesh::WriteToScript(std::ostream& out)
 {
-    CPPS_METHOD_BASE::WriteToScript(out);
-    out << "MeshFile\t" << ScriptText(m_szMeshFile) << "\n";
-    out << "MeshPath\t" << ScriptText(m_szMeshPath) << "\n";
+    out << "{\n";
+    WriteScriptFields(out, this, kFields, "");
     out << "}\n";
     return 0;
 }

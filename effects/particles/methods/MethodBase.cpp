@@ -6,7 +6,19 @@
 #include "kestu_particle.h"
 #include "kestu_ppsmethod.h"
 #include "effects/particles/file/FileFields.h"
+#include "effects/particles/file/RecordFieldList.h"
 #include "effects/particles/script/ScriptValues.h"
+
+template <>
+struct ParticleFieldList<CPPS_METHOD_BASE> {
+    static constexpr RecordField kFields[] = {
+        Stored<&CPPS_METHOD_BASE::m_strName>("Method", 0, LineRead::Value, ppsfile::kNameMax),
+    };
+};
+
+namespace {
+constexpr RecordFieldList kFields = ParticleFieldList<CPPS_METHOD_BASE>::kFields;
+} // namespace
 
 CPPS_METHOD_BASE::~CPPS_METHOD_BASE()
 {
@@ -47,13 +59,10 @@ void CPPS_METHOD_BASE::DeletePooledParticle(CParticleBase* particle) { FreeParti
 HRESULT CPPS_METHOD_BASE::Serialize(std::iostream& stream, int bWrite)
 {
     if (bWrite) {
-        ppsfile::WriteString(stream, m_strName, ppsfile::kNameMax);
+        WriteRecord(stream, this, kFields);
         return ppsfile::StreamResult(stream);
     }
-    std::string name;
-    if (!ppsfile::ReadString(stream, ppsfile::kNameMax, name)) return E_FAIL;
-    m_strName = name;
-    return 0;
+    return ReadRecord(stream, this, kFields) ? 0 : E_FAIL;
 }
 
 HRESULT CPPS_METHOD_BASE::CreateFromScript(CDataChunk& chunk)
@@ -62,7 +71,7 @@ HRESULT CPPS_METHOD_BASE::CreateFromScript(CDataChunk& chunk)
         const std::string line = chunk.getLine(true);
         // The search stays inside the method's block.
         if (ScriptKeyIs(line, "}")) return 1;
-        if (!ScriptKeyIs(line, "Method")) continue;
+        if (!ScriptKeyIs(line, kFields[0].key)) continue;
         const std::vector<std::string> tokens = SplitTokens(line);
         if (tokens.size() < 2) continue;
         m_strName = tokens[1];
@@ -73,9 +82,7 @@ HRESULT CPPS_METHOD_BASE::CreateFromScript(CDataChunk& chunk)
 
 HRESULT CPPS_METHOD_BASE::WriteToScript(std::ostream& out)
 {
-    out << "{"
-        << "\n"
-        << "Method"
-        << "\t" << ScriptText(m_strName) << "\n";
+    out << "{\n";
+    WriteScriptFields(out, this, kFields, "");
     return 0;
 }

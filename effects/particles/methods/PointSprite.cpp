@@ -4,9 +4,21 @@
 #include "kestu_particlegroup.h"
 #include "kestu_ppsmethods.h"
 #include "effects/particles/file/FileFields.h"
+#include "effects/particles/file/RecordFieldList.h"
 #include "effects/particles/script/ScriptValues.h"
 
+template <>
+struct ParticleFieldList<CMethodPointSprite> {
+    static constexpr RecordField kFields[] = {
+        Stored<&CMethodPointSprite::m_strName, CMethodPointSprite>("Method", 0, LineRead::ValueOrStop, ppsfile::kNameMax),
+        Stored<&CMethodPointSprite::m_fPointSize>("PointSize", 1, LineRead::ValueOrStop),
+        Stored<&CMethodPointSprite::m_strTexturePath>("TexturePath", 2, LineRead::Value, ppsfile::kPathMax),
+    };
+};
+
 namespace {
+constexpr RecordFieldList kFields = ParticleFieldList<CMethodPointSprite>::kFields;
+
 DWORD FloatBits(float f)
 {
     DWORD d;
@@ -85,46 +97,24 @@ HRESULT CMethodPointSprite::Render(IDirect3DDevice8* device, CParticleGroup* gro
 HRESULT CMethodPointSprite::Serialize(std::iostream& stream, int bWrite)
 {
     if (bWrite) {
-        CPPS_METHOD_BASE::Serialize(stream, 1);
-        ppsfile::WriteF32(stream, m_fPointSize);
-        ppsfile::WriteString(stream, m_strTexturePath, ppsfile::kPathMax);
+        WriteRecord(stream, this, kFields);
         return ppsfile::StreamResult(stream);
     }
-    float pointSize;
-    std::string path;
-    if (CPPS_METHOD_BASE::Serialize(stream, 0) != 0 || !ppsfile::ReadF32(stream, pointSize) ||
-        !ppsfile::ReadString(stream, ppsfile::kPathMax, path))
-        return E_FAIL;
-    m_fPointSize = pointSize;
-    m_strTexturePath = path;
+    // The name read stays when the rest is cut short.
+    if (CPPS_METHOD_BASE::Serialize(stream, 0) != 0 || !ReadRecord(stream, this, kFields.subspan(1))) return E_FAIL;
     return 0;
 }
 
 HRESULT CMethodPointSprite::CreateFromScript(CDataChunk& chunk)
 {
-    while (!chunk.isEOF()) {
-        const std::string line = chunk.getLine(true);
-        if (ScriptKeyIs(line, "}")) break;
-        const std::vector<std::string> tokens = SplitTokens(line);
-        const bool valued = tokens.size() >= 2;
-        if (ScriptKeyIs(line, "Method")) {
-            if (!valued) break;
-            SetName(tokens[1].c_str());
-        } else if (ScriptKeyIs(line, "PointSize")) {
-            if (!valued) break;
-            ScriptStringToValue(tokens[1], m_fPointSize);
-        } else if (ScriptKeyIs(line, "TexturePath") && valued) {
-            m_strTexturePath = tokens[1];
-        }
-    }
+    ReadScriptFields(chunk, this, kFields);
     return 0;
 }
 
 HRESULT CMethodPointSprite::WriteToScript(std::ostream& out)
 {
-    CPPS_METHOD_BASE::WriteToScript(out);
-    out << "PointSize\t" << ValueToScriptString(m_fPointSize) << "\n";
-    out << "TexturePath\t" << ScriptText(m_strTexturePath) << "\n";
+    out << "{\n";
+    WriteScriptFields(out, this, kFields, "");
     out << "}\n";
     return 0;
 }

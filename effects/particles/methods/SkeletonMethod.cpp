@@ -9,12 +9,24 @@
 #include "kestu_skeletonani.h"
 #include "core/device/DeviceState.h"
 #include "effects/particles/file/FileFields.h"
+#include "effects/particles/file/RecordFieldList.h"
 #include "effects/particles/script/ScriptValues.h"
 
 using Kestu::CSkeleton;
 using Kestu::CSkeletonAni;
 
+template <>
+struct ParticleFieldList<CMethodSklAni> {
+    static constexpr RecordField kFields[] = {
+        Stored<&CMethodSklAni::m_strName, CMethodSklAni>("Method", 0, LineRead::Value, ppsfile::kNameMax),
+        Stored<&CMethodSklAni::m_strSkeletonPath>("SkeletonPath", 1, LineRead::Value, ppsfile::kPathMax),
+        Stored<&CMethodSklAni::m_ActionPaths>("ActionPath", 2, LineRead::Value, ppsfile::kPathMax),
+    };
+};
+
 namespace {
+constexpr RecordFieldList kFields = ParticleFieldList<CMethodSklAni>::kFields;
+
 // A prepared player has run this many unit steps, so that it starts well
 // inside its clip.
 constexpr int kWarmUpSteps = 2000;
@@ -181,60 +193,24 @@ HRESULT CMethodSklAni::Render(IDirect3DDevice8* device, CParticleGroup* group)
 
 HRESULT CMethodSklAni::Serialize(std::iostream& stream, int bWrite)
 {
-    using namespace ppsfile;
     if (bWrite) {
-        CPPS_METHOD_BASE::Serialize(stream, 1);
-        WriteString(stream, m_strSkeletonPath, kPathMax);
-        WriteU32(stream, GetActionCount());
-        for (const std::string& path : m_ActionPaths) WriteString(stream, path, kPathMax);
-        return StreamResult(stream);
+        WriteRecord(stream, this, kFields);
+        return ppsfile::StreamResult(stream);
     }
     // A record cut short changes nothing, the name included.
-    const std::string name = GetName();
-    const auto fail = [&] {
-        SetName(name.c_str());
-        return E_FAIL;
-    };
-    std::string skeleton;
-    uint32_t count;
-    if (CPPS_METHOD_BASE::Serialize(stream, 0) != 0 || !ReadString(stream, kPathMax, skeleton) ||
-        !ReadU32(stream, count))
-        return fail();
-    // Every stored path takes at least its length word, so the stream ends
-    // a count that outruns it.
-    std::list<std::string> paths;
-    for (uint32_t i = 0; i < count; ++i) {
-        std::string path;
-        if (!ReadString(stream, kPathMax, path)) return fail();
-        paths.push_back(std::move(path));
-    }
-    m_strSkeletonPath = skeleton;
-    m_ActionPaths.swap(paths);
-    return 0;
+    return ReadRecord(stream, this, kFields) ? 0 : E_FAIL;
 }
 
 HRESULT CMethodSklAni::CreateFromScript(CDataChunk& chunk)
 {
-    while (!chunk.isEOF()) {
-        const std::string line = chunk.getLine(true);
-        if (ScriptKeyIs(line, "}")) break;
-        const std::vector<std::string> tokens = SplitTokens(line);
-        if (tokens.size() < 2) continue;
-        if (ScriptKeyIs(line, "Method"))
-            SetName(tokens[1].c_str());
-        else if (ScriptKeyIs(line, "SkeletonPath"))
-            m_strSkeletonPath = tokens[1];
-        else if (ScriptKeyIs(line, "ActionPath"))
-            m_ActionPaths.push_back(tokens[1]);
-    }
+    ReadScriptFields(chunk, this, kFields);
     return 0;
 }
 
 HRESULT CMethodSklAni::WriteToScript(std::ostream& out)
 {
-    CPPS_METHOD_BASE::WriteToScript(out);
-    out << "SkeletonPath\t" << ScriptText(m_strSkeletonPath) << "\n";
-    for (const std::string& path : m_ActionPaths) out << "ActionPath\t" << ScriptText(path) << "\n";
+    out << "{\n";
+    WriteScriptFields(out, this, kFields, "");
     out << "}\n";
     return 0;
 }

@@ -4,7 +4,7 @@
 #include "kestu_particlesystemmng.h"
 #include "kestu_ppsmethods.h"
 #include "effects/particles/ReadBounds.h"
-#include "effects/particles/file/SystemVersions.h"
+#include "effects/particles/file/ManagerFieldList.h"
 #include "effects/particles/script/ScriptBlocks.h"
 #include "effects/particles/script/ScriptValues.h"
 
@@ -14,14 +14,11 @@ HRESULT CParticleMethodMng::CreateFromScript(CDataChunk& chunk)
     while (!chunk.isEOF()) {
         const std::string line = chunk.getLine(true);
         if (ScriptKeyIs(line, "}")) break;
+        if (ReadScriptField(chunk, line, this, ParticleFieldList<CParticleMethodMng>::kFields) != ScriptLine::Other)
+            continue;
         std::string value;
         const bool valued = ScriptValueOf(line, value);
-        if (ScriptKeyIs(line, "MethodNum")) {
-            if (valued)
-                ScriptStringToValue(value, m_dwMethodCount);
-            else
-                CDataChunk::skipToNextCloseBrace(chunk);
-        } else if (ScriptKeyIs(line, "MethodType")) {
+        if (ScriptKeyIs(line, "MethodType")) {
             // The method's block is read by itself, so that a block that
             // ends early leaves the method set whole.
             ScriptBlock block;
@@ -43,7 +40,8 @@ HRESULT CParticleMethodMng::WriteToScript(std::ostream& out)
     m_dwMethodCount = GetMethodCount();
     out << "{\n\n\n";
     out << "MethodSet\t\n";
-    out << "MethodNum\t" << ValueToScriptString(uint32_t{m_dwMethodCount}) << "\n\n";
+    WriteScriptFields(out, this, ParticleFieldList<CParticleMethodMng>::kFields, "");
+    out << "\n";
     for (auto& entry : m_Methods) {
         out << "MethodType\t" << ValueToScriptString(uint32_t{entry.dwType}) << "\n";
         if (HRESULT hr = entry.pMethod->WriteToScript(out)) return hr;
@@ -61,6 +59,8 @@ HRESULT CParticleSystemMng::CreateFromScript(CDataChunk& chunk)
     while (!chunk.isEOF()) {
         const std::string line = chunk.getLine(true);
         if (ScriptKeyIs(line, "}")) break;
+        if (ReadScriptField(chunk, line, this, ParticleFieldList<CParticleSystemMng>::kFields) != ScriptLine::Other)
+            continue;
         std::string value;
         const bool valued = ScriptValueOf(line, value);
         if (ScriptKeyIs(line, "TextureIDXPath")) {
@@ -77,11 +77,6 @@ HRESULT CParticleSystemMng::CreateFromScript(CDataChunk& chunk)
                 const std::string name = system->GetMethodName();
                 if (!name.empty()) system->SetMethodName(name.c_str());
             }
-        } else if (ScriptKeyIs(line, "SystemNum")) {
-            if (valued)
-                ScriptStringToValue(value, m_dwSystemCount);
-            else
-                CDataChunk::skipToNextCloseBrace(chunk);
         } else if (ScriptKeyIs(line, "ParticleSystem")) {
             // A system block is read by itself; one without a name is passed
             // over whole.
@@ -101,11 +96,9 @@ HRESULT CParticleSystemMng::CreateFromScript(CDataChunk& chunk)
 
 HRESULT CParticleSystemMng::WriteToScript(std::ostream& out)
 {
+    using Fields = ParticleFieldList<CParticleSystemMng>;
     out << "{\n";
-    out << "//Header\t" << ScriptText(m_szHeader) << "\n";
-    out << "//MajorVer\t" << ValueToScriptString(uint32_t{kPPSMajorVer}) << "\n";
-    out << "//MinorVer\t" << ValueToScriptString(uint32_t{kPPSMinorVerShortActions}) << "\n";
-    out << "TextureIDXPath\t" << ScriptText(m_strTextureIDXPath) << "\n";
+    WriteScriptFields(out, this, Fields::kBeforeMethods, "");
     if (m_pMethodMng) {
         if (HRESULT hr = m_pMethodMng->WriteToScript(out)) return hr;
     } else {
@@ -113,7 +106,7 @@ HRESULT CParticleSystemMng::WriteToScript(std::ostream& out)
         empty.WriteToScript(out);
     }
     m_dwSystemCount = GetSystemCount();
-    out << "SystemNum\t" << ValueToScriptString(uint32_t{m_dwSystemCount}) << "\n";
+    WriteScriptFields(out, this, Fields::kAfterMethods, "");
     for (CParticleSystem* system : m_Systems) {
         if (HRESULT hr = system->WriteToScript(out)) return hr;
         out << "\n\n\n\n";

@@ -5,7 +5,7 @@
 #include "kestu_particlesystem.h"
 #include "kestu_ppsactions.h"
 #include "kestu_ppsmethod.h"
-#include "effects/particles/file/SystemVersions.h"
+#include "effects/particles/file/SystemFieldList.h"
 #include "effects/particles/script/ScriptBlocks.h"
 #include "effects/particles/script/ScriptValues.h"
 
@@ -35,6 +35,8 @@ HRESULT CParticleSystem::CreateFromScript(CDataChunk& chunk)
     while (!chunk.isEOF()) {
         const std::string line = chunk.getLine(true);
         if (ScriptKeyIs(line, "}")) break;
+        if (ReadScriptField(chunk, line, this, ParticleFieldList<CParticleSystem>::kFields) != ScriptLine::Other)
+            continue;
         std::string value;
         const bool valued = ScriptValueOf(line, value);
         if (ScriptKeyIs(line, "MapMethodName")) {
@@ -46,19 +48,6 @@ HRESULT CParticleSystem::CreateFromScript(CDataChunk& chunk)
                 // that follow.
                 SetMethod(m_pMethodMng ? m_pMethodMng->FirstMethod() : nullptr);
             }
-        } else if (ScriptKeyIs(line, "GroupSize")) {
-            if (valued)
-                ScriptStringToValue(value, m_dwGroupCount);
-            else
-                CDataChunk::skipToNextCloseBrace(chunk);
-        } else if (ScriptKeyIs(line, "fStartTime")) {
-            if (valued) ScriptStringToValue(value, fStartTime);
-        } else if (ScriptKeyIs(line, "fLifeTime")) {
-            if (valued) ScriptStringToValue(value, fLifeTime);
-        } else if (ScriptKeyIs(line, "fRepeatTime")) {
-            if (valued) ScriptStringToValue(value, fRepeatTime);
-        } else if (ScriptKeyIs(line, "fExecuteTime")) {
-            if (valued) ScriptStringToValue(value, fExecuteTime);
         } else if (ScriptKeyIs(line, "Group")) {
             ScriptBlock block;
             if (!TakeBlock(chunk, block) || !valued) continue;
@@ -82,17 +71,8 @@ HRESULT CParticleSystem::CreateFromScript(CDataChunk& chunk)
 HRESULT CParticleSystem::WriteToScript(std::ostream& out)
 {
     out << "\nParticleSystem\t" << ScriptName(m_strName, m_dwID) << "\n{\n";
-    out << "Header\t" << ScriptText(m_szHeader) << "\n";
-    // The script's records have one form whatever the system was read with.
-    out << "//MajorVer\t" << ValueToScriptString(uint32_t{kPPSMajorVer}) << "\n";
-    out << "//MinorVer\t" << ValueToScriptString(uint32_t{kPPSMinorVerShortActions}) << "\n";
-    out << "fStartTime\t" << ValueToScriptString(fStartTime) << "\n";
-    out << "fLifeTime\t" << ValueToScriptString(fLifeTime) << "\n";
-    out << "fRepeatTime\t" << ValueToScriptString(fRepeatTime) << "\n";
-    out << "fExecuteTime\t" << ValueToScriptString(fExecuteTime) << "\n";
-    out << "MapMethodName\t" << ScriptText(m_strMethodName) << "\n";
     m_dwGroupCount = GetGroupCount();
-    out << "GroupSize\t" << ValueToScriptString(uint32_t{m_dwGroupCount}) << "\n";
+    WriteScriptFields(out, this, ParticleFieldList<CParticleSystem>::kFields, "");
     for (CParticleGroup* group : m_Groups)
         if (HRESULT hr = group->WriteToScript(out)) return hr;
     for (SPPS_ACTION_BASE* action : m_Actions)
