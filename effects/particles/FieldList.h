@@ -1,7 +1,5 @@
-// What the field lists of the particle records share: the kinds of member an
-// entry may name and how an entry reaches its member. The actions' lists
-// (actions/ActionFieldList.h) and those of the other records
-// (file/RecordFieldList.h) are built on it.
+// The kinds of member an entry of a particle record's field list
+// (file/RecordFieldList.h) may name, and the kind a member's type makes.
 #pragma once
 #include <cstdint>
 #include <list>

@@ -108,7 +108,7 @@ HRESULT SPPS_ACTION_AVOID::Update(CParticleGroup* group)
 }
 
 namespace {
-constexpr ActionField kFields[] = {
+constexpr RecordField kFields[] = {
     Field<&SPPS_ACTION_AVOID::domain>("domain", ScriptForm::Domain, Rec(0)),
     Field<&SPPS_ACTION_AVOID::fEpsilon>("fEpsilon", ScriptForm::Value, Rec(1)),
     Field<&SPPS_ACTION_AVOID::fLookAhead>("fLookAhead", ScriptForm::Value, Rec(2)),

@@ -40,7 +40,7 @@ HRESULT SPPS_ACTION_BASE::Execute(CParticleGroup* group)
 
 HRESULT SPPS_ACTION_BASE::Serialize(std::iostream& stream, int bWrite)
 {
-    return SerializeFields(*this, stream, bWrite, ActionFieldList());
+    return SerializeFields(*this, stream, bWrite, RecordFieldList());
 }
 
 namespace {

@@ -77,7 +77,7 @@ HRESULT SPPS_ACTION_BOUNCE::Update(CParticleGroup* group)
 }
 
 namespace {
-constexpr ActionField kFields[] = {
+constexpr RecordField kFields[] = {
     Field<&SPPS_ACTION_BOUNCE::domain>("domain", ScriptForm::Domain, Rec(0)),
     Field<&SPPS_ACTION_BOUNCE::fCutoffSqr>("fCutoffSqr", ScriptForm::Value, Rec(1)),
     Field<&SPPS_ACTION_BOUNCE::fOneMinFriction>("fOneMinFriction", ScriptForm::Value, Rec(2)),

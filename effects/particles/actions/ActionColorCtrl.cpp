@@ -72,7 +72,7 @@ HRESULT SPPS_ACTION_COLORCTRL::Update(CParticleGroup* group)
 }
 
 namespace {
-constexpr ActionField kFields[] = {
+constexpr RecordField kFields[] = {
     Field<&SPPS_ACTION_COLORCTRL::bSpark>("bSpark", ScriptForm::Value, Rec(0)),
     Field<&SPPS_ACTION_COLORCTRL::bSuddenChange>("bSuddenChange", ScriptForm::Value, Rec(1)),
     Field<&SPPS_ACTION_COLORCTRL::dwStartColor>("dwStartColor", ScriptForm::Value, Rec(2)),

@@ -30,7 +30,7 @@ HRESULT SPPS_ACTION_DAMP::Update(CParticleGroup* group)
 
 namespace {
 // The record both forms hold keeps x alone; y and z only the second form.
-constexpr ActionField kFields[] = {
+constexpr RecordField kFields[] = {
     Field<&SPPS_ACTION_DAMP::fDamping>("fDamping", ScriptForm::VectorTab, RecordPlace{0, 0}),
     Field<&SPPS_ACTION_DAMP::fVhighSqr>("fVhighSqr", ScriptForm::Value, Rec(1)),
     Field<&SPPS_ACTION_DAMP::fVlowSqr>("fVlowSqr", ScriptForm::Value, Rec(2)),

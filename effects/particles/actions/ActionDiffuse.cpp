@@ -11,4 +11,4 @@ HRESULT SPPS_ACTION_DIFFUSE::Update(CParticleGroup* group) { return 0; }
 
 // The domain and the factor are carried in memory only: the record and the
 // script block hold the base part alone.
-KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_DIFFUSE, ActionFieldList())
+KESTU_PPS_ACTION_FIELD_IO(SPPS_ACTION_DIFFUSE, RecordFieldList())

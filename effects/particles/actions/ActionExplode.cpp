@@ -35,7 +35,7 @@ HRESULT SPPS_ACTION_EXPLODE::Update(CParticleGroup* group)
 }
 
 namespace {
-constexpr ActionField kFields[] = {
+constexpr RecordField kFields[] = {
     Field<&SPPS_ACTION_EXPLODE::vCenter>("vCenter", ScriptForm::Vector, Rec(0)),
     Field<&SPPS_ACTION_EXPLODE::fMagnitude>("fMagnitude", ScriptForm::Value, Rec(1)),
     Field<&SPPS_ACTION_EXPLODE::fAge>("fAge", ScriptForm::Value, Rec(2)),

@@ -6,25 +6,12 @@
 #pragma once
 #include <cstdint>
 #include <iostream>
-#include <span>
 
 #include "kestu_datachunk.h"
 #include "kestu_ppsaction.h"
 #include "kestu_ppsdomain.h"
-#include "effects/particles/FieldList.h"
 #include "effects/particles/actions/ActionIO.h"
-
-// How a field stands in the script block, after "BaseInfo".
-enum class ScriptForm : uint8_t {
-    Value,      // "\t" key "\t" value "\n"; an i32 is a flag, read through the flag conversion
-    Vector,     // "\t" key, the vector block, "\n"
-    VectorTab,  // "\t" key "\t", the vector block, "\n"
-    VectorBare, // "\t" key and the vector block, nothing after it
-    Domain,     // "\tdomain\t" key and the domain block; read from a line that begins with "domain" and whose
-                // second token is key, or any line that begins so when the action has one such field
-    Flat,       // a value beyond the lines every reader knows: flat key lines (ScriptBlocks.h), written only
-                // when it differs from the default action's; older builds wrote it as a nested block under oldKey
-};
+#include "effects/particles/file/RecordFieldList.h"
 
 // Where a field lies in the record: its slot among the fields of the record
 // both forms hold, its slot among those only the second form holds, or -1.
@@ -36,60 +23,45 @@ struct RecordPlace {
 constexpr RecordPlace Rec(int8_t slot) { return {slot, -1}; }
 constexpr RecordPlace Extra(int8_t slot) { return {-1, slot}; }
 
-struct ActionField {
-    FieldType type;
-    // The field in the given action.
-    void* (*member)(SPPS_ACTION_BASE&);
-    const char* key;
-    ScriptForm form;
-    RecordPlace place;
-    const char* oldKey;
-};
-
-namespace fieldlist {
-template <auto Member>
-void* At(SPPS_ACTION_BASE& action)
-{
-    return &(static_cast<typename MemberOf<decltype(Member)>::Class&>(action).*Member);
-}
-} // namespace fieldlist
-
 // The entry of Member (&SPPS_ACTION_X::field).
 template <auto Member>
-constexpr ActionField Field(const char* key, ScriptForm form, RecordPlace place, const char* oldKey = nullptr)
+constexpr RecordField Field(const char* key, ScriptForm form, RecordPlace place, const char* oldKey = nullptr)
 {
-    constexpr FieldType type = fieldlist::TypeOf<typename fieldlist::MemberOf<decltype(Member)>::Type>();
-    static_assert(type <= FieldType::Domain && type != FieldType::Bool,
+    RecordField field = Stored<Member, SPPS_ACTION_BASE>(key, place.shared);
+    static_assert(fieldlist::TypeOf<typename fieldlist::MemberOf<decltype(Member)>::Type>() <= FieldType::Domain,
                   "an action field is a float, a word, a vector or a domain");
-    return {type, &fieldlist::At<Member>, key, form, place, oldKey};
+    field.form = form;
+    field.extraSlot = place.extra;
+    field.oldKey = oldKey;
+    return field;
 }
-
-using ActionFieldList = std::span<const ActionField>;
 
 // Writes or reads the record of an action: the base part, then the fields of
 // the list in record order. Reading fails (E_FAIL, failbit set, nothing
 // changed) on a name longer than kActionNameMax or a record cut short.
-HRESULT SerializeFields(SPPS_ACTION_BASE& action, std::iostream& stream, int bWrite, ActionFieldList fields);
+HRESULT SerializeFields(SPPS_ACTION_BASE& action, std::iostream& stream, int bWrite, RecordFieldList fields);
 
 // Reads the action's block from the line after "ActionID" up to the line that
 // begins with "}" or the end of the text: "BaseInfo" goes to the base reader,
-// every other line to the field whose key begins it (the longest such key).
-HRESULT ReadFieldScript(SPPS_ACTION_BASE& action, CDataChunk& chunk, ActionFieldList fields);
+// every other line to the list's script reader.
+HRESULT ReadFieldScript(SPPS_ACTION_BASE& action, CDataChunk& chunk, RecordFieldList fields);
 
 // The whole block: the base part, the fields in list order, the closing line.
-// defaults is the action as the script reader makes it.
-HRESULT WriteFieldScript(SPPS_ACTION_BASE& action, SPPS_ACTION_BASE& defaults, std::ostream& out,
-                         ActionFieldList fields);
 template <class Action>
-HRESULT WriteFieldScript(Action& action, std::ostream& out, ActionFieldList fields)
+HRESULT WriteFieldScript(Action& action, std::ostream& out, RecordFieldList fields)
 {
+    // The action as the script reader makes it.
     Action defaults;
-    return WriteFieldScript(action, defaults, out, fields);
+    action.SPPS_ACTION_BASE::WriteToScript(out);
+    WriteScriptFields(out, static_cast<SPPS_ACTION_BASE*>(&action), fields, "\t",
+                      static_cast<SPPS_ACTION_BASE*>(&defaults));
+    CloseActionBlock(out);
+    return 0;
 }
 
 // The fields of FOLLOW, GRAVITATE and MATCH, which are these three alone.
 template <class Action>
-constexpr ActionField kForceFields[] = {
+constexpr RecordField kForceFields[] = {
     Field<&Action::fEpsilon>("fEpsilon", ScriptForm::Value, Rec(0)),
     Field<&Action::fMagnitude>("fMagnitude", ScriptForm::Value, Rec(1)),
     Field<&Action::fMaxRadius>("fMaxRadius", ScriptForm::Value, Rec(2)),

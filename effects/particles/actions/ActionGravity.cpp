@@ -22,7 +22,7 @@ HRESULT SPPS_ACTION_GRAVITY::Update(CParticleGroup* group)
 }
 
 namespace {
-constexpr ActionField kFields[] = {
+constexpr RecordField kFields[] = {
     Field<&SPPS_ACTION_GRAVITY::vDirection>("vDirection", ScriptForm::VectorBare, Rec(0)),
 };
 } // namespace

@@ -27,7 +27,7 @@ HRESULT SPPS_ACTION_JET::Update(CParticleGroup* group)
 }
 
 namespace {
-constexpr ActionField kFields[] = {
+constexpr RecordField kFields[] = {
     Field<&SPPS_ACTION_JET::vCenter>("vCenter", ScriptForm::Vector, Rec(0)),
     Field<&SPPS_ACTION_JET::fEpsilon>("fEpsilon", ScriptForm::Value, Rec(1)),
     Field<&SPPS_ACTION_JET::fMagnitude>("fMagnitude", ScriptForm::Value, Rec(2)),

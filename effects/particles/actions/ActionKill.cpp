@@ -24,7 +24,7 @@ HRESULT SPPS_ACTION_KILL::Update(CParticleGroup* group)
 }
 
 namespace {
-constexpr ActionField kFields[] = {
+constexpr RecordField kFields[] = {
     Field<&SPPS_ACTION_KILL::fAgeLimit>("fAgeLimit", ScriptForm::Value, Rec(0)),
     Field<&SPPS_ACTION_KILL::bKillLessThan>("bKillLessThan", ScriptForm::Value, Rec(1)),
 };

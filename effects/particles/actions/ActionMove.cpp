@@ -21,7 +21,7 @@ HRESULT SPPS_ACTION_MOVE::Update(CParticleGroup* group)
 
 HRESULT SPPS_ACTION_MOVE::CreateFromScript(CDataChunk& chunk)
 {
-    return ReadFieldScript(*this, chunk, ActionFieldList());
+    return ReadFieldScript(*this, chunk, RecordFieldList());
 }
 
-HRESULT SPPS_ACTION_MOVE::WriteToScript(std::ostream& out) { return WriteFieldScript(*this, out, ActionFieldList()); }
+HRESULT SPPS_ACTION_MOVE::WriteToScript(std::ostream& out) { return WriteFieldScript(*this, out, RecordFieldList()); }

@@ -27,7 +27,7 @@ HRESULT SPPS_ACTION_ORBIT::Update(CParticleGroup* group)
 }
 
 namespace {
-constexpr ActionField kFields[] = {
+constexpr RecordField kFields[] = {
     Field<&SPPS_ACTION_ORBIT::fEpsilon>("fEpsilon", ScriptForm::Value, Rec(1)),
     Field<&SPPS_ACTION_ORBIT::fMagnitude>("fMagnitude", ScriptForm::Value, Rec(0)),
     Field<&SPPS_ACTION_ORBIT::fMaxRadius>("fMaxRadius", ScriptForm::Value, Rec(2)),

@@ -1,6 +1,5 @@
 // The binary record of an action: the header, the base part and the fields
 // of the action's list in record order.
-#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <sstream>
@@ -9,7 +8,7 @@
 #include "kestu_bytes.h"
 #include "kestu_ppsaction.h"
 #include "effects/particles/actions/ActionFieldList.h"
-#include "effects/particles/domains/DomainFieldList.h"
+#include "effects/particles/file/FileFields.h"
 
 int ActionRecordFormSlot()
 {
@@ -18,181 +17,71 @@ int ActionRecordFormSlot()
 }
 
 namespace {
-// One pass over a record's fields: measures, reads or writes them.
-class RecordFields {
-public:
-    explicit RecordFields(bool full) : m_bFull(full) {}
-    RecordFields(kestu::ByteReader& reader, bool full) : m_pReader(&reader), m_bFull(full) {}
-    RecordFields(kestu::ByteWriter& writer, bool full) : m_pWriter(&writer), m_bFull(full) {}
+// Hands word() the 13 words of the 52-byte header that opens every record.
+template <class Header, class Word>
+void HeaderWords(Header& h, Word word)
+{
+    word(h.dwActionID);
+    word(h.scope.nscope);
+    word(h.scope.dwParam1);
+    word(h.scope.dwParam2);
+    word(h.scope.dwParam3);
+    word(h.validity.nValidity);
+    word(h.validity.nParam1);
+    word(h.validity.nParam2);
+    word(h.validity.nParam3);
+    word(h.fDeltaTime);
+    word(h.dwCRCNum);
+    word(h.dwSize);
+    word(h.dwFPFFlags);
+}
 
-    // False for a record of the first form: the fields it lacks are left as
-    // they are.
-    bool Full() const { return m_bFull; }
-
-    // Every field is a little-endian 32-bit word.
-    template <class T>
-    void Word(T& value)
-    {
-        static_assert(sizeof(T) == 4);
-        if (m_pReader) {
-            const uint32_t bits = m_pReader->U32();
-            std::memcpy(&value, &bits, 4);
-        } else if (m_pWriter) {
-            uint32_t bits;
-            std::memcpy(&bits, &value, 4);
-            m_pWriter->U32(bits);
-        }
-        m_nBytes += 4;
-    }
-    void Vec3(D3DXVECTOR3& v)
-    {
-        Word(v.x);
-        Word(v.y);
-        Word(v.z);
-    }
-    void Domain(SPPS_DOMAIN& d)
-    {
-        int32_t type = d.DomainType;
-        Word(type);
-        d.DomainType = static_cast<EPPS_DOMAIN_TYPE>(type);
-        for (const DomainField& field : kDomainFields) {
-            if (field.vector)
-                Vec3(d.*field.vector);
-            else
-                Word(d.*field.real);
-        }
-    }
-    size_t Measured() const { return m_nBytes; }
-
-private:
-    kestu::ByteReader* m_pReader = nullptr;
-    kestu::ByteWriter* m_pWriter = nullptr;
-    size_t m_nBytes = 0;
-    bool m_bFull = true;
+// The base part, after the header.
+constexpr RecordField kBaseFields[] = {
+    Stored<&SPPS_ACTION_BASE::m_strName>(nullptr, 0, LineRead::Value, kActionNameMax),
+    Stored<&SPPS_ACTION_BASE::fStartTime>(nullptr, 1),
+    Stored<&SPPS_ACTION_BASE::fLifeTime>(nullptr, 2),
+    Stored<&SPPS_ACTION_BASE::fRepeatTime>(nullptr, 3),
+    Stored<&SPPS_ACTION_BASE::fExecuteTime>(nullptr, 4),
 };
-
-void Visit(SPPS_ACTION_BASE& action, const ActionField& field, bool extra, RecordFields& f)
-{
-    void* member = field.member(action);
-    switch (field.type) {
-    case FieldType::F32: f.Word(*static_cast<float*>(member)); return;
-    case FieldType::U32: f.Word(*static_cast<DWORD*>(member)); return;
-    case FieldType::I32: f.Word(*static_cast<int32_t*>(member)); return;
-    case FieldType::Domain: f.Domain(*static_cast<SPPS_DOMAIN*>(member)); return;
-    case FieldType::Vec3: {
-        D3DXVECTOR3& v = *static_cast<D3DXVECTOR3*>(member);
-        const bool split = field.place.shared >= 0 && field.place.extra >= 0;
-        if (!split || !extra) f.Word(v.x);
-        if (!split || extra) {
-            f.Word(v.y);
-            f.Word(v.z);
-        }
-        return;
-    }
-    default: return; // no action holds the others
-    }
-}
-
-// The fields of one part of the record (shared or extra), slot by slot.
-void VisitPart(SPPS_ACTION_BASE& action, ActionFieldList fields, bool extra, RecordFields& f)
-{
-    for (int8_t slot = 0;; ++slot) {
-        const auto inSlot = [&](const ActionField& field) {
-            return (extra ? field.place.extra : field.place.shared) == slot;
-        };
-        const auto field = std::find_if(fields.begin(), fields.end(), inSlot);
-        if (field == fields.end()) return;
-        Visit(action, *field, extra, f);
-    }
-}
-
-void VisitOwnFields(SPPS_ACTION_BASE& action, ActionFieldList fields, RecordFields& f)
-{
-    VisitPart(action, fields, false, f);
-    if (f.Full()) VisitPart(action, fields, true, f);
-}
-
-// The 52-byte header that opens every record.
-void HeaderWords(SPPS_ACTION_DATA& h, RecordFields& f)
-{
-    f.Word(h.dwActionID);
-    f.Word(h.scope.nscope);
-    f.Word(h.scope.dwParam1);
-    f.Word(h.scope.dwParam2);
-    f.Word(h.scope.dwParam3);
-    f.Word(h.validity.nValidity);
-    f.Word(h.validity.nParam1);
-    f.Word(h.validity.nParam2);
-    f.Word(h.validity.nParam3);
-    f.Word(h.fDeltaTime);
-    f.Word(h.dwCRCNum);
-    f.Word(h.dwSize);
-    f.Word(h.dwFPFFlags);
-}
-
-void BaseTimes(SPPS_ACTION_BASE& a, RecordFields& f)
-{
-    f.Word(a.fStartTime);
-    f.Word(a.fLifeTime);
-    f.Word(a.fRepeatTime);
-    f.Word(a.fExecuteTime);
-}
-
-HRESULT Refuse(std::iostream& stream)
-{
-    stream.setstate(std::ios::failbit);
-    return E_FAIL;
-}
 } // namespace
 
 bool ReadActionHeader(std::istream& in, SPPS_ACTION_DATA& header)
 {
     uint8_t bytes[52];
-    if (!in.read(reinterpret_cast<char*>(bytes), sizeof bytes)) {
-        in.setstate(std::ios::failbit);
-        return false;
-    }
-    kestu::ByteReader r(bytes, sizeof bytes);
-    RecordFields f(r, true);
-    HeaderWords(header, f);
+    if (!ppsfile::ReadBytes(in, bytes, sizeof bytes)) return false;
+    const uint8_t* next = bytes;
+    HeaderWords(header, [&](auto& word) {
+        static_assert(sizeof word == 4);
+        const uint32_t bits = kestu::GetU32(next);
+        std::memcpy(&word, &bits, 4);
+        next += 4;
+    });
     return true;
 }
 
-HRESULT SerializeFields(SPPS_ACTION_BASE& action, std::iostream& stream, int bWrite, ActionFieldList fields)
+HRESULT SerializeFields(SPPS_ACTION_BASE& action, std::iostream& stream, int bWrite, RecordFieldList fields)
 {
     const bool full = stream.iword(ActionRecordFormSlot()) != kShortActionRecords;
     if (bWrite) {
         std::vector<uint8_t> bytes;
         kestu::ByteWriter w(bytes);
-        RecordFields f(w, full);
-        HeaderWords(action, f);
-        // A longer name could not be read back.
-        const size_t n = std::min(action.m_strName.size(), kActionNameMax);
-        w.U32(static_cast<uint32_t>(n));
-        w.Bytes(action.m_strName.data(), n);
-        BaseTimes(action, f);
-        VisitOwnFields(action, fields, f);
-        stream.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return stream ? 0 : E_FAIL;
+        HeaderWords(action, [&](const auto& word) {
+            uint32_t bits;
+            std::memcpy(&bits, &word, 4);
+            w.U32(bits);
+        });
+        PutRecord(w, &action, kBaseFields);
+        PutRecord(w, &action, fields, full);
+        ppsfile::WriteBytes(stream, bytes.data(), bytes.size());
+        return ppsfile::StreamResult(stream);
     }
-
-    uint8_t lengthBytes[4];
-    if (!stream.read(reinterpret_cast<char*>(lengthBytes), 4)) return Refuse(stream);
-    const uint32_t n = kestu::GetU32(lengthBytes);
-    if (n > kActionNameMax) return Refuse(stream);
-    RecordFields measure(full);
-    VisitOwnFields(action, fields, measure);
-    std::vector<uint8_t> bytes(n + 16 + measure.Measured());
-    if (!stream.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
-        return Refuse(stream);
-    kestu::ByteReader r(bytes.data(), bytes.size());
-    char name[kActionNameMax + 1] = {};
-    r.Bytes(name, n);
-    action.m_strName = name;
-    RecordFields f(r, full);
-    BaseTimes(action, f);
-    VisitOwnFields(action, fields, f);
-    return r.ok() ? 0 : Refuse(stream);
+    RecordValues base(kBaseFields);
+    RecordValues own(fields, full);
+    if (!base.Read(stream) || !own.Read(stream)) return E_FAIL;
+    base.Store(&action);
+    own.Store(&action);
+    return 0;
 }
 
 namespace {

@@ -27,7 +27,7 @@ HRESULT SPPS_ACTION_SINK::Update(CParticleGroup* group)
 }
 
 namespace {
-constexpr ActionField kFields[] = {
+constexpr RecordField kFields[] = {
     Field<&SPPS_ACTION_SINK::domain>("domain", ScriptForm::Domain, Rec(0)),
     Field<&SPPS_ACTION_SINK::bKillInside>("bKillInside", ScriptForm::Value, Rec(1)),
     Field<&SPPS_ACTION_SINK::nType>("nType", ScriptForm::Value, Rec(2)),

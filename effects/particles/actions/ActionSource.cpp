@@ -52,7 +52,7 @@ HRESULT SPPS_ACTION_SOURCE::Update(CParticleGroup* group)
 }
 
 namespace {
-constexpr ActionField kFields[] = {
+constexpr RecordField kFields[] = {
     Field<&SPPS_ACTION_SOURCE::position>("position", ScriptForm::Domain, Rec(0)),
     Field<&SPPS_ACTION_SOURCE::positionB>("positionB", ScriptForm::Domain, Extra(0)),
     Field<&SPPS_ACTION_SOURCE::size>("size", ScriptForm::Domain, Extra(1)),

@@ -33,7 +33,7 @@ HRESULT SPPS_ACTION_VORTEX::Update(CParticleGroup* group)
 }
 
 namespace {
-constexpr ActionField kFields[] = {
+constexpr RecordField kFields[] = {
     Field<&SPPS_ACTION_VORTEX::vCenter>("vCenter", ScriptForm::Vector, Rec(0)),
     Field<&SPPS_ACTION_VORTEX::vAxis>("vAxis", ScriptForm::Vector, Rec(1)),
     Field<&SPPS_ACTION_VORTEX::fEpsilon>("fEpsilon", ScriptForm::Value, Rec(2)),

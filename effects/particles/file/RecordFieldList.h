@@ -1,9 +1,9 @@
-// The stored fields of the particle records other than the actions (the
-// render methods, the method set, the group, the system and the manager),
-// declared once in a list that drives the binary record and the script
-// block. The list is in script order; each entry also names its slot in the
-// record. The records' nested lists (groups, actions, methods, systems) are
-// walked by their owners around the fields.
+// The stored fields of the particle records (the actions, the render
+// methods, the method set, the group, the system and the manager), declared
+// once in a list that drives the binary record and the script block. The
+// list is in script order; each entry also names its slot in the record.
+// The records' nested lists (groups, actions, methods, systems) are walked by
+// their owners around the fields.
 #pragma once
 #include <cstdint>
 #include <iostream>
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "kestu_bytes.h"
 #include "kestu_datachunk.h"
 #include "effects/particles/FieldList.h"
 
@@ -27,6 +28,19 @@ enum class LineRead : uint8_t {
     Owner,       // the line is left to the owner's reader (or passed over): the entry is written only
 };
 
+// How the entry stands in the script: a value line as LineRead says, or one
+// of the actions' vector and domain forms.
+enum class ScriptForm : uint8_t {
+    Value,      // indent key "\t" value "\n"; a list of texts a line for each
+    Vector,     // indent key, the vector block, "\n"
+    VectorTab,  // indent key "\t", the vector block, "\n"
+    VectorBare, // indent key and the vector block, nothing after it
+    Domain,     // indent "domain\t" key and the domain block; read from a line that begins with "domain" and whose
+                // second token is key, or any line that begins so when the list has one such entry
+    Flat,       // a value beyond the lines every reader knows: flat key lines (ScriptBlocks.h), written only
+                // when it differs from the defaults' value; older builds wrote it as a nested block under oldKey
+};
+
 struct RecordField {
     FieldType type;
     // The field in the given owner, or null for a value the record and the
@@ -41,15 +55,24 @@ struct RecordField {
     int8_t slot;
     // For a text: the longest stored.
     uint32_t max;
+    ScriptForm form = ScriptForm::Value;
+    // The slot among the fields only an action's longer record holds, or -1.
+    // A vector with both slots keeps x in the first and y and z here.
+    int8_t extraSlot = -1;
+    // For a flat entry: the key of the nested block older builds wrote.
+    const char* oldKey = nullptr;
 };
 
 using RecordFieldList = std::span<const RecordField>;
 
 namespace fieldlist {
+// Owner is the class the walkers are handed, a base or a derived class of
+// the member's.
 template <class Owner, auto Member>
 void* AtOwner(void* owner)
 {
-    return &(static_cast<Owner*>(owner)->*Member);
+    using Class = typename MemberOf<decltype(Member)>::Class;
+    return &(static_cast<Class&>(*static_cast<Owner*>(owner)).*Member);
 }
 
 template <class T>
@@ -111,7 +134,8 @@ constexpr RecordField Derived(const char* key, int8_t slot, uint32_t (*written)(
 // that a record cut short or refused changes nothing.
 class RecordValues {
 public:
-    explicit RecordValues(RecordFieldList fields);
+    // withExtra: the record holds the extra slots after the others.
+    explicit RecordValues(RecordFieldList fields, bool withExtra = true);
     // False, with the stream failed, for a record cut short or a text longer
     // than its field holds.
     bool Read(std::istream& in);
@@ -122,16 +146,23 @@ public:
 
 private:
     struct Value {
-        uint32_t word = 0;
-        std::string text;
-        std::list<std::string> texts;
+        const RecordField* field;
+        bool extra;
+        // Where its words begin in m_Words: a word, or those of a vector or
+        // a domain; for other entries, where the words after it begin.
+        size_t firstWord;
+        std::string text{};
+        std::list<std::string> texts{};
     };
-    RecordFieldList m_Fields;
     std::vector<Value> m_Values;
+    std::vector<uint32_t> m_Words;
 };
 
-// Writes the fields of the list that the record holds, slot by slot.
-void WriteRecord(std::ostream& out, const void* owner, RecordFieldList fields);
+// Writes the fields of the list that the record holds, slot by slot, then
+// those of the extra slots unless withExtra is false.
+void WriteRecord(std::ostream& out, const void* owner, RecordFieldList fields, bool withExtra = true);
+// The same, onto bytes that the caller writes.
+void PutRecord(kestu::ByteWriter& w, const void* owner, RecordFieldList fields, bool withExtra = true);
 // Reads them and hands them to the owner when all could be read.
 bool ReadRecord(std::istream& in, void* owner, RecordFieldList fields);
 
@@ -141,11 +172,13 @@ enum class ScriptLine : uint8_t {
     Taken,
     End, // a line without a value that ends the block
 };
-// Hands the line to the entry whose key begins it (the longest such key).
+// Hands the line to the flat entry whose line it is, else to the entry whose
+// key begins it (the longest such key).
 ScriptLine ReadScriptField(CDataChunk& chunk, const std::string& line, void* owner, RecordFieldList fields);
 // Reads lines up to the line that begins with "}", one that ends the block or
 // the end of the text; lines of no entry are passed over.
 void ReadScriptFields(CDataChunk& chunk, void* owner, RecordFieldList fields);
-// Writes the entries that have a key in list order: indent, the key, a tab,
-// the value and a line feed; a list of texts a line for each.
-void WriteScriptFields(std::ostream& out, const void* owner, RecordFieldList fields, const char* indent);
+// Writes the entries that have a key in list order, each in its form.
+// defaults is an owner as the script reader makes it, for the flat entries.
+void WriteScriptFields(std::ostream& out, const void* owner, RecordFieldList fields, const char* indent,
+                       const void* defaults = nullptr);
