@@ -225,4 +225,48 @@ TEST(RecordFields, ScriptLineTellsTheOwnerWhatItWas)
     EXPECT_EQ(s.bytes[0], '\0');
 }
 
+// A vector split across the two parts of a record and a field of the extra
+// part alone, as the longer action records hold them.
+struct Shaped {
+    D3DXVECTOR3 v;
+    float tail;
+    float head;
+};
+
+constexpr RecordField InExtraSlot(RecordField field, int8_t slot)
+{
+    field.extraSlot = slot;
+    return field;
+}
+
+constexpr RecordField kShapedFields[] = {
+    InExtraSlot(Stored<&Shaped::v>("V", 1), 1),
+    InExtraSlot(Stored<&Shaped::tail>("Tail", -1), 0),
+    Stored<&Shaped::head>("Head", 0),
+};
+
+TEST(RecordFields, ExtraSlotsFollowTheOthersAndARecordWithoutThemLeavesThem)
+{
+    const Shaped s{D3DXVECTOR3(1, 2, 3), 4, 5};
+    for (const bool withExtra : {true, false}) {
+        std::vector<uint8_t> b;
+        kestu::ByteWriter w(b);
+        for (const float f : {5.0f, 1.0f, 4.0f, 2.0f, 3.0f}) w.F32(f);
+        std::ostringstream out;
+        WriteRecord(out, &s, kShapedFields, withExtra);
+        EXPECT_EQ(out.str(), std::string(b.begin(), b.begin() + (withExtra ? 20 : 8))) << withExtra;
+
+        Shaped back{D3DXVECTOR3(7, 8, 9), 6, 0};
+        std::stringstream in(out.str());
+        RecordValues values(kShapedFields, withExtra);
+        ASSERT_TRUE(values.Read(in));
+        values.Store(&back);
+        EXPECT_EQ(back.head, 5.0f);
+        EXPECT_EQ(back.v.x, 1.0f);
+        EXPECT_EQ(back.v.y, withExtra ? 2.0f : 8.0f);
+        EXPECT_EQ(back.v.z, withExtra ? 3.0f : 9.0f);
+        EXPECT_EQ(back.tail, withExtra ? 4.0f : 6.0f);
+    }
+}
+
 } // namespace
