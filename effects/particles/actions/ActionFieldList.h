@@ -1,8 +1,9 @@
-// The own fields of an action, declared once in a list that drives its
-// binary record, its script reader and its script writer. Each field names
-// its member, its script key and the form it takes in a script, and its
-// places in the record: a slot in the record both forms hold, or a slot among
-// the fields only the second form holds (see ActionRecordFormSlot).
+// The own fields of an action, declared once in a list of record fields
+// (file/RecordFieldList.h) that drives its binary record, its script reader
+// and its script writer. Each field names its member, its script key and the
+// form it takes in a script, and its places in the record: a slot in the
+// record both forms hold, or a slot among the fields only the second form
+// holds (see ActionRecordFormSlot).
 #pragma once
 #include <cstdint>
 #include <iostream>
